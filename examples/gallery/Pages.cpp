@@ -1,0 +1,10 @@
+#include "examples/gallery/Gallery.h"
+
+namespace gallery {
+
+std::vector<Page> AllPages() {
+  return {
+  };
+}
+
+}  // namespace gallery

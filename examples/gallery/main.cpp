@@ -1,0 +1,26 @@
+// Runs every gallery page, writing its pictures into the folder given as the
+// first argument (out/gallery by default), and prints their paths.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+
+#include "examples/gallery/Gallery.h"
+#include "package/Quarn.h"
+
+int main(int argc, char** argv) {
+  std::string out = argc > 1 ? argv[1] : "out/gallery";
+  std::filesystem::create_directories(out);
+  qn::Initialize();
+  std::printf("%s\n", qn::BuildInfo().c_str());
+  int failed = 0;
+  for (const auto& page : gallery::AllPages()) {
+    try {
+      for (const auto& path : page.Run(out)) std::printf("%s\n", path.c_str());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, e.what());
+      ++failed;
+    }
+  }
+  qn::Finalize();
+  return failed ? 1 : 0;
+}

@@ -1,0 +1,10 @@
+#include "package/Layers.h"
+
+namespace qn {
+
+void RegisterAllLayerUnits() {
+  vcl::RegisterRtlUnits();
+  vcl::RegisterClassesUnits();
+}
+
+}  // namespace qn

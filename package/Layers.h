@@ -1,0 +1,13 @@
+// Each layer registers its units through one function, declared here and
+// called bottom up, so the package knows every unit without static
+// initialisers. A new layer adds its function here and in Layers.cpp.
+#pragma once
+
+namespace vcl {
+void RegisterRtlUnits();
+void RegisterClassesUnits();
+}  // namespace vcl
+
+namespace qn {
+void RegisterAllLayerUnits();
+}  // namespace qn

@@ -1,0 +1,138 @@
+#include "platform/rtl/System.h"
+
+#include <map>
+#include <mutex>
+
+#include "platform/rtl/Math.h"
+
+namespace vcl {
+
+static const TMetaClass TObjectClass(u"TObject", nullptr);
+TClass TObject::StaticClass() noexcept { return &TObjectClass; }
+
+bool TMetaClass::InheritsFrom(TClass other) const {
+  for (TClass c = this; c; c = c->FParent)
+    if (c == other) return true;
+  return false;
+}
+
+TObject* TMetaClass::Create(TObject* arg) const {
+  if (!FCreate) throw EAbstractError(u"Abstract Error: " + ClassName() + u" has no virtual constructor");
+  return FCreate(arg);
+}
+
+std::string ToUtf8(const String& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    uint32_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+String FromUtf8(const std::string& s) {
+  String out;
+  out.reserve(s.size());
+  size_t i = 0, n = s.size();
+  auto cont = [&](size_t k) { return k < n && (static_cast<unsigned char>(s[k]) & 0xC0) == 0x80; };
+  while (i < n) {
+    unsigned char b = static_cast<unsigned char>(s[i]);
+    uint32_t c;
+    size_t len;
+    if (b < 0x80) { c = b; len = 1; }
+    else if ((b & 0xE0) == 0xC0 && cont(i + 1)) { c = ((b & 0x1F) << 6) | (s[i + 1] & 0x3F); len = 2; if (c < 0x80) c = 0xFFFD; }
+    else if ((b & 0xF0) == 0xE0 && cont(i + 1) && cont(i + 2)) {
+      c = ((b & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F); len = 3;
+      if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+    } else if ((b & 0xF8) == 0xF0 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
+      c = ((b & 0x07) << 18) | ((s[i + 1] & 0x3F) << 12) | ((s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3F); len = 4;
+      if (c < 0x10000 || c > 0x10FFFF) c = 0xFFFD;
+    } else { c = 0xFFFD; len = 1; }
+    i += len;
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (c >> 10));
+      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+namespace {
+struct ClassRegistry {
+  std::mutex lock;
+  std::map<String, TClass> classes;
+};
+ClassRegistry& Registry() {
+  static ClassRegistry r;
+  return r;
+}
+}  // namespace
+
+void RegisterClass(TClass c) {
+  auto& r = Registry();
+  std::lock_guard g(r.lock);
+  r.classes.emplace(c->ClassName(), c);
+}
+void RegisterClasses(std::initializer_list<TClass> cs) {
+  for (TClass c : cs) RegisterClass(c);
+}
+void UnRegisterClass(TClass c) {
+  auto& r = Registry();
+  std::lock_guard g(r.lock);
+  auto it = r.classes.find(c->ClassName());
+  if (it != r.classes.end() && it->second == c) r.classes.erase(it);
+}
+TClass GetClass(const String& name) {
+  auto& r = Registry();
+  std::lock_guard g(r.lock);
+  auto it = r.classes.find(name);
+  return it == r.classes.end() ? nullptr : it->second;
+}
+TClass FindClass(const String& name) {
+  TClass c = GetClass(name);
+  if (!c) throw EClassNotFound(u"Class " + name + u" not found");
+  return c;
+}
+
+void Assert(bool condition, const String& msg) {
+  if (!condition) throw EAssertionFailed(msg);
+}
+
+void Abort() { throw EAbort(u"Operation aborted"); }
+
+Integer Div(Integer a, Integer b) {
+  if (b == 0) throw EDivByZero(u"Division by zero");
+  if (b == -1) return -a;  // wraps for INT_MIN, as the platform does with overflow checks off
+  return a / b;
+}
+Integer Mod(Integer a, Integer b) {
+  if (b == 0) throw EDivByZero(u"Division by zero");
+  if (b == -1) return 0;
+  return a % b;
+}
+
+}  // namespace vcl
