@@ -1,5 +1,5 @@
 # One static library per layer folder; sources are picked up from the folder
-# so adding a unit needs no edit here.
+# so adding a unit needs no edit here. Every layer joins the package.
 function(qn_layer name folder)
   cmake_parse_arguments(L "" "" "DEPS;PUBLIC_LIBS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS
@@ -8,21 +8,41 @@ function(qn_layer name folder)
   add_library(${name} STATIC ${_src})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${L_DEPS} ${L_PUBLIC_LIBS} Threads::Threads)
+  set_property(GLOBAL APPEND PROPERTY QN_LAYERS ${name})
 endfunction()
 
-# A test program per tested folder: tests/<folder>/*.cpp -> test_<name>.
-function(qn_test name folder)
-  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
-  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
-  if(NOT _src)
-    return()
-  endif()
-  add_executable(test_${name} ${_src})
-  target_link_libraries(test_${name} PRIVATE qn_testmain ${T_LIBS})
-  gtest_discover_tests(test_${name}
-    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QN_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+# Adds the layer folders that exist, in the given (bottom-up) order. Each
+# folder carries its own CMakeLists.txt with its qn_layer call.
+function(qn_add_layer_folders)
+  foreach(f ${ARGN})
+    if(EXISTS ${CMAKE_SOURCE_DIR}/${f}/CMakeLists.txt)
+      add_subdirectory(${CMAKE_SOURCE_DIR}/${f} ${CMAKE_BINARY_DIR}/layers/${f})
+    endif()
+  endforeach()
+endfunction()
+
+# A test program for every folder under tests/ that holds test sources:
+# tests/platform/gdi/*.cpp -> test_platform_gdi, linked against the package.
+function(qn_discover_test_folders)
+  file(GLOB_RECURSE _all CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+  set(_dirs "")
+  foreach(f ${_all})
+    get_filename_component(d ${f} DIRECTORY)
+    if(d AND NOT d MATCHES "^(common|fuzz|golden)")
+      list(APPEND _dirs ${d})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES _dirs)
+  foreach(d ${_dirs})
+    string(REPLACE "/" "_" n ${d})
+    file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${d}/*.cpp)
+    add_executable(test_${n} ${_src})
+    target_link_libraries(test_${n} PRIVATE qn_testmain)
+    gtest_discover_tests(test_${n}
+      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "QN_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  endforeach()
 endfunction()
 
 # Fuzz target: tests/fuzz/<name>.cpp built with libFuzzer (clang), and always
@@ -53,4 +73,15 @@ function(qn_fuzz name)
     add_test(NAME Fuzz_${name}_corpus
              COMMAND replay_${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
   endif()
+endfunction()
+
+# Fuzz targets: every tests/fuzz/*.cpp except the replay driver.
+function(qn_discover_fuzz_targets)
+  file(GLOB _f CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*.cpp)
+  foreach(f ${_f})
+    get_filename_component(n ${f} NAME_WE)
+    if(NOT n STREQUAL "replay_main")
+      qn_fuzz(${n})
+    endif()
+  endforeach()
 endfunction()
