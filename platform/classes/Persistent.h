@@ -1,0 +1,43 @@
+// TPersistent: the base of everything that can be assigned and streamed.
+// Assignment is double dispatch: Dest->Assign(Source) first lets the
+// destination recognise the source; a destination that does not falls back
+// to Source->AssignTo(Dest), so either side can know how to copy the other.
+#pragma once
+
+#include "platform/rtl/System.h"
+
+namespace vcl {
+
+// Implemented by the streaming unit; DefineProperties only passes it on.
+class TFiler;
+class TReader;
+class TWriter;
+
+class TPersistent : public TObject {
+  QN_CLASS(TPersistent, TObject)
+ public:
+  TPersistent() = default;
+
+  // Copies Source into this object. The default asks Source->AssignTo(this);
+  // a nil source or a pair nobody knows raises EConvertError.
+  virtual void Assign(TPersistent* Source);
+  // The object this one belongs to for naming and streaming (nil for none).
+  virtual TPersistent* GetOwner();
+  // The owner's name path, '.', then this object's class name.
+  virtual String GetNamePath();
+
+ protected:
+  virtual void AssignTo(TPersistent* Dest);
+  // Lets a class stream data that is not a published property.
+  virtual void DefineProperties(TFiler* Filer);
+  // Raises "Cannot assign a <source> to a <this>", "nil" for no source.
+  [[noreturn]] void AssignError(TPersistent* Source);
+
+  friend class TFiler;
+  friend class TReader;
+  friend class TWriter;
+};
+
+using TPersistentClass = TClass;
+
+}  // namespace vcl
