@@ -4,3 +4,5 @@
 
 #include "platform/classes/Persistent.h"
 #include "platform/classes/Component.h"
+#include "platform/classes/Lists.h"
+#include "platform/classes/Streams.h"
