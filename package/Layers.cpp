@@ -5,6 +5,7 @@ namespace qn {
 void RegisterAllLayerUnits() {
   vcl::RegisterRtlUnits();
   vcl::RegisterClassesUnits();
+  vcl::RegisterGdiUnits();
 }
 
 }  // namespace qn

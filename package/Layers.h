@@ -6,6 +6,7 @@
 namespace vcl {
 void RegisterRtlUnits();
 void RegisterClassesUnits();
+void RegisterGdiUnits();
 }  // namespace vcl
 
 namespace qn {

@@ -1,0 +1,91 @@
+// Host-internal: the 32-bit surfaces GDI draws into, and the DCs the window
+// server and the desktop make over them. Not for code above platform/.
+//
+// A surface holds 32-bit pixels, one uint32_t each: 0xAARRGGBB in memory
+// order B, G, R, A, rows top-down. A window, its DCs and the desktop share a
+// surface through std::shared_ptr; a DIB section or compatible bitmap owns one.
+#pragma once
+
+#include <pixman.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/gdi/Gdi.h"
+
+namespace vcl {
+
+struct TGdiSurface {
+  Integer Width = 0;
+  Integer Height = 0;
+  // Bytes from the start of one row to the start of the row below; negative
+  // when the memory is bottom-up (a bottom-up DIB section).
+  NativeInt Stride = 0;
+  // The first pixel of the top row.
+  Byte* Bits = nullptr;
+  // Pixels are only 0x00000000 or 0x00FFFFFF: a 1-bit bitmap. Colours drawn
+  // into it map to black or white.
+  bool Monochrome = false;
+  // Keeps the pixel memory alive (owned storage or a caller's section).
+  std::shared_ptr<void> Storage;
+
+  uint32_t* Scanline(Integer y) const { return reinterpret_cast<uint32_t*>(Bits + Stride * y); }
+  uint32_t& Pixel(Integer x, Integer y) const { return Scanline(y)[x]; }
+  TRect BoundsRect() const { return TRect(0, 0, Width, Height); }
+
+  // A zero-filled top-down surface; raises EOutOfMemory for sizes that do not fit.
+  static std::shared_ptr<TGdiSurface> Create(Integer width, Integer height);
+  // A surface over memory kept alive by storage.
+  static std::shared_ptr<TGdiSurface> Wrap(Byte* bits, Integer width, Integer height, NativeInt stride,
+                                           std::shared_ptr<void> storage);
+};
+using TGdiSurfacePtr = std::shared_ptr<TGdiSurface>;
+
+// A DC drawing into part of a surface: device point (0, 0) is surface point
+// deviceOrigin, and nothing outside visibleRegion (surface coordinates,
+// copied; nullptr = the whole surface) is touched. Window DCs, whole-window
+// DCs and the screen DC are such DCs. DeleteDC frees one (ReleaseDC of the
+// window server calls it); a class or own DC can instead be kept and moved
+// with SetSurfaceDCOrigin when its window changes.
+HDC CreateSurfaceDC(TGdiSurfacePtr surface, TPoint deviceOrigin, HRGN visibleRegion);
+// Replaces the visible region (copied; nullptr = whole surface) and origin.
+// The DC's own clip region, kept in device coordinates, is not changed.
+BOOL SetSurfaceDCOrigin(HDC dc, TPoint deviceOrigin, HRGN visibleRegion);
+// Points the DC at another surface (a window that was resized), keeping its state.
+BOOL SetSurfaceDCSurface(HDC dc, TGdiSurfacePtr surface, TPoint deviceOrigin, HRGN visibleRegion);
+// True for a DC made by CreateSurfaceDC.
+bool IsSurfaceDC(HDC dc);
+
+// The surface a DC draws into (a memory DC: its selected bitmap's surface),
+// and where device (0, 0) lies on it. nullptr for an invalid DC.
+TGdiSurfacePtr GetDCSurface(HDC dc);
+TPoint GetDCDeviceOrigin(HDC dc);
+// The surface of a bitmap (32-bit and monochrome ones), nullptr otherwise.
+TGdiSurfacePtr GetBitmapSurface(HBITMAP bmp);
+// Makes a bitmap over an existing surface (shared, not copied).
+HBITMAP CreateBitmapFromSurface(TGdiSurfacePtr surface);
+
+// The pixman region behind a region handle (nullptr for an invalid handle).
+// The pointer stays valid until the region is changed or deleted.
+const pixman_region32_t* GetRegionPixman(HRGN rgn);
+// The region's rectangles, y-x banded, in ascending order.
+std::vector<TRect> GetRegionRects(HRGN rgn);
+// Replaces a region's contents with a copy of a pixman region.
+BOOL SetRegionPixman(HRGN rgn, const pixman_region32_t* src);
+
+// Colour conversions between COLORREF (0x00BBGGRR) and surface pixels.
+constexpr uint32_t ColorRefToPixel(COLORREF c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+constexpr COLORREF PixelToColorRef(uint32_t p) {
+  return ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16);
+}
+
+}  // namespace vcl
+
+namespace vcl {
+// CreateDIBSection with a section handle asks this mapper for the memory
+// (the kernel's file mappings register it); without one such calls fail.
+using TDIBSectionMapper = Byte* (*)(HANDLE section, DWORD offset, size_t size);
+void SetDIBSectionMapper(TDIBSectionMapper mapper);
+}  // namespace vcl
