@@ -4,5 +4,6 @@
 
 #include "platform/classes/Persistent.h"
 #include "platform/classes/Component.h"
+#include "platform/classes/Collection.h"
 #include "platform/classes/Lists.h"
 #include "platform/classes/Streams.h"

@@ -37,21 +37,6 @@ TComponent::TComponent(TComponent* AOwner) {
   if (AOwner) AOwner->InsertComponent(this);
 }
 
-void TComponent::operator delete(TComponent* p, std::destroying_delete_t) {
-  void* whole = dynamic_cast<void*>(p);
-  try {
-    p->BeforeDestruction();
-  } catch (...) {
-    // A failing override must not leak the object or leave it half-freed.
-  }
-  p->RemoveFreeNotifications();
-  p->~TComponent();
-  ::operator delete(whole);
-}
-
-void* TComponent::operator new(std::size_t n) { return ::operator new(n); }
-void TComponent::operator delete(void* p) { ::operator delete(p); }
-
 TComponent::~TComponent() {
   if (!FComponentState.Contains(csDestroying)) Destroying();
   RemoveFreeNotifications();
@@ -79,6 +64,7 @@ TComponent::~TComponent() {
 
 void TComponent::BeforeDestruction() {
   if (!FComponentState.Contains(csDestroying)) Destroying();
+  RemoveFreeNotifications();
 }
 
 void TComponent::Destroying() {

@@ -3,14 +3,11 @@
 // (Notification), and components outside one owner tree can ask to be told
 // when a partner goes (FreeNotification).
 //
-// Destruction: `delete` on a component runs BeforeDestruction while the
-// object is still whole (a destroying operator delete), so it is marked
-// csDestroying and its free-notification partners hear opRemove while their
-// dynamic_casts and virtual calls on it still see the real class. The
-// destructors then run; ~TComponent frees the owned components and finally
-// leaves its owner, which broadcasts opRemove to the owner's tree. A component
-// that is not on the heap (a member or local) goes through the same steps from
-// ~TComponent.
+// Destruction: BeforeDestruction (see TPersistent) marks the component and
+// everything it owns csDestroying and tells its free-notification partners
+// while their dynamic_casts and virtual calls on it still see the real class.
+// ~TComponent then frees the owned components and finally leaves its owner,
+// which broadcasts opRemove to the owner's tree.
 //
 // Construction: TComponent's constructor joins the owner, so the owner tree's
 // opInsert arrives while the new object is still only a TComponent (C++ builds
@@ -70,12 +67,6 @@ class TComponent : public TPersistent {
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
 
-  // See the header comment: BeforeDestruction runs on the whole object.
-  static void operator delete(TComponent* p, std::destroying_delete_t);
-  // Used only when a constructor throws; memory comes from the global heap.
-  static void operator delete(void* p);
-  static void* operator new(std::size_t n);
-  static void* operator new(std::size_t, void* where) noexcept { return where; }
 
   TComponent* Owner() const { return FOwner; }
   TComponent* Components(Integer Index) const;
@@ -103,7 +94,7 @@ class TComponent : public TPersistent {
   void DestroyComponents();
   // Marks this component and everything it owns csDestroying.
   void Destroying();
-  virtual void BeforeDestruction();
+  void BeforeDestruction() override;
 
   // Asks that AComponent be told (Notification opRemove) before this
   // component goes, and the other way round.

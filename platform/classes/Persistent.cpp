@@ -2,6 +2,22 @@
 
 namespace vcl {
 
+void* TPersistent::operator new(std::size_t n) { return ::operator new(n); }
+void TPersistent::operator delete(void* p) { ::operator delete(p); }
+
+void TPersistent::operator delete(TPersistent* p, std::destroying_delete_t) {
+  void* whole = dynamic_cast<void*>(p);
+  try {
+    p->BeforeDestruction();
+  } catch (...) {
+    // A failing override must not leak the object or leave it half-freed.
+  }
+  p->~TPersistent();
+  ::operator delete(whole);
+}
+
+void TPersistent::BeforeDestruction() {}
+
 void TPersistent::Assign(TPersistent* Source) {
   if (Source) Source->AssignTo(this);
   else AssignError(nullptr);
