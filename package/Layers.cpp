@@ -6,6 +6,7 @@ void RegisterAllLayerUnits() {
   vcl::RegisterRtlUnits();
   vcl::RegisterClassesUnits();
   vcl::RegisterGdiUnits();
+  RegisterRasterUnits();
 }
 
 }  // namespace qn

@@ -10,5 +10,6 @@ void RegisterGdiUnits();
 }  // namespace vcl
 
 namespace qn {
+void RegisterRasterUnits();
 void RegisterAllLayerUnits();
 }  // namespace qn

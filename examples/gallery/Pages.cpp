@@ -2,8 +2,11 @@
 
 namespace gallery {
 
+std::vector<std::string> ProcessorPage(const std::string& outDir);
+
 std::vector<Page> AllPages() {
   return {
+      {"processor", ProcessorPage},
   };
 }
 

@@ -1,0 +1,196 @@
+#include "graphics/raster/Pix32_LowLevel_qn.h"
+
+#include <emmintrin.h>
+
+#include <cstring>
+
+#include "graphics/raster/Pix32_Bindings_qn.h"
+
+namespace qn {
+
+void FillLongword_Pas(void* X, Cardinal Count, Cardinal Value) {
+  // Word stores through memcpy: the block need not be 4-byte aligned.
+  auto* p = static_cast<Byte*>(X);
+  for (Cardinal i = Count; i > 0; --i) std::memcpy(p + (i - 1) * 4, &Value, 4);
+}
+
+namespace {
+// The string-store part: a forward run of 32-bit stores.
+inline void StoreRun(void* p, Cardinal n, Cardinal v) {
+  auto* b = static_cast<Byte*>(p);
+  for (Cardinal i = 0; i < n; ++i) std::memcpy(b + i * 4, &v, 4);
+}
+}  // namespace
+
+void FillLongword_SSE2(void* X, Cardinal Count, Cardinal Value) {
+  auto* p = static_cast<Cardinal*>(X);
+  if (Count < 32 || (reinterpret_cast<uintptr_t>(p) & 3) != 0) {
+    StoreRun(p, Count, Value);
+    return;
+  }
+  while (reinterpret_cast<uintptr_t>(p) & 15) {
+    *p++ = Value;
+    --Count;
+  }
+  const __m128i v = _mm_set1_epi32(static_cast<int>(Value));
+  for (; Count >= 16; Count -= 16, p += 16) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(p), v);
+    _mm_store_si128(reinterpret_cast<__m128i*>(p + 4), v);
+    _mm_store_si128(reinterpret_cast<__m128i*>(p + 8), v);
+    _mm_store_si128(reinterpret_cast<__m128i*>(p + 12), v);
+  }
+  for (; Count >= 4; Count -= 4, p += 4) _mm_store_si128(reinterpret_cast<__m128i*>(p), v);
+  StoreRun(p, Count, Value);
+}
+
+TFillLongwordProc* FillLongword = nullptr;
+TFunctionRegistry* LowLevelRegistry = nullptr;
+
+void FillWord(void* X, Cardinal Count, Cardinal Value) {
+  auto* p = static_cast<Word*>(X);
+  for (Cardinal i = Count; i > 0; --i) p[i - 1] = static_cast<Word>(Value);
+}
+
+void MoveLongword(const void* Source, void* Dest, Integer Count) {
+  if (Source == Dest || Count <= 0) return;
+  std::memmove(Dest, Source, static_cast<size_t>(Count) * 4);
+}
+
+void MoveWord(const void* Source, void* Dest, Integer Count) {
+  if (Source == Dest || Count <= 0) return;
+  std::memmove(Dest, Source, static_cast<size_t>(Count) * 2);
+}
+
+bool TestClip(Integer& A, Integer& B, Integer Size) {
+  TestSwap(A, B);
+  if (A < 0) A = 0;
+  if (B >= Size) B = Size - 1;
+  return B >= A;
+}
+
+bool TestClip(Integer& A, Integer& B, Integer Start, Integer Stop) {
+  TestSwap(A, B);
+  if (A < Start) A = Start;
+  if (B >= Stop) B = Stop - 1;
+  return B >= A;
+}
+
+Integer SwapConstrain(Integer Value, Integer Constrain1, Integer Constrain2) {
+  TestSwap(Constrain1, Constrain2);
+  return Constrain(Value, Constrain1, Constrain2);
+}
+
+Integer Wrap(Integer Value, Integer Max) {
+  if (Value >= 0) return Value % (Max + 1);
+  return ((Value - Max) % (Max + 1)) + Max;
+}
+
+Integer Wrap(Integer Value, Integer Min, Integer Max) {
+  const Integer n = Max - Min + 1;
+  if (Value >= Min) return ((Value - Min) % n) + Min;
+  return ((Value - Max) % n) + Max;
+}
+
+Single Wrap(Single Value, Single Max) {
+  while (Value >= Max) Value -= Max;
+  while (Value < 0) Value += Max;
+  return Value;
+}
+
+Integer Mirror(Integer Value, Integer Max) {
+  const Integer n = Max + 1;
+  Integer q, r;
+  if (Value < 0) {
+    q = (Value - Max) / n;
+    r = (Value - Max) % n + Max;
+  } else {
+    q = Value / n;
+    r = Value % n;
+  }
+  return (q & 1) ? Max - r : r;
+}
+
+Integer Mirror(Integer Value, Integer Min, Integer Max) {
+  const Integer n = Max - Min + 1;
+  Integer q, r;
+  if (Value < Min) {
+    q = (Value - Max) / n;
+    r = (Value - Max) % n + Max;
+  } else {
+    q = (Value - Min) / n;
+    r = (Value - Min) % n + Min;
+  }
+  return (q & 1) ? Min + Max - r : r;
+}
+
+Integer ClampProc(Integer Value, Integer Max) { return Clamp(Value, Max); }
+Integer WrapProc(Integer Value, Integer Max) { return Wrap(Value, Max); }
+Integer MirrorProc(Integer Value, Integer Max) { return Mirror(Value, Max); }
+Integer WrapPow2Proc(Integer Value, Integer Max) { return WrapPow2(Value, Max); }
+Integer MirrorPow2Proc(Integer Value, Integer Max) { return MirrorPow2(Value, Max); }
+Integer ClampProcEx(Integer Value, Integer Min, Integer Max) { return Clamp(Value, Min, Max); }
+Integer WrapProcEx(Integer Value, Integer Min, Integer Max) { return Wrap(Value, Min, Max); }
+Integer MirrorProcEx(Integer Value, Integer Min, Integer Max) { return Mirror(Value, Min, Max); }
+Integer WrapPow2ProcEx(Integer Value, Integer Min, Integer Max) { return WrapPow2(Value, Min, Max); }
+Integer MirrorPow2ProcEx(Integer Value, Integer Min, Integer Max) { return MirrorPow2(Value, Min, Max); }
+
+const TWrapProc WRAP_PROCS[3] = {ClampProc, WrapProc, MirrorProc};
+const TWrapProcEx WRAP_PROCS_EX[3] = {ClampProcEx, WrapProcEx, MirrorProcEx};
+
+namespace {
+bool Pow2Range(Integer Max) { return Max >= 0 && ((Max + 1) & Max) == 0; }
+bool Pow2Range(Integer Min, Integer Max) {
+  if (Min < 0 || Max < Min) return false;
+  Integer d = Max - Min;
+  return ((d + 1) & d) == 0;
+}
+}  // namespace
+
+TWrapProc GetOptimalWrap(Integer Max) { return Pow2Range(Max) ? WrapPow2Proc : WrapProc; }
+TWrapProcEx GetOptimalWrap(Integer Min, Integer Max) { return Pow2Range(Min, Max) ? WrapPow2ProcEx : WrapProcEx; }
+TWrapProc GetOptimalMirror(Integer Max) { return Pow2Range(Max) ? MirrorPow2Proc : MirrorProc; }
+TWrapProcEx GetOptimalMirror(Integer Min, Integer Max) {
+  return Pow2Range(Min, Max) ? MirrorPow2ProcEx : MirrorProcEx;
+}
+
+TWrapProc GetWrapProc(TWrapMode WrapMode) {
+  switch (WrapMode) {
+    case TWrapMode::wmRepeat: return WrapProc;
+    case TWrapMode::wmMirror: return MirrorProc;
+    default: return ClampProc;
+  }
+}
+
+TWrapProc GetWrapProc(TWrapMode WrapMode, Integer Max) {
+  switch (WrapMode) {
+    case TWrapMode::wmRepeat: return GetOptimalWrap(Max);
+    case TWrapMode::wmMirror: return GetOptimalMirror(Max);
+    default: return ClampProc;
+  }
+}
+
+TWrapProcEx GetWrapProcEx(TWrapMode WrapMode) {
+  switch (WrapMode) {
+    case TWrapMode::wmRepeat: return WrapProcEx;
+    case TWrapMode::wmMirror: return MirrorProcEx;
+    default: return ClampProcEx;
+  }
+}
+
+TWrapProcEx GetWrapProcEx(TWrapMode WrapMode, Integer Min, Integer Max) {
+  switch (WrapMode) {
+    case TWrapMode::wmRepeat: return GetOptimalWrap(Min, Max);
+    case TWrapMode::wmMirror: return GetOptimalMirror(Min, Max);
+    default: return ClampProcEx;
+  }
+}
+
+void InitPix32LowLevel() {
+  LowLevelRegistry = NewRegistry(u"Pix32_LowLevel_qn bindings");
+  LowLevelRegistry->RegisterBinding(0, &FillLongword, "FillLongword");
+  LowLevelRegistry->Add(0, &FillLongword_Pas, {}, 0, "plain");
+  LowLevelRegistry->Add(0, &FillLongword_SSE2, {TCPUInstructionSet::ciSSE2}, 0, "SSE2");
+  LowLevelRegistry->RebindAll();
+}
+
+}  // namespace qn

@@ -1,0 +1,6 @@
+// Pix32_qn: the pixel and number types with their routines. The bitmap
+// classes join this header as topic headers of their own.
+#pragma once
+
+#include "graphics/raster/Pix32_qn_Routines.h"
+#include "graphics/raster/Pix32_qn_Types.h"

@@ -1,0 +1,25 @@
+// The raster layer's units, registered with the uses that order their
+// initialisation: processor probe first, then the registries, the routines
+// bound through them, and the pixel unit that builds on those.
+#include "graphics/raster/Pix32_Bindings_qn.h"
+#include "graphics/raster/Pix32_LowLevel_qn.h"
+#include "graphics/raster/Pix32_Math_qn.h"
+#include "graphics/raster/Pix32_qn.h"
+#include "platform/rtl/Units.h"
+
+namespace qn {
+
+void RegisterRasterUnits() {
+  RegisterUnit({"Pix32_System_qn", {"SysUtils"},
+                [] {
+                  CPUFeatures();
+                  GlobalPerfTimer = new TPerfTimer();
+                },
+                [] { FreeAndNil(GlobalPerfTimer); }});
+  RegisterUnit({"Pix32_Bindings_qn", {"Pix32_System_qn"}, nullptr, [] { FreeRegistries(); }});
+  RegisterUnit({"Pix32_LowLevel_qn", {"Pix32_Bindings_qn"}, InitPix32LowLevel, [] { LowLevelRegistry = nullptr; }});
+  RegisterUnit({"Pix32_Math_qn", {"Pix32_Bindings_qn"}, InitPix32Math, [] { MathRegistry = nullptr; }});
+  RegisterUnit({"Pix32_qn", {"Pix32_Math_qn", "Pix32_LowLevel_qn"}, InitPix32, nullptr});
+}
+
+}  // namespace qn
