@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/raster/Pix32_System_qn.h"
+#include "platform/classes/Persistent.h"
 
 namespace qn {
 
@@ -36,8 +37,8 @@ Integer DefaultPriorityProc(PFunctionInfo Info);
 // The callback used when none is given; initially DefaultPriorityProc.
 extern TFunctionPriority DefaultPriority;
 
-class TFunctionRegistry : public TObject {
-  QN_CLASS(TFunctionRegistry, TObject)
+class TFunctionRegistry : public TPersistent {
+  QN_CLASS(TFunctionRegistry, TPersistent)
  public:
   TFunctionRegistry() = default;
   ~TFunctionRegistry() override { Clear(); }

@@ -8,25 +8,8 @@
 
 namespace qn {
 
-namespace {
-// The classic default scheme, $00BBGGRR, by system colour index.
-constexpr Cardinal kDefaultSysColors[31] = {
-    0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
-    0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
-    0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
-    0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC56A31, 0xD8E9EC};
-
-TGetSysColorProc gSysColor = DefaultSysColor;
-}  // namespace
-
-Cardinal DefaultSysColor(Integer Index) {
-  return Index >= 0 && Index < 31 ? kDefaultSysColors[Index] : 0;
-}
-
-void SetSysColorSource(TGetSysColorProc Proc) { gSysColor = Proc ? Proc : DefaultSysColor; }
-
 TColor32 Color32(TColor WinColor) {
-  if (WinColor < 0) WinColor = static_cast<TColor>(gSysColor(WinColor & 0xFF));
+  if (WinColor < 0) WinColor = static_cast<TColor>(GetSysColor(WinColor & 0xFF));
   return ColorSwap(WinColor);
 }
 
@@ -60,15 +43,22 @@ void ScaleAlpha(TColor32& C, Single Scale) {
   C = (C & 0x00FFFFFFu) | (static_cast<Cardinal>(a & 0xFF) << 24);
 }
 
-TLogPalette256 LogPalette(const TPalette32& Palette) {
-  TLogPalette256 lp;
+HPALETTE WinPalette(const TPalette32& P) {
+  // LOGPALETTE ends in a one-entry array: room for all 256 follows it.
+  struct {
+    LOGPALETTE Head;
+    PALETTEENTRY More[255];
+  } lp;
+  lp.Head.palVersion = 0x300;
+  lp.Head.palNumEntries = 256;
+  PALETTEENTRY* e = lp.Head.palPalEntry;
   for (int i = 0; i < 256; ++i) {
-    lp.palPalEntry[i][0] = static_cast<Byte>(Palette[i] >> 16);
-    lp.palPalEntry[i][1] = static_cast<Byte>(Palette[i] >> 8);
-    lp.palPalEntry[i][2] = static_cast<Byte>(Palette[i]);
-    lp.palPalEntry[i][3] = 0;
+    e[i].peRed = static_cast<Byte>(P[i] >> 16);
+    e[i].peGreen = static_cast<Byte>(P[i] >> 8);
+    e[i].peBlue = static_cast<Byte>(P[i]);
+    e[i].peFlags = 0;
   }
-  return lp;
+  return CreatePalette(&lp.Head);
 }
 
 TFixed Fixed(Single S) { return static_cast<TFixed>(Round(static_cast<Double>(S) * 65536.0)); }

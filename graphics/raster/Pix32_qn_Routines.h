@@ -3,15 +3,9 @@
 #pragma once
 
 #include "graphics/raster/Pix32_qn_Types.h"
+#include "platform/gdi/Gdi.h"
 
 namespace qn {
-
-// Resolves a system colour index to its current $00BBGGRR value. The raster
-// layer sits below the window server, so the server plugs its own in; until
-// then the default colour scheme answers.
-using TGetSysColorProc = Cardinal (*)(Integer Index);
-void SetSysColorSource(TGetSysColorProc Proc);
-Cardinal DefaultSysColor(Integer Index);
 
 TColor32 Color32(TColor WinColor);
 constexpr TColor32 Color32(Byte R, Byte G, Byte B, Byte A = 0xFF) {
@@ -44,13 +38,8 @@ constexpr TColor32 SetAlpha(TColor32 C, Integer NewAlpha) {
 inline void ModifyAlpha(TColor32& C, Byte NewAlpha) { C = (C & 0x00FFFFFFu) | (Cardinal(NewAlpha) << 24); }
 void ScaleAlpha(TColor32& C, Single Scale);
 
-// A logical palette: version, entry count, and 256 entries of red, green, blue, flags.
-struct TLogPalette256 {
-  Word palVersion = 0x300;
-  Word palNumEntries = 256;
-  Byte palPalEntry[256][4] = {};
-};
-TLogPalette256 LogPalette(const TPalette32& Palette);
+// A new platform palette of the 256 colours; the caller frees it.
+HPALETTE WinPalette(const TPalette32& P);
 
 TFixed Fixed(Single S);
 constexpr TFixed Fixed(Integer I) { return static_cast<TFixed>(static_cast<Cardinal>(I) << 16); }

@@ -38,10 +38,12 @@ TEST(Pix32_qn, ColourConstructionAndAccess) {
 
 TEST(Pix32_qn, SystemColoursResolveToTheCurrentSchemeAndComeBackOpaque) {
   constexpr TColor clBtnFace = static_cast<TColor>(0xFF00000Fu);
-  EXPECT_EQ(Color32(clBtnFace), ColorSwap(static_cast<TColor>(DefaultSysColor(15))));
-  SetSysColorSource([](Integer index) -> Cardinal { return index == 15 ? 0x00010203u : 0; });
+  const int index = 15;
+  const COLORREF value = 0x00010203u;
+  ASSERT_TRUE(SetSysColors(1, &index, &value));
   EXPECT_EQ(Color32(clBtnFace), 0xFF030201u);
-  SetSysColorSource(nullptr);
+  ResetSysColors();
+  EXPECT_EQ(Color32(clBtnFace), ColorSwap(static_cast<TColor>(GetSysColor(15))));
 }
 
 TEST(Pix32_qn, PointAndRectangleConstruction) {
@@ -122,13 +124,11 @@ TEST(Pix32_qn, GammaTable) {
   SetGamma(1.6f);
 }
 
-TEST(Pix32_qn, LogicalPaletteCarriesRGBInOrder) {
+TEST(Pix32_qn, WinPaletteMakesAPlatformPalette) {
   TPalette32 pal{};
   pal[3] = 0xFF102030u;
-  TLogPalette256 lp = LogPalette(pal);
-  EXPECT_EQ(lp.palVersion, 0x300);
-  EXPECT_EQ(lp.palNumEntries, 256);
-  EXPECT_EQ(lp.palPalEntry[3][0], 0x10);
-  EXPECT_EQ(lp.palPalEntry[3][2], 0x30);
+  HPALETTE h = WinPalette(pal);
+  ASSERT_NE(h, nullptr);
+  EXPECT_TRUE(DeleteObject(h));
   EXPECT_EQ(Color32(3, pal), 0xFF102030u);
 }
