@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <random>
 
 #include "platform/rtl/Math.h"
 
@@ -116,6 +117,98 @@ TClass FindClass(const String& name) {
   TClass c = GetClass(name);
   if (!c) throw EClassNotFound(u"Class " + name + u" not found");
   return c;
+}
+
+bool TObject::GetInterface(const TGUID& iid, void** obj) {
+  if (!(iid == IInterface::IID)) return false;
+  auto* intf = dynamic_cast<IInterface*>(this);
+  if (!intf) return false;
+  if (obj) {
+    intf->_AddRef();
+    *obj = intf;
+  }
+  return true;
+}
+
+HRESULT TInterfacedObject::QueryInterface(const TGUID& iid, void** obj) {
+  if (!obj) return E_POINTER;
+  *obj = nullptr;
+  return GetInterface(iid, obj) ? S_OK : E_NOINTERFACE;
+}
+
+Integer TInterfacedObject::_Release() {
+  Integer r = FRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+  if (r == 0) delete this;
+  return r;
+}
+
+HRESULT TNoRefCountObject::QueryInterface(const TGUID& iid, void** obj) {
+  if (!obj) return E_POINTER;
+  *obj = nullptr;
+  return GetInterface(iid, obj) ? S_OK : E_NOINTERFACE;
+}
+
+String GUIDToString(const TGUID& g) {
+  static const char16_t hex[] = u"0123456789ABCDEF";
+  String s = u"{";
+  auto put = [&](UInt64 v, int digits) {
+    for (int i = digits - 1; i >= 0; --i) s += hex[(v >> (4 * i)) & 15];
+  };
+  put(g.D1, 8);
+  s += u'-';
+  put(g.D2, 4);
+  s += u'-';
+  put(g.D3, 4);
+  s += u'-';
+  put(g.D4[0], 2);
+  put(g.D4[1], 2);
+  s += u'-';
+  for (int i = 2; i < 8; ++i) put(g.D4[i], 2);
+  s += u'}';
+  return s;
+}
+
+bool TryStringToGUID(const String& s, TGUID& g) {
+  TGUID r;
+  if (!detail::ParseGuid(s.data(), s.size(), r)) return false;
+  g = r;
+  return true;
+}
+
+TGUID StringToGUID(const String& s) {
+  TGUID g;
+  if (!TryStringToGUID(s, g)) throw EConvertError(u"'" + s + u"' is not a valid GUID value");
+  return g;
+}
+
+TGUID CreateGUID() {
+  static std::mutex lock;
+  static std::mt19937_64 gen{std::random_device{}()};
+  UInt64 a, b;
+  {
+    std::lock_guard g(lock);
+    a = gen();
+    b = gen();
+  }
+  TGUID g;
+  g.D1 = static_cast<Cardinal>(a >> 32);
+  g.D2 = static_cast<Word>(a >> 16);
+  g.D3 = static_cast<Word>((a & 0x0FFF) | 0x4000);
+  for (int i = 0; i < 8; ++i) g.D4[i] = static_cast<Byte>(b >> (56 - 8 * i));
+  g.D4[0] = static_cast<Byte>((g.D4[0] & 0x3F) | 0x80);
+  return g;
+}
+
+String TVarRec::AsString() const {
+  switch (VType) {
+    case vtUnicodeString: return *VUnicodeString;
+    case vtAnsiString: return FromUtf8(*VAnsiString);
+    case vtPWideChar: return VPWideChar ? String(VPWideChar) : String();
+    case vtPChar: return FromUtf8(VPChar);
+    case vtChar: return String(1, static_cast<char16_t>(static_cast<unsigned char>(VChar)));
+    case vtWideChar: return String(1, VWideChar);
+    default: return String();
+  }
 }
 
 void Assert(bool condition, const String& msg) {

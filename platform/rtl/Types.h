@@ -40,6 +40,13 @@ using UTF8String = std::string;
 using RawByteString = std::string;
 using TBytes = std::vector<Byte>;
 
+// Days since 1899-12-30 plus the fraction of the day. Before that day the
+// integral part counts back while the fraction still counts forward
+// (-1.25 is 1899-12-29 06:00), as the platform stores it.
+using TDateTime = double;
+using TDate = TDateTime;
+using TTime = TDateTime;
+
 struct TPoint {
   Integer X = 0;
   Integer Y = 0;
