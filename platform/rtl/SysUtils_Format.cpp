@@ -586,10 +586,14 @@ bool TryStrToFloat(const String& s, Extended& v, const TFormatSettings& fs) {
   std::string a;
   if (s[i] == u'+' || s[i] == u'-') a += static_cast<char>(s[i++]);
   String rest = UpperCase(s.substr(i, n - i));
-  if (rest == u"INF" || rest == u"NAN") {
-    v = rest == u"NAN" ? std::numeric_limits<Extended>::quiet_NaN()
-                       : (a == "-" ? -std::numeric_limits<Extended>::infinity() : std::numeric_limits<Extended>::infinity());
-    return rest == u"INF" || a.empty();
+  if (rest == u"NAN") {
+    if (!a.empty()) return false;
+    v = std::numeric_limits<Extended>::quiet_NaN();
+    return true;
+  }
+  if (rest == u"INF") {
+    v = a == "-" ? -std::numeric_limits<Extended>::infinity() : std::numeric_limits<Extended>::infinity();
+    return true;
   }
   int mantissaDigits = 0;
   while (i < n && s[i] >= u'0' && s[i] <= u'9') { a += static_cast<char>(s[i++]); ++mantissaDigits; }
