@@ -7,3 +7,4 @@
 #include "platform/classes/Collection.h"
 #include "platform/classes/Lists.h"
 #include "platform/classes/Streams.h"
+#include "platform/classes/Strings.h"
