@@ -203,9 +203,24 @@ String AnsiExtractQuotedStr(const Char*& p, Char quote) {
 }
 
 String AnsiDequotedStr(const String& s, Char quote) {
-  const Char* p = s.c_str();
-  String r = AnsiExtractQuotedStr(p, quote);
-  if ((r.empty() || *p == 0) && !s.empty() && (s.front() != quote || s.back() != quote)) return s;
+  // By index rather than through AnsiExtractQuotedStr, so that a NUL inside
+  // the text does not end it.
+  String r;
+  size_t i = 0;
+  if (!s.empty() && s[0] == quote) {
+    for (i = 1; i < s.size(); ++i) {
+      if (s[i] != quote) {
+        r += s[i];
+      } else if (i + 1 < s.size() && s[i + 1] == quote) {
+        r += quote;
+        ++i;
+      } else {
+        ++i;
+        break;
+      }
+    }
+  }
+  if ((r.empty() || i >= s.size()) && !s.empty() && (s.front() != quote || s.back() != quote)) return s;
   return r;
 }
 

@@ -263,7 +263,7 @@ String Format(const String& fmt, const TVarRec* args, size_t count, const TForma
     Int64 v = 0;
     while (i < n && fmt[i] >= u'0' && fmt[i] <= u'9') {
       v = v * 10 + (fmt[i] - u'0');
-      if (v > 1000000) InvalidFormat(fmt);
+      if (v > 100000) InvalidFormat(fmt);  // no real format pads further; bounds the output
       ++i;
     }
     return v;
