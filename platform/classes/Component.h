@@ -104,6 +104,9 @@ class TComponent : public TPersistent {
   void SetSubComponent(bool IsSubComponent);
   TPersistent* GetOwner() override;
   String GetNamePath() override;
+  // Publishes Name (not stored: the form file's header carries it) and Tag.
+  static const TPublishedClass* StaticPublished();
+  const TPublishedClass* PublishedClass() const override;
 
   virtual TComponent* GetParentComponent();
   virtual bool HasParent();

@@ -23,6 +23,7 @@ namespace vcl {
 class TFiler;
 class TReader;
 class TWriter;
+class TPublishedClass;
 
 class TPersistent : public TObject {
   QN_CLASS(TPersistent, TObject)
@@ -44,6 +45,10 @@ class TPersistent : public TObject {
   virtual TPersistent* GetOwner();
   // The owner's name path, '.', then this object's class name.
   virtual String GetNamePath();
+
+  // Published-property metadata (PropInfo.h); QN_PUBLISHED overrides both.
+  static const TPublishedClass* StaticPublished();
+  virtual const TPublishedClass* PublishedClass() const;
 
  protected:
   virtual void AssignTo(TPersistent* Dest);
