@@ -278,7 +278,8 @@ class Exception : public TObject, public std::exception {
  public:
   explicit Exception(String msg) : FMessage(std::move(msg)), FUtf8(ToUtf8(FMessage)) {}
   explicit Exception(const char16_t* msg) : Exception(String(msg ? msg : u"")) {}
-  // The platform's CreateFmt: the message is Format(fmt, args).
+  // The platform's CreateFmt: the message is Format(fmt, args). Every
+  // exception class also has a static CreateFmt returning its own type.
   Exception(const String& fmt, std::initializer_list<TVarRec> args);
   static Exception CreateFmt(const String& fmt, std::initializer_list<TVarRec> args) { return Exception(fmt, args); }
   Exception(const Exception& e) : TObject(), std::exception(e), FMessage(e.FMessage), FUtf8(e.FUtf8) {}
@@ -291,11 +292,14 @@ class Exception : public TObject, public std::exception {
   std::string FUtf8;
 };
 
-#define QN_EXCEPTION(Name, Parent)                 \
-  class Name : public Parent {                     \
-    QN_CLASS(Name, Parent)                         \
-   public:                                         \
-    using Parent::Parent;                          \
+#define QN_EXCEPTION(Name, Parent)                                                      \
+  class Name : public Parent {                                                          \
+    QN_CLASS(Name, Parent)                                                              \
+   public:                                                                              \
+    using Parent::Parent;                                                               \
+    static Name CreateFmt(const ::vcl::String& fmt, std::initializer_list<::vcl::TVarRec> args) { \
+      return Name(fmt, args);                                                           \
+    }                                                                                   \
   };
 
 QN_EXCEPTION(EAbort, Exception)
@@ -336,6 +340,7 @@ class EOSError : public Exception {
   QN_CLASS(EOSError, Exception)
  public:
   using Exception::Exception;
+  static EOSError CreateFmt(const String& fmt, std::initializer_list<TVarRec> args) { return EOSError(fmt, args); }
   EOSError(String msg, Cardinal code) : Exception(std::move(msg)), ErrorCode(code) {}
   Cardinal ErrorCode = 0;
 };

@@ -135,6 +135,8 @@ TEST(Platform_Format, ExceptionsFormatTheirMessage) {
     EXPECT_EQ(e.ClassName(), u"EConvertError");
   }
   EXPECT_USTR(Exception::CreateFmt(u"%.2f", {1.0}).Message(), u"1.00");
+  EXPECT_THROW(throw EReadError::CreateFmt(u"%d", {1}), EReadError);
+  EXPECT_EQ(EOSError::CreateFmt(u"%s", {u"x"}).ClassName(), u"EOSError");
 }
 
 // Fixed formatting against the C library where both round the same way: the
