@@ -3,10 +3,12 @@
 namespace gallery {
 
 std::vector<std::string> ProcessorPage(const std::string& outDir);
+std::vector<std::string> RunGdiPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
       {"processor", ProcessorPage},
+      {"gdi", RunGdiPage},
   };
 }
 

@@ -420,7 +420,73 @@ BOOL InvertRect(HDC dc, const RECT* rc);
 BOOL DrawFocusRect(HDC dc, const RECT* rc);
 BOOL PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop);
 BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);
+// Stretches with the DC's stretch mode: HALFTONE averages the covered source
+// area (all four bytes), the others take the nearest source pixel. Opposite
+// signs of the widths (heights) mirror the picture.
+BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop);
+// A DIB's source rectangle is measured from its first stored row: the bottom
+// row of a bottom-up DIB. Returns the number of scan lines drawn, 0 on failure.
+int StretchDIBits(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, int sh, const void* bits,
+                  const BITMAPINFO* bmi, UINT usage, DWORD rop);
+int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UINT startScan, UINT lines,
+                      const void* bits, const BITMAPINFO* bmi, UINT usage);
+// Test hook: while set, SetDIBitsToDevice fails (returns 0) so that callers'
+// fall-back paths can be exercised.
+void GdiForceSetDIBitsToDeviceFailure(bool fail);
+// Where the monochrome mask has a 1 the foreground raster operation (low 24
+// bits of rop4) applies, elsewhere the background one (MAKEROP4). Without a
+// mask it is BitBlt with the foreground operation.
+BOOL MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, HBITMAP mask, int mx, int my,
+             DWORD rop4);
+// Copies (stretching to nearest) every source pixel whose colour bytes differ
+// from transparent, all four bytes of it.
+BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh,
+                    UINT transparent);
+// Composes the source over the destination, all four bytes, with
+// k = SourceConstantAlpha / 255:
+//   without AC_SRC_ALPHA:  D = S * k + D * (1 - k)
+//   with AC_SRC_ALPHA:     S' = S * k (premultiplied source), D = S' + D * (1 - S'.alpha / 255)
+// rounded to nearest and saturated at 255. The rectangles are clipped to both
+// surfaces; negative sizes fail.
+BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, BLENDFUNCTION blend);
+inline BOOL GdiAlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh,
+                          BLENDFUNCTION blend) {
+  return AlphaBlend(dst, x, y, w, h, src, sx, sy, sw, sh, blend);
+}
 BOOL GdiFlush();
+
+// ---------------------------------------------------------------------------
+// Drawing with the pen and brush of the DC, in its ROP2 mode.
+
+BOOL MoveToEx(HDC dc, int x, int y, POINT* old);
+// Draws from the current position to (x, y), leaving out (x, y) for pens of
+// width 1; wider pens have round ends and draw it.
+BOOL LineTo(HDC dc, int x, int y);
+BOOL Polyline(HDC dc, const POINT* pts, int count);
+BOOL PolylineTo(HDC dc, const POINT* pts, int count);
+BOOL PolyPolyline(HDC dc, const POINT* pts, const DWORD* counts, DWORD polyCount);
+// Filled in the DC's poly fill mode; the outline closes itself.
+BOOL Polygon(HDC dc, const POINT* pts, int count);
+BOOL PolyPolygon(HDC dc, const POINT* pts, const int* counts, int polyCount);
+BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
+BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
+BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
+// The curve runs counter-clockwise from the ray through (xs, ys) to the ray
+// through (xe, ye); equal rays draw the whole ellipse.
+BOOL Arc(HDC dc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye);
+BOOL Pie(HDC dc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye);
+BOOL Chord(HDC dc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye);
+
+// Regions in logical coordinates. FillRgn and FrameRgn are brush copies
+// (alpha 0 like every brush); PaintRgn follows the DC's ROP2.
+BOOL FillRgn(HDC dc, HRGN rgn, HBRUSH hbr);
+BOOL FrameRgn(HDC dc, HRGN rgn, HBRUSH hbr, int width, int height);
+BOOL PaintRgn(HDC dc, HRGN rgn);
+BOOL InvertRgn(HDC dc, HRGN rgn);
+
+// The classic three-dimensional edges and frame controls, in the system colours.
+BOOL DrawEdge(HDC dc, RECT* rc, UINT edge, UINT flags);
+BOOL DrawFrameControl(HDC dc, RECT* rc, UINT type, UINT state);
 
 // ---------------------------------------------------------------------------
 // System colours: the classic defaults, overridable per process (tests).

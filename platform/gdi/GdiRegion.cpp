@@ -20,11 +20,16 @@ std::vector<std::pair<int, int>> EllipseRows(int l, int t, int r, int b) {
   for (int y = t; y < b; ++y) {
     double dy = (y - cy) / bb;
     double q = 1.0 - dy * dy;
-    if (q < 0) { rows.emplace_back(0, 0); continue; }
-    double hw = a * std::sqrt(q) + 1e-9;
+    double hw = a * std::sqrt(std::max(0.0, q)) + 1e-9;
     // Mirror the left edge so every row is symmetric about the centre.
     int x0 = int(std::ceil(cx - hw));
     if (x0 < l) x0 = l;
+    // Every row of the box keeps its middle pixel(s), however narrow the
+    // ellipse is near its ends.
+    x0 = std::min(x0, int(std::floor(cx)));
+    // Likewise the row(s) through the middle span the whole box, so flat
+    // ellipses touch all four sides.
+    if (std::fabs(y - cy) <= 0.5) x0 = l;
     int x1 = (l + r - 1) - x0 + 1;
     rows.emplace_back(x0, std::max(x0, x1));
   }

@@ -1,0 +1,332 @@
+// Stretching and composing transfers: StretchBlt, the DIB-to-device
+// transfers, MaskBlt, TransparentBlt and AlphaBlend.
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+
+#include "platform/gdi/GdiInternal.h"
+
+namespace vcl {
+
+using namespace gdi;
+
+namespace {
+
+std::atomic<bool> gFailSetDIBits{false};
+
+// Maps destination columns (or rows) to source ones.
+struct TAxis {
+  int N = 0;                      // destination extent
+  std::vector<int> Nearest;       // source index per destination index
+  // HALFTONE: the source span and weights (sum 1) per destination index.
+  std::vector<int> First;
+  std::vector<std::vector<double>> Weights;
+};
+
+// dst [0, n) onto src [s0, s0 + sn), mirrored when flip; nearest samples the
+// pixel under the destination pixel's centre.
+TAxis MakeAxis(int n, int s0, int sn, bool flip, bool halftone) {
+  TAxis a;
+  a.N = n;
+  a.Nearest.resize(size_t(n));
+  for (int i = 0; i < n; ++i) {
+    int k = int((Int64(2 * i + 1) * sn) / (Int64(2) * n));
+    a.Nearest[size_t(i)] = s0 + (flip ? sn - 1 - k : k);
+  }
+  if (halftone) {
+    a.First.resize(size_t(n));
+    a.Weights.resize(size_t(n));
+    double scale = double(sn) / n;
+    for (int i = 0; i < n; ++i) {
+      double lo = i * scale, hi = (i + 1) * scale;
+      int f = int(std::floor(lo)), l = std::min(sn - 1, int(std::ceil(hi)) - 1);
+      auto& w = a.Weights[size_t(i)];
+      for (int k = f; k <= l; ++k) w.push_back((std::min(hi, double(k + 1)) - std::max(lo, double(k))) / scale);
+      if (flip) {
+        std::reverse(w.begin(), w.end());
+        a.First[size_t(i)] = s0 + (sn - 1 - l);
+      } else {
+        a.First[size_t(i)] = s0 + f;
+      }
+    }
+  }
+  return a;
+}
+
+// A source picture sampled into destination space: Pixel(i, j) for
+// destination-relative (i, j); Valid says whether it came from inside the source.
+struct TSampler {
+  const TGdiSurface* S = nullptr;
+  TAxis X, Y;
+  bool Halftone = false;
+  bool Valid(int i, int j) const {
+    int sx = Halftone ? X.First[size_t(i)] : X.Nearest[size_t(i)];
+    int sy = Halftone ? Y.First[size_t(j)] : Y.Nearest[size_t(j)];
+    int ex = Halftone ? sx + int(X.Weights[size_t(i)].size()) - 1 : sx;
+    int ey = Halftone ? sy + int(Y.Weights[size_t(j)].size()) - 1 : sy;
+    return sx >= 0 && sy >= 0 && ex < S->Width && ey < S->Height;
+  }
+  uint32_t Pixel(int i, int j) const {
+    if (!Halftone) return S->Pixel(X.Nearest[size_t(i)], Y.Nearest[size_t(j)]);
+    double acc[4] = {0, 0, 0, 0};
+    const auto& wy = Y.Weights[size_t(j)];
+    const auto& wx = X.Weights[size_t(i)];
+    for (size_t v = 0; v < wy.size(); ++v) {
+      const uint32_t* row = S->Scanline(Y.First[size_t(j)] + int(v)) + X.First[size_t(i)];
+      for (size_t u = 0; u < wx.size(); ++u) {
+        double w = wx[u] * wy[v];
+        uint32_t p = row[u];
+        for (int c = 0; c < 4; ++c) acc[c] += w * double((p >> (8 * c)) & 0xFF);
+      }
+    }
+    uint32_t r = 0;
+    for (int c = 0; c < 4; ++c) r |= uint32_t(std::clamp(int(std::floor(acc[c] + 0.5)), 0, 255)) << (8 * c);
+    return r;
+  }
+};
+
+// Normalises one axis of a transfer: negative extents mean the rectangle
+// ends at the given coordinate; opposite signs mirror.
+void NormAxis(int& d0, int& dn, int& s0, int& sn, bool& flip) {
+  flip = false;
+  if (dn < 0) { d0 += dn + 1; dn = -dn; flip = !flip; }
+  if (sn < 0) { s0 += sn + 1; sn = -sn; flip = !flip; }
+}
+
+// The work of every source transfer: for each visible destination pixel,
+// combine the sampled source (converted between depths as BitBlt does), the
+// brush and the destination.
+// A key colour leaves out the source pixels of that colour (TransparentBlt).
+template <class F>
+void Transfer(TDCObj& d, TGdiSurface& D, const TRect& dr, TDCObj* s, const TSampler& smp, F&& combine,
+              const uint32_t* key = nullptr) {
+  TRegion area(dr);
+  area.Intersect(d.EffectiveClip());
+  if (area.Empty()) return;
+  bool toMono = D.Monochrome && !smp.S->Monochrome;
+  bool fromMono = smp.S->Monochrome && !D.Monochrome;
+  uint32_t srcBk = s ? ColorRefToPixel(s->State.BkColor) : 0x00FFFFFF;
+  uint32_t fg = ColorRefToPixel(d.State.TextColor), bg = ColorRefToPixel(d.State.BkColor);
+  // Sample everything first: source and destination may be the same pixels.
+  TRect box = area.Box();
+  std::vector<uint32_t> src(size_t(box.Width()) * size_t(box.Height()));
+  std::vector<uint8_t> ok(src.size());
+  for (int y = box.Top; y < box.Bottom; ++y)
+    for (int x = box.Left; x < box.Right; ++x) {
+      size_t k = size_t(y - box.Top) * size_t(box.Width()) + size_t(x - box.Left);
+      int i = x - dr.Left, j = y - dr.Top;
+      ok[k] = smp.Valid(i, j);
+      if (!ok[k]) continue;
+      uint32_t v = smp.Pixel(i, j);
+      if (key && ((v ^ *key) & 0x00FFFFFF) == 0) {
+        ok[k] = 0;
+        continue;
+      }
+      if (toMono) v = ((v ^ srcBk) & 0x00FFFFFF) == 0 ? 0x00FFFFFFu : 0u;
+      else if (fromMono) v = (v & 0x00FFFFFF) ? bg : fg;
+      src[k] = v;
+    }
+  uint32_t keep = D.Monochrome ? 0x00FFFFFFu : 0xFFFFFFFFu;
+  for (const TRect& b : area.Rects())
+    for (int y = b.Top; y < b.Bottom; ++y) {
+      uint32_t* row = D.Scanline(y);
+      for (int x = b.Left; x < b.Right; ++x) {
+        size_t k = size_t(y - box.Top) * size_t(box.Width()) + size_t(x - box.Left);
+        if (!ok[k]) continue;
+        bool write = true;
+        uint32_t v = combine(x, y, src[k], row[x], write);
+        if (write) row[x] = v & keep;
+      }
+    }
+}
+
+TSampler MakeSampler(const TGdiSurface& s, int sx, int sy, int sw, int sh, int w, int h, bool flipX, bool flipY,
+                     bool halftone) {
+  TSampler smp;
+  smp.S = &s;
+  smp.Halftone = halftone && (sw != w || sh != h);
+  smp.X = MakeAxis(w, sx, sw, flipX, smp.Halftone);
+  smp.Y = MakeAxis(h, sy, sh, flipY, smp.Halftone);
+  return smp;
+}
+
+BOOL StretchFromSurface(TDrawScope& ds, TDCObj* s, const TGdiSurface& S, int x, int y, int w, int h, int sx,
+                        int sy, int sw, int sh, DWORD rop) {
+  TDCObj& d = *ds.DC;
+  bool fx, fy;
+  NormAxis(x, w, sx, sw, fx);
+  NormAxis(y, h, sy, sh, fy);
+  if (w == 0 || h == 0 || sw == 0 || sh == 0) return 1;
+  TPoint o = d.Offset();
+  TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
+  TSampler smp = MakeSampler(S, sx, sy, sw, sh, w, h, fx, fy, d.State.StretchMode == HALFTONE);
+  bool usesP = RopUsesPattern(rop);
+  TPaint pat = usesP ? BrushPaint(d, nullptr, true) : TPaint{};
+  Transfer(d, *ds.S, dr, s, smp, [&](int px, int py, uint32_t sv, uint32_t dv, bool&) {
+    return Rop3(rop, usesP ? pat.At(px, py) : 0, sv, dv);
+  });
+  return 1;
+}
+
+// A DIB decoded into a top-down surface via a temporary DIB section.
+TGdiSurfacePtr DecodeDib(const void* bits, const BITMAPINFO* bmi, UINT usage, int firstScan, int lines) {
+  if (!bits || !bmi) return nullptr;
+  const auto& h = bmi->bmiHeader;
+  if (h.biWidth <= 0 || h.biHeight == 0 || Int64(h.biWidth) * std::abs(Int64(h.biHeight)) > (Int64(1) << 28))
+    return nullptr;
+  int height = std::abs(h.biHeight);
+  // Temporary bitmap of the DIB's size; SetDIBits does the format work.
+  HBITMAP tmp = CreateBitmap(h.biWidth, height, 1, 32, nullptr);
+  if (!tmp) return nullptr;
+  int n = SetDIBits(nullptr, tmp, UINT(firstScan), UINT(lines), bits, bmi, usage);
+  TGdiSurfacePtr s = n > 0 ? GetBitmapSurface(tmp) : nullptr;
+  DeleteObject(tmp);
+  return s;
+}
+
+}  // namespace
+
+void GdiForceSetDIBitsToDeviceFailure(bool fail) { gFailSetDIBits = fail; }
+
+BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop) {
+  rop &= 0x00FFFFFF;
+  if (!RopUsesSource(rop)) {
+    if (w < 0) { x += w + 1; w = -w; }
+    if (h < 0) { y += h + 1; h = -h; }
+    return PatBlt(dst, x, y, w, h, rop);
+  }
+  if (w == sw && h == sh && w > 0 && h > 0) return BitBlt(dst, x, y, w, h, src, sx, sy, rop);
+  TDrawScope ds(dst);
+  TDrawScope ss(src, false);
+  if (!ds || !ss) return 0;
+  TPoint so = ss.DC->Offset();
+  return StretchFromSurface(ds, ss.DC.get(), *ss.S, x, y, w, h, sx + so.X, sy + so.Y, sw, sh, rop);
+}
+
+int StretchDIBits(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, int sh, const void* bits,
+                  const BITMAPINFO* bmi, UINT usage, DWORD rop) {
+  TDrawScope ds(dc);
+  if (!ds || !bmi) return 0;
+  int height = std::abs(bmi->bmiHeader.biHeight);
+  auto s = DecodeDib(bits, bmi, usage, 0, height);
+  if (!s) return 0;
+  // Bottom-up DIBs count source rows from the bottom.
+  int top = bmi->bmiHeader.biHeight > 0 ? height - sy - sh : sy;
+  if (sh < 0 && bmi->bmiHeader.biHeight > 0) top = height - sy - 1;
+  if (!StretchFromSurface(ds, nullptr, *s, x, y, w, h, sx, top, sw, sh, rop & 0x00FFFFFF)) return 0;
+  return height;
+}
+
+int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UINT startScan, UINT lines,
+                      const void* bits, const BITMAPINFO* bmi, UINT usage) {
+  if (gFailSetDIBits) return 0;
+  TDrawScope ds(dc);
+  if (!ds || !bmi || !bits || w > 0x7FFFFFFF || h > 0x7FFFFFFF) return 0;
+  int height = std::abs(bmi->bmiHeader.biHeight);
+  bool bottomUp = bmi->bmiHeader.biHeight > 0;
+  if (startScan >= UINT(height) || lines == 0) return 0;
+  lines = std::min<UINT>(lines, UINT(height) - startScan);
+  // The bits hold scan lines startScan .. startScan + lines - 1 only.
+  const auto& hdr = bmi->bmiHeader;
+  if (hdr.biSize < sizeof(BITMAPINFOHEADER) || hdr.biSize > 1024) return 0;
+  size_t infoSize = hdr.biSize + (hdr.biCompression == BI_BITFIELDS ? 12 : 0);
+  if (hdr.biBitCount <= 8)
+    infoSize += size_t(hdr.biClrUsed ? std::min<DWORD>(hdr.biClrUsed, 256) : (1u << hdr.biBitCount)) * 4;
+  std::vector<Byte> info(infoSize);
+  std::memcpy(info.data(), bmi, infoSize);
+  auto* part = reinterpret_cast<BITMAPINFO*>(info.data());
+  part->bmiHeader.biHeight = bottomUp ? int(lines) : -int(lines);
+  auto s = DecodeDib(bits, part, usage, 0, int(lines));
+  if (!s) return 0;
+  // Source row (from the DIB's origin) r lives in s at this row.
+  int firstRow = bottomUp ? height - 1 - int(startScan + lines - 1) : int(startScan);
+  int srcTop = bottomUp ? height - sy - int(h) : sy;
+  TDCObj& d = *ds.DC;
+  TPoint o = d.Offset();
+  TRect dr(x + o.X, y + o.Y, x + o.X + int(w), y + o.Y + int(h));
+  TSampler smp = MakeSampler(*s, sx, srcTop - firstRow, int(w), int(h), int(w), int(h), false, false, false);
+  Transfer(d, *ds.S, dr, nullptr, smp, [](int, int, uint32_t sv, uint32_t, bool&) { return sv; });
+  return int(lines);
+}
+
+BOOL MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, HBITMAP mask, int mx, int my,
+             DWORD rop4) {
+  DWORD fore = rop4 & 0x00FFFFFF;
+  DWORD back = ((rop4 >> 8) & 0x00FF0000);
+  if (!mask) return BitBlt(dst, x, y, w, h, src, sx, sy, fore);
+  auto m = LookupBitmap(mask);
+  if (!m || !m->Surface->Monochrome) return 0;
+  if (m->Shadowed()) m->SyncIn();
+  TDrawScope ds(dst);
+  if (!ds) return 0;
+  bool needSrc = RopUsesSource(fore) || RopUsesSource(back);
+  TDrawScope ss(needSrc ? src : dst, false);
+  if (!ss) return 0;
+  if (w <= 0 || h <= 0) return 1;
+  TDCObj& d = *ds.DC;
+  TPoint o = d.Offset(), so = ss.DC->Offset();
+  TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
+  TSampler smp = needSrc ? MakeSampler(*ss.S, sx + so.X, sy + so.Y, w, h, w, h, false, false, false)
+                         : MakeSampler(*ds.S, dr.Left, dr.Top, w, h, w, h, false, false, false);
+  TPaint pat = BrushPaint(d, nullptr, true);
+  const TGdiSurface& M = *m->Surface;
+  Transfer(d, *ds.S, dr, ss.DC.get(), smp, [&](int px, int py, uint32_t sv, uint32_t dv, bool&) {
+    int qx = mx + px - dr.Left, qy = my + py - dr.Top;
+    bool fg = qx >= 0 && qy >= 0 && qx < M.Width && qy < M.Height && (M.Pixel(qx, qy) & 0xFFFFFF);
+    DWORD rop = fg ? fore : back;
+    return Rop3(rop, pat.Null ? 0 : pat.At(px, py), sv, dv);
+  });
+  return 1;
+}
+
+BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh,
+                    UINT transparent) {
+  if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return 0;
+  TDrawScope ds(dst);
+  TDrawScope ss(src, false);
+  if (!ds || !ss) return 0;
+  TDCObj& d = *ds.DC;
+  TPoint o = d.Offset(), so = ss.DC->Offset();
+  TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
+  TSampler smp = MakeSampler(*ss.S, sx + so.X, sy + so.Y, sw, sh, w, h, false, false, false);
+  uint32_t key = ColorRefToPixel(transparent & 0x00FFFFFF);
+  Transfer(
+      d, *ds.S, dr, ss.DC.get(), smp, [](int, int, uint32_t sv, uint32_t, bool&) { return sv; }, &key);
+  return 1;
+}
+
+BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, BLENDFUNCTION bf) {
+  if (w < 0 || h < 0 || sw < 0 || sh < 0 || bf.BlendOp != AC_SRC_OVER) return 0;
+  TDrawScope ds(dst);
+  TDrawScope ss(src, false);
+  if (!ds || !ss) return 0;
+  if (w == 0 || h == 0 || sw == 0 || sh == 0) return 1;
+  TDCObj& d = *ds.DC;
+  TPoint o = d.Offset(), so = ss.DC->Offset();
+  TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
+  TSampler smp = MakeSampler(*ss.S, sx + so.X, sy + so.Y, sw, sh, w, h, false, false,
+                             d.State.StretchMode == HALFTONE);
+  uint32_t k = bf.SourceConstantAlpha;
+  bool perPixel = bf.AlphaFormat & AC_SRC_ALPHA;
+  Transfer(d, *ds.S, dr, nullptr, smp, [&](int, int, uint32_t sv, uint32_t dv, bool&) {
+    // One rounding per byte, from the exact products.
+    uint32_t out = 0;
+    if (!perPixel) {
+      for (int c = 0; c < 32; c += 8) {
+        uint32_t s = (sv >> c) & 0xFF, t = (dv >> c) & 0xFF;
+        out |= std::min<uint32_t>(255, (s * k + t * (255 - k) + 127) / 255) << c;
+      }
+    } else {
+      uint32_t ak = (sv >> 24) * k;  // source alpha times k, scaled by 255
+      for (int c = 0; c < 32; c += 8) {
+        uint32_t s = (sv >> c) & 0xFF, t = (dv >> c) & 0xFF;
+        out |= std::min<uint32_t>(255, (s * k * 255 + t * (65025 - ak) + 32512) / 65025) << c;
+      }
+    }
+    return out;
+  });
+  return 1;
+}
+
+}  // namespace vcl

@@ -1,0 +1,95 @@
+#include "platform/gdi/GdiPng.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "platform/rtl/System.h"
+
+namespace vcl {
+
+namespace {
+struct TFile {
+  std::FILE* F;
+  ~TFile() {
+    if (F) std::fclose(F);
+  }
+};
+// libpng reports errors by longjmp; everything with a destructor is made
+// before the jump target is set.
+void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+}  // namespace
+
+void SaveSurfaceToPng(const TGdiSurface& s, const std::string& path, bool opaque) {
+  TFile f{std::fopen(path.c_str(), "wb")};
+  if (!f.F) throw EFCreateError(u"Cannot create file \"" + FromUtf8(path) + u"\"");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+  png_infop info = png_create_info_struct(png);
+  std::vector<png_byte> row(size_t(s.Width) * 4);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    throw EFCreateError(u"Cannot write PNG file \"" + FromUtf8(path) + u"\"");
+  }
+  {
+    png_init_io(png, f.F);
+    png_set_IHDR(png, info, png_uint_32(s.Width), png_uint_32(s.Height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < s.Height; ++y) {
+      const uint32_t* p = s.Scanline(y);
+      for (int x = 0; x < s.Width; ++x) {
+        row[size_t(x) * 4] = png_byte(p[x] >> 16);
+        row[size_t(x) * 4 + 1] = png_byte(p[x] >> 8);
+        row[size_t(x) * 4 + 2] = png_byte(p[x]);
+        row[size_t(x) * 4 + 3] = opaque ? 255 : png_byte(p[x] >> 24);
+      }
+      png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+  }
+  png_destroy_write_struct(&png, &info);
+}
+
+TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path) {
+  TFile f{std::fopen(path.c_str(), "rb")};
+  if (!f.F) throw EFOpenError(u"Cannot open file \"" + FromUtf8(path) + u"\"");
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+  png_infop info = png_create_info_struct(png);
+  TGdiSurfacePtr s;
+  std::vector<png_bytep> rows;
+  volatile bool tooLarge = false;
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    throw EReadError(u"Invalid PNG file \"" + FromUtf8(path) + u"\"");
+  }
+  {
+    png_init_io(png, f.F);
+    png_read_info(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
+    if (w > 16384 || h > 16384) {
+      tooLarge = true;
+    } else {
+    s = TGdiSurface::Create(Integer(w), Integer(h));
+    rows.resize(h);
+    for (png_uint_32 y = 0; y < h; ++y) rows[y] = reinterpret_cast<png_bytep>(s->Scanline(Integer(y)));
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    }
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+  if (tooLarge) throw EReadError(u"PNG image too large");
+  return s;
+}
+
+}  // namespace vcl

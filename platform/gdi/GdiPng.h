@@ -1,0 +1,17 @@
+// Host-internal: surfaces to and from PNG files, for snapshots, the gallery
+// and golden-image tests. Pixels are written as stored (BGRA, alpha as is,
+// or forced opaque).
+#pragma once
+
+#include <string>
+
+#include "platform/gdi/GdiSurface.h"
+
+namespace vcl {
+
+// Raises EFCreateError when the file cannot be written.
+void SaveSurfaceToPng(const TGdiSurface& surface, const std::string& path, bool opaque = false);
+// Any PNG, converted to 8-bit BGRA; raises EFOpenError or EReadError.
+TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path);
+
+}  // namespace vcl

@@ -1,0 +1,296 @@
+// Block transfers: every raster operation, depth conversions, stretching,
+// masks, transparency and AlphaBlend against their formulas.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "tests/platform/gdi/GdiTestSupport.h"
+
+using namespace vcl;
+using namespace gditest;
+
+namespace {
+// Bit i of the operation's truth table is the result for pattern bit
+// (i >> 2) & 1, source bit (i >> 1) & 1 and destination bit i & 1.
+uint32_t RopReference(DWORD rop, uint32_t p, uint32_t s, uint32_t d) {
+  uint32_t r = 0;
+  for (int bit = 0; bit < 32; ++bit) {
+    unsigned i = (((p >> bit) & 1) << 2) | (((s >> bit) & 1) << 1) | ((d >> bit) & 1);
+    r |= uint32_t(((rop >> 16) >> i) & 1) << bit;
+  }
+  return r;
+}
+}  // namespace
+
+TEST(Platform_GdiBlt, EveryRasterOperationOnKnownBytes) {
+  const uint32_t S = 0x5AC3F00Fu, D = 0x3C96A55Au, P = 0x00E11E78u;  // brushes have alpha 0
+  TDib src(2, 1, S), dst(2, 1, D);
+  HBRUSH brush = CreateSolidBrush(PixelToColorRef(P));
+  SelectObject(dst.DC, brush);
+  for (DWORD index = 0; index < 256; ++index) {
+    DWORD rop = index << 16;
+    dst.At(0, 0) = D;
+    ASSERT_TRUE(BitBlt(dst.DC, 0, 0, 1, 1, src.DC, 0, 0, rop));
+    ASSERT_EQ(dst.At(0, 0), RopReference(rop, P, S, D)) << std::hex << "rop " << index;
+    ASSERT_EQ(dst.At(1, 0), D);
+  }
+  // The named operations are the documented expressions.
+  struct {
+    DWORD Rop;
+    uint32_t Value;
+  } named[] = {{SRCCOPY, S},          {SRCPAINT, S | D},        {SRCAND, S & D},       {SRCINVERT, S ^ D},
+               {SRCERASE, S & ~D},    {NOTSRCCOPY, ~S},         {NOTSRCERASE, ~(S | D)}, {MERGECOPY, P & S},
+               {MERGEPAINT, ~S | D},  {PATCOPY, P},             {PATPAINT, P | ~S | D}, {PATINVERT, P ^ D},
+               {DSTINVERT, ~D},       {BLACKNESS, 0},           {WHITENESS, ~0u}};
+  for (auto& n : named) {
+    dst.At(0, 0) = D;
+    BitBlt(dst.DC, 0, 0, 1, 1, src.DC, 0, 0, n.Rop);
+    EXPECT_EQ(dst.At(0, 0), n.Value) << std::hex << n.Rop;
+  }
+  SelectObject(dst.DC, GetStockObject(WHITE_BRUSH));
+  DeleteObject(brush);
+}
+
+TEST(Platform_GdiBlt, MonochromeConversions) {
+  TDib colour(4, 1, 0);
+  colour.At(0, 0) = 0x00FFFFFF;
+  colour.At(1, 0) = 0xFF123456;
+  colour.At(2, 0) = 0x00123456;
+  colour.At(3, 0) = 0;
+  HDC mdc = CreateCompatibleDC(nullptr);
+  HBITMAP mono = CreateBitmap(4, 1, 1, 1, nullptr);
+  SelectObject(mdc, mono);
+  // Colour to monochrome: the source's background colour becomes white.
+  SetBkColor(colour.DC, RGB(0x12, 0x34, 0x56));
+  BitBlt(mdc, 0, 0, 4, 1, colour.DC, 0, 0, SRCCOPY);
+  Byte bits[2] = {};
+  GetBitmapBits(mono, 2, bits);
+  EXPECT_EQ(bits[0], 0x60);  // pixels 1 and 2
+  // Monochrome to colour: 0 takes the text colour, 1 the background colour.
+  TDib out(4, 1, 0xFFFFFFFFu);
+  SetTextColor(out.DC, RGB(255, 0, 0));
+  SetBkColor(out.DC, RGB(0, 0, 255));
+  BitBlt(out.DC, 0, 0, 4, 1, mdc, 0, 0, SRCCOPY);
+  EXPECT_EQ(out.At(0, 0), 0x00FF0000u);
+  EXPECT_EQ(out.At(1, 0), 0x000000FFu);
+  EXPECT_EQ(out.At(2, 0), 0x000000FFu);
+  EXPECT_EQ(out.At(3, 0), 0x00FF0000u);
+  // Drawing on a monochrome bitmap maps colours to black or white.
+  SetPixel(mdc, 0, 0, RGB(200, 200, 200));
+  SetPixel(mdc, 1, 0, RGB(40, 40, 90));
+  EXPECT_EQ(GetPixel(mdc, 0, 0), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(mdc, 1, 0), RGB(0, 0, 0));
+  DeleteDC(mdc);
+  DeleteObject(mono);
+}
+
+TEST(Platform_GdiBlt, OverlappingCopyScrolls) {
+  TDib dib(10, 10, 0);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) dib.At(x, y) = uint32_t(y * 10 + x);
+  BitBlt(dib.DC, 1, 2, 8, 7, dib.DC, 0, 0, SRCCOPY);
+  for (int y = 2; y < 9; ++y)
+    for (int x = 1; x < 9; ++x) EXPECT_EQ(dib.At(x, y), uint32_t((y - 2) * 10 + x - 1));
+  EXPECT_EQ(dib.At(0, 5), 50u);
+  // Source pixels outside the source leave the destination alone.
+  TDib small(2, 2, 0xAAAAAAAAu), big(4, 4, 0x11111111u);
+  BitBlt(big.DC, 0, 0, 4, 4, small.DC, 0, 0, SRCCOPY);
+  EXPECT_EQ(big.At(1, 1), 0xAAAAAAAAu);
+  EXPECT_EQ(big.At(2, 2), 0x11111111u);
+}
+
+TEST(Platform_GdiBlt, StretchNearestAndHalftone) {
+  TDib src(2, 2, 0);
+  src.At(0, 0) = 0x10203040u;
+  src.At(1, 0) = 0x50607080u;
+  src.At(0, 1) = 0x90A0B0C0u;
+  src.At(1, 1) = 0xD0E0F000u;
+  TDib big(4, 4, 0);
+  SetStretchBltMode(big.DC, COLORONCOLOR);
+  StretchBlt(big.DC, 0, 0, 4, 4, src.DC, 0, 0, 2, 2, SRCCOPY);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(big.At(x, y), src.At(x / 2, y / 2));
+  // Mirrored by opposite signs.
+  TDib mir(2, 2, 0);
+  StretchBlt(mir.DC, 1, 0, -2, 2, src.DC, 0, 0, 2, 2, SRCCOPY);
+  EXPECT_EQ(mir.At(0, 0), src.At(1, 0));
+  EXPECT_EQ(mir.At(1, 1), src.At(0, 1));
+  // Halftone shrinking averages each covered block, all four bytes.
+  TDib four(4, 2, 0);
+  const uint32_t v[8] = {0x00000000, 0x04080C10, 0xFF00FF00, 0x0100FF00, 0x08101820, 0x0C182430, 0x01020304, 0x03040506};
+  for (int i = 0; i < 8; ++i) four.At(i % 4, i / 4) = v[i];
+  TDib half(2, 1, 0);
+  SetStretchBltMode(half.DC, HALFTONE);
+  StretchBlt(half.DC, 0, 0, 2, 1, four.DC, 0, 0, 4, 2, SRCCOPY);
+  auto avg = [](std::initializer_list<uint32_t> px) {
+    uint32_t r = 0;
+    for (int c = 0; c < 32; c += 8) {
+      double s = 0;
+      for (uint32_t p : px) s += (p >> c) & 0xFF;
+      r |= uint32_t(std::floor(s / double(px.size()) + 0.5)) << c;
+    }
+    return r;
+  };
+  EXPECT_EQ(half.At(0, 0), avg({v[0], v[1], v[4], v[5]}));
+  EXPECT_EQ(half.At(1, 0), avg({v[2], v[3], v[6], v[7]}));
+  // Nearest shrinking takes whole source pixels.
+  SetStretchBltMode(half.DC, COLORONCOLOR);
+  StretchBlt(half.DC, 0, 0, 2, 1, four.DC, 0, 0, 4, 2, SRCCOPY);
+  for (int x = 0; x < 2; ++x) {
+    bool found = false;
+    for (uint32_t p : v) found |= half.At(x, 0) == p;
+    EXPECT_TRUE(found);
+  }
+}
+
+TEST(Platform_GdiBlt, AlphaBlendFollowsTheFormula) {
+  std::mt19937 rng(5);
+  auto check = [&](BLENDFUNCTION bf) {
+    TDib src(16, 16, 0), dst(16, 16, 0);
+    for (int i = 0; i < 256; ++i) {
+      uint32_t a = rng() & 0xFF;
+      uint32_t s = a << 24;
+      for (int c = 0; c < 24; c += 8) s |= (bf.AlphaFormat ? (rng() % (a + 1)) : (rng() & 0xFF)) << c;
+      src.Bits[i] = s;
+      dst.Bits[i] = rng();
+    }
+    std::vector<uint32_t> before(dst.Bits, dst.Bits + 256);
+    ASSERT_TRUE(AlphaBlend(dst.DC, 0, 0, 16, 16, src.DC, 0, 0, 16, 16, bf));
+    double k = bf.SourceConstantAlpha / 255.0;
+    for (int i = 0; i < 256; ++i) {
+      uint32_t s = src.Bits[i], d = before[size_t(i)], got = dst.Bits[i];
+      double sa = ((s >> 24) & 0xFF) * k;
+      for (int c = 0; c < 32; c += 8) {
+        double sc = ((s >> c) & 0xFF) * k, dc = (d >> c) & 0xFF;
+        double e = bf.AlphaFormat ? sc + dc * (1 - sa / 255.0) : sc + dc * (1 - k);
+        e = std::min(255.0, e);
+        ASSERT_NEAR(double((got >> c) & 0xFF), e, 0.5 + 1e-9) << "pixel " << i << " byte " << c / 8;
+      }
+    }
+  };
+  check({AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
+  check({AC_SRC_OVER, 0, 100, AC_SRC_ALPHA});
+  check({AC_SRC_OVER, 0, 77, 0});
+  check({AC_SRC_OVER, 0, 255, 0});
+  // Clipped to both surfaces; negative sizes fail.
+  TDib s(4, 4, 0xFFFFFFFFu), d(4, 4, 0xFF000000u);
+  BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  EXPECT_TRUE(AlphaBlend(d.DC, 2, 2, 4, 4, s.DC, 0, 0, 4, 4, bf));
+  EXPECT_EQ(d.At(3, 3), 0xFFFFFFFFu);
+  EXPECT_EQ(d.At(1, 1), 0xFF000000u);
+  EXPECT_TRUE(AlphaBlend(d.DC, 0, 0, 4, 4, s.DC, 2, 2, 4, 4, bf));
+  EXPECT_EQ(d.At(0, 0), 0xFFFFFFFFu);
+  EXPECT_FALSE(AlphaBlend(d.DC, 0, 0, -1, 4, s.DC, 0, 0, 4, 4, bf));
+}
+
+TEST(Platform_GdiBlt, MaskAndTransparentTransfers) {
+  TDib src(4, 1, 0x00AA0000u), dst(4, 1, 0x000000BBu);
+  Byte maskBits[2] = {0xA0, 0};  // pixels 0 and 2
+  HBITMAP mask = CreateBitmap(4, 1, 1, 1, maskBits);
+  EXPECT_TRUE(MaskBlt(dst.DC, 0, 0, 4, 1, src.DC, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, DSTINVERT)));
+  EXPECT_EQ(dst.At(0, 0), 0x00AA0000u);
+  EXPECT_EQ(dst.At(1, 0), ~0x000000BBu);
+  EXPECT_EQ(dst.At(2, 0), 0x00AA0000u);
+  HBITMAP colour = CreateCompatibleBitmap(nullptr, 4, 1);
+  EXPECT_FALSE(MaskBlt(dst.DC, 0, 0, 4, 1, src.DC, 0, 0, colour, 0, 0, SRCCOPY));
+  DeleteObject(colour);
+  DeleteObject(mask);
+
+  TDib key(2, 2, 0xFF00FF00u), out(4, 4, 0xFF000000u);
+  key.At(1, 1) = 0x80123456u;
+  EXPECT_TRUE(TransparentBlt(out.DC, 0, 0, 4, 4, key.DC, 0, 0, 2, 2, RGB(0, 255, 0)));
+  EXPECT_EQ(out.At(0, 0), 0xFF000000u);
+  EXPECT_EQ(out.At(3, 3), 0x80123456u);
+  EXPECT_EQ(out.At(2, 2), 0x80123456u);
+}
+
+TEST(Platform_GdiBlt, DibOrientationAndDibTransfers) {
+  // Bottom-up: the first row in memory is the bottom of the picture.
+  TDib up(3, 2, 0, false), down(3, 2, 0, true);
+  SetPixel(up.DC, 0, 0, RGB(1, 2, 3));
+  SetPixel(down.DC, 0, 0, RGB(1, 2, 3));
+  EXPECT_EQ(up.Bits[3], 0x00010203u);
+  EXPECT_EQ(down.Bits[0], 0x00010203u);
+  DIBSECTION ds;
+  ASSERT_EQ(GetObject(up.Bmp, sizeof ds, &ds), int(sizeof ds));
+  EXPECT_EQ(ds.dsBm.bmBits, static_cast<void*>(up.Bits));
+  EXPECT_EQ(ds.dsBmih.biHeight, 2);
+  EXPECT_EQ(ds.dsBm.bmWidthBytes, 12);
+
+  // GetDIBits in either order, and depth round trips through SetDIBits.
+  TDib pic(5, 3, 0);
+  for (int i = 0; i < 15; ++i) pic.Bits[i] = (i % 3 == 0) ? 0x00FFFFFFu : (i % 3 == 1) ? 0x00800000u : 0x00000080u;
+  for (int bpp : {1, 4, 8, 24, 32}) {
+    for (int sign : {1, -1}) {
+      std::vector<Byte> info(sizeof(BITMAPINFOHEADER) + 256 * 4);
+      auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+      bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+      bi->bmiHeader.biWidth = 5;
+      bi->bmiHeader.biHeight = 3 * sign;
+      bi->bmiHeader.biBitCount = WORD(bpp);
+      ASSERT_EQ(GetDIBits(pic.DC, pic.Bmp, 0, 3, nullptr, bi, DIB_RGB_COLORS), 1);
+      std::vector<Byte> bits(bi->bmiHeader.biSizeImage);
+      ASSERT_EQ(GetDIBits(pic.DC, pic.Bmp, 0, 3, bits.data(), bi, DIB_RGB_COLORS), 3);
+      HBITMAP back = CreateCompatibleBitmap(nullptr, 5, 3);
+      ASSERT_EQ(SetDIBits(nullptr, back, 0, 3, bits.data(), bi, DIB_RGB_COLORS), 3);
+      auto s = GetBitmapSurface(back);
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+          uint32_t want = pic.Bits[y * 5 + x];
+          if (bpp == 1) want = want == 0x00FFFFFFu ? want : 0;
+          EXPECT_EQ(s->Pixel(x, y), want) << bpp << " bpp, sign " << sign << " at " << x << "," << y;
+        }
+      DeleteObject(back);
+    }
+  }
+  // An 8-bit DIB section: GDI draws through to its indexes.
+  std::vector<Byte> info(sizeof(BITMAPINFOHEADER) + 256 * 4);
+  auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+  bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi->bmiHeader.biPlanes = 1;
+  bi->bmiHeader.biWidth = 4;
+  bi->bmiHeader.biHeight = -2;
+  bi->bmiHeader.biBitCount = 8;
+  bi->bmiHeader.biClrUsed = 2;
+  bi->bmiColors[0] = {0, 0, 0, 0};
+  reinterpret_cast<RGBQUAD*>(bi->bmiColors)[1] = {0, 0, 255, 0};
+  void* p = nullptr;
+  HBITMAP eight = CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &p, nullptr, 0);
+  ASSERT_NE(eight, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, eight);
+  RECT r{1, 1, 3, 2};
+  HBRUSH red = CreateSolidBrush(RGB(250, 0, 0));
+  FillRect(dc, &r, red);
+  auto* idx = static_cast<Byte*>(p);
+  EXPECT_EQ(idx[4 + 1], 1);
+  EXPECT_EQ(idx[4 + 0], 0);
+  EXPECT_EQ(GetPixel(dc, 2, 1), RGB(255, 0, 0));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(red);
+  DeleteObject(eight);
+}
+
+TEST(Platform_GdiBlt, StretchDIBitsAndSetDIBitsToDevice) {
+  // A bottom-up 2x2 DIB: memory row 0 is the picture's bottom row.
+  uint32_t px[4] = {0x00000001u, 0x00000002u, 0x00000003u, 0x00000004u};
+  BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = 2;
+  bi.bmiHeader.biHeight = 2;
+  bi.bmiHeader.biBitCount = 32;
+  TDib dst(4, 4, 0xFFFFFFFFu);
+  EXPECT_EQ(SetDIBitsToDevice(dst.DC, 0, 0, 2, 2, 0, 0, 0, 2, px, &bi, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(dst.At(0, 0), 3u);
+  EXPECT_EQ(dst.At(1, 1), 2u);
+  // The source rectangle of a bottom-up DIB is measured from the bottom.
+  EXPECT_EQ(StretchDIBits(dst.DC, 2, 2, 2, 2, 0, 0, 1, 1, px, &bi, DIB_RGB_COLORS, SRCCOPY), 2);
+  EXPECT_EQ(dst.At(2, 2), 1u);
+  EXPECT_EQ(dst.At(3, 3), 1u);
+  GdiForceSetDIBitsToDeviceFailure(true);
+  EXPECT_EQ(SetDIBitsToDevice(dst.DC, 0, 0, 2, 2, 0, 0, 0, 2, px, &bi, DIB_RGB_COLORS), 0);
+  GdiForceSetDIBitsToDeviceFailure(false);
+  bi.bmiHeader.biBitCount = 7;
+  EXPECT_EQ(StretchDIBits(dst.DC, 0, 0, 2, 2, 0, 0, 2, 2, px, &bi, DIB_RGB_COLORS, SRCCOPY), 0);
+}
