@@ -92,6 +92,7 @@ String ChangeFileExt(const String& fileName, const String& extension) {
 }
 
 String ExpandFileName(const String& fileName) {
+  if (fileName.empty()) return String();
   String p = HostPath(fileName);
   if (p.empty() || p[0] != u'/') p = IncludeTrailingPathDelimiter(GetCurrentDir()) + p;
   std::vector<String> parts;
@@ -281,8 +282,10 @@ void RaiseLastOSError(Integer code) {
 }
 
 TBytes ReadAllBytes(const String& fileName) {
+  if (DirectoryExists(fileName))
+    throw EFOpenError(u"Cannot open file \"" + fileName + u"\". " + SysErrorMessage(EISDIR));
   std::ifstream f(HostPathUtf8(fileName), std::ios::binary);
-  if (!f || DirectoryExists(fileName)) {
+  if (!f) {
     int e = errno;
     throw EFOpenError(u"Cannot open file \"" + fileName + u"\". " + SysErrorMessage(e ? e : ENOENT));
   }

@@ -559,6 +559,22 @@ class TInterfacedObject : public TObject, public virtual IInterface {
   Integer RefCount() const { return FRefCount.load(std::memory_order_relaxed); }
 
  protected:
+  // A constructor that hands out references to the object under
+  // construction holds one of these first, so that those references going
+  // away cannot free it (the platform holds a count of 1 from allocation to
+  // the end of construction for the same reason):
+  //   TFoo::TFoo() { TConstructionGuard guard(this); Registry.Add(TIntf<IFoo>(this)); }
+  class TConstructionGuard {
+   public:
+    explicit TConstructionGuard(TInterfacedObject* obj) : FObj(obj) { FObj->FRefCount.fetch_add(1); }
+    ~TConstructionGuard() { FObj->FRefCount.fetch_sub(1); }
+    TConstructionGuard(const TConstructionGuard&) = delete;
+    TConstructionGuard& operator=(const TConstructionGuard&) = delete;
+
+   private:
+    TInterfacedObject* FObj;
+  };
+
   std::atomic<Integer> FRefCount{0};
 };
 

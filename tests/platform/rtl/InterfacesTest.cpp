@@ -47,6 +47,20 @@ class TCube : public TInterfacedObject, public IShape3D {
   Integer Volume() override { return 1; }
 };
 
+// Hands a reference to itself out while it is being built.
+class TSelfRegistering : public TInterfacedObject, public INamed {
+  QN_CLASS(TSelfRegistering, TInterfacedObject)
+  QN_INTERFACES(INamed)
+ public:
+  explicit TSelfRegistering(std::vector<String>& log) {
+    TConstructionGuard guard(this);
+    TIntf<INamed> me(this);
+    log.push_back(me->Name());
+  }
+  ~TSelfRegistering() override { ++gDestroyed; }
+  String Name() override { return u"self"; }
+};
+
 class TStatic : public TNoRefCountObject, public INamed {
   QN_CLASS(TStatic, TNoRefCountObject)
   QN_INTERFACES(INamed)
@@ -153,6 +167,17 @@ TEST(Platform_Interfaces, QueryInterfaceAndSupports) {
   EXPECT_EQ(gDestroyed, 2);
   shape = nullptr;
   EXPECT_EQ(gDestroyed, 3);
+}
+
+TEST(Platform_Interfaces, ReferencesDuringConstructionDoNotFree) {
+  gDestroyed = 0;
+  std::vector<String> log;
+  auto* obj = new TSelfRegistering(log);
+  EXPECT_EQ(gDestroyed, 0);
+  EXPECT_EQ(obj->RefCount(), 0);
+  ASSERT_EQ(log.size(), 1u);
+  { TIntf<INamed> n = obj; }
+  EXPECT_EQ(gDestroyed, 1);
 }
 
 TEST(Platform_Interfaces, NonCountedObjectsBelongToTheirOwner) {

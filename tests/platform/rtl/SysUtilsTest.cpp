@@ -321,6 +321,7 @@ TEST(Platform_SysUtils, PathRoutinesAcceptBothSeparators) {
   EXPECT_USTR(HostPath(u"a\\b\\c"), u"a/b/c");
   EXPECT_USTR(ExpandFileName(u"/a/./b/../c\\d"), u"/a/c/d");
   EXPECT_USTR(ExpandFileName(u"/.."), u"/");
+  EXPECT_USTR(ExpandFileName(u""), u"");
   EXPECT_TRUE(IsPathDelimiter(u"a\\b", 2));
   EXPECT_FALSE(IsPathDelimiter(u"a\\b", 4));
 }
@@ -370,6 +371,7 @@ TEST(Platform_SysUtils, FilesAndFolders) {
   EXPECT_TRUE(CreateDir(deep));
   EXPECT_FALSE(CreateDir(deep));
   EXPECT_THROW(ReadAllText(deep + u"/missing"), EFOpenError);
+  EXPECT_THROW(ReadAllText(deep), EFOpenError);
   EXPECT_THROW(WriteAllText(root + u"/no/such/dir/f", u"x"), EFCreateError);
 
   SetTempPathOverride(winRoot);
