@@ -302,7 +302,7 @@ String Format(const String& fmt, const TVarRec* args, size_t count, const TForma
     }
     if (i < n && fmt[i] == u'.') {
       ++i;
-      prec = readNumber().value_or(-1);
+      prec = readNumber().value_or(0);  // a bare "." is precision 0, as on the platform
       if (prec < 0) prec = -1;
     }
     if (i >= n) InvalidFormat(fmt);

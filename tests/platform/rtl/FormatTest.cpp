@@ -60,6 +60,7 @@ TEST(Platform_Format, FloatingPointConversions) {
   EXPECT_USTR(Format(u"%5.2f", {3.14159}), u" 3.14");
   EXPECT_USTR(Format(u"%f", {2.0}), u"2.00");
   EXPECT_USTR(Format(u"%.0f", {2.5}), u"3");     // half away from zero
+  EXPECT_USTR(Format(u"%.f|%.s|", {1.5, u"abc"}), u"2||");
   EXPECT_USTR(Format(u"%.0f", {-2.5}), u"-3");
   EXPECT_USTR(Format(u"%.2f", {0.125}), u"0.13");
   EXPECT_USTR(Format(u"%.2f", {2.675}), u"2.67");  // 2.67499999999999982 in binary
