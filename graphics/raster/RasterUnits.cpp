@@ -2,6 +2,7 @@
 // initialisation: processor probe first, then the registries, the routines
 // bound through them, and the pixel unit that builds on those.
 #include "graphics/raster/Pix32_Bindings_qn.h"
+#include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
 #include "graphics/raster/Pix32_qn.h"
@@ -20,6 +21,7 @@ void RegisterRasterUnits() {
   RegisterUnit({"Pix32_LowLevel_qn", {"Pix32_Bindings_qn"}, InitPix32LowLevel, [] { LowLevelRegistry = nullptr; }});
   RegisterUnit({"Pix32_Math_qn", {"Pix32_Bindings_qn"}, InitPix32Math, [] { MathRegistry = nullptr; }});
   RegisterUnit({"Pix32_qn", {"Pix32_Math_qn", "Pix32_LowLevel_qn"}, InitPix32, nullptr});
+  RegisterUnit({"Pix32_Blend_qn", {"Pix32_qn"}, InitPix32Blend, DonePix32Blend});
 }
 
 }  // namespace qn

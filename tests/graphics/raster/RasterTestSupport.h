@@ -7,11 +7,12 @@
 
 namespace rastertest {
 
-// Every implementation registered for an ID, in order of registration.
+// Every implementation registered for an ID that this processor can run, in
+// order of registration.
 inline std::vector<qn::PFunctionInfo> Variants(qn::TFunctionRegistry* r, qn::Integer id) {
   std::vector<qn::PFunctionInfo> v;
   for (qn::Integer i = 0; i < r->Count(); ++i)
-    if (r->Items(i)->FunctionID == id) v.push_back(r->Items(i));
+    if (r->Items(i)->FunctionID == id && r->Items(i)->CPUFeatures <= qn::CPUFeatures()) v.push_back(r->Items(i));
   return v;
 }
 

@@ -1,0 +1,102 @@
+// AVX2 forms of the line routines: the SSE2 forms' arithmetic on eight
+// pixels at a time. Only these functions are compiled for AVX2; the registry
+// binds them only where the processor and the system support it.
+#include <immintrin.h>
+
+#include <cstring>
+
+#include "graphics/raster/Pix32_Blend_qn_Variants.h"
+
+#define QN_AVX2 __attribute__((target("avx2")))
+
+namespace qn::blend {
+
+namespace {
+// The pixels stay packed: the even bytes (blue, red) and the odd bytes
+// (green, alpha) are worked on as two sets of 16-bit lanes, which needs
+// masks and shifts only, no byte shuffles.
+QN_AVX2 inline __m256i Load8(const TColor32* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+QN_AVX2 inline void Store8(TColor32* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+QN_AVX2 inline __m256i Even(__m256i v) { return _mm256_and_si256(v, _mm256_set1_epi32(0x00FF00FF)); }
+QN_AVX2 inline __m256i Odd(__m256i v) { return _mm256_srli_epi16(v, 8); }
+QN_AVX2 inline __m256i Join(__m256i even, __m256i odd) { return _mm256_or_si256(even, _mm256_slli_epi16(odd, 8)); }
+// Each pixel's alpha in both of its 16-bit lanes.
+QN_AVX2 inline __m256i AlphaPairs(__m256i v) {
+  __m256i a = _mm256_srli_epi32(v, 24);
+  return _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+}
+// With weights pre-shifted left 7, one rounding multiply gives
+// (x * a + 128) sar 8 for x in -255..255 and a in 0..255; hence
+// (B * 256 + 128 + (F - B) * a) shr 8 = B + ((F - B) * a + 128) sar 8.
+QN_AVX2 inline __m256i Interp16(__m256i f, __m256i b, __m256i a7) {
+  return _mm256_add_epi16(b, _mm256_mulhrs_epi16(_mm256_sub_epi16(f, b), a7));
+}
+QN_AVX2 inline __m256i Interp(__m256i s, __m256i d, __m256i a) {
+  return Join(Interp16(Even(s), Even(d), a), Interp16(Odd(s), Odd(d), a));
+}
+QN_AVX2 inline __m256i MulRound(__m256i x, __m256i a7) { return _mm256_mulhrs_epi16(x, a7); }
+QN_AVX2 inline __m256i Over(__m256i s, __m256i d) {
+  const __m256i fa = AlphaPairs(s), fa7 = _mm256_slli_epi16(fa, 7);
+  const __m256i se = Even(s), so = Odd(s), de = Even(d), dd = Odd(d);
+  __m256i re = _mm256_sub_epi16(_mm256_add_epi16(MulRound(se, fa7), de), MulRound(de, fa7));
+  // In the odd set the high lane is alpha: Fa + Ba - Ba * Fa, at most 255.
+  const __m256i alphaLane = _mm256_set1_epi32(static_cast<int>(0xFFFF0000u));
+  __m256i t1 = _mm256_or_si256(_mm256_andnot_si256(alphaLane, MulRound(so, fa7)), _mm256_and_si256(alphaLane, fa));
+  __m256i ro = _mm256_sub_epi16(_mm256_add_epi16(t1, dd), MulRound(dd, fa7));
+  ro = _mm256_min_epu16(ro, _mm256_set1_epi16(255));
+  return Join(re, ro);
+}
+}  // namespace
+
+QN_AVX2 void BlendLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count) {
+  const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  Integer i = 0;
+  for (; i + 8 <= Count; i += 8) {
+    __m256i s = Load8(Src + i);
+    // A fully transparent source leaves the destination exactly as it is.
+    if (_mm256_testz_si256(s, alphaBits)) continue;
+    Store8(Dst + i, Over(s, Load8(Dst + i)));
+  }
+  if (i < Count) BlendLine_SSE2(Src + i, Dst + i, Count - i);
+}
+
+QN_AVX2 void BlendLineEx_AVX2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32 M) {
+  const __m256i m = _mm256_set1_epi16(static_cast<short>(Byte255(M)));
+  const __m256i one = _mm256_set1_epi16(1);
+  Integer i = 0;
+  for (; i + 8 <= Count; i += 8) {
+    __m256i s = Load8(Src + i);
+    __m256i a = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_add_epi16(AlphaPairs(s), one), m), 8);
+    Store8(Dst + i, Interp(s, Load8(Dst + i), _mm256_slli_epi16(a, 7)));
+  }
+  if (i < Count) BlendLineEx_SSE2(Src + i, Dst + i, Count - i, M);
+}
+
+QN_AVX2 void CombineLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32 W) {
+  const Cardinal w = Byte255(W);
+  if (Count <= 0 || w == 0) return;
+  if (w == 255) {
+    std::memmove(Dst, Src, static_cast<size_t>(Count) * 4);
+    return;
+  }
+  const __m256i av = _mm256_set1_epi16(static_cast<short>(w << 7));
+  Integer i = 0;
+  for (; i + 8 <= Count; i += 8) Store8(Dst + i, Interp(Load8(Src + i), Load8(Dst + i), av));
+  if (i < Count) CombineLine_SSE2(Src + i, Dst + i, Count - i, W);
+}
+
+QN_AVX2 void BlendMems_AVX2(TColor32 F, PColor32 B, Integer Count) {
+  const Cardinal a = F >> 24;
+  if (Count <= 0 || a == 0) return;
+  if (a == 255) {
+    for (Integer i = 0; i < Count; ++i) B[i] = F;
+    return;
+  }
+  const __m256i f = _mm256_set1_epi32(static_cast<int>(F));
+  const __m256i av = _mm256_set1_epi16(static_cast<short>(a << 7));
+  Integer i = 0;
+  for (; i + 8 <= Count; i += 8) Store8(B + i, Interp(f, Load8(B + i), av));
+  if (i < Count) BlendMems_SSE2(F, B + i, Count - i);
+}
+
+}  // namespace qn::blend
