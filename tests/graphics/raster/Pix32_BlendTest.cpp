@@ -204,7 +204,9 @@ TEST(Pix32_Blend_qn, ProcessorFormsAreBoundOnX86_64) {
     ASSERT_NE(info, nullptr);
     const bool hasForm = rastertest::Variants(BlendRegistry, info->FunctionID).size() > 1 &&
                          info->FunctionID != FID_MERGEREG;
-    if (hasForm) EXPECT_FALSE(IsPlain(info)) << BlendRegistry->Bindings(b)->Name;
+    if (hasForm) {
+      EXPECT_FALSE(IsPlain(info)) << BlendRegistry->Bindings(b)->Name;
+    }
   }
   EXPECT_STREQ(BlendRegistry->BoundInfo(FID_MERGEREG)->Name, "plain");
 #endif
