@@ -6,6 +6,8 @@ void RegisterAllLayerUnits() {
   vcl::RegisterRtlUnits();
   vcl::RegisterClassesUnits();
   vcl::RegisterGdiUnits();
+  vcl::RegisterUserUnits();
+  vcl::RegisterDesktopUnits();
   RegisterRasterUnits();
 }
 

@@ -7,6 +7,8 @@ namespace vcl {
 void RegisterRtlUnits();
 void RegisterClassesUnits();
 void RegisterGdiUnits();
+void RegisterUserUnits();
+void RegisterDesktopUnits();
 }  // namespace vcl
 
 namespace qn {

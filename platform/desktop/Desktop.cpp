@@ -1,0 +1,213 @@
+// Composition of the screen, snapshots and the host settings.
+#include "platform/desktop/Desktop.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/rtl/System.h"
+#include "platform/rtl/Units.h"
+#include "platform/user/Server.h"
+
+namespace vcl {
+
+using namespace server;
+
+namespace {
+
+COLORREF gDesktopColor = 0xFFFFFFFF;  // unset: the system's desktop colour
+
+TRect VirtualScreenLocked() {
+  TRect vs;
+  for (auto& m : S().Monitors) UnionRect(vs, vs, m.Bounds);
+  return vs;
+}
+
+// Lock held.
+TGdiSurfacePtr ComposeLocked() {
+  TRect vs = VirtualScreenLocked();
+  auto out = TGdiSurface::Create(std::max(1, vs.Width()), std::max(1, vs.Height()));
+  COLORREF bg = gDesktopColor == 0xFFFFFFFF ? GetSysColor(COLOR_DESKTOP) : gDesktopColor;
+  uint32_t bgp = ColorRefToPixel(bg) | 0xFF000000u;
+  for (int y = 0; y < out->Height; ++y) std::fill(out->Scanline(y), out->Scanline(y) + out->Width, bgp);
+  auto& tops = S().TopLevels;
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    Window* t = *it;
+    if (!(t->Style & WS_VISIBLE) || t->Rect.IsEmpty()) continue;
+    auto src = SurfaceOf(t);
+    TRect r = t->Rect;  // screen coordinates
+    HRGN shape = CreateRectRgn(0, 0, r.Width(), r.Height());
+    if (t->WindowRgn) CombineRgn(shape, shape, t->WindowRgn, RGN_AND);
+    OffsetRgn(shape, r.Left - vs.Left, r.Top - vs.Top);
+    HRGN clip = CreateRectRgn(0, 0, out->Width, out->Height);
+    CombineRgn(shape, shape, clip, RGN_AND);
+    DeleteObject(clip);
+    // Windows are opaque: GDI leaves alpha at 0, the screen shows colour.
+    for (const TRect& part : GetRegionRects(shape)) {
+      for (int y = part.Top; y < part.Bottom; ++y) {
+        const uint32_t* s = src->Scanline(y - (r.Top - vs.Top)) + (part.Left - (r.Left - vs.Left));
+        uint32_t* d = out->Scanline(y) + part.Left;
+        for (int x = 0; x < part.Width(); ++x) d[x] = s[x] | 0xFF000000u;
+      }
+    }
+    DeleteObject(shape);
+  }
+  return out;
+}
+
+TScreenImage FromSurface(const TGdiSurfacePtr& s, const TRect& part, bool opaque) {
+  TScreenImage img;
+  TRect r;
+  if (!s || !IntersectRect(r, part, s->BoundsRect())) return img;
+  img.Width = r.Width();
+  img.Height = r.Height();
+  img.Pixels.resize(size_t(img.Width) * size_t(img.Height));
+  for (int y = 0; y < img.Height; ++y) {
+    const uint32_t* src = s->Scanline(r.Top + y) + r.Left;
+    for (int x = 0; x < img.Width; ++x) img.Pixels[size_t(y) * size_t(img.Width) + size_t(x)] = src[x] | (opaque ? 0xFF000000u : 0);
+  }
+  return img;
+}
+
+void InstallHooks() {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  S().Hook.ComposeScreen = ComposeLocked;
+}
+
+void RemoveHooks() {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  S().Hook.ComposeScreen = nullptr;
+}
+
+}  // namespace
+
+void RegisterDesktopUnits() { RegisterUnit({"Desktop", {"Windows"}, InstallHooks, RemoveHooks}); }
+
+void SetScreenSize(Integer width, Integer height) {
+  TMonitorConfig m;
+  m.Bounds = TRect(0, 0, width, height);
+  m.Primary = true;
+  SetScreenConfiguration({m});
+}
+
+void SetScreenConfiguration(const std::vector<TMonitorConfig>& monitors) {
+  std::vector<Monitor> list;
+  for (auto& c : monitors) {
+    if (c.Bounds.IsEmpty()) throw EArgumentException(u"Invalid monitor bounds");
+    Monitor m;
+    m.Bounds = c.Bounds;
+    m.Work = c.WorkArea.IsEmpty() ? TRect(c.Bounds.Left, c.Bounds.Top, c.Bounds.Right, std::max(c.Bounds.Top, c.Bounds.Bottom - 40))
+                                  : c.WorkArea;
+    m.Primary = c.Primary;
+    list.push_back(m);
+  }
+  if (list.empty()) throw EArgumentException(u"A screen needs a monitor");
+  SetMonitors(list);
+}
+
+void ResetScreenConfiguration() { SetScreenSize(1920, 1080); }
+
+void SetDesktopColor(COLORREF color) {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  gDesktopColor = color;
+}
+
+COLORREF GetDesktopColor() {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  return gDesktopColor == 0xFFFFFFFF ? GetSysColor(COLOR_DESKTOP) : gDesktopColor;
+}
+
+TScreenImage CaptureScreen() {
+  TGdiSurfacePtr s;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    s = ComposeLocked();
+  }
+  return FromSurface(s, s->BoundsRect(), false);
+}
+
+TScreenImage CaptureWindow(HWND h, bool clientOnly) {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  Window* w = Find(h);
+  if (!w) return {};
+  Window* top = TopOf(w);
+  auto s = SurfaceOf(top);
+  TPoint o = OffsetInTop(w);
+  TRect r = clientOnly ? Bounds(o.X + w->Client.Left, o.Y + w->Client.Top, w->Client.Width(), w->Client.Height())
+                       : Bounds(o.X, o.Y, w->Rect.Width(), w->Rect.Height());
+  return FromSurface(s, r, true);
+}
+
+void SavePng(const TScreenImage& image, const std::string& fileName) {
+  if (image.Width <= 0 || image.Height <= 0) throw EInOutError(u"Nothing to save: " + FromUtf8(fileName));
+  FILE* f = std::fopen(fileName.c_str(), "wb");
+  if (!f) throw EInOutError(u"Cannot create file \"" + FromUtf8(fileName) + u"\"");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  std::vector<png_byte> row(size_t(image.Width) * 4);
+  if (!png || !info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    throw EInOutError(u"Cannot write PNG file \"" + FromUtf8(fileName) + u"\"");
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, png_uint_32(image.Width), png_uint_32(image.Height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < image.Height; ++y) {
+    for (int x = 0; x < image.Width; ++x) {
+      uint32_t p = image.Pixel(x, y);
+      row[size_t(x) * 4 + 0] = png_byte(p >> 16);
+      row[size_t(x) * 4 + 1] = png_byte(p >> 8);
+      row[size_t(x) * 4 + 2] = png_byte(p);
+      row[size_t(x) * 4 + 3] = png_byte(p >> 24);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  if (std::fclose(f) != 0) throw EInOutError(u"Cannot write PNG file \"" + FromUtf8(fileName) + u"\"");
+}
+
+void SaveScreenSnapshot(const std::string& fileName) { SavePng(CaptureScreen(), fileName); }
+
+void SaveWindowSnapshot(HWND h, const std::string& fileName, bool clientOnly) {
+  SavePng(CaptureWindow(h, clientOnly), fileName);
+}
+
+std::vector<std::string> DumpTopLevelWindows(const std::string& tag) {
+  std::vector<std::string> out;
+  const char* dir = std::getenv("QN_SNAPSHOT_DIR");
+  if (!dir || !*dir) return out;
+  std::filesystem::create_directories(dir);
+  std::vector<HWND> tops;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    for (Window* t : S().TopLevels)
+      if ((t->Style & WS_VISIBLE) && !t->Rect.IsEmpty()) tops.push_back(t->Handle);
+  }
+  int n = 0;
+  for (HWND h : tops) {
+    std::string cls = ToUtf8(GetClassName(h));
+    for (char& c : cls)
+      if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    std::string path = (std::filesystem::path(dir) / (tag + "-" + std::to_string(++n) + "-" + cls + ".png")).string();
+    SaveWindowSnapshot(h, path);
+    out.push_back(path);
+  }
+  return out;
+}
+
+void SetVirtualClock(bool on) { SetClockVirtual(on); }
+bool IsVirtualClock() { return ClockVirtual(); }
+void AdvanceClock(DWORD ms) { server::AdvanceClock(ms); }
+
+void SetSystemMetric(int index, int value) { SetMetricOverride(index, value); }
+void SetSystemParameter(UINT spiGet, UINT value) { SetParameterOverride(spiGet, value); }
+void ResetSystemSettings() { server::ResetSystemSettings(); }
+void SetSystemLocale(LCID lcid) { SetLocale(lcid); }
+void SetLocaleInfo(LCTYPE type, const String& value) { SetLocaleOverride(type, value); }
+
+}  // namespace vcl

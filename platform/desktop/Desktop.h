@@ -1,0 +1,64 @@
+// The screen of the host layer: its configuration (monitors, work areas,
+// desktop colour), the composed image of the top-level windows, snapshots as
+// PNG files, the clock control and the system settings tests override.
+//
+// The screen image is the desktop colour with the visible top-level windows
+// drawn over it bottom to top (the topmost band last), each clipped to its
+// window region. Pixels of images are 0xAARRGGBB values.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/user/User.h"
+
+namespace vcl {
+
+struct TMonitorConfig {
+  TRect Bounds;
+  TRect WorkArea;  // empty: the bounds less a 40-pixel taskbar strip at the bottom
+  bool Primary = false;
+};
+
+// One monitor of the given size (1920x1080 by default).
+void SetScreenSize(Integer width, Integer height);
+void SetScreenConfiguration(const std::vector<TMonitorConfig>& monitors);
+void ResetScreenConfiguration();
+void SetDesktopColor(COLORREF color);
+COLORREF GetDesktopColor();
+
+struct TScreenImage {
+  Integer Width = 0;
+  Integer Height = 0;
+  std::vector<uint32_t> Pixels;  // rows top-down
+  uint32_t Pixel(Integer x, Integer y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
+};
+
+// The composed virtual screen.
+TScreenImage CaptureScreen();
+// A window's pixels as held on its top-level surface: the whole window
+// rectangle, or only the client area. Empty for an invalid window.
+TScreenImage CaptureWindow(HWND h, bool clientOnly = false);
+// Writes an image as an 8-bit RGBA PNG; raises EInOutError when the file
+// cannot be written.
+void SavePng(const TScreenImage& image, const std::string& fileName);
+void SaveScreenSnapshot(const std::string& fileName);
+void SaveWindowSnapshot(HWND h, const std::string& fileName, bool clientOnly = false);
+// With QN_SNAPSHOT_DIR set, writes every visible top-level window there as
+// "<tag>-<n>-<class>.png" and returns the paths; otherwise does nothing.
+std::vector<std::string> DumpTopLevelWindows(const std::string& tag);
+
+// The one clock. In virtual mode it moves only by AdvanceClock, Sleep, and
+// message loops that would otherwise wait for a timer.
+void SetVirtualClock(bool on);
+bool IsVirtualClock();
+void AdvanceClock(DWORD ms);
+
+// System settings for tests; ResetSystemSettings restores the defaults.
+void SetSystemMetric(int index, int value);
+void SetSystemParameter(UINT spiGet, UINT value);
+void ResetSystemSettings();
+void SetSystemLocale(LCID lcid);
+void SetLocaleInfo(LCTYPE type, const String& value);
+
+}  // namespace vcl

@@ -1,0 +1,238 @@
+// Host-internal: the window server's state, shared by the units of
+// platform/user and by platform/desktop. Not for code above platform/.
+//
+// One lock guards everything. Window procedures, hooks and callbacks are
+// always called with the lock released, so they may call back into the server
+// from any thread; code therefore keeps HWNDs, not Window pointers, across
+// such calls and looks the window up again afterwards.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gdi/GdiSurface.h"
+#include "platform/user/User.h"
+
+namespace vcl::server {
+
+struct ThreadQueue;
+struct Window;
+
+struct WndClass {
+  String Name;  // as registered
+  String Key;   // upper-cased, for look-ups
+  UINT Style = 0;
+  WNDPROC Proc = nullptr;
+  int ClsExtra = 0;
+  int WndExtra = 0;
+  HINSTANCE Instance = nullptr;
+  HICON Icon = nullptr;
+  HICON IconSm = nullptr;
+  HCURSOR Cursor = nullptr;
+  HBRUSH Background = nullptr;
+  String MenuName;
+  ATOM Atom = 0;
+  bool System = false;
+  int Windows = 0;  // living windows of the class
+  std::vector<Byte> Extra;
+};
+
+struct ScrollBarState {
+  int Min = 0;
+  int Max = 100;
+  UINT Page = 0;
+  int Pos = 0;
+  int TrackPos = 0;
+  bool Shown = false;     // WS_HSCROLL / WS_VSCROLL mirror this
+  UINT Disabled = 0;      // ESB_* arrows
+};
+
+struct Window {
+  HWND Handle = nullptr;
+  std::shared_ptr<WndClass> Class;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  Window* Parent = nullptr;  // nullptr: a top-level or message-only window
+  bool MessageOnly = false;
+  HWND Owner = nullptr;
+  std::vector<Window*> Children;  // front (top of the z-order) first
+  // The window rectangle in the parent's client coordinates (screen
+  // coordinates for top-level windows) and the client rectangle relative to
+  // the window's top-left corner.
+  TRect Rect;
+  TRect Client;
+  String Text;
+  WNDPROC Proc = nullptr;
+  LONG_PTR UserData = 0;
+  LONG_PTR Id = 0;
+  HINSTANCE Instance = nullptr;
+  std::vector<Byte> Extra;
+  std::map<String, HANDLE> Props;
+  ThreadQueue* Queue = nullptr;
+  DWORD ThreadId = 0;
+  bool Created = false;      // WM_NCCREATE reached
+  bool Destroying = false;   // DestroyWindow under way
+  bool Redraw = true;        // WM_SETREDRAW
+  bool Minimized = false;
+  bool Maximized = false;
+  TRect RestoreRect;         // the normal position of a minimised/maximised window
+  ScrollBarState HScroll, VScroll;
+  // Painting (see Paint.cpp).
+  HRGN Update = nullptr;     // client coordinates; nullptr when empty
+  bool InternalPaint = false;
+  bool EraseNeeded = false;
+  bool NcPaintNeeded = false;
+  HRGN WindowRgn = nullptr;  // window coordinates, owned
+  TGdiSurfacePtr Surface;    // top-level windows: the window rectangle's pixels
+  HDC OwnDC = nullptr;       // CS_OWNDC / CS_CLASSDC
+
+  bool IsChild() const { return (Style & WS_CHILD) != 0 && Parent != nullptr; }
+};
+
+// A message sent from another thread, waiting to be served.
+struct SentMessage {
+  HWND Hwnd = nullptr;
+  UINT Msg = 0;
+  WPARAM WParam = 0;
+  LPARAM LParam = 0;
+  LRESULT Result = 0;
+  bool Done = false;        // replied (ReplyMessage or the procedure returned)
+  bool Notify = false;      // SendNotifyMessage: nobody waits
+  std::shared_ptr<ThreadQueue> Sender;
+};
+
+struct Timer {
+  HWND Hwnd = nullptr;  // nullptr: a thread timer
+  UINT_PTR Id = 0;
+  UINT Elapse = 0;
+  TIMERPROC Proc = nullptr;
+  Int64 Due = 0;  // clock ms
+};
+
+struct ThreadQueue {
+  DWORD ThreadId = 0;
+  bool Alive = true;
+  std::condition_variable Cv;
+  std::deque<MSG> Posted;
+  std::deque<std::shared_ptr<SentMessage>> SentIn;
+  // Messages of other threads this thread is serving, innermost last.
+  std::vector<std::shared_ptr<SentMessage>> Serving;
+  std::vector<Timer> Timers;
+  bool QuitPending = false;
+  int QuitCode = 0;
+  UINT WakeBits = 0;     // QS_* kinds that arrived since the last look (GetQueueStatus)
+  UINT ChangedBits = 0;  // kinds that arrived since the last WaitMessage
+  DWORD LastMessageTime = 0;
+  DWORD LastMessagePos = 0;
+};
+
+// Host hooks filled by higher host units (desktop: composition and input).
+struct Hooks {
+  // The input stage of retrieval: returns true and fills msg when input for
+  // a window of the thread is waiting (removing it when remove is set).
+  bool (*PeekInput)(ThreadQueue& q, HWND filter, UINT min, UINT max, bool remove, MSG& msg) = nullptr;
+  // Called whenever a top-level window's image on the screen may have changed.
+  void (*ScreenChanged)() = nullptr;
+  // The composed screen (virtual-screen sized); called with the lock held.
+  TGdiSurfacePtr (*ComposeScreen)() = nullptr;
+  // Runs the main thread's queued synchronisations during retrieval.
+  bool (*CheckSynchronize)() = nullptr;
+};
+
+struct Monitor {
+  HMONITOR Handle = nullptr;
+  TRect Bounds;
+  TRect Work;
+  bool Primary = false;
+  String Device;
+};
+
+struct Server {
+  std::mutex Lock;
+  std::unordered_map<intptr_t, std::unique_ptr<Window>> Windows;
+  std::vector<Window*> TopLevels;     // front first; the topmost band leads
+  std::vector<Window*> MessageOnly;
+  std::map<String, std::shared_ptr<WndClass>> Classes;  // by upper-cased name
+  ATOM NextAtom = 0xC000;
+  intptr_t NextHandle = 0x20000;
+  std::map<String, UINT> RegisteredMessages;  // upper-cased name -> id
+  UINT NextMessage = 0xC000;
+  std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>> Queues;
+  UINT_PTR NextThreadTimer = 0x7FFF0000;
+  std::vector<Monitor> Monitors;
+  Hooks Hook;
+  // The main thread (the first that used the server), for synchronisation.
+  DWORD MainThreadId = 0;
+};
+
+Server& S();
+// The calling thread's queue, made on first use.
+std::shared_ptr<ThreadQueue> CurrentQueue();
+DWORD CurrentThreadId();
+
+// Look-ups; the lock must be held.
+Window* Find(HWND h);
+Window* FindLive(HWND h);  // nullptr for windows being destroyed past WM_NCDESTROY
+ThreadQueue* QueueOf(DWORD tid);
+// The top-level window (or message-only root) that holds w.
+Window* TopOf(Window* w);
+// w's window rectangle in screen coordinates; its client rectangle in screen
+// coordinates; the offset of its window rectangle inside its top-level
+// window's rectangle.
+TRect ScreenRect(const Window* w);
+TRect ScreenClient(const Window* w);
+TPoint OffsetInTop(const Window* w);
+bool VisibleChain(const Window* w);  // w and every ancestor have WS_VISIBLE
+
+// Wakes a queue after something arrived of the given QS_* kinds; lock held.
+void Wake(ThreadQueue& q, UINT bits);
+void WakeAll(UINT bits);
+
+// Sends a message to a window of any thread (the lock must not be held).
+LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+// Calls the window's procedure on this thread (the lock must not be held).
+LRESULT Deliver(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+
+// The clock in milliseconds and in 100 ns units; virtual mode control.
+Int64 ClockMs();
+Int64 ClockTicks();
+bool ClockVirtual();
+void SetClockVirtual(bool on);
+void AdvanceClock(Int64 ms);
+// Moves the virtual clock to at least ms (used when a loop would block).
+void AdvanceClockTo(Int64 ms);
+
+// Default sizes: frame thickness from styles, as WM_NCCALCSIZE computes them.
+TRect NonClientInsets(DWORD style, DWORD exStyle);
+
+// Timers: the earliest due time of the thread's timers (INT64_MAX if none).
+Int64 NextTimerDue(ThreadQueue& q);
+void RemoveWindowTimers(Window* w);
+
+// Painting hooks inside platform/user (Paint.cpp); lock held unless noted.
+bool NeedsPaint(const Window* w);
+Window* FindPaintWindow(ThreadQueue& q, HWND filter);  // parents before children
+void ValidateAfterPaint(Window* w);
+// A top-level window's surface, made or resized to its window rectangle.
+TGdiSurfacePtr SurfaceOf(Window* top);
+void OnWindowDestroyed(Window* w);
+void OnWindowMoved(Window* w, const TRect& oldRect, const TRect& oldClient, UINT flags);
+void OnWindowShown(Window* w, bool shown);
+void InvalidateAll(Window* w, bool erase, bool children);
+void ScreenChanged();
+// System settings for tests and the desktop (SysInfo.cpp); the lock must not be held.
+void SetMetricOverride(int index, int value);
+void SetParameterOverride(UINT spiGet, UINT value);
+void ResetSystemSettings();
+void SetLocale(LCID lcid);
+void SetLocaleOverride(LCTYPE type, const String& value);
+void SetMonitors(const std::vector<Monitor>& monitors);
+// DefWindowProcW's painting messages (Paint.cpp).
+LRESULT DefPaintProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+
+}  // namespace vcl::server
