@@ -1,0 +1,233 @@
+#include "tests/platform/user/UserTestSupport.h"
+
+using namespace vcl;
+using namespace usertest;
+
+namespace {
+
+class Platform_Paint : public ServerTest {};
+
+constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
+
+COLORREF PixelOf(HWND h, int x, int y) {
+  HDC dc = GetDC(h);
+  COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(h, dc);
+  return c;
+}
+
+// Fills the whole client area with a colour on WM_PAINT, however large the update region.
+void PaintWith(HWND h, COLORREF c, RECT* lastPaint = nullptr) {
+  SetHandler(h, [c, lastPaint](HWND hw, UINT msg, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    handled = msg == WM_PAINT;
+    if (!handled) return 0;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hw, &ps);
+    if (lastPaint) *lastPaint = ps.rcPaint;
+    RECT r;
+    GetClientRect(hw, &r);
+    HBRUSH b = CreateSolidBrush(c);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+    EndPaint(hw, &ps);
+    return 0;
+  });
+}
+
+TEST_F(Platform_Paint, UpdateRegionArithmetic) {
+  HWND h = MakeTop(0, 0, 200, 100);
+  Pump();
+  RECT a(0, 0, 50, 50), b(100, 0, 150, 50), v(25, 0, 125, 50);
+  InvalidateRect(h, &a, false);
+  InvalidateRect(h, &b, false);
+  ValidateRect(h, &v);
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetUpdateRgn(h, rgn, false), COMPLEXREGION);
+  HRGN want = CreateRectRgn(0, 0, 25, 50), right = CreateRectRgn(125, 0, 150, 50);
+  CombineRgn(want, want, right, RGN_OR);
+  EXPECT_TRUE(EqualRgn(rgn, want));
+  RECT box;
+  EXPECT_TRUE(GetUpdateRect(h, &box, false));
+  EXPECT_EQ(box, TRect(0, 0, 150, 50));
+  // Invalidation outside the client area is clipped away.
+  RECT outside(300, 300, 400, 400);
+  InvalidateRect(h, &outside, false);
+  GetUpdateRgn(h, rgn, false);
+  EXPECT_TRUE(EqualRgn(rgn, want));
+  ValidateRect(h, nullptr);
+  EXPECT_EQ(GetUpdateRgn(h, rgn, false), NULLREGION);
+  EXPECT_FALSE(GetUpdateRect(h, &box, false));
+  DeleteObject(rgn);
+  DeleteObject(want);
+  DeleteObject(right);
+}
+
+TEST_F(Platform_Paint, BeginPaintClipsToTheUpdateRegion) {
+  HWND h = MakeTop(0, 0, 100, 100);
+  PaintWith(h, kBlue);
+  Pump();
+  EXPECT_EQ(PixelOf(h, 50, 50), kBlue);
+  RECT last;
+  PaintWith(h, kRed, &last);
+  RECT r(10, 20, 30, 40);
+  InvalidateRect(h, &r, false);
+  Pump();
+  EXPECT_EQ(last, r);
+  EXPECT_EQ(PixelOf(h, 10, 20), kRed);
+  EXPECT_EQ(PixelOf(h, 29, 39), kRed);
+  EXPECT_EQ(PixelOf(h, 30, 39), kBlue);
+  EXPECT_EQ(PixelOf(h, 9, 20), kBlue);
+  EXPECT_EQ(PixelOf(h, 50, 50), kBlue);
+  // Nothing invalid: BeginPaint's DC draws nowhere.
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  EXPECT_TRUE(IsRectEmpty(ps.rcPaint));
+  RECT all(0, 0, 100, 100);
+  FillRect(dc, &all, reinterpret_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EndPaint(h, &ps);
+  EXPECT_EQ(PixelOf(h, 50, 50), kBlue);
+}
+
+TEST_F(Platform_Paint, EraseUsesTheClassBrushAndChildrenAreClipped) {
+  HWND p = MakeTop(0, 0, 100, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND c = MakeChild(p, 20, 20, 30, 30);
+  PaintWith(c, kBlue);
+  Pump();
+  // The class brush is COLOR_WINDOW; the child painted itself blue.
+  EXPECT_EQ(PixelOf(p, 5, 5), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(PixelOf(c, 5, 5), kBlue);
+  // The parent's DC cannot reach into its WS_CLIPCHILDREN child.
+  HDC dc = GetDC(p);
+  RECT all(0, 0, 100, 100);
+  HBRUSH red = CreateSolidBrush(kRed);
+  FillRect(dc, &all, red);
+  ReleaseDC(p, dc);
+  EXPECT_EQ(PixelOf(p, 5, 5), kRed);
+  EXPECT_EQ(PixelOf(p, 25, 25), CLR_INVALID);  // clipped away
+  EXPECT_EQ(PixelOf(c, 5, 5), kBlue);
+  // Without WS_CLIPCHILDREN it can; GetDCEx asks explicitly.
+  dc = GetDCEx(p, nullptr, 0);
+  FillRect(dc, &all, red);
+  ReleaseDC(p, dc);
+  EXPECT_EQ(PixelOf(c, 5, 5), kRed);
+  DeleteObject(red);
+  // Moving the child exposes its old place in the parent.
+  Pump();
+  SetWindowPos(c, nullptr, 60, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  HRGN u = CreateRectRgn(0, 0, 0, 0);
+  GetUpdateRgn(p, u, false);
+  EXPECT_TRUE(PtInRegion(u, 25, 25));
+  DeleteObject(u);
+}
+
+TEST_F(Platform_Paint, SetRedrawOffAccumulatesInvalidations) {
+  HWND h = MakeTop(0, 0, 100, 100);
+  PaintWith(h, kBlue);
+  Pump();
+  SendMessageW(h, WM_SETREDRAW, 0, 0);
+  RECT a(0, 0, 10, 10), b(50, 50, 60, 60);
+  InvalidateRect(h, &a, true);
+  InvalidateRect(h, &b, true);
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  UpdateWindow(h);
+  EXPECT_TRUE(MessagesOf(h, {WM_PAINT}).size() == 1u);  // only the first paint
+  SendMessageW(h, WM_SETREDRAW, 1, 0);
+  ClearLog();
+  RECT last;
+  PaintWith(h, kRed, &last);
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE));
+  DispatchMessageW(&m);
+  EXPECT_EQ(last, TRect(0, 0, 60, 60));  // both invalidations, in one paint
+  EXPECT_EQ(PixelOf(h, 5, 5), kRed);
+  EXPECT_EQ(PixelOf(h, 55, 55), kRed);
+  EXPECT_EQ(PixelOf(h, 30, 30), kBlue);
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+TEST_F(Platform_Paint, ScrollWindowExMovesPixelsAndInvalidatesTheBand) {
+  HWND h = MakeTop(0, 0, 40, 100);
+  // Row y gets colour (y, 0, 0).
+  SetHandler(h, [](HWND hw, UINT msg, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    handled = msg == WM_PAINT;
+    if (!handled) return 0;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hw, &ps);
+    for (int y = 0; y < 100; ++y) {
+      HBRUSH b = CreateSolidBrush(RGB(y, 0, 0));
+      RECT r(0, y, 40, y + 1);
+      FillRect(dc, &r, b);
+      DeleteObject(b);
+    }
+    EndPaint(hw, &ps);
+    return 0;
+  });
+  Pump();
+  HRGN band = CreateRectRgn(0, 0, 0, 0);
+  RECT bandBox;
+  EXPECT_EQ(ScrollWindowEx(h, 0, -10, nullptr, nullptr, band, &bandBox, SW_INVALIDATE), SIMPLEREGION);
+  EXPECT_EQ(bandBox, TRect(0, 90, 40, 100));
+  for (int y = 0; y < 90; y += 7) EXPECT_EQ(PixelOf(h, 20, y), RGB(y + 10, 0, 0)) << y;
+  HRGN u = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetUpdateRgn(h, u, false), SIMPLEREGION);
+  EXPECT_TRUE(EqualRgn(u, band));
+  // Scrolling a part: only that part moves, the band is inside it.
+  ValidateRect(h, nullptr);
+  RECT part(0, 0, 20, 50);
+  ScrollWindowEx(h, 5, 0, &part, &part, band, &bandBox, 0);
+  EXPECT_EQ(bandBox, TRect(0, 0, 5, 50));
+  EXPECT_EQ(PixelOf(h, 25, 10), RGB(20, 0, 0));  // outside the part: unchanged
+  EXPECT_EQ(GetUpdateRgn(h, u, false), NULLREGION);  // no SW_INVALIDATE
+  DeleteObject(u);
+  DeleteObject(band);
+}
+
+TEST_F(Platform_Paint, PrintPaintsAWindowAndItsChildrenIntoAForeignDC) {
+  HWND p = MakeTop(0, 0, 60, 60);
+  HWND c = MakeChild(p, 10, 10, 20, 20);
+  auto printer = [](COLORREF col) {
+    return [col](HWND hw, UINT msg, WPARAM wp, LPARAM, bool& handled) -> LRESULT {
+      handled = msg == WM_PRINTCLIENT;
+      if (!handled) return 0;
+      RECT r;
+      GetClientRect(hw, &r);
+      HBRUSH b = CreateSolidBrush(col);
+      FillRect(reinterpret_cast<HDC>(wp), &r, b);
+      DeleteObject(b);
+      return 0;
+    };
+  };
+  SetHandler(p, printer(kRed));
+  SetHandler(c, printer(kBlue));
+  HDC mem = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(GetDC(p), 100, 100);  // a colour bitmap
+  HGDIOBJ old = SelectObject(mem, bmp);
+  SetViewportOrgEx(mem, 5, 5, nullptr);
+  SendMessageW(p, WM_PRINT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_CHILDREN);
+  SetViewportOrgEx(mem, 0, 0, nullptr);
+  EXPECT_EQ(GetPixel(mem, 7, 7), kRed);
+  EXPECT_EQ(GetPixel(mem, 20, 20), kBlue);  // child at 10 + offset 5
+  EXPECT_EQ(GetPixel(mem, 35, 35), kRed);
+  EXPECT_EQ(GetPixel(mem, 2, 2), RGB(0, 0, 0));
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+}
+
+TEST_F(Platform_Paint, LockWindowUpdateHoldsPaintsBack) {
+  HWND h = MakeTop(0, 0, 50, 50);
+  Pump();
+  ASSERT_TRUE(LockWindowUpdate(h));
+  EXPECT_FALSE(LockWindowUpdate(h));
+  InvalidateRect(h, nullptr, true);
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  HDC dc = GetDC(h);
+  RECT box;
+  EXPECT_EQ(GetClipBox(dc, &box), NULLREGION);
+  ReleaseDC(h, dc);
+  ASSERT_TRUE(LockWindowUpdate(nullptr));
+  EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+}  // namespace
