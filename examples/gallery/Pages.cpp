@@ -4,11 +4,13 @@ namespace gallery {
 
 std::vector<std::string> ProcessorPage(const std::string& outDir);
 std::vector<std::string> RunGdiPage(const std::string& outDir);
+std::vector<std::string> DesktopPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
       {"processor", ProcessorPage},
       {"gdi", RunGdiPage},
+      {"desktop", DesktopPage},
   };
 }
 
