@@ -60,7 +60,9 @@ TEST_F(Platform_Window, SetWindowPosHonoursAWritableWindowPos) {
   // WM_SIZE carries the client size.
   std::lock_guard<std::mutex> lk(LogLock());
   for (auto& l : Log())
-    if (l.Hwnd == h && l.Msg == WM_SIZE) EXPECT_EQ(l.LParam, MAKELPARAM(77, 40));
+    if (l.Hwnd == h && l.Msg == WM_SIZE) {
+      EXPECT_EQ(l.LParam, MAKELPARAM(77, 40));
+    }
 }
 
 TEST_F(Platform_Window, DestroyOrderAndParentNotify) {
