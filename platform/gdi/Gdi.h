@@ -428,6 +428,9 @@ BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
 // row of a bottom-up DIB. Returns the number of scan lines drawn, 0 on failure.
 int StretchDIBits(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, int sh, const void* bits,
                   const BITMAPINFO* bmi, UINT usage, DWORD rop);
+// A bottom-up DIB's bits hold scan lines startScan .. startScan + lines - 1
+// (from the bottom) and only those are drawn; a top-down DIB's bits hold the
+// whole picture. Returns the number of scan lines, 0 on failure.
 int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UINT startScan, UINT lines,
                       const void* bits, const BITMAPINFO* bmi, UINT usage);
 // Test hook: while set, SetDIBitsToDevice fails (returns 0) so that callers'

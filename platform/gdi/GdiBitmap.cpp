@@ -178,7 +178,8 @@ void EncodeRow(const uint32_t* in, int width, const TFormat& f, Byte* dst) {
 // Reads the format a BITMAPINFO describes; false for what is not supported.
 bool ReadFormat(const BITMAPINFO* bmi, UINT usage, TFormat& f) {
   const auto& h = bmi->bmiHeader;
-  if (h.biSize < 40 || !ValidDepth(h.biBitCount)) return false;
+  // The header versions run from 40 to 124 bytes; the colour table follows.
+  if (h.biSize < 40 || h.biSize > 124 || !ValidDepth(h.biBitCount)) return false;
   f.Bpp = h.biBitCount;
   if (h.biCompression == BI_BITFIELDS) {
     if (f.Bpp != 16 && f.Bpp != 32) return false;
@@ -329,7 +330,7 @@ int GetDIBits(HDC dc, HBITMAP bmp, UINT start, UINT lines, void* bits, BITMAPINF
   if (b->Shadowed()) b->SyncIn();
   auto& s = *b->Surface;
   auto& h = bmi->bmiHeader;
-  if (h.biSize < 40) return 0;
+  if (h.biSize < 40 || h.biSize > 124) return 0;
   if (h.biBitCount == 0) {
     // Describe the bitmap.
     h.biWidth = s.Width;

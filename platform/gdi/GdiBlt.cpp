@@ -227,21 +227,30 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UI
   bool bottomUp = bmi->bmiHeader.biHeight > 0;
   if (startScan >= UINT(height) || lines == 0) return 0;
   lines = std::min<UINT>(lines, UINT(height) - startScan);
-  // The bits hold scan lines startScan .. startScan + lines - 1 only.
-  const auto& hdr = bmi->bmiHeader;
-  if (hdr.biSize < sizeof(BITMAPINFOHEADER) || hdr.biSize > 1024) return 0;
-  size_t infoSize = hdr.biSize + (hdr.biCompression == BI_BITFIELDS ? 12 : 0);
-  if (hdr.biBitCount <= 8)
-    infoSize += size_t(hdr.biClrUsed ? std::min<DWORD>(hdr.biClrUsed, 256) : (1u << hdr.biBitCount)) * 4;
-  std::vector<Byte> info(infoSize);
-  std::memcpy(info.data(), bmi, infoSize);
-  auto* part = reinterpret_cast<BITMAPINFO*>(info.data());
-  part->bmiHeader.biHeight = bottomUp ? int(lines) : -int(lines);
-  auto s = DecodeDib(bits, part, usage, 0, int(lines));
+  TGdiSurfacePtr s;
+  int firstRow = 0, srcTop = sy;
+  if (bottomUp) {
+    // The bits hold scan lines startScan .. startScan + lines - 1, counted
+    // from the bottom, and only those are drawn.
+    const auto& hdr = bmi->bmiHeader;
+    if (hdr.biSize < sizeof(BITMAPINFOHEADER) || hdr.biSize > 124 || hdr.biBitCount == 0) return 0;
+    size_t infoSize = hdr.biSize + (hdr.biCompression == BI_BITFIELDS ? 12 : 0);
+    if (hdr.biBitCount <= 8)
+      infoSize += size_t(hdr.biClrUsed ? std::min<DWORD>(hdr.biClrUsed, 256) : (1u << std::min<WORD>(hdr.biBitCount, 8))) * 4;
+    std::vector<Byte> info(infoSize);
+    std::memcpy(info.data(), bmi, infoSize);
+    auto* part = reinterpret_cast<BITMAPINFO*>(info.data());
+    part->bmiHeader.biHeight = int(lines);
+    s = DecodeDib(bits, part, usage, 0, int(lines));
+    firstRow = height - int(startScan + lines);
+    srcTop = height - sy - int(h);
+  } else {
+    // A top-down DIB's bits always start with its top row and hold the whole
+    // picture; the source rectangle is drawn whatever band the scan-line
+    // arguments name (callers pass the rectangle's height from scan 0).
+    s = DecodeDib(bits, bmi, usage, 0, height);
+  }
   if (!s) return 0;
-  // Source row (from the DIB's origin) r lives in s at this row.
-  int firstRow = bottomUp ? height - 1 - int(startScan + lines - 1) : int(startScan);
-  int srcTop = bottomUp ? height - sy - int(h) : sy;
   TDCObj& d = *ds.DC;
   TPoint o = d.Offset();
   TRect dr(x + o.X, y + o.Y, x + o.X + int(w), y + o.Y + int(h));

@@ -150,9 +150,14 @@ void PaintRegionRop3(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPain
   uint32_t keep = s.Monochrome ? 0x00FFFFFFu : 0xFFFFFFFFu;
   bool usesP = RopUsesPattern(rop);
   if (usesP && paint.Null) return;
+  DWORD t = (rop >> 16) & 0xFF;
   for (const TRect& b : r.Rects()) {
     for (int y = b.Top; y < b.Bottom; ++y) {
       uint32_t* row = s.Scanline(y);
+      if (paint.Solid && (t == 0xF0 || t == 0x00 || t == 0xFF)) {
+        std::fill(row + b.Left, row + b.Right, Rop3(rop, paint.Color, 0, 0) & keep);
+        continue;
+      }
       for (int x = b.Left; x < b.Right; ++x) row[x] = Rop3(rop, usesP ? paint.At(x, y) : 0, 0, row[x]) & keep;
     }
   }

@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -54,9 +55,21 @@ void SaveSurfaceToPng(const TGdiSurface& s, const std::string& path, bool opaque
   png_destroy_write_struct(&png, &info);
 }
 
-TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path) {
-  TFile f{std::fopen(path.c_str(), "rb")};
-  if (!f.F) throw EFOpenError(u"Cannot open file \"" + FromUtf8(path) + u"\"");
+namespace {
+struct TMemReader {
+  const Byte* P;
+  size_t Left;
+};
+void ReadMem(png_structp png, png_bytep out, png_size_t n) {
+  auto* m = static_cast<TMemReader*>(png_get_io_ptr(png));
+  if (n > m->Left) png_error(png, "truncated");
+  std::memcpy(out, m->P, n);
+  m->P += n;
+  m->Left -= n;
+}
+
+// Reads through libpng with either a file or memory as the source.
+TGdiSurfacePtr ReadPng(std::FILE* file, TMemReader* mem, const String& name) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   png_infop info = png_create_info_struct(png);
   TGdiSurfacePtr s;
@@ -64,10 +77,12 @@ TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path) {
   volatile bool tooLarge = false;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    throw EReadError(u"Invalid PNG file \"" + FromUtf8(path) + u"\"");
+    throw EReadError(u"Invalid PNG image " + name);
   }
   {
-    png_init_io(png, f.F);
+    if (file) png_init_io(png, file);
+    else png_set_read_fn(png, mem, ReadMem);
+    png_set_user_limits(png, 16384, 16384);
     png_read_info(png, info);
     png_set_expand(png);
     png_set_strip_16(png);
@@ -77,19 +92,31 @@ TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path) {
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-    if (w > 16384 || h > 16384) {
+    if (Int64(w) * Int64(h) > (Int64(1) << 26)) {
       tooLarge = true;
     } else {
-    s = TGdiSurface::Create(Integer(w), Integer(h));
-    rows.resize(h);
-    for (png_uint_32 y = 0; y < h; ++y) rows[y] = reinterpret_cast<png_bytep>(s->Scanline(Integer(y)));
-    png_read_image(png, rows.data());
-    png_read_end(png, nullptr);
+      s = TGdiSurface::Create(Integer(w), Integer(h));
+      rows.resize(h);
+      for (png_uint_32 y = 0; y < h; ++y) rows[y] = reinterpret_cast<png_bytep>(s->Scanline(Integer(y)));
+      png_read_image(png, rows.data());
+      png_read_end(png, nullptr);
     }
   }
   png_destroy_read_struct(&png, &info, nullptr);
-  if (tooLarge) throw EReadError(u"PNG image too large");
+  if (tooLarge) throw EReadError(u"PNG image too large " + name);
   return s;
+}
+}  // namespace
+
+TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path) {
+  TFile f{std::fopen(path.c_str(), "rb")};
+  if (!f.F) throw EFOpenError(u"Cannot open file \"" + FromUtf8(path) + u"\"");
+  return ReadPng(f.F, nullptr, u"\"" + FromUtf8(path) + u"\"");
+}
+
+TGdiSurfacePtr LoadSurfaceFromPngData(const void* data, size_t size) {
+  TMemReader m{static_cast<const Byte*>(data), data ? size : 0};
+  return ReadPng(nullptr, &m, u"data");
 }
 
 }  // namespace vcl

@@ -13,5 +13,7 @@ namespace vcl {
 void SaveSurfaceToPng(const TGdiSurface& surface, const std::string& path, bool opaque = false);
 // Any PNG, converted to 8-bit BGRA; raises EFOpenError or EReadError.
 TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path);
+// The same from memory; raises EReadError for anything that is not a whole PNG.
+TGdiSurfacePtr LoadSurfaceFromPngData(const void* data, size_t size);
 
 }  // namespace vcl

@@ -288,6 +288,19 @@ TEST(Platform_GdiBlt, StretchDIBitsAndSetDIBitsToDevice) {
   EXPECT_EQ(StretchDIBits(dst.DC, 2, 2, 2, 2, 0, 0, 1, 1, px, &bi, DIB_RGB_COLORS, SRCCOPY), 2);
   EXPECT_EQ(dst.At(2, 2), 1u);
   EXPECT_EQ(dst.At(3, 3), 1u);
+  // A top-down picture drawn a rectangle at a time, scan lines given as
+  // the rectangle's height from scan 0, as the graphics library paints.
+  uint32_t pic[16];
+  for (int i = 0; i < 16; ++i) pic[i] = 0x100u + uint32_t(i);
+  BITMAPINFO td{};
+  td.bmiHeader.biWidth = 4;
+  td.bmiHeader.biHeight = -4;
+  td.bmiHeader.biBitCount = 32;
+  TDib view(4, 4, 0);
+  EXPECT_EQ(SetDIBitsToDevice(view.DC, 1, 2, 2, 2, 1, 2, 0, 2, pic, &td, DIB_RGB_COLORS), 2);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(view.At(x, y), (x >= 1 && x < 3 && y >= 2) ? pic[y * 4 + x] : 0u) << x << "," << y;
   GdiForceSetDIBitsToDeviceFailure(true);
   EXPECT_EQ(SetDIBitsToDevice(dst.DC, 0, 0, 2, 2, 0, 0, 0, 2, px, &bi, DIB_RGB_COLORS), 0);
   GdiForceSetDIBitsToDeviceFailure(false);
