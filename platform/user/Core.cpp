@@ -7,6 +7,7 @@
 #include <climits>
 #include <thread>
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/user/Server.h"
 
 namespace vcl::server {
@@ -173,7 +174,15 @@ bool ClockVirtual() { return gVirtual.load(); }
 
 void SetClockVirtual(bool on) {
   if (on == gVirtual.load()) return;
-  if (on) gVirtualTicks.store(RealTicks());
+  if (on) {
+    // Now follows the virtual clock from the wall-clock time of the switch.
+    TDateTime base = vcl::Now();
+    Int64 baseTicks = RealTicks();
+    gVirtualTicks.store(baseTicks);
+    SetNowHook([base, baseTicks] { return base + double(gVirtualTicks.load() - baseTicks) / 864000000000.0; });
+  } else {
+    SetNowHook(nullptr);
+  }
   gVirtual.store(on);
   std::lock_guard<std::mutex> lk(S().Lock);
   WakeAll(QS_TIMER);

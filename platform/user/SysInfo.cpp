@@ -188,6 +188,17 @@ const std::map<LCTYPE, String>& LocaleTable(LCID lcid) {
   return (lcid & 0x3FF) == 0x07 ? *deDE : *enUS;
 }
 
+// The user-interface font at 96 DPI: 9 points.
+LOGFONTW DefaultUiFont() {
+  LOGFONTW f;
+  f.lfHeight = -12;
+  f.lfWeight = 400;
+  f.lfCharSet = 1;  // DEFAULT_CHARSET
+  const char16_t face[] = u"Segoe UI";
+  std::memcpy(f.lfFaceName, face, sizeof face);
+  return f;
+}
+
 ScrollBarState* Bar(Window* w, int bar) {
   if (bar == SB_HORZ) return &w->HScroll;
   if (bar == SB_VERT) return &w->VScroll;
@@ -297,8 +308,36 @@ bool SystemParametersInfoW(UINT action, UINT uiParam, void* pvParam, UINT) {
         if (m.Primary) IntersectRect(m.Work, *static_cast<TRect*>(pvParam), m.Bounds);
       return true;
     }
-    case SPI_GETNONCLIENTMETRICS:
-      return false;  // answered by the font-aware layer once fonts exist
+    case SPI_GETNONCLIENTMETRICS: {
+      auto* m = static_cast<NONCLIENTMETRICSW*>(pvParam);
+      // The older, shorter record (without the padded border) is accepted too.
+      if (!m || m->cbSize < sizeof(NONCLIENTMETRICSW) - sizeof(int) || m->cbSize > sizeof(NONCLIENTMETRICSW)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+      }
+      auto metric = [](int i) {
+        auto it = Sys().MetricOverrides.find(i);
+        return it != Sys().MetricOverrides.end() ? it->second : DefaultMetric(i);
+      };
+      UINT size = m->cbSize;
+      m->iBorderWidth = 1;
+      m->iScrollWidth = metric(SM_CXVSCROLL);
+      m->iScrollHeight = metric(SM_CYHSCROLL);
+      m->iCaptionWidth = metric(SM_CXSIZE);
+      m->iCaptionHeight = metric(SM_CYCAPTION) - 1;
+      m->iSmCaptionWidth = metric(SM_CXSMSIZE);
+      m->iSmCaptionHeight = metric(SM_CYSMCAPTION) - 1;
+      m->iMenuWidth = metric(SM_CXMENUSIZE);
+      m->iMenuHeight = metric(SM_CYMENUSIZE);
+      for (LOGFONTW* f : {&m->lfCaptionFont, &m->lfSmCaptionFont, &m->lfMenuFont, &m->lfStatusFont, &m->lfMessageFont})
+        *f = DefaultUiFont();
+      if (size == sizeof(NONCLIENTMETRICSW)) m->iPaddedBorderWidth = metric(SM_CXPADDEDBORDER);
+      return true;
+    }
+    case SPI_GETICONTITLELOGFONT:
+      if (!pvParam || uiParam < sizeof(LOGFONTW)) return false;
+      *static_cast<LOGFONTW*>(pvParam) = DefaultUiFont();
+      return true;
     case SPI_SETDRAGFULLWINDOWS:
       Sys().Params[SPI_GETDRAGFULLWINDOWS] = uiParam ? 1 : 0;
       return true;

@@ -159,6 +159,25 @@ struct PAINTSTRUCT {
   Byte rgbReserved[32] = {};
 };
 
+struct NONCLIENTMETRICSW {
+  UINT cbSize = sizeof(NONCLIENTMETRICSW);
+  int iBorderWidth = 0;
+  int iScrollWidth = 0;
+  int iScrollHeight = 0;
+  int iCaptionWidth = 0;
+  int iCaptionHeight = 0;
+  LOGFONTW lfCaptionFont;
+  int iSmCaptionWidth = 0;
+  int iSmCaptionHeight = 0;
+  LOGFONTW lfSmCaptionFont;
+  int iMenuWidth = 0;
+  int iMenuHeight = 0;
+  LOGFONTW lfMenuFont;
+  LOGFONTW lfStatusFont;
+  LOGFONTW lfMessageFont;
+  int iPaddedBorderWidth = 0;
+};
+
 struct SCROLLINFO {
   UINT cbSize = sizeof(SCROLLINFO);
   UINT fMask = 0;

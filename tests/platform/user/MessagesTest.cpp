@@ -2,6 +2,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/rtl/SysUtils.h"
 #include "tests/platform/user/UserTestSupport.h"
 
 using namespace vcl;
@@ -295,6 +296,10 @@ TEST_F(Platform_Timers, SleepAdvancesTheVirtualClock) {
   EXPECT_EQ(timeGetTime() - t0, 5000u);
   EXPECT_EQ((q1 - q0) * 1000 / f, 5000);
   EXPECT_LT(std::chrono::steady_clock::now() - real0, std::chrono::seconds(2));
+  // Now follows the same clock.
+  TDateTime n0 = vcl::Now();
+  Sleep(60000);
+  EXPECT_NEAR((vcl::Now() - n0) * 1440.0, 1.0, 1e-6);
   // Nothing else moves it.
   DWORD t1 = GetTickCount();
   MSG m;

@@ -279,6 +279,13 @@ TEST_F(Platform_Window, SystemInformationAndOverrides) {
   SystemParametersInfoW(SPI_GETSELECTIONFADE, 0, &fade, 0);
   EXPECT_EQ(fade, 0);
   EXPECT_EQ(HIWORD(GetComCtlVersion()), 6);
+  NONCLIENTMETRICSW ncm;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0));
+  EXPECT_EQ(ncm.iScrollWidth, 20);  // follows the override above
+  EXPECT_EQ(ncm.iCaptionHeight + 1, GetSystemMetrics(SM_CYCAPTION));
+  EXPECT_EQ(String(ncm.lfMessageFont.lfFaceName), u"Segoe UI");
+  ncm.cbSize = 12;
+  EXPECT_FALSE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 12, &ncm, 0));
   EXPECT_EQ(GetSystemDefaultLCID(), 0x0409u);
   EXPECT_EQ(GetLocaleStr(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, u"?"), u".");
   SetSystemLocale(0x0407);
