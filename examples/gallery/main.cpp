@@ -6,6 +6,7 @@
 
 #include "examples/gallery/Gallery.h"
 #include "package/Quarn.h"
+#include "platform/desktop/Desktop.h"
 
 int main(int argc, char** argv) {
   std::string out = argc > 1 ? argv[1] : "out/gallery";
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
   for (const auto& page : gallery::AllPages()) {
     try {
       for (const auto& path : page.Run(out)) std::printf("%s\n", path.c_str());
+      // With QN_SNAPSHOT_DIR set, windows a page left open are written too.
+      for (const auto& path : vcl::DumpTopLevelWindows(page.Name)) std::printf("%s\n", path.c_str());
     } catch (const std::exception& e) {
       std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, e.what());
       ++failed;

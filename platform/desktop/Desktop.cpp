@@ -3,6 +3,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +26,31 @@ TRect VirtualScreenLocked() {
   return vs;
 }
 
+// The soft shadow the platform puts to the right of and below windows of
+// CS_DROPSHADOW classes: darkest next to the window, fading over a few pixels.
+void DropShadow(const TGdiSurfacePtr& out, const TRect& windowRect) {
+  constexpr int kOffset = 4, kSpread = 4;
+  TRect core = windowRect;
+  OffsetRect(core, kOffset, kOffset);
+  TRect area = core;
+  InflateRect(area, kSpread, kSpread);
+  IntersectRect(area, area, out->BoundsRect());
+  for (int y = area.Top; y < area.Bottom; ++y) {
+    uint32_t* d = out->Scanline(y);
+    for (int x = area.Left; x < area.Right; ++x) {
+      if (PtInRect(windowRect, TPoint(x, y))) continue;
+      int dx = std::max({0, core.Left - x, x - (core.Right - 1)});
+      int dy = std::max({0, core.Top - y, y - (core.Bottom - 1)});
+      int dist = std::max(dx, dy);
+      if (dist >= kSpread) continue;
+      uint32_t keep = 256 - uint32_t(90 * (kSpread - dist) / kSpread);  // at most ~35 % darker
+      uint32_t p = d[x];
+      uint32_t r = ((p >> 16) & 0xFF) * keep >> 8, g = ((p >> 8) & 0xFF) * keep >> 8, b = (p & 0xFF) * keep >> 8;
+      d[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+    }
+  }
+}
+
 // Lock held.
 TGdiSurfacePtr ComposeLocked() {
   TRect vs = VirtualScreenLocked();
@@ -38,6 +64,11 @@ TGdiSurfacePtr ComposeLocked() {
     if (!(t->Style & WS_VISIBLE) || t->Rect.IsEmpty()) continue;
     auto src = SurfaceOf(t);
     TRect r = t->Rect;  // screen coordinates
+    if ((t->Class->Style & CS_DROPSHADOW) && ParameterLocked(SPI_GETDROPSHADOW)) {
+      TRect onScreen = r;
+      OffsetRect(onScreen, -vs.Left, -vs.Top);
+      DropShadow(out, onScreen);
+    }
     HRGN shape = CreateRectRgn(0, 0, r.Width(), r.Height());
     if (t->WindowRgn) CombineRgn(shape, shape, t->WindowRgn, RGN_AND);
     OffsetRgn(shape, r.Left - vs.Left, r.Top - vs.Top);

@@ -368,9 +368,10 @@ bool PeekMessageW(MSG* msg, HWND h, UINT filterMin, UINT filterMax, UINT removeF
   return TryGet(lk, *q, h, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0, *msg);
 }
 
-bool TranslateMessage(const MSG* msg) {
-  // Key translation belongs to the keyboard driver; without one nothing is produced.
-  return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && false;
+bool TranslateMessage(const MSG*) {
+  // Characters come from the keyboard layout of the input driver; until a
+  // key message has one, there is nothing to translate.
+  return false;
 }
 
 LRESULT DispatchMessageW(const MSG* msg) {

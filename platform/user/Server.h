@@ -227,6 +227,7 @@ void InvalidateAll(Window* w, bool erase, bool children);
 void ScreenChanged();
 // System settings for tests and the desktop (SysInfo.cpp); the lock must not be held.
 void SetMetricOverride(int index, int value);
+UINT ParameterLocked(UINT spiGet);  // lock held
 void SetParameterOverride(UINT spiGet, UINT value);
 void ResetSystemSettings();
 void SetLocale(LCID lcid);

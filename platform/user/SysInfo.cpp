@@ -234,6 +234,8 @@ void ShowBar(HWND h, int bar, bool show) {
 
 }  // namespace
 
+UINT ParameterLocked(UINT spiGet) { return Param(spiGet); }
+
 void SetMetricOverride(int index, int value) {
   std::lock_guard<std::mutex> lk(S().Lock);
   Sys().MetricOverrides[index] = value;

@@ -91,6 +91,29 @@ TEST_F(Platform_Desktop, CompositionStacksWindowsWithTheTopmostBandAndRegions) {
   DeleteDC(disp);
 }
 
+TEST_F(Platform_Desktop, DropShadowClassesCastAShadow) {
+  SetScreenSize(200, 200);
+  SetDesktopColor(RGB(200, 200, 200));
+  WNDCLASSEXW wc;
+  wc.style = CS_DROPSHADOW;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
+  wc.lpszClassName = u"QnShadowWnd";
+  RegisterClassExW(&wc);
+  HWND h = CreateWindowExW(0, u"QnShadowWnd", u"", WS_POPUP | WS_VISIBLE, 20, 20, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  Pump();
+  TScreenImage s = CaptureScreen();
+  uint32_t below = s.Pixel(40, 71), farAway = s.Pixel(150, 150);
+  EXPECT_EQ(farAway, Px(RGB(200, 200, 200)));
+  EXPECT_LT(below & 0xFF, 200u);               // darker just below the window
+  EXPECT_EQ(s.Pixel(19, 71), farAway);           // nothing left of the window
+  EXPECT_EQ(s.Pixel(40, 40), Px(GetSysColor(COLOR_WINDOW)));
+  SetSystemParameter(SPI_GETDROPSHADOW, 0);
+  EXPECT_EQ(CaptureScreen().Pixel(40, 71), farAway);
+  DestroyWindow(h);
+  UnregisterClassW(u"QnShadowWnd", nullptr);
+}
+
 TEST_F(Platform_Desktop, ChildrenPaintIntoTheirTopLevelSurface) {
   SetScreenSize(300, 200);
   HWND p = MakeTop(50, 40, 120, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
