@@ -196,7 +196,7 @@ TEST(Platform_Interfaces, NonCountedObjectsBelongToTheirOwner) {
   EXPECT_FALSE(Supports(&plain, IInterface::IID));
 }
 
-TEST(Platform_Interfaces, CountingIsThreadSafe) {
+TEST(Platform_Interfaces_Thread, CountingIsThreadSafe) {
   gDestroyed = 0;
   TIntf<IShape> shared = new TSquare(2);
   std::vector<std::thread> threads;
