@@ -308,18 +308,14 @@ class TGdiSheet {
         DrawFrameControl(FDC, &pb, DFC_BUTTON, DFCS_BUTTONPUSH | (j == 1 ? DFCS_PUSHED : 0) | (j == 2 ? DFCS_FLAT : 0));
       }
       Cell(4, 6);
-      const UINT caps[5] = {DFCS_CAPTIONCLOSE, DFCS_CAPTIONMIN, DFCS_CAPTIONMAX, DFCS_CAPTIONRESTORE, DFCS_CAPTIONHELP};
-      for (int i = 0; i < 5; ++i)
-        for (int j = 0; j < 3; ++j) {
-          RECT r{2 + (i % 3) * 26, 2 + (i / 3) * 40 + j * 0, 2 + (i % 3) * 26 + 16, 2 + (i / 3) * 40 + 14};
-          OffsetRect(r, 0, 0);
-          if (j == 0) DrawFrameControl(FDC, &r, DFC_CAPTION, caps[i]);
-        }
-      {
-        RECT r{60, 44, 76, 58};
-        DrawFrameControl(FDC, &r, DFC_CAPTION, DFCS_CAPTIONCLOSE | DFCS_PUSHED);
-        RECT q{60, 60, 76, 74};
-        DrawFrameControl(FDC, &q, DFC_CAPTION, DFCS_CAPTIONCLOSE | DFCS_INACTIVE);
+      // Caption buttons: the five glyphs, then pushed and inactive looks.
+      const UINT caps[9] = {DFCS_CAPTIONCLOSE, DFCS_CAPTIONMIN, DFCS_CAPTIONMAX,
+                            DFCS_CAPTIONRESTORE, DFCS_CAPTIONHELP, DFCS_CAPTIONCLOSE | DFCS_PUSHED,
+                            DFCS_CAPTIONCLOSE | DFCS_INACTIVE, DFCS_CAPTIONMAX | DFCS_PUSHED,
+                            DFCS_CAPTIONMIN | DFCS_INACTIVE};
+      for (int i = 0; i < 9; ++i) {
+        RECT r{6 + (i % 3) * 24, 8 + (i / 3) * 24, 6 + (i % 3) * 24 + 18, 8 + (i / 3) * 24 + 16};
+        DrawFrameControl(FDC, &r, DFC_CAPTION, caps[i]);
       }
       Cell(5, 6);
       const UINT menus[4] = {DFCS_MENUCHECK, DFCS_MENUBULLET, DFCS_MENUARROW, DFCS_MENUARROWRIGHT};

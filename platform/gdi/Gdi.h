@@ -234,6 +234,19 @@ constexpr UINT DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1;
 // AlphaBlend.
 constexpr BYTE AC_SRC_OVER = 0, AC_SRC_ALPHA = 1;
 
+// Arc directions.
+constexpr int AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2;
+
+// GetDeviceCaps.
+constexpr int DRIVERVERSION = 0, TECHNOLOGY = 2, HORZSIZE = 4, VERTSIZE = 6, HORZRES = 8, VERTRES = 10,
+              BITSPIXEL = 12, PLANES = 14, NUMBRUSHES = 16, NUMPENS = 18, NUMFONTS = 22, NUMCOLORS = 24,
+              RASTERCAPS = 38, LOGPIXELSX = 88, LOGPIXELSY = 90, SIZEPALETTE = 104, NUMRESERVED = 106,
+              COLORRES = 108, SHADEBLENDCAPS = 120;
+constexpr int DT_RASDISPLAY = 1;
+constexpr int RC_BITBLT = 1, RC_BITMAP64 = 8, RC_DI_BITMAP = 0x80, RC_DIBTODEV = 0x200, RC_STRETCHBLT = 0x800,
+              RC_STRETCHDIB = 0x2000;
+constexpr int SB_CONST_ALPHA = 1, SB_PIXEL_ALPHA = 2, SB_PREMULT_ALPHA = 4;
+
 // ExtSelectClipRgn modes (RGN_*), and the result of GetClipRgn without a clip region is 0.
 
 // DrawEdge.
@@ -382,6 +395,14 @@ int SetPolyFillMode(HDC dc, int mode);
 int GetPolyFillMode(HDC dc);
 COLORREF SetDCBrushColor(HDC dc, COLORREF c);
 COLORREF SetDCPenColor(HDC dc, COLORREF c);
+
+int SetArcDirection(HDC dc, int dir);
+int GetArcDirection(HDC dc);
+// A true-colour display at 96 DPI; memory DCs report their bitmap's depth and size.
+int GetDeviceCaps(HDC dc, int index);
+// Palettes are objects only: selecting one is remembered, realising maps nothing.
+HPALETTE SelectPalette(HDC dc, HPALETTE pal, BOOL forceBackground);
+UINT RealizePalette(HDC dc);
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF c);
 BOOL SetPixelV(HDC dc, int x, int y, COLORREF c);

@@ -255,6 +255,11 @@ BOOL DrawCurve(HDC dc, TCurve kind, int l, int t, int r, int b, int xs, int ys, 
   double ra = (box.Right - box.Left - 1) / 2.0, rb = (box.Bottom - box.Top - 1) / 2.0;
 
   bool full = kind == TCurve::Ellipse;
+  // Clockwise from start to end is counter-clockwise from end to start.
+  if (d.State.ArcDirection == AD_CLOCKWISE) {
+    std::swap(xs, xe);
+    std::swap(ys, ye);
+  }
   double a0 = 0, sweep = 2 * kPi;
   TPoint ps, pe;
   if (!full) {

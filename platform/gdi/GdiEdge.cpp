@@ -133,17 +133,20 @@ void Arrow(HDC dc, const RECT& rc, int dir, int color, int dx, int dy) {
   }
 }
 
-void Button(HDC dc, RECT& rc, UINT state, bool fill = true) {
+// Push buttons have the soft edge: a white outer highlight.
+void Button(HDC dc, RECT& rc, UINT state, bool soft = false) {
+  UINT softFlag = soft ? BF_SOFT : 0;
   if (state & DFCS_MONO) {
     DrawEdge(dc, &rc, BDR_OUTER, BF_RECT | BF_MONO | BF_ADJUST);
   } else if (state & DFCS_FLAT) {
     DrawEdge(dc, &rc, BDR_OUTER, BF_RECT | BF_FLAT | BF_ADJUST);
   } else if (state & (DFCS_PUSHED | DFCS_CHECKED)) {
-    DrawEdge(dc, &rc, BDR_OUTER, BF_RECT | BF_FLAT | BF_ADJUST);
+    if (soft) DrawEdge(dc, &rc, EDGE_SUNKEN, BF_RECT | BF_SOFT | BF_ADJUST);
+    else DrawEdge(dc, &rc, BDR_OUTER, BF_RECT | BF_FLAT | BF_ADJUST);
   } else {
-    DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT | BF_ADJUST | softFlag);
   }
-  if (fill) Fill(dc, rc.Left, rc.Top, rc.Right, rc.Bottom, COLOR_BTNFACE);
+  Fill(dc, rc.Left, rc.Top, rc.Right, rc.Bottom, COLOR_BTNFACE);
 }
 
 // Disabled glyphs are embossed: highlight one pixel down-right, grey on top.
@@ -226,7 +229,7 @@ BOOL DrawFrameControl(HDC dc, RECT* rcp, UINT type, UINT state) {
     case DFC_BUTTON: {
       UINT kind = state & 0xFF;
       if (kind & DFCS_BUTTONPUSH) {
-        Button(dc, rc, state);
+        Button(dc, rc, state, true);
         if (state & DFCS_ADJUSTRECT) *rcp = rc;
       } else if (kind & (DFCS_BUTTONRADIO | DFCS_BUTTONRADIOIMAGE | DFCS_BUTTONRADIOMASK)) {
         if (kind & DFCS_BUTTONRADIOMASK) {

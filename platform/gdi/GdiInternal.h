@@ -136,6 +136,7 @@ struct TDCState {
   int BkMode = OPAQUE;
   int StretchMode = BLACKONWHITE;
   int PolyFillMode = ALTERNATE;
+  int ArcDirection = AD_COUNTERCLOCKWISE;
   COLORREF DCBrushColor = 0xFFFFFF;
   COLORREF DCPenColor = 0;
 };

@@ -780,6 +780,58 @@ int GetPolyFillMode(HDC dc) {
   QN_DC_OR(0);
   return st.PolyFillMode;
 }
+int SetArcDirection(HDC dc, int dir) {
+  QN_DC_OR(0);
+  if (dir != AD_COUNTERCLOCKWISE && dir != AD_CLOCKWISE) return 0;
+  int old = st.ArcDirection;
+  st.ArcDirection = dir;
+  return old;
+}
+int GetArcDirection(HDC dc) {
+  QN_DC_OR(0);
+  return st.ArcDirection;
+}
+
+int GetDeviceCaps(HDC dc, int index) {
+  auto d = LookupDC(dc);
+  if (!d) return 0;
+  auto* s = d->Surface();
+  bool mono = s && s->Monochrome;
+  switch (index) {
+    case DRIVERVERSION: return 0x4000;
+    case TECHNOLOGY: return DT_RASDISPLAY;
+    case HORZRES: return s ? s->Width : 0;
+    case VERTRES: return s ? s->Height : 0;
+    case HORZSIZE: return s ? s->Width * 254 / 960 : 0;   // millimetres at 96 DPI
+    case VERTSIZE: return s ? s->Height * 254 / 960 : 0;
+    case BITSPIXEL: return mono ? 1 : 32;
+    case PLANES: return 1;
+    case NUMBRUSHES:
+    case NUMPENS:
+    case NUMCOLORS: return -1;
+    case NUMFONTS: return 0;
+    case RASTERCAPS: return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
+    case LOGPIXELSX:
+    case LOGPIXELSY: return 96;
+    case SIZEPALETTE:
+    case NUMRESERVED: return 0;
+    case COLORRES: return 24;
+    case SHADEBLENDCAPS: return SB_CONST_ALPHA | SB_PIXEL_ALPHA | SB_PREMULT_ALPHA;
+    default: return 0;
+  }
+}
+
+HPALETTE SelectPalette(HDC dc, HPALETTE pal, BOOL) {
+  auto d = LookupDC(dc);
+  auto p = LookupAs<TPaletteObj>(pal, TKind::Palette);
+  if (!d || !p) return nullptr;
+  HGDIOBJ old = d->State.Palette ? d->State.Palette->Handle : nullptr;
+  d->State.Palette = p;
+  return static_cast<HPALETTE>(old);
+}
+
+UINT RealizePalette(HDC dc) { return LookupDC(dc) ? 0 : UINT(-1); }
+
 COLORREF SetDCBrushColor(HDC dc, COLORREF c) {
   QN_DC_OR(CLR_INVALID);
   COLORREF old = st.DCBrushColor;

@@ -280,6 +280,12 @@ TEST(Platform_Gdi, ArcsPiesAndChords) {
   EXPECT_TRUE(p.Brush.count({20, 10}));
   EXPECT_FALSE(p.Brush.count({10, 20}));
   EXPECT_TRUE(p.Pen.count({15, 15}));
+  // Clockwise is the same curve with start and end exchanged.
+  auto cw = Draw(40, 40, PS_SOLID, 1, [](HDC dc) {
+    SetArcDirection(dc, AD_CLOCKWISE);
+    Arc(dc, 0, 0, 31, 31, 15, 0, 31, 15);
+  });
+  EXPECT_EQ(cw.Pen, a.Pen);
   auto c = Draw(40, 40, PS_SOLID, 1, [](HDC dc) { Chord(dc, 0, 0, 31, 31, 31, 15, 0, 15); });
   EXPECT_TRUE(c.Brush.count({15, 8}));
   EXPECT_FALSE(c.Brush.count({15, 22}));
@@ -495,6 +501,18 @@ TEST(Platform_Gdi, ObjectsSelectionAndLifetime) {
   EXPECT_EQ(GdiObjectCount(), before);
 }
 
+TEST(Platform_Gdi, DeviceCapsDescribeTheTarget) {
+  TDib dib(30, 20);
+  EXPECT_EQ(GetDeviceCaps(dib.DC, BITSPIXEL), 32);
+  EXPECT_EQ(GetDeviceCaps(dib.DC, HORZRES), 30);
+  EXPECT_EQ(GetDeviceCaps(dib.DC, VERTRES), 20);
+  EXPECT_EQ(GetDeviceCaps(dib.DC, LOGPIXELSY), 96);
+  HDC mem = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetDeviceCaps(mem, BITSPIXEL), 1);
+  DeleteDC(mem);
+  EXPECT_EQ(GetDeviceCaps(nullptr, BITSPIXEL), 0);
+}
+
 TEST(Platform_Gdi, SystemColoursHaveClassicDefaultsAndCanBeOverridden) {
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(212, 208, 200));
   EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
@@ -560,4 +578,13 @@ TEST(Platform_Gdi, DrawEdgeAndFrameControls) {
   EXPECT_EQ(maxX - minX, 6);
   for (auto& q : arrow) EXPECT_TRUE(arrow.count({minX + maxX - q.first, q.second}));
   EXPECT_FALSE(DrawFrameControl(box.DC, &a, 99, 0));
+  // Push buttons have the soft edge, sunken when pushed.
+  RECT pb{0, 0, 20, 12};
+  DrawFrameControl(box.DC, &pb, DFC_BUTTON, DFCS_BUTTONPUSH);
+  EXPECT_EQ(PixelToColorRef(box.At(0, 0)), GetSysColor(COLOR_3DHILIGHT));
+  EXPECT_EQ(PixelToColorRef(box.At(19, 11)), GetSysColor(COLOR_3DDKSHADOW));
+  EXPECT_EQ(PixelToColorRef(box.At(1, 1)), GetSysColor(COLOR_3DLIGHT));
+  DrawFrameControl(box.DC, &pb, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED);
+  EXPECT_EQ(PixelToColorRef(box.At(0, 0)), GetSysColor(COLOR_3DDKSHADOW));
+  EXPECT_EQ(PixelToColorRef(box.At(19, 11)), GetSysColor(COLOR_3DHILIGHT));
 }
