@@ -238,10 +238,7 @@ void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
 void TComponent::Updating() { FComponentState.Include(csUpdating); }
 void TComponent::Updated() { FComponentState.Exclude(csUpdating); }
 
-// The streaming unit replaces these with the reader's and writer's walk over
-// the published properties and owned components.
-void TComponent::ReadState(TReader*) {}
-void TComponent::WriteState(TWriter*) {}
+// ReadState and WriteState are defined by the streaming unit (Streaming.cpp).
 
 void TComponent::SetDesigning(bool Value, bool SetChildren) {
   if (Value) FComponentState.Include(csDesigning);

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "platform/classes/Classes.h"
+#include "platform/classes/FormText.h"
 #include "platform/classes/PropInfo.h"
+#include "platform/classes/Streaming.h"
 
 namespace strtest {
 
@@ -51,10 +53,37 @@ class TStyle : public TPersistent {
   String FFace;
 };
 
+class TColumn : public TCollectionItem {
+  QN_CLASS_CREATE(TColumn, TCollectionItem, TCollection)
+ public:
+  using TCollectionItem::TCollectionItem;
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer v) { FWidth = v; }
+  String Title() const { return FTitle; }
+  void SetTitle(const String& v) { FTitle = v; }
+  QN_PUBLISHED(TColumn) {
+    QN_PROP(Width).Default(64);
+    QN_PROP(Title);
+  }
+
+ private:
+  Integer FWidth = 64;
+  String FTitle;
+};
+
 class TWidget : public TComponent {
   QN_CLASS_CREATE(TWidget, TComponent, TComponent)
  public:
-  explicit TWidget(TComponent* AOwner) : TComponent(AOwner), FStyle(std::make_unique<TStyle>()) {}
+  explicit TWidget(TComponent* AOwner)
+      : TComponent(AOwner), FStyle(std::make_unique<TStyle>()),
+        FColumns(std::make_unique<TOwnedCollection>(this, TColumn::StaticClass())) {}
+  ~TWidget() override { SetBuddy(nullptr); }
+
+  TCollection* Columns() const { return FColumns.get(); }
+  void SetColumns(TCollection* v) { FColumns->Assign(v); }
+  // Streamed through DefineProperties, not published.
+  TBytes Blob;
+  std::vector<String> Notes;
 
   Integer Width() const { return FWidth; }
   void SetWidth(Integer v) {
@@ -113,6 +142,7 @@ class TWidget : public TComponent {
     QN_PROP(Caption).TypeName(u"TCaption");
     QN_PROP(Hot).Default(u'\0');
     QN_PROP(Style);
+    QN_PROP(Columns);
     QN_PROP(Buddy);
     QN_PROP(OnClick);
     QN_PROP(Hidden).Stored(false);
@@ -127,6 +157,31 @@ class TWidget : public TComponent {
   }
 
  protected:
+  void DefineProperties(TFiler* Filer) override {
+    inherited::DefineProperties(Filer);
+    Filer->DefineBinaryProperty(
+        u"Blob",
+        [this](TStream* s) {
+          Blob.resize(static_cast<size_t>(s->Size()));
+          if (!Blob.empty()) s->ReadBuffer(Blob.data(), static_cast<Integer>(Blob.size()));
+        },
+        [this](TStream* s) { s->WriteBuffer(Blob.data(), static_cast<Integer>(Blob.size())); }, !Blob.empty());
+    Filer->DefineProperty(
+        u"Notes",
+        [this](TReader* r) {
+          Notes.clear();
+          r->ReadListBegin();
+          while (!r->EndOfList()) Notes.push_back(r->ReadString());
+          r->ReadListEnd();
+        },
+        [this](TWriter* w) {
+          w->WriteListBegin();
+          for (auto& n : Notes) w->WriteString(n);
+          w->WriteListEnd();
+        },
+        !Notes.empty());
+  }
+
   void Notification(TComponent* AComponent, TOperation Operation) override {
     inherited::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FBuddy) FBuddy = nullptr;
@@ -143,6 +198,7 @@ class TWidget : public TComponent {
   String FCaption;
   Char FHot = 0;
   std::unique_ptr<TStyle> FStyle;
+  std::unique_ptr<TOwnedCollection> FColumns;
   TWidget* FBuddy = nullptr;
   TNotifyEvent FOnClick;
   Integer FHidden = 0, FCounter = 0;
@@ -176,5 +232,31 @@ class TPanelForm : public TComponent {
     QN_METHOD(OtherClick);
   }
 };
+
+inline void RegisterTestClasses() {
+  RegisterClasses({TWidget::StaticClass(), TWideWidget::StaticClass(), TPanelForm::StaticClass(),
+                   TDataModule::StaticClass()});
+}
+
+// Reads a text form into a new component; the caller frees it.
+inline TComponent* LoadText(const std::string& text, TComponent* into = nullptr) {
+  return TextToComponent(text, into);
+}
+
+inline std::string TextToBinary(const std::string& text) {
+  TMemoryStream in, out;
+  in.WriteBuffer(text.data(), static_cast<Integer>(text.size()));
+  in.SetPosition(0);
+  ObjectTextToBinary(&in, &out);
+  return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+}
+
+inline std::string BinaryToText(const std::string& bin) {
+  TMemoryStream in, out;
+  if (!bin.empty()) in.WriteBuffer(bin.data(), static_cast<Integer>(bin.size()));
+  in.SetPosition(0);
+  ObjectBinaryToText(&in, &out);
+  return std::string(static_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+}
 
 }  // namespace strtest

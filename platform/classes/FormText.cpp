@@ -1,0 +1,812 @@
+#include "platform/classes/FormText.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace vcl {
+
+namespace {
+
+String IntStr(Int64 v) { return FromUtf8(std::to_string(v)); }
+
+bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+char16_t FoldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+bool SameIdent(const String& a, const String& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  return true;
+}
+
+std::string Latin1(const String& s) {
+  std::string r;
+  r.reserve(s.size());
+  for (char16_t c : s) r.push_back(static_cast<char>(c <= 0xFF ? c : u'?'));
+  return r;
+}
+
+// The whole rest of a stream; its size is what the stream says it holds.
+std::string ReadRest(TStream* s) {
+  Int64 n = s->Size() - s->Position();
+  if (n <= 0) return std::string();
+  if (n > INT32_MAX) throw EReadError(u"Stream too large");
+  std::string r(static_cast<size_t>(n), '\0');
+  s->ReadBuffer(r.data(), static_cast<Integer>(n));
+  return r;
+}
+
+constexpr int kMaxDepth = TReader::MaxDepth;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TParser
+
+TParser::TParser(TStream* Stream) : TParser(ReadRest(Stream)) {}
+
+TParser::TParser(const std::string& Text) : FText(Text) {
+  if (FText.size() >= 3 && static_cast<unsigned char>(FText[0]) == 0xEF &&
+      static_cast<unsigned char>(FText[1]) == 0xBB && static_cast<unsigned char>(FText[2]) == 0xBF)
+    FPos = 3;
+  NextToken();
+}
+
+void TParser::Error(const String& Message) const {
+  throw EParserError(Message + u" on line " + IntStr(FTokenLine));
+}
+
+bool TParser::TokenSymbolIs(const String& S) const { return FToken == toSymbol && SameIdent(FTokenString, S); }
+
+void TParser::CheckToken(char T) {
+  if (FToken == T) return;
+  switch (T) {
+    case toSymbol: Error(u"Identifier expected");
+    case toString: case toWString: Error(u"String expected");
+    case toInteger: case toFloat: Error(u"Number expected");
+    default: Error(u"'" + String(1, static_cast<char16_t>(static_cast<unsigned char>(T))) + u"' expected");
+  }
+}
+
+void TParser::CheckTokenSymbol(const String& S) {
+  if (!TokenSymbolIs(S)) Error(u"'" + S + u"' expected");
+}
+
+char TParser::NextToken() {
+  // Blanks and control characters separate tokens; CR, LF and CRLF end lines.
+  while (FPos < FText.size()) {
+    char c = FText[FPos];
+    if (c == '\n') {
+      ++FLine;
+    } else if (c == '\r') {
+      if (FPos + 1 >= FText.size() || FText[FPos + 1] != '\n') ++FLine;
+    } else if (static_cast<unsigned char>(c) > ' ') {
+      break;
+    }
+    ++FPos;
+  }
+  FTokenLine = FLine;
+  FFloatType = 0;
+  FTokenString.clear();
+  if (FPos >= FText.size()) return FToken = toEOF;
+  char c = FText[FPos];
+  if (IsIdentStart(c)) {
+    size_t start = FPos;
+    while (FPos < FText.size() && IsIdentChar(FText[FPos])) ++FPos;
+    FTokenString = FromUtf8(FText.substr(start, FPos - start));
+    return FToken = toSymbol;
+  }
+  if (c == '\'' || c == '#') {
+    ScanString();
+    return FToken;
+  }
+  if (c == '$') {
+    size_t start = FPos++;
+    while (FPos < FText.size() && HexValue(FText[FPos]) >= 0) ++FPos;
+    if (FPos - start < 2) Error(u"Invalid integer value");
+    FTokenString = FromUtf8(FText.substr(start, FPos - start));
+    return FToken = toInteger;
+  }
+  if (IsDigit(c) || (c == '-' && FPos + 1 < FText.size() && IsDigit(FText[FPos + 1]))) return FToken = ScanNumber(FPos);
+  ++FPos;
+  FTokenString = String(1, static_cast<char16_t>(static_cast<unsigned char>(c)));
+  return FToken = c;
+}
+
+char TParser::ScanNumber(size_t start) {
+  size_t p = start;
+  if (FText[p] == '-') ++p;
+  bool isFloat = false;
+  while (p < FText.size() && IsDigit(FText[p])) ++p;
+  if (p + 1 < FText.size() && FText[p] == '.' && IsDigit(FText[p + 1])) {
+    isFloat = true;
+    ++p;
+    while (p < FText.size() && IsDigit(FText[p])) ++p;
+  }
+  if (p < FText.size() && (FText[p] == 'e' || FText[p] == 'E')) {
+    size_t q = p + 1;
+    if (q < FText.size() && (FText[q] == '+' || FText[q] == '-')) ++q;
+    if (q < FText.size() && IsDigit(FText[q])) {
+      isFloat = true;
+      p = q;
+      while (p < FText.size() && IsDigit(FText[p])) ++p;
+    }
+  }
+  FTokenString = FromUtf8(FText.substr(start, p - start));
+  if (p < FText.size()) {
+    char s = static_cast<char>(FText[p] | 0x20);
+    if ((s == 's' || s == 'c' || s == 'd') && (p + 1 >= FText.size() || !IsIdentChar(FText[p + 1]))) {
+      FFloatType = s;
+      isFloat = true;
+      ++p;
+    }
+  }
+  FPos = p;
+  return isFloat ? toFloat : toInteger;
+}
+
+void TParser::ScanString() {
+  String s;
+  for (;;) {
+    if (FPos >= FText.size()) break;
+    char c = FText[FPos];
+    if (c == '\'') {
+      ++FPos;
+      std::string run;
+      for (;;) {
+        if (FPos >= FText.size() || FText[FPos] == '\n' || FText[FPos] == '\r') Error(u"Unterminated string");
+        if (FText[FPos] == '\'') {
+          if (FPos + 1 < FText.size() && FText[FPos + 1] == '\'') {
+            run.push_back('\'');
+            FPos += 2;
+            continue;
+          }
+          ++FPos;
+          break;
+        }
+        run.push_back(FText[FPos++]);
+      }
+      s += FromUtf8(run);
+    } else if (c == '#') {
+      ++FPos;
+      UInt64 v = 0;
+      size_t digits = 0;
+      if (FPos < FText.size() && FText[FPos] == '$') {
+        ++FPos;
+        while (FPos < FText.size() && HexValue(FText[FPos]) >= 0 && digits < 8) {
+          v = v * 16 + static_cast<UInt64>(HexValue(FText[FPos++]));
+          ++digits;
+        }
+      } else {
+        while (FPos < FText.size() && IsDigit(FText[FPos]) && digits < 8) {
+          v = v * 10 + static_cast<UInt64>(FText[FPos++] - '0');
+          ++digits;
+        }
+      }
+      if (digits == 0 || v > 0xFFFF) Error(u"Invalid character code");
+      s.push_back(static_cast<char16_t>(v));
+    } else {
+      break;
+    }
+  }
+  bool wide = false;
+  for (char16_t ch : s)
+    if (ch >= 128) wide = true;
+  FTokenString = std::move(s);
+  FToken = wide ? toWString : toString;
+}
+
+String TParser::TokenComponentIdent() {
+  CheckToken(toSymbol);
+  String s = FTokenString;
+  while (FPos < FText.size() && FText[FPos] == '.') {
+    ++FPos;
+    if (FPos >= FText.size() || !IsIdentStart(FText[FPos])) Error(u"Identifier expected");
+    size_t start = FPos;
+    while (FPos < FText.size() && IsIdentChar(FText[FPos])) ++FPos;
+    FTokenString = FromUtf8(FText.substr(start, FPos - start));
+    s += u"." + FTokenString;
+  }
+  return s;
+}
+
+Int64 TParser::TokenInt() const {
+  std::string t = Latin1(FTokenString);
+  bool neg = false;
+  size_t i = 0;
+  UInt64 v = 0;
+  if (!t.empty() && t[0] == '$') {
+    if (t.size() > 17) Error(u"Invalid integer value");
+    for (i = 1; i < t.size(); ++i) v = v * 16 + static_cast<UInt64>(HexValue(t[i]));
+    return static_cast<Int64>(v);
+  }
+  if (!t.empty() && t[0] == '-') {
+    neg = true;
+    i = 1;
+  }
+  for (; i < t.size() && IsDigit(t[i]); ++i) {
+    UInt64 d = static_cast<UInt64>(t[i] - '0');
+    if (v > (UINT64_MAX - d) / 10) Error(u"Invalid integer value");
+    v = v * 10 + d;
+  }
+  if (neg ? v > UInt64(1) << 63 : v > static_cast<UInt64>(INT64_MAX)) Error(u"Invalid integer value");
+  return neg ? static_cast<Int64>(0 - v) : static_cast<Int64>(v);
+}
+
+Extended TParser::TokenFloat() const {
+  std::string t = Latin1(FTokenString);
+  return std::strtold(t.c_str(), nullptr);
+}
+
+TBytes TParser::HexToBinary() {
+  TBytes r;
+  for (;;) {
+    while (FPos < FText.size() && static_cast<unsigned char>(FText[FPos]) <= ' ') {
+      if (FText[FPos] == '\n') ++FLine;
+      ++FPos;
+    }
+    FTokenLine = FLine;
+    if (FPos >= FText.size()) Error(u"Invalid binary value");
+    if (FText[FPos] == '}') {
+      ++FPos;
+      break;
+    }
+    if (FPos + 1 >= FText.size()) Error(u"Invalid binary value");
+    int hi = HexValue(FText[FPos]), lo = HexValue(FText[FPos + 1]);
+    if (hi < 0 || lo < 0) Error(u"Invalid binary value");
+    r.push_back(static_cast<Byte>(hi * 16 + lo));
+    FPos += 2;
+  }
+  NextToken();
+  return r;
+}
+
+// ---------------------------------------------------------------------------
+// Text -> binary
+
+namespace {
+
+class TTextToBinary {
+ public:
+  TTextToBinary(TParser& P, TWriter& W) : FP(P), FW(W) {}
+
+  void Convert() {
+    if (!(FP.TokenSymbolIs(u"OBJECT") || FP.TokenSymbolIs(u"INHERITED") || FP.TokenSymbolIs(u"INLINE")))
+      FP.Error(u"'object' expected");
+    FW.WriteSignature();
+    ConvertObject(0);
+  }
+
+ private:
+  void Depth(int d) {
+    if (d > kMaxDepth) FP.Error(u"Form nested too deeply");
+  }
+  void Str(const String& s) {
+    if (s.size() > 255) FP.Error(u"Identifier too long");
+    FW.WriteStr(s);
+  }
+
+  void ConvertHeader() {
+    TFilerFlags flags;
+    if (FP.TokenSymbolIs(u"INHERITED")) flags.Include(ffInherited);
+    else if (FP.TokenSymbolIs(u"INLINE")) flags.Include(ffInline);
+    FP.NextToken();
+    FP.CheckToken(toSymbol);
+    String className = FP.TokenString();
+    String objectName;
+    FP.NextToken();
+    if (FP.Token() == ':') {
+      FP.NextToken();
+      FP.CheckToken(toSymbol);
+      objectName = className;
+      className = FP.TokenString();
+      FP.NextToken();
+    }
+    Integer pos = 0;
+    if (FP.Token() == '[') {
+      FP.NextToken();
+      FP.CheckToken(toInteger);
+      Int64 v = FP.TokenInt();
+      if (v < INT32_MIN || v > INT32_MAX) FP.Error(u"Invalid integer value");
+      pos = static_cast<Integer>(v);
+      flags.Include(ffChildPos);
+      FP.NextToken();
+      FP.CheckToken(']');
+      FP.NextToken();
+    }
+    FW.WritePrefix(flags, pos);
+    Str(className);
+    Str(objectName);
+  }
+
+  static bool EndOfProps(TParser& P) {
+    return P.TokenSymbolIs(u"END") || P.TokenSymbolIs(u"OBJECT") || P.TokenSymbolIs(u"INHERITED") ||
+           P.TokenSymbolIs(u"INLINE");
+  }
+
+  void ConvertObject(int depth) {
+    Depth(depth);
+    ConvertHeader();
+    while (!EndOfProps(FP)) ConvertProperty(depth);
+    FW.WriteListEnd();
+    while (!FP.TokenSymbolIs(u"END")) {
+      if (!(FP.TokenSymbolIs(u"OBJECT") || FP.TokenSymbolIs(u"INHERITED") || FP.TokenSymbolIs(u"INLINE")))
+        FP.Error(u"'end' expected");
+      ConvertObject(depth + 1);
+    }
+    FW.WriteListEnd();
+    FP.NextToken();
+  }
+
+  void ConvertProperty(int depth) {
+    FP.CheckToken(toSymbol);
+    String name = FP.TokenString();
+    FP.NextToken();
+    while (FP.Token() == '.') {
+      FP.NextToken();
+      FP.CheckToken(toSymbol);
+      name += u"." + FP.TokenString();
+      FP.NextToken();
+    }
+    Str(name);
+    FP.CheckToken('=');
+    FP.NextToken();
+    ConvertValue(depth + 1);
+  }
+
+  void ConvertValue(int depth) {
+    Depth(depth);
+    switch (FP.Token()) {
+      case toString: case toWString: {
+        String s = FP.TokenWideString();
+        FP.NextToken();
+        while (FP.Token() == '+') {
+          FP.NextToken();
+          if (FP.Token() != toString && FP.Token() != toWString) FP.Error(u"String expected");
+          s += FP.TokenWideString();
+          if (s.size() > static_cast<size_t>(INT32_MAX / 2)) FP.Error(u"String too long");
+          FP.NextToken();
+        }
+        FW.WriteString(s);
+        return;
+      }
+      case toInteger:
+        FW.WriteInteger(FP.TokenInt());
+        FP.NextToken();
+        return;
+      case toFloat:
+        switch (FP.FloatType()) {
+          case 's': FW.WriteSingle(static_cast<Single>(FP.TokenFloat())); break;
+          case 'd': FW.WriteDate(static_cast<TDateTime>(FP.TokenFloat())); break;
+          case 'c': {
+            // The scaled integer is written as it is (see ConvertValue below).
+            String t = FP.TokenString();
+            if (t.find_first_of(u".eE") == String::npos) {
+              FW.WriteCurrencyRaw(FP.TokenInt());
+            } else {
+              Extended f = FP.TokenFloat();
+              if (!(f >= -9.2233720368547758e18L && f < 9.2233720368547758e18L)) FP.Error(u"Invalid currency value");
+              FW.WriteCurrencyRaw(static_cast<Int64>(std::llround(f)));
+            }
+            break;
+          }
+          default: FW.WriteFloat(FP.TokenFloat()); break;
+        }
+        FP.NextToken();
+        return;
+      case toSymbol: {
+        String ident = FP.TokenComponentIdent();
+        if (ident.size() > 255) FP.Error(u"Identifier too long");
+        FW.WriteIdent(ident);
+        FP.NextToken();
+        return;
+      }
+      case '[': {
+        FP.NextToken();
+        FW.WriteValue(vaSet);
+        if (FP.Token() != ']') {
+          for (;;) {
+            if (FP.Token() != toSymbol && FP.Token() != toInteger) FP.Error(u"Identifier expected");
+            Str(FP.TokenString());
+            FP.NextToken();
+            if (FP.Token() == ']') break;
+            FP.CheckToken(',');
+            FP.NextToken();
+          }
+        }
+        FW.WriteStr(String());
+        FP.NextToken();
+        return;
+      }
+      case '(': {
+        FP.NextToken();
+        FW.WriteListBegin();
+        while (FP.Token() != ')') {
+          if (FP.Token() == toEOF) FP.Error(u"')' expected");
+          ConvertValue(depth + 1);
+        }
+        FP.NextToken();
+        FW.WriteListEnd();
+        return;
+      }
+      case '{': {
+        TBytes b = FP.HexToBinary();
+        if (b.size() > static_cast<size_t>(INT32_MAX)) FP.Error(u"Binary value too large");
+        FW.WriteBinary(b.data(), static_cast<Integer>(b.size()));
+        return;
+      }
+      case '<': {
+        FP.NextToken();
+        FW.WriteValue(vaCollection);
+        while (FP.Token() != '>') {
+          FP.CheckTokenSymbol(u"item");
+          FP.NextToken();
+          if (FP.Token() == '[') {
+            FP.NextToken();
+            FP.CheckToken(toInteger);
+            FW.WriteInteger(FP.TokenInt());
+            FP.NextToken();
+            FP.CheckToken(']');
+            FP.NextToken();
+          }
+          FW.WriteListBegin();
+          while (!FP.TokenSymbolIs(u"end")) ConvertProperty(depth + 1);
+          FW.WriteListEnd();
+          FP.NextToken();
+        }
+        FW.WriteListEnd();
+        FP.NextToken();
+        return;
+      }
+      default:
+        FP.Error(u"Invalid property value");
+    }
+  }
+
+  TParser& FP;
+  TWriter& FW;
+};
+
+// ---------------------------------------------------------------------------
+// Binary -> text
+
+// The shortest decimal that reads back as the same value at the width the
+// value was stored with (0 single, 1 double, 2 extended), in the platform's
+// spelling ("1.5", "1E20", "1.5E-7").
+std::string FloatText(Extended v, int width) {
+  if (std::isnan(v)) return "NAN";
+  if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
+  char buf[64];
+  int maxPrec = width == 0 ? 9 : width == 1 ? 17 : 21;
+  for (int prec = 1; prec <= maxPrec; ++prec) {
+    std::snprintf(buf, sizeof buf, "%.*Lg", prec, v);
+    bool same = width == 0   ? std::strtof(buf, nullptr) == static_cast<float>(v)
+                : width == 1 ? std::strtod(buf, nullptr) == static_cast<double>(v)
+                             : std::strtold(buf, nullptr) == v;
+    if (same) break;
+  }
+  std::string s = buf;
+  size_t e = s.find('e');
+  if (e == std::string::npos) return s;
+  std::string mant = s.substr(0, e);
+  std::string exp = s.substr(e + 1);
+  bool neg = !exp.empty() && exp[0] == '-';
+  size_t i = (!exp.empty() && (exp[0] == '-' || exp[0] == '+')) ? 1 : 0;
+  while (i + 1 < exp.size() && exp[i] == '0') ++i;
+  return mant + "E" + (neg ? "-" : "") + exp.substr(i);
+}
+
+class TBinaryToText {
+ public:
+  TBinaryToText(TReader& R, std::string& Out) : FR(R), FOut(Out) {}
+
+  void Convert() {
+    FR.ReadSignature();
+    ConvertObject(0);
+  }
+
+ private:
+  static constexpr int LineLength = 64;
+  static constexpr int BytesPerLine = 32;
+
+  void Depth(int d) {
+    if (d > kMaxDepth) FR.ReadError(u"Form nested too deeply");
+  }
+  void Indent() { FOut.append(static_cast<size_t>(FNesting) * 2, ' '); }
+  void NewLine() {
+    FOut += "\r\n";
+    Indent();
+  }
+
+  void ConvertHeader() {
+    TFilerFlags flags;
+    Integer pos = 0;
+    FR.ReadPrefix(flags, pos);
+    String cls = FR.ReadStr();
+    String name = FR.ReadStr();
+    Indent();
+    if (flags.Contains(ffInherited)) FOut += "inherited ";
+    else if (flags.Contains(ffInline)) FOut += "inline ";
+    else FOut += "object ";
+    if (!name.empty()) FOut += Latin1(name) + ": ";
+    FOut += Latin1(cls);
+    if (flags.Contains(ffChildPos)) FOut += " [" + std::to_string(pos) + "]";
+    FOut += "\r\n";
+  }
+
+  void ConvertObject(int depth) {
+    Depth(depth);
+    ConvertHeader();
+    ++FNesting;
+    while (!FR.EndOfList()) ConvertProperty(depth);
+    FR.ReadListEnd();
+    while (!FR.EndOfList()) ConvertObject(depth + 1);
+    FR.ReadListEnd();
+    --FNesting;
+    Indent();
+    FOut += "end\r\n";
+  }
+
+  void ConvertProperty(int depth) {
+    Indent();
+    FOut += Latin1(FR.ReadStr());
+    FOut += " = ";
+    ConvertValue(depth + 1);
+    FOut += "\r\n";
+  }
+
+  void ConvertString(const String& w) {
+    const size_t L = w.size();
+    if (L == 0) {
+      FOut += "''";
+      return;
+    }
+    auto plain = [](char16_t c) { return c >= u' ' && c != u'\'' && c <= 127; };
+    size_t i = 0;
+    ++FNesting;
+    if (L > LineLength) NewLine();
+    size_t k = 0;
+    do {
+      bool lineBreak = false;
+      if (plain(w[i])) {
+        size_t j = i;
+        do ++i;
+        while (i < L && plain(w[i]) && (i - k) < LineLength);
+        if (i - k >= LineLength) lineBreak = true;
+        FOut += '\'';
+        for (; j < i; ++j) FOut += static_cast<char>(w[j]);
+        FOut += '\'';
+      } else {
+        FOut += '#';
+        FOut += std::to_string(static_cast<unsigned>(w[i]));
+        ++i;
+        if (i - k >= LineLength) lineBreak = true;
+      }
+      if (lineBreak && i < L) {
+        FOut += " +";
+        NewLine();
+        k = i;
+      }
+    } while (i < L);
+    --FNesting;
+  }
+
+  void ConvertBinary() {
+    TBytes b = FR.ReadBinary();
+    static const char hex[] = "0123456789ABCDEF";
+    FOut += '{';
+    ++FNesting;
+    bool multiLine = b.size() >= BytesPerLine;
+    for (size_t at = 0; at < b.size(); at += BytesPerLine) {
+      if (multiLine) NewLine();
+      size_t end = std::min(b.size(), at + BytesPerLine);
+      for (size_t i = at; i < end; ++i) {
+        FOut += hex[b[i] >> 4];
+        FOut += hex[b[i] & 15];
+      }
+    }
+    --FNesting;
+    FOut += '}';
+  }
+
+  void ConvertValue(int depth) {
+    Depth(depth);
+    switch (FR.NextValue()) {
+      case vaList:
+        FR.ReadValue();
+        FOut += '(';
+        ++FNesting;
+        while (!FR.EndOfList()) {
+          NewLine();
+          ConvertValue(depth + 1);
+        }
+        FR.ReadListEnd();
+        --FNesting;
+        FOut += ')';
+        return;
+      case vaInt8: case vaInt16: case vaInt32: case vaInt64:
+        FOut += std::to_string(FR.ReadInt64());
+        return;
+      case vaExtended: FOut += FloatText(FR.ReadFloat(), 2); return;
+      case vaDouble: FOut += FloatText(FR.ReadDouble(), 1); return;
+      case vaSingle: FOut += FloatText(FR.ReadSingle(), 0) + "s"; return;
+      case vaDate: FOut += FloatText(FR.ReadDate(), 1) + "d"; return;
+      // Currency keeps its scaled integer, so no digit is ever lost.
+      case vaCurrency: FOut += std::to_string(FR.ReadCurrencyRaw()) + "c"; return;
+      case vaString: case vaLString: case vaWString: case vaUTF8String:
+        ConvertString(FR.ReadString());
+        return;
+      case vaIdent: case vaFalse: case vaTrue: case vaNil: case vaNull:
+        FOut += Latin1(FR.ReadIdent());
+        return;
+      case vaBinary: ConvertBinary(); return;
+      case vaSet: {
+        FR.ReadValue();
+        FOut += '[';
+        bool first = true;
+        for (;;) {
+          String s = FR.ReadStr();
+          if (s.empty()) break;
+          if (!first) FOut += ", ";
+          FOut += Latin1(s);
+          first = false;
+        }
+        FOut += ']';
+        return;
+      }
+      case vaCollection:
+        FR.ReadValue();
+        FOut += '<';
+        ++FNesting;
+        while (!FR.EndOfList()) {
+          NewLine();
+          FOut += "item";
+          TValueType t = FR.NextValue();
+          if (t == vaInt8 || t == vaInt16 || t == vaInt32 || t == vaInt64) {
+            FOut += " [" + std::to_string(FR.ReadInt64()) + "]";
+          }
+          FOut += "\r\n";
+          FR.ReadListBegin();
+          ++FNesting;
+          while (!FR.EndOfList()) ConvertProperty(depth + 1);
+          FR.ReadListEnd();
+          --FNesting;
+          Indent();
+          FOut += "end";
+        }
+        FR.ReadListEnd();
+        --FNesting;
+        FOut += '>';
+        return;
+    }
+  }
+
+  TReader& FR;
+  std::string& FOut;
+  int FNesting = 0;
+};
+
+}  // namespace
+
+void ObjectTextToBinary(TStream* Input, TStream* Output) {
+  TParser parser(Input);
+  TMemoryStream buffer;
+  {
+    TWriter writer(&buffer);
+    TTextToBinary(parser, writer).Convert();
+    writer.FlushBuffer();
+  }
+  // Output sees nothing of a text that fails to convert.
+  Output->WriteBuffer(buffer.Memory(), static_cast<Integer>(buffer.Size()));
+}
+
+void ObjectBinaryToText(TStream* Input, TStream* Output) {
+  std::string out;
+  TReader reader(Input);
+  TBinaryToText(reader, out).Convert();
+  if (out.size() > static_cast<size_t>(INT32_MAX)) throw EWriteError(u"Form too large");
+  Output->WriteBuffer(out.data(), static_cast<Integer>(out.size()));
+}
+
+TStreamOriginalFormat TestStreamFormat(TStream* Stream) {
+  Int64 pos = Stream->Position();
+  unsigned char head[4] = {0, 0, 0, 0};
+  Integer n = Stream->Read(head, 4);
+  Stream->SetPosition(pos);
+  if (n == 4 && std::memcmp(head, FilerSignature, 4) == 0) return sofBinary;
+  if (n >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) return sofUTF8Text;
+  if (n >= 1 && (IsIdentStart(static_cast<char>(head[0])) || head[0] == ' ' || head[0] == '\t' ||
+                 head[0] == '\r' || head[0] == '\n'))
+    return sofText;
+  return sofUnknown;
+}
+
+namespace {
+
+// A stream holding a form in either format -> the component read from it.
+TComponent* ReadFormStream(TStream* Stream, TComponent* Instance) {
+  TStreamOriginalFormat f = TestStreamFormat(Stream);
+  if (f == sofBinary) return Stream->ReadComponent(Instance);
+  if (f == sofUnknown) throw EReadError(u"Invalid stream format");
+  TMemoryStream bin;
+  ObjectTextToBinary(Stream, &bin);
+  bin.SetPosition(0);
+  return bin.ReadComponent(Instance);
+}
+
+}  // namespace
+
+std::string ComponentToText(TComponent* Instance, TComponent* Ancestor) {
+  TMemoryStream bin;
+  bin.WriteDescendent(Instance, Ancestor);
+  bin.SetPosition(0);
+  TMemoryStream txt;
+  ObjectBinaryToText(&bin, &txt);
+  return std::string(static_cast<const char*>(txt.Memory()), static_cast<size_t>(txt.Size()));
+}
+
+TComponent* TextToComponent(const std::string& Text, TComponent* Instance) {
+  TMemoryStream in;
+  if (!Text.empty()) in.WriteBuffer(Text.data(), static_cast<Integer>(Text.size()));
+  in.SetPosition(0);
+  TMemoryStream bin;
+  ObjectTextToBinary(&in, &bin);
+  bin.SetPosition(0);
+  return bin.ReadComponent(Instance);
+}
+
+TComponent* LoadFormFile(const String& FileName, TComponent* Instance) {
+  TFileStream f(FileName, fmOpenRead | fmShareDenyWrite);
+  return ReadFormStream(&f, Instance);
+}
+
+void SaveFormFile(const String& FileName, TComponent* Instance, bool AsText) {
+  TMemoryStream bin;
+  bin.WriteComponent(Instance);
+  TMemoryStream out;
+  if (AsText) {
+    bin.SetPosition(0);
+    ObjectBinaryToText(&bin, &out);
+  }
+  TMemoryStream& data = AsText ? out : bin;
+  TFileStream f(FileName, fmCreate);
+  f.WriteBuffer(data.Memory(), static_cast<Integer>(data.Size()));
+}
+
+// ---------------------------------------------------------------------------
+// Form resources
+
+void RegisterFormResource(const String& ClassName, const char* Text) {
+  RegisterResource(ClassName, u"#10", Text, std::strlen(Text));
+}
+
+TComponent* ReadComponentRes(const String& ResName, TComponent* Instance) {
+  TResourceStream rs(0, ResName, u"#10");
+  return ReadFormStream(&rs, Instance);
+}
+
+bool InitInheritedComponent(TComponent* Instance, TClass RootAncestor) {
+  std::vector<TClass> chain;
+  for (TClass c = Instance->ClassType(); c && c != RootAncestor; c = c->ClassParent()) chain.push_back(c);
+  bool found = false;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    const void* data = nullptr;
+    size_t size = 0;
+    if (!FindResourceData((*it)->ClassName(), u"#10", data, size)) continue;
+    ReadComponentRes((*it)->ClassName(), Instance);
+    found = true;
+  }
+  return found;
+}
+
+}  // namespace vcl

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "tests/platform/streaming/TestClasses.h"
+
+using namespace vcl;
+using namespace strtest;
+
+namespace {
+
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string r;
+  for (const char* l : lines) r += std::string(l) + "\r\n";
+  return r;
+}
+
+// A form with nested components and a value of every kind, in the layout
+// the writer produces.
+std::string FullForm() {
+  return Lines({
+      "object Panel1: TPanelForm",
+      "  Tag = 3",
+      "  object W1: TWidget",
+      "    Width = 120",
+      "    Big = 5000000000",
+      "    Shade = shDark",
+      "    Shades = [shNone, shDeep]",
+      "    Visible = False",
+      "    Ratio = 0.1",
+      "    Scale = 1.5s",
+      "    When = 45000.25d",
+      "    Price = 12345c",
+      "    Caption = 'Gr'#252#223'e '#1055#1088#1080#1074#1077#1090' '#39'q'#39",
+      "    Hot = 'x'",
+      "    Style.Size = 12",
+      "    Style.Face = 'Mono'",
+      "    Columns = <",
+      "      item",
+      "        Width = 10",
+      "        Title = 'First'",
+      "      end",
+      "      item",
+      "        Title = 'Second'",
+      "      end>",
+      "    Buddy = W2",
+      "    OnClick = WidgetClick",
+      "    EdgeTop = -300",
+      "    Blob = {",
+      "      000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F",
+      "      FF80}",
+      "    Notes = (",
+      "      'one'",
+      "      'two')",
+      "  end",
+      "  object W2: TWideWidget",
+      "    Big = 0",
+      "    Caption = ",
+      "      'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa' +",
+      "      'bbb'",
+      "    Blob = {0A0B}",
+      "  end",
+      "end",
+  });
+}
+
+class Platform_FormText : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterTestClasses();
+    Journal().clear();
+  }
+};
+
+TEST_F(Platform_FormText, TextBinaryTextIsByteIdentical) {
+  std::string text = FullForm();
+  std::string bin = TextToBinary(text);
+  ASSERT_EQ(bin.substr(0, 4), "TPF0");
+  EXPECT_EQ(BinaryToText(bin), text);
+  // And the binary form survives the text form unchanged.
+  EXPECT_EQ(TextToBinary(BinaryToText(bin)), bin);
+}
+
+TEST_F(Platform_FormText, ComponentsReadFromTextWriteTheSameText) {
+  std::unique_ptr<TComponent> root(LoadText(FullForm()));
+  auto* form = dynamic_cast<TPanelForm*>(root.get());
+  ASSERT_NE(form, nullptr);
+  auto* w1 = dynamic_cast<TWidget*>(form->FindComponent(u"W1"));
+  auto* w2 = dynamic_cast<TWideWidget*>(form->FindComponent(u"W2"));
+  ASSERT_TRUE(w1 && w2);
+  EXPECT_EQ(form->Tag(), 3);
+  EXPECT_EQ(w1->Width(), 120);
+  EXPECT_EQ(w1->Big(), 5000000000LL);
+  EXPECT_EQ(w1->Shade(), shDark);
+  EXPECT_EQ(w1->Shades(), (TShades{shNone, shDeep}));
+  EXPECT_FALSE(w1->Visible());
+  EXPECT_EQ(w1->Ratio(), 0.1);
+  EXPECT_EQ(w1->Scale(), 1.5f);
+  EXPECT_EQ(w1->When(), 45000.25);
+  EXPECT_DOUBLE_EQ(w1->Price(), 1.2345);
+  EXPECT_EQ(w1->Caption(), u"Gr\u00FC\u00DFe \u041F\u0440\u0438\u0432\u0435\u0442 'q'");
+  EXPECT_EQ(w1->Hot(), u'x');
+  EXPECT_EQ(w1->Style()->Size(), 12);
+  EXPECT_EQ(w1->Style()->Face(), u"Mono");
+  ASSERT_EQ(w1->Columns()->Count(), 2);
+  EXPECT_EQ(static_cast<TColumn*>(w1->Columns()->Items(0))->Width(), 10);
+  EXPECT_EQ(static_cast<TColumn*>(w1->Columns()->Items(1))->Width(), 64);
+  EXPECT_EQ(static_cast<TColumn*>(w1->Columns()->Items(1))->Title(), u"Second");
+  EXPECT_EQ(w1->Buddy(), w2);
+  ASSERT_TRUE(Assigned(w1->OnClick()));
+  w1->OnClick()(w1);
+  EXPECT_EQ(form->Clicks, 1);
+  EXPECT_EQ(w1->Edge(1), -300);
+  ASSERT_EQ(w1->Blob.size(), 34u);
+  EXPECT_EQ(w1->Blob[31], 0x1F);
+  EXPECT_EQ(w1->Blob[32], 0xFF);
+  EXPECT_EQ(w1->Notes, (std::vector<String>{u"one", u"two"}));
+  EXPECT_EQ(w2->Width(), 200);
+  EXPECT_EQ(w2->Caption(), String(64, u'a') + u"bbb");
+
+  EXPECT_EQ(ComponentToText(form), FullForm());
+}
+
+TEST_F(Platform_FormText, LayoutOfEmptyAndShortValues) {
+  std::string text = Lines({
+      "inherited Form1: TForm1 [2]",
+      "  Items = <>",
+      "  List = ()",
+      "  Nested = (",
+      "    (",
+      "      1",
+      "      2)",
+      "    ())",
+      "  Set = []",
+      "  Empty = ''",
+      "  Data = {}",
+      "  Id = Form2.Button1",
+      "  Tags = <",
+      "    item [3]",
+      "    end>",
+      "  Flag = True",
+      "  Nothing = nil",
+      "  Huge = -9223372036854775808",
+      "  Exact = 0.3333333333333333333",
+      "  Tiny = 1.5E-7",
+      "  Large = 1E20",
+      "  inline Frame1: TFrame",
+      "  end",
+      "  object TBareClass",
+      "  end",
+      "end",
+  });
+  EXPECT_EQ(BinaryToText(TextToBinary(text)), text);
+}
+
+TEST_F(Platform_FormText, BinaryValueTagsAreThePlatformsTags) {
+  std::string bin = TextToBinary(Lines({"object A: TB", "  I = 1000", "  S = 'x'", "  F = True", "end"}));
+  const char expected[] =
+      "TPF0\x02TB\x01" "A"
+      "\x01I\x03\xE8\x03"
+      "\x01S\x06\x01x"
+      "\x01" "F\x09"
+      "\x00\x00";
+  EXPECT_EQ(bin, std::string(expected, sizeof expected - 1));
+  // 1.0 as a 10-byte extended: mantissa 8000000000000000, exponent 3FFF.
+  std::string f = TextToBinary(Lines({"object A: TB", "  V = 1.0", "end"}));
+  const unsigned char one[] = {5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F};
+  EXPECT_EQ(f.substr(11, 11), std::string(reinterpret_cast<const char*>(one), 11));
+  std::string w = TextToBinary(Lines({"object A: TB", "  V = #1234", "  C = 5c", "  P = [a]", "end"}));
+  EXPECT_NE(w.find(std::string("\x12\x01\x00\x00\x00\xD2\x04", 7)), std::string::npos);  // vaWString
+  EXPECT_NE(w.find(std::string("\x10\x05\x00\x00\x00\x00\x00\x00\x00", 9)), std::string::npos);  // vaCurrency
+  EXPECT_NE(w.find(std::string("\x0B\x01" "a\x00", 4)), std::string::npos);  // vaSet
+}
+
+TEST_F(Platform_FormText, FloatsSurviveTheTextForm) {
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> mant(-1, 1);
+  std::uniform_int_distribution<int> exp(-300, 300);
+  for (int i = 0; i < 500; ++i) {
+    TMemoryStream ms;
+    Extended x = std::ldexp(static_cast<Extended>(mant(rng)) + static_cast<Extended>(mant(rng)) * 1e-17L,
+                            exp(rng) % 60);
+    double d = std::ldexp(mant(rng), exp(rng));
+    float s = static_cast<float>(std::ldexp(mant(rng), exp(rng) % 100));
+    {
+      TWriter w(&ms);
+      w.WriteSignature();
+      w.WriteStr(u"T");
+      w.WriteStr(u"");
+      w.WriteStr(u"X");
+      w.WriteFloat(x);
+      w.WriteStr(u"D");
+      w.WriteDate(d);
+      w.WriteStr(u"S");
+      w.WriteSingle(s);
+      w.WriteListEnd();
+      w.WriteListEnd();
+    }
+    std::string bin(static_cast<const char*>(ms.Memory()), static_cast<size_t>(ms.Size()));
+    std::string text = BinaryToText(bin);
+    ASSERT_EQ(TextToBinary(text), bin) << text;
+  }
+}
+
+TEST_F(Platform_FormText, SyntaxErrorsNameTheLine) {
+  struct Case { std::string text; const char* line; };
+  const Case cases[] = {
+      {Lines({"object A: TB", "  X = 'open", "end"}), "on line 2"},
+      {Lines({"object A: TB", "  X = 1", "  Y = =", "end"}), "on line 3"},
+      {Lines({"object A: TB", "  X = 1"}), "on line 3"},
+      {Lines({"object A: TB", "  X = {0G}", "end"}), "on line 2"},
+      {Lines({"object A: TB", "  X = (1 2", "end"}), "on line 4"},
+      {Lines({"object A: TB", "  X = <", "  itm", "end>", "end"}), "on line 3"},
+      {Lines({"object A: TB", "  X = #99999", "end"}), "on line 2"},
+      {Lines({"object A: TB", "  X = 99999999999999999999", "end"}), "on line 2"},
+      {Lines({"thing A: TB", "end"}), "on line 1"},
+      {Lines({"object A: TB", "  X = [a b]", "end"}), "on line 2"},
+  };
+  for (const Case& c : cases) {
+    try {
+      TextToBinary(c.text);
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const EParserError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.line), std::string::npos) << e.what() << " for " << c.text;
+    }
+  }
+}
+
+TEST_F(Platform_FormText, ReadsLineFeedsUtf8AndBom) {
+  std::string text = "\xEF\xBB\xBFobject W: TWidget\n  Caption = 'Gr\xC3\xBC\xC3\x9F" "e'\n  Width = $10\nend\n";
+  std::unique_ptr<TComponent> c(LoadText(text));
+  auto* w = dynamic_cast<TWidget*>(c.get());
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->Caption(), u"Gr\u00FC\u00DFe");
+  EXPECT_EQ(w->Width(), 16);
+  EXPECT_EQ(ComponentToText(w), Lines({"object W: TWidget", "  Width = 16", "  Big = 0",
+                                       "  Caption = 'Gr'#252#223'e'", "end"}));
+}
+
+}  // namespace
