@@ -385,6 +385,12 @@ class TTextToBinary {
         FP.NextToken();
         return;
       case toFloat:
+        // A literal too large for its type is refused rather than read as
+        // an infinity the text form could not spell back.
+        if (!std::isfinite(FP.TokenFloat()) ||
+            (FP.FloatType() == 's' && !std::isfinite(static_cast<Single>(FP.TokenFloat()))) ||
+            (FP.FloatType() == 'd' && !std::isfinite(static_cast<Double>(FP.TokenFloat()))))
+          FP.Error(u"Invalid floating point value");
         switch (FP.FloatType()) {
           case 's': FW.WriteSingle(static_cast<Single>(FP.TokenFloat())); break;
           case 'd': FW.WriteDate(static_cast<TDateTime>(FP.TokenFloat())); break;
@@ -496,6 +502,14 @@ std::string FloatText(Extended v, int width) {
     if (same) break;
   }
   std::string s = buf;
+  // A whole number too long for an integer token is spelled with an exponent.
+  if (s.find_first_of(".e") == std::string::npos && std::fabs(v) >= 1e18L) {
+    for (int prec = 0; prec <= maxPrec; ++prec) {
+      std::snprintf(buf, sizeof buf, "%.*Le", prec, v);
+      if (std::strtold(buf, nullptr) == std::strtold(s.c_str(), nullptr)) break;
+    }
+    s = buf;
+  }
   size_t e = s.find('e');
   if (e == std::string::npos) return s;
   std::string mant = s.substr(0, e);

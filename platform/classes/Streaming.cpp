@@ -312,7 +312,8 @@ struct TReader::TSnapshot {
           auto* sub = dynamic_cast<TPersistent*>(v.Object);
           bool reference = dynamic_cast<TComponent*>(sub) &&
                            !static_cast<TComponent*>(sub)->ComponentStyle().Contains(csSubComponent);
-          if (sub && !reference && !dynamic_cast<TCollection*>(sub)) Capture(sub, depth + 1);
+          if (auto* coll = dynamic_cast<TCollection*>(sub)) CaptureCollection(coll);
+          else if (sub && !reference) Capture(sub, depth + 1);
           if (!p->IsWritable() || (sub && !reference)) continue;
         }
         if (p->Name() == u"Name" && dynamic_cast<TComponent*>(obj)) continue;
@@ -321,6 +322,20 @@ struct TReader::TSnapshot {
       }
     }
   }
+  // Collections are kept as the bytes the writer makes of them.
+  struct TCollectionEntry {
+    TCollection* Collection;
+    TMemoryStream Data;
+  };
+  std::vector<std::unique_ptr<TCollectionEntry>> Collections;
+  void CaptureCollection(TCollection* c) {
+    auto e = std::make_unique<TCollectionEntry>();
+    e->Collection = c;
+    TWriter w(&e->Data);
+    w.WriteCollection(c);
+    w.FlushBuffer();
+    Collections.push_back(std::move(e));
+  }
   void CaptureTree(TComponent* c, int depth) {
     if (depth > 32) return;
     Components.push_back(c);
@@ -328,6 +343,17 @@ struct TReader::TSnapshot {
     for (Integer i = 0; i < c->ComponentCount(); ++i) CaptureTree(c->Components(i), depth + 1);
   }
   void Restore() {
+    for (auto& c : Collections) {
+      try {
+        c->Collection->Clear();
+        c->Data.SetPosition(0);
+        TReader r(&c->Data);
+        r.SetRoot(Root);
+        r.ReadValue();
+        r.ReadCollection(c->Collection);
+      } catch (...) {
+      }
+    }
     for (auto& e : Entries) {
       try {
         e.Info->SetValue(e.Instance, e.Value);

@@ -54,7 +54,7 @@ TEST(Platform_TypInfo, KindsAndTypeMetadata) {
   EXPECT_EQ(GetPropInfo(&w, u"Price")->PropType().FloatType, ftCurr);
   EXPECT_TRUE(GetPropInfo(&w, u"When")->PropType().IsDate);
   EXPECT_EQ(GetPropInfo(&w, u"EdgeTop")->Index(), 1);
-  EXPECT_EQ(GetPropList(&w, {tkClass, tkMethod}).size(), 3u);
+  EXPECT_EQ(GetPropList(&w, {tkClass, tkMethod}).size(), 4u);
 }
 
 TEST(Platform_TypInfo, GetAndSetByName) {
