@@ -343,3 +343,56 @@ TEST_F(Platform_Timers, RestartCallbacksAndThreadTimers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Platform_MessagesThread, AThreadThatEndsAnswersItsPendingSends) {
+  HANDLE ready = CreateEventW(nullptr, true, false, nullptr);
+  std::atomic<HWND> wnd{nullptr};
+  std::thread t([&] {
+    wnd = MakeTop(0, 0, 10, 10, WS_POPUP);
+    SetEvent(ready);
+    // Never retrieves: the send below waits until the thread is gone.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  });
+  ASSERT_EQ(WaitForSingleObject(ready, 5000), WAIT_OBJECT_0);
+  auto t0 = std::chrono::steady_clock::now();
+  DWORD_PTR r = 7;
+  SendMessageTimeoutW(wnd, WM_USER, 0, 0, SMTO_NORMAL, 10000, &r);
+  EXPECT_EQ(r, 0u);
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+  t.join();
+  EXPECT_FALSE(IsWindow(wnd));  // its windows went with it
+  EXPECT_EQ(SendMessageW(wnd, WM_USER, 0, 0), 0);
+  CloseHandle(ready);
+}
+
+TEST_F(Platform_MessagesThread, WaitingForEventsAndQueueInput) {
+  HANDLE ev = CreateEventW(nullptr, false, false, nullptr);
+  EXPECT_EQ(MsgWaitForMultipleObjects(1, &ev, false, 0, QS_ALLINPUT), WAIT_TIMEOUT);
+  std::thread t([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    SetEvent(ev);
+  });
+  EXPECT_EQ(MsgWaitForMultipleObjects(1, &ev, false, 5000, QS_ALLINPUT), WAIT_OBJECT_0);
+  t.join();
+  // Auto-reset: taken by the wait.
+  EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
+  DWORD me = GetCurrentThreadId();
+  std::thread poster([me] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PostThreadMessageW(me, WM_USER + 20, 0, 0);
+  });
+  EXPECT_EQ(MsgWaitForMultipleObjects(1, &ev, false, 5000, QS_POSTMESSAGE), WAIT_OBJECT_0 + 1);
+  poster.join();
+  EXPECT_NE(GetQueueStatus(QS_POSTMESSAGE) & QS_POSTMESSAGE, 0u);
+  EXPECT_TRUE(WaitMessage());
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, HwndFromValue(-1), 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_USER + 20u);
+  EXPECT_EQ(m.hwnd, nullptr);
+  EXPECT_TRUE(CloseHandle(ev));
+  EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_FAILED);
+}
+
+}  // namespace
