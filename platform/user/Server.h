@@ -82,6 +82,8 @@ struct Window {
   bool Maximized = false;
   TRect RestoreRect;         // the normal position of a minimised/maximised window
   ScrollBarState HScroll, VScroll;
+  HICON IconSmall = nullptr;  // WM_SETICON
+  HICON IconBig = nullptr;
   // Painting (see Paint.cpp).
   HRGN Update = nullptr;     // client coordinates; nullptr when empty
   bool InternalPaint = false;

@@ -1467,6 +1467,52 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_QUERYENDSESSION:
       return 1;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSCROLLBAR: {
+      // The control's colours: window colours for edits and lists, the face otherwise.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      bool window = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX;
+      if (msg == WM_CTLCOLORSCROLLBAR) {
+        SetTextColor(dc, GetSysColor(COLOR_3DFACE));
+        SetBkColor(dc, GetSysColor(COLOR_3DHIGHLIGHT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
+      }
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(window ? COLOR_WINDOW : COLOR_3DFACE));
+    }
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+    case WM_CONTEXTMENU: {
+      // Unhandled, these travel up to the parent.
+      HWND parent = nullptr;
+      {
+        std::lock_guard<std::mutex> lk(S().Lock);
+        Window* w = Find(h);
+        if (w && w->IsChild()) parent = w->Parent->Handle;
+      }
+      return parent ? Send(parent, msg, wParam, lParam) : 0;
+    }
+    case WM_SETICON: {
+      std::lock_guard<std::mutex> lk(S().Lock);
+      Window* w = Find(h);
+      if (!w) return 0;
+      HICON& slot = wParam == 0 ? w->IconSmall : w->IconBig;  // ICON_SMALL = 0, ICON_BIG = 1
+      HICON old = slot;
+      slot = reinterpret_cast<HICON>(lParam);
+      return reinterpret_cast<LRESULT>(old);
+    }
+    case WM_GETICON: {
+      std::lock_guard<std::mutex> lk(S().Lock);
+      Window* w = Find(h);
+      if (!w) return 0;
+      return reinterpret_cast<LRESULT>(wParam == 0 ? w->IconSmall : w->IconBig);
+    }
     case WM_MOUSEACTIVATE:
       return 1;  // MA_ACTIVATE
     case WM_NCACTIVATE:

@@ -87,6 +87,34 @@ TEST_F(Platform_Window, DestroyOrderAndParentNotify) {
   EXPECT_FALSE(IsWindow(p));
   EXPECT_FALSE(IsWindow(c));
   EXPECT_FALSE(IsWindow(g));
+  // Destroying a child alone tells its parent.
+  HWND p2 = MakeTop(0, 0, 100, 100);
+  HWND c2 = MakeChild(p2, 0, 0, 10, 10, WS_CHILD | WS_VISIBLE, 9);
+  ClearLog();
+  DestroyWindow(c2);
+  std::lock_guard<std::mutex> lk(LogLock());
+  int notes = 0;
+  for (auto& l : Log())
+    if (l.Hwnd == p2 && l.Msg == WM_PARENTNOTIFY && l.WParam == MAKEWPARAM(WM_DESTROY, 9) && l.LParam == HwndValue(c2)) ++notes;
+  EXPECT_EQ(notes, 1);
+}
+
+TEST_F(Platform_Window, DefaultProcedureBubblesWheelAndContextMenu) {
+  HWND p = MakeTop(0, 0, 100, 100);
+  HWND c = MakeChild(p, 0, 0, 10, 10);
+  ClearLog();
+  SendMessageW(c, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(5, 5));
+  SendMessageW(c, WM_CONTEXTMENU, WPARAM(HwndValue(c)), MAKELPARAM(5, 5));
+  EXPECT_EQ(MessagesOf(p, {WM_MOUSEWHEEL, WM_CONTEXTMENU}), (std::vector<UINT>{WM_MOUSEWHEEL, WM_CONTEXTMENU}));
+  HICON icon = reinterpret_cast<HICON>(uintptr_t(0x1234));
+  EXPECT_EQ(SendMessageW(p, WM_SETICON, 1, reinterpret_cast<LPARAM>(icon)), 0);
+  EXPECT_EQ(SendMessageW(p, WM_GETICON, 1, 0), reinterpret_cast<LRESULT>(icon));
+  EXPECT_EQ(SendMessageW(p, WM_GETICON, 0, 0), 0);
+  HDC dc = GetDC(p);
+  EXPECT_EQ(SendMessageW(p, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), 0),
+            reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)));
+  EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW));
+  ReleaseDC(p, dc);
 }
 
 TEST_F(Platform_Window, ZOrderKeepsTheTopmostBandInFront) {
