@@ -97,7 +97,7 @@ Server& S() {
 }
 
 DWORD CurrentThreadId() {
-  if (!tThreadId) tThreadId = static_cast<DWORD>(syscall(SYS_gettid));
+  if (!tThreadId) tThreadId = vcl::GetCurrentThreadId();
   return tThreadId;
 }
 
@@ -211,7 +211,9 @@ namespace vcl {
 
 using namespace server;
 
-DWORD GetCurrentThreadId() { return CurrentThreadId(); }
+// Weak, so that the thread unit's identities (when linked) are the ones
+// every layer sees; the server only needs them to be stable per thread.
+__attribute__((weak)) DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
 DWORD GetLastError() { return tLastError; }
 void SetLastError(DWORD code) { tLastError = code; }
