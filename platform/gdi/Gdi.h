@@ -501,6 +501,14 @@ BOOL Arc(HDC dc, int left, int top, int right, int bottom, int xs, int ys, int x
 BOOL Pie(HDC dc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye);
 BOOL Chord(HDC dc, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye);
 
+// Fills with the DC's brush the 4-connected area around (x, y): with
+// FLOODFILLBORDER up to pixels of colour, with FLOODFILLSURFACE the pixels of
+// colour. Fails (0) when the start is outside the clip region or not part of
+// such an area.
+constexpr UINT FLOODFILLBORDER = 0, FLOODFILLSURFACE = 1;
+BOOL ExtFloodFill(HDC dc, int x, int y, COLORREF color, UINT type);
+inline BOOL FloodFill(HDC dc, int x, int y, COLORREF border) { return ExtFloodFill(dc, x, y, border, FLOODFILLBORDER); }
+
 // Regions in logical coordinates. FillRgn and FrameRgn are brush copies
 // (alpha 0 like every brush); PaintRgn follows the DC's ROP2.
 BOOL FillRgn(HDC dc, HRGN rgn, HBRUSH hbr);

@@ -493,6 +493,48 @@ BOOL Chord(HDC dc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
   return DrawCurve(dc, TCurve::Chord, l, t, r, b, xs, ys, xe, ye);
 }
 
+BOOL ExtFloodFill(HDC dc, int x, int y, COLORREF color, UINT type) {
+  TDrawScope sc(dc);
+  if (!sc || (type != FLOODFILLBORDER && type != FLOODFILLSURFACE)) return 0;
+  TDCObj& d = *sc.DC;
+  TGdiSurface& S = *sc.S;
+  TPoint o = d.Offset();
+  int sx = x + o.X, sy = y + o.Y;
+  const TRegion& clip = d.EffectiveClip();
+  auto visible = [&](int px, int py) { return pixman_region32_contains_point(clip.mut(), px, py, nullptr) != 0; };
+  uint32_t key = SolidPaint(d, color).Color & 0x00FFFFFF;
+  auto fillable = [&](int px, int py) {
+    bool same = (S.Pixel(px, py) & 0x00FFFFFF) == key;
+    return type == FLOODFILLBORDER ? !same : same;
+  };
+  if (!visible(sx, sy) || !fillable(sx, sy)) return 0;
+  // Scanline fill over a visited map, reading the picture as it was.
+  TRect box = clip.Box();
+  int w = box.Width();
+  std::vector<uint8_t> seen(size_t(w) * size_t(box.Height()));
+  auto mark = [&](int px, int py) -> uint8_t& { return seen[size_t(py - box.Top) * size_t(w) + size_t(px - box.Left)]; };
+  TSpanList spans;
+  std::vector<TPoint> stack{{sx, sy}};
+  while (!stack.empty()) {
+    TPoint p = stack.back();
+    stack.pop_back();
+    if (mark(p.X, p.Y) || !visible(p.X, p.Y) || !fillable(p.X, p.Y)) continue;
+    int l = p.X, r = p.X;
+    while (l - 1 >= box.Left && !mark(l - 1, p.Y) && visible(l - 1, p.Y) && fillable(l - 1, p.Y)) --l;
+    while (r + 1 < box.Right && !mark(r + 1, p.Y) && visible(r + 1, p.Y) && fillable(r + 1, p.Y)) ++r;
+    for (int i = l; i <= r; ++i) mark(i, p.Y) = 1;
+    spans.Add(p.Y, l, r + 1);
+    for (int ny : {p.Y - 1, p.Y + 1}) {
+      if (ny < box.Top || ny >= box.Bottom) continue;
+      for (int i = l; i <= r; ++i)
+        if (!mark(i, ny) && (i == l || mark(i - 1, ny) || !fillable(i - 1, ny) || !visible(i - 1, ny)))
+          stack.push_back({i, ny});
+    }
+  }
+  PaintRegionRop2(d, S, spans.Region(), BrushPaint(d, nullptr, false), d.State.Rop2);
+  return 1;
+}
+
 // ---------------------------------------------------------------------------
 // Regions
 

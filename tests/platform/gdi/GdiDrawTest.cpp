@@ -501,6 +501,35 @@ TEST(Platform_Gdi, ObjectsSelectionAndLifetime) {
   EXPECT_EQ(GdiObjectCount(), before);
 }
 
+TEST(Platform_Gdi, FloodFillStopsAtBordersAndClip) {
+  TDib dib(20, 20, 0xFFFFFFFFu);
+  SelectObject(dib.DC, GetStockObject(NULL_BRUSH));
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  SelectObject(dib.DC, pen);
+  Rectangle(dib.DC, 2, 2, 12, 12);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  SelectObject(dib.DC, red);
+  EXPECT_TRUE(ExtFloodFill(dib.DC, 5, 5, RGB(0, 0, 0), FLOODFILLBORDER));
+  EXPECT_EQ(dib.Changed(0xFFFFFFFFu).size(), 100u);  // the outline and its inside
+  for (auto& p : RectSet(3, 3, 11, 11)) EXPECT_EQ(dib.At(p.first, p.second), 0x00FF0000u);
+  EXPECT_EQ(dib.At(2, 5), 0x00000000u);
+  // The surface variant fills the connected pixels of one colour.
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  SelectObject(dib.DC, blue);
+  IntersectClipRect(dib.DC, 0, 0, 15, 20);
+  EXPECT_TRUE(ExtFloodFill(dib.DC, 0, 0, RGB(255, 255, 255), FLOODFILLSURFACE));
+  EXPECT_EQ(dib.At(14, 19), 0x000000FFu);
+  EXPECT_EQ(dib.At(15, 0), 0xFFFFFFFFu);  // clipped
+  EXPECT_EQ(dib.At(5, 5), 0x00FF0000u);
+  EXPECT_FALSE(ExtFloodFill(dib.DC, 2, 2, RGB(0, 0, 0), FLOODFILLBORDER));
+  EXPECT_FALSE(ExtFloodFill(dib.DC, 16, 0, RGB(255, 255, 255), FLOODFILLSURFACE));
+  SelectObject(dib.DC, GetStockObject(BLACK_PEN));
+  SelectObject(dib.DC, GetStockObject(WHITE_BRUSH));
+  DeleteObject(pen);
+  DeleteObject(red);
+  DeleteObject(blue);
+}
+
 TEST(Platform_Gdi, DeviceCapsDescribeTheTarget) {
   TDib dib(30, 20);
   EXPECT_EQ(GetDeviceCaps(dib.DC, BITSPIXEL), 32);
