@@ -396,6 +396,13 @@ int GetPolyFillMode(HDC dc);
 COLORREF SetDCBrushColor(HDC dc, COLORREF c);
 COLORREF SetDCPenColor(HDC dc, COLORREF c);
 
+// Only MM_TEXT exists: other modes are refused (0).
+constexpr int MM_TEXT = 1;
+int SetMapMode(HDC dc, int mode);
+int GetMapMode(HDC dc);
+// Where the DC's device (0, 0) lies on its surface (a window DC: the
+// client area's offset in the top-level window).
+BOOL GetDCOrgEx(HDC dc, POINT* p);
 int SetArcDirection(HDC dc, int dir);
 int GetArcDirection(HDC dc);
 // A true-colour display at 96 DPI; memory DCs report their bitmap's depth and size.

@@ -780,6 +780,23 @@ int GetPolyFillMode(HDC dc) {
   QN_DC_OR(0);
   return st.PolyFillMode;
 }
+int SetMapMode(HDC dc, int mode) {
+  QN_DC_OR(0);
+  (void)st;
+  return mode == MM_TEXT ? MM_TEXT : 0;
+}
+int GetMapMode(HDC dc) {
+  QN_DC_OR(0);
+  (void)st;
+  return MM_TEXT;
+}
+BOOL GetDCOrgEx(HDC dc, POINT* p) {
+  QN_DC_OR(0);
+  (void)st;
+  if (p) *p = d->DeviceOrigin;
+  return 1;
+}
+
 int SetArcDirection(HDC dc, int dir) {
   QN_DC_OR(0);
   if (dir != AD_COUNTERCLOCKWISE && dir != AD_CLOCKWISE) return 0;

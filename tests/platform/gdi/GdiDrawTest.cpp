@@ -540,6 +540,16 @@ TEST(Platform_Gdi, DeviceCapsDescribeTheTarget) {
   EXPECT_EQ(GetDeviceCaps(mem, BITSPIXEL), 1);
   DeleteDC(mem);
   EXPECT_EQ(GetDeviceCaps(nullptr, BITSPIXEL), 0);
+  EXPECT_EQ(SetMapMode(dib.DC, MM_TEXT), MM_TEXT);
+  EXPECT_EQ(SetMapMode(dib.DC, 8), 0);
+  EXPECT_EQ(GetMapMode(dib.DC), MM_TEXT);
+  auto surface = TGdiSurface::Create(10, 10);
+  HDC win = CreateSurfaceDC(surface, {3, 4}, nullptr);
+  POINT org;
+  EXPECT_TRUE(GetDCOrgEx(win, &org));
+  EXPECT_EQ(org, TPoint(3, 4));
+  EXPECT_EQ(GetDeviceCaps(win, HORZRES), 10);
+  DeleteDC(win);
 }
 
 TEST(Platform_Gdi, SystemColoursHaveClassicDefaultsAndCanBeOverridden) {
