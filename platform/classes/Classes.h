@@ -8,3 +8,6 @@
 #include "platform/classes/Lists.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/Strings.h"
+#include "platform/classes/PropInfo.h"
+#include "platform/classes/Streaming.h"
+#include "platform/classes/FormText.h"

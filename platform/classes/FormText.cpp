@@ -276,9 +276,21 @@ TBytes TParser::HexToBinary() {
 
 namespace {
 
+// Where each component header and property of the binary form came from.
+using TLineMap = std::vector<std::pair<Int64, Integer>>;
+
+Integer LineAt(const TLineMap& map, Int64 offset) {
+  Integer line = 0;
+  for (auto& [at, l] : map) {
+    if (at > offset) break;
+    line = l;
+  }
+  return line;
+}
+
 class TTextToBinary {
  public:
-  TTextToBinary(TParser& P, TWriter& W) : FP(P), FW(W) {}
+  TTextToBinary(TParser& P, TWriter& W, TLineMap* Lines = nullptr) : FP(P), FW(W), FLines(Lines) {}
 
   void Convert() {
     if (!(FP.TokenSymbolIs(u"OBJECT") || FP.TokenSymbolIs(u"INHERITED") || FP.TokenSymbolIs(u"INLINE")))
@@ -296,7 +308,12 @@ class TTextToBinary {
     FW.WriteStr(s);
   }
 
+  void Mark() {
+    if (FLines) FLines->emplace_back(FW.Position(), FP.SourceLine());
+  }
+
   void ConvertHeader() {
+    Mark();
     TFilerFlags flags;
     if (FP.TokenSymbolIs(u"INHERITED")) flags.Include(ffInherited);
     else if (FP.TokenSymbolIs(u"INLINE")) flags.Include(ffInline);
@@ -349,6 +366,7 @@ class TTextToBinary {
   }
 
   void ConvertProperty(int depth) {
+    Mark();
     FP.CheckToken(toSymbol);
     String name = FP.TokenString();
     FP.NextToken();
@@ -481,6 +499,7 @@ class TTextToBinary {
 
   TParser& FP;
   TWriter& FW;
+  TLineMap* FLines;
 };
 
 // ---------------------------------------------------------------------------
@@ -747,15 +766,32 @@ TStreamOriginalFormat TestStreamFormat(TStream* Stream) {
 
 namespace {
 
+// Text -> components; errors found while reading name the text's line.
+TComponent* ReadText(TStream* Text, TComponent* Instance) {
+  TParser parser(Text);
+  TMemoryStream bin;
+  TLineMap lines;
+  {
+    TWriter writer(&bin);
+    TTextToBinary(parser, writer, &lines).Convert();
+    writer.FlushBuffer();
+  }
+  bin.SetPosition(0);
+  TReader reader(&bin);
+  try {
+    return reader.ReadRootComponent(Instance);
+  } catch (EFilerError& e) {
+    if (Integer line = LineAt(lines, reader.ItemOffset())) e.SetMessage(e.Message() + u" on line " + IntStr(line));
+    throw;
+  }
+}
+
 // A stream holding a form in either format -> the component read from it.
 TComponent* ReadFormStream(TStream* Stream, TComponent* Instance) {
   TStreamOriginalFormat f = TestStreamFormat(Stream);
   if (f == sofBinary) return Stream->ReadComponent(Instance);
   if (f == sofUnknown) throw EReadError(u"Invalid stream format");
-  TMemoryStream bin;
-  ObjectTextToBinary(Stream, &bin);
-  bin.SetPosition(0);
-  return bin.ReadComponent(Instance);
+  return ReadText(Stream, Instance);
 }
 
 }  // namespace
@@ -773,10 +809,7 @@ TComponent* TextToComponent(const std::string& Text, TComponent* Instance) {
   TMemoryStream in;
   if (!Text.empty()) in.WriteBuffer(Text.data(), static_cast<Integer>(Text.size()));
   in.SetPosition(0);
-  TMemoryStream bin;
-  ObjectTextToBinary(&in, &bin);
-  bin.SetPosition(0);
-  return bin.ReadComponent(Instance);
+  return ReadText(&in, Instance);
 }
 
 TComponent* LoadFormFile(const String& FileName, TComponent* Instance) {

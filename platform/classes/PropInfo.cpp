@@ -112,6 +112,8 @@ bool TPropInfo::IsDefaultValue(TObject* Instance) const {
       return v.Object == nullptr;
     case tkMethod:
       return !v.Method.has_value();
+    case tkInterface:
+      return !v.Intf;
     default:
       return false;
   }
@@ -304,6 +306,16 @@ void SetMethodProp(TObject* Instance, const String& PropName, const std::any& Va
   SetPropValue(Instance, PropName, TPropValue::FromMethod(Value));
 }
 
+TIntf<IInterface> GetInterfaceProp(TObject* Instance, const String& PropName) {
+  const TPropInfo& p = RequireProp(Instance, PropName);
+  if (p.Kind() != tkInterface) detail::RaiseConvertError(p);
+  return p.GetValue(Instance).Intf;
+}
+
+void SetInterfaceProp(TObject* Instance, const String& PropName, const TIntf<IInterface>& Value) {
+  SetPropValue(Instance, PropName, TPropValue::FromInterface(Value));
+}
+
 const TMethodInfo* MethodAddress(const TObject* Instance, const String& Name) {
   const TPublishedClass* c = GetPublishedClass(Instance);
   return c ? c->FindMethod(Name) : nullptr;
@@ -326,7 +338,7 @@ Integer CopyProps(TPersistent* Source, TPersistent* Dest, int depth) {
   if (!Source || !Dest || depth > 16) return 0;
   Integer copied = 0;
   for (const TPropInfo* sp : GetPropInfos(Source)) {
-    if (sp->Kind() == tkMethod || sp->Kind() == tkUnknown || sp->Kind() == tkInterface) continue;
+    if (sp->Kind() == tkMethod || sp->Kind() == tkUnknown) continue;
     const TPropInfo* dp = GetPropInfo(Dest, sp->Name());
     if (!dp || !KindsMatch(sp->Kind(), dp->Kind())) continue;
     // The name identifies a component within its owner; copying it would clash.

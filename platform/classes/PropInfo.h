@@ -30,7 +30,7 @@
 // follows from the getter's C++ type: integers, Int64, Char, enumerations
 // with a QN_ENUM_NAMES table (and bool), TSet<E>, Single/Double/Extended,
 // String/AnsiString, object pointers (sub-objects and component references),
-// and TEvent<...> closures. Modifiers:
+// TEvent<...> closures and TIntf<I> interfaces (not streamed). Modifiers:
 //   .Default(v) / .NoDefault()   ordinal and set properties equal to their
 //                                default are not written; without a default
 //                                they always are. Strings are not written
@@ -85,18 +85,20 @@ struct TPropType {
   PTypeInfo EnumType = nullptr;     // enumerations, and the elements of sets
   TClass ClassType = nullptr;       // object-valued properties
   const std::type_info* MethodType = nullptr;  // events: the TEvent<...> type
+  TGUID InterfaceGUID;              // interfaces: the IID of the property's type
 };
 
 // A property's value, as get/set by name hands it around. Ordinals (integers,
 // chars, enumerations, booleans) and sets (as element bits) are Ordinal.
 struct TPropValue {
-  enum class TKind { Empty, Ordinal, Float, Str, Object, Method };
+  enum class TKind { Empty, Ordinal, Float, Str, Object, Method, Interface };
   TKind Kind = TKind::Empty;
   Int64 Ordinal = 0;
   Extended Float = 0;
   String Str;
   TObject* Object = nullptr;
   std::any Method;  // a TEvent<...> of the property's type, or empty for nil
+  TIntf<IInterface> Intf;
 
   TPropValue() = default;
   static TPropValue FromOrdinal(Int64 v) { TPropValue r; r.Kind = TKind::Ordinal; r.Ordinal = v; return r; }
@@ -104,6 +106,7 @@ struct TPropValue {
   static TPropValue FromString(String v) { TPropValue r; r.Kind = TKind::Str; r.Str = std::move(v); return r; }
   static TPropValue FromObject(TObject* v) { TPropValue r; r.Kind = TKind::Object; r.Object = v; return r; }
   static TPropValue FromMethod(std::any v) { TPropValue r; r.Kind = TKind::Method; r.Method = std::move(v); return r; }
+  static TPropValue FromInterface(TIntf<IInterface> v) { TPropValue r; r.Kind = TKind::Interface; r.Intf = std::move(v); return r; }
 };
 
 class TPropInfo;
@@ -250,6 +253,8 @@ TObject* GetObjectProp(TObject* Instance, const String& PropName);
 void SetObjectProp(TObject* Instance, const String& PropName, TObject* Value);
 std::any GetMethodProp(TObject* Instance, const String& PropName);
 void SetMethodProp(TObject* Instance, const String& PropName, const std::any& Value);
+TIntf<IInterface> GetInterfaceProp(TObject* Instance, const String& PropName);
+void SetInterfaceProp(TObject* Instance, const String& PropName, const TIntf<IInterface>& Value);
 
 // The published method of Instance's class with that name (nil when none),
 // and the name of the one an event is bound to (empty when none).
@@ -278,6 +283,8 @@ template <class T> struct IsTSet : std::false_type {};
 template <class E> struct IsTSet<TSet<E>> : std::true_type { using Elem = E; };
 template <class T> struct IsTEvent : std::false_type {};
 template <class Sig> struct IsTEvent<TEvent<Sig>> : std::true_type {};
+template <class T> struct IsTIntf : std::false_type {};
+template <class I> struct IsTIntf<TIntf<I>> : std::true_type { using Intf = I; };
 
 template <class T>
 String DefaultTypeName() {
@@ -304,6 +311,7 @@ String DefaultTypeName() {
   else if constexpr (IsTSet<T>::value) return u"set of " + TypeInfo<typename IsTSet<T>::Elem>()->Name();
   else if constexpr (std::is_pointer_v<T>) return std::remove_pointer_t<T>::StaticClass()->ClassName();
   else if constexpr (IsTEvent<T>::value) return u"TEvent";
+  else if constexpr (IsTIntf<T>::value) return u"IInterface";
   else return u"";
 }
 
@@ -357,6 +365,9 @@ TPropType MakePropType() {
   } else if constexpr (IsTEvent<T>::value) {
     t.Kind = tkMethod;
     t.MethodType = &typeid(T);
+  } else if constexpr (IsTIntf<T>::value) {
+    t.Kind = tkInterface;
+    t.InterfaceGUID = IsTIntf<T>::Intf::IID;
   } else {
     static_assert(sizeof(T) == 0, "this type cannot be published");
   }
@@ -378,6 +389,7 @@ TPropValue ToPropValue(const T& v) {
   else if constexpr (std::is_same_v<T, std::string>) return TPropValue::FromString(FromUtf8(v));
   else if constexpr (std::is_pointer_v<T>) return TPropValue::FromObject(const_cast<TObject*>(static_cast<const TObject*>(v)));
   else if constexpr (IsTEvent<T>::value) return v ? TPropValue::FromMethod(std::any(v)) : TPropValue::FromMethod(std::any());
+  else if constexpr (IsTIntf<T>::value) return TPropValue::FromInterface(TIntf<IInterface>(v));
 }
 
 template <class T>
@@ -400,6 +412,13 @@ T FromPropValue(const TPropInfo& Info, const TPropValue& v) {
     const T* e = std::any_cast<T>(&v.Method);
     if (!e) RaiseConvertError(Info);
     return *e;
+  } else if constexpr (IsTIntf<T>::value) {
+    if (v.Kind != TPropValue::TKind::Interface) RaiseConvertError(Info);
+    if (!v.Intf) return T();
+    // Asked of the object, so any interface of it that has the type will do.
+    T r = IntfCast<typename IsTIntf<T>::Intf>(v.Intf);
+    if (!r) RaiseConvertError(Info);
+    return r;
   }
 }
 

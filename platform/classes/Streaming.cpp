@@ -1,5 +1,7 @@
 #include "platform/classes/Streaming.h"
 
+#include "platform/classes/Strings.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -47,6 +49,7 @@ bool SameValue(const TPropInfo& Info, const TPropValue& a, const TPropValue& b) 
     case TPropValue::TKind::Str: return a.Str == b.Str;
     case TPropValue::TKind::Object: return a.Object == b.Object;
     case TPropValue::TKind::Method: return Info.SameMethod(a.Method, b.Method);
+    case TPropValue::TKind::Interface: return a.Intf.get() == b.Intf.get();
   }
   return false;
 }
@@ -287,6 +290,7 @@ struct TReader::TFixup {
   const TPropInfo* Info;
   String Name;
   String Path;  // for messages
+  Int64 Offset;
 };
 
 // The published values of an existing root and its components, put back
@@ -313,6 +317,7 @@ struct TReader::TSnapshot {
           bool reference = dynamic_cast<TComponent*>(sub) &&
                            !static_cast<TComponent*>(sub)->ComponentStyle().Contains(csSubComponent);
           if (auto* coll = dynamic_cast<TCollection*>(sub)) CaptureCollection(coll);
+          else if (auto* strings = dynamic_cast<TStrings*>(sub)) CaptureStrings(strings);
           else if (sub && !reference) Capture(sub, depth + 1);
           if (!p->IsWritable() || (sub && !reference)) continue;
         }
@@ -336,6 +341,12 @@ struct TReader::TSnapshot {
     w.FlushBuffer();
     Collections.push_back(std::move(e));
   }
+  std::vector<std::pair<TStrings*, std::vector<String>>> Lines;
+  void CaptureStrings(TStrings* s) {
+    std::vector<String> lines;
+    for (Integer i = 0; i < s->Count(); ++i) lines.push_back(s->Get(i));
+    Lines.emplace_back(s, std::move(lines));
+  }
   void CaptureTree(TComponent* c, int depth) {
     if (depth > 32) return;
     Components.push_back(c);
@@ -351,6 +362,15 @@ struct TReader::TSnapshot {
         r.SetRoot(Root);
         r.ReadValue();
         r.ReadCollection(c->Collection);
+      } catch (...) {
+      }
+    }
+    for (auto& [strings, lines] : Lines) {
+      try {
+        strings->BeginUpdate();
+        strings->Clear();
+        for (auto& l : lines) strings->Add(l);
+        strings->EndUpdate();
       } catch (...) {
       }
     }
@@ -718,6 +738,7 @@ void TReader::SkipValue() {
 
 void TReader::ValidateComponent(int depth) {
   Enter();
+  FItemStart = FPosition;
   TFilerFlags flags;
   Integer pos;
   ReadPrefix(flags, pos);
@@ -735,6 +756,7 @@ void TReader::ValidateComponent(int depth) {
     }
   }
   while (!EndOfList()) {
+    FItemStart = FPosition;
     if (ReadStr().empty()) ReadError(u"Invalid property path");
     SkipValue();
   }
@@ -781,6 +803,7 @@ void TReader::DefineBinaryProperty(const String& Name, const TStreamProc& ReadDa
 }
 
 void TReader::ReadProperty(TPersistent* AInstance) {
+  FItemStart = FPosition;
   String path = ReadStr();
   TPersistent* instance = AInstance;
   size_t from = 0;
@@ -911,7 +934,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Info, const 
         value = TPropValue::FromObject(nullptr);
       } else if (next == vaIdent) {
         String name = ReadIdent();
-        FFixups.push_back(std::make_unique<TFixup>(TFixup{FCurrent, Instance, &Info, name, PropPath}));
+        FFixups.push_back(std::make_unique<TFixup>(TFixup{FCurrent, Instance, &Info, name, PropPath, FItemStart}));
         return;
       } else if (next == vaCollection) {
         auto* coll = dynamic_cast<TCollection*>(Info.GetValue(Instance).Object);
@@ -1007,6 +1030,7 @@ void TReader::ReadData(TComponent* Instance) {
 
 TComponent* TReader::ReadComponent(TComponent* Component) {
   Enter();
+  FItemStart = FPosition;
   TFilerFlags flags;
   Integer pos = 0;
   ReadPrefix(flags, pos);
@@ -1053,6 +1077,7 @@ void TReader::FixupReferences() {
   std::vector<std::unique_ptr<TFixup>> fixups;
   fixups.swap(FFixups);
   for (auto& f : fixups) {
+    FItemStart = f->Offset;
     TComponent* target = nullptr;
     size_t dot = f->Name.find(u'.');
     String first = f->Name.substr(0, dot);
@@ -1195,6 +1220,7 @@ void TWriter::FlushBuffer() {
   std::vector<Byte> b;
   b.swap(FBuffer);
   FStream->WriteBuffer(b.data(), static_cast<Integer>(b.size()));
+  FFlushed += static_cast<Int64>(b.size());
 }
 
 void TWriter::Write(const void* Buf, Integer Count) {
@@ -1633,6 +1659,33 @@ void TStream::WriteComponent(TComponent* Instance) { WriteDescendent(Instance, n
 void TStream::WriteDescendent(TComponent* Instance, TComponent* Ancestor) {
   TWriter writer(this);
   writer.WriteDescendent(Instance, Ancestor);
+}
+
+void TStrings::DefineProperties(TFiler* Filer) {
+  bool hasData;
+  if (auto* anc = dynamic_cast<TStrings*>(Filer->Ancestor())) hasData = !Equals(anc);
+  else hasData = Count() > 0;
+  Filer->DefineProperty(
+      u"Strings",
+      [this](TReader* Reader) {
+        Reader->ReadListBegin();
+        BeginUpdate();
+        try {
+          Clear();
+          while (!Reader->EndOfList()) Add(Reader->ReadString());
+          Reader->ReadListEnd();
+        } catch (...) {
+          EndUpdate();
+          throw;
+        }
+        EndUpdate();
+      },
+      [this](TWriter* Writer) {
+        Writer->WriteListBegin();
+        for (Integer i = 0; i < Count(); ++i) Writer->WriteString(Get(i));
+        Writer->WriteListEnd();
+      },
+      hasData);
 }
 
 // ---------------------------------------------------------------------------

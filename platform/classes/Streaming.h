@@ -135,6 +135,9 @@ class TReader : public TFiler {
   void Read(void* Buf, Integer Count);
   // Offset of the next byte, from where the reader started.
   Int64 Position() const { return FPosition; }
+  // Offset of the component header or property the reader was on when it
+  // last raised (text forms map it back to a line).
+  Int64 ItemOffset() const { return FItemStart; }
 
   // Components created by children go to Owner, with Parent as their parent.
   TComponent* Owner() const { return FOwner; }
@@ -170,6 +173,7 @@ class TReader : public TFiler {
 
   Int64 FStart = 0;
   Int64 FPosition = 0;
+  Int64 FItemStart = 0;
   Int64 FSize = 0;
   int FDepth = 0;
   bool FValidating = false;
@@ -232,9 +236,12 @@ class TWriter : public TFiler {
   // the component writers when done) hand it to the stream.
   void Write(const void* Buf, Integer Count);
   void FlushBuffer();
+  // Bytes written so far, flushed or not.
+  Int64 Position() const { return FFlushed + static_cast<Int64>(FBuffer.size()); }
 
  private:
   std::vector<Byte> FBuffer;
+  Int64 FFlushed = 0;
   void WriteProperty(TPersistent* Instance, const TPropInfo& Info);
   bool WriteComponentBody(TComponent* Instance, TFilerFlags Flags, bool Optional);
   String ReferenceName(TComponent* C) const;

@@ -116,6 +116,8 @@ class TStrings : public TPersistent {
   virtual Integer GetCount() = 0;
 
  protected:
+  // Streams the lines as "Strings = ( ... )"; defined by the streaming unit.
+  void DefineProperties(TFiler* Filer) override;
   virtual void SetUpdateState(bool Updating);
   virtual Integer CompareStrings(const String& S1, const String& S2);
   [[noreturn]] static void Error(const String& Msg, Integer Data);

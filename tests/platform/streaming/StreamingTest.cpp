@@ -112,7 +112,7 @@ TEST_F(Platform_Streaming, UnknownPropertyRaisesUnlessOnErrorAcceptsIt) {
     std::unique_ptr<TComponent> c(LoadText(text));
     ADD_FAILURE() << "accepted";
   } catch (const EReadError& e) {
-    EXPECT_EQ(e.Message(), u"Error reading A.Colour: Property Colour does not exist");
+    EXPECT_EQ(e.Message(), u"Error reading A.Colour: Property Colour does not exist on line 4");
   }
   // The handler sees the message and lets the read go on past the value.
   TMemoryStream in, bin;
@@ -309,6 +309,24 @@ TEST_F(Platform_Streaming, InheritedFormsReadInOrderAndWriteOnlyDifferences) {
 
   UnregisterResource(u"TDerivedModule", u"#10");
   UnregisterResource(u"TBaseModule", u"#10");
+}
+
+TEST_F(Platform_Streaming, StringListsStreamAsLists) {
+  std::string text = Lines({"object W: TWidget", "  Big = 0", "  Lines.Strings = (", "    'first'",
+                            "    ''", "    'th'#39'ird')", "end"});
+  std::unique_ptr<TComponent> c(LoadText(text));
+  auto* w = dynamic_cast<TWidget*>(c.get());
+  ASSERT_EQ(w->Lines()->Count(), 3);
+  EXPECT_EQ(w->Lines()->Strings(2), u"th'ird");
+  EXPECT_EQ(ComponentToText(w), text);
+  // A failed read puts the lines back.
+  std::string bad = text;
+  bad.replace(bad.find("end"), 3, "  Nope = 1\r\nend");
+  EXPECT_THROW(TextToComponent(bad, w), EReadError);
+  EXPECT_EQ(ComponentToText(w), text);
+  w->Lines()->Clear();
+  EXPECT_THROW(TextToComponent(bad, w), EReadError);
+  EXPECT_EQ(w->Lines()->Count(), 0);
 }
 
 TEST_F(Platform_Streaming, StreamReadAndWriteComponent) {

@@ -79,6 +79,8 @@ class TWidget : public TComponent {
         FColumns(std::make_unique<TOwnedCollection>(this, TColumn::StaticClass())) {}
   ~TWidget() override { SetBuddy(nullptr); }
 
+  TStrings* Lines() const { return FLines.get(); }
+  void SetLines(TStrings* v) { FLines->Assign(v); }
   TCollection* Columns() const { return FColumns.get(); }
   void SetColumns(TCollection* v) { FColumns->Assign(v); }
   // Streamed through DefineProperties, not published.
@@ -143,6 +145,7 @@ class TWidget : public TComponent {
     QN_PROP(Hot).Default(u'\0');
     QN_PROP(Style);
     QN_PROP(Columns);
+    QN_PROP(Lines);
     QN_PROP(Buddy);
     QN_PROP(OnClick);
     QN_PROP(Hidden).Stored(false);
@@ -199,6 +202,7 @@ class TWidget : public TComponent {
   Char FHot = 0;
   std::unique_ptr<TStyle> FStyle;
   std::unique_ptr<TOwnedCollection> FColumns;
+  std::unique_ptr<TStringList> FLines = std::make_unique<TStringList>();
   TWidget* FBuddy = nullptr;
   TNotifyEvent FOnClick;
   Integer FHidden = 0, FCounter = 0;

@@ -54,7 +54,7 @@ TEST(Platform_TypInfo, KindsAndTypeMetadata) {
   EXPECT_EQ(GetPropInfo(&w, u"Price")->PropType().FloatType, ftCurr);
   EXPECT_TRUE(GetPropInfo(&w, u"When")->PropType().IsDate);
   EXPECT_EQ(GetPropInfo(&w, u"EdgeTop")->Index(), 1);
-  EXPECT_EQ(GetPropList(&w, {tkClass, tkMethod}).size(), 4u);
+  EXPECT_EQ(GetPropList(&w, {tkClass, tkMethod}).size(), 5u);
 }
 
 TEST(Platform_TypInfo, GetAndSetByName) {
@@ -134,6 +134,57 @@ TEST(Platform_TypInfo, PublishedMethodsBindEvents) {
   EXPECT_FALSE(Assigned(w->OnClick()));
   // A value of another event type is refused.
   EXPECT_THROW(SetMethodProp(w, u"OnClick", std::any(42)), EPropertyConvertError);
+}
+
+struct IPainter : virtual IInterface {
+  static constexpr TGUID IID = MakeGUID("{7C1D2E40-0B8A-4D6E-9F31-2A5B6C7D8E90}");
+  virtual Integer Colour() = 0;
+};
+struct IOther : virtual IInterface {
+  static constexpr TGUID IID = MakeGUID("{7C1D2E40-0B8A-4D6E-9F31-2A5B6C7D8E91}");
+};
+
+class TPainter : public TInterfacedObject, public IPainter {
+  QN_CLASS(TPainter, TInterfacedObject)
+  QN_INTERFACES(IPainter)
+ public:
+  Integer Colour() override { return 7; }
+};
+class TOther : public TInterfacedObject, public IOther {
+  QN_CLASS(TOther, TInterfacedObject)
+  QN_INTERFACES(IOther)
+};
+
+class TCanvasHolder : public TPersistent {
+  QN_CLASS(TCanvasHolder, TPersistent)
+ public:
+  TIntf<IPainter> Painter() const { return FPainter; }
+  void SetPainter(const TIntf<IPainter>& v) { FPainter = v; }
+  QN_PUBLISHED(TCanvasHolder) { QN_PROP(Painter).TypeName(u"IPainter"); }
+
+ private:
+  TIntf<IPainter> FPainter;
+};
+
+TEST(Platform_TypInfo, InterfacePropertiesQueryTheObject) {
+  TCanvasHolder h, copy;
+  const TPropInfo* p = GetPropInfo(&h, u"Painter");
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->Kind(), tkInterface);
+  EXPECT_EQ(p->PropType().InterfaceGUID, IPainter::IID);
+  EXPECT_TRUE(p->IsDefaultValue(&h));
+  TIntf<IInterface> painter(static_cast<IPainter*>(new TPainter));
+  SetInterfaceProp(&h, u"Painter", painter);
+  ASSERT_TRUE(h.Painter());
+  EXPECT_EQ(h.Painter()->Colour(), 7);
+  // An object without the interface is refused and leaves the value.
+  TIntf<IInterface> other(static_cast<IOther*>(new TOther));
+  EXPECT_THROW(SetInterfaceProp(&h, u"Painter", other), EPropertyConvertError);
+  EXPECT_EQ(GetInterfaceProp(&h, u"Painter").get(), painter.get());
+  EXPECT_EQ(CopyPublishedProperties(&h, &copy), 1);
+  EXPECT_EQ(copy.Painter().get(), h.Painter().get());
+  SetInterfaceProp(&h, u"Painter", nullptr);
+  EXPECT_FALSE(h.Painter());
 }
 
 TEST(Platform_TypInfo, CopyPublishedPropertiesSkipsEvents) {
