@@ -208,24 +208,26 @@ std::shared_ptr<TBitmapObj> NewBitmap(TGdiSurfacePtr s, int bpp) {
 
 void SetDIBSectionMapper(TDIBSectionMapper mapper) { gMapper = mapper; }
 
-void TBitmapObj::SyncIn() {
+void TBitmapObj::SyncIn(int first, int last) {
   TFormat f;
   f.Bpp = BitCount;
   f.Colors = Colors;
   f.Bitfields = Info.biCompression == BI_BITFIELDS;
   std::memcpy(f.Masks, Masks, sizeof Masks);
   f.Mono = Surface->Monochrome;
-  for (int y = 0; y < Surface->Height; ++y) DecodeRow(UserBits + UserStride * y, Surface->Width, f, Surface->Scanline(y));
+  for (int y = std::max(first, 0); y < std::min(last, Surface->Height); ++y)
+    DecodeRow(UserBits + UserStride * y, Surface->Width, f, Surface->Scanline(y));
 }
 
-void TBitmapObj::SyncOut() {
+void TBitmapObj::SyncOut(int first, int last) {
   TFormat f;
   f.Bpp = BitCount;
   f.Colors = Colors;
   f.Bitfields = Info.biCompression == BI_BITFIELDS;
   std::memcpy(f.Masks, Masks, sizeof Masks);
   f.Mono = Surface->Monochrome;
-  for (int y = 0; y < Surface->Height; ++y) EncodeRow(Surface->Scanline(y), Surface->Width, f, UserBits + UserStride * y);
+  for (int y = std::max(first, 0); y < std::min(last, Surface->Height); ++y)
+    EncodeRow(Surface->Scanline(y), Surface->Width, f, UserBits + UserStride * y);
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -117,8 +118,9 @@ struct TBitmapObj : TGdiObject {
   const void* SelectedIn = nullptr;  // the DC holding it while SelectCount > 0
   // For DIBs whose caller-visible format is not the surface's: copy in
   // before GDI reads or writes, and back after it wrote.
-  void SyncIn();
-  void SyncOut();
+  // Rows [first, last) only; the default is every row.
+  void SyncIn(int first = 0, int last = INT32_MAX);
+  void SyncOut(int first = 0, int last = INT32_MAX);
   bool Shadowed() const { return UserBits != nullptr; }
 };
 
@@ -184,6 +186,9 @@ std::shared_ptr<TBitmapObj> DefaultBitmap();
 class TDrawScope {
  public:
   explicit TDrawScope(HDC dc, bool writes = true);
+  // Only logical row y is read or written (SetPixel, GetPixel): a shadowed
+  // DIB converts that row alone.
+  TDrawScope(HDC dc, bool writes, int y);
   ~TDrawScope();
   TDrawScope(const TDrawScope&) = delete;
   TDrawScope& operator=(const TDrawScope&) = delete;
@@ -192,6 +197,7 @@ class TDrawScope {
   TGdiSurface* S = nullptr;
   TBitmapObj* Bmp = nullptr;
   bool Writes = true;
+  int First = 0, Last = INT32_MAX;
 };
 
 // Painting. A paint source gives a 32-bit value per surface pixel (the pen

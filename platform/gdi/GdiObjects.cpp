@@ -298,8 +298,17 @@ TDrawScope::TDrawScope(HDC dc, bool writes) : DC(LookupDC(dc)), Writes(writes) {
   if (Bmp && Bmp->Shadowed()) Bmp->SyncIn();
 }
 
+TDrawScope::TDrawScope(HDC dc, bool writes, int y) : DC(LookupDC(dc)), Writes(writes) {
+  if (!DC) return;
+  S = DC->Surface();
+  Bmp = DC->Bitmap();
+  First = y + DC->Offset().Y;
+  Last = First + 1;
+  if (Bmp && Bmp->Shadowed()) Bmp->SyncIn(First, Last);
+}
+
 TDrawScope::~TDrawScope() {
-  if (Bmp && Bmp->Shadowed() && Writes) Bmp->SyncOut();
+  if (Bmp && Bmp->Shadowed() && Writes) Bmp->SyncOut(First, Last);
 }
 
 }  // namespace gdi
@@ -636,7 +645,7 @@ BOOL RestoreDC(HDC dc, int level) {
   ReleaseStateBitmap(d->State);
   d->State = d->Saved[size_t(target - 1)];
   for (int i = target - 1; i < n; ++i) ReleaseStateBitmap(d->Saved[size_t(i)]);
-  d->State.Bitmap ? (void)d->State.Bitmap->SelectCount++ : (void)0;
+  if (d->State.Bitmap) d->State.Bitmap->SelectCount++;
   d->Saved.resize(size_t(target - 1));
   d->InvalidateClip();
   return 1;

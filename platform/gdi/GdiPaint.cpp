@@ -128,7 +128,7 @@ void PaintRegionRop2(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPain
   if (paint.Null || rop2 == R2_NOP) return;
   TRegion r = rgn;
   r.Intersect(dc.EffectiveClip());
-  uint32_t keep = s.Monochrome ? 0x00FFFFFFu : 0x00FFFFFFu;
+  const uint32_t keep = 0x00FFFFFFu;  // drawing leaves alpha 0
   for (const TRect& b : r.Rects()) {
     for (int y = b.Top; y < b.Bottom; ++y) {
       uint32_t* row = s.Scanline(y);
@@ -168,7 +168,7 @@ void PaintRegionRop3(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPain
 // ---------------------------------------------------------------------------
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF c) {
-  TDrawScope sc(dc);
+  TDrawScope sc(dc, true, y);
   if (!sc) return CLR_INVALID;
   TPoint o = sc.DC->Offset();
   int px = x + o.X, py = y + o.Y;
@@ -181,7 +181,7 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF c) {
 BOOL SetPixelV(HDC dc, int x, int y, COLORREF c) { return SetPixel(dc, x, y, c) != CLR_INVALID; }
 
 COLORREF GetPixel(HDC dc, int x, int y) {
-  TDrawScope sc(dc, false);
+  TDrawScope sc(dc, false, y);
   if (!sc) return CLR_INVALID;
   TPoint o = sc.DC->Offset();
   int px = x + o.X, py = y + o.Y;

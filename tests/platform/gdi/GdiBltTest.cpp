@@ -307,3 +307,58 @@ TEST(Platform_GdiBlt, StretchDIBitsAndSetDIBitsToDevice) {
   bi.bmiHeader.biBitCount = 7;
   EXPECT_EQ(StretchDIBits(dst.DC, 0, 0, 2, 2, 0, 0, 2, 2, px, &bi, DIB_RGB_COLORS, SRCCOPY), 0);
 }
+
+TEST(Platform_GdiBlt, LowerDepthAndMappedDibSections) {
+  // A 24-bit section: the caller's bytes and GDI see each other's writes.
+  BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = 3;
+  bi.bmiHeader.biHeight = -2;
+  bi.bmiHeader.biBitCount = 24;
+  void* p = nullptr;
+  HBITMAP b24 = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+  ASSERT_NE(b24, nullptr);
+  auto* bytes = static_cast<Byte*>(p);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b24);
+  bytes[0] = 0x30;  // blue, green, red of pixel (0, 0)
+  bytes[1] = 0x20;
+  bytes[2] = 0x10;
+  SetPixel(dc, 1, 1, RGB(0xAA, 0xBB, 0xCC));
+  EXPECT_EQ(bytes[12 + 3], 0xCC);  // rows are padded to 12 bytes
+  EXPECT_EQ(bytes[12 + 5], 0xAA);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0x10, 0x20, 0x30));
+  bytes[12] = 0xFF;
+  EXPECT_EQ(GetPixel(dc, 0, 1), RGB(0, 0, 0xFF));
+  DIBSECTION ds;
+  ASSERT_EQ(GetObject(b24, sizeof ds, &ds), int(sizeof ds));
+  EXPECT_EQ(ds.dsBm.bmBitsPixel, 24);
+  EXPECT_EQ(ds.dsBm.bmWidthBytes, 12);
+  SelectObject(dc, old);
+  DeleteObject(b24);
+
+  // Sections from a mapping: the mapper supplies the memory.
+  static uint32_t mapped[16];
+  SetDIBSectionMapper([](HANDLE section, DWORD offset, size_t size) -> Byte* {
+    if (section != reinterpret_cast<HANDLE>(uintptr_t(7)) || size > sizeof mapped - offset) return nullptr;
+    return reinterpret_cast<Byte*>(mapped) + offset;
+  });
+  BITMAPINFO b32{};
+  b32.bmiHeader.biWidth = 2;
+  b32.bmiHeader.biHeight = -2;
+  b32.bmiHeader.biBitCount = 32;
+  HBITMAP m = CreateDIBSection(nullptr, &b32, DIB_RGB_COLORS, &p, reinterpret_cast<HANDLE>(uintptr_t(7)), 16);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(p, static_cast<void*>(&mapped[4]));
+  old = SelectObject(dc, m);
+  SetPixel(dc, 1, 1, RGB(1, 2, 3));
+  EXPECT_EQ(mapped[4 + 3], 0x00010203u);
+  GetObject(m, sizeof ds, &ds);
+  EXPECT_EQ(ds.dshSection, reinterpret_cast<HANDLE>(uintptr_t(7)));
+  EXPECT_EQ(ds.dsOffset, 16u);
+  EXPECT_EQ(CreateDIBSection(nullptr, &b32, DIB_RGB_COLORS, &p, reinterpret_cast<HANDLE>(uintptr_t(8)), 0), nullptr);
+  SetDIBSectionMapper(nullptr);
+  EXPECT_EQ(CreateDIBSection(nullptr, &b32, DIB_RGB_COLORS, &p, reinterpret_cast<HANDLE>(uintptr_t(7)), 0), nullptr);
+  SelectObject(dc, old);
+  DeleteObject(m);
+  DeleteDC(dc);
+}
