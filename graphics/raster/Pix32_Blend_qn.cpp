@@ -372,6 +372,7 @@ void InitPix32Blend() {
   r->Add(FID_BLENDLINEEX, &BlendLineEx_AVX2, avx2, 0, A);
   r->Add(FID_COMBINELINE, &CombineLine_AVX2, avx2, 0, A);
   r->Add(FID_BLENDMEMS, &BlendMems_AVX2, avx2, 0, A);
+  r->Add(FID_MERGELINE, &MergeLine_AVX2, avx2, 0, A);
 #endif
   // The compositing merge comes last, so it is bound on every processor.
   r->Add(FID_MERGEREG, &MergeReg_Pas, {}, 0, P);

@@ -99,4 +99,73 @@ QN_AVX2 void BlendMems_AVX2(TColor32 F, PColor32 B, Integer Count) {
   if (i < Count) BlendMems_SSE2(F, B + i, Count - i);
 }
 
+namespace {
+// Round(x / 255) for x up to 255 * 255, in 32-bit lanes.
+QN_AVX2 inline __m256i Div255R(__m256i x) {
+  x = _mm256_add_epi32(x, _mm256_set1_epi32(128));
+  return _mm256_srli_epi32(_mm256_add_epi32(x, _mm256_srli_epi32(x, 8)), 8);
+}
+QN_AVX2 inline __m256i Chan(__m256i v, int shift) {
+  return _mm256_and_si256(_mm256_srli_epi32(v, shift), _mm256_set1_epi32(0xFF));
+}
+}  // namespace
+
+// The compositing merge of eight pixels, with its shortcuts. An opaque
+// background takes the bound BlendReg's arithmetic, so this form knows the
+// two BlendReg forms it can reproduce and leaves any other to the plain line.
+QN_AVX2 void MergeLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count) {
+  const bool interp = BlendReg == &BlendReg_SSE2;
+  if (MergeReg != &MergeReg_Pas || (!interp && BlendReg != &BlendReg_Pas)) {
+    MergeLine_Pas(Src, Dst, Count);
+    return;
+  }
+  const __m256i zero = _mm256_setzero_si256(), c255 = _mm256_set1_epi32(255);
+  const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const int* rc = reinterpret_cast<const int*>(&RcTable[0][0]);
+  Integer i = 0;
+  for (; i + 8 <= Count; i += 8) {
+    const __m256i s = Load8(Src + i);
+    if (_mm256_testz_si256(s, alphaBits)) continue;
+    const __m256i d = Load8(Dst + i);
+    const __m256i fa = _mm256_srli_epi32(s, 24), ba = _mm256_srli_epi32(d, 24);
+    const __m256i opaqueBack = _mm256_cmpeq_epi32(ba, c255);
+    // Onto an opaque background (the usual case) no lookups are needed.
+    const bool allOpaque = _mm256_movemask_epi8(opaqueBack) == -1;
+    const __m256i xa = _mm256_sub_epi32(_mm256_add_epi32(fa, ba), Div255R(_mm256_mullo_epi32(ba, fa)));
+    const __m256i row = _mm256_slli_epi32(xa, 8);
+    __m256i general = _mm256_slli_epi32(xa, 24);
+    __m256i opaque = alphaBits;
+    for (int sh = 0; sh < 24; sh += 8) {
+      const __m256i F = Chan(s, sh), B = Chan(d, sh);
+      if (!allOpaque) {
+        const __m256i b = Div255R(_mm256_mullo_epi32(ba, B));
+        const __m256i delta = _mm256_sub_epi32(F, b);
+        const __m256i t = Div255R(_mm256_mullo_epi32(fa, _mm256_abs_epi32(delta)));
+        const __m256i v = _mm256_add_epi32(b, _mm256_sign_epi32(t, delta));
+        __m256i g = _mm256_i32gather_epi32(rc, _mm256_add_epi32(row, v), 1);
+        general = _mm256_or_si256(general, _mm256_slli_epi32(_mm256_and_si256(g, c255), sh));
+      }
+      __m256i o;
+      if (interp) {
+        o = _mm256_add_epi32(B, _mm256_srai_epi32(
+                                    _mm256_add_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(F, B), fa),
+                                                     _mm256_set1_epi32(128)),
+                                    8));
+      } else {
+        o = _mm256_add_epi32(Div255R(_mm256_mullo_epi32(fa, F)),
+                             Div255R(_mm256_mullo_epi32(_mm256_sub_epi32(c255, fa), B)));
+      }
+      opaque = _mm256_or_si256(opaque, _mm256_slli_epi32(o, sh));
+    }
+    // The plain BlendReg hands back an opaque source whole.
+    if (!interp) opaque = _mm256_blendv_epi8(opaque, s, _mm256_cmpeq_epi32(fa, c255));
+    __m256i r = general;
+    r = _mm256_blendv_epi8(r, s, _mm256_or_si256(_mm256_cmpeq_epi32(fa, c255), _mm256_cmpeq_epi32(ba, zero)));
+    r = _mm256_blendv_epi8(r, opaque, opaqueBack);
+    r = _mm256_blendv_epi8(r, d, _mm256_cmpeq_epi32(fa, zero));
+    Store8(Dst + i, r);
+  }
+  if (i < Count) MergeLine_Pas(Src + i, Dst + i, Count - i);
+}
+
 }  // namespace qn::blend

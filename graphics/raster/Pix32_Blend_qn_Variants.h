@@ -53,5 +53,6 @@ void BlendLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count);
 void BlendLineEx_AVX2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32 M);
 void CombineLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32 W);
 void BlendMems_AVX2(TColor32 F, PColor32 B, Integer Count);
+void MergeLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count);
 
 }  // namespace qn::blend

@@ -327,3 +327,24 @@ TEST(Pix32_Blend_qn, LineFormsMatchTheirModelsAndStayInsideCount) {
     }
   }
 }
+
+TEST(Pix32_Blend_qn, MergeLineFollowsTheBoundBlendReg) {
+  // Opaque backgrounds go through BlendReg: every MergeLine form must give
+  // what the bound MergeReg gives, whichever BlendReg is bound.
+  Gen g;
+  for (PFunctionInfo blend : rastertest::Variants(BlendRegistry, FID_BLENDREG)) {
+    rastertest::ForceVariant forceBlend(BlendRegistry, blend);
+    for (PFunctionInfo merge : rastertest::Variants(BlendRegistry, FID_MERGELINE)) {
+      rastertest::ForceVariant forceMerge(BlendRegistry, merge);
+      for (int n = 0; n < 2000; ++n) {
+        std::vector<TColor32> src(37), dst(37);
+        for (auto& p : src) p = g.Pixel();
+        for (auto& p : dst) p = n % 3 ? g.Pixel() | 0xFF000000u : g.Pixel();
+        std::vector<TColor32> want(dst);
+        for (size_t i = 0; i < want.size(); ++i) want[i] = MergeReg(src[i], dst[i]);
+        MergeLine(src.data(), dst.data(), 37);
+        ASSERT_EQ(dst, want) << Label(blend) << " " << Label(merge);
+      }
+    }
+  }
+}
