@@ -4,3 +4,4 @@
 
 #include "graphics/raster/Pix32_qn_Routines.h"
 #include "graphics/raster/Pix32_qn_Types.h"
+#include "graphics/raster/Pix32_qn_Bases.h"
