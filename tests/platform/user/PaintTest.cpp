@@ -231,3 +231,42 @@ TEST_F(Platform_Paint, LockWindowUpdateHoldsPaintsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Platform_Paint, ResizingRepaintsStripsOrAllByClassStyle) {
+  HWND plain = MakeTop(0, 0, 100, 100);  // the test class has no redraw styles
+  Pump();
+  SetWindowPos(plain, nullptr, 0, 0, 120, 100, SWP_NOMOVE | SWP_NOZORDER);
+  HRGN u = CreateRectRgn(0, 0, 0, 0);
+  GetUpdateRgn(plain, u, false);
+  HRGN strip = CreateRectRgn(100, 0, 120, 100);
+  EXPECT_TRUE(EqualRgn(u, strip));
+  WNDCLASSEXW wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"QnRedrawWnd";
+  RegisterClassExW(&wc);
+  HWND redraw = CreateWindowExW(0, u"QnRedrawWnd", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+  Pump();
+  SetWindowPos(redraw, nullptr, 0, 0, 120, 100, SWP_NOMOVE | SWP_NOZORDER);
+  GetUpdateRgn(redraw, u, false);
+  RECT box;
+  GetRgnBox(u, &box);
+  EXPECT_EQ(box, TRect(0, 0, 120, 100));
+  // An own DC keeps its state from one GetDC to the next.
+  HDC a = GetDC(redraw);
+  SetTextColor(a, RGB(1, 2, 3));
+  ReleaseDC(redraw, a);
+  HDC b = GetDC(redraw);
+  EXPECT_EQ(b, a);
+  EXPECT_EQ(GetTextColor(b), RGB(1, 2, 3));
+  ReleaseDC(redraw, b);
+  DestroyWindow(redraw);
+  UnregisterClassW(u"QnRedrawWnd", nullptr);
+  DeleteObject(u);
+  DeleteObject(strip);
+}
+
+}  // namespace
