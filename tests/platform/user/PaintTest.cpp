@@ -178,6 +178,14 @@ TEST_F(Platform_Paint, ScrollWindowExMovesPixelsAndInvalidatesTheBand) {
   EXPECT_EQ(bandBox, TRect(0, 0, 5, 50));
   EXPECT_EQ(PixelOf(h, 25, 10), RGB(20, 0, 0));  // outside the part: unchanged
   EXPECT_EQ(GetUpdateRgn(h, u, false), NULLREGION);  // no SW_INVALIDATE
+  // ScrollDC moves what the DC shows and reports the uncovered band.
+  HDC dc = GetDC(h);
+  COLORREF before = GetPixel(dc, 30, 40);
+  RECT all(0, 0, 40, 100);
+  ASSERT_TRUE(ScrollDC(dc, 0, 7, &all, &all, band, &bandBox));
+  EXPECT_EQ(bandBox, TRect(0, 0, 40, 7));
+  EXPECT_EQ(GetPixel(dc, 30, 47), before);
+  ReleaseDC(h, dc);
   DeleteObject(u);
   DeleteObject(band);
 }
@@ -267,6 +275,41 @@ TEST_F(Platform_Paint, ResizingRepaintsStripsOrAllByClassStyle) {
   UnregisterClassW(u"QnRedrawWnd", nullptr);
   DeleteObject(u);
   DeleteObject(strip);
+}
+
+}  // namespace
+
+namespace {
+
+// Random invalidations and validations against a grid of flags.
+TEST_F(Platform_Paint, UpdateRegionMatchesAReferenceGrid) {
+  constexpr int W = 48, H = 32;
+  HWND h = MakeTop(0, 0, W, H);
+  Pump();
+  uint32_t seed = 12345;
+  auto rnd = [&seed](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return int((seed >> 16) % uint32_t(n));
+  };
+  std::vector<bool> grid(W * H, false);
+  HRGN u = CreateRectRgn(0, 0, 0, 0);
+  for (int step = 0; step < 300; ++step) {
+    RECT r(rnd(W + 10) - 5, rnd(H + 10) - 5, 0, 0);
+    r.Right = r.Left + rnd(W / 2);
+    r.Bottom = r.Top + rnd(H / 2);
+    bool inval = rnd(3) != 0;
+    if (inval) InvalidateRect(h, &r, false);
+    else ValidateRect(h, &r);
+    for (int y = std::max(0, r.Top); y < std::min(H, r.Bottom); ++y)
+      for (int x = std::max(0, r.Left); x < std::min(W, r.Right); ++x) grid[size_t(y * W + x)] = inval;
+    if (step % 25 != 24) continue;
+    GetUpdateRgn(h, u, false);
+    int mismatches = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) mismatches += bool(PtInRegion(u, x, y)) != grid[size_t(y * W + x)];
+    ASSERT_EQ(mismatches, 0) << "after step " << step;
+  }
+  DeleteObject(u);
 }
 
 }  // namespace
