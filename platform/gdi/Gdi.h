@@ -538,3 +538,6 @@ BOOL SetSysColors(int count, const int* indexes, const COLORREF* values);
 void ResetSysColors();
 
 }  // namespace vcl
+
+// Fonts and text.
+#include "platform/gdi/GdiText.h"

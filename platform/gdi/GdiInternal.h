@@ -141,6 +141,8 @@ struct TDCState {
   int ArcDirection = AD_COUNTERCLOCKWISE;
   COLORREF DCBrushColor = 0xFFFFFF;
   COLORREF DCPenColor = 0;
+  UINT TextAlign = 0;      // TA_* (GdiText.cpp)
+  int TextCharExtra = 0;   // SetTextCharacterExtra
 };
 
 struct TDCObj : TGdiObject {
