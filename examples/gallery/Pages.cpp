@@ -5,12 +5,14 @@ namespace gallery {
 std::vector<std::string> ProcessorPage(const std::string& outDir);
 std::vector<std::string> RunGdiPage(const std::string& outDir);
 std::vector<std::string> DesktopPage(const std::string& outDir);
+std::vector<std::string> RunTextPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
       {"processor", ProcessorPage},
       {"gdi", RunGdiPage},
       {"desktop", DesktopPage},
+      {"text", RunTextPage},
   };
 }
 

@@ -30,13 +30,18 @@ std::recursive_mutex& EngineLock() {
   return *m;
 }
 
+// Made on first use, released by the unit's finalisation.
+FT_Library gLibrary = nullptr;
+bool gLibraryTried = false;
+bool gFcReady = false;
+
 FT_Library Library() {
-  static FT_Library lib = [] {
-    FT_Library l = nullptr;
-    if (FT_Init_FreeType(&l) != 0) l = nullptr;
-    return l;
-  }();
-  return lib;
+  std::lock_guard<std::recursive_mutex> g(EngineLock());
+  if (!gLibraryTried) {
+    gLibraryTried = true;
+    if (FT_Init_FreeType(&gLibrary) != 0) gLibrary = nullptr;
+  }
+  return gLibrary;
 }
 
 String Lower(const String& s) {
@@ -96,8 +101,8 @@ struct TFaceFile {
 };
 
 bool FcReady() {
-  static bool ok = FcInit() == FcTrue;
-  return ok;
+  if (!gFcReady) gFcReady = FcInit() == FcTrue;
+  return gFcReady;
 }
 
 TFaceFile MatchFace(const String& family, int lfWeight, bool italic, bool exactFamily) {
@@ -277,8 +282,15 @@ class TFtInstance final : public TFontInstance {
       if (FT_New_Face(Library(), f.Path.c_str(), f.Index, &face.Face) != 0) face.Face = nullptr;
     }
     if (face.Face && face.Family.empty() && face.Face->family_name) face.Family = FromUtf8(face.Face->family_name);
-    face.SynthBold = FWantBold && f.Weight < FC_WEIGHT_DEMIBOLD;
-    face.SynthItalic = FWantItalic && f.Slant == FC_SLANT_ROMAN;
+    // The face's own style decides: fontconfig's answer may already carry
+    // its synthesis settings in place of the face's weight and slant.
+    if (face.Face) {
+      auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face.Face, FT_SFNT_OS2));
+      bool bold = (face.Face->style_flags & FT_STYLE_FLAG_BOLD) || (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600);
+      bool italic = (face.Face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+      face.SynthBold = FWantBold && !bold;
+      face.SynthItalic = FWantItalic && !italic;
+    }
     if (face.Face && !FFaces.empty()) FT_Set_Pixel_Sizes(face.Face, 0, FT_UInt(FEm));
     FFaces.push_back(std::move(face));
     return int(FFaces.size() - 1);
@@ -665,6 +677,10 @@ class TCachingProvider : public TGlyphProvider {
     FCache[key] = inst;
     return inst;
   }
+  void Clear() {
+    std::lock_guard<std::recursive_mutex> g(EngineLock());
+    FCache.clear();
+  }
 
  private:
   std::map<std::string, TFontInstancePtr> FCache;
@@ -712,7 +728,7 @@ class TBoxInstance final : public TFontInstance {
     if (!blank && img.Coverage.empty()) {
       // The box turned with the font: rasterise the rectangle by pixel centres.
       double t = FEscapement * M_PI / 1800.0, c = std::cos(t), s = std::sin(t);
-      double bx0 = 1, bx1 = FM.AveCharWidth - 1, by0 = 1 - FM.Ascent, by1 = FM.Descent - 1;
+      double bx0 = 1, bx1 = FM.AveCharWidth - 1, by0 = 1 - FM.Ascent, by1 = 0;
       // Device offset of (x, y) (y down) relative to the pen: rotate counter-clockwise on screen.
       auto fwd = [&](double x, double y) { return TOutlinePoint{x * c + y * s, -x * s + y * c}; };
       double minx = 1e9, miny = 1e9, maxx = -1e9, maxy = -1e9;
@@ -744,7 +760,7 @@ class TBoxInstance final : public TFontInstance {
     out.AdvanceX = m.M11 * adv;
     out.AdvanceY = m.M12 * adv;
     if (Blank(ch)) return true;
-    double x0 = 1, x1 = adv - 1, y0 = 1 - FM.Descent, y1 = FM.Ascent - 1;
+    double x0 = 1, x1 = adv - 1, y0 = 0, y1 = FM.Ascent - 1;
     auto tr = [&](double x, double y) { return TOutlinePoint{m.M11 * x + m.M21 * y, m.M12 * x + m.M22 * y}; };
     TOutlineContour c;
     c.Start = tr(x0, y0);
@@ -797,14 +813,33 @@ String ResolveFontFamily(const LOGFONTW& lf) {
   return FamilyByPitch(lf.lfPitchAndFamily);
 }
 
-TGlyphProviderPtr FreeTypeGlyphProvider() {
-  static auto* p = new TGlyphProviderPtr(std::make_shared<TCachingProvider<TFtInstance>>());
+namespace {
+std::shared_ptr<TCachingProvider<TFtInstance>>& FtProvider() {
+  static auto* p = new std::shared_ptr<TCachingProvider<TFtInstance>>(
+      std::make_shared<TCachingProvider<TFtInstance>>());
   return *p;
 }
-
-TGlyphProviderPtr BoxGlyphProvider() {
-  static auto* p = new TGlyphProviderPtr(std::make_shared<TCachingProvider<TBoxInstance>>());
+std::shared_ptr<TCachingProvider<TBoxInstance>>& BoxProvider() {
+  static auto* p = new std::shared_ptr<TCachingProvider<TBoxInstance>>(
+      std::make_shared<TCachingProvider<TBoxInstance>>());
   return *p;
+}
+}  // namespace
+
+TGlyphProviderPtr FreeTypeGlyphProvider() { return FtProvider(); }
+TGlyphProviderPtr BoxGlyphProvider() { return BoxProvider(); }
+
+void FinalizeFontEngine() {
+  std::lock_guard<std::recursive_mutex> g(EngineLock());
+  CurrentProvider().reset();
+  FtProvider()->Clear();
+  BoxProvider()->Clear();
+  if (gLibrary) FT_Done_FreeType(gLibrary);
+  gLibrary = nullptr;
+  gLibraryTried = false;
+  // fontconfig keeps its configuration and caches until told to let go.
+  if (gFcReady) FcFini();
+  gFcReady = false;
 }
 
 TGlyphProviderPtr SetGlyphProvider(TGlyphProviderPtr provider) {

@@ -131,10 +131,15 @@ TGlyphProviderPtr SetGlyphProvider(TGlyphProviderPtr provider);
 TGlyphProviderPtr GetGlyphProvider();
 TGlyphProviderPtr FreeTypeGlyphProvider();
 // Boxes: em = |lfHeight| (16 for 0), ascent = em * 3 / 4, descent = em - ascent,
-// every character advance em / 2; each printable non-blank character inks its
-// whole cell column (1 .. advance - 1) x (1 - ascent .. descent - 1); blanks
-// ink nothing. Outlines are that rectangle.
+// every character advance em / 2; each non-blank character inks the pixels
+// 1 .. advance - 2 across and the rows from ascent - 1 above the baseline to
+// the row just above it; blanks (controls, space, no-break and ideographic
+// space) ink nothing. Outlines are that rectangle.
 TGlyphProviderPtr BoxGlyphProvider();
+
+// Releases the faces, FreeType and fontconfig (unit finalisation); they come
+// back on the next use.
+void FinalizeFontEngine();
 
 // The installed family a LOGFONTW maps to before per-character fall-back.
 String ResolveFontFamily(const LOGFONTW& lf);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/gdi/FontEngine.h"
 #include "platform/gdi/GdiInternal.h"
 #include "platform/rtl/System.h"
 #include "platform/rtl/Units.h"
@@ -996,6 +997,7 @@ BOOL GdiFlush() { return 1; }
 
 void RegisterGdiUnits() {
   RegisterUnit({"Gdi", {"SysUtils"}, [] { (void)GetStockObject(WHITE_BRUSH); }, nullptr});
+  RegisterUnit({"GdiText", {"Gdi"}, nullptr, FinalizeFontEngine});
 }
 
 }  // namespace vcl
