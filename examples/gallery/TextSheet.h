@@ -131,9 +131,9 @@ class TTextSheet {
            u"  " + std::u16string(1, char16_t(u'0' + e / 450)) + u" turned", RGB(128, 0, 0));
     HGDIOBJ oldf = SelectObject(FDC, Font(u"Times New Roman", -18, FW_NORMAL, false, ANTIALIASED_QUALITY, 900));
     SetTextColor(FDC, RGB(0, 96, 0));
-    TextOutW(FDC, 280, 450, u"Upwards", 7);
+    TextOutW(FDC, 290, 455, u"Upwards", 7);
     DeleteObject(SelectObject(FDC, Font(u"Times New Roman", -18, FW_NORMAL, false, ANTIALIASED_QUALITY, 2700)));
-    TextOutW(FDC, 310, 270, u"Downwards", 9);
+    TextOutW(FDC, 360, 262, u"Downwards", 9);
     DeleteObject(SelectObject(FDC, oldf));
     // Alignment marks.
     HGDIOBJ oldf2 = SelectObject(FDC, Font(u"Tahoma", -14));
@@ -161,7 +161,7 @@ class TTextSheet {
     Box({200, 486, 300, 560}, u"Unbreakable_long_word overflows", DT_WORDBREAK, f13());
     Box({310, 486, 410, 560}, u"Unbreakable_long_word is broken", DT_WORDBREAK | DT_EDITCONTROL, f13());
     Box({420, 486, 600, 560}, u"Line one\r\nLine two\nLine three\rLine four", DT_RIGHT, f13());
-    Box({610, 486, 750, 560}, u"Single line, centred both ways", DT_SINGLELINE | DT_CENTER | DT_VCENTER, f13());
+    Box({610, 486, 750, 560}, u"One line, centred", DT_SINGLELINE | DT_CENTER | DT_VCENTER, f13());
     Box({10, 574, 190, 594}, u"End ellipsis cuts this long caption", DT_SINGLELINE | DT_END_ELLIPSIS, f13());
     Box({200, 574, 410, 594}, u"C:\\Program Files\\Quarn\\Skins\\Default.skin", DT_SINGLELINE | DT_PATH_ELLIPSIS,
         f13());
