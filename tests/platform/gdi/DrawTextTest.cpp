@@ -203,15 +203,17 @@ TEST(Platform_DrawText, EllipsesNeverExceedTheRectangle) {
         continue;
       }
       EXPECT_LE(Extent(dib.DC, shown).cx, w);
-      if (!ink.IsEmpty()) EXPECT_LE(ink.Right, 10 + w + 1);
-      if (w >= Extent(dib.DC, u"...").cx) EXPECT_NE(shown.find(u"..."), std::u16string::npos);
-      if (kind == DT_END_ELLIPSIS && shown.size() >= 3)
+      if (!ink.IsEmpty()) { EXPECT_LE(ink.Right, 10 + w + 1); }
+      if (w >= Extent(dib.DC, u"...").cx) { EXPECT_NE(shown.find(u"..."), std::u16string::npos); }
+      if (kind == DT_END_ELLIPSIS && shown.size() >= 3) {
         EXPECT_EQ(shown.substr(0, shown.size() - 3), s.substr(0, shown.size() - 3));
+      }
       if (kind == DT_PATH_ELLIPSIS) {
         size_t slash = s.rfind(u'\\');
         std::u16string tail = slash == std::u16string::npos ? u"" : s.substr(slash);
-        if (!tail.empty() && Extent(dib.DC, u"..." + tail).cx <= w)
+        if (!tail.empty() && Extent(dib.DC, u"..." + tail).cx <= w) {
           EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
+        }
       }
     }
   // Word ellipsis cuts at a blank.

@@ -39,9 +39,9 @@ TEST(Platform_Font, MetricInvariantsAcrossFacesSizesAndStyles) {
         TEXTMETRICW tm;
         ASSERT_TRUE(GetTextMetricsW(dib.DC, &tm));
         EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
-        if (h < 0) EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, -h);
-        if (h > 0) EXPECT_EQ(tm.tmHeight, h);
-        if (h == 0) EXPECT_EQ(tm.tmHeight, 16);
+        if (h < 0) { EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, -h); }
+        if (h > 0) { EXPECT_EQ(tm.tmHeight, h); }
+        if (h == 0) { EXPECT_EQ(tm.tmHeight, 16); }
         EXPECT_GE(tm.tmInternalLeading, 0);
         EXPECT_GE(tm.tmExternalLeading, 0);
         EXPECT_GT(tm.tmAscent, tm.tmDescent);

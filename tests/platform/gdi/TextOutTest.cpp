@@ -85,10 +85,10 @@ TEST(Platform_Text, AlphaOfTouchedPixelsIsZeroAndOthersKeepTheirs) {
           EXPECT_EQ(p, 0xFF808080u) << x << "," << y;
           continue;
         }
-        if ((p & 0x00FFFFFF) != 0x808080) EXPECT_EQ(p >> 24, 0u) << x << "," << y;
+        if ((p & 0x00FFFFFF) != 0x808080) { EXPECT_EQ(p >> 24, 0u) << x << "," << y; }
         if ((p >> 24) == 0) ++zeroed;
         // An opaque background touches the whole cell.
-        if (mode == OPAQUE) EXPECT_EQ(p >> 24, 0u) << x << "," << y;
+        if (mode == OPAQUE) { EXPECT_EQ(p >> 24, 0u) << x << "," << y; }
       }
     EXPECT_GT(zeroed, 0);
   }
@@ -146,8 +146,8 @@ TEST(Platform_Text, ExtTextOutClipsOpaquesAndTakesAdvances) {
     for (int x = 0; x < dib.W; ++x) {
       uint32_t p = dib.At(x, y);
       bool inRect = x >= 10 && x < 30 && y >= 10 && y < 40;
-      if (!inRect) EXPECT_EQ(p, 0xFF000000u) << x << "," << y;
-      else EXPECT_TRUE(p == 0x000000FFu || p == 0x00FF0000u) << x << "," << y;
+      if (!inRect) { EXPECT_EQ(p, 0xFF000000u) << x << "," << y; }
+      else { EXPECT_TRUE(p == 0x000000FFu || p == 0x00FF0000u) << x << "," << y; }
     }
   // Glyph 'a' at 5 inks 6..11 (clipped to 10..11); the rest is cut at 30.
   EXPECT_EQ(dib.At(10, 20), 0x00FF0000u);
