@@ -42,6 +42,31 @@ inline __m128i InterpEx16(__m128i f, __m128i b, __m128i m) {
   __m128i a = _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(AlphaLanes(f), _mm_set1_epi16(1)), m), 8);
   return Interp16(f, b, a);
 }
+
+// Four packed pixels as two sets of 16-bit lanes: the even bytes (blue, red)
+// and the odd bytes (green, alpha). Masks and shifts only, no byte shuffles.
+inline __m128i Even(__m128i v) { return _mm_and_si128(v, _mm_set1_epi32(0x00FF00FF)); }
+inline __m128i Odd(__m128i v) { return _mm_srli_epi16(v, 8); }
+inline __m128i Join(__m128i even, __m128i odd) { return _mm_or_si128(even, _mm_slli_epi16(odd, 8)); }
+inline __m128i AlphaPairs(__m128i v) {
+  __m128i a = _mm_srli_epi32(v, 24);
+  return _mm_or_si128(a, _mm_slli_epi32(a, 16));
+}
+inline __m128i MulRound(__m128i x, __m128i a) {
+  return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(x, a), _mm_set1_epi16(128)), 8);
+}
+inline __m128i Interp4(__m128i s, __m128i d, __m128i a) {
+  return Join(Interp16(Even(s), Even(d), a), Interp16(Odd(s), Odd(d), a));
+}
+inline __m128i Over4(__m128i s, __m128i d) {
+  const __m128i fa = AlphaPairs(s);
+  const __m128i de = Even(d), dd = Odd(d);
+  __m128i re = _mm_sub_epi16(_mm_add_epi16(MulRound(Even(s), fa), de), MulRound(de, fa));
+  const __m128i alphaLane = _mm_set1_epi32(static_cast<int>(0xFFFF0000u));
+  __m128i t1 = _mm_or_si128(_mm_andnot_si128(alphaLane, MulRound(Odd(s), fa)), _mm_and_si128(alphaLane, fa));
+  __m128i ro = _mm_min_epi16(_mm_sub_epi16(_mm_add_epi16(t1, dd), MulRound(dd, fa)), _mm_set1_epi16(255));
+  return Join(re, ro);
+}
 }  // namespace
 
 void EMMS_SSE2() {}
@@ -65,13 +90,10 @@ void BlendMems_SSE2(TColor32 F, PColor32 B, Integer Count) {
     for (Integer i = 0; i < Count; ++i) B[i] = F;
     return;
   }
-  const __m128i f = Unpack(F), f2 = _mm_unpacklo_epi64(f, f), av = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i f = Unpack(F), f4 = _mm_set1_epi32(static_cast<int>(F)), av = _mm_set1_epi16(static_cast<short>(a));
   Integer i = 0;
   for (; i + 4 <= Count; i += 4) {
-    __m128i d = Load4(B + i);
-    __m128i lo = Interp16(f2, _mm_unpacklo_epi8(d, Zero()), av);
-    __m128i hi = Interp16(f2, _mm_unpackhi_epi8(d, Zero()), av);
-    Store4(B + i, _mm_packus_epi16(lo, hi));
+    Store4(B + i, Interp4(f4, Load4(B + i), av));
   }
   for (; i < Count; ++i) B[i] = Pack(Interp16(f, Unpack(B[i]), av));
 }
@@ -88,10 +110,7 @@ void BlendMemEx_SSE2(TColor32 F, TColor32& B, TColor32 M) { B = BlendRegEx_SSE2(
 void BlendLine_SSE2(const TColor32* Src, PColor32 Dst, Integer Count) {
   Integer i = 0;
   for (; i + 4 <= Count; i += 4) {
-    __m128i s = Load4(Src + i), d = Load4(Dst + i);
-    __m128i lo = Over16(_mm_unpacklo_epi8(s, Zero()), _mm_unpacklo_epi8(d, Zero()));
-    __m128i hi = Over16(_mm_unpackhi_epi8(s, Zero()), _mm_unpackhi_epi8(d, Zero()));
-    Store4(Dst + i, _mm_packus_epi16(lo, hi));
+    Store4(Dst + i, Over4(Load4(Src + i), Load4(Dst + i)));
   }
   for (; i < Count; ++i) Dst[i] = Pack(Over16(Unpack(Src[i]), Unpack(Dst[i])));
 }
@@ -102,10 +121,9 @@ void BlendLineEx_SSE2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32
   const __m128i m = _mm_set1_epi16(static_cast<short>(Byte255(M)));
   Integer i = 0;
   for (; i + 4 <= Count; i += 4) {
-    __m128i s = Load4(Src + i), d = Load4(Dst + i);
-    __m128i lo = InterpEx16(_mm_unpacklo_epi8(s, Zero()), _mm_unpacklo_epi8(d, Zero()), m);
-    __m128i hi = InterpEx16(_mm_unpackhi_epi8(s, Zero()), _mm_unpackhi_epi8(d, Zero()), m);
-    Store4(Dst + i, _mm_packus_epi16(lo, hi));
+    __m128i s = Load4(Src + i);
+    __m128i a = _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(AlphaPairs(s), _mm_set1_epi16(1)), m), 8);
+    Store4(Dst + i, Interp4(s, Load4(Dst + i), a));
   }
   for (; i < Count; ++i) Dst[i] = Pack(InterpEx16(Unpack(Src[i]), Unpack(Dst[i]), m));
 }
@@ -132,10 +150,7 @@ void CombineLine_SSE2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32
   const __m128i av = _mm_set1_epi16(static_cast<short>(W));
   Integer i = 0;
   for (; i + 4 <= Count; i += 4) {
-    __m128i s = Load4(Src + i), d = Load4(Dst + i);
-    __m128i lo = Interp16(_mm_unpacklo_epi8(s, Zero()), _mm_unpacklo_epi8(d, Zero()), av);
-    __m128i hi = Interp16(_mm_unpackhi_epi8(s, Zero()), _mm_unpackhi_epi8(d, Zero()), av);
-    Store4(Dst + i, _mm_packus_epi16(lo, hi));
+    Store4(Dst + i, Interp4(Load4(Src + i), Load4(Dst + i), av));
   }
   for (; i < Count; ++i) Dst[i] = Pack(Interp16(Unpack(Src[i]), Unpack(Dst[i]), av));
 }
