@@ -15,44 +15,31 @@ namespace {
 
 std::atomic<bool> gFailSetDIBits{false};
 
-// Maps destination columns (or rows) to source ones.
+// Maps destination columns (or rows) [0, n) onto source ones [s0, s0 + sn),
+// mirrored when flip. Nearest takes the pixel under the destination pixel's
+// centre; the halftone footprint of destination pixel i is the source
+// interval [i, i + 1) * sn / n. Computed per call, so no table grows with
+// the destination's size.
 struct TAxis {
-  int N = 0;                      // destination extent
-  std::vector<int> Nearest;       // source index per destination index
-  // HALFTONE: the source span and weights (sum 1) per destination index.
-  std::vector<int> First;
-  std::vector<std::vector<double>> Weights;
+  Int64 N = 1, S0 = 0, SN = 1;
+  bool Flip = false;
+  int Nearest(int i) const {
+    Int64 k = ((2 * Int64(i) + 1) * SN) / (2 * N);
+    return int(S0 + (Flip ? SN - 1 - k : k));
+  }
+  // The footprint's first source index (in unmirrored order) and count.
+  void Footprint(int i, Int64& first, Int64& count) const {
+    first = (Int64(i) * SN) / N;
+    Int64 last = std::min(SN - 1, ((Int64(i) + 1) * SN + N - 1) / N - 1);
+    count = last - first + 1;
+  }
+  // Absolute source index of footprint element k, and its weight (sum 1).
+  int Source(Int64 k) const { return int(S0 + (Flip ? SN - 1 - k : k)); }
+  double Weight(int i, Int64 k) const {
+    double lo = double(i) * SN / N, hi = double(i + 1) * SN / N;
+    return (std::min(hi, double(k + 1)) - std::max(lo, double(k))) * N / SN;
+  }
 };
-
-// dst [0, n) onto src [s0, s0 + sn), mirrored when flip; nearest samples the
-// pixel under the destination pixel's centre.
-TAxis MakeAxis(int n, int s0, int sn, bool flip, bool halftone) {
-  TAxis a;
-  a.N = n;
-  a.Nearest.resize(size_t(n));
-  for (int i = 0; i < n; ++i) {
-    int k = int((Int64(2 * i + 1) * sn) / (Int64(2) * n));
-    a.Nearest[size_t(i)] = s0 + (flip ? sn - 1 - k : k);
-  }
-  if (halftone) {
-    a.First.resize(size_t(n));
-    a.Weights.resize(size_t(n));
-    double scale = double(sn) / n;
-    for (int i = 0; i < n; ++i) {
-      double lo = i * scale, hi = (i + 1) * scale;
-      int f = int(std::floor(lo)), l = std::min(sn - 1, int(std::ceil(hi)) - 1);
-      auto& w = a.Weights[size_t(i)];
-      for (int k = f; k <= l; ++k) w.push_back((std::min(hi, double(k + 1)) - std::max(lo, double(k))) / scale);
-      if (flip) {
-        std::reverse(w.begin(), w.end());
-        a.First[size_t(i)] = s0 + (sn - 1 - l);
-      } else {
-        a.First[size_t(i)] = s0 + f;
-      }
-    }
-  }
-  return a;
-}
 
 // A source picture sampled into destination space: Pixel(i, j) for
 // destination-relative (i, j); Valid says whether it came from inside the source.
@@ -61,22 +48,28 @@ struct TSampler {
   TAxis X, Y;
   bool Halftone = false;
   bool Valid(int i, int j) const {
-    int sx = Halftone ? X.First[size_t(i)] : X.Nearest[size_t(i)];
-    int sy = Halftone ? Y.First[size_t(j)] : Y.Nearest[size_t(j)];
-    int ex = Halftone ? sx + int(X.Weights[size_t(i)].size()) - 1 : sx;
-    int ey = Halftone ? sy + int(Y.Weights[size_t(j)].size()) - 1 : sy;
-    return sx >= 0 && sy >= 0 && ex < S->Width && ey < S->Height;
+    if (!Halftone) {
+      int sx = X.Nearest(i), sy = Y.Nearest(j);
+      return sx >= 0 && sy >= 0 && sx < S->Width && sy < S->Height;
+    }
+    Int64 fx, cx, fy, cy;
+    X.Footprint(i, fx, cx);
+    Y.Footprint(j, fy, cy);
+    int a = X.Source(fx), b = X.Source(fx + cx - 1), c = Y.Source(fy), d = Y.Source(fy + cy - 1);
+    return std::min(a, b) >= 0 && std::max(a, b) < S->Width && std::min(c, d) >= 0 && std::max(c, d) < S->Height;
   }
   uint32_t Pixel(int i, int j) const {
-    if (!Halftone) return S->Pixel(X.Nearest[size_t(i)], Y.Nearest[size_t(j)]);
+    if (!Halftone) return S->Pixel(X.Nearest(i), Y.Nearest(j));
+    Int64 fx, cx, fy, cy;
+    X.Footprint(i, fx, cx);
+    Y.Footprint(j, fy, cy);
     double acc[4] = {0, 0, 0, 0};
-    const auto& wy = Y.Weights[size_t(j)];
-    const auto& wx = X.Weights[size_t(i)];
-    for (size_t v = 0; v < wy.size(); ++v) {
-      const uint32_t* row = S->Scanline(Y.First[size_t(j)] + int(v)) + X.First[size_t(i)];
-      for (size_t u = 0; u < wx.size(); ++u) {
-        double w = wx[u] * wy[v];
-        uint32_t p = row[u];
+    for (Int64 v = fy; v < fy + cy; ++v) {
+      const uint32_t* row = S->Scanline(Y.Source(v));
+      double wy = Y.Weight(j, v);
+      for (Int64 u = fx; u < fx + cx; ++u) {
+        double w = X.Weight(i, u) * wy;
+        uint32_t p = row[X.Source(u)];
         for (int c = 0; c < 4; ++c) acc[c] += w * double((p >> (8 * c)) & 0xFF);
       }
     }
@@ -146,8 +139,8 @@ TSampler MakeSampler(const TGdiSurface& s, int sx, int sy, int sw, int sh, int w
   TSampler smp;
   smp.S = &s;
   smp.Halftone = halftone && (sw != w || sh != h);
-  smp.X = MakeAxis(w, sx, sw, flipX, smp.Halftone);
-  smp.Y = MakeAxis(h, sy, sh, flipY, smp.Halftone);
+  smp.X = TAxis{w, sx, sw, flipX};
+  smp.Y = TAxis{h, sy, sh, flipY};
   return smp;
 }
 
@@ -159,6 +152,7 @@ BOOL StretchFromSurface(TDrawScope& ds, TDCObj* s, const TGdiSurface& S, int x, 
   NormAxis(y, h, sy, sh, fy);
   if (w == 0 || h == 0 || sw == 0 || sh == 0) return 1;
   TPoint o = d.Offset();
+  if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(sx, sy, sw, sh)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
   TSampler smp = MakeSampler(S, sx, sy, sw, sh, w, h, fx, fy, d.State.StretchMode == HALFTONE);
   bool usesP = RopUsesPattern(rop);
@@ -201,6 +195,7 @@ BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
   TDrawScope ss(src, false);
   if (!ds || !ss) return 0;
   TPoint so = ss.DC->Offset();
+  if (!CoordOk(Int64(sx) + so.X) || !CoordOk(Int64(sy) + so.Y)) return 0;
   return StretchFromSurface(ds, ss.DC.get(), *ss.S, x, y, w, h, sx + so.X, sy + so.Y, sw, sh, rop);
 }
 
@@ -253,6 +248,7 @@ int SetDIBitsToDevice(HDC dc, int x, int y, DWORD w, DWORD h, int sx, int sy, UI
   if (!s) return 0;
   TDCObj& d = *ds.DC;
   TPoint o = d.Offset();
+  if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(sx, srcTop, w, h)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + int(w), y + o.Y + int(h));
   TSampler smp = MakeSampler(*s, sx, srcTop - firstRow, int(w), int(h), int(w), int(h), false, false, false);
   Transfer(d, *ds.S, dr, nullptr, smp, [](int, int, uint32_t sv, uint32_t, bool&) { return sv; });
@@ -275,6 +271,7 @@ BOOL MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, HBITM
   if (w <= 0 || h <= 0) return 1;
   TDCObj& d = *ds.DC;
   TPoint o = d.Offset(), so = ss.DC->Offset();
+  if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(Int64(sx) + so.X, Int64(sy) + so.Y, w, h)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
   TSampler smp = needSrc ? MakeSampler(*ss.S, sx + so.X, sy + so.Y, w, h, w, h, false, false, false)
                          : MakeSampler(*ds.S, dr.Left, dr.Top, w, h, w, h, false, false, false);
@@ -297,6 +294,7 @@ BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy
   if (!ds || !ss) return 0;
   TDCObj& d = *ds.DC;
   TPoint o = d.Offset(), so = ss.DC->Offset();
+  if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(Int64(sx) + so.X, Int64(sy) + so.Y, sw, sh)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
   TSampler smp = MakeSampler(*ss.S, sx + so.X, sy + so.Y, sw, sh, w, h, false, false, false);
   uint32_t key = ColorRefToPixel(transparent & 0x00FFFFFF);
@@ -313,6 +311,7 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
   if (w == 0 || h == 0 || sw == 0 || sh == 0) return 1;
   TDCObj& d = *ds.DC;
   TPoint o = d.Offset(), so = ss.DC->Offset();
+  if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(Int64(sx) + so.X, Int64(sy) + so.Y, sw, sh)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
   TSampler smp = MakeSampler(*ss.S, sx + so.X, sy + so.Y, sw, sh, w, h, false, false,
                              d.State.StretchMode == HALFTONE);

@@ -33,7 +33,8 @@ TPenInfo PenOf(TDCObj& d) {
   auto* po = static_cast<TPenObj*>(d.State.Pen.get());
   if (!po || po->Log.lopnStyle == PS_NULL) return p;
   p.Null = false;
-  p.Width = std::max(1, po->Log.lopnWidth.X);
+  // Wider than any surface is as good as this wide.
+  p.Width = std::clamp(po->Log.lopnWidth.X, 1, 1 << 16);
   p.Style = po->Log.lopnStyle;
   p.InsideFrame = p.Style == PS_INSIDEFRAME && p.Width > 1;
   if (p.Style == PS_INSIDEFRAME) p.Style = PS_SOLID;
@@ -56,14 +57,26 @@ std::vector<int> StylePattern(UINT style) {
 // and the gaps (painted in the background colour when the DC is opaque).
 class TStroke {
  public:
-  explicit TStroke(UINT style) : Pattern(StylePattern(style)) {}
+  // Only pixels inside vis are kept; the steps outside still advance the style.
+  TStroke(UINT style, const TRect& vis) : Pattern(StylePattern(style)), Vis(vis) {}
   void Pixel(int x, int y) {
-    if (Pattern.empty()) { On.Point(x, y); return; }
-    ((Index & 1) ? Off : On).Point(x, y);
-    if (++Count >= Pattern[size_t(Index)]) {
-      Count = 0;
-      Index = (Index + 1) % int(Pattern.size());
+    bool keep = x >= Vis.Left && x < Vis.Right && y >= Vis.Top && y < Vis.Bottom;
+    if (Pattern.empty()) {
+      if (keep) On.Point(x, y);
+      return;
     }
+    if (keep) ((Index & 1) ? Off : On).Point(x, y);
+    Advance(1);
+  }
+  void Advance(Int64 n) {
+    if (Pattern.empty() || n <= 0) return;
+    int total = 0;
+    for (int v : Pattern) total += v;
+    for (n %= total; n > 0; --n)
+      if (++Count >= Pattern[size_t(Index)]) {
+        Count = 0;
+        Index = (Index + 1) % int(Pattern.size());
+      }
   }
   // Steps from a to b; b itself only when last is set.
   void Line(TPoint a, TPoint b, bool last) {
@@ -74,24 +87,39 @@ class TStroke {
       return;
     }
     Int64 end = last ? n : n - 1;
-    for (Int64 i = 0; i <= end; ++i) {
+    // Steps whose major coordinate is outside the visible box are skipped.
+    bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    Int64 start = xMajor ? a.X : a.Y, dir = (xMajor ? dx : dy) >= 0 ? 1 : -1;
+    Int64 lo = xMajor ? Vis.Left : Vis.Top, hi = (xMajor ? Vis.Right : Vis.Bottom) - 1;
+    Int64 i0 = dir > 0 ? lo - start : start - hi, i1 = dir > 0 ? hi - start : start - lo;
+    i0 = std::max<Int64>(i0, 0);
+    i1 = std::min<Int64>(i1, end);
+    if (i0 > i1) {
+      Advance(end + 1);
+      return;
+    }
+    Advance(i0);
+    for (Int64 i = i0; i <= i1; ++i) {
       // Round half away from the start along the minor axis.
       Int64 mx = RoundDiv(i * dx, n), my = RoundDiv(i * dy, n);
       Pixel(int(a.X + mx), int(a.Y + my));
     }
+    Advance(end - i1);
   }
   static Int64 RoundDiv(Int64 num, Int64 den) {  // den > 0
     Int64 twice = 2 * num + (num >= 0 ? den : -den);
     return twice / (2 * den);
   }
   std::vector<int> Pattern;
+  TRect Vis;
   int Index = 0, Count = 0;
   TSpanList On, Off;
 };
 
 // Pixel centres within radius r of segment a-b (shifted by -0.5 for even widths).
-void Capsule(double ax, double ay, double bx, double by, double r, TSpanList& out) {
-  int y0 = int(std::ceil(std::min(ay, by) - r - kEps)), y1 = int(std::floor(std::max(ay, by) + r + kEps));
+void Capsule(double ax, double ay, double bx, double by, double r, const TRect& vis, TSpanList& out) {
+  int y0 = std::max(vis.Top, int(std::ceil(std::min(ay, by) - r - kEps)));
+  int y1 = std::min(vis.Bottom - 1, int(std::floor(std::max(ay, by) + r + kEps)));
   double dx = bx - ax, dy = by - ay, len2 = dx * dx + dy * dy, len = std::sqrt(len2);
   for (int y = y0; y <= y1; ++y) {
     double lo = INFINITY, hi = -INFINITY;
@@ -124,13 +152,23 @@ void Capsule(double ax, double ay, double bx, double by, double r, TSpanList& ou
         hi = std::max(hi, xh);
       }
     }
+    lo = std::max(lo, double(vis.Left) - 1);
+    hi = std::min(hi, double(vis.Right) + 1);
     if (lo <= hi) out.Add(y, int(std::ceil(lo - kEps)), int(std::floor(hi + kEps)) + 1);
   }
 }
 
-void WideLine(TPoint a, TPoint b, int width, TSpanList& out) {
+void WideLine(TPoint a, TPoint b, int width, const TRect& vis, TSpanList& out) {
   double s = (width % 2 == 0) ? -0.5 : 0.0;
-  Capsule(a.X + s, a.Y + s, b.X + s, b.Y + s, width / 2.0, out);
+  Capsule(a.X + s, a.Y + s, b.X + s, b.Y + s, width / 2.0, vis, out);
+}
+
+// The part of the surface a figure can show in: the DC's clip box and a
+// margin of one pixel, so border tests see their neighbours.
+TRect VisibleBox(TDCObj& d) {
+  TRect b = d.EffectiveClip().Box();
+  if (b.IsEmpty()) return {};
+  return {b.Left - 1, b.Top - 1, b.Right + 1, b.Bottom + 1};
 }
 
 // Paints a figure: the brush over fill minus outline, then the pen.
@@ -161,11 +199,11 @@ void PaintFigure(TDrawScope& sc, TFigure& f, const TPenInfo& pen) {
 }
 
 void StrokePolyline(const std::vector<TPoint>& pts, bool closed, bool lastPoint, const TPenInfo& pen,
-                    TFigure& f) {
+                    const TRect& vis, TFigure& f) {
   if (pen.Null || pts.empty()) return;
   size_t n = pts.size();
   if (pen.Width <= 1) {
-    TStroke s(pen.Style);
+    TStroke s(pen.Style, vis);
     for (size_t i = 0; i + 1 < n; ++i) s.Line(pts[i], pts[i + 1], false);
     if (closed && n > 1) s.Line(pts[n - 1], pts[0], false);
     if (lastPoint && !closed) s.Pixel(pts[n - 1].X, pts[n - 1].Y);
@@ -174,9 +212,9 @@ void StrokePolyline(const std::vector<TPoint>& pts, bool closed, bool lastPoint,
     return;
   }
   TSpanList s;
-  if (n == 1) WideLine(pts[0], pts[0], pen.Width, s);
-  for (size_t i = 0; i + 1 < n; ++i) WideLine(pts[i], pts[i + 1], pen.Width, s);
-  if (closed && n > 1) WideLine(pts[n - 1], pts[0], pen.Width, s);
+  if (n == 1) WideLine(pts[0], pts[0], pen.Width, vis, s);
+  for (size_t i = 0; i + 1 < n; ++i) WideLine(pts[i], pts[i + 1], pen.Width, vis, s);
+  if (closed && n > 1) WideLine(pts[n - 1], pts[0], pen.Width, vis, s);
   f.Outline.Union(s.Region());
 }
 
@@ -194,19 +232,17 @@ TRect NormalBox(int l, int t, int r, int b, TPoint o) {
 
 // Border pixels of a row set (pixels with a 4-neighbour outside), in angle
 // order around the centre, fed to a stroke so styles run along the curve.
-void ThinBorder(const std::vector<std::pair<int, int>>& rows, int top, const TPenInfo& pen, double cx, double cy,
+void ThinBorder(const TRows& rows, const TRect& vis, const TPenInfo& pen, double cx, double cy,
                 const std::function<bool(int, int)>& keep, TFigure& f, TRegion* interior) {
-  auto inside = [&](int x, int y) {
-    int i = y - top;
-    if (i < 0 || i >= int(rows.size())) return false;
-    return x >= rows[size_t(i)].first && x < rows[size_t(i)].second;
-  };
   std::vector<std::pair<double, TPoint>> border;
   TSpanList inner;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    int y = top + int(i);
-    for (int x = rows[i].first; x < rows[i].second; ++x) {
-      bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+  for (size_t i = 0; i < rows.Spans.size(); ++i) {
+    int y = rows.Top + int(i);
+    if (y < vis.Top || y >= vis.Bottom) continue;
+    int x0 = std::max(rows.Spans[i].first, vis.Left), x1 = std::min(rows.Spans[i].second, vis.Right);
+    for (int x = x0; x < x1; ++x) {
+      bool edge = !rows.Contains(x - 1, y) || !rows.Contains(x + 1, y) || !rows.Contains(x, y - 1) ||
+                  !rows.Contains(x, y + 1);
       if (!edge) {
         inner.Point(x, y);
         continue;
@@ -220,7 +256,7 @@ void ThinBorder(const std::vector<std::pair<int, int>>& rows, int top, const TPe
   if (interior) *interior = inner.Region();
   if (pen.Null) return;
   std::stable_sort(border.begin(), border.end(), [](auto& a, auto& b) { return a.first < b.first; });
-  TStroke s(pen.Style);
+  TStroke s(pen.Style, vis);
   for (auto& e : border) s.Pixel(e.second.X, e.second.Y);
   f.Outline.Union(s.On.Region());
   f.Gaps.Union(s.Off.Region());
@@ -248,11 +284,14 @@ BOOL DrawCurve(HDC dc, TCurve kind, int l, int t, int r, int b, int xs, int ys, 
   TPenInfo pen = PenOf(d);
   TPoint o = d.Offset();
   TRect box = NormalBox(l, t, r, b, o);
+  if (!CoordOk(box) || !CoordOk(TPoint(xs, ys)) || !CoordOk(TPoint(xe, ye))) return 0;
   if (pen.InsideFrame) box = {box.Left + pen.Lo(), box.Top + pen.Lo(), box.Right - pen.Hi(), box.Bottom - pen.Hi()};
   if (pen.Null) box = {box.Left, box.Top, box.Right - 1, box.Bottom - 1};
   if (box.IsEmpty()) return 1;
-  double cx = (box.Left + box.Right - 1) / 2.0, cy = (box.Top + box.Bottom - 1) / 2.0;
-  double ra = (box.Right - box.Left - 1) / 2.0, rb = (box.Bottom - box.Top - 1) / 2.0;
+  TRect vis = VisibleBox(d);
+  if (vis.IsEmpty()) return 1;
+  double cx = (double(box.Left) + box.Right - 1) / 2.0, cy = (double(box.Top) + box.Bottom - 1) / 2.0;
+  double ra = (double(box.Right) - box.Left - 1) / 2.0, rb = (double(box.Bottom) - box.Top - 1) / 2.0;
 
   bool full = kind == TCurve::Ellipse;
   // Clockwise from start to end is counter-clockwise from end to start.
@@ -282,19 +321,21 @@ BOOL DrawCurve(HDC dc, TCurve kind, int l, int t, int r, int b, int xs, int ys, 
   f.HasFill = kind != TCurve::Arc;
   TRegion interior;
   if (pen.Null || pen.Width <= 1) {
-    auto rows = EllipseRows(box.Left, box.Top, box.Right, box.Bottom);
+    auto rows = EllipseRows(box.Left, box.Top, box.Right, box.Bottom, vis.Top - 1, vis.Bottom + 1);
     if (pen.Null) {
-      interior = RowsRegion(rows, box.Top);
+      interior = RowsRegion(rows);
     } else {
-      ThinBorder(rows, box.Top, pen, cx, cy, full ? std::function<bool(int, int)>() : inCut, f, &interior);
+      ThinBorder(rows, vis, pen, cx, cy, full ? std::function<bool(int, int)>() : inCut, f, &interior);
     }
   } else {
     int lo = pen.Lo(), hi = pen.Hi(), w = pen.Width;
-    auto outer = EllipseRows(box.Left - lo, box.Top - lo, box.Right + hi, box.Bottom + hi);
-    auto inner = EllipseRows(box.Left + w - lo, box.Top + w - lo, box.Right - w + hi, box.Bottom - w + hi);
-    TRegion ring = RowsRegion(outer, box.Top - lo);
-    interior = RowsRegion(inner, box.Top + w - lo);
+    auto outer = EllipseRows(box.Left - lo, box.Top - lo, box.Right + hi, box.Bottom + hi, vis.Top, vis.Bottom);
+    auto inner = EllipseRows(box.Left + w - lo, box.Top + w - lo, box.Right - w + hi, box.Bottom - w + hi, vis.Top,
+                             vis.Bottom);
+    TRegion ring = RowsRegion(outer);
+    interior = RowsRegion(inner);
     ring.Subtract(interior);
+    ring.IntersectRect(vis);
     if (!full) {
       TSpanList cut;
       for (const TRect& rc : ring.Rects())
@@ -308,9 +349,10 @@ BOOL DrawCurve(HDC dc, TCurve kind, int l, int t, int r, int b, int xs, int ys, 
   if (kind == TCurve::Pie || kind == TCurve::Chord) {
     std::vector<TPoint> edge = kind == TCurve::Pie ? std::vector<TPoint>{pe, {Floor(cx + 0.5), Floor(cy + 0.5)}, ps}
                                                    : std::vector<TPoint>{pe, ps};
-    StrokePolyline(edge, false, true, pen, f);
+    StrokePolyline(edge, false, true, pen, vis, f);
   }
   if (f.HasFill) {
+    interior.IntersectRect(vis);
     if (full) {
       f.Fill = interior;
     } else {
@@ -366,7 +408,10 @@ BOOL Polyline(HDC dc, const POINT* pts, int count) {
   if (!sc) return 0;
   TPenInfo pen = PenOf(*sc.DC);
   TFigure f;
-  StrokePolyline(Offsetted(pts, count, sc.DC->Offset()), false, false, pen, f);
+  auto v = Offsetted(pts, count, sc.DC->Offset());
+  for (auto& p : v)
+    if (!CoordOk(p)) return 0;
+  StrokePolyline(v, false, false, pen, VisibleBox(*sc.DC), f);
   PaintFigure(sc, f, pen);
   return 1;
 }
@@ -390,7 +435,10 @@ BOOL PolyPolyline(HDC dc, const POINT* pts, const DWORD* counts, DWORD polyCount
   const POINT* p = pts;
   for (DWORD i = 0; i < polyCount; ++i) {
     if (counts[i] < 2) return 0;
-    StrokePolyline(Offsetted(p, int(counts[i]), sc.DC->Offset()), false, false, pen, f);
+    auto v = Offsetted(p, int(counts[i]), sc.DC->Offset());
+    for (auto& q : v)
+      if (!CoordOk(q)) return 0;
+    StrokePolyline(v, false, false, pen, VisibleBox(*sc.DC), f);
     p += counts[i];
   }
   PaintFigure(sc, f, pen);
@@ -411,11 +459,14 @@ BOOL PolyPolygon(HDC dc, const POINT* pts, const int* counts, int polyCount) {
   for (int i = 0; i < polyCount; ++i) {
     if (counts[i] < 2) return 0;
     auto v = Offsetted(pts + all.size(), counts[i], d.Offset());
-    StrokePolyline(v, true, false, pen, f);
+    for (auto& q : v)
+      if (!CoordOk(q)) return 0;
+    StrokePolyline(v, true, false, pen, VisibleBox(d), f);
     all.insert(all.end(), v.begin(), v.end());
   }
   TSpanList s;
-  PolygonSpans(all.data(), counts, polyCount, d.State.PolyFillMode, s);
+  TRect vis = VisibleBox(d);
+  PolygonSpans(all.data(), counts, polyCount, d.State.PolyFillMode, s, vis.Top, vis.Bottom);
   f.Fill = s.Region();
   PaintFigure(sc, f, pen);
   return 1;
@@ -427,6 +478,7 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   TDCObj& d = *sc.DC;
   TPenInfo pen = PenOf(d);
   TRect r = NormalBox(left, top, right, bottom, d.Offset());
+  if (!CoordOk(r)) return 0;
   if (pen.InsideFrame) r = {r.Left + pen.Lo(), r.Top + pen.Lo(), r.Right - pen.Hi(), r.Bottom - pen.Hi()};
   TFigure f;
   f.HasFill = true;
@@ -436,7 +488,7 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
     if (r.IsEmpty()) return 1;
     // The path runs through the centres of the outermost pixels.
     std::vector<TPoint> path{{r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1}, {r.Left, r.Bottom - 1}};
-    StrokePolyline(path, true, false, pen, f);
+    StrokePolyline(path, true, false, pen, VisibleBox(d), f);
     if (r.Width() == 1 || r.Height() == 1) f.Outline.Union(TRegion(r));
     f.Fill = TRegion(TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1));
   } else {
@@ -456,24 +508,29 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int ew, int eh)
   TDCObj& d = *sc.DC;
   TPenInfo pen = PenOf(d);
   TRect r = NormalBox(left, top, right, bottom, d.Offset());
+  if (!CoordOk(r)) return 0;
   if (pen.InsideFrame) r = {r.Left + pen.Lo(), r.Top + pen.Lo(), r.Right - pen.Hi(), r.Bottom - pen.Hi()};
-  ew = std::abs(ew);
-  eh = std::abs(eh);
+  ew = int(std::min<Int64>(std::abs(Int64(ew)), kMaxCoord));
+  eh = int(std::min<Int64>(std::abs(Int64(eh)), kMaxCoord));
+  TRect vis = VisibleBox(d);
+  if (vis.IsEmpty()) return 1;
   TFigure f;
   f.HasFill = true;
   if (pen.Null) {
     r = {r.Left, r.Top, r.Right - 1, r.Bottom - 1};
-    f.Fill = RowsRegion(RoundRectRows(r.Left, r.Top, r.Right, r.Bottom, ew, eh), r.Top);
+    f.Fill = RowsRegion(RoundRectRows(r.Left, r.Top, r.Right, r.Bottom, ew, eh, vis.Top, vis.Bottom));
   } else if (pen.Width <= 1) {
-    auto rows = RoundRectRows(r.Left, r.Top, r.Right, r.Bottom, ew, eh);
-    ThinBorder(rows, r.Top, pen, (r.Left + r.Right - 1) / 2.0, (r.Top + r.Bottom - 1) / 2.0, {}, f, &f.Fill);
+    auto rows = RoundRectRows(r.Left, r.Top, r.Right, r.Bottom, ew, eh, vis.Top - 1, vis.Bottom + 1);
+    ThinBorder(rows, vis, pen, (double(r.Left) + r.Right - 1) / 2.0, (double(r.Top) + r.Bottom - 1) / 2.0, {}, f,
+               &f.Fill);
   } else {
     int lo = pen.Lo(), hi = pen.Hi(), w = pen.Width;
     TRect out(r.Left - lo, r.Top - lo, r.Right + hi, r.Bottom + hi);
     TRect in(r.Left + w - lo, r.Top + w - lo, r.Right - w + hi, r.Bottom - w + hi);
-    f.Outline = RowsRegion(RoundRectRows(out.Left, out.Top, out.Right, out.Bottom, ew + w - 1, eh + w - 1), out.Top);
-    f.Fill = RowsRegion(
-        RoundRectRows(in.Left, in.Top, in.Right, in.Bottom, std::max(0, ew - w - 1), std::max(0, eh - w - 1)), in.Top);
+    f.Outline = RowsRegion(
+        RoundRectRows(out.Left, out.Top, out.Right, out.Bottom, ew + w - 1, eh + w - 1, vis.Top, vis.Bottom));
+    f.Fill = RowsRegion(RoundRectRows(in.Left, in.Top, in.Right, in.Bottom, std::max(0, ew - w - 1),
+                                      std::max(0, eh - w - 1), vis.Top, vis.Bottom));
     f.Outline.Subtract(f.Fill);
   }
   PaintFigure(sc, f, pen);
@@ -561,6 +618,10 @@ BOOL FrameRgn(HDC dc, HRGN rgn, HBRUSH hbr, int width, int height) {
   auto b = LookupBrush(hbr);
   TRegion r;
   if (!sc || !b || !SurfaceRegion(*sc.DC, rgn, r) || width < 0 || height < 0) return 0;
+  // Eroding by more than the region's size leaves nothing.
+  TRect box = r.Box();
+  width = std::min(width, box.Width());
+  height = std::min(height, box.Height());
   // The frame is what erosion by width x height takes away.
   TRegion eroded = r;
   for (int i = 1; i <= width; ++i)

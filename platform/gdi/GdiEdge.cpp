@@ -117,7 +117,7 @@ const char* const kHelp[] = {".####.", "##..##", "....##", "...##.", "..##..", "
 // A solid triangle pointing in dir (0 up, 1 down, 2 left, 3 right).
 void Arrow(HDC dc, const RECT& rc, int dir, int color, int dx, int dy) {
   int size = std::min(rc.Right - rc.Left, rc.Bottom - rc.Top);
-  int h = std::max(1, (size + 1) / 4), w = 2 * h - 1;
+  int h = std::clamp((size + 1) / 4, 1, 256), w = 2 * h - 1;
   bool vertical = dir < 2;
   int cx = rc.Left + (rc.Right - rc.Left) / 2 + dx, cy = rc.Top + (rc.Bottom - rc.Top) / 2 + dy;
   for (int i = 0; i < h; ++i) {
@@ -161,17 +161,16 @@ void Emboss(UINT state, F&& draw) {
 }
 
 void RadioButton(HDC dc, const RECT& rc, UINT state) {
-  int size = std::min(rc.Right - rc.Left, rc.Bottom - rc.Top);
+  int size = std::clamp(std::min(rc.Right - rc.Left, rc.Bottom - rc.Top), 0, 1024);
   int l = rc.Left, t = rc.Top + (rc.Bottom - rc.Top - size) / 2;
   auto ring = [&](int inset, int tl, int br, int inside) {
     auto rows = EllipseRows(l + inset, t + inset, l + size - inset, t + size - inset);
     double c = (2 * l + size - 1) / 2.0, cy = (2 * t + size - 1) / 2.0;
-    for (size_t i = 0; i < rows.size(); ++i) {
-      int y = t + inset + int(i);
-      for (int x = rows[i].first; x < rows[i].second; ++x) {
-        bool edge = x == rows[i].first || x == rows[i].second - 1 || i == 0 || i + 1 == rows.size() ||
-                    x < rows[i - 1].first || x >= rows[i - 1].second || x < rows[i + 1].first ||
-                    x >= rows[i + 1].second;
+    for (size_t i = 0; i < rows.Spans.size(); ++i) {
+      int y = rows.Top + int(i);
+      for (int x = rows.Spans[i].first; x < rows.Spans[i].second; ++x) {
+        bool edge = !rows.Contains(x - 1, y) || !rows.Contains(x + 1, y) || !rows.Contains(x, y - 1) ||
+                    !rows.Contains(x, y + 1);
         if (edge) Dot(dc, x, y, (x - c) + (y - cy) < 0 ? tl : br);
         else if (inside >= 0) Dot(dc, x, y, inside);
       }
@@ -208,10 +207,10 @@ void SizeGrip(HDC dc, const RECT& rc) {
   Fill(dc, rc.Left, rc.Top, rc.Right, rc.Bottom, COLOR_BTNFACE);
   int size = std::min(rc.Right - rc.Left, rc.Bottom - rc.Top);
   // Three ridges of a highlight line and two shadow lines, bottom-right.
-  for (int k = 0; k < size - 1; ++k) {
+  for (int k = 0; k < std::min(size - 1, 12); ++k) {
     int phase = k % 4;
     int color = phase == 0 ? COLOR_BTNHIGHLIGHT : phase == 3 ? -1 : COLOR_BTNSHADOW;
-    if (color < 0 || k >= 12) continue;
+    if (color < 0) continue;
     int d = size - 1 - k;  // distance from the corner along the diagonal
     for (int i = 0; i < size - d; ++i) {
       int x = rc.Right - 1 - i, y = rc.Bottom - (size - d) + i;
@@ -233,10 +232,11 @@ BOOL DrawFrameControl(HDC dc, RECT* rcp, UINT type, UINT state) {
         if (state & DFCS_ADJUSTRECT) *rcp = rc;
       } else if (kind & (DFCS_BUTTONRADIO | DFCS_BUTTONRADIOIMAGE | DFCS_BUTTONRADIOMASK)) {
         if (kind & DFCS_BUTTONRADIOMASK) {
-          auto rows = EllipseRows(rc.Left, rc.Top, rc.Right, rc.Bottom);
           Fill(dc, rc.Left, rc.Top, rc.Right, rc.Bottom, kWhite);
-          for (size_t i = 0; i < rows.size(); ++i)
-            Fill(dc, rows[i].first, rc.Top + int(i), rows[i].second, rc.Top + int(i) + 1, kBlack);
+          if (HRGN e = CreateEllipticRgn(rc.Left, rc.Top, rc.Right, rc.Bottom)) {
+            FillRgn(dc, e, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            DeleteObject(e);
+          }
         } else {
           RadioButton(dc, rc, state);
         }

@@ -18,8 +18,12 @@ class TRegion {
  public:
   TRegion() { pixman_region32_init(&R); }
   explicit TRegion(const TRect& r) {
-    if (r.IsEmpty()) pixman_region32_init(&R);
-    else pixman_region32_init_rect(&R, r.Left, r.Top, Cardinal(r.Width()), Cardinal(r.Height()));
+    if (r.IsEmpty()) {
+      pixman_region32_init(&R);
+    } else {
+      pixman_box32_t b{r.Left, r.Top, r.Right, r.Bottom};
+      pixman_region32_init_with_extents(&R, &b);
+    }
   }
   TRegion(const TRegion& o) { pixman_region32_init(&R); pixman_region32_copy(&R, const_cast<pixman_region32_t*>(&o.R)); }
   TRegion& operator=(const TRegion& o) {
@@ -228,15 +232,37 @@ void PaintRegionRop2(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPain
 // Ternary ROP with pattern and destination only (PatBlt), over a region.
 void PaintRegionRop3(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPaint& paint, DWORD rop);
 
-// Shapes. Each returns one [x0, x1) run per row of its box, top to bottom.
+// Shapes. Each gives one [x0, x1) run per row of its box, top to bottom,
+// for the rows of the box inside [y0, y1) only, so a huge figure costs no
+// more than its visible rows.
+struct TRows {
+  int Top = 0;
+  std::vector<std::pair<int, int>> Spans;
+  bool Contains(int x, int y) const {
+    int i = y - Top;
+    return i >= 0 && i < int(Spans.size()) && x >= Spans[size_t(i)].first && x < Spans[size_t(i)].second;
+  }
+};
 // The classic ellipse fitted in a box: pixel centres l..r-1 span it, the
 // curve bulging a quarter pixel past them so the extreme rows are not empty.
-std::vector<std::pair<int, int>> EllipseRows(int l, int t, int r, int b);
+std::pair<int, int> EllipseRow(int l, int t, int r, int b, int y);
+TRows EllipseRows(int l, int t, int r, int b, int y0 = INT32_MIN, int y1 = INT32_MAX);
 // A rectangle with corners cut by quarters of an ew x eh ellipse.
-std::vector<std::pair<int, int>> RoundRectRows(int l, int t, int r, int b, int ew, int eh);
+TRows RoundRectRows(int l, int t, int r, int b, int ew, int eh, int y0 = INT32_MIN, int y1 = INT32_MAX);
+TRegion RowsRegion(const TRows& rows);
 // Runs of a polygon set over pixel centres; right and bottom edges are left out.
-void PolygonSpans(const TPoint* pts, const int* counts, int polys, int fillMode, TSpanList& out);
-TRegion RowsRegion(const std::vector<std::pair<int, int>>& rows, int top);
+void PolygonSpans(const TPoint* pts, const int* counts, int polys, int fillMode, TSpanList& out,
+                  int y0 = INT32_MIN, int y1 = INT32_MAX);
+
+// Device coordinates stay within 27 bits, as on the platform; figures
+// outside fail instead of overflowing.
+constexpr int kMaxCoord = 1 << 27;
+constexpr bool CoordOk(Int64 v) { return v >= -kMaxCoord && v <= kMaxCoord; }
+constexpr bool CoordOk(const TPoint& p) { return CoordOk(p.X) && CoordOk(p.Y); }
+constexpr bool CoordOk(Int64 x, Int64 y, Int64 w, Int64 h) {
+  return CoordOk(x) && CoordOk(y) && CoordOk(x + w) && CoordOk(y + h);
+}
+constexpr bool CoordOk(const TRect& r) { return CoordOk(r.Left) && CoordOk(r.Top) && CoordOk(r.Right) && CoordOk(r.Bottom); }
 
 uint32_t Rop2(int code, uint32_t p, uint32_t d);
 uint32_t Rop3(DWORD rop, uint32_t p, uint32_t s, uint32_t d);

@@ -62,7 +62,8 @@ std::vector<TRect> TRegion::Rects() const {
 
 void TRegion::IntersectRect(const TRect& r) {
   if (r.IsEmpty()) { Clear(); return; }
-  pixman_region32_intersect_rect(&R, &R, r.Left, r.Top, Cardinal(r.Width()), Cardinal(r.Height()));
+  TRegion box(r);
+  pixman_region32_intersect(&R, &R, box.get());
 }
 
 TRegion TRegion::FromRects(const std::vector<pixman_box32_t>& boxes) {

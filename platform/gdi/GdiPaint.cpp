@@ -189,11 +189,14 @@ COLORREF GetPixel(HDC dc, int x, int y) {
   return PixelToColorRef(sc.S->Pixel(px, py));
 }
 
-static TRect SurfaceRect(TDCObj& d, int l, int t, int r, int b) {
+// Out-of-range rectangles come back empty.
+static TRect SurfaceRect(TDCObj& d, Int64 l, Int64 t, Int64 r, Int64 b) {
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
   TPoint o = d.Offset();
-  return {l + o.X, t + o.Y, r + o.X, b + o.Y};
+  l += o.X, t += o.Y, r += o.X, b += o.Y;
+  if (!CoordOk(l) || !CoordOk(t) || !CoordOk(r) || !CoordOk(b)) return {};
+  return {int(l), int(t), int(r), int(b)};
 }
 
 // hbr may be COLOR_* + 1.
@@ -253,7 +256,7 @@ BOOL PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop) {
   if (!sc) return 0;
   rop &= 0x00FFFFFF;
   if (RopUsesSource(rop)) return 0;
-  TRect r = SurfaceRect(*sc.DC, x, y, x + w, y + h);
+  TRect r = SurfaceRect(*sc.DC, x, y, Int64(x) + w, Int64(y) + h);
   PaintRegionRop3(*sc.DC, *sc.S, TRegion(r), BrushPaint(*sc.DC, nullptr, true), rop);
   return 1;
 }
@@ -268,6 +271,8 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
   TDCObj& d = *ds.DC;
   TDCObj& s = *ss.DC;
   TPoint dOff = d.Offset(), sOff = s.Offset();
+  if (!CoordOk(Int64(x) + dOff.X, Int64(y) + dOff.Y, w, h) || !CoordOk(Int64(sx) + sOff.X, Int64(sy) + sOff.Y, w, h))
+    return 0;
   TRect dr(x + dOff.X, y + dOff.Y, x + dOff.X + w, y + dOff.Y + h);
   int shiftX = (sx + sOff.X) - dr.Left, shiftY = (sy + sOff.Y) - dr.Top;  // dst -> src
   TRegion area(dr);

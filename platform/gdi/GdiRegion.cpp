@@ -11,53 +11,51 @@ using namespace gdi;
 
 namespace gdi {
 
-std::vector<std::pair<int, int>> EllipseRows(int l, int t, int r, int b) {
-  std::vector<std::pair<int, int>> rows;
+std::pair<int, int> EllipseRow(int l, int t, int r, int b, int y) {
+  double cx = (double(l) + r - 1) / 2.0, cy = (double(t) + b - 1) / 2.0;
+  double a = (double(r) - l - 1) / 2.0 + 0.25, bb = (double(b) - t - 1) / 2.0 + 0.25;
+  double dy = (y - cy) / bb;
+  double q = 1.0 - dy * dy;
+  double hw = a * std::sqrt(std::max(0.0, q)) + 1e-9;
+  Int64 x0 = Int64(std::ceil(cx - hw));
+  if (x0 < l) x0 = l;
+  // Every row of the box keeps its middle pixel(s), however narrow the
+  // ellipse is near its ends.
+  x0 = std::min<Int64>(x0, Int64(std::floor(cx)));
+  // Likewise the row(s) through the middle span the whole box, so flat
+  // ellipses touch all four sides.
+  if (std::fabs(y - cy) <= 0.5) x0 = l;
+  Int64 x1 = (Int64(l) + r - 1) - x0 + 1;
+  return {int(x0), int(std::max(x0, x1))};
+}
+
+TRows EllipseRows(int l, int t, int r, int b, int y0, int y1) {
+  TRows rows;
   if (r <= l || b <= t) return rows;
-  double cx = (l + r - 1) / 2.0, cy = (t + b - 1) / 2.0;
-  double a = (r - l - 1) / 2.0 + 0.25, bb = (b - t - 1) / 2.0 + 0.25;
-  rows.reserve(size_t(b - t));
-  for (int y = t; y < b; ++y) {
-    double dy = (y - cy) / bb;
-    double q = 1.0 - dy * dy;
-    double hw = a * std::sqrt(std::max(0.0, q)) + 1e-9;
-    // Mirror the left edge so every row is symmetric about the centre.
-    int x0 = int(std::ceil(cx - hw));
-    if (x0 < l) x0 = l;
-    // Every row of the box keeps its middle pixel(s), however narrow the
-    // ellipse is near its ends.
-    x0 = std::min(x0, int(std::floor(cx)));
-    // Likewise the row(s) through the middle span the whole box, so flat
-    // ellipses touch all four sides.
-    if (std::fabs(y - cy) <= 0.5) x0 = l;
-    int x1 = (l + r - 1) - x0 + 1;
-    rows.emplace_back(x0, std::max(x0, x1));
-  }
+  rows.Top = std::max(t, y0);
+  for (int y = rows.Top; y < std::min(b, y1); ++y) rows.Spans.push_back(EllipseRow(l, t, r, b, y));
   return rows;
 }
 
-std::vector<std::pair<int, int>> RoundRectRows(int l, int t, int r, int b, int ew, int eh) {
-  std::vector<std::pair<int, int>> rows;
+TRows RoundRectRows(int l, int t, int r, int b, int ew, int eh, int y0, int y1) {
+  TRows rows;
   if (r <= l || b <= t) return rows;
-  ew = std::min(std::abs(ew), r - l);
-  eh = std::min(std::abs(eh), b - t);
-  if (ew < 2 || eh < 2) {
-    rows.assign(size_t(b - t), {l, r});
-    return rows;
-  }
-  auto corner = EllipseRows(0, 0, ew, eh);
-  for (int y = t; y < b; ++y) {
+  rows.Top = std::max(t, y0);
+  int last = std::min(b, y1);
+  ew = int(std::min<Int64>(std::abs(Int64(ew)), Int64(r) - l));
+  eh = int(std::min<Int64>(std::abs(Int64(eh)), Int64(b) - t));
+  for (int y = rows.Top; y < last; ++y) {
     int yy = std::min(y - t, b - 1 - y);
     int off = 0;
-    if (2 * yy < eh - 1) off = corner[size_t(yy)].first;
-    rows.emplace_back(l + off, r - off);
+    if (ew >= 2 && eh >= 2 && 2 * Int64(yy) < Int64(eh) - 1) off = EllipseRow(0, 0, ew, eh, yy).first;
+    rows.Spans.emplace_back(l + off, r - off);
   }
   return rows;
 }
 
-TRegion RowsRegion(const std::vector<std::pair<int, int>>& rows, int top) {
+TRegion RowsRegion(const TRows& rows) {
   TSpanList s;
-  for (size_t i = 0; i < rows.size(); ++i) s.Add(top + int(i), rows[i].first, rows[i].second);
+  for (size_t i = 0; i < rows.Spans.size(); ++i) s.Add(rows.Top + int(i), rows.Spans[i].first, rows.Spans[i].second);
   return s.Region();
 }
 
@@ -69,7 +67,7 @@ Int64 CeilDiv(Int64 n, Int64 d) {  // d > 0
 }
 }  // namespace
 
-void PolygonSpans(const TPoint* pts, const int* counts, int polys, int fillMode, TSpanList& out) {
+void PolygonSpans(const TPoint* pts, const int* counts, int polys, int fillMode, TSpanList& out, int y0, int y1) {
   struct TEdge {
     Int64 x0, y0, x1, y1;
     int dir;
@@ -94,7 +92,7 @@ void PolygonSpans(const TPoint* pts, const int* counts, int polys, int fillMode,
   std::vector<std::pair<Int64, int>> xs;
   std::vector<const TEdge*> active;
   size_t next = 0;
-  for (Int64 y = ymin; y < ymax; ++y) {
+  for (Int64 y = std::max(ymin, y0); y < std::min(ymax, y1); ++y) {
     while (next < edges.size() && edges[next].y0 <= y) active.push_back(&edges[next++]);
     active.erase(std::remove_if(active.begin(), active.end(), [&](const TEdge* e) { return e->y1 <= y; }),
                  active.end());
@@ -140,14 +138,19 @@ HRGN CreateRectRgnIndirect(const RECT* rc) {
   return rc ? CreateRectRgn(rc->Left, rc->Top, rc->Right, rc->Bottom) : CreateRectRgn(0, 0, 0, 0);
 }
 
+// Curved regions hold a rectangle per row; more rows than this are refused.
+constexpr Int64 kMaxRegionRows = Int64(1) << 22;
+
 HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int ew, int eh) {
   TRect r = Normal(left, top, right, bottom);
-  return NewRegion(RowsRegion(RoundRectRows(r.Left, r.Top, r.Right, r.Bottom, ew, eh), r.Top));
+  if (!CoordOk(r) || Int64(r.Bottom) - r.Top > kMaxRegionRows) return nullptr;
+  return NewRegion(RowsRegion(RoundRectRows(r.Left, r.Top, r.Right, r.Bottom, ew, eh)));
 }
 
 HRGN CreateEllipticRgn(int left, int top, int right, int bottom) {
   TRect r = Normal(left, top, right, bottom);
-  return NewRegion(RowsRegion(EllipseRows(r.Left, r.Top, r.Right, r.Bottom), r.Top));
+  if (!CoordOk(r) || Int64(r.Bottom) - r.Top > kMaxRegionRows) return nullptr;
+  return NewRegion(RowsRegion(EllipseRows(r.Left, r.Top, r.Right, r.Bottom)));
 }
 
 HRGN CreateEllipticRgnIndirect(const RECT* rc) {
@@ -160,8 +163,17 @@ HRGN CreatePolygonRgn(const POINT* pts, int count, int fillMode) {
 
 HRGN CreatePolyPolygonRgn(const POINT* pts, const int* counts, int polyCount, int fillMode) {
   if (!pts || !counts || polyCount <= 0 || (fillMode != ALTERNATE && fillMode != WINDING)) return nullptr;
-  for (int i = 0; i < polyCount; ++i)
+  Int64 total = 0, ymin = INT32_MAX, ymax = INT32_MIN;
+  for (int i = 0; i < polyCount; ++i) {
     if (counts[i] < 0) return nullptr;
+    total += counts[i];
+  }
+  for (Int64 i = 0; i < total; ++i) {
+    if (!CoordOk(pts[i])) return nullptr;
+    ymin = std::min<Int64>(ymin, pts[i].Y);
+    ymax = std::max<Int64>(ymax, pts[i].Y);
+  }
+  if (ymax - ymin > kMaxRegionRows) return nullptr;
   TSpanList s;
   PolygonSpans(pts, counts, polyCount, fillMode, s);
   return NewRegion(s.Region());

@@ -530,6 +530,48 @@ TEST(Platform_Gdi, FloodFillStopsAtBordersAndClip) {
   DeleteObject(blue);
 }
 
+TEST(Platform_Gdi, HugeFiguresCostOnlyTheirVisiblePart) {
+  TDib dib(20, 20, kBack);
+  HDC dc = dib.DC;
+  HBRUSH brush = CreateSolidBrush(kBrushColor);
+  SelectObject(dc, brush);
+  // The middle of a huge ellipse covers the whole bitmap.
+  EXPECT_TRUE(Ellipse(dc, -50000000, -50000000, 50000000, 50000000));
+  EXPECT_EQ(dib.At(0, 0), kBrushPixel);
+  EXPECT_EQ(dib.At(19, 19), kBrushPixel);
+  HPEN wide = CreatePen(PS_SOLID, 5, kPenColor);
+  HGDIOBJ old = SelectObject(dc, wide);
+  EXPECT_TRUE(RoundRect(dc, -60000000, 10, 60000000, 60000000, 4000000, 4000000));
+  EXPECT_EQ(dib.At(10, 10), kPenPixel);
+  EXPECT_EQ(dib.At(10, 15), kBrushPixel);
+  SelectObject(dc, old);
+  HPEN dash = CreatePen(PS_DASH, 1, kPenColor);
+  SelectObject(dc, dash);
+  MoveToEx(dc, -100000000, 3, nullptr);
+  EXPECT_TRUE(LineTo(dc, 100000000, 3));
+  int pen = 0;
+  for (int x = 0; x < 20; ++x) pen += dib.At(x, 3) == kPenPixel;
+  EXPECT_GT(pen, 10);  // mostly a dash: 18 on, 6 off
+  POINT tri[3] = {{-90000000, -90000000}, {90000000, 0}, {-90000000, 90000000}};
+  EXPECT_TRUE(Polygon(dc, tri, 3));
+  EXPECT_TRUE(Pie(dc, -70000000, -70000000, 70000000, 70000000, 1, 0, 0, 1));
+  // Beyond the 27-bit device space figures fail rather than overflow.
+  EXPECT_FALSE(Rectangle(dc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+  EXPECT_FALSE(Ellipse(dc, 0, 0, INT32_MAX, 10));
+  MoveToEx(dc, INT32_MIN, 0, nullptr);
+  EXPECT_FALSE(LineTo(dc, INT32_MAX, 0));
+  TDib src(4, 4);
+  EXPECT_FALSE(StretchBlt(dc, 0, 0, INT32_MAX, INT32_MAX, src.DC, 0, 0, 4, 4, SRCCOPY));
+  SetStretchBltMode(dc, HALFTONE);
+  EXPECT_TRUE(StretchBlt(dc, 0, 0, 20, 20, src.DC, 0, 0, 100000000, 100000000, SRCCOPY));  // nothing inside the source
+  EXPECT_EQ(CreateEllipticRgn(0, 0, 100000000, 100000000), nullptr);
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(wide);
+  DeleteObject(dash);
+  DeleteObject(brush);
+}
+
 TEST(Platform_Gdi, DeviceCapsDescribeTheTarget) {
   TDib dib(30, 20);
   EXPECT_EQ(GetDeviceCaps(dib.DC, BITSPIXEL), 32);
