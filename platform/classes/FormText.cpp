@@ -62,8 +62,8 @@ TParser::TParser(const std::string& Text) : FText(Text) {
   NextToken();
 }
 
-void TParser::Error(const String& Message) const {
-  throw EParserError(Message + u" on line " + IntStr(FTokenLine));
+void TParser::Error(const String& Message, Integer Line) const {
+  throw EParserError(Message + u" on line " + IntStr(Line));
 }
 
 bool TParser::TokenSymbolIs(const String& S) const { return FToken == toSymbol && SameIdent(FTokenString, S); }
@@ -320,6 +320,7 @@ class TTextToBinary {
     FP.NextToken();
     FP.CheckToken(toSymbol);
     String className = FP.TokenString();
+    Integer classLine = FP.SourceLine();
     String objectName;
     FP.NextToken();
     if (FP.Token() == ':') {
@@ -327,8 +328,11 @@ class TTextToBinary {
       FP.CheckToken(toSymbol);
       objectName = className;
       className = FP.TokenString();
+      classLine = FP.SourceLine();
       FP.NextToken();
     }
+    // A length byte of F0 or more would read as a prefix.
+    if (className.size() >= 0xF0) FP.Error(u"Identifier too long", classLine);
     Integer pos = 0;
     if (FP.Token() == '[') {
       FP.NextToken();

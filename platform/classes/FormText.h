@@ -62,7 +62,8 @@ class TParser : public TObject {
   // Reads hex digits up to '}' (the current token is '{'); the next token
   // follows the brace.
   TBytes HexToBinary();
-  [[noreturn]] void Error(const String& Message) const;
+  [[noreturn]] void Error(const String& Message) const { Error(Message, FTokenLine); }
+  [[noreturn]] void Error(const String& Message, Integer Line) const;
 
  private:
   char ScanNumber(size_t start);

@@ -334,11 +334,11 @@ bool KindsMatch(TTypeKind a, TTypeKind b) {
   return (a == tkInteger || a == tkInt64) && (b == tkInteger || b == tkInt64);
 }
 
-Integer CopyProps(TPersistent* Source, TPersistent* Dest, int depth) {
+Integer CopyProps(TPersistent* Source, TPersistent* Dest, const TTypeKinds& Kinds, int depth) {
   if (!Source || !Dest || depth > 16) return 0;
   Integer copied = 0;
   for (const TPropInfo* sp : GetPropInfos(Source)) {
-    if (sp->Kind() == tkMethod || sp->Kind() == tkUnknown) continue;
+    if (sp->Kind() == tkMethod || sp->Kind() == tkUnknown || !Kinds.Contains(sp->Kind())) continue;
     const TPropInfo* dp = GetPropInfo(Dest, sp->Name());
     if (!dp || !KindsMatch(sp->Kind(), dp->Kind())) continue;
     // The name identifies a component within its owner; copying it would clash.
@@ -354,7 +354,7 @@ Integer CopyProps(TPersistent* Source, TPersistent* Dest, int depth) {
           try {
             dstObj->Assign(srcObj);
           } catch (const EConvertError&) {
-            CopyProps(srcObj, dstObj, depth + 1);
+            CopyProps(srcObj, dstObj, Kinds, depth + 1);
           }
           ++copied;
           continue;
@@ -374,8 +374,12 @@ Integer CopyProps(TPersistent* Source, TPersistent* Dest, int depth) {
 }  // namespace
 
 Integer CopyPublishedProperties(TPersistent* Source, TPersistent* Dest) {
+  return CopyPublishedProperties(Source, Dest, tkProperties);
+}
+
+Integer CopyPublishedProperties(TPersistent* Source, TPersistent* Dest, const TTypeKinds& Kinds) {
   if (Source == Dest) return 0;
-  return CopyProps(Source, Dest, 0);
+  return CopyProps(Source, Dest, Kinds, 0);
 }
 
 }  // namespace vcl

@@ -69,6 +69,10 @@ enum class TTypeKind {
   tkUString
 };
 using enum TTypeKind;
+using TTypeKinds = TSet<TTypeKind>;
+// Every kind; the kinds that are values (tkAny less events and tkUnknown).
+inline constexpr TTypeKinds tkAny = TTypeKinds::FromBits((UInt64(1) << (static_cast<int>(tkUString) + 1)) - 1);
+inline constexpr TTypeKinds tkProperties = tkAny - TTypeKinds{tkMethod, tkUnknown};
 enum class TOrdType { otSByte, otUByte, otSWord, otUWord, otSLong, otULong, otSQWord, otUQWord };
 using enum TOrdType;
 enum class TFloatType { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
@@ -268,6 +272,9 @@ String MethodName(const TObject* Instance, const std::any& Event);
 // references. Properties that fail to copy are skipped; the count of those
 // copied is returned.
 Integer CopyPublishedProperties(TPersistent* Source, TPersistent* Dest);
+// The same limited to properties of the given kinds (of Source's property);
+// tkMethod is never copied, whatever Kinds says.
+Integer CopyPublishedProperties(TPersistent* Source, TPersistent* Dest, const TTypeKinds& Kinds);
 
 // ---------------------------------------------------------------------------
 // Declaring them.

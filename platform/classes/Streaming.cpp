@@ -987,7 +987,18 @@ void TReader::ReadCollection(TCollection* Collection) {
   Enter();
   Collection->BeginUpdate();
   try {
-    if (!EndOfList()) Collection->Clear();
+    if (!EndOfList()) {
+      // References read for the items about to go must not outlive them.
+      FFixups.erase(std::remove_if(FFixups.begin(), FFixups.end(),
+                                   [&](const std::unique_ptr<TFixup>& f) {
+                                     TPersistent* p = f->Instance;
+                                     for (int i = 0; p && i < 64; ++i, p = p->GetOwner())
+                                       if (p == Collection) return true;
+                                     return false;
+                                   }),
+                    FFixups.end());
+      Collection->Clear();
+    }
     while (!EndOfList()) {
       if (IsIntTag(NextValue())) ReadInt64();  // the item's position: items come in order
       TCollectionItem* item = Collection->Add();
@@ -1580,6 +1591,8 @@ void TWriter::WriteProperties(TPersistent* Instance) {
 
 bool TWriter::WriteComponentBody(TComponent* Instance, TFilerFlags Flags, bool Optional) {
   size_t headerAt = FBuffer.size();
+  // A length byte of F0 or more would read as a prefix.
+  if (Instance->ClassName().size() >= 0xF0) throw EWriteError(u"Class name too long: " + Instance->ClassName());
   WritePrefix(Flags, 0);
   WriteStr(Instance->ClassName());
   WriteStr(Instance->Name());

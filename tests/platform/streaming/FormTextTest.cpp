@@ -241,7 +241,10 @@ TEST_F(Platform_FormText, SyntaxErrorsNameTheLine) {
       {Lines({"thing A: TB", "end"}), "on line 1"},
       {Lines({"object A: TB", "  X = [a b]", "end"}), "on line 2"},
   };
-  for (const Case& c : cases) {
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  // A class name whose length byte would read as a prefix.
+  all.push_back({"object A: T" + std::string(239, 'x') + "\r\nend\r\n", "on line 1"});
+  for (const Case& c : all) {
     try {
       TextToBinary(c.text);
       ADD_FAILURE() << "accepted: " << c.text;

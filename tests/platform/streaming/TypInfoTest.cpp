@@ -213,6 +213,13 @@ TEST(Platform_TypInfo, CopyPublishedPropertiesSkipsEvents) {
   EXPECT_EQ(b->Buddy(), target);
   EXPECT_EQ(b->Edge(1), 3);
   EXPECT_FALSE(Assigned(b->OnClick()));
+
+  // Limited to some kinds.
+  auto* c = new TWidget(&form);
+  EXPECT_EQ(CopyPublishedProperties(a, c, TTypeKinds{tkEnumeration}), 2);  // Shade, Visible
+  EXPECT_EQ(c->Shade(), shDeep);
+  EXPECT_EQ(c->Width(), 100);
+  EXPECT_EQ(CopyPublishedProperties(a, c, tkAny), CopyPublishedProperties(a, b));
 }
 
 }  // namespace
