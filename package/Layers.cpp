@@ -8,6 +8,7 @@ void RegisterAllLayerUnits() {
   vcl::RegisterGdiUnits();
   vcl::RegisterUserUnits();
   vcl::RegisterDesktopUnits();
+  vcl::RegisterVclUnits();
   RegisterRasterUnits();
 }
 

@@ -9,6 +9,7 @@ void RegisterClassesUnits();
 void RegisterGdiUnits();
 void RegisterUserUnits();
 void RegisterDesktopUnits();
+void RegisterVclUnits();
 }  // namespace vcl
 
 namespace qn {
