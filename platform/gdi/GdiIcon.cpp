@@ -26,13 +26,15 @@ struct TIconObj {
   bool Stock = false;
 };
 
+// Never destroyed, so icons still alive at exit (the stock ones) stay
+// reachable instead of dangling from a destroyed table.
 std::mutex& TableLock() {
-  static std::mutex m;
-  return m;
+  static auto* m = new std::mutex;
+  return *m;
 }
 std::set<TIconObj*>& Table() {
-  static std::set<TIconObj*> t;
-  return t;
+  static auto* t = new std::set<TIconObj*>;
+  return *t;
 }
 
 HICON Register(std::unique_ptr<TIconObj> o) {
@@ -237,10 +239,10 @@ HICON LoadIcon(HINSTANCE instance, const WCHAR* name) {
   if (instance) return nullptr;
   ULONG_PTR id = reinterpret_cast<ULONG_PTR>(name);
   if (id < 32512 || id > 32518) return nullptr;
-  static std::mutex m;
-  static std::map<ULONG_PTR, HICON> stock;
-  std::lock_guard<std::mutex> g(m);
-  HICON& h = stock[id];
+  static auto* m = new std::mutex;
+  static auto* stock = new std::map<ULONG_PTR, HICON>;
+  std::lock_guard<std::mutex> g(*m);
+  HICON& h = (*stock)[id];
   if (!h) h = Register(DrawStock(int(id)));
   return h;
 }

@@ -10,6 +10,7 @@
 #include <csetjmp>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace vcl {
 
@@ -233,7 +234,7 @@ void TJPEGImage::SetPixelFormat(TJPEGPixelFormat Value) {
 void TJPEGImage::LoadFromStream(TStream* Stream) {
   Int64 left = Stream->Size() - Stream->Position();
   if (left <= 0 || left > (Int64(1) << 30)) throw EInvalidGraphic(u"JPEG image is not valid");
-  TBytes data(size_t(left));
+  TBytes data(static_cast<size_t>(left));
   Stream->ReadBuffer(data.data(), Integer(left));
   std::unique_ptr<TBitmap> b = Decode(data);
   FData.swap(data);

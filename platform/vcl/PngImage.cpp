@@ -63,9 +63,14 @@ void PngWrite(png_structp png, png_bytep data, size_t n) {
 
 void PngFlush(png_structp) {}
 
-int ReadHeaderPhase(png_structp png, png_infop info) {
+int ReadInfoPhase(png_structp png, png_infop info) {
   if (setjmp(png_jmpbuf(png))) return 0;
   png_read_info(png, info);
+  return 1;
+}
+
+int ReadTransformPhase(png_structp png, png_infop info) {
+  if (setjmp(png_jmpbuf(png))) return 0;
   if (png_get_bit_depth(png, info) < 8) png_set_packing(png);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
@@ -443,16 +448,18 @@ void TPngImage::LoadFromStream(TStream* Stream) {
   if (!g.Info) throw EOutOfResources(u"Out of system resources");
   png_set_read_fn(g.Png, &io, PngRead);
   png_set_user_limits(g.Png, 1u << 24, 1u << 24);
-  if (!ReadHeaderPhase(g.Png, g.Info)) {
+  if (!ReadInfoPhase(g.Png, g.Info)) {
     if (io.StreamFailed) throw EReadError(u"Stream read error");
     InvalidPng(io.Message);
   }
+  // The file's own header, before any transformation changes what libpng reports.
   png_uint_32 w = 0, h = 0;
   int depth = 0, ct = 0, il = 0;
   png_get_IHDR(g.Png, g.Info, &w, &h, &depth, &ct, &il, nullptr, nullptr);
   if (w == 0 || h == 0 || Int64(w) * Int64(h) > std::min<Int64>(MaxGraphicPixels(), Int64(1) << 28))
     InvalidPng("image too large");
   if (!ValidCombination(Byte(ct), Byte(depth))) InvalidPng("bad colour type");
+  if (!ReadTransformPhase(g.Png, g.Info)) InvalidPng(io.Message);
   size_t rowBytes = png_get_rowbytes(g.Png, g.Info);
   std::vector<Byte> buf(rowBytes * size_t(h));
   std::vector<png_bytep> rows(h);
@@ -550,7 +557,7 @@ void TPngImage::SaveToStream(TStream* Stream) {
   int bps = sixteen ? 2 : 1;
   size_t rowBytes = size_t(w) * size_t(channels * bps);
   std::vector<Byte> buf(rowBytes * size_t(h));
-  std::vector<png_bytep> rows(size_t(h));
+  std::vector<png_bytep> rows(static_cast<size_t>(h));
   Integer cb = ColorBytes();
   Byte maxSample = depth >= 8 ? 255 : Byte((1 << depth) - 1);
   for (Integer y = 0; y < h; ++y) {
