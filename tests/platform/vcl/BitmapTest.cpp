@@ -68,7 +68,7 @@ std::vector<Byte> GreyTable(int n) {
   std::vector<Byte> t;
   for (int i = 0; i < n; ++i) {
     Byte v = Byte(i * 255 / (n - 1));
-    t.insert(t.end(), {v, v, v, 0});
+    for (Byte b : {v, v, v, Byte(0)}) t.push_back(b);
   }
   return t;
 }

@@ -133,8 +133,10 @@ TEST(Platform_PngImage, EveryColourTypeAndDepthDecodesToItsSamples) {
         again.GetARGB(b);
         EXPECT_EQ(a, b);
         EXPECT_EQ(again.Header()->BitDepth(), depth);
-        if (depth == 16) EXPECT_EQ(std::vector<Byte>(again.ExtraScanline(0), again.ExtraScanline(0) + 3),
-                                   std::vector<Byte>(png.ExtraScanline(0), png.ExtraScanline(0) + 3));
+        if (depth == 16) {
+          EXPECT_EQ(std::vector<Byte>(again.ExtraScanline(0), again.ExtraScanline(0) + 3),
+                    std::vector<Byte>(png.ExtraScanline(0), png.ExtraScanline(0) + 3));
+        }
       }
 }
 

@@ -25,9 +25,12 @@ inline void Put32(std::vector<Byte>& v, size_t at, uint32_t x) {
 inline std::vector<Byte> MakeBmp(int32_t w, int32_t h, int bpp, uint32_t compression,
                                  const std::vector<Byte>& table, const std::vector<Byte>& pixels,
                                  uint32_t clrUsed = 0) {
-  std::vector<Byte> f(14 + 40);
+  size_t off = 14 + 40 + table.size();
+  std::vector<Byte> f(off + pixels.size(), 0);
   f[0] = 'B';
   f[1] = 'M';
+  Put32(f, 2, uint32_t(f.size()));
+  Put32(f, 10, uint32_t(off));
   Put32(f, 14, 40);
   Put32(f, 18, uint32_t(w));
   Put32(f, 22, uint32_t(h));
@@ -36,10 +39,8 @@ inline std::vector<Byte> MakeBmp(int32_t w, int32_t h, int bpp, uint32_t compres
   Put32(f, 30, compression);
   Put32(f, 34, uint32_t(pixels.size()));
   Put32(f, 46, clrUsed);
-  f.insert(f.end(), table.begin(), table.end());
-  Put32(f, 10, uint32_t(f.size()));
-  f.insert(f.end(), pixels.begin(), pixels.end());
-  Put32(f, 2, uint32_t(f.size()));
+  for (size_t i = 0; i < table.size(); ++i) f[54 + i] = table[i];
+  for (size_t i = 0; i < pixels.size(); ++i) f[off + i] = pixels[i];
   return f;
 }
 
