@@ -1,6 +1,7 @@
 // DrawText: prefixes, line breaking, word wrap, tabs, ellipses, alignment
 // and the measuring mode.
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/gdi/GdiTextInternal.h"
 
@@ -38,6 +39,12 @@ class TLayout {
     return x;
   }
   int Width(const std::vector<char32_t>& s) const { return Width(s, 0, s.size()); }
+  // Widths of every prefix: w[i] is the width of the first i characters.
+  std::vector<int> Prefixes(const std::vector<char32_t>& s) const {
+    std::vector<int> w(s.size() + 1, 0);
+    for (size_t i = 0; i < s.size(); ++i) w[i + 1] = Step(w[i], s[i]);
+    return w;
+  }
   bool Blank(char32_t c) const { return c == u' ' || (c == u'\t' && (FFormat & DT_EXPANDTABS)); }
 
   // Greedy wrapping of one paragraph into lines no wider than w.
@@ -124,10 +131,11 @@ class TLayout {
     std::vector<char32_t> dots(3, u'.');
     int dw = Width(dots);
     size_t n = l.Chars.size();
+    std::vector<int> pw = Prefixes(l.Chars);
     if (atWord) {
       // Drop whole words from the end while the rest and the dots are too wide.
       size_t k = n;
-      while (k > 0 && Width(l.Chars, 0, k) + dw > w) {
+      while (k > 0 && pw[k] + dw > w) {
         size_t j = k;
         while (j > 0 && l.Chars[j - 1] != u' ') --j;
         if (j == 0) break;  // the first word: cut it by characters below
@@ -136,7 +144,7 @@ class TLayout {
       }
       n = k;
     }
-    while (n > 0 && Width(l.Chars, 0, n) + dw > w) --n;
+    while (n > 0 && pw[n] + dw > w) --n;
     Truncate(l, n);
     AddDots(l, w);
     l.Ellipsised = true;
@@ -158,8 +166,9 @@ class TLayout {
     std::vector<char32_t> dots(3, u'.');
     int fixed = Width(dots) + Width(tail);
     size_t n = slash;
-    while (n > 0 && Width(l.Chars, 0, n) + fixed > w) --n;
-    if (Width(l.Chars, 0, n) + fixed <= w) {
+    std::vector<int> pw = Prefixes(l.Chars);
+    while (n > 0 && pw[n] + fixed > w) --n;
+    if (pw[n] + fixed <= w) {
       Truncate(l, n);
       Append(l, dots);
       l.Chars.insert(l.Chars.end(), tail.begin(), tail.end());
@@ -174,7 +183,8 @@ class TLayout {
     t.Prefixed.insert(t.Prefixed.end(), 3, false);
     t.Prefixed.insert(t.Prefixed.end(), tailP.begin(), tailP.end());
     size_t k = t.Chars.size();
-    while (k > 0 && Width(t.Chars, 0, k) > w) --k;
+    std::vector<int> tw = Prefixes(t.Chars);
+    while (k > 0 && tw[k] > w) --k;
     Truncate(t, k);
     t.Ellipsised = true;
     l = std::move(t);
@@ -280,7 +290,7 @@ int DrawTextExW(HDC dc, WCHAR* text, int count, RECT* rc, UINT format, DRAWTEXTP
   // An edit control shows no partly visible line; the last one shown ends
   // with dots when text was left out.
   if (!(format & DT_CALCRECT) && !single && (format & DT_EDITCONTROL) && lh > 0) {
-    size_t fit = size_t(std::max(1, (rc->Bottom - rc->Top) / lh));
+    size_t fit = size_t(std::max<int64_t>(1, (int64_t(rc->Bottom) - rc->Top) / lh));
     if (lines.size() > fit) {
       lines.resize(fit);
       if (format & DT_END_ELLIPSIS) {
