@@ -1,6 +1,7 @@
 #include "graphics/raster/Pix32_System_qn.h"
 
-#include <chrono>
+#include "platform/user/User.h"
+
 #include <cstdio>
 #include <thread>
 
@@ -126,13 +127,17 @@ Cardinal GetProcessorCount() {
   return n ? n : 1;
 }
 
-// The counter ticks in nanoseconds of the monotonic clock.
+// The platform's counter, so that timings follow the one clock (virtual in tests).
 Int64 QueryPerformanceCounterValue() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+  Int64 v = 0;
+  QueryPerformanceCounter(&v);
+  return v;
 }
-Int64 QueryPerformanceFrequencyValue() { return 1000000000; }
+Int64 QueryPerformanceFrequencyValue() {
+  Int64 f = 0;
+  QueryPerformanceFrequency(&f);
+  return f;
+}
 
 TPerfTimer* GlobalPerfTimer = nullptr;
 
