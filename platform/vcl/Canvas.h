@@ -42,8 +42,7 @@ enum class TFontQuality : Byte {
 using TFontCharset = Byte;
 using TFontName = String;
 
-constexpr TFontCharset ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2;
-constexpr LONG FW_NORMAL = 400, FW_BOLD = 700;
+// The charset and weight constants (ANSI_CHARSET, FW_BOLD, ...) are the GDI layer's.
 
 // The font a new TFont starts with; "Default" as a face name also means
 // this face.
