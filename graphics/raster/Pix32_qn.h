@@ -5,3 +5,4 @@
 #include "graphics/raster/Pix32_qn_Routines.h"
 #include "graphics/raster/Pix32_qn_Types.h"
 #include "graphics/raster/Pix32_qn_Bases.h"
+#include "graphics/raster/Pix32_qn_Bitmap.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/raster/QnBase.h"
+#include "platform/rtl/TypInfo.h"
 
 namespace qn {
 
@@ -138,5 +139,9 @@ enum class TDrawMode : Byte { dmOpaque, dmBlend, dmCustom, dmTransparent };
 enum class TCombineMode : Byte { cmBlend, cmMerge };
 enum class TWrapMode : Byte { wmClamp, wmRepeat, wmMirror };
 enum class TPixelAccessMode : Byte { pamUnsafe, pamSafe, pamWrap, pamTransparentEdge };
+QN_ENUM_NAMES(TDrawMode, dmOpaque, dmBlend, dmCustom, dmTransparent)
+QN_ENUM_NAMES(TCombineMode, cmBlend, cmMerge)
+QN_ENUM_NAMES(TWrapMode, wmClamp, wmRepeat, wmMirror)
+QN_ENUM_NAMES(TPixelAccessMode, pamUnsafe, pamSafe, pamWrap, pamTransparentEdge)
 
 }  // namespace qn

@@ -1,0 +1,315 @@
+#include "graphics/raster/Pix32_Resamplers_qn.h"
+
+#include <emmintrin.h>
+
+#include <vector>
+
+#include "graphics/raster/Pix32_Bindings_qn.h"
+#include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_LowLevel_qn.h"
+#include "graphics/raster/Pix32_Math_qn.h"
+
+namespace qn {
+
+bool FullEdge = true;
+TClassList* ResamplerList = nullptr;
+TClassList* KernelList = nullptr;
+TBlockAverageProc* BlockAverage = nullptr;
+TInterpolatorProc* Interpolator = nullptr;
+TFunctionRegistry* ResamplersRegistry = nullptr;
+
+// ---------------------------------------------------------------------------
+// Accumulators
+
+void IncBuffer(TBufferEntry& Buffer, TColor32 Color) {
+  Buffer.B += Color & 0xFF;
+  Buffer.G += (Color >> 8) & 0xFF;
+  Buffer.R += (Color >> 16) & 0xFF;
+  Buffer.A += Color >> 24;
+}
+
+void MultiplyBuffer(TBufferEntry& Buffer, Integer W) {
+  Buffer.B *= W;
+  Buffer.G *= W;
+  Buffer.R *= W;
+  Buffer.A *= W;
+}
+
+void ShrBuffer(TBufferEntry& Buffer, Integer Shift) {
+  Buffer.B = Shr(Buffer.B, Shift);
+  Buffer.G = Shr(Buffer.G, Shift);
+  Buffer.R = Shr(Buffer.R, Shift);
+  Buffer.A = Shr(Buffer.A, Shift);
+}
+
+TColor32 BufferToColor32(const TBufferEntry& Buffer, Integer Shift) {
+  auto ch = [Shift](Integer v) { return static_cast<Cardinal>(Shr(v, Shift)) & 0xFFu; };
+  return (ch(Buffer.A) << 24) | (ch(Buffer.R) << 16) | (ch(Buffer.G) << 8) | ch(Buffer.B);
+}
+
+// ---------------------------------------------------------------------------
+// Block average and interpolation
+
+TColor32 BlockAverage_Pas(Cardinal Dlx, Cardinal Dly, const TColor32* RowSrc, Cardinal OffSrc) {
+  Cardinal sa = 0, sr = 0, sg = 0, sb = 0;
+  const auto* row = reinterpret_cast<const Byte*>(RowSrc);
+  for (Cardinal y = 0; y < Dly; ++y, row += OffSrc) {
+    const auto* p = reinterpret_cast<const TColor32*>(row);
+    for (Cardinal x = 0; x < Dlx; ++x) {
+      const TColor32 c = p[x];
+      sa += c >> 24;
+      sr += (c >> 16) & 0xFF;
+      sg += (c >> 8) & 0xFF;
+      sb += c & 0xFF;
+    }
+  }
+  const Cardinal k = 0x1000000u / (Dlx * Dly);
+  return ((sa * k) & 0xFF000000u) | (((sr * k) >> 8) & 0xFF0000u) | (((sg * k) >> 16) & 0xFF00u) | ((sb * k) >> 24);
+}
+
+TColor32 BlockAverage_SSE2(Cardinal Dlx, Cardinal Dly, const TColor32* RowSrc, Cardinal OffSrc) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i sum = zero;  // four 32-bit channel sums, B G R A
+  const auto* row = reinterpret_cast<const Byte*>(RowSrc);
+  for (Cardinal y = 0; y < Dly; ++y, row += OffSrc) {
+    const auto* p = reinterpret_cast<const TColor32*>(row);
+    for (Cardinal x = 0; x < Dlx; ++x) {
+      const __m128i c = _mm_unpacklo_epi16(
+          _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(p[x])), zero), zero);
+      sum = _mm_add_epi32(sum, c);
+    }
+  }
+  alignas(16) Cardinal s[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(s), sum);
+  const Cardinal k = 0x1000000u / (Dlx * Dly);
+  return ((s[3] * k) & 0xFF000000u) | (((s[2] * k) >> 8) & 0xFF0000u) | (((s[1] * k) >> 16) & 0xFF00u) |
+         ((s[0] * k) >> 24);
+}
+
+TColor32 Interpolator_Pas(Cardinal WX_256, Cardinal WY_256, const TColor32* C11, const TColor32* C21) {
+  if (WX_256 > 255) WX_256 = 255;
+  if (WY_256 > 255) WY_256 = 255;
+  return CombineReg(CombineReg(C11[0], C11[1], WX_256), CombineReg(C21[0], C21[1], WX_256), WY_256);
+}
+
+namespace {
+// a * w + b * (255 - w), per 16-bit lane, rounded the way the packed blend
+// forms round: (b * 256 + 128 + (a - b) * w) shr 8.
+inline __m128i Lerp16(__m128i a, __m128i b, __m128i w) {
+  const __m128i d = _mm_mullo_epi16(_mm_sub_epi16(a, b), w);
+  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(b, 8), d), _mm_set1_epi16(128)), 8);
+}
+}  // namespace
+
+TColor32 Interpolator_SSE2(Cardinal WX_256, Cardinal WY_256, const TColor32* C11, const TColor32* C21) {
+  if (WX_256 > 255) WX_256 = 255;
+  if (WY_256 > 255) WY_256 = 255;
+  const __m128i zero = _mm_setzero_si128();
+  // Lanes 0..3 the upper row, 4..7 the lower row.
+  const __m128i left = _mm_unpacklo_epi8(
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(C11[0])), _mm_cvtsi32_si128(static_cast<int>(C21[0]))),
+      zero);
+  const __m128i right = _mm_unpacklo_epi8(
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(C11[1])), _mm_cvtsi32_si128(static_cast<int>(C21[1]))),
+      zero);
+  const __m128i h = Lerp16(left, right, _mm_set1_epi16(static_cast<short>(WX_256)));
+  const __m128i v = Lerp16(h, _mm_unpackhi_epi64(h, h), _mm_set1_epi16(static_cast<short>(WY_256)));
+  return static_cast<TColor32>(_mm_cvtsi128_si32(_mm_packus_epi16(v, v)));
+}
+
+// ---------------------------------------------------------------------------
+// Kernels and registries
+
+void TCustomKernel::Changed() {
+  if (FObserver) FObserver->Changed();
+}
+
+void TCustomKernel::AssignTo(TPersistent* Dst) {
+  if (dynamic_cast<TCustomKernel*>(Dst)) SmartAssign(this, Dst);
+  else inherited::AssignTo(Dst);
+}
+
+void RegisterResampler(TCustomResamplerClass ResamplerClass) {
+  if (!ResamplerList) ResamplerList = new TClassList;
+  ResamplerList->Add(ResamplerClass);
+}
+
+void RegisterKernel(TCustomKernelClass KernelClass) {
+  if (!KernelList) KernelList = new TClassList;
+  KernelList->Add(KernelClass);
+}
+
+// ---------------------------------------------------------------------------
+// TNearestResampler
+
+namespace {
+TColor32 ReadUnsafe(TNearestResampler* S, Integer X, Integer Y) { return S->Bitmap()->GetPixel(X, Y); }
+TColor32 ReadSafe(TNearestResampler* S, Integer X, Integer Y) { return S->Bitmap()->GetPixelS(X, Y); }
+TColor32 ReadWrap(TNearestResampler* S, Integer X, Integer Y) { return S->Bitmap()->GetPixelW(X, Y); }
+TColor32 ReadEdge(TNearestResampler* S, Integer X, Integer Y) { return S->GetPixelTransparentEdge(X, Y); }
+}  // namespace
+
+void TNearestResampler::PrepareSampling() {
+  inherited::PrepareSampling();
+  switch (FPixelAccessMode) {
+    case TPixelAccessMode::pamUnsafe: FGetSampleInt = ReadUnsafe; break;
+    case TPixelAccessMode::pamSafe: FGetSampleInt = ReadSafe; break;
+    case TPixelAccessMode::pamWrap: FGetSampleInt = ReadWrap; break;
+    case TPixelAccessMode::pamTransparentEdge: FGetSampleInt = ReadEdge; break;
+  }
+}
+
+TColor32 TNearestResampler::GetSampleInt(Integer X, Integer Y) { return FGetSampleInt(this, X, Y); }
+
+TColor32 TNearestResampler::GetSampleFixed(TFixed X, TFixed Y) {
+  return FGetSampleInt(this, FixedRound(X), FixedRound(Y));
+}
+
+TColor32 TNearestResampler::GetSampleFloat(Single X, Single Y) {
+  return FGetSampleInt(this, static_cast<Integer>(Round(X)), static_cast<Integer>(Round(Y)));
+}
+
+TColor32 TNearestResampler::GetPixelTransparentEdge(Integer X, Integer Y) {
+  const TRect& r = FBitmap->ClipRect();
+  const Integer i = Clamp(X, r.Left, r.Right - 1);
+  const Integer j = Clamp(Y, r.Top, r.Bottom - 1);
+  const TColor32 c = FBitmap->GetPixel(i, j);
+  return i != X || j != Y ? c & 0x00FFFFFFu : c;
+}
+
+void TNearestResampler::Resample(TCustomBitmap32* Dst, const TRect& DstRect, const TRect& DstClip,
+                                 TCustomBitmap32* Src, const TRect& SrcRect, TDrawMode CombineOp,
+                                 const TPixelCombineEvent& CombineCallBack) {
+  NearestStretch(Dst, DstRect, DstClip, Src, SrcRect, CombineOp, CombineCallBack);
+}
+
+// ---------------------------------------------------------------------------
+// Transfers
+
+namespace {
+
+// Runs EMMS when the transfer ends, by return or by exception.
+struct TEMMSGuard {
+  ~TEMMSGuard() { EMMS(); }
+};
+
+void CombineRow(const TColor32* Src, PColor32 Dst, Integer Count, TCustomBitmap32* SrcBmp, TDrawMode CombineOp,
+                const TPixelCombineEvent& CombineCallBack) {
+  switch (CombineOp) {
+    case TDrawMode::dmOpaque: MoveLongword(Src, Dst, Count); break;
+    case TDrawMode::dmBlend: {
+      const int m = static_cast<int>(SrcBmp->CombineMode());
+      if (SrcBmp->MasterAlpha() >= 255) (*BLEND_LINE[m])(Src, Dst, Count);
+      else (*BLEND_LINE_EX[m])(Src, Dst, Count, SrcBmp->MasterAlpha());
+      break;
+    }
+    case TDrawMode::dmTransparent: {
+      const TColor32 outer = SrcBmp->OuterColor();
+      for (Integer i = 0; i < Count; ++i)
+        if (Src[i] != outer) Dst[i] = Src[i];
+      break;
+    }
+    case TDrawMode::dmCustom:
+      for (Integer i = 0; i < Count; ++i) CombineCallBack(Src[i], Dst[i], SrcBmp->MasterAlpha());
+      break;
+  }
+}
+
+}  // namespace
+
+void BlockCombine(TCustomBitmap32* Dst, const TRect& DstRect, TCustomBitmap32* Src, Integer SrcX, Integer SrcY,
+                  TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) {
+  if (CombineOp == TDrawMode::dmCustom && !CombineCallBack) CombineOp = TDrawMode::dmOpaque;
+  TEMMSGuard emms;
+  const Integer w = DstRect.Right - DstRect.Left;
+  if (w <= 0) return;
+  for (Integer y = DstRect.Top; y < DstRect.Bottom; ++y)
+    CombineRow(Src->GetPixelPtr(SrcX, SrcY + y - DstRect.Top), Dst->GetPixelPtr(DstRect.Left, y), w, Src, CombineOp,
+               CombineCallBack);
+}
+
+void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
+                    TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) {
+  if (!Pix32_qn::IntersectRect(DstClip, DstClip, Dst->BoundsRect())) return;
+  if (!Pix32_qn::IntersectRect(DstClip, DstClip, DstRect)) return;
+  if (SrcRect.Left < 0 || SrcRect.Top < 0 || SrcRect.Right > Src->Width() || SrcRect.Bottom > Src->Height())
+    throw Exception(u"Invalid SrcRect");
+  if (CombineOp == TDrawMode::dmCustom && !CombineCallBack) CombineOp = TDrawMode::dmOpaque;
+  const Integer srcW = SrcRect.Right - SrcRect.Left, srcH = SrcRect.Bottom - SrcRect.Top;
+  const Integer dstW = DstRect.Right - DstRect.Left, dstH = DstRect.Bottom - DstRect.Top;
+  if (srcW <= 0 || srcH <= 0) return;
+  if (srcW == dstW && srcH == dstH) {
+    BlockCombine(Dst, DstClip, Src, SrcRect.Left + DstClip.Left - DstRect.Left,
+                 SrcRect.Top + DstClip.Top - DstRect.Top, CombineOp, CombineCallBack);
+    return;
+  }
+  TEMMSGuard emms;
+  // Source index of a destination index along one axis.
+  auto map = [](Integer i, Integer dLo, Integer d, Integer sLo, Integer s) -> Integer {
+    if (d <= 1) return (sLo + sLo + s - 1) / 2;
+    Integer v;
+    if (FullEdge) v = static_cast<Integer>(Trunc(static_cast<Single>(i - dLo) * (static_cast<Single>(s) / d) + sLo));
+    else v = static_cast<Integer>(Round(static_cast<Single>(i - dLo) * (static_cast<Single>(s - 1) / (d - 1)) + sLo));
+    return Clamp(v, sLo, sLo + s - 1);
+  };
+  const Integer clipW = DstClip.Right - DstClip.Left;
+  std::vector<Integer> mapX(static_cast<size_t>(clipW));
+  for (Integer i = 0; i < clipW; ++i)
+    mapX[static_cast<size_t>(i)] = map(DstClip.Left + i, DstRect.Left, dstW, SrcRect.Left, srcW);
+  std::vector<TColor32> buffer(static_cast<size_t>(clipW));
+  Integer lastSrcY = -1;
+  PColor32 lastDstRow = nullptr;
+  for (Integer y = DstClip.Top; y < DstClip.Bottom; ++y) {
+    const Integer sy = map(y, DstRect.Top, dstH, SrcRect.Top, srcH);
+    PColor32 dstRow = Dst->GetPixelPtr(DstClip.Left, y);
+    if (CombineOp == TDrawMode::dmOpaque) {
+      if (sy == lastSrcY && lastDstRow) {
+        MoveLongword(lastDstRow, dstRow, clipW);
+      } else {
+        const PColor32 srcRow = Src->GetScanLine(sy);
+        for (Integer i = 0; i < clipW; ++i) dstRow[i] = srcRow[mapX[static_cast<size_t>(i)]];
+      }
+      lastDstRow = dstRow;
+    } else {
+      if (sy != lastSrcY) {
+        const PColor32 srcRow = Src->GetScanLine(sy);
+        for (Integer i = 0; i < clipW; ++i) buffer[static_cast<size_t>(i)] = srcRow[mapX[static_cast<size_t>(i)]];
+      }
+      CombineRow(buffer.data(), dstRow, clipW, Src, CombineOp, CombineCallBack);
+    }
+    lastSrcY = sy;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Unit set-up
+
+namespace {
+Integer InitCount = 0;
+}
+
+void InitPix32Resamplers() {
+  if (InitCount++ > 0) return;
+  ResamplersRegistry = NewRegistry(u"Pix32_Resamplers_qn bindings");
+  ResamplersRegistry->RegisterBinding(FID_BLOCKAVERAGE, &BlockAverage, "BlockAverage");
+  ResamplersRegistry->RegisterBinding(FID_INTERPOLATOR, &Interpolator, "Interpolator");
+  ResamplersRegistry->Add(FID_BLOCKAVERAGE, &BlockAverage_Pas, {}, 0, "plain");
+  ResamplersRegistry->Add(FID_INTERPOLATOR, &Interpolator_Pas, {}, 0, "plain");
+  ResamplersRegistry->Add(FID_BLOCKAVERAGE, &BlockAverage_SSE2, {TCPUInstructionSet::ciSSE2}, 0, "SSE2");
+  ResamplersRegistry->Add(FID_INTERPOLATOR, &Interpolator_SSE2, {TCPUInstructionSet::ciSSE2}, 0, "SSE2");
+  ResamplersRegistry->RebindAll();
+  // The other resamplers and the kernels join these lists, in their fixed
+  // order, with the unit that defines them.
+  RegisterResampler(TNearestResampler::StaticClass());
+}
+
+void DonePix32Resamplers() {
+  if (InitCount == 0 || --InitCount > 0) return;
+  FreeAndNil(ResamplerList);
+  FreeAndNil(KernelList);
+  ResamplersRegistry = nullptr;
+  BlockAverage = nullptr;
+  Interpolator = nullptr;
+}
+
+}  // namespace qn
