@@ -1,21 +1,12 @@
 #include "platform/classes/Component.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <algorithm>
 
 namespace vcl {
 
 namespace {
-
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
-
-// Component names compare as the platform's SameText does: ASCII letters
-// without regard to case, everything else exactly.
-bool SameName(const String& a, const String& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
 
 void EraseOne(std::vector<TComponent*>& list, TComponent* c) {
   auto it = std::find(list.begin(), list.end(), c);
@@ -122,7 +113,7 @@ void TComponent::SetName(const TComponentName& NewName) {
 void TComponent::ChangeName(const TComponentName& NewName) { FName = NewName; }
 
 void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName) {
-  if (AComponent && !SameName(CurName, NewName) && AComponent->FOwner == this && FindComponent(NewName))
+  if (AComponent && !SameText(CurName, NewName) && AComponent->FOwner == this && FindComponent(NewName))
     throw EComponentError(u"A component named " + NewName + u" already exists");
 }
 
@@ -132,7 +123,7 @@ void TComponent::ValidateInsert(TComponent*) {}
 TComponent* TComponent::FindComponent(const String& AName) const {
   if (AName.empty()) return nullptr;
   for (TComponent* c : FComponents)
-    if (SameName(c->FName, AName)) return c;
+    if (SameText(c->FName, AName)) return c;
   return nullptr;
 }
 

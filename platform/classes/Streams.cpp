@@ -1,5 +1,7 @@
 #include "platform/classes/Streams.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,15 +17,9 @@ namespace vcl {
 
 namespace {
 
-String ErrnoText(int err) { return FromUtf8(std::strerror(err)); }
-
-// "\" separates folders in the platform's paths.
-std::string HostName(const String& FileName) {
-  String s = FileName;
-  for (auto& c : s)
-    if (c == u'\\') c = u'/';
-  return ToUtf8(s);
-}
+// strerror is not thread-safe; the run-time library's wrapper is.
+String ErrnoText(int err) { return SysErrorMessage(err); }
+std::string HostName(const String& FileName) { return HostPathUtf8(FileName); }
 
 char16_t UpperAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 

@@ -1,5 +1,7 @@
 #include "platform/classes/Strings.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <algorithm>
 #include <numeric>
 #include <string>
@@ -9,41 +11,6 @@ namespace vcl {
 namespace {
 
 String IntText(Integer v) { return FromUtf8(std::to_string(v)); }
-
-// Simple case folding for the scripts whose capitals sit at a fixed distance
-// from their small letters (Latin-1, Greek, Cyrillic besides ASCII).
-char16_t Fold(char16_t c) {
-  if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F))
-    return static_cast<char16_t>(c + 32);
-  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-  return c;
-}
-
-bool IsUpperCase(char16_t c) { return Fold(c) != c; }
-
-Integer CompareFolded(const String& a, const String& b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    char16_t x = Fold(a[i]), y = Fold(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
-
-// Letters first without regard to case, then small before capital at the
-// first difference, as the platform's locale comparison orders them.
-Integer CompareCased(const String& a, const String& b) {
-  Integer c = CompareFolded(a, b);
-  if (c) return c;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) {
-      bool ua = IsUpperCase(a[i]), ub = IsUpperCase(b[i]);
-      if (ua != ub) return ua ? 1 : -1;
-      return a[i] < b[i] ? -1 : 1;
-    }
-  return 0;
-}
 
 // The platform's quoted-string extraction: from the opening quote at p,
 // doubled quotes stand for one, the next single quote ends the string (a
@@ -424,7 +391,7 @@ void TStrings::Put(Integer Index, const String& S) {
 TObject* TStrings::GetObject(Integer) { return nullptr; }
 void TStrings::PutObject(Integer, TObject*) {}
 
-Integer TStrings::CompareStrings(const String& S1, const String& S2) { return CompareFolded(S1, S2); }
+Integer TStrings::CompareStrings(const String& S1, const String& S2) { return AnsiCompareText(S1, S2); }
 
 // ---------------------------------------------------------------------------
 // TStringList
@@ -618,7 +585,7 @@ void TStringList::SetCaseSensitive(bool Value) {
 }
 
 Integer TStringList::CompareStrings(const String& S1, const String& S2) {
-  return FCaseSensitive ? CompareCased(S1, S2) : CompareFolded(S1, S2);
+  return FCaseSensitive ? AnsiCompareStr(S1, S2) : AnsiCompareText(S1, S2);
 }
 
 }  // namespace vcl
