@@ -1,5 +1,5 @@
-// Cross-thread tests: every name contains "Thread" so the ThreadSanitizer run
-// picks them up.
+// Cross-thread tests: the suite's name holds "Thread", so the ThreadSanitizer
+// run picks them up.
 #include <gtest/gtest.h>
 
 #include <atomic>
