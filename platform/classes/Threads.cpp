@@ -1,5 +1,8 @@
 #include "platform/classes/Threads.h"
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -33,15 +36,19 @@ TSyncState& Sync() {
   return s;
 }
 
-std::atomic<TThreadID> gNextThreadID{1};
 thread_local TThreadID tThreadID = 0;
 thread_local TThread* tCurrent = nullptr;
 thread_local std::unique_ptr<TThread> tExternal;
 thread_local int tFactoryDepth = 0;
 
+TThreadID CallerID() {
+  if (tThreadID == 0) tThreadID = static_cast<TThreadID>(::syscall(SYS_gettid));
+  return tThreadID;
+}
+
 bool IsMainThread() {
   TThreadID main = Sync().MainThread.load();
-  return main != 0 && main == GetCurrentThreadId();
+  return main != 0 && main == CallerID();
 }
 
 void Enqueue(TThread* AThread, const TThreadMethod& Method, bool Synchronous, std::shared_ptr<TSyncEntry>* Out) {
@@ -78,11 +85,6 @@ class TExternalThread : public TThread {
   void Execute() override {}
 };
 
-TThreadID GetCurrentThreadId() {
-  if (tThreadID == 0) tThreadID = gNextThreadID.fetch_add(1);
-  return tThreadID;
-}
-
 TThreadID MainThreadID() { return Sync().MainThread.load(); }
 
 void SetWakeMainThreadHook(std::function<void()> Hook) {
@@ -92,9 +94,9 @@ void SetWakeMainThreadHook(std::function<void()> Hook) {
 
 bool CheckSynchronize(Integer TimeoutMs) {
   auto& s = Sync();
-  if (s.MainThread.load() == 0) s.MainThread.store(GetCurrentThreadId());
+  if (s.MainThread.load() == 0) s.MainThread.store(CallerID());
   if (!IsMainThread())
-    throw EThread(u"CheckSynchronize called from thread $" + Hex(GetCurrentThreadId()) +
+    throw EThread(u"CheckSynchronize called from thread $" + Hex(CallerID()) +
                   u", which is NOT the main thread");
   std::deque<std::shared_ptr<TSyncEntry>> work;
   {
@@ -135,7 +137,7 @@ bool CheckSynchronize(Integer TimeoutMs) {
   return true;
 }
 
-void InitThreads() { Sync().MainThread.store(GetCurrentThreadId()); }
+void InitThreads() { Sync().MainThread.store(CallerID()); }
 
 void DoneThreads() {
   std::lock_guard g(Sync().Lock);
@@ -148,12 +150,13 @@ void DoneThreads() {
 TThread::TFactoryScope::TFactoryScope() { ++tFactoryDepth; }
 TThread::TFactoryScope::~TFactoryScope() { --tFactoryDepth; }
 
-TThread::TThread(bool CreateSuspended) : FThreadID(gNextThreadID.fetch_add(1)), FCreateSuspended(CreateSuspended) {
+TThread::TThread(bool CreateSuspended) : FCreateSuspended(CreateSuspended) {
   if (!CreateSuspended && tFactoryDepth == 0)
     throw EThread(u"A running thread is created with TThread::Create; otherwise create it suspended and call Start");
 }
 
-TThread::TThread(TExternal) : FThreadID(GetCurrentThreadId()), FCreateSuspended(false), FExternal(true) {
+TThread::TThread(TExternal) : FCreateSuspended(false), FExternal(true) {
+  FThreadID.store(CallerID());
   FStarted.store(true);
 }
 
@@ -174,16 +177,32 @@ void TThread::AfterConstruction() {
 void TThread::Start() {
   if (FExternal || FStarted.exchange(true))
     throw EThread(u"Cannot call Start on a running or suspended thread");
+  // The new thread waits until its handle and id are stored, so a thread
+  // that frees itself cannot end before Start is done with the object. The
+  // gate lives on the heap: Start may return while the thread still reads it.
+  struct TGate {
+    std::atomic<TThreadID> Id{0};
+    std::atomic<bool> Go{false};
+  };
+  auto gate = std::make_shared<TGate>();
   try {
-    FHandle = std::thread([this] { Run(); });
+    FHandle = std::thread([this, gate] {
+      gate->Id.store(CallerID());
+      gate->Id.notify_all();
+      gate->Go.wait(false);
+      Run();
+    });
   } catch (const std::system_error& e) {
     FStarted.store(false);
     throw EThread(u"Thread creation error: " + FromUtf8(e.what()));
   }
+  gate->Id.wait(0);
+  FThreadID.store(gate->Id.load());
+  gate->Go.store(true);
+  gate->Go.notify_all();
 }
 
 void TThread::Run() {
-  tThreadID = FThreadID;
   tCurrent = this;
   if (!FTerminated.load()) {
     try {
@@ -224,7 +243,7 @@ void TThread::TerminatedSet() {}
 Integer TThread::WaitFor() {
   if (FExternal) throw EThread(u"Cannot call WaitFor on an external thread");
   if (!FStarted.load()) throw EThread(u"Cannot wait for a thread that was never started");
-  if (GetCurrentThreadId() == FThreadID) throw EThread(u"A thread cannot wait for itself");
+  if (CallerID() == FThreadID) throw EThread(u"A thread cannot wait for itself");
   if (FFreeOnTerminate.load()) throw EThread(u"Cannot call WaitFor on a thread that frees itself");
   auto& s = Sync();
   if (IsMainThread()) {
@@ -344,7 +363,7 @@ TWaitResult TEventObject::WaitFor(Cardinal TimeoutMs) {
 }
 
 void TMultiReadExclusiveWriteSynchronizer::BeginRead() {
-  TThreadID me = GetCurrentThreadId();
+  TThreadID me = CallerID();
   std::unique_lock l(FLock);
   auto it = FReaders.find(me);
   // Nested reads (and reads inside one's own write) never wait, or a
@@ -355,7 +374,7 @@ void TMultiReadExclusiveWriteSynchronizer::BeginRead() {
 }
 
 void TMultiReadExclusiveWriteSynchronizer::EndRead() {
-  TThreadID me = GetCurrentThreadId();
+  TThreadID me = CallerID();
   {
     std::lock_guard g(FLock);
     auto it = FReaders.find(me);
@@ -366,7 +385,7 @@ void TMultiReadExclusiveWriteSynchronizer::EndRead() {
 }
 
 bool TMultiReadExclusiveWriteSynchronizer::BeginWrite() {
-  TThreadID me = GetCurrentThreadId();
+  TThreadID me = CallerID();
   std::unique_lock l(FLock);
   if (FWriter == me) {
     ++FWriteDepth;
@@ -392,7 +411,7 @@ bool TMultiReadExclusiveWriteSynchronizer::BeginWrite() {
 }
 
 void TMultiReadExclusiveWriteSynchronizer::EndWrite() {
-  TThreadID me = GetCurrentThreadId();
+  TThreadID me = CallerID();
   {
     std::lock_guard g(FLock);
     if (FWriter != me) return;

@@ -38,9 +38,8 @@ using TThreadID = Cardinal;
 using TThreadMethod = TEvent<void()>;
 using TThreadProcedure = TThreadMethod;
 
-// A small number that names the calling thread for the life of the process.
-TThreadID GetCurrentThreadId();
-// The thread that initialised the library.
+// The thread that initialised the library. Thread IDs are the host's thread
+// ids, the same the window server's GetCurrentThreadId reports.
 TThreadID MainThreadID();
 
 // Runs what other threads handed to the main thread; waits up to TimeoutMs
@@ -84,7 +83,8 @@ class TThread : public TObject {
   bool Suspended() const { return !FStarted.load(); }
   bool FreeOnTerminate() const { return FFreeOnTerminate.load(); }
   void SetFreeOnTerminate(bool Value) { FFreeOnTerminate.store(Value); }
-  TThreadID ThreadID() const { return FThreadID; }
+  // 0 until the thread is started.
+  TThreadID ThreadID() const { return FThreadID.load(); }
   Integer ReturnValue() const { return FReturnValue.load(); }
   // The exception Execute ended with (null when none).
   std::exception_ptr FatalException() const { return FFatalException; }
@@ -125,7 +125,7 @@ class TThread : public TObject {
   void Join();
 
   std::thread FHandle;
-  TThreadID FThreadID;
+  std::atomic<TThreadID> FThreadID{0};
   bool FCreateSuspended;
   bool FExternal = false;
   std::atomic<bool> FStarted{false};

@@ -39,15 +39,16 @@ void PumpUntil(F done) {
 }  // namespace
 
 TEST(Platform_Threads, SynchronizeRunsOnTheMainThreadWhenItChecks) {
-  ASSERT_EQ(GetCurrentThreadId(), MainThreadID());
+  ASSERT_EQ(TThread::CurrentThread()->ThreadID(), MainThreadID());
+  ASSERT_NE(MainThreadID(), 0u);
   std::atomic<TThreadID> ranOn{0};
   std::atomic<int> seenAfter{0};
   int shared = 0;  // touched only on the main thread and after Synchronize returns
   auto* t = TThread::Create<TLambdaThread>(false, [&](TLambdaThread* self) {
-    EXPECT_NE(GetCurrentThreadId(), MainThreadID());
+    EXPECT_NE(TThread::CurrentThread()->ThreadID(), MainThreadID());
     EXPECT_EQ(TThread::CurrentThread(), self);
     self->Synchronize(TThreadMethod([&] {
-      ranOn = GetCurrentThreadId();
+      ranOn = TThread::CurrentThread()->ThreadID();
       shared = 42;
     }));
     seenAfter = shared;  // Synchronize waited for the method
@@ -160,7 +161,7 @@ TEST(Platform_Threads, ThreadLifecycleRules) {
   auto* f = new TLambdaThread(true, [](TLambdaThread*) {});
   f->Destroyed = &freed;
   f->SetFreeOnTerminate(true);
-  f->OnTerminate = TNotifyEvent([&](TObject*) { terminateOn = GetCurrentThreadId(); });
+  f->OnTerminate = TNotifyEvent([&](TObject*) { terminateOn = TThread::CurrentThread()->ThreadID(); });
   EXPECT_THROW(f->WaitFor(), EThread);
   f->Start();
   PumpUntil([&] { return freed.load(); });
