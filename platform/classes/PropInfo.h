@@ -41,6 +41,10 @@
 //                                TDateTime, TDate, TTime (stored as dates),
 //                                Currency (stored as currency) and WideString
 //                                change how the value is streamed.
+// A distinct C++ type can carry its name once for all its properties with
+// QN_TYPE_NAME(TAnchors) next to its declaration. Integer types whose values
+// have names (colours, cursors) register them with RegisterIntegerConsts
+// under their type name (Streaming.h); the form file then holds the names.
 // A class's list starts with its parent's properties in their order; a
 // property declared again (to change its default, say) keeps its place.
 //

@@ -918,6 +918,12 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Info, const 
           next == vaCurrency) {
         if (t.FloatType == ftCurr) value = TPropValue::FromFloat(ReadCurrency());
         else value = TPropValue::FromFloat(ReadFloat());
+        // A finite value the property's type cannot hold is refused, not
+        // turned into an infinity.
+        if (std::isfinite(value.Float) &&
+            ((t.FloatType == ftSingle && !std::isfinite(static_cast<Single>(value.Float))) ||
+             ((t.FloatType == ftDouble || t.IsDate) && !std::isfinite(static_cast<Double>(value.Float)))))
+          bad = u"Invalid property value";
       } else {
         refuse(u"Invalid property value");
       }
@@ -1299,9 +1305,11 @@ void TWriter::WriteCurrencyRaw(Int64 Value) {
 
 void TWriter::WriteCurrency(Extended Value) {
   Extended scaled = std::nearbyint(Value * 10000);
-  if (!(scaled >= -9.2233720368547758e18L && scaled < 9.2233720368547758e18L))
-    throw EWriteError(u"Currency value out of range");
-  WriteCurrencyRaw(static_cast<Int64>(scaled));
+  if (std::isnan(scaled)) throw EWriteError(u"Currency value out of range");
+  // The ends of the range come back from doubles a rounding step beyond it.
+  if (scaled >= 9.2233720368547758e18L) WriteCurrencyRaw(INT64_MAX);
+  else if (scaled <= -9.2233720368547758e18L) WriteCurrencyRaw(INT64_MIN);
+  else WriteCurrencyRaw(static_cast<Int64>(scaled));
 }
 
 void TWriter::WriteDate(TDateTime Value) {

@@ -106,13 +106,13 @@ TEST_F(Platform_Streaming, ReferencesToFormsReadLaterAreFixedUpThen) {
 }
 
 TEST_F(Platform_Streaming, UnknownPropertyRaisesUnlessOnErrorAcceptsIt) {
-  std::string text = Lines({"object P: TPanelForm", "  object A: TWidget", "    Width = 5", "    Colour = 3",
+  std::string text = Lines({"object P: TPanelForm", "  object A: TWidget", "    Width = 5", "    Hue = 3",
                             "    Shade = shDeep", "  end", "end"});
   try {
     std::unique_ptr<TComponent> c(LoadText(text));
     ADD_FAILURE() << "accepted";
   } catch (const EReadError& e) {
-    EXPECT_EQ(e.Message(), u"Error reading A.Colour: Property Colour does not exist on line 4");
+    EXPECT_EQ(e.Message(), u"Error reading A.Hue: Property Hue does not exist on line 4");
   }
   // The handler sees the message and lets the read go on past the value.
   TMemoryStream in, bin;
@@ -194,6 +194,8 @@ TEST_F(Platform_Streaming, MalformedFormsLeaveAnExistingRootUnchanged) {
       {"Shades = [shDark]", "Shades = [shBlue]"},
       {"Width = 5", "Width = 'five'"},
       {"Ratio = 2.5", "Oops = 1"},
+      {"Ratio = 2.5", "Ratio = 1E400"},
+      {"Width = 5", "Width = 5000000000"},
       {"object B: TWidget", "object B: TNoSuchClass"},
       {"object B: TWidget", "object A: TWidget"},
       {"object B: TWidget", "inherited B: TWidget"},
@@ -309,6 +311,35 @@ TEST_F(Platform_Streaming, InheritedFormsReadInOrderAndWriteOnlyDifferences) {
 
   UnregisterResource(u"TDerivedModule", u"#10");
   UnregisterResource(u"TBaseModule", u"#10");
+}
+
+bool TestIdentToInt(const String& ident, Integer& v) {
+  if (SameText(ident, u"clRed")) v = 1;
+  else if (SameText(ident, u"clBlue")) v = 2;
+  else return false;
+  return true;
+}
+bool TestIntToIdent(Integer v, String& ident) {
+  if (v == 1) ident = u"clRed";
+  else if (v == 2) ident = u"clBlue";
+  else return false;
+  return true;
+}
+
+TEST_F(Platform_Streaming, NamedIntegerValuesUseTheirTypesNames) {
+  RegisterIntegerConsts(u"TTestColour", &TestIdentToInt, &TestIntToIdent);
+  TWidget w(nullptr);
+  w.SetName(u"W");
+  w.SetColour(2);
+  EXPECT_NE(ComponentToText(&w).find("Colour = clBlue"), std::string::npos);
+  w.SetColour(7);
+  EXPECT_NE(ComponentToText(&w).find("Colour = 7"), std::string::npos);
+  TextToComponent(Lines({"object W: TWidget", "  Colour = clRed", "end"}), &w);
+  EXPECT_EQ(w.Colour(), 1);
+  EXPECT_THROW(TextToComponent(Lines({"object W: TWidget", "  Colour = clGreen", "end"}), &w), EReadError);
+  EXPECT_EQ(w.Colour(), 1);
+  UnregisterIntegerConsts(u"TTestColour");
+  EXPECT_THROW(TextToComponent(Lines({"object W: TWidget", "  Colour = clRed", "end"}), &w), EReadError);
 }
 
 TEST_F(Platform_Streaming, StringListsStreamAsLists) {

@@ -128,6 +128,8 @@ class TWidget : public TComponent {
   Integer Counter() const { return FCounter; }
   void SetCounter(Integer v) { FCounter = v; }
   bool IsCounterStored() const { return FCounter != 7; }
+  Integer Colour() const { return FColour; }
+  void SetColour(Integer v) { FColour = v; }
   Integer Edge(Integer i) const { return FEdges[i]; }
   void SetEdge(Integer i, Integer v) { FEdges[i] = v; }
 
@@ -150,6 +152,7 @@ class TWidget : public TComponent {
     QN_PROP(OnClick);
     QN_PROP(Hidden).Stored(false);
     QN_PROP(Counter).Stored(&TWidget::IsCounterStored).Default(0);
+    QN_PROP(Colour).Default(0).TypeName(u"TTestColour");
     P.Property(u"EdgeLeft", &TWidget::Edge, &TWidget::SetEdge).Index(0).Default(0);
     P.Property(u"EdgeTop", &TWidget::Edge, &TWidget::SetEdge).Index(1).Default(0);
   }
@@ -207,6 +210,7 @@ class TWidget : public TComponent {
   TNotifyEvent FOnClick;
   Integer FHidden = 0, FCounter = 0;
   Integer FEdges[2] = {0, 0};
+  Integer FColour = 0;
 };
 
 // A widget that redeclares Width with another default.
