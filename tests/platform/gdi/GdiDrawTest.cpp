@@ -460,6 +460,42 @@ TEST(Platform_Gdi, DCStateOriginsAndClipping) {
   DeleteObject(got);
 }
 
+TEST(Platform_Gdi, ClipRegionModes) {
+  TDib dib(20, 10, kBack);
+  HDC dc = dib.DC;
+  HRGN a = CreateRectRgn(0, 0, 10, 10), b = CreateRectRgn(5, 0, 15, 10), got = CreateRectRgn(0, 0, 0, 0);
+  RECT box;
+  // Without a clip region the whole device takes part.
+  EXPECT_EQ(ExtSelectClipRgn(dc, a, RGN_XOR), SIMPLEREGION);
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box, TRect(10, 0, 20, 10));
+  EXPECT_EQ(SelectObject(dc, a), reinterpret_cast<HGDIOBJ>(intptr_t(SIMPLEREGION)));
+  EXPECT_EQ(ExtSelectClipRgn(dc, b, RGN_OR), SIMPLEREGION);
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box, TRect(0, 0, 15, 10));
+  EXPECT_EQ(ExtSelectClipRgn(dc, b, RGN_DIFF), SIMPLEREGION);
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box, TRect(0, 0, 5, 10));
+  EXPECT_EQ(ExtSelectClipRgn(dc, b, RGN_AND), NULLREGION);
+  EXPECT_EQ(ExtSelectClipRgn(dc, nullptr, RGN_AND), ERROR);
+  EXPECT_EQ(SelectClipRgn(dc, nullptr), SIMPLEREGION);
+  EXPECT_EQ(GetClipRgn(dc, got), 0);
+  // The clip region is in device units: a viewport origin does not move it.
+  SelectClipRgn(dc, a);
+  SetViewportOrgEx(dc, 5, 0, nullptr);
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box, TRect(-5, 0, 5, 10));
+  EXPECT_EQ(OffsetClipRgn(dc, 2, 0), SIMPLEREGION);
+  GetClipRgn(dc, got);
+  GetRgnBox(got, &box);
+  EXPECT_EQ(box, TRect(2, 0, 12, 10));
+  RECT r{-5, 0, 15, 10};
+  EXPECT_TRUE(RectVisible(dc, &r));
+  RECT off{10, 0, 15, 10};
+  EXPECT_FALSE(RectVisible(dc, &off));
+  for (HRGN h : {a, b, got}) DeleteObject(h);
+}
+
 TEST(Platform_Gdi, ObjectsSelectionAndLifetime) {
   int before = GdiObjectCount();
   HDC a = CreateCompatibleDC(nullptr);
