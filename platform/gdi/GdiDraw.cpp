@@ -100,15 +100,19 @@ class TStroke {
     }
     Advance(i0);
     for (Int64 i = i0; i <= i1; ++i) {
-      // Round half away from the start along the minor axis.
       Int64 mx = RoundDiv(i * dx, n), my = RoundDiv(i * dy, n);
       Pixel(int(a.X + mx), int(a.Y + my));
     }
     Advance(end - i1);
   }
+  // num / den to the nearest integer, halves toward minus infinity: the
+  // choice then depends on the point, not on the direction, so a line and
+  // its reverse cover the same pixels.
   static Int64 RoundDiv(Int64 num, Int64 den) {  // den > 0
-    Int64 twice = 2 * num + (num >= 0 ? den : -den);
-    return twice / (2 * den);
+    Int64 n = 2 * num - den, d = 2 * den;        // ceil(n / d)
+    Int64 q = n / d;
+    if (n % d != 0 && n > 0) ++q;
+    return q;
   }
   std::vector<int> Pattern;
   TRect Vis;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 #include "tests/platform/gdi/GdiTestSupport.h"
 
@@ -203,6 +204,23 @@ TEST(Platform_Gdi, LineToLeavesOutItsLastPoint) {
     EXPECT_EQ(int(l.Pen.size()), std::max(std::abs(e.first), std::abs(e.second)));
     EXPECT_TRUE(l.Pen.count({15, 15}));
     EXPECT_FALSE(l.Pen.count({15 + e.first, 15 + e.second}));
+  }
+  // A line and its reverse cover the same pixels, apart from the end left out.
+  std::mt19937 rng(9);
+  for (int i = 0; i < 200; ++i) {
+    TPoint a(int(rng() % 30), int(rng() % 30)), b(int(rng() % 30), int(rng() % 30));
+    if (a == b) continue;
+    auto fwd = Draw(30, 30, PS_SOLID, 1, [&](HDC dc) {
+      MoveToEx(dc, a.X, a.Y, nullptr);
+      LineTo(dc, b.X, b.Y);
+    });
+    auto back = Draw(30, 30, PS_SOLID, 1, [&](HDC dc) {
+      MoveToEx(dc, b.X, b.Y, nullptr);
+      LineTo(dc, a.X, a.Y);
+    });
+    fwd.Pen.insert({b.X, b.Y});
+    back.Pen.insert({a.X, a.Y});
+    ASSERT_EQ(fwd.Pen, back.Pen) << a.X << "," << a.Y << " - " << b.X << "," << b.Y;
   }
   // A polyline draws every vertex but the last.
   POINT pts[4] = {{1, 1}, {5, 1}, {5, 5}, {1, 5}};
