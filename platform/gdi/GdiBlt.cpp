@@ -313,12 +313,10 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
   TPoint o = d.Offset(), so = ss.DC->Offset();
   if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(Int64(sx) + so.X, Int64(sy) + so.Y, sw, sh)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
-  TSampler smp = MakeSampler(*ss.S, sx + so.X, sy + so.Y, sw, sh, w, h, false, false,
-                             d.State.StretchMode == HALFTONE);
   uint32_t k = bf.SourceConstantAlpha;
   bool perPixel = bf.AlphaFormat & AC_SRC_ALPHA;
-  Transfer(d, *ds.S, dr, nullptr, smp, [&](int, int, uint32_t sv, uint32_t dv, bool&) {
-    // One rounding per byte, from the exact products.
+  // One rounding per byte, from the exact products.
+  auto blend = [&](uint32_t sv, uint32_t dv) {
     uint32_t out = 0;
     if (!perPixel) {
       for (int c = 0; c < 32; c += 8) {
@@ -327,13 +325,41 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
       }
     } else {
       uint32_t ak = (sv >> 24) * k;  // source alpha times k, scaled by 255
+      if (ak == 0) return dv;
+      if (ak == 65025) return sv;
       for (int c = 0; c < 32; c += 8) {
         uint32_t s = (sv >> c) & 0xFF, t = (dv >> c) & 0xFF;
         out |= std::min<uint32_t>(255, (s * k * 255 + t * (65025 - ak) + 32512) / 65025) << c;
       }
     }
     return out;
-  });
+  };
+  if (sw == w && sh == h && !ds.S->Monochrome && !ss.S->Monochrome) {
+    // Unstretched: straight over the rows, the source read first where it
+    // overlaps the destination.
+    int shiftX = sx + so.X - dr.Left, shiftY = sy + so.Y - dr.Top;
+    TRect srcInDst = ss.S->BoundsRect();
+    OffsetRect(srcInDst, -shiftX, -shiftY);
+    TRegion area(dr);
+    area.IntersectRect(srcInDst);
+    area.Intersect(d.EffectiveClip());
+    bool same = ds.S == ss.S;
+    std::vector<uint32_t> row;
+    for (const TRect& b : area.Rects())
+      for (int yy = b.Top; yy < b.Bottom; ++yy) {
+        const uint32_t* srow = ss.S->Scanline(yy + shiftY) + b.Left + shiftX;
+        if (same) {
+          row.assign(srow, srow + b.Width());
+          srow = row.data();
+        }
+        uint32_t* drow = ds.S->Scanline(yy) + b.Left;
+        for (int i = 0; i < b.Width(); ++i) drow[i] = blend(srow[i], drow[i]);
+      }
+    return 1;
+  }
+  TSampler smp = MakeSampler(*ss.S, sx + so.X, sy + so.Y, sw, sh, w, h, false, false,
+                             d.State.StretchMode == HALFTONE);
+  Transfer(d, *ds.S, dr, nullptr, smp, [&](int, int, uint32_t sv, uint32_t dv, bool&) { return blend(sv, dv); });
   return 1;
 }
 

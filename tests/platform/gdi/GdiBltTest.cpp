@@ -182,6 +182,17 @@ TEST(Platform_GdiBlt, AlphaBlendFollowsTheFormula) {
   EXPECT_TRUE(AlphaBlend(d.DC, 0, 0, 4, 4, s.DC, 2, 2, 4, 4, bf));
   EXPECT_EQ(d.At(0, 0), 0xFFFFFFFFu);
   EXPECT_FALSE(AlphaBlend(d.DC, 0, 0, -1, 4, s.DC, 0, 0, 4, 4, bf));
+  // Onto itself, shifted: the source is read before it is overwritten.
+  TDib self(6, 1, 0);
+  for (int i = 0; i < 6; ++i) self.Bits[i] = 0x10101010u * uint32_t(i + 1);
+  std::vector<uint32_t> orig(self.Bits, self.Bits + 6);
+  BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
+  EXPECT_TRUE(AlphaBlend(self.DC, 1, 0, 5, 1, self.DC, 0, 0, 5, 1, half));
+  for (int i = 1; i < 6; ++i)
+    for (int c = 0; c < 32; c += 8) {
+      double e = ((orig[size_t(i - 1)] >> c) & 0xFF) * 128 / 255.0 + ((orig[size_t(i)] >> c) & 0xFF) * 127 / 255.0;
+      EXPECT_NEAR(double((self.Bits[i] >> c) & 0xFF), e, 0.5 + 1e-9);
+    }
 }
 
 TEST(Platform_GdiBlt, MaskAndTransparentTransfers) {
