@@ -352,6 +352,12 @@ TEST_F(Platform_Window, MonitorsFollowTheScreenConfiguration) {
   RECT work;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   EXPECT_EQ(work, TRect(0, 0, 1000, 760));
+  std::vector<TRect> seen;
+  EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, RECT* r, LPARAM p) {
+    reinterpret_cast<std::vector<TRect>*>(p)->push_back(*r);
+    return true;
+  }, reinterpret_cast<LPARAM>(&seen));
+  EXPECT_EQ(seen, (std::vector<TRect>{a.Bounds, b.Bounds}));
   ResetScreenConfiguration();
   EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 1);
 }
