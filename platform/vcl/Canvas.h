@@ -200,6 +200,15 @@ constexpr TCopyMode cmBlackness = BLACKNESS, cmDstInvert = DSTINVERT, cmMergeCop
                     cmSrcCopy = SRCCOPY, cmSrcErase = SRCERASE, cmSrcInvert = SRCINVERT, cmSrcPaint = SRCPAINT,
                     cmWhiteness = WHITENESS;
 
+// TextRect's formats, each a DrawText flag (tfComposited draws as without it).
+enum class TTextFormats : Byte {
+  tfBottom, tfCalcRect, tfCenter, tfEditControl, tfEndEllipsis, tfPathEllipsis, tfExpandTabs,
+  tfExternalLeading, tfLeft, tfModifyString, tfNoClip, tfNoPrefix, tfRight, tfRtlReading, tfSingleLine,
+  tfTop, tfVerticalCenter, tfWordBreak, tfHidePrefix, tfNoFullWidthCharBreak, tfPrefixOnly, tfTabStop,
+  tfWordEllipsis, tfComposited
+};
+using TTextFormat = TSet<TTextFormats>;
+
 // Every drawing call is bracketed by Changing (OnChanging) and Changed
 // (OnChange), and first makes sure the DC exists (CreateHandle) and holds the
 // current font, pen and brush. A canvas without a DC raises
@@ -274,8 +283,20 @@ class TCanvas : public TPersistent {
   // Forgets which objects the DC holds, so the next call reselects them.
   void Refresh();
 
-  // -- Text output (TextOut, TextRect, TextWidth, TextHeight, TextExtent,
-  //    TextFlags) joins here with the text renderer.
+  // Text in the font; a solid brush fills the text cells behind it, a clear
+  // one leaves them. TextOut moves the pen past the text.
+  void TextOut(Integer X, Integer Y, const String& Text);
+  // ExtTextOut clipped to Rect (and filled with the brush unless it is clear).
+  void TextRect(const TRect& Rect, Integer X, Integer Y, const String& Text);
+  // DrawText in Rect with the formats; tfCalcRect measures into Rect and
+  // tfModifyString gives back the text as shown.
+  void TextRect(TRect& Rect, String& Text, TTextFormat TextFormat = TTextFormat());
+  TSize TextExtent(const String& Text);
+  Integer TextWidth(const String& Text) { return TextExtent(Text).cx; }
+  Integer TextHeight(const String& Text) { return TextExtent(Text).cy; }
+  // ExtTextOut options (ETO_*) that TextOut and TextRect add.
+  Integer TextFlags() const { return FTextFlags; }
+  void SetTextFlags(Integer Value) { FTextFlags = Value; }
 
   TNotifyEvent OnChange;
   TNotifyEvent OnChanging;
@@ -303,6 +324,7 @@ class TCanvas : public TPersistent {
   std::unique_ptr<TPen> FPen;
   std::unique_ptr<TBrush> FBrush;
   TCopyMode FCopyMode = cmSrcCopy;
+  Integer FTextFlags = 0;
   std::recursive_mutex FLock;
   Integer FLockCount = 0;
 };
