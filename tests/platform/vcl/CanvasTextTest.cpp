@@ -71,7 +71,7 @@ TEST(Platform_CanvasText, TextOutUsesTheBrushAndMovesThePen) {
   for (int y = ink.Top; y < ink.Bottom; ++y)
     for (int x = ink.Left; x < ink.Right; ++x) {
       uint32_t p = Px(b, x, y);
-      if (p != 0xFFFFFFFF) EXPECT_EQ(p >> 24, 0u);  // the alpha rule
+      if (p != 0xFFFFFFFF) { EXPECT_EQ(p >> 24, 0u); }  // the alpha rule
       red |= p == 0x00FF0000u;
     }
   EXPECT_TRUE(red);
