@@ -8,10 +8,10 @@
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
+#include "graphics/raster/Pix32_Transforms_qn.h"
 
 namespace qn {
 
-bool FullEdge = true;
 TClassList* ResamplerList = nullptr;
 TClassList* KernelList = nullptr;
 TBlockAverageProc* BlockAverage = nullptr;

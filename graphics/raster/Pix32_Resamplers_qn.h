@@ -100,14 +100,10 @@ class TNearestResampler : public TCustomResampler {
 // CombineOp (a dmCustom without callback copies).
 void BlockCombine(TCustomBitmap32* Dst, const TRect& DstRect, TCustomBitmap32* Src, Integer SrcX, Integer SrcY,
                   TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
-// Nearest-neighbour stretch of SrcRect into DstRect, clipped to DstClip;
-// raises "Invalid SrcRect" for a source rectangle outside Src.
+// Nearest-neighbour stretch of SrcRect into DstRect, clipped to DstClip,
+// edges mapped by FullEdge (Pix32_Transforms_qn); raises "Invalid SrcRect" for a source rectangle outside Src.
 void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
                     TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
-// Whether stretches map the outer edges of source and destination onto each
-// other (true) or the centres of the edge pixels.
-extern bool FullEdge;
-
 void InitPix32Resamplers();
 void DonePix32Resamplers();
 

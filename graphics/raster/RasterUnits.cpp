@@ -7,6 +7,7 @@
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
+#include "graphics/raster/Pix32_Transforms_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/rtl/Units.h"
 
@@ -24,7 +25,9 @@ void RegisterRasterUnits() {
   RegisterUnit({"Pix32_Math_qn", {"Pix32_Bindings_qn"}, InitPix32Math, [] { MathRegistry = nullptr; }});
   RegisterUnit({"Pix32_qn", {"Pix32_Math_qn", "Pix32_LowLevel_qn"}, InitPix32, nullptr});
   RegisterUnit({"Pix32_Blend_qn", {"Pix32_qn"}, InitPix32Blend, DonePix32Blend});
-  RegisterUnit({"Pix32_Resamplers_qn", {"Pix32_Blend_qn"}, InitPix32Resamplers, DonePix32Resamplers});
+  RegisterUnit({"Pix32_Resamplers_qn", {"Pix32_Blend_qn", "Pix32_Transforms_qn"}, InitPix32Resamplers, DonePix32Resamplers});
+  RegisterUnit({"Pix32_Transforms_qn", {"Pix32_Bindings_qn", "Pix32_qn"}, InitPix32Transforms,
+                [] { TransformsRegistry = nullptr; }});
   RegisterUnit({"Pix32_Backends_Generic_qn", {"SysUtils", "Pix32_qn"}, InitPix32BackendsGeneric,
                 DonePix32BackendsGeneric});
 }
