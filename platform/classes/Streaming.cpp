@@ -1672,7 +1672,14 @@ void TComponent::WriteState(TWriter* Writer) { Writer->WriteData(this); }
 
 TComponent* TStream::ReadComponent(TComponent* Instance) {
   TReader reader(this);
-  return reader.ReadRootComponent(Instance);
+  try {
+    return reader.ReadRootComponent(Instance);
+  } catch (EFilerError& e) {
+    // Faults of meaning (a property that does not exist) say where, too.
+    if (e.Message().find(u" at offset ") == String::npos)
+      e.SetMessage(e.Message() + u" at offset " + IntStr(reader.ItemOffset()));
+    throw;
+  }
 }
 
 void TStream::WriteComponent(TComponent* Instance) { WriteDescendent(Instance, nullptr); }

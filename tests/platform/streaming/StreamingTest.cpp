@@ -114,11 +114,22 @@ TEST_F(Platform_Streaming, UnknownPropertyRaisesUnlessOnErrorAcceptsIt) {
   } catch (const EReadError& e) {
     EXPECT_EQ(e.Message(), u"Error reading A.Hue: Property Hue does not exist on line 4");
   }
-  // The handler sees the message and lets the read go on past the value.
+  // From a binary form the message says where the property starts.
   TMemoryStream in, bin;
   in.WriteBuffer(text.data(), static_cast<Integer>(text.size()));
   in.SetPosition(0);
   ObjectTextToBinary(&in, &bin);
+  bin.SetPosition(0);
+  try {
+    delete bin.ReadComponent(nullptr);
+    ADD_FAILURE() << "accepted";
+  } catch (const EReadError& e) {
+    std::string bytes(static_cast<const char*>(bin.Memory()), static_cast<size_t>(bin.Size()));
+    size_t at = bytes.find("\x03Hue");
+    EXPECT_EQ(e.Message(), u"Error reading A.Hue: Property Hue does not exist at offset " +
+                               FromUtf8(std::to_string(at)));
+  }
+  // The handler sees the message and lets the read go on past the value.
   bin.SetPosition(0);
   TReader reader(&bin);
   std::vector<String> seen;
