@@ -9,6 +9,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/classes/Strings.h"
 #include "platform/classes/Threads.h"
+#include "platform/classes/ComponentList.h"
 #include "platform/classes/PropInfo.h"
 #include "platform/classes/Streaming.h"
 #include "platform/classes/FormText.h"

@@ -325,3 +325,32 @@ TEST(Platform_Component, AFailedConstructionLeavesTheOwnerClean) {
   EXPECT_EQ(log.Lines[0], "owner ins TComponent");
   EXPECT_EQ(log.Lines[1], "owner rem TComponent dying");
 }
+
+TEST(Platform_Component, ComponentListForgetsComponentsFreedElsewhere) {
+  TLog log;
+  TProbe owner(nullptr, "owner");
+  auto* a = new TProbe(&owner, "a");
+  auto* b = new TProbe(&owner, "b");
+  {
+    TComponentList list(false);
+    list.Add(a);
+    list.Add(b);
+    list.Add(a);
+    delete a;  // every entry of it goes
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0], b);
+    list.Remove(b);
+    EXPECT_EQ(list.Count(), 0);
+  }
+  log.Lines.clear();
+  delete b;  // the list let go of b: nothing but the owner hears
+  EXPECT_EQ(log.Lines, (std::vector<std::string>{"free b", "owner rem TComponent dying"}));
+  {
+    TComponentList owning;
+    owning.Add(new TProbe(nullptr, "x"));
+    owning.Add(new TProbe(nullptr, "y"));
+    log.Lines.clear();
+  }
+  // An owning list frees what it holds (ASan: no leak).
+  EXPECT_EQ(log.Lines, (std::vector<std::string>{"free y", "free x"}));
+}
