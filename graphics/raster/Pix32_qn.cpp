@@ -334,6 +334,14 @@ void SetGamma(Single Gamma) {
     GAMMA_TABLE[i] = Low8(Round(std::pow(static_cast<Extended>(i) * (1.0L / 255), static_cast<Extended>(Gamma)) * 255));
 }
 
-void InitPix32() { SetGamma(1.6f); }
+TBitmap* StockBitmap = nullptr;
+
+void InitPix32() {
+  SetGamma(1.6f);
+  StockBitmap = new TBitmap();
+  StockBitmap->SetSize(8, 8);
+}
+
+void DonePix32() { FreeAndNil(StockBitmap); }
 
 }  // namespace qn

@@ -4,6 +4,7 @@
 
 #include "graphics/raster/Pix32_qn_Types.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/vcl/Bitmap.h"
 
 namespace qn {
 
@@ -105,6 +106,11 @@ void RGBToHSV(TColor32 Color, Single& H, Single& S, Single& V);
 extern Byte GAMMA_TABLE[256];
 void SetGamma(Single Gamma);
 
+// An 8 by 8 platform bitmap the text routines draw into as scratch; it lives
+// from the unit's initialisation to its finalisation.
+extern TBitmap* StockBitmap;
+
 void InitPix32();
+void DonePix32();
 
 }  // namespace qn

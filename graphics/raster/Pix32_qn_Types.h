@@ -8,11 +8,9 @@
 
 #include "graphics/raster/QnBase.h"
 #include "platform/rtl/TypInfo.h"
+#include "platform/vcl/GraphicsColor.h"
 
 namespace qn {
-
-// The platform colour: $00BBGGRR, or a system colour index when negative.
-using TColor = Integer;
 
 using TColor32 = Cardinal;
 using PColor32 = TColor32*;

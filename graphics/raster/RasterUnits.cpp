@@ -23,7 +23,7 @@ void RegisterRasterUnits() {
   RegisterUnit({"Pix32_Bindings_qn", {"Pix32_System_qn"}, nullptr, [] { FreeRegistries(); }});
   RegisterUnit({"Pix32_LowLevel_qn", {"Pix32_Bindings_qn"}, InitPix32LowLevel, [] { LowLevelRegistry = nullptr; }});
   RegisterUnit({"Pix32_Math_qn", {"Pix32_Bindings_qn"}, InitPix32Math, [] { MathRegistry = nullptr; }});
-  RegisterUnit({"Pix32_qn", {"Pix32_Math_qn", "Pix32_LowLevel_qn"}, InitPix32, nullptr});
+  RegisterUnit({"Pix32_qn", {"Pix32_Math_qn", "Pix32_LowLevel_qn", "Graphics"}, InitPix32, DonePix32});
   RegisterUnit({"Pix32_Blend_qn", {"Pix32_qn"}, InitPix32Blend, DonePix32Blend});
   RegisterUnit({"Pix32_Resamplers_qn", {"Pix32_Blend_qn", "Pix32_Transforms_qn"}, InitPix32Resamplers, DonePix32Resamplers});
   RegisterUnit({"Pix32_Transforms_qn", {"Pix32_Bindings_qn", "Pix32_qn"}, InitPix32Transforms,

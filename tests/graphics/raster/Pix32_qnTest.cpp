@@ -114,6 +114,12 @@ TEST(Pix32_qn, FloatColourModelsRoundTrip) {
   EXPECT_EQ(HSVtoRGB(0.3f, 0, 0.5f), 0xFF7F7F7Fu);
 }
 
+TEST(Pix32_qn, StockBitmapIsAnEightByEightScratchSurface) {
+  ASSERT_NE(StockBitmap, nullptr);
+  EXPECT_EQ(StockBitmap->Width(), 8);
+  EXPECT_EQ(StockBitmap->Height(), 8);
+}
+
 TEST(Pix32_qn, GammaTable) {
   EXPECT_EQ(GAMMA_TABLE[0], 0);
   EXPECT_EQ(GAMMA_TABLE[255], 255);
