@@ -94,8 +94,6 @@ const char16_t* FamilyByPitch(BYTE pitchAndFamily) {
 struct TFaceFile {
   std::string Path;
   int Index = 0;
-  int Weight = FC_WEIGHT_REGULAR;  // fontconfig weight of the face found
-  int Slant = FC_SLANT_ROMAN;
   String Family;
   bool Found = false;
 };
@@ -134,8 +132,6 @@ TFaceFile MatchFace(const String& family, int lfWeight, bool italic, bool exactF
       if (same) {
         r.Path = reinterpret_cast<const char*>(file);
         FcPatternGetInteger(m, FC_INDEX, 0, &r.Index);
-        FcPatternGetInteger(m, FC_WEIGHT, 0, &r.Weight);
-        FcPatternGetInteger(m, FC_SLANT, 0, &r.Slant);
         r.Found = true;
       }
     }
@@ -145,40 +141,60 @@ TFaceFile MatchFace(const String& family, int lfWeight, bool italic, bool exactF
   return r;
 }
 
-// An installed family that has the character, asked of fontconfig.
-TFaceFile FaceWithChar(char32_t ch, int lfWeight, bool italic) {
-  TFaceFile r;
-  if (!FcReady()) return r;
+// Every installed scalable face with its character set, listed once and
+// ordered by file so the fall-back does not depend on fontconfig's order.
+struct TInstalledFace {
+  TFaceFile File;
+  FcCharSet* Chars = nullptr;  // owned by the list below
+};
+FcFontSet* gInstalledSet = nullptr;
+std::vector<TInstalledFace>* gInstalled = nullptr;
+
+const std::vector<TInstalledFace>& InstalledFaces() {
+  if (gInstalled) return *gInstalled;
+  gInstalled = new std::vector<TInstalledFace>;
+  if (!FcReady()) return *gInstalled;
   FcPattern* p = FcPatternCreate();
-  FcCharSet* cs = FcCharSetCreate();
-  FcCharSetAddChar(cs, ch);
-  FcPatternAddCharSet(p, FC_CHARSET, cs);
-  FcPatternAddInteger(p, FC_WEIGHT, FcWeightFromOpenType(lfWeight <= 0 ? FW_NORMAL : std::min(lfWeight, 1000)));
-  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(p, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, p, FcMatchPattern);
-  FcDefaultSubstitute(p);
-  FcResult res = FcResultNoMatch;
-  FcPattern* m = FcFontMatch(nullptr, p, &res);
-  if (m) {
-    FcCharSet* got = nullptr;
+  FcObjectSet* os = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FAMILY, FC_CHARSET, nullptr);
+  gInstalledSet = FcFontList(nullptr, p, os);
+  FcObjectSetDestroy(os);
+  FcPatternDestroy(p);
+  for (int i = 0; gInstalledSet && i < gInstalledSet->nfont; ++i) {
+    FcPattern* f = gInstalledSet->fonts[i];
     FcChar8* file = nullptr;
     FcChar8* fam = nullptr;
-    if (FcPatternGetCharSet(m, FC_CHARSET, 0, &got) == FcResultMatch && FcCharSetHasChar(got, ch) &&
-        FcPatternGetString(m, FC_FILE, 0, &file) == FcResultMatch &&
-        FcPatternGetString(m, FC_FAMILY, 0, &fam) == FcResultMatch) {
-      r.Path = reinterpret_cast<const char*>(file);
-      r.Family = FromUtf8(reinterpret_cast<const char*>(fam));
-      FcPatternGetInteger(m, FC_INDEX, 0, &r.Index);
-      FcPatternGetInteger(m, FC_WEIGHT, 0, &r.Weight);
-      FcPatternGetInteger(m, FC_SLANT, 0, &r.Slant);
-      r.Found = true;
-    }
-    FcPatternDestroy(m);
+    FcCharSet* cs = nullptr;
+    if (FcPatternGetString(f, FC_FILE, 0, &file) != FcResultMatch ||
+        FcPatternGetString(f, FC_FAMILY, 0, &fam) != FcResultMatch ||
+        FcPatternGetCharSet(f, FC_CHARSET, 0, &cs) != FcResultMatch)
+      continue;
+    TInstalledFace e;
+    e.File.Path = reinterpret_cast<const char*>(file);
+    e.File.Family = FromUtf8(reinterpret_cast<const char*>(fam));
+    FcPatternGetInteger(f, FC_INDEX, 0, &e.File.Index);
+    e.File.Found = true;
+    e.Chars = cs;
+    gInstalled->push_back(std::move(e));
   }
-  FcCharSetDestroy(cs);
-  FcPatternDestroy(p);
-  return r;
+  std::sort(gInstalled->begin(), gInstalled->end(), [](const TInstalledFace& a, const TInstalledFace& b) {
+    return a.File.Path != b.File.Path ? a.File.Path < b.File.Path : a.File.Index < b.File.Index;
+  });
+  return *gInstalled;
+}
+
+void ReleaseInstalledFaces() {
+  delete gInstalled;
+  gInstalled = nullptr;
+  if (gInstalledSet) FcFontSetDestroy(gInstalledSet);
+  gInstalledSet = nullptr;
+}
+
+// An installed face that has the character.
+TFaceFile FaceWithChar(char32_t ch) {
+  for (const TInstalledFace& f : InstalledFaces())
+    if (FcCharSetHasChar(f.Chars, ch)) return f.File;
+  return {};
 }
 
 int RoundDiv(int64_t a, int64_t b) {
@@ -269,6 +285,7 @@ class TFtInstance final : public TFontInstance {
   std::unordered_map<char32_t, std::pair<int, FT_UInt>> FMap;
   std::unordered_map<char32_t, TGlyphImage> FImages;
   std::unordered_map<char32_t, int> FAdvances;
+  bool FFallbacksAdded = false;
 
   int AddFace(const TFaceFile& f) {
     for (size_t i = 0; i < FFaces.size(); ++i)
@@ -321,21 +338,20 @@ class TFtInstance final : public TFontInstance {
     }
     if (!r.second && !surrogate && ch >= 0x20) {
       // The documented fall-backs first, so the choice does not depend on
-      // what else is installed; then whatever fontconfig finds.
-      for (const char16_t* fam : {kSans, kCJK}) {
-        TFaceFile f = MatchFace(fam, FLf.lfWeight, FWantItalic, true);
-        if (!f.Found) continue;
-        int idx = AddFace(f);
-        if (FFaces[size_t(idx)].Face) {
-          FT_UInt gi = FT_Get_Char_Index(FFaces[size_t(idx)].Face, FT_ULong(ch));
-          if (gi) {
-            r = {idx, gi};
-            break;
-          }
+      // what else is installed; then any installed face that has it.
+      if (!FFallbacksAdded) {
+        FFallbacksAdded = true;
+        for (const char16_t* fam : {kSans, kCJK}) {
+          TFaceFile f = MatchFace(fam, FLf.lfWeight, FWantItalic, true);
+          if (f.Found) AddFace(f);
         }
       }
+      for (size_t i = 1; i < FFaces.size() && !r.second; ++i) {
+        if (!FFaces[i].Face) continue;
+        if (FT_UInt gi = FT_Get_Char_Index(FFaces[i].Face, FT_ULong(ch))) r = {int(i), gi};
+      }
       if (!r.second) {
-        TFaceFile f = FaceWithChar(ch, FLf.lfWeight, FWantItalic);
+        TFaceFile f = FaceWithChar(ch);
         if (f.Found) {
           int idx = AddFace(f);
           if (FFaces[size_t(idx)].Face) {
@@ -837,6 +853,7 @@ void FinalizeFontEngine() {
   if (gLibrary) FT_Done_FreeType(gLibrary);
   gLibrary = nullptr;
   gLibraryTried = false;
+  ReleaseInstalledFaces();
   // fontconfig keeps its configuration and caches until told to let go.
   if (gFcReady) FcFini();
   gFcReady = false;
