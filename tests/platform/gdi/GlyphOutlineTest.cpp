@@ -49,7 +49,6 @@ std::vector<TContour> Parse(const std::vector<Byte>& buf, bool bezier) {
     if (at + h.cb > buf.size() || h.cb <= sizeof h) break;
     TContour c;
     c.Start = Pt(h.pfxStart);
-    TOutlinePoint cur = c.Start;
     size_t p = at + sizeof h, end = at + h.cb;
     while (p < end) {
       WORD type, n;
@@ -80,7 +79,6 @@ std::vector<TContour> Parse(const std::vector<Byte>& buf, bool bezier) {
         ADD_FAILURE() << "record type " << type;
         return out;
       }
-      (void)cur;
       p += 4 + 8 * size_t(n);
     }
     EXPECT_EQ(p, end);
@@ -125,7 +123,6 @@ std::vector<TContour> FreeTypeContours(const char* family, int px, char32_t ch, 
       bool Cubic;
       TOutlinePoint Cur;
     } ctx{&out, cubic, {}};
-    auto P = [](const FT_Vector* v) { return TOutlinePoint{v->x / 64.0, v->y / 64.0}; };
     FT_Outline_Funcs f{};
     f.move_to = [](const FT_Vector* to, void* u) {
       auto* c = static_cast<TCtx*>(u);
@@ -153,7 +150,6 @@ std::vector<TContour> FreeTypeContours(const char* family, int px, char32_t ch, 
       return 0;
     };
     f.cubic_to = [](const FT_Vector*, const FT_Vector*, const FT_Vector*, void*) { return 1; };
-    (void)P;
     FT_Outline_Decompose(&face->glyph->outline, &f, &ctx);
     FT_Done_Face(face);
   }
