@@ -66,6 +66,9 @@ class TPngImage : public TGraphic {
   // Setting it writes the tRNS chunk; colour types with alpha ignore it.
   TColor TransparentColor() const;
   void SetTransparentColor(TColor Value);
+  // Whether the image carries a tRNS chunk (a transparent colour or palette
+  // alpha).
+  bool HasTransparencyChunk() const { return FHasTrns; }
   // Types 0 and 2 gain an alpha channel (types 4 and 6), opaque except
   // where the tRNS colour was; a palette gains an all-opaque tRNS chunk.
   void CreateAlpha();

@@ -304,3 +304,45 @@ TEST(Platform_Bitmap, AssignCopiesEverything) {
   EXPECT_EQ(b.Width(), 3);
   EXPECT_EQ(b.Height(), 2);
 }
+
+TEST(Platform_Bitmap, VersionFiveHeadersResourcesAndOpacity) {
+  // A BITMAPV5HEADER with an alpha mask in its masks.
+  std::vector<Byte> f(14 + 124, 0);
+  f[0] = 'B';
+  f[1] = 'M';
+  Put32(f, 14, 124);
+  Put32(f, 18, 1);
+  Put32(f, 22, 1);
+  Put16(f, 26, 1);
+  Put16(f, 28, 32);
+  Put32(f, 30, BI_BITFIELDS);
+  Put32(f, 54, 0x00FF0000);
+  Put32(f, 58, 0x0000FF00);
+  Put32(f, 62, 0x000000FF);
+  Put32(f, 66, 0xFF000000);
+  Put32(f, 10, uint32_t(f.size()));
+  f.insert(f.end(), {0x33, 0x22, 0x11, 0x80});
+  TBitmap b;
+  LoadBytes(b, f);
+  EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf32bit);
+  EXPECT_EQ(*static_cast<uint32_t*>(b.ScanLine(0)), 0x80112233u);
+
+  // A bitmap resource is a DIB without the file header.
+  static std::vector<Byte> dib;
+  dib.assign(f.begin() + 14, f.end());
+  RegisterResource(u"QN_TEST_DIB", u"#2", dib.data(), dib.size());
+  TBitmap r;
+  r.LoadFromResourceName(0, u"QN_TEST_DIB");
+  EXPECT_EQ(*static_cast<uint32_t*>(r.ScanLine(0)), 0x80112233u);
+  UnregisterResource(u"QN_TEST_DIB", u"#2");
+  EXPECT_THROW(r.LoadFromResourceName(0, u"QN_TEST_DIB"), EResNotFound);
+
+  // Drawn at a constant opacity: half of white over black.
+  TBitmap white(2, 2), dst(2, 2);
+  white.Canvas()->Brush()->SetColor(clWhite);
+  white.Canvas()->FillRect(TRect(0, 0, 2, 2));
+  dst.Canvas()->Brush()->SetColor(clBlack);
+  dst.Canvas()->FillRect(TRect(0, 0, 2, 2));
+  dst.Canvas()->Draw(0, 0, &white, 128);
+  EXPECT_NEAR(GetRValue(dst.Canvas()->Pixels(1, 1)), 128, 1);
+}

@@ -233,3 +233,46 @@ TEST(Platform_Icon, BadFilesAreRejectedAndLeaveTheIconAsItWas) {
   Put32(f, 22 + 32, 3);  // three colours, while the pixels use up to sixteen
   expectRejected(f);
 }
+
+TEST(Platform_Icon, DrawIconExStretchesAndDrawsPartsOnRequest) {
+  // 2 x 2: top row opaque green, bottom row transparent.
+  ICONINFO ii;
+  uint32_t colour[4] = {0x0000FF00u, 0x0000FF00u, 0, 0};
+  ii.hbmColor = CreateBitmap(2, 2, 1, 32, colour);
+  Byte mask[4] = {0x00, 0, 0xC0, 0};  // word-aligned rows: row 1 all set
+  ii.hbmMask = CreateBitmap(2, 2, 1, 1, mask);
+  HICON h = CreateIconIndirect(&ii);
+  DeleteObject(ii.hbmColor);
+  DeleteObject(ii.hbmMask);
+  ASSERT_NE(h, nullptr);
+  TBitmap b;
+  b.SetPixelFormat(TPixelFormat::pf32bit);
+  b.SetSize(4, 4);
+  auto reset = [&] {
+    for (int y = 0; y < 4; ++y) {
+      auto* r = static_cast<uint32_t*>(b.ScanLine(y));
+      for (int x = 0; x < 4; ++x) r[x] = 0xFFFF0000u;
+    }
+  };
+  auto at = [&](int x, int y) { return static_cast<uint32_t*>(b.ScanLine(y))[x]; };
+  reset();
+  ASSERT_TRUE(DrawIconEx(b.Canvas()->Handle(), 0, 0, h, 4, 4, 0, nullptr, DI_NORMAL));
+  EXPECT_EQ(at(3, 1), 0x0000FF00u);  // the top row, stretched over two rows
+  EXPECT_EQ(at(0, 2), 0xFFFF0000u);  // the transparent half is untouched
+  reset();
+  DrawIconEx(b.Canvas()->Handle(), 0, 0, h, 2, 2, 0, nullptr, DI_MASK);
+  EXPECT_EQ(at(0, 0), 0u);           // AND with a clear mask bit
+  EXPECT_EQ(at(0, 1), 0xFFFF0000u);
+  reset();
+  DrawIconEx(b.Canvas()->Handle(), 0, 0, h, 2, 2, 0, nullptr, DI_IMAGE);
+  EXPECT_EQ(at(0, 1), 0u);           // the colour bitmap alone
+  // A flicker-free brush fills behind the icon.
+  reset();
+  HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+  DrawIconEx(b.Canvas()->Handle(), 0, 0, h, 2, 2, 0, brush, DI_NORMAL);
+  EXPECT_EQ(at(1, 1), 0x000000FFu);
+  EXPECT_EQ(at(2, 1), 0xFFFF0000u);
+  DeleteObject(brush);
+  EXPECT_TRUE(DestroyIcon(h));
+  EXPECT_FALSE(DestroyIcon(h));
+}

@@ -1,7 +1,10 @@
 // TJPEGImage: encoding and decoding through libjpeg, options, and bad data.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+
+#include <jpeglib.h>
 
 #include "tests/platform/vcl/VclTestSupport.h"
 
@@ -104,4 +107,54 @@ TEST(Platform_Jpeg, BadDataIsRejectedAndLeavesTheImageAsItWas) {
   std::vector<Byte> f = good;
   f[0] = 0;
   expectRejected(f);
+}
+
+namespace {
+// A 4x4 CMYK JPEG as the common writers store it: inverted samples, with
+// the Adobe marker libjpeg writes for four-component images.
+std::vector<Byte> CmykJpeg(Byte c, Byte m, Byte y, Byte k) {
+  jpeg_compress_struct ci;
+  jpeg_error_mgr err;
+  ci.err = jpeg_std_error(&err);
+  jpeg_create_compress(&ci);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&ci, &out, &size);
+  ci.image_width = 4;
+  ci.image_height = 4;
+  ci.input_components = 4;
+  ci.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&ci);
+  jpeg_set_quality(&ci, 100, TRUE);
+  jpeg_start_compress(&ci, TRUE);
+  Byte row[16];
+  for (int x = 0; x < 4; ++x) {
+    row[4 * x] = Byte(255 - c);
+    row[4 * x + 1] = Byte(255 - m);
+    row[4 * x + 2] = Byte(255 - y);
+    row[4 * x + 3] = Byte(255 - k);
+  }
+  while (ci.next_scanline < ci.image_height) {
+    JSAMPROW r = row;
+    jpeg_write_scanlines(&ci, &r, 1);
+  }
+  jpeg_finish_compress(&ci);
+  std::vector<Byte> v(out, out + size);
+  jpeg_destroy_compress(&ci);
+  std::free(out);
+  return v;
+}
+}  // namespace
+
+TEST(Platform_Jpeg, CmykPicturesBecomeRgb) {
+  TJPEGImage j;
+  LoadBytes(j, CmykJpeg(0, 255, 255, 0));  // red
+  TColor c = j.Bitmap()->Canvas()->Pixels(1, 1);
+  EXPECT_GE(GetRValue(c), 250);
+  EXPECT_LE(GetGValue(c), 5);
+  EXPECT_LE(GetBValue(c), 5);
+  LoadBytes(j, CmykJpeg(0, 0, 0, 128));  // half black: grey
+  c = j.Bitmap()->Canvas()->Pixels(1, 1);
+  EXPECT_NEAR(GetRValue(c), 127, 3);
+  EXPECT_EQ(GetRValue(c), GetBValue(c));
 }

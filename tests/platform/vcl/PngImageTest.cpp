@@ -301,3 +301,22 @@ TEST(Platform_PngImage, BadFilesAreRejectedAndLeaveTheImageAsItWas) {
   p.Samples = {{0}, {5}};
   expectRejected(WritePng(p));
 }
+
+TEST(Platform_PngImage, PaletteAlphaChunkAndStretchedDrawing) {
+  TPngImage p(COLOR_PALETTE, 2, 2, 2);
+  EXPECT_FALSE(p.HasTransparencyChunk());
+  p.CreateAlpha();  // a palette gains an all-opaque tRNS chunk
+  EXPECT_TRUE(p.HasTransparencyChunk());
+  p.SetTransparentColor(TColor(RGB(0, 0, 0)));  // entry 0 of the grey ramp
+  EXPECT_EQ(p.TransparentColor(), clBlack);
+  EXPECT_EQ(p.TransparencyMode(), TPNGTransparencyMode::ptmBit);
+  p.Scanline(0)[1] = 3;  // white, opaque; everything else index 0, transparent
+  TBitmap dst(4, 4);
+  dst.Canvas()->Brush()->SetColor(clRed);
+  dst.Canvas()->FillRect(TRect(0, 0, 4, 4));
+  dst.Canvas()->StretchDraw(TRect(0, 0, 4, 4), &p);
+  EXPECT_EQ(dst.Canvas()->Pixels(3, 0), clWhite);
+  EXPECT_EQ(dst.Canvas()->Pixels(2, 1), clWhite);
+  EXPECT_EQ(dst.Canvas()->Pixels(0, 0), clRed);
+  EXPECT_EQ(dst.Canvas()->Pixels(3, 3), clRed);
+}
