@@ -242,11 +242,19 @@ class TFtInstance final : public TFontInstance {
     std::lock_guard<std::recursive_mutex> g(EngineLock());
     auto it = FImages.find(ch);
     if (it != FImages.end()) return it->second;
-    TGlyphImage& img = FImages[ch];
+    TGlyphImage img;
     int adv = 0;
     Render(ch, img, adv);
     FAdvances[ch] = adv;
-    return img;
+    // Huge glyphs are not kept: a few of them would hold gigabytes. The
+    // caller uses an image before asking for the next one, so one per
+    // thread is enough.
+    if (size_t(img.Width) * size_t(img.Height) > (size_t(1) << 20)) {
+      thread_local TGlyphImage big;
+      big = std::move(img);
+      return big;
+    }
+    return FImages[ch] = std::move(img);
   }
 
   bool Outline(char32_t ch, bool glyphIndex, bool hinted, const TOutlineMatrix& m, TGlyphOutline& out) override;

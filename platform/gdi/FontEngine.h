@@ -100,7 +100,9 @@ class TFontInstance {
   virtual int Escapement() const = 0;
   // Advance of a character in whole pixels, unturned.
   virtual int Advance(char32_t ch) = 0;
-  // The character's image; the reference stays valid as long as the instance.
+  // The character's image. The reference stays valid as long as the
+  // instance, except for glyphs above a million pixels, which are not kept:
+  // theirs lasts until the thread's next Image call.
   virtual const TGlyphImage& Image(char32_t ch) = 0;
   // The character's outline (or glyph index's with glyphIndex). False when
   // the font cannot give one.

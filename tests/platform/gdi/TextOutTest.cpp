@@ -276,3 +276,19 @@ TEST(Platform_Text, CharacterExtraAndExtentFits) {
   EXPECT_EQ(GetTextCharacterExtra(dib.DC), 3);
   SetTextCharacterExtra(dib.DC, 0);
 }
+
+TEST(Platform_Text, HugeGlyphsDrawWithoutBeingKept) {
+  TDib dib(300, 300, kWhite);
+  TUseFont use(dib.DC, MakeFont(u"Tahoma", -1500));
+  SetBkMode(dib.DC, TRANSPARENT);
+  TextOutW(dib.DC, -200, -400, u"WM", 2);
+  auto font = DCFontInstance(dib.DC);
+  const TGlyphImage& w = font->Image(U'W');
+  EXPECT_GT(size_t(w.Width) * size_t(w.Height), size_t(1) << 20);
+  // The whole small bitmap lies inside the W's black stroke or its gaps:
+  // some of it is inked.
+  EXPECT_FALSE(InkBox(dib, kWhite).IsEmpty());
+  TEXTMETRICW tm;
+  GetTextMetricsW(dib.DC, &tm);
+  EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, 1500);
+}
