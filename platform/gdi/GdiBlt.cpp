@@ -155,6 +155,26 @@ BOOL StretchFromSurface(TDrawScope& ds, TDCObj* s, const TGdiSurface& S, int x, 
   if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(sx, sy, sw, sh)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
   TSampler smp = MakeSampler(S, sx, sy, sw, sh, w, h, fx, fy, d.State.StretchMode == HALFTONE);
+  if (rop == SRCCOPY && !smp.Halftone && &S != ds.S && S.Monochrome == ds.S->Monochrome) {
+    // Plain nearest copies: a column map once, then row by row.
+    TRegion area(dr);
+    area.Intersect(d.EffectiveClip());
+    TRect box = area.Box();
+    std::vector<int> cols(size_t(std::max(0, box.Width())));
+    for (int x = box.Left; x < box.Right; ++x) cols[size_t(x - box.Left)] = smp.X.Nearest(x - dr.Left);
+    for (const TRect& b : area.Rects())
+      for (int y = b.Top; y < b.Bottom; ++y) {
+        int sy2 = smp.Y.Nearest(y - dr.Top);
+        if (sy2 < 0 || sy2 >= S.Height) continue;
+        const uint32_t* srow = S.Scanline(sy2);
+        uint32_t* drow = ds.S->Scanline(y);
+        for (int x = b.Left; x < b.Right; ++x) {
+          int c = cols[size_t(x - box.Left)];
+          if (c >= 0 && c < S.Width) drow[x] = srow[c];
+        }
+      }
+    return 1;
+  }
   bool usesP = RopUsesPattern(rop);
   TPaint pat = usesP ? BrushPaint(d, nullptr, true) : TPaint{};
   Transfer(d, *ds.S, dr, s, smp, [&](int px, int py, uint32_t sv, uint32_t dv, bool&) {
@@ -315,22 +335,37 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
   uint32_t k = bf.SourceConstantAlpha;
   bool perPixel = bf.AlphaFormat & AC_SRC_ALPHA;
-  // One rounding per byte, from the exact products.
-  auto blend = [&](uint32_t sv, uint32_t dv) {
+  // One rounding per byte, from the exact products. x / 255 rounded is
+  // (x + 128 + ((x + 128) >> 8)) >> 8 for every x below 65536; two bytes go
+  // through it at once in the 16-bit halves of a word.
+  auto div255x2 = [](uint32_t x) {  // x: two 16-bit lanes
+    x += 0x00800080u;
+    return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  };
+  auto addSat = [](uint32_t a, uint32_t b) {  // lanes of bytes, saturating
+    uint32_t sum = a + b;
+    uint32_t over = (sum >> 8) & 0x00010001u;
+    return (sum | (over * 0xFF)) & 0x00FF00FFu;
+  };
+  auto blend = [&](uint32_t sv, uint32_t dv) -> uint32_t {
     uint32_t out = 0;
     if (!perPixel) {
-      for (int c = 0; c < 32; c += 8) {
-        uint32_t s = (sv >> c) & 0xFF, t = (dv >> c) & 0xFF;
-        out |= std::min<uint32_t>(255, (s * k + t * (255 - k) + 127) / 255) << c;
-      }
-    } else {
-      uint32_t ak = (sv >> 24) * k;  // source alpha times k, scaled by 255
-      if (ak == 0) return dv;
-      if (ak == 65025) return sv;
-      for (int c = 0; c < 32; c += 8) {
-        uint32_t s = (sv >> c) & 0xFF, t = (dv >> c) & 0xFF;
-        out |= std::min<uint32_t>(255, (s * k * 255 + t * (65025 - ak) + 32512) / 65025) << c;
-      }
+      uint32_t rb = div255x2((sv & 0x00FF00FFu) * k + (dv & 0x00FF00FFu) * (255 - k));
+      uint32_t ag = div255x2(((sv >> 8) & 0x00FF00FFu) * k + ((dv >> 8) & 0x00FF00FFu) * (255 - k));
+      return rb | (ag << 8);
+    }
+    if (k == 255) {
+      uint32_t a = sv >> 24;
+      if (sv == 0) return dv;
+      if (a == 255) return sv;
+      uint32_t rb = div255x2((dv & 0x00FF00FFu) * (255 - a));
+      uint32_t ag = div255x2(((dv >> 8) & 0x00FF00FFu) * (255 - a));
+      return addSat(sv & 0x00FF00FFu, rb) | (addSat((sv >> 8) & 0x00FF00FFu, ag) << 8);
+    }
+    uint32_t ak = (sv >> 24) * k;  // source alpha times k, scaled by 255
+    for (int c = 0; c < 32; c += 8) {
+      uint32_t sc = (sv >> c) & 0xFF, t = (dv >> c) & 0xFF;
+      out |= std::min<uint32_t>(255, (sc * k * 255 + t * (65025 - ak) + 32512) / 65025) << c;
     }
     return out;
   };

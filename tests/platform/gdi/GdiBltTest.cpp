@@ -146,12 +146,12 @@ TEST(Platform_GdiBlt, StretchNearestAndHalftone) {
 
 TEST(Platform_GdiBlt, AlphaBlendFollowsTheFormula) {
   std::mt19937 rng(5);
-  auto check = [&](BLENDFUNCTION bf) {
+  auto check = [&](BLENDFUNCTION bf, bool premultiplied = true) {
     TDib src(16, 16, 0), dst(16, 16, 0);
     for (int i = 0; i < 256; ++i) {
       uint32_t a = rng() & 0xFF;
       uint32_t s = a << 24;
-      for (int c = 0; c < 24; c += 8) s |= (bf.AlphaFormat ? (rng() % (a + 1)) : (rng() & 0xFF)) << c;
+      for (int c = 0; c < 24; c += 8) s |= (bf.AlphaFormat && premultiplied ? (rng() % (a + 1)) : (rng() & 0xFF)) << c;
       src.Bits[i] = s;
       dst.Bits[i] = rng();
     }
@@ -173,6 +173,7 @@ TEST(Platform_GdiBlt, AlphaBlendFollowsTheFormula) {
   check({AC_SRC_OVER, 0, 100, AC_SRC_ALPHA});
   check({AC_SRC_OVER, 0, 77, 0});
   check({AC_SRC_OVER, 0, 255, 0});
+  check({AC_SRC_OVER, 0, 255, AC_SRC_ALPHA}, false);  // saturates
   // Clipped to both surfaces; negative sizes fail.
   TDib s(4, 4, 0xFFFFFFFFu), d(4, 4, 0xFF000000u);
   BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
