@@ -356,7 +356,7 @@ void TEventObject::ResetEvent() {
 TWaitResult TEventObject::WaitFor(Cardinal TimeoutMs) {
   std::unique_lock l(FLock);
   auto signaled = [&] { return FSignaled; };
-  if (TimeoutMs == INFINITE) FCond.wait(l, signaled);
+  if (TimeoutMs == Infinite) FCond.wait(l, signaled);
   else if (!FCond.wait_for(l, std::chrono::milliseconds(TimeoutMs), signaled)) return wrTimeout;
   if (!FManualReset) FSignaled = false;
   return wrSignaled;

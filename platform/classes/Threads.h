@@ -168,8 +168,6 @@ inline constexpr TWaitResult wrAbandoned = TWaitResult::wrAbandoned;
 inline constexpr TWaitResult wrError = TWaitResult::wrError;
 inline constexpr TWaitResult wrIOCompletion = TWaitResult::wrIOCompletion;
 
-inline constexpr Cardinal INFINITE = 0xFFFFFFFFu;
-
 // The platform's event object: signalled by SetEvent; a manual-reset event
 // stays signalled until ResetEvent, an auto-reset one lets one waiter through.
 class TEventObject : public TSynchroObject {
@@ -179,8 +177,10 @@ class TEventObject : public TSynchroObject {
       : FManualReset(ManualReset), FSignaled(InitialState) {}
   void SetEvent();
   void ResetEvent();
-  TWaitResult WaitFor(Cardinal TimeoutMs = INFINITE);
-  void Acquire() override { WaitFor(INFINITE); }
+  // Waits for ever with Infinite (the same value as the window server's INFINITE).
+  static constexpr Cardinal Infinite = 0xFFFFFFFFu;
+  TWaitResult WaitFor(Cardinal TimeoutMs = Infinite);
+  void Acquire() override { WaitFor(Infinite); }
   void Release() override {}
 
  private:
