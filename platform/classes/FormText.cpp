@@ -515,6 +515,8 @@ class TTextToBinary {
 std::string FloatText(Extended v, int width) {
   if (std::isnan(v)) return "NAN";
   if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
+  // "-0" would read back as the integer 0; the point keeps it a float.
+  if (v == 0 && std::signbit(v)) return "-0.0";
   char buf[64];
   int maxPrec = width == 0 ? 9 : width == 1 ? 17 : 21;
   for (int prec = 1; prec <= maxPrec; ++prec) {

@@ -145,6 +145,7 @@ TEST_F(Platform_FormText, LayoutOfEmptyAndShortValues) {
       "  Exact = 0.3333333333333333333",
       "  Tiny = 1.5E-7",
       "  Large = 1E20",
+      "  NegZero = -0.0",
       "  inline Frame1: TFrame",
       "  end",
       "  object TBareClass",
