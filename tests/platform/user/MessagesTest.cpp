@@ -396,3 +396,21 @@ TEST_F(Platform_MessagesThread, WaitingForEventsAndQueueInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Platform_Timers, RealTimeTimersWakeABlockedLoop) {
+  ASSERT_FALSE(IsVirtualClock());
+  HWND h = MakeTop(0, 0, 10, 10, WS_POPUP);
+  Pump();
+  SetTimer(h, 2, 15, nullptr);
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, false, 5000, QS_TIMER), WAIT_OBJECT_0);
+  MSG m;
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 2u);
+  ASSERT_GT(GetMessageW(&m, nullptr, 0, 0), 0);  // blocks until the next period
+  EXPECT_EQ(m.message, WM_TIMER);
+  KillTimer(h, 2);
+}
+
+}  // namespace
