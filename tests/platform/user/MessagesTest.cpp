@@ -414,3 +414,29 @@ TEST_F(Platform_Timers, RealTimeTimersWakeABlockedLoop) {
 }
 
 }  // namespace
+
+#include "platform/classes/Threads.h"
+
+namespace {
+
+TEST_F(Platform_MessagesThread, SynchronizeAndQueueRunDuringRetrieval) {
+  ASSERT_EQ(MainThreadID(), GetCurrentThreadId());
+  DWORD me = GetCurrentThreadId();
+  std::atomic<DWORD> ranOn{0};
+  std::atomic<int> queued{0};
+  std::thread t([&] {
+    // Blocks until the main thread, waiting in GetMessageW, runs it.
+    TThread::Synchronize(nullptr, TThreadMethod([&] { ranOn = GetCurrentThreadId(); }));
+    TThread::Queue(nullptr, TThreadMethod([&] { ++queued; }));
+    PostThreadMessageW(me, WM_USER + 30, 0, 0);
+  });
+  MSG m;
+  ASSERT_GT(GetMessageW(&m, nullptr, 0, 0), 0);
+  EXPECT_EQ(m.message, WM_USER + 30u);
+  t.join();
+  EXPECT_EQ(ranOn.load(), me);
+  PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);  // a queued method runs at the next look
+  EXPECT_EQ(queued.load(), 1);
+}
+
+}  // namespace
