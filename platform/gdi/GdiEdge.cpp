@@ -176,10 +176,11 @@ void RadioButton(HDC dc, const RECT& rc, UINT state) {
       }
     }
   };
-  bool mono = state & (DFCS_MONO | DFCS_FLAT);
   int face = (state & (DFCS_INACTIVE | DFCS_PUSHED)) ? COLOR_BTNFACE : COLOR_WINDOW;
-  if (mono) {
+  if (state & DFCS_MONO) {
     ring(0, COLOR_WINDOWFRAME, COLOR_WINDOWFRAME, face);
+  } else if (state & DFCS_FLAT) {
+    ring(0, COLOR_BTNSHADOW, COLOR_BTNSHADOW, face);
   } else {
     ring(0, COLOR_3DSHADOW, COLOR_3DHILIGHT, -1);
     ring(1, COLOR_3DDKSHADOW, COLOR_3DLIGHT, face);
@@ -195,12 +196,15 @@ void CheckBox(HDC dc, const RECT& rc, UINT state) {
   RECT box{rc.Left, rc.Top + (rc.Bottom - rc.Top - size) / 2, 0, 0};
   box.Right = box.Left + size;
   box.Bottom = box.Top + size;
-  if (state & (DFCS_MONO | DFCS_FLAT)) DrawEdge(dc, &box, BDR_OUTER, BF_RECT | BF_MONO | BF_ADJUST);
+  if (state & DFCS_MONO) DrawEdge(dc, &box, BDR_OUTER, BF_RECT | BF_MONO | BF_ADJUST);
+  else if (state & DFCS_FLAT) DrawEdge(dc, &box, BDR_OUTER, BF_RECT | BF_FLAT | BF_ADJUST);
   else DrawEdge(dc, &box, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-  bool grey = state & (DFCS_INACTIVE | DFCS_PUSHED);
+  // A checked three-state box is the greyed, indeterminate one.
+  bool third = (state & DFCS_BUTTON3STATE) && (state & DFCS_CHECKED);
+  bool grey = (state & (DFCS_INACTIVE | DFCS_PUSHED)) || third;
   if (!(state & DFCS_TRANSPARENT)) Fill(dc, box.Left, box.Top, box.Right, box.Bottom, grey ? COLOR_BTNFACE : COLOR_WINDOW);
   if (state & DFCS_CHECKED)
-    Glyph(dc, box, kCheck, 7, (state & DFCS_INACTIVE) ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT);
+    Glyph(dc, box, kCheck, 7, (state & DFCS_INACTIVE) ? COLOR_GRAYTEXT : third ? COLOR_BTNSHADOW : COLOR_WINDOWTEXT);
 }
 
 void SizeGrip(HDC dc, const RECT& rc) {

@@ -696,6 +696,13 @@ TEST(Platform_Gdi, DrawEdgeAndFrameControls) {
   for (int y = 2; y < 11; ++y)
     for (int x = 2; x < 11; ++x) marks += PixelToColorRef(box.At(x, y)) == GetSysColor(COLOR_WINDOWTEXT);
   EXPECT_EQ(marks, 21);
+  // The indeterminate three-state box: a grey check on the face colour.
+  DrawFrameControl(box.DC, &c, DFC_BUTTON, DFCS_BUTTON3STATE | DFCS_CHECKED);
+  int grey = 0;
+  for (int y = 2; y < 11; ++y)
+    for (int x = 2; x < 11; ++x) grey += PixelToColorRef(box.At(x, y)) == GetSysColor(COLOR_BTNSHADOW);
+  EXPECT_EQ(grey, 21);
+  EXPECT_EQ(PixelToColorRef(box.At(2, 2)), GetSysColor(COLOR_BTNFACE));
   RECT u{0, 0, 13, 13};
   DrawFrameControl(box.DC, &u, DFC_BUTTON, DFCS_BUTTONCHECK);
   for (int y = 2; y < 11; ++y)
