@@ -1,6 +1,7 @@
 #include "graphics/raster/Pix32_qn_Bases.h"
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Graphic.h"
 
 namespace qn {
 
@@ -78,9 +79,9 @@ void TCustomMap::ChangeSize(Integer& Width, Integer& Height, Integer NewWidth, I
 }
 
 void TCustomMap::SetSizeFrom(TPersistent* Source) {
-  // Platform graphics and controls join this list with the layer that
-  // defines them; until then only maps and nil give a size.
+  // Platform controls join this list once the host layer has them.
   if (auto* map = dynamic_cast<TCustomMap*>(Source)) SetSize(map->Width(), map->Height());
+  else if (auto* graphic = dynamic_cast<TGraphic*>(Source)) SetSize(graphic->Width(), graphic->Height());
   else if (!Source) SetSize(0, 0);
   else throw Exception::CreateFmt(u"Can't set size from '%s'", {Source->ClassName()});
 }

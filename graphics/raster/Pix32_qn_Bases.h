@@ -94,7 +94,7 @@ class TCustomMap : public TThreadPersistent {
   virtual void Resized();
   // True when the size changed (negative values count as 0).
   virtual bool SetSize(Integer NewWidth, Integer NewHeight);
-  // Takes the size of another map (nil: 0 x 0); raises "Can't set size from
+  // Takes the size of another map or of a platform graphic (nil: 0 x 0); raises "Can't set size from
   // '%s'" for anything else and leaves the size as it was.
   void SetSizeFrom(TPersistent* Source);
 

@@ -2,6 +2,7 @@
 
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/classes/Strings.h"
+#include "platform/vcl/Bitmap.h"
 
 using namespace qn;
 
@@ -75,6 +76,11 @@ TEST(Pix32_qn, SetSizeFromMapNilOrRejectsOthers) {
     EXPECT_EQ(e.Message(), u"Can't set size from 'TStringList'");
   }
   EXPECT_EQ(b.Width(), 12);
+  TBitmap graphic;
+  graphic.SetSize(5, 6);
+  b.SetSizeFrom(&graphic);
+  EXPECT_EQ(b.Width(), 5);
+  EXPECT_EQ(b.Height(), 6);
   b.SetSizeFrom(nullptr);
   EXPECT_TRUE(b.Empty());
   EXPECT_EQ(b.Width(), 0);
