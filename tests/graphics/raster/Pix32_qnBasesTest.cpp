@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/classes/Strings.h"
 #include "platform/vcl/Bitmap.h"
@@ -160,4 +163,31 @@ TEST(Pix32_qn, ThreadLockIsReentrantAndCounted) {
   TObject* made = TThreadPersistent::StaticClass()->Create();
   EXPECT_TRUE(made->Is<TThreadPersistent>());
   delete made;
+}
+
+TEST(Pix32_qn_Thread, LockSerialisesAndCountsStayExact) {
+  GDestroyed = 0;
+  TThreadPersistent shared;
+  auto* counted = new TCounted(true);
+  long long total = 0;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&] {
+      for (int i = 0; i < 5000; ++i) {
+        shared.Lock();
+        shared.Lock();  // re-entrant on the same thread
+        ++total;
+        shared.Unlock();
+        shared.Unlock();
+        counted->_AddRef();
+        counted->_Release();
+      }
+    });
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(total, 20000);
+  EXPECT_EQ(shared.LockCount(), 0);
+  EXPECT_EQ(counted->RefCount(), 1);
+  EXPECT_EQ(GDestroyed, 0);
+  counted->_Release();
+  EXPECT_EQ(GDestroyed, 1);
 }
