@@ -417,3 +417,41 @@ TEST(Pix32_qn, NearestStretchMapsColumnsAndRows) {
   EXPECT_EQ(dst.GetPixel(0, 0), 0x00000077u);
   EXPECT_EQ(dst.GetPixel(2, 0), 0xFF000001u);
 }
+
+TEST(Pix32_qn, NearestStretchCombineModes) {
+  TCustomBitmap32 src, dst;
+  src.SetSize(2, 2);
+  src.Clear(0x80FFFFFFu);
+  dst.SetSize(4, 4);
+  dst.Clear(0xFF000000u);
+  NearestStretch(&dst, Rect(0, 0, 4, 4), Rect(0, 0, 4, 4), &src, Rect(0, 0, 2, 2), TDrawMode::dmBlend, nullptr);
+  const TColor32 f = 0x80FFFFFFu;
+  TColor32 e = 0xFF000000u;
+  BlendLine(&f, &e, 1);  // rows blend through the line routine
+  EXPECT_EQ(dst.GetPixel(3, 3), e);
+  // Master alpha below 255 scales the blend.
+  src.SetMasterAlpha(0x40);
+  dst.Clear(0xFF000000u);
+  NearestStretch(&dst, Rect(0, 0, 4, 4), Rect(0, 0, 4, 4), &src, Rect(0, 0, 2, 2), TDrawMode::dmBlend, nullptr);
+  e = 0xFF000000u;
+  BlendLineEx(&f, &e, 1, 0x40);
+  EXPECT_EQ(dst.GetPixel(0, 0), e);
+  // A custom combine sees every pixel with the master alpha; without a
+  // callback it copies.
+  int calls = 0;
+  TPixelCombineEvent cb = [&](TColor32 F, TColor32& B, TColor32 M) {
+    ++calls;
+    B = F ^ M;
+  };
+  NearestStretch(&dst, Rect(0, 0, 4, 4), Rect(0, 0, 4, 4), &src, Rect(0, 0, 2, 2), TDrawMode::dmCustom, cb);
+  EXPECT_EQ(calls, 16);
+  EXPECT_EQ(dst.GetPixel(1, 2), 0x80FFFFFFu ^ 0x40u);
+  NearestStretch(&dst, Rect(0, 0, 4, 4), Rect(0, 0, 4, 4), &src, Rect(0, 0, 2, 2), TDrawMode::dmCustom, nullptr);
+  EXPECT_EQ(dst.GetPixel(1, 2), 0x80FFFFFFu);
+  // Equal sizes go through the block copy, offset by the clip.
+  src.SetPixel(1, 1, 0x01020304u);
+  dst.Clear(0);
+  NearestStretch(&dst, Rect(1, 1, 3, 3), Rect(2, 2, 4, 4), &src, Rect(0, 0, 2, 2), TDrawMode::dmOpaque, nullptr);
+  EXPECT_EQ(dst.GetPixel(2, 2), 0x01020304u);
+  EXPECT_EQ(dst.GetPixel(1, 1), 0u);
+}
