@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/classes/Threads.h"  // INFINITE, GetCurrentThreadId
+#include "platform/classes/Threads.h"  // GetCurrentThreadId, MainThreadID
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Types.h"
 
@@ -338,7 +338,7 @@ constexpr UINT QS_KEY = 0x0001, QS_MOUSEMOVE = 0x0002, QS_MOUSEBUTTON = 0x0004,
                QS_INPUT = QS_MOUSE | QS_KEY | QS_RAWINPUT,
                QS_ALLEVENTS = QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY,
                QS_ALLINPUT = QS_ALLEVENTS | QS_SENDMESSAGE;
-constexpr DWORD WAIT_OBJECT_0 = 0, WAIT_ABANDONED_0 = 0x80,
+constexpr DWORD INFINITE = 0xFFFFFFFF, WAIT_OBJECT_0 = 0, WAIT_ABANDONED_0 = 0x80,
                 WAIT_TIMEOUT = 258, WAIT_FAILED = 0xFFFFFFFF;
 constexpr DWORD MWMO_WAITALL = 0x0001, MWMO_ALERTABLE = 0x0002, MWMO_INPUTAVAILABLE = 0x0004;
 constexpr UINT SMTO_NORMAL = 0x0000, SMTO_BLOCK = 0x0001, SMTO_ABORTIFHUNG = 0x0002,
