@@ -290,7 +290,10 @@ UINT GetTextCharset(HDC dc);
 // (no reordering). Returns the text height (with DT_VCENTER or DT_BOTTOM the
 // distance from the rectangle's top to the text's bottom), 0 on failure.
 // DT_MODIFYSTRING writes an ellipsised single line back into text, which
-// must then have room for count + 4 characters.
+// must then have room for count + 4 characters. Without DT_NOPREFIX, "&x"
+// shows x and "&&" shows "&"; a line underlines its last such x.
+// DT_TABSTOP's count takes bits 8..15, so DT_CALCRECT, DT_NOPREFIX and the
+// other flags there cannot go with it.
 int DrawTextW(HDC dc, const WCHAR* text, int count, RECT* rc, UINT format);
 int DrawTextExW(HDC dc, WCHAR* text, int count, RECT* rc, UINT format, DRAWTEXTPARAMS* params);
 inline int DrawText(HDC dc, const WCHAR* text, int count, RECT* rc, UINT format) {
