@@ -119,6 +119,55 @@ TBitmap::TBitmap(Integer AWidth, Integer AHeight) { SetSize(AWidth, AHeight); }
 TBitmap::~TBitmap() {
   FCanvas.reset();
   if (FHandle) DeleteObject(FHandle);
+  if (FPalette) DeleteObject(FPalette);
+}
+
+HPALETTE TBitmap::Palette() {
+  if (FPalette) DeleteObject(FPalette);
+  FPalette = nullptr;
+  if (FColors.empty()) return nullptr;
+  std::vector<Byte> mem(sizeof(LOGPALETTE) + FColors.size() * sizeof(PALETTEENTRY));
+  auto* lp = reinterpret_cast<LOGPALETTE*>(mem.data());
+  lp->palVersion = 0x300;
+  lp->palNumEntries = Word(FColors.size());
+  for (size_t i = 0; i < FColors.size(); ++i)
+    lp->palPalEntry[i] = {FColors[i].rgbRed, FColors[i].rgbGreen, FColors[i].rgbBlue, 0};
+  FPalette = CreatePalette(lp);
+  return FPalette;
+}
+
+namespace {
+bool DIBFormatOf(HBITMAP Bitmap, BITMAP& bm, DWORD& info, DWORD& image) {
+  if (!Bitmap || GetObject(Bitmap, sizeof bm, &bm) == 0) return false;
+  Integer bpp = bm.bmBitsPixel;
+  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24) bpp = 32;
+  bm.bmBitsPixel = Word(bpp);
+  info = DWORD(sizeof(BITMAPINFOHEADER)) + (bpp <= 8 ? DWORD(4) << bpp : 0);
+  image = DWORD(StrideOf(bm.bmWidth, bpp)) * DWORD(bm.bmHeight);
+  return true;
+}
+}  // namespace
+
+void GetDIBSizes(HBITMAP Bitmap, DWORD& InfoHeaderSize, DWORD& ImageSize) {
+  BITMAP bm;
+  if (!DIBFormatOf(Bitmap, bm, InfoHeaderSize, ImageSize)) throw EInvalidGraphic(u"Bitmap image is not valid");
+}
+
+bool GetDIB(HBITMAP Bitmap, HPALETTE, void* BitmapInfo, void* Bits) {
+  BITMAP bm;
+  DWORD info, image;
+  if (!BitmapInfo || !Bits || !DIBFormatOf(Bitmap, bm, info, image)) return false;
+  std::memset(BitmapInfo, 0, info);
+  auto* h = static_cast<BITMAPINFOHEADER*>(BitmapInfo);
+  h->biSize = sizeof(BITMAPINFOHEADER);
+  h->biWidth = bm.bmWidth;
+  h->biHeight = bm.bmHeight;
+  h->biPlanes = 1;
+  h->biBitCount = bm.bmBitsPixel;
+  h->biCompression = BI_RGB;
+  h->biSizeImage = image;
+  return GetDIBits(nullptr, Bitmap, 0, UINT(bm.bmHeight), Bits, static_cast<BITMAPINFO*>(BitmapInfo),
+                   DIB_RGB_COLORS) == bm.bmHeight;
 }
 
 void TBitmap::FreeHandle() {

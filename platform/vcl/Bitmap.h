@@ -72,6 +72,9 @@ class TBitmap : public TGraphic {
   bool HandleAllocated() const { return FHandle != nullptr; }
   // The colour table of a palette format (empty for the others).
   const std::vector<RGBQUAD>& Colors() const { return FColors; }
+  // A logical palette of the colour table (nullptr for formats without
+  // one); the bitmap owns it.
+  HPALETTE Palette();
   // Replaces the colour table of a palette format; the indices are kept.
   void SetColors(const std::vector<RGBQUAD>& Value);
 
@@ -121,8 +124,17 @@ class TBitmap : public TGraphic {
   HBITMAP FHandle = nullptr;
   Byte* FBits = nullptr;  // DIB memory (bottom row first)
   std::vector<RGBQUAD> FColors;
+  HPALETTE FPalette = nullptr;
   std::unique_ptr<TBitmapCanvas> FCanvas;
 };
+
+// The sizes of a bitmap's BITMAPINFO (header and colour table) and pixel
+// rows at its own depth, for GetDIB.
+void GetDIBSizes(HBITMAP Bitmap, DWORD& InfoHeaderSize, DWORD& ImageSize);
+// Fills BitmapInfo (InfoHeaderSize bytes) and Bits (ImageSize bytes) with
+// the bitmap as a bottom-up BI_RGB DIB of its depth. The palette is
+// accepted for the platform's signature; colour tables are the DIB's.
+bool GetDIB(HBITMAP Bitmap, HPALETTE Palette, void* BitmapInfo, void* Bits);
 
 // The canvas of a bitmap: its DC is a memory DC holding the bitmap, made on
 // first use and dropped when the bitmap changes its handle.

@@ -346,3 +346,30 @@ TEST(Platform_Bitmap, VersionFiveHeadersResourcesAndOpacity) {
   dst.Canvas()->Draw(0, 0, &white, 128);
   EXPECT_NEAR(GetRValue(dst.Canvas()->Pixels(1, 1)), 128, 1);
 }
+
+TEST(Platform_Bitmap, GetDIBCopiesThePictureForStretchDIBits) {
+  TBitmap src;
+  src.SetPixelFormat(TPixelFormat::pf24bit);
+  src.SetSize(3, 2);
+  src.Canvas()->SetPixels(0, 0, clRed);
+  src.Canvas()->SetPixels(2, 1, clBlue);
+  DWORD infoSize = 0, imageSize = 0;
+  GetDIBSizes(src.Handle(), infoSize, imageSize);
+  EXPECT_EQ(infoSize, DWORD(sizeof(BITMAPINFOHEADER)));
+  EXPECT_EQ(imageSize, 12u * 2u);  // nine bytes a row, padded to twelve
+  std::vector<Byte> info(infoSize), bits(imageSize);
+  ASSERT_TRUE(GetDIB(src.Handle(), src.Palette(), info.data(), bits.data()));
+  TBitmap dst(6, 4);
+  StretchDIBits(dst.Canvas()->Handle(), 0, 0, 6, 4, 0, 0, 3, 2, bits.data(),
+                reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS, SRCCOPY);
+  EXPECT_EQ(dst.Canvas()->Pixels(1, 1), clRed);
+  EXPECT_EQ(dst.Canvas()->Pixels(5, 3), clBlue);
+  EXPECT_EQ(dst.Canvas()->Pixels(3, 0), clBlack);
+  TBitmap p;
+  p.SetPixelFormat(TPixelFormat::pf8bit);
+  p.SetSize(1, 1);
+  EXPECT_NE(p.Palette(), nullptr);
+  EXPECT_EQ(src.Palette(), nullptr);
+  GetDIBSizes(p.Handle(), infoSize, imageSize);
+  EXPECT_EQ(infoSize, DWORD(sizeof(BITMAPINFOHEADER) + 1024));
+}
