@@ -336,8 +336,10 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
 // 32 bpp BI_RGB (or BI_BITFIELDS with the standard masks): rows are not
 // padded, top-down for a negative height and bottom-up otherwise, zero-filled.
 // Other depths (1, 4, 8, 16, 24) are accepted and kept in their own format;
-// GDI draws into them after converting to 32 bits and back. section, when
-// given, is memory the caller keeps alive for the bitmap's lifetime.
+// GDI draws into them after converting to 32 bits and back. A section
+// handle (a file mapping) places the pixels at offset in the mapping's
+// memory, found through the mapper registered with SetDIBSectionMapper; the
+// mapping must outlive the bitmap.
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section,
                          DWORD offset);
 // Copies scan lines of a bitmap to bits in the format of bmi (1, 4, 8, 24 or
