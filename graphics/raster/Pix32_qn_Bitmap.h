@@ -286,6 +286,68 @@ class TCustomBitmap32 : public TCustomMap {
   TColor32 GetPixelFR(Single X, Single Y) const;
   TColor32 GetPixelXR(TFixed X, TFixed Y) const;
 
+  // ---- Lines. X2 and Y2 of the runs are inclusive; the general lines
+  // leave the end point out unless L is set, so polylines draw each joint
+  // once. S forms clip and honour measuring mode, T forms blend through
+  // BlendProc, A forms are anti-aliased, X/F take 16.16/single coordinates,
+  // P forms take their colours from the stipple pattern.
+  void HorzLine(Integer X1, Integer Y, Integer X2, TColor32 Value);
+  void HorzLineS(Integer X1, Integer Y, Integer X2, TColor32 Value);
+  void HorzLineT(Integer X1, Integer Y, Integer X2, TColor32 Value);
+  void HorzLineTS(Integer X1, Integer Y, Integer X2, TColor32 Value);
+  void HorzLineTSP(Integer X1, Integer Y, Integer X2);
+  void HorzLineX(TFixed X1, TFixed Y, TFixed X2, TColor32 Value);
+  void HorzLineXS(TFixed X1, TFixed Y, TFixed X2, TColor32 Value);
+  void VertLine(Integer X, Integer Y1, Integer Y2, TColor32 Value);
+  void VertLineS(Integer X, Integer Y1, Integer Y2, TColor32 Value);
+  void VertLineT(Integer X, Integer Y1, Integer Y2, TColor32 Value);
+  void VertLineTS(Integer X, Integer Y1, Integer Y2, TColor32 Value);
+  void VertLineTSP(Integer X, Integer Y1, Integer Y2);
+  void VertLineX(TFixed X, TFixed Y1, TFixed Y2, TColor32 Value);
+  void VertLineXS(TFixed X, TFixed Y1, TFixed Y2, TColor32 Value);
+  void Line(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L = false);
+  void LineS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L = false);
+  void LineT(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L = false);
+  void LineTS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L = false);
+  void LineA(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L = false);
+  void LineAS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L = false);
+  void LineX(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L = false);
+  void LineF(Single X1, Single Y1, Single X2, Single Y2, TColor32 Value, bool L = false);
+  void LineXS(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L = false);
+  void LineFS(Single X1, Single Y1, Single X2, Single Y2, TColor32 Value, bool L = false);
+  void LineXP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L = false);
+  void LineFP(Single X1, Single Y1, Single X2, Single Y2, bool L = false);
+  void LineXSP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L = false);
+  void LineFSP(Single X1, Single Y1, Single X2, Single Y2, bool L = false);
+
+  void MoveTo(Integer X, Integer Y) { RasterX = X; RasterY = Y; }
+  void MoveTo(const TPoint& P) { MoveTo(P.X, P.Y); }
+  void LineToS(Integer X, Integer Y);
+  void LineToS(const TPoint& P) { LineToS(P.X, P.Y); }
+  void LineToTS(Integer X, Integer Y);
+  void LineToTS(const TPoint& P) { LineToTS(P.X, P.Y); }
+  void LineToAS(Integer X, Integer Y);
+  void LineToAS(const TPoint& P) { LineToAS(P.X, P.Y); }
+  void MoveToX(TFixed X, TFixed Y) { RasterXF = X; RasterYF = Y; }
+  void MoveToX(const TFixedPoint& P) { MoveToX(P.X, P.Y); }
+  void MoveToF(Single X, Single Y);
+  void MoveToF(const TFloatPoint& P) { MoveToF(P.X, P.Y); }
+  void LineToXS(TFixed X, TFixed Y);
+  void LineToXS(const TFixedPoint& P) { LineToXS(P.X, P.Y); }
+  void LineToFS(Single X, Single Y);
+  void LineToFS(const TFloatPoint& P) { LineToFS(P.X, P.Y); }
+  void LineToXSP(TFixed X, TFixed Y);
+  void LineToXSP(const TFixedPoint& P) { LineToXSP(P.X, P.Y); }
+  void LineToFSP(Single X, Single Y);
+  void LineToFSP(const TFloatPoint& P) { LineToFSP(P.X, P.Y); }
+
+  // ---- Stipple: a repeating colour pattern sampled with linear
+  // interpolation, FStippleStep entries per pixel.
+  void SetStipple(const TArrayOfColor32& NewStipple);
+  void SetStipple(std::initializer_list<TColor32> NewStipple) { SetStipple(TArrayOfColor32(NewStipple)); }
+  void AdvanceStippleCounter(Single LengthPixels);
+  TColor32 GetStippleColor();
+
   // The pen position of the line routines.
   Integer RasterX = 0, RasterY = 0;
   TFixed RasterXF = 0, RasterYF = 0;

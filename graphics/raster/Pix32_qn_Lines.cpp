@@ -1,0 +1,570 @@
+// Pix32_qn: the line drawing of TCustomBitmap32 — runs, Bresenham lines with
+// exact clipping, Wu-style anti-aliased lines, sub-pixel lines, stippled
+// lines and the pen.
+//
+// The clipped integer lines do not re-derive a Bresenham line from the
+// clipped end points (that shifts the pixels). They compute, in closed form,
+// the range of steps of the unclipped line whose pixels fall inside the clip
+// rectangle and start the error term where the unclipped line would have it
+// at that step, so a clipped line is always the unclipped line restricted.
+#include <algorithm>
+#include <cmath>
+
+#include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_qn.h"
+
+namespace qn {
+
+namespace {
+
+using Int128 = __int128;
+
+Int64 FloorDiv(Int128 A, Int64 B) {
+  Int128 q = A / B;
+  if ((A % B != 0) && ((A < 0) != (B < 0))) --q;
+  return static_cast<Int64>(std::clamp<Int128>(q, INT64_MIN / 4, INT64_MAX / 4));
+}
+
+Int64 CeilDiv(Int128 A, Int64 B) { return -FloorDiv(-A, B); }
+
+Integer Sign(Int64 V) { return V < 0 ? -1 : 1; }
+
+// The rectangle of a run with its last pixel inclusive: right and bottom
+// exclusive, whatever the order of the ends.
+TRect RunRect(Integer X1, Integer Y1, Integer X2, Integer Y2) {
+  return TRect(std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2) + 1, std::max(Y1, Y2) + 1);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Horizontal and vertical runs.
+
+void TCustomBitmap32::HorzLine(Integer X1, Integer Y, Integer X2, TColor32 Value) {
+  if (X2 < X1) return;
+  FillLongword(FBits + X1 + Y * FWidth, static_cast<Cardinal>(X2 - X1 + 1), Value);
+}
+
+void TCustomBitmap32::HorzLineT(Integer X1, Integer Y, Integer X2, TColor32 Value) {
+  if (X2 < X1) return;
+  PColor32 p = FBits + X1 + Y * FWidth;
+  for (Integer i = X1; i <= X2; ++i) BlendProc(Value, *p++);
+  EMMS();
+}
+
+void TCustomBitmap32::HorzLineS(Integer X1, Integer Y, Integer X2, TColor32 Value) {
+  if (FMeasuringMode) {
+    Changed(RunRect(X1, Y, X2, Y), AREA_RECT_FLAG);
+  } else if (Y >= FClipRect.Top && Y < FClipRect.Bottom && TestClip(X1, X2, FClipRect.Left, FClipRect.Right)) {
+    HorzLine(X1, Y, X2, Value);
+    Changed(RunRect(X1, Y, X2, Y), AREA_RECT_FLAG);
+  }
+}
+
+void TCustomBitmap32::HorzLineTS(Integer X1, Integer Y, Integer X2, TColor32 Value) {
+  if (FMeasuringMode) {
+    Changed(RunRect(X1, Y, X2, Y), AREA_RECT_FLAG);
+  } else if (Y >= FClipRect.Top && Y < FClipRect.Bottom && TestClip(X1, X2, FClipRect.Left, FClipRect.Right)) {
+    HorzLineT(X1, Y, X2, Value);
+    Changed(RunRect(X1, Y, X2, Y), AREA_RECT_FLAG);
+  }
+}
+
+void TCustomBitmap32::VertLine(Integer X, Integer Y1, Integer Y2, TColor32 Value) {
+  if (Y2 < Y1) return;
+  PColor32 p = FBits + X + Y1 * FWidth;
+  for (Integer i = Y1; i <= Y2; ++i, p += FWidth) *p = Value;
+}
+
+void TCustomBitmap32::VertLineT(Integer X, Integer Y1, Integer Y2, TColor32 Value) {
+  if (Y2 < Y1) return;
+  PColor32 p = FBits + X + Y1 * FWidth;
+  for (Integer i = Y1; i <= Y2; ++i, p += FWidth) BlendProc(Value, *p);
+  EMMS();
+}
+
+void TCustomBitmap32::VertLineS(Integer X, Integer Y1, Integer Y2, TColor32 Value) {
+  if (FMeasuringMode) {
+    Changed(RunRect(X, Y1, X, Y2), AREA_RECT_FLAG);
+  } else if (X >= FClipRect.Left && X < FClipRect.Right && TestClip(Y1, Y2, FClipRect.Top, FClipRect.Bottom)) {
+    VertLine(X, Y1, Y2, Value);
+    Changed(RunRect(X, Y1, X, Y2), AREA_RECT_FLAG);
+  }
+}
+
+void TCustomBitmap32::VertLineTS(Integer X, Integer Y1, Integer Y2, TColor32 Value) {
+  if (FMeasuringMode) {
+    Changed(RunRect(X, Y1, X, Y2), AREA_RECT_FLAG);
+  } else if (X >= FClipRect.Left && X < FClipRect.Right && TestClip(Y1, Y2, FClipRect.Top, FClipRect.Bottom)) {
+    VertLineT(X, Y1, Y2, Value);
+    Changed(RunRect(X, Y1, X, Y2), AREA_RECT_FLAG);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Stipple.
+
+void TCustomBitmap32::SetStipple(const TArrayOfColor32& NewStipple) {
+  FStippleCounter = 0;
+  FStipplePattern = NewStipple;
+}
+
+namespace {
+// Into [0, N); a modulo rather than repeated subtraction, so that a counter
+// far out of range cannot stall.
+Single WrapCounter(Single C, Integer N) {
+  if (!std::isfinite(C)) return 0;
+  const double n = N;
+  double r = static_cast<double>(C) - std::floor(static_cast<double>(C) / n) * n;
+  Single s = static_cast<Single>(r);
+  if (s >= static_cast<Single>(N) || s < 0) s = 0;
+  return s;
+}
+}  // namespace
+
+void TCustomBitmap32::AdvanceStippleCounter(Single LengthPixels) {
+  const Integer N = static_cast<Integer>(FStipplePattern.size());
+  const Single D = LengthPixels * FStippleStep;
+  if (N > 0 && D != 0) FStippleCounter = WrapCounter(FStippleCounter + D, N);
+}
+
+TColor32 TCustomBitmap32::GetStippleColor() {
+  const Integer N = static_cast<Integer>(FStipplePattern.size());
+  if (N == 0) return 0xFF000000u;
+  const Single c = WrapCounter(FStippleCounter, N);
+  FStippleCounter = c;
+  Integer i = static_cast<Integer>(Round(c - 0.5f));
+  if (i < 0) i += N;
+  if (i >= N) i -= N;
+  Single frac = c - static_cast<Single>(i);
+  if (frac < 0) frac += static_cast<Single>(N);
+  const Integer w = 255 - static_cast<Integer>(Round(255 * frac));
+  Integer j = i + 1;
+  if (j == N) j = 0;
+  TColor32 r;
+  if (w >= 255) {
+    r = FStipplePattern[i];
+  } else {
+    r = CombineReg(FStipplePattern[i], FStipplePattern[j], static_cast<TColor32>(std::clamp(w, 0, 255)));
+    EMMS();
+  }
+  FStippleCounter = c + FStippleStep;
+  return r;
+}
+
+void TCustomBitmap32::HorzLineTSP(Integer X1, Integer Y, Integer X2) {
+  if (FMeasuringMode) {
+    Changed(RunRect(X1, Y, X2, Y), AREA_RECT_FLAG);
+    return;
+  }
+  if (Empty()) return;
+  const Int64 Count = std::abs(Int64(X2) - X1) + 1;
+  const Integer Left = FClipRect.Left, Right = FClipRect.Right;
+  if (Y < FClipRect.Top || Y >= FClipRect.Bottom || (X1 < Left && X2 < Left) || (X1 >= Right && X2 >= Right)) {
+    AdvanceStippleCounter(static_cast<Single>(Count));
+    return;
+  }
+  if (X1 < Left) {
+    AdvanceStippleCounter(static_cast<Single>(Int64(Left) - X1));
+    X1 = Left;
+  } else if (X1 >= Right) {
+    AdvanceStippleCounter(static_cast<Single>(Int64(X1) - (Right - 1)));
+    X1 = Right - 1;
+  }
+  Int64 R = 0;
+  if (X2 < Left) {
+    R = Int64(Left) - X2;
+    X2 = Left;
+  } else if (X2 >= Right) {
+    R = Int64(X2) - (Right - 1);
+    X2 = Right - 1;
+  }
+  const Integer s = X2 >= X1 ? 1 : -1;
+  for (Integer x = X1;; x += s) {
+    SetPixelT(x, Y, GetStippleColor());
+    if (x == X2) break;
+  }
+  Changed(RunRect(X1, Y, X2, Y), AREA_RECT_FLAG);
+  if (R > 0) AdvanceStippleCounter(static_cast<Single>(R));
+}
+
+void TCustomBitmap32::VertLineTSP(Integer X, Integer Y1, Integer Y2) {
+  if (FMeasuringMode) {
+    Changed(RunRect(X, Y1, X, Y2), AREA_RECT_FLAG);
+    return;
+  }
+  if (Empty()) return;
+  const Int64 Count = std::abs(Int64(Y2) - Y1) + 1;
+  const Integer Top = FClipRect.Top, Bottom = FClipRect.Bottom;
+  if (X < FClipRect.Left || X >= FClipRect.Right || (Y1 < Top && Y2 < Top) || (Y1 >= Bottom && Y2 >= Bottom)) {
+    AdvanceStippleCounter(static_cast<Single>(Count));
+    return;
+  }
+  if (Y1 < Top) {
+    AdvanceStippleCounter(static_cast<Single>(Int64(Top) - Y1));
+    Y1 = Top;
+  } else if (Y1 >= Bottom) {
+    AdvanceStippleCounter(static_cast<Single>(Int64(Y1) - (Bottom - 1)));
+    Y1 = Bottom - 1;
+  }
+  Int64 R = 0;
+  if (Y2 < Top) {
+    R = Int64(Top) - Y2;
+    Y2 = Top;
+  } else if (Y2 >= Bottom) {
+    R = Int64(Y2) - (Bottom - 1);
+    Y2 = Bottom - 1;
+  }
+  const Integer s = Y2 >= Y1 ? 1 : -1;
+  for (Integer y = Y1;; y += s) {
+    SetPixelT(X, y, GetStippleColor());
+    if (y == Y2) break;
+  }
+  Changed(RunRect(X, Y1, X, Y2), AREA_RECT_FLAG);
+  if (R > 0) AdvanceStippleCounter(static_cast<Single>(R));
+}
+
+// ---------------------------------------------------------------------------
+// Bresenham lines. Along the major axis (length M, minor length m, with
+// y major when |Dy| >= |Dx|) pixel k lies at minor offset
+// floor((M shr 1 + k m) / M); the loops below and the clipped forms both
+// follow that rule.
+
+void TCustomBitmap32::Line(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L) {
+  const TRect R(X1, Y1, X2, Y2);
+  Integer Dx = X2 - X1, Dy = Y2 - Y1;
+  if (Dx == 0) {
+    if (Dy > 0) VertLine(X1, Y1, Y2 - 1, Value);
+    else if (Dy < 0) VertLine(X1, Y2 + 1, Y1, Value);
+    if (L) SetPixel(X2, Y2, Value);
+  } else if (Dy == 0) {
+    if (Dx > 0) HorzLine(X1, Y1, X2 - 1, Value);
+    else HorzLine(X2 + 1, Y1, X1, Value);
+    if (L) SetPixel(X2, Y2, Value);
+  } else {
+    const Integer Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -1 : 1;
+    Dx = std::abs(Dx);
+    Dy = std::abs(Dy);
+    PColor32 P = FBits + X1 + Y1 * FWidth;
+    const NativeInt Row = NativeInt(Sy) * FWidth;
+    if (Dy >= Dx) {
+      Integer e = Dy >> 1;
+      for (Integer i = 0; i < Dy; ++i) {
+        *P = Value;
+        P += Row;
+        e += Dx;
+        if (e >= Dy) {
+          P += Sx;
+          e -= Dy;
+        }
+      }
+    } else {
+      Integer e = Dx >> 1;
+      for (Integer i = 0; i < Dx; ++i) {
+        *P = Value;
+        P += Sx;
+        e += Dy;
+        if (e >= Dx) {
+          P += Row;
+          e -= Dx;
+        }
+      }
+    }
+    if (L) *P = Value;
+  }
+  Changed(R, AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::LineT(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L) {
+  const TRect R(X1, Y1, X2, Y2);
+  Integer Dx = X2 - X1, Dy = Y2 - Y1;
+  if (Dx == 0) {
+    if (Dy > 0) VertLineT(X1, Y1, Y2 - 1, Value);
+    else if (Dy < 0) VertLineT(X1, Y2 + 1, Y1, Value);
+    if (L) SetPixelT(X2, Y2, Value);
+  } else if (Dy == 0) {
+    if (Dx > 0) HorzLineT(X1, Y1, X2 - 1, Value);
+    else HorzLineT(X2 + 1, Y1, X1, Value);
+    if (L) SetPixelT(X2, Y2, Value);
+  } else {
+    const Integer Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -1 : 1;
+    Dx = std::abs(Dx);
+    Dy = std::abs(Dy);
+    PColor32 P = FBits + X1 + Y1 * FWidth;
+    const NativeInt Row = NativeInt(Sy) * FWidth;
+    if (Dy >= Dx) {
+      Integer e = Dy >> 1;
+      for (Integer i = 0; i < Dy; ++i) {
+        BlendProc(Value, *P);
+        P += Row;
+        e += Dx;
+        if (e >= Dy) {
+          P += Sx;
+          e -= Dy;
+        }
+      }
+    } else {
+      Integer e = Dx >> 1;
+      for (Integer i = 0; i < Dx; ++i) {
+        BlendProc(Value, *P);
+        P += Sx;
+        e += Dy;
+        if (e >= Dx) {
+          P += Row;
+          e -= Dx;
+        }
+      }
+    }
+    if (L) BlendProc(Value, *P);
+    EMMS();
+  }
+  Changed(R, AREA_LINE_FLAG + 2);
+}
+
+namespace {
+
+// The steps [First, Last] of a line from A (major axis, direction Sa) whose
+// major coordinate lies in [Lo, Hi].
+void MajorRange(Int64 A, Integer Sa, Int64 Lo, Int64 Hi, Int64& First, Int64& Last) {
+  if (Sa > 0) {
+    First = std::max(First, Lo - A);
+    Last = std::min(Last, Hi - A);
+  } else {
+    First = std::max(First, A - Hi);
+    Last = std::min(Last, A - Lo);
+  }
+}
+
+// The minor offsets (counted in the line's minor direction Sb from B) that
+// land in [Lo, Hi].
+void MinorOffsets(Int64 B, Integer Sb, Int64 Lo, Int64 Hi, Int64& OLo, Int64& OHi) {
+  if (Sb > 0) {
+    OLo = Lo - B;
+    OHi = Hi - B;
+  } else {
+    OLo = B - Hi;
+    OHi = B - Lo;
+  }
+}
+
+}  // namespace
+
+// Shared by LineS and LineTS: the pixels of the unclipped Bresenham line
+// inside the clip rectangle. Returns whether any pixel was visible.
+template <bool Blend>
+static bool ClippedBresenham(TCustomBitmap32& B, Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value,
+                             bool L) {
+  const TRect& C = B.ClipRect();
+  if (C.Right <= C.Left || C.Bottom <= C.Top) return false;
+  const Int64 Dx = Int64(X2) - X1, Dy = Int64(Y2) - Y1;
+  const Integer Sx = Sign(Dx), Sy = Sign(Dy);
+  const Int64 Ax = std::abs(Dx), Ay = std::abs(Dy);
+  const bool YMajor = Ay >= Ax;
+  // Major axis a, minor axis b.
+  const Int64 M = YMajor ? Ay : Ax, m = YMajor ? Ax : Ay;
+  const Int64 A0 = YMajor ? Y1 : X1, B0 = YMajor ? X1 : Y1;
+  const Integer Sa = YMajor ? Sy : Sx, Sb = YMajor ? Sx : Sy;
+  const Int64 ALo = YMajor ? C.Top : C.Left, AHi = (YMajor ? C.Bottom : C.Right) - 1;
+  const Int64 BLo = YMajor ? C.Left : C.Top, BHi = (YMajor ? C.Right : C.Bottom) - 1;
+  const Int64 h = M >> 1;
+  Int64 First = 0, Last = L ? M : M - 1;
+  MajorRange(A0, Sa, ALo, AHi, First, Last);
+  Int64 OLo, OHi;
+  MinorOffsets(B0, Sb, BLo, BHi, OLo, OHi);
+  // floor((h + k m) / M) >= OLo  and  <= OHi, for m > 0.
+  First = std::max(First, CeilDiv(Int128(OLo) * M - h, m));
+  Last = std::min(Last, FloorDiv(Int128(OHi + 1) * M - h - 1, m));
+  if (First > Last) return false;
+  const Int128 t = Int128(h) + Int128(First) * m;
+  Int64 e = static_cast<Int64>(t % M);
+  const Int64 o = static_cast<Int64>(t / M);
+  const Int64 a = A0 + Sa * First, b = B0 + Sb * o;
+  const Integer x = static_cast<Integer>(YMajor ? b : a), y = static_cast<Integer>(YMajor ? a : b);
+  const NativeInt W = B.Width();
+  const NativeInt MajorStep = YMajor ? Sa * W : Sa, MinorStep = YMajor ? Sb : Sb * W;
+  PColor32 P = B.Bits() + x + NativeInt(y) * W;
+  for (Int64 k = First; k <= Last; ++k) {
+    if constexpr (Blend) B.BlendProc(Value, *P);
+    else *P = Value;
+    P += MajorStep;
+    e += m;
+    if (e >= M) {
+      e -= M;
+      P += MinorStep;
+    }
+  }
+  if constexpr (Blend) EMMS();
+  return true;
+}
+
+void TCustomBitmap32::LineS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L) {
+  const TRect R(X1, Y1, X2, Y2);
+  if (FMeasuringMode) {
+    Changed(R, AREA_LINE_FLAG + 2);
+    return;
+  }
+  if (X1 == X2 || Y1 == Y2) {
+    if (X1 == X2 && Y2 > Y1) VertLineS(X1, Y1, Y2 - 1, Value);
+    else if (X1 == X2 && Y2 < Y1) VertLineS(X1, Y2 + 1, Y1, Value);
+    else if (Y1 == Y2 && X2 > X1) HorzLineS(X1, Y1, X2 - 1, Value);
+    else if (Y1 == Y2 && X2 < X1) HorzLineS(X2 + 1, Y1, X1, Value);
+    if (L) SetPixelS(X2, Y2, Value);
+    Changed();
+    return;
+  }
+  if (ClippedBresenham<false>(*this, X1, Y1, X2, Y2, Value, L)) Changed(R, AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::LineTS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L) {
+  const TRect R(X1, Y1, X2, Y2);
+  if (FMeasuringMode) {
+    Changed(R, AREA_LINE_FLAG + 2);
+    return;
+  }
+  if (X1 == X2 || Y1 == Y2) {
+    if (X1 == X2 && Y2 > Y1) VertLineTS(X1, Y1, Y2 - 1, Value);
+    else if (X1 == X2 && Y2 < Y1) VertLineTS(X1, Y2 + 1, Y1, Value);
+    else if (Y1 == Y2 && X2 > X1) HorzLineTS(X1, Y1, X2 - 1, Value);
+    else if (Y1 == Y2 && X2 < X1) HorzLineTS(X2 + 1, Y1, X1, Value);
+    if (L) SetPixelTS(X2, Y2, Value);
+    Changed();
+    return;
+  }
+  if (ClippedBresenham<true>(*this, X1, Y1, X2, Y2, Value, L)) Changed(R, AREA_LINE_FLAG + 2);
+}
+
+// ---------------------------------------------------------------------------
+// Wu-style anti-aliased lines. With Grad = (m shl 16) div M, step i
+// (1 <= i) of the major axis lies at minor offset (i Grad) shr 16 with the
+// fraction (i Grad) and $FFFF; a pair of pixels shares the weight. The
+// closed form is what a 16-bit accumulator that wraps gives, except that a
+// gradient that rounds to 0 on a very long line no longer counts every step
+// as a wrap.
+
+namespace {
+
+struct TWuLine {
+  Int64 A0, B0, M;
+  Integer Sa, Sb;
+  bool YMajor;
+  Int64 Grad;  // 16.16; 65536 for a diagonal
+};
+
+TWuLine WuSetup(Integer X1, Integer Y1, Integer X2, Integer Y2) {
+  TWuLine w;
+  const Int64 Dx = Int64(X2) - X1, Dy = Int64(Y2) - Y1;
+  const Int64 Ax = std::abs(Dx), Ay = std::abs(Dy);
+  w.YMajor = Ay > Ax;
+  w.M = w.YMajor ? Ay : Ax;
+  const Int64 m = w.YMajor ? Ax : Ay;
+  w.A0 = w.YMajor ? Y1 : X1;
+  w.B0 = w.YMajor ? X1 : Y1;
+  w.Sa = w.YMajor ? Sign(Dy) : Sign(Dx);
+  w.Sb = w.YMajor ? Sign(Dx) : Sign(Dy);
+  w.Grad = (m << 16) / w.M;
+  return w;
+}
+
+}  // namespace
+
+void TCustomBitmap32::LineA(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L) {
+  if (X1 == X2 || Y1 == Y2) {
+    LineT(X1, Y1, X2, Y2, Value, L);
+    return;
+  }
+  TBlendMemEx* BlendEx = *BLEND_MEM_EX[static_cast<int>(FCombineMode)];
+  (*BLEND_MEM[static_cast<int>(FCombineMode)])(Value, FBits[X1 + Y1 * FWidth]);
+  const TWuLine w = WuSetup(X1, Y1, X2, Y2);
+  const Int64 Count = L ? w.M : w.M - 1;
+  for (Int64 i = 1; i <= Count; ++i) {
+    const Int64 t = i * w.Grad;
+    const Int64 a = w.A0 + w.Sa * i, b = w.B0 + w.Sb * (t >> 16);
+    const Cardinal f = static_cast<Cardinal>(t & 0xFFFF) >> 8;
+    const Integer x = static_cast<Integer>(w.YMajor ? b : a), y = static_cast<Integer>(w.YMajor ? a : b);
+    BlendEx(Value, FBits[x + NativeInt(y) * FWidth], GAMMA_TABLE[f ^ 255]);
+    const Integer x2 = w.YMajor ? x + w.Sb : x, y2 = w.YMajor ? y : y + w.Sb;
+    BlendEx(Value, FBits[x2 + NativeInt(y2) * FWidth], GAMMA_TABLE[f]);
+  }
+  EMMS();
+  Changed(TRect(X1, Y1, X2, Y2), AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::LineAS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value, bool L) {
+  const TRect R(X1, Y1, X2, Y2);
+  if (FMeasuringMode) {
+    Changed(R, AREA_LINE_FLAG + 2);
+    return;
+  }
+  const TRect& C = FClipRect;
+  if (C.Right <= C.Left || C.Bottom <= C.Top) return;
+  if (X1 == X2 || Y1 == Y2) {
+    if (X1 == X2 && Y2 > Y1) VertLineTS(X1, Y1, Y2 - 1, Value);
+    else if (X1 == X2 && Y2 < Y1) VertLineTS(X1, Y2 + 1, Y1, Value);
+    else if (Y1 == Y2 && X2 > X1) HorzLineTS(X1, Y1, X2 - 1, Value);
+    else if (Y1 == Y2 && X2 < X1) HorzLineTS(X2 + 1, Y1, X1, Value);
+    if (L) SetPixelTS(X2, Y2, Value);
+    return;
+  }
+  const TWuLine w = WuSetup(X1, Y1, X2, Y2);
+  const Int64 ALo = w.YMajor ? C.Top : C.Left, AHi = (w.YMajor ? C.Bottom : C.Right) - 1;
+  const Int64 BLo = w.YMajor ? C.Left : C.Top, BHi = (w.YMajor ? C.Right : C.Bottom) - 1;
+  Int64 First = 0, Last = L ? w.M : w.M - 1;
+  MajorRange(w.A0, w.Sa, ALo, AHi, First, Last);
+  Int64 OLo, OHi;
+  MinorOffsets(w.B0, w.Sb, BLo, BHi, OLo, OHi);
+  // A pair at offset o covers o and o + 1.
+  if (w.Grad > 0) {
+    First = std::max(First, CeilDiv(Int128(OLo - 1) * 65536, w.Grad));
+    Last = std::min(Last, FloorDiv(Int128(OHi + 1) * 65536 - 1, w.Grad));
+  } else if (OLo > 1 || OHi < -1) {
+    return;
+  }
+  if (First > Last) return;
+  TBlendMemEx* BlendEx = *BLEND_MEM_EX[static_cast<int>(FCombineMode)];
+  auto Put = [&](Int64 a, Int64 o, Cardinal Weight, bool Full) {
+    if (o < OLo || o > OHi) return;
+    const Int64 b = w.B0 + w.Sb * o;
+    const Integer x = static_cast<Integer>(w.YMajor ? b : a), y = static_cast<Integer>(w.YMajor ? a : b);
+    if (Full) (*BLEND_MEM[static_cast<int>(FCombineMode)])(Value, FBits[x + NativeInt(y) * FWidth]);
+    else BlendEx(Value, FBits[x + NativeInt(y) * FWidth], Weight);
+  };
+  for (Int64 i = First; i <= Last; ++i) {
+    const Int64 a = w.A0 + w.Sa * i;
+    if (i == 0) {
+      Put(a, 0, 255, true);
+      continue;
+    }
+    const Int64 t = i * w.Grad;
+    const Cardinal f = static_cast<Cardinal>(t & 0xFFFF) >> 8;
+    Put(a, t >> 16, GAMMA_TABLE[f ^ 255], false);
+    Put(a, (t >> 16) + 1, GAMMA_TABLE[f], false);
+  }
+  EMMS();
+  Changed(R, AREA_LINE_FLAG + 2);
+}
+
+// ---------------------------------------------------------------------------
+// The pen.
+
+void TCustomBitmap32::LineToS(Integer X, Integer Y) {
+  LineS(RasterX, RasterY, X, Y, FPenColor);
+  MoveTo(X, Y);
+}
+
+void TCustomBitmap32::LineToTS(Integer X, Integer Y) {
+  LineTS(RasterX, RasterY, X, Y, FPenColor);
+  MoveTo(X, Y);
+}
+
+void TCustomBitmap32::LineToAS(Integer X, Integer Y) {
+  LineAS(RasterX, RasterY, X, Y, FPenColor);
+  MoveTo(X, Y);
+}
+
+void TCustomBitmap32::MoveToF(Single X, Single Y) {
+  RasterXF = Fixed(X);
+  RasterYF = Fixed(Y);
+}
+
+
+}  // namespace qn
