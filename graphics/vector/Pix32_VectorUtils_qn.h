@@ -6,6 +6,7 @@
 
 #include "graphics/raster/Pix32_Transforms_qn.h"
 #include "graphics/raster/Pix32_qn.h"
+#include "graphics/vector/Pix32_Polygons_qn.h"
 
 namespace qn {
 
@@ -85,5 +86,120 @@ TArrayOfFloatPoint FixedPointToFloatPoint(const TArrayOfFixedPoint& Points);
 TArrayOfArrayOfFloatPoint FixedPointToFloatPoint(const TArrayOfArrayOfFixedPoint& Points);
 TArrayOfFixedPoint FloatPointToFixedPoint(const TArrayOfFloatPoint& Points);
 TArrayOfArrayOfFixedPoint FloatPointToFixedPoint(const TArrayOfArrayOfFloatPoint& Points);
+
+// ---------------------------------------------------------------------------
+// Outline offsetting (Pix32_VectorUtils_qn_Grow.cpp)
+//
+// Normal i belongs to the edge from point i to point i+1 (the last one to the
+// closing edge): (dy, -dx) of the unit direction, so it points to the left of
+// the direction of travel on screen, and outward for a clockwise outline.
+// Coincident points give (0, 0), which every builder treats as no edge.
+TArrayOfFloatPoint BuildNormals(const TArrayOfFloatPoint& Points);
+TArrayOfFixedPoint BuildNormals(const TArrayOfFixedPoint& Points);
+
+// The parallel outline at a signed distance, corners closed by the join
+// style; open or closed like the input. Fewer than two distinct points give
+// an empty result. A zero MiterLimit bevels every corner.
+TArrayOfFloatPoint Grow(const TArrayOfFloatPoint& Points, const TArrayOfFloatPoint& Normals, TFloat Delta,
+                        TJoinStyle JoinStyle = TJoinStyle::jsMiter, bool Closed = true, TFloat MiterLimit = 4.0f);
+TArrayOfFloatPoint Grow(const TArrayOfFloatPoint& Points, TFloat Delta, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                        bool Closed = true, TFloat MiterLimit = 4.0f);
+// 16.16 forms: computed through the float ones.
+TArrayOfFixedPoint Grow(const TArrayOfFixedPoint& Points, const TArrayOfFixedPoint& Normals, TFixed Delta,
+                        TJoinStyle JoinStyle = TJoinStyle::jsMiter, bool Closed = true,
+                        TFixed MiterLimit = 0x40000);
+TArrayOfFixedPoint Grow(const TArrayOfFixedPoint& Points, TFixed Delta, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                        bool Closed = true, TFixed MiterLimit = 0x40000);
+
+// ---------------------------------------------------------------------------
+// Shape builders (Pix32_VectorUtils_qn_Shapes.cpp)
+//
+// Angles in radians, growing clockwise on screen; every closed shape runs
+// clockwise on screen and does not repeat its first point. Automatic vertex
+// counts lie in 2 ... MaxAutoSteps (a non-finite radius gives 2).
+constexpr Integer MaxAutoSteps = 65536;
+
+Integer CalculateCircleSteps(TFloat Radius);
+
+// Steps <= 0 means automatic; 1 gives the single point at angle 0.
+TArrayOfFloatPoint Circle(const TFloatPoint& P, TFloat Radius, Integer Steps);
+TArrayOfFloatPoint Circle(const TFloatPoint& P, TFloat Radius);
+TArrayOfFloatPoint Circle(TFloat X, TFloat Y, TFloat Radius, Integer Steps);
+TArrayOfFloatPoint Circle(TFloat X, TFloat Y, TFloat Radius);
+
+// Explicit Steps <= 0 give an empty result; automatic counts follow the
+// smaller radius.
+TArrayOfFloatPoint Ellipse(const TFloatPoint& P, const TFloatPoint& R, Integer Steps);
+TArrayOfFloatPoint Ellipse(const TFloatPoint& P, const TFloatPoint& R);
+TArrayOfFloatPoint Ellipse(TFloat X, TFloat Y, TFloat RX, TFloat RY, Integer Steps);
+TArrayOfFloatPoint Ellipse(TFloat X, TFloat Y, TFloat RX, TFloat RY);
+
+// The centre, then Steps + 1 points from Offset to Offset + Angle; Steps <= 0
+// gives an empty result, the automatic count is the full circle's.
+TArrayOfFloatPoint Pie(const TFloatPoint& P, TFloat Radius, TFloat Angle, TFloat Offset, Integer Steps);
+TArrayOfFloatPoint Pie(const TFloatPoint& P, TFloat Radius, TFloat Angle, TFloat Offset);
+TArrayOfFloatPoint Pie(const TFloatPoint& P, TFloat Radius, TFloat Angle, Integer Steps);
+TArrayOfFloatPoint Pie(TFloat X, TFloat Y, TFloat Radius, TFloat Angle, TFloat Offset);
+TArrayOfFloatPoint Pie(TFloat X, TFloat Y, TFloat Radius, TFloat Angle, TFloat Offset, Integer Steps);
+TArrayOfFloatPoint Pie(TFloat X, TFloat Y, TFloat Radius, TFloat Angle, Integer Steps);
+
+// 2 * Vertices points, outer and inner radius alternating; the one-radius
+// forms put the inner vertices on the lines between outer ones (a regular
+// star). Vertices <= 0 give an empty result.
+TArrayOfFloatPoint Star(const TFloatPoint& P, TFloat InnerRadius, TFloat OuterRadius, Integer Vertices,
+                        TFloat Rotation = 0);
+TArrayOfFloatPoint Star(TFloat X, TFloat Y, TFloat InnerRadius, TFloat OuterRadius, Integer Vertices,
+                        TFloat Rotation = 0);
+TArrayOfFloatPoint Star(const TFloatPoint& P, TFloat Radius, Integer Vertices, TFloat Rotation = 0);
+TArrayOfFloatPoint Star(TFloat X, TFloat Y, TFloat Radius, Integer Vertices, TFloat Rotation = 0);
+
+TArrayOfFloatPoint Rectangle(const TFloatRect& R);
+// The radius is kept between 0 and half the shorter side, so the ends of a
+// pill stay round and a square with the full radius becomes a circle.
+TArrayOfFloatPoint RoundRect(const TFloatRect& R, TFloat Radius);
+
+// Steps points from StartAngle to EndAngle inclusive; Steps <= 0 gives an
+// empty result and 1 the start point. The automatic count grows with
+// sqrt(Radius) times the angle.
+TArrayOfFloatPoint BuildArc(const TFloatPoint& P, TFloat StartAngle, TFloat EndAngle, TFloat Radius, Integer Steps);
+TArrayOfFloatPoint BuildArc(const TFloatPoint& P, TFloat StartAngle, TFloat EndAngle, TFloat Radius);
+TArrayOfFixedPoint BuildArc(const TFixedPoint& P, TFloat StartAngle, TFloat EndAngle, TFloat Radius, Integer Steps);
+TArrayOfFixedPoint BuildArc(const TFixedPoint& P, TFloat StartAngle, TFloat EndAngle, TFloat Radius);
+
+TArrayOfFloatPoint Line(const TFloatPoint& P1, const TFloatPoint& P2);
+TArrayOfFloatPoint Line(TFloat X1, TFloat Y1, TFloat X2, TFloat Y2);
+TArrayOfFloatPoint VertLine(TFloat X, TFloat Y1, TFloat Y2);
+TArrayOfFloatPoint HorzLine(TFloat X1, TFloat Y, TFloat X2);
+
+// ---------------------------------------------------------------------------
+// Polyline outlines and dashes (Pix32_VectorUtils_qn_Polylines.cpp)
+//
+// The stroke of an open polyline as one closed polygon: start cap, left side,
+// end cap, right side reversed. Fewer than two distinct points: empty.
+TArrayOfFloatPoint BuildPolyline(const TArrayOfFloatPoint& Points, TFloat StrokeWidth,
+                                 TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
+                                 TFloat MiterLimit = 4.0f);
+TArrayOfFixedPoint BuildPolyline(const TArrayOfFixedPoint& Points, TFixed StrokeWidth,
+                                 TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
+                                 TFixed MiterLimit = 0x40000);
+// Open: one stroke outline per polyline. Closed: two per polygon, the outer
+// ring and the reversed inner ring, so the inside stays empty under the
+// non-zero rule.
+TArrayOfArrayOfFloatPoint BuildPolyPolyLine(const TArrayOfArrayOfFloatPoint& Points, bool Closed, TFloat StrokeWidth,
+                                            TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                                            TEndStyle EndStyle = TEndStyle::esButt, TFloat MiterLimit = 4.0f);
+TArrayOfArrayOfFixedPoint BuildPolyPolyLine(const TArrayOfArrayOfFixedPoint& Points, bool Closed, TFixed StrokeWidth,
+                                            TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                                            TEndStyle EndStyle = TEndStyle::esButt, TFixed MiterLimit = 0x40000);
+
+// The visible pieces of a polyline under a dash pattern (dash, gap, dash, ...)
+// whose start lies DashOffset after the first point. A pattern that is empty,
+// has no positive finite total, or is too fine to draw (more than
+// MaxDashPeriods periods along the line) gives the whole line as one piece.
+constexpr Integer MaxDashPeriods = 1 << 20;
+TArrayOfArrayOfFloatPoint BuildDashedLine(const TArrayOfFloatPoint& Points, const TArrayOfFloat& DashArray,
+                                          TFloat DashOffset = 0, bool Closed = false);
+TArrayOfArrayOfFixedPoint BuildDashedLine(const TArrayOfFixedPoint& Points, const TArrayOfFixed& DashArray,
+                                          TFixed DashOffset = 0, bool Closed = false);
 
 }  // namespace qn
