@@ -138,7 +138,9 @@ TEST(Pix32_VectorUtils_qn_Grow, RoundReversalIsASemicircle) {
     for (const auto& P : G) MaxX = std::max<double>(MaxX, P.X);
     EXPECT_NEAR(MaxX, 12, 0.02) << D;
     for (const auto& P : G)
-      if (P.X > 10) EXPECT_NEAR(Dist(P, 10, 0), 2, 1e-4);
+      if (P.X > 10) {
+        EXPECT_NEAR(Dist(P, 10, 0), 2, 1e-4);
+      }
   }
 }
 
@@ -529,7 +531,7 @@ TEST(Pix32_VectorUtils_qn_Dash, PiecesFollowThePattern) {
       while (I + 1 < P.size() && X >= P[I]) X -= P[I++];
       return I % 2 == 0;
     };
-    const TArrayOfArrayOfFloatPoint D = Dash(TArrayOfFloatPoint{{0, 0}, {100, 0}}, P, Offset, false);
+    const TArrayOfArrayOfFloatPoint D = BuildDashedLine(TArrayOfFloatPoint{{0, 0}, {100, 0}}, P, Offset, false);
     double Covered = 0;
     for (size_t i = 0; i < D.size(); ++i) {
       // An odd pattern runs its last dash on into the first one, so a piece
@@ -539,10 +541,14 @@ TEST(Pix32_VectorUtils_qn_Dash, PiecesFollowThePattern) {
       const double A = D[i].front().X, B = D[i].back().X;
       Covered += B - A;
       ASSERT_LE(A, B + 1e-4);
-      if (B - A > 1e-3) EXPECT_TRUE(InDash((A + B) / 2)) << Trial << " piece " << i;
+      if (B - A > 1e-3) {
+        EXPECT_TRUE(InDash((A + B) / 2)) << Trial << " piece " << i;
+      }
       if (i + 1 < D.size()) {
         const double G = D[i + 1].front().X;
-        if (G - B > 1e-3) EXPECT_FALSE(InDash((B + G) / 2)) << Trial << " gap after " << i;
+        if (G - B > 1e-3) {
+          EXPECT_FALSE(InDash((B + G) / 2)) << Trial << " gap after " << i;
+        }
       }
     }
     // The dashed length: every dash interval of the repeated pattern cut to
