@@ -313,3 +313,40 @@ TEST_F(Platform_Paint, UpdateRegionMatchesAReferenceGrid) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Platform_Paint, RedrawWindowNowAndInternalPaint) {
+  HWND p = MakeTop(0, 0, 60, 60);
+  HWND c = MakeChild(p, 10, 10, 20, 20);
+  Pump();
+  ClearLog();
+  // ERASENOW erases at once but leaves the paint for the queue.
+  RedrawWindow(p, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW | RDW_NOCHILDREN);
+  EXPECT_EQ(MessagesOf(p, {WM_ERASEBKGND, WM_PAINT}), (std::vector<UINT>{WM_ERASEBKGND}));
+  // UPDATENOW paints the window and (with ALLCHILDREN) its children before returning.
+  RedrawWindow(p, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_EQ(MessagesOf(p, {WM_PAINT}).size(), 1u);
+  EXPECT_EQ(MessagesOf(c, {WM_PAINT}).size(), 1u);
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  // An internal paint: WM_PAINT with nothing to paint, once.
+  RECT seen(1, 1, 2, 2);
+  SetHandler(p, [&seen](HWND hw, UINT msg, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    handled = msg == WM_PAINT;
+    if (!handled) return 0;
+    PAINTSTRUCT ps;
+    BeginPaint(hw, &ps);
+    seen = ps.rcPaint;
+    EndPaint(hw, &ps);
+    return 0;
+  });
+  RedrawWindow(p, nullptr, nullptr, RDW_INTERNALPAINT | RDW_NOCHILDREN);
+  ASSERT_TRUE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE));
+  EXPECT_EQ(m.hwnd, p);
+  DispatchMessageW(&m);
+  EXPECT_TRUE(IsRectEmpty(seen));
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+}  // namespace
