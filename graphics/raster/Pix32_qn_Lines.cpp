@@ -567,4 +567,258 @@ void TCustomBitmap32::MoveToF(Single X, Single Y) {
 }
 
 
+void TCustomBitmap32::LineToXS(TFixed X, TFixed Y) {
+  LineXS(RasterXF, RasterYF, X, Y, FPenColor);
+  MoveToX(X, Y);
+}
+
+void TCustomBitmap32::LineToFS(Single X, Single Y) { LineToXS(Fixed(X), Fixed(Y)); }
+
+void TCustomBitmap32::LineToXSP(TFixed X, TFixed Y) {
+  LineXSP(RasterXF, RasterYF, X, Y);
+  MoveToX(X, Y);
+}
+
+void TCustomBitmap32::LineToFSP(Single X, Single Y) { LineToXSP(Fixed(X), Fixed(Y)); }
+
+// ---------------------------------------------------------------------------
+// Sub-pixel lines: unit steps along the line, each spread over a 2 x 2
+// block in 24.8, and a last partial step whose alpha is the remaining
+// fraction of a pixel.
+
+namespace {
+
+// Liang-Barsky against the closed rectangle; end points inside stay as
+// they are. False when nothing of the segment is left.
+bool ClipFixedLine(TFixed& X1, TFixed& Y1, TFixed& X2, TFixed& Y2, Int64 MinX, Int64 MinY, Int64 MaxX, Int64 MaxY) {
+  const double x1 = X1, y1 = Y1, dx = double(X2) - x1, dy = double(Y2) - y1;
+  double t0 = 0, t1 = 1;
+  auto edge = [&](double p, double q) {
+    if (p == 0) return q >= 0;
+    const double r = q / p;
+    if (p < 0) {
+      if (r > t1) return false;
+      if (r > t0) t0 = r;
+    } else {
+      if (r < t0) return false;
+      if (r < t1) t1 = r;
+    }
+    return true;
+  };
+  if (!edge(-dx, x1 - MinX) || !edge(dx, MaxX - x1) || !edge(-dy, y1 - MinY) || !edge(dy, MaxY - y1)) return false;
+  auto at = [](double v, Int64 Lo, Int64 Hi) {
+    return static_cast<TFixed>(std::clamp<Int64>(static_cast<Int64>(std::llround(v)), Lo, Hi));
+  };
+  if (t1 < 1) {
+    X2 = at(x1 + t1 * dx, MinX, MaxX);
+    Y2 = at(y1 + t1 * dy, MinY, MaxY);
+  }
+  if (t0 > 0) {
+    X1 = at(x1 + t0 * dx, MinX, MaxX);
+    Y1 = at(y1 + t0 * dy, MinY, MaxY);
+  }
+  return true;
+}
+
+Single FixedLength(Int64 Dx, Int64 Dy) {
+  return static_cast<Single>(std::hypot(static_cast<double>(Dx), static_cast<double>(Dy)) / 65536.0);
+}
+
+}  // namespace
+
+// The stepping shared by the sub-pixel forms. Safe writes clip each block;
+// Stipple takes each colour from the pattern. Returns false when the line
+// is too short to draw anything.
+template <bool Safe, bool Stipple>
+static bool SubPixelLine(TCustomBitmap32& B, TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L) {
+  const Integer Dx = X2 - X1, Dy = Y2 - Y1;
+  if (Safe && Dx == 0 && Dy == 0) return false;
+  X1 += 127;
+  Y1 += 127;
+  X2 += 127;
+  Y2 += 127;
+  const Int64 n = Int64(Hypot(Dx, Dy)) + (L ? 65536 : 0);
+  if (n < 256) return false;
+  auto put = [&](Int64 X, Int64 Y, TColor32 C) {
+    if constexpr (Safe) B.SET_TS256(static_cast<Integer>(X), static_cast<Integer>(Y), C);
+    else B.SET_T256(static_cast<Integer>(X), static_cast<Integer>(Y), C);
+  };
+  const Int64 k = n >> 16;
+  Int64 Ex = 0, Ey = 0, X = X1, Y = Y1;
+  if (k > 0) {
+    const Single h = Hypot(static_cast<Single>(Dx), static_cast<Single>(Dy));
+    Ex = Round(static_cast<Single>(Dx) / h * 65536.0f);
+    Ey = Round(static_cast<Single>(Dy) / h * 65536.0f);
+    for (Int64 i = 0; i < k; ++i) {
+      if constexpr (Stipple) {
+        put(X >> 8, Y >> 8, B.GetStippleColor());
+        EMMS();
+      } else {
+        put(X >> 8, Y >> 8, Value);
+      }
+      X += Ex;
+      Y += Ey;
+    }
+  }
+  TColor32 c = Stipple ? B.GetStippleColor() : Value;
+  const Int64 a = (Int64(c >> 24) * (n - (k << 16))) >> 16;
+  c = (c & 0x00FFFFFFu) | (static_cast<Cardinal>(a) << 24);
+  put((X2 + X - Ex) >> 9, (Y2 + Y - Ey) >> 9, c);
+  EMMS();
+  return true;
+}
+
+void TCustomBitmap32::LineX(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L) {
+  const TFixedRect R(X1, Y1, X2, Y2);
+  SubPixelLine<false, false>(*this, X1, Y1, X2, Y2, Value, L);
+  EMMS();
+  Changed(MakeRect(R, TRectRounding::rrClosest), AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::LineF(Single X1, Single Y1, Single X2, Single Y2, TColor32 Value, bool L) {
+  LineX(Fixed(X1), Fixed(Y1), Fixed(X2), Fixed(Y2), Value, L);
+}
+
+void TCustomBitmap32::LineXP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L) {
+  const TFixedRect R(X1, Y1, X2, Y2);
+  SubPixelLine<false, true>(*this, X1, Y1, X2, Y2, 0, L);
+  EMMS();
+  Changed(MakeRect(R, TRectRounding::rrClosest), AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::LineFP(Single X1, Single Y1, Single X2, Single Y2, bool L) {
+  LineXP(Fixed(X1), Fixed(Y1), Fixed(X2), Fixed(Y2), L);
+}
+
+namespace {
+// Whether a clipped point leaves room for the whole 2 x 2 block of every
+// step, so the unchecked writes may do the work.
+bool WellInside(const TFixedRect& C, TFixed X, TFixed Y) {
+  return X > C.Left && Int64(X) < Int64(C.Right) - 131072 && Y > C.Top && Int64(Y) < Int64(C.Bottom) - 131072;
+}
+}  // namespace
+
+void TCustomBitmap32::LineXS(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, TColor32 Value, bool L) {
+  const TRect R = MakeRect(TFixedRect(X1, Y1, X2, Y2), TRectRounding::rrClosest);
+  if (FMeasuringMode) {
+    Changed(R, AREA_LINE_FLAG + 2);
+    return;
+  }
+  const TFixedRect& C = FFixedClipRect;
+  const TFixed OX2 = X2, OY2 = Y2;
+  if (!ClipFixedLine(X1, Y1, X2, Y2, Int64(C.Left) - 65536, Int64(C.Top) - 65536, C.Right, C.Bottom)) return;
+  if (X2 != OX2 || Y2 != OY2) L = true;
+  bool drawn;
+  if (WellInside(C, X1, Y1) && WellInside(C, X2, Y2)) drawn = SubPixelLine<false, false>(*this, X1, Y1, X2, Y2, Value, L);
+  else drawn = SubPixelLine<true, false>(*this, X1, Y1, X2, Y2, Value, L);
+  if (drawn) Changed(R, AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::LineFS(Single X1, Single Y1, Single X2, Single Y2, TColor32 Value, bool L) {
+  LineXS(Fixed(X1), Fixed(Y1), Fixed(X2), Fixed(Y2), Value, L);
+}
+
+void TCustomBitmap32::LineXSP(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, bool L) {
+  const TRect R = MakeRect(TFixedRect(X1, Y1, X2, Y2), TRectRounding::rrClosest);
+  if (FMeasuringMode) {
+    Changed(R, AREA_LINE_FLAG + 4);
+    return;
+  }
+  const TFixedRect& C = FFixedClipRect;
+  const TFixed OX1 = X1, OY1 = Y1, OX2 = X2, OY2 = Y2;
+  if (!ClipFixedLine(X1, Y1, X2, Y2, Int64(C.Left) - 65536, Int64(C.Top) - 65536, C.Right, C.Bottom)) {
+    // The pattern goes on as if the line had been drawn.
+    AdvanceStippleCounter(FixedLength(Int64(OX2) - OX1, Int64(OY2) - OY1));
+    return;
+  }
+  if (X1 != OX1 || Y1 != OY1) AdvanceStippleCounter(FixedLength(Int64(X1) - OX1, Int64(Y1) - OY1));
+  const bool EndMoved = X2 != OX2 || Y2 != OY2;
+  if (EndMoved) L = true;
+  if (WellInside(C, X1, Y1) && WellInside(C, X2, Y2)) SubPixelLine<false, true>(*this, X1, Y1, X2, Y2, 0, L);
+  else SubPixelLine<true, true>(*this, X1, Y1, X2, Y2, 0, L);
+  if (EndMoved) AdvanceStippleCounter(FixedLength(Int64(OX2) - X2, Int64(OY2) - Y2));
+  Changed(R, AREA_LINE_FLAG + 4);
+}
+
+void TCustomBitmap32::LineFSP(Single X1, Single Y1, Single X2, Single Y2, bool L) {
+  LineXSP(Fixed(X1), Fixed(Y1), Fixed(X2), Fixed(Y2), L);
+}
+
+// ---------------------------------------------------------------------------
+// Two-row (two-column) anti-aliased runs: the run covers its end pixels by
+// their fractions and splits every pixel between the two rows by Y's
+// fraction.
+
+namespace {
+// One row of a run from X1 to X2 (16.16, X1 <= X2) with the row's share W
+// (0 .. 65535); P points at the row's pixel (X1 sar 16) and Pitch is the
+// distance between neighbours along the run.
+void FractionalRun(TColor32 Value, PColor32 P, NativeInt Pitch, TFixed X1, TFixed X2, Cardinal W) {
+  if (W == 0) return;
+  const Integer xa = Sar(X1, 16), xb = Sar(X2, 16);
+  if (xa == xb) {
+    CombineMem(Value, *P, GAMMA_TABLE[(W * static_cast<Cardinal>(X2 - X1)) >> 24]);
+    return;
+  }
+  const Cardinal w1 = static_cast<Cardinal>(X1 & 0xFFFF) ^ 0xFFFF, w2 = static_cast<Cardinal>(X2 & 0xFFFF);
+  CombineMem(Value, *P, GAMMA_TABLE[(W * w1) >> 24]);
+  for (Integer i = xa + 1; i < xb; ++i) {
+    P += Pitch;
+    CombineMem(Value, *P, GAMMA_TABLE[W >> 8]);
+  }
+  // A run that ends exactly on a pixel boundary leaves that pixel alone; it
+  // may lie past the clip rectangle or the bitmap.
+  if (w2 != 0) CombineMem(Value, P[Pitch], GAMMA_TABLE[(W * w2) >> 24]);
+}
+}  // namespace
+
+void TCustomBitmap32::HorzLineX(TFixed X1, TFixed Y, TFixed X2, TColor32 Value) {
+  if (X1 > X2) std::swap(X1, X2);
+  const TFixedRect R(X1, Y, X2, Y + 1);
+  const Integer xa = Sar(X1, 16), y = Sar(Y, 16);
+  const Cardinal wy = 65535 - static_cast<Cardinal>(Y & 0xFFFF);
+  FractionalRun(Value, FBits + xa + NativeInt(y) * FWidth, 1, X1, X2, wy);
+  FractionalRun(Value, FBits + xa + NativeInt(y + 1) * FWidth, 1, X1, X2, wy ^ 0xFFFF);
+  EMMS();
+  Changed(MakeRect(R, TRectRounding::rrClosest), AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::VertLineX(TFixed X, TFixed Y1, TFixed Y2, TColor32 Value) {
+  if (Y1 > Y2) std::swap(Y1, Y2);
+  const TFixedRect R(X, Y1, X + 1, Y2);
+  const Integer ya = Sar(Y1, 16), x = Sar(X, 16);
+  const Cardinal wx = 65535 - static_cast<Cardinal>(X & 0xFFFF);
+  FractionalRun(Value, FBits + x + NativeInt(ya) * FWidth, FWidth, Y1, Y2, wx);
+  FractionalRun(Value, FBits + x + 1 + NativeInt(ya) * FWidth, FWidth, Y1, Y2, wx ^ 0xFFFF);
+  EMMS();
+  Changed(MakeRect(R, TRectRounding::rrClosest), AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::HorzLineXS(TFixed X1, TFixed Y, TFixed X2, TColor32 Value) {
+  if (X1 > X2) std::swap(X1, X2);
+  const TFixedRect R(X1, Y, X2, Y + 1);
+  if (!FMeasuringMode) {
+    const TFixedRect& C = FFixedClipRect;
+    X1 = Constrain(X1, C.Left, C.Right);
+    X2 = Constrain(X2, C.Left, C.Right);
+    if (Int64(X2) - X1 > 65536 && Y >= C.Top && Int64(Y) <= Int64(C.Bottom) - 65536) HorzLineX(X1, Y, X2, Value);
+    else LineXS(X1, Y, X2, Y, Value);
+  }
+  Changed(MakeRect(R, TRectRounding::rrClosest), AREA_LINE_FLAG + 2);
+}
+
+void TCustomBitmap32::VertLineXS(TFixed X, TFixed Y1, TFixed Y2, TColor32 Value) {
+  if (Y1 > Y2) std::swap(Y1, Y2);
+  const TFixedRect R(X, Y1, X + 1, Y2);
+  if (!FMeasuringMode) {
+    const TFixedRect& C = FFixedClipRect;
+    Y1 = Constrain(Y1, C.Top, C.Bottom);
+    Y2 = Constrain(Y2, C.Top, C.Bottom);
+    if (Int64(Y2) - Y1 > 65536 && X >= C.Left && Int64(X) <= Int64(C.Right) - 65536) VertLineX(X, Y1, Y2, Value);
+    else LineXS(X, Y1, X, Y2, Value);
+  }
+  Changed(MakeRect(R, TRectRounding::rrClosest), AREA_LINE_FLAG + 2);
+}
+
+
 }  // namespace qn

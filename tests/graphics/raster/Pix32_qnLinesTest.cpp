@@ -259,3 +259,116 @@ TEST(Pix32_qn_Lines, StippledRunKeepsTheCounterWhenClipped) {
     }
   }
 }
+
+TEST(Pix32_qn_Lines, SubPixelLineShorterThanAStepDrawsNothingButReports) {
+  TCustomBitmap32 b;
+  Fill(b, 10, 10);
+  TRecorder rec;
+  b.SetOnAreaChanged(TAreaChangedEvent(&rec, &TRecorder::Handler));
+  b.LineX(Fixed(3) + 100, Fixed(3), Fixed(3) + 200, Fixed(3) + 100, 0xFFFFFFFFu);
+  ASSERT_EQ(rec.Reports.size(), 1u);
+  EXPECT_EQ(rec.Reports[0].Info, AREA_LINE_FLAG + 2);
+  EXPECT_EQ(rec.Reports[0].Area, TRect(3, 3, 3, 3));
+  for (Integer i = 0; i < 100; ++i) EXPECT_EQ(b.Bits()[i], Bg);
+  // The clipped form stops silently.
+  b.LineXS(Fixed(3) + 100, Fixed(3), Fixed(3) + 200, Fixed(3) + 100, 0xFFFFFFFFu);
+  EXPECT_EQ(rec.Reports.size(), 1u);
+}
+
+// Every channel within Tol of the wanted colour's: the sub-pixel writers
+// round their weights.
+::testing::AssertionResult Near(TColor32 c, TColor32 want, Integer Tol = 4) {
+  for (int s = 0; s < 32; s += 8)
+    if (std::abs(Integer((c >> s) & 255) - Integer((want >> s) & 255)) > Tol)
+      return ::testing::AssertionFailure() << std::hex << c << " is not near " << want;
+  return ::testing::AssertionSuccess();
+}
+
+TEST(Pix32_qn_Lines, SubPixelLineOnPixelCentresIsSolid) {
+  TCustomBitmap32 b;
+  Fill(b, 20, 6);
+  b.LineX(Fixed(2), Fixed(3), Fixed(12), Fixed(3), 0xFFFFFFFFu);
+  for (Integer x = 2; x < 12; ++x) EXPECT_TRUE(Near(b.GetPixel(x, 3), 0xFFFFFFFFu)) << x;
+  for (Integer x = 0; x < 20; ++x) {
+    EXPECT_EQ(b.GetPixel(x, 2), Bg) << x;
+    EXPECT_EQ(b.GetPixel(x, 4), Bg) << x;
+  }
+  EXPECT_EQ(b.GetPixel(13, 3), Bg);
+  // The clipped form draws the same where the clip lets it.
+  TCustomBitmap32 c;
+  Fill(c, 20, 6);
+  c.SetClipRect(TRect(5, 0, 9, 6));
+  c.LineXS(Fixed(2), Fixed(3), Fixed(12), Fixed(3), 0xFFFFFFFFu);
+  for (Integer x = 0; x < 20; ++x) EXPECT_TRUE(Near(c.GetPixel(x, 3), x >= 5 && x < 9 ? 0xFFFFFFFFu : Bg, x >= 5 && x < 9 ? 4 : 0)) << x;
+}
+
+TEST(Pix32_qn_Lines, FractionalRunsCoverTheirSpan) {
+  TCustomBitmap32 b;
+  Fill(b, 12, 12);
+  b.HorzLineX(Fixed(7), Fixed(3), Fixed(2), 0xFFFFFFFFu);
+  b.VertLineX(Fixed(9), Fixed(1), Fixed(6), 0xFFFFFFFFu);
+  for (Integer y = 0; y < 12; ++y)
+    for (Integer x = 0; x < 12; ++x) {
+      const bool on = (y == 3 && x >= 2 && x < 7) || (x == 9 && y >= 1 && y < 6);
+      EXPECT_TRUE(Near(b.GetPixel(x, y), on ? 0xFFFFFFFFu : Bg)) << x << "," << y;
+    }
+  // Half a pixel down: two rows share the run.
+  Fill(b, 12, 12);
+  b.HorzLineX(Fixed(2), Fixed(3) + 32768, Fixed(7), 0xFFFFFFFFu);
+  EXPECT_TRUE(Near(b.GetPixel(4, 3), b.GetPixel(4, 4), 2));
+  EXPECT_NE(b.GetPixel(4, 3), Bg);
+}
+
+TEST(Pix32_qn_Lines, SafeSubPixelFormsStayInsideTheClip) {
+  std::mt19937 rng(14);
+  std::uniform_int_distribution<Integer> p(-8 * 65536, 40 * 65536), c(0, 32);
+  TCustomBitmap32 b;
+  for (int n = 0; n < 3000; ++n) {
+    Fill(b, 32, 32);
+    Integer l = c(rng), r = c(rng), t = c(rng), bt = c(rng);
+    if (l > r) std::swap(l, r);
+    if (t > bt) std::swap(t, bt);
+    b.SetClipRect(TRect(l, t, r, bt));
+    b.SetStipple({0xFFFF0000u, 0xFF00FF00u});
+    const TFixed x1 = p(rng), y1 = p(rng), x2 = p(rng), y2 = p(rng);
+    switch (n % 5) {
+      case 0: b.LineXS(x1, y1, x2, y2, 0xFFFFFFFFu, n & 8); break;
+      case 1: b.LineXSP(x1, y1, x2, y2, n & 8); break;
+      case 2: b.HorzLineXS(x1, y1, x2, 0xFFFFFFFFu); break;
+      case 3: b.VertLineXS(x1, y1, y2, 0xFFFFFFFFu); break;
+      default: b.LineFS(x1 / 65536.0f, y1 / 65536.0f, x2 / 65536.0f, y2 / 65536.0f, 0xFFFFFFFFu); break;
+    }
+    for (Integer y = 0; y < 32; ++y)
+      for (Integer x = 0; x < 32; ++x)
+        if (!(x >= l && x < r && y >= t && y < bt)) ASSERT_EQ(b.GetPixel(x, y), Bg) << n << ": " << x << "," << y;
+  }
+}
+
+TEST(Pix32_qn_Lines, InvisibleStippledLineAdvancesByItsLength) {
+  TCustomBitmap32 b;
+  Fill(b, 10, 10);
+  b.SetStipple({0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu, 0xFF000000u});
+  b.LineXSP(Fixed(-30), Fixed(-5), Fixed(-27), Fixed(-1));  // length 5
+  EXPECT_NEAR(Phase(b), 0.0, 1e-4);
+  b.LineXSP(Fixed(-30), Fixed(-5), Fixed(-28), Fixed(-5));  // length 2
+  EXPECT_NEAR(Phase(b), 2.0, 1e-4);
+  for (Integer i = 0; i < 100; ++i) EXPECT_EQ(b.Bits()[i], Bg);
+}
+
+TEST(Pix32_qn_Lines, ClippedStippledLineKeepsThePatternInStep) {
+  // The visible part of a clipped stippled line shows the pattern where the
+  // unclipped line shows it, give or take the partial steps at the cuts.
+  TCustomBitmap32 a, b;
+  Fill(a, 40, 5);
+  Fill(b, 40, 5);
+  b.SetClipRect(TRect(10, 0, 30, 5));
+  const TArrayOfColor32 pat{0xFFFF0000u, 0xFFFF0000u, 0xFFFF0000u, 0xFF0000FFu, 0xFF0000FFu, 0xFF0000FFu};
+  a.SetStipple(pat);
+  b.SetStipple(pat);
+  a.LineXSP(Fixed(1), Fixed(2), Fixed(38), Fixed(2));
+  b.LineXSP(Fixed(1), Fixed(2), Fixed(38), Fixed(2));
+  Integer same = 0;
+  for (Integer x = 12; x < 28; ++x) same += a.GetPixel(x, 2) == b.GetPixel(x, 2);
+  EXPECT_GE(same, 12);
+  EXPECT_NEAR(Phase(a), Phase(b), 1.01);
+}
