@@ -214,6 +214,7 @@ void TBitmap::NewImage(Integer W, Integer H, TPixelFormat Format, TBitmapHandleT
   if (FHandle) DeleteObject(FHandle);
   FHandle = h;
   FBits = bits;
+  FTopDown = false;
   FWidth = h ? W : 0;
   FHeight = h ? H : 0;
   FPixelFormat = Format;
@@ -241,6 +242,7 @@ void TBitmap::SetSize(Integer AWidth, Integer AHeight) {
   if (FCanvas) FCanvas->FreeContext();
   HBITMAP old = FHandle;
   Byte* oldBits = FBits;
+  bool oldTopDown = FTopDown;
   Integer ow = FWidth, oh = FHeight, ostride = BytesPerScanLine();
   std::vector<RGBQUAD> colors = FColors;
   FHandle = nullptr;
@@ -249,6 +251,7 @@ void TBitmap::SetSize(Integer AWidth, Integer AHeight) {
   } catch (...) {
     FHandle = old;
     FBits = oldBits;
+    FTopDown = oldTopDown;
     FWidth = ow;
     FHeight = oh;
     FColors = colors;
@@ -259,8 +262,8 @@ void TBitmap::SetSize(Integer AWidth, Integer AHeight) {
       // Same format: rows move as bytes, so palette indices stay exact.
       Integer stride = BytesPerScanLine();
       for (Integer y = 0; y < std::min(oh, FHeight); ++y)
-        std::memcpy(FBits + size_t(FHeight - 1 - y) * size_t(stride), oldBits + size_t(oh - 1 - y) * size_t(ostride),
-                    size_t(std::min(stride, ostride)));
+        std::memcpy(FBits + size_t(FHeight - 1 - y) * size_t(stride),
+                    oldBits + size_t(oldTopDown ? y : oh - 1 - y) * size_t(ostride), size_t(std::min(stride, ostride)));
     } else {
       CopyPixels(old, ow, oh);
     }
@@ -372,8 +375,24 @@ void TBitmap::SetHandle(HBITMAP Value) {
   }
   BITMAP bm;
   if (GetObject(Value, sizeof bm, &bm) == 0) throw EInvalidGraphic(u"Bitmap image is not valid");
-  // The handle's picture becomes a bitmap of ours; the handle is then ours
-  // to delete.
+  DIBSECTION ds;
+  if (GetObject(Value, sizeof ds, &ds) == int(sizeof ds) && ds.dsBm.bmBits && ds.dsBm.bmBitsPixel == 32 &&
+      (ds.dsBmih.biCompression == BI_RGB ||
+       (ds.dsBitfields[0] == 0xFF0000 && ds.dsBitfields[1] == 0xFF00 && ds.dsBitfields[2] == 0xFF))) {
+    FreeHandle();
+    FHandle = Value;
+    FBits = static_cast<Byte*>(ds.dsBm.bmBits);
+    FTopDown = ds.dsBmih.biHeight < 0;
+    FWidth = ds.dsBm.bmWidth;
+    FHeight = ds.dsBm.bmHeight;
+    FPixelFormat = TPixelFormat::pf32bit;
+    FHandleType = TBitmapHandleType::bmDIB;
+    FColors.clear();
+    Changed(this);
+    return;
+  }
+  // Any other picture becomes a bitmap of ours; the handle is then ours to
+  // delete.
   TPixelFormat f = bm.bmBitsPixel == 1 ? TPixelFormat::pf1bit : TPixelFormat::pf32bit;
   FreeHandle();
   NewImage(bm.bmWidth, bm.bmHeight, f, TBitmapHandleType::bmDIB, nullptr);
@@ -410,7 +429,7 @@ void* TBitmap::ScanLine(Integer Row) {
   if (Row < 0 || Row >= FHeight) throw EInvalidGraphic(u"Scan line index out of range");
   if (FHandleType == TBitmapHandleType::bmDDB) SetHandleType(TBitmapHandleType::bmDIB);
   GdiFlush();
-  return FBits + size_t(FHeight - 1 - Row) * size_t(BytesPerScanLine());
+  return FBits + size_t(FTopDown ? Row : FHeight - 1 - Row) * size_t(BytesPerScanLine());
 }
 
 void TBitmap::Changed(TObject* Sender) { inherited::Changed(Sender); }
@@ -429,8 +448,11 @@ void TBitmap::Assign(TPersistent* Source) {
     FTransparentMode = b->FTransparentMode;
     FAlphaFormat = b->FAlphaFormat;
     NewImage(b->FWidth, b->FHeight, b->FPixelFormat, b->FHandleType, &b->FColors);
-    if (FBits && b->FBits) std::memcpy(FBits, b->FBits, size_t(BytesPerScanLine()) * size_t(FHeight));
-    else CopyPixels(b->FHandle, b->FWidth, b->FHeight);
+    if (FBits && b->FBits) {
+      for (Integer y = 0; y < FHeight; ++y) std::memcpy(ScanLine(y), b->ScanLine(y), size_t(BytesPerScanLine()));
+    } else {
+      CopyPixels(b->FHandle, b->FWidth, b->FHeight);
+    }
     if (b->FPixelFormat != FPixelFormat) FPixelFormat = b->FPixelFormat;
     Changed(this);
     return;
@@ -749,7 +771,12 @@ void TBitmap::SaveToStream(TStream* Stream) {
   Integer stride = StrideOf(FWidth, bpp);
   std::vector<Byte> ddb;
   const Byte* bits = FBits;
-  if (!bits) {
+  if (bits && FTopDown) {
+    ddb.resize(size_t(stride) * size_t(FHeight));
+    for (Integer y = 0; y < FHeight; ++y)
+      std::memcpy(&ddb[size_t(FHeight - 1 - y) * size_t(stride)], ScanLine(y), size_t(stride));
+    bits = ddb.data();
+  } else if (!bits) {
     // A device-dependent bitmap: its pixels through GetDIBits, bottom-up.
     TBmpInfo bi;
     bi.H.biWidth = FWidth;

@@ -64,7 +64,9 @@ class TBitmap : public TGraphic {
   void SetTransparentMode(TTransparentMode Value);
 
   TCanvas* Canvas();
-  // The bitmap's GDI handle (nullptr while empty). Setting one takes it over.
+  // The bitmap's GDI handle (nullptr while empty). Setting one takes it
+  // over: a 32-bit DIB section is used as it is (its memory stays the
+  // pixels); other bitmaps are copied into a bitmap of ours and deleted.
   HBITMAP Handle();
   void SetHandle(HBITMAP Value);
   // Gives the handle to the caller, who then owns it; the bitmap is empty.
@@ -122,7 +124,8 @@ class TBitmap : public TGraphic {
   TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
   TColor FTransparentColor = clDefault;
   HBITMAP FHandle = nullptr;
-  Byte* FBits = nullptr;  // DIB memory (bottom row first)
+  Byte* FBits = nullptr;  // DIB memory (bottom row first unless FTopDown)
+  bool FTopDown = false;  // an adopted top-down DIB section
   std::vector<RGBQUAD> FColors;
   HPALETTE FPalette = nullptr;
   std::unique_ptr<TBitmapCanvas> FCanvas;

@@ -373,3 +373,37 @@ TEST(Platform_Bitmap, GetDIBCopiesThePictureForStretchDIBits) {
   GetDIBSizes(p.Handle(), infoSize, imageSize);
   EXPECT_EQ(infoSize, DWORD(sizeof(BITMAPINFOHEADER) + 1024));
 }
+
+TEST(Platform_Bitmap, A32BitDIBSectionIsAdoptedAsItIs) {
+  for (bool topDown : {true, false}) {
+    SCOPED_TRACE(topDown);
+    struct {
+      BITMAPINFOHEADER h;
+      RGBQUAD c[4];
+    } bi;
+    bi.h.biWidth = 3;
+    bi.h.biHeight = topDown ? -2 : 2;
+    bi.h.biBitCount = 32;
+    void* p = nullptr;
+    HBITMAP h = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &p, nullptr, 0);
+    ASSERT_NE(h, nullptr);
+    auto* px = static_cast<uint32_t*>(p);
+    px[0] = 0x80FF0000u;  // the first row in memory
+    TBitmap b;
+    b.SetHandle(h);
+    EXPECT_EQ(b.Handle(), h);
+    EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf32bit);
+    int firstRow = topDown ? 0 : 1;
+    EXPECT_EQ(static_cast<uint32_t*>(b.ScanLine(firstRow))[0], 0x80FF0000u);
+    EXPECT_EQ(b.Canvas()->Pixels(0, firstRow), clRed);
+    // The memory stays the picture: drawing shows through the pointer.
+    b.Canvas()->SetPixels(2, firstRow, clLime);
+    EXPECT_EQ(px[2] & 0xFFFFFF, 0x00FF00u);
+    // Saved, it reads back the same way up.
+    TBitmap c;
+    LoadBytes(c, SaveBytes(b));
+    EXPECT_EQ(static_cast<uint32_t*>(c.ScanLine(firstRow))[0], 0x80FF0000u);
+    b.SetSize(4, 3);
+    EXPECT_EQ(static_cast<uint32_t*>(b.ScanLine(firstRow))[0], 0x80FF0000u);
+  }
+}
