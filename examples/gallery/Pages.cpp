@@ -6,6 +6,7 @@ std::vector<std::string> ProcessorPage(const std::string& outDir);
 std::vector<std::string> RunGdiPage(const std::string& outDir);
 std::vector<std::string> DesktopPage(const std::string& outDir);
 std::vector<std::string> RunTextPage(const std::string& outDir);
+std::vector<std::string> LinesPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -13,6 +14,7 @@ std::vector<Page> AllPages() {
       {"gdi", RunGdiPage},
       {"desktop", DesktopPage},
       {"text", RunTextPage},
+      {"lines", LinesPage},
   };
 }
 
