@@ -20,31 +20,6 @@ Int64 DibStride(Int64 width, int bpp) { return ((width * bpp + 31) / 32) * 4; }
 
 bool ValidDepth(int bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32; }
 
-const RGBQUAD kVga[16] = {{0, 0, 0, 0},     {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
-                          {128, 0, 0, 0},   {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
-                          {128, 128, 128, 0}, {0, 0, 255, 0}, {0, 255, 0, 0},   {0, 255, 255, 0},
-                          {255, 0, 0, 0},   {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
-
-// The colour table GetDIBits reports for a depth: black and white, the 16
-// VGA colours, or the VGA colours followed by a 6x6x6 cube and greys.
-std::vector<RGBQUAD> DefaultTable(int bpp) {
-  std::vector<RGBQUAD> t;
-  if (bpp == 1) {
-    t = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-  } else if (bpp == 4) {
-    t.assign(kVga, kVga + 16);
-  } else if (bpp == 8) {
-    t.assign(kVga, kVga + 16);
-    for (int r = 0; r < 6; ++r)
-      for (int g = 0; g < 6; ++g)
-        for (int b = 0; b < 6; ++b) t.push_back({Byte(b * 51), Byte(g * 51), Byte(r * 51), 0});
-    for (int i = 0; t.size() < 256; ++i) {
-      Byte v = Byte(8 + i * 10);
-      t.push_back({v, v, v, 0});
-    }
-  }
-  return t;
-}
 
 int MaskShift(DWORD m) { return m ? __builtin_ctz(m) : 0; }
 int MaskBits(DWORD m) { return m ? __builtin_popcount(m) : 0; }
@@ -191,7 +166,7 @@ bool ReadFormat(const BITMAPINFO* bmi, UINT usage, TFormat& f) {
   if (f.Bpp <= 8) {
     DWORD n = h.biClrUsed ? std::min<DWORD>(h.biClrUsed, 1u << f.Bpp) : (1u << f.Bpp);
     const RGBQUAD* q = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const Byte*>(bmi) + h.biSize);
-    if (usage == DIB_PAL_COLORS) f.Colors = DefaultTable(f.Bpp);
+    if (usage == DIB_PAL_COLORS) f.Colors = DefaultColorTable(f.Bpp);
     else f.Colors.assign(q, q + n);
   }
   return true;
@@ -348,7 +323,7 @@ int GetDIBits(HDC dc, HBITMAP bmp, UINT start, UINT lines, void* bits, BITMAPINF
   TFormat f;
   f.Bpp = h.biBitCount;
   if (f.Bpp <= 8) {
-    f.Colors = DefaultTable(f.Bpp);
+    f.Colors = DefaultColorTable(f.Bpp);
     RGBQUAD* q = reinterpret_cast<RGBQUAD*>(reinterpret_cast<Byte*>(bmi) + h.biSize);
     if (usage == DIB_RGB_COLORS) std::copy(f.Colors.begin(), f.Colors.end(), q);
   }
@@ -448,6 +423,30 @@ BOOL GetBitmapDimensionEx(HBITMAP bmp, SIZE* size) {
   if (!b || !size) return 0;
   *size = {};
   return 1;
+}
+
+static const RGBQUAD kVga[16] = {{0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
+                                 {128, 0, 0, 0},     {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
+                                 {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
+                                 {255, 0, 0, 0},     {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
+
+std::vector<RGBQUAD> DefaultColorTable(int bpp) {
+  std::vector<RGBQUAD> t;
+  if (bpp == 1) {
+    t = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+  } else if (bpp == 4) {
+    t.assign(kVga, kVga + 16);
+  } else if (bpp == 8) {
+    t.assign(kVga, kVga + 16);
+    for (int r = 0; r < 6; ++r)
+      for (int g = 0; g < 6; ++g)
+        for (int b = 0; b < 6; ++b) t.push_back({Byte(b * 51), Byte(g * 51), Byte(r * 51), 0});
+    for (int i = 0; t.size() < 256; ++i) {
+      Byte v = Byte(8 + i * 10);
+      t.push_back({v, v, v, 0});
+    }
+  }
+  return t;
 }
 
 }  // namespace vcl

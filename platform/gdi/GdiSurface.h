@@ -65,6 +65,11 @@ TGdiSurfacePtr GetBitmapSurface(HBITMAP bmp);
 // Makes a bitmap over an existing surface (shared, not copied).
 HBITMAP CreateBitmapFromSurface(TGdiSurfacePtr surface);
 
+// The colour table a palette depth starts with (GetDIBits reports it too):
+// black and white, the 16 VGA colours, or those followed by a 6x6x6 cube and
+// greys. Empty above 8 bits per pixel.
+std::vector<RGBQUAD> DefaultColorTable(int bpp);
+
 // The pixman region behind a region handle (nullptr for an invalid handle).
 // The pointer stays valid until the region is changed or deleted.
 const pixman_region32_t* GetRegionPixman(HRGN rgn);

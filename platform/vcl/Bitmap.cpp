@@ -13,32 +13,6 @@ constexpr Int64 kMaxPixels = Int64(1) << 28;
 
 Integer StrideOf(Integer w, Integer bpp) { return Integer(((Int64(w) * bpp + 31) / 32) * 4); }
 
-const RGBQUAD kVga[16] = {{0, 0, 0, 0},       {0, 0, 128, 0},   {0, 128, 0, 0},   {0, 128, 128, 0},
-                          {128, 0, 0, 0},     {128, 0, 128, 0}, {128, 128, 0, 0}, {192, 192, 192, 0},
-                          {128, 128, 128, 0}, {0, 0, 255, 0},   {0, 255, 0, 0},   {0, 255, 255, 0},
-                          {255, 0, 0, 0},     {255, 0, 255, 0}, {255, 255, 0, 0}, {255, 255, 255, 0}};
-
-// The colour table a palette format starts with: black and white, the VGA
-// colours, or the VGA colours, a 6x6x6 cube and greys.
-std::vector<RGBQUAD> DefaultColors(Integer bpp) {
-  std::vector<RGBQUAD> t;
-  if (bpp == 1) {
-    t = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-  } else if (bpp == 4) {
-    t.assign(kVga, kVga + 16);
-  } else if (bpp == 8) {
-    t.assign(kVga, kVga + 16);
-    for (int r = 0; r < 6; ++r)
-      for (int g = 0; g < 6; ++g)
-        for (int b = 0; b < 6; ++b) t.push_back({Byte(b * 51), Byte(g * 51), Byte(r * 51), 0});
-    for (int i = 0; t.size() < 256; ++i) {
-      Byte v = Byte(8 + i * 10);
-      t.push_back({v, v, v, 0});
-    }
-  }
-  return t;
-}
-
 [[noreturn]] void InvalidBitmap() { throw EInvalidGraphic(u"Bitmap image is not valid"); }
 
 // A memory DC holding a bitmap for the length of a transfer.
@@ -199,7 +173,7 @@ void TBitmap::NewImage(Integer W, Integer H, TPixelFormat Format, TBitmapHandleT
         DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
         std::memcpy(bi.Colors, masks, sizeof masks);
       } else if (bpp <= 8) {
-        colors = Colors && !Colors->empty() ? *Colors : DefaultColors(bpp);
+        colors = Colors && !Colors->empty() ? *Colors : DefaultColorTable(bpp);
         if (colors.size() > (size_t(1) << bpp)) colors.resize(size_t(1) << bpp);
         bi.H.biClrUsed = DWORD(colors.size());
         std::copy(colors.begin(), colors.end(), bi.Colors);
@@ -215,8 +189,10 @@ void TBitmap::NewImage(Integer W, Integer H, TPixelFormat Format, TBitmapHandleT
   FHandle = h;
   FBits = bits;
   FTopDown = false;
-  FWidth = h ? W : 0;
-  FHeight = h ? H : 0;
+  // A bitmap with one side 0 has no pixels but keeps the other side, so
+  // setting Width and then Height gives the expected size.
+  FWidth = W > 0 ? W : 0;
+  FHeight = H > 0 ? H : 0;
   FPixelFormat = Format;
   FHandleType = Type;
   FColors = std::move(colors);
@@ -277,7 +253,7 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
   if (Empty() || (PixelFormatBits(Value) == 32 && PixelFormatBits(FPixelFormat) == 32 &&
                   FHandleType == TBitmapHandleType::bmDIB)) {
     FPixelFormat = Value;
-    FColors = Value <= TPixelFormat::pf8bit && Value != TPixelFormat::pfDevice ? DefaultColors(PixelFormatBits(Value))
+    FColors = Value <= TPixelFormat::pf8bit && Value != TPixelFormat::pfDevice ? DefaultColorTable(PixelFormatBits(Value))
                                                                               : std::vector<RGBQUAD>{};
     Changed(this);
     return;
@@ -426,7 +402,7 @@ void TBitmap::SetColors(const std::vector<RGBQUAD>& Value) {
 Integer TBitmap::BytesPerScanLine() const { return StrideOf(FWidth, PixelFormatBits(FPixelFormat)); }
 
 void* TBitmap::ScanLine(Integer Row) {
-  if (Row < 0 || Row >= FHeight) throw EInvalidGraphic(u"Scan line index out of range");
+  if (Empty() || Row < 0 || Row >= FHeight) throw EInvalidGraphic(u"Scan line index out of range");
   if (FHandleType == TBitmapHandleType::bmDDB) SetHandleType(TBitmapHandleType::bmDIB);
   GdiFlush();
   return FBits + size_t(FTopDown ? Row : FHeight - 1 - Row) * size_t(BytesPerScanLine());

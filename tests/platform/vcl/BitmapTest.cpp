@@ -280,6 +280,18 @@ TEST(Platform_Bitmap, SizeFormatAndScanLines) {
   EXPECT_TRUE(SaveBytes(e).empty());
   LoadBytes(d, {});
   EXPECT_TRUE(d.Empty());
+  // Width then Height, one at a time, as form code sets them.
+  TBitmap w;
+  w.SetWidth(8);
+  EXPECT_TRUE(w.Empty());
+  EXPECT_EQ(w.Width(), 8);
+  EXPECT_THROW(w.ScanLine(0), EInvalidGraphic);
+  w.SetHeight(5);
+  EXPECT_FALSE(w.Empty());
+  EXPECT_EQ(w.Width(), 8);
+  EXPECT_EQ(w.Height(), 5);
+  w.Canvas()->SetPixels(7, 4, clLime);
+  EXPECT_EQ(w.Canvas()->Pixels(7, 4), clLime);
 }
 
 TEST(Platform_Bitmap, AssignCopiesEverything) {
