@@ -223,9 +223,22 @@ void BlockCombine(TCustomBitmap32* Dst, const TRect& DstRect, TCustomBitmap32* S
   TEMMSGuard emms;
   const Integer w = DstRect.Right - DstRect.Left;
   if (w <= 0) return;
-  for (Integer y = DstRect.Top; y < DstRect.Bottom; ++y)
-    CombineRow(Src->GetPixelPtr(SrcX, SrcY + y - DstRect.Top), Dst->GetPixelPtr(DstRect.Left, y), w, Src, CombineOp,
-               CombineCallBack);
+  const Integer h = DstRect.Bottom - DstRect.Top;
+  // A bitmap combined onto itself behaves as if the source were copied
+  // first: rows run bottom-up when the destination lies below the source,
+  // and each row is read before it is written.
+  const bool self = Src == Dst;
+  const bool upward = self && DstRect.Top > SrcY;
+  std::vector<TColor32> row(self && CombineOp != TDrawMode::dmOpaque ? static_cast<size_t>(w) : 0);
+  for (Integer k = 0; k < h; ++k) {
+    const Integer r = upward ? h - 1 - k : k;
+    const TColor32* s = Src->GetPixelPtr(SrcX, SrcY + r);
+    if (!row.empty()) {
+      MoveLongword(s, row.data(), w);
+      s = row.data();
+    }
+    CombineRow(s, Dst->GetPixelPtr(DstRect.Left, DstRect.Top + r), w, Src, CombineOp, CombineCallBack);
+  }
 }
 
 void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
@@ -301,6 +314,15 @@ void InitPix32Resamplers() {
   // The other resamplers and the kernels join these lists, in their fixed
   // order, with the unit that defines them.
   RegisterResampler(TNearestResampler::StaticClass());
+  RegisterResampler(TLinearResampler::StaticClass());
+  RegisterResampler(TDraftResampler::StaticClass());
+  RegisterResampler(TKernelResampler::StaticClass());
+  for (TClass k : {TBoxKernel::StaticClass(), TLinearKernel::StaticClass(), TCosineKernel::StaticClass(),
+                   TSplineKernel::StaticClass(), TMitchellKernel::StaticClass(), TCubicKernel::StaticClass(),
+                   THermiteKernel::StaticClass(), TAlbrechtKernel::StaticClass(), TLanczosKernel::StaticClass(),
+                   TGaussianKernel::StaticClass(), TBlackmanKernel::StaticClass(), THannKernel::StaticClass(),
+                   THammingKernel::StaticClass(), TSinshKernel::StaticClass()})
+    RegisterKernel(k);
 }
 
 void DonePix32Resamplers() {

@@ -6,6 +6,9 @@
 
 #include "graphics/raster/Pix32_Containers_qn.h"
 #include "graphics/raster/Pix32_qn.h"
+#include "graphics/raster/Pix32_Blend_qn.h"
+
+#include <vector>
 
 namespace qn {
 
@@ -104,6 +107,320 @@ void BlockCombine(TCustomBitmap32* Dst, const TRect& DstRect, TCustomBitmap32* S
 // edges mapped by FullEdge (Pix32_Transforms_qn); raises "Invalid SrcRect" for a source rectangle outside Src.
 void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
                     TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
+// ---------------------------------------------------------------------------
+// Kernels. Filter takes a distance in source pixels; GetWidth is the
+// half-width beyond which Filter is 0.
+
+#define QN_KERNEL_CLASS(Cls, Parent) QN_CLASS_CREATE(Cls, Parent, TObject)
+
+class TBoxKernel : public TCustomKernel {
+  QN_KERNEL_CLASS(TBoxKernel, TCustomKernel)
+ public:
+  explicit TBoxKernel(TObject* = nullptr) {}
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return 1; }
+};
+
+class TLinearKernel : public TCustomKernel {
+  QN_KERNEL_CLASS(TLinearKernel, TCustomKernel)
+ public:
+  explicit TLinearKernel(TObject* = nullptr) {}
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return 1; }
+};
+
+class TCosineKernel : public TCustomKernel {
+  QN_KERNEL_CLASS(TCosineKernel, TCustomKernel)
+ public:
+  explicit TCosineKernel(TObject* = nullptr) {}
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return 1; }
+};
+
+class TSplineKernel : public TCustomKernel {
+  QN_KERNEL_CLASS(TSplineKernel, TCustomKernel)
+ public:
+  explicit TSplineKernel(TObject* = nullptr) {}
+  bool RangeCheck() override { return true; }
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return 2; }
+};
+
+class TMitchellKernel : public TCustomKernel {
+  QN_KERNEL_CLASS(TMitchellKernel, TCustomKernel)
+ public:
+  explicit TMitchellKernel(TObject* = nullptr) {}
+  bool RangeCheck() override { return true; }
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return 2; }
+};
+
+class TCubicKernel : public TCustomKernel {
+  QN_KERNEL_CLASS(TCubicKernel, TCustomKernel)
+ public:
+  explicit TCubicKernel(TObject* = nullptr) {}
+  bool RangeCheck() override { return true; }
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return 2; }
+  Single Coeff() const { return FCoeff; }
+  void SetCoeff(Single Value);
+
+  QN_PUBLISHED(TCubicKernel) { QN_PROP(Coeff); }
+
+ private:
+  Single FCoeff = -0.5f;
+};
+
+class THermiteKernel : public TCustomKernel {
+  QN_KERNEL_CLASS(THermiteKernel, TCustomKernel)
+ public:
+  explicit THermiteKernel(TObject* = nullptr) {}
+  bool RangeCheck() override { return true; }
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return 2; }
+  Single Bias() const { return FBias; }
+  void SetBias(Single Value);
+  Single Tension() const { return FTension; }
+  void SetTension(Single Value);
+
+  QN_PUBLISHED(THermiteKernel) {
+    QN_PROP(Bias);
+    QN_PROP(Tension);
+  }
+
+ private:
+  Single FBias = 0, FTension = 0;
+};
+
+// A sinc limited to Width pixels each side by a window function.
+class TWindowedSincKernel : public TCustomKernel {
+  QN_CLASS(TWindowedSincKernel, TCustomKernel)
+ public:
+  TWindowedSincKernel() = default;
+  bool RangeCheck() override { return true; }
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return FWidth; }
+  // Called with the distance's absolute value, below Width.
+  virtual Single Window(Single Value) = 0;
+  Single Width() const { return FWidth; }
+  // At most 16: the widest kernel reaches 16 pixels each side.
+  virtual void SetWidth(Single Value);
+
+  QN_PUBLISHED(TWindowedSincKernel) { QN_PROP(Width); }
+
+ protected:
+  Single FWidth = 3;
+  Single FWidthReciprocal = 1.0f / 3;
+};
+
+class TAlbrechtKernel : public TWindowedSincKernel {
+  QN_KERNEL_CLASS(TAlbrechtKernel, TWindowedSincKernel)
+ public:
+  explicit TAlbrechtKernel(TObject* = nullptr);
+  Single Window(Single Value) override;
+  Integer Terms() const { return FTerms; }
+  // Clamped into 2 .. 11; tells nobody.
+  void SetTerms(Integer Value);
+
+  QN_PUBLISHED(TAlbrechtKernel) { QN_PROP(Terms); }
+
+ private:
+  Integer FTerms = 0;
+  Double FCoefPointer[11] = {};
+};
+
+class TLanczosKernel : public TWindowedSincKernel {
+  QN_KERNEL_CLASS(TLanczosKernel, TWindowedSincKernel)
+ public:
+  explicit TLanczosKernel(TObject* = nullptr) {}
+  Single Window(Single Value) override;
+};
+
+class TGaussianKernel : public TWindowedSincKernel {
+  QN_KERNEL_CLASS(TGaussianKernel, TWindowedSincKernel)
+ public:
+  explicit TGaussianKernel(TObject* = nullptr);
+  Single Window(Single Value) override;
+  Single Sigma() const { return FSigma; }
+  // 0 is refused: it would divide by zero.
+  void SetSigma(Single Value);
+
+  QN_PUBLISHED(TGaussianKernel) { QN_PROP(Sigma); }
+
+ private:
+  Single FSigma = 1.33f;
+  Single FSigmaReciprocalLn2 = 0;
+};
+
+class TBlackmanKernel : public TWindowedSincKernel {
+  QN_KERNEL_CLASS(TBlackmanKernel, TWindowedSincKernel)
+ public:
+  explicit TBlackmanKernel(TObject* = nullptr) {}
+  Single Window(Single Value) override;
+};
+
+class THannKernel : public TWindowedSincKernel {
+  QN_KERNEL_CLASS(THannKernel, TWindowedSincKernel)
+ public:
+  explicit THannKernel(TObject* = nullptr) {}
+  Single Window(Single Value) override;
+};
+
+class THammingKernel : public TWindowedSincKernel {
+  QN_KERNEL_CLASS(THammingKernel, TWindowedSincKernel)
+ public:
+  explicit THammingKernel(TObject* = nullptr) {}
+  Single Window(Single Value) override;
+};
+
+class TSinshKernel : public TCustomKernel {
+  QN_KERNEL_CLASS(TSinshKernel, TCustomKernel)
+ public:
+  explicit TSinshKernel(TObject* = nullptr) {}
+  bool RangeCheck() override { return true; }
+  Single Filter(Single Value) override;
+  Single GetWidth() override { return FWidth; }
+  Single Width() const { return FWidth; }
+  void SetWidth(Single Value);
+  Single Coeff() const { return FCoeff; }
+  void SetCoeff(Single Value);
+
+  QN_PUBLISHED(TSinshKernel) {
+    QN_PROP(Width);
+    QN_PROP(Coeff);
+  }
+
+ private:
+  Single FWidth = 3, FCoeff = 0.5f;
+};
+
+#undef QN_KERNEL_CLASS
+
+// ---------------------------------------------------------------------------
+// The other resamplers
+
+// Bilinear: enlarges by interpolation, reduces through a linear kernel.
+class TLinearResampler : public TCustomResampler {
+  QN_CLASS_CREATE(TLinearResampler, TCustomResampler, TCustomBitmap32)
+ public:
+  TLinearResampler();
+  explicit TLinearResampler(TCustomBitmap32* Bitmap);
+  ~TLinearResampler() override;
+
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+  TColor32 GetSampleFloat(Single X, Single Y) override;
+  void PrepareSampling() override;
+  Single GetWidth() override { return 1; }
+  void Resample(TCustomBitmap32* Dst, const TRect& DstRect, const TRect& DstClip, TCustomBitmap32* Src,
+                const TRect& SrcRect, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) override;
+  // Bilinear inside the clip rectangle, fading to transparent over the one
+  // pixel beyond it, 0 further out.
+  TColor32 GetPixelTransparentEdge(TFixed X, TFixed Y);
+
+ protected:
+  TLinearKernel* FLinearKernel = nullptr;
+
+ private:
+  using TReader = TColor32 (*)(TLinearResampler* Self, TFixed X, TFixed Y);
+  TReader FGetSampleFixed = nullptr;
+};
+
+// Fast reduction by averaging whole source blocks.
+class TDraftResampler : public TLinearResampler {
+  QN_CLASS_CREATE(TDraftResampler, TLinearResampler, TCustomBitmap32)
+ public:
+  TDraftResampler() = default;
+  explicit TDraftResampler(TCustomBitmap32* Bitmap) : TLinearResampler(Bitmap) {}
+  void Resample(TCustomBitmap32* Dst, const TRect& DstRect, const TRect& DstClip, TCustomBitmap32* Src,
+                const TRect& SrcRect, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) override;
+};
+
+enum class TKernelMode { kmDynamic, kmTableNearest, kmTableLinear };
+QN_ENUM_NAMES(TKernelMode, kmDynamic, kmTableNearest, kmTableLinear)
+
+class TIntegerMap;
+
+// Any reconstruction filter; point samples weight premultiplied colours.
+class TKernelResampler : public TCustomResampler {
+  QN_CLASS_CREATE(TKernelResampler, TCustomResampler, TCustomBitmap32)
+ public:
+  TKernelResampler();
+  explicit TKernelResampler(TCustomBitmap32* Bitmap);
+  ~TKernelResampler() override;
+
+  TColor32 GetSampleFloat(Single X, Single Y) override;
+  void PrepareSampling() override;
+  void FinalizeSampling() override;
+  Single GetWidth() override { return FKernel->GetWidth(); }
+  void Resample(TCustomBitmap32* Dst, const TRect& DstRect, const TRect& DstClip, TCustomBitmap32* Src,
+                const TRect& SrcRect, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack) override;
+
+  TCustomKernel* Kernel() const { return FKernel; }
+  // Takes ownership; nil and the current kernel are ignored.
+  void SetKernel(TCustomKernel* Value);
+  String KernelClassName() const { return FKernel->ClassName(); }
+  void SetKernelClassName(const String& Value);
+  TKernelMode KernelMode() const { return FKernelMode; }
+  void SetKernelMode(TKernelMode Value);
+  Integer TableSize() const { return FTableSize; }
+  void SetTableSize(Integer Value);
+
+  QN_PUBLISHED(TKernelResampler) {
+    QN_PROP(KernelClassName);
+    QN_PROP(Kernel);
+    QN_PROP(KernelMode);
+    QN_PROP(TableSize);
+  }
+
+ private:
+  void Weights(Single Frac, Integer W, Integer* Out);
+
+  TCustomKernel* FKernel = nullptr;
+  TKernelMode FKernelMode = TKernelMode::kmDynamic;
+  TIntegerMap* FWeightTable = nullptr;
+  Integer FTableSize = 32;
+  TColor32 FOuterColor = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Transfers between bitmaps
+
+struct TPointRec {
+  Integer Pos;
+  Integer Weight;
+};
+using TCluster = std::vector<TPointRec>;
+using TMappingTable = std::vector<TCluster>;
+
+// Unscaled copy of SrcRect to (DstX, DstY), clipped to DstClip.
+void BlockTransfer(TCustomBitmap32* Dst, Integer DstX, Integer DstY, TRect DstClip, TCustomBitmap32* Src,
+                   TRect SrcRect, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack = {});
+// Unscaled blend at a sub-pixel position (16.16); the edge pixels are
+// covered in proportion.
+void BlockTransferX(TCustomBitmap32* Dst, TFixed DstX, TFixed DstY, TCustomBitmap32* Src, TRect SrcRect,
+                    TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack = {});
+// Dst := BlendCallback(F, B) over the parts of both sources that meet.
+void BlendTransfer(TCustomBitmap32* Dst, Integer DstX, Integer DstY, TRect DstClip, TCustomBitmap32* SrcF,
+                   TRect SrcRectF, TCustomBitmap32* SrcB, TRect SrcRectB, TBlendReg* BlendCallback);
+void BlendTransfer(TCustomBitmap32* Dst, Integer DstX, Integer DstY, TRect DstClip, TCustomBitmap32* SrcF,
+                   TRect SrcRectF, TCustomBitmap32* SrcB, TRect SrcRectB, TBlendRegEx* BlendCallback,
+                   Integer MasterAlpha);
+// SrcRect scaled into DstRect through Resampler (unscaled when the sizes agree).
+void StretchTransfer(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
+                     TCustomResampler* Resampler, TDrawMode CombineOp,
+                     const TPixelCombineEvent& CombineCallBack = {});
+
+// The taps of one axis: one cluster per clip column, weights summing to 256.
+TMappingTable BuildKernelMapping(Integer DstLo, Integer DstHi, Integer ClipLo, Integer ClipHi, Integer SrcLo,
+                                 Integer SrcHi, TCustomKernel* Kernel);
+// Bilinear enlargement; the source rectangle is at least 2 x 2.
+void LinearStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
+                   TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
+void KernelStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
+                   TCustomKernel* Kernel, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
+void BoxAverageStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
+                       TCustomKernel* Kernel, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
+
 void InitPix32Resamplers();
 void DonePix32Resamplers();
 
