@@ -34,7 +34,9 @@ TEST(Pix32_Resamplers_qn, KernelValues) {
                          new THammingKernel, new TGaussianKernel, new THermiteKernel, new TSinshKernel};
   for (TCustomKernel* k : ks) {
     EXPECT_NEAR(k->Filter(0), 1, 1e-5) << k->ClassName().size();
-    if (k->ClassType() != THermiteKernel::StaticClass()) EXPECT_NEAR(k->Filter(0.3f), k->Filter(-0.3f), 1e-6);
+    if (k->ClassType() != THermiteKernel::StaticClass()) {
+      EXPECT_NEAR(k->Filter(0.3f), k->Filter(-0.3f), 1e-6);
+    }
     delete k;
   }
   EXPECT_TRUE(lanczos.RangeCheck());
