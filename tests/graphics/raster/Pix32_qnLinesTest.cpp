@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -340,7 +341,9 @@ TEST(Pix32_qn_Lines, SafeSubPixelFormsStayInsideTheClip) {
     }
     for (Integer y = 0; y < 32; ++y)
       for (Integer x = 0; x < 32; ++x)
-        if (!(x >= l && x < r && y >= t && y < bt)) ASSERT_EQ(b.GetPixel(x, y), Bg) << n << ": " << x << "," << y;
+        if (!(x >= l && x < r && y >= t && y < bt)) {
+          ASSERT_EQ(b.GetPixel(x, y), Bg) << n << ": " << x << "," << y;
+        }
   }
 }
 
@@ -371,4 +374,32 @@ TEST(Pix32_qn_Lines, ClippedStippledLineKeepsThePatternInStep) {
   for (Integer x = 12; x < 28; ++x) same += a.GetPixel(x, 2) == b.GetPixel(x, 2);
   EXPECT_GE(same, 12);
   EXPECT_NEAR(Phase(a), Phase(b), 1.01);
+}
+
+TEST(Pix32_qn_Lines, SafeFormsTakeAnyCoordinates) {
+  constexpr Integer Lo = std::numeric_limits<Integer>::min(), Hi = std::numeric_limits<Integer>::max();
+  const Integer v[] = {Lo, Lo + 1, -70000, -3, 0, 5, 9, 70000, Hi - 1, Hi};
+  TCustomBitmap32 b;
+  Fill(b, 12, 12);
+  b.SetClipRect(TRect(2, 2, 10, 10));
+  b.SetStipple({0xFFFF0000u, 0xFF0000FFu});
+  for (Integer x1 : v)
+    for (Integer y1 : v)
+      for (Integer x2 : {Lo, 4, Hi})
+        for (Integer y2 : {Lo, 6, Hi}) {
+          b.LineS(x1, y1, x2, y2, 0xFFFFFFFFu, true);
+          b.LineTS(x1, y1, x2, y2, 0x80FFFFFFu, true);
+          b.LineAS(x1, y1, x2, y2, 0xFFFFFFFFu, true);
+          b.LineXS(x1, y1, x2, y2, 0xFFFFFFFFu, true);
+          b.LineXSP(x1, y1, x2, y2, true);
+          b.HorzLineXS(x1, y1, x2, 0xFFFFFFFFu);
+          b.VertLineXS(x1, y1, y2, 0xFFFFFFFFu);
+          b.HorzLineTSP(x1, y1, x2);
+          b.VertLineTSP(x1, y1, y2);
+        }
+  for (Integer y = 0; y < 12; ++y)
+    for (Integer x = 0; x < 12; ++x)
+      if (x < 2 || x >= 10 || y < 2 || y >= 10) {
+        EXPECT_EQ(b.GetPixel(x, y), Bg) << x << "," << y;
+      }
 }
