@@ -78,7 +78,7 @@ void RunOurs(benchmark::State& st, Ours kind, TStretchSize size) {
   SetRate(st, size.w, size.h);
 }
 
-enum class Peer { Nearest, Bilinear, Lanczos3, Mitchell, Box };
+enum class Peer { Nearest, Bilinear, Lanczos3, Mitchell, Box, Linear };
 const char* PeerName(Peer p) {
   switch (p) {
     case Peer::Nearest: return "nearest";
@@ -86,6 +86,7 @@ const char* PeerName(Peer p) {
     case Peer::Lanczos3: return "conv-lanczos3";
     case Peer::Mitchell: return "conv-cubic";
     case Peer::Box: return "conv-box";
+    case Peer::Linear: return "conv-linear";
   }
   return "";
 }
@@ -107,6 +108,7 @@ void RunPeer(benchmark::State& st, Peer kind, TStretchSize size) {
   } else {
     const pixman_kernel_t k = kind == Peer::Lanczos3 ? PIXMAN_KERNEL_LANCZOS3
                               : kind == Peer::Mitchell ? PIXMAN_KERNEL_CUBIC
+                              : kind == Peer::Linear   ? PIXMAN_KERNEL_LINEAR
                                                        : PIXMAN_KERNEL_BOX;
     int n = 0;
     // Enlarging reconstructs with the kernel; reducing samples with it.
@@ -171,7 +173,7 @@ int main(int argc, char** argv) {
     for (Ours o : {Ours::Nearest, Ours::Linear, Ours::Lanczos, Ours::Mitchell, Ours::Draft})
       benchmark::RegisterBenchmark((std::string("ours/") + OursName(o) + "/" + s.name).c_str(),
                                    [o, s](benchmark::State& st) { RunOurs(st, o, s); });
-    for (Peer p : {Peer::Nearest, Peer::Bilinear, Peer::Lanczos3, Peer::Mitchell, Peer::Box})
+    for (Peer p : {Peer::Nearest, Peer::Bilinear, Peer::Lanczos3, Peer::Mitchell, Peer::Box, Peer::Linear})
       benchmark::RegisterBenchmark((std::string("pixman/") + PeerName(p) + "/" + s.name).c_str(),
                                    [p, s](benchmark::State& st) { RunPeer(st, p, s); });
   }
@@ -193,6 +195,10 @@ int main(int argc, char** argv) {
     ratio(("lanczos-" + n).c_str(), "ours/lanczos/" + n, "pixman/conv-lanczos3/" + n);
     ratio(("mitchell-" + n).c_str(), "ours/mitchell/" + n, "pixman/conv-cubic/" + n);
   }
+  // Reducing, the linear resampler filters every covered source pixel, as
+  // the peer's separable linear filter does; its bilinear filter only
+  // samples four.
+  ratio("linear-down-filtered", "ours/linear/down", "pixman/conv-linear/down");
   ratio("box-average-down", "ours/draft/down", "pixman/conv-box/down");
   ratio("block-transfer-vs-memcpy", "ours/BlockTransfer", "memcpy");
   qn::Finalize();

@@ -1,6 +1,9 @@
 // Block, blend and stretch transfers between bitmaps, and the stretch
 // routines the resamplers run.
+#include <emmintrin.h>
+
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "graphics/raster/Pix32_Blend_qn.h"
@@ -55,6 +58,85 @@ class TPixelWriter {
   const TPixelCombineEvent& FCallBack;
   TColor32 FMaster, FOuter;
   TBlendMemEx* FBlend;
+};
+
+// The packed interpolator's arithmetic for two destination pixels at once:
+// per 16-bit lane b + (a - b) * w / 256, rounded as that form rounds.
+inline __m128i Lerp16(__m128i a, __m128i b, __m128i w) {
+  const __m128i d = _mm_mullo_epi16(_mm_sub_epi16(a, b), w);
+  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(b, 8), d), _mm_set1_epi16(128)), 8);
+}
+
+// Horizontal weights of pairs of destination pixels, laid out for the lanes
+// of InterpolateRowSSE2.
+std::vector<__m128i> PairWeights(const TPointRec* Map, Integer Count) {
+  std::vector<__m128i> w(static_cast<size_t>(Count / 2));
+  for (Integer i = 0; i + 1 < Count; i += 2) {
+    const short w0 = short(Map[i].Weight > 255 ? 255 : Map[i].Weight);
+    const short w1 = short(Map[i + 1].Weight > 255 ? 255 : Map[i + 1].Weight);
+    w[static_cast<size_t>(i / 2)] = _mm_set_epi16(w1, w1, w1, w1, w0, w0, w0, w0);
+  }
+  return w;
+}
+
+// Left and right neighbours of two source positions, as 16-bit lanes.
+inline void Neighbours(const TColor32* Row, Integer P0, Integer P1, __m128i& L, __m128i& R) {
+  const __m128i x = _mm_unpacklo_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Row + P0)),
+                                       _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Row + P1)));
+  L = _mm_unpacklo_epi8(x, _mm_setzero_si128());
+  R = _mm_unpackhi_epi8(x, _mm_setzero_si128());
+}
+
+// Opaque rows of the linear stretch in pairs of pixels. Each source row is
+// interpolated horizontally once and kept while destination rows still
+// use it; the arithmetic per pixel is the packed interpolator's.
+class TPairRows {
+ public:
+  TPairRows(const TPointRec* Map, Integer Count, TCustomBitmap32* Src)
+      : FMap(Map), FCount(Count), FSrc(Src), FWX(PairWeights(Map, Count)), FTop(FWX.size()), FBottom(FWX.size()) {}
+
+  void Row(Integer SrcRow, Cardinal WY, PColor32 Dst) {
+    if (FTopRow != SrcRow) {
+      if (FBottomRow == SrcRow) {
+        std::swap(FTop, FBottom);
+        std::swap(FTopRow, FBottomRow);
+      } else {
+        Horizontal(SrcRow, FTop);
+        FTopRow = SrcRow;
+      }
+    }
+    if (FBottomRow != SrcRow + 1) {
+      Horizontal(SrcRow + 1, FBottom);
+      FBottomRow = SrcRow + 1;
+    }
+    const __m128i wy = _mm_set1_epi16(static_cast<short>(WY > 255 ? 255 : WY));
+    const size_t n = FWX.size();
+    for (size_t k = 0; k < n; ++k) {
+      const __m128i v = Lerp16(FTop[k], FBottom[k], wy);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(Dst + 2 * k), _mm_packus_epi16(v, v));
+    }
+    if (FCount & 1) {
+      const TPointRec& e = FMap[FCount - 1];
+      const TColor32* r0 = FSrc->GetScanLine(SrcRow);
+      Dst[FCount - 1] = Interpolator_SSE2(static_cast<Cardinal>(e.Weight), WY, r0 + e.Pos, r0 + FSrc->Width() + e.Pos);
+    }
+  }
+
+ private:
+  void Horizontal(Integer SrcRow, std::vector<__m128i>& Out) {
+    const TColor32* row = FSrc->GetScanLine(SrcRow);
+    for (size_t k = 0; k < FWX.size(); ++k) {
+      __m128i l, r;
+      Neighbours(row, FMap[2 * k].Pos, FMap[2 * k + 1].Pos, l, r);
+      Out[k] = Lerp16(l, r, FWX[k]);
+    }
+  }
+
+  const TPointRec* FMap;
+  Integer FCount;
+  TCustomBitmap32* FSrc;
+  std::vector<__m128i> FWX, FTop, FBottom;
+  Integer FTopRow = -1, FBottomRow = -1;
 };
 
 }  // namespace
@@ -298,13 +380,17 @@ void LinearStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBi
   const TPixelWriter write(Src, CombineOp, CombineCallBack);
   TInterpolatorProc* interp = Interpolator;
   const Integer w = DstClip.Right - DstClip.Left;
+  std::unique_ptr<TPairRows> pairs;
   for (Integer j = 0; j < DstClip.Bottom - DstClip.Top; ++j) {
     const TPointRec ey = mapY[static_cast<size_t>(j)];
     const TColor32* row0 = Src->GetScanLine(ey.Pos);
     const TColor32* row1 = row0 + Src->Width();
     PColor32 d = Dst->GetPixelPtr(DstClip.Left, DstClip.Top + j);
     const Cardinal wy = static_cast<Cardinal>(ey.Weight);
-    if (CombineOp == TDrawMode::dmOpaque) {
+    if (CombineOp == TDrawMode::dmOpaque && interp == Interpolator_SSE2) {
+      if (!pairs) pairs = std::make_unique<TPairRows>(mapX.data(), w, Src);
+      pairs->Row(ey.Pos, wy, d);
+    } else if (CombineOp == TDrawMode::dmOpaque) {
       for (Integer i = 0; i < w; ++i) {
         const TPointRec ex = mapX[static_cast<size_t>(i)];
         d[i] = interp(static_cast<Cardinal>(ex.Weight), wy, row0 + ex.Pos, row1 + ex.Pos);

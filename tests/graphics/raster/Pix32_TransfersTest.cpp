@@ -322,3 +322,20 @@ TEST(Pix32_Resamplers_qn, LinearResamplerChoosesTheStretch) {
   KernelStretch(&c, c.BoundsRect(), c.BoundsRect(), &src, src.BoundsRect(), &k, TDrawMode::dmOpaque, {});
   EXPECT_TRUE(a.Equal(&c));
 }
+
+TEST(Pix32_Resamplers_qn, LinearStretchRowsMatchTheInterpolator) {
+  // The opaque rows may run a packed loop; every pixel must still be the
+  // bound interpolator's value at its map entry.
+  TCustomBitmap32 src, a;
+  src.SetSize(13, 9);
+  Fill(src, 21);
+  a.SetSize(41, 30);
+  LinearStretch(&a, a.BoundsRect(), a.BoundsRect(), &src, src.BoundsRect(), TDrawMode::dmOpaque, {});
+  TCustomBitmap32 b;
+  b.SetSize(41, 30);
+  b.Clear(0);
+  // dmCustom copying through a callback takes the per-pixel road.
+  LinearStretch(&b, b.BoundsRect(), b.BoundsRect(), &src, src.BoundsRect(), TDrawMode::dmCustom,
+                [](TColor32 F, TColor32& B, TColor32) { B = F; });
+  EXPECT_TRUE(a.Equal(&b));
+}
