@@ -67,14 +67,19 @@ inline __m128i Lerp16(__m128i a, __m128i b, __m128i w) {
   return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(b, 8), d), _mm_set1_epi16(128)), 8);
 }
 
+// Eight 16-bit lanes, wrapped so that a vector of them keeps its alignment.
+struct TLanes {
+  __m128i v;
+};
+
 // Horizontal weights of pairs of destination pixels, laid out for the lanes
 // of InterpolateRowSSE2.
-std::vector<__m128i> PairWeights(const TPointRec* Map, Integer Count) {
-  std::vector<__m128i> w(static_cast<size_t>(Count / 2));
+std::vector<TLanes> PairWeights(const TPointRec* Map, Integer Count) {
+  std::vector<TLanes> w(static_cast<size_t>(Count / 2));
   for (Integer i = 0; i + 1 < Count; i += 2) {
     const short w0 = short(Map[i].Weight > 255 ? 255 : Map[i].Weight);
     const short w1 = short(Map[i + 1].Weight > 255 ? 255 : Map[i + 1].Weight);
-    w[static_cast<size_t>(i / 2)] = _mm_set_epi16(w1, w1, w1, w1, w0, w0, w0, w0);
+    w[static_cast<size_t>(i / 2)].v = _mm_set_epi16(w1, w1, w1, w1, w0, w0, w0, w0);
   }
   return w;
 }
@@ -112,7 +117,7 @@ class TPairRows {
     const __m128i wy = _mm_set1_epi16(static_cast<short>(WY > 255 ? 255 : WY));
     const size_t n = FWX.size();
     for (size_t k = 0; k < n; ++k) {
-      const __m128i v = Lerp16(FTop[k], FBottom[k], wy);
+      const __m128i v = Lerp16(FTop[k].v, FBottom[k].v, wy);
       _mm_storel_epi64(reinterpret_cast<__m128i*>(Dst + 2 * k), _mm_packus_epi16(v, v));
     }
     if (FCount & 1) {
@@ -123,19 +128,19 @@ class TPairRows {
   }
 
  private:
-  void Horizontal(Integer SrcRow, std::vector<__m128i>& Out) {
+  void Horizontal(Integer SrcRow, std::vector<TLanes>& Out) {
     const TColor32* row = FSrc->GetScanLine(SrcRow);
     for (size_t k = 0; k < FWX.size(); ++k) {
       __m128i l, r;
       Neighbours(row, FMap[2 * k].Pos, FMap[2 * k + 1].Pos, l, r);
-      Out[k] = Lerp16(l, r, FWX[k]);
+      Out[k].v = Lerp16(l, r, FWX[k].v);
     }
   }
 
   const TPointRec* FMap;
   Integer FCount;
   TCustomBitmap32* FSrc;
-  std::vector<__m128i> FWX, FTop, FBottom;
+  std::vector<TLanes> FWX, FTop, FBottom;
   Integer FTopRow = -1, FBottomRow = -1;
 };
 
