@@ -7,6 +7,7 @@ std::vector<std::string> RunGdiPage(const std::string& outDir);
 std::vector<std::string> DesktopPage(const std::string& outDir);
 std::vector<std::string> RunTextPage(const std::string& outDir);
 std::vector<std::string> LinesPage(const std::string& outDir);
+std::vector<std::string> ResamplePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -15,6 +16,7 @@ std::vector<Page> AllPages() {
       {"desktop", DesktopPage},
       {"text", RunTextPage},
       {"lines", LinesPage},
+      {"resample", ResamplePage},
   };
 }
 
