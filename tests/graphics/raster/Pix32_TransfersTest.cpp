@@ -339,3 +339,49 @@ TEST(Pix32_Resamplers_qn, LinearStretchRowsMatchTheInterpolator) {
                 [](TColor32 F, TColor32& B, TColor32) { B = F; });
   EXPECT_TRUE(a.Equal(&b));
 }
+
+TEST(Pix32_Resamplers_qn, ClippedStretchesMatchTheWholeStretch) {
+  // A clip rectangle only selects pixels: each stretch draws inside it what
+  // the unclipped stretch draws there. Without full edges and at twice the
+  // size, a clip starting on an even column begins with a cluster of one
+  // tap while the next cluster reaches further left.
+  TCustomBitmap32 src;
+  src.SetSize(12, 10);
+  Fill(src, 31, true);
+  TLanczosKernel lanczos;
+  TMitchellKernel mitchell;
+  const bool saved = FullEdge;
+  for (bool full : {false, true}) {
+    FullEdge = full;
+    for (int kind = 0; kind < 3; ++kind) {
+      for (auto [sw, sh] : {std::pair{23, 19}, std::pair{7, 5}}) {
+        const int w = sw, h = sh;
+        auto run = [&](TCustomBitmap32& d, const TRect& clip) {
+          if (kind == 0)
+            KernelStretch(&d, d.BoundsRect(), clip, &src, src.BoundsRect(), &lanczos, TDrawMode::dmOpaque, {});
+          else if (kind == 1)
+            KernelStretch(&d, d.BoundsRect(), clip, &src, src.BoundsRect(), &mitchell, TDrawMode::dmOpaque, {});
+          else if (w > 12)
+            LinearStretch(&d, d.BoundsRect(), clip, &src, src.BoundsRect(), TDrawMode::dmOpaque, {});
+          else
+            NearestStretch(&d, d.BoundsRect(), clip, &src, src.BoundsRect(), TDrawMode::dmOpaque, {});
+        };
+        TCustomBitmap32 whole, part;
+        whole.SetSize(w, h);
+        part.SetSize(w, h);
+        whole.Clear(0);
+        run(whole, whole.BoundsRect());
+        const TRect clip(w / 3 & ~1, h / 3 & ~1, w - 1, h - 1);
+        part.Clear(0);
+        run(part, clip);
+        for (int y = 0; y < h; ++y)
+          for (int x = 0; x < w; ++x) {
+            const bool inside = x >= clip.Left && x < clip.Right && y >= clip.Top && y < clip.Bottom;
+            ASSERT_EQ(part.GetPixel(x, y), inside ? whole.GetPixel(x, y) : 0u)
+                << full << " " << kind << " " << w << " " << x << "," << y;
+          }
+      }
+    }
+  }
+  FullEdge = saved;
+}
