@@ -385,3 +385,62 @@ TEST(Pix32_Resamplers_qn, ClippedStretchesMatchTheWholeStretch) {
   }
   FullEdge = saved;
 }
+
+TEST(Pix32_Resamplers_qn, StretchCombineModesAndMeasuring) {
+  TCustomBitmap32 src, dst;
+  src.SetSize(6, 6);
+  src.Clear(0xFF00FF00u);
+  src.SetMasterAlpha(128);
+  dst.SetSize(15, 15);
+  TColor32 expect = 0xFF0000FFu;
+  BlendMemEx(0xFF00FF00u, expect, 128);
+  TLanczosKernel k;
+  for (int kind = 0; kind < 3; ++kind) {
+    dst.Clear(0xFF0000FFu);
+    if (kind == 0) KernelStretch(&dst, dst.BoundsRect(), dst.BoundsRect(), &src, src.BoundsRect(), &k, TDrawMode::dmBlend, {});
+    if (kind == 1) LinearStretch(&dst, dst.BoundsRect(), dst.BoundsRect(), &src, src.BoundsRect(), TDrawMode::dmBlend, {});
+    if (kind == 2) {
+      TCustomBitmap32 big;
+      big.SetSize(30, 30);
+      big.Clear(0xFF00FF00u);
+      big.SetMasterAlpha(128);
+      BoxAverageStretch(&dst, dst.BoundsRect(), dst.BoundsRect(), &big, big.BoundsRect(), &k, TDrawMode::dmBlend, {});
+    }
+    for (int i = 0; i < 15 * 15; ++i) ASSERT_EQ(dst.Bits()[i], expect) << kind << " " << i;
+  }
+  // dmTransparent leaves the outer colour out.
+  src.SetOuterColor(0xFF00FF00u);
+  dst.Clear(0xFF0000FFu);
+  KernelStretch(&dst, dst.BoundsRect(), dst.BoundsRect(), &src, src.BoundsRect(), &k, TDrawMode::dmTransparent, {});
+  EXPECT_EQ(dst.GetPixel(7, 7), 0xFF0000FFu);
+  // Measuring: nothing drawn, DstRect reported.
+  TRect seen;
+  dst.BeginMeasuring([&](TObject*, const TRect& r, Cardinal) { seen = r; });
+  auto* n = new TNearestResampler(&src);
+  StretchTransfer(&dst, TRect(1, 2, 9, 10), dst.BoundsRect(), &src, src.BoundsRect(), n, TDrawMode::dmOpaque);
+  dst.EndMeasuring();
+  EXPECT_EQ(seen, TRect(1, 2, 9, 10));
+  EXPECT_EQ(dst.GetPixel(3, 3), 0xFF0000FFu);
+}
+
+TEST(Pix32_Resamplers_qn, KernelResamplerWrapsAndBlendsTheOuterColour) {
+  TCustomBitmap32 b;
+  b.SetSize(5, 5);
+  b.Clear(0xFF808080u);
+  b.SetOuterColor(0xFF808080u);
+  auto* r = new TKernelResampler(&b);
+  r->SetKernel(new TLanczosKernel);
+  r->PrepareSampling();
+  // Near the edge the window leaves the bitmap; an outer colour equal to
+  // the picture keeps the sample flat.
+  EXPECT_EQ(r->GetSampleFloat(0.3f, 0.6f), 0xFF808080u);
+  r->FinalizeSampling();
+  for (int x = 0; x < 5; ++x) b.SetPixel(x, 2, 0xFFFF0000u);
+  r->SetPixelAccessMode(TPixelAccessMode::pamWrap);
+  b.SetWrapMode(TWrapMode::wmRepeat);
+  r->PrepareSampling();
+  // Whole-pixel positions repeat with the bitmap's period.
+  EXPECT_EQ(r->GetSampleFloat(1, 2), r->GetSampleFloat(6, 7));
+  EXPECT_EQ(r->GetSampleFloat(-4, 2), 0xFFFF0000u);
+  r->FinalizeSampling();
+}
