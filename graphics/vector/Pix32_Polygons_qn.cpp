@@ -1,0 +1,273 @@
+// The exact-area rasterizer. Each row's coverage is built analytically: the
+// edges crossing the row's bottom border deposit cover that a running sum
+// spreads to the right, and every segment inside the row then adds the
+// signed area between itself and that border, column by column. There is no
+// sampling grid, so the values are exact up to single-precision rounding.
+#include "graphics/vector/Pix32_Polygons_qn.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "graphics/raster/Pix32_Math_qn.h"
+#include "graphics/vector/Pix32_VectorUtils_qn.h"
+
+namespace qn {
+
+namespace {
+
+// Beyond this many pixels from the origin single precision no longer keeps
+// sub-pixel positions, and row or cell indices would come near overflow, so
+// the clip rectangle is cut to it.
+constexpr Single kCoordLimit = 8388608.0f;  // 2^23
+
+// Every float-to-integer conversion here rounds toward minus infinity. The
+// argument is always finite and within the coordinate limit (plus a little).
+inline Integer FloorI(Single x) {
+  const Integer i = static_cast<Integer>(x);
+  return i - (x < static_cast<Single>(i) ? 1 : 0);
+}
+
+struct TLineSegment {
+  TFloatPoint P0;  // absolute x, row-relative y (0 top, 1 bottom)
+  TFloatPoint P1;
+};
+
+bool AllFinite(const TArrayOfFloatPoint& Points) {
+  for (const TFloatPoint& P : Points)
+    if (!std::isfinite(P.X) || !std::isfinite(P.Y)) return false;
+  return true;
+}
+
+// The rows of all outlines in one block. Row r (Y = MinY + r) owns the slots
+// Offset[r] .. Offset[r] + Capacity[r] - 1, Count[r] of them used; the
+// capacity comes from difference counts, so splitting never reallocates.
+class TScanLines {
+ public:
+  Integer MinY = 0;
+  std::vector<size_t> Offset;
+  std::vector<Integer> Count;
+  std::vector<TLineSegment> Segments;
+
+  void Add(Integer Y, Single xa, Single fa, Single xb, Single fb) {
+    const size_t r = static_cast<size_t>(Y - MinY);
+    TLineSegment& S = Segments[Offset[r] + static_cast<size_t>(Count[r]++)];
+    S.P0 = {xa, fa};
+    S.P1 = {xb, fb};
+  }
+
+  // One edge cut into row pieces. The incremental x may drift by rounding
+  // over many rows; it is held within the edge's own x range so that no
+  // piece can reach a cell outside the cell row.
+  void SplitEdgeByRows(const TFloatPoint& A, const TFloatPoint& B) {
+    const Single x0 = A.X, y0 = A.Y, x1 = B.X, y1 = B.Y;
+    const Integer Y0 = FloorI(y0), Y1 = FloorI(y1);
+    const Single xlo = std::min(x0, x1), xhi = std::max(x0, x1);
+    auto hold = [&](Single x) { return std::clamp(x, xlo, xhi); };
+    if (Y0 == Y1) {
+      const Single f0 = y0 - static_cast<Single>(Y0), f1 = y1 - static_cast<Single>(Y0);
+      if (f0 == 0 && f1 == 0) return;  // on the row's top border
+      Add(Y0, x0, f0, x1, f1);
+      return;
+    }
+    const Single k = (x1 - x0) / (y1 - y0);
+    if (Y0 < Y1) {
+      Single X = hold((static_cast<Single>(Y0 + 1) - y0) * k + x0);
+      Add(Y0, x0, y0 - static_cast<Single>(Y0), X, 1.0f);
+      for (Integer Y = Y0 + 1; Y < Y1; ++Y) {
+        const Single Xn = hold(X + k);
+        Add(Y, X, 0.0f, Xn, 1.0f);
+        X = Xn;
+      }
+      const Single f1 = y1 - static_cast<Single>(Y1);
+      if (f1 != 0) Add(Y1, X, 0.0f, x1, f1);
+    } else {
+      Single X = hold((static_cast<Single>(Y0) - y0) * k + x0);
+      const Single f0 = y0 - static_cast<Single>(Y0);
+      if (f0 != 0) Add(Y0, x0, f0, X, 0.0f);
+      for (Integer Y = Y0 - 1; Y > Y1; --Y) {
+        const Single Xn = hold(X - k);
+        Add(Y, X, 1.0f, Xn, 0.0f);
+        X = Xn;
+      }
+      Add(Y1, X, 1.0f, x1, y1 - static_cast<Single>(Y1));
+    }
+  }
+};
+
+// The cell row, addressed by absolute column.
+struct TCells {
+  Single* Base;
+  Integer Lo;
+  Single& operator[](Integer X) const { return Base[X - Lo]; }
+  Single* At(Integer X) const { return Base + (X - Lo); }
+};
+
+// Signed integral of the row-relative height over the part of the segment
+// inside each column it crosses.
+void AccumulateSegmentArea(const TCells& Cell, const TLineSegment& S) {
+  const Single x0 = S.P0.X, f0 = S.P0.Y, x1 = S.P1.X, f1 = S.P1.Y;
+  const Integer C0 = FloorI(x0), C1 = FloorI(x1);
+  if (C0 == C1) {
+    Cell[C0] += (x1 - x0) * 0.5f * (f0 + f1);
+  } else if (C1 > C0) {
+    const Single k = (f1 - f0) / (x1 - x0);
+    const Single w = 1 - (x0 - static_cast<Single>(C0));
+    Single fc = w * k + f0;
+    Cell[C0] += (f0 + fc) * 0.5f * w;
+    for (Integer C = C0 + 1; C < C1; ++C) {
+      Cell[C] += k * 0.5f + fc;
+      fc += k;
+    }
+    Cell[C1] += (fc + f1) * 0.5f * (x1 - static_cast<Single>(C1));
+  } else {
+    const Single k = (f1 - f0) / (x1 - x0);
+    Single fc = f0 - (x0 - static_cast<Single>(C0)) * k;
+    Cell[C0] -= (f0 + fc) * 0.5f * (x0 - static_cast<Single>(C0));
+    for (Integer C = C0 - 1; C > C1; --C) {
+      Cell[C] -= fc - k * 0.5f;
+      fc -= k;
+    }
+    Cell[C1] -= (fc + f1) * 0.5f * (1 - (x1 - static_cast<Single>(C1)));
+  }
+}
+
+// Cover deposits at bottom-border crossings, the running sum, then the area
+// terms.
+void IntegrateScanLine(const TCells& Cell, const TLineSegment* Seg, Integer Count, Integer& X1, Integer& X2) {
+  X1 = 2147483647;
+  X2 = -2147483647 - 1;
+  auto deposit = [&](const TFloatPoint& P, bool End) {
+    Integer X = FloorI(P.X);
+    X1 = std::min(X1, X);
+    if (P.Y == 1.0f) {
+      const Single fr = P.X - static_cast<Single>(X);
+      if (End) {
+        Cell[X] += 1 - fr;
+        Cell[X + 1] += fr;
+      } else {
+        Cell[X] -= 1 - fr;
+        Cell[X + 1] -= fr;
+      }
+      ++X;
+    }
+    X2 = std::max(X2, X);
+  };
+  for (Integer i = 0; i < Count; ++i) {
+    deposit(Seg[i].P0, false);
+    deposit(Seg[i].P1, true);
+  }
+  CumSum(Cell.At(X1), X2 - X1 + 1);
+  for (Integer i = 0; i < Count; ++i) AccumulateSegmentArea(Cell, Seg[i]);
+}
+
+template <class Emit>
+void Rasterize(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect, Emit&& emit) {
+  if (Points.empty()) return;
+  // NaN fails every comparison, so it ends here too.
+  if (!(ClipRect.Left < ClipRect.Right) || !(ClipRect.Top < ClipRect.Bottom)) return;
+  const TFloatRect Clip(std::max(ClipRect.Left, -kCoordLimit), std::max(ClipRect.Top, -kCoordLimit),
+                        std::min(ClipRect.Right, kCoordLimit), std::min(ClipRect.Bottom, kCoordLimit));
+  if (!(Clip.Left < Clip.Right) || !(Clip.Top < Clip.Bottom)) return;
+
+  std::vector<TArrayOfFloatPoint> Outlines;
+  Outlines.reserve(Points.size());
+  Integer MinY = 2147483647, MaxY = -2147483647 - 1;
+  Single MinX = kCoordLimit, MaxX = -kCoordLimit;
+  for (const TArrayOfFloatPoint& P : Points) {
+    if (P.size() < 3 || !AllFinite(P)) continue;
+    TArrayOfFloatPoint C = ClosePolygon(ClipPolygon(P, Clip));
+    if (C.size() < 3) continue;
+    for (const TFloatPoint& Q : C) {
+      const Integer Y = FloorI(Q.Y);
+      MinY = std::min(MinY, Y);
+      MaxY = std::max(MaxY, Y);
+      MinX = std::min(MinX, Q.X);
+      MaxX = std::max(MaxX, Q.X);
+    }
+    Outlines.push_back(std::move(C));
+  }
+  if (Outlines.empty()) return;
+
+  // Capacity per row by difference counts and a running total.
+  TScanLines Rows;
+  Rows.MinY = MinY;
+  const size_t NRows = static_cast<size_t>(MaxY - MinY) + 2;
+  std::vector<std::int64_t> Diff(NRows + 1, 0);
+  for (const TArrayOfFloatPoint& C : Outlines)
+    for (size_t i = 1; i < C.size(); ++i) {
+      Integer Ya = FloorI(C[i - 1].Y), Yb = FloorI(C[i].Y);
+      if (Ya > Yb) std::swap(Ya, Yb);
+      ++Diff[static_cast<size_t>(Ya - MinY)];
+      --Diff[static_cast<size_t>(Yb - MinY) + 1];
+    }
+  Rows.Offset.resize(NRows);
+  Rows.Count.assign(NRows, 0);
+  size_t Total = 0;
+  std::int64_t Running = 0;
+  for (size_t r = 0; r < NRows; ++r) {
+    Running += Diff[r];
+    Rows.Offset[r] = Total;
+    Total += static_cast<size_t>(Running);
+  }
+  Rows.Segments.resize(Total);
+  // Later outlines' segments come first in a shared row.
+  for (size_t o = Outlines.size(); o-- > 0;) {
+    const TArrayOfFloatPoint& C = Outlines[o];
+    for (size_t i = 0; i + 1 < C.size(); ++i) Rows.SplitEdgeByRows(C[i], C[i + 1]);
+  }
+
+  const Integer CX1 = FloorI(Clip.Left);
+  const Integer CX2 = -FloorI(-Clip.Right) - 1;
+  // The cells cover the outlines' columns only, one spare on the left and
+  // two on the right for the deposits past the last point.
+  const Integer Lo = FloorI(MinX) - 1, Hi = FloorI(MaxX) + 2;
+  std::vector<Single> Cells(static_cast<size_t>(Hi - Lo + 1), 0.0f);
+  const TCells Cell{Cells.data(), Lo};
+
+  for (size_t r = 0; r < NRows; ++r) {
+    const Integer N = Rows.Count[r];
+    if (N == 0) continue;
+    Integer X1, X2;
+    IntegrateScanLine(Cell, Rows.Segments.data() + Rows.Offset[r], N, X1, X2);
+    const Integer RX1 = X1, RX2 = X2;
+    X1 = std::max(X1, CX1);
+    X2 = std::min(X2, CX2);
+    if (X2 >= X1) {
+      TValueSpan Span;
+      Span.X1 = X1;
+      Span.X2 = X2;
+      Span.Values = Cell.At(X1);
+      emit(Span, MinY + static_cast<Integer>(r));
+    }
+    // Everything the row touched goes back to zero, scratch cells included.
+    std::fill(Cell.At(RX1), Cell.At(RX2) + 1, 0.0f);
+  }
+}
+
+}  // namespace
+
+void RenderPolyPolygon(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
+                       TRenderSpanProc RenderProc, Pointer Data) {
+  if (!RenderProc) return;
+  Rasterize(Points, ClipRect, [&](const TValueSpan& S, Integer Y) { RenderProc(Data, S, Y); });
+}
+
+void RenderPolyPolygon(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
+                       const TRenderSpanEvent& RenderProc) {
+  if (!Assigned(RenderProc)) return;
+  Rasterize(Points, ClipRect, [&](const TValueSpan& S, Integer Y) { RenderProc(S, Y); });
+}
+
+void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect, TRenderSpanProc RenderProc,
+                   Pointer Data) {
+  RenderPolyPolygon(PolyPolygon(Points), ClipRect, RenderProc, Data);
+}
+
+void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
+                   const TRenderSpanEvent& RenderProc) {
+  RenderPolyPolygon(PolyPolygon(Points), ClipRect, RenderProc);
+}
+
+}  // namespace qn
