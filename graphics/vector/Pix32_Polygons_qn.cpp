@@ -178,7 +178,8 @@ void Rasterize(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRe
   for (const TArrayOfFloatPoint& P : Points) {
     if (P.size() < 3 || !AllFinite(P)) continue;
     TArrayOfFloatPoint C = ClosePolygon(ClipPolygon(P, Clip));
-    if (C.size() < 3) continue;
+    // Intersections with edges near the float limit can overflow.
+    if (C.size() < 3 || !AllFinite(C)) continue;
     for (const TFloatPoint& Q : C) {
       const Integer Y = FloorI(Q.Y);
       MinY = std::min(MinY, Y);

@@ -137,6 +137,12 @@ TEST(Pix32_Polygons_qn, NonFiniteInputAndBadClipDrawNothing) {
   for (const TFloatRect& C : {TFloatRect(50, 0, 0, 100), TFloatRect(0, 50, 100, 0), TFloatRect(0, 0, 0, 100),
                               TFloatRect(NaN, 0, 100, 100), TFloatRect(0, 0, 100, NaN)})
     EXPECT_EQ(Render({Good}, C).Calls, 0);
+  // Finite but near the float limit: whatever survives stays in the clip.
+  const TSpanLog Huge = Render({{{-3e38f, 5}, {3e38f, -3e38f}, {3e38f, 3e38f}}}, kClip);
+  for (const auto& [y, S] : Huge.Rows) {
+    EXPECT_GE(S.X1, 0);
+    EXPECT_LE(S.X2, 99);
+  }
   // An unbounded clip is cut to the working range rather than sized.
   const TSpanLog Wide = Render({Good}, TFloatRect(-Inf, -Inf, Inf, Inf));
   EXPECT_EQ(Wide.Calls, 10);
@@ -215,10 +221,11 @@ TEST(Pix32_Polygons_qn, RandomSimplePolygonsMatchExactArea) {
     ASSERT_NEAR(Sum, std::fabs(Shoelace(D)), 1e-3) << "polygon " << n;
     // Every fifth polygon is also checked pixel by pixel (the shoelace sign
     // is the opposite of the coverage sign with y pointing down).
-    if (n % 5 == 0)
-      for (const auto& [k, v] : L.Cells)
-        ASSERT_NEAR(v, -PixelArea(D, k.second, k.first), 1e-4) << "polygon " << n << " at " << k.second << ","
-                                                               << k.first;
+    if (n % 5 != 0) continue;
+    for (const auto& [k, v] : L.Cells) {
+      ASSERT_NEAR(v, -PixelArea(D, k.second, k.first), 1e-4) << "polygon " << n << " at " << k.second << ","
+                                                             << k.first;
+    }
   }
 }
 
