@@ -16,6 +16,12 @@ namespace vcl {
 
 using namespace server;
 
+namespace desktop {
+// The input driver's hook (Input.cpp).
+void InstallInput();
+void RemoveInput();
+}  // namespace desktop
+
 namespace {
 
 COLORREF gDesktopColor = 0xFFFFFFFF;  // unset: the system's desktop colour
@@ -103,11 +109,15 @@ TScreenImage FromSurface(const TGdiSurfacePtr& s, const TRect& part, bool opaque
 }
 
 void InstallHooks() {
-  std::lock_guard<std::mutex> lk(S().Lock);
-  S().Hook.ComposeScreen = ComposeLocked;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    S().Hook.ComposeScreen = ComposeLocked;
+  }
+  desktop::InstallInput();
 }
 
 void RemoveHooks() {
+  desktop::RemoveInput();
   std::lock_guard<std::mutex> lk(S().Lock);
   S().Hook.ComposeScreen = nullptr;
 }

@@ -61,4 +61,19 @@ void ResetSystemSettings();
 void SetSystemLocale(LCID lcid);
 void SetLocaleInfo(LCTYPE type, const String& value);
 
+// The input driver. Events go into the system input queue at once (the
+// pointer position and GetAsyncKeyState follow immediately) and are routed to
+// a window when a thread retrieves them: to the capture window, else to the
+// window under the point, asked with WM_NCHITTEST; keys go to the focus
+// window. Buttons are VK_LBUTTON, VK_RBUTTON or VK_MBUTTON.
+void InputMouseMove(Integer x, Integer y);
+void InputMouseDown(int button);
+void InputMouseUp(int button);
+// A wheel turn in multiples of WHEEL_DELTA, to the focus window.
+void InputMouseWheel(int delta, bool horizontal = false);
+void InputKeyDown(int vk);
+void InputKeyUp(int vk);
+// Drops queued input and releases every key and button.
+void ResetInput();
+
 }  // namespace vcl

@@ -125,7 +125,7 @@ bool TryGet(Lock& lk, ThreadQueue& q, HWND filter, UINT min, UINT max, bool remo
     if (remove) q.QuitPending = false;
     return true;
   }
-  if (s.Hook.PeekInput && s.Hook.PeekInput(q, filter, min, max, remove, out)) return true;
+  if (s.Hook.PeekInput && s.Hook.PeekInput(lk, q, filter, min, max, remove, out)) return true;
   if (InRange(WM_PAINT, min, max)) {
     if (Window* w = FindPaintWindow(q, filter)) {
       out = MakeMsg(w->Handle, WM_PAINT, 0, 0);
@@ -366,12 +366,6 @@ bool PeekMessageW(MSG* msg, HWND h, UINT filterMin, UINT filterMax, UINT removeF
   }
   q->ChangedBits = 0;
   return TryGet(lk, *q, h, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0, *msg);
-}
-
-bool TranslateMessage(const MSG*) {
-  // Characters come from the keyboard layout of the input driver; until a
-  // key message has one, there is nothing to translate.
-  return false;
 }
 
 LRESULT DispatchMessageW(const MSG* msg) {

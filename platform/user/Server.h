@@ -137,7 +137,10 @@ struct ThreadQueue {
 struct Hooks {
   // The input stage of retrieval: returns true and fills msg when input for
   // a window of the thread is waiting (removing it when remove is set).
-  bool (*PeekInput)(ThreadQueue& q, HWND filter, UINT min, UINT max, bool remove, MSG& msg) = nullptr;
+  // The lock is held on entry and exit; the hook may release it meanwhile to
+  // ask windows (WM_NCHITTEST, WM_SETCURSOR).
+  bool (*PeekInput)(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filter, UINT min, UINT max,
+                    bool remove, MSG& msg) = nullptr;
   // Called whenever a top-level window's image on the screen may have changed.
   void (*ScreenChanged)() = nullptr;
   // The composed screen (virtual-screen sized); called with the lock held.
@@ -168,6 +171,13 @@ struct Server {
   UINT_PTR NextThreadTimer = 0x7FFF0000;
   std::vector<Monitor> Monitors;
   Hooks Hook;
+  // Input state (Input.cpp): one capture and one focus window for the
+  // server, the key state of the last retrieved input and the driver's own.
+  HWND Capture = nullptr;
+  HWND Focus = nullptr;
+  Byte KeyState[256] = {};
+  Byte AsyncKeyState[256] = {};
+  TPoint CursorPos;
   // The main thread (the first that used the server), for synchronisation.
   DWORD MainThreadId = 0;
 };

@@ -640,6 +640,40 @@ DWORD GetCurrentThreadId();
 DWORD GetLastError();
 void SetLastError(DWORD code);
 
+// ---------------------------------------------------------------------------
+// Input: capture, focus and the keyboard state
+
+constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008,
+                 MK_MBUTTON = 0x0010, MK_XBUTTON1 = 0x0020, MK_XBUTTON2 = 0x0040;
+constexpr int VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MBUTTON = 0x04,
+              VK_XBUTTON1 = 0x05, VK_XBUTTON2 = 0x06, VK_BACK = 0x08, VK_TAB = 0x09,
+              VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_PAUSE = 0x13,
+              VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22,
+              VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27,
+              VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_NUMPAD0 = 0x60,
+              VK_MULTIPLY = 0x6A, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D, VK_DECIMAL = 0x6E,
+              VK_DIVIDE = 0x6F, VK_F1 = 0x70, VK_LSHIFT = 0xA0, VK_RSHIFT = 0xA1,
+              VK_LCONTROL = 0xA2, VK_RCONTROL = 0xA3, VK_LMENU = 0xA4, VK_RMENU = 0xA5,
+              VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD,
+              VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB,
+              VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE;
+constexpr int WHEEL_DELTA = 120;
+
+using SHORT = int16_t;
+
+HWND SetCapture(HWND h);
+bool ReleaseCapture();
+HWND GetCapture();
+HWND SetFocus(HWND h);
+HWND GetFocus();
+// The state as of the last input message retrieved (bit 15: down, bit 0: toggled).
+SHORT GetKeyState(int vk);
+// The state now, as the input driver has it.
+SHORT GetAsyncKeyState(int vk);
+// The visible, enabled window under a screen point, deepest child first.
+HWND WindowFromPoint(POINT p);
+bool GetCursorPos(POINT* p);
+
 constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
                 ERROR_INVALID_PARAMETER = 87, ERROR_ACCESS_DENIED = 5, ERROR_TIMEOUT = 1460,
                 ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,

@@ -1,0 +1,170 @@
+// Capture, focus, the key state and character translation on a US layout.
+#include "platform/user/Server.h"
+
+namespace vcl {
+
+using namespace server;
+
+namespace {
+
+// The character a key makes on a US layout, 0 for none.
+char16_t UsChar(int vk, bool shift, bool ctrl) {
+  if (ctrl) {
+    if (vk >= 'A' && vk <= 'Z') return char16_t(vk - 'A' + 1);
+    return 0;
+  }
+  if (vk >= 'A' && vk <= 'Z') return char16_t(shift ? vk : vk + 32);
+  if (vk >= '0' && vk <= '9') return shift ? u")!@#$%^&*("[vk - '0'] : char16_t(vk);
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return char16_t('0' + vk - VK_NUMPAD0);
+  switch (vk) {
+    case VK_SPACE: return u' ';
+    case VK_RETURN: return u'\r';
+    case VK_BACK: return 8;
+    case VK_TAB: return u'\t';
+    case VK_ESCAPE: return 27;
+    case VK_MULTIPLY: return u'*';
+    case VK_ADD: return u'+';
+    case VK_SUBTRACT: return u'-';
+    case VK_DECIMAL: return u'.';
+    case VK_DIVIDE: return u'/';
+    case VK_OEM_1: return shift ? u':' : u';';
+    case VK_OEM_PLUS: return shift ? u'+' : u'=';
+    case VK_OEM_COMMA: return shift ? u'<' : u',';
+    case VK_OEM_MINUS: return shift ? u'_' : u'-';
+    case VK_OEM_PERIOD: return shift ? u'>' : u'.';
+    case VK_OEM_2: return shift ? u'?' : u'/';
+    case VK_OEM_3: return shift ? u'~' : u'`';
+    case VK_OEM_4: return shift ? u'{' : u'[';
+    case VK_OEM_5: return shift ? u'|' : u'\\';
+    case VK_OEM_6: return shift ? u'}' : u']';
+    case VK_OEM_7: return shift ? u'"' : u'\'';
+    default: return 0;
+  }
+}
+
+Window* DeepestAt(Window* w, TPoint p) {
+  if (!(w->Style & WS_VISIBLE) || !PtInRect(ScreenRect(w), p)) return nullptr;
+  if (w->Style & WS_DISABLED) return w;  // a disabled window keeps the point from its children
+  if (PtInRect(ScreenClient(w), p))
+    for (Window* c : w->Children)
+      if (Window* hit = DeepestAt(c, p)) return hit;
+  return w;
+}
+
+HWND LiveOrNull(HWND& slot) {
+  if (slot && !FindLive(slot)) slot = nullptr;
+  return slot;
+}
+
+}  // namespace
+
+HWND SetCapture(HWND h) {
+  HWND old;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    Window* w = FindLive(h);
+    if (!w) return nullptr;
+    old = LiveOrNull(S().Capture);
+    S().Capture = h;
+  }
+  // The loser is told, so it can end whatever drag it was running.
+  if (old && old != h) Send(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(h));
+  return old;
+}
+
+bool ReleaseCapture() {
+  HWND old;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    old = LiveOrNull(S().Capture);
+    S().Capture = nullptr;
+  }
+  if (old) Send(old, WM_CAPTURECHANGED, 0, 0);
+  return true;
+}
+
+HWND GetCapture() {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  return LiveOrNull(S().Capture);
+}
+
+HWND SetFocus(HWND h) {
+  HWND old;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    old = LiveOrNull(S().Focus);
+    if (h) {
+      Window* w = FindLive(h);
+      if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+      }
+      if (w->Style & WS_DISABLED) return nullptr;
+    }
+    if (old == h) return old;
+    S().Focus = h;
+  }
+  if (old) Send(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(h), 0);
+  if (h) {
+    // The loser may have moved the focus elsewhere meanwhile; then the new
+    // owner is not told about a focus it no longer has.
+    bool still;
+    {
+      std::lock_guard<std::mutex> lk(S().Lock);
+      still = S().Focus == h && FindLive(h);
+    }
+    if (still) Send(h, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+  }
+  return old;
+}
+
+HWND GetFocus() {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  return LiveOrNull(S().Focus);
+}
+
+SHORT GetKeyState(int vk) {
+  if (vk < 0 || vk > 255) return 0;
+  std::lock_guard<std::mutex> lk(S().Lock);
+  Byte b = S().KeyState[vk];
+  return SHORT(((b & 0x80) ? 0x8000 : 0) | (b & 1));
+}
+
+SHORT GetAsyncKeyState(int vk) {
+  if (vk < 0 || vk > 255) return 0;
+  std::lock_guard<std::mutex> lk(S().Lock);
+  return SHORT((S().AsyncKeyState[vk] & 0x80) ? 0x8000 : 0);
+}
+
+HWND WindowFromPoint(POINT p) {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  for (Window* t : S().TopLevels) {
+    if (t->ExStyle & WS_EX_TRANSPARENT) continue;
+    if (Window* w = DeepestAt(t, p)) return w->Handle;
+  }
+  return nullptr;
+}
+
+bool GetCursorPos(POINT* p) {
+  if (!p) return false;
+  std::lock_guard<std::mutex> lk(S().Lock);
+  *p = S().CursorPos;
+  return true;
+}
+
+bool TranslateMessage(const MSG* msg) {
+  if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return false;
+  bool shift, ctrl, alt;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    shift = S().KeyState[VK_SHIFT] & 0x80;
+    ctrl = S().KeyState[VK_CONTROL] & 0x80;
+    alt = S().KeyState[VK_MENU] & 0x80;
+  }
+  char16_t c = UsChar(int(msg->wParam), shift, ctrl && !alt);
+  if (!c) return false;
+  PostMessageW(msg->hwnd, msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR, c, msg->lParam);
+  return true;
+}
+
+}  // namespace vcl

@@ -1,0 +1,305 @@
+#include <algorithm>
+
+#include "tests/platform/user/UserTestSupport.h"
+
+using namespace vcl;
+using namespace usertest;
+
+namespace {
+
+class InputTest : public ServerTest {
+ protected:
+  void SetUp() override {
+    ServerTest::SetUp();
+    ResetInput();
+    SetVirtualClock(true);
+  }
+  void TearDown() override {
+    ReleaseCapture();
+    SetFocus(nullptr);
+    ResetInput();
+    ServerTest::TearDown();
+  }
+  // Input messages dispatched, in order, with their parameters.
+  std::vector<Logged> Mouse(HWND h) {
+    std::vector<Logged> r;
+    std::lock_guard<std::mutex> lk(LogLock());
+    for (auto& l : Log())
+      if (l.Hwnd == h && ((l.Msg >= WM_MOUSEFIRST && l.Msg <= WM_MOUSELAST) ||
+                          (l.Msg >= WM_NCMOUSEMOVE && l.Msg <= WM_NCMBUTTONDBLCLK)))
+        r.push_back(l);
+    return r;
+  }
+};
+
+class Platform_Input : public InputTest {};
+class Platform_Focus : public InputTest {};
+
+TEST_F(Platform_Input, RoutesToTheWindowUnderThePointWithHitTestFirst) {
+  HWND back = MakeTop(0, 0, 400, 400);
+  HWND front = MakeTop(100, 100, 100, 100);
+  HWND child = MakeChild(front, 10, 10, 30, 30);
+  Pump();
+  ClearLog();
+  InputMouseMove(115, 118);
+  InputMouseMove(150, 150);
+  InputMouseMove(300, 300);
+  Pump();
+  auto c = Mouse(child);
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].Msg, WM_MOUSEMOVE);
+  EXPECT_EQ(GET_X_LPARAM(c[0].LParam), 5);
+  EXPECT_EQ(GET_Y_LPARAM(c[0].LParam), 8);
+  auto f = Mouse(front);
+  ASSERT_EQ(f.size(), 1u);
+  EXPECT_EQ(GET_X_LPARAM(f[0].LParam), 50);
+  ASSERT_EQ(Mouse(back).size(), 1u);
+  // The window is asked where the point is and told to set the cursor
+  // while the message is retrieved, so both come before it.
+  EXPECT_EQ(MessagesOf(child, {WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEMOVE}),
+            (std::vector<UINT>{WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEMOVE}));
+  POINT p;
+  GetCursorPos(&p);
+  EXPECT_EQ(p, TPoint(300, 300));
+}
+
+TEST_F(Platform_Input, HitTestAnswerChoosesNonClientMessages) {
+  HWND h = MakeTop(50, 50, 100, 100);
+  SetHandler(h, [](HWND, UINT msg, WPARAM, LPARAM lp, bool& handled) -> LRESULT {
+    handled = msg == WM_NCHITTEST;
+    return GET_Y_LPARAM(lp) < 70 ? HTCAPTION : HTCLIENT;
+  });
+  Pump();
+  ClearLog();
+  InputMouseMove(60, 60);
+  InputMouseDown(VK_LBUTTON);
+  InputMouseUp(VK_LBUTTON);
+  Pump();
+  auto m = Mouse(h);
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_EQ(m[0].Msg, WM_NCMOUSEMOVE);
+  EXPECT_EQ(m[1].Msg, WM_NCLBUTTONDOWN);
+  EXPECT_EQ(m[2].Msg, WM_NCLBUTTONUP);
+  EXPECT_EQ(m[1].WParam, WPARAM(HTCAPTION));
+  EXPECT_EQ(GET_X_LPARAM(m[1].LParam), 60);  // screen coordinates
+  EXPECT_EQ(GET_Y_LPARAM(m[1].LParam), 60);
+}
+
+TEST_F(Platform_Input, CaptureKeepsPressMoveAndReleaseWithNegativeCoordinates) {
+  HWND h = MakeTop(200, 200, 100, 100);
+  HWND other = MakeTop(0, 0, 150, 150);
+  SetHandler(h, [](HWND hw, UINT msg, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    handled = msg == WM_LBUTTONDOWN;
+    if (handled) SetCapture(hw);
+    return 0;
+  });
+  Pump();
+  ClearLog();
+  InputMouseMove(210, 220);
+  InputMouseDown(VK_LBUTTON);
+  Pump();
+  EXPECT_EQ(GetCapture(), h);
+  InputMouseMove(20, 30);
+  InputMouseUp(VK_LBUTTON);
+  Pump();
+  auto m = Mouse(h);
+  ASSERT_EQ(m.size(), 4u);
+  EXPECT_EQ(m[1].Msg, WM_LBUTTONDOWN);
+  EXPECT_EQ(m[1].WParam, MK_LBUTTON);
+  EXPECT_EQ(m[2].Msg, WM_MOUSEMOVE);
+  EXPECT_EQ(GET_X_LPARAM(m[2].LParam), -180);
+  EXPECT_EQ(GET_Y_LPARAM(m[2].LParam), -170);
+  EXPECT_EQ(m[3].Msg, WM_LBUTTONUP);
+  EXPECT_EQ(m[3].WParam, 0u);
+  EXPECT_EQ(GET_X_LPARAM(m[3].LParam), -180);
+  EXPECT_TRUE(Mouse(other).empty());
+  ReleaseCapture();
+  EXPECT_EQ(MessagesOf(h, {WM_CAPTURECHANGED}).size(), 1u);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(Platform_Input, CaptureChangeTellsTheLoser) {
+  HWND a = MakeTop(0, 0, 50, 50);
+  HWND b = MakeTop(60, 0, 50, 50);
+  EXPECT_EQ(SetCapture(a), nullptr);
+  EXPECT_EQ(SetCapture(b), a);
+  std::vector<Logged> changed;
+  {
+    std::lock_guard<std::mutex> lk(LogLock());
+    for (auto& l : Log())
+      if (l.Msg == WM_CAPTURECHANGED) changed.push_back(l);
+  }
+  ASSERT_EQ(changed.size(), 1u);
+  EXPECT_EQ(changed[0].Hwnd, a);
+  EXPECT_EQ(changed[0].LParam, reinterpret_cast<LPARAM>(b));
+  DestroyWindow(b);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+const char16_t* DblClass() {
+  static bool done = [] {
+    WNDCLASSEXW wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = CALLBACK_TestProc;
+    wc.lpszClassName = u"QnTestDblWnd";
+    RegisterClassExW(&wc);
+    return true;
+  }();
+  (void)done;
+  return u"QnTestDblWnd";
+}
+
+std::vector<UINT> Clicks(HWND h) {
+  return MessagesOf(h, {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK});
+}
+
+TEST_F(Platform_Input, DoubleClickNeedsTheClassStyleTimeAndBox) {
+  HWND dbl = CreateWindowExW(0, DblClass(), u"d", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                             nullptr, nullptr);
+  HWND plain = MakeTop(200, 0, 100, 100);
+  Pump();
+  auto click = [](int x, int y, int button = VK_LBUTTON) {
+    InputMouseMove(x, y);
+    InputMouseDown(button);
+    InputMouseUp(button);
+  };
+  UINT t = GetDoubleClickTime();
+  int box = GetSystemMetrics(SM_CXDOUBLECLK);
+  ClearLog();
+  // In time and box: a pair, and a third press starts over.
+  click(10, 10);
+  AdvanceClock(t - 1);
+  click(10 + box / 2, 10);
+  click(10, 10);
+  Pump();
+  EXPECT_EQ(Clicks(dbl), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN}));
+  // Too late, too far, or another button: two single clicks.
+  AdvanceClock(t + 1);
+  ClearLog();
+  click(40, 40);
+  AdvanceClock(t + 1);
+  click(40, 40);
+  click(40 + box / 2 + 1, 40);
+  click(40 + box / 2 + 1, 40, VK_RBUTTON);
+  Pump();
+  EXPECT_EQ(Clicks(dbl), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN}));
+  // Without CS_DBLCLKS never a double click.
+  AdvanceClock(t + 1);
+  ClearLog();
+  click(210, 10);
+  click(210, 10);
+  Pump();
+  EXPECT_EQ(Clicks(plain), (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONDOWN}));
+}
+
+TEST_F(Platform_Input, WheelGoesToTheFocusAndBubblesToTheParent) {
+  HWND top = MakeTop(0, 0, 100, 100);
+  HWND child = MakeChild(top, 0, 0, 50, 50);
+  SetFocus(child);
+  Pump();
+  ClearLog();
+  InputMouseMove(90, 90);
+  InputMouseWheel(-2 * WHEEL_DELTA);
+  Pump();
+  auto w = MessagesOf(child, {WM_MOUSEWHEEL});
+  ASSERT_EQ(w.size(), 1u);
+  std::vector<Logged> got;
+  {
+    std::lock_guard<std::mutex> lk(LogLock());
+    for (auto& l : Log())
+      if (l.Msg == WM_MOUSEWHEEL) got.push_back(l);
+  }
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[1].Hwnd, top);
+  EXPECT_EQ(int16_t(HIWORD(got[0].WParam)), -240);
+}
+
+TEST_F(Platform_Focus, KillFocusThenSetFocusInOrder) {
+  HWND a = MakeTop(0, 0, 50, 50);
+  HWND b = MakeChild(a, 0, 0, 10, 10);
+  EXPECT_EQ(SetFocus(a), nullptr);
+  ClearLog();
+  EXPECT_EQ(SetFocus(b), a);
+  std::vector<Logged> seq;
+  {
+    std::lock_guard<std::mutex> lk(LogLock());
+    for (auto& l : Log())
+      if (l.Msg == WM_KILLFOCUS || l.Msg == WM_SETFOCUS) seq.push_back(l);
+  }
+  ASSERT_EQ(seq.size(), 2u);
+  EXPECT_EQ(seq[0].Hwnd, a);
+  EXPECT_EQ(seq[0].Msg, UINT(WM_KILLFOCUS));
+  EXPECT_EQ(seq[0].WParam, reinterpret_cast<WPARAM>(b));
+  EXPECT_EQ(seq[1].Hwnd, b);
+  EXPECT_EQ(seq[1].Msg, UINT(WM_SETFOCUS));
+  EXPECT_EQ(seq[1].WParam, reinterpret_cast<WPARAM>(a));
+  EXPECT_EQ(GetFocus(), b);
+  // Setting it again changes nothing; a destroyed focus is no focus.
+  ClearLog();
+  SetFocus(b);
+  EXPECT_TRUE(MessagesOf(b, {WM_SETFOCUS, WM_KILLFOCUS}).empty());
+  DestroyWindow(a);
+  EXPECT_EQ(GetFocus(), nullptr);
+}
+
+TEST_F(Platform_Focus, KeysGoToTheFocusAndTranslateOnAUsLayout) {
+  HWND h = MakeTop(0, 0, 50, 50);
+  SetFocus(h);
+  Pump();
+  ClearLog();
+  InputKeyDown('A');
+  InputKeyUp('A');
+  InputKeyDown(VK_SHIFT);
+  InputKeyDown('1');
+  EXPECT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000);
+  EXPECT_FALSE(GetKeyState(VK_SHIFT) & 0x8000);  // not yet retrieved
+  InputKeyDown('1');                              // auto-repeat
+  InputKeyUp('1');
+  InputKeyUp(VK_SHIFT);
+  InputKeyDown(VK_OEM_2);
+  MSG m;
+  std::vector<Logged> keys;
+  std::u16string text;
+  int guard = 0;
+  while (guard++ < 100 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_KEYDOWN && m.wParam == '1') {
+      EXPECT_TRUE(GetKeyState(VK_SHIFT) & 0x8000);
+    }
+    if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) keys.push_back({m.hwnd, m.message, m.wParam, m.lParam});
+    if (m.message == WM_CHAR) text += char16_t(m.wParam);
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  EXPECT_EQ(text, u"a!!/");
+  for (auto& k : keys) EXPECT_EQ(k.Hwnd, h);
+  auto downs = std::count_if(keys.begin(), keys.end(), [](auto& k) { return k.Msg == WM_KEYDOWN && k.WParam == '1'; });
+  EXPECT_EQ(downs, 2);
+  auto repeat = std::find_if(keys.rbegin(), keys.rend(), [](auto& k) { return k.Msg == WM_KEYDOWN && k.WParam == '1'; });
+  EXPECT_TRUE(repeat->LParam & (1 << 30));  // was already down
+  auto up = std::find_if(keys.begin(), keys.end(), [](auto& k) { return k.Msg == WM_KEYUP; });
+  ASSERT_NE(up, keys.end());
+  EXPECT_TRUE(uint32_t(up->LParam) & 0x80000000u);
+  EXPECT_FALSE(GetKeyState(VK_SHIFT) & 0x8000);
+  EXPECT_TRUE(GetKeyState(VK_OEM_2) & 0x8000);
+}
+
+TEST_F(Platform_Focus, AltMakesSystemKeys) {
+  HWND h = MakeTop(0, 0, 50, 50);
+  SetFocus(h);
+  Pump();
+  ClearLog();
+  InputKeyDown(VK_MENU);
+  InputKeyDown('F');
+  InputKeyUp('F');
+  InputKeyUp(VK_MENU);
+  MSG m;
+  std::vector<UINT> seq;
+  int guard = 0;
+  while (guard++ < 100 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) seq.push_back(m.message);
+    TranslateMessage(&m);
+  }
+  EXPECT_EQ(seq, (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCHAR, WM_SYSKEYUP, WM_SYSKEYUP}));
+}
+
+}  // namespace
