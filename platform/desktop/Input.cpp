@@ -105,19 +105,12 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
         target = s.Capture;
         captured = true;
       } else {
-        lk.unlock();
-        target = WindowFromPoint(e.Pt);
-        lk.lock();
+        target = WindowAt(e.Pt, {});
       }
     } else {
       target = s.Focus && FindLive(s.Focus) ? s.Focus : nullptr;
-      if (!target && (e.K == Kind::Wheel || e.K == Kind::HWheel)) {
-        lk.unlock();
-        target = WindowFromPoint(e.Pt);
-        lk.lock();
-      }
+      if (!target && (e.K == Kind::Wheel || e.K == Kind::HWheel)) target = WindowAt(e.Pt, {});
     }
-    if (st.Events.empty() || st.Events.front().Seq != e.Seq) continue;  // taken meanwhile
     Window* w = target ? FindLive(target) : nullptr;
     if (!w) {
       // Nobody to receive it: the state still changes.
@@ -127,12 +120,26 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
     }
     if (w->ThreadId != q.ThreadId) return false;  // another thread's turn
     if (mouse && !captured) {
-      lk.unlock();
-      hit = Send(target, WM_NCHITTEST, 0, MAKELPARAM(e.Pt.X, e.Pt.Y));
-      lk.lock();
-      if (st.Events.empty() || st.Events.front().Seq != e.Seq) continue;
+      // A window answering HTTRANSPARENT hands the point to what lies below it.
+      std::vector<HWND> skip;
+      for (;;) {
+        lk.unlock();
+        hit = Send(target, WM_NCHITTEST, 0, MAKELPARAM(e.Pt.X, e.Pt.Y));
+        lk.lock();
+        if (hit != HTTRANSPARENT || skip.size() >= 64) break;
+        skip.push_back(target);
+        HWND below = WindowAt(e.Pt, skip);
+        Window* bw = below ? FindLive(below) : nullptr;
+        if (!bw || bw->ThreadId != q.ThreadId) break;
+        target = below;
+      }
+      if (st.Events.empty() || st.Events.front().Seq != e.Seq) continue;  // taken meanwhile
       w = FindLive(target);
-      if (!w) continue;
+      if (!w || hit == HTTRANSPARENT) {
+        Commit(e);
+        st.Events.pop_front();
+        continue;
+      }
     }
     Byte ks[256];
     std::copy(std::begin(s.KeyState), std::end(s.KeyState), ks);

@@ -1,9 +1,36 @@
 // Capture, focus, the key state and character translation on a US layout.
+#include <algorithm>
+
 #include "platform/user/Server.h"
 
 namespace vcl {
 
 using namespace server;
+
+namespace server {
+
+bool Skipped(const Window* w, const std::vector<HWND>& skip) {
+  return std::find(skip.begin(), skip.end(), w->Handle) != skip.end();
+}
+
+Window* DeepestAt(Window* w, TPoint p, const std::vector<HWND>& skip) {
+  if (!(w->Style & WS_VISIBLE) || !PtInRect(ScreenRect(w), p) || Skipped(w, skip)) return nullptr;
+  if (w->Style & WS_DISABLED) return w;  // a disabled window keeps the point from its children
+  if (PtInRect(ScreenClient(w), p))
+    for (Window* c : w->Children)
+      if (Window* hit = DeepestAt(c, p, skip)) return hit;
+  return w;
+}
+
+HWND WindowAt(TPoint p, const std::vector<HWND>& skip) {
+  for (Window* t : S().TopLevels) {
+    if (t->ExStyle & WS_EX_TRANSPARENT) continue;
+    if (Window* w = DeepestAt(t, p, skip)) return w->Handle;
+  }
+  return nullptr;
+}
+
+}  // namespace server
 
 namespace {
 
@@ -42,14 +69,6 @@ char16_t UsChar(int vk, bool shift, bool ctrl) {
   }
 }
 
-Window* DeepestAt(Window* w, TPoint p) {
-  if (!(w->Style & WS_VISIBLE) || !PtInRect(ScreenRect(w), p)) return nullptr;
-  if (w->Style & WS_DISABLED) return w;  // a disabled window keeps the point from its children
-  if (PtInRect(ScreenClient(w), p))
-    for (Window* c : w->Children)
-      if (Window* hit = DeepestAt(c, p)) return hit;
-  return w;
-}
 
 HWND LiveOrNull(HWND& slot) {
   if (slot && !FindLive(slot)) slot = nullptr;
@@ -138,11 +157,7 @@ SHORT GetAsyncKeyState(int vk) {
 
 HWND WindowFromPoint(POINT p) {
   std::lock_guard<std::mutex> lk(S().Lock);
-  for (Window* t : S().TopLevels) {
-    if (t->ExStyle & WS_EX_TRANSPARENT) continue;
-    if (Window* w = DeepestAt(t, p)) return w->Handle;
-  }
-  return nullptr;
+  return WindowAt(p, {});
 }
 
 bool GetCursorPos(POINT* p) {
@@ -150,6 +165,18 @@ bool GetCursorPos(POINT* p) {
   std::lock_guard<std::mutex> lk(S().Lock);
   *p = S().CursorPos;
   return true;
+}
+
+HCURSOR SetCursor(HCURSOR c) {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  HCURSOR old = S().Cursor;
+  S().Cursor = c;
+  return old;
+}
+
+HCURSOR GetCursor() {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  return S().Cursor;
 }
 
 bool TranslateMessage(const MSG* msg) {

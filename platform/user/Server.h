@@ -178,6 +178,7 @@ struct Server {
   Byte KeyState[256] = {};
   Byte AsyncKeyState[256] = {};
   TPoint CursorPos;
+  HCURSOR Cursor = nullptr;
   // The main thread (the first that used the server), for synchronisation.
   DWORD MainThreadId = 0;
 };
@@ -200,6 +201,10 @@ TRect ScreenRect(const Window* w);
 TRect ScreenClient(const Window* w);
 TPoint OffsetInTop(const Window* w);
 bool VisibleChain(const Window* w);  // w and every ancestor have WS_VISIBLE
+
+// The visible, enabled window under a screen point, deepest child first,
+// passing over the windows in skip (those that answered HTTRANSPARENT); lock held.
+HWND WindowAt(TPoint p, const std::vector<HWND>& skip);
 
 // Wakes a queue after something arrived of the given QS_* kinds; lock held.
 void Wake(ThreadQueue& q, UINT bits);

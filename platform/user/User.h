@@ -673,6 +673,9 @@ SHORT GetAsyncKeyState(int vk);
 // The visible, enabled window under a screen point, deepest child first.
 HWND WindowFromPoint(POINT p);
 bool GetCursorPos(POINT* p);
+// The cursor shown; WM_SETCURSOR's default sets the class cursor in the client area.
+HCURSOR SetCursor(HCURSOR c);
+HCURSOR GetCursor();
 
 constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
                 ERROR_INVALID_PARAMETER = 87, ERROR_ACCESS_DENIED = 5, ERROR_TIMEOUT = 1460,

@@ -1486,6 +1486,29 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(window ? COLOR_WINDOW : COLOR_3DFACE));
     }
+    case WM_SETCURSOR: {
+      // The parent has the first say; then the class cursor in the client area.
+      HWND parent = nullptr;
+      HCURSOR cursor = nullptr;
+      {
+        std::lock_guard<std::mutex> lk(S().Lock);
+        Window* w = Find(h);
+        if (!w) return 0;
+        if (w->IsChild()) parent = w->Parent->Handle;
+        cursor = w->Class->Cursor;
+      }
+      if (parent && Send(parent, WM_SETCURSOR, wParam, lParam)) return 1;
+      if (LOWORD(uintptr_t(lParam)) != HTCLIENT || !cursor) return 0;
+      SetCursor(cursor);
+      return 1;
+    }
+    case WM_RBUTTONUP:
+    case WM_NCRBUTTONUP: {
+      POINT p(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      if (msg == WM_RBUTTONUP) ClientToScreen(h, &p);
+      Send(h, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), MAKELPARAM(p.X, p.Y));
+      return 0;
+    }
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
     case WM_CONTEXTMENU: {

@@ -85,6 +85,91 @@ TEST_F(Platform_Input, HitTestAnswerChoosesNonClientMessages) {
   EXPECT_EQ(GET_Y_LPARAM(m[1].LParam), 60);
 }
 
+TEST_F(Platform_Input, TransparentHitTestPassesThePointBelow) {
+  HWND back = MakeTop(0, 0, 200, 200);
+  HWND front = MakeTop(0, 0, 100, 100);
+  SetHandler(front, [](HWND, UINT msg, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    handled = msg == WM_NCHITTEST;
+    return HTTRANSPARENT;
+  });
+  Pump();
+  ClearLog();
+  InputMouseMove(50, 50);
+  InputMouseDown(VK_LBUTTON);
+  Pump();
+  EXPECT_TRUE(Mouse(front).empty());
+  auto m = Mouse(back);
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[1].Msg, WM_LBUTTONDOWN);
+  // With nothing below, the event is dropped, yet the button state follows.
+  DestroyWindow(back);
+  ClearLog();
+  InputMouseUp(VK_LBUTTON);
+  Pump();
+  EXPECT_TRUE(Mouse(front).empty());
+  EXPECT_FALSE(GetKeyState(VK_LBUTTON) & 0x8000);
+}
+
+const char16_t* CursorClass() {
+  static bool done = [] {
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = CALLBACK_TestProc;
+    wc.lpszClassName = u"QnTestCursorWnd";
+    wc.hCursor = reinterpret_cast<HCURSOR>(uintptr_t(0x7777));
+    RegisterClassExW(&wc);
+    return true;
+  }();
+  (void)done;
+  return u"QnTestCursorWnd";
+}
+
+TEST_F(Platform_Input, SetCursorAsksTheParentThenUsesTheClassCursor) {
+  HWND top = MakeTop(0, 0, 200, 200);
+  ASSERT_NE(CreateWindowExW(0, CursorClass(), u"c", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, top, nullptr,
+                            nullptr, nullptr),
+            nullptr);
+  HCURSOR mine = reinterpret_cast<HCURSOR>(uintptr_t(0x1234));
+  bool parentTakes = true;
+  SetHandler(top, [&](HWND, UINT msg, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    handled = msg == WM_SETCURSOR && parentTakes;
+    if (handled) SetCursor(mine);
+    return 1;
+  });
+  Pump();
+  SetCursor(nullptr);
+  InputMouseMove(10, 10);
+  Pump();
+  EXPECT_EQ(GetCursor(), mine);
+  parentTakes = false;
+  InputMouseMove(20, 20);
+  Pump();
+  EXPECT_EQ(GetCursor(), reinterpret_cast<HCURSOR>(uintptr_t(0x7777)));
+}
+
+TEST_F(Platform_Input, RightReleaseAsksForAContextMenuAtTheScreenPoint) {
+  HWND top = MakeTop(100, 100, 200, 200);
+  HWND child = MakeChild(top, 10, 10, 50, 50);
+  Pump();
+  ClearLog();
+  InputMouseMove(120, 130);
+  InputMouseDown(VK_RBUTTON);
+  InputMouseUp(VK_RBUTTON);
+  Pump();
+  std::vector<Logged> menus;
+  {
+    std::lock_guard<std::mutex> lk(LogLock());
+    for (auto& l : Log())
+      if (l.Msg == WM_CONTEXTMENU) menus.push_back(l);
+  }
+  // The child's default passes it up to the parent.
+  ASSERT_EQ(menus.size(), 2u);
+  EXPECT_EQ(menus[0].Hwnd, child);
+  EXPECT_EQ(menus[1].Hwnd, top);
+  EXPECT_EQ(menus[1].WParam, reinterpret_cast<WPARAM>(child));
+  EXPECT_EQ(GET_X_LPARAM(menus[0].LParam), 120);
+  EXPECT_EQ(GET_Y_LPARAM(menus[0].LParam), 130);
+}
+
 TEST_F(Platform_Input, CaptureKeepsPressMoveAndReleaseWithNegativeCoordinates) {
   HWND h = MakeTop(200, 200, 100, 100);
   HWND other = MakeTop(0, 0, 150, 150);
