@@ -152,33 +152,48 @@ TColor32 TCustomBitmap32::GetStippleColor() {
   return r;
 }
 
+namespace {
+
+// Clips the stippled run A1..A2 to [Lo, Hi) along its axis. The stipple
+// counter advances over the part cut off before the run, so the pattern stays
+// where an unclipped run would leave it; the length cut off after the run is
+// returned for the caller to advance past once it has drawn. With the run
+// wholly outside (Inside false for the cross axis), the counter advances over
+// all of it and -1 is returned.
+Int64 ClipStippleRun(TCustomBitmap32& B, bool Inside, Integer& A1, Integer& A2, Integer Lo, Integer Hi) {
+  if (!Inside || (A1 < Lo && A2 < Lo) || (A1 >= Hi && A2 >= Hi)) {
+    B.AdvanceStippleCounter(static_cast<Single>(std::abs(Int64(A2) - A1) + 1));
+    return -1;
+  }
+  if (A1 < Lo) {
+    B.AdvanceStippleCounter(static_cast<Single>(Int64(Lo) - A1));
+    A1 = Lo;
+  } else if (A1 >= Hi) {
+    B.AdvanceStippleCounter(static_cast<Single>(Int64(A1) - (Hi - 1)));
+    A1 = Hi - 1;
+  }
+  Int64 R = 0;
+  if (A2 < Lo) {
+    R = Int64(Lo) - A2;
+    A2 = Lo;
+  } else if (A2 >= Hi) {
+    R = Int64(A2) - (Hi - 1);
+    A2 = Hi - 1;
+  }
+  return R;
+}
+
+}  // namespace
+
 void TCustomBitmap32::HorzLineTSP(Integer X1, Integer Y, Integer X2) {
   if (FMeasuringMode) {
     Changed(RunRect(X1, Y, X2, Y), AREA_RECT_FLAG);
     return;
   }
   if (Empty()) return;
-  const Int64 Count = std::abs(Int64(X2) - X1) + 1;
-  const Integer Left = FClipRect.Left, Right = FClipRect.Right;
-  if (Y < FClipRect.Top || Y >= FClipRect.Bottom || (X1 < Left && X2 < Left) || (X1 >= Right && X2 >= Right)) {
-    AdvanceStippleCounter(static_cast<Single>(Count));
-    return;
-  }
-  if (X1 < Left) {
-    AdvanceStippleCounter(static_cast<Single>(Int64(Left) - X1));
-    X1 = Left;
-  } else if (X1 >= Right) {
-    AdvanceStippleCounter(static_cast<Single>(Int64(X1) - (Right - 1)));
-    X1 = Right - 1;
-  }
-  Int64 R = 0;
-  if (X2 < Left) {
-    R = Int64(Left) - X2;
-    X2 = Left;
-  } else if (X2 >= Right) {
-    R = Int64(X2) - (Right - 1);
-    X2 = Right - 1;
-  }
+  const Int64 R = ClipStippleRun(*this, Y >= FClipRect.Top && Y < FClipRect.Bottom, X1, X2, FClipRect.Left,
+                                 FClipRect.Right);
+  if (R < 0) return;
   const Integer s = X2 >= X1 ? 1 : -1;
   for (Integer x = X1;; x += s) {
     SetPixelT(x, Y, GetStippleColor());
@@ -194,27 +209,9 @@ void TCustomBitmap32::VertLineTSP(Integer X, Integer Y1, Integer Y2) {
     return;
   }
   if (Empty()) return;
-  const Int64 Count = std::abs(Int64(Y2) - Y1) + 1;
-  const Integer Top = FClipRect.Top, Bottom = FClipRect.Bottom;
-  if (X < FClipRect.Left || X >= FClipRect.Right || (Y1 < Top && Y2 < Top) || (Y1 >= Bottom && Y2 >= Bottom)) {
-    AdvanceStippleCounter(static_cast<Single>(Count));
-    return;
-  }
-  if (Y1 < Top) {
-    AdvanceStippleCounter(static_cast<Single>(Int64(Top) - Y1));
-    Y1 = Top;
-  } else if (Y1 >= Bottom) {
-    AdvanceStippleCounter(static_cast<Single>(Int64(Y1) - (Bottom - 1)));
-    Y1 = Bottom - 1;
-  }
-  Int64 R = 0;
-  if (Y2 < Top) {
-    R = Int64(Top) - Y2;
-    Y2 = Top;
-  } else if (Y2 >= Bottom) {
-    R = Int64(Y2) - (Bottom - 1);
-    Y2 = Bottom - 1;
-  }
+  const Int64 R = ClipStippleRun(*this, X >= FClipRect.Left && X < FClipRect.Right, Y1, Y2, FClipRect.Top,
+                                 FClipRect.Bottom);
+  if (R < 0) return;
   const Integer s = Y2 >= Y1 ? 1 : -1;
   for (Integer y = Y1;; y += s) {
     SetPixelT(X, y, GetStippleColor());
