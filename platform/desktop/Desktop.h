@@ -73,7 +73,7 @@ void InputMouseUp(int button);
 void InputMouseWheel(int delta, bool horizontal = false);
 void InputKeyDown(int vk);
 void InputKeyUp(int vk);
-// Drops queued input and releases every key and button.
+// Drops queued input, ends leave tracking and releases every key and button.
 void ResetInput();
 
 }  // namespace vcl

@@ -90,6 +90,8 @@ void Commit(const Event& e) {
   if (e.K == Kind::Up || e.K == Kind::KeyUp) SetKey(ks, e.Code, false);
 }
 
+void LeaveCheck(HWND target, bool nonClient);
+
 bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filter, UINT min, UINT max,
                      bool remove, MSG& out) {
   Server& s = S();
@@ -116,6 +118,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
       // Nobody to receive it: the state still changes.
       Commit(e);
       st.Events.pop_front();
+      if (mouse) LeaveCheck(nullptr, false);
       continue;
     }
     if (w->ThreadId != q.ThreadId) return false;  // another thread's turn
@@ -138,6 +141,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
       if (!w || hit == HTTRANSPARENT) {
         Commit(e);
         st.Events.pop_front();
+        LeaveCheck(nullptr, false);
         continue;
       }
     }
@@ -201,6 +205,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
     Commit(e);
     q.LastMessageTime = m.time;
     q.LastMessagePos = DWORD(MAKELPARAM(e.Pt.X, e.Pt.Y));
+    if (mouse) LeaveCheck(target, !client);
     if (e.K == Kind::Down) {
       // A double click ends the pair: a third press starts a new one.
       st.LastButton = dbl ? 0 : e.Code;
@@ -216,6 +221,30 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
     return true;
   }
   return false;
+}
+
+// Posts the leave message once the pointer is off the tracked window's
+// tracked area; lock held.
+void LeaveCheck(HWND target, bool nonClient) {
+  Server& s = S();
+  if (!s.LeaveTrack) return;
+  if (!FindLive(s.LeaveTrack)) {
+    s.LeaveTrack = nullptr;
+    return;
+  }
+  if (target == s.LeaveTrack && nonClient == s.LeaveNonClient) return;
+  HWND h = s.LeaveTrack;
+  UINT msg = s.LeaveNonClient ? WM_NCMOUSELEAVE : WM_MOUSELEAVE;
+  s.LeaveTrack = nullptr;
+  Window* w = Find(h);
+  if (!w || !w->Queue) return;
+  MSG m;
+  m.hwnd = h;
+  m.message = msg;
+  m.time = DWORD(ClockMs());
+  m.pt = s.CursorPos;
+  w->Queue->Posted.push_back(m);
+  Wake(*w->Queue, QS_POSTMESSAGE);
 }
 
 Event MouseEvent(Kind k, int code) {
@@ -259,6 +288,7 @@ void ResetInput() {
   In().Events.clear();
   In().LastButton = 0;
   In().LastHwnd = nullptr;
+  S().LeaveTrack = nullptr;
   std::fill(std::begin(S().KeyState), std::end(S().KeyState), Byte(0));
   std::fill(std::begin(S().AsyncKeyState), std::end(S().AsyncKeyState), Byte(0));
 }

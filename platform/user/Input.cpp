@@ -167,6 +167,34 @@ bool GetCursorPos(POINT* p) {
   return true;
 }
 
+bool TrackMouseEvent(TRACKMOUSEEVENT* e) {
+  if (!e || e->cbSize != sizeof(TRACKMOUSEEVENT)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  std::lock_guard<std::mutex> lk(S().Lock);
+  Server& s = S();
+  if (e->dwFlags & TME_QUERY) {
+    LiveOrNull(s.LeaveTrack);
+    e->dwFlags = s.LeaveTrack ? (TME_LEAVE | (s.LeaveNonClient ? TME_NONCLIENT : 0)) : 0;
+    e->hwndTrack = s.LeaveTrack;
+    return true;
+  }
+  if (!FindLive(e->hwndTrack)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  if (!(e->dwFlags & TME_LEAVE)) return true;
+  bool nc = (e->dwFlags & TME_NONCLIENT) != 0;
+  if (e->dwFlags & TME_CANCEL) {
+    if (s.LeaveTrack == e->hwndTrack && s.LeaveNonClient == nc) s.LeaveTrack = nullptr;
+    return true;
+  }
+  s.LeaveTrack = e->hwndTrack;
+  s.LeaveNonClient = nc;
+  return true;
+}
+
 HCURSOR SetCursor(HCURSOR c) {
   std::lock_guard<std::mutex> lk(S().Lock);
   HCURSOR old = S().Cursor;

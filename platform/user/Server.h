@@ -34,6 +34,10 @@ struct WndClass {
   HICON Icon = nullptr;
   HICON IconSm = nullptr;
   HCURSOR Cursor = nullptr;
+  // TrackMouseEvent leave tracking: the window and whether it tracks its
+  // non-client area.
+  HWND LeaveTrack = nullptr;
+  bool LeaveNonClient = false;
   HBRUSH Background = nullptr;
   String MenuName;
   ATOM Atom = 0;
@@ -179,6 +183,10 @@ struct Server {
   Byte AsyncKeyState[256] = {};
   TPoint CursorPos;
   HCURSOR Cursor = nullptr;
+  // TrackMouseEvent leave tracking: the window and whether it tracks its
+  // non-client area.
+  HWND LeaveTrack = nullptr;
+  bool LeaveNonClient = false;
   // The main thread (the first that used the server), for synchronisation.
   DWORD MainThreadId = 0;
 };

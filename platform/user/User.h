@@ -673,6 +673,18 @@ SHORT GetAsyncKeyState(int vk);
 // The visible, enabled window under a screen point, deepest child first.
 HWND WindowFromPoint(POINT p);
 bool GetCursorPos(POINT* p);
+constexpr DWORD TME_HOVER = 0x00000001, TME_LEAVE = 0x00000002, TME_NONCLIENT = 0x00000010,
+                TME_QUERY = 0x40000000, TME_CANCEL = 0x80000000;
+struct TRACKMOUSEEVENT {
+  DWORD cbSize = sizeof(TRACKMOUSEEVENT);
+  DWORD dwFlags = 0;
+  HWND hwndTrack = nullptr;
+  DWORD dwHoverTime = 0;
+};
+// Leave tracking: WM_MOUSELEAVE (WM_NCMOUSELEAVE with TME_NONCLIENT) is
+// posted once when the pointer leaves the window's client (non-client) area.
+bool TrackMouseEvent(TRACKMOUSEEVENT* e);
+
 // The cursor shown; WM_SETCURSOR's default sets the class cursor in the client area.
 HCURSOR SetCursor(HCURSOR c);
 HCURSOR GetCursor();

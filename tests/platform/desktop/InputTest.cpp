@@ -170,6 +170,42 @@ TEST_F(Platform_Input, RightReleaseAsksForAContextMenuAtTheScreenPoint) {
   EXPECT_EQ(GET_Y_LPARAM(menus[0].LParam), 130);
 }
 
+TEST_F(Platform_Input, LeaveTrackingPostsOnceWhenThePointerLeaves) {
+  HWND a = MakeTop(0, 0, 100, 100);
+  HWND child = MakeChild(a, 50, 50, 20, 20);
+  Pump();
+  InputMouseMove(10, 10);
+  Pump();
+  TRACKMOUSEEVENT t;
+  t.dwFlags = TME_LEAVE;
+  t.hwndTrack = a;
+  ASSERT_TRUE(TrackMouseEvent(&t));
+  TRACKMOUSEEVENT q;
+  q.dwFlags = TME_QUERY;
+  TrackMouseEvent(&q);
+  EXPECT_EQ(q.hwndTrack, a);
+  EXPECT_EQ(q.dwFlags, TME_LEAVE);
+  ClearLog();
+  InputMouseMove(20, 20);  // still inside: nothing
+  Pump();
+  EXPECT_TRUE(MessagesOf(a, {WM_MOUSELEAVE}).empty());
+  InputMouseMove(55, 55);  // over the child: the parent is left
+  InputMouseMove(500, 500);
+  Pump();
+  EXPECT_EQ(MessagesOf(a, {WM_MOUSELEAVE}).size(), 1u);
+  EXPECT_TRUE(MessagesOf(child, {WM_MOUSELEAVE}).empty());
+  // Cancelled tracking posts nothing.
+  InputMouseMove(10, 10);
+  Pump();
+  TrackMouseEvent(&t);
+  t.dwFlags = TME_LEAVE | TME_CANCEL;
+  TrackMouseEvent(&t);
+  ClearLog();
+  InputMouseMove(500, 500);
+  Pump();
+  EXPECT_TRUE(MessagesOf(a, {WM_MOUSELEAVE}).empty());
+}
+
 TEST_F(Platform_Input, CaptureKeepsPressMoveAndReleaseWithNegativeCoordinates) {
   HWND h = MakeTop(200, 200, 100, 100);
   HWND other = MakeTop(0, 0, 150, 150);
