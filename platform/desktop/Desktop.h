@@ -73,6 +73,8 @@ void InputMouseUp(int button);
 void InputMouseWheel(int delta, bool horizontal = false);
 void InputKeyDown(int vk);
 void InputKeyUp(int vk);
+// Types text on the US layout: key presses and releases with Shift as needed.
+void InputType(const String& text);
 // Drops queued input, ends leave tracking and releases every key and button.
 void ResetInput();
 

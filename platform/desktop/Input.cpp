@@ -283,6 +283,21 @@ void InputMouseWheel(int delta, bool horizontal) {
 void InputKeyDown(int vk) { Queue(MouseEvent(Kind::KeyDown, vk & 0xFF)); }
 void InputKeyUp(int vk) { Queue(MouseEvent(Kind::KeyUp, vk & 0xFF)); }
 
+void InputType(const String& text) {
+  for (char16_t c : text) {
+    SHORT k = VkKeyScanW(c);
+    if (k == -1) continue;
+    int vk = k & 0xFF;
+    bool shift = k & 0x100, ctrl = k & 0x200;
+    if (shift) InputKeyDown(VK_SHIFT);
+    if (ctrl) InputKeyDown(VK_CONTROL);
+    InputKeyDown(vk);
+    InputKeyUp(vk);
+    if (ctrl) InputKeyUp(VK_CONTROL);
+    if (shift) InputKeyUp(VK_SHIFT);
+  }
+}
+
 void ResetInput() {
   std::lock_guard<std::mutex> lk(S().Lock);
   In().Events.clear();

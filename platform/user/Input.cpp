@@ -160,6 +160,32 @@ HWND WindowFromPoint(POINT p) {
   return WindowAt(p, {});
 }
 
+bool GetKeyboardState(Byte* state256) {
+  if (!state256) return false;
+  std::lock_guard<std::mutex> lk(S().Lock);
+  std::copy(std::begin(S().KeyState), std::end(S().KeyState), state256);
+  return true;
+}
+
+SHORT VkKeyScanW(char16_t c) {
+  // Searching the layout keeps the two directions from ever disagreeing.
+  for (int shift = 0; shift < 2; ++shift)
+    for (int vk = 1; vk < 256; ++vk)
+      if (vk != VK_ESCAPE && !(vk >= VK_NUMPAD0 && vk <= VK_DIVIDE) && UsChar(vk, shift, false) == c)
+        return SHORT(vk | (shift << 8));
+  if (c >= 1 && c <= 26) return SHORT(('A' + c - 1) | 0x200);
+  if (c == 27) return VK_ESCAPE;
+  return -1;
+}
+
+int ToUnicode(UINT vk, UINT, const Byte* state, char16_t* buffer, int size, UINT) {
+  if (!state || !buffer || size < 1 || vk > 255) return 0;
+  char16_t c = UsChar(int(vk), state[VK_SHIFT] & 0x80, (state[VK_CONTROL] & 0x80) && !(state[VK_MENU] & 0x80));
+  if (!c) return 0;
+  buffer[0] = c;
+  return 1;
+}
+
 bool GetCursorPos(POINT* p) {
   if (!p) return false;
   std::lock_guard<std::mutex> lk(S().Lock);

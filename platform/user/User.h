@@ -670,6 +670,12 @@ HWND GetFocus();
 SHORT GetKeyState(int vk);
 // The state now, as the input driver has it.
 SHORT GetAsyncKeyState(int vk);
+bool GetKeyboardState(Byte* state256);
+// The US layout: the key and shift state (high byte: 1 Shift, 2 Ctrl) that
+// types a character, -1 for none; the character a key makes in a state.
+SHORT VkKeyScanW(char16_t c);
+int ToUnicode(UINT vk, UINT scanCode, const Byte* state256, char16_t* buffer, int size, UINT flags);
+
 // The visible, enabled window under a screen point, deepest child first.
 HWND WindowFromPoint(POINT p);
 bool GetCursorPos(POINT* p);

@@ -404,6 +404,36 @@ TEST_F(Platform_Focus, KeysGoToTheFocusAndTranslateOnAUsLayout) {
   EXPECT_TRUE(GetKeyState(VK_OEM_2) & 0x8000);
 }
 
+TEST_F(Platform_Focus, TypedTextComesBackAsCharactersAndTheLayoutRoundTrips) {
+  // Every printable ASCII character maps to a key and back to itself.
+  for (char16_t c = 32; c < 127; ++c) {
+    SHORT k = VkKeyScanW(c);
+    ASSERT_NE(k, -1) << int(c);
+    Byte state[256] = {};
+    if (k & 0x100) state[VK_SHIFT] = 0x80;
+    char16_t out[2] = {};
+    ASSERT_EQ(ToUnicode(UINT(k & 0xFF), 0, state, out, 2, 0), 1) << int(c);
+    EXPECT_EQ(out[0], c);
+  }
+  EXPECT_EQ(VkKeyScanW(u'\u00e9'), -1);
+  HWND h = MakeTop(0, 0, 50, 50);
+  SetFocus(h);
+  Pump();
+  const String text = u"Hello, World! {x_y} ~42";
+  InputType(text);
+  MSG m;
+  String got;
+  int guard = 0;
+  while (guard++ < 1000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_CHAR) got += char16_t(m.wParam);
+    TranslateMessage(&m);
+  }
+  EXPECT_EQ(got, text);
+  Byte ks[256];
+  ASSERT_TRUE(GetKeyboardState(ks));
+  EXPECT_FALSE(ks[VK_SHIFT] & 0x80);
+}
+
 TEST_F(Platform_Focus, AltMakesSystemKeys) {
   HWND h = MakeTop(0, 0, 50, 50);
   SetFocus(h);
