@@ -6,6 +6,7 @@
 
 #include "graphics/raster/QnBase.h"
 #include "graphics/raster/Pix32_qn_Types.h"
+#include "graphics/raster/Pix32_qn_Bases.h"
 
 namespace qn {
 
@@ -38,5 +39,85 @@ void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
                    Pointer Data = nullptr);
 void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
                    const TRenderSpanEvent& RenderProc);
+
+class TCustomBitmap32;
+class TTransformation;
+
+enum class TPolyFillMode : Byte { pfEvenOdd, pfNonZero };
+
+// Turns Count coverage values into 32-bit values (colours or weights).
+using TFillProc = void (*)(const Single* Coverage, PColor32 AlphaValues, Integer Count, TColor32 Color);
+
+class TCustomPolygonRenderer : public TThreadPersistent {
+  QN_CLASS(TCustomPolygonRenderer, TThreadPersistent)
+ public:
+  TCustomPolygonRenderer() = default;
+
+  // The transformation maps the points only; the clip rectangle stays as given.
+  virtual void PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
+                             TTransformation* Transformation);
+  virtual void PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect);
+  virtual void PolygonFS(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
+                         TTransformation* Transformation);
+  virtual void PolygonFS(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect);
+};
+
+// Draws on a bitmap it does not own.
+class TPolygonRenderer32 : public TCustomPolygonRenderer {
+  QN_CLASS(TPolygonRenderer32, TCustomPolygonRenderer)
+ public:
+  TPolygonRenderer32() = default;
+  TPolygonRenderer32(TCustomBitmap32* Bitmap, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd)
+      : FBitmap(Bitmap), FFillMode(FillMode) {}
+
+  using TCustomPolygonRenderer::PolygonFS;
+  using TCustomPolygonRenderer::PolyPolygonFS;
+  // Against the bitmap's clip rectangle.
+  virtual void PolygonFS(const TArrayOfFloatPoint& Points);
+  virtual void PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points);
+
+  TCustomBitmap32* Bitmap() const { return FBitmap; }
+  virtual void SetBitmap(TCustomBitmap32* Value);
+  TPolyFillMode FillMode() const { return FFillMode; }
+  void SetFillMode(TPolyFillMode Value);
+  TColor32 Color() const { return FColor; }
+  void SetColor(TColor32 Value);
+
+ protected:
+  TCustomBitmap32* FBitmap = nullptr;
+  TPolyFillMode FFillMode = TPolyFillMode::pfEvenOdd;
+  TColor32 FColor = 0;
+};
+
+// The exact-area renderer: coverage through the gamma table into the
+// colour's alpha, blended one span at a time.
+class TPolygonRenderer32VPR : public TPolygonRenderer32 {
+  QN_CLASS(TPolygonRenderer32VPR, TPolygonRenderer32)
+ public:
+  using TPolygonRenderer32::TPolygonRenderer32;
+  using TPolygonRenderer32::PolyPolygonFS;
+
+  // The clip rectangle is cut to the bitmap's bounds here, so a caller's
+  // larger rectangle can never reach memory outside the pixels.
+  void PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect) override;
+
+ protected:
+  virtual void RenderSpan(const TValueSpan& Span, Integer DstY);
+  virtual TRenderSpanEvent GetRenderSpan();
+  void UpdateFillProcs();
+
+  TFillProc FFillProc = nullptr;
+};
+
+void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TColor32 Color,
+               TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, TColor32 Color,
+                   TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+// These draw only inside both ClipRect and the bitmap's clip rectangle.
+void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect, TColor32 Color,
+               TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
+                   TColor32 Color, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+                   TTransformation* Transformation = nullptr);
 
 }  // namespace qn

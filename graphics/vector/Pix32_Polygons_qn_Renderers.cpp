@@ -1,0 +1,189 @@
+// The polygon renderers and the colour fill entry points.
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_qn_Bitmap.h"
+#include "graphics/raster/Pix32_qn_Routines.h"
+#include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_VectorUtils_qn.h"
+
+namespace qn {
+
+namespace {
+
+// abs(floor(v * 65536)) without overflow for coverage sums of any size; a
+// non-finite value covers nothing.
+Cardinal CoverageUnits(Single V) {
+  const double F = std::floor(static_cast<double>(V) * 65536.0);
+  if (!std::isfinite(F)) return 0;
+  const double A = std::fabs(F);
+  return A >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<Cardinal>(A);
+}
+
+inline TColor32 WithAlpha(TColor32 Color, Cardinal C, Cardinal A257) {
+  // C <= 65536 and A257 <= 65535, so the product fits 32 unsigned bits.
+  return (Color & 0x00FFFFFFu) | (Cardinal(GAMMA_TABLE[(C * A257) >> 24]) << 24);
+}
+
+template <bool EvenOdd>
+void MakeAlpha(const Single* Coverage, PColor32 AlphaValues, Integer Count, TColor32 Color) {
+  const Cardinal A257 = (Color >> 24) * 257u;
+  // Interior runs repeat one value; recompute only when the bits change.
+  uint32_t LastBits = 0x7F800000u;  // +inf: the first value is never a match
+  TColor32 Last = 0;
+  bool Have = false;
+  for (Integer I = 0; I < Count; ++I) {
+    uint32_t Bits;
+    std::memcpy(&Bits, &Coverage[I], sizeof Bits);
+    if (!Have || Bits != LastBits) {
+      Cardinal C = CoverageUnits(Coverage[I]);
+      if constexpr (EvenOdd) {
+        C &= 0x1FFFFu;
+        if (C > 65535u) C ^= 0x1FFFFu;
+      } else if (C > 65536u) {
+        C = 65536u;
+      }
+      Last = WithAlpha(Color, C, A257);
+      LastBits = Bits;
+      Have = true;
+    }
+    AlphaValues[I] = Last;
+  }
+}
+
+}  // namespace
+
+// ---- TCustomPolygonRenderer ----
+
+void TCustomPolygonRenderer::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
+                                           TTransformation* Transformation) {
+  if (Transformation)
+    PolyPolygonFS(TransformPolyPolygon(Points, Transformation), ClipRect);
+  else
+    PolyPolygonFS(Points, ClipRect);
+}
+
+void TCustomPolygonRenderer::PolyPolygonFS(const TArrayOfArrayOfFloatPoint&, const TFloatRect&) {}
+
+void TCustomPolygonRenderer::PolygonFS(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
+                                       TTransformation* Transformation) {
+  PolyPolygonFS(PolyPolygon(Points), ClipRect, Transformation);
+}
+
+void TCustomPolygonRenderer::PolygonFS(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect) {
+  PolyPolygonFS(PolyPolygon(Points), ClipRect);
+}
+
+// ---- TPolygonRenderer32 ----
+
+void TPolygonRenderer32::PolygonFS(const TArrayOfFloatPoint& Points) {
+  if (FBitmap) PolyPolygonFS(PolyPolygon(Points), FloatRect(FBitmap->ClipRect()));
+}
+
+void TPolygonRenderer32::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points) {
+  if (FBitmap) PolyPolygonFS(Points, FloatRect(FBitmap->ClipRect()));
+}
+
+void TPolygonRenderer32::SetBitmap(TCustomBitmap32* Value) {
+  if (FBitmap != Value) {
+    FBitmap = Value;
+    Changed();
+  }
+}
+
+void TPolygonRenderer32::SetFillMode(TPolyFillMode Value) {
+  if (FFillMode != Value) {
+    FFillMode = Value;
+    Changed();
+  }
+}
+
+void TPolygonRenderer32::SetColor(TColor32 Value) {
+  if (FColor != Value) {
+    FColor = Value;
+    Changed();
+  }
+}
+
+// ---- TPolygonRenderer32VPR ----
+
+void TPolygonRenderer32VPR::UpdateFillProcs() {
+  FFillProc = FFillMode == TPolyFillMode::pfEvenOdd ? &MakeAlpha<true> : &MakeAlpha<false>;
+}
+
+void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
+  const Integer Len = Span.X2 - Span.X1 + 1;
+  if (Len <= 0) return;
+  std::vector<TColor32> Buffer(static_cast<size_t>(Len));
+  FFillProc(Span.Values, Buffer.data(), Len, FColor);
+  // The vector blenders round an opaque source a step short of the colour,
+  // so opaque runs (interiors) are copied and transparent runs skipped: the
+  // exact results of blending at those two weights, and cheaper too.
+  PColor32 Dst = FBitmap->ScanLine(DstY) + Span.X1;
+  const TColor32* Src = Buffer.data();
+  Integer I = 0;
+  while (I < Len) {
+    const Cardinal A = Src[I] >> 24;
+    Integer J = I + 1;
+    if (A == 255 || A == 0) {
+      while (J < Len && (Src[J] >> 24) == A) ++J;
+      if (A == 255) std::memcpy(Dst + I, Src + I, sizeof(TColor32) * static_cast<size_t>(J - I));
+    } else {
+      while (J < Len && (Src[J] >> 24) != 255 && (Src[J] >> 24) != 0) ++J;
+      BlendLine(Src + I, Dst + I, J - I);
+    }
+    I = J;
+  }
+}
+
+TRenderSpanEvent TPolygonRenderer32VPR::GetRenderSpan() { return MakeEvent(this, &TPolygonRenderer32VPR::RenderSpan); }
+
+void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect) {
+  if (!FBitmap || FBitmap->Empty()) return;
+  TFloatRect R;
+  if (!IntersectRect(R, ClipRect, FloatRect(FBitmap->BoundsRect()))) return;
+  UpdateFillProcs();
+  RenderPolyPolygon(Points, R, GetRenderSpan());
+  if (FBitmap->UpdateCount() == 0)
+    for (const auto& Outline : Points)
+      if (!Outline.empty()) FBitmap->Changed(MakeRect(PolygonBounds(Outline), TRectRounding::rrClosest), AREA_RECT_FLAG);
+}
+
+// ---- entry points ----
+
+void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, TColor32 Color,
+                   TPolyFillMode FillMode, TTransformation* Transformation) {
+  if (!Bitmap) return;
+  TPolygonRenderer32VPR Renderer;
+  Renderer.SetBitmap(Bitmap);
+  Renderer.SetColor(Color);
+  Renderer.SetFillMode(FillMode);
+  Renderer.PolyPolygonFS(Points, FloatRect(Bitmap->ClipRect()), Transformation);
+}
+
+void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TColor32 Color, TPolyFillMode FillMode,
+               TTransformation* Transformation) {
+  PolyPolygonFS(Bitmap, PolyPolygon(Points), Color, FillMode, Transformation);
+}
+
+void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
+                   TColor32 Color, TPolyFillMode FillMode, TTransformation* Transformation) {
+  if (!Bitmap) return;
+  TRect R;
+  if (!Pix32_qn::IntersectRect(R, Bitmap->ClipRect(), ClipRect)) return;
+  TPolygonRenderer32VPR Renderer;
+  Renderer.SetBitmap(Bitmap);
+  Renderer.SetColor(Color);
+  Renderer.SetFillMode(FillMode);
+  Renderer.PolyPolygonFS(Points, FloatRect(R), Transformation);
+}
+
+void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect, TColor32 Color,
+               TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolyPolygonFS(Bitmap, PolyPolygon(Points), ClipRect, Color, FillMode, Transformation);
+}
+
+}  // namespace qn

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "graphics/raster/Pix32_qn_Bitmap.h"
+#include "graphics/raster/Pix32_qn_Routines.h"
+#include "graphics/vector/Pix32_Polygons_qn.h"
+
+using namespace qn;
+
+namespace {
+
+// Counts rectangle change reports.
+class TCountingBitmap : public TCustomBitmap32 {
+ public:
+  using TCustomBitmap32::Changed;
+  void Changed(const TRect& Area, Cardinal Info) override {
+    ++Reports;
+    TCustomBitmap32::Changed(Area, Info);
+  }
+  Integer Reports = 0;
+};
+
+TArrayOfFloatPoint Box(Single L, Single T, Single R, Single B) { return {{L, T}, {R, T}, {R, B}, {L, B}}; }
+
+TColor32 Px(const TCustomBitmap32& B, Integer X, Integer Y) { return B.ScanLine(Y)[X]; }
+
+// The alpha an opaque white gets over black shows the blend weight.
+Integer Weight(const TCustomBitmap32& B, Integer X, Integer Y) { return Integer(Px(B, X, Y) & 0xFF); }
+
+}  // namespace
+
+TEST(Pix32_Polygons_qn, FullCoverageOpaqueGivesExactColourAlphaZeroNothing) {
+  TCustomBitmap32 B;
+  B.SetSize(20, 20);
+  B.Clear(0xFF102030u);
+  ASSERT_EQ(GAMMA_TABLE[255], 255);
+  PolygonFS(&B, Box(2, 2, 8, 8), 0xFFA0B0C0u);
+  EXPECT_EQ(Px(B, 2, 2), 0xFFA0B0C0u);
+  EXPECT_EQ(Px(B, 7, 7), 0xFFA0B0C0u);
+  EXPECT_EQ(Px(B, 8, 8), 0xFF102030u);
+  EXPECT_EQ(Px(B, 1, 5), 0xFF102030u);
+  // A half-covered column gets a partial blend.
+  PolygonFS(&B, Box(10.5f, 2, 14, 8), 0xFFFFFFFFu);
+  const Integer Half = Weight(B, 10, 4);
+  EXPECT_GT(Half, 0x20);
+  EXPECT_LT(Half, 0xFF);
+  EXPECT_EQ(Px(B, 11, 4), 0xFFFFFFFFu);
+  std::vector<TColor32> Before(B.ScanLine(0), B.ScanLine(0) + 400);
+  PolygonFS(&B, Box(0, 0, 20, 20), 0x00FFFFFFu);
+  PolygonFS(&B, Box(0.3f, 0.3f, 19.2f, 17.7f), 0x00FF00FFu, TPolyFillMode::pfNonZero);
+  EXPECT_EQ(std::vector<TColor32>(B.ScanLine(0), B.ScanLine(0) + 400), Before);
+}
+
+TEST(Pix32_Polygons_qn, EvenOddFoldsAndNonZeroClamps) {
+  // Outer (0,0)-(20,4) and inner (5,0)-(10,4), same direction: coverage 2 inside the inner one.
+  TArrayOfArrayOfFloatPoint Two = {Box(0, 0, 20, 4), Box(5, 0, 10, 4)};
+  TCustomBitmap32 B;
+  B.SetSize(20, 4);
+  B.Clear(0xFF000000u);
+  PolyPolygonFS(&B, Two, 0xFFFFFFFFu, TPolyFillMode::pfEvenOdd);
+  EXPECT_EQ(Px(B, 2, 1), 0xFFFFFFFFu);  // 1.0 -> 65535 -> alpha 255
+  EXPECT_EQ(Px(B, 7, 1), 0xFF000000u);  // 2.0 -> a hole
+  B.Clear(0xFF000000u);
+  PolyPolygonFS(&B, Two, 0xFFFFFFFFu, TPolyFillMode::pfNonZero);
+  EXPECT_EQ(Px(B, 2, 1), 0xFFFFFFFFu);
+  EXPECT_EQ(Px(B, 7, 1), 0xFFFFFFFFu);  // 2.0 clamped: solid
+
+  // Coverage 1.5 (a full column under a half one) folds to one unit below 0.5.
+  TArrayOfArrayOfFloatPoint Folded = {Box(0, 0, 4, 4), Box(1.5f, 0, 4, 4)};
+  TArrayOfArrayOfFloatPoint HalfOnly = {Box(1.5f, 0, 4, 4)};
+  TCustomBitmap32 C;
+  C.SetSize(4, 4);
+  C.Clear(0xFF000000u);
+  PolyPolygonFS(&C, Folded, 0xFFFFFFFFu, TPolyFillMode::pfEvenOdd);
+  const Integer At15 = Weight(C, 1, 1);
+  C.Clear(0xFF000000u);
+  PolyPolygonFS(&C, HalfOnly, 0xFFFFFFFFu, TPolyFillMode::pfEvenOdd);
+  const Integer At05 = Weight(C, 1, 1);
+  // c = 32767 vs 32768: gamma index (c * 65535) >> 24 is 127 for both.
+  EXPECT_EQ(At15, At05);
+  EXPECT_GT(At05, 0);
+  EXPECT_LT(At05, 255);
+}
+
+TEST(Pix32_Polygons_qn, OneReportPerNonEmptyOutlineAndNoneInsideUpdate) {
+  TCountingBitmap B;
+  B.SetSize(30, 30);
+  B.Clear(0);
+  B.Reports = 0;
+  PolyPolygonFS(&B, {Box(1, 1, 5, 5), {}, Box(10, 10, 40, 40)}, 0xFFFFFFFFu);
+  EXPECT_EQ(B.Reports, 2);
+  B.Reports = 0;
+  PolygonFS(&B, {}, 0xFFFFFFFFu);
+  EXPECT_EQ(B.Reports, 0);
+  B.Clear(0);
+  B.Reports = 0;
+  B.BeginUpdate();
+  PolygonFS(&B, Box(1, 1, 5, 5), 0xFFFFFFFFu);
+  B.EndUpdate();
+  EXPECT_EQ(B.Reports, 0);
+  EXPECT_EQ(Px(B, 2, 2), 0xFFFFFFFFu);
+}
+
+TEST(Pix32_Polygons_qn, ClipLargerThanBitmapNeverWritesOutside) {
+  // Any write past the pixels is caught by the address sanitizer.
+  TCustomBitmap32 B;
+  B.SetSize(8, 8);
+  B.Clear(0);
+  TPolygonRenderer32VPR R(&B, TPolyFillMode::pfNonZero);
+  R.SetColor(0xFFFFFFFFu);
+  R.PolygonFS(Box(-50, -50, 100, 100), FloatRect(-100, -100, 200, 200));
+  for (Integer y = 0; y < 8; ++y)
+    for (Integer x = 0; x < 8; ++x) ASSERT_EQ(Px(B, x, y), 0xFFFFFFFFu);
+
+  // The TRect forms draw only inside the intersection with the bitmap's clip.
+  B.Clear(0);
+  B.SetClipRect(TRect(1, 1, 7, 7));
+  PolygonFS(&B, Box(-10, -10, 20, 20), TRect(3, -5, 50, 5), 0xFFFFFFFFu);
+  for (Integer y = 0; y < 8; ++y)
+    for (Integer x = 0; x < 8; ++x)
+      EXPECT_EQ(Px(B, x, y), (x >= 3 && x < 7 && y >= 1 && y < 5) ? 0xFFFFFFFFu : 0u) << x << "," << y;
+}
