@@ -47,6 +47,20 @@ enum class TPolyFillMode : Byte { pfEvenOdd, pfNonZero };
 
 // Turns Count coverage values into 32-bit values (colours or weights).
 using TFillProc = void (*)(const Single* Coverage, PColor32 AlphaValues, Integer Count, TColor32 Color);
+// Writes Length pixels from Dst, pixel (DstX, DstY) of the target; the low
+// byte of each AlphaValues entry is that pixel's weight (nil: full weight).
+using TFillLineEvent = TEvent<void(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues)>;
+
+// Supplies the colours of a fill instead of one solid colour.
+class TCustomPolygonFiller : public TObject {
+  QN_CLASS(TCustomPolygonFiller, TObject)
+ public:
+  TCustomPolygonFiller() = default;
+  // May hand back no routine; the renderer then skips the span.
+  virtual TFillLineEvent GetFillLine() = 0;
+  virtual void BeginRendering() {}
+  virtual void EndRendering() {}
+};
 
 class TCustomPolygonRenderer : public TThreadPersistent {
   QN_CLASS(TCustomPolygonRenderer, TThreadPersistent)
@@ -82,11 +96,14 @@ class TPolygonRenderer32 : public TCustomPolygonRenderer {
   void SetFillMode(TPolyFillMode Value);
   TColor32 Color() const { return FColor; }
   void SetColor(TColor32 Value);
+  TCustomPolygonFiller* Filler() const { return FFiller; }
+  void SetFiller(TCustomPolygonFiller* Value);
 
  protected:
   TCustomBitmap32* FBitmap = nullptr;
   TPolyFillMode FFillMode = TPolyFillMode::pfEvenOdd;
   TColor32 FColor = 0;
+  TCustomPolygonFiller* FFiller = nullptr;
 };
 
 // The exact-area renderer: coverage through the gamma table into the
@@ -103,6 +120,7 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
 
  protected:
   virtual void RenderSpan(const TValueSpan& Span, Integer DstY);
+  virtual void FillSpan(const TValueSpan& Span, Integer DstY);
   virtual TRenderSpanEvent GetRenderSpan();
   void UpdateFillProcs();
 
@@ -118,6 +136,17 @@ void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const 
                TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
 void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
                    TColor32 Color, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+                   TTransformation* Transformation = nullptr);
+// Filler forms; a nil filler draws nothing.
+void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TCustomPolygonFiller* Filler,
+               TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, TCustomPolygonFiller* Filler,
+                   TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+               TCustomPolygonFiller* Filler, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+               TTransformation* Transformation = nullptr);
+void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
+                   TCustomPolygonFiller* Filler, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
                    TTransformation* Transformation = nullptr);
 
 }  // namespace qn

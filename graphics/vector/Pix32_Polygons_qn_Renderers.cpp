@@ -54,6 +54,20 @@ void MakeAlpha(const Single* Coverage, PColor32 AlphaValues, Integer Count, TCol
   }
 }
 
+template <bool EvenOdd>
+void MakeWeights(const Single* Coverage, PColor32 AlphaValues, Integer Count, TColor32) {
+  for (Integer I = 0; I < Count; ++I) {
+    Cardinal A = CoverageUnits(Coverage[I]) >> 8;  // floor(|v| * 256)
+    if constexpr (EvenOdd) {
+      A &= 0x1FFu;
+      if (A >= 256u) A ^= 0x1FFu;
+    } else if (A >= 256u) {
+      A = 255u;
+    }
+    AlphaValues[I] = GAMMA_TABLE[A];
+  }
+}
+
 }  // namespace
 
 // ---- TCustomPolygonRenderer ----
@@ -101,6 +115,13 @@ void TPolygonRenderer32::SetFillMode(TPolyFillMode Value) {
   }
 }
 
+void TPolygonRenderer32::SetFiller(TCustomPolygonFiller* Value) {
+  if (FFiller != Value) {
+    FFiller = Value;
+    Changed();
+  }
+}
+
 void TPolygonRenderer32::SetColor(TColor32 Value) {
   if (FColor != Value) {
     FColor = Value;
@@ -111,7 +132,11 @@ void TPolygonRenderer32::SetColor(TColor32 Value) {
 // ---- TPolygonRenderer32VPR ----
 
 void TPolygonRenderer32VPR::UpdateFillProcs() {
-  FFillProc = FFillMode == TPolyFillMode::pfEvenOdd ? &MakeAlpha<true> : &MakeAlpha<false>;
+  const bool EvenOdd = FFillMode == TPolyFillMode::pfEvenOdd;
+  if (FFiller)
+    FFillProc = EvenOdd ? &MakeWeights<true> : &MakeWeights<false>;
+  else
+    FFillProc = EvenOdd ? &MakeAlpha<true> : &MakeAlpha<false>;
 }
 
 void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
@@ -139,14 +164,33 @@ void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
   }
 }
 
-TRenderSpanEvent TPolygonRenderer32VPR::GetRenderSpan() { return MakeEvent(this, &TPolygonRenderer32VPR::RenderSpan); }
+void TPolygonRenderer32VPR::FillSpan(const TValueSpan& Span, Integer DstY) {
+  const Integer Len = Span.X2 - Span.X1 + 1;
+  if (Len <= 0 || !FFiller) return;
+  const TFillLineEvent FillLine = FFiller->GetFillLine();
+  if (!Assigned(FillLine)) return;
+  std::vector<TColor32> Buffer(static_cast<size_t>(Len));
+  FFillProc(Span.Values, Buffer.data(), Len, 0);
+  FillLine(FBitmap->ScanLine(DstY) + Span.X1, Span.X1, DstY, Len, Buffer.data());
+}
+
+TRenderSpanEvent TPolygonRenderer32VPR::GetRenderSpan() {
+  if (FFiller) return MakeEvent(this, &TPolygonRenderer32VPR::FillSpan);
+  return MakeEvent(this, &TPolygonRenderer32VPR::RenderSpan);
+}
 
 void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect) {
   if (!FBitmap || FBitmap->Empty()) return;
   TFloatRect R;
   if (!IntersectRect(R, ClipRect, FloatRect(FBitmap->BoundsRect()))) return;
   UpdateFillProcs();
-  RenderPolyPolygon(Points, R, GetRenderSpan());
+  if (FFiller) {
+    FFiller->BeginRendering();
+    RenderPolyPolygon(Points, R, GetRenderSpan());
+    FFiller->EndRendering();
+  } else {
+    RenderPolyPolygon(Points, R, GetRenderSpan());
+  }
   if (FBitmap->UpdateCount() == 0)
     for (const auto& Outline : Points)
       if (!Outline.empty()) FBitmap->Changed(MakeRect(PolygonBounds(Outline), TRectRounding::rrClosest), AREA_RECT_FLAG);
@@ -184,6 +228,38 @@ void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Poi
 void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect, TColor32 Color,
                TPolyFillMode FillMode, TTransformation* Transformation) {
   PolyPolygonFS(Bitmap, PolyPolygon(Points), ClipRect, Color, FillMode, Transformation);
+}
+
+void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, TCustomPolygonFiller* Filler,
+                   TPolyFillMode FillMode, TTransformation* Transformation) {
+  if (!Bitmap || !Filler) return;
+  TPolygonRenderer32VPR Renderer;
+  Renderer.SetBitmap(Bitmap);
+  Renderer.SetFiller(Filler);
+  Renderer.SetFillMode(FillMode);
+  Renderer.PolyPolygonFS(Points, FloatRect(Bitmap->ClipRect()), Transformation);
+}
+
+void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TCustomPolygonFiller* Filler,
+               TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolyPolygonFS(Bitmap, PolyPolygon(Points), Filler, FillMode, Transformation);
+}
+
+void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
+                   TCustomPolygonFiller* Filler, TPolyFillMode FillMode, TTransformation* Transformation) {
+  if (!Bitmap || !Filler) return;
+  TRect R;
+  if (!Pix32_qn::IntersectRect(R, Bitmap->ClipRect(), ClipRect)) return;
+  TPolygonRenderer32VPR Renderer;
+  Renderer.SetBitmap(Bitmap);
+  Renderer.SetFiller(Filler);
+  Renderer.SetFillMode(FillMode);
+  Renderer.PolyPolygonFS(Points, FloatRect(R), Transformation);
+}
+
+void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+               TCustomPolygonFiller* Filler, TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolyPolygonFS(Bitmap, PolyPolygon(Points), ClipRect, Filler, FillMode, Transformation);
 }
 
 }  // namespace qn

@@ -121,3 +121,45 @@ TEST(Pix32_Polygons_qn, ClipLargerThanBitmapNeverWritesOutside) {
     for (Integer x = 0; x < 8; ++x)
       EXPECT_EQ(Px(B, x, y), (x >= 3 && x < 7 && y >= 1 && y < 5) ? 0xFFFFFFFFu : 0u) << x << "," << y;
 }
+
+namespace {
+// Writes each pixel's weight into its blue byte and counts the rendering bracket.
+class TWeightFiller : public TCustomPolygonFiller {
+ public:
+  TFillLineEvent GetFillLine() override {
+    if (NoRoutine) return nullptr;
+    return TFillLineEvent([](PColor32 Dst, Integer, Integer, Integer Length, PColor32 Alpha) {
+      for (Integer I = 0; I < Length; ++I) Dst[I] = 0xFF000000u | (Alpha[I] & 0xFF);
+    });
+  }
+  void BeginRendering() override { ++Begins; }
+  void EndRendering() override { ++Ends; }
+  bool NoRoutine = false;
+  Integer Begins = 0, Ends = 0;
+};
+}  // namespace
+
+TEST(Pix32_Polygons_qn, FillerGetsWeight255AtFullCoverageAndFoldedWeightsElsewhere) {
+  TCustomBitmap32 B;
+  B.SetSize(20, 4);
+  B.Clear(0);
+  TWeightFiller F;
+  TArrayOfArrayOfFloatPoint Two = {Box(0, 0, 20, 4), Box(5, 0, 10, 4)};
+  PolyPolygonFS(&B, Two, &F, TPolyFillMode::pfEvenOdd);
+  EXPECT_EQ(F.Begins, 1);
+  EXPECT_EQ(F.Ends, 1);
+  EXPECT_EQ(Px(B, 2, 1), 0xFF0000FFu);  // 1.0 -> 255 in both modes
+  EXPECT_EQ(Px(B, 7, 1), 0xFF000000u);  // 2.0 folds to weight 0
+  PolyPolygonFS(&B, Two, &F, TPolyFillMode::pfNonZero);
+  EXPECT_EQ(Px(B, 2, 1), 0xFF0000FFu);
+  EXPECT_EQ(Px(B, 7, 1), 0xFF0000FFu);
+  // Half a column: floor(0.5 * 256) = 128 through the gamma table.
+  PolygonFS(&B, Box(12.5f, 0, 20, 4), &F, TPolyFillMode::pfNonZero);
+  EXPECT_EQ(Px(B, 12, 1), 0xFF000000u | GAMMA_TABLE[128]);
+  // No routine and a nil filler both leave the pixels alone.
+  B.Clear(0);
+  F.NoRoutine = true;
+  PolygonFS(&B, Box(0, 0, 20, 4), &F);
+  PolygonFS(&B, Box(0, 0, 20, 4), static_cast<TCustomPolygonFiller*>(nullptr));
+  for (Integer x = 0; x < 20; ++x) EXPECT_EQ(Px(B, x, 1), 0u);
+}
