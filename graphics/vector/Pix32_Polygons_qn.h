@@ -148,5 +148,14 @@ void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const 
 void PolyPolygonFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
                    TCustomPolygonFiller* Filler, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
                    TTransformation* Transformation = nullptr);
+// Fixed-point forms: converted to float points, then drawn as above.
+void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TColor32 Color,
+               TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TColor32 Color,
+                   TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TCustomPolygonFiller* Filler,
+               TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TCustomPolygonFiller* Filler,
+                   TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
 
 }  // namespace qn

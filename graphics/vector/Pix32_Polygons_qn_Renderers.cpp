@@ -262,4 +262,24 @@ void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const 
   PolyPolygonFS(Bitmap, PolyPolygon(Points), ClipRect, Filler, FillMode, Transformation);
 }
 
+void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TColor32 Color, TPolyFillMode FillMode,
+               TTransformation* Transformation) {
+  PolygonFS(Bitmap, FixedPointToFloatPoint(Points), Color, FillMode, Transformation);
+}
+
+void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TColor32 Color,
+                   TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolyPolygonFS(Bitmap, FixedPointToFloatPoint(Points), Color, FillMode, Transformation);
+}
+
+void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TCustomPolygonFiller* Filler,
+               TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolygonFS(Bitmap, FixedPointToFloatPoint(Points), Filler, FillMode, Transformation);
+}
+
+void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TCustomPolygonFiller* Filler,
+                   TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolyPolygonFS(Bitmap, FixedPointToFloatPoint(Points), Filler, FillMode, Transformation);
+}
+
 }  // namespace qn

@@ -163,3 +163,23 @@ TEST(Pix32_Polygons_qn, FillerGetsWeight255AtFullCoverageAndFoldedWeightsElsewhe
   PolygonFS(&B, Box(0, 0, 20, 4), static_cast<TCustomPolygonFiller*>(nullptr));
   for (Integer x = 0; x < 20; ++x) EXPECT_EQ(Px(B, x, 1), 0u);
 }
+
+TEST(Pix32_Polygons_qn, FixedPointFormsRenderAsFloatForms) {
+  const TArrayOfFloatPoint Tri = {{1.25f, 0.5f}, {14.75f, 3.5f}, {4.5f, 11.25f}};
+  TArrayOfFixedPoint FixedTri;
+  for (const auto& P : Tri) FixedTri.push_back({Fixed(P.X), Fixed(P.Y)});
+  TCustomBitmap32 A, B;
+  A.SetSize(16, 12);
+  B.SetSize(16, 12);
+  A.Clear(0xFF203040u);
+  B.Clear(0xFF203040u);
+  PolygonFS(&A, Tri, 0xC0F08010u, TPolyFillMode::pfNonZero);
+  PolygonXS(&B, FixedTri, 0xC0F08010u, TPolyFillMode::pfNonZero);
+  Integer Touched = 0;
+  for (Integer y = 0; y < 12; ++y)
+    for (Integer x = 0; x < 16; ++x) {
+      ASSERT_EQ(Px(A, x, y), Px(B, x, y)) << x << "," << y;
+      Touched += Px(A, x, y) != 0xFF203040u;
+    }
+  EXPECT_GT(Touched, 20);
+}
