@@ -1,4 +1,5 @@
 #include "platform/rtl/Units.h"
+#include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 
 namespace vcl {
@@ -8,6 +9,7 @@ void RegisterVclUnits() {
                 [] { TPicture::UnregisterGraphicClass(TGraphic::StaticClass()); }});
   RegisterUnit({"PngImage", {"Graphics"}, RegisterPngFileFormat, nullptr});
   RegisterUnit({"Jpeg", {"Graphics"}, RegisterJpegFileFormat, nullptr});
+  RegisterUnit({"Forms", {"Graphics", "Windows"}, InitForms, DoneForms});
 }
 
 }  // namespace vcl

@@ -1,0 +1,28 @@
+// Cursor ids: TCursor values index Screen->Cursors. The standard ids are
+// negative; an application adds its own cursors under positive ids.
+#pragma once
+
+#include "platform/classes/PropInfo.h"
+
+namespace vcl {
+
+using TCursor = SmallInt;
+QN_TYPE_NAME(TCursor)
+inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+                         crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9,
+                         crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
+                         crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17,
+                         crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
+                         crSizeAll = -22, crSize = crSizeAll;
+
+// The names form files store cursor properties under ("crHandPoint").
+bool CursorToIdent(Integer Cursor, String& Ident);
+bool IdentToCursor(const String& Ident, Integer& Cursor);
+// The name, or the number for an id without one; the reverse raises
+// EConvertError for text that is neither.
+String CursorToString(TCursor Cursor);
+TCursor StringToCursor(const String& S);
+// Registers the names with the streaming system under "TCursor".
+void RegisterCursorIdents();
+
+}  // namespace vcl

@@ -1,0 +1,374 @@
+#include "platform/vcl/Forms.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/classes/Streaming.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace vcl {
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+TMouse* Mouse = nullptr;
+
+// ---------------------------------------------------------------------------
+// TMouse
+
+TPoint TMouse::CursorPos() const {
+  POINT p;
+  GetCursorPos(&p);
+  return p;
+}
+
+bool TMouse::WheelPresent() const { return GetSystemMetrics(SM_MOUSEWHEELPRESENT) != 0; }
+
+// ---------------------------------------------------------------------------
+// TMonitor
+
+namespace {
+MONITORINFO InfoOf(HMONITOR m) {
+  MONITORINFO mi;
+  if (!GetMonitorInfoW(m, &mi)) mi = MONITORINFO();
+  return mi;
+}
+}  // namespace
+
+TRect TMonitor::BoundsRect() const { return InfoOf(FHandle).rcMonitor; }
+TRect TMonitor::WorkareaRect() const { return InfoOf(FHandle).rcWork; }
+bool TMonitor::Primary() const { return (InfoOf(FHandle).dwFlags & MONITORINFOF_PRIMARY) != 0; }
+
+// ---------------------------------------------------------------------------
+// TScreen
+
+TScreen::TScreen(TComponent* AOwner)
+    : TComponent(AOwner), FHintFont(std::make_unique<TFont>()), FMenuFont(std::make_unique<TFont>()) {
+  HDC dc = GetDC(nullptr);
+  if (dc) {
+    FPixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+  }
+  if (FPixelsPerInch <= 0) FPixelsPerInch = 96;
+  ResetFonts();
+}
+
+TScreen::~TScreen() {
+  for (auto& [id, h] : FCursors) DestroyCursor(h);
+  FCursors.clear();
+}
+
+Integer TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+Integer TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+
+TRect TScreen::WorkAreaRect() const {
+  RECT r;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+TRect TScreen::DesktopRect() const {
+  Integer x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return TRect(x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+TMonitor* TScreen::FindMonitor(HMONITOR Handle) {
+  if (!Handle) return nullptr;
+  for (auto& m : FMonitorStore)
+    if (m->FHandle == Handle) return m.get();
+  FMonitorStore.push_back(std::make_unique<TMonitor>());
+  FMonitorStore.back()->FHandle = Handle;
+  return FMonitorStore.back().get();
+}
+
+void TScreen::RefreshMonitors() {
+  std::vector<HMONITOR> handles;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR m, HDC, RECT*, LPARAM p) {
+        reinterpret_cast<std::vector<HMONITOR>*>(p)->push_back(m);
+        return true;
+      },
+      reinterpret_cast<LPARAM>(&handles));
+  FMonitors.clear();
+  for (HMONITOR h : handles) {
+    TMonitor* m = FindMonitor(h);
+    m->FMonitorNum = static_cast<Integer>(FMonitors.size());
+    FMonitors.push_back(m);
+  }
+}
+
+Integer TScreen::MonitorCount() {
+  RefreshMonitors();
+  return static_cast<Integer>(FMonitors.size());
+}
+
+TMonitor* TScreen::Monitors(Integer Index) {
+  RefreshMonitors();
+  if (Index < 0 || Index >= static_cast<Integer>(FMonitors.size()))
+    throw EListError(Format(u"List index out of bounds (%d)", {Index}));
+  return FMonitors[static_cast<size_t>(Index)];
+}
+
+TMonitor* TScreen::PrimaryMonitor() {
+  RefreshMonitors();
+  for (TMonitor* m : FMonitors)
+    if (m->Primary()) return m;
+  return FMonitors.empty() ? nullptr : FMonitors.front();
+}
+
+namespace {
+DWORD MonitorFlags(TMonitorDefaultTo d) {
+  switch (d) {
+    case mdNull: return MONITOR_DEFAULTTONULL;
+    case mdPrimary: return MONITOR_DEFAULTTOPRIMARY;
+    default: return MONITOR_DEFAULTTONEAREST;
+  }
+}
+}  // namespace
+
+TMonitor* TScreen::MonitorFromPoint(const TPoint& Point, TMonitorDefaultTo Default) {
+  RefreshMonitors();
+  return FindMonitor(vcl::MonitorFromPoint(Point, MonitorFlags(Default)));
+}
+
+TMonitor* TScreen::MonitorFromRect(const TRect& Rect, TMonitorDefaultTo Default) {
+  RefreshMonitors();
+  RECT r = Rect;
+  return FindMonitor(vcl::MonitorFromRect(&r, MonitorFlags(Default)));
+}
+
+TMonitor* TScreen::MonitorFromWindow(HWND Handle, TMonitorDefaultTo Default) {
+  RefreshMonitors();
+  return FindMonitor(vcl::MonitorFromWindow(Handle, MonitorFlags(Default)));
+}
+
+void TScreen::ResetFonts() {
+  NONCLIENTMETRICSW ncm;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) {
+    FHintFont->SetHandle(CreateFontIndirectW(&ncm.lfStatusFont));
+    FMenuFont->SetHandle(CreateFontIndirectW(&ncm.lfMenuFont));
+  }
+  FHintFont->SetColor(clInfoText);
+  FMenuFont->SetColor(clMenuText);
+}
+
+void TScreen::SetCursor(TCursor Value) {
+  if (Value == FCursor) return;
+  FCursor = Value;
+  if (Value == crDefault) {
+    // Let the window under the pointer choose its own cursor again.
+    POINT p;
+    GetCursorPos(&p);
+    HWND h = WindowFromPoint(p);
+    if (h && GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId()) {
+      LRESULT code = SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
+      SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(static_cast<int>(code), WM_MOUSEMOVE));
+      return;
+    }
+  }
+  ::vcl::SetCursor(Cursors(Value));
+}
+
+HCURSOR TScreen::Cursors(Integer Index) const {
+  if (Index == crNone) return nullptr;
+  if (Index != crDefault)
+    for (auto& [id, h] : FCursors)
+      if (id == Index) return h;
+  return FDefaultCursor;
+}
+
+void TScreen::SetCursors(Integer Index, HCURSOR Handle) {
+  if (Index == crDefault) {
+    FDefaultCursor = Handle ? Handle : FArrowCursor;
+    return;
+  }
+  if (Index == crNone) return;
+  auto it = std::find_if(FCursors.begin(), FCursors.end(), [&](auto& e) { return e.first == Index; });
+  if (it != FCursors.end()) {
+    if (it->second == Handle) return;
+    DestroyCursor(it->second);
+    FCursors.erase(it);
+  }
+  if (Handle) FCursors.emplace_back(Index, Handle);
+}
+
+// ---------------------------------------------------------------------------
+// TApplication
+
+namespace {
+constexpr const char16_t* kAppClass = u"TApplication";
+bool gAppClassRegistered = false;
+}  // namespace
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+  FTitle = ChangeFileExt(ExtractFileName(ParamStr(0)), u"");
+}
+
+TApplication::~TApplication() { DestroyHandle(); }
+
+LRESULT TApplication::AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* app = reinterpret_cast<TApplication*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (!app) return DefWindowProcW(h, msg, wp, lp);
+  TMessage m{msg, wp, lp, 0};
+  try {
+    app->WndProc(m);
+  } catch (...) {
+    app->HandleException(app);
+  }
+  return m.Result;
+}
+
+void TApplication::CreateHandle() {
+  if (!gAppClassRegistered) {
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = &TApplication::AppWndProc;
+    wc.lpszClassName = kAppClass;
+    RegisterClassExW(&wc);
+    gAppClassRegistered = true;
+  }
+  // Zero-sized in the middle of the screen: it stands for the application
+  // without ever covering a pixel.
+  Integer x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  FHandle = CreateWindowExW(0, kAppClass, FTitle.c_str(),
+                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                            nullptr, nullptr, nullptr, nullptr);
+  if (!FHandle) throw EOSError(u"Error creating window", GetLastError());
+  SetWindowLongPtrW(FHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void TApplication::DestroyHandle() {
+  if (!FHandle) return;
+  HWND h = FHandle;
+  FHandle = nullptr;
+  if (IsWindow(h)) {
+    SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+    DestroyWindow(h);
+  }
+}
+
+HWND TApplication::Handle() {
+  // Someone else may have destroyed the window (tests sweep up top-level
+  // windows); a new one stands in.
+  if (!FHandle || !IsWindow(FHandle)) CreateHandle();
+  return FHandle;
+}
+
+void TApplication::SetTitle(const String& Value) {
+  FTitle = Value;
+  if (FHandle && IsWindow(FHandle)) SetWindowTextW(FHandle, FTitle.c_str());
+}
+
+void TApplication::WndProc(TMessage& Message) {
+  // The newest hook first.
+  auto hooks = FWindowHooks;
+  for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
+    if ((*it)(Message)) return;
+  switch (Message.Msg) {
+    case WM_NCDESTROY:
+      if (FHandle && !IsWindow(FHandle)) FHandle = nullptr;
+      break;
+    default: break;
+  }
+  Message.Result = DefWindowProcW(FHandle, Message.Msg, Message.WParam, Message.LParam);
+}
+
+void TApplication::HookMainWindow(const TWindowHook& Hook) {
+  if (Hook) FWindowHooks.push_back(Hook);
+}
+
+void TApplication::UnhookMainWindow(const TWindowHook& Hook) {
+  for (auto it = FWindowHooks.begin(); it != FWindowHooks.end(); ++it)
+    if (*it == Hook) {
+      FWindowHooks.erase(it);
+      return;
+    }
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+bool TApplication::ProcessMessage(MSG& Msg) {
+  if (!PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (Msg.message == WM_QUIT) {
+    FTerminated = true;
+    return true;
+  }
+  bool handled = false;
+  if (OnMessage) OnMessage(Msg, handled);
+  if (!handled) {
+    TranslateMessage(&Msg);
+    DispatchMessageW(&Msg);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG m;
+  while (ProcessMessage(m)) {
+  }
+}
+
+void TApplication::Idle(const MSG&) {
+  bool done = true;
+  try {
+    if (OnIdle) OnIdle(this, done);
+  } catch (...) {
+    HandleException(this);
+  }
+  if (done) WaitMessage();
+}
+
+void TApplication::HandleMessage() {
+  MSG m;
+  if (!ProcessMessage(m)) Idle(m);
+}
+
+void TApplication::HandleException(TObject* Sender) {
+  if (HWND c = GetCapture()) SendMessageW(c, WM_CANCELMODE, 0, 0);
+  std::exception_ptr ep = std::current_exception();
+  if (!ep) return;
+  auto report = [&](Exception& e) {
+    if (OnException) OnException(Sender, &e);
+    else ShowException(&e);
+  };
+  try {
+    std::rethrow_exception(ep);
+  } catch (EAbort&) {
+  } catch (Exception& e) {
+    report(e);
+  } catch (std::exception& e) {
+    Exception x(FromUtf8(e.what()));
+    report(x);
+  } catch (...) {
+    Exception x(u"Unknown exception");
+    report(x);
+  }
+}
+
+void TApplication::ShowException(Exception* E) {
+  String msg = E ? E->Message() : String();
+  if (!msg.empty() && msg.back() > u'.') msg += u'.';
+  std::fprintf(stderr, "%s: %s\n", ToUtf8(FTitle).c_str(), ToUtf8(msg).c_str());
+}
+
+// ---------------------------------------------------------------------------
+// The unit
+
+void InitForms() {
+  RegisterCursorIdents();
+  Mouse = new TMouse;
+  Screen = new TScreen(nullptr);
+  Application = new TApplication(nullptr);
+}
+
+void DoneForms() {
+  FreeAndNil(Application);
+  FreeAndNil(Screen);
+  FreeAndNil(Mouse);
+  UnregisterIntegerConsts(u"TCursor");
+  if (gAppClassRegistered) {
+    UnregisterClassW(kAppClass, nullptr);
+    gAppClassRegistered = false;
+  }
+}
+
+}  // namespace vcl
