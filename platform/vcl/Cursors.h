@@ -6,8 +6,9 @@
 
 namespace vcl {
 
+// A plain SmallInt, so it carries no type name of its own (that would name
+// every SmallInt property); cursor properties say .TypeName(u"TCursor").
 using TCursor = SmallInt;
-QN_TYPE_NAME(TCursor)
 inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
                          crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9,
                          crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
