@@ -1,0 +1,838 @@
+// The Controls unit of the host layer: TControl (windowless, painted by its
+// parent), TWinControl (a window of the window server, made on demand),
+// TGraphicControl and TCustomControl (the two with a canvas), their margins
+// and size constraints, hover tracking, mouse capture and key routing.
+//
+// Messages reach a control through WindowProc (replaceable; WndProc by
+// default). WndProc does the work every message needs (mouse state, focus
+// bookkeeping) and calls Dispatch; each class's Dispatch handles its own
+// messages with a switch and hands the rest to its parent class's Dispatch,
+// which ends in DefaultHandler (a windowed control's original window
+// procedure). Perform sends a message straight to WindowProc.
+//
+// The top of a control tree (a form, or any windowed control placed on a
+// foreign window through ParentWindow) keeps the focused control and answers
+// CM_DIALOGKEY / CM_DIALOGCHAR. The form overrides the hooks marked "root
+// hook" below to add its own behaviour (active control, key preview, Tab
+// navigation, default buttons).
+//
+// Hover tracking: the control under the pointer is re-evaluated on every
+// mouse move a control receives, when a tracked window reports that the
+// pointer left it, and at idle through DoMouseIdle (the application calls
+// it). When it changes, the old control receives CM_MOUSELEAVE and the new
+// one CM_MOUSEENTER, both with LParam 0; each forwards the message to its
+// parent with LParam set to the control the pointer entered or left, and so
+// on up to the root, so a container learns about every change below it.
+// OnMouseEnter/OnMouseLeave fire only for LParam 0.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/classes/Component.h"
+#include "platform/classes/PropInfo.h"
+#include "platform/user/User.h"
+#include "platform/vcl/ControlMessages.h"
+#include "platform/vcl/Cursors.h"
+#include "platform/vcl/Graphics.h"
+
+namespace vcl {
+
+class TControl;
+class TWinControl;
+class TCustomForm;  // Forms.h
+class TPopupMenu;   // Menus.h
+
+
+// ---------------------------------------------------------------------------
+// Enumerations and sets
+
+enum class TAlign : Byte { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+QN_ENUM_NAMES(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom)
+using enum TAlign;
+using TAlignSet = TSet<TAlign>;
+
+enum class TAnchorKind : Byte { akLeft, akTop, akRight, akBottom };
+QN_ENUM_NAMES(TAnchorKind, akLeft, akTop, akRight, akBottom)
+using enum TAnchorKind;
+using TAnchors = TSet<TAnchorKind>;
+QN_TYPE_NAME(TAnchors)
+// The anchors an alignment implies.
+TAnchors AnchorAlign(TAlign Align);
+
+enum class TControlStyleItem : Byte {
+  csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
+  csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
+  csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents, csNeedsBorderPaint,
+  csParentBackground, csPannable, csAlignWithMargins, csGestures, csPaintBlackOpaqueOnGlass,
+  csOverrideStylePaint
+};
+using enum TControlStyleItem;
+using TControlStyle = TSet<TControlStyleItem>;
+
+enum class TControlStateItem : Byte {
+  csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing, csCreating,
+  csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking, csDesignerHide, csPanning,
+  csRecreating, csAligning, csGlassPaint, csPrintClient
+};
+using enum TControlStateItem;
+using TControlState = TSet<TControlStateItem>;
+
+enum class TShiftStateItem : Byte {
+  ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble, ssTouch, ssPen, ssCommand, ssHorizontal
+};
+using enum TShiftStateItem;
+using TShiftState = TSet<TShiftStateItem>;
+
+enum class TMouseButton : Byte { mbLeft, mbRight, mbMiddle };
+using enum TMouseButton;
+
+enum class TBiDiMode : Byte { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+QN_ENUM_NAMES(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly)
+using enum TBiDiMode;
+
+using TCaption = String;
+using TTabOrder = SmallInt;
+
+// MK_* flags and key data to shift states.
+TShiftState KeysToShiftState(Word Keys);
+TShiftState KeyDataToShiftState(Integer KeyData);
+// The shift keys as GetKeyState has them now.
+TShiftState KeyboardStateToShiftState();
+
+// ---------------------------------------------------------------------------
+// Events
+
+using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseWheelEvent = TEvent<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = TEvent<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+using TKeyEvent = TEvent<void(TObject* Sender, Word& Key, TShiftState Shift)>;
+using TKeyPressEvent = TEvent<void(TObject* Sender, Char& Key)>;
+using TCanResizeEvent = TEvent<void(TObject* Sender, Integer& NewWidth, Integer& NewHeight, bool& Resize)>;
+using TConstrainedResizeEvent =
+    TEvent<void(TObject* Sender, Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight)>;
+using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+using TAlignPosition = TEvent<void(TWinControl* Sender, TControl* Control, Integer& NewLeft, Integer& NewTop,
+                                   Integer& NewWidth, Integer& NewHeight, TRect& AlignRect)>;
+
+// ---------------------------------------------------------------------------
+// Margins and size constraints
+
+// The space an aligned control keeps around itself when AlignWithMargins is
+// on (3 pixels on each side unless set).
+class TMargins : public TPersistent {
+  QN_CLASS(TMargins, TPersistent)
+ public:
+  explicit TMargins(TControl* Control);
+  void Assign(TPersistent* Source) override;
+
+  Integer Left() const { return FLeft; }
+  void SetLeft(Integer Value) { SetMargin(FLeft, Value); }
+  Integer Top() const { return FTop; }
+  void SetTop(Integer Value) { SetMargin(FTop, Value); }
+  Integer Right() const { return FRight; }
+  void SetRight(Integer Value) { SetMargin(FRight, Value); }
+  Integer Bottom() const { return FBottom; }
+  void SetBottom(Integer Value) { SetMargin(FBottom, Value); }
+  void SetBounds(Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
+  TControl* Control() const { return FControl; }
+
+  // The control's bounds with the margins added, when the control uses them.
+  Integer ControlLeft() const;
+  Integer ControlTop() const;
+  Integer ControlWidth() const;
+  Integer ControlHeight() const;
+
+  TNotifyEvent OnChange;
+
+  QN_PUBLISHED(TMargins) {
+    QN_PROP(Left).Default(3);
+    QN_PROP(Top).Default(3);
+    QN_PROP(Right).Default(3);
+    QN_PROP(Bottom).Default(3);
+  }
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+  TPersistent* GetOwner() override;
+  virtual void Change();
+
+ private:
+  void SetMargin(Integer& Field, Integer Value);
+  TControl* FControl;
+  Integer FLeft = 3, FTop = 3, FRight = 3, FBottom = 3;
+};
+
+using TConstraintSize = Integer;
+
+// Limits on a control's size; 0 means no limit.
+class TSizeConstraints : public TPersistent {
+  QN_CLASS(TSizeConstraints, TPersistent)
+ public:
+  explicit TSizeConstraints(TControl* Control);
+  void Assign(TPersistent* Source) override;
+
+  TConstraintSize MaxHeight() const { return FMaxHeight; }
+  void SetMaxHeight(TConstraintSize Value);
+  TConstraintSize MaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(TConstraintSize Value);
+  TConstraintSize MinHeight() const { return FMinHeight; }
+  void SetMinHeight(TConstraintSize Value);
+  TConstraintSize MinWidth() const { return FMinWidth; }
+  void SetMinWidth(TConstraintSize Value);
+  TControl* Control() const { return FControl; }
+
+  TNotifyEvent OnChange;
+
+  QN_PUBLISHED(TSizeConstraints) {
+    QN_PROP(MaxHeight).Default(0);
+    QN_PROP(MaxWidth).Default(0);
+    QN_PROP(MinHeight).Default(0);
+    QN_PROP(MinWidth).Default(0);
+  }
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+  TPersistent* GetOwner() override;
+  virtual void Change();
+
+ private:
+  TControl* FControl;
+  TConstraintSize FMaxHeight = 0, FMaxWidth = 0, FMinHeight = 0, FMinWidth = 0;
+};
+
+// ---------------------------------------------------------------------------
+// TControl
+
+class TControl : public TComponent {
+  QN_CLASS(TControl, TComponent)
+ public:
+  explicit TControl(TComponent* AOwner);
+  ~TControl() override;
+  void BeforeDestruction() override;
+
+  // --- Messages
+  TWndMethod WindowProc() const { return FWindowProc; }
+  void SetWindowProc(TWndMethod Value);
+  // Sends a message straight to WindowProc and returns its Result.
+  LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
+  // The control's message procedure; WindowProc calls it unless replaced.
+  virtual void WndProc(TMessage& Message);
+  // Handles the class's own messages; the rest goes to the parent class's
+  // Dispatch and in the end to DefaultHandler.
+  virtual void Dispatch(TMessage& Message);
+  virtual void DefaultHandler(TMessage& Message);
+
+  // --- Position and size (in the parent's client coordinates)
+  Integer Left() const { return FLeft; }
+  void SetLeft(Integer Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+  Integer Top() const { return FTop; }
+  void SetTop(Integer Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+  Integer Width() const { return FWidth; }
+  void SetWidth(Integer Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+  Integer Height() const { return FHeight; }
+  void SetHeight(Integer Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+  // Asks CanResize, applies Constraints and (with AutoSize) CanAutoSize,
+  // then moves the control; a veto leaves it where it was.
+  virtual void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight);
+  TRect BoundsRect() const { return TRect(FLeft, FTop, FLeft + FWidth, FTop + FHeight); }
+  void SetBoundsRect(const TRect& Rect) { SetBounds(Rect.Left, Rect.Top, Rect.Width(), Rect.Height()); }
+  TRect ClientRect() { return GetClientRect(); }
+  Integer ClientWidth() { return ClientRect().Width(); }
+  void SetClientWidth(Integer Value) { SetClientSize(TPoint(Value, ClientHeight())); }
+  Integer ClientHeight() { return ClientRect().Height(); }
+  void SetClientHeight(Integer Value) { SetClientSize(TPoint(ClientWidth(), Value)); }
+  // The screen position of the client area's top-left corner.
+  TPoint ClientOrigin() { return GetClientOrigin(); }
+  TPoint ClientToScreen(const TPoint& Point);
+  TPoint ScreenToClient(const TPoint& Point);
+  // Between this control's client coordinates and those of AParent (the
+  // direct parent when nil); AParent must be an ancestor.
+  TPoint ClientToParent(const TPoint& Point, TWinControl* AParent = nullptr);
+  TPoint ParentToClient(const TPoint& Point, TWinControl* AParent = nullptr);
+
+  // --- Parent and visibility
+  TWinControl* Parent() const { return FParent; }
+  virtual void SetParent(TWinControl* AParent);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  void Show();
+  void Hide();
+  bool Enabled() const { return GetEnabled(); }
+  void SetEnabled(bool Value) { SetEnabledValue(Value); }
+  // Visible, and every parent up to a showing window too.
+  bool IsVisible() const;
+
+  // --- Layout
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign Value);
+  bool AlignWithMargins() const { return FAlignWithMargins; }
+  void SetAlignWithMargins(bool Value);
+  TMargins* Margins() const { return FMargins.get(); }
+  void SetMargins(TMargins* Value) { FMargins->Assign(Value); }
+  TAnchors Anchors() const { return FAnchors; }
+  void SetAnchors(TAnchors Value);
+  TSizeConstraints* Constraints() const { return FConstraints.get(); }
+  void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
+  bool AutoSize() const { return FAutoSize; }
+  virtual void SetAutoSize(bool Value);
+  // Sizes the control to its content when AutoSize is on.
+  virtual void AdjustSize();
+
+  // --- Styles and state
+  TControlStyle ControlStyle() const { return FControlStyle; }
+  void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
+  TControlState ControlState() const { return FControlState; }
+  void SetControlState(TControlState Value) { FControlState = Value; }
+
+  // --- Text (CM_TEXTCHANGED when it changes)
+  TCaption Caption() const { return GetText(); }
+  void SetCaption(const TCaption& Value) { SetText(Value); }
+  TCaption Text() const { return GetText(); }
+  void SetText(const TCaption& Value);
+  Integer GetTextLen() const;
+  // Copies at most BufSize - 1 characters and a terminating 0; returns the
+  // number copied.
+  Integer GetTextBuf(Char* Buffer, Integer BufSize) const;
+  void SetTextBuf(const Char* Buffer);
+
+  // --- Appearance
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool Value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool Value);
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value);
+  String Hint() const { return FHint; }
+  void SetHint(const String& Value) { FHint = Value; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool Value);
+  // The context menu slot; the menus unit shows it on WM_CONTEXTMENU.
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  template <class M = TPopupMenu>
+  void SetPopupMenu(M* Value) { SetPopupMenuComponent(Value, Value); }
+  TBiDiMode BiDiMode() const { return FBiDiMode; }
+  void SetBiDiMode(TBiDiMode Value);
+  bool ParentBiDiMode() const { return FParentBiDiMode; }
+  void SetParentBiDiMode(bool Value);
+  bool IsRightToLeft() const { return FBiDiMode != bdLeftToRight; }
+  virtual bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+  virtual bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+  virtual bool UseRightToLeftScrollBar() const {
+    return FBiDiMode == bdRightToLeft || FBiDiMode == bdRightToLeftNoAlign;
+  }
+
+  // --- Mouse
+  bool MouseCapture() const;
+  void SetMouseCapture(bool Value);
+
+  // --- Painting and z-order
+  virtual void Invalidate();
+  virtual void Repaint();
+  virtual void Update();
+  void Refresh() { Repaint(); }
+  void BringToFront() { SetZOrder(true); }
+  void SendToBack() { SetZOrder(false); }
+  virtual void SetZOrder(bool TopMost);
+
+  // --- Events
+  const TNotifyEvent& OnClick() const { return FOnClick; }
+  void SetOnClick(const TNotifyEvent& Value) { FOnClick = Value; }
+  const TNotifyEvent& OnDblClick() const { return FOnDblClick; }
+  void SetOnDblClick(const TNotifyEvent& Value) { FOnDblClick = Value; }
+  const TMouseEvent& OnMouseDown() const { return FOnMouseDown; }
+  void SetOnMouseDown(const TMouseEvent& Value) { FOnMouseDown = Value; }
+  const TMouseMoveEvent& OnMouseMove() const { return FOnMouseMove; }
+  void SetOnMouseMove(const TMouseMoveEvent& Value) { FOnMouseMove = Value; }
+  const TMouseEvent& OnMouseUp() const { return FOnMouseUp; }
+  void SetOnMouseUp(const TMouseEvent& Value) { FOnMouseUp = Value; }
+  const TMouseWheelEvent& OnMouseWheel() const { return FOnMouseWheel; }
+  void SetOnMouseWheel(const TMouseWheelEvent& Value) { FOnMouseWheel = Value; }
+  const TMouseWheelUpDownEvent& OnMouseWheelDown() const { return FOnMouseWheelDown; }
+  void SetOnMouseWheelDown(const TMouseWheelUpDownEvent& Value) { FOnMouseWheelDown = Value; }
+  const TMouseWheelUpDownEvent& OnMouseWheelUp() const { return FOnMouseWheelUp; }
+  void SetOnMouseWheelUp(const TMouseWheelUpDownEvent& Value) { FOnMouseWheelUp = Value; }
+  const TNotifyEvent& OnMouseEnter() const { return FOnMouseEnter; }
+  void SetOnMouseEnter(const TNotifyEvent& Value) { FOnMouseEnter = Value; }
+  const TNotifyEvent& OnMouseLeave() const { return FOnMouseLeave; }
+  void SetOnMouseLeave(const TNotifyEvent& Value) { FOnMouseLeave = Value; }
+  const TNotifyEvent& OnResize() const { return FOnResize; }
+  void SetOnResize(const TNotifyEvent& Value) { FOnResize = Value; }
+  const TCanResizeEvent& OnCanResize() const { return FOnCanResize; }
+  void SetOnCanResize(const TCanResizeEvent& Value) { FOnCanResize = Value; }
+  const TConstrainedResizeEvent& OnConstrainedResize() const { return FOnConstrainedResize; }
+  void SetOnConstrainedResize(const TConstrainedResizeEvent& Value) { FOnConstrainedResize = Value; }
+  const TContextPopupEvent& OnContextPopup() const { return FOnContextPopup; }
+  void SetOnContextPopup(const TContextPopupEvent& Value) { FOnContextPopup = Value; }
+
+  // --- Component plumbing
+  TComponent* GetParentComponent() override;
+  bool HasParent() override;
+  void SetParentComponent(TComponent* Value) override;
+  void Loaded() override;
+
+  // The message that a windowless control's parent hands on (hit-tested
+  // mouse messages, WM_PAINT with the parent's DC).
+  virtual void Click();
+  virtual void DblClick();
+
+  QN_PUBLISHED(TControl) {
+    QN_PROP(Left).Default(0);
+    QN_PROP(Top).Default(0);
+    QN_PROP(Width).NoDefault();
+    QN_PROP(Height).NoDefault();
+    P.Property(u"Cursor", &TControl::Cursor, &TControl::SetCursor).TypeName(u"TCursor").Default(crDefault);
+    QN_PROP(Hint).TypeName(u"TCaption");
+    QN_PROP(AlignWithMargins).Default(false);
+    QN_PROP(Margins);
+  }
+
+ protected:
+  virtual TRect GetClientRect();
+  virtual TPoint GetClientOrigin();
+  virtual void SetClientSize(const TPoint& Value);
+  virtual bool GetEnabled() const { return FEnabled; }
+  virtual void SetEnabledValue(bool Value);
+  virtual String GetText() const;
+
+  // Size negotiation, in the order SetBounds runs them.
+  virtual bool CanResize(Integer& NewWidth, Integer& NewHeight);
+  virtual bool CanAutoSize(Integer& NewWidth, Integer& NewHeight);
+  virtual void ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight);
+  bool DoCanResize(Integer& NewWidth, Integer& NewHeight);
+  bool DoCanAutoSize(Integer& NewWidth, Integer& NewHeight);
+  void DoConstrainedResize(Integer& NewWidth, Integer& NewHeight);
+  bool CheckNewSize(Integer& NewWidth, Integer& NewHeight);
+  virtual void Resize();
+  virtual void ConstraintsChanged(TObject* Sender);
+  void MarginsChanged(TObject* Sender);
+
+  // Asks the parent to realign its children because this one changed.
+  virtual void RequestAlign();
+  void UpdateAnchorRules();
+  // Invalidates the control's area on the parent.
+  void InvalidateControl(bool IsVisible, bool IsOpaque);
+  virtual void VisibleChanging() {}
+  virtual void Changed();
+
+  // Mouse handlers: fire the On... events unless csNoStdEvents.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos);
+  virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
+  virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
+  virtual void DoContextPopup(TPoint MousePos, bool& Handled);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  // Sends CM_CANCELMODE to the root's focused control (a press is about to
+  // start something new).
+  void SendCancelMode(TControl* Sender);
+
+  virtual void FontChanged(TObject* Sender);
+  void SetPopupMenuComponent(TComponent* Component, TPopupMenu* Menu);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The DC a canvas of this control draws on outside painting: the
+  // parent's, moved to the control's origin and clipped to it. WindowHandle
+  // gets the window the DC belongs to (for ReleaseDC).
+  virtual HDC GetDeviceContext(HWND& WindowHandle);
+
+  Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TControlStyle FControlStyle;
+  TControlState FControlState;
+  TWinControl* FParent = nullptr;
+  bool FVisible = true;
+  bool FEnabled = true;
+  bool FAnchorMove = false;
+  String FText;  // windowless text, and a windowed control's without a handle
+
+ private:
+  friend class TWinControl;
+  friend class TControlCanvas;
+  void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
+  void DoMouseUp(TMessage& Message, TMouseButton Button);
+  void HandleMouseEnterLeave(TMessage& Message, bool Enter);
+  void CMParentFontChanged(TMessage& Message);
+  void CMParentColorChanged(TMessage& Message);
+
+  TWndMethod FWindowProc;
+  TAlign FAlign = alNone;
+  bool FAlignWithMargins = false;
+  std::unique_ptr<TMargins> FMargins;
+  TAnchors FAnchors{akLeft, akTop};
+  TPoint FAnchorRules;
+  TPoint FOriginalParentSize;
+  std::unique_ptr<TSizeConstraints> FConstraints;
+  bool FAutoSize = false;
+  std::unique_ptr<TFont> FFont;
+  bool FParentFont = true;
+  TColor FColor = clWindow;
+  bool FParentColor = true;
+  TCursor FCursor = crDefault;
+  String FHint;
+  bool FShowHint = false;
+  bool FParentShowHint = true;
+  TPopupMenu* FPopupMenu = nullptr;
+  TComponent* FPopupMenuComponent = nullptr;
+  TBiDiMode FBiDiMode = bdLeftToRight;
+  bool FParentBiDiMode = true;
+  TNotifyEvent FOnClick, FOnDblClick, FOnMouseEnter, FOnMouseLeave, FOnResize;
+  TMouseEvent FOnMouseDown, FOnMouseUp;
+  TMouseMoveEvent FOnMouseMove;
+  TMouseWheelEvent FOnMouseWheel;
+  TMouseWheelUpDownEvent FOnMouseWheelDown, FOnMouseWheelUp;
+  TCanResizeEvent FOnCanResize;
+  TConstrainedResizeEvent FOnConstrainedResize;
+  TContextPopupEvent FOnContextPopup;
+};
+
+using TControlClass = TClass;
+
+// ---------------------------------------------------------------------------
+// TControlCanvas: a canvas on a control. Outside painting it takes a DC of
+// its own when drawn on and gives it back after the message being handled
+// (FreeDeviceContexts); during painting the control sets the paint DC.
+
+class TControlCanvas : public TCanvas {
+  QN_CLASS(TControlCanvas, TCanvas)
+ public:
+  TControlCanvas() = default;
+  ~TControlCanvas() override;
+  TControl* Control() const { return FControl; }
+  void SetControl(TControl* Value);
+  // Gives back a DC the canvas took itself.
+  void FreeHandle();
+
+ protected:
+  void CreateHandle() override;
+
+ private:
+  TControl* FControl = nullptr;
+  HDC FDeviceContext = nullptr;
+  HWND FWindowHandle = nullptr;
+};
+
+// Gives back the DCs that control canvases took outside painting.
+void FreeDeviceContexts();
+
+// ---------------------------------------------------------------------------
+// TWinControl
+
+// What CreateWnd makes the window from.
+struct TCreateParams {
+  String Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  Integer X = 0, Y = 0, Width = 0, Height = 0;
+  HWND WndParent = nullptr;
+  void* Param = nullptr;
+  WNDCLASSEXW WindowClass;
+  String WinClassName;
+};
+
+class TWinControl : public TControl {
+  QN_CLASS(TWinControl, TControl)
+ public:
+  explicit TWinControl(TComponent* AOwner);
+  ~TWinControl() override;
+  void BeforeDestruction() override;
+
+  // --- The window
+  // Made on demand (HandleNeeded); raises EInvalidOperation "Control '%s'
+  // has no parent window" for a child without one.
+  HWND Handle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  void HandleNeeded();
+  // Destroys the window and makes it again with the same children, text
+  // and focus.
+  void RecreateWnd();
+  // A foreign window to sit on, for a control without a Parent; such a
+  // control is the root of its tree, as a form is.
+  HWND ParentWindow() const { return FParentWindow; }
+  void SetParentWindow(HWND Value);
+  // Visible, with a window, and every parent showing too.
+  bool Showing() const { return FShowing; }
+
+  // --- Children: the windowless ones first, then the windowed ones, each
+  // group bottom of the z-order first.
+  TControl* Controls(Integer Index) const;
+  Integer ControlCount() const { return static_cast<Integer>(FControls.size() + FWinControls.size()); }
+  void InsertControl(TControl* AControl);
+  void RemoveControl(TControl* AControl);
+  bool ContainsControl(TControl* Control) const;
+  // The topmost child under Pos (client coordinates): windowless ones
+  // only unless AllowWinControls; the deepest one with AllLevels.
+  TControl* ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool AllowWinControls = false,
+                         bool AllLevels = false);
+  // Sends the message to every child in turn until one answers non-zero.
+  void Broadcast(TMessage& Message);
+  // Performs Msg on every child (the parent in LParam's place: 0).
+  void NotifyControls(UINT Msg);
+
+  // --- Alignment
+  void DisableAlign();
+  void EnableAlign();
+  void Realign();
+  bool AlignDisabled() const { return FAlignLevel != 0; }
+  const TAlignPosition& OnAlignPosition() const { return FOnAlignPosition; }
+  void SetOnAlignPosition(const TAlignPosition& Value) { FOnAlignPosition = Value; }
+  void ScrollBy(Integer DeltaX, Integer DeltaY);
+
+  // --- Focus
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool Value);
+  TTabOrder TabOrder() const;
+  void SetTabOrder(TTabOrder Value);
+  virtual void SetFocus();
+  virtual bool Focused();
+  virtual bool CanFocus();
+  // The windowed children (all levels) in tab order.
+  void GetTabOrderList(std::vector<TWinControl*>& List);
+  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
+  void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+  void SelectFirst();
+
+  // --- Root hooks (overridden by the form)
+  // The form this control is, if it is one.
+  virtual TCustomForm* AsCustomForm() { return nullptr; }
+  // Called on the root when Control receives the focus: sends CM_EXIT up
+  // from the control losing it and CM_ENTER down to Control, then
+  // broadcasts CM_FOCUSCHANGED. False when a handler moved the focus
+  // elsewhere meanwhile.
+  virtual bool SetFocusedControl(TWinControl* Control);
+  // Called on the root by SetFocus of a control below it.
+  virtual void FocusControl(TWinControl* Control);
+  // Called on the root when Control (or a control holding it) is removed
+  // or hidden while focused.
+  virtual void DefocusControl(TWinControl* Control, bool Removing);
+  // Whether the root sees its controls' keys first (the form's KeyPreview).
+  virtual bool PreviewKeys() { return false; }
+  // The root's control that holds the focus, or nil.
+  TWinControl* FocusedControl() const { return FFocusedControl; }
+  // The root's CM_CANCELMODE target for a press on Sender.
+  virtual void CancelMode(TControl* Sender);
+
+  // --- Painting
+  void PaintTo(HDC DC, Integer X, Integer Y);
+  void PaintTo(TCanvas* Canvas, Integer X, Integer Y);
+  TBrush* Brush() const { return FBrush.get(); }
+  bool DoubleBuffered() const { return FDoubleBuffered; }
+  void SetDoubleBuffered(bool Value);
+  bool ParentBackground() const { return FControlStyle.Contains(csParentBackground); }
+  void SetParentBackground(bool Value);
+  void Invalidate() override;
+  void Repaint() override;
+  void Update() override;
+  void SetZOrder(bool TopMost) override;
+
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+
+  // --- Keys
+  const TKeyEvent& OnKeyDown() const { return FOnKeyDown; }
+  void SetOnKeyDown(const TKeyEvent& Value) { FOnKeyDown = Value; }
+  const TKeyPressEvent& OnKeyPress() const { return FOnKeyPress; }
+  void SetOnKeyPress(const TKeyPressEvent& Value) { FOnKeyPress = Value; }
+  const TKeyEvent& OnKeyUp() const { return FOnKeyUp; }
+  void SetOnKeyUp(const TKeyEvent& Value) { FOnKeyUp = Value; }
+  const TNotifyEvent& OnEnter() const { return FOnEnter; }
+  void SetOnEnter(const TNotifyEvent& Value) { FOnEnter = Value; }
+  const TNotifyEvent& OnExit() const { return FOnExit; }
+  void SetOnExit(const TNotifyEvent& Value) { FOnExit = Value; }
+
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+
+ protected:
+  virtual void CreateParams(TCreateParams& Params);
+  // Takes the default procedure of a registered class (a native control's)
+  // as the one DefaultHandler calls.
+  void CreateSubClass(TCreateParams& Params, const Char* ControlClassName);
+  virtual void CreateWnd();
+  virtual void CreateWindowHandle(const TCreateParams& Params);
+  virtual void CreateHandle();
+  virtual void DestroyWnd();
+  virtual void DestroyWindowHandle();
+  virtual void DestroyHandle();
+  void UpdateBounds();
+  void UpdateShowing();
+  void UpdateControlState();
+  // The window of the child that follows AControl in z-order (for placing
+  // a new window below it).
+  HWND PrecedingWindow(TWinControl* Control);
+
+  // Places the children: the anchored ones, then alTop, alBottom, alLeft,
+  // alRight, alClient and alCustom each within what is left of Rect.
+  virtual void AlignControls(TControl* AControl, TRect& Rect);
+  // The area AlignControls lays out in (the client rectangle by default).
+  virtual void AdjustClientRect(TRect& Rect);
+  virtual bool CustomAlignInsertBefore(TControl* C1, TControl* C2) { return false; }
+  virtual void CustomAlignPosition(TControl* Control, Integer& NewLeft, Integer& NewTop, Integer& NewWidth,
+                                   Integer& NewHeight, TRect& AlignRect);
+  virtual void ControlsAligned() {}
+  void AlignControl(TControl* AControl);
+  bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
+
+  // Painting: the window's own picture (PaintWindow: DefaultHandler's
+  // WM_PAINT into DC), then the windowless children over it.
+  void PaintHandler(TMessage& Message);
+  virtual void PaintWindow(HDC DC);
+  void PaintControls(HDC DC, TControl* First);
+
+  // Key handlers; DoKeyDown etc. answer true when the key was consumed
+  // (by the root's preview or by a handler zeroing it).
+  virtual void KeyDown(Word& Key, TShiftState Shift);
+  virtual void KeyPress(Char& Key);
+  virtual void KeyUp(Word& Key, TShiftState Shift);
+  bool DoKeyDown(TMessage& Message);
+  bool DoKeyPress(TMessage& Message);
+  bool DoKeyUp(TMessage& Message);
+  virtual void DoEnter();
+  virtual void DoExit();
+
+  TRect GetClientRect() override;
+  TPoint GetClientOrigin() override;
+  void SetClientSize(const TPoint& Value) override;
+  void SetEnabledValue(bool Value) override;
+  String GetText() const override;
+  void SetParent(TWinControl* AParent) override;
+  HDC GetDeviceContext(HWND& WindowHandle) override;
+  void FontChanged(TObject* Sender) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  HWND WindowHandle() const { return FHandle; }
+  WNDPROC DefWndProc() const { return FDefWndProc; }
+
+ private:
+  friend class TControl;
+  friend LRESULT ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
+  void Insert(TControl* AControl);
+  void Remove(TControl* AControl);
+  void DoAlign(TAlign AAlign, TControl* AControl, TRect& Rect);
+  void DoPosition(TControl* Control, TAlign AAlign, TRect& Rect);
+  bool IsControlMouseMsg(TMessage& Message);
+  void WMPaint(TMessage& Message);
+  void WMEraseBkgnd(TMessage& Message);
+  void CMShowingChanged(TMessage& Message);
+  void CMRecreateWnd(TMessage& Message);
+  void CNKeyDown(TMessage& Message);
+  void CNChar(TMessage& Message);
+  void DestroyChildHandles();
+  void FreeHandleState();
+  TWinControl* RootWinControl();
+
+  HWND FHandle = nullptr;
+  HWND FParentWindow = nullptr;
+  WNDPROC FDefWndProc = nullptr;
+  bool FShowing = false;
+  bool FTabStop = false;
+  bool FDoubleBuffered = false;
+  Integer FAlignLevel = 0;
+  bool FAlignPending = false;
+  std::vector<TControl*> FControls;        // windowless children, z-order bottom first
+  std::vector<TWinControl*> FWinControls;  // windowed children, z-order bottom first
+  std::vector<TWinControl*> FTabList;      // windowed children in tab order
+  TTabOrder FTabOrder = -1;                // asked for before the control had a parent
+  TWinControl* FFocusedControl = nullptr;
+  Integer FFocusCount = 0;
+  std::unique_ptr<TBrush> FBrush;
+  TAlignPosition FOnAlignPosition;
+  TKeyEvent FOnKeyDown, FOnKeyUp;
+  TKeyPressEvent FOnKeyPress;
+  TNotifyEvent FOnEnter, FOnExit;
+};
+
+// ---------------------------------------------------------------------------
+// TGraphicControl and TCustomControl
+
+class TGraphicControl : public TControl {
+  QN_CLASS(TGraphicControl, TControl)
+ public:
+  explicit TGraphicControl(TComponent* AOwner);
+  ~TGraphicControl() override;
+  // Valid inside Paint and outside it (then drawing on the parent's window
+  // at the control's place).
+  TCanvas* Canvas() const { return FCanvas.get(); }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  virtual void Paint() {}
+
+ private:
+  std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+class TCustomControl : public TWinControl {
+  QN_CLASS(TCustomControl, TWinControl)
+ public:
+  explicit TCustomControl(TComponent* AOwner);
+  ~TCustomControl() override;
+  // Valid inside Paint and outside it (then on a DC of the window).
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+ protected:
+  virtual void Paint() {}
+  void PaintWindow(HDC DC) override;
+
+ private:
+  std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+// ---------------------------------------------------------------------------
+// Free functions
+
+// The control of a window this unit made, or nil.
+TWinControl* FindControl(HWND Handle);
+// The nearest window at Pos (screen coordinates) that belongs to a control.
+TWinControl* FindVCLWindow(const TPoint& Pos);
+// The control at Pos, windowless ones included.
+TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled);
+// The form a control sits on (the topmost one with TopForm), or nil.
+TCustomForm* GetParentForm(TControl* Control, bool TopForm = true);
+// The top of the control's parent chain.
+TWinControl* GetRootControl(TControl* Control);
+
+// The control that holds the mouse capture (a windowless one through its
+// parent's window), or nil.
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* Control);
+
+// Hover tracking (see the header comment). MouseControl is the control the
+// pointer is over as last evaluated; DoMouseIdle re-evaluates it.
+TControl* MouseControl();
+void DoMouseIdle();
+
+// Key routing for the message loop: a key message for a window of a control
+// first goes to the control as CN_BASE + message (CN_KEYDOWN, CN_CHAR...);
+// true when the control consumed it, and the loop must not dispatch it.
+bool IsControlKeyMsg(MSG& Msg);
+
+// Whether Str has an accelerator "&c" for the character VK (case-insensitive;
+// "&&" is a literal ampersand).
+bool IsAccel(Word VK, const String& Str);
+
+// How WM_SETCURSOR shows a control's cursor id: the forms unit sets it (to
+// apply Screen's override and Cursors[]); it answers false to leave the
+// window's class cursor. Without one the class cursor stays.
+void SetControlCursorHandler(std::function<bool(TCursor Cursor)> Handler);
+
+// Where exceptions raised inside a control's message handling go (the
+// application sets its HandleException here; called from within the catch
+// block). Without one they propagate to the caller of the window procedure.
+void SetApplicationHandleException(std::function<void(TObject* Sender)> Handler);
+
+// The unit's initialisation and finalisation.
+void InitControls();
+void DoneControls();
+
+}  // namespace vcl
