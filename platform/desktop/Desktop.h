@@ -75,7 +75,16 @@ void InputKeyDown(int vk);
 void InputKeyUp(int vk);
 // Types text on the US layout: key presses and releases with Shift as needed.
 void InputType(const String& text);
-// Drops queued input, ends leave tracking and releases every key and button.
+// Delivers a string composed with the input method to the focus window:
+// WM_IME_STARTCOMPOSITION, WM_IME_COMPOSITION with GCS_RESULTSTR and
+// WM_IME_ENDCOMPOSITION, sent when the input is retrieved. The default
+// handling turns the result into WM_IME_CHAR and then WM_CHAR messages. A
+// window without an input context gets the characters as WM_CHAR.
+void InputImeComposition(const String& text);
+// Whether the caret is drawn now (shown and in the visible blink phase).
+bool IsCaretShown();
+// Drops queued input, ends leave and hover tracking, frees the pointer from
+// its clip rectangle and releases every key and button.
 void ResetInput();
 
 }  // namespace vcl

@@ -2,7 +2,7 @@
 #include <deque>
 
 #include "platform/desktop/Desktop.h"
-#include "platform/user/Server.h"
+#include "platform/user/ServerInput.h"
 
 namespace vcl {
 
@@ -10,7 +10,7 @@ using namespace server;
 
 namespace {
 
-enum class Kind { Move, Down, Up, Wheel, HWheel, KeyDown, KeyUp };
+enum class Kind { Move, Down, Up, Wheel, HWheel, KeyDown, KeyUp, Ime };
 
 struct Event {
   Kind K = Kind::Move;
@@ -20,6 +20,7 @@ struct Event {
   UINT DblTime = 0;
   TPoint DblBox;
   Int64 Seq = 0;
+  String Text;  // a composed string (Ime)
 };
 
 struct InputState {
@@ -75,7 +76,7 @@ void Queue(Event e) {
   Server& s = S();
   e.Time = DWORD(ClockMs());
   e.Seq = In().NextSeq++;
-  if (e.K == Kind::Move) s.CursorPos = e.Pt;
+  if (e.K == Kind::Move) s.CursorPos = ClampToClip(e.Pt);
   e.Pt = s.CursorPos;
   if (e.K == Kind::Down || e.K == Kind::KeyDown) SetKey(s.AsyncKeyState, e.Code, true);
   if (e.K == Kind::Up || e.K == Kind::KeyUp) SetKey(s.AsyncKeyState, e.Code, false);
@@ -118,10 +119,22 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
       // Nobody to receive it: the state still changes.
       Commit(e);
       st.Events.pop_front();
-      if (mouse) LeaveCheck(nullptr, false);
+      if (mouse) {
+        LeaveCheck(nullptr, false);
+        HoverCheck(nullptr, false, e.Pt);
+      }
       continue;
     }
     if (w->ThreadId != q.ThreadId) return false;  // another thread's turn
+    if (e.K == Kind::Ime) {
+      // The input method talks to the focus window with sent messages; the
+      // characters it leaves behind are posted.
+      st.Events.pop_front();
+      lk.unlock();
+      DeliverComposition(target, e.Text);
+      lk.lock();
+      continue;
+    }
     if (mouse && !captured) {
       // A window answering HTTRANSPARENT hands the point to what lies below it.
       std::vector<HWND> skip;
@@ -142,6 +155,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
         Commit(e);
         st.Events.pop_front();
         LeaveCheck(nullptr, false);
+        HoverCheck(nullptr, false, e.Pt);
         continue;
       }
     }
@@ -181,14 +195,19 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
         m.wParam = MAKEWPARAM(int(MouseKeys(ks)), e.Code);
         m.lParam = screenPos;
         break;
+      case Kind::Ime:
+        break;
       case Kind::KeyDown:
       case Kind::KeyUp: {
         bool down = e.K == Kind::KeyDown;
         bool alt = (ks[VK_MENU] & 0x80) && !(ks[VK_CONTROL] & 0x80);
         m.message = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt || e.Code == VK_MENU ? WM_SYSKEYUP : WM_KEYUP);
         bool wasDown = s.KeyState[e.Code] & 0x80;
+        bool extended = false;
+        UINT scan = ScanCodeOf(UINT(e.Code), &extended);
         m.wParam = WPARAM(e.Code);
-        m.lParam = LPARAM(1 | (alt ? 1u << 29 : 0) | (down ? (wasDown ? 1u << 30 : 0) : (3u << 30)));
+        m.lParam = LPARAM(1 | (scan << 16) | (extended ? 1u << 24 : 0) | (alt ? 1u << 29 : 0) |
+                          (down ? (wasDown ? 1u << 30 : 0) : (3u << 30)));
         m.lParam = LPARAM(int32_t(uint32_t(m.lParam)));
         break;
       }
@@ -205,7 +224,11 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
     Commit(e);
     q.LastMessageTime = m.time;
     q.LastMessagePos = DWORD(MAKELPARAM(e.Pt.X, e.Pt.Y));
-    if (mouse) LeaveCheck(target, !client);
+    if (mouse) {
+      LeaveCheck(target, !client);
+      HoverCheck(target, !client, e.Pt);
+      if (!client) SetHoverHit(hit);
+    }
     if (e.K == Kind::Down) {
       // A double click ends the pair: a third press starts a new one.
       st.LastButton = dbl ? 0 : e.Code;
@@ -213,11 +236,24 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
       st.LastPt = e.Pt;
       st.LastHwnd = target;
     }
-    if (mouse && !captured) {
-      lk.unlock();
-      Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(int(hit), int(m.message)));
-      lk.lock();
+    // The hooks may discard the message; a click into an inactive window
+    // asks it whether to activate and whether to keep the click.
+    bool keep = true;
+    lk.unlock();
+    if (mouse) {
+      MOUSEHOOKSTRUCT mh;
+      mh.pt = e.Pt;
+      mh.hwnd = target;
+      mh.wHitTestCode = UINT(hit);
+      keep = !CallInputHook(WH_MOUSE, m.message, reinterpret_cast<LPARAM>(&mh));
+    } else if (e.K == Kind::KeyDown || e.K == Kind::KeyUp) {
+      keep = !CallInputHook(WH_KEYBOARD, m.wParam, m.lParam);
     }
+    if (keep && e.K == Kind::Down && !captured && MouseActivate(target, hit, m.message)) keep = false;
+    if (mouse && !captured && IsWindow(target))
+      Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(int(hit), int(m.message)));
+    lk.lock();
+    if (!keep) continue;
     return true;
   }
   return false;
@@ -260,10 +296,14 @@ Event MouseEvent(Kind k, int code) {
 
 namespace desktop {
 void InstallInput() {
-  std::lock_guard<std::mutex> lk(S().Lock);
-  S().Hook.PeekInput = PeekInputLocked;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    S().Hook.PeekInput = PeekInputLocked;
+  }
+  SetMovePointerHook([](int x, int y) { InputMouseMove(x, y); });
 }
 void RemoveInput() {
+  SetMovePointerHook(nullptr);
   std::lock_guard<std::mutex> lk(S().Lock);
   S().Hook.PeekInput = nullptr;
   In().Events.clear();
@@ -298,8 +338,20 @@ void InputType(const String& text) {
   }
 }
 
+void InputImeComposition(const String& text) {
+  Event e = MouseEvent(Kind::Ime, 0);
+  e.Text = text;
+  Queue(e);
+}
+
+bool IsCaretShown() {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  return CaretDrawn();
+}
+
 void ResetInput() {
   std::lock_guard<std::mutex> lk(S().Lock);
+  ResetPointer();
   In().Events.clear();
   In().LastButton = 0;
   In().LastHwnd = nullptr;

@@ -1,7 +1,7 @@
 // Capture, focus, the key state and character translation on a US layout.
 #include <algorithm>
 
-#include "platform/user/Server.h"
+#include "platform/user/ServerInput.h"
 
 namespace vcl {
 
@@ -109,6 +109,21 @@ HWND GetCapture() {
 
 HWND SetFocus(HWND h) {
   HWND old;
+  // The focus lives in the active window: focusing a window of another
+  // top-level window activates that one first (its WM_ACTIVATE may already
+  // put the focus somewhere).
+  HWND activate = nullptr;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    old = LiveOrNull(S().Focus);
+    Window* w = h ? FindLive(h) : nullptr;
+    if (w && !(w->Style & WS_DISABLED)) {
+      Window* top = TopOf(w);
+      if (CanActivate(top) && ActiveLocked() != top->Handle) activate = top->Handle;
+    }
+  }
+  if (activate) Activate(activate, false);
+  HWND before = old;
   {
     std::lock_guard<std::mutex> lk(S().Lock);
     old = LiveOrNull(S().Focus);
@@ -120,7 +135,7 @@ HWND SetFocus(HWND h) {
       }
       if (w->Style & WS_DISABLED) return nullptr;
     }
-    if (old == h) return old;
+    if (old == h) return before;
     S().Focus = h;
   }
   if (old) Send(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(h), 0);
@@ -134,7 +149,7 @@ HWND SetFocus(HWND h) {
     }
     if (still) Send(h, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
   }
-  return old;
+  return before;
 }
 
 HWND GetFocus() {
@@ -178,8 +193,9 @@ SHORT VkKeyScanW(char16_t c) {
   return -1;
 }
 
-int ToUnicode(UINT vk, UINT, const Byte* state, char16_t* buffer, int size, UINT) {
-  if (!state || !buffer || size < 1 || vk > 255) return 0;
+int ToUnicode(UINT vk, UINT scanCode, const Byte* state, char16_t* buffer, int size, UINT) {
+  // A released key (bit 15 of the scan code) types nothing.
+  if (!state || !buffer || size < 1 || vk > 255 || (scanCode & 0x8000)) return 0;
   char16_t c = UsChar(int(vk), state[VK_SHIFT] & 0x80, (state[VK_CONTROL] & 0x80) && !(state[VK_MENU] & 0x80));
   if (!c) return 0;
   buffer[0] = c;
@@ -202,16 +218,29 @@ bool TrackMouseEvent(TRACKMOUSEEVENT* e) {
   Server& s = S();
   if (e->dwFlags & TME_QUERY) {
     LiveOrNull(s.LeaveTrack);
+    HWND hover;
+    bool hoverNc;
+    DWORD hoverMs;
+    bool hovering = QueryHover(hover, hoverNc, hoverMs);
     e->dwFlags = s.LeaveTrack ? (TME_LEAVE | (s.LeaveNonClient ? TME_NONCLIENT : 0)) : 0;
     e->hwndTrack = s.LeaveTrack;
+    if (hovering && (!s.LeaveTrack || (hover == s.LeaveTrack && hoverNc == s.LeaveNonClient))) {
+      e->dwFlags |= TME_HOVER | (hoverNc ? TME_NONCLIENT : 0);
+      e->hwndTrack = hover;
+      e->dwHoverTime = hoverMs;
+    }
     return true;
   }
   if (!FindLive(e->hwndTrack)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return false;
   }
-  if (!(e->dwFlags & TME_LEAVE)) return true;
   bool nc = (e->dwFlags & TME_NONCLIENT) != 0;
+  if (e->dwFlags & TME_HOVER) {
+    if (e->dwFlags & TME_CANCEL) CancelHover(e->hwndTrack, nc);
+    else StartHover(e->hwndTrack, nc, e->dwHoverTime);
+  }
+  if (!(e->dwFlags & TME_LEAVE)) return true;
   if (e->dwFlags & TME_CANCEL) {
     if (s.LeaveTrack == e->hwndTrack && s.LeaveNonClient == nc) s.LeaveTrack = nullptr;
     return true;

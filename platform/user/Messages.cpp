@@ -9,7 +9,7 @@
 #include <climits>
 #include <unordered_map>
 
-#include "platform/user/Server.h"
+#include "platform/user/ServerInput.h"
 
 namespace vcl::server {
 
@@ -68,7 +68,7 @@ bool ServeSent(Lock& lk, ThreadQueue& q) {
     lk.unlock();
     LRESULT r = 0;
     try {
-      r = Deliver(sm->Hwnd, sm->Msg, sm->WParam, sm->LParam);
+      r = DeliverSent(sm->Hwnd, sm->Msg, sm->WParam, sm->LParam, false);
     } catch (...) {
       lk.lock();
       q.Serving.pop_back();
@@ -111,6 +111,7 @@ bool TryGet(Lock& lk, ThreadQueue& q, HWND filter, UINT min, UINT max, bool remo
     lk.lock();
   }
   ServeSent(lk, q);
+  ServeRetrievalExtras(lk, q);
   q.WakeBits &= ~(QS_SENDMESSAGE);
   for (auto it = q.Posted.begin(); it != q.Posted.end(); ++it) {
     if (!MatchesWindow(filter, it->hwnd) || !InRange(it->message, min, max)) continue;
@@ -176,7 +177,7 @@ bool BadFilter(HWND filter) {
 }  // namespace
 
 Int64 NextTimerDue(ThreadQueue& q) {
-  Int64 best = INT64_MAX;
+  Int64 best = ExtrasDue(q);
   for (auto& t : q.Timers) best = std::min(best, t.Due);
   return best;
 }
@@ -234,7 +235,7 @@ bool SendMessageTimeoutW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT fl
   }
   if (w->ThreadId == me->ThreadId) {
     lk.unlock();
-    LRESULT r = Deliver(h, msg, wParam, lParam);
+    LRESULT r = DeliverSent(h, msg, wParam, lParam, true);
     if (result) *result = DWORD_PTR(r);
     return true;
   }
@@ -278,7 +279,7 @@ bool SendNotifyMessageW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!w) return false;
   if (w->ThreadId == CurrentThreadId()) {
     lk.unlock();
-    Deliver(h, msg, wParam, lParam);
+    DeliverSent(h, msg, wParam, lParam, true);
     return true;
   }
   auto sm = std::make_shared<SentMessage>();
@@ -352,6 +353,8 @@ int GetMessageW(MSG* msg, HWND h, UINT filterMin, UINT filterMax) {
     Block(lk, *q, nullptr);
   }
   q->ChangedBits = 0;
+  lk.unlock();
+  CallGetMessageHook(*msg, true);
   return msg->message == WM_QUIT ? 0 : 1;
 }
 
@@ -365,7 +368,11 @@ bool PeekMessageW(MSG* msg, HWND h, UINT filterMin, UINT filterMax, UINT removeF
     return false;
   }
   q->ChangedBits = 0;
-  return TryGet(lk, *q, h, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0, *msg);
+  bool remove = (removeFlags & PM_REMOVE) != 0;
+  if (!TryGet(lk, *q, h, filterMin, filterMax, remove, *msg)) return false;
+  lk.unlock();
+  CallGetMessageHook(*msg, remove);
+  return true;
 }
 
 LRESULT DispatchMessageW(const MSG* msg) {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "platform/user/Server.h"
+#include "platform/user/ServerInput.h"
 
 namespace vcl::server {
 
@@ -613,6 +613,7 @@ HDC BeginPaint(HWND h, PAINTSTRUCT* ps) {
     std::lock_guard<std::mutex> lk(S().Lock);
     Window* w = Find(h);
     if (!w) return nullptr;
+    CaretPaintBegin(h);
     nc = w->NcPaintNeeded;
     w->NcPaintNeeded = false;
   }
@@ -645,6 +646,8 @@ HDC BeginPaint(HWND h, PAINTSTRUCT* ps) {
 bool EndPaint(HWND h, const PAINTSTRUCT* ps) {
   if (!ps) return false;
   ReleaseDC(h, ps->hdc);
+  std::lock_guard<std::mutex> lk(S().Lock);
+  CaretPaintEnd(h);
   return true;
 }
 

@@ -695,6 +695,153 @@ bool TrackMouseEvent(TRACKMOUSEEVENT* e);
 HCURSOR SetCursor(HCURSOR c);
 HCURSOR GetCursor();
 
+// ---------------------------------------------------------------------------
+// Activation, caret, cursors, keyboard layout, input method and hooks
+
+constexpr WORD WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2;
+constexpr LRESULT MA_ACTIVATE = 1, MA_ACTIVATEANDEAT = 2, MA_NOACTIVATE = 3, MA_NOACTIVATEANDEAT = 4;
+constexpr UINT WM_NCMOUSEHOVER = 0x02A0;
+
+// The active top-level window (one for the server); the foreground window is
+// the same. SetActiveWindow returns the previous one, nullptr on failure.
+HWND SetActiveWindow(HWND h);
+HWND GetActiveWindow();
+bool SetForegroundWindow(HWND h);
+HWND GetForegroundWindow();
+
+// The caret: one for the server, owned by a window. It blinks on the clock
+// and is drawn by inverting the window's pixels while visible.
+bool CreateCaret(HWND h, HBITMAP bitmap, int width, int height);
+bool DestroyCaret();
+bool ShowCaret(HWND h);
+bool HideCaret(HWND h);
+bool SetCaretPos(int x, int y);
+bool GetCaretPos(POINT* p);
+UINT GetCaretBlinkTime();
+bool SetCaretBlinkTime(UINT ms);
+
+// The standard cursors' resource ids.
+#ifndef IDC_ARROW
+#define IDC_ARROW (reinterpret_cast<const char16_t*>(uintptr_t(32512)))
+#define IDC_IBEAM (reinterpret_cast<const char16_t*>(uintptr_t(32513)))
+#define IDC_WAIT (reinterpret_cast<const char16_t*>(uintptr_t(32514)))
+#define IDC_CROSS (reinterpret_cast<const char16_t*>(uintptr_t(32515)))
+#define IDC_UPARROW (reinterpret_cast<const char16_t*>(uintptr_t(32516)))
+#define IDC_SIZE (reinterpret_cast<const char16_t*>(uintptr_t(32640)))
+#define IDC_ICON (reinterpret_cast<const char16_t*>(uintptr_t(32641)))
+#define IDC_SIZENWSE (reinterpret_cast<const char16_t*>(uintptr_t(32642)))
+#define IDC_SIZENESW (reinterpret_cast<const char16_t*>(uintptr_t(32643)))
+#define IDC_SIZEWE (reinterpret_cast<const char16_t*>(uintptr_t(32644)))
+#define IDC_SIZENS (reinterpret_cast<const char16_t*>(uintptr_t(32645)))
+#define IDC_SIZEALL (reinterpret_cast<const char16_t*>(uintptr_t(32646)))
+#define IDC_NO (reinterpret_cast<const char16_t*>(uintptr_t(32648)))
+#define IDC_HAND (reinterpret_cast<const char16_t*>(uintptr_t(32649)))
+#define IDC_APPSTARTING (reinterpret_cast<const char16_t*>(uintptr_t(32650)))
+#define IDC_HELP (reinterpret_cast<const char16_t*>(uintptr_t(32651)))
+#endif
+// The standard cursors (instance nullptr); nullptr for anything else.
+HCURSOR LoadCursorW(HINSTANCE inst, const char16_t* name);
+// The display counter: the cursor shows while it is >= 0. Returns the new count.
+int ShowCursor(bool show);
+// Moves the pointer as the input driver would (clamped to the clip rectangle).
+bool SetCursorPos(int x, int y);
+// Confines the pointer to r (screen coordinates); nullptr frees it.
+bool ClipCursor(const RECT* r);
+bool GetClipCursor(RECT* r);
+constexpr DWORD HOVER_DEFAULT = 0xFFFFFFFF;
+
+// The US layout's scan codes and characters.
+constexpr UINT MAPVK_VK_TO_VSC = 0, MAPVK_VSC_TO_VK = 1, MAPVK_VK_TO_CHAR = 2,
+               MAPVK_VSC_TO_VK_EX = 3, MAPVK_VK_TO_VSC_EX = 4;
+UINT MapVirtualKeyW(UINT code, UINT mapType);
+// The character a key makes, in the low byte of *chars; 1 or 0 characters.
+int ToAscii(UINT vk, UINT scanCode, const Byte* state256, WORD* chars, UINT flags);
+constexpr int VK_PROCESSKEY = 0xE5, VK_LWIN = 0x5B, VK_RWIN = 0x5C, VK_APPS = 0x5D,
+              VK_SNAPSHOT = 0x2C, VK_NUMLOCK = 0x90, VK_SCROLL = 0x91, VK_SEPARATOR = 0x6C,
+              VK_CLEAR = 0x0C, VK_F24 = 0x87;
+
+// The input-method stand-in: one input context per window, made with the
+// window; detaching it (ImmAssociateContext with nullptr) turns composition
+// off for the window.
+struct HIMC__;
+using HIMC = HIMC__*;
+constexpr DWORD GCS_COMPSTR = 0x0008, GCS_RESULTSTR = 0x0800;
+constexpr DWORD CFS_DEFAULT = 0x0000, CFS_RECT = 0x0001, CFS_POINT = 0x0002,
+                CFS_FORCE_POSITION = 0x0020;
+struct COMPOSITIONFORM {
+  DWORD dwStyle = 0;
+  POINT ptCurrentPos;
+  RECT rcArea;
+};
+HIMC ImmGetContext(HWND h);
+bool ImmReleaseContext(HWND h, HIMC imc);
+// Returns the context the window had.
+HIMC ImmAssociateContext(HWND h, HIMC imc);
+// The string's size in bytes; with a buffer, copies at most bufLen bytes.
+LONG ImmGetCompositionStringW(HIMC imc, DWORD index, void* buffer, DWORD bufLen);
+bool ImmSetCompositionFontW(HIMC imc, const LOGFONTW* font);
+bool ImmGetCompositionFontW(HIMC imc, LOGFONTW* font);
+bool ImmSetCompositionWindow(HIMC imc, const COMPOSITIONFORM* form);
+bool ImmGetCompositionWindow(HIMC imc, COMPOSITIONFORM* form);
+
+// Hooks. A thread id of 0 hooks every thread of the process.
+constexpr int WH_GETMESSAGE = 3, WH_CALLWNDPROC = 4, WH_CBT = 5, WH_KEYBOARD = 2, WH_MOUSE = 7,
+              WH_CALLWNDPROCRET = 12;
+constexpr int HC_ACTION = 0, HC_NOREMOVE = 3;
+constexpr int HCBT_MOVESIZE = 0, HCBT_MINMAX = 1, HCBT_ACTIVATE = 5, HCBT_CREATEWND = 3,
+              HCBT_DESTROYWND = 4, HCBT_SETFOCUS = 9;
+struct HHOOK__;
+using HHOOK = HHOOK__*;
+using HOOKPROC = LRESULT (*)(int code, WPARAM wParam, LPARAM lParam);
+struct CWPSTRUCT {
+  LPARAM lParam = 0;
+  WPARAM wParam = 0;
+  UINT message = 0;
+  HWND hwnd = nullptr;
+};
+struct CWPRETSTRUCT {
+  LRESULT lResult = 0;
+  LPARAM lParam = 0;
+  WPARAM wParam = 0;
+  UINT message = 0;
+  HWND hwnd = nullptr;
+};
+struct MOUSEHOOKSTRUCT {
+  POINT pt;
+  HWND hwnd = nullptr;
+  UINT wHitTestCode = 0;
+  ULONG_PTR dwExtraInfo = 0;
+};
+struct CBT_CREATEWNDW {
+  CREATESTRUCTW* lpcs = nullptr;
+  HWND hwndInsertAfter = nullptr;
+};
+struct CBTACTIVATESTRUCT {
+  bool fMouse = false;
+  HWND hWndActive = nullptr;
+};
+HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE inst, DWORD threadId);
+bool UnhookWindowsHookEx(HHOOK hook);
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
+
+// WinEvents, delivered out of context: on the installing thread while it
+// retrieves messages.
+constexpr DWORD EVENT_MIN = 0x00000001, EVENT_MAX = 0x7FFFFFFF, EVENT_SYSTEM_FOREGROUND = 0x0003,
+                EVENT_OBJECT_CREATE = 0x8000, EVENT_OBJECT_DESTROY = 0x8001,
+                EVENT_OBJECT_SHOW = 0x8002, EVENT_OBJECT_HIDE = 0x8003,
+                EVENT_OBJECT_FOCUS = 0x8005, EVENT_OBJECT_LOCATIONCHANGE = 0x800B;
+constexpr DWORD WINEVENT_OUTOFCONTEXT = 0x0000, WINEVENT_SKIPOWNTHREAD = 0x0001,
+                WINEVENT_SKIPOWNPROCESS = 0x0002, WINEVENT_INCONTEXT = 0x0004;
+constexpr LONG OBJID_WINDOW = 0, OBJID_CLIENT = -4, CHILDID_SELF = 0;
+struct HWINEVENTHOOK__;
+using HWINEVENTHOOK = HWINEVENTHOOK__*;
+using WINEVENTPROC = void (*)(HWINEVENTHOOK hook, DWORD event, HWND h, LONG idObject, LONG idChild,
+                              DWORD eventThread, DWORD eventTime);
+HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE module, WINEVENTPROC proc,
+                              DWORD processId, DWORD threadId, DWORD flags);
+bool UnhookWinEvent(HWINEVENTHOOK hook);
+void NotifyWinEvent(DWORD event, HWND h, LONG idObject, LONG idChild);
+
 constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
                 ERROR_INVALID_PARAMETER = 87, ERROR_ACCESS_DENIED = 5, ERROR_TIMEOUT = 1460,
                 ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,

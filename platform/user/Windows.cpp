@@ -6,7 +6,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "platform/user/Server.h"
+#include "platform/user/ServerInput.h"
 
 namespace vcl::server {
 
@@ -473,6 +473,10 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
   cs.lpszClass = className;
   cs.dwExStyle = exStyle;
 
+  if (CbtCreateVetoed(h, &cs)) {
+    DestroyWindow(h);
+    return nullptr;
+  }
   if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
     MINMAXINFO mmi{};
     Send(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
@@ -510,6 +514,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
   Send(h, WM_MOVE, 0, MAKELPARAM(cl.Left, cl.Top));
   NotifyParents(h, WM_CREATE);
   if (!IsWindow(h)) return nullptr;
+  NotifyWinEvent(EVENT_OBJECT_CREATE, h, OBJID_WINDOW, CHILDID_SELF);
   if (style & WS_VISIBLE) {
     int cmd = (style & WS_MAXIMIZE) ? SW_SHOWMAXIMIZED : (style & WS_MINIMIZE) ? SW_SHOWMINIMIZED : SW_SHOW;
     ShowWindow(h, cmd);
@@ -527,6 +532,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
 bool DestroyWindow(HWND h) {
   std::vector<HWND> owned;
   bool visible;
+  if (IsWindow(h) && CbtDestroyVetoed(h)) return false;
   {
     std::lock_guard<std::mutex> lk(S().Lock);
     Window* w = Find(h);
@@ -547,6 +553,7 @@ bool DestroyWindow(HWND h) {
   if (visible)
     SetWindowPos(h, nullptr, 0, 0, 0, 0,
                  SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  BeforeDestroy(h);
   NotifyParents(h, WM_DESTROY);
   for (HWND o : owned) DestroyWindow(o);
   {
@@ -599,6 +606,7 @@ bool IsZoomed(HWND h) {
 
 bool EnableWindow(HWND h, bool enable) {
   bool wasDisabled;
+  if (!enable && IsWindowEnabled(h)) BeforeDisable(h);
   {
     std::lock_guard<std::mutex> lk(S().Lock);
     Window* w = Find(h);
@@ -619,6 +627,7 @@ bool SetWindowPos(HWND h, HWND insertAfter, int x, int y, int cx, int cy, UINT f
   Server& s = S();
   WINDOWPOS wp;
   TRect oldRect, oldClient;
+  bool shown = false, hidden = false;
   {
     std::lock_guard<std::mutex> lk(s.Lock);
     Window* w = Find(h);
@@ -692,6 +701,8 @@ bool SetWindowPos(HWND h, HWND insertAfter, int x, int y, int cx, int cy, UINT f
     if (oc.Width() == nc.Width() && oc.Height() == nc.Height()) wp.flags |= SWP_NOCLIENTSIZE;
     OnWindowMoved(w, oldRect, oldClient, wp.flags);
     bool nowVisible = (w->Style & WS_VISIBLE) != 0;
+    shown = nowVisible && !wasVisible;
+    hidden = wasVisible && !nowVisible;
     if (wasVisible != nowVisible) OnWindowShown(w, nowVisible);
     if (!(flags & SWP_NOZORDER) || wasVisible != nowVisible || !(wp.flags & SWP_NOMOVE) || sized) ScreenChanged();
   }
@@ -700,6 +711,7 @@ bool SetWindowPos(HWND h, HWND insertAfter, int x, int y, int cx, int cy, UINT f
   wp.cx = newRect.Width();
   wp.cy = newRect.Height();
   Send(h, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  AfterWindowPos(h, flags, shown, hidden, !(flags & SWP_NOMOVE) || sized);
   return true;
 }
 
@@ -1353,6 +1365,7 @@ UINT RegisterWindowMessageW(const char16_t* name) {
 // The default window procedure
 
 LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT r = 0; DefInputProc(h, msg, wParam, lParam, r)) return r;
   switch (msg) {
     case WM_NCCREATE: {
       auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -1486,22 +1499,6 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       SetBkColor(dc, GetSysColor(window ? COLOR_WINDOW : COLOR_3DFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(window ? COLOR_WINDOW : COLOR_3DFACE));
     }
-    case WM_SETCURSOR: {
-      // The parent has the first say; then the class cursor in the client area.
-      HWND parent = nullptr;
-      HCURSOR cursor = nullptr;
-      {
-        std::lock_guard<std::mutex> lk(S().Lock);
-        Window* w = Find(h);
-        if (!w) return 0;
-        if (w->IsChild()) parent = w->Parent->Handle;
-        cursor = w->Class->Cursor;
-      }
-      if (parent && Send(parent, WM_SETCURSOR, wParam, lParam)) return 1;
-      if (LOWORD(uintptr_t(lParam)) != HTCLIENT || !cursor) return 0;
-      SetCursor(cursor);
-      return 1;
-    }
     case WM_RBUTTONUP:
     case WM_NCRBUTTONUP: {
       POINT p(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -1536,8 +1533,6 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!w) return 0;
       return reinterpret_cast<LRESULT>(wParam == 0 ? w->IconSmall : w->IconBig);
     }
-    case WM_MOUSEACTIVATE:
-      return 1;  // MA_ACTIVATE
     case WM_NCACTIVATE:
       return 1;
     case WM_SETREDRAW:
