@@ -227,6 +227,12 @@ BOOL DestroyIcon(HICON icon) {
   return 1;
 }
 
+void MarkIconShared(HICON icon) {
+  std::lock_guard<std::mutex> g(TableLock());
+  auto* p = reinterpret_cast<TIconObj*>(icon);
+  if (Table().count(p)) p->Stock = true;
+}
+
 int IconObjectCount() {
   std::lock_guard<std::mutex> g(TableLock());
   int n = 0;

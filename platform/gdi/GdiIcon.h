@@ -68,6 +68,9 @@ inline BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
 // 32 x 32 alpha icons; nullptr for anything else.
 HICON LoadIcon(HINSTANCE instance, const WCHAR* name);
 inline HICON LoadIconW(HINSTANCE instance, const WCHAR* name) { return LoadIcon(instance, name); }
+// Makes an icon shared, as loaded system icons and cursors are: DestroyIcon
+// leaves it alive and it no longer counts as a live object.
+void MarkIconShared(HICON icon);
 // Live icons that are not stock ones, for leak checks in tests.
 int IconObjectCount();
 

@@ -149,6 +149,7 @@ HCURSOR MakeCursor(int id) {
   HICON h = CreateIconIndirect(&info);
   DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
+  MarkIconShared(h);  // DestroyCursor on a loaded cursor must leave it for the next caller
   return h;
 }
 
