@@ -121,7 +121,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
       st.Events.pop_front();
       if (mouse) {
         LeaveCheck(nullptr, false);
-        HoverCheck(nullptr, false, e.Pt);
+        HoverCheck(nullptr, false, e.Pt, e.Time);
       }
       continue;
     }
@@ -155,7 +155,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
         Commit(e);
         st.Events.pop_front();
         LeaveCheck(nullptr, false);
-        HoverCheck(nullptr, false, e.Pt);
+        HoverCheck(nullptr, false, e.Pt, e.Time);
         continue;
       }
     }
@@ -226,7 +226,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
     q.LastMessagePos = DWORD(MAKELPARAM(e.Pt.X, e.Pt.Y));
     if (mouse) {
       LeaveCheck(target, !client);
-      HoverCheck(target, !client, e.Pt);
+      HoverCheck(target, !client, e.Pt, e.Time);
       if (!client) SetHoverHit(hit);
     }
     if (e.K == Kind::Down) {

@@ -236,7 +236,7 @@ bool QueryHover(HWND& h, bool& nonClient, DWORD& ms) {
   return h != nullptr;
 }
 
-void HoverCheck(HWND target, bool nonClient, TPoint pt) {
+void HoverCheck(HWND target, bool nonClient, TPoint pt, DWORD time) {
   PointerState& st = P();
   if (!st.HoverTrack) return;
   if (target != st.HoverTrack || nonClient != st.HoverNonClient) {
@@ -247,7 +247,8 @@ void HoverCheck(HWND target, bool nonClient, TPoint pt) {
   if (std::abs(pt.X - st.HoverAnchor.X) > int(w / 2) || std::abs(pt.Y - st.HoverAnchor.Y) > int(h / 2)) {
     // Out of the hover rectangle: the wait starts again around the new point.
     st.HoverAnchor = pt;
-    st.HoverStart = ClockMs();
+    Int64 now = ClockMs();  // message times are the clock's low 32 bits
+    st.HoverStart = now - Int64(DWORD(DWORD(now) - time));
   }
 }
 
@@ -261,11 +262,11 @@ Int64 HoverDue(ThreadQueue& q) {
   return st.HoverStart + Int64(st.HoverTime);
 }
 
-void HoverPoll(ThreadQueue& q) {
+bool HoverPoll(ThreadQueue& q) {
   PointerState& st = P();
-  if (HoverDue(q) > ClockMs()) return;
+  if (HoverDue(q) > ClockMs()) return false;
   Window* w = FindLive(st.HoverTrack);
-  if (!w || !w->Queue) return;
+  if (!w || !w->Queue) return false;
   Server& s = S();
   MSG m;
   m.hwnd = st.HoverTrack;
@@ -291,6 +292,7 @@ void HoverPoll(ThreadQueue& q) {
   st.HoverTrack = nullptr;  // once; the window asks again for another
   w->Queue->Posted.push_back(m);
   Wake(*w->Queue, QS_POSTMESSAGE);
+  return true;
 }
 
 void ResetHover() { P().HoverTrack = nullptr; }

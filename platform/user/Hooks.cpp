@@ -180,7 +180,6 @@ void ServeRetrievalExtras(std::unique_lock<std::mutex>& lk, ThreadQueue& q) {
     lk.lock();
   }
   SyncCaret();
-  HoverPoll(q);
 }
 
 Int64 ExtrasDue(ThreadQueue& q) { return HoverDue(q); }

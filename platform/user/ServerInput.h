@@ -61,7 +61,7 @@ LRESULT DeliverSent(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool fromThisThread)
 // Queues a WinEvent to every hook that wants it. Lock held.
 void RaiseWinEvent(DWORD event, HWND h, LONG idObject, LONG idChild);
 // Runs the retrieval-time duties of a thread: its out-of-context WinEvent
-// callbacks (lock released meanwhile), the caret blink, mouse hover.
+// callbacks (lock released meanwhile) and the caret blink.
 // Lock held on entry and exit.
 void ServeRetrievalExtras(std::unique_lock<std::mutex>& lk, ThreadQueue& q);
 // The earliest clock time at which retrieval has something of this part to
@@ -94,11 +94,12 @@ void StartHover(HWND h, bool nonClient, DWORD ms);
 void CancelHover(HWND h, bool nonClient);
 bool QueryHover(HWND& h, bool& nonClient, DWORD& ms);
 // A retrieved mouse message for target: restarts or ends hover tracking.
-void HoverCheck(HWND target, bool nonClient, TPoint screenPt);
+// time is when the pointer got there.
+void HoverCheck(HWND target, bool nonClient, TPoint screenPt, DWORD time);
 // The hit-test code of the last retrieved non-client mouse message.
 void SetHoverHit(LRESULT hit);
 // Posts WM_MOUSEHOVER / WM_NCMOUSEHOVER when the hover time is up.
-void HoverPoll(ThreadQueue& q);
+bool HoverPoll(ThreadQueue& q);
 Int64 HoverDue(ThreadQueue& q);
 void ResetHover();
 // Hover, the clip rectangle and the display counter back to their start.
