@@ -384,60 +384,7 @@ void ScreenChanged() {
   if (S().Hook.ScreenChanged) S().Hook.ScreenChanged();
 }
 
-void DrawNonClient(HWND h, HDC dc) {
-  DWORD style, ex;
-  TRect wr, cl;
-  bool hs, vs;
-  {
-    std::lock_guard<std::mutex> lk(S().Lock);
-    Window* w = Find(h);
-    if (!w) return;
-    style = w->Style;
-    ex = w->ExStyle;
-    wr = TRect(0, 0, w->Rect.Width(), w->Rect.Height());
-    cl = w->Client;
-    hs = w->HScroll.Shown;
-    vs = w->VScroll.Shown;
-  }
-  if (cl == wr) return;
-  // Everything but the client area: frame face, then caption, edges, bars.
-  int saved = SaveDC(dc);
-  ExcludeClipRect(dc, cl.Left, cl.Top, cl.Right, cl.Bottom);
-  FillRect(dc, &wr, reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNFACE + 1)));
-  if (style & (WS_BORDER | WS_THICKFRAME | WS_DLGFRAME)) FrameRect(dc, &wr, GetSysColorBrush(COLOR_WINDOWFRAME));
-  if ((style & WS_CAPTION) == WS_CAPTION) {
-    TRect in = NonClientInsets(style & ~WS_CAPTION, ex & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE));
-    int ch = (ex & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
-    TRect cap(in.Left, in.Top, wr.Right - in.Right, in.Top + ch - 1);
-    FillRect(dc, &cap, GetSysColorBrush(COLOR_ACTIVECAPTION));
-  }
-  if (ex & WS_EX_CLIENTEDGE) {
-    TRect e(cl.Left - 2, cl.Top - 2, cl.Right + 2, cl.Bottom + 2);
-    if (hs) e.Bottom += GetSystemMetrics(SM_CYHSCROLL);
-    if (vs) e.Right += GetSystemMetrics(SM_CXVSCROLL);
-    // A sunken edge: shadow on the top and left, light on the bottom and right.
-    for (int i = 0; i < 2; ++i) {
-      HBRUSH dark = GetSysColorBrush(i ? COLOR_3DDKSHADOW : COLOR_BTNSHADOW);
-      HBRUSH light = GetSysColorBrush(i ? COLOR_3DLIGHT : COLOR_BTNHIGHLIGHT);
-      TRect t(e.Left, e.Top, e.Right - 1, e.Top + 1), l(e.Left, e.Top, e.Left + 1, e.Bottom - 1);
-      TRect b(e.Left, e.Bottom - 1, e.Right, e.Bottom), r(e.Right - 1, e.Top, e.Right, e.Bottom);
-      FillRect(dc, &t, dark);
-      FillRect(dc, &l, dark);
-      FillRect(dc, &b, light);
-      FillRect(dc, &r, light);
-      InflateRect(e, -1, -1);
-    }
-  }
-  if (vs) {
-    TRect b(cl.Right, cl.Top, cl.Right + GetSystemMetrics(SM_CXVSCROLL), cl.Bottom);
-    FillRect(dc, &b, GetSysColorBrush(COLOR_SCROLLBAR));
-  }
-  if (hs) {
-    TRect b(cl.Left, cl.Bottom, cl.Right, cl.Bottom + GetSystemMetrics(SM_CYHSCROLL));
-    FillRect(dc, &b, GetSysColorBrush(COLOR_SCROLLBAR));
-  }
-  RestoreDC(dc, saved);
-}
+void DrawNonClient(HWND h, HDC dc) { DrawClassicFrame(h, dc, nullptr); }
 
 LRESULT DefPaintProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {

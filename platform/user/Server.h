@@ -85,6 +85,14 @@ struct Window {
   bool Minimized = false;
   bool Maximized = false;
   TRect RestoreRect;         // the normal position of a minimised/maximised window
+  // Non-client state (NonClient.cpp): the caption's active look, the caption
+  // button shown pressed (a hit code, 0 for none), whether restoring the
+  // minimised window maximises it, and the last minimised/maximised places.
+  bool NcActive = false;
+  int NcPressed = 0;
+  bool RestoreMaximized = false;
+  TPoint MinPosition{-1, -1};
+  TPoint MaxPosition{-1, -1};
   ScrollBarState HScroll, VScroll;
   HICON IconSmall = nullptr;  // WM_SETICON
   HICON IconBig = nullptr;
@@ -260,5 +268,22 @@ void SetLocaleOverride(LCTYPE type, const String& value);
 void SetMonitors(const std::vector<Monitor>& monitors);
 // DefWindowProcW's painting messages (Paint.cpp).
 LRESULT DefPaintProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+
+// ---------------------------------------------------------------------------
+// Non-client area and modal loops (NonClient.cpp, Loops.cpp); no lock held.
+
+// The messages DefWindowProcW hands to DefNonClientProc.
+bool IsNonClientDefault(UINT msg);
+LRESULT DefNonClientProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+// Draws the classic frame, caption and scroll bars of the window's styles on
+// a whole-window DC; clip (window coordinates) limits it when given.
+void DrawClassicFrame(HWND h, HDC dc, HRGN clip);
+// The default limits for the window's monitor, then WM_GETMINMAXINFO's answer.
+MINMAXINFO QueryMinMaxInfo(HWND h);
+// The move or size loop of WM_SYSCOMMAND SC_MOVE / SC_SIZE (+ WMSZ_*).
+void SizeMoveLoop(HWND h, WPARAM command);
+// The menu loop of TrackPopupMenuEx (Menus.cpp); a system menu tells the
+// owner so in WM_INITMENUPOPUP.
+int TrackMenuLoop(HMENU m, UINT flags, TPoint at, HWND owner, const TRect* exclude, bool systemMenu);
 
 }  // namespace vcl::server

@@ -842,6 +842,131 @@ HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE module, WI
 bool UnhookWinEvent(HWINEVENTHOOK hook);
 void NotifyWinEvent(DWORD event, HWND h, LONG idObject, LONG idChild);
 
+// ---------------------------------------------------------------------------
+// Non-client area, window placement, modal loops and menus
+// (NonClient.cpp, Loops.cpp, Menus.cpp)
+
+constexpr UINT WM_UNINITMENUPOPUP = 0x0125;
+// WM_SYSCOMMAND: the low four bits of SC_SIZE carry the edge (WMSZ_*); those of
+// SC_MOVE a hit code (SC_MOVE | HTCAPTION starts a drag with the button down).
+constexpr WPARAM SC_MOUSEMENU = 0xF090;
+constexpr WPARAM WMSZ_LEFT = 1, WMSZ_RIGHT = 2, WMSZ_TOP = 3, WMSZ_TOPLEFT = 4, WMSZ_TOPRIGHT = 5,
+                 WMSZ_BOTTOM = 6, WMSZ_BOTTOMLEFT = 7, WMSZ_BOTTOMRIGHT = 8;
+
+// WM_HSCROLL / WM_VSCROLL requests.
+constexpr WPARAM SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2,
+                 SB_PAGELEFT = 2, SB_PAGEDOWN = 3, SB_PAGERIGHT = 3, SB_THUMBPOSITION = 4,
+                 SB_THUMBTRACK = 5, SB_TOP = 6, SB_LEFT = 6, SB_BOTTOM = 7, SB_RIGHT = 7, SB_ENDSCROLL = 8;
+
+constexpr UINT WPF_SETMINPOSITION = 0x0001, WPF_RESTORETOMAXIMIZED = 0x0002;
+struct WINDOWPLACEMENT {
+  UINT length = sizeof(WINDOWPLACEMENT);
+  UINT flags = 0;
+  UINT showCmd = 0;
+  POINT ptMinPosition;
+  POINT ptMaxPosition;
+  RECT rcNormalPosition;  // workspace coordinates (relative to the primary work area)
+};
+bool GetWindowPlacement(HWND h, WINDOWPLACEMENT* wp);
+bool SetWindowPlacement(HWND h, const WINDOWPLACEMENT* wp);
+
+// Captures the mouse and watches the input queue: true once the pointer leaves
+// the SM_CXDRAG x SM_CYDRAG box around p (screen coordinates) with the left
+// button down, false when the button is released first or Escape is pressed.
+bool DragDetect(HWND h, POINT p);
+
+// Every modal loop of the host layer (move and size loops, menus, drag
+// detection, caption buttons, and the modal loops of the component layer)
+// reads the input queue with ModalGetMessage. When the queue holds nothing -
+// no input, sent or posted message, paint or due timer - the loop calls
+// ModalIdle instead of blocking: with an idle hook set, the hook runs and its
+// answer decides (true: look at the queue again, false: the loop gives up as if
+// cancelled); without one, the thread waits as GetMessageW would. Tests set a
+// hook so that a loop short of input fails instead of waiting for ever.
+using TModalIdleHook = std::function<bool()>;
+// Returns the hook that was set before.
+TModalIdleHook SetModalIdleHook(TModalIdleHook hook);
+bool ModalIdle();
+// The next message for a modal loop (removed from the queue). False when the
+// idle hook gave up or WM_QUIT arrived (it is posted again for the outer loop).
+bool ModalGetMessage(MSG* msg);
+
+constexpr UINT MF_INSERT = 0x0000, MF_CHANGE = 0x0080, MF_APPEND = 0x0100, MF_DELETE = 0x0200,
+               MF_REMOVE = 0x1000, MF_BYCOMMAND = 0x0000, MF_BYPOSITION = 0x0400,
+               MF_SEPARATOR = 0x0800, MF_ENABLED = 0x0000, MF_GRAYED = 0x0001, MF_DISABLED = 0x0002,
+               MF_UNCHECKED = 0x0000, MF_CHECKED = 0x0008, MF_STRING = 0x0000, MF_BITMAP = 0x0004,
+               MF_OWNERDRAW = 0x0100, MF_POPUP = 0x0010, MF_MENUBARBREAK = 0x0020,
+               MF_MENUBREAK = 0x0040, MF_UNHILITE = 0x0000, MF_HILITE = 0x0080, MF_DEFAULT = 0x1000,
+               MF_RIGHTJUSTIFY = 0x4000, MF_MOUSESELECT = 0x8000, MF_SYSMENU = 0x2000;
+constexpr UINT MFT_STRING = MF_STRING, MFT_BITMAP = MF_BITMAP, MFT_MENUBARBREAK = MF_MENUBARBREAK,
+               MFT_MENUBREAK = MF_MENUBREAK, MFT_OWNERDRAW = MF_OWNERDRAW, MFT_RADIOCHECK = 0x0200,
+               MFT_SEPARATOR = MF_SEPARATOR, MFT_RIGHTORDER = 0x2000, MFT_RIGHTJUSTIFY = MF_RIGHTJUSTIFY;
+constexpr UINT MFS_GRAYED = 0x0003, MFS_DISABLED = MFS_GRAYED, MFS_CHECKED = MF_CHECKED,
+               MFS_HILITE = MF_HILITE, MFS_ENABLED = MF_ENABLED, MFS_UNCHECKED = MF_UNCHECKED,
+               MFS_UNHILITE = MF_UNHILITE, MFS_DEFAULT = MF_DEFAULT;
+constexpr UINT MIIM_STATE = 0x0001, MIIM_ID = 0x0002, MIIM_SUBMENU = 0x0004, MIIM_CHECKMARKS = 0x0008,
+               MIIM_TYPE = 0x0010, MIIM_DATA = 0x0020, MIIM_STRING = 0x0040, MIIM_BITMAP = 0x0080,
+               MIIM_FTYPE = 0x0100;
+constexpr UINT TPM_LEFTBUTTON = 0x0000, TPM_RIGHTBUTTON = 0x0002, TPM_LEFTALIGN = 0x0000,
+               TPM_CENTERALIGN = 0x0004, TPM_RIGHTALIGN = 0x0008, TPM_TOPALIGN = 0x0000,
+               TPM_VCENTERALIGN = 0x0010, TPM_BOTTOMALIGN = 0x0020, TPM_HORIZONTAL = 0x0000,
+               TPM_VERTICAL = 0x0040, TPM_NONOTIFY = 0x0080, TPM_RETURNCMD = 0x0100,
+               TPM_RECURSE = 0x0001, TPM_NOANIMATION = 0x4000;
+
+struct MENUITEMINFOW {
+  UINT cbSize = sizeof(MENUITEMINFOW);
+  UINT fMask = 0;
+  UINT fType = 0;
+  UINT fState = 0;
+  UINT wID = 0;
+  HMENU hSubMenu = nullptr;
+  HBITMAP hbmpChecked = nullptr;
+  HBITMAP hbmpUnchecked = nullptr;
+  ULONG_PTR dwItemData = 0;
+  char16_t* dwTypeData = nullptr;  // the text (MIIM_STRING / MFT_STRING)
+  UINT cch = 0;
+  HBITMAP hbmpItem = nullptr;
+};
+struct TPMPARAMS {
+  UINT cbSize = sizeof(TPMPARAMS);
+  RECT rcExclude;  // screen area the menu keeps clear of
+};
+
+HMENU CreateMenu();
+HMENU CreatePopupMenu();
+// Destroys the menu and the submenus it holds.
+bool DestroyMenu(HMENU m);
+bool IsMenu(HMENU m);
+// newItem: a command id, or the submenu's HMENU cast to UINT_PTR with MF_POPUP.
+bool AppendMenuW(HMENU m, UINT flags, UINT_PTR newItem, const char16_t* text);
+bool InsertMenuW(HMENU m, UINT position, UINT flags, UINT_PTR newItem, const char16_t* text);
+bool InsertMenuItemW(HMENU m, UINT item, bool byPosition, const MENUITEMINFOW* info);
+// RemoveMenu keeps a submenu alive; DeleteMenu destroys it.
+bool RemoveMenu(HMENU m, UINT position, UINT flags);
+bool DeleteMenu(HMENU m, UINT position, UINT flags);
+int GetMenuItemCount(HMENU m);
+// The command id at a position; -1 (as UINT) for a submenu or no item.
+UINT GetMenuItemID(HMENU m, int position);
+HMENU GetSubMenu(HMENU m, int position);
+// The item's MF_* state (with the item count in the high byte for submenus), -1 for none.
+UINT GetMenuState(HMENU m, UINT item, UINT flags);
+int GetMenuStringW(HMENU m, UINT item, char16_t* buffer, int maxCount, UINT flags);
+bool GetMenuItemInfoW(HMENU m, UINT item, bool byPosition, MENUITEMINFOW* info);
+bool SetMenuItemInfoW(HMENU m, UINT item, bool byPosition, const MENUITEMINFOW* info);
+// Both return the previous state (MF_GRAYED|MF_DISABLED, MF_CHECKED), -1 for no item.
+UINT EnableMenuItem(HMENU m, UINT item, UINT enable);
+DWORD CheckMenuItem(HMENU m, UINT item, UINT check);
+bool CheckMenuRadioItem(HMENU m, UINT first, UINT last, UINT check, UINT flags);
+// Shows the pop-up menu at a screen point and runs the menu loop: the
+// owner gets WM_ENTERMENULOOP, WM_INITMENUPOPUP, WM_MENUSELECT, WM_EXITMENULOOP
+// and, for a chosen item, a posted WM_COMMAND. With TPM_RETURNCMD the chosen id
+// is returned instead (0 when cancelled) and no WM_COMMAND is posted; without
+// it the result is 1 for a choice and 0 for a cancelled menu.
+int TrackPopupMenuEx(HMENU m, UINT flags, int x, int y, HWND owner, const TPMPARAMS* params);
+int TrackPopupMenu(HMENU m, UINT flags, int x, int y, int reserved, HWND owner, const RECT* reserved2);
+// Cancels the menu loop under way.
+bool EndMenu();
+
 constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
                 ERROR_INVALID_PARAMETER = 87, ERROR_ACCESS_DENIED = 5, ERROR_TIMEOUT = 1460,
                 ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,

@@ -477,10 +477,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     DestroyWindow(h);
     return nullptr;
   }
-  if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
-    MINMAXINFO mmi{};
-    Send(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-  }
+  if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) QueryMinMaxInfo(h);
   if (!Send(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     DestroyWindow(h);
     return nullptr;
@@ -757,6 +754,12 @@ bool ShowWindow(HWND h, int cmd) {
     case SW_SHOWDEFAULT: {
       bool toMin = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE || cmd == SW_FORCEMINIMIZE;
       bool toMax = cmd == SW_MAXIMIZE;
+      if (cmd == SW_RESTORE && minimized) {
+        // A window minimised from maximised comes back maximised.
+        std::lock_guard<std::mutex> lk(s.Lock);
+        Window* w = Find(h);
+        toMax = w && w->RestoreMaximized;
+      }
       bool toNormal = !toMin && !toMax;
       if (!wasVisible) Send(h, WM_SHOWWINDOW, 1, 0);
       TRect target;
@@ -790,12 +793,7 @@ bool ShowWindow(HWND h, int cmd) {
           GetMonitorInfoW(MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), &mi);
           work = mi.rcWork;
         }
-        TRect in = NonClientInsets(style & ~WS_CAPTION, 0);
-        MINMAXINFO mmi{};
-        mmi.ptMaxSize = TPoint(work.Width() + in.Left + in.Right, work.Height() + in.Top + in.Bottom);
-        mmi.ptMaxPosition = TPoint(-in.Left, -in.Top);
-        mmi.ptMaxTrackSize = mmi.ptMaxSize;
-        Send(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+        MINMAXINFO mmi = QueryMinMaxInfo(h);
         target = Bounds(work.Left + mmi.ptMaxPosition.X, work.Top + mmi.ptMaxPosition.Y, mmi.ptMaxSize.X, mmi.ptMaxSize.Y);
       } else {
         target = restore;
@@ -804,8 +802,11 @@ bool ShowWindow(HWND h, int cmd) {
         std::lock_guard<std::mutex> lk(s.Lock);
         Window* w = Find(h);
         if (!w) return wasVisible;
+        if (toMin) w->RestoreMaximized = maximized;
         w->Minimized = toMin;
         w->Maximized = toMax;
+        if (toMin) w->MinPosition = target.TopLeft();
+        if (toMax) w->MaxPosition = target.TopLeft();
         w->Style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
         if (toMin) w->Style |= WS_MINIMIZE;
         if (toMax) w->Style |= WS_MAXIMIZE;
@@ -1366,6 +1367,7 @@ UINT RegisterWindowMessageW(const char16_t* name) {
 
 LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (LRESULT r = 0; DefInputProc(h, msg, wParam, lParam, r)) return r;
+  if (IsNonClientDefault(msg)) return DefNonClientProc(h, msg, wParam, lParam);
   switch (msg) {
     case WM_NCCREATE: {
       auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -1462,22 +1464,6 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_SYSCOMMAND:
-      switch (wParam & 0xFFF0) {
-        case SC_CLOSE: Send(h, WM_CLOSE, 0, 0); return 0;
-        case SC_MINIMIZE: ShowWindow(h, SW_MINIMIZE); return 0;
-        case SC_MAXIMIZE: ShowWindow(h, SW_MAXIMIZE); return 0;
-        case SC_RESTORE: ShowWindow(h, SW_RESTORE); return 0;
-        default: return 0;
-      }
-    case WM_NCHITTEST: {
-      TPoint p(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      std::lock_guard<std::mutex> lk(S().Lock);
-      Window* w = Find(h);
-      if (!w) return HTNOWHERE;
-      if (PtInRect(ScreenClient(w), p)) return HTCLIENT;
-      return PtInRect(ScreenRect(w), p) ? HTBORDER : HTNOWHERE;
-    }
     case WM_QUERYENDSESSION:
       return 1;
     case WM_CTLCOLORMSGBOX:
@@ -1533,8 +1519,6 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!w) return 0;
       return reinterpret_cast<LRESULT>(wParam == 0 ? w->IconSmall : w->IconBig);
     }
-    case WM_NCACTIVATE:
-      return 1;
     case WM_SETREDRAW:
     case WM_PAINT:
     case WM_ERASEBKGND:

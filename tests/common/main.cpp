@@ -2,11 +2,20 @@
 #include <gtest/gtest.h>
 
 #include "package/Quarn.h"
+#include "platform/user/User.h"
 
 namespace {
 class QuarnEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { qn::Initialize(); }
+  void SetUp() override {
+    qn::Initialize();
+    // A modal loop that runs out of input fails the test instead of waiting
+    // for input that will never come.
+    vcl::SetModalIdleHook([] {
+      ADD_FAILURE() << "a modal loop ran out of input";
+      return false;
+    });
+  }
   void TearDown() override { qn::Finalize(); }
 };
 }  // namespace

@@ -66,7 +66,8 @@ TEST_F(Platform_Input, RoutesToTheWindowUnderThePointWithHitTestFirst) {
 TEST_F(Platform_Input, HitTestAnswerChoosesNonClientMessages) {
   HWND h = MakeTop(50, 50, 100, 100);
   SetHandler(h, [](HWND, UINT msg, WPARAM, LPARAM lp, bool& handled) -> LRESULT {
-    handled = msg == WM_NCHITTEST;
+    // The press is answered here: the default would start the move loop.
+    handled = msg == WM_NCHITTEST || msg == WM_NCLBUTTONDOWN;
     return GET_Y_LPARAM(lp) < 70 ? HTCAPTION : HTCLIENT;
   });
   Pump();
