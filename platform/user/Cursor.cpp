@@ -262,11 +262,11 @@ Int64 HoverDue(ThreadQueue& q) {
   return st.HoverStart + Int64(st.HoverTime);
 }
 
-bool HoverPoll(ThreadQueue& q) {
+void HoverPoll(ThreadQueue& q) {
   PointerState& st = P();
-  if (HoverDue(q) > ClockMs()) return false;
+  if (HoverDue(q) > ClockMs()) return;
   Window* w = FindLive(st.HoverTrack);
-  if (!w || !w->Queue) return false;
+  if (!w || !w->Queue) return;
   Server& s = S();
   MSG m;
   m.hwnd = st.HoverTrack;
@@ -292,7 +292,6 @@ bool HoverPoll(ThreadQueue& q) {
   st.HoverTrack = nullptr;  // once; the window asks again for another
   w->Queue->Posted.push_back(m);
   Wake(*w->Queue, QS_POSTMESSAGE);
-  return true;
 }
 
 void ResetHover() { P().HoverTrack = nullptr; }

@@ -28,14 +28,13 @@ constexpr KeyScan kKeys[] = {
     {VK_CAPITAL, 0x3A}, {VK_F1, 0x3B}, {VK_F1 + 1, 0x3C}, {VK_F1 + 2, 0x3D}, {VK_F1 + 3, 0x3E},
     {VK_F1 + 4, 0x3F}, {VK_F1 + 5, 0x40}, {VK_F1 + 6, 0x41}, {VK_F1 + 7, 0x42}, {VK_F1 + 8, 0x43},
     {VK_F1 + 9, 0x44}, {VK_NUMLOCK, 0xE045}, {VK_SCROLL, 0x46},
-    // The keypad with Num Lock off types the navigation keys; with it on, digits.
-    {VK_HOME, 0x47}, {VK_UP, 0x48}, {VK_PRIOR, 0x49}, {VK_SUBTRACT, 0x4A}, {VK_LEFT, 0x4B},
-    {VK_CLEAR, 0x4C}, {VK_RIGHT, 0x4D}, {VK_ADD, 0x4E}, {VK_END, 0x4F}, {VK_DOWN, 0x50},
-    {VK_NEXT, 0x51}, {VK_INSERT, 0x52}, {VK_DELETE, 0x53}, {VK_F1 + 10, 0x57}, {VK_F1 + 11, 0x58},
-    {VK_NUMPAD0 + 7, 0x47}, {VK_NUMPAD0 + 8, 0x48}, {VK_NUMPAD0 + 9, 0x49}, {VK_NUMPAD0 + 4, 0x4B},
-    {VK_NUMPAD0 + 5, 0x4C}, {VK_NUMPAD0 + 6, 0x4D}, {VK_NUMPAD0 + 1, 0x4F}, {VK_NUMPAD0 + 2, 0x50},
-    {VK_NUMPAD0 + 3, 0x51}, {VK_NUMPAD0, 0x52}, {VK_DECIMAL, 0x53},
+    {VK_NUMPAD0 + 7, 0x47}, {VK_NUMPAD0 + 8, 0x48}, {VK_NUMPAD0 + 9, 0x49}, {VK_SUBTRACT, 0x4A},
+    {VK_NUMPAD0 + 4, 0x4B}, {VK_NUMPAD0 + 5, 0x4C}, {VK_NUMPAD0 + 6, 0x4D}, {VK_ADD, 0x4E},
+    {VK_NUMPAD0 + 1, 0x4F}, {VK_NUMPAD0 + 2, 0x50}, {VK_NUMPAD0 + 3, 0x51}, {VK_NUMPAD0, 0x52},
+    {VK_DECIMAL, 0x53}, {VK_CLEAR, 0x4C}, {VK_F1 + 10, 0x57}, {VK_F1 + 11, 0x58},
     // Extended keys: the gray navigation block, the right Ctrl and Alt, ...
+    {VK_HOME, 0xE047}, {VK_UP, 0xE048}, {VK_PRIOR, 0xE049}, {VK_LEFT, 0xE04B}, {VK_RIGHT, 0xE04D},
+    {VK_END, 0xE04F}, {VK_DOWN, 0xE050}, {VK_NEXT, 0xE051}, {VK_INSERT, 0xE052}, {VK_DELETE, 0xE053},
     {VK_RCONTROL, 0xE01D}, {VK_RMENU, 0xE038}, {VK_DIVIDE, 0xE035}, {VK_SNAPSHOT, 0xE037},
     {VK_LWIN, 0xE05B}, {VK_RWIN, 0xE05C}, {VK_APPS, 0xE05D}};
 
@@ -58,26 +57,21 @@ uint16_t ScanOf(UINT vk) {
   return 0;
 }
 
-// The key for a scan code (0xE0xx for extended ones). Extended navigation
-// keys share the keypad's codes: with the prefix they are the gray block.
+// The key for a scan code (0xE0xx for extended ones). Told apart, the keypad
+// keys are the digits; taken together, as with Num Lock off, a keypad key
+// is the navigation key its gray twin is.
 UINT VkOf(UINT scan, bool distinguish) {
   bool ext = (scan & 0xFF00) == 0xE000;
   UINT low = scan & 0xFF;
-  if (ext) {
-    for (const KeyScan& k : kKeys)
-      if (k.Scan == scan) return distinguish ? k.Vk : Generic(k.Vk);
-    if (low == 0x1C) return VK_RETURN;
-    // The gray navigation block.
-    if (low >= 0x47 && low <= 0x53 && low != 0x4A && low != 0x4C && low != 0x4E) {
-      for (const KeyScan& k : kKeys)
-        if (k.Scan == low) return k.Vk;
-    }
-    return 0;
+  if ((scan & 0xFF00) && !ext) return 0;
+  if (!ext && low == 0x45) return VK_NUMLOCK;
+  if (ext && low == 0x1C) return VK_RETURN;
+  if (!ext && !distinguish && low >= 0x47 && low <= 0x53 && low != 0x4A && low != 0x4E) {
+    if (low == 0x4C) return VK_CLEAR;
+    return VkOf(0xE000 | low, false);
   }
-  if (scan & 0xFF00) return 0;
-  if (low == 0x45) return VK_NUMLOCK;
   for (const KeyScan& k : kKeys)
-    if (k.Scan == low) return distinguish ? k.Vk : Generic(k.Vk);
+    if (k.Scan == scan) return distinguish ? k.Vk : Generic(k.Vk);
   return 0;
 }
 

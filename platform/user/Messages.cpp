@@ -128,8 +128,12 @@ bool TryGet(Lock& lk, ThreadQueue& q, HWND filter, UINT min, UINT max, bool remo
   }
   if (s.Hook.PeekInput && s.Hook.PeekInput(lk, q, filter, min, max, remove, out)) return true;
   // Only once the input that came before it is routed: a move may have
-  // ended the hover. A hover posted now is retrieved in turn.
-  if (HoverPoll(q)) return TryGet(lk, q, filter, min, max, remove, out);
+  // ended the hover.
+  HoverPoll(q);
+  // Routing input may have posted messages (an input method's characters, a
+  // hover); they come before paints and timers.
+  for (auto& m : q.Posted)
+    if (MatchesWindow(filter, m.hwnd) && InRange(m.message, min, max)) return TryGet(lk, q, filter, min, max, remove, out);
   if (InRange(WM_PAINT, min, max)) {
     if (Window* w = FindPaintWindow(q, filter)) {
       out = MakeMsg(w->Handle, WM_PAINT, 0, 0);

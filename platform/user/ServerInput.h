@@ -99,7 +99,7 @@ void HoverCheck(HWND target, bool nonClient, TPoint screenPt, DWORD time);
 // The hit-test code of the last retrieved non-client mouse message.
 void SetHoverHit(LRESULT hit);
 // Posts WM_MOUSEHOVER / WM_NCMOUSEHOVER when the hover time is up.
-bool HoverPoll(ThreadQueue& q);
+void HoverPoll(ThreadQueue& q);
 Int64 HoverDue(ThreadQueue& q);
 void ResetHover();
 // Hover, the clip rectangle and the display counter back to their start.
