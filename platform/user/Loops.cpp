@@ -135,7 +135,7 @@ void SizeMoveLoop(HWND h, WPARAM command) {
         }
       } else if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP) {
         if (mouse) {
-          apply(m.pt);
+          if (m.pt != pt) apply(m.pt);
           break;
         }
       } else if (!mouse && (m.message == WM_LBUTTONDOWN || m.message == WM_NCLBUTTONDOWN)) {
