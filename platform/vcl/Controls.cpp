@@ -482,11 +482,11 @@ void TControl::DefaultHandler(TMessage& Message) {
 
 void TControl::HandleMouseEnterLeave(TMessage& Message, bool Enter) {
   TControl* which = Message.LParam ? MessageControl(Message) : this;
-  if (FParent) FParent->Perform(Enter ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, ControlParam(which));
   if (Message.LParam == 0) {
     if (Enter) MouseEnter();
     else MouseLeave();
   }
+  if (FParent) FParent->Perform(Enter ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, ControlParam(which));
 }
 
 void TControl::MouseEnter() {

@@ -634,6 +634,7 @@ class TWinControl : public TControl {
   void SetZOrder(bool TopMost) override;
 
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  void SetParent(TWinControl* AParent) override;
 
   // --- Keys
   const TKeyEvent& OnKeyDown() const { return FOnKeyDown; }
@@ -705,7 +706,6 @@ class TWinControl : public TControl {
   void SetClientSize(const TPoint& Value) override;
   void SetEnabledValue(bool Value) override;
   String GetText() const override;
-  void SetParent(TWinControl* AParent) override;
   HDC GetDeviceContext(HWND& WindowHandle) override;
   void FontChanged(TObject* Sender) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;

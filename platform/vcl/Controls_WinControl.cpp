@@ -226,7 +226,9 @@ void TWinControl::RecreateWnd() {
 }
 
 void TWinControl::CMRecreateWnd(TMessage&) {
-  bool wasFocused = Focused();
+  // The focus may be on a window below this one: it comes back there.
+  TWinControl* focused = FindControl(GetFocus());
+  if (focused && !ContainsControl(focused)) focused = nullptr;
   FControlState.Include(csRecreating);
   DestroyHandle();
   UpdateControlState();
@@ -234,7 +236,7 @@ void TWinControl::CMRecreateWnd(TMessage&) {
   // gets one again too.
   if (!FHandle) HandleNeeded();
   FControlState.Exclude(csRecreating);
-  if (wasFocused && FHandle) ::vcl::SetFocus(FHandle);
+  if (focused && focused->FHandle) ::vcl::SetFocus(focused->FHandle);
 }
 
 void TWinControl::SetParentWindow(HWND Value) {

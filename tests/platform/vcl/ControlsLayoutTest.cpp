@@ -75,3 +75,131 @@ INSTANTIATE_TEST_SUITE_P(Kinds, Platform_Controls_Layout, ::testing::Values(fals
                          [](const auto& info) { return info.param ? "Windowed" : "Windowless"; });
 
 }  // namespace
+
+namespace {
+
+class Platform_Controls_Anchors : public ControlsTest {};
+
+TEST_F(Platform_Controls_Anchors, AnchoredControlsKeepTheirDistancesWhenTheParentResizes) {
+  HWND host = Host(0, 0, 800, 600);
+  auto* root = new TBox(nullptr);
+  root->SetBounds(0, 0, 400, 300);
+  root->SetParentWindow(host);
+  auto make = [&](TAnchors a, TRect r, bool windowed) {
+    TControl* c = windowed ? static_cast<TControl*>(new TBox(root)) : new TSpot(root);
+    c->SetBoundsRect(r);
+    c->SetParent(root);
+    c->SetAnchors(a);
+    return c;
+  };
+  TControl* corner = make({akRight, akBottom}, Bounds(300, 250, 80, 30), true);
+  TControl* stretch = make({akLeft, akTop, akRight}, Bounds(10, 10, 380, 20), false);
+  TControl* centred = make({}, Bounds(180, 135, 40, 30), false);
+  TControl* all = make({akLeft, akTop, akRight, akBottom}, Bounds(20, 40, 100, 100), true);
+  TControl* plain = make({akLeft, akTop}, Bounds(5, 200, 10, 10), false);
+
+  root->SetBounds(0, 0, 500, 350);
+  EXPECT_EQ(corner->BoundsRect(), Bounds(400, 300, 80, 30));
+  EXPECT_EQ(stretch->BoundsRect(), Bounds(10, 10, 480, 20));
+  // Centred: the centre keeps its proportional place.
+  EXPECT_EQ(centred->BoundsRect(), Bounds(230, 160, 40, 30));
+  EXPECT_EQ(all->BoundsRect(), Bounds(20, 40, 200, 150));
+  EXPECT_EQ(plain->BoundsRect(), Bounds(5, 200, 10, 10));
+
+  // Back to the first size: everything returns.
+  root->SetBounds(0, 0, 400, 300);
+  EXPECT_EQ(corner->BoundsRect(), Bounds(300, 250, 80, 30));
+  EXPECT_EQ(stretch->BoundsRect(), Bounds(10, 10, 380, 20));
+  EXPECT_EQ(centred->BoundsRect(), Bounds(180, 135, 40, 30));
+  EXPECT_EQ(all->BoundsRect(), Bounds(20, 40, 100, 100));
+
+  // Moving an anchored control makes its new place the rule.
+  corner->SetLeft(200);
+  root->SetBounds(0, 0, 450, 300);
+  EXPECT_EQ(corner->BoundsRect(), Bounds(250, 250, 80, 30));
+  delete root;
+}
+
+class Platform_Controls_Constraints : public ControlsTest {};
+
+TEST_F(Platform_Controls_Constraints, ConstraintsClampAndCanResizeVetoes) {
+  auto* root = new TBox(nullptr);
+  root->SetBounds(0, 0, 400, 300);
+  auto* c = new TSpot(root);
+  c->SetParent(root);
+  c->Constraints()->SetMinWidth(50);
+  c->Constraints()->SetMaxWidth(100);
+  c->Constraints()->SetMinHeight(20);
+  c->Constraints()->SetMaxHeight(60);
+  c->SetBounds(5, 6, 10, 200);
+  EXPECT_EQ(c->BoundsRect(), Bounds(5, 6, 50, 60));
+  c->SetBounds(5, 6, 70, 30);
+  EXPECT_EQ(c->BoundsRect(), Bounds(5, 6, 70, 30));
+  // Tightening a constraint applies it to the present size.
+  c->Constraints()->SetMaxWidth(60);
+  EXPECT_EQ(c->Width(), 60);
+  // A maximum below the minimum takes the minimum with it.
+  c->Constraints()->SetMaxHeight(10);
+  EXPECT_EQ(c->Constraints()->MinHeight(), 10);
+  EXPECT_EQ(c->Height(), 10);
+
+  // OnConstrainedResize may change the limits for this one resize.
+  c->SetOnConstrainedResize([](TObject*, Integer& minW, Integer&, Integer& maxW, Integer&) {
+    minW = 0;
+    maxW = 500;
+  });
+  c->SetWidth(300);
+  EXPECT_EQ(c->Width(), 300);
+  c->SetOnConstrainedResize(nullptr);
+
+  // CanResize: a veto leaves size and place alone; a handler may also
+  // change the size asked for.
+  int asked = 0;
+  c->Constraints()->SetMaxWidth(0);
+  c->SetOnCanResize([&](TObject*, Integer& w, Integer& h, bool& ok) {
+    ++asked;
+    if (w > 150) ok = false;
+    w = w / 10 * 10;
+  });
+  TRect before = c->BoundsRect();
+  c->SetBounds(1, 2, 200, 40);
+  EXPECT_EQ(c->BoundsRect(), before);
+  c->SetBounds(1, 2, 128, 40);
+  EXPECT_EQ(c->BoundsRect(), Bounds(1, 2, 120, 10));  // MaxHeight 10 still holds
+  EXPECT_GE(asked, 2);
+  delete root;
+}
+
+TEST_F(Platform_Controls_Constraints, AlignedControlsThatCannotTakeTheirShareStayAtTheirEdge) {
+  auto* root = new TBox(nullptr);
+  root->SetBounds(0, 0, 400, 300);
+  auto* right = new TSpot(root);
+  right->SetParent(root);
+  right->SetWidth(200);
+  right->Constraints()->SetMaxWidth(100);
+  right->SetAlign(alRight);
+  auto* bottom = new TSpot(root);
+  bottom->SetParent(root);
+  bottom->SetHeight(40);
+  bottom->SetAlign(alBottom);
+  auto* client = new TSpot(root);
+  client->SetParent(root);
+  client->SetAlign(alClient);
+  client->Constraints()->SetMaxHeight(100);
+
+  // Bottom bars are placed before right ones; the right one takes 100 of
+  // its 200 and sits at the right edge; the client is what is left.
+  EXPECT_EQ(bottom->BoundsRect(), Bounds(0, 260, 400, 40));
+  EXPECT_EQ(right->BoundsRect(), Bounds(300, 0, 100, 260));
+  EXPECT_EQ(client->BoundsRect(), Bounds(0, 0, 300, 100));
+
+  // The bottom bar refuses a new width but still follows the bottom edge.
+  bottom->SetOnCanResize([&](TObject*, Integer& w, Integer& h, bool& ok) { ok = w == 400; });
+  root->SetBounds(0, 0, 500, 350);
+  EXPECT_EQ(bottom->BoundsRect(), Bounds(0, 310, 400, 40));
+  EXPECT_EQ(right->BoundsRect(), Bounds(400, 0, 100, 310));
+  EXPECT_EQ(client->BoundsRect(), Bounds(0, 0, 400, 100));
+  delete root;
+}
+
+}  // namespace

@@ -22,10 +22,15 @@ class TBox : public TCustomControl {
   explicit TBox(TComponent* AOwner) : TCustomControl(AOwner) {
     SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
   }
-  std::vector<std::string>* Log = nullptr;
   bool PaintFrame = false;
+  DWORD ExtraStyle = 0, ExtraExStyle = 0;
 
  protected:
+  void CreateParams(TCreateParams& Params) override {
+    inherited::CreateParams(Params);
+    Params.Style |= ExtraStyle;
+    Params.ExStyle |= ExtraExStyle;
+  }
   void Paint() override {
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ClientRect());
