@@ -57,6 +57,29 @@ void DropShadow(const TGdiSurfacePtr& out, const TRect& windowRect) {
   }
 }
 
+// x / 255 rounded to nearest, for x below 65536 * 255.
+inline uint32_t Div255(uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+
+// One screen pixel d under window pixel s of a look: the premultiplied "over"
+// with per-pixel alpha scaled by k, else s's colour at constant opacity k.
+// The same rounding as AlphaBlend.
+inline uint32_t ComposePixel(uint32_t s, uint32_t d, uint32_t k, bool perPixel) {
+  if (!perPixel) {
+    if (k == 255) return s | 0xFF000000u;
+    uint32_t out = 0xFF000000u;
+    for (int c = 0; c < 24; c += 8)
+      out |= Div255(((s >> c) & 0xFF) * k + ((d >> c) & 0xFF) * (255 - k)) << c;
+    return out;
+  }
+  uint32_t ak = (s >> 24) * k;  // source alpha times k, scaled by 255
+  uint32_t out = 0xFF000000u;
+  for (int c = 0; c < 24; c += 8) {
+    uint32_t sc = (s >> c) & 0xFF, t = (d >> c) & 0xFF;
+    out |= std::min<uint32_t>(255, (sc * k * 255 + t * (65025 - ak) + 32512) / 65025) << c;
+  }
+  return out;
+}
+
 // Lock held.
 TGdiSurfacePtr ComposeLocked() {
   TRect vs = VirtualScreenLocked();
@@ -68,25 +91,42 @@ TGdiSurfacePtr ComposeLocked() {
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
     Window* t = *it;
     if (!(t->Style & WS_VISIBLE) || t->Rect.IsEmpty()) continue;
-    auto src = SurfaceOf(t);
+    ScreenLook look = LookOf(t);
+    if (look.Hidden || look.Alpha == 0) continue;
     TRect r = t->Rect;  // screen coordinates
-    if ((t->Class->Style & CS_DROPSHADOW) && ParameterLocked(SPI_GETDROPSHADOW)) {
+    if ((t->Class->Style & CS_DROPSHADOW) && ParameterLocked(SPI_GETDROPSHADOW) && !(t->ExStyle & WS_EX_LAYERED) &&
+        !t->Animating) {
       TRect onScreen = r;
       OffsetRect(onScreen, -vs.Left, -vs.Top);
       DropShadow(out, onScreen);
     }
-    HRGN shape = CreateRectRgn(0, 0, r.Width(), r.Height());
+    // The shown part: the look's clip within the window region, and the
+    // source wherever it lies after the look's shift.
+    TRect part = look.Clip, src = look.Source->BoundsRect();
+    OffsetRect(src, look.Shift.X, look.Shift.Y);
+    IntersectRect(part, part, src);
+    HRGN shape = CreateRectRgn(part.Left, part.Top, part.Right, part.Bottom);
     if (t->WindowRgn) CombineRgn(shape, shape, t->WindowRgn, RGN_AND);
-    OffsetRgn(shape, r.Left - vs.Left, r.Top - vs.Top);
+    int ox = r.Left - vs.Left, oy = r.Top - vs.Top;  // the window's origin on the output
+    OffsetRgn(shape, ox, oy);
     HRGN clip = CreateRectRgn(0, 0, out->Width, out->Height);
     CombineRgn(shape, shape, clip, RGN_AND);
     DeleteObject(clip);
-    // Windows are opaque: GDI leaves alpha at 0, the screen shows colour.
-    for (const TRect& part : GetRegionRects(shape)) {
-      for (int y = part.Top; y < part.Bottom; ++y) {
-        const uint32_t* s = src->Scanline(y - (r.Top - vs.Top)) + (part.Left - (r.Left - vs.Left));
-        uint32_t* d = out->Scanline(y) + part.Left;
-        for (int x = 0; x < part.Width(); ++x) d[x] = s[x] | 0xFF000000u;
+    bool plain = !look.PerPixel && !look.Keyed && look.Alpha == 255;
+    for (const TRect& b : GetRegionRects(shape)) {
+      for (int y = b.Top; y < b.Bottom; ++y) {
+        const uint32_t* sp = look.Source->Scanline(y - oy - look.Shift.Y) + (b.Left - ox - look.Shift.X);
+        uint32_t* d = out->Scanline(y) + b.Left;
+        int n = b.Width();
+        if (plain) {
+          // Plain windows are opaque: GDI leaves alpha at 0, the screen shows colour.
+          for (int x = 0; x < n; ++x) d[x] = sp[x] | 0xFF000000u;
+          continue;
+        }
+        for (int x = 0; x < n; ++x) {
+          if (look.Keyed && (sp[x] & 0x00FFFFFFu) == look.Key) continue;
+          d[x] = ComposePixel(sp[x], d[x], look.Alpha, look.PerPixel);
+        }
       }
     }
     DeleteObject(shape);
@@ -174,11 +214,27 @@ TScreenImage CaptureWindow(HWND h, bool clientOnly) {
   Window* w = Find(h);
   if (!w) return {};
   Window* top = TopOf(w);
-  auto s = SurfaceOf(top);
   TPoint o = OffsetInTop(w);
   TRect r = clientOnly ? Bounds(o.X + w->Client.Left, o.Y + w->Client.Top, w->Client.Width(), w->Client.Height())
                        : Bounds(o.X, o.Y, w->Rect.Width(), w->Rect.Height());
-  return FromSurface(s, r, true);
+  if ((top->ExStyle & WS_EX_LAYERED) && top->Layer == Window::LayerMode::Update && top->LayerImage) {
+    // What the window shows is the picture it was given, with its alpha.
+    TScreenImage img = FromSurface(top->LayerImage, r, false);
+    bool perPixel = (top->LayerFlags & ULW_ALPHA) && top->LayerPerPixel;
+    for (uint32_t& p : img.Pixels) {
+      uint32_t a = p >> 24;
+      if (!perPixel) p |= 0xFF000000u;
+      else if (a == 0) p = 0;
+      else if (a < 255) {
+        // Straight alpha, as image files keep it.
+        uint32_t out = a << 24;
+        for (int c = 0; c < 24; c += 8) out |= std::min<uint32_t>(255, (((p >> c) & 0xFF) * 255 + a / 2) / a) << c;
+        p = out;
+      }
+    }
+    return img;
+  }
+  return FromSurface(SurfaceOf(top), r, true);
 }
 
 void SavePng(const TScreenImage& image, const std::string& fileName) {

@@ -4,7 +4,10 @@
 //
 // The screen image is the desktop colour with the visible top-level windows
 // drawn over it bottom to top (the topmost band last), each clipped to its
-// window region. Pixels of images are 0xAARRGGBB values.
+// window region. Layered windows compose with their alpha: a picture from
+// UpdateLayeredWindow by the premultiplied "over", a surface shown through
+// SetLayeredWindowAttributes at its constant alpha; colour-keyed pixels leave
+// what is below. Pixels of images are 0xAARRGGBB values.
 #pragma once
 
 #include <string>
@@ -37,7 +40,9 @@ struct TScreenImage {
 // The composed virtual screen.
 TScreenImage CaptureScreen();
 // A window's pixels as held on its top-level surface: the whole window
-// rectangle, or only the client area. Empty for an invalid window.
+// rectangle, or only the client area. Empty for an invalid window. For a
+// window shown by UpdateLayeredWindow, the part of its picture instead, with
+// straight (not premultiplied) alpha.
 TScreenImage CaptureWindow(HWND h, bool clientOnly = false);
 // Writes an image as an 8-bit RGBA PNG; raises EInOutError when the file
 // cannot be written.

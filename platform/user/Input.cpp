@@ -14,7 +14,10 @@ bool Skipped(const Window* w, const std::vector<HWND>& skip) {
 }
 
 Window* DeepestAt(Window* w, TPoint p, const std::vector<HWND>& skip) {
-  if (!(w->Style & WS_VISIBLE) || !PtInRect(ScreenRect(w), p) || Skipped(w, skip)) return nullptr;
+  // Window regions, see-through layered pixels and WS_EX_TRANSPARENT hand
+  // the point to what lies below.
+  if (!(w->Style & WS_VISIBLE) || (w->ExStyle & WS_EX_TRANSPARENT) || !InShape(w, p) || Skipped(w, skip))
+    return nullptr;
   if (w->Style & WS_DISABLED) return w;  // a disabled window keeps the point from its children
   if (PtInRect(ScreenClient(w), p))
     for (Window* c : w->Children)
@@ -23,10 +26,8 @@ Window* DeepestAt(Window* w, TPoint p, const std::vector<HWND>& skip) {
 }
 
 HWND WindowAt(TPoint p, const std::vector<HWND>& skip) {
-  for (Window* t : S().TopLevels) {
-    if (t->ExStyle & WS_EX_TRANSPARENT) continue;
+  for (Window* t : S().TopLevels)
     if (Window* w = DeepestAt(t, p, skip)) return w->Handle;
-  }
   return nullptr;
 }
 

@@ -843,7 +843,14 @@ int SetWindowRgn(HWND h, HRGN rgn, bool redraw) {
   {
     std::lock_guard<std::mutex> lk(S().Lock);
     Window* w = Find(h);
-    if (!w) return 0;
+    if (!w) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
+    if (rgn && GetObjectType(rgn) != OBJ_REGION) {
+      SetLastError(ERROR_INVALID_PARAMETER);  // the caller keeps whatever it passed
+      return 0;
+    }
     if (w->WindowRgn && w->WindowRgn != rgn) DeleteObject(w->WindowRgn);
     w->WindowRgn = rgn;
     if (redraw && VisibleChain(w)) {

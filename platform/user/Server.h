@@ -104,6 +104,17 @@ struct Window {
   HRGN WindowRgn = nullptr;  // window coordinates, owned
   TGdiSurfacePtr Surface;    // top-level windows: the window rectangle's pixels
   HDC OwnDC = nullptr;       // CS_OWNDC / CS_CLASSDC
+  // Layered windows (Layered.cpp) and AnimateWindow (Animate.cpp).
+  enum class LayerMode : Byte { None, Attributes, Update };
+  LayerMode Layer = LayerMode::None;  // a WS_EX_LAYERED window shows nothing while None
+  TGdiSurfacePtr LayerImage;          // Update: the picture, as given
+  DWORD LayerFlags = 0;               // ULW_* (Update) or LWA_* (Attributes)
+  Byte LayerAlpha = 255;              // ULW_ALPHA's constant alpha, LWA_ALPHA
+  bool LayerPerPixel = false;         // ULW_ALPHA with AC_SRC_ALPHA
+  COLORREF LayerKey = 0;              // ULW_COLORKEY / LWA_COLORKEY
+  bool Animating = false;
+  DWORD AnimFlags = 0;                // AW_*
+  double AnimShown = 1;               // the part of the animation shown, 0..1
 
   bool IsChild() const { return (Style & WS_CHILD) != 0 && Parent != nullptr; }
 };
@@ -285,5 +296,30 @@ void SizeMoveLoop(HWND h, WPARAM command);
 // The menu loop of TrackPopupMenuEx (Menus.cpp); a system menu tells the
 // owner so in WM_INITMENUPOPUP.
 int TrackMenuLoop(HMENU m, UINT flags, TPoint at, HWND owner, const TRect* exclude, bool systemMenu);
+
+// How a top-level window reaches the screen (Layered.cpp, Animate.cpp); lock
+// held. Source pixel (x, y) shows at window point (x + Shift.X, y + Shift.Y),
+// only inside Clip (window coordinates) and the window's shape.
+struct ScreenLook {
+  bool Hidden = false;         // a layered window with nothing to show yet
+  TGdiSurfacePtr Source;       // the window surface or the layered picture
+  bool PerPixel = false;       // premultiplied source alpha composes per pixel
+  uint32_t Alpha = 255;        // constant opacity, 0..255
+  bool Keyed = false;          // pixels whose colour bytes equal Key are not shown
+  uint32_t Key = 0;            // 0x00RRGGBB
+  TRect Clip;
+  TPoint Shift;
+};
+ScreenLook LookOf(Window* top);
+// The opacity (0..255) the screen gives window point p of a look; 0 lets
+// the pointer through.
+uint32_t LookAlphaAt(const ScreenLook& look, TPoint p);
+// AnimateWindow's part in a look (Animate.cpp).
+void ApplyAnimation(const Window* top, ScreenLook& look);
+// Whether screen point p falls on w's shape: its window region, and for a
+// top-level window a pixel it shows; lock held.
+bool InShape(Window* w, TPoint p);
+// WS_EX_LAYERED went on or off: the layered state starts afresh (Layered.cpp).
+void OnExStyleChanged(Window* w, DWORD oldExStyle);
 
 }  // namespace vcl::server

@@ -601,6 +601,60 @@ int SetWindowRgn(HWND h, HRGN rgn, bool redraw);
 int GetWindowRgn(HWND h, HRGN rgn);
 int GetWindowRgnBox(HWND h, RECT* r);
 
+// ---------------------------------------------------------------------------
+// Layered windows, animation and child hit-testing (Layered.cpp, Animate.cpp)
+
+// A WS_EX_LAYERED top-level window shows nothing until UpdateLayeredWindow
+// gives it a picture or SetLayeredWindowAttributes makes it show its painted
+// surface. The two modes exclude each other: after SetLayeredWindowAttributes,
+// UpdateLayeredWindow fails until WS_EX_LAYERED is cleared and set again.
+// Pixels a layered window shows with alpha 0 (or in its colour key) let the
+// pointer through, as WS_EX_TRANSPARENT windows do.
+constexpr DWORD ULW_COLORKEY = 0x00000001, ULW_ALPHA = 0x00000002, ULW_OPAQUE = 0x00000004;
+constexpr DWORD LWA_COLORKEY = 0x00000001, LWA_ALPHA = 0x00000002;
+
+struct UPDATELAYEREDWINDOWINFO {
+  DWORD cbSize = sizeof(UPDATELAYEREDWINDOWINFO);
+  HDC hdcDst = nullptr;
+  const POINT* pptDst = nullptr;
+  const SIZE* psize = nullptr;
+  HDC hdcSrc = nullptr;
+  const POINT* pptSrc = nullptr;
+  COLORREF crKey = 0;
+  const BLENDFUNCTION* pblend = nullptr;
+  DWORD dwFlags = 0;
+  const RECT* prcDirty = nullptr;  // window coordinates; nullptr: the whole picture
+};
+
+// Takes the picture (premultiplied alpha with AC_SRC_ALPHA) from hdcSrc at
+// pptSrc, moves the window to pptDst (screen) and sizes it to psize; nullptr
+// keeps the current value. Without hdcSrc the picture stays and only the
+// position, blend and key change. hdcDst is not used.
+bool UpdateLayeredWindow(HWND h, HDC hdcDst, const POINT* pptDst, const SIZE* psize, HDC hdcSrc,
+                         const POINT* pptSrc, COLORREF crKey, const BLENDFUNCTION* pblend, DWORD dwFlags);
+bool UpdateLayeredWindowIndirect(HWND h, const UPDATELAYEREDWINDOWINFO* info);
+bool SetLayeredWindowAttributes(HWND h, COLORREF crKey, Byte bAlpha, DWORD dwFlags);
+// Fails for a window whose look comes from UpdateLayeredWindow.
+bool GetLayeredWindowAttributes(HWND h, COLORREF* pcrKey, Byte* pbAlpha, DWORD* pdwFlags);
+
+constexpr DWORD AW_HOR_POSITIVE = 0x00000001, AW_HOR_NEGATIVE = 0x00000002, AW_VER_POSITIVE = 0x00000004,
+                AW_VER_NEGATIVE = 0x00000008, AW_CENTER = 0x00000010, AW_HIDE = 0x00010000,
+                AW_ACTIVATE = 0x00020000, AW_SLIDE = 0x00040000, AW_BLEND = 0x00080000;
+// Shows or hides a window with an animation that runs to its end before the
+// call returns, on the one clock (instantly in virtual mode). Fails for a
+// window already in the asked state, for a roll or slide without a
+// direction, for AW_BLEND on a child window (ERROR_INVALID_PARAMETER), and
+// for a window of another thread (last error ERROR_SUCCESS).
+bool AnimateWindow(HWND h, DWORD dwTime, DWORD dwFlags);
+
+constexpr UINT CWP_ALL = 0x0000, CWP_SKIPINVISIBLE = 0x0001, CWP_SKIPDISABLED = 0x0002,
+               CWP_SKIPTRANSPARENT = 0x0004;
+// The child of parent (not a deeper descendant) under a point in parent's
+// client coordinates, honouring window regions; parent itself when no child
+// is there, nullptr when the point lies outside parent.
+HWND ChildWindowFromPointEx(HWND parent, POINT p, UINT flags);
+HWND ChildWindowFromPoint(HWND parent, POINT p);
+
 using MONITORENUMPROC = bool (*)(HMONITOR, HDC, RECT*, LPARAM);
 bool EnumDisplayMonitors(HDC dc, const RECT* clip, MONITORENUMPROC proc, LPARAM data);
 

@@ -1190,6 +1190,7 @@ LONG_PTR SetWindowLongPtrW(HWND h, int index, LONG_PTR value) {
         w->ExStyle = ss.styleNew;
         // Topmost is a place in the z-order; it changes through SetWindowPos.
         w->ExStyle = (w->ExStyle & ~WS_EX_TOPMOST) | (topmost ? WS_EX_TOPMOST : 0);
+        OnExStyleChanged(w, ss.styleOld);
         ScreenChanged();
       }
     }
