@@ -113,7 +113,9 @@ TEST_F(Platform_Animate, BlendFadesInAndOutThroughTheScreenOnTheClock) {
   {
     std::lock_guard<std::mutex> lk(LogLock());
     for (auto& l : Log())
-      if (l.Hwnd == h && l.Msg == WM_SHOWWINDOW) EXPECT_EQ(l.WParam, 0u);
+      if (l.Hwnd == h && l.Msg == WM_SHOWWINDOW) {
+        EXPECT_EQ(l.WParam, 0u);
+      }
   }
   EXPECT_EQ(CaptureScreen().Pixel(80, 80), Opaque(kDesk));
   // The hidden window takes the pointer no more.

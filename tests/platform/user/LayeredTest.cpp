@@ -45,7 +45,9 @@ TEST_F(Platform_Layered, UpdateLayeredWindowComposesPerPixelAlphaOverTheScreen) 
   EXPECT_EQ(MessagesOf(h, {WM_WINDOWPOSCHANGED}).size(), 1u);
   for (Byte k : {Byte(255), Byte(128)}) {
     SCOPED_TRACE(int(k));
-    if (k != 255) ASSERT_TRUE(Ulw(h, &pic, nullptr, nullptr, &src, ULW_ALPHA, k));
+    if (k != 255) {
+      ASSERT_TRUE(Ulw(h, &pic, nullptr, nullptr, &src, ULW_ALPHA, k));
+    }
     TScreenImage s = CaptureScreen();
     int worst = 0;
     for (int y = 0; y < 50; ++y)
