@@ -85,6 +85,7 @@ TEST_F(Platform_Animate, BlendFadesInAndOutThroughTheScreenOnTheClock) {
   ASSERT_TRUE(AnimateWindow(h, 200, AW_BLEND | AW_ACTIVATE));
   EXPECT_EQ(GetTickCount() - start, 200u);
   EXPECT_TRUE(IsWindowVisible(h));
+  EXPECT_EQ(GetActiveWindow(), h);
   // Shown as ShowWindow shows, and painted before the first visible frame.
   auto msgs = MessagesOf(h, {WM_SHOWWINDOW, WM_PAINT});
   ASSERT_GE(msgs.size(), 2u);
@@ -155,7 +156,11 @@ TEST_F(Platform_Animate, RollsSlidesAndCentreShowTheRightPartAtHalfWay) {
     InvalidateRect(h, nullptr, false);
     Pump();
     Watch(h);
+    HWND active = GetActiveWindow();
     ASSERT_TRUE(AnimateWindow(h, 100, c.Flags));
+    if (!hide) {
+      EXPECT_EQ(GetActiveWindow(), active);  // shown without AW_ACTIVATE
+    }
     const Frame* half = Half();
     ASSERT_TRUE(half);
     EXPECT_EQ(At(half, c.Probe[0].X, c.Probe[0].Y), c.Want[0]);

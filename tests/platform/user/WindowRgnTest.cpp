@@ -70,7 +70,8 @@ TEST_F(Platform_WindowRgn, ChildRegionsClipTheChildAndLetTheParentShowThrough) {
 
 TEST_F(Platform_WindowRgn, HitTestingAndInputFollowRegions) {
   HWND below = MakeTop(0, 0, 320, 240);
-  HWND h = MakeTop(100, 100, 100, 100);
+  // Topmost, so the click that activates (and raises) below leaves it on top.
+  HWND h = MakeTop(100, 100, 100, 100, WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
   SetWindowRgn(h, CreateEllipticRgn(0, 0, 100, 100), false);
   Pump();
   EXPECT_EQ(WindowFromPoint(TPoint(150, 150)), h);
