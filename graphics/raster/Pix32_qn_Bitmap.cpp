@@ -124,24 +124,6 @@ bool TCustomBitmap32::Empty() const { return (FBackend && FBackend->Empty()) || 
 
 void TCustomBitmap32::Delete() { SetSize(0, 0); }
 
-void TCustomBitmap32::Assign(TPersistent* Source) {
-  auto* src = dynamic_cast<TCustomBitmap32*>(Source);
-  if (!src) {
-    inherited::Assign(Source);
-    return;
-  }
-  BeginUpdate();
-  try {
-    src->CopyMapTo(this);
-    src->CopyPropertiesTo(this);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-  Changed();
-}
-
 // ---------------------------------------------------------------------------
 // Notification
 

@@ -348,6 +348,60 @@ class TCustomBitmap32 : public TCustomMap {
   void AdvanceStippleCounter(Single LengthPixels);
   TColor32 GetStippleColor();
 
+  // ---- Rectangles, X2 and Y2 exclusive. FillRect checks nothing; the S
+  // forms clip and honour measuring mode; T forms blend by CombineMode.
+  void FillRect(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value);
+  void FillRectS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value);
+  void FillRectS(const TRect& ARect, TColor32 Value);
+  void FillRectT(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value);
+  void FillRectTS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value);
+  void FillRectTS(const TRect& ARect, TColor32 Value);
+  void FrameRectS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value);
+  void FrameRectS(const TRect& ARect, TColor32 Value);
+  void FrameRectTS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value);
+  void FrameRectTS(const TRect& ARect, TColor32 Value);
+  // Stippled, clockwise from the top-left corner with the pattern running on.
+  void FrameRectTSP(Integer X1, Integer Y1, Integer X2, Integer Y2);
+  // A bevel: light top and left edges, dark bottom and right ones (swapped
+  // for a negative Contrast, in percent).
+  void RaiseRectTS(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer Contrast);
+  void RaiseRectTS(const TRect& ARect, Integer Contrast);
+
+  // ---- Drawing onto another bitmap through the transfer routines, with
+  // this bitmap's draw mode, pixel-combine event and (stretching) resampler.
+  void DrawTo(TCustomBitmap32* Dst);
+  void DrawTo(TCustomBitmap32* Dst, Integer DstX, Integer DstY);
+  void DrawTo(TCustomBitmap32* Dst, Integer DstX, Integer DstY, const TRect& SrcRect);
+  void DrawTo(TCustomBitmap32* Dst, const TRect& DstRect);
+  void DrawTo(TCustomBitmap32* Dst, const TRect& DstRect, const TRect& SrcRect);
+  void Draw(Integer DstX, Integer DstY, TCustomBitmap32* Src);
+  void Draw(Integer DstX, Integer DstY, const TRect& SrcRect, TCustomBitmap32* Src);
+  void Draw(const TRect& DstRect, const TRect& SrcRect, TCustomBitmap32* Src);
+
+  // ---- Whole-bitmap operations. The flips and turns work in place with
+  // Dst nil (or this bitmap); otherwise Dst is resized and takes the result.
+  void ResetAlpha() { ResetAlpha(255); }
+  void ResetAlpha(Byte AlphaValue);
+  // Moves the pixel array as one block by Dy rows and Dx pixels (pixels
+  // leaving a row's edge enter the neighbouring row); FillBack paints what
+  // was uncovered.
+  void Roll(Integer Dx, Integer Dy, bool FillBack, TColor32 FillColor);
+  void FlipHorz(TCustomBitmap32* Dst = nullptr);
+  void FlipVert(TCustomBitmap32* Dst = nullptr);
+  void Rotate90(TCustomBitmap32* Dst = nullptr);
+  void Rotate180(TCustomBitmap32* Dst = nullptr);
+  void Rotate270(TCustomBitmap32* Dst = nullptr);
+
+  // ---- Files and streams: 32-bit BMP read and written here, anything else
+  // through the platform's graphic classes. A failed load raises and leaves
+  // the bitmap as it was.
+  virtual void LoadFromStream(TStream* Stream);
+  virtual void SaveToStream(TStream* Stream, bool BottomUp = false);
+  virtual void LoadFromFile(const String& FileName);
+  virtual void SaveToFile(const String& FileName, bool BottomUp = false);
+  void LoadFromResourceID(NativeUInt Instance, Integer ResID);
+  void LoadFromResourceName(NativeUInt Instance, const String& ResName);
+
   // The pen position of the line routines.
   Integer RasterX = 0, RasterY = 0;
   TFixed RasterXF = 0, RasterYF = 0;
@@ -360,6 +414,11 @@ class TCustomBitmap32 : public TCustomMap {
   virtual void BackendChangedHandler(TObject* Sender);
   // The plain OnChange notification, without an area.
   virtual void PropertyChanged();
+  void AssignTo(TPersistent* Dst) override;
+  // The binary "Data" property of form files: width, height, pixels.
+  void DefineProperties(TFiler* Filer) override;
+  virtual void ReadData(TStream* Stream);
+  virtual void WriteData(TStream* Stream);
 
   TCustomBackend* FBackend = nullptr;
   PColor32Array FBits = nullptr;
@@ -388,6 +447,14 @@ class TCustomBitmap32 : public TCustomMap {
   void DestroyContents(bool Notify);
   // The 2 x 2 sub-pixel write, leaving out the pixels outside R.
   void SetBlockInside(Integer X, Integer Y, TColor32 C, const TRect& R);
+  // Reads Width x Height pixels (rows in stream order) after checking that
+  // the stream holds them; raises before the bitmap is touched.
+  void LoadPixels(TStream* Stream, Integer W, Integer H, bool BottomUp);
+  // Draws G into the bitmap over the fill colour F (the imports of Assign).
+  void AssignFromGraphic(TGraphic* G);
+  void ImportGraphic(TGraphic* G, TColor32 F, bool ResetAlphaAfter);
+  void ImportGraphicMasked(TGraphic* G);
+  void ExportToBitmap(TBitmap* B);
 
  public:
   TWrapProcEx WrapProcHorz = nullptr;

@@ -1,4 +1,5 @@
 #include "platform/rtl/Units.h"
+#include "platform/vcl/Clipbrd.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
@@ -10,6 +11,7 @@ void RegisterVclUnits() {
                 [] { TPicture::UnregisterGraphicClass(TGraphic::StaticClass()); }});
   RegisterUnit({"PngImage", {"Graphics"}, RegisterPngFileFormat, nullptr});
   RegisterUnit({"Jpeg", {"Graphics"}, RegisterJpegFileFormat, nullptr});
+  RegisterUnit({"Clipbrd", {"Graphics"}, nullptr, DoneClipboard});
   RegisterUnit({"Controls", {"Graphics", "Messages"}, InitControls, DoneControls});
   RegisterUnit({"Forms", {"Graphics", "Windows"}, InitForms, DoneForms});
 }

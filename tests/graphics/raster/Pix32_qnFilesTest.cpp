@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "graphics/raster/Pix32_qn.h"
+#include "platform/classes/Streaming.h"
+#include "platform/classes/Strings.h"
+#include "platform/vcl/Clipbrd.h"
+#include "platform/vcl/Graphics.h"
+#include "tests/common/TestSupport.h"
+
+using namespace qn;
+
+namespace {
+
+void Fill(TCustomBitmap32& b, Cardinal seed) {
+  std::mt19937 rng(seed);
+  for (Integer i = 0; i < b.Width() * b.Height(); ++i) b.Bits()[i] = rng();
+}
+
+std::vector<TColor32> Pixels(const TCustomBitmap32& b) {
+  return std::vector<TColor32>(b.Bits(), b.Bits() + b.Width() * b.Height());
+}
+
+std::vector<Byte> Bytes(TMemoryStream& s) {
+  const Byte* p = static_cast<const Byte*>(s.Memory());
+  return std::vector<Byte>(p, p + s.Size());
+}
+
+Integer Get32(const std::vector<Byte>& b, size_t at) {
+  return static_cast<Integer>(Cardinal(b[at]) | Cardinal(b[at + 1]) << 8 | Cardinal(b[at + 2]) << 16 |
+                              Cardinal(b[at + 3]) << 24);
+}
+
+void Put32(std::vector<Byte>& b, size_t at, Cardinal v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = Byte(v >> (8 * i));
+}
+
+// A component that keeps a bitmap as a published sub-object, as forms do.
+class TPictureHolder : public TComponent {
+  QN_CLASS_CREATE(TPictureHolder, TComponent, TComponent)
+ public:
+  explicit TPictureHolder(TComponent* AOwner) : TComponent(AOwner), FPicture(std::make_unique<TCustomBitmap32>()) {}
+  TCustomBitmap32* Picture() const { return FPicture.get(); }
+  void SetPicture(TCustomBitmap32* v) { FPicture->Assign(v); }
+  QN_PUBLISHED(TPictureHolder) { QN_PROP(Picture); }
+
+ private:
+  std::unique_ptr<TCustomBitmap32> FPicture;
+};
+
+// ReadData made reachable for the malformed-data cases.
+class TDataProbe : public TCustomBitmap32 {
+ public:
+  using TCustomBitmap32::ReadData;
+  using TCustomBitmap32::WriteData;
+};
+
+}  // namespace
+
+TEST(Pix32_qn, BmpRoundTripsInBothRowOrdersWithAlpha) {
+  TCustomBitmap32 b;
+  b.SetSize(5, 3);
+  Fill(b, 11);
+  for (bool bottomUp : {false, true}) {
+    TMemoryStream s;
+    b.SaveToStream(&s, bottomUp);
+    const auto bytes = Bytes(s);
+    ASSERT_EQ(bytes.size(), 54u + 5 * 3 * 4);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[1], 'M');
+    EXPECT_EQ(Get32(bytes, 18), 5);
+    EXPECT_EQ(Get32(bytes, 22), bottomUp ? 3 : -3);
+    // The first row stored is the top one, or the bottom one bottom-up.
+    TColor32 first;
+    std::memcpy(&first, bytes.data() + 54, 4);
+    EXPECT_EQ(first, b.GetPixel(0, bottomUp ? 2 : 0));
+    s.SetPosition(0);
+    TCustomBitmap32 c;
+    c.LoadFromStream(&s);
+    EXPECT_EQ(c.Width(), 5);
+    EXPECT_EQ(c.Height(), 3);
+    EXPECT_EQ(Pixels(c), Pixels(b));
+    EXPECT_EQ(s.Position(), s.Size());
+  }
+}
+
+TEST(Pix32_qn, BmpPixelsAreReadRightAfterTheHeader) {
+  TCustomBitmap32 b;
+  b.SetSize(3, 2);
+  Fill(b, 12);
+  TMemoryStream s;
+  b.SaveToStream(&s);
+  auto bytes = Bytes(s);
+  Put32(bytes, 10, 200);  // a larger pixel offset than the header
+  TMemoryStream in;
+  in.WriteBuffer(bytes.data(), Integer(bytes.size()));
+  in.SetPosition(0);
+  TCustomBitmap32 c;
+  c.LoadFromStream(&in);
+  EXPECT_EQ(Pixels(c), Pixels(b));
+}
+
+TEST(Pix32_qn, BmpFilesRoundTrip) {
+  const std::string dir = qntest::MakeTempDir("bmpfile");
+  const String name = FromUtf8(dir) + u"/pic.bmp";
+  TCustomBitmap32 b, c;
+  b.SetSize(4, 4);
+  Fill(b, 13);
+  b.SaveToFile(name, true);
+  c.LoadFromFile(name);
+  EXPECT_EQ(Pixels(c), Pixels(b));
+}
+
+TEST(Pix32_qn, MalformedBmpDataRaisesAndLeavesTheBitmapAsItWas) {
+  TCustomBitmap32 src;
+  src.SetSize(4, 4);
+  Fill(src, 14);
+  TMemoryStream good;
+  src.SaveToStream(&good);
+  const auto bytes = Bytes(good);
+
+  struct Case {
+    const char* Name;
+    Cardinal Width, Height;
+    size_t Keep;
+  };
+  const Case cases[] = {
+      {"cut short", 4, Cardinal(-4), bytes.size() - 1},
+      {"32-bit overflow", 0x10000, 0x10000, bytes.size()},  // 2^32 pixels: 0 bytes in 32-bit arithmetic
+      {"size overflow x4", 0x8000, 0x8000, bytes.size()},
+      {"negative width", Cardinal(-4), 4, bytes.size()},
+      {"lowest height", 4, 0x80000000u, bytes.size()},
+      {"more rows than data", 4, 40, bytes.size()},
+  };
+  for (const Case& k : cases) {
+    std::vector<Byte> d(bytes.begin(), bytes.begin() + Integer(k.Keep));
+    Put32(d, 18, k.Width);
+    Put32(d, 22, k.Height);
+    TMemoryStream in;
+    in.WriteBuffer(d.data(), Integer(d.size()));
+    in.SetPosition(0);
+    TCustomBitmap32 target;
+    target.SetSize(2, 3);
+    Fill(target, 15);
+    const auto before = Pixels(target);
+    Integer changes = 0;
+    struct Counter {
+      Integer* N;
+      void On(TObject*) { ++*N; }
+    } counter{&changes};
+    target.SetOnChange(MakeEvent(&counter, &Counter::On));
+    EXPECT_THROW(target.LoadFromStream(&in), EReadError) << k.Name;
+    EXPECT_EQ(target.Width(), 2) << k.Name;
+    EXPECT_EQ(target.Height(), 3) << k.Name;
+    EXPECT_EQ(Pixels(target), before) << k.Name;
+    EXPECT_EQ(changes, 0) << k.Name;
+  }
+}
+
+TEST(Pix32_qn, OtherFormatsNeedABackendThatCanDraw) {
+  // A 24-bit file goes to the platform's bitmap; a bitmap over plain memory
+  // has nothing to draw it with and stays as it was.
+  TBitmap platform(3, 2);
+  platform.SetPixelFormat(TPixelFormat::pf24bit);
+  TMemoryStream s;
+  platform.SaveToStream(&s);
+  s.SetPosition(0);
+  TCustomBitmap32 b;
+  b.SetSize(1, 1);
+  b.Bits()[0] = 0x12345678u;
+  try {
+    b.LoadFromStream(&s);
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"Inpropriate Backend");
+  }
+  EXPECT_EQ(b.Width(), 1);
+  EXPECT_EQ(b.Bits()[0], 0x12345678u);
+}
+
+TEST(Pix32_qn, DataPropertyFollowsTheAncestorRules) {
+  RegisterClasses({TPictureHolder::StaticClass()});
+  TPictureHolder empty(nullptr);
+  {
+    TMemoryStream s;
+    s.WriteComponent(&empty);
+    const auto bytes = Bytes(s);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.find("Data"), std::string::npos);
+  }
+
+  TPictureHolder full(nullptr);
+  full.Picture()->SetSize(3, 2);
+  Fill(*full.Picture(), 16);
+  TMemoryStream s;
+  s.WriteComponent(&full);
+  {
+    const auto bytes = Bytes(s);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find("Picture.Data"), std::string::npos);
+  }
+  s.SetPosition(0);
+  TPictureHolder back(nullptr);
+  s.ReadComponent(&back);
+  EXPECT_EQ(back.Picture()->Width(), 3);
+  EXPECT_EQ(Pixels(*back.Picture()), Pixels(*full.Picture()));
+
+  // Against an equal ancestor nothing is written; against another it is.
+  auto written = [&](TPictureHolder& root, TPictureHolder& anc) {
+    TMemoryStream w;
+    w.WriteDescendent(&root, &anc);
+    const auto bytes = Bytes(w);
+    return std::string(bytes.begin(), bytes.end()).find("Data") != std::string::npos;
+  };
+  EXPECT_FALSE(written(back, full));
+  back.Picture()->SetPixel(0, 0, ~back.Picture()->GetPixel(0, 0));
+  EXPECT_TRUE(written(back, full));
+  EXPECT_TRUE(written(empty, full));
+}
+
+TEST(Pix32_qn, DataBlocksAreCheckedBeforeTheyAreApplied) {
+  auto block = [](Integer w, Integer h, size_t pixelBytes) {
+    auto s = std::make_unique<TMemoryStream>();
+    s->WriteBufferData(w);
+    s->WriteBufferData(h);
+    std::vector<Byte> px(pixelBytes, 0x5A);
+    if (!px.empty()) s->WriteBuffer(px.data(), Integer(px.size()));
+    s->SetPosition(0);
+    return s;
+  };
+  TDataProbe b;
+  auto zero = block(0, 0, 0);
+  b.SetSize(2, 2);
+  b.ReadData(zero.get());
+  EXPECT_TRUE(b.Empty());
+
+  auto ok = block(2, 1, 8);
+  b.ReadData(ok.get());
+  EXPECT_EQ(b.Width(), 2);
+  EXPECT_EQ(b.GetPixel(1, 0), 0x5A5A5A5Au);
+
+  const struct {
+    Integer W, H;
+    size_t Bytes;
+  } bad[] = {{-1, 2, 8}, {2, -1, 8}, {0x10000, 0x10000, 16}, {0x40000000, 4, 16}, {3, 3, 35}, {1, 1, 0}};
+  for (const auto& k : bad) {
+    auto s = block(k.W, k.H, k.Bytes);
+    EXPECT_THROW(b.ReadData(s.get()), EReadError) << k.W << "x" << k.H;
+    EXPECT_EQ(b.Width(), 2);
+    EXPECT_EQ(b.GetPixel(1, 0), 0x5A5A5A5Au);
+  }
+  auto cut = std::make_unique<TMemoryStream>();
+  cut->WriteBufferData(Integer(2));
+  cut->SetPosition(0);
+  EXPECT_THROW(b.ReadData(cut.get()), EReadError);
+  EXPECT_EQ(b.Height(), 1);
+}
+
+TEST(Pix32_qn, AssignHandlesNilBitmapsAndRefusesStrangers) {
+  TCustomBitmap32 a, b;
+  a.SetSize(3, 3);
+  Fill(a, 17);
+  a.SetDrawMode(TDrawMode::dmBlend);
+  b.Assign(&a);
+  EXPECT_EQ(Pixels(b), Pixels(a));
+  EXPECT_EQ(b.DrawMode(), TDrawMode::dmBlend);
+  b.Assign(nullptr);
+  EXPECT_TRUE(b.Empty());
+  TStringList list;
+  EXPECT_THROW(b.Assign(&list), EConvertError);
+}
+
+TEST(Pix32_qn, AssignToAPlatformBitmapKeepsEveryByte) {
+  TCustomBitmap32 a;
+  a.SetSize(4, 3);
+  Fill(a, 18);
+  TBitmap bmp;
+  bmp.Assign(&a);
+  ASSERT_EQ(bmp.Width(), 4);
+  ASSERT_EQ(bmp.PixelFormat(), TPixelFormat::pf32bit);
+  for (Integer y = 0; y < 3; ++y) EXPECT_EQ(std::memcmp(bmp.ScanLine(y), a.GetScanLine(y), 16), 0) << y;
+  TPicture pic;
+  pic.Assign(&a);
+  ASSERT_NE(pic.Graphic(), nullptr);
+  EXPECT_EQ(pic.Width(), 4);
+  Clipboard()->Assign(&a);
+  EXPECT_TRUE(Clipboard()->HasPicture());
+  Clipboard()->Clear();
+}
