@@ -6,3 +6,4 @@
 #include "graphics/raster/Pix32_qn_Types.h"
 #include "graphics/raster/Pix32_qn_Bases.h"
 #include "graphics/raster/Pix32_qn_Bitmap.h"
+#include "graphics/raster/Pix32_qn_Bitmap32.h"

@@ -197,7 +197,16 @@ void TCustomBitmap32::Assign(TPersistent* Source) {
 
 void TCustomBitmap32::AssignFromGraphic(TGraphic* G) {
   if (auto* b = dynamic_cast<TBitmap*>(G)) {
-    ImportGraphic(b, 0, b->PixelFormat() != TPixelFormat::pf32bit);
+    if (b->Transparent()) {
+      // A transparent bitmap would leave out its key-coloured pixels when
+      // drawn; they are drawn as they are and made transparent below.
+      TBitmap opaque;
+      opaque.Assign(b);
+      opaque.SetTransparent(false);
+      ImportGraphic(&opaque, 0, b->PixelFormat() != TPixelFormat::pf32bit);
+    } else {
+      ImportGraphic(b, 0, b->PixelFormat() != TPixelFormat::pf32bit);
+    }
     if (Empty()) return;
     if (b->Transparent()) {
       const TColor32 key = Color32(b->TransparentColor()) & 0x00FFFFFFu;

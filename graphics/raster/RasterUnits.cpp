@@ -3,6 +3,7 @@
 // bound through them, and the pixel unit that builds on those.
 #include "graphics/raster/Pix32_Bindings_qn.h"
 #include "graphics/raster/Pix32_Backends_Generic_qn.h"
+#include "graphics/raster/Pix32_Backends_VCL_qn.h"
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
@@ -30,6 +31,8 @@ void RegisterRasterUnits() {
                 [] { TransformsRegistry = nullptr; }});
   RegisterUnit({"Pix32_Backends_Generic_qn", {"SysUtils", "Pix32_qn"}, InitPix32BackendsGeneric,
                 DonePix32BackendsGeneric});
+  RegisterUnit({"Pix32_Backends_VCL_qn", {"Pix32_Backends_Generic_qn", "Graphics"}, InitPix32BackendsVCL,
+                DonePix32BackendsVCL});
 }
 
 }  // namespace qn

@@ -337,9 +337,9 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
 // padded, top-down for a negative height and bottom-up otherwise, zero-filled.
 // Other depths (1, 4, 8, 16, 24) are accepted and kept in their own format;
 // GDI draws into them after converting to 32 bits and back. A section
-// handle (a file mapping) places the pixels at offset in the mapping's
-// memory, found through the mapper registered with SetDIBSectionMapper; the
-// mapping must outlive the bitmap.
+// handle (a file mapping of FileMapping.h) places the pixels at offset in
+// the mapping's memory, through a view that lives as long as the bitmap; a
+// mapper registered with SetDIBSectionMapper supplies the memory instead.
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section,
                          DWORD offset);
 // Copies scan lines of a bitmap to bits in the format of bmi (1, 4, 8, 24 or

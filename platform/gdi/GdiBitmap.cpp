@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/gdi/FileMapping.h"
 #include "platform/gdi/GdiInternal.h"
 
 namespace vcl {
@@ -263,9 +264,15 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* bmi, UINT usage, void** bits,
   Byte* mem;
   std::shared_ptr<void> storage;
   if (section) {
-    auto mapper = gMapper.load();
-    if (!mapper) return nullptr;
-    mem = mapper(section, offset, size);
+    if (auto mapper = gMapper.load()) {
+      mem = mapper(section, offset, size);
+    } else {
+      // A view of the kernel's file mapping, from its start so that any
+      // offset will do; it goes when the bitmap does.
+      void* view = MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, NativeUInt(offset) + size);
+      mem = view ? static_cast<Byte*>(view) + offset : nullptr;
+      if (view) storage = std::shared_ptr<void>(view, [](void* v) { UnmapViewOfFile(v); });
+    }
     if (!mem) return nullptr;
   } else {
     std::shared_ptr<Byte[]> m(new Byte[size]());

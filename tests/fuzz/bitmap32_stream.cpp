@@ -21,10 +21,10 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-class TProbe : public TCustomBitmap32 {
+class TProbe : public TBitmap32 {
  public:
-  using TCustomBitmap32::ReadData;
-  using TCustomBitmap32::WriteData;
+  using TBitmap32::ReadData;
+  using TBitmap32::WriteData;
 };
 
 std::vector<TColor32> Pixels(const TCustomBitmap32& b) {

@@ -291,3 +291,79 @@ TEST(Pix32_qn, AssignToAPlatformBitmapKeepsEveryByte) {
   EXPECT_TRUE(Clipboard()->HasPicture());
   Clipboard()->Clear();
 }
+
+TEST(Pix32_qn, TwentyFourBitBmpComesInOpaqueThroughThePlatform) {
+  TBitmap platform(3, 2);
+  platform.SetPixelFormat(TPixelFormat::pf24bit);
+  platform.Canvas()->SetPixels(0, 0, static_cast<TColor>(0x00332211));
+  platform.Canvas()->SetPixels(2, 1, clRed);
+  TMemoryStream s;
+  platform.SaveToStream(&s);
+  s.SetPosition(0);
+  TBitmap32 b;
+  b.LoadFromStream(&s);
+  ASSERT_EQ(b.Width(), 3);
+  ASSERT_EQ(b.Height(), 2);
+  for (TColor32 p : Pixels(b)) EXPECT_EQ(p >> 24, 0xFFu);
+  EXPECT_EQ(b.GetPixel(0, 0), 0xFF112233u);
+  EXPECT_EQ(b.GetPixel(2, 1), 0xFFFF0000u);
+
+  // Files that are no BMP at all go through the platform's pictures.
+  const std::string dir = qntest::MakeTempDir("pngfile");
+  const String name = FromUtf8(dir) + u"/pic.png";
+  TPngImage png(COLOR_RGB, 8, 2, 2);
+  png.SetPixels(1, 0, clBlue);
+  png.SaveToFile(name);
+  TBitmap32 c;
+  c.LoadFromFile(name);
+  ASSERT_EQ(c.Width(), 2);
+  EXPECT_EQ(c.GetPixel(1, 0), 0xFF0000FFu);
+  EXPECT_EQ(c.GetPixel(0, 1), 0xFF000000u);
+}
+
+TEST(Pix32_qn, MaskedImportTakesAlphaFromTheWhiteAndRedPasses) {
+  // White drawn on nothing: only the drawn pixels agree between the passes.
+  TMetafile meta;
+  meta.SetWidth(6);
+  meta.SetHeight(4);
+  meta.Add([](TCanvas* c) {
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(TRect(1, 1, 4, 3));
+  });
+  TBitmap32 b;
+  b.Assign(&meta);
+  ASSERT_EQ(b.Width(), 6);
+  for (Integer y = 0; y < 4; ++y)
+    for (Integer x = 0; x < 6; ++x) {
+      const bool drawn = x >= 1 && x < 4 && y >= 1 && y < 3;
+      EXPECT_EQ(b.GetPixel(x, y) >> 24, drawn ? 0xFFu : 0u) << x << "," << y;
+      if (drawn) {
+        EXPECT_EQ(b.GetPixel(x, y), 0xFFFFFFFFu);
+      }
+    }
+}
+
+TEST(Pix32_qn, PlatformBitmapsKeepTheirAlphaOrTransparentColour) {
+  TBitmap rgb(4, 1);
+  rgb.SetPixelFormat(TPixelFormat::pf24bit);
+  rgb.Canvas()->SetPixels(0, 0, clLime);
+  rgb.Canvas()->SetPixels(1, 0, clFuchsia);
+  rgb.SetTransparentColor(clFuchsia);
+  rgb.SetTransparent(true);
+  rgb.Canvas()->Font()->SetName(u"DejaVu Serif");
+  TBitmap32 b;
+  b.Assign(&rgb);
+  EXPECT_EQ(b.GetPixel(0, 0), 0xFF00FF00u);
+  EXPECT_EQ(b.GetPixel(1, 0), 0x00FF00FFu);
+  EXPECT_EQ(b.Font()->Name(), u"DejaVu Serif");
+
+  // 32 bits keep what they carry, through the clipboard and back.
+  TBitmap32 a;
+  a.SetSize(3, 3);
+  Fill(a, 19);
+  Clipboard()->Assign(&a);
+  TBitmap32 c;
+  c.Assign(Clipboard());
+  EXPECT_EQ(Pixels(c), Pixels(a));
+  Clipboard()->Clear();
+}
