@@ -1,3 +1,4 @@
+#include <memory>
 #include <random>
 
 #include "tests/platform/user/LayeredSupport.h"
@@ -267,6 +268,151 @@ TEST_F(Platform_Layered, HiddenAndDestroyedLayeredWindowsLeaveTheScreen) {
   EXPECT_EQ(CaptureScreen().Pixel(20, 20), 0xFFFFFFFFu);
   DestroyWindow(h);
   EXPECT_EQ(CaptureScreen().Pixel(20, 20), Opaque(kDesk));
+}
+
+}  // namespace
+
+namespace {
+
+// The skinned form's shape: a rounded window region set on every size
+// change, a title band that answers HTCAPTION, and four layered border
+// windows with soft, per-pixel alpha that follow the form wherever it goes.
+class Platform_SkinShape : public ShapeTest {
+ protected:
+  static constexpr int kEdge = 8, kTitle = 20;
+  static constexpr COLORREF kFace = RGB(230, 230, 240);
+  HWND Form = nullptr;
+  HWND Border[4] = {};
+  std::unique_ptr<Picture> Shadow;
+
+  // The shadow picture: black whose alpha fades from 160 next to the form to
+  // nothing kEdge pixels away; each border takes its part of it.
+  void MakeShadow(int w, int h) {
+    Shadow = std::make_unique<Picture>(w + 2 * kEdge, h + 2 * kEdge);
+    for (int y = 0; y < Shadow->H; ++y)
+      for (int x = 0; x < Shadow->W; ++x) {
+        int dx = std::max({0, kEdge - x, x - (kEdge + w - 1)}), dy = std::max({0, kEdge - y, y - (kEdge + h - 1)});
+        int d = std::max(dx, dy);
+        Shadow->At(x, y) = d == 0 ? 0 : Premul(RGB(0, 0, 0), uint32_t(160 * (kEdge - d + 1) / (kEdge + 1)));
+      }
+  }
+  // Border i's rectangle in the shadow picture (left, top, right, bottom).
+  TRect Part(int i, int w, int h) const {
+    switch (i) {
+      case 0: return TRect(0, kEdge, kEdge, kEdge + h);
+      case 1: return TRect(0, 0, w + 2 * kEdge, kEdge);
+      case 2: return TRect(kEdge + w, kEdge, w + 2 * kEdge, kEdge + h);
+      default: return TRect(0, kEdge + h, w + 2 * kEdge, h + 2 * kEdge);
+    }
+  }
+  void Follow() {
+    RECT fr;
+    GetWindowRect(Form, &fr);
+    if (!Shadow || Shadow->W != fr.Width() + 2 * kEdge || Shadow->H != fr.Height() + 2 * kEdge)
+      MakeShadow(fr.Width(), fr.Height());
+    BLENDFUNCTION bf;
+    bf.AlphaFormat = AC_SRC_ALPHA;
+    for (int i = 0; i < 4; ++i) {
+      TRect p = Part(i, fr.Width(), fr.Height());
+      POINT dst(fr.Left - kEdge + p.Left, fr.Top - kEdge + p.Top), src(p.Left, p.Top);
+      SIZE size(p.Width(), p.Height());
+      ASSERT_TRUE(UpdateLayeredWindow(Border[i], nullptr, &dst, &size, Shadow->Dc, &src, 0, &bf, ULW_ALPHA));
+    }
+  }
+  void SetUp() override {
+    ShapeTest::SetUp();
+    SetVirtualClock(true);
+    Form = MakeTop(60, 50, 160, 120, WS_POPUP);
+    SetHandler(Form, [this](HWND hw, UINT msg, WPARAM wp, LPARAM lp, bool& handled) -> LRESULT {
+      switch (msg) {
+        case WM_NCHITTEST: {
+          RECT r;
+          GetWindowRect(hw, &r);
+          return GET_Y_LPARAM(lp) < r.Top + kTitle ? HTCAPTION : HTCLIENT;
+        }
+        case WM_SIZE:
+          SetWindowRgn(hw, CreateRoundRectRgn(0, 0, LOWORD(lp) + 1, HIWORD(lp) + 1, 24, 24), true);
+          return 0;
+        case WM_WINDOWPOSCHANGED:
+          if (Border[3]) Follow();
+          DefWindowProcW(hw, msg, wp, lp);
+          return 0;
+        case WM_PAINT: {
+          PAINTSTRUCT ps;
+          HDC dc = BeginPaint(hw, &ps);
+          HBRUSH b = CreateSolidBrush(kFace);
+          FillRect(dc, &ps.rcPaint, b);
+          DeleteObject(b);
+          EndPaint(hw, &ps);
+          return 0;
+        }
+        default:
+          handled = false;
+          return 0;
+      }
+    });
+    SendMessageW(Form, WM_SIZE, 0, MAKELPARAM(160, 120));
+    for (HWND& b : Border)
+      b = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, TestClass(), u"", WS_POPUP, 0, 0, 1, 1,
+                          Form, nullptr, nullptr, nullptr);
+    Follow();
+    ShowWindow(Form, SW_SHOW);
+    for (HWND b : Border) ShowWindow(b, SW_SHOWNA);
+    Pump();
+  }
+  void TearDown() override {
+    std::fill(std::begin(Border), std::end(Border), nullptr);  // the form stops following
+    ShapeTest::TearDown();
+  }
+  // Checks the screen around the form at (x, y): soft edges over the desktop,
+  // the rounded corners cut, the face inside.
+  void ExpectShapeAt(int x, int y) {
+    TScreenImage s = CaptureScreen();
+    const uint32_t desk = Opaque(kDesk);
+    EXPECT_EQ(s.Pixel(x + 80, y + 60), Opaque(kFace));
+    EXPECT_EQ(s.Pixel(x + 1, y + 1), desk);  // cut by the rounded region
+    EXPECT_EQ(s.Pixel(x + 20, y), Opaque(kFace));
+    for (int d = 1; d <= kEdge; ++d) {
+      uint32_t shade = Premul(RGB(0, 0, 0), uint32_t(160 * (kEdge - d + 1) / (kEdge + 1)));
+      EXPECT_LE(ColorDistance(s.Pixel(x - d, y + 60), OverRef(shade, desk, 255)), 1) << d;
+      EXPECT_LE(ColorDistance(s.Pixel(x + 80, y + 120 - 1 + d), OverRef(shade, desk, 255)), 1) << d;
+    }
+    EXPECT_EQ(s.Pixel(x - kEdge - 1, y + 60), desk);
+  }
+};
+
+TEST_F(Platform_SkinShape, RoundedFormWithFourLayeredBordersFollowingIt) {
+  ExpectShapeAt(60, 50);
+  // The borders stay above their owner and take the pointer only where they show.
+  HWND below = MakeTop(0, 0, 320, 240);
+  PaintSolid(below, kDesk);
+  SetWindowPos(below, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(WindowFromPoint(TPoint(60 - 3, 110)), Border[0]);
+  EXPECT_EQ(WindowFromPoint(TPoint(60 + 20, 50 - 3)), Border[1]);
+  EXPECT_EQ(WindowFromPoint(TPoint(62, 52)), below);  // the cut corner is not the form's
+  EXPECT_EQ(WindowFromPoint(TPoint(140, 110)), Form);
+  // Dragged by its title through queued input: the borders follow.
+  ClearLog();
+  InputMouseMove(140, 60);
+  InputMouseDown(VK_LBUTTON);
+  InputMouseMove(150, 75);
+  InputMouseMove(170, 90);
+  InputMouseUp(VK_LBUTTON);
+  Pump();
+  RECT fr;
+  GetWindowRect(Form, &fr);
+  EXPECT_EQ(fr, Bounds(90, 80, 160, 120));
+  Pump();
+  ExpectShapeAt(90, 80);
+  EXPECT_EQ(GetActiveWindow(), Form);
+  // A resize renews the region and the borders' pictures.
+  SetWindowPos(Form, nullptr, 0, 0, 120, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  TScreenImage s = CaptureScreen();
+  EXPECT_EQ(s.Pixel(90 + 119, 80 + 99), Opaque(kDesk));  // the new bottom-right corner is round
+  EXPECT_EQ(s.Pixel(90 + 60, 80 + 99), Opaque(kFace));
+  EXPECT_LE(ColorDistance(s.Pixel(90 + 120, 80 + 50), OverRef(Premul(0, 160 * kEdge / (kEdge + 1)), Opaque(kDesk), 255)),
+            1);
 }
 
 }  // namespace
