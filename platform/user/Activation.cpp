@@ -208,7 +208,8 @@ void AfterWindowPos(HWND h, UINT flags, bool shown, bool hidden, bool movedOrSiz
     if (hidden) RaiseWinEvent(EVENT_OBJECT_HIDE, h, OBJID_WINDOW, CHILDID_SELF);
     if (movedOrSized) RaiseWinEvent(EVENT_OBJECT_LOCATIONCHANGE, h, OBJID_WINDOW, CHILDID_SELF);
     if (w->Parent || w->MessageOnly) return;
-    if (hidden && LiveActive() == h) {
+    bool minimizedAway = w->Minimized && (flags & SWP_STATECHANGED) && (flags & SWP_NOACTIVATE);
+    if ((hidden || minimizedAway) && LiveActive() == h) {
       handOver = true;
       next = Successor(w);
     } else if (!(flags & SWP_NOACTIVATE) && (w->Style & WS_VISIBLE) && CanActivate(w)) {

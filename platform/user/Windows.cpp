@@ -812,7 +812,8 @@ bool ShowWindow(HWND h, int cmd) {
         if (toMax) w->Style |= WS_MAXIMIZE;
       }
       UINT f = SWP_NOZORDER | SWP_FRAMECHANGED | SWP_STATECHANGED | (wasVisible ? 0 : SWP_SHOWWINDOW);
-      if (cmd == SW_SHOWMINNOACTIVE) f |= SWP_NOACTIVATE;
+      // Minimising hands the activation on rather than taking it.
+      if (cmd == SW_SHOWMINNOACTIVE || cmd == SW_MINIMIZE || cmd == SW_FORCEMINIMIZE) f |= SWP_NOACTIVATE;
       SetWindowPos(h, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), f);
       return wasVisible;
     }

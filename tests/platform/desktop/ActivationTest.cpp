@@ -243,7 +243,12 @@ TEST_F(Platform_Activation, ActivationMovesOnWhenTheActiveWindowGoes) {
   EXPECT_EQ(GetActiveWindow(), owner);
   EXPECT_EQ(GetFocus(), owner);
   EXPECT_EQ(MessagesOf(owner, {WM_ACTIVATE}).size(), 1u);
-  // Hiding: the frontmost window that can take it.
+  // Minimising: the frontmost window that can take it; restoring takes it back.
+  ShowWindow(owner, SW_MINIMIZE);
+  EXPECT_EQ(GetActiveWindow(), other);
+  ShowWindow(owner, SW_RESTORE);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  // Hiding likewise.
   ShowWindow(owner, SW_HIDE);
   EXPECT_EQ(GetActiveWindow(), other);
   // Nothing left that can be active: nobody is.

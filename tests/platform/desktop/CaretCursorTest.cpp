@@ -97,6 +97,16 @@ TEST_F(Platform_Caret, ClipsToTheClientAreaAndKeepsAFixedBlinkTime) {
   EXPECT_NE(Rgb(h, 25, 30), paper);
   EXPECT_NE(Rgb(h, 25, 49), paper);
   EXPECT_EQ(Rgb(h, 25, 50), Rgb(h, 25, 55));  // cut at the child's bottom edge
+  // A gray caret inverts every other pixel.
+  ASSERT_TRUE(CreateCaret(child, reinterpret_cast<HBITMAP>(uintptr_t(1)), 4, 4));
+  SetCaretPos(0, 0);
+  ShowCaret(child);
+  EXPECT_NE(Rgb(h, 20, 20), Rgb(h, 19, 20));
+  EXPECT_EQ(Rgb(h, 21, 20), Rgb(h, 19, 20));
+  EXPECT_NE(Rgb(h, 21, 21), Rgb(h, 19, 20));
+  ASSERT_TRUE(CreateCaret(child, nullptr, 0, 40));
+  SetCaretPos(5, 10);
+  ShowCaret(child);
   UINT old = GetCaretBlinkTime();
   SetCaretBlinkTime(INFINITE);
   AdvanceClock(10 * old);

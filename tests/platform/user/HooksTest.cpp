@@ -247,6 +247,26 @@ TEST_F(Platform_Hooks, WinEventsArriveOnRetrievalOnTheInstallingThread) {
   Pump();
   EXPECT_EQ(EventsFor(last), (std::vector<DWORD>{EVENT_OBJECT_DESTROY}));
   UnhookWinEvent(narrow);
+  // A change of the foreground window is an event of its own.
+  HWINEVENTHOOK fg = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, WinEventProc, 0, 0,
+                                     WINEVENT_OUTOFCONTEXT);
+  HWND a = MakeTop(0, 0, 10, 10);
+  HWND b = MakeTop(20, 0, 10, 10);
+  SetActiveWindow(a);
+  Pump();
+  EXPECT_EQ(EventsFor(a), (std::vector<DWORD>{EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND}));
+  EXPECT_EQ(EventsFor(b), (std::vector<DWORD>{EVENT_SYSTEM_FOREGROUND}));
+  // Skipping its own thread, a hook hears nothing of this one.
+  UnhookWinEvent(fg);
+  fg = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, WinEventProc, 0, 0, WINEVENT_SKIPOWNTHREAD);
+  {
+    std::lock_guard<std::mutex> lk(gSeenLock);
+    gSeen.clear();
+  }
+  SetActiveWindow(b);
+  Pump();
+  EXPECT_TRUE(EventsFor(b).empty());
+  UnhookWinEvent(fg);
 }
 
 }  // namespace
