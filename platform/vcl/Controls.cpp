@@ -7,6 +7,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/classes/Streaming.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ControlsInternal.h"
 
@@ -967,6 +968,18 @@ void TControl::Loaded() {
   inherited::Loaded();
   UpdateAnchorRules();
   RequestAlign();
+}
+
+void TControl::ReadState(TReader* Reader) {
+  FControlState.Include(csReadingState);
+  try {
+    if (auto* p = dynamic_cast<TWinControl*>(Reader->Parent())) SetParent(p);
+    inherited::ReadState(Reader);
+  } catch (...) {
+    FControlState.Exclude(csReadingState);
+    throw;
+  }
+  FControlState.Exclude(csReadingState);
 }
 
 // ---------------------------------------------------------------------------

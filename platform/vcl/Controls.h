@@ -378,6 +378,8 @@ class TControl : public TComponent {
   bool HasParent() override;
   void SetParentComponent(TComponent* Value) override;
   void Loaded() override;
+  // Takes the reader's parent as its own before reading its properties.
+  void ReadState(TReader* Reader) override;
 
   // The message that a windowless control's parent hands on (hit-tested
   // mouse messages, WM_PAINT with the parent's DC).

@@ -60,3 +60,127 @@ void TTimer::WndProc(TMessage& Msg) {
 }
 
 }  // namespace vcl
+
+namespace vcl {
+
+// ---------------------------------------------------------------------------
+// TPanel
+
+void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, Integer Width) {
+  Canvas->Pen()->SetWidth(1);
+  --Rect.Bottom;
+  --Rect.Right;
+  for (Integer i = 0; i < Width; ++i) {
+    Canvas->Pen()->SetColor(TopColor);
+    Canvas->MoveTo(Rect.Left, Rect.Bottom);
+    Canvas->LineTo(Rect.Left, Rect.Top);
+    Canvas->LineTo(Rect.Right, Rect.Top);
+    Canvas->Pen()->SetColor(BottomColor);
+    Canvas->LineTo(Rect.Right, Rect.Bottom);
+    Canvas->LineTo(Rect.Left - 1, Rect.Bottom);
+    InflateRect(Rect, -1, -1);
+  }
+  ++Rect.Bottom;
+  ++Rect.Right;
+}
+
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+  FControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque,
+                                csDoubleClicks, csReplicatable};
+  SetBounds(0, 0, 185, 41);
+  SetParentColor(false);
+  SetColor(clBtnFace);
+}
+
+void TCustomPanel::PanelChanged(bool DoRealign) {
+  if (DoRealign) Realign();
+  Invalidate();
+}
+
+void TCustomPanel::SetAlignment(TAlignment Value) {
+  if (FAlignment == Value) return;
+  FAlignment = Value;
+  PanelChanged(false);
+}
+
+void TCustomPanel::SetBevelInner(TBevelCut Value) {
+  if (FBevelInner == Value) return;
+  FBevelInner = Value;
+  PanelChanged(true);
+}
+
+void TCustomPanel::SetBevelOuter(TBevelCut Value) {
+  if (FBevelOuter == Value) return;
+  FBevelOuter = Value;
+  PanelChanged(true);
+}
+
+void TCustomPanel::SetBevelWidth(TBevelWidth Value) {
+  if (Value < 1) Value = 1;
+  if (FBevelWidth == Value) return;
+  FBevelWidth = Value;
+  PanelChanged(true);
+}
+
+void TCustomPanel::SetBorderWidth(TBorderWidth Value) {
+  if (Value < 0) Value = 0;
+  if (FBorderWidth == Value) return;
+  FBorderWidth = Value;
+  PanelChanged(true);
+}
+
+void TCustomPanel::SetShowCaption(bool Value) {
+  if (FShowCaption == Value) return;
+  FShowCaption = Value;
+  PanelChanged(false);
+}
+
+void TCustomPanel::AdjustClientRect(TRect& Rect) {
+  inherited::AdjustClientRect(Rect);
+  Integer inset = FBorderWidth;
+  if (FBevelOuter != bvNone) inset += FBevelWidth;
+  if (FBevelInner != bvNone) inset += FBevelWidth;
+  InflateRect(Rect, -inset, -inset);
+}
+
+void TCustomPanel::Paint() {
+  TCanvas* c = Canvas();
+  TRect r(0, 0, Width(), Height());
+  auto bevel = [&](TBevelCut cut) {
+    if (cut == bvNone) return;
+    TColor top = cut == bvLowered ? clBtnShadow : clBtnHighlight;
+    TColor bottom = cut == bvLowered ? clBtnHighlight : clBtnShadow;
+    if (cut == bvSpace) top = bottom = Color();
+    Frame3D(c, r, top, bottom, FBevelWidth);
+  };
+  bevel(FBevelOuter);
+  Frame3D(c, r, Color(), Color(), FBorderWidth);
+  bevel(FBevelInner);
+  c->Brush()->SetColor(Color());
+  c->FillRect(r);
+  if (!FShowCaption || Caption().empty()) return;
+  c->Font()->Assign(Font());
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  static constexpr UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  UINT flags = DT_VCENTER | DT_SINGLELINE | kAlign[static_cast<int>(FAlignment)];
+  RECT text = r;
+  InflateRect(text, -2, 0);
+  String caption = Caption();
+  if (!Enabled()) c->Font()->SetColor(clGrayText);
+  DrawTextW(c->Handle(), caption.c_str(), static_cast<int>(caption.size()), &text, flags);
+  c->Brush()->SetStyle(TBrushStyle::bsSolid);
+}
+
+void TCustomPanel::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_TEXTCHANGED:
+    case CM_ENABLEDCHANGED:
+    case CM_FONTCHANGED:
+      Invalidate();
+      break;
+    default: break;
+  }
+  inherited::Dispatch(Message);
+}
+
+}  // namespace vcl

@@ -1,10 +1,12 @@
 // The ExtCtrls unit of the host layer: TTimer, the non-visual component
-// that calls OnTimer every Interval milliseconds on the thread that made it.
+// that calls OnTimer every Interval milliseconds on the thread that made it,
+// and TPanel, a container with a bevelled edge and a caption.
 #pragma once
 
 #include "platform/classes/Component.h"
 #include "platform/classes/PropInfo.h"
 #include "platform/user/User.h"
+#include "platform/vcl/Controls.h"
 
 namespace vcl {
 
@@ -46,6 +48,85 @@ class TTimer : public TComponent {
   TNotifyEvent FOnTimer;
   HWND FWindowHandle = nullptr;
   bool FRunning = false;
+};
+
+enum class TAlignment : Byte { taLeftJustify, taRightJustify, taCenter };
+QN_ENUM_NAMES(TAlignment, taLeftJustify, taRightJustify, taCenter)
+using enum TAlignment;
+
+enum class TBevelCut : Byte { bvNone, bvLowered, bvRaised, bvSpace };
+QN_ENUM_NAMES(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace)
+using enum TBevelCut;
+using TBevelWidth = Integer;
+using TBorderWidth = Integer;
+
+// Draws a frame of Width lines inside Rect: TopColor on the top and left,
+// BottomColor on the bottom and right; Rect shrinks by Width.
+void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, Integer Width);
+
+// A windowed container: an outer bevel, BorderWidth of its colour, an inner
+// bevel, then the client area its aligned children share. The caption is
+// drawn in the middle (vertically) at Alignment.
+class TCustomPanel : public TCustomControl {
+  QN_CLASS(TCustomPanel, TCustomControl)
+ public:
+  explicit TCustomPanel(TComponent* AOwner);
+
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  TBevelCut BevelInner() const { return FBevelInner; }
+  void SetBevelInner(TBevelCut Value);
+  TBevelCut BevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TBevelCut Value);
+  TBevelWidth BevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(TBevelWidth Value);
+  TBorderWidth BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(TBorderWidth Value);
+  bool ShowCaption() const { return FShowCaption; }
+  void SetShowCaption(bool Value);
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void AdjustClientRect(TRect& Rect) override;
+
+ private:
+  void PanelChanged(bool DoRealign);
+  TAlignment FAlignment = taCenter;
+  TBevelCut FBevelInner = bvNone;
+  TBevelCut FBevelOuter = bvRaised;
+  TBevelWidth FBevelWidth = 1;
+  TBorderWidth FBorderWidth = 0;
+  bool FShowCaption = true;
+};
+
+class TPanel : public TCustomPanel {
+  QN_CLASS_CREATE(TPanel, TCustomPanel, TComponent)
+ public:
+  explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
+
+  QN_PUBLISHED(TPanel) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    QN_PROP(Alignment).Default(taCenter);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    QN_PROP(BevelInner).Default(bvNone);
+    QN_PROP(BevelOuter).Default(bvRaised);
+    QN_PROP(BevelWidth).Default(1);
+    QN_PROP(BorderWidth).Default(0);
+    P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    QN_PROP(ShowCaption).Default(true);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnResize", &TControl::OnResize, &TControl::SetOnResize);
+  }
 };
 
 }  // namespace vcl

@@ -192,6 +192,32 @@ void TScreen::SetCursors(Integer Index, HCURSOR Handle) {
   if (Handle) FCursors.emplace_back(Index, Handle);
 }
 
+TCustomForm* TScreen::Forms(Integer Index) const {
+  if (Index < 0 || Index >= FormCount()) throw EListError(Format(u"List index out of bounds (%d)", {Index}));
+  return FForms[static_cast<size_t>(Index)];
+}
+
+Integer TScreen::IndexOfForm(TCustomForm* AForm) const {
+  auto it = std::find(FForms.begin(), FForms.end(), AForm);
+  return it == FForms.end() ? -1 : static_cast<Integer>(it - FForms.begin());
+}
+
+void TScreen::AddForm(TCustomForm* AForm) { FForms.push_back(AForm); }
+
+void TScreen::RemoveForm(TCustomForm* AForm) {
+  FForms.erase(std::remove(FForms.begin(), FForms.end(), AForm), FForms.end());
+  FSaveFocusedList.erase(std::remove(FSaveFocusedList.begin(), FSaveFocusedList.end(), AForm),
+                         FSaveFocusedList.end());
+  bool changed = false;
+  if (FActiveForm == AForm) {
+    FActiveForm = nullptr;
+    FActiveControl = nullptr;
+    changed = true;
+  }
+  if (FFocusedForm == AForm) FFocusedForm = nullptr;
+  if (changed && OnActiveFormChange && !ComponentState().Contains(csDestroying)) OnActiveFormChange(this);
+}
+
 // ---------------------------------------------------------------------------
 // TApplication
 
@@ -267,6 +293,16 @@ void TApplication::WndProc(TMessage& Message) {
     case WM_NCDESTROY:
       if (FHandle && !IsWindow(FHandle)) FHandle = nullptr;
       break;
+    case WM_CLOSE:
+      if (FMainForm) FMainForm->Close();
+      return;
+    case WM_SYSCOMMAND:
+      switch (Message.WParam & 0xFFF0) {
+        case SC_MINIMIZE: Minimize(); return;
+        case SC_RESTORE: Restore(); return;
+        default: break;
+      }
+      break;
     default: break;
   }
   Message.Result = DefWindowProcW(FHandle, Message.Msg, Message.WParam, Message.LParam);
@@ -286,6 +322,51 @@ void TApplication::UnhookMainWindow(const TWindowHook& Hook) {
 
 void TApplication::Terminate() { PostQuitMessage(0); }
 
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FMainForm) FMainForm = nullptr;
+}
+
+void TApplication::SetMainFormOnTaskBar(bool Value) {
+  if (FMainFormOnTaskBar == Value) return;
+  FMainFormOnTaskBar = Value;
+  // The main form's owner window and taskbar style change with it.
+  if (FMainForm && FMainForm->HandleAllocated()) FMainForm->RecreateWnd();
+}
+
+void TApplication::Run() {
+  if (!FMainForm) return;
+  if (FShowMainForm) {
+    if (FMainForm->WindowState() == wsMinimized) Minimize();
+    FMainForm->SetVisible(true);
+  }
+  do {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
+    }
+  } while (!FTerminated);
+}
+
+void TApplication::Minimize() {
+  if (FMainForm && FMainFormOnTaskBar) {
+    if (FMainForm->HandleAllocated()) ShowWindow(FMainForm->Handle(), SW_MINIMIZE);
+  } else {
+    ShowWindow(Handle(), SW_MINIMIZE);
+  }
+  if (OnMinimize) OnMinimize(this);
+}
+
+void TApplication::Restore() {
+  if (FMainForm && FMainFormOnTaskBar) {
+    if (FMainForm->HandleAllocated() && IsIconic(FMainForm->Handle())) ShowWindow(FMainForm->Handle(), SW_RESTORE);
+  } else if (FHandle && IsIconic(FHandle)) {
+    ShowWindow(FHandle, SW_RESTORE);
+  }
+  if (OnRestore) OnRestore(this);
+}
+
 bool TApplication::ProcessMessage(MSG& Msg) {
   if (!PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
   if (Msg.message == WM_QUIT) {
@@ -294,7 +375,9 @@ bool TApplication::ProcessMessage(MSG& Msg) {
   }
   bool handled = false;
   if (OnMessage) OnMessage(Msg, handled);
-  if (!handled) {
+  // Keys go to their control first (CN_KEYDOWN...), which routes the ones
+  // it does not want to its form.
+  if (!handled && !IsControlKeyMsg(Msg)) {
     TranslateMessage(&Msg);
     DispatchMessageW(&Msg);
   }
@@ -308,9 +391,19 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::Idle(const MSG&) {
+  // The pointer may have moved onto another control without a message
+  // saying so (a window moved under it, a control was shown or freed).
+  DoMouseIdle();
   bool done = true;
   try {
     if (OnIdle) OnIdle(this, done);
+    // Where the actions of the visible forms bring themselves up to date.
+    if (done && Screen) {
+      std::vector<TCustomForm*> forms;
+      for (Integer i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i));
+      for (TCustomForm* f : forms)
+        if (Screen->IndexOfForm(f) >= 0 && f->Visible()) f->Perform(CM_UPDATEACTIONS, 0, 0);
+    }
   } catch (...) {
     HandleException(this);
   }
@@ -355,12 +448,27 @@ void TApplication::ShowException(Exception* E) {
 
 void InitForms() {
   RegisterCursorIdents();
+  RegisterClasses({TForm::StaticClass()});
   Mouse = new TMouse;
   Screen = new TScreen(nullptr);
   Application = new TApplication(nullptr);
+  SetApplicationHandleException([](TObject* Sender) {
+    if (Application) Application->HandleException(Sender);
+  });
+  SetControlCursorHandler([](TCursor Cursor) {
+    if (!Screen) return false;
+    // The screen's cursor overrides every control's; crDefault leaves the
+    // window's class cursor.
+    TCursor c = Screen->Cursor() != crDefault ? Screen->Cursor() : Cursor;
+    if (c == crDefault) return false;
+    ::vcl::SetCursor(Screen->Cursors(c));
+    return true;
+  });
 }
 
 void DoneForms() {
+  SetControlCursorHandler(nullptr);
+  SetApplicationHandleException(nullptr);
   FreeAndNil(Application);
   FreeAndNil(Screen);
   FreeAndNil(Mouse);

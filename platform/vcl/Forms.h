@@ -1,13 +1,15 @@
-// The Forms unit of the host layer: the application object, the screen and
-// the mouse. Application, Screen and Mouse exist between the unit's
-// initialisation and finalisation (qn::Initialize / qn::Finalize).
+// The Forms unit of the host layer: forms, the application object, the
+// screen and the mouse. Application, Screen and Mouse exist between the
+// unit's initialisation and finalisation (qn::Initialize / qn::Finalize).
 #pragma once
 
 #include <memory>
 #include <vector>
 
 #include "platform/classes/Component.h"
+#include "platform/classes/Streaming.h"
 #include "platform/user/User.h"
+#include "platform/vcl/Controls.h"
 #include "platform/vcl/Cursors.h"
 #include "platform/vcl/Graphics.h"
 
@@ -58,8 +60,6 @@ enum class TMonitorDefaultTo { mdNearest, mdNull, mdPrimary };
 using enum TMonitorDefaultTo;
 
 class TCustomForm;
-class TWinControl;
-class TControl;
 
 class TScreen : public TComponent {
   QN_CLASS(TScreen, TComponent)
@@ -108,7 +108,25 @@ class TScreen : public TComponent {
   // Reads the fonts from the system parameters again.
   void ResetFonts();
 
+  // The forms that exist, the most recently focused first.
+  Integer FormCount() const { return static_cast<Integer>(FForms.size()); }
+  TCustomForm* Forms(Integer Index) const;
+  Integer CustomFormCount() const { return FormCount(); }
+  TCustomForm* CustomForms(Integer Index) const { return Forms(Index); }
+  Integer IndexOfForm(TCustomForm* AForm) const;
+  // The form that last received the focus, and its focused control.
+  TCustomForm* ActiveForm() const { return FActiveForm; }
+  TCustomForm* ActiveCustomForm() const { return FActiveForm; }
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  TCustomForm* FocusedForm() const { return FFocusedForm; }
+
+  TNotifyEvent OnActiveFormChange;
+  TNotifyEvent OnActiveControlChange;
+
  private:
+  friend class TCustomForm;
+  void AddForm(TCustomForm* AForm);
+  void RemoveForm(TCustomForm* AForm);
   void RefreshMonitors();
   TMonitor* FindMonitor(HMONITOR Handle);
 
@@ -120,6 +138,12 @@ class TScreen : public TComponent {
   std::unique_ptr<TFont> FHintFont, FMenuFont;
   std::vector<std::unique_ptr<TMonitor>> FMonitorStore;
   std::vector<TMonitor*> FMonitors;
+  std::vector<TCustomForm*> FForms;
+  TCustomForm* FActiveForm = nullptr;
+  TWinControl* FActiveControl = nullptr;
+  TCustomForm* FFocusedForm = nullptr;
+  // The focused forms the running modal loops will give the focus back to.
+  std::vector<TCustomForm*> FSaveFocusedList;
 };
 
 // ---------------------------------------------------------------------------
@@ -168,6 +192,29 @@ class TApplication : public TComponent {
   void HookMainWindow(const TWindowHook& Hook);
   void UnhookMainWindow(const TWindowHook& Hook);
 
+  // Forms. CreateForm(Reference) makes a form owned by the application
+  // (read from its form resources, see TCustomForm::Create); the first
+  // TForm made becomes MainForm.
+  template <class T>
+  void CreateForm(T*& Reference);
+  TCustomForm* MainForm() const { return FMainForm; }
+  bool ShowMainForm() const { return FShowMainForm; }
+  void SetShowMainForm(bool Value) { FShowMainForm = Value; }
+  // Whether the main form has a taskbar button of its own (else the
+  // application window stands for the program and owns every form).
+  bool MainFormOnTaskBar() const { return FMainFormOnTaskBar; }
+  void SetMainFormOnTaskBar(bool Value);
+  // Shows the main form (unless ShowMainForm is off) and runs the message
+  // loop until Terminate; without a main form it returns at once.
+  void Run();
+  // Minimises (restores) the main form, or the application window when the
+  // main form is not on the taskbar.
+  void Minimize();
+  void Restore();
+
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+
   // Nesting of running modal loops.
   Integer ModalLevel() const { return FModalLevel; }
   void ModalStarted() { ++FModalLevel; }
@@ -185,6 +232,7 @@ class TApplication : public TComponent {
 
  protected:
   virtual void WndProc(TMessage& Message);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   static LRESULT AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
@@ -194,9 +242,322 @@ class TApplication : public TComponent {
   HWND FHandle = nullptr;
   String FTitle;
   bool FTerminated = false;
+  bool FShowMainForm = true;
+  bool FMainFormOnTaskBar = true;
+  TCustomForm* FMainForm = nullptr;
   Integer FModalLevel = 0;
   std::vector<TWindowHook> FWindowHooks;
 };
+
+// ---------------------------------------------------------------------------
+// Forms
+
+enum class TFormBorderStyle : Byte { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+QN_ENUM_NAMES(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
+using enum TFormBorderStyle;
+
+enum class TBorderIcon : Byte { biSystemMenu, biMinimize, biMaximize, biHelp };
+QN_ENUM_NAMES(TBorderIcon, biSystemMenu, biMinimize, biMaximize, biHelp)
+using enum TBorderIcon;
+using TBorderIcons = TSet<TBorderIcon>;
+QN_TYPE_NAME(TBorderIcons)
+
+enum class TFormStyle : Byte { fsNormal, fsStayOnTop };
+QN_ENUM_NAMES(TFormStyle, fsNormal, fsStayOnTop)
+using enum TFormStyle;
+
+enum class TFormStateItem : Byte { fsCreating, fsVisible, fsShowing, fsModal, fsActivated };
+using enum TFormStateItem;
+using TFormState = TSet<TFormStateItem>;
+
+enum class TPosition : Byte {
+  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+  poMainFormCenter, poOwnerFormCenter
+};
+QN_ENUM_NAMES(TPosition, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
+              poDesktopCenter, poMainFormCenter, poOwnerFormCenter)
+using enum TPosition;
+
+enum class TWindowState : Byte { wsNormal, wsMinimized, wsMaximized };
+QN_ENUM_NAMES(TWindowState, wsNormal, wsMinimized, wsMaximized)
+using enum TWindowState;
+
+enum class TDefaultMonitor : Byte { dmDesktop, dmPrimary, dmMainForm, dmActiveForm };
+QN_ENUM_NAMES(TDefaultMonitor, dmDesktop, dmPrimary, dmMainForm, dmActiveForm)
+using enum TDefaultMonitor;
+
+enum class TCloseAction : Byte { caNone, caHide, caFree, caMinimize };
+using enum TCloseAction;
+
+using TModalResult = Integer;
+inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+                              mrYes = 6, mrNo = 7, mrClose = 8, mrHelp = 9, mrTryAgain = 10,
+                              mrContinue = 11, mrAll = 12, mrNoToAll = 13, mrYesToAll = 14;
+
+using TCloseEvent = TEvent<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
+
+// A top-level window with controls: the root of its control tree. It keeps
+// the active control (the one that has, or gets, the focus when the form is
+// active), routes the keys its controls leave alone (Tab and the arrows
+// move the focus; Enter and Escape go to the default and cancel buttons;
+// accelerators), and runs modally.
+//
+// new TForm(Owner) makes an empty form (the platform's CreateNew);
+// TCustomForm::Create<T>(Owner) makes a T and reads its form resources.
+// A form starts hidden.
+class TCustomForm : public TWinControl {
+  QN_CLASS(TCustomForm, TWinControl)
+ public:
+  explicit TCustomForm(TComponent* AOwner);
+  ~TCustomForm() override;
+  void BeforeDestruction() override;
+
+  // Makes a T owned by AOwner from the form resources of its class and its
+  // parents (raising EResNotFound when a class other than TForm has none),
+  // then calls OnCreate. A form that fails to read is freed.
+  template <class T>
+  static T* Create(TComponent* AOwner);
+
+  TCustomForm* AsCustomForm() override { return this; }
+
+  // Visible and in front.
+  void Show();
+  // Shows the form, disables the thread's other windows and dispatches
+  // messages until ModalResult is set (Close sets mrCancel), then hides the
+  // form and returns the result. Raises EInvalidOperation "Cannot make a
+  // visible window modal" for a form that is already visible.
+  virtual Integer ShowModal();
+  // OnCloseQuery, then OnClose with caHide; a modal form only sets
+  // ModalResult to mrCancel. What happens then depends on the action: the
+  // main form terminates the application, caHide hides, caMinimize
+  // minimises, caFree releases.
+  void Close();
+  virtual bool CloseQuery();
+  // Frees the form once the message being handled is done (posts
+  // CM_RELEASE to itself).
+  void Release();
+
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult Value) { FModalResult = Value; }
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* Control);
+  TFormState FormState() const { return FFormState; }
+  bool Active() const { return FActive; }
+
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle Value);
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  void SetBorderIcons(TBorderIcons Value);
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle Value);
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition Value);
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState Value);
+  TDefaultMonitor DefaultMonitor() const { return FDefaultMonitor; }
+  void SetDefaultMonitor(TDefaultMonitor Value) { FDefaultMonitor = Value; }
+  // The monitor the form is on (the nearest one).
+  TMonitor* Monitor();
+
+  // Constant opacity (AlphaBlendValue, 0..255) and a colour shown
+  // transparent, both through the window's layered attributes.
+  bool AlphaBlend() const { return FAlphaBlend; }
+  void SetAlphaBlend(bool Value);
+  Byte AlphaBlendValue() const { return FAlphaBlendValue; }
+  void SetAlphaBlendValue(Byte Value);
+  bool TransparentColor() const { return FTransparentColor; }
+  void SetTransparentColor(bool Value);
+  TColor TransparentColorValue() const { return FTransparentColorValue; }
+  void SetTransparentColorValue(TColor Value);
+
+  // The form sees its controls' key messages (OnKeyDown, OnKeyPress,
+  // OnKeyUp) before they do, and may consume them by zeroing the key.
+  bool KeyPreview() const { return FKeyPreview; }
+  void SetKeyPreview(bool Value) { FKeyPreview = Value; }
+  bool PreviewKeys() override { return FKeyPreview; }
+  // Designed at PixelsPerInch; with Scaled set a form designed at another
+  // density would be scaled to the screen's. The screen has 96, so forms
+  // designed at 96 stay as they are.
+  bool Scaled() const { return FScaled; }
+  void SetScaled(bool Value) { FScaled = Value; }
+  Integer PixelsPerInch() const { return FPixelsPerInch; }
+  void SetPixelsPerInch(Integer Value) { FPixelsPerInch = Value > 0 ? Value : 96; }
+
+  // The client area as it would show now, painted into a new bitmap the
+  // caller frees.
+  TBitmap* GetFormImage();
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  const TNotifyEvent& OnCreate() const { return FOnCreate; }
+  void SetOnCreate(const TNotifyEvent& Value) { FOnCreate = Value; }
+  const TNotifyEvent& OnDestroy() const { return FOnDestroy; }
+  void SetOnDestroy(const TNotifyEvent& Value) { FOnDestroy = Value; }
+  const TNotifyEvent& OnShow() const { return FOnShow; }
+  void SetOnShow(const TNotifyEvent& Value) { FOnShow = Value; }
+  const TNotifyEvent& OnHide() const { return FOnHide; }
+  void SetOnHide(const TNotifyEvent& Value) { FOnHide = Value; }
+  const TNotifyEvent& OnActivate() const { return FOnActivate; }
+  void SetOnActivate(const TNotifyEvent& Value) { FOnActivate = Value; }
+  const TNotifyEvent& OnDeactivate() const { return FOnDeactivate; }
+  void SetOnDeactivate(const TNotifyEvent& Value) { FOnDeactivate = Value; }
+  const TNotifyEvent& OnPaint() const { return FOnPaint; }
+  void SetOnPaint(const TNotifyEvent& Value) { FOnPaint = Value; }
+  const TCloseEvent& OnClose() const { return FOnClose; }
+  void SetOnClose(const TCloseEvent& Value) { FOnClose = Value; }
+  const TCloseQueryEvent& OnCloseQuery() const { return FOnCloseQuery; }
+  void SetOnCloseQuery(const TCloseQueryEvent& Value) { FOnCloseQuery = Value; }
+
+  // Root hooks of the control tree.
+  bool SetFocusedControl(TWinControl* Control) override;
+  void FocusControl(TWinControl* Control) override;
+  void DefocusControl(TWinControl* Control, bool Removing) override;
+  void SetFocus() override;
+
+  void Dispatch(TMessage& Message) override;
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  // Calls OnCreate (Create<T> does, once the form is read).
+  virtual void DoCreate();
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void PaintWindow(HDC DC) override;
+  void ReadState(TReader* Reader) override;
+  void Loaded() override;
+  // Without a window the client area is what the frame its styles give
+  // will leave.
+  void SetClientSize(const TPoint& Value) override;
+  TRect GetClientRect() override;
+  virtual void DoDestroy();
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void DoClose(TCloseAction& Action);
+  virtual void Activate();
+  virtual void Deactivate();
+  virtual void Paint();
+  // What ShowModal does each time ModalResult turns non-zero: asks
+  // CloseQuery/OnClose, and keeps the loop going for caNone.
+  void CloseModal();
+
+ private:
+  void CMShowingChanged(TMessage& Message);
+  void CMDialogKey(TMessage& Message);
+  void WMActivate(TMessage& Message);
+  void SetWindowFocus();
+  void SetActive(bool Value);
+  void ApplyPosition();
+  void UpdateLayered();
+  bool SendFocusMessage(HWND Handle, UINT Msg);
+
+  TModalResult FModalResult = mrNone;
+  TWinControl* FActiveControl = nullptr;
+  TFormState FFormState;
+  bool FActive = false;
+  bool FPositioned = false;
+  bool FStyleOnly = false;  // CreateParams asked only for the styles
+  TPoint FLoadedClientSize{-1, -1};
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
+  TFormStyle FFormStyle = fsNormal;
+  TPosition FPosition = poDefaultPosOnly;
+  TWindowState FWindowState = wsNormal;
+  TDefaultMonitor FDefaultMonitor = dmActiveForm;
+  bool FAlphaBlend = false;
+  Byte FAlphaBlendValue = 255;
+  bool FTransparentColor = false;
+  TColor FTransparentColorValue = 0;
+  bool FKeyPreview = false;
+  bool FScaled = true;
+  Integer FPixelsPerInch = 96;
+  std::unique_ptr<TControlCanvas> FCanvas;
+  TNotifyEvent FOnCreate, FOnDestroy, FOnShow, FOnHide, FOnActivate, FOnDeactivate, FOnPaint;
+  TCloseEvent FOnClose;
+  TCloseQueryEvent FOnCloseQuery;
+};
+
+// The form class of applications, with its properties published.
+class TForm : public TCustomForm {
+  QN_CLASS_CREATE(TForm, TCustomForm, TComponent)
+ public:
+  explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+  // The platform's CreateNew: an empty form, no form resource read.
+  static TForm* CreateNew(TComponent* AOwner) { return new TForm(AOwner); }
+
+  QN_PUBLISHED(TForm) {
+    P.Property(u"ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl);
+    P.Property(u"AlphaBlend", &TCustomForm::AlphaBlend, &TCustomForm::SetAlphaBlend).Default(false);
+    P.Property(u"AlphaBlendValue", &TCustomForm::AlphaBlendValue, &TCustomForm::SetAlphaBlendValue).Default(255);
+    P.Property(u"BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
+        .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
+    P.Property(u"BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
+    P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
+    P.Property(u"ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight).Stored(false);
+    P.Property(u"ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth).Stored(false);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"DefaultMonitor", &TCustomForm::DefaultMonitor, &TCustomForm::SetDefaultMonitor)
+        .Default(dmActiveForm);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
+    P.Property(u"KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(false);
+    P.Property(u"PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch).NoDefault();
+    P.Property(u"Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDefaultPosOnly);
+    P.Property(u"Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled).Default(true);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    P.Property(u"TransparentColor", &TCustomForm::TransparentColor, &TCustomForm::SetTransparentColor)
+        .Default(false);
+    P.Property(u"TransparentColorValue", &TCustomForm::TransparentColorValue,
+               &TCustomForm::SetTransparentColorValue)
+        .TypeName(u"TColor")
+        .Default(0);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(false);
+    P.Property(u"WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal);
+    P.Property(u"OnActivate", &TCustomForm::OnActivate, &TCustomForm::SetOnActivate);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnClose", &TCustomForm::OnClose, &TCustomForm::SetOnClose);
+    P.Property(u"OnCloseQuery", &TCustomForm::OnCloseQuery, &TCustomForm::SetOnCloseQuery);
+    P.Property(u"OnCreate", &TCustomForm::OnCreate, &TCustomForm::SetOnCreate);
+    P.Property(u"OnDeactivate", &TCustomForm::OnDeactivate, &TCustomForm::SetOnDeactivate);
+    P.Property(u"OnDestroy", &TCustomForm::OnDestroy, &TCustomForm::SetOnDestroy);
+    P.Property(u"OnHide", &TCustomForm::OnHide, &TCustomForm::SetOnHide);
+    P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
+    P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);
+    P.Property(u"OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::SetOnKeyUp);
+    P.Property(u"OnPaint", &TCustomForm::OnPaint, &TCustomForm::SetOnPaint);
+    P.Property(u"OnResize", &TControl::OnResize, &TControl::SetOnResize);
+    P.Property(u"OnShow", &TCustomForm::OnShow, &TCustomForm::SetOnShow);
+  }
+};
+
+template <class T>
+T* TCustomForm::Create(TComponent* AOwner) {
+  T* form = new T(AOwner);
+  try {
+    if (form->ClassType() != TForm::StaticClass()) {
+      form->FFormState.Include(fsCreating);
+      bool found = InitInheritedComponent(form, TForm::StaticClass());
+      form->FFormState.Exclude(fsCreating);
+      if (!found) throw EResNotFound::CreateFmt(u"Resource %s not found", {form->ClassName()});
+    }
+    form->DoCreate();
+  } catch (...) {
+    delete form;
+    throw;
+  }
+  return form;
+}
+
+template <class T>
+void TApplication::CreateForm(T*& Reference) {
+  Reference = nullptr;
+  T* form = TCustomForm::Create<T>(this);
+  Reference = form;
+  if (!FMainForm && ::vcl::Is<TForm>(form)) {
+    form->HandleNeeded();
+    FMainForm = form;
+  }
+}
 
 extern TApplication* Application;
 extern TScreen* Screen;

@@ -13,7 +13,7 @@ void RegisterVclUnits() {
   RegisterUnit({"Jpeg", {"Graphics"}, RegisterJpegFileFormat, nullptr});
   RegisterUnit({"Clipbrd", {"Graphics"}, nullptr, DoneClipboard});
   RegisterUnit({"Controls", {"Graphics", "Messages"}, InitControls, DoneControls});
-  RegisterUnit({"Forms", {"Graphics", "Windows"}, InitForms, DoneForms});
+  RegisterUnit({"Forms", {"Controls"}, InitForms, DoneForms});
 }
 
 }  // namespace vcl

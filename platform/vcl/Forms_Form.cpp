@@ -1,0 +1,706 @@
+// TCustomForm: the top of a control tree as a top-level window; showing,
+// modal loops, closing, focus bookkeeping and dialog keys.
+#include <algorithm>
+
+#include "platform/vcl/Forms.h"
+
+namespace vcl {
+
+namespace {
+
+// Counts focus changes: a notification during which it moved means a
+// handler moved the focus elsewhere, and the change in progress stops.
+Integer gFocusCount = 0;
+
+constexpr WORD kInactive = 0;  // WM_ACTIVATE's WA_INACTIVE
+
+[[noreturn]] void RaiseCannotFocus() {
+  throw EInvalidOperation(u"Cannot focus a disabled or invisible window");
+}
+
+// The thread's visible, enabled top-level windows, disabled for a modal
+// loop and enabled again afterwards.
+std::vector<HWND> DisableTaskWindows(HWND Except) {
+  std::vector<HWND> all, disabled;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM p) {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+        return true;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  for (HWND h : all)
+    if (h != Except && IsWindowVisible(h) && IsWindowEnabled(h)) {
+      EnableWindow(h, false);
+      disabled.push_back(h);
+    }
+  return disabled;
+}
+
+void EnableTaskWindows(const std::vector<HWND>& Windows) {
+  for (HWND h : Windows)
+    if (IsWindow(h)) EnableWindow(h, true);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Life cycle
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
+  FControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  FVisible = false;
+  SetBounds(0, 0, 320, 240);
+  SetParentColor(false);
+  SetColor(clBtnFace);
+  SetParentFont(false);
+  FCanvas = std::make_unique<TControlCanvas>();
+  FCanvas->SetControl(this);
+  if (Screen) {
+    FPixelsPerInch = Screen->PixelsPerInch();
+    Screen->AddForm(this);
+  }
+}
+
+void TCustomForm::BeforeDestruction() {
+  try {
+    DoDestroy();
+  } catch (...) {
+    if (Application) Application->HandleException(this);
+  }
+  if (Screen) Screen->RemoveForm(this);
+  inherited::BeforeDestruction();
+}
+
+TCustomForm::~TCustomForm() {
+  if (Screen) Screen->RemoveForm(this);
+  FCanvas->FreeHandle();
+}
+
+void TCustomForm::DoCreate() {
+  if (FOnCreate) FOnCreate(this);
+}
+
+void TCustomForm::DoDestroy() {
+  if (FOnDestroy) FOnDestroy(this);
+}
+
+void TCustomForm::ReadState(TReader* Reader) {
+  DisableAlign();
+  try {
+    inherited::ReadState(Reader);
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
+}
+
+void TCustomForm::Loaded() {
+  inherited::Loaded();
+  // The frame depends on properties that may come after the client size
+  // in the form file; the size is worked out again with all of them.
+  if (FLoadedClientSize.X >= 0) {
+    TPoint size = FLoadedClientSize;
+    FLoadedClientSize = TPoint(-1, -1);
+    SetClientSize(size);
+  }
+}
+
+void TCustomForm::SetClientSize(const TPoint& Value) {
+  if (ComponentState().Contains(csLoading)) FLoadedClientSize = Value;
+  if (HandleAllocated()) {
+    inherited::SetClientSize(Value);
+    return;
+  }
+  // No window yet: the frame follows from the styles it will have.
+  TCreateParams params;
+  FStyleOnly = true;
+  try {
+    CreateParams(params);
+  } catch (...) {
+    FStyleOnly = false;
+    throw;
+  }
+  FStyleOnly = false;
+  RECT r(0, 0, Value.X, Value.Y);
+  AdjustWindowRectEx(&r, params.Style, false, params.ExStyle);
+  SetBounds(Left(), Top(), r.Width(), r.Height());
+}
+
+TRect TCustomForm::GetClientRect() {
+  if (HandleAllocated()) return inherited::GetClientRect();
+  TCreateParams params;
+  FStyleOnly = true;
+  try {
+    CreateParams(params);
+  } catch (...) {
+    FStyleOnly = false;
+    throw;
+  }
+  FStyleOnly = false;
+  RECT frame(0, 0, 0, 0);
+  AdjustWindowRectEx(&frame, params.Style, false, params.ExStyle);
+  return TRect(0, 0, std::max(0, Width() - frame.Width()), std::max(0, Height() - frame.Height()));
+}
+
+void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  inherited::GetChildren(Proc, Root);
+  // Components the form owns that are not controls (timers, menus...)
+  // stream as its children too.
+  if (Root == this)
+    for (Integer i = 0; i < ComponentCount(); ++i) {
+      TComponent* c = Components(i);
+      if (!c->HasParent()) Proc(c);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The window
+
+void TCustomForm::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.Style &= ~(WS_CHILD | WS_GROUP | WS_TABSTOP | WS_CLIPSIBLINGS);
+  Params.Style |= WS_CLIPCHILDREN;
+  if (!Parent() && !ParentWindow()) {
+    Params.WndParent = nullptr;
+    if (Application && !FStyleOnly) {
+      TCustomForm* main = Application->MainForm();
+      if (Application->MainFormOnTaskBar() && (!main || main == this)) {
+        Params.ExStyle |= WS_EX_APPWINDOW;
+      } else {
+        // Owned by the window that stands for the application, so it stays
+        // above it and has no taskbar button of its own.
+        Params.WndParent = Application->MainFormOnTaskBar() && main && main != this ? main->Handle()
+                                                                                      : Application->Handle();
+      }
+    }
+  }
+  switch (FBorderStyle) {
+    case bsNone:
+      if (!Parent() && !ParentWindow()) Params.Style |= WS_POPUP;
+      break;
+    case bsSingle:
+    case bsToolWindow: Params.Style |= WS_CAPTION | WS_BORDER; break;
+    case bsSizeable:
+    case bsSizeToolWin: Params.Style |= WS_CAPTION | WS_THICKFRAME; break;
+    case bsDialog:
+      Params.Style |= WS_POPUP | WS_CAPTION;
+      Params.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+      break;
+  }
+  if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin) Params.ExStyle |= WS_EX_TOOLWINDOW;
+  if (FBorderStyle != bsNone && FBorderIcons.Contains(biSystemMenu)) {
+    Params.Style |= WS_SYSMENU;
+    // Dialogs and tool windows have no minimise and maximise boxes.
+    bool boxes = FBorderStyle == bsSingle || FBorderStyle == bsSizeable;
+    if (boxes && FBorderIcons.Contains(biMinimize)) Params.Style |= WS_MINIMIZEBOX;
+    if (boxes && FBorderIcons.Contains(biMaximize)) Params.Style |= WS_MAXIMIZEBOX;
+    if (FBorderStyle == bsDialog && FBorderIcons.Contains(biHelp)) Params.ExStyle |= WS_EX_CONTEXTHELP;
+  }
+  if (FFormStyle == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
+  if (FAlphaBlend || FTransparentColor) Params.ExStyle |= WS_EX_LAYERED;
+  if (!FPositioned && (FPosition == poDefault || FPosition == poDefaultPosOnly)) {
+    Params.X = CW_USEDEFAULT;
+    Params.Y = CW_USEDEFAULT;
+  }
+  if (!FPositioned && (FPosition == poDefault || FPosition == poDefaultSizeOnly)) {
+    Params.Width = CW_USEDEFAULT;
+    Params.Height = CW_USEDEFAULT;
+  }
+  Params.WindowClass.style |= CS_DBLCLKS;
+}
+
+void TCustomForm::CreateWnd() {
+  inherited::CreateWnd();
+  UpdateLayered();
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
+  if (FBorderStyle == Value) return;
+  FBorderStyle = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons Value) {
+  if (FBorderIcons == Value) return;
+  FBorderIcons = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle Value) {
+  if (FFormStyle == Value) return;
+  FFormStyle = Value;
+  if (HandleAllocated())
+    SetWindowPos(Handle(), Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TCustomForm::SetPosition(TPosition Value) {
+  if (FPosition == Value) return;
+  FPosition = Value;
+  FPositioned = false;
+}
+
+TWindowState TCustomForm::WindowState() const {
+  if (WindowHandle() && Showing()) {
+    if (IsIconic(WindowHandle())) return wsMinimized;
+    if (IsZoomed(WindowHandle())) return wsMaximized;
+    return wsNormal;
+  }
+  return FWindowState;
+}
+
+void TCustomForm::SetWindowState(TWindowState Value) {
+  FWindowState = Value;
+  if (!Showing()) return;
+  static constexpr int kShow[] = {SW_SHOWNORMAL, SW_MINIMIZE, SW_SHOWMAXIMIZED};
+  ShowWindow(Handle(), kShow[static_cast<int>(Value)]);
+}
+
+TMonitor* TCustomForm::Monitor() {
+  if (!Screen) return nullptr;
+  if (HandleAllocated()) return Screen->MonitorFromWindow(Handle(), mdNearest);
+  return Screen->MonitorFromRect(BoundsRect(), mdNearest);
+}
+
+// ---------------------------------------------------------------------------
+// Showing
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TCustomForm::ApplyPosition() {
+  if (FPositioned) return;
+  FPositioned = true;
+  if (!Screen) return;
+  auto centerIn = [this](const TRect& r) {
+    SetBounds(r.Left + (r.Width() - Width()) / 2, r.Top + (r.Height() - Height()) / 2, Width(), Height());
+  };
+  auto monitorArea = [this]() -> TRect {
+    TMonitor* m = nullptr;
+    switch (FDefaultMonitor) {
+      case dmDesktop: return Screen->DesktopRect();
+      case dmPrimary: m = Screen->PrimaryMonitor(); break;
+      case dmMainForm:
+        if (Application && Application->MainForm() && Application->MainForm() != this)
+          m = Application->MainForm()->Monitor();
+        break;
+      case dmActiveForm:
+        if (Screen->ActiveForm() && Screen->ActiveForm() != this) m = Screen->ActiveForm()->Monitor();
+        break;
+    }
+    if (!m) m = Screen->PrimaryMonitor();
+    return m ? m->WorkareaRect() : Screen->WorkAreaRect();
+  };
+  TCustomForm* around = nullptr;
+  switch (FPosition) {
+    case poScreenCenter: centerIn(monitorArea()); break;
+    case poDesktopCenter: centerIn(Screen->DesktopRect()); break;
+    case poOwnerFormCenter: around = dynamic_cast<TCustomForm*>(Owner()); [[fallthrough]];
+    case poMainFormCenter:
+      if (!around && Application) around = Application->MainForm();
+      if (around && around != this && around->HandleAllocated()) centerIn(around->BoundsRect());
+      else centerIn(monitorArea());
+      break;
+    default: break;
+  }
+}
+
+void TCustomForm::CMShowingChanged(TMessage&) {
+  if (FFormState.Contains(fsShowing)) throw EInvalidOperation(u"Cannot change Visible in OnShow or OnHide");
+  FFormState.Include(fsShowing);
+  struct Guard {
+    TFormState& S;
+    ~Guard() { S.Exclude(fsShowing); }
+  } guard{FFormState};
+  if (Showing()) {
+    try {
+      DoShow();
+    } catch (...) {
+      if (!Application) throw;
+      Application->HandleException(this);
+    }
+    ApplyPosition();
+    static constexpr int kShow[] = {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED};
+    ShowWindow(Handle(), kShow[static_cast<int>(FWindowState)]);
+    FFormState.Include(fsVisible);
+    // The window server may activate the form (WM_ACTIVATE sets the
+    // focus); where it did not, the form takes the focus itself.
+    if (FWindowState != wsMinimized) {
+      HWND focus = GetFocus();
+      if (!focus || (focus != Handle() && !IsChild(Handle(), focus))) SetWindowFocus();
+    }
+  } else {
+    try {
+      DoHide();
+    } catch (...) {
+      if (!Application) throw;
+      Application->HandleException(this);
+    }
+    FFormState.Exclude(fsVisible);
+    HWND focus = GetFocus();
+    bool hadFocus = focus && (focus == Handle() || IsChild(Handle(), focus));
+    ShowWindow(Handle(), SW_HIDE);
+    if (hadFocus && GetFocus() == focus) ::vcl::SetFocus(nullptr);
+    if (FActive) SetActive(false);
+  }
+}
+
+void TCustomForm::DoShow() {
+  if (FOnShow) FOnShow(this);
+}
+
+void TCustomForm::DoHide() {
+  if (FOnHide) FOnHide(this);
+}
+
+// ---------------------------------------------------------------------------
+// Modal loops and closing
+
+Integer TCustomForm::ShowModal() {
+  if (Visible() || !Enabled() || FFormState.Contains(fsModal))
+    throw EInvalidOperation(u"Cannot make a visible window modal");
+  if (HWND c = GetCapture()) SendMessageW(c, WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
+  HWND savedFocus = GetFocus();
+  Application->ModalStarted();
+  FFormState.Include(fsModal);
+  Screen->FSaveFocusedList.insert(Screen->FSaveFocusedList.begin(), Screen->FFocusedForm);
+  Screen->FFocusedForm = this;
+  TCursor savedCursor = Screen->Cursor();
+  Screen->SetCursor(crDefault);
+  std::vector<HWND> disabled = DisableTaskWindows(nullptr);
+  // Runs on every way out, the exceptional ones included.
+  struct Restore {
+    TCustomForm* Form;
+    std::vector<HWND>& Disabled;
+    HWND SavedFocus;
+    TCursor SavedCursor;
+    ~Restore() {
+      EnableTaskWindows(Disabled);
+      if (Screen) {
+        if (!Screen->FSaveFocusedList.empty()) {
+          Screen->FFocusedForm = Screen->FSaveFocusedList.front();
+          Screen->FSaveFocusedList.erase(Screen->FSaveFocusedList.begin());
+        }
+        Screen->SetCursor(SavedCursor);
+      }
+      if (SavedFocus && IsWindow(SavedFocus) && IsWindowVisible(SavedFocus)) ::vcl::SetFocus(SavedFocus);
+      Form->FFormState.Exclude(fsModal);
+      if (Application) Application->ModalFinished();
+    }
+  } restore{this, disabled, savedFocus, savedCursor};
+  Integer result = mrNone;
+  Show();
+  try {
+    SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
+    FModalResult = mrNone;
+    do {
+      Application->HandleMessage();
+      if (Application->Terminated()) FModalResult = mrCancel;
+      else if (FModalResult != mrNone) CloseModal();
+    } while (FModalResult == mrNone);
+    result = FModalResult;
+    SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
+  } catch (...) {
+    Hide();
+    throw;
+  }
+  Hide();
+  return result;
+}
+
+void TCustomForm::CloseModal() {
+  try {
+    TCloseAction action = caNone;
+    if (CloseQuery()) {
+      action = caHide;
+      DoClose(action);
+    }
+    switch (action) {
+      case caNone: FModalResult = mrNone; break;
+      case caFree: Release(); break;
+      default: break;
+    }
+  } catch (...) {
+    FModalResult = mrNone;
+    Application->HandleException(this);
+  }
+}
+
+bool TCustomForm::CloseQuery() {
+  bool canClose = true;
+  if (FOnCloseQuery) FOnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::DoClose(TCloseAction& Action) {
+  if (FOnClose) FOnClose(this, Action);
+}
+
+void TCustomForm::Close() {
+  if (FFormState.Contains(fsModal)) {
+    FModalResult = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = caHide;
+  DoClose(action);
+  if (action == caNone) return;
+  if (Application && Application->MainForm() == this) Application->Terminate();
+  else if (action == caHide) Hide();
+  else if (action == caMinimize) SetWindowState(wsMinimized);
+  else Release();
+}
+
+void TCustomForm::Release() {
+  PostMessageW(Handle(), CM_RELEASE, 0, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Focus
+
+void TCustomForm::SetActiveControl(TWinControl* Control) {
+  if (FActiveControl == Control) return;
+  bool loading = ComponentState().Contains(csLoading);
+  if (Control && (Control == this || GetParentForm(Control, false) != this || (!loading && !Control->CanFocus())))
+    RaiseCannotFocus();
+  FActiveControl = Control;
+  if (!loading && FActive) SetWindowFocus();
+}
+
+void TCustomForm::SetWindowFocus() {
+  if (FActiveControl && !FActiveControl->CanFocus()) FActiveControl = nullptr;
+  if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
+  HWND h = FActiveControl ? FActiveControl->Handle() : Handle();
+  if (GetFocus() != h) ::vcl::SetFocus(h);
+}
+
+void TCustomForm::SetActive(bool Value) {
+  FActive = Value;
+  if (Value) {
+    FFormState.Include(fsActivated);
+    SetWindowFocus();
+  }
+}
+
+void TCustomForm::SetFocus() {
+  if (!(Visible() && Enabled())) RaiseCannotFocus();
+  SetWindowFocus();
+}
+
+void TCustomForm::FocusControl(TWinControl* Control) {
+  bool wasActive = FActive;
+  SetActiveControl(Control);
+  if (!wasActive || GetFocus() != Control->Handle()) SetFocus();
+}
+
+bool TCustomForm::SendFocusMessage(HWND Window, UINT Msg) {
+  Integer saved = gFocusCount;
+  SendMessageW(Window, Msg, 0, 0);
+  return saved == gFocusCount;
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* Control) {
+  if (!Control) return false;
+  ++gFocusCount;
+  FActiveControl = Control != this ? Control : nullptr;
+  // A form on its way out only keeps its own books: no activation events.
+  if (Screen && !ComponentState().Contains(csDestroying)) {
+    bool formChanged = Screen->FActiveForm != this;
+    bool controlChanged = Screen->FActiveControl != Control;
+    Screen->FActiveControl = Control;
+    Screen->FActiveForm = this;
+    auto& forms = Screen->FForms;
+    auto it = std::find(forms.begin(), forms.end(), this);
+    if (it != forms.end()) std::rotate(forms.begin(), it, it + 1);
+    if (Control->ControlState().Contains(csFocusing)) return false;
+    if (Screen->FFocusedForm != this) {
+      if (TCustomForm* old = Screen->FFocusedForm) {
+        Screen->FFocusedForm = nullptr;
+        if (old->HandleAllocated() && !SendFocusMessage(old->Handle(), CM_DEACTIVATE)) return false;
+      }
+      Screen->FFocusedForm = this;
+      if (!SendFocusMessage(Handle(), CM_ACTIVATE)) return false;
+    }
+    if (formChanged && Screen->OnActiveFormChange) Screen->OnActiveFormChange(Screen);
+    if (controlChanged && Screen->OnActiveControlChange) Screen->OnActiveControlChange(Screen);
+  }
+  return inherited::SetFocusedControl(Control);
+}
+
+void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
+  if (FActiveControl && Control->ContainsControl(FActiveControl)) FActiveControl = nullptr;
+  if (Screen && Screen->FActiveControl && Control->ContainsControl(Screen->FActiveControl))
+    Screen->FActiveControl = nullptr;
+  inherited::DefocusControl(Control, Removing);
+}
+
+void TCustomForm::Activate() {
+  if (FOnActivate) FOnActivate(this);
+}
+
+void TCustomForm::Deactivate() {
+  if (FOnDeactivate) FOnDeactivate(this);
+}
+
+// ---------------------------------------------------------------------------
+// Keys
+
+void TCustomForm::CMDialogKey(TMessage& Message) {
+  if (GetKeyState(VK_MENU) >= 0) {
+    switch (Message.WParam) {
+      case VK_TAB:
+        if (GetKeyState(VK_CONTROL) >= 0) {
+          SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
+          Message.Result = 1;
+          return;
+        }
+        break;
+      case VK_LEFT:
+      case VK_RIGHT:
+      case VK_UP:
+      case VK_DOWN:
+        // The arrows move among the active control's siblings, tab stops
+        // or not.
+        if (FActiveControl && FActiveControl->Parent()) {
+          FActiveControl->Parent()->SelectNext(FActiveControl, Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN,
+                                               false);
+          Message.Result = 1;
+        }
+        return;
+      default: break;
+    }
+  }
+  inherited::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+void TCustomForm::PaintWindow(HDC DC) {
+  FCanvas->Lock();
+  FCanvas->FreeHandle();
+  FCanvas->SetHandle(DC);
+  try {
+    Paint();
+  } catch (...) {
+    FCanvas->SetHandle(nullptr);
+    FCanvas->Unlock();
+    throw;
+  }
+  FCanvas->SetHandle(nullptr);
+  FCanvas->Unlock();
+}
+
+void TCustomForm::Paint() {
+  if (FOnPaint) FOnPaint(this);
+}
+
+TBitmap* TCustomForm::GetFormImage() {
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetWidth(ClientWidth());
+  bmp->SetHeight(ClientHeight());
+  bmp->Canvas()->Brush()->SetColor(Color());
+  bmp->Canvas()->FillRect(TRect(0, 0, bmp->Width(), bmp->Height()));
+  if (HandleAllocated()) {
+    // PaintTo draws the whole window, frame included; shifting it by the
+    // client area's offset leaves only the client area on the bitmap.
+    RECT wr;
+    GetWindowRect(Handle(), &wr);
+    TPoint origin = ClientOrigin();
+    bmp->Canvas()->Lock();
+    PaintTo(bmp->Canvas()->Handle(), wr.Left - origin.X, wr.Top - origin.Y);
+    bmp->Canvas()->Unlock();
+  }
+  return bmp.release();
+}
+
+// ---------------------------------------------------------------------------
+// Layered attributes
+
+void TCustomForm::SetAlphaBlend(bool Value) {
+  if (FAlphaBlend == Value) return;
+  FAlphaBlend = Value;
+  UpdateLayered();
+}
+
+void TCustomForm::SetAlphaBlendValue(Byte Value) {
+  if (FAlphaBlendValue == Value) return;
+  FAlphaBlendValue = Value;
+  UpdateLayered();
+}
+
+void TCustomForm::SetTransparentColor(bool Value) {
+  if (FTransparentColor == Value) return;
+  FTransparentColor = Value;
+  UpdateLayered();
+}
+
+void TCustomForm::SetTransparentColorValue(TColor Value) {
+  if (FTransparentColorValue == Value) return;
+  FTransparentColorValue = Value;
+  UpdateLayered();
+}
+
+void TCustomForm::UpdateLayered() {
+  if (!HandleAllocated()) return;
+  HWND h = Handle();
+  LONG ex = GetWindowLongW(h, GWL_EXSTYLE);
+  bool layered = FAlphaBlend || FTransparentColor;
+  if (layered) {
+    if (!(ex & WS_EX_LAYERED)) SetWindowLongW(h, GWL_EXSTYLE, ex | static_cast<LONG>(WS_EX_LAYERED));
+  } else if (ex & WS_EX_LAYERED) {
+    SetWindowLongW(h, GWL_EXSTYLE, ex & ~static_cast<LONG>(WS_EX_LAYERED));
+    RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+void TCustomForm::WMActivate(TMessage& Message) { SetActive(LOWORD(Message.WParam) != kInactive); }
+
+void TCustomForm::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CLOSE:
+      // Not the default (which would destroy the window): the form decides.
+      Close();
+      return;
+    case WM_ACTIVATE:
+      WMActivate(Message);
+      return;
+    case WM_SIZE:
+      if (Showing()) {
+        switch (Message.WParam) {
+          case SIZE_MINIMIZED: FWindowState = wsMinimized; break;
+          case SIZE_MAXIMIZED: FWindowState = wsMaximized; break;
+          case SIZE_RESTORED: FWindowState = wsNormal; break;
+          default: break;
+        }
+      }
+      break;
+    case CM_SHOWINGCHANGED:
+      CMShowingChanged(Message);
+      return;
+    case CM_DIALOGKEY:
+      CMDialogKey(Message);
+      return;
+    case CM_ACTIVATE:
+      Activate();
+      return;
+    case CM_DEACTIVATE:
+      Deactivate();
+      return;
+    case CM_RELEASE:
+      delete this;
+      return;
+    default: break;
+  }
+  inherited::Dispatch(Message);
+}
+
+}  // namespace vcl
