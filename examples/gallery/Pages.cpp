@@ -5,6 +5,7 @@ namespace gallery {
 std::vector<std::string> ProcessorPage(const std::string& outDir);
 std::vector<std::string> RunGdiPage(const std::string& outDir);
 std::vector<std::string> DesktopPage(const std::string& outDir);
+std::vector<std::string> ShapesPage(const std::string& outDir);
 std::vector<std::string> RunTextPage(const std::string& outDir);
 std::vector<std::string> LinesPage(const std::string& outDir);
 std::vector<std::string> ResamplePage(const std::string& outDir);
@@ -14,6 +15,7 @@ std::vector<Page> AllPages() {
       {"processor", ProcessorPage},
       {"gdi", RunGdiPage},
       {"desktop", DesktopPage},
+      {"shapes", ShapesPage},
       {"text", RunTextPage},
       {"lines", LinesPage},
       {"resample", ResamplePage},

@@ -94,8 +94,7 @@ TGdiSurfacePtr ComposeLocked() {
     ScreenLook look = LookOf(t);
     if (look.Hidden || look.Alpha == 0) continue;
     TRect r = t->Rect;  // screen coordinates
-    if ((t->Class->Style & CS_DROPSHADOW) && ParameterLocked(SPI_GETDROPSHADOW) && !(t->ExStyle & WS_EX_LAYERED) &&
-        !t->Animating) {
+    if ((t->Class->Style & CS_DROPSHADOW) && ParameterLocked(SPI_GETDROPSHADOW) && !t->Animating) {
       TRect onScreen = r;
       OffsetRect(onScreen, -vs.Left, -vs.Top);
       DropShadow(out, onScreen);
