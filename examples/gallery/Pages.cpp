@@ -9,6 +9,7 @@ std::vector<std::string> ShapesPage(const std::string& outDir);
 std::vector<std::string> RunTextPage(const std::string& outDir);
 std::vector<std::string> LinesPage(const std::string& outDir);
 std::vector<std::string> ResamplePage(const std::string& outDir);
+std::vector<std::string> BitmapTextPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -19,6 +20,7 @@ std::vector<Page> AllPages() {
       {"text", RunTextPage},
       {"lines", LinesPage},
       {"resample", ResamplePage},
+      {"bitmap-text", BitmapTextPage},
   };
 }
 
