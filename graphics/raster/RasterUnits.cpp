@@ -5,6 +5,7 @@
 #include "graphics/raster/Pix32_Backends_Generic_qn.h"
 #include "graphics/raster/Pix32_Backends_VCL_qn.h"
 #include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_Filters_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
@@ -31,6 +32,7 @@ void RegisterRasterUnits() {
                 [] { TransformsRegistry = nullptr; }});
   RegisterUnit({"Pix32_Backends_Generic_qn", {"SysUtils", "Pix32_qn"}, InitPix32BackendsGeneric,
                 DonePix32BackendsGeneric});
+  RegisterUnit({"Pix32_Filters_qn", {"Pix32_Bindings_qn", "Pix32_qn"}, InitPix32Filters, DonePix32Filters});
   RegisterUnit({"Pix32_Backends_VCL_qn", {"Pix32_Backends_Generic_qn", "Graphics"}, InitPix32BackendsVCL,
                 DonePix32BackendsVCL});
 }
