@@ -4,7 +4,7 @@
 // by inverting the pixels under it on the owner's top-level surface; the
 // blink follows the one clock and is brought up to date whenever a thread
 // retrieves messages, whenever a caret function runs and whenever a test
-// asks. A window that paints (BeginPaint to EndPaint) has the caret taken
+// asks; on the real-time clock a waiting owner thread wakes for each change. A window that paints (BeginPaint to EndPaint) has the caret taken
 // off first, so painting never mixes with inverted pixels.
 #include <algorithm>
 
@@ -142,6 +142,15 @@ void CaretPaintEnd(HWND h) {
 
 void DropCaretOf(HWND h) {
   if (C().Owner == h) Drop();
+}
+
+Int64 CaretDue(ThreadQueue& q) {
+  CaretState& c = C();
+  if (ClockVirtual() || !c.Owner || c.Thread != q.ThreadId || c.HideLevel > 0 || c.BlinkMs == 0 ||
+      c.BlinkMs == INFINITE)
+    return INT64_MAX;
+  Int64 elapsed = std::max<Int64>(0, ClockMs() - c.PhaseStart);
+  return c.PhaseStart + (elapsed / Int64(c.BlinkMs) + 1) * Int64(c.BlinkMs);
 }
 
 bool CaretDrawn() {

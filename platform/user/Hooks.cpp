@@ -182,7 +182,7 @@ void ServeRetrievalExtras(std::unique_lock<std::mutex>& lk, ThreadQueue& q) {
   SyncCaret();
 }
 
-Int64 ExtrasDue(ThreadQueue& q) { return HoverDue(q); }
+Int64 ExtrasDue(ThreadQueue& q) { return std::min(HoverDue(q), CaretDue(q)); }
 
 namespace {
 std::vector<HWND>& Vetoed() {

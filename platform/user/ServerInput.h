@@ -79,6 +79,10 @@ void CaretPaintBegin(HWND h);
 void CaretPaintEnd(HWND h);
 void DropCaretOf(HWND h);
 bool CaretDrawn();
+// When the caret of a window of the thread next changes its blink phase
+// (INT64_MAX: never). Only in real-time mode: a virtual clock is not moved
+// on for a blink, so a waiting loop there still finds nothing to do.
+Int64 CaretDue(ThreadQueue& q);
 
 // ---------------------------------------------------------------------------
 // Cursor and hover (Cursor.cpp); lock held.

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -267,6 +268,49 @@ TEST_F(Platform_Hooks, WinEventsArriveOnRetrievalOnTheInstallingThread) {
   Pump();
   EXPECT_TRUE(EventsFor(b).empty());
   UnhookWinEvent(fg);
+}
+
+}  // namespace
+
+namespace {
+
+std::atomic<int> gSentSeen{0};
+LRESULT CountingHook(int code, WPARAM wp, LPARAM lp) {
+  if (reinterpret_cast<CWPSTRUCT*>(lp)->message == kProbe) ++gSentSeen;
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+class Platform_HooksThread : public HooksTest {};
+
+TEST_F(Platform_HooksThread, HooksAndWinEventsServeManyThreadsAtOnce) {
+  {
+    std::lock_guard<std::mutex> lk(gSeenLock);
+    gSeen.clear();
+  }
+  gSentSeen = 0;
+  // A process-wide call-window hook runs on each sending thread; WinEvents
+  // from every thread come to this one.
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountingHook, nullptr, 0);
+  HWINEVENTHOOK ev = SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, WinEventProc, 0, 0,
+                                     WINEVENT_OUTOFCONTEXT);
+  constexpr int kThreads = 4, kWindows = 10;
+  std::vector<std::thread> workers;
+  for (int t = 0; t < kThreads; ++t)
+    workers.emplace_back([] {
+      for (int i = 0; i < kWindows; ++i) {
+        HWND w = CreateWindowExW(0, TestClass(), u"w", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        SendMessageW(w, kProbe, 0, 0);
+        DestroyWindow(w);
+      }
+    });
+  for (auto& w : workers) w.join();
+  Pump();
+  UnhookWinEvent(ev);
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(gSentSeen.load(), kThreads * kWindows);
+  std::lock_guard<std::mutex> lk(gSeenLock);
+  EXPECT_EQ(int(gSeen.size()), kThreads * kWindows);
+  for (auto& s : gSeen) EXPECT_EQ(s.CalledOn, GetCurrentThreadId());
 }
 
 }  // namespace
