@@ -10,6 +10,7 @@ void RegisterAllLayerUnits() {
   vcl::RegisterDesktopUnits();
   vcl::RegisterVclUnits();
   RegisterRasterUnits();
+  RegisterVectorUnits();
 }
 
 }  // namespace qn

@@ -14,5 +14,6 @@ void RegisterVclUnits();
 
 namespace qn {
 void RegisterRasterUnits();
+void RegisterVectorUnits();
 void RegisterAllLayerUnits();
 }  // namespace qn

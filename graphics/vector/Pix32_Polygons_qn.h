@@ -7,6 +7,8 @@
 #include "graphics/raster/QnBase.h"
 #include "graphics/raster/Pix32_qn_Types.h"
 #include "graphics/raster/Pix32_qn_Bases.h"
+#include "graphics/raster/Pix32_qn_Bitmap.h"
+#include "graphics/raster/Pix32_Containers_qn.h"
 
 namespace qn {
 
@@ -40,7 +42,6 @@ void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
 void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
                    const TRenderSpanEvent& RenderProc);
 
-class TCustomBitmap32;
 class TTransformation;
 
 enum class TPolyFillMode : Byte { pfEvenOdd, pfNonZero };
@@ -108,14 +109,16 @@ class TPolygonRenderer32 : public TCustomPolygonRenderer {
 
 // The exact-area renderer: coverage through the gamma table into the
 // colour's alpha, blended one span at a time.
+// Its class reference creates it with the bitmap passed (nil for none).
 class TPolygonRenderer32VPR : public TPolygonRenderer32 {
-  QN_CLASS(TPolygonRenderer32VPR, TPolygonRenderer32)
+  QN_CLASS_CREATE(TPolygonRenderer32VPR, TPolygonRenderer32, TCustomBitmap32)
  public:
   using TPolygonRenderer32::TPolygonRenderer32;
   using TPolygonRenderer32::PolyPolygonFS;
 
   // The clip rectangle is cut to the bitmap's bounds here, so a caller's
-  // larger rectangle can never reach memory outside the pixels.
+  // larger rectangle can never reach memory outside the pixels; an empty,
+  // inverted or NaN rectangle draws nothing and reports nothing.
   void PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect) override;
 
  protected:
@@ -126,6 +129,25 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
 
   TFillProc FFillProc = nullptr;
 };
+
+// A renderer class reference: one whose Create(Bitmap) makes a
+// TPolygonRenderer32 descendant drawing on Bitmap.
+using TPolygonRenderer32Class = TClass;
+
+// The registered renderer classes in registration order, created at the
+// first registration and freed with the unit; nil before.
+extern TClassList* PolygonRendererList;
+// The class the path canvas creates its renderer from.
+extern TPolygonRenderer32Class DefaultPolygonRendererClass;
+void RegisterPolygonRenderer(TPolygonRenderer32Class PolygonRendererClass);
+void InitPix32Polygons();
+void DonePix32Polygons();
+
+// ---- fill entry points ----
+//
+// Each draws through a temporary exact-area renderer and leaves the change
+// reports to it: one per non-empty outline drawn, none while the bitmap's
+// update bracket is open. Filler forms do nothing at all for a nil filler.
 
 void PolygonFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TColor32 Color,
                TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
@@ -157,5 +179,141 @@ void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TCusto
                TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
 void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TCustomPolygonFiller* Filler,
                    TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect, TColor32 Color,
+               TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, const TRect& ClipRect,
+                   TColor32 Color, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+                   TTransformation* Transformation = nullptr);
+void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect,
+               TCustomPolygonFiller* Filler, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+               TTransformation* Transformation = nullptr);
+void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, const TRect& ClipRect,
+                   TCustomPolygonFiller* Filler, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+                   TTransformation* Transformation = nullptr);
+
+// ---- strokes ----
+//
+// The stroke outline (Pix32_VectorUtils_qn's BuildPolyPolyLine) filled
+// non-zero, so self-overlapping strokes stay solid. The transformation maps
+// the finished outline, so it scales the stroke width too. The fixed forms
+// build the outline in 16.16 and render like the float forms.
+void PolylineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TColor32 Color, bool Closed = false,
+                TFloat StrokeWidth = 1.0f, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                TEndStyle EndStyle = TEndStyle::esButt, TFloat MiterLimit = 4.0f,
+                TTransformation* Transformation = nullptr);
+void PolyPolylineFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, TColor32 Color,
+                    bool Closed = false, TFloat StrokeWidth = 1.0f, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                    TEndStyle EndStyle = TEndStyle::esButt, TFloat MiterLimit = 4.0f,
+                    TTransformation* Transformation = nullptr);
+void PolylineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TCustomPolygonFiller* Filler,
+                bool Closed = false, TFloat StrokeWidth = 1.0f, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                TEndStyle EndStyle = TEndStyle::esButt, TFloat MiterLimit = 4.0f,
+                TTransformation* Transformation = nullptr);
+void PolyPolylineFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, TCustomPolygonFiller* Filler,
+                    bool Closed = false, TFloat StrokeWidth = 1.0f, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                    TEndStyle EndStyle = TEndStyle::esButt, TFloat MiterLimit = 4.0f,
+                    TTransformation* Transformation = nullptr);
+// Clipped forms: only inside both ClipRect and the bitmap's clip rectangle.
+void PolylineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect, TColor32 Color,
+                bool Closed = false, TFloat StrokeWidth = 1.0f, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                TEndStyle EndStyle = TEndStyle::esButt, TFloat MiterLimit = 4.0f,
+                TTransformation* Transformation = nullptr);
+void PolyPolylineFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
+                    TColor32 Color, bool Closed = false, TFloat StrokeWidth = 1.0f,
+                    TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
+                    TFloat MiterLimit = 4.0f, TTransformation* Transformation = nullptr);
+void PolylineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+                TCustomPolygonFiller* Filler, bool Closed = false, TFloat StrokeWidth = 1.0f,
+                TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
+                TFloat MiterLimit = 4.0f, TTransformation* Transformation = nullptr);
+void PolyPolylineFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
+                    TCustomPolygonFiller* Filler, bool Closed = false, TFloat StrokeWidth = 1.0f,
+                    TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
+                    TFloat MiterLimit = 4.0f, TTransformation* Transformation = nullptr);
+
+// Widths and miter limits in 16.16 (4.0 is 0x40000).
+void PolylineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TColor32 Color, bool Closed = false,
+                TFixed StrokeWidth = 0x10000, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                TEndStyle EndStyle = TEndStyle::esButt, TFixed MiterLimit = 0x40000,
+                TTransformation* Transformation = nullptr);
+void PolyPolylineXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TColor32 Color,
+                    bool Closed = false, TFixed StrokeWidth = 0x10000, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                    TEndStyle EndStyle = TEndStyle::esButt, TFixed MiterLimit = 0x40000,
+                    TTransformation* Transformation = nullptr);
+void PolylineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TCustomPolygonFiller* Filler,
+                bool Closed = false, TFixed StrokeWidth = 0x10000, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                TEndStyle EndStyle = TEndStyle::esButt, TFixed MiterLimit = 0x40000,
+                TTransformation* Transformation = nullptr);
+void PolyPolylineXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TCustomPolygonFiller* Filler,
+                    bool Closed = false, TFixed StrokeWidth = 0x10000, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                    TEndStyle EndStyle = TEndStyle::esButt, TFixed MiterLimit = 0x40000,
+                    TTransformation* Transformation = nullptr);
+void PolylineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect, TColor32 Color,
+                bool Closed = false, TFixed StrokeWidth = 0x10000, TJoinStyle JoinStyle = TJoinStyle::jsMiter,
+                TEndStyle EndStyle = TEndStyle::esButt, TFixed MiterLimit = 0x40000,
+                TTransformation* Transformation = nullptr);
+void PolyPolylineXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, const TRect& ClipRect,
+                    TColor32 Color, bool Closed = false, TFixed StrokeWidth = 0x10000,
+                    TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
+                    TFixed MiterLimit = 0x40000, TTransformation* Transformation = nullptr);
+void PolylineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect,
+                TCustomPolygonFiller* Filler, bool Closed = false, TFixed StrokeWidth = 0x10000,
+                TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
+                TFixed MiterLimit = 0x40000, TTransformation* Transformation = nullptr);
+void PolyPolylineXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, const TRect& ClipRect,
+                    TCustomPolygonFiller* Filler, bool Closed = false, TFixed StrokeWidth = 0x10000,
+                    TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
+                    TFixed MiterLimit = 0x40000, TTransformation* Transformation = nullptr);
+
+// ---- dashes ----
+//
+// The line cut by Pattern (dash, gap, dash, ..., from the first point) and
+// each dash stroked Width wide with mitred joins (limit 4) and butt ends.
+void DashLineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TArrayOfFloat& Pattern,
+                TColor32 Color, bool Closed = false, TFloat Width = 1.0f);
+void DashLineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TArrayOfFloat& Pattern,
+                TCustomPolygonFiller* Filler, bool Closed = false, TFloat Width = 1.0f);
+// Two colours: the dash outlines filled, then their rings stroked
+// StrokeWidth wide in StrokeColor. The float form fills even-odd, so where
+// dashes overlap the fill has holes; the fixed form fills non-zero.
+void DashLineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TArrayOfFloat& Pattern,
+                TColor32 FillColor, TColor32 StrokeColor, bool Closed = false, TFloat Width = 1.0f,
+                TFloat StrokeWidth = 1.0f);
+void DashLineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TArrayOfFloat& Pattern,
+                TCustomPolygonFiller* Filler, TColor32 StrokeColor, bool Closed = false, TFloat Width = 1.0f,
+                TFloat StrokeWidth = 1.0f);
+void DashLineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+                const TArrayOfFloat& Pattern, TColor32 Color, bool Closed = false, TFloat Width = 1.0f);
+void DashLineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+                const TArrayOfFloat& Pattern, TCustomPolygonFiller* Filler, bool Closed = false,
+                TFloat Width = 1.0f);
+void DashLineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+                const TArrayOfFloat& Pattern, TColor32 FillColor, TColor32 StrokeColor, bool Closed = false,
+                TFloat Width = 1.0f, TFloat StrokeWidth = 1.0f);
+void DashLineFS(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+                const TArrayOfFloat& Pattern, TCustomPolygonFiller* Filler, TColor32 StrokeColor,
+                bool Closed = false, TFloat Width = 1.0f, TFloat StrokeWidth = 1.0f);
+
+void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TArrayOfFixed& Pattern,
+                TColor32 Color, bool Closed = false, TFixed Width = 0x10000);
+void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TArrayOfFixed& Pattern,
+                TCustomPolygonFiller* Filler, bool Closed = false, TFixed Width = 0x10000);
+void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TArrayOfFixed& Pattern,
+                TColor32 FillColor, TColor32 StrokeColor, bool Closed = false, TFixed Width = 0x10000,
+                TFixed StrokeWidth = 0x10000);
+void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TArrayOfFixed& Pattern,
+                TCustomPolygonFiller* Filler, TColor32 StrokeColor, bool Closed = false, TFixed Width = 0x10000,
+                TFixed StrokeWidth = 0x10000);
+void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect,
+                const TArrayOfFixed& Pattern, TColor32 Color, bool Closed = false, TFixed Width = 0x10000);
+void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect,
+                const TArrayOfFixed& Pattern, TCustomPolygonFiller* Filler, bool Closed = false,
+                TFixed Width = 0x10000);
+void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect,
+                const TArrayOfFixed& Pattern, TColor32 FillColor, TColor32 StrokeColor, bool Closed = false,
+                TFixed Width = 0x10000, TFixed StrokeWidth = 0x10000);
+void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect,
+                const TArrayOfFixed& Pattern, TCustomPolygonFiller* Filler, TColor32 StrokeColor,
+                bool Closed = false, TFixed Width = 0x10000, TFixed StrokeWidth = 0x10000);
 
 }  // namespace qn

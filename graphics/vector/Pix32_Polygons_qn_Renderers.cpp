@@ -181,6 +181,9 @@ TRenderSpanEvent TPolygonRenderer32VPR::GetRenderSpan() {
 
 void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect) {
   if (!FBitmap || FBitmap->Empty()) return;
+  // The intersection below would put the bitmap's edge in place of a NaN
+  // side, so a rectangle that is empty, inverted or not a number stops here.
+  if (!(ClipRect.Left < ClipRect.Right) || !(ClipRect.Top < ClipRect.Bottom)) return;
   TFloatRect R;
   if (!IntersectRect(R, ClipRect, FloatRect(FBitmap->BoundsRect()))) return;
   UpdateFillProcs();
@@ -194,6 +197,32 @@ void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Point
   if (FBitmap->UpdateCount() == 0)
     for (const auto& Outline : Points)
       if (!Outline.empty()) FBitmap->Changed(MakeRect(PolygonBounds(Outline), TRectRounding::rrClosest), AREA_RECT_FLAG);
+}
+
+// ---- registry ----
+
+TClassList* PolygonRendererList = nullptr;
+TPolygonRenderer32Class DefaultPolygonRendererClass = TPolygonRenderer32VPR::StaticClass();
+
+void RegisterPolygonRenderer(TPolygonRenderer32Class PolygonRendererClass) {
+  if (!PolygonRendererList) PolygonRendererList = new TClassList;
+  PolygonRendererList->Add(PolygonRendererClass);
+}
+
+namespace {
+Integer PolygonsInitCount = 0;
+}
+
+void InitPix32Polygons() {
+  if (PolygonsInitCount++ > 0) return;
+  // The subpixel renderers join after this one, with their own unit.
+  RegisterPolygonRenderer(TPolygonRenderer32VPR::StaticClass());
+}
+
+void DonePix32Polygons() {
+  if (PolygonsInitCount == 0 || --PolygonsInitCount > 0) return;
+  FreeAndNil(PolygonRendererList);
+  DefaultPolygonRendererClass = TPolygonRenderer32VPR::StaticClass();
 }
 
 // ---- entry points ----
@@ -280,6 +309,26 @@ void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TCusto
 void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TCustomPolygonFiller* Filler,
                    TPolyFillMode FillMode, TTransformation* Transformation) {
   PolyPolygonFS(Bitmap, FixedPointToFloatPoint(Points), Filler, FillMode, Transformation);
+}
+
+void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect, TColor32 Color,
+               TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolygonFS(Bitmap, FixedPointToFloatPoint(Points), ClipRect, Color, FillMode, Transformation);
+}
+
+void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, const TRect& ClipRect,
+                   TColor32 Color, TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolyPolygonFS(Bitmap, FixedPointToFloatPoint(Points), ClipRect, Color, FillMode, Transformation);
+}
+
+void PolygonXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const TRect& ClipRect,
+               TCustomPolygonFiller* Filler, TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolygonFS(Bitmap, FixedPointToFloatPoint(Points), ClipRect, Filler, FillMode, Transformation);
+}
+
+void PolyPolygonXS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, const TRect& ClipRect,
+                   TCustomPolygonFiller* Filler, TPolyFillMode FillMode, TTransformation* Transformation) {
+  PolyPolygonFS(Bitmap, FixedPointToFloatPoint(Points), ClipRect, Filler, FillMode, Transformation);
 }
 
 }  // namespace qn
