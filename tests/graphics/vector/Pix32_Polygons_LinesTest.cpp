@@ -198,7 +198,9 @@ TEST(Pix32_Polygons_qn, ClippedFormsNeverDrawOutsideTheIntersection) {
           else
             ASSERT_EQ(Px(B, x, y), kBack) << "form " << k << " trial " << trial << " at " << x << "," << y;
         }
-      if (trial == 0) EXPECT_GT(Inside, 20) << "form " << k;
+      if (trial == 0) {
+        EXPECT_GT(Inside, 20) << "form " << k;
+      }
       Drawn += Inside > 0;
     }
   EXPECT_GT(Drawn, static_cast<Integer>(Draws.size()) * 4);
