@@ -10,6 +10,7 @@ std::vector<std::string> RunTextPage(const std::string& outDir);
 std::vector<std::string> LinesPage(const std::string& outDir);
 std::vector<std::string> ResamplePage(const std::string& outDir);
 std::vector<std::string> BitmapTextPage(const std::string& outDir);
+std::vector<std::string> VectorPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -21,6 +22,7 @@ std::vector<Page> AllPages() {
       {"lines", LinesPage},
       {"resample", ResamplePage},
       {"bitmap-text", BitmapTextPage},
+      {"vector", VectorPage},
   };
 }
 
