@@ -829,6 +829,14 @@ void TControl::SetParentBiDiMode(bool Value) {
   if (FParent && Value) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
 }
 
+void TControl::ChangeName(const TComponentName& NewName) {
+  auto loading = [](TComponent* c) { return c && c->ComponentState().Contains(csLoading); };
+  bool follow = FControlStyle.Contains(csSetCaption) && !loading(this) && Name() == GetText() &&
+                !(dynamic_cast<TControl*>(Owner()) && loading(Owner()));
+  inherited::ChangeName(NewName);
+  if (follow) SetText(NewName);
+}
+
 void TControl::SetPopupMenuComponent(TComponent* Component, TPopupMenu* Menu) {
   if (FPopupMenuComponent == Component) return;
   if (FPopupMenuComponent) FPopupMenuComponent->RemoveFreeNotification(this);

@@ -440,6 +440,8 @@ class TControl : public TComponent {
   void SendCancelMode(TControl* Sender);
 
   virtual void FontChanged(TObject* Sender);
+  // With csSetCaption a caption that still equals the name follows it.
+  void ChangeName(const TComponentName& NewName) override;
   void SetPopupMenuComponent(TComponent* Component, TPopupMenu* Menu);
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // The DC a canvas of this control draws on outside painting: the
@@ -561,7 +563,7 @@ class TWinControl : public TControl {
   HWND ParentWindow() const { return FParentWindow; }
   void SetParentWindow(HWND Value);
   // Visible, with a window, and every parent showing too.
-  bool Showing() const { return FShowing; }
+  bool Showing() const { return FShowing && (!FParent || FParent->Showing()); }
 
   // --- Children: the windowless ones first, then the windowed ones, each
   // group bottom of the z-order first.

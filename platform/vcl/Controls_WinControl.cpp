@@ -927,8 +927,14 @@ void TWinControl::SetZOrder(bool TopMost) {
       else v.insert(v.begin(), this);
     }
   }
-  if (FHandle)
+  if (FHandle) {
     SetWindowPos(FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Whatever changed places shows its new overlap: repaint the area.
+    if (FParent && FParent->FHandle) {
+      TRect r = BoundsRect();
+      RedrawWindow(FParent->FHandle, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+  }
 }
 
 void TWinControl::SetDoubleBuffered(bool Value) {
