@@ -42,7 +42,11 @@ TWinControl* LookUp(HWND h) {
 // Forgets a control that goes: capture, hover and the canvases pointing at it.
 void ControlDestroyed(TControl* c) {
   TState& s = State();
-  if (s.CaptureControl == c) s.CaptureControl = nullptr;
+  if (s.CaptureControl == c) {
+    // The parent's window holds the capture on its behalf: let it go.
+    s.CaptureControl = nullptr;
+    ReleaseCapture();
+  }
   if (s.MouseControl == c) s.MouseControl = nullptr;
 }
 

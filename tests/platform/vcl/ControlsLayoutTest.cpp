@@ -1,6 +1,9 @@
 // Alignment with margins, anchors, constraints and the CanResize veto.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "tests/platform/vcl/ControlsTestSupport.h"
 
 using namespace vcl;
@@ -200,6 +203,87 @@ TEST_F(Platform_Controls_Constraints, AlignedControlsThatCannotTakeTheirShareSta
   EXPECT_EQ(right->BoundsRect(), Bounds(400, 0, 100, 310));
   EXPECT_EQ(client->BoundsRect(), Bounds(0, 0, 400, 100));
   delete root;
+}
+
+}  // namespace
+
+namespace {
+
+// Random aligned children against a plain reference: bars take their outer
+// size (control plus margins) from the edges in the order top, bottom,
+// left, right; the client control gets what is left; nothing overlaps.
+TEST(Platform_Controls_AlignProperty, RandomLayoutsMatchTheReference) {
+  std::mt19937 rng(20261207);
+  auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < 200; ++round) {
+    auto* root = new TBox(nullptr);
+    int W = rnd(300, 600), H = rnd(300, 600);
+    root->SetBounds(0, 0, W, H);
+    struct Kid {
+      TControl* C;
+      TAlign A;
+    };
+    std::vector<Kid> kids;
+    int n = rnd(1, 8);
+    bool client = false;
+    for (int i = 0; i < n; ++i) {
+      TAlign a = static_cast<TAlign>(rnd(1, 5));
+      if (a == alClient && client) a = alTop;
+      client |= a == alClient;
+      TControl* c = rnd(0, 1) ? static_cast<TControl*>(new TBox(nullptr)) : new TSpot(nullptr);
+      c->SetBounds(0, 0, rnd(5, 30), rnd(5, 30));
+      if (rnd(0, 1)) {
+        c->Margins()->SetBounds(rnd(0, 5), rnd(0, 5), rnd(0, 5), rnd(0, 5));
+        c->SetAlignWithMargins(true);
+      }
+      c->SetParent(root);
+      c->SetAlign(a);
+      kids.push_back({c, a});
+    }
+    // Shuffle the parent's size after the fact: the layout must follow.
+    W = rnd(300, 600);
+    H = rnd(300, 600);
+    root->SetBounds(0, 0, W, H);
+
+    auto outer = [](TControl* c) {
+      TMargins* m = c->Margins();
+      return Bounds(m->ControlLeft(), m->ControlTop(), m->ControlWidth(), m->ControlHeight());
+    };
+    // The reference: stacking order within one kind is their order on screen.
+    TRect R(0, 0, W, H);
+    for (TAlign a : {alTop, alBottom, alLeft, alRight}) {
+      std::vector<TControl*> same;
+      for (auto& k : kids)
+        if (k.A == a) same.push_back(k.C);
+      std::sort(same.begin(), same.end(), [&](TControl* x, TControl* y) {
+        switch (a) {
+          case alTop: return outer(x).Top < outer(y).Top;
+          case alBottom: return outer(x).Bottom > outer(y).Bottom;
+          case alLeft: return outer(x).Left < outer(y).Left;
+          default: return outer(x).Right > outer(y).Right;
+        }
+      });
+      for (TControl* c : same) {
+        TRect o = outer(c);
+        TRect want;
+        switch (a) {
+          case alTop: want = Bounds(R.Left, R.Top, R.Width(), o.Height()); R.Top += o.Height(); break;
+          case alBottom: want = Bounds(R.Left, R.Bottom - o.Height(), R.Width(), o.Height()); R.Bottom -= o.Height(); break;
+          case alLeft: want = Bounds(R.Left, R.Top, o.Width(), R.Height()); R.Left += o.Width(); break;
+          default: want = Bounds(R.Right - o.Width(), R.Top, o.Width(), R.Height()); R.Right -= o.Width(); break;
+        }
+        ASSERT_EQ(o, want) << "round " << round << " align " << int(a);
+      }
+    }
+    for (auto& k : kids)
+      if (k.A == alClient) ASSERT_EQ(outer(k.C), R) << "round " << round;
+    for (size_t i = 0; i < kids.size(); ++i)
+      for (size_t j = i + 1; j < kids.size(); ++j) {
+        TRect x;
+        ASSERT_FALSE(IntersectRect(x, outer(kids[i].C), outer(kids[j].C))) << "round " << round;
+      }
+    delete root;
+  }
 }
 
 }  // namespace
