@@ -275,8 +275,11 @@ TEST(Platform_Controls_AlignProperty, RandomLayoutsMatchTheReference) {
         ASSERT_EQ(o, want) << "round " << round << " align " << int(a);
       }
     }
-    for (auto& k : kids)
-      if (k.A == alClient) ASSERT_EQ(outer(k.C), R) << "round " << round;
+    for (auto& k : kids) {
+      if (k.A == alClient) {
+        ASSERT_EQ(outer(k.C), R) << "round " << round;
+      }
+    }
     for (size_t i = 0; i < kids.size(); ++i)
       for (size_t j = i + 1; j < kids.size(); ++j) {
         TRect x;
