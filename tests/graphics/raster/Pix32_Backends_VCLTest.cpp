@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "graphics/raster/Pix32_Backends_VCL_qn.h"
+#include "graphics/raster/Pix32_Containers_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/gdi/FileMapping.h"
@@ -332,4 +333,30 @@ TEST(Pix32_Backends_VCL_qn, FontTravelsWithPropertiesAndAssign) {
   b.Assign(&a);
   EXPECT_EQ(b.Font()->Name(), u"DejaVu Serif");
   EXPECT_EQ(b.Font()->Height(), -20);
+}
+
+TEST(Pix32_Backends_VCL_qn, PaintingCopiesTheInvalidRectanglesOrEverything) {
+  for (bool memory : {false, true})
+    for (bool fail : {false, true}) {
+      TBitmap32 b(memory ? TGDIMemoryBackend::StaticClass() : TGDIBackend::StaticClass());
+      b.SetSize(6, 4);
+      Fill(b, 7);
+      TIntf<IPaintSupport> paint;
+      ASSERT_TRUE(Supports(b.Backend(), paint));
+      GdiForceSetDIBitsToDeviceFailure(fail);
+      Target all(6, 4);
+      paint->DoPaint(&b, nullptr, all.Bmp.Canvas(), nullptr);
+      Target some(6, 4);
+      TRectList rects;
+      rects.Add(TRect(1, 1, 3, 2));
+      rects.Add(TRect(4, 2, 6, 4));
+      paint->DoPaint(&b, &rects, some.Bmp.Canvas(), nullptr);
+      GdiForceSetDIBitsToDeviceFailure(false);
+      for (Integer y = 0; y < 4; ++y)
+        for (Integer x = 0; x < 6; ++x) {
+          ASSERT_EQ(all.At(x, y), b.GetPixel(x, y)) << memory << fail;
+          const bool inside = (x >= 1 && x < 3 && y == 1) || (x >= 4 && y >= 2);
+          ASSERT_EQ(some.At(x, y), inside ? b.GetPixel(x, y) : 0xFF000000u) << memory << fail << x << "," << y;
+        }
+    }
 }

@@ -367,3 +367,25 @@ TEST(Pix32_qn, PlatformBitmapsKeepTheirAlphaOrTransparentColour) {
   EXPECT_EQ(Pixels(c), Pixels(a));
   Clipboard()->Clear();
 }
+
+TEST(Pix32_qn, BitmapsLoadFromTheResourceTable) {
+  // A 2 x 1 24-bit DIB as bitmap resources are stored: no file header,
+  // bottom-up rows padded to four bytes.
+  static const Byte dib[40 + 8] = {40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,  // size, 2 x 1, 1 plane, 24 bpp
+                                   0,  0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,
+                                   0,  0, 0, 0, 0, 0, 0, 0, 0x30, 0x20, 0x10, 0xFF, 0x00, 0x00, 0, 0};
+  RegisterResource(u"QNBITMAPTEST", u"#2", dib, sizeof dib);
+  RegisterResource(u"#4711", u"#2", dib, sizeof dib);
+  TBitmap32 a, b;
+  a.LoadFromResourceName(0, u"QNBITMAPTEST");
+  b.LoadFromResourceID(0, 4711);
+  UnregisterResource(u"QNBITMAPTEST", u"#2");
+  UnregisterResource(u"#4711", u"#2");
+  for (TBitmap32* x : {&a, &b}) {
+    ASSERT_EQ(x->Width(), 2);
+    EXPECT_EQ(x->GetPixel(0, 0), 0xFF102030u);
+    EXPECT_EQ(x->GetPixel(1, 0), 0xFF0000FFu);
+  }
+  EXPECT_THROW(a.LoadFromResourceName(0, u"QNBITMAPTEST"), EResNotFound);
+  EXPECT_EQ(a.Width(), 2);
+}
