@@ -35,12 +35,17 @@ class Platform_Animate : public ShapeTest {
     Watch(nullptr);
     ShapeTest::TearDown();
   }
+  // Records the frames of h through the server's screen hook (nullptr: stop,
+  // giving the hook back).
   void Watch(HWND h) {
     std::lock_guard<std::mutex> lk(server::S().Lock);
+    auto& hook = server::S().Hook.ScreenChanged;
+    if (h && hook != Record) saved_ = hook;
     gWatched = h;
     Frames().clear();
-    server::S().Hook.ScreenChanged = h ? Record : nullptr;
+    hook = h ? Record : saved_;
   }
+  void (*saved_)() = nullptr;
   // The frame half-way through.
   const Frame* Half() {
     for (auto& f : Frames())
