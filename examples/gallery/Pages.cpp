@@ -11,6 +11,7 @@ std::vector<std::string> LinesPage(const std::string& outDir);
 std::vector<std::string> ResamplePage(const std::string& outDir);
 std::vector<std::string> BitmapTextPage(const std::string& outDir);
 std::vector<std::string> VectorPage(const std::string& outDir);
+std::vector<std::string> InteractionPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -23,6 +24,7 @@ std::vector<Page> AllPages() {
       {"resample", ResamplePage},
       {"bitmap-text", BitmapTextPage},
       {"vector", VectorPage},
+      {"interaction", InteractionPage},
   };
 }
 

@@ -295,6 +295,11 @@ LRESULT CALLBACK_MenuProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 1;
     case WM_MOUSEACTIVATE:
       return 3;  // MA_NOACTIVATE: a menu never takes the activation
+    case MN_GETHMENU:
+      if (Tracker* t = gTracker)
+        for (auto& l : t->Levels)
+          if (l.Wnd == h) return reinterpret_cast<LRESULT>(l.Menu);
+      return 0;
     default:
       return DefWindowProcW(h, msg, wp, lp);
   }

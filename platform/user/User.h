@@ -901,6 +901,8 @@ void NotifyWinEvent(DWORD event, HWND h, LONG idObject, LONG idChild);
 // (NonClient.cpp, Loops.cpp, Menus.cpp)
 
 constexpr UINT WM_UNINITMENUPOPUP = 0x0125;
+// Asks a menu window (class "#32768") which menu it shows.
+constexpr UINT MN_GETHMENU = 0x01E1;
 // WM_SYSCOMMAND: the low four bits of SC_SIZE carry the edge (WMSZ_*); those of
 // SC_MOVE a hit code (SC_MOVE | HTCAPTION starts a drag with the button down).
 constexpr WPARAM SC_MOUSEMENU = 0xF090;

@@ -233,7 +233,9 @@ TEST_F(Platform_SizeLoop, EveryEdgeKeepsTheOppositeOneInPlace) {
     {
       std::lock_guard<std::mutex> lk(LogLock());
       for (auto& l : Log())
-        if (l.Hwnd == h && l.Msg == WM_SIZING) EXPECT_EQ(l.WParam, c.Edge);
+        if (l.Hwnd == h && l.Msg == WM_SIZING) {
+          EXPECT_EQ(l.WParam, c.Edge);
+        }
     }
     DestroyWindow(h);
     ResetInput();

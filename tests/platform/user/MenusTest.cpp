@@ -222,6 +222,7 @@ TEST_F(Platform_MenuLoop, HoverOpensSubmenusAndDisabledItemsAreNotChosen) {
   IdleHook hook([&](int n) {
     if (n == 1) {
       seenMenu = FindWindowW(u"#32768", nullptr);
+      EXPECT_EQ(SendMessageW(seenMenu, MN_GETHMENU, 0, 0), reinterpret_cast<LRESULT>(menu_));
       TPoint save = ItemCentre(seenMenu, 1);
       InputMouseMove(save.X, save.Y);  // the disabled item: clicking it does nothing
       InputMouseDown(VK_LBUTTON);
