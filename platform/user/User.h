@@ -743,6 +743,9 @@ struct TRACKMOUSEEVENT {
 };
 // Leave tracking: WM_MOUSELEAVE (WM_NCMOUSELEAVE with TME_NONCLIENT) is
 // posted once when the pointer leaves the window's client (non-client) area.
+// Hover tracking: WM_MOUSEHOVER (WM_NCMOUSEHOVER) is posted once the pointer
+// has stayed in the hover rectangle for the hover time (HOVER_DEFAULT: the
+// system's) on the clock; leaving the tracked area ends it.
 bool TrackMouseEvent(TRACKMOUSEEVENT* e);
 
 // The cursor shown; WM_SETCURSOR's default sets the class cursor in the client area.
