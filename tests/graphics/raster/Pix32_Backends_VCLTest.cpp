@@ -360,3 +360,41 @@ TEST(Pix32_Backends_VCL_qn, PaintingCopiesTheInvalidRectanglesOrEverything) {
         }
     }
 }
+
+namespace {
+HFONT gHookFont = nullptr;
+TFloatRect gHookRect{};
+String gHookText;
+}  // namespace
+
+TEST(Pix32_Backends_VCL_qn, TextToPathGoesToTheInstalledHooks) {
+  TBitmap32 b;
+  b.SetSize(10, 10);
+  TIntf<ITextToPathSupport> t;
+  ASSERT_TRUE(Supports(b.Backend(), t));
+  // Without the text-outline unit nothing is added and nothing measured.
+  t->TextToPath(nullptr, 3, 4, u"x");
+  const TFloatRect none = t->MeasureText(TFloatRect{1, 2, 30, 40}, u"x", 0);
+  EXPECT_EQ(none.Left, 1);
+  EXPECT_EQ(none.Right, 1);
+  EXPECT_EQ(none.Bottom, 2);
+
+  TextToPathHook = [](HFONT f, TCustomPath*, const TFloatRect& r, const String& s, Cardinal) {
+    gHookFont = f;
+    gHookRect = r;
+    gHookText = s;
+  };
+  MeasureTextHook = [](HFONT, const TFloatRect& r, const String&, Cardinal) {
+    return TFloatRect{r.Left, r.Top, r.Left + 7, r.Top + 9};
+  };
+  t->TextToPath(nullptr, 3, 4, u"hooked");
+  const TFloatRect m = t->MeasureText(TFloatRect{1, 2, 30, 40}, u"x", 0);
+  TextToPathHook = nullptr;
+  MeasureTextHook = nullptr;
+  EXPECT_EQ(gHookFont, b.Font()->Handle());
+  EXPECT_EQ(gHookRect.Left, 3);
+  EXPECT_EQ(gHookRect.Right, 3);
+  EXPECT_EQ(gHookRect.Bottom, 4);
+  EXPECT_EQ(gHookText, u"hooked");
+  EXPECT_EQ(m.Right, 8);
+}
