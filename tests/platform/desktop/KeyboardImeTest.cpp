@@ -50,7 +50,9 @@ TEST_F(Platform_Keyboard, MapVirtualKeyRoundTripsAgainstTheLayout) {
     char16_t plain[2] = {};
     ASSERT_EQ(ToUnicode(vk, sc, none, plain, 2, 0), 1);
     EXPECT_EQ(MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR), UINT(std::toupper(plain[0])));
-    if (!(k & 0x100)) EXPECT_EQ(UINT(std::toupper(c)), MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR));
+    if (!(k & 0x100)) {
+      EXPECT_EQ(UINT(std::toupper(c)), MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR));
+    }
     // ToAscii agrees with ToUnicode, shifted or not.
     Byte state[256] = {};
     if (k & 0x100) state[VK_SHIFT] = 0x80;
