@@ -4,6 +4,8 @@
 // here where the polygon renderers will find them too.
 #pragma once
 
+#include <vector>
+
 #include "graphics/raster/QnBase.h"
 #include "graphics/raster/Pix32_qn_Types.h"
 #include "graphics/raster/Pix32_qn_Bases.h"
@@ -128,6 +130,16 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
   void UpdateFillProcs();
 
   TFillProc FFillProc = nullptr;
+
+ private:
+  TColor32* SpanBuffer(Integer Len);
+  void BlendColors(const TColor32* Src, PColor32 Dst, Integer Len);
+  void BlendRun(TColor32 C, PColor32 Dst, Integer Len);
+  // Scratch reused from span to span: per-pixel colours or weights, and a
+  // line of one colour for the runs of equal coverage.
+  std::vector<TColor32> FBuffer;
+  std::vector<TColor32> FRunLine;
+  TColor32 FRunColor = 0;
 };
 
 // A renderer class reference: one whose Create(Bitmap) makes a

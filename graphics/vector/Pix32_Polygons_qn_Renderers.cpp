@@ -1,8 +1,13 @@
 // The polygon renderers and the colour fill entry points.
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_qn_Bitmap.h"
@@ -139,16 +144,46 @@ void TPolygonRenderer32VPR::UpdateFillProcs() {
     FFillProc = EvenOdd ? &MakeAlpha<true> : &MakeAlpha<false>;
 }
 
-void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
-  const Integer Len = Span.X2 - Span.X1 + 1;
-  if (Len <= 0) return;
-  std::vector<TColor32> Buffer(static_cast<size_t>(Len));
-  FFillProc(Span.Values, Buffer.data(), Len, FColor);
-  // The vector blenders round an opaque source a step short of the colour,
-  // so opaque runs (interiors) are copied and transparent runs skipped: the
-  // exact results of blending at those two weights, and cheaper too.
-  PColor32 Dst = FBitmap->ScanLine(DstY) + Span.X1;
-  const TColor32* Src = Buffer.data();
+namespace {
+
+inline uint32_t Bits(const Single* V) {
+  uint32_t B;
+  std::memcpy(&B, V, sizeof B);
+  return B;
+}
+
+// The end of the run of values with the same bits as V[I]; interiors are
+// long runs, so they are compared four at a time.
+inline Integer RunEnd(const Single* V, Integer I, Integer Len) {
+  const uint32_t B = Bits(V + I);
+  Integer J = I + 1;
+#if defined(__SSE2__)
+  const __m128i Want = _mm_set1_epi32(static_cast<int>(B));
+  for (; J + 4 <= Len; J += 4) {
+    const __m128i Got = _mm_loadu_si128(reinterpret_cast<const __m128i*>(V + J));
+    const int Mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(Got, Want)));
+    if (Mask != 0xF) return J + __builtin_ctz(static_cast<unsigned>(~Mask));
+  }
+#endif
+  while (J < Len && Bits(V + J) == B) ++J;
+  return J;
+}
+
+// Runs at least this long are blended as one colour; shorter ones (the
+// anti-aliased edges) go through the per-pixel buffer.
+constexpr Integer kMinRun = 8;
+
+}  // namespace
+
+TColor32* TPolygonRenderer32VPR::SpanBuffer(Integer Len) {
+  if (FBuffer.size() < static_cast<size_t>(Len)) FBuffer.resize(static_cast<size_t>(Len));
+  return FBuffer.data();
+}
+
+// Blends precomputed colours: opaque runs are copied and transparent ones
+// skipped, because the vector blenders round an opaque source a step short
+// of the colour; those are the exact results of blending at the two weights.
+void TPolygonRenderer32VPR::BlendColors(const TColor32* Src, PColor32 Dst, Integer Len) {
   Integer I = 0;
   while (I < Len) {
     const Cardinal A = Src[I] >> 24;
@@ -164,14 +199,59 @@ void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
   }
 }
 
+// One colour over Len pixels, blended exactly as BlendLine blends a line of
+// it; the line is kept between runs, since interiors repeat one colour.
+void TPolygonRenderer32VPR::BlendRun(TColor32 C, PColor32 Dst, Integer Len) {
+  const Cardinal A = C >> 24;
+  if (A == 0) return;
+  if (A == 255) {
+    std::fill(Dst, Dst + Len, C);
+    return;
+  }
+  if (FRunColor != C || FRunLine.size() < static_cast<size_t>(Len)) {
+    FRunLine.assign(std::max(FRunLine.size(), static_cast<size_t>(Len)), C);
+    FRunColor = C;
+  }
+  BlendLine(FRunLine.data(), Dst, Len);
+}
+
+void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
+  const Integer Len = Span.X2 - Span.X1 + 1;
+  if (Len <= 0) return;
+  // Coverage goes to colour through the fill procedure value by value as
+  // the table says; a run of equal coverage is converted once.
+  const Single* V = Span.Values;
+  PColor32 Dst = FBitmap->ScanLine(DstY) + Span.X1;
+  Integer I = 0;
+  while (I < Len) {
+    Integer J = RunEnd(V, I, Len);
+    if (J - I >= kMinRun) {
+      TColor32 C;
+      FFillProc(V + I, &C, 1, FColor);
+      BlendRun(C, Dst + I, J - I);
+      I = J;
+      continue;
+    }
+    while (J < Len) {
+      const Integer K = RunEnd(V, J, Len);
+      if (K - J >= kMinRun) break;
+      J = K;
+    }
+    TColor32* Buffer = SpanBuffer(J - I);
+    FFillProc(V + I, Buffer, J - I, FColor);
+    BlendColors(Buffer, Dst + I, J - I);
+    I = J;
+  }
+}
+
 void TPolygonRenderer32VPR::FillSpan(const TValueSpan& Span, Integer DstY) {
   const Integer Len = Span.X2 - Span.X1 + 1;
   if (Len <= 0 || !FFiller) return;
   const TFillLineEvent FillLine = FFiller->GetFillLine();
   if (!Assigned(FillLine)) return;
-  std::vector<TColor32> Buffer(static_cast<size_t>(Len));
-  FFillProc(Span.Values, Buffer.data(), Len, 0);
-  FillLine(FBitmap->ScanLine(DstY) + Span.X1, Span.X1, DstY, Len, Buffer.data());
+  TColor32* Buffer = SpanBuffer(Len);
+  FFillProc(Span.Values, Buffer, Len, 0);
+  FillLine(FBitmap->ScanLine(DstY) + Span.X1, Span.X1, DstY, Len, Buffer);
 }
 
 TRenderSpanEvent TPolygonRenderer32VPR::GetRenderSpan() {
