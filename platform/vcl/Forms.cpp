@@ -41,6 +41,75 @@ bool TMonitor::Primary() const { return (InfoOf(FHandle).dwFlags & MONITORINFOF_
 // ---------------------------------------------------------------------------
 // TScreen
 
+namespace {
+
+// The split cursors have no stock counterpart, so they are drawn here:
+// two bars with an arrow pointing away from each, black with a white
+// outline, 32 x 32 with the hotspot in the middle. Horizontal is the
+// cursor of a splitter that moves left and right.
+HCURSOR MakeSplitCursor(bool Horizontal) {
+  constexpr int N = 32;
+  bool black[N][N] = {};
+  auto set = [&](int along, int across) {
+    // along: the direction the arrows point; across: the bars' direction.
+    if (Horizontal) black[across][along] = true;
+    else black[along][across] = true;
+  };
+  for (int a = 8; a <= 24; ++a) {
+    set(14, a);
+    set(17, a);
+  }
+  for (int x = 7; x <= 13; ++x) set(x, 16);
+  for (int x = 18; x <= 24; ++x) set(x, 16);
+  for (int d = 0; d <= 3; ++d)
+    for (int a = 16 - d; a <= 16 + d; ++a) {
+      set(7 + d, a);
+      set(24 - d, a);
+    }
+  // Rows of 32 bits, most significant bit first; AND mask over XOR mask.
+  std::vector<Byte> bits(size_t(N) * 2 * 4, 0);
+  for (int y = 0; y < N; ++y)
+    for (int x = 0; x < N; ++x) {
+      bool outline = false;
+      for (int dy = -1; dy <= 1 && !black[y][x]; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+          int yy = y + dy, xx = x + dx;
+          if (yy >= 0 && yy < N && xx >= 0 && xx < N && black[yy][xx]) outline = true;
+        }
+      bool transparent = !black[y][x] && !outline;
+      Byte bit = Byte(0x80 >> (x & 7));
+      if (transparent) bits[size_t(y) * 4 + size_t(x >> 3)] |= bit;
+      if (outline) bits[size_t(y + N) * 4 + size_t(x >> 3)] |= bit;
+    }
+  HBITMAP mask = CreateBitmap(N, N * 2, 1, 1, bits.data());
+  ICONINFO ii;
+  ii.fIcon = 0;
+  ii.xHotspot = 16;
+  ii.yHotspot = 16;
+  ii.hbmMask = mask;
+  HCURSOR c = CreateIconIndirect(&ii);
+  DeleteObject(mask);
+  return c;
+}
+
+}  // namespace
+
+void TScreen::CreateCursors() {
+  FArrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+  FDefaultCursor = FArrowCursor;
+  const std::pair<TCursor, const char16_t*> stock[] = {
+      {crArrow, IDC_ARROW},       {crCross, IDC_CROSS},       {crIBeam, IDC_IBEAM},
+      {crSizeNESW, IDC_SIZENESW}, {crSizeNS, IDC_SIZENS},     {crSizeNWSE, IDC_SIZENWSE},
+      {crSizeWE, IDC_SIZEWE},     {crUpArrow, IDC_UPARROW},   {crHourGlass, IDC_WAIT},
+      {crNo, IDC_NO},             {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},
+      {crHandPoint, IDC_HAND},    {crSizeAll, IDC_SIZEALL},
+  };
+  for (auto& [id, name] : stock)
+    if (HCURSOR h = LoadCursorW(nullptr, name)) FCursors.emplace_back(id, h);
+  if (HCURSOR h = MakeSplitCursor(true)) FCursors.emplace_back(crHSplit, h);
+  if (HCURSOR h = MakeSplitCursor(false)) FCursors.emplace_back(crVSplit, h);
+}
+
 TScreen::TScreen(TComponent* AOwner)
     : TComponent(AOwner), FHintFont(std::make_unique<TFont>()), FMenuFont(std::make_unique<TFont>()) {
   HDC dc = GetDC(nullptr);
@@ -50,6 +119,7 @@ TScreen::TScreen(TComponent* AOwner)
   }
   if (FPixelsPerInch <= 0) FPixelsPerInch = 96;
   ResetFonts();
+  CreateCursors();
 }
 
 TScreen::~TScreen() {
@@ -407,7 +477,14 @@ void TApplication::Idle(const MSG&) {
   } catch (...) {
     HandleException(this);
   }
-  if (done) WaitMessage();
+  if (!done) return;
+  // A modal loop waits through the window server's modal idle, which a
+  // test's idle hook may end (the loop then cancels) instead of blocking.
+  if (FModalLevel > 0) {
+    if (!ModalIdle()) FModalIdleGaveUp = true;
+  } else {
+    WaitMessage();
+  }
 }
 
 void TApplication::HandleMessage() {

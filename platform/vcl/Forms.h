@@ -89,12 +89,12 @@ class TScreen : public TComponent {
   TMonitor* MonitorFromWindow(HWND Handle, TMonitorDefaultTo Default = mdNearest);
 
   // A cursor other than crDefault overrides every control's cursor until
-  // it is set back to crDefault.
+  // it is set back to crDefault (Controls asks for it on WM_SETCURSOR).
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor Value);
   // The cursor handles by id. The standard ids come from the window
-  // server; an id nobody set gives the default (arrow) cursor, crNone
-  // gives none. Setting an id takes over the handle (it is destroyed when
+  // server, the split cursors are drawn here; an id nobody set gives the
+  // default (arrow) cursor, crNone gives none. Setting an id takes over the handle (it is destroyed when
   // replaced or when the screen goes); setting crDefault to nullptr brings
   // the arrow back.
   HCURSOR Cursors(Integer Index) const;
@@ -127,6 +127,7 @@ class TScreen : public TComponent {
   friend class TCustomForm;
   void AddForm(TCustomForm* AForm);
   void RemoveForm(TCustomForm* AForm);
+  void CreateCursors();
   void RefreshMonitors();
   TMonitor* FindMonitor(HMONITOR Handle);
 
@@ -227,7 +228,8 @@ class TApplication : public TComponent {
   // One message: false when none was waiting. WM_QUIT sets Terminated.
   bool ProcessMessage(MSG& Msg);
   // What the loop does when no message waits: hover tracking, OnIdle,
-  // updates of actions, then WaitMessage unless OnIdle said not Done.
+  // updates of actions, then (unless OnIdle said not Done) WaitMessage, or
+  // ModalIdle inside a modal loop.
   void Idle(const MSG& Msg);
 
  protected:
@@ -235,6 +237,7 @@ class TApplication : public TComponent {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  friend class TCustomForm;
   static LRESULT AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   void CreateHandle();
   void DestroyHandle();
@@ -242,6 +245,7 @@ class TApplication : public TComponent {
   HWND FHandle = nullptr;
   String FTitle;
   bool FTerminated = false;
+  bool FModalIdleGaveUp = false;
   bool FShowMainForm = true;
   bool FMainFormOnTaskBar = true;
   TCustomForm* FMainForm = nullptr;
@@ -325,7 +329,8 @@ class TCustomForm : public TWinControl {
   void Show();
   // Shows the form, disables the thread's other windows and dispatches
   // messages until ModalResult is set (Close sets mrCancel), then hides the
-  // form and returns the result. Raises EInvalidOperation "Cannot make a
+  // form and returns the result. When the window server's modal idle hook
+  // gives up on an empty queue, the loop ends with mrCancel. Raises EInvalidOperation "Cannot make a
   // visible window modal" for a form that is already visible.
   virtual Integer ShowModal();
   // OnCloseQuery, then OnClose with caHide; a modal form only sets

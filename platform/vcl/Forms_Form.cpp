@@ -398,11 +398,13 @@ Integer TCustomForm::ShowModal() {
   try {
     SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
     FModalResult = mrNone;
+    Application->FModalIdleGaveUp = false;
     do {
       Application->HandleMessage();
-      if (Application->Terminated()) FModalResult = mrCancel;
+      if (Application->Terminated() || Application->FModalIdleGaveUp) FModalResult = mrCancel;
       else if (FModalResult != mrNone) CloseModal();
     } while (FModalResult == mrNone);
+    Application->FModalIdleGaveUp = false;
     result = FModalResult;
     SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
   } catch (...) {
@@ -653,6 +655,9 @@ void TCustomForm::UpdateLayered() {
   bool layered = FAlphaBlend || FTransparentColor;
   if (layered) {
     if (!(ex & WS_EX_LAYERED)) SetWindowLongW(h, GWL_EXSTYLE, ex | static_cast<LONG>(WS_EX_LAYERED));
+    DWORD flags = (FAlphaBlend ? LWA_ALPHA : 0) | (FTransparentColor ? LWA_COLORKEY : 0);
+    SetLayeredWindowAttributes(h, static_cast<COLORREF>(ColorToRGB(FTransparentColorValue)),
+                               FAlphaBlend ? FAlphaBlendValue : Byte(255), flags);
   } else if (ex & WS_EX_LAYERED) {
     SetWindowLongW(h, GWL_EXSTYLE, ex & ~static_cast<LONG>(WS_EX_LAYERED));
     RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);

@@ -255,17 +255,12 @@ TEST_F(Platform_FormModal, ShowModalReturnsTheResultOfAButtonClickedThroughQueue
     otherEnabled = IsWindowEnabled(other->Handle());
     dlgEnabled = IsWindowEnabled(dlg->Handle());
   });
-  // A guard: a loop that runs out of input ends with mrAbort instead of
-  // waiting for ever.
-  Application->OnIdle = [&](TObject*, bool& Done) {
-    if (dlg->FormState().Contains(fsModal)) dlg->SetModalResult(mrAbort);
-    Done = false;
-  };
   // The dialog's place is known before it shows; the input waits in the
   // queue for the modal loop.
   dlg->HandleNeeded();
   ClickAt(CenterOf(ok));
   EXPECT_EQ(dlg->ShowModal(), mrOk);
+  EXPECT_EQ(IdleGiveUps, 0);
   EXPECT_FALSE(mainEnabled);
   EXPECT_FALSE(otherEnabled);
   EXPECT_TRUE(dlgEnabled);
@@ -282,12 +277,13 @@ TEST_F(Platform_FormModal, ShowModalReturnsTheResultOfAButtonClickedThroughQueue
   EXPECT_EQ(dlg->ShowModal(), mrCancel);
   // Escape without a cancel button does nothing; closing the window does.
   cancel->SetModalResult(mrNone);
+  EXPECT_EQ(IdleGiveUps, 0);
   Press(VK_ESCAPE);
-  EXPECT_EQ(dlg->ShowModal(), mrAbort);  // the guard ended it
-  PostMessageW(dlg->Handle(), WM_CLOSE, 0, 0);
-  Application->OnIdle = nullptr;
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);  // the idle hook ended it
+  EXPECT_EQ(IdleGiveUps, 1);
   dlg->SetOnShow([&](TObject*) { PostMessageW(dlg->Handle(), WM_CLOSE, 0, 0); });
   EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_EQ(IdleGiveUps, 1);
 }
 
 TEST_F(Platform_FormModal, CloseQueryAndCaNoneKeepTheLoopGoing) {
@@ -299,16 +295,13 @@ TEST_F(Platform_FormModal, CloseQueryAndCaNoneKeepTheLoopGoing) {
   dlg->SetOnClose([&](TObject*, TCloseAction& Action) {
     if (++closes == 1) Action = caNone;
   });
-  Application->OnIdle = [&](TObject*, bool& Done) {
-    if (dlg->FormState().Contains(fsModal)) dlg->SetModalResult(mrAbort);
-    Done = false;
-  };
   dlg->HandleNeeded();
   TPoint p = CenterOf(ok);
   ClickAt(p);  // refused by OnCloseQuery
   ClickAt(p);  // caNone from OnClose
   ClickAt(p);  // closes
   EXPECT_EQ(dlg->ShowModal(), mrOk);
+  EXPECT_EQ(IdleGiveUps, 0);
   EXPECT_EQ(queries, 3);
   EXPECT_EQ(closes, 2);
 }
@@ -582,6 +575,81 @@ TEST_F(Platform_Form, FormsAreReadFromTheirResources) {
   // TForm itself needs none.
   std::unique_ptr<TForm> plain(TCustomForm::Create<TForm>(nullptr));
   EXPECT_EQ(plain->ComponentCount(), 0);
+}
+
+TEST_F(Platform_Form, AlphaBlendAndTransparentColorGoThroughLayeredAttributes) {
+  SetDesktopColor(RGB(0, 0, 0));
+  std::unique_ptr<TForm> f(MakeForm(100, 100, 200, 150));
+  f->SetBorderStyle(bsNone);
+  f->SetColor(clWhite);
+  f->SetAlphaBlend(true);
+  f->SetAlphaBlendValue(128);
+  f->Show();
+  Application->ProcessMessages();
+  COLORREF key = 0;
+  Byte alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(f->Handle(), &key, &alpha, &flags));
+  EXPECT_EQ(alpha, 128);
+  EXPECT_EQ(flags, DWORD(LWA_ALPHA));
+  EXPECT_TRUE(GetWindowLongW(f->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+  // Half of white over the black desktop.
+  TScreenImage s = CaptureScreen();
+  uint32_t px = s.Pixel(150, 150);
+  EXPECT_NEAR(int((px >> 16) & 0xFF), 128, 2);
+  f->SetAlphaBlendValue(255);
+  f->SetTransparentColorValue(clWhite);
+  f->SetTransparentColor(true);
+  ASSERT_TRUE(GetLayeredWindowAttributes(f->Handle(), &key, &alpha, &flags));
+  EXPECT_EQ(flags, DWORD(LWA_ALPHA | LWA_COLORKEY));
+  EXPECT_EQ(key, RGB(255, 255, 255));
+  f->SetAlphaBlend(false);
+  f->SetTransparentColor(false);
+  EXPECT_FALSE(GetWindowLongW(f->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+}
+
+TEST_F(Platform_Form, ScreenCursorsAreTheStandardOnesAndTheGlobalOneOverridesControls) {
+  EXPECT_EQ(Screen->Cursors(crDefault), LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(Screen->Cursors(crArrow), LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(Screen->Cursors(crCross), LoadCursorW(nullptr, IDC_CROSS));
+  EXPECT_EQ(Screen->Cursors(crIBeam), LoadCursorW(nullptr, IDC_IBEAM));
+  EXPECT_EQ(Screen->Cursors(crSizeNESW), LoadCursorW(nullptr, IDC_SIZENESW));
+  EXPECT_EQ(Screen->Cursors(crSizeNS), LoadCursorW(nullptr, IDC_SIZENS));
+  EXPECT_EQ(Screen->Cursors(crSizeNWSE), LoadCursorW(nullptr, IDC_SIZENWSE));
+  EXPECT_EQ(Screen->Cursors(crSizeWE), LoadCursorW(nullptr, IDC_SIZEWE));
+  EXPECT_EQ(Screen->Cursors(crHandPoint), LoadCursorW(nullptr, IDC_HAND));
+  EXPECT_EQ(Screen->Cursors(crHourGlass), LoadCursorW(nullptr, IDC_WAIT));
+  // The split cursors are the screen's own, with the hotspot in the middle.
+  HCURSOR h = Screen->Cursors(crHSplit), v = Screen->Cursors(crVSplit);
+  ASSERT_NE(h, nullptr);
+  ASSERT_NE(v, nullptr);
+  EXPECT_NE(h, v);
+  EXPECT_NE(h, Screen->Cursors(crDefault));
+  ICONINFO ii;
+  ASSERT_TRUE(GetIconInfo(h, &ii));
+  EXPECT_FALSE(ii.fIcon);
+  EXPECT_EQ(ii.xHotspot, 16u);
+  EXPECT_EQ(ii.yHotspot, 16u);
+  DeleteObject(ii.hbmMask);
+  DeleteObject(ii.hbmColor);
+
+  std::unique_ptr<TForm> f(MakeForm(100, 100, 300, 200));
+  TButton* b = MakeButton(f.get(), u"Go", 20, 20);
+  b->SetCursor(crHandPoint);
+  f->Show();
+  Application->ProcessMessages();
+  TPoint over = CenterOf(b);
+  InputMouseMove(over.X, over.Y);
+  Application->ProcessMessages();
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+  Screen->SetCursor(crHourGlass);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHourGlass));
+  InputMouseMove(over.X + 1, over.Y);
+  Application->ProcessMessages();
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHourGlass));
+  // Back to crDefault: the control under the pointer chooses again.
+  Screen->SetCursor(crDefault);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
 }
 
 }  // namespace

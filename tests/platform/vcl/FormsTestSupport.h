@@ -18,8 +18,16 @@ class FormsTest : public ::testing::Test {
     InitForms();
     ResetInput();
     SetVirtualClock(true);
+    // A modal loop that runs out of input gives up (and cancels) instead
+    // of waiting for ever; tests count how often.
+    SetModalIdleHook([this] {
+      ++IdleGiveUps;
+      return false;
+    });
   }
+  int IdleGiveUps = 0;
   void TearDown() override {
+    SetModalIdleHook(nullptr);
     DoneForms();
     InitForms();
     MSG m;
