@@ -12,6 +12,7 @@ std::vector<std::string> ResamplePage(const std::string& outDir);
 std::vector<std::string> BitmapTextPage(const std::string& outDir);
 std::vector<std::string> VectorPage(const std::string& outDir);
 std::vector<std::string> InteractionPage(const std::string& outDir);
+std::vector<std::string> FormPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -25,6 +26,7 @@ std::vector<Page> AllPages() {
       {"bitmap-text", BitmapTextPage},
       {"vector", VectorPage},
       {"interaction", InteractionPage},
+      {"form", FormPage},
   };
 }
 

@@ -161,13 +161,15 @@ void TCustomPanel::Paint() {
   if (!FShowCaption || Caption().empty()) return;
   c->Font()->Assign(Font());
   c->Brush()->SetStyle(TBrushStyle::bsClear);
-  static constexpr UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-  UINT flags = DT_VCENTER | DT_SINGLELINE | kAlign[static_cast<int>(FAlignment)];
-  RECT text = r;
+  static constexpr TTextFormats kAlign[] = {TTextFormats::tfLeft, TTextFormats::tfRight, TTextFormats::tfCenter};
+  TTextFormat fmt{TTextFormats::tfVerticalCenter, TTextFormats::tfSingleLine, kAlign[static_cast<int>(FAlignment)]};
+  TRect text = r;
   InflateRect(text, -2, 0);
   String caption = Caption();
   if (!Enabled()) c->Font()->SetColor(clGrayText);
-  DrawTextW(c->Handle(), caption.c_str(), static_cast<int>(caption.size()), &text, flags);
+  // Through the canvas, so the font and the transparent background are
+  // selected into the DC first.
+  c->TextRect(text, caption, fmt);
   c->Brush()->SetStyle(TBrushStyle::bsSolid);
 }
 

@@ -106,18 +106,25 @@ void TButton::Paint() {
   c->Font()->Assign(Font());
   c->Brush()->SetStyle(TBrushStyle::bsClear);
   String caption = Caption();
-  UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+  // Through the canvas, so the font and the transparent background are
+  // selected into the DC first.
+  const TTextFormat fmt{TTextFormats::tfCenter, TTextFormats::tfVerticalCenter, TTextFormats::tfSingleLine};
+  auto draw = [&](const RECT& where) {
+    TRect r2 = where;
+    String t = caption;
+    c->TextRect(r2, t, fmt);
+  };
   if (Enabled()) {
-    DrawTextW(c->Handle(), caption.c_str(), static_cast<int>(caption.size()), &text, flags);
+    draw(text);
   } else {
     // Disabled text is embossed: a highlight one pixel down-right, the
     // shadow colour over it.
     RECT hi = text;
     OffsetRect(hi, 1, 1);
     c->Font()->SetColor(clBtnHighlight);
-    DrawTextW(c->Handle(), caption.c_str(), static_cast<int>(caption.size()), &hi, flags);
+    draw(hi);
     c->Font()->SetColor(clBtnShadow);
-    DrawTextW(c->Handle(), caption.c_str(), static_cast<int>(caption.size()), &text, flags);
+    draw(text);
   }
   c->Brush()->SetStyle(TBrushStyle::bsSolid);
   if (focused) {
