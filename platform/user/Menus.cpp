@@ -247,6 +247,23 @@ void PaintLevel(HWND h, HDC dc) {
   for (size_t i = 0; i < lv->Items.size(); ++i) {
     const MenuItem& it = lv->Items[i];
     const TRect& r = lv->Rects[i];
+    if (it.Type & MFT_OWNERDRAW) {
+      DRAWITEMSTRUCT di;
+      di.CtlType = ODT_MENU;
+      di.itemID = it.Id;
+      di.itemAction = ODA_DRAWENTIRE;
+      di.itemState = (int(i) == lv->Hot ? ODS_SELECTED : 0) | ((it.State & MF_GRAYED) == MF_GRAYED ? ODS_GRAYED : 0) |
+                     ((it.State & MF_DISABLED) ? ODS_DISABLED : 0) | ((it.State & MF_CHECKED) ? ODS_CHECKED : 0) |
+                     ((it.State & MF_DEFAULT) ? ODS_DEFAULT : 0);
+      di.hwndItem = reinterpret_cast<HWND>(lv->Menu);
+      di.hDC = dc;
+      di.rcItem = r;
+      di.itemData = it.Data;
+      int saved = SaveDC(dc);
+      if (t->Owner) SendMessageW(t->Owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di));
+      RestoreDC(dc, saved);
+      continue;
+    }
     if (it.Separator()) {
       int mid = (r.Top + r.Bottom) / 2;
       FillSys(dc, TRect(r.Left + 1, mid - 1, r.Right - 1, mid), COLOR_BTNSHADOW);
@@ -337,8 +354,21 @@ void MenuSelect(Tracker& t, size_t level, bool mouse) {
 void Place(Tracker& t, Level& lv, TPoint at, const TRect* parentItem, const TRect* exclude) {
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, t.Font);
-  int textW = 0, accelW = 0;
+  int textW = 0, accelW = 0, ownerW = 0;
+  std::vector<int> heights;
   for (auto& it : lv.Items) {
+    heights.push_back(it.Separator() ? kSeparator : t.ItemHeight);
+    if (it.Type & MFT_OWNERDRAW) {
+      MEASUREITEMSTRUCT mi;
+      mi.CtlType = ODT_MENU;
+      mi.itemID = it.Id;
+      mi.itemHeight = UINT(t.ItemHeight);
+      mi.itemData = it.Data;
+      if (t.Owner) SendMessageW(t.Owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mi));
+      heights.back() = std::clamp<int>(int(mi.itemHeight), 1, 1000);
+      ownerW = std::max(ownerW, std::clamp<int>(int(mi.itemWidth), 0, 4000));
+      continue;
+    }
     if (it.Separator()) continue;
     String label = Before(it.Text, u'\t'), accel = After(it.Text, u'\t');
     TRect r;
@@ -352,11 +382,11 @@ void Place(Tracker& t, Level& lv, TPoint at, const TRect* parentItem, const TRec
   }
   SelectObject(dc, old);
   DeleteDC(dc);
-  int width = t.TextX + textW + (accelW ? 24 + accelW : 0) + 18 + kBorder;
+  // An owner-drawn item's width comes on top of the check-mark column.
+  int width = std::max(t.TextX + textW + (accelW ? 24 + accelW : 0) + 18, t.TextX + ownerW) + kBorder;
   int y = kBorder;
   lv.Rects.clear();
-  for (auto& it : lv.Items) {
-    int hgt = it.Separator() ? kSeparator : t.ItemHeight;
+  for (int hgt : heights) {
     lv.Rects.push_back(TRect(kBorder, y, width - kBorder, y + hgt));
     y += hgt;
   }
@@ -417,8 +447,10 @@ bool Open(Tracker& t, HMENU m, int indexInParent, TPoint at, const TRect* parent
     lv.Items = menu->Items;
   }
   if (lv.Items.empty()) return false;
-  Place(t, lv, at, parentItem, exclude);
+  // The level is in place before its window exists: the window's first
+  // paint looks it up.
   t.Levels.push_back(std::move(lv));
+  Place(t, t.Levels.back(), at, parentItem, exclude);
   return true;
 }
 

@@ -906,6 +906,31 @@ void NotifyWinEvent(DWORD event, HWND h, LONG idObject, LONG idChild);
 constexpr UINT WM_UNINITMENUPOPUP = 0x0125;
 // Asks a menu window (class "#32768") which menu it shows.
 constexpr UINT MN_GETHMENU = 0x01E1;
+// Owner-drawn menu items (MFT_OWNERDRAW): the owner measures each item with
+// WM_MEASUREITEM and draws it with WM_DRAWITEM; hwndItem is the HMENU.
+constexpr UINT ODT_MENU = 1;
+constexpr UINT ODA_DRAWENTIRE = 0x0001, ODA_SELECT = 0x0002, ODA_FOCUS = 0x0004;
+constexpr UINT ODS_SELECTED = 0x0001, ODS_GRAYED = 0x0002, ODS_DISABLED = 0x0004, ODS_CHECKED = 0x0008,
+               ODS_FOCUS = 0x0010, ODS_DEFAULT = 0x0020;
+struct MEASUREITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  UINT itemWidth = 0;
+  UINT itemHeight = 0;
+  ULONG_PTR itemData = 0;
+};
+struct DRAWITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  UINT itemAction = 0;
+  UINT itemState = 0;
+  HWND hwndItem = nullptr;
+  HDC hDC = nullptr;
+  RECT rcItem;
+  ULONG_PTR itemData = 0;
+};
 // WM_SYSCOMMAND: the low four bits of SC_SIZE carry the edge (WMSZ_*); those of
 // SC_MOVE a hit code (SC_MOVE | HTCAPTION starts a drag with the button down).
 constexpr WPARAM SC_MOUSEMENU = 0xF090;

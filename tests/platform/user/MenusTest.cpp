@@ -263,6 +263,53 @@ TEST_F(Platform_MenuLoop, HoverOpensSubmenusAndDisabledItemsAreNotChosen) {
   EXPECT_TRUE(greySelect);
 }
 
+TEST_F(Platform_MenuLoop, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
+  HMENU m = CreatePopupMenu();
+  AppendMenuW(m, MF_OWNERDRAW, 301, reinterpret_cast<const char16_t*>(uintptr_t(0x1234)));
+  AppendMenuW(m, MF_STRING, 302, u"Plain");
+  std::vector<DRAWITEMSTRUCT> drawn;
+  ULONG_PTR measured = 0;
+  SetHandler(owner_, [&](HWND, UINT msg, WPARAM, LPARAM lp, bool& handled) -> LRESULT {
+    handled = msg == WM_MEASUREITEM || msg == WM_DRAWITEM;
+    if (msg == WM_MEASUREITEM) {
+      auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      EXPECT_EQ(mi->CtlType, ODT_MENU);
+      measured = mi->itemData;
+      mi->itemWidth = 200;
+      mi->itemHeight = 40;
+    } else if (msg == WM_DRAWITEM) {
+      auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+      drawn.push_back(*di);
+      HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+      FillRect(di->hDC, &di->rcItem, red);
+      DeleteObject(red);
+    }
+    return handled ? 1 : 0;
+  });
+  TRect menuRect;
+  uint32_t inside = 0;
+  IdleHook hook([&](int n) {
+    if (n > 1) return false;
+    HWND w = FindWindowW(u"#32768", nullptr);
+    GetWindowRect(w, &menuRect);
+    inside = CaptureScreen().Pixel(menuRect.Left + 20, menuRect.Top + 3 + 20) & 0xFFFFFF;
+    InputMouseMove(menuRect.Left + 20, menuRect.Top + 3 + 20);  // selects it: drawn again
+    InputKeyDown(VK_ESCAPE);
+    return true;
+  });
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, owner_, nullptr), 0);
+  EXPECT_EQ(measured, 0x1234u);
+  EXPECT_EQ(inside, 0xFF0000u);
+  EXPECT_GE(menuRect.Width(), 200);
+  ASSERT_GE(drawn.size(), 2u);
+  EXPECT_EQ(drawn[0].itemID, 301u);
+  EXPECT_EQ(drawn[0].hwndItem, reinterpret_cast<HWND>(m));
+  EXPECT_EQ(drawn[0].rcItem.Height(), 40);
+  EXPECT_EQ(drawn[0].itemState & ODS_SELECTED, 0u);
+  EXPECT_EQ(drawn.back().itemState & ODS_SELECTED, ODS_SELECTED);
+  DestroyMenu(m);
+}
+
 TEST_F(Platform_MenuLoop, AMenuShortOfInputEndsThroughTheIdleHook) {
   IdleHook hook([](int) { return false; });
   EXPECT_EQ(Track(), 0);
