@@ -13,6 +13,7 @@ std::vector<std::string> BitmapTextPage(const std::string& outDir);
 std::vector<std::string> VectorPage(const std::string& outDir);
 std::vector<std::string> InteractionPage(const std::string& outDir);
 std::vector<std::string> FormPage(const std::string& outDir);
+std::vector<std::string> PaintBoxPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -27,6 +28,7 @@ std::vector<Page> AllPages() {
       {"vector", VectorPage},
       {"interaction", InteractionPage},
       {"form", FormPage},
+      {"paintbox", PaintBoxPage},
   };
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "graphics/raster/Pix32_Containers_qn.h"
+#include "graphics/raster/Pix32_Image_qn.h"
 #include "platform/gdi/FileMapping.h"
 #include "platform/gdi/GdiText.h"
 
@@ -216,11 +217,10 @@ void TGDIBackend::Draw(const TRect& DstRect, const TRect& SrcRect, HDC hSrc) {
 }
 
 void TGDIBackend::DoPaint(TCustomBitmap32* ABuffer, TRectList* AInvalidRects, TCanvas* ACanvas,
-                          TCustomPaintBox32_qn*) {
+                          TCustomPaintBox32_qn* APaintBox) {
   const HDC dst = ACanvas->Handle();
   if (!AInvalidRects || AInvalidRects->Count() == 0) {
-    // The paint box's viewport is its client area, which its buffer covers.
-    const TRect r = ABuffer->BoundsRect();
+    const TRect r = APaintBox ? APaintBox->GetViewportRect() : ABuffer->BoundsRect();
     BitBlt(dst, r.Left, r.Top, r.Width(), r.Height(), FHDC, r.Left, r.Top, SRCCOPY);
     return;
   }
@@ -328,13 +328,13 @@ void TGDIMemoryBackend::Draw(const TRect& DstRect, const TRect&, HDC) {
 }
 
 void TGDIMemoryBackend::DoPaint(TCustomBitmap32* ABuffer, TRectList* AInvalidRects, TCanvas* ACanvas,
-                                TCustomPaintBox32_qn*) {
+                                TCustomPaintBox32_qn* APaintBox) {
   const HDC dst = ACanvas->Handle();
   auto paintRect = [&](const TRect& r) {
     CopyToDevice(dst, r.Left, r.Top, r.Width(), r.Height(), r.Left, r.Top, ABuffer->Bits());
   };
   if (!AInvalidRects || AInvalidRects->Count() == 0) {
-    paintRect(ABuffer->BoundsRect());
+    paintRect(APaintBox ? APaintBox->GetViewportRect() : ABuffer->BoundsRect());
     return;
   }
   for (Integer i = 0; i < AInvalidRects->Count(); ++i) paintRect(*AInvalidRects->Items(i));

@@ -6,6 +6,7 @@
 #include "graphics/raster/Pix32_Backends_VCL_qn.h"
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_Filters_qn.h"
+#include "graphics/raster/Pix32_Image_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
@@ -35,6 +36,7 @@ void RegisterRasterUnits() {
   RegisterUnit({"Pix32_Filters_qn", {"Pix32_Bindings_qn", "Pix32_qn"}, InitPix32Filters, DonePix32Filters});
   RegisterUnit({"Pix32_Backends_VCL_qn", {"Pix32_Backends_Generic_qn", "Graphics"}, InitPix32BackendsVCL,
                 DonePix32BackendsVCL});
+  RegisterUnit({"Pix32_Image_qn", {"Pix32_Backends_VCL_qn", "Controls"}, InitPix32Image, DonePix32Image});
 }
 
 }  // namespace qn

@@ -1,0 +1,335 @@
+#include "graphics/raster/Pix32_Image_qn.h"
+
+#include <algorithm>
+
+#include "graphics/raster/Pix32_Backends_qn.h"
+
+namespace qn {
+
+TCustomRepaintOptimizerClass PaintBoxOptimizerClass = nullptr;
+
+namespace {
+
+// The image control routes the buffer's area changes through handlers of
+// its own; it lives in a later part of this unit, so it is known by name.
+bool IsImageControl(const TObject* Control) {
+  for (TClass c = Control->ClassType(); c; c = c->ClassParent())
+    if (c->ClassName() == u"TCustomImage32_qn") return true;
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TCustomPaintBox32_qn
+
+TCustomPaintBox32_qn::TCustomPaintBox32_qn(TComponent* AOwner) : TCustomControl(AOwner) {
+  FBuffer = std::make_unique<TBitmap32>();
+  FBufferOversize = 40;
+  FForceFullRepaint = true;
+  FInvalidRects = std::make_unique<TRectList>();
+  const TCustomRepaintOptimizerClass cls =
+      PaintBoxOptimizerClass ? PaintBoxOptimizerClass : TFullRepaintOptimizer::OptimizerClass();
+  FRepaintOptimizer.reset(cls->Create(FBuffer.get(), FInvalidRects.get()));
+  SetHeight(192);
+  SetWidth(192);
+}
+
+TCustomPaintBox32_qn::~TCustomPaintBox32_qn() {
+  // The buffer may still call back into the direct handler while it goes.
+  if (FBuffer) FBuffer->SetOnAreaChanged(TAreaChangedEvent());
+  FRepaintOptimizer.reset();
+  FInvalidRects.reset();
+  FBuffer.reset();
+}
+
+void TCustomPaintBox32_qn::Invalidate() {
+  FBufferValid = false;
+  inherited::Invalidate();
+}
+
+void TCustomPaintBox32_qn::ForceFullInvalidate() {
+  if (FRepaintOptimizer->Enabled()) FRepaintOptimizer->Reset();
+  FForceFullRepaint = true;
+  Invalidate();
+}
+
+void TCustomPaintBox32_qn::Loaded() {
+  FBufferValid = false;
+  inherited::Loaded();
+}
+
+void TCustomPaintBox32_qn::Resize() {
+  ResizeBuffer();
+  FBufferValid = false;
+  inherited::Resize();
+}
+
+void TCustomPaintBox32_qn::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (ComponentState().Contains(csDesigning)) ResizeBuffer();
+  FBufferValid = false;
+}
+
+void TCustomPaintBox32_qn::SetBufferOversize(Integer Value) {
+  if (Value < 0) Value = 0;
+  if (Value == FBufferOversize) return;
+  FBufferOversize = Value;
+  ResizeBuffer();
+  FBufferValid = false;
+}
+
+TRect TCustomPaintBox32_qn::GetViewportRect() { return TRect(0, 0, Width(), Height()); }
+
+void TCustomPaintBox32_qn::ResizeBuffer() {
+  const TRect viewport = GetViewportRect();
+  const Integer w = std::max(0, viewport.Width()), h = std::max(0, viewport.Height());
+  auto follow = [this](Integer Current, Integer Wanted) {
+    Integer n = Current;
+    if (Current < Wanted) n = Wanted + FBufferOversize;
+    else if (Wanted < Current - FBufferOversize) n = Wanted;
+    return std::max(1, n);
+  };
+  const Integer newWidth = follow(FBuffer->Width(), w), newHeight = follow(FBuffer->Height(), h);
+  if (newWidth == FBuffer->Width() && newHeight == FBuffer->Height()) return;
+  const Integer oldWidth = FBuffer->Width(), oldHeight = FBuffer->Height();
+  FBuffer->Lock();
+  try {
+    FBuffer->SetSize(newWidth, newHeight);
+  } catch (...) {
+    FBuffer->Unlock();
+    throw;
+  }
+  FBuffer->Unlock();
+  DoBufferResized(oldWidth, oldHeight);
+  ForceFullInvalidate();
+}
+
+void TCustomPaintBox32_qn::DoBufferResized(Integer, Integer) {
+  if (FRepaintOptimizer->Enabled())
+    FRepaintOptimizer->BufferResizedHandler(FBuffer->Width(), FBuffer->Height());
+}
+
+bool TCustomPaintBox32_qn::CustomRepaint() {
+  return FRepaintOptimizer->Enabled() && !FForceFullRepaint && FRepaintOptimizer->UpdatesAvailable();
+}
+
+bool TCustomPaintBox32_qn::InvalidRectsAvailable() { return true; }
+
+void TCustomPaintBox32_qn::DoPrepareInvalidRects() {
+  if (FRepaintOptimizer->Enabled() && !FForceFullRepaint) FRepaintOptimizer->PerformOptimization();
+}
+
+void TCustomPaintBox32_qn::DoPaintBuffer() {
+  if (FForceFullRepaint) {
+    FForceFullRepaint = false;
+    FInvalidRects->Clear();
+  } else {
+    DoPrepareInvalidRects();
+  }
+  FBufferValid = true;
+}
+
+void TCustomPaintBox32_qn::DoPaintGDIOverlay() {
+  if (FOnGDIOverlay) FOnGDIOverlay(this);
+}
+
+void TCustomPaintBox32_qn::ResetInvalidRects() { FInvalidRects->Clear(); }
+
+void TCustomPaintBox32_qn::Paint() {
+  if (!Parent()) return;
+  const bool optimizer = FRepaintOptimizer->Enabled();
+  if (optimizer) FRepaintOptimizer->BeginPaint();
+  TIntf<IPaintSupport> paintSupport;
+  // A buffer moved to a backend without paint support still gets drawn;
+  // there is just no way to show it.
+  const bool canPaint = Supports(FBuffer->Backend(), paintSupport);
+  if (!FBufferValid) {
+    if (canPaint) paintSupport->ImageNeeded();
+    DoPaintBuffer();
+    if (canPaint) paintSupport->CheckPixmap();
+  }
+  if (canPaint) {
+    FBuffer->Lock();
+    try {
+      paintSupport->DoPaint(FBuffer.get(), FInvalidRects.get(), Canvas(), this);
+    } catch (...) {
+      FBuffer->Unlock();
+      throw;
+    }
+    FBuffer->Unlock();
+  }
+  DoPaintGDIOverlay();
+  if (optimizer) FRepaintOptimizer->EndPaint();
+  ResetInvalidRects();
+  FForceFullRepaint = false;
+}
+
+void TCustomPaintBox32_qn::Flush() {
+  TIntf<IDeviceContextSupport> dcSupport;
+  if (!Supports(FBuffer->Backend(), dcSupport) || !dcSupport->GetHandle()) return;
+  TCanvas* canvas = Canvas();
+  canvas->Lock();
+  FBuffer->Lock();
+  try {
+    if (const HDC dst = canvas->Handle()) {
+      const TRect r = GetViewportRect();
+      BitBlt(dst, r.Left, r.Top, r.Width(), r.Height(), dcSupport->GetHandle(), 0, 0, SRCCOPY);
+    }
+  } catch (...) {
+    FBuffer->Unlock();
+    canvas->Unlock();
+    throw;
+  }
+  FBuffer->Unlock();
+  canvas->Unlock();
+}
+
+void TCustomPaintBox32_qn::Flush(const TRect& SrcRect) {
+  TIntf<IDeviceContextSupport> dcSupport;
+  if (!Supports(FBuffer->Backend(), dcSupport) || !dcSupport->GetHandle()) return;
+  TCanvas* canvas = Canvas();
+  canvas->Lock();
+  FBuffer->Lock();
+  try {
+    if (const HDC dst = canvas->Handle()) {
+      const TRect r = GetViewportRect();
+      BitBlt(dst, SrcRect.Left + r.Left, SrcRect.Top + r.Top, SrcRect.Width(), SrcRect.Height(),
+             dcSupport->GetHandle(), SrcRect.Left, SrcRect.Top, SRCCOPY);
+    }
+  } catch (...) {
+    FBuffer->Unlock();
+    canvas->Unlock();
+    throw;
+  }
+  FBuffer->Unlock();
+  canvas->Unlock();
+}
+
+void TCustomPaintBox32_qn::AssignTo(TPersistent* Dest) {
+  auto* box = dynamic_cast<TCustomPaintBox32_qn*>(Dest);
+  // The generic copy refuses every destination; a paint box knows how to
+  // copy itself into another one.
+  if (!box) {
+    inherited::AssignTo(Dest);
+    return;
+  }
+  box->FBuffer->Assign(FBuffer.get());
+  box->FBufferOversize = FBufferOversize;
+  box->FBufferValid = FBufferValid;
+  box->FRepaintMode = FRepaintMode;
+  box->FForceFullRepaint = FForceFullRepaint;
+  box->FOptions = FOptions;
+  box->FOnGDIOverlay = FOnGDIOverlay;
+  box->SetOnMouseEnter(OnMouseEnter());
+  box->SetOnMouseLeave(OnMouseLeave());
+}
+
+void TCustomPaintBox32_qn::SetRepaintMode(TRepaintMode Value) {
+  if (!FRepaintOptimizer) return;
+  switch (Value) {
+    case rmOptimizer:
+      if (!IsImageControl(this))
+        FBuffer->SetOnAreaChanged(MakeEvent(FRepaintOptimizer.get(), &TCustomRepaintOptimizer::AreaUpdateHandler));
+      else
+        FBuffer->SetOnAreaChanged(TAreaChangedEvent());
+      break;
+    case rmDirect:
+      FBuffer->SetOnAreaChanged(MakeEvent(this, &TCustomPaintBox32_qn::DirectAreaUpdateHandler));
+      break;
+    default:
+      FBuffer->SetOnAreaChanged(TAreaChangedEvent());
+      break;
+  }
+  FRepaintOptimizer->SetEnabled(Value == rmOptimizer);
+  FRepaintMode = Value;
+  Invalidate();
+}
+
+void TCustomPaintBox32_qn::DirectAreaUpdateHandler(TObject*, const TRect& Area, Cardinal Info) {
+  TRect r = Area;
+  if (Info & AREA_LINE_FLAG) {
+    // A line reports its end points, in drawing order, and its width: the
+    // pixels it touched lie within the width around both ends.
+    const Integer w = Integer(Info & 0x00FFFFFFu);
+    InflateArea(r, w, w);
+  }
+  // Block copies take only ordered rectangles.
+  r = TRect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
+            std::max(r.Top, r.Bottom));
+  FInvalidRects->Add(r);
+  if (!ControlState().Contains(csCustomPaint)) Repaint();
+}
+
+void TCustomPaintBox32_qn::MouseEnter() {
+  FMouseInControl = true;
+  inherited::MouseEnter();
+}
+
+void TCustomPaintBox32_qn::MouseLeave() {
+  FMouseInControl = false;
+  inherited::MouseLeave();
+}
+
+void TCustomPaintBox32_qn::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (FOptions.Contains(pboAutoFocus) && CanFocus()) SetFocus();
+  inherited::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomPaintBox32_qn::WMPaint(TMessage& Message) {
+  // Changes the buffer reports while it is being drawn for this paint are
+  // recorded, not repainted again (see DirectAreaUpdateHandler).
+  const bool wasPainting = ControlState().Contains(csCustomPaint);
+  FControlState.Include(csCustomPaint);
+  try {
+    if (CustomRepaint()) {
+      if (InvalidRectsAvailable()) Paint();
+      else InvalidateRect(Handle(), nullptr, false);
+    }
+    inherited::Dispatch(Message);
+  } catch (...) {
+    if (!wasPainting) FControlState.Exclude(csCustomPaint);
+    throw;
+  }
+  if (!wasPainting) FControlState.Exclude(csCustomPaint);
+}
+
+void TCustomPaintBox32_qn::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_ERASEBKGND:
+      Message.Result = 1;
+      return;
+    case WM_GETDLGCODE:
+      if (FOptions.Contains(pboWantArrowKeys)) Message.Result |= DLGC_WANTARROWS;
+      else Message.Result &= ~DLGC_WANTARROWS;
+      return;
+    case WM_PAINT:
+      WMPaint(Message);
+      return;
+    case CM_INVALIDATE:
+      if (CustomRepaint() && HandleAllocated()) {
+        PostMessageW(Handle(), WM_PAINT, 0, 0);
+        return;
+      }
+      break;
+    default:
+      // CM_MOUSEENTER and CM_MOUSELEAVE: the platform's handling calls
+      // MouseEnter and MouseLeave above.
+      break;
+  }
+  inherited::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------
+// TPaintBox32
+
+void TPaintBox32::DoPaintBuffer() {
+  if (FOnPaintBuffer) FOnPaintBuffer(this);
+  inherited::DoPaintBuffer();
+}
+
+void InitPix32Image() { PaintBoxOptimizerClass = TFullRepaintOptimizer::OptimizerClass(); }
+
+void DonePix32Image() { PaintBoxOptimizerClass = nullptr; }
+
+}  // namespace qn
