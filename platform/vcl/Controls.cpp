@@ -670,14 +670,8 @@ void TControl::UpdateAnchorRules() {
 
 void TControl::SetAlign(TAlign Value) {
   if (FAlign == Value) return;
-  TAlign old = FAlign;
   FAlign = Value;
   FAnchors = AnchorAlign(Value);
-  if (old == alTop || old == alBottom) {
-    if (Value == alLeft || Value == alRight) {
-      // Swapped orientation: a thin bar stays thin.
-    }
-  }
   UpdateAnchorRules();
   RequestAlign();
 }

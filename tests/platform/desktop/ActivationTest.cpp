@@ -7,19 +7,8 @@ using namespace usertest;
 
 namespace {
 
-class ActivationTest : public ServerTest {
+class ActivationTest : public InputServerTest {
  protected:
-  void SetUp() override {
-    ServerTest::SetUp();
-    ResetInput();
-    SetVirtualClock(true);
-  }
-  void TearDown() override {
-    ReleaseCapture();
-    SetFocus(nullptr);
-    ResetInput();
-    ServerTest::TearDown();
-  }
   // The activation and focus messages, in order, as (window, message, wParam).
   std::vector<Logged> Sequence() {
     static const UINT kinds[] = {WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_SETFOCUS, WM_KILLFOCUS,

@@ -8,19 +8,11 @@ using namespace usertest;
 
 namespace {
 
-class PointerTest : public ServerTest {
+class PointerTest : public InputServerTest {
  protected:
-  void SetUp() override {
-    ServerTest::SetUp();
-    ResetInput();
-    SetVirtualClock(true);
-  }
   void TearDown() override {
     DestroyCaret();
-    ReleaseCapture();
-    SetFocus(nullptr);
-    ResetInput();
-    ServerTest::TearDown();
+    InputServerTest::TearDown();
   }
   static uint32_t Rgb(HWND h, int x, int y) { return CaptureWindow(h, true).Pixel(x, y) & 0x00FFFFFF; }
 };

@@ -7,19 +7,8 @@ using namespace usertest;
 
 namespace {
 
-class InputTest : public ServerTest {
+class InputTest : public InputServerTest {
  protected:
-  void SetUp() override {
-    ServerTest::SetUp();
-    ResetInput();
-    SetVirtualClock(true);
-  }
-  void TearDown() override {
-    ReleaseCapture();
-    SetFocus(nullptr);
-    ResetInput();
-    ServerTest::TearDown();
-  }
   // Input messages dispatched, in order, with their parameters.
   std::vector<Logged> Mouse(HWND h) {
     std::vector<Logged> r;

@@ -9,35 +9,12 @@ using namespace usertest;
 
 namespace {
 
-// Sets an idle hook for one test; it gets the number of the call.
-class IdleHook {
- public:
-  explicit IdleHook(std::function<bool(int)> f) {
-    old_ = SetModalIdleHook([this, f] { return f(++calls_); });
-  }
-  ~IdleHook() { SetModalIdleHook(old_); }
-  int Calls() const { return calls_; }
-
- private:
-  int calls_ = 0;
-  TModalIdleHook old_;
-};
-
-class LoopTest : public ServerTest {
+class LoopTest : public InputServerTest {
  protected:
-  void SetUp() override {
-    ServerTest::SetUp();
-    ResetInput();
-    SetVirtualClock(true);
-  }
   void TearDown() override {
-    ReleaseCapture();
-    SetFocus(nullptr);
-    ResetInput();
-    ServerTest::TearDown();
+    InputServerTest::TearDown();
     ResetScreenConfiguration();
   }
-  static int Frame() { return GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER); }
   static TRect RectOf(HWND h) {
     TRect r;
     GetWindowRect(h, &r);

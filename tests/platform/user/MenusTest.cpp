@@ -9,25 +9,10 @@ using namespace usertest;
 
 namespace {
 
-class IdleHook {
- public:
-  explicit IdleHook(std::function<bool(int)> f) {
-    old_ = SetModalIdleHook([this, f] { return f(++calls_); });
-  }
-  ~IdleHook() { SetModalIdleHook(old_); }
-  int Calls() const { return calls_; }
-
- private:
-  int calls_ = 0;
-  TModalIdleHook old_;
-};
-
-class MenuTest : public ServerTest {
+class MenuTest : public InputServerTest {
  protected:
   void SetUp() override {
-    ServerTest::SetUp();
-    ResetInput();
-    SetVirtualClock(true);
+    InputServerTest::SetUp();
     owner_ = MakeTop(100, 100, 500, 400, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     Pump();
     SetFocus(owner_);
@@ -44,10 +29,7 @@ class MenuTest : public ServerTest {
   }
   void TearDown() override {
     DestroyMenu(menu_);
-    ReleaseCapture();
-    SetFocus(nullptr);
-    ResetInput();
-    ServerTest::TearDown();
+    InputServerTest::TearDown();
   }
   int Track(UINT flags = 0) { return TrackPopupMenu(menu_, flags, 200, 200, 0, owner_, nullptr); }
   std::vector<Logged> Of(UINT msg) {

@@ -11,20 +11,8 @@ using namespace usertest;
 
 namespace {
 
-class NonClientTest : public ServerTest {
+class NonClientTest : public InputServerTest {
  protected:
-  void SetUp() override {
-    ServerTest::SetUp();
-    ResetInput();
-    SetVirtualClock(true);
-  }
-  void TearDown() override {
-    ReleaseCapture();
-    SetFocus(nullptr);
-    ResetInput();
-    ServerTest::TearDown();
-  }
-  static int Frame() { return GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER); }
   static LRESULT Hit(HWND h, int x, int y) { return SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(x, y)); }
   static TRect ScreenClientRect(HWND h) {
     RECT r;

@@ -142,4 +142,37 @@ class ServerTest : public ::testing::Test {
   }
 };
 
+// A server test that drives the input queue on the virtual clock; it leaves no
+// capture, focus or pressed key behind for the next test.
+class InputServerTest : public ServerTest {
+ protected:
+  void SetUp() override {
+    ServerTest::SetUp();
+    ResetInput();
+    SetVirtualClock(true);
+  }
+  void TearDown() override {
+    ReleaseCapture();
+    SetFocus(nullptr);
+    ResetInput();
+    ServerTest::TearDown();
+  }
+  // The width of a sizing frame.
+  static int Frame() { return GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER); }
+};
+
+// Sets the modal loops' idle hook for one test; it gets the number of the call.
+class IdleHook {
+ public:
+  explicit IdleHook(std::function<bool(int)> f) {
+    old_ = SetModalIdleHook([this, f] { return f(++calls_); });
+  }
+  ~IdleHook() { SetModalIdleHook(old_); }
+  int Calls() const { return calls_; }
+
+ private:
+  int calls_ = 0;
+  TModalIdleHook old_;
+};
+
 }  // namespace usertest
