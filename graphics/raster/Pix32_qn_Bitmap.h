@@ -392,6 +392,11 @@ class TCustomBitmap32 : public TCustomMap {
   void Rotate180(TCustomBitmap32* Dst = nullptr);
   void Rotate270(TCustomBitmap32* Dst = nullptr);
 
+ private:
+  void TurnQuarter(TCustomBitmap32* Dst, bool Clockwise);
+
+ public:
+
   // ---- Files and streams: 32-bit BMP read and written here, anything else
   // through the platform's graphic classes. A failed load raises and leaves
   // the bitmap as it was.

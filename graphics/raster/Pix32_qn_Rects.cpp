@@ -300,12 +300,12 @@ void QuarterTurn(const TColor32* Src, Integer W, Integer H, TColor32* Dst, bool 
 
 }  // namespace
 
-void TCustomBitmap32::Rotate90(TCustomBitmap32* Dst) {
+void TCustomBitmap32::TurnQuarter(TCustomBitmap32* Dst, bool Clockwise) {
   if (Dst && Dst != this) {
     Dst->BeginUpdate();
     try {
       Dst->SetSize(FHeight, FWidth);
-      if (!Empty()) QuarterTurn(FBits, FWidth, FHeight, Dst->FBits, true);
+      if (!Empty()) QuarterTurn(FBits, FWidth, FHeight, Dst->FBits, Clockwise);
     } catch (...) {
       Dst->EndUpdate();
       throw;
@@ -316,32 +316,15 @@ void TCustomBitmap32::Rotate90(TCustomBitmap32* Dst) {
   }
   TCustomBitmap32 tmp;
   tmp.SetSize(FHeight, FWidth);
-  if (!Empty()) QuarterTurn(FBits, FWidth, FHeight, tmp.FBits, true);
+  if (!Empty()) QuarterTurn(FBits, FWidth, FHeight, tmp.FBits, Clockwise);
   tmp.CopyMapTo(this);
   // A square bitmap keeps its size, so CopyMapTo reported nothing.
   Changed();
 }
 
-void TCustomBitmap32::Rotate270(TCustomBitmap32* Dst) {
-  if (Dst && Dst != this) {
-    Dst->BeginUpdate();
-    try {
-      Dst->SetSize(FHeight, FWidth);
-      if (!Empty()) QuarterTurn(FBits, FWidth, FHeight, Dst->FBits, false);
-    } catch (...) {
-      Dst->EndUpdate();
-      throw;
-    }
-    Dst->EndUpdate();
-    Dst->Changed();
-    return;
-  }
-  TCustomBitmap32 tmp;
-  tmp.SetSize(FHeight, FWidth);
-  if (!Empty()) QuarterTurn(FBits, FWidth, FHeight, tmp.FBits, false);
-  tmp.CopyMapTo(this);
-  Changed();
-}
+void TCustomBitmap32::Rotate90(TCustomBitmap32* Dst) { TurnQuarter(Dst, true); }
+
+void TCustomBitmap32::Rotate270(TCustomBitmap32* Dst) { TurnQuarter(Dst, false); }
 
 void TCustomBitmap32::Rotate180(TCustomBitmap32* Dst) {
   const size_t n = FBits ? PixelCount(FWidth, FHeight) : 0;

@@ -453,6 +453,7 @@ class TCustomForm : public TWinControl {
   void SetActive(bool Value);
   void ApplyPosition();
   void UpdateLayered();
+  TCreateParams StyleParams();
   bool SendFocusMessage(HWND Handle, UINT Msg);
 
   TModalResult FModalResult = mrNone;

@@ -107,6 +107,21 @@ void TCustomForm::Loaded() {
   }
 }
 
+// The styles the window will be created with, without CreateParams' other
+// work (the parent window it would look up may not exist yet).
+TCreateParams TCustomForm::StyleParams() {
+  TCreateParams params;
+  FStyleOnly = true;
+  try {
+    CreateParams(params);
+  } catch (...) {
+    FStyleOnly = false;
+    throw;
+  }
+  FStyleOnly = false;
+  return params;
+}
+
 void TCustomForm::SetClientSize(const TPoint& Value) {
   if (ComponentState().Contains(csLoading)) FLoadedClientSize = Value;
   if (HandleAllocated()) {
@@ -114,15 +129,7 @@ void TCustomForm::SetClientSize(const TPoint& Value) {
     return;
   }
   // No window yet: the frame follows from the styles it will have.
-  TCreateParams params;
-  FStyleOnly = true;
-  try {
-    CreateParams(params);
-  } catch (...) {
-    FStyleOnly = false;
-    throw;
-  }
-  FStyleOnly = false;
+  TCreateParams params = StyleParams();
   RECT r(0, 0, Value.X, Value.Y);
   AdjustWindowRectEx(&r, params.Style, false, params.ExStyle);
   SetBounds(Left(), Top(), r.Width(), r.Height());
@@ -130,15 +137,7 @@ void TCustomForm::SetClientSize(const TPoint& Value) {
 
 TRect TCustomForm::GetClientRect() {
   if (HandleAllocated()) return inherited::GetClientRect();
-  TCreateParams params;
-  FStyleOnly = true;
-  try {
-    CreateParams(params);
-  } catch (...) {
-    FStyleOnly = false;
-    throw;
-  }
-  FStyleOnly = false;
+  TCreateParams params = StyleParams();
   RECT frame(0, 0, 0, 0);
   AdjustWindowRectEx(&frame, params.Style, false, params.ExStyle);
   return TRect(0, 0, std::max(0, Width() - frame.Width()), std::max(0, Height() - frame.Height()));
