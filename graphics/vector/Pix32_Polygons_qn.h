@@ -140,6 +140,7 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
   std::vector<TColor32> FBuffer;
   std::vector<TColor32> FRunLine;
   TColor32 FRunColor = 0;
+  bool FRunAVX2 = false;  // the run blender may use 256-bit vectors
 };
 
 // A renderer class reference: one whose Create(Bitmap) makes a

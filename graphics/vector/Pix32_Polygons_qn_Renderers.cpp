@@ -8,8 +8,13 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define QN_RUN_AVX2 __attribute__((target("avx2")))
+#endif
 
 #include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_System_qn.h"
 #include "graphics/raster/Pix32_qn_Bitmap.h"
 #include "graphics/raster/Pix32_qn_Routines.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
@@ -173,6 +178,69 @@ inline Integer RunEnd(const Single* V, Integer I, Integer Len) {
 // anti-aliased edges) go through the per-pixel buffer.
 constexpr Integer kMinRun = 8;
 
+#if defined(__SSE2__)
+// One translucent colour blended over a run with the over form of the line
+// blenders, term for term: the source's products with its own alpha are the
+// same for every pixel, so they are made once and only the destination's
+// products remain in the loop. Even bytes (blue, red) and odd bytes (green,
+// alpha) travel in separate 16-bit lanes, as in the line blenders.
+struct TRunTerms {
+  __m128i Fa, Even, Odd;
+  explicit TRunTerms(TColor32 C) {
+    const __m128i s = _mm_set1_epi32(static_cast<int>(C));
+    const __m128i a = _mm_srli_epi32(s, 24);
+    Fa = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+    const __m128i bias = _mm_set1_epi16(128);
+    Even = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(s, _mm_set1_epi32(0x00FF00FF)), Fa), bias), 8);
+    const __m128i o = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi16(s, 8), Fa), bias), 8);
+    // In the odd set the alpha lane takes the source alpha itself.
+    const __m128i alphaLane = _mm_set1_epi32(static_cast<int>(0xFFFF0000u));
+    Odd = _mm_or_si128(_mm_andnot_si128(alphaLane, o), _mm_and_si128(alphaLane, Fa));
+  }
+};
+
+inline __m128i OverRun4(const TRunTerms& T, __m128i d) {
+  const __m128i bias = _mm_set1_epi16(128);
+  const __m128i de = _mm_and_si128(d, _mm_set1_epi32(0x00FF00FF)), dd = _mm_srli_epi16(d, 8);
+  const __m128i pe = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(de, T.Fa), bias), 8);
+  const __m128i po = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(dd, T.Fa), bias), 8);
+  const __m128i re = _mm_sub_epi16(_mm_add_epi16(T.Even, de), pe);
+  const __m128i ro = _mm_min_epi16(_mm_sub_epi16(_mm_add_epi16(T.Odd, dd), po), _mm_set1_epi16(255));
+  return _mm_or_si128(re, _mm_slli_epi16(ro, 8));
+}
+
+// Blends 4 pixels at a time; returns how many it did.
+Integer OverRun_SSE2(const TRunTerms& T, PColor32 Dst, Integer Len) {
+  Integer i = 0;
+  for (; i + 4 <= Len; i += 4) {
+    __m128i* p = reinterpret_cast<__m128i*>(Dst + i);
+    _mm_storeu_si128(p, OverRun4(T, _mm_loadu_si128(p)));
+  }
+  return i;
+}
+
+#if defined(QN_RUN_AVX2)
+// The same on 8 pixels at a time; returns how many it did.
+QN_RUN_AVX2 Integer OverRun_AVX2(const TRunTerms& T, PColor32 Dst, Integer Len) {
+  const __m256i fa = _mm256_broadcastsi128_si256(T.Fa), te = _mm256_broadcastsi128_si256(T.Even),
+                to = _mm256_broadcastsi128_si256(T.Odd);
+  const __m256i bias = _mm256_set1_epi16(128), lo = _mm256_set1_epi32(0x00FF00FF), top = _mm256_set1_epi16(255);
+  Integer i = 0;
+  for (; i + 8 <= Len; i += 8) {
+    __m256i* p = reinterpret_cast<__m256i*>(Dst + i);
+    const __m256i d = _mm256_loadu_si256(p);
+    const __m256i de = _mm256_and_si256(d, lo), dd = _mm256_srli_epi16(d, 8);
+    const __m256i pe = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(de, fa), bias), 8);
+    const __m256i po = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(dd, fa), bias), 8);
+    const __m256i re = _mm256_sub_epi16(_mm256_add_epi16(te, de), pe);
+    const __m256i ro = _mm256_min_epi16(_mm256_sub_epi16(_mm256_add_epi16(to, dd), po), top);
+    _mm256_storeu_si256(p, _mm256_or_si256(re, _mm256_slli_epi16(ro, 8)));
+  }
+  return i;
+}
+#endif
+#endif
+
 }  // namespace
 
 TColor32* TPolygonRenderer32VPR::SpanBuffer(Integer Len) {
@@ -208,11 +276,23 @@ void TPolygonRenderer32VPR::BlendRun(TColor32 C, PColor32 Dst, Integer Len) {
     std::fill(Dst, Dst + Len, C);
     return;
   }
+#if defined(__SSE2__)
+  const TRunTerms T(C);
+  Integer Done = 0;
+#if defined(QN_RUN_AVX2)
+  if (FRunAVX2) Done = OverRun_AVX2(T, Dst, Len);
+#endif
+  Done += OverRun_SSE2(T, Dst + Done, Len - Done);
+  // The last few pixels through the line blender itself.
+  const TColor32 Line[4] = {C, C, C, C};
+  if (Done < Len) BlendLine(Line, Dst + Done, Len - Done);
+#else
   if (FRunColor != C || FRunLine.size() < static_cast<size_t>(Len)) {
     FRunLine.assign(std::max(FRunLine.size(), static_cast<size_t>(Len)), C);
     FRunColor = C;
   }
   BlendLine(FRunLine.data(), Dst, Len);
+#endif
 }
 
 void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
@@ -232,7 +312,17 @@ void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
       I = J;
       continue;
     }
+    // A long run starting at J has its last value kMinRun - 1 further on,
+    // so most edge positions are passed over without measuring a run.
     while (J < Len) {
+      if (J + kMinRun > Len) {
+        J = Len;
+        break;
+      }
+      if (Bits(V + J) != Bits(V + J + kMinRun - 1)) {
+        ++J;
+        continue;
+      }
       const Integer K = RunEnd(V, J, Len);
       if (K - J >= kMinRun) break;
       J = K;
@@ -267,6 +357,9 @@ void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Point
   TFloatRect R;
   if (!IntersectRect(R, ClipRect, FloatRect(FBitmap->BoundsRect()))) return;
   UpdateFillProcs();
+#if defined(QN_RUN_AVX2)
+  FRunAVX2 = CPUFeatures().Contains(TCPUInstructionSet::ciAVX2);
+#endif
   if (FFiller) {
     FFiller->BeginRendering();
     RenderPolyPolygon(Points, R, GetRenderSpan());

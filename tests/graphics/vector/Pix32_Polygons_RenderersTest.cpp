@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
+#include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_System_qn.h"
 #include "graphics/raster/Pix32_qn_Bitmap.h"
 #include "graphics/raster/Pix32_qn_Routines.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
@@ -182,4 +186,68 @@ TEST(Pix32_Polygons_qn, FixedPointFormsRenderAsFloatForms) {
       Touched += Px(A, x, y) != 0xFF203040u;
     }
   EXPECT_GT(Touched, 20);
+}
+
+namespace {
+
+// A processor that offers SSE2 but not AVX2, so the run blender takes its
+// 128-bit path.
+void FakeCPUID(Cardinal Leaf, Cardinal, Cardinal R[4]) {
+  R[0] = R[1] = R[2] = R[3] = 0;
+  if (Leaf == 0) R[0] = 1;
+  if (Leaf == 1) {
+    R[0] = 6u << 8;
+    R[3] = 0x00800000u | 0x02000000u | 0x04000000u;  // MMX, SSE, SSE2
+  }
+}
+const TCPUIDSource kSSE2Only{[] { return true; }, &FakeCPUID, [] { return UInt64(0); }};
+
+// Interiors of fully covered runs are blended as one colour; every such
+// pixel must be what the line blender makes of that colour over it, for
+// runs of every length and start. The
+// colour's alpha after the coverage table is read back from the same fill
+// over transparent black, where the over form leaves the source alpha.
+void ExpectRunsBlendAsLineBlender(std::mt19937& Rng) {
+  std::uniform_int_distribution<Cardinal> Any(0, 0xFFFFFFFFu);
+  std::uniform_int_distribution<Integer> Width(1, 90);
+  for (int Case = 0; Case < 300; ++Case) {
+    const Integer W = Width(Rng), L = std::uniform_int_distribution<Integer>(0, 3)(Rng);
+    TColor32 Color = Any(Rng);
+    if (Case % 10 == 0) Color |= 0xFF000000u;  // opaque and clear colours too
+    if (Case % 10 == 1) Color &= 0x00FFFFFFu;
+    TCustomBitmap32 Probe;
+    Probe.SetSize(L + W + 2, 3);
+    Probe.Clear(0);
+    PolygonFS(&Probe, Box(Single(L), 1, Single(L + W), 2), Color);
+    const TColor32 C = (Color & 0x00FFFFFFu) | (Px(Probe, L, 1) & 0xFF000000u);
+
+    TCustomBitmap32 B;
+    B.SetSize(L + W + 2, 3);
+    for (Integer Y = 0; Y < 3; ++Y)
+      for (Integer X = 0; X < B.Width(); ++X) B.ScanLine(Y)[X] = Any(Rng);
+    std::vector<TColor32> Before(B.ScanLine(0), B.ScanLine(0) + 3 * B.Width());
+    std::vector<TColor32> Expected = Before;
+    // An opaque colour is copied and a clear one skipped: the line blender
+    // rounds an opaque source a step short.
+    TColor32* Row = Expected.data() + B.Width() + L;
+    const std::vector<TColor32> Line(static_cast<size_t>(W), C);
+    if ((C >> 24) == 255)
+      std::fill(Row, Row + W, C);
+    else if ((C >> 24) != 0)
+      BlendLine(Line.data(), Row, W);
+    PolygonFS(&B, Box(Single(L), 1, Single(L + W), 2), Color);
+    ASSERT_EQ(std::vector<TColor32>(B.ScanLine(0), B.ScanLine(0) + 3 * B.Width()), Expected)
+        << "colour " << std::hex << Color << std::dec << ", run " << W << " at " << L;
+  }
+}
+
+}  // namespace
+
+TEST(Pix32_Polygons_qn, OneColourRunsBlendExactlyAsTheLineBlender) {
+  std::mt19937 Rng(19);
+  ExpectRunsBlendAsLineBlender(Rng);
+  SetCPUIDSource(&kSSE2Only);
+  ASSERT_FALSE(CPUFeatures().Contains(TCPUInstructionSet::ciAVX2));
+  ExpectRunsBlendAsLineBlender(Rng);
+  SetCPUIDSource(nullptr);
 }
