@@ -22,6 +22,20 @@ size_t PixelCount(Integer W, Integer H) { return static_cast<size_t>(W) * static
 // ---------------------------------------------------------------------------
 // Rectangles
 
+namespace {
+
+// Cuts X1..X2 × Y1..Y2 to Clip; false when nothing of it is inside.
+bool ClipToRect(const TRect& Clip, Integer& X1, Integer& Y1, Integer& X2, Integer& Y2) {
+  if (!(X1 < X2 && Y1 < Y2 && X1 < Clip.Right && Y1 < Clip.Bottom && X2 > Clip.Left && Y2 > Clip.Top)) return false;
+  X1 = std::max(X1, Clip.Left);
+  Y1 = std::max(Y1, Clip.Top);
+  X2 = std::min(X2, Clip.Right);
+  Y2 = std::min(Y2, Clip.Bottom);
+  return true;
+}
+
+}  // namespace
+
 void TCustomBitmap32::FillRect(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value) {
   if (FBits && Y2 > Y1 && X2 > X1) {
     const Cardinal n = static_cast<Cardinal>(X2 - X1);
@@ -31,14 +45,7 @@ void TCustomBitmap32::FillRect(Integer X1, Integer Y1, Integer X2, Integer Y2, T
 }
 
 void TCustomBitmap32::FillRectS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value) {
-  if (!FMeasuringMode && X1 < X2 && Y1 < Y2 && X1 < FClipRect.Right && Y1 < FClipRect.Bottom &&
-      X2 > FClipRect.Left && Y2 > FClipRect.Top) {
-    X1 = std::max(X1, FClipRect.Left);
-    Y1 = std::max(Y1, FClipRect.Top);
-    X2 = std::min(X2, FClipRect.Right);
-    Y2 = std::min(Y2, FClipRect.Bottom);
-    FillRect(X1, Y1, X2, Y2, Value);
-  }
+  if (!FMeasuringMode && ClipToRect(FClipRect, X1, Y1, X2, Y2)) FillRect(X1, Y1, X2, Y2, Value);
   Changed(TRect(X1, Y1, X2, Y2), AREA_RECT_FLAG);
 }
 
@@ -72,14 +79,7 @@ void TCustomBitmap32::FillRectT(Integer X1, Integer Y1, Integer X2, Integer Y2, 
 }
 
 void TCustomBitmap32::FillRectTS(Integer X1, Integer Y1, Integer X2, Integer Y2, TColor32 Value) {
-  if (!FMeasuringMode && X1 < X2 && Y1 < Y2 && X1 < FClipRect.Right && Y1 < FClipRect.Bottom &&
-      X2 > FClipRect.Left && Y2 > FClipRect.Top) {
-    X1 = std::max(X1, FClipRect.Left);
-    Y1 = std::max(Y1, FClipRect.Top);
-    X2 = std::min(X2, FClipRect.Right);
-    Y2 = std::min(Y2, FClipRect.Bottom);
-    FillRectT(X1, Y1, X2, Y2, Value);
-  }
+  if (!FMeasuringMode && ClipToRect(FClipRect, X1, Y1, X2, Y2)) FillRectT(X1, Y1, X2, Y2, Value);
   Changed(TRect(X1, Y1, X2, Y2), AREA_RECT_FLAG);
 }
 
