@@ -4,6 +4,7 @@
 // signed area between itself and that border, column by column. There is no
 // sampling grid, so the values are exact up to single-precision rounding.
 #include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_Polygons_qn_Rows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -133,9 +134,28 @@ void AccumulateSegmentArea(const TCells& Cell, const TLineSegment& S) {
   }
 }
 
+// Gaps between touched columns shorter than this are summed with them:
+// a run too short to blend as one colour is not worth keeping apart.
+constexpr Integer kMinGap = 8;
+
+struct TColumnRange {
+  Integer A;
+  Integer B;
+};
+
+// One row's working lists, kept from row to row so that no row allocates.
+struct TRowScratch {
+  std::vector<TColumnRange> Touched;
+  std::vector<TCoverRun> Runs;
+};
+
 // Cover deposits at bottom-border crossings, the running sum, then the area
-// terms.
-void IntegrateScanLine(const TCells& Cell, const TLineSegment* Seg, Integer Count, Integer& X1, Integer& X2) {
+// terms. The running sum is taken only over the columns that segments or
+// deposits touch: between them the cells are zero and the sum holds one
+// value, which becomes a run instead of being written out. Touched ends up
+// with the merged column ranges, the only cells written.
+void IntegrateScanLine(const TCells& Cell, const TLineSegment* Seg, Integer Count, Integer& X1, Integer& X2,
+                       TRowScratch& W) {
   X1 = 2147483647;
   X2 = -2147483647 - 1;
   auto deposit = [&](const TFloatPoint& P, bool End) {
@@ -154,14 +174,43 @@ void IntegrateScanLine(const TCells& Cell, const TLineSegment* Seg, Integer Coun
     }
     X2 = std::max(X2, X);
   };
+  W.Touched.clear();
   for (Integer i = 0; i < Count; ++i) {
     deposit(Seg[i].P0, false);
     deposit(Seg[i].P1, true);
   }
-  CumSum(Cell.At(X1), X2 - X1 + 1);
+  // A segment's area lands in the columns of its x range, its deposits in
+  // those and the one after.
+  for (Integer i = 0; i < Count; ++i) {
+    const Single lo = std::min(Seg[i].P0.X, Seg[i].P1.X), hi = std::max(Seg[i].P0.X, Seg[i].P1.X);
+    W.Touched.push_back({FloorI(lo), std::min(FloorI(hi) + 1, X2)});
+  }
+  std::sort(W.Touched.begin(), W.Touched.end(),
+            [](const TColumnRange& a, const TColumnRange& b) { return a.A < b.A; });
+  size_t n = 0;
+  for (size_t i = 1; i < W.Touched.size(); ++i) {
+    if (W.Touched[i].A <= W.Touched[n].B + kMinGap)
+      W.Touched[n].B = std::max(W.Touched[n].B, W.Touched[i].B);
+    else
+      W.Touched[++n] = W.Touched[i];
+  }
+  W.Touched.resize(n + 1);
+
+  W.Runs.clear();
+  Single S = 0;
+  Integer Prev = X1 - 1;
+  for (const TColumnRange& T : W.Touched) {
+    if (T.A > Prev + 1) W.Runs.push_back({Prev + 1, T.A - 1, S});
+    Cell[T.A] += S;
+    CumSum(Cell.At(T.A), T.B - T.A + 1);
+    S = Cell[T.B];
+    Prev = T.B;
+  }
   for (Integer i = 0; i < Count; ++i) AccumulateSegmentArea(Cell, Seg[i]);
 }
 
+// Emit(Y, X1, X2, Runs, RunCount) gets each row cut to the clip columns,
+// with the cells of the runs still zero.
 template <class Emit>
 void Rasterize(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect, Emit&& emit) {
   if (Points.empty()) return;
@@ -226,25 +275,43 @@ void Rasterize(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRe
   const Integer Lo = FloorI(MinX) - 1, Hi = FloorI(MaxX) + 2;
   std::vector<Single> Cells(static_cast<size_t>(Hi - Lo + 1), 0.0f);
   const TCells Cell{Cells.data(), Lo};
+  TRowScratch W;
+  std::vector<TCoverRun> Clipped;
 
   for (size_t r = 0; r < NRows; ++r) {
     const Integer N = Rows.Count[r];
     if (N == 0) continue;
     Integer X1, X2;
-    IntegrateScanLine(Cell, Rows.Segments.data() + Rows.Offset[r], N, X1, X2);
-    const Integer RX1 = X1, RX2 = X2;
+    IntegrateScanLine(Cell, Rows.Segments.data() + Rows.Offset[r], N, X1, X2, W);
     X1 = std::max(X1, CX1);
     X2 = std::min(X2, CX2);
     if (X2 >= X1) {
-      TValueSpan Span;
-      Span.X1 = X1;
-      Span.X2 = X2;
-      Span.Values = Cell.At(X1);
-      emit(Span, MinY + static_cast<Integer>(r));
+      Clipped.clear();
+      for (const TCoverRun& R : W.Runs) {
+        const TCoverRun C{std::max(R.X1, X1), std::min(R.X2, X2), R.Value};
+        if (C.X1 <= C.X2) Clipped.push_back(C);
+      }
+      emit(MinY + static_cast<Integer>(r), X1, X2, Cell.At(X1), Clipped);
     }
-    // Everything the row touched goes back to zero, scratch cells included.
-    std::fill(Cell.At(RX1), Cell.At(RX2) + 1, 0.0f);
+    // Everything the row wrote goes back to zero, scratch cells included.
+    for (const TColumnRange& T : W.Touched) std::fill(Cell.At(T.A), Cell.At(T.B) + 1, 0.0f);
   }
+}
+
+// The value spans: the runs written out into their cells, which go back to
+// zero once the span has been reported.
+template <class Report>
+void RasterizeSpans(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect, Report&& report) {
+  Rasterize(Points, ClipRect,
+            [&](Integer Y, Integer X1, Integer X2, Single* Values, const std::vector<TCoverRun>& Runs) {
+              for (const TCoverRun& R : Runs) std::fill(Values + (R.X1 - X1), Values + (R.X2 - X1) + 1, R.Value);
+              TValueSpan Span;
+              Span.X1 = X1;
+              Span.X2 = X2;
+              Span.Values = Values;
+              report(Span, Y);
+              for (const TCoverRun& R : Runs) std::fill(Values + (R.X1 - X1), Values + (R.X2 - X1) + 1, 0.0f);
+            });
 }
 
 }  // namespace
@@ -252,13 +319,22 @@ void Rasterize(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRe
 void RenderPolyPolygon(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
                        TRenderSpanProc RenderProc, Pointer Data) {
   if (!RenderProc) return;
-  Rasterize(Points, ClipRect, [&](const TValueSpan& S, Integer Y) { RenderProc(Data, S, Y); });
+  RasterizeSpans(Points, ClipRect, [&](const TValueSpan& S, Integer Y) { RenderProc(Data, S, Y); });
 }
 
 void RenderPolyPolygon(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
                        const TRenderSpanEvent& RenderProc) {
   if (!Assigned(RenderProc)) return;
-  Rasterize(Points, ClipRect, [&](const TValueSpan& S, Integer Y) { RenderProc(S, Y); });
+  RasterizeSpans(Points, ClipRect, [&](const TValueSpan& S, Integer Y) { RenderProc(S, Y); });
+}
+
+void RenderPolyPolygonRows(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
+                           TRenderRowProc RenderProc, Pointer Data) {
+  if (!RenderProc) return;
+  Rasterize(Points, ClipRect,
+            [&](Integer Y, Integer X1, Integer X2, Single* Values, const std::vector<TCoverRun>& Runs) {
+              RenderProc(Data, TCoverRow{Y, X1, X2, Values, Runs.data(), static_cast<Integer>(Runs.size())});
+            });
 }
 
 void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect, TRenderSpanProc RenderProc,

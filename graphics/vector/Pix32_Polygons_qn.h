@@ -112,6 +112,8 @@ class TPolygonRenderer32 : public TCustomPolygonRenderer {
 // The exact-area renderer: coverage through the gamma table into the
 // colour's alpha, blended one span at a time.
 // Its class reference creates it with the bitmap passed (nil for none).
+struct TCoverRow;
+
 class TPolygonRenderer32VPR : public TPolygonRenderer32 {
   QN_CLASS_CREATE(TPolygonRenderer32VPR, TPolygonRenderer32, TCustomBitmap32)
  public:
@@ -133,6 +135,8 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
 
  private:
   TColor32* SpanBuffer(Integer Len);
+  void RenderValues(const Single* V, PColor32 Dst, Integer Len);
+  static void RenderRow(Pointer Data, const TCoverRow& Row);
   void BlendColors(const TColor32* Src, PColor32 Dst, Integer Len);
   void BlendRun(TColor32 C, PColor32 Dst, Integer Len);
   // Scratch reused from span to span: per-pixel colours or weights, and a

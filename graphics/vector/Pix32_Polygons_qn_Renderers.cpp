@@ -18,6 +18,7 @@
 #include "graphics/raster/Pix32_qn_Bitmap.h"
 #include "graphics/raster/Pix32_qn_Routines.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_Polygons_qn_Rows.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
 namespace qn {
@@ -297,11 +298,12 @@ void TPolygonRenderer32VPR::BlendRun(TColor32 C, PColor32 Dst, Integer Len) {
 
 void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
   const Integer Len = Span.X2 - Span.X1 + 1;
-  if (Len <= 0) return;
-  // Coverage goes to colour through the fill procedure value by value as
-  // the table says; a run of equal coverage is converted once.
-  const Single* V = Span.Values;
-  PColor32 Dst = FBitmap->ScanLine(DstY) + Span.X1;
+  if (Len > 0) RenderValues(Span.Values, FBitmap->ScanLine(DstY) + Span.X1, Len);
+}
+
+// Coverage goes to colour through the fill procedure value by value as the
+// table says; a run of equal coverage is converted once.
+void TPolygonRenderer32VPR::RenderValues(const Single* V, PColor32 Dst, Integer Len) {
   Integer I = 0;
   while (I < Len) {
     Integer J = RunEnd(V, I, Len);
@@ -334,6 +336,23 @@ void TPolygonRenderer32VPR::RenderSpan(const TValueSpan& Span, Integer DstY) {
   }
 }
 
+// The rows with their interiors apart: each run is one colour, the columns
+// between go through the values as a span would.
+void TPolygonRenderer32VPR::RenderRow(Pointer Data, const TCoverRow& Row) {
+  auto* Self = static_cast<TPolygonRenderer32VPR*>(Data);
+  PColor32 Line = Self->FBitmap->ScanLine(Row.Y);
+  Integer X = Row.X1;
+  for (Integer i = 0; i < Row.RunCount; ++i) {
+    const TCoverRun& R = Row.Runs[i];
+    if (R.X1 > X) Self->RenderValues(Row.Values + (X - Row.X1), Line + X, R.X1 - X);
+    TColor32 C;
+    Self->FFillProc(&R.Value, &C, 1, Self->FColor);
+    Self->BlendRun(C, Line + R.X1, R.X2 - R.X1 + 1);
+    X = R.X2 + 1;
+  }
+  if (X <= Row.X2) Self->RenderValues(Row.Values + (X - Row.X1), Line + X, Row.X2 - X + 1);
+}
+
 void TPolygonRenderer32VPR::FillSpan(const TValueSpan& Span, Integer DstY) {
   const Integer Len = Span.X2 - Span.X1 + 1;
   if (Len <= 0 || !FFiller) return;
@@ -364,6 +383,9 @@ void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Point
     FFiller->BeginRendering();
     RenderPolyPolygon(Points, R, GetRenderSpan());
     FFiller->EndRendering();
+  } else if (ClassType() == TPolygonRenderer32VPR::StaticClass()) {
+    // A descendant may span its own way; this class fills the runs whole.
+    RenderPolyPolygonRows(Points, R, &TPolygonRenderer32VPR::RenderRow, this);
   } else {
     RenderPolyPolygon(Points, R, GetRenderSpan());
   }

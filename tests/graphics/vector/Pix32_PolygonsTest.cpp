@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <random>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_Polygons_qn_Rows.h"
+#include "graphics/vector/Pix32_VectorUtils_qn.h"
 
 using namespace qn;
 
@@ -243,4 +246,78 @@ TEST(Pix32_Polygons_qn, TallSliverKeepsItsAreaAndStaysInBounds) {
   const double Area =
       0.5 * (double(P[1].X) - double(P[2].X)) * (double(P[1].Y) - double(P[0].Y));
   EXPECT_NEAR(Sum, Area, Area * 1e-4);
+}
+
+namespace {
+
+struct TRowLog {
+  std::vector<std::pair<Integer, std::vector<Single>>> Rows;  // (y, values X1..X2) with the runs filled in
+  std::vector<Integer> X1;
+  bool RunsInOrder = true;
+  bool RunCellsUnwritten = true;
+  Integer RunColumns = 0;
+};
+
+void CollectRow(Pointer Data, const TCoverRow& Row) {
+  auto* Log = static_cast<TRowLog*>(Data);
+  std::vector<Single> V(Row.Values, Row.Values + (Row.X2 - Row.X1 + 1));
+  Integer Prev = Row.X1 - 1;
+  for (Integer i = 0; i < Row.RunCount; ++i) {
+    const TCoverRun& R = Row.Runs[i];
+    Log->RunsInOrder = Log->RunsInOrder && R.X1 > Prev && R.X2 >= R.X1 && R.X2 <= Row.X2;
+    for (Integer x = R.X1; x <= R.X2; ++x) {
+      Log->RunCellsUnwritten = Log->RunCellsUnwritten && V[static_cast<size_t>(x - Row.X1)] == 0.0f;
+      V[static_cast<size_t>(x - Row.X1)] = R.Value;
+    }
+    Log->RunColumns += R.X2 - R.X1 + 1;
+    Prev = R.X2;
+  }
+  Log->X1.push_back(Row.X1);
+  Log->Rows.emplace_back(Row.Y, std::move(V));
+}
+
+void CollectSpan(Pointer Data, const TValueSpan& Span, Integer Y) {
+  auto* Log = static_cast<TRowLog*>(Data);
+  Log->X1.push_back(Span.X1);
+  Log->Rows.emplace_back(Y, std::vector<Single>(Span.Values, Span.Values + (Span.X2 - Span.X1 + 1)));
+}
+
+}  // namespace
+
+// The rows with their interiors as runs are the value spans with the runs
+// left out, bit for bit, whatever the outlines and the clip.
+TEST(Pix32_Polygons_qn, RowsWithRunsAreTheSpansBitForBit) {
+  std::mt19937 Rng(77);
+  std::uniform_real_distribution<Single> Pos(-30, 230), Rad(0.2f, 120), Edge(-20, 220);
+  std::uniform_int_distribution<int> Count(1, 4), Sides(3, 40);
+  Integer RunColumns = 0;
+  for (int Case = 0; Case < 300; ++Case) {
+    TArrayOfArrayOfFloatPoint P;
+    for (int n = Count(Rng); n > 0; --n) {
+      if (n % 2) {
+        P.push_back(Circle(Pos(Rng), Pos(Rng), Rad(Rng), Sides(Rng)));
+      } else {
+        TArrayOfFloatPoint Q;
+        for (int i = Sides(Rng); i > 0; --i) Q.push_back({Pos(Rng), Pos(Rng)});
+        P.push_back(Q);
+      }
+    }
+    const TFloatRect Clip = Case % 2 ? TFloatRect(0, 0, 200, 200) : TFloatRect(Edge(Rng), Edge(Rng), Edge(Rng), Edge(Rng));
+    TRowLog Rows, Spans;
+    RenderPolyPolygonRows(P, Clip, &CollectRow, &Rows);
+    RenderPolyPolygon(P, Clip, &CollectSpan, &Spans);
+    ASSERT_TRUE(Rows.RunsInOrder) << Case;
+    ASSERT_TRUE(Rows.RunCellsUnwritten) << Case;
+    ASSERT_EQ(Rows.X1, Spans.X1) << Case;
+    ASSERT_EQ(Rows.Rows.size(), Spans.Rows.size()) << Case;
+    for (size_t r = 0; r < Rows.Rows.size(); ++r) {
+      ASSERT_EQ(Rows.Rows[r].first, Spans.Rows[r].first) << Case;
+      const auto& A = Rows.Rows[r].second;
+      const auto& B = Spans.Rows[r].second;
+      ASSERT_EQ(A.size(), B.size()) << Case;
+      ASSERT_EQ(0, std::memcmp(A.data(), B.data(), A.size() * sizeof(Single))) << "case " << Case << " row " << r;
+    }
+    RunColumns += Rows.RunColumns;
+  }
+  EXPECT_GT(RunColumns, 100000);  // the interiors did come as runs
 }

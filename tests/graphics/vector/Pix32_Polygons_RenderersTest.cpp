@@ -9,6 +9,7 @@
 #include "graphics/raster/Pix32_qn_Bitmap.h"
 #include "graphics/raster/Pix32_qn_Routines.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_VectorUtils_qn.h"
 
 using namespace qn;
 
@@ -250,4 +251,73 @@ TEST(Pix32_Polygons_qn, OneColourRunsBlendExactlyAsTheLineBlender) {
   ASSERT_FALSE(CPUFeatures().Contains(TCPUInstructionSet::ciAVX2));
   ExpectRunsBlendAsLineBlender(Rng);
   SetCPUIDSource(nullptr);
+}
+
+namespace {
+
+// A descendant keeps the value spans; the class itself fills interiors as
+// runs. Both must paint the same pixels.
+class TSpanRenderer : public TPolygonRenderer32VPR {
+  QN_CLASS_CREATE(TSpanRenderer, TPolygonRenderer32VPR, TCustomBitmap32)
+ public:
+  using TPolygonRenderer32VPR::TPolygonRenderer32VPR;
+  Integer Spans = 0;
+
+ protected:
+  void RenderSpan(const TValueSpan& Span, Integer DstY) override {
+    ++Spans;
+    TPolygonRenderer32VPR::RenderSpan(Span, DstY);
+  }
+};
+
+TArrayOfArrayOfFloatPoint RandomOutlines(std::mt19937& Rng) {
+  std::uniform_real_distribution<Single> Pos(-20, 140), Rad(0.3f, 70);
+  std::uniform_int_distribution<int> Kind(0, 2), Count(1, 3), Sides(3, 24);
+  TArrayOfArrayOfFloatPoint Out;
+  for (int n = Count(Rng); n > 0; --n) {
+    TArrayOfFloatPoint P;
+    const int k = Kind(Rng);
+    if (k == 0) {
+      P = Circle(Pos(Rng), Pos(Rng), Rad(Rng), Sides(Rng) * 3);
+    } else if (k == 1) {
+      P = Box(Pos(Rng), Pos(Rng), Pos(Rng), Pos(Rng));
+    } else {
+      for (int i = Sides(Rng); i > 0; --i) P.push_back({Pos(Rng), Pos(Rng)});
+    }
+    Out.push_back(P);
+  }
+  return Out;
+}
+
+}  // namespace
+
+TEST(Pix32_Polygons_qn, InteriorRunsPaintAsTheValueSpans) {
+  std::mt19937 Rng(2026);
+  std::uniform_int_distribution<Cardinal> Any(0, 0xFFFFFFFFu);
+  std::uniform_real_distribution<Single> Edge(-10, 130);
+  Integer SpanCount = 0;
+  for (int Case = 0; Case < 400; ++Case) {
+    TCustomBitmap32 A, B;
+    A.SetSize(120, 110);
+    for (Integer Y = 0; Y < A.Height(); ++Y)
+      for (Integer X = 0; X < A.Width(); ++X) A.ScanLine(Y)[X] = Any(Rng);
+    B.Assign(&A);
+    TColor32 Color = Any(Rng);
+    if (Case % 7 == 0) Color |= 0xFF000000u;
+    const auto Outlines = RandomOutlines(Rng);
+    const auto Mode = Case % 2 ? TPolyFillMode::pfEvenOdd : TPolyFillMode::pfNonZero;
+    const TFloatRect Clip = Case % 3 ? FloatRect(A.BoundsRect()) : TFloatRect(Edge(Rng), Edge(Rng), Edge(Rng), Edge(Rng));
+    TPolygonRenderer32VPR Runs(&A);
+    TSpanRenderer Spans(&B);
+    for (TPolygonRenderer32VPR* R : {static_cast<TPolygonRenderer32VPR*>(&Runs), static_cast<TPolygonRenderer32VPR*>(&Spans)}) {
+      R->SetColor(Color);
+      R->SetFillMode(Mode);
+      R->PolyPolygonFS(Outlines, Clip);
+    }
+    SpanCount += Spans.Spans;
+    for (Integer Y = 0; Y < A.Height(); ++Y)
+      for (Integer X = 0; X < A.Width(); ++X)
+        ASSERT_EQ(Px(A, X, Y), Px(B, X, Y)) << "case " << Case << " at " << X << "," << Y;
+  }
+  EXPECT_GT(SpanCount, 400 * 40);  // the descendant did take the span path
 }
