@@ -341,6 +341,13 @@ void TPolygonRenderer32VPR::RenderValues(const Single* V, PColor32 Dst, Integer 
 void TPolygonRenderer32VPR::RenderRow(Pointer Data, const TCoverRow& Row) {
   auto* Self = static_cast<TPolygonRenderer32VPR*>(Data);
   PColor32 Line = Self->FBitmap->ScanLine(Row.Y);
+  // The next row's edges are most likely under this row's edges; asking
+  // for them now hides the wait for memory behind this row's work.
+  if (Row.Y + 1 < Self->FBitmap->Height()) {
+    const PColor32 Next = Self->FBitmap->ScanLine(Row.Y + 1);
+    __builtin_prefetch(Next + Row.X1, 1);
+    __builtin_prefetch(Next + Row.X2, 1);
+  }
   Integer X = Row.X1;
   for (Integer i = 0; i < Row.RunCount; ++i) {
     const TCoverRun& R = Row.Runs[i];
