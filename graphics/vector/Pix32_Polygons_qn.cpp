@@ -209,8 +209,8 @@ void IntegrateScanLine(const TCells& Cell, const TLineSegment* Seg, Integer Coun
   for (Integer i = 0; i < Count; ++i) AccumulateSegmentArea(Cell, Seg[i]);
 }
 
-// Emit(Y, X1, X2, Runs, RunCount) gets each row cut to the clip columns,
-// with the cells of the runs still zero.
+// Emit(Y, X1, X2, Values, Runs) gets each row cut to the clip columns, with
+// the cells of the runs still zero.
 template <class Emit>
 void Rasterize(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect, Emit&& emit) {
   if (Points.empty()) return;

@@ -109,11 +109,11 @@ class TPolygonRenderer32 : public TCustomPolygonRenderer {
   TCustomPolygonFiller* FFiller = nullptr;
 };
 
+struct TCoverRow;
+
 // The exact-area renderer: coverage through the gamma table into the
 // colour's alpha, blended one span at a time.
 // Its class reference creates it with the bitmap passed (nil for none).
-struct TCoverRow;
-
 class TPolygonRenderer32VPR : public TPolygonRenderer32 {
   QN_CLASS_CREATE(TPolygonRenderer32VPR, TPolygonRenderer32, TCustomBitmap32)
  public:
