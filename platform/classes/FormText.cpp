@@ -303,8 +303,10 @@ class TTextToBinary {
   void Depth(int d) {
     if (d > kMaxDepth) FP.Error(u"Form nested too deeply");
   }
-  void Str(const String& s) {
-    if (s.size() > 255) FP.Error(u"Identifier too long");
+  // The line is where the name started: by the time a dotted or prefixed
+  // name is whole, the parser may stand on a later line.
+  void Str(const String& s, Integer line) {
+    if (s.size() > 255) FP.Error(u"Identifier too long", line);
     FW.WriteStr(s);
   }
 
@@ -322,6 +324,7 @@ class TTextToBinary {
     String className = FP.TokenString();
     Integer classLine = FP.SourceLine();
     String objectName;
+    Integer objectLine = classLine;
     FP.NextToken();
     if (FP.Token() == ':') {
       FP.NextToken();
@@ -346,8 +349,8 @@ class TTextToBinary {
       FP.NextToken();
     }
     FW.WritePrefix(flags, pos);
-    Str(className);
-    Str(objectName);
+    Str(className, classLine);
+    Str(objectName, objectLine);
   }
 
   static bool EndOfProps(TParser& P) {
@@ -373,6 +376,7 @@ class TTextToBinary {
     Mark();
     FP.CheckToken(toSymbol);
     String name = FP.TokenString();
+    Integer nameLine = FP.SourceLine();
     FP.NextToken();
     while (FP.Token() == '.') {
       FP.NextToken();
@@ -380,7 +384,7 @@ class TTextToBinary {
       name += u"." + FP.TokenString();
       FP.NextToken();
     }
-    Str(name);
+    Str(name, nameLine);
     FP.CheckToken('=');
     FP.NextToken();
     ConvertValue(depth + 1);
@@ -445,7 +449,7 @@ class TTextToBinary {
         if (FP.Token() != ']') {
           for (;;) {
             if (FP.Token() != toSymbol && FP.Token() != toInteger) FP.Error(u"Identifier expected");
-            Str(FP.TokenString());
+            Str(FP.TokenString(), FP.SourceLine());
             FP.NextToken();
             if (FP.Token() == ']') break;
             FP.CheckToken(',');
@@ -511,13 +515,21 @@ class TTextToBinary {
 
 // The shortest decimal that reads back as the same value at the width the
 // value was stored with (0 single, 1 double, 2 extended), in the platform's
-// spelling ("1.5", "1E20", "1.5E-7").
-std::string FloatText(Extended v, int width) {
+// spelling ("1.5", "1E20", "1.5E-7"). Whole numbers below 1E18 are spelled
+// out in fixed notation: with a suffix ("34700d") the suffix already keeps
+// the type; without one they get the point and eighteen zeros, as the
+// platform's IDE writes them, because a bare "1" would read back as an
+// integer and a custom reader would no longer see a float.
+std::string FloatText(Extended v, int width, bool suffixed) {
   if (std::isnan(v)) return "NAN";
   if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
   // "-0" would read back as the integer 0; the point keeps it a float.
   if (v == 0 && std::signbit(v)) return "-0.0";
   char buf[64];
+  if (v == std::trunc(v) && std::fabs(v) < 1e18L) {
+    std::snprintf(buf, sizeof buf, "%.0Lf", v);
+    return suffixed ? std::string(buf) : std::string(buf) + ".000000000000000000";
+  }
   int maxPrec = width == 0 ? 9 : width == 1 ? 17 : 21;
   for (int prec = 1; prec <= maxPrec; ++prec) {
     std::snprintf(buf, sizeof buf, "%.*Lg", prec, v);
@@ -676,10 +688,10 @@ class TBinaryToText {
       case vaInt8: case vaInt16: case vaInt32: case vaInt64:
         FOut += std::to_string(FR.ReadInt64());
         return;
-      case vaExtended: FOut += FloatText(FR.ReadFloat(), 2); return;
-      case vaDouble: FOut += FloatText(FR.ReadDouble(), 1); return;
-      case vaSingle: FOut += FloatText(FR.ReadSingle(), 0) + "s"; return;
-      case vaDate: FOut += FloatText(FR.ReadDate(), 1) + "d"; return;
+      case vaExtended: FOut += FloatText(FR.ReadFloat(), 2, false); return;
+      case vaDouble: FOut += FloatText(FR.ReadDouble(), 1, false); return;
+      case vaSingle: FOut += FloatText(FR.ReadSingle(), 0, true) + "s"; return;
+      case vaDate: FOut += FloatText(FR.ReadDate(), 1, true) + "d"; return;
       // Currency keeps its scaled integer, so no digit is ever lost.
       case vaCurrency: FOut += std::to_string(FR.ReadCurrencyRaw()) + "c"; return;
       case vaString: case vaLString: case vaWString: case vaUTF8String:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -203,8 +204,7 @@ TEST_F(Platform_FormText, FloatsSurviveTheTextForm) {
     }
     std::string bin(static_cast<const char*>(ms.Memory()), static_cast<size_t>(ms.Size()));
     std::string text = BinaryToText(bin);
-    // Whole numbers come back as integers, as the platform writes them;
-    // every value comes back the same.
+    // Every value comes back the same, and with the same value type.
     std::string back = TextToBinary(text);
     TMemoryStream bs;
     bs.WriteBuffer(back.data(), static_cast<Integer>(back.size()));
@@ -222,10 +222,66 @@ TEST_F(Platform_FormText, FloatsSurviveTheTextForm) {
     ASSERT_EQ(r.ReadDate(), d) << text;
     r.ReadStr();
     ASSERT_EQ(r.ReadSingle(), s) << text;
-    if (x != std::floor(x)) {
-      ASSERT_EQ(back, bin) << text;
+    ASSERT_EQ(back, bin) << text;
+  }
+}
+
+// Whole-number floats are where a text form most easily turns a float into
+// an integer; both directions must be lossless, value type included.
+TEST_F(Platform_FormText, WholeNumberFloatsKeepTheirValueType) {
+  const Extended values[] = {0.0L, 1.0L, -1.0L, 43002.0L, 1e17L, 999999999999999999.0L, 1e18L, -1e18L,
+                             1e19L, 1e25L, 1e300L, 0.5L, -2.25L, 1.0L / 3, 12345678.125L};
+  for (Extended v : values) {
+    TMemoryStream ms;
+    {
+      TWriter w(&ms);
+      w.WriteSignature();
+      w.WriteStr(u"T");
+      w.WriteStr(u"");
+      w.WriteStr(u"X");
+      w.WriteFloat(v);
+      w.WriteStr(u"S");
+      w.WriteSingle(std::fabs(v) < 1e38L ? static_cast<Single>(v) : 1.0f);
+      w.WriteStr(u"W");
+      w.WriteDate(static_cast<Double>(v));
+      w.WriteStr(u"C");
+      w.WriteCurrencyRaw(static_cast<Int64>(std::fmod(v, 9e18L)));
+      w.WriteListEnd();
+      w.WriteListEnd();
+    }
+    std::string bin(static_cast<const char*>(ms.Memory()), static_cast<size_t>(ms.Size()));
+    std::string text = BinaryToText(bin);
+    std::string again = TextToBinary(text);
+    ASSERT_EQ(again, bin) << text;
+    EXPECT_EQ(BinaryToText(again), text);
+    EXPECT_EQ(TextToBinary(BinaryToText(again)), bin) << text;
+    // No suffixed whole number below 1E18 is spelled with an exponent.
+    if (v == std::trunc(v) && std::fabs(v) < 1e17L) {
+      for (const char* suffix : {"s\r", "d\r"}) {
+        size_t end = text.find(suffix);
+        ASSERT_NE(end, std::string::npos) << text;
+        size_t start = text.rfind(' ', end);
+        EXPECT_EQ(text.substr(start + 1, end - start - 1).find('E'), std::string::npos) << text;
+      }
     }
   }
+  // The platform's spelling of a whole extended value.
+  TMemoryStream ms;
+  {
+    TWriter w(&ms);
+    w.WriteSignature();
+    w.WriteStr(u"T");
+    w.WriteStr(u"");
+    w.WriteStr(u"X");
+    w.WriteFloat(1);
+    w.WriteStr(u"W");
+    w.WriteDate(34700);
+    w.WriteListEnd();
+    w.WriteListEnd();
+  }
+  std::string text = BinaryToText(std::string(static_cast<const char*>(ms.Memory()), static_cast<size_t>(ms.Size())));
+  EXPECT_NE(text.find("X = 1.000000000000000000\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("W = 34700d\r\n"), std::string::npos) << text;
 }
 
 TEST_F(Platform_FormText, SyntaxErrorsNameTheLine) {
@@ -245,6 +301,13 @@ TEST_F(Platform_FormText, SyntaxErrorsNameTheLine) {
   std::vector<Case> all(std::begin(cases), std::end(cases));
   // A class name whose length byte would read as a prefix.
   all.push_back({"object A: T" + std::string(239, 'x') + "\r\nend\r\n", "on line 1"});
+  // Over-long names are reported where they start, not where the parser
+  // stood when the name was complete.
+  const std::string longName(300, 'n');
+  all.push_back({"object " + longName + ": TB\r\n  X = 1\r\nend\r\n", "on line 1"});
+  all.push_back({"object A: TB\r\n  " + longName + "\r\n  = 1\r\nend\r\n", "on line 2"});
+  all.push_back({"object A: TB\r\n  Font." + longName + "\r\n  = 1\r\nend\r\n", "on line 2"});
+  all.push_back({"object A: TB\r\n  S = [a,\r\n  " + longName + "\r\n  ]\r\nend\r\n", "on line 3"});
   for (const Case& c : all) {
     try {
       TextToBinary(c.text);
