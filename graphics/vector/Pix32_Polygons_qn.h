@@ -1,7 +1,7 @@
-// Polygon drawing: the styles strokes are built with, and the exact-area
-// rasterizer that turns closed float outlines into rows of signed coverage.
-// The outline builders in Pix32_VectorUtils_qn take the styles, so they live
-// here where the polygon renderers will find them too.
+// Polygon drawing: the styles strokes are built with, and the renderers that
+// turn the rasterizer's coverage (Pix32_VPR_qn) into pixels. The outline
+// builders in Pix32_VectorUtils_qn take the styles, so they live here where
+// the polygon renderers will find them too.
 #pragma once
 
 #include <vector>
@@ -11,38 +11,12 @@
 #include "graphics/raster/Pix32_qn_Bases.h"
 #include "graphics/raster/Pix32_qn_Bitmap.h"
 #include "graphics/raster/Pix32_Containers_qn.h"
+#include "graphics/vector/Pix32_VPR_qn.h"
 
 namespace qn {
 
 enum class TJoinStyle : Byte { jsMiter, jsBevel, jsRound };
 enum class TEndStyle : Byte { esButt, esSquare, esRound };
-
-// One row's coverage: Values[0] belongs to column X1, Values[X2 - X1] to X2.
-// The values are signed (their sign follows the outline's direction) and
-// sum where outlines overlap; the span routine applies the fill rule. The
-// memory belongs to the rasterizer and is reused for the next row.
-struct TValueSpan {
-  Integer X1 = 0;
-  Integer X2 = -1;
-  PSingleArray Values = nullptr;
-};
-
-using TRenderSpanProc = void (*)(Pointer Data, const TValueSpan& Span, Integer DstY);
-using TRenderSpanEvent = TEvent<void(const TValueSpan& Span, Integer DstY)>;
-
-// Rasterizes all outlines together (each clipped to ClipRect and closed)
-// and calls the span routine once per non-empty row, rows ascending. Spans
-// never reach left of floor(ClipRect.Left) or right of ceil(ClipRect.Right)-1.
-// Outlines with a non-finite coordinate are skipped, and an empty, inverted
-// or non-finite clip rectangle draws nothing.
-void RenderPolyPolygon(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
-                       TRenderSpanProc RenderProc, Pointer Data = nullptr);
-void RenderPolyPolygon(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
-                       const TRenderSpanEvent& RenderProc);
-void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect, TRenderSpanProc RenderProc,
-                   Pointer Data = nullptr);
-void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
-                   const TRenderSpanEvent& RenderProc);
 
 class TTransformation;
 

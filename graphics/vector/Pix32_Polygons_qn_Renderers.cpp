@@ -18,7 +18,7 @@
 #include "graphics/raster/Pix32_qn_Bitmap.h"
 #include "graphics/raster/Pix32_qn_Routines.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
-#include "graphics/vector/Pix32_Polygons_qn_Rows.h"
+#include "graphics/vector/Pix32_VPR_qn_Rows.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
 namespace qn {

@@ -3,8 +3,8 @@
 // spreads to the right, and every segment inside the row then adds the
 // signed area between itself and that border, column by column. There is no
 // sampling grid, so the values are exact up to single-precision rounding.
-#include "graphics/vector/Pix32_Polygons_qn.h"
-#include "graphics/vector/Pix32_Polygons_qn_Rows.h"
+#include "graphics/vector/Pix32_VPR_qn.h"
+#include "graphics/vector/Pix32_VPR_qn_Rows.h"
 
 #include <algorithm>
 #include <cmath>

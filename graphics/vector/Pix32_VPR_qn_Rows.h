@@ -4,7 +4,7 @@
 // library's own colour renderer; everything else takes the value spans.
 #pragma once
 
-#include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_VPR_qn.h"
 
 namespace qn {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "graphics/vector/Pix32_Polygons_qn.h"
-#include "graphics/vector/Pix32_Polygons_qn_Rows.h"
+#include "graphics/vector/Pix32_VPR_qn.h"
+#include "graphics/vector/Pix32_VPR_qn_Rows.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
 using namespace qn;
@@ -49,7 +49,7 @@ const TFloatRect kClip(0, 0, 100, 100);
 
 }  // namespace
 
-TEST(Pix32_Polygons_qn, SquareHasUnitCoverageAndSignFollowsDirection) {
+TEST(Pix32_VPR_qn, SquareHasUnitCoverageAndSignFollowsDirection) {
   for (int dir = 0; dir < 2; ++dir) {
     const TArrayOfFloatPoint Sq = dir == 0 ? Box(10, 10, 20, 20) : Reversed(Box(10, 10, 20, 20));
     const Single Sign = dir == 0 ? -1.0f : 1.0f;
@@ -66,7 +66,7 @@ TEST(Pix32_Polygons_qn, SquareHasUnitCoverageAndSignFollowsDirection) {
   }
 }
 
-TEST(Pix32_Polygons_qn, HalfPixelShiftGivesCornerEdgeAndInnerAreas) {
+TEST(Pix32_VPR_qn, HalfPixelShiftGivesCornerEdgeAndInnerAreas) {
   const TSpanLog L = Render({Box(10.5f, 10.5f, 20.5f, 20.5f)}, kClip);
   for (Integer y = 9; y <= 21; ++y)
     for (Integer x = 9; x <= 22; ++x) {
@@ -77,7 +77,7 @@ TEST(Pix32_Polygons_qn, HalfPixelShiftGivesCornerEdgeAndInnerAreas) {
     }
 }
 
-TEST(Pix32_Polygons_qn, WorkedEdgeCoversTriangleAndCellsRightOfIt) {
+TEST(Pix32_VPR_qn, WorkedEdgeCoversTriangleAndCellsRightOfIt) {
   // Down (2,0)->(3,1), along the bottom border, up the right side at x=5.
   const TSpanLog L = Render({{{2, 0}, {3, 1}, {5, 1}, {5, 0}}}, kClip);
   ASSERT_EQ(L.Rows.size(), 1u);
@@ -89,7 +89,7 @@ TEST(Pix32_Polygons_qn, WorkedEdgeCoversTriangleAndCellsRightOfIt) {
   EXPECT_FLOAT_EQ(At(L, 1, 0), 0.0f);
 }
 
-TEST(Pix32_Polygons_qn, OverlapSumsByDirection) {
+TEST(Pix32_VPR_qn, OverlapSumsByDirection) {
   const TArrayOfFloatPoint A = Box(10, 10, 30, 30), B = Box(20, 20, 40, 40);
   const TSpanLog Same = Render({A, B}, kClip);
   const TSpanLog Opp = Render({A, Reversed(B)}, kClip);
@@ -102,7 +102,7 @@ TEST(Pix32_Polygons_qn, OverlapSumsByDirection) {
   for (size_t i = 1; i < Same.Rows.size(); ++i) EXPECT_LT(Same.Rows[i - 1].first, Same.Rows[i].first);
 }
 
-TEST(Pix32_Polygons_qn, NothingOutsideTheClipOrDegenerate) {
+TEST(Pix32_VPR_qn, NothingOutsideTheClipOrDegenerate) {
   const TFloatRect Clip(10, 10, 20, 20);
   for (const TArrayOfFloatPoint& P : {Box(0, 12, 5, 18), Box(25, 12, 30, 18), Box(12, 0, 18, 5),
                                       Box(12, 25, 18, 30), TArrayOfFloatPoint{{11, 11}, {19, 19}},
@@ -111,7 +111,7 @@ TEST(Pix32_Polygons_qn, NothingOutsideTheClipOrDegenerate) {
   EXPECT_EQ(Render({}, Clip).Calls, 0);
 }
 
-TEST(Pix32_Polygons_qn, SpansStayInsideTheClipColumns) {
+TEST(Pix32_VPR_qn, SpansStayInsideTheClipColumns) {
   const TFloatRect Clip(10.5f, 10.25f, 19.5f, 19.75f);
   const TSpanLog L = Render({Box(0, 0, 50, 50), Box(5.3f, 3.1f, 30.7f, 40.2f)}, Clip);
   ASSERT_GT(L.Calls, 0);
@@ -126,7 +126,7 @@ TEST(Pix32_Polygons_qn, SpansStayInsideTheClipColumns) {
   EXPECT_NEAR(std::fabs(At(L, 15, 10)), 2 * 0.75f, 1e-6);
 }
 
-TEST(Pix32_Polygons_qn, NonFiniteInputAndBadClipDrawNothing) {
+TEST(Pix32_VPR_qn, NonFiniteInputAndBadClipDrawNothing) {
   const Single NaN = std::numeric_limits<Single>::quiet_NaN();
   const Single Inf = std::numeric_limits<Single>::infinity();
   const TArrayOfFloatPoint Good = Box(10, 10, 20, 20);
@@ -152,7 +152,7 @@ TEST(Pix32_Polygons_qn, NonFiniteInputAndBadClipDrawNothing) {
   EXPECT_FLOAT_EQ(std::fabs(At(Wide, 12, 12)), 1.0f);
 }
 
-TEST(Pix32_Polygons_qn, EventFormMatchesProcForm) {
+TEST(Pix32_VPR_qn, EventFormMatchesProcForm) {
   const TArrayOfFloatPoint P{{3.2f, 1.7f}, {40.9f, 12.3f}, {22.4f, 37.6f}, {7.1f, 20.05f}};
   TSpanLog ByProc;
   RenderPolygon(P, kClip, &Collect, &ByProc);
@@ -200,7 +200,7 @@ double PixelArea(std::vector<DPt> P, double x0, double y0) {
 
 }  // namespace
 
-TEST(Pix32_Polygons_qn, RandomSimplePolygonsMatchExactArea) {
+TEST(Pix32_VPR_qn, RandomSimplePolygonsMatchExactArea) {
   std::mt19937 Rng(1234);
   std::uniform_real_distribution<double> U(0, 1);
   for (int n = 0; n < 1000; ++n) {
@@ -232,7 +232,7 @@ TEST(Pix32_Polygons_qn, RandomSimplePolygonsMatchExactArea) {
   }
 }
 
-TEST(Pix32_Polygons_qn, TallSliverKeepsItsAreaAndStaysInBounds) {
+TEST(Pix32_VPR_qn, TallSliverKeepsItsAreaAndStaysInBounds) {
   // Thousands of rows of one slanted edge: the per-row steps accumulate
   // rounding, which must neither leak coverage nor reach outside the cells.
   const TArrayOfFloatPoint P{{0.3f, -4000.1f}, {99.7f, 4000.6f}, {0.31f, 4000.6f}};
@@ -286,7 +286,7 @@ void CollectSpan(Pointer Data, const TValueSpan& Span, Integer Y) {
 
 // The rows with their interiors as runs are the value spans with the runs
 // left out, bit for bit, whatever the outlines and the clip.
-TEST(Pix32_Polygons_qn, RowsWithRunsAreTheSpansBitForBit) {
+TEST(Pix32_VPR_qn, RowsWithRunsAreTheSpansBitForBit) {
   std::mt19937 Rng(77);
   std::uniform_real_distribution<Single> Pos(-30, 230), Rad(0.2f, 120), Edge(-20, 220);
   std::uniform_int_distribution<int> Count(1, 4), Sides(3, 40);

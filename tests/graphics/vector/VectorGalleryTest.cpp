@@ -9,5 +9,5 @@
 // dependency, so the margin only absorbs a changed rounding in the last bit.
 TEST(Pix32_Polygons_qn, GallerySheetMatchesGolden) {
   auto sheet = gallery::TVectorSheet::Render();
-  qntest::ExpectMatchesGolden(*sheet, "vector", 2, 0);
+  qntest::ExpectMatchesGolden(sheet, "vector", 2, 0);
 }
