@@ -10,7 +10,7 @@
 #include <string>
 
 #include "package/Quarn.h"
-#include "platform/gdi/GdiSurface.h"
+#include "platform/gdi/Gdi.h"
 
 using namespace vcl;
 

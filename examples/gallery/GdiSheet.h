@@ -6,7 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/gdi/GdiSurface.h"
+#include "examples/gallery/SheetImage.h"
+#include "platform/gdi/Gdi.h"
 
 namespace gallery {
 
@@ -16,11 +17,11 @@ class TGdiSheet {
  public:
   static constexpr int kWidth = 720, kHeight = 640, kCell = 80;
 
-  // Renders the sheet; the surface stays valid after the sheet is gone.
-  static TGdiSurfacePtr Render() {
+  // Renders the sheet into an opaque image.
+  static TScreenImage Render() {
     TGdiSheet s;
     s.Draw();
-    return GetBitmapSurface(s.FBmp);
+    return BitmapImage(s.FDC, s.FBmp, kWidth, kHeight);
   }
 
   ~TGdiSheet() {

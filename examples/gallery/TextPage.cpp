@@ -1,13 +1,13 @@
 // Gallery page "text": fonts, text output and DrawText.
 #include "examples/gallery/Gallery.h"
 #include "examples/gallery/TextSheet.h"
-#include "platform/gdi/GdiPng.h"
+#include "platform/desktop/Desktop.h"
 
 namespace gallery {
 
 std::vector<std::string> RunTextPage(const std::string& outDir) {
   std::string path = outDir + "/text.png";
-  vcl::SaveSurfaceToPng(*TTextSheet::Render(), path, true);
+  vcl::SavePng(TTextSheet::Render(), path);
   return {path};
 }
 

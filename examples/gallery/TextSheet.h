@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "platform/gdi/GdiSurface.h"
+#include "examples/gallery/SheetImage.h"
+#include "platform/gdi/Gdi.h"
 
 namespace gallery {
 
@@ -16,11 +17,11 @@ class TTextSheet {
  public:
   static constexpr int kWidth = 760, kHeight = 700;
 
-  // Renders the sheet; the surface stays valid after the sheet is gone.
-  static TGdiSurfacePtr Render() {
+  // Renders the sheet into an opaque image.
+  static TScreenImage Render() {
     TTextSheet s;
     s.Draw();
-    return GetBitmapSurface(s.FBmp);
+    return BitmapImage(s.FDC, s.FBmp, kWidth, kHeight);
   }
 
   ~TTextSheet() {

@@ -10,7 +10,7 @@
 #include "graphics/raster/Pix32_qn_Bitmap.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
-#include "platform/gdi/GdiSurface.h"
+#include "platform/desktop/Desktop.h"
 
 namespace gallery {
 
@@ -18,15 +18,19 @@ class TVectorSheet {
  public:
   static constexpr int kWidth = 640, kHeight = 560;
 
-  // Renders the sheet into a new surface.
-  static vcl::TGdiSurfacePtr Render() {
+  // Renders the sheet into an opaque image.
+  static vcl::TScreenImage Render() {
     using namespace qn;
     TCustomBitmap32 b;
     b.SetSize(kWidth, kHeight);
     Draw(b);
-    auto s = vcl::TGdiSurface::Create(kWidth, kHeight);
-    for (int y = 0; y < kHeight; ++y) std::memcpy(s->Scanline(y), b.ScanLine(y), sizeof(uint32_t) * kWidth);
-    return s;
+    vcl::TScreenImage img;
+    img.Width = kWidth;
+    img.Height = kHeight;
+    img.Pixels.resize(size_t(kWidth) * kHeight);
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) img.Pixels[size_t(y) * kWidth + size_t(x)] = b.ScanLine(y)[x] | 0xFF000000u;
+    return img;
   }
 
   static void Draw(qn::TCustomBitmap32& b) {

@@ -9,10 +9,12 @@
 
 namespace qntest {
 
-void ExpectMatchesGolden(const vcl::TGdiSurface& picture, const std::string& name, int channelTolerance,
+void ExpectMatchesGolden(const vcl::TScreenImage& picture, const std::string& name, int channelTolerance,
                          int allowedPixels) {
   std::string golden = SourceDir() + "/tests/golden/" + name + ".png";
-  if (std::getenv("QN_UPDATE_GOLDEN")) vcl::SaveSurfaceToPng(picture, golden, true);
+  vcl::TScreenImage opaque = picture;
+  for (uint32_t& p : opaque.Pixels) p |= 0xFF000000u;
+  if (std::getenv("QN_UPDATE_GOLDEN")) vcl::SavePng(opaque, golden);
   auto want = vcl::LoadSurfaceFromPng(golden);
   ASSERT_EQ(want->Width, picture.Width);
   ASSERT_EQ(want->Height, picture.Height);
@@ -28,7 +30,7 @@ void ExpectMatchesGolden(const vcl::TGdiSurface& picture, const std::string& nam
     }
   if (differing > allowedPixels) {
     std::string dir = MakeTempDir(name + "-golden");
-    vcl::SaveSurfaceToPng(picture, dir + "/" + name + ".png", true);
+    vcl::SavePng(opaque, dir + "/" + name + ".png");
     ADD_FAILURE() << differing << " pixels of " << name << " differ; the new rendering is in " << dir;
   }
 }

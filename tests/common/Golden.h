@@ -3,15 +3,16 @@
 
 #include <string>
 
-#include "platform/gdi/GdiSurface.h"
+#include "platform/desktop/Desktop.h"
 
 namespace qntest {
 
 // Fails the current test when more than allowedPixels pixels have a colour
-// byte off by more than channelTolerance from tests/golden/<name>.png; the
+// byte off by more than channelTolerance from tests/golden/<name>.png (the
+// picture is saved and compared as opaque); the
 // new rendering is then saved into a temporary folder named in the failure.
 // QN_UPDATE_GOLDEN=1 rewrites the golden image from the rendering instead.
-void ExpectMatchesGolden(const vcl::TGdiSurface& picture, const std::string& name, int channelTolerance,
+void ExpectMatchesGolden(const vcl::TScreenImage& picture, const std::string& name, int channelTolerance,
                          int allowedPixels);
 
 }  // namespace qntest

@@ -11,5 +11,5 @@ using namespace vcl;
 // from the curve edges, so the margin is for floating-point rounding only.
 TEST(Platform_Gdi, GallerySheetMatchesGolden) {
   auto sheet = gallery::TGdiSheet::Render();
-  qntest::ExpectMatchesGolden(*sheet, "gdi", 2, 16);
+  qntest::ExpectMatchesGolden(sheet, "gdi", 2, 16);
 }

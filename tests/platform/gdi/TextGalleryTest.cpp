@@ -12,5 +12,5 @@ using namespace vcl;
 // text; a changed face, size, hinting mode or layout moves far more pixels.
 TEST(Platform_Text, GallerySheetMatchesGolden) {
   auto sheet = gallery::TTextSheet::Render();
-  qntest::ExpectMatchesGolden(*sheet, "text", 2, sheet->Width * sheet->Height / 1000);
+  qntest::ExpectMatchesGolden(sheet, "text", 2, sheet.Width * sheet.Height / 1000);
 }

@@ -246,14 +246,16 @@ TEST_F(Platform_NonClient, ClassicFrameGolden) {
   ShowWindow(tool, SW_SHOWNA);
   Pump();
   TScreenImage a = CaptureWindow(h), b = CaptureWindow(tool);
-  auto sheet = TGdiSurface::Create(a.Width + b.Width + 10, std::max(a.Height, b.Height));
-  for (int y = 0; y < sheet->Height; ++y)
-    for (int x = 0; x < sheet->Width; ++x) sheet->Pixel(x, y) = 0xFF808080;
+  TScreenImage sheet;
+  sheet.Width = a.Width + b.Width + 10;
+  sheet.Height = std::max(a.Height, b.Height);
+  sheet.Pixels.assign(size_t(sheet.Width) * size_t(sheet.Height), 0xFF808080);
+  auto at = [&](int x, int y) -> uint32_t& { return sheet.Pixels[size_t(y) * size_t(sheet.Width) + size_t(x)]; };
   for (int y = 0; y < a.Height; ++y)
-    for (int x = 0; x < a.Width; ++x) sheet->Pixel(x, y) = a.Pixel(x, y) | 0xFF000000;
+    for (int x = 0; x < a.Width; ++x) at(x, y) = a.Pixel(x, y) | 0xFF000000;
   for (int y = 0; y < b.Height; ++y)
-    for (int x = 0; x < b.Width; ++x) sheet->Pixel(a.Width + 10 + x, y) = b.Pixel(x, y) | 0xFF000000;
-  qntest::ExpectMatchesGolden(*sheet, "classic-frame", 2, 40);
+    for (int x = 0; x < b.Width; ++x) at(a.Width + 10 + x, y) = b.Pixel(x, y) | 0xFF000000;
+  qntest::ExpectMatchesGolden(sheet, "classic-frame", 2, 40);
 }
 
 TEST_F(Platform_NonClient, CaptionButtonsActOnReleaseOverThemselves) {
