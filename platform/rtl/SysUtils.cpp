@@ -271,6 +271,41 @@ String IntToHex64(UInt64 v, Integer digits) {
 }
 
 namespace {
+template <class Ch>
+int HexDigit(Ch c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+template <class Ch>
+Integer HexToBinImpl(const Ch* text, Byte* buffer, Integer bufSize) {
+  Integer n = 0;
+  if (!text || !buffer) return 0;
+  while (n < bufSize) {
+    int hi = HexDigit(text[0]);
+    if (hi < 0) break;
+    int lo = HexDigit(text[1]);
+    if (lo < 0) break;
+    buffer[n++] = static_cast<Byte>(hi << 4 | lo);
+    text += 2;
+  }
+  return n;
+}
+}  // namespace
+
+Integer HexToBin(const char* text, Byte* buffer, Integer bufSize) { return HexToBinImpl(text, buffer, bufSize); }
+Integer HexToBin(const Char* text, Byte* buffer, Integer bufSize) { return HexToBinImpl(text, buffer, bufSize); }
+
+void BinToHex(const Byte* buffer, char* text, Integer bufSize) {
+  static const char hex[] = "0123456789ABCDEF";
+  for (Integer i = 0; i < bufSize; ++i) {
+    text[2 * i] = hex[buffer[i] >> 4];
+    text[2 * i + 1] = hex[buffer[i] & 15];
+  }
+}
+
+namespace {
 // Parses [sign] (digits | "$" hex | "0x" hex). Decimal must fit in
 // [-(maxPos+1), maxPos]; hexadecimal may use the whole unsigned range of
 // `bits` and is then read as two's complement.

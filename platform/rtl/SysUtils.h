@@ -205,6 +205,13 @@ Int64 StrToInt64Def(const String& s, Int64 def);
 bool TryStrToInt64(const String& s, Int64& v);
 bool TryStrToUInt64(const String& s, UInt64& v);
 
+// Pairs of hexadecimal digits (either case) into bytes, until bufSize bytes
+// are written or a character is not a hex digit; returns the bytes written.
+Integer HexToBin(const char* text, Byte* buffer, Integer bufSize);
+Integer HexToBin(const Char* text, Byte* buffer, Integer bufSize);
+// Each byte as two upper-case hex digits.
+void BinToHex(const Byte* buffer, char* text, Integer bufSize);
+
 // ---------------------------------------------------------------------------
 // Floating point. Digits come from the value correctly rounded to 18
 // significant digits and are then rounded half away from zero, so

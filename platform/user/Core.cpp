@@ -17,7 +17,6 @@ namespace {
 std::atomic<bool> gVirtual{false};
 std::atomic<Int64> gVirtualTicks{0};
 thread_local DWORD tThreadId = 0;
-thread_local DWORD tLastError = 0;
 
 Int64 RealTicks() {
   timespec ts{};
@@ -215,8 +214,6 @@ using namespace server;
 // every layer sees; the server only needs them to be stable per thread.
 __attribute__((weak)) DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
-DWORD GetLastError() { return tLastError; }
-void SetLastError(DWORD code) { tLastError = code; }
 
 DWORD GetTickCount() { return static_cast<DWORD>(ClockMs()); }
 UInt64 GetTickCount64() { return static_cast<UInt64>(ClockMs()); }

@@ -12,6 +12,7 @@
 
 #include "platform/classes/Threads.h"  // GetCurrentThreadId, MainThreadID
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/Kernel.h"  // GetLastError and the error codes
 #include "platform/rtl/Types.h"
 
 namespace vcl {
@@ -691,8 +692,6 @@ int GetLocaleInfoW(LCID locale, LCTYPE type, char16_t* buffer, int size);
 String GetLocaleStr(LCID locale, LCTYPE type, const String& deflt);
 DWORD GetCurrentProcessId();
 DWORD GetCurrentThreadId();
-DWORD GetLastError();
-void SetLastError(DWORD code);
 
 // ---------------------------------------------------------------------------
 // Input: capture, focus and the keyboard state
@@ -1050,12 +1049,5 @@ int TrackPopupMenuEx(HMENU m, UINT flags, int x, int y, HWND owner, const TPMPAR
 int TrackPopupMenu(HMENU m, UINT flags, int x, int y, int reserved, HWND owner, const RECT* reserved2);
 // Cancels the menu loop under way.
 bool EndMenu();
-
-constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
-                ERROR_INVALID_PARAMETER = 87, ERROR_ACCESS_DENIED = 5, ERROR_TIMEOUT = 1460,
-                ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,
-                ERROR_CLASS_ALREADY_EXISTS = 1410, ERROR_CLASS_DOES_NOT_EXIST = 1411,
-                ERROR_CLASS_HAS_WINDOWS = 1412, ERROR_INVALID_THREAD_ID = 1444,
-                ERROR_NO_MORE_ITEMS = 259, ERROR_INSUFFICIENT_BUFFER = 122;
 
 }  // namespace vcl

@@ -1,0 +1,112 @@
+// The kernel services the run-time library and everything above it share:
+// the thread's last error, the code-page converter and the time zone.
+//
+// The converter is the host's one place where text changes between UTF-16
+// and a code page; the clipboard's CF_TEXT, the XML library and the edit
+// controls all go through it. Code pages are converted by the C library's
+// iconv as whole sequences (so double-byte and stateful pages work), single-
+// byte pages through tables built once. CP_ACP and CP_THREAD_ACP are 1252,
+// CP_OEMCP is 437, whatever the host's locale says, so results do not depend
+// on the machine.
+#pragma once
+
+#include "platform/rtl/Types.h"
+
+namespace vcl {
+
+using BOOL = Integer;
+using UINT = Cardinal;
+using LONG = Integer;
+using WORD = Word;
+using WCHAR = char16_t;
+
+DWORD GetLastError();
+void SetLastError(DWORD code);
+
+constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
+                ERROR_INVALID_PARAMETER = 87, ERROR_ACCESS_DENIED = 5, ERROR_TIMEOUT = 1460,
+                ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,
+                ERROR_CLASS_ALREADY_EXISTS = 1410, ERROR_CLASS_DOES_NOT_EXIST = 1411,
+                ERROR_CLASS_HAS_WINDOWS = 1412, ERROR_INVALID_THREAD_ID = 1444,
+                ERROR_NO_MORE_ITEMS = 259, ERROR_INSUFFICIENT_BUFFER = 122,
+                ERROR_INVALID_FLAGS = 1004, ERROR_NO_UNICODE_TRANSLATION = 1113;
+
+// ---------------------------------------------------------------------------
+// Code pages
+
+constexpr UINT CP_ACP = 0, CP_OEMCP = 1, CP_MACCP = 2, CP_THREAD_ACP = 3, CP_UTF7 = 65000, CP_UTF8 = 65001;
+constexpr DWORD MB_PRECOMPOSED = 0x1, MB_ERR_INVALID_CHARS = 0x8, WC_ERR_INVALID_CHARS = 0x80;
+
+// Counts are in bytes (multi-byte side) and UTF-16 units (wide side); a
+// source count of -1 means "up to and including the terminating zero". A
+// destination size of 0 asks for the size needed. A destination that is too
+// small fails with ERROR_INSUFFICIENT_BUFFER and nothing is promised about
+// its contents; nothing is ever written past the size given.
+//
+// Bytes that do not decode become U+FFFD, unless MB_ERR_INVALID_CHARS is
+// given, in which case the call fails with ERROR_NO_UNICODE_TRANSLATION. An
+// unknown code page fails with ERROR_INVALID_PARAMETER.
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcCount, WCHAR* dst, int dstCount);
+
+// Characters the code page cannot hold become the default character ("?"
+// unless another single byte is given) and set *usedDefaultChar. Lone
+// surrogates count as such characters; in UTF-8 they become U+FFFD (or fail
+// under WC_ERR_INVALID_CHARS). For UTF-8 and UTF-7 the default-character
+// arguments must be null, as the platform requires.
+int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcCount, char* dst, int dstCount,
+                        const char* defaultChar, bool* usedDefaultChar);
+
+// Our own addition for readers that receive text in pieces: the number of
+// leading bytes of src that end on a whole character (or on a byte that can
+// never start one), so that the remaining incomplete sequence can be carried
+// over to the next piece. Equals srcCount when nothing is pending; 0 for an
+// unknown code page.
+int MultiByteCompleteLength(UINT codePage, const char* src, int srcCount);
+
+// Whether the converter knows the code page.
+bool IsValidCodePage(UINT codePage);
+
+// The longest byte sequence of one character in the code page (1 for
+// single-byte pages, 0 for unknown ones).
+int CodePageMaxCharSize(UINT codePage);
+
+// ---------------------------------------------------------------------------
+// Time zone, from the tz database (the TZ variable is honoured at each call).
+
+struct SYSTEMTIME {
+  WORD wYear = 0;
+  WORD wMonth = 0;
+  WORD wDayOfWeek = 0;
+  WORD wDay = 0;
+  WORD wHour = 0;
+  WORD wMinute = 0;
+  WORD wSecond = 0;
+  WORD wMilliseconds = 0;
+};
+
+struct TIME_ZONE_INFORMATION {
+  LONG Bias = 0;  // minutes; UTC = local time + bias
+  WCHAR StandardName[32] = {};
+  SYSTEMTIME StandardDate;  // wYear 0: month, day of week, week of month (5 = last), local hour
+  LONG StandardBias = 0;
+  WCHAR DaylightName[32] = {};
+  SYSTEMTIME DaylightDate;
+  LONG DaylightBias = 0;
+};
+
+constexpr DWORD TIME_ZONE_ID_UNKNOWN = 0, TIME_ZONE_ID_STANDARD = 1, TIME_ZONE_ID_DAYLIGHT = 2,
+                TIME_ZONE_ID_INVALID = 0xFFFFFFFF;
+
+// The zone's rules for the current year and whether daylight time is in
+// force now. A zone without daylight time answers TIME_ZONE_ID_UNKNOWN with
+// zeroed transition dates.
+DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* info);
+
+// Local time of the zone to UTC and back, with the offset in force at that
+// moment (tzi must be null: only the host's own zone is known). A local time
+// that a change to daylight time skips is read in standard time; one that
+// occurs twice is read as the first.
+bool TzSpecificLocalTimeToSystemTime(const TIME_ZONE_INFORMATION* tzi, const SYSTEMTIME* local, SYSTEMTIME* utc);
+bool SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* tzi, const SYSTEMTIME* utc, SYSTEMTIME* local);
+
+}  // namespace vcl
