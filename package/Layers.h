@@ -15,5 +15,6 @@ void RegisterVclUnits();
 namespace qn {
 void RegisterRasterUnits();
 void RegisterVectorUnits();
+void RegisterTreeviewUnits();
 void RegisterAllLayerUnits();
 }  // namespace qn

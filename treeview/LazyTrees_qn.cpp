@@ -1,0 +1,339 @@
+// Unit set-up, the options object, construction and destruction of the tree,
+// the node pool and the tree's small accessors.
+#include "treeview/LazyTrees_qn.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QN_TREE_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define QN_TREE_ASAN 1
+#endif
+#ifdef QN_TREE_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
+namespace qn {
+
+namespace {
+// Whether the one-time global set-up of the first tree has run; cleared by
+// the unit's initialization so a re-initialized package starts afresh.
+bool GInitialized = false;
+bool GNeedsGlobalSetup = true;
+TCriticalSection* GLock = nullptr;
+}  // namespace
+
+TCriticalSection* LazyTreesLock() { return GLock; }
+
+void InitLazyTrees() {
+  GInitialized = false;
+  GNeedsGlobalSetup = true;
+  if (!GLock) GLock = new TCriticalSection;
+}
+
+void DoneLazyTrees() {
+  delete GLock;
+  GLock = nullptr;
+}
+
+TBaseLazyTree_qn* TreeFromNode(PLazyNode Node) {
+  Assert(Node != nullptr, SNodeMustNotBeNil);
+  while (Node->NextSibling != Node) Node = Node->Parent;
+  return reinterpret_cast<TBaseLazyTree_qn*>(Node->Parent);
+}
+
+// ---------------------------------------------------------------------------
+// Node pool
+
+TBaseLazyTree_qn::TNodePool::~TNodePool() {
+  for (void* s : FSlabs) std::free(s);
+}
+
+void* TBaseLazyTree_qn::TNodePool::Allocate(Cardinal Size) {
+  // A pool serves one block size; the size is fixed by the first node and
+  // only changes once every node has gone (the data size is set before
+  // nodes exist, and changing it clears the tree).
+  if (FBlockSize != Size) {
+    if (FLive != 0) {
+      void* p = std::calloc(1, Size);
+      if (!p) throw EOutOfMemory(u"Out of memory");
+      return p;
+    }
+    for (void* s : FSlabs) std::free(s);
+    FSlabs.clear();
+    FFree = nullptr;
+    FCursor = FSlabEnd = nullptr;
+    FBlockSize = Size;
+  }
+  void* block;
+  if (FFree) {
+    block = FFree;
+#ifdef QN_TREE_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(block, Size);
+#endif
+    FFree = FFree->Next;
+  } else {
+    if (FCursor == nullptr || FCursor + Size > FSlabEnd) {
+      // Slabs grow with the tree so that big trees pay few allocations
+      // and small ones waste little.
+      size_t count = FSlabs.empty() ? 64 : std::min<size_t>(size_t(64) << FSlabs.size(), 16384);
+      auto* slab = static_cast<Byte*>(std::malloc(count * Size));
+      if (!slab) throw EOutOfMemory(u"Out of memory");
+      FSlabs.push_back(slab);
+      FCursor = slab;
+      FSlabEnd = slab + count * Size;
+#ifdef QN_TREE_ASAN
+      ASAN_POISON_MEMORY_REGION(slab, count * Size);
+#endif
+    }
+    block = FCursor;
+    FCursor += Size;
+#ifdef QN_TREE_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(block, Size);
+#endif
+  }
+  std::memset(block, 0, Size);
+  ++FLive;
+  return block;
+}
+
+void TBaseLazyTree_qn::TNodePool::Free(void* Block, Cardinal Size) {
+  if (Size != FBlockSize) {
+    std::free(Block);
+    return;
+  }
+  auto* f = static_cast<TFreeBlock*>(Block);
+  f->Next = FFree;
+  FFree = f;
+  --FLive;
+#ifdef QN_TREE_ASAN
+  // A node used after it was freed shows up as a fault instead of reading
+  // whatever the next node stored there.
+  ASAN_POISON_MEMORY_REGION(static_cast<Byte*>(Block) + sizeof(TFreeBlock), Size - sizeof(TFreeBlock));
+#endif
+}
+
+Cardinal TBaseLazyTree_qn::NodeBlockSize() const {
+  Cardinal size = TreeNodeSize + FTotalInternalDataSize;
+  if (!ComponentState().Contains(csDesigning) && FNodeDataSize > 0) size += Cardinal(FNodeDataSize);
+  return size;
+}
+
+// ---------------------------------------------------------------------------
+// Options
+
+TCustomLazyTreeOptions::TCustomLazyTreeOptions(TBaseLazyTree_qn* AOwner)
+    : FOwner(AOwner),
+      FPaintOptions{toShowButtons, toShowDropmark, toShowRoot, toShowTreeLines, toThemeAware, toUseBlendedImages},
+      FAutoOptions{toAutoDropExpand, toAutoScrollOnExpand, toAutoSort, toAutoTristateTracking,
+                   toAutoDeleteMovedNodes, toAutoChangeScale},
+      FMiscOptions{toAcceptOLEDrop, toFullRepaintOnResize, toInitOnSave, toToggleOnDblClick, toWheelPanning,
+                   toEditOnClick} {}
+
+void TCustomLazyTreeOptions::SetPaintOptions(TVTPaintOptions Value) {
+  if (Value == FPaintOptions) return;
+  TVTPaintOptions old = FPaintOptions;
+  if (Value.Contains(toFixedIndent)) Value.Include(toShowRoot);
+  FPaintOptions = Value;
+  TBaseLazyTree_qn* t = FOwner;
+  bool loading = t->ComponentState().Contains(csLoading);
+  if (old.Contains(toShowFilteredNodes) != Value.Contains(toShowFilteredNodes) && !loading) {
+    bool show = Value.Contains(toShowFilteredNodes);
+    bool batch = t->HandleAllocated();
+    if (batch) t->BeginUpdate();
+    t->InterruptValidation();
+    for (PLazyNode n = t->GetFirstNoInit(false); n; n = t->GetNextNoInit(n, false)) {
+      if (!n->States.Contains(vsFiltered)) continue;
+      if (t->GetFullyVisible(n)) t->FVisibleCount += show ? 1 : Cardinal(-1);
+      t->AdjustTotalHeight(n, show ? Integer(n->NodeHeight) : -Integer(n->NodeHeight), true);
+    }
+    // Which children count as shown has changed with the option.
+    if (t->FUpdateCount > 0) t->DoStateChange({tsUpdateHiddenChildrenNeeded});
+    else t->DetermineHiddenChildrenFlagAllNodes();
+    t->InvalidateCache();
+    if (batch) t->EndUpdate();
+    else if (t->FUpdateCount == 0) t->ValidateCache();
+  }
+  if (old.Contains(toChildrenAbove) != Value.Contains(toChildrenAbove)) {
+    t->InvalidateCache();
+    if (t->FUpdateCount == 0) t->ValidateCache();
+    if (t->HandleAllocated()) t->Invalidate();
+  }
+}
+
+void TCustomLazyTreeOptions::SetAnimationOptions(TVTAnimationOptions Value) { FAnimationOptions = Value; }
+
+void TCustomLazyTreeOptions::SetAutoOptions(TVTAutoOptions Value) {
+  if (Value == FAutoOptions) return;
+  bool span = Value.Contains(toAutoSpanColumns) != FAutoOptions.Contains(toAutoSpanColumns);
+  FAutoOptions = Value;
+  if (span && !FOwner->ComponentState().Contains(csLoading) && FOwner->HandleAllocated()) FOwner->Invalidate();
+}
+
+void TCustomLazyTreeOptions::SetSelectionOptions(TVTSelectionOptions Value) {
+  if (Value == FSelectionOptions) return;
+  TVTSelectionOptions old = FSelectionOptions;
+  FSelectionOptions = Value;
+  TVTSelectionOptions set = Value - old;
+  if (old.Contains(toMultiSelect) != Value.Contains(toMultiSelect) || set.Contains(toLevelSelectConstraint) ||
+      set.Contains(toSiblingSelectConstraint))
+    FOwner->ClearSelection();
+}
+
+void TCustomLazyTreeOptions::SetMiscOptions(TVTMiscOptions Value) {
+  if (Value == FMiscOptions) return;
+  bool check = Value.Contains(toCheckSupport) != FMiscOptions.Contains(toCheckSupport);
+  FMiscOptions = Value;
+  if (check && !FOwner->ComponentState().Contains(csLoading) && FOwner->HandleAllocated()) FOwner->Invalidate();
+}
+
+void TCustomLazyTreeOptions::AssignTo(TPersistent* Dest) {
+  if (auto* d = dynamic_cast<TCustomLazyTreeOptions*>(Dest)) {
+    d->SetPaintOptions(FPaintOptions);
+    d->SetAnimationOptions(FAnimationOptions);
+    d->SetAutoOptions(FAutoOptions);
+    d->SetSelectionOptions(FSelectionOptions);
+    d->SetMiscOptions(FMiscOptions);
+    return;
+  }
+  inherited::AssignTo(Dest);
+}
+
+// ---------------------------------------------------------------------------
+// Construction and destruction
+
+TBaseLazyTree_qn::TBaseLazyTree_qn(TComponent* AOwner) : TCustomControl(AOwner) {
+  TControlStyle style = ControlStyle();
+  style += TControlStyle{csCaptureMouse, csOpaque, csReplicatable, csDisplayDragImage, csReflector};
+  style.Exclude(csSetCaption);
+  SetControlStyle(style);
+  SetBounds(Left(), Top(), 200, 100);
+  SetTabStop(true);
+  SetParentColor(false);
+  SetDoubleBuffered(false);
+  FOptions.reset(new TCustomLazyTreeOptions(this));
+  if (GNeedsGlobalSetup) {
+    // The shared image sets and clipboard formats of the display and
+    // transfer code are made on first use; the flag only records that the
+    // process has seen its first tree.
+    GNeedsGlobalSetup = false;
+    GInitialized = true;
+  }
+  AddThreadReference();
+  AfterConstruction();
+}
+
+void TBaseLazyTree_qn::AfterConstruction() {
+  if (!FRoot) InitRootNode(0);
+}
+
+void TBaseLazyTree_qn::BeforeDestruction() {
+  InterruptValidation();
+  TVTMiscOptions misc = FOptions->MiscOptions();
+  misc.Exclude(toReadOnly);
+  FOptions->SetMiscOptions(misc);
+  ReleaseThreadReference(this);
+  inherited::BeforeDestruction();
+  StopTimer(ChangeTimer);
+  StopTimer(StructureChangeTimer);
+  DoCancelEdit();
+  // Nothing may escape destruction; a raising OnFreeNode handler loses the
+  // rest of its notifications but not the memory.
+  try {
+    Clear();
+  } catch (...) {
+  }
+  FTornDown = true;
+}
+
+TBaseLazyTree_qn::~TBaseLazyTree_qn() {
+  if (!FTornDown) {
+    // Objects not deleted through the destroying delete skip
+    // BeforeDestruction; the worker must still let go of this tree, and
+    // the batches closed below must not report to handlers any more.
+    Destroying();
+    InterruptValidation();
+    ReleaseThreadReference(this);
+    try {
+      Clear();
+    } catch (...) {
+    }
+  }
+  // Nodes still linked (a handler raised during Clear) are freed without
+  // events.
+  if (FRoot) {
+    std::vector<PLazyNode> stack;
+    for (PLazyNode c = FRoot->FirstChild; c; c = c->NextSibling) stack.push_back(c);
+    while (!stack.empty()) {
+      PLazyNode n = stack.back();
+      stack.pop_back();
+      for (PLazyNode c = n->FirstChild; c; c = c->NextSibling) stack.push_back(c);
+      FreeNodeBlock(n);
+    }
+    std::free(FRoot);
+    FRoot = nullptr;
+  }
+}
+
+TTreeOptionsClass TBaseLazyTree_qn::GetOptionsClass() { return TCustomLazyTreeOptions::StaticClass(); }
+
+void TBaseLazyTree_qn::SetOptions(TCustomLazyTreeOptions* Value) { FOptions->Assign(Value); }
+
+// ---------------------------------------------------------------------------
+// Small operations
+
+Pointer TBaseLazyTree_qn::InternalData(PLazyNode) { return nullptr; }
+Integer TBaseLazyTree_qn::DoGetNodeWidth(PLazyNode, TColumnIndex, TCanvas*) { return 0; }
+Integer TBaseLazyTree_qn::DoGetNodeExtraWidth(PLazyNode, TColumnIndex, TCanvas*) { return 0; }
+
+TRect TBaseLazyTree_qn::GetTreeRect() {
+  TRect r = ClientRect();
+  return TRect(0, 0, std::max(r.Width(), FRangeX), std::max(r.Height(), FRangeY));
+}
+
+void TBaseLazyTree_qn::SetSelectionCurveRadius(Integer Value) {
+  if (FSelectionCurveRadius == Value) return;
+  FSelectionCurveRadius = Value;
+  if (HandleAllocated() && !ComponentState().Contains(csLoading)) Invalidate();
+}
+
+void TBaseLazyTree_qn::UpdateDesigner() {
+  // No designer is attached to forms at run time; design-time integration
+  // hooks in here.
+}
+
+bool TBaseLazyTree_qn::CanFocus() {
+  bool result = inherited::CanFocus();
+  if (result && !ComponentState().Contains(csDesigning)) {
+    TCustomForm* form = GetParentForm(this);
+    if (form) result = form->CanFocus() && form->Visible();
+  }
+  return result;
+}
+
+void TBaseLazyTree_qn::SetAnimationDuration(Cardinal Value) {
+  FAnimationDuration = Value;
+  TVTAnimationOptions a = FOptions->AnimationOptions();
+  if (Value == 0) a.Exclude(toAnimatedToggle);
+  else a.Include(toAnimatedToggle);
+  FOptions->SetAnimationOptions(a);
+}
+
+void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_TIMER:
+      WMTimer(Message);
+      if (Message.WParam == ChangeTimer || Message.WParam == StructureChangeTimer) return;
+      break;
+    case WM_CHANGESTATE:
+      WMChangeState(Message);
+      return;
+  }
+  inherited::Dispatch(Message);
+}
+
+}  // namespace qn

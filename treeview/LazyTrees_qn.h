@@ -1,0 +1,840 @@
+// The lazy tree: a tree, list and grid control that holds no data of its
+// own. It allocates node records (each followed by internal data areas of
+// the tree classes and a user-data area whose size the host picks) and asks
+// the host through events for whatever a node shows the first time it is
+// needed. TBaseLazyTree_qn holds the node model, the structure operations,
+// batching and change notification, expanding and collapsing, the walks
+// over the nodes and the position cache that one process-wide worker thread
+// rebuilds for large trees.
+//
+// The class is large, so its source is split by topic:
+//   LazyTrees_qn.cpp             unit set-up, options, construction, small accessors
+//   LazyTrees_qn_Nodes.cpp       allocation, initialization, structure, totals
+//   LazyTrees_qn_Batches.cpp     batches, change events, tree states, long operations
+//   LazyTrees_qn_Toggle.cpp      expand, collapse, full expand and collapse
+//   LazyTrees_qn_Navigation.cpp  walks, subtree iteration, enumerations
+//   LazyTrees_qn_Cache.cpp       position cache and the validation worker
+//   LazyTrees_qn_Hooks.cpp       painting, scrolling, selection and edit hooks
+//                                whose full behaviour belongs to the display,
+//                                input and selection code of the tree
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "platform/classes/Lists.h"
+#include "platform/classes/Threads.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Controls.h"
+#include "platform/vcl/Forms.h"
+
+namespace qn {
+using namespace vcl;
+
+class TBaseLazyTree_qn;
+
+// ---------------------------------------------------------------------------
+// A set of up to 16 (or 8) flags packed into the width the node record has
+// for it; TSet would take 32 bytes per node.
+
+template <class E, class W>
+struct TPackedSet {
+  W Bits = 0;
+  constexpr TPackedSet() = default;
+  constexpr TPackedSet(std::initializer_list<E> es) {
+    for (E e : es) Include(e);
+  }
+  constexpr TPackedSet(E e) { Include(e); }  // NOLINT: [e]
+  static constexpr W Bit(E e) { return W(W(1) << static_cast<unsigned>(e)); }
+  constexpr TPackedSet& Include(E e) { Bits = W(Bits | Bit(e)); return *this; }
+  constexpr TPackedSet& Exclude(E e) { Bits = W(Bits & ~Bit(e)); return *this; }
+  constexpr bool Contains(E e) const { return (Bits & Bit(e)) != 0; }
+  constexpr bool Empty() const { return Bits == 0; }
+  friend constexpr TPackedSet operator+(TPackedSet a, TPackedSet b) { a.Bits = W(a.Bits | b.Bits); return a; }
+  friend constexpr TPackedSet operator-(TPackedSet a, TPackedSet b) { a.Bits = W(a.Bits & ~b.Bits); return a; }
+  friend constexpr TPackedSet operator*(TPackedSet a, TPackedSet b) { a.Bits = W(a.Bits & b.Bits); return a; }
+  TPackedSet& operator+=(TPackedSet b) { return *this = *this + b; }
+  TPackedSet& operator-=(TPackedSet b) { return *this = *this - b; }
+  friend constexpr bool operator==(TPackedSet a, TPackedSet b) { return a.Bits == b.Bits; }
+  // a <= b: a is a subset of b.
+  friend constexpr bool operator<=(TPackedSet a, TPackedSet b) { return (a.Bits & ~b.Bits) == 0; }
+};
+
+// ---------------------------------------------------------------------------
+// Node record and node flags
+
+enum class TLazyNodeState : Byte {
+  vsInitialized, vsChecking, vsCutOrCopy, vsDisabled, vsDeleting, vsExpanded, vsHasChildren, vsVisible,
+  vsSelected, vsOnFreeNodeCallRequired, vsAllChildrenHidden, vsClearing, vsMultiline, vsHeightMeasured,
+  vsToggling, vsFiltered
+};
+using enum TLazyNodeState;
+using TLazyNodeStates = TPackedSet<TLazyNodeState, Word>;
+
+enum class TLazyNodeInitState : Byte {
+  ivsDisabled, ivsExpanded, ivsHasChildren, ivsMultiline, ivsSelected, ivsFiltered, ivsReInit
+};
+using enum TLazyNodeInitState;
+using TLazyNodeInitStates = TPackedSet<TLazyNodeInitState, Byte>;
+
+enum class TCheckType : Byte { ctNone, ctTriStateCheckBox, ctCheckBox, ctRadioButton, ctButton };
+using enum TCheckType;
+enum class TCheckState : Byte {
+  csUncheckedNormal, csUncheckedPressed, csCheckedNormal, csCheckedPressed, csMixedNormal, csMixedPressed
+};
+using enum TCheckState;
+
+struct TLazyNode;
+using PLazyNode = TLazyNode*;
+
+// One node. Links are machine pointers, so the fixed part is 64 bytes; the
+// internal data areas and the user data follow it in the same block.
+struct TLazyNode {
+  Cardinal Index;        // position among the siblings
+  Cardinal ChildCount;   // children linked now
+  Word NodeHeight;       // own row, pixels
+  TLazyNodeStates States;
+  Byte Align;            // vertical position of lines and button, 0..100
+  TCheckState CheckState;
+  TCheckType CheckType;
+  Byte Dummy;            // keeps the totals 4-aligned
+  Cardinal TotalCount;   // this node plus every descendant
+  Cardinal TotalHeight;  // own row plus visible children while expanded
+  // The hidden root's Parent holds the tree object itself.
+  PLazyNode Parent;
+  PLazyNode PrevSibling;
+  PLazyNode NextSibling;
+  PLazyNode FirstChild;
+  PLazyNode LastChild;
+};
+inline constexpr Cardinal TreeNodeSize = sizeof(TLazyNode);
+static_assert(TreeNodeSize % 8 == 0, "user data must stay pointer-aligned");
+
+using TNodeArray = std::vector<PLazyNode>;
+using TColumnIndex = Integer;      // -1 no column, -2 invalid
+using TColumnPosition = Cardinal;  // display position, left to right
+inline constexpr TColumnIndex NoColumn = -1;
+inline constexpr TColumnIndex InvalidColumn = -2;
+
+// The tree a node belongs to: walks up to the hidden root (the only node
+// that is its own NextSibling) and answers what the root's Parent holds.
+TBaseLazyTree_qn* TreeFromNode(PLazyNode Node);
+
+// ---------------------------------------------------------------------------
+// Tree-wide enumerations
+
+enum class TVTNodeAttachMode : Byte { amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast };
+using enum TVTNodeAttachMode;
+
+enum class TChangeReason : Byte {
+  crIgnore, crAccumulated, crChildAdded, crChildDeleted, crNodeAdded, crNodeCopied, crNodeMoved
+};
+using enum TChangeReason;
+
+enum class TVTUpdateState : Byte { usBegin, usBeginSynch, usSynch, usUpdate, usEnd, usEndSynch };
+using enum TVTUpdateState;
+
+enum class TVTOperationKind : Byte { okAutoFitColumns, okGetMaxColumnWidth, okSortNode, okSortTree };
+using enum TVTOperationKind;
+using TVTOperationKinds = TSet<TVTOperationKind>;
+
+enum class TLazyTreeState : Byte {
+  tsCancelHintAnimation, tsChangePending, tsCheckPropagation, tsCollapsing, tsToggleFocusedSelection,
+  tsClearPending, tsClipboardFlushing, tsCopyPending, tsCutPending, tsDrawSelPending, tsDrawSelecting,
+  tsEditing, tsEditPending, tsExpanding, tsNodeHeightTracking, tsNodeHeightTrackPending, tsHint,
+  tsInAnimation, tsIncrementalSearching, tsIncrementalSearchPending, tsIterating, tsKeyCheckPending,
+  tsLeftButtonDown, tsLeftDblClick, tsMouseCheckPending, tsMiddleButtonDown, tsMiddleDblClick,
+  tsNeedRootCountUpdate, tsOLEDragging, tsOLEDragPending, tsPainting, tsRightButtonDown, tsRightDblClick,
+  tsPopupMenuShown, tsScrolling, tsScrollPending, tsSizing, tsStopValidation, tsStructureChangePending,
+  tsSynchMode, tsThumbTracking, tsToggling, tsUpdateHiddenChildrenNeeded, tsUpdating, tsUseCache,
+  tsUserDragObject, tsUseThemes, tsValidating, tsValidationNeeded, tsVCLDragging, tsVCLDragPending,
+  tsVCLDragFinished, tsWheelPanning, tsWheelScrolling, tsWindowCreating, tsUseExplorerTheme
+};
+using enum TLazyTreeState;
+using TLazyTreeStates = TSet<TLazyTreeState>;
+
+// The compact form of the four validation states that crosses threads in
+// WM_CHANGESTATE.
+enum class TChangeState : Byte { csStopValidation, csUseCache, csValidating, csValidationNeeded };
+using enum TChangeState;
+using TChangeStates = TPackedSet<TChangeState, Byte>;
+inline constexpr UINT WM_CHANGESTATE = WM_APP + 32;
+
+// Window timers of the tree.
+inline constexpr UINT_PTR ExpandTimer = 1, EditTimer = 2, HeaderTimer = 3, ScrollTimer = 4, ChangeTimer = 5,
+                          StructureChangeTimer = 6, SearchTimer = 7, ThemeChangedTimer = 8;
+
+// Visible nodes between two position-cache entries.
+inline constexpr Cardinal CacheThreshold = 2000;
+
+struct TCacheEntry {
+  PLazyNode Node;
+  Cardinal AbsoluteTop;
+};
+using TCache = std::vector<TCacheEntry>;
+
+// ---------------------------------------------------------------------------
+// Options
+
+enum class TVTPaintOption : Byte {
+  toHideFocusRect, toHideSelection, toHotTrack, toPopupMode, toShowBackground, toShowButtons,
+  toShowDropmark, toShowHorzGridLines, toShowRoot, toShowTreeLines, toShowVertGridLines, toThemeAware,
+  toUseBlendedImages, toGhostedIfUnfocused, toFullVertGridLines, toAlwaysHideSelection,
+  toUseBlendedSelection, toStaticBackground, toChildrenAbove, toFixedIndent, toUseExplorerTheme,
+  toHideTreeLinesIfThemed, toShowFilteredNodes
+};
+using enum TVTPaintOption;
+using TVTPaintOptions = TSet<TVTPaintOption>;
+
+enum class TVTAnimationOption : Byte { toAnimatedToggle, toAdvancedAnimatedToggle };
+using enum TVTAnimationOption;
+using TVTAnimationOptions = TSet<TVTAnimationOption>;
+
+enum class TVTAutoOption : Byte {
+  toAutoDropExpand, toAutoExpand, toAutoScroll, toAutoScrollOnExpand, toAutoSort, toAutoSpanColumns,
+  toAutoTristateTracking, toAutoHideButtons, toAutoDeleteMovedNodes, toDisableAutoscrollOnFocus,
+  toAutoChangeScale, toAutoFreeOnCollapse, toDisableAutoscrollOnEdit, toAutoBidiColumnOrdering
+};
+using enum TVTAutoOption;
+using TVTAutoOptions = TSet<TVTAutoOption>;
+
+enum class TVTSelectionOption : Byte {
+  toDisableDrawSelection, toExtendedFocus, toFullRowSelect, toLevelSelectConstraint, toMiddleClickSelect,
+  toMultiSelect, toRightClickSelect, toSiblingSelectConstraint, toCenterScrollIntoView,
+  toSimpleDrawSelection
+};
+using enum TVTSelectionOption;
+using TVTSelectionOptions = TSet<TVTSelectionOption>;
+
+enum class TVTMiscOption : Byte {
+  toAcceptOLEDrop, toCheckSupport, toEditable, toFullRepaintOnResize, toGridExtensions, toInitOnSave,
+  toReportMode, toToggleOnDblClick, toWheelPanning, toReadOnly, toVariableNodeHeight, toFullRowDrag,
+  toNodeHeightResize, toNodeHeightDblClickResize, toEditOnClick, toEditOnDblClick,
+  toReverseFullExpandHotKey
+};
+using enum TVTMiscOption;
+using TVTMiscOptions = TSet<TVTMiscOption>;
+
+enum class TVTExportMode : Byte { emAll, emChecked, emUnchecked };
+using enum TVTExportMode;
+
+class TCustomLazyTreeOptions : public TPersistent {
+  QN_CLASS(TCustomLazyTreeOptions, TPersistent)
+ public:
+  explicit TCustomLazyTreeOptions(TBaseLazyTree_qn* AOwner);
+
+  TVTPaintOptions PaintOptions() const { return FPaintOptions; }
+  void SetPaintOptions(TVTPaintOptions Value);
+  TVTAnimationOptions AnimationOptions() const { return FAnimationOptions; }
+  void SetAnimationOptions(TVTAnimationOptions Value);
+  TVTAutoOptions AutoOptions() const { return FAutoOptions; }
+  void SetAutoOptions(TVTAutoOptions Value);
+  TVTSelectionOptions SelectionOptions() const { return FSelectionOptions; }
+  void SetSelectionOptions(TVTSelectionOptions Value);
+  TVTMiscOptions MiscOptions() const { return FMiscOptions; }
+  void SetMiscOptions(TVTMiscOptions Value);
+  TVTExportMode ExportMode() const { return FExportMode; }
+  void SetExportMode(TVTExportMode Value) { FExportMode = Value; }
+  TBaseLazyTree_qn* Owner() const { return FOwner; }
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+
+ private:
+  TBaseLazyTree_qn* FOwner;
+  TVTPaintOptions FPaintOptions;
+  TVTAnimationOptions FAnimationOptions;
+  TVTAutoOptions FAutoOptions;
+  TVTSelectionOptions FSelectionOptions;
+  TVTMiscOptions FMiscOptions;
+  TVTExportMode FExportMode = emAll;
+};
+using TTreeOptionsClass = TClass;
+
+// ---------------------------------------------------------------------------
+// Exceptions and messages
+
+class ELazyTreeError : public Exception {
+  QN_CLASS(ELazyTreeError, Exception)
+ public:
+  ELazyTreeError(const String& Msg, Integer AHelpContext) : Exception(Msg), HelpContext(AHelpContext) {}
+  Integer HelpContext = 0;
+};
+
+inline constexpr const char16_t* SWrongMoveError = u"Target node cannot be a child node of the node to be moved.";
+inline constexpr const char16_t* SWrongStreamFormat = u"Unable to load tree structure, the format is wrong.";
+inline constexpr const char16_t* SWrongStreamVersion = u"Unable to load tree structure, the version is unknown.";
+inline constexpr const char16_t* SStreamTooSmall = u"Unable to load tree structure, not enough data available.";
+inline constexpr const char16_t* SCorruptStream1 = u"Stream data corrupt. A node's anchor chunk is missing.";
+inline constexpr const char16_t* SCorruptStream2 = u"Stream data corrupt. Unexpected data after node's end position.";
+inline constexpr const char16_t* SClipboardFailed = u"Clipboard operation failed.";
+inline constexpr const char16_t* SCannotSetUserData =
+    u"Cannot set initial user data because there is not enough user data space allocated.";
+inline constexpr Integer hcTFEWrongMove = 2001, hcTFEWrongStreamFormat = 2002, hcTFEWrongStreamVersion = 2003,
+                         hcTFEStreamTooSmall = 2004, hcTFECorruptStream1 = 2005, hcTFECorruptStream2 = 2006,
+                         hcTFEClipboardFailed = 2007, hcTFECannotSetUserData = 2008;
+
+// Assertion messages of the node model and the walks.
+inline constexpr const char16_t* SNodeNilOrRoot = u"Node must neither be nil nor the root node.";
+inline constexpr const char16_t* SDeleteWhileIterating = u"Deleting nodes during tree iteration leads to invalid pointers.";
+inline constexpr const char16_t* SInternalDataTooLate = u"Internal data allocation must be done before any node is created.";
+inline constexpr const char16_t* SNodeDataSizeNotSet = u"NodeDataSize not initialized.";
+inline constexpr const char16_t* SInvalidParameter = u"Invalid parameter.";
+inline constexpr const char16_t* SInvalidParameters = u"Invalid parameters.";
+inline constexpr const char16_t* SEndOperationUnbalanced = u"EndOperation must not be called when no operation in progress.";
+inline constexpr const char16_t* SNodeMustNotBeNil = u"Node must not be nil.";
+inline constexpr const char16_t* SNodeIsHiddenRoot = u"Node must not be the hidden root node.";
+inline constexpr const char16_t* SNodesNeverNil = u"Nodes must never be nil.";
+inline constexpr const char16_t* SBothNodesAssigned = u"Both nodes must be Assigned.";
+inline constexpr const char16_t* STreeMustNotBeNil = u"Tree must not be nil.";
+
+// ---------------------------------------------------------------------------
+// Events
+
+using TVTInitNodeEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode ParentNode, PLazyNode Node, TLazyNodeInitStates& InitialStates)>;
+using TVTInitChildrenEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, Cardinal& ChildCount)>;
+using TVTGetNodeDataSizeEvent = TEvent<void(TBaseLazyTree_qn* Sender, Integer& NodeDataSize)>;
+using TVTFreeNodeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node)>;
+using TVTChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node)>;
+using TVTStructureChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TChangeReason Reason)>;
+using TVTChangingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, bool& Allowed)>;
+using TVTUpdatingEvent = TEvent<void(TBaseLazyTree_qn* Sender, TVTUpdateState State)>;
+using TVTStateChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, TLazyTreeStates Enter, TLazyTreeStates Leave)>;
+using TVTOperationEvent = TEvent<void(TBaseLazyTree_qn* Sender, TVTOperationKind OperationKind)>;
+using TVTMeasureItemEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, Integer& NodeHeight)>;
+// Callback of IterateSubtree.
+using TVTGetNodeProc = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, Pointer Data, bool& Abort)>;
+
+// ---------------------------------------------------------------------------
+// Enumerations over nodes (range-based for works on them)
+
+enum class TVZLazyNodeEnumerationMode : Byte {
+  vneAll, vneChecked, vneChild, vneCutCopy, vneInitialized, vneLeaf, vneLevel, vneNoInit, vneSelected,
+  vneVisible, vneVisibleChild, vneVisibleNoInitChild, vneVisibleNoInit
+};
+using enum TVZLazyNodeEnumerationMode;
+
+struct TVTLazyNodeEnumeration;
+
+struct TVTLazyNodeEnumerator {
+  PLazyNode FNode = nullptr;
+  bool FCanModeNext = true;
+  const TVTLazyNodeEnumeration* FEnumeration = nullptr;
+
+  bool MoveNext();
+  PLazyNode Current() const { return FNode; }
+
+  // Range-based for: begin() has already moved to the first node.
+  PLazyNode operator*() const { return FNode; }
+  TVTLazyNodeEnumerator& operator++() { MoveNext(); return *this; }
+  bool operator!=(std::nullptr_t) const { return FNode != nullptr; }
+};
+
+struct TVTLazyNodeEnumeration {
+  TVZLazyNodeEnumerationMode FMode = vneAll;
+  TBaseLazyTree_qn* FTree = nullptr;
+  bool FConsiderChildrenAbove = false;
+  PLazyNode FNode = nullptr;
+  Cardinal FNodeLevel = 0;
+  TCheckState FState = csCheckedNormal;
+  bool FIncludeFiltered = false;
+
+  TVTLazyNodeEnumerator GetEnumerator() const;
+  PLazyNode GetNext(PLazyNode Node) const;
+
+  TVTLazyNodeEnumerator begin() const {
+    TVTLazyNodeEnumerator e = GetEnumerator();
+    e.MoveNext();
+    return e;
+  }
+  std::nullptr_t end() const { return nullptr; }
+};
+
+// ---------------------------------------------------------------------------
+// The tree
+
+class TWorkerThread;
+
+class TBaseLazyTree_qn : public TCustomControl {
+  QN_CLASS(TBaseLazyTree_qn, TCustomControl)
+ public:
+  explicit TBaseLazyTree_qn(TComponent* AOwner);
+  ~TBaseLazyTree_qn() override;
+  // Everything that calls descendants' hooks (freeing nodes fires
+  // DoFreeNode overrides) runs here, while the object is whole.
+  void BeforeDestruction() override;
+  // Creates the hidden root when none exists; the constructor calls it last.
+  void AfterConstruction();
+
+  // --- Node data
+  Pointer GetNodeData(PLazyNode Node);
+  template <class T>
+  T* GetNodeData(PLazyNode Node) { return static_cast<T*>(GetNodeData(Node)); }
+  Integer NodeDataSize() const { return FNodeDataSize; }
+  void SetNodeDataSize(Integer Value);
+  Cardinal TotalInternalDataSize() const { return FTotalInternalDataSize; }
+  // The byte offset of the user-data area within a node.
+  Cardinal UserDataOffset() const { return TreeNodeSize + FTotalInternalDataSize; }
+
+  // --- Structure
+  PLazyNode RootNode() const { return FRoot; }
+  Cardinal RootNodeCount() const { return GetRootNodeCount(); }
+  void SetRootNodeCount(Cardinal Value);
+  Cardinal GetChildCount(PLazyNode Node) const;
+  void SetChildCount(PLazyNode Node, Cardinal NewChildCount);
+  Cardinal ChildCount(PLazyNode Node) const { return GetChildCount(Node); }
+  virtual PLazyNode AddChild(PLazyNode Parent, Pointer UserData = nullptr);
+  PLazyNode InsertNode(PLazyNode Node, TVTNodeAttachMode Mode, Pointer UserData = nullptr);
+  void DeleteNode(PLazyNode Node, bool Reindex = true);
+  void DeleteChildren(PLazyNode Node, bool ResetHasChildren = false);
+  virtual void DeleteSelectedNodes();
+  virtual void Clear();
+  Cardinal TotalCount() { return GetTotalCount(); }
+  Cardinal VisibleCount() const { return FVisibleCount; }
+
+  // --- Initialization
+  void ValidateNode(PLazyNode Node, bool Recursive);
+  void ValidateChildren(PLazyNode Node, bool Recursive);
+  virtual void ReinitNode(PLazyNode Node, bool Recursive);
+  virtual void ReinitChildren(PLazyNode Node, bool Recursive);
+  virtual void ResetNode(PLazyNode Node);
+
+  // --- Node properties
+  bool GetVisible(PLazyNode Node);
+  void SetVisible(PLazyNode Node, bool Value);
+  bool GetFiltered(PLazyNode Node) const;
+  void SetFiltered(PLazyNode Node, bool Value);
+  bool GetDisabled(PLazyNode Node) const;
+  void SetDisabled(PLazyNode Node, bool Value);
+  bool GetMultiline(PLazyNode Node) const;
+  void SetMultiline(PLazyNode Node, bool Value);
+  bool GetHasChildren(PLazyNode Node) const;
+  void SetHasChildren(PLazyNode Node, bool Value);
+  Cardinal GetNodeHeight(PLazyNode Node);
+  void SetNodeHeight(PLazyNode Node, Cardinal Value);
+  PLazyNode GetNodeParent(PLazyNode Node) const;
+  void SetNodeParent(PLazyNode Node, PLazyNode Value);
+  // Moves Source (with its subtree) to Target; the node keeps its data.
+  void MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachMode Mode, bool ChildrenOnly = false);
+  bool GetVisiblePath(PLazyNode Node) const;
+  void SetVisiblePath(PLazyNode Node, bool Value);
+  bool GetFullyVisible(PLazyNode Node) const;
+  void SetFullyVisible(PLazyNode Node, bool Value);
+  bool FullyVisible(PLazyNode Node) const { return GetFullyVisible(Node); }
+  bool GetEffectivelyVisible(PLazyNode Node) const;
+  bool GetEffectivelyFiltered(PLazyNode Node) const;
+  bool GetChildrenInitialized(PLazyNode Node) const;
+  bool GetExpanded(PLazyNode Node) const;
+  void SetExpanded(PLazyNode Node, bool Value);
+  bool Expanded(PLazyNode Node) const { return GetExpanded(Node); }
+  Cardinal DefaultNodeHeight() const { return FDefaultNodeHeight; }
+  void SetDefaultNodeHeight(Cardinal Value);
+  // Measures a node once (toVariableNodeHeight) through OnMeasureItem.
+  void MeasureItemHeight(TCanvas* Canvas, PLazyNode Node);
+
+  // --- Expanding and collapsing
+  void ToggleNode(PLazyNode Node);
+  virtual void FullExpand(PLazyNode Node = nullptr);
+  virtual void FullCollapse(PLazyNode Node = nullptr);
+  Cardinal AnimationDuration() const { return FAnimationDuration; }
+  void SetAnimationDuration(Cardinal Value);
+
+  // --- Batches and change notification
+  virtual void BeginUpdate();
+  virtual void EndUpdate();
+  void BeginSynch();
+  void EndSynch();
+  Cardinal UpdateCount() const { return FUpdateCount; }
+  Cardinal ChangeDelay() const { return FChangeDelay; }
+  void SetChangeDelay(Cardinal Value) { FChangeDelay = Value; }
+  TLazyTreeStates TreeStates() const { return FStates; }
+  void StartOperation(TVTOperationKind OperationKind);
+  void EndOperation(TVTOperationKind OperationKind);
+  void CancelOperation();
+  bool OperationCanceled() const { return GetOperationCanceled(); }
+  bool GetOperationCanceled() const;
+
+  // --- Options
+  TCustomLazyTreeOptions* TreeOptions() const { return FOptions.get(); }
+  void SetOptions(TCustomLazyTreeOptions* Value);
+  virtual TTreeOptionsClass GetOptionsClass();
+  Cardinal Indent() const { return FIndent; }
+  Integer SelectionCurveRadius() const { return FSelectionCurveRadius; }
+  void SetSelectionCurveRadius(Integer Value);
+  Cardinal SelectionCount() const { return Cardinal(FSelectionCount); }
+
+  // --- Navigation (pre-order; post-order with toChildrenAbove and
+  // ConsiderChildrenAbove)
+  PLazyNode GetFirst(bool ConsiderChildrenAbove = false);
+  PLazyNode GetFirstNoInit(bool ConsiderChildrenAbove = false);
+  PLazyNode GetNext(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetNextNoInit(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetPrevious(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetPreviousNoInit(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetLast(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true);
+  PLazyNode GetLastNoInit(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true);
+  PLazyNode GetFirstChild(PLazyNode Node);
+  PLazyNode GetFirstChildNoInit(PLazyNode Node);
+  PLazyNode GetLastChild(PLazyNode Node);
+  PLazyNode GetLastChildNoInit(PLazyNode Node);
+  PLazyNode GetNextSibling(PLazyNode Node);
+  PLazyNode GetNextSiblingNoInit(PLazyNode Node);
+  PLazyNode GetPreviousSibling(PLazyNode Node);
+  PLazyNode GetPreviousSiblingNoInit(PLazyNode Node);
+  PLazyNode GetFirstVisible(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true, bool IncludeFiltered = false);
+  PLazyNode GetFirstVisibleNoInit(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                  bool IncludeFiltered = false);
+  PLazyNode GetNextVisible(PLazyNode Node, bool ConsiderChildrenAbove = true);
+  PLazyNode GetNextVisibleNoInit(PLazyNode Node, bool ConsiderChildrenAbove = true);
+  PLazyNode GetPreviousVisible(PLazyNode Node, bool ConsiderChildrenAbove = true);
+  PLazyNode GetPreviousVisibleNoInit(PLazyNode Node, bool ConsiderChildrenAbove = true);
+  PLazyNode GetLastVisible(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true, bool IncludeFiltered = false);
+  PLazyNode GetLastVisibleNoInit(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                 bool IncludeFiltered = false);
+  PLazyNode GetFirstVisibleChild(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetFirstVisibleChildNoInit(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetLastVisibleChild(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetLastVisibleChildNoInit(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetNextVisibleSibling(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetNextVisibleSiblingNoInit(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetPreviousVisibleSibling(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetPreviousVisibleSiblingNoInit(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetVisibleParent(PLazyNode Node, bool IncludeFiltered = false);
+  PLazyNode GetFirstLeaf();
+  PLazyNode GetNextLeaf(PLazyNode Node);
+  PLazyNode GetPreviousLeaf(PLazyNode Node);
+  PLazyNode GetFirstLevel(Cardinal NodeLevel);
+  PLazyNode GetNextLevel(PLazyNode Node, Cardinal NodeLevel);
+  PLazyNode GetPreviousLevel(PLazyNode Node, Cardinal NodeLevel);
+  PLazyNode GetFirstInitialized(bool ConsiderChildrenAbove = false);
+  PLazyNode GetNextInitialized(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetPreviousInitialized(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetLastInitialized(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = false);
+  PLazyNode GetFirstSelected(bool ConsiderChildrenAbove = false);
+  PLazyNode GetNextSelected(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetPreviousSelected(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetFirstChecked(TCheckState State = csCheckedNormal, bool ConsiderChildrenAbove = false);
+  PLazyNode GetNextChecked(PLazyNode Node, TCheckState State = csCheckedNormal, bool ConsiderChildrenAbove = false);
+  PLazyNode GetPreviousChecked(PLazyNode Node, TCheckState State = csCheckedNormal,
+                               bool ConsiderChildrenAbove = false);
+  PLazyNode GetFirstCutCopy(bool ConsiderChildrenAbove = false);
+  PLazyNode GetNextCutCopy(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  PLazyNode GetPreviousCutCopy(PLazyNode Node, bool ConsiderChildrenAbove = false);
+  Cardinal GetNodeLevel(PLazyNode Node) const;
+  bool HasAsParent(PLazyNode Node, PLazyNode PotentialParent) const;
+  Cardinal AbsoluteIndex(PLazyNode Node);
+  Integer CompareNodePositions(PLazyNode Node1, PLazyNode Node2, bool ConsiderChildrenAbove = false) const;
+  Integer CountLevelDifference(PLazyNode Node1, PLazyNode Node2) const;
+  PLazyNode IterateSubtree(PLazyNode Node, const TVTGetNodeProc& Callback, Pointer Data,
+                           TLazyNodeStates Filter = {}, bool DoInit = false, bool ChildNodesOnly = false);
+
+  TVTLazyNodeEnumeration Nodes(bool ConsiderChildrenAbove = false);
+  TVTLazyNodeEnumeration CheckedNodes(TCheckState State = csCheckedNormal, bool ConsiderChildrenAbove = false);
+  TVTLazyNodeEnumeration ChildNodes(PLazyNode Node);
+  TVTLazyNodeEnumeration CutCopyNodes(bool ConsiderChildrenAbove = false);
+  TVTLazyNodeEnumeration InitializedNodes(bool ConsiderChildrenAbove = false);
+  TVTLazyNodeEnumeration LeafNodes();
+  TVTLazyNodeEnumeration LevelNodes(Cardinal NodeLevel);
+  TVTLazyNodeEnumeration NoInitNodes(bool ConsiderChildrenAbove = false);
+  TVTLazyNodeEnumeration SelectedNodes(bool ConsiderChildrenAbove = false);
+  TVTLazyNodeEnumeration VisibleNodes(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                      bool IncludeFiltered = false);
+  TVTLazyNodeEnumeration VisibleChildNodes(PLazyNode Node, bool IncludeFiltered = false);
+  TVTLazyNodeEnumeration VisibleChildNoInitNodes(PLazyNode Node, bool IncludeFiltered = false);
+  TVTLazyNodeEnumeration VisibleNoInitNodes(PLazyNode Node = nullptr, bool ConsiderChildrenAbove = true,
+                                            bool IncludeFiltered = false);
+
+  // --- Position cache
+  PLazyNode GetNodeAt(Integer X, Integer Y, bool Relative, Integer& NodeTop);
+  PLazyNode GetNodeAt(Integer X, Integer Y);
+  PLazyNode GetNodeAt(const TPoint& P);
+  void InvalidateCache();
+  virtual void ValidateCache();
+  void InterruptValidation();
+  Integer CalculateCacheEntryCount() const;
+  PLazyNode FindInPositionCache(PLazyNode Node, Cardinal& CurrentPos) const;
+  PLazyNode FindInPositionCache(Cardinal Position, Cardinal& CurrentPos) const;
+  const TCache& PositionCache() const { return FPositionCache; }
+
+  // --- Small operations of the tree class
+  TRect GetTreeRect();
+  Integer OffsetX() const { return FOffsetX; }
+  Integer OffsetY() const { return FOffsetY; }
+  PLazyNode FocusedNode() const { return FFocusedNode; }
+  void SetFocusedNode(PLazyNode Node) { DoFocusNode(Node, true); }
+  bool CanFocus() override;
+  virtual void UpdateDesigner();
+
+  // --- Events
+  TVTInitNodeEvent OnInitNode;
+  TVTInitChildrenEvent OnInitChildren;
+  TVTGetNodeDataSizeEvent OnGetNodeDataSize;
+  TVTFreeNodeEvent OnFreeNode;
+  TVTChangeEvent OnResetNode;
+  TVTChangeEvent OnChange;
+  TVTStructureChangeEvent OnStructureChange;
+  TVTUpdatingEvent OnUpdating;
+  TVTStateChangeEvent OnStateChange;
+  TVTOperationEvent OnStartOperation;
+  TVTOperationEvent OnEndOperation;
+  TVTMeasureItemEvent OnMeasureItem;
+  TVTChangingEvent OnExpanding;
+  TVTChangingEvent OnCollapsing;
+  TVTChangeEvent OnExpanded;
+  TVTChangeEvent OnCollapsed;
+  TVTChangeEvent OnFocusChanged;
+
+  void Dispatch(TMessage& Message) override;
+
+  // The worker thread runs this (never initializes or measures a node).
+  virtual bool DoValidateCache();
+
+ protected:
+  friend class TCustomLazyTreeOptions;
+  friend class TWorkerThread;
+  friend struct TVTLazyNodeEnumeration;
+
+  // --- Allocation and initialization
+  PLazyNode MakeNewNode();
+  void InitRootNode(Cardinal OldSize = 0);
+  virtual Cardinal AllocateInternalDataArea(Cardinal Size);
+  virtual void InitNode(PLazyNode Node);
+  virtual void InitChildren(PLazyNode Node);
+  virtual void DoInitNode(PLazyNode Parent, PLazyNode Node, TLazyNodeInitStates& InitStates);
+  virtual void DoInitChildren(PLazyNode Node, Cardinal& ChildCount);
+  virtual void ValidateNodeDataSize(Integer& Size);
+  virtual void DoFreeNode(PLazyNode Node);
+  virtual void DoReset(PLazyNode Node);
+  virtual void DoMeasureItem(TCanvas* TargetCanvas, PLazyNode Node, Integer& NodeHeight);
+  virtual Pointer InternalData(PLazyNode Node);
+  virtual Integer DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
+  virtual Integer DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr);
+
+  // --- Structure internals
+  Cardinal GetRootNodeCount() const;
+  Cardinal GetTotalCount();
+  virtual void InternalConnectNode(PLazyNode Node, PLazyNode Destination, TBaseLazyTree_qn* Target,
+                                   TVTNodeAttachMode Mode);
+  virtual void InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bool Reindex = true);
+  void AdjustTotalCount(PLazyNode Node, Integer Value, bool Relative = false);
+  void AdjustTotalHeight(PLazyNode Node, Integer Value, bool Relative = false);
+  void FixupTotalCount(PLazyNode Node);
+  void FixupTotalHeight(PLazyNode Node);
+  virtual Cardinal CountVisibleChildren(PLazyNode Node);
+  virtual void DetermineHiddenChildrenFlag(PLazyNode Node);
+  virtual void DetermineHiddenChildrenFlagAllNodes();
+  void InternalCacheNode(PLazyNode Node);
+  void ClearTempCache();
+  // The row height a node adds to its own total (0 while filtered out).
+  Cardinal OwnRowHeight(PLazyNode Node) const;
+
+  // --- Batches and notification
+  void SetUpdateState(bool Updating);
+  virtual void DoUpdating(TVTUpdateState State);
+  virtual void StructureChange(PLazyNode Node, TChangeReason Reason);
+  virtual void Change(PLazyNode Node);
+  virtual void AdviseChangeEvent(bool StructureChange, PLazyNode Node, TChangeReason Reason);
+  virtual void DoChange(PLazyNode Node);
+  virtual void DoStructureChange(PLazyNode Node, TChangeReason Reason);
+  virtual void DoStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave = {});
+  virtual void DoStartOperation(TVTOperationKind OperationKind);
+  virtual void DoEndOperation(TVTOperationKind OperationKind);
+  void StopTimer(UINT_PTR ID);
+  void WMTimer(TMessage& Message);
+  void WMChangeState(TMessage& Message);
+
+  // --- Expanding and collapsing
+  virtual bool DoExpanding(PLazyNode Node);
+  virtual bool DoCollapsing(PLazyNode Node);
+  virtual void DoExpanded(PLazyNode Node);
+  virtual void DoCollapsed(PLazyNode Node);
+
+  // --- Hooks whose full behaviour lives with the display, input, selection
+  // and editing code; the base tree answers their neutral defaults.
+  virtual void InvalidateNode(PLazyNode Node);
+  virtual void InvalidateToBottom(PLazyNode Node);
+  virtual void UpdateScrollBars(bool DoRepaint);
+  virtual void UpdateVerticalRange();
+  virtual void UpdateHorizontalRange();
+  void UpdateRanges();
+  virtual bool ScrollIntoView(PLazyNode Node, bool Center, bool Horizontally = false);
+  void SetTopNode(PLazyNode Node);
+  void SetBottomNode(PLazyNode Node);
+  void SetOffsetY(Integer Value);
+  virtual void UpdateEditBounds();
+  virtual void DoCancelEdit();
+  void CancelEditNode();
+  virtual void DoFocusNode(PLazyNode Node, bool Ask);
+  virtual void DoFocusChange(PLazyNode Node, TColumnIndex Column);
+  void ResetRangeAnchor();
+  void InternalAddToSelection(const TNodeArray& NewItems, Integer NewLength, bool ForceInsert);
+  void InternalRemoveFromSelection(PLazyNode Node);
+  void RemoveFromSelection(PLazyNode Node);
+  void ClearSelection();
+  Integer PackArray();
+  TNodeArray GetSortedSelection(bool Resolve);
+  virtual void Sort(PLazyNode Node, TColumnIndex Column, Integer Direction, bool DoInit = true);
+  virtual void SortTree(TColumnIndex Column, Integer Direction, bool DoInit = true);
+  TColumnIndex SortColumn() const { return FSortColumn; }
+  void CancelHintAndLeave();
+  void EmptyClipboardMarks();
+
+  // --- Fields (the node model's, in declaration order, then the others)
+  PLazyNode FRoot = nullptr;
+  Cardinal FDefaultNodeHeight = 18;
+  Cardinal FIndent = 18;
+  std::unique_ptr<TCustomLazyTreeOptions> FOptions;
+  Cardinal FUpdateCount = 0;
+  Cardinal FSynchUpdateCount = 0;
+  Integer FNodeDataSize = -1;
+  TLazyTreeStates FStates;
+  PLazyNode FLastSelected = nullptr;
+  PLazyNode FFocusedNode = nullptr;
+  TChangeReason FLastStructureChangeReason = crIgnore;
+  PLazyNode FLastStructureChangeNode = nullptr;
+  PLazyNode FLastChangedNode = nullptr;
+  PLazyNode FCurrentHotNode = nullptr;
+  Cardinal FChangeDelay = 0;
+  Cardinal FVisibleCount = 0;
+  TNodeArray FSelection;
+  Integer FSelectionCount = 0;
+  PLazyNode FRangeAnchor = nullptr;
+  PLazyNode FCheckNode = nullptr;
+  TNodeArray FTempNodeCache;
+  Cardinal FTempNodeCount = 0;
+  PLazyNode FDropTargetNode = nullptr;
+  PLazyNode FLastVCLDragTarget = nullptr;
+  PLazyNode FLastSearchNode = nullptr;
+  Integer FOffsetX = 0;
+  Integer FOffsetY = 0;
+  Integer FEffectiveOffsetX = 0;
+  TNodeArray FSingletonNodeArray = TNodeArray(1);
+  Cardinal FTotalInternalDataSize = 0;
+  Cardinal FOperationCount = 0;
+  bool FOperationCanceled = false;
+
+  PLazyNode FHeightTrackNode = nullptr;
+  PLazyNode FEditNode = nullptr;
+  TColumnIndex FFocusedColumn = NoColumn;
+  TColumnIndex FSortColumn = InvalidColumn;
+  Integer FSortDirection = 0;
+  Cardinal FAnimationDuration = 200;
+  Integer FSelectionCurveRadius = 0;
+  Integer FRangeX = 0;
+  Integer FRangeY = 0;
+  Cardinal FStartIndex = 0;
+  TCache FPositionCache;
+  // What the worker reads while the main thread runs: the stop request
+  // mirrors tsStopValidation.
+  std::atomic<bool> FStopValidation{false};
+
+ private:
+  void FreeNodeBlock(PLazyNode Node);
+  void ClearReferencesTo(PLazyNode Node);
+  void ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta);
+  void ToggleCollapse(PLazyNode Node, bool& NeedUpdate);
+  PLazyNode NextSiblingOfSubtree(PLazyNode Node) const;
+
+  // The walks, each written once for the initializing (Init = true) and
+  // the NoInit form.
+  bool ChildrenAbove(bool Consider) const;
+  template <bool Init> void Touch(PLazyNode Node);
+  template <bool Init> void Populate(PLazyNode Node);
+  template <bool Init> PLazyNode WalkFirst(bool Above);
+  template <bool Init> PLazyNode WalkNext(PLazyNode Node, bool Above);
+  template <bool Init> PLazyNode WalkPrevious(PLazyNode Node, bool Above);
+  template <bool Init> PLazyNode WalkLast(PLazyNode Node, bool Above);
+  template <bool Init> PLazyNode FirstShownChild(PLazyNode Node);
+  template <bool Init> PLazyNode LastShownChild(PLazyNode Node);
+  template <bool Init> PLazyNode NextShownSibling(PLazyNode Node);
+  template <bool Init> PLazyNode PrevShownSibling(PLazyNode Node);
+  template <bool Init> PLazyNode ShownAfterSubtree(PLazyNode Node);
+  template <bool Init> PLazyNode ShownBeforeSubtree(PLazyNode Node);
+  template <bool Init> PLazyNode ShownDescend(PLazyNode Node);
+  template <bool Init> PLazyNode ShownNext(PLazyNode Node, bool Above);
+  template <bool Init> PLazyNode ShownPrevious(PLazyNode Node, bool Above);
+  template <bool Init> PLazyNode VisibleNext(PLazyNode Node, bool Above);
+  template <bool Init> PLazyNode VisiblePrevious(PLazyNode Node, bool Above);
+  template <bool Init> PLazyNode VisibleFirst(PLazyNode Node, bool Above, bool IncludeFiltered);
+  template <bool Init> PLazyNode VisibleLast(PLazyNode Node, bool Above, bool IncludeFiltered);
+  template <bool Init> PLazyNode VisibleChild(PLazyNode Node, bool Last, bool IncludeFiltered);
+  template <bool Init> PLazyNode VisibleSibling(PLazyNode Node, bool Forward, bool IncludeFiltered);
+  // The deepest fully visible ancestor of a node that is not shown, and the
+  // node's ancestor (or the node) just below it.
+  void FindShownAnchor(PLazyNode Node, PLazyNode& Shown, PLazyNode& Below) const;
+
+  // Nodes live in fixed-size slabs: one allocation per node would cost the
+  // allocator's header on top of every record and a call per node.
+  class TNodePool {
+   public:
+    ~TNodePool();
+    void* Allocate(Cardinal Size);  // zero-filled
+    void Free(void* Block, Cardinal Size);
+    Cardinal LiveCount() const { return FLive; }
+
+   private:
+    struct TFreeBlock {
+      TFreeBlock* Next;
+    };
+    Cardinal FBlockSize = 0;
+    Cardinal FLive = 0;
+    TFreeBlock* FFree = nullptr;
+    Byte* FCursor = nullptr;
+    Byte* FSlabEnd = nullptr;
+    std::vector<void*> FSlabs;
+  };
+  TNodePool FNodePool;
+  Cardinal FRootSize = 0;
+  bool FTornDown = false;
+
+ public:
+  // Node blocks handed out and not freed yet (the root included).
+  Cardinal LiveNodeBlocks() const { return FNodePool.LiveCount() + (FRoot ? 1 : 0); }
+  // The block size of every non-root node.
+  Cardinal NodeBlockSize() const;
+};
+
+// ---------------------------------------------------------------------------
+// The validation worker (one per process while any tree exists)
+
+class TWorkerThread : public TThread {
+  QN_CLASS(TWorkerThread, TThread)
+ public:
+  explicit TWorkerThread(bool CreateSuspended);
+  ~TWorkerThread() override;
+
+  void AddTree(TBaseLazyTree_qn* Tree);
+  void RemoveTree(TBaseLazyTree_qn* Tree);
+  void ChangeTreeStates(TChangeStates EnterStates, TChangeStates LeaveStates);
+  void WaitForValidationTermination(TBaseLazyTree_qn* Tree);
+  TBaseLazyTree_qn* CurrentTree() const { return FCurrentTree.load(); }
+  Cardinal RefCount() const { return FRefCount; }
+
+ protected:
+  void Execute() override;
+
+ private:
+  friend void AddThreadReference();
+  friend void ReleaseThreadReference(TBaseLazyTree_qn* Tree);
+  std::atomic<TBaseLazyTree_qn*> FCurrentTree{nullptr};
+  std::unique_ptr<TThreadList> FWaiterList;
+  Cardinal FRefCount = 0;
+};
+
+void AddThreadReference();
+void ReleaseThreadReference(TBaseLazyTree_qn* Tree);
+// The worker while one exists (nil otherwise), and the event it waits on.
+TWorkerThread* WorkerThread();
+HANDLE WorkEvent();
+
+// The unit-level lock that guards the shared check-image lists.
+TCriticalSection* LazyTreesLock();
+
+void InitLazyTrees();
+void DoneLazyTrees();
+
+}  // namespace qn
