@@ -1,21 +1,42 @@
 // Runs the gallery pages, writing their pictures into the folder given as the
 // first argument (out/gallery by default), and prints their paths. Further
 // arguments name the pages to run; without them every page runs.
+// --skin=<folder> anywhere lays the folder's "<id>.png" pictures over the
+// default skin first.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "examples/gallery/Gallery.h"
 #include "package/Quarn.h"
 #include "platform/desktop/Desktop.h"
+#include "skin/foundation/uQuarnResManager.h"
 
 int main(int argc, char** argv) {
-  std::string out = argc > 1 ? argv[1] : "out/gallery";
-  std::set<std::string> only(argv + (argc > 2 ? 2 : argc), argv + argc);
+  std::vector<std::string> args;
+  std::string skinFolder;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a.rfind("--skin=", 0) == 0)
+      skinFolder = a.substr(7);
+    else
+      args.push_back(a);
+  }
+  std::string out = args.empty() ? "out/gallery" : args[0];
+  std::set<std::string> only(args.begin() + (args.empty() ? 0 : 1), args.end());
   std::filesystem::create_directories(out);
   qn::Initialize();
+  if (!skinFolder.empty()) {
+    try {
+      const int n = qn::TQuarnResManagerObj()->LoadSkinFolder(vcl::FromUtf8(skinFolder));
+      std::printf("skin folder %s: %d pictures\n", skinFolder.c_str(), n);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "skin folder %s: %s\n", skinFolder.c_str(), e.what());
+    }
+  }
   std::printf("%s\n", qn::BuildInfo().c_str());
   int failed = 0;
   for (const auto& page : gallery::AllPages()) {
