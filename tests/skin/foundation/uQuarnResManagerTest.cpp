@@ -103,8 +103,12 @@ TEST_F(uQuarnResManager, EveryNamedImageResolvesWithItsGeometry) {
     const TQnSkinImageInfo& info = byID.at(w.ID);
     TQuarnImage* img = Store->GetImageByName(w.ID);
     ASSERT_NE(img, nullptr);
-    if (w.W) EXPECT_EQ(img->Width(), w.W);
-    if (w.H) EXPECT_EQ(img->Height(), w.H);
+    if (w.W) {
+      EXPECT_EQ(img->Width(), w.W);
+    }
+    if (w.H) {
+      EXPECT_EQ(img->Height(), w.H);
+    }
     EXPECT_EQ(info.Frames, w.Frames);
     EXPECT_EQ(info.Stacked, w.Stacked);
   }
@@ -159,7 +163,9 @@ TEST_F(uQuarnResManager, StatesLookApartWithTransparentCornersAndSolidCentres) {
       EXPECT_LT(img->GetPixel(x0, y0) >> 24, 48u) << "frame " << k;
       EXPECT_LT(img->GetPixel(x0 + fw - 1, y0) >> 24, 48u) << "frame " << k;
       // Solid paint in the middle; a disabled face is faded, not see-through.
-      if (info.OpaqueCentre) EXPECT_GE(img->GetPixel(x0 + fw / 2, y0 + fh / 2) >> 24, 220u) << "frame " << k;
+      if (info.OpaqueCentre) {
+        EXPECT_GE(img->GetPixel(x0 + fw / 2, y0 + fh / 2) >> 24, 220u) << "frame " << k;
+      }
     }
   }
 }
