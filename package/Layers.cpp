@@ -11,6 +11,7 @@ void RegisterAllLayerUnits() {
   vcl::RegisterVclUnits();
   RegisterRasterUnits();
   RegisterVectorUnits();
+  RegisterGdiplusUnits();
   RegisterSkinFoundationUnits();
   RegisterTreeviewUnits();
 }

@@ -15,6 +15,7 @@ void RegisterVclUnits();
 namespace qn {
 void RegisterRasterUnits();
 void RegisterVectorUnits();
+void RegisterGdiplusUnits();
 void RegisterSkinFoundationUnits();
 void RegisterTreeviewUnits();
 void RegisterAllLayerUnits();
