@@ -142,6 +142,12 @@ GpLineJoin TGpPen::GetLineJoin() const {
   return j;
 }
 void TGpPen::SetLineJoin(GpLineJoin LineJoin) { GdipCheck(vcl::GdipSetPenLineJoin(FNative, LineJoin)); }
+Single TGpPen::GetMiterLimit() const {
+  Single m = 0;
+  GdipCheck(vcl::GdipGetPenMiterLimit(FNative, &m));
+  return m;
+}
+void TGpPen::SetMiterLimit(Single MiterLimit) { GdipCheck(vcl::GdipSetPenMiterLimit(FNative, MiterLimit)); }
 
 // ---------------------------------------------------------------------------
 

@@ -103,6 +103,8 @@ class TGpPen : public TGpBase {
   void SetColor(ARGB Color);
   GpLineJoin GetLineJoin() const;
   void SetLineJoin(GpLineJoin LineJoin);
+  Single GetMiterLimit() const;
+  void SetMiterLimit(Single MiterLimit);
 
  private:
   vcl::GpPen* FNative = nullptr;

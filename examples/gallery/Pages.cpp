@@ -14,6 +14,7 @@ std::vector<std::string> VectorPage(const std::string& outDir);
 std::vector<std::string> InteractionPage(const std::string& outDir);
 std::vector<std::string> FormPage(const std::string& outDir);
 std::vector<std::string> PaintBoxPage(const std::string& outDir);
+std::vector<std::string> GdiplusPage(const std::string& outDir);
 std::vector<std::string> SkinPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
@@ -30,6 +31,7 @@ std::vector<Page> AllPages() {
       {"interaction", InteractionPage},
       {"form", FormPage},
       {"paintbox", PaintBoxPage},
+      {"gdiplus", GdiplusPage},
       {"skin", SkinPage},
   };
 }

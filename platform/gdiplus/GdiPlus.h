@@ -19,8 +19,8 @@
 //   anti-alias; 0 (Default), 1 (HighSpeed) and 3 (None) do not. Clipping
 //   paths are not anti-aliased: a pixel is inside when its centre is.
 // - Fill mode 0 is even-odd (alternate), 1 winding. Line joins: 0 miter
-//   (a miter longer than the limit, 10 widths, becomes a bevel), 1 bevel,
-//   2 round, 3 miter clipped at the limit. Pens have flat caps; a pen
+//   (a miter longer than the pen's limit, 10 widths unless set, becomes a
+//   bevel), 1 bevel, 2 round, 3 miter clipped at the limit. Pens have flat caps; a pen
 //   narrower than one pixel draws one pixel wide.
 // - Arc angles are degrees, clockwise from the x axis (y grows downwards);
 //   an angle names the point of the ellipse in that direction from its
@@ -218,6 +218,10 @@ Status GdipSetPenColor(GpPen* pen, ARGB color);
 Status GdipGetPenColor(GpPen* pen, ARGB* color);
 Status GdipSetPenLineJoin(GpPen* pen, GpLineJoin lineJoin);
 Status GdipGetPenLineJoin(GpPen* pen, GpLineJoin* lineJoin);
+// The longest miter, in pen widths (from the inner to the outer corner);
+// values below 1 count as 1.
+Status GdipSetPenMiterLimit(GpPen* pen, REAL miterLimit);
+Status GdipGetPenMiterLimit(GpPen* pen, REAL* miterLimit);
 
 // Drawing.
 Status GdipFillPath(GpGraphics* graphics, GpBrush* brush, GpPath* path);

@@ -433,3 +433,23 @@ Status GdipGetPenLineJoin(GpPen* pen, GpLineJoin* lineJoin) {
 }
 
 }  // namespace vcl
+
+namespace vcl {
+
+Status GdipSetPenMiterLimit(GpPen* pen, REAL miterLimit) {
+  QN_GDIP_ENTER();
+  auto* p = gdip::FindAs<gdip::TPenObj>(pen, gdip::TKind::Pen);
+  if (!p || !gdip::Finite(miterLimit)) return Status::InvalidParameter;
+  p->MiterLimit = std::max(1.0f, miterLimit);
+  return Status::Ok;
+}
+
+Status GdipGetPenMiterLimit(GpPen* pen, REAL* miterLimit) {
+  QN_GDIP_ENTER();
+  auto* p = gdip::FindAs<gdip::TPenObj>(pen, gdip::TKind::Pen);
+  if (!p || !miterLimit) return Status::InvalidParameter;
+  *miterLimit = p->MiterLimit;
+  return Status::Ok;
+}
+
+}  // namespace vcl

@@ -163,6 +163,12 @@ Status Draw(TGraphicsObj& g, const TDrawOp& op, TBuildFn build, const void* ctx)
       SetStroke(m, op);
       cairo_set_line_join(m, CAIRO_LINE_JOIN_MITER);
       cairo_stroke_extents(m, &x1, &y1, &x2, &y2);
+      // A clipped miter reaches out to the limit, beyond where a plain
+      // miter would have turned into a bevel.
+      if (op.Join == LineJoinMiterClipped) {
+        const double reach = op.MiterLimit * op.LineWidth / 2;
+        x1 -= reach, y1 -= reach, x2 += reach, y2 += reach;
+      }
     } else {
       cairo_set_fill_rule(m, op.FillRule);
       cairo_fill_extents(m, &x1, &y1, &x2, &y2);
@@ -268,14 +274,16 @@ Status Draw(TGraphicsObj& g, const TDrawOp& op, TBuildFn build, const void* ctx)
       // Image edges sit on pixel edges, not centres.
       cairo_translate(cr, -0.5, -0.5);
       cairo_rectangle(cr, op.Rect.X, op.Rect.Y, op.Rect.Width, op.Rect.Height);
-      cairo_save(cr);
-      cairo_translate(cr, op.Rect.X, op.Rect.Y);
-      cairo_scale(cr, op.Rect.Width / op.Image->Width, op.Rect.Height / op.Image->Height);
-      cairo_set_source_surface(cr, op.Image->Surface, 0, 0);
-      cairo_restore(cr);
-      cairo_pattern_t* pat = cairo_get_source(cr);
+      cairo_pattern_t* pat = cairo_pattern_create_for_surface(op.Image->Surface);
+      // The pattern's matrix maps user space onto the image's pixels.
+      cairo_matrix_t m;
+      cairo_matrix_init_scale(&m, op.Image->Width / double(op.Rect.Width), op.Image->Height / double(op.Rect.Height));
+      cairo_matrix_translate(&m, -op.Rect.X, -op.Rect.Y);
+      cairo_pattern_set_matrix(pat, &m);
       cairo_pattern_set_filter(pat, op.Filter);
       cairo_pattern_set_extend(pat, CAIRO_EXTEND_PAD);
+      cairo_set_source(cr, pat);
+      cairo_pattern_destroy(pat);
       cairo_fill(cr);
       break;
     }
