@@ -9,8 +9,8 @@
 #include <memory>
 #include <numbers>
 
+#include "examples/gallery/SheetImage.h"
 #include "gdiplus/Gdiplus_qn.h"
-#include "platform/gdi/GdiSurface.h"
 #include "platform/vcl/PngImage.h"
 
 namespace gallery {
@@ -19,7 +19,8 @@ class TGdiplusSheet {
  public:
   static constexpr int kWidth = 640, kHeight = 470;
 
-  static vcl::TGdiSurfacePtr Render() {
+  // Renders the sheet into an opaque image.
+  static vcl::TScreenImage Render() {
     using namespace vcl;
     BITMAPINFO bi{};
     bi.bmiHeader.biWidth = kWidth;
@@ -32,11 +33,10 @@ class TGdiplusSheet {
     std::fill(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + kWidth * kHeight, 0xFFF3F4F6u);
     Draw(dc);
     SelectObject(dc, old);
+    TScreenImage img = BitmapImage(dc, bmp, kWidth, kHeight);
     DeleteDC(dc);
-    auto copy = TGdiSurface::Create(kWidth, kHeight);
-    std::memcpy(copy->Bits, bits, size_t(kWidth) * kHeight * 4);
     DeleteObject(bmp);
-    return copy;
+    return img;
   }
 
  private:

@@ -9,5 +9,5 @@
 // flattening pass through floating point that optimisation may reorder.
 TEST(Gdiplus_qn, GallerySheetMatchesItsGoldenImage) {
   auto sheet = gallery::TGdiplusSheet::Render();
-  qntest::ExpectMatchesGolden(*sheet, "gdiplus", 2, 40);
+  qntest::ExpectMatchesGolden(sheet, "gdiplus", 2, 40);
 }
