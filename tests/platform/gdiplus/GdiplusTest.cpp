@@ -281,10 +281,14 @@ TEST(Platform_Gdiplus, ClipPathLeavesPixelsOutsideUntouched) {
   for (int y = 0; y < 60; ++y)
     for (int x = 0; x < 60; ++x) {
       const double q = std::hypot((x - 30) / 20.0, (y - 25) / 15.0);
-      if (q > 1.05) ASSERT_EQ(d.At(x, y), 0x12345678u) << x << "," << y;
-      if (q < 0.95) ASSERT_EQ(d.At(x, y), 0xFF00FF00u) << x << "," << y;
+      if (q > 1.05) {
+        ASSERT_EQ(d.At(x, y), 0x12345678u) << x << "," << y;
+      }
+      if (q < 0.95) {
+        ASSERT_EQ(d.At(x, y), 0xFF00FF00u) << x << "," << y;
+      }
     }
-  // Reset lifts the clip; intersecting with a second path narrows it.
+  // Reset lifts the clip; the modes beyond replace and intersect are refused.
   GdipResetClip(g.G);
   GdipFillPath(g.G, g.Brush ? AsBrush(g.Brush) : nullptr, all);
   EXPECT_EQ(d.At(0, 0), 0xFF00FF00u);
@@ -477,8 +481,8 @@ TEST(Platform_Gdiplus, PngFromAMemoryStreamKeepsItsPixelsAndAlpha) {
   std::vector<uint32_t> ref;
   const TBytes bytes = PngBytes(6, 5, ref);
   // Some bytes before the picture: decoding starts at the stream's position.
-  TBytes padded(3, 0xEE);
-  padded.insert(padded.end(), bytes.begin(), bytes.end());
+  TBytes padded(bytes.size() + 3, 0xEE);
+  std::copy(bytes.begin(), bytes.end(), padded.begin() + 3);
   GpImage* img = nullptr;
   ASSERT_EQ(Load(padded, &img, 3), Status::Ok);
   UINT w = 0, h = 0;
