@@ -16,6 +16,7 @@ std::vector<std::string> FormPage(const std::string& outDir);
 std::vector<std::string> PaintBoxPage(const std::string& outDir);
 std::vector<std::string> GdiplusPage(const std::string& outDir);
 std::vector<std::string> SkinPage(const std::string& outDir);
+std::vector<std::string> EasingPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -33,6 +34,7 @@ std::vector<Page> AllPages() {
       {"paintbox", PaintBoxPage},
       {"gdiplus", GdiplusPage},
       {"skin", SkinPage},
+      {"easing", EasingPage},
   };
 }
 

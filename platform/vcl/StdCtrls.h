@@ -9,6 +9,17 @@
 
 namespace vcl {
 
+// How an owner-drawn item is to be drawn (list boxes, combo boxes, menus).
+enum class TOwnerDrawStateItem {
+  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive, odNoAccel,
+  odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+};
+QN_ENUM_NAMES(TOwnerDrawStateItem, odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight,
+              odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit)
+using enum TOwnerDrawStateItem;
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+QN_TYPE_NAME(TOwnerDrawState)
+
 class TButton : public TCustomControl {
   QN_CLASS_CREATE(TButton, TCustomControl, TComponent)
  public:
