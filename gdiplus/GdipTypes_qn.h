@@ -35,6 +35,10 @@ struct TGPRectF {
   Single X = 0, Y = 0, Width = 0, Height = 0;
 };
 
+// The flat interface's own names for the float forms.
+using PointF = TGPPointF;
+using RectF = TGPRectF;
+
 inline TGPPointF MakePoint(Single X, Single Y) { return {X, Y}; }
 inline TGPPoint MakePoint(Integer X, Integer Y) { return {X, Y}; }
 inline TGPRectF MakeRect(Single X, Single Y, Single Width, Single Height) { return {X, Y, Width, Height}; }
