@@ -13,6 +13,7 @@ void RegisterAllLayerUnits() {
   RegisterVectorUnits();
   RegisterGdiplusUnits();
   RegisterSkinFoundationUnits();
+  RegisterSkinFormsUnits();
   RegisterTreeviewUnits();
 }
 

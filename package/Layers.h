@@ -17,6 +17,7 @@ void RegisterRasterUnits();
 void RegisterVectorUnits();
 void RegisterGdiplusUnits();
 void RegisterSkinFoundationUnits();
+void RegisterSkinFormsUnits();
 void RegisterTreeviewUnits();
 void RegisterAllLayerUnits();
 }  // namespace qn

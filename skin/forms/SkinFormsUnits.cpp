@@ -1,0 +1,13 @@
+// The form-skinning layer's units.
+#include "platform/rtl/Units.h"
+#include "skin/forms/uQnFormSkinVar.h"
+#include "skin/forms/uQuarnForm.h"
+
+namespace qn {
+
+void RegisterSkinFormsUnits() {
+  RegisterUnit({"uQnFormSkinVar", {"uQuarnIntf"}, InitQnFormSkinVar, DoneQnFormSkinVar});
+  RegisterUnit({"uQuarnForm", {"uQnFormSkinVar", "Forms"}, nullptr, DoneQuarnForm});
+}
+
+}  // namespace qn
