@@ -6,7 +6,7 @@
 namespace qn {
 
 void RegisterSkinFormsUnits() {
-  RegisterUnit({"uQnFormSkinVar", {"uQuarnIntf"}, InitQnFormSkinVar, DoneQnFormSkinVar});
+  RegisterUnit({"uQnFormSkinVar", {"uQuarnResManager"}, InitQnFormSkinVar, DoneQnFormSkinVar});
   RegisterUnit({"uQuarnForm", {"uQnFormSkinVar", "Forms"}, nullptr, DoneQuarnForm});
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/rtl/SysUtils.h"
+
 namespace qn {
 
 // ---------------------------------------------------------------------------
