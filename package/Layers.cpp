@@ -15,6 +15,7 @@ void RegisterAllLayerUnits() {
   RegisterSkinFoundationUnits();
   RegisterSkinFormsUnits();
   RegisterTreeviewUnits();
+  RegisterXmlUnits();
 }
 
 }  // namespace qn

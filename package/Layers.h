@@ -19,5 +19,6 @@ void RegisterGdiplusUnits();
 void RegisterSkinFoundationUnits();
 void RegisterSkinFormsUnits();
 void RegisterTreeviewUnits();
+void RegisterXmlUnits();
 void RegisterAllLayerUnits();
 }  // namespace qn

@@ -56,12 +56,14 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcCoun
 int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcCount, char* dst, int dstCount,
                         const char* defaultChar, bool* usedDefaultChar);
 
-// Our own addition for readers that receive text in pieces: the number of
-// leading bytes of src that end on a whole character (or on a byte that can
-// never start one), so that the remaining incomplete sequence can be carried
-// over to the next piece. Equals srcCount when nothing is pending; 0 for an
-// unknown code page.
-int MultiByteCompleteLength(UINT codePage, const char* src, int srcCount);
+// Our own addition for readers that receive text in pieces: as
+// MultiByteToWideChar, but a sequence cut short by the end of src is left
+// unconverted, and *srcUsed tells how many bytes were converted, so that the
+// rest can go in front of the next piece. Decoding a text in pieces this
+// way gives what decoding it whole gives (stateful pages excepted: their
+// shift state does not travel).
+int MultiByteToWideCharEx(UINT codePage, DWORD flags, const char* src, int srcCount, WCHAR* dst, int dstCount,
+                          int* srcUsed);
 
 // Whether the converter knows the code page.
 bool IsValidCodePage(UINT codePage);

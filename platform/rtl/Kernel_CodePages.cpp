@@ -397,6 +397,12 @@ int CodePageMaxCharSize(UINT codePage) {
 }
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcCount, WCHAR* dst, int dstCount) {
+  return MultiByteToWideCharEx(codePage, flags, src, srcCount, dst, dstCount, nullptr);
+}
+
+int MultiByteToWideCharEx(UINT codePage, DWORD flags, const char* src, int srcCount, WCHAR* dst, int dstCount,
+                          int* srcUsed) {
+  if (srcUsed) *srcUsed = 0;
   if (!src || srcCount == 0 || srcCount < -1 || dstCount < 0 || (dstCount > 0 && !dst)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -409,7 +415,8 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcCoun
   int n = SourceLength(src, srcCount);
   std::u16string out;
   bool invalid = false;
-  if (!Decode(cp, src, n, out, invalid, false, nullptr)) {
+  int used = n;
+  if (!Decode(cp, src, n, out, invalid, srcUsed != nullptr, &used)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -422,8 +429,10 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char* src, int srcCoun
     return 0;
   }
   int need = static_cast<int>(out.size());
+  if (srcUsed) *srcUsed = used;
   if (dstCount == 0) return need;
   if (need > dstCount) {
+    if (srcUsed) *srcUsed = 0;
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
@@ -495,21 +504,6 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* src, int srcCou
   }
   std::char_traits<char>::copy(dst, out.data(), out.size());
   return need;
-}
-
-int MultiByteCompleteLength(UINT codePage, const char* src, int srcCount) {
-  if (!src || srcCount <= 0) return 0;
-  UINT cp = ResolveCodePage(codePage);
-  if (cp != CP_UTF8) {
-    TPageInfo* page = Page(cp);
-    if (!page) return 0;
-    if (page->Table) return srcCount;
-  }
-  std::u16string out;
-  bool invalid = false;
-  int consumed = srcCount;
-  Decode(cp, src, srcCount, out, invalid, true, &consumed);
-  return consumed;
 }
 
 }  // namespace vcl

@@ -171,17 +171,41 @@ TEST(Platform_CodePages, MultiBytePagesRoundTripAndSplitAnywhere) {
     EXPECT_TRUE(ToWide(s.CodePage, bytes) == s.Text) << s.CodePage;
     // Split at every byte: the first piece converts up to its last whole
     // character and the rest travels with the second piece.
-    for (size_t cut = 0; cut <= bytes.size(); ++cut) {
-      std::string first = bytes.substr(0, cut);
-      int whole = first.empty() ? 0 : MultiByteCompleteLength(s.CodePage, first.data(), static_cast<int>(first.size()));
-      ASSERT_LE(whole, static_cast<int>(cut));
-      std::string carry = first.substr(static_cast<size_t>(whole)) + bytes.substr(cut);
-      std::u16string got = (whole ? ToWide(s.CodePage, first.substr(0, static_cast<size_t>(whole))) : u"");
+    for (size_t cut = 1; cut <= bytes.size(); ++cut) {
+      std::u16string got(bytes.size() + 1, u'\0');
+      int used = -1;
+      int n1 = MultiByteToWideCharEx(s.CodePage, 0, bytes.data(), static_cast<int>(cut), got.data(),
+                                     static_cast<int>(got.size()), &used);
+      ASSERT_LE(used, static_cast<int>(cut));
+      got.resize(static_cast<size_t>(n1));
+      std::string carry = bytes.substr(static_cast<size_t>(used));
       if (!carry.empty()) got += ToWide(s.CodePage, carry);
       // Shift states and combining marks do not survive a split; only whole
       // sequences are checked there.
       if (s.CodePage == 50220 || s.CodePage == 1258) continue;
       EXPECT_TRUE(got == s.Text) << s.CodePage << " cut " << cut;
+    }
+  }
+}
+
+TEST(Platform_CodePages, AnyBytesDecodeTheSameInPieces) {
+  // Random bytes, valid or not, decoded whole and in two pieces with the
+  // unfinished end carried over, give the same text.
+  std::mt19937 rng(13);
+  for (UINT cp : {932u, 936u, 949u, 950u, 54936u, 51932u, 65001u, 1252u}) {
+    for (int round = 0; round < 300; ++round) {
+      std::string bytes(1 + rng() % 12, '\0');
+      for (auto& c : bytes) c = static_cast<char>(rng() % 3 ? 0x80 + rng() % 128 : 0x30 + rng() % 16);
+      std::u16string whole = ToWide(cp, bytes);
+      size_t cut = 1 + rng() % bytes.size();
+      std::u16string got(cut + 1, u'\0');
+      int used = -1;
+      int n1 = MultiByteToWideCharEx(cp, 0, bytes.data(), static_cast<int>(cut), got.data(), static_cast<int>(got.size()), &used);
+      ASSERT_GE(used, 0);
+      got.resize(static_cast<size_t>(n1));
+      std::string carry = bytes.substr(static_cast<size_t>(used));
+      if (!carry.empty()) got += ToWide(cp, carry);
+      ASSERT_TRUE(got == whole) << cp << " round " << round;
     }
   }
 }

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <vector>
+
+#include "xml/sdStringTable_qn.h"
+
+using namespace qn;
+
+namespace {
+
+std::string Bytes(std::initializer_list<int> bs) {
+  std::string s;
+  for (int b : bs) s += static_cast<char>(b);
+  return s;
+}
+
+std::string CardinalImage(Cardinal v) {
+  TsdFastMemStream m;
+  sdStreamWriteCardinal(&m, v);
+  return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+}
+
+Cardinal ReadCardinal(const std::string& bytes) {
+  TsdStringStream s(bytes);
+  return sdStreamReadCardinal(&s);
+}
+
+struct TRecorder {
+  std::vector<std::pair<TsdWarnStyle, UTF8String>> Got;
+  TsdDebugEvent Event() {
+    return TsdDebugEvent([this](TObject*, TsdWarnStyle w, const UTF8String& m) { Got.push_back({w, m}); });
+  }
+};
+
+}  // namespace
+
+TEST(sdStringTable_qn, EqualStringsShareIdsExactly) {
+  // Random byte strings, many repeated, with NUL and high bytes; the
+  // reference is a map from content to the first id handed out.
+  std::mt19937 rng(5);
+  std::vector<std::string> pool;
+  for (int i = 0; i < 4000; ++i) {
+    std::string s(rng() % 12, '\0');
+    for (auto& c : s) c = static_cast<char>(rng() % 4 == 0 ? rng() % 3 : rng());
+    pool.push_back(s);
+  }
+  TsdSymbolTable t(nullptr);
+  std::map<std::string, Integer> ref;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string& s = pool[rng() % pool.size()];
+    Integer id = t.AddString(s);
+    if (s.empty()) {
+      ASSERT_EQ(id, 0);
+      continue;
+    }
+    auto [it, fresh] = ref.emplace(s, id);
+    if (fresh) ASSERT_EQ(id, static_cast<Integer>(ref.size()));  // new text gets the next id
+    else ASSERT_EQ(id, it->second);
+  }
+  ASSERT_EQ(t.GetSymbolCount(), static_cast<Integer>(ref.size()));
+  for (const auto& [s, id] : ref) ASSERT_EQ(t.GetString(id), s);
+  EXPECT_EQ(t.GetString(0), "");
+  EXPECT_EQ(t.GetString(-4), "");
+}
+
+TEST(sdStringTable_qn, FrequencySortAndStreamForm) {
+  TRecorder rec;
+  TsdSymbolTable t(nullptr);
+  t.SetOnDebugOut(rec.Event());
+  Integer a = t.AddString("a"), b = t.AddString("bb"), c = t.AddString("ccc");
+  for (int i = 0; i < 3; ++i) t.IncrementFrequency(a);
+  t.IncrementFrequency(b);
+  for (int i = 0; i < 2; ++i) t.IncrementFrequency(c);
+  std::vector<Integer> newIds(4, 0);
+  t.SortByFrequency(newIds);
+  EXPECT_EQ(t.PluralSymbolCount(), 2);
+  EXPECT_EQ(newIds, (std::vector<Integer>{0, 1, 3, 2}));
+  EXPECT_EQ(t.GetString(1), "a");
+  EXPECT_EQ(t.GetString(2), "ccc");
+  EXPECT_EQ(t.GetString(3), "bb");
+  EXPECT_EQ(t.Symbol(1)->FFreq, 3u);
+
+  TsdFastMemStream m;
+  t.SaveToStream(&m, 2);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size())),
+            Bytes({2, 0, 1, 'a', 0, 3, 'c', 'c', 'c'}));
+  m.SetPosition(0);
+  TsdSymbolTable u(nullptr);
+  u.AddString("old");
+  u.LoadFromStream(&m);
+  EXPECT_EQ(u.GetSymbolCount(), 2);
+  EXPECT_EQ(u.AddString("ccc"), 2);  // found through the rebuilt index
+  EXPECT_EQ(u.AddString("old"), 3);
+
+  // Reports: an id past the end, id 0 on save, a duplicate on load.
+  EXPECT_EQ(t.GetString(9), "");
+  TsdFastMemStream dup;
+  sdStreamWriteCardinal(&dup, 2);
+  for (int i = 0; i < 2; ++i) {
+    sdStreamWriteCardinal(&dup, 0);
+    sdStreamWriteCardinal(&dup, 1);
+    sdStreamWriteString(&dup, "z");
+  }
+  dup.SetPosition(0);
+  t.LoadFromStream(&dup);
+  EXPECT_EQ(t.GetSymbolCount(), 2);
+  ASSERT_EQ(rec.Got.size(), 2u);
+  EXPECT_EQ(rec.Got[0], std::make_pair(wsWarn, UTF8String("string ID not found")));
+  EXPECT_EQ(rec.Got[1], std::make_pair(wsFail, UTF8String("duplicate symbol!")));
+}
+
+TEST(sdStringTable_qn, CardinalCoding) {
+  EXPECT_EQ(CardinalImage(0), Bytes({0x00}));
+  EXPECT_EQ(CardinalImage(127), Bytes({0x7F}));
+  EXPECT_EQ(CardinalImage(128), Bytes({0x80, 0x01}));
+  EXPECT_EQ(CardinalImage(300), Bytes({0xAC, 0x02}));
+  EXPECT_EQ(CardinalImage(1u << 28), Bytes({0x80, 0x80, 0x80, 0x80, 0x01}));
+  EXPECT_EQ(CardinalImage(0xFFFFFFFFu), Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x0F}));
+  std::mt19937 rng(9);
+  for (int i = 0; i < 5000; ++i) {
+    Cardinal v = static_cast<Cardinal>(rng()) >> (rng() % 32);
+    ASSERT_EQ(ReadCardinal(CardinalImage(v)), v);
+  }
+  // The end of the stream inside a cardinal, a sixth group, bits beyond 32.
+  EXPECT_THROW(ReadCardinal(Bytes({0x80, 0x80})), Exception);
+  EXPECT_THROW(ReadCardinal(""), Exception);
+  EXPECT_THROW(ReadCardinal(Bytes({0x80, 0x80, 0x80, 0x80, 0x80, 0x01})), Exception);
+  EXPECT_THROW(ReadCardinal(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x1F})), Exception);
+}
+
+TEST(sdStringTable_qn, HostileTableStreamsFailCleanly) {
+  // A symbol claiming 4 GB with three bytes behind it.
+  TsdFastMemStream m;
+  sdStreamWriteCardinal(&m, 1);
+  sdStreamWriteCardinal(&m, 0);
+  sdStreamWriteCardinal(&m, 0xFFFFFFF0u);
+  sdStreamWriteString(&m, "abc");
+  m.SetPosition(0);
+  TsdSymbolTable t(nullptr);
+  EXPECT_THROW(t.LoadFromStream(&m), EReadError);
+  // A huge count with no symbols behind it.
+  TsdFastMemStream n;
+  sdStreamWriteCardinal(&n, 0xFFFFFFFFu);
+  n.SetPosition(0);
+  EXPECT_THROW(t.LoadFromStream(&n), Exception);
+  // Every truncation of a valid stream fails without reading past it.
+  TsdSymbolTable src(nullptr);
+  src.AddString("alpha");
+  src.AddString(std::string(200, 'b'));
+  TsdFastMemStream full;
+  src.SaveToStream(&full, 2);
+  for (Int64 cut = 0; cut < full.Size(); ++cut) {
+    TsdStringStream part(std::string(reinterpret_cast<const char*>(full.Memory()), static_cast<size_t>(cut)));
+    EXPECT_THROW(t.LoadFromStream(&part), Exception) << cut;
+  }
+}
+
+TEST(sdStringTable_qn, Utf16MemoryConversions) {
+  const char16_t w[] = {u'a', 0xE9, 0x20AC, 0xD83D, 0xDE00, 0xD800, u'z'};
+  char out[32];
+  Integer n = sdUtf16ToUtf8Mem(w, out, 7);
+  EXPECT_EQ(std::string(out, static_cast<size_t>(n)), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBDz");
+  const char* p = out;
+  char16_t back[32];
+  Integer units = sdUtf8ToUtf16Mem(p, back, n);
+  EXPECT_EQ(p, out + n);
+  EXPECT_EQ(std::u16string(back, static_cast<size_t>(units)), (std::u16string{u'a', 0xE9, 0x20AC, 0xD83D, 0xDE00, 0xFFFD, u'z'}));
+  // A truncated sequence at the end reads nothing past the count.
+  const char cut[] = "x\xF0\x9F";
+  p = cut;
+  units = sdUtf8ToUtf16Mem(p, back, 3);
+  EXPECT_EQ(std::u16string(back, static_cast<size_t>(units)), u"x\uFFFD");
+  EXPECT_EQ(sdCompareByte(1, 2), -1);
+  EXPECT_EQ(sdCompareInteger(5, -5), 1);
+}

@@ -1,0 +1,290 @@
+#include "xml/sdStringTable_qn.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <cstring>
+#include <random>
+
+namespace qn {
+
+namespace {
+
+UInt64 ProcessSeed() {
+  static const UInt64 seed = [] {
+    std::random_device rd;
+    return (UInt64(rd()) << 32) ^ rd() ^ 0x9E3779B97F4A7C15ull;
+  }();
+  return seed;
+}
+
+UInt64 Mix(UInt64 h) {
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  h ^= h >> 33;
+  return h;
+}
+
+}  // namespace
+
+size_t TsdSymbolHash::operator()(std::string_view s) const noexcept {
+  UInt64 h = ProcessSeed() ^ (s.size() * 0x9E3779B97F4A7C15ull);
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    UInt64 w;
+    std::memcpy(&w, s.data() + i, 8);
+    h = Mix(h ^ w) + 0x632BE59BD9B4E019ull;
+  }
+  UInt64 tail = 0;
+  for (size_t k = 0; i + k < s.size(); ++k) tail |= UInt64(static_cast<unsigned char>(s[i + k])) << (8 * k);
+  return static_cast<size_t>(Mix(h ^ tail));
+}
+
+TsdSymbolTable::TsdSymbolTable(TComponent* AOwner) : TDebugComponent(AOwner) {}
+
+TsdSymbolTable::~TsdSymbolTable() = default;
+
+Integer TsdSymbolTable::AddString(std::string_view S) {
+  if (S.empty()) return 0;
+  auto it = FBySymbol.find(S);
+  if (it != FBySymbol.end()) return it->second->FID;
+  if (S.size() > static_cast<size_t>(MaxInt)) throw EOutOfMemory(u"Out of memory");
+  auto sym = std::make_unique<TsdSymbol>();
+  sym->FCharCount = static_cast<Integer>(S.size());
+  sym->FFirst.reset(new char[S.size()]);
+  std::memcpy(sym->FFirst.get(), S.data(), S.size());
+  sym->FID = GetSymbolCount() + 1;
+  TsdSymbol* raw = sym.get();
+  FByID.push_back(std::move(sym));
+  FBySymbol.emplace(raw->View(), raw);
+  return raw->FID;
+}
+
+UTF8String TsdSymbolTable::GetString(Integer ID) {
+  if (ID <= 0) return {};
+  if (ID > GetSymbolCount()) {
+    DoDebugOut(this, wsWarn, "string ID not found");
+    return {};
+  }
+  return FByID[ID - 1]->AsString();
+}
+
+std::string_view TsdSymbolTable::GetView(Integer ID) const {
+  const TsdSymbol* s = Symbol(ID);
+  return s ? s->View() : std::string_view();
+}
+
+void TsdSymbolTable::IncrementFrequency(Integer ID) {
+  if (ID >= 1 && ID <= GetSymbolCount()) ++FByID[ID - 1]->FFreq;
+}
+
+void TsdSymbolTable::ClearFrequency() {
+  for (auto& s : FByID) s->FFreq = 0;
+}
+
+void TsdSymbolTable::Clear() {
+  FBySymbol.clear();
+  FByID.clear();
+  FPluralSymbolCount = 0;
+}
+
+void TsdSymbolTable::SortByFrequency(std::vector<Integer>& NewIDs) {
+  // Hoare partitioning around the middle item, highest count first; the
+  // smaller side recurses, the larger loops, so the stack stays logarithmic.
+  auto& a = FByID;
+  struct Range { Integer L, R; };
+  std::vector<Range> todo;
+  if (a.size() > 1) todo.push_back({0, GetSymbolCount() - 1});
+  while (!todo.empty()) {
+    Range r = todo.back();
+    todo.pop_back();
+    while (r.L < r.R) {
+      Integer i = r.L, j = r.R;
+      Cardinal pivot = a[static_cast<size_t>((r.L + r.R) / 2)]->FFreq;
+      while (i <= j) {
+        while (a[static_cast<size_t>(i)]->FFreq > pivot) ++i;
+        while (a[static_cast<size_t>(j)]->FFreq < pivot) --j;
+        if (i <= j) {
+          std::swap(a[static_cast<size_t>(i)], a[static_cast<size_t>(j)]);
+          ++i;
+          --j;
+        }
+      }
+      if (j - r.L < r.R - i) {
+        if (r.L < j) todo.push_back({r.L, j});
+        r.L = i;
+      } else {
+        if (i < r.R) todo.push_back({i, r.R});
+        r.R = j;
+      }
+    }
+  }
+  FPluralSymbolCount = 0;
+  while (FPluralSymbolCount < GetSymbolCount() && a[static_cast<size_t>(FPluralSymbolCount)]->FFreq >= 2)
+    ++FPluralSymbolCount;
+  for (size_t p = 0; p < a.size(); ++p) {
+    Integer old = a[p]->FID;
+    if (old >= 0 && static_cast<size_t>(old) < NewIDs.size()) NewIDs[static_cast<size_t>(old)] = static_cast<Integer>(p + 1);
+    a[p]->FID = static_cast<Integer>(p + 1);
+  }
+}
+
+void TsdSymbolTable::SaveSymbol(TStream* S, Integer ID) {
+  if (ID <= 0) {
+    DoDebugOut(this, wsFail, "symbol ID <= 0");
+    return;
+  }
+  const TsdSymbol* sym = Symbol(ID);
+  if (!sym) {
+    DoDebugOut(this, wsWarn, "string ID not found");
+    return;
+  }
+  sdStreamWriteCardinal(S, sym->FSymbolStyle);
+  sdStreamWriteCardinal(S, static_cast<Cardinal>(sym->FCharCount));
+  if (sym->FCharCount > 0) S->WriteBuffer(sym->FFirst.get(), sym->FCharCount);
+}
+
+void TsdSymbolTable::SaveToStream(TStream* S, Integer Count) {
+  if (Count < 0) Count = 0;
+  if (Count > GetSymbolCount()) Count = GetSymbolCount();
+  sdStreamWriteCardinal(S, static_cast<Cardinal>(Count));
+  for (Integer id = 1; id <= Count; ++id) SaveSymbol(S, id);
+}
+
+void TsdSymbolTable::SaveToFile(const String& FileName) {
+  TsdFastMemStream m;
+  SaveToStream(&m, GetSymbolCount());
+  m.SaveToFile(FileName);
+}
+
+void TsdSymbolTable::LoadSymbol(TStream* S) {
+  Cardinal style = sdStreamReadCardinal(S);
+  Cardinal len = sdStreamReadCardinal(S);
+  Int64 left = S->Size() - S->Position();
+  if (Int64(len) > left || len > static_cast<Cardinal>(MaxInt)) throw EReadError(u"Stream read error");
+  auto sym = std::make_unique<TsdSymbol>();
+  sym->FSymbolStyle = style;
+  sym->FCharCount = static_cast<Integer>(len);
+  sym->FFirst.reset(new char[len ? len : 1]);
+  if (len) S->ReadBuffer(sym->FFirst.get(), static_cast<Integer>(len));
+  sym->FID = GetSymbolCount() + 1;
+  TsdSymbol* raw = sym.get();
+  FByID.push_back(std::move(sym));
+  if (!FBySymbol.emplace(raw->View(), raw).second) DoDebugOut(this, wsFail, "duplicate symbol!");
+}
+
+void TsdSymbolTable::LoadFromStream(TStream* S) {
+  Clear();
+  Cardinal n = sdStreamReadCardinal(S);
+  for (Cardinal i = 0; i < n; ++i) LoadSymbol(S);
+}
+
+void TsdSymbolTable::LoadFromFile(const String& FileName) {
+  TsdFastMemStream m;
+  m.LoadFromFile(FileName);
+  LoadFromStream(&m);
+}
+
+void sdStreamWriteCardinal(TStream* S, Cardinal Value) {
+  Byte buf[5];
+  Integer n = 0;
+  do {
+    Byte b = static_cast<Byte>(Value & 0x7F);
+    Value >>= 7;
+    if (Value) b |= 0x80;
+    buf[n++] = b;
+  } while (Value);
+  S->WriteBuffer(buf, n);
+}
+
+Cardinal sdStreamReadCardinal(TStream* S) {
+  Cardinal v = 0;
+  for (int group = 0; group < 5; ++group) {
+    Byte b;
+    if (S->Read(&b, 1) != 1) throw Exception(u"invalid cardinal reader");
+    // The fifth group holds the top four bits only.
+    if (group == 4 && (b & 0xF0)) throw Exception(u"invalid cardinal reader");
+    v |= Cardinal(b & 0x7F) << (7 * group);
+    if (!(b & 0x80)) return v;
+  }
+  throw Exception(u"invalid cardinal reader");
+}
+
+void sdStreamWriteString(TStream* S, const UTF8String& Value) {
+  if (!Value.empty()) S->WriteBuffer(Value.data(), static_cast<Integer>(Value.size()));
+}
+
+UTF8String sdStreamReadString(TStream* S, Integer Count) {
+  if (Count <= 0) return {};
+  UTF8String r(static_cast<size_t>(Count), '\0');
+  Integer n = S->Read(r.data(), Count);
+  r.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return r;
+}
+
+Integer sdCompareByte(Byte Byte1, Byte Byte2) { return Byte1 < Byte2 ? -1 : Byte1 > Byte2 ? 1 : 0; }
+Integer sdCompareInteger(Integer Int1, Integer Int2) { return Int1 < Int2 ? -1 : Int1 > Int2 ? 1 : 0; }
+
+Integer sdUtf16ToUtf8Mem(const char16_t* Source, char* Dest, Integer Count) {
+  char* d = Dest;
+  for (Integer i = 0; i < Count; ++i) {
+    Cardinal c = Source[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < Count && Source[i + 1] >= 0xDC00 && Source[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (Source[i + 1] - 0xDC00u);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      *d++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+      *d++ = static_cast<char>(0xC0 | (c >> 6));
+      *d++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      *d++ = static_cast<char>(0xE0 | (c >> 12));
+      *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *d++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      *d++ = static_cast<char>(0xF0 | (c >> 18));
+      *d++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      *d++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *d++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return static_cast<Integer>(d - Dest);
+}
+
+Integer sdUtf8ToUtf16Mem(const char*& Source, char16_t* Dest, Integer Count) {
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(Source);
+  Integer i = 0, n = 0;
+  while (i < Count) {
+    unsigned c = s[i];
+    if (c < 0x80) { Dest[n++] = static_cast<char16_t>(c); ++i; continue; }
+    int len;
+    unsigned cp, lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; }
+    else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; if (c == 0xE0) lo = 0xA0; if (c == 0xED) hi = 0x9F; }
+    else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; if (c == 0xF0) lo = 0x90; if (c == 0xF4) hi = 0x8F; }
+    else { Dest[n++] = 0xFFFD; ++i; continue; }
+    int k = 1;
+    for (; k < len && i + k < Count; ++k) {
+      unsigned b = s[i + k];
+      if (b < (k == 1 ? lo : 0x80u) || b > (k == 1 ? hi : 0xBFu)) break;
+      cp = (cp << 6) | (b & 0x3F);
+    }
+    if (k < len) { Dest[n++] = 0xFFFD; i += k; continue; }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      Dest[n++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+      Dest[n++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      Dest[n++] = static_cast<char16_t>(cp);
+    }
+    i += len;
+  }
+  Source += i;
+  return n;
+}
+
+}  // namespace qn

@@ -1,0 +1,99 @@
+// The string table: every name and piece of text of a document is stored
+// once and referred to by an id. The table can sort itself by use and
+// stream itself in a compact form (the binary XML format carries it).
+#pragma once
+
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "xml/sdDebug_qn.h"
+#include "xml/sdStreams_qn.h"
+
+namespace qn {
+
+class TsdSymbol : public TObject {
+  QN_CLASS(TsdSymbol, TObject)
+ public:
+  std::string_view View() const { return {FFirst.get(), static_cast<size_t>(FCharCount)}; }
+  UTF8String AsString() const { return UTF8String(View()); }
+
+  Integer FID = 0;
+  Cardinal FFreq = 0;
+  Cardinal FSymbolStyle = 0;
+  std::unique_ptr<char[]> FFirst;
+  Integer FCharCount = 0;
+};
+
+// Seeded once per process, so that nobody can prepare text whose symbols
+// all land in one bucket.
+struct TsdSymbolHash {
+  size_t operator()(std::string_view s) const noexcept;
+};
+
+class TsdSymbolTable : public TDebugComponent {
+  QN_CLASS_CREATE(TsdSymbolTable, TDebugComponent, TComponent)
+ public:
+  explicit TsdSymbolTable(TComponent* AOwner);
+  ~TsdSymbolTable() override;
+
+  // 0 for the empty string; the existing id for known text.
+  Integer AddString(std::string_view S);
+  // "" for ids <= 0; "" and the warning "string ID not found" past the end.
+  UTF8String GetString(Integer ID);
+  // The bytes without a copy; empty for any id that names no symbol.
+  std::string_view GetView(Integer ID) const;
+  Integer GetSymbolCount() const { return static_cast<Integer>(FByID.size()); }
+  void IncrementFrequency(Integer ID);
+  void ClearFrequency();
+  void Clear();
+  // Orders the symbols by use, most used first; NewIDs[old id] becomes the
+  // new id (NewIDs must have room for the highest old id). Symbols used at
+  // least twice lead; FPluralSymbolCount tells how many.
+  void SortByFrequency(std::vector<Integer>& NewIDs);
+  Integer PluralSymbolCount() const { return FPluralSymbolCount; }
+  const TsdSymbol* Symbol(Integer ID) const { return ID >= 1 && ID <= GetSymbolCount() ? FByID[ID - 1].get() : nullptr; }
+
+  // Count as a cardinal, then ids 1..Count (style, byte count, bytes).
+  void SaveToStream(TStream* S, Integer Count);
+  void SaveToFile(const String& FileName);
+  // Bad streams raise: "invalid cardinal reader", or a read error when a
+  // symbol claims more bytes than the stream has left (checked before any
+  // memory is taken for it).
+  void LoadFromStream(TStream* S);
+  void LoadFromFile(const String& FileName);
+
+ protected:
+  void SaveSymbol(TStream* S, Integer ID);
+  void LoadSymbol(TStream* S);
+
+  std::vector<std::unique_ptr<TsdSymbol>> FByID;
+  // Content look-up. Hashed rather than kept sorted: interning stays linear
+  // per document, and the order of this index is never observable.
+  std::unordered_map<std::string_view, TsdSymbol*, TsdSymbolHash> FBySymbol;
+  Integer FPluralSymbolCount = 0;
+};
+
+// Cardinals in 7-bit groups, least significant first, bit 7 set on every
+// byte but the last: 0 is 00, 300 is AC 02. Reading accepts at most five
+// groups and no bits beyond 32, and raises "invalid cardinal reader" for
+// anything else, the end of the stream included.
+void sdStreamWriteCardinal(TStream* S, Cardinal Value);
+Cardinal sdStreamReadCardinal(TStream* S);
+void sdStreamWriteString(TStream* S, const UTF8String& Value);
+UTF8String sdStreamReadString(TStream* S, Integer Count);
+
+Integer sdCompareByte(Byte Byte1, Byte Byte2);
+Integer sdCompareInteger(Integer Int1, Integer Int2);
+
+// UTF-16 units to UTF-8 without line-break handling; pairs become four
+// bytes and lone surrogates U+FFFD. Returns the bytes written (Dest needs
+// 3 bytes per unit).
+Integer sdUtf16ToUtf8Mem(const char16_t* Source, char* Dest, Integer Count);
+// Count bytes of UTF-8 to UTF-16; four-byte sequences become pairs, bad or
+// truncated sequences U+FFFD; Source advances by what was read. Returns the
+// units written (Dest needs one unit per byte).
+Integer sdUtf8ToUtf16Mem(const char*& Source, char16_t* Dest, Integer Count);
+
+}  // namespace qn
