@@ -179,8 +179,9 @@ Status GdipSetSmoothingMode(GpGraphics* graphics, SmoothingMode mode);
 Status GdipGetSmoothingMode(GpGraphics* graphics, SmoothingMode* mode);
 Status GdipSetInterpolationMode(GpGraphics* graphics, InterpolationMode mode);
 Status GdipGetInterpolationMode(GpGraphics* graphics, InterpolationMode* mode);
-// Replace and Intersect combine the path's area with the clip; the other
-// modes answer NotImplemented.
+// Combines the path's area with the clip: Replace, Intersect, Union, Xor,
+// Exclude (clip less path) and Complement (path less clip). The clip starts
+// unbounded, so Union with it changes nothing and Complement empties it.
 Status GdipSetClipPath(GpGraphics* graphics, GpPath* path, CombineMode mode);
 Status GdipResetClip(GpGraphics* graphics);
 

@@ -138,6 +138,45 @@ inline uint32_t Unpremultiply(uint32_t p) {
 // Extents far outside any surface are cut before they reach integer maths.
 double ClampCoord(double v) { return std::clamp(v, -1e8, 1e8); }
 
+// The clip as coverage over a w x h box whose logical origin lies at (dx, dy):
+// 255 inside, 0 outside, decided per pixel centre like every clip here.
+cairo_surface_t* ClipMask(const TGraphicsObj& g, int w, int h, double dx, double dy) {
+  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+  cairo_t* m = cairo_create(mask);
+  cairo_set_source_rgba(m, 0, 0, 0, 1);
+  cairo_paint(m);
+  cairo_surface_t* shape = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+  for (const auto& c : g.Clip) {
+    cairo_t* s = cairo_create(shape);
+    cairo_set_operator(s, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(s);
+    cairo_set_operator(s, CAIRO_OPERATOR_OVER);
+    cairo_translate(s, dx, dy);
+    cairo_set_antialias(s, CAIRO_ANTIALIAS_NONE);
+    AppendPath(s, *c.Path);
+    cairo_set_fill_rule(s, c.Path->FillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_set_source_rgba(s, 0, 0, 0, 1);
+    cairo_fill(s);
+    cairo_destroy(s);
+    // With whole coverage only, the operators are the set operations:
+    // IN and, OVER or, XOR, DEST_OUT and-not, OUT the path less the clip.
+    cairo_operator_t o = CAIRO_OPERATOR_IN;
+    switch (c.Mode) {
+      case CombineModeUnion: o = CAIRO_OPERATOR_OVER; break;
+      case CombineModeXor: o = CAIRO_OPERATOR_XOR; break;
+      case CombineModeExclude: o = CAIRO_OPERATOR_DEST_OUT; break;
+      case CombineModeComplement: o = CAIRO_OPERATOR_OUT; break;
+      default: break;
+    }
+    cairo_set_operator(m, o);
+    cairo_set_source_surface(m, shape, 0, 0);
+    cairo_paint(m);
+  }
+  cairo_surface_destroy(shape);
+  cairo_destroy(m);
+  return mask;
+}
+
 }  // namespace
 
 Status Draw(TGraphicsObj& g, const TDrawOp& op, TBuildFn build, const void* ctx) {
@@ -228,16 +267,23 @@ Status Draw(TGraphicsObj& g, const TDrawOp& op, TBuildFn build, const void* ctx)
     cairo_clip(cr);
   }
   cairo_translate(cr, ox, oy);
-  for (const auto& c : g.Clip) {
-    AppendPath(cr, *c.Path);
-    cairo_set_fill_rule(cr, c.Path->FillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_clip(cr);
-  }
+  // Intersections alone are cairo clips; any other combination is worked
+  // out as a coverage mask over the box.
+  const bool masked =
+      std::any_of(g.Clip.begin(), g.Clip.end(), [](const TClipEntry& c) { return c.Mode != CombineModeIntersect; });
+  cairo_surface_t* clipMask = masked ? ClipMask(g, w, h, -box.Left + ox, -box.Top + oy) : nullptr;
+  if (!masked)
+    for (const auto& c : g.Clip) {
+      AppendPath(cr, *c.Path);
+      cairo_set_fill_rule(cr, c.Path->FillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+      cairo_clip(cr);
+    }
   if (op.HasClipRect) {
     cairo_rectangle(cr, op.ClipRect.X, op.ClipRect.Y, op.ClipRect.Width, op.ClipRect.Height);
     cairo_clip(cr);
   }
   cairo_set_antialias(cr, op.AntiAlias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+  if (clipMask) cairo_push_group(cr);
 
   switch (op.Mode) {
     case TDrawOp::Fill:
@@ -287,6 +333,12 @@ Status Draw(TGraphicsObj& g, const TDrawOp& op, TBuildFn build, const void* ctx)
       cairo_fill(cr);
       break;
     }
+  }
+  if (clipMask) {
+    cairo_pop_group_to_source(cr);
+    cairo_identity_matrix(cr);
+    cairo_mask_surface(cr, clipMask, 0, 0);
+    cairo_surface_destroy(clipMask);
   }
   const cairo_status_t st = cairo_status(cr);
   cairo_destroy(cr);
@@ -373,13 +425,12 @@ Status GdipSetClipPath(GpGraphics* graphics, GpPath* path, CombineMode mode) {
   auto* g = FindAs<TGraphicsObj>(graphics, TKind::Graphics);
   auto* p = FindAs<TPathObj>(path, TKind::Path);
   if (!g || !p || mode < CombineModeReplace || mode > CombineModeComplement) return Status::InvalidParameter;
-  if (mode != CombineModeReplace && mode != CombineModeIntersect) return Status::NotImplemented;
   // The clip keeps the path as it is now; later changes to the path do not move it.
   auto copy = std::make_shared<TPathObj>();
   copy->FillMode = p->FillMode;
   copy->Figures = p->Figures;
   if (mode == CombineModeReplace) g->Clip.clear();
-  g->Clip.push_back({std::move(copy)});
+  g->Clip.push_back({std::move(copy), mode == CombineModeReplace ? CombineModeIntersect : mode});
   return Status::Ok;
 }
 

@@ -88,10 +88,11 @@ struct TImageObj : TObj {
   cairo_surface_t* Surface = nullptr;  // premultiplied copy for drawing
 };
 
-// A clip path in device terms: the path and its fill mode, kept in logical
-// coordinates of the DC as they were when set.
+// One step of the clip: a path (a copy, in logical coordinates) combined
+// with the clip so far. The clip starts unbounded; Replace starts it over.
 struct TClipEntry {
   std::shared_ptr<TPathObj> Path;
+  CombineMode Mode = CombineModeIntersect;
 };
 
 struct TGraphicsObj : TObj {
@@ -99,7 +100,7 @@ struct TGraphicsObj : TObj {
   HDC DC = nullptr;
   SmoothingMode Smoothing = SmoothingModeDefault;
   InterpolationMode Interpolation = InterpolationModeBilinear;
-  std::vector<TClipEntry> Clip;  // intersected
+  std::vector<TClipEntry> Clip;  // applied in order
 };
 
 // The live object table. Every entry point checks its handles here, so a
