@@ -1,0 +1,266 @@
+#include "skin/foundation/uQnComm.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "platform/gdi/Gdi.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/vcl/GraphicsColor.h"
+#include "skin/foundation/uQnPix32Lib.h"
+
+namespace qn {
+
+void TColor2RGB(TColor Color, Byte& R, Byte& G, Byte& B) {
+  const Cardinal c = static_cast<Cardinal>(Color);
+  R = static_cast<Byte>(c & 0xFF);
+  G = static_cast<Byte>((c >> 8) & 0xFF);
+  B = static_cast<Byte>((c >> 16) & 0xFF);
+}
+
+void FillGradient(TCanvas* Canvas, TColor Color1, TColor Color2, const TRect& Rect, bool Horizontal) {
+  if (!Canvas || Rect.Right <= Rect.Left || Rect.Bottom <= Rect.Top) return;
+  Byte r1, g1, b1, r2, g2, b2;
+  TColor2RGB(ColorToRGB(Color1), r1, g1, b1);
+  TColor2RGB(ColorToRGB(Color2), r2, g2, b2);
+  const Integer n = Horizontal ? Rect.Right - Rect.Left : Rect.Bottom - Rect.Top;
+  auto step = [n](Byte a, Byte b, Integer i) {
+    if (n <= 1) return static_cast<Integer>(a);
+    return static_cast<Integer>(std::lround(a + (static_cast<double>(b) - a) * i / (n - 1)));
+  };
+  TBrush* brush = Canvas->Brush();
+  const TColor savedColor = brush->Color();
+  const TBrushStyle savedStyle = brush->Style();
+  brush->SetStyle(TBrushStyle::bsSolid);
+  for (Integer i = 0; i < n; ++i) {
+    brush->SetColor(static_cast<TColor>(step(r1, r2, i) | (step(g1, g2, i) << 8) | (step(b1, b2, i) << 16)));
+    if (Horizontal)
+      Canvas->FillRect(TRect(Rect.Left + i, Rect.Top, Rect.Left + i + 1, Rect.Bottom));
+    else
+      Canvas->FillRect(TRect(Rect.Left, Rect.Top + i, Rect.Right, Rect.Top + i + 1));
+  }
+  brush->SetColor(savedColor);
+  brush->SetStyle(savedStyle);
+}
+
+void ColorBlend(HDC DC, const TRect& Rect, TColor Color, Integer Alpha) {
+  const Integer w = Rect.Right - Rect.Left, h = Rect.Bottom - Rect.Top;
+  if (!DC || w <= 0 || h <= 0) return;
+  const Cardinal a = static_cast<Cardinal>(std::clamp(Alpha, 0, 255));
+  Byte r, g, b;
+  TColor2RGB(ColorToRGB(Color), r, g, b);
+  // The pixels go out to a bitmap of our own and back, so the arithmetic is
+  // ours and exact.
+  TBitmap32 tmp;
+  tmp.SetSize(w, h);
+  HDC mem = tmp.GetHDC();
+  BitBlt(mem, 0, 0, w, h, DC, Rect.Left, Rect.Top, SRCCOPY);
+  auto mix = [a](Cardinal c, Cardinal d) { return (c * a + d * (255 - a) + 127) / 255; };
+  for (Integer i = 0; i < w * h; ++i) {
+    const TColor32 d = tmp.Bits()[i];
+    tmp.Bits()[i] = (d & 0xFF000000u) | (mix(r, (d >> 16) & 0xFF) << 16) | (mix(g, (d >> 8) & 0xFF) << 8) |
+                    mix(b, d & 0xFF);
+  }
+  BitBlt(DC, Rect.Left, Rect.Top, w, h, mem, 0, 0, SRCCOPY);
+}
+
+namespace {
+RECT CalcRect(HDC DC, const WideString& S) {
+  RECT r(0, 0, 0, 0);
+  if (DC) DrawTextW(DC, S.c_str(), static_cast<int>(S.size()), &r, DT_CALCRECT);
+  return r;
+}
+}  // namespace
+
+Integer CalcTextWidthW(HDC DC, const WideString& S) {
+  const RECT r = CalcRect(DC, S);
+  return r.Right - r.Left;
+}
+
+Integer CalcTextHeightW(HDC DC, const WideString& S) {
+  const RECT r = CalcRect(DC, S);
+  return r.Bottom - r.Top;
+}
+
+void IncRect(TRect& Rect, Integer DX, Integer DY) {
+  Rect.Left += DX;
+  Rect.Right += DX;
+  Rect.Top += DY;
+  Rect.Bottom += DY;
+}
+
+TRect GetMonitorWorkArea(HWND Wnd, bool WorkArea) {
+  HMONITOR m = Wnd ? MonitorFromWindow(Wnd, MONITOR_DEFAULTTONEAREST)
+                   : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info;
+  if (m && GetMonitorInfoW(m, &info)) {
+    const RECT& r = WorkArea ? info.rcWork : info.rcMonitor;
+    return TRect(r.Left, r.Top, r.Right, r.Bottom);
+  }
+  RECT r;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return TRect(r.Left, r.Top, r.Right, r.Bottom);
+}
+
+bool AppIsHighDPIMode() { return false; }
+Integer GetDPIScaledPixels(TControl*, Integer Value) { return Value; }
+TPoint GetDPIScaledPoint(TControl*, const TPoint& Value) { return Value; }
+void SetDPIScaledFont(TControl*, TFont*) {}
+void SetDPIScaledFont(TControl*, TFont*, Integer) {}
+
+String GetDPIScaleTextFromResID(const String& ResID) {
+  const size_t p = ResID.find(u"@DPI");
+  if (p == String::npos) return String();
+  return ResID.substr(p, std::min<size_t>(7, ResID.size() - p));
+}
+
+TQnResDPIScale GetDPIScaleFromResID(const String& ResID) {
+  return TextToQnResDPIScale(GetDPIScaleTextFromResID(ResID));
+}
+
+String IncludeDPIScaleText(const String& ResID, TQnResDPIScale Scale) {
+  String id = ResID;
+  const size_t p = id.find(u"@DPI");
+  if (p != String::npos) id.erase(p, std::min<size_t>(7, id.size() - p));
+  return id + QnResDPIScaleToText(Scale);
+}
+
+String QnResDPIScaleToText(TQnResDPIScale Scale) {
+  switch (Scale) {
+    case ds150: return u"@DPI150";
+    case ds200: return u"@DPI200";
+    case ds300: return u"@DPI300";
+    default: return String();
+  }
+}
+
+TQnResDPIScale TextToQnResDPIScale(const String& Text) {
+  if (Text == u"@DPI150") return ds150;
+  if (Text == u"@DPI200") return ds200;
+  if (Text == u"@DPI300") return ds300;
+  return ds100;
+}
+
+void DrawEffectText(TCanvas* Canvas, const TRect& Rect, const String& Text, Cardinal Format, Integer Value,
+                    TColor Color, Integer Strength, bool Flag) {
+  if (!Canvas || Trim(Text).empty() || Rect.Right <= Rect.Left || Rect.Bottom <= Rect.Top) return;
+  const Integer m = std::max(0, Strength);
+  const Integer w = Rect.Right - Rect.Left + 2 * m, h = Rect.Bottom - Rect.Top + 2 * m;
+
+  // Coverage: the text in white on black, in the canvas's font, anti-aliased.
+  TBitmap32 cover;
+  cover.SetSize(w, h);
+  cover.Clear(0xFF000000u);
+  HDC dc = cover.GetHDC();
+  HGDIOBJ oldFont = SelectObject(dc, Canvas->Font()->Handle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, 0x00FFFFFF);
+  RECT r(m, m, m + Rect.Right - Rect.Left, m + Rect.Bottom - Rect.Top);
+  DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &r, Format & ~static_cast<Cardinal>(DT_CALCRECT));
+  SelectObject(dc, oldFont);
+  std::vector<Integer> mask(static_cast<size_t>(w) * h), tmp(mask.size());
+  for (Integer i = 0; i < w * h; ++i) {
+    const TColor32 c = cover.Bits()[i];
+    mask[i] = std::max({(c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF});
+  }
+
+  // Each round spreads the glow by one pixel and strengthens it.
+  for (Integer round = 0; round < Strength; ++round) {
+    for (Integer y = 0; y < h; ++y)
+      for (Integer x = 0; x < w; ++x) {
+        Integer sum = 0;
+        for (Integer yy = std::max(0, y - 1); yy <= std::min(h - 1, y + 1); ++yy)
+          for (Integer xx = std::max(0, x - 1); xx <= std::min(w - 1, x + 1); ++xx) sum += mask[yy * w + xx];
+        tmp[y * w + x] = std::min(255, (sum / 9) * 2);
+      }
+    mask.swap(tmp);
+  }
+
+  // The colour laid on by the mask, premultiplied as the platform's blend
+  // takes it.
+  Byte cr, cg, cb;
+  TColor2RGB(ColorToRGB(Color), cr, cg, cb);
+  TBitmap32 glow;
+  glow.SetSize(w, h);
+  for (Integer i = 0; i < w * h; ++i) {
+    const Cardinal a = static_cast<Cardinal>(mask[i]);
+    auto pm = [a](Cardinal c) { return (c * a + 127) / 255; };
+    glow.Bits()[i] = (a << 24) | (pm(cr) << 16) | (pm(cg) << 8) | pm(cb);
+  }
+  BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(Canvas->Handle(), Rect.Left - m, Rect.Top - m, w, h, glow.GetHDC(), 0, 0, w, h, bf);
+}
+
+void SpliteImg(const TQuarnImage* Image, Integer Count, TDynQuarnImage& Frames) {
+  FreeDynImg(Frames);
+  if (!Image || Image->Empty() || Count <= 0) return;
+  const Integer fw = Image->Width() / Count, h = Image->Height();
+  if (fw <= 0) return;
+  for (Integer k = 0; k < Count; ++k) {
+    auto* f = new TQuarnImage();
+    f->SetSize(fw, h);
+    for (Integer y = 0; y < h; ++y)
+      std::memcpy(f->ScanLine(y), Image->ScanLine(y) + k * fw, static_cast<size_t>(fw) * sizeof(TColor32));
+    Frames.push_back(f);
+  }
+}
+
+TQuarnImage* SpliteImgCenterPart(const TQuarnImage* Image, Integer Height, Integer Width) {
+  if (!Image) return nullptr;
+  auto* r = new TQuarnImage();
+  if (Height <= 0 || Width <= 0 || Height > Image->Height() || Width > Image->Width()) {
+    r->Assign(const_cast<TQuarnImage*>(Image));
+    r->SetDrawMode(TDrawMode::dmBlend);
+    return r;
+  }
+  r->SetSize(Width, Height);
+  const Integer top = (Image->Height() - Height) / 2;
+  for (Integer y = 0; y < Height; ++y)
+    std::memcpy(r->ScanLine(y), Image->ScanLine(top + y), static_cast<size_t>(Width) * sizeof(TColor32));
+  return r;
+}
+
+namespace {
+TQuarnImage* Resized(const TQuarnImage* Image, Integer Width, Integer Height, const TRect& Caps, Integer Routine) {
+  if (!Image) return nullptr;
+  auto* r = new TQuarnImage();
+  if (Width <= 0 || Height <= 0 || Image->Empty()) return r;
+  r->SetSize(Width, Height);
+  auto* src = const_cast<TQuarnImage*>(Image);
+  if (TBitmap32* done = detail::CachedNineSlice(src, Caps, Width, Height, Routine)) {
+    std::memcpy(r->Bits(), done->Bits(), static_cast<size_t>(Width) * Height * sizeof(TColor32));
+  } else {
+    NineSliceTransfer(src, src->BoundsRect(), Caps, r, r->BoundsRect(), true);
+  }
+  return r;
+}
+}  // namespace
+
+TQuarnImage* ResizeImg(const TQuarnImage* Image, Integer Width, Integer Height) {
+  if (!Image) return nullptr;
+  return Resized(Image, Width, Height, ThirdCaps(Image->Width(), Image->Height()), 1);
+}
+
+TQuarnImage* ResizeHorzImg(const TQuarnImage* Image, Integer Width, Integer SideWidth) {
+  if (!Image) return nullptr;
+  TRect caps = ThirdCaps(Image->Width(), Image->Height());
+  if (SideWidth > 0) {
+    caps.Left = std::min(SideWidth, Image->Width());
+    caps.Right = std::min(SideWidth, Image->Width() - caps.Left);
+  }
+  // Only the width changes: the rows map 1:1.
+  caps.Top = Image->Height();
+  caps.Bottom = 0;
+  return Resized(Image, Width, Image->Height(), caps, 2);
+}
+
+TQuarnImage* ResizeVertImg(const TQuarnImage* Image, Integer Height) {
+  if (!Image) return nullptr;
+  TRect caps = ThirdCaps(Image->Width(), Image->Height());
+  caps.Left = Image->Width();
+  caps.Right = 0;
+  return Resized(Image, Image->Width(), Height, caps, 3);
+}
+
+}  // namespace qn

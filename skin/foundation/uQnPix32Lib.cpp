@@ -1,0 +1,359 @@
+#include "skin/foundation/uQnPix32Lib.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <list>
+#include <memory>
+#include <vector>
+
+#include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_Resamplers_qn.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/rtl/Math.h"
+
+namespace qn {
+
+namespace {
+
+// Where each destination pixel of one axis takes its colour: between source
+// pixels I0 and I1 with weight W/256 towards I1.
+struct TAxisMap {
+  std::vector<Integer> I0, I1;
+  std::vector<Integer> W;
+};
+
+// One segment of an axis: SrcLen source pixels from SrcStart onto DstLen
+// destination pixels. Equal lengths copy; others interpolate between pixel
+// centres, never reading outside the segment.
+void MapSegment(TAxisMap& M, Integer SrcStart, Integer SrcLen, Integer DstLen) {
+  for (Integer j = 0; j < DstLen; ++j) {
+    if (SrcLen == DstLen) {
+      M.I0.push_back(SrcStart + j);
+      M.I1.push_back(SrcStart + j);
+      M.W.push_back(0);
+      continue;
+    }
+    // Source position of the destination pixel's centre, in 1/256 pixel.
+    Int64 x = (static_cast<Int64>(2 * j + 1) * SrcLen * 256) / (2 * static_cast<Int64>(DstLen)) - 128;
+    x = std::clamp<Int64>(x, 0, static_cast<Int64>(SrcLen - 1) * 256);
+    const Integer x0 = static_cast<Integer>(x >> 8);
+    const Integer w = static_cast<Integer>(x & 255);
+    M.I0.push_back(SrcStart + x0);
+    M.I1.push_back(SrcStart + std::min(x0 + 1, SrcLen - 1));
+    M.W.push_back(w);
+  }
+}
+
+// The axis from S0 (length SLen, corners A and B) onto DLen pixels.
+TAxisMap MapAxis(Integer S0, Integer SLen, Integer A, Integer B, Integer DLen) {
+  TAxisMap m;
+  m.I0.reserve(DLen);
+  m.I1.reserve(DLen);
+  m.W.reserve(DLen);
+  A = std::clamp(A, 0, SLen);
+  B = std::clamp(B, 0, SLen - A);
+  Integer da = A, db = B;
+  if (DLen < A + B) {
+    // Too small for the corners: they share the room in proportion.
+    da = A + B > 0 ? static_cast<Integer>((static_cast<Int64>(DLen) * A * 2 + (A + B)) / (2 * (A + B))) : 0;
+    db = DLen - da;
+  }
+  const Integer dm = DLen - da - db;
+  MapSegment(m, S0, A, da);
+  if (dm > 0) {
+    Integer ms = S0 + A, ml = SLen - A - B;
+    if (ml <= 0) {
+      // No middle in the source: the middle spans the corners' seam.
+      ms = std::max(S0, S0 + A - 1);
+      ml = std::min(S0 + SLen, S0 + A + 1) - ms;
+    }
+    MapSegment(m, ms, ml, dm);
+  }
+  MapSegment(m, S0 + SLen - B, B, db);
+  return m;
+}
+
+inline TColor32 Lerp(TColor32 a, TColor32 b, Integer w) {
+  if (w == 0 || a == b) return a;
+  const Cardinal iw = 256 - static_cast<Cardinal>(w);
+  // Rounded, two channels at a time.
+  const Cardinal rb =
+      (((a & 0x00FF00FFu) * iw + (b & 0x00FF00FFu) * static_cast<Cardinal>(w) + 0x00800080u) >> 8) & 0x00FF00FFu;
+  const Cardinal ag =
+      (((a >> 8) & 0x00FF00FFu) * iw + ((b >> 8) & 0x00FF00FFu) * static_cast<Cardinal>(w) + 0x00800080u) &
+      0xFF00FF00u;
+  return rb | ag;
+}
+
+TRect Intersected(const TRect& A, const TRect& B) {
+  return TRect(std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+               std::min(A.Bottom, B.Bottom));
+}
+
+bool Blank(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
+
+// Writes Count pixels of Line into Dst the way Src draws.
+void PutLine(const TColor32* Line, PColor32 Dst, Integer Count, bool Opaque, TCombineMode Mode, Cardinal Master) {
+  if (Opaque) {
+    std::memcpy(Dst, Line, static_cast<size_t>(Count) * sizeof(TColor32));
+  } else {
+    BLEND_LINE_EX[static_cast<int>(Mode)][0](Line, Dst, Count, Master);
+    EMMS();
+  }
+}
+
+void NineSlice(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst, const TRect& DstRect,
+               bool Opaque, TCombineMode Mode, Cardinal Master) {
+  if (!Src || !Dst || Src->Empty() || Dst->Empty() || Blank(SrcRect) || Blank(DstRect)) return;
+  const TRect src = Intersected(SrcRect, Src->BoundsRect());
+  if (Blank(src) || src.Left != SrcRect.Left || src.Top != SrcRect.Top || src.Right != SrcRect.Right ||
+      src.Bottom != SrcRect.Bottom)
+    return;  // a source rectangle outside the picture is refused whole
+  const TRect clip = Intersected(Intersected(DstRect, Dst->BoundsRect()), Dst->ClipRect());
+  if (Blank(clip)) return;
+  if (!Opaque && Master == 0) return;
+
+  const Integer dw = DstRect.Right - DstRect.Left, dh = DstRect.Bottom - DstRect.Top;
+  const TAxisMap mx = MapAxis(src.Left, src.Right - src.Left, Caps.Left, Caps.Right, dw);
+  const TAxisMap my = MapAxis(src.Top, src.Bottom - src.Top, Caps.Top, Caps.Bottom, dh);
+
+  // Columns to produce, and two cached source rows stretched across them.
+  const Integer c0 = clip.Left - DstRect.Left, c1 = clip.Right - DstRect.Left, n = c1 - c0;
+  std::vector<TColor32> rowA(n), rowB(n), out(n);
+  Integer haveA = -1, haveB = -1;
+  auto stretchRow = [&](Integer sy, std::vector<TColor32>& row) {
+    const PColor32Array s = Src->ScanLine(sy);
+    for (Integer i = 0; i < n; ++i) {
+      const Integer j = c0 + i;
+      row[i] = Lerp(s[mx.I0[j]], s[mx.I1[j]], mx.W[j]);
+    }
+  };
+  for (Integer y = clip.Top; y < clip.Bottom; ++y) {
+    const Integer j = y - DstRect.Top;
+    const Integer y0 = my.I0[j], y1 = my.I1[j], w = my.W[j];
+    if (haveA != y0) {
+      if (haveB == y0) {
+        std::swap(rowA, rowB);
+        std::swap(haveA, haveB);
+      } else {
+        stretchRow(y0, rowA);
+        haveA = y0;
+      }
+    }
+    const TColor32* line = rowA.data();
+    if (w != 0 && y1 != y0) {
+      if (haveB != y1) {
+        stretchRow(y1, rowB);
+        haveB = y1;
+      }
+      for (Integer i = 0; i < n; ++i) out[i] = Lerp(rowA[i], rowB[i], w);
+      line = out.data();
+    }
+    PutLine(line, Dst->ScanLine(y) + clip.Left, n, Opaque, Mode, Master);
+  }
+  Dst->Changed(clip);
+}
+
+bool DrawsOpaque(TBitmap32* Src) { return Src->DrawMode() == TDrawMode::dmOpaque; }
+
+// ---- the cache ----
+
+struct TCacheEntry {
+  TBitmap32* Src;
+  Cardinal Generation;
+  TRect Caps;
+  Integer W, H, Routine;
+  std::unique_ptr<TBitmap32> Result;
+};
+
+bool GCacheOn = false;
+Cardinal GCacheGeneration = 0;
+std::list<TCacheEntry>* GCache = nullptr;
+
+std::list<TCacheEntry>& Cache() {
+  if (!GCache) GCache = new std::list<TCacheEntry>();
+  return *GCache;
+}
+
+}  // namespace
+
+TRect ThirdCaps(Integer Width, Integer Height) {
+  auto axis = [](Integer s, Integer& a, Integer& b) {
+    a = std::max(1, s / 3);
+    b = a;
+    if (a + b > s) {
+      a = (s + 1) / 2;
+      b = s - a;
+    }
+  };
+  TRect r;
+  axis(Width, r.Left, r.Right);
+  axis(Height, r.Top, r.Bottom);
+  return r;
+}
+
+void NineSliceTransfer(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst,
+                       const TRect& DstRect, bool Opaque) {
+  if (!Src) return;
+  NineSlice(Src, SrcRect, Caps, Dst, DstRect, Opaque, Src->CombineMode(), Src->MasterAlpha());
+}
+
+namespace detail {
+
+TBitmap32* CachedNineSlice(TBitmap32* Src, const TRect& Caps, Integer W, Integer H, Integer Routine) {
+  if (!GCacheOn || !Src || Src->Empty() || W <= 0 || H <= 0) return nullptr;
+  const Cardinal gen = TQuarnResManagerObj()->Generation();
+  auto& cache = Cache();
+  if (gen != GCacheGeneration) {
+    // Images handed out before may be gone, and a new one may sit at a
+    // freed one's address: nothing cached survives.
+    cache.clear();
+    GCacheGeneration = gen;
+  }
+  for (auto it = cache.begin(); it != cache.end(); ++it) {
+    if (it->Src == Src && it->Caps == Caps && it->W == W && it->H == H && it->Routine == Routine) {
+      cache.splice(cache.begin(), cache, it);
+      return cache.front().Result.get();
+    }
+  }
+  auto result = std::make_unique<TBitmap32>();
+  result->SetSize(W, H);
+  NineSlice(Src, Src->BoundsRect(), Caps, result.get(), result->BoundsRect(), true, TCombineMode::cmBlend, 255);
+  cache.push_front({Src, gen, Caps, W, H, Routine, std::move(result)});
+  while (static_cast<Integer>(cache.size()) > StretchCacheCapacity) cache.pop_back();
+  return cache.front().Result.get();
+}
+
+}  // namespace detail
+
+void SetStretchCacheEnabled(bool Value) {
+  GCacheOn = Value;
+  if (!Value) ClearStretchCache();
+}
+
+bool StretchCacheEnabled() { return GCacheOn; }
+
+void ClearStretchCache() {
+  if (GCache) GCache->clear();
+}
+
+Integer StretchCacheCount() { return GCache ? static_cast<Integer>(GCache->size()) : 0; }
+
+void DoneQnPix32Lib() {
+  delete GCache;
+  GCache = nullptr;
+  GCacheOn = false;
+}
+
+void StretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool ViaDC) {
+  if (!Src || !Dst || Src->Empty() || Dst->Empty()) return;
+  const TRect caps = ThirdCaps(Src->Width(), Src->Height());
+  const bool opaque = DrawsOpaque(Src);
+  if (!ViaDC) {
+    if (TBitmap32* done = detail::CachedNineSlice(Src, caps, Dst->Width(), Dst->Height(), 0)) {
+      const TRect all = Dst->BoundsRect();
+      NineSlice(done, done->BoundsRect(), TRect(), Dst, all, opaque, Src->CombineMode(), Src->MasterAlpha());
+      return;
+    }
+    NineSlice(Src, Src->BoundsRect(), caps, Dst, Dst->BoundsRect(), opaque, Src->CombineMode(), Src->MasterAlpha());
+    return;
+  }
+  // Through the device contexts: the picture is composed once, premultiplied
+  // as the platform's blend wants it, and laid on with the source's opacity.
+  TBitmap32 pic;
+  pic.SetSize(Dst->Width(), Dst->Height());
+  NineSlice(Src, Src->BoundsRect(), caps, &pic, pic.BoundsRect(), true, TCombineMode::cmBlend, 255);
+  const Integer w = pic.Width(), h = pic.Height();
+  if (opaque) {
+    BitBlt(Dst->GetHDC(), 0, 0, w, h, pic.GetHDC(), 0, 0, SRCCOPY);
+  } else {
+    for (Integer i = 0; i < w * h; ++i) {
+      const TColor32 c = pic.Bits()[i];
+      const Cardinal a = c >> 24;
+      auto pm = [&](int s) { return ((((c >> s) & 0xFF) * a + 127) / 255) << s; };
+      pic.Bits()[i] = (a << 24) | pm(16) | pm(8) | pm(0);
+    }
+    BLENDFUNCTION bf{AC_SRC_OVER, 0, static_cast<BYTE>(Src->MasterAlpha()), AC_SRC_ALPHA};
+    AlphaBlend(Dst->GetHDC(), 0, 0, w, h, pic.GetHDC(), 0, 0, w, h, bf);
+  }
+  Dst->Changed();
+}
+
+void TileBitmap(TBitmap32* Src, TBitmap32* Dst) {
+  if (!Src || !Dst || Src->Empty() || Dst->Empty()) return;
+  for (Integer y = 0; y < Dst->Height(); y += Src->Height())
+    for (Integer x = 0; x < Dst->Width(); x += Src->Width()) Src->DrawTo(Dst, x, y);
+}
+
+void AutoStretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool Flag, Single Extra) {
+  if (!Src || !Dst || Src->Empty() || Dst->Empty()) return;
+  const double f = std::max(static_cast<double>(Dst->Width()) / Src->Width(),
+                            static_cast<double>(Dst->Height()) / Src->Height()) +
+                   Extra;
+  if (!(f > 0)) return;
+  const Integer w = static_cast<Integer>(std::lround(Src->Width() * f));
+  const Integer h = static_cast<Integer>(std::lround(Src->Height() * f));
+  if (w <= 0 || h <= 0) return;
+  const Integer x = (Dst->Width() - w) / 2, y = (Dst->Height() - h) / 2;
+  TLinearResampler linear;
+  StretchTransfer(Dst, TRect(x, y, x + w, y + h), Dst->ClipRect(), Src, Src->BoundsRect(), &linear, Src->DrawMode());
+}
+
+void DrawImage(TBitmap32* Src, TBitmap32* Dst, TQnPngFillType FillType) {
+  if (!Src || !Dst || Src->Empty() || Dst->Empty()) return;
+  switch (FillType) {
+    case ftNormal: Src->DrawTo(Dst, 0, 0); break;
+    case ftTile: TileBitmap(Src, Dst); break;
+    case ftAutoStretch: StretchBitmap(Src, Dst, false); break;
+    case ftCenter:
+      Src->DrawTo(Dst, std::max(0, (Dst->Width() - Src->Width()) / 2), std::max(0, (Dst->Height() - Src->Height()) / 2));
+      break;
+    case ftStretch: {
+      TLinearResampler linear;
+      StretchTransfer(Dst, Dst->BoundsRect(), Dst->ClipRect(), Src, Src->BoundsRect(), &linear, Src->DrawMode());
+      break;
+    }
+    case ftGradient: break;
+  }
+}
+
+void ApplyAlpha(TBitmap32* Bitmap, Integer Alpha) {
+  if (!Bitmap || Alpha < 0 || Alpha > 255) return;
+  Bitmap->SetDrawMode(TDrawMode::dmBlend);
+  Bitmap->SetMasterAlpha(static_cast<Cardinal>(Alpha));
+}
+
+void ShakeBitmap(TBitmap32* Bitmap, Single Amount) {
+  if (!Bitmap) return;
+  const Single pivot = (3 + Random(7)) / 10.0f;
+  if (Bitmap->Empty()) return;
+  const Integer w = Bitmap->Width(), h = Bitmap->Height();
+  TBitmap32 copy;
+  copy.Assign(Bitmap);
+  copy.SetOuterColor(0xFFFFFFFFu);
+  auto* linear = new TLinearResampler(&copy);  // the copy owns it
+  linear->SetPixelAccessMode(TPixelAccessMode::pamSafe);
+  const double a = Amount * 3.14159265358979323846 / 180.0;
+  const double c = std::cos(a), s = std::sin(a);
+  const double px = w * pivot, py = h * pivot;
+  linear->PrepareSampling();
+  for (Integer y = 0; y < h; ++y) {
+    PColor32Array row = Bitmap->ScanLine(y);
+    for (Integer x = 0; x < w; ++x) {
+      // The source point that the rotation carries onto this pixel's centre.
+      const double dx = x + 0.5 - px, dy = y + 0.5 - py;
+      const double sx = px + dx * c + dy * s - 0.5, sy = py - dx * s + dy * c - 0.5;
+      if (sx < -0.5 || sy < -0.5 || sx > w - 0.5 || sy > h - 0.5) {
+        row[x] = 0xFFFFFFFFu;
+        continue;
+      }
+      row[x] = linear->GetSampleFloat(static_cast<Single>(sx), static_cast<Single>(sy));
+    }
+  }
+  linear->FinalizeSampling();
+  Bitmap->SetDrawMode(TDrawMode::dmOpaque);
+  Bitmap->Changed();
+}
+
+}  // namespace qn

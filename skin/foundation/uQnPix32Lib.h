@@ -1,0 +1,72 @@
+// uQnPix32Lib: the bitmap routines skinned controls fill their buffers with:
+// nine-slice stretching of skin frames, tiling, fitting, fading and the
+// "shake" of a picture that trembles when edited.
+#pragma once
+
+#include "graphics/raster/Pix32_qn.h"
+#include "skin/foundation/uQuarnIntf.h"
+
+namespace qn {
+
+// Src over Dst in one of the fill types: ftNormal at (0, 0), ftTile tiled,
+// ftAutoStretch nine-slice stretched, ftCenter centred (negative offsets
+// clamped to 0), ftStretch stretched, ftGradient nothing. Src draws with its
+// own draw mode.
+void DrawImage(TBitmap32* Src, TBitmap32* Dst, TQnPngFillType FillType);
+
+// Nine-slice stretch of Src over the whole of Dst: corners of a third of
+// each dimension (at least 1 pixel) copied 1:1, edges and centre stretched
+// linearly, corners shrunk proportionally when Dst is too small for them.
+// Src draws with its own draw mode. ViaDC composes the same picture through
+// the device contexts of the two bitmaps instead.
+void StretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool ViaDC);
+
+// The general form: SrcRect of Src nine-sliced into DstRect of Dst with the
+// given corner sizes (left, top, right, bottom of the source); Opaque copies
+// instead of blending. Nothing is read outside SrcRect nor written outside
+// DstRect and Dst.
+void NineSliceTransfer(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst,
+                       const TRect& DstRect, bool Opaque);
+// The corner sizes StretchBitmap uses for a source of that size.
+TRect ThirdCaps(Integer Width, Integer Height);
+
+// Src scaled to cover Dst (factor: the larger of the two axis ratios plus
+// Extra), centred. Flag has no effect.
+void AutoStretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool Flag, Single Extra = 0);
+
+// Alpha 0..255 makes the bitmap draw blended with that master alpha; other
+// values are ignored.
+void ApplyAlpha(TBitmap32* Bitmap, Integer Alpha);
+
+// Rotates the picture in place by Amount degrees about a pivot at the same
+// fraction of width and height, drawn from the run-time library's seedable
+// Random among 0.3, 0.4 ... 0.9. Uncovered pixels become opaque white; the
+// bitmap draws opaque afterwards.
+void ShakeBitmap(TBitmap32* Bitmap, Single Amount);
+
+// Src repeated over the whole of Dst from (0, 0).
+void TileBitmap(TBitmap32* Src, TBitmap32* Dst);
+
+// ---------------------------------------------------------------------------
+// The cache of stretched frames. Skinned controls stretch the same frames to
+// the same sizes on every paint; with the cache on, a result is kept by
+// (source, store generation, size, routine) and copied out, and the whole
+// cache is dropped once the store's generation moves. Pixels are the same
+// either way.
+
+void SetStretchCacheEnabled(bool Value);
+bool StretchCacheEnabled();
+void ClearStretchCache();
+Integer StretchCacheCount();
+// At most this many results are kept; the least recently used goes first.
+inline constexpr Integer StretchCacheCapacity = 64;
+
+namespace detail {
+// The cached nine-slice of Src (SrcRect, Caps) to W x H as an opaque copy,
+// or nil when the cache is off; the result belongs to the cache.
+TBitmap32* CachedNineSlice(TBitmap32* Src, const TRect& Caps, Integer W, Integer H, Integer Routine);
+}  // namespace detail
+
+void DoneQnPix32Lib();
+
+}  // namespace qn
