@@ -17,6 +17,7 @@ std::vector<std::string> PaintBoxPage(const std::string& outDir);
 std::vector<std::string> GdiplusPage(const std::string& outDir);
 std::vector<std::string> SkinPage(const std::string& outDir);
 std::vector<std::string> EasingPage(const std::string& outDir);
+std::vector<std::string> SkinUtilsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -35,6 +36,7 @@ std::vector<Page> AllPages() {
       {"gdiplus", GdiplusPage},
       {"skin", SkinPage},
       {"easing", EasingPage},
+      {"skinutils", SkinUtilsPage},
   };
 }
 

@@ -165,16 +165,26 @@ void DrawEffectText(TCanvas* Canvas, const TRect& Rect, const String& Text, Card
     mask[i] = std::max({(c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF});
   }
 
-  // Each round spreads the glow by one pixel and strengthens it.
+  // Each round spreads the glow by one pixel and strengthens it: a 3 x 3 box
+  // (rows summed, then columns; the border counts what lies inside) and a
+  // saturating doubling.
   for (Integer round = 0; round < Strength; ++round) {
-    for (Integer y = 0; y < h; ++y)
+    for (Integer y = 0; y < h; ++y) {
+      const Integer* row = &mask[static_cast<size_t>(y) * w];
+      Integer* out = &tmp[static_cast<size_t>(y) * w];
+      for (Integer x = 0; x < w; ++x)
+        out[x] = row[x] + (x > 0 ? row[x - 1] : 0) + (x + 1 < w ? row[x + 1] : 0);
+    }
+    for (Integer y = 0; y < h; ++y) {
+      const Integer* up = y > 0 ? &tmp[static_cast<size_t>(y - 1) * w] : nullptr;
+      const Integer* mid = &tmp[static_cast<size_t>(y) * w];
+      const Integer* down = y + 1 < h ? &tmp[static_cast<size_t>(y + 1) * w] : nullptr;
+      Integer* out = &mask[static_cast<size_t>(y) * w];
       for (Integer x = 0; x < w; ++x) {
-        Integer sum = 0;
-        for (Integer yy = std::max(0, y - 1); yy <= std::min(h - 1, y + 1); ++yy)
-          for (Integer xx = std::max(0, x - 1); xx <= std::min(w - 1, x + 1); ++xx) sum += mask[yy * w + xx];
-        tmp[y * w + x] = std::min(255, (sum / 9) * 2);
+        const Integer sum = mid[x] + (up ? up[x] : 0) + (down ? down[x] : 0);
+        out[x] = std::min(255, (sum / 9) * 2);
       }
-    mask.swap(tmp);
+    }
   }
 
   // The colour laid on by the mask, premultiplied as the platform's blend

@@ -7,6 +7,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "platform/gdi/Gdi.h"
@@ -74,16 +78,39 @@ TAxisMap MapAxis(Integer S0, Integer SLen, Integer A, Integer B, Integer DLen) {
   return m;
 }
 
-inline TColor32 Lerp(TColor32 a, TColor32 b, Integer w) {
-  if (w == 0 || a == b) return a;
-  const Cardinal iw = 256 - static_cast<Cardinal>(w);
-  // Rounded, two channels at a time.
-  const Cardinal rb =
-      (((a & 0x00FF00FFu) * iw + (b & 0x00FF00FFu) * static_cast<Cardinal>(w) + 0x00800080u) >> 8) & 0x00FF00FFu;
-  const Cardinal ag =
-      (((a >> 8) & 0x00FF00FFu) * iw + ((b >> 8) & 0x00FF00FFu) * static_cast<Cardinal>(w) + 0x00800080u) &
-      0xFF00FF00u;
-  return rb | ag;
+// Out[i] = A[i] + (B[i] - A[i]) * W[i] / 256 per channel, rounded. The
+// weights come per pixel (Step 1) or one for the whole row (Step 0).
+void LerpRun(const TColor32* A, const TColor32* B, const Integer* W, Integer Step, TColor32* Out, Integer Count) {
+  Integer i = 0;
+#if defined(__SSE2__)
+  // Four pixels at a time: the two colours' bytes interleaved as 16-bit
+  // pairs, multiplied by (256 - w, w) and summed in 32 bits.
+  const __m128i zero = _mm_setzero_si128(), round = _mm_set1_epi32(128);
+  for (; i + 4 <= Count; i += 4) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(A + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(B + i));
+    const __m128i lo8 = _mm_unpacklo_epi8(a, b), hi8 = _mm_unpackhi_epi8(a, b);
+    const __m128i p0 = _mm_unpacklo_epi8(lo8, zero), p1 = _mm_unpackhi_epi8(lo8, zero);
+    const __m128i p2 = _mm_unpacklo_epi8(hi8, zero), p3 = _mm_unpackhi_epi8(hi8, zero);
+    auto weights = [&](Integer k) {
+      const Integer w = W[Step * (i + k)];
+      return _mm_set1_epi32(static_cast<int>((static_cast<Cardinal>(w) << 16) | static_cast<Cardinal>(256 - w)));
+    };
+    // p0 .. p3: the (a, b) pairs of the four channels of pixels 0 .. 3.
+    const __m128i r0 = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(p0, weights(0)), round), 8);
+    const __m128i r1 = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(p1, weights(1)), round), 8);
+    const __m128i r2 = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(p2, weights(2)), round), 8);
+    const __m128i r3 = _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(p3, weights(3)), round), 8);
+    const __m128i r01 = _mm_packs_epi32(r0, r1), r23 = _mm_packs_epi32(r2, r3);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + i), _mm_packus_epi16(r01, r23));
+  }
+#endif
+  for (; i < Count; ++i) {
+    const Cardinal w = static_cast<Cardinal>(W[Step * i]), iw = 256 - w, a = A[i], b = B[i];
+    const Cardinal rb = (((a & 0x00FF00FFu) * iw + (b & 0x00FF00FFu) * w + 0x00800080u) >> 8) & 0x00FF00FFu;
+    const Cardinal ag = (((a >> 8) & 0x00FF00FFu) * iw + ((b >> 8) & 0x00FF00FFu) * w + 0x00800080u) & 0xFF00FF00u;
+    Out[i] = rb | ag;
+  }
 }
 
 TRect Intersected(const TRect& A, const TRect& B) {
@@ -93,14 +120,39 @@ TRect Intersected(const TRect& A, const TRect& B) {
 
 bool Blank(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
 
-// Writes Count pixels of Line into Dst the way Src draws.
+// Writes Count pixels of Line into Dst the way Src draws. Skin frames are
+// mostly opaque with translucent rims: runs of solid pixels are copied,
+// clear ones skipped, and only the rest blended, which gives the blend's
+// own result for those pixels at full master alpha.
 void PutLine(const TColor32* Line, PColor32 Dst, Integer Count, bool Opaque, TCombineMode Mode, Cardinal Master) {
   if (Opaque) {
     std::memcpy(Dst, Line, static_cast<size_t>(Count) * sizeof(TColor32));
-  } else {
-    BLEND_LINE_EX[static_cast<int>(Mode)][0](Line, Dst, Count, Master);
-    EMMS();
+    return;
   }
+  TBlendLineEx* blend = *BLEND_LINE_EX[static_cast<int>(Mode)];
+  if (Master < 255 || Mode != TCombineMode::cmBlend) {
+    blend(Line, Dst, Count, Master);
+    EMMS();
+    return;
+  }
+  bool blended = false;
+  Integer i = 0;
+  while (i < Count) {
+    const Cardinal a = Line[i] >> 24;
+    Integer j = i + 1;
+    if (a == 255) {
+      while (j < Count && (Line[j] >> 24) == 255) ++j;
+      std::memcpy(Dst + i, Line + i, static_cast<size_t>(j - i) * sizeof(TColor32));
+    } else if (a == 0) {
+      while (j < Count && (Line[j] >> 24) == 0) ++j;
+    } else {
+      while (j < Count && (Line[j] >> 24) != 255 && (Line[j] >> 24) != 0) ++j;
+      blend(Line + i, Dst + i, j - i, 255);
+      blended = true;
+    }
+    i = j;
+  }
+  if (blended) EMMS();
 }
 
 void NineSlice(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst, const TRect& DstRect,
@@ -118,36 +170,27 @@ void NineSlice(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap3
   const TAxisMap mx = MapAxis(src.Left, src.Right - src.Left, Caps.Left, Caps.Right, dw);
   const TAxisMap my = MapAxis(src.Top, src.Bottom - src.Top, Caps.Top, Caps.Bottom, dh);
 
-  // Columns to produce, and two cached source rows stretched across them.
+  // Every source row the rows of the clip use, stretched across the clip's
+  // columns once; each destination row is then one of them, or a blend of
+  // two neighbours.
   const Integer c0 = clip.Left - DstRect.Left, c1 = clip.Right - DstRect.Left, n = c1 - c0;
-  std::vector<TColor32> rowA(n), rowB(n), out(n);
-  Integer haveA = -1, haveB = -1;
-  auto stretchRow = [&](Integer sy, std::vector<TColor32>& row) {
+  const Integer r0 = my.I0[clip.Top - DstRect.Top], r1 = my.I1[clip.Bottom - 1 - DstRect.Top];
+  std::vector<TColor32> rows(static_cast<size_t>(r1 - r0 + 1) * n), out(n), left(n), right(n);
+  for (Integer sy = r0; sy <= r1; ++sy) {
     const PColor32Array s = Src->ScanLine(sy);
     for (Integer i = 0; i < n; ++i) {
-      const Integer j = c0 + i;
-      row[i] = Lerp(s[mx.I0[j]], s[mx.I1[j]], mx.W[j]);
+      left[i] = s[mx.I0[c0 + i]];
+      right[i] = s[mx.I1[c0 + i]];
     }
-  };
+    LerpRun(left.data(), right.data(), mx.W.data() + c0, 1, &rows[static_cast<size_t>(sy - r0) * n], n);
+  }
   for (Integer y = clip.Top; y < clip.Bottom; ++y) {
     const Integer j = y - DstRect.Top;
     const Integer y0 = my.I0[j], y1 = my.I1[j], w = my.W[j];
-    if (haveA != y0) {
-      if (haveB == y0) {
-        std::swap(rowA, rowB);
-        std::swap(haveA, haveB);
-      } else {
-        stretchRow(y0, rowA);
-        haveA = y0;
-      }
-    }
-    const TColor32* line = rowA.data();
+    const TColor32* a = &rows[static_cast<size_t>(y0 - r0) * n];
+    const TColor32* line = a;
     if (w != 0 && y1 != y0) {
-      if (haveB != y1) {
-        stretchRow(y1, rowB);
-        haveB = y1;
-      }
-      for (Integer i = 0; i < n; ++i) out[i] = Lerp(rowA[i], rowB[i], w);
+      LerpRun(a, &rows[static_cast<size_t>(y1 - r0) * n], &w, 0, out.data(), n);
       line = out.data();
     }
     PutLine(line, Dst->ScanLine(y) + clip.Left, n, Opaque, Mode, Master);
@@ -252,8 +295,12 @@ void StretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool ViaDC) {
   const bool opaque = DrawsOpaque(Src);
   if (!ViaDC) {
     if (TBitmap32* done = detail::CachedNineSlice(Src, caps, Dst->Width(), Dst->Height(), 0)) {
-      const TRect all = Dst->BoundsRect();
-      NineSlice(done, done->BoundsRect(), TRect(), Dst, all, opaque, Src->CombineMode(), Src->MasterAlpha());
+      const TRect clip = Intersected(Dst->BoundsRect(), Dst->ClipRect());
+      if (Blank(clip) || (!opaque && Src->MasterAlpha() == 0)) return;
+      for (Integer y = clip.Top; y < clip.Bottom; ++y)
+        PutLine(done->ScanLine(y) + clip.Left, Dst->ScanLine(y) + clip.Left, clip.Right - clip.Left, opaque,
+                Src->CombineMode(), Src->MasterAlpha());
+      Dst->Changed(clip);
       return;
     }
     NineSlice(Src, Src->BoundsRect(), caps, Dst, Dst->BoundsRect(), opaque, Src->CombineMode(), Src->MasterAlpha());
