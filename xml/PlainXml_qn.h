@@ -6,9 +6,13 @@
 // set names).
 #pragma once
 
+#include <functional>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include "platform/classes/Lists.h"
+#include "platform/classes/Strings.h"
 #include "platform/rtl/SysUtils.h"
 #include "xml/sdDebug_qn.h"
 #include "xml/sdStreams_qn.h"
@@ -204,5 +208,11 @@ UTF8String sdCodepageToCharset(Integer ACodepage);
 
 void InitPlainXml();
 void DonePlainXml();
+
+}  // namespace qn
+
+#include "xml/PlainXml_qn_Nodes.h"
+
+namespace qn {
 
 }  // namespace qn

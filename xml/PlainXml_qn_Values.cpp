@@ -26,9 +26,10 @@ void InitPlainXml() {
   f.LongTimeFormat = u"h:mm:ss AMPM";
   f.CurrencyString = u"";
   f.CurrencyFormat = 0;
+  RegisterClass(TPlainXml::StaticClass());
 }
 
-void DonePlainXml() {}
+void DonePlainXml() { UnRegisterClass(TPlainXml::StaticClass()); }
 
 // ---------------------------------------------------------------------------
 // Numbers and booleans

@@ -1,0 +1,685 @@
+// The node model of PlainXml_qn and the document that owns the nodes
+// (included by PlainXml_qn.h; not meant to be included on its own).
+//
+// Every node belongs to one document: names and character data are ids in
+// the document's string table, and the nodes read their output settings
+// from it. A container keeps one list: first what belongs inside the start
+// tag (attributes, and preserved white space between them), counted by
+// FDirectNodeCount, then the children; FValueIndex names the character-data
+// child that carries the element's own value. Every list operation keeps
+// those two right, and every reader checks them, so that no sequence of
+// calls can make a value come from another node or a child land in the
+// start tag.
+#pragma once
+
+#include "xml/PlainXml_qn.h"
+
+namespace qn {
+
+enum class TsdElementType : Byte {
+  xeElement, xeAttribute, xeCharData, xeComment, xeCData, xeCondSection, xeDeclaration, xeStylesheet, xeDocType,
+  xeDtdElement, xeDtdAttList, xeDtdEntity, xeDtdNotation, xeInstruction, xeWhiteSpace, xeQuotedText, xeEndTag, xeError
+};
+inline constexpr TsdElementType xeElement = TsdElementType::xeElement;
+inline constexpr TsdElementType xeAttribute = TsdElementType::xeAttribute;
+inline constexpr TsdElementType xeCharData = TsdElementType::xeCharData;
+inline constexpr TsdElementType xeComment = TsdElementType::xeComment;
+inline constexpr TsdElementType xeCData = TsdElementType::xeCData;
+inline constexpr TsdElementType xeCondSection = TsdElementType::xeCondSection;
+inline constexpr TsdElementType xeDeclaration = TsdElementType::xeDeclaration;
+inline constexpr TsdElementType xeStylesheet = TsdElementType::xeStylesheet;
+inline constexpr TsdElementType xeDocType = TsdElementType::xeDocType;
+inline constexpr TsdElementType xeDtdElement = TsdElementType::xeDtdElement;
+inline constexpr TsdElementType xeDtdAttList = TsdElementType::xeDtdAttList;
+inline constexpr TsdElementType xeDtdEntity = TsdElementType::xeDtdEntity;
+inline constexpr TsdElementType xeDtdNotation = TsdElementType::xeDtdNotation;
+inline constexpr TsdElementType xeInstruction = TsdElementType::xeInstruction;
+inline constexpr TsdElementType xeWhiteSpace = TsdElementType::xeWhiteSpace;
+inline constexpr TsdElementType xeQuotedText = TsdElementType::xeQuotedText;
+inline constexpr TsdElementType xeEndTag = TsdElementType::xeEndTag;
+inline constexpr TsdElementType xeError = TsdElementType::xeError;
+
+// "Element", "Attribute", "CharData", ... "EndTag", "Error".
+const char* ElementTypeName(TsdElementType AType);
+// The class made for each type; nullptr for xeEndTag and xeError.
+TClass cNodeClass(TsdElementType AType);
+
+enum class TsdNodeClosingStyle : Byte { ncDefault, ncFull, ncClose };
+inline constexpr TsdNodeClosingStyle ncDefault = TsdNodeClosingStyle::ncDefault;
+inline constexpr TsdNodeClosingStyle ncFull = TsdNodeClosingStyle::ncFull;
+inline constexpr TsdNodeClosingStyle ncClose = TsdNodeClosingStyle::ncClose;
+
+enum class TXmlFormatType : Byte { xfCompact, xfReadable, xfPreserve };
+inline constexpr TXmlFormatType xfCompact = TXmlFormatType::xfCompact;
+inline constexpr TXmlFormatType xfReadable = TXmlFormatType::xfReadable;
+inline constexpr TXmlFormatType xfPreserve = TXmlFormatType::xfPreserve;
+
+enum class TXmlCompareOption : Byte {
+  xcNodeName, xcNodeType, xcNodeValue, xcAttribCount, xcAttribNames, xcAttribValues, xcChildCount, xcChildNames,
+  xcChildValues, xcRecursive
+};
+using TXmlCompareOptions = TSet<TXmlCompareOption>;
+inline constexpr TXmlCompareOption xcNodeName = TXmlCompareOption::xcNodeName;
+inline constexpr TXmlCompareOption xcNodeType = TXmlCompareOption::xcNodeType;
+inline constexpr TXmlCompareOption xcNodeValue = TXmlCompareOption::xcNodeValue;
+inline constexpr TXmlCompareOption xcAttribCount = TXmlCompareOption::xcAttribCount;
+inline constexpr TXmlCompareOption xcAttribNames = TXmlCompareOption::xcAttribNames;
+inline constexpr TXmlCompareOption xcAttribValues = TXmlCompareOption::xcAttribValues;
+inline constexpr TXmlCompareOption xcChildCount = TXmlCompareOption::xcChildCount;
+inline constexpr TXmlCompareOption xcChildNames = TXmlCompareOption::xcChildNames;
+inline constexpr TXmlCompareOption xcChildValues = TXmlCompareOption::xcChildValues;
+inline constexpr TXmlCompareOption xcRecursive = TXmlCompareOption::xcRecursive;
+TXmlCompareOptions xcAll();
+
+enum class TsdQuoteCharStyle : Byte { qsQuote, qsApos };
+inline constexpr TsdQuoteCharStyle qsQuote = TsdQuoteCharStyle::qsQuote;
+inline constexpr TsdQuoteCharStyle qsApos = TsdQuoteCharStyle::qsApos;
+
+enum class TsdBinaryEncoding : Byte { xbeBinHex, xbeBase64 };
+inline constexpr TsdBinaryEncoding xbeBinHex = TsdBinaryEncoding::xbeBinHex;
+inline constexpr TsdBinaryEncoding xbeBase64 = TsdBinaryEncoding::xbeBase64;
+
+enum class TsdXmlBinaryMethod : Byte { bmDefault, bmZlib, bmAesz };
+inline constexpr TsdXmlBinaryMethod bmDefault = TsdXmlBinaryMethod::bmDefault;
+inline constexpr TsdXmlBinaryMethod bmZlib = TsdXmlBinaryMethod::bmZlib;
+inline constexpr TsdXmlBinaryMethod bmAesz = TsdXmlBinaryMethod::bmAesz;
+
+#pragma pack(push, 1)
+struct TsdBomInfo {
+  Byte BOM[4] = {};
+  Integer Len = 0;
+  TsdStringEncoding Encoding = seUTF8;
+  bool HasBOM = false;
+};
+#pragma pack(pop)
+static_assert(sizeof(TsdBomInfo) == 10);
+
+class TXmlNode;
+class TsdNodeList;
+class TPlainXml;
+class TsdCharData;
+class TsdAttribute;
+class TsdContainerNode;
+
+using TsdXmlNodeEvent = TEvent<void(TObject* Sender, TXmlNode* Node)>;
+using TXmlProgressEvent = TEvent<void(TObject* Sender, Int64 Position)>;
+using TXmlNodeCompareFunction = std::function<Integer(TXmlNode* Node1, TXmlNode* Node2)>;
+
+// The defaults nodes use when they have no document.
+inline constexpr TsdEolStyle cDefaultEolStyle = esCRLF;
+inline constexpr TXmlFormatType cDefaultXmlFormat = xfPreserve;
+
+// ---------------------------------------------------------------------------
+// Node lists: the children of a container and the document's root list. They
+// own their items.
+
+class TsdNodeList : public TObjectList {
+  QN_CLASS(TsdNodeList, TObjectList)
+ public:
+  explicit TsdNodeList(bool AOwnsObjects = true) : TObjectList(AOwnsObjects) {}
+  // Frees the nodes one by one without recursing through the tree.
+  ~TsdNodeList() override;
+  void Clear() override;
+
+  TXmlNode* GetItems(Integer Index) const;
+  TXmlNode* operator[](Integer Index) const { return GetItems(Index); }
+  TXmlNode* ByType(TsdElementType AType) const;
+  TXmlNode* FindFirst() const { return GetItems(0); }
+  // Document order: the first child, else the next sibling of the node or
+  // of its nearest ancestor that has one.
+  TXmlNode* FindNext(TXmlNode* ANode) const;
+  // Raises "index must be >= 0" for a parentless node not in this list.
+  TXmlNode* GetNextSiblingOf(TXmlNode* ANode) const;
+  TXmlNode* GetLastSiblingOf(TXmlNode* ANode) const;
+};
+
+// Declares the five constructors every concrete node class has; the ones
+// with a name and a value set them through the class's own setters.
+#define QN_XML_NODE(Cls, Parent)                                                                     \
+  QN_CLASS_CREATE(Cls, Parent, ::vcl::TComponent)                                                    \
+ public:                                                                                             \
+  explicit Cls(::vcl::TComponent* AOwner) : Parent(AOwner) {}                                        \
+  Cls(::vcl::TComponent* AOwner, TXmlNode* AParent) : Cls(AOwner) { AttachTo(AParent); }             \
+  Cls(::vcl::TComponent* AOwner, TXmlNode* AParent, TXmlNode* ANode, bool ABefore) : Cls(AOwner) {   \
+    NodeInsertNear(AParent, ANode, ABefore);                                                         \
+  }                                                                                                  \
+  Cls(TPlainXml* ADocument, const UTF8String& AName) : Cls(DocumentAsOwner(ADocument)) { SetName(AName); } \
+  Cls(TPlainXml* ADocument, const UTF8String& AName, const UTF8String& AValue)                      \
+      : Cls(DocumentAsOwner(ADocument)) {                                                            \
+    SetName(AName);                                                                                  \
+    SetValue(AValue);                                                                                \
+  }                                                                                                  \
+                                                                                                     \
+ private:
+
+::vcl::TComponent* DocumentAsOwner(TPlainXml* ADocument);
+
+// ---------------------------------------------------------------------------
+// The abstract node
+
+class TXmlNode : public TDebugPersistent {
+  QN_CLASS(TXmlNode, TDebugPersistent)
+ public:
+  // Raises "XML owner is not assigned" unless AOwner is a document.
+  explicit TXmlNode(TComponent* AOwner);
+  ~TXmlNode() override;
+
+  TPlainXml* Document() const;
+  TXmlNode* Parent() const { return FParent; }
+  Integer AddString(std::string_view S);
+  UTF8String GetString(Integer ID) const;
+
+  virtual UTF8String GetName();
+  virtual UTF8String GetValue();
+  virtual void SetName(const UTF8String& Value);
+  virtual void SetValue(const UTF8String& Value);
+  UTF8String Name() { return GetName(); }
+  UTF8String Value() { return GetValue(); }
+  virtual TsdElementType ElementType() const { return xeError; }
+  virtual Int64 GetSourcePos() const { return 0; }
+  UTF8String ElementTypeName() const { return qn::ElementTypeName(ElementType()); }
+
+  // Structure; the base answers "nothing here" and refuses changes.
+  virtual Integer GetNodeCount() const { return 0; }
+  virtual TXmlNode* GetNodes(Integer Index) const { return nullptr; }
+  virtual Integer GetDirectNodeCount() const { return 0; }
+  virtual Integer GetContainerCount() const;
+  virtual TsdContainerNode* GetContainers(Integer Index) const;
+  virtual Integer GetElementCount() const;
+  virtual TXmlNode* GetElements(Integer Index) const;
+  virtual Integer GetAttributeCount() const;
+  TsdAttribute* GetAttributes(Integer Index) const;
+  virtual Integer NodeAdd(TXmlNode* ANode);
+  virtual void NodeInsert(Integer Index, TXmlNode* ANode);
+  virtual void NodeDelete(Integer Index);
+  virtual TXmlNode* NodeExtract(TXmlNode* ANode);
+  virtual void NodeExchange(Integer Index1, Integer Index2);
+  virtual void NodesClear();
+  virtual void Clear();
+  virtual Integer NodeIndexOf(TXmlNode* ANode) const;
+  void NodeRemove(TXmlNode* ANode);
+  void NodeRemoveEx(TXmlNode* ANode);
+  virtual TXmlNode* NodeNew(const UTF8String& AName);
+  virtual TXmlNode* NodeNewAtIndex(Integer Index, const UTF8String& AName);
+  TXmlNode* NodeFindOrCreate(const UTF8String& AName);
+  virtual TsdAttribute* AttributeAdd(TsdAttribute* AAttribute);
+  TsdAttribute* AttributeAdd(const UTF8String& AName, const UTF8String& AValue);
+  void AttributesAdd(const std::vector<TsdAttribute*>& AAttributes);
+  void NodesAdd(const std::vector<TXmlNode*>& ANodes);
+  TXmlNode* FirstNodeByType(TsdElementType AType) const;
+  TXmlNode* NextSibling(TXmlNode* ANode) const;
+  void Delete();
+  void DeleteEmptyNodes();
+  bool IsEmpty();
+  bool IsClear();
+  void AttributesClear();
+  void AttributeDelete(Integer Index);
+  void ElementsClear();
+  void ElementDelete(Integer Index);
+  Integer IndexInParent() const;
+  Integer TreeDepth() const;
+  TXmlNode* GetParentNode(Integer Level) const;
+  UTF8String GetParentNodeName(Integer Level) const;
+
+  // Look-up (names compare case-blind except in HasAttribute).
+  TXmlNode* NodeByName(const UTF8String& AName) const;
+  void NodesByName(const UTF8String& AName, std::vector<TXmlNode*>* AList) const;
+  Integer NodeIndexByName(const UTF8String& AName) const;
+  Integer AttributeIndexByName(const UTF8String& AName) const;
+  TXmlNode* FindNode(const UTF8String& AName) const;
+  void FindNodes(const UTF8String& AName, std::vector<TXmlNode*>* AList) const;
+  bool CompareNodeName(const UTF8String& NodeName);
+  UTF8String GetFullPath();
+  TsdAttribute* GetAttributeByName(const UTF8String& AName) const;
+  UTF8String GetAttributeName(Integer Index) const;
+  UTF8String GetAttributeValue(Integer Index) const;
+  UTF8String GetAttributeValueByName(const UTF8String& AName) const;
+  Integer GetAttributeValueAsInteger(Integer Index) const;
+  bool HasAttribute(const UTF8String& AName) const;
+  void SetAttributeValueByName(const UTF8String& AName, const UTF8String& AValue);
+  void SetAttributeName(Integer Index, const UTF8String& AName);
+  void SetAttributeValue(Integer Index, const UTF8String& AValue);
+  void SetAttributeValueAsInteger(Integer Index, Integer AValue);
+  String GetAttributeValueByNameWide(const UTF8String& AName) const;
+  void SetAttributeValueByNameWide(const UTF8String& AName, const String& AValue);
+  String GetAttributeNameWide(Integer Index) const;
+  void SetAttributeNameWide(Integer Index, const String& AName);
+  String GetAttributeValueWide(Integer Index) const;
+  void SetAttributeValueWide(Integer Index, const String& AValue);
+  TXmlNode* NodeByAttributeValue(const UTF8String& NodeName, const UTF8String& AttribName,
+                                 const UTF8String& AttribValue, bool ShouldRecurse = false) const;
+  String GetNameWide() { return sdUtf8ToWide(GetName()); }
+  void SetNameWide(const String& Value) { SetName(sdWideToUtf8(Value)); }
+  String GetValueWide() { return sdUtf8ToWide(GetValue()); }
+  void SetValueWide(const String& Value) { SetValue(sdWideToUtf8(Value)); }
+
+  // Typed values through GetValue / SetValue.
+  bool HasNonStandardReferences();
+  bool GetValueAsBool();
+  double GetValueAsFloat();
+  TDateTime GetValueAsDateTime();
+  Integer GetValueAsInteger();
+  Int64 GetValueAsInt64();
+  bool GetValueAsBoolDef(bool ADefault);
+  double GetValueAsFloatDef(double ADefault);
+  TDateTime GetValueAsDateTimeDef(TDateTime ADefault);
+  Integer GetValueAsIntegerDef(Integer ADefault);
+  Int64 GetValueAsInt64Def(Int64 ADefault);
+  void SetValueAsBool(bool AValue);
+  void SetValueAsFloat(double AValue);
+  void SetValueAsDate(TDateTime AValue);
+  void SetValueAsTime(TDateTime AValue);
+  void SetValueAsDateTime(TDateTime AValue);
+  void SetValueAsInteger(Integer AValue);
+  void SetValueAsInt64(Int64 AValue);
+
+  bool ReadBool(const UTF8String& AName, bool ADefault = false);
+  TDateTime ReadDateTime(const UTF8String& AName, TDateTime ADefault = 0);
+  double ReadFloat(const UTF8String& AName, double ADefault = 0);
+  Integer ReadInteger(const UTF8String& AName, Integer ADefault = 0);
+  Int64 ReadInt64(const UTF8String& AName, Int64 ADefault = 0);
+  UTF8String ReadString(const UTF8String& AName, const UTF8String& ADefault = "");
+  String ReadUnicodeString(const UTF8String& AName, const String& ADefault = u"");
+  AnsiString ReadAnsiString(const UTF8String& AName, const AnsiString& ADefault = "");
+  bool ReadAttributeBool(const UTF8String& AName, bool ADefault = false);
+  Integer ReadAttributeInteger(const UTF8String& AName, Integer ADefault = 0);
+  Int64 ReadAttributeInt64(const UTF8String& AName, Int64 ADefault = 0);
+  double ReadAttributeFloat(const UTF8String& AName, double ADefault = 0);
+  UTF8String ReadAttributeString(const UTF8String& AName, const UTF8String& ADefault = "");
+  String ReadAttributeUnicodeString(const UTF8String& AName, const String& ADefault = u"");
+  AnsiString ReadAttributeAnsiString(const UTF8String& AName, const AnsiString& ADefault = "");
+  TDateTime ReadAttributeDateTime(const UTF8String& AName, TDateTime ADefault = 0);
+  void WriteBool(const UTF8String& AName, bool AValue, bool ADefault = false);
+  void WriteDateTime(const UTF8String& AName, TDateTime AValue, TDateTime ADefault = 0);
+  void WriteFloat(const UTF8String& AName, double AValue, double ADefault = 0);
+  void WriteHex(const UTF8String& AName, Integer AValue, Integer Digits, Integer ADefault = 0);
+  void WriteInteger(const UTF8String& AName, Integer AValue, Integer ADefault = 0);
+  void WriteInt64(const UTF8String& AName, Int64 AValue, Int64 ADefault = 0);
+  void WriteString(const UTF8String& AName, const UTF8String& AValue, const UTF8String& ADefault = "");
+  void WriteUnicodeString(const UTF8String& AName, const String& AValue, const String& ADefault = u"");
+  void WriteAnsiString(const UTF8String& AName, const AnsiString& AValue, const AnsiString& ADefault = "");
+  void WriteAttributeInteger(const UTF8String& AName, Integer AValue, Integer ADefault = 0);
+  void WriteAttributeInt64(const UTF8String& AName, Int64 AValue, Int64 ADefault = 0);
+  void WriteAttributeFloat(const UTF8String& AName, double AValue, double ADefault = 0);
+  void WriteAttributeString(const UTF8String& AName, const UTF8String& AValue, const UTF8String& ADefault = "");
+  void WriteAttributeUnicodeString(const UTF8String& AName, const String& AValue, const String& ADefault = u"");
+  void WriteAttributeAnsiString(const UTF8String& AName, const AnsiString& AValue, const AnsiString& ADefault = "");
+  void WriteAttributeDateTime(const UTF8String& AName, TDateTime AValue, TDateTime ADefault = 0);
+  void WriteAttributeBool(const UTF8String& AName, bool AValue, bool ADefault = false);
+  TXmlNode* WriteValue(const UTF8String& AName, const UTF8String& AValue);
+  bool GetWriteOnDefault() const;
+  void SetWriteOnDefault(bool Value);
+
+  // Binary data as Base64 text (lines of 76 in readable output).
+  Integer BufferLength();
+  void BufferRead(void* Buffer, Integer Count, TsdBinaryEncoding BinaryEncoding = xbeBase64);
+  void BufferWrite(const void* Buffer, Integer Count);
+  RawByteString GetBinaryString(TsdBinaryEncoding BinaryEncoding = xbeBase64);
+  void SetBinaryString(const RawByteString& Value);
+
+  void Assign(TPersistent* Source) override;
+  // Makes this node a deep copy of Source (same document or another).
+  virtual void CopyFrom(TObject* ASource);
+  bool IsEqualTo(TXmlNode* ANode, TXmlCompareOptions Options, std::vector<TXmlNode*>* MismatchNodes = nullptr);
+  // Orders the children (not the attributes) by name, or by Compare.
+  void SortChildNodes(const TXmlNodeCompareFunction& Compare = nullptr);
+
+  UTF8String GetIndent() const;
+  UTF8String GetEndOfLine() const;
+  UTF8String GetSeparator() const;
+  TsdEolStyle GetEolStyle() const;
+  TXmlFormatType GetXmlFormat() const;
+  bool GetPreserveWhiteSpace() const;
+
+  void DoNodeNew(TXmlNode* ANode);
+  void DoNodeLoaded(TXmlNode* ANode);
+  void DoProgress(Int64 Position);
+
+  // Copies this node's own data (name, value, settings; not its children)
+  // from a node of the same kind, re-interning text in this document.
+  virtual void CopyOwnData(TXmlNode* ASource) {}
+
+ protected:
+  friend class TsdContainerNode;
+  friend class TsdNodeList;
+  friend class TPlainXml;
+  friend class TsdAttribute;
+  friend class TsdDocType;
+  void AttachTo(TXmlNode* AParent);
+  void NodeInsertNear(TXmlNode* AParent, TXmlNode* ANode, bool ABefore);
+  [[noreturn]] void RaiseNoNodes() const;
+
+  TXmlNode* FParent = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Character data and its kin
+
+class TsdCharData : public TXmlNode {
+  QN_XML_NODE(TsdCharData, TXmlNode)
+ public:
+  UTF8String GetName() override { return "CharData"; }
+  UTF8String GetValue() override;
+  void SetName(const UTF8String& Value) override;
+  void SetValue(const UTF8String& Value) override;
+  TsdElementType ElementType() const override { return xeCharData; }
+  UTF8String GetCoreValue() const { return GetString(FValueID); }
+  std::string_view GetCoreView() const;
+  UTF8String GetPlatformValue() const;
+  void SetCoreValue(const UTF8String& Value) { FValueID = AddString(Value); }
+  bool IsWhiteSpace() const;
+  UTF8String GetValueUsingReferences(const TsdEntityMap& Entities) const;
+
+ protected:
+  void CopyOwnData(TXmlNode* ASource) override;
+  Integer FValueID = 0;
+};
+
+class TsdWhiteSpace : public TsdCharData {
+  QN_XML_NODE(TsdWhiteSpace, TsdCharData)
+ public:
+  UTF8String GetName() override { return "WhiteSpace"; }
+  TsdElementType ElementType() const override { return xeWhiteSpace; }
+};
+
+class TsdQuotedText : public TsdCharData {
+  QN_XML_NODE(TsdQuotedText, TsdCharData)
+ public:
+  UTF8String GetName() override { return "QuotedText"; }
+  TsdElementType ElementType() const override { return xeQuotedText; }
+  TsdQuoteCharStyle QuoteStyle() const { return FQuoteStyle; }
+  void SetQuoteStyle(TsdQuoteCharStyle Value) { FQuoteStyle = Value; }
+
+ protected:
+  void CopyOwnData(TXmlNode* ASource) override;
+  TsdQuoteCharStyle FQuoteStyle = qsQuote;
+};
+
+class TsdComment : public TsdCharData {
+  QN_XML_NODE(TsdComment, TsdCharData)
+ public:
+  UTF8String GetName() override { return "Comment"; }
+  TsdElementType ElementType() const override { return xeComment; }
+};
+
+class TsdCData : public TsdComment {
+  QN_XML_NODE(TsdCData, TsdComment)
+ public:
+  UTF8String GetName() override { return "CData"; }
+  UTF8String GetValue() override { return GetCoreValue(); }
+  void SetValue(const UTF8String& Value) override { SetCoreValue(Value); }
+  TsdElementType ElementType() const override { return xeCData; }
+};
+
+class TsdConditionalSection : public TsdComment {
+  QN_XML_NODE(TsdConditionalSection, TsdComment)
+};
+
+class TsdInstruction : public TsdCharData {
+  QN_XML_NODE(TsdInstruction, TsdCharData)
+ public:
+  UTF8String GetName() override { return "PI"; }
+  TsdElementType ElementType() const override { return xeInstruction; }
+};
+
+class TsdAttribute : public TXmlNode {
+  QN_XML_NODE(TsdAttribute, TXmlNode)
+ public:
+  ~TsdAttribute() override;
+  UTF8String GetName() override { return GetString(FNameID); }
+  UTF8String GetValue() override;
+  void SetName(const UTF8String& Value) override { FNameID = AddString(Value); }
+  void SetValue(const UTF8String& Value) override;
+  TsdElementType ElementType() const override { return xeAttribute; }
+  TsdQuotedText* CoreValue();
+  Integer NameID() const { return FNameID; }
+
+ protected:
+  void CopyOwnData(TXmlNode* ASource) override;
+  std::unique_ptr<TsdQuotedText> FCoreValue;
+  Integer FNameID = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Containers
+
+class TsdContainerNode : public TXmlNode {
+  QN_CLASS(TsdContainerNode, TXmlNode)
+ public:
+  explicit TsdContainerNode(TComponent* AOwner);
+  ~TsdContainerNode() override;
+
+  Integer GetNodeCount() const override { return FNodes.Count(); }
+  TXmlNode* GetNodes(Integer Index) const override { return FNodes.GetItems(Index); }
+  Integer GetDirectNodeCount() const override { return FDirectNodeCount; }
+  Integer ValueIndex() const { return FValueIndex; }
+  Integer NodeAdd(TXmlNode* ANode) override;
+  void NodeInsert(Integer Index, TXmlNode* ANode) override;
+  void NodeDelete(Integer Index) override;
+  TXmlNode* NodeExtract(TXmlNode* ANode) override;
+  void NodeExchange(Integer Index1, Integer Index2) override;
+  void NodesClear() override;
+  void Clear() override;
+  Integer NodeIndexOf(TXmlNode* ANode) const override { return FNodes.IndexOf(ANode); }
+  TXmlNode* NodeNew(const UTF8String& AName) override;
+  TXmlNode* NodeNewAtIndex(Integer Index, const UTF8String& AName) override;
+  TsdAttribute* AttributeAdd(TsdAttribute* AAttribute) override;
+  using TXmlNode::AttributeAdd;
+  bool HasSubContainers() const;
+  TsdNodeClosingStyle GetNodeClosingStyle() const;
+  TsdNodeClosingStyle NodeClosingStyle() const { return FNodeClosingStyle; }
+  void SetNodeClosingStyle(TsdNodeClosingStyle Value) { FNodeClosingStyle = Value; }
+  TsdNodeList& Nodes() { return FNodes; }
+  // Writes the first Count nodes of the start tag (attributes and the
+  // white space between them) into S.
+  void WriteAttributeList(TStream* S, Integer Count);
+
+ protected:
+  friend class TXmlNode;
+  // Takes the node out of whatever list holds it, and refuses nodes that
+  // cannot become children here.
+  void AdoptNode(TXmlNode* ANode);
+  void CopyOwnData(TXmlNode* ASource) override;
+  void DropFromCounters(Integer Index);
+  static void LinkParent(TXmlNode* ANode, TXmlNode* AParent) { ANode->FParent = AParent; }
+
+  Integer FDirectNodeCount = 0;
+  Integer FValueIndex = -1;
+  TsdNodeClosingStyle FNodeClosingStyle = ncDefault;
+  TsdNodeList FNodes;
+};
+
+class TsdElement : public TsdContainerNode {
+  QN_XML_NODE(TsdElement, TsdContainerNode)
+ public:
+  UTF8String GetName() override { return GetString(FNameID); }
+  UTF8String GetValue() override;
+  void SetName(const UTF8String& Value) override { FNameID = AddString(Value); }
+  void SetValue(const UTF8String& Value) override;
+  TsdElementType ElementType() const override { return xeElement; }
+  Integer NameID() const { return FNameID; }
+  // The value node, or nullptr (FValueIndex checked against the list).
+  TsdCharData* ValueNode() const;
+
+ protected:
+  void CopyOwnData(TXmlNode* ASource) override;
+  Integer FNameID = 0;
+};
+
+class TsdDeclaration : public TsdContainerNode {
+  QN_XML_NODE(TsdDeclaration, TsdContainerNode)
+ public:
+  UTF8String GetName() override { return "xml"; }
+  TsdElementType ElementType() const override { return xeDeclaration; }
+  UTF8String Version() const { return GetAttributeValueByName("version"); }
+  void SetVersion(const UTF8String& Value) { SetAttributeValueByName("version", Value); }
+  UTF8String Encoding() const { return GetAttributeValueByName("encoding"); }
+  void SetEncoding(const UTF8String& Value) { SetAttributeValueByName("encoding", Value); }
+};
+
+class TsdStyleSheet : public TsdDeclaration {
+  QN_XML_NODE(TsdStyleSheet, TsdDeclaration)
+ public:
+  UTF8String GetName() override { return "xml-stylesheet"; }
+  TsdElementType ElementType() const override { return xeStylesheet; }
+};
+
+class TsdDocType : public TsdContainerNode {
+  QN_XML_NODE(TsdDocType, TsdContainerNode)
+ public:
+  ~TsdDocType() override;
+  UTF8String GetName() override { return GetString(FNameID); }
+  void SetName(const UTF8String& Value) override { FNameID = AddString(Value); }
+  TsdElementType ElementType() const override { return xeDocType; }
+  TsdCharData* ExternalID();
+  TsdQuotedText* SystemLiteral();
+  TsdQuotedText* PubIDLiteral();
+
+ protected:
+  void CopyOwnData(TXmlNode* ASource) override;
+  void MakeParts();
+  Integer FNameID = 0;
+  std::unique_ptr<TsdCharData> FExternalID;
+  std::unique_ptr<TsdQuotedText> FSystemLiteral;
+  std::unique_ptr<TsdQuotedText> FPubIDLiteral;
+};
+
+class TsdDtdElement : public TsdElement {
+  QN_XML_NODE(TsdDtdElement, TsdElement)
+ public:
+  TsdElementType ElementType() const override { return xeDtdElement; }
+};
+
+class TsdDtdAttList : public TsdDtdElement {
+  QN_XML_NODE(TsdDtdAttList, TsdDtdElement)
+ public:
+  TsdElementType ElementType() const override { return xeDtdAttList; }
+};
+
+class TsdDtdEntity : public TsdDtdElement {
+  QN_XML_NODE(TsdDtdEntity, TsdDtdElement)
+ public:
+  TsdElementType ElementType() const override { return xeDtdEntity; }
+};
+
+class TsdDtdNotation : public TsdDtdElement {
+  QN_XML_NODE(TsdDtdNotation, TsdDtdElement)
+ public:
+  TsdElementType ElementType() const override { return xeDtdNotation; }
+};
+
+// ---------------------------------------------------------------------------
+// The document
+
+class TPlainXml : public TDebugComponent {
+  QN_CLASS_CREATE(TPlainXml, TDebugComponent, TComponent)
+ public:
+  TPlainXml(TComponent* AOwner, bool HasDeclaration, bool HasDocType, bool HasRoot, const UTF8String& RootName);
+  // An unnamed root element only.
+  explicit TPlainXml(TComponent* AOwner);
+  // A declaration and a root element of that name.
+  TPlainXml(const UTF8String& RootName, TComponent* AOwner);
+  ~TPlainXml() override;
+
+  void ResetDefaults();
+  void ClearData(bool HasDeclaration, bool HasDocType, bool HasRoot);
+  virtual void Clear();
+  virtual void New();
+  virtual TsdDeclaration* GetOrCreateDeclarationNode();
+  virtual TClass GetRootNodeClass() const { return TsdElement::StaticClass(); }
+
+  TsdElement* Root() const;
+  TsdDeclaration* Declaration() const;
+  TsdDocType* DocType() const;
+  Integer RootNodeCount() const { return FRootNodes ? FRootNodes->Count() : 0; }
+  TXmlNode* RootNodes(Integer Index) const { return FRootNodes ? FRootNodes->GetItems(Index) : nullptr; }
+  TsdNodeList* RootNodeList() const { return FRootNodes.get(); }
+  TsdSymbolTable* SymbolTable() const { return FSymbolTable; }
+  TXmlNode* FindFirst() const { return FRootNodes ? FRootNodes->FindFirst() : nullptr; }
+  TXmlNode* FindNext(TXmlNode* ANode) const { return FRootNodes ? FRootNodes->FindNext(ANode) : nullptr; }
+
+  // Options (stored plainly; the layout they drive is the writer's).
+  bool AbortParsing() const { return FAbortParsing; }
+  void SetAbortParsing(bool Value) { FAbortParsing = Value; }
+  const UTF8String& DirectCloseTag() const { return FDirectCloseTag; }
+  void SetDirectCloseTag(const UTF8String& Value) { FDirectCloseTag = Value; }
+  bool DropCommentsOnParse() const { return FDropCommentsOnParse; }
+  void SetDropCommentsOnParse(bool Value) { FDropCommentsOnParse = Value; }
+  TsdEolStyle EolStyle() const { return FEolStyle; }
+  void SetEolStyle(TsdEolStyle Value) { FEolStyle = Value; }
+  bool FloatAllowScientific() const { return FFloatAllowScientific; }
+  void SetFloatAllowScientific(bool Value) { FFloatAllowScientific = Value; }
+  Integer FloatSignificantDigits() const { return FFloatSignificantDigits; }
+  void SetFloatSignificantDigits(Integer Value) { FFloatSignificantDigits = Value; }
+  const TsdBomInfo& ExternalBomInfo() const { return FExternalBomInfo; }
+  Integer ExternalCodepage() const { return FExternalCodePage; }
+  TsdStringEncoding ExternalEncoding() const { return FExternalEncoding; }
+  bool FixStructuralErrors() const { return FFixStructuralErrors; }
+  void SetFixStructuralErrors(bool Value) { FFixStructuralErrors = Value; }
+  const UTF8String& IndentString() const { return FIndentString; }
+  void SetIndentString(const UTF8String& Value) { FIndentString = Value; }
+  TsdNodeClosingStyle NodeClosingStyle() const { return FNodeClosingStyle; }
+  void SetNodeClosingStyle(TsdNodeClosingStyle Value) { FNodeClosingStyle = Value; }
+  bool ParserWarnings() const { return FParserWarnings; }
+  void SetParserWarnings(bool Value) { FParserWarnings = Value; }
+  const UTF8String& RootName() const { return FRootName; }
+  void SetRootName(const UTF8String& Value) { FRootName = Value; }
+  Integer SplitSecondDigits() const { return FSplitSecondDigits; }
+  void SetSplitSecondDigits(Integer Value) { FSplitSecondDigits = Value; }
+  TXmlFormatType XmlFormat() const { return FXmlFormat; }
+  void SetXmlFormat(TXmlFormatType Value) { FXmlFormat = Value; }
+  bool PreserveWhiteSpace() const { return FXmlFormat == xfPreserve; }
+  bool UseLocalBias() const { return FUseLocalBias; }
+  void SetUseLocalBias(bool Value) { FUseLocalBias = Value; }
+  bool WriteOnDefault() const { return FWriteOnDefault; }
+  void SetWriteOnDefault(bool Value) { FWriteOnDefault = Value; }
+  TsdXmlBinaryMethod BinaryMethod() const { return FBinaryMethod; }
+  void SetBinaryMethod(TsdXmlBinaryMethod Value) { FBinaryMethod = Value; }
+  const UTF8String& AesKeyHex() const { return FAesKeyHex; }
+  void SetAesKeyHex(const UTF8String& Value) { FAesKeyHex = Value; }
+  TStringList* SingleTagNames() const { return FSingleTagNames.get(); }
+
+  const TsdXmlNodeEvent& OnNodeNew() const { return FOnNodeNew; }
+  void SetOnNodeNew(const TsdXmlNodeEvent& Value) { FOnNodeNew = Value; }
+  const TsdXmlNodeEvent& OnNodeLoaded() const { return FOnNodeLoaded; }
+  void SetOnNodeLoaded(const TsdXmlNodeEvent& Value) { FOnNodeLoaded = Value; }
+  const TXmlProgressEvent& OnProgress() const { return FOnProgress; }
+  void SetOnProgress(const TXmlProgressEvent& Value) { FOnProgress = Value; }
+
+  void DoNodeNew(TXmlNode* ANode);
+  void DoNodeLoaded(TXmlNode* ANode);
+  void DoProgress(Int64 Position);
+
+ protected:
+  std::unique_ptr<TsdNodeList> FRootNodes;
+  TsdSymbolTable* FSymbolTable = nullptr;  // also in the component list, so its reports reach our chain
+  bool FAbortParsing = false;
+  UTF8String FDirectCloseTag;
+  bool FDropCommentsOnParse = false;
+  TsdEolStyle FEolStyle = esCRLF;
+  bool FFloatAllowScientific = true;
+  Integer FFloatSignificantDigits = 6;
+  TsdBomInfo FExternalBomInfo;
+  Integer FExternalCodePage = 0;
+  TsdStringEncoding FExternalEncoding = seUTF8;
+  bool FFixStructuralErrors = false;
+  bool FHasDeclaration = false;
+  bool FHasDocType = false;
+  bool FHasRoot = false;
+  UTF8String FIndentString;
+  TsdNodeClosingStyle FNodeClosingStyle = ncClose;
+  bool FParserWarnings = false;
+  UTF8String FRootName;
+  Integer FSplitSecondDigits = 0;
+  TXmlFormatType FXmlFormat = xfPreserve;
+  bool FUseLocalBias = false;
+  bool FWriteOnDefault = true;
+  TsdXmlBinaryMethod FBinaryMethod = bmDefault;
+  UTF8String FAesKeyHex;
+  std::unique_ptr<TStringList> FSingleTagNames;
+  TsdXmlNodeEvent FOnNodeNew;
+  TsdXmlNodeEvent FOnNodeLoaded;
+  TXmlProgressEvent FOnProgress;
+};
+
+}  // namespace qn
