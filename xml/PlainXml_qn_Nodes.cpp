@@ -618,8 +618,8 @@ void TXmlNode::WriteDateTime(const UTF8String& AName, TDateTime AValue, TDateTim
 void TXmlNode::WriteFloat(const UTF8String& AName, double AValue, double ADefault) {
   if (GetWriteOnDefault() || AValue != ADefault) WriteValue(AName, FloatText(this, AValue));
 }
-void TXmlNode::WriteHex(const UTF8String& AName, Integer AValue, Integer Digits, Integer ADefault) {
-  if (GetWriteOnDefault() || AValue != ADefault) WriteValue(AName, "$" + ToUtf8(IntToHex(AValue, Digits)));
+void TXmlNode::WriteHex(const UTF8String& AName, Integer AValue, Integer ADigits, Integer ADefault) {
+  if (GetWriteOnDefault() || AValue != ADefault) WriteValue(AName, "$" + ToUtf8(IntToHex(AValue, ADigits)));
 }
 void TXmlNode::WriteInteger(const UTF8String& AName, Integer AValue, Integer ADefault) {
   if (GetWriteOnDefault() || AValue != ADefault) WriteValue(AName, sdIntToString(AValue));

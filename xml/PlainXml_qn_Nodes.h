@@ -292,7 +292,7 @@ class TXmlNode : public TDebugPersistent {
   void WriteBool(const UTF8String& AName, bool AValue, bool ADefault = false);
   void WriteDateTime(const UTF8String& AName, TDateTime AValue, TDateTime ADefault = 0);
   void WriteFloat(const UTF8String& AName, double AValue, double ADefault = 0);
-  void WriteHex(const UTF8String& AName, Integer AValue, Integer Digits, Integer ADefault = 0);
+  void WriteHex(const UTF8String& AName, Integer AValue, Integer ADigits, Integer ADefault = 0);
   void WriteInteger(const UTF8String& AName, Integer AValue, Integer ADefault = 0);
   void WriteInt64(const UTF8String& AName, Int64 AValue, Int64 ADefault = 0);
   void WriteString(const UTF8String& AName, const UTF8String& AValue, const UTF8String& ADefault = "");
