@@ -6,7 +6,11 @@
 //  effecttext       the glow behind a 12-character caption at strengths 1, 4
 //                   and 10, against the same text mask blurred by a separable
 //                   box convolution and doubled per round, then a solid
-//                   colour composited through it.
+//                   colour composited through it;
+//  parentbg         a 200 x 30 transparent control nested 1 to 4 deep in
+//                   skinned parents, each level re-taking its parent's
+//                   picture, against copying the same rectangles level by
+//                   level.
 // Each ratio is the peer's time over ours for all sizes together.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
@@ -21,6 +25,7 @@
 #include "platform/gdi/Gdi.h"
 #include "skin/foundation/uQnComm.h"
 #include "skin/foundation/uQnPix32Lib.h"
+#include "skin/foundation/uQuarnCtrls.h"
 
 using namespace qn;
 
@@ -162,6 +167,61 @@ void RunPeerGlow(benchmark::State& st, int strength) {
   pixman_image_unref(mb);
 }
 
+// A plain platform container, the root of the nested controls.
+class TPlainHost : public TCustomControl {
+  QN_CLASS(TPlainHost, TCustomControl)
+ public:
+  explicit TPlainHost(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+  }
+};
+
+// parentbg: a 200 x 30 transparent control nested N deep in skinned
+// parents, every level re-taking its parent's picture, against the peer
+// copying the same rectangles level by level.
+class TBenchControl : public TQuarnCustomControl {
+  QN_CLASS(TBenchControl, TQuarnCustomControl)
+ public:
+  explicit TBenchControl(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+  }
+};
+
+void RunOursParentBg(benchmark::State& st, int depth) {
+  TPlainHost root(nullptr);
+  root.SetBounds(0, 0, 200, 30);
+  std::vector<TBenchControl*> levels;
+  TWinControl* parent = &root;
+  for (int i = 0; i <= depth; ++i) {
+    auto* c = new TBenchControl(&root);
+    c->SetParent(parent);
+    c->SetBounds(0, 0, 200, 30);
+    c->ResizeBuffer();
+    if (i == 0) c->SetTransparent(false);  // the outermost skinned parent paints its colour
+    levels.push_back(c);
+    parent = c;
+  }
+  for (auto _ : st) {
+    for (auto* c : levels) c->SetBufferValid(false);
+    benchmark::DoNotOptimize(levels.back()->GetBackgroundPicture());
+  }
+}
+
+void RunPeerParentBg(benchmark::State& st, int depth) {
+  std::vector<std::vector<uint32_t>> bufs(depth + 1, std::vector<uint32_t>(200 * 30));
+  std::vector<pixman_image_t*> imgs;
+  for (auto& b : bufs) imgs.push_back(pixman_image_create_bits(PIXMAN_a8r8g8b8, 200, 30, b.data(), 200 * 4));
+  pixman_color_t white{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+  for (auto _ : st) {
+    pixman_box32_t box{0, 0, 200, 30};
+    pixman_image_fill_boxes(PIXMAN_OP_SRC, imgs[0], &white, 1, &box);
+    for (int i = 1; i <= depth; ++i)
+      pixman_image_composite32(PIXMAN_OP_SRC, imgs[i - 1], nullptr, imgs[i], 0, 0, 0, 0, 0, 0, 200, 30);
+    benchmark::DoNotOptimize(bufs.back().data());
+  }
+  for (auto* i : imgs) pixman_image_unref(i);
+}
+
 class TimeReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> seconds;  // per iteration
@@ -194,6 +254,13 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(peerGlow.back().c_str(),
                                  [strength](benchmark::State& st) { RunPeerGlow(st, strength); });
   }
+  std::vector<std::string> oursBg, peerBg;
+  for (int depth : {1, 2, 3, 4}) {
+    oursBg.push_back("ours/parentbg/" + std::to_string(depth));
+    peerBg.push_back("pixman/parentbg/" + std::to_string(depth));
+    benchmark::RegisterBenchmark(oursBg.back().c_str(), [depth](benchmark::State& st) { RunOursParentBg(st, depth); });
+    benchmark::RegisterBenchmark(peerBg.back().c_str(), [depth](benchmark::State& st) { RunPeerParentBg(st, depth); });
+  }
   benchmark::Initialize(&argc, argv);
   TimeReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -210,6 +277,7 @@ int main(int argc, char** argv) {
   ratio("stretch9", ours9, peer9);
   ratio("stretch9_cached", ours9c, peer9);
   ratio("effecttext", oursGlow, peerGlow);
+  ratio("parentbg", oursBg, peerBg);
   qn::Finalize();
   return 0;
 }

@@ -18,6 +18,7 @@ std::vector<std::string> GdiplusPage(const std::string& outDir);
 std::vector<std::string> SkinPage(const std::string& outDir);
 std::vector<std::string> EasingPage(const std::string& outDir);
 std::vector<std::string> SkinUtilsPage(const std::string& outDir);
+std::vector<std::string> TransparencyPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -37,6 +38,7 @@ std::vector<Page> AllPages() {
       {"skin", SkinPage},
       {"easing", EasingPage},
       {"skinutils", SkinUtilsPage},
+      {"transparency", TransparencyPage},
   };
 }
 

@@ -8,6 +8,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/GraphicsColor.h"
+#include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "skin/foundation/uQnPix32Lib.h"
 
 namespace qn {
@@ -271,6 +272,58 @@ TQuarnImage* ResizeVertImg(const TQuarnImage* Image, Integer Height) {
   caps.Left = Image->Width();
   caps.Right = 0;
   return Resized(Image, Image->Width(), Height, caps, 3);
+}
+
+namespace {
+
+void ParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect, bool AskProvider) {
+  if (!Control || !Buffer || Buffer->Empty()) return;
+  TWinControl* parent = Control->Parent();
+  const TColor32 fill = Color32(ColorToRGB(parent ? parent->Color() : Control->Color()));
+  if (!parent) {
+    Buffer->Clear(fill);
+    return;
+  }
+  if (AskProvider) {
+    if (auto* provider = dynamic_cast<IQnBackgroundProvider*>(parent)) {
+      if (TBitmap32* pic = provider->GetBackgroundPicture(); pic && !pic->Empty()) {
+        // The part the picture covers is copied; the rest takes the colour.
+        const TRect src(std::max(Rect.Left, 0), std::max(Rect.Top, 0), std::min(Rect.Right, pic->Width()),
+                        std::min(Rect.Bottom, pic->Height()));
+        const TRect dst(src.Left - Rect.Left, src.Top - Rect.Top, src.Right - Rect.Left, src.Bottom - Rect.Top);
+        if (dst.Left > 0 || dst.Top > 0 || dst.Right < Buffer->Width() || dst.Bottom < Buffer->Height() ||
+            src.Right <= src.Left || src.Bottom <= src.Top)
+          Buffer->Clear(fill);
+        const TRect clip(std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, Buffer->Width()),
+                         std::min(dst.Bottom, Buffer->Height()));
+        for (Integer y = clip.Top; y < clip.Bottom; ++y)
+          std::memcpy(Buffer->ScanLine(y) + clip.Left, pic->ScanLine(y + Rect.Top) + clip.Left + Rect.Left,
+                      static_cast<size_t>(std::max(0, clip.Right - clip.Left)) * sizeof(TColor32));
+        Buffer->Changed();
+        return;
+      }
+    }
+  }
+  Buffer->Clear(fill);
+  HDC dc = Buffer->GetHDC();
+  const int saved = SaveDC(dc);
+  OffsetViewportOrgEx(dc, -Rect.Left, -Rect.Top, nullptr);
+  parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
+  parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  RestoreDC(dc, saved);
+  // GDI leaves the alpha byte at 0 where it drew; the picture is opaque.
+  Buffer->ResetAlpha();
+  Buffer->Changed();
+}
+
+}  // namespace
+
+void DrawParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect) {
+  ParentImage(Control, Buffer, Rect, true);
+}
+
+void GetParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect) {
+  ParentImage(Control, Buffer, Rect, !(Control && Control->ComponentState().Contains(csDesigning)));
 }
 
 }  // namespace qn

@@ -86,4 +86,22 @@ TQuarnImage* ResizeHorzImg(const TQuarnImage* Image, Integer Width, Integer Side
 // Image.Width x Height: ends of a third each 1:1, middle stretched.
 TQuarnImage* ResizeVertImg(const TQuarnImage* Image, Integer Height);
 
+// A control that offers its picture to the controls on it: the picture of
+// its client area in client coordinates, or nil. Skinned controls answer
+// their back buffer; forms with a skin and page controls answer theirs.
+class IQnBackgroundProvider {
+ public:
+  virtual ~IQnBackgroundProvider() = default;
+  virtual TBitmap32* GetBackgroundPicture() = 0;
+};
+
+// Rect (parent coordinates) of the picture of Control's parent into Buffer
+// at (0, 0): the provider's picture when the parent offers one, else the
+// parent painted into the buffer's device context (background, then its
+// painting with its windowless children). What no picture covers takes the
+// parent's colour (Control's own without a parent).
+void DrawParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect);
+// The same; at design time always the painted parent.
+void GetParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect);
+
 }  // namespace qn

@@ -1,0 +1,116 @@
+// Gallery page "transparency": a window whose client paints a picture, and
+// skinned controls three deep over it, each drawing a translucent rounded
+// body over the picture it takes from its parent. One of them is moved with
+// AutoInvalidate on; the controls on it follow. The window is saved as
+// transparency.png.
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "examples/gallery/Gallery.h"
+#include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_VectorUtils_qn.h"
+#include "platform/desktop/Desktop.h"
+#include "skin/foundation/uQuarnCtrls.h"
+
+namespace gallery {
+
+namespace {
+
+using namespace qn;
+
+// The window's client: a sky with hills and stripes, painted in Paint.
+class TPictureSheet : public TCustomControl {
+  QN_CLASS(TPictureSheet, TCustomControl)
+ public:
+  explicit TPictureSheet(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+  }
+
+ protected:
+  void Paint() override {
+    const TRect r = ClientRect();
+    for (Integer y = 0; y < r.Height(); ++y) {
+      const Integer t = y * 255 / std::max(1, r.Height());
+      Canvas()->Pen()->SetColor(TColor(RGB(Byte(70 + t / 3), Byte(150 + t / 4), Byte(235 - t / 5))));
+      Canvas()->MoveTo(0, y);
+      Canvas()->LineTo(r.Width(), y);
+    }
+    for (Integer i = 0; i < 7; ++i) {
+      Canvas()->Brush()->SetColor(TColor(RGB(Byte(40 + i * 20), Byte(140 + i * 12), Byte(60 + i * 8))));
+      Canvas()->Pen()->SetColor(Canvas()->Brush()->Color());
+      Canvas()->Ellipse(-80 + i * 110, r.Height() - 120 + (i % 2) * 30, 120 + i * 110, r.Height() + 120);
+    }
+    Canvas()->Brush()->SetColor(TColor(RGB(255, 214, 90)));
+    Canvas()->Pen()->SetColor(TColor(RGB(255, 214, 90)));
+    Canvas()->Ellipse(520, 30, 600, 110);
+  }
+};
+
+// A skinned control with a translucent rounded body and a soft border.
+class TGlassPanel : public TQuarnCustomControl {
+  QN_CLASS(TGlassPanel, TQuarnCustomControl)
+ public:
+  TGlassPanel(TComponent* AOwner, TColor32 Tint) : TQuarnCustomControl(AOwner), FTint(Tint) {
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+  }
+
+ protected:
+  void DrawBody(TBitmap32* B) override {
+    const TFloatRect r(1.5f, 1.5f, B->Width() - 1.5f, B->Height() - 1.5f);
+    PolygonFS(B, RoundRect(r, 10), FTint, TPolyFillMode::pfNonZero);
+    PolylineFS(B, RoundRect(r, 10), 0xB0FFFFFFu, true, 1.5f, TJoinStyle::jsRound);
+  }
+
+ private:
+  TColor32 FTint;
+};
+
+}  // namespace
+
+std::vector<std::string> TransparencyPage(const std::string& outDir) {
+  WNDCLASSEXW wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"QnTransparencyPage";
+  RegisterClassExW(&wc);
+  const Integer w = 640, h = 400;
+  RECT wr(0, 0, w, h);
+  AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
+  HWND host = CreateWindowExW(0, u"QnTransparencyPage", u"Translucent skinned controls",
+                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, wr.Width(), wr.Height(), nullptr, nullptr,
+                              nullptr, nullptr);
+  auto sheet = std::make_unique<TPictureSheet>(nullptr);
+  sheet->SetBounds(0, 0, w, h);
+  sheet->SetParentWindow(host);
+
+  auto add = [](TWinControl* Parent, TColor32 Tint, Integer X, Integer Y, Integer W, Integer H) {
+    auto* p = new TGlassPanel(Parent, Tint);
+    p->SetParent(Parent);
+    p->SetBounds(X, Y, W, H);
+    return p;
+  };
+  // Three deep on the left; the right stack is moved afterwards.
+  auto* a = add(sheet.get(), 0x60FFFFFFu, 30, 30, 300, 320);
+  auto* b = add(a, 0x5046C4FFu, 24, 40, 250, 220);
+  add(b, 0x70FFFFFFu, 24, 40, 200, 140);
+  auto* c = add(sheet.get(), 0x50101820u, 360, 150, 250, 200);
+  c->SetAutoInvalidate(true);
+  auto* d = add(c, 0x60FFC446u, 20, 30, 210, 140);
+  add(d, 0x60FFFFFFu, 20, 30, 170, 80);
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+
+  // Moved: the stack re-takes the picture under its new place.
+  c->SetBounds(370, 170, 250, 200);
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+
+  const std::string path = outDir + "/transparency.png";
+  vcl::SaveWindowSnapshot(host, path);
+  sheet.reset();
+  DestroyWindow(host);
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  return {path};
+}
+
+}  // namespace gallery

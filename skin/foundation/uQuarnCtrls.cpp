@@ -1,0 +1,127 @@
+#include "skin/foundation/uQuarnCtrls.h"
+
+#include "platform/vcl/ControlMessages.h"
+
+namespace qn {
+
+TQuarnCustomControl::TQuarnCustomControl(TComponent* AOwner) : TCustomPaintBox32_qn(AOwner) {
+  // The buffer is the control's size: frames drawn to the buffer's size
+  // then end at the control's edges.
+  SetBufferOversize(0);
+  TCustomPaintBox32_qn::SetColor(clWhite);
+}
+
+void TQuarnCustomControl::SetColor(TColor Value) {
+  TCustomPaintBox32_qn::SetColor(Value);
+  Invalidate();
+}
+
+TBitmap32* TQuarnCustomControl::GetDoubleBuffer() { return Buffer(); }
+
+TBitmap32* TQuarnCustomControl::GetBackgroundPicture() {
+  // A child may ask before this control's own paint came round.
+  if ((!FBufferValid || !InsideParent()) && !FBuilding && Parent()) {
+    ResizeBuffer();
+    DoPaintBuffer();
+  }
+  return GetDoubleBuffer();
+}
+
+bool TQuarnCustomControl::InsideParent() {
+  TWinControl* p = Parent();
+  if (!p) return false;
+  const TRect client = p->ClientRect();
+  const TRect b = BoundsRect();
+  return b.Left >= client.Left && b.Top >= client.Top && b.Right <= client.Right && b.Bottom <= client.Bottom;
+}
+
+void TQuarnCustomControl::DoPaintBuffer() {
+  FBuilding = true;
+  try {
+    if (FOnBackgroundChanging) FOnBackgroundChanging(this);
+    TBitmap32* b = Buffer();
+    if (FTransparent) {
+      GetParentImage(this, b, BoundsRect());
+    } else {
+      b->Clear(Color32(ColorToRGB(Color())));
+    }
+    if (FOnBackgroundChanged) FOnBackgroundChanged(this);
+    DrawBody(b);
+  } catch (...) {
+    FBuilding = false;
+    throw;
+  }
+  FBuilding = false;
+  TCustomPaintBox32_qn::DoPaintBuffer();
+  NotifyChildren();
+}
+
+void TQuarnCustomControl::NotifyChildren() {
+  for (Integer i = 0; i < ControlCount(); ++i) {
+    auto* c = dynamic_cast<TQuarnCustomControl*>(Controls(i));
+    if (!c || !c->Visible() || !c->FTransparent || c->FParentBgPending || !c->HandleAllocated()) continue;
+    c->FParentBgPending = true;
+    PostMessageW(c->Handle(), CWM_CHECKPARENTBG, 0, 0);
+  }
+}
+
+void TQuarnCustomControl::Paint() {
+  // Outside the parent, parts of the parent's picture are missing or move
+  // with every scroll: such a buffer is rebuilt on every paint.
+  if (!InsideParent()) FBufferValid = false;
+  TCustomPaintBox32_qn::Paint();
+}
+
+void TQuarnCustomControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TCustomPaintBox32_qn::MouseDown(Button, Shift, X, Y);
+}
+
+void TQuarnCustomControl::CreateParams(TCreateParams& Params) { TCustomPaintBox32_qn::CreateParams(Params); }
+
+void TQuarnCustomControl::Dispatch(TMessage& Message) {
+  const bool designing = ComponentState().Contains(csDesigning);
+  switch (Message.Msg) {
+    case WM_SIZE:
+      if (FDelayRefresh && !designing && HandleAllocated()) {
+        FStopDrawBody = true;
+        SetTimer(Handle(), QnDelayRefreshTimerID, 10, nullptr);
+      }
+      TCustomPaintBox32_qn::Dispatch(Message);
+      return;
+    case WM_TIMER:
+      if (Message.WParam == QnDelayRefreshTimerID) {
+        KillTimer(Handle(), QnDelayRefreshTimerID);
+        FStopDrawBody = false;
+        Invalidate();
+        return;
+      }
+      break;
+    case WM_MOVE:
+      TCustomPaintBox32_qn::Dispatch(Message);
+      if (FAutoInvalidate) {
+        Invalidate();
+        for (Integer i = 0; i < ControlCount(); ++i)
+          if (auto* w = dynamic_cast<TWinControl*>(Controls(i)); w && w->HandleAllocated())
+            PostMessageW(w->Handle(), CWM_CHECKPARENTBG, 0, 0);
+      }
+      return;
+    case CWM_CHECKPARENTBG:
+      // CWMCheckParentBg: the parent's picture changed.
+      FParentBgPending = false;
+      Invalidate();
+      return;
+    case CM_ENABLEDCHANGED:
+      TCustomPaintBox32_qn::Dispatch(Message);
+      Invalidate();
+      return;
+    case CM_VISIBLECHANGED:
+      TCustomPaintBox32_qn::Dispatch(Message);
+      DoVisibleChanged();
+      return;
+    default:
+      break;
+  }
+  TCustomPaintBox32_qn::Dispatch(Message);
+}
+
+}  // namespace qn
