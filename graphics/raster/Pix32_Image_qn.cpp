@@ -93,14 +93,9 @@ void TCustomPaintBox32_qn::ResizeBuffer() {
   const Integer newWidth = follow(FBuffer->Width(), w), newHeight = follow(FBuffer->Height(), h);
   if (newWidth == FBuffer->Width() && newHeight == FBuffer->Height()) return;
   const Integer oldWidth = FBuffer->Width(), oldHeight = FBuffer->Height();
-  FBuffer->Lock();
-  try {
-    FBuffer->SetSize(newWidth, newHeight);
-  } catch (...) {
-    FBuffer->Unlock();
-    throw;
-  }
-  FBuffer->Unlock();
+  // The buffer's change notifications may repaint at once (direct mode),
+  // which takes the canvas lock; so they run after the buffer lock is let go.
+  FBuffer->SetSizeLocked(newWidth, newHeight);
   DoBufferResized(oldWidth, oldHeight);
   ForceFullInvalidate();
 }

@@ -3,6 +3,12 @@
 // into in DoPaintBuffer; each paint message copies the buffer, or only its
 // invalid rectangles, to the window through the backend's paint support.
 // Every skinned control draws its whole look this way.
+//
+// Lock order: the control's canvas first, then the buffer. Paint runs inside
+// the canvas lock the paint message takes and locks the buffer for the copy;
+// Flush takes both in the same order. The buffer lock is held only while
+// pixels are copied or the storage changes, never across the buffer's change
+// notifications or a repaint (ResizeBuffer resizes through SetSizeLocked).
 #pragma once
 
 #include <memory>

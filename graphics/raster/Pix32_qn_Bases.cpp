@@ -73,6 +73,24 @@ bool TCustomMap::SetSize(Integer NewWidth, Integer NewHeight) {
   return true;
 }
 
+bool TCustomMap::SetSizeLocked(Integer NewWidth, Integer NewHeight) {
+  if (NewWidth < 0) NewWidth = 0;
+  if (NewHeight < 0) NewHeight = 0;
+  Lock();
+  const bool change = NewWidth != FWidth || NewHeight != FHeight;
+  try {
+    if (change) ChangeSize(FWidth, FHeight, NewWidth, NewHeight);
+  } catch (...) {
+    Unlock();
+    throw;
+  }
+  Unlock();
+  if (!change) return false;
+  Changed();
+  Resized();
+  return true;
+}
+
 void TCustomMap::ChangeSize(Integer& Width, Integer& Height, Integer NewWidth, Integer NewHeight) {
   Width = NewWidth;
   Height = NewHeight;

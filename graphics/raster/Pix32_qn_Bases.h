@@ -94,6 +94,10 @@ class TCustomMap : public TThreadPersistent {
   virtual void Resized();
   // True when the size changed (negative values count as 0).
   virtual bool SetSize(Integer NewWidth, Integer NewHeight);
+  // SetSize for a map other threads draw into: the storage changes under the
+  // map's lock, and Changed and Resized run after the lock is let go, so a
+  // listener that repaints or takes another lock never nests inside it.
+  bool SetSizeLocked(Integer NewWidth, Integer NewHeight);
   // Takes the size of another map or of a platform graphic (nil: 0 x 0); raises "Can't set size from
   // '%s'" for anything else and leaves the size as it was.
   void SetSizeFrom(TPersistent* Source);

@@ -286,6 +286,52 @@ TEST_F(Pix32_Image_qn, ResizedBufferLeadsToAFullCopy) {
   EXPECT_EQ(Mismatches(b), 0);
 }
 
+// Records how often the buffer was locked whenever a paint or a buffer
+// notification came in: a lock held there means the buffer lock was taken
+// before the canvas lock, the reverse of Paint's order.
+class TLockProbeBox : public TProbeBox {
+  QN_CLASS(TLockProbeBox, TProbeBox)
+ public:
+  explicit TLockProbeBox(TComponent* AOwner) : TProbeBox(AOwner) {}
+  Integer Paints = 0, Notifications = 0, LockedSeen = 0;
+  void Note(TObject*) {
+    ++Notifications;
+    if (Buffer()->LockCount() != 0) ++LockedSeen;
+  }
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    if (Buffer()->LockCount() != 0) ++LockedSeen;
+    inherited::Paint();
+  }
+};
+
+TEST_F(Pix32_Image_qn, ResizeNotifiesAndRepaintsOutsideTheBufferLock) {
+  auto* b = Box<TLockProbeBox>(Bounds(0, 0, 60, 50));
+  b->SetRepaintMode(rmDirect);
+  usertest::Pump();
+  b->Buffer()->SetOnChange(MakeEvent(b, &TLockProbeBox::Note));
+  b->Buffer()->SetOnResize(MakeEvent(b, &TLockProbeBox::Note));
+  const Integer paintsBefore = b->Paints;
+  // Growing past the oversize reallocates the buffer; in direct mode its
+  // change repaints the window at once.
+  b->SetBounds(0, 0, 200, 150);
+  EXPECT_EQ(b->Buffer()->Width(), 240);
+  // The resize's change and resize reports, and the repaint's own change.
+  EXPECT_EQ(b->Notifications, 3);
+  EXPECT_GT(b->Paints, paintsBefore);
+  EXPECT_EQ(b->LockedSeen, 0);
+  EXPECT_EQ(b->Buffer()->LockCount(), 0);
+  // The same size again changes nothing and reports nothing.
+  EXPECT_FALSE(b->Buffer()->SetSizeLocked(240, 190));
+  EXPECT_EQ(b->Notifications, 3);
+  b->Buffer()->SetOnChange(TNotifyEvent());
+  b->Buffer()->SetOnResize(TNotifyEvent());
+  usertest::Pump();
+  EXPECT_EQ(Mismatches(b), 0);
+}
+
 TEST_F(Pix32_Image_qn, InvalidateThroughTheOptimizerPostsAPaint) {
   const TCustomRepaintOptimizerClass saved = PaintBoxOptimizerClass;
   PaintBoxOptimizerClass = TEagerOptimizer::OptimizerClass();
