@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/gdi/GdiInternal.h"
+#include "platform/gdi/GdiRows.h"
 
 namespace vcl {
 
@@ -155,24 +156,39 @@ BOOL StretchFromSurface(TDrawScope& ds, TDCObj* s, const TGdiSurface& S, int x, 
   if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(sx, sy, sw, sh)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
   TSampler smp = MakeSampler(S, sx, sy, sw, sh, w, h, fx, fy, d.State.StretchMode == HALFTONE);
-  if (rop == SRCCOPY && !smp.Halftone && &S != ds.S && S.Monochrome == ds.S->Monochrome) {
-    // Plain nearest copies: a column map once, then row by row.
+  if (rop == SRCCOPY && !smp.Halftone && &S != ds.S && S.Monochrome == ds.S->Monochrome && !GdiGeneralTransfers()) {
+    // Plain nearest copies: a column map once, then row by row. Columns
+    // that fall outside the source are left alone, so a band's row loop
+    // runs over the columns inside it only; a destination row that repeats
+    // the source row of the row above repeats that row's pixels.
     TRegion area(dr);
     area.Intersect(d.EffectiveClip());
     TRect box = area.Box();
     std::vector<int> cols(size_t(std::max(0, box.Width())));
     for (int x = box.Left; x < box.Right; ++x) cols[size_t(x - box.Left)] = smp.X.Nearest(x - dr.Left);
-    for (const TRect& b : area.Rects())
+    auto inside = [&](int x) {
+      int c = cols[size_t(x - box.Left)];
+      return c >= 0 && c < S.Width;
+    };
+    for (const TRect& b : area.Rects()) {
+      // Nearest columns run monotonically, so the ones inside the source
+      // form one span.
+      int l = b.Left, r = b.Right;
+      while (l < r && !inside(l)) ++l;
+      while (r > l && !inside(r - 1)) --r;
+      const int* bcols = cols.data() + (l - box.Left);
+      int lastSy = -1;
+      const uint32_t* lastRow = nullptr;
       for (int y = b.Top; y < b.Bottom; ++y) {
         int sy2 = smp.Y.Nearest(y - dr.Top);
         if (sy2 < 0 || sy2 >= S.Height) continue;
-        const uint32_t* srow = S.Scanline(sy2);
         uint32_t* drow = ds.S->Scanline(y);
-        for (int x = b.Left; x < b.Right; ++x) {
-          int c = cols[size_t(x - box.Left)];
-          if (c >= 0 && c < S.Width) drow[x] = srow[c];
-        }
+        if (sy2 == lastSy) std::memcpy(drow + l, lastRow + l, size_t(r - l) * 4);
+        else NearestRow(S.Scanline(sy2), bcols, drow + l, size_t(r - l));
+        lastSy = sy2;
+        lastRow = drow;
       }
+    }
     return 1;
   }
   bool usesP = RopUsesPattern(rop);
@@ -369,7 +385,7 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
     }
     return out;
   };
-  if (sw == w && sh == h && !ds.S->Monochrome && !ss.S->Monochrome) {
+  if (sw == w && sh == h && !ds.S->Monochrome && !ss.S->Monochrome && !GdiGeneralTransfers()) {
     // Unstretched: straight over the rows, the source read first where it
     // overlaps the destination.
     int shiftX = sx + so.X - dr.Left, shiftY = sy + so.Y - dr.Top;
@@ -378,17 +394,24 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
     TRegion area(dr);
     area.IntersectRect(srcInDst);
     area.Intersect(d.EffectiveClip());
-    bool same = ds.S == ss.S;
-    std::vector<uint32_t> row;
+    // Onto itself, the whole source is taken first: rows written earlier
+    // may be rows read later.
+    std::vector<uint32_t> copy;
+    const TRect box = area.Box();
+    if (ds.S == ss.S && !area.Empty()) {
+      copy.resize(size_t(box.Width()) * size_t(box.Height()));
+      for (int yy = box.Top; yy < box.Bottom; ++yy)
+        std::memcpy(&copy[size_t(yy - box.Top) * size_t(box.Width())],
+                    ss.S->Scanline(yy + shiftY) + box.Left + shiftX, size_t(box.Width()) * 4);
+    }
     for (const TRect& b : area.Rects())
       for (int yy = b.Top; yy < b.Bottom; ++yy) {
-        const uint32_t* srow = ss.S->Scanline(yy + shiftY) + b.Left + shiftX;
-        if (same) {
-          row.assign(srow, srow + b.Width());
-          srow = row.data();
-        }
+        const uint32_t* srow =
+            copy.empty() ? ss.S->Scanline(yy + shiftY) + b.Left + shiftX
+                         : &copy[size_t(yy - box.Top) * size_t(box.Width()) + size_t(b.Left - box.Left)];
         uint32_t* drow = ds.S->Scanline(yy) + b.Left;
-        for (int i = 0; i < b.Width(); ++i) drow[i] = blend(srow[i], drow[i]);
+        if (perPixel && k == 255) OverRow(srow, drow, size_t(b.Width()));
+        else for (int i = 0; i < b.Width(); ++i) drow[i] = blend(srow[i], drow[i]);
       }
     return 1;
   }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/gdi/GdiInternal.h"
+#include "platform/gdi/GdiRows.h"
 
 namespace vcl {
 
@@ -151,11 +152,13 @@ void PaintRegionRop3(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPain
   bool usesP = RopUsesPattern(rop);
   if (usesP && paint.Null) return;
   DWORD t = (rop >> 16) & 0xFF;
+  const bool solid = paint.Solid && (t == 0xF0 || t == 0x00 || t == 0xFF) && !GdiGeneralTransfers();
+  const uint32_t fill = Rop3(rop, paint.Color, 0, 0) & keep;
   for (const TRect& b : r.Rects()) {
     for (int y = b.Top; y < b.Bottom; ++y) {
       uint32_t* row = s.Scanline(y);
-      if (paint.Solid && (t == 0xF0 || t == 0x00 || t == 0xFF)) {
-        std::fill(row + b.Left, row + b.Right, Rop3(rop, paint.Color, 0, 0) & keep);
+      if (solid) {
+        FillRow(row + b.Left, size_t(b.Width()), fill);
         continue;
       }
       for (int x = b.Left; x < b.Right; ++x) row[x] = Rop3(rop, usesP ? paint.At(x, y) : 0, 0, row[x]) & keep;
@@ -309,12 +312,21 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
   uint32_t keep = D.Monochrome ? 0x00FFFFFFu : 0xFFFFFFFFu;
   bool usesP = RopUsesPattern(rop);
   TPaint pat = usesP ? BrushPaint(d, nullptr, true) : TPaint{};
+  const bool general = GdiGeneralTransfers();
+  const bool plainCopy = rop == SRCCOPY && !toMono && !fromMono && !general;
   for (const TRect& b : area.Rects()) {
+    // Whole rows of two surfaces with the same layout are one block, which
+    // the C library copies with its large-block strategy.
+    if (plainCopy && !same && shiftX == 0 && b.Left == 0 && NativeInt(b.Width()) * 4 == D.Stride &&
+        S.Stride == D.Stride) {
+      std::memcpy(D.Scanline(b.Top), S.Scanline(b.Top + shiftY), size_t(b.Width()) * size_t(b.Height()) * 4);
+      continue;
+    }
     for (int yy = b.Top; yy < b.Bottom; ++yy) {
       uint32_t* drow = D.Scanline(yy);
       const uint32_t* srow = srcRow(yy);
-      if (rop == SRCCOPY && !toMono && !fromMono) {
-        std::memcpy(drow + b.Left, srow + b.Left, size_t(b.Width()) * 4);
+      if (plainCopy) {
+        CopyRow(srow + b.Left, drow + b.Left, size_t(b.Width()));
         continue;
       }
       for (int xx = b.Left; xx < b.Right; ++xx) {
