@@ -130,6 +130,31 @@ class RateReporter : public benchmark::ConsoleReporter {
   }
 };
 
+// The first processor as the kernel reports it.
+std::string ProcessorModel() {
+  std::FILE* f = std::fopen("/proc/cpuinfo", "r");
+  if (!f) return "unknown";
+  char line[512];
+  std::string name = "unknown", family, model;
+  auto value = [&line]() {
+    const char* colon = std::strchr(line, ':');
+    std::string v = colon ? colon + 1 : "";
+    while (!v.empty() && v.front() == ' ') v.erase(v.begin());
+    while (!v.empty() && (v.back() == '\n' || v.back() == ' ')) v.pop_back();
+    return v;
+  };
+  // The first processor's entry ends at its first empty line.
+  while (std::fgets(line, sizeof line, f) && line[0] != '\n') {
+    if (std::strncmp(line, "model name", 10) == 0) name = value();
+    else if (std::strncmp(line, "cpu family", 10) == 0) family = value();
+    else if (std::strncmp(line, "model\t", 6) == 0) model = value();
+  }
+  std::fclose(f);
+  // Virtual machines often shorten the name; family and model still tell
+  // the processor generation.
+  return name + " (family " + family + ", model " + model + ")";
+}
+
 std::string BoundName(Integer id) {
   PFunctionInfo info = BlendRegistry->BoundInfo(id);
   return info ? info->Name : "plain";
@@ -161,7 +186,14 @@ int main(int argc, char** argv) {
               line.c_str(), r[line], r["PixmanOver/random"], r["memcpy"], r["memcpy"] > 0 ? r[line] / r["memcpy"] : 0);
   std::printf("bound BlendLineEx (%s): %.0f Mpix/s; peer OVER with a 128 mask: %.0f Mpix/s\n", lineEx.c_str(),
               r[lineEx], r["PixmanOverMask128/random"]);
-  std::printf("ratio blend-line: %.2f (pixman)\n", r["PixmanOver/random"] > 0 ? r[line] / r["PixmanOver/random"] : 0);
+  std::printf("processor: %s\n", ProcessorModel().c_str());
+  for (Alpha kind : {Alpha::Random, Alpha::Opaque, Alpha::Transparent}) {
+    const std::string ours = "BlendLine/" + BoundName(FID_BLENDLINE) + "/" + AlphaName(kind);
+    const std::string peer = std::string("PixmanOver/") + AlphaName(kind);
+    // Random alpha keeps the line's plain name.
+    const std::string label = kind == Alpha::Random ? "blend-line" : std::string("blend-line-") + AlphaName(kind);
+    std::printf("ratio %s: %.2f (pixman)\n", label.c_str(), r[peer] > 0 ? r[ours] / r[peer] : 0);
+  }
   std::printf("ratio blend-line-ex: %.2f (pixman)\n",
               r["PixmanOverMask128/random"] > 0 ? r[lineEx] / r["PixmanOverMask128/random"] : 0);
   qn::Finalize();

@@ -35,27 +35,63 @@ QN_AVX2 inline __m256i Interp(__m256i s, __m256i d, __m256i a) {
   return Join(Interp16(Even(s), Even(d), a), Interp16(Odd(s), Odd(d), a));
 }
 QN_AVX2 inline __m256i MulRound(__m256i x, __m256i a7) { return _mm256_mulhrs_epi16(x, a7); }
-QN_AVX2 inline __m256i Over(__m256i s, __m256i d) {
-  const __m256i fa = AlphaPairs(s), fa7 = _mm256_slli_epi16(fa, 7);
-  const __m256i se = Even(s), so = Odd(s), de = Even(d), dd = Odd(d);
-  __m256i re = _mm256_sub_epi16(_mm256_add_epi16(MulRound(se, fa7), de), MulRound(de, fa7));
-  // In the odd set the high lane is alpha: Fa + Ba - Ba * Fa, at most 255.
-  const __m256i alphaLane = _mm256_set1_epi32(static_cast<int>(0xFFFF0000u));
-  __m256i t1 = _mm256_or_si256(_mm256_andnot_si256(alphaLane, MulRound(so, fa7)), _mm256_and_si256(alphaLane, fa));
-  __m256i ro = _mm256_sub_epi16(_mm256_add_epi16(t1, dd), MulRound(dd, fa7));
-  ro = _mm256_min_epu16(ro, _mm256_set1_epi16(255));
+QN_AVX2 inline __m256i OverAlphaPairs(__m256i s) {
+  // Each pixel's alpha into both 16-bit lanes of the pixel, in one shuffle.
+  const __m256i spread = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1,  //
+                                          3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
+  return _mm256_shuffle_epi8(s, spread);
+}
+// The SSE2 over form on eight pixels. The alpha pairs come from one shuffle
+// and the odd set's alpha lanes from one word blend, which leaves the shift
+// ports (the busiest on processors with two of them) only the four shifts
+// the even/odd split itself needs.
+QN_AVX2 inline __m256i OverLean(__m256i s, __m256i d) {
+  const __m256i fa = OverAlphaPairs(s), fa7 = _mm256_slli_epi16(fa, 7);
+  const __m256i low = _mm256_set1_epi32(0x00FF00FF);
+  const __m256i de = _mm256_and_si256(d, low), dd = _mm256_srli_epi16(d, 8);
+  const __m256i re =
+      _mm256_sub_epi16(_mm256_add_epi16(MulRound(_mm256_and_si256(s, low), fa7), de), MulRound(de, fa7));
+  // Odd words 1, 3, 5, 7 of each half are the alpha lanes: Fa there.
+  const __m256i t1 = _mm256_blend_epi16(MulRound(_mm256_srli_epi16(s, 8), fa7), fa, 0xAA);
+  const __m256i ro = _mm256_min_epu16(_mm256_sub_epi16(_mm256_add_epi16(t1, dd), MulRound(dd, fa7)),
+                                      _mm256_set1_epi16(255));
   return Join(re, ro);
+}
+// What the over form gives for eight opaque sources, without multiplies: with Fa = 255
+// a rounding multiply takes 1 off the bytes above 128 (x * 255 + 128 shr 8 =
+// x - [x > 128]), so each colour byte is F - [F > 128] + [B > 128], and
+// alpha is 255.
+QN_AVX2 inline __m256i OverOpaque(__m256i s, __m256i d) {
+  const __m256i flip = _mm256_set1_epi8(static_cast<char>(0x80)), zero = _mm256_setzero_si256();
+  const __m256i fs = _mm256_cmpgt_epi8(_mm256_xor_si256(s, flip), zero);  // -1 where F > 128
+  const __m256i fd = _mm256_cmpgt_epi8(_mm256_xor_si256(d, flip), zero);  // -1 where B > 128
+  return _mm256_or_si256(_mm256_sub_epi8(_mm256_add_epi8(s, fs), fd),
+                         _mm256_set1_epi32(static_cast<int>(0xFF000000u)));
 }
 }  // namespace
 
 QN_AVX2 void BlendLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count) {
   const __m256i alphaBits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  Integer i = 0;
+  // The SSE2 form (same bytes) up to a 32-byte destination boundary, so no
+  // store of the loop straddles two cache lines.
+  Integer i = Integer(((32 - (reinterpret_cast<uintptr_t>(Dst) & 31)) & 31) / 4);
+  if (i > Count) i = Count;
+  if (i > 0) BlendLine_SSE2(Src, Dst, i);
   for (; i + 8 <= Count; i += 8) {
-    __m256i s = Load8(Src + i);
-    // A fully transparent source leaves the destination exactly as it is.
-    if (_mm256_testz_si256(s, alphaBits)) continue;
-    Store8(Dst + i, Over(s, Load8(Dst + i)));
+    const __m256i s = Load8(Src + i);
+    // The alphas' top bits pick the cheap cases out before the exact tests:
+    // eight transparent sources leave the destination as it is, eight
+    // opaque ones need no multiplies.
+    const int top = _mm256_movemask_ps(_mm256_castsi256_ps(s));
+    if (top == 0xFF && _mm256_testc_si256(s, alphaBits)) {
+      PColor32 d = Dst + i;
+      _mm256_store_si256(reinterpret_cast<__m256i*>(d),
+                         OverOpaque(s, _mm256_load_si256(reinterpret_cast<const __m256i*>(d))));
+      continue;
+    }
+    if (top == 0 && _mm256_testz_si256(s, alphaBits)) continue;
+    PColor32 d = Dst + i;
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d), OverLean(s, _mm256_load_si256(reinterpret_cast<const __m256i*>(d))));
   }
   if (i < Count) BlendLine_SSE2(Src + i, Dst + i, Count - i);
 }

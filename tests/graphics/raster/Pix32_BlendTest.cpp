@@ -279,6 +279,41 @@ TEST(Pix32_Blend_qn, ColourArithmeticMatchesItsModels) {
   }
 }
 
+// Rows made of runs of transparent, opaque and mixed sources, long enough
+// for whole vector blocks of each, over destination bytes around 128: the
+// line forms' shortcuts for such blocks give the model's bytes.
+TEST(Pix32_Blend_qn, BlendLineOnRunsOfOpaqueAndTransparentSources) {
+  Gen g;
+  for (PFunctionInfo info : rastertest::Variants(BlendRegistry, FID_BLENDLINE)) {
+    Isolate bind(info);
+    const bool plain = IsPlain(info);
+    for (int trial = 0; trial < 300; ++trial) {
+      const int n = 1 + static_cast<int>(g.rng() % 200), d0 = static_cast<int>(g.rng() % 8);
+      std::vector<TColor32> src(static_cast<size_t>(n)), dst(static_cast<size_t>(d0 + n));
+      for (int i = 0; i < n;) {
+        const int run = 1 + static_cast<int>(g.rng() % 40);
+        const unsigned kind = g.rng() % 3;
+        for (int k = 0; k < run && i < n; ++k, ++i) {
+          const TColor32 a = kind == 0 ? 0 : kind == 1 ? 255 : TColor32(g.Byte());
+          src[size_t(i)] = (g.Pixel() & 0x00FFFFFFu) | a << 24;
+        }
+      }
+      for (auto& p : dst) {
+        p = g.Pixel();
+        if (g.rng() % 2) p = (p & 0xFF808080u) | (g.rng() % 2 ? 0x00010101u * (g.rng() % 2) : 0x007F7F7Fu);
+      }
+      const std::vector<TColor32> before = dst;
+      BlendLine(src.data(), dst.data() + d0, n);
+      for (int i = 0; i < d0; ++i) ASSERT_EQ(dst[size_t(i)], before[size_t(i)]);
+      for (int i = 0; i < n; ++i) {
+        const TColor32 F = src[size_t(i)], B = before[size_t(d0 + i)];
+        ASSERT_EQ(dst[size_t(d0 + i)], plain ? BlendRegPlain(F, B) : OverSSE(F, B))
+            << Label(info) << " trial " << trial << " i " << i << std::hex << " F=" << F << " B=" << B;
+      }
+    }
+  }
+}
+
 TEST(Pix32_Blend_qn, LineFormsMatchTheirModelsAndStayInsideCount) {
   Gen g;
   for (Integer id : {FID_BLENDLINE, FID_BLENDLINEEX, FID_COMBINELINE, FID_MERGELINE, FID_MERGELINEEX, FID_BLENDMEMS}) {
