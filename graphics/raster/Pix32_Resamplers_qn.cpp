@@ -1,6 +1,6 @@
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <vector>
 
@@ -193,6 +193,29 @@ struct TEMMSGuard {
   ~TEMMSGuard() { EMMS(); }
 };
 
+// Dst[i] = Src[Cols[i]]: the row step of nearest stretching. The 32-byte
+// form gathers eight pixels per instruction, which keeps more of a reduced
+// row's scattered reads in flight than one load after another does.
+__attribute__((target("avx2"))) void GatherRowAVX2(const TColor32* Src, const Integer* Cols, PColor32 Dst,
+                                                   Integer Count) {
+  Integer i = 0;
+  for (; i + 8 <= Count; i += 8) {
+    const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Cols + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i),
+                        _mm256_i32gather_epi32(reinterpret_cast<const int*>(Src), idx, 4));
+  }
+  for (; i < Count; ++i) Dst[i] = Src[Cols[i]];
+}
+
+void GatherRowPlain(const TColor32* Src, const Integer* Cols, PColor32 Dst, Integer Count) {
+  for (Integer i = 0; i < Count; ++i) Dst[i] = Src[Cols[i]];
+}
+
+using TGatherRow = void (*)(const TColor32*, const Integer*, PColor32, Integer);
+TGatherRow GatherRowForm() {
+  return CPUFeatures().Contains(TCPUInstructionSet::ciAVX2) ? GatherRowAVX2 : GatherRowPlain;
+}
+
 void CombineRow(const TColor32* Src, PColor32 Dst, Integer Count, TCustomBitmap32* SrcBmp, TDrawMode CombineOp,
                 const TPixelCombineEvent& CombineCallBack) {
   switch (CombineOp) {
@@ -270,6 +293,7 @@ void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomB
   for (Integer i = 0; i < clipW; ++i)
     mapX[static_cast<size_t>(i)] = map(DstClip.Left + i, DstRect.Left, dstW, SrcRect.Left, srcW);
   std::vector<TColor32> buffer(static_cast<size_t>(clipW));
+  const TGatherRow gather = GatherRowForm();
   Integer lastSrcY = -1;
   PColor32 lastDstRow = nullptr;
   for (Integer y = DstClip.Top; y < DstClip.Bottom; ++y) {
@@ -279,14 +303,12 @@ void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomB
       if (sy == lastSrcY && lastDstRow) {
         MoveLongword(lastDstRow, dstRow, clipW);
       } else {
-        const PColor32 srcRow = Src->GetScanLine(sy);
-        for (Integer i = 0; i < clipW; ++i) dstRow[i] = srcRow[mapX[static_cast<size_t>(i)]];
+        gather(Src->GetScanLine(sy), mapX.data(), dstRow, clipW);
       }
       lastDstRow = dstRow;
     } else {
       if (sy != lastSrcY) {
-        const PColor32 srcRow = Src->GetScanLine(sy);
-        for (Integer i = 0; i < clipW; ++i) buffer[static_cast<size_t>(i)] = srcRow[mapX[static_cast<size_t>(i)]];
+        gather(Src->GetScanLine(sy), mapX.data(), buffer.data(), clipW);
       }
       CombineRow(buffer.data(), dstRow, clipW, Src, CombineOp, CombineCallBack);
     }

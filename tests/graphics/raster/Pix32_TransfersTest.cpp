@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -209,6 +210,56 @@ TEST(Pix32_Resamplers_qn, NearestStretchOnePixelWideTakesTheMiddleColumn) {
   FillIndex(src);
   NearestStretch(&dst, TRect(0, 0, 1, 8), dst.BoundsRect(), &src, src.BoundsRect(), TDrawMode::dmOpaque, {});
   EXPECT_EQ(dst.GetPixel(0, 0) & 0xFF, 4u);
+}
+
+// Nearest stretching against the pixel-by-pixel mapping (the centre rule,
+// or the edge rule when FullEdge is set), on random rectangles, clips and
+// both opaque and blended draws: the row loops pick the same pixels.
+TEST(Pix32_Resamplers_qn, NearestStretchPicksThePixelsOfItsMapping) {
+  std::mt19937 rng(29);
+  const bool savedEdge = FullEdge;
+  for (int trial = 0; trial < 300; ++trial) {
+    FullEdge = trial % 3 == 0;
+    TBitmap32 src, dst, want;
+    src.SetSize(1 + Integer(rng() % 90), 1 + Integer(rng() % 60));
+    dst.SetSize(1 + Integer(rng() % 90), 1 + Integer(rng() % 60));
+    for (Integer i = 0; i < src.Width() * src.Height(); ++i) src.Bits()[i] = rng();
+    for (Integer i = 0; i < dst.Width() * dst.Height(); ++i) dst.Bits()[i] = rng() | 0xFF000000u;
+    want.Assign(&dst);
+    const Integer sl = Integer(rng() % unsigned(src.Width())), st = Integer(rng() % unsigned(src.Height()));
+    const TRect sr(sl, st, sl + 1 + Integer(rng() % unsigned(src.Width() - sl)),
+                   st + 1 + Integer(rng() % unsigned(src.Height() - st)));
+    const Integer dl = Integer(rng() % 40) - 10, dt = Integer(rng() % 30) - 10;
+    const TRect dr(dl, dt, dl + 1 + Integer(rng() % 120), dt + 1 + Integer(rng() % 80));
+    const Integer cl = Integer(rng() % 50) - 5, ct = Integer(rng() % 40) - 5;
+    const TRect clip(cl, ct, cl + Integer(rng() % 100), ct + Integer(rng() % 70));
+    const TDrawMode mode = rng() % 2 ? TDrawMode::dmOpaque : TDrawMode::dmBlend;
+    NearestStretch(&dst, dr, clip, &src, sr, mode, TPixelCombineEvent());
+    auto map = [](Integer i, Integer dLo, Integer d, Integer sLo, Integer s) -> Integer {
+      if (d <= 1) return (sLo + sLo + s - 1) / 2;
+      Integer v;
+      if (FullEdge) v = static_cast<Integer>(Trunc(static_cast<Single>(i - dLo) * (static_cast<Single>(s) / d) + sLo));
+      else v = static_cast<Integer>(Round(static_cast<Single>(i - dLo) * (static_cast<Single>(s - 1) / (d - 1)) + sLo));
+      return std::clamp(v, sLo, sLo + s - 1);
+    };
+    const bool sameSize = sr.Width() == dr.Width() && sr.Height() == dr.Height();
+    for (Integer y = 0; y < want.Height(); ++y)
+      for (Integer x = 0; x < want.Width(); ++x) {
+        if (x < dr.Left || x >= dr.Right || y < dr.Top || y >= dr.Bottom) continue;
+        if (x < clip.Left || x >= clip.Right || y < clip.Top || y >= clip.Bottom) continue;
+        const Integer sx = sameSize ? sr.Left + x - dr.Left : map(x, dr.Left, dr.Width(), sr.Left, sr.Width());
+        const Integer sy = sameSize ? sr.Top + y - dr.Top : map(y, dr.Top, dr.Height(), sr.Top, sr.Height());
+        const TColor32 s = src.GetPixel(sx, sy);
+        TColor32& d = want.Bits()[y * want.Width() + x];
+        if (mode == TDrawMode::dmOpaque) d = s;
+        else BlendLine(&s, &d, 1);
+      }
+    EMMS();
+    ASSERT_EQ(std::vector<TColor32>(dst.Bits(), dst.Bits() + dst.Width() * dst.Height()),
+              std::vector<TColor32>(want.Bits(), want.Bits() + want.Width() * want.Height()))
+        << "trial " << trial;
+  }
+  FullEdge = savedEdge;
 }
 
 TEST(Pix32_Resamplers_qn, KernelMappingClustersSumTo256) {
