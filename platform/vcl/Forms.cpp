@@ -5,6 +5,7 @@
 
 #include "platform/classes/Streaming.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Themes.h"
 
 namespace vcl {
 
@@ -366,6 +367,10 @@ void TApplication::WndProc(TMessage& Message) {
     case WM_CLOSE:
       if (FMainForm) FMainForm->Close();
       return;
+    case WM_THEMECHANGED:
+      // The theme handles of the old look are stale.
+      ThemeServices()->ApplyThemeChange();
+      break;
     case WM_SYSCOMMAND:
       switch (Message.WParam & 0xFFF0) {
         case SC_MINIMIZE: Minimize(); return;

@@ -3,6 +3,7 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
+#include "platform/vcl/Themes.h"
 
 namespace vcl {
 
@@ -12,7 +13,8 @@ void RegisterVclUnits() {
   RegisterUnit({"PngImage", {"Graphics"}, RegisterPngFileFormat, nullptr});
   RegisterUnit({"Jpeg", {"Graphics"}, RegisterJpegFileFormat, nullptr});
   RegisterUnit({"Clipbrd", {"Graphics"}, nullptr, DoneClipboard});
-  RegisterUnit({"Controls", {"Graphics", "Messages"}, InitControls, DoneControls});
+  RegisterUnit({"Themes", {"Graphics"}, nullptr, DoneThemes});
+  RegisterUnit({"Controls", {"Graphics", "Messages", "Themes"}, InitControls, DoneControls});
   RegisterUnit({"Forms", {"Controls"}, InitForms, DoneForms});
 }
 
