@@ -8,6 +8,7 @@
 
 #include "platform/classes/Component.h"
 #include "platform/classes/Streaming.h"
+#include "platform/user/CommonDialogs.h"
 #include "platform/user/User.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Cursors.h"
@@ -184,9 +185,12 @@ class TApplication : public TComponent {
   // Hands the exception being handled (call it from a catch block) to
   // OnException, or shows it. EAbort is silent.
   void HandleException(TObject* Sender);
-  // Reports an exception without a handler: on the error stream, as there
-  // is no screen to show a message box on.
+  // Reports an exception without a handler: on the error stream, so that
+  // an unattended program never stops on a box nobody answers.
   void ShowException(Exception* E);
+  // The platform's message box over the active window, with the thread's
+  // other windows disabled while it is open; returns the button's id.
+  Integer MessageBox(const String& Text, const String& Caption, Integer Flags = MB_OK);
 
   // Hooks see the application window's messages first, the last added
   // first; a hook that answers true ends the message there.

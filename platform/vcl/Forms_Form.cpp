@@ -44,6 +44,26 @@ void EnableTaskWindows(const std::vector<HWND>& Windows) {
 
 }  // namespace
 
+Integer TApplication::MessageBox(const String& Text, const String& Caption, Integer Flags) {
+  HWND active = GetActiveWindow();
+  if (active && GetWindowThreadProcessId(active, nullptr) != GetCurrentThreadId()) active = nullptr;
+  HWND owner = active;
+  if (!owner && FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()))
+    owner = FMainForm->Handle();
+  if (!owner) owner = Handle();
+  std::vector<HWND> disabled = DisableTaskWindows(nullptr);
+  Integer result;
+  try {
+    result = MessageBoxW(owner, Text.c_str(), Caption.c_str(), UINT(Flags));
+  } catch (...) {
+    EnableTaskWindows(disabled);
+    throw;
+  }
+  EnableTaskWindows(disabled);
+  if (active && IsWindow(active)) SetActiveWindow(active);
+  return result;
+}
+
 // ---------------------------------------------------------------------------
 // Life cycle
 
