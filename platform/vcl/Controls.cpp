@@ -62,6 +62,10 @@ void SetControlCursorHandler(std::function<bool(TCursor Cursor)> Handler) {
   State().CursorHandler = std::move(Handler);
 }
 
+void SetHintMouseHandler(std::function<void(TControl* Control, TMessage& Message)> Handler) {
+  State().HintMouseHandler = std::move(Handler);
+}
+
 TAnchors AnchorAlign(TAlign Align) {
   switch (Align) {
     case alTop: return TAnchors{akLeft, akTop, akRight};
@@ -287,6 +291,11 @@ void TControl::WndProc(TMessage& Message) {
         Message.Msg = msg - (WM_LBUTTONDBLCLK - WM_LBUTTONDOWN);
     }
     switch (Message.Msg) {
+      case WM_MOUSEMOVE:
+        // Every move is the application's chance to start, move or cancel a hint.
+        if (!ComponentState().Contains(csDesigning) && State().HintMouseHandler)
+          State().HintMouseHandler(this, Message);
+        break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
         FControlState.Include(csLButtonDown);

@@ -830,6 +830,45 @@ bool IsAccel(Word VK, const String& Str);
 // window's class cursor. Without one the class cursor stays.
 void SetControlCursorHandler(std::function<bool(TCursor Cursor)> Handler);
 
+// Where a control's WM_MOUSEMOVE goes besides the control (the application
+// sets its HintMouseMessage here).
+void SetHintMouseHandler(std::function<void(TControl* Control, TMessage& Message)> Handler);
+
+// The parts of a hint "short|long": the text before the bar, and the one
+// after it; a hint without a bar is both.
+String GetShortHint(const String& Hint);
+String GetLongHint(const String& Hint);
+// The hint a control shows: its own, or the nearest parent's that is not
+// empty.
+String GetHint(TControl* Control);
+
+// ---------------------------------------------------------------------------
+// THintWindow: the pop-up window a hint shows in. It never takes the
+// activation or the focus and lets the mouse through (HTTRANSPARENT).
+
+class THintWindow : public TCustomControl {
+  QN_CLASS_CREATE(THintWindow, TCustomControl, TComponent)
+ public:
+  explicit THintWindow(TComponent* AOwner);
+  // Shows AHint in Rect (screen coordinates, as CalcHintRect measured it),
+  // moved inside the work area of the monitor it is on, topmost and
+  // without activation; fades or slides in when the system asks for
+  // tool-tip animation.
+  virtual void ActivateHint(TRect Rect, const String& AHint);
+  virtual void ActivateHintData(TRect Rect, const String& AHint, void* AData);
+  // The size the hint needs: the text word-wrapped at MaxWidth plus the
+  // margins Paint leaves.
+  virtual TRect CalcHintRect(Integer MaxWidth, const String& AHint, void* AData);
+  // Messages that end a hint: keys, presses, commands, activation changes.
+  virtual bool IsHintMsg(const MSG& Msg);
+  void ReleaseHandle();
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+};
+
 // Where exceptions raised inside a control's message handling go (the
 // application sets its HandleException here; called from within the catch
 // block). Without one they propagate to the caller of the window procedure.

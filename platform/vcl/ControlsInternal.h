@@ -19,6 +19,7 @@ struct TState {
   std::vector<TControlCanvas*> Canvases;
   std::function<void(TObject*)> HandleException;
   std::function<bool(TCursor)> CursorHandler;
+  std::function<void(TControl*, TMessage&)> HintMouseHandler;
   std::set<String> Classes;  // window classes registered for controls
   Integer MessageDepth = 0;
 };

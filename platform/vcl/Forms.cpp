@@ -12,6 +12,7 @@ namespace vcl {
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
 TMouse* Mouse = nullptr;
+TClass HintWindowClass = nullptr;
 
 // ---------------------------------------------------------------------------
 // TMouse
@@ -295,13 +296,50 @@ void TScreen::RemoveForm(TCustomForm* AForm) {
 namespace {
 constexpr const char16_t* kAppClass = u"TApplication";
 bool gAppClassRegistered = false;
+constexpr UINT_PTR kHintTimer = 0x4854;
+
+// How far below the pointer's hot spot its picture reaches, so that a hint
+// placed under the pointer is not covered by it.
+Integer CursorHeightMargin() {
+  HCURSOR c = GetCursor();
+  ICONINFO ii;
+  if (!c || !GetIconInfo(c, &ii)) return GetSystemMetrics(SM_CYCURSOR);
+  BITMAP bm;
+  Integer bottom = -1;
+  if (ii.hbmMask && GetObjectW(ii.hbmMask, sizeof bm, &bm)) {
+    // Monochrome cursors stack the AND mask over the XOR mask; a pixel
+    // shows where AND is 0 or XOR is 1.
+    Integer h = ii.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, ii.hbmMask);
+    for (Integer y = h - 1; y >= 0 && bottom < 0; --y)
+      for (Integer x = 0; x < bm.bmWidth; ++x) {
+        bool andClear = (GetPixel(dc, x, y) & 0xFFFFFF) == 0;
+        bool xorSet = !ii.hbmColor && (GetPixel(dc, x, y + h) & 0xFFFFFF) != 0;
+        if (andClear || xorSet) {
+          bottom = y;
+          break;
+        }
+      }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+  }
+  if (ii.hbmMask) DeleteObject(ii.hbmMask);
+  if (ii.hbmColor) DeleteObject(ii.hbmColor);
+  if (bottom < 0) return GetSystemMetrics(SM_CYCURSOR);
+  return bottom - Integer(ii.yHotspot) + 1;
+}
 }  // namespace
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
   FTitle = ChangeFileExt(ExtractFileName(ParamStr(0)), u"");
+  FActive = GetActiveWindow() != nullptr;
 }
 
-TApplication::~TApplication() { DestroyHandle(); }
+TApplication::~TApplication() {
+  CancelHint();
+  DestroyHandle();
+}
 
 LRESULT TApplication::AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* app = reinterpret_cast<TApplication*>(GetWindowLongPtrW(h, GWLP_USERDATA));
@@ -367,6 +405,16 @@ void TApplication::WndProc(TMessage& Message) {
     case WM_CLOSE:
       if (FMainForm) FMainForm->Close();
       return;
+    case WM_ACTIVATEAPP:
+      FActive = Message.WParam != 0;
+      if (!FActive) CancelHint();
+      break;
+    case WM_TIMER:
+      if (Message.WParam == kHintTimer) {
+        HintTimerExpired();
+        return;
+      }
+      break;
     case WM_THEMECHANGED:
       // The theme handles of the old look are stale.
       ThemeServices()->ApplyThemeChange();
@@ -399,7 +447,163 @@ void TApplication::Terminate() { PostQuitMessage(0); }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FMainForm) FMainForm = nullptr;
+  if (Operation != opRemove) return;
+  if (AComponent == FMainForm) FMainForm = nullptr;
+  if (AComponent == FHintControl) {
+    // The control goes while its hint is pending or up.
+    FHintControl = nullptr;
+    CancelHint();
+  }
+  auto it = std::find(FHintWindows.begin(), FHintWindows.end(), AComponent);
+  if (it != FHintWindows.end()) {
+    FHintWindows.erase(it);
+    if (FHintWindow == AComponent) FHintWindow = nullptr;
+    if (FActiveHintWindow == AComponent) FActiveHintWindow = nullptr;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Hints
+
+void TApplication::SetHintControl(TControl* Control) {
+  if (FHintControl == Control) return;
+  if (FHintControl) FHintControl->RemoveFreeNotification(this);
+  FHintControl = Control;
+  if (Control) Control->FreeNotification(this);
+}
+
+THintWindow* TApplication::HintWindowOf(TClass Class) {
+  if (!Class || !Class->InheritsFrom(THintWindow::StaticClass())) Class = THintWindow::StaticClass();
+  for (THintWindow* w : FHintWindows)
+    if (w->ClassType() == Class) return w;
+  auto* w = static_cast<THintWindow*>(Class->Create(this));
+  w->SetColor(FHintColor);
+  FHintWindows.push_back(w);
+  return w;
+}
+
+void TApplication::SetShowHint(bool Value) {
+  if (FShowHint == Value) return;
+  FShowHint = Value;
+  if (Value) {
+    FHintWindow = HintWindowOf(HintWindowClass);
+    return;
+  }
+  CancelHint();
+  // Every hint window goes; the next ones are made of the class current then.
+  std::vector<THintWindow*> windows;
+  windows.swap(FHintWindows);
+  FHintWindow = FActiveHintWindow = nullptr;
+  for (THintWindow* w : windows) delete w;
+}
+
+void TApplication::SetHint(const String& Value) {
+  if (FHint == Value) return;
+  FHint = Value;
+  if (OnHint) OnHint(this);
+}
+
+void TApplication::SetHintColor(TColor Value) {
+  FHintColor = Value;
+  for (THintWindow* w : FHintWindows) w->SetColor(Value);
+}
+
+void TApplication::StartHintTimer(Integer Value, THintTimerMode Mode) {
+  StopHintTimer();
+  FHintTimerMode = Mode;
+  if (SetTimer(Handle(), kHintTimer, UINT(std::max<Integer>(Value, 0)), nullptr)) FHintTimerRunning = true;
+  else HintTimerExpired();
+}
+
+void TApplication::StopHintTimer() {
+  if (!FHintTimerRunning) return;
+  FHintTimerRunning = false;
+  if (FHandle && IsWindow(FHandle)) KillTimer(FHandle, kHintTimer);
+}
+
+void TApplication::HintTimerExpired() {
+  StopHintTimer();
+  if (FHintTimerMode == THintTimerMode::Hide) HideHint();
+  else ActivateHint(Mouse ? Mouse->CursorPos() : TPoint());
+}
+
+void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
+  if (!FShowHint || !Control) return;
+  TPoint screen = Control->ClientToScreen(TWMMouse(Message).Pos());
+  TControl* c = FindDragTarget(screen, true);
+  while (c && !c->ShowHint()) c = c->Parent();
+  if (c && c->ComponentState().Contains(csDesigning)) c = nullptr;
+  if (!c) {
+    CancelHint();
+    return;
+  }
+  if (c == FHintControl && PtInRect(FHintCursorRect, c->ScreenToClient(screen))) return;
+  bool wasActive = FHintActive;
+  Integer pause = wasActive ? FHintShortPause : FHintPause;
+  c->Perform(CM_HINTSHOWPAUSE, wasActive ? 1 : 0, reinterpret_cast<LPARAM>(&pause));
+  CancelHint();
+  FHintActive = wasActive;
+  SetHintControl(c);
+  FHintCursorRect = TRect();
+  StartHintTimer(pause, THintTimerMode::Show);
+}
+
+void TApplication::ActivateHint(const TPoint& CursorPos) {
+  StopHintTimer();
+  if (!FShowHint || !FHintControl) return;
+  // The pointer may have left the control while the pause ran.
+  TControl* under = FindDragTarget(CursorPos, true);
+  while (under && !under->ShowHint()) under = under->Parent();
+  if (under != FHintControl || !FHintControl->ShowHint()) {
+    CancelHint();
+    return;
+  }
+  TControl* control = FHintControl;
+  THintInfo info;
+  info.HintControl = control;
+  info.HintWindowClass = HintWindowClass;
+  info.HintPos = TPoint(CursorPos.X, CursorPos.Y + CursorHeightMargin());
+  info.HintMaxWidth = Screen ? Screen->Width() : GetSystemMetrics(SM_CXSCREEN);
+  info.HintColor = FHintColor;
+  info.CursorRect = control->ClientRect();
+  info.CursorPos = control->ScreenToClient(CursorPos);
+  info.HintStr = GetShortHint(GetHint(control));
+  info.ReshowTimeout = 0;
+  info.HideTimeout = FHintHidePause;
+  info.HintData = nullptr;
+  // The control first, so the application's handler sees what it filled in.
+  bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
+  if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
+  // A handler may have freed the control.
+  if (FHintControl != control) return;
+  FHintActive = canShow;
+  FHintCursorRect = info.CursorRect;
+  if (!canShow || info.HintStr.empty()) {
+    HideHint();
+    return;
+  }
+  THintWindow* w = HintWindowOf(info.HintWindowClass);
+  if (FActiveHintWindow && FActiveHintWindow != w) FActiveHintWindow->ReleaseHandle();
+  FActiveHintWindow = w;
+  w->SetColor(TColor(info.HintColor));
+  TRect r = w->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
+  OffsetRect(r, info.HintPos.X, info.HintPos.Y);
+  w->ActivateHintData(r, info.HintStr, info.HintData);
+  if (info.ReshowTimeout > 0) StartHintTimer(info.ReshowTimeout, THintTimerMode::Show);
+  else StartHintTimer(info.HideTimeout, THintTimerMode::Hide);
+}
+
+void TApplication::HideHint() {
+  if (FActiveHintWindow && FActiveHintWindow->HandleAllocated() && IsWindowVisible(FActiveHintWindow->Handle()))
+    ShowWindow(FActiveHintWindow->Handle(), SW_HIDE);
+}
+
+void TApplication::CancelHint() {
+  HideHint();
+  StopHintTimer();
+  FHintActive = false;
+  SetHintControl(nullptr);
+  FHintCursorRect = TRect();
 }
 
 void TApplication::SetMainFormOnTaskBar(bool Value) {
@@ -448,6 +652,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     FTerminated = true;
     return true;
   }
+  if (FActiveHintWindow && FHintControl && FActiveHintWindow->IsHintMsg(Msg)) CancelHint();
   bool handled = false;
   if (OnMessage) OnMessage(Msg, handled);
   // Keys go to their control first (CN_KEYDOWN...), which routes the ones
@@ -469,6 +674,9 @@ void TApplication::Idle(const MSG&) {
   // The pointer may have moved onto another control without a message
   // saying so (a window moved under it, a control was shown or freed).
   DoMouseIdle();
+  TControl* hovered = MouseControl();
+  if (FShowHint && !hovered) CancelHint();
+  SetHint(GetLongHint(GetHint(hovered)));
   bool done = true;
   try {
     if (OnIdle) OnIdle(this, done);
@@ -537,6 +745,10 @@ void InitForms() {
   SetApplicationHandleException([](TObject* Sender) {
     if (Application) Application->HandleException(Sender);
   });
+  HintWindowClass = THintWindow::StaticClass();
+  SetHintMouseHandler([](TControl* Control, TMessage& Message) {
+    if (Application) Application->HintMouseMessage(Control, Message);
+  });
   SetControlCursorHandler([](TCursor Cursor) {
     if (!Screen) return false;
     // The screen's cursor overrides every control's; crDefault leaves the
@@ -549,6 +761,7 @@ void InitForms() {
 }
 
 void DoneForms() {
+  SetHintMouseHandler(nullptr);
   SetControlCursorHandler(nullptr);
   SetApplicationHandleException(nullptr);
   FreeAndNil(Application);

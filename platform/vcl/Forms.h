@@ -156,6 +156,8 @@ using TMessageEvent = TEvent<void(MSG& Msg, bool& Handled)>;
 using TExceptionEvent = TEvent<void(TObject* Sender, Exception* E)>;
 // A hook on the application window: true when it handled the message.
 using TWindowHook = TEvent<bool(TMessage& Message)>;
+// Asked before a hint shows: may change the text and the record, or say no.
+using TShowHintEvent = TEvent<void(String& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 
 class TApplication : public TComponent {
   QN_CLASS(TApplication, TComponent)
@@ -229,6 +231,48 @@ class TApplication : public TComponent {
   TMessageEvent OnMessage;
   TExceptionEvent OnException;
 
+  // --- Hints
+  // Whether one of the application's windows is active (WM_ACTIVATEAPP).
+  bool Active() const { return FActive; }
+  // Off cancels any hint and frees the hint window; on makes a window of
+  // HintWindowClass.
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  // The long part of the hint of the control under the pointer, kept up to
+  // date at idle; OnHint fires when it changes.
+  String Hint() const { return FHint; }
+  void SetHint(const String& Value);
+  TNotifyEvent OnHint;
+  TColor HintColor() const { return FHintColor; }
+  void SetHintColor(TColor Value);
+  // How long the pointer rests before a hint shows, before the next one
+  // shows while one is up, and how long a hint stays (ms).
+  Integer HintPause() const { return FHintPause; }
+  void SetHintPause(Integer Value) { FHintPause = Value; }
+  Integer HintShortPause() const { return FHintShortPause; }
+  void SetHintShortPause(Integer Value) { FHintShortPause = Value; }
+  Integer HintHidePause() const { return FHintHidePause; }
+  void SetHintHidePause(Integer Value) { FHintHidePause = Value; }
+  // Whether hints of actions add their shortcut.
+  bool HintShortCuts() const { return FHintShortCuts; }
+  void SetHintShortCuts(bool Value) { FHintShortCuts = Value; }
+  TShowHintEvent OnShowHint;
+  // Every control calls this on WM_MOUSEMOVE: starts the pause for the
+  // control under the pointer, or cancels the hint.
+  void HintMouseMessage(TControl* Control, TMessage& Message);
+  // Asks the hint control (CM_HINTSHOW, then OnShowHint) and shows its hint
+  // for the pointer at CursorPos (screen coordinates).
+  void ActivateHint(const TPoint& CursorPos);
+  // Hides the hint and forgets its control.
+  void CancelHint();
+  // Hides the hint window; the hint stays current.
+  void HideHint();
+  // The hint window of HintWindowClass (nil while ShowHint is off), and
+  // the one showing or shown last.
+  THintWindow* HintWindow() const { return FHintWindow; }
+  THintWindow* ActiveHintWindow() const { return FActiveHintWindow; }
+  TControl* HintControl() const { return FHintControl; }
+
   // One message: false when none was waiting. WM_QUIT sets Terminated.
   bool ProcessMessage(MSG& Msg);
   // What the loop does when no message waits: hover tracking, OnIdle,
@@ -245,6 +289,12 @@ class TApplication : public TComponent {
   static LRESULT AppWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   void CreateHandle();
   void DestroyHandle();
+  enum class THintTimerMode { Show, Hide };
+  void StartHintTimer(Integer Value, THintTimerMode Mode);
+  void StopHintTimer();
+  void HintTimerExpired();
+  THintWindow* HintWindowOf(TClass Class);
+  void SetHintControl(TControl* Control);
 
   HWND FHandle = nullptr;
   String FTitle;
@@ -255,7 +305,24 @@ class TApplication : public TComponent {
   TCustomForm* FMainForm = nullptr;
   Integer FModalLevel = 0;
   std::vector<TWindowHook> FWindowHooks;
+  bool FActive = false;
+  bool FShowHint = true;
+  bool FHintActive = false;
+  bool FHintShortCuts = true;
+  bool FHintTimerRunning = false;
+  String FHint;
+  TColor FHintColor = clInfoBk;
+  Integer FHintPause = 500, FHintShortPause = 50, FHintHidePause = 2500;
+  THintTimerMode FHintTimerMode = THintTimerMode::Show;
+  TControl* FHintControl = nullptr;
+  TRect FHintCursorRect;
+  THintWindow* FHintWindow = nullptr;        // of HintWindowClass
+  THintWindow* FActiveHintWindow = nullptr;  // showing, or shown last
+  std::vector<THintWindow*> FHintWindows;    // one per class asked for
 };
+
+// The class Application makes hint windows of (THintWindow unless set).
+extern TClass HintWindowClass;
 
 // ---------------------------------------------------------------------------
 // Forms
