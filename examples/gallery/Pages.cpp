@@ -19,6 +19,7 @@ std::vector<std::string> SkinPage(const std::string& outDir);
 std::vector<std::string> EasingPage(const std::string& outDir);
 std::vector<std::string> SkinUtilsPage(const std::string& outDir);
 std::vector<std::string> TransparencyPage(const std::string& outDir);
+std::vector<std::string> HintsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -39,6 +40,7 @@ std::vector<Page> AllPages() {
       {"easing", EasingPage},
       {"skinutils", SkinUtilsPage},
       {"transparency", TransparencyPage},
+      {"hints", HintsPage},
   };
 }
 

@@ -140,7 +140,7 @@ void DrawTree(HDC dc, bool explorer, int part, int state, const RECT& r) {
                                        RGB(0xE8, 0xE8, 0xE8), RGB(0xD1, 0xE8, 0xFF)};
       static const COLORREF lines[] = {kWhite, RGB(0x70, 0xC0, 0xE7), RGB(0x26, 0xA0, 0xDA), RGB(0xD0, 0xD0, 0xD0),
                                        RGB(0xB8, 0xB8, 0xB8), RGB(0x66, 0xA7, 0xE8)};
-      RoundBox(dc, r, fills[state - 1], lines[state - 1], explorer ? 5 : 0);
+      RoundBox(dc, r, fills[state - 1], lines[state - 1], explorer ? 7 : 0);
       break;
     }
     case TVP_GLYPH:

@@ -32,7 +32,7 @@ const COLORREF kBasic[48] = {
 constexpr int kDefine = 100, kAdd = 101;
 constexpr Integer kMargin = 12, kCellW = 22, kCellH = 18, kStepX = 28, kStepY = 24, kLeftW = 8 * kStepX - 6;
 constexpr Integer kBasicTop = 32, kCustomTop = kBasicTop + 6 * kStepY + 28, kLeftBottom = kCustomTop + 2 * kStepY + 46;
-constexpr Integer kRightLeft = kMargin * 2 + kLeftW + 8, kRightW = 236, kBarW = 160;
+constexpr Integer kRightLeft = kMargin * 2 + kLeftW + 8, kRightW = 236, kBarW = 140;
 
 class ColorDialog : public dialogkit::Dialog {
  public:

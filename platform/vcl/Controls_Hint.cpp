@@ -47,8 +47,10 @@ void THintWindow::Dispatch(TMessage& Message) {
 TRect THintWindow::CalcHintRect(Integer MaxWidth, const String& AHint, void*) {
   if (Screen) Canvas()->Font()->Assign(Screen->HintFont());
   RECT r{0, 0, MaxWidth, 0};
-  DrawTextW(Canvas()->Handle(), AHint.c_str(), int(AHint.size()), &r,
-            DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  HDC dc = Canvas()->Handle();
+  HGDIOBJ old = SelectObject(dc, Canvas()->Font()->Handle());
+  DrawTextW(dc, AHint.c_str(), int(AHint.size()), &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
   // Room for the two-pixel text inset on each side.
   return TRect(r.Left, r.Top, r.Right + 6, r.Bottom + 2);
 }
@@ -102,7 +104,13 @@ void THintWindow::Paint() {
   c->Brush()->SetStyle(TBrushStyle::bsClear);
   String text = Caption();
   RECT dr = r;
-  DrawTextW(c->Handle(), text.c_str(), int(text.size()), &dr, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+  // The raw DC call needs the canvas's font and colour selected by hand.
+  HDC dc = c->Handle();
+  HGDIOBJ old = SelectObject(dc, c->Font()->Handle());
+  SetTextColor(dc, COLORREF(ColorToRGB(c->Font()->Color())));
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, text.c_str(), int(text.size()), &dr, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+  SelectObject(dc, old);
 }
 
 }  // namespace vcl
