@@ -1,4 +1,4 @@
-// What the platform's own dialogs share: a window of the class "#32770"
+// Host-internal: what the platform's own dialogs share: a window of the class "#32770"
 // with a white body and a strip of push buttons, keyboard and mouse
 // handling of those buttons, and the modal loop with its responder and
 // default answer. Internal to the window server.
