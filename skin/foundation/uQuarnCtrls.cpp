@@ -78,50 +78,59 @@ void TQuarnCustomControl::MouseDown(TMouseButton Button, TShiftState Shift, Inte
 
 void TQuarnCustomControl::CreateParams(TCreateParams& Params) { TCustomPaintBox32_qn::CreateParams(Params); }
 
-void TQuarnCustomControl::Dispatch(TMessage& Message) {
-  const bool designing = ComponentState().Contains(csDesigning);
-  switch (Message.Msg) {
-    case WM_SIZE:
-      if (FDelayRefresh && !designing && HandleAllocated()) {
-        FStopDrawBody = true;
-        SetTimer(Handle(), QnDelayRefreshTimerID, 10, nullptr);
-      }
-      TCustomPaintBox32_qn::Dispatch(Message);
-      return;
-    case WM_TIMER:
-      if (Message.WParam == QnDelayRefreshTimerID) {
-        KillTimer(Handle(), QnDelayRefreshTimerID);
-        FStopDrawBody = false;
-        Invalidate();
-        return;
-      }
-      break;
-    case WM_MOVE:
-      TCustomPaintBox32_qn::Dispatch(Message);
-      if (FAutoInvalidate) {
-        Invalidate();
-        for (Integer i = 0; i < ControlCount(); ++i)
-          if (auto* w = dynamic_cast<TWinControl*>(Controls(i)); w && w->HandleAllocated())
-            PostMessageW(w->Handle(), CWM_CHECKPARENTBG, 0, 0);
-      }
-      return;
-    case CWM_CHECKPARENTBG:
-      // CWMCheckParentBg: the parent's picture changed.
-      FParentBgPending = false;
-      Invalidate();
-      return;
-    case CM_ENABLEDCHANGED:
-      TCustomPaintBox32_qn::Dispatch(Message);
-      Invalidate();
-      return;
-    case CM_VISIBLECHANGED:
-      TCustomPaintBox32_qn::Dispatch(Message);
-      DoVisibleChanged();
-      return;
-    default:
-      break;
+void TQuarnCustomControl::WMSize(TMessage& Message) {
+  if (FDelayRefresh && !ComponentState().Contains(csDesigning) && HandleAllocated()) {
+    FStopDrawBody = true;
+    SetTimer(Handle(), QnDelayRefreshTimerID, 10, nullptr);
   }
   TCustomPaintBox32_qn::Dispatch(Message);
+}
+
+void TQuarnCustomControl::WMTimer(TMessage& Message) {
+  if (Message.WParam != QnDelayRefreshTimerID) {
+    TCustomPaintBox32_qn::Dispatch(Message);
+    return;
+  }
+  KillTimer(Handle(), QnDelayRefreshTimerID);
+  FStopDrawBody = false;
+  Invalidate();
+}
+
+void TQuarnCustomControl::WMMove(TMessage& Message) {
+  TCustomPaintBox32_qn::Dispatch(Message);
+  if (!FAutoInvalidate) return;
+  Invalidate();
+  for (Integer i = 0; i < ControlCount(); ++i)
+    if (auto* w = dynamic_cast<TWinControl*>(Controls(i)); w && w->HandleAllocated())
+      PostMessageW(w->Handle(), CWM_CHECKPARENTBG, 0, 0);
+}
+
+void TQuarnCustomControl::CWMCheckParentBg(TMessage& Message) {
+  // The parent's picture changed: take it again.
+  FParentBgPending = false;
+  Invalidate();
+}
+
+void TQuarnCustomControl::CMENABLEDCHANGED(TMessage& Message) {
+  TCustomPaintBox32_qn::Dispatch(Message);
+  Invalidate();
+}
+
+void TQuarnCustomControl::CMVisibleChanged(TMessage& Message) {
+  TCustomPaintBox32_qn::Dispatch(Message);
+  DoVisibleChanged();
+}
+
+void TQuarnCustomControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_SIZE: WMSize(Message); return;
+    case WM_TIMER: WMTimer(Message); return;
+    case WM_MOVE: WMMove(Message); return;
+    case CWM_CHECKPARENTBG: CWMCheckParentBg(Message); return;
+    case CM_ENABLEDCHANGED: CMENABLEDCHANGED(Message); return;
+    case CM_VISIBLECHANGED: CMVisibleChanged(Message); return;
+    default: TCustomPaintBox32_qn::Dispatch(Message);
+  }
 }
 
 }  // namespace qn

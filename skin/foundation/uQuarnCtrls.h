@@ -74,6 +74,14 @@ class TQuarnCustomControl : public TCustomPaintBox32_qn, public IQnBackgroundPro
   // from this control and have none pending.
   void NotifyChildren();
 
+  // The message handlers Dispatch hands its cases to.
+  void WMSize(TMessage& Message);
+  void WMTimer(TMessage& Message);
+  void WMMove(TMessage& Message);
+  void CWMCheckParentBg(TMessage& Message);
+  void CMENABLEDCHANGED(TMessage& Message);
+  void CMVisibleChanged(TMessage& Message);
+
   bool FTransparent = true;
   bool FDelayRefresh = false;
   bool FAutoInvalidate = false;
