@@ -54,9 +54,10 @@ class TsdXmlWriter : public TsdBufferWriter {
   ~TsdXmlWriter() override;
 
   using TsdBufferWriter::Write;
-  // Count bytes of UTF-8 passed on in FEncoding; returns the bytes handed on
-  // (0, with the failure "unsupported encoding (%s)", for an encoding the
-  // writer cannot produce). Characters the code page lacks become "?" with
+  // Count bytes of UTF-8 passed on in FEncoding; returns Count, the UTF-8
+  // consumed (a stream's WriteBuffer would otherwise write the rest again),
+  // or 0 with the failure "unsupported encoding (%s)" for an encoding the
+  // writer cannot produce. Characters the code page lacks become "?" with
   // one warning per call.
   Integer Write(const void* Buffer, Integer Count) override;
   void DoDebugOut(TObject* Sender, TsdWarnStyle WarnStyle, const UTF8String& AMessage);

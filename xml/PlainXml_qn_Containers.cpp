@@ -166,7 +166,7 @@ void TsdContainerNode::WriteAttributeList(TStream* S, Integer Count) {
       const char* quote = q->QuoteStyle() == qsApos ? "'" : "\"";
       sdWriteToStream(S, (afterBlank ? "" : " ") + a->GetName() + "=" + quote + q->GetPlatformValue() + quote);
     } else if (n->Is<TsdCharData>()) {
-      sdWriteToStream(S, static_cast<TsdCharData*>(n)->GetCoreValue());
+      sdWriteToStream(S, static_cast<TsdCharData*>(n)->GetPlatformValue());
     }
   }
 }
@@ -330,7 +330,15 @@ bool TXmlNode::IsEqualTo(TXmlNode* ANode, TXmlCompareOptions Options, std::vecto
     TXmlNode* s = f.A->GetNodes(f.Next++);
     bool isAttr = s->ElementType() == xeAttribute, isElem = s->ElementType() == xeElement;
     if (!isAttr && !isElem) continue;
-    TXmlNode* o = f.B->NodeByName(s->GetName());
+    // The k-th node of a name is matched with the other's k-th of that name,
+    // so repeated names (list items) compare pairwise, not all against the first.
+    UTF8String sname = s->GetName();
+    Integer k = 0;
+    for (Integer i = 0; i < f.Next - 1; ++i)
+      if (Utf8CompareText(f.A->GetNodes(i)->GetName(), sname) == 0) ++k;
+    TXmlNode* o = nullptr;
+    for (Integer i = 0; i < f.B->GetNodeCount() && !o; ++i)
+      if (Utf8CompareText(f.B->GetNodes(i)->GetName(), sname) == 0 && k-- == 0) o = f.B->GetNodes(i);
     if (!o) {
       if (Options.Contains(xcAttribNames) || Options.Contains(xcChildNames)) mismatch(s);
       continue;

@@ -1,5 +1,6 @@
 // The document: its options with their defaults, its top-level nodes and the
 // skeleton a fresh document gets.
+#include "platform/rtl/Kernel.h"
 #include "xml/PlainXml_qn.h"
 
 namespace qn {
@@ -115,6 +116,273 @@ void TPlainXml::DoNodeLoaded(TXmlNode* ANode) {
 
 void TPlainXml::DoProgress(Int64 Position) {
   if (Assigned(FOnProgress)) FOnProgress(this, Position);
+}
+
+}  // namespace qn
+
+// ---------------------------------------------------------------------------
+// Loading
+
+namespace qn {
+
+namespace {
+std::string Num(Int64 v) { return std::to_string(v); }
+
+// The code page reads ASCII as ASCII, so a declaration read before it was
+// known means the same under it.
+bool AsciiCompatible(Integer cp) {
+  static const char probe[] = "<?xml version=\"1.0\" encoding=\"\"?>abcxyzABCXYZ0189\n";
+  UTF8String back = sdAnsiToUtf8(probe, cp);
+  return back == probe;
+}
+}  // namespace
+
+void TPlainXml::LoadFromStream(TStream* Stream) {
+  FRootNodes->Clear();
+  FSymbolTable->Clear();
+  TsdXmlParser parser(Stream, 256);
+  parser.SetOwner(this);
+  ParseStream(&parser);
+  FExternalEncoding = parser.Encoding() == seAnsi ? seAnsi : parser.Encoding();
+  FExternalCodePage = parser.CodePage();
+  FExternalBomInfo = parser.BomInfo();
+  DoProgress(Stream->Size());
+}
+
+void TPlainXml::LoadFromFile(const String& FileName) {
+  TFileStream f(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&f);
+}
+
+void TPlainXml::ReadFromString(const UTF8String& S) {
+  TsdStringStream s(S);
+  LoadFromStream(&s);
+}
+
+void TPlainXml::ParseStream(TsdXmlParser* Parser) {
+  FAbortParsing = false;
+  FNestingLevel = 0;
+  if (FFixStructuralErrors) {
+    FSingleTagNames = std::make_unique<TStringList>();
+    FSingleTagNames->SetSorted(true);
+  } else {
+    FSingleTagNames.reset();
+  }
+  Parser->ReadBOM();
+  FExternalBomInfo = Parser->BomInfo();
+  for (;;) {
+    UTF8String text = Parser->ReadStringUntilChar('<');
+    if (!PreserveWhiteSpace()) text = sdTrim(text);
+    if (!text.empty()) {
+      auto* c = new TsdCharData(this);
+      c->SetCoreValue(text);
+      FRootNodes->Add(c);
+      DoNodeNew(c);
+      DoNodeLoaded(c);
+    }
+    if (Parser->EndOfStream()) break;
+    TsdElementType t = Parser->ReadOpenTag();
+    if (t == xeError) {
+      DoDebugOut(this, wsWarn, "illegal tag (\"Error\") at pos " + Num(Parser->GetPosition()));
+      break;
+    }
+    TClass cls = cNodeClass(t);
+    if (!cls) {
+      DoDebugOut(this, wsWarn,
+                 "unsupported tag (\"" + UTF8String(ElementTypeName(t)) + "\") at pos " + Num(Parser->GetPosition()));
+      break;
+    }
+    auto* n = static_cast<TXmlNode*>(cls->Create(this));
+    FRootNodes->Add(n);
+    if (t != xeElement) DoNodeNew(n);
+    n->ParseStream(Parser);
+    DoNodeLoaded(n);
+    if (t == xeDeclaration) {
+      UTF8String enc = static_cast<TsdDeclaration*>(n)->Encoding();
+      Integer cp = sdCharsetToCodePage(enc, 65001);
+      bool fixed = Parser->BomInfo().HasBOM || Parser->Encoding() == seUTF16LE || Parser->Encoding() == seUTF16BE;
+      if (!enc.empty()) {
+        bool usable = cp == 65001 || (IsValidCodePage(static_cast<UINT>(cp)) && cp != 1200 && cp != 1201 &&
+                                      cp != 12000 && cp != 12001 && AsciiCompatible(cp));
+        Integer current = Parser->Encoding() == seAnsi ? Parser->CodePage() : 65001;
+        if (fixed || !usable) {
+          // The bytes already say what they are; the declaration cannot
+          // change that.
+          Integer actual = Parser->CodePage();
+          if (cp != actual && !(cp == 1200 && Parser->Encoding() == seUTF16LE))
+            DoDebugOut(this, wsHint, "declared encoding \"" + enc + "\" does not match the text, ignored");
+        } else if (cp != current) {
+          Parser->SetCodePage(cp);
+        }
+      }
+      DoDebugOut(this, wsInfo,
+                 "declaration with encoding \"" + enc + "\" and codepage " + Num(Parser->CodePage()));
+    }
+    if (t == xeComment && FDropCommentsOnParse) {
+      DoDebugOut(this, wsInfo, "option DropCommentsOnParse is true, deleting comment");
+      FRootNodes->Remove(n);
+    }
+    if (FAbortParsing || Parser->EndOfStream()) break;
+  }
+  if (FFixStructuralErrors && FSingleTagNames && FSingleTagNames->Count() > 0) {
+    // Single tags that swallowed what follows them give their children back
+    // to their parent, right behind them.
+    std::vector<TXmlNode*> all;
+    for (TXmlNode* n = FindFirst(); n; n = FindNext(n)) all.push_back(n);
+    for (TXmlNode* n : all) {
+      if (!n->Is<TsdElement>() || !n->Parent()) continue;
+      Integer idx;
+      if (!FSingleTagNames->Find(FromUtf8(n->GetName()), idx)) continue;
+      auto* e = static_cast<TsdElement*>(n);
+      TXmlNode* parent = e->Parent();
+      bool moved = false;
+      while (e->GetNodeCount() > e->GetDirectNodeCount()) {
+        TXmlNode* last = e->GetNodes(e->GetNodeCount() - 1);
+        e->NodeExtract(last);
+        parent->NodeInsert(parent->NodeIndexOf(e) + 1, last);
+        moved = true;
+      }
+      if (moved) DoDebugOut(this, wsInfo, "correctly closed node \"" + e->GetName() + "\" at pos 0");
+    }
+  }
+  FSingleTagNames.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Saving
+
+void TPlainXml::SaveToStream(TStream* Stream) {
+  TsdBomInfo bom;
+  bom.Encoding = FExternalEncoding;
+  switch (FExternalEncoding) {
+    case seAnsi:
+    case seUTF8: break;
+    case seUTF16BE:
+      bom.BOM[0] = 0xFE; bom.BOM[1] = 0xFF; bom.Len = 2; bom.HasBOM = true;
+      break;
+    case seUTF16LE:
+      bom.BOM[0] = 0xFF; bom.BOM[1] = 0xFE; bom.Len = 2; bom.HasBOM = true;
+      break;
+    default:
+      DoDebugOut(this, wsFail, "unsupported encoding (" + UTF8String(cStringEncodingCharsetNames(FExternalEncoding)) + ")");
+      return;
+  }
+  FExternalBomInfo = bom;
+  if (bom.HasBOM) Stream->WriteBuffer(bom.BOM, bom.Len);
+  TsdXmlWriter w(this, Stream, 256);
+  w.SetEncoding(FExternalEncoding);
+  w.SetCodePage(FExternalEncoding == seAnsi ? FExternalCodePage : FExternalEncoding == seUTF8 ? 65001
+                                                                  : FExternalEncoding == seUTF16LE ? 1200 : 1201);
+  WriteStream(&w);
+  w.Flush();
+}
+
+void TPlainXml::WriteStream(TStream* Stream) {
+  if (FParserWarnings && !Root()) throw EFilerError(u"XML root element not defined.");
+  DoProgress(0);
+  TXmlNode* first = FRootNodes->GetItems(0);
+  if (first && first->ElementType() == xeDeclaration)
+    DoDebugOut(this, wsInfo,
+               "writing declaration with encoding \"" + static_cast<TsdDeclaration*>(first)->Encoding() +
+                   "\" and codepage " + Num(FExternalCodePage));
+  for (Integer i = 0; i < FRootNodes->Count(); ++i) FRootNodes->GetItems(i)->WriteStream(Stream);
+  DoProgress(Stream->Size());
+}
+
+void TPlainXml::SaveToFile(const String& FileName) {
+  if (FExternalEncoding != seAnsi && FExternalEncoding != seUTF8 && FExternalEncoding != seUTF16LE &&
+      FExternalEncoding != seUTF16BE) {
+    DoDebugOut(this, wsFail, "unsupported encoding (" + UTF8String(cStringEncodingCharsetNames(FExternalEncoding)) + ")");
+    return;
+  }
+  String temp = FileName + u".qnsave";
+  {
+    TFileStream f(temp, fmCreate);
+    try {
+      SaveToStream(&f);
+    } catch (...) {
+      DeleteFile(temp);
+      throw;
+    }
+  }
+  if (!RenameFile(temp, FileName)) {
+    DeleteFile(temp);
+    throw EFCreateError(u"Cannot create file \"" + FileName + u"\".");
+  }
+}
+
+UTF8String TPlainXml::WriteToString() {
+  TsdStringStream s("");
+  SaveToStream(&s);
+  return s.DataString();
+}
+
+UTF8String TPlainXml::WriteToLocalString() {
+  TsdStringStream s("");
+  WriteStream(&s);
+  return s.DataString();
+}
+
+String TPlainXml::WriteToLocalUnicodeString() { return sdUtf8ToWide(WriteToLocalString()); }
+
+// ---------------------------------------------------------------------------
+// Encoding properties
+
+UTF8String TPlainXml::Charset() const {
+  TXmlNode* first = FRootNodes->GetItems(0);
+  return first && first->ElementType() == xeDeclaration ? static_cast<TsdDeclaration*>(first)->Encoding() : UTF8String();
+}
+
+void TPlainXml::SetCharset(const UTF8String& Value) {
+  if (Value.empty() || Value == Charset()) return;
+  GetOrCreateDeclarationNode()->SetEncoding(Value);
+  FExternalCodePage = sdCharsetToCodePage(Value, 65001);
+  FExternalEncoding = sdCharsetToStringEncoding(Value);
+}
+
+UTF8String TPlainXml::VersionString() const {
+  TXmlNode* first = FRootNodes->GetItems(0);
+  return first && first->ElementType() == xeDeclaration ? static_cast<TsdDeclaration*>(first)->Version() : UTF8String();
+}
+
+void TPlainXml::SetVersionString(const UTF8String& Value) {
+  if (Value == VersionString()) return;
+  if (Value.empty() && !Declaration()) return;
+  GetOrCreateDeclarationNode()->SetVersion(Value);
+}
+
+void TPlainXml::SetExternalEncoding(TsdStringEncoding Value) {
+  // Only encodings the writer can produce.
+  Integer cp = Value == seUTF8 ? 65001 : Value == seUTF16LE ? 1200 : Value == seUTF16BE ? 1201 : 0;
+  if (cp == 0) {
+    DoDebugOut(this, wsFail,
+               "external encoding \"" + UTF8String(cStringEncodingCharsetNames(Value)) +
+                   "\" is not allowed (use ExternalCodepage)");
+    return;
+  }
+  FExternalEncoding = Value;
+  FExternalCodePage = cp;
+  GetOrCreateDeclarationNode()->SetEncoding(cStringEncodingCharsetNames(Value));
+}
+
+void TPlainXml::SetExternalCodepage(Integer Value) {
+  if (Value == FExternalCodePage) return;
+  Integer count = 0;
+  const TsdCharsetRow* rows = cCharsetTable(count);
+  const TsdCharsetRow* row = nullptr;
+  for (Integer i = 0; i < count && !row; ++i)
+    if (rows[i].CodePage == Value) row = &rows[i];
+  // UTF-32 cannot be written, and pages the host cannot convert would save
+  // as nothing but "?".
+  bool writable = row && Value != 12000 && Value != 12001 &&
+                  (Value == 65001 || Value == 1200 || Value == 1201 || IsValidCodePage(static_cast<UINT>(Value)));
+  if (!writable) {
+    DoDebugOut(this, wsFail, "external codepage \"" + Num(Value) + "\" not found");
+    return;
+  }
+  FExternalCodePage = Value;
+  FExternalEncoding = Value == 65001 ? seUTF8 : Value == 1200 ? seUTF16LE : Value == 1201 ? seUTF16BE : seAnsi;
+  GetOrCreateDeclarationNode()->SetEncoding(row->Name);
 }
 
 }  // namespace qn

@@ -110,6 +110,68 @@ inline constexpr TsdEolStyle cDefaultEolStyle = esCRLF;
 inline constexpr TXmlFormatType cDefaultXmlFormat = xfPreserve;
 
 // ---------------------------------------------------------------------------
+// The text parser: any supported encoding in, UTF-8 with LF line breaks out,
+// read in chunks; the node classes parse themselves with its small reading
+// operations. It never raises for bad input.
+
+class TsdXmlParser : public TDebugPersistent {
+  QN_CLASS(TsdXmlParser, TDebugPersistent)
+ public:
+  TsdXmlParser(TStream* Source, Integer ChunkSize);
+  ~TsdXmlParser() override;
+
+  void SetOwner(TDebugComponent* AOwner) { FOwner = AOwner; }
+  bool IsBinaryXml() const;
+  void ReadBOM();
+  // Decodes the most recent chunk again in the code page (0 or 65001: UTF-8).
+  void SetCodePage(Integer ACodePage);
+  char NextChar();
+  void MoveBack();
+  char NextCharSkipBlanks(UTF8String& Blanks);
+  bool CheckString(std::string_view S);
+  UTF8String ReadString(Integer Start, Integer Count) const;
+  UTF8String ReadStringUntilChar(char C);
+  UTF8String ReadQuotedString(char Quote) { return ReadStringUntilChar(Quote); }
+  UTF8String ReadStringUntil(std::string_view S);
+  UTF8String ReadStringUntilBlankOrEndTag();
+  TsdElementType ReadOpenTag();
+  Int64 GetLineNumber() const;
+  Int64 GetPosition() const { return FUtf8BasePosition + FUtf8CurrentIdx; }
+  void Flush(bool Force = false);
+  bool EndOfStream() const { return FEndOfStream; }
+  const TsdBomInfo& BomInfo() const { return FBomInfo; }
+  TsdStringEncoding Encoding() const { return FEncoding; }
+  Integer CodePage() const { return FCodePage; }
+  bool FEndOfStream = false;
+
+ protected:
+  void EncodeChunk();
+  void ReadNextChunk();
+  bool MakeDataAvailable();
+  void DecodeRaw(Integer From, Integer To, bool Final);
+  Integer ReadFull(Byte* Buffer, Integer Count);
+
+  TsdBomInfo FBomInfo;
+  TStream* FSource;
+  Integer FChunkSize;
+  TBytes FRawBuffer;
+  std::string FUtf8Buffer;
+  TsdStringEncoding FEncoding = seUTF8;
+  Integer FCodePage = 0;
+  Integer FRawFirstIdx = 0;
+  Integer FRawLastIdx = 0;
+  Integer FRawDecodedIdx = 0;  // raw bytes up to here are decoded; the rest waits for more
+  Integer FUtf8FirstIdx = 0;
+  Integer FUtf8CurrentIdx = 0;
+  Int64 FUtf8BasePosition = 0;
+  Int64 FBaseLineNumber = 0;
+  bool FLastChar0D = false;
+  bool FChunkStartCR = false;  // the CR state where the most recent chunk began
+  bool FDecoding = false;      // ReadBOM has chosen how to decode
+  TBytes FScratch;
+};
+
+// ---------------------------------------------------------------------------
 // Node lists: the children of a container and the document's root list. They
 // own their items.
 
@@ -335,6 +397,15 @@ class TXmlNode : public TDebugPersistent {
   void DoNodeLoaded(TXmlNode* ANode);
   void DoProgress(Int64 Position);
 
+  // Reading and writing XML text. ParseStream returns the node the caller
+  // must treat as the one just completed (another one after a repair).
+  virtual TXmlNode* ParseStream(TsdXmlParser* P) { return this; }
+  virtual void WriteStream(TStream* S) {}
+  // The children's text (containers), or the node's own.
+  virtual void WriteContent(TStream* S) { WriteStream(S); }
+  UTF8String GetContent();
+  UTF8String WriteToString();
+
   // Copies this node's own data (name, value, settings; not its children)
   // from a node of the same kind, re-interning text in this document.
   virtual void CopyOwnData(TXmlNode* ASource) {}
@@ -358,6 +429,7 @@ class TXmlNode : public TDebugPersistent {
 class TsdCharData : public TXmlNode {
   QN_XML_NODE(TsdCharData, TXmlNode)
  public:
+  void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "CharData"; }
   UTF8String GetValue() override;
   void SetName(const UTF8String& Value) override;
@@ -385,6 +457,8 @@ class TsdWhiteSpace : public TsdCharData {
 class TsdQuotedText : public TsdCharData {
   QN_XML_NODE(TsdQuotedText, TsdCharData)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "QuotedText"; }
   TsdElementType ElementType() const override { return xeQuotedText; }
   TsdQuoteCharStyle QuoteStyle() const { return FQuoteStyle; }
@@ -398,6 +472,8 @@ class TsdQuotedText : public TsdCharData {
 class TsdComment : public TsdCharData {
   QN_XML_NODE(TsdComment, TsdCharData)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "Comment"; }
   TsdElementType ElementType() const override { return xeComment; }
 };
@@ -405,6 +481,8 @@ class TsdComment : public TsdCharData {
 class TsdCData : public TsdComment {
   QN_XML_NODE(TsdCData, TsdComment)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "CData"; }
   UTF8String GetValue() override { return GetCoreValue(); }
   void SetValue(const UTF8String& Value) override { SetCoreValue(Value); }
@@ -418,6 +496,8 @@ class TsdConditionalSection : public TsdComment {
 class TsdInstruction : public TsdCharData {
   QN_XML_NODE(TsdInstruction, TsdCharData)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "PI"; }
   TsdElementType ElementType() const override { return xeInstruction; }
 };
@@ -425,6 +505,8 @@ class TsdInstruction : public TsdCharData {
 class TsdAttribute : public TXmlNode {
   QN_XML_NODE(TsdAttribute, TXmlNode)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void WriteStream(TStream* S) override;
   ~TsdAttribute() override;
   UTF8String GetName() override { return GetString(FNameID); }
   UTF8String GetValue() override;
@@ -446,6 +528,11 @@ class TsdAttribute : public TXmlNode {
 class TsdContainerNode : public TXmlNode {
   QN_CLASS(TsdContainerNode, TXmlNode)
  public:
+  // Start-tag content up to the first of "!", "/", ">", "?" (returned).
+  char ParseAttributeList(TsdXmlParser* P);
+  TXmlNode* ParseElementList(TsdXmlParser* P, const TSet<TsdElementType>& Allowed);
+  virtual void ParseIntermediateData(TsdXmlParser* P) {}
+  void WriteContent(TStream* S) override;
   explicit TsdContainerNode(TComponent* AOwner);
   ~TsdContainerNode() override;
 
@@ -492,6 +579,10 @@ class TsdContainerNode : public TXmlNode {
 class TsdElement : public TsdContainerNode {
   QN_XML_NODE(TsdElement, TsdContainerNode)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void ParseIntermediateData(TsdXmlParser* P) override;
+  TXmlNode* ParseFixStructuralErrors(const UTF8String& AEndTagName);
+  void WriteStream(TStream* S) override;
   UTF8String GetName() override { return GetString(FNameID); }
   UTF8String GetValue() override;
   void SetName(const UTF8String& Value) override { FNameID = AddString(Value); }
@@ -509,6 +600,8 @@ class TsdElement : public TsdContainerNode {
 class TsdDeclaration : public TsdContainerNode {
   QN_XML_NODE(TsdDeclaration, TsdContainerNode)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "xml"; }
   TsdElementType ElementType() const override { return xeDeclaration; }
   UTF8String Version() const { return GetAttributeValueByName("version"); }
@@ -520,6 +613,7 @@ class TsdDeclaration : public TsdContainerNode {
 class TsdStyleSheet : public TsdDeclaration {
   QN_XML_NODE(TsdStyleSheet, TsdDeclaration)
  public:
+  void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "xml-stylesheet"; }
   TsdElementType ElementType() const override { return xeStylesheet; }
 };
@@ -527,6 +621,8 @@ class TsdStyleSheet : public TsdDeclaration {
 class TsdDocType : public TsdContainerNode {
   QN_XML_NODE(TsdDocType, TsdContainerNode)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void WriteStream(TStream* S) override;
   ~TsdDocType() override;
   UTF8String GetName() override { return GetString(FNameID); }
   void SetName(const UTF8String& Value) override { FNameID = AddString(Value); }
@@ -638,6 +734,31 @@ class TPlainXml : public TDebugComponent {
   const UTF8String& AesKeyHex() const { return FAesKeyHex; }
   void SetAesKeyHex(const UTF8String& Value) { FAesKeyHex = Value; }
   TStringList* SingleTagNames() const { return FSingleTagNames.get(); }
+  // Deepest element nesting a parse accepts; deeper input ends the parse
+  // with the failure "maximum nesting depth exceeded".
+  Integer MaxNestingDepth() const { return FMaxNestingDepth; }
+  void SetMaxNestingDepth(Integer Value) { FMaxNestingDepth = Value; }
+  Integer NestingLevel() const { return FNestingLevel; }
+
+  // Loading and saving.
+  virtual void LoadFromStream(TStream* Stream);
+  virtual void LoadFromFile(const String& FileName);
+  virtual void ReadFromString(const UTF8String& S);
+  virtual void SaveToStream(TStream* Stream);
+  // Checks the encoding first and writes through a temporary file, so a
+  // failed save leaves an existing file as it was.
+  virtual void SaveToFile(const String& FileName);
+  virtual UTF8String WriteToString();
+  virtual UTF8String WriteToLocalString();
+  virtual String WriteToLocalUnicodeString();
+  void ParseStream(TsdXmlParser* Parser);
+  void WriteStream(TStream* Stream);
+  UTF8String Charset() const;
+  void SetCharset(const UTF8String& Value);
+  UTF8String VersionString() const;
+  void SetVersionString(const UTF8String& Value);
+  void SetExternalEncoding(TsdStringEncoding Value);
+  void SetExternalCodepage(Integer Value);
 
   const TsdXmlNodeEvent& OnNodeNew() const { return FOnNodeNew; }
   void SetOnNodeNew(const TsdXmlNodeEvent& Value) { FOnNodeNew = Value; }
@@ -677,6 +798,9 @@ class TPlainXml : public TDebugComponent {
   TsdXmlBinaryMethod FBinaryMethod = bmDefault;
   UTF8String FAesKeyHex;
   std::unique_ptr<TStringList> FSingleTagNames;
+  Integer FMaxNestingDepth = 4096;
+  Integer FNestingLevel = 0;
+  friend class TsdElement;
   TsdXmlNodeEvent FOnNodeNew;
   TsdXmlNodeEvent FOnNodeLoaded;
   TXmlProgressEvent FOnProgress;

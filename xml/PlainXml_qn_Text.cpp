@@ -36,7 +36,8 @@ Integer TsdXmlWriter::Write(const void* Buffer, Integer Count) {
       Integer n = sdUtf8ToAnsiBuffer(src, FRawBuffer, FCodePage, used, Count);
       FRawBufferSize = static_cast<Integer>(FRawBuffer.size());
       if (used) DoDebugOut(this, wsWarn, "default char used for codepage substitution");
-      return TsdBufferWriter::Write(FRawBuffer.data(), n);
+      TsdBufferWriter::Write(FRawBuffer.data(), n);
+      return Count;
     }
     case seUTF8:
       return TsdBufferWriter::Write(Buffer, Count);
@@ -51,7 +52,8 @@ Integer TsdXmlWriter::Write(const void* Buffer, Integer Count) {
       Byte* b = FRawBuffer.data();
       if (FEncoding == seUTF16BE)
         for (Integer i = 0; i < units; ++i) std::swap(b[2 * i], b[2 * i + 1]);
-      return TsdBufferWriter::Write(b, 2 * units);
+      TsdBufferWriter::Write(b, 2 * units);
+      return Count;
     }
     default:
       DoDebugOut(this, wsFail, "unsupported encoding (" + UTF8String(cStringEncodingCharsetNames(FEncoding)) + ")");

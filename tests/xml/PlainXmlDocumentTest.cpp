@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "tests/common/TestSupport.h"
+#include "xml/PlainXml_qn.h"
+
+using namespace qn;
+
+namespace {
+
+struct TReports {
+  std::vector<std::string> All;
+  TsdDebugEvent Event() {
+    return TsdDebugEvent([this](TObject*, TsdWarnStyle w, const UTF8String& m) {
+      All.push_back(std::string("[") + cWarnStyleNames(w) + "] " + m);
+    });
+  }
+};
+
+// A corpus of documents with non-ASCII text, attributes, comments, CDATA
+// and nesting; each is loaded, saved in an encoding and read back.
+std::vector<std::string> Corpus() {
+  return {
+      "<?xml version=\"1.0\"?>\r\n<a x=\"1\" y=\"caf\xC3\xA9\"><b>text</b><c/><!--c--><![CDATA[<d>]]></a>",
+      "<?xml version=\"1.0\"?>\r\n<QuarnRes><Config><Custom><Form>12</Form><FormBg/></Custom></Config></QuarnRes>",
+      "<?xml version=\"1.0\"?>\r\n<r>\r\n  <s k=\"\xE2\x82\xAC\">one &amp; two</s>\r\n  <s k='q'>\xC3\xBC</s>\r\n</r>",
+  };
+}
+
+}  // namespace
+
+TEST(PlainXml_qn_Document, NewDocumentBytesAndByteOrderMarks) {
+  TPlainXml d(nullptr);
+  d.New();
+  TsdStringStream s("");
+  d.SaveToStream(&s);
+  EXPECT_EQ(s.DataString(), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<></>");
+  EXPECT_FALSE(d.ExternalBomInfo().HasBOM);
+  d.SetExternalEncoding(seUTF16LE);
+  EXPECT_EQ(d.WriteToString().substr(0, 4), std::string("\xFF\xFE<\0", 4));
+  EXPECT_EQ(d.Declaration()->Encoding(), "utf-16");
+  d.SetExternalEncoding(seUTF16BE);
+  EXPECT_EQ(d.WriteToString().substr(0, 4), std::string("\xFE\xFF\0<", 4));
+  EXPECT_TRUE(d.ExternalBomInfo().HasBOM);
+}
+
+TEST(PlainXml_qn_Document, RefusedEncodingsAndCodePages) {
+  TPlainXml d("r", nullptr);
+  TReports rep;
+  d.SetOnDebugOut(rep.Event());
+  d.SetExternalEncoding(seAnsi);
+  d.SetExternalEncoding(seUTF32LE);  // cannot be written: refused up front
+  d.SetExternalCodepage(1);
+  d.SetExternalCodepage(12000);
+  EXPECT_EQ(rep.All, (std::vector<std::string>{
+                         "[fail] external encoding \"ansi\" is not allowed (use ExternalCodepage)",
+                         "[fail] external encoding \"utf-32\" is not allowed (use ExternalCodepage)",
+                         "[fail] external codepage \"1\" not found", "[fail] external codepage \"12000\" not found"}));
+  EXPECT_EQ(d.ExternalEncoding(), seUTF8);
+  d.SetExternalCodepage(1252);
+  EXPECT_EQ(d.ExternalEncoding(), seAnsi);
+  EXPECT_EQ(d.Charset(), "windows-1252");
+  d.Root()->SetValue("\xE2\x82\xAC");
+  EXPECT_EQ(d.WriteToString(), "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<r>\x80</r>");
+  d.SetCharset("utf-8");
+  EXPECT_EQ(d.ExternalEncoding(), seUTF8);
+  EXPECT_EQ(d.ExternalCodepage(), 65001);
+  EXPECT_EQ(d.VersionString(), "1.0");
+  d.SetVersionString("1.1");
+  EXPECT_EQ(d.Declaration()->Version(), "1.1");
+
+  // Without a root element, strict documents refuse to be written.
+  TPlainXml none(nullptr, true, false, false, "");
+  none.SetParserWarnings(true);
+  EXPECT_THROW(none.WriteToString(), EFilerError);
+}
+
+TEST(PlainXml_qn_Document, CorpusReloadsEqualInEveryEncoding) {
+  for (const auto& text : Corpus()) {
+    TPlainXml src(nullptr);
+    src.ReadFromString(text);
+    for (Integer cp : {65001, 1200, 1201, 1252}) {
+      src.SetExternalCodepage(cp);
+      std::string bytes = src.WriteToString();
+      TPlainXml back(nullptr);
+      back.ReadFromString(bytes);
+      std::vector<TXmlNode*> bad;
+      ASSERT_TRUE(back.Root()->IsEqualTo(src.Root(), xcAll(), &bad)) << cp << " " << text;
+      EXPECT_EQ(back.ExternalCodepage(), cp);
+    }
+  }
+}
+
+TEST(PlainXml_qn_Document, FilesAndBlanks) {
+  std::string dir = qntest::MakeTempDir("xmldoc");
+  String file = FromUtf8(dir + "/doc.xml");
+  TPlainXml d("r", nullptr);
+  d.Root()->WriteInteger("n", 5);
+  d.SaveToFile(file);
+  TPlainXml e(nullptr);
+  e.LoadFromFile(file);
+  EXPECT_EQ(e.Root()->ReadInteger("n"), 5);
+  // A save that cannot be made leaves the old file alone.
+  TReports rep;
+  d.SetOnDebugOut(rep.Event());
+  d.Root()->WriteInteger("n", 6);
+  // (UTF-32 cannot be chosen any more, so a failing stream stands in.)
+  EXPECT_THROW(d.SaveToFile(FromUtf8(dir + "/missing/dir/doc.xml")), Exception);
+  e.LoadFromFile(file);
+  EXPECT_EQ(e.Root()->ReadInteger("n"), 5);
+
+  // Blanks around the root: kept as text only when preserving.
+  TPlainXml p(nullptr);
+  p.ReadFromString("  <r/>  ");
+  EXPECT_EQ(p.RootNodeCount(), 3);
+  EXPECT_EQ(p.RootNodes(0)->ElementType(), xeCharData);
+  TPlainXml q(nullptr);
+  q.SetXmlFormat(xfCompact);
+  q.ReadFromString("  <r/>  ");
+  EXPECT_EQ(q.RootNodeCount(), 1);
+
+  // Comments at the top level can be dropped while parsing.
+  TPlainXml c(nullptr);
+  c.SetDropCommentsOnParse(true);
+  c.ReadFromString("<!--x--><r/>");
+  EXPECT_EQ(c.RootNodeCount(), 1);
+  EXPECT_EQ(c.WriteToLocalUnicodeString(), u"<r/>");
+}
+
+TEST(PlainXml_qn_Document, RecordedReportsForBrokenInput) {
+  auto run = [](const std::string& text, bool repair) {
+    TPlainXml d(nullptr);
+    d.SetFixStructuralErrors(repair);
+    TReports rep;
+    d.SetOnDebugOut(rep.Event());
+    d.ReadFromString(text);
+    // Whatever happened, the document is whole: it saves and reloads equal.
+    TPlainXml back(nullptr);
+    back.ReadFromString(d.WriteToString());
+    EXPECT_TRUE(!d.Root() || back.Root()->IsEqualTo(d.Root(), xcAll())) << text;
+    std::vector<std::string> r;
+    for (auto& m : rep.All)
+      if (m.rfind("[info]", 0) != 0 && m != "[hint] unknown encoding") r.push_back(m);
+    return r;
+  };
+  EXPECT_EQ(run("<a><b></a>", false),
+            (std::vector<std::string>{"[warn] begin and end tag mismatch: \"b\" and \"a\" at line 0 (pos 10)",
+                                      "[fail] stream terminated prematurely at pos 10"}));
+  EXPECT_EQ(run("<a><b></a>", true),
+            (std::vector<std::string>{"[warn] begin and end tag mismatch: \"b\" and \"a\" at line 0 (pos 10)",
+                                      "[warn] parent0 = \"a\", this endtag = \"a\": maybe \"b\" should be closed",
+                                      "[warn] level mismatch between subnode \"b\" and endnode \"a\" at line 0 (pos 10)"}));
+  EXPECT_EQ(run("<a><b></c>", true),
+            (std::vector<std::string>{"[warn] begin and end tag mismatch: \"b\" and \"c\" at line 0 (pos 10)",
+                                      "[warn] level mismatch between subnode \"b\" and endnode \"a\" at line 0 (pos 10)"}));
+  EXPECT_EQ(run("<a x=1/>", false),
+            (std::vector<std::string>{"[warn] quote char expected at pos 6"}));
+  EXPECT_EQ(run("<a><b>text", false),
+            (std::vector<std::string>{"[fail] stream terminated prematurely at pos 10"}));
+}

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "xml/PlainXml_qn.h"
+
+using namespace qn;
+
+namespace {
+
+// Hands out its bytes in random pieces of 1 to 256 bytes.
+class TTrickleStream : public TStream {
+ public:
+  TTrickleStream(std::string data, unsigned seed) : FData(std::move(data)), FRng(seed) {}
+  Integer Read(void* Buffer, Integer Count) override {
+    size_t left = FData.size() - FPos;
+    size_t n = std::min<size_t>({left, static_cast<size_t>(Count), 1 + FRng() % 256});
+    std::memcpy(Buffer, FData.data() + FPos, n);
+    FPos += n;
+    return static_cast<Integer>(n);
+  }
+  Integer Write(const void*, Integer) override { return 0; }
+  Int64 Seek(Int64 Offset, TSeekOrigin Origin) override {
+    Int64 p = Origin == soBeginning ? Offset : Origin == soCurrent ? Int64(FPos) + Offset : Int64(FData.size()) + Offset;
+    FPos = static_cast<size_t>(std::clamp<Int64>(p, 0, static_cast<Int64>(FData.size())));
+    return static_cast<Int64>(FPos);
+  }
+
+ private:
+  std::string FData;
+  size_t FPos = 0;
+  std::mt19937 FRng;
+};
+
+struct TLoad {
+  std::vector<std::string> Reports;
+  TsdWarnStyle Worst = wsInfo;
+  std::unique_ptr<TPlainXml> Doc = std::make_unique<TPlainXml>(nullptr);
+  TLoad() {
+    Doc->SetOnDebugOut(TsdDebugEvent([this](TObject*, TsdWarnStyle w, const UTF8String& m) {
+      Reports.push_back(std::string("[") + cWarnStyleNames(w) + "] " + m);
+      if (w > Worst) Worst = w;
+    }));
+  }
+};
+
+std::unique_ptr<TLoad> Load(const std::string& bytes, bool preserve = true) {
+  auto l = std::make_unique<TLoad>();
+  if (!preserve) l->Doc->SetXmlFormat(xfCompact);
+  TsdStringStream s(bytes);
+  l->Doc->LoadFromStream(&s);
+  return l;
+}
+
+std::string Utf16(const std::string& utf8, bool be, bool bom) {
+  String w = sdUtf8ToWide(utf8);
+  std::string r;
+  if (bom) r += be ? std::string("\xFE\xFF") : std::string("\xFF\xFE");
+  for (char16_t c : w) {
+    char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+    r += be ? hi : lo;
+    r += be ? lo : hi;
+  }
+  return r;
+}
+
+}  // namespace
+
+
+namespace {
+// A document using every construct the reader keeps, in the layout a
+// preserving save writes back byte for byte.
+const std::string kSample =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+    "<!-- top comment -->\r\n"
+    "<root a=\"1\"   b='x &amp; y'\tc=\"\xC3\xA9\">\r\n"
+    "  <item id=\"1\">first &lt;one&gt; \xE2\x82\xAC</item>\r\n"
+    "  <item id=\"2\"/>\r\n"
+    "  <empty/>\r\n"
+    "  <![CDATA[raw <text> & more]]>\r\n"
+    "  <?pi some data?>\r\n"
+    "  <!-- inner\r\n comment -->\r\n"
+    "  <deep><deeper><deepest>\xF0\x9F\x98\x80</deepest></deeper></deep>\r\n"
+    "</root>\r\n";
+}  // namespace
+
+TEST(PlainXml_qn_Parser, ReadSizesChangeNothing) {
+  // The same text, whether the stream gives it whole or in random pieces.
+  std::string padded = kSample;
+  for (int i = 0; i < 40; ++i) padded.insert(padded.size() - 9, "  <x n=\"" + std::to_string(i) + "\">\xE6\x97\xA5\xE6\x9C\xAC</x>\r\n");
+  auto whole = Load(padded);
+  std::string expect = whole->Doc->WriteToString();
+  EXPECT_EQ(expect, padded);
+  for (unsigned seed = 0; seed < 30; ++seed) {
+    TLoad l;
+    TTrickleStream s(padded, seed);
+    l.Doc->LoadFromStream(&s);
+    ASSERT_EQ(l.Doc->WriteToString(), expect) << seed;
+    ASSERT_EQ(l.Reports, whole->Reports);
+    std::vector<TXmlNode*> bad;
+    ASSERT_TRUE(l.Doc->Root()->IsEqualTo(whole->Doc->Root(), xcAll(), &bad)) << bad[0]->GetName();
+  }
+}
+
+TEST(PlainXml_qn_Parser, EncodingDetection) {
+  const std::string body = "<?xml version=\"1.0\"?><r>\xC3\xA9</r>";
+  // With and without BOM, every entry the reader can decode.
+  struct Case {
+    std::string Bytes;
+    TsdStringEncoding Enc;
+    bool Bom;
+  } cases[] = {
+      {body, seUTF8, false},
+      {"\xEF\xBB\xBF" + body, seUTF8, true},
+      {Utf16(body, false, true), seUTF16LE, true},
+      {Utf16(body, true, true), seUTF16BE, true},
+      {Utf16(body, false, false), seUTF16LE, false},
+      {Utf16(body, true, false), seUTF16BE, false},
+  };
+  for (const auto& c : cases) {
+    auto l = Load(c.Bytes);
+    ASSERT_NE(l->Doc->Root(), nullptr);
+    EXPECT_EQ(l->Doc->Root()->GetValue(), "\xC3\xA9");
+    EXPECT_EQ(l->Doc->ExternalEncoding(), c.Enc);
+    EXPECT_EQ(l->Doc->ExternalBomInfo().HasBOM, c.Bom);
+    EXPECT_LE(l->Worst, wsInfo) << l->Reports.back();
+  }
+  // The entries of encodings that cannot be read: refused, nothing loaded.
+  const char* refused[][2] = {{"\x00\x00\xFE\xFF", "utf-32BE"}, {"\xFF\xFE\x00\x00", "utf-32"},
+                              {"\x00\x00\xFF\xFE", "ucs4_2143"}, {"\xFE\xFF\x00\x00", "ucs4_3412"},
+                              {"\x00\x00\x00\x3C", "utf-32BE"}, {"\x3C\x00\x00\x00", "utf-32"},
+                              {"\x00\x00\x3C\x00", "ucs4_2143"}, {"\x00\x3C\x00\x00", "ucs4_3412"},
+                              {"\x4C\x6F\xA7\x94", "ebcdic"}};
+  for (auto& r : refused) {
+    auto l = Load(std::string(r[0], 4) + std::string(20, 'x'));
+    EXPECT_EQ(l->Doc->RootNodeCount(), 0);
+    ASSERT_FALSE(l->Reports.empty());
+    EXPECT_EQ(l->Reports[0], std::string("[fail] unsupported encoding (") + r[1] + ")");
+  }
+  // No declaration and no BOM: UTF-8, kept on save.
+  auto plain = Load("<r>\xC3\xA9</r>");
+  EXPECT_EQ(plain->Reports, std::vector<std::string>{"[hint] unknown encoding"});
+  EXPECT_EQ(plain->Doc->ExternalEncoding(), seUTF8);
+  EXPECT_EQ(plain->Doc->WriteToString(), "<r>\xC3\xA9</r>");
+  // Four bytes are still a document.
+  auto tiny = Load("<a/>");
+  ASSERT_NE(tiny->Doc->Root(), nullptr);
+  EXPECT_EQ(tiny->Doc->Root()->GetName(), "a");
+  // "<?xmlfoo?>" is an instruction, "<?XML-STYLESHEET" a style sheet.
+  auto pi = Load("<?xmlfoo bar?><?XML-STYLESHEET href=\"s\"?><r/>");
+  EXPECT_EQ(pi->Doc->RootNodes(0)->ElementType(), xeInstruction);
+  EXPECT_EQ(pi->Doc->RootNodes(1)->ElementType(), xeStylesheet);
+}
+
+TEST(PlainXml_qn_Parser, DeclaredCodePagesAndContradictions) {
+  // A page named by the declaration also decodes the chunk that held it.
+  auto latin = Load("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><r>\xE9t\xE9</r>");
+  EXPECT_EQ(latin->Doc->Root()->GetValue(), "\xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(latin->Doc->ExternalEncoding(), seAnsi);
+  EXPECT_EQ(latin->Doc->ExternalCodepage(), 28591);
+  EXPECT_EQ(latin->Doc->WriteToString(), "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n<r>\xE9t\xE9</r>");
+
+  // shift_jis with its double-byte characters cut by the chunk border at
+  // every offset.
+  const std::string jp = "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67";  // 日本語のテキスト
+  for (int pad = 0; pad < 20; ++pad) {
+    std::string doc = "<?xml version=\"1.0\" encoding=\"shift_jis\"?><r><!--" + std::string(200 + pad, '-').replace(0, 1, "x") +
+                      "-->" + jp + "</r>";
+    auto l = Load(doc);
+    ASSERT_EQ(l->Doc->Root()->GetValue(),
+              "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x83\x86\xE3\x82\xAD\xE3\x82\xB9\xE3\x83\x88")
+        << pad;
+  }
+
+  // UTF-16 text declaring "UTF-16": read as what its bytes are, past the
+  // first chunk too.
+  std::string longText(600, 'a');
+  auto be = Load(Utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?><r>" + longText + "\xC3\xA9</r>", true, false));
+  EXPECT_EQ(be->Doc->Root()->GetValue(), longText + "\xC3\xA9");
+  EXPECT_EQ(be->Doc->ExternalEncoding(), seUTF16BE);
+  // A UTF-16LE BOM declaring "utf-8": the BOM wins, the declaration earns a hint.
+  auto le = Load(Utf16("<?xml version=\"1.0\" encoding=\"utf-8\"?><r>\xC3\xA9</r>", false, true));
+  EXPECT_EQ(le->Doc->Root()->GetValue(), "\xC3\xA9");
+  EXPECT_EQ(le->Worst, wsHint);
+
+  // CR LF cut by the chunk border is one line break.
+  for (int pad = 240; pad < 260; ++pad) {
+    std::string doc = "<r>" + std::string(static_cast<size_t>(pad), 'a') + "\r\nb</r>";
+    auto l = Load(doc);
+    ASSERT_EQ(l->Doc->Root()->GetValue(), std::string(static_cast<size_t>(pad), 'a') + "\r\nb");
+    ASSERT_EQ(static_cast<TsdCharData*>(l->Doc->Root()->GetNodes(0))->GetCoreValue().find('\r'), UTF8String::npos);
+  }
+}

@@ -1,0 +1,421 @@
+// The text parser: encoding detection, decoding in chunks into one UTF-8
+// buffer with LF line breaks, and the reading operations of the node
+// classes.
+#include <cstring>
+
+#include "platform/rtl/Kernel.h"
+#include "xml/PlainXml_qn.h"
+
+namespace qn {
+
+namespace {
+
+struct TBomEntry {
+  Byte Bytes[4];
+  Integer Len;
+  TsdStringEncoding Encoding;
+  bool HasBOM;
+};
+
+const TBomEntry kBoms[15] = {
+    {{0x3C, 0x3F, 0x78, 0x6D}, 4, seAnsi, false},     {{0xEF, 0xBB, 0xBF, 0}, 3, seUTF8, true},
+    {{0x00, 0x00, 0xFE, 0xFF}, 4, seUTF32BE, true},   {{0xFF, 0xFE, 0x00, 0x00}, 4, seUTF32LE, true},
+    {{0x00, 0x00, 0xFF, 0xFE}, 4, seUCS4_2143, true}, {{0xFE, 0xFF, 0x00, 0x00}, 4, seUCS4_3412, true},
+    {{0xFE, 0xFF, 0, 0}, 2, seUTF16BE, true},         {{0xFF, 0xFE, 0, 0}, 2, seUTF16LE, true},
+    {{0x00, 0x00, 0x00, 0x3C}, 4, seUTF32BE, false},  {{0x3C, 0x00, 0x00, 0x00}, 4, seUTF32LE, false},
+    {{0x00, 0x00, 0x3C, 0x00}, 4, seUCS4_2143, false}, {{0x00, 0x3C, 0x00, 0x00}, 4, seUCS4_3412, false},
+    {{0x00, 0x3C, 0x00, 0x3F}, 4, seUTF16BE, false},  {{0x3C, 0x00, 0x3F, 0x00}, 4, seUTF16LE, false},
+    {{0x4C, 0x6F, 0xA7, 0x94}, 4, seEBCDIC, false},
+};
+
+// Bytes of valid UTF-8 from the start (a sequence cut off by the end counts
+// as invalid here; CompleteUtf8Length tells that case apart).
+Integer ValidUtf8Prefix(const char* s, Integer n) {
+  Integer i = 0;
+  while (i < n) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    Integer len = sdUtf8CharacterLength(s + i, n - i);
+    if (len == 1) return i;
+    unsigned char c1 = static_cast<unsigned char>(s[i + 1]);
+    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) || c > 0xF4 ||
+        (c == 0xF4 && c1 > 0x8F) || c < 0xC2)
+      return i;
+    i += len;
+  }
+  return i;
+}
+
+// Bytes up to the start of a sequence cut off by the end of the buffer.
+Integer CompleteUtf8Length(const char* s, Integer n) {
+  Integer lead = n - 1;
+  while (lead > 0 && n - lead < 4 && (static_cast<unsigned char>(s[lead]) & 0xC0) == 0x80) --lead;
+  if (lead < 0) return n;
+  unsigned c = static_cast<unsigned char>(s[lead]);
+  Integer need = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 1;
+  return need > 1 && n - lead < need ? lead : n;
+}
+
+bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
+bool IsBlankOrEndTag(char c) { return IsBlank(c) || c == '/' || c == '>' || c == '['; }
+
+}  // namespace
+
+TsdXmlParser::TsdXmlParser(TStream* Source, Integer ChunkSize)
+    : TDebugPersistent(nullptr), FSource(Source), FChunkSize(ChunkSize < 1 ? 256 : ChunkSize) {
+  FRawBuffer.resize(static_cast<size_t>(FChunkSize));
+  FRawLastIdx = ReadFull(FRawBuffer.data(), FChunkSize);
+}
+
+// Streams may hand out less than asked; a chunk is filled up to the end of
+// the stream, so that detection and results never depend on read sizes.
+Integer TsdXmlParser::ReadFull(Byte* Buffer, Integer Count) {
+  Integer got = 0;
+  while (got < Count) {
+    Integer n = FSource->Read(Buffer + got, Count - got);
+    if (n <= 0) break;
+    got += n;
+  }
+  return got;
+}
+
+TsdXmlParser::~TsdXmlParser() = default;
+
+bool TsdXmlParser::IsBinaryXml() const {
+  return FRawLastIdx >= 5 && std::memcmp(FRawBuffer.data(), "$BXM", 4) == 0;
+}
+
+void TsdXmlParser::ReadBOM() {
+  // A tiny text is still read: "<a/>" is a document.
+  if (FRawLastIdx < 4)
+    DoDebugOut(this, wsWarn, "stream terminated prematurely at pos " + std::to_string(FRawLastIdx));
+  const TBomEntry* match = nullptr;
+  for (const auto& e : kBoms) {
+    if (FRawLastIdx >= e.Len && std::memcmp(FRawBuffer.data(), e.Bytes, static_cast<size_t>(e.Len)) == 0) {
+      match = &e;
+      break;
+    }
+  }
+  if (!match) {
+    // Text without BOM or "<?xml" is UTF-8 by the rules of XML, so this is
+    // no more than a hint.
+    if (FRawLastIdx >= 4) DoDebugOut(this, wsHint, "unknown encoding");
+    FEncoding = seUTF8;
+    FBomInfo = TsdBomInfo();
+    FBomInfo.Encoding = seUTF8;
+  } else {
+    std::memcpy(FBomInfo.BOM, match->Bytes, 4);
+    FBomInfo.Len = match->HasBOM ? match->Len : 0;
+    FBomInfo.Encoding = match->Encoding;
+    FBomInfo.HasBOM = match->HasBOM;
+    FEncoding = match->Encoding;
+    if (FEncoding >= seUTF32BE) {
+      DoDebugOut(this, wsFail, "unsupported encoding (" + UTF8String(cStringEncodingCharsetNames(FEncoding)) + ")");
+      FEndOfStream = true;
+      return;
+    }
+    if (match->HasBOM) {
+      std::memmove(FRawBuffer.data(), FRawBuffer.data() + match->Len, static_cast<size_t>(FRawLastIdx - match->Len));
+      FRawLastIdx -= match->Len;
+      DoDebugOut(this, wsInfo, "BOM with encoding " + UTF8String(cStringEncodingCharsetNames(FEncoding)));
+    }
+    // Without a BOM or declared page, a text that looks like ASCII is UTF-8.
+    if (FEncoding == seAnsi) FEncoding = seUTF8;
+  }
+  FCodePage = FEncoding == seUTF16LE ? 1200 : FEncoding == seUTF16BE ? 1201 : 65001;
+  FDecoding = true;
+  EncodeChunk();
+}
+
+void TsdXmlParser::SetCodePage(Integer ACodePage) {
+  if (!FDecoding) return;
+  if (ACodePage == 0 || ACodePage == 65001) {
+    FEncoding = seUTF8;
+    FCodePage = 65001;
+  } else {
+    FEncoding = seAnsi;
+    FCodePage = ACodePage;
+  }
+  EncodeChunk();
+}
+
+// Decodes raw [From, To) onto the end of the UTF-8 buffer. Bytes of a
+// character cut off by the end stay undecoded for the next chunk unless
+// Final.
+void TsdXmlParser::DecodeRaw(Integer From, Integer To, bool Final) {
+  Integer count = To - From;
+  const char* src = reinterpret_cast<const char*>(FRawBuffer.data()) + From;
+  Integer used = count;
+  switch (FEncoding) {
+    case seUTF8: {
+      // Valid UTF-8 is copied; anything else goes through UTF-16, which
+      // puts U+FFFD where bytes do not decode, so that the document never
+      // holds text it could not write in another encoding.
+      Integer valid = ValidUtf8Prefix(src, count);
+      Integer tail = Final ? count : CompleteUtf8Length(src, count);
+      if (valid >= tail) {
+        size_t at = FUtf8Buffer.size();
+        FUtf8Buffer.resize(at + static_cast<size_t>(tail));
+        Integer n = sdNormaliseBuffer(src, FUtf8Buffer.data() + at, tail, FLastChar0D);
+        FUtf8Buffer.resize(at + static_cast<size_t>(n));
+        used = tail;
+      } else {
+        std::u16string w(static_cast<size_t>(count), u'\0');
+        Integer consumed = count;
+        Integer units = sdUtf8ToWideBuffer(src, w.data(), count, Final ? nullptr : &consumed);
+        size_t at = FUtf8Buffer.size();
+        FUtf8Buffer.resize(at + static_cast<size_t>(units) * 3);
+        Integer n = sdWideToUtf8Buffer(w.data(), FUtf8Buffer.data() + at, units, FLastChar0D);
+        FUtf8Buffer.resize(at + static_cast<size_t>(n));
+        used = consumed;
+      }
+      break;
+    }
+    case seAnsi: {
+      Integer n = sdAnsiToUtf8Buffer(src, FScratch, FCodePage, FLastChar0D, count, Final ? nullptr : &used);
+      FUtf8Buffer.append(reinterpret_cast<const char*>(FScratch.data()), static_cast<size_t>(n));
+      break;
+    }
+    case seUTF16LE:
+    case seUTF16BE: {
+      Integer units = count / 2;
+      std::u16string w(static_cast<size_t>(units), u'\0');
+      for (Integer i = 0; i < units; ++i) {
+        Byte lo = static_cast<Byte>(src[2 * i]), hi = static_cast<Byte>(src[2 * i + 1]);
+        if (FEncoding == seUTF16BE) std::swap(lo, hi);
+        w[static_cast<size_t>(i)] = static_cast<char16_t>(lo | (hi << 8));
+      }
+      size_t at = FUtf8Buffer.size();
+      FUtf8Buffer.resize(at + static_cast<size_t>(units) * 3 + 3);
+      Integer usedUnits = units;
+      Integer n = sdWideToUtf8Buffer(w.data(), FUtf8Buffer.data() + at, units, FLastChar0D, Final ? nullptr : &usedUnits);
+      used = usedUnits * 2;
+      if (Final && count % 2) {
+        // An odd last byte: a broken character.
+        n += sdUtf16ToUtf8Mem(u"\uFFFD", FUtf8Buffer.data() + at + n, 1);
+        used = count;
+      }
+      FUtf8Buffer.resize(at + static_cast<size_t>(n));
+      break;
+    }
+    default:
+      break;
+  }
+  FRawDecodedIdx = From + used;
+}
+
+void TsdXmlParser::EncodeChunk() {
+  FUtf8Buffer.resize(static_cast<size_t>(FUtf8FirstIdx));
+  FLastChar0D = FChunkStartCR;
+  DecodeRaw(FRawFirstIdx, FRawLastIdx, false);
+}
+
+void TsdXmlParser::ReadNextChunk() {
+  // Undecoded bytes of the previous chunk travel to the front of this one.
+  Integer carry = FRawLastIdx - FRawDecodedIdx;
+  Integer keep = FRawDecodedIdx;
+  if (keep > 0) {
+    std::memmove(FRawBuffer.data(), FRawBuffer.data() + keep, static_cast<size_t>(carry));
+    FRawLastIdx = carry;
+    FRawDecodedIdx = 0;
+  }
+  if (FRawBuffer.size() < static_cast<size_t>(carry + FChunkSize)) FRawBuffer.resize(static_cast<size_t>(carry + FChunkSize));
+  Integer n = ReadFull(FRawBuffer.data() + carry, FChunkSize);
+  if (n <= 0) {
+    // The end: whatever is still pending is decoded as it is.
+    if (carry > 0) {
+      FRawFirstIdx = 0;
+      FUtf8FirstIdx = static_cast<Integer>(FUtf8Buffer.size());
+      FChunkStartCR = FLastChar0D;
+      DecodeRaw(0, FRawLastIdx, true);
+      FRawLastIdx = FRawDecodedIdx = 0;
+      if (FUtf8FirstIdx < static_cast<Integer>(FUtf8Buffer.size())) return;
+    }
+    FEndOfStream = true;
+    return;
+  }
+  FRawFirstIdx = 0;
+  FRawLastIdx = carry + n;
+  FUtf8FirstIdx = static_cast<Integer>(FUtf8Buffer.size());
+  FChunkStartCR = FLastChar0D;
+  DecodeRaw(0, FRawLastIdx, false);
+}
+
+bool TsdXmlParser::MakeDataAvailable() {
+  while (FUtf8CurrentIdx >= static_cast<Integer>(FUtf8Buffer.size())) {
+    if (FEndOfStream || !FDecoding) {
+      FEndOfStream = true;
+      return false;
+    }
+    ReadNextChunk();
+  }
+  return true;
+}
+
+char TsdXmlParser::NextChar() {
+  if (!MakeDataAvailable()) return 0;
+  return FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx++)];
+}
+
+void TsdXmlParser::MoveBack() {
+  if (FUtf8CurrentIdx <= 0) throw EAssertionFailed(u"parser cannot move back before its buffer");
+  --FUtf8CurrentIdx;
+}
+
+char TsdXmlParser::NextCharSkipBlanks(UTF8String& Blanks) {
+  Blanks.clear();
+  for (;;) {
+    char c = NextChar();
+    if (c == 0 && FEndOfStream) return 0;
+    if (!IsBlank(c)) return c;
+    Blanks += c;
+  }
+}
+
+bool TsdXmlParser::CheckString(std::string_view S) {
+  Integer start = FUtf8CurrentIdx;
+  for (char want : S) {
+    char c = NextChar();
+    if (c == 0 && FEndOfStream) {
+      FUtf8CurrentIdx = start;
+      return false;
+    }
+    auto lo = [](char x) { return x >= 'A' && x <= 'Z' ? static_cast<char>(x + 32) : x; };
+    if (lo(c) != lo(want)) {
+      FUtf8CurrentIdx = start;
+      return false;
+    }
+  }
+  return true;
+}
+
+UTF8String TsdXmlParser::ReadString(Integer Start, Integer Count) const {
+  if (Count < 1 || Start < 0 || Start >= static_cast<Integer>(FUtf8Buffer.size())) return {};
+  return FUtf8Buffer.substr(static_cast<size_t>(Start), static_cast<size_t>(Count));
+}
+
+UTF8String TsdXmlParser::ReadStringUntilChar(char C) {
+  UTF8String r;
+  for (;;) {
+    if (!MakeDataAvailable()) return r;
+    const char* base = FUtf8Buffer.data() + FUtf8CurrentIdx;
+    size_t avail = FUtf8Buffer.size() - static_cast<size_t>(FUtf8CurrentIdx);
+    const void* hit = std::memchr(base, C, avail);
+    if (hit) {
+      size_t n = static_cast<size_t>(static_cast<const char*>(hit) - base);
+      r.append(base, n);
+      FUtf8CurrentIdx += static_cast<Integer>(n + 1);
+      return r;
+    }
+    r.append(base, avail);
+    FUtf8CurrentIdx += static_cast<Integer>(avail);
+  }
+}
+
+UTF8String TsdXmlParser::ReadStringUntil(std::string_view S) {
+  UTF8String r;
+  if (S.empty()) return r;
+  for (;;) {
+    UTF8String part = ReadStringUntilChar(S[0]);
+    if (FEndOfStream && !MakeDataAvailable()) {
+      // The first byte was never found, or found at the very end.
+      DoDebugOut(this, wsWarn, "stream terminated prematurely at pos " + std::to_string(GetPosition()));
+      return {};
+    }
+    r += part;
+    if (CheckString(S.substr(1))) return r;
+    r += S[0];
+  }
+}
+
+UTF8String TsdXmlParser::ReadStringUntilBlankOrEndTag() {
+  UTF8String r;
+  for (;;) {
+    if (!MakeDataAvailable()) {
+      DoDebugOut(this, wsWarn, "stream terminated prematurely at pos " + std::to_string(GetPosition()));
+      return {};
+    }
+    char c = FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx)];
+    if (IsBlankOrEndTag(c)) return r;
+    r += c;
+    ++FUtf8CurrentIdx;
+  }
+}
+
+TsdElementType TsdXmlParser::ReadOpenTag() {
+  char c = NextChar();
+  if (c == 0 && FEndOfStream) return xeError;
+  switch (c) {
+    case '!': {
+      char k = NextChar();
+      char lk = k >= 'A' && k <= 'Z' ? static_cast<char>(k + 32) : k;
+      switch (lk) {
+        case 'e':
+          if (CheckString("lement")) return xeDtdElement;
+          if (CheckString("ntity")) return xeDtdEntity;
+          return xeError;
+        case 'n': return CheckString("otation") ? xeDtdNotation : xeError;
+        case 'd': return CheckString("octype") ? xeDocType : xeError;
+        case '-': return CheckString("-") ? xeComment : xeError;
+        case '[': return CheckString("cdata[") ? xeCData : xeError;
+        case 'a': return CheckString("ttlist") ? xeDtdAttList : xeError;
+        default:
+          DoDebugOut(this, wsFail,
+                     "illegal tag (\"" + UTF8String(1, k) + "\") at pos " + std::to_string(GetPosition()));
+          return xeError;
+      }
+    }
+    case '/': return xeEndTag;
+    case '?': {
+      // "<?xml" only as a whole word; "<?xmlfoo?>" is an instruction.
+      Integer start = FUtf8CurrentIdx;
+      if (CheckString("xml")) {
+        if (CheckString("-stylesheet")) return xeStylesheet;
+        char n = NextChar();
+        if (IsBlank(n) || n == '?') {
+          MoveBack();
+          return xeDeclaration;
+        }
+        FUtf8CurrentIdx = start;
+      }
+      return xeInstruction;
+    }
+    default:
+      MoveBack();
+      return xeElement;
+  }
+}
+
+Int64 TsdXmlParser::GetLineNumber() const {
+  Int64 n = FBaseLineNumber;
+  const char* p = FUtf8Buffer.data();
+  for (Integer i = 0; i < FUtf8CurrentIdx && i < static_cast<Integer>(FUtf8Buffer.size()); ++i)
+    if (p[i] == '\n') ++n;
+  return n;
+}
+
+void TsdXmlParser::Flush(bool Force) {
+  // Text before the read position is never read again; dropping it keeps
+  // the buffer the size of an element, whatever the document's size. It is
+  // compacted only once the consumed part passes half the buffer.
+  Integer cut = FUtf8CurrentIdx;
+  if (cut <= 0) return;
+  if (!Force && static_cast<size_t>(cut) * 2 < FUtf8Buffer.size() && cut < 65536) return;
+  for (Integer i = 0; i < cut; ++i)
+    if (FUtf8Buffer[static_cast<size_t>(i)] == '\n') ++FBaseLineNumber;
+  FUtf8BasePosition += cut;
+  FUtf8Buffer.erase(0, static_cast<size_t>(cut));
+  FUtf8CurrentIdx = 0;
+  // The most recent chunk can no longer be decoded again from its start.
+  FUtf8FirstIdx = FUtf8FirstIdx > cut ? FUtf8FirstIdx - cut : 0;
+  if (FUtf8FirstIdx == 0) {
+    FRawFirstIdx = FRawDecodedIdx;
+    FChunkStartCR = FLastChar0D;
+    FUtf8FirstIdx = static_cast<Integer>(FUtf8Buffer.size());
+  }
+}
+
+}  // namespace qn
