@@ -57,10 +57,10 @@ QN_AVX2 inline __m256i OverLean(__m256i s, __m256i d) {
                                       _mm256_set1_epi16(255));
   return Join(re, ro);
 }
-// What the over form gives for eight opaque sources, without multiplies: with Fa = 255
-// a rounding multiply takes 1 off the bytes above 128 (x * 255 + 128 shr 8 =
-// x - [x > 128]), so each colour byte is F - [F > 128] + [B > 128], and
-// alpha is 255.
+// What the over form gives for eight opaque sources, without multiplies:
+// with Fa = 255 a rounding multiply takes 1 off the bytes above 128
+// (x * 255 + 128 shr 8 = x - [x > 128]), so each colour byte is
+// F - [F > 128] + [B > 128], and alpha is 255.
 QN_AVX2 inline __m256i OverOpaque(__m256i s, __m256i d) {
   const __m256i flip = _mm256_set1_epi8(static_cast<char>(0x80)), zero = _mm256_setzero_si256();
   const __m256i fs = _mm256_cmpgt_epi8(_mm256_xor_si256(s, flip), zero);  // -1 where F > 128
@@ -91,7 +91,8 @@ QN_AVX2 void BlendLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count) {
     }
     if (top == 0 && _mm256_testz_si256(s, alphaBits)) continue;
     PColor32 d = Dst + i;
-    _mm256_store_si256(reinterpret_cast<__m256i*>(d), OverLean(s, _mm256_load_si256(reinterpret_cast<const __m256i*>(d))));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d),
+                       OverLean(s, _mm256_load_si256(reinterpret_cast<const __m256i*>(d))));
   }
   if (i < Count) BlendLine_SSE2(Src + i, Dst + i, Count - i);
 }
