@@ -1,6 +1,6 @@
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 
-#include <immintrin.h>
+#include <emmintrin.h>
 
 #include <vector>
 
@@ -193,44 +193,21 @@ struct TEMMSGuard {
   ~TEMMSGuard() { EMMS(); }
 };
 
-// Dst[i] = Src[Cols[i]]: the row step of nearest stretching. The 32-byte
-// form gathers eight pixels per instruction, which keeps more of a reduced
-// row's scattered reads in flight than one load after another does.
-__attribute__((target("avx2"))) void GatherRowAVX2(const TColor32* Src, const Integer* Cols, PColor32 Dst,
-                                                   Integer Count) {
-  Integer i = 0;
-  for (; i + 8 <= Count; i += 8) {
-    const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Cols + i));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i),
-                        _mm256_i32gather_epi32(reinterpret_cast<const int*>(Src), idx, 4));
-  }
-  for (; i < Count; ++i) Dst[i] = Src[Cols[i]];
-}
-
-// Two rows through the same columns at once: twice the reads in flight.
-__attribute__((target("avx2"))) void GatherRows2AVX2(const TColor32* Src0, const TColor32* Src1, const Integer* Cols,
-                                                     PColor32 Dst0, PColor32 Dst1, Integer Count) {
-  Integer i = 0;
-  for (; i + 8 <= Count; i += 8) {
-    const __m256i idx = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Cols + i));
-    const __m256i a = _mm256_i32gather_epi32(reinterpret_cast<const int*>(Src0), idx, 4);
-    const __m256i b = _mm256_i32gather_epi32(reinterpret_cast<const int*>(Src1), idx, 4);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst0 + i), a);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst1 + i), b);
-  }
-  for (; i < Count; ++i) {
-    Dst0[i] = Src0[Cols[i]];
-    Dst1[i] = Src1[Cols[i]];
-  }
-}
-
-void GatherRowPlain(const TColor32* Src, const Integer* Cols, PColor32 Dst, Integer Count) {
+// Dst[i] = Src[Cols[i]]: the row step of nearest stretching.
+void GatherRow(const TColor32* Src, const Integer* Cols, PColor32 Dst, Integer Count) {
   for (Integer i = 0; i < Count; ++i) Dst[i] = Src[Cols[i]];
 }
 
-using TGatherRow = void (*)(const TColor32*, const Integer*, PColor32, Integer);
-TGatherRow GatherRowForm() {
-  return CPUFeatures().Contains(TCPUInstructionSet::ciAVX2) ? GatherRowAVX2 : GatherRowPlain;
+// Two source rows through the same columns at once. A reduction's reads
+// mostly miss the cache; two independent reads per column keep twice as
+// many of them in flight (plain loads do this better than vector gathers).
+void GatherRows2(const TColor32* Src0, const TColor32* Src1, const Integer* Cols, PColor32 Dst0, PColor32 Dst1,
+                 Integer Count) {
+  for (Integer i = 0; i < Count; ++i) {
+    const Integer k = Cols[i];
+    Dst0[i] = Src0[k];
+    Dst1[i] = Src1[k];
+  }
 }
 
 void CombineRow(const TColor32* Src, PColor32 Dst, Integer Count, TCustomBitmap32* SrcBmp, TDrawMode CombineOp,
@@ -297,35 +274,40 @@ void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomB
     return;
   }
   TEMMSGuard emms;
-  // Source index of a destination index along one axis.
-  auto map = [](Integer i, Integer dLo, Integer d, Integer sLo, Integer s) -> Integer {
+  // Source index of a destination index along one axis; the step is
+  // worked out once per axis (the same single-precision quotient each time).
+  const bool fullEdge = FullEdge;
+  auto step = [fullEdge](Integer d, Integer s) -> Single {
+    if (d <= 1) return 0;
+    return fullEdge ? static_cast<Single>(s) / d : static_cast<Single>(s - 1) / (d - 1);
+  };
+  auto map = [fullEdge](Integer i, Integer dLo, Integer d, Integer sLo, Integer s, Single k) -> Integer {
     if (d <= 1) return (sLo + sLo + s - 1) / 2;
     Integer v;
-    if (FullEdge) v = static_cast<Integer>(Trunc(static_cast<Single>(i - dLo) * (static_cast<Single>(s) / d) + sLo));
-    else v = static_cast<Integer>(Round(static_cast<Single>(i - dLo) * (static_cast<Single>(s - 1) / (d - 1)) + sLo));
+    if (fullEdge) v = static_cast<Integer>(Trunc(static_cast<Single>(i - dLo) * k + sLo));
+    else v = static_cast<Integer>(Round(static_cast<Single>(i - dLo) * k + sLo));
     return Clamp(v, sLo, sLo + s - 1);
   };
+  const Single stepX = step(dstW, srcW), stepY = step(dstH, srcH);
   const Integer clipW = DstClip.Right - DstClip.Left;
   std::vector<Integer> mapX(static_cast<size_t>(clipW));
   for (Integer i = 0; i < clipW; ++i)
-    mapX[static_cast<size_t>(i)] = map(DstClip.Left + i, DstRect.Left, dstW, SrcRect.Left, srcW);
+    mapX[static_cast<size_t>(i)] = map(DstClip.Left + i, DstRect.Left, dstW, SrcRect.Left, srcW, stepX);
   std::vector<TColor32> buffer(static_cast<size_t>(clipW));
-  const TGatherRow gather = GatherRowForm();
   Integer lastSrcY = -1;
   PColor32 lastDstRow = nullptr;
-  const bool pairs = gather == GatherRowAVX2;
   for (Integer y = DstClip.Top; y < DstClip.Bottom; ++y) {
-    const Integer sy = map(y, DstRect.Top, dstH, SrcRect.Top, srcH);
+    const Integer sy = map(y, DstRect.Top, dstH, SrcRect.Top, srcH, stepY);
     PColor32 dstRow = Dst->GetPixelPtr(DstClip.Left, y);
     if (CombineOp == TDrawMode::dmOpaque) {
       // A reduction reads a new source row for each destination row; two
       // such rows go together.
-      const Integer sy1 = pairs && sy != lastSrcY && y + 1 < DstClip.Bottom
-                              ? map(y + 1, DstRect.Top, dstH, SrcRect.Top, srcH)
+      const Integer sy1 = sy != lastSrcY && y + 1 < DstClip.Bottom
+                              ? map(y + 1, DstRect.Top, dstH, SrcRect.Top, srcH, stepY)
                               : sy;
       if (sy1 != sy) {
         PColor32 dstRow1 = Dst->GetPixelPtr(DstClip.Left, y + 1);
-        GatherRows2AVX2(Src->GetScanLine(sy), Src->GetScanLine(sy1), mapX.data(), dstRow, dstRow1, clipW);
+        GatherRows2(Src->GetScanLine(sy), Src->GetScanLine(sy1), mapX.data(), dstRow, dstRow1, clipW);
         lastDstRow = dstRow1;
         lastSrcY = sy1;
         ++y;
@@ -334,12 +316,12 @@ void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomB
       if (sy == lastSrcY && lastDstRow) {
         MoveLongword(lastDstRow, dstRow, clipW);
       } else {
-        gather(Src->GetScanLine(sy), mapX.data(), dstRow, clipW);
+        GatherRow(Src->GetScanLine(sy), mapX.data(), dstRow, clipW);
       }
       lastDstRow = dstRow;
     } else {
       if (sy != lastSrcY) {
-        gather(Src->GetScanLine(sy), mapX.data(), buffer.data(), clipW);
+        GatherRow(Src->GetScanLine(sy), mapX.data(), buffer.data(), clipW);
       }
       CombineRow(buffer.data(), dstRow, clipW, Src, CombineOp, CombineCallBack);
     }
