@@ -198,15 +198,26 @@ void GatherRow(const TColor32* Src, const Integer* Cols, PColor32 Dst, Integer C
   for (Integer i = 0; i < Count; ++i) Dst[i] = Src[Cols[i]];
 }
 
-// Two source rows through the same columns at once. A reduction's reads
-// mostly miss the cache; two independent reads per column keep twice as
-// many of them in flight (plain loads do this better than vector gathers).
+// Two or four source rows through the same columns at once. A reduction's
+// reads mostly miss the cache; independent reads of several rows per column
+// keep that many more of them in flight (plain loads do this better than
+// vector gathers).
 void GatherRows2(const TColor32* Src0, const TColor32* Src1, const Integer* Cols, PColor32 Dst0, PColor32 Dst1,
                  Integer Count) {
   for (Integer i = 0; i < Count; ++i) {
     const Integer k = Cols[i];
     Dst0[i] = Src0[k];
     Dst1[i] = Src1[k];
+  }
+}
+
+void GatherRows4(const TColor32* const Src[4], const Integer* Cols, PColor32 const Dst[4], Integer Count) {
+  for (Integer i = 0; i < Count; ++i) {
+    const Integer k = Cols[i];
+    Dst[0][i] = Src[0][k];
+    Dst[1][i] = Src[1][k];
+    Dst[2][i] = Src[2][k];
+    Dst[3][i] = Src[3][k];
   }
 }
 
@@ -300,18 +311,35 @@ void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomB
     const Integer sy = map(y, DstRect.Top, dstH, SrcRect.Top, srcH, stepY);
     PColor32 dstRow = Dst->GetPixelPtr(DstClip.Left, y);
     if (CombineOp == TDrawMode::dmOpaque) {
-      // A reduction reads a new source row for each destination row; two
-      // such rows go together.
-      const Integer sy1 = sy != lastSrcY && y + 1 < DstClip.Bottom
-                              ? map(y + 1, DstRect.Top, dstH, SrcRect.Top, srcH, stepY)
-                              : sy;
-      if (sy1 != sy) {
-        PColor32 dstRow1 = Dst->GetPixelPtr(DstClip.Left, y + 1);
-        GatherRows2(Src->GetScanLine(sy), Src->GetScanLine(sy1), mapX.data(), dstRow, dstRow1, clipW);
-        lastDstRow = dstRow1;
-        lastSrcY = sy1;
-        ++y;
-        continue;
+      // A reduction reads a new source row for each destination row; up to
+      // four such rows go together (not onto itself, where a row written
+      // first may be a row read next).
+      if (sy != lastSrcY && y + 1 < DstClip.Bottom && Src != Dst) {
+        Integer rows[4] = {sy, 0, 0, 0};
+        Integer n = 1;
+        while (n < 4 && y + n < DstClip.Bottom) {
+          const Integer next = map(y + n, DstRect.Top, dstH, SrcRect.Top, srcH, stepY);
+          if (next == rows[n - 1]) break;
+          rows[n++] = next;
+        }
+        if (n > 1) {
+          const TColor32* src[4];
+          PColor32 dst[4];
+          for (Integer k = 0; k < n; ++k) {
+            src[k] = Src->GetScanLine(rows[k]);
+            dst[k] = Dst->GetPixelPtr(DstClip.Left, y + k);
+          }
+          if (n == 4) {
+            GatherRows4(src, mapX.data(), dst, clipW);
+          } else {
+            GatherRows2(src[0], src[1], mapX.data(), dst[0], dst[1], clipW);
+            if (n == 3) GatherRow(src[2], mapX.data(), dst[2], clipW);
+          }
+          lastDstRow = dst[n - 1];
+          lastSrcY = rows[n - 1];
+          y += n - 1;
+          continue;
+        }
       }
       if (sy == lastSrcY && lastDstRow) {
         MoveLongword(lastDstRow, dstRow, clipW);
