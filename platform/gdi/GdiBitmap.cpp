@@ -298,6 +298,11 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* bmi, UINT usage, void** bits,
   } else {
     b->Surface = TGdiSurface::Create(Integer(w), Integer(hh));
     b->Surface->Monochrome = f.Bpp == 1;
+    if (f.Bpp == 1) {
+      b->Surface->MonoTable = true;
+      for (size_t i = 0; i < 2; ++i)
+        b->Surface->MonoColors[i] = i < f.Colors.size() ? Quad(f.Colors[i]) : (i ? 0x00FFFFFFu : 0u);
+    }
     b->UserBits = top;
     b->UserStride = rowStep;
     b->UserStorage = storage;
@@ -341,6 +346,17 @@ int GetDIBits(HDC dc, HBITMAP bmp, UINT start, UINT lines, void* bits, BITMAPINF
     else { m[0] = 0xFF0000; m[1] = 0xFF00; m[2] = 0xFF; }
     std::memcpy(f.Masks, m, sizeof f.Masks);
   }
+  // A 1-bit DIB section read at its own depth keeps its indices and reports
+  // its own table; read at any other depth its pixels are the table's colours.
+  bool table = s.Monochrome && s.MonoTable;
+  if (table && f.Bpp == 1) {
+    f.Colors = {b->Colors.size() > 0 ? b->Colors[0] : RGBQUAD{0, 0, 0, 0},
+                b->Colors.size() > 1 ? b->Colors[1] : RGBQUAD{255, 255, 255, 0}};
+    f.Mono = true;
+    RGBQUAD* q = reinterpret_cast<RGBQUAD*>(reinterpret_cast<Byte*>(bmi) + h.biSize);
+    if (usage == DIB_RGB_COLORS) std::copy(f.Colors.begin(), f.Colors.end(), q);
+    table = false;
+  }
   Int64 stride = DibStride(s.Width, f.Bpp);
   h.biSizeImage = DWORD(stride * s.Height);
   if (!bits) return 1;
@@ -348,10 +364,16 @@ int GetDIBits(HDC dc, HBITMAP bmp, UINT start, UINT lines, void* bits, BITMAPINF
   if (start >= UINT(s.Height)) return 0;
   UINT n = std::min<UINT>(lines, UINT(s.Height) - start);
   Byte* out = static_cast<Byte*>(bits);
+  std::vector<uint32_t> colored(table ? size_t(s.Width) : 0);
   for (UINT i = 0; i < n; ++i) {
     int scan = int(start + i);
     int row = topDown ? scan : s.Height - 1 - scan;
-    EncodeRow(s.Scanline(row), s.Width, f, out + stride * Int64(i));
+    const uint32_t* px = s.Scanline(row);
+    if (table) {
+      for (int x = 0; x < s.Width; ++x) colored[size_t(x)] = s.MonoToColor(px[x], 0, 0);
+      px = colored.data();
+    }
+    EncodeRow(px, s.Width, f, out + stride * Int64(i));
   }
   return int(n);
 }
@@ -376,7 +398,7 @@ int SetDIBits(HDC dc, HBITMAP bmp, UINT start, UINT lines, const void* bits, con
     int y = topDown ? scan : s.Height - 1 - scan;
     DecodeRow(in + stride * Int64(i), int(bmi->bmiHeader.biWidth), f, row.data());
     uint32_t* dst = s.Scanline(y);
-    for (Int64 x = 0; x < w; ++x) dst[x] = s.Monochrome ? MonoPixel(row[size_t(x)]) : row[size_t(x)];
+    for (Int64 x = 0; x < w; ++x) dst[x] = s.Monochrome ? MonoPixel(s, row[size_t(x)]) : row[size_t(x)];
   }
   if (b->Shadowed()) b->SyncOut();
   return int(n);

@@ -118,7 +118,7 @@ void Transfer(TDCObj& d, TGdiSurface& D, const TRect& dr, TDCObj* s, const TSamp
         continue;
       }
       if (toMono) v = ((v ^ srcBk) & 0x00FFFFFF) == 0 ? 0x00FFFFFFu : 0u;
-      else if (fromMono) v = (v & 0x00FFFFFF) ? bg : fg;
+      else if (fromMono) v = smp.S->MonoToColor(v, fg, bg);
       src[k] = v;
     }
   uint32_t keep = D.Monochrome ? 0x00FFFFFFu : 0xFFFFFFFFu;

@@ -224,6 +224,10 @@ struct TPaint {
 
 // Maps a colour for a monochrome target: white or black by intensity.
 uint32_t MonoPixel(uint32_t p);
+// The same for a given monochrome surface: a 1-bit DIB section takes the
+// nearer of its two table colours, so a colour drawn from its own table
+// lands on that entry whatever the order of the table.
+uint32_t MonoPixel(const TGdiSurface& s, uint32_t p);
 // Paint for the DC's brush (or another brush), its pen, a solid colour.
 TPaint BrushPaint(TDCObj& dc, const TBrushObj* brush, bool forBlt);
 TPaint SolidPaint(TDCObj& dc, COLORREF c);

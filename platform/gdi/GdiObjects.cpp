@@ -361,13 +361,17 @@ HBRUSH CreatePatternBrush(HBITMAP bmp) {
   if (bo->Shadowed()) bo->SyncIn();
   auto b = NewBrush(BS_PATTERN, 0);
   b->Log.lbHatch = ULONG_PTR(bmp);
-  b->MonoPattern = bo->Surface->Monochrome;
   auto& s = *bo->Surface;
+  // A 1-bit DIB section paints in its own colours; only a monochrome DDB
+  // takes the text and background colours of the DC it paints in.
+  b->MonoPattern = s.Monochrome && !s.MonoTable;
   // Smaller bitmaps repeat, as the platform tiles them.
   for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x)
-      b->Pattern[size_t(y * 8 + x)] =
-          (s.Width && s.Height) ? s.Pixel(x % s.Width, y % s.Height) & 0x00FFFFFF : 0;
+    for (int x = 0; x < 8; ++x) {
+      uint32_t v = (s.Width && s.Height) ? s.Pixel(x % s.Width, y % s.Height) & 0x00FFFFFF : 0;
+      if (s.Monochrome && s.MonoTable) v = s.MonoColors[v ? 1 : 0];
+      b->Pattern[size_t(y * 8 + x)] = v;
+    }
   return static_cast<HBRUSH>(AddObject(b));
 }
 

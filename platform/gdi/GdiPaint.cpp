@@ -64,6 +64,21 @@ uint32_t MonoPixel(uint32_t p) {
   return (r * 77 + g * 150 + b * 29) >= 128u * 256u ? 0x00FFFFFFu : 0u;
 }
 
+uint32_t MonoPixel(const TGdiSurface& s, uint32_t p) {
+  if (!s.MonoTable) return MonoPixel(p);
+  auto dist = [p](uint32_t q) {
+    int d = 0;
+    for (int c = 0; c < 24; c += 8) {
+      int e = int((p >> c) & 0xFF) - int((q >> c) & 0xFF);
+      d += e * e;
+    }
+    return d;
+  };
+  int d0 = dist(s.MonoColors[0]), d1 = dist(s.MonoColors[1]);
+  if (d0 == d1) return MonoPixel(p);
+  return d1 < d0 ? 0x00FFFFFFu : 0u;
+}
+
 namespace {
 // 8x8 hatch masks, bit (y * 8 + x).
 uint64_t HatchBits(int hatch) {
@@ -89,7 +104,7 @@ uint64_t HatchBits(int hatch) {
 TPaint SolidPaint(TDCObj& dc, COLORREF c) {
   TPaint p;
   p.Color = ColorRefToPixel(c);
-  if (auto* s = dc.Surface(); s && s->Monochrome) p.Color = MonoPixel(p.Color);
+  if (auto* s = dc.Surface(); s && s->Monochrome) p.Color = MonoPixel(*s, p.Color);
   return p;
 }
 
@@ -100,8 +115,9 @@ TPaint BrushPaint(TDCObj& dc, const TBrushObj* b, bool forBlt) {
     p.Null = true;
     return p;
   }
-  bool mono = dc.Surface() && dc.Surface()->Monochrome;
-  auto fix = [&](uint32_t v) { return mono ? MonoPixel(v) : v & 0x00FFFFFF; };
+  const TGdiSurface* surface = dc.Surface();
+  bool mono = surface && surface->Monochrome;
+  auto fix = [&](uint32_t v) { return mono ? MonoPixel(*surface, v) : v & 0x00FFFFFF; };
   p.PatOrg = {dc.State.BrushOrg.X + dc.DeviceOrigin.X, dc.State.BrushOrg.Y + dc.DeviceOrigin.Y};
   switch (b->Log.lbStyle) {
     case BS_HATCHED: {
@@ -189,7 +205,11 @@ COLORREF GetPixel(HDC dc, int x, int y) {
   TPoint o = sc.DC->Offset();
   int px = x + o.X, py = y + o.Y;
   if (!pixman_region32_contains_point(sc.DC->EffectiveClip().mut(), px, py, nullptr)) return CLR_INVALID;
-  return PixelToColorRef(sc.S->Pixel(px, py));
+  uint32_t v = sc.S->Pixel(px, py);
+  // A 1-bit DIB section answers with its table's colours; a monochrome DDB
+  // with black and white.
+  if (sc.S->Monochrome && sc.S->MonoTable) v = sc.S->MonoColors[(v & 0x00FFFFFF) ? 1 : 0];
+  return PixelToColorRef(v);
 }
 
 // Out-of-range rectangles come back empty.
@@ -332,7 +352,7 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
       for (int xx = b.Left; xx < b.Right; ++xx) {
         uint32_t sv = srow[xx];
         if (toMono) sv = ((sv ^ srcBk) & 0x00FFFFFF) == 0 ? 0x00FFFFFFu : 0u;
-        else if (fromMono) sv = (sv & 0x00FFFFFF) ? bg : fg;
+        else if (fromMono) sv = S.MonoToColor(sv, fg, bg);
         drow[xx] = Rop3(rop, usesP ? pat.At(xx, yy) : 0, sv, drow[xx]) & keep;
       }
     }

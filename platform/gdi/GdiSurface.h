@@ -26,6 +26,18 @@ struct TGdiSurface {
   // Pixels are only 0x00000000 or 0x00FFFFFF: a 1-bit bitmap. Colours drawn
   // into it map to black or white.
   bool Monochrome = false;
+  // A 1-bit DIB section carries its colour table: read into colour, index 0
+  // and 1 are these colours. A device-dependent monochrome bitmap has no
+  // table and takes the destination's text and background colours instead.
+  bool MonoTable = false;
+  uint32_t MonoColors[2] = {0, 0x00FFFFFF};
+  // The colour a monochrome pixel becomes in a colour destination whose
+  // text colour is fg and background colour bg.
+  uint32_t MonoToColor(uint32_t p, uint32_t fg, uint32_t bg) const {
+    bool set = (p & 0x00FFFFFF) != 0;
+    if (MonoTable) return MonoColors[set ? 1 : 0];
+    return set ? bg : fg;
+  }
   // Keeps the pixel memory alive (owned storage or a caller's section).
   std::shared_ptr<void> Storage;
 

@@ -61,7 +61,7 @@ void BlendGlyph(TGdiSurface& s, const TGlyphImage& img, int gx, int gy, const TR
   TRegion r(TRect(gx, gy, gx + img.Width, gy + img.Height));
   r.Intersect(clip);
   if (r.Empty()) return;
-  uint32_t mono = MonoPixel(color);
+  uint32_t mono = MonoPixel(s, color);
   int tr = (color >> 16) & 0xFF, tg = (color >> 8) & 0xFF, tb = color & 0xFF;
   for (const TRect& b : r.Rects()) {
     for (int y = b.Top; y < b.Bottom; ++y) {

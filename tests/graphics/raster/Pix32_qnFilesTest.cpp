@@ -321,6 +321,27 @@ TEST(Pix32_qn, TwentyFourBitBmpComesInOpaqueThroughThePlatform) {
   EXPECT_EQ(c.GetPixel(0, 1), 0xFF000000u);
 }
 
+// A 1-bit bitmap comes in with its own two colours, not black and white.
+TEST(Pix32_qn, OneBitBitmapsComeInInTheirTableColours) {
+  const RGBQUAD tables[][2] = {{{255, 64, 64, 0}, {64, 255, 64, 0}}, {{255, 255, 255, 0}, {0, 0, 0, 0}}};
+  for (const auto& t : tables) {
+    TBitmap src;
+    src.SetPixelFormat(TPixelFormat::pf1bit);
+    src.SetSize(10, 2);
+    src.SetColors({t[0], t[1]});
+    for (Integer y = 0; y < 2; ++y) static_cast<Byte*>(src.ScanLine(y))[0] = y ? 0x0F : 0xA5;
+    TBitmap32 b;
+    b.Assign(&src);
+    ASSERT_EQ(b.Width(), 10);
+    for (Integer y = 0; y < 2; ++y)
+      for (Integer x = 0; x < 8; ++x) {
+        const RGBQUAD& q = t[((y ? 0x0F : 0xA5) >> (7 - x)) & 1];
+        EXPECT_EQ(b.GetPixel(x, y), 0xFF000000u | Cardinal(q.rgbRed) << 16 | Cardinal(q.rgbGreen) << 8 | q.rgbBlue)
+            << x << "," << y;
+      }
+  }
+}
+
 TEST(Pix32_qn, MaskedImportTakesAlphaFromTheWhiteAndRedPasses) {
   // White drawn on nothing: only the drawn pixels agree between the passes.
   TMetafile meta;

@@ -419,3 +419,83 @@ TEST(Platform_Bitmap, A32BitDIBSectionIsAdoptedAsItIs) {
     EXPECT_EQ(static_cast<uint32_t*>(b.ScanLine(firstRow))[0], 0x80FF0000u);
   }
 }
+
+// A 1-bit DIB section is a picture in its own two colours, in either order:
+// every route that reads it into colour gives the table's colours, whatever
+// text and background colours the destination has. Only a monochrome
+// device-dependent bitmap takes those.
+TEST(Platform_Bitmap, OneBitDibSectionsKeepTheirColourTable) {
+  const RGBQUAD tables[][2] = {{{255, 64, 64, 0}, {64, 255, 64, 0}},     // (64,64,255) then (64,255,64)
+                               {{255, 255, 255, 0}, {0, 0, 0, 0}},       // white then black
+                               {{0, 0, 0, 0}, {255, 255, 255, 0}}};      // black then white
+  constexpr Integer W = 19, H = 5;
+  auto bit = [](Integer x, Integer y) { return (x * 7 + y * 3) % 5 < 2; };
+  for (const auto& t : tables) {
+    SCOPED_TRACE(testing::Message() << "table " << int(t[0].rgbRed) << "/" << int(t[1].rgbRed));
+    auto color = [&](Integer x, Integer y) {
+      const RGBQUAD& q = t[bit(x, y) ? 1 : 0];
+      return TColor(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue));
+    };
+    TBitmap src;
+    src.SetPixelFormat(TPixelFormat::pf1bit);
+    src.SetSize(W, H);
+    src.SetColors({t[0], t[1]});
+    for (Integer y = 0; y < H; ++y) {
+      auto* r = static_cast<Byte*>(src.ScanLine(y));
+      std::memset(r, 0, size_t(src.BytesPerScanLine()));
+      for (Integer x = 0; x < W; ++x)
+        if (bit(x, y)) r[x >> 3] |= Byte(0x80 >> (x & 7));
+    }
+    auto expectPicture = [&](const char* route, auto&& at) {
+      int wrong = 0;
+      for (Integer y = 0; y < H; ++y)
+        for (Integer x = 0; x < W; ++x)
+          if (at(x, y) != color(x, y)) ++wrong;
+      EXPECT_EQ(wrong, 0) << route;
+    };
+    expectPicture("Canvas.Pixels", [&](Integer x, Integer y) { return src.Canvas()->Pixels(x, y); });
+    for (TPixelFormat f : {TPixelFormat::pf24bit, TPixelFormat::pf32bit}) {
+      TBitmap b;
+      b.Assign(&src);
+      b.SetPixelFormat(f);
+      Integer step = f == TPixelFormat::pf24bit ? 3 : 4;
+      expectPicture(f == TPixelFormat::pf24bit ? "pf24bit" : "pf32bit", [&](Integer x, Integer y) {
+        auto* p = static_cast<const Byte*>(b.ScanLine(y)) + x * step;
+        return TColor(RGB(p[2], p[1], p[0]));
+      });
+    }
+    TBitmap dst(W, H);
+    dst.SetPixelFormat(TPixelFormat::pf32bit);
+    SetTextColor(dst.Canvas()->Handle(), RGB(200, 0, 200));
+    SetBkColor(dst.Canvas()->Handle(), RGB(0, 200, 200));
+    dst.Canvas()->Draw(0, 0, &src);
+    expectPicture("Canvas.Draw", [&](Integer x, Integer y) { return dst.Canvas()->Pixels(x, y); });
+    TBitmap stretched(W * 2, H * 2);
+    stretched.Canvas()->StretchDraw(TRect(0, 0, W * 2, H * 2), &src);
+    expectPicture("StretchDraw", [&](Integer x, Integer y) { return stretched.Canvas()->Pixels(2 * x + 1, 2 * y); });
+    TJPEGImage j;
+    j.Assign(&src);
+    expectPicture("TJPEGImage.Assign", [&](Integer x, Integer y) { return j.Bitmap()->Canvas()->Pixels(x, y); });
+    // Drawing the table's colours into it picks those entries.
+    TBitmap paint;
+    paint.Assign(&src);
+    for (Integer y = 0; y < H; ++y)
+      for (Integer x = 0; x < W; ++x) paint.Canvas()->SetPixels(x, y, color(W - 1 - x, y));
+    expectPicture("SetPixels", [&](Integer x, Integer y) { return paint.Canvas()->Pixels(W - 1 - x, y); });
+  }
+  // A monochrome DDB still paints in the destination's text (0) and
+  // background (1) colours.
+  BYTE bits[2] = {0x80, 0};
+  HBITMAP ddb = CreateBitmap(2, 1, 1, 1, bits);
+  HDC src = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(src, ddb);
+  TBitmap dst(2, 1);
+  SetTextColor(dst.Canvas()->Handle(), RGB(200, 0, 200));
+  SetBkColor(dst.Canvas()->Handle(), RGB(0, 200, 200));
+  BitBlt(dst.Canvas()->Handle(), 0, 0, 2, 1, src, 0, 0, SRCCOPY);
+  EXPECT_EQ(dst.Canvas()->Pixels(0, 0), TColor(RGB(0, 200, 200)));
+  EXPECT_EQ(dst.Canvas()->Pixels(1, 0), TColor(RGB(200, 0, 200)));
+  SelectObject(src, old);
+  DeleteDC(src);
+  DeleteObject(ddb);
+}
