@@ -58,6 +58,12 @@ endfunction()
 function(qn_fuzz name)
   cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
   set(_src ${CMAKE_SOURCE_DIR}/tests/fuzz/${name}.cpp)
+  file(READ ${_src} _text)
+  string(FIND "${_text}" "fuzz::PixelCap" _at)
+  set(_capped OFF)
+  if(_at GREATER -1)
+    set(_capped ON)
+  endif()
   if(QN_FUZZ)
     add_executable(fuzz_${name} ${_src})
     target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
@@ -65,14 +71,26 @@ function(qn_fuzz name)
     target_link_libraries(fuzz_${name} PRIVATE qn_package ${F_LIBS})
     if(QN_TESTS)
       # A bounded run from the seed corpus; new inputs go to a scratch folder
-      # so the checked-in corpus stays as it is.
+      # so the checked-in corpus stays as it is. The memory limit makes an
+      # input that takes gigabytes (a decompression bomb) a finding.
       add_test(NAME Fuzz_${name}_run
                COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
                        $<TARGET_FILE:fuzz_${name}> -max_total_time=${QN_FUZZ_SECONDS}
-                       -rss_limit_mb=4096 -print_final_stats=0
+                       -rss_limit_mb=2048 -print_final_stats=0
                        ${CMAKE_BINARY_DIR}/fuzz-scratch/${name}
                        ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
       file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-scratch/${name})
+      # A target that lowers the pixel cap runs once more with the default
+      # cap, the one applications get.
+      if(_capped)
+        add_test(NAME Fuzz_${name}_run_default_cap
+                 COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1 QN_FUZZ_DEFAULT_CAP=1
+                         $<TARGET_FILE:fuzz_${name}> -max_total_time=${QN_FUZZ_SECONDS}
+                         -rss_limit_mb=2048 -print_final_stats=0
+                         ${CMAKE_BINARY_DIR}/fuzz-scratch/${name}-default-cap
+                         ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+        file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-scratch/${name}-default-cap)
+      endif()
     endif()
   endif()
   if(QN_TESTS)
@@ -80,6 +98,11 @@ function(qn_fuzz name)
     target_link_libraries(replay_${name} PRIVATE qn_package ${F_LIBS})
     add_test(NAME Fuzz_${name}_corpus
              COMMAND replay_${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+    if(_capped)
+      add_test(NAME Fuzz_${name}_corpus_default_cap
+               COMMAND ${CMAKE_COMMAND} -E env QN_FUZZ_DEFAULT_CAP=1
+                       $<TARGET_FILE:replay_${name}> ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+    endif()
   endif()
 endfunction()
 

@@ -61,23 +61,25 @@ void TCustomBitmap32::LoadPixels(TStream* Stream, Integer W, Integer H, bool Bot
 }
 
 void TCustomBitmap32::LoadFromStream(TStream* Stream) {
-  Byte h[BMP_HEADER_SIZE];
-  const Int64 start = Stream->Position();
-  const Integer got = Stream->Read(h, BMP_HEADER_SIZE);
-  if (got == BMP_HEADER_SIZE && Get16(h) == BMP_SIGNATURE && Get16(h + 26) == 1 && Get16(h + 28) == 32 &&
-      Get32(h + 30) == 0) {
-    // The pixel offset is not consulted: the pixels follow the header.
-    const Integer w = static_cast<Integer>(Get32(h + 18));
-    const Integer hf = static_cast<Integer>(Get32(h + 22));
-    if (hf == std::numeric_limits<Integer>::min()) throw EReadError(u"Invalid bitmap dimensions");
-    LoadPixels(Stream, w, hf < 0 ? -hf : hf, hf > 0);
-  } else {
-    Stream->Seek(start, soBeginning);
-    TBitmap b;
-    b.LoadFromStream(Stream);
-    Assign(&b);
-  }
-  Changed();
+  GuardOutOfMemory([&] {
+    Byte h[BMP_HEADER_SIZE];
+    const Int64 start = Stream->Position();
+    const Integer got = Stream->Read(h, BMP_HEADER_SIZE);
+    if (got == BMP_HEADER_SIZE && Get16(h) == BMP_SIGNATURE && Get16(h + 26) == 1 && Get16(h + 28) == 32 &&
+        Get32(h + 30) == 0) {
+      // The pixel offset is not consulted: the pixels follow the header.
+      const Integer w = static_cast<Integer>(Get32(h + 18));
+      const Integer hf = static_cast<Integer>(Get32(h + 22));
+      if (hf == std::numeric_limits<Integer>::min()) throw EReadError(u"Invalid bitmap dimensions");
+      LoadPixels(Stream, w, hf < 0 ? -hf : hf, hf > 0);
+    } else {
+      Stream->Seek(start, soBeginning);
+      TBitmap b;
+      b.LoadFromStream(Stream);
+      Assign(&b);
+    }
+    Changed();
+  });
 }
 
 void TCustomBitmap32::SaveToStream(TStream* Stream, bool BottomUp) {

@@ -12,25 +12,27 @@ namespace {
 // as well as one at the start. Palette alpha (tRNS) is applied per pixel
 // like an alpha channel.
 bool LoadPng(TBitmap32* Dst, TStream* Src) {
-  TPngImage png;
-  png.LoadFromStream(Src);
-  std::vector<uint32_t> px;
-  png.GetARGB(px);
-  const bool alpha = png.TransparencyMode() != TPNGTransparencyMode::ptmNone;
-  if (!alpha)
-    for (uint32_t& p : px) p |= 0xFF000000u;
-  const Integer w = png.Width(), h = png.Height();
-  Dst->BeginUpdate();
-  try {
-    Dst->SetSize(w, h);
-    if (!Dst->Empty()) std::memcpy(Dst->Bits(), px.data(), size_t(w) * size_t(h) * 4);
-  } catch (...) {
+  return GuardOutOfMemory([&]() -> bool {
+    TPngImage png;
+    png.LoadFromStream(Src);
+    std::vector<uint32_t> px;
+    png.GetARGB(px);
+    const bool alpha = png.TransparencyMode() != TPNGTransparencyMode::ptmNone;
+    if (!alpha)
+      for (uint32_t& p : px) p |= 0xFF000000u;
+    const Integer w = png.Width(), h = png.Height();
+    Dst->BeginUpdate();
+    try {
+      Dst->SetSize(w, h);
+      if (!Dst->Empty()) std::memcpy(Dst->Bits(), px.data(), size_t(w) * size_t(h) * 4);
+    } catch (...) {
+      Dst->EndUpdate();
+      throw;
+    }
     Dst->EndUpdate();
-    throw;
-  }
-  Dst->EndUpdate();
-  Dst->Changed();
-  return alpha;
+    Dst->Changed();
+    return alpha;
+  });
 }
 
 }  // namespace

@@ -270,18 +270,20 @@ void TColor32Gradient::SaveToStream(TStream* Stream) const {
 }
 
 void TColor32Gradient::LoadFromStream(TStream* Stream) {
-  char magic[4];
-  if (Stream->Read(magic, 4) != 4 || std::memcmp(magic, kMagic, 4) != 0) WrongFormat();
-  Integer n = 0;
-  if (Stream->Read(&n, 4) != 4) WrongFormat();
-  // The count must fit in what the stream still holds: no allocation on trust.
-  const Int64 remaining = Stream->Size() - Stream->Position();
-  if (n < 0 || static_cast<Int64>(n) > remaining / 8) WrongFormat();
-  TArrayOfColor32GradientStop stops(static_cast<size_t>(n));
-  for (auto& s : stops)
-    if (Stream->Read(&s.Offset, 4) != 4 || Stream->Read(&s.Color32, 4) != 4) WrongFormat();
-  FGradientColors = std::move(stops);
-  GradientColorsChanged();
+  GuardOutOfMemory([&] {
+    char magic[4];
+    if (Stream->Read(magic, 4) != 4 || std::memcmp(magic, kMagic, 4) != 0) WrongFormat();
+    Integer n = 0;
+    if (Stream->Read(&n, 4) != 4) WrongFormat();
+    // The count must fit in what the stream still holds: no allocation on trust.
+    const Int64 remaining = Stream->Size() - Stream->Position();
+    if (n < 0 || static_cast<Int64>(n) > remaining / 8) WrongFormat();
+    TArrayOfColor32GradientStop stops(static_cast<size_t>(n));
+    for (auto& s : stops)
+      if (Stream->Read(&s.Offset, 4) != 4 || Stream->Read(&s.Color32, 4) != 4) WrongFormat();
+    FGradientColors = std::move(stops);
+    GradientColorsChanged();
+  });
 }
 
 }  // namespace qn

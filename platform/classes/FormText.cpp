@@ -750,23 +750,27 @@ class TBinaryToText {
 }  // namespace
 
 void ObjectTextToBinary(TStream* Input, TStream* Output) {
-  TParser parser(Input);
-  TMemoryStream buffer;
-  {
-    TWriter writer(&buffer);
-    TTextToBinary(parser, writer).Convert();
-    writer.FlushBuffer();
-  }
-  // Output sees nothing of a text that fails to convert.
-  Output->WriteBuffer(buffer.Memory(), static_cast<Integer>(buffer.Size()));
+  GuardOutOfMemory([&] {
+    TParser parser(Input);
+    TMemoryStream buffer;
+    {
+      TWriter writer(&buffer);
+      TTextToBinary(parser, writer).Convert();
+      writer.FlushBuffer();
+    }
+    // Output sees nothing of a text that fails to convert.
+    Output->WriteBuffer(buffer.Memory(), static_cast<Integer>(buffer.Size()));
+  });
 }
 
 void ObjectBinaryToText(TStream* Input, TStream* Output) {
-  std::string out;
-  TReader reader(Input);
-  TBinaryToText(reader, out).Convert();
-  if (out.size() > static_cast<size_t>(INT32_MAX)) throw EWriteError(u"Form too large");
-  Output->WriteBuffer(out.data(), static_cast<Integer>(out.size()));
+  GuardOutOfMemory([&] {
+    std::string out;
+    TReader reader(Input);
+    TBinaryToText(reader, out).Convert();
+    if (out.size() > static_cast<size_t>(INT32_MAX)) throw EWriteError(u"Form too large");
+    Output->WriteBuffer(out.data(), static_cast<Integer>(out.size()));
+  });
 }
 
 TStreamOriginalFormat TestStreamFormat(TStream* Stream) {

@@ -1126,97 +1126,99 @@ void TReader::FixupReferences() {
 }
 
 TComponent* TReader::ReadRootComponent(TComponent* Root) {
-  Int64 streamStart = FStream->Position();
-  Int64 start = FPosition;
-  // Everything is checked before anything is touched.
-  ReadSignature();
-  ValidateComponent(0);
-  FStream->SetPosition(streamStart);
-  FPosition = start;
+  return GuardOutOfMemory([&]() -> TComponent* {
+    Int64 streamStart = FStream->Position();
+    Int64 start = FPosition;
+    // Everything is checked before anything is touched.
+    ReadSignature();
+    ValidateComponent(0);
+    FStream->SetPosition(streamStart);
+    FPosition = start;
 
-  ReadSignature();
-  TFilerFlags flags;
-  Integer pos;
-  ReadPrefix(flags, pos);
-  Int64 at = FPosition;
-  String cls = ReadStr();
-  String name = ReadStr();
+    ReadSignature();
+    TFilerFlags flags;
+    Integer pos;
+    ReadPrefix(flags, pos);
+    Int64 at = FPosition;
+    String cls = ReadStr();
+    String name = ReadStr();
 
-  std::unique_ptr<TSnapshot> snapshot;
-  bool createdRoot = false;
-  if (!Root) {
-    TClass c = FindClass(cls);
-    if (!c->InheritsFrom(TComponent::StaticClass()) || !c->CanCreate()) {
-      FPosition = at;
-      ReadError(u"Class " + cls + u" is not a component class");
-    }
-    Root = CreateComponent(c, nullptr);
-    createdRoot = true;
-  } else {
-    bool fits = false;
-    for (TClass c = Root->ClassType(); c && !fits; c = c->ClassParent()) fits = SameIdent(c->ClassName(), cls);
-    if (!fits) {
-      FPosition = at;
-      ReadError(u"Form of class " + cls + u" cannot be read into a " + Root->ClassName());
-    }
-    snapshot = std::make_unique<TSnapshot>();
-    snapshot->Root = Root;
-    snapshot->RootName = Root->Name();
-    snapshot->CaptureTree(Root, 0);
-  }
-
-  FRoot = Root;
-  FLookupRoot = Root;
-  FOwner = Root;
-  FLoaded.clear();
-  FCreated.clear();
-  FFixups.clear();
-  try {
-    if (!SameIdent(Root->Name(), name) || Root->Name() != name) {
-      try {
-        Root->SetName(name);
-      } catch (const EComponentError& e) {
+    std::unique_ptr<TSnapshot> snapshot;
+    bool createdRoot = false;
+    if (!Root) {
+      TClass c = FindClass(cls);
+      if (!c->InheritsFrom(TComponent::StaticClass()) || !c->CanCreate()) {
         FPosition = at;
-        ReadError(e.Message());
+        ReadError(u"Class " + cls + u" is not a component class");
       }
+      Root = CreateComponent(c, nullptr);
+      createdRoot = true;
+    } else {
+      bool fits = false;
+      for (TClass c = Root->ClassType(); c && !fits; c = c->ClassParent()) fits = SameIdent(c->ClassName(), cls);
+      if (!fits) {
+        FPosition = at;
+        ReadError(u"Form of class " + cls + u" cannot be read into a " + Root->ClassName());
+      }
+      snapshot = std::make_unique<TSnapshot>();
+      snapshot->Root = Root;
+      snapshot->RootName = Root->Name();
+      snapshot->CaptureTree(Root, 0);
     }
-    FLoaded.push_back(Root);
-    Root->IncludeState(csLoading);
-    Root->IncludeState(csReading);
-    Root->ReadState(this);
-    Root->ExcludeState(csReading);
-    FixupReferences();
-    // Loaded runs once the whole tree and its references are in place: the
-    // root first, then the others in the order they were read.
-    std::vector<TComponent*> loaded;
-    loaded.swap(FLoaded);
-    for (TComponent* c : loaded) c->Loaded();
-  } catch (...) {
+
+    FRoot = Root;
+    FLookupRoot = Root;
+    FOwner = Root;
+    FLoaded.clear();
+    FCreated.clear();
     FFixups.clear();
-    // Free what this read created (children before the owners they were
-    // created after), then restore what it changed.
-    for (auto it = FCreated.rbegin(); it != FCreated.rend(); ++it) {
-      TComponent* c = *it;
-      RemoveFixupReferences(c, u"");
-      delete c;
+    try {
+      if (!SameIdent(Root->Name(), name) || Root->Name() != name) {
+        try {
+          Root->SetName(name);
+        } catch (const EComponentError& e) {
+          FPosition = at;
+          ReadError(e.Message());
+        }
+      }
+      FLoaded.push_back(Root);
+      Root->IncludeState(csLoading);
+      Root->IncludeState(csReading);
+      Root->ReadState(this);
+      Root->ExcludeState(csReading);
+      FixupReferences();
+      // Loaded runs once the whole tree and its references are in place: the
+      // root first, then the others in the order they were read.
+      std::vector<TComponent*> loaded;
+      loaded.swap(FLoaded);
+      for (TComponent* c : loaded) c->Loaded();
+    } catch (...) {
+      FFixups.clear();
+      // Free what this read created (children before the owners they were
+      // created after), then restore what it changed.
+      for (auto it = FCreated.rbegin(); it != FCreated.rend(); ++it) {
+        TComponent* c = *it;
+        RemoveFixupReferences(c, u"");
+        delete c;
+      }
+      FCreated.clear();
+      if (createdRoot) {
+        RemoveFixupReferences(Root, u"");
+        delete Root;
+      } else {
+        for (TComponent* c : snapshot->Components) {
+          c->ExcludeState(csLoading);
+          c->ExcludeState(csReading);
+        }
+        snapshot->Restore();
+      }
+      FLoaded.clear();
+      throw;
     }
     FCreated.clear();
-    if (createdRoot) {
-      RemoveFixupReferences(Root, u"");
-      delete Root;
-    } else {
-      for (TComponent* c : snapshot->Components) {
-        c->ExcludeState(csLoading);
-        c->ExcludeState(csReading);
-      }
-      snapshot->Restore();
-    }
-    FLoaded.clear();
-    throw;
-  }
-  FCreated.clear();
-  GlobalFixupReferences();
-  return Root;
+    GlobalFixupReferences();
+    return Root;
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -1671,15 +1673,17 @@ void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
 void TComponent::WriteState(TWriter* Writer) { Writer->WriteData(this); }
 
 TComponent* TStream::ReadComponent(TComponent* Instance) {
-  TReader reader(this);
-  try {
-    return reader.ReadRootComponent(Instance);
-  } catch (EFilerError& e) {
-    // Faults of meaning (a property that does not exist) say where, too.
-    if (e.Message().find(u" at offset ") == String::npos)
-      e.SetMessage(e.Message() + u" at offset " + IntStr(reader.ItemOffset()));
-    throw;
-  }
+  return GuardOutOfMemory([&]() -> TComponent* {
+    TReader reader(this);
+    try {
+      return reader.ReadRootComponent(Instance);
+    } catch (EFilerError& e) {
+      // Faults of meaning (a property that does not exist) say where, too.
+      if (e.Message().find(u" at offset ") == String::npos)
+        e.SetMessage(e.Message() + u" at offset " + IntStr(reader.ItemOffset()));
+      throw;
+    }
+  });
 }
 
 void TStream::WriteComponent(TComponent* Instance) { WriteDescendent(Instance, nullptr); }

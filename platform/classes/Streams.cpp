@@ -362,24 +362,26 @@ void TMemoryStream::Clear() {
 }
 
 void TMemoryStream::LoadFromStream(TStream* Stream) {
-  Stream->SetPosition(0);
-  Int64 count = Stream->Size();
-  // Read into a fresh stream first so a failing source leaves us unchanged.
-  if (count < 0) throw EReadError(u"Stream read error");
-  TMemoryStream tmp;
-  tmp.SetSize(count);
-  if (count) {
-    Byte* p = static_cast<Byte*>(tmp.Memory());
-    for (Int64 left = count; left > 0;) {
-      Integer n = static_cast<Integer>(std::min<Int64>(left, 1 << 30));
-      Stream->ReadBuffer(p, n);
-      p += n;
-      left -= n;
+  GuardOutOfMemory([&] {
+    Stream->SetPosition(0);
+    Int64 count = Stream->Size();
+    // Read into a fresh stream first so a failing source leaves us unchanged.
+    if (count < 0) throw EReadError(u"Stream read error");
+    TMemoryStream tmp;
+    tmp.SetSize(count);
+    if (count) {
+      Byte* p = static_cast<Byte*>(tmp.Memory());
+      for (Int64 left = count; left > 0;) {
+        Integer n = static_cast<Integer>(std::min<Int64>(left, 1 << 30));
+        Stream->ReadBuffer(p, n);
+        p += n;
+        left -= n;
+      }
     }
-  }
-  SetSize(count);
-  if (count) std::memcpy(FMemory, tmp.Memory(), static_cast<size_t>(count));
-  FPosition = 0;
+    SetSize(count);
+    if (count) std::memcpy(FMemory, tmp.Memory(), static_cast<size_t>(count));
+    FPosition = 0;
+  });
 }
 
 void TMemoryStream::LoadFromFile(const String& FileName) {

@@ -308,19 +308,21 @@ void TStrings::SetCommaText(const String& Value) {
 }
 
 void TStrings::LoadFromStream(TStream* Stream, TTextEncoding Encoding) {
-  Int64 size = Stream->Size() - Stream->Position();
-  if (size < 0) size = 0;
-  if (size > 0x7FFFFFFF) throw EReadError(u"Stream read error");
-  TBytes bytes(static_cast<size_t>(size));
-  if (size) Stream->ReadBuffer(bytes.data(), static_cast<Integer>(size));
-  bool hadUtf8Bom = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-  TTextEncoding found = Encoding;
-  String text = DecodeBytes(bytes.data(), bytes.size(), found);
-  SetTextStr(text);
-  // Text without a byte order mark is saved back the same way.
-  FEncoding = (Encoding == TTextEncoding::Default && found == TTextEncoding::UTF8 && !hadUtf8Bom)
-                  ? TTextEncoding::Default
-                  : found;
+  GuardOutOfMemory([&] {
+    Int64 size = Stream->Size() - Stream->Position();
+    if (size < 0) size = 0;
+    if (size > 0x7FFFFFFF) throw EReadError(u"Stream read error");
+    TBytes bytes(static_cast<size_t>(size));
+    if (size) Stream->ReadBuffer(bytes.data(), static_cast<Integer>(size));
+    bool hadUtf8Bom = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+    TTextEncoding found = Encoding;
+    String text = DecodeBytes(bytes.data(), bytes.size(), found);
+    SetTextStr(text);
+    // Text without a byte order mark is saved back the same way.
+    FEncoding = (Encoding == TTextEncoding::Default && found == TTextEncoding::UTF8 && !hadUtf8Bom)
+                    ? TTextEncoding::Default
+                    : found;
+  });
 }
 
 void TStrings::LoadFromFile(const String& FileName, TTextEncoding Encoding) {

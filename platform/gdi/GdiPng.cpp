@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -56,6 +57,13 @@ void SaveSurfaceToPng(const TGdiSurface& s, const std::string& path, bool opaque
 }
 
 namespace {
+std::atomic<bool> gCrcChecking{true};
+}  // namespace
+
+void SetPngCrcChecking(bool on) { gCrcChecking = on; }
+bool PngCrcChecking() { return gCrcChecking; }
+
+namespace {
 struct TMemReader {
   const Byte* P;
   size_t Left;
@@ -83,6 +91,12 @@ TGdiSurfacePtr ReadPng(std::FILE* file, TMemReader* mem, const String& name) {
     if (file) png_init_io(png, file);
     else png_set_read_fn(png, mem, ReadMem);
     png_set_user_limits(png, 16384, 16384);
+    if (!gCrcChecking) {
+      png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#ifdef PNG_IGNORE_ADLER32
+      png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
+    }
     png_read_info(png, info);
     png_set_expand(png);
     png_set_strip_16(png);
@@ -92,7 +106,11 @@ TGdiSurfacePtr ReadPng(std::FILE* file, TMemReader* mem, const String& name) {
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-    if (Int64(w) * Int64(h) > (Int64(1) << 26)) {
+    // In memory the data left is known: deflate gives at most 1032 bytes
+    // for one, and a row holds at least a bit per pixel and its filter byte,
+    // so a picture too large for the data is refused before its surface.
+    if (Int64(w) * Int64(h) > (Int64(1) << 26) ||
+        (mem && Int64(h) * ((Int64(w) + 7) / 8 + 1) > (Int64(mem->Left) + 1) * 1032)) {
       tooLarge = true;
     } else {
       s = TGdiSurface::Create(Integer(w), Integer(h));

@@ -16,4 +16,10 @@ TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path);
 // The same from memory; raises EReadError for anything that is not a whole PNG.
 TGdiSurfacePtr LoadSurfaceFromPngData(const void* data, size_t size);
 
+// Whether the PNG readers (these and TPngImage) check chunk and zlib
+// checksums; on by default. Fuzzing turns them off so that mutated inputs
+// get past the checksums to the decoder behind them.
+void SetPngCrcChecking(bool on);
+bool PngCrcChecking();
+
 }  // namespace vcl

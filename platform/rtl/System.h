@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -310,6 +311,20 @@ QN_EXCEPTION(EInvalidCast, Exception)
 QN_EXCEPTION(EAbstractError, Exception)
 QN_EXCEPTION(EOutOfMemory, Exception)
 QN_EXCEPTION(EIntError, Exception)
+
+// Readers of outside data (pictures, form files, streams) run their work
+// through this: memory running out while a file is read is the library's
+// EOutOfMemory, which callers handle like every other failed load, and never
+// a bare std::bad_alloc escaping a library call. Readers build into
+// temporaries, so the target is still as it was.
+template <class F>
+decltype(auto) GuardOutOfMemory(F&& Body) {
+  try {
+    return std::forward<F>(Body)();
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(u"Out of memory");
+  }
+}
 QN_EXCEPTION(EIntOverflow, EIntError)
 QN_EXCEPTION(EDivByZero, EIntError)
 QN_EXCEPTION(ERangeError, EIntError)

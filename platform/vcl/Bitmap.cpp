@@ -527,218 +527,221 @@ void TBitmap::LoadFromResourceID(NativeUInt Instance, Integer ResID) {
 }
 
 void TBitmap::LoadDIB(TStream* Stream, bool FileHeader) {
-  Int64 start = Stream->Position();
-  Int64 avail = Stream->Size() - start;
-  if (avail <= 0) {
-    // Nothing to read is an empty bitmap, as an empty bitmap saves nothing.
-    FreeHandle();
-    FWidth = FHeight = 0;
-    Changed(this);
-    return;
-  }
-  Int64 consumed = 0;
-  auto read = [&](void* buf, Int64 n) {
-    if (n < 0 || consumed + n > avail) InvalidBitmap();
-    Stream->ReadBuffer(buf, Integer(n));
-    consumed += n;
-  };
-  DWORD offBits = 0;
-  if (FileHeader) {
-    Byte fh[14];
-    read(fh, 14);
-    if (fh[0] != 'B' || fh[1] != 'M') InvalidBitmap();
-    offBits = Get32(fh + 10);
-  }
-  Byte hs[4];
-  read(hs, 4);
-  DWORD hsize = Get32(hs);
-  if (hsize != 12 && (hsize < 40 || hsize > 1024)) InvalidBitmap();
-  std::vector<Byte> hdr(hsize);
-  std::memcpy(hdr.data(), hs, 4);
-  read(hdr.data() + 4, hsize - 4);
-  Int64 width, height;
-  Integer bpp;
-  DWORD compression = BI_RGB, sizeImage = 0, clrUsed = 0;
-  bool core = hsize == 12;
-  if (core) {
-    width = Get16(&hdr[4]);
-    height = Get16(&hdr[6]);
-    bpp = Get16(&hdr[10]);
-  } else {
-    width = Integer(Get32(&hdr[4]));
-    height = Integer(Get32(&hdr[8]));
-    bpp = Get16(&hdr[14]);
-    compression = Get32(&hdr[16]);
-    sizeImage = Get32(&hdr[20]);
-    clrUsed = Get32(&hdr[32]);
-  }
-  bool topDown = height < 0;
-  if (topDown) height = -height;
-  if (width <= 0 || height <= 0 || width * height > std::min(kMaxPixels, MaxGraphicPixels())) InvalidBitmap();
-  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) InvalidBitmap();
-  switch (compression) {
-    case BI_RGB: break;
-    case BI_RLE8: if (bpp != 8 || topDown) InvalidBitmap(); break;
-    case BI_RLE4: if (bpp != 4 || topDown) InvalidBitmap(); break;
-    case BI_BITFIELDS: if (bpp != 16 && bpp != 32) InvalidBitmap(); break;
-    default: InvalidBitmap();
-  }
-  DWORD masks[4] = {0, 0, 0, 0};
-  if (compression == BI_BITFIELDS) {
-    if (hsize >= 52) {
-      for (int i = 0; i < 3; ++i) masks[i] = Get32(&hdr[size_t(40 + 4 * i)]);
-      if (hsize >= 56) masks[3] = Get32(&hdr[52]);
+  GuardOutOfMemory([&] {
+    Int64 start = Stream->Position();
+    Int64 avail = Stream->Size() - start;
+    if (avail <= 0) {
+      // Nothing to read is an empty bitmap, as an empty bitmap saves nothing.
+      FreeHandle();
+      FWidth = FHeight = 0;
+      Changed(this);
+      return;
+    }
+    Int64 consumed = 0;
+    auto read = [&](void* buf, Int64 n) {
+      if (n < 0 || consumed + n > avail) InvalidBitmap();
+      Stream->ReadBuffer(buf, Integer(n));
+      consumed += n;
+    };
+    DWORD offBits = 0;
+    if (FileHeader) {
+      Byte fh[14];
+      read(fh, 14);
+      if (fh[0] != 'B' || fh[1] != 'M') InvalidBitmap();
+      offBits = Get32(fh + 10);
+    }
+    Byte hs[4];
+    read(hs, 4);
+    DWORD hsize = Get32(hs);
+    if (hsize != 12 && (hsize < 40 || hsize > 1024)) InvalidBitmap();
+    std::vector<Byte> hdr(hsize);
+    std::memcpy(hdr.data(), hs, 4);
+    read(hdr.data() + 4, hsize - 4);
+    Int64 width, height;
+    Integer bpp;
+    DWORD compression = BI_RGB, sizeImage = 0, clrUsed = 0;
+    bool core = hsize == 12;
+    if (core) {
+      width = Get16(&hdr[4]);
+      height = Get16(&hdr[6]);
+      bpp = Get16(&hdr[10]);
     } else {
-      Byte m[12];
-      read(m, 12);
-      for (int i = 0; i < 3; ++i) masks[i] = Get32(m + 4 * i);
+      width = Integer(Get32(&hdr[4]));
+      height = Integer(Get32(&hdr[8]));
+      bpp = Get16(&hdr[14]);
+      compression = Get32(&hdr[16]);
+      sizeImage = Get32(&hdr[20]);
+      clrUsed = Get32(&hdr[32]);
     }
-    for (DWORD m : masks)
-      if (!ContiguousMask(m)) InvalidBitmap();
-  }
-  // The colour table.
-  if (clrUsed > 65536) InvalidBitmap();
-  size_t entries = clrUsed ? clrUsed : (bpp <= 8 ? (size_t(1) << bpp) : 0);
-  size_t entrySize = core ? 3 : 4;
-  std::vector<Byte> table(entries * entrySize);
-  read(table.data(), Int64(table.size()));
-  TImage img;
-  img.W = Integer(width);
-  img.H = Integer(height);
-  if (bpp <= 8) {
-    size_t n = std::min(entries, size_t(1) << bpp);
-    if (n == 0) InvalidBitmap();
-    for (size_t i = 0; i < n; ++i) {
-      const Byte* q = &table[i * entrySize];
-      img.Colors.push_back({q[0], q[1], q[2], 0});
+    bool topDown = height < 0;
+    if (topDown) height = -height;
+    if (width <= 0 || height <= 0 || width * height > std::min(kMaxPixels, MaxGraphicPixels())) InvalidBitmap();
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) InvalidBitmap();
+    switch (compression) {
+      case BI_RGB: break;
+      case BI_RLE8: if (bpp != 8 || topDown) InvalidBitmap(); break;
+      case BI_RLE4: if (bpp != 4 || topDown) InvalidBitmap(); break;
+      case BI_BITFIELDS: if (bpp != 16 && bpp != 32) InvalidBitmap(); break;
+      default: InvalidBitmap();
     }
-  }
-  // The pixels start at the file header's offset when it gives one.
-  if (FileHeader && offBits) {
-    if (offBits < consumed) InvalidBitmap();
-    Int64 gap = Int64(offBits) - consumed;
-    if (gap > avail - consumed) InvalidBitmap();
-    std::vector<Byte> skip(size_t(std::min<Int64>(gap, 65536)));
-    while (gap > 0) {
-      Int64 n = std::min<Int64>(gap, Int64(skip.size()));
-      read(skip.data(), n);
-      gap -= n;
+    DWORD masks[4] = {0, 0, 0, 0};
+    if (compression == BI_BITFIELDS) {
+      if (hsize >= 52) {
+        for (int i = 0; i < 3; ++i) masks[i] = Get32(&hdr[size_t(40 + 4 * i)]);
+        if (hsize >= 56) masks[3] = Get32(&hdr[52]);
+      } else {
+        Byte m[12];
+        read(m, 12);
+        for (int i = 0; i < 3; ++i) masks[i] = Get32(m + 4 * i);
+      }
+      for (DWORD m : masks)
+        if (!ContiguousMask(m)) InvalidBitmap();
     }
-  }
-  Integer srcStride = StrideOf(img.W, bpp);
-  std::vector<Byte> data;
-  if (compression == BI_RLE8 || compression == BI_RLE4) {
-    Int64 left = avail - consumed;
-    Int64 n = sizeImage ? Int64(sizeImage) : left;
-    if (n > left) InvalidBitmap();
-    data.resize(size_t(n));
-    read(data.data(), n);
-  } else {
-    Int64 n = Int64(srcStride) * height;
-    if (n > avail - consumed) InvalidBitmap();
-    data.resize(size_t(n));
-    read(data.data(), n);
-  }
+    // The colour table.
+    if (clrUsed > 65536) InvalidBitmap();
+    size_t entries = clrUsed ? clrUsed : (bpp <= 8 ? (size_t(1) << bpp) : 0);
+    size_t entrySize = core ? 3 : 4;
+    std::vector<Byte> table(entries * entrySize);
+    read(table.data(), Int64(table.size()));
+    TImage img;
+    img.W = Integer(width);
+    img.H = Integer(height);
+    if (bpp <= 8) {
+      size_t n = std::min(entries, size_t(1) << bpp);
+      if (n == 0) InvalidBitmap();
+      for (size_t i = 0; i < n; ++i) {
+        const Byte* q = &table[i * entrySize];
+        img.Colors.push_back({q[0], q[1], q[2], 0});
+      }
+    }
+    // The pixels start at the file header's offset when it gives one.
+    if (FileHeader && offBits) {
+      if (offBits < consumed) InvalidBitmap();
+      Int64 gap = Int64(offBits) - consumed;
+      if (gap > avail - consumed) InvalidBitmap();
+      std::vector<Byte> skip(size_t(std::min<Int64>(gap, 65536)));
+      while (gap > 0) {
+        Int64 n = std::min<Int64>(gap, Int64(skip.size()));
+        read(skip.data(), n);
+        gap -= n;
+      }
+    }
+    Integer srcStride = StrideOf(img.W, bpp);
+    std::vector<Byte> data;
+    if (compression == BI_RLE8 || compression == BI_RLE4) {
+      Int64 left = avail - consumed;
+      Int64 n = sizeImage ? Int64(sizeImage) : left;
+      if (n > left) InvalidBitmap();
+      // A code of two bytes sets at most 255 pixels. Line ends, deltas and
+      // the end of the picture may leave the rest blank, but a picture far
+      // beyond what its codes could set is refused before its pixels exist,
+      // so a small file cannot make the reader take gigabytes.
+      if (width * height > std::max<Int64>(Int64(1) << 22, n / 2 * 255)) InvalidBitmap();
+      data.resize(size_t(n));
+      read(data.data(), n);
+    } else {
+      Int64 n = Int64(srcStride) * height;
+      if (n > avail - consumed) InvalidBitmap();
+      data.resize(size_t(n));
+      read(data.data(), n);
+    }
 
-  // Formats.
-  bool convert32 = false;  // decode through the masks into pf32bit
-  if (bpp == 1) img.Format = TPixelFormat::pf1bit;
-  else if (bpp == 4) img.Format = TPixelFormat::pf4bit;
-  else if (bpp == 8) img.Format = TPixelFormat::pf8bit;
-  else if (bpp == 24) img.Format = TPixelFormat::pf24bit;
-  else if (bpp == 16) {
-    if (compression == BI_RGB || (masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F)) {
-      img.Format = TPixelFormat::pf15bit;
-    } else if (masks[0] == 0xF800 && masks[1] == 0x07E0 && masks[2] == 0x001F) {
-      img.Format = TPixelFormat::pf16bit;
+    // Formats.
+    bool convert32 = false;  // decode through the masks into pf32bit
+    if (bpp == 1) img.Format = TPixelFormat::pf1bit;
+    else if (bpp == 4) img.Format = TPixelFormat::pf4bit;
+    else if (bpp == 8) img.Format = TPixelFormat::pf8bit;
+    else if (bpp == 24) img.Format = TPixelFormat::pf24bit;
+    else if (bpp == 16) {
+      if (compression == BI_RGB || (masks[0] == 0x7C00 && masks[1] == 0x03E0 && masks[2] == 0x001F)) {
+        img.Format = TPixelFormat::pf15bit;
+      } else if (masks[0] == 0xF800 && masks[1] == 0x07E0 && masks[2] == 0x001F) {
+        img.Format = TPixelFormat::pf16bit;
+      } else {
+        img.Format = TPixelFormat::pf32bit;
+        convert32 = true;
+      }
     } else {
       img.Format = TPixelFormat::pf32bit;
-      convert32 = true;
+      convert32 = compression == BI_BITFIELDS && !(masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF);
     }
-  } else {
-    img.Format = TPixelFormat::pf32bit;
-    convert32 = compression == BI_BITFIELDS && !(masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF);
-  }
-  Integer dstStride = StrideOf(img.W, PixelFormatBits(img.Format));
-  img.Bits.assign(size_t(dstStride) * size_t(img.H), 0);
-  auto dstRow = [&](Integer bottomUpRow) { return img.Bits.data() + size_t(bottomUpRow) * size_t(dstStride); };
+    Integer dstStride = StrideOf(img.W, PixelFormatBits(img.Format));
+    img.Bits.assign(size_t(dstStride) * size_t(img.H), 0);
+    auto dstRow = [&](Integer bottomUpRow) { return img.Bits.data() + size_t(bottomUpRow) * size_t(dstStride); };
 
-  if (compression == BI_RLE8 || compression == BI_RLE4) {
-    // Indices per pixel, bottom row first, then packed.
-    std::vector<Byte> idx(size_t(img.W) * size_t(img.H), 0);
-    bool rle4 = compression == BI_RLE4;
-    Int64 x = 0, y = 0;
-    size_t p = 0;
-    auto put = [&](Byte v) {
-      if (x < img.W && y < img.H) idx[size_t(y) * size_t(img.W) + size_t(x)] = v;
-      ++x;
-    };
-    bool done = false;
-    while (!done) {
-      if (y >= img.H) break;
-      if (p + 2 > data.size()) InvalidBitmap();
-      Byte n = data[p], v = data[p + 1];
-      p += 2;
-      if (n) {
-        for (int i = 0; i < n; ++i) put(rle4 ? Byte((i & 1) ? (v & 15) : (v >> 4)) : v);
-        continue;
-      }
-      switch (v) {
-        case 0: x = 0; ++y; break;
-        case 1: done = true; break;
-        case 2:
-          if (p + 2 > data.size()) InvalidBitmap();
-          x += data[p];
-          y += data[p + 1];
-          p += 2;
-          break;
-        default: {
-          size_t bytes = rle4 ? (size_t(v) + 1) / 2 : v;
-          size_t padded = bytes + (bytes & 1);
-          if (p + padded > data.size()) InvalidBitmap();
-          for (int i = 0; i < v; ++i) put(rle4 ? Byte((i & 1) ? (data[p + size_t(i / 2)] & 15) : (data[p + size_t(i / 2)] >> 4)) : data[p + size_t(i)]);
-          p += padded;
-          break;
-        }
-      }
-    }
-    for (Integer row = 0; row < img.H; ++row) {
-      Byte* out = dstRow(row);
-      const Byte* in = &idx[size_t(row) * size_t(img.W)];
-      for (Integer i = 0; i < img.W; ++i) {
-        if (in[i] >= img.Colors.size()) InvalidBitmap();
-        if (rle4) out[i >> 1] |= Byte(in[i] << ((i & 1) ? 0 : 4));
-        else out[i] = in[i];
-      }
-    }
-  } else {
-    for (Integer row = 0; row < img.H; ++row) {
-      const Byte* in = data.data() + size_t(row) * size_t(srcStride);
-      Byte* out = dstRow(topDown ? img.H - 1 - row : row);
-      if (convert32) {
-        auto* o = reinterpret_cast<uint32_t*>(out);
-        for (Integer i = 0; i < img.W; ++i) {
-          DWORD v = bpp == 16 ? Get16(in + 2 * i) : Get32(in + 4 * i);
-          o[i] = (uint32_t(Channel(v, masks[3])) << 24) | (uint32_t(Channel(v, masks[0])) << 16) |
-                 (uint32_t(Channel(v, masks[1])) << 8) | Channel(v, masks[2]);
-        }
-      } else {
-        std::memcpy(out, in, size_t(srcStride));
-      }
-    }
-    // Every palette index must name a colour of the table.
-    if (bpp <= 8 && img.Colors.size() < (size_t(1) << bpp)) {
-      for (Integer row = 0; row < img.H; ++row) {
-        const Byte* r = dstRow(row);
-        for (Integer i = 0; i < img.W; ++i) {
-          unsigned v = bpp == 8 ? r[i] : bpp == 4 ? unsigned((r[i >> 1] >> ((i & 1) ? 0 : 4)) & 15)
-                                                  : unsigned((r[i >> 3] >> (7 - (i & 7))) & 1);
+    if (compression == BI_RLE8 || compression == BI_RLE4) {
+      // Straight into the packed rows, bottom row first. Pixels the codes skip
+      // (line ends, deltas, the end of the picture) keep index 0.
+      bool rle4 = compression == BI_RLE4;
+      Int64 x = 0, y = 0;
+      size_t p = 0;
+      auto put = [&](Byte v) {
+        if (x < img.W && y < img.H) {
           if (v >= img.Colors.size()) InvalidBitmap();
+          Byte* out = dstRow(Integer(y));
+          if (rle4) out[x >> 1] |= Byte(v << ((x & 1) ? 0 : 4));
+          else out[x] = v;
+        }
+        ++x;
+      };
+      bool done = false;
+      while (!done) {
+        if (y >= img.H) break;
+        if (p + 2 > data.size()) InvalidBitmap();
+        Byte n = data[p], v = data[p + 1];
+        p += 2;
+        if (n) {
+          for (int i = 0; i < n; ++i) put(rle4 ? Byte((i & 1) ? (v & 15) : (v >> 4)) : v);
+          continue;
+        }
+        switch (v) {
+          case 0: x = 0; ++y; break;
+          case 1: done = true; break;
+          case 2:
+            if (p + 2 > data.size()) InvalidBitmap();
+            x += data[p];
+            y += data[p + 1];
+            p += 2;
+            break;
+          default: {
+            size_t bytes = rle4 ? (size_t(v) + 1) / 2 : v;
+            size_t padded = bytes + (bytes & 1);
+            if (p + padded > data.size()) InvalidBitmap();
+            for (int i = 0; i < v; ++i) put(rle4 ? Byte((i & 1) ? (data[p + size_t(i / 2)] & 15) : (data[p + size_t(i / 2)] >> 4)) : data[p + size_t(i)]);
+            p += padded;
+            break;
+          }
+        }
+      }
+    } else {
+      for (Integer row = 0; row < img.H; ++row) {
+        const Byte* in = data.data() + size_t(row) * size_t(srcStride);
+        Byte* out = dstRow(topDown ? img.H - 1 - row : row);
+        if (convert32) {
+          auto* o = reinterpret_cast<uint32_t*>(out);
+          for (Integer i = 0; i < img.W; ++i) {
+            DWORD v = bpp == 16 ? Get16(in + 2 * i) : Get32(in + 4 * i);
+            o[i] = (uint32_t(Channel(v, masks[3])) << 24) | (uint32_t(Channel(v, masks[0])) << 16) |
+                   (uint32_t(Channel(v, masks[1])) << 8) | Channel(v, masks[2]);
+          }
+        } else {
+          std::memcpy(out, in, size_t(srcStride));
+        }
+      }
+      // Every palette index must name a colour of the table.
+      if (bpp <= 8 && img.Colors.size() < (size_t(1) << bpp)) {
+        for (Integer row = 0; row < img.H; ++row) {
+          const Byte* r = dstRow(row);
+          for (Integer i = 0; i < img.W; ++i) {
+            unsigned v = bpp == 8 ? r[i] : bpp == 4 ? unsigned((r[i >> 1] >> ((i & 1) ? 0 : 4)) & 15)
+                                                    : unsigned((r[i >> 3] >> (7 - (i & 7))) & 1);
+            if (v >= img.Colors.size()) InvalidBitmap();
+          }
         }
       }
     }
-  }
-  Commit(img);
+    Commit(img);
+  });
 }
 
 void TBitmap::SaveToStream(TStream* Stream) {

@@ -234,21 +234,23 @@ void TPicture::SaveToFile(const String& FileName) {
 }
 
 void TPicture::LoadFromStream(TStream* Stream) {
-  Byte sig[8] = {};
-  Int64 start = Stream->Position();
-  Integer n = Stream->Read(sig, 8);
-  Stream->Seek(start, soBeginning);
-  TGraphicClass c = nullptr;
-  static const Byte kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  if (n >= 2 && sig[0] == 'B' && sig[1] == 'M') c = FindGraphicClassForExtension(u"bmp");
-  else if (n >= 8 && std::equal(sig, sig + 8, kPng)) c = FindGraphicClassForExtension(u"png");
-  else if (n >= 3 && sig[0] == 0xFF && sig[1] == 0xD8 && sig[2] == 0xFF) c = FindGraphicClassForExtension(u"jpg");
-  else if (n >= 4 && sig[0] == 0 && sig[1] == 0 && (sig[2] == 1 || sig[2] == 2) && sig[3] == 0)
-    c = FindGraphicClassForExtension(u"ico");
-  if (!c) throw EInvalidGraphic(u"Unsupported image format");
-  std::unique_ptr<TGraphic> g(NewGraphic(c));
-  g->LoadFromStream(Stream);
-  Take(std::move(g));
+  GuardOutOfMemory([&] {
+    Byte sig[8] = {};
+    Int64 start = Stream->Position();
+    Integer n = Stream->Read(sig, 8);
+    Stream->Seek(start, soBeginning);
+    TGraphicClass c = nullptr;
+    static const Byte kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (n >= 2 && sig[0] == 'B' && sig[1] == 'M') c = FindGraphicClassForExtension(u"bmp");
+    else if (n >= 8 && std::equal(sig, sig + 8, kPng)) c = FindGraphicClassForExtension(u"png");
+    else if (n >= 3 && sig[0] == 0xFF && sig[1] == 0xD8 && sig[2] == 0xFF) c = FindGraphicClassForExtension(u"jpg");
+    else if (n >= 4 && sig[0] == 0 && sig[1] == 0 && (sig[2] == 1 || sig[2] == 2) && sig[3] == 0)
+      c = FindGraphicClassForExtension(u"ico");
+    if (!c) throw EInvalidGraphic(u"Unsupported image format");
+    std::unique_ptr<TGraphic> g(NewGraphic(c));
+    g->LoadFromStream(Stream);
+    Take(std::move(g));
+  });
 }
 
 void TPicture::SaveToStream(TStream* Stream) {

@@ -297,39 +297,41 @@ TIcon::TImage TIcon::DecodeImage(const Byte* p, size_t n) {
 }
 
 void TIcon::LoadFromStream(TStream* Stream) {
-  Int64 start = Stream->Position();
-  Int64 avail = Stream->Size() - start;
-  if (avail < 6) InvalidIcon();
-  Byte head[6];
-  Stream->ReadBuffer(head, 6);
-  Word type = Get16(head + 2), count = Get16(head + 4);
-  if (Get16(head) != 0 || (type != 1 && type != 2) || count == 0) InvalidIcon();
-  Int64 dirEnd = 6 + Int64(count) * 16;
-  if (dirEnd > avail) InvalidIcon();
-  std::vector<Byte> dir(size_t(count) * 16);
-  Stream->ReadBuffer(dir.data(), Integer(dir.size()));
-  Int64 end = dirEnd;
-  for (Word i = 0; i < count; ++i) {
-    const Byte* e = &dir[size_t(i) * 16];
-    Int64 size = Get32(e + 8), off = Get32(e + 12);
-    if (off < dirEnd || size < 8 || off + size > avail) InvalidIcon();
-    end = std::max(end, off + size);
-  }
-  std::vector<Byte> data(size_t(end - dirEnd));
-  Stream->ReadBuffer(data.data(), Integer(data.size()));
-  std::vector<TImage> images;
-  for (Word i = 0; i < count; ++i) {
-    const Byte* e = &dir[size_t(i) * 16];
-    size_t size = Get32(e + 8), off = size_t(Get32(e + 12) - dirEnd);
-    TImage img = DecodeImage(data.data() + off, size);
-    std::memcpy(img.Entry, e, 16);
-    img.Raw.assign(data.begin() + Int64(off), data.begin() + Int64(off + size));
-    images.push_back(std::move(img));
-  }
-  FreeHandle();
-  FImages = std::move(images);
-  FResType = type;
-  Changed(this);
+  GuardOutOfMemory([&] {
+    Int64 start = Stream->Position();
+    Int64 avail = Stream->Size() - start;
+    if (avail < 6) InvalidIcon();
+    Byte head[6];
+    Stream->ReadBuffer(head, 6);
+    Word type = Get16(head + 2), count = Get16(head + 4);
+    if (Get16(head) != 0 || (type != 1 && type != 2) || count == 0) InvalidIcon();
+    Int64 dirEnd = 6 + Int64(count) * 16;
+    if (dirEnd > avail) InvalidIcon();
+    std::vector<Byte> dir(size_t(count) * 16);
+    Stream->ReadBuffer(dir.data(), Integer(dir.size()));
+    Int64 end = dirEnd;
+    for (Word i = 0; i < count; ++i) {
+      const Byte* e = &dir[size_t(i) * 16];
+      Int64 size = Get32(e + 8), off = Get32(e + 12);
+      if (off < dirEnd || size < 8 || off + size > avail) InvalidIcon();
+      end = std::max(end, off + size);
+    }
+    std::vector<Byte> data(size_t(end - dirEnd));
+    Stream->ReadBuffer(data.data(), Integer(data.size()));
+    std::vector<TImage> images;
+    for (Word i = 0; i < count; ++i) {
+      const Byte* e = &dir[size_t(i) * 16];
+      size_t size = Get32(e + 8), off = size_t(Get32(e + 12) - dirEnd);
+      TImage img = DecodeImage(data.data() + off, size);
+      std::memcpy(img.Entry, e, 16);
+      img.Raw.assign(data.begin() + Int64(off), data.begin() + Int64(off + size));
+      images.push_back(std::move(img));
+    }
+    FreeHandle();
+    FImages = std::move(images);
+    FResType = type;
+    Changed(this);
+  });
 }
 
 void TIcon::SaveToStream(TStream* Stream) {

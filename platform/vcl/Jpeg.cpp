@@ -76,12 +76,15 @@ int DecodeStart(jpeg_decompress_struct* d, TJpegErr* e, const TDecodeParams* p) 
   return 1;
 }
 
-int DecodeRows(jpeg_decompress_struct* d, TJpegErr* e, Byte* buf, size_t stride) {
+int DecodeRow(jpeg_decompress_struct* d, TJpegErr* e, Byte* row) {
   if (setjmp(e->Jump)) return 0;
-  while (d->output_scanline < d->output_height) {
-    JSAMPROW row = buf + size_t(d->output_scanline) * stride;
-    jpeg_read_scanlines(d, &row, 1);
-  }
+  JSAMPROW r = row;
+  jpeg_read_scanlines(d, &r, 1);
+  return 1;
+}
+
+int DecodeFinish(jpeg_decompress_struct* d, TJpegErr* e) {
+  if (setjmp(e->Jump)) return 0;
   jpeg_finish_decompress(d);
   return 1;
 }
@@ -147,16 +150,34 @@ std::unique_ptr<TBitmap> TJPEGImage::Decode(const TBytes& Data) const {
   if (d.image_width == 0 || d.image_height == 0 ||
       Int64(d.image_width) * Int64(d.image_height) > std::min<Int64>(MaxGraphicPixels(), Int64(1) << 28))
     throw EInvalidGraphic(u"JPEG image is not valid: image too large");
+  // Huffman coding spends at least a bit on every 8x8 block of the
+  // full-resolution component, so a picture with more blocks than the data
+  // has bits cannot come from it; refusing it here keeps a small file from
+  // making the decoder and the bitmap take memory for a picture it lacks.
+  if (!d.arith_code && Int64((d.image_width + 7) / 8) * Int64((d.image_height + 7) / 8) > Int64(Data.size()) * 8)
+    throw EInvalidGraphic(u"JPEG image is not valid: the data is too short for its size");
   d.mem->max_memory_to_use = 512L << 20;
   TDecodeParams p{1 << static_cast<int>(FScale), FGrayscale || FPixelFormat == TJPEGPixelFormat::jf8Bit,
                   FPerformance == TJPEGPerformance::jpBestSpeed, FSmoothing};
+  const auto cutShort = [] { throw EInvalidGraphic(u"JPEG image is not valid: the data ends early"); };
   if (!DecodeStart(&d, &e, &p)) InvalidJpeg(e);
+  // A multi-scan picture is read whole before its first row comes out.
+  if (e.CutShort) cutShort();
   int comps = d.output_components;
   Integer w = Integer(d.output_width), h = Integer(d.output_height);
   size_t stride = size_t(w) * size_t(comps);
-  std::vector<Byte> buf(stride * size_t(h));
-  if (!DecodeRows(&d, &e, buf.data(), stride)) InvalidJpeg(e);
-  if (e.CutShort) throw EInvalidGraphic(u"JPEG image is not valid: the data ends early");
+  // The rows grow as they are decoded, and decoding stops at the first row
+  // the data does not reach: the decoder would make up the rest.
+  std::vector<Byte> buf;
+  while (d.output_scanline < d.output_height) {
+    size_t at = size_t(d.output_scanline) * stride;
+    buf.resize(at + stride);
+    JDIMENSION before = d.output_scanline;
+    if (!DecodeRow(&d, &e, buf.data() + at)) InvalidJpeg(e);
+    if (e.CutShort || d.output_scanline == before) cutShort();
+  }
+  if (!DecodeFinish(&d, &e)) InvalidJpeg(e);
+  if (e.CutShort) cutShort();
   bool adobe = d.saw_Adobe_marker;
   auto b = std::make_unique<TBitmap>();
   if (comps == 1) {
@@ -232,14 +253,16 @@ void TJPEGImage::SetPixelFormat(TJPEGPixelFormat Value) {
 }
 
 void TJPEGImage::LoadFromStream(TStream* Stream) {
-  Int64 left = Stream->Size() - Stream->Position();
-  if (left <= 0 || left > (Int64(1) << 30)) throw EInvalidGraphic(u"JPEG image is not valid");
-  TBytes data(static_cast<size_t>(left));
-  Stream->ReadBuffer(data.data(), Integer(left));
-  std::unique_ptr<TBitmap> b = Decode(data);
-  FData.swap(data);
-  FBitmap = std::move(b);
-  Changed(this);
+  GuardOutOfMemory([&] {
+    Int64 left = Stream->Size() - Stream->Position();
+    if (left <= 0 || left > (Int64(1) << 30)) throw EInvalidGraphic(u"JPEG image is not valid");
+    TBytes data(static_cast<size_t>(left));
+    Stream->ReadBuffer(data.data(), Integer(left));
+    std::unique_ptr<TBitmap> b = Decode(data);
+    FData.swap(data);
+    FBitmap = std::move(b);
+    Changed(this);
+  });
 }
 
 void TJPEGImage::Compress() {

@@ -10,6 +10,7 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "platform/gdi/GdiPng.h"
 #include "platform/vcl/Bitmap.h"
 
 namespace vcl {
@@ -80,6 +81,18 @@ int ReadTransformPhase(png_structp png, png_infop info) {
 int ReadImagePhase(png_structp png, png_bytepp rows) {
   if (setjmp(png_jmpbuf(png))) return 0;
   png_read_image(png, rows);
+  png_read_end(png, nullptr);
+  return 1;
+}
+
+int ReadRowPhase(png_structp png, png_bytep row) {
+  if (setjmp(png_jmpbuf(png))) return 0;
+  png_read_row(png, row, nullptr);
+  return 1;
+}
+
+int ReadEndPhase(png_structp png) {
+  if (setjmp(png_jmpbuf(png))) return 0;
   png_read_end(png, nullptr);
   return 1;
 }
@@ -439,6 +452,10 @@ void TPngImage::SetPixels(Integer X, Integer Y, TColor Value) {
 // Reading and writing
 
 void TPngImage::LoadFromStream(TStream* Stream) {
+  GuardOutOfMemory([&] { ReadPng(Stream); });
+}
+
+void TPngImage::ReadPng(TStream* Stream) {
   TPngIO io;
   io.Stream = Stream;
   TReadGuard g;
@@ -448,6 +465,12 @@ void TPngImage::LoadFromStream(TStream* Stream) {
   if (!g.Info) throw EOutOfResources(u"Out of system resources");
   png_set_read_fn(g.Png, &io, PngRead);
   png_set_user_limits(g.Png, 1u << 24, 1u << 24);
+  if (!PngCrcChecking()) {
+    png_set_crc_action(g.Png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#ifdef PNG_IGNORE_ADLER32
+    png_set_option(g.Png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
+  }
   if (!ReadInfoPhase(g.Png, g.Info)) {
     if (io.StreamFailed) throw EReadError(u"Stream read error");
     InvalidPng(io.Message);
@@ -459,15 +482,17 @@ void TPngImage::LoadFromStream(TStream* Stream) {
   if (w == 0 || h == 0 || Int64(w) * Int64(h) > std::min<Int64>(MaxGraphicPixels(), Int64(1) << 28))
     InvalidPng("image too large");
   if (!ValidCombination(Byte(ct), Byte(depth))) InvalidPng("bad colour type");
-  if (!ReadTransformPhase(g.Png, g.Info)) InvalidPng(io.Message);
-  size_t rowBytes = png_get_rowbytes(g.Png, g.Info);
-  std::vector<Byte> buf(rowBytes * size_t(h));
-  std::vector<png_bytep> rows(h);
-  for (png_uint_32 y = 0; y < h; ++y) rows[y] = buf.data() + size_t(y) * rowBytes;
-  if (!ReadImagePhase(g.Png, rows.data())) {
-    if (io.StreamFailed) throw EReadError(u"Stream read error");
-    InvalidPng(io.Message);
+  // Deflate turns at most 1032 bytes into one, so pixels that would need
+  // more compressed data than the stream still holds cannot all be there:
+  // such a file is refused before anything the size of the picture exists.
+  {
+    const int channels = ct == COLOR_RGB ? 3 : ct == COLOR_RGBALPHA ? 4 : ct == COLOR_GRAYSCALEALPHA ? 2 : 1;
+    const Int64 fileRow = (Int64(w) * channels * depth + 7) / 8 + 1;  // with the filter byte
+    const Int64 left = std::max<Int64>(0, Stream->Size() - Stream->Position());
+    if (fileRow * Int64(h) > (left + 1) * 1032) InvalidPng("image data too short for its size");
   }
+  if (!ReadTransformPhase(g.Png, g.Info)) InvalidPng(io.Message);
+  const size_t rowBytes = png_get_rowbytes(g.Png, g.Info);
 
   TPngImage t;
   t.FHeader.FWidth = Integer(w);
@@ -498,22 +523,25 @@ void TPngImage::LoadFromStream(TStream* Stream) {
       if (ct == COLOR_GRAYSCALEALPHA || ct == COLOR_RGBALPHA) t.FHasTrns = false;
     }
   }
-  bool sixteen = depth == 16;
-  int channels = ct == COLOR_RGB ? 3 : ct == COLOR_RGBALPHA ? 4 : ct == COLOR_GRAYSCALEALPHA ? 2 : 1;
-  int bps = sixteen ? 2 : 1;
-  Integer cb = t.ColorBytes();
-  size_t n = size_t(w) * size_t(h);
-  t.FData.assign(n * size_t(cb), 0);
-  if (sixteen) t.FExtra.assign(n * size_t(cb), 0);
-  if (t.HasAlpha()) {
-    t.FAlpha.assign(n, 0);
-    if (sixteen) t.FAlphaExtra.assign(n, 0);
-  }
-  for (png_uint_32 y = 0; y < h; ++y) {
-    const Byte* row = rows[y];
+  const bool sixteen = depth == 16;
+  const int channels = ct == COLOR_RGB ? 3 : ct == COLOR_RGBALPHA ? 4 : ct == COLOR_GRAYSCALEALPHA ? 2 : 1;
+  const int bps = sixteen ? 2 : 1;
+  const size_t cb = size_t(t.ColorBytes());
+  const bool alpha = t.HasAlpha();
+  // Splits one decoded row into the planes, which grow row by row: a file
+  // cut short fails at its first missing row having taken memory only for
+  // the rows it had.
+  auto storeRow = [&](const Byte* row, png_uint_32 y) {
+    const size_t at = size_t(y) * size_t(w);
+    t.FData.resize((at + w) * cb);
+    if (sixteen) t.FExtra.resize((at + w) * cb);
+    if (alpha) {
+      t.FAlpha.resize(at + w);
+      if (sixteen) t.FAlphaExtra.resize(at + w);
+    }
     for (png_uint_32 x = 0; x < w; ++x) {
       const Byte* s = row + size_t(x) * size_t(channels * bps);
-      size_t i = size_t(y) * size_t(w) + x;
+      const size_t i = at + x;
       auto hi = [&](int c) { return s[c * bps]; };
       auto lo = [&](int c) { return sixteen ? s[c * bps + 1] : Byte(0); };
       if (cb == 3) {
@@ -526,11 +554,31 @@ void TPngImage::LoadFromStream(TStream* Stream) {
         if (sixteen) t.FExtra[i] = lo(0);
         if (ct == COLOR_PALETTE && hi(0) >= t.FPalette.size()) InvalidPng("palette index out of range");
       }
-      if (t.HasAlpha()) {
+      if (alpha) {
         t.FAlpha[i] = hi(channels - 1);
         if (sixteen) t.FAlphaExtra[i] = lo(channels - 1);
       }
     }
+  };
+  auto failed = [&]() {
+    if (io.StreamFailed) throw EReadError(u"Stream read error");
+    InvalidPng(io.Message);
+  };
+  if (il == PNG_INTERLACE_ADAM7) {
+    // Every pass revisits every row, so an interlaced picture needs all its
+    // rows at once; the size check above keeps them to what the data can fill.
+    std::vector<Byte> buf(rowBytes * size_t(h));
+    std::vector<png_bytep> rows(h);
+    for (png_uint_32 y = 0; y < h; ++y) rows[y] = buf.data() + size_t(y) * rowBytes;
+    if (!ReadImagePhase(g.Png, rows.data())) failed();
+    for (png_uint_32 y = 0; y < h; ++y) storeRow(rows[y], y);
+  } else {
+    std::vector<Byte> row(rowBytes);
+    for (png_uint_32 y = 0; y < h; ++y) {
+      if (!ReadRowPhase(g.Png, row.data())) failed();
+      storeRow(row.data(), y);
+    }
+    if (!ReadEndPhase(g.Png)) failed();
   }
   // Success: the image becomes this one's.
   FHeader = t.FHeader;

@@ -110,6 +110,7 @@ class TPngImage : public TGraphic {
   }
   Byte Scale8(unsigned v) const;  // a grey sample of the bit depth to 8 bits
   void AssignBitmap(class TBitmap* B);
+  void ReadPng(TStream* Stream);
 
   TChunkIHDR FHeader;
   std::vector<Byte> FData, FExtra, FAlpha, FAlphaExtra;

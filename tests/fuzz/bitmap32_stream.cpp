@@ -12,6 +12,7 @@
 #include "package/Quarn.h"
 #include "platform/classes/Streams.h"
 #include "platform/vcl/Graphics.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace qn;
 
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   (void)initialized;
   if (size < 1) return 0;
-  SetMaxGraphicPixels(Int64(1) << 20);
+  fuzz::PixelCap(Int64(1) << 20);
   const bool dataBlock = data[0] & 1;
   TBytesStream in(TBytes(data + 1, data + size));
 

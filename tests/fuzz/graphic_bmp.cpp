@@ -5,11 +5,12 @@
 #include <cstring>
 
 #include "platform/vcl/Graphics.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace vcl;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  SetMaxGraphicPixels(Int64(1) << 20);
+  fuzz::PixelCap(Int64(1) << 20);
   TBitmap b;
   TBytesStream in(TBytes(data, data + size));
   try {

@@ -5,11 +5,13 @@
 #include <cstdlib>
 
 #include "platform/vcl/Graphics.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace vcl;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  SetMaxGraphicPixels(Int64(1) << 18);
+  fuzz::PixelCap(Int64(1) << 18);
+  fuzz::SkipPngChecksums();
   TIcon icon;
   TBytesStream in(TBytes(data, data + size));
   try {

@@ -4,11 +4,12 @@
 #include <cstdlib>
 
 #include "platform/vcl/Graphics.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace vcl;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  SetMaxGraphicPixels(Int64(1) << 18);
+  fuzz::PixelCap(Int64(1) << 18);
   TJPEGImage jpeg;
   TBytesStream in(TBytes(data, data + size));
   try {

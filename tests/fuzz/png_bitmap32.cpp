@@ -8,6 +8,7 @@
 #include "graphics/raster/uPix32_PNG.h"
 #include "package/Quarn.h"
 #include "platform/classes/Streams.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 using namespace qn;
 
@@ -30,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return true;
   }();
   (void)initialized;
-  SetMaxGraphicPixels(Int64(1) << 20);
+  fuzz::PixelCap(Int64(1) << 20);
+  fuzz::SkipPngChecksums();
   TBytesStream in(TBytes(data, data + size));
   TBitmap32 b;
   b.SetSize(2, 3);
