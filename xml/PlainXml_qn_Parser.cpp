@@ -59,6 +59,9 @@ Integer CompleteUtf8Length(const char* s, Integer n) {
   return need > 1 && n - lead < need ? lead : n;
 }
 
+// ASCII letters to lower case, every other byte as it is.
+char LoCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
 bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
 bool IsBlankOrEndTag(char c) { return IsBlank(c) || c == '/' || c == '>' || c == '['; }
 
@@ -283,8 +286,7 @@ bool TsdXmlParser::CheckString(std::string_view S) {
       FUtf8CurrentIdx = start;
       return false;
     }
-    auto lo = [](char x) { return x >= 'A' && x <= 'Z' ? static_cast<char>(x + 32) : x; };
-    if (lo(c) != lo(want)) {
+    if (LoCase(c) != LoCase(want)) {
       FUtf8CurrentIdx = start;
       return false;
     }
@@ -351,8 +353,7 @@ TsdElementType TsdXmlParser::ReadOpenTag() {
   switch (c) {
     case '!': {
       char k = NextChar();
-      char lk = k >= 'A' && k <= 'Z' ? static_cast<char>(k + 32) : k;
-      switch (lk) {
+      switch (LoCase(k)) {
         case 'e':
           if (CheckString("lement")) return xeDtdElement;
           if (CheckString("ntity")) return xeDtdEntity;
