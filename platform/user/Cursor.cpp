@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/gdi/GdiIcon.h"
+#include "platform/user/Resources.h"
 #include "platform/user/ServerInput.h"
 
 namespace vcl::server {
@@ -311,7 +312,9 @@ using namespace server;
 
 HCURSOR LoadCursorW(HINSTANCE inst, const char16_t* name) {
   uintptr_t id = reinterpret_cast<uintptr_t>(name);
-  if (inst || !StandardId(id)) return nullptr;
+  // A module's own cursors come from its resources, shared like the stock ones.
+  if (inst) return static_cast<HCURSOR>(LoadImageW(inst, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  if (!StandardId(id)) return nullptr;
   static auto* m = new std::mutex;
   static auto* cache = new std::map<uintptr_t, HCURSOR>;
   std::lock_guard<std::mutex> g(*m);

@@ -184,6 +184,7 @@ struct Tracker {
 };
 
 Tracker* gTracker = nullptr;  // the menu loop under way (one at a time)
+TMenuResponder gResponder;
 
 String Before(const String& s, char16_t c) {
   size_t p = s.find(c);
@@ -573,6 +574,47 @@ void TypeChar(Tracker& t, char16_t c) {
     }
 }
 
+// The positions leading from m to the item with command id, submenus first
+// entered in order; false when no item has it. Menu lock held.
+bool PathTo(HMENU m, UINT id, std::vector<size_t>& path, int depth = 0) {
+  Menu* menu = FindMenu(m);
+  if (!menu || depth > 32) return false;
+  for (size_t i = 0; i < menu->Items.size(); ++i) {
+    const MenuItem& it = menu->Items[i];
+    if (it.Sub) {
+      path.push_back(i);
+      if (PathTo(it.Sub, id, path, depth + 1)) return true;
+      path.pop_back();
+    } else if (!it.Separator() && it.Id == id) {
+      path.push_back(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Plays the responder's answer as the user's moves through the menus.
+void Respond(Tracker& t, HMENU root, bool choose, UINT id) {
+  std::vector<size_t> path;
+  if (choose) {
+    std::lock_guard<std::mutex> lk(gMenuLock);
+    if (!PathTo(root, id, path)) path.clear();
+  }
+  for (size_t level = 0; level < path.size() && !t.Ended; ++level) {
+    if (level >= t.Levels.size() || path[level] >= t.Levels[level].Items.size()) break;
+    SetHot(t, level, int(path[level]), false);
+    const MenuItem& it = t.Levels[level].Items[path[level]];
+    if (level + 1 < path.size()) {
+      if (!it.Sub || !it.Enabled()) break;
+      OpenSub(t, level, false);
+      continue;
+    }
+    Choose(t, it);
+  }
+  // Whatever could not be chosen ends the menu as a cancel.
+  t.Ended = true;
+}
+
 bool IsMouseMsg(UINT m) {
   return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
 }
@@ -613,6 +655,11 @@ int TrackMenuLoop(HMENU m, UINT flags, TPoint at, HWND owner, const TRect* exclu
   if (Open(t, m, 0, at, nullptr, exclude) && t.Levels[0].Wnd) {
     HWND first = t.Levels[0].Wnd;
     SetCapture(first);
+    if (TMenuResponder responder = gResponder) {
+      UINT id = 0;
+      bool choose = responder(m, id);
+      if (!t.Ended) Respond(t, m, choose, id);
+    }
     while (!t.Ended) {
       MSG msg;
       if (!ModalGetMessage(&msg)) break;
@@ -692,7 +739,21 @@ bool DestroyMenu(HMENU m) {
     return false;
   }
   DestroyLocked(m, 0);
+  // A menu that goes while its loop shows it cancels the loop.
+  if (Tracker* t = gTracker)
+    for (auto& l : t->Levels)
+      if (!FindMenu(l.Menu)) {
+        t->Ended = true;
+        if (!t->Levels.empty() && t->Levels[0].Wnd) PostMessageW(t->Levels[0].Wnd, WM_NULL, 0, 0);
+        break;
+      }
   return true;
+}
+
+TMenuResponder SetMenuResponder(TMenuResponder Responder) {
+  TMenuResponder old = std::move(gResponder);
+  gResponder = std::move(Responder);
+  return old;
 }
 
 bool IsMenu(HMENU m) {

@@ -795,7 +795,8 @@ bool SetCaretBlinkTime(UINT ms);
 #define IDC_APPSTARTING (reinterpret_cast<const char16_t*>(uintptr_t(32650)))
 #define IDC_HELP (reinterpret_cast<const char16_t*>(uintptr_t(32651)))
 #endif
-// The standard cursors (instance nullptr); nullptr for anything else.
+// The standard cursors (instance nullptr), or a module cursor resource
+// (Resources.h); nullptr for anything else.
 HCURSOR LoadCursorW(HINSTANCE inst, const char16_t* name);
 // The display counter: the cursor shows while it is >= 0. Returns the new count.
 int ShowCursor(bool show);
@@ -1049,5 +1050,16 @@ int TrackPopupMenuEx(HMENU m, UINT flags, int x, int y, HWND owner, const TPMPAR
 int TrackPopupMenu(HMENU m, UINT flags, int x, int y, int reserved, HWND owner, const RECT* reserved2);
 // Cancels the menu loop under way.
 bool EndMenu();
+// A stand-in for the user in tests and scripted demos: once a menu loop has
+// opened its first menu (after WM_INITMENUPOPUP) it asks the responder,
+// which answers true with the command of an item at any submenu depth, or
+// false for none. The loop then ends exactly as that choice or a cancel by
+// the user would: the submenus on the way open and the item is selected
+// (WM_INITMENUPOPUP, WM_MENUSELECT), then WM_EXITMENULOOP and the posted
+// WM_COMMAND or the TPM_RETURNCMD result. A separator, a disabled item or an
+// unknown command cannot be chosen and cancels. Without a responder the
+// loop runs on queued input. Returns the previous responder.
+using TMenuResponder = std::function<bool(HMENU Menu, UINT& Command)>;
+TMenuResponder SetMenuResponder(TMenuResponder Responder);
 
 }  // namespace vcl
