@@ -61,6 +61,8 @@ using TComponentClass = TClass;
 // followed by letters, digits and '_'.
 bool IsValidIdent(const String& Ident);
 
+class TBasicAction;
+
 class TComponent : public TPersistent {
   QN_CLASS_CREATE(TComponent, TPersistent, TComponent)
  public:
@@ -133,6 +135,11 @@ class TComponent : public TPersistent {
 
   // Raised here and not in the caller so designers can veto names.
   virtual void ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName);
+
+  // The component as an action's target (BasicActions.h): when the action
+  // handles it, runs (updates) the action on it and answers true.
+  virtual bool ExecuteAction(TBasicAction* Action);
+  virtual bool UpdateAction(TBasicAction* Action);
 
  protected:
   // Sent to the owner tree when AComponent is inserted or removed, and to

@@ -263,6 +263,8 @@ void PaintLevel(HWND h, HDC dc) {
       int saved = SaveDC(dc);
       if (t->Owner) SendMessageW(t->Owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di));
       RestoreDC(dc, saved);
+      // The submenu arrow is the menu's own, over what the owner drew.
+      if (it.Sub) DrawArrow(dc, r, int(i) == lv->Hot ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
       continue;
     }
     if (it.Separator()) {

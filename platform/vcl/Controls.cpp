@@ -9,7 +9,9 @@
 
 #include "platform/classes/Streaming.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/ActnList.h"
 #include "platform/vcl/ControlsInternal.h"
+#include "platform/vcl/Menus.h"
 
 namespace vcl {
 
@@ -401,12 +403,27 @@ void TControl::Dispatch(TMessage& Message) {
       FControlState.Exclude(csClicked);
       return;
     case WM_CONTEXTMENU: {
+      if (Message.Result != 0) return;
       TPoint pos(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
-      TPoint client = pos;
-      if (!(pos.X == -1 && pos.Y == -1)) client = ScreenToClient(pos);
+      bool keyboard = pos.X == -1 && pos.Y == -1;
+      TPoint client = keyboard ? pos : ScreenToClient(pos);
       bool handled = false;
       DoContextPopup(client, handled);
       if (handled) {
+        Message.Result = 1;
+        return;
+      }
+      if (ComponentState().Contains(csDesigning)) return;
+      TPopupMenu* menu = GetPopupMenu();
+      if (menu && menu->AutoPopup()) {
+        SendCancelMode(nullptr);
+        menu->SetPopupComponent(this);
+        // From the keyboard the menu opens at the control's centre.
+        if (keyboard) {
+          TRect r = ClientRect();
+          pos = ClientToScreen(TPoint(r.Width() / 2, r.Height() / 2));
+        }
+        menu->Popup(pos.X, pos.Y);
         Message.Result = 1;
         return;
       }
@@ -858,12 +875,63 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
     FPopupMenuComponent = nullptr;
     FPopupMenu = nullptr;
   }
+  if (Operation == opRemove && FActionLink && AComponent == FActionLink->Action()) {
+    FActionLink.reset();
+    FControlStyle.Exclude(csActionClient);
+  }
 }
 
 // --- Mouse
 
 void TControl::Click() {
-  if (FOnClick) FOnClick(this);
+  TBasicAction* a = Action();
+  // The control's own handler when it is not the action's; else the action.
+  if (FOnClick && a && !(FOnClick == a->OnExecute())) FOnClick(this);
+  else if (!ComponentState().Contains(csDesigning) && FActionLink && a) FActionLink->Execute(this);
+  else if (FOnClick) FOnClick(this);
+}
+
+TPopupMenu* TControl::GetPopupMenu() { return FPopupMenu; }
+
+TBasicAction* TControl::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
+
+TControlActionLink* TControl::CreateActionLink() { return new TControlActionLink(this); }
+
+void TControl::SetAction(TBasicAction* Value) {
+  if (!Value) {
+    if (FActionLink) {
+      if (TBasicAction* a = FActionLink->Action()) a->RemoveFreeNotification(this);
+      FActionLink.reset();
+    }
+    FControlStyle.Exclude(csActionClient);
+    return;
+  }
+  if (!FActionLink) FActionLink.reset(CreateActionLink());
+  if (FActionLink->Action() == Value) return;
+  if (TBasicAction* a = FActionLink->Action()) a->RemoveFreeNotification(this);
+  FActionLink->SetAction(Value);
+  FActionLink->OnChange = TNotifyEvent(this, &TControl::DoActionChange);
+  ActionChange(Value, ComponentState().Contains(csLoading));
+  Value->FreeNotification(this);
+  FControlStyle.Include(csActionClient);
+}
+
+void TControl::DoActionChange(TObject*) {
+  // Each property reached the control through its link already.
+}
+
+void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (!a) return;
+  if (!CheckDefaults || Caption().empty() || Caption() == Name()) SetCaption(a->Caption());
+  if (!CheckDefaults || Enabled()) SetEnabled(a->Enabled());
+  if (!CheckDefaults || FHint.empty()) SetHint(a->Hint());
+  if (!CheckDefaults || FVisible) SetVisible(a->Visible());
+  if (!CheckDefaults || !FOnClick) FOnClick = a->OnExecute();
+}
+
+void TControl::InitiateAction() {
+  if (FActionLink) FActionLink->Update();
 }
 
 void TControl::DblClick() {

@@ -30,6 +30,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classes/BasicActions.h"
 #include "platform/classes/Component.h"
 #include "platform/classes/PropInfo.h"
 #include "platform/user/User.h"
@@ -43,6 +44,7 @@ class TControl;
 class TWinControl;
 class TCustomForm;  // Forms.h
 class TPopupMenu;   // Menus.h
+class TControlActionLink;  // ActnList.h
 
 
 // ---------------------------------------------------------------------------
@@ -319,6 +321,17 @@ class TControl : public TComponent {
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   template <class M = TPopupMenu>
   void SetPopupMenu(M* Value) { SetPopupMenuComponent(Value, Value); }
+  // The menu WM_CONTEXTMENU shows (PopupMenu unless overridden).
+  virtual TPopupMenu* GetPopupMenu();
+
+  // --- Action: caption, enabled, hint, visible and click follow it while
+  // the control still has the action's values; Click runs it.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TControlActionLink* ActionLink() const { return FActionLink.get(); }
+  // Brings the action's state into the control (the idle step calls it).
+  virtual void InitiateAction();
+
   TBiDiMode BiDiMode() const { return FBiDiMode; }
   void SetBiDiMode(TBiDiMode Value);
   bool ParentBiDiMode() const { return FParentBiDiMode; }
@@ -443,6 +456,11 @@ class TControl : public TComponent {
   // With csSetCaption a caption that still equals the name follows it.
   void ChangeName(const TComponentName& NewName) override;
   void SetPopupMenuComponent(TComponent* Component, TPopupMenu* Menu);
+  // Copies the action's properties; CheckDefaults (while loading) copies
+  // only into properties still at their defaults.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  virtual TControlActionLink* CreateActionLink();
+  void DoActionChange(TObject* Sender);
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // The DC a canvas of this control draws on outside painting: the
   // parent's, moved to the control's origin and clipped to it. WindowHandle
@@ -496,6 +514,7 @@ class TControl : public TComponent {
   TCanResizeEvent FOnCanResize;
   TConstrainedResizeEvent FOnConstrainedResize;
   TContextPopupEvent FOnContextPopup;
+  std::unique_ptr<TControlActionLink> FActionLink;
 };
 
 using TControlClass = TClass;
@@ -729,6 +748,7 @@ class TWinControl : public TControl {
   void WMEraseBkgnd(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
   void CMRecreateWnd(TMessage& Message);
+  bool IsMenuKey(TMessage& Message);
   void CNKeyDown(TMessage& Message);
   void CNChar(TMessage& Message);
   void DestroyChildHandles();

@@ -4,6 +4,8 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/ControlsInternal.h"
 
 namespace vcl {
@@ -869,8 +871,21 @@ bool TWinControl::DoKeyUp(TMessage& Message) {
   return key == 0;
 }
 
+// A key as a shortcut: the popup menus of the control and its parents, then
+// the form's action lists.
+bool TWinControl::IsMenuKey(TMessage& Message) {
+  if (ComponentState().Contains(csDesigning)) return false;
+  TWMKey key(Message);
+  for (TControl* c = this; c; c = c->Parent())
+    if (TPopupMenu* m = c->GetPopupMenu())
+      if (m->IsShortCut(key)) return true;
+  TCustomForm* form = GetParentForm(this);
+  return form && form->IsShortCut(key);
+}
+
 void TWinControl::CNKeyDown(TMessage& Message) {
   Message.Result = 1;
+  if (IsMenuKey(Message)) return;
   if (!ComponentState().Contains(csDesigning)) {
     if (Perform(CM_CHILDKEY, Message.WParam, ControlParam(this)) != 0) return;
     LRESULT mask = 0;
@@ -1187,6 +1202,17 @@ void TWinControl::WndProc(TMessage& Message) {
 
 void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_CONTEXTMENU: {
+      // A windowless child under the point has the first say.
+      TPoint pos(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+      if (!(pos.X == -1 && pos.Y == -1) && HandleAllocated()) {
+        if (TControl* c = ControlAtPos(ScreenToClient(pos), false)) {
+          Message.Result = c->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+          if (Message.Result != 0) return;
+        }
+      }
+      break;
+    }
     case WM_PAINT:
       WMPaint(Message);
       return;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classes/BasicActions.h"
 #include "platform/classes/Component.h"
 #include "platform/classes/Streaming.h"
 #include "platform/user/CommonDialogs.h"
@@ -229,6 +230,12 @@ class TApplication : public TComponent {
 
   TIdleEvent OnIdle;
   TMessageEvent OnMessage;
+  // The application's part of running and updating actions: the event,
+  // then CM_ACTIONEXECUTE / CM_ACTIONUPDATE to the active form.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
+  TActionEvent OnActionExecute;
+  TActionEvent OnActionUpdate;
   TExceptionEvent OnException;
 
   // --- Hints
@@ -452,6 +459,12 @@ class TCustomForm : public TWinControl {
   bool KeyPreview() const { return FKeyPreview; }
   void SetKeyPreview(bool Value) { FKeyPreview = Value; }
   bool PreviewKeys() override { return FKeyPreview; }
+  // A key the focused control left alone, tried as a shortcut of the
+  // form's action lists; true when an action ran.
+  virtual bool IsShortCut(TWMKey& Message);
+  // Brings the actions of the form's visible controls and of its menus'
+  // items up to date (the application's idle step asks for it).
+  void UpdateActions();
   // Designed at PixelsPerInch; with Scaled set a form designed at another
   // density would be scaled to the screen's. The screen has 96, so forms
   // designed at 96 stay as they are.
@@ -519,6 +532,7 @@ class TCustomForm : public TWinControl {
  private:
   void CMShowingChanged(TMessage& Message);
   void CMDialogKey(TMessage& Message);
+  void CMActionExecuteUpdate(TMessage& Message);
   void WMActivate(TMessage& Message);
   void SetWindowFocus();
   void SetActive(bool Value);

@@ -722,6 +722,13 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case CM_RELEASE:
       delete this;
       return;
+    case CM_ACTIONEXECUTE:
+    case CM_ACTIONUPDATE:
+      CMActionExecuteUpdate(Message);
+      return;
+    case CM_UPDATEACTIONS:
+      UpdateActions();
+      return;
     default: break;
   }
   inherited::Dispatch(Message);

@@ -3,6 +3,7 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/Themes.h"
 
 namespace vcl {
@@ -16,6 +17,7 @@ void RegisterVclUnits() {
   RegisterUnit({"Themes", {"Graphics"}, nullptr, DoneThemes});
   RegisterUnit({"Controls", {"Graphics", "Messages", "Themes"}, InitControls, DoneControls});
   RegisterUnit({"Forms", {"Controls"}, InitForms, DoneForms});
+  RegisterUnit({"Menus", {"Forms"}, InitMenus, DoneMenus});
 }
 
 }  // namespace vcl
