@@ -885,10 +885,12 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TControl::Click() {
   TBasicAction* a = Action();
+  // A copy keeps the handler alive should it free this control.
+  TNotifyEvent onClick = FOnClick;
   // The control's own handler when it is not the action's; else the action.
-  if (FOnClick && a && !(FOnClick == a->OnExecute())) FOnClick(this);
+  if (onClick && a && !(onClick == a->OnExecute())) onClick(this);
   else if (!ComponentState().Contains(csDesigning) && FActionLink && a) FActionLink->Execute(this);
-  else if (FOnClick) FOnClick(this);
+  else if (onClick) onClick(this);
 }
 
 TPopupMenu* TControl::GetPopupMenu() { return FPopupMenu; }

@@ -542,10 +542,13 @@ void TMenuItem::Click() {
   if (FAutoCheck && !ComponentState().Contains(csDesigning) && (!FActionLink || !FActionLink->CustomAction()))
     SetChecked(FRadioItem ? true : !FChecked);
   TBasicAction* a = Action();
+  // A copy keeps the handler alive should it free this item (menus rebuilt
+  // from a click do).
+  TNotifyEvent onClick = FOnClick;
   // The item's own handler when it is not the action's; else the action.
-  if (FOnClick && a && !(FOnClick == a->OnExecute())) FOnClick(this);
+  if (onClick && a && !(onClick == a->OnExecute())) onClick(this);
   else if (!ComponentState().Contains(csDesigning) && FActionLink && a) FActionLink->Execute(this);
-  else if (FOnClick) FOnClick(this);
+  else if (onClick) onClick(this);
 }
 
 // --- Owner drawing
