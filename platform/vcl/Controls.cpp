@@ -875,7 +875,8 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
     FPopupMenuComponent = nullptr;
     FPopupMenu = nullptr;
   }
-  if (Operation == opRemove && FActionLink && AComponent == FActionLink->Action()) {
+  // An action that goes has cleared its links already; the link is left empty.
+  if (Operation == opRemove && FActionLink && (!FActionLink->Action() || AComponent == FActionLink->Action())) {
     FActionLink.reset();
     FControlStyle.Exclude(csActionClient);
   }

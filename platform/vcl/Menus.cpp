@@ -524,7 +524,8 @@ void TMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
 
 void TMenuItem::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && FActionLink && AComponent == FActionLink->Action()) FActionLink.reset();
+  if (Operation == opRemove && FActionLink && (!FActionLink->Action() || AComponent == FActionLink->Action()))
+    FActionLink.reset();
 }
 
 void TMenuItem::InitiateAction() {
