@@ -5,7 +5,8 @@
 // An image list holds images of one size. Each image keeps 32-bit colour
 // with alpha and a 1-bit mask (set = transparent). An image added from a
 // 32-bit bitmap whose alpha bytes are not all 0 is an alpha image: it
-// composes by its alpha and its mask is where alpha is 0. Other images are
+// composes by its alpha and its mask is where alpha is 0 or a given mask
+// (bitmap or colour key) is set. Other images are
 // opaque where the mask is clear; without ILC_MASK they have no mask at all.
 //
 // How drawing looks (our documented rules, which tests probe):

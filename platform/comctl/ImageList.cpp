@@ -101,16 +101,18 @@ std::vector<IMAGELIST__::Image> Slice(const IMAGELIST__& il, HBITMAP image, HBIT
         size_t d = size_t(y) * size_t(il.Cx) + size_t(x);
         if (sx >= w || y >= h) continue;  // beyond the bitmap: blank
         uint32_t c = px[size_t(y) * size_t(w) + size_t(sx)];
-        if (alpha) {
-          im.Px[d] = c;
-          im.Mask[d] = (c >> 24) == 0;
-          continue;
-        }
-        im.Px[d] = c | 0xFF000000u;
         bool m = false;
         if (keyed) m = (c & 0xFFFFFF) == Rgb(key);
         else if (!mk.empty() && sx < mw && y < mh) m = (mk[size_t(y) * size_t(mw) + size_t(sx)] & 0xFFFFFF) != 0;
-        im.Mask[d] = il.Masked() && m;
+        m = il.Masked() && m;
+        if (alpha) {
+          // Alpha and a given mask both make pixels transparent.
+          im.Px[d] = c;
+          im.Mask[d] = (c >> 24) == 0 || m;
+          continue;
+        }
+        im.Px[d] = c | 0xFF000000u;
+        im.Mask[d] = m;
       }
     out.push_back(std::move(im));
   }
