@@ -20,6 +20,7 @@ std::vector<std::string> EasingPage(const std::string& outDir);
 std::vector<std::string> SkinUtilsPage(const std::string& outDir);
 std::vector<std::string> TransparencyPage(const std::string& outDir);
 std::vector<std::string> HintsPage(const std::string& outDir);
+std::vector<std::string> MenusPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -41,6 +42,7 @@ std::vector<Page> AllPages() {
       {"skinutils", SkinUtilsPage},
       {"transparency", TransparencyPage},
       {"hints", HintsPage},
+      {"menus", MenusPage},
   };
 }
 
