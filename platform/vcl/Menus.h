@@ -27,6 +27,7 @@
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/ImgList.h"
+#include "platform/vcl/StdCtrls.h"
 
 namespace vcl {
 
@@ -46,13 +47,6 @@ TShortCut TextToShortCut(String Text);
 // The shortcut a key message stands for, with the shift keys as they are now.
 TShortCut ShortCutFromMessage(const TWMKey& Message);
 
-// The state of an owner-drawn item (menus, list boxes, combo boxes).
-enum class TOwnerDrawStateItem : Byte {
-  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive, odNoAccel,
-  odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
-};
-using enum TOwnerDrawStateItem;
-using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
 // The platform's ODS_* bits as a state.
 TOwnerDrawState OwnerDrawStateFromODS(UINT itemState);
 
