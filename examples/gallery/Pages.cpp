@@ -11,6 +11,7 @@ std::vector<std::string> LinesPage(const std::string& outDir);
 std::vector<std::string> ResamplePage(const std::string& outDir);
 std::vector<std::string> BitmapTextPage(const std::string& outDir);
 std::vector<std::string> VectorPage(const std::string& outDir);
+std::vector<std::string> GeometryPage(const std::string& outDir);
 std::vector<std::string> InteractionPage(const std::string& outDir);
 std::vector<std::string> FormPage(const std::string& outDir);
 std::vector<std::string> PaintBoxPage(const std::string& outDir);
@@ -33,6 +34,7 @@ std::vector<Page> AllPages() {
       {"resample", ResamplePage},
       {"bitmap-text", BitmapTextPage},
       {"vector", VectorPage},
+      {"geometry", GeometryPage},
       {"interaction", InteractionPage},
       {"form", FormPage},
       {"paintbox", PaintBoxPage},

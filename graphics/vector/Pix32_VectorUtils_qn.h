@@ -202,4 +202,66 @@ TArrayOfArrayOfFloatPoint BuildDashedLine(const TArrayOfFloatPoint& Points, cons
 TArrayOfArrayOfFixedPoint BuildDashedLine(const TArrayOfFixedPoint& Points, const TArrayOfFixed& DashArray,
                                           TFixed DashOffset = 0, bool Closed = false);
 
+// ---------------------------------------------------------------------------
+// Point sets (Pix32_VectorUtils_qn_Points.cpp): thinning, sorting,
+// triangulation and small tests on intervals, segments and points.
+
+struct TTriangleVertexIndices {
+  Integer A = 0, B = 0, C = 0;
+  Integer operator[](Integer I) const { return I == 0 ? A : (I == 1 ? B : C); }
+};
+using TArrayOfTriangleVertexIndices = std::vector<TTriangleVertexIndices>;
+
+// The polyline thinned to the points that matter: first every point closer
+// than Epsilon to the last kept one is dropped, then a span is split at its
+// farthest point while that lies at least Epsilon from the span's chord
+// (strictly more in the 16.16 form). A span whose ends coincide measures
+// from its end point, so closed rings thin like open lines.
+TArrayOfFloatPoint VertexReduction(const TArrayOfFloatPoint& Points, TFloat Epsilon = 1.0f);
+TArrayOfFixedPoint VertexReduction(const TArrayOfFixedPoint& Points, TFixed Epsilon = 0x10000);
+
+// The ascending permutation of Values (entry k is the index of the k-th
+// smallest value), Values left untouched. Monotone stretches are taken or
+// reversed whole; of equal values in different halves the right one comes
+// first. Fewer than two values give the trivial permutation.
+void FastMergeSort(const TArrayOfFloat& Values, TArrayOfInteger& Indexes);
+void FastMergeSort(const TArrayOfInteger& Values, TArrayOfInteger& Indexes);
+
+// Result[k] = Values[Indexes[k]].
+TArrayOfFloat Extract(const TArrayOfFloat& Values, const TArrayOfInteger& Indexes);
+TArrayOfInteger Extract(const TArrayOfInteger& Values, const TArrayOfInteger& Indexes);
+
+// (X < X1) xor (X < X2): the smaller bound belongs to the range, the greater
+// does not, whichever order they come in.
+bool InSignedRange(TFloat X, TFloat X1, TFloat X2);
+bool InSignedRange(Integer X, Integer X1, Integer X2);
+// Whether [A1, A2] and [B1, B2] (either order) overlap; touching intervals
+// overlap inclusively only. The point forms compare the X values of the two
+// points as one interval with their Y values as the other.
+bool OverlapExclusive(TFloat A1, TFloat A2, TFloat B1, TFloat B2);
+bool OverlapExclusive(Integer A1, Integer A2, Integer B1, Integer B2);
+bool OverlapExclusive(const TFloatPoint& P1, const TFloatPoint& P2);
+bool OverlapExclusive(const TFixedPoint& P1, const TFixedPoint& P2);
+bool OverlapInclusive(TFloat A1, TFloat A2, TFloat B1, TFloat B2);
+bool OverlapInclusive(Integer A1, Integer A2, Integer B1, Integer B2);
+bool OverlapInclusive(const TFloatPoint& P1, const TFloatPoint& P2);
+bool OverlapInclusive(const TFixedPoint& P1, const TFixedPoint& P2);
+
+// The crossing of A1-A2 with B1-B2, written to P only when there is one.
+// One end of each segment belongs to it and the other does not (which one
+// follows the sign of the determinant); parallel segments never cross.
+bool Intersect(const TFloatPoint& A1, const TFloatPoint& A2, const TFloatPoint& B1, const TFloatPoint& B2,
+               TFloatPoint& P);
+bool Intersect(const TFixedPoint& A1, const TFixedPoint& A2, const TFixedPoint& B1, const TFixedPoint& B2,
+               TFixedPoint& P);
+
+// The index of the point nearest to Point, the first of equally near ones;
+// -1 for no points.
+Integer FindNearestPointIndex(const TFloatPoint& Point, const TArrayOfFloatPoint& Points);
+Integer FindNearestPointIndex(const TFixedPoint& Point, const TArrayOfFixedPoint& Points);
+
+// Delaunay triangles of the points, as indices into Points. Fewer than three
+// points, or points that all lie on one line, give none.
+TArrayOfTriangleVertexIndices DelaunayTriangulation(const TArrayOfFloatPoint& Points);
+
 }  // namespace qn
