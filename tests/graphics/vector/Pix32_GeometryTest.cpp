@@ -123,14 +123,18 @@ TEST(Pix32_Geometry_qn, ProductsAndDistancesMatchDoubleReferences) {
     ASSERT_NEAR(CrossProduct(FA, FB) / 65536.0, FAx * FBy - FAy * FBx, 1e-4);
     ASSERT_NEAR(Dot(FA, FB) / 65536.0, FAx * FBx + FAy * FBy, 1e-4);
     const double FSq = (FBx - FAx) * (FBx - FAx) + (FBy - FAy) * (FBy - FAy);
-    if (FSq < 30000) ASSERT_NEAR(SqrDistance(FA, FB) / 65536.0, FSq, 1e-4);
+    if (FSq < 30000) {
+      ASSERT_NEAR(SqrDistance(FA, FB) / 65536.0, FSq, 1e-4);
+    }
     ASSERT_NEAR(Distance(FA, FB) / 65536.0, std::sqrt(FSq), 1e-3);
 
     const TPoint IA{I(Rng), I(Rng)}, IB{I(Rng), I(Rng)};
     ASSERT_EQ(CrossProduct(IA, IB), Int64(IA.X) * IB.Y - Int64(IA.Y) * IB.X);
     ASSERT_EQ(Dot(IA, IB), Int64(IA.X) * IB.X + Int64(IA.Y) * IB.Y);
     const Int64 ISq = Int64(IB.X - IA.X) * (IB.X - IA.X) + Int64(IB.Y - IA.Y) * (IB.Y - IA.Y);
-    if (ISq <= 0x7FFFFFFF) ASSERT_EQ(SqrDistance(IA, IB), ISq);
+    if (ISq <= 0x7FFFFFFF) {
+      ASSERT_EQ(SqrDistance(IA, IB), ISq);
+    }
     ASSERT_NEAR(Distance(IA, IB), std::sqrt(double(ISq)), 1e-2);
 
     // Perpendicular distance against the distance to the line's foot point.

@@ -68,7 +68,9 @@ void CheckDelaunay(const TArrayOfFloatPoint& P, const TArrayOfTriangleVertexIndi
       ASSERT_FALSE(Overlap(Ti, Tj)) << I << " and " << J;
     }
   }
-  if (AllVertices) EXPECT_EQ(Used.size(), P.size());
+  if (AllVertices) {
+    EXPECT_EQ(Used.size(), P.size());
+  }
 }
 
 double TotalArea(const TArrayOfFloatPoint& P, const TArrayOfTriangleVertexIndices& Tris) {
