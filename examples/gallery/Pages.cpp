@@ -12,6 +12,7 @@ std::vector<std::string> ResamplePage(const std::string& outDir);
 std::vector<std::string> BitmapTextPage(const std::string& outDir);
 std::vector<std::string> VectorPage(const std::string& outDir);
 std::vector<std::string> GeometryPage(const std::string& outDir);
+std::vector<std::string> FillersPage(const std::string& outDir);
 std::vector<std::string> InteractionPage(const std::string& outDir);
 std::vector<std::string> FormPage(const std::string& outDir);
 std::vector<std::string> PaintBoxPage(const std::string& outDir);
@@ -35,6 +36,7 @@ std::vector<Page> AllPages() {
       {"bitmap-text", BitmapTextPage},
       {"vector", VectorPage},
       {"geometry", GeometryPage},
+      {"fillers", FillersPage},
       {"interaction", InteractionPage},
       {"form", FormPage},
       {"paintbox", PaintBoxPage},

@@ -307,6 +307,9 @@ class TLinearResampler : public TCustomResampler {
   explicit TLinearResampler(TCustomBitmap32* Bitmap);
   ~TLinearResampler() override;
 
+  // At whole pixels the bilinear weights are 1 and 0: the sample is the
+  // pixel the access mode reads there, which wrapping finds directly.
+  TColor32 GetSampleInt(Integer X, Integer Y) override;
   TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
   TColor32 GetSampleFloat(Single X, Single Y) override;
   void PrepareSampling() override;

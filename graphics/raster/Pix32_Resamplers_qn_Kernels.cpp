@@ -215,6 +215,29 @@ void TLinearResampler::PrepareSampling() {
 
 TColor32 TLinearResampler::GetSampleFixed(TFixed X, TFixed Y) { return FGetSampleFixed(this, X, Y); }
 
+TColor32 TLinearResampler::GetSampleInt(Integer X, Integer Y) {
+  if (FPixelAccessMode == TPixelAccessMode::pamWrap) {
+    const TRect& C = FBitmap->ClipRect();
+    const Integer W = C.Right - C.Left, H = C.Bottom - C.Top;
+    // Repeating tiles are the common case (pattern fills): the wrap is a
+    // mask for power-of-two sizes and a remainder otherwise, with no call.
+    if (FBitmap->WrapMode() == TWrapMode::wmRepeat && W > 0 && H > 0) {
+      auto Fold = [](Integer V, Integer N) {
+        if (static_cast<Cardinal>(V) < static_cast<Cardinal>(N)) return V;
+        if ((N & (N - 1)) == 0) return V & (N - 1);
+        const Integer R = V % N;
+        return R < 0 ? R + N : R;
+      };
+      const Integer Px = C.Left + Fold(static_cast<Integer>(static_cast<Cardinal>(X) - C.Left), W);
+      const Integer Py = C.Top + Fold(static_cast<Integer>(static_cast<Cardinal>(Y) - C.Top), H);
+      return FBitmap->ScanLine(Py)[Px];
+    }
+    return FBitmap->GetPixelW(X, Y);
+  }
+  return GetSampleFixed(static_cast<TFixed>(static_cast<Cardinal>(X) << 16),
+                        static_cast<TFixed>(static_cast<Cardinal>(Y) << 16));
+}
+
 TColor32 TLinearResampler::GetSampleFloat(Single X, Single Y) {
   return FGetSampleFixed(this, RoundI(static_cast<Double>(X) * 65536), RoundI(static_cast<Double>(Y) * 65536));
 }

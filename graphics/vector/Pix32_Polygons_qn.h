@@ -104,6 +104,9 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
   virtual void FillSpan(const TValueSpan& Span, Integer DstY);
   virtual TRenderSpanEvent GetRenderSpan();
   void UpdateFillProcs();
+  // The change report after a fill: each non-empty outline's bounds, unless
+  // the bitmap's update bracket is open.
+  void ReportChanges(const TArrayOfArrayOfFloatPoint& Points);
 
   TFillProc FFillProc = nullptr;
 
@@ -111,6 +114,7 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
   TColor32* SpanBuffer(Integer Len);
   void RenderValues(const Single* V, PColor32 Dst, Integer Len);
   static void RenderRow(Pointer Data, const TCoverRow& Row);
+  static void FillRow(Pointer Data, const TCoverRow& Row);
   void BlendColors(const TColor32* Src, PColor32 Dst, Integer Len);
   void BlendRun(TColor32 C, PColor32 Dst, Integer Len);
   // Scratch reused from span to span: per-pixel colours or weights, and a
@@ -120,6 +124,170 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
   TColor32 FRunColor = 0;
   bool FRunAVX2 = false;  // the run blender may use 256-bit vectors
 };
+
+// ---- subpixel renderers ----
+//
+// Coverage at three times the horizontal resolution, one sample per colour
+// component, box-filtered and blended into each component with its own
+// weight; the leftmost sample of a pixel weighs red. They draw one colour
+// and ignore Filler.
+
+// Writes Count subpixel weights from Coverage into Weights[0 .. Count + 3]:
+// filtered weights first, then the filter's tail.
+using TLCDFillProc = void (*)(const Single* Coverage, Byte* Weights, Integer Count, TColor32 Color);
+
+class TPolygonRenderer32LCD : public TPolygonRenderer32VPR {
+  QN_CLASS_CREATE(TPolygonRenderer32LCD, TPolygonRenderer32VPR, TCustomBitmap32)
+ public:
+  using TPolygonRenderer32VPR::TPolygonRenderer32VPR;
+  using TPolygonRenderer32VPR::PolyPolygonFS;
+
+  // The clip rectangle is cut to the bitmap's bounds before it is scaled,
+  // so no span can reach past the pixels; an empty, inverted or NaN
+  // rectangle draws and reports nothing.
+  void PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect) override;
+
+  // The fill procedures of this class, indexed by fill mode.
+  static TLCDFillProc FillProc(TPolyFillMode Mode);
+
+ protected:
+  void RenderSpan(const TValueSpan& Span, Integer DstY) override;
+  TRenderSpanEvent GetRenderSpan() override;
+  virtual TLCDFillProc GetLCDFillProc();
+  // Prepares a window of Len + 11 bytes, the first five zero.
+  Byte* Window(Integer Len);
+  // Pixels pixels from the byte window: pixel i reads bytes 3i .. 3i + 3.
+  void BlendSubpixels(const Byte* Weights, PColor32 Dst, Integer Pixels);
+
+ private:
+  std::vector<Byte> FWindow;
+};
+
+// A second box pass over the weights: softer colour fringes.
+class TPolygonRenderer32LCD2 : public TPolygonRenderer32LCD {
+  QN_CLASS_CREATE(TPolygonRenderer32LCD2, TPolygonRenderer32LCD, TCustomBitmap32)
+ public:
+  using TPolygonRenderer32LCD::TPolygonRenderer32LCD;
+  static TLCDFillProc FillProc(TPolyFillMode Mode);
+
+ protected:
+  void RenderSpan(const TValueSpan& Span, Integer DstY) override;
+  TLCDFillProc GetLCDFillProc() override;
+};
+
+void PolygonFS_LCD(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TColor32 Color,
+                   TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonFS_LCD(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, TColor32 Color,
+                       TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolygonFS_LCD(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+                   TColor32 Color, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+                   TTransformation* Transformation = nullptr);
+void PolyPolygonFS_LCD(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
+                       TColor32 Color, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+                       TTransformation* Transformation = nullptr);
+void PolygonFS_LCD2(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TColor32 Color,
+                    TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonFS_LCD2(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, TColor32 Color,
+                        TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolygonFS_LCD2(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, const TRect& ClipRect,
+                    TColor32 Color, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+                    TTransformation* Transformation = nullptr);
+void PolyPolygonFS_LCD2(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Points, const TRect& ClipRect,
+                        TColor32 Color, TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd,
+                        TTransformation* Transformation = nullptr);
+void PolygonXS_LCD(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TColor32 Color,
+                   TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonXS_LCD(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TColor32 Color,
+                       TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolygonXS_LCD2(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TColor32 Color,
+                    TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+void PolyPolygonXS_LCD2(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Points, TColor32 Color,
+                        TPolyFillMode FillMode = TPolyFillMode::pfEvenOdd, TTransformation* Transformation = nullptr);
+
+// ---- span fillers ----
+
+// Hands the renderer its FillLineEvent as it stands (possibly unset).
+class TCallbackPolygonFiller : public TCustomPolygonFiller {
+  QN_CLASS(TCallbackPolygonFiller, TCustomPolygonFiller)
+ public:
+  TCallbackPolygonFiller() = default;
+  TFillLineEvent GetFillLine() override { return FFillLineEvent; }
+  const TFillLineEvent& FillLineEvent() const { return FFillLineEvent; }
+  void SetFillLineEvent(const TFillLineEvent& Value);
+
+ private:
+  TFillLineEvent FFillLineEvent;
+};
+
+// Blends each pixel towards its own inverse by the pixel's weight; without
+// weights every pixel is inverted fully.
+class TInvertPolygonFiller : public TCustomPolygonFiller {
+  QN_CLASS(TInvertPolygonFiller, TCustomPolygonFiller)
+ public:
+  TInvertPolygonFiller() = default;
+  TFillLineEvent GetFillLine() override;
+
+ protected:
+  void FillLineBlend(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
+};
+
+// Tiles a pattern bitmap (not owned) over the plane, its pixel (0, 0) at
+// (OffsetX, OffsetY). The pattern's draw mode, combine mode and master
+// alpha pick the routine each time a span asks; no pattern, an empty one,
+// dmTransparent, or dmCustom without OnPixelCombine draws nothing.
+class TBitmapPolygonFiller : public TCustomPolygonFiller {
+  QN_CLASS(TBitmapPolygonFiller, TCustomPolygonFiller)
+ public:
+  TBitmapPolygonFiller() = default;
+  TFillLineEvent GetFillLine() override;
+
+  TCustomBitmap32* Pattern() const { return FPattern; }
+  void SetPattern(TCustomBitmap32* Value);
+  Integer OffsetX() const { return FOffsetX; }
+  void SetOffsetX(Integer Value) { FOffsetX = Value; }
+  Integer OffsetY() const { return FOffsetY; }
+  void SetOffsetY(Integer Value) { FOffsetY = Value; }
+
+ protected:
+  void FillLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
+  void FillLineBlend(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
+  void FillLineBlendMasterAlpha(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
+  void FillLineCustomCombine(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
+
+ private:
+  template <class Fn>
+  void ForEachPiece(Integer DstX, Integer DstY, Integer Length, Fn F) const;
+  TCustomBitmap32* FPattern = nullptr;
+  Integer FOffsetY = 0;
+  Integer FOffsetX = 0;
+};
+
+// Fills from a sampler (not owned), each sample made opaque and blended by
+// the pixel's weight; without weights every pixel takes its sample.
+class TSamplerFiller : public TCustomPolygonFiller {
+  QN_CLASS(TSamplerFiller, TCustomPolygonFiller)
+ public:
+  TSamplerFiller() = default;
+  explicit TSamplerFiller(TCustomSampler* Sampler);
+  TFillLineEvent GetFillLine() override;
+  // Prepare and finalise the sampler; without one they raise.
+  void BeginRendering() override;
+  void EndRendering() override;
+
+  TCustomSampler* Sampler() const { return FSampler; }
+  void SetSampler(TCustomSampler* Value);
+
+ protected:
+  virtual void SamplerChanged();
+  void SampleLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
+
+ private:
+  TCustomSampler* FSampler = nullptr;
+};
+
+// Every row of the bitmap through the filler at full weight, without
+// clipping and without a change report.
+void FillBitmap(TCustomBitmap32* Bitmap, TCustomPolygonFiller* Filler);
 
 // A renderer class reference: one whose Create(Bitmap) makes a
 // TPolygonRenderer32 descendant drawing on Bitmap.

@@ -370,6 +370,27 @@ void TPolygonRenderer32VPR::FillSpan(const TValueSpan& Span, Integer DstY) {
   FillLine(FBitmap->ScanLine(DstY) + Span.X1, Span.X1, DstY, Len, Buffer);
 }
 
+// The weights of a whole row for the filler: the columns between runs
+// through the fill procedure, each run's one weight repeated.
+void TPolygonRenderer32VPR::FillRow(Pointer Data, const TCoverRow& Row) {
+  auto* Self = static_cast<TPolygonRenderer32VPR*>(Data);
+  const Integer Len = Row.X2 - Row.X1 + 1;
+  if (Len <= 0) return;
+  TColor32* Buffer = Self->SpanBuffer(Len);
+  Integer X = Row.X1;
+  for (Integer i = 0; i < Row.RunCount; ++i) {
+    const TCoverRun& R = Row.Runs[i];
+    if (R.X1 > X) Self->FFillProc(Row.Values + (X - Row.X1), Buffer + (X - Row.X1), R.X1 - X, 0);
+    TColor32 W;
+    Self->FFillProc(&R.Value, &W, 1, 0);
+    std::fill(Buffer + (R.X1 - Row.X1), Buffer + (R.X2 - Row.X1 + 1), W);
+    X = R.X2 + 1;
+  }
+  if (X <= Row.X2) Self->FFillProc(Row.Values + (X - Row.X1), Buffer + (X - Row.X1), Row.X2 - X + 1, 0);
+  const TFillLineEvent FillLine = Self->FFiller->GetFillLine();
+  if (Assigned(FillLine)) FillLine(Self->FBitmap->ScanLine(Row.Y) + Row.X1, Row.X1, Row.Y, Len, Buffer);
+}
+
 TRenderSpanEvent TPolygonRenderer32VPR::GetRenderSpan() {
   if (FFiller) return MakeEvent(this, &TPolygonRenderer32VPR::FillSpan);
   return MakeEvent(this, &TPolygonRenderer32VPR::RenderSpan);
@@ -388,7 +409,12 @@ void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Point
 #endif
   if (FFiller) {
     FFiller->BeginRendering();
-    RenderPolyPolygon(Points, R, GetRenderSpan());
+    // Rows with their interiors apart give the same spans without the
+    // interiors' values; a descendant may span its own way.
+    if (ClassType() == TPolygonRenderer32VPR::StaticClass())
+      RenderPolyPolygonRows(Points, R, &TPolygonRenderer32VPR::FillRow, this);
+    else
+      RenderPolyPolygon(Points, R, GetRenderSpan());
     FFiller->EndRendering();
   } else if (ClassType() == TPolygonRenderer32VPR::StaticClass()) {
     // A descendant may span its own way; this class fills the runs whole.
@@ -396,6 +422,10 @@ void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Point
   } else {
     RenderPolyPolygon(Points, R, GetRenderSpan());
   }
+  ReportChanges(Points);
+}
+
+void TPolygonRenderer32VPR::ReportChanges(const TArrayOfArrayOfFloatPoint& Points) {
   if (FBitmap->UpdateCount() == 0)
     for (const auto& Outline : Points)
       if (!Outline.empty()) FBitmap->Changed(MakeRect(PolygonBounds(Outline), TRectRounding::rrClosest), AREA_RECT_FLAG);
@@ -417,8 +447,9 @@ Integer PolygonsInitCount = 0;
 
 void InitPix32Polygons() {
   if (PolygonsInitCount++ > 0) return;
-  // The subpixel renderers join after this one, with their own unit.
   RegisterPolygonRenderer(TPolygonRenderer32VPR::StaticClass());
+  RegisterPolygonRenderer(TPolygonRenderer32LCD::StaticClass());
+  RegisterPolygonRenderer(TPolygonRenderer32LCD2::StaticClass());
 }
 
 void DonePix32Polygons() {

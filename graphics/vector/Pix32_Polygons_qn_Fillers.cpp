@@ -1,0 +1,303 @@
+// The span fillers: a user routine, inversion, a tiled pattern and a
+// sampler, and FillBitmap, which runs a filler over a whole bitmap.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_Blend_qn_Variants.h"
+#include "graphics/raster/Pix32_LowLevel_qn.h"
+#include "graphics/raster/Pix32_qn_Routines.h"
+#include "graphics/vector/Pix32_Polygons_qn.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace qn {
+
+namespace {
+
+// A weight from the renderer's 32-bit weight entries.
+inline Cardinal Weight(const TColor32* AlphaValues, Integer I) { return AlphaValues[I] & 0xFFu; }
+
+// The end of the run of entries with the same weight as entry I.
+inline Integer WeightRunEnd(const TColor32* AlphaValues, Integer I, Integer Len) {
+  const Cardinal W = Weight(AlphaValues, I);
+  Integer J = I + 1;
+  while (J < Len && Weight(AlphaValues, J) == W) ++J;
+  return J;
+}
+
+// (a · M · 32897) shr 23: the product of two byte weights scaled back to a
+// byte without a division.
+inline Cardinal ScaleWeight(Cardinal A, Cardinal M) { return (A * M * 32897u) >> 23; }
+
+// Non-negative remainder; the 64-bit difference cannot wrap.
+inline Integer Wrap(Int64 V, Integer N) {
+  const Int64 R = V % N;
+  return static_cast<Integer>(R < 0 ? R + N : R);
+}
+
+// Rows of BlendMem(S[i], D[i]) and BlendMemEx(S[i], D[i], M). Where the bound
+// routine is the SSE2 one, four pixels go at a time through the same
+// interpolation it uses, so the row equals the pixel-by-pixel blend bit for
+// bit (the line blenders round differently and cannot stand in for it).
+#if defined(__SSE2__)
+inline __m128i Even(__m128i v) { return _mm_and_si128(v, _mm_set1_epi32(0x00FF00FF)); }
+inline __m128i Odd(__m128i v) { return _mm_srli_epi16(v, 8); }
+// Each pixel's alpha in both of its 16-bit lanes.
+inline __m128i AlphaPairs(__m128i v) {
+  const __m128i a = _mm_srli_epi32(v, 24);
+  return _mm_or_si128(a, _mm_slli_epi32(a, 16));
+}
+// (B·256 + 128 + (F - B)·a) shr 8 per channel; the true value fits 16
+// unsigned bits, so wrapping 16-bit lanes compute it exactly.
+inline __m128i Interp16(__m128i f, __m128i b, __m128i a) {
+  const __m128i d = _mm_mullo_epi16(_mm_sub_epi16(f, b), a);
+  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(b, 8), d), _mm_set1_epi16(128)), 8);
+}
+inline __m128i Interp4(__m128i s, __m128i d, __m128i a) {
+  return _mm_or_si128(Interp16(Even(s), Even(d), a), _mm_slli_epi16(Interp16(Odd(s), Odd(d), a), 8));
+}
+#endif
+
+void BlendMemRow(TBlendMem* Mem, const TColor32* S, PColor32 D, Integer N) {
+  Integer I = 0;
+#if defined(__SSE2__)
+  if (Mem == &blend::BlendMem_SSE2) {
+    const __m128i Full = _mm_set1_epi32(255);
+    for (; I + 4 <= N; I += 4) {
+      const __m128i Sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + I));
+      __m128i* Dp = reinterpret_cast<__m128i*>(D + I);
+      const __m128i R = Interp4(Sv, _mm_loadu_si128(Dp), AlphaPairs(Sv));
+      // An opaque source is taken as it is, as the routine does.
+      const __m128i Opaque = _mm_cmpeq_epi32(_mm_srli_epi32(Sv, 24), Full);
+      _mm_storeu_si128(Dp, _mm_or_si128(_mm_and_si128(Opaque, Sv), _mm_andnot_si128(Opaque, R)));
+    }
+  }
+#endif
+  for (; I < N; ++I) Mem(S[I], D[I]);
+}
+
+void BlendMemExRow(TBlendMemEx* MemEx, const TColor32* S, PColor32 D, Integer N, Cardinal M) {
+  Integer I = 0;
+#if defined(__SSE2__)
+  if (MemEx == &blend::BlendMemEx_SSE2) {
+    // The routine's weight ((M + 1)·Fa) shr 8; a zero weight interpolates
+    // to the destination itself, so no pixel needs skipping.
+    const __m128i M1 = _mm_set1_epi16(static_cast<short>(M + 1));
+    for (; I + 4 <= N; I += 4) {
+      const __m128i Sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + I));
+      __m128i* Dp = reinterpret_cast<__m128i*>(D + I);
+      const __m128i A = _mm_srli_epi16(_mm_mullo_epi16(AlphaPairs(Sv), M1), 8);
+      _mm_storeu_si128(Dp, Interp4(Sv, _mm_loadu_si128(Dp), A));
+    }
+  }
+#endif
+  for (; I < N; ++I) MemEx(S[I], D[I], M);
+}
+
+}  // namespace
+
+// ---- TCallbackPolygonFiller ----
+
+void TCallbackPolygonFiller::SetFillLineEvent(const TFillLineEvent& Value) { FFillLineEvent = Value; }
+
+// ---- TInvertPolygonFiller ----
+
+TFillLineEvent TInvertPolygonFiller::GetFillLine() { return MakeEvent(this, &TInvertPolygonFiller::FillLineBlend); }
+
+void TInvertPolygonFiller::FillLineBlend(PColor32 Dst, Integer, Integer, Integer Length, PColor32 AlphaValues) {
+  for (Integer I = 0; I < Length; ++I) {
+    // Without weights every pixel counts as fully covered.
+    const Cardinal A = AlphaValues ? Weight(AlphaValues, I) : 255u;
+    BlendMemEx(InvertColor(Dst[I]), Dst[I], A);
+    EMMS();
+  }
+}
+
+// ---- TBitmapPolygonFiller ----
+
+void TBitmapPolygonFiller::SetPattern(TCustomBitmap32* Value) { FPattern = Value; }
+
+TFillLineEvent TBitmapPolygonFiller::GetFillLine() {
+  // An empty pattern has nothing to tile, and its zero size would divide.
+  if (!FPattern || FPattern->Empty()) return {};
+  switch (FPattern->DrawMode()) {
+    case TDrawMode::dmOpaque:
+      return MakeEvent(this, &TBitmapPolygonFiller::FillLineOpaque);
+    case TDrawMode::dmBlend:
+      if (FPattern->MasterAlpha() == 255) return MakeEvent(this, &TBitmapPolygonFiller::FillLineBlend);
+      return MakeEvent(this, &TBitmapPolygonFiller::FillLineBlendMasterAlpha);
+    case TDrawMode::dmCustom:
+      if (Assigned(FPattern->OnPixelCombine())) return MakeEvent(this, &TBitmapPolygonFiller::FillLineCustomCombine);
+      return {};
+    default:
+      return {};
+  }
+}
+
+// Calls Fn(PatternRow + PatX, I, N) over the line in pieces that stay inside
+// one pattern row: the pattern repeats every Width pixels from (OffsetX,
+// OffsetY), whatever the sign of the position.
+template <class Fn>
+void TBitmapPolygonFiller::ForEachPiece(Integer DstX, Integer DstY, Integer Length, Fn F) const {
+  const Integer W = FPattern->Width(), H = FPattern->Height();
+  const TColor32* Row = FPattern->ScanLine(Wrap(Int64(DstY) - FOffsetY, H));
+  Integer PatX = Wrap(Int64(DstX) - FOffsetX, W);
+  for (Integer I = 0; I < Length;) {
+    const Integer N = std::min(Length - I, W - PatX);
+    F(Row + PatX, I, N);
+    I += N;
+    PatX = 0;
+  }
+}
+
+void TBitmapPolygonFiller::FillLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
+                                          PColor32 AlphaValues) {
+  if (!AlphaValues) {
+    ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) {
+      std::memcpy(Dst + I, P, sizeof(TColor32) * static_cast<size_t>(N));
+    });
+    return;
+  }
+  TBlendMemEx* const MemEx = *BLEND_MEM_EX[static_cast<int>(FPattern->CombineMode())];
+  ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) {
+    for (Integer K = 0; K < N; ++K) {
+      const Cardinal A = Weight(AlphaValues, I + K);
+      // Full weight on an opaque source is the source itself; the blenders
+      // would round it a step short.
+      if (A == 255)
+        Dst[I + K] = P[K] | 0xFF000000u;
+      else if (A != 0)
+        MemEx(P[K] | 0xFF000000u, Dst[I + K], A);
+    }
+  });
+  EMMS();
+}
+
+void TBitmapPolygonFiller::FillLineBlend(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
+                                         PColor32 AlphaValues) {
+  const int Mode = static_cast<int>(FPattern->CombineMode());
+  TBlendMem* const Mem = *BLEND_MEM[Mode];
+  TBlendMemEx* const MemEx = *BLEND_MEM_EX[Mode];
+  if (!AlphaValues) {
+    ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) { BlendMemRow(Mem, P, Dst + I, N); });
+    EMMS();
+    return;
+  }
+  // Interiors come as long runs of full weight, which is the plain blend.
+  ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) {
+    for (Integer K = 0; K < N;) {
+      const Cardinal A = Weight(AlphaValues, I + K);
+      if (A == 255) {
+        const Integer E = WeightRunEnd(AlphaValues + I, K, N);
+        BlendMemRow(Mem, P + K, Dst + I + K, E - K);
+        K = E;
+        continue;
+      }
+      if (A != 0) MemEx(P[K], Dst[I + K], A);
+      ++K;
+    }
+  });
+  EMMS();
+}
+
+void TBitmapPolygonFiller::FillLineBlendMasterAlpha(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
+                                                    PColor32 AlphaValues) {
+  const int Mode = static_cast<int>(FPattern->CombineMode());
+  TBlendMemEx* const MemEx = *BLEND_MEM_EX[Mode];
+  const Cardinal M = FPattern->MasterAlpha() & 0xFFu;
+  if (!AlphaValues) {
+    ForEachPiece(DstX, DstY, Length,
+                 [&](const TColor32* P, Integer I, Integer N) { BlendMemExRow(MemEx, P, Dst + I, N, M); });
+    EMMS();
+    return;
+  }
+  ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) {
+    for (Integer K = 0; K < N;) {
+      const Cardinal A = Weight(AlphaValues, I + K);
+      if (A == 255) {
+        // ScaleWeight(255, M) is M itself.
+        const Integer E = WeightRunEnd(AlphaValues + I, K, N);
+        BlendMemExRow(MemEx, P + K, Dst + I + K, E - K, M);
+        K = E;
+        continue;
+      }
+      MemEx(P[K], Dst[I + K], ScaleWeight(A, M));
+      ++K;
+    }
+  });
+  EMMS();
+}
+
+void TBitmapPolygonFiller::FillLineCustomCombine(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
+                                                 PColor32 AlphaValues) {
+  const TPixelCombineEvent& Combine = FPattern->OnPixelCombine();
+  const Cardinal M = FPattern->MasterAlpha() & 0xFFu;
+  ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) {
+    for (Integer K = 0; K < N; ++K)
+      Combine(P[K], Dst[I + K], AlphaValues ? ScaleWeight(Weight(AlphaValues, I + K), M) : M);
+  });
+}
+
+// ---- TSamplerFiller ----
+
+TSamplerFiller::TSamplerFiller(TCustomSampler* Sampler) : FSampler(Sampler) { SamplerChanged(); }
+
+void TSamplerFiller::SetSampler(TCustomSampler* Value) {
+  if (FSampler != Value) {
+    FSampler = Value;
+    SamplerChanged();
+  }
+}
+
+// The sampler's GetSampleInt is reached through its virtual table, which
+// is already the cached method; descendants hook their own state here.
+void TSamplerFiller::SamplerChanged() {}
+
+void TSamplerFiller::BeginRendering() {
+  if (!FSampler) throw Exception(u"No sampler specified!");
+  FSampler->PrepareSampling();
+}
+
+void TSamplerFiller::EndRendering() {
+  if (!FSampler) throw Exception(u"No sampler specified!");
+  FSampler->FinalizeSampling();
+}
+
+TFillLineEvent TSamplerFiller::GetFillLine() { return MakeEvent(this, &TSamplerFiller::SampleLineOpaque); }
+
+void TSamplerFiller::SampleLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
+                                      PColor32 AlphaValues) {
+  for (Integer I = 0; I < Length; ++I) {
+    const TColor32 C = FSampler->GetSampleInt(DstX + I, DstY) | 0xFF000000u;
+    const Cardinal A = AlphaValues ? Weight(AlphaValues, I) : 255u;
+    // Full weight on the opaque sample is the sample itself.
+    if (A == 255)
+      Dst[I] = C;
+    else if (A != 0)
+      BlendMemEx(C, Dst[I], A);
+  }
+  EMMS();
+}
+
+// ---- FillBitmap ----
+
+void FillBitmap(TCustomBitmap32* Bitmap, TCustomPolygonFiller* Filler) {
+  if (!Bitmap || !Filler || Bitmap->Empty()) return;
+  const Integer W = Bitmap->Width();
+  std::vector<TColor32> Weights(static_cast<size_t>(W));
+  FillLongword(Weights.data(), W, 0xFF);
+  Filler->BeginRendering();
+  for (Integer Y = 0; Y < Bitmap->Height(); ++Y) {
+    const TFillLineEvent Line = Filler->GetFillLine();
+    // A filler with nothing to draw is skipped, as the renderers skip it.
+    if (Assigned(Line)) Line(Bitmap->ScanLine(Y), 0, Y, W, Weights.data());
+  }
+  Filler->EndRendering();
+}
+
+}  // namespace qn
