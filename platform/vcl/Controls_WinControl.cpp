@@ -1,12 +1,14 @@
 // TWinControl: the window and its life cycle, children, alignment, focus,
 // key routing and painting.
 #include <algorithm>
+#include <atomic>
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/ControlsInternal.h"
+#include "platform/user/Notify.h"
 
 namespace vcl {
 
@@ -17,6 +19,20 @@ namespace {
 // The control whose window CreateWindowExW is making: its first messages
 // (WM_NCCREATE, WM_CREATE, WM_SIZE...) arrive before the handle is known.
 thread_local TWinControl* tCreationControl = nullptr;
+
+// Ids for child windows, unique among the windows alive in practice and
+// within the 16 bits WM_COMMAND carries.
+intptr_t NextChildId() {
+  static std::atomic<uint32_t> next{0x100};
+  uint32_t v = next.fetch_add(1);
+  return intptr_t(v % 0xFF00 + 0x100);
+}
+
+// The control of a native child window named in a notification.
+TWinControl* ChildControl(TWinControl* Self, HWND h) {
+  TWinControl* c = h ? FindControl(h) : nullptr;
+  return c != Self ? c : nullptr;
+}
 
 [[noreturn]] void RaiseNoParent(const String& Name) {
   throw EInvalidOperation::CreateFmt(u"Control '%s' has no parent window", {Name});
@@ -166,8 +182,11 @@ void TWinControl::CreateWnd() {
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
+  // A child has its id from the start: a native control may notify its
+  // parent (WM_MEASUREITEM by CtlID) before CreateWindowExW returns.
+  HMENU id = (Params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(NextChildId()) : nullptr;
   HWND h = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style,
-                           Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr, nullptr,
+                           Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, id, nullptr,
                            Params.Param);
   if (h && !FHandle) {
     FHandle = h;
@@ -1364,6 +1383,56 @@ void TWinControl::Dispatch(TMessage& Message) {
         return;
       }
       break;
+    case WM_NOTIFY:
+      if (auto* nm = reinterpret_cast<NMHDR*>(Message.LParam))
+        if (TWinControl* c = ChildControl(this, nm->hwndFrom)) {
+          Message.Result = c->Perform(CN_NOTIFY, Message.WParam, Message.LParam);
+          return;
+        }
+      break;
+    case WM_DRAWITEM:
+      // Menus draw through their owner window, not through a control.
+      if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam); d && d->CtlType != ODT_MENU)
+        if (TWinControl* c = ChildControl(this, d->hwndItem)) {
+          Message.Result = c->Perform(CN_DRAWITEM, Message.WParam, Message.LParam);
+          return;
+        }
+      break;
+    case WM_MEASUREITEM:
+      if (auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam); m && m->CtlType != ODT_MENU && FHandle)
+        if (TWinControl* c = ChildControl(this, GetDlgItem(FHandle, int(m->CtlID)))) {
+          Message.Result = c->Perform(CN_MEASUREITEM, Message.WParam, Message.LParam);
+          return;
+        }
+      break;
+    case WM_DELETEITEM:
+      if (auto* d = reinterpret_cast<DELETEITEMSTRUCT*>(Message.LParam))
+        if (TWinControl* c = ChildControl(this, d->hwndItem)) {
+          Message.Result = c->Perform(CN_DELETEITEM, Message.WParam, Message.LParam);
+          return;
+        }
+      break;
+    case WM_COMPAREITEM:
+      if (auto* d = reinterpret_cast<COMPAREITEMSTRUCT*>(Message.LParam))
+        if (TWinControl* c = ChildControl(this, d->hwndItem)) {
+          Message.Result = c->Perform(CN_COMPAREITEM, Message.WParam, Message.LParam);
+          return;
+        }
+      break;
+    case CN_CTLCOLORMSGBOX:
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORLISTBOX:
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLORDLG:
+    case CN_CTLCOLORSCROLLBAR:
+    case CN_CTLCOLORSTATIC: {
+      // A native control paints in the control's font colour on its brush.
+      HDC dc = reinterpret_cast<HDC>(Message.WParam);
+      SetTextColor(dc, COLORREF(ColorToRGB(Font()->Color())));
+      SetBkColor(dc, COLORREF(ColorToRGB(FBrush->Color())));
+      Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+      return;
+    }
     default:
       break;
   }

@@ -1,0 +1,44 @@
+// Notifications of native controls to their parent: the WM_NOTIFY header,
+// the owner-draw records of list-like controls, and helpers that send
+// WM_COMMAND and WM_NOTIFY as the platform's controls do.
+#pragma once
+
+#include "platform/user/User.h"
+
+namespace vcl {
+
+struct NMHDR {
+  HWND hwndFrom = nullptr;
+  UINT_PTR idFrom = 0;
+  UINT code = 0;
+};
+
+constexpr UINT WM_DELETEITEM = 0x002D, WM_COMPAREITEM = 0x0039;
+constexpr UINT ODT_LISTBOX = 2, ODT_COMBOBOX = 3, ODT_BUTTON = 4, ODT_STATIC = 5;
+
+struct DELETEITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  HWND hwndItem = nullptr;
+  ULONG_PTR itemData = 0;
+};
+
+struct COMPAREITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  HWND hwndItem = nullptr;
+  UINT itemID1 = 0;
+  ULONG_PTR itemData1 = 0;
+  UINT itemID2 = 0;
+  ULONG_PTR itemData2 = 0;
+  DWORD dwLocaleId = 0;
+};
+
+// WM_COMMAND (MAKEWPARAM(id, code), the control) to the control's parent.
+LRESULT SendCommandNotify(HWND control, UINT code);
+// WM_NOTIFY (id, header) to the control's parent, the header's window and
+// id filled in.
+LRESULT SendNotify(HWND control, NMHDR& header);
+
+}  // namespace vcl
