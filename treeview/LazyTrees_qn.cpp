@@ -41,7 +41,7 @@ void DoneLazyTrees() {
 }
 
 TBaseLazyTree_qn* TreeFromNode(PLazyNode Node) {
-  Assert(Node != nullptr, SNodeMustNotBeNil);
+  TreeAssert(Node != nullptr, SNodeMustNotBeNil);
   while (Node->NextSibling != Node) Node = Node->Parent;
   return reinterpret_cast<TBaseLazyTree_qn*>(Node->Parent);
 }
@@ -136,10 +136,12 @@ TCustomLazyTreeOptions::TCustomLazyTreeOptions(TBaseLazyTree_qn* AOwner)
 
 void TCustomLazyTreeOptions::SetPaintOptions(TVTPaintOptions Value) {
   if (Value == FPaintOptions) return;
+  TBaseLazyTree_qn* t = FOwner;
+  // The worker reads the paint options on every node it passes.
+  t->InterruptValidation();
   TVTPaintOptions old = FPaintOptions;
   if (Value.Contains(toFixedIndent)) Value.Include(toShowRoot);
   FPaintOptions = Value;
-  TBaseLazyTree_qn* t = FOwner;
   bool loading = t->ComponentState().Contains(csLoading);
   if (old.Contains(toShowFilteredNodes) != Value.Contains(toShowFilteredNodes) && !loading) {
     bool show = Value.Contains(toShowFilteredNodes);

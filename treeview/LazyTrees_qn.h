@@ -37,29 +37,56 @@ class TBaseLazyTree_qn;
 
 // ---------------------------------------------------------------------------
 // A set of up to 16 (or 8) flags packed into the width the node record has
-// for it; TSet would take 32 bytes per node.
+// for it; TSet would take 32 bytes per node. The bits are read and written
+// as relaxed atomics: the validation worker reads a node's flags while the
+// main thread may mark the same node (initialized, data handed out), and
+// such marks never change what the worker looks at.
 
 template <class E, class W>
 struct TPackedSet {
   W Bits = 0;
   constexpr TPackedSet() = default;
   constexpr TPackedSet(std::initializer_list<E> es) {
-    for (E e : es) Include(e);
+    for (E e : es) Bits = W(Bits | Bit(e));
   }
-  constexpr TPackedSet(E e) { Include(e); }  // NOLINT: [e]
+  constexpr TPackedSet(E e) : Bits(Bit(e)) {}  // NOLINT: [e]
+  TPackedSet(const TPackedSet& o) : Bits(o.Load()) {}
+  TPackedSet& operator=(const TPackedSet& o) {
+    Store(o.Load());
+    return *this;
+  }
   static constexpr W Bit(E e) { return W(W(1) << static_cast<unsigned>(e)); }
-  constexpr TPackedSet& Include(E e) { Bits = W(Bits | Bit(e)); return *this; }
-  constexpr TPackedSet& Exclude(E e) { Bits = W(Bits & ~Bit(e)); return *this; }
-  constexpr bool Contains(E e) const { return (Bits & Bit(e)) != 0; }
-  constexpr bool Empty() const { return Bits == 0; }
-  friend constexpr TPackedSet operator+(TPackedSet a, TPackedSet b) { a.Bits = W(a.Bits | b.Bits); return a; }
-  friend constexpr TPackedSet operator-(TPackedSet a, TPackedSet b) { a.Bits = W(a.Bits & ~b.Bits); return a; }
-  friend constexpr TPackedSet operator*(TPackedSet a, TPackedSet b) { a.Bits = W(a.Bits & b.Bits); return a; }
-  TPackedSet& operator+=(TPackedSet b) { return *this = *this + b; }
-  TPackedSet& operator-=(TPackedSet b) { return *this = *this - b; }
-  friend constexpr bool operator==(TPackedSet a, TPackedSet b) { return a.Bits == b.Bits; }
+  W Load() const { return std::atomic_ref<W>(const_cast<W&>(Bits)).load(std::memory_order_relaxed); }
+  void Store(W Value) { std::atomic_ref<W>(Bits).store(Value, std::memory_order_relaxed); }
+  TPackedSet& Include(E e) {
+    std::atomic_ref<W>(Bits).fetch_or(Bit(e), std::memory_order_relaxed);
+    return *this;
+  }
+  TPackedSet& Exclude(E e) {
+    std::atomic_ref<W>(Bits).fetch_and(W(~Bit(e)), std::memory_order_relaxed);
+    return *this;
+  }
+  bool Contains(E e) const { return (Load() & Bit(e)) != 0; }
+  bool Empty() const { return Load() == 0; }
+  static TPackedSet FromBits(W Value) {
+    TPackedSet s;
+    s.Bits = Value;
+    return s;
+  }
+  friend TPackedSet operator+(const TPackedSet& a, const TPackedSet& b) { return FromBits(W(a.Load() | b.Load())); }
+  friend TPackedSet operator-(const TPackedSet& a, const TPackedSet& b) { return FromBits(W(a.Load() & ~b.Load())); }
+  friend TPackedSet operator*(const TPackedSet& a, const TPackedSet& b) { return FromBits(W(a.Load() & b.Load())); }
+  TPackedSet& operator+=(const TPackedSet& b) {
+    std::atomic_ref<W>(Bits).fetch_or(b.Load(), std::memory_order_relaxed);
+    return *this;
+  }
+  TPackedSet& operator-=(const TPackedSet& b) {
+    std::atomic_ref<W>(Bits).fetch_and(W(~b.Load()), std::memory_order_relaxed);
+    return *this;
+  }
+  friend bool operator==(const TPackedSet& a, const TPackedSet& b) { return a.Load() == b.Load(); }
   // a <= b: a is a subset of b.
-  friend constexpr bool operator<=(TPackedSet a, TPackedSet b) { return (a.Bits & ~b.Bits) == 0; }
+  friend bool operator<=(const TPackedSet& a, const TPackedSet& b) { return (a.Load() & ~b.Load()) == 0; }
 };
 
 // ---------------------------------------------------------------------------
@@ -225,15 +252,15 @@ class TCustomLazyTreeOptions : public TPersistent {
  public:
   explicit TCustomLazyTreeOptions(TBaseLazyTree_qn* AOwner);
 
-  TVTPaintOptions PaintOptions() const { return FPaintOptions; }
+  const TVTPaintOptions& PaintOptions() const { return FPaintOptions; }
   void SetPaintOptions(TVTPaintOptions Value);
   TVTAnimationOptions AnimationOptions() const { return FAnimationOptions; }
   void SetAnimationOptions(TVTAnimationOptions Value);
-  TVTAutoOptions AutoOptions() const { return FAutoOptions; }
+  const TVTAutoOptions& AutoOptions() const { return FAutoOptions; }
   void SetAutoOptions(TVTAutoOptions Value);
   TVTSelectionOptions SelectionOptions() const { return FSelectionOptions; }
   void SetSelectionOptions(TVTSelectionOptions Value);
-  TVTMiscOptions MiscOptions() const { return FMiscOptions; }
+  const TVTMiscOptions& MiscOptions() const { return FMiscOptions; }
   void SetMiscOptions(TVTMiscOptions Value);
   TVTExportMode ExportMode() const { return FExportMode; }
   void SetExportMode(TVTExportMode Value) { FExportMode = Value; }
@@ -289,6 +316,12 @@ inline constexpr const char16_t* SNodeIsHiddenRoot = u"Node must not be the hidd
 inline constexpr const char16_t* SNodesNeverNil = u"Nodes must never be nil.";
 inline constexpr const char16_t* SBothNodesAssigned = u"Both nodes must be Assigned.";
 inline constexpr const char16_t* STreeMustNotBeNil = u"Tree must not be nil.";
+
+// Checks first: the walks assert on every step, and the message only needs
+// to become a string when the check fails.
+inline void TreeAssert(bool Condition, const char16_t* Message) {
+  if (!Condition) Assert(false, Message);
+}
 
 // ---------------------------------------------------------------------------
 // Events
@@ -731,6 +764,10 @@ class TBaseLazyTree_qn : public TCustomControl {
   // What the worker reads while the main thread runs: the stop request
   // mirrors tsStopValidation.
   std::atomic<bool> FStopValidation{false};
+  // The window the worker sends its state changes to (set when the tree is
+  // queued, cleared before the window goes).
+  std::atomic<HWND> FValidationWindow{nullptr};
+  void DestroyWnd() override;
 
  private:
   void FreeNodeBlock(PLazyNode Node);

@@ -199,7 +199,7 @@ void TBaseLazyTree_qn::StartOperation(TVTOperationKind OperationKind) {
 }
 
 void TBaseLazyTree_qn::EndOperation(TVTOperationKind OperationKind) {
-  Assert(FOperationCount > 0, SEndOperationUnbalanced);
+  TreeAssert(FOperationCount > 0, SEndOperationUnbalanced);
   --FOperationCount;
   DoEndOperation(OperationKind);
 }

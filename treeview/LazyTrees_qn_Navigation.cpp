@@ -132,25 +132,25 @@ PLazyNode TBaseLazyTree_qn::GetFirstNoInit(bool ConsiderChildrenAbove) {
 
 PLazyNode TBaseLazyTree_qn::GetNext(PLazyNode Node, bool ConsiderChildrenAbove) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return WalkNext<true>(Node, ChildrenAbove(ConsiderChildrenAbove));
 }
 
 PLazyNode TBaseLazyTree_qn::GetNextNoInit(PLazyNode Node, bool ConsiderChildrenAbove) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return WalkNext<false>(Node, ChildrenAbove(ConsiderChildrenAbove));
 }
 
 PLazyNode TBaseLazyTree_qn::GetPrevious(PLazyNode Node, bool ConsiderChildrenAbove) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return WalkPrevious<true>(Node, ChildrenAbove(ConsiderChildrenAbove));
 }
 
 PLazyNode TBaseLazyTree_qn::GetPreviousNoInit(PLazyNode Node, bool ConsiderChildrenAbove) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return WalkPrevious<false>(Node, ChildrenAbove(ConsiderChildrenAbove));
 }
 
@@ -184,27 +184,27 @@ PLazyNode TBaseLazyTree_qn::GetLastChildNoInit(PLazyNode Node) { return (Node ? 
 
 PLazyNode TBaseLazyTree_qn::GetNextSibling(PLazyNode Node) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   Touch<true>(Node->NextSibling);
   return Node->NextSibling;
 }
 
 PLazyNode TBaseLazyTree_qn::GetNextSiblingNoInit(PLazyNode Node) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return Node->NextSibling;
 }
 
 PLazyNode TBaseLazyTree_qn::GetPreviousSibling(PLazyNode Node) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   Touch<true>(Node->PrevSibling);
   return Node->PrevSibling;
 }
 
 PLazyNode TBaseLazyTree_qn::GetPreviousSiblingNoInit(PLazyNode Node) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return Node->PrevSibling;
 }
 
@@ -391,7 +391,7 @@ PLazyNode TBaseLazyTree_qn::VisibleChild(PLazyNode Node, bool Last, bool Include
 
 template <bool Init>
 PLazyNode TBaseLazyTree_qn::VisibleSibling(PLazyNode Node, bool Forward, bool IncludeFiltered) {
-  Assert(Node != nullptr && Node != FRoot, SInvalidParameter);
+  TreeAssert(Node != nullptr && Node != FRoot, SInvalidParameter);
   for (PLazyNode s = Forward ? Node->NextSibling : Node->PrevSibling; s; s = Forward ? s->NextSibling : s->PrevSibling) {
     Touch<Init>(s);
     if (s->States.Contains(vsVisible) && (IncludeFiltered || !GetEffectivelyFiltered(s))) return s;
@@ -409,25 +409,25 @@ PLazyNode TBaseLazyTree_qn::GetFirstVisibleNoInit(PLazyNode Node, bool ConsiderC
 
 PLazyNode TBaseLazyTree_qn::GetNextVisible(PLazyNode Node, bool ConsiderChildrenAbove) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return VisibleNext<true>(Node, ChildrenAbove(ConsiderChildrenAbove));
 }
 
 PLazyNode TBaseLazyTree_qn::GetNextVisibleNoInit(PLazyNode Node, bool ConsiderChildrenAbove) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return VisibleNext<false>(Node, ChildrenAbove(ConsiderChildrenAbove));
 }
 
 PLazyNode TBaseLazyTree_qn::GetPreviousVisible(PLazyNode Node, bool ConsiderChildrenAbove) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return VisiblePrevious<true>(Node, ChildrenAbove(ConsiderChildrenAbove));
 }
 
 PLazyNode TBaseLazyTree_qn::GetPreviousVisibleNoInit(PLazyNode Node, bool ConsiderChildrenAbove) {
   if (!Node) return nullptr;
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   return VisiblePrevious<false>(Node, ChildrenAbove(ConsiderChildrenAbove));
 }
 
@@ -465,8 +465,8 @@ PLazyNode TBaseLazyTree_qn::GetPreviousVisibleSiblingNoInit(PLazyNode Node, bool
 }
 
 PLazyNode TBaseLazyTree_qn::GetVisibleParent(PLazyNode Node, bool IncludeFiltered) {
-  Assert(Node != nullptr, SNodeMustNotBeNil);
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != nullptr, SNodeMustNotBeNil);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   PLazyNode run = Node->Parent;
   while (run != FRoot && !(GetFullyVisible(run) && (IncludeFiltered || !GetEffectivelyFiltered(run))))
     run = run->Parent;
@@ -643,7 +643,7 @@ Cardinal TBaseLazyTree_qn::AbsoluteIndex(PLazyNode Node) {
 }
 
 Integer TBaseLazyTree_qn::CompareNodePositions(PLazyNode Node1, PLazyNode Node2, bool ConsiderChildrenAbove) const {
-  Assert(Node1 != nullptr && Node2 != nullptr, SNodesNeverNil);
+  TreeAssert(Node1 != nullptr && Node2 != nullptr, SNodesNeverNil);
   if (Node1 == Node2) return 0;
   bool above = ChildrenAbove(ConsiderChildrenAbove);
   if (HasAsParent(Node1, Node2)) return above ? -1 : 1;
@@ -660,7 +660,7 @@ Integer TBaseLazyTree_qn::CompareNodePositions(PLazyNode Node1, PLazyNode Node2,
 }
 
 Integer TBaseLazyTree_qn::CountLevelDifference(PLazyNode Node1, PLazyNode Node2) const {
-  Assert(Node1 != nullptr && Node2 != nullptr, SBothNodesAssigned);
+  TreeAssert(Node1 != nullptr && Node2 != nullptr, SBothNodesAssigned);
   return Integer(GetNodeLevel(Node2)) - Integer(GetNodeLevel(Node1));
 }
 
@@ -669,7 +669,7 @@ Integer TBaseLazyTree_qn::CountLevelDifference(PLazyNode Node1, PLazyNode Node2)
 
 PLazyNode TBaseLazyTree_qn::IterateSubtree(PLazyNode Node, const TVTGetNodeProc& Callback, Pointer Data,
                                            TLazyNodeStates Filter, bool DoInit, bool ChildNodesOnly) {
-  Assert(Node != FRoot, SNodeIsHiddenRoot);
+  TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   bool wasIterating = FStates.Contains(tsIterating);
   DoStateChange({tsIterating});
   // A raising callback must not leave the tree marked as iterating: every

@@ -62,7 +62,7 @@ void TBaseLazyTree_qn::InitRootNode(Cardinal OldSize) {
 }
 
 Cardinal TBaseLazyTree_qn::AllocateInternalDataArea(Cardinal Size) {
-  Assert(FRoot == nullptr || FRoot->FirstChild == nullptr, SInternalDataTooLate);
+  TreeAssert(FRoot == nullptr || FRoot->FirstChild == nullptr, SInternalDataTooLate);
   Cardinal result = TreeNodeSize + FTotalInternalDataSize;
   // Rounded to 8 so that the user data behind the areas stays aligned for
   // the pointers hosts keep there.
@@ -77,7 +77,7 @@ void TBaseLazyTree_qn::ValidateNodeDataSize(Integer& Size) {
 }
 
 Pointer TBaseLazyTree_qn::GetNodeData(PLazyNode Node) {
-  Assert(FNodeDataSize > 0, SNodeDataSizeNotSet);
+  TreeAssert(FNodeDataSize > 0, SNodeDataSizeNotSet);
   if (!Node || Node == FRoot) return nullptr;
   Node->States.Include(vsOnFreeNodeCallRequired);
   return reinterpret_cast<Byte*>(Node) + TreeNodeSize + FTotalInternalDataSize;
@@ -414,7 +414,7 @@ void TBaseLazyTree_qn::InternalConnectNode(PLazyNode Node, PLazyNode Destination
 }
 
 void TBaseLazyTree_qn::InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bool Reindex) {
-  Assert(Node != nullptr && Node != FRoot, SNodeNilOrRoot);
+  TreeAssert(Node != nullptr && Node != FRoot, SNodeNilOrRoot);
   TDeferredError err;
   if (Node == FFocusedNode && !KeepFocus) {
     err.Run([&] {
@@ -469,7 +469,7 @@ void TBaseLazyTree_qn::InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bo
 
 void TBaseLazyTree_qn::DeleteNode(PLazyNode Node, bool Reindex) {
   if (!Node || Node == FRoot || FOptions->MiscOptions().Contains(toReadOnly)) return;
-  Assert(!FStates.Contains(tsIterating), SDeleteWhileIterating);
+  TreeAssert(!FStates.Contains(tsIterating), SDeleteWhileIterating);
   PLazyNode parent = Node->Parent;
   bool parentClearing = parent->States.Contains(vsClearing);
   TDeferredError err;
@@ -542,7 +542,7 @@ void TBaseLazyTree_qn::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
     if (ResetHasChildren) Node->States.Exclude(vsHasChildren);
     return;
   }
-  Assert(!FStates.Contains(tsIterating), SDeleteWhileIterating);
+  TreeAssert(!FStates.Contains(tsIterating), SDeleteWhileIterating);
   TUpdateCountGuard batch(FUpdateCount);
   InterruptValidation();
   TPoint oldOffset(-FEffectiveOffsetX, FOffsetY);
@@ -726,7 +726,7 @@ bool TBaseLazyTree_qn::GetVisible(PLazyNode Node) {
 }
 
 void TBaseLazyTree_qn::SetVisible(PLazyNode Node, bool Value) {
-  Assert(Node != nullptr && Node != FRoot, SInvalidParameter);
+  TreeAssert(Node != nullptr && Node != FRoot, SInvalidParameter);
   if (Node->States.Contains(vsVisible) == Value) return;
   InterruptValidation();
   PLazyNode parent = Node->Parent;
@@ -760,7 +760,7 @@ void TBaseLazyTree_qn::SetVisible(PLazyNode Node, bool Value) {
 bool TBaseLazyTree_qn::GetFiltered(PLazyNode Node) const { return Node && Node->States.Contains(vsFiltered); }
 
 void TBaseLazyTree_qn::SetFiltered(PLazyNode Node, bool Value) {
-  Assert(Node != nullptr && Node != FRoot, SInvalidParameter);
+  TreeAssert(Node != nullptr && Node != FRoot, SInvalidParameter);
   if (!Node->States.Contains(vsInitialized)) InitNode(Node);
   if (Node->States.Contains(vsFiltered) == Value) return;
   InterruptValidation();
@@ -909,26 +909,26 @@ PLazyNode TBaseLazyTree_qn::GetNodeParent(PLazyNode Node) const {
 }
 
 bool TBaseLazyTree_qn::GetVisiblePath(PLazyNode Node) const {
-  Assert(Node != nullptr && Node != FRoot, SInvalidParameters);
+  TreeAssert(Node != nullptr && Node != FRoot, SInvalidParameters);
   PLazyNode run = Node->Parent;
   while (run != FRoot && run->States.Contains(vsExpanded) && run->States.Contains(vsVisible)) run = run->Parent;
   return run == FRoot;
 }
 
 void TBaseLazyTree_qn::SetVisiblePath(PLazyNode Node, bool Value) {
-  Assert(Node != nullptr && Node != FRoot, SInvalidParameter);
+  TreeAssert(Node != nullptr && Node != FRoot, SInvalidParameter);
   if (!Value) return;
   for (PLazyNode run = Node->Parent; run != FRoot; run = run->Parent)
     if (!run->States.Contains(vsExpanded)) ToggleNode(run);
 }
 
 bool TBaseLazyTree_qn::GetFullyVisible(PLazyNode Node) const {
-  Assert(Node != nullptr, SInvalidParameter);
+  TreeAssert(Node != nullptr, SInvalidParameter);
   return Node->States.Contains(vsVisible) && (Node == FRoot || GetVisiblePath(Node));
 }
 
 void TBaseLazyTree_qn::SetFullyVisible(PLazyNode Node, bool Value) {
-  Assert(Node != nullptr && Node != FRoot, SInvalidParameter);
+  TreeAssert(Node != nullptr && Node != FRoot, SInvalidParameter);
   SetVisible(Node, Value);
   if (!Value) return;
   for (PLazyNode run = Node->Parent; run != FRoot; run = run->Parent) {

@@ -72,7 +72,7 @@ void TBaseLazyTree_qn::ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& H
 }
 
 void TBaseLazyTree_qn::ToggleNode(PLazyNode Node) {
-  Assert(Node != nullptr, SNodeMustNotBeNil);
+  TreeAssert(Node != nullptr, SNodeMustNotBeNil);
   if (Node->States.Contains(vsToggling) || Node->States.Contains(vsDeleting)) return;
   bool wasToggling = FStates.Contains(tsToggling);
   DoStateChange({tsToggling});
