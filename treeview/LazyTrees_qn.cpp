@@ -80,7 +80,7 @@ void* TBaseLazyTree_qn::TNodePool::Allocate(Cardinal Size) {
     if (FCursor == nullptr || FCursor + Size > FSlabEnd) {
       // Slabs grow with the tree so that big trees pay few allocations
       // and small ones waste little.
-      size_t count = FSlabs.empty() ? 64 : std::min<size_t>(size_t(64) << FSlabs.size(), 16384);
+      size_t count = FSlabs.size() < 8 ? size_t(64) << FSlabs.size() : 16384;
       auto* slab = static_cast<Byte*>(std::malloc(count * Size));
       if (!slab) throw EOutOfMemory(u"Out of memory");
       FSlabs.push_back(slab);

@@ -761,6 +761,10 @@ class TBaseLazyTree_qn : public TCustomControl {
   Integer FRangeY = 0;
   Cardinal FStartIndex = 0;
   TCache FPositionCache;
+  // Rows between two marks of the finer index the worker builds beside
+  // the cache (see DoValidateCache).
+  static constexpr Cardinal RowIndexStep = 32;
+  TCache FRowIndex;
   // What the worker reads while the main thread runs: the stop request
   // mirrors tsStopValidation.
   std::atomic<bool> FStopValidation{false};
@@ -775,6 +779,10 @@ class TBaseLazyTree_qn : public TCustomControl {
   void ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta);
   void ToggleCollapse(PLazyNode Node, bool& NeedUpdate);
   PLazyNode NextSiblingOfSubtree(PLazyNode Node) const;
+  // The shown row at Position, walking from a shown node whose top is known.
+  PLazyNode RowAt(PLazyNode Start, Cardinal StartTop, Cardinal Position, Cardinal& RowTop) const;
+  // The same, walking back from a shown node below the position.
+  PLazyNode RowBefore(PLazyNode Start, Cardinal StartTop, Cardinal Position, Cardinal& RowTop) const;
 
   // The walks, each written once for the initializing (Init = true) and
   // the NoInit form.

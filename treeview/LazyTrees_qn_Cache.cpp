@@ -198,6 +198,12 @@ bool TBaseLazyTree_qn::DoValidateCache() {
     top = 0;
     node = GetFirstVisibleNoInit(nullptr, true);
   }
+  // A finer index over the same walk, one mark every RowIndexStep rows,
+  // so that a look-up passes a few dozen nodes instead of up to
+  // CacheThreshold; it is only built by a walk from the first row.
+  FRowIndex.clear();
+  bool fine = index == 0;
+  if (fine) FRowIndex.reserve(FVisibleCount / RowIndexStep + 2);
   Cardinal count = 0;
   PLazyNode last = node;
   Cardinal lastTop = top;
@@ -209,9 +215,12 @@ bool TBaseLazyTree_qn::DoValidateCache() {
     }
     last = node;
     lastTop = top;
-    if (count % CacheThreshold == 0) {
+    if (fine && count % RowIndexStep == 0) FRowIndex.push_back({node, top});
+    if (count % CacheThreshold == 0 && index < FPositionCache.size()) {
       FPositionCache[index] = {node, top};
-      if (++index >= FPositionCache.size()) break;
+      // A full array ends the walk, unless the fine index still needs the
+      // rows after its last mark.
+      if (++index >= FPositionCache.size() && !fine) break;
     }
     // Heights as stored: the worker never initializes or measures a node
     // (that would run host events on this thread).
@@ -224,6 +233,10 @@ bool TBaseLazyTree_qn::DoValidateCache() {
     FPositionCache.resize(index + 1);
     FPositionCache[index] = {last, lastTop};
   }
+  // The fine index must cover every row or none: a walk that ended at a
+  // full coarse array has not seen the rows after its last mark.
+  if (stopped || !fine || node) FRowIndex.clear();
+  else if (last && (FRowIndex.empty() || FRowIndex.back().Node != last)) FRowIndex.push_back({last, lastTop});
   return count > 0 && !stopped;
 }
 
@@ -277,6 +290,29 @@ PLazyNode TBaseLazyTree_qn::GetNodeAt(Integer X, Integer Y, bool Relative, Integ
     run = GetFirstVisibleNoInit(nullptr, true);
     top = 0;
   }
+  if (run && !FOptions->MiscOptions().Contains(toVariableNodeHeight) &&
+      !FOptions->PaintOptions().Contains(toChildrenAbove)) {
+    Cardinal found = 0;
+    PLazyNode result = nullptr;
+    // From the nearer of the two cache entries around the position.
+    const TCacheEntry* after = nullptr;
+    if (FStates.Contains(tsUseCache)) {
+      const TCache& index = FRowIndex.empty() ? FPositionCache : FRowIndex;
+      auto it = std::upper_bound(index.begin(), index.end(), Cardinal(position),
+                                 [](Cardinal p, const TCacheEntry& e) { return p < e.AbsoluteTop; });
+      if (it != index.begin() && !FRowIndex.empty()) {
+        run = std::prev(it)->Node;
+        top = std::prev(it)->AbsoluteTop;
+      }
+      if (it != index.end() && it->Node) after = &*it;
+    }
+    if (after && after->AbsoluteTop - Cardinal(position) < Cardinal(position) - top)
+      result = RowBefore(after->Node, after->AbsoluteTop, Cardinal(position), found);
+    else
+      result = RowAt(run, top, Cardinal(position), found);
+    if (result) NodeTop = Integer(found) + (Relative ? FOffsetY : 0);
+    return result;
+  }
   while (run) {
     Cardinal h = GetNodeHeight(run);
     if (Cardinal(position) < top + h) {
@@ -287,6 +323,69 @@ PLazyNode TBaseLazyTree_qn::GetNodeAt(Integer X, Integer Y, bool Relative, Integ
     run = GetNextVisibleNoInit(run, true);
   }
   return nullptr;
+}
+
+PLazyNode TBaseLazyTree_qn::RowAt(PLazyNode Start, Cardinal StartTop, Cardinal Position, Cardinal& RowTop) const {
+  // The same rows as stepping through the shown nodes one by one, but a
+  // whole subtree is passed at once by its total height (which holds
+  // exactly the shown rows below it), and the step is a plain loop over the
+  // links: this is what every paint and hit test runs.
+  bool showFiltered = FOptions->PaintOptions().Contains(toShowFilteredNodes);
+  PLazyNode node = Start;
+  Cardinal top = StartTop;
+  for (;;) {
+    Cardinal total = node->TotalHeight;
+    if (Position < top + total) {
+      Cardinal own = (node->States.Contains(vsFiltered) && !showFiltered) ? 0 : node->NodeHeight;
+      if (Position < top + own) {
+        RowTop = top;
+        return node;
+      }
+      top += own;
+      PLazyNode child = node->FirstChild;
+      while (child && !child->States.Contains(vsVisible)) child = child->NextSibling;
+      if (!child) return nullptr;
+      node = child;
+      continue;
+    }
+    top += total;
+    PLazyNode next;
+    for (;;) {
+      next = node->NextSibling;
+      while (next && !next->States.Contains(vsVisible)) next = next->NextSibling;
+      if (next) break;
+      node = node->Parent;
+      if (node == FRoot) return nullptr;
+    }
+    node = next;
+  }
+}
+
+PLazyNode TBaseLazyTree_qn::RowBefore(PLazyNode Start, Cardinal StartTop, Cardinal Position,
+                                      Cardinal& RowTop) const {
+  // Backwards in display order, a subtree or a parent's own row at a time,
+  // until the position lies in what was passed.
+  bool showFiltered = FOptions->PaintOptions().Contains(toShowFilteredNodes);
+  PLazyNode node = Start;
+  Cardinal top = StartTop;
+  for (;;) {
+    PLazyNode prev = node->PrevSibling;
+    while (prev && !prev->States.Contains(vsVisible)) prev = prev->PrevSibling;
+    if (prev) {
+      top -= prev->TotalHeight;
+      node = prev;
+      if (Position >= top) return RowAt(prev, top, Position, RowTop);
+      continue;
+    }
+    node = node->Parent;
+    if (node == FRoot) return nullptr;
+    Cardinal own = (node->States.Contains(vsFiltered) && !showFiltered) ? 0 : node->NodeHeight;
+    top -= own;
+    if (Position >= top) {
+      RowTop = top;
+      return node;
+    }
+  }
 }
 
 PLazyNode TBaseLazyTree_qn::GetNodeAt(Integer X, Integer Y) {

@@ -42,7 +42,7 @@ void TBaseLazyTree_qn::FreeNodeBlock(PLazyNode Node) { FNodePool.Free(Node, Node
 void TBaseLazyTree_qn::InitRootNode(Cardinal OldSize) {
   Cardinal size = TreeNodeSize + FTotalInternalDataSize;
   if (FRoot) {
-    auto* p = static_cast<Byte*>(std::realloc(FRoot, size));
+    auto* p = static_cast<Byte*>(std::realloc(static_cast<void*>(FRoot), size));
     if (!p) throw EOutOfMemory(u"Out of memory");
     if (size > OldSize) std::memset(p + OldSize, 0, size - OldSize);
     FRoot = reinterpret_cast<PLazyNode>(p);

@@ -441,3 +441,18 @@ TEST_F(LazyTrees_qn_Nodes, VisibilityAcrossCollapsedAndHiddenParents) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(LazyTrees_qn_Nodes, AMillionNodesFromTheSlabs) {
+  // Enough nodes for the node pool to run through all its slab sizes.
+  TBaseLazyTree_qn t(nullptr);
+  t.SetRootNodeCount(1000000);
+  Cardinal n = 0;
+  for (PLazyNode run = t.RootNode()->LastChild; run; run = run->PrevSibling, ++n)
+    ASSERT_EQ(run->Index, 999999u - n);
+  EXPECT_EQ(n, 1000000u);
+  EXPECT_EQ(t.LiveNodeBlocks(), 1000001u);
+  t.SetRootNodeCount(10);
+  EXPECT_EQ(t.LiveNodeBlocks(), 11u);
+}
+}  // namespace

@@ -108,6 +108,23 @@ TEST_F(LazyTrees_qn_WorkerThread, NodeAtEqualsALinearWalkWithAndWithoutTheCache)
   t->ValidateCache();
   ASSERT_TRUE(WaitForCache(t));
   expectRows("with the cache", 10000);
+
+  // Children drawn above their parents: the rows come in post-order.
+  TVTPaintOptions p = t->TreeOptions()->PaintOptions();
+  p.Include(toChildrenAbove);
+  t->TreeOptions()->SetPaintOptions(p);
+  rows.clear();
+  tops.clear();
+  top = 0;
+  for (PLazyNode n : AllNodes(t, true)) {
+    if (!Shown(t, n)) continue;
+    rows.push_back(n);
+    tops.push_back(top);
+    top += n->NodeHeight;
+  }
+  expectRows("children above, without the cache", 300);
+  ASSERT_TRUE(WaitForCache(t));
+  expectRows("children above, with the cache", 3000);
 }
 
 TEST_F(LazyTrees_qn_WorkerThread, ChangesWhileValidatingNeverUseAStaleCache) {
