@@ -39,6 +39,10 @@ struct TGPRectF {
 using PointF = TGPPointF;
 using RectF = TGPRectF;
 
+// The point and rectangle makers live in a namespace of their own: the
+// raster layer's MakeRect takes left, top, right, bottom with the same
+// integer signature, and both layers must be usable from one file.
+namespace GdipTypes_qn {
 inline TGPPointF MakePoint(Single X, Single Y) { return {X, Y}; }
 inline TGPPoint MakePoint(Integer X, Integer Y) { return {X, Y}; }
 inline TGPRectF MakeRect(Single X, Single Y, Single Width, Single Height) { return {X, Y, Width, Height}; }
@@ -48,6 +52,7 @@ inline TGPRect MakeRect(const TRect& R) { return {R.Left, R.Top, R.Right - R.Lef
 inline TGPRectF MakeRectF(const TGPRect& R) {
   return {Single(R.X), Single(R.Y), Single(R.Width), Single(R.Height)};
 }
+}  // namespace GdipTypes_qn
 
 // String format flags as a set; each element's ordinal is its bit in the
 // platform's flag word.

@@ -68,13 +68,13 @@ class TGdiplusSheet {
     qn::TGpStringFormat fmt;
     fmt.SetAlignment(vcl::StringAlignmentCenter);
     qn::TGpSolidBrush ink(kMuted);
-    g.DrawString(text, &font, qn::MakeRect(x, y, w, 16.0f), &fmt, &ink);
+    g.DrawString(text, &font, qn::GdipTypes_qn::MakeRect(x, y, w, 16.0f), &fmt, &ink);
   }
 
   static void Heading(qn::TGpGraphics& g, const vcl::String& text, float x, float y) {
     qn::TGpFont font(u"Tahoma", 10, vcl::FontStyleBold, vcl::UnitPoint);
     qn::TGpSolidBrush ink(kInk);
-    g.DrawString(text, &font, qn::MakeRect(x, y, 300.0f, 20.0f), nullptr, &ink);
+    g.DrawString(text, &font, qn::GdipTypes_qn::MakeRect(x, y, 300.0f, 20.0f), nullptr, &ink);
   }
 
   // A small landscape, encoded as PNG into a stream the way skin images are.
@@ -104,6 +104,7 @@ class TGdiplusSheet {
 
   static void Draw(vcl::HDC dc) {
     using namespace qn;
+    using namespace qn::GdipTypes_qn;
     TGpGraphics g(dc);
     g.SetSmoothingMode(vcl::SmoothingModeAntiAlias);
 

@@ -26,7 +26,7 @@ void DrawImageInCircle(HDC DC, const TRect& Rect, TGpImage* Image, TColor Border
   if (!DC || Rect.Right <= Rect.Left || Rect.Bottom <= Rect.Top) return;
   TGpGraphics g(DC);
   g.SetSmoothingMode(SmoothingModeAntiAlias);
-  const TGPRectF r = MakeRectF(MakeRect(Rect));
+  const TGPRectF r = GdipTypes_qn::MakeRectF(GdipTypes_qn::MakeRect(Rect));
   if (Image) {
     TGpGraphicsPath clip;
     clip.AddEllipse(r);

@@ -1,7 +1,6 @@
-// uQnComm, the routines over the GDI+ object layer. They have a header of
-// their own so that code using them need not see the raster library: the
-// two layers' MakeRect helpers share one signature and cannot meet in one
-// translation unit.
+// uQnComm, the routines over the GDI+ object layer. uQnComm.h includes this
+// header; it stands alone so that code drawing only through GDI+ need not
+// pull in the raster library.
 #pragma once
 
 #include "platform/gdi/Gdi.h"

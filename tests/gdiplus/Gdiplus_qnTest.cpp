@@ -10,6 +10,7 @@
 #include "platform/vcl/PngImage.h"
 
 using namespace qn;
+using namespace qn::GdipTypes_qn;
 
 namespace {
 

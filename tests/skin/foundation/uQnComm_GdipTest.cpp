@@ -7,7 +7,10 @@
 #include "gdiplus/Gdiplus_qn.h"
 #include "platform/classes/ComStreams.h"
 #include "platform/vcl/PngImage.h"
+#include "skin/foundation/uQnComm.h"
 #include "skin/foundation/uQnComm_Gdip.h"
+#include "skin/foundation/uQnPix32Lib.h"
+#include "graphics/raster/Pix32_qn_Bitmap32.h"
 
 using namespace qn;
 
@@ -43,9 +46,9 @@ struct TSurface {
 };
 
 TEST(uQnComm, RoundRectanglePathsAreClosedArcsAndFillRounded) {
-  std::unique_ptr<TGpGraphicsPath> rect(CreateRoundRectangle(MakeRect(10, 10, 60, 40), 0));
-  std::unique_ptr<TGpGraphicsPath> round(CreateRoundRectangle(MakeRect(10, 10, 60, 40), 12));
-  std::unique_ptr<TGpGraphicsPath> huge(CreateRoundRectangle(MakeRect(10, 10, 60, 40), 500));
+  std::unique_ptr<TGpGraphicsPath> rect(CreateRoundRectangle(GdipTypes_qn::MakeRect(10, 10, 60, 40), 0));
+  std::unique_ptr<TGpGraphicsPath> round(CreateRoundRectangle(GdipTypes_qn::MakeRect(10, 10, 60, 40), 12));
+  std::unique_ptr<TGpGraphicsPath> huge(CreateRoundRectangle(GdipTypes_qn::MakeRect(10, 10, 60, 40), 500));
   EXPECT_EQ(rect->GetPointCount(), 4);
   // Four arcs of Bezier segments: more points than a rectangle, and a
   // radius over half the height is held at half of it.
@@ -104,3 +107,31 @@ TEST(uQnComm, ImagesInCirclesKeepTheCornersAndGetARing) {
 }
 
 }  // namespace
+
+// Both layers in one file: the raster MakeRect takes edges, the GDI+ one an
+// origin and a size; the same area filled through each covers the same
+// pixels.
+TEST(uQnComm, RasterAndGdipRectanglesMeetInOneFile) {
+  const TRect edges = qn::MakeRect(12, 8, 52, 38);
+  const TGPRect sized = GdipTypes_qn::MakeRect(12, 8, 40, 30);
+  TSurface a(64, 48, 0xFFFFFFFFu), b(64, 48, 0xFFFFFFFFu);
+  {
+    TBitmap32 bmp;
+    bmp.SetSize(64, 48);
+    bmp.Clear(0xFFFFFFFFu);
+    bmp.FillRectS(edges, 0xFF0000FFu);
+    bmp.DrawTo(a.DC, 0, 0);
+  }
+  {
+    TGpGraphics g(b.DC);
+    TGpSolidBrush brush(0xFF0000FFu);
+    TGpGraphicsPath path;
+    path.AddRectangle(sized);
+    g.FillPath(&brush, &path);
+  }
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x) ASSERT_EQ(a.At(x, y), b.At(x, y)) << x << "," << y;
+  EXPECT_EQ(a.At(12, 8), 0x0000FFu);
+  EXPECT_EQ(a.At(51, 37), 0x0000FFu);
+  EXPECT_EQ(a.At(52, 38), 0xFFFFFFu);
+}
