@@ -23,6 +23,7 @@ std::vector<std::string> SkinUtilsPage(const std::string& outDir);
 std::vector<std::string> TransparencyPage(const std::string& outDir);
 std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
+std::vector<std::string> SkinFormPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -47,6 +48,7 @@ std::vector<Page> AllPages() {
       {"transparency", TransparencyPage},
       {"hints", HintsPage},
       {"menus", MenusPage},
+      {"skinform", SkinFormPage},
   };
 }
 

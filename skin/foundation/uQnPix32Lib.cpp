@@ -333,6 +333,74 @@ void TileBitmap(TBitmap32* Src, TBitmap32* Dst) {
     for (Integer x = 0; x < Dst->Width(); x += Src->Width()) Src->DrawTo(Dst, x, y);
 }
 
+void BoxBlurBitmap(TBitmap32* Bitmap, Integer Radius) {
+  if (!Bitmap || Bitmap->Empty() || Radius <= 0) return;
+  const Integer w = Bitmap->Width(), h = Bitmap->Height(), n = 2 * Radius + 1;
+  // One line at a time through a running sum; the line is copied first so
+  // the sum reads the unblurred values.
+  std::vector<TColor32> line(static_cast<size_t>(std::max(w, h)));
+  auto pass = [&](Integer count, Integer len, auto at) {
+    for (Integer i = 0; i < count; ++i) {
+      for (Integer k = 0; k < len; ++k) line[size_t(k)] = at(i, k);
+      auto px = [&](Integer k) { return line[size_t(std::clamp(k, 0, len - 1))]; };
+      auto ch = [](TColor32 c, int shift) { return static_cast<Integer>((c >> shift) & 0xFF); };
+      Integer r = 0, g = 0, b = 0;
+      for (Integer k = -Radius; k <= Radius; ++k) {
+        const TColor32 c = px(k);
+        r += ch(c, 16), g += ch(c, 8), b += ch(c, 0);
+      }
+      for (Integer k = 0; k < len; ++k) {
+        TColor32& d = at(i, k);
+        auto mean = [n](Integer sum) { return static_cast<TColor32>((sum + n / 2) / n); };
+        d = (d & 0xFF000000u) | (mean(r) << 16) | (mean(g) << 8) | mean(b);
+        const TColor32 out = px(k - Radius), in = px(k + Radius + 1);
+        r += ch(in, 16) - ch(out, 16);
+        g += ch(in, 8) - ch(out, 8);
+        b += ch(in, 0) - ch(out, 0);
+      }
+    }
+  };
+  pass(h, w, [&](Integer y, Integer x) -> TColor32& { return Bitmap->ScanLine(y)[x]; });
+  pass(w, h, [&](Integer x, Integer y) -> TColor32& { return Bitmap->ScanLine(y)[x]; });
+  Bitmap->Changed();
+}
+
+void TintBitmapHSB(TBitmap32* Bitmap, Integer H, Integer S, Integer B) {
+  if (!Bitmap || Bitmap->Empty() || (H == 0 && S == 0 && B == 0)) return;
+  const double turn = std::fmod(static_cast<double>(H), 360.0), ds = S / 100.0, db = B / 100.0;
+  for (Integer y = 0; y < Bitmap->Height(); ++y) {
+    TColor32* row = Bitmap->ScanLine(y);
+    for (Integer x = 0; x < Bitmap->Width(); ++x) {
+      const TColor32 c = row[x];
+      const double r = ((c >> 16) & 0xFF) / 255.0, g = ((c >> 8) & 0xFF) / 255.0, b = (c & 0xFF) / 255.0;
+      const double mx = std::max({r, g, b}), mn = std::min({r, g, b}), d = mx - mn;
+      double hue = 0;
+      if (d > 0) {
+        if (mx == r) hue = 60.0 * std::fmod((g - b) / d + 6.0, 6.0);
+        else if (mx == g) hue = 60.0 * ((b - r) / d + 2.0);
+        else hue = 60.0 * ((r - g) / d + 4.0);
+      }
+      double sat = mx > 0 ? d / mx : 0, val = mx;
+      hue = std::fmod(hue + turn + 720.0, 360.0);
+      sat = std::clamp(sat + ds, 0.0, 1.0);
+      val = std::clamp(val + db, 0.0, 1.0);
+      const double cc = val * sat, hh = hue / 60.0, xx = cc * (1 - std::fabs(std::fmod(hh, 2.0) - 1)), m = val - cc;
+      double rr = 0, gg = 0, bb = 0;
+      switch (static_cast<int>(hh) % 6) {
+        case 0: rr = cc, gg = xx; break;
+        case 1: rr = xx, gg = cc; break;
+        case 2: gg = cc, bb = xx; break;
+        case 3: gg = xx, bb = cc; break;
+        case 4: rr = xx, bb = cc; break;
+        default: rr = cc, bb = xx; break;
+      }
+      auto to8 = [](double v) { return static_cast<Cardinal>(std::clamp(std::lround(v * 255.0), 0L, 255L)); };
+      row[x] = (c & 0xFF000000u) | (to8(rr + m) << 16) | (to8(gg + m) << 8) | to8(bb + m);
+    }
+  }
+  Bitmap->Changed();
+}
+
 void AutoStretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool Flag, Single Extra) {
   if (!Src || !Dst || Src->Empty() || Dst->Empty()) return;
   const double f = std::max(static_cast<double>(Dst->Width()) / Src->Width(),

@@ -47,6 +47,17 @@ void ShakeBitmap(TBitmap32* Bitmap, Single Amount);
 // Src repeated over the whole of Dst from (0, 0).
 void TileBitmap(TBitmap32* Src, TBitmap32* Dst);
 
+// Box blur of the colour channels in place: each pixel becomes the mean of
+// the (2 Radius + 1) square around it, rows then columns, with the edge
+// pixels repeated beyond the border; alpha is kept. Radius <= 0 does nothing.
+void BoxBlurBitmap(TBitmap32* Bitmap, Integer Radius);
+
+// The tint of skinned pictures, in place: each colour is taken to hue,
+// saturation and brightness (hexcone model), the hue turned by H degrees,
+// saturation and brightness moved by S and B percentage points, each held
+// in range, and taken back; alpha is kept. 0, 0, 0 changes no pixel.
+void TintBitmapHSB(TBitmap32* Bitmap, Integer H, Integer S, Integer B);
+
 // ---------------------------------------------------------------------------
 // The cache of stretched frames. Skinned controls stretch the same frames to
 // the same sizes on every paint; with the cache on, a result is kept by
