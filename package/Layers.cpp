@@ -14,6 +14,7 @@ void RegisterAllLayerUnits() {
   RegisterGdiplusUnits();
   RegisterSkinFoundationUnits();
   RegisterSkinFormsUnits();
+  RegisterSkinControlsUnits();
   RegisterTreeviewUnits();
   RegisterXmlUnits();
 }

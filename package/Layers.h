@@ -18,6 +18,7 @@ void RegisterVectorUnits();
 void RegisterGdiplusUnits();
 void RegisterSkinFoundationUnits();
 void RegisterSkinFormsUnits();
+void RegisterSkinControlsUnits();
 void RegisterTreeviewUnits();
 void RegisterXmlUnits();
 void RegisterAllLayerUnits();
