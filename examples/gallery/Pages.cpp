@@ -21,6 +21,7 @@ std::vector<std::string> SkinPage(const std::string& outDir);
 std::vector<std::string> EasingPage(const std::string& outDir);
 std::vector<std::string> SkinUtilsPage(const std::string& outDir);
 std::vector<std::string> TransparencyPage(const std::string& outDir);
+std::vector<std::string> PanelsPage(const std::string& outDir);
 std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
@@ -46,6 +47,7 @@ std::vector<Page> AllPages() {
       {"easing", EasingPage},
       {"skinutils", SkinUtilsPage},
       {"transparency", TransparencyPage},
+      {"panels", PanelsPage},
       {"hints", HintsPage},
       {"menus", MenusPage},
       {"skinform", SkinFormPage},

@@ -1,0 +1,132 @@
+// Gallery page "panels": translucent panels over a picture in every fill
+// type, each gradient direction and anchor, with single and double
+// borders, and border panels in their normal and hot frames. Saved as
+// panels.png.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "examples/gallery/Gallery.h"
+#include "platform/desktop/Desktop.h"
+#include "skin/controls/uQuarnPanel.h"
+
+namespace gallery {
+
+namespace {
+
+using namespace qn;
+
+// The window's client: a sky with hills and stripes, painted in Paint.
+class TPictureSheet : public TCustomControl {
+  QN_CLASS(TPictureSheet, TCustomControl)
+ public:
+  explicit TPictureSheet(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+  }
+
+ protected:
+  void Paint() override {
+    const TRect r = ClientRect();
+    for (Integer y = 0; y < r.Height(); ++y) {
+      const Integer t = y * 255 / std::max(1, r.Height());
+      Canvas()->Pen()->SetColor(TColor(RGB(Byte(70 + t / 3), Byte(150 + t / 4), Byte(235 - t / 5))));
+      Canvas()->MoveTo(0, y);
+      Canvas()->LineTo(r.Width(), y);
+    }
+    for (Integer i = 0; i < 7; ++i) {
+      Canvas()->Brush()->SetColor(TColor(RGB(Byte(40 + i * 20), Byte(140 + i * 12), Byte(60 + i * 8))));
+      Canvas()->Pen()->SetColor(Canvas()->Brush()->Color());
+      Canvas()->Ellipse(-80 + i * 110, r.Height() - 120 + (i % 2) * 30, 120 + i * 110, r.Height() + 120);
+    }
+    Canvas()->Brush()->SetColor(TColor(RGB(255, 214, 90)));
+    Canvas()->Pen()->SetColor(TColor(RGB(255, 214, 90)));
+    Canvas()->Ellipse(520, 30, 600, 110);
+  }
+};
+
+}  // namespace
+
+std::vector<std::string> PanelsPage(const std::string& outDir) {
+  WNDCLASSEXW wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"QnPanelsPage";
+  RegisterClassExW(&wc);
+  const Integer w = 820, h = 520;
+  RECT wr(0, 0, w, h);
+  AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
+  HWND host = CreateWindowExW(0, u"QnPanelsPage", u"Panels", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, wr.Width(),
+                              wr.Height(), nullptr, nullptr, nullptr, nullptr);
+  auto sheet = std::make_unique<TPictureSheet>(nullptr);
+  sheet->SetBounds(0, 0, w, h);
+  sheet->SetParentWindow(host);
+
+  auto add = [&](Integer X, Integer Y, const String& Caption) {
+    auto* p = new TQuarnPanel(sheet.get());
+    p->SetParent(sheet.get());
+    p->SetBounds(X, Y, 185, 114);
+    p->SetCaption(Caption);
+    p->SetCaptionVisible(true);
+    return p;
+  };
+  // Row 1: body opacity and borders.
+  add(15, 15, u"Alpha 192 (default)");
+  auto* p = add(215, 15, u"Alpha 96, single border");
+  p->SetAlpha(96);
+  p->SetDoubleBorder(false);
+  p = add(415, 15, u"Alpha 255, blue");
+  p->SetAlpha(255);
+  p->SetColor(TColor(RGB(220, 232, 250)));
+  p = add(615, 15, u"Alpha 0, top+bottom");
+  p->SetAlpha(0);
+  p->SetBorderSides(TSides{sdTop, sdBottom});
+  // Row 2: gradients, vertical then horizontal, each anchor.
+  const TGradientAlign aligns[3] = {gaCenter, gaLeft, gaRight};
+  const char16_t* names[3] = {u"center", u"left", u"right"};
+  for (Integer i = 0; i < 3; ++i) {
+    p = add(15 + i * 200, 145, String(u"vertical ") + names[i]);
+    p->SetBackgroundFillType(ftGradient);
+    p->SetGradientAlign(aligns[i]);
+    p = add(15 + i * 200, 275, String(u"horizontal ") + names[i]);
+    p->SetBackgroundFillType(ftGradient);
+    p->SetGradientDirection(gdHorizontal);
+    p->SetGradientAlign(aligns[i]);
+  }
+  p = add(615, 145, u"gradient 30%");
+  p->SetBackgroundFillType(ftGradient);
+  p->SetGradientSize(30);
+  p->SetGradientStartColor(TColor(RGB(90, 200, 120)));
+  // Image fill types.
+  const TQnPngFillType fills[4] = {ftNormal, ftTile, ftCenter, ftStretch};
+  const char16_t* fillNames[4] = {u"image normal", u"image tile", u"image center", u"image stretch"};
+  for (Integer i = 0; i < 4; ++i) {
+    p = add(15 + i * 200, 405, fillNames[i]);
+    p->SetHeight(100);
+    p->SetBackgroundImage(u"QuarnCheckBox");
+    p->SetBackgroundFillType(fills[i]);
+    p->SetBackgroundOffsetX(10);
+    p->SetBackgroundOffsetY(10);
+  }
+  // Border panels: normal, and hot from its inner control.
+  auto* bn = new TQuarnBorderPanel(sheet.get());
+  bn->SetParent(sheet.get());
+  bn->SetBounds(615, 275, 185, 50);
+  bn->SetTransparent(false);
+  bn->SetAlpha(230);
+  auto* bh = new TQuarnBorderPanel(sheet.get());
+  bh->SetParent(sheet.get());
+  bh->SetBounds(615, 335, 185, 50);
+  bh->SetTransparent(false);
+  bh->SetAlpha(230);
+  bh->UpdateFrame(false, true);
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+
+  const std::string path = outDir + "/panels.png";
+  vcl::SaveWindowSnapshot(host, path);
+  sheet.reset();
+  DestroyWindow(host);
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  return {path};
+}
+
+}  // namespace gallery
