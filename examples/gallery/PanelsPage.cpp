@@ -8,6 +8,7 @@
 
 #include "examples/gallery/Gallery.h"
 #include "platform/desktop/Desktop.h"
+#include "skin/controls/uQuarnLabel.h"
 #include "skin/controls/uQuarnPanel.h"
 
 namespace gallery {
@@ -51,7 +52,7 @@ std::vector<std::string> PanelsPage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnPanelsPage";
   RegisterClassExW(&wc);
-  const Integer w = 820, h = 520;
+  const Integer w = 820, h = 640;
   RECT wr(0, 0, w, h);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
   HWND host = CreateWindowExW(0, u"QnPanelsPage", u"Panels", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, wr.Width(),
@@ -118,6 +119,53 @@ std::vector<std::string> PanelsPage(const std::string& outDir) {
   bh->SetTransparent(false);
   bh->SetAlpha(230);
   bh->UpdateFrame(false, true);
+  // Labels: alignments, ellipsis, wrap, glow and rounded backgrounds.
+  auto label = [&](Integer X, Integer Y, Integer W, Integer H, const String& Caption) {
+    auto* l = new TQuarnLabel(sheet.get());
+    l->SetParent(sheet.get());
+    l->SetAutoSize(false);
+    l->SetBounds(X, Y, W, H);
+    l->SetCaption(Caption);
+    return l;
+  };
+  auto* l = new TQuarnLabel(sheet.get());
+  l->SetParent(sheet.get());
+  l->SetLeft(15);
+  l->SetTop(520);
+  l->SetCaption(u"Auto-sized label");
+  l = label(15, 545, 185, 40, u"right, bottom");
+  l->SetAlpha(120);
+  l->SetAlignmentHorizontal(taRightJustify);
+  l->SetAlignmentVertical(taAlignBottom);
+  l = label(15, 590, 185, 40, u"centred both ways");
+  l->SetAlpha(120);
+  l->SetAlignmentHorizontal(taCenter);
+  l->SetAlignmentVertical(taVerticalCenter);
+  l = label(215, 520, 185, 20, u"An end ellipsis cuts this long caption short");
+  l->SetEllipsisPosition(epEndEllipsis);
+  l = label(215, 545, 185, 85, u"Word wrap lays a long caption over several lines of the label.");
+  l->SetWordWap(true);
+  l->SetAlpha(120);
+  l = label(415, 520, 185, 40, u"Glowing caption");
+  l->Font()->SetSize(14);
+  l->Light()->SetActive(true);
+  l->Light()->SetBlurRadius(4);
+  l->SetAlignmentHorizontal(taCenter);
+  l->SetAlignmentVertical(taVerticalCenter);
+  l = label(415, 575, 185, 40, u"Rounded background");
+  l->SetRoundBackground(true);
+  l->SetRoundSize(10);
+  l->SetColor(TColor(RGB(255, 240, 200)));
+  l->SetAlignmentHorizontal(taCenter);
+  l->SetAlignmentVertical(taVerticalCenter);
+  l = label(615, 520, 185, 95, u"Rounded, translucent");
+  l->SetRoundBackground(true);
+  l->SetRoundSize(18);
+  l->SetAlpha(140);
+  l->SetColor(TColor(RGB(20, 40, 80)));
+  l->Font()->SetColor(clWhite);
+  l->SetAlignmentHorizontal(taCenter);
+  l->SetAlignmentVertical(taVerticalCenter);
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 

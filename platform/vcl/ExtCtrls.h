@@ -54,6 +54,10 @@ enum class TAlignment : Byte { taLeftJustify, taRightJustify, taCenter };
 QN_ENUM_NAMES(TAlignment, taLeftJustify, taRightJustify, taCenter)
 using enum TAlignment;
 
+enum class TVerticalAlignment : Byte { taAlignTop, taAlignBottom, taVerticalCenter };
+QN_ENUM_NAMES(TVerticalAlignment, taAlignTop, taAlignBottom, taVerticalCenter)
+using enum TVerticalAlignment;
+
 enum class TBevelCut : Byte { bvNone, bvLowered, bvRaised, bvSpace };
 QN_ENUM_NAMES(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace)
 using enum TBevelCut;

@@ -1,11 +1,13 @@
 // The standard skinned controls' units.
 #include "platform/rtl/Units.h"
+#include "skin/controls/uQuarnLabel.h"
 #include "skin/controls/uQuarnPanel.h"
 
 namespace qn {
 
 void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnPanel", {"uQuarnResManager", "uQnPix32Lib"}, nullptr, nullptr});
+  RegisterUnit({"uQuarnLabel", {"uQuarnPanel", "Pix32_Polygons_qn"}, nullptr, nullptr});
 }
 
 }  // namespace qn

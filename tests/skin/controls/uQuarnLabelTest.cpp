@@ -1,0 +1,199 @@
+// Labels over a known parent picture: sizing to the measured text, the
+// rounded background's corners and edges, and the rules that keep or
+// re-fit the bounds; the form-file round trip.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/classes/FormText.h"
+#include "skin/controls/uQuarnLabel.h"
+#include "tests/platform/user/UserTestSupport.h"
+
+using namespace qn;
+
+namespace {
+
+class TPictureRoot : public TQuarnCustomControl {
+  QN_CLASS(TPictureRoot, TQuarnCustomControl)
+ public:
+  explicit TPictureRoot(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+    SetTransparent(false);
+  }
+  static TColor32 At(Integer x, Integer y) { return Color32(Byte(x * 3), Byte(y * 2), Byte(90 + (x ^ y) % 100), 255); }
+
+ protected:
+  void DrawBody(TBitmap32* B) override {
+    for (Integer y = 0; y < B->Height(); ++y)
+      for (Integer x = 0; x < B->Width(); ++x) B->SetPixel(x, y, At(x, y));
+  }
+};
+
+class TPlainRoot : public TCustomControl {
+  QN_CLASS(TPlainRoot, TCustomControl)
+ public:
+  explicit TPlainRoot(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+  }
+};
+
+class uQuarnLabel : public usertest::ServerTest {
+ protected:
+  void SetUp() override {
+    usertest::ServerTest::SetUp();
+    FHost = usertest::MakeTop(20, 20, 400, 300);
+    FTop = std::make_unique<TPlainRoot>(nullptr);
+    FTop->SetBounds(0, 0, 400, 300);
+    FTop->SetParentWindow(FHost);
+    FRoot = new TPictureRoot(FTop.get());
+    FRoot->SetParent(FTop.get());
+    FRoot->SetBounds(0, 0, 400, 300);
+  }
+  void TearDown() override {
+    FTop.reset();
+    FreeDeviceContexts();
+    usertest::ServerTest::TearDown();
+  }
+  TQuarnLabel* Label(const String& Caption) {
+    auto* l = new TQuarnLabel(FRoot);
+    l->SetParent(FRoot);
+    l->SetLeft(20);
+    l->SetTop(30);
+    l->SetCaption(Caption);
+    return l;
+  }
+  // The caption measured the way a reader would: in a DC of its own with
+  // the label's font.
+  static TSize Measured(TQuarnLabel* L) {
+    TBitmap32 b;
+    b.SetSize(4, 4);
+    b.Canvas()->Font()->Assign(L->Font());
+    b.Canvas()->TextExtent(String());
+    const HDC dc = b.Canvas()->Handle();
+    return TSize{CalcTextWidthW(dc, L->Caption()), CalcTextHeightW(dc, L->Caption())};
+  }
+  HWND FHost = nullptr;
+  std::unique_ptr<TPlainRoot> FTop;
+  TPictureRoot* FRoot = nullptr;
+};
+
+TColor32 Rgb(TColor32 c) { return c & 0xFFFFFFu; }
+
+TEST_F(uQuarnLabel, AutoSizeFollowsTheCaptionButNotARunTimeFont) {
+  auto* l = Label(u"Translucent label");
+  EXPECT_EQ(l->ControlStyle(),
+            (TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks, csReplicatable}));
+  EXPECT_TRUE(l->AutoInvalidate());
+  TSize m = Measured(l);
+  EXPECT_GT(m.cx, 40);
+  EXPECT_EQ(l->Width(), m.cx);
+  EXPECT_EQ(l->Height(), m.cy);
+
+  // A bigger font at run time keeps the bounds; the next caption re-fits.
+  const Integer w = l->Width();
+  l->Font()->SetSize(20);
+  EXPECT_EQ(l->Width(), w);
+  l->SetCaption(u"Longer translucent label");
+  m = Measured(l);
+  EXPECT_EQ(l->Width(), m.cx);
+  EXPECT_EQ(l->Height(), m.cy);
+  EXPECT_GT(m.cy, 20);
+
+  // An ellipsis stops sizing without re-fitting.
+  l->SetEllipsisPosition(epEndEllipsis);
+  EXPECT_FALSE(l->AutoSize());
+  l->SetCaption(u"x");
+  EXPECT_EQ(l->Width(), m.cx);
+}
+
+TEST_F(uQuarnLabel, RoundBackgroundKeepsTheSizeAndShowsTheParentInTheCorners) {
+  auto* l = Label(u"");
+  l->SetAutoSize(false);
+  l->SetBounds(20, 30, 80, 30);
+  l->SetColor(static_cast<TColor>(0x00306090));
+  EXPECT_EQ(l->Alpha(), 0);
+  l->SetRoundBackground(true);
+  EXPECT_EQ(l->Alpha(), 255);
+  l->SetRoundSize(8);
+  l->Invalidate();
+  usertest::Pump();
+  TBitmap32* b = l->Buffer();
+  const TColor32 body = Color32(0x90, 0x60, 0x30, 0) & 0xFFFFFFu;
+  // Corners: the parent; edge middles and the last column and row: the body.
+  EXPECT_EQ(Rgb(b->GetPixel(0, 0)), Rgb(TPictureRoot::At(20, 30)));
+  EXPECT_EQ(Rgb(b->GetPixel(79, 29)), Rgb(TPictureRoot::At(99, 59)));
+  EXPECT_EQ(Rgb(b->GetPixel(79, 0)), Rgb(TPictureRoot::At(99, 30)));
+  EXPECT_EQ(Rgb(b->GetPixel(40, 0)), body);
+  EXPECT_EQ(Rgb(b->GetPixel(40, 29)), body);
+  EXPECT_EQ(Rgb(b->GetPixel(0, 15)), body);
+  EXPECT_EQ(Rgb(b->GetPixel(79, 15)), body);
+  EXPECT_EQ(Rgb(b->GetPixel(40, 15)), body);
+
+  // On keeps the size even with a new caption; off re-fits.
+  l->SetAutoSize(true);
+  l->SetCaption(u"Rounded");
+  EXPECT_EQ(l->Width(), 80);
+  l->SetRoundBackground(false);
+  EXPECT_EQ(l->Width(), Measured(l).cx);
+}
+
+TEST_F(uQuarnLabel, TextIsPlacedByTheAlignments) {
+  auto* l = Label(u"Ag");
+  l->Font()->SetColor(clBlack);
+  l->SetAutoSize(false);
+  l->SetBounds(20, 30, 120, 60);
+  // Where ink lands, as a box.
+  auto ink = [&]() {
+    l->Invalidate();
+    usertest::Pump();
+    TBitmap32* b = l->Buffer();
+    TRect r(1000, 1000, -1, -1);
+    for (Integer y = 0; y < b->Height(); ++y)
+      for (Integer x = 0; x < b->Width(); ++x)
+        if (Rgb(b->GetPixel(x, y)) != Rgb(TPictureRoot::At(20 + x, 30 + y))) {
+          r.Left = std::min(r.Left, x);
+          r.Top = std::min(r.Top, y);
+          r.Right = std::max(r.Right, x);
+          r.Bottom = std::max(r.Bottom, y);
+        }
+    return r;
+  };
+  const TRect topLeft = ink();
+  EXPECT_LT(topLeft.Left, 10);
+  EXPECT_LT(topLeft.Top, 10);
+  l->SetAlignmentHorizontal(taRightJustify);
+  l->SetAlignmentVertical(taAlignBottom);
+  const TRect bottomRight = ink();
+  EXPECT_GT(bottomRight.Right, 110);
+  EXPECT_GT(bottomRight.Bottom, 50);
+  l->SetAlignmentHorizontal(taCenter);
+  l->SetAlignmentVertical(taVerticalCenter);
+  const TRect centre = ink();
+  EXPECT_NEAR((centre.Left + centre.Right) / 2, 60, 4);
+  EXPECT_NEAR((centre.Top + centre.Bottom) / 2, 30, 5);
+  // Wrapped and centred keeps the same vertical place for one line.
+  l->SetWordWap(true);
+  const TRect wrapped = ink();
+  EXPECT_NEAR((wrapped.Top + wrapped.Bottom) / 2, 30, 5);
+}
+
+TEST_F(uQuarnLabel, FormFileRoundTrip) {
+  TQuarnLabel a(nullptr);
+  const std::string plain = ComponentToText(&a);
+  for (const char* name : {"Alpha", "AutoSize", "RoundSize", "AlignmentVertical", "BorderSides", "GradientSize"})
+    EXPECT_EQ(plain.find(name), std::string::npos) << name << "\n" << plain;
+  a.SetAlignmentVertical(taVerticalCenter);
+  a.SetEllipsisPosition(epPathEllipsis);
+  a.SetRoundSize(9);
+  a.Light()->SetActive(true);
+  const std::string text = ComponentToText(&a);
+  for (const char* name : {"AlignmentVertical = taVerticalCenter", "EllipsisPosition = epPathEllipsis",
+                           "RoundSize = 9", "AutoSize = False", "Light.Active = True"})
+    EXPECT_NE(text.find(name), std::string::npos) << name << "\n" << text;
+  TQuarnLabel b(nullptr);
+  TextToComponent(text, &b);
+  EXPECT_EQ(ComponentToText(&b), text);
+  EXPECT_TRUE(b.Light()->Active());
+}
+
+}  // namespace
