@@ -154,7 +154,11 @@ std::unique_ptr<TBitmap> TJPEGImage::Decode(const TBytes& Data) const {
   // full-resolution component, so a picture with more blocks than the data
   // has bits cannot come from it; refusing it here keeps a small file from
   // making the decoder and the bitmap take memory for a picture it lacks.
-  if (!d.arith_code && Int64((d.image_width + 7) / 8) * Int64((d.image_height + 7) / 8) > Int64(Data.size()) * 8)
+  // Arithmetic coding can spend less than a bit on a flat block, though real
+  // files stay far below sixteen blocks a bit over a whole picture; without a
+  // bound a few bytes could still demand the largest picture allowed.
+  const Int64 blocks = Int64((d.image_width + 7) / 8) * Int64((d.image_height + 7) / 8);
+  if (blocks > Int64(Data.size()) * 8 * (d.arith_code ? 16 : 1))
     throw EInvalidGraphic(u"JPEG image is not valid: the data is too short for its size");
   d.mem->max_memory_to_use = 512L << 20;
   TDecodeParams p{1 << static_cast<int>(FScale), FGrayscale || FPixelFormat == TJPEGPixelFormat::jf8Bit,
