@@ -25,6 +25,7 @@ std::vector<std::string> PanelsPage(const std::string& outDir);
 std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
+std::vector<std::string> TitleBarPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -51,6 +52,7 @@ std::vector<Page> AllPages() {
       {"hints", HintsPage},
       {"menus", MenusPage},
       {"skinform", SkinFormPage},
+      {"titlebar", TitleBarPage},
   };
 }
 

@@ -11,6 +11,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/WindowHooks.h"
 #include "skin/forms/uQnFormSkinVar.h"
+#include "skin/forms/uQuarnNCCtrlBase.h"
 #include "skin/foundation/uQnComm.h"
 #include "skin/foundation/uQuarnResManager.h"
 
@@ -125,7 +126,7 @@ inline constexpr NativeInt QnPrivateFormSkinTag = 99999;
 // two-line frame), rounds the window and answers the frame's hit tests.
 // The client part of the same picture is the form's background, so
 // transparent skinned controls on the form show it.
-class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider {
+class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider, public IQnNCCtrlHost {
   QN_CLASS_CREATE(TQuarnForm, TQnHookWindowProc, TComponent)
  public:
   explicit TQuarnForm(TComponent* AOwner);
@@ -183,6 +184,9 @@ class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider {
   // Rebuilds the picture and repaints frame, client and the children that
   // take their background from the form.
   void RefreshSkin();
+  // Paints the frame now (window DC, client excluded), title-bar controls
+  // on top.
+  void PaintFrame();
 
   // The window-size picture (window coordinates); rebuilt when stale.
   TBitmap32* Picture();
@@ -194,6 +198,10 @@ class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider {
   TBitmap32* GetBackgroundPicture() override;
   // Whether the picture is drawn with the active look.
   bool FormActive() const { return FActive; }
+  // The adopted title-bar controls, in adoption order.
+  Integer NCCtrlCount() const { return Integer(FNCCtrls.size()); }
+  TQuarnNCCtrlBase* NCCtrls(Integer Index) const { return FNCCtrls.at(size_t(Index)); }
+  void NCCtrlFreed(TQuarnNCCtrlBase* Ctrl) override;
 
   QN_PUBLISHED(TQuarnForm) {
     QN_PROP(About).Stored(false);
@@ -221,9 +229,9 @@ class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider {
   void Loaded() override;
   // Draws over the title band of the frame picture before it is shown:
   // the place the title-bar controls paint.
-  virtual void PaintTitleBar(TBitmap32* Buffer) {}
-  // Paints the frame now (window DC, client excluded).
-  void PaintFrame();
+  virtual void PaintTitleBar(TBitmap32* Buffer);
+  // Places the controls that use the default position in a window W wide.
+  void LayoutNCCtrls(Integer W);
   friend class TQnFormOptions;
   void ApplyTaskbarStyle();
 
@@ -238,6 +246,11 @@ class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider {
   void SkinResFreed(TObject* Sender);
   void BorderFreed(TObject* Sender);
   void WMNCCalcSize(TMessage& Message);
+  bool NCCtrlMessage(TMessage& Message);
+  TQuarnNCCtrlBase* PressTaker() const;
+  std::vector<TQuarnNCCtrlBase*> FNCCtrls;
+  TQuarnNCCtrlBase* FPressed = nullptr;
+  bool FNCTracking = false;
 
   Boolean FActiveGradient = true;
   Boolean FDoubleFrame = true;

@@ -78,6 +78,12 @@ TQuarnForm::TQuarnForm(TComponent* AOwner)
 }
 
 TQuarnForm::~TQuarnForm() {
+  // Adopted controls outlive the skin: they forget their host.
+  for (TQuarnNCCtrlBase* c : FNCCtrls) {
+    c->FHost = nullptr;
+    c->FHooked = false;
+  }
+  FNCCtrls.clear();
   if (!Hooked()) return;
   TQnFormSkinHelperObj()->Remove(this);
   // Freed with its form, the form is already half gone: only the
@@ -86,6 +92,7 @@ TQuarnForm::~TQuarnForm() {
                     FDestForm->HandleAllocated();
   Unhook();
   if (!live) return;
+  if (FImageBorder) FImageBorder->Release(FDestForm);
   // The form lives on without a skin: the platform's frame comes back.
   const HWND h = FormHandle();
   SetWindowRgn(h, nullptr, false);
@@ -171,6 +178,7 @@ void TQuarnForm::SetStyle(TQuarnStyle Value) {
 }
 void TQuarnForm::SetImageBorder(TQnFormLayerBorder* Value) {
   if (Value == FImageBorder) return;
+  if (FImageBorder && FDestForm) FImageBorder->Release(FDestForm);
   FImageBorder = Value;
   FBorderLink->Watch(Value);
   Changed(false, false);
@@ -436,6 +444,7 @@ void TQuarnForm::PaintFrame() {
   if (c.Right > c.Left && c.Bottom > c.Top) ExcludeClipRect(dc, c.Left, c.Top, c.Right, c.Bottom);
   FFrameBuffer->DrawTo(dc, 0, 0);
   ReleaseDC(h, dc);
+  if (FImageBorder) FImageBorder->UpdateFor(FDestForm);
 }
 
 // --- messages ---------------------------------------------------------------
@@ -450,7 +459,154 @@ void TQuarnForm::WMNCCalcSize(TMessage& Message) {
   Message.Result = 0;
 }
 
+// --- title-bar controls ------------------------------------------------------
+
+void TQuarnForm::NCCtrlFreed(TQuarnNCCtrlBase* Ctrl) {
+  auto it = std::find(FNCCtrls.begin(), FNCCtrls.end(), Ctrl);
+  if (it == FNCCtrls.end()) return;
+  FNCCtrls.erase(it);
+  if (FPressed == Ctrl) FPressed = nullptr;
+  if (Running()) PaintFrame();
+}
+
+void TQuarnForm::LayoutNCCtrls(Integer W) {
+  auto centred = [&](const TSize& s) { return (FTitleHeight - s.cy) / 2; };
+  // System buttons from the right: close, then maximise, then minimise.
+  Integer right = W - FFramWidth - 2;
+  for (TQnSystemButtonKind k :
+       {TQnSystemButtonKind::sbkClose, TQnSystemButtonKind::sbkMaximize, TQnSystemButtonKind::sbkMinimize})
+    for (TQuarnNCCtrlBase* c : FNCCtrls) {
+      auto* b = dynamic_cast<TQuarnSystemButton*>(c);
+      if (!b || b->Kind() != k || !b->Visible() || !b->Pos()->UseDefault()) continue;
+      const TSize s = b->GetSize();
+      b->FDefaultOrigin = TPoint(right - s.cx, centred(s));
+      right -= s.cx + 2;
+    }
+  // Images from the left, labels after them.
+  Integer left = FFramWidth + 6;
+  for (int pass = 0; pass < 2; ++pass)
+    for (TQuarnNCCtrlBase* c : FNCCtrls) {
+      const bool want = pass == 0 ? dynamic_cast<TQuarnNCImage*>(c) != nullptr : dynamic_cast<TQuarnNCLabel*>(c) != nullptr;
+      if (!want || !c->Visible() || !c->Pos()->UseDefault()) continue;
+      const TSize s = c->GetSize();
+      c->FDefaultOrigin = TPoint(left, centred(s));
+      left += s.cx + 4;
+    }
+}
+
+void TQuarnForm::PaintTitleBar(TBitmap32* Buffer) {
+  LayoutNCCtrls(Buffer->Width());
+  for (TQuarnNCCtrlBase* c : std::vector<TQuarnNCCtrlBase*>(FNCCtrls))
+    if (c->Visible()) c->Paint(Buffer);
+}
+
+TQuarnNCCtrlBase* TQuarnForm::PressTaker() const {
+  for (TQuarnNCCtrlBase* c : FNCCtrls) {
+    if (!c->Visible() || !c->FMouseEnter) continue;
+    // A picture takes presses only when asked to; otherwise the press
+    // goes on to the title (a drag).
+    if (auto* img = dynamic_cast<TQuarnNCImage*>(c); img && !img->CaptureMouse()) continue;
+    return c;
+  }
+  return nullptr;
+}
+
+bool TQuarnForm::NCCtrlMessage(TMessage& Message) {
+  const HWND h = FormHandle();
+  switch (Message.Msg) {
+    case MM_ADDNCCTRL: {
+      auto* c = reinterpret_cast<TQuarnNCCtrlBase*>(Message.WParam);
+      // The pointer was posted: it may have been freed since, or belong
+      // to another form.
+      if (TQuarnNCCtrlBase::IsLive(c) && c->Owner() == FDestForm && !c->FHooked &&
+          std::find(FNCCtrls.begin(), FNCCtrls.end(), c) == FNCCtrls.end()) {
+        FNCCtrls.push_back(c);
+        c->FHooked = true;
+        c->FForm = FDestForm;
+        c->FHost = this;
+        PaintFrame();
+      }
+      Message.Result = 0;
+      return true;
+    }
+    case MM_REMOVENCCTRL: {
+      auto* c = reinterpret_cast<TQuarnNCCtrlBase*>(Message.WParam);
+      if (std::find(FNCCtrls.begin(), FNCCtrls.end(), c) != FNCCtrls.end()) delete c;  // leaves through NCCtrlFreed
+      Message.Result = 0;
+      return true;
+    }
+    case MM_INVALIDATE:
+      PaintFrame();
+      Message.Result = 0;
+      return true;
+    case WM_NCMOUSEMOVE:
+      if (!FNCTracking) {
+        TRACKMOUSEEVENT t{};
+        t.cbSize = sizeof t;
+        t.dwFlags = TME_LEAVE | TME_NONCLIENT;
+        t.hwndTrack = h;
+        TrackMouseEvent(&t);
+        FNCTracking = true;
+      }
+      for (TQuarnNCCtrlBase* c : std::vector<TQuarnNCCtrlBase*>(FNCCtrls))
+        if (TQuarnNCCtrlBase::IsLive(c)) c->NCMouseMove(TPoint());
+      return false;
+    case WM_NCMOUSELEAVE:
+      FNCTracking = false;
+      if (FPressed) return false;
+      for (TQuarnNCCtrlBase* c : std::vector<TQuarnNCCtrlBase*>(FNCCtrls))
+        if (TQuarnNCCtrlBase::IsLive(c) && c->FMouseEnter) {
+          c->FMouseEnter = false;
+          c->MouseLeave();
+        }
+      return false;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      // The second press of a quick pair is a press too when a control
+      // takes it (and then no maximise of the title).
+      if (TQuarnNCCtrlBase* c = PressTaker()) {
+        // Taken: no move loop; the capture brings the release back here.
+        FPressed = c;
+        SetCapture(h);
+        c->LMouseDown(TPoint());
+        Message.Result = 0;
+        return true;
+      }
+      return false;
+    case WM_MOUSEMOVE:
+      if (FPressed) {
+        FPressed->NCMouseMove(TPoint());
+        Message.Result = 0;
+        return true;
+      }
+      return false;
+    case WM_LBUTTONUP:
+    case WM_NCLBUTTONUP:
+      if (TQuarnNCCtrlBase* c = FPressed) {
+        FPressed = nullptr;
+        if (GetCapture() == h) ReleaseCapture();
+        c->NCMouseMove(TPoint());
+        if (TQuarnNCCtrlBase::IsLive(c)) c->LMouseUp(TPoint());
+        Message.Result = 0;
+        return true;
+      }
+      return false;
+    case WM_CAPTURECHANGED:
+      if (FPressed && reinterpret_cast<HWND>(Message.LParam) != h) FPressed = nullptr;
+      return false;
+    case WM_SETCURSOR:
+      if (gHookedCursor && reinterpret_cast<HWND>(Message.WParam) == h) {
+        Message.Result = 1;
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
 void TQuarnForm::NewWndProc(TMessage& Message) {
+  if (NCCtrlMessage(Message)) return;
   switch (Message.Msg) {
     case WM_NCCALCSIZE:
       WMNCCalcSize(Message);
@@ -520,6 +676,11 @@ void TQuarnForm::NewWndProc(TMessage& Message) {
     case WM_CREATE:
       OldWndProc(Message);
       ApplyTaskbarStyle();
+      return;
+    case WM_WINDOWPOSCHANGED:
+      OldWndProc(Message);
+      // The border follows moves, sizes and showing or hiding.
+      if (FImageBorder && Running()) FImageBorder->UpdateFor(FDestForm);
       return;
     case MM_REFRESHSKIN:
       RefreshSkin();

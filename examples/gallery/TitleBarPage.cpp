@@ -1,0 +1,148 @@
+// Gallery page "titlebar": title-bar controls on skinned forms over a
+// desktop picture. A main form with the soft layered border, an image and
+// a glowing label on the left, and the three system buttons on the right
+// (the maximise button hot, the minimise button held down); beside it a
+// dialog-style form with the small tips close button. titlebar.png.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "examples/gallery/Gallery.h"
+#include "platform/desktop/Desktop.h"
+#include "skin/forms/uQnFormBorder.h"
+#include "skin/forms/uQuarnForm.h"
+#include "skin/forms/uQuarnNCCtrlBase.h"
+
+namespace gallery {
+
+namespace {
+
+using namespace qn;
+
+// The desktop picture: a full-screen window under everything.
+class TWallpaper : public TForm {
+  QN_CLASS(TWallpaper, TForm)
+ public:
+  explicit TWallpaper(TComponent* AOwner) : TForm(AOwner) {}
+
+ protected:
+  void Paint() override {
+    const TRect r = ClientRect();
+    for (Integer y = 0; y < r.Height(); ++y) {
+      const double t = y / double(std::max(1, r.Height()));
+      Canvas()->Pen()->SetColor(TColor(RGB(Byte(40 + 150 * t), Byte(90 + 90 * t), Byte(160 + 40 * t))));
+      Canvas()->MoveTo(0, y);
+      Canvas()->LineTo(r.Width(), y);
+    }
+    for (Integer i = 0; i < 6; ++i) {
+      const TColor c = TColor(RGB(Byte(50 + i * 18), Byte(110 + i * 14), Byte(80 + i * 6)));
+      Canvas()->Brush()->SetColor(c);
+      Canvas()->Pen()->SetColor(c);
+      Canvas()->Ellipse(-120 + i * 220, r.Height() - 180 + (i % 2) * 40, 200 + i * 220, r.Height() + 200);
+    }
+  }
+};
+
+void Pump() {
+  MSG m;
+  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
+}
+
+}  // namespace
+
+std::vector<std::string> TitleBarPage(const std::string& outDir) {
+  SetScreenSize(1000, 620);
+  SetVirtualClock(true);
+  auto wall = std::make_unique<TWallpaper>(nullptr);
+  wall->SetBorderStyle(bsNone);
+  wall->SetPosition(poDesigned);
+  wall->SetBounds(0, 0, 1000, 620);
+  wall->Show();
+  Pump();
+
+  auto border = std::make_unique<TQnFormLayerBorder>(nullptr);
+  border->SetBorderWidth(14);
+
+  // The main form.
+  auto main = std::make_unique<TForm>(nullptr);
+  main->SetPosition(poDesigned);
+  main->SetBorderStyle(bsSizeable);
+  main->SetBounds(60, 60, 560, 400);
+  auto* skin = new TQuarnForm(main.get());
+  skin->SetTitleHeight(32);
+  skin->SetImageBorder(border.get());
+  auto* image = new TQuarnNCImage(main.get());
+  image->SetImage(u"QuarnCalendar_18_N");
+  auto* label = new TQuarnNCLabel(main.get());
+  label->Font()->SetName(u"DejaVu Sans");
+  label->Font()->SetSize(10);
+  label->Font()->SetStyle({TFontStyle::fsBold});
+  label->Font()->SetColor(clWhite);
+  label->Light()->SetActive(true);
+  label->Light()->SetColor(TColor(0xB07A30));
+  label->Light()->SetBlurRadius(4);
+  label->SetCaption(u"Order 1042 \u2014 Customer details");
+  auto* close = new TQuarnSystemButton(main.get());
+  auto* max = new TQuarnSystemButton(main.get());
+  max->SetKind(TQnSystemButtonKind::sbkMaximize);
+  auto* min = new TQuarnSystemButton(main.get());
+  min->SetKind(TQnSystemButtonKind::sbkMinimize);
+  (void)close;
+
+  // A dialog-style form with the small close button.
+  auto dialog = std::make_unique<TForm>(nullptr);
+  dialog->SetPosition(poDesigned);
+  dialog->SetBorderStyle(bsDialog);
+  dialog->SetBounds(660, 180, 280, 170);
+  auto* dskin = new TQuarnForm(dialog.get());
+  dskin->SetTitleHeight(24);
+  dskin->SetRoundWindow(true);
+  dskin->SetTitlerColor(TColor(0x6E5A3A));
+  auto* tipsClose = new TQuarnSystemButton(dialog.get());
+  tipsClose->SetCloseImage(u"QuarnTips_close");
+  auto* dlabel = new TQuarnNCLabel(dialog.get());
+  dlabel->Font()->SetName(u"DejaVu Sans");
+  dlabel->Font()->SetSize(9);
+  dlabel->Font()->SetColor(clWhite);
+  dlabel->SetCaption(u"Tip of the day");
+
+  dialog->Show();
+  main->Show();
+  SetActiveWindow(main->Handle());
+  Pump();
+  AdvanceClock(100);
+  Pump();
+
+  // The minimise button held down under the pointer, the maximise button hot.
+  skin->PaintFrame();
+  const TRect mr = min->GetRect();
+  InputMouseMove(60 + (mr.Left + mr.Right) / 2, 60 + (mr.Top + mr.Bottom) / 2);
+  Pump();
+  InputMouseDown(VK_LBUTTON);
+  Pump();
+  max->FMouseEnter = true;
+  max->Invalidate();
+  Pump();
+
+  const std::string path = outDir + "/titlebar.png";
+  SaveScreenSnapshot(path);
+
+  // Let go outside so nothing fires.
+  InputMouseMove(300, 300);
+  InputMouseUp(VK_LBUTTON);
+  Pump();
+  max->FMouseEnter = false;
+  border->FreeLayerWindow();
+  main.reset();
+  dialog.reset();
+  border.reset();
+  wall.reset();
+  Pump();
+  ResetInput();
+  SetVirtualClock(false);
+  return {path};
+}
+
+}  // namespace gallery
