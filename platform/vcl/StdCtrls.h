@@ -9,6 +9,11 @@
 
 namespace vcl {
 
+// Orientation of a scroll bar.
+enum class TScrollBarKind : Byte { sbHorizontal, sbVertical };
+QN_ENUM_NAMES(TScrollBarKind, sbHorizontal, sbVertical)
+using enum TScrollBarKind;
+
 // How an owner-drawn item is to be drawn (list boxes, combo boxes, menus).
 enum class TOwnerDrawStateItem {
   odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive, odNoAccel,

@@ -2,12 +2,14 @@
 #include "platform/rtl/Units.h"
 #include "skin/controls/uQuarnLabel.h"
 #include "skin/controls/uQuarnPanel.h"
+#include "skin/controls/uQuarnScrollBar.h"
 
 namespace qn {
 
 void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnPanel", {"uQuarnResManager", "uQnPix32Lib"}, nullptr, nullptr});
   RegisterUnit({"uQuarnLabel", {"uQuarnPanel", "Pix32_Polygons_qn"}, nullptr, nullptr});
+  RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
 }
 
 }  // namespace qn
