@@ -26,6 +26,7 @@ std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
 std::vector<std::string> TitleBarPage(const std::string& outDir);
+std::vector<std::string> ScrollBarsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -53,6 +54,7 @@ std::vector<Page> AllPages() {
       {"menus", MenusPage},
       {"skinform", SkinFormPage},
       {"titlebar", TitleBarPage},
+      {"scrollbars", ScrollBarsPage},
   };
 }
 
