@@ -170,7 +170,7 @@ struct GpImage;
 Status GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output);
 void GdiplusShutdown(ULONG_PTR token);
 // Live objects of all kinds, for leak checks in tests.
-int GdipObjectCount();
+int LiveGraphicsObjectCount();
 
 // Graphics.
 Status GdipCreateFromHDC(HDC hdc, GpGraphics** graphics);

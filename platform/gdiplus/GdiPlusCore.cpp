@@ -117,7 +117,7 @@ void GdiplusShutdown(ULONG_PTR token) {
   if (--t.StartCount == 0) t.Objects.clear();
 }
 
-int GdipObjectCount() {
+int LiveGraphicsObjectCount() {
   std::lock_guard lock(Lock());
   return int(Table().Objects.size());
 }

@@ -19,13 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   (void)token;
   SetMaxGraphicPixels(Int64(1) << 20);
-  const int before = GdipObjectCount();
+  const int before = LiveGraphicsObjectCount();
   TBytesStream s(TBytes(data, data + size));
   TIntf<IStream> stream(new TStreamAdapter(&s));
   GpImage* img = nullptr;
   const Status st = GdipLoadImageFromStream(stream.get(), &img);
   if (st != Status::Ok) {
-    if (img || GdipObjectCount() != before) std::abort();
+    if (img || LiveGraphicsObjectCount() != before) std::abort();
     if (st != Status::InvalidParameter && st != Status::UnknownImageFormat && st != Status::OutOfMemory) std::abort();
     return 0;
   }
@@ -43,6 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DeleteObject(bmp);
   DeleteDC(dc);
   GdipDisposeImage(img);
-  if (GdipObjectCount() != before) std::abort();
+  if (LiveGraphicsObjectCount() != before) std::abort();
   return 0;
 }

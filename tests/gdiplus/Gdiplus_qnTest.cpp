@@ -77,7 +77,7 @@ TEST(Gdiplus_qn, FailingCallsRaiseWithTheStatusName) {
 }
 
 TEST(Gdiplus_qn, FailingConstructorsRaiseAndLeaveNothingAllocated) {
-  const int before = vcl::GdipObjectCount();
+  const int before = vcl::LiveGraphicsObjectCount();
   auto png = SolidPng(10, 10, 1, 2, 3);
   // Cut the picture short.
   png->SetSize(png->Size() / 2);
@@ -90,7 +90,7 @@ TEST(Gdiplus_qn, FailingConstructorsRaiseAndLeaveNothingAllocated) {
   EXPECT_EQ(MessageOf([&] { TGpFont f(u"", 12); }), u"Gdiplus Error: InvalidParameter");
   EXPECT_EQ(MessageOf([&] { TGpPen p(0xFF000000u, -1.0f); }), u"Gdiplus Error: InvalidParameter");
   EXPECT_EQ(MessageOf([&] { TGpGraphics g(nullptr); }), u"Gdiplus Error: InvalidParameter");
-  EXPECT_EQ(vcl::GdipObjectCount(), before);
+  EXPECT_EQ(vcl::LiveGraphicsObjectCount(), before);
 }
 
 TEST(Gdiplus_qn, ColoursConvertToArgbWithSystemColoursResolved) {

@@ -601,7 +601,7 @@ TEST(Platform_Gdiplus, BmpAndJpegDecodeOpaque) {
 TEST(Platform_Gdiplus, BadImageDataIsRefusedAndLeavesTheHandleAlone) {
   std::vector<uint32_t> ref;
   const TBytes png = PngBytes(8, 8, ref);
-  const int before = GdipObjectCount();
+  const int before = LiveGraphicsObjectCount();
   GpImage* img = reinterpret_cast<GpImage*>(uintptr_t(0x1234));
   EXPECT_EQ(Load(TBytes(png.begin(), png.begin() + 40), &img), Status::InvalidParameter);
   EXPECT_EQ(Load(TBytes{'G', 'I', 'F', '8', '9', 'a', 0, 0}, &img), Status::UnknownImageFormat);
@@ -609,7 +609,7 @@ TEST(Platform_Gdiplus, BadImageDataIsRefusedAndLeavesTheHandleAlone) {
   TBytes bmp{'B', 'M', 1, 2, 3};
   EXPECT_EQ(Load(bmp, &img), Status::InvalidParameter);
   EXPECT_EQ(img, reinterpret_cast<GpImage*>(uintptr_t(0x1234)));
-  EXPECT_EQ(GdipObjectCount(), before);
+  EXPECT_EQ(LiveGraphicsObjectCount(), before);
 }
 
 TEST(Platform_Gdiplus, NilStaleAndNonFiniteArgumentsAreInvalidParameters) {
