@@ -12,37 +12,13 @@
 #include "platform/vcl/Bitmap.h"
 #include "platform/vcl/Jpeg.h"
 #include "platform/vcl/PngImage.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
 
 using namespace vcl;
 
 namespace {
 
-// A memory DC over a top-down 32-bit DIB section, filled with one pixel value.
-struct TDib {
-  TDib(int w, int h, uint32_t fill) : W(w), H(h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biBitCount = 32;
-    void* p = nullptr;
-    Bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-    Bits = static_cast<uint32_t*>(p);
-    DC = CreateCompatibleDC(nullptr);
-    Old = SelectObject(DC, Bmp);
-    std::fill(Bits, Bits + w * h, fill);
-  }
-  ~TDib() {
-    SelectObject(DC, Old);
-    DeleteDC(DC);
-    DeleteObject(Bmp);
-  }
-  uint32_t& At(int x, int y) { return Bits[y * W + x]; }
-  int W, H;
-  HBITMAP Bmp;
-  HDC DC;
-  HGDIOBJ Old;
-  uint32_t* Bits;
-};
+using gditest::TDib;
 
 // A graphics, brush, pen and path released at the end of a test.
 struct TGp {
