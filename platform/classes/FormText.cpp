@@ -55,7 +55,7 @@ constexpr int kMaxDepth = TReader::MaxDepth;
 
 TParser::TParser(TStream* Stream) : TParser(ReadRest(Stream)) {}
 
-TParser::TParser(const std::string& Text) : FText(Text) {
+TParser::TParser(std::string Text) : FText(std::move(Text)) {
   if (FText.size() >= 3 && static_cast<unsigned char>(FText[0]) == 0xEF &&
       static_cast<unsigned char>(FText[1]) == 0xBB && static_cast<unsigned char>(FText[2]) == 0xBF)
     FPos = 3;
@@ -176,7 +176,9 @@ void TParser::ScanString() {
         }
         run.push_back(FText[FPos++]);
       }
-      s += FromUtf8(run);
+      // A long string is held once as UTF-8 and once as UTF-16, not twice.
+      if (s.empty()) s = FromUtf8(run);
+      else s += FromUtf8(run);
     } else if (c == '#') {
       ++FPos;
       UInt64 v = 0;
@@ -394,7 +396,7 @@ class TTextToBinary {
     Depth(depth);
     switch (FP.Token()) {
       case toString: case toWString: {
-        String s = FP.TokenWideString();
+        String s = FP.TakeTokenString();
         FP.NextToken();
         while (FP.Token() == '+') {
           FP.NextToken();

@@ -42,13 +42,15 @@ class TParser : public TObject {
   QN_CLASS(TParser, TObject)
  public:
   explicit TParser(TStream* Stream);
-  explicit TParser(const std::string& Text);
+  explicit TParser(std::string Text);
 
   char Token() const { return FToken; }
   char NextToken();
   // The token as written (symbols, numbers) or its value (strings).
   String TokenString() const { return FTokenString; }
   String TokenWideString() const { return FTokenString; }
+  // The token's text, moved out: a long string value is not copied again.
+  String TakeTokenString() { return std::move(FTokenString); }
   // A symbol with dotted parts ("Form2.Button1"); leaves the last part current.
   String TokenComponentIdent();
   Int64 TokenInt() const;
