@@ -13,8 +13,10 @@ namespace {
 
 std::atomic<bool> gGeneral{false};
 
-// x / 255 rounded, for x = a * b + 128 below 65536: (x * 257) >> 16.
-inline uint32_t Div255Pairs(uint32_t x) {  // two 16-bit lanes
+// p / 255 rounded, for products p of two bytes in two 16-bit lanes: with
+// t = p + 128, (t + (t >> 8)) >> 8, which is also (t * 257) >> 16, the form
+// the vector loop uses.
+inline uint32_t Div255Pairs(uint32_t x) {
   x += 0x00800080u;
   return ((x + ((x >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
 }
