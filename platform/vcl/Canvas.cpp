@@ -359,7 +359,11 @@ TCanvas::TCanvas() : FFont(new TFont), FPen(new TPen), FBrush(new TBrush) {
 TCanvas::~TCanvas() { SetHandle(nullptr); }
 
 HDC TCanvas::Handle() {
-  RequiredState(TCanvasStates::csHandleValid);
+  // Callers draw on the raw handle right after setting Font, Pen or Brush
+  // (DrawText on Canvas->Handle() is the common idiom), so the handle comes
+  // with the current objects selected, not stale ones.
+  RequiredState({TCanvasStates::csHandleValid, TCanvasStates::csFontValid, TCanvasStates::csPenValid,
+                 TCanvasStates::csBrushValid});
   return FHandle;
 }
 

@@ -166,27 +166,31 @@ void DrawEffectText(TCanvas* Canvas, const TRect& Rect, const String& Text, Card
     mask[i] = std::max({(c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF});
   }
 
-  // Each round spreads the glow by one pixel and strengthens it: a 3 x 3 box
-  // (rows summed, then columns; the border counts what lies inside) and a
-  // saturating doubling.
+  // Each round spreads the glow by one pixel with a 1-2-1 kernel (rows, then
+  // columns), which after a few rounds approaches a gaussian: the halo fades
+  // smoothly instead of ending in a hard edge. The values carry 8 extra bits
+  // so the faint outer ring is not rounded away.
+  for (Integer i = 0; i < w * h; ++i) mask[i] <<= 8;
   for (Integer round = 0; round < Strength; ++round) {
     for (Integer y = 0; y < h; ++y) {
       const Integer* row = &mask[static_cast<size_t>(y) * w];
       Integer* out = &tmp[static_cast<size_t>(y) * w];
       for (Integer x = 0; x < w; ++x)
-        out[x] = row[x] + (x > 0 ? row[x - 1] : 0) + (x + 1 < w ? row[x + 1] : 0);
+        out[x] = (2 * row[x] + (x > 0 ? row[x - 1] : 0) + (x + 1 < w ? row[x + 1] : 0) + 2) >> 2;
     }
     for (Integer y = 0; y < h; ++y) {
       const Integer* up = y > 0 ? &tmp[static_cast<size_t>(y - 1) * w] : nullptr;
       const Integer* mid = &tmp[static_cast<size_t>(y) * w];
       const Integer* down = y + 1 < h ? &tmp[static_cast<size_t>(y + 1) * w] : nullptr;
       Integer* out = &mask[static_cast<size_t>(y) * w];
-      for (Integer x = 0; x < w; ++x) {
-        const Integer sum = mid[x] + (up ? up[x] : 0) + (down ? down[x] : 0);
-        out[x] = std::min(255, (sum / 9) * 2);
-      }
+      for (Integer x = 0; x < w; ++x) out[x] = (2 * mid[x] + (up ? up[x] : 0) + (down ? down[x] : 0) + 2) >> 2;
     }
   }
+  // Strengthening: blurring thins the strokes' coverage out, so a gain that
+  // grows with the strength keeps the halo dense next to the glyphs; one
+  // bounded gain (not a doubling per round) keeps the outer fall-off soft.
+  const Integer gain = 256 + 96 * std::min<Integer>(m, 10);  // 8.8 fixed point
+  for (Integer i = 0; i < w * h; ++i) mask[i] = std::min<Integer>(255, (mask[i] * gain) >> 16);
 
   // The colour laid on by the mask, premultiplied as the platform's blend
   // takes it.

@@ -29,13 +29,16 @@ TEST(Platform_Canvas, ObjectsAreRealisedIntoTheDC) {
   c->Brush()->SetColor(clLime);
   c->Font()->SetHeight(-20);
   c->Rectangle(2, 2, 10, 10);
+  EXPECT_FALSE(c->State().Contains(TCanvasStates::csFontValid));  // no text drawn yet
+  // Asking for the handle realises every object: raw calls on it see the
+  // canvas's current font, not a stale one.
   HDC dc = c->Handle();
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), c->Font()->Handle());
   EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), c->Pen()->Handle());
   EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), c->Brush()->Handle());
   EXPECT_EQ(GetROP2(dc), R2_NOTXORPEN);
   EXPECT_EQ(GetBkColor(dc), RGB(0, 255, 0));
   EXPECT_TRUE(c->State().Contains(TCanvasStates::csPenValid));
-  EXPECT_FALSE(c->State().Contains(TCanvasStates::csFontValid));  // no text drawn yet
 
   // Changing a pen drops it from the DC; the next call selects the new one.
   HPEN old = c->Pen()->Handle();
