@@ -1,13 +1,14 @@
 // Gallery page "panels": translucent panels over a picture in every fill
 // type, each gradient direction and anchor, with single and double
-// borders, and border panels in their normal and hot frames. Saved as
-// panels.png.
+// borders, border panels in their normal and hot frames, labels and group
+// boxes. Saved as panels.png.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
 #include "platform/desktop/Desktop.h"
+#include "skin/controls/uQuarnBoxCtrls.h"
 #include "skin/controls/uQuarnLabel.h"
 #include "skin/controls/uQuarnPanel.h"
 
@@ -52,7 +53,7 @@ std::vector<std::string> PanelsPage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnPanelsPage";
   RegisterClassExW(&wc);
-  const Integer w = 820, h = 640;
+  const Integer w = 820, h = 800;
   RECT wr(0, 0, w, h);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
   HWND host = CreateWindowExW(0, u"QnPanelsPage", u"Panels", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, wr.Width(),
@@ -166,6 +167,55 @@ std::vector<std::string> PanelsPage(const std::string& outDir) {
   l->Font()->SetColor(clWhite);
   l->SetAlignmentHorizontal(taCenter);
   l->SetAlignmentVertical(taVerticalCenter);
+  // Group boxes on a dark glass panel, where the line's shine shows; the
+  // lines fade from the accent into the glass.
+  auto* tray = new TQuarnPanel(sheet.get());
+  tray->SetParent(sheet.get());
+  tray->SetBounds(15, 645, 785, 140);
+  tray->SetAlpha(170);
+  tray->SetColor(TColor(RGB(20, 40, 80)));
+  tray->SetBorderColor(TColor(RGB(20, 40, 80)));
+  tray->SetBorderAlpha(120);
+  tray->Font()->SetColor(clWhite);
+  auto group = [&](Integer X, const String& Caption) {
+    auto* g = new TQuarnGroupBox(tray);
+    g->SetParent(tray);
+    g->SetBounds(X, 10, 180, 118);
+    g->SetCaption(Caption);
+    g->Font()->SetColor(clWhite);
+    g->SetLineStartColor(TColor(RGB(70, 196, 255)));
+    g->SetLineStopColor(TColor(RGB(40, 62, 98)));
+    return g;
+  };
+  auto inner = [&](TQuarnGroupBox* G, Integer Y, const String& Caption) {
+    auto* l = new TQuarnLabel(G);
+    l->SetParent(G);
+    l->SetLeft(12);
+    l->SetTop(Y);
+    l->SetCaption(Caption);
+    l->Font()->SetColor(TColor(RGB(225, 235, 245)));
+    return l;
+  };
+  auto* g = group(12, u"Line with shine");
+  g->SetLight(true);
+  inner(g, 28, u"The line fades away");
+  inner(g, 50, u"from its caption.");
+  g = group(205, u"Centred, glowing");
+  g->SetCaptionAlignment(taCenter);
+  g->CaptionLight()->SetActive(true);
+  g->CaptionLight()->SetColor(TColor(RGB(0, 60, 120)));
+  g->CaptionLight()->SetBlurRadius(2);
+  g->CheckBox()->SetVisible(true);
+  inner(g, 28, u"Checked: children on");
+  g = group(398, u"Right caption");
+  g->SetCaptionAlignment(taRightJustify);
+  g->SetLight(true);
+  inner(g, 28, u"The line leads in.");
+  g = group(591, u"Box, unchecked");
+  g->SetFrameStyle(fsBox);
+  g->CheckBox()->SetVisible(true);
+  inner(g, 28, u"Unchecked: children off");
+  g->CheckBox()->SetChecked(false);
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 
