@@ -144,8 +144,15 @@ TsdAttribute* TsdContainerNode::AttributeAdd(TsdAttribute* AAttribute) {
 }
 
 bool TsdContainerNode::HasSubContainers() const {
-  for (Integer i = FDirectNodeCount; i < FNodes.Count(); ++i)
-    if (FNodes.GetItems(i)->Is<TsdContainerNode>()) return true;
+  TXmlNode* const* items = FNodes.List();
+  for (Integer i = FDirectNodeCount, n = FNodes.Count(); i < n; ++i) {
+    switch (items[i]->ElementType()) {
+      case xeElement: case xeDeclaration: case xeStylesheet: case xeDocType:
+      case xeDtdElement: case xeDtdAttList: case xeDtdEntity: case xeDtdNotation:
+        return true;
+      default: break;
+    }
+  }
   return false;
 }
 

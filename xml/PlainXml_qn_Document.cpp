@@ -140,7 +140,11 @@ bool AsciiCompatible(Integer cp) {
 void TPlainXml::LoadFromStream(TStream* Stream) {
   FRootNodes->Clear();
   FSymbolTable->Clear();
-  TsdXmlParser parser(Stream, 256);
+  // Large blocks cut the per-chunk work; a small document is read in one
+  // block of its own size. Results never depend on the block size.
+  Int64 left = Stream->Size() - Stream->Position();
+  Integer chunk = left < 256 ? 256 : left < 65536 ? static_cast<Integer>(left) + 1 : 65536;
+  TsdXmlParser parser(Stream, chunk);
   parser.SetOwner(this);
   ParseStream(&parser);
   FExternalEncoding = parser.Encoding() == seAnsi ? seAnsi : parser.Encoding();
@@ -269,7 +273,7 @@ void TPlainXml::SaveToStream(TStream* Stream) {
   }
   FExternalBomInfo = bom;
   if (bom.HasBOM) Stream->WriteBuffer(bom.BOM, bom.Len);
-  TsdXmlWriter w(this, Stream, 256);
+  TsdXmlWriter w(this, Stream, 65536);
   w.SetEncoding(FExternalEncoding);
   w.SetCodePage(FExternalEncoding == seAnsi ? FExternalCodePage : FExternalEncoding == seUTF8 ? 65001
                                                                   : FExternalEncoding == seUTF16LE ? 1200 : 1201);

@@ -1,7 +1,9 @@
 // The abstract node and the character-data kinds: names, values, typed
 // values, look-up, the node list and everything a node does through the
 // virtual list operations of its class.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/rtl/Kernel.h"
 #include "xml/PlainXml_qn.h"
@@ -58,35 +60,86 @@ TComponent* DocumentAsOwner(TPlainXml* ADocument) { return ADocument; }
 
 TsdNodeList::~TsdNodeList() { Clear(); }
 
+void TsdNodeList::Release() {
+  if (FItems != FInline) sdNodeFree(FItems);
+  FItems = FInline;
+  FCapacity = kInline;
+  FCount = 0;
+}
+
+void TsdNodeList::Grow() {
+  Integer cap = FCapacity * 2;
+  auto* items = static_cast<TXmlNode**>(sdNodeAlloc(static_cast<size_t>(cap) * sizeof(TXmlNode*)));
+  std::memcpy(items, FItems, static_cast<size_t>(FCount) * sizeof(TXmlNode*));
+  if (FItems != FInline) sdNodeFree(FItems);
+  FItems = items;
+  FCapacity = cap;
+}
+
 void TsdNodeList::Clear() {
-  if (!OwnsObjects()) {
-    TObjectList::Clear();
+  if (!FOwnsObjects || FCount == 0) {
+    Release();
     return;
   }
   // Take every node out first, then free the subtrees with a work list, so
   // that a deep tree costs no stack.
-  std::vector<TXmlNode*> work;
-  work.reserve(static_cast<size_t>(Count()));
-  for (Integer i = 0; i < Count(); ++i) work.push_back(static_cast<TXmlNode*>(Items(i)));
-  SetOwnsObjects(false);
-  TObjectList::Clear();
-  SetOwnsObjects(true);
+  std::vector<TXmlNode*> work(FItems, FItems + FCount);
+  Release();
   while (!work.empty()) {
     TXmlNode* n = work.back();
     work.pop_back();
-    if (n && n->Is<TsdContainerNode>()) {
+    if (!n) continue;
+    if (n->GetNodeCount() > 0 && n->Is<TsdContainerNode>()) {
       TsdNodeList& kids = static_cast<TsdContainerNode*>(n)->Nodes();
-      for (Integer i = 0; i < kids.Count(); ++i) work.push_back(static_cast<TXmlNode*>(kids.Items(i)));
-      kids.SetOwnsObjects(false);
-      kids.TObjectList::Clear();
-      kids.SetOwnsObjects(true);
+      work.insert(work.end(), kids.FItems, kids.FItems + kids.FCount);
+      kids.Release();
     }
     delete n;
   }
 }
 
-TXmlNode* TsdNodeList::GetItems(Integer Index) const {
-  return Index >= 0 && Index < Count() ? static_cast<TXmlNode*>(Items(Index)) : nullptr;
+TXmlNode* TsdNodeList::Items(Integer Index) const {
+  if (Index < 0 || Index >= FCount) vcl::TList::Error(u"List index out of bounds (%d)", Index);
+  return FItems[Index];
+}
+
+Integer TsdNodeList::Add(TXmlNode* ANode) {
+  if (FCount == FCapacity) Grow();
+  FItems[FCount] = ANode;
+  return FCount++;
+}
+
+void TsdNodeList::Insert(Integer Index, TXmlNode* ANode) {
+  if (Index < 0 || Index > FCount) vcl::TList::Error(u"List index out of bounds (%d)", Index);
+  if (FCount == FCapacity) Grow();
+  std::memmove(FItems + Index + 1, FItems + Index, static_cast<size_t>(FCount - Index) * sizeof(TXmlNode*));
+  FItems[Index] = ANode;
+  ++FCount;
+}
+
+void TsdNodeList::Delete(Integer Index) {
+  TXmlNode* n = Items(Index);
+  std::memmove(FItems + Index, FItems + Index + 1, static_cast<size_t>(FCount - Index - 1) * sizeof(TXmlNode*));
+  --FCount;
+  if (FOwnsObjects) delete n;
+}
+
+Integer TsdNodeList::Remove(TXmlNode* ANode) {
+  Integer i = IndexOf(ANode);
+  if (i >= 0) Delete(i);
+  return i;
+}
+
+Integer TsdNodeList::IndexOf(TXmlNode* ANode) const {
+  for (Integer i = 0; i < FCount; ++i)
+    if (FItems[i] == ANode) return i;
+  return -1;
+}
+
+void TsdNodeList::Exchange(Integer Index1, Integer Index2) {
+  Items(Index1);
+  Items(Index2);
+  std::swap(FItems[Index1], FItems[Index2]);
 }
 
 TXmlNode* TsdNodeList::ByType(TsdElementType AType) const {
@@ -130,6 +183,100 @@ TDebugComponent* CheckOwner(TComponent* AOwner) {
 }  // namespace
 
 TXmlNode::TXmlNode(TComponent* AOwner) : TDebugPersistent(CheckOwner(AOwner)) {}
+
+// ---------------------------------------------------------------------------
+// Node memory. Each block carries its size class in the eight bytes before
+// the node, so both ways a node is deleted (through a node pointer, or
+// through an object pointer and the virtual destructor) find its list.
+// Freed blocks go to the freeing thread's list; blocks are carved from
+// slabs that stay for the process, bounded by the most nodes ever alive at
+// once. Sanitizer builds take every node from the heap so that use after
+// free and leaks stay visible.
+
+#if defined(__SANITIZE_ADDRESS__)
+#define QN_XML_HEAP_NODES 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define QN_XML_HEAP_NODES 1
+#endif
+#endif
+
+namespace {
+
+constexpr size_t kNodeHeader = 8;
+constexpr UInt64 kHeapBlock = 0xFFFF;
+
+#ifndef QN_XML_HEAP_NODES
+constexpr size_t kNodeStep = 16;
+constexpr size_t kNodeClasses = 24;  // blocks up to 384 bytes; larger nodes use the heap
+constexpr size_t kSlabBytes = 64 * 1024;
+struct TNodePool {
+  void* Free[kNodeClasses] = {};
+};
+thread_local TNodePool tNodePool;  // trivially destructible: nothing runs at thread exit
+
+[[gnu::noinline]] void RefillPool(size_t cls) {
+  size_t block = (cls + 1) * kNodeStep;
+  size_t count = kSlabBytes / block;
+  char* slab = static_cast<char*>(::operator new(count * block));
+  void* head = tNodePool.Free[cls];
+  for (size_t i = count; i-- > 0;) {
+    void* b = slab + i * block;
+    *static_cast<void**>(b) = head;
+    head = b;
+  }
+  tNodePool.Free[cls] = head;
+}
+#endif
+
+}  // namespace
+
+void* sdNodeAlloc(std::size_t n) {
+  size_t need = n + kNodeHeader;
+#ifndef QN_XML_HEAP_NODES
+  size_t cls = (need + kNodeStep - 1) / kNodeStep - 1;
+  if (cls < kNodeClasses) {
+    if (!tNodePool.Free[cls]) RefillPool(cls);
+    void* b = tNodePool.Free[cls];
+    tNodePool.Free[cls] = *static_cast<void**>(b);
+    *static_cast<UInt64*>(b) = cls;
+    return static_cast<char*>(b) + kNodeHeader;
+  }
+#endif
+  void* b = ::operator new(need);
+  *static_cast<UInt64*>(b) = kHeapBlock;
+  return static_cast<char*>(b) + kNodeHeader;
+}
+
+void sdNodeFree(void* p) {
+  if (!p) return;
+  void* b = static_cast<char*>(p) - kNodeHeader;
+  UInt64 cls = *static_cast<UInt64*>(b);
+#ifndef QN_XML_HEAP_NODES
+  if (cls < kNodeClasses) {
+    *static_cast<void**>(b) = tNodePool.Free[cls];
+    tNodePool.Free[cls] = b;
+    return;
+  }
+#endif
+  (void)cls;
+  ::operator delete(b);
+}
+
+void* TXmlNode::operator new(std::size_t n) { return sdNodeAlloc(n); }
+
+void TXmlNode::operator delete(void* p) { sdNodeFree(p); }
+
+void TXmlNode::operator delete(TXmlNode* p, std::destroying_delete_t) {
+  void* whole = dynamic_cast<void*>(p);
+  try {
+    p->BeforeDestruction();
+  } catch (...) {
+    // A failing override must not leak the node or leave it half-freed.
+  }
+  p->~TXmlNode();
+  sdNodeFree(whole);
+}
 
 TXmlNode::~TXmlNode() = default;
 

@@ -12,6 +12,8 @@
 // start tag.
 #pragma once
 
+#include <new>
+
 #include "xml/PlainXml_qn.h"
 
 namespace qn {
@@ -125,7 +127,11 @@ class TsdXmlParser : public TDebugPersistent {
   void ReadBOM();
   // Decodes the most recent chunk again in the code page (0 or 65001: UTF-8).
   void SetCodePage(Integer ACodePage);
-  char NextChar();
+  char NextChar() {
+    if (FUtf8CurrentIdx < static_cast<Integer>(FUtf8Buffer.size()))
+      return FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx++)];
+    return NextCharSlow();
+  }
   void MoveBack();
   char NextCharSkipBlanks(UTF8String& Blanks);
   bool CheckString(std::string_view S);
@@ -135,6 +141,14 @@ class TsdXmlParser : public TDebugPersistent {
   UTF8String ReadStringUntil(std::string_view S);
   UTF8String ReadStringUntilBlankOrEndTag();
   TsdElementType ReadOpenTag();
+  // The same reads without a copy: the views point into the parser's
+  // buffer and hold until the next read or Flush.
+  std::string_view ReadViewUntilChar(char C);
+  // Empty, with the premature-end warning, when S never comes.
+  std::string_view ReadViewUntil(std::string_view S);
+  std::string_view ReadViewUntilBlankOrEndTag();
+  // Skips blanks and returns the next character (consumed), 0 at the end.
+  char SkipBlanks(std::string_view& Blanks);
   Int64 GetLineNumber() const;
   Int64 GetPosition() const { return FUtf8BasePosition + FUtf8CurrentIdx; }
   void Flush(bool Force = false);
@@ -150,6 +164,12 @@ class TsdXmlParser : public TDebugPersistent {
   bool MakeDataAvailable();
   void DecodeRaw(Integer From, Integer To, bool Final);
   Integer ReadFull(Byte* Buffer, Integer Count);
+  char NextCharSlow();
+  // Reads on until Count bytes stand after the read position, or the end.
+  bool Ensure(Integer Count);
+  std::string_view ViewOf(Integer Start, Integer End) const {
+    return {FUtf8Buffer.data() + Start, static_cast<size_t>(End - Start)};
+  }
 
   TsdBomInfo FBomInfo;
   TStream* FSource;
@@ -175,16 +195,33 @@ class TsdXmlParser : public TDebugPersistent {
 // Node lists: the children of a container and the document's root list. They
 // own their items.
 
-class TsdNodeList : public TObjectList {
-  QN_CLASS(TsdNodeList, TObjectList)
+class TsdNodeList : public TObject {
+  QN_CLASS(TsdNodeList, TObject)
  public:
-  explicit TsdNodeList(bool AOwnsObjects = true) : TObjectList(AOwnsObjects) {}
+  explicit TsdNodeList(bool AOwnsObjects = true) : FOwnsObjects(AOwnsObjects) {}
   // Frees the nodes one by one without recursing through the tree.
   ~TsdNodeList() override;
-  void Clear() override;
+  virtual void Clear();
 
-  TXmlNode* GetItems(Integer Index) const;
+  Integer Count() const { return FCount; }
+  // Raises "List index out of bounds (%d)" like any list.
+  TXmlNode* Items(Integer Index) const;
+  TXmlNode* GetItems(Integer Index) const {
+    return Index >= 0 && Index < FCount ? FItems[Index] : nullptr;
+  }
   TXmlNode* operator[](Integer Index) const { return GetItems(Index); }
+  TXmlNode* const* List() const { return FItems; }
+  TXmlNode** List() { return FItems; }
+  Integer Add(TXmlNode* ANode);
+  void Insert(Integer Index, TXmlNode* ANode);
+  // Frees the node while the list owns its nodes.
+  void Delete(Integer Index);
+  Integer Remove(TXmlNode* ANode);
+  Integer IndexOf(TXmlNode* ANode) const;
+  void Exchange(Integer Index1, Integer Index2);
+  bool OwnsObjects() const { return FOwnsObjects; }
+  void SetOwnsObjects(bool Value) { FOwnsObjects = Value; }
+
   TXmlNode* ByType(TsdElementType AType) const;
   TXmlNode* FindFirst() const { return GetItems(0); }
   // Document order: the first child, else the next sibling of the node or
@@ -193,7 +230,24 @@ class TsdNodeList : public TObjectList {
   // Raises "index must be >= 0" for a parentless node not in this list.
   TXmlNode* GetNextSiblingOf(TXmlNode* ANode) const;
   TXmlNode* GetLastSiblingOf(TXmlNode* ANode) const;
+
+ private:
+  // Most elements have one or two entries (a name's value, an attribute):
+  // those live in the list itself; longer lists take blocks from the node
+  // pools.
+  static constexpr Integer kInline = 2;
+  void Grow();
+  void Release();  // gives the entries' block back, leaving an empty list
+  TXmlNode** FItems = FInline;
+  Integer FCount = 0;
+  Integer FCapacity = kInline;
+  bool FOwnsObjects;
+  TXmlNode* FInline[kInline] = {};
 };
+
+// Blocks from the node pools (any size; large ones come from the heap).
+void* sdNodeAlloc(std::size_t n);
+void sdNodeFree(void* p);
 
 // Declares the five constructors every concrete node class has; the ones
 // with a name and a value set them through the class's own setters.
@@ -225,6 +279,13 @@ class TXmlNode : public TDebugPersistent {
   // Raises "XML owner is not assigned" unless AOwner is a document.
   explicit TXmlNode(TComponent* AOwner);
   ~TXmlNode() override;
+
+  // Nodes come from per-thread pools of blocks by size: a document of a
+  // million nodes is built and freed without a million trips to the heap.
+  static void* operator new(std::size_t n);
+  static void* operator new(std::size_t, void* where) noexcept { return where; }
+  static void operator delete(TXmlNode* p, std::destroying_delete_t);
+  static void operator delete(void* p);
 
   TPlainXml* Document() const;
   TXmlNode* Parent() const { return FParent; }
@@ -439,6 +500,7 @@ class TsdCharData : public TXmlNode {
   std::string_view GetCoreView() const;
   UTF8String GetPlatformValue() const;
   void SetCoreValue(const UTF8String& Value) { FValueID = AddString(Value); }
+  void SetCoreView(std::string_view Value) { FValueID = AddString(Value); }
   bool IsWhiteSpace() const;
   UTF8String GetValueUsingReferences(const TsdEntityMap& Entities) const;
 
@@ -563,6 +625,15 @@ class TsdContainerNode : public TXmlNode {
 
  protected:
   friend class TXmlNode;
+  // Adds a node the parser has just made for this container (same
+  // document, in no list yet): attributes join the start tag.
+  Integer AddParsed(TXmlNode* ANode) {
+    ANode->FParent = this;
+    if (ANode->ElementType() != xeAttribute) return FNodes.Add(ANode);
+    FNodes.Insert(FDirectNodeCount, ANode);
+    if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
+    return FDirectNodeCount++;
+  }
   // Takes the node out of whatever list holds it, and refuses nodes that
   // cannot become children here.
   void AdoptNode(TXmlNode* ANode);
@@ -586,6 +657,7 @@ class TsdElement : public TsdContainerNode {
   UTF8String GetName() override { return GetString(FNameID); }
   UTF8String GetValue() override;
   void SetName(const UTF8String& Value) override { FNameID = AddString(Value); }
+  void SetNameView(std::string_view Value) { FNameID = AddString(Value); }
   void SetValue(const UTF8String& Value) override;
   TsdElementType ElementType() const override { return xeElement; }
   Integer NameID() const { return FNameID; }

@@ -1,6 +1,7 @@
 // The text parser: encoding detection, decoding in chunks into one UTF-8
 // buffer with LF line breaks, and the reading operations of the node
 // classes.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/rtl/Kernel.h"
@@ -33,6 +34,14 @@ const TBomEntry kBoms[15] = {
 Integer ValidUtf8Prefix(const char* s, Integer n) {
   Integer i = 0;
   while (i < n) {
+    // Eight ASCII bytes at a time.
+    while (i + 8 <= n) {
+      UInt64 w;
+      std::memcpy(&w, s + i, 8);
+      if (w & 0x8080808080808080ull) break;
+      i += 8;
+    }
+    if (i >= n) break;
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
       ++i;
@@ -258,9 +267,22 @@ bool TsdXmlParser::MakeDataAvailable() {
   return true;
 }
 
-char TsdXmlParser::NextChar() {
+char TsdXmlParser::NextCharSlow() {
   if (!MakeDataAvailable()) return 0;
   return FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx++)];
+}
+
+bool TsdXmlParser::Ensure(Integer Count) {
+  while (static_cast<Integer>(FUtf8Buffer.size()) - FUtf8CurrentIdx < Count) {
+    if (FEndOfStream || !FDecoding) return false;
+    ReadNextChunk();
+    if (FEndOfStream) {
+      // The end of the stream counts only once everything is read.
+      if (FUtf8CurrentIdx < static_cast<Integer>(FUtf8Buffer.size())) FEndOfStream = false;
+      return false;
+    }
+  }
+  return true;
 }
 
 void TsdXmlParser::MoveBack() {
@@ -269,12 +291,29 @@ void TsdXmlParser::MoveBack() {
 }
 
 char TsdXmlParser::NextCharSkipBlanks(UTF8String& Blanks) {
-  Blanks.clear();
+  std::string_view b;
+  char c = SkipBlanks(b);
+  Blanks.assign(b.data(), b.size());
+  return c;
+}
+
+char TsdXmlParser::SkipBlanks(std::string_view& Blanks) {
+  Integer start = FUtf8CurrentIdx;
   for (;;) {
-    char c = NextChar();
-    if (c == 0 && FEndOfStream) return 0;
-    if (!IsBlank(c)) return c;
-    Blanks += c;
+    if (FUtf8CurrentIdx >= static_cast<Integer>(FUtf8Buffer.size()) && !MakeDataAvailable()) {
+      Blanks = ViewOf(start, FUtf8CurrentIdx);
+      return 0;
+    }
+    const char* p = FUtf8Buffer.data();
+    Integer end = static_cast<Integer>(FUtf8Buffer.size());
+    Integer i = FUtf8CurrentIdx;
+    while (i < end && IsBlank(p[i])) ++i;
+    FUtf8CurrentIdx = i;
+    if (i < end) {
+      Blanks = ViewOf(start, i);
+      ++FUtf8CurrentIdx;
+      return p[i];
+    }
   }
 }
 
@@ -299,53 +338,73 @@ UTF8String TsdXmlParser::ReadString(Integer Start, Integer Count) const {
   return FUtf8Buffer.substr(static_cast<size_t>(Start), static_cast<size_t>(Count));
 }
 
-UTF8String TsdXmlParser::ReadStringUntilChar(char C) {
-  UTF8String r;
+std::string_view TsdXmlParser::ReadViewUntilChar(char C) {
+  Integer start = FUtf8CurrentIdx;
   for (;;) {
-    if (!MakeDataAvailable()) return r;
+    if (!MakeDataAvailable()) return ViewOf(start, FUtf8CurrentIdx);
     const char* base = FUtf8Buffer.data() + FUtf8CurrentIdx;
     size_t avail = FUtf8Buffer.size() - static_cast<size_t>(FUtf8CurrentIdx);
     const void* hit = std::memchr(base, C, avail);
     if (hit) {
-      size_t n = static_cast<size_t>(static_cast<const char*>(hit) - base);
-      r.append(base, n);
-      FUtf8CurrentIdx += static_cast<Integer>(n + 1);
-      return r;
+      Integer end = FUtf8CurrentIdx + static_cast<Integer>(static_cast<const char*>(hit) - base);
+      FUtf8CurrentIdx = end + 1;
+      return ViewOf(start, end);
     }
-    r.append(base, avail);
     FUtf8CurrentIdx += static_cast<Integer>(avail);
   }
 }
 
-UTF8String TsdXmlParser::ReadStringUntil(std::string_view S) {
-  UTF8String r;
-  if (S.empty()) return r;
-  for (;;) {
-    UTF8String part = ReadStringUntilChar(S[0]);
-    if (FEndOfStream && !MakeDataAvailable()) {
-      // The first byte was never found, or found at the very end.
-      DoDebugOut(this, wsWarn, "stream terminated prematurely at pos " + std::to_string(GetPosition()));
-      return {};
-    }
-    r += part;
-    if (CheckString(S.substr(1))) return r;
-    r += S[0];
-  }
-}
-
-UTF8String TsdXmlParser::ReadStringUntilBlankOrEndTag() {
-  UTF8String r;
+std::string_view TsdXmlParser::ReadViewUntil(std::string_view S) {
+  if (S.empty()) return {};
+  Integer start = FUtf8CurrentIdx;
+  Integer len = static_cast<Integer>(S.size());
   for (;;) {
     if (!MakeDataAvailable()) {
       DoDebugOut(this, wsWarn, "stream terminated prematurely at pos " + std::to_string(GetPosition()));
       return {};
     }
-    char c = FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx)];
-    if (IsBlankOrEndTag(c)) return r;
-    r += c;
-    ++FUtf8CurrentIdx;
+    const char* base = FUtf8Buffer.data() + FUtf8CurrentIdx;
+    size_t avail = FUtf8Buffer.size() - static_cast<size_t>(FUtf8CurrentIdx);
+    const void* hit = std::memchr(base, S[0], avail);
+    if (!hit) {
+      FUtf8CurrentIdx += static_cast<Integer>(avail);
+      continue;
+    }
+    Integer at = FUtf8CurrentIdx + static_cast<Integer>(static_cast<const char*>(hit) - base);
+    FUtf8CurrentIdx = at;
+    Ensure(len);
+    bool match = static_cast<Integer>(FUtf8Buffer.size()) - at >= len;
+    for (Integer k = 1; match && k < len; ++k)
+      match = LoCase(FUtf8Buffer[static_cast<size_t>(at + k)]) == LoCase(S[static_cast<size_t>(k)]);
+    if (match) {
+      FUtf8CurrentIdx = at + len;
+      return ViewOf(start, at);
+    }
+    FUtf8CurrentIdx = at + 1;
   }
 }
+
+std::string_view TsdXmlParser::ReadViewUntilBlankOrEndTag() {
+  Integer start = FUtf8CurrentIdx;
+  for (;;) {
+    if (!MakeDataAvailable()) {
+      DoDebugOut(this, wsWarn, "stream terminated prematurely at pos " + std::to_string(GetPosition()));
+      return {};
+    }
+    const char* p = FUtf8Buffer.data();
+    Integer end = static_cast<Integer>(FUtf8Buffer.size());
+    Integer i = FUtf8CurrentIdx;
+    while (i < end && !IsBlankOrEndTag(p[i])) ++i;
+    FUtf8CurrentIdx = i;
+    if (i < end) return ViewOf(start, i);
+  }
+}
+
+UTF8String TsdXmlParser::ReadStringUntilChar(char C) { return UTF8String(ReadViewUntilChar(C)); }
+
+UTF8String TsdXmlParser::ReadStringUntil(std::string_view S) { return UTF8String(ReadViewUntil(S)); }
+
+UTF8String TsdXmlParser::ReadStringUntilBlankOrEndTag() { return UTF8String(ReadViewUntilBlankOrEndTag()); }
 
 TsdElementType TsdXmlParser::ReadOpenTag() {
   char c = NextChar();
@@ -391,11 +450,9 @@ TsdElementType TsdXmlParser::ReadOpenTag() {
 }
 
 Int64 TsdXmlParser::GetLineNumber() const {
-  Int64 n = FBaseLineNumber;
   const char* p = FUtf8Buffer.data();
-  for (Integer i = 0; i < FUtf8CurrentIdx && i < static_cast<Integer>(FUtf8Buffer.size()); ++i)
-    if (p[i] == '\n') ++n;
-  return n;
+  Integer end = std::min(FUtf8CurrentIdx, static_cast<Integer>(FUtf8Buffer.size()));
+  return FBaseLineNumber + std::count(p, p + (end > 0 ? end : 0), '\n');
 }
 
 void TsdXmlParser::Flush(bool Force) {
@@ -405,8 +462,7 @@ void TsdXmlParser::Flush(bool Force) {
   Integer cut = FUtf8CurrentIdx;
   if (cut <= 0) return;
   if (!Force && static_cast<size_t>(cut) * 2 < FUtf8Buffer.size() && cut < 65536) return;
-  for (Integer i = 0; i < cut; ++i)
-    if (FUtf8Buffer[static_cast<size_t>(i)] == '\n') ++FBaseLineNumber;
+  FBaseLineNumber += std::count(FUtf8Buffer.data(), FUtf8Buffer.data() + cut, '\n');
   FUtf8BasePosition += cut;
   FUtf8Buffer.erase(0, static_cast<size_t>(cut));
   FUtf8CurrentIdx = 0;

@@ -36,6 +36,11 @@ void Out(TStream* S, std::string_view v) {
                        " (pos " + Pos(P->GetPosition()) + ")");
 }
 
+[[gnu::noinline]] void ReportNonDefault(TXmlNode* n, TsdXmlParser* P) {
+  n->DoDebugOut(n, wsHint,
+                "non-default chardata at line " + Pos(P->GetLineNumber()) + " (pos " + Pos(P->GetPosition()) + ")");
+}
+
 [[gnu::noinline]] void ReportPremature(TXmlNode* n, TsdXmlParser* P) {
   n->DoDebugOut(n, wsFail, "stream terminated prematurely at pos " + Pos(P->GetPosition()));
 }
@@ -43,7 +48,7 @@ void Out(TStream* S, std::string_view v) {
 // Tag names are trimmed of XML's blanks only: a name that starts with
 // another control byte must keep it, or "<\x01?x>" would write back as an
 // instruction.
-UTF8String TrimBlanks(const UTF8String& s) {
+std::string_view TrimBlanks(std::string_view s) {
   auto blank = [](char c) { return c == 9 || c == 10 || c == 13 || c == 32; };
   size_t a = 0, b = s.size();
   while (a < b && blank(s[a])) ++a;
@@ -51,9 +56,26 @@ UTF8String TrimBlanks(const UTF8String& s) {
   return s.substr(a, b - a);
 }
 
-[[gnu::noinline]] bool ReadEndTag(TsdXmlParser* P, TXmlNode* n, UTF8String& endName) {
-  endName = TrimBlanks(P->ReadStringUntilChar('>'));
-  return endName != n->GetName();
+// sdTrim's blanks: every byte up to 32.
+std::string_view TrimControls(std::string_view s) {
+  size_t a = 0, b = s.size();
+  while (a < b && static_cast<unsigned char>(s[a]) <= 32) ++a;
+  while (b > a && static_cast<unsigned char>(s[b - 1]) <= 32) --b;
+  return s.substr(a, b - a);
+}
+
+// True, with the end tag's name, when it does not close n.
+bool ReadEndTag(TsdXmlParser* P, TXmlNode* n, UTF8String& endName) {
+  std::string_view name = TrimBlanks(P->ReadViewUntilChar('>'));
+  bool differs;
+  if (n->ElementType() == xeElement && n->Is<TsdElement>()) {
+    TPlainXml* d = n->Document();
+    differs = name != (d ? d->SymbolTable()->GetView(static_cast<TsdElement*>(n)->NameID()) : std::string_view());
+  } else {
+    differs = name != n->GetName();
+  }
+  if (differs) endName.assign(name.data(), name.size());
+  return differs;
 }
 
 }  // namespace
@@ -76,11 +98,11 @@ UTF8String TXmlNode::WriteToString() {
 void TsdCharData::WriteStream(TStream* S) { Out(S, GetPlatformValue()); }
 
 TXmlNode* TsdQuotedText::ParseStream(TsdXmlParser* P) {
-  UTF8String blanks;
-  char c = P->NextCharSkipBlanks(blanks);
+  std::string_view blanks;
+  char c = P->SkipBlanks(blanks);
   if (c == '"' || c == '\'') {
     FQuoteStyle = c == '"' ? qsQuote : qsApos;
-    SetCoreValue(P->ReadQuotedString(c));
+    FValueID = AddString(P->ReadViewUntilChar(c));
   } else {
     DoDebugOut(this, wsWarn, "quote char expected at pos " + Pos(P->GetPosition()));
     if (Document() && Document()->FixStructuralErrors() && !(c == 0 && P->EndOfStream())) {
@@ -100,7 +122,7 @@ void TsdQuotedText::WriteStream(TStream* S) {
 }
 
 TXmlNode* TsdComment::ParseStream(TsdXmlParser* P) {
-  SetCoreValue(P->ReadStringUntil("-->"));
+  FValueID = AddString(P->ReadViewUntil("-->"));
   DoProgress(P->GetPosition());
   return this;
 }
@@ -115,7 +137,7 @@ void TsdComment::WriteStream(TStream* S) {
 }
 
 TXmlNode* TsdCData::ParseStream(TsdXmlParser* P) {
-  SetCoreValue(P->ReadStringUntil("]]>"));
+  FValueID = AddString(P->ReadViewUntil("]]>"));
   DoProgress(P->GetPosition());
   return this;
 }
@@ -139,7 +161,7 @@ void TsdCData::WriteStream(TStream* S) {
 }
 
 TXmlNode* TsdInstruction::ParseStream(TsdXmlParser* P) {
-  SetCoreValue(P->ReadStringUntil("?>"));
+  FValueID = AddString(P->ReadViewUntil("?>"));
   DoProgress(P->GetPosition());
   return this;
 }
@@ -158,7 +180,7 @@ void TsdInstruction::WriteStream(TStream* S) {
 // Attributes
 
 TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
-  SetName(sdTrim(P->ReadStringUntilChar('=')));
+  FNameID = AddString(TrimControls(P->ReadViewUntilChar('=')));
   CoreValue()->ParseStream(P);
   return this;
 }
@@ -174,15 +196,15 @@ void TsdAttribute::WriteStream(TStream* S) {
 
 char TsdContainerNode::ParseAttributeList(TsdXmlParser* P) {
   for (;;) {
-    UTF8String blanks;
-    char c = P->NextCharSkipBlanks(blanks);
+    std::string_view blanks;
+    char c = P->SkipBlanks(blanks);
     if (c == 0 && P->EndOfStream()) return 0;
     if (!blanks.empty() && blanks != " ") {
-      DoDebugOut(this, wsHint,
-                 "non-default chardata at line " + Pos(P->GetLineNumber()) + " (pos " + Pos(P->GetPosition()) + ")");
+      UTF8String kept(blanks);  // the report may read on
+      ReportNonDefault(this, P);
       if (GetPreserveWhiteSpace()) {
         auto* w = new TsdWhiteSpace(Document());
-        w->SetCoreValue(blanks);
+        w->SetCoreValue(kept);
         FNodes.Insert(FDirectNodeCount, w);
         LinkParent(w, this);
         if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
@@ -196,7 +218,7 @@ char TsdContainerNode::ParseAttributeList(TsdXmlParser* P) {
     }
     P->MoveBack();
     auto* a = new TsdAttribute(Document());
-    AttributeAdd(a);
+    AddParsed(a);
     DoNodeNew(a);
     a->ParseStream(P);
     DoNodeLoaded(a);
@@ -236,7 +258,7 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
         return result;
       }
       auto* n = static_cast<TXmlNode*>(cls->Create(doc));
-      NodeAdd(n);
+      AddParsed(n);
       if (t != xeElement) DoNodeNew(n);
       TXmlNode* done = n->ParseStream(P);
       if (done != n) {
@@ -263,7 +285,7 @@ namespace {
 [[gnu::noinline]] void ReportEndTag(TXmlNode* n, char c, TsdXmlParser* P) {
   ReportAt(n, wsWarn, "illegal end tag (\"", c ? UTF8String(1, c) : UTF8String(), P, true, "streampos ");
 }
-[[gnu::noinline]] void ReadElementName(TXmlNode* n, TsdXmlParser* P) { n->SetName(TrimBlanks(P->ReadStringUntilBlankOrEndTag())); }
+void ReadElementName(TsdElement* n, TsdXmlParser* P) { n->SetNameView(TrimBlanks(P->ReadViewUntilBlankOrEndTag())); }
 [[gnu::noinline]] TXmlNode* ParseChildren(TsdContainerNode* n, TsdXmlParser* P) {
   static const TSet<TsdElementType> allowed{xeElement, xeAttribute, xeCharData, xeComment, xeCData,
                                             xeInstruction, xeWhiteSpace, xeQuotedText, xeEndTag};
@@ -306,28 +328,30 @@ TXmlNode* TsdElement::ParseStream(TsdXmlParser* P) {
 }
 
 void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
-  UTF8String text = P->ReadStringUntilChar('<');
+  std::string_view text = P->ReadViewUntilChar('<');
   if (text.empty()) return;
-  UTF8String pre, post;
-  UTF8String core = sdTrim(text, pre, post);
+  std::string_view core = TrimControls(text);
+  size_t a = core.empty() ? text.size() : static_cast<size_t>(core.data() - text.data());
+  std::string_view pre = text.substr(0, a), post = text.substr(a + core.size());
   bool keep = GetPreserveWhiteSpace();
+  TPlainXml* doc = Document();
   if (keep && !pre.empty()) {
-    auto* w = new TsdWhiteSpace(Document());
-    w->SetCoreValue(pre);
-    NodeAdd(w);
+    auto* w = new TsdWhiteSpace(doc);
+    w->SetCoreView(pre);
+    AddParsed(w);
   }
   if (!core.empty()) {
-    auto* c = new TsdCharData(Document());
-    c->SetCoreValue(core);
-    Integer at = NodeAdd(c);
+    auto* c = new TsdCharData(doc);
+    c->SetCoreView(core);
+    Integer at = AddParsed(c);
     if (FValueIndex < 0) FValueIndex = at;
     DoNodeNew(c);
     DoNodeLoaded(c);
   }
   if (keep && !post.empty()) {
-    auto* w = new TsdWhiteSpace(Document());
-    w->SetCoreValue(post);
-    NodeAdd(w);
+    auto* w = new TsdWhiteSpace(doc);
+    w->SetCoreView(post);
+    AddParsed(w);
   }
 }
 
@@ -359,6 +383,96 @@ TXmlNode* TsdElement::ParseFixStructuralErrors(const UTF8String& AEndTagName) {
   }
 }
 
+namespace {
+
+// Pieces of output gathered into one block before they go to the stream:
+// one stream write per block instead of one per name, quote and bracket.
+class TXmlOut {
+ public:
+  explicit TXmlOut(TStream* S) : FStream(S) { FBuf.reserve(kBlock); }
+  ~TXmlOut() {
+    try {
+      Flush();
+    } catch (...) {
+      // Only reached when the write already failed; WriteStream's callers
+      // see that failure from the explicit Flush.
+    }
+  }
+  void Put(std::string_view v) {
+    if (FBuf.size() + v.size() > kBlock) {
+      Flush();
+      if (v.size() > kBlock) {
+        FStream->WriteBuffer(v.data(), static_cast<Integer>(v.size()));
+        return;
+      }
+    }
+    FBuf.append(v.data(), v.size());
+  }
+  void Put(char c) {
+    if (FBuf.size() >= kBlock) Flush();
+    FBuf.push_back(c);
+  }
+  // Stored text with its LF breaks written in the document's style.
+  void PutText(std::string_view v, TsdEolStyle Eol) {
+    if (Eol == esLF) {
+      Put(v);
+      return;
+    }
+    for (;;) {
+      size_t lf = v.find('\n');
+      Put(v.substr(0, lf));
+      if (lf == std::string_view::npos) return;
+      Put(Eol == esCRLF ? std::string_view("\r\n") : std::string_view("\r"));
+      v.remove_prefix(lf + 1);
+    }
+  }
+  void Flush() {
+    if (FBuf.empty()) return;
+    FStream->WriteBuffer(FBuf.data(), static_cast<Integer>(FBuf.size()));
+    FBuf.clear();
+  }
+  // For a node that writes itself: everything gathered goes first.
+  TStream* Direct() {
+    Flush();
+    return FStream;
+  }
+
+ private:
+  static constexpr size_t kBlock = 32 * 1024;
+  TStream* FStream;
+  std::string FBuf;
+};
+
+bool IsPlainText(TXmlNode* n) {
+  TClass c = n->ClassType();
+  return c == TsdCharData::StaticClass() || c == TsdWhiteSpace::StaticClass();
+}
+
+// The start tag's part: attributes as ` name="value"` with their stored
+// quote (no blank after preserved white space), and that white space.
+void PutAttributes(TXmlOut& o, TsdContainerNode* e, Integer Count, TsdSymbolTable* symbols, TsdEolStyle eol) {
+  TsdNodeList& nodes = e->Nodes();
+  if (Count > nodes.Count()) Count = nodes.Count();
+  for (Integer i = 0; i < Count; ++i) {
+    TXmlNode* n = nodes.GetItems(i);
+    if (n->Is<TsdAttribute>()) {
+      auto* a = static_cast<TsdAttribute*>(n);
+      if (i == 0 || !nodes.GetItems(i - 1)->Is<TsdCharData>()) o.Put(' ');
+      o.Put(symbols ? symbols->GetView(a->NameID()) : std::string_view());
+      o.Put('=');
+      TsdQuotedText* q = a->CoreValue();
+      char quote = q->QuoteStyle() == qsApos ? '\'' : '"';
+      o.Put(quote);
+      o.PutText(q->GetCoreView(), eol);
+      o.Put(quote);
+    } else if (n->Is<TsdCharData>()) {
+      o.PutText(static_cast<TsdCharData*>(n)->GetCoreView(), eol);
+    }
+  }
+}
+
+}  // namespace
+
 void TsdElement::WriteStream(TStream* S) {
   // An explicit stack: trees built through the API may be deeper than any
   // parse would allow.
@@ -367,20 +481,31 @@ void TsdElement::WriteStream(TStream* S) {
     Integer Next;
     bool Sub;
   };
+  TPlainXml* doc = Document();
+  TsdSymbolTable* symbols = doc ? doc->SymbolTable() : nullptr;
+  TsdEolStyle eolStyle = GetEolStyle();
+  bool readable = GetXmlFormat() == xfReadable;
+  bool progress = doc && Assigned(doc->OnProgress());
+  UTF8String eol = GetEndOfLine();
+  std::string_view directClose = doc ? std::string_view(doc->DirectCloseTag()) : std::string_view("/>");
+  auto nameOf = [&](TsdElement* e) {
+    return symbols ? symbols->GetView(e->FNameID) : std::string_view();
+  };
+  TXmlOut o(S);
   std::vector<Frame> stack;
   auto open = [&](TsdElement* e) -> bool {
     bool sub = e->HasSubContainers();
-    Out(S, e->GetIndent());
-    Out(S, "<");
-    Out(S, e->GetName());
-    e->WriteAttributeList(S, e->FDirectNodeCount);
+    if (readable) o.Put(e->GetIndent());
+    o.Put('<');
+    o.Put(nameOf(e));
+    PutAttributes(o, e, e->FDirectNodeCount, symbols, eolStyle);
     // A nameless element's short form "</>" would read back as an end tag.
     if (e->FNodes.Count() <= e->FDirectNodeCount && e->GetNodeClosingStyle() == ncClose && e->FNameID != 0) {
-      Out(S, e->Document() ? std::string_view(e->Document()->DirectCloseTag()) : std::string_view("/>"));
-      Out(S, e->GetEndOfLine());
+      o.Put(directClose);
+      o.Put(eol);
       return false;
     }
-    Out(S, ">");
+    o.Put('>');
     stack.push_back({e, e->FDirectNodeCount, sub});
     return true;
   };
@@ -389,28 +514,36 @@ void TsdElement::WriteStream(TStream* S) {
     Frame& f = stack.back();
     TsdElement* e = f.E;
     if (f.Next >= e->FNodes.Count()) {
-      if (f.Sub) Out(S, e->GetIndent());
-      Out(S, "</");
-      Out(S, e->GetName());
-      Out(S, ">");
-      Out(S, e->GetEndOfLine());
-      e->DoProgress(S->Position());
+      if (f.Sub && readable) o.Put(e->GetIndent());
+      o.Put("</");
+      o.Put(nameOf(e));
+      o.Put('>');
+      o.Put(eol);
+      if (progress) {
+        TStream* d = o.Direct();
+        e->DoProgress(d->Position());
+      }
       stack.pop_back();
       continue;
     }
     Integer i = f.Next++;
     bool sub = f.Sub;
-    TXmlNode* n = e->FNodes.GetItems(i);
-    bool isChar = n->Is<TsdCharData>() && !n->Is<TsdComment>() && !n->Is<TsdInstruction>();
-    if (i == e->FDirectNodeCount && !isChar) Out(S, e->GetEndOfLine());
-    if (isChar && i > e->FDirectNodeCount && sub) Out(S, e->GetIndent());
-    if (n->ElementType() == xeElement && n->Is<TsdElement>()) {
+    TXmlNode* n = static_cast<TXmlNode*>(e->FNodes.List()[i]);
+    TsdElementType t = n->ElementType();
+    // Text and white space, not comments, sections or instructions.
+    bool isChar = t == xeCharData || t == xeWhiteSpace || t == xeQuotedText;
+    if (i == e->FDirectNodeCount && !isChar) o.Put(eol);
+    if (isChar && i > e->FDirectNodeCount && sub && readable) o.Put(e->GetIndent());
+    if (t == xeElement && n->Is<TsdElement>()) {
       open(static_cast<TsdElement*>(n));
+    } else if (IsPlainText(n)) {
+      o.PutText(static_cast<TsdCharData*>(n)->GetCoreView(), eolStyle);
     } else {
-      n->WriteStream(S);
+      n->WriteStream(o.Direct());
     }
-    if (isChar && sub) Out(S, e->GetEndOfLine());
+    if (isChar && sub) o.Put(eol);
   }
+  o.Flush();
 }
 
 // ---------------------------------------------------------------------------

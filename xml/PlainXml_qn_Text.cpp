@@ -230,20 +230,28 @@ UTF8String sdUnNormaliseEol(const UTF8String& S, TsdEolStyle EolStyle) {
 }
 
 Integer sdNormaliseBuffer(const char* Source, char* Dest, Integer Count, bool& LastCharWasCR) {
-  Integer n = 0;
-  for (Integer i = 0; i < Count; ++i) {
-    char c = Source[i];
-    if (c == '\r') {
+  // Runs without CR are copied whole; only the bytes around a CR are looked at.
+  Integer n = 0, i = 0;
+  while (i < Count) {
+    if (LastCharWasCR) {
+      LastCharWasCR = false;
+      if (Source[i] == '\n') {  // the LF of a CR LF pair: already written
+        ++i;
+        continue;
+      }
+    }
+    const void* hit = std::memchr(Source + i, '\r', static_cast<size_t>(Count - i));
+    Integer end = hit ? static_cast<Integer>(static_cast<const char*>(hit) - Source) : Count;
+    if (end > i) {
+      std::memmove(Dest + n, Source + i, static_cast<size_t>(end - i));
+      n += end - i;
+    }
+    i = end;
+    if (hit) {
       Dest[n++] = '\n';
       LastCharWasCR = true;
-      continue;
+      ++i;
     }
-    if (c == '\n' && LastCharWasCR) {
-      LastCharWasCR = false;  // the LF of a CR LF pair: already written
-      continue;
-    }
-    LastCharWasCR = false;
-    Dest[n++] = c;
   }
   return n;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/rtl/SysUtils.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <random>
 
@@ -29,15 +31,27 @@ UInt64 Mix(UInt64 h) {
 }  // namespace
 
 size_t TsdSymbolHash::operator()(std::string_view s) const noexcept {
+  // One multiply per eight bytes, then a full mix: names and text pieces
+  // are short, and the seed keeps crafted collisions out.
   UInt64 h = ProcessSeed() ^ (s.size() * 0x9E3779B97F4A7C15ull);
-  size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
+  const char* p = s.data();
+  size_t n = s.size();
+  for (; n >= 8; n -= 8, p += 8) {
     UInt64 w;
-    std::memcpy(&w, s.data() + i, 8);
-    h = Mix(h ^ w) + 0x632BE59BD9B4E019ull;
+    std::memcpy(&w, p, 8);
+    h = (h ^ w) * 0x9FB21C651E98DF25ull;
+    h ^= h >> 29;
   }
   UInt64 tail = 0;
-  for (size_t k = 0; i + k < s.size(); ++k) tail |= UInt64(static_cast<unsigned char>(s[i + k])) << (8 * k);
+  if (n >= 4) {
+    uint32_t a, b;
+    std::memcpy(&a, p, 4);
+    std::memcpy(&b, p + n - 4, 4);
+    tail = (UInt64(a) << 32) | b;
+  } else if (n > 0) {
+    tail = (UInt64(static_cast<unsigned char>(p[0])) << 16) | (UInt64(static_cast<unsigned char>(p[n / 2])) << 8) |
+           static_cast<unsigned char>(p[n - 1]);
+  }
   return static_cast<size_t>(Mix(h ^ tail));
 }
 
@@ -45,20 +59,75 @@ TsdSymbolTable::TsdSymbolTable(TComponent* AOwner) : TDebugComponent(AOwner) {}
 
 TsdSymbolTable::~TsdSymbolTable() = default;
 
+namespace {
+constexpr size_t kSymbolBlock = 1024;
+constexpr size_t kByteBlock = 64 * 1024;
+}  // namespace
+
+TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
+  if (S.size() > static_cast<size_t>(MaxInt)) throw EOutOfMemory(u"Out of memory");
+  size_t b = FSymbolsUsed / kSymbolBlock;
+  if (b == FSymbolBlocks.size()) FSymbolBlocks.push_back(std::make_unique<TsdSymbol[]>(kSymbolBlock));
+  TsdSymbol* sym = &FSymbolBlocks[b][FSymbolsUsed % kSymbolBlock];
+  ++FSymbolsUsed;
+  // Bytes go to the first block with room; a text larger than a block gets
+  // one of its own.
+  char* dest = nullptr;
+  if (!S.empty()) {
+    while (FByteBlock < FByteBlocks.size() && FByteUsed + S.size() > FByteBlockSizes[FByteBlock]) {
+      ++FByteBlock;
+      FByteUsed = 0;
+    }
+    if (FByteBlock == FByteBlocks.size()) {
+      size_t size = S.size() > kByteBlock ? S.size() : kByteBlock;
+      FByteBlocks.push_back(std::unique_ptr<char[]>(new char[size]));
+      FByteBlockSizes.push_back(size);
+      FByteUsed = 0;
+    }
+    dest = FByteBlocks[FByteBlock].get() + FByteUsed;
+    FByteUsed += S.size();
+    std::memcpy(dest, S.data(), S.size());
+  }
+  sym->FFirst = dest ? dest : "";
+  sym->FCharCount = static_cast<Integer>(S.size());
+  sym->FFreq = 0;
+  sym->FSymbolStyle = 0;
+  sym->FID = GetSymbolCount() + 1;
+  FByID.push_back(sym);
+  return sym;
+}
+
+TsdSymbolTable::TSlot* TsdSymbolTable::FindSlot(std::string_view S, size_t Hash) {
+  size_t mask = FIndex.size() - 1;
+  for (size_t i = Hash & mask;; i = (i + 1) & mask) {
+    TSlot& slot = FIndex[i];
+    if (!slot.Sym) return &slot;
+    if (slot.Hash == Hash && slot.Sym->View() == S) return &slot;
+  }
+}
+
+void TsdSymbolTable::GrowIndex() {
+  std::vector<TSlot> old;
+  old.swap(FIndex);
+  FIndex.assign(old.empty() ? 1024 : old.size() * 2, TSlot{nullptr, 0});
+  size_t mask = FIndex.size() - 1;
+  for (const TSlot& s : old) {
+    if (!s.Sym) continue;
+    size_t i = s.Hash & mask;
+    while (FIndex[i].Sym) i = (i + 1) & mask;
+    FIndex[i] = s;
+  }
+}
+
 Integer TsdSymbolTable::AddString(std::string_view S) {
   if (S.empty()) return 0;
-  auto it = FBySymbol.find(S);
-  if (it != FBySymbol.end()) return it->second->FID;
-  if (S.size() > static_cast<size_t>(MaxInt)) throw EOutOfMemory(u"Out of memory");
-  auto sym = std::make_unique<TsdSymbol>();
-  sym->FCharCount = static_cast<Integer>(S.size());
-  sym->FFirst.reset(new char[S.size()]);
-  std::memcpy(sym->FFirst.get(), S.data(), S.size());
-  sym->FID = GetSymbolCount() + 1;
-  TsdSymbol* raw = sym.get();
-  FByID.push_back(std::move(sym));
-  FBySymbol.emplace(raw->View(), raw);
-  return raw->FID;
+  if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
+  size_t h = TsdSymbolHash()(S);
+  TSlot* slot = FindSlot(S, h);
+  if (slot->Sym) return slot->Sym->FID;
+  TsdSymbol* sym = NewSymbol(S);
+  *slot = TSlot{sym, h};
+  return sym->FID;
 }
 
 UTF8String TsdSymbolTable::GetString(Integer ID) {
@@ -84,8 +153,12 @@ void TsdSymbolTable::ClearFrequency() {
 }
 
 void TsdSymbolTable::Clear() {
-  FBySymbol.clear();
+  // The blocks stay for the next document; the index is emptied in place.
   FByID.clear();
+  FSymbolsUsed = 0;
+  FByteBlock = 0;
+  FByteUsed = 0;
+  std::fill(FIndex.begin(), FIndex.end(), TSlot{nullptr, 0});
   FPluralSymbolCount = 0;
 }
 
@@ -142,7 +215,7 @@ void TsdSymbolTable::SaveSymbol(TStream* S, Integer ID) {
   }
   sdStreamWriteCardinal(S, sym->FSymbolStyle);
   sdStreamWriteCardinal(S, static_cast<Cardinal>(sym->FCharCount));
-  if (sym->FCharCount > 0) S->WriteBuffer(sym->FFirst.get(), sym->FCharCount);
+  if (sym->FCharCount > 0) S->WriteBuffer(sym->FFirst, sym->FCharCount);
 }
 
 void TsdSymbolTable::SaveToStream(TStream* S, Integer Count) {
@@ -163,15 +236,15 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
   Cardinal len = sdStreamReadCardinal(S);
   Int64 left = S->Size() - S->Position();
   if (Int64(len) > left || len > static_cast<Cardinal>(MaxInt)) throw EReadError(u"Stream read error");
-  auto sym = std::make_unique<TsdSymbol>();
+  std::string bytes(len, '\0');
+  if (len) S->ReadBuffer(bytes.data(), static_cast<Integer>(len));
+  if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
+  size_t h = TsdSymbolHash()(bytes);
+  TSlot* slot = FindSlot(bytes, h);
+  TsdSymbol* sym = NewSymbol(bytes);
   sym->FSymbolStyle = style;
-  sym->FCharCount = static_cast<Integer>(len);
-  sym->FFirst.reset(new char[len ? len : 1]);
-  if (len) S->ReadBuffer(sym->FFirst.get(), static_cast<Integer>(len));
-  sym->FID = GetSymbolCount() + 1;
-  TsdSymbol* raw = sym.get();
-  FByID.push_back(std::move(sym));
-  if (!FBySymbol.emplace(raw->View(), raw).second) DoDebugOut(this, wsFail, "duplicate symbol!");
+  if (slot->Sym) DoDebugOut(this, wsFail, "duplicate symbol!");
+  else *slot = TSlot{sym, h};
 }
 
 void TsdSymbolTable::LoadFromStream(TStream* S) {

@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "xml/sdDebug_qn.h"
@@ -16,13 +15,13 @@ namespace qn {
 class TsdSymbol : public TObject {
   QN_CLASS(TsdSymbol, TObject)
  public:
-  std::string_view View() const { return {FFirst.get(), static_cast<size_t>(FCharCount)}; }
+  std::string_view View() const { return {FFirst, static_cast<size_t>(FCharCount)}; }
   UTF8String AsString() const { return UTF8String(View()); }
 
   Integer FID = 0;
   Cardinal FFreq = 0;
   Cardinal FSymbolStyle = 0;
-  std::unique_ptr<char[]> FFirst;
+  const char* FFirst = "";  // in the table's byte arena
   Integer FCharCount = 0;
 };
 
@@ -53,7 +52,7 @@ class TsdSymbolTable : public TDebugComponent {
   // least twice lead; FPluralSymbolCount tells how many.
   void SortByFrequency(std::vector<Integer>& NewIDs);
   Integer PluralSymbolCount() const { return FPluralSymbolCount; }
-  const TsdSymbol* Symbol(Integer ID) const { return ID >= 1 && ID <= GetSymbolCount() ? FByID[ID - 1].get() : nullptr; }
+  const TsdSymbol* Symbol(Integer ID) const { return ID >= 1 && ID <= GetSymbolCount() ? FByID[ID - 1] : nullptr; }
 
   // Count as a cardinal, then ids 1..Count (style, byte count, bytes).
   void SaveToStream(TStream* S, Integer Count);
@@ -68,10 +67,29 @@ class TsdSymbolTable : public TDebugComponent {
   void SaveSymbol(TStream* S, Integer ID);
   void LoadSymbol(TStream* S);
 
-  std::vector<std::unique_ptr<TsdSymbol>> FByID;
-  // Content look-up. Hashed rather than kept sorted: interning stays linear
-  // per document, and the order of this index is never observable.
-  std::unordered_map<std::string_view, TsdSymbol*, TsdSymbolHash> FBySymbol;
+  // A new symbol with a copy of S's bytes, not yet in the look-up index.
+  TsdSymbol* NewSymbol(std::string_view S);
+  // The slot of S in the index: its symbol, or the empty slot it would take.
+  struct TSlot {
+    TsdSymbol* Sym;
+    size_t Hash;
+  };
+  TSlot* FindSlot(std::string_view S, size_t Hash);
+  void GrowIndex();
+
+  std::vector<TsdSymbol*> FByID;
+  // Symbols and their bytes live in blocks that a Clear keeps for the next
+  // document, so loading a document again allocates nothing for its text.
+  std::vector<std::unique_ptr<TsdSymbol[]>> FSymbolBlocks;
+  size_t FSymbolsUsed = 0;  // across the blocks
+  std::vector<std::unique_ptr<char[]>> FByteBlocks;
+  std::vector<size_t> FByteBlockSizes;
+  size_t FByteBlock = 0;  // the block being filled
+  size_t FByteUsed = 0;   // bytes used of it
+  // Content look-up: open addressing, linear probing, at most half full.
+  // Hashed rather than kept sorted: interning stays linear per document,
+  // and the order of this index is never observable.
+  std::vector<TSlot> FIndex;
   Integer FPluralSymbolCount = 0;
 };
 
