@@ -77,7 +77,8 @@ bool IsBlankOrEndTag(char c) { return IsBlank(c) || c == '/' || c == '>' || c ==
 }  // namespace
 
 TsdXmlParser::TsdXmlParser(TStream* Source, Integer ChunkSize)
-    : TDebugPersistent(nullptr), FSource(Source), FChunkSize(ChunkSize < 1 ? 256 : ChunkSize) {
+    // Detection looks at the first four bytes, so no chunk is smaller.
+    : TDebugPersistent(nullptr), FSource(Source), FChunkSize(ChunkSize < 1 ? 256 : ChunkSize < 4 ? 4 : ChunkSize) {
   FRawBuffer.resize(static_cast<size_t>(FChunkSize));
   FRawLastIdx = ReadFull(FRawBuffer.data(), FChunkSize);
 }

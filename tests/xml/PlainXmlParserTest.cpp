@@ -103,6 +103,31 @@ TEST(PlainXml_qn_Parser, ReadSizesChangeNothing) {
   }
 }
 
+TEST(PlainXml_qn_Parser, BlockSizesChangeNothing) {
+  // Documents load in blocks of their own size; any block size must give the
+  // same tree and the same reports, whatever the encoding and however the
+  // blocks cut characters, CR LF pairs and markup (reports included, on
+  // malformed text too).
+  std::string cp1252 = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<r a=\"\xE9\">caf\xE9\r\n\x80</r>";
+  std::string broken = "<a><b x='1' y=\"2\r\n\"><c>text</a>\r\n<!-- open";
+  const std::string docs[] = {kSample, Utf16(kSample, true, true), Utf16(kSample, false, false), cp1252, broken};
+  for (const std::string& text : docs) {
+    auto whole = Load(text);
+    std::vector<std::string> reports = whole->Reports;
+    std::string expect = whole->Doc->WriteToLocalString();
+    for (Integer chunk : {1, 2, 3, 5, 16, 255, 256, 4096}) {
+      TLoad l;
+      TsdStringStream s(text);
+      TsdXmlParser parser(&s, chunk);
+      parser.SetOwner(l.Doc.get());
+      l.Doc->RootNodeList()->Clear();
+      l.Doc->ParseStream(&parser);
+      ASSERT_EQ(l.Reports, reports) << chunk;
+      ASSERT_EQ(l.Doc->WriteToLocalString(), expect) << chunk;
+    }
+  }
+}
+
 TEST(PlainXml_qn_Parser, EncodingDetection) {
   const std::string body = "<?xml version=\"1.0\"?><r>\xC3\xA9</r>";
   // With and without BOM, every entry the reader can decode.
