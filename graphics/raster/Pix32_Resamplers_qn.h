@@ -7,7 +7,10 @@
 #include "graphics/raster/Pix32_Containers_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 #include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_OrdinalMaps_qn.h"
+#include "graphics/raster/Pix32_Transforms_qn.h"
 
+#include <memory>
 #include <vector>
 
 namespace qn {
@@ -341,8 +344,6 @@ class TDraftResampler : public TLinearResampler {
 enum class TKernelMode { kmDynamic, kmTableNearest, kmTableLinear };
 QN_ENUM_NAMES(TKernelMode, kmDynamic, kmTableNearest, kmTableLinear)
 
-class TIntegerMap;
-
 // Any reconstruction filter; point samples weight premultiplied colours.
 class TKernelResampler : public TCustomResampler {
   QN_CLASS_CREATE(TKernelResampler, TCustomResampler, TCustomBitmap32)
@@ -375,8 +376,14 @@ class TKernelResampler : public TCustomResampler {
     QN_PROP(TableSize);
   }
 
- private:
+  // The weights of the taps -W .. W for a sample Frac (0 <= Frac < 1)
+  // before the tap at offset 0, summing to 256.
   void Weights(Single Frac, Integer W, Integer* Out);
+  // The sample whose tap at offset 0 is (CX, CY), from the weights of both
+  // axes (W = the kernel's whole half-width).
+  TColor32 SampleTaps(Integer CX, Integer CY, Integer W, const Integer* HW, const Integer* VW);
+
+ private:
 
   TCustomKernel* FKernel = nullptr;
   TKernelMode FKernelMode = TKernelMode::kmDynamic;
@@ -423,6 +430,306 @@ void KernelStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBi
                    TCustomKernel* Kernel, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
 void BoxAverageStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBitmap32* Src, TRect SrcRect,
                        TCustomKernel* Kernel, TDrawMode CombineOp, const TPixelCombineEvent& CombineCallBack);
+
+// ---------------------------------------------------------------------------
+// Nested samplers: wrappers that change what a sample of an inner sampler
+// means.
+
+class TNestedSampler : public TCustomSampler {
+  QN_CLASS_CREATE(TNestedSampler, TCustomSampler, TCustomSampler)
+ public:
+  TNestedSampler() = default;
+  explicit TNestedSampler(TCustomSampler* ASampler) { SetSampler(ASampler); }
+
+  void PrepareSampling() override;
+  void FinalizeSampling() override;
+  bool HasBounds() override;
+  TFloatRect GetSampleBounds() override;
+
+  TCustomSampler* Sampler() const { return FSampler; }
+  // Caches the inner sampler's three sample methods; no notification.
+  void SetSampler(TCustomSampler* Value);
+
+  QN_PUBLISHED(TNestedSampler) { QN_PROP(Sampler); }
+
+ protected:
+  void AssignTo(TPersistent* Dst) override;
+  TCustomSampler* Inner();
+
+  TCustomSampler* FSampler = nullptr;
+  TGetSampleInt FGetSampleInt;
+  TGetSampleFixed FGetSampleFixed;
+  TGetSampleFloat FGetSampleFloat;
+};
+
+using TReverseTransformInt = void (TTransformation::*)(Integer DstX, Integer DstY, Integer& SrcX, Integer& SrcY);
+using TReverseTransformFixed = void (TTransformation::*)(TFixed DstX, TFixed DstY, TFixed& SrcX, TFixed& SrcY);
+using TReverseTransformFloat = void (TTransformation::*)(Single DstX, Single DstY, Single& SrcX, Single& SrcY);
+
+// Samples the inner sampler at the reverse mapping of each pixel centre.
+class TTransformer : public TNestedSampler {
+  QN_CLASS(TTransformer, TNestedSampler)
+ public:
+  TTransformer() = default;
+  TTransformer(TCustomSampler* ASampler, TTransformation* ATransformation);
+
+  TColor32 GetSampleInt(Integer X, Integer Y) override;
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+  TColor32 GetSampleFloat(Single X, Single Y) override;
+  void PrepareSampling() override;
+  bool HasBounds() override;
+  TFloatRect GetSampleBounds() override;
+
+  void FinalizeSampling() override;
+
+  TTransformation* Transformation() const { return FTransformation; }
+  void SetTransformation(TTransformation* Value);
+
+  // Whether SampleRow serves this sampling session: an affine (or plain
+  // 3 x 3 without perspective) mapping over a nearest, linear or kernel
+  // resampler, decided by PrepareSampling.
+  bool CanSampleRows() const { return FRowKind != TRowKind::None; }
+  // GetSampleInt of (X, Y) .. (X + Count - 1, Y) into Out, stepping the
+  // reverse-mapped 16.16 coordinates along the row instead of mapping and
+  // dispatching every pixel; the colours are the same.
+  void SampleRow(Integer X, Integer Y, Integer Count, TColor32* Out);
+
+  QN_PUBLISHED(TTransformer) { QN_PROP(Transformation); }
+
+ protected:
+  TTransformation* FTransformation = nullptr;
+  TReverseTransformInt FTransformationReverseTransformInt = nullptr;
+  TReverseTransformFixed FTransformationReverseTransformFixed = nullptr;
+  TReverseTransformFloat FTransformationReverseTransformFloat = nullptr;
+
+ private:
+  enum class TRowKind { None, NearestSafe, Linear, LinearSafe, Kernel, Other };
+  void KernelRow(TFixed U, TFixed V, TFixed DU, TFixed DV, Integer Count, TColor32* Out);
+
+  TRowKind FRowKind = TRowKind::None;
+  // Kernel weights by sub-pixel phase (65536 phases), filled as met.
+  std::vector<Integer> FPhaseWeights;
+  std::vector<Byte> FPhaseKnown;
+  Integer FKernelW = 0;
+};
+
+// Averages SamplingX x SamplingY samples spread evenly over the pixel.
+class TSuperSampler : public TNestedSampler {
+  QN_CLASS_CREATE(TSuperSampler, TNestedSampler, TCustomSampler)
+ public:
+  explicit TSuperSampler(TCustomSampler* ASampler = nullptr);
+
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+
+  Integer SamplingX() const { return FSamplingX; }
+  // Counts below 1 are taken as 1.
+  void SetSamplingX(Integer Value);
+  Integer SamplingY() const { return FSamplingY; }
+  void SetSamplingY(Integer Value);
+
+  QN_PUBLISHED(TSuperSampler) {
+    QN_PROP(SamplingY);
+    QN_PROP(SamplingX);
+  }
+
+ protected:
+  void UpdateScale();
+
+  Integer FSamplingY = 4, FSamplingX = 4;
+  TFixed FDistanceX = 0, FDistanceY = 0, FOffsetX = 0, FOffsetY = 0;
+  // In floating point: the product of the counts may not fit 16.16.
+  Double FScale = 0;
+};
+
+// Samples the corners and centre of a pixel and subdivides the quadrants
+// whose colours differ by more than Tolerance, down to 2^-Level pixels.
+class TAdaptiveSuperSampler : public TNestedSampler {
+  QN_CLASS_CREATE(TAdaptiveSuperSampler, TNestedSampler, TCustomSampler)
+ public:
+  using TRecurseProc = TColor32 (TAdaptiveSuperSampler::*)(TFixed X, TFixed Y, TFixed W, TColor32 C1, TColor32 C2);
+
+  explicit TAdaptiveSuperSampler(TCustomSampler* ASampler = nullptr);
+
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+  virtual bool CompareColors(TColor32 C1, TColor32 C2);
+
+  Integer Level() const { return FLevel; }
+  // Kept within 0 .. 16: deeper levels would make the smallest offset 0.
+  void SetLevel(Integer Value);
+  Integer Tolerance() const { return FTolerance; }
+  void SetTolerance(Integer Value) { FTolerance = Value; }
+
+  QN_PUBLISHED(TAdaptiveSuperSampler) {
+    QN_PROP(Level);
+    QN_PROP(Tolerance);
+  }
+
+ protected:
+  TColor32 DoRecurse(TFixed X, TFixed Y, TFixed Offset, TColor32 A, TColor32 B, TColor32 C, TColor32 D, TColor32 E);
+  TColor32 QuadrantColor(TColor32 C1, TColor32 C2, TFixed X, TFixed Y, TFixed Offset, TRecurseProc Proc);
+  TColor32 RecurseAC(TFixed X, TFixed Y, TFixed Offset, TColor32 A, TColor32 C);
+  TColor32 RecurseBD(TFixed X, TFixed Y, TFixed Offset, TColor32 B, TColor32 D);
+
+  TFixed FMinOffset = 0;
+  Integer FLevel = 0;
+  Integer FTolerance = 256;
+};
+
+// [row][column]: the 16.16 sample offsets of each cell of a repeating tile.
+using TFixedSamplePattern = std::vector<std::vector<TArrayOfFixedPoint>>;
+
+// Averages the samples at the offsets of the tile cell under the point.
+class TPatternSampler : public TNestedSampler {
+  QN_CLASS_CREATE(TPatternSampler, TNestedSampler, TCustomSampler)
+ public:
+  explicit TPatternSampler(TCustomSampler* ASampler = nullptr) : TNestedSampler(ASampler) {}
+
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+
+  const std::shared_ptr<const TFixedSamplePattern>& Pattern() const { return FPattern; }
+  // Shared, not copied; an empty pattern, or one with an empty row, is ignored.
+  void SetPattern(std::shared_ptr<const TFixedSamplePattern> Value);
+  void SetPattern(TFixedSamplePattern Value) {
+    SetPattern(std::make_shared<const TFixedSamplePattern>(std::move(Value)));
+  }
+
+  TWrapProc WrapProcVert = nullptr;
+
+ protected:
+  std::shared_ptr<const TFixedSamplePattern> FPattern;
+};
+
+// XRes x YRes offsets, each in its own sub-cell of the pixel square.
+TArrayOfFixedPoint RandomJitterTile(Integer XRes, Integer YRes);
+TFixedSamplePattern CreateJitteredPattern(Integer TileWidth, Integer TileHeight, Integer SamplesX, Integer SamplesY);
+
+// ---------------------------------------------------------------------------
+// Kernel samplers: each sample from a neighbourhood of the inner sampler
+// weighted by an integer matrix, applied mirrored (cell (I, J) weighs the
+// pixel I columns left and J rows up of the centre).
+
+class TKernelSampler : public TNestedSampler {
+  QN_CLASS(TKernelSampler, TNestedSampler)
+ public:
+  explicit TKernelSampler(TCustomSampler* ASampler = nullptr);
+  ~TKernelSampler() override;
+
+  TColor32 GetSampleInt(Integer X, Integer Y) override;
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+
+  TIntegerMap* Kernel() const { return FKernel; }
+  // Copies Value's size and weights; the caller keeps its map.
+  void SetKernel(TIntegerMap* Value);
+  Integer CenterX() const { return FCenterX; }
+  void SetCenterX(Integer Value) { FCenterX = Value; }
+  Integer CenterY() const { return FCenterY; }
+  void SetCenterY(Integer Value) { FCenterY = Value; }
+
+  QN_PUBLISHED(TKernelSampler) {
+    QN_PROP(Kernel);
+    QN_PROP(CenterX);
+    QN_PROP(CenterY);
+  }
+
+ protected:
+  virtual void UpdateBuffer(TBufferEntry& Buffer, TColor32 Color, Integer Weight) = 0;
+  virtual TColor32 ConvertBuffer(TBufferEntry& Buffer);
+
+  TIntegerMap* FKernel;
+  TBufferEntry FStartEntry;
+  Integer FCenterX = 0, FCenterY = 0;
+};
+
+class TConvolver : public TKernelSampler {
+  QN_CLASS_CREATE(TConvolver, TKernelSampler, TCustomSampler)
+ public:
+  explicit TConvolver(TCustomSampler* ASampler = nullptr) : TKernelSampler(ASampler) {}
+
+ protected:
+  void UpdateBuffer(TBufferEntry& Buffer, TColor32 Color, Integer Weight) override;
+};
+
+// Mixes only the neighbours whose channels lie within Delta of the centre's.
+class TSelectiveConvolver : public TConvolver {
+  QN_CLASS_CREATE(TSelectiveConvolver, TConvolver, TCustomSampler)
+ public:
+  explicit TSelectiveConvolver(TCustomSampler* ASampler = nullptr) : TConvolver(ASampler) {}
+
+  TColor32 GetSampleInt(Integer X, Integer Y) override;
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+
+  Integer Delta() const { return FDelta; }
+  void SetDelta(Integer Value) { FDelta = Value; }
+
+  QN_PUBLISHED(TSelectiveConvolver) { QN_PROP(Delta); }
+
+ protected:
+  void UpdateBuffer(TBufferEntry& Buffer, TColor32 Color, Integer Weight) override;
+  TColor32 ConvertBuffer(TBufferEntry& Buffer) override;
+
+  TColor32 FRefColor = 0;
+  Integer FDelta = 30;
+  TBufferEntry FWeightSum;
+};
+
+class TMorphologicalSampler : public TKernelSampler {
+  QN_CLASS(TMorphologicalSampler, TKernelSampler)
+ public:
+  explicit TMorphologicalSampler(TCustomSampler* ASampler = nullptr) : TKernelSampler(ASampler) {}
+
+ protected:
+  TColor32 ConvertBuffer(TBufferEntry& Buffer) override;
+};
+
+class TDilater : public TMorphologicalSampler {
+  QN_CLASS_CREATE(TDilater, TMorphologicalSampler, TCustomSampler)
+ public:
+  explicit TDilater(TCustomSampler* ASampler = nullptr) : TMorphologicalSampler(ASampler) {}
+
+ protected:
+  void UpdateBuffer(TBufferEntry& Buffer, TColor32 Color, Integer Weight) override;
+};
+
+class TEroder : public TMorphologicalSampler {
+  QN_CLASS_CREATE(TEroder, TMorphologicalSampler, TCustomSampler)
+ public:
+  explicit TEroder(TCustomSampler* ASampler = nullptr);
+
+ protected:
+  void UpdateBuffer(TBufferEntry& Buffer, TColor32 Color, Integer Weight) override;
+};
+
+class TExpander : public TKernelSampler {
+  QN_CLASS_CREATE(TExpander, TKernelSampler, TCustomSampler)
+ public:
+  explicit TExpander(TCustomSampler* ASampler = nullptr) : TKernelSampler(ASampler) {}
+
+ protected:
+  void UpdateBuffer(TBufferEntry& Buffer, TColor32 Color, Integer Weight) override;
+};
+
+class TContracter : public TExpander {
+  QN_CLASS_CREATE(TContracter, TExpander, TCustomSampler)
+ public:
+  explicit TContracter(TCustomSampler* ASampler = nullptr) : TExpander(ASampler) {}
+
+  void PrepareSampling() override;
+  TColor32 GetSampleInt(Integer X, Integer Y) override;
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+
+ protected:
+  void UpdateBuffer(TBufferEntry& Buffer, TColor32 Color, Integer Weight) override;
+
+  TColor32 FMaxWeight = 0;
+};
+
+// Dst takes Src's size and Src filtered through the kernel, with the cell
+// (CenterX, CenterY) on each pixel. Kernel stays the caller's.
+void Convolve(TCustomBitmap32* Src, TCustomBitmap32* Dst, TIntegerMap* Kernel, Integer CenterX, Integer CenterY);
+void Dilate(TCustomBitmap32* Src, TCustomBitmap32* Dst, TIntegerMap* Kernel, Integer CenterX, Integer CenterY);
+void Erode(TCustomBitmap32* Src, TCustomBitmap32* Dst, TIntegerMap* Kernel, Integer CenterX, Integer CenterY);
+void Expand(TCustomBitmap32* Src, TCustomBitmap32* Dst, TIntegerMap* Kernel, Integer CenterX, Integer CenterY);
+void Contract(TCustomBitmap32* Src, TCustomBitmap32* Dst, TIntegerMap* Kernel, Integer CenterX, Integer CenterY);
 
 void InitPix32Resamplers();
 void DonePix32Resamplers();

@@ -362,8 +362,6 @@ void TKernelResampler::FinalizeSampling() {
   inherited::FinalizeSampling();
 }
 
-// The weights of the taps -W .. W for a sample Frac (0 <= Frac < 1) before
-// the tap at offset 0, summing to 256.
 void TKernelResampler::Weights(Single Frac, Integer W, Integer* Out) {
   Integer sum = 0;
   switch (FKernelMode) {
@@ -392,6 +390,18 @@ void TKernelResampler::Weights(Single Frac, Integer W, Integer* Out) {
 TColor32 TKernelResampler::GetSampleFloat(Single X, Single Y) {
   const Integer W = static_cast<Integer>(std::ceil(FKernel->GetWidth()));
   const Integer cX = static_cast<Integer>(std::ceil(X)), cY = static_cast<Integer>(std::ceil(Y));
+  // Kernels reach at most 16 pixels each side; a wider one (a sinh kernel
+  // may be set so) takes its taps from the heap.
+  Integer local[2][2 * 16 + 1];
+  std::vector<Integer> heap(W > 16 ? static_cast<size_t>(2 * (2 * W + 1)) : 0);
+  Integer* hw = W > 16 ? heap.data() : local[0];
+  Integer* vw = W > 16 ? heap.data() + 2 * W + 1 : local[1];
+  Weights(static_cast<Single>(cX) - X, W, hw);
+  Weights(static_cast<Single>(cY) - Y, W, vw);
+  return SampleTaps(cX, cY, W, hw, vw);
+}
+
+TColor32 TKernelResampler::SampleTaps(Integer cX, Integer cY, Integer W, const Integer* hw, const Integer* vw) {
   const TRect& clip = FClipRect;
   Integer loX = -W, hiX = W, loY = -W, hiY = W;
   bool clipped = false;
@@ -405,9 +415,6 @@ TColor32 TKernelResampler::GetSampleFloat(Single X, Single Y) {
     if (cY - W < clip.Top) loY = clip.Top - cY, clipped = true;
     if (cY + W >= clip.Bottom) hiY = clip.Bottom - cY - 1, clipped = true;
   }
-  std::vector<Integer> hw(static_cast<size_t>(2 * W + 1)), vw(static_cast<size_t>(2 * W + 1));
-  Weights(static_cast<Single>(cX) - X, W, hw.data());
-  Weights(static_cast<Single>(cY) - Y, W, vw.data());
   Int64 tb = 0, tg = 0, tr = 0, ta = 0;
   auto accumulate = [](TColor32 c, Int64 w, Int64& b, Int64& g, Int64& r, Int64& a) {
     const Cardinal al = c >> 24;
@@ -431,13 +438,13 @@ TColor32 TKernelResampler::GetSampleFloat(Single X, Single Y) {
     wrapY = GetWrapProcEx(bmp->WrapMode(), clip.Top, clip.Bottom - 1);
   }
   for (Integer j = loY; j <= hiY; ++j) {
-    const Integer wy = vw[static_cast<size_t>(j + W)];
+    const Integer wy = vw[j + W];
     if (wy == 0) continue;
     const Integer row = wrap ? wrapY(cY + j, clip.Top, clip.Bottom - 1) : cY + j;
     Int64 rb = 0, rg = 0, rr = 0, ra = 0;
     for (Integer i = loX; i <= hiX; ++i) {
       const Integer col = wrap ? wrapX(cX + i, clip.Left, clip.Right - 1) : cX + i;
-      accumulate(bmp->GetPixel(col, row), hw[static_cast<size_t>(i + W)], rb, rg, rr, ra);
+      accumulate(bmp->GetPixel(col, row), hw[i + W], rb, rg, rr, ra);
     }
     tb += rb * wy;
     tg += rg * wy;
@@ -446,11 +453,11 @@ TColor32 TKernelResampler::GetSampleFloat(Single X, Single Y) {
   }
   if (FPixelAccessMode == TPixelAccessMode::pamSafe && clipped && (FOuterColor >> 24) != 0) {
     for (Integer j = -W; j <= W; ++j) {
-      const Integer wy = vw[static_cast<size_t>(j + W)];
+      const Integer wy = vw[j + W];
       if (wy == 0) continue;
       for (Integer i = -W; i <= W; ++i) {
         if (i >= loX && i <= hiX && j >= loY && j <= hiY) continue;
-        accumulate(FOuterColor, Int64(hw[static_cast<size_t>(i + W)]) * wy, tb, tg, tr, ta);
+        accumulate(FOuterColor, Int64(hw[i + W]) * wy, tb, tg, tr, ta);
       }
     }
   }

@@ -322,6 +322,9 @@ void InitPix32Transforms() {
   TransformsRegistry->Add(0, &Det2x2Single_Extended, {}, 0, "extended");
   TransformsRegistry->Add(1, &Det2x2Double_Double, {}, 0, "double");
   TransformsRegistry->Add(1, &Det2x2Double_Extended, {}, 0, "extended");
+  TransformsRegistry->RegisterBinding(FID_LINEARTRANSFORMROW, &LinearTransformRow, "LinearTransformRow");
+  TransformsRegistry->Add(FID_LINEARTRANSFORMROW, &LinearTransformRow_Pas, {}, 0, "plain");
+  TransformsRegistry->Add(FID_LINEARTRANSFORMROW, &LinearTransformRow_SSE2, {TCPUInstructionSet::ciSSE2}, 0, "SSE2");
   TransformsRegistry->RebindAll();
 }
 

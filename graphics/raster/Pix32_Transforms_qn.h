@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "graphics/raster/Pix32_qn.h"
 
@@ -87,6 +88,8 @@ class T3x3Transformation : public TTransformation {
   using TTransformation::Transform;
 
   const TFloatMatrix& Matrix() const { return FMatrix; }
+  // The prepared reverse mapping in 16.16 (valid after PrepareTransform).
+  const TFixedMatrix& InverseFixedMatrix() const { return FInverseFixedMatrix; }
 
  protected:
   TFloatMatrix FMatrix = IdentityMatrix;
@@ -128,8 +131,321 @@ using TDet2x2Double = Double(Double a1, Double a2, Double b1, Double b2);
 extern TDet2x2Single* Det2x2Single;
 extern TDet2x2Double* Det2x2Double;
 
+// ---------------------------------------------------------------------------
+// Rendering through a transformation
+
+class TCustomBitmap32;
+class TRasterizer;
+class TVectorMap;
+enum class TVectorCombineMode;
+
+// Draws Src into Dst through the reverse mapping of Transformation, with
+// Src's resampler and combine settings, clipped to DstClip and Dst's clip
+// rectangle; reports the clip as changed (also in measuring mode, where
+// nothing is drawn). Without a rasterizer the default class is used.
+void Transform(TCustomBitmap32* Dst, TCustomBitmap32* Src, TTransformation* Transformation);
+void Transform(TCustomBitmap32* Dst, TCustomBitmap32* Src, TTransformation* Transformation, const TRect& DstClip);
+void Transform(TCustomBitmap32* Dst, TCustomBitmap32* Src, TTransformation* Transformation, TRasterizer* Rasterizer);
+void Transform(TCustomBitmap32* Dst, TCustomBitmap32* Src, TTransformation* Transformation, TRasterizer* Rasterizer,
+               TRect DstClip);
+// Clears the alpha of the pixels on the outline of ARect.
+void SetBorderTransparent(TCustomBitmap32* ABitmap, const TRect& ARect);
+
+using TVectorCombineEventRef = const TEvent<void(const TFixedPoint& F, const TFixedPoint& P, TFixedPoint& B)>&;
+// Stores the displacement of the reverse mapping at every cell of DstRect.
+void RasterizeTransformation(TVectorMap* Vectormap, TTransformation* Transformation, TRect DstRect,
+                             TVectorCombineMode CombineMode, TVectorCombineEventRef CombineCallback);
+
+// The row loops of the affine fast path of Transform, bound per processor:
+// Count bilinear samples of Src (its clip and outer colour as GetPixelXS
+// reads them) at (U, V), (U + DU, V + DV), ... in 16.16, into Out.
+using TLinearRowProc = void(const TCustomBitmap32* Src, TFixed U, TFixed V, TFixed DU, TFixed DV, Integer Count,
+                            TColor32* Out);
+extern TLinearRowProc* LinearTransformRow;
+void LinearTransformRow_Pas(const TCustomBitmap32* Src, TFixed U, TFixed V, TFixed DU, TFixed DV, Integer Count,
+                            TColor32* Out);
+void LinearTransformRow_SSE2(const TCustomBitmap32* Src, TFixed U, TFixed V, TFixed DU, TFixed DV, Integer Count,
+                             TColor32* Out);
+// Whether Transform may take its per-row affine path (tests switch it off
+// to compare against the general pipeline).
+extern bool TransformFastPath;
+
+// ---------------------------------------------------------------------------
+// More transformations
+
+// A chain: forward runs the items first to last, reverse last to first.
+class TNestedTransformation : public TTransformation {
+  QN_CLASS_CREATE(TNestedTransformation, TTransformation, TObject)
+ public:
+  TNestedTransformation() = default;
+  explicit TNestedTransformation(TObject*) {}
+  ~TNestedTransformation() override;
+
+  // Items are built through their class's constructor, so they start in
+  // their class's default state.
+  TTransformation* Add(TTransformationClass ItemClass);
+  TTransformation* Insert(Integer Index, TTransformationClass ItemClass);
+  void Delete(Integer Index);
+  void Clear();
+  TTransformation* Items(Integer Index) const { return FItems.at(static_cast<size_t>(Index)); }
+  void SetItems(Integer Index, TTransformation* Value);
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  TPersistent* Owner() const { return FOwner; }
+
+  // The bounds through every item in turn; unbounded when an item is.
+  bool HasTransformedBounds() override;
+  TFloatRect GetTransformedBounds(const TFloatRect& ASrcRect) override;
+  using TTransformation::GetTransformedBounds;
+  void PrepareTransform() override;
+  void ReverseTransformFixed(TFixed DstX, TFixed DstY, TFixed& SrcX, TFixed& SrcY) override;
+  void ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) override;
+  void TransformFixed(TFixed SrcX, TFixed SrcY, TFixed& DstX, TFixed& DstY) override;
+  void TransformFloat(Single SrcX, Single SrcY, Single& DstX, Single& DstY) override;
+  using TTransformation::ReverseTransform;
+  using TTransformation::Transform;
+
+ private:
+  std::vector<TTransformation*> FItems;
+  TPersistent* FOwner = nullptr;
+};
+
+// Maps the source rectangle onto the quadrilateral (X0, Y0) .. (X3, Y3):
+// top-left, top-right, bottom-right, bottom-left.
+class TProjectiveTransformation : public T3x3Transformation {
+  QN_CLASS_CREATE(TProjectiveTransformation, T3x3Transformation, TObject)
+ public:
+  TProjectiveTransformation() = default;
+  explicit TProjectiveTransformation(TObject*) {}
+
+  TFloatRect GetTransformedBounds(const TFloatRect& ASrcRect) override;
+  using TTransformation::GetTransformedBounds;
+  void PrepareTransform() override;
+  // A point on the horizon (Z = 0) maps to (-32768, -32768), far outside
+  // any source.
+  void ReverseTransformFixed(TFixed DstX, TFixed DstY, TFixed& SrcX, TFixed& SrcY) override;
+  void ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) override;
+  void TransformFixed(TFixed SrcX, TFixed SrcY, TFixed& DstX, TFixed& DstY) override;
+  void TransformFloat(Single SrcX, Single SrcY, Single& DstX, Single& DstY) override;
+  using TTransformation::ReverseTransform;
+  using TTransformation::Transform;
+
+#define QN_QUAD_PROP(N, A, I)                       \
+  Single N() const { return A[I]; }                 \
+  void Set##N(Single Value) {                       \
+    A[I] = Value;                                   \
+    Changed();                                      \
+  }
+  QN_QUAD_PROP(X0, FQuadX, 0)
+  QN_QUAD_PROP(X1, FQuadX, 1)
+  QN_QUAD_PROP(X2, FQuadX, 2)
+  QN_QUAD_PROP(X3, FQuadX, 3)
+  QN_QUAD_PROP(Y0, FQuadY, 0)
+  QN_QUAD_PROP(Y1, FQuadY, 1)
+  QN_QUAD_PROP(Y2, FQuadY, 2)
+  QN_QUAD_PROP(Y3, FQuadY, 3)
+#undef QN_QUAD_PROP
+
+  QN_PUBLISHED(TProjectiveTransformation) {
+    QN_PROP(X0);
+    QN_PROP(X1);
+    QN_PROP(X2);
+    QN_PROP(X3);
+    QN_PROP(Y0);
+    QN_PROP(Y1);
+    QN_PROP(Y2);
+    QN_PROP(Y3);
+  }
+
+ private:
+  Single FQuadX[4] = {};
+  Single FQuadY[4] = {};
+};
+
+class TTwirlTransformation : public TTransformation {
+  QN_CLASS_CREATE(TTwirlTransformation, TTransformation, TObject)
+ public:
+  TTwirlTransformation() = default;
+  explicit TTwirlTransformation(TObject*) {}
+
+  TFloatRect GetTransformedBounds(const TFloatRect& ASrcRect) override;
+  using TTransformation::GetTransformedBounds;
+  void PrepareTransform() override;
+  void ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) override;
+  Single Twirl() const { return FTwirl; }
+  void SetTwirl(Single Value) {
+    FTwirl = Value;
+    Changed();
+  }
+
+  QN_PUBLISHED(TTwirlTransformation) { QN_PROP(Twirl); }
+
+ private:
+  Single Frx = 0, Fry = 0;
+  Single FTwirl = 0.03f;
+};
+
+class TBloatTransformation : public TTransformation {
+  QN_CLASS_CREATE(TBloatTransformation, TTransformation, TObject)
+ public:
+  TBloatTransformation() = default;
+  explicit TBloatTransformation(TObject*) {}
+
+  void PrepareTransform() override;
+  void ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) override;
+  void TransformFloat(Single SrcX, Single SrcY, Single& DstX, Single& DstY) override;
+  Single BloatPower() const { return FBloatPower; }
+  void SetBloatPower(Single Value) {
+    FBloatPower = Value;
+    Changed();
+  }
+
+  QN_PUBLISHED(TBloatTransformation) { QN_PROP(BloatPower); }
+
+ private:
+  Single FBloatPower = 0.3f;
+  Single FBP = 0, FPiW = 0, FPiH = 0;
+};
+
+// Each reverse mapping moves the point by a fresh random offset of up to
+// Disturbance / 2 in each direction.
+class TDisturbanceTransformation : public TTransformation {
+  QN_CLASS_CREATE(TDisturbanceTransformation, TTransformation, TObject)
+ public:
+  TDisturbanceTransformation() = default;
+  explicit TDisturbanceTransformation(TObject*) {}
+
+  TFloatRect GetTransformedBounds(const TFloatRect& ASrcRect) override;
+  using TTransformation::GetTransformedBounds;
+  void ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) override;
+  Single Disturbance() const { return FDisturbance; }
+  void SetDisturbance(Single Value) {
+    FDisturbance = Value;
+    Changed();
+  }
+
+  QN_PUBLISHED(TDisturbanceTransformation) { QN_PROP(Disturbance); }
+
+ private:
+  Single FDisturbance = 0;
+};
+
+class TFishEyeTransformation : public TTransformation {
+  QN_CLASS_CREATE(TFishEyeTransformation, TTransformation, TObject)
+ public:
+  TFishEyeTransformation() = default;
+  explicit TFishEyeTransformation(TObject*) {}
+
+  void PrepareTransform() override;
+  void ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) override;
+
+ private:
+  Single Frx = 0, Fry = 0, Faw = 0, Fsr = 0, Sx = 0, Sy = 0, FMinR = 0;
+};
+
+// Rolls the source rectangle around the centre of DstRect: its width runs
+// round the circle, its height out from the centre.
+class TPolarTransformation : public TTransformation {
+  QN_CLASS_CREATE(TPolarTransformation, TTransformation, TObject)
+ public:
+  TPolarTransformation() = default;
+  explicit TPolarTransformation(TObject*) {}
+
+  void PrepareTransform() override;
+  void ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) override;
+  void TransformFloat(Single SrcX, Single SrcY, Single& DstX, Single& DstY) override;
+  const TFloatRect& DstRect() const { return FDstRect; }
+  void SetDstRect(const TFloatRect& Value) {
+    FDstRect = Value;
+    Changed();
+  }
+  Single Phase() const { return FPhase; }
+  void SetPhase(Single Value) {
+    FPhase = Value;
+    Changed();
+  }
+
+ private:
+  TFloatRect FDstRect;
+  Single FPhase = 0;
+  Single Sx = 0, Sy = 0, Cx = 0, Cy = 0, Dx = 0, Dy = 0, Rt = 0, Rt2 = 0, Rr = 0, Rcx = 0, Rcy = 0;
+};
+
+// Bends the source rectangle between two curves: x runs along both by arc
+// length, y blends from the top curve to the bottom one.
+class TPathTransformation : public TTransformation {
+  QN_CLASS_CREATE(TPathTransformation, TTransformation, TObject)
+ public:
+  TPathTransformation() = default;
+  explicit TPathTransformation(TObject*) {}
+
+  void PrepareTransform() override;
+  void TransformFloat(Single SrcX, Single SrcY, Single& DstX, Single& DstY) override;
+  const TArrayOfFloatPoint& TopCurve() const { return FTopCurve; }
+  void SetTopCurve(const TArrayOfFloatPoint& Value) {
+    FTopCurve = Value;
+    Changed();
+  }
+  const TArrayOfFloatPoint& BottomCurve() const { return FBottomCurve; }
+  void SetBottomCurve(const TArrayOfFloatPoint& Value) {
+    FBottomCurve = Value;
+    Changed();
+  }
+
+  struct TPointRec {
+    Single Dist = 0;     // from the curve's first point
+    Single RecDist = 0;  // 1 / the length of the segment ending here
+  };
+
+ private:
+  Single FTopLength = 0, FBottomLength = 0;
+  TArrayOfFloatPoint FBottomCurve, FTopCurve;
+  std::vector<TPointRec> FTopHypot, FBottomHypot;
+  Single rdx = 0, rdy = 0;
+};
+
+// Displaces each point by the vectors of a map stretched over MappingRect.
+class TRemapTransformation : public TTransformation {
+  QN_CLASS_CREATE(TRemapTransformation, TTransformation, TObject)
+ public:
+  TRemapTransformation();
+  explicit TRemapTransformation(TObject*) : TRemapTransformation() {}
+  ~TRemapTransformation() override;
+
+  bool HasTransformedBounds() override { return false; }
+  TFloatRect GetTransformedBounds(const TFloatRect& ASrcRect) override;
+  using TTransformation::GetTransformedBounds;
+  void PrepareTransform() override;
+  void ReverseTransformInt(Integer DstX, Integer DstY, Integer& SrcX, Integer& SrcY) override;
+  void ReverseTransformFixed(TFixed DstX, TFixed DstY, TFixed& SrcX, TFixed& SrcY) override;
+  void ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) override;
+
+  void Scale(Single Sx, Single Sy);
+  TVectorMap* VectorMap() const { return FVectorMap; }
+  const TFloatRect& MappingRect() const { return FMappingRect; }
+  void SetMappingRect(const TFloatRect& Value) {
+    FMappingRect = Value;
+    Changed();
+  }
+  const TFloatPoint& Offset() const { return FOffset; }
+  void SetOffset(const TFloatPoint& Value);
+
+ private:
+  TVectorMap* FVectorMap = nullptr;
+  TFixedPoint FScalingFixed;
+  TFloatPoint FScalingFloat;
+  TFixedPoint FCombinedScalingFixed;
+  TFloatPoint FCombinedScalingFloat;
+  TFixedPoint FSrcTranslationFixed, FSrcScaleFixed, FDstTranslationFixed, FDstScaleFixed;
+  TFloatPoint FSrcTranslationFloat, FSrcScaleFloat, FDstTranslationFloat, FDstScaleFloat;
+  TFixedPoint FOffsetFixed;
+  TPoint FOffsetInt;
+  TFloatRect FMappingRect;
+  TFloatPoint FOffset;
+};
+
 class TFunctionRegistry;
 extern TFunctionRegistry* TransformsRegistry;
+enum : Integer { FID_DET2X2SINGLE, FID_DET2X2DOUBLE, FID_LINEARTRANSFORMROW };
 void InitPix32Transforms();
 
 }  // namespace qn

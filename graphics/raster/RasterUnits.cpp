@@ -9,8 +9,10 @@
 #include "graphics/raster/Pix32_Image_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
+#include "graphics/raster/Pix32_Rasterizers_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/raster/Pix32_Transforms_qn.h"
+#include "graphics/raster/Pix32_VectorMaps_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/rtl/Units.h"
 
@@ -31,6 +33,9 @@ void RegisterRasterUnits() {
   RegisterUnit({"Pix32_Resamplers_qn", {"Pix32_Blend_qn", "Pix32_Transforms_qn"}, InitPix32Resamplers, DonePix32Resamplers});
   RegisterUnit({"Pix32_Transforms_qn", {"Pix32_Bindings_qn", "Pix32_qn"}, InitPix32Transforms,
                 [] { TransformsRegistry = nullptr; }});
+  RegisterUnit({"Pix32_Rasterizers_qn", {"Pix32_System_qn", "Pix32_Resamplers_qn"}, InitPix32Rasterizers,
+                DonePix32Rasterizers});
+  RegisterUnit({"Pix32_VectorMaps_qn", {"Pix32_qn"}, InitPix32VectorMaps, DonePix32VectorMaps});
   RegisterUnit({"Pix32_Backends_Generic_qn", {"SysUtils", "Pix32_qn"}, InitPix32BackendsGeneric,
                 DonePix32BackendsGeneric});
   RegisterUnit({"Pix32_Filters_qn", {"Pix32_Bindings_qn", "Pix32_qn"}, InitPix32Filters, DonePix32Filters});
