@@ -27,6 +27,8 @@ std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
 std::vector<std::string> TitleBarPage(const std::string& outDir);
 std::vector<std::string> ScrollBarsPage(const std::string& outDir);
+std::vector<std::string> RasterizersPage(const std::string& outDir);
+std::vector<std::string> TransformsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -55,6 +57,8 @@ std::vector<Page> AllPages() {
       {"skinform", SkinFormPage},
       {"titlebar", TitleBarPage},
       {"scrollbars", ScrollBarsPage},
+      {"rasterizers", RasterizersPage},
+      {"transforms", TransformsPage},
   };
 }
 

@@ -202,8 +202,11 @@ void TVectorMap::LoadFromFile(const String& FileName) {
   // The sizes come from outside: they must be sane and the file must hold
   // the vectors they promise.
   if (w < 0 || h < 0) BadFormat();
+  // By division: the product of two such sizes may not fit even 64 bits.
+  const Int64 room = (f.Size() - kHeaderSize) / 8;
+  if (w > 0 && h > room / w) BadFormat();
   const Int64 bytes = Int64(w) * h * 8;
-  if (bytes > f.Size() - kHeaderSize || bytes > std::numeric_limits<Integer>::max()) BadFormat();
+  if (bytes > std::numeric_limits<Integer>::max()) BadFormat();
   std::vector<Single> data(static_cast<size_t>(bytes / 4));
   if (bytes > 0 && f.Read(data.data(), static_cast<Integer>(bytes)) != bytes) BadFormat();
   TArrayOfFixedVector v(static_cast<size_t>(Int64(w) * h));
