@@ -40,6 +40,7 @@ void TRasterizer::SetCombineInfo(const TCombineInfo& CombineInfo) {
   FSrcAlpha = CombineInfo.SrcAlpha;
   FCombineCallBack = CombineInfo.CombineCallBack;
   FBlendMemEx = *BLEND_MEM_EX[static_cast<int>(CombineInfo.CombineMode)];
+  FBlendLineEx = *BLEND_LINE_EX[static_cast<int>(CombineInfo.CombineMode)];
   switch (CombineInfo.DrawMode) {
     case TDrawMode::dmOpaque: FAssignColor = &TRasterizer::AssignColorOpaque; break;
     case TDrawMode::dmBlend: FAssignColor = &TRasterizer::AssignColorBlend; break;
@@ -140,7 +141,12 @@ void TRegularRasterizer::DoRasterize(TCustomBitmap32* Dst, const TRect& DstRect)
       rows->SampleRow(r.Left, y, r.Right - r.Left, p);
     } else if (rows) {
       rows->SampleRow(r.Left, y, r.Right - r.Left, buffer.data());
-      for (const TColor32 c : buffer) AssignPixel(*p++, c);
+      if (FAssignColor == &TRasterizer::AssignColorBlend) {
+        FBlendLineEx(buffer.data(), p, r.Right - r.Left, static_cast<TColor32>(FSrcAlpha));
+        EMMS();
+      } else {
+        for (const TColor32 c : buffer) AssignPixel(*p++, c);
+      }
     } else {
       for (Integer x = r.Left; x < r.Right; ++x, ++p) AssignPixel(*p, s->GetSampleInt(x, y));
     }

@@ -65,6 +65,8 @@ class TRasterizer : public TThreadPersistent {
   TCustomSampler* FSampler = nullptr;
   Integer FSrcAlpha = 255;
   TBlendMemEx* FBlendMemEx = nullptr;
+  // The whole-row form of FBlendMemEx.
+  TBlendLineEx* FBlendLineEx = nullptr;
   TPixelCombineEvent FCombineCallBack;
   TAssignColor FAssignColor = nullptr;
   TColor32 FTransparentColor = 0xFF000000u;

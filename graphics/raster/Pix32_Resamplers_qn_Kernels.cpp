@@ -425,9 +425,10 @@ TColor32 TKernelResampler::SampleTaps(Integer cX, Integer cY, Integer W, const I
       g += ((c >> 8) & 0xFF) * w;
       b += (c & 0xFF) * w;
     } else {
-      r += (((c >> 16) & 0xFF) * al / 255) * w;
-      g += (((c >> 8) & 0xFF) * al / 255) * w;
-      b += ((c & 0xFF) * al / 255) * w;
+      // Div255 is exact for these byte products, and spares a division.
+      r += Int64(Div255(((c >> 16) & 0xFF) * al)) * w;
+      g += Int64(Div255(((c >> 8) & 0xFF) * al)) * w;
+      b += Int64(Div255((c & 0xFF) * al)) * w;
     }
   };
   TCustomBitmap32* bmp = FBitmap;
