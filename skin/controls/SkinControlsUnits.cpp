@@ -1,9 +1,14 @@
 // The standard skinned controls' units.
 #include "platform/rtl/Units.h"
 #include "skin/controls/uQuarnBoxCtrls.h"
+#include "skin/controls/uQnHLSTrackBar.h"
+#include "skin/controls/uQuarnExpandBox.h"
 #include "skin/controls/uQuarnLabel.h"
 #include "skin/controls/uQuarnPanel.h"
+#include "skin/controls/uQuarnProgressBar.h"
 #include "skin/controls/uQuarnScrollBar.h"
+#include "skin/controls/uQuarnSizeGrip.h"
+#include "skin/controls/uQuarnSplitter.h"
 
 namespace qn {
 
@@ -11,7 +16,12 @@ void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnPanel", {"uQuarnResManager", "uQnPix32Lib"}, nullptr, nullptr});
   RegisterUnit({"uQuarnLabel", {"uQuarnPanel", "Pix32_Polygons_qn"}, nullptr, nullptr});
   RegisterUnit({"uQuarnBoxCtrls", {"uQuarnResManager", "Gdiplus_qn"}, nullptr, nullptr});
+  RegisterUnit({"uQnHLSTrackBar", {"uQuarnResManager", "Controls"}, InitQnHLSTrackBar, nullptr});
+  RegisterUnit({"uQuarnExpandBox", {"uQuarnResManager", "Controls"}, InitQuarnExpandBox, nullptr});
+  RegisterUnit({"uQuarnProgressBar", {"uQuarnResManager", "Controls"}, InitQuarnProgressBar, nullptr});
   RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
+  RegisterUnit({"uQuarnSplitter", {"uQuarnResManager", "Controls"}, InitQuarnSplitter, nullptr});
+  RegisterUnit({"uQuarnSizeGrip", {"uQuarnResManager", "Forms"}, InitQuarnSizeGrip, nullptr});
 }
 
 }  // namespace qn
