@@ -29,6 +29,7 @@ std::vector<std::string> TitleBarPage(const std::string& outDir);
 std::vector<std::string> ScrollBarsPage(const std::string& outDir);
 std::vector<std::string> RasterizersPage(const std::string& outDir);
 std::vector<std::string> TransformsPage(const std::string& outDir);
+std::vector<std::string> ProgressPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -59,6 +60,7 @@ std::vector<Page> AllPages() {
       {"scrollbars", ScrollBarsPage},
       {"rasterizers", RasterizersPage},
       {"transforms", TransformsPage},
+      {"progress", ProgressPage},
   };
 }
 

@@ -568,6 +568,20 @@ std::vector<TEntry> Entries() {
     A.Fill(RR(2, 1, 14, 2.2f, 1.1f), Hex(0xFFFFFF, 0.35f));
   });
 
+  // A slider knob for the progress bar's track button, at rest and hot.
+  add(u"QuarnBar_thumb", 15, 15, 1, false, true, [](TArt& A, const TFrame&, Integer) {
+    A.Fill(Disc(7.5f, 8.3f, 6.6f), Hex(0x0B2A40, 0.18f));
+    A.Fill(Disc(7.5f, 7.5f, 6.5f), Hex(0x9FB0BD));
+    A.Fill(Disc(7.5f, 7.5f, 5.5f), VGrad(1, 14, kWhite, Hex(0xE9EFF3)));
+    A.Fill(Disc(7.5f, 7.5f, 2.0f), Hex(0x22A6EA));
+  });
+  add(u"QuarnBar_thumb_hot", 15, 15, 1, false, true, [](TArt& A, const TFrame&, Integer) {
+    A.Fill(Disc(7.5f, 8.3f, 6.6f), Hex(0x0B2A40, 0.22f));
+    A.Fill(Disc(7.5f, 7.5f, 6.5f), kAccentDeep);
+    A.Fill(Disc(7.5f, 7.5f, 5.3f), VGrad(1, 14, kWhite, Hex(0xE6F6FF)));
+    A.Fill(Disc(7.5f, 7.5f, 2.6f), kAccentDeep);
+  });
+
   // The alpha form's background: a panel on a soft translucent shadow.
   add(u"QuarnPreview_bkg", 60, 60, 1, false, true, [](TArt& A, const TFrame&, Integer) {
     for (int i = 0; i < 8; ++i)
@@ -625,11 +639,19 @@ std::vector<TEntry> Entries() {
   add(u"QuarnPasswordchar", 8, 8, 1, false, true,
       [](TArt& A, const TFrame&, Integer) { A.Fill(Disc(4, 4, 3.2f), Hex(0x3E4C57)); });
 
+  // The track bar's thumb hangs under the colour strip: its top rows stay
+  // clear over the strip's lower half, then a pointer rises to touch it.
   add(u"QuarnSlider_dragBackground", 12, 20, 1, false, true, [](TArt& A, const TFrame&, Integer) {
-    A.Fill(RR(0.5f, 1.5f, 11, 18.5f, 3), Hex(0x0B2A40, 0.16f));
-    A.Fill(RR(0.5f, 0.5f, 11, 18.5f, 3), Hex(0x8FA2B0));
-    A.Fill(RR(1.5f, 1.5f, 9, 16.5f, 2), VGrad(0, 20, kWhite, Hex(0xE6EDF2)));
-    for (int i = 0; i < 3; ++i) A.Fill(Rectangle(TFloatRect(3.5f, 6.5f + i * 2.5f, 8.5f, 7.5f + i * 2.5f)), Hex(0xA3B2BE));
+    const TArrayOfFloatPoint outline = {{6.0f, 4.6f}, {11.2f, 9.8f}, {11.2f, 17.4f}, {10.6f, 18.9f}, {9.2f, 19.5f},
+                                        {2.8f, 19.5f}, {1.4f, 18.9f}, {0.8f, 17.4f}, {0.8f, 9.8f}};
+    TArrayOfFloatPoint shadow = outline;
+    for (auto& p : shadow) p.Y += 0.8f;
+    A.Fill(shadow, Hex(0x0B2A40, 0.18f));
+    A.Fill(outline, Hex(0x7F93A2));
+    const TArrayOfFloatPoint face = {{6.0f, 6.1f}, {10.2f, 10.3f}, {10.2f, 17.2f}, {9.5f, 18.5f},
+                                     {2.5f, 18.5f}, {1.8f, 17.2f}, {1.8f, 10.3f}};
+    A.Fill(face, VGrad(6, 19, kWhite, Hex(0xE3EAF0)));
+    for (int i = 0; i < 3; ++i) A.Fill(Rectangle(TFloatRect(3.5f, 11.5f + i * 2.2f, 8.5f, 12.4f + i * 2.2f)), Hex(0xA3B2BE));
   });
 
   add(u"QuarnDrag_flag", 12, 12, 1, false, false, [](TArt& A, const TFrame&, Integer) {
