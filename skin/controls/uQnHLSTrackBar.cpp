@@ -21,6 +21,9 @@ constexpr TColor kHue[6][2] = {
 
 TQnHLSTrackBar::TQnHLSTrackBar(TComponent* AOwner)
     : TQuarnCustomControl(AOwner), FRepeatTimer(std::make_unique<TTimer>(nullptr)) {
+  // A drag or a held track click keeps the pointer's messages when it
+  // leaves the control.
+  SetControlStyle(ControlStyle() + TControlStyle{csCaptureMouse});
   SetBounds(Left(), Top(), 230, 28);
   FBitmap = Buffer();
   FRepeatTimer->SetEnabled(false);
@@ -189,7 +192,8 @@ void TQnHLSTrackBar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   const Integer track = FTrackRct.Right - FTrackRct.Left;
   // Too narrow for a track: no value lies under the pointer.
   if (FSliding && track > 0) {
-    const Int64 v = Round(double(X - FTrackRct.Left - FThumbCenterOffsetX) / track * (double(FMax) - FMin) + FMin);
+    // Multiplied before dividing: exact halves round to the even value.
+    const Int64 v = Round(double(X - FTrackRct.Left - FThumbCenterOffsetX) * (double(FMax) - FMin) / track + FMin);
     FValue = static_cast<Integer>(v < FMin ? FMin : v > FMax ? FMax : v);
   }
   Invalidate();

@@ -69,6 +69,9 @@ TQuarnProgressBar::TQuarnProgressBar(TComponent* AOwner)
       FTrackButton(std::make_unique<TQnPBTrackButton>()),
       FRepeatTimer(std::make_unique<TTimer>(nullptr)),
       FCaption(std::make_unique<TQnCaption>()) {
+  // A drag or a held track click keeps the pointer's messages when it
+  // leaves the control.
+  SetControlStyle(ControlStyle() + TControlStyle{csCaptureMouse});
   FCaption->SetOnChanged(MakeEvent(this, &TQuarnProgressBar::CaptionChanged));
   FRepeatTimer->SetEnabled(false);
   FRepeatTimer->SetInterval(200);
@@ -150,7 +153,9 @@ Integer TQuarnProgressBar::ValueAt(Integer X, Integer Y) {
   const Integer track = FTrackRct.Right - FTrackRct.Left;
   // A control too narrow to have a track has no value under the pointer.
   if (track <= 0) return FValue;
-  const double v = double(X - FTrackRct.Left - FThumbCenterOffsetX) / track * (double(FMaxValue) - FMinValue) +
+  // Multiplied before dividing, so a point that lies exactly half-way
+  // between two values is a true half and rounds to the even one.
+  const double v = double(X - FTrackRct.Left - FThumbCenterOffsetX) * (double(FMaxValue) - FMinValue) / track +
                    FMinValue;
   const Int64 r = Round(v);
   if (r > FMaxValue) return FMaxValue;

@@ -5,7 +5,8 @@
 namespace qn {
 
 TQuarnSplitter::TQuarnSplitter(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
-  SetControlStyle(ControlStyle() - TControlStyle{csAcceptsControls});
+  // Holds no controls; keeps the pointer's messages while dragging.
+  SetControlStyle(ControlStyle() - TControlStyle{csAcceptsControls} + TControlStyle{csCaptureMouse});
   SetBounds(Left(), Top(), Width(), 100);
   SetAlign(alLeft);
   SetCursor(crHSplit);
