@@ -13,6 +13,7 @@
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/raster/Pix32_Transforms_qn.h"
 #include "graphics/raster/Pix32_VectorMaps_qn.h"
+#include "graphics/raster/Pix32_RangeBars_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/rtl/Units.h"
 
@@ -42,6 +43,7 @@ void RegisterRasterUnits() {
   RegisterUnit({"Pix32_Backends_VCL_qn", {"Pix32_Backends_Generic_qn", "Graphics"}, InitPix32BackendsVCL,
                 DonePix32BackendsVCL});
   RegisterUnit({"Pix32_Image_qn", {"Pix32_Backends_VCL_qn", "Controls"}, InitPix32Image, DonePix32Image});
+  RegisterUnit({"Pix32_RangeBars_qn", {"Controls"}, InitPix32RangeBars, nullptr});
 }
 
 }  // namespace qn
