@@ -30,6 +30,7 @@ std::vector<std::string> ScrollBarsPage(const std::string& outDir);
 std::vector<std::string> RasterizersPage(const std::string& outDir);
 std::vector<std::string> TransformsPage(const std::string& outDir);
 std::vector<std::string> ProgressPage(const std::string& outDir);
+std::vector<std::string> RangeBarsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -61,6 +62,7 @@ std::vector<Page> AllPages() {
       {"rasterizers", RasterizersPage},
       {"transforms", TransformsPage},
       {"progress", ProgressPage},
+      {"rangebars", RangeBarsPage},
   };
 }
 
