@@ -7,6 +7,13 @@
 
 namespace vcl {
 
+// WM_GETDLGCODE answers: which keys a control keeps for itself instead of
+// leaving them to dialog navigation.
+constexpr LRESULT DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKEYS = 0x0004,
+                  DLGC_WANTMESSAGE = 0x0004, DLGC_HASSETSEL = 0x0008, DLGC_DEFPUSHBUTTON = 0x0010,
+                  DLGC_UNDEFPUSHBUTTON = 0x0020, DLGC_RADIOBUTTON = 0x0040, DLGC_WANTCHARS = 0x0080,
+                  DLGC_STATIC = 0x0100, DLGC_BUTTON = 0x2000;
+
 struct NMHDR {
   HWND hwndFrom = nullptr;
   UINT_PTR idFrom = 0;

@@ -1,5 +1,6 @@
 #include "platform/classes/Threads.h"
 #include "platform/rtl/Units.h"
+#include "platform/user/Edit.h"
 #include "platform/user/Server.h"
 
 namespace vcl {
@@ -22,6 +23,7 @@ void InitWindows() {
     s.MainThreadId = MainThreadID() ? MainThreadID() : GetCurrentThreadId();
   }
   SetWakeMainThreadHook(WakeMainQueue);
+  RegisterSystemControlClasses();
 }
 
 void DoneWindows() {

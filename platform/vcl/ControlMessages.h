@@ -7,7 +7,7 @@
 // CN_BASE + WM_KEYDOWN.
 #pragma once
 
-#include "platform/user/User.h"
+#include "platform/user/Notify.h"  // the dialog codes of WM_GETDLGCODE
 
 namespace vcl {
 
@@ -66,12 +66,6 @@ constexpr UINT CN_CHARTOITEM = CN_BASE + 0x002F, CN_COMMAND = CN_BASE + WM_COMMA
                CN_CHAR = CN_BASE + WM_CHAR, CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN,
                CN_SYSCHAR = CN_BASE + WM_SYSCHAR, CN_NOTIFY = CN_BASE + WM_NOTIFY;
 
-// WM_GETDLGCODE answers: which keys a control keeps for itself instead of
-// leaving them to dialog navigation.
-constexpr LRESULT DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKEYS = 0x0004,
-                  DLGC_WANTMESSAGE = 0x0004, DLGC_HASSETSEL = 0x0008, DLGC_DEFPUSHBUTTON = 0x0010,
-                  DLGC_UNDEFPUSHBUTTON = 0x0020, DLGC_RADIOBUTTON = 0x0040, DLGC_WANTCHARS = 0x0080,
-                  DLGC_STATIC = 0x0100, DLGC_BUTTON = 0x2000;
 
 // ---------------------------------------------------------------------------
 // Typed views of a TMessage. Each holds a reference to the message, so what

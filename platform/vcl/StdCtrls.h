@@ -1,11 +1,19 @@
-// The StdCtrls unit of the host layer: the push button. It draws itself
-// (the window server has no native button class) and behaves as the
-// platform's: a click on press and release inside, on Space, on Enter when
-// it is the default (or focused) button, on Escape when it is the cancel
-// button, and on its accelerator.
+// The StdCtrls unit of the host layer: the push button, and the edit and
+// memo over the window server's "EDIT" class.
+//
+// The button draws itself (the window server has no native button class)
+// and behaves as the platform's: a click on press and release inside, on
+// Space, on Enter when it is the default (or focused) button, on Escape when
+// it is the cancel button, and on its accelerator.
 #pragma once
 
+#include <memory>
+
+#include "platform/classes/Strings.h"
+#include "platform/user/Edit.h"
 #include "platform/vcl/Controls.h"
+#include "platform/vcl/ExtCtrls.h"  // TAlignment
+#include "platform/vcl/Forms.h"     // bsNone, bsSingle
 
 namespace vcl {
 
@@ -83,6 +91,275 @@ class TButton : public TCustomControl {
   bool FSpaceDown = false;  // Space went down while focused
   bool FMouseDown = false;  // the left button went down on it
   Integer FModalResult = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Edit and memo
+
+// An edit's border: bsNone or bsSingle.
+using TBorderStyle = TFormBorderStyle;
+
+enum class TEditCharCase : Byte { ecNormal, ecUpperCase, ecLowerCase };
+QN_ENUM_NAMES(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase)
+using enum TEditCharCase;
+
+enum class TScrollStyle : Byte { ssNone, ssHorizontal, ssVertical, ssBoth };
+QN_ENUM_NAMES(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
+// ssHorizontal is also a shift state, so that one stays qualified
+// (TScrollStyle::ssHorizontal).
+inline constexpr TScrollStyle ssNone = TScrollStyle::ssNone, ssVertical = TScrollStyle::ssVertical,
+                              ssBoth = TScrollStyle::ssBoth;
+
+// A text box over the native edit. Without a window the text is the
+// control's own; the selection, undo and modified state live in the window.
+class TCustomEdit : public TWinControl {
+  QN_CLASS(TCustomEdit, TWinControl)
+ public:
+  explicit TCustomEdit(TComponent* AOwner);
+
+  Integer MaxLength() const { return FMaxLength; }
+  void SetMaxLength(Integer Value);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  Char PasswordChar() const { return FPasswordChar; }
+  void SetPasswordChar(Char Value);
+  TEditCharCase CharCase() const { return FCharCase; }
+  void SetCharCase(TEditCharCase Value);
+  bool NumbersOnly() const { return FNumbersOnly; }
+  void SetNumbersOnly(bool Value);
+  // Entering the control by the keyboard selects all its text (single line only).
+  bool AutoSelect() const { return FAutoSelect; }
+  void SetAutoSelect(bool Value) { FAutoSelect = Value; }
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  // bsSingle draws a sunken client edge with Ctl3D, a plain line without.
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool Value);
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool Value);
+  bool OEMConvert() const { return FOEMConvert; }
+  void SetOEMConvert(bool Value);
+  bool Modified();
+  void SetModified(bool Value);
+  bool CanUndo();
+
+  Integer SelStart();
+  void SetSelStart(Integer Value);
+  Integer SelLength();
+  void SetSelLength(Integer Value);
+  String SelText();
+  void SetSelText(const String& Value);
+  // Copies the selection and a terminator, at most BufSize characters in all.
+  Integer GetSelTextBuf(Char* Buffer, Integer BufSize);
+
+  virtual void Clear();
+  void ClearSelection();
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  void Undo();
+  void ClearUndo();
+  void SelectAll();
+
+  const TNotifyEvent& OnChange() const { return FOnChange; }
+  void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
+  // Fires OnChange: after the native edit's EN_CHANGE, and straight from a
+  // text change of a control without a window or of a multi-line edit.
+  virtual void Change();
+  bool Creating() const { return FCreating; }
+
+ private:
+  void CMEnter(TMessage& Message);
+  Integer FMaxLength = 0;
+  bool FReadOnly = false;
+  Char FPasswordChar = 0;
+  TEditCharCase FCharCase = ecNormal;
+  bool FNumbersOnly = false;
+  bool FAutoSelect = true;
+  TBorderStyle FBorderStyle = bsSingle;
+  bool FCtl3D = true;
+  bool FHideSelection = true;
+  bool FOEMConvert = false;
+  bool FModified = false;
+  bool FCreating = false;
+  TNotifyEvent FOnChange;
+};
+
+class TEdit : public TCustomEdit {
+  QN_CLASS_CREATE(TEdit, TCustomEdit, TComponent)
+ public:
+  explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+
+  QN_PUBLISHED(TEdit) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    QN_PROP(AutoSelect).Default(true);
+    P.Property(u"AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(true);
+    P.Property(u"BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode);
+    QN_PROP(BorderStyle).Default(bsSingle);
+    QN_PROP(CharCase).Default(ecNormal);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clWindow);
+    P.Property(u"Constraints", &TControl::Constraints, &TControl::SetConstraints);
+    QN_PROP(Ctl3D).Default(true);
+    P.Property(u"DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered).Default(false);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    QN_PROP(HideSelection).Default(true);
+    QN_PROP(MaxLength).Default(0);
+    QN_PROP(NumbersOnly).Default(false);
+    QN_PROP(OEMConvert).Default(false);
+    P.Property(u"ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode).Default(true);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+    QN_PROP(PasswordChar).Default(0);
+    QN_PROP(ReadOnly).Default(false);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+    P.Property(u"Text", &TControl::Text, &TControl::SetText).TypeName(u"TCaption");
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    QN_PROP(OnChange);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnContextPopup", &TControl::OnContextPopup, &TControl::SetOnContextPopup);
+    P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
+    P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);
+    P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);
+    P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
+    P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);
+    P.Property(u"OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::SetOnKeyUp);
+    P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);
+    P.Property(u"OnMouseEnter", &TControl::OnMouseEnter, &TControl::SetOnMouseEnter);
+    P.Property(u"OnMouseLeave", &TControl::OnMouseLeave, &TControl::SetOnMouseLeave);
+    P.Property(u"OnMouseMove", &TControl::OnMouseMove, &TControl::SetOnMouseMove);
+    P.Property(u"OnMouseUp", &TControl::OnMouseUp, &TControl::SetOnMouseUp);
+  }
+};
+
+class TCustomMemo;
+
+// A memo's Lines: the display lines of its window (EM_GETLINE, EM_LINEINDEX,
+// EM_REPLACESEL), or of its text split at line breaks while it has none.
+class TMemoStrings : public TStrings {
+ public:
+  explicit TMemoStrings(TCustomMemo* AMemo) : Memo(AMemo) {}
+  void Insert(Integer Index, const String& S) override;
+  void Delete(Integer Index) override;
+  void Clear() override;
+  void SetTextStr(const String& Value) override;
+  String Get(Integer Index) override;
+  void Put(Integer Index, const String& S) override;
+  Integer GetCount() override;
+
+ protected:
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  // The line table of the window, or of the control's text.
+  Integer LineCount();
+  Integer LineIndex(Integer Line);  // -1 past the last line
+  Integer LineLength(Integer Start);
+  void ReplaceRange(Integer From, Integer To, const String& S);
+  void CheckIndex(Integer Index, Integer Count);
+  TCustomMemo* Memo;
+};
+
+class TCustomMemo : public TCustomEdit {
+  QN_CLASS(TCustomMemo, TCustomEdit)
+ public:
+  explicit TCustomMemo(TComponent* AOwner);
+  ~TCustomMemo() override;
+
+  TStrings* Lines() const { return FLines.get(); }
+  void SetLines(TStrings* Value) { FLines->Assign(Value); }
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  // Wrapping takes ES_AUTOHSCROLL away; a horizontal bar brings it back.
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool Value) { FWantReturns = Value; }
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value) { FWantTabs = Value; }
+  // The caret as X = column and Y = line (display lines).
+  TPoint CaretPos();
+  void SetCaretPos(const TPoint& Value);
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void KeyPress(Char& Key) override;
+
+ private:
+  std::unique_ptr<TMemoStrings> FLines;
+  TAlignment FAlignment = taLeftJustify;
+  TScrollStyle FScrollBars = ssNone;
+  bool FWordWrap = true;
+  bool FWantReturns = true;
+  bool FWantTabs = false;
+};
+
+class TMemo : public TCustomMemo {
+  QN_CLASS_CREATE(TMemo, TCustomMemo, TComponent)
+ public:
+  explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
+
+  QN_PUBLISHED(TMemo) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    QN_PROP(Alignment).Default(taLeftJustify);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    P.Property(u"BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode);
+    QN_PROP(BorderStyle).Default(bsSingle);
+    QN_PROP(CharCase).Default(ecNormal);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clWindow);
+    P.Property(u"Constraints", &TControl::Constraints, &TControl::SetConstraints);
+    QN_PROP(Ctl3D).Default(true);
+    P.Property(u"DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered).Default(false);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    QN_PROP(HideSelection).Default(true);
+    QN_PROP(Lines);
+    QN_PROP(MaxLength).Default(0);
+    QN_PROP(OEMConvert).Default(false);
+    P.Property(u"ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode).Default(true);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+    QN_PROP(ReadOnly).Default(false);
+    QN_PROP(ScrollBars).Default(ssNone);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    QN_PROP(WantReturns).Default(true);
+    QN_PROP(WantTabs).Default(false);
+    QN_PROP(WordWrap).Default(true);
+    QN_PROP(OnChange);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnContextPopup", &TControl::OnContextPopup, &TControl::SetOnContextPopup);
+    P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
+    P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);
+    P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);
+    P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
+    P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);
+    P.Property(u"OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::SetOnKeyUp);
+    P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);
+    P.Property(u"OnMouseEnter", &TControl::OnMouseEnter, &TControl::SetOnMouseEnter);
+    P.Property(u"OnMouseLeave", &TControl::OnMouseLeave, &TControl::SetOnMouseLeave);
+    P.Property(u"OnMouseMove", &TControl::OnMouseMove, &TControl::SetOnMouseMove);
+    P.Property(u"OnMouseUp", &TControl::OnMouseUp, &TControl::SetOnMouseUp);
+  }
 };
 
 }  // namespace vcl
