@@ -514,32 +514,21 @@ void TMemoStrings::Put(Integer Index, const String& S) {
 void TMemoStrings::Insert(Integer Index, const String& S) {
   if (Index < 0 || Index > GetCount()) Error(u"List index out of bounds (%d)", Index);
   Integer start = LineIndex(Index);
-  if (start >= 0 && start < Memo->GetTextLen() + 1 && Index < LineCount() &&
-      !(Index == GetCount() && start == Memo->GetTextLen() && start > 0)) {
+  if (start >= 0) {
     ReplaceRange(start, start, S + kCRLF);
     return;
   }
-  if (Index == GetCount() && start == Memo->GetTextLen() && start > 0) {
-    // After a final line break: the new line takes the empty one's place.
-    ReplaceRange(start, start, S);
-    return;
-  }
-  // Past the last line: a break, then the line.
-  Integer n = Memo->GetTextLen();
-  ReplaceRange(n, n, n > 0 ? kCRLF + S : S);
+  // Past the last line: a break after it, then the new line.
+  Integer prev = LineIndex(Index - 1);
+  Integer end = prev + LineLength(prev);
+  ReplaceRange(end, end, kCRLF + S);
 }
 
 void TMemoStrings::Delete(Integer Index) {
   CheckIndex(Index, GetCount());
   Integer start = LineIndex(Index);
   Integer next = LineIndex(Index + 1);
-  if (next >= 0 && next <= Memo->GetTextLen() && Index + 1 < LineCount()) {
-    ReplaceRange(start, next, String());
-  } else {
-    // The last line takes the break before it along.
-    Integer end = start + LineLength(start);
-    ReplaceRange(start >= 2 ? start - 2 : start, end, String());
-  }
+  ReplaceRange(start, next >= 0 ? next : start + LineLength(start), String());
 }
 
 void TMemoStrings::Clear() { Memo->SetText(String()); }
