@@ -31,6 +31,7 @@ std::vector<std::string> RasterizersPage(const std::string& outDir);
 std::vector<std::string> TransformsPage(const std::string& outDir);
 std::vector<std::string> ProgressPage(const std::string& outDir);
 std::vector<std::string> RangeBarsPage(const std::string& outDir);
+std::vector<std::string> EditPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -63,6 +64,7 @@ std::vector<Page> AllPages() {
       {"transforms", TransformsPage},
       {"progress", ProgressPage},
       {"rangebars", RangeBarsPage},
+      {"edit", EditPage},
   };
 }
 

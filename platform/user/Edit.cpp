@@ -59,7 +59,8 @@ class Edit {
   std::vector<int> Tabs;  // pixel stops; empty: every 8 average characters
   RECT Fmt{};
   bool FmtSet = false;
-  int LeftM = 1, RightM = 1;
+  int LeftM = 2, RightM = 2;
+  bool MarginsSet = false;  // EM_SETMARGINS gave numbers of its own
   int Top = 0, XOff = 0;
   UINT Limit = EditDefaultLimit;
   bool Modified = false;
@@ -85,6 +86,8 @@ class Edit {
 
   // Measuring
   void SetFont(HFONT f);
+  // The margins a font asks for: a third of its average character, at least two pixels.
+  int FontMargin() const { return std::max(2, (AveW + 2) / 3); }
   int CharW(char16_t c);
   int TabW(int x);
   int AdvanceAt(int i, int x) {
@@ -167,6 +170,7 @@ void Edit::SetFont(HFONT f) {
     LineH = std::max<int>(1, tm.tmHeight);
     AveW = std::max<int>(1, tm.tmAveCharWidth);
   }
+  if (!MarginsSet) LeftM = RightM = FontMargin();
   Ascii.fill(-1);
   Others.clear();
 }
@@ -1265,9 +1269,9 @@ LRESULT Edit::Proc(UINT msg, WPARAM wp, LPARAM lp) {
       return PassChar;
     case EM_SETMARGINS: {
       int l = LOWORD(uintptr_t(lp)), r = HIWORD(uintptr_t(lp));
-      int fromFont = std::max(1, AveW / 3);
-      if (wp & EC_LEFTMARGIN) LeftM = l == EC_USEFONTINFO ? fromFont : l;
-      if (wp & EC_RIGHTMARGIN) RightM = r == EC_USEFONTINFO ? fromFont : r;
+      if (wp & EC_LEFTMARGIN) LeftM = l == EC_USEFONTINFO ? FontMargin() : l;
+      if (wp & EC_RIGHTMARGIN) RightM = r == EC_USEFONTINFO ? FontMargin() : r;
+      MarginsSet = true;
       FmtSet = false;
       FormatRect();
       Layout();

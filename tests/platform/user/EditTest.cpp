@@ -422,6 +422,19 @@ TEST_F(Platform_Edit, FiltersLimitsAndNotifications) {
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
   SendMessageW(pw, EM_SETPASSWORDCHAR, 0, 0);
   EXPECT_FALSE(GetWindowLongW(pw, GWL_STYLE) & ES_PASSWORD);
+  // Margins make the formatting rectangle; EM_SETRECT replaces it.
+  SendMessageW(pw, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(5, 7));
+  EXPECT_EQ(SendMessageW(pw, EM_GETMARGINS, 0, 0), MAKELRESULT(5, 7));
+  RECT cr, fr;
+  GetClientRect(pw, &cr);
+  SendMessageW(pw, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&fr));
+  EXPECT_EQ(fr.Left, 5);
+  EXPECT_EQ(fr.Right, cr.Right - 7);
+  RECT set{10, 2, 60, 20};
+  SendMessageW(pw, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&set));
+  SendMessageW(pw, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&fr));
+  EXPECT_EQ(fr, set);
+  EXPECT_EQ(GET_X_LPARAM(SendMessageW(pw, EM_POSFROMCHAR, 0, 0)), 10);
 }
 
 TEST_F(Platform_Edit, CopiesNeverWritePastTheBuffer) {
@@ -500,11 +513,11 @@ TEST_F(Platform_Edit, WrappedLayoutMatchesAReferenceOverRandomTexts) {
       int sep = int(rng() % 10);
       t += sep < 7 ? u" " : sep < 8 ? u"  " : sep < 9 ? u"\r\n" : u"";
     }
-    int width = 30 + int(rng() % 200);
-    HWND e = MakeEdit(ES_MULTILINE, 0, 0, width + 2, 400, t.c_str());
+    HWND e = MakeEdit(ES_MULTILINE, 0, 0, 34 + int(rng() % 200), 400, t.c_str());
     RECT fr;
     SendMessageW(e, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&fr));
-    ASSERT_EQ(fr.Right - fr.Left, width);
+    int width = fr.Right - fr.Left;
+    ASSERT_GT(width, 20);
     HDC dc = CreateCompatibleDC(nullptr);
     SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICW tm;
