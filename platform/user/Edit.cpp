@@ -116,7 +116,6 @@ class Edit {
   bool Replace(int from, int to, String s, bool user, bool undoable);
   void ReplaceSel(String s, bool user, bool undoable) { Replace(SelMin(), SelMax(), std::move(s), user, undoable); }
   String Filter(String s, bool typed);
-  void SaveUndo();
   void DoUndo();
   void SetSel(int anchor, int caret, bool scroll);
   void SetText(const String& s);
@@ -412,13 +411,6 @@ String Edit::Filter(String s, bool typed) {
   }
   (void)typed;
   return s;
-}
-
-void Edit::SaveUndo() {
-  UndoText = Text;
-  UndoAnchor = Anchor;
-  UndoCaret = Caret;
-  CanUndo = true;
 }
 
 // Replaces [from, to) with s; user edits honour the limit, read-only and
