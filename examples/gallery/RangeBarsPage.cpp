@@ -1,12 +1,13 @@
 // Gallery page "rangebars": range and gauge bars drawn by the library, in
-// the classic look and the flat look, horizontal and vertical, at rest,
-// hot, pressed and disabled. Saved as rangebars.png.
+// the themed system look, the classic one and the flat look, horizontal and
+// vertical, at rest, hot, pressed and disabled. Saved as rangebars.png.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
 #include "graphics/raster/Pix32_RangeBars_qn.h"
+#include "graphics/raster/Pix32_XPThemes_qn.h"
 #include "platform/desktop/Desktop.h"
 
 namespace gallery {
@@ -71,7 +72,7 @@ std::vector<std::string> RangeBarsPage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnRangeBarsPage";
   RegisterClassExW(&wc);
-  const Integer w = 640, h = 400;
+  const Integer w = 780, h = 388;
   RECT wr(0, 0, w, h);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
   HWND host = CreateWindowExW(0, u"QnRangeBarsPage", u"Range and gauge bars", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
@@ -79,8 +80,11 @@ std::vector<std::string> RangeBarsPage(const std::string& outDir) {
   auto sheet = std::make_unique<TBarsSheet>(nullptr);
   sheet->SetBounds(0, 0, w, h);
   sheet->SetParentWindow(host);
-  sheet->Notes.push_back({20, 10, u"Classic", true});
-  sheet->Notes.push_back({330, 10, u"Flat", true});
+  sheet->Notes.push_back({20, 10, u"System look, themed", true});
+  sheet->Notes.push_back({275, 10, u"System look, classic", true});
+  sheet->Notes.push_back({530, 10, u"Flat", true});
+  // The classic column is painted after the theme library is switched off.
+  std::vector<TArrowBar*> classic;
 
   struct TRow {
     const char16_t* Name;
@@ -92,14 +96,17 @@ std::vector<std::string> RangeBarsPage(const std::string& outDir) {
                        {u"pressed handle", zHandle, zHandle, true},
                        {u"pressed track", zNone, zTrackNext, true},
                        {u"disabled", zNone, zNone, false}};
+  const Integer cols[3] = {20, 275, 530};
   Integer y = 48;
   for (const TRow& row : rows) {
-    for (int flat = 0; flat < 2; ++flat) {
-      const Integer x = flat ? 330 : 20;
+    for (int col = 0; col < 3; ++col) {
+      const bool flat = col == 2;
+      const Integer x = cols[col];
       sheet->Notes.push_back({x, y, row.Name, false});
       auto* b = new TStaged<TRangeBar>(sheet.get());
       b->SetParent(sheet.get());
-      b->SetBounds(x, y + 16, 220, 17);
+      b->SetBounds(x, y + 16, 190, 17);
+      if (col == 1) classic.push_back(b);
       if (flat) {
         b->SetStyle(rbsMac);
         b->SetColor(TColor(RGB(236, 239, 243)));
@@ -113,18 +120,24 @@ std::vector<std::string> RangeBarsPage(const std::string& outDir) {
     }
     y += 50;
   }
-  sheet->Notes.push_back({20, y, u"gauge bars 0..100 at 65, and vertical", false});
-  sheet->Notes.push_back({330, y, u"gauge bars, flat, solid track", false});
-  for (int flat = 0; flat < 2; ++flat) {
-    const Integer x = flat ? 330 : 20;
+  sheet->Notes.push_back({20, y, u"gauge 0..100 at 65, and vertical", false});
+  sheet->Notes.push_back({275, y, u"gauge 0..100 at 65, and vertical", false});
+  sheet->Notes.push_back({530, y, u"gauges, flat, solid track", false});
+  for (int col = 0; col < 3; ++col) {
+    const bool flat = col == 2;
+    const Integer x = cols[col];
     auto* g = new TStaged<TGaugeBar>(sheet.get());
     g->SetParent(sheet.get());
-    g->SetBounds(x, y + 16, 220, 17);
+    g->SetBounds(x, y + 16, 190, 17);
     g->SetPosition(65);
     auto* v = new TStaged<TGaugeBar>(sheet.get());
     v->SetParent(sheet.get());
     v->SetKind(sbVertical);
-    v->SetBounds(x + 250, 48, 17, 300);
+    v->SetBounds(x + 205, 48, 17, 300);
+    if (col == 1) {
+      classic.push_back(g);
+      classic.push_back(v);
+    }
     v->SetHandleSize(40);
     v->SetPosition(30);
     if (flat) {
@@ -139,8 +152,13 @@ std::vector<std::string> RangeBarsPage(const std::string& outDir) {
   }
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  const TThemeMode mode = ThemeMode();
+  SetThemeMode(TThemeMode::Absent);
+  for (TArrowBar* b : classic) b->Repaint();
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   const std::string path = outDir + "/rangebars.png";
   vcl::SaveWindowSnapshot(host, path);
+  SetThemeMode(mode);
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "graphics/raster/Pix32_XPThemes_qn.h"
 #include "platform/rtl/Math.h"
 #include "platform/vcl/ControlMessages.h"
 
@@ -285,6 +286,14 @@ void TArrowBar::FillTrackPattern(const TRect& R, TColor C1, TColor C2) {
 void TArrowBar::DoDrawButton(TRect R, TRBDirection Direction, bool Pushed, bool Enabled, bool Hot) {
   if (Empty(R)) return;
   TCanvas* c = Canvas();
+  if (FStyle == rbsDefault && Pix32_XPThemes_qn::USE_THEMES) {
+    static const int kBase[4] = {ABS_LEFTNORMAL, ABS_UPNORMAL, ABS_RIGHTNORMAL, ABS_DOWNNORMAL};
+    const int state = kBase[static_cast<int>(Direction)] + (!Enabled ? 3 : Pushed ? 2 : Hot ? 1 : 0);
+    RECT r = R;
+    Pix32_XPThemes_qn::DrawThemeBackground(Pix32_XPThemes_qn::SCROLLBAR_THEME, c->Handle(), SBP_ARROWBTN, state, &r,
+                                           nullptr);
+    return;
+  }
   if (FStyle == rbsDefault) {
     static const UINT kDir[4] = {DFCS_SCROLLLEFT, DFCS_SCROLLUP, DFCS_SCROLLRIGHT, DFCS_SCROLLDOWN};
     UINT state = kDir[static_cast<int>(Direction)];
@@ -321,6 +330,17 @@ void TArrowBar::DoDrawButton(TRect R, TRBDirection Direction, bool Pushed, bool 
 
 void TArrowBar::DoDrawHandle(TRect R, bool Horz, bool Pushed, bool Hot) {
   if (Empty(R)) return;
+  if (FStyle == rbsDefault && Pix32_XPThemes_qn::USE_THEMES) {
+    const int state = !Enabled() ? SCRBS_DISABLED : Pushed ? SCRBS_PRESSED : Hot ? SCRBS_HOT : SCRBS_NORMAL;
+    RECT r = R;
+    HDC dc = Canvas()->Handle();
+    Pix32_XPThemes_qn::DrawThemeBackground(Pix32_XPThemes_qn::SCROLLBAR_THEME, dc,
+                                           Horz ? SBP_THUMBBTNHORZ : SBP_THUMBBTNVERT, state, &r, nullptr);
+    if (FShowHandleGrip)
+      Pix32_XPThemes_qn::DrawThemeBackground(Pix32_XPThemes_qn::SCROLLBAR_THEME, dc,
+                                             Horz ? SBP_GRIPPERHORZ : SBP_GRIPPERVERT, 0, &r, nullptr);
+    return;
+  }
   if (FStyle == rbsDefault) {
     RECT r = R;
     DrawEdge(Canvas()->Handle(), &r, EDGE_RAISED, BF_RECT | BF_MIDDLE);
@@ -335,6 +355,14 @@ void TArrowBar::DoDrawTrack(TRect R, TRBDirection Direction, bool Pushed, bool E
   if (Empty(R)) return;
   TCanvas* c = Canvas();
   (void)Hot;
+  if (FStyle == rbsDefault && Pix32_XPThemes_qn::USE_THEMES) {
+    static const int kPart[4] = {SBP_LOWERTRACKHORZ, SBP_LOWERTRACKVERT, SBP_UPPERTRACKHORZ, SBP_UPPERTRACKVERT};
+    RECT r = R;
+    Pix32_XPThemes_qn::DrawThemeBackground(Pix32_XPThemes_qn::SCROLLBAR_THEME, c->Handle(),
+                                           kPart[static_cast<int>(Direction)], Pushed ? SCRBS_PRESSED : SCRBS_NORMAL,
+                                           &r, nullptr);
+    return;
+  }
   if (FStyle == rbsDefault) {
     if (Pushed)
       FillSolid(c, R, Resolved(clWindowFrame));

@@ -14,6 +14,7 @@
 #include "graphics/raster/Pix32_Transforms_qn.h"
 #include "graphics/raster/Pix32_VectorMaps_qn.h"
 #include "graphics/raster/Pix32_RangeBars_qn.h"
+#include "graphics/raster/Pix32_XPThemes_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/rtl/Units.h"
 
@@ -43,7 +44,8 @@ void RegisterRasterUnits() {
   RegisterUnit({"Pix32_Backends_VCL_qn", {"Pix32_Backends_Generic_qn", "Graphics"}, InitPix32BackendsVCL,
                 DonePix32BackendsVCL});
   RegisterUnit({"Pix32_Image_qn", {"Pix32_Backends_VCL_qn", "Controls"}, InitPix32Image, DonePix32Image});
-  RegisterUnit({"Pix32_RangeBars_qn", {"Controls"}, InitPix32RangeBars, nullptr});
+  RegisterUnit({"Pix32_XPThemes_qn", {"Controls"}, InitPix32XPThemes, DonePix32XPThemes});
+  RegisterUnit({"Pix32_RangeBars_qn", {"Controls", "Pix32_XPThemes_qn"}, InitPix32RangeBars, nullptr});
 }
 
 }  // namespace qn

@@ -23,6 +23,8 @@ struct State {
   std::map<uintptr_t, Theme> Handles;
   uintptr_t Next = 0x100;
   std::vector<TThemeCall> Log;
+  bool Enabled = true;
+  std::vector<std::string> MissingExports;
 };
 
 State& S() {
@@ -69,6 +71,12 @@ int StateCount(const String& cls, int part) {
   }
   if (cls == u"TOOLTIP") return part >= TTP_STANDARD && part <= TTP_BALLOONTITLE ? 2 : 0;
   if (cls == u"EDIT") return part == EP_EDITTEXT ? 6 : 0;
+  if (cls == u"SCROLLBAR") {
+    if (part == SBP_ARROWBTN) return 16;
+    if (part >= SBP_THUMBBTNHORZ && part <= SBP_UPPERTRACKVERT) return 4;
+    if (part == SBP_GRIPPERHORZ || part == SBP_GRIPPERVERT) return 1;
+    return 0;
+  }
   return 0;
 }
 
@@ -84,7 +92,7 @@ String Resolve(const String& name, bool explorer) {
   String up = UpperCase(Trim(name));
   if (up == u"EXPLORER::TREEVIEW") return u"Explorer::TreeView";
   if (up == u"TREEVIEW") return explorer ? u"Explorer::TreeView" : u"TREEVIEW";
-  for (const char16_t* c : {u"HEADER", u"BUTTON", u"TOOLTIP", u"EDIT"})
+  for (const char16_t* c : {u"HEADER", u"BUTTON", u"TOOLTIP", u"EDIT", u"SCROLLBAR", u"GLOBALS"})
     if (up == c) return c;
   return String();
 }
@@ -264,6 +272,48 @@ HRESULT CheckPart(const Theme& t, int part, int state) {
   return S_OK;
 }
 
+// Scroll-bar parts: light boxes that darken with the state, the arrows as
+// triangles, the grippers as three short lines.
+void DrawScrollBarPart(HDC dc, int part, int state, const RECT& r) {
+  static const COLORREF fills[] = {RGB(0xF0, 0xF0, 0xF0), RGB(0xDA, 0xDA, 0xDA), RGB(0x60, 0x60, 0x60),
+                                   RGB(0xF4, 0xF4, 0xF4)};
+  static const COLORREF thumbs[] = {RGB(0xCD, 0xCD, 0xCD), RGB(0xA6, 0xA6, 0xA6), RGB(0x60, 0x60, 0x60),
+                                    RGB(0xE4, 0xE4, 0xE4)};
+  if (part == SBP_ARROWBTN) {
+    const int dir = (state - 1) / 4, look = (state - 1) % 4;
+    Fill(dc, r, fills[look]);
+    const COLORREF ink = look == 2 ? RGB(0xFF, 0xFF, 0xFF) : look == 3 ? RGB(0xBF, 0xBF, 0xBF) : RGB(0x60, 0x60, 0x60);
+    const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
+    const int s = std::max<int>(2, std::min<int>(r.Right - r.Left, r.Bottom - r.Top) / 4);
+    switch (dir) {
+      case 0: Triangle(dc, POINT(cx - s, cy + s / 2), POINT(cx, cy - s / 2), POINT(cx + s, cy + s / 2), ink, ink); break;
+      case 1: Triangle(dc, POINT(cx - s, cy - s / 2), POINT(cx, cy + s / 2), POINT(cx + s, cy - s / 2), ink, ink); break;
+      case 2: Triangle(dc, POINT(cx + s / 2, cy - s), POINT(cx - s / 2, cy), POINT(cx + s / 2, cy + s), ink, ink); break;
+      default: Triangle(dc, POINT(cx - s / 2, cy - s), POINT(cx + s / 2, cy), POINT(cx - s / 2, cy + s), ink, ink); break;
+    }
+    return;
+  }
+  if (part == SBP_THUMBBTNHORZ || part == SBP_THUMBBTNVERT) {
+    RECT in = r;
+    if (part == SBP_THUMBBTNHORZ) in.Top += 2, in.Bottom -= 2;
+    else in.Left += 2, in.Right -= 2;
+    Fill(dc, r, fills[0]);
+    Fill(dc, in, thumbs[std::clamp(state, 1, 4) - 1]);
+    return;
+  }
+  if (part >= SBP_LOWERTRACKHORZ && part <= SBP_UPPERTRACKVERT) {
+    Fill(dc, r, state == SCRBS_PRESSED ? RGB(0xBE, 0xBE, 0xBE) : fills[0]);
+    return;
+  }
+  if (part == SBP_GRIPPERHORZ || part == SBP_GRIPPERVERT) {
+    const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
+    for (int i = -1; i <= 1; ++i) {
+      if (part == SBP_GRIPPERHORZ) Fill(dc, RECT{cx + 2 * i, cy - 3, cx + 2 * i + 1, cy + 3}, RGB(0x80, 0x80, 0x80));
+      else Fill(dc, RECT{cx - 3, cy + 2 * i, cx + 3, cy + 2 * i + 1}, RGB(0x80, 0x80, 0x80));
+    }
+  }
+}
+
 void Broadcast() {
   std::vector<HWND> all;
   auto collect = [](HWND h, LPARAM p) {
@@ -273,6 +323,11 @@ void Broadcast() {
   EnumWindows(collect, reinterpret_cast<LPARAM>(&all));
   size_t tops = all.size();
   for (size_t i = 0; i < tops; ++i) EnumChildWindows(all[i], collect, reinterpret_cast<LPARAM>(&all));
+  // The hidden utility windows too: programs keep their theme handles on
+  // such a window.
+  for (HWND h = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); h;
+       h = FindWindowExW(HWND_MESSAGE, h, nullptr, nullptr))
+    all.push_back(h);
   for (HWND h : all) {
     if (!IsWindow(h)) continue;
     if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId()) SendMessageW(h, WM_THEMECHANGED, 0, 0);
@@ -287,7 +342,20 @@ bool IsThemeActive() {
   return S().Mode != TThemeMode::Absent;
 }
 
-bool IsAppThemed() { return IsThemeActive(); }
+bool IsAppThemed() {
+  Lock lk(S().Lock);
+  return S().Mode != TThemeMode::Absent && S().Enabled;
+}
+
+HRESULT EnableTheming(bool fEnable) {
+  {
+    Lock lk(S().Lock);
+    if (S().Enabled == fEnable) return S_OK;
+    S().Enabled = fEnable;
+  }
+  Broadcast();
+  return S_OK;
+}
 
 HTHEME OpenThemeData(HWND h, const Char* classList) {
   Lock lk(S().Lock);
@@ -355,6 +423,7 @@ HRESULT DrawThemeBackground(HTHEME theme, HDC dc, int partId, int stateId, const
   else if (c == u"BUTTON") DrawButton(dc, partId, state, *rect);
   else if (c == u"TOOLTIP") DrawToolTip(dc, partId, state, *rect);
   else if (c == u"EDIT") DrawEdit(dc, state, *rect);
+  else if (c == u"SCROLLBAR") DrawScrollBarPart(dc, partId, stateId, *rect);
   RestoreDC(dc, saved);
   return S_OK;
 }
@@ -442,6 +511,41 @@ void ResetThemes() {
   S().WindowThemes.clear();
   S().Handles.clear();
   S().Log.clear();
+  S().Enabled = true;
+  S().MissingExports.clear();
+}
+
+HMODULE LoadThemeLibrary() {
+  Lock lk(S().Lock);
+  // Any non-null value names the one module; it is never unloaded.
+  return S().Mode == TThemeMode::Absent ? nullptr : reinterpret_cast<HMODULE>(uintptr_t(0x7E000000));
+}
+
+void* GetThemeProcAddress(const char* name) {
+  if (!name) return nullptr;
+  {
+    Lock lk(S().Lock);
+    for (const std::string& m : S().MissingExports)
+      if (m == name) return nullptr;
+  }
+  const std::string n(name);
+  // The exports the host's library has; GetThemeColor, GetThemeMetric and
+  // GetThemeMargins are not among them.
+  if (n == "OpenThemeData") return reinterpret_cast<void*>(&OpenThemeData);
+  if (n == "CloseThemeData") return reinterpret_cast<void*>(&CloseThemeData);
+  if (n == "DrawThemeBackground") return reinterpret_cast<void*>(&DrawThemeBackground);
+  if (n == "DrawThemeEdge") return reinterpret_cast<void*>(&DrawThemeEdge);
+  if (n == "GetThemePartSize") return reinterpret_cast<void*>(&GetThemePartSize);
+  if (n == "SetWindowTheme") return reinterpret_cast<void*>(&SetWindowTheme);
+  if (n == "IsThemeActive") return reinterpret_cast<void*>(&IsThemeActive);
+  if (n == "IsAppThemed") return reinterpret_cast<void*>(&IsAppThemed);
+  if (n == "EnableTheming") return reinterpret_cast<void*>(&EnableTheming);
+  return nullptr;
+}
+
+void SetThemeExportMissing(const char* name) {
+  Lock lk(S().Lock);
+  S().MissingExports.emplace_back(name);
 }
 
 std::vector<TThemeCall> ThemeCallLog() {

@@ -51,8 +51,21 @@ constexpr int TTSS_NORMAL = 1, TTSS_LINK = 2;
 constexpr int EP_EDITTEXT = 1;
 constexpr int ETS_NORMAL = 1, ETS_HOT = 2, ETS_SELECTED = 3, ETS_DISABLED = 4, ETS_FOCUSED = 5, ETS_READONLY = 6;
 
+// "SCROLLBAR": arrow buttons (16 states: up 1-4, down 5-8, left 9-12,
+// right 13-16, each normal/hot/pressed/disabled), thumbs and tracks (4
+// states: normal/hot/pressed/disabled) and the grippers on the thumbs.
+constexpr int SBP_ARROWBTN = 1, SBP_THUMBBTNHORZ = 2, SBP_THUMBBTNVERT = 3, SBP_LOWERTRACKHORZ = 4,
+              SBP_UPPERTRACKHORZ = 5, SBP_LOWERTRACKVERT = 6, SBP_UPPERTRACKVERT = 7, SBP_GRIPPERHORZ = 8,
+              SBP_GRIPPERVERT = 9;
+constexpr int ABS_UPNORMAL = 1, ABS_DOWNNORMAL = 5, ABS_LEFTNORMAL = 9, ABS_RIGHTNORMAL = 13;
+constexpr int SCRBS_NORMAL = 1, SCRBS_HOT = 2, SCRBS_PRESSED = 3, SCRBS_DISABLED = 4;
+// "GLOBALS" has no parts of its own; programs open it for the theme's
+// global values.
+
 bool IsThemeActive();
+// Themes for this process: off makes IsAppThemed false until turned on.
 bool IsAppThemed();
+HRESULT EnableTheming(bool fEnable);
 // classList: class names separated by ';', the first one the library has
 // wins. A window given SetWindowTheme(h, "explorer", ...) opens the
 // "Explorer::" variant of a class where one exists.
@@ -78,8 +91,17 @@ TThemeMode ThemeMode();
 // In trimmed mode: a class (part 0) or one part of it that the library
 // lacks. Cleared by SetThemeMode(Present) and ResetThemes.
 void SetThemeMissing(const String& className, int partId = 0);
-// Back to present, nothing missing, no window themes, an empty log.
+// Back to present, nothing missing, no window themes, theming enabled,
+// every export there, an empty log.
 void ResetThemes();
+
+// The library as a module loaded by name: LoadThemeLibrary is what the
+// host's loader does for "uxtheme.dll" (nothing while the library is
+// absent); GetThemeProcAddress answers the exports by name. Tests can take
+// one export away, as an older or trimmed library would lack it.
+HMODULE LoadThemeLibrary();
+void* GetThemeProcAddress(const char* name);
+void SetThemeExportMissing(const char* name);
 
 struct TThemeCall {
   String Function;   // "OpenThemeData", "DrawThemeBackground", ...

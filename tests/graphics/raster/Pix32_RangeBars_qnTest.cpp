@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "graphics/raster/Pix32_RangeBars_qn.h"
+#include "graphics/raster/Pix32_XPThemes_qn.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/Forms.h"
 #include "tests/platform/user/UserTestSupport.h"
@@ -15,10 +16,26 @@ using namespace qn;
 
 namespace {
 
+// A gauge showing a zone hot and one pressed without a pointer.
+class TStagedGauge : public TGaugeBar {
+ public:
+  explicit TStagedGauge(TComponent* AOwner) : TGaugeBar(AOwner) {}
+  void Stage(TRBZone Hot, TRBZone Pressed) {
+    HotZone = Hot;
+    DragZone = Pressed;
+  }
+};
+
 class Pix32_RangeBars_qn : public usertest::InputServerTest {
  protected:
   void SetUp() override {
     usertest::InputServerTest::SetUp();
+    // The server tests destroy every window of the thread after each test,
+    // the theme nexus's hidden one included: make it afresh.
+    if (!IsWindow(Pix32_XPThemes_qn::ThemeNexus()->WindowHandle())) {
+      DonePix32XPThemes();
+      InitPix32XPThemes();
+    }
     SetScreenSize(1024, 768);
     FForm = std::make_unique<TForm>(nullptr);
     FForm->SetPosition(poDesigned);
@@ -30,6 +47,9 @@ class Pix32_RangeBars_qn : public usertest::InputServerTest {
   void TearDown() override {
     ReleaseCapture();
     FForm.reset();
+    // Back to the present library, and the nexus told so.
+    ResetThemes();
+    SendMessageW(Pix32_XPThemes_qn::ThemeNexus()->WindowHandle(), WM_THEMECHANGED, 0, 0);
     usertest::InputServerTest::TearDown();
   }
   template <class T>
@@ -247,6 +267,8 @@ TEST_F(Pix32_RangeBars_qn, HandleDragsMoveByTheirShare) {
 }
 
 TEST_F(Pix32_RangeBars_qn, PicturesOfTheStyles) {
+  SetThemeMode(TThemeMode::Absent);  // the classic look
+  ASSERT_FALSE(Pix32_XPThemes_qn::USE_THEMES);
   auto* g = Make<TGaugeBar>(232, 16);
   g->SetPosition(50);
   g->Repaint();
@@ -278,6 +300,69 @@ TEST_F(Pix32_RangeBars_qn, PicturesOfTheStyles) {
   g->Repaint();
   usertest::Pump();
   EXPECT_EQ(At(g, (fh.Left + fh.Right) / 2, 8), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(Pix32_RangeBars_qn, ThemeBindingFollowsTheLibrary) {
+  namespace T = Pix32_XPThemes_qn;
+  // Present: both handles open, and the bars draw through the theme.
+  ASSERT_TRUE(T::USE_THEMES);
+  EXPECT_NE(T::SCROLLBAR_THEME, nullptr);
+  EXPECT_NE(T::GLOBALS_THEME, nullptr);
+  EXPECT_EQ(T::GetThemeColor, nullptr);  // an optional export the library lacks
+  ClearThemeCallLog();
+  auto* g = new TStagedGauge(FForm.get());
+  g->SetParent(FForm.get());
+  g->SetBounds(20, 20, 232, 16);
+  g->SetPosition(50);
+  g->Stage(zBtnPrev, zBtnNext);
+  g->Repaint();
+  usertest::Pump();
+  std::vector<std::pair<int, int>> drawn;
+  for (const TThemeCall& c : ThemeCallLog())
+    if (c.Function == u"DrawThemeBackground" && c.ClassName == u"SCROLLBAR") drawn.emplace_back(c.Part, c.State);
+  const std::vector<std::pair<int, int>> want = {{SBP_ARROWBTN, ABS_LEFTNORMAL + 1},    // hot
+                                                 {SBP_ARROWBTN, ABS_RIGHTNORMAL + 2},   // pressed
+                                                 {SBP_LOWERTRACKHORZ, SCRBS_NORMAL},
+                                                 {SBP_UPPERTRACKHORZ, SCRBS_NORMAL},
+                                                 {SBP_THUMBBTNHORZ, SCRBS_NORMAL},
+                                                 {SBP_GRIPPERHORZ, 0}};
+  ASSERT_GE(drawn.size(), want.size());
+  drawn.resize(want.size());
+  EXPECT_EQ(drawn, want);
+  g->SetEnabled(false);
+  ClearThemeCallLog();
+  g->Repaint();
+  usertest::Pump();
+  bool disabledButton = false;
+  for (const TThemeCall& c : ThemeCallLog())
+    disabledButton |= c.Part == SBP_ARROWBTN && c.State == ABS_LEFTNORMAL + 3;
+  EXPECT_TRUE(disabledButton);
+
+  // A theme change reopens the handles.
+  ClearThemeCallLog();
+  EnableTheming(false);
+  EXPECT_FALSE(T::USE_THEMES);
+  EnableTheming(true);
+  EXPECT_TRUE(T::USE_THEMES);
+  Integer opened = 0;
+  for (const TThemeCall& c : ThemeCallLog()) opened += c.Function == u"OpenThemeData";
+  EXPECT_EQ(opened, 2);
+
+  // Absent, or without a required export: the classic path.
+  SetThemeMode(TThemeMode::Absent);
+  EXPECT_FALSE(T::USE_THEMES);
+  EXPECT_EQ(T::OpenThemeData, nullptr);
+  SetThemeMode(TThemeMode::Present);
+  EXPECT_TRUE(T::USE_THEMES);
+  SetThemeExportMissing("EnableTheming");
+  SendMessageW(T::ThemeNexus()->WindowHandle(), WM_THEMECHANGED, 0, 0);
+  EXPECT_FALSE(T::USE_THEMES);
+  EXPECT_FALSE(T::LoadUxTheme());
+  EXPECT_EQ(T::DrawThemeBackground, nullptr);
+  ClearThemeCallLog();
+  g->Repaint();
+  usertest::Pump();
+  EXPECT_TRUE(ThemeCallLog().empty());
 }
 
 TEST_F(Pix32_RangeBars_qn, FlatHelpers) {
