@@ -309,7 +309,8 @@ void TPlainXml::SaveToFile(const String& FileName) {
       throw;
     }
   }
-  if (!RenameFile(temp, FileName)) {
+  // The finished file replaces the old one in one step.
+  if (!MoveFileExW(temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DeleteFile(temp);
     throw EFCreateError(u"Cannot create file \"" + FileName + u"\".");
   }

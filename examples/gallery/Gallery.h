@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtl/Types.h"
+
 namespace gallery {
 
 struct Page {
@@ -11,6 +13,9 @@ struct Page {
   // Writes the page's pictures into outDir and returns their paths.
   std::vector<std::string> (*Run)(const std::string& outDir);
 };
+
+// A 240 x 150 landscape (sky, sun, hills, lake) written as PNG; its path.
+vcl::String MakeLandscape(const std::string& FileName);
 
 // Every page, in the order the gallery runs them (Pages.cpp).
 std::vector<Page> AllPages();

@@ -32,6 +32,7 @@ std::vector<std::string> TransformsPage(const std::string& outDir);
 std::vector<std::string> ProgressPage(const std::string& outDir);
 std::vector<std::string> RangeBarsPage(const std::string& outDir);
 std::vector<std::string> EditPage(const std::string& outDir);
+std::vector<std::string> SkinConfigPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -65,6 +66,7 @@ std::vector<Page> AllPages() {
       {"progress", ProgressPage},
       {"rangebars", RangeBarsPage},
       {"edit", EditPage},
+      {"skinconfig", SkinConfigPage},
   };
 }
 

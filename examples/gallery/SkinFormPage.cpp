@@ -63,8 +63,11 @@ class TCard : public TQuarnCustomControl {
   String FHeading, FText;
 };
 
+}  // namespace
+
 // A small landscape: sky, sun, two hill ranges and a lake, as PNG.
-String MakeLandscape(const std::string& Dir) {
+vcl::String MakeLandscape(const std::string& FileName) {
+  using namespace qn;
   const int W = 240, H = 150;
   TPngImage png(COLOR_RGB, 8, W, H);
   for (int y = 0; y < H; ++y)
@@ -92,10 +95,12 @@ String MakeLandscape(const std::string& Dir) {
       p[2] = Byte(std::clamp(r, 0.0, 255.0)), p[1] = Byte(std::clamp(g, 0.0, 255.0));
       p[0] = Byte(std::clamp(b, 0.0, 255.0));
     }
-  const String name = FromUtf8(Dir + "/skinform-landscape.png");
+  const String name = FromUtf8(FileName);
   png.SaveToFile(name);
   return name;
 }
+
+namespace {
 
 void Pump() {
   MSG m;
@@ -131,7 +136,7 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
   SetScreenSize(1200, 800);
   SetDesktopColor(RGB(38, 52, 70));
   SetVirtualClock(true);
-  const String landscape = MakeLandscape(outDir);
+  const String landscape = MakeLandscape(outDir + "/skinform-landscape.png");
   gHSB = THSB{};
 
   // The inactive form first, so the active one is shown last and keeps the

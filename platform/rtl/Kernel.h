@@ -29,7 +29,8 @@ constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_ME
                 ERROR_CLASS_ALREADY_EXISTS = 1410, ERROR_CLASS_DOES_NOT_EXIST = 1411,
                 ERROR_CLASS_HAS_WINDOWS = 1412, ERROR_INVALID_THREAD_ID = 1444,
                 ERROR_NO_MORE_ITEMS = 259, ERROR_INSUFFICIENT_BUFFER = 122,
-                ERROR_INVALID_FLAGS = 1004, ERROR_NO_UNICODE_TRANSLATION = 1113;
+                ERROR_INVALID_FLAGS = 1004, ERROR_NO_UNICODE_TRANSLATION = 1113,
+                ERROR_FILE_NOT_FOUND = 2, ERROR_ALREADY_EXISTS = 183, ERROR_NOT_SAME_DEVICE = 17;
 
 // ---------------------------------------------------------------------------
 // Code pages
@@ -110,5 +111,12 @@ DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* info);
 // occurs twice is read as the first.
 bool TzSpecificLocalTimeToSystemTime(const TIME_ZONE_INFORMATION* tzi, const SYSTEMTIME* local, SYSTEMTIME* utc);
 bool SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* tzi, const SYSTEMTIME* utc, SYSTEMTIME* local);
+
+// Moves a file. Without MOVEFILE_REPLACE_EXISTING an existing target fails
+// the call (ERROR_ALREADY_EXISTS); with it the target is replaced in one
+// step, so readers see the old file or the new one, never neither. Moving
+// to another file system needs MOVEFILE_COPY_ALLOWED.
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1, MOVEFILE_COPY_ALLOWED = 0x2, MOVEFILE_WRITE_THROUGH = 0x8;
+bool MoveFileExW(const WCHAR* existing, const WCHAR* newName, DWORD flags);
 
 }  // namespace vcl

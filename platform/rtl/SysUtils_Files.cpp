@@ -13,6 +13,7 @@
 #include <mutex>
 #include <random>
 
+#include "platform/rtl/Kernel.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace vcl {
@@ -152,6 +153,49 @@ bool RenameFile(const String& oldName, const String& newName) {
   struct stat st;
   if (oldName.empty() || newName.empty() || StatPath(newName, st)) return false;
   return ::rename(HostPathUtf8(oldName).c_str(), HostPathUtf8(newName).c_str()) == 0;
+}
+
+bool MoveFileExW(const WCHAR* existing, const WCHAR* newName, DWORD flags) {
+  if (!existing || !newName || !*existing || !*newName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  const String from(existing), to(newName);
+  struct stat st;
+  if (!StatPath(from, st)) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  struct stat target;
+  if (StatPath(to, target)) {
+    if (!(flags & MOVEFILE_REPLACE_EXISTING)) {
+      SetLastError(ERROR_ALREADY_EXISTS);
+      return false;
+    }
+    // A folder is never replaced by a file.
+    if (S_ISDIR(target.st_mode)) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+  }
+  if (::rename(HostPathUtf8(from).c_str(), HostPathUtf8(to).c_str()) == 0) return true;
+  if (errno == EXDEV) {
+    if (!(flags & MOVEFILE_COPY_ALLOWED) || S_ISDIR(st.st_mode)) {
+      SetLastError(ERROR_NOT_SAME_DEVICE);
+      return false;
+    }
+    std::ifstream in(HostPathUtf8(from), std::ios::binary);
+    std::ofstream out(HostPathUtf8(to), std::ios::binary | std::ios::trunc);
+    out << in.rdbuf();
+    out.flush();
+    if (in && out) {
+      out.close();
+      ::unlink(HostPathUtf8(from).c_str());
+      return true;
+    }
+  }
+  SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+  return false;
 }
 
 bool FileAge(const String& fileName, TDateTime& age) {

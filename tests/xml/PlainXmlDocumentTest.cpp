@@ -110,6 +110,10 @@ TEST(PlainXml_qn_Document, FilesAndBlanks) {
   EXPECT_THROW(d.SaveToFile(FromUtf8(dir + "/missing/dir/doc.xml")), Exception);
   e.LoadFromFile(file);
   EXPECT_EQ(e.Root()->ReadInteger("n"), 5);
+  // Saving over an existing file replaces it.
+  d.SaveToFile(file);
+  e.LoadFromFile(file);
+  EXPECT_EQ(e.Root()->ReadInteger("n"), 6);
 
   // Blanks around the root: kept as text only when preserving.
   TPlainXml p(nullptr);

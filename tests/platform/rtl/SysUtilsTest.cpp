@@ -5,6 +5,7 @@
 
 #include "platform/rtl/Character.h"
 #include "platform/rtl/StrUtils.h"
+#include "platform/rtl/Kernel.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/common/TestSupport.h"
 
@@ -362,6 +363,15 @@ TEST(Platform_SysUtils, FilesAndFolders) {
   EXPECT_FALSE(FileExists(file));
   WriteAllText(file, u"x");
   EXPECT_FALSE(RenameFile(file, moved));  // no replacing
+  // Moving with replacement: only when asked, never over a folder.
+  EXPECT_FALSE(MoveFileExW(file.c_str(), moved.c_str(), 0));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(MoveFileExW(file.c_str(), deep.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_TRUE(MoveFileExW(file.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_USTR(ReadAllText(moved), u"x");
+  EXPECT_FALSE(MoveFileExW(file.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  WriteAllText(file, u"x");
   EXPECT_TRUE(DeleteFile(file));
   EXPECT_FALSE(DeleteFile(file));
   EXPECT_FALSE(DeleteFile(deep));          // folders are not files
