@@ -88,6 +88,7 @@ using enum TShiftStateItem;
 using TShiftState = TSet<TShiftStateItem>;
 
 enum class TMouseButton : Byte { mbLeft, mbRight, mbMiddle };
+QN_ENUM_NAMES(TMouseButton, mbLeft, mbRight, mbMiddle)
 using enum TMouseButton;
 
 enum class TBiDiMode : Byte { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };

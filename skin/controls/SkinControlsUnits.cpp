@@ -1,14 +1,17 @@
 // The standard skinned controls' units.
 #include "platform/rtl/Units.h"
-#include "skin/controls/uQuarnBoxCtrls.h"
 #include "skin/controls/uQnHLSTrackBar.h"
+#include "skin/controls/uQuarnBoxCtrls.h"
+#include "skin/controls/uQuarnEditTips.h"
 #include "skin/controls/uQuarnExpandBox.h"
+#include "skin/controls/uQuarnHtmlLabel.h"
 #include "skin/controls/uQuarnLabel.h"
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/controls/uQuarnProgressBar.h"
 #include "skin/controls/uQuarnScrollBar.h"
 #include "skin/controls/uQuarnSizeGrip.h"
 #include "skin/controls/uQuarnSplitter.h"
+#include "skin/controls/uQuarnTips.h"
 
 namespace qn {
 
@@ -19,6 +22,9 @@ void RegisterSkinControlsUnits() {
   RegisterUnit({"uQnHLSTrackBar", {"uQuarnResManager", "Controls"}, InitQnHLSTrackBar, nullptr});
   RegisterUnit({"uQuarnExpandBox", {"uQuarnResManager", "Controls"}, InitQuarnExpandBox, nullptr});
   RegisterUnit({"uQuarnProgressBar", {"uQuarnResManager", "Controls"}, InitQuarnProgressBar, nullptr});
+  RegisterUnit({"uQuarnTips", {"uQuarnResManager", "uSimpleTimer"}, InitQuarnTips, nullptr});
+  RegisterUnit({"uQuarnEditTips", {"uQuarnTips"}, InitQuarnEditTips, nullptr});
+  RegisterUnit({"uQuarnHtmlLabel", {"uQuarnLabel"}, InitQuarnHtmlLabel, nullptr});
   RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
   RegisterUnit({"uQuarnSplitter", {"uQuarnResManager", "Controls"}, InitQuarnSplitter, nullptr});
   RegisterUnit({"uQuarnSizeGrip", {"uQuarnResManager", "Forms"}, InitQuarnSizeGrip, nullptr});
