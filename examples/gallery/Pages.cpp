@@ -22,6 +22,8 @@ std::vector<std::string> EasingPage(const std::string& outDir);
 std::vector<std::string> SkinUtilsPage(const std::string& outDir);
 std::vector<std::string> TransparencyPage(const std::string& outDir);
 std::vector<std::string> PanelsPage(const std::string& outDir);
+std::vector<std::string> TipsPage(const std::string& outDir);
+std::vector<std::string> HtmlPage(const std::string& outDir);
 std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
@@ -56,6 +58,8 @@ std::vector<Page> AllPages() {
       {"skinutils", SkinUtilsPage},
       {"transparency", TransparencyPage},
       {"panels", PanelsPage},
+      {"tips", TipsPage},
+      {"html", HtmlPage},
       {"hints", HintsPage},
       {"menus", MenusPage},
       {"skinform", SkinFormPage},

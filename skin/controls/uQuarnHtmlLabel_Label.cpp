@@ -10,7 +10,9 @@ namespace {
 
 // Styles come only from the markup: a bold label font would otherwise make
 // every word bold and no </B> could end it. Measuring, hit-testing and
-// drawing all start from the same font.
+// drawing all start from the same font, taken again before every pass:
+// the renderer leaves the size an unclosed FONT tag set, and the next pass
+// would otherwise start from that size.
 void TakeFont(TCanvas* Canvas, TFont* Font) {
   Canvas->Font()->Assign(Font);
   Canvas->Font()->SetStyle(TFontStyles());
@@ -44,6 +46,7 @@ void TQuarnCustomHtmlLabel::AdjustBounds() {
   const String text = Caption();
   const Integer w = ItemHTWidth(c, TRect(0, 0, 0, 0), TOwnerDrawState(), text, FSuperSubScriptRatio,
                                 FHyperLinkFontHotColor);
+  TakeFont(c, Font());
   const Integer h = ItemHTHeight(c, text, FSuperSubScriptRatio, FHyperLinkFontHotColor);
   SetBounds(Left(), Top(), w, h);
 }
@@ -57,9 +60,13 @@ TRect TQuarnCustomHtmlLabel::ComputeLayoutRect(TBitmap32* Buffer) {
   TRect r = ClientRect();
   TCanvas* c = Buffer->Canvas();
   const String text = Caption();
+  TFont keep;
+  keep.Assign(c->Font());
   const Integer tw = ItemHTWidth(c, TRect(0, 0, 0, 0), TOwnerDrawState(), text, FSuperSubScriptRatio,
                                  FHyperLinkFontHotColor);
+  c->Font()->Assign(&keep);
   const Integer th = ItemHTHeight(c, text, FSuperSubScriptRatio, FHyperLinkFontHotColor);
+  c->Font()->Assign(&keep);
   switch (FAlignmentHorizontal) {
     case taRightJustify: r.Left = r.Width() - tw; break;
     case taCenter: r.Left = (r.Width() - tw) / 2; break;
@@ -90,6 +97,7 @@ void TQuarnCustomHtmlLabel::PaintText(TBitmap32* Buffer) {
   OffsetRect(shifted, 1, 1);
   c->Font()->SetColor(clBtnHighlight);
   ItemHTDraw(c, shifted, disabled, text, FSuperSubScriptRatio, FHyperLinkFontHotColor, 100);
+  TakeFont(c, Font());
   c->Font()->SetColor(clBtnShadow);
   ItemHTDraw(c, r, disabled, text, FSuperSubScriptRatio, FHyperLinkFontHotColor, 100);
 }

@@ -99,7 +99,7 @@ TQuarnTipsWindow::TQuarnTipsWindow(TQuarnCustomTips* TipsComponent) : TCustomCon
   FTimer->SetInterval(50);
   FTimer->SetOnTimer(TNotifyEvent(this, &TQuarnTipsWindow::DoOnTimer));
   FTimer->SetEnabled(true);
-  SetControlStyle(ControlStyle() - TControlStyle{csOpaque});
+  SetControlStyle(ControlStyle() - TControlStyle{csOpaque} + TControlStyle{csCaptureMouse, csClickEvents});
   FCloseButton = std::make_unique<TPngPictures>();
   FCloseButton->SetImage(u"QuarnMini_close_btn");
   FCloseButton->SetCount(2);
@@ -290,6 +290,9 @@ void TQuarnTipsWindow::Click() {
 void TQuarnTipsWindow::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_ERASEBKGND: Message.Result = 1; return;
+    // A click on the tip (its close button included) leaves the
+    // activation where it was, as showing it did.
+    case WM_MOUSEACTIVATE: Message.Result = MA_NOACTIVATE; return;
     case WM_SIZE: WMSize(Message); return;
     case WM_MOUSEMOVE: WMMouseMove(Message); return;
     case WM_LBUTTONDOWN:

@@ -326,6 +326,19 @@ TEST_F(uQuarnHtmlLabelControl, SizesToTheRenderedBlock) {
   EXPECT_EQ(l->Width(), w);
   EXPECT_EQ(l->Height(), h);
   EXPECT_EQ(l->Height(), 2 * b.Canvas()->TextHeight(String()) + 1);
+  // An unclosed FONT leaves the canvas enlarged; every pass of the label
+  // starts from its own font again, so height and width are measured as
+  // two independent calls would measure them.
+  l->SetCaption(u"a<font size=4>b");
+  b.Canvas()->Font()->Assign(l->Font());
+  const Integer fw = ItemHTWidth(b.Canvas(), TRect(0, 0, 0, 0), {}, l->Caption(), DefaultSuperSubScriptRatio, clRed);
+  b.Canvas()->Font()->Assign(l->Font());
+  const Integer fh = ItemHTHeight(b.Canvas(), l->Caption(), DefaultSuperSubScriptRatio, clRed);
+  EXPECT_EQ(l->Width(), fw);
+  EXPECT_EQ(l->Height(), fh);
+  l->Invalidate();
+  usertest::Pump();
+  EXPECT_EQ(l->Height(), fh);
   // A bold label font does not leak into the measurement: styles come
   // from the markup only.
   l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
@@ -344,6 +357,8 @@ TEST_F(uQuarnHtmlLabelControl, SizesToTheRenderedBlock) {
   l->SetBounds(20, 30, 300, 80);
   usertest::Pump();
   const Integer bw = TextW(l->Font(), u"wide line");
+  b.Canvas()->Font()->Assign(l->Font());
+  b.Canvas()->Font()->SetStyle({});
   EXPECT_EQ(l->LayoutRect().Left, (300 - bw) / 2);
   EXPECT_EQ(l->LayoutRect().Top, (80 - (2 * b.Canvas()->TextHeight(String()) + 1)) / 2);
 }
