@@ -141,6 +141,9 @@ class TQuarnHtmlLabel : public TQuarnCustomHtmlLabel {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
     P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
     P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
