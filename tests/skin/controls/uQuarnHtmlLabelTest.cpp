@@ -438,7 +438,9 @@ TEST_F(uQuarnHtmlLabelControl, DisabledIsEmbossedAndFormFileKeepsAlpha) {
   ASSERT_GE(shadowAt, 0);
   // The highlight copy is one pixel right of the shadow copy (on white it
   // may vanish; the shadow must be there, and no link blue).
-  if (lightAt >= 0) EXPECT_EQ(lightAt, shadowAt + 1);
+  if (lightAt >= 0) {
+    EXPECT_EQ(lightAt, shadowAt + 1);
+  }
   bool anyBlue = false;
   for (Integer x = 0; x < l->Width(); ++x)
     for (Integer yy = 0; yy < l->Height(); ++yy) anyBlue |= (shot.Pixel(o.X + x, o.Y + yy) & 0xFFFFFF) == 0x0000FF;
