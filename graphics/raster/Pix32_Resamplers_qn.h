@@ -49,6 +49,16 @@ TColor32 Interpolator_Pas(Cardinal WX_256, Cardinal WY_256, const TColor32* C11,
 TColor32 BlockAverage_SSE2(Cardinal Dlx, Cardinal Dly, const TColor32* RowSrc, Cardinal OffSrc);
 TColor32 Interpolator_SSE2(Cardinal WX_256, Cardinal WY_256, const TColor32* C11, const TColor32* C21);
 
+// One row of kernel taps: the sums of the premultiplied B, G, R and A of
+// Count pixels, each times its weight (|weight| <= 2048, Count <= 33, so
+// the sums fit 32 bits), into Sums[0..3]. Its variants are bound with the
+// transformation unit's, whose affine fast path they serve; the resampler
+// unit's own binding table stays as it is.
+using TKernelRowProc = void(const TColor32* Src, const Integer* Weights, Integer Count, Integer* Sums);
+extern TKernelRowProc* KernelRowTaps;
+void KernelRowTaps_Pas(const TColor32* Src, const Integer* Weights, Integer Count, Integer* Sums);
+void KernelRowTaps_SSE2(const TColor32* Src, const Integer* Weights, Integer Count, Integer* Sums);
+
 class TFunctionRegistry;
 extern TFunctionRegistry* ResamplersRegistry;
 enum : Integer { FID_BLOCKAVERAGE, FID_INTERPOLATOR };
@@ -513,6 +523,9 @@ class TTransformer : public TNestedSampler {
   Integer FKernelW = 0;
 };
 
+// 1 .. the largest Integer.
+using TSamplingRange = Integer;
+
 // Averages SamplingX x SamplingY samples spread evenly over the pixel.
 class TSuperSampler : public TNestedSampler {
   QN_CLASS_CREATE(TSuperSampler, TNestedSampler, TCustomSampler)
@@ -521,11 +534,11 @@ class TSuperSampler : public TNestedSampler {
 
   TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
 
-  Integer SamplingX() const { return FSamplingX; }
+  TSamplingRange SamplingX() const { return FSamplingX; }
   // Counts below 1 are taken as 1.
-  void SetSamplingX(Integer Value);
-  Integer SamplingY() const { return FSamplingY; }
-  void SetSamplingY(Integer Value);
+  void SetSamplingX(TSamplingRange Value);
+  TSamplingRange SamplingY() const { return FSamplingY; }
+  void SetSamplingY(TSamplingRange Value);
 
   QN_PUBLISHED(TSuperSampler) {
     QN_PROP(SamplingY);
@@ -535,7 +548,7 @@ class TSuperSampler : public TNestedSampler {
  protected:
   void UpdateScale();
 
-  Integer FSamplingY = 4, FSamplingX = 4;
+  TSamplingRange FSamplingY = 4, FSamplingX = 4;
   TFixed FDistanceX = 0, FDistanceY = 0, FOffsetX = 0, FOffsetY = 0;
   // In floating point: the product of the counts may not fit 16.16.
   Double FScale = 0;

@@ -107,8 +107,20 @@ void TTransformer::SampleRow(Integer X, Integer Y, Integer Count, TColor32* Out)
   v -= 0x7FFF;
   switch (FRowKind) {
     case TRowKind::NearestSafe: {
+      // GetPixelS with the clip and the row pitch held in registers.
       const TCustomBitmap32* b = static_cast<TCustomResampler*>(FSampler)->Bitmap();
-      for (Integer i = 0; i < Count; ++i, u += du, v += dv) Out[i] = b->GetPixelS(FixedRound(u), FixedRound(v));
+      const TRect& c = b->ClipRect();
+      const Cardinal cw = static_cast<Cardinal>(std::max(c.Right - c.Left, 0));
+      const Cardinal ch = static_cast<Cardinal>(std::max(c.Bottom - c.Top, 0));
+      const TColor32* bits = b->Bits();
+      const NativeInt pitch = b->Width();
+      const TColor32 outer = b->OuterColor();
+      for (Integer i = 0; i < Count; ++i, u += du, v += dv) {
+        const Integer x = FixedRound(u), y = FixedRound(v);
+        Out[i] = static_cast<Cardinal>(x - c.Left) < cw && static_cast<Cardinal>(y - c.Top) < ch
+                     ? bits[x + y * pitch]
+                     : outer;
+      }
       break;
     }
     case TRowKind::LinearSafe:

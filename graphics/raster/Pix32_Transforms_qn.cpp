@@ -4,6 +4,7 @@
 
 #include "graphics/raster/Pix32_Bindings_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
+#include "graphics/raster/Pix32_Resamplers_qn.h"
 
 namespace qn {
 
@@ -325,6 +326,9 @@ void InitPix32Transforms() {
   TransformsRegistry->RegisterBinding(FID_LINEARTRANSFORMROW, &LinearTransformRow, "LinearTransformRow");
   TransformsRegistry->Add(FID_LINEARTRANSFORMROW, &LinearTransformRow_Pas, {}, 0, "plain");
   TransformsRegistry->Add(FID_LINEARTRANSFORMROW, &LinearTransformRow_SSE2, {TCPUInstructionSet::ciSSE2}, 0, "SSE2");
+  TransformsRegistry->RegisterBinding(FID_KERNELROWTAPS, &KernelRowTaps, "KernelRowTaps");
+  TransformsRegistry->Add(FID_KERNELROWTAPS, &KernelRowTaps_Pas, {}, 0, "plain");
+  TransformsRegistry->Add(FID_KERNELROWTAPS, &KernelRowTaps_SSE2, {TCPUInstructionSet::ciSSE2}, 0, "SSE2");
   TransformsRegistry->RebindAll();
 }
 

@@ -445,7 +445,7 @@ class TRemapTransformation : public TTransformation {
 
 class TFunctionRegistry;
 extern TFunctionRegistry* TransformsRegistry;
-enum : Integer { FID_DET2X2SINGLE, FID_DET2X2DOUBLE, FID_LINEARTRANSFORMROW };
+enum : Integer { FID_DET2X2SINGLE, FID_DET2X2DOUBLE, FID_LINEARTRANSFORMROW, FID_KERNELROWTAPS };
 void InitPix32Transforms();
 
 }  // namespace qn

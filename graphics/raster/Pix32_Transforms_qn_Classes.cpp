@@ -433,7 +433,7 @@ void TRemapTransformation::PrepareTransform() {
 }
 
 void TRemapTransformation::ReverseTransformFloat(Single DstX, Single DstY, Single& SrcX, Single& SrcY) {
-  const TFloatPoint V = FVectorMap->GetFloatVectorF(DstX - FOffset.X, DstY - FOffset.Y);
+  const TFloatPoint V = FVectorMap->FloatVectorF(DstX - FOffset.X, DstY - FOffset.Y);
   SrcX = (V.X * FCombinedScalingFloat.X + (DstX - FDstTranslationFloat.X) * FDstScaleFloat.X) * FSrcScaleFloat.X +
          FSrcTranslationFloat.X;
   SrcY = (V.Y * FCombinedScalingFloat.Y + (DstY - FDstTranslationFloat.Y) * FDstScaleFloat.Y) * FSrcScaleFloat.Y +
@@ -441,7 +441,7 @@ void TRemapTransformation::ReverseTransformFloat(Single DstX, Single DstY, Singl
 }
 
 void TRemapTransformation::ReverseTransformFixed(TFixed DstX, TFixed DstY, TFixed& SrcX, TFixed& SrcY) {
-  const TFixedPoint V = FVectorMap->GetFixedVectorX(DstX - FOffsetFixed.X, DstY - FOffsetFixed.Y);
+  const TFixedPoint V = FVectorMap->FixedVectorX(DstX - FOffsetFixed.X, DstY - FOffsetFixed.Y);
   SrcX = FixedMul(FixedMul(V.X, FCombinedScalingFixed.X) + FixedMul(DstX - FDstTranslationFixed.X, FDstScaleFixed.X),
                   FSrcScaleFixed.X) +
          FSrcTranslationFixed.X;
@@ -451,7 +451,7 @@ void TRemapTransformation::ReverseTransformFixed(TFixed DstX, TFixed DstY, TFixe
 }
 
 void TRemapTransformation::ReverseTransformInt(Integer DstX, Integer DstY, Integer& SrcX, Integer& SrcY) {
-  const TFixedPoint V = FVectorMap->GetFixedVector(Clamp(DstX - FOffsetInt.X, 0, FVectorMap->Width() - 1),
+  const TFixedPoint V = FVectorMap->FixedVector(Clamp(DstX - FOffsetInt.X, 0, FVectorMap->Width() - 1),
                                                    Clamp(DstY - FOffsetInt.Y, 0, FVectorMap->Height() - 1));
   const TFixed x = Fixed(DstX), y = Fixed(DstY);
   SrcX = FixedRound(

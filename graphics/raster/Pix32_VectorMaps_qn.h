@@ -38,6 +38,16 @@ class TVectorMap : public TCustomMap {
     return FloatPoint(GetFixedVectorXS(Fixed(X), Fixed(Y)));
   }
 
+  // The same reads under their property names.
+  TFixedPoint FixedVector(Integer X, Integer Y) const { return GetFixedVector(X, Y); }
+  TFixedPoint FixedVectorS(Integer X, Integer Y) const { return GetFixedVectorS(X, Y); }
+  TFixedPoint FixedVectorX(TFixed X, TFixed Y) const { return GetFixedVectorX(X, Y); }
+  TFixedPoint FixedVectorXS(TFixed X, TFixed Y) const { return GetFixedVectorXS(X, Y); }
+  TFloatPoint FloatVector(Integer X, Integer Y) const { return GetFloatVector(X, Y); }
+  TFloatPoint FloatVectorS(Integer X, Integer Y) const { return GetFloatVectorS(X, Y); }
+  TFloatPoint FloatVectorF(Single X, Single Y) const { return GetFloatVectorF(X, Y); }
+  TFloatPoint FloatVectorFS(Single X, Single Y) const { return GetFloatVectorFS(X, Y); }
+
   void SetFixedVector(Integer X, Integer Y, const TFixedPoint& Value) {
     FVectors[static_cast<size_t>(X + Y * FWidth)] = Value;
   }

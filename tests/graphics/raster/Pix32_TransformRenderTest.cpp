@@ -111,6 +111,28 @@ TEST(Pix32_Transforms_qn, FastPathEqualsGeneralPath) {
     rows.push_back(out);
   }
   for (auto& r : rows) EXPECT_EQ(r, rows[0]);
+
+  // Kernel tap rows: every variant gives the premultiplied weighted sums.
+  std::uniform_int_distribution<int> px(0, 255), wt(-2048, 2048), len(1, 33);
+  for (Integer n = 0; n < 500; ++n) {
+    const Integer count = len(rng);
+    std::vector<TColor32> c(size_t(count) + 1);
+    std::vector<Integer> w(size_t(count) + 1);
+    Int64 ref[4] = {};
+    for (Integer i = 0; i < count; ++i) {
+      const Cardinal a = n % 3 ? Cardinal(px(rng)) : 255;
+      c[size_t(i)] = a << 24 | Cardinal(px(rng)) << 16 | Cardinal(px(rng)) << 8 | Cardinal(px(rng));
+      w[size_t(i)] = wt(rng);
+      for (Integer ch = 0; ch < 3; ++ch) ref[ch] += Int64((c[size_t(i)] >> (8 * ch) & 255) * a / 255) * w[size_t(i)];
+      ref[3] += Int64(a) * w[size_t(i)];
+    }
+    for (auto* v : rastertest::Variants(TransformsRegistry, FID_KERNELROWTAPS)) {
+      rastertest::ForceVariant f(TransformsRegistry, v);
+      Integer sums[4];
+      KernelRowTaps(c.data(), w.data(), count, sums);
+      for (Integer ch = 0; ch < 4; ++ch) ASSERT_EQ(sums[ch], ref[ch]) << v->Name << " " << n;
+    }
+  }
 }
 
 TEST(Pix32_Transforms_qn, RotateAndScaleGolden) {
