@@ -160,9 +160,12 @@ inline void ExpectConsistent(TBaseLazyTree_qn* Tree, const std::string& Where) {
     EXPECT_EQ(n->TotalHeight, height) << Where;
     if (n != root) {
       if (Shown(Tree, n) && !EffectivelyFiltered(Tree, n)) ++visible;
-      if (count > 0 && Tree->UpdateCount() == 0)
+      if (count > 0 && Tree->UpdateCount() == 0) {
         EXPECT_EQ(n->States.Contains(vsAllChildrenHidden), !anyShown) << Where;
-      if (n->States.Contains(vsExpanded)) EXPECT_GT(count, 0u) << Where << ": expanded without children";
+      }
+      if (n->States.Contains(vsExpanded)) {
+        EXPECT_GT(count, 0u) << Where << ": expanded without children";
+      }
     }
   };
   check(root);

@@ -170,7 +170,9 @@ void CheckNoInitWalks(TSelectTree* t, const std::string& where) {
     Integer c = t->CompareNodePositions(a, b);
     EXPECT_EQ(c < 0, pos[a] < pos[b]) << where;
     EXPECT_EQ(c == 0, a == b) << where;
-    if (a->Parent == b->Parent) EXPECT_EQ(c, Integer(a->Index) - Integer(b->Index)) << where;
+    if (a->Parent == b->Parent) {
+      EXPECT_EQ(c, Integer(a->Index) - Integer(b->Index)) << where;
+    }
     EXPECT_EQ(t->CountLevelDifference(a, b), Integer(t->GetNodeLevel(b)) - Integer(t->GetNodeLevel(a)));
     bool ancestor = false;
     for (PLazyNode p = a->Parent; p != t->RootNode(); p = p->Parent) ancestor |= p == b;
@@ -226,10 +228,11 @@ TEST_F(LazyTrees_qn_Navigation, WalksEqualFlatReferencesOnRandomTrees) {
     for (Cardinal level = 0; level < 3; ++level) {
       TNodes onLevel = Filter(pre, [&](PLazyNode n) { return t->GetNodeLevel(n) == level; });
       EXPECT_EQ(FromEnumeration(t->LevelNodes(level)), onLevel) << where.str() << " level " << level;
-      if (!onLevel.empty())
+      if (!onLevel.empty()) {
         EXPECT_EQ(Walk([&] { return onLevel.back(); }, [&](PLazyNode n) { return t->GetPreviousLevel(n, level); }),
                   Reversed(onLevel))
             << where.str() << " level " << level;
+      }
     }
     if (::testing::Test::HasFailure()) return;
   }

@@ -105,7 +105,9 @@ TEST_F(LazyTrees_qn_Toggle, FullExpandAndCollapse) {
   Cardinal all = t->RootNode()->TotalCount - 1;
   Cardinal filtered = 0;
   for (PLazyNode n : AllNodes(t)) {
-    if (n->ChildCount > 0) EXPECT_TRUE(n->States.Contains(vsExpanded));
+    if (n->ChildCount > 0) {
+      EXPECT_TRUE(n->States.Contains(vsExpanded));
+    }
     if (n->States.Contains(vsFiltered)) ++filtered;
   }
   EXPECT_EQ(t->VisibleCount(), all - filtered);

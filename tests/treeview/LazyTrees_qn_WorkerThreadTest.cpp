@@ -98,7 +98,9 @@ TEST_F(LazyTrees_qn_WorkerThread, NodeAtEqualsALinearWalkWithAndWithoutTheCache)
       auto it = std::upper_bound(tops.begin(), tops.end(), Cardinal(y));
       PLazyNode want = Cardinal(y) >= top ? nullptr : rows[size_t(it - tops.begin()) - 1];
       ASSERT_EQ(got, want) << what << " at " << y;
-      if (got) EXPECT_EQ(Cardinal(nodeTop), tops[size_t(it - tops.begin()) - 1]);
+      if (got) {
+        EXPECT_EQ(Cardinal(nodeTop), tops[size_t(it - tops.begin()) - 1]);
+      }
     }
     Integer nt;
     EXPECT_EQ(t->GetNodeAt(0, -5, false, nt), rows.front());

@@ -48,7 +48,9 @@ TEST(Pix32_VectorMaps_qn, ReadsAndWrites) {
   s.SetFixedVectorXS(-0x8000, -0x8000, TFixedPoint(Fixed(8), Fixed(-8)));
   for (Integer y = 0; y < 3; ++y)
     for (Integer x = 0; x < 3; ++x)
-      if (x || y) EXPECT_EQ(s.GetFixedVector(x, y), TFixedPoint());
+      if (x || y) {
+        EXPECT_EQ(s.GetFixedVector(x, y), TFixedPoint());
+      }
   EXPECT_NEAR(s.GetFixedVector(0, 0).X, Fixed(2), 2);
   // The nearest cell takes most of the value.
   s.Clear();

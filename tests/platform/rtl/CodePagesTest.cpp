@@ -39,13 +39,17 @@ void RefUtf16(char32_t c, std::u16string& out) {
 std::u16string ToWide(UINT cp, const std::string& s, DWORD flags = 0) {
   int n = MultiByteToWideChar(cp, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
   std::u16string w(static_cast<size_t>(n), u'\0');
-  if (n) EXPECT_EQ(MultiByteToWideChar(cp, flags, s.data(), static_cast<int>(s.size()), w.data(), n), n);
+  if (n) {
+    EXPECT_EQ(MultiByteToWideChar(cp, flags, s.data(), static_cast<int>(s.size()), w.data(), n), n);
+  }
   return w;
 }
 std::string ToBytes(UINT cp, const std::u16string& w, bool* usedDefault = nullptr) {
   int n = WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, usedDefault);
   std::string s(static_cast<size_t>(n), '\0');
-  if (n) EXPECT_EQ(WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, usedDefault), n);
+  if (n) {
+    EXPECT_EQ(WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, usedDefault), n);
+  }
   return s;
 }
 
