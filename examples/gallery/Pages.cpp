@@ -35,6 +35,7 @@ std::vector<std::string> ProgressPage(const std::string& outDir);
 std::vector<std::string> RangeBarsPage(const std::string& outDir);
 std::vector<std::string> EditPage(const std::string& outDir);
 std::vector<std::string> SkinConfigPage(const std::string& outDir);
+std::vector<std::string> ButtonsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -71,6 +72,7 @@ std::vector<Page> AllPages() {
       {"rangebars", RangeBarsPage},
       {"edit", EditPage},
       {"skinconfig", SkinConfigPage},
+      {"buttons", ButtonsPage},
   };
 }
 

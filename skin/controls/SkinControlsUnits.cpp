@@ -3,11 +3,15 @@
 #include "skin/controls/uQnHLSTrackBar.h"
 #include "skin/controls/uQuarnBoxCtrls.h"
 #include "skin/controls/uQuarnEditTips.h"
+#include "skin/controls/uQnCustomButton.h"
+#include "skin/controls/uQuarnButton.h"
+#include "skin/controls/uQuarnCheckBox.h"
 #include "skin/controls/uQuarnExpandBox.h"
 #include "skin/controls/uQuarnHtmlLabel.h"
 #include "skin/controls/uQuarnLabel.h"
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/controls/uQuarnProgressBar.h"
+#include "skin/controls/uQuarnRadioBox.h"
 #include "skin/controls/uQuarnScrollBar.h"
 #include "skin/controls/uQuarnSizeGrip.h"
 #include "skin/controls/uQuarnSplitter.h"
@@ -25,6 +29,10 @@ void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnTips", {"uQuarnResManager", "uSimpleTimer"}, InitQuarnTips, nullptr});
   RegisterUnit({"uQuarnEditTips", {"uQuarnTips"}, InitQuarnEditTips, nullptr});
   RegisterUnit({"uQuarnHtmlLabel", {"uQuarnLabel"}, InitQuarnHtmlLabel, nullptr});
+  RegisterUnit({"uQnCustomButton", {"uQuarnResManager", "uSimpleTimer", "Menus", "Forms"}, nullptr, nullptr});
+  RegisterUnit({"uQuarnButton", {"uQnCustomButton", "uQuarnLabel", "uQnPix32Lib"}, nullptr, nullptr});
+  RegisterUnit({"uQuarnCheckBox", {"uQuarnResManager"}, nullptr, nullptr});
+  RegisterUnit({"uQuarnRadioBox", {"uQuarnCheckBox"}, nullptr, nullptr});
   RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
   RegisterUnit({"uQuarnSplitter", {"uQuarnResManager", "Controls"}, InitQuarnSplitter, nullptr});
   RegisterUnit({"uQuarnSizeGrip", {"uQuarnResManager", "Forms"}, InitQuarnSizeGrip, nullptr});

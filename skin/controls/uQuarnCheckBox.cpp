@@ -1,0 +1,124 @@
+#include "skin/controls/uQuarnCheckBox.h"
+
+#include "platform/gdi/GdiText.h"
+#include "platform/vcl/ControlMessages.h"
+#include "skin/foundation/uQnComm.h"
+
+namespace qn {
+
+void DrawStateBoxFace(TControl* Control, TBitmap32* Buffer, const TQnResID& Pictures, Integer Index,
+                      TQnLightClass* Light) {
+  TDynQuarnImage frames;
+  SpliteImg(TQuarnResManagerObj()->GetImageByName(Pictures), 4, frames);
+  if (frames.size() != 4 || Index < 0 || Index > 3) {
+    FreeDynImg(frames);
+    return;
+  }
+  TQuarnImage* f = frames[Index];
+  const Integer w = Control->Width(), h = Control->Height(), fw = f->Width();
+  const bool rtl = Control->UseRightToLeftAlignment();
+  f->DrawTo(Buffer, rtl ? w - fw : 0, h / 2 - f->Height() / 2);
+  TRect r = rtl ? TRect(0, 0, w - fw - 3, h) : TRect(fw + 3, 0, w, h);
+  const Cardinal format = rtl ? DT_VCENTER | DT_SINGLELINE | DT_RIGHT : DT_VCENTER | DT_SINGLELINE;
+  const String text = Control->Caption();
+  Buffer->Font()->Assign(Control->Font());
+  if (Light && Light->Active()) {
+    Buffer->Canvas()->Font()->Assign(Control->Font());
+    DrawEffectText(Buffer->Canvas(), r, text, format, 0, Light->Color(), Light->BlurRadius(), false);
+  }
+  if (!Control->Enabled()) Buffer->Font()->SetColor(static_cast<TColor>(0x00D1D1D1));
+  Buffer->Textout(r, format, text);
+  FreeDynImg(frames);
+}
+
+TQuarnCheckBox::TQuarnCheckBox(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
+  SetControlStyle(TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks});
+  FLight = std::make_unique<TQnLightClass>();
+  SetTabStop(true);
+  SetBounds(Left(), Top(), 113, 17);
+}
+
+void TQuarnCheckBox::SetChecked(bool Value) {
+  if (FChecked == Value) return;
+  FChecked = Value;
+  Invalidate();
+  DoChanged();
+}
+
+void TQuarnCheckBox::SetPictures(const TQnResID& Value) {
+  if (FPictures == Value) return;
+  FPictures = Value;
+  Invalidate();
+}
+
+void TQuarnCheckBox::DoChanged() {
+  if (FOnChanged) FOnChanged(this);
+}
+
+void TQuarnCheckBox::CreateWnd() {
+  TQuarnCustomControl::CreateWnd();
+  SendMessageW(Handle(), BM_SETCHECK, FChecked ? 1 : 0, 0);
+}
+
+void TQuarnCheckBox::Click() { TQuarnCustomControl::Click(); }
+
+Integer TQuarnCheckBox::FrameIndex() const {
+  if (FPressed) return 3;
+  if (FChecked) return FMouseInControl ? 3 : 2;
+  return FMouseInControl ? 1 : 0;
+}
+
+void TQuarnCheckBox::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case BM_SETCHECK:
+      // Answers the state; the message never changes it.
+      TQuarnCustomControl::Dispatch(Message);
+      Message.Result = FChecked ? 1 : 0;
+      Invalidate();
+      return;
+    case WM_LBUTTONDOWN:
+      TQuarnCustomControl::Dispatch(Message);
+      if (CanFocus()) SetFocus();
+      SetChecked(!FChecked);
+      return;
+    case WM_KEYDOWN:
+      TQuarnCustomControl::Dispatch(Message);
+      if (Message.WParam == VK_SPACE) {
+        SetChecked(!FChecked);
+        Invalidate();
+      }
+      return;
+    case WM_MOUSEMOVE:
+      TQuarnCustomControl::Dispatch(Message);
+      if (FPressed) Invalidate();
+      return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      TQuarnCustomControl::Dispatch(Message);
+      FMouseInControl = Message.Msg == CM_MOUSEENTER;
+      Invalidate();
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      TQuarnCustomControl::Dispatch(Message);
+      Invalidate();
+      return;
+    case CM_DIALOGCHAR:
+      if (IsAccel(TWMKey(Message).CharCode(), Caption()) && CanFocus()) {
+        SetFocus();
+        Message.Result = 1;
+        return;
+      }
+      TQuarnCustomControl::Dispatch(Message);
+      return;
+    default: TQuarnCustomControl::Dispatch(Message);
+  }
+}
+
+void TQuarnCheckBox::DrawBody(TBitmap32* Buffer) {
+  Buffer->BeginUpdate();
+  DrawStateBoxFace(this, Buffer, FPictures, FrameIndex(), FLight.get());
+  Buffer->EndUpdate();
+}
+
+}  // namespace qn
