@@ -70,49 +70,81 @@ Integer TQuarnCheckBox::FrameIndex() const {
 
 void TQuarnCheckBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case BM_SETCHECK:
-      // Answers the state; the message never changes it.
-      TQuarnCustomControl::Dispatch(Message);
-      Message.Result = FChecked ? 1 : 0;
-      Invalidate();
-      return;
-    case WM_LBUTTONDOWN:
-      TQuarnCustomControl::Dispatch(Message);
-      if (CanFocus()) SetFocus();
-      SetChecked(!FChecked);
-      return;
-    case WM_KEYDOWN:
-      TQuarnCustomControl::Dispatch(Message);
-      if (Message.WParam == VK_SPACE) {
-        SetChecked(!FChecked);
-        Invalidate();
-      }
-      return;
-    case WM_MOUSEMOVE:
-      TQuarnCustomControl::Dispatch(Message);
-      if (FPressed) Invalidate();
-      return;
-    case CM_MOUSEENTER:
-    case CM_MOUSELEAVE:
-      TQuarnCustomControl::Dispatch(Message);
-      FMouseInControl = Message.Msg == CM_MOUSEENTER;
-      Invalidate();
-      return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      TQuarnCustomControl::Dispatch(Message);
-      Invalidate();
-      return;
-    case CM_DIALOGCHAR:
-      if (IsAccel(TWMKey(Message).CharCode(), Caption()) && CanFocus()) {
-        SetFocus();
-        Message.Result = 1;
-        return;
-      }
-      TQuarnCustomControl::Dispatch(Message);
-      return;
+    case BM_SETCHECK: BMSetCheck(Message); return;
+    case WM_LBUTTONDOWN: WMLButtonDown(Message); return;
+    case WM_LBUTTONUP: WMLButtonUp(Message); return;
+    case WM_LBUTTONDBLCLK: WMLButtonDblClk(Message); return;
+    case WM_KEYDOWN: WMKeyDown(Message); return;
+    case WM_KEYUP: WMKeyUp(Message); return;
+    case WM_MOUSEMOVE: WMMouseMove(Message); return;
+    case CM_MOUSEENTER: CMMouseEnter(Message); return;
+    case CM_MOUSELEAVE: CMMouseLeave(Message); return;
+    case WM_SETFOCUS: WMSetFocus(Message); return;
+    case WM_KILLFOCUS: WMKillFocus(Message); return;
+    case CM_DIALOGCHAR: CMDialogChar(Message); return;
     default: TQuarnCustomControl::Dispatch(Message);
   }
+}
+
+// Answers the state; the message never changes it.
+void TQuarnCheckBox::BMSetCheck(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  Message.Result = FChecked ? 1 : 0;
+  Invalidate();
+}
+
+void TQuarnCheckBox::WMLButtonDown(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (CanFocus()) SetFocus();
+  SetChecked(!FChecked);
+}
+
+void TQuarnCheckBox::WMLButtonUp(TMessage& Message) { TQuarnCustomControl::Dispatch(Message); }
+void TQuarnCheckBox::WMLButtonDblClk(TMessage& Message) { TQuarnCustomControl::Dispatch(Message); }
+void TQuarnCheckBox::WMKeyUp(TMessage& Message) { TQuarnCustomControl::Dispatch(Message); }
+
+void TQuarnCheckBox::WMKeyDown(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (Message.WParam != VK_SPACE) return;
+  SetChecked(!FChecked);
+  Invalidate();
+}
+
+void TQuarnCheckBox::WMMouseMove(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (FPressed) Invalidate();
+}
+
+void TQuarnCheckBox::CMMouseEnter(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  FMouseInControl = true;
+  Invalidate();
+}
+
+void TQuarnCheckBox::CMMouseLeave(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  FMouseInControl = false;
+  Invalidate();
+}
+
+void TQuarnCheckBox::WMSetFocus(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  Invalidate();
+}
+
+void TQuarnCheckBox::WMKillFocus(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  Invalidate();
+}
+
+// The accelerator only brings the focus; the box keeps its state.
+void TQuarnCheckBox::CMDialogChar(TMessage& Message) {
+  if (IsAccel(TWMKey(Message).CharCode(), Caption()) && CanFocus()) {
+    SetFocus();
+    Message.Result = 1;
+    return;
+  }
+  TQuarnCustomControl::Dispatch(Message);
 }
 
 void TQuarnCheckBox::DrawBody(TBitmap32* Buffer) {

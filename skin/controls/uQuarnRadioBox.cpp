@@ -64,66 +64,102 @@ Integer TQuarnRadioBox::FrameIndex() const {
 
 void TQuarnRadioBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case BM_SETCHECK:
-      TQuarnCustomControl::Dispatch(Message);
-      Message.Result = FChecked ? 1 : 0;
-      Invalidate();
-      return;
-    case WM_LBUTTONDOWN:
-      TQuarnCustomControl::Dispatch(Message);
-      if (CanFocus()) SetFocus();
-      // The click that follows the press reports the change.
-      if (!FChecked) {
-        FChecked = true;
-        TurnSiblingsOff();
-        DoChanged();
-        Invalidate();
-      }
-      return;
-    case WM_LBUTTONUP:
-      TQuarnCustomControl::Dispatch(Message);
-      FPressed = false;
-      Invalidate();
-      return;
-    case WM_KEYDOWN:
-      TQuarnCustomControl::Dispatch(Message);
-      if (Message.WParam == VK_SPACE) SetChecked(true);
-      return;
-    case WM_KEYUP:
-      TQuarnCustomControl::Dispatch(Message);
-      if (Message.WParam == VK_SPACE) Invalidate();
-      return;
-    case WM_MOUSEMOVE:
-      TQuarnCustomControl::Dispatch(Message);
-      if (FPressed) Invalidate();
-      return;
-    case CM_MOUSEENTER:
-    case CM_MOUSELEAVE:
-      TQuarnCustomControl::Dispatch(Message);
-      FMouseInControl = Message.Msg == CM_MOUSEENTER;
-      Invalidate();
-      return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      TQuarnCustomControl::Dispatch(Message);
-      Invalidate();
-      return;
-    case CM_DIALOGCHAR:
-      if (IsAccel(TWMKey(Message).CharCode(), Caption()) && CanFocus()) {
-        SetFocus();
-        Message.Result = 1;
-        return;
-      }
-      TQuarnCustomControl::Dispatch(Message);
-      return;
-    case CN_COMMAND:
-      switch (HIWORD(Message.WParam)) {
-        case 0: SetChecked(true); break;
-        case 4: DblClick(); break;
-        default: break;
-      }
-      return;
+    case BM_SETCHECK: BMSetCheck(Message); return;
+    case WM_LBUTTONDOWN: WMLButtonDown(Message); return;
+    case WM_LBUTTONUP: WMLButtonUp(Message); return;
+    case WM_LBUTTONDBLCLK: WMLButtonDblClk(Message); return;
+    case WM_KEYDOWN: WMKeyDown(Message); return;
+    case WM_KEYUP: WMKeyUp(Message); return;
+    case WM_MOUSEMOVE: WMMouseMove(Message); return;
+    case CM_MOUSEENTER: CMMouseEnter(Message); return;
+    case CM_MOUSELEAVE: CMMouseLeave(Message); return;
+    case WM_SETFOCUS: WMSetFocus(Message); return;
+    case WM_KILLFOCUS: WMKillFocus(Message); return;
+    case CM_DIALOGCHAR: CMDialogChar(Message); return;
+    case CN_COMMAND: CNCommand(Message); return;
     default: TQuarnCustomControl::Dispatch(Message);
+  }
+}
+
+void TQuarnRadioBox::BMSetCheck(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  Message.Result = FChecked ? 1 : 0;
+  Invalidate();
+}
+
+// A press checks, never unchecks; the click that follows the release
+// reports the change.
+void TQuarnRadioBox::WMLButtonDown(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (CanFocus()) SetFocus();
+  if (FChecked) return;
+  FChecked = true;
+  TurnSiblingsOff();
+  DoChanged();
+  Invalidate();
+}
+
+void TQuarnRadioBox::WMLButtonUp(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  FPressed = false;
+  Invalidate();
+}
+
+void TQuarnRadioBox::WMLButtonDblClk(TMessage& Message) { TQuarnCustomControl::Dispatch(Message); }
+
+void TQuarnRadioBox::WMKeyDown(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (Message.WParam == VK_SPACE) SetChecked(true);
+}
+
+void TQuarnRadioBox::WMKeyUp(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (Message.WParam == VK_SPACE) Invalidate();
+}
+
+void TQuarnRadioBox::WMMouseMove(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (FPressed) Invalidate();
+}
+
+void TQuarnRadioBox::CMMouseEnter(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  FMouseInControl = true;
+  Invalidate();
+}
+
+void TQuarnRadioBox::CMMouseLeave(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  FMouseInControl = false;
+  Invalidate();
+}
+
+void TQuarnRadioBox::WMSetFocus(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  Invalidate();
+}
+
+void TQuarnRadioBox::WMKillFocus(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  Invalidate();
+}
+
+void TQuarnRadioBox::CMDialogChar(TMessage& Message) {
+  if (IsAccel(TWMKey(Message).CharCode(), Caption()) && CanFocus()) {
+    SetFocus();
+    Message.Result = 1;
+    return;
+  }
+  TQuarnCustomControl::Dispatch(Message);
+}
+
+// The notifications of a native button: clicked checks, double-clicked
+// reports a double click.
+void TQuarnRadioBox::CNCommand(TMessage& Message) {
+  switch (HIWORD(Message.WParam)) {
+    case 0: SetChecked(true); break;
+    case 4: DblClick(); break;
+    default: break;
   }
 }
 

@@ -46,6 +46,19 @@ class TQuarnRadioBox : public TQuarnCustomControl {
   virtual void DoChanged();
   void CreateWnd() override;
   void DrawBody(TBitmap32* Buffer) override;
+  void BMSetCheck(TMessage& Message);
+  void WMLButtonDown(TMessage& Message);
+  void WMLButtonUp(TMessage& Message);
+  void WMLButtonDblClk(TMessage& Message);
+  void WMKeyDown(TMessage& Message);
+  void WMKeyUp(TMessage& Message);
+  void WMMouseMove(TMessage& Message);
+  void CMMouseEnter(TMessage& Message);
+  void CMMouseLeave(TMessage& Message);
+  void WMSetFocus(TMessage& Message);
+  void WMKillFocus(TMessage& Message);
+  void CMDialogChar(TMessage& Message);
+  void CNCommand(TMessage& Message);
 
   bool FChecked = false;
   bool FOldChecked = false;
