@@ -1,11 +1,11 @@
 // The standard skinned controls' units.
 #include "platform/rtl/Units.h"
+#include "skin/controls/uQnCustomButton.h"
 #include "skin/controls/uQnHLSTrackBar.h"
 #include "skin/controls/uQuarnBoxCtrls.h"
-#include "skin/controls/uQuarnEditTips.h"
-#include "skin/controls/uQnCustomButton.h"
 #include "skin/controls/uQuarnButton.h"
 #include "skin/controls/uQuarnCheckBox.h"
+#include "skin/controls/uQuarnEditTips.h"
 #include "skin/controls/uQuarnExpandBox.h"
 #include "skin/controls/uQuarnHtmlLabel.h"
 #include "skin/controls/uQuarnLabel.h"
