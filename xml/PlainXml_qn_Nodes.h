@@ -221,6 +221,11 @@ class TsdNodeList : public TObject {
   void Exchange(Integer Index1, Integer Index2);
   bool OwnsObjects() const { return FOwnsObjects; }
   void SetOwnsObjects(bool Value) { FOwnsObjects = Value; }
+  // Forgets the entries from Count on without freeing them (for callers
+  // that compact the list in place).
+  void Truncate(Integer Count) {
+    if (Count >= 0 && Count < FCount) FCount = Count;
+  }
 
   TXmlNode* ByType(TsdElementType AType) const;
   TXmlNode* FindFirst() const { return GetItems(0); }
@@ -625,6 +630,8 @@ class TsdContainerNode : public TXmlNode {
 
  protected:
   friend class TXmlNode;
+
+ public:
   // Adds a node the parser has just made for this container (same
   // document, in no list yet): attributes join the start tag.
   Integer AddParsed(TXmlNode* ANode) {
@@ -634,6 +641,16 @@ class TsdContainerNode : public TXmlNode {
     if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
     return FDirectNodeCount++;
   }
+  // After the list was compacted in place to Count entries: the new start-tag
+  // count and value index (-1 for none).
+  void SetCounters(Integer Count, Integer Direct, Integer Value) {
+    FNodes.Truncate(Count);
+    FDirectNodeCount = Direct;
+    FValueIndex = Value;
+  }
+  static void Unlink(TXmlNode* ANode) { ANode->FParent = nullptr; }
+
+ protected:
   // Takes the node out of whatever list holds it, and refuses nodes that
   // cannot become children here.
   void AdoptNode(TXmlNode* ANode);
@@ -694,6 +711,7 @@ class TsdDocType : public TsdContainerNode {
   QN_XML_NODE(TsdDocType, TsdContainerNode)
  public:
   TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void ParseIntermediateData(TsdXmlParser* P) override;
   void WriteStream(TStream* S) override;
   ~TsdDocType() override;
   UTF8String GetName() override { return GetString(FNameID); }
@@ -702,6 +720,13 @@ class TsdDocType : public TsdContainerNode {
   TsdCharData* ExternalID();
   TsdQuotedText* SystemLiteral();
   TsdQuotedText* PubIDLiteral();
+  // The general entities of the internal subset with their replacement
+  // text (the stored text of their literal); external ones and parameter
+  // entities are left out.
+  TsdEntityMap Entities() const;
+  // The subset refers to parameter entities ("%name;"), whose text is not
+  // read, or an external subset is named.
+  bool HasExternalParts() const;
 
  protected:
   void CopyOwnData(TXmlNode* ASource) override;
@@ -710,31 +735,86 @@ class TsdDocType : public TsdContainerNode {
   std::unique_ptr<TsdCharData> FExternalID;
   std::unique_ptr<TsdQuotedText> FSystemLiteral;
   std::unique_ptr<TsdQuotedText> FPubIDLiteral;
+  // The blanks read between the parts (after "<!DOCTYPE", after the name,
+  // after the keyword, between the literals, before "[" or ">", between "]"
+  // and ">"), so that a preserving save writes the declaration back as it
+  // was; other layouts write the standard separators.
+  UTF8String FBlanks[6] = {" ", " ", " ", " ", " ", ""};
 };
 
+// A markup declaration of the internal subset: "<!" keyword, name, content.
+// The content of ELEMENT, ATTLIST and NOTATION is kept as one piece of
+// character data; an ENTITY keeps its quoted texts and its other words
+// ("%", "SYSTEM", "NDATA", names) as children in order.
 class TsdDtdElement : public TsdElement {
   QN_XML_NODE(TsdDtdElement, TsdElement)
  public:
+  TXmlNode* ParseStream(TsdXmlParser* P) override;
+  void WriteStream(TStream* S) override;
   TsdElementType ElementType() const override { return xeDtdElement; }
+  // The content as written between the name and ">" (the entity's literal
+  // without quotes).
+  UTF8String GetValue() override;
+  virtual const char* Keyword() const { return "ELEMENT"; }
+
+ protected:
+  virtual void ParseContent(TsdXmlParser* P);
+  void CopyOwnData(TXmlNode* ASource) override;
+  UTF8String FBlanks[2] = {" ", " "};  // after the keyword, after the name
 };
 
 class TsdDtdAttList : public TsdDtdElement {
   QN_XML_NODE(TsdDtdAttList, TsdDtdElement)
  public:
   TsdElementType ElementType() const override { return xeDtdAttList; }
+  const char* Keyword() const override { return "ATTLIST"; }
 };
 
 class TsdDtdEntity : public TsdDtdElement {
   QN_XML_NODE(TsdDtdEntity, TsdDtdElement)
  public:
   TsdElementType ElementType() const override { return xeDtdEntity; }
+  const char* Keyword() const override { return "ENTITY"; }
+  UTF8String GetValue() override;
+  // A parameter entity ("<!ENTITY % name ...>").
+  bool IsParameter();
+  // The entity's own name (the word after "%" for a parameter entity).
+  UTF8String EntityName();
+  // The literal of an internal entity; nullptr for an external one.
+  TsdQuotedText* Literal();
+
+ protected:
+  void ParseContent(TsdXmlParser* P) override;
+  void ParseQuotedTextList(TsdXmlParser* P);
 };
 
 class TsdDtdNotation : public TsdDtdElement {
   QN_XML_NODE(TsdDtdNotation, TsdDtdElement)
  public:
   TsdElementType ElementType() const override { return xeDtdNotation; }
+  const char* Keyword() const override { return "NOTATION"; }
 };
+
+// Rewrites a loaded document in its canonical form: without declaration,
+// and with the references to the internal subset's entities expanded into
+// the nodes their text holds.
+class TsdXmlCanonicalizer : public TDebugComponent {
+  QN_CLASS_CREATE(TsdXmlCanonicalizer, TDebugComponent, TComponent)
+ public:
+  explicit TsdXmlCanonicalizer(TComponent* AOwner) : TDebugComponent(AOwner) {}
+  // Returns the document. Expansion stops, with the failure "entity
+  // expansion limit exceeded", once the substituted text passes
+  // ExpansionLimit bytes (0: 16 times the document's text, at least 1 MB).
+  TPlainXml* Canonicalize(TPlainXml* ADocument, Int64 ExpansionLimit = 0);
+};
+
+// Every node below Roots in document order, in time linear in the number of
+// nodes; Visit returns whether to go into the node's children.
+void sdWalkNodes(const TsdNodeList& Roots, const std::function<bool(TXmlNode*)>& Visit);
+
+// References resolved as sdReplaceString does, the general entities declared
+// among DtdNodes (a document type's children) included.
+UTF8String sdReplaceString(const UTF8String& AValue, bool& HasNonStandardReferences, const TsdNodeList& DtdNodes);
 
 // ---------------------------------------------------------------------------
 // The document
@@ -795,8 +875,11 @@ class TPlainXml : public TDebugComponent {
   Integer SplitSecondDigits() const { return FSplitSecondDigits; }
   void SetSplitSecondDigits(Integer Value) { FSplitSecondDigits = Value; }
   TXmlFormatType XmlFormat() const { return FXmlFormat; }
-  void SetXmlFormat(TXmlFormatType Value) { FXmlFormat = Value; }
+  // Leaving xfPreserve removes the white space it kept.
+  void SetXmlFormat(TXmlFormatType Value);
   bool PreserveWhiteSpace() const { return FXmlFormat == xfPreserve; }
+  // True selects xfPreserve; False changes nothing.
+  void SetPreserveWhiteSpace(bool Value);
   bool UseLocalBias() const { return FUseLocalBias; }
   void SetUseLocalBias(bool Value) { FUseLocalBias = Value; }
   bool WriteOnDefault() const { return FWriteOnDefault; }
@@ -831,6 +914,91 @@ class TPlainXml : public TDebugComponent {
   void SetVersionString(const UTF8String& Value);
   void SetExternalEncoding(TsdStringEncoding Value);
   void SetExternalCodepage(Integer Value);
+
+  // Top-level content beyond the root.
+  TsdStyleSheet* StyleSheet();
+  UTF8String CommentString() const;
+  void SetCommentString(const UTF8String& Value);
+  virtual TsdContainerNode* GetRootContainers(Integer Index) const;
+  virtual Integer GetRootContainerCount() const;
+  TsdContainerNode* RootContainers(Integer Index) const { return GetRootContainers(Index); }
+  Integer RootContainerCount() const { return GetRootContainerCount(); }
+  bool IsEmpty() const;
+  UTF8String LineFeed() const;
+  // Trims character data, drops white-space nodes and top-level text; each
+  // list is compacted in one pass.
+  void RemoveWhitespace();
+  void ForEach(TObject* Sender, const TsdXmlNodeEvent& Method);
+  // Moves the nodes of List that are children of FromNode to ToNode.
+  void MoveSubNodes(const std::vector<TXmlNode*>& List, TXmlNode* FromNode, TXmlNode* ToNode);
+
+  // Free nodes (not added anywhere): the node of the class for AType, its
+  // name and value, then the attributes and the sub-nodes in order. Each Ex
+  // twin also hands the node back through ANode.
+  using TNodeArray = std::vector<TXmlNode*>;
+  using TAttributeArray = std::vector<TsdAttribute*>;
+  virtual TXmlNode* NodeNew(const UTF8String& AName, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewType(const UTF8String& AName, TsdElementType AType, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewAttr(const UTF8String& AName, const TAttributeArray& Attributes, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewText(const UTF8String& AName, const UTF8String& AValue, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewTextType(const UTF8String& AName, const UTF8String& AValue, TsdElementType AType,
+                            const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewTextAttr(const UTF8String& AName, const UTF8String& AValue, const TAttributeArray& Attributes,
+                            const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewTextTypeAttr(const UTF8String& AName, const UTF8String& AValue, TsdElementType AType,
+                                const TAttributeArray& Attributes, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewInt(const UTF8String& AName, Integer AValue, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewIntType(const UTF8String& AName, Integer AValue, TsdElementType AType,
+                           const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewIntAttr(const UTF8String& AName, Integer AValue, const TAttributeArray& Attributes,
+                           const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewIntTypeAttr(const UTF8String& AName, Integer AValue, TsdElementType AType,
+                               const TAttributeArray& Attributes, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewEx(const UTF8String& AName, TXmlNode*& ANode, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewTypeEx(const UTF8String& AName, TsdElementType AType, TXmlNode*& ANode,
+                          const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewAttrEx(const UTF8String& AName, const TAttributeArray& Attributes, TXmlNode*& ANode,
+                          const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewTextEx(const UTF8String& AName, const UTF8String& AValue, TXmlNode*& ANode,
+                          const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewTextTypeEx(const UTF8String& AName, const UTF8String& AValue, TsdElementType AType,
+                              TXmlNode*& ANode, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewTextAttrEx(const UTF8String& AName, const UTF8String& AValue, const TAttributeArray& Attributes,
+                              TXmlNode*& ANode, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewTextTypeAttrEx(const UTF8String& AName, const UTF8String& AValue, TsdElementType AType,
+                                  const TAttributeArray& Attributes, TXmlNode*& ANode, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewIntEx(const UTF8String& AName, Integer AValue, TXmlNode*& ANode, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewIntTypeEx(const UTF8String& AName, Integer AValue, TsdElementType AType, TXmlNode*& ANode,
+                             const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewIntAttrEx(const UTF8String& AName, Integer AValue, const TAttributeArray& Attributes,
+                             TXmlNode*& ANode, const TNodeArray& SubNodes = {});
+  TXmlNode* NodeNewIntTypeAttrEx(const UTF8String& AName, Integer AValue, TsdElementType AType,
+                                 const TAttributeArray& Attributes, TXmlNode*& ANode, const TNodeArray& SubNodes = {});
+
+  // Free attributes owned by the document.
+  TsdAttribute* AttrText(const UTF8String& AName, const UTF8String& AValue);
+  TsdAttribute* AttrInt(const UTF8String& AName, Integer AValue);
+  TsdAttribute* AttrInt64(const UTF8String& AName, Int64 AValue);
+  // "$" and upper-case digits, at least ADigits of them.
+  TsdAttribute* AttrHex(const UTF8String& AName, Integer AValue, Integer ADigits);
+  TsdAttribute* AttrHex(const UTF8String& AName, Int64 AValue, Integer ADigits);
+  // The library's defaults (6 digits, scientific allowed), not the document's.
+  TsdAttribute* AttrFloat(const UTF8String& AName, double AValue);
+  TsdAttribute* AttrFloat(const UTF8String& AName, double AValue, Integer SignificantDigits, bool AllowScientific);
+  TsdAttribute* AttrDateTime(const UTF8String& AName, TDateTime AValue);
+  TsdAttribute* AttrBool(const UTF8String& AName, bool AValue);
+
+  // Base64 laid out in lines of 76 joined by ControlChars; decoding failures
+  // go to OnDebug and give an empty result.
+  static UTF8String EncodeBase64(const RawByteString& Source, const UTF8String& ControlChars);
+  static RawByteString DecodeBase64(const UTF8String& Source, const TsdDebugEvent& OnDebug);
+
+  // The canonical form of this document (see TsdXmlCanonicalizer).
+  TPlainXml* Canonicalize();
+  // Replaces Node by the nodes parsed from Substitute, at Node's place (the
+  // first character data taking over as value node when Node was it);
+  // returns the first new node, nullptr for a node without parent.
+  TXmlNode* ParseSubstituteContentFromNode(TXmlNode* Node, const UTF8String& Substitute);
 
   const TsdXmlNodeEvent& OnNodeNew() const { return FOnNodeNew; }
   void SetOnNodeNew(const TsdXmlNodeEvent& Value) { FOnNodeNew = Value; }

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
+
+#include "xml/PlainXml_qn.h"
+
+using namespace qn;
+
+namespace {
+
+struct TLoaded {
+  std::unique_ptr<TPlainXml> Doc = std::make_unique<TPlainXml>(nullptr);
+  std::vector<std::string> Reports;
+  TsdWarnStyle Worst = wsInfo;
+  explicit TLoaded(const std::string& text, TXmlFormatType format = xfPreserve) {
+    Doc->SetXmlFormat(format);
+    Doc->SetOnDebugOut(TsdDebugEvent([this](TObject*, TsdWarnStyle w, const UTF8String& m) {
+      Reports.push_back(std::string("[") + cWarnStyleNames(w) + "] " + m);
+      if (w > Worst) Worst = w;
+    }));
+    Doc->ReadFromString(text);
+  }
+  bool Has(const std::string& report) const {
+    return std::find(Reports.begin(), Reports.end(), report) != Reports.end();
+  }
+  bool HasPrefix(const std::string& report) const {
+    for (const auto& r : Reports)
+      if (r.compare(0, report.size(), report) == 0) return true;
+    return false;
+  }
+  std::string All() const {
+    std::string r;
+    for (const auto& x : Reports) r += x + "\n";
+    return r;
+  }
+};
+
+const std::string kDecl = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
+
+}  // namespace
+
+TEST(PlainXml_qn_Dtd, DocumentTypesRoundTrip) {
+  const std::string docs[] = {
+      kDecl + "<!DOCTYPE note SYSTEM \"note.dtd\">\r\n<note/>",
+      kDecl + "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\"\r\n  'http://x/strict.dtd'>\r\n<html/>",
+      kDecl +
+          "<!DOCTYPE r [\r\n"
+          "  <!ELEMENT r (a|b)*>\r\n"
+          "  <!ATTLIST a t CDATA \"x>y\" u (p|q) 'p'>\r\n"
+          "  <!ENTITY e \"x<b/>y\">\r\n"
+          "  <!ENTITY % pe 'a &#37; b'>\r\n"
+          "  <!ENTITY logo SYSTEM \"logo.gif\" NDATA gif>\r\n"
+          "  <!NOTATION gif PUBLIC \"image/gif\">\r\n"
+          "  <!-- a comment -->\r\n"
+          "  <?pi data?>\r\n"
+          "  %pe;\r\n"
+          "]  >\r\n"
+          "<r>&e;</r>",
+      "<!DOCTYPE  r  SYSTEM  'a.dtd'  [ <!ELEMENT  r  ANY> ] ><r/>",
+  };
+  for (const std::string& text : docs) {
+    TLoaded l(text);
+    EXPECT_LE(l.Worst, wsHint) << text << "\n" << (l.Reports.empty() ? "" : l.Reports.back());
+    EXPECT_EQ(l.Doc->WriteToString(), text);
+  }
+  TLoaded sub(docs[2]);
+  TsdDocType* dt = sub.Doc->DocType();
+  ASSERT_NE(dt, nullptr);
+  EXPECT_EQ(dt->GetName(), "r");
+  std::vector<TsdElementType> kinds;
+  for (Integer i = 0; i < dt->GetNodeCount(); ++i)
+    if (dt->GetNodes(i)->ElementType() != xeWhiteSpace) kinds.push_back(dt->GetNodes(i)->ElementType());
+  EXPECT_EQ(kinds, (std::vector<TsdElementType>{xeDtdElement, xeDtdAttList, xeDtdEntity, xeDtdEntity, xeDtdEntity,
+                                                xeDtdNotation, xeComment, xeInstruction, xeCharData}));
+  // Only the internal general entity has replacement text.
+  TsdEntityMap ents = dt->Entities();
+  ASSERT_EQ(ents.size(), 1u);
+  EXPECT_EQ(ents["e"], "x<b/>y");
+  EXPECT_TRUE(dt->HasExternalParts());
+  TLoaded pub(docs[1]);
+  EXPECT_EQ(pub.Doc->DocType()->ExternalID()->GetCoreValue(), "PUBLIC");
+  EXPECT_EQ(pub.Doc->DocType()->PubIDLiteral()->GetCoreValue(), "-//W3C//DTD XHTML 1.0 Strict//EN");
+  EXPECT_EQ(pub.Doc->DocType()->SystemLiteral()->QuoteStyle(), qsApos);
+}
+
+TEST(PlainXml_qn_Dtd, LayoutsAndMalformedDeclarations) {
+  // Other layouts write the standard separators.
+  TLoaded l("<!DOCTYPE r SYSTEM \"r.dtd\" [<!ELEMENT r ANY><!ENTITY e \"v\">]><r/>", xfReadable);
+  EXPECT_EQ(l.Doc->WriteToLocalString(),
+            "<!DOCTYPE r SYSTEM \"r.dtd\" [\r\n\t<!ELEMENT r ANY>\r\n\t<!ENTITY e \"v\">\r\n]>\r\n<r/>\r\n");
+  // A fresh document type: SYSTEM and an empty literal.
+  TPlainXml fresh(nullptr, false, true, true, "top");
+  EXPECT_EQ(fresh.WriteToLocalString(), "<!DOCTYPE top SYSTEM \"\" ><top/>");
+  // Broken declarations report and leave a document that saves and reloads.
+  const std::pair<std::string, std::string> broken[] = {
+      {"<!DOCTYPE r FOO \"x\"><r/>", "[warn] illegal tag (\"FOO\") at pos 15"},
+      {"<!DOCTYPE r [<!ENTITY e \"v\" />]><r/>", "[fail] illegal end tag (\"/\") at line "},
+      {"<!DOCTYPE r [<!ELEMENT r ANY", "[fail] stream terminated prematurely at pos 28"},
+      {"<!DOCTYPE r [<!BOGUS>]><r/>", "[warn] illegal tag (\"Error\") at pos 16"},
+  };
+  for (const auto& [text, report] : broken) {
+    TLoaded b(text);
+    EXPECT_TRUE(b.HasPrefix(report)) << text << ":\n" << b.All();
+    TLoaded again(b.Doc->WriteToString());
+    EXPECT_EQ(again.Doc->WriteToString(), b.Doc->WriteToString()) << text;
+  }
+}
+
+TEST(PlainXml_qn_Dtd, CanonicalizeExpandsEntities) {
+  TLoaded l(kDecl + "<!DOCTYPE r [<!ENTITY e \"x<b/>y\">]><r>a&e;b</r>");
+  l.Reports.clear();
+  l.Doc->Canonicalize();
+  EXPECT_EQ(l.Doc->RootNodes(0)->ElementType(), xeDocType);  // the declaration is gone, the type stays
+  EXPECT_EQ(l.Doc->Root()->WriteToString(), "<r>ax<b/>yb</r>");
+  EXPECT_EQ(l.Doc->Root()->GetValue(), "ax");
+  EXPECT_TRUE(l.Has("[info] total node count: 3, chardata count: 1, references count: 1")) << l.All();
+  EXPECT_TRUE(l.Has("[info] C14N created"));
+
+  // Escaped markup stays text; references to itself stay references.
+  TLoaded t("<!DOCTYPE r [<!ENTITY e \"x<b/>y\"><!ENTITY s \"(&s;)\">]><r>1 &lt; 2&e;&s;</r>");
+  t.Doc->Canonicalize();
+  EXPECT_EQ(t.Doc->Root()->WriteToString(), "<r>1 &lt; 2x<b/>y(&s;)</r>");
+  EXPECT_EQ(t.Doc->Root()->GetValue(), "1 < 2x");
+
+  // Nothing to do: nothing changes, the counts are still told.
+  std::string plain = "<r a=\"1\"><s>t &amp; u</s></r>";
+  TLoaded p(plain);
+  p.Doc->Canonicalize();
+  EXPECT_EQ(p.Doc->WriteToString(), plain);
+  EXPECT_TRUE(p.Has("[info] total node count: 4, chardata count: 1, references count: 0")) << p.All();
+}
+
+TEST(PlainXml_qn_Dtd, CanonicalizeStaysWithinItsBound) {
+  // 100,000 entities, each referenced once: one map, no list scans.
+  std::string text = "<!DOCTYPE r [";
+  for (int i = 0; i < 100000; ++i) text += "<!ENTITY e" + std::to_string(i) + " \"v" + std::to_string(i) + "\">";
+  text += "]><r>";
+  for (int i = 0; i < 100000; ++i) text += "<i>&e" + std::to_string(i) + ";</i>";
+  text += "</r>";
+  TLoaded big(text);
+  auto t0 = std::chrono::steady_clock::now();
+  big.Doc->Canonicalize();
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(60));
+  EXPECT_EQ(big.Doc->Root()->GetNodes(99999)->GetValue(), "v99999");
+
+  // Fan-out: ten levels of ten references each would be 10^10 bytes.
+  std::string bomb = "<!DOCTYPE r [<!ENTITY l0 \"ha\">";
+  for (int i = 1; i <= 10; ++i) {
+    bomb += "<!ENTITY l" + std::to_string(i) + " \"";
+    for (int k = 0; k < 10; ++k) bomb += "&l" + std::to_string(i - 1) + ";";
+    bomb += "\">";
+  }
+  bomb += "]><r>&l10;</r>";
+  TLoaded b(bomb);
+  b.Doc->Canonicalize();
+  EXPECT_TRUE(b.Has("[fail] entity expansion limit exceeded"));
+  EXPECT_LT(b.Doc->WriteToString().size(), 2u << 20);
+  // A small fan-out expands in full.
+  TLoaded s("<!DOCTYPE r [<!ENTITY a \"xy\"><!ENTITY b \"&a;&a;&a;\">]><r>&b;&b;</r>");
+  s.Doc->Canonicalize();
+  EXPECT_EQ(s.Doc->Root()->GetValue(), "xyxyxyxyxyxy");
+}

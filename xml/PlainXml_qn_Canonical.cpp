@@ -1,0 +1,172 @@
+// The canonicalizer: the declaration goes, entity references are expanded
+// into the nodes their replacement text holds.
+#include <algorithm>
+#include <set>
+
+#include "xml/PlainXml_qn.h"
+
+namespace qn {
+
+namespace {
+
+bool IsStandardEntity(std::string_view n) {
+  return n == "lt" || n == "gt" || n == "amp" || n == "apos" || n == "quot" || (!n.empty() && n[0] == '#');
+}
+
+// Expands the references to declared general entities in stored text; the
+// standard and numeric references stay escaped, so "&lt;" never becomes
+// markup. Entities met while expanding themselves stay as references.
+class TExpander {
+ public:
+  TExpander(const TsdEntityMap& Entities, Int64 Limit) : FEntities(Entities), FLimit(Limit) {}
+  bool Expand(std::string_view text, UTF8String& out) { return Run(text, out, 0); }
+  bool Exceeded() const { return FExceeded; }
+
+ private:
+  bool Run(std::string_view text, UTF8String& out, int depth) {
+    size_t i = 0;
+    while (i < text.size()) {
+      size_t amp = text.find('&', i);
+      size_t semi = amp == std::string_view::npos ? amp : text.find(';', amp + 1);
+      if (semi == std::string_view::npos) {
+        if (!Put(out, text.substr(i))) return false;
+        return true;
+      }
+      if (!Put(out, text.substr(i, amp - i))) return false;
+      std::string_view name = text.substr(amp + 1, semi - amp - 1);
+      auto it = IsStandardEntity(name) ? FEntities.end() : FEntities.find(UTF8String(name));
+      if (it == FEntities.end() || FActive.count(it->first) || depth > 64) {
+        if (!Put(out, text.substr(amp, semi - amp + 1))) return false;
+      } else {
+        FActive.insert(it->first);
+        bool ok = Run(it->second, out, depth + 1);
+        FActive.erase(it->first);
+        if (!ok) return false;
+      }
+      i = semi + 1;
+    }
+    return true;
+  }
+  bool Put(UTF8String& out, std::string_view s) {
+    FTotal += static_cast<Int64>(s.size());
+    if (FTotal > FLimit) {
+      FExceeded = true;
+      return false;
+    }
+    out.append(s.data(), s.size());
+    return true;
+  }
+
+  const TsdEntityMap& FEntities;
+  Int64 FLimit;
+  Int64 FTotal = 0;
+  bool FExceeded = false;
+  std::set<UTF8String> FActive;
+};
+
+}  // namespace
+
+TPlainXml* TsdXmlCanonicalizer::Canonicalize(TPlainXml* ADocument, Int64 ExpansionLimit) {
+  if (!ADocument) return nullptr;
+  TsdNodeList* roots = ADocument->RootNodeList();
+  if (roots->Count() > 0 && roots->GetItems(0)->ElementType() == xeDeclaration) roots->Delete(0);
+  TXmlNode* docTypeNode = roots->ByType(xeDocType);
+  TsdEntityMap entities;
+  if (docTypeNode && docTypeNode->Is<TsdDocType>()) entities = static_cast<TsdDocType*>(docTypeNode)->Entities();
+  // The nodes to replace are gathered first: the ones put in their place
+  // are not visited again. The subset itself is not content.
+  Integer nodeCount = 0, charCount = 0, refCount = 0;
+  Int64 textSize = 0;
+  std::vector<TsdCharData*> targets;
+  sdWalkNodes(*roots, [&](TXmlNode* n) {
+    ++nodeCount;
+    if (n == docTypeNode) return false;
+    if (n->ElementType() == xeCharData && n->Is<TsdCharData>()) {
+      ++charCount;
+      auto* c = static_cast<TsdCharData*>(n);
+      textSize += static_cast<Int64>(c->GetCoreView().size());
+      if (c->HasNonStandardReferences()) {
+        ++refCount;
+        targets.push_back(c);
+      }
+    }
+    return true;
+  });
+  Int64 limit = ExpansionLimit > 0 ? ExpansionLimit : std::max<Int64>(16 * textSize, 1 << 20);
+  TExpander expander(entities, limit);
+  for (TsdCharData* c : targets) {
+    if (!c->Parent()) continue;  // top-level text has nowhere to take nodes
+    UTF8String substitute;
+    if (!expander.Expand(c->GetCoreView(), substitute)) {
+      DoDebugOut(this, wsFail, "entity expansion limit exceeded");
+      break;
+    }
+    ADocument->ParseSubstituteContentFromNode(c, substitute);
+  }
+  DoDebugOut(this, wsInfo,
+             "total node count: " + std::to_string(nodeCount) + ", chardata count: " + std::to_string(charCount) +
+                 ", references count: " + std::to_string(refCount));
+  DoDebugOut(this, wsInfo, "C14N created");
+  return ADocument;
+}
+
+TPlainXml* TPlainXml::Canonicalize() {
+  TsdXmlCanonicalizer c(this);
+  TPlainXml* r = c.Canonicalize(this);
+  return r;
+}
+
+TXmlNode* TPlainXml::ParseSubstituteContentFromNode(TXmlNode* Node, const UTF8String& Substitute) {
+  if (!Node || !Node->Parent() || !Node->Parent()->Is<TsdContainerNode>()) return nullptr;
+  auto* parent = static_cast<TsdContainerNode*>(Node->Parent());
+  Integer at = parent->NodeIndexOf(Node);
+  bool wasValue = at >= 0 && parent->ValueIndex() == at;
+  parent->NodeDelete(at);
+  TsdStringStream s(Substitute);
+  TsdXmlParser p(&s, 256);
+  p.ReadBOM();  // no owner yet: the detection's hints are not about this text
+  p.SetOwner(this);
+  TXmlNode* first = nullptr;
+  bool valueSet = !wasValue;
+  auto place = [&](TXmlNode* n) {
+    parent->NodeInsert(at, n);
+    if (!first) first = n;
+    if (!valueSet && n->ElementType() == xeCharData) {
+      parent->SetCounters(parent->GetNodeCount(), parent->GetDirectNodeCount(), parent->NodeIndexOf(n));
+      valueSet = true;
+    }
+    ++at;
+  };
+  for (;;) {
+    UTF8String text = sdTrim(p.ReadStringUntilChar('<'));
+    if (!text.empty()) {
+      auto* c = new TsdCharData(this);
+      c->SetCoreValue(text);
+      place(c);
+      DoNodeNew(c);
+      DoNodeLoaded(c);
+    }
+    if (p.EndOfStream()) break;
+    TsdElementType t = p.ReadOpenTag();
+    TClass cls = t == xeDeclaration || t == xeDocType ? nullptr : cNodeClass(t);
+    if (t == xeError || t == xeEndTag) {
+      DoDebugOut(this, wsWarn, "illegal tag (\"" + UTF8String(ElementTypeName(t)) + "\") at pos " +
+                                   std::to_string(p.GetPosition()));
+      break;
+    }
+    if (!cls) {
+      DoDebugOut(this, wsWarn, "unsupported tag (\"" + UTF8String(ElementTypeName(t)) + "\") at pos " +
+                                   std::to_string(p.GetPosition()));
+      break;
+    }
+    auto* n = static_cast<TXmlNode*>(cls->Create(this));
+    place(n);
+    if (t != xeElement) DoNodeNew(n);
+    n->ParseStream(&p);
+    DoNodeLoaded(n);
+    if (FAbortParsing || p.EndOfStream()) break;
+  }
+  return first;
+}
+
+}  // namespace qn

@@ -1,0 +1,378 @@
+// The document type and the markup declarations of its internal subset:
+// reading, writing, and the entity table they give.
+#include <cstring>
+
+#include "xml/PlainXml_qn.h"
+
+namespace qn {
+
+namespace {
+
+std::string Pos(Int64 v) { return std::to_string(v); }
+
+void Out(TStream* S, std::string_view v) {
+  if (!v.empty()) S->WriteBuffer(v.data(), static_cast<Integer>(v.size()));
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  auto blank = [](char c) { return c == 9 || c == 10 || c == 13 || c == 32; };
+  size_t a = 0, b = s.size();
+  while (a < b && blank(s[a])) ++a;
+  while (b > a && blank(s[b - 1])) --b;
+  return s.substr(a, b - a);
+}
+
+bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
+
+[[gnu::noinline]] void ReportIllegalTag(TXmlNode* n, const UTF8String& what, TsdXmlParser* P) {
+  n->DoDebugOut(n, wsWarn, "illegal tag (\"" + what + "\") at pos " + Pos(P->GetPosition()));
+}
+
+[[gnu::noinline]] void ReportEndTag(TXmlNode* n, TsdWarnStyle w, char c, TsdXmlParser* P) {
+  n->DoDebugOut(n, w,
+                "illegal end tag (\"" + (c ? UTF8String(1, c) : UTF8String()) + "\") at line " +
+                    Pos(P->GetLineNumber()) + " (streampos " + Pos(P->GetPosition()) + ")");
+}
+
+[[gnu::noinline]] void ReportPremature(TXmlNode* n, TsdXmlParser* P) {
+  n->DoDebugOut(n, wsFail, "stream terminated prematurely at pos " + Pos(P->GetPosition()));
+}
+
+// A word of a declaration: up to a blank, a quote or the end of the
+// declaration (at least the character already read, so reading always moves
+// on).
+UTF8String ReadWord(TsdXmlParser* P, char first, const char* stops) {
+  UTF8String w(1, first);
+  for (;;) {
+    char c = P->NextChar();
+    if (c == 0 && P->EndOfStream()) return w;
+    if (IsBlank(c) || std::strchr(stops, c)) {
+      P->MoveBack();
+      return w;
+    }
+    w += c;
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Document type
+
+TXmlNode* TsdDocType::ParseStream(TsdXmlParser* P) {
+  std::string_view b;
+  char c = P->SkipBlanks(b);
+  FBlanks[0] = UTF8String(b);
+  if (c) P->MoveBack();
+  SetName(UTF8String(TrimBlanks(P->ReadViewUntilBlankOrEndTag())));
+  c = P->SkipBlanks(b);
+  UTF8String afterName(b);
+  if (c == 0 && P->EndOfStream()) {
+    ReportPremature(this, P);
+    return this;
+  }
+  FBlanks[1] = " ";
+  if (c != '>' && c != '[') {
+    P->MoveBack();
+    FBlanks[1] = afterName;
+    bool isPublic = false;
+    if (P->CheckString("SYSTEM")) {
+      ExternalID()->SetCoreValue("SYSTEM");
+    } else if (P->CheckString("PUBLIC")) {
+      ExternalID()->SetCoreValue("PUBLIC");
+      isPublic = true;
+    } else {
+      ReportIllegalTag(this, ReadWord(P, P->NextChar(), ">["), P);
+      return this;
+    }
+    c = P->SkipBlanks(b);
+    FBlanks[2] = UTF8String(b);
+    if (c) P->MoveBack();
+    if (isPublic) {
+      PubIDLiteral()->ParseStream(P);
+      c = P->SkipBlanks(b);
+      FBlanks[3] = UTF8String(b);
+      if (c) P->MoveBack();
+    }
+    SystemLiteral()->ParseStream(P);
+    c = P->SkipBlanks(b);
+    FBlanks[4] = UTF8String(b);
+  } else {
+    FBlanks[4] = afterName;
+  }
+  FBlanks[5].clear();
+  if (c == '[') {
+    static const TSet<TsdElementType> allowed{xeCharData,   xeComment,  xeDtdElement,  xeDtdAttList,
+                                              xeDtdEntity, xeDtdNotation, xeInstruction};
+    ParseElementList(P, allowed);
+    c = P->SkipBlanks(b);
+    FBlanks[5] = UTF8String(b);
+  }
+  if (c != '>') {
+    if (c == 0 && P->EndOfStream()) ReportPremature(this, P);
+    else ReportIllegalTag(this, UTF8String(1, c), P);
+  }
+  DoProgress(P->GetPosition());
+  return this;
+}
+
+void TsdDocType::ParseIntermediateData(TsdXmlParser* P) {
+  // Between the declarations: blanks (all kept when preserving, so that the
+  // subset writes back unchanged) and stray words such as parameter-entity
+  // references, up to the next "<" or "]" (consumed).
+  bool keep = GetPreserveWhiteSpace();
+  TPlainXml* doc = Document();
+  for (;;) {
+    std::string_view b;
+    char c = P->SkipBlanks(b);
+    if (!b.empty() && keep) {
+      auto* w = new TsdWhiteSpace(doc);
+      w->SetCoreView(b);
+      AddParsed(w);
+    }
+    if (c == 0 && P->EndOfStream()) return;
+    if (c == '<' || c == ']') return;
+    auto* t = new TsdCharData(doc);
+    t->SetCoreValue(ReadWord(P, c, "<]"));
+    AddParsed(t);
+    DoNodeNew(t);
+    DoNodeLoaded(t);
+  }
+}
+
+void TsdDocType::WriteStream(TStream* S) {
+  bool keep = GetPreserveWhiteSpace();
+  auto blank = [&](int i, const char* standard) {
+    return keep ? sdUnNormaliseEol(FBlanks[i], GetEolStyle()) : UTF8String(standard);
+  };
+  UTF8String out = GetIndent() + "<!DOCTYPE" + blank(0, " ") + GetName();
+  UTF8String ext = FExternalID ? FExternalID->GetCoreValue() : UTF8String();
+  if (ext == "SYSTEM") {
+    out += blank(1, " ") + "SYSTEM" + blank(2, " ") + SystemLiteral()->WriteToString();
+  } else if (ext == "PUBLIC") {
+    out += blank(1, " ") + "PUBLIC" + blank(2, " ") + PubIDLiteral()->WriteToString() + blank(3, " ") +
+           SystemLiteral()->WriteToString();
+  }
+  out += blank(4, " ");
+  Out(S, out);
+  if (FNodes.Count() > 0) {
+    Out(S, "[");
+    Out(S, GetEndOfLine());
+    for (Integer i = 0; i < FNodes.Count(); ++i) {
+      TXmlNode* n = FNodes.GetItems(i);
+      n->WriteStream(S);
+      // Words between declarations stand on their own line when laid out.
+      if (!keep && n->ElementType() == xeCharData) Out(S, GetEndOfLine());
+    }
+    Out(S, "]");
+    Out(S, blank(5, ""));
+  }
+  Out(S, ">");
+  Out(S, GetEndOfLine());
+}
+
+TsdEntityMap TsdDocType::Entities() const {
+  TsdEntityMap m;
+  for (Integer i = 0; i < FNodes.Count(); ++i) {
+    TXmlNode* n = FNodes.GetItems(i);
+    if (n->ElementType() != xeDtdEntity || !n->Is<TsdDtdEntity>()) continue;
+    auto* e = static_cast<TsdDtdEntity*>(n);
+    if (e->IsParameter()) continue;
+    if (TsdQuotedText* lit = e->Literal()) m.emplace(e->EntityName(), lit->GetCoreValue());  // the first one counts
+  }
+  return m;
+}
+
+bool TsdDocType::HasExternalParts() const {
+  if (FExternalID && !FExternalID->GetCoreValue().empty()) return true;
+  for (Integer i = 0; i < FNodes.Count(); ++i) {
+    TXmlNode* n = FNodes.GetItems(i);
+    if (n->ElementType() == xeCharData) {
+      std::string_view v = static_cast<TsdCharData*>(n)->GetCoreView();
+      if (!v.empty() && v[0] == '%') return true;
+    }
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// Markup declarations
+
+TXmlNode* TsdDtdElement::ParseStream(TsdXmlParser* P) {
+  std::string_view b;
+  char c = P->SkipBlanks(b);
+  FBlanks[0] = UTF8String(b);
+  if (c) P->MoveBack();
+  SetName(UTF8String(TrimBlanks(P->ReadViewUntilBlankOrEndTag())));
+  c = P->SkipBlanks(b);
+  FBlanks[1] = UTF8String(b);
+  if (c == 0 && P->EndOfStream()) {
+    ReportPremature(this, P);
+    return this;
+  }
+  P->MoveBack();
+  ParseContent(P);
+  DoProgress(P->GetPosition());
+  return this;
+}
+
+void TsdDtdElement::ParseContent(TsdXmlParser* P) {
+  // Up to the ">" outside quotes: an attribute default may hold one.
+  UTF8String text;
+  char quote = 0;
+  for (;;) {
+    char c = P->NextChar();
+    if (c == 0 && P->EndOfStream()) {
+      ReportPremature(this, P);
+      break;
+    }
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '>') {
+      break;
+    }
+    text += c;
+  }
+  if (!text.empty()) {
+    auto* t = new TsdCharData(Document());
+    t->SetCoreValue(text);
+    AddParsed(t);
+  }
+}
+
+void TsdDtdEntity::ParseContent(TsdXmlParser* P) { ParseQuotedTextList(P); }
+
+void TsdDtdEntity::ParseQuotedTextList(TsdXmlParser* P) {
+  bool keep = GetPreserveWhiteSpace();
+  TPlainXml* doc = Document();
+  for (;;) {
+    std::string_view b;
+    char c = P->SkipBlanks(b);
+    if (!b.empty() && b != " ") {
+      UTF8String blanks(b);
+      DoDebugOut(this, wsHint,
+                 "non-default chardata at line " + Pos(P->GetLineNumber()) + " (pos " + Pos(P->GetPosition()) + ")");
+      if (keep) {
+        auto* w = new TsdWhiteSpace(doc);
+        w->SetCoreValue(blanks);
+        AddParsed(w);
+      }
+    }
+    if (c == 0 && P->EndOfStream()) {
+      ReportEndTag(this, wsFail, 0, P);
+      return;
+    }
+    if (c == '!' || c == '/' || c == '>') {
+      if (c != '>') ReportEndTag(this, wsFail, c, P);
+      return;
+    }
+    if (c == '"' || c == '\'') {
+      P->MoveBack();
+      auto* q = new TsdQuotedText(doc);
+      AddParsed(q);
+      DoNodeNew(q);
+      q->ParseStream(P);
+      DoNodeLoaded(q);
+    } else {
+      // "%", SYSTEM, PUBLIC, NDATA and names stay as words.
+      auto* w = new TsdCharData(doc);
+      w->SetCoreValue(ReadWord(P, c, "\"'>!/"));
+      AddParsed(w);
+      DoNodeNew(w);
+      DoNodeLoaded(w);
+    }
+  }
+}
+
+void TsdDtdElement::WriteStream(TStream* S) {
+  switch (ElementType()) {
+    case xeDtdElement:
+    case xeDtdAttList:
+    case xeDtdEntity:
+    case xeDtdNotation: break;
+    default:
+      throw EFilerError(FromUtf8("unsupported tag (\"" + UTF8String(ElementTypeName()) + "\") at pos " +
+                                 Pos(S->Position())));
+  }
+  bool keep = GetPreserveWhiteSpace();
+  auto blank = [&](int i) { return keep ? sdUnNormaliseEol(FBlanks[i], GetEolStyle()) : UTF8String(" "); };
+  UTF8String out = GetIndent() + "<!" + Keyword() + blank(0) + GetName() + blank(1);
+  TXmlNode* prev = nullptr;
+  for (Integer i = 0; i < FNodes.Count(); ++i) {
+    TXmlNode* n = FNodes.GetItems(i);
+    // Words and literals of an entity stand one blank apart unless kept
+    // white space lies between them.
+    if (prev && prev->ElementType() != xeWhiteSpace && n->ElementType() != xeWhiteSpace) out += " ";
+    out += n->WriteToString();
+    prev = n;
+  }
+  out += ">";
+  out += GetEndOfLine();
+  Out(S, out);
+}
+
+UTF8String TsdDtdElement::GetValue() {
+  UTF8String v;
+  for (Integer i = 0; i < FNodes.Count(); ++i) {
+    TXmlNode* n = FNodes.GetItems(i);
+    if (i > 0 && n->ElementType() != xeWhiteSpace && FNodes.GetItems(i - 1)->ElementType() != xeWhiteSpace) v += " ";
+    v += n->WriteToString();
+  }
+  return v;
+}
+
+void TsdDtdElement::CopyOwnData(TXmlNode* ASource) {
+  TsdElement::CopyOwnData(ASource);
+  if (ASource->Is<TsdDtdElement>()) {
+    auto* d = static_cast<TsdDtdElement*>(ASource);
+    FBlanks[0] = d->FBlanks[0];
+    FBlanks[1] = d->FBlanks[1];
+  }
+}
+
+bool TsdDtdEntity::IsParameter() { return GetName() == "%"; }
+
+UTF8String TsdDtdEntity::EntityName() {
+  if (!IsParameter()) return GetName();
+  for (Integer i = 0; i < FNodes.Count(); ++i)
+    if (FNodes.GetItems(i)->ElementType() == xeCharData) return static_cast<TsdCharData*>(FNodes.GetItems(i))->GetCoreValue();
+  return {};
+}
+
+TsdQuotedText* TsdDtdEntity::Literal() {
+  // The first piece after the name (after the parameter entity's own name):
+  // a literal for an internal entity, SYSTEM or PUBLIC for an external one.
+  bool skipName = IsParameter();
+  for (Integer i = 0; i < FNodes.Count(); ++i) {
+    TXmlNode* n = FNodes.GetItems(i);
+    TsdElementType t = n->ElementType();
+    if (t == xeWhiteSpace) continue;
+    if (skipName && t == xeCharData) {
+      skipName = false;
+      continue;
+    }
+    return t == xeQuotedText ? static_cast<TsdQuotedText*>(n) : nullptr;
+  }
+  return nullptr;
+}
+
+UTF8String TsdDtdEntity::GetValue() {
+  TsdQuotedText* lit = Literal();
+  return lit ? lit->GetCoreValue() : TsdDtdElement::GetValue();
+}
+
+UTF8String sdReplaceString(const UTF8String& AValue, bool& HasNonStandardReferences, const TsdNodeList& DtdNodes) {
+  TsdEntityMap m;
+  for (Integer i = 0; i < DtdNodes.Count(); ++i) {
+    TXmlNode* n = DtdNodes.GetItems(i);
+    if (n->ElementType() != xeDtdEntity || !n->Is<TsdDtdEntity>()) continue;
+    auto* e = static_cast<TsdDtdEntity*>(n);
+    if (e->IsParameter()) continue;
+    if (TsdQuotedText* lit = e->Literal()) m.emplace(e->EntityName(), lit->GetCoreValue());
+  }
+  return sdReplaceString(AValue, HasNonStandardReferences, m);
+}
+
+}  // namespace qn
