@@ -142,10 +142,21 @@ void TPlainXml::LoadFromStream(TStream* Stream) {
   FSymbolTable->Clear();
   // Large blocks cut the per-chunk work; a small document is read in one
   // block of its own size. Results never depend on the block size.
-  Int64 left = Stream->Size() - Stream->Position();
+  Int64 start = Stream->Position();
+  Int64 left = Stream->Size() - start;
   Integer chunk = left < 256 ? 256 : left < 65536 ? static_cast<Integer>(left) + 1 : 65536;
   TsdXmlParser parser(Stream, chunk);
   parser.SetOwner(this);
+  if (parser.IsBinaryXml()) {
+    // The binary form is read from a copy of the whole stream.
+    Stream->SetPosition(start);
+    TsdFastMemStream copy;
+    copy.CopyFrom(Stream, Stream->Size() - start);
+    copy.SetPosition(0);
+    LoadFromBinaryStream(&copy);
+    DoProgress(Stream->Size());
+    return;
+  }
   ParseStream(&parser);
   FExternalEncoding = parser.Encoding() == seAnsi ? seAnsi : parser.Encoding();
   FExternalCodePage = parser.CodePage();

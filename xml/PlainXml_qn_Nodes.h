@@ -102,6 +102,7 @@ class TPlainXml;
 class TsdCharData;
 class TsdAttribute;
 class TsdContainerNode;
+class TsdBinaryXml;
 
 using TsdXmlNodeEvent = TEvent<void(TObject* Sender, TXmlNode* Node)>;
 using TXmlProgressEvent = TEvent<void(TObject* Sender, Int64 Position)>;
@@ -494,6 +495,7 @@ class TXmlNode : public TDebugPersistent {
 
 class TsdCharData : public TXmlNode {
   QN_XML_NODE(TsdCharData, TXmlNode)
+  friend class TsdBinaryXml;
  public:
   void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "CharData"; }
@@ -571,6 +573,7 @@ class TsdInstruction : public TsdCharData {
 
 class TsdAttribute : public TXmlNode {
   QN_XML_NODE(TsdAttribute, TXmlNode)
+  friend class TsdBinaryXml;
  public:
   TXmlNode* ParseStream(TsdXmlParser* P) override;
   void WriteStream(TStream* S) override;
@@ -594,6 +597,7 @@ class TsdAttribute : public TXmlNode {
 
 class TsdContainerNode : public TXmlNode {
   QN_CLASS(TsdContainerNode, TXmlNode)
+  friend class TsdBinaryXml;
  public:
   // Start-tag content up to the first of "!", "/", ">", "?" (returned).
   char ParseAttributeList(TsdXmlParser* P);
@@ -649,6 +653,12 @@ class TsdContainerNode : public TXmlNode {
     FValueIndex = Value;
   }
   static void Unlink(TXmlNode* ANode) { ANode->FParent = nullptr; }
+  // Appends a new node of this document as it stands, leaving the counts to
+  // SetCounters.
+  void AddChildRaw(TXmlNode* ANode) {
+    ANode->FParent = this;
+    FNodes.Add(ANode);
+  }
 
  protected:
   // Takes the node out of whatever list holds it, and refuses nodes that
@@ -666,6 +676,7 @@ class TsdContainerNode : public TXmlNode {
 
 class TsdElement : public TsdContainerNode {
   QN_XML_NODE(TsdElement, TsdContainerNode)
+  friend class TsdBinaryXml;
  public:
   TXmlNode* ParseStream(TsdXmlParser* P) override;
   void ParseIntermediateData(TsdXmlParser* P) override;
@@ -709,6 +720,7 @@ class TsdStyleSheet : public TsdDeclaration {
 
 class TsdDocType : public TsdContainerNode {
   QN_XML_NODE(TsdDocType, TsdContainerNode)
+  friend class TsdBinaryXml;
  public:
   TXmlNode* ParseStream(TsdXmlParser* P) override;
   void ParseIntermediateData(TsdXmlParser* P) override;
@@ -806,6 +818,79 @@ class TsdXmlCanonicalizer : public TDebugComponent {
   // expansion limit exceeded", once the substituted text passes
   // ExpansionLimit bytes (0: 16 times the document's text, at least 1 MB).
   TPlainXml* Canonicalize(TPlainXml* ADocument, Int64 ExpansionLimit = 0);
+};
+
+// ---------------------------------------------------------------------------
+// Binary XML: the document's nodes as variable-length integers, names and
+// values as references into a table of the strings used more than once.
+
+// A coder transforms everything after the header: the encoder fills Dest
+// from Source and names itself in CoderName (4 bytes); the decoder fills
+// Dest from Source.
+using TXmlCoderEvent =
+    TEvent<void(TObject* Sender, TStream* Source, TStream* Dest, Int64 PlainSize, UTF8String& CoderName)>;
+
+class TsdBinaryXml : public TDebugComponent {
+  QN_CLASS_CREATE(TsdBinaryXml, TDebugComponent, TComponent)
+ public:
+  static constexpr Cardinal cBinaryXmlVersion = 2;
+  explicit TsdBinaryXml(TComponent* AOwner);
+  ~TsdBinaryXml() override;
+
+  TPlainXml* Document() const { return FDocument; }
+  void SetDocument(TPlainXml* Value) { FDocument = Value; }
+  const TXmlCoderEvent& OnEncode() const { return FOnEncode; }
+  void SetOnEncode(const TXmlCoderEvent& Value) { FOnEncode = Value; }
+  const TXmlCoderEvent& OnDecode() const { return FOnDecode; }
+  void SetOnDecode(const TXmlCoderEvent& Value) { FOnDecode = Value; }
+  // Nodes written per element type by the last save.
+  Cardinal ElementTypeCount(TsdElementType AType) const { return FElementTypeCount[static_cast<size_t>(AType)]; }
+
+  // Neither raises for bad data: loading reports through the debug chain
+  // (with the byte offset) and may leave the document partly filled, but
+  // consistent.
+  virtual void SaveToStream(TStream* S);
+  virtual void LoadFromStream(TStream* S);
+  void SaveToFile(const String& FileName);
+  void LoadFromFile(const String& FileName);
+
+  void WriteCardinal(TStream* S, Cardinal Value);
+  // 0, with the failure "invalid cardinal reader", for a sixth group, bits
+  // beyond 32 or the end of the data.
+  Cardinal ReadCardinal(TStream* S);
+  void WriteDocument(TStream* S);
+  void ReadDocument(TStream* S);
+  void WriteNode(TStream* S, TXmlNode* ANode);
+  // The next node, made but not attached; nullptr at the terminator or on
+  // failure. SubNodeCount receives the node's child count.
+  TXmlNode* ReadNode(TStream* S, TXmlNode* AParent, Integer& SubNodeCount);
+  void SortByFrequency();
+  void IncrementFrequency(Integer ID);
+  Integer UpdateID(Integer ID) const;
+
+ protected:
+  void Fail(TStream* S, const UTF8String& Message);
+  void WriteString(TStream* S, Integer ID);
+  Integer ReadString(TStream* S);
+  bool ReadBytes(TStream* S, void* Buffer, Integer Count);
+  void WriteQuoted(TStream* S, TsdQuotedText* Q);
+  void ReadQuoted(TStream* S, TsdQuotedText* Q);
+  // Applies F to every string id field of the node.
+  void ForEachID(TXmlNode* ANode, const std::function<void(Integer&)>& F);
+
+  TPlainXml* FDocument = nullptr;
+  TXmlCoderEvent FOnEncode;
+  TXmlCoderEvent FOnDecode;
+  std::vector<Integer> FNewIDs;
+  Cardinal FElementTypeCount[18] = {};
+  bool FFailed = false;
+  Cardinal FTableCount = 0;  // symbols of the loaded table: the ones references may name
+  Int64 FBase = 0;  // offset of the read stream's start in the caller's stream
+  struct TContainerCounts {
+    Integer Direct;
+    Integer Value;
+  };
+  std::vector<TContainerCounts> FPendingCounts;  // parallel to ReadDocument's open levels
 };
 
 // Every node below Roots in document order, in time linear in the number of
@@ -992,6 +1077,14 @@ class TPlainXml : public TDebugComponent {
   // go to OnDebug and give an empty result.
   static UTF8String EncodeBase64(const RawByteString& Source, const UTF8String& ControlChars);
   static RawByteString DecodeBase64(const UTF8String& Source, const TsdDebugEvent& OnDebug);
+
+  // Binary form (TsdBinaryXml). After a load the external encoding follows
+  // the declaration's encoding (UTF-8 when unknown).
+  virtual void LoadFromBinaryFile(const String& FileName);
+  virtual void LoadFromBinaryStream(TStream* Stream);
+  virtual void SaveToBinaryFile(const String& FileName);
+  virtual void SaveToBinaryStream(TStream* Stream);
+  void SetBinaryDocument(TsdBinaryXml* Binary);
 
   // The canonical form of this document (see TsdXmlCanonicalizer).
   TPlainXml* Canonicalize();
