@@ -96,7 +96,9 @@ Integer TsdBinaryXml::ReadString(TStream* S) {
       Fail(S, "unknown string reference " + std::to_string(ref));
       return 0;
     }
-    return static_cast<Integer>(ref - 1);
+    // A table may hold an empty symbol; text refers to "" by id 0 only.
+    Integer id = static_cast<Integer>(ref - 1);
+    return t->GetView(id).empty() ? 0 : id;
   }
   ReadCardinal(S);  // the symbol style
   Cardinal len = ReadCardinal(S);

@@ -142,16 +142,18 @@ void TPlainXml::LoadFromStream(TStream* Stream) {
   FSymbolTable->Clear();
   // Large blocks cut the per-chunk work; a small document is read in one
   // block of its own size. Results never depend on the block size.
-  Int64 start = Stream->Position();
-  Int64 left = Stream->Size() - start;
+  Int64 left = Stream->Size() - Stream->Position();
   Integer chunk = left < 256 ? 256 : left < 65536 ? static_cast<Integer>(left) + 1 : 65536;
   TsdXmlParser parser(Stream, chunk);
   parser.SetOwner(this);
   if (parser.IsBinaryXml()) {
-    // The binary form is read from a copy of the whole stream.
-    Stream->SetPosition(start);
+    // The binary form is read from a copy of the whole stream: the bytes
+    // the parser holds and the rest (no seek, so any stream will do).
     TsdFastMemStream copy;
-    copy.CopyFrom(Stream, Stream->Size() - start);
+    std::string_view head = parser.RawBytes();
+    copy.WriteBuffer(head.data(), static_cast<Integer>(head.size()));
+    Byte block[4096];
+    for (Integer n; (n = Stream->Read(block, sizeof block)) > 0;) copy.WriteBuffer(block, n);
     copy.SetPosition(0);
     LoadFromBinaryStream(&copy);
     DoProgress(Stream->Size());

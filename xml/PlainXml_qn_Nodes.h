@@ -125,6 +125,12 @@ class TsdXmlParser : public TDebugPersistent {
 
   void SetOwner(TDebugComponent* AOwner) { FOwner = AOwner; }
   bool IsBinaryXml() const;
+  // The bytes read so far and not yet decoded (before ReadBOM: the stream's
+  // first chunk), for a caller that hands the stream on.
+  std::string_view RawBytes() const {
+    return {reinterpret_cast<const char*>(FRawBuffer.data()) + FRawFirstIdx,
+            static_cast<size_t>(FRawLastIdx - FRawFirstIdx)};
+  }
   void ReadBOM();
   // Decodes the most recent chunk again in the code page (0 or 65001: UTF-8).
   void SetCodePage(Integer ACodePage);
