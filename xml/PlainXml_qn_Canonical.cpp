@@ -1,6 +1,8 @@
 // The canonicalizer: the declaration goes, entity references are expanded
 // into the nodes their replacement text holds.
 #include <algorithm>
+#include <cstring>
+#include <map>
 #include <set>
 
 #include "xml/PlainXml_qn.h"
@@ -64,7 +66,106 @@ class TExpander {
   std::set<UTF8String> FActive;
 };
 
+// Calls F with each reference to a non-standard entity in stored text.
+template <class F>
+void ForEachReference(std::string_view text, F f) {
+  for (size_t i = text.find('&'); i != std::string_view::npos; i = text.find('&', i + 1)) {
+    size_t semi = text.find(';', i + 1);
+    if (semi == std::string_view::npos) return;
+    std::string_view name = text.substr(i + 1, semi - i - 1);
+    if (!name.empty() && !IsStandardEntity(name) && name.find_first_of(" \t\r\n&<") == std::string_view::npos)
+      f(name);
+  }
+}
+
+// Start and end tags pair up (comments, sections and instructions aside).
+bool Balanced(std::string_view t) {
+  std::vector<std::string_view> open;
+  size_t i = 0;
+  while ((i = t.find('<', i)) != std::string_view::npos) {
+    auto skipTo = [&](std::string_view end) {
+      size_t e = t.find(end, i);
+      i = e == std::string_view::npos ? t.size() : e + end.size();
+      return e != std::string_view::npos;
+    };
+    if (t.compare(i, 4, "<!--") == 0) {
+      if (!skipTo("-->")) return false;
+    } else if (t.compare(i, 9, "<![CDATA[") == 0) {
+      if (!skipTo("]]>")) return false;
+    } else if (t.compare(i, 2, "<?") == 0) {
+      if (!skipTo("?>")) return false;
+    } else {
+      bool end = t.compare(i, 2, "</") == 0;
+      size_t a = i + (end ? 2 : 1), b = a;
+      while (b < t.size() && !std::strchr(" \t\r\n/>", t[b])) ++b;
+      std::string_view name = t.substr(a, b - a);
+      char quote = 0;
+      size_t g = b;
+      for (; g < t.size(); ++g) {
+        if (quote) quote = t[g] == quote ? 0 : quote;
+        else if (t[g] == '"' || t[g] == '\'') quote = t[g];
+        else if (t[g] == '>') break;
+      }
+      if (g >= t.size() || name.empty()) return false;
+      if (end) {
+        if (open.empty() || open.back() != name) return false;
+        open.pop_back();
+      } else if (t[g - 1] != '/') {
+        open.push_back(name);
+      }
+      i = g + 1;
+    }
+  }
+  return open.empty();
+}
+
 }  // namespace
+
+void TPlainXml::CheckEntityReferences() {
+  // Most documents refer to no entity: one look at each distinct string
+  // settles that.
+  bool any = false;
+  for (Integer id = 1; id <= FSymbolTable->GetSymbolCount() && !any; ++id)
+    ForEachReference(FSymbolTable->GetView(id), [&](std::string_view) { any = true; });
+  if (!any) return;
+  TsdDocType* dt = DocType();
+  TsdEntityMap entities;
+  if (dt) entities = dt->Entities();
+  bool allKnown = !dt || !dt->HasExternalParts();
+  std::set<UTF8String> used;
+  auto collect = [&](std::string_view v) { ForEachReference(v, [&](std::string_view n) { used.insert(UTF8String(n)); }); };
+  sdWalkNodes(*FRootNodes, [&](TXmlNode* n) {
+    if (n->ElementType() == xeDocType) return false;
+    if (n->ElementType() == xeCharData) collect(static_cast<TsdCharData*>(n)->GetCoreView());
+    if (n->ElementType() == xeAttribute) collect(static_cast<TsdAttribute*>(n)->CoreValue()->GetCoreView());
+    return true;
+  });
+  // Each entity is checked once, references within it too, to a bounded
+  // depth.
+  std::map<UTF8String, bool> checked;
+  std::vector<UTF8String> active;
+  std::function<void(const UTF8String&)> check = [&](const UTF8String& name) {
+    if (checked.count(name) || active.size() > 64) return;
+    auto it = entities.find(name);
+    if (it == entities.end()) {
+      checked[name] = false;
+      if (allKnown) DoDebugOut(this, wsWarn, "undeclared entity \"" + name + "\"");
+      return;
+    }
+    active.push_back(name);
+    if (!Balanced(it->second)) DoDebugOut(this, wsWarn, "entity \"" + name + "\" is not balanced markup");
+    ForEachReference(it->second, [&](std::string_view r) {
+      UTF8String ref(r);
+      if (std::find(active.begin(), active.end(), ref) != active.end())
+        DoDebugOut(this, wsWarn, "entity \"" + ref + "\" refers to itself");
+      else
+        check(ref);
+    });
+    active.pop_back();
+    checked[name] = true;
+  };
+  for (const UTF8String& n : used) check(n);
+}
 
 TPlainXml* TsdXmlCanonicalizer::Canonicalize(TPlainXml* ADocument, Int64 ExpansionLimit) {
   if (!ADocument) return nullptr;

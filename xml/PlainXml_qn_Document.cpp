@@ -1,6 +1,7 @@
 // The document: its options with their defaults, its top-level nodes and the
 // skeleton a fresh document gets.
 #include "platform/rtl/Kernel.h"
+#include "platform/rtl/WinInet.h"
 #include "xml/PlainXml_qn.h"
 
 namespace qn {
@@ -171,6 +172,38 @@ void TPlainXml::LoadFromFile(const String& FileName) {
   LoadFromStream(&f);
 }
 
+Int64 TPlainXml::LoadFromURL(const UTF8String& URL) {
+  HINTERNET session = InternetOpenA("plainxml", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (!session) {
+    DoDebugOut(this, wsFail, "Unable to initialize WinInet");
+    return 0;
+  }
+  HINTERNET url = InternetOpenUrlA(session, URL.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0);
+  if (!url) {
+    InternetCloseHandle(session);
+    DoDebugOut(this, wsFail, "Cannot open URL " + URL);
+    return 0;
+  }
+  TsdFastMemStream m;
+  Int64 total = 0;
+  char block[1024];
+  DWORD n = 0;
+  while (InternetReadFile(url, block, sizeof block, &n) && n > 0) {
+    m.WriteBuffer(block, static_cast<Integer>(n));
+    total += n;
+  }
+  InternetCloseHandle(url);
+  m.SetPosition(0);
+  try {
+    LoadFromStream(&m);
+  } catch (...) {
+    InternetCloseHandle(session);
+    throw;
+  }
+  InternetCloseHandle(session);
+  return total;
+}
+
 void TPlainXml::ReadFromString(const UTF8String& S) {
   TsdStringStream s(S);
   LoadFromStream(&s);
@@ -263,6 +296,7 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
     }
   }
   FSingleTagNames.reset();
+  CheckEntityReferences();
 }
 
 // ---------------------------------------------------------------------------

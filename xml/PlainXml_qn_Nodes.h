@@ -990,6 +990,10 @@ class TPlainXml : public TDebugComponent {
   virtual void LoadFromStream(TStream* Stream);
   virtual void LoadFromFile(const String& FileName);
   virtual void ReadFromString(const UTF8String& S);
+  // Reads the URL through the host's internet client in blocks of 1 KB and
+  // loads what came; returns the bytes read, 0 (and nothing loaded) on a
+  // failure, which is reported.
+  virtual Int64 LoadFromURL(const UTF8String& URL);
   virtual void SaveToStream(TStream* Stream);
   // Checks the encoding first and writes through a temporary file, so a
   // failed save leaves an existing file as it was.
@@ -1111,6 +1115,10 @@ class TPlainXml : public TDebugComponent {
   void DoProgress(Int64 Position);
 
  protected:
+  // After a parse: references to entities nobody declared (when the
+  // declarations are all known), and declared ones whose text is not
+  // balanced markup or refers to itself, are reported.
+  void CheckEntityReferences();
   std::unique_ptr<TsdNodeList> FRootNodes;
   TsdSymbolTable* FSymbolTable = nullptr;  // also in the component list, so its reports reach our chain
   bool FAbortParsing = false;

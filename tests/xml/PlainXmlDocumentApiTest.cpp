@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
 #include <vector>
 
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/WinInet.h"
 #include "xml/PlainXml_qn.h"
 
 using namespace qn;
@@ -145,4 +149,53 @@ TEST(PlainXml_qn_DocumentApi, WhiteSpaceRemovalAndMoves) {
   big.SetXmlFormat(xfCompact);
   EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(30));
   EXPECT_EQ(big.Root()->GetNodeCount(), 1000000);
+}
+
+TEST(PlainXml_qn_DocumentApi, LoadFromURL) {
+  const std::string text = "<?xml version=\"1.0\"?>\r\n<r>" + std::string(5000, 'x') + "</r>";
+  std::string path = "/tmp/qn_xml_url_" + std::to_string(getpid()) + ".xml";
+  {
+    TsdStringStream s(text);
+    TFileStream f(FromUtf8(path), fmCreate);
+    f.CopyFrom(&s, 0);
+  }
+  std::vector<std::string> fails;
+  auto watch = [&](TPlainXml& d) {
+    d.SetOnDebugOut(TsdDebugEvent([&](TObject*, TsdWarnStyle w, const UTF8String& m) {
+      if (w == wsFail) fails.push_back(m);
+    }));
+  };
+  TPlainXml d(nullptr);
+  watch(d);
+  EXPECT_EQ(d.LoadFromURL("file://" + path), Int64(text.size()));
+  EXPECT_EQ(d.WriteToString(), text);
+  DeleteFile(FromUtf8(path));
+
+  // A fetcher that hands its body out in odd pieces.
+  auto old = SetInternetFetcher(
+      [&](const std::string& url, std::string& body) {
+        if (url != "http://example.invalid/doc.xml") return false;
+        body = text;
+        return true;
+      },
+      7);
+  TPlainXml h(nullptr);
+  watch(h);
+  EXPECT_EQ(h.LoadFromURL("http://example.invalid/doc.xml"), Int64(text.size()));
+  EXPECT_EQ(h.WriteToString(), text);
+
+  // Failures load nothing.
+  TPlainXml f(nullptr);
+  watch(f);
+  f.ReadFromString("<keep/>");
+  EXPECT_EQ(f.LoadFromURL("http://example.invalid/missing"), 0);
+  EXPECT_EQ(f.LoadFromURL("file:///nonexistent/qn.xml"), 0);
+  SetInternetAvailable(false);
+  EXPECT_EQ(f.LoadFromURL("file://" + path), 0);
+  SetInternetAvailable(true);
+  SetInternetFetcher(old);
+  EXPECT_EQ(f.WriteToString(), "<keep/>");
+  EXPECT_EQ(fails, (std::vector<std::string>{"Cannot open URL http://example.invalid/missing",
+                                             "Cannot open URL file:///nonexistent/qn.xml",
+                                             "Unable to initialize WinInet"}));
 }

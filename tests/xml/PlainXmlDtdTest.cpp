@@ -161,3 +161,26 @@ TEST(PlainXml_qn_Dtd, CanonicalizeStaysWithinItsBound) {
   s.Doc->Canonicalize();
   EXPECT_EQ(s.Doc->Root()->GetValue(), "xyxyxyxyxyxy");
 }
+
+TEST(PlainXml_qn_Dtd, EntityRulesJoinWellFormedness) {
+  // Undeclared: reported unless declarations may live elsewhere.
+  TLoaded none("<r>a &x; b</r>");
+  EXPECT_TRUE(none.Has("[warn] undeclared entity \"x\"")) << none.All();
+  TLoaded declared("<!DOCTYPE r [<!ENTITY x \"y\">]><r a=\"&x;\">&x;&lt;&#65;</r>");
+  EXPECT_LE(declared.Worst, wsHint) << declared.All();
+  TLoaded external("<!DOCTYPE r SYSTEM \"r.dtd\"><r>&x;</r>");
+  EXPECT_LE(external.Worst, wsHint) << external.All();
+  TLoaded pe("<!DOCTYPE r [<!ENTITY % p SYSTEM \"p.ent\"> %p;]><r>&x;</r>");
+  EXPECT_LE(pe.Worst, wsHint) << pe.All();
+  // Replacement text that is not balanced markup, or refers to itself.
+  TLoaded open("<!DOCTYPE r [<!ENTITY o \"<b>\">]><r>&o;</r>");
+  EXPECT_TRUE(open.Has("[warn] entity \"o\" is not balanced markup")) << open.All();
+  TLoaded loop("<!DOCTYPE r [<!ENTITY a \"&b;\"><!ENTITY b \"x&a;\">]><r>&a;&a;</r>");
+  EXPECT_TRUE(loop.Has("[warn] entity \"a\" refers to itself")) << loop.All();
+  EXPECT_EQ(std::count_if(loop.Reports.begin(), loop.Reports.end(),
+                          [](const std::string& r) { return r.find("refers to itself") != std::string::npos; }),
+            1);  // checked once
+  // Text in comments and sections is no reference.
+  TLoaded quiet("<r><!-- &c; --><![CDATA[&d;]]></r>");
+  EXPECT_LE(quiet.Worst, wsHint) << quiet.All();
+}
