@@ -24,6 +24,7 @@ std::vector<std::string> TransparencyPage(const std::string& outDir);
 std::vector<std::string> PanelsPage(const std::string& outDir);
 std::vector<std::string> TipsPage(const std::string& outDir);
 std::vector<std::string> HtmlPage(const std::string& outDir);
+std::vector<std::string> EditModelPage(const std::string& outDir);
 std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
@@ -61,6 +62,7 @@ std::vector<Page> AllPages() {
       {"panels", PanelsPage},
       {"tips", TipsPage},
       {"html", HtmlPage},
+      {"editmodel", EditModelPage},
       {"hints", HintsPage},
       {"menus", MenusPage},
       {"skinform", SkinFormPage},

@@ -5,6 +5,7 @@
 #include "skin/controls/uQuarnBoxCtrls.h"
 #include "skin/controls/uQuarnButton.h"
 #include "skin/controls/uQuarnCheckBox.h"
+#include "skin/controls/uQuarnEdit.h"
 #include "skin/controls/uQuarnEditTips.h"
 #include "skin/controls/uQuarnExpandBox.h"
 #include "skin/controls/uQuarnHtmlLabel.h"
@@ -33,6 +34,7 @@ void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnButton", {"uQnCustomButton", "uQuarnLabel", "uQnPix32Lib"}, nullptr, nullptr});
   RegisterUnit({"uQuarnCheckBox", {"uQuarnResManager"}, nullptr, nullptr});
   RegisterUnit({"uQuarnRadioBox", {"uQuarnCheckBox"}, nullptr, nullptr});
+  RegisterUnit({"uQuarnEdit", {"uQuarnEditTips", "uSimpleTimer", "Clipbrd"}, InitQuarnEdit, nullptr});
   RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
   RegisterUnit({"uQuarnSplitter", {"uQuarnResManager", "Controls"}, InitQuarnSplitter, nullptr});
   RegisterUnit({"uQuarnSizeGrip", {"uQuarnResManager", "Forms"}, InitQuarnSizeGrip, nullptr});

@@ -1,0 +1,722 @@
+// The library-drawn edit's model: text, selection, caret, the insert path
+// and its filter, measuring and scrolling, keys, clipboard and the text
+// messages.
+#include "skin/controls/uQuarnEdit.h"
+
+#include <algorithm>
+
+#include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Clipbrd.h"
+#include "platform/vcl/ControlMessages.h"
+#include "skin/foundation/uQnComm.h"
+#include "skin/foundation/uQnPix32Lib.h"
+#include "skin/foundation/uQuarnResManager.h"
+
+namespace qn {
+
+namespace {
+
+bool IsHigh(Char C) { return C >= 0xD800 && C <= 0xDBFF; }
+bool IsLow(Char C) { return C >= 0xDC00 && C <= 0xDFFF; }
+
+// Cut S to at most N units; a cut between the halves of a pair goes one
+// unit earlier, so no lone half is ever stored.
+String CutUnits(const String& S, Integer N) {
+  if (N <= 0) return String();
+  if (Integer(S.size()) <= N) return S;
+  Integer n = N;
+  if (IsHigh(S[size_t(n - 1)]) && IsLow(S[size_t(n)])) --n;
+  return S.substr(0, size_t(n));
+}
+
+constexpr Integer kDlgCode = 0x81;  // arrows and characters
+
+}  // namespace
+
+TQuarnPngEdit::TQuarnPngEdit(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
+  SetBounds(Left(), Top(), 120, 26);
+  SetColor(static_cast<TColor>(0x00FFFFFF));
+  SetCursor(crIBeam);
+  SetTabStop(true);
+  SetControlStyle(ControlStyle() + TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks});
+  FFontHint = std::make_unique<TFont>();
+  FFontHint->SetColor(static_cast<TColor>(0x00B2B2B2));
+  FCursorTimer = std::make_unique<uSimpleTimer::TSimpleTimer>();
+  FCursorTimer->SetInterval(500);
+  FCursorTimer->SetEnabled(false);
+  FCursorTimer->SetOnTimer(TNotifyEvent(this, &TQuarnPngEdit::DoBlink));
+  FDefaultPopupMenu = new TPopupMenu(this);
+  FDefaultPopupMenu->SetOnPopup(TNotifyEvent(this, &TQuarnPngEdit::DoDefaultPopupMenuPopupUp));
+  FTips = new TQuarnEditTips(this);
+  FItems = std::make_unique<TQnEditItems>(this);
+  FItems->SetPropName(u"EdItems");
+  FSpace = std::make_unique<TQnSpaceSize>();
+  FSpace->SetLeft(4);
+  FSpace->SetTop(6);
+  FSpace->SetRight(4);
+  FSpace->SetBottom(6);
+  FSpace->SetOnChange(TNotifyEvent(this, &TQuarnPngEdit::SpaceChanged));
+}
+
+TQuarnPngEdit::~TQuarnPngEdit() {
+  FCursorTimer.reset();
+  FCheckItem = nullptr;
+  FItems.reset();
+}
+
+// ---------------------------------------------------------------------------
+// Context menu: the items come with the painting of the edit.
+
+void TQuarnPngEdit::DoDefaultPopupMenu(TPopupMenu*) {}
+void TQuarnPngEdit::DoDefaultPopupMenuPopupUp(TObject*) { DoDefaultPopupMenu(FDefaultPopupMenu); }
+
+// ---------------------------------------------------------------------------
+// Text and selection
+
+Integer TQuarnPngEdit::GetMaxLength() { return FMaxLength; }
+
+void TQuarnPngEdit::SetMaxLength(Integer Value) {
+  FMaxLength = std::max(0, Value);
+  if (FMaxLength > 0 && Integer(FText.size()) > FMaxLength) SetText(CutUnits(FText, FMaxLength));
+}
+
+void TQuarnPngEdit::SetText(const String& Value) {
+  if (Value == FText) return;
+  String v = FMaxLength >= 1 ? CutUnits(Value, FMaxLength) : Value;
+  FText = TextHandle(v, true, true);
+  FCursorPos = 0;
+  FSelPoint1 = FSelPoint2 = 0;
+  CalcFirstDisplayChar();
+  Change();
+  Invalidate();
+}
+
+void TQuarnPngEdit::Clear() { SetText(String()); }
+
+void TQuarnPngEdit::SetSelStart(Integer Value) {
+  const Integer v = std::clamp(Value, 0, Integer(FText.size()));
+  FSelPoint1 = FSelPoint2 = v;
+  Invalidate();
+}
+
+void TQuarnPngEdit::SetSelLength(Integer Value) {
+  if (FReadOnly) return;
+  const Integer start = SelStart();
+  const Integer v = std::clamp(Value, 0, Integer(FText.size()) - start);
+  // The larger point moves (the first one while they are equal).
+  if (FSelPoint1 >= FSelPoint2) FSelPoint1 = start + v;
+  else FSelPoint2 = start + v;
+  Invalidate();
+}
+
+String TQuarnPngEdit::SelText() const {
+  if (SelLength() == 0) return String();
+  return FText.substr(size_t(SelStart()), size_t(SelLength()));
+}
+
+Integer TQuarnPngEdit::GetSelTextBuf(Char* Buffer, Integer BufSize) {
+  const Integer n = std::min(BufSize, SelLength());
+  if (!Buffer || n <= 0) return 0;
+  const String sel = SelText();
+  std::copy_n(sel.data(), size_t(n), Buffer);
+  return n;
+}
+
+void TQuarnPngEdit::SelectAll() {
+  SetSelStart(0);
+  SetSelLength(Integer(FText.size()));
+}
+
+void TQuarnPngEdit::SetSelText(const String& Value) {
+  if (FReadOnly) return;
+  String s = TextHandle(Value, false, true);
+  // What does not fit is cut from the inserted text, never from the text
+  // after the caret.
+  if (FMaxLength > 0) s = CutUnits(s, std::max(0, FMaxLength - (Integer(FText.size()) - SelLength())));
+  Integer at = FCursorPos;
+  if (SelLength() > 0) {
+    at = SelStart();
+    FText.erase(size_t(at), size_t(SelLength()));
+  }
+  at = std::clamp(at, 0, Integer(FText.size()));
+  FText.insert(size_t(at), s);
+  // The insert point stays put while the caret moves, so no selection
+  // grows from it.
+  FSelPoint1 = FSelPoint2 = at;
+  const TShiftState shift = FShiftState;
+  const TSet<TMouseButton> buttons = FMouseButtons;
+  FShiftState = TShiftState();
+  FMouseButtons = TSet<TMouseButton>();
+  SetCursorPos(std::max(0, at + Integer(s.size())));
+  FShiftState = shift;
+  FMouseButtons = buttons;
+  FSelPoint1 = FSelPoint2 = FCursorPos;
+  if (FMaxLength > 0 && Integer(FText.size()) > FMaxLength) {
+    FText = CutUnits(FText, FMaxLength);
+    FCursorPos = std::min(FCursorPos, Integer(FText.size()));
+    FSelPoint1 = FSelPoint2 = FCursorPos;
+  }
+  Change();
+}
+
+void TQuarnPngEdit::Change() {
+  RestartBlink();
+  Invalidate();
+  if (Assigned(FOnChange)) FOnChange(this);
+}
+
+void TQuarnPngEdit::RestartBlink() {
+  FCursorTimer->SetEnabled(false);
+  FCursorShowing = true;
+  if (Focused()) FCursorTimer->SetEnabled(true);
+}
+
+void TQuarnPngEdit::DoBlink(TObject*) {
+  if (ComponentState().Contains(csDesigning)) return;
+  if (!Focused()) {
+    FCursorTimer->SetEnabled(false);
+    FCursorShowing = false;
+  } else {
+    FCursorShowing = !FCursorShowing;
+  }
+  Invalidate();
+}
+
+void TQuarnPngEdit::SetCursorPos(Integer Value) {
+  const Integer len = Integer(FText.size());
+  Integer v = std::clamp(Value, 0, len);
+  RestartBlink();
+  const Integer old = FCursorPos;
+  // Never between the halves of a pair: on past it moving right, back
+  // before it moving left.
+  if (v > 0 && v < len && IsHigh(FText[size_t(v - 1)]) && IsLow(FText[size_t(v)])) v += v >= old ? 1 : -1;
+  FCursorPos = v;
+  if (!FShiftState.Contains(ssShift) && !FMouseButtons.Contains(mbLeft)) {
+    FSelPoint1 = FSelPoint2 = FCursorPos;
+  } else {
+    const Integer delta = FCursorPos - old;
+    if (old == FSelPoint2) FSelPoint2 += delta;
+    else FSelPoint1 += delta;
+    FSelPoint1 = std::clamp(FSelPoint1, 0, len);
+    FSelPoint2 = std::clamp(FSelPoint2, 0, len);
+  }
+  CalcFirstDisplayChar();
+  Invalidate();
+}
+
+Integer TQuarnPngEdit::StepLeft(Integer Pos) const {
+  if (Pos <= 0) return 0;
+  if (Pos >= 2 && IsLow(FText[size_t(Pos - 1)]) && IsHigh(FText[size_t(Pos - 2)])) return Pos - 2;
+  return Pos - 1;
+}
+
+Integer TQuarnPngEdit::StepRight(Integer Pos) const {
+  const Integer len = Integer(FText.size());
+  if (Pos >= len) return len;
+  if (Pos + 1 < len && IsHigh(FText[size_t(Pos)]) && IsLow(FText[size_t(Pos + 1)])) return Pos + 2;
+  return Pos + 1;
+}
+
+// ---------------------------------------------------------------------------
+// Measuring and scrolling
+
+Integer TQuarnPngEdit::Measure(const String& Text, bool Hint) {
+  if (!FMeasure) {
+    FMeasure = std::make_unique<TBitmap32>();
+    FMeasure->SetSize(1, 1);
+  }
+  FMeasure->Font()->Assign(Hint ? FFontHint.get() : Font());
+  return FMeasure->TextWidthW(Text);
+}
+
+Integer TQuarnPngEdit::GetTextHeight() {
+  if (!Parent()) return 12;
+  Measure(String());
+  return FMeasure->TextHeightW(u"Wg");
+}
+
+Integer TQuarnPngEdit::GetTextHintHeight() {
+  if (!Parent()) return 12;
+  Measure(String(), true);
+  return FMeasure->TextHeightW(u"Wg");
+}
+
+Integer TQuarnPngEdit::GetTextWidth(Integer Start, Integer Count, const String& Text) {
+  if (!Parent()) return 0;
+  const String& t = Text.empty() ? FText : Text;
+  const Integer len = Integer(t.size());
+  const Integer from = std::max(1, Start);
+  if (from > len) return 0;
+  const Integer n = std::clamp(Count, 0, len - from + 1);
+  if (n == 0) return 0;
+  return Measure(t.substr(size_t(from - 1), size_t(n)));
+}
+
+Integer TQuarnPngEdit::GetTextWidth(Integer Index, const String& Text) {
+  if (!Parent()) return 0;
+  const String& t = Text.empty() ? FText : Text;
+  if (t.empty()) return 0;
+  const Integer i = std::clamp(Index, 1, Integer(t.size()));
+  return Measure(t.substr(size_t(i - 1), 1));
+}
+
+Integer TQuarnPngEdit::TextLeft() const {
+  return FSpace->Active() ? FSpace->Left() + FLeftOffset : FLeftOffset + 8;
+}
+
+Integer TQuarnPngEdit::TextRight() const {
+  return FSpace->Active() ? Width() - (FSpace->Right() + FRightOffset) : Width() - (FRightOffset + 8);
+}
+
+void TQuarnPngEdit::CalcFirstDisplayChar() {
+  const Integer len = Integer(FText.size());
+  if (len == 0) return;
+  if (FCursorPos < FFirstDisplayChar) FFirstDisplayChar = std::max(FCursorPos, 1);
+  const Integer m = FSpace->Active() ? FSpace->Left() + FSpace->Right() + FLeftOffset + FRightOffset
+                                     : FLeftOffset + FRightOffset + 12;
+  for (;;) {
+    const Integer w = GetTextWidth(FFirstDisplayChar, FCursorPos - FFirstDisplayChar + 1, FText);
+    if (w < Width() - m) break;
+    const Integer at = FFirstDisplayChar - 1;
+    const Integer step = (at + 1 < len && IsHigh(FText[size_t(at)]) && IsLow(FText[size_t(at + 1)])) ? 2 : 1;
+    // An edit no wider than its margins fits nothing: the caret's own
+    // character stays the first one shown.
+    if (FFirstDisplayChar + step > FCursorPos) break;
+    FFirstDisplayChar += step;
+  }
+  FFirstDisplayChar = std::clamp(FFirstDisplayChar, 1, len);
+}
+
+TPoint TQuarnPngEdit::HitTest(Integer X, Integer) {
+  const Integer len = Integer(FText.size());
+  if (len == 0) return TPoint(-1, 0);
+  Integer x = TextLeft();
+  const Integer r = TextRight();
+  for (Integer i = FFirstDisplayChar - 1; i <= len; ++i) {
+    x += GetTextWidth(i, FText);
+    if (x >= X + 4) return TPoint(i, 0);
+    if (x >= r) break;
+  }
+  return TPoint(len, 0);
+}
+
+// ---------------------------------------------------------------------------
+// The input filter
+
+String TQuarnPngEdit::TextHandle(const String& S, bool ClearFirst, bool Filter) {
+  String s = S;
+  for (Char& c : s) {
+    if (FCharCase == ecUpperCase && c >= u'a' && c <= u'z') c = Char(c - 32);
+    else if (FCharCase == ecLowerCase && c >= u'A' && c <= u'Z') c = Char(c + 32);
+  }
+  if (FTextKind == tkAll || !Filter) return s;
+  if (ClearFirst) FText.clear();
+  String cur = FText;
+  const Integer start = std::clamp(SelStart(), 0, Integer(cur.size()));
+  cur.erase(size_t(start), size_t(std::clamp(SelLength(), 0, Integer(cur.size()) - start)));
+  const auto letter = [](Char c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); };
+  const auto digit = [](Char c) { return c >= u'0' && c <= u'9'; };
+  // A minus only leads the number, and only once.
+  const auto minusRefused = [&] {
+    return (!cur.empty() && FCursorPos > 0) || cur.find(u'-') != String::npos;
+  };
+  String result;
+  switch (FTextKind) {
+    case tkEN:
+      for (Char c : s)
+        if (letter(c)) result.push_back(c);
+      break;
+    case tkENandNum:
+      for (Char c : s)
+        if (letter(c) || digit(c) || c == u'-' || c == u'.') result.push_back(c);
+      break;
+    case tkNumInt: {
+      Integer dummy;
+      if (s != u"-" && !TryStrToInt(s, dummy)) break;
+      for (Char c : s) {
+        if (c == u'-') {
+          if (minusRefused()) break;
+          result.push_back(c);
+        } else if (digit(c)) {
+          result.push_back(c);
+        }
+      }
+      break;
+    }
+    case tkNumReal: {
+      // A lone point is no number to the conversion, yet typing one is how
+      // a fraction starts; it passes like a lone minus.
+      Extended dummy;
+      if (s != u"-" && s != u"." && !TryStrToFloat(s, dummy)) break;
+      const auto dots = std::count(s.begin(), s.end(), u'.');
+      for (Char c : s) {
+        if (c == u'-') {
+          if (minusRefused()) break;
+          result.push_back(c);
+        } else if (c == u'.') {
+          if ((cur.find(u'.') != String::npos && s.size() == 1) || dots >= 2) break;
+          result.push_back(c);
+        } else if (digit(c)) {
+          result.push_back(c);
+        }
+      }
+      break;
+    }
+    case tkAll: break;
+  }
+  return result;
+}
+
+void TQuarnPngEdit::SetCharCase(TEditCharCase Value) {
+  if (FCharCase == Value) return;
+  FCharCase = Value;
+  FCharCaseChanged = true;
+  Invalidate();
+}
+
+void TQuarnPngEdit::SetTextKind(TQnTextKind Value) {
+  if (FTextKind == Value) return;
+  FTextKind = Value;
+  FTextKindChanged = true;
+  Invalidate();
+}
+
+void TQuarnPngEdit::SetTextHint(const String& Value) {
+  if (FTextHint == Value) return;
+  FTextHint = Value;
+  Invalidate();
+}
+
+void TQuarnPngEdit::SetBorderNormal(const TQnResID& Value) {
+  if (FBorderNormal == Value) return;
+  FBorderNormal = Value;
+  Invalidate();
+}
+
+void TQuarnPngEdit::SetBorderHot(const TQnResID& Value) {
+  if (FBorderHot == Value) return;
+  FBorderHot = Value;
+  Invalidate();
+}
+
+void TQuarnPngEdit::SetShowCheckBox(bool Value) {
+  if (FShowCheckBox == Value) return;
+  FShowCheckBox = Value;
+  if (Value && !FCheckItem) {
+    FCheckItem = CreateNewItem();
+    FCheckItem->Pos()->SetX(5);
+    FCheckItem->Pos()->SetY(6);
+    FCheckItem->SetKind(ikButton);
+    SetChecked(FChecked);
+  }
+  if (FCheckItem) FCheckItem->SetVisible(Value);
+}
+
+void TQuarnPngEdit::SetChecked(bool Value) {
+  FChecked = Value;
+  if (!FCheckItem) return;
+  FCheckItem->SetImage(Value ? u"QuarnCheckedCheckbox_18" : u"QuarnUncheckedCheckbox_18");
+  FCheckItem->SetImageHot(Value ? u"QuarnCheckedCheckbox_18_h" : u"QuarnUncheckedCheckbox_18_h");
+  Invalidate();
+}
+
+TQnEditItem* TQuarnPngEdit::CreateNewItem() { return FItems->Add(); }
+
+// ---------------------------------------------------------------------------
+// Clipboard
+
+void TQuarnPngEdit::CopyToClipboard() {
+  if (FDisableCopy || SelLength() <= 0) return;
+  Clipboard()->SetAsText(SelText());
+}
+
+void TQuarnPngEdit::CutToClipboard() {
+  if (FDisableCopy || FReadOnly) return;
+  CopyToClipboard();
+  SetSelText(String());
+}
+
+void TQuarnPngEdit::PasteFromClipboard() {
+  const String text = Clipboard()->AsText();
+  const size_t end = text.find_first_of(u"\r\n");
+  SetSelText(end == String::npos ? text : text.substr(0, end));
+}
+
+// ---------------------------------------------------------------------------
+// Keys
+
+void TQuarnPngEdit::KeyDown(Word& Key, TShiftState Shift) {
+  TQuarnCustomControl::KeyDown(Key, Shift);
+  FShiftState = Shift;
+  if (Key == 0) return;
+  const bool ctrl = Shift.Contains(ssCtrl);
+  const Integer len = Integer(FText.size());
+  switch (Key) {
+    case 'C':
+      if (ctrl) CopyToClipboard();
+      break;
+    case 'V':
+      if (ctrl) PasteFromClipboard();
+      break;
+    case 'X':
+      if (ctrl) CutToClipboard();
+      break;
+    case VK_LEFT:
+      if (!ctrl) {
+        if (FCursorPos > 0) SetCursorPos(StepLeft(FCursorPos));
+        break;
+      }
+      for (;;) {
+        const Integer old = FCursorPos;
+        if (old == 0) break;
+        SetCursorPos(StepLeft(old));
+        if (FCursorPos == old || FCursorPos == 0 || FText[size_t(FCursorPos - 1)] == u' ') break;
+      }
+      break;
+    case VK_RIGHT:
+      if (!ctrl) {
+        if (FCursorPos < len) SetCursorPos(StepRight(FCursorPos));
+        break;
+      }
+      for (;;) {
+        const Integer old = FCursorPos;
+        if (old >= len) break;
+        SetCursorPos(StepRight(old));
+        if (FCursorPos == old || FText[size_t(FCursorPos - 1)] == u' ') break;
+      }
+      break;
+    case VK_HOME: SetCursorPos(0); break;
+    case VK_END: SetCursorPos(len); break;
+    case VK_DELETE:
+      if (FReadOnly) break;
+      if (SelLength() > 0) {
+        SetSelText(String());
+      } else if (FCursorPos < len) {
+        FText.erase(size_t(FCursorPos), size_t(StepRight(FCursorPos) - FCursorPos));
+        Change();
+      }
+      break;
+    case VK_BACK:
+      if (FReadOnly) break;
+      if (SelLength() > 0) {
+        SetSelText(String());
+      } else if (FCursorPos >= 1) {
+        const Integer to = StepLeft(FCursorPos);
+        FText.erase(size_t(to), size_t(FCursorPos - to));
+        FCursorPos = to;
+        FSelPoint1 = FSelPoint2 = to;
+        SetCursorPos(to);
+        Change();
+      }
+      break;
+    default: break;
+  }
+}
+
+void TQuarnPngEdit::KeyUp(Word& Key, TShiftState Shift) {
+  TQuarnCustomControl::KeyUp(Key, Shift);
+  FShiftState = Shift;
+}
+
+void TQuarnPngEdit::KeyPress(Char& Key) {
+  if (Key < 32 || FReadOnly) {
+    TQuarnCustomControl::KeyPress(Key);
+    return;
+  }
+  // A character arrives as two halves when it lies beyond the basic plane;
+  // the pair is inserted whole when its second half comes, and a lone half
+  // is never stored.
+  if (IsHigh(Key)) {
+    FPendingHigh = Key;
+    return;
+  }
+  String insert(1, Key);
+  if (IsLow(Key)) {
+    if (!FPendingHigh) return;
+    insert = String{FPendingHigh, Key};
+  }
+  FPendingHigh = 0;
+  if (FMaxLength > 0 && Integer(FText.size()) >= FMaxLength && SelLength() == 0) return;
+  Char k = insert[0];
+  TQuarnCustomControl::KeyPress(k);
+  if (k == 0) return;
+  if (insert.size() == 1) insert[0] = k;
+  SetSelText(insert);
+  FTips->Hide();
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+void TQuarnPngEdit::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_GETDLGCODE:
+      TQuarnCustomControl::Dispatch(Message);
+      Message.Result = kDlgCode;
+      return;
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH: DefaultHandler(Message); return;
+    default: TQuarnCustomControl::Dispatch(Message);
+  }
+}
+
+void TQuarnPngEdit::DefaultHandler(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_SETTEXT:
+      if (FBlockWinMsg) return;
+      SetText(Message.LParam ? String(reinterpret_cast<const Char*>(Message.LParam)) : String());
+      Message.Result = 1;
+      return;
+    case WM_GETTEXT: {
+      if (FBlockWinMsg) return;
+      auto* buf = reinterpret_cast<Char*>(Message.LParam);
+      const Integer room = Integer(std::min<WPARAM>(Message.WParam, WPARAM(MaxInt)));
+      // Nothing fits into no room; otherwise the copy and its terminator
+      // stay inside the buffer.
+      if (!buf || room <= 0) {
+        Message.Result = 0;
+        return;
+      }
+      const Integer n = std::min(room - 1, Integer(FText.size()));
+      std::copy_n(FText.data(), size_t(n), buf);
+      buf[n] = 0;
+      Message.Result = n;
+      return;
+    }
+    case WM_GETTEXTLENGTH:
+      if (FBlockWinMsg) return;
+      Message.Result = LRESULT(FText.size());
+      return;
+    default: TQuarnCustomControl::DefaultHandler(Message);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+void TQuarnPngEdit::DrawBody(TBitmap32* Buffer) {
+  if (FBorderVisible) {
+    TQuarnImage* border = nullptr;
+    if (Focused() || FHot) border = TQuarnResManagerObj()->GetImageByName(FBorderHot);
+    if (!border) border = TQuarnResManagerObj()->GetImageByName(FBorderNormal);
+    if (border) StretchBitmap(border, Buffer, false);
+  }
+  if (Color() != static_cast<TColor>(0x00FFFFFF))
+    Buffer->FillRectS(2, 2, Buffer->Width() - 2, Buffer->Height() - 2, Color32(Color()));
+  DrawItems(Buffer);
+  DrawTextHint(Buffer);
+  if (FCharCaseChanged || FTextKindChanged) {
+    FText = TextHandle(FText, false, false);
+    FCharCaseChanged = FTextKindChanged = false;
+  }
+  DrawTexts(Buffer);
+}
+
+void TQuarnPngEdit::DrawItems(TBitmap32* Buffer) {
+  TQuarnResManager* store = TQuarnResManagerObj();
+  for (Integer i = 0; i < FItems->Count(); ++i) {
+    TQnEditItem* item = FItems->Items(i);
+    const Integer x0 = GetDPIScaledPixels(this, item->Pos()->X());
+    const Integer y = GetDPIScaledPixels(this, item->Pos()->Y());
+    const bool right = item->Pos()->Align() == agRight;
+    const Integer x = right ? Width() - x0 : x0;
+    const TRect r = item->GetRect();
+    if (item->MakeSpace()) {
+      if (item->Visible()) {
+        if (!right && (r.Right > FLeftOffset || FLeftOffset == 0)) FLeftOffset = std::max(0, r.Right);
+        if (right && (Width() - r.Left > FRightOffset || FRightOffset == 0))
+          FRightOffset = std::max(0, Width() - r.Left);
+      } else {
+        if (!right && r.Right <= FLeftOffset) FLeftOffset = std::max(0, FLeftOffset - (x0 + r.Width()));
+        if (right && x0 <= FRightOffset) FRightOffset = std::max(0, FRightOffset - x0);
+      }
+    }
+    if (!item->Visible()) continue;
+    const auto draw = [&](const TQnResID& Id) {
+      TQuarnImage* img = Id.empty() ? nullptr : store->GetImageByName(Id);
+      if (img) img->DrawTo(Buffer, x, y);
+      return img != nullptr;
+    };
+    switch (item->Kind()) {
+      case ikImage: draw(item->Image()); break;
+      case ikText: {
+        Buffer->Font()->Assign(item->Font());
+        if (!Enabled()) Buffer->Font()->SetColor(static_cast<TColor>(0x00CCCCCC));
+        Buffer->TextoutW(x, y, item->Text());
+        break;
+      }
+      case ikButton:
+        if (i != FItems->HotIndex()) {
+          draw(item->Image());
+        } else if (FMouseButtons.Contains(mbLeft)) {
+          if (!draw(item->ImagePress()) && !draw(item->ImageHot())) draw(item->Image());
+        } else if (!draw(item->ImageHot())) {
+          draw(item->Image());
+        }
+        break;
+    }
+  }
+}
+
+void TQuarnPngEdit::DrawTextHint(TBitmap32* Buffer) {
+  if (Focused() && FTextHintHideInKey) return;
+  if (!FText.empty()) return;
+  FFontHint->SetSize(Font()->Size());
+  const Integer x = FSpace->Active() ? FSpace->Left() + FLeftOffset : FLeftOffset + 8;
+  const Integer y = FSpace->Active() ? FSpace->Top() : (Height() - GetTextHintHeight()) / 2;
+  Buffer->Font()->Assign(FFontHint.get());
+  if (!Enabled()) Buffer->Font()->SetColor(static_cast<TColor>(0x00CCCCCC));
+  Buffer->TextoutW(x, y, FTextHint);
+}
+
+void TQuarnPngEdit::DrawTexts(TBitmap32* Buffer) {
+  const Integer y = FSpace->Active() ? FSpace->Top() : (Height() - GetTextHeight()) / 2;
+  const Integer left = TextLeft(), right = TextRight();
+  Integer x = left;
+  FCursorXPos = x;
+  Integer caretX = -1;
+  const Integer len = Integer(FText.size());
+  const Integer selStart = SelStart(), selEnd = SelStart() + SelLength();
+  for (Integer i = FFirstDisplayChar; i <= len;) {
+    const bool pair = i < len && IsHigh(FText[size_t(i - 1)]) && IsLow(FText[size_t(i)]);
+    const String c = FText.substr(size_t(i - 1), pair ? 2 : 1);
+    DrawText(Buffer, x, y, c, SelLength() > 0 && selStart < i && i <= selEnd);
+    x += Measure(c);
+    if (i == selStart) caretX = x;
+    if (x >= right) break;
+    i += pair ? 2 : 1;
+  }
+  FCursorXPos = caretX >= 0 ? caretX
+                            : left + GetTextWidth(FFirstDisplayChar, FCursorPos - FFirstDisplayChar + 1, FText) - 1;
+  if (Focused() && FCursorShowing) DrawCursor(Buffer, FCursorXPos, 0);
+}
+
+void TQuarnPngEdit::DrawText(TBitmap32* Buffer, Integer X, Integer Y, const String& S, bool Selected) {
+  Buffer->Font()->Assign(Font());
+  if (!Enabled()) Buffer->Font()->SetColor(static_cast<TColor>(0x00CCCCCC));
+  Buffer->TextoutW(X, Y, S);
+  if (!Selected || !Enabled()) return;
+  const TColor keep = Buffer->Font()->Color();
+  Buffer->Font()->SetColor(clHighlightText);
+  const TSize ext = Buffer->TextExtentW(S);
+  Buffer->FillRectTS(X, Y - 1, X + ext.cx, Y + ext.cy + 1, Color32(clHighlight));
+  Buffer->TextoutW(X, Y, S);
+  Buffer->Font()->SetColor(keep);
+}
+
+void TQuarnPngEdit::DrawCursor(TBitmap32* Buffer, Integer X, Integer Index) {
+  const Integer h = GetTextHeight();
+  const Integer top = FSpace->Active() ? FSpace->Top() : (Buffer->Height() - h) / 2;
+  Integer x = X;
+  if (Index >= 1 && Index <= Integer(FText.size())) {
+    const bool pair = Index < Integer(FText.size()) && IsHigh(FText[size_t(Index - 1)]);
+    x += Measure(FText.substr(size_t(Index - 1), pair ? 2 : 1)) - 1;
+  }
+  const TColor32 c = Color32(FCursorColor);
+  for (Integer y = top; y < top + h; ++y) Buffer->SetPixelTS(x, y, c);
+}
+
+void InitQuarnEdit() { RegisterClasses({TQuarnEdit::StaticClass()}); }
+
+}  // namespace qn
