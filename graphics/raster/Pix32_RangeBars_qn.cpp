@@ -620,7 +620,7 @@ void TCustomRangeBar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   GenChange = false;
 }
 
-TRBZone TCustomRangeBar::CursorZone() {
+TRBZone TArrowBar::CursorZone() {
   POINT p;
   GetCursorPos(&p);
   TPoint c = ScreenToClient(TPoint(p.X, p.Y));
@@ -743,16 +743,6 @@ void TCustomGaugeBar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   GenChange = true;
   SetPosition(Integer(Round(PosBeforeDrag + double(FMax - FMin) * d / span)));
   GenChange = false;
-}
-
-TRBZone TCustomGaugeBar::CursorZone() {
-  POINT p;
-  GetCursorPos(&p);
-  TPoint c = ScreenToClient(TPoint(p.X, p.Y));
-  const TRect r = ClientRect();
-  c.X = std::clamp(c.X, r.Left, std::max(r.Left, r.Right - 1));
-  c.Y = std::clamp(c.Y, r.Top, std::max(r.Top, r.Bottom - 1));
-  return GetZone(c.X, c.Y);
 }
 
 void TCustomGaugeBar::TimerHandler(TObject* Sender) {

@@ -88,6 +88,8 @@ class TArrowBar : public TCustomControl {
   TRect GetTrackBoundary();
   TRBZone GetZone(Integer X, Integer Y);
   TRect GetZoneRect(TRBZone Zone);
+  // The zone under the cursor, clamped into the client area.
+  TRBZone CursorZone();
   virtual TRect GetHandleRect() { return TRect(0, 0, 0, 0); }
   virtual bool DrawEnabled() { return Enabled(); }
   TRBZone DragZoneValue() const { return DragZone; }
@@ -180,8 +182,6 @@ class TCustomRangeBar : public TArrowBar {
 
  private:
   void Center(Integer OldWindow, Integer OldRange);
-  // The zone under the cursor, clamped into the client area.
-  TRBZone CursorZone();
 };
 
 #define QN_ARROWBAR_APPEARANCE(Cls)                                                                           \
@@ -260,7 +260,6 @@ class TCustomGaugeBar : public TArrowBar {
   Integer FSmallChange = 1;
 
  private:
-  TRBZone CursorZone();
   bool Loading() const { return ComponentState().Contains(csLoading); }
 };
 

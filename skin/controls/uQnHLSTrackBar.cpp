@@ -1,4 +1,5 @@
 #include "skin/controls/uQnHLSTrackBar.h"
+#include "skin/controls/uQnTrackKeys.h"
 
 #include "platform/rtl/Math.h"
 #include "platform/vcl/ControlMessages.h"
@@ -214,24 +215,9 @@ void TQnHLSTrackBar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, 
 
 void TQnHLSTrackBar::KeyDown(Word& Key, TShiftState Shift) {
   TQuarnCustomControl::KeyDown(Key, Shift);
+  // Any key reports, the ones that move nothing too.
   Integer v = FValue;
-  switch (Key) {
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_ADD:
-      if (v < FMax) ++v;
-      break;
-    case VK_LEFT:
-    case VK_DOWN:
-    case VK_SUBTRACT:
-      if (v > FMin) --v;
-      break;
-    case VK_PRIOR: v = v == INT32_MAX ? v : v + 1; break;
-    case VK_NEXT: v = v == INT32_MIN ? v : v - 1; break;
-    case VK_END: v = FMax; break;
-    case VK_HOME: v = FMin; break;
-    default: break;
-  }
+  TrackKeyValue(Key, FMin, FMax, v);
   SetValue(v);
 }
 

@@ -1,4 +1,5 @@
 #include "skin/controls/uQuarnProgressBar.h"
+#include "skin/controls/uQnTrackKeys.h"
 
 #include "platform/rtl/Math.h"
 #include "platform/vcl/ControlMessages.h"
@@ -307,23 +308,7 @@ void TQuarnProgressBar::KeyDown(Word& Key, TShiftState Shift) {
   TQuarnCustomControl::KeyDown(Key, Shift);
   if (!FTrackButton->Visible()) return;
   Integer v = FValue;
-  switch (Key) {
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_ADD:
-      if (v < FMaxValue) ++v;
-      break;
-    case VK_LEFT:
-    case VK_DOWN:
-    case VK_SUBTRACT:
-      if (v > FMinValue) --v;
-      break;
-    case VK_PRIOR: v = v == INT32_MAX ? v : v + 1; break;
-    case VK_NEXT: v = v == INT32_MIN ? v : v - 1; break;
-    case VK_END: v = FMaxValue; break;
-    case VK_HOME: v = FMinValue; break;
-    default: return;
-  }
+  if (!TrackKeyValue(Key, FMinValue, FMaxValue, v)) return;
   SetValue(v);
 }
 
