@@ -323,6 +323,8 @@ class TLinearResampler : public TCustomResampler {
   // At whole pixels the bilinear weights are 1 and 0: the sample is the
   // pixel the access mode reads there, which wrapping finds directly.
   TColor32 GetSampleInt(Integer X, Integer Y) override;
+  // A repeating bitmap under pamWrap hands out its rows piece by piece.
+  void GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) override;
   TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
   TColor32 GetSampleFloat(Single X, Single Y) override;
   void PrepareSampling() override;

@@ -1,7 +1,10 @@
 // The kernels and the resamplers beyond the nearest one.
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
@@ -217,27 +220,54 @@ void TLinearResampler::PrepareSampling() {
 
 TColor32 TLinearResampler::GetSampleFixed(TFixed X, TFixed Y) { return FGetSampleFixed(this, X, Y); }
 
+namespace {
+// V folded into [0, N) the way a repeating tile wraps: a mask for
+// power-of-two sizes and a remainder otherwise.
+inline Integer RepeatFold(Integer V, Integer N) {
+  if (static_cast<Cardinal>(V) < static_cast<Cardinal>(N)) return V;
+  if ((N & (N - 1)) == 0) return V & (N - 1);
+  const Integer R = V % N;
+  return R < 0 ? R + N : R;
+}
+inline Integer Offset(Integer V, Integer Origin) {
+  return static_cast<Integer>(static_cast<Cardinal>(V) - static_cast<Cardinal>(Origin));
+}
+}  // namespace
+
 TColor32 TLinearResampler::GetSampleInt(Integer X, Integer Y) {
   if (FPixelAccessMode == TPixelAccessMode::pamWrap) {
     const TRect& C = FBitmap->ClipRect();
     const Integer W = C.Right - C.Left, H = C.Bottom - C.Top;
-    // Repeating tiles are the common case (pattern fills): the wrap is a
-    // mask for power-of-two sizes and a remainder otherwise, with no call.
-    if (FBitmap->WrapMode() == TWrapMode::wmRepeat && W > 0 && H > 0) {
-      auto Fold = [](Integer V, Integer N) {
-        if (static_cast<Cardinal>(V) < static_cast<Cardinal>(N)) return V;
-        if ((N & (N - 1)) == 0) return V & (N - 1);
-        const Integer R = V % N;
-        return R < 0 ? R + N : R;
-      };
-      const Integer Px = C.Left + Fold(static_cast<Integer>(static_cast<Cardinal>(X) - C.Left), W);
-      const Integer Py = C.Top + Fold(static_cast<Integer>(static_cast<Cardinal>(Y) - C.Top), H);
-      return FBitmap->ScanLine(Py)[Px];
-    }
+    // Repeating tiles are the common case (pattern fills): the wrap needs
+    // no call.
+    if (FBitmap->WrapMode() == TWrapMode::wmRepeat && W > 0 && H > 0)
+      return FBitmap->ScanLine(C.Top + RepeatFold(Offset(Y, C.Top), H))[C.Left + RepeatFold(Offset(X, C.Left), W)];
     return FBitmap->GetPixelW(X, Y);
   }
   return GetSampleFixed(static_cast<TFixed>(static_cast<Cardinal>(X) << 16),
                         static_cast<TFixed>(static_cast<Cardinal>(Y) << 16));
+}
+
+void TLinearResampler::GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) {
+  if (Count <= 0) return;
+  const TRect& C = FBitmap->ClipRect();
+  const Integer W = C.Right - C.Left, H = C.Bottom - C.Top;
+  // A span whose positions pass the integer range's end would leave the
+  // tile's rhythm there (unless W divides 2^32); those few take the pixel
+  // path.
+  if (FPixelAccessMode != TPixelAccessMode::pamWrap || FBitmap->WrapMode() != TWrapMode::wmRepeat || W <= 0 ||
+      H <= 0 || Int64(X) + Count - 1 > Int64(std::numeric_limits<Integer>::max())) {
+    inherited::GetSampleSpanInt(X, Y, Count, Dst);
+    return;
+  }
+  const TColor32* Row = FBitmap->ScanLine(C.Top + RepeatFold(Offset(Y, C.Top), H)) + C.Left;
+  Integer Px = RepeatFold(Offset(X, C.Left), W);
+  for (Integer I = 0; I < Count;) {
+    const Integer N = std::min(Count - I, W - Px);
+    std::memcpy(Dst + I, Row + Px, sizeof(TColor32) * static_cast<size_t>(N));
+    I += N;
+    Px = 0;
+  }
 }
 
 TColor32 TLinearResampler::GetSampleFloat(Single X, Single Y) {

@@ -51,6 +51,10 @@ class TCustomSampler : public TNotifiablePersistent {
   virtual TColor32 GetSampleInt(Integer X, Integer Y);
   virtual TColor32 GetSampleFixed(TFixed X, TFixed Y);
   virtual TColor32 GetSampleFloat(Single X, Single Y);
+  // Count whole-pixel samples from (X, Y) rightwards into Dst, each equal to
+  // GetSampleInt there. Samplers that can fetch a row at once override it;
+  // one that overrides GetSampleInt must keep the two in step.
+  virtual void GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst);
   virtual void PrepareSampling() {}
   virtual void FinalizeSampling() {}
   virtual bool HasBounds() { return false; }

@@ -22,6 +22,11 @@ TColor32 TCustomSampler::GetSampleFloat(Single X, Single Y) {
   return GetSampleFixed(static_cast<TFixed>(Round(X * 65536.0f)), static_cast<TFixed>(Round(Y * 65536.0f)));
 }
 
+void TCustomSampler::GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) {
+  // Positions step as the platform's integers do, wrapping past the top.
+  for (Integer I = 0; I < Count; ++I) Dst[I] = GetSampleInt(static_cast<Integer>(static_cast<Cardinal>(X) + I), Y);
+}
+
 TFloatRect TCustomSampler::GetSampleBounds() {
   constexpr Single inf = std::numeric_limits<Single>::infinity();
   return {-inf, -inf, inf, inf};

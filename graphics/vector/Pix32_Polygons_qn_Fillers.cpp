@@ -22,14 +22,6 @@ namespace {
 // A weight from the renderer's 32-bit weight entries.
 inline Cardinal Weight(const TColor32* AlphaValues, Integer I) { return AlphaValues[I] & 0xFFu; }
 
-// The end of the run of entries with the same weight as entry I.
-inline Integer WeightRunEnd(const TColor32* AlphaValues, Integer I, Integer Len) {
-  const Cardinal W = Weight(AlphaValues, I);
-  Integer J = I + 1;
-  while (J < Len && Weight(AlphaValues, J) == W) ++J;
-  return J;
-}
-
 // (a · M · 32897) shr 23: the product of two byte weights scaled back to a
 // byte without a division.
 inline Cardinal ScaleWeight(Cardinal A, Cardinal M) { return (A * M * 32897u) >> 23; }
@@ -99,6 +91,59 @@ void BlendMemExRow(TBlendMemEx* MemEx, const TColor32* S, PColor32 D, Integer N,
   for (; I < N; ++I) MemEx(S[I], D[I], M);
 }
 
+// Sources S blended into D by the renderer's weights W, per pixel:
+//   master alpha M below 255: MemEx(s, d, ScaleWeight(w, M));
+//   otherwise full weight is Mem(s, d), or the source itself when Opaque;
+//   other non-zero weights are MemEx(s, d, w);
+// where s is S made opaque when Opaque is set (Mem is then unused). Where the
+// bound routines are the SSE2 ones, four pixels go at a time through their
+// own interpolation, so the row equals the per-pixel blends bit for bit.
+void WeightedRow(TBlendMem* Mem, TBlendMemEx* MemEx, const TColor32* S, PColor32 D, const TColor32* W, Integer N,
+                 Cardinal M, bool Opaque) {
+  Integer I = 0;
+#if defined(__SSE2__)
+  if (MemEx == &blend::BlendMemEx_SSE2 && (Opaque || M != 255 || Mem == &blend::BlendMem_SSE2)) {
+    const __m128i Low = _mm_set1_epi32(0xFF), One = _mm_set1_epi32(1);
+    const __m128i Force = _mm_set1_epi32(Opaque ? static_cast<int>(0xFF000000u) : 0);
+    const __m128i Master = _mm_set1_epi32(static_cast<int>(M)), Scale = _mm_set1_epi16(static_cast<short>(32897));
+    for (; I + 4 <= N; I += 4) {
+      const __m128i Sv = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S + I)), Force);
+      __m128i Wv = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(W + I)), Low);
+      __m128i* Dp = reinterpret_cast<__m128i*>(D + I);
+      __m128i Take = _mm_setzero_si128();
+      if (M != 255) {
+        // (w·M·32897) shr 23 as ((w·M·32897) shr 16) shr 7; w·M fits 16 bits.
+        Wv = _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(Wv, Master), Scale), 7);
+      } else {
+        // Full weight on an opaque source is the source itself.
+        Take = _mm_and_si128(_mm_cmpeq_epi32(Wv, Low), _mm_cmpeq_epi32(_mm_srli_epi32(Sv, 24), Low));
+        if (_mm_movemask_epi8(Take) == 0xFFFF) {
+          _mm_storeu_si128(Dp, Sv);
+          continue;
+        }
+      }
+      // The routines' weight ((w + 1)·Fa) shr 8, which is Fa itself at full
+      // weight (the plain blend) and 0 at none (the pixel unchanged).
+      __m128i A = _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi32(Wv, One), _mm_srli_epi32(Sv, 24)), 8);
+      A = _mm_or_si128(A, _mm_slli_epi32(A, 16));
+      const __m128i R = Interp4(Sv, _mm_loadu_si128(Dp), A);
+      _mm_storeu_si128(Dp, _mm_or_si128(_mm_and_si128(Take, Sv), _mm_andnot_si128(Take, R)));
+    }
+  }
+#endif
+  const TColor32 Force = Opaque ? 0xFF000000u : 0u;
+  for (; I < N; ++I) {
+    const Cardinal A = Weight(W, I);
+    const TColor32 F = S[I] | Force;
+    if (M != 255)
+      MemEx(F, D[I], ScaleWeight(A, M));
+    else if (A == 255)
+      Opaque ? void(D[I] = F) : Mem(F, D[I]);
+    else if (A != 0)
+      MemEx(F, D[I], A);
+  }
+}
+
 }  // namespace
 
 // ---- TCallbackPolygonFiller ----
@@ -165,15 +210,7 @@ void TBitmapPolygonFiller::FillLineOpaque(PColor32 Dst, Integer DstX, Integer Ds
   }
   TBlendMemEx* const MemEx = *BLEND_MEM_EX[static_cast<int>(FPattern->CombineMode())];
   ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) {
-    for (Integer K = 0; K < N; ++K) {
-      const Cardinal A = Weight(AlphaValues, I + K);
-      // Full weight on an opaque source is the source itself; the blenders
-      // would round it a step short.
-      if (A == 255)
-        Dst[I + K] = P[K] | 0xFF000000u;
-      else if (A != 0)
-        MemEx(P[K] | 0xFF000000u, Dst[I + K], A);
-    }
+    WeightedRow(nullptr, MemEx, P, Dst + I, AlphaValues + I, N, 255, true);
   });
   EMMS();
 }
@@ -188,19 +225,8 @@ void TBitmapPolygonFiller::FillLineBlend(PColor32 Dst, Integer DstX, Integer Dst
     EMMS();
     return;
   }
-  // Interiors come as long runs of full weight, which is the plain blend.
   ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) {
-    for (Integer K = 0; K < N;) {
-      const Cardinal A = Weight(AlphaValues, I + K);
-      if (A == 255) {
-        const Integer E = WeightRunEnd(AlphaValues + I, K, N);
-        BlendMemRow(Mem, P + K, Dst + I + K, E - K);
-        K = E;
-        continue;
-      }
-      if (A != 0) MemEx(P[K], Dst[I + K], A);
-      ++K;
-    }
+    WeightedRow(Mem, MemEx, P, Dst + I, AlphaValues + I, N, 255, false);
   });
   EMMS();
 }
@@ -217,18 +243,7 @@ void TBitmapPolygonFiller::FillLineBlendMasterAlpha(PColor32 Dst, Integer DstX, 
     return;
   }
   ForEachPiece(DstX, DstY, Length, [&](const TColor32* P, Integer I, Integer N) {
-    for (Integer K = 0; K < N;) {
-      const Cardinal A = Weight(AlphaValues, I + K);
-      if (A == 255) {
-        // ScaleWeight(255, M) is M itself.
-        const Integer E = WeightRunEnd(AlphaValues + I, K, N);
-        BlendMemExRow(MemEx, P + K, Dst + I + K, E - K, M);
-        K = E;
-        continue;
-      }
-      MemEx(P[K], Dst[I + K], ScaleWeight(A, M));
-      ++K;
-    }
+    WeightedRow(nullptr, MemEx, P, Dst + I, AlphaValues + I, N, M, false);
   });
   EMMS();
 }
@@ -272,14 +287,17 @@ TFillLineEvent TSamplerFiller::GetFillLine() { return MakeEvent(this, &TSamplerF
 
 void TSamplerFiller::SampleLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
                                       PColor32 AlphaValues) {
-  for (Integer I = 0; I < Length; ++I) {
-    const TColor32 C = FSampler->GetSampleInt(DstX + I, DstY) | 0xFF000000u;
-    const Cardinal A = AlphaValues ? Weight(AlphaValues, I) : 255u;
-    // Full weight on the opaque sample is the sample itself.
-    if (A == 255)
-      Dst[I] = C;
-    else if (A != 0)
-      BlendMemEx(C, Dst[I], A);
+  // The samples come a piece of the span at a time, so a sampler that can
+  // fetch a row does so without a call per pixel.
+  constexpr Integer kPiece = 256;
+  TColor32 Samples[kPiece];
+  for (Integer I = 0; I < Length; I += kPiece) {
+    const Integer N = std::min(kPiece, Length - I);
+    FSampler->GetSampleSpanInt(static_cast<Integer>(static_cast<Cardinal>(DstX) + I), DstY, N, Samples);
+    if (AlphaValues)
+      WeightedRow(nullptr, BlendMemEx, Samples, Dst + I, AlphaValues + I, N, 255, true);
+    else
+      for (Integer K = 0; K < N; ++K) Dst[I + K] = Samples[K] | 0xFF000000u;
   }
   EMMS();
 }

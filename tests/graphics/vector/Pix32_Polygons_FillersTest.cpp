@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <map>
 #include <random>
 #include <vector>
@@ -324,5 +325,82 @@ TEST(Pix32_Polygons_qn, WrappingLinearSamplesAtWholePixelsAreThePixels) {
       }
       R->FinalizeSampling();
     }
+  }
+}
+
+TEST(Pix32_Polygons_qn, RowSamplingEqualsPixelSampling) {
+  // Rows fetched at once must be the pixels GetSampleInt gives, for the
+  // linear resampler's repeating shortcut and for the modes it hands back.
+  std::mt19937 Rng(17);
+  for (const auto& Size : {std::pair{64, 64}, std::pair{5, 3}, std::pair{16, 7}}) {
+    TCustomBitmap32 P;
+    P.SetSize(Size.first, Size.second);
+    RandomFill(P, Rng);
+    for (TWrapMode Mode : {TWrapMode::wmRepeat, TWrapMode::wmMirror}) {
+      P.SetWrapMode(Mode);
+      for (TPixelAccessMode Access : {TPixelAccessMode::pamWrap, TPixelAccessMode::pamSafe}) {
+        auto* R = new TLinearResampler(&P);  // owned by the bitmap
+        R->SetPixelAccessMode(Access);
+        R->PrepareSampling();
+        std::uniform_int_distribution<Integer> C(-300, 300), L(0, 300);
+        for (int K = 0; K < 300; ++K) {
+          // Near the top of the integer range the positions wrap around
+          // (only the repeating tile is defined that far out).
+          const bool Far = K % 50 == 0 && Mode == TWrapMode::wmRepeat && Access == TPixelAccessMode::pamWrap;
+          const Integer X = Far ? std::numeric_limits<Integer>::max() - L(Rng) % 20 : C(Rng);
+          const Integer Y = C(Rng), N = L(Rng);
+          std::vector<TColor32> Got(size_t(N) + 1, 0x12345678u);
+          R->GetSampleSpanInt(X, Y, N, Got.data());
+          for (Integer I = 0; I < N; ++I)
+            ASSERT_EQ(Got[I], R->GetSampleInt(Integer(Cardinal(X) + Cardinal(I)), Y)) << X << "+" << I << "," << Y;
+          ASSERT_EQ(Got[N], 0x12345678u) << "wrote past the row";
+        }
+        R->FinalizeSampling();
+      }
+    }
+  }
+}
+
+TEST(Pix32_Polygons_qn, SamplerFillerRowsFollowThePerPixelBlend) {
+  // The row form (samples fetched per span, blends four at a time) against
+  // sampling and blending pixel by pixel, for a sampler with a row shortcut
+  // and one without, over spans longer than the filler's sample buffer.
+  std::mt19937 Rng(23);
+  TCustomBitmap32 P;
+  P.SetSize(7, 5);
+  RandomFill(P, Rng);
+  P.SetWrapMode(TWrapMode::wmRepeat);
+  auto* Linear = new TLinearResampler(&P);  // owned by the bitmap
+  Linear->SetPixelAccessMode(TPixelAccessMode::pamWrap);
+  TCountingSampler Counting;
+  for (TCustomSampler* S : {static_cast<TCustomSampler*>(Linear), static_cast<TCustomSampler*>(&Counting)}) {
+    TSamplerFiller Filler(S);
+    Filler.BeginRendering();
+    for (int Trial = 0; Trial < 30; ++Trial) {
+      const Integer N = 1 + Integer(Rng() % 700), DstX = Integer(Rng() % 200) - 100, DstY = Integer(Rng() % 50) - 25;
+      std::vector<TColor32> Weights(N), Dst(N);
+      for (Integer I = 0; I < N;) {
+        const Integer Len = 1 + Integer(Rng() % 9);
+        const Cardinal W = (Rng() % 3 == 0) ? 255u : (Rng() % 4 == 0 ? 0u : Rng() % 256);
+        for (Integer K = I; K < std::min(N, I + Len); ++K) Weights[K] = W | 0xABCDEF00u;
+        I += Len;
+      }
+      for (auto& D : Dst) D = Rng();
+      for (bool WithWeights : {true, false}) {
+        std::vector<TColor32> Got = Dst, Want = Dst;
+        Filler.GetFillLine()(Got.data(), DstX, DstY, N, WithWeights ? Weights.data() : nullptr);
+        for (Integer I = 0; I < N; ++I) {
+          const TColor32 C = S->GetSampleInt(DstX + I, DstY) | 0xFF000000u;
+          const Cardinal A = WithWeights ? Weights[I] & 0xFF : 255u;
+          if (A == 255)
+            Want[I] = C;
+          else if (A != 0)
+            BlendMemEx(C, Want[I], A);
+        }
+        EMMS();
+        ASSERT_EQ(Got, Want) << "trial " << Trial << " weights " << WithWeights;
+      }
+    }
+    Filler.EndRendering();
   }
 }
