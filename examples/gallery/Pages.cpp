@@ -13,6 +13,7 @@ std::vector<std::string> BitmapTextPage(const std::string& outDir);
 std::vector<std::string> VectorPage(const std::string& outDir);
 std::vector<std::string> GeometryPage(const std::string& outDir);
 std::vector<std::string> FillersPage(const std::string& outDir);
+std::vector<std::string> PathsPage(const std::string& outDir);
 std::vector<std::string> InteractionPage(const std::string& outDir);
 std::vector<std::string> FormPage(const std::string& outDir);
 std::vector<std::string> PaintBoxPage(const std::string& outDir);
@@ -51,6 +52,7 @@ std::vector<Page> AllPages() {
       {"vector", VectorPage},
       {"geometry", GeometryPage},
       {"fillers", FillersPage},
+      {"paths", PathsPage},
       {"interaction", InteractionPage},
       {"form", FormPage},
       {"paintbox", PaintBoxPage},

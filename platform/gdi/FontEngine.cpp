@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -257,7 +258,21 @@ class TFtInstance final : public TFontInstance {
     return FImages[ch] = std::move(img);
   }
 
-  bool Outline(char32_t ch, bool glyphIndex, bool hinted, const TOutlineMatrix& m, TGlyphOutline& out) override;
+  // Outlines are kept per character, hinting and matrix: text drawn as
+  // paths asks for the same few glyphs over and over.
+  bool Outline(char32_t ch, bool glyphIndex, bool hinted, const TOutlineMatrix& m, TGlyphOutline& out) override {
+    std::lock_guard<std::recursive_mutex> g(EngineLock());
+    const TOutlineKey key{ch, glyphIndex, hinted, m.M11, m.M12, m.M21, m.M22};
+    auto it = FOutlines.find(key);
+    if (it != FOutlines.end()) {
+      out = it->second;
+      return true;
+    }
+    if (!OutlineUncached(ch, glyphIndex, hinted, m, out)) return false;
+    if (FOutlines.size() >= kMaxOutlines) FOutlines.clear();
+    FOutlines.emplace(key, out);
+    return true;
+  }
 
   bool HasChar(char32_t ch) override {
     std::lock_guard<std::recursive_mutex> g(EngineLock());
@@ -293,6 +308,10 @@ class TFtInstance final : public TFontInstance {
   std::unordered_map<char32_t, std::pair<int, FT_UInt>> FMap;
   std::unordered_map<char32_t, TGlyphImage> FImages;
   std::unordered_map<char32_t, int> FAdvances;
+  using TOutlineKey = std::tuple<char32_t, bool, bool, double, double, double, double>;
+  static constexpr size_t kMaxOutlines = 4096;
+  std::map<TOutlineKey, TGlyphOutline> FOutlines;
+  bool OutlineUncached(char32_t ch, bool glyphIndex, bool hinted, const TOutlineMatrix& m, TGlyphOutline& out);
   bool FFallbacksAdded = false;
 
   int AddFace(const TFaceFile& f) {
@@ -575,8 +594,8 @@ struct TDecompose {
   }
 };
 
-bool TFtInstance::Outline(char32_t ch, bool glyphIndex, bool hinted, const TOutlineMatrix& m,
-                          TGlyphOutline& out) {
+bool TFtInstance::OutlineUncached(char32_t ch, bool glyphIndex, bool hinted, const TOutlineMatrix& m,
+                                  TGlyphOutline& out) {
   std::lock_guard<std::recursive_mutex> g(EngineLock());
   out = TGlyphOutline{};
   int fi = 0;
