@@ -1,9 +1,11 @@
 #include "graphics/vector/Pix32_ColorGradients_qn.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "graphics/raster/Pix32_Blend_qn.h"
+#include "graphics/raster/Pix32_LowLevel_qn.h"
 
 namespace qn {
 
@@ -284,6 +286,76 @@ void TColor32Gradient::LoadFromStream(TStream* Stream) {
     FGradientColors = std::move(stops);
     GradientColorsChanged();
   });
+}
+
+// ---- TLinearGradientPolygonFiller ----
+
+TFillLineEvent TLinearGradientPolygonFiller::GetFillLine() {
+  if (!FGradient) return {};
+  if (FUseLookUpTable) return MakeEvent(this, &TLinearGradientPolygonFiller::FillLineTable);
+  return MakeEvent(this, &TLinearGradientPolygonFiller::FillLinePerPixel);
+}
+
+void TLinearGradientPolygonFiller::BeginRendering() {
+  if (FGradient && FUseLookUpTable) FGradient->FillColorLookUpTable(FTable, LookUpTableSize);
+}
+
+void TLinearGradientPolygonFiller::Axis(double& DX, double& DY, double& T0) const {
+  const double Ax = static_cast<double>(FEndPoint.X) - FStartPoint.X, Ay = static_cast<double>(FEndPoint.Y) - FStartPoint.Y;
+  const double Len2 = Ax * Ax + Ay * Ay;
+  if (!(Len2 > 0) || !std::isfinite(Len2)) {
+    DX = DY = T0 = 0;
+    return;
+  }
+  DX = Ax / Len2;
+  DY = Ay / Len2;
+  T0 = (0.5 - FStartPoint.X) * DX + (0.5 - FStartPoint.Y) * DY;
+}
+
+namespace {
+// Round(T·511) kept to a range every wrap can fold; NaN counts as 0.
+Integer TableIndex(double T) {
+  if (!(T == T)) return 0;
+  return static_cast<Integer>(std::nearbyint(std::clamp(T, -1e6, 1e6) * 511));
+}
+// Full weight on an opaque colour is the colour itself: the blend would
+// land a step short of it.
+inline void Put(TColor32 C, TColor32& D, Cardinal W) {
+  if (W == 255 && (C >> 24) == 255)
+    D = C;
+  else
+    BlendMemEx(C, D, W);
+}
+}  // namespace
+
+void TLinearGradientPolygonFiller::FillLineTable(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
+                                                 PColor32 AlphaValues) {
+  double DX, DY, T0;
+  Axis(DX, DY, T0);
+  const double Row = T0 + DstY * DY;
+  for (Integer I = 0; I < Length; ++I) {
+    Integer K = TableIndex(Row + (static_cast<double>(DstX) + I) * DX);
+    switch (FWrapMode) {
+      case TWrapMode::wmClamp: K = Clamp(K, 0, LookUpTableSize - 1); break;
+      case TWrapMode::wmRepeat: K = Wrap(K, LookUpTableSize - 1); break;
+      case TWrapMode::wmMirror: K = Mirror(K, LookUpTableSize - 1); break;
+    }
+    Put(FTable[K], Dst[I], AlphaValues ? AlphaValues[I] & 0xFFu : 255u);
+  }
+  EMMS();
+}
+
+void TLinearGradientPolygonFiller::FillLinePerPixel(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
+                                                    PColor32 AlphaValues) {
+  double DX, DY, T0;
+  Axis(DX, DY, T0);
+  const double Row = T0 + DstY * DY;
+  for (Integer I = 0; I < Length; ++I) {
+    double T = Row + (static_cast<double>(DstX) + I) * DX;
+    T = T == T ? std::clamp(T, 0.0, 1.0) : 0.0;
+    Put(FGradient->GetColorAt(static_cast<Single>(T)), Dst[I], AlphaValues ? AlphaValues[I] & 0xFFu : 255u);
+  }
+  EMMS();
 }
 
 }  // namespace qn

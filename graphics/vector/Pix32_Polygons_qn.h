@@ -390,6 +390,14 @@ void PolyPolylineFS(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFloatPoint& Po
                     TJoinStyle JoinStyle = TJoinStyle::jsMiter, TEndStyle EndStyle = TEndStyle::esButt,
                     TFloat MiterLimit = 4.0f, TTransformation* Transformation = nullptr);
 
+// An anti-aliased fill in FillColor, then, when EdgeColor differs, the
+// closed outline stroked 1 px wide in EdgeColor. Fewer than 3 points draw
+// nothing.
+void SimpleFill(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TColor32 EdgeColor, TColor32 FillColor,
+                TPolyFillMode FillMode = TPolyFillMode::pfNonZero);
+void SimpleFill(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TColor32 EdgeColor, TColor32 FillColor,
+                TPolyFillMode FillMode = TPolyFillMode::pfNonZero);
+
 // Widths and miter limits in 16.16 (4.0 is 0x40000).
 void PolylineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TColor32 Color, bool Closed = false,
                 TFixed StrokeWidth = 0x10000, TJoinStyle JoinStyle = TJoinStyle::jsMiter,

@@ -321,4 +321,18 @@ void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const
   DashX(Bitmap, Points, Pattern, TPaint::Of(Filler).Clipped(ClipRect), StrokeColor, Closed, Width, StrokeWidth);
 }
 
+// ---- SimpleFill ----
+
+void SimpleFill(TCustomBitmap32* Bitmap, const TArrayOfFloatPoint& Points, TColor32 EdgeColor, TColor32 FillColor,
+                TPolyFillMode FillMode) {
+  if (!Bitmap || Points.size() < 3) return;
+  PolygonFS(Bitmap, Points, FillColor, FillMode);
+  if (EdgeColor != FillColor) PolylineFS(Bitmap, Points, EdgeColor, true, 1.0f);
+}
+
+void SimpleFill(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, TColor32 EdgeColor, TColor32 FillColor,
+                TPolyFillMode FillMode) {
+  SimpleFill(Bitmap, FixedPointToFloatPoint(Points), EdgeColor, FillColor, FillMode);
+}
+
 }  // namespace qn

@@ -87,6 +87,28 @@ TArrayOfArrayOfFloatPoint FixedPointToFloatPoint(const TArrayOfArrayOfFixedPoint
 TArrayOfFixedPoint FloatPointToFixedPoint(const TArrayOfFloatPoint& Points);
 TArrayOfArrayOfFixedPoint FloatPointToFixedPoint(const TArrayOfArrayOfFloatPoint& Points);
 
+// The gauges' names for the same conversions.
+inline TArrayOfFixedPoint FixedPoints(const TArrayOfFloatPoint& Points) { return FloatPointToFixedPoint(Points); }
+inline TArrayOfArrayOfFixedPoint FixedPoints(const TArrayOfArrayOfFloatPoint& Points) {
+  return FloatPointToFixedPoint(Points);
+}
+inline TArrayOfFloatPoint FloatPoints(const TArrayOfFixedPoint& Points) { return FixedPointToFloatPoint(Points); }
+inline TArrayOfArrayOfFloatPoint FloatPoints(const TArrayOfArrayOfFixedPoint& Points) {
+  return FixedPointToFloatPoint(Points);
+}
+
+// Points of the ellipse inscribed in Rect from StartAngle to EndAngle, both
+// included: degrees, counter-clockwise on screen from 3 o'clock (θ maps to
+// (cx + rx·cos θ, cy − ry·sin θ)), clockwise when EndAngle < StartAngle.
+// max(2, ceil(CalculateCircleSteps(max(rx, ry))·|sweep|/360) + 1) points, at
+// most MaxAutoSteps + 1; equal angles give one point; an empty or inverted
+// rectangle or a value that is not finite gives none.
+TArrayOfFixedPoint GetArcPoints(const TFloatRect& Rect, Single StartAngle, Single EndAngle);
+// Rotates in place about Origin by Angle radians, counter-clockwise on
+// screen: x' = ox + dx·cos a + dy·sin a, y' = oy − dx·sin a + dy·cos a, in
+// double, rounded to 16.16 with saturation.
+void RotatePoints(TArrayOfFixedPoint& Points, const TFixedPoint& Origin, Single Angle);
+
 // ---------------------------------------------------------------------------
 // Outline offsetting (Pix32_VectorUtils_qn_Grow.cpp)
 //

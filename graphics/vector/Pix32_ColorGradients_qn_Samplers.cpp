@@ -1,0 +1,263 @@
+// The gradient samplers: conic, radial, diamond, X, XY and XY-square-root
+// rules over a 512-entry colour table.
+#include <cmath>
+#include <numbers>
+
+#include "graphics/raster/Pix32_LowLevel_qn.h"
+#include "graphics/vector/Pix32_ColorGradients_qn.h"
+#include "graphics/vector/Pix32_Geometry_qn.h"
+#include "platform/rtl/Math.h"
+
+namespace qn {
+
+// ---- TCustomGradientSampler ----
+
+TCustomGradientSampler::TCustomGradientSampler(TWrapMode WrapMode)
+    : FGradient(new TColor32Gradient(0x00000000u)), FWrapMode(WrapMode) {
+  FGradient->SetOnGradientColorsChanged(MakeEvent(this, &TCustomGradientSampler::GradientChangedHandler));
+}
+
+TCustomGradientSampler::TCustomGradientSampler(TColor32Gradient* ColorGradient)
+    : TCustomGradientSampler(TWrapMode::wmMirror) {
+  if (ColorGradient) FGradient->Assign(ColorGradient);
+}
+
+TCustomGradientSampler::~TCustomGradientSampler() { delete FGradient; }
+
+void TCustomGradientSampler::SetGradient(TColor32Gradient* Value) {
+  if (Value)
+    FGradient->Assign(Value);
+  else
+    FGradient->ClearColorStops();
+  FInitialized = false;
+}
+
+void TCustomGradientSampler::SetWrapMode(TWrapMode Value) {
+  if (FWrapMode == Value) return;
+  FWrapMode = Value;
+  WrapModeChanged();
+}
+
+void TCustomGradientSampler::GradientChangedHandler(TObject*) { FInitialized = false; }
+
+void TCustomGradientSampler::PrepareSampling() {
+  inherited::PrepareSampling();
+  if (!FInitialized) {
+    UpdateInternals();
+    FInitialized = true;
+  }
+}
+
+TColor32 TCustomGradientSampler::GetSampleInt(Integer X, Integer Y) {
+  return GetSampleFloat(static_cast<Single>(X), static_cast<Single>(Y));
+}
+
+TColor32 TCustomGradientSampler::GetSampleFixed(TFixed X, TFixed Y) {
+  constexpr Single K = 1.0f / 65536;
+  return GetSampleFloat(static_cast<Single>(X) * K, static_cast<Single>(Y) * K);
+}
+
+void TCustomGradientSampler::AssignTo(TPersistent* Dest) {
+  if (auto* D = dynamic_cast<TCustomGradientSampler*>(Dest)) {
+    D->FGradient->Assign(FGradient);
+    D->FInitialized = false;
+    D->FWrapMode = FWrapMode;
+    return;
+  }
+  inherited::AssignTo(Dest);
+}
+
+// ---- TCustomGradientLookUpTableSampler ----
+
+TCustomGradientLookUpTableSampler::TCustomGradientLookUpTableSampler(TWrapMode WrapMode)
+    : TCustomGradientSampler(WrapMode), FGradientLUT(new TColor32LookupTable(9)) {
+  // The base constructor's WrapModeChanged could not reach this class yet.
+  FWrapProc = GetWrapProc(FWrapMode);
+}
+
+TCustomGradientLookUpTableSampler::TCustomGradientLookUpTableSampler(TColor32Gradient* ColorGradient)
+    : TCustomGradientLookUpTableSampler(TWrapMode::wmMirror) {
+  if (ColorGradient) FGradient->Assign(ColorGradient);
+}
+
+TCustomGradientLookUpTableSampler::~TCustomGradientLookUpTableSampler() { delete FGradientLUT; }
+
+void TCustomGradientLookUpTableSampler::WrapModeChanged() { FWrapProc = GetWrapProc(FWrapMode); }
+
+void TCustomGradientLookUpTableSampler::UpdateInternals() {
+  FGradient->FillColorLookUpTable(FGradientLUT);
+  FLutPtr = FGradientLUT->Color32Ptr();
+  FLutMask = static_cast<Integer>(FGradientLUT->Mask());
+  FWrapProc = GetWrapProc(FWrapMode, FLutMask);
+}
+
+void TCustomGradientLookUpTableSampler::AssignTo(TPersistent* Dest) {
+  inherited::AssignTo(Dest);
+  if (auto* D = dynamic_cast<TCustomGradientLookUpTableSampler*>(Dest)) {
+    D->FGradientLUT->Assign(FGradientLUT);
+    D->FWrapProc = FWrapProc;
+  }
+}
+
+TColor32 TCustomGradientLookUpTableSampler::Lookup(Single T) const {
+  // An infinite scale (radius 0) or a point far out saturates here instead
+  // of converting out of range.
+  const Integer Index = std::isnan(T) ? 0 : RoundI(T);
+  return FLutPtr[FWrapProc(Index, FLutMask)];
+}
+
+// ---- centre, radius and angle levels ----
+
+TCustomCenterLutGradientSampler::TCustomCenterLutGradientSampler(TWrapMode WrapMode)
+    : TCustomGradientLookUpTableSampler(WrapMode) {}
+TCustomCenterLutGradientSampler::TCustomCenterLutGradientSampler(TColor32Gradient* ColorGradient)
+    : TCustomGradientLookUpTableSampler(ColorGradient) {}
+
+void TCustomCenterLutGradientSampler::Transform(Single& X, Single& Y) const {
+  X -= FCenter.X;
+  Y -= FCenter.Y;
+}
+
+void TCustomCenterLutGradientSampler::AssignTo(TPersistent* Dest) {
+  inherited::AssignTo(Dest);
+  if (auto* D = dynamic_cast<TCustomCenterLutGradientSampler*>(Dest)) D->FCenter = FCenter;
+}
+
+TCustomCenterRadiusLutGradientSampler::TCustomCenterRadiusLutGradientSampler(TWrapMode WrapMode)
+    : TCustomCenterLutGradientSampler(WrapMode) {}
+TCustomCenterRadiusLutGradientSampler::TCustomCenterRadiusLutGradientSampler(TColor32Gradient* ColorGradient)
+    : TCustomCenterLutGradientSampler(ColorGradient) {}
+
+void TCustomCenterRadiusLutGradientSampler::SetRadius(Single Value) {
+  if (FRadius == Value) return;
+  FRadius = Value;
+  RadiusChanged();
+}
+
+void TCustomCenterRadiusLutGradientSampler::AssignTo(TPersistent* Dest) {
+  inherited::AssignTo(Dest);
+  if (auto* D = dynamic_cast<TCustomCenterRadiusLutGradientSampler*>(Dest)) D->FRadius = FRadius;
+}
+
+TCustomCenterRadiusAngleLutGradientSampler::TCustomCenterRadiusAngleLutGradientSampler(TWrapMode WrapMode)
+    : TCustomCenterRadiusLutGradientSampler(WrapMode) {}
+TCustomCenterRadiusAngleLutGradientSampler::TCustomCenterRadiusAngleLutGradientSampler(
+    TColor32Gradient* ColorGradient)
+    : TCustomCenterRadiusLutGradientSampler(ColorGradient) {}
+
+void TCustomCenterRadiusAngleLutGradientSampler::SetAngle(Single Value) {
+  if (FAngle == Value) return;
+  FAngle = Value;
+  AngleChanged();
+}
+
+void TCustomCenterRadiusAngleLutGradientSampler::AngleChanged() {
+  FSinCos = FloatPoint(std::sin(FAngle), std::cos(FAngle));
+}
+
+void TCustomCenterRadiusAngleLutGradientSampler::Transform(Single& X, Single& Y) const {
+  X -= FCenter.X;
+  Y -= FCenter.Y;
+  const Single S = FSinCos.X, C = FSinCos.Y;
+  const Single Nx = X * S + Y * C;
+  Y = X * C - Y * S;
+  X = Nx;
+}
+
+void TCustomCenterRadiusAngleLutGradientSampler::AssignTo(TPersistent* Dest) {
+  inherited::AssignTo(Dest);
+  if (auto* D = dynamic_cast<TCustomCenterRadiusAngleLutGradientSampler*>(Dest)) {
+    D->FAngle = FAngle;
+    D->FSinCos = FSinCos;
+  }
+}
+
+// ---- the rules ----
+
+void TConicGradientSampler::UpdateInternals() {
+  inherited::UpdateInternals();
+  FScale = static_cast<Single>(FLutMask / std::numbers::pi);
+}
+
+TColor32 TConicGradientSampler::GetSampleFloat(Single X, Single Y) {
+  Transform(X, Y);
+  return Lookup(std::fabs(std::atan2(Y, X) + FAngle) * FScale);
+}
+
+void TConicGradientSampler::AssignTo(TPersistent* Dest) {
+  inherited::AssignTo(Dest);
+  if (auto* D = dynamic_cast<TConicGradientSampler*>(Dest)) D->FAngle = FAngle;
+}
+
+void TRadialGradientSampler::UpdateInternals() {
+  inherited::UpdateInternals();
+  FScale = FLutMask / FRadius;
+}
+
+TColor32 TRadialGradientSampler::GetSampleFloat(Single X, Single Y) {
+  Transform(X, Y);
+  return Lookup(std::sqrt(X * X + Y * Y) * FScale);
+}
+
+void TDiamondGradientSampler::UpdateInternals() {
+  inherited::UpdateInternals();
+  FScale = FLutMask / FRadius;
+}
+
+TColor32 TDiamondGradientSampler::GetSampleFloat(Single X, Single Y) {
+  Transform(X, Y);
+  return Lookup(std::max(std::fabs(X), std::fabs(Y)) * FScale);
+}
+
+void TXYGradientSampler::UpdateInternals() {
+  inherited::UpdateInternals();
+  FScale = FLutMask / (FRadius * FRadius);
+}
+
+TColor32 TXYGradientSampler::GetSampleFloat(Single X, Single Y) {
+  Transform(X, Y);
+  return Lookup(std::fabs(X) * std::fabs(Y) * FScale);
+}
+
+void TXYSqrtGradientSampler::UpdateInternals() {
+  inherited::UpdateInternals();
+  FScale = FLutMask / FRadius;
+}
+
+TColor32 TXYSqrtGradientSampler::GetSampleFloat(Single X, Single Y) {
+  Transform(X, Y);
+  return Lookup(std::sqrt(std::fabs(X) * std::fabs(Y)) * FScale);
+}
+
+void TXGradientSampler::UpdateInternals() {
+  inherited::UpdateInternals();
+  FScale = FLutMask / FRadius;
+}
+
+TColor32 TXGradientSampler::GetSampleFloat(Single X, Single Y) {
+  Transform(X, Y);
+  return Lookup(X * FScale);
+}
+
+// The axis runs from the start towards the end: the angle is the end
+// point's direction seen from the start, turned by a quarter.
+void TXGradientSampler::SetPoints(const TFloatPoint& StartPoint, const TFloatPoint& EndPoint) {
+  FCenter = StartPoint;
+  SetRadius(static_cast<Single>(std::hypot(static_cast<double>(StartPoint.X) - EndPoint.X,
+                                           static_cast<double>(StartPoint.Y) - EndPoint.Y)));
+  SetAngle(GetAngleOfPt2FromPt1(StartPoint, EndPoint) + std::numbers::pi_v<Single> / 2);
+}
+
+TFloatPoint TXGradientSampler::EndPoint() const {
+  return FloatPoint(FCenter.X + FRadius * FSinCos.X, FCenter.Y + FRadius * FSinCos.Y);
+}
+
+void TXGradientSampler::SimpleGradient(const TFloatPoint& StartPoint, TColor32 StartColor,
+                                       const TFloatPoint& EndPoint, TColor32 EndColor) {
+  SetPoints(StartPoint, EndPoint);
+  FGradient->ClearColorStops();
+  FGradient->SetStartColor(StartColor);
+  FGradient->SetEndColor(EndColor);
+}
+
+}  // namespace qn

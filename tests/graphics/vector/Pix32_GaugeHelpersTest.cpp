@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "graphics/raster/Pix32_qn.h"
+#include "graphics/vector/Pix32_ColorGradients_qn.h"
+#include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_VectorUtils_qn.h"
+
+using namespace qn;
+
+namespace {
+TFloatPoint F(const TFixedPoint& P) { return FloatPoint(P.X / 65536.0f, P.Y / 65536.0f); }
+std::vector<TColor32> Pixels(TCustomBitmap32& B) {
+  return {B.ScanLine(0), B.ScanLine(0) + size_t(B.Width()) * B.Height()};
+}
+}  // namespace
+
+TEST(Pix32_VectorUtils_qn, ArcPointsAndRotation) {
+  const TArrayOfFixedPoint A = GetArcPoints(FloatRect(0, 0, 100, 100), 0, 90);
+  ASSERT_GE(A.size(), 2u);
+  EXPECT_EQ(F(A.front()), FloatPoint(100, 50));
+  EXPECT_EQ(F(A.back()), FloatPoint(50, 0));
+  // Counter-clockwise on screen: the middle point is up and to the right.
+  const TFloatPoint M = F(A[A.size() / 2]);
+  EXPECT_GT(M.X, 75);
+  EXPECT_LT(M.Y, 25);
+  for (const TFixedPoint& P : A) EXPECT_NEAR(std::hypot(F(P).X - 50, F(P).Y - 50), 50, 0.01);
+  EXPECT_EQ(A.size(), size_t(std::ceil(CalculateCircleSteps(50) / 4.0) + 1));
+
+  // Reversed angles run the other way, over the same points.
+  const TArrayOfFixedPoint R = GetArcPoints(FloatRect(0, 0, 100, 100), 90, 0);
+  ASSERT_EQ(R.size(), A.size());
+  EXPECT_EQ(F(R.front()), FloatPoint(50, 0));
+  EXPECT_EQ(F(R.back()), FloatPoint(100, 50));
+  // An ellipse: radii from the rectangle.
+  const TArrayOfFixedPoint E = GetArcPoints(FloatRect(0, 0, 200, 100), 90, 180);
+  EXPECT_EQ(F(E.front()), FloatPoint(100, 0));
+  EXPECT_EQ(F(E.back()), FloatPoint(0, 50));
+
+  EXPECT_EQ(GetArcPoints(FloatRect(0, 0, 100, 100), 30, 30).size(), 1u);
+  EXPECT_TRUE(GetArcPoints(FloatRect(0, 0, 0, 100), 0, 90).empty());
+  EXPECT_TRUE(GetArcPoints(FloatRect(10, 0, 0, 100), 0, 90).empty());
+  EXPECT_TRUE(GetArcPoints(FloatRect(0, 0, 100, 100), 0, std::nanf("")).empty());
+  EXPECT_TRUE(GetArcPoints(FloatRect(0, 0, INFINITY, 100), 0, 90).empty());
+  // A huge sweep is capped.
+  EXPECT_LE(GetArcPoints(FloatRect(0, 0, 1e6f, 1e6f), 0, 1e9f).size(), size_t(MaxAutoSteps) + 1);
+
+  // Rotation: positive angles turn counter-clockwise on screen.
+  TArrayOfFixedPoint P{TFixedPoint(Fixed(1), 0), TFixedPoint(Fixed(12), Fixed(10))};
+  RotatePoints(P, TFixedPoint(0, 0), std::numbers::pi_v<float> / 2);
+  EXPECT_NEAR(F(P[0]).X, 0, 1e-4);
+  EXPECT_NEAR(F(P[0]).Y, -1, 1e-4);
+  TArrayOfFixedPoint Q{TFixedPoint(Fixed(12), Fixed(10))};
+  RotatePoints(Q, TFixedPoint(Fixed(10), Fixed(10)), std::numbers::pi_v<float>);
+  EXPECT_NEAR(F(Q[0]).X, 8, 1e-4);
+  EXPECT_NEAR(F(Q[0]).Y, 10, 1e-4);
+  // Far out the result saturates instead of wrapping.
+  TArrayOfFixedPoint S{TFixedPoint(0x7FFF0000, 0)};
+  RotatePoints(S, TFixedPoint(-0x7FFF0000, 0), std::numbers::pi_v<float>);
+  EXPECT_EQ(S[0].X, std::numeric_limits<TFixed>::min());
+  EXPECT_EQ(FloatPoints(FixedPoints(TArrayOfFloatPoint{{1.5f, -2.25f}})), (TArrayOfFloatPoint{{1.5f, -2.25f}}));
+}
+
+TEST(Pix32_Polygons_qn, SimpleFillFillsThenOutlines) {
+  const TArrayOfFloatPoint Star{{20, 2}, {25, 35}, {2, 14}, {38, 14}, {15, 35}};
+  TCustomBitmap32 A, B;
+  for (TCustomBitmap32* X : {&A, &B}) {
+    X->SetSize(40, 40);
+    X->Clear(0xFFFFFFFFu);
+  }
+  SimpleFill(&A, Star, 0xFF336699u, 0xFF336699u, TPolyFillMode::pfNonZero);
+  PolygonFS(&B, Star, 0xFF336699u, TPolyFillMode::pfNonZero);
+  EXPECT_EQ(Pixels(A), Pixels(B));
+  // The 16.16 form draws the same.
+  B.Clear(0xFFFFFFFFu);
+  SimpleFill(&B, FixedPoints(Star), 0xFF336699u, 0xFF336699u);
+  EXPECT_EQ(Pixels(A), Pixels(B));
+  // A different edge colour strokes the closed outline on top.
+  A.Clear(0xFFFFFFFFu);
+  B.Clear(0xFFFFFFFFu);
+  SimpleFill(&B, Star, 0xFFFF0000u, 0xFF336699u);
+  PolygonFS(&A, Star, 0xFF336699u, TPolyFillMode::pfNonZero);
+  PolylineFS(&A, Star, 0xFFFF0000u, true, 1.0f);
+  EXPECT_EQ(Pixels(A), Pixels(B));
+  // Fewer than three points: nothing.
+  B.Clear(0xFFFFFFFFu);
+  SimpleFill(&B, TArrayOfFloatPoint{{0, 0}, {39, 39}}, 0xFF000000u, 0xFF000000u);
+  for (TColor32 C : Pixels(B)) ASSERT_EQ(C, 0xFFFFFFFFu);
+}
+
+TEST(Pix32_ColorGradients_qn, LinearGradientFiller) {
+  TColor32Gradient G;
+  G.AddColorStop(0.0f, 0xFFFF0000u);
+  G.AddColorStop(1.0f, 0xFF0000FFu);
+  TLinearGradientPolygonFiller Table(&G), Direct(&G);
+  Direct.SetUseLookUpTable(false);
+  EXPECT_TRUE(Table.UseLookUpTable());
+  EXPECT_EQ(Table.WrapMode(), TWrapMode::wmClamp);
+  for (TLinearGradientPolygonFiller* Fl : {&Table, &Direct}) {
+    Fl->SetStartPoint(FloatPoint(20, 0));
+    Fl->SetEndPoint(FloatPoint(220, 0));
+  }
+  TCustomBitmap32 A, B;
+  for (TCustomBitmap32* X : {&A, &B}) {
+    X->SetSize(240, 4);
+    X->Clear(0xFF000000u);
+  }
+  FillBitmap(&A, &Table);
+  FillBitmap(&B, &Direct);
+  for (Integer X = 0; X < 240; ++X) {
+    const TColor32 P = A.ScanLine(1)[X], Q = B.ScanLine(1)[X];
+    for (int S = 0; S < 32; S += 8) ASSERT_NEAR(int((P >> S) & 0xFF), int((Q >> S) & 0xFF), 1) << X;
+  }
+  // The ends hold the stop colours under clamp, before and beyond the axis.
+  EXPECT_EQ(A.ScanLine(0)[0], 0xFFFF0000u);
+  EXPECT_EQ(A.ScanLine(0)[239], 0xFF0000FFu);
+  EXPECT_EQ(B.ScanLine(0)[0], 0xFFFF0000u);
+  EXPECT_EQ(B.ScanLine(0)[239], 0xFF0000FFu);
+
+  // Past the end (pixel 220: index Round(t·511) = 512), repeat starts over
+  // at the first entry and mirror turns back at the last; further on,
+  // mirror walks back towards the start.
+  Table.SetWrapMode(TWrapMode::wmRepeat);
+  FillBitmap(&A, &Table);
+  EXPECT_EQ(A.ScanLine(0)[220], 0xFFFF0000u);
+  EXPECT_GT((A.ScanLine(0)[230] >> 16) & 0xFF, 200u);
+  Table.SetWrapMode(TWrapMode::wmMirror);
+  FillBitmap(&A, &Table);
+  EXPECT_EQ(A.ScanLine(0)[220], 0xFF0000FFu);
+  EXPECT_GT((A.ScanLine(0)[239] >> 16) & 0xFF, (A.ScanLine(0)[221] >> 16) & 0xFF);
+  EXPECT_LT((A.ScanLine(0)[239] >> 16) & 0xFF, 60u);
+
+  // Coinciding points: t = 0 everywhere. No gradient: nothing drawn.
+  Table.SetEndPoint(Table.StartPoint());
+  FillBitmap(&A, &Table);
+  EXPECT_EQ(A.ScanLine(3)[200], 0xFFFF0000u);
+  TLinearGradientPolygonFiller None(nullptr);
+  A.Clear(0xFF000000u);
+  PolygonFS(&A, TArrayOfFloatPoint{{0, 0}, {200, 0}, {200, 4}}, &None);
+  for (TColor32 C : Pixels(A)) ASSERT_EQ(C, 0xFF000000u);
+}
+
+namespace {
+// A gradient whose table entry i has red i / 2 and blue 255 - i / 2, so a
+// sample names its entry (to within the pair).
+TColor32Gradient* Ramp() {
+  auto* G = new TColor32Gradient;
+  G->AddColorStop(0.0f, 0xFF0000FFu);
+  G->AddColorStop(1.0f, 0xFFFF0000u);
+  return G;
+}
+Integer Entry(TColor32 C) { return Integer(((C >> 16) & 0xFF) * 512 / 255); }
+}  // namespace
+
+TEST(Pix32_ColorGradients_qn, GradientSamplersFollowTheirRules) {
+  std::unique_ptr<TColor32Gradient> G(Ramp());
+  TRadialGradientSampler Radial(G.get());
+  EXPECT_EQ(Radial.WrapMode(), TWrapMode::wmMirror);
+  Radial.SetRadius(511);
+  Radial.SetWrapMode(TWrapMode::wmClamp);
+  Radial.PrepareSampling();
+  EXPECT_EQ(Radial.GetSampleFloat(0, 0), 0xFF0000FFu);
+  EXPECT_EQ(Radial.GetSampleFloat(511, 0), 0xFFFF0000u);
+  EXPECT_EQ(Radial.GetSampleFloat(2000, 0), 0xFFFF0000u);
+  EXPECT_NEAR(Entry(Radial.GetSampleFloat(0, 256)), 256, 4);
+  Radial.SetWrapMode(TWrapMode::wmRepeat);
+  EXPECT_EQ(Radial.GetSampleFloat(512, 0), 0xFF0000FFu);
+  EXPECT_EQ(Radial.GetSampleFixed(65536 * 3, 65536 * 4), Radial.GetSampleFloat(3, 4));
+  EXPECT_EQ(Radial.GetSampleInt(3, 4), Radial.GetSampleFloat(3, 4));
+  // A gradient change shows at the next PrepareSampling, not before.
+  Radial.Gradient()->SetStartColor(0xFF00FF00u);
+  EXPECT_EQ(Radial.GetSampleFloat(0, 0), 0xFF0000FFu);
+  Radial.PrepareSampling();
+  EXPECT_EQ(Radial.GetSampleFloat(0, 0), 0xFF00FF00u);
+  // Radius 0: an infinite scale, clean under the sanitizers.
+  Radial.SetRadius(0);
+  Radial.PrepareSampling();
+  (void)Radial.GetSampleFloat(0, 0);
+  (void)Radial.GetSampleFloat(5, 5);
+
+  // The default X sampler grades along +X; Angle π/2 does the same.
+  TXGradientSampler X(G.get());
+  X.SetRadius(511);
+  X.SetWrapMode(TWrapMode::wmClamp);
+  X.PrepareSampling();
+  EXPECT_NEAR(Entry(X.GetSampleFloat(300, 40)), 300, 4);
+  EXPECT_EQ(X.GetSampleFloat(300, 40), X.GetSampleFloat(300, -90));
+  const TColor32 Default = X.GetSampleFloat(200, 7);
+  X.SetAngle(std::numbers::pi_v<float> / 2);
+  EXPECT_EQ(X.GetSampleFloat(200, 7), Default);
+
+  // Start, middle and end colours along the axis under clamp; the end point
+  // reads back.
+  TLinearGradientSampler L;
+  L.SimpleGradient(FloatPoint(0, 0), 0xFF0000FFu, FloatPoint(100, 0), 0xFFFF0000u);
+  L.SetWrapMode(TWrapMode::wmClamp);
+  L.PrepareSampling();
+  EXPECT_EQ(L.GetSampleFloat(0, 10), 0xFF0000FFu);
+  EXPECT_NEAR(Entry(L.GetSampleFloat(50, -3)), 256, 4);
+  EXPECT_EQ(L.GetSampleFloat(100, 0), 0xFFFF0000u);
+  EXPECT_EQ(L.GetSampleFloat(-50, 0), 0xFF0000FFu);
+  EXPECT_NEAR(L.EndPoint().X, 100, 1e-3);
+  EXPECT_NEAR(L.EndPoint().Y, 0, 1e-3);
+  // A diagonal axis keeps its direction and length.
+  L.SetPoints(FloatPoint(10, 10), FloatPoint(40, 50));
+  EXPECT_NEAR(L.EndPoint().X, 40, 1e-3);
+  EXPECT_NEAR(L.EndPoint().Y, 50, 1e-3);
+  L.SetStartPoint(FloatPoint(0, 0));
+  EXPECT_NEAR(L.EndPoint().X, 40, 1e-3);
+  L.PrepareSampling();
+  EXPECT_EQ(L.GetSampleFloat(0, 0), 0xFF0000FFu);
+  EXPECT_EQ(L.GetSampleFloat(40, 50), 0xFFFF0000u);
+
+  // Conic: the angle from the centre; diamond: the larger coordinate.
+  TConicGradientSampler C(G.get());
+  C.SetCenter(FloatPoint(10, 10));
+  C.SetWrapMode(TWrapMode::wmClamp);
+  C.PrepareSampling();
+  EXPECT_EQ(C.GetSampleFloat(20, 10), 0xFF0000FFu);
+  EXPECT_EQ(C.GetSampleFloat(0, 10.0001f), 0xFFFF0000u);
+  TDiamondGradientSampler D(G.get());
+  D.SetRadius(511);
+  D.SetWrapMode(TWrapMode::wmClamp);
+  D.PrepareSampling();
+  EXPECT_EQ(D.GetSampleFloat(100, 300), D.GetSampleFloat(-300, 50));
+
+  // Assignment carries the gradient, centre, radius and angle.
+  TXGradientSampler Copy;
+  Copy.Assign(&L);
+  Copy.PrepareSampling();
+  EXPECT_EQ(Copy.GetSampleFloat(20, 25), L.GetSampleFloat(20, 25));
+}
