@@ -14,6 +14,7 @@ std::vector<std::string> VectorPage(const std::string& outDir);
 std::vector<std::string> GeometryPage(const std::string& outDir);
 std::vector<std::string> FillersPage(const std::string& outDir);
 std::vector<std::string> PathsPage(const std::string& outDir);
+std::vector<std::string> GradientsPage(const std::string& outDir);
 std::vector<std::string> InteractionPage(const std::string& outDir);
 std::vector<std::string> FormPage(const std::string& outDir);
 std::vector<std::string> PaintBoxPage(const std::string& outDir);
@@ -53,6 +54,7 @@ std::vector<Page> AllPages() {
       {"geometry", GeometryPage},
       {"fillers", FillersPage},
       {"paths", PathsPage},
+      {"gradients", GradientsPage},
       {"interaction", InteractionPage},
       {"form", FormPage},
       {"paintbox", PaintBoxPage},
