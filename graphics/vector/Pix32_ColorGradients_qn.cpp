@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 
@@ -316,7 +320,14 @@ namespace {
 // Round(T·511) kept to a range every wrap can fold; NaN counts as 0.
 Integer TableIndex(double T) {
   if (!(T == T)) return 0;
-  return static_cast<Integer>(std::nearbyint(std::clamp(T, -1e6, 1e6) * 511));
+  const double V = std::clamp(T, -1e6, 1e6) * 511;
+#if defined(__SSE2__)
+  // The conversion rounds half to even under the default rounding mode,
+  // without the library call.
+  return _mm_cvtsd_si32(_mm_set_sd(V));
+#else
+  return static_cast<Integer>(std::nearbyint(V));
+#endif
 }
 // Full weight on an opaque colour is the colour itself: the blend would
 // land a step short of it.

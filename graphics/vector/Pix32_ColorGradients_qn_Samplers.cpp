@@ -3,6 +3,10 @@
 #include <cmath>
 #include <numbers>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/vector/Pix32_ColorGradients_qn.h"
 #include "graphics/vector/Pix32_Geometry_qn.h"
@@ -102,7 +106,18 @@ void TCustomGradientLookUpTableSampler::AssignTo(TPersistent* Dest) {
 TColor32 TCustomGradientLookUpTableSampler::Lookup(Single T) const {
   // An infinite scale (radius 0) or a point far out saturates here instead
   // of converting out of range.
-  const Integer Index = std::isnan(T) ? 0 : RoundI(T);
+  Integer Index;
+  if (std::isnan(T))
+    Index = 0;
+  else if (std::fabs(T) < 1e9f)
+#if defined(__SSE2__)
+    // Half to even under the default rounding mode, without a library call.
+    Index = _mm_cvtss_si32(_mm_set_ss(T));
+#else
+    Index = RoundI(T);
+#endif
+  else
+    Index = RoundI(T);
   return FLutPtr[FWrapProc(Index, FLutMask)];
 }
 
