@@ -210,6 +210,8 @@ class TRadialGradientSampler : public TCustomCenterRadiusLutGradientSampler {
  public:
   using TCustomCenterRadiusLutGradientSampler::TCustomCenterRadiusLutGradientSampler;
   TColor32 GetSampleFloat(Single X, Single Y) override;
+  // The same samples a row at a time, without a call per pixel.
+  void GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) override;
 
  protected:
   void UpdateInternals() override;
@@ -255,6 +257,8 @@ class TXGradientSampler : public TCustomCenterRadiusAngleLutGradientSampler {
  public:
   using TCustomCenterRadiusAngleLutGradientSampler::TCustomCenterRadiusAngleLutGradientSampler;
   TColor32 GetSampleFloat(Single X, Single Y) override;
+  // The same samples a row at a time, without a call per pixel.
+  void GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) override;
   void SetPoints(const TFloatPoint& StartPoint, const TFloatPoint& EndPoint);
   void SimpleGradient(const TFloatPoint& StartPoint, TColor32 StartColor, const TFloatPoint& EndPoint,
                       TColor32 EndColor);

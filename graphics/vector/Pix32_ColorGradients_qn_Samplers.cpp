@@ -214,6 +214,18 @@ TColor32 TRadialGradientSampler::GetSampleFloat(Single X, Single Y) {
   return Lookup(std::sqrt(X * X + Y * Y) * FScale);
 }
 
+// Each sample is GetSampleInt's own computation, in the same order, so the
+// row equals the pixel-by-pixel samples; only the virtual calls are gone.
+// A descendant with a rule of its own goes back to the pixel path.
+void TRadialGradientSampler::GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) {
+  if (ClassType() != StaticClass()) return inherited::GetSampleSpanInt(X, Y, Count, Dst);
+  for (Integer I = 0; I < Count; ++I) {
+    Single Sx = static_cast<Single>(static_cast<Integer>(static_cast<Cardinal>(X) + I)), Sy = static_cast<Single>(Y);
+    TCustomCenterLutGradientSampler::Transform(Sx, Sy);
+    Dst[I] = Lookup(std::sqrt(Sx * Sx + Sy * Sy) * FScale);
+  }
+}
+
 void TDiamondGradientSampler::UpdateInternals() {
   inherited::UpdateInternals();
   FScale = FLutMask / FRadius;
@@ -252,6 +264,16 @@ void TXGradientSampler::UpdateInternals() {
 TColor32 TXGradientSampler::GetSampleFloat(Single X, Single Y) {
   Transform(X, Y);
   return Lookup(X * FScale);
+}
+
+void TXGradientSampler::GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) {
+  if (ClassType() != StaticClass() && ClassType() != TLinearGradientSampler::StaticClass())
+    return inherited::GetSampleSpanInt(X, Y, Count, Dst);
+  for (Integer I = 0; I < Count; ++I) {
+    Single Sx = static_cast<Single>(static_cast<Integer>(static_cast<Cardinal>(X) + I)), Sy = static_cast<Single>(Y);
+    TCustomCenterRadiusAngleLutGradientSampler::Transform(Sx, Sy);
+    Dst[I] = Lookup(Sx * FScale);
+  }
 }
 
 // The axis runs from the start towards the end: the angle is the end

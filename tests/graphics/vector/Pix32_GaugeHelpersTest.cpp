@@ -235,3 +235,25 @@ TEST(Pix32_ColorGradients_qn, GradientSamplersFollowTheirRules) {
   Copy.PrepareSampling();
   EXPECT_EQ(Copy.GetSampleFloat(20, 25), L.GetSampleFloat(20, 25));
 }
+
+TEST(Pix32_ColorGradients_qn, SamplerRowsEqualPixelSamples) {
+  std::unique_ptr<TColor32Gradient> G(Ramp());
+  TLinearGradientSampler L(G.get());
+  L.SetPoints(FloatPoint(13.3f, -7), FloatPoint(211, 90.5f));
+  TRadialGradientSampler R(G.get());
+  R.SetCenter(FloatPoint(50.5f, 20.25f));
+  R.SetRadius(77);
+  TXGradientSampler X(G.get());
+  for (TWrapMode M : {TWrapMode::wmClamp, TWrapMode::wmRepeat, TWrapMode::wmMirror})
+    for (TCustomSampler* S : {static_cast<TCustomSampler*>(&L), static_cast<TCustomSampler*>(&R),
+                              static_cast<TCustomSampler*>(&X)}) {
+      static_cast<TCustomGradientSampler*>(S)->SetWrapMode(M);
+      S->PrepareSampling();
+      for (Integer Y : {-300, -1, 0, 17, 555})
+        for (Integer X0 : {-400, -3, 0, 250}) {
+          std::vector<TColor32> Row(700);
+          S->GetSampleSpanInt(X0, Y, 700, Row.data());
+          for (Integer I = 0; I < 700; ++I) ASSERT_EQ(Row[I], S->GetSampleInt(X0 + I, Y)) << X0 + I << "," << Y;
+        }
+    }
+}
