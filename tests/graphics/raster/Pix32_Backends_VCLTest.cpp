@@ -372,7 +372,12 @@ TEST(Pix32_Backends_VCL_qn, TextToPathGoesToTheInstalledHooks) {
   b.SetSize(10, 10);
   TIntf<ITextToPathSupport> t;
   ASSERT_TRUE(Supports(b.Backend(), t));
-  // Without the text-outline unit nothing is added and nothing measured.
+  // Without the text-outline unit's hooks nothing is added and nothing
+  // measured; the unit's own hooks come back at the end.
+  const TTextToPathHook SavedPath = TextToPathHook;
+  const TMeasureTextHook SavedMeasure = MeasureTextHook;
+  TextToPathHook = nullptr;
+  MeasureTextHook = nullptr;
   t->TextToPath(nullptr, 3, 4, u"x");
   const TFloatRect none = t->MeasureText(TFloatRect{1, 2, 30, 40}, u"x", 0);
   EXPECT_EQ(none.Left, 1);
@@ -389,8 +394,8 @@ TEST(Pix32_Backends_VCL_qn, TextToPathGoesToTheInstalledHooks) {
   };
   t->TextToPath(nullptr, 3, 4, u"hooked");
   const TFloatRect m = t->MeasureText(TFloatRect{1, 2, 30, 40}, u"x", 0);
-  TextToPathHook = nullptr;
-  MeasureTextHook = nullptr;
+  TextToPathHook = SavedPath;
+  MeasureTextHook = SavedMeasure;
   EXPECT_EQ(gHookFont, b.Font()->Handle());
   EXPECT_EQ(gHookRect.Left, 3);
   EXPECT_EQ(gHookRect.Right, 3);
