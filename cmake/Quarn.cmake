@@ -6,9 +6,32 @@ function(qn_layer name folder)
        ${CMAKE_SOURCE_DIR}/${folder}/*.cpp
        ${CMAKE_SOURCE_DIR}/${folder}/*.c)
   add_library(${name} STATIC ${_src})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}>
+                                            $<INSTALL_INTERFACE:${QN_INSTALL_INCLUDEDIR}>)
   target_link_libraries(${name} PUBLIC ${L_DEPS} ${L_PUBLIC_LIBS} Threads::Threads)
   set_property(GLOBAL APPEND PROPERTY QN_LAYERS ${name})
+  qn_install_library(${name} ${folder})
+endfunction()
+
+# Installs a library of the package and the public headers of its folder,
+# keeping the folder path (platform/vcl/Forms.h) so that installed headers
+# include each other exactly as they do in the source tree. Headers named
+# *Internal.h, and those that say on their first line that they are internal
+# ("Host-internal", "Internal to ..."), are the folder's own business and
+# stay behind.
+function(qn_install_library name folder)
+  install(TARGETS ${name} EXPORT QuarnTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  file(GLOB _all CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.h)
+  set(_h "")
+  foreach(f ${_all})
+    file(STRINGS ${f} _first LIMIT_COUNT 1)
+    if(NOT f MATCHES "Internal\\.h$" AND NOT _first MATCHES "^// (Host-internal|Internal to )")
+      list(APPEND _h ${f})
+    endif()
+  endforeach()
+  if(_h)
+    install(FILES ${_h} DESTINATION ${QN_INSTALL_INCLUDEDIR}/${folder})
+  endif()
 endfunction()
 
 # Adds the layer folders that exist, in the given (bottom-up) order. Each
