@@ -39,6 +39,7 @@ std::vector<std::string> RangeBarsPage(const std::string& outDir);
 std::vector<std::string> EditPage(const std::string& outDir);
 std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
+std::vector<std::string> DragDropPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -79,6 +80,7 @@ std::vector<Page> AllPages() {
       {"edit", EditPage},
       {"skinconfig", SkinConfigPage},
       {"buttons", ButtonsPage},
+      {"dragdrop", DragDropPage},
   };
 }
 

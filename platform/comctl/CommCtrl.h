@@ -28,6 +28,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiIcon.h"
+#include "platform/user/User.h"
 
 namespace vcl {
 
@@ -122,5 +123,31 @@ struct COLORMAP {
 };
 constexpr UINT CMB_MASKED = 0x02;
 HBITMAP CreateMappedBitmap(HINSTANCE inst, intptr_t idBitmap, UINT flags, const COLORMAP* colorMap, int numMaps);
+
+
+// ---------------------------------------------------------------------------
+// Drag images (ImageListDrag.cpp). One drag runs at a time per process: its
+// image (a copy of one image of a list, with the cursor image of
+// ImageList_SetDragCursorImage laid over it) rides in a topmost layered
+// window that lets the pointer through. Positions given to DragEnter and
+// DragMove are relative to the window rectangle of the locked window, or to
+// the screen when the window is nullptr; the image's hot spot lies on them.
+// DragEnter shows the image and DragLeave hides it; DragShowNolock shows or
+// hides it without changing the lock.
+
+BOOL ImageList_BeginDrag(HIMAGELIST himlTrack, int iTrack, int dxHotspot, int dyHotspot);
+BOOL ImageList_DragEnter(HWND hwndLock, int x, int y);
+BOOL ImageList_DragMove(int x, int y);
+BOOL ImageList_DragLeave(HWND hwndLock);
+void ImageList_EndDrag();
+BOOL ImageList_DragShowNolock(BOOL fShow);
+BOOL ImageList_SetDragCursorImage(HIMAGELIST himlDrag, int iDrag, int dxHotspot, int dyHotspot);
+// The list that holds the drag image (owned by the drag), the position of
+// the last DragEnter/DragMove and the hot spot; nullptr when no drag runs.
+HIMAGELIST ImageList_GetDragImage(POINT* ppt, POINT* pptHotspot);
+// Our own, for tests: the window the drag image shows in, and whether it
+// shows now.
+HWND ImageList_DragWindow();
+bool ImageList_DragImageVisible();
 
 }  // namespace vcl

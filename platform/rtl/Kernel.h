@@ -1,5 +1,6 @@
 // The kernel services the run-time library and everything above it share:
-// the thread's last error, the code-page converter and the time zone.
+// the thread's last error, the code-page converter, the time zone, the
+// version and processor facts, the beep log and file copies.
 //
 // The converter is the host's one place where text changes between UTF-16
 // and a code page; the clipboard's CF_TEXT, the XML library and the edit
@@ -9,6 +10,8 @@
 // CP_OEMCP is 437, whatever the host's locale says, so results do not depend
 // on the machine.
 #pragma once
+
+#include <vector>
 
 #include "platform/rtl/Types.h"
 
@@ -118,5 +121,73 @@ bool SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* tzi, const SYS
 // to another file system needs MOVEFILE_COPY_ALLOWED.
 constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1, MOVEFILE_COPY_ALLOWED = 0x2, MOVEFILE_WRITE_THROUGH = 0x8;
 bool MoveFileExW(const WCHAR* existing, const WCHAR* newName, DWORD flags);
+
+// ---------------------------------------------------------------------------
+// Version, processor and module facts (Kernel_System.cpp)
+
+struct OSVERSIONINFOW {
+  DWORD dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
+  DWORD dwMajorVersion = 0;
+  DWORD dwMinorVersion = 0;
+  DWORD dwBuildNumber = 0;
+  DWORD dwPlatformId = 0;
+  WCHAR szCSDVersion[128] = {};
+};
+constexpr DWORD VER_PLATFORM_WIN32s = 0, VER_PLATFORM_WIN32_WINDOWS = 1, VER_PLATFORM_WIN32_NT = 2;
+
+// The platform version the host reports: 10.0 build 19045 unless a test
+// pretends to be an older system with SetPlatformVersion. Fails with
+// ERROR_INSUFFICIENT_BUFFER when dwOSVersionInfoSize is not the record's size.
+bool GetVersionExW(OSVERSIONINFOW* info);
+// Our own: what GetVersionExW and the Win32 version facts of SysUtils answer
+// from now on. ResetPlatformVersion brings 10.0 back.
+void SetPlatformVersion(DWORD major, DWORD minor, DWORD build = 0, DWORD platformId = VER_PLATFORM_WIN32_NT,
+                        const String& csdVersion = String());
+void ResetPlatformVersion();
+
+constexpr DWORD PF_FLOATING_POINT_PRECISION_ERRATA = 0, PF_FLOATING_POINT_EMULATED = 1,
+                PF_COMPARE_EXCHANGE_DOUBLE = 2, PF_MMX_INSTRUCTIONS_AVAILABLE = 3,
+                PF_XMMI_INSTRUCTIONS_AVAILABLE = 6, PF_3DNOW_INSTRUCTIONS_AVAILABLE = 7,
+                PF_RDTSC_INSTRUCTION_AVAILABLE = 8, PF_PAE_ENABLED = 9, PF_XMMI64_INSTRUCTIONS_AVAILABLE = 10,
+                PF_NX_ENABLED = 12, PF_SSE3_INSTRUCTIONS_AVAILABLE = 13, PF_COMPARE_EXCHANGE128 = 14,
+                PF_SSSE3_INSTRUCTIONS_AVAILABLE = 36, PF_SSE4_1_INSTRUCTIONS_AVAILABLE = 37,
+                PF_SSE4_2_INSTRUCTIONS_AVAILABLE = 38, PF_AVX_INSTRUCTIONS_AVAILABLE = 39,
+                PF_AVX2_INSTRUCTIONS_AVAILABLE = 40, PF_AVX512F_INSTRUCTIONS_AVAILABLE = 41;
+
+// Read from the processor (CPUID) once; unknown features answer false.
+bool IsProcessorFeaturePresent(DWORD feature);
+// Our own: makes IsProcessorFeaturePresent answer present for a feature
+// (so tests can run the paths of a processor without it); the reset brings
+// the processor's answers back.
+void SetProcessorFeatureOverride(DWORD feature, bool present);
+void ResetProcessorFeatureOverrides();
+
+// ---------------------------------------------------------------------------
+// Sounds. There is no speaker: every beep is recorded in a log that tests
+// read. MessageBeep (user) records its sound type, Beep its tone.
+
+struct TBeepRecord {
+  bool Tone = false;   // Beep rather than MessageBeep
+  UINT SoundType = 0;  // MessageBeep's type (MB_OK, MB_ICONHAND, ..., 0xFFFFFFFF)
+  DWORD Frequency = 0, Duration = 0;
+};
+// Fails with ERROR_INVALID_PARAMETER outside 37..32767 Hz, as the platform does.
+bool Beep(DWORD frequency, DWORD duration);
+void RecordBeep(const TBeepRecord& record);
+std::vector<TBeepRecord> BeepLog();
+void ClearBeepLog();
+
+// ---------------------------------------------------------------------------
+// Files
+
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3, ERROR_FILE_EXISTS = 80, ERROR_SHARING_VIOLATION = 32;
+
+// Copies a file's contents (paths may use "\" as separator). With failIfExists an
+// existing target fails with ERROR_FILE_EXISTS and stays as it was. A file
+// copied onto itself fails with ERROR_SHARING_VIOLATION and keeps its data;
+// a folder as source fails with ERROR_ACCESS_DENIED. The copy is written
+// beside the target and moved into place, so a failed copy never leaves a
+// half-written target behind.
+bool CopyFileW(const WCHAR* existingFileName, const WCHAR* newFileName, bool failIfExists);
 
 }  // namespace vcl

@@ -398,4 +398,16 @@ String SysErrorMessage(Integer code);
 // EOSError "System Error.  Code: %d.\n%s" for errno-style code.
 [[noreturn]] void RaiseLastOSError(Integer code);
 
+// ---------------------------------------------------------------------------
+// The platform's version as GetVersionExW reports it (10.0 on this host
+// unless a test pretends otherwise, see SetPlatformVersion in Kernel.h).
+
+Integer Win32Platform();
+Integer Win32MajorVersion();
+Integer Win32MinorVersion();
+Integer Win32BuildNumber();
+String Win32CSDVersion();
+// Whether the platform is at least AMajor.AMinor.
+bool CheckWin32Version(Integer AMajor, Integer AMinor = 0);
+
 }  // namespace vcl

@@ -698,4 +698,12 @@ bool Supports(const TIntf<J>& p, const TGUID& iid) { return Supports(p.get(), ii
 template <class J, class I>
 bool Supports(const TIntf<J>& p, TIntf<I>& out) { return Supports(p.get(), out); }
 
+// Whether the code runs inside a dynamic library, and inside a run-time
+// package; both false for a program, settable so that tests can take the
+// library branches.
+bool IsLibrary();
+void SetIsLibrary(bool Value);
+bool ModuleIsPackage();
+void SetModuleIsPackage(bool Value);
+
 }  // namespace vcl

@@ -469,6 +469,16 @@ bool EnableWindow(HWND h, bool enable);  // returns whether it was disabled befo
 bool ShowWindow(HWND h, int cmd);        // returns whether it was visible before
 bool SetWindowPos(HWND h, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 bool MoveWindow(HWND h, int x, int y, int width, int height, bool repaint);
+// A batch of moves applied together: DeferWindowPos collects them (nothing
+// moves yet) and EndDeferWindowPos applies them in the order given. A
+// DeferWindowPos naming a window that does not exist (or a
+// window of another thread) frees the batch and answers nullptr; the moves
+// collected so far are dropped, and the caller must not use the old handle.
+struct HDWP__;
+using HDWP = HDWP__*;
+HDWP BeginDeferWindowPos(int numWindows);
+HDWP DeferWindowPos(HDWP batch, HWND h, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+bool EndDeferWindowPos(HDWP batch);
 bool BringWindowToTop(HWND h);
 bool GetWindowRect(HWND h, RECT* r);
 bool GetClientRect(HWND h, RECT* r);
@@ -676,6 +686,8 @@ bool EnableScrollBar(HWND h, UINT bar, UINT arrows);
 
 int GetSystemMetrics(int index);
 bool SystemParametersInfoW(UINT action, UINT uiParam, void* pvParam, UINT winIni);
+// Records the sound in the kernel's beep log (Kernel.h); there is no speaker.
+bool MessageBeep(UINT type);
 UINT GetDoubleClickTime();
 bool SetDoubleClickTime(UINT ms);
 // The common-controls version as MAKELONG(minor, major): 6.0.

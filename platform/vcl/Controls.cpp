@@ -50,6 +50,7 @@ void ControlDestroyed(TControl* c) {
     ReleaseCapture();
   }
   if (s.MouseControl == c) s.MouseControl = nullptr;
+  DragControlDestroyed(c);
 }
 
 }  // namespace controls_detail
@@ -300,6 +301,11 @@ void TControl::WndProc(TMessage& Message) {
         break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
+        // An automatic drag takes the press over.
+        if (FDragMode == dmAutomatic && FDragKind == dkDrag && !ComponentState().Contains(csDesigning)) {
+          BeginAutoDrag();
+          return;
+        }
         FControlState.Include(csLButtonDown);
         break;
       case WM_LBUTTONUP:
@@ -430,6 +436,12 @@ void TControl::Dispatch(TMessage& Message) {
       DefaultHandler(Message);
       return;
     }
+    case CM_DRAG:
+      CMDrag(Message);
+      return;
+    case CM_MOUSEACTIVATE:
+      CMMouseActivate(Message);
+      return;
     case CM_MOUSEENTER:
       HandleMouseEnterLeave(Message, true);
       return;
@@ -509,6 +521,28 @@ void TControl::DefaultHandler(TMessage& Message) {
     default:
       Message.Result = 0;
   }
+}
+
+void TControl::CMMouseActivate(TMessage& Message) {
+  auto* rec = reinterpret_cast<TMouseActivateRec*>(Message.LParam);
+  if (!rec) return;
+  Message.Result = LRESULT(MouseActivate(rec->Button, rec->ShiftState, rec->MousePos.X, rec->MousePos.Y, rec->HitTest));
+}
+
+TMouseActivate TControl::MouseActivate(TMouseButton Button, TShiftState Shift, Integer X, Integer Y, Integer HitTest) {
+  TMouseActivate result = maDefault;
+  if (FOnMouseActivate) FOnMouseActivate(this, Button, Shift, X, Y, HitTest, result);
+  return result;
+}
+
+void TControl::SetHelpContext(THelpContext Value) {
+  FHelpContext = Value;
+  if (!ComponentState().Contains(csLoading)) FHelpType = htContext;
+}
+
+void TControl::SetHelpKeyword(const String& Value) {
+  FHelpKeyword = Value;
+  if (!ComponentState().Contains(csLoading)) FHelpType = htKeyword;
 }
 
 void TControl::HandleMouseEnterLeave(TMessage& Message, bool Enter) {
@@ -1261,6 +1295,17 @@ void DoMouseIdle() {
 
 bool IsControlKeyMsg(MSG& Msg) {
   if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
+  if (CurrentDragObject()) {
+    // While a drag runs its keys are the drag's, before any dialog key
+    // handling sees them.
+    TMessage m;
+    m.Msg = Msg.message;
+    m.WParam = Msg.wParam;
+    m.LParam = Msg.lParam;
+    m.Result = 0;
+    DragKeyMessage(m);
+    return true;
+  }
   HWND h = GetCapture();
   if (h) {
     if (!FindControl(h)) return false;
@@ -1277,6 +1322,7 @@ bool IsControlKeyMsg(MSG& Msg) {
 void InitControls() {}
 
 void DoneControls() {
+  DoneDragManager();
   FreeDeviceContexts();
   UnregisterControlClasses();
 }

@@ -45,6 +45,12 @@ class TWinControl;
 class TCustomForm;  // Forms.h
 class TPopupMenu;   // Menus.h
 class TControlActionLink;  // ActnList.h
+class TDragImageList;      // ImgList.h
+class TDragObject;
+class TDragDockObject;
+namespace controls_detail {
+void DragControlDestroyed(TControl* c);
+}
 
 
 // ---------------------------------------------------------------------------
@@ -95,6 +101,54 @@ enum class TBiDiMode : Byte { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign
 QN_ENUM_NAMES(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly)
 using enum TBiDiMode;
 
+// Drag and drop, and docking (whose properties and events exist and stream;
+// a dkDock drag starts nothing).
+enum class TDragMode : Byte { dmManual, dmAutomatic };
+QN_ENUM_NAMES(TDragMode, dmManual, dmAutomatic)
+using enum TDragMode;
+enum class TDragKind : Byte { dkDrag, dkDock };
+QN_ENUM_NAMES(TDragKind, dkDrag, dkDock)
+using enum TDragKind;
+enum class TDragState : Byte { dsDragEnter, dsDragLeave, dsDragMove };
+using enum TDragState;
+enum class TDragMessage : Byte { dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCancel, dmFindTarget };
+using enum TDragMessage;
+
+// Bevels and borders a windowed control draws in its non-client area.
+enum class TBevelCut : Byte { bvNone, bvLowered, bvRaised, bvSpace };
+QN_ENUM_NAMES(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace)
+using enum TBevelCut;
+enum class TBevelKind : Byte { bkNone, bkTile, bkSoft, bkFlat };
+QN_ENUM_NAMES(TBevelKind, bkNone, bkTile, bkSoft, bkFlat)
+using enum TBevelKind;
+enum class TBevelEdge : Byte { beLeft, beTop, beRight, beBottom };
+QN_ENUM_NAMES(TBevelEdge, beLeft, beTop, beRight, beBottom)
+using enum TBevelEdge;
+using TBevelEdges = TSet<TBevelEdge>;
+QN_TYPE_NAME(TBevelEdges)
+using TBevelWidth = Integer;
+using TBorderWidth = Integer;
+
+// The input method's mode while a control has the focus. The host's input
+// method has no modes: the value is stored and streamed.
+enum class TImeMode : Byte {
+  imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel,
+  imHanguel
+};
+QN_ENUM_NAMES(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
+              imChinese, imSHanguel, imHanguel)
+using enum TImeMode;
+using TImeName = String;
+
+enum class THelpType : Byte { htKeyword, htContext };
+QN_ENUM_NAMES(THelpType, htKeyword, htContext)
+using enum THelpType;
+using THelpContext = Integer;
+
+// The answer to WM_MOUSEACTIVATE; maDefault leaves it to the window.
+enum class TMouseActivate : Byte { maDefault, maActivate, maActivateAndEat, maNoActivate, maNoActivateAndEat };
+using enum TMouseActivate;
+
 using TCaption = String;
 using TTabOrder = SmallInt;
 
@@ -119,6 +173,23 @@ using TConstrainedResizeEvent =
 using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 using TAlignPosition = TEvent<void(TWinControl* Sender, TControl* Control, Integer& NewLeft, Integer& NewTop,
                                    Integer& NewWidth, Integer& NewHeight, TRect& AlignRect)>;
+
+// Drag sources are the dragged control (for a control's own drag object)
+// or the drag object itself.
+using TDragOverEvent =
+    TEvent<void(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
+using TDockDropEvent = TEvent<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y)>;
+using TDockOverEvent = TEvent<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y,
+                                   TDragState State, bool& Accept)>;
+using TStartDockEvent = TEvent<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TUnDockEvent = TEvent<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+using TGetSiteInfoEvent = TEvent<void(TObject* Sender, TControl* DockClient, TRect& InfluenceRect,
+                                      TPoint MousePos, bool& CanDock)>;
+using TMouseActivateEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                                        Integer Y, Integer HitTest, TMouseActivate& MouseActivate)>;
 
 // ---------------------------------------------------------------------------
 // Margins and size constraints
@@ -358,6 +429,8 @@ class TControl : public TComponent {
   virtual void SetZOrder(bool TopMost);
 
   // --- Events
+  const TMouseActivateEvent& OnMouseActivate() const { return FOnMouseActivate; }
+  void SetOnMouseActivate(const TMouseActivateEvent& Value) { FOnMouseActivate = Value; }
   const TNotifyEvent& OnClick() const { return FOnClick; }
   void SetOnClick(const TNotifyEvent& Value) { FOnClick = Value; }
   const TNotifyEvent& OnDblClick() const { return FOnDblClick; }
@@ -386,6 +459,47 @@ class TControl : public TComponent {
   void SetOnConstrainedResize(const TConstrainedResizeEvent& Value) { FOnConstrainedResize = Value; }
   const TContextPopupEvent& OnContextPopup() const { return FOnContextPopup; }
   void SetOnContextPopup(const TContextPopupEvent& Value) { FOnContextPopup = Value; }
+
+  // --- Drag and drop (Controls_Drag.cpp). With dmAutomatic a left press
+  // starts a drag (at once when Mouse->DragImmediate, else past the
+  // threshold) instead of the usual press handling.
+  TDragMode DragMode() const { return FDragMode; }
+  virtual void SetDragMode(TDragMode Value) { FDragMode = Value; }
+  TDragKind DragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind Value) { FDragKind = Value; }
+  TCursor DragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  // Starts a drag of this control; with Immediate false it begins only when
+  // the pointer has moved Threshold pixels (-1: Mouse->DragThreshold).
+  void BeginDrag(bool Immediate, Integer Threshold = -1);
+  // Ends this control's drag: dropped where the pointer is, or cancelled.
+  void EndDrag(bool Drop);
+  bool Dragging() const;
+  virtual TDragImageList* GetDragImages() { return nullptr; }
+  // The drop: OnDragDrop with the source and the client point.
+  virtual void DragDrop(TObject* Source, Integer X, Integer Y);
+  const TDragOverEvent& OnDragOver() const { return FOnDragOver; }
+  void SetOnDragOver(const TDragOverEvent& Value) { FOnDragOver = Value; }
+  const TDragDropEvent& OnDragDrop() const { return FOnDragDrop; }
+  void SetOnDragDrop(const TDragDropEvent& Value) { FOnDragDrop = Value; }
+  const TStartDragEvent& OnStartDrag() const { return FOnStartDrag; }
+  void SetOnStartDrag(const TStartDragEvent& Value) { FOnStartDrag = Value; }
+  const TEndDragEvent& OnEndDrag() const { return FOnEndDrag; }
+  void SetOnEndDrag(const TEndDragEvent& Value) { FOnEndDrag = Value; }
+  const TStartDockEvent& OnStartDock() const { return FOnStartDock; }
+  void SetOnStartDock(const TStartDockEvent& Value) { FOnStartDock = Value; }
+  const TEndDragEvent& OnEndDock() const { return FOnEndDock; }
+  void SetOnEndDock(const TEndDragEvent& Value) { FOnEndDock = Value; }
+
+  // --- Help: the topic F1 asks the application for, by context number or
+  // by keyword (HelpType); a control without one passes F1 to its parent.
+  // Setting either also sets HelpType.
+  THelpContext HelpContext() const { return FHelpContext; }
+  void SetHelpContext(THelpContext Value);
+  String HelpKeyword() const { return FHelpKeyword; }
+  void SetHelpKeyword(const String& Value);
+  THelpType HelpType() const { return FHelpType; }
+  void SetHelpType(THelpType Value) { FHelpType = Value; }
 
   // --- Component plumbing
   TComponent* GetParentComponent() override;
@@ -449,6 +563,17 @@ class TControl : public TComponent {
   virtual void DoContextPopup(TPoint MousePos, bool& Handled);
   virtual void MouseEnter();
   virtual void MouseLeave();
+  // Drag handlers: DragOver asks OnDragOver (no handler: refused);
+  // DoStartDrag fires OnStartDrag, which may give a drag object of its own;
+  // DoEndDrag fires OnEndDrag with the target (nil when cancelled);
+  // DragCanceled runs before it when the drag was not accepted.
+  virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
+  virtual void DragCanceled() {}
+  void BeginAutoDrag();
+  // CM_MOUSEACTIVATE: OnMouseActivate, or the parent's answer.
+  virtual TMouseActivate MouseActivate(TMouseButton Button, TShiftState Shift, Integer X, Integer Y, Integer HitTest);
   // Sends CM_CANCELMODE to the root's focused control (a press is about to
   // start something new).
   void SendCancelMode(TControl* Sender);
@@ -485,6 +610,10 @@ class TControl : public TComponent {
   void HandleMouseEnterLeave(TMessage& Message, bool Enter);
   void CMParentFontChanged(TMessage& Message);
   void CMParentColorChanged(TMessage& Message);
+  void CMDrag(TMessage& Message);
+  void DoDragMsg(TMessage& Message);
+  void CMMouseActivate(TMessage& Message);
+  friend class TBaseDragControlObject;
 
   TWndMethod FWindowProc;
   TAlign FAlign = alNone;
@@ -516,9 +645,190 @@ class TControl : public TComponent {
   TConstrainedResizeEvent FOnConstrainedResize;
   TContextPopupEvent FOnContextPopup;
   std::unique_ptr<TControlActionLink> FActionLink;
+  TDragMode FDragMode = dmManual;
+  TDragKind FDragKind = dkDrag;
+  TCursor FDragCursor = crDrag;
+  TDragOverEvent FOnDragOver;
+  TDragDropEvent FOnDragDrop;
+  TStartDragEvent FOnStartDrag;
+  TEndDragEvent FOnEndDrag, FOnEndDock;
+  TStartDockEvent FOnStartDock;
+  TMouseActivateEvent FOnMouseActivate;
+  THelpContext FHelpContext = 0;
+  String FHelpKeyword;
+  THelpType FHelpType = htContext;
 };
 
 using TControlClass = TClass;
+
+// ---------------------------------------------------------------------------
+// Drag objects (Controls_Drag.cpp). The drag manager keeps one drag at a
+// time; its object says which cursor and image show and hears how it ended.
+
+class TDragObject : public TObject {
+  QN_CLASS(TDragObject, TObject)
+ public:
+  TDragObject() = default;
+  ~TDragObject() override;
+  virtual void Assign(TDragObject* Source);
+  virtual String GetName() { return ClassName(); }
+  // The cursor over the current target: crDrag when it accepts, crNoDrop
+  // when it refuses.
+  virtual TCursor GetDragCursor(bool Accepted, Integer X, Integer Y);
+  virtual TDragImageList* GetDragImages() { return nullptr; }
+  virtual void HideDragImage() {}
+  virtual void ShowDragImage() {}
+
+  bool Cancelling() const { return FCancelling; }
+  void SetCancelling(bool Value) { FCancelling = Value; }
+  // The window, control and points of the last position (screen, and the
+  // target's client coordinates).
+  HWND DragHandle() const { return FDragHandle; }
+  void SetDragHandle(HWND Value) { FDragHandle = Value; }
+  TPoint DragPos() const { return FDragPos; }
+  void SetDragPos(const TPoint& Value) { FDragPos = Value; }
+  TControl* DragTarget() const { return FDragTarget; }
+  void SetDragTarget(TControl* Value) { FDragTarget = Value; }
+  TPoint DragTargetPos() const { return FDragTargetPos; }
+  void SetDragTargetPos(const TPoint& Value) { FDragTargetPos = Value; }
+  // Whether the drag ended with a release (rather than a cancel).
+  bool Dropped() const { return FDropped; }
+  // Where the drag was picked up, as fractions of the source's size.
+  Double MouseDeltaX() const { return FMouseDeltaX; }
+  Double MouseDeltaY() const { return FMouseDeltaY; }
+  // Whether a right-button release cancels rather than drops.
+  bool RightClickCancels() const { return FRightClickCancels; }
+  void SetRightClickCancels(bool Value) { FRightClickCancels = Value; }
+  // Freed by the drag manager when the drag is over.
+  bool AutoFree() const { return FAutoFree; }
+  // The drag window's procedure (WndProc).
+  void MainWndProc(TMessage& Msg) { WndProc(Msg); }
+  void SetMouseDelta(Double X, Double Y);
+
+ protected:
+  friend void DragDone(bool Drop);
+  friend void controls_detail::DragControlDestroyed(TControl* c);
+  // The end of the drag: Target and (X, Y) in its client coordinates, or
+  // nil when not accepted.
+  virtual void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {}
+  // The drag window's messages: mouse moves, releases, Escape, losing the
+  // capture.
+  virtual void WndProc(TMessage& Msg);
+  // The control this object drags, if any.
+  virtual TControl* SourceControl() const { return nullptr; }
+  virtual void ForgetControl(TControl*) {}
+
+  bool FAutoFree = false;
+
+ private:
+  bool FCancelling = false;
+  bool FDropped = false;
+  bool FRightClickCancels = false;
+  HWND FDragHandle = nullptr;
+  TPoint FDragPos, FDragTargetPos;
+  TControl* FDragTarget = nullptr;
+  Double FMouseDeltaX = 0, FMouseDeltaY = 0;
+};
+
+class TDragObjectEx : public TDragObject {
+  QN_CLASS(TDragObjectEx, TDragObject)
+ public:
+  TDragObjectEx() { FAutoFree = true; }
+};
+
+class TBaseDragControlObject : public TDragObject {
+  QN_CLASS(TBaseDragControlObject, TDragObject)
+ public:
+  explicit TBaseDragControlObject(TControl* AControl) : FControl(AControl) {}
+  void Assign(TDragObject* Source) override;
+  // Nil once the control went during the drag.
+  TControl* Control() const { return FControl; }
+  void SetControl(TControl* Value) { FControl = Value; }
+
+ protected:
+  // The source's DoEndDrag.
+  virtual void EndDrag(TObject* Target, Integer X, Integer Y);
+  void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
+  TControl* SourceControl() const override { return FControl; }
+  void ForgetControl(TControl* C) override {
+    if (FControl == C) FControl = nullptr;
+  }
+
+ private:
+  TControl* FControl;
+};
+
+// The object a control's drag gets unless OnStartDrag gives one: the
+// control's DragCursor and drag images.
+class TDragControlObject : public TBaseDragControlObject {
+  QN_CLASS(TDragControlObject, TBaseDragControlObject)
+ public:
+  explicit TDragControlObject(TControl* AControl) : TBaseDragControlObject(AControl) {}
+  TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+  TDragImageList* GetDragImages() override;
+  void HideDragImage() override;
+  void ShowDragImage() override;
+};
+
+class TDragControlObjectEx : public TDragControlObject {
+  QN_CLASS(TDragControlObjectEx, TDragControlObject)
+ public:
+  explicit TDragControlObjectEx(TControl* AControl) : TDragControlObject(AControl) { FAutoFree = true; }
+};
+
+// The object of a docking drag; docking itself is not done.
+class TDragDockObject : public TBaseDragControlObject {
+  QN_CLASS(TDragDockObject, TBaseDragControlObject)
+ public:
+  explicit TDragDockObject(TControl* AControl) : TBaseDragControlObject(AControl) {}
+  TRect DockRect() const { return FDockRect; }
+  void SetDockRect(const TRect& Value) { FDockRect = Value; }
+  bool Floating() const { return FFloating; }
+  void SetFloating(bool Value) { FFloating = Value; }
+
+ private:
+  TRect FDockRect;
+  bool FFloating = false;
+};
+
+// CM_DRAG: WParam a TDragMessage, LParam a TDragRec*. For the enter, move
+// and leave messages the answer says whether the target accepts; for
+// dmFindTarget it is the control at Pos.
+struct TDragRec {
+  TPoint Pos;  // screen coordinates
+  TDragObject* Source = nullptr;
+  TControl* Target = nullptr;
+  bool Docking = false;
+};
+struct TCMDrag {
+  explicit TCMDrag(TMessage& m) : Message(m) {}
+  TMessage& Message;
+  TDragMessage DragMessage() const { return static_cast<TDragMessage>(Message.WParam); }
+  TDragRec* DragRec() const { return reinterpret_cast<TDragRec*>(Message.LParam); }
+  LRESULT& Result() { return Message.Result; }
+};
+
+// The end of the drag that runs, if any: a drop on the target under the
+// pointer (when it accepts) or a cancel.
+void DragDone(bool Drop);
+// CM_MOUSEACTIVATE carries a pointer to this record in LParam; the answer is
+// a TMouseActivate.
+struct TMouseActivateRec {
+  TPoint MousePos;  // client coordinates of the control asked
+  Integer HitTest = 0;
+  TMouseButton Button = mbLeft;
+  TShiftState ShiftState;
+  HWND TopLevel = nullptr;
+};
+
+// Whether Sender is a drag object.
+bool IsDragObject(TObject* Sender);
+// Cancels the drag that runs, if any.
+void CancelDrag();
+// Our own: the drag object of the drag that runs (nil when none), and
+// whether it has begun (the pointer passed the threshold).
+TDragObject* CurrentDragObject();
+bool DragInProgress();
 
 // ---------------------------------------------------------------------------
 // TControlCanvas: a canvas on a control. Outside painting it takes a DC of
@@ -672,6 +982,47 @@ class TWinControl : public TControl {
   const TNotifyEvent& OnExit() const { return FOnExit; }
   void SetOnExit(const TNotifyEvent& Value) { FOnExit = Value; }
 
+  // --- Frame (Controls_Frame.cpp). Bevels take room inside the window's
+  // border on the chosen edges (BevelWidth for each of BevelInner and
+  // BevelOuter that is not bvNone), BorderWidth more on every side in the
+  // brush colour; bkNone draws no bevel at all.
+  TBevelEdges BevelEdges() const { return FBevelEdges; }
+  void SetBevelEdges(TBevelEdges Value);
+  TBevelCut BevelInner() const { return FBevelInner; }
+  void SetBevelInner(TBevelCut Value);
+  TBevelCut BevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TBevelCut Value);
+  TBevelKind BevelKind() const { return FBevelKind; }
+  void SetBevelKind(TBevelKind Value);
+  TBevelWidth BevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(TBevelWidth Value);
+  TBorderWidth BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(TBorderWidth Value);
+  // Without Ctl3D a control that asks for a sunken client edge gets a flat
+  // one-pixel border instead, and bevels are drawn flat.
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool Value);
+  bool ParentCtl3D() const { return FParentCtl3D; }
+  void SetParentCtl3D(bool Value);
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode Value) { FImeMode = Value; }
+  TImeName ImeName() const { return FImeName; }
+  void SetImeName(const TImeName& Value) { FImeName = Value; }
+
+  // --- Docking (stored and streamed; nothing docks)
+  bool DockSite() const { return FDockSite; }
+  void SetDockSite(bool Value) { FDockSite = Value; }
+  bool UseDockManager() const { return FUseDockManager; }
+  void SetUseDockManager(bool Value) { FUseDockManager = Value; }
+  const TDockDropEvent& OnDockDrop() const { return FOnDockDrop; }
+  void SetOnDockDrop(const TDockDropEvent& Value) { FOnDockDrop = Value; }
+  const TDockOverEvent& OnDockOver() const { return FOnDockOver; }
+  void SetOnDockOver(const TDockOverEvent& Value) { FOnDockOver = Value; }
+  const TUnDockEvent& OnUnDock() const { return FOnUnDock; }
+  void SetOnUnDock(const TUnDockEvent& Value) { FOnUnDock = Value; }
+  const TGetSiteInfoEvent& OnGetSiteInfo() const { return FOnGetSiteInfo; }
+  void SetOnGetSiteInfo(const TGetSiteInfoEvent& Value) { FOnGetSiteInfo = Value; }
+
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
@@ -734,6 +1085,17 @@ class TWinControl : public TControl {
   void FontChanged(TObject* Sender) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
+  // The frame: the room of the bevels and BorderWidth, and their drawing.
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void FrameChanged();
+  // Without Ctl3D a requested client edge becomes a flat border.
+  void ApplyCtl3D(TCreateParams& Params);
+  bool HasFlatBorder() const { return FFlatBorder; }
+  // Asks the help system for this control's topic (or the nearest
+  // parent's); false when none has one.
+  bool InvokeHelp();
+
   HWND WindowHandle() const { return FHandle; }
   WNDPROC DefWndProc() const { return FDefWndProc; }
 
@@ -775,6 +1137,19 @@ class TWinControl : public TControl {
   TKeyEvent FOnKeyDown, FOnKeyUp;
   TKeyPressEvent FOnKeyPress;
   TNotifyEvent FOnEnter, FOnExit;
+  TBevelEdges FBevelEdges{beLeft, beTop, beRight, beBottom};
+  TBevelCut FBevelInner = bvRaised, FBevelOuter = bvLowered;
+  TBevelKind FBevelKind = bkNone;
+  TBevelWidth FBevelWidth = 1;
+  TBorderWidth FBorderWidth = 0;
+  bool FCtl3D = true, FParentCtl3D = true, FFlatBorder = false;
+  TImeMode FImeMode = imDontCare;
+  TImeName FImeName;
+  bool FDockSite = false, FUseDockManager = false;
+  TDockDropEvent FOnDockDrop;
+  TDockOverEvent FOnDockOver;
+  TUnDockEvent FOnUnDock;
+  TGetSiteInfoEvent FOnGetSiteInfo;
 };
 
 // ---------------------------------------------------------------------------

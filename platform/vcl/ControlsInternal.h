@@ -32,5 +32,11 @@ void ControlDestroyed(TControl* c);
 void SetMouseControl(TControl* Control);
 void TrackMouseAt(const TPoint& ScreenPos);
 void UnregisterControlClasses();
+// The drag manager's part (Controls_Drag.cpp): forgetting controls and
+// image lists that go, the keys of a running drag, and the unit's end.
+void DragControlDestroyed(TControl* c);
+void DragImagesDestroyed(TDragImageList* Images);
+bool DragKeyMessage(TMessage& Message);
+void DoneDragManager();
 
 }  // namespace vcl::controls_detail

@@ -152,6 +152,7 @@ void TWinControl::CreateSubClass(TCreateParams& Params, const Char* ControlClass
 void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
+  ApplyCtl3D(params);
   if (!params.WndParent && (params.Style & WS_CHILD)) RaiseNoParent(Name());
   FDefWndProc = params.WindowClass.lpfnWndProc ? params.WindowClass.lpfnWndProc : DefWindowProcW;
   WNDCLASSEXW existing;
@@ -361,6 +362,7 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
     AControl->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
     AControl->Perform(CM_PARENTDOUBLEBUFFEREDCHANGED, 0, 0);
+    AControl->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
     if (dynamic_cast<TWinControl*>(AControl)) UpdateControlState();
     else if (FHandle) AControl->Invalidate();
     AlignControl(AControl);
@@ -1185,6 +1187,8 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message) {
 }
 
 void TWinControl::WndProc(TMessage& Message) {
+  // While a drag runs its keys (Escape) are the drag's.
+  if (Message.Msg >= WM_KEYFIRST && Message.Msg <= WM_KEYLAST && DragKeyMessage(Message)) return;
   switch (Message.Msg) {
     case WM_SETFOCUS: {
       TWinControl* root = RootWinControl();
@@ -1288,7 +1292,45 @@ void TWinControl::Dispatch(TMessage& Message) {
     }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (!DoKeyDown(Message)) DefaultHandler(Message);
+      if (DoKeyDown(Message)) return;
+      if (Message.Msg == WM_KEYDOWN && Message.WParam == WPARAM(VK_F1) && KeyboardStateToShiftState().Empty() &&
+          InvokeHelp())
+        return;
+      DefaultHandler(Message);
+      return;
+    case WM_NCCALCSIZE:
+      WMNCCalcSize(Message);
+      return;
+    case WM_NCPAINT:
+      WMNCPaint(Message);
+      return;
+    case WM_MOUSEACTIVATE: {
+      TMouseActivateRec rec;
+      rec.HitTest = static_cast<int16_t>(LOWORD(uintptr_t(Message.LParam)));
+      UINT mouseMsg = HIWORD(uintptr_t(Message.LParam));
+      rec.Button = (mouseMsg == WM_RBUTTONDOWN || mouseMsg == WM_NCRBUTTONDOWN)   ? mbRight
+                   : (mouseMsg == WM_MBUTTONDOWN || mouseMsg == WM_NCMBUTTONDOWN) ? mbMiddle
+                                                                                  : mbLeft;
+      rec.ShiftState = KeyboardStateToShiftState();
+      POINT p;
+      GetCursorPos(&p);
+      rec.MousePos = FHandle ? ScreenToClient(p) : TPoint(p);
+      rec.TopLevel = reinterpret_cast<HWND>(Message.WParam);
+      Message.Result = Perform(CM_MOUSEACTIVATE, 0, reinterpret_cast<LPARAM>(&rec));
+      if (Message.Result == LRESULT(maDefault)) DefaultHandler(Message);
+      return;
+    }
+    case CM_CTL3DCHANGED:
+      NotifyControls(CM_PARENTCTL3DCHANGED);
+      // The window's border follows Ctl3D (client edge or flat line).
+      if (FHandle && (GetWindowLongW(FHandle, GWL_EXSTYLE) & WS_EX_CLIENTEDGE || HasFlatBorder())) RecreateWnd();
+      else FrameChanged();
+      return;
+    case CM_PARENTCTL3DCHANGED:
+      if (FParentCtl3D && FParent) {
+        SetCtl3D(FParent->Ctl3D());
+        FParentCtl3D = true;
+      }
       return;
     case WM_KEYUP:
     case WM_SYSKEYUP:

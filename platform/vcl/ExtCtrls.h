@@ -58,11 +58,7 @@ enum class TVerticalAlignment : Byte { taAlignTop, taAlignBottom, taVerticalCent
 QN_ENUM_NAMES(TVerticalAlignment, taAlignTop, taAlignBottom, taVerticalCenter)
 using enum TVerticalAlignment;
 
-enum class TBevelCut : Byte { bvNone, bvLowered, bvRaised, bvSpace };
-QN_ENUM_NAMES(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace)
-using enum TBevelCut;
-using TBevelWidth = Integer;
-using TBorderWidth = Integer;
+// TBevelCut, TBevelWidth and TBorderWidth come from Controls.h.
 
 // Draws a frame of Width lines inside Rect: TopColor on the top and left,
 // BottomColor on the bottom and right; Rect shrinks by Width.
@@ -114,22 +110,43 @@ class TPanel : public TCustomPanel {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     QN_PROP(Alignment).Default(taCenter);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    P.Property(u"BevelEdges", &TWinControl::BevelEdges, &TWinControl::SetBevelEdges)
+        .Default(TBevelEdges{beLeft, beTop, beRight, beBottom});
     QN_PROP(BevelInner).Default(bvNone);
+    P.Property(u"BevelKind", &TWinControl::BevelKind, &TWinControl::SetBevelKind).Default(bkNone);
     QN_PROP(BevelOuter).Default(bvRaised);
     QN_PROP(BevelWidth).Default(1);
     QN_PROP(BorderWidth).Default(0);
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
     P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).Default(true);
+    P.Property(u"DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite).Default(false);
+    P.Property(u"DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).TypeName(u"TCursor").Default(crDrag);
+    P.Property(u"DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag);
+    P.Property(u"DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
     P.Property(u"Font", &TControl::Font, &TControl::SetFont);
     P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+    P.Property(u"ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(true);
     P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
     QN_PROP(ShowCaption).Default(true);
     P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
     P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
+    P.Property(u"UseDockManager", &TWinControl::UseDockManager, &TWinControl::SetUseDockManager).Default(false);
     P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnDockDrop", &TWinControl::OnDockDrop, &TWinControl::SetOnDockDrop);
+    P.Property(u"OnDockOver", &TWinControl::OnDockOver, &TWinControl::SetOnDockOver);
+    P.Property(u"OnDragDrop", &TControl::OnDragDrop, &TControl::SetOnDragDrop);
+    P.Property(u"OnDragOver", &TControl::OnDragOver, &TControl::SetOnDragOver);
+    P.Property(u"OnEndDock", &TControl::OnEndDock, &TControl::SetOnEndDock);
+    P.Property(u"OnEndDrag", &TControl::OnEndDrag, &TControl::SetOnEndDrag);
+    P.Property(u"OnGetSiteInfo", &TWinControl::OnGetSiteInfo, &TWinControl::SetOnGetSiteInfo);
+    P.Property(u"OnMouseActivate", &TControl::OnMouseActivate, &TControl::SetOnMouseActivate);
     P.Property(u"OnResize", &TControl::OnResize, &TControl::SetOnResize);
+    P.Property(u"OnStartDock", &TControl::OnStartDock, &TControl::SetOnStartDock);
+    P.Property(u"OnStartDrag", &TControl::OnStartDrag, &TControl::SetOnStartDrag);
+    P.Property(u"OnUnDock", &TWinControl::OnUnDock, &TWinControl::SetOnUnDock);
   }
 };
 

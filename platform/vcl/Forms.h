@@ -29,10 +29,17 @@ class TMouse : public TObject {
   // begins.
   Integer DragThreshold() const { return FDragThreshold; }
   void SetDragThreshold(Integer Value) { FDragThreshold = Value; }
+  // Whether an automatic drag begins with the press itself (else past the
+  // threshold).
+  bool DragImmediate() const { return FDragImmediate; }
+  void SetDragImmediate(bool Value) { FDragImmediate = Value; }
+  // Whether a drag of the drag manager is under way.
+  bool IsDragging() const { return DragInProgress(); }
   bool WheelPresent() const;
 
  private:
   Integer FDragThreshold = 5;
+  bool FDragImmediate = true;
 };
 
 // ---------------------------------------------------------------------------
@@ -160,6 +167,23 @@ using TWindowHook = TEvent<bool(TMessage& Message)>;
 // Asked before a hint shows: may change the text and the record, or say no.
 using TShowHintEvent = TEvent<void(String& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 
+// Asked before a help request goes out: may answer it (CallHelp false).
+using THelpEvent = TEvent<bool(Word Command, NativeInt Data, bool& CallHelp)>;
+
+// The help commands of a request.
+constexpr Word HELP_CONTEXT = 0x0001, HELP_QUIT = 0x0002, HELP_CONTENTS = 0x0003, HELP_INDEX = 0x0003,
+               HELP_HELPONHELP = 0x0004, HELP_SETINDEX = 0x0005, HELP_CONTEXTPOPUP = 0x0008,
+               HELP_FORCEFILE = 0x0009, HELP_KEY = 0x0101, HELP_COMMAND = 0x0102, HELP_PARTIALKEY = 0x0105;
+
+// One help request as the application made it. There is no help viewer:
+// requests are recorded for whoever wants to know (tests).
+struct THelpRequest {
+  Word Command = 0;
+  NativeInt Data = 0;  // the context number (keywords are in Keyword)
+  String Keyword;
+  String HelpFile;
+};
+
 class TApplication : public TComponent {
   QN_CLASS(TApplication, TComponent)
  public:
@@ -237,6 +261,21 @@ class TApplication : public TComponent {
   TActionEvent OnActionExecute;
   TActionEvent OnActionUpdate;
   TExceptionEvent OnException;
+
+  // --- Help (Forms_Help.cpp). Each request asks OnHelp first; unless it
+  // says not to, the request goes to the help system, which records it in
+  // HelpLog. The answer says whether the request went out with a help file.
+  String HelpFile() const { return FHelpFile; }
+  void SetHelpFile(const String& Value) { FHelpFile = Value; }
+  // The file requests go to (HelpFile; forms keep none of their own).
+  String CurrentHelpFile() const;
+  bool HelpContext(THelpContext Context);
+  bool HelpKeyword(const String& Keyword);
+  bool HelpCommand(Integer Command, NativeInt Data);
+  bool HelpJump(const String& JumpID);
+  THelpEvent OnHelp;
+  const std::vector<THelpRequest>& HelpLog() const { return FHelpLog; }
+  void ClearHelpLog() { FHelpLog.clear(); }
 
   // --- Hints
   // Whether one of the application's windows is active (WM_ACTIVATEAPP).
@@ -326,6 +365,9 @@ class TApplication : public TComponent {
   THintWindow* FHintWindow = nullptr;        // of HintWindowClass
   THintWindow* FActiveHintWindow = nullptr;  // showing, or shown last
   std::vector<THintWindow*> FHintWindows;    // one per class asked for
+  String FHelpFile;
+  std::vector<THelpRequest> FHelpLog;
+  bool DoHelp(Word Command, NativeInt Data, const String& Keyword);
 };
 
 // The class Application makes hint windows of (THintWindow unless set).

@@ -20,6 +20,7 @@
 #include "platform/classes/Component.h"
 #include "platform/classes/PropInfo.h"
 #include "platform/comctl/CommCtrl.h"
+#include "platform/vcl/Cursors.h"
 #include "platform/vcl/Graphics.h"
 
 namespace vcl {
@@ -193,10 +194,45 @@ class TCustomImageList : public TComponent {
   std::vector<TChangeLink*> FClients;
 };
 
-class TImageList : public TCustomImageList {
-  QN_CLASS_CREATE(TImageList, TCustomImageList, TComponent)
+// An image list that can show one of its images as the drag image
+// (ImgList_Drag.cpp): the drag manager calls BeginDrag when a drag starts,
+// DragMove as the pointer moves, Hide/ShowDragImage around targets that do
+// not want it, and EndDrag at the end. Positions are relative to the window
+// rectangle of the locked window (the screen for nullptr).
+class TDragImageList : public TCustomImageList {
+  QN_CLASS_CREATE(TDragImageList, TCustomImageList, TComponent)
  public:
-  explicit TImageList(TComponent* AOwner) : TCustomImageList(AOwner) {}
+  explicit TDragImageList(TComponent* AOwner) : TCustomImageList(AOwner) {}
+  ~TDragImageList() override;
+  bool BeginDrag(HWND Window, Integer X, Integer Y);
+  bool DragLock(HWND Window, Integer XPos, Integer YPos);
+  bool DragMove(Integer X, Integer Y);
+  void DragUnlock();
+  bool EndDrag();
+  TPoint GetHotSpot() const { return FDragHotspot; }
+  void HideDragImage();
+  void ShowDragImage();
+  // The image dragged and its hot spot; false for an index not in the list.
+  bool SetDragImage(Integer Index, Integer HotSpotX, Integer HotSpotY);
+  Integer DragIndex() const { return FDragIndex; }
+  // The cursor shown while this list's image is dragged (crNone: the drag
+  // object's).
+  TCursor DragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  bool Dragging() const { return FDragging; }
+
+ private:
+  Integer FDragIndex = 0;
+  TPoint FDragHotspot;
+  TCursor FDragCursor = crNone;
+  bool FDragging = false;
+  HWND FLockedWindow = nullptr;
+};
+
+class TImageList : public TDragImageList {
+  QN_CLASS_CREATE(TImageList, TDragImageList, TComponent)
+ public:
+  explicit TImageList(TComponent* AOwner) : TDragImageList(AOwner) {}
   const TNotifyEvent& GetOnChange() const { return OnChange; }
   void SetOnChange(const TNotifyEvent& Value) { OnChange = Value; }
 
