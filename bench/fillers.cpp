@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BestRate.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
@@ -235,22 +236,6 @@ long Touched(const std::string& scene, TMode mode) {
   return n;
 }
 
-// The fastest of the repetitions of each benchmark.
-class BestRateReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      auto it = run.counters.find("shapes/s");
-      if (it == run.counters.end()) continue;
-      double& best = rates[run.run_name.function_name];
-      best = std::max(best, it->second.value);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 struct TCase {
   const char* Name;
   const char* Scene;
@@ -278,7 +263,7 @@ int main(int argc, char** argv) {
         ->Repetitions(5);
   }
   benchmark::Initialize(&argc, argv);
-  BestRateReporter reporter;
+  BestRateReporter reporter("shapes/s");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   for (const TCase& c : cases)
     std::printf("touched %s: ours %ld, cairo %ld, agg %ld pixels\n", c.Name, Touched<TOurs>(c.Scene, c.Mode),

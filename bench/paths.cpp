@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BestRate.h"
 #include "graphics/raster/Pix32_qn_Bitmap32.h"
 #include "graphics/vector/Pix32_Brushes_qn.h"
 #include "graphics/vector/Pix32_Paths_qn.h"
@@ -349,21 +350,6 @@ long Touched(const std::string& scene) {
   return n;
 }
 
-class BestRateReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      auto it = run.counters.find("paths/s");
-      if (it == run.counters.end()) continue;
-      double& best = rates[run.run_name.function_name];
-      best = std::max(best, it->second.value);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -380,7 +366,7 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("text/ours", [](benchmark::State& st) { RunText<TOurs>(st); })->Repetitions(5);
   benchmark::RegisterBenchmark("text/cairo", [](benchmark::State& st) { RunText<TCairo>(st); })->Repetitions(5);
   benchmark::Initialize(&argc, argv);
-  BestRateReporter reporter;
+  BestRateReporter reporter("paths/s");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("touched curves: ours %ld, cairo %ld, agg %ld pixels\n", Touched<TOurs>("curves"),
               Touched<TCairo>("curves"), Touched<TAgg>("curves"));

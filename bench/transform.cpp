@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BestRate.h"
 #include "graphics/raster/Pix32_Rasterizers_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/raster/Pix32_Transforms_qn.h"
@@ -127,22 +128,6 @@ void RunPeer(benchmark::State& st, Kind kind, bool alpha) {
   SetRate(st);
 }
 
-// Keeps the best rate of the repetitions of each case.
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      auto it = run.counters.find("Mpix/s");
-      if (it == run.counters.end()) continue;
-      double& best = rates[run.run_name.function_name];
-      best = std::max(best, it->second.value);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -158,7 +143,7 @@ int main(int argc, char** argv) {
           ->ReportAggregatesOnly(false);
     }
   benchmark::Initialize(&argc, argv);
-  RateReporter reporter;
+  BestRateReporter reporter("Mpix/s");
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
   // The best of five runs of each side (the lowest time).

@@ -31,6 +31,32 @@ void DrawStateBoxFace(TControl* Control, TBitmap32* Buffer, const TQnResID& Pict
   FreeDynImg(frames);
 }
 
+void StateBoxMessage(TQuarnCustomControl* Box, TMessage& Message, bool& MouseInControl, bool Pressed) {
+  switch (Message.Msg) {
+    case CM_DIALOGCHAR:
+      if (IsAccel(TWMKey(Message).CharCode(), Box->Caption()) && Box->CanFocus()) {
+        Box->SetFocus();
+        Message.Result = 1;
+        return;
+      }
+      Box->TQuarnCustomControl::Dispatch(Message);
+      return;
+    case WM_MOUSEMOVE:
+      Box->TQuarnCustomControl::Dispatch(Message);
+      if (Pressed) Box->Invalidate();
+      return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      Box->TQuarnCustomControl::Dispatch(Message);
+      MouseInControl = Message.Msg == CM_MOUSEENTER;
+      Box->Invalidate();
+      return;
+    default:
+      Box->TQuarnCustomControl::Dispatch(Message);
+      Box->Invalidate();
+  }
+}
+
 TQuarnCheckBox::TQuarnCheckBox(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
   SetControlStyle(TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks});
   FLight = std::make_unique<TQnLightClass>();
@@ -110,42 +136,17 @@ void TQuarnCheckBox::WMKeyDown(TMessage& Message) {
   Invalidate();
 }
 
-void TQuarnCheckBox::WMMouseMove(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  if (FPressed) Invalidate();
-}
+void TQuarnCheckBox::WMMouseMove(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnCheckBox::CMMouseEnter(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  FMouseInControl = true;
-  Invalidate();
-}
+void TQuarnCheckBox::CMMouseEnter(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnCheckBox::CMMouseLeave(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  FMouseInControl = false;
-  Invalidate();
-}
+void TQuarnCheckBox::CMMouseLeave(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnCheckBox::WMSetFocus(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  Invalidate();
-}
+void TQuarnCheckBox::WMSetFocus(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnCheckBox::WMKillFocus(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  Invalidate();
-}
+void TQuarnCheckBox::WMKillFocus(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-// The accelerator only brings the focus; the box keeps its state.
-void TQuarnCheckBox::CMDialogChar(TMessage& Message) {
-  if (IsAccel(TWMKey(Message).CharCode(), Caption()) && CanFocus()) {
-    SetFocus();
-    Message.Result = 1;
-    return;
-  }
-  TQuarnCustomControl::Dispatch(Message);
-}
+void TQuarnCheckBox::CMDialogChar(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
 void TQuarnCheckBox::DrawBody(TBitmap32* Buffer) {
   Buffer->BeginUpdate();

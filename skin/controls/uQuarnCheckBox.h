@@ -21,6 +21,11 @@ inline constexpr UINT BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1;
 void DrawStateBoxFace(TControl* Control, TBitmap32* Buffer, const TQnResID& Pictures, Integer Index,
                       TQnLightClass* Light);
 
+// The hover, focus and accelerator handling both boxes share: every one of
+// these messages only repaints or focuses, and the accelerator brings the
+// focus without changing the state.
+void StateBoxMessage(TQuarnCustomControl* Box, TMessage& Message, bool& MouseInControl, bool Pressed);
+
 // The published properties both boxes share besides their own.
 #define QN_STATE_BOX_COMMON_PROPS(P)                                                                             \
   QN_PROP(About).Default(aiQuarnComponent);                                                                     \

@@ -117,41 +117,17 @@ void TQuarnRadioBox::WMKeyUp(TMessage& Message) {
   if (Message.WParam == VK_SPACE) Invalidate();
 }
 
-void TQuarnRadioBox::WMMouseMove(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  if (FPressed) Invalidate();
-}
+void TQuarnRadioBox::WMMouseMove(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnRadioBox::CMMouseEnter(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  FMouseInControl = true;
-  Invalidate();
-}
+void TQuarnRadioBox::CMMouseEnter(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnRadioBox::CMMouseLeave(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  FMouseInControl = false;
-  Invalidate();
-}
+void TQuarnRadioBox::CMMouseLeave(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnRadioBox::WMSetFocus(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  Invalidate();
-}
+void TQuarnRadioBox::WMSetFocus(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnRadioBox::WMKillFocus(TMessage& Message) {
-  TQuarnCustomControl::Dispatch(Message);
-  Invalidate();
-}
+void TQuarnRadioBox::WMKillFocus(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
-void TQuarnRadioBox::CMDialogChar(TMessage& Message) {
-  if (IsAccel(TWMKey(Message).CharCode(), Caption()) && CanFocus()) {
-    SetFocus();
-    Message.Result = 1;
-    return;
-  }
-  TQuarnCustomControl::Dispatch(Message);
-}
+void TQuarnRadioBox::CMDialogChar(TMessage& Message) { StateBoxMessage(this, Message, FMouseInControl, FPressed); }
 
 // The notifications of a native button: clicked checks, double-clicked
 // reports a double click.

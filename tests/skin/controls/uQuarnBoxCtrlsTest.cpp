@@ -10,38 +10,15 @@
 #include "skin/controls/uQuarnBoxCtrls.h"
 #include "skin/controls/uQuarnPanel.h"
 #include "tests/platform/user/UserTestSupport.h"
+#include "tests/skin/controls/PictureRootSupport.h"
 
 using namespace qn;
+using skintest::TPictureRoot;
+using skintest::TPlainRoot;
+using skintest::Rgb;
 
 namespace {
 
-// An opaque skinned parent whose picture differs at every pixel.
-class TPictureRoot : public TQuarnCustomControl {
-  QN_CLASS(TPictureRoot, TQuarnCustomControl)
- public:
-  explicit TPictureRoot(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
-    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
-    SetTransparent(false);
-  }
-  static TColor32 At(Integer x, Integer y) { return Color32(Byte(x * 3), Byte(y * 2), Byte(90 + (x ^ y) % 100), 255); }
-
- protected:
-  void DrawBody(TBitmap32* B) override {
-    for (Integer y = 0; y < B->Height(); ++y)
-      for (Integer x = 0; x < B->Width(); ++x) B->SetPixel(x, y, At(x, y));
-  }
-};
-
-class TPlainRoot : public TCustomControl {
-  QN_CLASS(TPlainRoot, TCustomControl)
- public:
-  explicit TPlainRoot(TComponent* AOwner) : TCustomControl(AOwner) {
-    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
-  }
-};
-
-TColor32 Rgb(TColor32 c) { return c & 0xFFFFFFu; }
-TColor32 Rgb(TColor c) { return Color32(ColorToRGB(c)) & 0xFFFFFFu; }
 
 class uQuarnBoxCtrls_GroupBox : public usertest::ServerTest {
  protected:

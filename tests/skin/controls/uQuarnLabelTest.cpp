@@ -8,34 +8,14 @@
 #include "platform/classes/FormText.h"
 #include "skin/controls/uQuarnLabel.h"
 #include "tests/platform/user/UserTestSupport.h"
+#include "tests/skin/controls/PictureRootSupport.h"
 
 using namespace qn;
+using skintest::TPictureRoot;
+using skintest::TPlainRoot;
+using skintest::Rgb;
 
 namespace {
-
-class TPictureRoot : public TQuarnCustomControl {
-  QN_CLASS(TPictureRoot, TQuarnCustomControl)
- public:
-  explicit TPictureRoot(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
-    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
-    SetTransparent(false);
-  }
-  static TColor32 At(Integer x, Integer y) { return Color32(Byte(x * 3), Byte(y * 2), Byte(90 + (x ^ y) % 100), 255); }
-
- protected:
-  void DrawBody(TBitmap32* B) override {
-    for (Integer y = 0; y < B->Height(); ++y)
-      for (Integer x = 0; x < B->Width(); ++x) B->SetPixel(x, y, At(x, y));
-  }
-};
-
-class TPlainRoot : public TCustomControl {
-  QN_CLASS(TPlainRoot, TCustomControl)
- public:
-  explicit TPlainRoot(TComponent* AOwner) : TCustomControl(AOwner) {
-    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
-  }
-};
 
 class uQuarnLabel : public usertest::ServerTest {
  protected:
@@ -77,7 +57,6 @@ class uQuarnLabel : public usertest::ServerTest {
   TPictureRoot* FRoot = nullptr;
 };
 
-TColor32 Rgb(TColor32 c) { return c & 0xFFFFFFu; }
 
 TEST_F(uQuarnLabel, AutoSizeFollowsTheCaptionButNotARunTimeFont) {
   auto* l = Label(u"Translucent label");

@@ -11,36 +11,14 @@
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/foundation/uQnPix32Lib.h"
 #include "tests/platform/user/UserTestSupport.h"
+#include "tests/skin/controls/PictureRootSupport.h"
 
 using namespace qn;
+using skintest::TPictureRoot;
+using skintest::TPlainRoot;
+using skintest::Rgb;
 
 namespace {
-
-// An opaque skinned parent with a picture every pixel of which differs.
-class TPictureRoot : public TQuarnCustomControl {
-  QN_CLASS(TPictureRoot, TQuarnCustomControl)
- public:
-  explicit TPictureRoot(TComponent* AOwner) : TQuarnCustomControl(AOwner) {
-    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
-    SetTransparent(false);
-  }
-  static TColor32 At(Integer x, Integer y) { return Color32(Byte(x * 3), Byte(y * 2), Byte(90 + (x ^ y) % 100), 255); }
-
- protected:
-  void DrawBody(TBitmap32* B) override {
-    for (Integer y = 0; y < B->Height(); ++y)
-      for (Integer x = 0; x < B->Width(); ++x) B->SetPixel(x, y, At(x, y));
-  }
-};
-
-// A plain platform container holding the picture.
-class TPlainRoot : public TCustomControl {
-  QN_CLASS(TPlainRoot, TCustomControl)
- public:
-  explicit TPlainRoot(TComponent* AOwner) : TCustomControl(AOwner) {
-    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
-  }
-};
 
 class TCounter : public TObject {
  public:
@@ -83,12 +61,6 @@ class uQuarnPanel : public usertest::ServerTest {
   TPictureRoot* FRoot = nullptr;
 };
 
-TColor32 Rgb(TColor32 c) { return c & 0xFFFFFFu; }
-TColor32 Rgb(TColor c) {
-  Byte r, g, b;
-  TColor2RGB(c, r, g, b);
-  return Color32(r, g, b, 0) & 0xFFFFFFu;
-}
 
 // Channel-wise distance, for blended and anti-aliased pixels.
 Integer Dist(TColor32 a, TColor32 b) {
