@@ -17,6 +17,7 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/user/Clipboard.h"
+#include "platform/user/ListBox.h"
 
 namespace vcl {
 
@@ -1346,6 +1347,7 @@ void RegisterSystemControlClasses() {
     wc.lpszClassName = WC_EDIT;
     RegisterClassExW(&wc);
   });
+  RegisterListBoxClass();
 }
 
 }  // namespace vcl
