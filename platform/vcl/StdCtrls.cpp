@@ -1,5 +1,6 @@
 #include "platform/vcl/StdCtrls.h"
 
+#include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
 
 namespace vcl {
@@ -617,6 +618,438 @@ void TCustomMemo::Dispatch(TMessage& Message) {
     else Message.Result &= ~DLGC_WANTTAB;
     if (!FWantReturns) Message.Result &= ~DLGC_WANTALLKEYS;
     return;
+  }
+  inherited::Dispatch(Message);
+}
+
+}  // namespace vcl
+
+namespace vcl {
+
+// ---------------------------------------------------------------------------
+// TListBoxStrings
+
+namespace {
+LRESULT LB(TCustomListBox* l, UINT msg, WPARAM wp, LPARAM lp) { return l->Perform(msg, wp, lp); }
+}  // namespace
+
+Integer TListBoxStrings::GetCount() {
+  if (!ListBox->HandleAllocated()) return ListBox->FSaveItems->Count();
+  return Integer(LB(ListBox, LB_GETCOUNT, 0, 0));
+}
+
+String TListBoxStrings::Get(Integer Index) {
+  if (ListBox->Virtual()) return ListBox->ItemText(Index);
+  if (!ListBox->HandleAllocated()) return ListBox->FSaveItems->Strings(Index);
+  // The buffer is sized from the item's own length.
+  LRESULT len = LB(ListBox, LB_GETTEXTLEN, WPARAM(Index), 0);
+  if (len < 0) Error(u"List index out of bounds (%d)", Index);
+  String s(size_t(len) + 1, u'\0');
+  LRESULT n = LB(ListBox, LB_GETTEXT, WPARAM(Index), reinterpret_cast<LPARAM>(s.data()));
+  s.resize(size_t(std::max<LRESULT>(0, std::min(n, len))));
+  return s;
+}
+
+TObject* TListBoxStrings::GetObject(Integer Index) {
+  if (!ListBox->HandleAllocated()) return ListBox->FSaveItems->Objects(Index);
+  LRESULT d = LB(ListBox, LB_GETITEMDATA, WPARAM(Index), 0);
+  if (d == LB_ERR) Error(u"List index out of bounds (%d)", Index);
+  return reinterpret_cast<TObject*>(d);
+}
+
+void TListBoxStrings::PutObject(Integer Index, TObject* AObject) {
+  if (!ListBox->HandleAllocated()) {
+    ListBox->FSaveItems->SetObjects(Index, AObject);
+    return;
+  }
+  if (LB(ListBox, LB_SETITEMDATA, WPARAM(Index), reinterpret_cast<LPARAM>(AObject)) == LB_ERR)
+    Error(u"List index out of bounds (%d)", Index);
+}
+
+Integer TListBoxStrings::Add(const String& S) {
+  if (!ListBox->HandleAllocated()) return ListBox->FSaveItems->Add(S);
+  LRESULT r = LB(ListBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
+  if (r < 0) throw EOutOfResources(u"Insufficient memory for this operation");
+  return Integer(r);
+}
+
+void TListBoxStrings::Insert(Integer Index, const String& S) {
+  if (!ListBox->HandleAllocated()) {
+    ListBox->FSaveItems->Insert(Index, S);
+    return;
+  }
+  if (LB(ListBox, LB_INSERTSTRING, WPARAM(Index), reinterpret_cast<LPARAM>(S.c_str())) < 0)
+    Error(u"List index out of bounds (%d)", Index);
+}
+
+void TListBoxStrings::Delete(Integer Index) {
+  if (!ListBox->HandleAllocated()) {
+    ListBox->FSaveItems->Delete(Index);
+    return;
+  }
+  if (LB(ListBox, LB_DELETESTRING, WPARAM(Index), 0) == LB_ERR) Error(u"List index out of bounds (%d)", Index);
+}
+
+void TListBoxStrings::Clear() {
+  if (!ListBox->HandleAllocated()) {
+    ListBox->FSaveItems->Clear();
+    return;
+  }
+  LB(ListBox, LB_RESETCONTENT, 0, 0);
+}
+
+// A new text keeps the item's object and its selection.
+void TListBoxStrings::Put(Integer Index, const String& S) {
+  if (!ListBox->HandleAllocated()) {
+    ListBox->FSaveItems->SetStrings(Index, S);
+    return;
+  }
+  Integer sel = ListBox->ItemIndex();
+  bool picked = ListBox->MultiSelect() && ListBox->Selected(Index);
+  TObject* obj = GetObject(Index);
+  Delete(Index);
+  InsertObject(Index, S, obj);
+  if (picked) ListBox->SetSelected(Index, true);
+  if (!ListBox->MultiSelect() && sel == Index) ListBox->SetItemIndex(Index);
+}
+
+void TListBoxStrings::SetUpdateState(bool Updating) {
+  if (!ListBox->HandleAllocated()) return;
+  LB(ListBox, WM_SETREDRAW, Updating ? 0 : 1, 0);
+  if (!Updating) ListBox->Invalidate();
+}
+
+// ---------------------------------------------------------------------------
+// TCustomListBox
+
+TCustomListBox::TCustomListBox(TComponent* AOwner) : TWinControl(AOwner) {
+  FControlStyle = TControlStyle{csSetCaption, csDoubleClicks, csOpaque};
+  SetBounds(0, 0, 121, 97);
+  SetTabStop(true);
+  SetParentColor(false);
+  SetColor(clWindow);
+  FItems = std::make_unique<TListBoxStrings>(this);
+  FSaveItems = std::make_unique<TStringList>();
+  FCanvas = std::make_unique<TControlCanvas>();
+  FCanvas->SetControl(this);
+}
+
+TCustomListBox::~TCustomListBox() { FCanvas->FreeHandle(); }
+
+void TCustomListBox::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, WC_LISTBOX);
+  static const DWORD styles[] = {0, LBS_OWNERDRAWFIXED, LBS_OWNERDRAWVARIABLE, LBS_OWNERDRAWFIXED | LBS_NODATA,
+                                 LBS_OWNERDRAWFIXED | LBS_NODATA};
+  Params.Style |= WS_VSCROLL | LBS_NOTIFY | styles[size_t(FStyle)];
+  if (!Virtual()) Params.Style |= LBS_HASSTRINGS;
+  if (FSorted && !Virtual()) Params.Style |= LBS_SORT;
+  if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+  if (!FIntegralHeight) Params.Style |= LBS_NOINTEGRALHEIGHT;
+  if (FColumns > 0) Params.Style |= LBS_MULTICOLUMN | WS_HSCROLL;
+  if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomListBox::CreateWnd() {
+  inherited::CreateWnd();
+  HWND h = WindowHandle();
+  if (FStyle != lbStandard) SendMessageW(h, LB_SETITEMHEIGHT, 0, FItemHeight);
+  if (FColumns > 0) SendMessageW(h, LB_SETCOLUMNWIDTH, WPARAM(std::max(1, ClientWidth() / FColumns)), 0);
+  if (Virtual()) {
+    SendMessageW(h, LB_SETCOUNT, WPARAM(FSaveCount), 0);
+  } else if (FSaveItems->Count() > 0) {
+    // The saved items go in as messages too, so a WindowProc sees them.
+    TStringList saved;
+    saved.Assign(FSaveItems.get());
+    FSaveItems->Clear();
+    for (Integer i = 0; i < saved.Count(); ++i) FItems->AddObject(saved.Strings(i), saved.Objects(i));
+  }
+  FSaveItems->Clear();
+  if (FSaveIndex >= 0) SetItemIndex(FSaveIndex);
+  if (FSaveTop > 0) SetTopIndex(FSaveTop);
+}
+
+void TCustomListBox::DestroyWnd() {
+  HWND h = WindowHandle();
+  FSaveIndex = FMultiSelect ? -1 : Integer(SendMessageW(h, LB_GETCURSEL, 0, 0));
+  FSaveTop = Integer(SendMessageW(h, LB_GETTOPINDEX, 0, 0));
+  FSaveCount = Integer(SendMessageW(h, LB_GETCOUNT, 0, 0));
+  TStringList items;
+  if (!Virtual())
+    for (Integer i = 0; i < FSaveCount; ++i) items.AddObject(FItems->Strings(i), FItems->Objects(i));
+  inherited::DestroyWnd();
+  FSaveItems->Assign(&items);
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle Value) {
+  if (FStyle == Value) return;
+  FStyle = Value;
+  RecreateWnd();
+}
+
+Integer TCustomListBox::ItemHeight() {
+  if (HandleAllocated() && FStyle == lbStandard) return Integer(SendMessageW(WindowHandle(), LB_GETITEMHEIGHT, 0, 0));
+  return FItemHeight;
+}
+
+void TCustomListBox::SetItemHeight(Integer Value) {
+  if (Value <= 0 || Value > 255 || Value == FItemHeight) return;
+  FItemHeight = Value;
+  if (HandleAllocated() && FStyle != lbStandard) RecreateWnd();
+}
+
+Integer TCustomListBox::ItemIndex() {
+  if (!HandleAllocated()) return FSaveIndex;
+  if (FMultiSelect) return Integer(SendMessageW(WindowHandle(), LB_GETCARETINDEX, 0, 0));
+  return Integer(SendMessageW(WindowHandle(), LB_GETCURSEL, 0, 0));
+}
+
+void TCustomListBox::SetItemIndex(Integer Value) {
+  if (!HandleAllocated()) {
+    FSaveIndex = Value;
+    return;
+  }
+  HWND h = WindowHandle();
+  if (FMultiSelect) {
+    SendMessageW(h, LB_SETSEL, 0, -1);
+    if (Value >= 0) {
+      SendMessageW(h, LB_SETSEL, 1, Value);
+      SendMessageW(h, LB_SETCARETINDEX, WPARAM(Value), 0);
+    }
+    return;
+  }
+  SendMessageW(h, LB_SETCURSEL, WPARAM(intptr_t(Value)), 0);
+}
+
+void TCustomListBox::SetMultiSelect(bool Value) {
+  if (FMultiSelect == Value) return;
+  FMultiSelect = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetExtendedSelect(bool Value) {
+  if (FExtendedSelect == Value) return;
+  FExtendedSelect = Value;
+  RecreateWnd();
+}
+
+bool TCustomListBox::Selected(Integer Index) {
+  LRESULT r = SendMessageW(Handle(), LB_GETSEL, WPARAM(Index), 0);
+  if (r < 0) throw EListError(u"List index out of bounds (" + IntToStr(Index) + u")");
+  return r != 0;
+}
+
+void TCustomListBox::SetSelected(Integer Index, bool Value) {
+  if (FMultiSelect) {
+    if (SendMessageW(Handle(), LB_SETSEL, Value ? 1 : 0, Index) == LB_ERR)
+      throw EListError(u"List index out of bounds (" + IntToStr(Index) + u")");
+  } else if (Value) {
+    SetItemIndex(Index);
+  } else if (ItemIndex() == Index) {
+    SetItemIndex(-1);
+  }
+}
+
+Integer TCustomListBox::SelCount() { return Integer(SendMessageW(Handle(), LB_GETSELCOUNT, 0, 0)); }
+
+void TCustomListBox::SetSorted(bool Value) {
+  if (FSorted == Value) return;
+  FSorted = Value;
+  if (!HandleAllocated()) {
+    FSaveItems->SetSorted(Value);
+    return;
+  }
+  // The window sorts its items only as they arrive: they go in again.
+  RecreateWnd();
+}
+
+void TCustomListBox::SetColumns(Integer Value) {
+  Value = std::max<Integer>(0, Value);
+  if (FColumns == Value) return;
+  bool styleChange = (FColumns == 0) != (Value == 0);
+  FColumns = Value;
+  if (!HandleAllocated()) return;
+  if (styleChange) RecreateWnd();
+  else SendMessageW(WindowHandle(), LB_SETCOLUMNWIDTH, WPARAM(std::max(1, ClientWidth() / FColumns)), 0);
+}
+
+Integer TCustomListBox::TopIndex() {
+  return HandleAllocated() ? Integer(SendMessageW(WindowHandle(), LB_GETTOPINDEX, 0, 0)) : FSaveTop;
+}
+
+void TCustomListBox::SetTopIndex(Integer Value) {
+  if (!HandleAllocated()) {
+    FSaveTop = Value;
+    return;
+  }
+  SendMessageW(WindowHandle(), LB_SETTOPINDEX, WPARAM(Value), 0);
+}
+
+void TCustomListBox::SetIntegralHeight(bool Value) {
+  if (FIntegralHeight == Value) return;
+  FIntegralHeight = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
+  if (Value != bsNone) Value = bsSingle;
+  if (FBorderStyle == Value) return;
+  FBorderStyle = Value;
+  RecreateWnd();
+}
+
+Integer TCustomListBox::Count() {
+  if (Virtual()) return HandleAllocated() ? Integer(SendMessageW(WindowHandle(), LB_GETCOUNT, 0, 0)) : FSaveCount;
+  return FItems->Count();
+}
+
+void TCustomListBox::SetCount(Integer Value) {
+  if (!Virtual()) throw EListError(u"Setting the count requires a virtual list box");
+  FSaveCount = std::max<Integer>(0, Value);
+  if (HandleAllocated()) SendMessageW(WindowHandle(), LB_SETCOUNT, WPARAM(FSaveCount), 0);
+}
+
+Integer TCustomListBox::ItemAtPos(const TPoint& Pos, bool Existing) {
+  LRESULT r = SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(Pos.X, Pos.Y));
+  if (HIWORD(uintptr_t(r)) == 0 && Count() > 0) return LOWORD(uintptr_t(r));
+  return Existing ? -1 : Count();
+}
+
+TRect TCustomListBox::ItemRect(Integer Index) {
+  RECT r{};
+  if (SendMessageW(Handle(), LB_GETITEMRECT, WPARAM(Index), reinterpret_cast<LPARAM>(&r)) == LB_ERR) return TRect();
+  return TRect(r.Left, r.Top, r.Right, r.Bottom);
+}
+
+void TCustomListBox::Clear() {
+  if (Virtual()) SetCount(0);
+  else FItems->Clear();
+}
+
+void TCustomListBox::ClearSelection() {
+  if (FMultiSelect) SendMessageW(Handle(), LB_SETSEL, 0, -1);
+  else SetItemIndex(-1);
+}
+
+void TCustomListBox::SelectAll() {
+  if (FMultiSelect) SendMessageW(Handle(), LB_SETSEL, 1, -1);
+}
+
+void TCustomListBox::DeleteSelected() {
+  if (FMultiSelect) {
+    for (Integer i = FItems->Count() - 1; i >= 0; --i)
+      if (Selected(i)) FItems->Delete(i);
+  } else if (Integer i = ItemIndex(); i >= 0) {
+    FItems->Delete(i);
+  }
+}
+
+void TCustomListBox::AddItem(const String& Item, TObject* AObject) { FItems->AddObject(Item, AObject); }
+
+String TCustomListBox::ItemText(Integer Index) {
+  String s;
+  if (FOnData) FOnData(this, Index, s);
+  return s;
+}
+
+void TCustomListBox::KeyPress(Char& Key) {
+  inherited::KeyPress(Key);
+  if (!FAutoComplete || Key < 0x20 || Virtual() || !HandleAllocated()) return;
+  // Letters typed within half a second of each other search together.
+  DWORD now = GetTickCount();
+  if (now - FLastTime > 500) FFilter.clear();
+  FLastTime = now;
+  FFilter += Key;
+  LRESULT i = SendMessageW(WindowHandle(), LB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(FFilter.c_str()));
+  if (i != LB_ERR) {
+    if (i != ItemIndex()) {
+      SetItemIndex(Integer(i));
+      Click();
+    }
+    Key = 0;
+  }
+}
+
+void TCustomListBox::MeasureItem(Integer Index, Integer& Height) {
+  if (FOnMeasureItem) FOnMeasureItem(this, Index, Height);
+}
+
+void TCustomListBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) {
+  if (FOnDrawItem) {
+    FOnDrawItem(this, Index, Rect, State);
+    return;
+  }
+  FCanvas->FillRect(Rect);
+  if (Index < Count()) {
+    String t = Virtual() ? ItemText(Index) : FItems->Strings(Index);
+    FCanvas->TextOut(Rect.Left + 2, Rect.Top, t);
+  }
+}
+
+void TCustomListBox::CNDrawItem(TMessage& Message) {
+  auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+  TOwnerDrawState state;
+  static const std::pair<UINT, TOwnerDrawStateItem> map[] = {
+      {ODS_SELECTED, odSelected}, {ODS_GRAYED, odGrayed}, {ODS_DISABLED, odDisabled}, {ODS_CHECKED, odChecked},
+      {ODS_FOCUS, odFocused},     {ODS_DEFAULT, odDefault}};
+  for (auto& [bit, item] : map)
+    if (di->itemState & bit) state.Include(item);
+  FCanvas->Lock();
+  FCanvas->FreeHandle();
+  FCanvas->SetHandle(di->hDC);
+  FCanvas->Font()->Assign(Font());
+  FCanvas->Brush()->Assign(Brush());
+  if (state.Contains(odSelected)) {
+    FCanvas->Brush()->SetColor(clHighlight);
+    FCanvas->Font()->SetColor(clHighlightText);
+  }
+  TRect r(di->rcItem.Left, di->rcItem.Top, di->rcItem.Right, di->rcItem.Bottom);
+  try {
+    if (Integer(di->itemID) >= 0) DrawItem(Integer(di->itemID), r, state);
+    else FCanvas->FillRect(r);
+    if (state.Contains(odFocused)) DrawFocusRect(di->hDC, &di->rcItem);
+  } catch (...) {
+    FCanvas->SetHandle(nullptr);
+    FCanvas->Unlock();
+    throw;
+  }
+  FCanvas->SetHandle(nullptr);
+  FCanvas->Unlock();
+  Message.Result = 1;
+}
+
+void TCustomListBox::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      switch (HIWORD(Message.WParam)) {
+        case LBN_SELCHANGE:
+          Click();
+          break;
+        case LBN_DBLCLK:
+          DblClick();
+          break;
+        default:
+          break;
+      }
+      return;
+    case CN_DRAWITEM:
+      CNDrawItem(Message);
+      return;
+    case CN_MEASUREITEM: {
+      auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+      Integer h = FItemHeight;
+      if (FStyle == lbOwnerDrawVariable) MeasureItem(Integer(mi->itemID), h);
+      mi->itemHeight = UINT(std::max<Integer>(1, h));
+      Message.Result = 1;
+      return;
+    }
+    case WM_SIZE:
+      inherited::Dispatch(Message);
+      if (FColumns > 0 && HandleAllocated())
+        SendMessageW(WindowHandle(), LB_SETCOLUMNWIDTH, WPARAM(std::max(1, ClientWidth() / FColumns)), 0);
+      return;
+    default:
+      break;
   }
   inherited::Dispatch(Message);
 }

@@ -1,5 +1,5 @@
-// The StdCtrls unit of the host layer: the push button, and the edit and
-// memo over the window server's "EDIT" class.
+// The StdCtrls unit of the host layer: the push button, the edit and memo
+// over the window server's "EDIT" class, and the list box over "LISTBOX".
 //
 // The button draws itself (the window server has no native button class)
 // and behaves as the platform's: a click on press and release inside, on
@@ -11,6 +11,7 @@
 
 #include "platform/classes/Strings.h"
 #include "platform/user/Edit.h"
+#include "platform/user/ListBox.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/ExtCtrls.h"  // TAlignment
 #include "platform/vcl/Forms.h"     // bsNone, bsSingle
@@ -357,6 +358,177 @@ class TMemo : public TCustomMemo {
     P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);
     P.Property(u"OnMouseEnter", &TControl::OnMouseEnter, &TControl::SetOnMouseEnter);
     P.Property(u"OnMouseLeave", &TControl::OnMouseLeave, &TControl::SetOnMouseLeave);
+    P.Property(u"OnMouseMove", &TControl::OnMouseMove, &TControl::SetOnMouseMove);
+    P.Property(u"OnMouseUp", &TControl::OnMouseUp, &TControl::SetOnMouseUp);
+  }
+};
+
+// ---------------------------------------------------------------------------
+// List box
+
+enum class TListBoxStyle : Byte { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
+QN_ENUM_NAMES(TListBoxStyle, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw)
+using enum TListBoxStyle;
+
+using TDrawItemEvent = TEvent<void(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = TEvent<void(TWinControl* Control, Integer Index, Integer& Height)>;
+using TLBGetDataEvent = TEvent<void(TWinControl* Control, Integer Index, String& Data)>;
+
+class TCustomListBox;
+
+// A list box's Items: LB_* messages through the control's window procedure
+// (so a replaced WindowProc sees every one), a string list of the control's
+// while it has no window.
+class TListBoxStrings : public TStrings {
+ public:
+  explicit TListBoxStrings(TCustomListBox* AListBox) : ListBox(AListBox) {}
+  Integer Add(const String& S) override;
+  void Insert(Integer Index, const String& S) override;
+  void Delete(Integer Index) override;
+  void Clear() override;
+  String Get(Integer Index) override;
+  void Put(Integer Index, const String& S) override;
+  TObject* GetObject(Integer Index) override;
+  void PutObject(Integer Index, TObject* AObject) override;
+  Integer GetCount() override;
+
+ protected:
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  TCustomListBox* ListBox;
+};
+
+class TCustomListBox : public TWinControl {
+  QN_CLASS(TCustomListBox, TWinControl)
+ public:
+  explicit TCustomListBox(TComponent* AOwner);
+  ~TCustomListBox() override;
+
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  TListBoxStyle Style() const { return FStyle; }
+  void SetStyle(TListBoxStyle Value);
+  // Positive only; 0 or less is ignored.
+  Integer ItemHeight();
+  void SetItemHeight(Integer Value);
+  Integer ItemIndex();
+  void SetItemIndex(Integer Value);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool ExtendedSelect() const { return FExtendedSelect; }
+  void SetExtendedSelect(bool Value);
+  bool Selected(Integer Index);
+  void SetSelected(Integer Index, bool Value);
+  // LB_GETSELCOUNT: -1 for a single-selection list, as on the platform.
+  Integer SelCount();
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  Integer Columns() const { return FColumns; }
+  void SetColumns(Integer Value);
+  Integer TopIndex();
+  void SetTopIndex(Integer Value);
+  bool IntegralHeight() const { return FIntegralHeight; }
+  void SetIntegralHeight(bool Value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  // Type-ahead over several letters typed within half a second.
+  bool AutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+  // The items; for the virtual styles the count the list shows (LB_SETCOUNT).
+  Integer Count();
+  void SetCount(Integer Value);
+  // The item at Pos (client coordinates); outside the items -1 with
+  // Existing, else Count.
+  Integer ItemAtPos(const TPoint& Pos, bool Existing);
+  TRect ItemRect(Integer Index);
+  void Clear();
+  void ClearSelection();
+  void SelectAll();
+  void DeleteSelected();
+  void AddItem(const String& Item, TObject* AObject);
+  // Valid while an item is drawn (CN_DRAWITEM), and outside painting on a DC of the window.
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
+  void SetOnDrawItem(const TDrawItemEvent& Value) { FOnDrawItem = Value; }
+  const TMeasureItemEvent& OnMeasureItem() const { return FOnMeasureItem; }
+  void SetOnMeasureItem(const TMeasureItemEvent& Value) { FOnMeasureItem = Value; }
+  const TLBGetDataEvent& OnData() const { return FOnData; }
+  void SetOnData(const TLBGetDataEvent& Value) { FOnData = Value; }
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  friend class TListBoxStrings;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void KeyPress(Char& Key) override;
+  virtual void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State);
+  virtual void MeasureItem(Integer Index, Integer& Height);
+  bool Virtual() const { return FStyle == lbVirtual || FStyle == lbVirtualOwnerDraw; }
+  // The text of an item, from OnData for the virtual styles.
+  String ItemText(Integer Index);
+
+ private:
+  void CNDrawItem(TMessage& Message);
+  std::unique_ptr<TListBoxStrings> FItems;
+  std::unique_ptr<TStringList> FSaveItems;  // the items while there is no window
+  std::unique_ptr<TControlCanvas> FCanvas;
+  TListBoxStyle FStyle = lbStandard;
+  Integer FItemHeight = 16;
+  Integer FSaveIndex = -1, FSaveTop = 0, FSaveCount = 0;
+  bool FMultiSelect = false;
+  bool FExtendedSelect = true;
+  bool FSorted = false;
+  Integer FColumns = 0;
+  bool FIntegralHeight = false;
+  TBorderStyle FBorderStyle = bsSingle;
+  bool FAutoComplete = true;
+  String FFilter;
+  DWORD FLastTime = 0;
+  TDrawItemEvent FOnDrawItem;
+  TMeasureItemEvent FOnMeasureItem;
+  TLBGetDataEvent FOnData;
+};
+
+class TListBox : public TCustomListBox {
+  QN_CLASS_CREATE(TListBox, TCustomListBox, TComponent)
+ public:
+  explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
+
+  QN_PUBLISHED(TListBox) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    QN_PROP(AutoComplete).Default(true);
+    QN_PROP(BorderStyle).Default(bsSingle);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clWindow);
+    QN_PROP(Columns).Default(0);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    QN_PROP(ExtendedSelect).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    QN_PROP(IntegralHeight).Default(false);
+    P.Property(u"ItemHeight", &TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight).Default(16);
+    QN_PROP(Items);
+    QN_PROP(MultiSelect).Default(false);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    QN_PROP(Sorted).Default(false);
+    QN_PROP(Style).Default(lbStandard);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
+    QN_PROP(OnData);
+    QN_PROP(OnDrawItem);
+    P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);
+    P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);
+    P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
+    P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);
+    QN_PROP(OnMeasureItem);
+    P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);
     P.Property(u"OnMouseMove", &TControl::OnMouseMove, &TControl::SetOnMouseMove);
     P.Property(u"OnMouseUp", &TControl::OnMouseUp, &TControl::SetOnMouseUp);
   }
