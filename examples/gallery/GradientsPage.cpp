@@ -1,6 +1,6 @@
 // Gallery page "gradients": every gradient sampler in clamp, repeat and
-// mirror; the linear gradient filler; progress rings built from arc points,
-// rotation and SimpleFill.
+// mirror; the linear gradient filler; the five sparse-point samplers;
+// progress rings built from arc points, rotation and SimpleFill.
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -19,7 +19,7 @@ namespace {
 
 using namespace qn;
 
-constexpr Integer W = 960, H = 800, CellW = 116, CellH = 96;
+constexpr Integer W = 960, H = 980, CellW = 116, CellH = 96;
 
 void Label(TBitmap32& B, Integer X, Integer Y, const String& Text) {
   B.Font()->SetName(u"DejaVu Sans");
@@ -118,8 +118,43 @@ std::vector<std::string> GradientsPage(const std::string& outDir) {
               TPolyFillMode::pfNonZero);
   }
 
+  // The sparse-point samplers, each over its own few coloured points,
+  // marked by small dots.
+  const Integer Ys = Y1 + 196, Sw = 172, Sh = 150;
+  const TColor32 Palette[6] = {0xFFE11D48u, 0xFFF59E0Bu, 0xFF10B981u, 0xFF3B82F6u, 0xFF8B5CF6u, 0xFF22D3EEu};
+  const char16_t* SparseNames[5] = {u"barycentric", u"bilinear", u"inverse distance", u"Voronoi", u"Delaunay, Gouraud"};
+  for (int K = 0; K < 5; ++K) {
+    const TFloat X0 = TFloat(16 + K * (Sw + 14)), Y0 = TFloat(Ys);
+    Label(B, Integer(X0), Ys - 20, SparseNames[K]);
+    auto At = [&](TFloat U, TFloat V) { return FloatPoint(X0 + U * Sw, Y0 + V * Sh); };
+    TBarycentricGradientSampler Bary(Color32FloatPoint(Palette[0], At(0.5f, 0.04f)),
+                                     Color32FloatPoint(Palette[2], At(0.96f, 0.92f)),
+                                     Color32FloatPoint(Palette[3], At(0.04f, 0.8f)));
+    TBilinearGradientSampler Bil;
+    Bil.SetColorPoints({At(0.08f, 0.1f), At(0.9f, 0.04f), At(0.96f, 0.94f), At(0.2f, 0.86f)},
+                       {Palette[0], Palette[1], Palette[3], Palette[4]});
+    // The same scattered points for the three arbitrary samplers.
+    // The corners are among them, so that the triangles cover the cell.
+    const TFloatPoint Scatter[8] = {At(0.03f, 0.04f), At(0.6f, 0.03f), At(0.97f, 0.04f), At(0.38f, 0.45f),
+                                    At(0.78f, 0.62f), At(0.03f, 0.96f), At(0.52f, 0.96f), At(0.97f, 0.96f)};
+    TInvertedDistanceWeightingSampler Idw;
+    TVoronoiSampler Vor;
+    TGourandShadedDelaunayTrianglesSampler Del;
+    for (int I = 0; I < 8; ++I) Idw.Add(Scatter[I], Palette[(I * 5) % 6]);
+    Idw.SetPower(2.5f);
+    Vor.Assign(&Idw);
+    Del.Assign(&Idw);
+    TCustomSparsePointGradientSampler* S[5] = {&Bary, &Bil, &Idw, &Vor, &Del};
+    TSamplerFiller F(S[K]);
+    PolygonFS(&B, RoundRect(FloatRect(X0, Y0, X0 + Sw, Y0 + Sh), 8), &F, TPolyFillMode::pfNonZero);
+    for (Integer I = 0; I < S[K]->Count(); ++I) {
+      const TFloatPoint P = S[K]->GetPoint(I);
+      SimpleFill(&B, Circle(P.X, P.Y, 3.5f), 0xFF1F2937u, 0xFFFFFFFFu, TPolyFillMode::pfNonZero);
+    }
+  }
+
   // Progress rings drawn with arc points, rotation and SimpleFill.
-  const Integer Y2 = Y1 + 190;
+  const Integer Y2 = Ys + Sh + 40;
   Label(B, 16, Y2 - 20, u"rings: GetArcPoints, RotatePoints, SimpleFill");
   const Integer Values[4] = {0, 25, 50, 100};
   for (int K = 0; K < 4; ++K) Ring(B, TFloat(16 + K * 180), TFloat(Y2), 150, Values[K]);

@@ -2,11 +2,13 @@
 // power-of-two lookup tables filled from the stops in one pass.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "graphics/raster/Pix32_qn.h"
 #include "graphics/raster/QnBase.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_VectorUtils_qn.h"
 #include "platform/classes/Persistent.h"
 #include "platform/classes/Streams.h"
 
@@ -318,6 +320,226 @@ class TLinearGradientPolygonFiller : public TCustomPolygonFiller {
   TWrapMode FWrapMode = TWrapMode::wmClamp;
   TFloatPoint FStartPoint{0, 0}, FEndPoint{0, 0};
   TColor32 FTable[LookUpTableSize] = {};
+};
+
+// ---- sparse-point samplers ----
+//
+// Colours spread from a few coloured points. Points and colours written
+// between samplings take effect at the next PrepareSampling; no sampler may
+// sample before the unit is initialised (the interpolation routines are
+// bound then).
+
+// Per channel (B, G, R, A): the weighted sum rounded half to even and
+// clamped to 0..255 (NaN counts as 0).
+using TLinear3PointInterpolation = TColor32(TColor32 C1, TColor32 C2, TColor32 C3, Single W1, Single W2, Single W3);
+using TLinear4PointInterpolation = TColor32(TColor32 C1, TColor32 C2, TColor32 C3, TColor32 C4, Single W1, Single W2,
+                                            Single W3, Single W4);
+TColor32 Linear3PointInterpolation_Pas(TColor32 C1, TColor32 C2, TColor32 C3, Single W1, Single W2, Single W3);
+TColor32 Linear4PointInterpolation_Pas(TColor32 C1, TColor32 C2, TColor32 C3, TColor32 C4, Single W1, Single W2,
+                                       Single W3, Single W4);
+#if defined(__SSE2__)
+TColor32 Linear3PointInterpolation_SSE2(TColor32 C1, TColor32 C2, TColor32 C3, Single W1, Single W2, Single W3);
+TColor32 Linear4PointInterpolation_SSE2(TColor32 C1, TColor32 C2, TColor32 C3, TColor32 C4, Single W1, Single W2,
+                                        Single W3, Single W4);
+#endif
+// Unset until the unit is initialised.
+extern TLinear3PointInterpolation* Linear3PointInterpolation;
+extern TLinear4PointInterpolation* Linear4PointInterpolation;
+class TFunctionRegistry;
+extern TFunctionRegistry* ColorGradientsRegistry;
+void InitPix32ColorGradients();
+void DonePix32ColorGradients();
+
+// The Delaunay triangles of the points' positions, as indices into Points.
+TArrayOfTriangleVertexIndices DelaunayTriangulation(const TArrayOfColor32FloatPoint& Points);
+
+class TCustomSparsePointGradientSampler : public TCustomSampler {
+  QN_CLASS(TCustomSparsePointGradientSampler, TCustomSampler)
+ public:
+  TCustomSparsePointGradientSampler() = default;
+
+  TColor32 GetSampleInt(Integer X, Integer Y) override;
+  TColor32 GetSampleFixed(TFixed X, TFixed Y) override;
+
+  Integer Count() { return GetCount(); }
+  virtual Integer GetCount() = 0;
+  // Every indexed access raises "Index out of bounds (%d)" outside 0..Count-1.
+  virtual TColor32 GetColor(Integer Index) = 0;
+  virtual TFloatPoint GetPoint(Integer Index) = 0;
+  virtual TColor32FloatPoint GetColorPoint(Integer Index) = 0;
+  virtual void SetColor(Integer Index, TColor32 Value) = 0;
+  virtual void SetColorPoint(Integer Index, const TColor32FloatPoint& Value) = 0;
+  virtual void SetPoint(Integer Index, const TFloatPoint& Value) = 0;
+  virtual void SetPoints(const TArrayOfFloatPoint& Points) = 0;
+  virtual void SetColorPoints(const TArrayOfColor32FloatPoint& ColorPoints) = 0;
+  virtual void SetColorPoints(const TArrayOfFloatPoint& Points, const TArrayOfColor32& Colors) = 0;
+
+  TColor32 Color(Integer Index) { return GetColor(Index); }
+  TFloatPoint Point(Integer Index) { return GetPoint(Index); }
+  TColor32FloatPoint ColorPoint(Integer Index) { return GetColorPoint(Index); }
+};
+
+// Barycentric interpolation over one triangle; outside it the weights
+// extrapolate and the channels clamp. A triangle without area samples its
+// first point's colour and contains no point.
+class TBarycentricGradientSampler : public TCustomSparsePointGradientSampler {
+  QN_CLASS(TBarycentricGradientSampler, TCustomSparsePointGradientSampler)
+ public:
+  TBarycentricGradientSampler() = default;
+  TBarycentricGradientSampler(const TColor32FloatPoint& P1, const TColor32FloatPoint& P2,
+                              const TColor32FloatPoint& P3);
+
+  void PrepareSampling() override;
+  TColor32 GetSampleFloat(Single X, Single Y) override;
+  // The sample at the nearest point of the triangle's boundary when (X, Y)
+  // lies outside.
+  TColor32 GetSampleFloatInTriangle(Single X, Single Y);
+  void CalculateBarycentricCoordinates(Single X, Single Y, Single& U, Single& V, Single& W) const;
+  bool IsPointInTriangle(Single X, Single Y) const;
+  bool IsPointInTriangle(const TFloatPoint& Point) const { return IsPointInTriangle(Point.X, Point.Y); }
+  bool IsDegenerate() const { return FDegenerate; }
+
+  Integer GetCount() override { return 3; }
+  TColor32 GetColor(Integer Index) override;
+  TFloatPoint GetPoint(Integer Index) override;
+  TColor32FloatPoint GetColorPoint(Integer Index) override;
+  void SetColor(Integer Index, TColor32 Value) override;
+  void SetColorPoint(Integer Index, const TColor32FloatPoint& Value) override;
+  void SetPoint(Integer Index, const TFloatPoint& Value) override;
+  // Each raises "Only exactly 3 points expected!" for any other length.
+  void SetPoints(const TArrayOfFloatPoint& Points) override;
+  void SetColorPoints(const TArrayOfColor32FloatPoint& ColorPoints) override;
+  void SetColorPoints(const TArrayOfFloatPoint& Points, const TArrayOfColor32& Colors) override;
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+
+  TColor32FloatPoint FColorPoints[3] = {};
+  TFloatPoint FDists[2] = {};
+  bool FDegenerate = true;
+
+ private:
+  friend class TGourandShadedDelaunayTrianglesSampler;
+};
+
+// Inverse bilinear mapping of the quadrilateral P0..P3 onto the unit square
+// (P0 at (0, 0), P1 at (1, 0), P2 at (1, 1), P3 at (0, 1)).
+class TBilinearGradientSampler : public TCustomSparsePointGradientSampler {
+  QN_CLASS(TBilinearGradientSampler, TCustomSparsePointGradientSampler)
+ public:
+  TBilinearGradientSampler() = default;
+
+  void PrepareSampling() override;
+  TColor32 GetSampleFloat(Single X, Single Y) override;
+
+  Integer GetCount() override { return 4; }
+  TColor32 GetColor(Integer Index) override;
+  TFloatPoint GetPoint(Integer Index) override;
+  TColor32FloatPoint GetColorPoint(Integer Index) override;
+  void SetColor(Integer Index, TColor32 Value) override;
+  void SetColorPoint(Integer Index, const TColor32FloatPoint& Value) override;
+  void SetPoint(Integer Index, const TFloatPoint& Value) override;
+  // Each raises "Point count mismatch" for any length but 4.
+  void SetPoints(const TArrayOfFloatPoint& Points) override;
+  void SetColorPoints(const TArrayOfColor32FloatPoint& ColorPoints) override;
+  void SetColorPoints(const TArrayOfFloatPoint& Points, const TArrayOfColor32& Colors) override;
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+
+  TColor32FloatPoint FColorPoints[4] = {};
+  TFloatPoint FDists[3] = {};
+  Single FDot = 0, FBiasK0 = 0, FBiasU = 0;
+  Integer FK2Sign = 1;
+  Single FK2Value = 0;
+};
+
+// A growable list of coloured points. Assigning one such sampler to another
+// shares the list: element writes show through both, and the first change
+// of length gives the changing sampler its own copy.
+class TCustomArbitrarySparsePointGradientSampler : public TCustomSparsePointGradientSampler {
+  QN_CLASS(TCustomArbitrarySparsePointGradientSampler, TCustomSparsePointGradientSampler)
+ public:
+  TCustomArbitrarySparsePointGradientSampler() : FColorPoints(std::make_shared<TArrayOfColor32FloatPoint>()) {}
+
+  void Add(const TFloatPoint& Point, TColor32 Color);
+  virtual void Add(const TColor32FloatPoint& ColorPoint);
+  virtual void Clear();
+
+  Integer GetCount() override { return static_cast<Integer>(FColorPoints->size()); }
+  TColor32 GetColor(Integer Index) override;
+  TFloatPoint GetPoint(Integer Index) override;
+  TColor32FloatPoint GetColorPoint(Integer Index) override;
+  void SetColor(Integer Index, TColor32 Value) override;
+  void SetColorPoint(Integer Index, const TColor32FloatPoint& Value) override;
+  void SetPoint(Integer Index, const TFloatPoint& Value) override;
+  // Needs as many points as the list holds ("Point count mismatch").
+  void SetPoints(const TArrayOfFloatPoint& Points) override;
+  void SetColorPoints(const TArrayOfColor32FloatPoint& ColorPoints) override;
+  // Needs as many colours as points ("Point count mismatch").
+  void SetColorPoints(const TArrayOfFloatPoint& Points, const TArrayOfColor32& Colors) override;
+
+  // Whether this sampler and Other read one list.
+  bool SharesPointsWith(const TCustomArbitrarySparsePointGradientSampler* Other) const {
+    return Other && FColorPoints == Other->FColorPoints;
+  }
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+  // The list, made this sampler's own first when another one shares it.
+  TArrayOfColor32FloatPoint& OwnColorPoints();
+  void CheckIndex(Integer Index) const;
+
+  std::shared_ptr<TArrayOfColor32FloatPoint> FColorPoints;
+};
+
+// Every point weighs 1 / max(1, distance^Power); nearer than one unit all
+// points weigh the same.
+class TInvertedDistanceWeightingSampler : public TCustomArbitrarySparsePointGradientSampler {
+  QN_CLASS(TInvertedDistanceWeightingSampler, TCustomArbitrarySparsePointGradientSampler)
+ public:
+  TInvertedDistanceWeightingSampler() = default;
+
+  void PrepareSampling() override;
+  void FinalizeSampling() override;
+  TColor32 GetSampleFloat(Single X, Single Y) override;
+
+  Single Power() const { return FPower; }
+  void SetPower(Single Value) { FPower = Value; }
+
+ protected:
+  TArrayOfFloat FDists;
+  bool FUsePower = false;
+  Single FPower = 2.0f;
+  Single FScaledPower = 1.0f;
+};
+
+// The colour of the nearest point, the first of equally near ones.
+class TVoronoiSampler : public TCustomArbitrarySparsePointGradientSampler {
+  QN_CLASS(TVoronoiSampler, TCustomArbitrarySparsePointGradientSampler)
+ public:
+  TVoronoiSampler() = default;
+  TColor32 GetSampleFloat(Single X, Single Y) override;
+};
+
+// Gouraud shading over the Delaunay triangles of the points; outside them
+// the most central-looking triangle extrapolates. Without a triangle (fewer
+// than three points, or all on one line) every sample is opaque red.
+class TGourandShadedDelaunayTrianglesSampler : public TCustomArbitrarySparsePointGradientSampler {
+  QN_CLASS(TGourandShadedDelaunayTrianglesSampler, TCustomArbitrarySparsePointGradientSampler)
+ public:
+  TGourandShadedDelaunayTrianglesSampler() = default;
+  ~TGourandShadedDelaunayTrianglesSampler() override;
+
+  void PrepareSampling() override;
+  void FinalizeSampling() override;
+  TColor32 GetSampleFloat(Single X, Single Y) override;
+  // The triangles of the last PrepareSampling (none after FinalizeSampling).
+  Integer TriangleCount() const { return static_cast<Integer>(FBarycentric.size()); }
+
+ protected:
+  TArrayOfTriangleVertexIndices FTriangles;
+  std::vector<std::unique_ptr<TBarycentricGradientSampler>> FBarycentric;
 };
 
 }  // namespace qn
