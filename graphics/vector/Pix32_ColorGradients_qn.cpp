@@ -301,7 +301,11 @@ TFillLineEvent TLinearGradientPolygonFiller::GetFillLine() {
 }
 
 void TLinearGradientPolygonFiller::BeginRendering() {
-  if (FGradient && FUseLookUpTable) FGradient->FillColorLookUpTable(FTable, LookUpTableSize);
+  FRowCount = 0;
+  if (!FGradient || !FUseLookUpTable) return;
+  FGradient->FillColorLookUpTable(FTable, LookUpTableSize);
+  FTableOpaque = true;
+  for (TColor32 C : FTable) FTableOpaque = FTableOpaque && (C >> 24) == 255;
 }
 
 void TLinearGradientPolygonFiller::Axis(double& DX, double& DY, double& T0) const {
@@ -318,7 +322,7 @@ void TLinearGradientPolygonFiller::Axis(double& DX, double& DY, double& T0) cons
 
 namespace {
 // Round(T·511) kept to a range every wrap can fold; NaN counts as 0.
-Integer TableIndex(double T) {
+inline Integer TableIndex(double T) {
   if (!(T == T)) return 0;
   const double V = std::clamp(T, -1e6, 1e6) * 511;
 #if defined(__SSE2__)
@@ -329,6 +333,32 @@ Integer TableIndex(double T) {
   return static_cast<Integer>(std::nearbyint(V));
 #endif
 }
+
+// The wrap routines' folds for the 512-entry table, inline.
+template <TWrapMode M>
+inline Integer Fold(Integer K) {
+  constexpr Integer Max = TLinearGradientPolygonFiller::LookUpTableSize - 1;
+  if constexpr (M == TWrapMode::wmClamp)
+    return K < 0 ? 0 : (K > Max ? Max : K);
+  else if constexpr (M == TWrapMode::wmRepeat)
+    return K & Max;
+  else
+    return (K & (Max + 1)) ? Max - (K & Max) : (K & Max);
+}
+
+template <TWrapMode M>
+void TableRow(const TColor32* Table, double Row, double DX, Integer X, Integer Count, PColor32 Out) {
+  for (Integer I = 0; I < Count; ++I) Out[I] = Table[Fold<M>(TableIndex(Row + (static_cast<double>(X) + I) * DX))];
+}
+
+void TableRow(TWrapMode M, const TColor32* Table, double Row, double DX, Integer X, Integer Count, PColor32 Out) {
+  switch (M) {
+    case TWrapMode::wmClamp: TableRow<TWrapMode::wmClamp>(Table, Row, DX, X, Count, Out); break;
+    case TWrapMode::wmRepeat: TableRow<TWrapMode::wmRepeat>(Table, Row, DX, X, Count, Out); break;
+    case TWrapMode::wmMirror: TableRow<TWrapMode::wmMirror>(Table, Row, DX, X, Count, Out); break;
+  }
+}
+
 // Full weight on an opaque colour is the colour itself: the blend would
 // land a step short of it.
 inline void Put(TColor32 C, TColor32& D, Cardinal W) {
@@ -337,21 +367,80 @@ inline void Put(TColor32 C, TColor32& D, Cardinal W) {
   else
     BlendMemEx(C, D, W);
 }
+
+// How many weights from W on are full, up to N.
+inline Integer FullRun(const TColor32* W, Integer N) {
+  Integer I = 0;
+#if defined(__SSE2__)
+  const __m128i Low = _mm_set1_epi32(0xFF);
+  for (; I + 4 <= N; I += 4) {
+    const __m128i V = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(W + I)), Low);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(V, Low)) != 0xFFFF) break;
+  }
+#endif
+  while (I < N && (W[I] & 0xFFu) == 255) ++I;
+  return I;
+}
+
+// The colours of a row blended by their weights; runs of full weight over
+// opaque colours are copied whole.
+void PutRow(const TColor32* Src, PColor32 Dst, Integer Length, const TColor32* AlphaValues, bool Opaque) {
+  if (!AlphaValues) {
+    if (Opaque) {
+      std::memcpy(Dst, Src, sizeof(TColor32) * static_cast<size_t>(Length));
+      return;
+    }
+    for (Integer I = 0; I < Length; ++I) Put(Src[I], Dst[I], 255);
+    return;
+  }
+  Integer I = 0;
+  while (I < Length) {
+    if (Opaque) {
+      const Integer Run = FullRun(AlphaValues + I, Length - I);
+      if (Run > 0) {
+        std::memcpy(Dst + I, Src + I, sizeof(TColor32) * static_cast<size_t>(Run));
+        I += Run;
+        continue;
+      }
+    }
+    const Cardinal W = AlphaValues[I] & 0xFFu;
+    if (W != 0) Put(Src[I], Dst[I], W);
+    ++I;
+  }
+}
 }  // namespace
 
 void TLinearGradientPolygonFiller::FillLineTable(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
                                                  PColor32 AlphaValues) {
+  if (Length <= 0) return;
   double DX, DY, T0;
   Axis(DX, DY, T0);
-  const double Row = T0 + DstY * DY;
-  for (Integer I = 0; I < Length; ++I) {
-    Integer K = TableIndex(Row + (static_cast<double>(DstX) + I) * DX);
-    switch (FWrapMode) {
-      case TWrapMode::wmClamp: K = Clamp(K, 0, LookUpTableSize - 1); break;
-      case TWrapMode::wmRepeat: K = Wrap(K, LookUpTableSize - 1); break;
-      case TWrapMode::wmMirror: K = Mirror(K, LookUpTableSize - 1); break;
+  if (DY == 0) {
+    // The axis runs along the rows: every row has the same colours, so they
+    // are computed once per rendering and copied from then on.
+    if (FRowT0 != T0 || FRowDX != DX || FRowWrap != FWrapMode) FRowCount = 0;
+    if (FRowCount == 0 || DstX < FRowX || static_cast<Int64>(DstX) + Length > static_cast<Int64>(FRowX) + FRowCount) {
+      FRowT0 = T0;
+      FRowDX = DX;
+      FRowWrap = FWrapMode;
+      const Integer X1 = FRowCount == 0 ? DstX : std::min(DstX, FRowX);
+      const Int64 X2 = FRowCount == 0 ? static_cast<Int64>(DstX) + Length
+                                      : std::max(static_cast<Int64>(DstX) + Length, static_cast<Int64>(FRowX) + FRowCount);
+      FRowX = X1;
+      FRowCount = static_cast<Integer>(X2 - X1);
+      FRow.resize(static_cast<size_t>(FRowCount));
+      TableRow(FWrapMode, FTable, T0, DX, FRowX, FRowCount, FRow.data());
     }
-    Put(FTable[K], Dst[I], AlphaValues ? AlphaValues[I] & 0xFFu : 255u);
+    PutRow(FRow.data() + (DstX - FRowX), Dst, Length, AlphaValues, FTableOpaque);
+  } else {
+    constexpr Integer kPiece = 256;
+    TColor32 Colors[kPiece];
+    const double Row = T0 + DstY * DY;
+    for (Integer I = 0; I < Length; I += kPiece) {
+      const Integer N = std::min(kPiece, Length - I);
+      TableRow(FWrapMode, FTable, Row, DX, static_cast<Integer>(static_cast<Cardinal>(DstX) + I), N, Colors);
+      PutRow(Colors, Dst + I, N, AlphaValues ? AlphaValues + I : nullptr, FTableOpaque);
+    }
   }
   EMMS();
 }

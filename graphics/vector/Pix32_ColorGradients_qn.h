@@ -259,7 +259,9 @@ class TXGradientSampler : public TCustomCenterRadiusAngleLutGradientSampler {
  public:
   using TCustomCenterRadiusAngleLutGradientSampler::TCustomCenterRadiusAngleLutGradientSampler;
   TColor32 GetSampleFloat(Single X, Single Y) override;
-  // The same samples a row at a time, without a call per pixel.
+  void PrepareSampling() override;
+  // The same samples a row at a time, without a call per pixel. Not for
+  // several threads at once: a row of samples may be kept for the next call.
   void GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) override;
   void SetPoints(const TFloatPoint& StartPoint, const TFloatPoint& EndPoint);
   void SimpleGradient(const TFloatPoint& StartPoint, TColor32 StartColor, const TFloatPoint& EndPoint,
@@ -273,6 +275,22 @@ class TXGradientSampler : public TCustomCenterRadiusAngleLutGradientSampler {
  protected:
   void UpdateInternals() override;
   Single FScale = 0;
+
+ private:
+  template <TWrapMode M>
+  void SpanRow(Integer X, Integer Y, Integer Count, PColor32 Dst) const;
+  void SpanRow(Integer X, Integer Y, Integer Count, PColor32 Dst) const;
+  // What a kept row depends on.
+  struct TRowKey {
+    Single CenterX = 0, Sine = 0, Scale = 0;
+    PColor32Array Lut = nullptr;
+    Integer Mask = 0;
+    TWrapMode Wrap = TWrapMode::wmClamp;
+    bool operator==(const TRowKey&) const = default;
+  };
+  TRowKey FRowKey;
+  std::vector<TColor32> FRow;
+  Integer FRowX = 0, FRowCount = 0;
 };
 
 class TLinearGradientSampler : public TXGradientSampler {
@@ -320,6 +338,13 @@ class TLinearGradientPolygonFiller : public TCustomPolygonFiller {
   TWrapMode FWrapMode = TWrapMode::wmClamp;
   TFloatPoint FStartPoint{0, 0}, FEndPoint{0, 0};
   TColor32 FTable[LookUpTableSize] = {};
+  bool FTableOpaque = false;
+  // With the axis along the rows, the one row of colours from FRowX on,
+  // valid for the rendering under way.
+  std::vector<TColor32> FRow;
+  Integer FRowX = 0, FRowCount = 0;
+  double FRowT0 = 0, FRowDX = 0;
+  TWrapMode FRowWrap = TWrapMode::wmClamp;
 };
 
 // ---- sparse-point samplers ----

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <numbers>
 #include <vector>
 
+#include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 #include "graphics/vector/Pix32_ColorGradients_qn.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
@@ -244,9 +246,12 @@ TEST(Pix32_ColorGradients_qn, SamplerRowsEqualPixelSamples) {
   R.SetCenter(FloatPoint(50.5f, 20.25f));
   R.SetRadius(77);
   TXGradientSampler X(G.get());
+  // Along the rows: every row alike, so a row may be kept between calls.
+  TLinearGradientSampler H(G.get());
+  H.SetPoints(FloatPoint(13.3f, 40), FloatPoint(211, 40));
   for (TWrapMode M : {TWrapMode::wmClamp, TWrapMode::wmRepeat, TWrapMode::wmMirror})
     for (TCustomSampler* S : {static_cast<TCustomSampler*>(&L), static_cast<TCustomSampler*>(&R),
-                              static_cast<TCustomSampler*>(&X)}) {
+                              static_cast<TCustomSampler*>(&X), static_cast<TCustomSampler*>(&H)}) {
       static_cast<TCustomGradientSampler*>(S)->SetWrapMode(M);
       S->PrepareSampling();
       for (Integer Y : {-300, -1, 0, 17, 555})
@@ -256,4 +261,64 @@ TEST(Pix32_ColorGradients_qn, SamplerRowsEqualPixelSamples) {
           for (Integer I = 0; I < 700; ++I) ASSERT_EQ(Row[I], S->GetSampleInt(X0 + I, Y)) << X0 + I << "," << Y;
         }
     }
+  // A kept row follows a moved axis, even without a new PrepareSampling.
+  std::vector<TColor32> Row(300);
+  H.GetSampleSpanInt(0, 5, 300, Row.data());
+  H.SetStartPoint(FloatPoint(100, 40));
+  H.GetSampleSpanInt(0, 5, 300, Row.data());
+  for (Integer I = 0; I < 300; ++I) ASSERT_EQ(Row[I], H.GetSampleInt(I, 5)) << I;
+}
+
+// The table filler against the plain rule: entry Fold(Round(t·511)) of the
+// 512-entry table at every pixel centre, for axes of every direction
+// (exactly along the rows among them), every wrap mode, opaque and
+// translucent gradients.
+TEST(Pix32_ColorGradients_qn, LinearGradientFillerRowsFollowTheRule) {
+  TColor32Gradient G;
+  G.AddColorStop(0.0f, 0xFF1E3A8Au);
+  G.AddColorStop(0.4f, 0xFF38BDF8u);
+  G.AddColorStop(1.0f, 0xFFF97316u);
+  TColor32Gradient Glass;
+  Glass.Assign(&G);
+  Glass.SetEndColor(0x80F97316u);
+  const TFloatPoint Axes[][2] = {{{10, 3}, {90, 3}},     {{90.5f, 7}, {10, 7}}, {{5, 5}, {60, 40}},
+                                 {{50, -20}, {50, 60}},  {{-30, 2}, {-10, 2}},  {{0, 0}, {3, 0}}};
+  for (TColor32Gradient* Gr : {&G, &Glass})
+    for (const auto& A : Axes)
+      for (TWrapMode M : {TWrapMode::wmClamp, TWrapMode::wmRepeat, TWrapMode::wmMirror}) {
+        TColor32 Table[512];
+        Gr->FillColorLookUpTable(Table, 512);
+        TLinearGradientPolygonFiller F(Gr);
+        F.SetStartPoint(A[0]);
+        F.SetEndPoint(A[1]);
+        F.SetWrapMode(M);
+        TCustomBitmap32 B;
+        B.SetSize(120, 9);
+        B.Clear(0xFF204060u);
+        FillBitmap(&B, &F);
+        const double Ax = double(A[1].X) - A[0].X, Ay = double(A[1].Y) - A[0].Y, L2 = Ax * Ax + Ay * Ay;
+        for (Integer Y = 0; Y < 9; ++Y)
+          for (Integer X = 0; X < 120; ++X) {
+            const double T = ((X + 0.5 - A[0].X) * Ax + (Y + 0.5 - A[0].Y) * Ay) / L2;
+            auto Expected = [&](Integer K) {
+              const Integer I = M == TWrapMode::wmClamp ? std::clamp(K, 0, 511)
+                                : M == TWrapMode::wmRepeat ? (K & 511)
+                                                           : ((K & 512) ? 511 - (K & 511) : (K & 511));
+              TColor32 C = 0xFF204060u;
+              if (Table[I] >> 24 == 255)
+                C = Table[I];
+              else
+                BlendMemEx(Table[I], C, 255);
+              return C;
+            };
+            // On an exact half the filler's own rounding of t may fall
+            // either way.
+            const double V = T * 511;
+            const Integer I = Integer(std::nearbyint(V));
+            TColor32 Want = Expected(I);
+            if (std::fabs(std::fabs(V - std::floor(V)) - 0.5) < 1e-6 && B.ScanLine(Y)[X] != Want)
+              Want = Expected(Integer(std::floor(V)) == I ? I + 1 : I - 1);
+            ASSERT_EQ(B.ScanLine(Y)[X], Want) << X << "," << Y << " axis " << (&A - Axes) << " wrap " << int(M) << " index " << I;
+          }
+      }
 }
