@@ -10,10 +10,12 @@
 #include "skin/controls/uQuarnExpandBox.h"
 #include "skin/controls/uQuarnHtmlLabel.h"
 #include "skin/controls/uQuarnLabel.h"
+#include "skin/controls/uQuarnMemo.h"
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/controls/uQuarnProgressBar.h"
 #include "skin/controls/uQuarnRadioBox.h"
 #include "skin/controls/uQuarnScrollBar.h"
+#include "skin/controls/uQuarnScrollBox.h"
 #include "skin/controls/uQuarnSizeGrip.h"
 #include "skin/controls/uQuarnSplitter.h"
 #include "skin/controls/uQuarnTips.h"
@@ -37,6 +39,8 @@ void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnEdit", {"uQuarnEditTips", "uSimpleTimer", "Clipbrd"}, InitQuarnEdit, nullptr});
   RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
   RegisterUnit({"uQuarnSplitter", {"uQuarnResManager", "Controls"}, InitQuarnSplitter, nullptr});
+  RegisterUnit({"uQuarnMemo", {"uQuarnScrollBar", "uQuarnPanel", "Clipbrd"}, InitQuarnMemo, nullptr});
+  RegisterUnit({"uQuarnScrollBox", {"uQuarnScrollBar", "uQuarnPanel"}, InitQuarnScrollBox, nullptr});
   RegisterUnit({"uQuarnSizeGrip", {"uQuarnResManager", "Forms"}, InitQuarnSizeGrip, nullptr});
 }
 
