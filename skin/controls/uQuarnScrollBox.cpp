@@ -127,27 +127,37 @@ void TQuarnScrollBox::GetRange(bool Horizontal) {
   if (!bar || !Parent() || FInCheckScrollBars) return;
   Integer& offset = Horizontal ? FHSizeOffset : FVSizeOffset;
   Integer& oldPos = Horizontal ? FOldHScrollBarPos : FOldVScrollBarPos;
+  // Children moved back by S are S nearer the origin: the recorded
+  // position follows at once, so a position the next SetRange has to clamp
+  // is scrolled by the bar's handler from where the children really are.
   auto scrollBack = [&](Integer S) {
     if (Horizontal) ScrollBy(S, 0);
     else ScrollBy(0, S);
+    oldPos -= S;
   };
 
   const Integer client = Horizontal ? ClientWidth() : ClientHeight();
+  // Children scrolled out to the left or top end at negative coordinates;
+  // 0 stands only for having none.
+  bool any = false;
   Integer extent = 0;
   for (Integer i = 0; i < ControlCount(); ++i) {
     TControl* c = Controls(i);
     if (!c->Visible()) continue;
-    extent = std::max(extent, Horizontal ? c->Left() + c->Width() : c->Top() + c->Height());
+    const Integer end = Horizontal ? c->Left() + c->Width() : c->Top() + c->Height();
+    extent = any ? std::max(extent, end) : end;
+    any = true;
   }
   const Integer p = bar->Position();
-  const Integer content = p + extent;
+  // The children's extent measured from the unscrolled origin; with none
+  // left there is nothing to scroll, wherever the bar stood.
+  const Integer content = any ? p + extent : 0;
 
   bool show = false, hide = false;
   if (content <= client) {
     // Everything fits: back to the origin.
     if (p > 0) scrollBack(p);
     offset = 0;
-    oldPos = 0;
     bar->SetRange(0, 0, 0, 0);
     hide = bar->Visible();
   } else {
@@ -156,8 +166,8 @@ void TQuarnScrollBox::GetRange(bool Horizontal) {
     if (p >= 1 && extent < client && offset >= 1) {
       // The box grew while scrolled: the children come back by the growth.
       offset = std::min(offset, p);
-      bar->SetRange(0, m, p - offset, client);
       scrollBack(offset);
+      bar->SetRange(0, m, p - offset, client);
       oldPos = bar->Position();
     } else if (offset == 0 && m < bar->Max() && p >= 1 && extent < client) {
       // The content shrank while scrolled: close the gap at the end.
