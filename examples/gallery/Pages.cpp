@@ -37,6 +37,7 @@ std::vector<std::string> TransformsPage(const std::string& outDir);
 std::vector<std::string> ProgressPage(const std::string& outDir);
 std::vector<std::string> RangeBarsPage(const std::string& outDir);
 std::vector<std::string> EditPage(const std::string& outDir);
+std::vector<std::string> MemoPage(const std::string& outDir);
 std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
@@ -78,6 +79,7 @@ std::vector<Page> AllPages() {
       {"progress", ProgressPage},
       {"rangebars", RangeBarsPage},
       {"edit", EditPage},
+      {"memo", MemoPage},
       {"skinconfig", SkinConfigPage},
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},
