@@ -699,8 +699,13 @@ LRESULT TabCtl::Proc(UINT msg, WPARAM wp, LPARAM lp) {
     case TCM_GETCURSEL:
       return Cur;
     case TCM_SETCURSEL: {
-      // The program's own choice: no notification.
+      // The program's own choice: no notification; -1 selects none.
       int i = int(intptr_t(wp)), old = Cur;
+      if (i == -1) {
+        Cur = -1;
+        Invalidate();
+        return old;
+      }
       if (!Valid(i)) return -1;
       Cur = FocusIdx = i;
       EnsureVisible(i);
