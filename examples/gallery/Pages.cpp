@@ -38,6 +38,7 @@ std::vector<std::string> ProgressPage(const std::string& outDir);
 std::vector<std::string> RangeBarsPage(const std::string& outDir);
 std::vector<std::string> EditPage(const std::string& outDir);
 std::vector<std::string> MemoPage(const std::string& outDir);
+std::vector<std::string> ListsTabsPage(const std::string& outDir);
 std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
@@ -83,6 +84,7 @@ std::vector<Page> AllPages() {
       {"skinconfig", SkinConfigPage},
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},
+      {"lists-tabs", ListsTabsPage},
   };
 }
 

@@ -741,7 +741,8 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
   CreateSubClass(Params, WC_LISTBOX);
   static const DWORD styles[] = {0, LBS_OWNERDRAWFIXED, LBS_OWNERDRAWVARIABLE, LBS_OWNERDRAWFIXED | LBS_NODATA,
                                  LBS_OWNERDRAWFIXED | LBS_NODATA};
-  Params.Style |= WS_VSCROLL | LBS_NOTIFY | styles[size_t(FStyle)];
+  // Columns scroll sideways only.
+  Params.Style |= (FColumns > 0 ? 0 : WS_VSCROLL) | LBS_NOTIFY | styles[size_t(FStyle)];
   if (!Virtual()) Params.Style |= LBS_HASSTRINGS;
   if (FSorted && !Virtual()) Params.Style |= LBS_SORT;
   if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
