@@ -542,8 +542,8 @@ void TabCtl::KeyDown(WPARAM vk, LPARAM lp) {
   if (Dead || Count() == 0) return;
   int from = Valid(Cur) ? Cur : 0, to = -1;
   bool vert = Vertical();
-  if (vk == (vert ? VK_UP : VK_LEFT)) to = from - 1;
-  else if (vk == (vert ? VK_DOWN : VK_RIGHT)) to = from + 1;
+  if (vk == WPARAM(vert ? VK_UP : VK_LEFT)) to = from - 1;
+  else if (vk == WPARAM(vert ? VK_DOWN : VK_RIGHT)) to = from + 1;
   else if (vk == VK_HOME) to = 0;
   else if (vk == VK_END) to = Count() - 1;
   if (Valid(to)) ChangeTo(to);
