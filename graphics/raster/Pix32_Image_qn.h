@@ -166,6 +166,8 @@ class TFullRepaintOptimizer : public TCustomRepaintOptimizer {
   void PerformOptimization() override {}
   void AreaUpdateHandler(TObject*, const TRect&, Cardinal) override {}
   void BufferResizedHandler(Integer, Integer) override {}
+  void LayerCollectionNotifyHandler(TLayerCollection*, TLayerListNotification, TCustomLayer*, Integer) override {}
+  void LayerUpdateHandler(TObject*, TCustomLayer*) override {}
 };
 
 // The optimizer class every paint box creates.

@@ -4,6 +4,9 @@
 // rectangle growth every area-tracking caller uses.
 #pragma once
 
+#include <vector>
+
+#include "graphics/raster/Pix32_Layers_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 
 namespace qn {
@@ -42,10 +45,22 @@ class TCustomRepaintOptimizer : public TObject {
   QN_CLASS(TCustomRepaintOptimizer, TObject)
  public:
   TCustomRepaintOptimizer(TBitmap32* Buffer, TRectList* InvalidRects);
+  // Detaches from every collection still registered.
+  ~TCustomRepaintOptimizer() override;
 
   bool Enabled() { return GetEnabled(); }
   virtual bool GetEnabled() { return FEnabled; }
   virtual void SetEnabled(bool Value) { FEnabled = Value; }
+
+  // A registered collection reports its list changes (and, in optimizers
+  // that want them, its layer and area changes) here. The collections are
+  // not owned; each stays registered until it unregisters.
+  virtual void RegisterLayerCollection(TLayerCollection* Layers);
+  virtual void UnregisterLayerCollection(TLayerCollection* Layers);
+  virtual void LayerCollectionNotifyHandler(TLayerCollection* Sender, TLayerListNotification Action,
+                                            TCustomLayer* Layer, Integer Index) = 0;
+  virtual void LayerUpdateHandler(TObject* Sender, TCustomLayer* Layer) = 0;
+  const std::vector<TLayerCollection*>& LayerCollections() const { return FLayerCollections; }
 
   // Around every paint of the paint box.
   virtual void BeginPaint() {}
@@ -69,6 +84,7 @@ class TCustomRepaintOptimizer : public TObject {
 
  protected:
   bool FEnabled = false;
+  std::vector<TLayerCollection*> FLayerCollections;
   TRectList* FInvalidRects;
   TBitmap32* FBuffer;
 };

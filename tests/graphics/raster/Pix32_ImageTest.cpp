@@ -71,6 +71,8 @@ class TEagerOptimizer : public TCustomRepaintOptimizer {
   }
   void AreaUpdateHandler(TObject*, const TRect&, Cardinal) override {}
   void BufferResizedHandler(Integer NewWidth, Integer NewHeight) override { LastResize = TPoint(NewWidth, NewHeight); }
+  void LayerCollectionNotifyHandler(TLayerCollection*, TLayerListNotification, TCustomLayer*, Integer) override {}
+  void LayerUpdateHandler(TObject*, TCustomLayer*) override {}
 };
 
 class Pix32_Image_qn : public usertest::ServerTest {
