@@ -36,6 +36,7 @@ std::vector<std::string> RasterizersPage(const std::string& outDir);
 std::vector<std::string> TransformsPage(const std::string& outDir);
 std::vector<std::string> ProgressPage(const std::string& outDir);
 std::vector<std::string> RangeBarsPage(const std::string& outDir);
+std::vector<std::string> LayersPage(const std::string& outDir);
 std::vector<std::string> EditPage(const std::string& outDir);
 std::vector<std::string> MemoPage(const std::string& outDir);
 std::vector<std::string> ListsTabsPage(const std::string& outDir);
@@ -79,6 +80,7 @@ std::vector<Page> AllPages() {
       {"transforms", TransformsPage},
       {"progress", ProgressPage},
       {"rangebars", RangeBarsPage},
+      {"layers", LayersPage},
       {"edit", EditPage},
       {"memo", MemoPage},
       {"skinconfig", SkinConfigPage},
