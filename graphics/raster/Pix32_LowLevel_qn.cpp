@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "graphics/raster/Pix32_Bindings_qn.h"
@@ -53,7 +54,29 @@ void FillWord(void* X, Cardinal Count, Cardinal Value) {
 
 void MoveLongword(const void* Source, void* Dest, Integer Count) {
   if (Source == Dest || Count <= 0) return;
-  std::memmove(Dest, Source, static_cast<size_t>(Count) * 4);
+  const size_t n = static_cast<size_t>(Count) * 4;
+  const auto* s = static_cast<const char*>(Source);
+  auto* d = static_cast<char*>(Dest);
+  const auto si = reinterpret_cast<uintptr_t>(s), di = reinterpret_cast<uintptr_t>(d);
+  // Bitmap rows are a few kilobytes, where the C library's copy turns to
+  // string moves that run at about half the speed of plain vector moves
+  // on rows already in the cache. Overlapping blocks keep memmove.
+  if (n < 256 || (di < si + n && si < di + n)) {
+    std::memmove(Dest, Source, n);
+    return;
+  }
+  size_t i = 0;
+  for (; i + 64 <= n; i += 64) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 32));
+    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 48));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 16), b);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 32), c);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 48), e);
+  }
+  if (i < n) std::memcpy(d + i, s + i, n - i);
 }
 
 void MoveWord(const void* Source, void* Dest, Integer Count) {

@@ -386,6 +386,10 @@ void LinearStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBi
   TInterpolatorProc* interp = Interpolator;
   const Integer w = DstClip.Right - DstClip.Left;
   std::unique_ptr<TPairRows> pairs;
+  // A blend at full master alpha interpolates a whole row first and blends
+  // it in one pass, as a block transfer of the same pixels would.
+  const bool rowBlend = CombineOp == TDrawMode::dmBlend && interp == Interpolator_SSE2 && Src->MasterAlpha() >= 255;
+  std::vector<TColor32> rowBuf(rowBlend ? static_cast<size_t>(w) : 0);
   for (Integer j = 0; j < DstClip.Bottom - DstClip.Top; ++j) {
     const TPointRec ey = mapY[static_cast<size_t>(j)];
     const TColor32* row0 = Src->GetScanLine(ey.Pos);
@@ -395,6 +399,10 @@ void LinearStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBi
     if (CombineOp == TDrawMode::dmOpaque && interp == Interpolator_SSE2) {
       if (!pairs) pairs = std::make_unique<TPairRows>(mapX.data(), w, Src);
       pairs->Row(ey.Pos, wy, d);
+    } else if (rowBlend) {
+      if (!pairs) pairs = std::make_unique<TPairRows>(mapX.data(), w, Src);
+      pairs->Row(ey.Pos, wy, rowBuf.data());
+      (*BLEND_LINE[static_cast<int>(Src->CombineMode())])(rowBuf.data(), d, w);
     } else if (CombineOp == TDrawMode::dmOpaque) {
       for (Integer i = 0; i < w; ++i) {
         const TPointRec ex = mapX[static_cast<size_t>(i)];
