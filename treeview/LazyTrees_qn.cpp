@@ -120,89 +120,9 @@ void TBaseLazyTree_qn::TNodePool::Free(void* Block, Cardinal Size) {
 Cardinal TBaseLazyTree_qn::NodeBlockSize() const {
   Cardinal size = TreeNodeSize + FTotalInternalDataSize;
   if (!ComponentState().Contains(csDesigning) && FNodeDataSize > 0) size += Cardinal(FNodeDataSize);
-  return size;
-}
-
-// ---------------------------------------------------------------------------
-// Options
-
-TCustomLazyTreeOptions::TCustomLazyTreeOptions(TBaseLazyTree_qn* AOwner)
-    : FOwner(AOwner),
-      FPaintOptions{toShowButtons, toShowDropmark, toShowRoot, toShowTreeLines, toThemeAware, toUseBlendedImages},
-      FAutoOptions{toAutoDropExpand, toAutoScrollOnExpand, toAutoSort, toAutoTristateTracking,
-                   toAutoDeleteMovedNodes, toAutoChangeScale},
-      FMiscOptions{toAcceptOLEDrop, toFullRepaintOnResize, toInitOnSave, toToggleOnDblClick, toWheelPanning,
-                   toEditOnClick} {}
-
-void TCustomLazyTreeOptions::SetPaintOptions(TVTPaintOptions Value) {
-  if (Value == FPaintOptions) return;
-  TBaseLazyTree_qn* t = FOwner;
-  // The worker reads the paint options on every node it passes.
-  t->InterruptValidation();
-  TVTPaintOptions old = FPaintOptions;
-  if (Value.Contains(toFixedIndent)) Value.Include(toShowRoot);
-  FPaintOptions = Value;
-  bool loading = t->ComponentState().Contains(csLoading);
-  if (old.Contains(toShowFilteredNodes) != Value.Contains(toShowFilteredNodes) && !loading) {
-    bool show = Value.Contains(toShowFilteredNodes);
-    bool batch = t->HandleAllocated();
-    if (batch) t->BeginUpdate();
-    t->InterruptValidation();
-    for (PLazyNode n = t->GetFirstNoInit(false); n; n = t->GetNextNoInit(n, false)) {
-      if (!n->States.Contains(vsFiltered)) continue;
-      if (t->GetFullyVisible(n)) t->FVisibleCount += show ? 1 : Cardinal(-1);
-      t->AdjustTotalHeight(n, show ? Integer(n->NodeHeight) : -Integer(n->NodeHeight), true);
-    }
-    // Which children count as shown has changed with the option.
-    if (t->FUpdateCount > 0) t->DoStateChange({tsUpdateHiddenChildrenNeeded});
-    else t->DetermineHiddenChildrenFlagAllNodes();
-    t->InvalidateCache();
-    if (batch) t->EndUpdate();
-    else if (t->FUpdateCount == 0) t->ValidateCache();
-  }
-  if (old.Contains(toChildrenAbove) != Value.Contains(toChildrenAbove)) {
-    t->InvalidateCache();
-    if (t->FUpdateCount == 0) t->ValidateCache();
-    if (t->HandleAllocated()) t->Invalidate();
-  }
-}
-
-void TCustomLazyTreeOptions::SetAnimationOptions(TVTAnimationOptions Value) { FAnimationOptions = Value; }
-
-void TCustomLazyTreeOptions::SetAutoOptions(TVTAutoOptions Value) {
-  if (Value == FAutoOptions) return;
-  bool span = Value.Contains(toAutoSpanColumns) != FAutoOptions.Contains(toAutoSpanColumns);
-  FAutoOptions = Value;
-  if (span && !FOwner->ComponentState().Contains(csLoading) && FOwner->HandleAllocated()) FOwner->Invalidate();
-}
-
-void TCustomLazyTreeOptions::SetSelectionOptions(TVTSelectionOptions Value) {
-  if (Value == FSelectionOptions) return;
-  TVTSelectionOptions old = FSelectionOptions;
-  FSelectionOptions = Value;
-  TVTSelectionOptions set = Value - old;
-  if (old.Contains(toMultiSelect) != Value.Contains(toMultiSelect) || set.Contains(toLevelSelectConstraint) ||
-      set.Contains(toSiblingSelectConstraint))
-    FOwner->ClearSelection();
-}
-
-void TCustomLazyTreeOptions::SetMiscOptions(TVTMiscOptions Value) {
-  if (Value == FMiscOptions) return;
-  bool check = Value.Contains(toCheckSupport) != FMiscOptions.Contains(toCheckSupport);
-  FMiscOptions = Value;
-  if (check && !FOwner->ComponentState().Contains(csLoading) && FOwner->HandleAllocated()) FOwner->Invalidate();
-}
-
-void TCustomLazyTreeOptions::AssignTo(TPersistent* Dest) {
-  if (auto* d = dynamic_cast<TCustomLazyTreeOptions*>(Dest)) {
-    d->SetPaintOptions(FPaintOptions);
-    d->SetAnimationOptions(FAnimationOptions);
-    d->SetAutoOptions(FAutoOptions);
-    d->SetSelectionOptions(FSelectionOptions);
-    d->SetMiscOptions(FMiscOptions);
-    return;
-  }
-  inherited::AssignTo(Dest);
+  // Blocks sit back to back in the slabs; a user-data size that is not a
+  // multiple of 8 would leave the next node's links misaligned.
+  return (size + 7) & ~Cardinal(7);
 }
 
 // ---------------------------------------------------------------------------
@@ -218,6 +138,11 @@ TBaseLazyTree_qn::TBaseLazyTree_qn(TComponent* AOwner) : TCustomControl(AOwner) 
   SetParentColor(false);
   SetDoubleBuffered(false);
   FOptions.reset(new TCustomLazyTreeOptions(this));
+  FScrollBarOptions.reset(new TScrollBarOptions(this));
+  for (auto* link : {&FImageChangeLink, &FStateChangeLink, &FCustomCheckChangeLink}) {
+    link->reset(new TChangeLink);
+    (*link)->OnChange = [this](TObject* Sender) { ImageListChange(Sender); };
+  }
   if (GNeedsGlobalSetup) {
     // The shared image sets and clipboard formats of the display and
     // transfer code are made on first use; the flag only records that the
@@ -280,10 +205,6 @@ TBaseLazyTree_qn::~TBaseLazyTree_qn() {
     FRoot = nullptr;
   }
 }
-
-TTreeOptionsClass TBaseLazyTree_qn::GetOptionsClass() { return TCustomLazyTreeOptions::StaticClass(); }
-
-void TBaseLazyTree_qn::SetOptions(TCustomLazyTreeOptions* Value) { FOptions->Assign(Value); }
 
 // ---------------------------------------------------------------------------
 // Small operations

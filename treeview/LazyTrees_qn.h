@@ -29,6 +29,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/ImgList.h"
+#include "platform/vcl/StdCtrls.h"
 
 namespace qn {
 using namespace vcl;
@@ -247,10 +249,68 @@ using TVTMiscOptions = TSet<TVTMiscOption>;
 enum class TVTExportMode : Byte { emAll, emChecked, emUnchecked };
 using enum TVTExportMode;
 
+// Name tables: form files store the sets by their element names.
+QN_ENUM_NAMES(TVTPaintOption, toHideFocusRect, toHideSelection, toHotTrack, toPopupMode, toShowBackground,
+              toShowButtons, toShowDropmark, toShowHorzGridLines, toShowRoot, toShowTreeLines,
+              toShowVertGridLines, toThemeAware, toUseBlendedImages, toGhostedIfUnfocused, toFullVertGridLines,
+              toAlwaysHideSelection, toUseBlendedSelection, toStaticBackground, toChildrenAbove, toFixedIndent,
+              toUseExplorerTheme, toHideTreeLinesIfThemed, toShowFilteredNodes)
+QN_ENUM_NAMES(TVTAnimationOption, toAnimatedToggle, toAdvancedAnimatedToggle)
+QN_ENUM_NAMES(TVTAutoOption, toAutoDropExpand, toAutoExpand, toAutoScroll, toAutoScrollOnExpand, toAutoSort,
+              toAutoSpanColumns, toAutoTristateTracking, toAutoHideButtons, toAutoDeleteMovedNodes,
+              toDisableAutoscrollOnFocus, toAutoChangeScale, toAutoFreeOnCollapse, toDisableAutoscrollOnEdit,
+              toAutoBidiColumnOrdering)
+QN_ENUM_NAMES(TVTSelectionOption, toDisableDrawSelection, toExtendedFocus, toFullRowSelect,
+              toLevelSelectConstraint, toMiddleClickSelect, toMultiSelect, toRightClickSelect,
+              toSiblingSelectConstraint, toCenterScrollIntoView, toSimpleDrawSelection)
+QN_ENUM_NAMES(TVTMiscOption, toAcceptOLEDrop, toCheckSupport, toEditable, toFullRepaintOnResize, toGridExtensions,
+              toInitOnSave, toReportMode, toToggleOnDblClick, toWheelPanning, toReadOnly, toVariableNodeHeight,
+              toFullRowDrag, toNodeHeightResize, toNodeHeightDblClickResize, toEditOnClick, toEditOnDblClick,
+              toReverseFullExpandHotKey)
+QN_ENUM_NAMES(TVTExportMode, emAll, emChecked, emUnchecked)
+QN_TYPE_NAME(TVTPaintOptions)
+QN_TYPE_NAME(TVTAnimationOptions)
+QN_TYPE_NAME(TVTAutoOptions)
+QN_TYPE_NAME(TVTSelectionOptions)
+QN_TYPE_NAME(TVTMiscOptions)
+
+// The defaults of a new tree (and of the published option properties).
+inline constexpr TVTPaintOptions DefaultPaintOptions{toShowButtons, toShowDropmark, toShowRoot, toShowTreeLines,
+                                                     toThemeAware, toUseBlendedImages};
+inline constexpr TVTAnimationOptions DefaultAnimationOptions{};
+inline constexpr TVTAutoOptions DefaultAutoOptions{toAutoDropExpand, toAutoScrollOnExpand, toAutoSort,
+                                                   toAutoTristateTracking, toAutoDeleteMovedNodes,
+                                                   toAutoChangeScale};
+inline constexpr TVTSelectionOptions DefaultSelectionOptions{};
+inline constexpr TVTMiscOptions DefaultMiscOptions{toAcceptOLEDrop, toFullRepaintOnResize, toInitOnSave,
+                                                   toToggleOnDblClick, toWheelPanning, toEditOnClick};
+
+// The single option set of older form files; each name maps to the flag
+// of the same name in whichever of the five sets holds it now.
+enum class TOldVTOption : Byte {
+  voAcceptOLEDrop, voAnimatedToggle, voAutoDropExpand, voAutoExpand, voAutoScroll, voAutoSort,
+  voAutoSpanColumns, voAutoTristateTracking, voCheckSupport, voDisableDrawSelection, voEditable,
+  voExtendedFocus, voFullRowSelect, voGridExtensions, voHideFocusRect, voHideSelection, voHotTrack,
+  voInitOnSave, voLevelSelectConstraint, voMiddleClickSelect, voMultiSelect, voRightClickSelect, voPopupMode,
+  voShowBackground, voShowButtons, voShowDropmark, voShowHorzGridLines, voShowRoot, voShowTreeLines,
+  voShowVertGridLines, voSiblingSelectConstraint, voToggleOnDblClick
+};
+using enum TOldVTOption;
+QN_ENUM_NAMES(TOldVTOption, voAcceptOLEDrop, voAnimatedToggle, voAutoDropExpand, voAutoExpand, voAutoScroll,
+              voAutoSort, voAutoSpanColumns, voAutoTristateTracking, voCheckSupport, voDisableDrawSelection,
+              voEditable, voExtendedFocus, voFullRowSelect, voGridExtensions, voHideFocusRect, voHideSelection,
+              voHotTrack, voInitOnSave, voLevelSelectConstraint, voMiddleClickSelect, voMultiSelect,
+              voRightClickSelect, voPopupMode, voShowBackground, voShowButtons, voShowDropmark,
+              voShowHorzGridLines, voShowRoot, voShowTreeLines, voShowVertGridLines, voSiblingSelectConstraint,
+              voToggleOnDblClick)
+
 class TCustomLazyTreeOptions : public TPersistent {
-  QN_CLASS(TCustomLazyTreeOptions, TPersistent)
+  QN_CLASS_CREATE(TCustomLazyTreeOptions, TPersistent, TObject)
  public:
   explicit TCustomLazyTreeOptions(TBaseLazyTree_qn* AOwner);
+  // The form of the constructor that class references create through; the
+  // object must be a tree.
+  explicit TCustomLazyTreeOptions(TObject* AOwner);
 
   const TVTPaintOptions& PaintOptions() const { return FPaintOptions; }
   void SetPaintOptions(TVTPaintOptions Value);
@@ -265,20 +325,97 @@ class TCustomLazyTreeOptions : public TPersistent {
   TVTExportMode ExportMode() const { return FExportMode; }
   void SetExportMode(TVTExportMode Value) { FExportMode = Value; }
   TBaseLazyTree_qn* Owner() const { return FOwner; }
+  TPersistent* GetOwner() override;
 
  protected:
+  friend class TBaseLazyTree_qn;
   void AssignTo(TPersistent* Dest) override;
 
  private:
   TBaseLazyTree_qn* FOwner;
-  TVTPaintOptions FPaintOptions;
-  TVTAnimationOptions FAnimationOptions;
-  TVTAutoOptions FAutoOptions;
-  TVTSelectionOptions FSelectionOptions;
-  TVTMiscOptions FMiscOptions;
+  TVTPaintOptions FPaintOptions = DefaultPaintOptions;
+  TVTAnimationOptions FAnimationOptions = DefaultAnimationOptions;
+  TVTAutoOptions FAutoOptions = DefaultAutoOptions;
+  TVTSelectionOptions FSelectionOptions = DefaultSelectionOptions;
+  TVTMiscOptions FMiscOptions = DefaultMiscOptions;
   TVTExportMode FExportMode = emAll;
 };
 using TTreeOptionsClass = TClass;
+
+// The options class of the draw tree: the five sets and the export mode
+// published with the defaults of a new tree.
+class TLazyTreeOptions : public TCustomLazyTreeOptions {
+  QN_CLASS_CREATE(TLazyTreeOptions, TCustomLazyTreeOptions, TObject)
+ public:
+  explicit TLazyTreeOptions(TBaseLazyTree_qn* AOwner) : TCustomLazyTreeOptions(AOwner) {}
+  explicit TLazyTreeOptions(TObject* AOwner) : TCustomLazyTreeOptions(AOwner) {}
+
+  QN_PUBLISHED(TLazyTreeOptions) {
+    QN_PROP(AnimationOptions).Default(DefaultAnimationOptions);
+    QN_PROP(AutoOptions).Default(DefaultAutoOptions);
+    QN_PROP(ExportMode).Default(emAll);
+    QN_PROP(MiscOptions).Default(DefaultMiscOptions);
+    QN_PROP(PaintOptions).Default(DefaultPaintOptions);
+    QN_PROP(SelectionOptions).Default(DefaultSelectionOptions);
+  }
+};
+
+// ---------------------------------------------------------------------------
+// Scroll-bar options
+
+enum class TScrollBarStyle : Byte { sbmRegular, sbm3D };
+using enum TScrollBarStyle;
+QN_ENUM_NAMES(TScrollBarStyle, sbmRegular, sbm3D)
+using TVTScrollIncrement = Word;
+
+class TScrollBarOptions : public TPersistent {
+  QN_CLASS_CREATE(TScrollBarOptions, TPersistent, TObject)
+ public:
+  explicit TScrollBarOptions(TBaseLazyTree_qn* AOwner);
+  explicit TScrollBarOptions(TObject* AOwner);
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+
+  bool AlwaysVisible() const { return FAlwaysVisible; }
+  void SetAlwaysVisible(bool Value);
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  TScrollBarStyle ScrollBarStyle() const { return FScrollBarStyle; }
+  void SetScrollBarStyle(TScrollBarStyle Value) { FScrollBarStyle = Value; }
+  TVTScrollIncrement HorizontalIncrement() const { return FIncrementX; }
+  void SetHorizontalIncrement(TVTScrollIncrement Value) { FIncrementX = Value; }
+  TVTScrollIncrement VerticalIncrement() const { return FIncrementY; }
+  void SetVerticalIncrement(TVTScrollIncrement Value) { FIncrementY = Value; }
+
+  QN_PUBLISHED(TScrollBarOptions) {
+    QN_PROP(AlwaysVisible).Default(false);
+    QN_PROP(HorizontalIncrement).Default(20);
+    QN_PROP(ScrollBars).Default(ssBoth);
+    QN_PROP(ScrollBarStyle).Default(sbmRegular);
+    QN_PROP(VerticalIncrement).Default(20);
+  }
+
+ private:
+  void RecreateOwnerWindow();
+  bool FAlwaysVisible = false;
+  TBaseLazyTree_qn* FOwner;
+  TScrollStyle FScrollBars = ssBoth;
+  TScrollBarStyle FScrollBarStyle = sbmRegular;
+  TVTScrollIncrement FIncrementX = 20;
+  TVTScrollIncrement FIncrementY = 20;
+};
+
+// How check boxes are drawn; the custom kind uses CustomCheckImages.
+enum class TCheckImageKind : Byte {
+  ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP, ckCustom, ckSystemFlat, ckSystemDefault
+};
+using enum TCheckImageKind;
+QN_ENUM_NAMES(TCheckImageKind, ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP, ckCustom,
+              ckSystemFlat, ckSystemDefault)
+
+// Whether the host reports a system with the newer visual styles (version
+// 6 or later); read at each use, so a changed version report counts.
+bool IsWinVistaOrAbove();
 
 // ---------------------------------------------------------------------------
 // Exceptions and messages
@@ -492,9 +629,31 @@ class TBaseLazyTree_qn : public TCustomControl {
   bool GetOperationCanceled() const;
 
   // --- Options
-  TCustomLazyTreeOptions* TreeOptions() const { return FOptions.get(); }
+  // The options object, of the class GetOptionsClass names (a descendant's
+  // class takes over the sets the constructor's object held on first use:
+  // C++ constructors cannot reach a descendant's class function).
+  TCustomLazyTreeOptions* TreeOptions() const;
   void SetOptions(TCustomLazyTreeOptions* Value);
-  virtual TTreeOptionsClass GetOptionsClass();
+  virtual TTreeOptionsClass GetOptionsClass() const;
+  TScrollBarOptions* ScrollBarOptions() const { return FScrollBarOptions.get(); }
+  void SetScrollBarOptions(TScrollBarOptions* Value) { FScrollBarOptions->Assign(Value); }
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+
+  // --- Image lists the tree paints from
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  TCustomImageList* StateImages() const { return FStateImages; }
+  void SetStateImages(TCustomImageList* Value);
+  TCustomImageList* CustomCheckImages() const { return FCustomCheckImages; }
+  void SetCustomCheckImages(TCustomImageList* Value);
+  TCheckImageKind CheckImageKind() const { return FCheckImageKind; }
+  void SetCheckImageKind(TCheckImageKind Value);
+
+  // --- Component persistence
+  void Assign(TPersistent* Source) override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   Cardinal Indent() const { return FIndent; }
   Integer SelectionCurveRadius() const { return FSelectionCurveRadius; }
   void SetSelectionCurveRadius(Integer Value);
@@ -686,6 +845,22 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void DoExpanded(PLazyNode Node);
   virtual void DoCollapsed(PLazyNode Node);
 
+  // --- Window creation and persistence
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DefineProperties(TFiler* Filer) override;
+  void ReadOldOptions(TReader* Reader);
+  // The column the header names main (no column until the tree has one).
+  virtual TColumnIndex HeaderMainColumn() const { return NoColumn; }
+  // Rebuilds the expand/collapse button pictures (the decoration code).
+  virtual void PrepareBitmaps(bool NeedButtons, bool NeedLines);
+  // The header's part of window creation: rescaling, auto-sized columns
+  // and its rectangle.
+  virtual void HeaderWindowCreated() {}
+  // Registers the tree as drop target of its window, or takes it back.
+  virtual void RegisterDropTarget(bool Register);
+  void ImageListChange(TObject* Sender);
+
   // --- Hooks whose full behaviour lives with the display, input, selection
   // and editing code; the base tree answers their neutral defaults.
   virtual void InvalidateNode(PLazyNode Node);
@@ -720,7 +895,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   PLazyNode FRoot = nullptr;
   Cardinal FDefaultNodeHeight = 18;
   Cardinal FIndent = 18;
-  std::unique_ptr<TCustomLazyTreeOptions> FOptions;
+  mutable std::unique_ptr<TCustomLazyTreeOptions> FOptions;
   Cardinal FUpdateCount = 0;
   Cardinal FSynchUpdateCount = 0;
   Integer FNodeDataSize = -1;
@@ -749,6 +924,18 @@ class TBaseLazyTree_qn : public TCustomControl {
   Cardinal FTotalInternalDataSize = 0;
   Cardinal FOperationCount = 0;
   bool FOperationCanceled = false;
+
+  std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
+  TBorderStyle FBorderStyle = bsSingle;
+  TCustomImageList* FImages = nullptr;
+  TCustomImageList* FStateImages = nullptr;
+  TCustomImageList* FCustomCheckImages = nullptr;
+  TCheckImageKind FCheckImageKind = ckSystemDefault;
+  std::unique_ptr<TChangeLink> FImageChangeLink;
+  std::unique_ptr<TChangeLink> FStateChangeLink;
+  std::unique_ptr<TChangeLink> FCustomCheckChangeLink;
+  // The drop target registration of the current window.
+  bool FDropTargetRegistered = false;
 
   PLazyNode FHeightTrackNode = nullptr;
   PLazyNode FEditNode = nullptr;
