@@ -474,6 +474,11 @@ using TVTChangingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, b
 using TVTUpdatingEvent = TEvent<void(TBaseLazyTree_qn* Sender, TVTUpdateState State)>;
 using TVTStateChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, TLazyTreeStates Enter, TLazyTreeStates Leave)>;
 using TVTOperationEvent = TEvent<void(TBaseLazyTree_qn* Sender, TVTOperationKind OperationKind)>;
+using TVTAddToSelectionEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node)>;
+using TVTRemoveFromSelectionEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node)>;
+using TVTFocusChangingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode OldNode, PLazyNode NewNode,
+                                          TColumnIndex OldColumn, TColumnIndex NewColumn, bool& Allowed)>;
+using TVTFocusChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column)>;
 using TVTMeasureItemEvent =
     TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, Integer& NodeHeight)>;
 // Callback of IterateSubtree.
@@ -659,6 +664,36 @@ class TBaseLazyTree_qn : public TCustomControl {
   void SetSelectionCurveRadius(Integer Value);
   Cardinal SelectionCount() const { return Cardinal(FSelectionCount); }
 
+  // --- Selection (kept ascending by node address; vsSelected mirrors it)
+  bool GetSelected(PLazyNode Node) const { return Node && Node->States.Contains(vsSelected); }
+  void SetSelected(PLazyNode Node, bool Value);
+  Integer SelectedCount() const { return FSelectionCount; }
+  virtual void AddToSelection(PLazyNode Node);
+  virtual void AddToSelection(const TNodeArray& NewItems, Integer NewLength, bool ForceInsert = false);
+  virtual void RemoveFromSelection(PLazyNode Node);
+  void ClearSelection();
+  virtual void SelectNodes(PLazyNode StartNode, PLazyNode EndNode, bool AddOnly);
+  virtual void ToggleSelection(PLazyNode StartNode, PLazyNode EndNode);
+  virtual void UnselectNodes(PLazyNode StartNode, PLazyNode EndNode);
+  void SelectAll(bool VisibleOnly);
+  void InvertSelection(bool VisibleOnly);
+  TNodeArray GetSortedSelection(bool Resolve);
+  // While locked, the single-node and range operations leave the
+  // selection alone (the bulk add does not look at the lock).
+  bool SelectionLocked() const { return FSelectionLocked; }
+  void SetSelectionLocked(bool Value) { FSelectionLocked = Value; }
+  PLazyNode RangeAnchor() const { return FRangeAnchor; }
+  Integer LastSelectionLevel() const { return FLastSelectionLevel; }
+  // The valid entries of the selection array, in address order.
+  const TNodeArray& SelectionArray() const { return FSelection; }
+  void HandleClickSelection(PLazyNode LastFocused, PLazyNode NewNode, TShiftState Shift, bool DragPending);
+
+  // --- Focus
+  TColumnIndex FocusedColumn() const { return FFocusedColumn; }
+  void SetFocusedColumn(TColumnIndex Value);
+  virtual void SetFocusedNodeAndColumn(PLazyNode Node, TColumnIndex Column);
+  virtual void EnsureNodeFocused();
+
   // --- Navigation (pre-order; post-order with toChildrenAbove and
   // ConsiderChildrenAbove)
   PLazyNode GetFirst(bool ConsiderChildrenAbove = false);
@@ -757,7 +792,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   Integer OffsetX() const { return FOffsetX; }
   Integer OffsetY() const { return FOffsetY; }
   PLazyNode FocusedNode() const { return FFocusedNode; }
-  void SetFocusedNode(PLazyNode Node) { DoFocusNode(Node, true); }
+  void SetFocusedNode(PLazyNode Node);
   bool CanFocus() override;
   virtual void UpdateDesigner();
 
@@ -778,7 +813,10 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTChangingEvent OnCollapsing;
   TVTChangeEvent OnExpanded;
   TVTChangeEvent OnCollapsed;
-  TVTChangeEvent OnFocusChanged;
+  TVTFocusChangingEvent OnFocusChanging;
+  TVTFocusChangeEvent OnFocusChanged;
+  TVTAddToSelectionEvent OnAddToSelection;
+  TVTRemoveFromSelectionEvent OnRemoveFromSelection;
 
   void Dispatch(TMessage& Message) override;
 
@@ -876,15 +914,34 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void UpdateEditBounds();
   virtual void DoCancelEdit();
   void CancelEditNode();
+  // Ends a running edit; false when the editor keeps it.
+  virtual bool EndEditNode();
+
+  // --- Selection and focus internals
   virtual void DoFocusNode(PLazyNode Node, bool Ask);
+  virtual bool DoFocusChanging(PLazyNode OldNode, PLazyNode NewNode, TColumnIndex OldColumn, TColumnIndex NewColumn);
   virtual void DoFocusChange(PLazyNode Node, TColumnIndex Column);
-  void ResetRangeAnchor();
-  void InternalAddToSelection(const TNodeArray& NewItems, Integer NewLength, bool ForceInsert);
-  void InternalRemoveFromSelection(PLazyNode Node);
-  void RemoveFromSelection(PLazyNode Node);
-  void ClearSelection();
-  Integer PackArray();
-  TNodeArray GetSortedSelection(bool Resolve);
+  virtual void DoRemoveFromSelection(PLazyNode Node);
+  virtual void ResetRangeAnchor();
+  bool InternalAddToSelection(PLazyNode Node, bool ForceInsert);
+  virtual bool InternalAddToSelection(const TNodeArray& NewItems, Integer NewLength, bool ForceInsert);
+  virtual void InternalRemoveFromSelection(PLazyNode Node);
+  virtual void InternalClearSelection();
+  virtual bool FindNodeInSelection(PLazyNode P, Integer& Index, Integer LowBound, Integer HighBound);
+  // Removes the marked entries of the first Count; -1 for an empty array,
+  // else the number kept. The form without arguments packs the selection.
+  static Integer PackArray(TNodeArray& TheArray, Integer Count);
+  Integer PackArray() { return PackArray(FSelection, FSelectionCount); }
+  // Whether an accessible object of the tree's item exists (none until the
+  // accessibility layer provides one).
+  virtual bool HasAccessibleItem() const { return false; }
+  // The column rules of the header as focus and selection see them.
+  virtual bool HeaderUsesColumns() const { return false; }
+  virtual bool HeaderAllowsFocus(TColumnIndex Column) const { (void)Column; return false; }
+  virtual bool HeaderColumnValid(TColumnIndex Column) const { (void)Column; return false; }
+  virtual bool HeaderColumnVisible(TColumnIndex Column) const { (void)Column; return false; }
+  virtual TColumnIndex HeaderFirstVisibleFocusColumn() const { return InvalidColumn; }
+  virtual void InvalidateColumn(TColumnIndex Column);
   virtual void Sort(PLazyNode Node, TColumnIndex Column, Integer Direction, bool DoInit = true);
   virtual void SortTree(TColumnIndex Column, Integer Direction, bool DoInit = true);
   TColumnIndex SortColumn() const { return FSortColumn; }
@@ -910,6 +967,8 @@ class TBaseLazyTree_qn : public TCustomControl {
   Cardinal FVisibleCount = 0;
   TNodeArray FSelection;
   Integer FSelectionCount = 0;
+  bool FSelectionLocked = false;
+  Integer FLastSelectionLevel = -1;
   PLazyNode FRangeAnchor = nullptr;
   PLazyNode FCheckNode = nullptr;
   TNodeArray FTempNodeCache;
@@ -961,6 +1020,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   void DestroyWnd() override;
 
  private:
+  // Takes a selected node out of the array at once, lock or not (a node
+  // that is being deleted must not stay in it).
+  void RemoveSelectedNode(PLazyNode Node);
   void FreeNodeBlock(PLazyNode Node);
   void ClearReferencesTo(PLazyNode Node);
   void ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta);

@@ -1,7 +1,7 @@
-// Hooks the node model calls into code that paints, scrolls, selects, edits
-// and sorts. The base tree answers them with their neutral behaviour: a
-// repaint of the window where one is due, the selection kept as a plain
-// array of nodes, no editor, no sorting and no scrolling of the view.
+// Hooks the node model calls into code that paints, scrolls, edits and
+// sorts. The base tree answers them with their neutral behaviour: a repaint
+// of the window where one is due, no editor, no sorting and no scrolling of
+// the view.
 #include <algorithm>
 
 #include "treeview/LazyTrees_qn.h"
@@ -51,87 +51,18 @@ void TBaseLazyTree_qn::DoCancelEdit() {
   FEditNode = nullptr;
 }
 
+bool TBaseLazyTree_qn::EndEditNode() {
+  // Without an editor there is nothing that could refuse to end.
+  DoCancelEdit();
+  return true;
+}
+
+void TBaseLazyTree_qn::InvalidateColumn(TColumnIndex) {
+  if (HandleAllocated() && FUpdateCount == 0) Invalidate();
+}
+
 void TBaseLazyTree_qn::CancelEditNode() {
   if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) DoCancelEdit();
-}
-
-void TBaseLazyTree_qn::DoFocusNode(PLazyNode Node, bool) {
-  if (Node == FRoot) Node = nullptr;
-  if (Node == FFocusedNode) return;
-  if (FEditNode && FEditNode != Node) DoCancelEdit();
-  FFocusedNode = Node;
-}
-
-void TBaseLazyTree_qn::DoFocusChange(PLazyNode Node, TColumnIndex) {
-  if (Assigned(OnFocusChanged)) OnFocusChanged(this, Node);
-}
-
-void TBaseLazyTree_qn::ResetRangeAnchor() { FRangeAnchor = FFocusedNode; }
-
-void TBaseLazyTree_qn::InternalAddToSelection(const TNodeArray& NewItems, Integer NewLength, bool) {
-  for (Integer i = 0; i < NewLength; ++i) {
-    PLazyNode n = NewItems[size_t(i)];
-    if (!n || n->States.Contains(vsSelected)) continue;
-    n->States.Include(vsSelected);
-    if (size_t(FSelectionCount) < FSelection.size()) FSelection[size_t(FSelectionCount)] = n;
-    else FSelection.push_back(n);
-    ++FSelectionCount;
-    FLastSelected = n;
-  }
-}
-
-void TBaseLazyTree_qn::InternalRemoveFromSelection(PLazyNode Node) {
-  if (!Node->States.Contains(vsSelected)) return;
-  Node->States.Exclude(vsSelected);
-  auto end = FSelection.begin() + FSelectionCount;
-  auto it = std::find(FSelection.begin(), end, Node);
-  if (it != end) {
-    std::copy(it + 1, end, it);
-    --FSelectionCount;
-    FSelection[size_t(FSelectionCount)] = nullptr;
-  }
-  if (FLastSelected == Node) FLastSelected = nullptr;
-}
-
-void TBaseLazyTree_qn::RemoveFromSelection(PLazyNode Node) {
-  if (!Node->States.Contains(vsSelected)) return;
-  InternalRemoveFromSelection(Node);
-  Change(Node);
-}
-
-void TBaseLazyTree_qn::ClearSelection() {
-  bool any = FSelectionCount > 0;
-  for (Integer i = 0; i < FSelectionCount; ++i)
-    if (FSelection[size_t(i)]) FSelection[size_t(i)]->States.Exclude(vsSelected);
-  FSelection.clear();
-  FSelectionCount = 0;
-  FLastSelected = nullptr;
-  if (any) Change(nullptr);
-}
-
-Integer TBaseLazyTree_qn::PackArray() {
-  // Nodes leave the array when they are freed, so it never holds stale
-  // entries; there is nothing to compact.
-  return -1;
-}
-
-TNodeArray TBaseLazyTree_qn::GetSortedSelection(bool Resolve) {
-  TNodeArray result;
-  for (PLazyNode n = GetFirstNoInit(false); n;) {
-    if (n->States.Contains(vsSelected)) {
-      result.push_back(n);
-      if (Resolve) {
-        // Only the topmost selected node of a subtree: its descendants go
-        // with it.
-        PLazyNode next = nullptr;
-        for (PLazyNode run = n; run && run != FRoot && !next; run = run->Parent) next = run->NextSibling;
-        n = next;
-        continue;
-      }
-    }
-    n = GetNextNoInit(n, false);
-  }
-  return result;
 }
 
 void TBaseLazyTree_qn::Sort(PLazyNode, TColumnIndex, Integer, bool) {}

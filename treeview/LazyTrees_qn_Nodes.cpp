@@ -480,7 +480,7 @@ void TBaseLazyTree_qn::DeleteNode(PLazyNode Node, bool Reindex) {
   } else if (FUpdateCount == 0) {
     bool wasSynch = FStates.Contains(tsSynchMode);
     DoStateChange({tsSynchMode});
-    err.Run([&] { RemoveFromSelection(Node); });
+    err.Run([&] { RemoveSelectedNode(Node); });
     if (!wasSynch) DoStateChange({}, {tsSynchMode});
     InvalidateToBottom(parent);
   } else {
