@@ -149,8 +149,11 @@ TEST(LazyTrees_qn_Selection, RandomOperationsKeepTheArraySound) {
       }
       if (depth == 0) {
         ExpectSelectionSound(t, "step " + std::to_string(step) + " op " + std::to_string(op));
-        for (PLazyNode n : nodes)
-          if (n->States.Contains(vsSelected)) ASSERT_FALSE(n->States.Contains(vsDisabled));
+        for (PLazyNode n : nodes) {
+          if (n->States.Contains(vsSelected)) {
+            ASSERT_FALSE(n->States.Contains(vsDisabled));
+          }
+        }
         if (::testing::Test::HasFatalFailure()) return;
       }
     }
