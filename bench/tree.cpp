@@ -12,7 +12,9 @@
 #include <gtk/gtk.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -289,6 +291,70 @@ void PeerExpandCollapse(benchmark::State& st, bool Expand) {
 void PeerExpandAll(benchmark::State& st) { PeerExpandCollapse(st, true); }
 void PeerCollapseAll(benchmark::State& st) { PeerExpandCollapse(st, false); }
 
+// --- Sorting 10^5 siblings by a random 32-bit key in their user data ------
+// Ours: Sort with an OnCompareNodes that compares the keys. The peer:
+// std::stable_sort of pointers to records of the same size, with the key at
+// the same offset, compared through the same event type.
+
+constexpr Cardinal kSortRows = 100000;
+
+std::vector<uint32_t> SortKeys() {
+  std::mt19937 rng(77);
+  std::vector<uint32_t> keys(kSortRows);
+  for (auto& k : keys) k = uint32_t(rng());
+  return keys;
+}
+
+TVTCompareEvent KeyComparison(Cardinal Offset) {
+  return [Offset](TBaseLazyTree_qn*, PLazyNode A, PLazyNode B, TColumnIndex, Integer& R) {
+    uint32_t a = *reinterpret_cast<const uint32_t*>(reinterpret_cast<const Byte*>(A) + Offset);
+    uint32_t b = *reinterpret_cast<const uint32_t*>(reinterpret_cast<const Byte*>(B) + Offset);
+    R = a < b ? -1 : a > b ? 1 : 0;
+  };
+}
+
+void OursSort(benchmark::State& st) {
+  std::vector<uint32_t> keys = SortKeys();
+  auto* t = new TBaseLazyTree_qn(nullptr);
+  t->SetNodeDataSize(Integer(sizeof(uint32_t)));
+  t->SetRootNodeCount(kSortRows);
+  t->OnCompareNodes = KeyComparison(t->UserDataOffset());
+  for (auto _ : st) {
+    size_t i = 0;
+    for (PLazyNode n = t->RootNode()->FirstChild; n; n = n->NextSibling) *t->GetNodeData<uint32_t>(n) = keys[i++];
+    auto a = TClock::now();
+    t->Sort(nullptr, NoColumn, sdAscending, false);
+    auto b = TClock::now();
+    st.SetIterationTime(Seconds(a, b));
+  }
+  delete t;
+}
+
+void PeerSort(benchmark::State& st) {
+  std::vector<uint32_t> keys = SortKeys();
+  const Cardinal offset = TreeNodeSize;
+  const size_t size = (offset + sizeof(uint32_t) + 7) & ~size_t(7);
+  std::vector<Byte> block(size * kSortRows);
+  std::vector<PLazyNode> records(kSortRows);
+  TVTCompareEvent compare = KeyComparison(offset);
+  for (auto _ : st) {
+    for (Cardinal i = 0; i < kSortRows; ++i) {
+      Byte* r = &block[size * i];
+      *reinterpret_cast<uint32_t*>(r + offset) = keys[i];
+      records[i] = reinterpret_cast<PLazyNode>(r);
+    }
+    auto a = TClock::now();
+    std::stable_sort(records.begin(), records.end(), [&](PLazyNode x, PLazyNode y) {
+      Integer r = 0;
+      compare(nullptr, x, y, NoColumn, r);
+      return r < 0;
+    });
+    auto b = TClock::now();
+    benchmark::DoNotOptimize(records.data());
+    st.SetIterationTime(Seconds(a, b));
+  }
+}
+
 class TimeReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> seconds;
@@ -326,18 +392,19 @@ int main(int argc, char** argv) {
       {"create/ours", OursCreate},        {"create/peer", PeerCreate},       {"validate/ours", OursValidate},
       {"validate/peer", PeerValidate},    {"getnodeat/ours", OursNodeAt},    {"getnodeat/peer", PeerNodeAt},
       {"expandall/ours", OursExpandAll},  {"expandall/peer", PeerExpandAll}, {"collapseall/ours", OursCollapseAll},
-      {"collapseall/peer", PeerCollapseAll}};
+      {"collapseall/peer", PeerCollapseAll}, {"sort/ours", OursSort},         {"sort/peer", PeerSort}};
   for (auto& c : cases)
     benchmark::RegisterBenchmark(c.first, c.second)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   TimeReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (const char* name : {"create", "validate", "getnodeat", "expandall", "collapseall"}) {
+  for (const char* name : {"create", "validate", "getnodeat", "expandall", "collapseall", "sort"}) {
     auto& s = reporter.seconds;
     std::string ours = std::string(name) + "/ours/iterations:3/manual_time";
     std::string peer = std::string(name) + "/peer/iterations:3/manual_time";
     double o = s.count(ours) ? s[ours] : 0, p = s.count(peer) ? s[peer] : 0;
-    std::printf("ratio %s: %.2f (GTK)\n", name, o > 0 ? p / o : 0);
+    std::printf("ratio %s: %.2f (%s)\n", name, o > 0 ? p / o : 0,
+                std::string(name) == "sort" ? "std::stable_sort" : "GTK");
   }
   std::fflush(stdout);
   delete GPeer;

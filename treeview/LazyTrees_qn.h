@@ -165,6 +165,9 @@ using enum TChangeReason;
 enum class TVTUpdateState : Byte { usBegin, usBeginSynch, usSynch, usUpdate, usEnd, usEndSynch };
 using enum TVTUpdateState;
 
+enum class TSortDirection : Byte { sdAscending, sdDescending };
+using enum TSortDirection;
+
 enum class TVTOperationKind : Byte { okAutoFitColumns, okGetMaxColumnWidth, okSortNode, okSortTree };
 using enum TVTOperationKind;
 using TVTOperationKinds = TSet<TVTOperationKind>;
@@ -479,6 +482,12 @@ using TVTRemoveFromSelectionEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyN
 using TVTFocusChangingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode OldNode, PLazyNode NewNode,
                                           TColumnIndex OldColumn, TColumnIndex NewColumn, bool& Allowed)>;
 using TVTFocusChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column)>;
+using TVTCheckChangingEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TCheckState& NewState, bool& Allowed)>;
+using TVTCompareEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node1, PLazyNode Node2, TColumnIndex Column, Integer& Result)>;
+using TVTNodeMovingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, PLazyNode Target, bool& Allowed)>;
+using TVTNodeCopyingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, PLazyNode Target, bool& Allowed)>;
 using TVTMeasureItemEvent =
     TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, Integer& NodeHeight)>;
 // Callback of IterateSubtree.
@@ -595,6 +604,33 @@ class TBaseLazyTree_qn : public TCustomControl {
   void SetNodeParent(PLazyNode Node, PLazyNode Value);
   // Moves Source (with its subtree) to Target; the node keeps its data.
   void MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachMode Mode, bool ChildrenOnly = false);
+  void MoveTo(PLazyNode Node, TBaseLazyTree_qn* Tree, TVTNodeAttachMode Mode, bool ChildrenOnly = false);
+
+  // --- Check states
+  TCheckState GetCheckState(PLazyNode Node) const { return Node->CheckState; }
+  void SetCheckState(PLazyNode Node, TCheckState Value);
+  TCheckType GetCheckType(PLazyNode Node) const { return Node->CheckType; }
+  void SetCheckType(PLazyNode Node, TCheckType Value);
+  virtual TCheckState DetermineNextCheckState(TCheckType CheckType, TCheckState CheckState);
+  Cardinal CheckedCount() { return GetCheckedCount(); }
+  Cardinal GetCheckedCount();
+  void ClearChecked();
+
+  // --- Sorting and cut/copy marks
+  virtual void Sort(PLazyNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+  virtual void SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit = true);
+  TColumnIndex SortColumn() const { return FSortColumn; }
+  TSortDirection SortDirection() const { return FSortDirection; }
+  // The header's sort column and direction (the tree's own until a header
+  // holds them).
+  void SetSortColumn(TColumnIndex Value) { FSortColumn = Value; }
+  void SetSortDirection(TSortDirection Value) { FSortDirection = Value; }
+  virtual void MarkCutCopyNodes();
+  void CancelCutOrCopy();
+  void FinishCutOrCopy();
+  Cardinal CutCopyCount() { return GetCutCopyCount(); }
+  Cardinal GetCutCopyCount();
+  TNodeArray GetSortedCutCopySet(bool Resolve);
   bool GetVisiblePath(PLazyNode Node) const;
   void SetVisiblePath(PLazyNode Node, bool Value);
   bool GetFullyVisible(PLazyNode Node) const;
@@ -813,6 +849,13 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTChangingEvent OnCollapsing;
   TVTChangeEvent OnExpanded;
   TVTChangeEvent OnCollapsed;
+  TVTCheckChangingEvent OnChecking;
+  TVTChangeEvent OnChecked;
+  TVTCompareEvent OnCompareNodes;
+  TVTNodeMovingEvent OnNodeMoving;
+  TVTChangeEvent OnNodeMoved;
+  TVTNodeCopyingEvent OnNodeCopying;
+  TVTChangeEvent OnNodeCopied;
   TVTFocusChangingEvent OnFocusChanging;
   TVTFocusChangeEvent OnFocusChanged;
   TVTAddToSelectionEvent OnAddToSelection;
@@ -942,9 +985,23 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual bool HeaderColumnVisible(TColumnIndex Column) const { (void)Column; return false; }
   virtual TColumnIndex HeaderFirstVisibleFocusColumn() const { return InvalidColumn; }
   virtual void InvalidateColumn(TColumnIndex Column);
-  virtual void Sort(PLazyNode Node, TColumnIndex Column, Integer Direction, bool DoInit = true);
-  virtual void SortTree(TColumnIndex Column, Integer Direction, bool DoInit = true);
-  TColumnIndex SortColumn() const { return FSortColumn; }
+  // Check state changes with their events and propagation.
+  virtual bool DoChecking(PLazyNode Node, TCheckState& NewCheckState);
+  virtual void DoCheckClick(PLazyNode Node, TCheckState NewCheckState);
+  virtual void DoChecked(PLazyNode Node);
+  bool ChangeCheckState(PLazyNode Node, TCheckState Value);
+  virtual bool CheckParentCheckState(PLazyNode Node, TCheckState NewCheckState);
+  // Moving, copying and comparing.
+  virtual bool DoNodeMoving(PLazyNode Node, PLazyNode Target);
+  virtual void DoNodeMoved(PLazyNode Node);
+  virtual bool DoNodeCopying(PLazyNode Node, PLazyNode Target);
+  virtual void DoNodeCopied(PLazyNode Node);
+  virtual Integer DoCompare(PLazyNode Node1, PLazyNode Node2, TColumnIndex Column);
+  // Whether the tree can compare nodes at all: OnCompareNodes is assigned.
+  // A descendant that compares in DoCompare answers true here.
+  virtual bool CanCompareNodes() const { return Assigned(OnCompareNodes); }
+  // Automatic sorting is on, a sort column is set and nodes can be compared.
+  bool AutoSortAllowed() const;
   void CancelHintAndLeave();
   void EmptyClipboardMarks();
 
@@ -999,8 +1056,10 @@ class TBaseLazyTree_qn : public TCustomControl {
   PLazyNode FHeightTrackNode = nullptr;
   PLazyNode FEditNode = nullptr;
   TColumnIndex FFocusedColumn = NoColumn;
-  TColumnIndex FSortColumn = InvalidColumn;
-  Integer FSortDirection = 0;
+  TColumnIndex FSortColumn = NoColumn;
+  TSortDirection FSortDirection = sdAscending;
+  TCheckState FPendingCheckState = csUncheckedNormal;
+  Cardinal FCheckPropagationCount = 0;
   Cardinal FAnimationDuration = 200;
   Integer FSelectionCurveRadius = 0;
   Integer FRangeX = 0;

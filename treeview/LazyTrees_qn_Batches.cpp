@@ -53,7 +53,7 @@ void TBaseLazyTree_qn::EndUpdate() {
     if (FStates.Contains(tsStructureChangePending))
       err.Run([&] { DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason); });
     if (FStates.Contains(tsChangePending)) err.Run([&] { DoChange(FLastChangedNode); });
-    if (FOptions->AutoOptions().Contains(toAutoSort)) err.Run([&] { SortTree(FSortColumn, FSortDirection, true); });
+    if (AutoSortAllowed()) err.Run([&] { SortTree(FSortColumn, FSortDirection, true); });
     SetUpdateState(false);
     if (HandleAllocated()) Invalidate();
     UpdateDesigner();

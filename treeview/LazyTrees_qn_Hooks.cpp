@@ -1,7 +1,6 @@
-// Hooks the node model calls into code that paints, scrolls, edits and
-// sorts. The base tree answers them with their neutral behaviour: a repaint
-// of the window where one is due, no editor, no sorting and no scrolling of
-// the view.
+// Hooks the node model calls into code that paints, scrolls and edits. The
+// base tree answers them with their neutral behaviour: a repaint of the
+// window where one is due, no editor and no scrolling of the view.
 #include <algorithm>
 
 #include "treeview/LazyTrees_qn.h"
@@ -65,35 +64,10 @@ void TBaseLazyTree_qn::CancelEditNode() {
   if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) DoCancelEdit();
 }
 
-void TBaseLazyTree_qn::Sort(PLazyNode, TColumnIndex, Integer, bool) {}
-
-void TBaseLazyTree_qn::SortTree(TColumnIndex, Integer, bool) {}
-
 void TBaseLazyTree_qn::CancelHintAndLeave() { DoStateChange({}, {tsHint}); }
 
 void TBaseLazyTree_qn::EmptyClipboardMarks() {
   for (PLazyNode n = GetFirstNoInit(false); n; n = GetNextNoInit(n, false)) n->States.Exclude(vsCutOrCopy);
-}
-
-void TBaseLazyTree_qn::MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachMode Mode, bool) {
-  if (!Source || Source == FRoot || Mode == amNoWhere || FOptions->MiscOptions().Contains(toReadOnly)) return;
-  if (!Target) Target = FRoot;
-  if (Target == FRoot) {
-    if (Mode == amInsertBefore) Mode = amAddChildFirst;
-    else if (Mode == amInsertAfter) Mode = amAddChildLast;
-  }
-  if (Target == Source || HasAsParent(Target, Source))
-    throw ELazyTreeError(SWrongMoveError, hcTFEWrongMove);
-  InterruptValidation();
-  InternalDisconnectNode(Source, true, true);
-  InternalConnectNode(Source, Target, this, Mode);
-  InvalidateCache();
-  if (FUpdateCount == 0) {
-    ValidateCache();
-    UpdateScrollBars(true);
-    if (HandleAllocated()) Invalidate();
-  }
-  StructureChange(Source, crNodeMoved);
 }
 
 }  // namespace qn

@@ -269,7 +269,7 @@ void TBaseLazyTree_qn::SetChildCount(PLazyNode Node, Cardinal NewChildCount) {
     }
     AdjustTotalCount(Node, Integer(added), true);
     Node->ChildCount = NewChildCount;
-    if (FUpdateCount == 0 && FOptions->AutoOptions().Contains(toAutoSort) && FSortColumn > InvalidColumn)
+    if (FUpdateCount == 0 && AutoSortAllowed())
       Sort(Node, FSortColumn, FSortDirection, true);
     InvalidateCache();
   } else {
@@ -303,7 +303,7 @@ PLazyNode TBaseLazyTree_qn::AddChild(PLazyNode Parent, Pointer UserData) {
   if (FUpdateCount == 0) {
     ValidateCache();
     if (FStates.Contains(tsStructureChangePending)) StructureChange(Parent == FRoot ? nullptr : Parent, crChildAdded);
-    if (FOptions->AutoOptions().Contains(toAutoSort) && FSortColumn > InvalidColumn)
+    if (AutoSortAllowed())
       Sort(Parent, FSortColumn, FSortDirection, true);
     InvalidateToBottom(Parent);
     UpdateScrollBars(true);
@@ -338,7 +338,7 @@ PLazyNode TBaseLazyTree_qn::InsertNode(PLazyNode Node, TVTNodeAttachMode Mode, P
     result->States.Include(vsOnFreeNodeCallRequired);
   }
   if (FUpdateCount == 0) {
-    if (FOptions->AutoOptions().Contains(toAutoSort) && FSortColumn >= NoColumn) {
+    if (AutoSortAllowed()) {
       PLazyNode target = (Mode == amInsertBefore || Mode == amInsertAfter) ? Node->Parent : Node;
       Sort(target, FSortColumn, FSortDirection, true);
     }

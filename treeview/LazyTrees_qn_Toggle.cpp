@@ -62,7 +62,7 @@ void TBaseLazyTree_qn::ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& H
     if (measure) GetNodeHeight(c);
     HeightDelta += Integer(c->TotalHeight);
   }
-  if (FOptions->AutoOptions().Contains(toAutoSort) && FSortColumn > InvalidColumn)
+  if (AutoSortAllowed())
     Sort(Node, FSortColumn, FSortDirection, false);
   InterruptValidation();
   Node->States.Include(vsExpanded);
