@@ -300,6 +300,13 @@ TFillLineEvent TLinearGradientPolygonFiller::GetFillLine() {
   return MakeEvent(this, &TLinearGradientPolygonFiller::FillLinePerPixel);
 }
 
+// Runs apart only for the table form of this class; a descendant may fill
+// its lines its own way.
+TFillRunEvent TLinearGradientPolygonFiller::GetFillRun() {
+  if (!FGradient || !FUseLookUpTable || ClassType() != StaticClass()) return {};
+  return MakeEvent(this, &TLinearGradientPolygonFiller::FillRunTable);
+}
+
 void TLinearGradientPolygonFiller::BeginRendering() {
   FRowCount = 0;
   if (!FGradient || !FUseLookUpTable) return;

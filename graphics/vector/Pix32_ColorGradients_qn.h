@@ -311,6 +311,7 @@ class TLinearGradientPolygonFiller : public TCustomPolygonFiller {
   explicit TLinearGradientPolygonFiller(TColor32Gradient* Gradient = nullptr) : FGradient(Gradient) {}
 
   TFillLineEvent GetFillLine() override;
+  TFillRunEvent GetFillRun() override;
   void BeginRendering() override;
 
   TColor32Gradient* Gradient() const { return FGradient; }
@@ -328,6 +329,9 @@ class TLinearGradientPolygonFiller : public TCustomPolygonFiller {
 
  protected:
   void FillLineTable(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
+  void FillRunTable(PColor32 Dst, Integer DstX, Integer DstY, Integer Length) {
+    FillLineTable(Dst, DstX, DstY, Length, nullptr);
+  }
   void FillLinePerPixel(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
 
  private:

@@ -6,7 +6,7 @@
 #include <numbers>
 
 #if defined(__SSE2__)
-#include <xmmintrin.h>
+#include <emmintrin.h>
 #endif
 
 #include "graphics/raster/Pix32_LowLevel_qn.h"

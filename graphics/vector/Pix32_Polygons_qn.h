@@ -27,6 +27,8 @@ using TFillProc = void (*)(const Single* Coverage, PColor32 AlphaValues, Integer
 // Writes Length pixels from Dst, pixel (DstX, DstY) of the target; the low
 // byte of each AlphaValues entry is that pixel's weight (nil: full weight).
 using TFillLineEvent = TEvent<void(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues)>;
+// Length pixels of full coverage from Dst, at (DstX, DstY).
+using TFillRunEvent = TEvent<void(PColor32 Dst, Integer DstX, Integer DstY, Integer Length)>;
 
 // Supplies the colours of a fill instead of one solid colour.
 class TCustomPolygonFiller : public TObject {
@@ -35,6 +37,11 @@ class TCustomPolygonFiller : public TObject {
   TCustomPolygonFiller() = default;
   // May hand back no routine; the renderer then skips the span.
   virtual TFillLineEvent GetFillLine() = 0;
+  // A filler that can fill a run of full coverage without a weight per
+  // pixel hands back a routine for it; the renderer then splits a row into
+  // such runs and lines with weights. None (the default): whole rows go to
+  // the line routine.
+  virtual TFillRunEvent GetFillRun() { return {}; }
   virtual void BeginRendering() {}
   virtual void EndRendering() {}
 };
@@ -270,6 +277,7 @@ class TSamplerFiller : public TCustomPolygonFiller {
   TSamplerFiller() = default;
   explicit TSamplerFiller(TCustomSampler* Sampler);
   TFillLineEvent GetFillLine() override;
+  TFillRunEvent GetFillRun() override;
   // Prepare and finalise the sampler; without one they raise.
   void BeginRendering() override;
   void EndRendering() override;
@@ -280,6 +288,7 @@ class TSamplerFiller : public TCustomPolygonFiller {
  protected:
   virtual void SamplerChanged();
   void SampleLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length, PColor32 AlphaValues);
+  void SampleRunOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length);
 
  private:
   TCustomSampler* FSampler = nullptr;

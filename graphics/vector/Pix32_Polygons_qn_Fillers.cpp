@@ -285,6 +285,32 @@ void TSamplerFiller::EndRendering() {
 
 TFillLineEvent TSamplerFiller::GetFillLine() { return MakeEvent(this, &TSamplerFiller::SampleLineOpaque); }
 
+// A descendant may fill its lines its own way, so only this class fills
+// runs apart.
+TFillRunEvent TSamplerFiller::GetFillRun() {
+  if (ClassType() != StaticClass() || !FSampler) return {};
+  return MakeEvent(this, &TSamplerFiller::SampleRunOpaque);
+}
+
+void TSamplerFiller::SampleRunOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length) {
+  // Made opaque as a full weight makes them on the line path, on the way
+  // from a small buffer into the bitmap: one pass over the bitmap only.
+  constexpr Integer kPiece = 256;
+  alignas(16) TColor32 Samples[kPiece];
+  for (Integer I = 0; I < Length; I += kPiece) {
+    const Integer N = std::min(kPiece, Length - I);
+    FSampler->GetSampleSpanInt(static_cast<Integer>(static_cast<Cardinal>(DstX) + I), DstY, N, Samples);
+    Integer K = 0;
+#if defined(__SSE2__)
+    const __m128i Alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    for (; K + 4 <= N; K += 4)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + I + K),
+                       _mm_or_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(Samples + K)), Alpha));
+#endif
+    for (; K < N; ++K) Dst[I + K] = Samples[K] | 0xFF000000u;
+  }
+}
+
 void TSamplerFiller::SampleLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
                                       PColor32 AlphaValues) {
   // The samples come a piece of the span at a time, so a sampler that can

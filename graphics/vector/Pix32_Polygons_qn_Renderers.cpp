@@ -371,12 +371,43 @@ void TPolygonRenderer32VPR::FillSpan(const TValueSpan& Span, Integer DstY) {
 }
 
 // The weights of a whole row for the filler: the columns between runs
-// through the fill procedure, each run's one weight repeated.
+// through the fill procedure, each run's one weight repeated. A filler
+// with a run routine gets the long runs of full weight through it instead,
+// and the pieces between through its line routine.
 void TPolygonRenderer32VPR::FillRow(Pointer Data, const TCoverRow& Row) {
   auto* Self = static_cast<TPolygonRenderer32VPR*>(Data);
   const Integer Len = Row.X2 - Row.X1 + 1;
   if (Len <= 0) return;
   TColor32* Buffer = Self->SpanBuffer(Len);
+  const TFillRunEvent FillRun = Self->FFiller->GetFillRun();
+  if (Assigned(FillRun)) {
+    const TFillLineEvent FillLine = Self->FFiller->GetFillLine();
+    if (!Assigned(FillLine)) return;
+    const PColor32 Line = Self->FBitmap->ScanLine(Row.Y);
+    // Shorter runs are not worth a call of their own.
+    constexpr Integer kMinRun = 16;
+    Integer X = Row.X1, Start = Row.X1;
+    auto Flush = [&](Integer End) {
+      if (End > Start) FillLine(Line + Start, Start, Row.Y, End - Start, Buffer + (Start - Row.X1));
+    };
+    for (Integer i = 0; i < Row.RunCount; ++i) {
+      const TCoverRun& R = Row.Runs[i];
+      if (R.X1 > X) Self->FFillProc(Row.Values + (X - Row.X1), Buffer + (X - Row.X1), R.X1 - X, 0);
+      TColor32 W;
+      Self->FFillProc(&R.Value, &W, 1, 0);
+      if ((W & 0xFFu) == 255 && R.X2 - R.X1 + 1 >= kMinRun) {
+        Flush(R.X1);
+        FillRun(Line + R.X1, R.X1, Row.Y, R.X2 - R.X1 + 1);
+        Start = R.X2 + 1;
+      } else {
+        std::fill(Buffer + (R.X1 - Row.X1), Buffer + (R.X2 - Row.X1 + 1), W);
+      }
+      X = R.X2 + 1;
+    }
+    if (X <= Row.X2) Self->FFillProc(Row.Values + (X - Row.X1), Buffer + (X - Row.X1), Row.X2 - X + 1, 0);
+    Flush(Row.X2 + 1);
+    return;
+  }
   Integer X = Row.X1;
   for (Integer i = 0; i < Row.RunCount; ++i) {
     const TCoverRun& R = Row.Runs[i];

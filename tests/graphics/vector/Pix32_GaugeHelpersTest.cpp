@@ -322,3 +322,53 @@ TEST(Pix32_ColorGradients_qn, LinearGradientFillerRowsFollowTheRule) {
           }
       }
 }
+
+// Fillers with a run routine get long runs of full coverage apart from the
+// lines between them; the picture is the one the line routine alone makes
+// of whole rows with their weights.
+TEST(Pix32_Polygons_qn, RunsOfFullCoverageFillAsTheirLines) {
+  TColor32Gradient Opaque, Glass;
+  Opaque.AddColorStop(0.0f, 0xFF1E3A8Au);
+  Opaque.AddColorStop(0.5f, 0xFF38BDF8u);
+  Opaque.AddColorStop(1.0f, 0xFFF97316u);
+  Glass.Assign(&Opaque);
+  Glass.SetEndColor(0x60F97316u);
+  TLinearGradientPolygonFiller Along(&Opaque), Slanted(&Glass);
+  Along.SetStartPoint(FloatPoint(20, 0));
+  Along.SetEndPoint(FloatPoint(170, 0));
+  Slanted.SetStartPoint(FloatPoint(10, 10));
+  Slanted.SetEndPoint(FloatPoint(150, 90));
+  Slanted.SetWrapMode(TWrapMode::wmMirror);
+  TLinearGradientSampler LS(&Opaque);
+  LS.SetPoints(FloatPoint(30, 0), FloatPoint(160, 0));
+  TRadialGradientSampler RS(&Glass);
+  RS.SetCenter(FloatPoint(90, 60));
+  RS.SetRadius(50);
+  TSamplerFiller LF(&LS), RF(&RS);
+  const TArrayOfArrayOfFloatPoint Shapes[] = {
+      {{{0, 0}, {200, 0}, {200, 120}, {0, 120}}},
+      {{{3.3f, 2.7f}, {181.5f, 5.1f}, {177.2f, 117.4f}, {9.6f, 110.2f}}},
+      {Star(FloatPoint(100, 60), 20.0f, 58.0f, 9), Star(FloatPoint(100, 60), 8.0f, 16.0f, 5)},
+  };
+  for (TCustomPolygonFiller* F : {static_cast<TCustomPolygonFiller*>(&Along), static_cast<TCustomPolygonFiller*>(&Slanted),
+                                  static_cast<TCustomPolygonFiller*>(&LF), static_cast<TCustomPolygonFiller*>(&RF)}) {
+    ASSERT_TRUE(Assigned(F->GetFillRun()));
+    for (const auto& S : Shapes) {
+      TCustomBitmap32 A, B;
+      for (TCustomBitmap32* X : {&A, &B}) {
+        X->SetSize(200, 120);
+        X->Clear(0xFF405060u);
+      }
+      PolyPolygonFS(&A, S, F, TPolyFillMode::pfNonZero);
+      TCallbackPolygonFiller Lines;
+      Lines.SetFillLineEvent(F->GetFillLine());
+      F->BeginRendering();
+      PolyPolygonFS(&B, S, &Lines, TPolyFillMode::pfNonZero);
+      F->EndRendering();
+      ASSERT_EQ(Pixels(A), Pixels(B)) << ToUtf8(F->ClassName()) << ", shape " << (&S - Shapes);
+    }
+  }
+  // The per-pixel form and descendants keep to whole lines.
+  Along.SetUseLookUpTable(false);
+  EXPECT_FALSE(Assigned(Along.GetFillRun()));
+}

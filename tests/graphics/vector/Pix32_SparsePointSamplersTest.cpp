@@ -120,7 +120,9 @@ TEST(Pix32_ColorGradients_qn, BarycentricSamplerAgainstExactCoordinates) {
       const double Vo = ((Y3 - Y1) * (Xo - X3) + (X1 - X3) * (Yo - Y3)) / Det;
       const double Wo = 1 - Uo - Vo;
       const double Margin = 1e-3;
-      if (std::min({Uo, Vo, Wo}) > Margin) EXPECT_TRUE(S.IsPointInTriangle(Xo, Yo));
+      if (std::min({Uo, Vo, Wo}) > Margin) {
+        EXPECT_TRUE(S.IsPointInTriangle(Xo, Yo));
+      }
       if (std::min({Uo, Vo, Wo}) < -Margin) {
         EXPECT_FALSE(S.IsPointInTriangle(TFloatPoint(Xo, Yo)));
         // Held on the triangle, every channel stays between the corners'.
