@@ -2,6 +2,8 @@
 //   rect  the whole surface;  star  a 200-point star over most of it
 // filled with a 4-stop gradient:
 //   filler-{clamp,repeat,mirror}  TLinearGradientPolygonFiller (lookup table)
+//   filler-slanted                the same in clamp along a diagonal axis,
+//                                 where no two rows are alike
 //   linear-sampler                TSamplerFiller over a TLinearGradientSampler
 //   radial-sampler                TSamplerFiller over a TRadialGradientSampler
 // Peers, with the same stops and extend modes: cairo linear and radial
@@ -38,10 +40,12 @@ namespace {
 constexpr int kSize = 1024;
 const TColor32 kStops[4] = {0xFFE04030u, 0xFFF0C040u, 0xFF30A060u, 0xFF3050C0u};
 const float kOffsets[4] = {0.0f, 0.3f, 0.7f, 1.0f};
-// Axis from (112, 0) to (912, 0) for linear, centre (512, 512) radius 400 for radial.
+// Axis from (112, 0) to (912, 0) for linear (from (112, 112) to (912, 912)
+// for the slanted filler), centre (512, 512) radius 400 for radial.
 constexpr float kX0 = 112, kX1 = 912, kCx = 512, kCy = 512, kR = 400;
 
-enum class TKind { FillerClamp, FillerRepeat, FillerMirror, LinearSampler, RadialSampler };
+enum class TKind { FillerClamp, FillerRepeat, FillerMirror, FillerSlanted, LinearSampler, RadialSampler };
+bool Slanted(TKind k) { return k == TKind::FillerSlanted; }
 
 TArrayOfFloatPoint Shape(const std::string& s) {
   if (s == "rect") return {{0, 0}, {kSize, 0}, {kSize, kSize}, {0, kSize}};
@@ -65,8 +69,8 @@ struct TOurs {
     Bitmap.SetSize(kSize, kSize);
     Bitmap.Clear(0xFFFFFFFFu);
     for (int i = 0; i < 4; ++i) Gradient.AddColorStop(kOffsets[i], kStops[i]);
-    Filler.SetStartPoint({kX0, 0});
-    Filler.SetEndPoint({kX1, 0});
+    Filler.SetStartPoint({kX0, Slanted(k) ? kX0 : 0});
+    Filler.SetEndPoint({kX1, Slanted(k) ? kX1 : 0});
     Filler.SetWrapMode(Wrap(k));
     Linear.SetGradient(&Gradient);
     Linear.SetPoints({kX0, 0}, {kX1, 0});
@@ -90,7 +94,7 @@ struct TCairo {
     Surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSize, kSize);
     Cr = cairo_create(Surface);
     Pattern = k == TKind::RadialSampler ? cairo_pattern_create_radial(kCx, kCy, 0, kCx, kCy, kR)
-                                        : cairo_pattern_create_linear(kX0, 0, kX1, 0);
+                                        : cairo_pattern_create_linear(kX0, Slanted(k) ? kX0 : 0, kX1, Slanted(k) ? kX1 : 0);
     for (int i = 0; i < 4; ++i) {
       const TColor32 c = kStops[i];
       cairo_pattern_add_color_stop_rgb(Pattern, kOffsets[i], ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0,
@@ -186,6 +190,10 @@ struct TAgg {
       case TKind::FillerMirror:
         Render<TReflectX>(s, agg::trans_affine_translation(kX0, 0), 0, kX1 - kX0);
         break;
+      case TKind::FillerSlanted:
+        Render<agg::gradient_x>(s, agg::trans_affine_rotation(std::atan2(1.0, 1.0)) * agg::trans_affine_translation(kX0, kX0),
+                                0, (kX1 - kX0) * std::sqrt(2.0f));
+        break;
       default:
         Render<agg::gradient_x>(s, agg::trans_affine_translation(kX0, 0), 0, kX1 - kX0);
         break;
@@ -226,6 +234,7 @@ int main(int argc, char** argv) {
   const std::pair<const char*, TKind> kinds[] = {{"filler-clamp", TKind::FillerClamp},
                                                  {"filler-repeat", TKind::FillerRepeat},
                                                  {"filler-mirror", TKind::FillerMirror},
+                                                 {"filler-slanted", TKind::FillerSlanted},
                                                  {"linear-sampler", TKind::LinearSampler},
                                                  {"radial-sampler", TKind::RadialSampler}};
   std::vector<std::string> cases;

@@ -1,6 +1,7 @@
 // Gallery page "gradients": every gradient sampler in clamp, repeat and
-// mirror; the linear gradient filler; the five sparse-point samplers;
-// progress rings built from arc points, rotation and SimpleFill.
+// mirror; the linear gradient filler; the five sparse-point samplers; the
+// circle-progress and speedometer dials built from arc points, rotation,
+// SimpleFill and the linear gradient filler.
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -19,7 +20,7 @@ namespace {
 
 using namespace qn;
 
-constexpr Integer W = 960, H = 980, CellW = 116, CellH = 96;
+constexpr Integer W = 960, H = 1230, CellW = 116, CellH = 96;
 
 void Label(TBitmap32& B, Integer X, Integer Y, const String& Text) {
   B.Font()->SetName(u"DejaVu Sans");
@@ -36,24 +37,101 @@ void Stops(TColor32Gradient& G) {
   G.AddColorStop(1.0f, 0xFFF97316u);
 }
 
-// A ring from 0 to 359 degrees with the value's part in the progress
-// colour, as a dial draws it: arc points, stroked, rotated to start at 12
-// o'clock, filled.
-void Ring(TBitmap32& B, TFloat X, TFloat Y, TFloat Size, Integer Value) {
-  const TFloatRect R = FloatRect(X + 8, Y + 8, X + Size - 8, Y + Size - 8);
-  const TFloatPoint C = FloatPoint(X + Size / 2, Y + Size / 2);
-  auto Stroke = [&](Single From, Single To) {
-    return BuildPolyline(FloatPoints(GetArcPoints(R, From, To)), 10, TJoinStyle::jsMiter, TEndStyle::esRound, 4.0f);
+// The two dials of the gauges, drawn as the controls draw them: arcs from
+// GetArcPoints stroked by BuildPolyline, turned by RotatePoints about the
+// centre and filled by SimpleFill; the speedometer's needle through the
+// linear gradient filler.
+TArrayOfFloatPoint Turn(const TArrayOfFloatPoint& P, const TFloatPoint& C, Integer A) {
+  TArrayOfFixedPoint F = FixedPoints(P);
+  RotatePoints(F, FixedPoint(C.X, C.Y), static_cast<Single>(std::numbers::pi * -A / 180));
+  return FloatPoints(F);
+}
+
+TArrayOfFloatPoint Arc(const TFloatRect& R, Single From, Single To, TFloat Width, TEndStyle Ends) {
+  return BuildPolyline(FloatPoints(GetArcPoints(R, From, To)), Width, TJoinStyle::jsMiter, Ends, 4.0f);
+}
+
+// The ring square of a dial of Size at (X, Y) with thickness T.
+TFloatRect RingRect(TFloat X, TFloat Y, Integer Size, Integer T, TFloat& D) {
+  D = static_cast<TFloat>(Size - T - static_cast<Integer>(std::nearbyint(0.8 * T)));
+  return FloatRect(X + (Size - D) / 2, Y + (Size - D) / 2, X + (Size + D) / 2, Y + (Size + D) / 2);
+}
+
+void CircleDial(TBitmap32& B, TFloat X, TFloat Y, Integer Size, Integer Value) {
+  constexpr Integer T = 14;
+  constexpr TColor32 Normal = 0xFFD7DEE8u, Progress = 0xFF2563EBu, Dot = 0xFFF97316u;
+  const double S = 359 - Value * 359 / 100.0;
+  TFloat D;
+  const TFloatRect R = RingRect(X, Y, Size, T, D);
+  const TFloatPoint C = FloatPoint(X + Size / 2.0f, Y + Size / 2.0f);
+  SimpleFill(&B, Arc(R, 0, 359, T, TEndStyle::esRound), Normal, Normal, TPolyFillMode::pfNonZero);
+  if (Value > 0)
+    SimpleFill(&B, Turn(Arc(R, static_cast<Single>(S), 359, T, TEndStyle::esRound), C, -90), Progress, Progress,
+               TPolyFillMode::pfNonZero);
+  const TFloat Rd = 0.58f * T / 2;
+  const Integer N = static_cast<Integer>(std::trunc(std::numbers::pi / std::acos(Rd / (Rd + 0.125))));
+  SimpleFill(&B, Turn(Circle(FloatPoint(C.X, C.Y + D / 2), Rd, N), C, static_cast<Integer>(std::nearbyint((359 - S) + 180))),
+             Dot, Dot, TPolyFillMode::pfNonZero);
+  const String Text = IntToStr(Value);
+  B.Font()->SetName(u"DejaVu Sans");
+  B.Font()->SetHeight(-26);
+  B.Font()->SetColor(static_cast<TColor>(0x00403830));
+  const Integer Wn = B.TextWidth(Text), Hn = B.TextHeight(Text);
+  B.Font()->SetHeight(-11);
+  const Integer Wc = B.TextWidth(u"%");
+  const Integer Tx = Integer(X) + (Size - Wn - Wc) / 2, Ty = Integer(Y) + (Size - Hn) / 2;
+  B.Font()->SetHeight(-26);
+  B.RenderText(Tx, Ty, Text, 2, 0xFF303840u);
+  B.Font()->SetHeight(-11);
+  B.RenderText(Tx + Wn + 1, Ty + 4, u"%", 2, 0xFF607080u);
+}
+
+void SpeedDial(TBitmap32& B, TFloat X, TFloat Y, Integer Size, Integer Value) {
+  constexpr Integer T = 16, A = 10;
+  constexpr TColor32 Normal = 0xFFD7DEE8u, Progress = 0xFF0EA5E9u;
+  const double S = 300 - Value * 300 / 100.0;
+  TFloat D;
+  const TFloatRect R = RingRect(X, Y, Size, T, D);
+  const TFloatPoint C = FloatPoint(X + Size / 2.0f, Y + Size / 2.0f);
+  const Integer R0 = static_cast<Integer>(D) / 2;
+  auto Draw = [&](const TFloatRect& Rc, Single From, Single To, TFloat Width, TColor32 Color) {
+    SimpleFill(&B, Turn(Arc(Rc, From, To, Width, TEndStyle::esButt), C, 60), Color, Color, TPolyFillMode::pfNonZero);
   };
-  SimpleFill(&B, Stroke(0, 359), 0xFFD7DEE8u, 0xFFD7DEE8u, TPolyFillMode::pfNonZero);
-  if (Value > 0) {
-    // Clockwise from 3 o'clock over the value's share, then turned a
-    // quarter counter-clockwise so that it starts at 12 o'clock.
-    TArrayOfFixedPoint P = FixedPoints(Stroke(0, -3.59f * Value));
-    RotatePoints(P, FixedPoint(C.X, C.Y), std::numbers::pi_v<Single> / 2);
-    SimpleFill(&B, P, 0xFF2563EBu, 0xFF2563EBu, TPolyFillMode::pfNonZero);
+  Draw(R, 0, 300, T, Normal);
+  TFloatRect Marks = R;
+  InflateRect(Marks, -T / 1.7f, -T / 1.7f);
+  Draw(Marks, -0.12f, 4, T / 2.0f, Value == 100 ? Progress : Normal);
+  Draw(Marks, 296, 300.12f, T / 2.0f, Value > 0 ? Progress : Normal);
+  // Tick labels around the inside, 0 at the lower left to 100 at the lower
+  // right.
+  B.Font()->SetName(u"DejaVu Sans");
+  B.Font()->SetHeight(-10);
+  const Integer L = B.TextWidth(u"100");
+  for (Integer I = 1; I <= 12; ++I) {
+    if (I == 6) continue;
+    const Integer K = I <= 5 ? I + 5 : I - 7, Label = K * 10;
+    const double Th = ((I - 1) * 30 - 60) * std::numbers::pi / 180;
+    const String Text = IntToStr(Label);
+    const double Ax = std::cos(Th) * (R0 - L) + C.X, Ay = std::sin(Th) * (R0 - L) + C.Y;
+    double Oy = (-B.TextHeight(Text)) / 2;
+    if (I == 5 || I == 7) Oy -= T / 2.0;
+    const TColor32 Col = Value >= Label && Value > 0 ? 0xFF0EA5E9u : 0xFF8090A0u;
+    B.RenderText(static_cast<Integer>(std::nearbyint(Ax + (-B.TextWidth(Text)) / 2)),
+                 static_cast<Integer>(std::nearbyint(Ay + Oy)), Text, 2, Col);
   }
-  Label(B, Integer(C.X) - 12, Integer(C.Y) - 8, IntToStr(Value) + u"%");
+  if (Value > 0) Draw(R, static_cast<Single>(S), 300, T, Progress);
+  const TArrayOfFloatPoint Needle =
+      Turn(BuildPolyline(Line(C, FloatPoint(C.X, C.Y + R0 * 2.0f / 3)), A, TJoinStyle::jsMiter, TEndStyle::esButt, 4.0f), C,
+           static_cast<Integer>(std::nearbyint((300 - S) + 30)));
+  TColor32Gradient G;
+  G.AddColorStop(0.2f, 0xFF334155u);
+  G.AddColorStop(0.8f, 0xFFEF4444u);
+  TLinearGradientPolygonFiller F(&G);
+  F.SetUseLookUpTable(false);
+  F.SetStartPoint(Needle[0]);
+  F.SetEndPoint(Needle[1]);
+  PolygonFS(&B, Needle, &F, TPolyFillMode::pfEvenOdd);
+  SimpleFill(&B, Circle(C, A * 0.8f), 0xFF334155u, 0xFF334155u, TPolyFillMode::pfNonZero);
 }
 
 }  // namespace
@@ -153,11 +231,14 @@ std::vector<std::string> GradientsPage(const std::string& outDir) {
     }
   }
 
-  // Progress rings drawn with arc points, rotation and SimpleFill.
+  // The gauges' dials at 0, 25, 50 and 100, drawn with the helpers above.
   const Integer Y2 = Ys + Sh + 40;
-  Label(B, 16, Y2 - 20, u"rings: GetArcPoints, RotatePoints, SimpleFill");
   const Integer Values[4] = {0, 25, 50, 100};
-  for (int K = 0; K < 4; ++K) Ring(B, TFloat(16 + K * 180), TFloat(Y2), 150, Values[K]);
+  Label(B, 16, Y2 - 20, u"circle progress: GetArcPoints, RotatePoints, SimpleFill");
+  for (int K = 0; K < 4; ++K) CircleDial(B, TFloat(16 + K * 236), TFloat(Y2), 170, Values[K]);
+  const Integer Y3 = Y2 + 170 + 30;
+  Label(B, 16, Y3 - 20, u"speedometer: the same, with a needle through the linear gradient filler");
+  for (int K = 0; K < 4; ++K) SpeedDial(B, TFloat(8 + K * 236), TFloat(Y3), 220, Values[K]);
 
   B.ResetAlpha();
   vcl::TScreenImage Img;
