@@ -39,6 +39,7 @@ std::vector<std::string> RangeBarsPage(const std::string& outDir);
 std::vector<std::string> LayersPage(const std::string& outDir);
 std::vector<std::string> EditPage(const std::string& outDir);
 std::vector<std::string> MemoPage(const std::string& outDir);
+std::vector<std::string> ListsPage(const std::string& outDir);
 std::vector<std::string> ListsTabsPage(const std::string& outDir);
 std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
@@ -83,6 +84,7 @@ std::vector<Page> AllPages() {
       {"layers", LayersPage},
       {"edit", EditPage},
       {"memo", MemoPage},
+      {"lists", ListsPage},
       {"skinconfig", SkinConfigPage},
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},

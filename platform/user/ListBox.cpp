@@ -703,12 +703,12 @@ LRESULT ListBox::Proc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_VSCROLL:
     case WM_HSCROLL:
-      Scroll(msg == WM_VSCROLL, LOWORD(wp), int(int16_t(HIWORD(wp))));
+      Scroll(msg == WM_VSCROLL, LOWORD(wp), int(HIWORD(wp)));
       return 0;
     case WM_MOUSEWHEEL: {
       UINT lines = 3;
       SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-      int notches = int(int16_t(HIWORD(wp))) / WHEEL_DELTA;
+      int notches = int(int16_t(HIWORD(wp))) / WHEEL_DELTA;  // the delta is signed
       int step = lines == 0xFFFFFFFF ? std::max(1, VisibleRows() - 1) : int(lines);
       SetTop(Top - notches * step * (Columns() ? Rows() : 1));
       return 0;
