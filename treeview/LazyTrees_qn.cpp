@@ -29,13 +29,18 @@ TCriticalSection* GLock = nullptr;
 
 TCriticalSection* LazyTreesLock() { return GLock; }
 
+void InitLazyTreeAppearance();
+void DoneLazyTreeAppearance();
+
 void InitLazyTrees() {
+  InitLazyTreeAppearance();
   GInitialized = false;
   GNeedsGlobalSetup = true;
   if (!GLock) GLock = new TCriticalSection;
 }
 
 void DoneLazyTrees() {
+  DoneLazyTreeAppearance();
   delete GLock;
   GLock = nullptr;
 }
@@ -247,6 +252,7 @@ void TBaseLazyTree_qn::SetAnimationDuration(Cardinal Value) {
 }
 
 void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
+  if (AppearanceDispatch(Message)) return;
   switch (Message.Msg) {
     case WM_TIMER:
       WMTimer(Message);

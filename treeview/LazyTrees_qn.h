@@ -14,6 +14,7 @@
 //   LazyTrees_qn_Toggle.cpp      expand, collapse, full expand and collapse
 //   LazyTrees_qn_Navigation.cpp  walks, subtree iteration, enumerations
 //   LazyTrees_qn_Cache.cpp       position cache and the validation worker
+//   LazyTrees_qn_Appearance.cpp  colours, background, themes, frame, blending
 //   LazyTrees_qn_Hooks.cpp       painting, scrolling, selection and edit hooks
 //                                whose full behaviour belongs to the display,
 //                                input and selection code of the tree
@@ -543,8 +544,118 @@ struct TVTLazyNodeEnumeration {
 
 class TWorkerThread;
 
+// --- Appearance types (the appearance code: LazyTrees_qn_Appearance.h/.cpp)
+enum class TVTButtonFillMode : Byte { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
+using enum TVTButtonFillMode;
+QN_ENUM_NAMES(TVTButtonFillMode, fmTreeColor, fmWindowColor, fmShaded, fmTransparent)
+enum class TVTButtonStyle : Byte { bsRectangle, bsTriangle };
+using enum TVTButtonStyle;
+QN_ENUM_NAMES(TVTButtonStyle, bsRectangle, bsTriangle)
+enum class TVTDrawSelectionMode : Byte { smDottedRectangle, smBlendedRectangle };
+using enum TVTDrawSelectionMode;
+QN_ENUM_NAMES(TVTDrawSelectionMode, smDottedRectangle, smBlendedRectangle)
+enum class TVTLineMode : Byte { lmNormal, lmBands };
+using enum TVTLineMode;
+QN_ENUM_NAMES(TVTLineMode, lmNormal, lmBands)
+enum class TVTLineStyle : Byte { lsCustomStyle, lsDotted, lsSolid };
+using enum TVTLineStyle;
+QN_ENUM_NAMES(TVTLineStyle, lsCustomStyle, lsDotted, lsSolid)
+enum class TVTNodeAlignment : Byte { naFromBottom, naFromTop, naProportional };
+using enum TVTNodeAlignment;
+QN_ENUM_NAMES(TVTNodeAlignment, naFromBottom, naFromTop, naProportional)
+class TVTColors;
+struct TVTColorsDeleter {
+  void operator()(TVTColors* Colors) const;
+};
+
 class TBaseLazyTree_qn : public TCustomControl {
   QN_CLASS(TBaseLazyTree_qn, TCustomControl)
+  // --- Appearance: colours, background, themes, border
+ public:
+  TVTColors* Colors() const { return FColors.get(); }
+  void SetColors(TVTColors* Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  TPicture* Background() const { return FBackground.get(); }
+  void SetBackground(TPicture* Value);
+  Integer BackgroundOffsetX() const { return FBackgroundOffsetX; }
+  void SetBackgroundOffsetX(Integer Value) { SetBackgroundOffset(0, Value); }
+  Integer BackgroundOffsetY() const { return FBackgroundOffsetY; }
+  void SetBackgroundOffsetY(Integer Value) { SetBackgroundOffset(1, Value); }
+  void SetBackgroundOffset(Integer Index, Integer Value);
+  TVTButtonFillMode ButtonFillMode() const { return FButtonFillMode; }
+  void SetButtonFillMode(TVTButtonFillMode Value);
+  TVTButtonStyle ButtonStyle() const { return FButtonStyle; }
+  void SetButtonStyle(TVTButtonStyle Value);
+  TVTDrawSelectionMode DrawSelectionMode() const { return FDrawSelectionMode; }
+  void SetDrawSelectionMode(TVTDrawSelectionMode Value) { FDrawSelectionMode = Value; }
+  const String& EmptyListMessage() const { return FEmptyListMessage; }
+  void SetEmptyListMessage(const String& Value);
+  void SetIndent(Cardinal Value);
+  TVTLineMode LineMode() const { return FLineMode; }
+  void SetLineMode(TVTLineMode Value);
+  TVTLineStyle LineStyle() const { return FLineStyle; }
+  void SetLineStyle(TVTLineStyle Value);
+  Integer Margin() const { return FMargin; }
+  void SetMargin(Integer Value);
+  TVTNodeAlignment NodeAlignment() const { return FNodeAlignment; }
+  void SetNodeAlignment(TVTNodeAlignment Value);
+  Byte SelectionBlendFactor() const { return FSelectionBlendFactor; }
+  void SetSelectionBlendFactor(Byte Value) { FSelectionBlendFactor = Value; }
+  Integer TextMargin() const { return FTextMargin; }
+  void SetTextMargin(Integer Value);
+  // The tree buffers every row itself, so it always counts as buffered.
+  bool DoubleBuffered() const { return GetDoubleBuffered(); }
+  bool GetDoubleBuffered() const { return true; }
+  void SetDoubleBuffered(bool) {}
+  // The theme change this causes starts no theme-changed timer.
+  void SetWindowTheme(const String& Theme);
+  void VclStyleChanged() { FVclStyleEnabled = false; }
+  bool VclStyleEnabled() const { return FVclStyleEnabled; }
+  // The (negative) sizes of the window's own frame.
+  TSize GetBorderDimensions();
+  void StaticBackground(TBitmap* Source, TCanvas* Target, TPoint OffsetPosition, const TRect& R);
+  void TileBackground(TBitmap* Source, TCanvas* Target, TPoint OffsetPosition, const TRect& R);
+  void RedirectFontChangeEvent(TCanvas* Canvas);
+  void RestoreFontChangeEvent(TCanvas* Canvas);
+  bool FontChangedDuringEvent() const { return FFontChanged; }
+
+ protected:
+  friend class TVTColors;
+  // The appearance messages; true when the message was handled there.
+  bool AppearanceDispatch(TMessage& Message);
+  void CMColorChange(TMessage& Message);
+  void CMCtl3DChanged(TMessage& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMSysColorChange(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMThemeChanged(TMessage& Message);
+  void OriginalWMNCPaint(HDC DC);
+  // The tracked canvas font's changes set FFontChanged; the tree's own
+  // font goes the control's way.
+  void FontChanged(TObject* Sender) override;
+  static TVTColors* MakeColors(TBaseLazyTree_qn* Owner);
+  std::unique_ptr<TVTColors, TVTColorsDeleter> FColors{MakeColors(this)};
+  std::unique_ptr<TPicture> FBackground = std::make_unique<TPicture>();
+  Integer FBackgroundOffsetX = 0;
+  Integer FBackgroundOffsetY = 0;
+  bool FChangingTheme = false;
+  bool FVclStyleEnabled = false;
+  TNotifyEvent FOldFontChange;
+  bool FFontChanged = false;
+  TFont* FTrackedFont = nullptr;
+  TAlignment FAlignment = taLeftJustify;
+  TVTButtonFillMode FButtonFillMode = fmTreeColor;
+  TVTButtonStyle FButtonStyle = bsRectangle;
+  TVTDrawSelectionMode FDrawSelectionMode = smDottedRectangle;
+  String FEmptyListMessage;
+  TVTLineMode FLineMode = lmNormal;
+  TVTLineStyle FLineStyle = lsDotted;
+  Integer FMargin = 4;
+  TVTNodeAlignment FNodeAlignment = naProportional;
+  Byte FSelectionBlendFactor = 128;
+  Integer FTextMargin = 4;
+
  public:
   explicit TBaseLazyTree_qn(TComponent* AOwner);
   ~TBaseLazyTree_qn() override;

@@ -61,10 +61,10 @@ void TCustomLazyTreeOptions::SetPaintOptions(TVTPaintOptions Value) {
                   (set.Contains(toThemeAware) && ThemeServices()->Enabled());
     if (IsWinVistaOrAbove() && themed && (set + cleared).Contains(toUseExplorerTheme)) {
       if (set.Contains(toUseExplorerTheme)) {
-        SetWindowTheme(t->Handle(), u"explorer", nullptr);
+        t->SetWindowTheme(u"explorer");
         t->DoStateChange({tsUseExplorerTheme});
       } else {
-        SetWindowTheme(t->Handle(), nullptr, nullptr);
+        t->SetWindowTheme(String());
         t->DoStateChange({}, {tsUseExplorerTheme});
       }
     }
@@ -307,7 +307,7 @@ void TBaseLazyTree_qn::CreateWnd() {
     DoStateChange({tsUseThemes});
     if (FOptions->PaintOptions().Contains(toUseExplorerTheme) && IsWinVistaOrAbove()) {
       DoStateChange({tsUseExplorerTheme});
-      SetWindowTheme(Handle(), u"explorer", nullptr);
+      SetWindowTheme(u"explorer");
     } else {
       DoStateChange({}, {tsUseExplorerTheme});
     }
