@@ -44,6 +44,7 @@ std::vector<std::string> ListsTabsPage(const std::string& outDir);
 std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
+std::vector<std::string> TreeFramePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -89,6 +90,7 @@ std::vector<Page> AllPages() {
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},
       {"lists-tabs", ListsTabsPage},
+      {"treeframe", TreeFramePage},
   };
 }
 

@@ -6,10 +6,12 @@
 #include <memory>
 #include <random>
 
+#include "examples/gallery/TreeFrameSheet.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
+#include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
 using namespace qn;
@@ -41,6 +43,7 @@ class LazyTrees_qn_Appearance : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetThemes();
+    ThemeServices()->ApplyThemeChange();
     SetVirtualClock(true);
     Form = new TForm(nullptr);
     Form->SetBounds(0, 0, 400, 300);
@@ -423,4 +426,11 @@ TEST_F(LazyTrees_qn_Appearance, FontChangesInsideHandlersAreNoticedAndChained) {
   int b = t->ButtonRebuilds;
   t->Font()->SetColor(clNavy);
   EXPECT_EQ(t->ButtonRebuilds - b, 1);
+}
+
+// Frames, tiles, the static picture and the blend modes as the gallery
+// shows them; every step is integer arithmetic, so the picture is exact.
+TEST_F(LazyTrees_qn_Appearance, GallerySheetMatchesItsGoldenImage) {
+  auto sheet = gallery::TTreeFrameSheet::Render();
+  qntest::ExpectMatchesGolden(sheet, "tree-frame", 0, 0);
 }
