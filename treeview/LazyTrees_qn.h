@@ -15,6 +15,7 @@
 //   LazyTrees_qn_Navigation.cpp  walks, subtree iteration, enumerations
 //   LazyTrees_qn_Cache.cpp       position cache and the validation worker
 //   LazyTrees_qn_Appearance.cpp  colours, background, themes, frame, blending
+//   LazyTrees_qn_Decorations.cpp tree lines, buttons, check image indices
 //   LazyTrees_qn_Hooks.cpp       painting, scrolling, selection and edit hooks
 //                                whose full behaviour belongs to the display,
 //                                input and selection code of the tree
@@ -563,6 +564,50 @@ QN_ENUM_NAMES(TVTLineStyle, lsCustomStyle, lsDotted, lsSolid)
 enum class TVTNodeAlignment : Byte { naFromBottom, naFromTop, naProportional };
 using enum TVTNodeAlignment;
 QN_ENUM_NAMES(TVTNodeAlignment, naFromBottom, naFromTop, naProportional)
+// --- Node decorations (LazyTrees_qn_Decorations.cpp)
+enum class TVTLineType : Byte {
+  ltNone, ltBottomRight, ltTopDown, ltTopDownRight, ltRight, ltTopRight, ltLeft, ltLeftBottom
+};
+using enum TVTLineType;
+// One entry per indentation level of a row, level 0 first.
+using TLineImage = std::vector<TVTLineType>;
+enum class TVTImageKind : Byte { ikNormal, ikSelected, ikState, ikOverlay };
+using enum TVTImageKind;
+enum class TVTImageInfoIndex : Byte { iiNormal, iiState, iiCheck, iiOverlay };
+using enum TVTImageInfoIndex;
+struct TVTImageInfo {
+  Integer Index = -1;
+  Integer XPos = 0, YPos = 0;
+  bool Ghosted = false;
+  TCustomImageList* Images = nullptr;
+};
+enum class TVTInternalPaintOption : Byte {
+  poBackground, poColumnColor, poDrawFocusRect, poDrawSelection, poDrawDropMark, poGridLines, poMainOnly,
+  poSelectedOnly, poUnbuffered
+};
+using enum TVTInternalPaintOption;
+using TVTInternalPaintOptions = TSet<TVTInternalPaintOption>;
+// What every cell-painting routine receives.
+struct TVTPaintInfo {
+  TCanvas* Canvas = nullptr;
+  TVTInternalPaintOptions PaintOptions;
+  PLazyNode Node = nullptr;
+  TColumnIndex Column = NoColumn;
+  TColumnPosition Position = 0;
+  TRect CellRect;
+  TRect ContentRect;
+  Integer NodeWidth = 0;
+  TAlignment Alignment = taLeftJustify;
+  TAlignment CaptionAlignment = taLeftJustify;
+  TBiDiMode BidiMode = bdLeftToRight;
+  // Keeps the dotted patterns of adjacent rows in phase.
+  TPoint BrushOrigin;
+  TVTImageInfo ImageInfo[4];
+};
+using TVTBeforeDrawLineImageEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, Integer Level, Integer& PosX)>;
+using TVTGetLineStyleEvent = TEvent<void(TBaseLazyTree_qn* Sender, Pointer& Bits)>;
+
 class TVTColors;
 struct TVTColorsDeleter {
   void operator()(TVTColors* Colors) const;
@@ -655,6 +700,46 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTNodeAlignment FNodeAlignment = naProportional;
   Byte FSelectionBlendFactor = 128;
   Integer FTextMargin = 4;
+
+  // --- Node decorations: tree lines, buttons, check images
+ public:
+  // Fills the line image of Node's row; answers the number of selected
+  // ancestors.
+  virtual Integer DetermineLineImageAndSelectLevel(PLazyNode Node, TLineImage& LineImage);
+  bool HasVisibleNextSibling(PLazyNode Node);
+  bool HasVisiblePreviousSibling(PLazyNode Node);
+  bool IsFirstVisibleChild(PLazyNode Parent, PLazyNode Node);
+  bool IsLastVisibleChild(PLazyNode Parent, PLazyNode Node);
+  virtual Integer GetCheckImage(PLazyNode Node, TCheckType ImgCheckType = ctNone,
+                                TCheckState ImgCheckState = csUncheckedNormal, bool ImgEnabled = true);
+  Byte GetVerticalAlignment(PLazyNode Node) const { return Node ? Node->Align : 0; }
+  void SetVerticalAlignment(PLazyNode Node, Byte Value);
+  TVTBeforeDrawLineImageEvent OnBeforeDrawTreeLine;
+  TVTGetLineStyleEvent OnGetLineStyle;
+
+ protected:
+  virtual void PaintTreeLines(const TVTPaintInfo& PaintInfo, Integer VAlign, Integer IndentSize,
+                              const TLineImage& LineImage);
+  void DrawLineImage(const TVTPaintInfo& PaintInfo, Integer X, Integer Y, Integer H, Integer VAlign,
+                     TVTLineType Style, bool Reverse);
+  virtual void DrawDottedHLine(const TVTPaintInfo& PaintInfo, Integer Left, Integer Right, Integer Top);
+  virtual void DrawDottedVLine(const TVTPaintInfo& PaintInfo, Integer Top, Integer Bottom, Integer Left);
+  virtual void PaintNodeButton(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const TRect& R, Integer ButtonX,
+                               Integer ButtonY, TBiDiMode BidiMode);
+  virtual void DoBeforeDrawLineImage(PLazyNode Node, Integer Level, Integer& XPos);
+  virtual void DoGetLineStyle(Pointer& Bits);
+  // The button pictures (collapsed, expanded, and their hot twins).
+  std::unique_ptr<TBitmap> FPlusBM = std::make_unique<TBitmap>();
+  std::unique_ptr<TBitmap> FMinusBM = std::make_unique<TBitmap>();
+  std::unique_ptr<TBitmap> FHotPlusBM = std::make_unique<TBitmap>();
+  std::unique_ptr<TBitmap> FHotMinusBM = std::make_unique<TBitmap>();
+  struct TOwnedBrush {
+    HBRUSH Handle = nullptr;
+    ~TOwnedBrush();
+  };
+  // The 8 x 8 pattern of every tree and grid line.
+  TOwnedBrush FDottedBrush;
+  bool FHotNodeButtonHit = false;
 
  public:
   explicit TBaseLazyTree_qn(TComponent* AOwner);

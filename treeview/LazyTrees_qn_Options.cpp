@@ -257,8 +257,6 @@ void TBaseLazyTree_qn::ImageListChange(TObject*) {
   if (HandleAllocated() && !ComponentState().Contains(csDestroying)) Invalidate();
 }
 
-void TBaseLazyTree_qn::PrepareBitmaps(bool, bool) {}
-
 void TBaseLazyTree_qn::RegisterDropTarget(bool Register) { FDropTargetRegistered = Register; }
 
 // ---------------------------------------------------------------------------

@@ -218,7 +218,9 @@ TEST_F(LazyTrees_qn_Appearance, BevelAndBorderWidthFramePixels) {
       EXPECT_EQ(img.Pixel(mid, img.Height / 2) & 0xFFFFFF, 0xC81E5Au);
       EXPECT_EQ(img.Pixel(img.Width / 2, img.Height - 1 + b.cy - bevel) & 0xFFFFFF, 0xC81E5Au);
     }
-    if (bevel > 0) EXPECT_NE(img.Pixel(-b.cx, img.Height / 2) & 0xFFFFFF, 0xC81E5Au);
+    if (bevel > 0) {
+      EXPECT_NE(img.Pixel(-b.cx, img.Height / 2) & 0xFFFFFF, 0xC81E5Au);
+    }
     // The client keeps its own colour.
     EXPECT_EQ(img.Pixel(inset, inset) & 0xFFFFFF, 0xFFFFFFu);
     DeleteObject(bmp);
