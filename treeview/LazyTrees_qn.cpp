@@ -144,6 +144,7 @@ TBaseLazyTree_qn::TBaseLazyTree_qn(TComponent* AOwner) : TCustomControl(AOwner) 
   SetDoubleBuffered(false);
   FOptions.reset(new TCustomLazyTreeOptions(this));
   FScrollBarOptions.reset(new TScrollBarOptions(this));
+  FHeader.reset(new TVTHeader(this));
   for (auto* link : {&FImageChangeLink, &FStateChangeLink, &FCustomCheckChangeLink}) {
     link->reset(new TChangeLink);
     (*link)->OnChange = [this](TObject* Sender) { ImageListChange(Sender); };

@@ -544,6 +544,48 @@ struct TVTLazyNodeEnumeration {
 // The tree
 
 class TWorkerThread;
+class TVTHeader;
+class TLazyTreeColumn;
+class TLazyTreeColumns;
+struct TVTHeaderHitInfo;
+enum class TSmartAutoFitType : Byte;
+
+using TVTHeaderNotifyEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column)>;
+using TVTColumnClickEvent = TEvent<void(TBaseLazyTree_qn* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TVTColumnDblClickEvent = TVTColumnClickEvent;
+using TVTCanSplitterResizeColumnEvent =
+    TEvent<void(TVTHeader* Sender, TPoint P, TColumnIndex Column, bool& Allowed)>;
+using TVTCanSplitterResizeHeaderEvent = TEvent<void(TVTHeader* Sender, TPoint P, bool& Allowed)>;
+using TVTGetCellIsEmptyEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, bool& IsEmpty)>;
+using TVTHeaderClickEvent = TEvent<void(TVTHeader* Sender, const TVTHeaderHitInfo& HitInfo)>;
+using TVTHeaderMouseEvent =
+    TEvent<void(TVTHeader* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
+using TVTHeaderMouseMoveEvent = TEvent<void(TVTHeader* Sender, TShiftState Shift, Integer X, Integer Y)>;
+using TVTHeaderDraggingEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column, bool& Allowed)>;
+using TVTHeaderDraggedEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column, Integer OldPosition)>;
+using TVTHeaderDraggedOutEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column, TPoint DropPosition)>;
+using TVTGetHeaderCursorEvent = TEvent<void(TVTHeader* Sender, HCURSOR& Cursor)>;
+using TVTBeforeAutoFitColumnsEvent = TEvent<void(TVTHeader* Sender, TSmartAutoFitType& SmartAutoFitType)>;
+using TVTBeforeAutoFitColumnEvent =
+    TEvent<void(TVTHeader* Sender, TColumnIndex Column, TSmartAutoFitType& SmartAutoFitType, bool& Allowed)>;
+using TVTAfterAutoFitColumnsEvent = TEvent<void(TVTHeader* Sender)>;
+using TVTColumnWidthTrackingEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift,
+                                                TPoint& TrackPoint, TPoint P, bool& Allowed)>;
+using TVTBeforeColumnWidthTrackingEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TVTAfterColumnWidthTrackingEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column)>;
+using TVTBeforeHeaderHeightTrackingEvent = TEvent<void(TVTHeader* Sender, TShiftState Shift)>;
+using TVTHeaderHeightTrackingEvent = TEvent<void(TVTHeader* Sender, TPoint& P, TShiftState Shift, bool& Allowed)>;
+using TVTAfterHeaderHeightTrackingEvent = TEvent<void(TVTHeader* Sender)>;
+using TVTHeaderHeightDblClickResizeEvent =
+    TEvent<void(TVTHeader* Sender, TPoint& P, TShiftState Shift, bool& Allowed)>;
+using TVTColumnWidthDblClickResizeEvent =
+    TEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint P, bool& Allowed)>;
+using TVTPopupEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TPoint P,
+                                  bool& AskParent, TPopupMenu*& PopupMenu)>;
+using TVTBeforeGetMaxColumnWidthEvent =
+    TEvent<void(TVTHeader* Sender, TColumnIndex Column, bool& UseSmartColumnWidth)>;
+using TVTAfterGetMaxColumnWidthEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column, Integer& MaxWidth)>;
 
 // --- Appearance types (the appearance code: LazyTrees_qn_Appearance.h/.cpp)
 enum class TVTButtonFillMode : Byte { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
@@ -887,6 +929,23 @@ class TBaseLazyTree_qn : public TCustomControl {
   TCheckImageKind CheckImageKind() const { return FCheckImageKind; }
   void SetCheckImageKind(TCheckImageKind Value);
 
+  // --- Header
+  TVTHeader* Header() const { return FHeader.get(); }
+  void SetHeader(TVTHeader* Value);
+  virtual TClass GetColumnClass() const;
+  const TRect& HeaderRect() const { return FHeaderRect; }
+  void UpdateHeaderRect();
+  Integer GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth = false);
+  Integer Margin() const { return FMargin; }
+  void SetMargin(Integer Value);
+  Integer EffectiveOffsetX() const { return FEffectiveOffsetX; }
+  Integer RangeX() const { return FRangeX > 0 ? FRangeX : 0; }
+  // How far right-to-left content is shifted right: the client room beyond
+  // the canvas width (the vertical scroll bar's room included unless told
+  // otherwise).
+  Integer ComputeRTLOffset(bool ExcludeScrollBar = false);
+  void UpdateColumnCheckState(TLazyTreeColumn* Column);
+
   // --- Component persistence
   void Assign(TPersistent* Source) override;
   void Loaded() override;
@@ -1053,6 +1112,36 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTNodeCopyingEvent OnNodeCopying;
   TVTChangeEvent OnNodeCopied;
   TVTFocusChangingEvent OnFocusChanging;
+  TVTColumnClickEvent OnColumnClick;
+  TVTColumnDblClickEvent OnColumnDblClick;
+  TVTCanSplitterResizeColumnEvent OnCanSplitterResizeColumn;
+  TVTCanSplitterResizeHeaderEvent OnCanSplitterResizeHeader;
+  TVTGetCellIsEmptyEvent OnGetCellIsEmpty;
+  TVTHeaderNotifyEvent OnColumnResize;
+  TVTHeaderClickEvent OnHeaderClick;
+  TVTHeaderClickEvent OnHeaderDblClick;
+  TVTHeaderMouseEvent OnHeaderMouseDown;
+  TVTHeaderMouseEvent OnHeaderMouseUp;
+  TVTHeaderMouseMoveEvent OnHeaderMouseMove;
+  TVTHeaderDraggingEvent OnHeaderDragging;
+  TVTHeaderDraggedEvent OnHeaderDragged;
+  TVTHeaderDraggedOutEvent OnHeaderDraggedOut;
+  TVTGetHeaderCursorEvent OnGetHeaderCursor;
+  TVTBeforeAutoFitColumnsEvent OnBeforeAutoFitColumns;
+  TVTBeforeAutoFitColumnEvent OnBeforeAutoFitColumn;
+  TVTHeaderNotifyEvent OnAfterAutoFitColumn;
+  TVTAfterAutoFitColumnsEvent OnAfterAutoFitColumns;
+  TVTBeforeColumnWidthTrackingEvent OnBeforeColumnWidthTracking;
+  TVTColumnWidthTrackingEvent OnColumnWidthTracking;
+  TVTAfterColumnWidthTrackingEvent OnAfterColumnWidthTracking;
+  TVTBeforeHeaderHeightTrackingEvent OnBeforeHeaderHeightTracking;
+  TVTHeaderHeightTrackingEvent OnHeaderHeightTracking;
+  TVTAfterHeaderHeightTrackingEvent OnAfterHeaderHeightTracking;
+  TVTHeaderHeightDblClickResizeEvent OnHeaderHeightDblClickResize;
+  TVTColumnWidthDblClickResizeEvent OnColumnWidthDblClickResize;
+  TVTPopupEvent OnGetPopupMenu;
+  TVTBeforeGetMaxColumnWidthEvent OnBeforeGetMaxColumnWidth;
+  TVTAfterGetMaxColumnWidthEvent OnAfterGetMaxColumnWidth;
   TVTFocusChangeEvent OnFocusChanged;
   TVTAddToSelectionEvent OnAddToSelection;
   TVTRemoveFromSelectionEvent OnRemoveFromSelection;
@@ -1064,6 +1153,9 @@ class TBaseLazyTree_qn : public TCustomControl {
 
  protected:
   friend class TCustomLazyTreeOptions;
+  friend class TVTHeader;
+  friend class TLazyTreeColumns;
+  friend class TLazyTreeColumn;
   friend class TWorkerThread;
   friend struct TVTLazyNodeEnumeration;
 
@@ -1127,13 +1219,13 @@ class TBaseLazyTree_qn : public TCustomControl {
   void CreateWnd() override;
   void DefineProperties(TFiler* Filer) override;
   void ReadOldOptions(TReader* Reader);
-  // The column the header names main (no column until the tree has one).
-  virtual TColumnIndex HeaderMainColumn() const { return NoColumn; }
+  // The column the header names main (no column without columns).
+  virtual TColumnIndex HeaderMainColumn() const;
   // Rebuilds the expand/collapse button pictures (the decoration code).
   virtual void PrepareBitmaps(bool NeedButtons, bool NeedLines);
   // The header's part of window creation: rescaling, auto-sized columns
   // and its rectangle.
-  virtual void HeaderWindowCreated() {}
+  virtual void HeaderWindowCreated();
   // Registers the tree as drop target of its window, or takes it back.
   virtual void RegisterDropTarget(bool Register);
   void ImageListChange(TObject* Sender);
@@ -1175,11 +1267,31 @@ class TBaseLazyTree_qn : public TCustomControl {
   // accessibility layer provides one).
   virtual bool HasAccessibleItem() const { return false; }
   // The column rules of the header as focus and selection see them.
-  virtual bool HeaderUsesColumns() const { return false; }
-  virtual bool HeaderAllowsFocus(TColumnIndex Column) const { (void)Column; return false; }
-  virtual bool HeaderColumnValid(TColumnIndex Column) const { (void)Column; return false; }
-  virtual bool HeaderColumnVisible(TColumnIndex Column) const { (void)Column; return false; }
-  virtual TColumnIndex HeaderFirstVisibleFocusColumn() const { return InvalidColumn; }
+  virtual bool HeaderUsesColumns() const;
+  virtual bool HeaderAllowsFocus(TColumnIndex Column) const;
+  virtual bool HeaderColumnValid(TColumnIndex Column) const;
+  virtual bool HeaderColumnVisible(TColumnIndex Column) const;
+  virtual TColumnIndex HeaderFirstVisibleFocusColumn() const;
+  // --- Column and header relays
+  virtual void DoColumnClick(TColumnIndex Column, TShiftState Shift);
+  virtual void DoColumnDblClick(TColumnIndex Column, TShiftState Shift);
+  virtual bool ColumnIsEmpty(PLazyNode Node, TColumnIndex Column);
+  virtual void DoColumnResize(TColumnIndex Column);
+  virtual void MainColumnChanged();
+  virtual void DoHeaderClick(const TVTHeaderHitInfo& HitInfo);
+  virtual void DoHeaderDblClick(const TVTHeaderHitInfo& HitInfo);
+  virtual void DoHeaderMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void DoHeaderMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void DoHeaderMouseMove(TShiftState Shift, Integer X, Integer Y);
+  virtual bool DoHeaderDragging(TColumnIndex Column);
+  virtual void DoHeaderDragged(TColumnIndex Column, Integer OldPosition);
+  virtual void DoHeaderDraggedOut(TColumnIndex Column, TPoint DropPosition);
+  virtual void DoGetHeaderCursor(HCURSOR& Cursor);
+  // Where the header asked for a repaint (window coordinates); the header
+  // painting code repaints from it.
+  virtual void NoteHeaderInvalidated(const TRect& R) { (void)R; }
+  // The border the window's frame takes on each side (negative: inward).
+  TSize GetBorderDimensions();
   virtual void InvalidateColumn(TColumnIndex Column);
   // Check state changes with their events and propagation.
   virtual bool DoChecking(PLazyNode Node, TCheckState& NewCheckState);
@@ -1238,6 +1350,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   bool FOperationCanceled = false;
 
   std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
+  std::unique_ptr<TVTHeader> FHeader;
+  TRect FHeaderRect;
+  Integer FMargin = 4;
   TBorderStyle FBorderStyle = bsSingle;
   TCustomImageList* FImages = nullptr;
   TCustomImageList* FStateImages = nullptr;
@@ -1387,3 +1502,5 @@ void InitLazyTrees();
 void DoneLazyTrees();
 
 }  // namespace qn
+
+#include "treeview/LazyTrees_qn_Header.h"

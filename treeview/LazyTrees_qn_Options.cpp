@@ -328,6 +328,15 @@ void TBaseLazyTree_qn::DefineProperties(TFiler* Filer) {
   // is read and never written.
   Filer->DefineProperty(
       u"Options", [this](TReader* Reader) { ReadOldOptions(Reader); }, TWriterProc(), false);
+  // The columns are written unless an ancestor form holds equal ones.
+  bool columns = FHeader->CanWriteColumns();
+  if (columns && Filer->Ancestor()) {
+    if (auto* ancestor = dynamic_cast<TBaseLazyTree_qn*>(Filer->Ancestor()))
+      columns = !FHeader->Columns()->Equals(ancestor->FHeader->Columns());
+  }
+  Filer->DefineProperty(
+      u"Columns", [this](TReader* Reader) { FHeader->ReadColumns(Reader); },
+      [this](TWriter* Writer) { FHeader->WriteColumns(Writer); }, columns);
 }
 
 namespace {
@@ -373,6 +382,15 @@ void TBaseLazyTree_qn::ReadOldOptions(TReader* Reader) {
 
 void TBaseLazyTree_qn::Loaded() {
   inherited::Loaded();
+  // The header's fix-ups: the main column in range, the positions read with
+  // the columns turned into the position array, the bidi order, the scale
+  // and the auto-size column.
+  FHeader->UpdateMainColumn();
+  FHeader->Columns()->FixPositions();
+  if (FOptions->AutoOptions().Contains(toAutoBidiColumnOrdering))
+    FHeader->Columns()->ReorderColumns(UseRightToLeftAlignment());
+  FHeader->RescaleHeader();
+  if (FHeader->Options().Contains(hoAutoResize)) FHeader->Columns()->AdjustAutoSize(InvalidColumn, true);
   if (!FStates.Contains(tsNeedRootCountUpdate)) return;
   DoStateChange({}, {tsNeedRootCountUpdate});
   Cardinal count = FRoot->ChildCount;
@@ -408,7 +426,9 @@ void TBaseLazyTree_qn::Notification(TComponent* AComponent, TOperation Operation
       SetCheckImageKind(ckSystemDefault);
       if (repaint) Invalidate();
     }
-    // The pop-up menu is dropped by the control's own notification below.
+    if (AComponent == FHeader->Images()) FHeader->SetImages(nullptr);
+    if (AComponent == FHeader->PopupMenu()) FHeader->SetPopupMenu(nullptr);
+    // The tree's pop-up menu is dropped by the control's own notification.
   }
   inherited::Notification(AComponent, Operation);
 }
@@ -452,6 +472,8 @@ void TBaseLazyTree_qn::Assign(TPersistent* Source) {
   SetStateImages(s->StateImages());
   SetSelectionCurveRadius(s->SelectionCurveRadius());
   SetScrollBarOptions(s->ScrollBarOptions());
+  SetHeader(s->Header());
+  SetMargin(s->Margin());
   SetOptions(s->TreeOptions());
   FIndent = s->FIndent;
   // Nodes are not copied: the tree gets as many fresh, uninitialized root
