@@ -1,5 +1,7 @@
 #include "graphics/raster/Pix32_Image_qn.h"
 
+#include "graphics/raster/Pix32_MicroTiles_qn.h"
+
 #include <algorithm>
 
 #include "graphics/raster/Pix32_Backends_qn.h"
@@ -29,7 +31,7 @@ TCustomPaintBox32_qn::TCustomPaintBox32_qn(TComponent* AOwner) : TCustomControl(
   FForceFullRepaint = true;
   FInvalidRects = std::make_unique<TRectList>();
   const TCustomRepaintOptimizerClass cls =
-      PaintBoxOptimizerClass ? PaintBoxOptimizerClass : TFullRepaintOptimizer::OptimizerClass();
+      PaintBoxOptimizerClass ? PaintBoxOptimizerClass : TMicroTilesRepaintOptimizer::OptimizerClass();
   FRepaintOptimizer.reset(cls->Create(FBuffer.get(), FInvalidRects.get()));
   SetHeight(192);
   SetWidth(192);
@@ -323,7 +325,7 @@ void TPaintBox32::DoPaintBuffer() {
   inherited::DoPaintBuffer();
 }
 
-void InitPix32Image() { PaintBoxOptimizerClass = TFullRepaintOptimizer::OptimizerClass(); }
+void InitPix32Image() { PaintBoxOptimizerClass = TMicroTilesRepaintOptimizer::OptimizerClass(); }
 
 void DonePix32Image() { PaintBoxOptimizerClass = nullptr; }
 

@@ -154,22 +154,6 @@ class TPaintBox32 : public TCustomPaintBox32_qn {
   TNotifyEvent FOnPaintBuffer;
 };
 
-// Stands in for a change-collecting optimizer: it never enables, so a paint
-// box in optimizer mode repaints as in full mode.
-class TFullRepaintOptimizer : public TCustomRepaintOptimizer {
-  QN_REPAINT_OPTIMIZER_CLASS(TFullRepaintOptimizer, TCustomRepaintOptimizer)
- public:
-  TFullRepaintOptimizer(TBitmap32* Buffer, TRectList* InvalidRects) : TCustomRepaintOptimizer(Buffer, InvalidRects) {}
-  void SetEnabled(bool) override {}
-  void Reset() override {}
-  bool UpdatesAvailable() override { return false; }
-  void PerformOptimization() override {}
-  void AreaUpdateHandler(TObject*, const TRect&, Cardinal) override {}
-  void BufferResizedHandler(Integer, Integer) override {}
-  void LayerCollectionNotifyHandler(TLayerCollection*, TLayerListNotification, TCustomLayer*, Integer) override {}
-  void LayerUpdateHandler(TObject*, TCustomLayer*) override {}
-};
-
 // The optimizer class every paint box creates.
 extern TCustomRepaintOptimizerClass PaintBoxOptimizerClass;
 

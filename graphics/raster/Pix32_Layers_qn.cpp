@@ -377,7 +377,12 @@ void TCustomLayer::SetIndex(Integer Value) {
   if (bracket) FLayerCollection->BeginUpdate();
   items.erase(items.begin() + current);
   items.insert(items.begin() + Value, this);
-  if (bracket) FLayerCollection->EndUpdate();
+  // What lay above or below it now shows differently: the host repaints
+  // the layer's area.
+  if (bracket) {
+    Update();
+    FLayerCollection->EndUpdate();
+  }
 }
 
 void TCustomLayer::BringToFront() {

@@ -8,6 +8,7 @@
 #include "graphics/raster/Pix32_Filters_qn.h"
 #include "graphics/raster/Pix32_Image_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
+#include "graphics/raster/Pix32_MicroTiles_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
 #include "graphics/raster/Pix32_Rasterizers_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
@@ -43,7 +44,10 @@ void RegisterRasterUnits() {
   RegisterUnit({"Pix32_Filters_qn", {"Pix32_Bindings_qn", "Pix32_qn"}, InitPix32Filters, DonePix32Filters});
   RegisterUnit({"Pix32_Backends_VCL_qn", {"Pix32_Backends_Generic_qn", "Graphics"}, InitPix32BackendsVCL,
                 DonePix32BackendsVCL});
-  RegisterUnit({"Pix32_Image_qn", {"Pix32_Backends_VCL_qn", "Controls"}, InitPix32Image, DonePix32Image});
+  RegisterUnit({"Pix32_MicroTiles_qn", {"Pix32_Bindings_qn", "Pix32_LowLevel_qn"}, InitPix32MicroTiles,
+                DonePix32MicroTiles});
+  RegisterUnit({"Pix32_Image_qn", {"Pix32_Backends_VCL_qn", "Controls", "Pix32_MicroTiles_qn"}, InitPix32Image,
+                DonePix32Image});
   RegisterUnit({"Pix32_XPThemes_qn", {"Controls"}, InitPix32XPThemes, DonePix32XPThemes});
   RegisterUnit({"Pix32_RangeBars_qn", {"Controls", "Pix32_XPThemes_qn"}, InitPix32RangeBars, nullptr});
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "graphics/raster/Pix32_Image_qn.h"
+#include "graphics/raster/Pix32_MicroTiles_qn.h"
 #include "platform/desktop/Desktop.h"
 #include "tests/platform/user/UserTestSupport.h"
 
@@ -147,11 +148,10 @@ TEST_F(Pix32_Image_qn, CreationDefaultsAndOptimizerClass) {
   EXPECT_EQ(b.RepaintOptimizer()->Buffer(), b.Buffer());
   EXPECT_EQ(b.RepaintOptimizer()->InvalidRects(), b.InvalidRects());
   EXPECT_FALSE(b.Buffer()->OnAreaChanged());
-  // Our stand-in optimizer never switches on, so optimizer mode repaints
-  // in full.
+  EXPECT_EQ(PaintBoxOptimizerClass, TMicroTilesRepaintOptimizer::OptimizerClass());
   b.SetRepaintMode(rmOptimizer);
   EXPECT_EQ(b.RepaintMode(), rmOptimizer);
-  EXPECT_FALSE(b.RepaintOptimizer()->Enabled());
+  EXPECT_TRUE(b.RepaintOptimizer()->Enabled());
 }
 
 TEST_F(Pix32_Image_qn, BufferFollowsTheViewportWithHysteresis) {

@@ -10,6 +10,7 @@
 
 #include "graphics/raster/Pix32_Image_qn.h"
 #include "graphics/raster/Pix32_Layers_qn.h"
+#include "graphics/raster/Pix32_MicroTiles_qn.h"
 #include "graphics/raster/Pix32_RepaintOpt_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "platform/vcl/Forms.h"
@@ -367,9 +368,9 @@ TEST(Pix32_Layers_qn, FreeNotificationsAndRubberbandChild) {
 namespace {
 
 // An optimizer that only records what registered collections tell it.
-class TRecordingOptimizer : public TFullRepaintOptimizer {
+class TRecordingOptimizer : public TMicroTilesRepaintOptimizer {
  public:
-  TRecordingOptimizer() : TFullRepaintOptimizer(nullptr, nullptr) {}
+  TRecordingOptimizer() : TMicroTilesRepaintOptimizer(nullptr, nullptr) {}
   std::vector<TLayerListNotification> Seen;
   void LayerCollectionNotifyHandler(TLayerCollection*, TLayerListNotification Action, TCustomLayer*,
                                     Integer) override {
