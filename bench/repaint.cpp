@@ -1,9 +1,7 @@
 // Damage tracking on a 1920 x 1080 buffer: per frame, 10, 100 or 1,000
 // random rectangles of 1 to 200 pixels are added to a micro-tile map and
 // turned into rectangles (exact, and in whole tiles), against the peer's
-// region union of the same stream followed by its rectangle list. Also the
-// repaint optimizer's whole collect-and-report cycle for one moving layer
-// among twenty, against the peer recomposing that damage.
+// region union of the same stream followed by its rectangle list.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -12,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "graphics/raster/Pix32_Layers_qn.h"
 #include "graphics/raster/Pix32_MicroTiles_qn.h"
 #include "bench/BestRate.h"
 #include "package/Quarn.h"
