@@ -27,6 +27,7 @@ std::vector<std::string> PanelsPage(const std::string& outDir);
 std::vector<std::string> TipsPage(const std::string& outDir);
 std::vector<std::string> HtmlPage(const std::string& outDir);
 std::vector<std::string> EditModelPage(const std::string& outDir);
+std::vector<std::string> EditsPage(const std::string& outDir);
 std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
@@ -73,6 +74,7 @@ std::vector<Page> AllPages() {
       {"tips", TipsPage},
       {"html", HtmlPage},
       {"editmodel", EditModelPage},
+      {"edits", EditsPage},
       {"hints", HintsPage},
       {"menus", MenusPage},
       {"skinform", SkinFormPage},

@@ -12,11 +12,14 @@
 #include "skin/controls/uQuarnLabel.h"
 #include "skin/controls/uQuarnMemo.h"
 #include "skin/controls/uQuarnPanel.h"
+#include "skin/controls/uQuarnPasswordEdit.h"
 #include "skin/controls/uQuarnProgressBar.h"
 #include "skin/controls/uQuarnRadioBox.h"
 #include "skin/controls/uQuarnScrollBar.h"
 #include "skin/controls/uQuarnScrollBox.h"
+#include "skin/controls/uQuarnSearchEdit.h"
 #include "skin/controls/uQuarnSizeGrip.h"
+#include "skin/controls/uQuarnSpinEdit.h"
 #include "skin/controls/uQuarnSplitter.h"
 #include "skin/controls/uQuarnTips.h"
 
@@ -37,6 +40,9 @@ void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnCheckBox", {"uQuarnResManager"}, nullptr, nullptr});
   RegisterUnit({"uQuarnRadioBox", {"uQuarnCheckBox"}, nullptr, nullptr});
   RegisterUnit({"uQuarnEdit", {"uQuarnEditTips", "uSimpleTimer", "Clipbrd"}, InitQuarnEdit, nullptr});
+  RegisterUnit({"uQuarnSpinEdit", {"uQuarnEdit"}, InitQuarnSpinEdit, nullptr});
+  RegisterUnit({"uQuarnSearchEdit", {"uQuarnEdit"}, InitQuarnSearchEdit, nullptr});
+  RegisterUnit({"uQuarnPasswordEdit", {"uQuarnEdit"}, InitQuarnPasswordEdit, nullptr});
   RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
   RegisterUnit({"uQuarnSplitter", {"uQuarnResManager", "Controls"}, InitQuarnSplitter, nullptr});
   RegisterUnit({"uQuarnMemo", {"uQuarnScrollBar", "uQuarnPanel", "Clipbrd"}, InitQuarnMemo, nullptr});

@@ -129,7 +129,9 @@ void TQnEditItems::Update(TCollectionItem* Item) {
 
 void TQnEditItems::Deleting(TCollectionItem* Item) {
   TCollection::Deleting(Item);
-  if (FEdit) FEdit->Invalidate();
+  if (!FEdit) return;
+  FEdit->ItemDeleting(Item);
+  FEdit->Invalidate();
 }
 
 }  // namespace qn

@@ -65,10 +65,63 @@ TQuarnPngEdit::~TQuarnPngEdit() {
 }
 
 // ---------------------------------------------------------------------------
-// Context menu: the items come with the painting of the edit.
+// Context menu: rebuilt at every pop-up, so its enabled states are those of
+// the moment it opens.
 
-void TQuarnPngEdit::DoDefaultPopupMenu(TPopupMenu*) {}
+namespace {
+
+enum : Integer { kMenuCut = 2, kMenuCopy = 3, kMenuPaste = 4, kMenuDelete = 5, kMenuLine = 0, kMenuSelectAll = 6 };
+
+}  // namespace
+
+void TQuarnPngEdit::DoDefaultPopupMenu(TPopupMenu* Menu) {
+  if (!Menu) return;
+  const bool chinese = GetSystemDefaultLCID() == 2052;
+  const bool pasteable = Clipboard()->HasFormat(CF_UNICODETEXT) && !Clipboard()->AsText().empty();
+  struct TEntry {
+    Integer Tag;
+    const char16_t* Caption;
+    const char16_t* ChineseCaption;
+    bool Enabled;
+  };
+  const TEntry entries[] = {
+      {kMenuCut, u"Cut", u"\u526A\u5207", !FReadOnly},
+      {kMenuCopy, u"Copy", u"\u590D\u5236", SelLength() >= 1},
+      {kMenuPaste, u"Paste", u"\u7C98\u8D34", !FReadOnly && pasteable},
+      {kMenuDelete, u"Delete", u"\u5220\u9664", !FReadOnly && SelLength() > 0},
+      {kMenuLine, u"-", u"-", false},
+      {kMenuSelectAll, u"Select All", u"\u5168\u9009", !FText.empty()},
+  };
+  Menu->Items()->Clear();
+  for (const TEntry& e : entries) {
+    auto* item = new TMenuItem(Menu);
+    item->SetCaption(chinese ? e.ChineseCaption : e.Caption);
+    item->SetTag(e.Tag);
+    item->SetEnabled(e.Enabled);
+    item->SetOnClick(TNotifyEvent(this, &TQuarnPngEdit::DefaultMenuItemClick));
+    Menu->Items()->Add(item);
+  }
+}
+
 void TQuarnPngEdit::DoDefaultPopupMenuPopupUp(TObject*) { DoDefaultPopupMenu(FDefaultPopupMenu); }
+
+void TQuarnPngEdit::DefaultMenuItemClick(TObject* Sender) {
+  auto* item = dynamic_cast<TMenuItem*>(Sender);
+  if (!item) return;
+  switch (item->Tag()) {
+    case kMenuCut: CutToClipboard(); break;
+    case kMenuCopy: CopyToClipboard(); break;
+    case kMenuPaste: PasteFromClipboard(); break;
+    case kMenuDelete: ClearSelection(); break;
+    case kMenuSelectAll:
+      SetSelStart(0);
+      SetSelLength(Integer(FText.size()));
+      break;
+    default: break;
+  }
+}
+
+TPopupMenu* TQuarnPngEdit::GetPopupMenu() { return PopupMenu() ? PopupMenu() : FDefaultPopupMenu; }
 
 // ---------------------------------------------------------------------------
 // Text and selection
@@ -400,24 +453,60 @@ void TQuarnPngEdit::SetBorderHot(const TQnResID& Value) {
 }
 
 void TQuarnPngEdit::SetShowCheckBox(bool Value) {
-  if (FShowCheckBox == Value) return;
+  const bool changed = FShowCheckBox != Value;
   FShowCheckBox = Value;
-  if (Value && !FCheckItem) {
-    FCheckItem = CreateNewItem();
-    FCheckItem->Pos()->SetX(5);
-    FCheckItem->Pos()->SetY(6);
-    FCheckItem->SetKind(ikButton);
-    SetChecked(FChecked);
-  }
-  if (FCheckItem) FCheckItem->SetVisible(Value);
+  // A check item cleared away with the items comes back with the next
+  // setting, changed or not.
+  if (Value && !ComponentState().Contains(csLoading)) EnsureCheckItem();
+  if (FCheckItem && changed) FCheckItem->SetVisible(Value);
 }
 
 void TQuarnPngEdit::SetChecked(bool Value) {
   FChecked = Value;
+  if (FShowCheckBox && !FCheckItem && !ComponentState().Contains(csLoading)) EnsureCheckItem();
   if (!FCheckItem) return;
   FCheckItem->SetImage(Value ? u"QuarnCheckedCheckbox_18" : u"QuarnUncheckedCheckbox_18");
   FCheckItem->SetImageHot(Value ? u"QuarnCheckedCheckbox_18_h" : u"QuarnUncheckedCheckbox_18_h");
   Invalidate();
+}
+
+namespace {
+
+bool IsCheckImage(const TQnResID& Id) {
+  return Id == u"QuarnCheckedCheckbox_18" || Id == u"QuarnUncheckedCheckbox_18";
+}
+
+}  // namespace
+
+void TQuarnPngEdit::EnsureCheckItem() {
+  if (FCheckItem) return;
+  // Items read from a form file hold a copy of the check item the edit made
+  // when it was saved; that one is taken again rather than doubled.
+  for (Integer i = 0; i < FItems->Count(); ++i) {
+    TQnEditItem* item = FItems->Items(i);
+    if (item->Kind() == ikButton && IsCheckImage(item->Image()) && item->Pos()->Align() == agLeft) {
+      FCheckItem = item;
+      break;
+    }
+  }
+  if (!FCheckItem) {
+    FCheckItem = CreateNewItem();
+    FCheckItem->Pos()->SetX(5);
+    FCheckItem->Pos()->SetY(6);
+    FCheckItem->SetKind(ikButton);
+  }
+  FCheckItem->SetVisible(FShowCheckBox);
+  SetChecked(FChecked);
+}
+
+void TQuarnPngEdit::ItemDeleting(TCollectionItem* Item) {
+  if (Item == FCheckItem) FCheckItem = nullptr;
+  if (FItems && FItems->HotIndex() >= 0 && FItems->HotIndex() == Item->Index()) FItems->SetHotIndex(-1);
+}
+
+void TQuarnPngEdit::Loaded() {
+  TQuarnCustomControl::Loaded();
+  if (FShowCheckBox && !FCheckItem) EnsureCheckItem();
 }
 
 TQnEditItem* TQuarnPngEdit::CreateNewItem() { return FItems->Add(); }
@@ -557,8 +646,219 @@ void TQuarnPngEdit::Dispatch(TMessage& Message) {
     case WM_SETTEXT:
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH: DefaultHandler(Message); return;
+    case WM_SETFOCUS: WMSetFocus(Message); return;
+    case WM_LBUTTONDBLCLK: WMLButtonDblClk(Message); return;
+    case WM_IME_STARTCOMPOSITION: WMImeStartComposition(Message); return;
+    case WM_IME_COMPOSITION: WMImeComposition(Message); return;
+    case CM_FONTCHANGED: CMFontChanged(Message); return;
+    case CM_MOUSEENTER: CMMouseEnter(Message); return;
+    case CM_MOUSELEAVE: CMMouseLeave(Message); return;
+    case CM_ENABLEDCHANGED: CMEnabledChanged(Message); return;
     default: TQuarnCustomControl::Dispatch(Message);
   }
+}
+
+// ---------------------------------------------------------------------------
+// Focus, blink and hover
+
+bool TQuarnPngEdit::Focused() {
+  return !ComponentState().Contains(csDesigning) && TQuarnCustomControl::Focused();
+}
+
+void TQuarnPngEdit::DoEnter() {
+  TQuarnCustomControl::DoEnter();
+  FCursorShowing = true;
+  if (Focused()) FCursorTimer->SetEnabled(true);
+  if (FAutoSelect) SelectAll();
+  else SetSelLength(0);
+  Invalidate();
+}
+
+void TQuarnPngEdit::DoExit() {
+  TQuarnCustomControl::DoExit();
+  FCursorTimer->SetEnabled(false);
+  FHot = false;
+  if (FAutoSelect) SetSelStart(0);
+  SetSelLength(0);
+  Invalidate();
+}
+
+void TQuarnPngEdit::WMSetFocus(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (!Focused()) {
+    FHot = true;
+    Invalidate();
+    BringToFront();
+  }
+  FCursorTimer->SetEnabled(true);
+}
+
+void TQuarnPngEdit::CMMouseEnter(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  // Enter and leave of hosted controls are passed on to their parents.
+  if (Message.LParam && MessageControl(Message) != this) return;
+  BringToFront();
+  SetCursor(crIBeam);
+  FHot = true;
+  Invalidate();
+}
+
+void TQuarnPngEdit::CMMouseLeave(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  if (Message.LParam && MessageControl(Message) != this) return;
+  if (!Focused()) SendToBack();
+  FHot = false;
+  FItems->SetHotIndex(-1);
+  Invalidate();
+}
+
+void TQuarnPngEdit::CMFontChanged(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  Change();
+}
+
+void TQuarnPngEdit::CMEnabledChanged(TMessage& Message) { TQuarnCustomControl::Dispatch(Message); }
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+Integer TQuarnPngEdit::ButtonItemAt(Integer X, Integer Y) {
+  for (Integer i = 0; i < FItems->Count(); ++i) {
+    TQnEditItem* item = FItems->Items(i);
+    if (item->Visible() && item->Enabled() && item->Kind() == ikButton && PtInRect(item->GetRect(), TPoint(X, Y)))
+      return i;
+  }
+  return -1;
+}
+
+void TQuarnPngEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  FShiftState = Shift;
+  FMouseButtons.Include(Button);
+  if (HandleAllocated() && CanFocus() && !Focused()) SetFocus();
+  if (Button != mbLeft) {
+    TQuarnCustomControl::MouseDown(Button, Shift, X, Y);
+    return;
+  }
+  if (Shift.Contains(ssDouble) && FAutoSelect) {
+    SelectAll();
+    SetCursorPos(Integer(FText.size()));
+  } else {
+    const Integer hit = std::max(0, HitTest(X, Y).X);
+    SetCursorPos(hit);
+    SetSelStart(FCursorPos);
+    SetSelLength(0);
+    // The check item may flip Checked from inside its own click; the item
+    // is found again afterwards, as handlers may clear the items.
+    if (FShowCheckBox && FCheckItem && PtInRect(FCheckItem->GetRect(), TPoint(X, Y))) SetChecked(!FChecked);
+    const Integer at = ButtonItemAt(X, Y);
+    if (at >= 0) FItems->Items(at)->Click();
+  }
+  TQuarnCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TQuarnPngEdit::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  if (FMouseButtons.Contains(mbLeft)) {
+    Integer hit = std::max(0, HitTest(X, Y).X);
+    if (hit < Integer(FText.size()) && IsLow(FText[size_t(hit)])) ++hit;
+    SetCursorPos(hit);
+  }
+  const Integer at = ButtonItemAt(X, Y);
+  if (at >= 0 && at != FItems->HotIndex()) {
+    FItems->SetHotIndex(at);
+    SetCursor(FItems->Items(at)->Curosor());
+    Invalidate();
+  } else if (at < 0 && FItems->HotIndex() >= 0) {
+    SetCursor(crIBeam);
+    FItems->SetHotIndex(-1);
+    Invalidate();
+  }
+  TQuarnCustomControl::MouseMove(Shift, X, Y);
+}
+
+void TQuarnPngEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  FShiftState = Shift;
+  const bool wasLeft = FMouseButtons.Contains(mbLeft);
+  FMouseButtons.Exclude(Button);
+  if (Button == mbLeft && wasLeft) Invalidate();
+  TQuarnCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TQuarnPngEdit::WMLButtonDblClk(TMessage& Message) {
+  TQuarnCustomControl::Dispatch(Message);
+  SelectAll();
+  FCursorShowing = false;
+  FCursorTimer->SetEnabled(false);
+  Invalidate();
+}
+
+// ---------------------------------------------------------------------------
+// Input method
+
+void TQuarnPngEdit::SetDisableIME(bool Value) {
+  if (FDisableIME == Value) return;
+  FDisableIME = Value;
+  if (!HandleAllocated()) return;
+  if (Value) {
+    HIMC imc = ImmGetContext(Handle());
+    if (!imc) return;
+    FHImc = imc;
+    ImmAssociateContext(Handle(), nullptr);
+    ImmReleaseContext(Handle(), imc);
+  } else if (FHImc) {
+    ImmAssociateContext(Handle(), FHImc);
+    FHImc = nullptr;
+  }
+}
+
+void TQuarnPngEdit::CreateWnd() {
+  TQuarnCustomControl::CreateWnd();
+  // A setting made before the window existed takes effect on it now.
+  if (FDisableIME && !FHImc) {
+    FHImc = ImmGetContext(Handle());
+    if (FHImc) {
+      ImmAssociateContext(Handle(), nullptr);
+      ImmReleaseContext(Handle(), FHImc);
+    }
+  }
+}
+
+void TQuarnPngEdit::WMImeStartComposition(TMessage& Message) {
+  if (FDisableIME) return;
+  TQuarnCustomControl::Dispatch(Message);
+  HIMC imc = ImmGetContext(Handle());
+  if (!imc) return;
+  LOGFONTW lf{};
+  GetObjectW(Font()->Handle(), sizeof(lf), &lf);
+  ImmSetCompositionFontW(imc, &lf);
+  COMPOSITIONFORM form;
+  form.dwStyle = CFS_RECT;
+  form.rcArea = RECT{0, FSpace->Top(), Width(), Height()};
+  form.ptCurrentPos = POINT{FCursorXPos, FSpace->Top()};
+  ImmSetCompositionWindow(imc, &form);
+  ImmReleaseContext(Handle(), imc);
+}
+
+void TQuarnPngEdit::WMImeComposition(TMessage& Message) {
+  if (FDisableIME) return;
+  HIMC imc = (Message.LParam & GCS_RESULTSTR) ? ImmGetContext(Handle()) : nullptr;
+  if (!imc) {
+    DefaultHandler(Message);
+    return;
+  }
+  // The size comes back in bytes, or as a negative error code: no result.
+  const LONG bytes = ImmGetCompositionStringW(imc, GCS_RESULTSTR, nullptr, 0);
+  if (bytes <= 0) {
+    ImmReleaseContext(Handle(), imc);
+    DefaultHandler(Message);
+    return;
+  }
+  String text(size_t((bytes + 1) / 2), u'\0');
+  const LONG got = ImmGetCompositionStringW(imc, GCS_RESULTSTR, text.data(), DWORD(text.size() * 2));
+  ImmReleaseContext(Handle(), imc);
+  text.resize(size_t(std::clamp<LONG>(got, 0, LONG(text.size() * 2)) / 2));
+  SetSelText(text);
+  FTips->Hide();
+  Message.Result = 0;
 }
 
 void TQuarnPngEdit::DefaultHandler(TMessage& Message) {

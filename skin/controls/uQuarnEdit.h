@@ -119,9 +119,14 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   TColor CursorColor() const { return FCursorColor; }
   void SetCursorColor(TColor Value) { FCursorColor = Value; }
   bool DisableIME() const { return FDisableIME; }
-  void SetDisableIME(bool Value) { FDisableIME = Value; }
+  // Detaches the window's input context (or gives it back); before the
+  // window exists only stores, and the window takes it when it is made.
+  void SetDisableIME(bool Value);
   TQuarnEditTips* Tips() const { return FTips; }
 
+  // Design time has no caret and no blink.
+  bool Focused() override;
+  TPopupMenu* GetPopupMenu() override;
   void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
 
@@ -138,6 +143,26 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   void KeyUp(Word& Key, TShiftState Shift) override;
   void KeyPress(Char& Key) override;
   void DrawBody(TBitmap32* Buffer) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void CreateWnd() override;
+  void Loaded() override;
+  // The message handlers Dispatch hands its cases to.
+  void WMSetFocus(TMessage& Message);
+  void WMLButtonDblClk(TMessage& Message);
+  void WMImeStartComposition(TMessage& Message);
+  void WMImeComposition(TMessage& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMMouseEnter(TMessage& Message);
+  void CMMouseLeave(TMessage& Message);
+  void CMEnabledChanged(TMessage& Message);
+  // The own menu's items all land here and act by their Tag.
+  void DefaultMenuItemClick(TObject* Sender);
+  // The first visible, enabled button item under the point, or -1.
+  Integer ButtonItemAt(Integer X, Integer Y);
   // Restarts the blink with the caret shown (every caret move does).
   void RestartBlink();
   void DoBlink(TObject* Sender);
@@ -165,7 +190,8 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   bool FDisableCopy = false;
   bool FBlockWinMsg = false;
   bool FCharCaseChanged = false, FTextKindChanged = false;
-  Cardinal FHImc = 0;
+  // The context taken from the window while DisableIME is set.
+  HIMC FHImc = nullptr;
   TPopupMenu* FDefaultPopupMenu = nullptr;
   TQuarnEditTips* FTips = nullptr;
   std::unique_ptr<TQnEditItems> FItems;
@@ -189,12 +215,43 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   bool FDisableIME = false;
 
  private:
+  friend class TQnEditItems;
+  // The collection lets go of an item: the check item is forgotten with it.
+  void ItemDeleting(TCollectionItem* Item);
+  // Finds the check item among the items (after a load) or makes it.
+  void EnsureCheckItem();
   void SpaceChanged(TObject*) { Invalidate(); }
   // One measuring surface per edit instead of a bitmap per measurement.
   std::unique_ptr<TBitmap32> FMeasure;
   // The first half of a pair typed as two characters, until its second.
   Char FPendingHigh = 0;
 };
+
+// The platform's usual control properties and events, as every published
+// edit of this family has them.
+#define QN_EDIT_CONTROL_PROPS(P)                                                                      \
+  P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);                       \
+  P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop}); \
+  P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);                   \
+  P.Property(u"ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode).Default(imDontCare);       \
+  P.Property(u"ImeName", &TWinControl::ImeName, &TWinControl::SetImeName).TypeName(u"TImeName");     \
+  P.Property(u"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu<TPopupMenu>);               \
+  P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);               \
+  P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);            \
+  P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);             \
+  P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);                   \
+  P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);                                 \
+  P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);                        \
+  P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);                           \
+  P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);                              \
+  P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);                     \
+  P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);                  \
+  P.Property(u"OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::SetOnKeyUp);                           \
+  P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);                     \
+  P.Property(u"OnMouseMove", &TControl::OnMouseMove, &TControl::SetOnMouseMove);                     \
+  P.Property(u"OnMouseUp", &TControl::OnMouseUp, &TControl::SetOnMouseUp);                           \
+  P.Property(u"OnMouseEnter", &TControl::OnMouseEnter, &TControl::SetOnMouseEnter);                  \
+  P.Property(u"OnMouseLeave", &TControl::OnMouseLeave, &TControl::SetOnMouseLeave)
 
 class TQuarnEdit : public TQuarnPngEdit {
   QN_CLASS_CREATE(TQuarnEdit, TQuarnPngEdit, TComponent)
@@ -223,17 +280,7 @@ class TQuarnEdit : public TQuarnPngEdit {
     QN_PROP(EdItems);
     QN_PROP(Space);
     QN_PROP(OnChange).TypeName(u"TNotifyEvent");
-    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
-    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
-    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
-    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
-    P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
-    P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);
-    P.Property(u"OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::SetOnKeyUp);
-    P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);
-    P.Property(u"OnMouseEnter", &TControl::OnMouseEnter, &TControl::SetOnMouseEnter);
-    P.Property(u"OnMouseLeave", &TControl::OnMouseLeave, &TControl::SetOnMouseLeave);
+    QN_EDIT_CONTROL_PROPS(P);
   }
 };
 
