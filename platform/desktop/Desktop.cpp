@@ -11,6 +11,7 @@
 #include "platform/rtl/System.h"
 #include "platform/rtl/Units.h"
 #include "platform/user/Server.h"
+#include "platform/user/ServerInput.h"
 
 namespace vcl {
 
@@ -305,5 +306,6 @@ void SetSystemParameter(UINT spiGet, UINT value) { SetParameterOverride(spiGet, 
 void ResetSystemSettings() { server::ResetSystemSettings(); }
 void SetSystemLocale(LCID lcid) { SetLocale(lcid); }
 void SetLocaleInfo(LCTYPE type, const String& value) { SetLocaleOverride(type, value); }
+void SetImeResultError(LONG code) { server::SetImeResultError(code); }
 
 }  // namespace vcl

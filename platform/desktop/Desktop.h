@@ -86,6 +86,10 @@ void InputType(const String& text);
 // handling turns the result into WM_IME_CHAR and then WM_CHAR messages. A
 // window without an input context gets the characters as WM_CHAR.
 void InputImeComposition(const String& text);
+// An input method that fails: while not 0, every query of a result string
+// (ImmGetCompositionStringW with GCS_RESULTSTR) answers this negative error
+// code.
+void SetImeResultError(LONG code);
 // Whether the caret is drawn now (shown and in the visible blink phase).
 bool IsCaretShown();
 // Drops queued input, ends leave and hover tracking, frees the pointer from

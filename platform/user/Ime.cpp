@@ -25,6 +25,8 @@ struct ImeState {
   std::unordered_map<HWND, HIMC> Own;
   std::unordered_map<HWND, HIMC> Attached;
   uintptr_t Next = 0x70000;
+  // An input method that fails: result-string queries answer this instead.
+  LONG ResultError = 0;
 };
 
 ImeState& I() {
@@ -59,6 +61,11 @@ void DropImeOf(HWND h) {
   if (it == st.Own.end()) return;
   st.Contexts.erase(it->second);
   st.Own.erase(it);
+}
+
+void SetImeResultError(LONG code) {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  I().ResultError = code;
 }
 
 void DeliverComposition(HWND focus, const String& text) {
@@ -117,6 +124,7 @@ LONG ImmGetCompositionStringW(HIMC imc, DWORD index, void* buffer, DWORD bufLen)
   std::lock_guard<std::mutex> lk(S().Lock);
   ImeContext* c = Ctx(imc);
   if (!c) return 0;
+  if (index == GCS_RESULTSTR && I().ResultError != 0) return I().ResultError;
   const String* s = index == GCS_RESULTSTR ? &c->Result : index == GCS_COMPSTR ? &c->Composition : nullptr;
   if (!s) return 0;
   LONG bytes = LONG(s->size() * sizeof(char16_t));

@@ -122,5 +122,7 @@ UINT ScanCodeOf(UINT vk, bool* extended);
 void DeliverComposition(HWND focus, const String& text);
 // A destroyed window's own context goes with it; lock held.
 void DropImeOf(HWND h);
+// While not 0, result-string queries answer this error code; lock not held.
+void SetImeResultError(LONG code);
 
 }  // namespace vcl::server

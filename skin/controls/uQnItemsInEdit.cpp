@@ -127,6 +127,11 @@ void TQnEditItems::Update(TCollectionItem* Item) {
   if (UpdateCount() == 0 && Count() > 0 && FEdit) FEdit->Invalidate();
 }
 
+void TQnEditItems::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+  TCollection::Notify(Item, Action);
+  if (Action == TCollectionNotification::cnExtracting && FEdit) FEdit->ItemDeleting(Item);
+}
+
 void TQnEditItems::Deleting(TCollectionItem* Item) {
   TCollection::Deleting(Item);
   if (!FEdit) return;

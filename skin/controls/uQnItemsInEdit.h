@@ -124,6 +124,9 @@ class TQnEditItems : public TCollection {
  protected:
   void Update(TCollectionItem* Item) override;
   void Deleting(TCollectionItem* Item) override;
+  // Items freed or moved out on their own are extracted, not deleted; the
+  // edit forgets them either way.
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
 
   TQuarnPngEdit* FEdit = nullptr;
   Integer FHotIndex = -1;

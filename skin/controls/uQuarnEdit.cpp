@@ -978,6 +978,10 @@ void TQuarnPngEdit::DrawTexts(TBitmap32* Buffer) {
   Integer caretX = -1;
   const Integer len = Integer(FText.size());
   const Integer selStart = SelStart(), selEnd = SelStart() + SelLength();
+  // The last character shown may run past the text area; it is cut at the
+  // area's edge rather than drawn over the items beside it.
+  const TRect keepClip = Buffer->ClipRect();
+  Buffer->SetClipRect(TRect(std::max(0, left), 0, std::max(left, right), Buffer->Height()));
   for (Integer i = FFirstDisplayChar; i <= len;) {
     const bool pair = i < len && IsHigh(FText[size_t(i - 1)]) && IsLow(FText[size_t(i)]);
     const String c = FText.substr(size_t(i - 1), pair ? 2 : 1);
@@ -987,6 +991,7 @@ void TQuarnPngEdit::DrawTexts(TBitmap32* Buffer) {
     if (x >= right) break;
     i += pair ? 2 : 1;
   }
+  Buffer->SetClipRect(keepClip);
   FCursorXPos = caretX >= 0 ? caretX
                             : left + GetTextWidth(FFirstDisplayChar, FCursorPos - FFirstDisplayChar + 1, FText) - 1;
   if (Focused() && FCursorShowing) DrawCursor(Buffer, FCursorXPos, 0);
@@ -995,13 +1000,13 @@ void TQuarnPngEdit::DrawTexts(TBitmap32* Buffer) {
 void TQuarnPngEdit::DrawText(TBitmap32* Buffer, Integer X, Integer Y, const String& S, bool Selected) {
   Buffer->Font()->Assign(Font());
   if (!Enabled()) Buffer->Font()->SetColor(static_cast<TColor>(0x00CCCCCC));
-  Buffer->TextoutW(X, Y, S);
+  Buffer->TextoutW(X, Y, Buffer->ClipRect(), S);
   if (!Selected || !Enabled()) return;
   const TColor keep = Buffer->Font()->Color();
   Buffer->Font()->SetColor(clHighlightText);
   const TSize ext = Buffer->TextExtentW(S);
   Buffer->FillRectTS(X, Y - 1, X + ext.cx, Y + ext.cy + 1, Color32(clHighlight));
-  Buffer->TextoutW(X, Y, S);
+  Buffer->TextoutW(X, Y, Buffer->ClipRect(), S);
   Buffer->Font()->SetColor(keep);
 }
 

@@ -57,6 +57,8 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   String SelText() const;
   Integer CursorPos() const { return FCursorPos; }
   Integer FirstDisplayChar() const { return FFirstDisplayChar; }
+  // Where the caret was last drawn (or would have been).
+  Integer CursorXPos() const { return FCursorXPos; }
   Integer MaxLength() { return GetMaxLength(); }
   bool BlockWinMsg() const { return FBlockWinMsg; }
   void SetBlockWinMsg(bool Value) { FBlockWinMsg = Value; }

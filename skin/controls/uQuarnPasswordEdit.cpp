@@ -80,12 +80,15 @@ void TQuarnPasswordEdit::DrawTexts(TBitmap32* Buffer) {
   Integer caretX = -1;
   const Integer len = Integer(FText.size());
   const Integer selStart = SelStart(), selEnd = SelStart() + SelLength();
+  const TRect keepClip = Buffer->ClipRect();
+  Buffer->SetClipRect(TRect(std::max(0, left), 0, std::max(left, right), Buffer->Height()));
   for (Integer i = FFirstDisplayChar; i <= len; ++i) {
     DrawText(Buffer, x, y, FText.substr(size_t(i - 1), 1), SelLength() > 0 && selStart < i && i <= selEnd);
     x += cell;
     if (i == selStart) caretX = x;
     if (x >= right) break;
   }
+  Buffer->SetClipRect(keepClip);
   if (caretX >= 0) FCursorXPos = caretX;
   else if (FCursorPos > 0) FCursorXPos = left + (FCursorPos - FFirstDisplayChar + 1) * cell - 1;
   if (Focused() && FCursorShowing) DrawCursor(Buffer, FCursorXPos, 0);
@@ -102,7 +105,10 @@ void TQuarnPasswordEdit::DrawText(TBitmap32* Buffer, Integer X, Integer Y, const
     const Integer h = img ? img->Height() + 4 : 0;
     Buffer->FillRectTS(X - 2, Y + FYSpace - 4, X + w - 1, Y + FYSpace + h, Color32(clHighlight));
   }
-  if (img) img->DrawTo(Buffer, X, Y + FYSpace);
+  // A cell that runs past the text area is cut at its edge.
+  if (!img) return;
+  const Integer visible = std::min(img->Width(), Buffer->ClipRect().Right - X);
+  if (visible > 0) img->DrawTo(Buffer, X, Y + FYSpace, TRect(0, 0, visible, img->Height()));
 }
 
 void InitQuarnPasswordEdit() { RegisterClasses({TQuarnPasswordEdit::StaticClass()}); }
