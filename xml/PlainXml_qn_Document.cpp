@@ -15,6 +15,7 @@ const char kDefaultAesKeyHex[] = "5175617270584D4C4B65794465666175";
 TPlainXml::TPlainXml(TComponent* AOwner, bool HasDeclaration, bool HasDocType, bool HasRoot, const UTF8String& RootName)
     : TDebugComponent(AOwner) {
   FSymbolTable = new TsdSymbolTable(this);
+  FNodeArena = new TsdNodeArena;
   FRootNodes = std::make_unique<TsdNodeList>(true);
   FHasDeclaration = HasDeclaration;
   FHasDocType = HasDocType;
@@ -29,7 +30,10 @@ TPlainXml::TPlainXml(TComponent* AOwner) : TPlainXml(AOwner, false, false, true,
 TPlainXml::TPlainXml(const UTF8String& RootName, TComponent* AOwner) : TPlainXml(AOwner, true, false, true, RootName) {}
 
 TPlainXml::~TPlainXml() {
+  ReleaseTree();
   FRootNodes.reset();
+  delete FNodeArena;
+  FNodeArena = nullptr;
   delete FSymbolTable;
   FSymbolTable = nullptr;
 }
@@ -55,8 +59,28 @@ void TPlainXml::ResetDefaults() {
   FAesKeyHex = kDefaultAesKeyHex;
 }
 
-void TPlainXml::ClearData(bool HasDeclaration, bool HasDocType, bool HasRoot) {
+void TPlainXml::ReleaseTree() {
+  TsdNodeArena* a = FNodeArena;
+  if (a && !a->Dirty) {
+    // Every node of the tree is in the arena and nothing else of it is in
+    // use: the whole tree goes at once.
+    FRootNodes->Release();
+    a->Reset();
+    return;
+  }
   FRootNodes->Clear();
+  if (!a) return;
+  if (a->Live == 0) {
+    a->Reset();
+  } else {
+    // Arena nodes live on outside the tree: the arena stays for them.
+    a->Orphan = true;
+    FNodeArena = new TsdNodeArena;
+  }
+}
+
+void TPlainXml::ClearData(bool HasDeclaration, bool HasDocType, bool HasRoot) {
+  ReleaseTree();
   FSymbolTable->Clear();
   if (HasDeclaration) {
     auto d = std::make_unique<TsdDeclaration>(this);
@@ -107,17 +131,6 @@ TsdDocType* TPlainXml::DocType() const {
   return static_cast<TsdDocType*>(n);
 }
 
-void TPlainXml::DoNodeNew(TXmlNode* ANode) {
-  if (Assigned(FOnNodeNew)) FOnNodeNew(this, ANode);
-}
-
-void TPlainXml::DoNodeLoaded(TXmlNode* ANode) {
-  if (Assigned(FOnNodeLoaded)) FOnNodeLoaded(this, ANode);
-}
-
-void TPlainXml::DoProgress(Int64 Position) {
-  if (Assigned(FOnProgress)) FOnProgress(this, Position);
-}
 
 }  // namespace qn
 
@@ -139,7 +152,7 @@ bool AsciiCompatible(Integer cp) {
 }  // namespace
 
 void TPlainXml::LoadFromStream(TStream* Stream) {
-  FRootNodes->Clear();
+  ReleaseTree();
   FSymbolTable->Clear();
   // Large blocks cut the per-chunk work; a small document is read in one
   // block of its own size. Results never depend on the block size.
@@ -224,9 +237,10 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
     UTF8String text = Parser->ReadStringUntilChar('<');
     if (!PreserveWhiteSpace()) text = sdTrim(text);
     if (!text.empty()) {
-      auto* c = new TsdCharData(this);
+      auto* c = TsdNodeArena::Make<TsdCharData>(FNodeArena, this);
       c->SetCoreValue(text);
-      FRootNodes->Add(c);
+      if (c->InArena()) FRootNodes->AddArenaNode(c);
+      else FRootNodes->Add(c);
       DoNodeNew(c);
       DoNodeLoaded(c);
     }
@@ -242,8 +256,9 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
                  "unsupported tag (\"" + UTF8String(ElementTypeName(t)) + "\") at pos " + Num(Parser->GetPosition()));
       break;
     }
-    auto* n = static_cast<TXmlNode*>(cls->Create(this));
-    FRootNodes->Add(n);
+    auto* n = NewParsedNode(t, this);
+    if (n->InArena()) FRootNodes->AddArenaNode(n);
+    else FRootNodes->Add(n);
     if (t != xeElement) DoNodeNew(n);
     n->ParseStream(Parser);
     DoNodeLoaded(n);

@@ -48,6 +48,26 @@ TClass cNodeClass(TsdElementType AType) {
   }
 }
 
+TXmlNode* NewParsedNode(TsdElementType AType, TPlainXml* Doc) {
+  TsdNodeArena* a = Doc ? Doc->NodeArena() : nullptr;
+  switch (AType) {
+    case xeElement: return TsdNodeArena::Make<TsdElement>(a, Doc);
+    case xeCharData: return TsdNodeArena::Make<TsdCharData>(a, Doc);
+    case xeComment: return TsdNodeArena::Make<TsdComment>(a, Doc);
+    case xeCData: return TsdNodeArena::Make<TsdCData>(a, Doc);
+    case xeDeclaration: return TsdNodeArena::Make<TsdDeclaration>(a, Doc);
+    case xeStylesheet: return TsdNodeArena::Make<TsdStyleSheet>(a, Doc);
+    case xeInstruction: return TsdNodeArena::Make<TsdInstruction>(a, Doc);
+    case xeWhiteSpace: return TsdNodeArena::Make<TsdWhiteSpace>(a, Doc);
+    case xeQuotedText: return TsdNodeArena::Make<TsdQuotedText>(a, Doc);
+    default: {
+      // Kinds that own more than a list and a value come from the pools.
+      TClass cls = cNodeClass(AType);
+      return cls ? static_cast<TXmlNode*>(cls->Create(Doc)) : nullptr;
+    }
+  }
+}
+
 TXmlCompareOptions xcAll() {
   return {xcNodeName, xcNodeType, xcNodeValue, xcAttribCount, xcAttribNames, xcAttribValues,
           xcChildCount, xcChildNames, xcChildValues, xcRecursive};
@@ -67,9 +87,24 @@ void TsdNodeList::Release() {
   FCount = 0;
 }
 
-void TsdNodeList::Grow() {
+// Only the parser adds nodes knowing where the list stands; any other
+// addition may bring a node from elsewhere into the tree, or an arena node
+// into a list outside it.
+void TsdNodeList::NoteAdded(TXmlNode* ANode) {
+  TPlainXml* d = ANode ? ANode->Document() : nullptr;
+  if (TsdNodeArena* a = d ? d->NodeArena() : nullptr) a->Dirty = true;
+}
+
+void TsdNodeList::NoteRemoved(TXmlNode* ANode) {
+  TPlainXml* d = ANode ? ANode->Document() : nullptr;
+  if (TsdNodeArena* a = d ? d->NodeArena() : nullptr) a->Dirty = true;
+}
+
+void TsdNodeList::Grow(TXmlNode* ANode) {
   Integer cap = FCapacity * 2;
-  auto* items = static_cast<TXmlNode**>(sdNodeAlloc(static_cast<size_t>(cap) * sizeof(TXmlNode*)));
+  size_t bytes = static_cast<size_t>(cap) * sizeof(TXmlNode*);
+  auto* items = static_cast<TXmlNode**>(ANode && ANode->InArena() ? TsdNodeArena::Of(ANode)->Alloc(bytes)
+                                                                   : sdNodeAlloc(bytes));
   std::memcpy(items, FItems, static_cast<size_t>(FCount) * sizeof(TXmlNode*));
   if (FItems != FInline) sdNodeFree(FItems);
   FItems = items;
@@ -78,6 +113,7 @@ void TsdNodeList::Grow() {
 
 void TsdNodeList::Clear() {
   if (!FOwnsObjects || FCount == 0) {
+    if (FCount > 0) NoteRemoved(FItems[0]);
     Release();
     return;
   }
@@ -103,15 +139,14 @@ TXmlNode* TsdNodeList::Items(Integer Index) const {
   return FItems[Index];
 }
 
-Integer TsdNodeList::Add(TXmlNode* ANode) {
-  if (FCount == FCapacity) Grow();
-  FItems[FCount] = ANode;
-  return FCount++;
-}
-
 void TsdNodeList::Insert(Integer Index, TXmlNode* ANode) {
   if (Index < 0 || Index > FCount) vcl::TList::Error(u"List index out of bounds (%d)", Index);
-  if (FCount == FCapacity) Grow();
+  NoteAdded(ANode);
+  InsertArenaNode(Index, ANode);
+}
+
+void TsdNodeList::InsertArenaNode(Integer Index, TXmlNode* ANode) {
+  if (FCount == FCapacity) Grow(ANode);
   std::memmove(FItems + Index + 1, FItems + Index, static_cast<size_t>(FCount - Index) * sizeof(TXmlNode*));
   FItems[Index] = ANode;
   ++FCount;
@@ -122,6 +157,7 @@ void TsdNodeList::Delete(Integer Index) {
   std::memmove(FItems + Index, FItems + Index + 1, static_cast<size_t>(FCount - Index - 1) * sizeof(TXmlNode*));
   --FCount;
   if (FOwnsObjects) delete n;
+  else NoteRemoved(n);
 }
 
 Integer TsdNodeList::Remove(TXmlNode* ANode) {
@@ -175,8 +211,13 @@ TXmlNode* TsdNodeList::FindNext(TXmlNode* ANode) const {
 // ---------------------------------------------------------------------------
 // TXmlNode
 
+namespace detail {
+thread_local const void* tsdKnownDocument = nullptr;
+}  // namespace detail
+
 namespace {
 TDebugComponent* CheckOwner(TComponent* AOwner) {
+  if (AOwner && AOwner == detail::tsdKnownDocument) return static_cast<TPlainXml*>(AOwner);
   if (!AOwner || !AOwner->Is<TPlainXml>()) throw Exception(u"XML owner is not assigned");
   return static_cast<TDebugComponent*>(AOwner);
 }
@@ -203,8 +244,14 @@ TXmlNode::TXmlNode(TComponent* AOwner) : TDebugPersistent(CheckOwner(AOwner)) {}
 
 namespace {
 
+// Sanitizer builds give every arena block a heap block of its own, whose
+// index in the arena sits in a second header word.
+#ifdef QN_XML_HEAP_NODES
+constexpr size_t kNodeHeader = 16;
+#else
 constexpr size_t kNodeHeader = 8;
-constexpr UInt64 kHeapBlock = 0xFFFF;
+#endif
+constexpr UInt64 kHeapBlock = 0xFFFF;  // above it: the arena the block belongs to
 
 #ifndef QN_XML_HEAP_NODES
 constexpr size_t kNodeStep = 16;
@@ -259,8 +306,93 @@ void sdNodeFree(void* p) {
     return;
   }
 #endif
-  (void)cls;
+  if (cls > kHeapBlock) {
+    reinterpret_cast<TsdNodeArena*>(cls & ~UInt64(1))->Free(b, cls & 1);
+    return;
+  }
   ::operator delete(b);
+}
+
+// ---------------------------------------------------------------------------
+// Node arena
+
+#ifndef QN_XML_HEAP_NODES
+namespace {
+constexpr size_t kArenaBlock = 256 * 1024;
+constexpr size_t kArenaLarge = 8 * 1024;  // larger blocks get a heap block of their own
+}  // namespace
+#endif
+
+TsdNodeArena* TsdNodeArena::Of(const TXmlNode* ANode) {
+  // Arena kinds derive singly from TXmlNode, so the node starts its block.
+  const char* b = reinterpret_cast<const char*>(ANode) - kNodeHeader;
+  return reinterpret_cast<TsdNodeArena*>(*reinterpret_cast<const UInt64*>(b) & ~UInt64(1));
+}
+
+void* TsdNodeArena::Alloc(std::size_t n) {
+  size_t need = (n + kNodeHeader + 15) & ~size_t(15);
+  char* b;
+  UInt64 tag = 0;
+#ifdef QN_XML_HEAP_NODES
+  b = static_cast<char*>(::operator new(need));
+  reinterpret_cast<UInt64*>(b)[1] = FLarge.size();
+  FLarge.push_back(b);
+#else
+  if (need > kArenaLarge) {
+    b = static_cast<char*>(::operator new(need));
+    FLarge.push_back(b);
+    tag = 1;
+  } else {
+    if (static_cast<size_t>(FEnd - FCur) < need) {
+      if (FCur) ++FBlock;
+      if (FBlock == FBlocks.size()) FBlocks.push_back(static_cast<char*>(::operator new(kArenaBlock)));
+      FCur = FBlocks[FBlock];
+      FEnd = FCur + kArenaBlock;
+    }
+    b = FCur;
+    FCur += need;
+  }
+#endif
+  *reinterpret_cast<UInt64*>(b) = reinterpret_cast<UInt64>(this) | tag;
+  ++Live;
+  return b + kNodeHeader;
+}
+
+void TsdNodeArena::Free(void* Block, bool Large) {
+#ifdef QN_XML_HEAP_NODES
+  (void)Large;
+  FLarge[reinterpret_cast<UInt64*>(Block)[1]] = nullptr;
+  ::operator delete(Block);
+#else
+  // Small blocks wait for the reset; large ones go now.
+  if (Large) {
+    auto it = std::find(FLarge.rbegin(), FLarge.rend(), Block);
+    if (it != FLarge.rend()) {
+      *it = FLarge.back();
+      FLarge.pop_back();
+    }
+    ::operator delete(Block);
+  }
+#endif
+  if (--Live == 0 && Orphan) delete this;
+}
+
+void TsdNodeArena::Reset() {
+  for (void* b : FLarge)
+    if (b) ::operator delete(b);
+  FLarge.clear();
+  FBlock = 0;
+#ifndef QN_XML_HEAP_NODES
+  FCur = FBlocks.empty() ? nullptr : FBlocks[0];
+  FEnd = FCur ? FCur + kArenaBlock : nullptr;
+#endif
+  Live = 0;
+  Dirty = false;
+}
+
+TsdNodeArena::~TsdNodeArena() {
+  Reset();
+  for (char* b : FBlocks) ::operator delete(b);
 }
 
 void* TXmlNode::operator new(std::size_t n) { return sdNodeAlloc(n); }
@@ -280,12 +412,7 @@ void TXmlNode::operator delete(TXmlNode* p, std::destroying_delete_t) {
 
 TXmlNode::~TXmlNode() = default;
 
-TPlainXml* TXmlNode::Document() const { return static_cast<TPlainXml*>(FOwner); }
 
-Integer TXmlNode::AddString(std::string_view S) {
-  TPlainXml* d = Document();
-  return d && d->SymbolTable() ? d->SymbolTable()->AddString(S) : 0;
-}
 
 UTF8String TXmlNode::GetString(Integer ID) const {
   TPlainXml* d = Document();
@@ -847,7 +974,6 @@ void TXmlNode::SetBinaryString(const RawByteString& Value) {
 
 TsdEolStyle TXmlNode::GetEolStyle() const { return Document() ? Document()->EolStyle() : cDefaultEolStyle; }
 TXmlFormatType TXmlNode::GetXmlFormat() const { return Document() ? Document()->XmlFormat() : cDefaultXmlFormat; }
-bool TXmlNode::GetPreserveWhiteSpace() const { return Document() ? Document()->XmlFormat() == xfPreserve : true; }
 
 UTF8String TXmlNode::GetIndent() const {
   if (!Document() || GetXmlFormat() != xfReadable) return {};
@@ -866,15 +992,6 @@ UTF8String TXmlNode::GetSeparator() const {
   }
 }
 
-void TXmlNode::DoNodeNew(TXmlNode* ANode) {
-  if (Document()) Document()->DoNodeNew(ANode);
-}
-void TXmlNode::DoNodeLoaded(TXmlNode* ANode) {
-  if (Document()) Document()->DoNodeLoaded(ANode);
-}
-void TXmlNode::DoProgress(Int64 Position) {
-  if (Document()) Document()->DoProgress(Position);
-}
 
 // ---------------------------------------------------------------------------
 // Parent links

@@ -46,6 +46,7 @@ const char* ElementTypeName(TsdElementType AType);
 // The class made for each type; nullptr for xeEndTag and xeError.
 TClass cNodeClass(TsdElementType AType);
 
+
 enum class TsdNodeClosingStyle : Byte { ncDefault, ncFull, ncClose };
 inline constexpr TsdNodeClosingStyle ncDefault = TsdNodeClosingStyle::ncDefault;
 inline constexpr TsdNodeClosingStyle ncFull = TsdNodeClosingStyle::ncFull;
@@ -158,7 +159,15 @@ class TsdXmlParser : public TDebugPersistent {
   char SkipBlanks(std::string_view& Blanks);
   Int64 GetLineNumber() const;
   Int64 GetPosition() const { return FUtf8BasePosition + FUtf8CurrentIdx; }
-  void Flush(bool Force = false);
+  void Flush(bool Force = false) {
+    // Called for every element: most calls find nothing worth compacting
+    // (less than half the buffer, or less than 16 KB, consumed).
+    if (FUtf8CurrentIdx <= 0 ||
+        (!Force && (static_cast<size_t>(FUtf8CurrentIdx) * 2 < FUtf8Buffer.size() || FUtf8CurrentIdx < 16384) &&
+         FUtf8CurrentIdx < 65536))
+      return;
+    Compact();
+  }
   bool EndOfStream() const { return FEndOfStream; }
   const TsdBomInfo& BomInfo() const { return FBomInfo; }
   TsdStringEncoding Encoding() const { return FEncoding; }
@@ -167,6 +176,7 @@ class TsdXmlParser : public TDebugPersistent {
 
  protected:
   void EncodeChunk();
+  void Compact();
   void ReadNextChunk();
   bool MakeDataAvailable();
   void DecodeRaw(Integer From, Integer To, bool Final);
@@ -219,7 +229,18 @@ class TsdNodeList : public TObject {
   TXmlNode* operator[](Integer Index) const { return GetItems(Index); }
   TXmlNode* const* List() const { return FItems; }
   TXmlNode** List() { return FItems; }
-  Integer Add(TXmlNode* ANode);
+  Integer Add(TXmlNode* ANode) {
+    NoteAdded(ANode);
+    return AddArenaNode(ANode);
+  }
+  // Add and Insert for the parser, which knows that the node and the list's
+  // owner come from the same arena: the arena stays clean.
+  Integer AddArenaNode(TXmlNode* ANode) {
+    if (FCount == FCapacity) Grow(ANode);
+    FItems[FCount] = ANode;
+    return FCount++;
+  }
+  void InsertArenaNode(Integer Index, TXmlNode* ANode);
   void Insert(Integer Index, TXmlNode* ANode);
   // Frees the node while the list owns its nodes.
   void Delete(Integer Index);
@@ -231,7 +252,10 @@ class TsdNodeList : public TObject {
   // Forgets the entries from Count on without freeing them (for callers
   // that compact the list in place).
   void Truncate(Integer Count) {
-    if (Count >= 0 && Count < FCount) FCount = Count;
+    if (Count >= 0 && Count < FCount) {
+      NoteRemoved(FItems[0]);
+      FCount = Count;
+    }
   }
 
   TXmlNode* ByType(TsdElementType AType) const;
@@ -248,7 +272,15 @@ class TsdNodeList : public TObject {
   // those live in the list itself; longer lists take blocks from the node
   // pools.
   static constexpr Integer kInline = 2;
-  void Grow();
+  // Keeps the document's node arena told whether its tree still holds only
+  // arena nodes and whether arena nodes left the tree alive (see
+  // TsdNodeArena).
+  static void NoteAdded(TXmlNode* ANode);
+  static void NoteRemoved(TXmlNode* ANode);
+  // Room for one more entry; the block comes from the arena of the node
+  // being added, when it has one.
+  void Grow(TXmlNode* ANode);
+  friend class TPlainXml;
   void Release();  // gives the entries' block back, leaving an empty list
   TXmlNode** FItems = FInline;
   Integer FCount = 0;
@@ -257,9 +289,60 @@ class TsdNodeList : public TObject {
   TXmlNode* FInline[kInline] = {};
 };
 
+// A new node of cNodeClass(AType) for the parser (nullptr where that is
+// nullptr): from the document's arena where the kind allows.
+TXmlNode* NewParsedNode(TsdElementType AType, TPlainXml* Doc);
+
 // Blocks from the node pools (any size; large ones come from the heap).
+// sdNodeFree takes any node block: pooled, heap or arena.
 void* sdNodeAlloc(std::size_t n);
 void sdNodeFree(void* p);
+
+// The nodes a parse makes, with their child lists and attribute values, come
+// from their document's arena. Freeing the tree before the next load is then
+// one reset of the arena instead of a walk over every node, as long as two
+// things hold, which the node lists watch: the tree holds nothing but nodes
+// of the current arena (a node from elsewhere makes the arena Dirty), and no
+// arena node lives outside the tree (taking one out of a list without
+// freeing it makes the arena Dirty). A dirty arena's tree is freed node by
+// node as before. Every block counts in Live until it is freed, so an arena
+// whose nodes outlive its document's tree stays (as an orphan) until the
+// last of them is freed. Only kinds whose members own nothing but their list
+// and value come from the arena.
+class TsdNodeArena {
+ public:
+  TsdNodeArena() = default;
+  TsdNodeArena(const TsdNodeArena&) = delete;
+  TsdNodeArena& operator=(const TsdNodeArena&) = delete;
+  ~TsdNodeArena();
+  void* Alloc(std::size_t n);
+  // A block of this arena given back (called by sdNodeFree).
+  void Free(void* Block, bool Large);
+  // Forgets every block at once: only when nothing allocated is in use.
+  void Reset();
+  // A node of class T made in the arena for the document.
+  template <class T>
+  static T* Make(TsdNodeArena* A, TPlainXml* Doc);
+  // The arena a node of an arena came from.
+  static TsdNodeArena* Of(const TXmlNode* ANode);
+
+  bool Dirty = false;
+  bool Orphan = false;  // its document has moved on; freed with its last block
+  std::size_t Live = 0;
+
+ private:
+  std::vector<char*> FBlocks;  // fixed-size blocks, kept over a Reset
+  std::size_t FBlock = 0;      // the block being filled
+  char* FCur = nullptr;
+  char* FEnd = nullptr;
+  std::vector<void*> FLarge;  // blocks of their own (long child lists)
+};
+
+namespace detail {
+// The document a node under construction is known to belong to: TsdNodeArena::Make
+// names it, so that the constructor can skip asking the owner's class.
+extern thread_local const void* tsdKnownDocument;
+}  // namespace detail
 
 // Declares the five constructors every concrete node class has; the ones
 // with a name and a value set them through the class's own setters.
@@ -298,6 +381,10 @@ class TXmlNode : public TDebugPersistent {
   static void* operator new(std::size_t, void* where) noexcept { return where; }
   static void operator delete(TXmlNode* p, std::destroying_delete_t);
   static void operator delete(void* p);
+  static void* operator new(std::size_t n, TsdNodeArena* Arena) { return Arena->Alloc(n); }
+  // Only reached when a constructor raises.
+  static void operator delete(void* p, TsdNodeArena*) { sdNodeFree(p); }
+  bool InArena() const { return FInArena; }
 
   TPlainXml* Document() const;
   TXmlNode* Parent() const { return FParent; }
@@ -494,6 +581,8 @@ class TXmlNode : public TDebugPersistent {
   [[noreturn]] void RaiseNoNodes() const;
 
   TXmlNode* FParent = nullptr;
+  friend class TsdNodeArena;
+  bool FInArena = false;  // made by TsdNodeArena::Make (sits in the base's padding)
 };
 
 // ---------------------------------------------------------------------------
@@ -646,8 +735,10 @@ class TsdContainerNode : public TXmlNode {
   // document, in no list yet): attributes join the start tag.
   Integer AddParsed(TXmlNode* ANode) {
     ANode->FParent = this;
-    if (ANode->ElementType() != xeAttribute) return FNodes.Add(ANode);
-    FNodes.Insert(FDirectNodeCount, ANode);
+    bool arena = ANode->FInArena && FInArena && TsdNodeArena::Of(ANode) == TsdNodeArena::Of(this);
+    if (ANode->ElementType() != xeAttribute) return arena ? FNodes.AddArenaNode(ANode) : FNodes.Add(ANode);
+    if (arena) FNodes.InsertArenaNode(FDirectNodeCount, ANode);
+    else FNodes.Insert(FDirectNodeCount, ANode);
     if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
     return FDirectNodeCount++;
   }
@@ -934,6 +1025,7 @@ class TPlainXml : public TDebugComponent {
   TXmlNode* RootNodes(Integer Index) const { return FRootNodes ? FRootNodes->GetItems(Index) : nullptr; }
   TsdNodeList* RootNodeList() const { return FRootNodes.get(); }
   TsdSymbolTable* SymbolTable() const { return FSymbolTable; }
+  TsdNodeArena* NodeArena() const { return FNodeArena; }
   TXmlNode* FindFirst() const { return FRootNodes ? FRootNodes->FindFirst() : nullptr; }
   TXmlNode* FindNext(TXmlNode* ANode) const { return FRootNodes ? FRootNodes->FindNext(ANode) : nullptr; }
 
@@ -1110,9 +1202,15 @@ class TPlainXml : public TDebugComponent {
   const TXmlProgressEvent& OnProgress() const { return FOnProgress; }
   void SetOnProgress(const TXmlProgressEvent& Value) { FOnProgress = Value; }
 
-  void DoNodeNew(TXmlNode* ANode);
-  void DoNodeLoaded(TXmlNode* ANode);
-  void DoProgress(Int64 Position);
+  void DoNodeNew(TXmlNode* ANode) {
+    if (Assigned(FOnNodeNew)) FOnNodeNew(this, ANode);
+  }
+  void DoNodeLoaded(TXmlNode* ANode) {
+    if (Assigned(FOnNodeLoaded)) FOnNodeLoaded(this, ANode);
+  }
+  void DoProgress(Int64 Position) {
+    if (Assigned(FOnProgress)) FOnProgress(this, Position);
+  }
 
  protected:
   // After a parse: references to entities nobody declared (when the
@@ -1121,6 +1219,10 @@ class TPlainXml : public TDebugComponent {
   void CheckEntityReferences();
   std::unique_ptr<TsdNodeList> FRootNodes;
   TsdSymbolTable* FSymbolTable = nullptr;  // also in the component list, so its reports reach our chain
+  TsdNodeArena* FNodeArena = nullptr;
+  // Frees every top-level node and what hangs below them: by resetting the
+  // arena when its tree allows, else node by node.
+  void ReleaseTree();
   bool FAbortParsing = false;
   UTF8String FDirectCloseTag;
   bool FDropCommentsOnParse = false;
@@ -1152,5 +1254,35 @@ class TPlainXml : public TDebugComponent {
   TsdXmlNodeEvent FOnNodeLoaded;
   TXmlProgressEvent FOnProgress;
 };
+
+// The node's ways to its document, inline: the parser takes them for every
+// node.
+inline TPlainXml* TXmlNode::Document() const { return static_cast<TPlainXml*>(FOwner); }
+inline Integer TXmlNode::AddString(std::string_view S) {
+  TPlainXml* d = Document();
+  return d && d->SymbolTable() ? d->SymbolTable()->AddString(S) : 0;
+}
+inline bool TXmlNode::GetPreserveWhiteSpace() const { return Document() ? Document()->XmlFormat() == xfPreserve : true; }
+inline void TXmlNode::DoNodeNew(TXmlNode* ANode) {
+  if (Document()) Document()->DoNodeNew(ANode);
+}
+inline void TXmlNode::DoNodeLoaded(TXmlNode* ANode) {
+  if (Document()) Document()->DoNodeLoaded(ANode);
+}
+inline void TXmlNode::DoProgress(Int64 Position) {
+  if (Document()) Document()->DoProgress(Position);
+}
+
+template <class T>
+T* TsdNodeArena::Make(TsdNodeArena* A, TPlainXml* Doc) {
+  struct TKnown {
+    explicit TKnown(TPlainXml* D) { detail::tsdKnownDocument = D; }
+    ~TKnown() { detail::tsdKnownDocument = nullptr; }
+  } known(Doc);
+  if (!A) return new T(Doc);
+  T* n = new (A) T(Doc);
+  n->FInArena = true;
+  return n;
+}
 
 }  // namespace qn

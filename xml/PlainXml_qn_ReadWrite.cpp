@@ -181,6 +181,10 @@ void TsdInstruction::WriteStream(TStream* S) {
 
 TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
   FNameID = AddString(TrimControls(P->ReadViewUntilChar('=')));
+  if (!FCoreValue && FInArena) {
+    FCoreValue.reset(TsdNodeArena::Make<TsdQuotedText>(TsdNodeArena::Of(this), Document()));
+    FCoreValue->FParent = this;
+  }
   CoreValue()->ParseStream(P);
   return this;
 }
@@ -203,7 +207,7 @@ char TsdContainerNode::ParseAttributeList(TsdXmlParser* P) {
       UTF8String kept(blanks);  // the report may read on
       ReportNonDefault(this, P);
       if (GetPreserveWhiteSpace()) {
-        auto* w = new TsdWhiteSpace(Document());
+        auto* w = TsdNodeArena::Make<TsdWhiteSpace>(Document()->NodeArena(), Document());
         w->SetCoreValue(kept);
         FNodes.Insert(FDirectNodeCount, w);
         LinkParent(w, this);
@@ -217,7 +221,7 @@ char TsdContainerNode::ParseAttributeList(TsdXmlParser* P) {
       continue;
     }
     P->MoveBack();
-    auto* a = new TsdAttribute(Document());
+    auto* a = TsdNodeArena::Make<TsdAttribute>(Document()->NodeArena(), Document());
     AddParsed(a);
     DoNodeNew(a);
     a->ParseStream(P);
@@ -257,7 +261,7 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
         ReportAt(this, wsFail, "unsupported tag (\"", qn::ElementTypeName(t), P, false);
         return result;
       }
-      auto* n = static_cast<TXmlNode*>(cls->Create(doc));
+      auto* n = NewParsedNode(t, doc);
       AddParsed(n);
       if (t != xeElement) DoNodeNew(n);
       TXmlNode* done = n->ParseStream(P);
@@ -336,12 +340,12 @@ void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
   bool keep = GetPreserveWhiteSpace();
   TPlainXml* doc = Document();
   if (keep && !pre.empty()) {
-    auto* w = new TsdWhiteSpace(doc);
+    auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(pre);
     AddParsed(w);
   }
   if (!core.empty()) {
-    auto* c = new TsdCharData(doc);
+    auto* c = TsdNodeArena::Make<TsdCharData>(doc->NodeArena(), doc);
     c->SetCoreView(core);
     Integer at = AddParsed(c);
     if (FValueIndex < 0) FValueIndex = at;
@@ -349,7 +353,7 @@ void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
     DoNodeLoaded(c);
   }
   if (keep && !post.empty()) {
-    auto* w = new TsdWhiteSpace(doc);
+    auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(post);
     AddParsed(w);
   }

@@ -28,12 +28,10 @@ UInt64 Mix(UInt64 h) {
   return h;
 }
 
-}  // namespace
-
-size_t TsdSymbolHash::operator()(std::string_view s) const noexcept {
+size_t HashWithSeed(std::string_view s, UInt64 Seed) {
   // One multiply per eight bytes, then a full mix: names and text pieces
   // are short, and the seed keeps crafted collisions out.
-  UInt64 h = ProcessSeed() ^ (s.size() * 0x9E3779B97F4A7C15ull);
+  UInt64 h = Seed ^ (s.size() * 0x9E3779B97F4A7C15ull);
   const char* p = s.data();
   size_t n = s.size();
   for (; n >= 8; n -= 8, p += 8) {
@@ -55,7 +53,22 @@ size_t TsdSymbolHash::operator()(std::string_view s) const noexcept {
   return static_cast<size_t>(Mix(h ^ tail));
 }
 
-TsdSymbolTable::TsdSymbolTable(TComponent* AOwner) : TDebugComponent(AOwner) {}
+// The same bytes, compared inline for the short ones names and text pieces
+// mostly are.
+inline bool SameBytes(const char* a, const char* b, size_t n) {
+  if (n <= 8) {
+    for (size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+  return std::memcmp(a, b, n) == 0;
+}
+
+}  // namespace
+
+size_t TsdSymbolHash::operator()(std::string_view s) const noexcept { return HashWithSeed(s, ProcessSeed()); }
+
+TsdSymbolTable::TsdSymbolTable(TComponent* AOwner) : TDebugComponent(AOwner), FSeed(ProcessSeed()) {}
 
 TsdSymbolTable::~TsdSymbolTable() = default;
 
@@ -102,11 +115,16 @@ TsdSymbolTable::TSlot* TsdSymbolTable::FindSlot(std::string_view S, size_t Hash)
   for (size_t i = Hash & mask;; i = (i + 1) & mask) {
     TSlot& slot = FIndex[i];
     if (!slot.Sym) return &slot;
-    if (slot.Hash == Hash && slot.Sym->View() == S) return &slot;
+    if (slot.Hash == Hash && static_cast<size_t>(slot.Sym->FCharCount) == S.size() &&
+        SameBytes(slot.Sym->FFirst, S.data(), S.size()))
+      return &slot;
   }
 }
 
 void TsdSymbolTable::GrowIndex() {
+  // Slot positions change: the next Clear empties the whole index.
+  FSlotsOverflow = true;
+  FUsedSlots.clear();
   std::vector<TSlot> old;
   old.swap(FIndex);
   FIndex.assign(old.empty() ? 1024 : old.size() * 2, TSlot{nullptr, 0});
@@ -122,12 +140,17 @@ void TsdSymbolTable::GrowIndex() {
 Integer TsdSymbolTable::AddString(std::string_view S) {
   if (S.empty()) return 0;
   if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
-  size_t h = TsdSymbolHash()(S);
+  size_t h = HashWithSeed(S, FSeed);
   TSlot* slot = FindSlot(S, h);
   if (slot->Sym) return slot->Sym->FID;
   TsdSymbol* sym = NewSymbol(S);
   *slot = TSlot{sym, h};
+  NoteSlot(slot);
   return sym->FID;
+}
+
+void TsdSymbolTable::NoteSlot(TSlot* Slot) {
+  if (!FSlotsOverflow) FUsedSlots.push_back(static_cast<Cardinal>(Slot - FIndex.data()));
 }
 
 UTF8String TsdSymbolTable::GetString(Integer ID) {
@@ -158,7 +181,13 @@ void TsdSymbolTable::Clear() {
   FSymbolsUsed = 0;
   FByteBlock = 0;
   FByteUsed = 0;
-  std::fill(FIndex.begin(), FIndex.end(), TSlot{nullptr, 0});
+  if (FSlotsOverflow) {
+    std::fill(FIndex.begin(), FIndex.end(), TSlot{nullptr, 0});
+  } else {
+    for (Cardinal i : FUsedSlots) FIndex[i] = TSlot{nullptr, 0};
+  }
+  FUsedSlots.clear();
+  FSlotsOverflow = false;
   FPluralSymbolCount = 0;
 }
 
@@ -239,12 +268,16 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
   std::string bytes(len, '\0');
   if (len) S->ReadBuffer(bytes.data(), static_cast<Integer>(len));
   if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
-  size_t h = TsdSymbolHash()(bytes);
+  size_t h = HashWithSeed(bytes, FSeed);
   TSlot* slot = FindSlot(bytes, h);
   TsdSymbol* sym = NewSymbol(bytes);
   sym->FSymbolStyle = style;
-  if (slot->Sym) DoDebugOut(this, wsFail, "duplicate symbol!");
-  else *slot = TSlot{sym, h};
+  if (slot->Sym) {
+    DoDebugOut(this, wsFail, "duplicate symbol!");
+  } else {
+    *slot = TSlot{sym, h};
+    NoteSlot(slot);
+  }
 }
 
 void TsdSymbolTable::LoadFromStream(TStream* S) {

@@ -76,6 +76,7 @@ class TsdSymbolTable : public TDebugComponent {
   };
   TSlot* FindSlot(std::string_view S, size_t Hash);
   void GrowIndex();
+  void NoteSlot(TSlot* Slot);
 
   std::vector<TsdSymbol*> FByID;
   // Symbols and their bytes live in blocks that a Clear keeps for the next
@@ -90,7 +91,12 @@ class TsdSymbolTable : public TDebugComponent {
   // Hashed rather than kept sorted: interning stays linear per document,
   // and the order of this index is never observable.
   std::vector<TSlot> FIndex;
+  // Slots filled since the last Clear (the index is at most half full, so
+  // emptying them one by one beats emptying all), unless the index grew.
+  std::vector<Cardinal> FUsedSlots;
+  bool FSlotsOverflow = false;
   Integer FPluralSymbolCount = 0;
+  UInt64 FSeed;  // TsdSymbolHash's, kept at hand
 };
 
 // Cardinals in 7-bit groups, least significant first, bit 7 set on every

@@ -164,3 +164,53 @@ TEST(PlainXml_qn_Document, RecordedReportsForBrokenInput) {
   EXPECT_EQ(run("<a><b>text", false),
             (std::vector<std::string>{"[fail] stream terminated prematurely at pos 10"}));
 }
+
+// A load frees the previous tree at once when it holds only parsed nodes,
+// and node by node otherwise; either way nodes the caller took out of the
+// tree stay whole (sanitizer builds give every node its own heap block, so
+// a node freed too early, or one never freed, is caught).
+TEST(PlainXml_qn_Document, ReloadKeepsNodesTakenOutOfTheTree) {
+  const UTF8String text = "<r a=\"1\"><b x='y'>one</b>\r\n<c><d/><e>two</e></c><!--n--></r>";
+  auto* d = new TPlainXml(nullptr);
+  for (int i = 0; i < 3; ++i) d->ReadFromString(text);  // freed whole, twice
+  EXPECT_EQ(d->WriteToString(), text);
+
+  // Taken out, then the document moves on twice and goes away.
+  TXmlNode* c = d->Root()->NodeByName("c");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(d->Root()->NodeExtract(c), c);
+  d->ReadFromString("<other><x/></other>");
+  d->ReadFromString(text);
+  EXPECT_EQ(d->WriteToString(), text);
+  ASSERT_EQ(c->GetNodeCount(), 2);
+  EXPECT_EQ(c->GetNodes(1)->GetNodeCount(), 1);
+  EXPECT_EQ(c->GetNodes(1)->GetNodes(0)->ElementType(), xeCharData);
+  delete d;
+  EXPECT_EQ(c->GetNodes(0)->ElementType(), xeElement);
+  delete c;
+
+  // Nodes made by calls, inside a parsed tree, are freed with it; parsed
+  // nodes deleted one by one leave the rest whole.
+  TPlainXml e(nullptr);
+  e.ReadFromString(text);
+  e.Root()->NodeNew("added")->NodeNew("deeper");
+  e.Root()->NodeByName("b")->Delete();
+  EXPECT_EQ(e.WriteToString(), "<r a=\"1\">\r\n<c><d/><e>two</e></c><!--n--><added><deeper/></added></r>");
+  e.ReadFromString(text);
+  e.Root()->NodeByName("c")->NodesClear();
+  EXPECT_EQ(e.WriteToString(), "<r a=\"1\"><b x='y'>one</b>\r\n<c/><!--n--></r>");
+  e.ReadFromString(text);
+  EXPECT_EQ(e.WriteToString(), text);
+
+  // A node moved within the tree, and the root list used directly.
+  e.Root()->NodeByName("c")->NodeAdd(e.Root()->NodeByName("b"));
+  EXPECT_EQ(e.WriteToString(), "<r a=\"1\">\r\n<c><d/><e>two</e><b x='y'>one</b></c><!--n--></r>");
+  e.RootNodeList()->SetOwnsObjects(false);
+  TXmlNode* root = e.Root();
+  e.RootNodeList()->Remove(root);
+  e.RootNodeList()->SetOwnsObjects(true);
+  e.ReadFromString(text);
+  EXPECT_EQ(root->GetNodeCount(), 4);
+  delete root;
+  EXPECT_EQ(e.WriteToString(), text);
+}
