@@ -122,8 +122,9 @@ bool Balanced(std::string_view t) {
 }  // namespace
 
 void TPlainXml::CheckEntityReferences() {
-  // Most documents refer to no entity: one look at each distinct string
-  // settles that.
+  // Most documents refer to no entity: a text without '&' settles it at
+  // once, else one look at each distinct string.
+  if (!FSymbolTable->MayContain('&')) return;
   bool any = false;
   for (Integer id = 1; id <= FSymbolTable->GetSymbolCount() && !any; ++id)
     ForEachReference(FSymbolTable->GetView(id), [&](std::string_view) { any = true; });

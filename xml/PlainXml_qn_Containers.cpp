@@ -5,7 +5,6 @@
 
 namespace qn {
 
-TsdContainerNode::TsdContainerNode(TComponent* AOwner) : TXmlNode(AOwner) {}
 
 TsdContainerNode::~TsdContainerNode() = default;
 

@@ -215,15 +215,10 @@ namespace detail {
 thread_local const void* tsdKnownDocument = nullptr;
 }  // namespace detail
 
-namespace {
-TDebugComponent* CheckOwner(TComponent* AOwner) {
-  if (AOwner && AOwner == detail::tsdKnownDocument) return static_cast<TPlainXml*>(AOwner);
+TDebugComponent* TXmlNode::CheckOwner(TComponent* AOwner) {
   if (!AOwner || !AOwner->Is<TPlainXml>()) throw Exception(u"XML owner is not assigned");
   return static_cast<TDebugComponent*>(AOwner);
 }
-}  // namespace
-
-TXmlNode::TXmlNode(TComponent* AOwner) : TDebugPersistent(CheckOwner(AOwner)) {}
 
 // ---------------------------------------------------------------------------
 // Node memory. Each block carries its size class in the eight bytes before

@@ -372,7 +372,9 @@ class TXmlNode : public TDebugPersistent {
   QN_CLASS(TXmlNode, TDebugPersistent)
  public:
   // Raises "XML owner is not assigned" unless AOwner is a document.
-  explicit TXmlNode(TComponent* AOwner);
+  explicit TXmlNode(TComponent* AOwner)
+      : TDebugPersistent(AOwner && AOwner == detail::tsdKnownDocument ? static_cast<TDebugComponent*>(AOwner)
+                                                                        : CheckOwner(AOwner)) {}
   ~TXmlNode() override;
 
   // Nodes come from per-thread pools of blocks by size: a document of a
@@ -579,6 +581,7 @@ class TXmlNode : public TDebugPersistent {
   void AttachTo(TXmlNode* AParent);
   void NodeInsertNear(TXmlNode* AParent, TXmlNode* ANode, bool ABefore);
   [[noreturn]] void RaiseNoNodes() const;
+  static TDebugComponent* CheckOwner(TComponent* AOwner);
 
   TXmlNode* FParent = nullptr;
   friend class TsdNodeArena;
@@ -699,7 +702,7 @@ class TsdContainerNode : public TXmlNode {
   TXmlNode* ParseElementList(TsdXmlParser* P, const TSet<TsdElementType>& Allowed);
   virtual void ParseIntermediateData(TsdXmlParser* P) {}
   void WriteContent(TStream* S) override;
-  explicit TsdContainerNode(TComponent* AOwner);
+  explicit TsdContainerNode(TComponent* AOwner) : TXmlNode(AOwner) {}
   ~TsdContainerNode() override;
 
   Integer GetNodeCount() const override { return FNodes.Count(); }

@@ -269,7 +269,8 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
         ReportLevel(this, n, done, P);
         return done;
       }
-      if (n->Is<TsdCData>() && FValueIndex < 0) FValueIndex = NodeIndexOf(n);
+      // Only xeCData makes a TsdCData.
+      if (t == xeCData && FValueIndex < 0) FValueIndex = NodeIndexOf(n);
       DoNodeLoaded(n);
     } else if (c == ']' && ElementType() == xeDocType) {
       return result;

@@ -450,8 +450,14 @@ const TsdCharsetRow* cCharsetTable(Integer& Count) {
 }
 
 Integer sdCharsetToCodePage(const UTF8String& ACharset, Integer ADefault) {
+  if (ACharset.empty()) return ADefault;
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  // Every load asks: rows whose first letter differs are passed over
+  // without measuring their names.
+  const char first = lower(ACharset[0]);
   for (const auto& row : kCharsets) {
     const char* n = row.Name;
+    if (lower(n[0]) != first) continue;
     size_t len = std::char_traits<char>::length(n);
     if (len != ACharset.size()) continue;
     bool same = true;

@@ -88,6 +88,8 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
   char* dest = nullptr;
   if (!S.empty()) {
     while (FByteBlock < FByteBlocks.size() && FByteUsed + S.size() > FByteBlockSizes[FByteBlock]) {
+      if (FByteBlockUsed.size() <= FByteBlock) FByteBlockUsed.resize(FByteBlock + 1);
+      FByteBlockUsed[FByteBlock] = FByteUsed;
       ++FByteBlock;
       FByteUsed = 0;
     }
@@ -151,6 +153,15 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
 
 void TsdSymbolTable::NoteSlot(TSlot* Slot) {
   if (!FSlotsOverflow) FUsedSlots.push_back(static_cast<Cardinal>(Slot - FIndex.data()));
+}
+
+bool TsdSymbolTable::MayContain(char C) const {
+  if (FByID.empty()) return false;
+  for (size_t b = 0; b <= FByteBlock && b < FByteBlocks.size(); ++b) {
+    size_t used = b == FByteBlock ? FByteUsed : FByteBlockUsed[b];
+    if (used && std::memchr(FByteBlocks[b].get(), C, used)) return true;
+  }
+  return false;
 }
 
 UTF8String TsdSymbolTable::GetString(Integer ID) {

@@ -44,6 +44,9 @@ class TsdSymbolTable : public TDebugComponent {
   // The bytes without a copy; empty for any id that names no symbol.
   std::string_view GetView(Integer ID) const;
   Integer GetSymbolCount() const { return static_cast<Integer>(FByID.size()); }
+  // False only when no symbol holds the byte (one search over the bytes of
+  // all of them).
+  bool MayContain(char C) const;
   void IncrementFrequency(Integer ID);
   void ClearFrequency();
   void Clear();
@@ -85,6 +88,7 @@ class TsdSymbolTable : public TDebugComponent {
   size_t FSymbolsUsed = 0;  // across the blocks
   std::vector<std::unique_ptr<char[]>> FByteBlocks;
   std::vector<size_t> FByteBlockSizes;
+  std::vector<size_t> FByteBlockUsed;  // of the blocks before FByteBlock, as they were left
   size_t FByteBlock = 0;  // the block being filled
   size_t FByteUsed = 0;   // bytes used of it
   // Content look-up: open addressing, linear probing, at most half full.

@@ -65,6 +65,38 @@ TEST(sdStringTable_qn, EqualStringsShareIdsExactly) {
   EXPECT_EQ(t.GetString(-4), "");
 }
 
+TEST(sdStringTable_qn, ClearedTableStartsOverAndKnowsItsBytes) {
+  // Rounds of different sizes on one table (a document loaded again and
+  // again): each round hands out ids from 1 as a fresh table would, finds
+  // nothing of the rounds before, and MayContain answers for this round's
+  // bytes only, over several byte blocks.
+  std::mt19937 rng(9);
+  TsdSymbolTable t(nullptr);
+  for (int round = 0; round < 6; ++round) {
+    t.Clear();
+    const int count = round % 2 ? 300 : 9000;
+    const char mark = round % 3 == 0 ? '&' : 0;
+    std::map<std::string, Integer> ref;
+    bool hasAmp = false;
+    for (int i = 0; i < count; ++i) {
+      std::string s = "r" + std::to_string(round) + "-" + std::to_string(rng() % (count / 2)) + std::string(rng() % 20, 'x');
+      if (mark && i == 7) s += mark;  // one '&' near the start, in the first block
+      if (round == 1 && i == count - 1) s += '&';  // and one at the very end
+      hasAmp = hasAmp || s.find('&') != std::string::npos;
+      Integer id = t.AddString(s);
+      auto [it, fresh] = ref.emplace(s, id);
+      if (fresh) ASSERT_EQ(id, static_cast<Integer>(ref.size()));
+      else ASSERT_EQ(id, it->second);
+    }
+    ASSERT_EQ(t.GetSymbolCount(), static_cast<Integer>(ref.size()));
+    for (const auto& [s, id] : ref) ASSERT_EQ(t.GetString(id), s);
+    EXPECT_EQ(t.MayContain('&'), hasAmp) << round;
+    EXPECT_FALSE(t.MayContain('%')) << round;
+  }
+  t.Clear();
+  EXPECT_FALSE(t.MayContain('x'));
+}
+
 TEST(sdStringTable_qn, FrequencySortAndStreamForm) {
   TRecorder rec;
   TsdSymbolTable t(nullptr);
