@@ -223,6 +223,12 @@ void TPlainXml::ReadFromString(const UTF8String& S) {
 }
 
 void TPlainXml::ParseStream(TsdXmlParser* Parser) {
+  // Nodes made for this document during the parse need not ask its class.
+  struct TKnown {
+    const void* Before = detail::tsdKnownDocument;
+    explicit TKnown(TPlainXml* D) { detail::tsdKnownDocument = D; }
+    ~TKnown() { detail::tsdKnownDocument = Before; }
+  } known(this);
   FAbortParsing = false;
   FNestingLevel = 0;
   if (FFixStructuralErrors) {

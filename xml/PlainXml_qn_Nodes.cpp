@@ -324,7 +324,7 @@ TsdNodeArena* TsdNodeArena::Of(const TXmlNode* ANode) {
   return reinterpret_cast<TsdNodeArena*>(*reinterpret_cast<const UInt64*>(b) & ~UInt64(1));
 }
 
-void* TsdNodeArena::Alloc(std::size_t n) {
+void* TsdNodeArena::AllocSlow(std::size_t n) {
   size_t need = (n + kNodeHeader + 15) & ~size_t(15);
   char* b;
   UInt64 tag = 0;

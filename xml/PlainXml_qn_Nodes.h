@@ -315,7 +315,21 @@ class TsdNodeArena {
   TsdNodeArena(const TsdNodeArena&) = delete;
   TsdNodeArena& operator=(const TsdNodeArena&) = delete;
   ~TsdNodeArena();
-  void* Alloc(std::size_t n);
+  void* Alloc(std::size_t n) {
+    // Room in the current block, inline (the same layout as AllocSlow's:
+    // an eight-byte header naming the arena; sanitizer builds never have
+    // a current block and always take AllocSlow).
+    std::size_t need = (n + 8 + 15) & ~std::size_t(15);
+    if (need <= 8192 && static_cast<std::size_t>(FEnd - FCur) >= need) {
+      char* b = FCur;
+      FCur += need;
+      *reinterpret_cast<UInt64*>(b) = reinterpret_cast<UInt64>(this);
+      ++Live;
+      return b + 8;
+    }
+    return AllocSlow(n);
+  }
+  void* AllocSlow(std::size_t n);
   // A block of this arena given back (called by sdNodeFree).
   void Free(void* Block, bool Large);
   // Forgets every block at once: only when nothing allocated is in use.
@@ -339,8 +353,8 @@ class TsdNodeArena {
 };
 
 namespace detail {
-// The document a node under construction is known to belong to: TsdNodeArena::Make
-// names it, so that the constructor can skip asking the owner's class.
+// The document this thread is parsing: nodes made for it skip asking the
+// owner's class in their constructor.
 extern thread_local const void* tsdKnownDocument;
 }  // namespace detail
 
@@ -1278,10 +1292,6 @@ inline void TXmlNode::DoProgress(Int64 Position) {
 
 template <class T>
 T* TsdNodeArena::Make(TsdNodeArena* A, TPlainXml* Doc) {
-  struct TKnown {
-    explicit TKnown(TPlainXml* D) { detail::tsdKnownDocument = D; }
-    ~TKnown() { detail::tsdKnownDocument = nullptr; }
-  } known(Doc);
   if (!A) return new T(Doc);
   T* n = new (A) T(Doc);
   n->FInArena = true;
