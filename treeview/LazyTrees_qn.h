@@ -936,8 +936,6 @@ class TBaseLazyTree_qn : public TCustomControl {
   const TRect& HeaderRect() const { return FHeaderRect; }
   void UpdateHeaderRect();
   Integer GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth = false);
-  Integer Margin() const { return FMargin; }
-  void SetMargin(Integer Value);
   Integer EffectiveOffsetX() const { return FEffectiveOffsetX; }
   Integer RangeX() const { return FRangeX > 0 ? FRangeX : 0; }
   // How far right-to-left content is shifted right: the client room beyond
@@ -1290,8 +1288,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   // Where the header asked for a repaint (window coordinates); the header
   // painting code repaints from it.
   virtual void NoteHeaderInvalidated(const TRect& R) { (void)R; }
-  // The border the window's frame takes on each side (negative: inward).
-  TSize GetBorderDimensions();
+
   virtual void InvalidateColumn(TColumnIndex Column);
   // Check state changes with their events and propagation.
   virtual bool DoChecking(PLazyNode Node, TCheckState& NewCheckState);
@@ -1352,7 +1349,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
   std::unique_ptr<TVTHeader> FHeader;
   TRect FHeaderRect;
-  Integer FMargin = 4;
+
   TBorderStyle FBorderStyle = bsSingle;
   TCustomImageList* FImages = nullptr;
   TCustomImageList* FStateImages = nullptr;

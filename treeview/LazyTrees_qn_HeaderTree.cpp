@@ -11,32 +11,11 @@ TClass TBaseLazyTree_qn::GetColumnClass() const { return TLazyTreeColumn::Static
 
 void TBaseLazyTree_qn::SetHeader(TVTHeader* Value) { FHeader->Assign(Value); }
 
-void TBaseLazyTree_qn::SetMargin(Integer Value) {
-  if (FMargin == Value) return;
-  FMargin = Value;
-  if (HandleAllocated() && !ComponentState().Contains(csLoading)) Invalidate();
-}
-
 Integer TBaseLazyTree_qn::ComputeRTLOffset(bool ExcludeScrollBar) {
   Integer room = ClientWidth() - RangeX();
   if (!ExcludeScrollBar && HandleAllocated() && (GetWindowLongW(Handle(), GWL_STYLE) & WS_VSCROLL))
     room += GetSystemMetrics(SM_CXVSCROLL);
   return std::max(room, 0);
-}
-
-TSize TBaseLazyTree_qn::GetBorderDimensions() {
-  TSize result(0, 0);
-  if (!HandleAllocated()) return result;
-  LONG style = GetWindowLongW(Handle(), GWL_STYLE), ex = GetWindowLongW(Handle(), GWL_EXSTYLE);
-  if (style & WS_BORDER) {
-    result.cx -= GetSystemMetrics(SM_CXBORDER);
-    result.cy -= GetSystemMetrics(SM_CYBORDER);
-  }
-  if (ex & WS_EX_CLIENTEDGE) {
-    result.cx -= GetSystemMetrics(SM_CXEDGE);
-    result.cy -= GetSystemMetrics(SM_CYEDGE);
-  }
-  return result;
 }
 
 void TBaseLazyTree_qn::UpdateHeaderRect() {
