@@ -316,6 +316,23 @@ void TLinearGradientPolygonFiller::BeginRendering() {
 }
 
 void TLinearGradientPolygonFiller::Axis(double& DX, double& DY, double& T0) const {
+  // Asked once per line; the points rarely change between lines.
+  if (FAxisValid && FAxisStart == FStartPoint && FAxisEnd == FEndPoint) {
+    DX = FAxis[0];
+    DY = FAxis[1];
+    T0 = FAxis[2];
+    return;
+  }
+  ComputeAxis(DX, DY, T0);
+  FAxisStart = FStartPoint;
+  FAxisEnd = FEndPoint;
+  FAxis[0] = DX;
+  FAxis[1] = DY;
+  FAxis[2] = T0;
+  FAxisValid = true;
+}
+
+void TLinearGradientPolygonFiller::ComputeAxis(double& DX, double& DY, double& T0) const {
   const double Ax = static_cast<double>(FEndPoint.X) - FStartPoint.X, Ay = static_cast<double>(FEndPoint.Y) - FStartPoint.Y;
   const double Len2 = Ax * Ax + Ay * Ay;
   if (!(Len2 > 0) || !std::isfinite(Len2)) {

@@ -337,6 +337,12 @@ class TLinearGradientPolygonFiller : public TCustomPolygonFiller {
  private:
   // t at the centre of pixel (X, Y) is T0 + X·DX + Y·DY.
   void Axis(double& DX, double& DY, double& T0) const;
+  void ComputeAxis(double& DX, double& DY, double& T0) const;
+  // The last axis worked out, and the points it was worked out from (NaN
+  // points never match, so they are worked out every time).
+  mutable bool FAxisValid = false;
+  mutable TFloatPoint FAxisStart{0, 0}, FAxisEnd{0, 0};
+  mutable double FAxis[3] = {};
   TColor32Gradient* FGradient = nullptr;
   bool FUseLookUpTable = true;
   TWrapMode FWrapMode = TWrapMode::wmClamp;

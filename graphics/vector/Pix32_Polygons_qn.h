@@ -122,6 +122,10 @@ class TPolygonRenderer32VPR : public TPolygonRenderer32 {
   void RenderValues(const Single* V, PColor32 Dst, Integer Len);
   static void RenderRow(Pointer Data, const TCoverRow& Row);
   static void FillRow(Pointer Data, const TCoverRow& Row);
+  // A rectangle on whole pixels covers each of its pixels fully and no
+  // other: the filler gets its rows without coverage being worked out.
+  // False (nothing drawn) for any other shape.
+  bool FillPixelBox(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect);
   void BlendColors(const TColor32* Src, PColor32 Dst, Integer Len);
   void BlendRun(TColor32 C, PColor32 Dst, Integer Len);
   // Scratch reused from span to span: per-pixel colours or weights, and a

@@ -422,6 +422,53 @@ void TPolygonRenderer32VPR::FillRow(Pointer Data, const TCoverRow& Row) {
   if (Assigned(FillLine)) FillLine(Self->FBitmap->ScanLine(Row.Y) + Row.X1, Row.X1, Row.Y, Len, Buffer);
 }
 
+namespace {
+bool Whole(Single V) { return std::isfinite(V) && V == std::floor(V) && std::fabs(V) < 1e9f; }
+}  // namespace
+
+bool TPolygonRenderer32VPR::FillPixelBox(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRect) {
+  if (Points.size() != 1) return false;
+  const TArrayOfFloatPoint& P = Points[0];
+  size_t N = P.size();
+  if (N == 5 && P[4] == P[0]) N = 4;
+  if (N != 4) return false;
+  // Four corners on whole pixels joined by level and upright edges in turn.
+  const bool FirstLevel = P[0].Y == P[1].Y;
+  for (size_t I = 0; I < 4; ++I) {
+    const TFloatPoint &A = P[I], &B = P[(I + 1) & 3];
+    if (!Whole(A.X) || !Whole(A.Y)) return false;
+    const bool Level = (I % 2 == 0) == FirstLevel;
+    if (Level ? !(A.Y == B.Y && A.X != B.X) : !(A.X == B.X && A.Y != B.Y)) return false;
+  }
+  TFloatRect Box = FloatRect(std::min(P[0].X, P[2].X), std::min(P[0].Y, P[2].Y), std::max(P[0].X, P[2].X),
+                             std::max(P[0].Y, P[2].Y));
+  if (!IntersectRect(Box, Box, ClipRect)) return true;  // nothing to draw
+  if (!Whole(Box.Left) || !Whole(Box.Top) || !Whole(Box.Right) || !Whole(Box.Bottom)) return false;
+  // Full coverage must come out as full weight, as it does without gamma.
+  const Single One = 1.0f;
+  TColor32 W;
+  FFillProc(&One, &W, 1, 0);
+  if ((W & 0xFFu) != 255) return false;
+  const Integer X1 = static_cast<Integer>(Box.Left), X2 = static_cast<Integer>(Box.Right);
+  const Integer Y1 = static_cast<Integer>(Box.Top), Y2 = static_cast<Integer>(Box.Bottom), Len = X2 - X1;
+  if (Len <= 0) return true;
+  const TFillLineEvent FillLine = FFiller->GetFillLine();
+  if (!Assigned(FillLine)) return true;
+  const TFillRunEvent FillRun = FFiller->GetFillRun();
+  TColor32* Buffer = Assigned(FillRun) ? nullptr : SpanBuffer(Len);
+  for (Integer Y = Y1; Y < Y2; ++Y) {
+    const PColor32 Line = FBitmap->ScanLine(Y) + X1;
+    if (Assigned(FillRun)) {
+      FillRun(Line, X1, Y, Len);
+    } else {
+      // The line routine may use the weights as room of its own.
+      std::fill(Buffer, Buffer + Len, W);
+      FillLine(Line, X1, Y, Len, Buffer);
+    }
+  }
+  return true;
+}
+
 TRenderSpanEvent TPolygonRenderer32VPR::GetRenderSpan() {
   if (FFiller) return MakeEvent(this, &TPolygonRenderer32VPR::FillSpan);
   return MakeEvent(this, &TPolygonRenderer32VPR::RenderSpan);
@@ -442,8 +489,9 @@ void TPolygonRenderer32VPR::PolyPolygonFS(const TArrayOfArrayOfFloatPoint& Point
     FFiller->BeginRendering();
     // Rows with their interiors apart give the same spans without the
     // interiors' values; a descendant may span its own way.
-    if (ClassType() == TPolygonRenderer32VPR::StaticClass())
-      RenderPolyPolygonRows(Points, R, &TPolygonRenderer32VPR::FillRow, this);
+    if (ClassType() == TPolygonRenderer32VPR::StaticClass()) {
+      if (!FillPixelBox(Points, R)) RenderPolyPolygonRows(Points, R, &TPolygonRenderer32VPR::FillRow, this);
+    }
     else
       RenderPolyPolygon(Points, R, GetRenderSpan());
     FFiller->EndRendering();

@@ -372,3 +372,55 @@ TEST(Pix32_Polygons_qn, RunsOfFullCoverageFillAsTheirLines) {
   Along.SetUseLookUpTable(false);
   EXPECT_FALSE(Assigned(Along.GetFillRun()));
 }
+
+// A rectangle on whole pixels is filled without working out coverage; the
+// picture is the one of the same rectangle given with a fifth point on an
+// edge, which takes the coverage path.
+TEST(Pix32_Polygons_qn, PixelAlignedRectanglesFillAsTheCoveragePath) {
+  TColor32Gradient G;
+  G.AddColorStop(0.0f, 0xFF1E3A8Au);
+  G.AddColorStop(1.0f, 0x80F97316u);
+  TLinearGradientPolygonFiller Lin(&G);
+  Lin.SetStartPoint(FloatPoint(10, 5));
+  Lin.SetEndPoint(FloatPoint(90, 40));
+  TRadialGradientSampler RS(&G);
+  RS.SetCenter(FloatPoint(40, 30));
+  RS.SetRadius(30);
+  TSamplerFiller SF(&RS);
+  TCallbackPolygonFiller Lines;  // no run routine
+  const struct {
+    TFloatRect R;
+    TFloatRect Clip;
+  } Cases[] = {{FloatRect(3, 2, 97, 58), FloatRect(0, 0, 100, 60)},   {FloatRect(-20, -5, 40, 70), FloatRect(0, 0, 100, 60)},
+               {FloatRect(10, 10, 60, 50), FloatRect(20, 0, 45, 33)}, {FloatRect(10, 10, 60, 50), FloatRect(20.5f, 0, 45, 33)},
+               {FloatRect(10, 10.5f, 60, 50), FloatRect(0, 0, 100, 60)}, {FloatRect(70, 10, 90, 30), FloatRect(0, 0, 50, 60)}};
+  for (TCustomPolygonFiller* F : {static_cast<TCustomPolygonFiller*>(&Lin), static_cast<TCustomPolygonFiller*>(&SF),
+                                  static_cast<TCustomPolygonFiller*>(&Lines)}) {
+    if (F == &Lines) Lines.SetFillLineEvent(Lin.GetFillLine());
+    for (const auto& C : Cases)
+      for (bool Reverse : {false, true}) {
+        const TFloatRect& R = C.R;
+        TArrayOfFloatPoint Box{{R.Left, R.Top}, {R.Right, R.Top}, {R.Right, R.Bottom}, {R.Left, R.Bottom}};
+        TArrayOfFloatPoint Five{{R.Left, R.Top}, {(R.Left + R.Right) / 2, R.Top}, {R.Right, R.Top}, {R.Right, R.Bottom},
+                                {R.Left, R.Bottom}};
+        if (Reverse) {
+          std::reverse(Box.begin(), Box.end());
+          std::reverse(Five.begin(), Five.end());
+        }
+        TCustomBitmap32 A, B;
+        for (TCustomBitmap32* X : {&A, &B}) {
+          X->SetSize(100, 60);
+          X->Clear(0xFF405060u);
+        }
+        TPolygonRenderer32VPR RA(&A), RB(&B);
+        for (TPolygonRenderer32VPR* Rr : {&RA, &RB}) {
+          Rr->SetFiller(F);
+          Rr->SetFillMode(TPolyFillMode::pfNonZero);
+        }
+        if (F == &Lines) Lin.BeginRendering();
+        RA.PolygonFS(Box, C.Clip);
+        RB.PolygonFS(Five, C.Clip);
+        ASSERT_EQ(Pixels(A), Pixels(B)) << (&C - Cases) << (Reverse ? " reversed" : "");
+      }
+  }
+}
