@@ -109,8 +109,9 @@ Integer TsdBinaryXml::ReadString(TStream* S) {
   }
   std::string bytes(len, '\0');
   if (!ReadBytes(S, bytes.data(), static_cast<Integer>(len))) return 0;
-  return t->AddString(bytes);
+  return t->AddString(sdValidUtf8(bytes));
 }
+
 
 void TsdBinaryXml::WriteQuoted(TStream* S, TsdQuotedText* Q) {
   WriteString(S, Q->FValueID);

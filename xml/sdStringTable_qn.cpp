@@ -271,6 +271,19 @@ void TsdSymbolTable::SaveToFile(const String& FileName) {
   m.SaveToFile(FileName);
 }
 
+// Valid UTF-8 decodes and encodes back to the same bytes; anything else
+// comes back with U+FFFD in its place.
+UTF8String sdValidUtf8(const UTF8String& Bytes) {
+  if (std::all_of(Bytes.begin(), Bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return Bytes;
+  std::u16string wide(Bytes.size(), u'\0');
+  const char* p = Bytes.data();
+  wide.resize(static_cast<size_t>(sdUtf8ToUtf16Mem(p, wide.data(), static_cast<Integer>(Bytes.size()))));
+  UTF8String out(wide.size() * 3, '\0');
+  out.resize(static_cast<size_t>(sdUtf16ToUtf8Mem(wide.data(), out.data(), static_cast<Integer>(wide.size()))));
+  return out;
+}
+
 void TsdSymbolTable::LoadSymbol(TStream* S) {
   Cardinal style = sdStreamReadCardinal(S);
   Cardinal len = sdStreamReadCardinal(S);
@@ -278,6 +291,7 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
   if (Int64(len) > left || len > static_cast<Cardinal>(MaxInt)) throw EReadError(u"Stream read error");
   std::string bytes(len, '\0');
   if (len) S->ReadBuffer(bytes.data(), static_cast<Integer>(len));
+  bytes = sdValidUtf8(bytes);
   if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
   size_t h = HashWithSeed(bytes, FSeed);
   TSlot* slot = FindSlot(bytes, h);

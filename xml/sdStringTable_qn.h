@@ -115,6 +115,9 @@ UTF8String sdStreamReadString(TStream* S, Integer Count);
 Integer sdCompareByte(Byte Byte1, Byte Byte2);
 Integer sdCompareInteger(Integer Int1, Integer Int2);
 
+// Bytes as read from a stream with what is not UTF-8 made U+FFFD, as in text
+// read from a file, so a document never holds text it cannot write back.
+UTF8String sdValidUtf8(const UTF8String& Bytes);
 // UTF-16 units to UTF-8 without line-break handling; pairs become four
 // bytes and lone surrogates U+FFFD. Returns the bytes written (Dest needs
 // 3 bytes per unit).

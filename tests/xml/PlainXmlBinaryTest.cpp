@@ -169,6 +169,25 @@ TEST(PlainXml_qn_Binary, HostileStreamsFailCleanly) {
   }
 }
 
+// Strings in a binary stream that are not UTF-8 are read as U+FFFD, as text
+// from a file would be, so the document writes back as text that reads the same.
+TEST(PlainXml_qn_Binary, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+  const std::string bin("\x24\x42\x58\x4D\x02\x6E\x6F\x6E\x65\x0A\x00\x00\x02\x01\x02\x00\x00\x01\x72\x01\x01\x00\x00\x01\x61\x00\x41\x01\x31\x00\x02\x00\x00\x01\xDE\x10", 36);
+  TDoc d;
+  LoadBinary(*d.Doc, bin);
+  ASSERT_NE(d.Doc->Root(), nullptr);
+  EXPECT_EQ(d.Doc->Root()->GetValue(), "\xEF\xBF\xBD");
+  for (Integer cp : {65001, 1200}) {
+    d.Doc->SetExternalCodepage(cp);
+    TDoc back;
+    back.Doc->ReadFromString(d.Doc->WriteToString());
+    ASSERT_NE(back.Doc->Root(), nullptr);
+    EXPECT_TRUE(back.Doc->Root()->IsEqualTo(d.Doc->Root(), xcAll())) << cp;
+  }
+  EXPECT_EQ(sdValidUtf8("a\xC3\xA9\xF0\x9F\x98\x80"), "a\xC3\xA9\xF0\x9F\x98\x80");
+  EXPECT_EQ(sdValidUtf8("a\xC0\xAF" "b"), "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+}
+
 TEST(PlainXml_qn_Binary, CoderEvents) {
   // A coder that flips every bit, to see the payload pass through it.
   auto flip = [](TStream* src, TStream* dst) {
