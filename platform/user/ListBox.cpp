@@ -37,6 +37,9 @@ class ListBox {
   std::vector<Item> Items;
   int Top = 0, Cur = -1, Caret = 0, Anchor = 0;
   int ItemH = 16, ColW = 100;
+  int HExt = 0, HOff = 0;     // LB_SETHORIZONTALEXTENT and the pixels scrolled (single column)
+  int AveChar = 8;            // the font's average character width: dialog units to pixels
+  std::vector<int> TabStops;  // dialog units; empty: every 32
   HFONT Font = nullptr;
   bool Redraw = true, Focused = false, Tracking = false, HasV = false, HasH = false;
   bool Cutting = false;  // CutToRows is resizing the window
@@ -71,9 +74,20 @@ class ListBox {
   void CutToRows();
   void UpdateScrollInfo();
   void Invalidate() {
-    if (Redraw) InvalidateRect(H, nullptr, true);
+    if (!Redraw) return;
+    Pending.clear();  // the whole list paints again
+    InvalidateRect(H, nullptr, true);
   }
-  void InvalidateItem(int i);
+  // Repaints one item: plain lists through the update region, owner-drawn
+  // ones by a WM_DRAWITEM of that action (ODA_SELECT, ODA_FOCUS) once the
+  // message that changed it is done.
+  void InvalidateItem(int i, UINT action = ODA_SELECT);
+  std::vector<std::pair<int, UINT>> Pending;
+
+ public:
+  void FlushPending();
+
+ private:
   void SetTop(int top);
   void EnsureVisible(int i);
   int Insert(int at, const String& s, ULONG_PTR data);
@@ -90,6 +104,9 @@ class ListBox {
   void KeyDown(WPARAM vk);
   void Char(char16_t c);
   void Scroll(bool vertical, int code, int thumb);
+  void ScrollSideways(int code, int thumb);
+  void SetHOff(int off);
+  void TextOut(HDC dc, int x, const RECT& r, const String& t) const;
 };
 
 std::mutex gListsLock;
@@ -138,6 +155,8 @@ RECT ListBox::ItemRect(int i) const {
   } else {
     for (int k = i; k < Top; ++k) y -= HeightOf(k);
   }
+  // A list wider than its window (LB_SETHORIZONTALEXTENT) scrolls sideways.
+  if (HExt > 0) return RECT{-HOff, y, std::max<int>(c.Right, HExt) - HOff, y + HeightOf(i)};
   return RECT{0, y, c.Right, y + HeightOf(i)};
 }
 
@@ -179,7 +198,10 @@ void ListBox::SetFont(HFONT f) {
   HDC dc = CreateCompatibleDC(nullptr);
   SelectObject(dc, f ? static_cast<HGDIOBJ>(f) : GetStockObject(SYSTEM_FONT));
   TEXTMETRICW tm;
-  if (GetTextMetricsW(dc, &tm)) ItemH = std::max<int>(1, tm.tmHeight);
+  if (GetTextMetricsW(dc, &tm)) {
+    ItemH = std::max<int>(1, tm.tmHeight);
+    AveChar = std::max<int>(1, tm.tmAveCharWidth);
+  }
   DeleteDC(dc);
 }
 
@@ -220,6 +242,15 @@ void ListBox::UpdateScrollInfo() {
     si.nPos = Top;
     SetScrollInfo(H, SB_VERT, &si, Redraw);
   }
+  if (HasH && !Columns()) {
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | keep;
+    si.nMin = 0;
+    si.nMax = std::max(0, HExt - 1);
+    si.nPage = UINT(std::max<int>(0, Client().Right));
+    si.nPos = HOff;
+    SetScrollInfo(H, SB_HORZ, &si, Redraw);
+  }
   if (HasH && Columns()) {
     int rows = Rows();
     SCROLLINFO si;
@@ -232,10 +263,41 @@ void ListBox::UpdateScrollInfo() {
   }
 }
 
-void ListBox::InvalidateItem(int i) {
+void ListBox::InvalidateItem(int i, UINT action) {
   if (!Redraw || !Valid(i)) return;
+  if (OwnerDraw()) {
+    for (auto& [k, a] : Pending)
+      if (k == i) {
+        a |= action;
+        return;
+      }
+    Pending.emplace_back(i, action);
+    return;
+  }
   RECT r = ItemRect(i);
   InvalidateRect(H, &r, true);
+}
+
+void ListBox::FlushPending() {
+  if (Pending.empty()) return;
+  auto pending = std::move(Pending);
+  Pending.clear();
+  if (!Redraw || !IsWindowVisible(H)) return;
+  HDC dc = GetDC(H);
+  int saved = SaveDC(dc);
+  SelectObject(dc, Font ? static_cast<HGDIOBJ>(Font) : GetStockObject(SYSTEM_FONT));
+  RECT c = Client();
+  for (auto [i, a] : pending) {
+    if (!Valid(i)) continue;
+    RECT r = ItemRect(i), x;
+    if (!IntersectRect(x, r, c)) continue;
+    if (a & ODA_SELECT) DrawItem(dc, i, ODA_SELECT);
+    if (Dead) break;
+    if ((a & ODA_FOCUS) && Valid(i)) DrawItem(dc, i, ODA_FOCUS);
+    if (Dead) break;
+  }
+  RestoreDC(dc, saved);
+  ReleaseDC(H, dc);
 }
 
 // Moves the view; the pixels that stay are moved, the band uncovered is
@@ -363,9 +425,9 @@ void ListBox::SelectRange(int a, int b, bool on, bool clearOthers) {
 void ListBox::MoveCaret(int i, bool notify, bool shift, bool ctrl) {
   if (Count() == 0) return;
   i = std::clamp(i, 0, Count() - 1);
-  InvalidateItem(Caret);
+  InvalidateItem(Caret, ODA_FOCUS);
   Caret = i;
-  InvalidateItem(Caret);
+  InvalidateItem(Caret, ODA_FOCUS);
   if (!(St & LBS_NOSEL)) {
     if (!Multi()) {
       SelectOnly(i);
@@ -428,12 +490,52 @@ void ListBox::DrawItem(HDC dc, int i, UINT action) {
     SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   }
   SetBkMode(dc, TRANSPARENT);
-  const String& t = Items[size_t(i)].Text;
-  String shown = t;
-  std::replace(shown.begin(), shown.end(), u'\t', u' ');
-  ExtTextOutW(dc, r.Left + 2, r.Top, ETO_CLIPPED, &r, shown.c_str(), UINT(shown.size()), nullptr);
+  TextOut(dc, r.Left + 2, r, Items[size_t(i)].Text);
   RestoreDC(dc, saved);
   if (focus) DrawFocusRect(dc, &r);
+}
+
+// An item's text. With LBS_USETABSTOPS a tab moves to the next stop
+// (dialog units from the item's left; every 32 without LB_SETTABSTOPS,
+// a blank past the last one); otherwise it shows as a blank.
+void ListBox::TextOut(HDC dc, int x0, const RECT& r, const String& t) const {
+  if (!(St & LBS_USETABSTOPS) || t.find(u'\t') == String::npos) {
+    String shown = t;
+    std::replace(shown.begin(), shown.end(), u'\t', u' ');
+    ExtTextOutW(dc, x0, r.Top, ETO_CLIPPED, &r, shown.c_str(), UINT(shown.size()), nullptr);
+    return;
+  }
+  int x = x0;
+  size_t from = 0;
+  while (true) {
+    size_t tab = t.find(u'\t', from);
+    String part = t.substr(from, tab == String::npos ? String::npos : tab - from);
+    ExtTextOutW(dc, x, r.Top, ETO_CLIPPED, &r, part.c_str(), UINT(part.size()), nullptr);
+    SIZE sz{0, 0};
+    if (!part.empty()) GetTextExtentPoint32W(dc, part.c_str(), int(part.size()), &sz);
+    x += sz.cx;
+    if (tab == String::npos) return;
+    int rel = x - x0, next = -1;
+    if (TabStops.size() <= 1) {
+      int step = std::max(1, (TabStops.empty() ? 32 : TabStops[0]) * AveChar / 4);
+      next = (rel / step + 1) * step;
+    } else {
+      for (int du : TabStops) {
+        int px = du * AveChar / 4;
+        if (px > rel) {
+          next = px;
+          break;
+        }
+      }
+      if (next < 0) {
+        SIZE sp{0, 0};
+        GetTextExtentPoint32W(dc, u" ", 1, &sp);
+        next = rel + sp.cx;
+      }
+    }
+    x = x0 + next;
+    from = tab + 1;
+  }
 }
 
 void ListBox::Paint(HDC dc) {
@@ -476,13 +578,13 @@ void ListBox::Press(POINT p, WPARAM keys, bool dbl) {
   if (St & LBS_NOSEL) {
     MoveCaret(i, false, false, false);
   } else if (Multi() && !Extended()) {
-    InvalidateItem(Caret);
+    InvalidateItem(Caret, ODA_FOCUS);
     Caret = Anchor = i;
     Items[size_t(i)].Sel = !Items[size_t(i)].Sel;
     InvalidateItem(i);
     Notify(LBN_SELCHANGE);
   } else if (Extended() && ctrl && !shift) {
-    InvalidateItem(Caret);
+    InvalidateItem(Caret, ODA_FOCUS);
     Caret = Anchor = i;
     Items[size_t(i)].Sel = !Items[size_t(i)].Sel;
     InvalidateItem(i);
@@ -560,9 +662,9 @@ void ListBox::KeyDown(WPARAM vk) {
   to = std::clamp(to, 0, Count() - 1);
   if (Multi() && !Extended()) {
     // A multiple-selection list moves only its caret.
-    InvalidateItem(Caret);
+    InvalidateItem(Caret, ODA_FOCUS);
     Caret = to;
-    InvalidateItem(Caret);
+    InvalidateItem(Caret, ODA_FOCUS);
     EnsureVisible(Caret);
     return;
   }
@@ -585,7 +687,38 @@ void ListBox::Char(char16_t c) {
   if (i >= 0) MoveCaret(i, true, false, false);
 }
 
+void ListBox::SetHOff(int off) {
+  off = std::clamp(off, 0, std::max(0, HExt - int(Client().Right)));
+  if (off == HOff) return;
+  int dx = HOff - off;
+  HOff = off;
+  if (Redraw) ScrollWindowEx(H, dx, 0, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
+  UpdateScrollInfo();
+}
+
+// A single-column list scrolls sideways by pixels: a line is an average
+// character, a page the window's width.
+void ListBox::ScrollSideways(int code, int thumb) {
+  int off = HOff, page = std::max(1, int(Client().Right));
+  switch (code) {
+    case SB_LINELEFT: off -= AveChar; break;
+    case SB_LINERIGHT: off += AveChar; break;
+    case SB_PAGELEFT: off -= page; break;
+    case SB_PAGERIGHT: off += page; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: off = thumb; break;
+    case SB_LEFT: off = 0; break;
+    case SB_RIGHT: off = HExt; break;
+    default: return;
+  }
+  SetHOff(off);
+}
+
 void ListBox::Scroll(bool vertical, int code, int thumb) {
+  if (!vertical && !Columns()) {
+    ScrollSideways(code, thumb);
+    return;
+  }
   int unit = Columns() ? Rows() : 1;
   int page = Columns() ? unit * VisibleColumns() : std::max(1, VisibleRows() - 1);
   if (vertical == Columns()) return;
@@ -649,14 +782,14 @@ LRESULT ListBox::Proc(UINT msg, WPARAM wp, LPARAM lp) {
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
       Focused = true;
-      InvalidateItem(Caret);
+      InvalidateItem(Caret, ODA_FOCUS);
       if (Count() == 0) Invalidate();
       Notify(LBN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
       Focused = false;
       EndTrack();
-      InvalidateItem(Caret);
+      InvalidateItem(Caret, ODA_FOCUS);
       if (Count() == 0) Invalidate();
       Notify(LBN_KILLFOCUS);
       return 0;
@@ -808,8 +941,9 @@ LRESULT ListBox::Proc(UINT msg, WPARAM wp, LPARAM lp) {
         return i == -1 ? LB_ERR : LB_ERR;
       }
       SelectOnly(i);
-      InvalidateItem(Caret);
+      InvalidateItem(Caret, ODA_FOCUS);
       Caret = Anchor = i;
+      InvalidateItem(Caret, ODA_FOCUS);
       EnsureVisible(i);
       return i;
     }
@@ -876,9 +1010,9 @@ LRESULT ListBox::Proc(UINT msg, WPARAM wp, LPARAM lp) {
     case LB_SETCARETINDEX: {
       int i = int(intptr_t(wp));
       if (!Valid(i)) return LB_ERR;
-      InvalidateItem(Caret);
+      InvalidateItem(Caret, ODA_FOCUS);
       Caret = i;
-      InvalidateItem(Caret);
+      InvalidateItem(Caret, ODA_FOCUS);
       if (!lp) EnsureVisible(i);
       return 0;
     }
@@ -953,8 +1087,29 @@ LRESULT ListBox::Proc(UINT msg, WPARAM wp, LPARAM lp) {
       EnsureVisible(i);
       return i;
     }
-    case LB_SETTABSTOPS:
+    case LB_SETTABSTOPS: {
+      if (!(St & LBS_USETABSTOPS)) return 0;
+      auto* stops = reinterpret_cast<const int*>(lp);
+      int n = int(wp);
+      if (n < 0 || (n > 0 && !stops)) return 0;
+      std::vector<int> v(stops, stops + n);
+      for (size_t k = 1; k < v.size(); ++k)
+        if (v[k] <= v[k - 1]) return 0;  // stops run left to right
+      for (int du : v)
+        if (du <= 0) return 0;
+      TabStops = std::move(v);
+      Invalidate();
       return 1;
+    }
+    case LB_SETHORIZONTALEXTENT:
+      if (Columns()) return 0;
+      HExt = std::max(0, int(wp));
+      HOff = std::clamp(HOff, 0, std::max(0, HExt - int(Client().Right)));
+      UpdateScrollInfo();
+      Invalidate();
+      return 0;
+    case LB_GETHORIZONTALEXTENT:
+      return HExt;
     case WM_NCDESTROY:
       EndTrack();
       if (OwnerDraw())
@@ -976,6 +1131,7 @@ LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (!l) return DefWindowProcW(h, msg, wp, lp);
   LRESULT r = l->Proc(msg, wp, lp);
+  if (!l->Dead && msg != WM_NCDESTROY) l->FlushPending();
   if (msg == WM_NCDESTROY) {
     l->Dead = true;
     std::lock_guard<std::mutex> lk(gListsLock);

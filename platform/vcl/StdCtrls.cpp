@@ -650,7 +650,19 @@ String TListBoxStrings::Get(Integer Index) {
   return s;
 }
 
+Integer TListBoxStrings::IndexOf(const String& S) {
+  if (ListBox->Virtual()) return ListBox->FOnDataFind ? ListBox->FOnDataFind(ListBox, S) : -1;
+  return TStrings::IndexOf(S);
+}
+
 TObject* TListBoxStrings::GetObject(Integer Index) {
+  if (ListBox->Virtual()) {
+    // A virtual list's objects come from OnDataObject.
+    TObject* o = nullptr;
+    if (Index < 0 || Index >= GetCount()) Error(u"List index out of bounds (%d)", Index);
+    if (ListBox->FOnDataObject) ListBox->FOnDataObject(ListBox, Index, o);
+    return o;
+  }
   if (!ListBox->HandleAllocated()) return ListBox->FSaveItems->Objects(Index);
   LRESULT d = LB(ListBox, LB_GETITEMDATA, WPARAM(Index), 0);
   if (d == LB_ERR) Error(u"List index out of bounds (%d)", Index);
@@ -748,6 +760,8 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
   if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
   if (!FIntegralHeight) Params.Style |= LBS_NOINTEGRALHEIGHT;
   if (FColumns > 0) Params.Style |= LBS_MULTICOLUMN | WS_HSCROLL;
+  else if (FScrollWidth > 0) Params.Style |= WS_HSCROLL;
+  if (FTabWidth > 0) Params.Style |= LBS_USETABSTOPS;
   if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -756,6 +770,8 @@ void TCustomListBox::CreateWnd() {
   HWND h = WindowHandle();
   if (FStyle != lbStandard) SendMessageW(h, LB_SETITEMHEIGHT, 0, FItemHeight);
   if (FColumns > 0) SendMessageW(h, LB_SETCOLUMNWIDTH, WPARAM(std::max(1, ClientWidth() / FColumns)), 0);
+  if (FTabWidth > 0) SendMessageW(h, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&FTabWidth));
+  if (FScrollWidth > 0 && FColumns == 0) SendMessageW(h, LB_SETHORIZONTALEXTENT, WPARAM(FScrollWidth), 0);
   if (Virtual()) {
     SendMessageW(h, LB_SETCOUNT, WPARAM(FSaveCount), 0);
   } else if (FSaveItems->Count() > 0) {
@@ -780,6 +796,28 @@ void TCustomListBox::DestroyWnd() {
     for (Integer i = 0; i < FSaveCount; ++i) items.AddObject(FItems->Strings(i), FItems->Objects(i));
   inherited::DestroyWnd();
   FSaveItems->Assign(&items);
+}
+
+void TCustomListBox::SetTabWidth(Integer Value) {
+  Value = std::max<Integer>(0, Value);
+  if (FTabWidth == Value) return;
+  FTabWidth = Value;
+  RecreateWnd();
+}
+
+Integer TCustomListBox::ScrollWidth() {
+  if (!HandleAllocated() || FColumns > 0) return FScrollWidth;
+  return Integer(SendMessageW(WindowHandle(), LB_GETHORIZONTALEXTENT, 0, 0));
+}
+
+void TCustomListBox::SetScrollWidth(Integer Value) {
+  Value = std::max<Integer>(0, Value);
+  if (FScrollWidth == Value) return;
+  bool bar = (FScrollWidth > 0) != (Value > 0);
+  FScrollWidth = Value;
+  // The window needs WS_HSCROLL for a bar at all.
+  if (bar) RecreateWnd();
+  else if (HandleAllocated() && FColumns == 0) SendMessageW(WindowHandle(), LB_SETHORIZONTALEXTENT, WPARAM(Value), 0);
 }
 
 void TCustomListBox::SetStyle(TListBoxStyle Value) {

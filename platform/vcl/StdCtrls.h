@@ -373,6 +373,8 @@ using enum TListBoxStyle;
 using TDrawItemEvent = TEvent<void(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = TEvent<void(TWinControl* Control, Integer Index, Integer& Height)>;
 using TLBGetDataEvent = TEvent<void(TWinControl* Control, Integer Index, String& Data)>;
+using TLBGetDataObjectEvent = TEvent<void(TWinControl* Control, Integer Index, TObject*& DataObject)>;
+using TLBFindDataEvent = TEvent<Integer(TWinControl* Control, String FindString)>;
 
 class TCustomListBox;
 
@@ -391,6 +393,8 @@ class TListBoxStrings : public TStrings {
   TObject* GetObject(Integer Index) override;
   void PutObject(Integer Index, TObject* AObject) override;
   Integer GetCount() override;
+  // A virtual list asks OnDataFind.
+  Integer IndexOf(const String& S) override;
 
  protected:
   void SetUpdateState(bool Updating) override;
@@ -432,6 +436,14 @@ class TCustomListBox : public TWinControl {
   void SetIntegralHeight(bool Value);
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle Value);
+  // Tab stops every TabWidth dialog units (a quarter of the average
+  // character width each); 0: tabs show as blanks.
+  Integer TabWidth() const { return FTabWidth; }
+  void SetTabWidth(Integer Value);
+  // The width in pixels the items may reach; wider than the window it gives
+  // a horizontal scroll bar. 0: none.
+  Integer ScrollWidth();
+  void SetScrollWidth(Integer Value);
   // Type-ahead over several letters typed within half a second.
   bool AutoComplete() const { return FAutoComplete; }
   void SetAutoComplete(bool Value) { FAutoComplete = Value; }
@@ -456,6 +468,10 @@ class TCustomListBox : public TWinControl {
   void SetOnMeasureItem(const TMeasureItemEvent& Value) { FOnMeasureItem = Value; }
   const TLBGetDataEvent& OnData() const { return FOnData; }
   void SetOnData(const TLBGetDataEvent& Value) { FOnData = Value; }
+  const TLBGetDataObjectEvent& OnDataObject() const { return FOnDataObject; }
+  void SetOnDataObject(const TLBGetDataObjectEvent& Value) { FOnDataObject = Value; }
+  const TLBFindDataEvent& OnDataFind() const { return FOnDataFind; }
+  void SetOnDataFind(const TLBFindDataEvent& Value) { FOnDataFind = Value; }
 
   void Dispatch(TMessage& Message) override;
 
@@ -491,6 +507,9 @@ class TCustomListBox : public TWinControl {
   TDrawItemEvent FOnDrawItem;
   TMeasureItemEvent FOnMeasureItem;
   TLBGetDataEvent FOnData;
+  TLBGetDataObjectEvent FOnDataObject;
+  TLBFindDataEvent FOnDataFind;
+  Integer FTabWidth = 0, FScrollWidth = 0;
 };
 
 class TListBox : public TCustomListBox {
@@ -515,13 +534,17 @@ class TListBox : public TCustomListBox {
     P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
     P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
     QN_PROP(Sorted).Default(false);
+    QN_PROP(ScrollWidth).Default(0);
     QN_PROP(Style).Default(lbStandard);
     P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
     P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+    QN_PROP(TabWidth).Default(0);
     P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
     P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
     QN_PROP(OnData);
+    QN_PROP(OnDataFind);
+    QN_PROP(OnDataObject);
     QN_PROP(OnDrawItem);
     P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);
     P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);

@@ -277,14 +277,29 @@ TEST_F(Platform_ListBox, OwnerDrawStatesAndVariableHeights) {
     EXPECT_EQ(Draws[i].State, 0u);
     EXPECT_EQ(Draws[i].Rect.Top, LONG(i * 20));
   }
+  // Changes draw just the items concerned, with their action, at once.
   SetFocus(l);
-  SendMessageW(l, LB_SETCURSEL, 1, 0);
   Draws.clear();
+  SendMessageW(l, LB_SETCURSEL, 1, 0);
+  auto actions = [this](UINT item) {
+    std::vector<std::pair<UINT, UINT>> v;
+    for (auto& d : Draws)
+      if (d.Item == item) v.emplace_back(d.Action, d.State);
+    return v;
+  };
+  using AS = std::vector<std::pair<UINT, UINT>>;
+  EXPECT_EQ(actions(1), (AS{{ODA_SELECT, ODS_SELECTED | ODS_FOCUS}, {ODA_FOCUS, ODS_SELECTED | ODS_FOCUS}}));
+  Draws.clear();
+  InputKeyDown(VK_DOWN);
+  InputKeyUp(VK_DOWN);
+  Drain();
+  EXPECT_EQ(actions(1), (AS{{ODA_SELECT, 0u}, {ODA_FOCUS, 0u}}));
+  EXPECT_EQ(actions(2), (AS{{ODA_SELECT, ODS_SELECTED | ODS_FOCUS}, {ODA_FOCUS, ODS_SELECTED | ODS_FOCUS}}));
+  Draws.clear();
+  SetFocus(Parent);
+  EXPECT_EQ(actions(2), (AS{{ODA_FOCUS, ODS_SELECTED}}));
   UpdateWindow(l);
-  bool selFocus = false;
-  for (auto& d : Draws)
-    if (d.Item == 1) selFocus = d.State == (ODS_SELECTED | ODS_FOCUS);
-  EXPECT_TRUE(selFocus);
+  EXPECT_EQ(Draws.size(), 1u);  // nothing left to paint
   EnableWindow(l, false);
   Draws.clear();
   UpdateWindow(l);
@@ -408,6 +423,88 @@ TEST_F(Platform_ListBox, ClicksTogglesRangesAndDragScrolling) {
   Drain();
   codes = Codes(ext);
   EXPECT_EQ(std::count(codes.begin(), codes.end(), LBN_DBLCLK), 1);
+}
+
+
+// The first column right of x0 in rows [y0, y1) that holds a dark pixel of
+// a list painted into a 32-bit surface; -1 when none.
+int FirstInk(HWND l, int x0, int y0, int y1) {
+  RECT c;
+  GetClientRect(l, &c);
+  BITMAPINFO bi;
+  bi.bmiHeader.biWidth = c.Right;
+  bi.bmiHeader.biHeight = -c.Bottom;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  FillRect(dc, &c, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SendMessageW(l, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  int found = -1;
+  auto* px = static_cast<uint32_t*>(bits);
+  for (int x = x0; x < c.Right && found < 0; ++x)
+    for (int y = y0; y < y1 && y < c.Bottom; ++y)
+      if ((px[size_t(y) * size_t(c.Right) + size_t(x)] & 0xFF) < 100) {
+        found = x;
+        break;
+      }
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  return found;
+}
+
+TEST_F(Platform_ListBox, TabStopsAndHorizontalExtent) {
+  HWND plain = MakeList(LBS_NOINTEGRALHEIGHT, 10, 10, 300, 100);
+  int stop = 40;
+  EXPECT_EQ(SendMessageW(plain, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop)), 0);  // no LBS_USETABSTOPS
+  HWND a = MakeList(LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT, 10, 120, 300, 100);
+  HWND b = MakeList(LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT, 10, 230, 300, 100);
+  int bad[] = {20, 10};
+  EXPECT_EQ(SendMessageW(a, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(bad)), 0);  // stops run rightwards
+  int stops[] = {40, 100};
+  EXPECT_EQ(SendMessageW(a, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops)), 1);
+  for (HWND l : {plain, a, b}) Add(l, {u"a\tb\tc"});
+  HDC dc = CreateCompatibleDC(nullptr);
+  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW tm;
+  GetTextMetricsW(dc, &tm);
+  SIZE sa{0, 0};
+  GetTextExtentPoint32W(dc, u"a", 1, &sa);
+  DeleteDC(dc);
+  int after = 2 + sa.cx + 1, h = int(SendMessageW(a, LB_GETITEMHEIGHT, 0, 0));
+  // The second word starts at its stop: 40 dialog units, then 100; the
+  // default is every 32; without the style a tab is a blank.
+  int xa = FirstInk(a, after, 0, h), xb = FirstInk(b, after, 0, h), xp = FirstInk(plain, after, 0, h);
+  EXPECT_NEAR(xa, 2 + 40 * tm.tmAveCharWidth / 4, 2);
+  EXPECT_NEAR(xb, 2 + 32 * tm.tmAveCharWidth / 4, 2);
+  EXPECT_LT(xp, xb);
+  EXPECT_NEAR(FirstInk(a, xa + 10, 0, h), 2 + 100 * tm.tmAveCharWidth / 4, 2);
+
+  // A single column wider than its window scrolls sideways by pixels.
+  HWND w = MakeList(LBS_NOINTEGRALHEIGHT | WS_HSCROLL, 10, 340, 150, 60);
+  Add(w, {u"one", u"two"});
+  SendMessageW(w, LB_SETHORIZONTALEXTENT, 400, 0);
+  EXPECT_EQ(SendMessageW(w, LB_GETHORIZONTALEXTENT, 0, 0), 400);
+  RECT c;
+  GetClientRect(w, &c);
+  SCROLLINFO si = Info(w, SB_HORZ);
+  EXPECT_EQ(si.nMax, 399);
+  EXPECT_EQ(si.nPage, UINT(c.Right));
+  SendMessageW(w, WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(Info(w, SB_HORZ).nPos, tm.tmAveCharWidth);
+  SendMessageW(w, WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(Info(w, SB_HORZ).nPos, 400 - c.Right);
+  RECT r;
+  SendMessageW(w, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(r.Left, -(400 - c.Right));
+  EXPECT_EQ(r.Right, c.Right);
+  EXPECT_EQ(SendMessageW(w, LB_ITEMFROMPOINT, 0, MAKELPARAM(5, r.Top + 1)), MAKELRESULT(1, 0));
+  // Narrowing the extent pulls the view back.
+  SendMessageW(w, LB_SETHORIZONTALEXTENT, 200, 0);
+  EXPECT_EQ(Info(w, SB_HORZ).nPos, 200 - c.Right);
 }
 
 }  // namespace

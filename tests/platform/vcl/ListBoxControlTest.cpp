@@ -144,6 +144,9 @@ TEST_F(Platform_ListBox, OwnerDrawMeasuresAndDrawsWithStates) {
   List->Items()->Add(u"four");
   EXPECT_EQ(List->ItemRect(3).Top, 10 + 11 + 12);
   EXPECT_EQ(List->ItemRect(3).Height(), 13);
+  // The list draws its focus away when the form goes, after the log.
+  List->SetOnDrawItem(TDrawItemEvent());
+  List->SetOnMeasureItem(TMeasureItemEvent());
 }
 
 TEST_F(Platform_ListBox, VirtualListsAskForTheirTexts) {
@@ -159,6 +162,39 @@ TEST_F(Platform_ListBox, VirtualListsAskForTheirTexts) {
   List->SetTopIndex(999);  // the last page stays full
   EXPECT_EQ(List->TopIndex(), 1000 - List->ClientHeight() / List->ItemHeight());
   EXPECT_THROW(TListBox(nullptr).SetCount(3), EListError);
+  // Objects and searches of a virtual list come from its events.
+  TObject tag;
+  List->SetOnDataObject(TLBGetDataObjectEvent([&tag](TWinControl*, Integer Index, TObject*& O) {
+    O = Index == 7 ? &tag : nullptr;
+  }));
+  List->SetOnDataFind(TLBFindDataEvent([](TWinControl*, String S) -> Integer {
+    return S.rfind(u"row ", 0) == 0 ? StrToInt(S.substr(4)) : -1;
+  }));
+  EXPECT_EQ(List->Items()->Objects(7), &tag);
+  EXPECT_EQ(List->Items()->Objects(8), nullptr);
+  EXPECT_THROW(List->Items()->Objects(1000), EStringListError);
+  EXPECT_EQ(List->Items()->IndexOf(u"row 512"), 512);
+  EXPECT_EQ(List->Items()->IndexOf(u"column"), -1);
+  List->SetOnDataObject(TLBGetDataObjectEvent());
+}
+
+TEST_F(Platform_ListBox, TabWidthAndScrollWidthShapeTheWindow) {
+  List->Items()->Add(u"Name\tValue");
+  List->SetTabWidth(40);
+  List->SetScrollWidth(500);
+  Form->Show();
+  Application->ProcessMessages();
+  LONG st = GetWindowLongW(List->Handle(), GWL_STYLE);
+  EXPECT_TRUE(st & LBS_USETABSTOPS);
+  EXPECT_TRUE(st & WS_HSCROLL);
+  EXPECT_EQ(List->ScrollWidth(), 500);
+  List->SetScrollWidth(300);
+  EXPECT_EQ(SendMessageW(List->Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 300);
+  List->SetTabWidth(0);
+  List->SetScrollWidth(0);
+  st = GetWindowLongW(List->Handle(), GWL_STYLE);
+  EXPECT_FALSE(st & (LBS_USETABSTOPS | WS_HSCROLL));
+  EXPECT_EQ(List->Items()->Strings(0), u"Name\tValue");
 }
 
 }  // namespace
