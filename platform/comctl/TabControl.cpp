@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/comctl/TabControl.h"
+#include "platform/user/NativeControl.h"
 #include "platform/gdi/GdiText.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -101,9 +102,8 @@ class TabCtl {
   void SetItem(Tab& t, const TCITEMW* it);
 };
 
-std::mutex gTabsLock;
-std::unordered_map<HWND, std::shared_ptr<TabCtl>>& TabCtls() {
-  static std::unordered_map<HWND, std::shared_ptr<TabCtl>> m;
+TNativeControls<TabCtl>& TabCtls() {
+  static TNativeControls<TabCtl> m;
   return m;
 }
 
@@ -824,22 +824,7 @@ LRESULT TabCtl::Proc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT TabControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  std::shared_ptr<TabCtl> t;
-  {
-    std::lock_guard<std::mutex> lk(gTabsLock);
-    auto& m = TabCtls();
-    auto it = m.find(h);
-    if (it != m.end()) t = it->second;
-    else if (msg == WM_NCCREATE) t = m[h] = std::make_shared<TabCtl>(h);
-  }
-  if (!t) return DefWindowProcW(h, msg, wp, lp);
-  LRESULT r = t->Proc(msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    t->Dead = true;
-    std::lock_guard<std::mutex> lk(gTabsLock);
-    TabCtls().erase(h);
-  }
-  return r;
+  return TabCtls().Dispatch(h, msg, wp, lp);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // the view (first visible line, horizontal offset in pixels) and the undo
 // state.
 #include "platform/user/Edit.h"
+#include "platform/user/NativeControl.h"
 
 #include <algorithm>
 #include <array>
@@ -152,9 +153,8 @@ class Edit {
   void PaintLine(HDC dc, int line, int y);
 };
 
-std::mutex gEditsLock;
-std::unordered_map<HWND, std::shared_ptr<Edit>>& Edits() {
-  static std::unordered_map<HWND, std::shared_ptr<Edit>> m;
+TNativeControls<Edit>& Edits() {
+  static TNativeControls<Edit> m;
   return m;
 }
 
@@ -1317,22 +1317,7 @@ LRESULT Edit::Proc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  std::shared_ptr<Edit> e;
-  {
-    std::lock_guard<std::mutex> lk(gEditsLock);
-    auto& m = Edits();
-    auto it = m.find(h);
-    if (it != m.end()) e = it->second;
-    else if (msg == WM_NCCREATE) e = m[h] = std::make_shared<Edit>(h);
-  }
-  if (!e) return DefWindowProcW(h, msg, wp, lp);
-  LRESULT r = e->Proc(msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    e->Dead = true;
-    std::lock_guard<std::mutex> lk(gEditsLock);
-    Edits().erase(h);
-  }
-  return r;
+  return Edits().Dispatch(h, msg, wp, lp);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // WM_NCCREATE to WM_NCDESTROY, holding the items, the selection (current
 // item, caret and anchor), the top index and the item geometry.
 #include "platform/user/ListBox.h"
+#include "platform/user/NativeControl.h"
 
 #include <algorithm>
 #include <memory>
@@ -109,9 +110,8 @@ class ListBox {
   void TextOut(HDC dc, int x, const RECT& r, const String& t) const;
 };
 
-std::mutex gListsLock;
-std::unordered_map<HWND, std::shared_ptr<ListBox>>& Lists() {
-  static std::unordered_map<HWND, std::shared_ptr<ListBox>> m;
+TNativeControls<ListBox>& Lists() {
+  static TNativeControls<ListBox> m;
   return m;
 }
 
@@ -1121,23 +1121,9 @@ LRESULT ListBox::Proc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  std::shared_ptr<ListBox> l;
-  {
-    std::lock_guard<std::mutex> lk(gListsLock);
-    auto& m = Lists();
-    auto it = m.find(h);
-    if (it != m.end()) l = it->second;
-    else if (msg == WM_NCCREATE) l = m[h] = std::make_shared<ListBox>(h);
-  }
-  if (!l) return DefWindowProcW(h, msg, wp, lp);
-  LRESULT r = l->Proc(msg, wp, lp);
-  if (!l->Dead && msg != WM_NCDESTROY) l->FlushPending();
-  if (msg == WM_NCDESTROY) {
-    l->Dead = true;
-    std::lock_guard<std::mutex> lk(gListsLock);
-    Lists().erase(h);
-  }
-  return r;
+  return Lists().Dispatch(h, msg, wp, lp, [](ListBox& l) {
+    if (!l.Dead) l.FlushPending();
+  });
 }
 
 }  // namespace
