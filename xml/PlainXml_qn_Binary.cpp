@@ -346,7 +346,9 @@ void TsdBinaryXml::ReadDocument(TStream* S) {
     for (Integer i = l.Counts.Direct; ok && i < count; ++i)
       if (list.GetItems(i)->ElementType() == xeAttribute) ok = false;
     Integer value = l.Counts.Value;
-    if (value != -1 && (value < l.Counts.Direct || value >= count || !list.GetItems(value)->Is<TsdCharData>() ||
+    // Only looked at once the start-tag count is known good: a count read as
+    // negative would let the value index below 0.
+    if (ok && value != -1 && (value < l.Counts.Direct || value >= count || !list.GetItems(value)->Is<TsdCharData>() ||
                         list.GetItems(value)->ElementType() == xeAttribute))
       ok = false;
     if (!ok) {
