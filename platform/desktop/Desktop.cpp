@@ -10,6 +10,8 @@
 
 #include "platform/rtl/System.h"
 #include "platform/rtl/Units.h"
+#include "platform/desktop/DesktopInternal.h"
+#include "platform/desktop/Display.h"
 #include "platform/user/Server.h"
 #include "platform/user/ServerInput.h"
 
@@ -35,13 +37,13 @@ TRect VirtualScreenLocked() {
 
 // The soft shadow the platform puts to the right of and below windows of
 // CS_DROPSHADOW classes: darkest next to the window, fading over a few pixels.
-void DropShadow(const TGdiSurfacePtr& out, const TRect& windowRect) {
+void DropShadow(const TGdiSurfacePtr& out, const TRect& windowRect, const TRect& limit) {
   constexpr int kOffset = 4, kSpread = 4;
   TRect core = windowRect;
   OffsetRect(core, kOffset, kOffset);
   TRect area = core;
   InflateRect(area, kSpread, kSpread);
-  IntersectRect(area, area, out->BoundsRect());
+  IntersectRect(area, area, limit);
   for (int y = area.Top; y < area.Bottom; ++y) {
     uint32_t* d = out->Scanline(y);
     for (int x = area.Left; x < area.Right; ++x) {
@@ -81,13 +83,20 @@ inline uint32_t ComposePixel(uint32_t s, uint32_t d, uint32_t k, bool perPixel) 
   return out;
 }
 
-// Lock held.
-TGdiSurfacePtr ComposeLocked() {
+}  // namespace
+
+namespace desktop {
+
+// Composes the part area (output coordinates) of the screen into out, whose
+// top-left pixel is the virtual screen's; what lies outside area stays as
+// it was. Lock held.
+void ComposeAreaLocked(const TGdiSurfacePtr& out, const TRect& want) {
   TRect vs = VirtualScreenLocked();
-  auto out = TGdiSurface::Create(std::max(1, vs.Width()), std::max(1, vs.Height()));
+  TRect area;
+  if (!IntersectRect(area, want, out->BoundsRect())) return;
   COLORREF bg = gDesktopColor == 0xFFFFFFFF ? GetSysColor(COLOR_DESKTOP) : gDesktopColor;
   uint32_t bgp = ColorRefToPixel(bg) | 0xFF000000u;
-  for (int y = 0; y < out->Height; ++y) std::fill(out->Scanline(y), out->Scanline(y) + out->Width, bgp);
+  for (int y = area.Top; y < area.Bottom; ++y) std::fill(out->Scanline(y) + area.Left, out->Scanline(y) + area.Right, bgp);
   auto& tops = S().TopLevels;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
     Window* t = *it;
@@ -98,18 +107,22 @@ TGdiSurfacePtr ComposeLocked() {
     if ((t->Class->Style & CS_DROPSHADOW) && ParameterLocked(SPI_GETDROPSHADOW) && !t->Animating) {
       TRect onScreen = r;
       OffsetRect(onScreen, -vs.Left, -vs.Top);
-      DropShadow(out, onScreen);
+      DropShadow(out, onScreen, area);
     }
     // The shown part: the look's clip within the window region, and the
     // source wherever it lies after the look's shift.
     TRect part = look.Clip, src = look.Source->BoundsRect();
     OffsetRect(src, look.Shift.X, look.Shift.Y);
     IntersectRect(part, part, src);
+    int ox = r.Left - vs.Left, oy = r.Top - vs.Top;  // the window's origin on the output
+    TRect partOut = part;
+    OffsetRect(partOut, ox, oy);
+    TRect probe;
+    if (!IntersectRect(probe, partOut, area)) continue;
     HRGN shape = CreateRectRgn(part.Left, part.Top, part.Right, part.Bottom);
     if (t->WindowRgn) CombineRgn(shape, shape, t->WindowRgn, RGN_AND);
-    int ox = r.Left - vs.Left, oy = r.Top - vs.Top;  // the window's origin on the output
     OffsetRgn(shape, ox, oy);
-    HRGN clip = CreateRectRgn(0, 0, out->Width, out->Height);
+    HRGN clip = CreateRectRgn(area.Left, area.Top, area.Right, area.Bottom);
     CombineRgn(shape, shape, clip, RGN_AND);
     DeleteObject(clip);
     bool plain = !look.PerPixel && !look.Keyed && look.Alpha == 255;
@@ -131,6 +144,19 @@ TGdiSurfacePtr ComposeLocked() {
     }
     DeleteObject(shape);
   }
+}
+
+TRect VirtualScreenBoundsLocked() { return VirtualScreenLocked(); }
+
+}  // namespace desktop
+
+namespace {
+
+// Lock held.
+TGdiSurfacePtr ComposeLocked() {
+  TRect vs = VirtualScreenLocked();
+  auto out = TGdiSurface::Create(std::max(1, vs.Width()), std::max(1, vs.Height()));
+  desktop::ComposeAreaLocked(out, out->BoundsRect());
   return out;
 }
 
@@ -157,6 +183,7 @@ void InstallHooks() {
 }
 
 void RemoveHooks() {
+  desktop::StopDisplayAtExit();
   desktop::RemoveInput();
   std::lock_guard<std::mutex> lk(S().Lock);
   S().Hook.ComposeScreen = nullptr;
@@ -297,7 +324,11 @@ std::vector<std::string> DumpTopLevelWindows(const std::string& tag) {
   return out;
 }
 
-void SetVirtualClock(bool on) { SetClockVirtual(on); }
+void SetVirtualClock(bool on) {
+  // A person's display runs on the real clock.
+  if (on && CurrentDisplay() == TDisplayKind::X11) throw EDisplayError(u"The virtual clock cannot run on the X11 display");
+  SetClockVirtual(on);
+}
 bool IsVirtualClock() { return ClockVirtual(); }
 void AdvanceClock(DWORD ms) { server::AdvanceClock(ms); }
 

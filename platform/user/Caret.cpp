@@ -59,7 +59,11 @@ void Invert(HWND top, const TRect& r) {
       row[x] ^= mask;
     }
   }
-  ScreenChanged();
+  TRect onScreen = part;
+  OffsetRect(onScreen, t->Rect.Left, t->Rect.Top);
+  // A display repaints just the caret's cells.
+  if (S().Hook.ScreenDamaged) ScreenDamaged(onScreen);
+  else ScreenChanged();
 }
 
 void Undraw() {

@@ -160,7 +160,23 @@ bool VisibleChain(const Window* w) {
 void Wake(ThreadQueue& q, UINT bits) {
   q.WakeBits |= bits;
   q.ChangedBits |= bits;
+  Notify(q);
+}
+
+void Notify(ThreadQueue& q) {
   q.Cv.notify_all();
+  Server& s = S();
+  if (s.Hook.DisplayWake && q.ThreadId == s.DisplayThread) s.Hook.DisplayWake();
+}
+
+void WaitQueue(std::unique_lock<std::mutex>& lk, ThreadQueue& q, const std::chrono::steady_clock::time_point* until) {
+  Server& s = S();
+  if (s.Hook.DisplayWait && q.ThreadId == s.DisplayThread) {
+    s.Hook.DisplayWait(lk, q, until);
+    return;
+  }
+  if (until) q.Cv.wait_until(lk, *until);
+  else q.Cv.wait(lk);
 }
 
 void WakeAll(UINT bits) {

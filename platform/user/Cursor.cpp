@@ -297,6 +297,8 @@ void HoverPoll(ThreadQueue& q) {
 
 void ResetHover() { P().HoverTrack = nullptr; }
 
+bool CursorShownLocked() { return P().ShowCount >= 0; }
+
 void ResetPointer() {
   PointerState& st = P();
   st.HoverTrack = nullptr;

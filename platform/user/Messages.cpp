@@ -168,11 +168,10 @@ void Block(Lock& lk, ThreadQueue& q, std::chrono::steady_clock::time_point* dead
     if (wait <= 0) return;
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait);
     if (deadline && *deadline < until) until = *deadline;
-    q.Cv.wait_until(lk, until);
+    WaitQueue(lk, q, &until);
     return;
   }
-  if (deadline) q.Cv.wait_until(lk, *deadline);
-  else q.Cv.wait(lk);
+  WaitQueue(lk, q, deadline);
 }
 
 bool BadFilter(HWND filter) {
@@ -445,6 +444,7 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD ms, 
   auto q = CurrentQueue();
   Lock lk(S().Lock);
   auto deadline = Deadline(ms == INFINITE ? 0 : ms);
+  bool expired = false;
   for (;;) {
     // Handles first.
     auto& ev = Events();
@@ -480,16 +480,23 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD ms, 
       AdvanceClockTo(due);
       continue;
     }
-    if (ms == 0) return WAIT_TIMEOUT;
+    if (ms == 0 || expired) return WAIT_TIMEOUT;
     auto until = deadline;
     if ((wakeMask & QS_TIMER) && due != INT64_MAX && !ClockVirtual()) {
       auto t = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max<Int64>(0, due - ClockMs()));
       if (ms == INFINITE || t < until) until = t;
     }
-    if (ms == INFINITE && !((wakeMask & QS_TIMER) && due != INT64_MAX)) q->Cv.wait(lk);
-    else if (q->Cv.wait_until(lk, until) == std::cv_status::timeout && ms != INFINITE &&
-             std::chrono::steady_clock::now() >= deadline)
+    bool unlimited = ms == INFINITE && !((wakeMask & QS_TIMER) && due != INT64_MAX);
+    if (S().Hook.DisplayWait && q->ThreadId == S().DisplayThread) {
+      // The display's wait gives no timeout status: look once more, then give up.
+      WaitQueue(lk, *q, unlimited ? nullptr : &until);
+      if (ms != INFINITE && std::chrono::steady_clock::now() >= deadline) expired = true;
+    } else if (unlimited) {
+      q->Cv.wait(lk);
+    } else if (q->Cv.wait_until(lk, until) == std::cv_status::timeout && ms != INFINITE &&
+               std::chrono::steady_clock::now() >= deadline) {
       return WAIT_TIMEOUT;
+    }
   }
 }
 
@@ -555,7 +562,7 @@ bool SetEvent(HANDLE h) {
   auto it = Events().find(h);
   if (it == Events().end()) return false;
   it->second->Signaled = true;
-  for (auto& [tid, q] : S().Queues) q->Cv.notify_all();
+  for (auto& [tid, q] : S().Queues) Notify(*q);
   return true;
 }
 

@@ -384,6 +384,10 @@ void ScreenChanged() {
   if (S().Hook.ScreenChanged) S().Hook.ScreenChanged();
 }
 
+void ScreenDamaged(const TRect& screenRect) {
+  if (S().Hook.ScreenDamaged) S().Hook.ScreenDamaged(screenRect);
+}
+
 void DrawNonClient(HWND h, HDC dc) { DrawClassicFrame(h, dc, nullptr); }
 
 LRESULT DefPaintProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -672,6 +676,9 @@ int ReleaseDC(HWND, HDC dc) {
   std::lock_guard<std::mutex> lk(S().Lock);
   auto it = DCs().find(dc);
   if (it == DCs().end()) return 0;
+  // What a window's DC drew stays inside the window; a display shows it.
+  if (S().Hook.ScreenDamaged)
+    if (Window* w = Find(it->second.Hwnd); w && !w->MessageOnly) ScreenDamaged(ScreenRect(w));
   if (it->second.Own) {
     Window* w = Find(it->second.Hwnd);
     if (w && w->OwnDC == dc) return 1;  // an own DC stays with its window

@@ -7,6 +7,7 @@
 // such calls and looks the window up again afterwards.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -170,6 +171,17 @@ struct Hooks {
   TGdiSurfacePtr (*ComposeScreen)() = nullptr;
   // Runs the main thread's queued synchronisations during retrieval.
   bool (*CheckSynchronize)() = nullptr;
+  // A part of the screen (screen coordinates) whose pixels changed; the
+  // lock may or may not be held.
+  void (*ScreenDamaged)(const TRect& screenRect) = nullptr;
+  // A display backend waits for the thread that drives it (DisplayThread)
+  // instead of the queue's condition variable, so that it can watch its own
+  // connection too: lock held on entry and exit, released meanwhile; returns
+  // when woken, at until (nullptr: no limit) or when the display had events.
+  void (*DisplayWait)(std::unique_lock<std::mutex>& lk, ThreadQueue& q,
+                      const std::chrono::steady_clock::time_point* until) = nullptr;
+  // Ends a DisplayWait early; lock held.
+  void (*DisplayWake)() = nullptr;
 };
 
 struct Monitor {
@@ -208,6 +220,8 @@ struct Server {
   bool LeaveNonClient = false;
   // The main thread (the first that used the server), for synchronisation.
   DWORD MainThreadId = 0;
+  // The thread whose waits the display backend serves (0: none).
+  DWORD DisplayThread = 0;
 };
 
 Server& S();
@@ -236,6 +250,11 @@ HWND WindowAt(TPoint p, const std::vector<HWND>& skip);
 // Wakes a queue after something arrived of the given QS_* kinds; lock held.
 void Wake(ThreadQueue& q, UINT bits);
 void WakeAll(UINT bits);
+// Wakes a waiting thread without saying why (events, replies); lock held.
+void Notify(ThreadQueue& q);
+// Waits until woken or until the given time (nullptr: no limit); lock held,
+// released meanwhile. A thread driving a display waits on it instead.
+void WaitQueue(std::unique_lock<std::mutex>& lk, ThreadQueue& q, const std::chrono::steady_clock::time_point* until);
 
 // Sends a message to a window of any thread (the lock must not be held).
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp);
@@ -269,6 +288,8 @@ void OnWindowMoved(Window* w, const TRect& oldRect, const TRect& oldClient, UINT
 void OnWindowShown(Window* w, bool shown);
 void InvalidateAll(Window* w, bool erase, bool children);
 void ScreenChanged();
+// The pixels of a part of the screen changed (screen coordinates); lock held.
+void ScreenDamaged(const TRect& screenRect);
 // System settings for tests and the desktop (SysInfo.cpp); the lock must not be held.
 void SetMetricOverride(int index, int value);
 UINT ParameterLocked(UINT spiGet);  // lock held

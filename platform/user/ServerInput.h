@@ -108,6 +108,8 @@ Int64 HoverDue(ThreadQueue& q);
 void ResetHover();
 // Hover, the clip rectangle and the display counter back to their start.
 void ResetPointer();
+// Whether ShowCursor's counter lets the cursor show.
+bool CursorShownLocked();
 
 // ---------------------------------------------------------------------------
 // Keyboard (Keyboard.cpp)

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/classes/Streaming.h"
+#include "platform/desktop/Display.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Themes.h"
 
@@ -615,6 +617,14 @@ void TApplication::SetMainFormOnTaskBar(bool Value) {
 
 void TApplication::Run() {
   if (!FMainForm) return;
+  // The loop shows its forms on the display chosen now: a real one when
+  // there is one and nobody asked for headless.
+  try {
+    ChooseDisplay();
+  } catch (EDisplayError& e) {
+    std::fprintf(stderr, "Quarn: %s\n", ToUtf8(e.Message()).c_str());
+    std::exit(EXIT_FAILURE);
+  }
   if (FShowMainForm) {
     if (FMainForm->WindowState() == wsMinimized) Minimize();
     FMainForm->SetVisible(true);

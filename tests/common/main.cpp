@@ -1,6 +1,8 @@
 // Every test program runs the package's unit initialisations around its tests.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "package/Quarn.h"
 #include "platform/user/User.h"
 
@@ -21,6 +23,9 @@ class QuarnEnvironment : public ::testing::Environment {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Tests are headless whatever display the machine has; the display tests
+  // open theirs on purpose.
+  setenv("QN_DISPLAY", "headless", 1);
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::AddGlobalTestEnvironment(new QuarnEnvironment);
   return RUN_ALL_TESTS();
