@@ -301,6 +301,7 @@ std::vector<std::string> ButtonsPage(const std::string& outDir) {
 
   const std::string path = outDir + "/buttons.png";
   vcl::SaveWindowSnapshot(host, path, true);
+  Hold();  // live: the page stays up until its windows are closed
   TBitmap32 page;
   LoadPNGintoBitmap32(&page, String(path.begin(), path.end()));
   for (TShot& shot : shots) {

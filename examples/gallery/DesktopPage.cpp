@@ -79,6 +79,7 @@ std::vector<std::string> DesktopPage(const std::string& outDir) {
   std::vector<std::string> out;
   std::string path = outDir + "/desktop.png";
   SaveScreenSnapshot(path);
+  Hold();  // live: the page stays up until its windows are closed
   out.push_back(path);
   for (auto& p : DumpTopLevelWindows("desktop")) out.push_back(p);
   DestroyWindow(tip);

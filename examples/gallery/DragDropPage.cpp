@@ -196,6 +196,7 @@ std::vector<std::string> DragDropPage(const std::string& outDir) {
   }
   bool dragging = Mouse->IsDragging() && accepted && ImageList_DragImageVisible();
   SaveScreenSnapshot(path);
+  Hold();  // live: the page stays up until its windows are closed
   InputMouseUp(VK_LBUTTON);
   Application->ProcessMessages();
   form.reset();

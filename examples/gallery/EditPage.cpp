@@ -211,6 +211,7 @@ std::vector<std::string> EditPage(const std::string& outDir) {
   Application->ProcessMessages();
   form->Update();
   SaveWindowSnapshot(form->Handle(), path);
+  Hold();  // live: the page stays up until its windows are closed
 
   delete form;
   ResetInput();

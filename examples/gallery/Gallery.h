@@ -20,4 +20,12 @@ vcl::String MakeLandscape(const std::string& FileName);
 // Every page, in the order the gallery runs them (Pages.cpp).
 std::vector<Page> AllPages();
 
+// The live gallery (Live.cpp): whether it runs, and the point where a page
+// that built its windows hands them to the person until they close them (a
+// no-op when writing pictures).
+bool Live();
+void Hold();
+// Shows the launcher on the display; the program's exit code.
+int RunLive(const std::string& outDir);
+
 }  // namespace gallery

@@ -142,6 +142,7 @@ std::vector<std::string> HtmlPage(const std::string& outDir) {
 
   const std::string path = outDir + "/html.png";
   vcl::SaveWindowSnapshot(host, path);
+  Hold();  // live: the page stays up until its windows are closed
   ResetInput();
   sheet.reset();
   DestroyWindow(host);

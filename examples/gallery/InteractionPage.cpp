@@ -278,6 +278,7 @@ std::vector<std::string> InteractionPage(const std::string& outDir) {
 
   std::string path = outDir + "/interaction.png";
   SaveScreenSnapshot(path);
+  Hold();  // live: the page stays up until its windows are closed
   out.push_back(path);
 
   DestroyWindow(panel);

@@ -194,6 +194,7 @@ std::vector<std::string> PanelsPage(const std::string& outDir) {
 
   const std::string path = outDir + "/panels.png";
   vcl::SaveWindowSnapshot(host, path);
+  Hold();  // live: the page stays up until its windows are closed
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

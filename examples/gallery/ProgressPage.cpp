@@ -229,6 +229,7 @@ std::vector<std::string> ProgressPage(const std::string& outDir) {
 
   const std::string path = outDir + "/progress.png";
   vcl::SaveWindowSnapshot(form->Handle(), path);
+  Hold();  // live: the page stays up until its windows are closed
   form.reset();
   Pump();
   return {path};

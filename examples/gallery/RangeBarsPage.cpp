@@ -329,6 +329,7 @@ std::vector<std::string> RangeBarsPage(const std::string& outDir) {
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   const std::string path = outDir + "/rangebars.png";
   vcl::SaveWindowSnapshot(host, path);
+  Hold();  // live: the page stays up until its windows are closed
   SetThemeMode(mode);
   sheet.reset();
   DestroyWindow(host);

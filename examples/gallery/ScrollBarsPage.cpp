@@ -143,6 +143,7 @@ std::vector<std::string> ScrollBarsPage(const std::string& outDir) {
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   const std::string path = outDir + "/scrollbars.png";
   vcl::SaveWindowSnapshot(host, path);
+  Hold();  // live: the page stays up until its windows are closed
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

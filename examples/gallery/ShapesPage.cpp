@@ -179,6 +179,7 @@ std::vector<std::string> ShapesPage(const std::string& outDir) {
   std::vector<std::string> out;
   std::string path = outDir + "/shapes.png";
   SaveScreenSnapshot(path);
+  Hold();  // live: the page stays up until its windows are closed
   out.push_back(path);
   for (HWND h : {glow, ring, half, form, back}) DestroyWindow(h);
   UnregisterClassW(u"QnShapesWnd", nullptr);

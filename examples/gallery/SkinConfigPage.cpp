@@ -195,6 +195,7 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir) {
 
   const std::string path = outDir + "/skinconfig.png";
   SaveScreenSnapshot(path);
+  Hold();  // live: the page stays up until its windows are closed
 
   for (TPair& p : pairs) {
     p.MainSkin->SetSkinRes(nullptr);

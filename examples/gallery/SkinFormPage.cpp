@@ -199,6 +199,7 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
 
   const std::string path = outDir + "/skinform.png";
   SaveScreenSnapshot(path);
+  Hold();  // live: the page stays up until its windows are closed
 
   gHSB = THSB{};
   pictureForms.clear();

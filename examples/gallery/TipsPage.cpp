@@ -111,6 +111,7 @@ std::vector<std::string> TipsPage(const std::string& outDir) {
   const bool hot = tw->MouseInTips() == itCloseButton;
 
   SaveScreenSnapshot(path);
+  Hold();  // live: the page stays up until its windows are closed
   ResetInput();
   notes.CloseSubTipsWindow();
   tips.CloseSubTipsWindow();

@@ -128,6 +128,7 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
 
   const std::string path = outDir + "/titlebar.png";
   SaveScreenSnapshot(path);
+  Hold();  // live: the page stays up until its windows are closed
 
   // Let go outside so nothing fires.
   InputMouseMove(300, 300);

@@ -80,6 +80,7 @@ std::vector<std::string> TransparencyPage(const std::string& outDir) {
 
   const std::string path = outDir + "/transparency.png";
   vcl::SaveWindowSnapshot(host, path);
+  Hold();  // live: the page stays up until its windows are closed
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

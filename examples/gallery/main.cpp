@@ -2,7 +2,8 @@
 // first argument (out/gallery by default), and prints their paths. Further
 // arguments name the pages to run; without them every page runs.
 // --skin=<folder> anywhere lays the folder's "<id>.png" pictures over the
-// default skin first.
+// default skin first. --live shows the pages as live windows on the display
+// instead, from a launcher form (pictures still go into the folder).
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -18,10 +19,13 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args;
   std::string skinFolder;
+  bool live = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a.rfind("--skin=", 0) == 0)
       skinFolder = a.substr(7);
+    else if (a == "--live")
+      live = true;
     else
       args.push_back(a);
   }
@@ -38,6 +42,11 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("%s\n", qn::BuildInfo().c_str());
+  if (live) {
+    const int rc = gallery::RunLive(out);
+    qn::Finalize();
+    return rc;
+  }
   int failed = 0;
   for (const auto& page : gallery::AllPages()) {
     if (!only.empty() && !only.count(page.Name)) continue;

@@ -23,7 +23,8 @@ struct TMonitorConfig {
   bool Primary = false;
 };
 
-// One monitor of the given size (1920x1080 by default).
+// One monitor of the given size (1920x1080 by default). Ignored while the
+// X11 display is up: the screen is its window (Display.h).
 void SetScreenSize(Integer width, Integer height);
 void SetScreenConfiguration(const std::vector<TMonitorConfig>& monitors);
 void ResetScreenConfiguration();
@@ -54,7 +55,8 @@ void SaveWindowSnapshot(HWND h, const std::string& fileName, bool clientOnly = f
 std::vector<std::string> DumpTopLevelWindows(const std::string& tag);
 
 // The one clock. In virtual mode it moves only by AdvanceClock, Sleep, and
-// message loops that would otherwise wait for a timer.
+// message loops that would otherwise wait for a timer. The X11 display keeps
+// the clock real: turning the virtual clock on there is ignored.
 void SetVirtualClock(bool on);
 bool IsVirtualClock();
 void AdvanceClock(DWORD ms);

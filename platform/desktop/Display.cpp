@@ -131,7 +131,15 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
 void AddDamage(const TRect& r) {
   if (!gX || r.IsEmpty()) return;
   std::lock_guard<std::mutex> g(gX->DamageLock);
-  gX->Damage.push_back(r);
+  auto& d = gX->Damage;
+  // A flood of small paints between two frames becomes one box of them.
+  if (d.size() >= 256) {
+    TRect box = r;
+    for (auto& e : d) UnionRect(box, box, e);
+    d.assign(1, box);
+    return;
+  }
+  d.push_back(r);
 }
 
 void OnScreenDamaged(const TRect& r) { AddDamage(r); }

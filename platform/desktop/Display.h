@@ -8,6 +8,9 @@
 // (TApplication::Run calls ChooseDisplay): QN_DISPLAY=headless keeps it
 // headless, QN_DISPLAY=x11 insists on X11, and otherwise X11 is used when
 // DISPLAY names a server that opens. The virtual clock stays headless.
+// While the X11 display is up the clock stays real (SetVirtualClock(true) is
+// ignored) and the screen keeps the monitor window's size (a new screen
+// configuration is ignored).
 #pragma once
 
 #include <cstdint>
