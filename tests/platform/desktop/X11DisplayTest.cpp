@@ -302,6 +302,25 @@ TEST_F(Platform_X11Display, WindowShowsTheComposedScreenThroughPaintsMovesAndLay
   ExpectShowsScreen("after windows went");
 }
 
+TEST_F(Platform_X11Display, WithoutSharedMemoryFramesGoThroughPutImage) {
+  EXPECT_TRUE(info_.SharedMemory);  // Xvfb offers it
+  StopDisplay();
+  setenv("QN_X11_NO_SHM", "1", 1);
+  StartX11Display(server_.Name());
+  unsetenv("QN_X11_NO_SHM");
+  info_ = DisplayInfo();
+  EXPECT_FALSE(info_.SharedMemory);
+  HWND a = MakeTop(100, 80, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  Fill(MakeChild(a, 20, 20, 100, 50), RGB(10, 120, 200));
+  Pump();
+  PresentDisplay();
+  ExpectShowsScreen("through PutImage");
+  SetWindowPos(a, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Pump();
+  PresentDisplay();
+  ExpectShowsScreen("through PutImage after a move");
+}
+
 TEST_F(Platform_X11Display, PointerAndKeysArriveAsTheMessagesOfTheWindowsUnderThem) {
   auto* form = new TForm(Application);
   form->SetPosition(poDesigned);
