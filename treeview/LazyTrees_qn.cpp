@@ -20,10 +20,6 @@
 namespace qn {
 
 namespace {
-// Whether the one-time global set-up of the first tree has run; cleared by
-// the unit's initialization so a re-initialized package starts afresh.
-bool GInitialized = false;
-bool GNeedsGlobalSetup = true;
 TCriticalSection* GLock = nullptr;
 }  // namespace
 
@@ -34,12 +30,14 @@ void DoneLazyTreeAppearance();
 
 void InitLazyTrees() {
   InitLazyTreeAppearance();
-  GInitialized = false;
-  GNeedsGlobalSetup = true;
+  // The module's bitmaps and cursors; the set-up itself waits for the
+  // first tree.
+  RegisterLazyTreeResources();
   if (!GLock) GLock = new TCriticalSection;
 }
 
 void DoneLazyTrees() {
+  FinalizeGlobalStructures();
   DoneLazyTreeAppearance();
   delete GLock;
   GLock = nullptr;
@@ -149,13 +147,8 @@ TBaseLazyTree_qn::TBaseLazyTree_qn(TComponent* AOwner) : TCustomControl(AOwner) 
     link->reset(new TChangeLink);
     (*link)->OnChange = [this](TObject* Sender) { ImageListChange(Sender); };
   }
-  if (GNeedsGlobalSetup) {
-    // The shared image sets and clipboard formats of the display and
-    // transfer code are made on first use; the flag only records that the
-    // process has seen its first tree.
-    GNeedsGlobalSetup = false;
-    GInitialized = true;
-  }
+  InitializeGlobalStructures();
+  FCheckImages = SharedCheckImages(FCheckImageKind);
   AddThreadReference();
   AfterConstruction();
 }

@@ -649,6 +649,13 @@ struct TVTPaintInfo {
 using TVTBeforeDrawLineImageEvent =
     TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, Integer Level, Integer& PosX)>;
 using TVTGetLineStyleEvent = TEvent<void(TBaseLazyTree_qn* Sender, Pointer& Bits)>;
+using TVTGetImageEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TVTImageKind Kind,
+                                     TColumnIndex Column, bool& Ghosted, Integer& ImageIndex)>;
+using TVTGetImageExEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TVTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+                Integer& ImageIndex, TCustomImageList*& ImageList)>;
+using TVTGetImageTextEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TVTImageKind Kind, TColumnIndex Column, String& ImageText)>;
 
 class TVTColors;
 struct TVTColorsDeleter {
@@ -758,6 +765,32 @@ class TBaseLazyTree_qn : public TCustomControl {
   void SetVerticalAlignment(PLazyNode Node, Byte Value);
   TVTBeforeDrawLineImageEvent OnBeforeDrawTreeLine;
   TVTGetLineStyleEvent OnGetLineStyle;
+
+  // --- Node images and check images (LazyTrees_qn_Images.cpp)
+  // Whether the node has an image of that kind (initialising it first).
+  bool HasImage(PLazyNode Node, TVTImageKind Kind, TColumnIndex Column);
+  // The normal image list's image size (0 x 0 without a list).
+  virtual TSize GetNodeImageSize(PLazyNode Node);
+  virtual TCustomImageList* GetCheckImageListFor(TCheckImageKind Kind);
+  // The active check image list: a shared set, or CustomCheckImages.
+  TCustomImageList* CheckImages() const { return FCheckImages; }
+  TVTGetImageEvent OnGetImageIndex;
+  TVTGetImageExEvent OnGetImageIndexEx;
+  TVTGetImageTextEvent OnGetImageText;
+
+ protected:
+  virtual void GetImageIndex(TVTPaintInfo& Info, TVTImageKind Kind, TVTImageInfoIndex InfoIndex,
+                             TCustomImageList* DefaultImages);
+  // Asks OnGetImageIndexEx (which may name a list), else OnGetImageIndex;
+  // the list the handler named, nil for the default one.
+  virtual TCustomImageList* DoGetImageIndex(PLazyNode Node, TVTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+                                            Integer& Index);
+  virtual void DoGetImageText(PLazyNode Node, TVTImageKind Kind, TColumnIndex Column, String& ImageText);
+  virtual void PaintImage(TVTPaintInfo& PaintInfo, TVTImageInfoIndex ImageInfoIndex, bool DoOverlay);
+  virtual void PaintCheckImage(TCanvas* Canvas, const TVTImageInfo& ImageInfo, bool Selected);
+  TCustomImageList* FCheckImages = nullptr;
+
+ public:
 
  protected:
   virtual void PaintTreeLines(const TVTPaintInfo& PaintInfo, Integer VAlign, Integer IndentSize,
@@ -1494,6 +1527,71 @@ HANDLE WorkEvent();
 
 // The unit-level lock that guards the shared check-image lists.
 TCriticalSection* LazyTreesLock();
+
+// ---------------------------------------------------------------------------
+// Process-wide resources (LazyTrees_qn_Resources.cpp)
+
+// The clipboard format numbers the tree registers.
+extern Word CF_LAZYTREE, CF_VTREFERENCE, CF_HTML, CF_VRTF, CF_VRTFNOOBJS, CF_CSV;
+// The screen's cursor ids of the header's column and height splitters.
+inline constexpr Integer crHeaderSplit = 63, crVertSplit = 62;
+// How a registered format is offered to OLE.
+inline constexpr Integer TYMED_HGLOBAL = 1, DVASPECT_CONTENT = 1;
+
+// One registered clipboard format: trees of the named class or a
+// descendant offer it; lower priorities come first.
+struct TClipboardFormatEntry {
+  String Description;
+  String TreeClassName;
+  Cardinal Priority = 0;
+  Word cfFormat = 0;
+  Integer tymed = TYMED_HGLOBAL;
+  Integer dwAspect = DVASPECT_CONTENT;
+  Integer lindex = -1;
+  bool OfferedBy(TClass TreeClass) const;
+};
+
+// The process-wide table of the tree's clipboard formats, kept sorted by
+// priority.
+class TClipboardFormatList {
+ public:
+  void Add(const TClipboardFormatEntry& Entry);
+  Integer Count() const { return Integer(FList.size()); }
+  const TClipboardFormatEntry& Items(Integer Index) const { return FList[std::size_t(Index)]; }
+  const TClipboardFormatEntry* FindFormat(Word Format) const;
+
+ private:
+  std::vector<TClipboardFormatEntry> FList;
+};
+TClipboardFormatList* ClipboardFormatList();
+// Registers Description with the platform and adds it to the table; the id.
+Word RegisterVTClipboardFormat(const String& Description, const String& TreeClassName, Cardinal Priority,
+                               Integer tymed = TYMED_HGLOBAL, Integer dwAspect = DVASPECT_CONTENT,
+                               Integer lindex = -1);
+// Adds a predefined format (CF_TEXT and the like) by its number.
+void RegisterVTClipboardFormat(Word Format, const String& Description, const String& TreeClassName,
+                               Cardinal Priority, Integer tymed = TYMED_HGLOBAL,
+                               Integer dwAspect = DVASPECT_CONTENT, Integer lindex = -1);
+
+// Loads a strip of square images from a bitmap resource into List (the
+// side is the bitmap's height, the top-left pixel the mask colour); Mapped
+// turns white, silver, grey and black into the window and button colours.
+// An assertion names a missing or empty bitmap.
+void LoadLazyTreeImageSet(TCustomImageList* List, const String& ResName, bool Mapped);
+// The shared check set of a kind (nil for ckCustom or before the set-up),
+// and the utility glyphs.
+TCustomImageList* SharedCheckImages(TCheckImageKind Kind);
+TCustomImageList* UtilityImages();
+// Reloads the colour-mapped sets in place after the system colours changed.
+void ReloadMappedCheckImages();
+// The bitmaps and cursors the tree draws with, into the resource table.
+void RegisterLazyTreeResources();
+// The set-up the first tree runs (once per process), and its end.
+void InitializeGlobalStructures();
+void FinalizeGlobalStructures();
+bool GlobalStructuresInitialized();
+// Whether the set-up started OLE (and the finalization will stop it).
+bool LazyTreesOleInitialized();
 
 void InitLazyTrees();
 void DoneLazyTrees();

@@ -312,6 +312,8 @@ void TBaseLazyTree_qn::CMFontChanged(TMessage& Message) {
 
 void TBaseLazyTree_qn::CMSysColorChange(TMessage& Message) {
   inherited::Dispatch(Message);
+  // The mapped check sets carry system colours in their pixels.
+  ReloadMappedCheckImages();
   TMessage m = Message;
   m.Msg = WM_SYSCOLORCHANGE;
   DefaultHandler(m);

@@ -5,6 +5,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/theme/UxTheme.h"
+#include "platform/user/Resources.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
 namespace qn {
@@ -215,33 +216,6 @@ void TBaseLazyTree_qn::DrawDottedVLine(const TVTPaintInfo& PaintInfo, Integer To
 // ---------------------------------------------------------------------------
 // Button and line bitmaps
 
-namespace {
-
-// The shaded button: a frame in the line colour around a soft vertical
-// gradient, drawn here rather than loaded.
-void DrawShadedButton(TBitmap* B, TColor Frame, TColor Sign, bool Plus) {
-  Integer w = B->Width(), h = B->Height();
-  TCanvas* c = B->Canvas();
-  for (Integer y = 1; y < h - 1; ++y) {
-    Integer v = 255 - (y - 1) * 60 / std::max(1, h - 3);
-    c->Pen()->SetColor(TColor(RGB(v, v, std::min(255, v + 8))));
-    c->MoveTo(1, y);
-    c->LineTo(w - 1, y);
-  }
-  c->Brush()->SetStyle(TBrushStyle::bsClear);
-  c->Pen()->SetColor(Frame);
-  c->Rectangle(TRect(0, 0, w, h));
-  c->Brush()->SetStyle(TBrushStyle::bsSolid);
-  c->Pen()->SetColor(Sign);
-  c->MoveTo(2, w / 2);
-  c->LineTo(w - 2, w / 2);
-  if (Plus) {
-    c->MoveTo(w / 2, 2);
-    c->LineTo(w / 2, h - 2);
-  }
-}
-
-}  // namespace
 
 void TBaseLazyTree_qn::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
   TSize size(9, 9);
@@ -281,7 +255,10 @@ void TBaseLazyTree_qn::PrepareBitmaps(bool NeedButtons, bool NeedLines) {
           if (plus) c->Polygon({TPoint(2, 0), TPoint(6, 4), TPoint(2, 8)});
           else c->Polygon({TPoint(0, 2), TPoint(8, 2), TPoint(4, 6)});
         } else if (FButtonFillMode == fmShaded) {
-          DrawShadedButton(b, FColors->TreeLineColor(), FColors->GetNodeFontColor(), plus);
+          b->LoadFromResourceName(NativeUInt(FindClassHInstance(StaticClass())),
+                                  plus ? u"VT_XPBUTTONPLUS" : u"VT_XPBUTTONMINUS");
+          b->SetTransparentColor(background);
+          b->SetTransparent(true);
         } else {
           TColor fill = FButtonFillMode == fmTreeColor     ? FColors->GetBackgroundColor()
                         : FButtonFillMode == fmWindowColor ? clWindow

@@ -243,13 +243,11 @@ void TBaseLazyTree_qn::SetStateImages(TCustomImageList* Value) {
 
 void TBaseLazyTree_qn::SetCustomCheckImages(TCustomImageList* Value) {
   if (FCustomCheckImages == Value) return;
+  // A list that goes must not stay the active check set.
+  if (FCheckImages == FCustomCheckImages) FCheckImages = nullptr;
   SwapImageList(this, FCustomCheckImages, Value, FCustomCheckChangeLink.get());
-  if (HandleAllocated() && !ComponentState().Contains(csLoading)) Invalidate();
-}
-
-void TBaseLazyTree_qn::SetCheckImageKind(TCheckImageKind Value) {
-  if (FCheckImageKind == Value) return;
-  FCheckImageKind = Value;
+  if (FCheckImageKind == ckCustom) FCheckImages = Value;
+  else FCheckImages = GetCheckImageListFor(FCheckImageKind);
   if (HandleAllocated() && !ComponentState().Contains(csLoading)) Invalidate();
 }
 

@@ -46,6 +46,7 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
 std::vector<std::string> TreeFramePage(const std::string& outDir);
+std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -93,6 +94,7 @@ std::vector<Page> AllPages() {
       {"dragdrop", DragDropPage},
       {"lists-tabs", ListsTabsPage},
       {"treeframe", TreeFramePage},
+      {"treedecorations", TreeDecorationsPage},
   };
 }
 

@@ -6,9 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "examples/gallery/TreeDecorationsSheet.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/theme/UxTheme.h"
+#include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
 using namespace qn;
@@ -26,6 +28,8 @@ class TDecoTree : public TBaseLazyTree_qn {
   using TBaseLazyTree_qn::FCurrentHotNode;
   using TBaseLazyTree_qn::FMinusBM;
   using TBaseLazyTree_qn::FPlusBM;
+  using TBaseLazyTree_qn::PaintCheckImage;
+  using TBaseLazyTree_qn::PaintImage;
   using TBaseLazyTree_qn::PaintTreeLines;
   using TBaseLazyTree_qn::PrepareBitmaps;
 };
@@ -304,10 +308,13 @@ TEST_F(LazyTrees_qn_Decorations, ButtonPicturesForEachStyleAndFillMode) {
     EXPECT_EQ(px(T->FPlusBM.get(), 4, 2), 0x007800u);  // the plus's vertical stroke
     EXPECT_EQ(px(T->FMinusBM.get(), 4, 2), c.Inside);
   }
+  // The shaded buttons come from the module's bitmaps.
   T->SetButtonFillMode(fmShaded);
   T->PrepareBitmaps(true, false);
-  EXPECT_EQ(px(T->FPlusBM.get(), 0, 0), 0x0000C8u);
+  EXPECT_EQ(px(T->FPlusBM.get(), 0, 4), 0x7898B5u);
   EXPECT_NE(px(T->FPlusBM.get(), 2, 1), px(T->FPlusBM.get(), 2, 7));  // shaded top to bottom
+  EXPECT_EQ(px(T->FPlusBM.get(), 4, 2), 0x000000u);
+  EXPECT_NE(px(T->FMinusBM.get(), 4, 2), 0x000000u);
   T->SetButtonStyle(bsTriangle);
   T->PrepareBitmaps(true, false);
   EXPECT_EQ(px(T->FPlusBM.get(), 3, 4), 0x000000u);
@@ -356,4 +363,129 @@ TEST_F(LazyTrees_qn_Decorations, CheckImageIndicesForEveryTypeStateAndMode) {
   EXPECT_EQ(T->GetVerticalAlignment(n), 100);
   T->SetVerticalAlignment(n, 30);
   EXPECT_EQ(T->GetVerticalAlignment(n), 30);
+}
+
+namespace {
+
+// A list of 8 x 8 images: 0 solid blue, 1 a red overlay square in the
+// top-left quarter (the rest transparent).
+std::unique_ptr<TImageList> BlueAndOverlay() {
+  auto l = std::make_unique<TImageList>(nullptr);
+  l->SetSize(8, 8);
+  TSheet a(8, 8);
+  a.B->Canvas()->Brush()->SetColor(TColor(RGB(0, 0, 200)));
+  a.B->Canvas()->FillRect(TRect(0, 0, 8, 8));
+  l->AddMasked(a.B.get(), clFuchsia);
+  a.B->Canvas()->Brush()->SetColor(clFuchsia);
+  a.B->Canvas()->FillRect(TRect(0, 0, 8, 8));
+  a.B->Canvas()->Brush()->SetColor(TColor(RGB(200, 0, 0)));
+  a.B->Canvas()->FillRect(TRect(0, 0, 4, 4));
+  l->AddMasked(a.B.get(), clFuchsia);
+  l->Overlay(1, 0);
+  return l;
+}
+
+uint32_t Rgb(TSheet& S, int X, int Y) { return static_cast<uint32_t*>(S.B->ScanLine(Y))[X] & 0xFFFFFF; }
+
+}  // namespace
+
+// Which style PaintImage picks: plain, overlay by number and past fifteen,
+// half blended (ghosted, selected, cut) only with blended images and focus
+// or ghosting, greyed when disabled.
+TEST_F(LazyTrees_qn_Decorations, PaintImageChoosesOverlayBlendAndGreyStyles) {
+  auto images = BlueAndOverlay();
+  T->SetImages(images.get());
+  PLazyNode n = T->AddChild(nullptr);
+  Integer overlay = -1;
+  T->OnGetImageIndex = [&](TBaseLazyTree_qn*, PLazyNode, TVTImageKind Kind, TColumnIndex, bool&, Integer& Index) {
+    Index = Kind == ikOverlay ? overlay : 0;
+  };
+  auto paint = [&](bool Ghosted) {
+    TSheet s(8, 8);
+    TVTPaintInfo info;
+    info.Canvas = s.B->Canvas();
+    info.Node = n;
+    TVTImageInfo& img = info.ImageInfo[std::size_t(iiNormal)];
+    img.Index = 0;
+    img.Images = images.get();
+    img.Ghosted = Ghosted;
+    T->PaintImage(info, iiNormal, true);
+    return std::make_pair(Rgb(s, 1, 1), Rgb(s, 6, 6));
+  };
+  EXPECT_EQ(paint(false), std::make_pair(0x0000C8u, 0x0000C8u));
+  overlay = 0;  // overlay number 1 of the list
+  EXPECT_EQ(paint(false), std::make_pair(0xC80000u, 0x0000C8u));
+  overlay = -1;
+  // Unfocused without toGhostedIfUnfocused: no blending even when ghosted.
+  EXPECT_EQ(paint(true).second, 0x0000C8u);
+  SetPaint(T.get(), {toGhostedIfUnfocused});
+  // Ghosted: half the tree colour (white) mixed in.
+  uint32_t ghost = paint(true).second;
+  EXPECT_NEAR(int(ghost & 0xFF), (200 + 255) / 2, 2);
+  EXPECT_NEAR(int(ghost >> 16), 255 / 2, 2);
+  // Selected (no full-row selection): the highlight mixed in.
+  T->SetSelected(n, true);
+  uint32_t selected = paint(false).second;
+  EXPECT_NE(selected, 0x0000C8u);
+  EXPECT_NE(selected, ghost);
+  T->SetSelected(n, false);
+  // Without blended images nothing is mixed.
+  SetPaint(T.get(), {}, {toUseBlendedImages});
+  EXPECT_EQ(paint(true).second, 0x0000C8u);
+  SetPaint(T.get(), {toUseBlendedImages});
+  // A cut node is blended while the cut is pending.
+  n->States.Include(vsCutOrCopy);
+  T->DoStateChange({tsCutPending});
+  EXPECT_EQ(paint(false).second, ghost);
+  T->DoStateChange({}, {tsCutPending});
+  n->States.Exclude(vsCutOrCopy);
+  // Disabled: greys (luma of the blue).
+  T->SetDisabled(n, true);
+  uint32_t grey = paint(false).second;
+  EXPECT_EQ(grey & 0xFF, (grey >> 8) & 0xFF);
+  EXPECT_EQ(grey & 0xFF, (grey >> 16) & 0xFF);
+  T->SetDisabled(n, false);
+  // Overlays from fifteen on are plain images of the overlay's list.
+  overlay = 16;
+  auto big = BlueAndOverlay();
+  for (int i = 0; i < 15; ++i) big->AddImages(images.get());
+  T->SetImages(big.get());
+  EXPECT_EQ(paint(false), std::make_pair(0x0000C8u, 0x0000C8u));  // image 16 is blue
+  T->SetImages(nullptr);
+}
+
+TEST_F(LazyTrees_qn_Decorations, PaintCheckImageDrawsFromTheActiveSet) {
+  PLazyNode n = T->AddChild(nullptr);
+  n->CheckType = ctCheckBox;
+  n->CheckState = csCheckedNormal;
+  T->SetCheckImageKind(ckFlat);
+  TSheet s(20, 20);
+  TVTImageInfo info;
+  info.Index = T->GetCheckImage(n);
+  info.XPos = 2;
+  info.YPos = 2;
+  T->PaintCheckImage(s.B->Canvas(), info, false);
+  EXPECT_EQ(Rgb(s, 3, 3), 0x000000u);    // the flat frame
+  EXPECT_EQ(Rgb(s, 0, 0), 0xFFFFFFu);    // outside: untouched
+  EXPECT_EQ(Rgb(s, 12, 5), 0xFFFFFFu);   // inside the box, off the mark
+  EXPECT_EQ(Rgb(s, 7, 9), 0x000000u);    // the mark
+  // Disabled: the disabled image of the group (grey frame).
+  T->SetDisabled(n, true);
+  info.Index = T->GetCheckImage(n);
+  EXPECT_EQ(info.Index, 16);
+  T->PaintCheckImage(s.B->Canvas(), info, false);
+  EXPECT_EQ(Rgb(s, 3, 3), 0x808080u);  // the button shadow colour
+  T->SetDisabled(n, false);
+  // A custom kind without a list draws nothing.
+  T->SetCheckImageKind(ckCustom);
+  TSheet e(20, 20);
+  T->PaintCheckImage(e.B->Canvas(), info, false);
+  EXPECT_EQ(Rgb(e, 3, 3), 0xFFFFFFu);
+}
+
+// Line types, styles and modes, buttons, check sets and node images as the
+// gallery shows them; drawn on one bitmap, so the picture is exact.
+TEST_F(LazyTrees_qn_Decorations, GallerySheetMatchesItsGoldenImage) {
+  auto sheet = gallery::TTreeDecorationsSheet::Render();
+  qntest::ExpectMatchesGolden(sheet, "tree-decorations", 0, 0);
 }
