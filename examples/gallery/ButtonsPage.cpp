@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "examples/gallery/ControlsForm.h"
 #include "examples/gallery/Gallery.h"
 #include "graphics/raster/uPix32_PNG.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
@@ -46,28 +47,6 @@ class TButtonSheet : public TCustomControl {
   }
 };
 
-// The animated button's strip, as an application would hand it to the
-// store: eight frames of a spinner whose bright dot runs round.
-void SpinnerStrip(TObject*, const TQnResID& Id, TQuarnImage* Image, bool& Handled) {
-  if (Id != u"GallerySpinner") return;
-  const Integer n = 8, s = 40;
-  Image->SetSize(n * s, s);
-  Image->Clear(0);
-  for (Integer k = 0; k < n; ++k) {
-    const TFloat cx = TFloat(k * s) + s / 2.0f, cy = s / 2.0f;
-    PolygonFS(Image, Circle(cx, cy, 18, 96), Color32(180, 205, 224, 255));
-    PolygonFS(Image, Circle(cx, cy, 17, 96), Color32(246, 250, 253, 255));
-    for (Integer d = 0; d < n; ++d) {
-      const TFloat a = TFloat(d) * 2 * 3.14159265f / n - 3.14159265f / 2;
-      const Integer age = (k - d + n) % n;  // 0: the lit dot, then its trail
-      const Byte alpha = Byte(age == 0 ? 255 : age < 3 ? 200 - age * 50 : 60);
-      const TFloat r = age == 0 ? 3.2f : 2.4f;
-      PolygonFS(Image, Circle(cx + 10.5f * std::cos(a), cy + 10.5f * std::sin(a), r, 24), Color32(31, 156, 221, alpha));
-    }
-  }
-  Handled = true;
-}
-
 struct TShot {
   Integer X, Y;
   std::unique_ptr<TBitmap32> Picture;
@@ -91,7 +70,7 @@ std::vector<std::string> ButtonsPage(const std::string& outDir) {
   HWND host = CreateWindowExW(0, u"QnButtonsPage", u"Buttons", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, wr.Width(),
                               wr.Height(), nullptr, nullptr, nullptr, nullptr);
   const TQnGetImageEvent oldHook = TQuarnResManagerObj()->OnGetImage();
-  TQuarnResManagerObj()->SetOnGetImage(TQnGetImageEvent(&SpinnerStrip));
+  TQuarnResManagerObj()->SetOnGetImage(TQnGetImageEvent(&GallerySpinnerStrip));
   auto sheet = std::make_unique<TButtonSheet>(nullptr);
   sheet->SetBounds(0, 0, w, h);
   sheet->SetParentWindow(host);

@@ -47,6 +47,7 @@ std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
 std::vector<std::string> TreeFramePage(const std::string& outDir);
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
+std::vector<std::string> ControlsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -95,6 +96,7 @@ std::vector<Page> AllPages() {
       {"lists-tabs", ListsTabsPage},
       {"treeframe", TreeFramePage},
       {"treedecorations", TreeDecorationsPage},
+      {"controls", ControlsPage},
   };
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/classes/Streaming.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
 
@@ -683,6 +684,11 @@ TComponent* TMenuItem::GetParentComponent() {
 }
 
 bool TMenuItem::HasParent() { return true; }
+
+void TMenuItem::ReadState(TReader* Reader) {
+  if (Reader->Parent() && Reader->Parent() != GetParentComponent()) SetParentComponent(Reader->Parent());
+  inherited::ReadState(Reader);
+}
 
 void TMenuItem::SetParentComponent(TComponent* Value) {
   if (FParent) FParent->Remove(this);

@@ -188,6 +188,8 @@ class TMenuItem : public TComponent {
   TComponent* GetParentComponent() override;
   bool HasParent() override;
   void SetParentComponent(TComponent* Value) override;
+  // An item read from a form file joins the menu or item it is written in.
+  void ReadState(TReader* Reader) override;
   const TNotifyEvent& GetOnClick() const { return FOnClick; }
 
   QN_PUBLISHED(TMenuItem) {

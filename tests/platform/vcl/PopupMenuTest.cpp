@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/classes/FormText.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
@@ -442,6 +443,51 @@ TEST_F(Platform_PopupMenu, ShortCutTextRoundTripsForEveryNamedKeyAndModifier) {
   EXPECT_EQ(ShortCutToText(ShortCut('S', TShiftState{ssCtrl, ssShift})), u"Shift+Ctrl+S");
   EXPECT_EQ(TextToShortCut(u"Ctrl+"), 0);
   EXPECT_EQ(TextToShortCut(u"Hyper+S"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Items written inside a menu, and inside an item, come back there in order
+// with their properties, and write the same text again.
+TEST_F(Platform_PopupMenu, AMenuReadFromAFormFileHoldsItsItemsAndSubmenus) {
+  const std::string text =
+      "object Host: TForm\n"
+      "  object Menu1: TPopupMenu\n"
+      "    object MiOpen: TMenuItem\n"
+      "      Caption = 'Open'\n"
+      "    end\n"
+      "    object MiRecent: TMenuItem\n"
+      "      Caption = 'Recent'\n"
+      "      object MiFirst: TMenuItem\n"
+      "        Caption = 'First'\n"
+      "      end\n"
+      "      object MiSecond: TMenuItem\n"
+      "        Caption = 'Second'\n"
+      "        Checked = True\n"
+      "      end\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  RegisterClasses({TForm::StaticClass(), TPopupMenu::StaticClass(), TMenuItem::StaticClass()});
+  auto form = std::make_unique<TForm>(nullptr);
+  TextToComponent(text, form.get());
+  auto* menu = dynamic_cast<TPopupMenu*>(form->FindComponent(u"Menu1"));
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(menu->Items()->Count(), 2);
+  EXPECT_EQ(menu->Items()->Items(0)->Caption(), u"Open");
+  TMenuItem* recent = menu->Items()->Items(1);
+  ASSERT_EQ(recent->Count(), 2);
+  EXPECT_EQ(recent->Items(1)->Caption(), u"Second");
+  EXPECT_TRUE(recent->Items(1)->Checked());
+  EXPECT_EQ(recent->Items(0)->GetParentComponent(), recent);
+  EXPECT_EQ(menu->Items()->Items(0)->GetParentComponent(), menu);
+  std::string back = ComponentToText(form.get());
+  std::erase(back, '\r');
+  EXPECT_NE(back.find("    object MiRecent: TMenuItem\n      Caption = 'Recent'\n      object MiFirst: TMenuItem"),
+            std::string::npos)
+      << back;
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+// The standard-controls form played through as a person would: every step
+// must run, the form must end in the state the steps left, and the form
+// written back to text must read into a form that paints the same pixels.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "examples/gallery/ControlsForm.h"
+#include "platform/classes/FormText.h"
+#include "platform/desktop/Desktop.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Menus.h"
+#include "skin/controls/uQnHLSTrackBar.h"
+#include "skin/controls/uQuarnBoxCtrls.h"
+#include "skin/controls/uQuarnCheckBox.h"
+#include "skin/controls/uQuarnEdit.h"
+#include "skin/controls/uQuarnExpandBox.h"
+#include "skin/controls/uQuarnHtmlLabel.h"
+#include "skin/controls/uQuarnPanel.h"
+#include "skin/controls/uQuarnProgressBar.h"
+#include "skin/controls/uQuarnRadioBox.h"
+#include "tests/platform/user/UserTestSupport.h"
+
+namespace {
+
+using namespace gallery;
+using namespace qn;
+
+class Gallery_Controls : public usertest::InputServerTest {
+ protected:
+  void SetUp() override {
+    usertest::InputServerTest::SetUp();
+    SetScreenSize(1100, 780);
+  }
+  void TearDown() override {
+    TControlsDriver::Pump();
+    usertest::InputServerTest::TearDown();
+  }
+  // Where a failing step leaves its picture.
+  static std::string FailureShot(int Step) {
+    char name[48];
+    std::snprintf(name, sizeof name, "controls-failed-%02d.png", Step);
+    return (std::filesystem::temp_directory_path() / name).string();
+  }
+};
+
+TEST_F(Gallery_Controls, ScriptedInteractionEndsInTheStateItsStepsLeft) {
+  std::unique_ptr<TControlsForm> form = LoadControlsForm();
+  form->Show();
+  TControlsDriver d(form.get());
+  d.Wait(200);
+  auto* memo = form->Get<TQuarnPanel>(u"PnlNotes");
+  const Integer notesHeight = memo->Height();
+  auto* progress = form->Get<TQuarnProgressBar>(u"PrgUpload");
+  const Integer progressBefore = progress->Value();
+  auto* hue = form->Get<TQnHLSTrackBar>(u"TrkHue");
+  const Integer hueBefore = hue->Value();
+
+  String selectedAfterTyping;
+  int n = 0;
+  for (const TControlsStep& step : ControlsScript()) {
+    ++n;
+    try {
+      step.Run(d);
+    } catch (const std::exception& e) {
+      SaveScreenSnapshot(FailureShot(n));
+      FAIL() << "step " << n << " (" << step.Name << ") raised: " << e.what() << "; picture in "
+             << FailureShot(n);
+    }
+    // The selection goes when the focus moves on: looked at right away.
+    if (std::string(step.Name).starts_with("type into the edit"))
+      selectedAfterTyping = form->Get<TQuarnEdit>(u"EdName")->SelText();
+    if (::testing::Test::HasFailure()) {
+      SaveScreenSnapshot(FailureShot(n));
+      FAIL() << "step " << n << " (" << step.Name << ") failed; picture in " << FailureShot(n);
+    }
+  }
+
+  EXPECT_EQ(form->CancelClicks, 1);
+  EXPECT_TRUE(d.MenuShown);
+  auto* edit = form->Get<TQuarnEdit>(u"EdName");
+  EXPECT_EQ(edit->Text(), u"Grace Hopper");
+  EXPECT_EQ(selectedAfterTyping, u"Hopper");
+  auto* list = form->Get<TQuarnListBox>(u"LstCities");
+  // Three notches and a thumb drag of 30 pixels went down the list.
+  EXPECT_GT(list->ListBox->TopIndex(), 3);
+  EXPECT_EQ(list->ScrollBar->Position(), list->ListBox->TopIndex());
+  EXPECT_TRUE(form->Get<TQuarnCheckBox>(u"ChkSpell")->Checked());
+  EXPECT_TRUE(form->Get<TQuarnCheckBox>(u"ChkWrap")->Checked());
+  EXPECT_TRUE(form->Get<TQuarnRadioBox>(u"RadLarge")->Checked());
+  EXPECT_FALSE(form->Get<TQuarnRadioBox>(u"RadMedium")->Checked());
+  EXPECT_EQ(memo->Height(), notesHeight + 40);
+  EXPECT_LT(hue->Value(), hueBefore);
+  EXPECT_GT(progress->Value(), progressBefore);
+  EXPECT_FALSE(form->Get<TQuarnExpandBox>(u"ExpDetails")->Expand());
+  EXPECT_EQ(form->Get<TQuarnHtmlLabel>(u"HtmlInfo")->Cursor(), crHandPoint);
+}
+
+TEST_F(Gallery_Controls, FormWrittenBackReadsIntoTheSamePicture) {
+  std::string text;
+  TScreenImage first;
+  {
+    std::unique_ptr<TControlsForm> form = LoadControlsForm();
+    form->Show();
+    TControlsDriver d(form.get());
+    d.Wait(200);
+    first = CaptureWindow(form->Handle());
+    // Saved as a designer saves it: not on the screen.
+    form->Hide();
+    text = ComponentToText(form.get());
+  }
+  TControlsDriver::Pump();
+  const std::string file = (std::filesystem::temp_directory_path() / "controls-roundtrip.dfm").string();
+  {
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+  }
+  auto again = std::make_unique<TControlsForm>(nullptr);
+  LoadFormFile(FromUtf8(file), again.get());
+  again->SetPosition(poDesigned);
+  again->Show();
+  TControlsDriver d(again.get());
+  d.Wait(200);
+  const TScreenImage second = CaptureWindow(again->Handle());
+  ASSERT_EQ(first.Width, second.Width);
+  ASSERT_EQ(first.Height, second.Height);
+  size_t differ = 0;
+  for (size_t i = 0; i < first.Pixels.size(); ++i) differ += first.Pixels[i] != second.Pixels[i];
+  EXPECT_EQ(differ, 0u);
+  if (differ) {
+    SavePng(first, "/tmp/rt1.png");
+    SavePng(second, "/tmp/rt2.png");
+  }
+  // Nothing is lost on the way: the text read back writes the same text.
+  again->Hide();
+  EXPECT_EQ(ComponentToText(again.get()), text);
+}
+
+}  // namespace
