@@ -7,6 +7,21 @@ object ControlsForm: TControlsForm
   Color = 16250871
   object QuarnForm1: TQuarnForm
   end
+  object TitleIcon: TQuarnNCImage
+    Image = 'QuarnCalendar_18_N'
+  end
+  object TitleText: TQuarnNCLabel
+    Caption = 'Quarn standard controls'
+    Light.Active = True
+  end
+  object TitleClose: TQuarnSystemButton
+  end
+  object TitleMax: TQuarnSystemButton
+    Kind = sbkMaximize
+  end
+  object TitleMin: TQuarnSystemButton
+    Kind = sbkMinimize
+  end
   object SaveMenu: TPopupMenu
     object MiSaveAs: TMenuItem
       Caption = 'Save as'#8230
@@ -260,8 +275,9 @@ object ControlsForm: TControlsForm
     Memo.Lines.Strings = (
       'Notes'
       ''
-      'The memo keeps its own skinned bars; the border'
-      'panel around it takes the form'#39's picture.'
+      'The memo keeps skinned bars of its own;'
+      'the border panel around it turns hot'
+      'with the focus.'
       'Line 5'
       'Line 6'
       'Line 7'

@@ -32,6 +32,7 @@
 #include "skin/controls/uQuarnSplitter.h"
 #include "skin/controls/uQuarnTips.h"
 #include "skin/forms/uQuarnForm.h"
+#include "skin/forms/uQuarnNCCtrlBase.h"
 #include "skin/foundation/uQuarnResManager.h"
 
 #ifndef QN_GALLERY_DIR
@@ -85,7 +86,8 @@ std::unique_ptr<TControlsForm> LoadControlsForm() {
                    TQuarnToolButton::StaticClass(), TQuarnImageButton::StaticClass(),
                    TQuarnAnimateButton::StaticClass(), TQnURLButton::StaticClass(), TQuarnLabel::StaticClass(),
                    TQuarnCheckBox::StaticClass(), TQuarnRadioBox::StaticClass(), TQuarnPanel::StaticClass(),
-                   TQuarnBorderPanel::StaticClass()});
+                   TQuarnBorderPanel::StaticClass(), TQuarnNCImage::StaticClass(), TQuarnNCLabel::StaticClass(),
+                   TQuarnSystemButton::StaticClass()});
   if (!TQuarnResManagerObj()->OnGetImage()) TQuarnResManagerObj()->SetOnGetImage(TQnGetImageEvent(&GallerySpinnerStrip));
   auto form = std::make_unique<TControlsForm>(nullptr);
   LoadFormFile(ControlsFormFile(), form.get());
