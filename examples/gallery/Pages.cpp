@@ -41,6 +41,7 @@ std::vector<std::string> LayersPage(const std::string& outDir);
 std::vector<std::string> EditPage(const std::string& outDir);
 std::vector<std::string> MemoPage(const std::string& outDir);
 std::vector<std::string> ListsPage(const std::string& outDir);
+std::vector<std::string> CombosPage(const std::string& outDir);
 std::vector<std::string> ListsTabsPage(const std::string& outDir);
 std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
@@ -90,6 +91,7 @@ std::vector<Page> AllPages() {
       {"edit", EditPage},
       {"memo", MemoPage},
       {"lists", ListsPage},
+      {"combos", CombosPage},
       {"skinconfig", SkinConfigPage},
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},

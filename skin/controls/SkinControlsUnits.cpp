@@ -28,7 +28,12 @@ namespace qn {
 void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnPanel", {"uQuarnResManager", "uQnPix32Lib"}, nullptr, nullptr});
   RegisterUnit({"uQuarnLabel", {"uQuarnPanel", "Pix32_Polygons_qn"}, nullptr, nullptr});
-  RegisterUnit({"uQuarnBoxCtrls", {"uQuarnResManager", "Gdiplus_qn", "uQuarnScrollBar", "Controls"}, InitQuarnListBox, nullptr});
+  RegisterUnit({"uQuarnBoxCtrls", {"uQuarnResManager", "Gdiplus_qn", "uQuarnScrollBar", "Controls"},
+                +[] {
+                  InitQuarnListBox();
+                  InitQuarnComboBox();
+                },
+                nullptr});
   RegisterUnit({"uQnHLSTrackBar", {"uQuarnResManager", "Controls"}, InitQnHLSTrackBar, nullptr});
   RegisterUnit({"uQuarnExpandBox", {"uQuarnResManager", "Controls"}, InitQuarnExpandBox, nullptr});
   RegisterUnit({"uQuarnProgressBar", {"uQuarnResManager", "Controls"}, InitQuarnProgressBar, nullptr});

@@ -1,12 +1,14 @@
 // uQuarnBoxCtrls: the group box, a transparent container with a caption row
 // on top: a line that fades away from the caption, or a thin box around the
 // whole control, and an optional check box that switches every hosted
-// control on or off; and the skinned list box (uQuarnBoxCtrls_ListBox.h).
+// control on or off; the skinned list box (uQuarnBoxCtrls_ListBox.h); and
+// the combo boxes (uQuarnBoxCtrls_ComboBox.h).
 #pragma once
 
 #include <memory>
 
 #include "platform/vcl/ExtCtrls.h"
+#include "skin/controls/uQuarnBoxCtrls_ComboBox.h"
 #include "skin/controls/uQuarnBoxCtrls_ListBox.h"
 #include "skin/foundation/uQuarnCtrls.h"
 #include "skin/foundation/uQuarnResManager.h"

@@ -1,0 +1,141 @@
+// Gallery page "combos": skinned combo boxes on a form — the editor style
+// with typed text, the list style, one hot under the pointer, one disabled —
+// an editor-style combo with its list open and scrolled, its skinned bar
+// showing, and a colour combo open on its pretty names down to "Custom...".
+// Saved as combos.png, cut from the screen so the pop-ups show with the form.
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "examples/gallery/Gallery.h"
+#include "platform/desktop/Desktop.h"
+#include "platform/vcl/Forms.h"
+#include "skin/controls/uQuarnBoxCtrls.h"
+#include "skin/controls/uQuarnLabel.h"
+
+namespace gallery {
+
+namespace {
+
+using namespace qn;
+
+const char16_t* const kCities[] = {u"Amsterdam", u"Athens",   u"Barcelona", u"Berlin",    u"Bordeaux",
+                                   u"Bruges",    u"Budapest", u"Cork",      u"Dresden",   u"Dublin",
+                                   u"Edinburgh", u"Florence", u"Geneva",    u"Ghent",     u"Granada",
+                                   u"Hamburg",   u"Helsinki", u"Krakow",    u"Lisbon",    u"Ljubljana"};
+
+}  // namespace
+
+std::vector<std::string> CombosPage(const std::string& outDir) {
+  SetVirtualClock(true);
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetPosition(poDesigned);
+  form->SetBorderStyle(bsSingle);
+  form->SetCaption(u"Skinned combo boxes");
+  form->SetBounds(40, 40, 760, 330);
+  form->SetColor(TColor(RGB(236, 240, 246)));
+
+  auto caption = [&](Integer X, Integer Y, const String& Text) {
+    auto* l = new TQuarnLabel(form.get());
+    l->SetParent(form.get());
+    l->SetLeft(X);
+    l->SetTop(Y);
+    l->Font()->SetColor(TColor(RGB(40, 52, 78)));
+    l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
+    l->SetCaption(Text);
+  };
+  auto combo = [&](Integer X, Integer Y, Integer W, TQuarnCustomComboBoxStyle Style) {
+    auto* c = new TQuarnComboBox(form.get());
+    c->SetParent(form.get());
+    c->SetBounds(X, Y, W, 26);
+    c->SetStyle(Style);
+    for (const char16_t* s : kCities) c->Items()->Add(s);
+    return c;
+  };
+
+  caption(20, 16, u"Editor style");
+  TQuarnComboBox* typed = combo(20, 40, 200, csDropDown);
+  caption(20, 84, u"List style");
+  TQuarnComboBox* listed = combo(20, 108, 200, csDropDownList);
+  caption(20, 152, u"Hot under the pointer");
+  TQuarnComboBox* hot = combo(20, 176, 200, csDropDownList);
+  caption(20, 220, u"Disabled");
+  TQuarnComboBox* off = combo(20, 244, 200, csDropDown);
+
+  caption(260, 16, u"Open, scrolled");
+  TQuarnComboBox* open = combo(260, 40, 200, csDropDown);
+
+  caption(500, 16, u"Colours");
+  auto* colours = new TQuarnColorComboBox(form.get());
+  colours->SetParent(form.get());
+  colours->SetBounds(500, 40, 220, 26);
+
+  form->Show();
+  MSG m;
+  auto pump = [&] {
+    for (int round = 0; round < 4; ++round) {
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+      }
+      AdvanceClock(60);
+    }
+  };
+  pump();
+  typed->SetText(u"Ljubljana");
+  listed->SetItemIndex(9);
+  hot->SetItemIndex(12);
+  off->SetItemIndex(4);
+  off->SetEnabled(false);
+  colours->SetExStyle(TQnColorBoxStyles{qncbStandardColors, qncbExtendedColors, qncbCustomColor, qncbPrettyNames});
+  colours->SetSelected(TColor(RGB(218, 112, 64)));
+  pump();
+
+  // The hot combo: the pointer over its drop arrow.
+  const TQnCBButtonX& b = hot->DropButton();
+  const TPoint over = hot->ClientToScreen(TPoint((b.R.Left + b.R.Right) / 2, b.R.Height() / 2));
+  InputMouseMove(over.X, over.Y);
+  pump();
+
+  // The open lists: the editor combo's first (its editor takes the focus),
+  // then the colour list beside it.
+  open->SetItemIndex(11);
+  open->DropDown();
+  pump();
+  open->ListBox()->SetTopIndex(8);
+  pump();
+  colours->DropDown();
+  pump();
+  colours->ListBox()->SetTopIndex(colours->Items()->Count() - colours->DropDownCount());
+  pump();
+
+  // The form and the pop-ups hanging below it, cut from the composed screen.
+  const TScreenImage screen = CaptureScreen();
+  RECT fr, pr, cr;
+  GetWindowRect(form->Handle(), &fr);
+  GetWindowRect(open->ListBox()->Handle(), &pr);
+  GetWindowRect(colours->ListBox()->Handle(), &cr);
+  const Integer left = fr.Left, top = fr.Top, right = std::max({fr.Right, pr.Right, cr.Right}),
+                bottom = std::max({fr.Bottom, pr.Bottom, cr.Bottom});
+  TScreenImage shot;
+  shot.Width = right - left;
+  shot.Height = bottom - top;
+  shot.Pixels.resize(size_t(shot.Width) * size_t(shot.Height));
+  for (Integer y = 0; y < shot.Height; ++y)
+    for (Integer x = 0; x < shot.Width; ++x)
+      shot.Pixels[size_t(y) * size_t(shot.Width) + size_t(x)] = screen.Pixel(left + x, top + y);
+  const std::string path = outDir + "/combos.png";
+  SavePng(shot, path);
+  Hold();  // live: the page stays up until its windows are closed
+
+  open->CloseUp(false);
+  colours->CloseUp(false);
+  form.reset();
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  ResetInput();
+  SetVirtualClock(false);
+  return {path};
+}
+
+}  // namespace gallery
