@@ -3,12 +3,12 @@
 // an editor-style combo with its list open and scrolled, its skinned bar
 // showing, and a colour combo open on its pretty names down to "Custom...".
 // Saved as combos.png, cut from the screen so the pop-ups show with the form.
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/Forms.h"
 #include "skin/controls/uQuarnBoxCtrls.h"
@@ -66,22 +66,13 @@ std::vector<std::string> CombosPage(const std::string& outDir) {
   caption(260, 16, u"Open, scrolled");
   TQuarnComboBox* open = combo(260, 40, 200, csDropDown);
 
-  caption(500, 16, u"Colours");
+  caption(500, 16, u"Colours, pretty names");
   auto* colours = new TQuarnColorComboBox(form.get());
   colours->SetParent(form.get());
   colours->SetBounds(500, 40, 220, 26);
 
   form->Show();
-  MSG m;
-  auto pump = [&] {
-    for (int round = 0; round < 4; ++round) {
-      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-      }
-      AdvanceClock(60);
-    }
-  };
+  const auto pump = [] { PumpRounds(); };
   pump();
   typed->SetText(u"Ljubljana");
   listed->SetItemIndex(9);
@@ -111,20 +102,7 @@ std::vector<std::string> CombosPage(const std::string& outDir) {
   pump();
 
   // The form and the pop-ups hanging below it, cut from the composed screen.
-  const TScreenImage screen = CaptureScreen();
-  RECT fr, pr, cr;
-  GetWindowRect(form->Handle(), &fr);
-  GetWindowRect(open->ListBox()->Handle(), &pr);
-  GetWindowRect(colours->ListBox()->Handle(), &cr);
-  const Integer left = fr.Left, top = fr.Top, right = std::max({fr.Right, pr.Right, cr.Right}),
-                bottom = std::max({fr.Bottom, pr.Bottom, cr.Bottom});
-  TScreenImage shot;
-  shot.Width = right - left;
-  shot.Height = bottom - top;
-  shot.Pixels.resize(size_t(shot.Width) * size_t(shot.Height));
-  for (Integer y = 0; y < shot.Height; ++y)
-    for (Integer x = 0; x < shot.Width; ++x)
-      shot.Pixels[size_t(y) * size_t(shot.Width) + size_t(x)] = screen.Pixel(left + x, top + y);
+  const TScreenImage shot = CutWindows({form->Handle(), open->ListBox()->Handle(), colours->ListBox()->Handle()});
   const std::string path = outDir + "/combos.png";
   SavePng(shot, path);
   Hold();  // live: the page stays up until its windows are closed
@@ -132,7 +110,7 @@ std::vector<std::string> CombosPage(const std::string& outDir) {
   open->CloseUp(false);
   colours->CloseUp(false);
   form.reset();
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  PumpRounds(1);
   ResetInput();
   SetVirtualClock(false);
   return {path};

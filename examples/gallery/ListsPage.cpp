@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
@@ -137,19 +138,7 @@ std::vector<std::string> ListsPage(const std::string& outDir) {
   pump();
 
   // The form and the pop-up hanging below it, cut from the composed screen.
-  const TScreenImage screen = CaptureScreen();
-  RECT fr, pr;
-  GetWindowRect(form->Handle(), &fr);
-  GetWindowRect(popup->Handle(), &pr);
-  const Integer left = fr.Left, top = fr.Top, right = std::max(fr.Right, pr.Right),
-                bottom = std::max(fr.Bottom, pr.Bottom);
-  TScreenImage shot;
-  shot.Width = right - left;
-  shot.Height = bottom - top;
-  shot.Pixels.resize(size_t(shot.Width) * size_t(shot.Height));
-  for (Integer y = 0; y < shot.Height; ++y)
-    for (Integer x = 0; x < shot.Width; ++x)
-      shot.Pixels[size_t(y) * size_t(shot.Width) + size_t(x)] = screen.Pixel(left + x, top + y);
+  const TScreenImage shot = CutWindows({form->Handle(), popup->Handle()});
   const std::string path = outDir + "/lists.png";
   SavePng(shot, path);
 

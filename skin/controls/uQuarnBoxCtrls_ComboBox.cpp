@@ -368,22 +368,9 @@ void TQuarnCustomComboBox::EditWindowProc(TMessage& Message) {
     case WM_KEYDOWN:
       FTypedFrom = FListBox->ItemIndex();
       switch (Message.WParam) {
-        case VK_RETURN:
-          if (FDropDown) CloseUp(true);
-          break;
-        case VK_ESCAPE:
-          if (FDropDown) CloseUp(false);
-          break;
-        case VK_PRIOR:
-          if (FDropDown) MoveListSelection(std::max(0, FListBox->ItemIndex() - FDropDownCount - 1));
-          break;
-        case VK_NEXT:
-          if (FDropDown)
-            MoveListSelection(std::min(Items()->Count() - 1, FListBox->ItemIndex() + FDropDownCount - 1));
-          break;
         case VK_UP: EditUp(true); return;
         case VK_DOWN: EditDown(true); return;
-        default: break;
+        default: ListKey(Word(Message.WParam), true); break;
       }
       break;
     case WM_KEYUP: CompletionStep(Message); return;
@@ -648,22 +635,11 @@ void TQuarnCustomComboBox::MouseUp(TMouseButton AButton, TShiftState Shift, Inte
 void TQuarnCustomComboBox::KeyDown(Word& Key, TShiftState Shift) {
   TQuarnBorderPanel::KeyDown(Key, Shift);
   if (FEdit) return;
+  if (ListKey(Key, false)) return;
   const Integer count = Items()->Count();
   const Integer index = FListBox->ItemIndex();
   const bool alt = Shift.Contains(ssAlt);
   switch (Key) {
-    case VK_RETURN:
-      if (FDropDown) CloseUp(true);
-      break;
-    case VK_ESCAPE:
-      if (FDropDown) CloseUp(false);
-      break;
-    case VK_PRIOR:
-      if (count > 0) SetItemIndex(std::max(0, index - FDropDownCount - 1));
-      break;
-    case VK_NEXT:
-      if (count > 0) SetItemIndex(std::min(count - 1, index + FDropDownCount - 1));
-      break;
     case VK_LEFT:
     case VK_UP:
       if (alt) {
@@ -681,6 +657,26 @@ void TQuarnCustomComboBox::KeyDown(Word& Key, TShiftState Shift) {
       }
       break;
     default: break;
+  }
+}
+
+bool TQuarnCustomComboBox::ListKey(Word Key, bool Highlight) {
+  switch (Key) {
+    case VK_RETURN:
+    case VK_ESCAPE:
+      if (FDropDown) CloseUp(Key == VK_RETURN);
+      return true;
+    case VK_PRIOR:
+    case VK_NEXT: {
+      const Integer count = Items()->Count(), index = FListBox->ItemIndex();
+      if (count == 0 || (Highlight && !FDropDown)) return true;
+      const Integer to = Key == VK_PRIOR ? std::max(0, index - FDropDownCount - 1)
+                                         : std::min(count - 1, index + FDropDownCount - 1);
+      if (Highlight) MoveListSelection(to);
+      else SetItemIndex(to);
+      return true;
+    }
+    default: return false;
   }
 }
 

@@ -158,6 +158,10 @@ class TQuarnCustomComboBox : public TQuarnBorderPanel, public IQnPopupListColors
   bool WideCharset() const;
   // Whether the control is the combo, its list or a part of the list.
   bool IsOwnPart(TControl* Control) const;
+  // Enter and Escape end an open list; Page Up and Page Down step a page:
+  // the open list's highlight only (Highlight), else the selection. False
+  // for any other key.
+  bool ListKey(Word Key, bool Highlight);
   void StartAutoScroll(Integer Mode);
   void StopAutoScroll();
   void MoveListSelection(Integer Index);
@@ -214,6 +218,17 @@ class TQuarnCustomComboBox : public TQuarnBorderPanel, public IQnPopupListColors
   bool FCompleted = false;
 };
 
+// The platform's usual control properties both published combos have.
+#define QN_COMBO_CONTROL_PROPS(P)                                                                 \
+  P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);                             \
+  P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);               \
+  P.Property(u"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu<TPopupMenu>);           \
+  P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);           \
+  P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);        \
+  P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);               \
+  P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);                   \
+  P.Property(u"Font", &TControl::Font, &TControl::SetFont)
+
 class TQuarnComboBox : public TQuarnCustomComboBox {
   QN_CLASS_CREATE(TQuarnComboBox, TQuarnCustomComboBox, TComponent)
  public:
@@ -240,16 +255,9 @@ class TQuarnComboBox : public TQuarnCustomComboBox {
     QN_PROP(OnListBoxDrawItem);
     QN_PROP(OnComboBoxDrawItem);
     QN_PROP(OnChange).TypeName(u"TNotifyEvent");
-    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
     QN_PROP(OnCloseUp).TypeName(u"TNotifyEvent");
     QN_PROP(OnDropDown).TypeName(u"TNotifyEvent");
-    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    P.Property(u"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu<TPopupMenu>);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
-    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
-    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
-    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    QN_COMBO_CONTROL_PROPS(P);
     P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
     P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);
     P.Property(u"OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::SetOnKeyUp);
@@ -289,14 +297,7 @@ class TQuarnColorComboBox : public TQuarnCustomComboBox {
     QN_PROP(ItemIndex).Default(-1);
     QN_PROP(DropDownCount).Default(8);
     QN_PROP(OnChange).TypeName(u"TNotifyEvent");
-    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
-    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    P.Property(u"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu<TPopupMenu>);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
-    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
-    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
-    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    QN_COMBO_CONTROL_PROPS(P);
   }
 
  protected:
