@@ -49,6 +49,7 @@ std::vector<std::string> DragDropPage(const std::string& outDir);
 std::vector<std::string> TreeFramePage(const std::string& outDir);
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 std::vector<std::string> ControlsPage(const std::string& outDir);
+std::vector<std::string> ListViewPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -99,6 +100,7 @@ std::vector<Page> AllPages() {
       {"treeframe", TreeFramePage},
       {"treedecorations", TreeDecorationsPage},
       {"controls", ControlsPage},
+      {"listview", ListViewPage},
   };
 }
 

@@ -150,4 +150,15 @@ HIMAGELIST ImageList_GetDragImage(POINT* ppt, POINT* pptHotspot);
 HWND ImageList_DragWindow();
 bool ImageList_DragImageVisible();
 
+// Registers the common control classes ("SysTabControl32",
+// "msctls_updown32", "SysListView32", "SysHeader32"); idempotent.
+struct INITCOMMONCONTROLSEX {
+  DWORD dwSize = sizeof(INITCOMMONCONTROLSEX);
+  DWORD dwICC = 0;
+};
+constexpr DWORD ICC_LISTVIEW_CLASSES = 0x0001, ICC_UPDOWN_CLASS = 0x0010, ICC_TAB_CLASSES = 0x0008,
+                ICC_WIN95_CLASSES = 0x00FF;
+void InitCommonControls();
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc);
+
 }  // namespace vcl

@@ -105,14 +105,4 @@ struct NMUPDOWN {
   int iDelta = 0;
 };
 
-// Registers the common control classes ("SysTabControl32",
-// "msctls_updown32"); idempotent.
-struct INITCOMMONCONTROLSEX {
-  DWORD dwSize = sizeof(INITCOMMONCONTROLSEX);
-  DWORD dwICC = 0;
-};
-constexpr DWORD ICC_UPDOWN_CLASS = 0x0010, ICC_TAB_CLASSES = 0x0008, ICC_WIN95_CLASSES = 0x00FF;
-void InitCommonControls();
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc);
-
 }  // namespace vcl

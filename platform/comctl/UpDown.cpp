@@ -164,6 +164,7 @@ LRESULT UpDownProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 void RegisterTabControlClass();
+void RegisterListViewClass();
 
 void RegisterUpDownClass() {
   static std::once_flag once;
@@ -180,6 +181,7 @@ void RegisterUpDownClass() {
 void InitCommonControls() {
   RegisterUpDownClass();
   RegisterTabControlClass();
+  RegisterListViewClass();
 }
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc) {

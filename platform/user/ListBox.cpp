@@ -2,6 +2,7 @@
 // WM_NCCREATE to WM_NCDESTROY, holding the items, the selection (current
 // item, caret and anchor), the top index and the item geometry.
 #include "platform/user/ListBox.h"
+#include "platform/user/ListSelection.h"
 #include "platform/user/NativeControl.h"
 
 #include <algorithm>
@@ -577,13 +578,7 @@ void ListBox::Press(POINT p, WPARAM keys, bool dbl) {
   bool shift = keys & MK_SHIFT, ctrl = keys & MK_CONTROL;
   if (St & LBS_NOSEL) {
     MoveCaret(i, false, false, false);
-  } else if (Multi() && !Extended()) {
-    InvalidateItem(Caret, ODA_FOCUS);
-    Caret = Anchor = i;
-    Items[size_t(i)].Sel = !Items[size_t(i)].Sel;
-    InvalidateItem(i);
-    Notify(LBN_SELCHANGE);
-  } else if (Extended() && ctrl && !shift) {
+  } else if (ClickSelection(Multi(), Extended(), shift, ctrl) == TClickSelect::Toggle) {
     InvalidateItem(Caret, ODA_FOCUS);
     Caret = Anchor = i;
     Items[size_t(i)].Sel = !Items[size_t(i)].Sel;
@@ -683,7 +678,7 @@ void ListBox::Char(char16_t c) {
   }
   if (c < 0x20 || !HasStrings()) return;
   // Type-ahead: the next item starting with the letter.
-  int i = Find(Caret, String(1, c), false);
+  int i = FindItemPrefix(Count(), Caret, String(1, c), [this](int k) { return Items[size_t(k)].Text; });
   if (i >= 0) MoveCaret(i, true, false, false);
 }
 

@@ -1,5 +1,6 @@
 // The ComCtrls unit of the host layer: the tab control and the page
-// control with its tab sheets, over the common "SysTabControl32" class.
+// control with its tab sheets, over the common "SysTabControl32" class, and
+// the list view over "SysListView32".
 //
 // Everything a tab control asks of its window goes through Perform, so a
 // replaced WindowProc sees (and may rewrite) every TCM_* message: the
@@ -11,9 +12,11 @@
 #include <vector>
 
 #include "platform/classes/Strings.h"
+#include "platform/comctl/ListView.h"
 #include "platform/comctl/TabControl.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/ImgList.h"
+#include "platform/vcl/StdCtrls.h"
 
 namespace vcl {
 
@@ -282,6 +285,564 @@ class TPageControl : public TCustomTabControl {
  private:
   std::vector<TTabSheet*> FPages;
   TTabSheet* FActivePage = nullptr;
+};
+
+
+// ---------------------------------------------------------------------------
+// List view
+//
+// Items live in TListItems as objects; the window holds a copy of what it
+// shows (texts, images, states) with the item object in each item's lParam.
+// While there is no window the objects keep their selection, focus and
+// check state, so items and columns survive RecreateWnd.
+
+enum class TViewStyle : Byte { vsIcon, vsSmallIcon, vsList, vsReport };
+QN_ENUM_NAMES(TViewStyle, vsIcon, vsSmallIcon, vsList, vsReport)
+using enum TViewStyle;
+
+enum class TSortType : Byte { stNone, stData, stText, stBoth };
+QN_ENUM_NAMES(TSortType, stNone, stData, stText, stBoth)
+using enum TSortType;
+
+enum class TDisplayCode : Byte { drBounds, drIcon, drLabel, drSelectBounds };
+using enum TDisplayCode;
+
+enum class TItemChange : Byte { ctText, ctImage, ctState };
+using enum TItemChange;
+
+enum class TIconArrangement : Byte { iaTop, iaLeft };
+QN_ENUM_NAMES(TIconArrangement, iaTop, iaLeft)
+using enum TIconArrangement;
+
+enum class THotTrackStyle : Byte { htHandPoint, htUnderlineCold, htUnderlineHot };
+QN_ENUM_NAMES(THotTrackStyle, htHandPoint, htUnderlineCold, htUnderlineHot)
+using enum THotTrackStyle;
+using THotTrackStyles = TSet<THotTrackStyle>;
+QN_TYPE_NAME(THotTrackStyles)
+
+enum class TCustomDrawStage : Byte { cdPrePaint, cdPostPaint, cdPreErase, cdPostErase };
+using enum TCustomDrawStage;
+enum class TCustomDrawStateItem : Byte {
+  cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot, cdsMarked, cdsIndeterminate
+};
+using enum TCustomDrawStateItem;
+using TCustomDrawState = TSet<TCustomDrawStateItem>;
+
+enum class TItemFind : Byte { ifData, ifPartialString, ifExactString, ifNearest };
+using enum TItemFind;
+enum class TSearchDirection : Byte { sdLeft, sdRight, sdAbove, sdBelow, sdAll };
+enum class TItemStateItem : Byte { isNone, isCut, isDropHilited, isFocused, isSelected, isActivating };
+using TItemStates = TSet<TItemStateItem>;
+
+class TCustomListView;
+class TListItems;
+class TListItem;
+using TListItemClass = TClass;
+
+using TLVChangeEvent = TEvent<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
+using TLVChangingEvent = TEvent<void(TObject* Sender, TListItem* Item, TItemChange Change, bool& AllowChange)>;
+using TLVSelectItemEvent = TEvent<void(TObject* Sender, TListItem* Item, bool Selected)>;
+using TLVCheckedItemEvent = TEvent<void(TObject* Sender, TListItem* Item)>;
+using TLVDeletedEvent = TEvent<void(TObject* Sender, TListItem* Item)>;
+using TLVNotifyEvent = TEvent<void(TObject* Sender, TListItem* Item)>;
+using TLVColumnClickEvent = TEvent<void(TObject* Sender, class TListColumn* Column)>;
+using TLVColumnRClickEvent = TEvent<void(TObject* Sender, class TListColumn* Column, TPoint Point)>;
+using TLVEditingEvent = TEvent<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
+using TLVEditedEvent = TEvent<void(TObject* Sender, TListItem* Item, String& S)>;
+using TLVCompareEvent = TEvent<void(TObject* Sender, TListItem* Item1, TListItem* Item2, Integer Data, Integer& Compare)>;
+using TLVDrawItemEvent = TEvent<void(TCustomListView* Sender, TListItem* Item, TRect Rect, TOwnerDrawState State)>;
+using TLVSubItemImageEvent = TEvent<void(TObject* Sender, TListItem* Item, Integer SubItem, Integer& ImageIndex)>;
+using TLVCreateItemClassEvent = TEvent<void(TCustomListView* Sender, TListItemClass& ItemClass)>;
+using TLVInfoTipEvent = TEvent<void(TObject* Sender, TListItem* Item, String& InfoTip)>;
+using TLVOwnerDataEvent = TEvent<void(TObject* Sender, TListItem* Item)>;
+using TLVOwnerDataFindEvent =
+    TEvent<void(TObject* Sender, TItemFind Find, const String& FindString, const TPoint& FindPosition,
+                Pointer FindData, Integer StartIndex, TSearchDirection Direction, bool Wrap, Integer& Index)>;
+using TLVOwnerDataHintEvent = TEvent<void(TObject* Sender, Integer StartIndex, Integer EndIndex)>;
+using TLVOwnerDataStateChangeEvent =
+    TEvent<void(TObject* Sender, Integer StartIndex, Integer EndIndex, TItemStates OldState, TItemStates NewState)>;
+using TLVCustomDrawEvent = TEvent<void(TCustomListView* Sender, const TRect& ARect, bool& DefaultDraw)>;
+using TLVCustomDrawItemEvent =
+    TEvent<void(TCustomListView* Sender, TListItem* Item, TCustomDrawState State, bool& DefaultDraw)>;
+using TLVCustomDrawSubItemEvent = TEvent<void(TCustomListView* Sender, TListItem* Item, Integer SubItem,
+                                              TCustomDrawState State, bool& DefaultDraw)>;
+using TLVAdvancedCustomDrawEvent =
+    TEvent<void(TCustomListView* Sender, const TRect& ARect, TCustomDrawStage Stage, bool& DefaultDraw)>;
+using TLVAdvancedCustomDrawItemEvent = TEvent<void(TCustomListView* Sender, TListItem* Item, TCustomDrawState State,
+                                                   TCustomDrawStage Stage, bool& DefaultDraw)>;
+using TLVAdvancedCustomDrawSubItemEvent =
+    TEvent<void(TCustomListView* Sender, TListItem* Item, Integer SubItem, TCustomDrawState State,
+                TCustomDrawStage Stage, bool& DefaultDraw)>;
+
+class TListColumn : public TCollectionItem {
+  QN_CLASS_CREATE(TListColumn, TCollectionItem, TCollection)
+ public:
+  explicit TListColumn(TCollection* Collection);
+  void Assign(TPersistent* Source) override;
+
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  // The window's width while there is one: the user may have dragged it.
+  Integer Width() const;
+  void SetWidth(Integer Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value);
+  // Widens to fill the view's width left over by the other columns.
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  // 0: no bound.
+  Integer MinWidth() const { return FMinWidth; }
+  void SetMinWidth(Integer Value);
+  Integer MaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(Integer Value);
+  Integer Tag() const { return FTag; }
+  void SetTag(Integer Value) { FTag = Value; }
+  TCustomListView* ListView() const;
+
+  QN_PUBLISHED(TListColumn) {
+    QN_PROP(Alignment).Default(taLeftJustify);
+    QN_PROP(AutoSize).Default(false);
+    QN_PROP(Caption);
+    QN_PROP(ImageIndex).Default(-1);
+    QN_PROP(MaxWidth).Default(0);
+    QN_PROP(MinWidth).Default(0);
+    QN_PROP(Tag).Default(0);
+    QN_PROP(Width).Default(50);
+  }
+
+ protected:
+  String GetDisplayName() override { return FCaption.empty() ? inherited::GetDisplayName() : FCaption; }
+
+ private:
+  friend class TCustomListView;
+  friend class TListColumns;
+  String FCaption;
+  Integer FWidth = 50;
+  TAlignment FAlignment = taLeftJustify;
+  Integer FImageIndex = -1;
+  bool FAutoSize = false;
+  Integer FMinWidth = 0, FMaxWidth = 0, FTag = 0;
+};
+
+class TListColumns : public TOwnedCollection {
+  QN_CLASS(TListColumns, TOwnedCollection)
+ public:
+  explicit TListColumns(TCustomListView* AOwner);
+  TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+  TListColumn* Items(Integer Index) const { return static_cast<TListColumn*>(GetItem(Index)); }
+  TCustomListView* Owner() const { return FListView; }
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
+ private:
+  TCustomListView* FListView;
+};
+
+class TListItem : public TPersistent {
+  QN_CLASS(TListItem, TPersistent)
+ public:
+  explicit TListItem(TListItems* AOwner);
+  ~TListItem() override;
+  void Assign(TPersistent* Source) override;
+
+  TListItems* Owner() const { return FOwner; }
+  TCustomListView* ListView() const;
+  Integer Index() const;
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  TStrings* SubItems() const { return FSubItems.get(); }
+  void SetSubItems(TStrings* Value);
+  Integer ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(Integer Value);
+  // 1-based index into the state images; -1 none.
+  Integer StateIndex() const { return FStateIndex; }
+  void SetStateIndex(Integer Value);
+  Integer OverlayIndex() const { return FOverlayIndex; }
+  void SetOverlayIndex(Integer Value);
+  bool Selected() const;
+  void SetSelected(bool Value);
+  bool Focused() const;
+  void SetFocused(bool Value);
+  bool Checked() const;
+  void SetChecked(bool Value);
+  Pointer Data() const { return FData; }
+  void SetData(Pointer Value);
+  TRect DisplayRect(TDisplayCode Code) const;
+  // Opens the in-place editor on the caption.
+  bool EditCaption();
+  void CancelEdit();
+  void MakeVisible(bool PartialOK);
+  void Delete();
+
+ private:
+  friend class TListItems;
+  friend class TCustomListView;
+  friend class TSubItems;
+  UINT WindowState() const;
+  void SetWindowState(UINT State, UINT Mask, bool Value);
+  TListItems* FOwner;
+  String FCaption;
+  std::unique_ptr<TStringList> FSubItems;
+  Integer FImageIndex = 0, FStateIndex = -1, FOverlayIndex = -1;
+  Pointer FData = nullptr;
+  // Kept while there is no window.
+  bool FSelected = false, FFocused = false, FChecked = false;
+  bool FDeleting = false;
+};
+
+class TListItems : public TPersistent {
+  QN_CLASS(TListItems, TPersistent)
+ public:
+  explicit TListItems(TCustomListView* AOwner) : FOwner(AOwner) {}
+  ~TListItems() override;
+  void Assign(TPersistent* Source) override;
+
+  TListItem* Add();
+  TListItem* Insert(Integer Index);
+  TListItem* AddItem(TListItem* Item, Integer Index = -1);
+  void Delete(Integer Index);
+  void Clear();
+  Integer Count() const { return Integer(FItems.size()); }
+  TListItem* Item(Integer Index) const;
+  TListItem* operator[](Integer Index) const { return Item(Index); }
+  Integer IndexOf(const TListItem* Value) const;
+  void BeginUpdate();
+  void EndUpdate();
+  TCustomListView* Owner() const { return FOwner; }
+
+ private:
+  friend class TCustomListView;
+  friend class TListItem;
+  TCustomListView* FOwner;
+  std::vector<TListItem*> FItems;
+  Integer FUpdateCount = 0;
+};
+
+class TIconOptions : public TPersistent {
+  QN_CLASS(TIconOptions, TPersistent)
+ public:
+  explicit TIconOptions(TCustomListView* AOwner) : FListView(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  TIconArrangement Arrangement() const { return FArrangement; }
+  void SetArrangement(TIconArrangement Value);
+  bool AutoArrange() const { return FAutoArrange; }
+  void SetAutoArrange(bool Value);
+  bool WrapText() const { return FWrapText; }
+  void SetWrapText(bool Value);
+
+  QN_PUBLISHED(TIconOptions) {
+    QN_PROP(Arrangement).Default(iaTop);
+    QN_PROP(AutoArrange).Default(false);
+    QN_PROP(WrapText).Default(true);
+  }
+
+ private:
+  TCustomListView* FListView;
+  TIconArrangement FArrangement = iaTop;
+  bool FAutoArrange = false, FWrapText = true;
+};
+
+class TCustomListView : public TWinControl {
+  QN_CLASS(TCustomListView, TWinControl)
+ public:
+  explicit TCustomListView(TComponent* AOwner);
+  ~TCustomListView() override;
+
+  TListItems* Items() const { return FListItems.get(); }
+  void SetItems(TListItems* Value) { FListItems->Assign(Value); }
+  TListColumns* Columns() const { return FListColumns.get(); }
+  void SetColumns(TListColumns* Value) { FListColumns->Assign(Value); }
+  TListColumn* Column(Integer Index) const { return FListColumns->Items(Index); }
+  TViewStyle ViewStyle() const { return FViewStyle; }
+  void SetViewStyle(TViewStyle Value);
+  TCustomImageList* SmallImages() const { return FSmallImages; }
+  void SetSmallImages(TCustomImageList* Value) { SetImageList(FSmallImages, Value, LVSIL_SMALL); }
+  TCustomImageList* LargeImages() const { return FLargeImages; }
+  void SetLargeImages(TCustomImageList* Value) { SetImageList(FLargeImages, Value, LVSIL_NORMAL); }
+  TCustomImageList* StateImages() const { return FStateImages; }
+  void SetStateImages(TCustomImageList* Value) { SetImageList(FStateImages, Value, LVSIL_STATE); }
+  bool ShowColumnHeaders() const { return FShowColumnHeaders; }
+  void SetShowColumnHeaders(bool Value);
+  bool ColumnClick() const { return FColumnClick; }
+  void SetColumnClick(bool Value);
+  bool FullDrag() const { return FFullDrag; }
+  void SetFullDrag(bool Value);
+  bool GridLines() const { return FGridLines; }
+  void SetGridLines(bool Value);
+  bool RowSelect() const { return FRowSelect; }
+  void SetRowSelect(bool Value);
+  bool Checkboxes() const { return FCheckboxes; }
+  void SetCheckboxes(bool Value);
+  bool HotTrack() const { return FHotTrack; }
+  void SetHotTrack(bool Value);
+  THotTrackStyles HotTrackStyles() const { return FHotTrackStyles; }
+  void SetHotTrackStyles(THotTrackStyles Value) { FHotTrackStyles = Value; }
+  Cardinal HoverTime() const { return FHoverTime; }
+  void SetHoverTime(Cardinal Value) { FHoverTime = Value; }
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool Value);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  TSortType SortType() const { return FSortType; }
+  void SetSortType(TSortType Value);
+  bool OwnerDraw() const { return FOwnerDraw; }
+  void SetOwnerDraw(bool Value);
+  bool OwnerData() const { return FOwnerData; }
+  void SetOwnerData(bool Value) { FOwnerData = Value; }
+  bool ShowWorkAreas() const { return FShowWorkAreas; }
+  void SetShowWorkAreas(bool Value) { FShowWorkAreas = Value; }
+  bool FlatScrollBars() const { return FFlatScrollBars; }
+  void SetFlatScrollBars(bool Value) { FFlatScrollBars = Value; }
+  TIconOptions* IconOptions() const { return FIconOptions.get(); }
+  void SetIconOptions(TIconOptions* Value) { FIconOptions->Assign(Value); }
+  // A capacity hint; the window grows as it needs.
+  Integer AllocBy() const { return FAllocBy; }
+  void SetAllocBy(Integer Value) { FAllocBy = std::max(0, Value); }
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+
+  // Sorts by OnCompare, or by caption without one.
+  bool AlphaSort();
+  // Sorts by SortProc (nullptr: as AlphaSort) with lParam the items.
+  bool CustomSort(PFNLVCOMPARE SortProc, LPARAM lParam);
+  void Scroll(Integer DX, Integer DY);
+  TListItem* TopItem();
+  Integer VisibleRowCount();
+  TListItem* GetItemAt(Integer X, Integer Y);
+  TListItem* Selected();
+  void SetSelected(TListItem* Value);
+  TListItem* ItemFocused();
+  void SetItemFocused(TListItem* Value);
+  Integer SelCount();
+  bool IsEditing();
+  TListItem* FindCaption(Integer StartIndex, const String& Value, bool Partial, bool Inclusive, bool Wrap);
+  TListItem* FindData(Integer StartIndex, Pointer Value, bool Inclusive, bool Wrap);
+  void ClearSelection();
+  void SelectAll();
+  // Valid while OnDrawItem runs.
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  // Events.
+  const TLVChangeEvent& OnChange() const { return FOnChange; }
+  void SetOnChange(const TLVChangeEvent& V) { FOnChange = V; }
+  const TLVChangingEvent& OnChanging() const { return FOnChanging; }
+  void SetOnChanging(const TLVChangingEvent& V) { FOnChanging = V; }
+  const TLVSelectItemEvent& OnSelectItem() const { return FOnSelectItem; }
+  void SetOnSelectItem(const TLVSelectItemEvent& V) { FOnSelectItem = V; }
+  const TLVCheckedItemEvent& OnItemChecked() const { return FOnItemChecked; }
+  void SetOnItemChecked(const TLVCheckedItemEvent& V) { FOnItemChecked = V; }
+  const TLVColumnClickEvent& OnColumnClick() const { return FOnColumnClick; }
+  void SetOnColumnClick(const TLVColumnClickEvent& V) { FOnColumnClick = V; }
+  const TLVColumnRClickEvent& OnColumnRightClick() const { return FOnColumnRightClick; }
+  void SetOnColumnRightClick(const TLVColumnRClickEvent& V) { FOnColumnRightClick = V; }
+  const TNotifyEvent& OnColumnDragged() const { return FOnColumnDragged; }
+  void SetOnColumnDragged(const TNotifyEvent& V) { FOnColumnDragged = V; }
+  const TLVDeletedEvent& OnInsert() const { return FOnInsert; }
+  void SetOnInsert(const TLVDeletedEvent& V) { FOnInsert = V; }
+  const TLVDeletedEvent& OnDeletion() const { return FOnDeletion; }
+  void SetOnDeletion(const TLVDeletedEvent& V) { FOnDeletion = V; }
+  const TLVEditingEvent& OnEditing() const { return FOnEditing; }
+  void SetOnEditing(const TLVEditingEvent& V) { FOnEditing = V; }
+  const TLVEditedEvent& OnEdited() const { return FOnEdited; }
+  void SetOnEdited(const TLVEditedEvent& V) { FOnEdited = V; }
+  const TLVCompareEvent& OnCompare() const { return FOnCompare; }
+  void SetOnCompare(const TLVCompareEvent& V) { FOnCompare = V; }
+  const TLVDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
+  void SetOnDrawItem(const TLVDrawItemEvent& V) { FOnDrawItem = V; }
+  const TLVNotifyEvent& OnGetImageIndex() const { return FOnGetImageIndex; }
+  void SetOnGetImageIndex(const TLVNotifyEvent& V) { FOnGetImageIndex = V; }
+  const TLVSubItemImageEvent& OnGetSubItemImage() const { return FOnGetSubItemImage; }
+  void SetOnGetSubItemImage(const TLVSubItemImageEvent& V) { FOnGetSubItemImage = V; }
+  const TLVCreateItemClassEvent& OnCreateItemClass() const { return FOnCreateItemClass; }
+  void SetOnCreateItemClass(const TLVCreateItemClassEvent& V) { FOnCreateItemClass = V; }
+  const TLVInfoTipEvent& OnInfoTip() const { return FOnInfoTip; }
+  void SetOnInfoTip(const TLVInfoTipEvent& V) { FOnInfoTip = V; }
+  const TLVOwnerDataEvent& OnData() const { return FOnData; }
+  void SetOnData(const TLVOwnerDataEvent& V) { FOnData = V; }
+  const TLVOwnerDataFindEvent& OnDataFind() const { return FOnDataFind; }
+  void SetOnDataFind(const TLVOwnerDataFindEvent& V) { FOnDataFind = V; }
+  const TLVOwnerDataHintEvent& OnDataHint() const { return FOnDataHint; }
+  void SetOnDataHint(const TLVOwnerDataHintEvent& V) { FOnDataHint = V; }
+  const TLVOwnerDataStateChangeEvent& OnDataStateChange() const { return FOnDataStateChange; }
+  void SetOnDataStateChange(const TLVOwnerDataStateChangeEvent& V) { FOnDataStateChange = V; }
+  const TLVCustomDrawEvent& OnCustomDraw() const { return FOnCustomDraw; }
+  void SetOnCustomDraw(const TLVCustomDrawEvent& V) { FOnCustomDraw = V; }
+  const TLVCustomDrawItemEvent& OnCustomDrawItem() const { return FOnCustomDrawItem; }
+  void SetOnCustomDrawItem(const TLVCustomDrawItemEvent& V) { FOnCustomDrawItem = V; }
+  const TLVCustomDrawSubItemEvent& OnCustomDrawSubItem() const { return FOnCustomDrawSubItem; }
+  void SetOnCustomDrawSubItem(const TLVCustomDrawSubItemEvent& V) { FOnCustomDrawSubItem = V; }
+  const TLVAdvancedCustomDrawEvent& OnAdvancedCustomDraw() const { return FOnAdvancedCustomDraw; }
+  void SetOnAdvancedCustomDraw(const TLVAdvancedCustomDrawEvent& V) { FOnAdvancedCustomDraw = V; }
+  const TLVAdvancedCustomDrawItemEvent& OnAdvancedCustomDrawItem() const { return FOnAdvancedCustomDrawItem; }
+  void SetOnAdvancedCustomDrawItem(const TLVAdvancedCustomDrawItemEvent& V) { FOnAdvancedCustomDrawItem = V; }
+  const TLVAdvancedCustomDrawSubItemEvent& OnAdvancedCustomDrawSubItem() const { return FOnAdvancedCustomDrawSubItem; }
+  void SetOnAdvancedCustomDrawSubItem(const TLVAdvancedCustomDrawSubItemEvent& V) {
+    FOnAdvancedCustomDrawSubItem = V;
+  }
+
+  void Dispatch(TMessage& Message) override;
+  LRESULT LV(UINT Msg, WPARAM WParam, LPARAM LParam) { return Perform(Msg, WParam, LParam); }
+
+ protected:
+  friend class TListItems;
+  friend class TListItem;
+  friend class TListColumns;
+  friend class TListColumn;
+  friend class TIconOptions;
+  friend class TSubItems;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // LVN_ITEMCHANGING: OnChanging.
+  virtual bool CanChange(TListItem* Item, TItemChange Change);
+  // LVN_ITEMCHANGED: OnChange, then OnSelectItem or OnItemChecked.
+  virtual void Change(TListItem* Item, TItemChange Change);
+  virtual bool CanEdit(TListItem* Item);
+  virtual void Edit(const LVITEMW& Item);
+  virtual void InsertItem(TListItem* Item);
+  virtual void Delete(TListItem* Item);
+  virtual void ColClick(TListColumn* Column);
+  virtual void DrawItem(TListItem* Item, const TRect& Rect, TOwnerDrawState State);
+  virtual TListItem* CreateListItem();
+  // OnGetImageIndex, asked as an item goes to the window.
+  virtual void GetImageIndex(TListItem* Item);
+  DWORD ExtendedStyle() const;
+  void UpdateExtendedStyle();
+  void UpdateColumns();
+  void UpdateColumn(Integer Index);
+  void UpdateItem(TListItem* Item);
+  void SendItem(TListItem* Item, Integer Index);
+  TListItem* ItemOf(LPARAM Param) const { return reinterpret_cast<TListItem*>(Param); }
+  // Re-reads the window's order of items after it sorted them.
+  void SyncOrder();
+
+ private:
+  void SetImageList(TCustomImageList*& Field, TCustomImageList* Value, WPARAM Kind);
+  void ImageListChange(TObject* Sender);
+  void ResizeAutoColumns();
+  std::unique_ptr<TListItems> FListItems;
+  std::unique_ptr<TListColumns> FListColumns;
+  std::unique_ptr<TIconOptions> FIconOptions;
+  std::unique_ptr<TChangeLink> FImageChangeLink;
+  std::unique_ptr<TControlCanvas> FCanvas;
+  std::vector<Integer> FSavedOrder;  // column order while there is no window
+  TCustomImageList *FSmallImages = nullptr, *FLargeImages = nullptr, *FStateImages = nullptr;
+  TViewStyle FViewStyle = vsIcon;
+  TSortType FSortType = stNone;
+  TBorderStyle FBorderStyle = bsSingle;
+  THotTrackStyles FHotTrackStyles;
+  Cardinal FHoverTime = Cardinal(-1);
+  Integer FAllocBy = 0;
+  bool FShowColumnHeaders = true, FColumnClick = true, FFullDrag = false, FGridLines = false, FRowSelect = false,
+       FCheckboxes = false, FHotTrack = false, FMultiSelect = false, FHideSelection = true, FReadOnly = false,
+       FOwnerDraw = false, FOwnerData = false, FShowWorkAreas = false, FFlatScrollBars = false;
+  bool FSending = false;  // items going to the window: no OnChange
+  bool FInDestroyWnd = false;
+  bool FRestoring = false;  // CreateWnd hands the window the items it already had
+  TLVChangeEvent FOnChange;
+  TLVChangingEvent FOnChanging;
+  TLVSelectItemEvent FOnSelectItem;
+  TLVCheckedItemEvent FOnItemChecked;
+  TLVColumnClickEvent FOnColumnClick;
+  TLVColumnRClickEvent FOnColumnRightClick;
+  TNotifyEvent FOnColumnDragged;
+  TLVDeletedEvent FOnInsert, FOnDeletion;
+  TLVEditingEvent FOnEditing;
+  TLVEditedEvent FOnEdited;
+  TLVCompareEvent FOnCompare;
+  TLVDrawItemEvent FOnDrawItem;
+  TLVNotifyEvent FOnGetImageIndex;
+  TLVSubItemImageEvent FOnGetSubItemImage;
+  TLVCreateItemClassEvent FOnCreateItemClass;
+  TLVInfoTipEvent FOnInfoTip;
+  TLVOwnerDataEvent FOnData;
+  TLVOwnerDataFindEvent FOnDataFind;
+  TLVOwnerDataHintEvent FOnDataHint;
+  TLVOwnerDataStateChangeEvent FOnDataStateChange;
+  TLVCustomDrawEvent FOnCustomDraw;
+  TLVCustomDrawItemEvent FOnCustomDrawItem;
+  TLVCustomDrawSubItemEvent FOnCustomDrawSubItem;
+  TLVAdvancedCustomDrawEvent FOnAdvancedCustomDraw;
+  TLVAdvancedCustomDrawItemEvent FOnAdvancedCustomDrawItem;
+  TLVAdvancedCustomDrawSubItemEvent FOnAdvancedCustomDrawSubItem;
+};
+
+class TListView : public TCustomListView {
+  QN_CLASS_CREATE(TListView, TCustomListView, TComponent)
+ public:
+  explicit TListView(TComponent* AOwner) : TCustomListView(AOwner) {}
+
+  QN_PUBLISHED(TListView) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    QN_PROP(AllocBy).Default(0);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    QN_PROP(BorderStyle).Default(bsSingle);
+    QN_PROP(Checkboxes).Default(false);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clWindow);
+    QN_PROP(Columns);
+    QN_PROP(ColumnClick).Default(true);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    QN_PROP(FlatScrollBars).Default(false);
+    QN_PROP(FullDrag).Default(false);
+    QN_PROP(GridLines).Default(false);
+    QN_PROP(HideSelection).Default(true);
+    QN_PROP(HotTrack).Default(false);
+    QN_PROP(HotTrackStyles).Default(THotTrackStyles{});
+    QN_PROP(HoverTime).Default(Cardinal(-1));
+    QN_PROP(IconOptions);
+    QN_PROP(LargeImages);
+    QN_PROP(MultiSelect).Default(false);
+    QN_PROP(OwnerData).Default(false);
+    QN_PROP(OwnerDraw).Default(false);
+    QN_PROP(ReadOnly).Default(false);
+    QN_PROP(RowSelect).Default(false);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    QN_PROP(ShowColumnHeaders).Default(true);
+    QN_PROP(ShowWorkAreas).Default(false);
+    QN_PROP(SmallImages);
+    QN_PROP(SortType).Default(stNone);
+    QN_PROP(StateImages);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+    QN_PROP(ViewStyle).Default(vsIcon);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    QN_PROP(OnAdvancedCustomDraw);
+    QN_PROP(OnAdvancedCustomDrawItem);
+    QN_PROP(OnAdvancedCustomDrawSubItem);
+    QN_PROP(OnChange);
+    QN_PROP(OnChanging);
+    QN_PROP(OnColumnClick);
+    QN_PROP(OnColumnDragged);
+    QN_PROP(OnColumnRightClick);
+    QN_PROP(OnCompare);
+    QN_PROP(OnCustomDraw);
+    QN_PROP(OnCustomDrawItem);
+    QN_PROP(OnCustomDrawSubItem);
+    QN_PROP(OnCreateItemClass);
+    QN_PROP(OnData);
+    QN_PROP(OnDataFind);
+    QN_PROP(OnDataHint);
+    QN_PROP(OnDataStateChange);
+    QN_PROP(OnDeletion);
+    QN_PROP(OnDrawItem);
+    QN_PROP(OnEdited);
+    QN_PROP(OnEditing);
+    QN_PROP(OnGetImageIndex);
+    QN_PROP(OnGetSubItemImage);
+    QN_PROP(OnInfoTip);
+    QN_PROP(OnInsert);
+    QN_PROP(OnItemChecked);
+    QN_PROP(OnSelectItem);
+  }
 };
 
 }  // namespace vcl
