@@ -3,15 +3,19 @@
 // images, grid lines and a row picked with the mouse; below it the same
 // vessels as large icons, and with their tenders as a list running down
 // columns, side by side.
-// Saved as listview.png.
+// Saved as listview.png. A second picture, listview-skinned.png, shows the
+// skinned list view: the same report with its flat header and the skin's
+// own scroll bars beside and below it.
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
 #include "platform/desktop/Desktop.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Forms.h"
+#include "skin/controls/uQuarnListView.h"
 
 namespace gallery {
 
@@ -129,7 +133,7 @@ void Caption(TWinControl* parent, TComponent* owner, Integer x, Integer y, const
 const char16_t* const kTenders[] = {u"Fulmar", u"Gannet", u"Eider", u"Merlin", u"Osprey",
                                     u"Plover", u"Razorbill", u"Sanderling", u"Whimbrel", u"Dunlin"};
 
-void Fill(TListView* v, bool details, bool tenders = false) {
+void Fill(TCustomListView* v, bool details, bool tenders = false) {
   v->Items()->BeginUpdate();
   for (size_t i = 0; i < std::size(kBoats); ++i) {
     const Boat& b = kBoats[i];
@@ -144,9 +148,19 @@ void Fill(TListView* v, bool details, bool tenders = false) {
       TListItem* it = v->Items()->Add();
       it->SetCaption(kTenders[i]);
       it->SetImageIndex(Integer((i * 4) % std::size(kBoats)));
+      if (details)
+        for (const String& t : {String(u"Tender"), u"T" + IntToStr(Integer(i) + 1),
+                                FloatToStrF(2.6 + 0.3 * double(i % 4), TFloatFormat::ffFixed, 4, 1) + u" m", String(u"Harbour trust")})
+          it->SubItems()->Add(t);
     }
   v->Items()->EndUpdate();
 }
+
+struct Col {
+  const char16_t* Caption;
+  Integer Width;
+  TAlignment Align;
+};
 
 }  // namespace
 
@@ -179,11 +193,6 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   report->SetGridLines(true);
   report->SetRowSelect(true);
   report->SetHideSelection(false);
-  struct Col {
-    const char16_t* Caption;
-    Integer Width;
-    TAlignment Align;
-  };
   for (const Col& c : {Col{u"Vessel", 190, taLeftJustify}, Col{u"Kind", 130, taLeftJustify},
                        Col{u"Berth", 90, taCenter}, Col{u"Length", 110, taRightJustify},
                        Col{u"Skipper", 180, taLeftJustify}}) {
@@ -236,10 +245,52 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   SaveWindowSnapshot(form->Handle(), path);
 
   delete form;
+
+  // The skinned report: flat header, images, and external bars.
+  std::string skinned = outDir + "/listview-skinned.png";
+  auto* sform = new TForm(Application);
+  sform->SetPosition(poDesigned);
+  sform->SetBorderStyle(bsDialog);
+  sform->SetCaption(u"Skinned list view");
+  sform->SetBounds(30, 30, 100, 100);
+  sform->SetClientWidth(520);
+  sform->SetClientHeight(300);
+  sform->SetColor(TColor(0x00F4EFEA));
+  auto* sv = Make<qn::TQuarnListView>(sform, sform, 16, 16, 478, 258);
+  sv->SetBorderStyle(bsNone);
+  sv->SetViewStyle(vsReport);
+  sv->SetSmallImages(small.get());
+  sv->SetRowSelect(true);
+  sv->SetHideSelection(false);
+  for (const Col& c : {Col{u"Vessel", 170, taLeftJustify}, Col{u"Kind", 120, taLeftJustify},
+                       Col{u"Berth", 80, taCenter}, Col{u"Length", 100, taRightJustify},
+                       Col{u"Skipper", 160, taLeftJustify}}) {
+    TListColumn* col = sv->Columns()->Add();
+    col->SetCaption(c.Caption);
+    col->SetWidth(c.Width);
+    col->SetAlignment(c.Align);
+  }
+  Fill(sv, true, true);
+  auto* vbar = Make<qn::TQuarnScrollBar>(sform, sform, 494, 16, 10, 258);
+  vbar->SetKind(sbVertical);
+  auto* hbar = Make<qn::TQuarnScrollBar>(sform, sform, 16, 274, 478, 10);
+  sv->SetVScrollBar(vbar);
+  sv->SetHScrollBar(hbar);
+  sform->Show();
+  Application->ProcessMessages();
+  sv->Items()->Item(4)->SetSelected(true);
+  sv->Items()->Item(4)->SetFocused(true);
+  sv->Scroll(0, 2 * sv->Items()->Item(0)->DisplayRect(drBounds).Height());
+  sv->UpDateScrollBars();
+  Application->ProcessMessages();
+  sform->Update();
+  SaveWindowSnapshot(sform->Handle(), skinned);
+  delete sform;
+
   ResetInput();
   SetVirtualClock(false);
   ResetScreenConfiguration();
-  return {path};
+  return {path, skinned};
 }
 
 }  // namespace gallery

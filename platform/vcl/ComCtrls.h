@@ -349,7 +349,8 @@ using TLVColumnClickEvent = TEvent<void(TObject* Sender, class TListColumn* Colu
 using TLVColumnRClickEvent = TEvent<void(TObject* Sender, class TListColumn* Column, TPoint Point)>;
 using TLVEditingEvent = TEvent<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
 using TLVEditedEvent = TEvent<void(TObject* Sender, TListItem* Item, String& S)>;
-using TLVCompareEvent = TEvent<void(TObject* Sender, TListItem* Item1, TListItem* Item2, Integer Data, Integer& Compare)>;
+using TLVCompareEvent =
+    TEvent<void(TObject* Sender, TListItem* Item1, TListItem* Item2, Integer Data, Integer& Compare)>;
 using TLVDrawItemEvent = TEvent<void(TCustomListView* Sender, TListItem* Item, TRect Rect, TOwnerDrawState State)>;
 using TLVSubItemImageEvent = TEvent<void(TObject* Sender, TListItem* Item, Integer SubItem, Integer& ImageIndex)>;
 using TLVCreateItemClassEvent = TEvent<void(TCustomListView* Sender, TListItemClass& ItemClass)>;
@@ -774,75 +775,84 @@ class TCustomListView : public TWinControl {
   TLVAdvancedCustomDrawSubItemEvent FOnAdvancedCustomDrawSubItem;
 };
 
+// The list view's published properties, for its descendants to publish.
+#define QN_LIST_VIEW_PROPS(C)                                                                                         \
+  P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);                                        \
+  P.Property(u"AllocBy", &TCustomListView::AllocBy, &TCustomListView::SetAllocBy).Default(0);                         \
+  P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});                 \
+  P.Property(u"BorderStyle", &TCustomListView::BorderStyle, &TCustomListView::SetBorderStyle).Default(bsSingle);      \
+  P.Property(u"Checkboxes", &TCustomListView::Checkboxes, &TCustomListView::SetCheckboxes).Default(false);            \
+  P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clWindow);                  \
+  P.Property(u"Columns", &TCustomListView::Columns, &TCustomListView::SetColumns);                                    \
+  P.Property(u"ColumnClick", &TCustomListView::ColumnClick, &TCustomListView::SetColumnClick).Default(true);          \
+  P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);                                    \
+  P.Property(u"Font", &TControl::Font, &TControl::SetFont);                                                           \
+  P.Property(u"FlatScrollBars", &TCustomListView::FlatScrollBars, &TCustomListView::SetFlatScrollBars)                \
+      .Default(false);                                                                                                \
+  P.Property(u"FullDrag", &TCustomListView::FullDrag, &TCustomListView::SetFullDrag).Default(false);                  \
+  P.Property(u"GridLines", &TCustomListView::GridLines, &TCustomListView::SetGridLines).Default(false);               \
+  P.Property(u"HideSelection", &TCustomListView::HideSelection, &TCustomListView::SetHideSelection).Default(true);    \
+  P.Property(u"HotTrack", &TCustomListView::HotTrack, &TCustomListView::SetHotTrack).Default(false);                  \
+  P.Property(u"HotTrackStyles", &TCustomListView::HotTrackStyles, &TCustomListView::SetHotTrackStyles)                \
+      .Default(THotTrackStyles{});                                                                                    \
+  P.Property(u"HoverTime", &TCustomListView::HoverTime, &TCustomListView::SetHoverTime).Default(Cardinal(-1));        \
+  P.Property(u"IconOptions", &TCustomListView::IconOptions, &TCustomListView::SetIconOptions);                        \
+  P.Property(u"LargeImages", &TCustomListView::LargeImages, &TCustomListView::SetLargeImages);                        \
+  P.Property(u"MultiSelect", &TCustomListView::MultiSelect, &TCustomListView::SetMultiSelect).Default(false);         \
+  P.Property(u"OwnerData", &TCustomListView::OwnerData, &TCustomListView::SetOwnerData).Default(false);               \
+  P.Property(u"OwnerDraw", &TCustomListView::OwnerDraw, &TCustomListView::SetOwnerDraw).Default(false);               \
+  P.Property(u"ReadOnly", &TCustomListView::ReadOnly, &TCustomListView::SetReadOnly).Default(false);                  \
+  P.Property(u"RowSelect", &TCustomListView::RowSelect, &TCustomListView::SetRowSelect).Default(false);               \
+  P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);                       \
+  P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);                           \
+  P.Property(u"ShowColumnHeaders", &TCustomListView::ShowColumnHeaders, &TCustomListView::SetShowColumnHeaders)       \
+      .Default(true);                                                                                                 \
+  P.Property(u"ShowWorkAreas", &TCustomListView::ShowWorkAreas, &TCustomListView::SetShowWorkAreas).Default(false);   \
+  P.Property(u"SmallImages", &TCustomListView::SmallImages, &TCustomListView::SetSmallImages);                        \
+  P.Property(u"SortType", &TCustomListView::SortType, &TCustomListView::SetSortType).Default(stNone);                 \
+  P.Property(u"StateImages", &TCustomListView::StateImages, &TCustomListView::SetStateImages);                        \
+  P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);                             \
+  P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);                              \
+  P.Property(u"ViewStyle", &TCustomListView::ViewStyle, &TCustomListView::SetViewStyle).Default(vsIcon);              \
+  P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);                                    \
+  P.Property(u"OnAdvancedCustomDraw", &TCustomListView::OnAdvancedCustomDraw,                                         \
+      &TCustomListView::SetOnAdvancedCustomDraw);                                                                     \
+  P.Property(u"OnAdvancedCustomDrawItem", &TCustomListView::OnAdvancedCustomDrawItem,                                 \
+      &TCustomListView::SetOnAdvancedCustomDrawItem);                                                                 \
+  P.Property(u"OnAdvancedCustomDrawSubItem", &TCustomListView::OnAdvancedCustomDrawSubItem,                           \
+      &TCustomListView::SetOnAdvancedCustomDrawSubItem);                                                              \
+  P.Property(u"OnChange", &TCustomListView::OnChange, &TCustomListView::SetOnChange);                                 \
+  P.Property(u"OnChanging", &TCustomListView::OnChanging, &TCustomListView::SetOnChanging);                           \
+  P.Property(u"OnColumnClick", &TCustomListView::OnColumnClick, &TCustomListView::SetOnColumnClick);                  \
+  P.Property(u"OnColumnDragged", &TCustomListView::OnColumnDragged, &TCustomListView::SetOnColumnDragged);            \
+  P.Property(u"OnColumnRightClick", &TCustomListView::OnColumnRightClick, &TCustomListView::SetOnColumnRightClick);   \
+  P.Property(u"OnCompare", &TCustomListView::OnCompare, &TCustomListView::SetOnCompare);                              \
+  P.Property(u"OnCustomDraw", &TCustomListView::OnCustomDraw, &TCustomListView::SetOnCustomDraw);                     \
+  P.Property(u"OnCustomDrawItem", &TCustomListView::OnCustomDrawItem, &TCustomListView::SetOnCustomDrawItem);         \
+  P.Property(u"OnCustomDrawSubItem", &TCustomListView::OnCustomDrawSubItem,                                           \
+      &TCustomListView::SetOnCustomDrawSubItem);                                                                      \
+  P.Property(u"OnCreateItemClass", &TCustomListView::OnCreateItemClass, &TCustomListView::SetOnCreateItemClass);      \
+  P.Property(u"OnData", &TCustomListView::OnData, &TCustomListView::SetOnData);                                       \
+  P.Property(u"OnDataFind", &TCustomListView::OnDataFind, &TCustomListView::SetOnDataFind);                           \
+  P.Property(u"OnDataHint", &TCustomListView::OnDataHint, &TCustomListView::SetOnDataHint);                           \
+  P.Property(u"OnDataStateChange", &TCustomListView::OnDataStateChange, &TCustomListView::SetOnDataStateChange);      \
+  P.Property(u"OnDeletion", &TCustomListView::OnDeletion, &TCustomListView::SetOnDeletion);                           \
+  P.Property(u"OnDrawItem", &TCustomListView::OnDrawItem, &TCustomListView::SetOnDrawItem);                           \
+  P.Property(u"OnEdited", &TCustomListView::OnEdited, &TCustomListView::SetOnEdited);                                 \
+  P.Property(u"OnEditing", &TCustomListView::OnEditing, &TCustomListView::SetOnEditing);                              \
+  P.Property(u"OnGetImageIndex", &TCustomListView::OnGetImageIndex, &TCustomListView::SetOnGetImageIndex);            \
+  P.Property(u"OnGetSubItemImage", &TCustomListView::OnGetSubItemImage, &TCustomListView::SetOnGetSubItemImage);      \
+  P.Property(u"OnInfoTip", &TCustomListView::OnInfoTip, &TCustomListView::SetOnInfoTip);                              \
+  P.Property(u"OnInsert", &TCustomListView::OnInsert, &TCustomListView::SetOnInsert);                                 \
+  P.Property(u"OnItemChecked", &TCustomListView::OnItemChecked, &TCustomListView::SetOnItemChecked);                  \
+  P.Property(u"OnSelectItem", &TCustomListView::OnSelectItem, &TCustomListView::SetOnSelectItem);
+
 class TListView : public TCustomListView {
   QN_CLASS_CREATE(TListView, TCustomListView, TComponent)
  public:
   explicit TListView(TComponent* AOwner) : TCustomListView(AOwner) {}
 
-  QN_PUBLISHED(TListView) {
-    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
-    QN_PROP(AllocBy).Default(0);
-    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
-    QN_PROP(BorderStyle).Default(bsSingle);
-    QN_PROP(Checkboxes).Default(false);
-    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clWindow);
-    QN_PROP(Columns);
-    QN_PROP(ColumnClick).Default(true);
-    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
-    QN_PROP(FlatScrollBars).Default(false);
-    QN_PROP(FullDrag).Default(false);
-    QN_PROP(GridLines).Default(false);
-    QN_PROP(HideSelection).Default(true);
-    QN_PROP(HotTrack).Default(false);
-    QN_PROP(HotTrackStyles).Default(THotTrackStyles{});
-    QN_PROP(HoverTime).Default(Cardinal(-1));
-    QN_PROP(IconOptions);
-    QN_PROP(LargeImages);
-    QN_PROP(MultiSelect).Default(false);
-    QN_PROP(OwnerData).Default(false);
-    QN_PROP(OwnerDraw).Default(false);
-    QN_PROP(ReadOnly).Default(false);
-    QN_PROP(RowSelect).Default(false);
-    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
-    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
-    QN_PROP(ShowColumnHeaders).Default(true);
-    QN_PROP(ShowWorkAreas).Default(false);
-    QN_PROP(SmallImages);
-    QN_PROP(SortType).Default(stNone);
-    QN_PROP(StateImages);
-    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
-    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
-    QN_PROP(ViewStyle).Default(vsIcon);
-    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
-    QN_PROP(OnAdvancedCustomDraw);
-    QN_PROP(OnAdvancedCustomDrawItem);
-    QN_PROP(OnAdvancedCustomDrawSubItem);
-    QN_PROP(OnChange);
-    QN_PROP(OnChanging);
-    QN_PROP(OnColumnClick);
-    QN_PROP(OnColumnDragged);
-    QN_PROP(OnColumnRightClick);
-    QN_PROP(OnCompare);
-    QN_PROP(OnCustomDraw);
-    QN_PROP(OnCustomDrawItem);
-    QN_PROP(OnCustomDrawSubItem);
-    QN_PROP(OnCreateItemClass);
-    QN_PROP(OnData);
-    QN_PROP(OnDataFind);
-    QN_PROP(OnDataHint);
-    QN_PROP(OnDataStateChange);
-    QN_PROP(OnDeletion);
-    QN_PROP(OnDrawItem);
-    QN_PROP(OnEdited);
-    QN_PROP(OnEditing);
-    QN_PROP(OnGetImageIndex);
-    QN_PROP(OnGetSubItemImage);
-    QN_PROP(OnInfoTip);
-    QN_PROP(OnInsert);
-    QN_PROP(OnItemChecked);
-    QN_PROP(OnSelectItem);
-  }
+  QN_PUBLISHED(TListView) { QN_LIST_VIEW_PROPS(TListView) }
 };
 
 }  // namespace vcl

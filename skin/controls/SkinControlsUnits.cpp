@@ -10,6 +10,7 @@
 #include "skin/controls/uQuarnExpandBox.h"
 #include "skin/controls/uQuarnHtmlLabel.h"
 #include "skin/controls/uQuarnLabel.h"
+#include "skin/controls/uQuarnListView.h"
 #include "skin/controls/uQuarnMemo.h"
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/controls/uQuarnPasswordEdit.h"
@@ -50,6 +51,7 @@ void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnPasswordEdit", {"uQuarnEdit"}, InitQuarnPasswordEdit, nullptr});
   RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
   RegisterUnit({"uQuarnSplitter", {"uQuarnResManager", "Controls"}, InitQuarnSplitter, nullptr});
+  RegisterUnit({"uQuarnListView", {"uQuarnScrollBar", "Controls"}, InitQuarnListView, nullptr});
   RegisterUnit({"uQuarnMemo", {"uQuarnScrollBar", "uQuarnPanel", "Clipbrd"}, InitQuarnMemo, nullptr});
   RegisterUnit({"uQuarnScrollBox", {"uQuarnScrollBar", "uQuarnPanel"}, InitQuarnScrollBox, nullptr});
   RegisterUnit({"uQuarnSizeGrip", {"uQuarnResManager", "Forms"}, InitQuarnSizeGrip, nullptr});
