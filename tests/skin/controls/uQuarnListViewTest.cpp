@@ -159,9 +159,13 @@ TEST_F(uQuarnListView, CaptionsShortenToTheLongestFittingPrefix) {
     ASSERT_EQ(r.substr(r.size() - 3), u"...");
     String prefix = r.substr(0, r.size() - 3);
     EXPECT_EQ(s.compare(0, prefix.size(), prefix), 0);
-    if (!prefix.empty()) EXPECT_LE(c->TextWidth(r), w);
+    if (!prefix.empty()) {
+      EXPECT_LE(c->TextWidth(r), w);
+    }
     // One more character would not fit.
-    if (prefix.size() < s.size()) EXPECT_GT(c->TextWidth(s.substr(0, prefix.size() + 1) + u"..."), w);
+    if (prefix.size() < s.size()) {
+      EXPECT_GT(c->TextWidth(s.substr(0, prefix.size() + 1) + u"..."), w);
+    }
   }
 }
 
