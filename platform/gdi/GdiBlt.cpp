@@ -240,6 +240,40 @@ int StretchDIBits(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, in
   TDrawScope ds(dc);
   if (!ds || !bmi) return 0;
   int height = std::abs(bmi->bmiHeader.biHeight);
+  // A picture drawn row for row into a small visible part of the target (a
+  // control taking its part of its parent's picture) has only the rows that
+  // part shows decoded: the rest could never reach a pixel.
+  const auto& hdr = bmi->bmiHeader;
+  if (bits && h == sh && h > 0 && w > 0 && sw > 0 && ds.DC->State.StretchMode != HALFTONE &&
+      (hdr.biCompression == BI_RGB || hdr.biCompression == BI_BITFIELDS) &&
+      (hdr.biBitCount == 24 || hdr.biBitCount == 32) && hdr.biSize >= sizeof(BITMAPINFOHEADER) &&
+      hdr.biSize <= 124 && hdr.biWidth > 0 && hdr.biWidth <= (1 << 28) / std::max(1, height)) {
+    const int top = hdr.biHeight > 0 ? height - sy - sh : sy;
+    const TPoint o = ds.DC->Offset();
+    if (top >= 0 && top + sh <= height && CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h)) {
+      const TRect clip = ds.DC->EffectiveClip().Box();
+      const int v0 = std::max(clip.Top, y + o.Y), v1 = std::min(clip.Bottom, y + o.Y + h);
+      if (v1 <= v0 || clip.Right <= clip.Left) return height;
+      if (v1 - v0 < h) {
+        const int rows = v1 - v0, first = top + (v0 - (y + o.Y));
+        const size_t stride = ((size_t(hdr.biWidth) * hdr.biBitCount + 31) / 32) * 4;
+        // The band's rows in memory order: from the first for a top-down
+        // picture, from the bottom for a bottom-up one.
+        const size_t memRow = hdr.biHeight > 0 ? size_t(height - first - rows) : size_t(first);
+        const size_t infoSize = hdr.biSize + (hdr.biCompression == BI_BITFIELDS ? 12 : 0);
+        std::vector<Byte> info(infoSize);
+        std::memcpy(info.data(), bmi, infoSize);
+        auto* part = reinterpret_cast<BITMAPINFO*>(info.data());
+        part->bmiHeader.biHeight = hdr.biHeight > 0 ? rows : -rows;
+        part->bmiHeader.biSizeImage = 0;
+        auto band = DecodeDib(static_cast<const Byte*>(bits) + memRow * stride, part, usage, 0, rows);
+        if (!band) return 0;
+        if (!StretchFromSurface(ds, nullptr, *band, x, v0 - o.Y, w, rows, sx, 0, sw, rows, rop & 0x00FFFFFF))
+          return 0;
+        return height;
+      }
+    }
+  }
   auto s = DecodeDib(bits, bmi, usage, 0, height);
   if (!s) return 0;
   // Bottom-up DIBs count source rows from the bottom.

@@ -374,3 +374,42 @@ TEST(Platform_GdiBlt, LowerDepthAndMappedDibSections) {
   DeleteObject(m);
   DeleteDC(dc);
 }
+
+// A picture drawn into a clipped target with an origin decodes only the
+// rows the clip shows; what lands must be what drawing it whole gives, for
+// top-down and bottom-up pictures of both depths, stretched sideways or not.
+TEST(Platform_GdiBlt, StretchDIBitsIntoAClippedBandMatchesTheWholePicture) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 300; ++round) {
+    const int bpp = rng() % 2 ? 32 : 24, pw = 1 + int(rng() % 40), ph = 1 + int(rng() % 40);
+    const size_t stride = ((size_t(pw) * bpp + 31) / 32) * 4;
+    std::vector<Byte> bits(stride * size_t(ph));
+    for (Byte& b : bits) b = Byte(rng());
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = pw;
+    bi.bmiHeader.biHeight = rng() % 2 ? ph : -ph;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = WORD(bpp);
+    const int sx = int(rng() % pw), sy = int(rng() % ph);
+    const int sw = 1 + int(rng() % (pw - sx)), sh = 1 + int(rng() % (ph - sy));
+    const int w = rng() % 2 ? sw : 1 + int(rng() % 50);
+    const int x = int(rng() % 30) - 10, y = int(rng() % 30) - 10;
+    const int ox = int(rng() % 9) - 4, oy = int(rng() % 9) - 4;
+    TDib whole(40, 40, 0xFF123456u), band(40, 40, 0xFF123456u);
+    SetWindowOrgEx(whole.DC, ox, oy, nullptr);
+    SetWindowOrgEx(band.DC, ox, oy, nullptr);
+    const int cy0 = int(rng() % 40), cy1 = cy0 + 1 + int(rng() % (40 - cy0));
+    HRGN clip = CreateRectRgn(2, cy0, 38, cy1);
+    SelectClipRgn(band.DC, clip);
+    DeleteObject(clip);
+    ASSERT_NE(StretchDIBits(whole.DC, x, y, w, sh, sx, sy, sw, sh, bits.data(), &bi, DIB_RGB_COLORS, SRCCOPY), 0);
+    ASSERT_NE(StretchDIBits(band.DC, x, y, w, sh, sx, sy, sw, sh, bits.data(), &bi, DIB_RGB_COLORS, SRCCOPY), 0);
+    for (int py = 0; py < 40; ++py)
+      for (int px = 0; px < 40; ++px) {
+        const bool in = px >= 2 && px < 38 && py >= cy0 && py < cy1;
+        ASSERT_EQ(band.At(px, py), in ? whole.At(px, py) : 0xFF123456u)
+            << "round " << round << " at " << px << "," << py;
+      }
+  }
+}
