@@ -892,59 +892,42 @@ void ListView::EnsureVisible(int i, bool partial) {
   }
 }
 
+// Where a scroll-bar code moves a position (the line and page codes of the
+// two axes share their values); false for codes that move nothing.
+bool ScrollTarget(int code, int pos, int line, int page, int last, int thumb, int& to) {
+  switch (code) {
+    case SB_LINEUP: to = pos - line; return true;
+    case SB_LINEDOWN: to = pos + line; return true;
+    case SB_PAGEUP: to = pos - page; return true;
+    case SB_PAGEDOWN: to = pos + page; return true;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: to = thumb; return true;
+    case SB_TOP: to = 0; return true;
+    case SB_BOTTOM: to = last; return true;
+    default: return false;
+  }
+}
+
 void ListView::ScrollMsg(bool vertical, int code, int thumb) {
   RECT c = Client();
   int rh = RowHeight();
   if (Report() && vertical) {
-    int page = std::max(1, PerPageRows());
-    int t = Top;
-    switch (code) {
-      case SB_LINEUP: --t; break;
-      case SB_LINEDOWN: ++t; break;
-      case SB_PAGEUP: t -= page; break;
-      case SB_PAGEDOWN: t += page; break;
-      case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: t = thumb; break;
-      case SB_TOP: t = 0; break;
-      case SB_BOTTOM: t = Count(); break;
-      default: return;
-    }
-    SetTopRow(t);
+    int t;
+    if (ScrollTarget(code, Top, 1, std::max(1, PerPageRows()), Count(), thumb, t)) SetTopRow(t);
     return;
   }
   if (View() == LVS_LIST) {
     if (vertical) return;
-    int t = Top, page = VisibleListColumns();
-    switch (code) {
-      case SB_LINELEFT: --t; break;
-      case SB_LINERIGHT: ++t; break;
-      case SB_PAGELEFT: t -= page; break;
-      case SB_PAGERIGHT: t += page; break;
-      case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: t = thumb; break;
-      case SB_LEFT: t = 0; break;
-      case SB_RIGHT: t = ListColumns(); break;
-      default: return;
-    }
-    SetTopRow(t);
+    int t;
+    if (ScrollTarget(code, Top, 1, VisibleListColumns(), ListColumns(), thumb, t)) SetTopRow(t);
     return;
   }
   // Pixels: report sideways, and both axes of the icon views.
   int cur = vertical ? YOff : XOff;
   int page = vertical ? int(c.Bottom) : int(c.Right);
   int line = Report() ? 16 : rh;
-  int to = cur;
-  switch (code) {
-    case SB_LINEUP: to -= line; break;
-    case SB_LINEDOWN: to += line; break;
-    case SB_PAGEUP: to -= page; break;
-    case SB_PAGEDOWN: to += page; break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: to = thumb; break;
-    case SB_TOP: to = 0; break;
-    case SB_BOTTOM: to = 1 << 29; break;
-    default: return;
-  }
+  int to;
+  if (!ScrollTarget(code, cur, line, page, 1 << 29, thumb, to)) return;
   if (vertical) SetYOff(to);
   else SetXOff(to);
 }
