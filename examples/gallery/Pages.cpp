@@ -50,6 +50,7 @@ std::vector<std::string> TreeFramePage(const std::string& outDir);
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 std::vector<std::string> ControlsPage(const std::string& outDir);
 std::vector<std::string> ListViewPage(const std::string& outDir);
+std::vector<std::string> TabsPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -101,6 +102,7 @@ std::vector<Page> AllPages() {
       {"treedecorations", TreeDecorationsPage},
       {"controls", ControlsPage},
       {"listview", ListViewPage},
+      {"tabs", TabsPage},
   };
 }
 

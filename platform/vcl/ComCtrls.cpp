@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/classes/Streaming.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ControlMessages.h"
 #include "platform/vcl/Forms.h"
@@ -405,6 +406,11 @@ void TTabSheet::SetPageControl(TPageControl* APageControl) {
   if (FPageControl) FPageControl->RemovePage(this);
   SetParent(APageControl);
   if (APageControl) APageControl->InsertPage(this);
+}
+
+void TTabSheet::ReadState(TReader* Reader) {
+  inherited::ReadState(Reader);
+  if (auto* pc = dynamic_cast<TPageControl*>(Reader->Parent())) SetPageControl(pc);
 }
 
 Integer TTabSheet::PageIndex() const {

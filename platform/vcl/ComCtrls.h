@@ -233,6 +233,8 @@ class TTabSheet : public TWinControl {
 
  protected:
   friend class TPageControl;
+  // A sheet read from a form file inside a page control joins its pages.
+  void ReadState(TReader* Reader) override;
   TPageControl* FPageControl = nullptr;
   bool FTabVisible = true;
   bool FTabShowing = false;  // it has a tab in the control now

@@ -22,6 +22,7 @@
 #include "skin/controls/uQuarnSizeGrip.h"
 #include "skin/controls/uQuarnSpinEdit.h"
 #include "skin/controls/uQuarnSplitter.h"
+#include "skin/controls/uQuarnTabs.h"
 #include "skin/controls/uQuarnTips.h"
 
 namespace qn {
@@ -52,6 +53,7 @@ void RegisterSkinControlsUnits() {
   RegisterUnit({"uQuarnScrollBar", {"uQuarnResManager", "Controls"}, InitQuarnScrollBar, nullptr});
   RegisterUnit({"uQuarnSplitter", {"uQuarnResManager", "Controls"}, InitQuarnSplitter, nullptr});
   RegisterUnit({"uQuarnListView", {"uQuarnScrollBar", "Controls"}, InitQuarnListView, nullptr});
+  RegisterUnit({"uQuarnTabs", {"uQuarnResManager", "uQnPix32Lib", "Controls"}, InitQuarnTabs, nullptr});
   RegisterUnit({"uQuarnMemo", {"uQuarnScrollBar", "uQuarnPanel", "Clipbrd"}, InitQuarnMemo, nullptr});
   RegisterUnit({"uQuarnScrollBox", {"uQuarnScrollBar", "uQuarnPanel"}, InitQuarnScrollBox, nullptr});
   RegisterUnit({"uQuarnSizeGrip", {"uQuarnResManager", "Forms"}, InitQuarnSizeGrip, nullptr});
