@@ -97,6 +97,30 @@ TQuarnPageControl* MakePages(TWinControl* Parent, Integer X, Integer Y, Integer 
   return pc;
 }
 
+void AddSheets(TQuarnPageControl* pc, const SheetText (&Texts)[3], TColor Ink, Byte Alpha, TColor Tint,
+               Integer Active) {
+  for (const SheetText& t : Texts) {
+    auto* s = AddSheet(pc, t, Ink);
+    s->SetAlpha(Alpha);
+    s->SetColor(Tint);
+  }
+  pc->SetActivePageIndex(Active);
+}
+
+// Tabs at a side: 34 long, 96 across, the caption across them.
+void StandOut(TQuarnPageControl* pc, Integer CaptionX) {
+  pc->SetTabWidth(34);
+  pc->SetDefaultItemHeight(96);
+  pc->TabCaptionOffset()->SetX(CaptionX);
+  pc->TabCaptionOffset()->SetY(9);
+}
+
+void Glow(TQuarnPageControl* pc, TColor Colour) {
+  pc->CaptionLight()->SetActive(true);
+  pc->CaptionLight()->SetColor(Colour);
+  pc->CaptionLight()->SetBlurRadius(3);
+}
+
 }  // namespace
 
 std::vector<std::string> TabsPage(const std::string& outDir) {
@@ -144,51 +168,30 @@ std::vector<std::string> TabsPage(const std::string& outDir) {
   bottom->SetTabWidthAutoSize(true);
   bottom->TabCaptionOffset()->SetX(0);
   bottom->TabCaptionOffset()->SetY(0);
-  bottom->CaptionLight()->SetActive(true);
-  bottom->CaptionLight()->SetColor(TColor(RGB(120, 205, 255)));
-  bottom->CaptionLight()->SetBlurRadius(3);
+  Glow(bottom, TColor(RGB(120, 205, 255)));
   const SheetText bottomText[3] = {
       {u"Morning", u"Morning tide", u"High water 06:42, 4.1 m. Light airs from the south-west."},
       {u"Evening", u"Evening tide", u"High water 19:05, 3.8 m. The breeze backs westerly and freshens."},
       {u"Week", u"The week ahead", u"Springs on Saturday: moor long and check the warps twice a day."}};
-  for (const SheetText& t : bottomText) AddSheet(bottom, t, ink)->SetAlpha(150);
-  bottom->SetActivePageIndex(1);
+  AddSheets(bottom, bottomText, ink, 150, clWhite, 1);
 
   // Left: tabs standing out to the left, lightly tinted sheets.
   auto* left = MakePages(sheet.get(), 20, 325, 400, 295, tpLeft, u"left");
-  left->SetTabWidth(34);
-  left->SetDefaultItemHeight(96);
-  left->TabCaptionOffset()->SetX(14);
-  left->TabCaptionOffset()->SetY(9);
+  StandOut(left, 14);
   const SheetText leftText[3] = {{u"Sloops", u"Sloops", u"Kittiwake, Tern and the visiting Marram lie on the A pontoon."},
                                  {u"Trawlers", u"Trawlers", u"Morning Star lands at six; Harvester is on the slip."},
                                  {u"Launches", u"Launches", u"Grey Heron and Skerry run the ferry to the island."}};
-  for (const SheetText& t : leftText) {
-    auto* s = AddSheet(left, t, ink);
-    s->SetAlpha(170);
-    s->SetColor(TColor(RGB(236, 246, 255)));
-  }
-  left->SetActivePageIndex(0);
+  AddSheets(left, leftText, ink, 170, TColor(RGB(236, 246, 255)), 0);
 
-  // Right: tabs out to the right over a nearly opaque sheet.
+  // Right: tabs out to the right, glowing, over a nearly opaque sheet.
   auto* right = MakePages(sheet.get(), 440, 325, 400, 295, tpRight, u"right");
-  right->SetTabWidth(34);
-  right->SetDefaultItemHeight(96);
-  right->TabCaptionOffset()->SetX(12);
-  right->TabCaptionOffset()->SetY(9);
-  right->CaptionLight()->SetActive(true);
-  right->CaptionLight()->SetColor(TColor(RGB(255, 214, 110)));
-  right->CaptionLight()->SetBlurRadius(3);
+  StandOut(right, 12);
+  Glow(right, TColor(RGB(255, 214, 110)));
   const SheetText rightText[3] = {
       {u"Crew", u"Crew list", u"Twelve hands signed on for the regatta; two more are wanted."},
       {u"Stores", u"Stores", u"Diesel, water and ice at the fuel berth until six in the evening."},
       {u"Charts", u"Charts", u"New soundings for the bar are pinned up in the harbour office."}};
-  for (const SheetText& t : rightText) {
-    auto* s = AddSheet(right, t, ink);
-    s->SetAlpha(225);
-    s->SetColor(TColor(RGB(255, 251, 240)));
-  }
-  right->SetActivePageIndex(2);
+  AddSheets(right, rightText, ink, 225, TColor(RGB(255, 251, 240)), 2);
 
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

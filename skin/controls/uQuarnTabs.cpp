@@ -20,6 +20,27 @@ bool ContainsPoint(const TRect& R, Integer X, Integer Y) {
   return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom;
 }
 
+// WM_PAINT into the DC the message carries (a parent taking our picture),
+// else into the window's own paint DC, which the message then carries.
+template <class F>
+void PaintMessage(TWinControl* Control, TMessage& Message, F&& Draw) {
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  PAINTSTRUCT ps;
+  const bool own = !dc;
+  if (own) {
+    dc = BeginPaint(Control->Handle(), &ps);
+    Message.WParam = reinterpret_cast<WPARAM>(dc);
+  }
+  try {
+    Draw(dc);
+  } catch (...) {
+    if (own) EndPaint(Control->Handle(), &ps);
+    throw;
+  }
+  if (own) EndPaint(Control->Handle(), &ps);
+  Message.Result = 0;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -128,20 +149,11 @@ void TQuarnCustomTabSheet::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_PAINT: {
       if (ComponentState().Contains(csDestroying)) return;
-      HDC dc = reinterpret_cast<HDC>(Message.WParam);
-      PAINTSTRUCT ps;
-      const bool own = !dc;
-      if (own) dc = BeginPaint(Handle(), &ps);
-      try {
+      PaintMessage(this, Message, [this](HDC dc) {
         DrawSheetBackGround(dc);
         // Windowless controls on the sheet go over its picture.
         PaintControls(dc, nullptr);
-      } catch (...) {
-        if (own) EndPaint(Handle(), &ps);
-        throw;
-      }
-      if (own) EndPaint(Handle(), &ps);
-      Message.Result = 0;
+      });
       return;
     }
     case WM_ERASEBKGND:
@@ -701,25 +713,13 @@ void TQuarnPageControl::Dispatch(TMessage& Message) {
       return;
     case WM_PAINT: {
       if (ComponentState().Contains(csDestroying)) return;
-      TBitmap32 work;
-      work.SetSize(std::max(0, Width()), std::max(0, Height()));
-      HDC dc = reinterpret_cast<HDC>(Message.WParam);
-      PAINTSTRUCT ps;
-      const bool own = !dc;
-      if (own) {
-        dc = BeginPaint(Handle(), &ps);
-        Message.WParam = reinterpret_cast<WPARAM>(dc);
-      }
-      try {
+      PaintMessage(this, Message, [this](HDC dc) {
+        TBitmap32 work;
+        work.SetSize(std::max(0, Width()), std::max(0, Height()));
         DrawSelfBackGround(&work);
         if (Tabs()->Count() > 0) DrawTabs(&work);
         work.DrawTo(dc, 0, 0);
-      } catch (...) {
-        if (own) EndPaint(Handle(), &ps);
-        throw;
-      }
-      if (own) EndPaint(Handle(), &ps);
-      Message.Result = 0;
+      });
       return;
     }
     case WM_SIZE:
