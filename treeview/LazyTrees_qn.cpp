@@ -246,7 +246,7 @@ void TBaseLazyTree_qn::SetAnimationDuration(Cardinal Value) {
 }
 
 void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
-  if (AppearanceDispatch(Message)) return;
+  if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
   switch (Message.Msg) {
     case WM_TIMER:
       WMTimer(Message);

@@ -587,6 +587,37 @@ using TVTBeforeGetMaxColumnWidthEvent =
     TEvent<void(TVTHeader* Sender, TColumnIndex Column, bool& UseSmartColumnWidth)>;
 using TVTAfterGetMaxColumnWidthEvent = TEvent<void(TVTHeader* Sender, TColumnIndex Column, Integer& MaxWidth)>;
 
+// --- Header painting (LazyTrees_qn_HeaderPaint.cpp)
+enum class TVTDropMarkMode : Byte { dmmNone, dmmLeft, dmmRight };
+using enum TVTDropMarkMode;
+// The parts of a header cell an application may draw itself.
+enum class THeaderPaintElement : Byte { hpeBackground, hpeDropMark, hpeHeaderGlyph, hpeSortGlyph, hpeText };
+using enum THeaderPaintElement;
+using THeaderPaintElements = TSet<THeaderPaintElement>;
+// One header cell (Column nil: the area right of the last column) as the
+// advanced owner-draw events see it.
+struct THeaderPaintInfo {
+  TCanvas* TargetCanvas = nullptr;
+  TLazyTreeColumn* Column = nullptr;
+  TRect PaintRectangle;
+  TRect TextRectangle;
+  bool IsHoverIndex = false;
+  bool IsDownIndex = false;
+  bool IsEnabled = false;
+  bool ShowHeaderGlyph = false;
+  bool ShowSortGlyph = false;
+  bool ShowRightBorder = false;
+  TVTDropMarkMode DropMark = dmmNone;
+  TPoint GlyphPos;
+  TPoint SortGlyphPos;
+};
+using TVTHeaderPaintEvent = TEvent<void(TVTHeader* Sender, TCanvas* HeaderCanvas, TLazyTreeColumn* Column,
+                                        const TRect& R, bool Hover, bool Pressed, TVTDropMarkMode DropMark)>;
+using TVTHeaderPaintQueryElementsEvent =
+    TEvent<void(TVTHeader* Sender, THeaderPaintInfo& PaintInfo, THeaderPaintElements& Elements)>;
+using TVTAdvancedHeaderPaintEvent =
+    TEvent<void(TVTHeader* Sender, THeaderPaintInfo& PaintInfo, const THeaderPaintElements& Elements)>;
+
 // --- Appearance types (the appearance code: LazyTrees_qn_Appearance.h/.cpp)
 enum class TVTButtonFillMode : Byte { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
 using enum TVTButtonFillMode;
@@ -1176,6 +1207,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTFocusChangeEvent OnFocusChanged;
   TVTAddToSelectionEvent OnAddToSelection;
   TVTRemoveFromSelectionEvent OnRemoveFromSelection;
+  TVTHeaderPaintEvent OnHeaderDraw;
+  TVTHeaderPaintQueryElementsEvent OnHeaderDrawQueryElements;
+  TVTAdvancedHeaderPaintEvent OnAdvancedHeaderDraw;
 
   void Dispatch(TMessage& Message) override;
 
@@ -1318,6 +1352,17 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void DoHeaderDragged(TColumnIndex Column, Integer OldPosition);
   virtual void DoHeaderDraggedOut(TColumnIndex Column, TPoint DropPosition);
   virtual void DoGetHeaderCursor(HCURSOR& Cursor);
+  virtual void DoHeaderDraw(TCanvas* Canvas, TLazyTreeColumn* Column, const TRect& R, bool Hover, bool Pressed,
+                            TVTDropMarkMode DropMark);
+  virtual void DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo, THeaderPaintElements& Elements);
+  virtual void DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo, const THeaderPaintElements& Elements);
+  // The header's share of the non-client area: its band above the client
+  // area, border hit-testing over it, and its picture in printed windows.
+  // True when the message was handled there.
+  bool HeaderAreaDispatch(TMessage& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCHitTest(TMessage& Message);
+  void WMPrint(TMessage& Message);
   // Where the header asked for a repaint (window coordinates); the header
   // painting code repaints from it.
   virtual void NoteHeaderInvalidated(const TRect& R) { (void)R; }
@@ -1592,6 +1637,15 @@ void FinalizeGlobalStructures();
 bool GlobalStructuresInitialized();
 // Whether the set-up started OLE (and the finalization will stop it).
 bool LazyTreesOleInitialized();
+
+// Text helpers of the unit. ShortenString cuts S to the longest prefix that
+// fits Width together with an ellipsis (EllipsisWidth 0: measured on DC);
+// WrapString breaks S into lines of Bounds' width joined by line feeds;
+// GetStringDrawRect grows Bounds from its top-left corner to the rectangle
+// DrawText needs for S.
+String ShortenString(HDC DC, const String& S, Integer Width, Integer EllipsisWidth = 0);
+String WrapString(HDC DC, const String& S, const TRect& Bounds, bool RTL, Cardinal DrawFormat);
+void GetStringDrawRect(HDC DC, const String& S, TRect& Bounds, Cardinal DrawFormat);
 
 void InitLazyTrees();
 void DoneLazyTrees();

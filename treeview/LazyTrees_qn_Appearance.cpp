@@ -76,8 +76,9 @@ void TVTColors::SetColor(Integer Index, TColor Value) {
 }
 
 TColor TVTColors::GetBackgroundColor() const { return FOwner ? FOwner->Color() : clWindow; }
-// The header's font until the tree has a header of its own.
-TColor TVTColors::GetHeaderFontColor() const { return FOwner ? FOwner->Font()->Color() : clWindowText; }
+TColor TVTColors::GetHeaderFontColor() const {
+  return FOwner && FOwner->Header() ? FOwner->Header()->Font()->Color() : clWindowText;
+}
 TColor TVTColors::GetNodeFontColor() const { return FOwner ? FOwner->Font()->Color() : clWindowText; }
 
 void TVTColors::Assign(TPersistent* Source) {
@@ -359,6 +360,7 @@ void TBaseLazyTree_qn::WMNCPaint(TMessage& Message) {
   }
   HDC dc = whole ? GetDCEx(h, nullptr, 0x200013) : GetDCEx(h, given, 0x200093);
   if (dc) {
+    if (FHeader->Options().Contains(hoVisible)) FHeader->Columns()->PaintHeader(dc, FHeaderRect, -FEffectiveOffsetX);
     OriginalWMNCPaint(dc);
     ReleaseDC(h, dc);
   }
@@ -447,6 +449,10 @@ bool DrawElement(HDC DC, const TThemedElementDetails& Details, const TRect& R, c
 TThemedElementDetails GetElementDetails(TThemedHeader Detail) { return ThemeServices()->GetElementDetails(Detail); }
 TThemedElementDetails GetElementDetails(TThemedTreeview Detail) { return ThemeServices()->GetElementDetails(Detail); }
 TThemedElementDetails GetElementDetails(TThemedButton Detail) { return ThemeServices()->GetElementDetails(Detail); }
+bool GetElementSize(HDC DC, const TThemedElementDetails& Details, const TRect& R, TElementSize ElementSize,
+                    TSize& Size) {
+  return ThemeServices()->GetElementSize(DC, Details, R, ElementSize, Size);
+}
 void PaintBorder(TWinControl* Control, bool EraseLRCorner) { ThemeServices()->PaintBorder(Control, EraseLRCorner); }
 }  // namespace TreeThemes
 

@@ -127,6 +127,8 @@ bool DrawElement(HDC DC, const TThemedElementDetails& Details, const TRect& R, c
 TThemedElementDetails GetElementDetails(TThemedHeader Detail);
 TThemedElementDetails GetElementDetails(TThemedTreeview Detail);
 TThemedElementDetails GetElementDetails(TThemedButton Detail);
+bool GetElementSize(HDC DC, const TThemedElementDetails& Details, const TRect& R, TElementSize ElementSize,
+                    TSize& Size);
 void PaintBorder(TWinControl* Control, bool EraseLRCorner);
 }  // namespace TreeThemes
 

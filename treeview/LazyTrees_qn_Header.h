@@ -119,6 +119,16 @@ class TLazyTreeColumn : public TCollectionItem {
   Integer LastWidth() const { return FLastWidth; }
   Single SpringRest() const { return FSpringRest; }
   bool BonusPixel() const { return FBonusPixel; }
+  // Places the header glyph (image or check box), the sort glyph and the
+  // caption inside Client, a cell's rectangle less its frame: positions
+  // relative to the cell first, clamped to its margins, then moved into
+  // place. With coWrapCaption the caption is wrapped to the room left.
+  void ComputeHeaderLayout(HDC DC, const TRect& Client, bool UseHeaderGlyph, bool UseSortGlyph,
+                           TPoint& HeaderGlyphPos, TPoint& SortGlyphPos, TSize& SortGlyphSize, TRect& TextBounds,
+                           Cardinal DrawFormat, bool CalculateTextRect = false);
+  // Where the last paint put the cell's image or check box (mouse hits).
+  bool HasImage() const { return FHasImage; }
+  TRect ImageRect() const { return FImageRect; }
 
   QN_PUBLISHED(TLazyTreeColumn) {
     QN_PROP(Alignment).Default(taLeftJustify);
@@ -240,6 +250,16 @@ class TLazyTreeColumns : public TCollection {
   const TIndexArray& PositionToIndex() const { return FPositionToIndex; }
   bool NeedPositionsFix() const { return FNeedPositionsFix; }
 
+  // Paints the header band R (window coordinates) onto DC through the
+  // header bitmap; HOffset is the horizontal scroll offset.
+  virtual void PaintHeader(HDC DC, const TRect& R, Integer HOffset);
+  // Paints the columns covering R (header coordinates, not scrolled) onto
+  // TargetCanvas with R's top-left corner at Target.
+  virtual void PaintHeader(TCanvas* TargetCanvas, TRect R, const TPoint& Target, Integer RTLOffset = 0);
+  // A caption in its state's colours: shortened to Bounds unless wrapped,
+  // embossed when disabled.
+  void DrawButtonText(HDC DC, const String& Caption, TRect Bounds, bool Enabled, bool Hot, Cardinal DrawFormat,
+                      bool WrapCaption);
   TColumnIndex HoverIndex() const { return FHoverIndex; }
   TColumnIndex DownIndex() const { return FDownIndex; }
   TColumnIndex TrackIndex() const { return FTrackIndex; }
@@ -249,6 +269,9 @@ class TLazyTreeColumns : public TCollection {
   friend class TLazyTreeColumn;
   friend class TVTHeader;
   friend class TBaseLazyTree_qn;
+  // Sets the hot, pressed and drop-target cells the way the header's mouse
+  // handling does, for previews and tests that have no mouse.
+  friend struct TLazyTreeColumnsAccess;
   virtual void DoCanSplitterResize(TPoint P, TColumnIndex Column, bool& Allowed);
   void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
   void Update(TCollectionItem* Item) override;
@@ -267,6 +290,8 @@ class TLazyTreeColumns : public TCollection {
   TColumnIndex FDragIndex = NoColumn;
   TColumnIndex FDropTarget = NoColumn;
   bool FDropBefore = false;
+  std::unique_ptr<TBitmap> FHeaderBitmap;
+  void PaintHeaderCell(THeaderPaintInfo& PaintInfo, TLazyTreeColumn* Column, bool AdvancedOwnerDraw, bool OwnerDraw);
 };
 
 // ---------------------------------------------------------------------------

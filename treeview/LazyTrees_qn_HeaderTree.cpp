@@ -189,3 +189,48 @@ void TBaseLazyTree_qn::DoGetHeaderCursor(HCURSOR& Cursor) {
 }
 
 }  // namespace qn
+
+namespace qn {
+
+// ---------------------------------------------------------------------------
+// The header in the non-client area
+
+bool TBaseLazyTree_qn::HeaderAreaDispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_NCCALCSIZE: WMNCCalcSize(Message); return true;
+    case WM_NCHITTEST: WMNCHitTest(Message); return true;
+    case WM_PRINT: WMPrint(Message); return true;
+    default: return false;
+  }
+}
+
+void TBaseLazyTree_qn::WMNCCalcSize(TMessage& Message) {
+  inherited::Dispatch(Message);
+  if (!FHeader->Options().Contains(hoVisible)) return;
+  RECT* r = Message.WParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0]
+                           : reinterpret_cast<RECT*>(Message.LParam);
+  if (!r) return;
+  // The band above the client area; a window lower than the header keeps
+  // an empty client area rather than an inverted one.
+  r->Top = std::min(r->Top + FHeader->Height(), r->Bottom);
+}
+
+void TBaseLazyTree_qn::WMNCHitTest(TMessage& Message) {
+  inherited::Dispatch(Message);
+  if (!FHeader->Options().Contains(hoVisible) || ComponentState().Contains(csDesigning)) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  ::vcl::ScreenToClient(Handle(), &p);
+  // The header counts as border: no caption dragging or sizing from it.
+  if (FHeader->InHeader(TPoint(p.X, p.Y))) Message.Result = HTBORDER;
+}
+
+void TBaseLazyTree_qn::WMPrint(TMessage& Message) {
+  // The default printing fills the non-client band the header lives in, so
+  // the header goes on top of it afterwards.
+  inherited::Dispatch(Message);
+  bool hidden = (Message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle());
+  if (!hidden && FHeader->Options().Contains(hoVisible))
+    FHeader->Columns()->PaintHeader(reinterpret_cast<HDC>(Message.WParam), FHeaderRect, -FEffectiveOffsetX);
+}
+
+}  // namespace qn

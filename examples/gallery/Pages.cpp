@@ -51,6 +51,7 @@ std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 std::vector<std::string> ControlsPage(const std::string& outDir);
 std::vector<std::string> ListViewPage(const std::string& outDir);
 std::vector<std::string> TabsPage(const std::string& outDir);
+std::vector<std::string> TreeHeaderPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -103,6 +104,7 @@ std::vector<Page> AllPages() {
       {"controls", ControlsPage},
       {"listview", ListViewPage},
       {"tabs", TabsPage},
+      {"treeheader", TreeHeaderPage},
   };
 }
 
