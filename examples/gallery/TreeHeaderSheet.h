@@ -241,7 +241,7 @@ class TTreeHeaderSheet {
           DrawTextW(dc, s.c_str(), Integer(s.size()), &r, DT_LEFT | DT_NOPREFIX);
         }
       };
-      Label(c, 408, 536 + 8, u"OnAdvancedHeaderDraw: background and text of one cell, text of another");
+      Label(c, 408, 536 + 8, u"OnAdvancedHeaderDraw: own background and text");
     }
 
     form->Show();
@@ -269,6 +269,9 @@ class TTreeHeaderSheet {
     t->SetParent(form);
     t->SetBoundsRect(r);
     t->SetColor(TColor(RGB(252, 252, 253)));
+    // A hot caption in an accent colour rather than the default grey, which
+    // reads as disabled.
+    t->Colors()->SetHeaderHotColor(TColor(RGB(0, 96, 184)));
     t->ScrollBarOptions()->SetScrollBars(ssNone);
     t->Header()->Font()->SetName(u"DejaVu Sans");
     t->Header()->Font()->SetSize(8);

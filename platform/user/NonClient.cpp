@@ -314,12 +314,12 @@ void DrawClassicFrame(HWND h, HDC dc, HRGN clip) {
     button(L.Close, DFCS_CAPTIONCLOSE, HTCLOSE, !L.NoClose);
   }
   if (L.Ex & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) {
-    TRect e = L.Client;
-    for (const TRect* b : {&L.VBar, &L.HBar})
-      if (Has(*b)) UnionRect(e, e, *b);
-    int d = (L.Ex & WS_EX_CLIENTEDGE) ? GetSystemMetrics(SM_CXEDGE) : 0;
-    d += (L.Ex & WS_EX_STATICEDGE) ? GetSystemMetrics(SM_CXBORDER) : 0;
-    InflateRect(e, d, d);
+    // The edges follow the window's styles, right inside its frame and
+    // caption, not the client rectangle: a window that keeps more of its
+    // area for itself (a band above the client, a wider border) has that
+    // inside its edges.
+    TRect in = NonClientInsets(L.Style, L.Ex & ~DWORD(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE));
+    TRect e(in.Left, in.Top, L.Whole.Right - in.Right, L.Whole.Bottom - in.Bottom);
     if (L.Ex & WS_EX_CLIENTEDGE) {
       DrawEdge(dc, &e, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     }
