@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "examples/gallery/SheetImage.h"
+#include "examples/gallery/SheetBase.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/vcl/Forms.h"
@@ -50,25 +51,13 @@ class TTreeFrameSheet {
   static vcl::TScreenImage Render() {
     using namespace vcl;
     using namespace qn;
-    SetVirtualClock(true);
-    // Theme handles opened before the theme library last changed are stale.
-    ThemeServices()->ApplyThemeChange();
-    auto sheet = std::make_unique<TBitmap>();
-    sheet->SetPixelFormat(TPixelFormat::pf32bit);
-    sheet->SetSize(kWidth, kHeight);
+    auto sheet = NewSheetBitmap(kWidth, kHeight);
     TCanvas* c = sheet->Canvas();
-    c->Brush()->SetColor(TColor(RGB(243, 244, 246)));
-    c->FillRect(TRect(0, 0, kWidth, kHeight));
-    c->Font()->SetName(u"DejaVu Sans");
-    c->Font()->SetSize(9);
 
-    std::unique_ptr<TForm> form(new TForm(nullptr));
-    form->SetPosition(poDesigned);
-    form->SetBounds(0, 0, kWidth, 400);
-    form->SetColor(TColor(RGB(243, 244, 246)));
+    auto form = NewSheetForm(kWidth, 400);
 
     // --- Frames
-    Heading(c, 16, 12, u"Frames: bevel kinds, BorderWidth in BorderColor, Ctl3D");
+    SheetHeading(c, 16, 12, u"Frames: bevel kinds, BorderWidth in BorderColor, Ctl3D");
     struct TFrame {
       const char16_t* Caption;
       TBevelKind Kind;
@@ -104,11 +93,11 @@ class TTreeFrameSheet {
       t->SetBevelWidth(f.BevelWidth);
       t->SetBorderWidth(f.BorderWidth);
       t->Colors()->SetBorderColor(f.Border);
-      Label(c, 16 + i * (fw + fgap), 36 + fh + 6, f.Caption);
+      SheetLabel(c, 16 + i * (fw + fgap), 36 + fh + 6, f.Caption);
     }
 
     // --- Backgrounds
-    Heading(c, 16, 140, u"Backgrounds: tiles follow offsets and scrolling; a transparent picture placed once");
+    SheetHeading(c, 16, 140, u"Backgrounds: tiles follow offsets and scrolling; a transparent picture placed once");
     auto tile = MakeTile();
     auto badge = MakeBadge();
     struct TBack {
@@ -134,7 +123,7 @@ class TTreeFrameSheet {
       t->SetBackgroundOffsetY(b.Offset.Y);
       t->ScrollPos = b.Scroll;
       t->Static = b.Static;
-      Label(c, 16 + i * (bw + bgap), 164 + bh + 6, b.Caption);
+      SheetLabel(c, 16 + i * (bw + bgap), 164 + bh + 6, b.Caption);
     }
 
     form->Show();
@@ -157,13 +146,13 @@ class TTreeFrameSheet {
     form.reset();
 
     // --- Blending
-    Heading(c, 16, 320, u"Alpha blending on 32-bit DIB sections");
+    SheetHeading(c, 16, 320, u"Alpha blending on 32-bit DIB sections");
     const char16_t* modes[] = {u"constant alpha 128", u"per-pixel alpha", u"master alpha 160 x per-pixel",
                                u"constant colour, alpha 150"};
     for (int i = 0; i < 4; ++i) {
       int x0 = 16 + i * (bw + bgap), y0 = 344;
       BlendPanel(sdc, x0, y0, bw, 150, TBlendMode(i));
-      Label(c, x0, y0 + 156, modes[i]);
+      SheetLabel(c, x0, y0 + 156, modes[i]);
     }
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }
@@ -176,21 +165,6 @@ class TTreeFrameSheet {
     return t;
   }
 
-  static void Heading(vcl::TCanvas* c, int x, int y, const vcl::String& s) {
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsClear);
-    c->Font()->SetStyle(vcl::TFontStyles{vcl::TFontStyle::fsBold});
-    c->Font()->SetColor(vcl::TColor(vcl::RGB(40, 48, 60)));
-    c->TextOut(x, y, s);
-    c->Font()->SetStyle(vcl::TFontStyles());
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsSolid);
-  }
-
-  static void Label(vcl::TCanvas* c, int x, int y, const vcl::String& s) {
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsClear);
-    c->Font()->SetColor(vcl::TColor(vcl::RGB(90, 98, 110)));
-    c->TextOut(x, y, s);
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsSolid);
-  }
 
   // A 28 x 28 tile: a soft diagonal weave, so seams would show.
   static std::unique_ptr<vcl::TBitmap> MakeTile() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "examples/gallery/SheetImage.h"
+#include "examples/gallery/SheetBase.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/theme/UxTheme.h"
@@ -66,21 +67,10 @@ class TTreeHeaderSheet {
   static vcl::TScreenImage Render() {
     using namespace vcl;
     using namespace qn;
-    SetVirtualClock(true);
-    ThemeServices()->ApplyThemeChange();
-    auto sheet = std::make_unique<TBitmap>();
-    sheet->SetPixelFormat(TPixelFormat::pf32bit);
-    sheet->SetSize(kWidth, kHeight);
+    auto sheet = NewSheetBitmap(kWidth, kHeight);
     TCanvas* c = sheet->Canvas();
-    c->Brush()->SetColor(TColor(RGB(243, 244, 246)));
-    c->FillRect(TRect(0, 0, kWidth, kHeight));
-    c->Font()->SetName(u"DejaVu Sans");
-    c->Font()->SetSize(9);
 
-    std::unique_ptr<TForm> form(new TForm(nullptr));
-    form->SetPosition(poDesigned);
-    form->SetBounds(0, 0, kWidth, kHeight);
-    form->SetColor(TColor(RGB(243, 244, 246)));
+    auto form = NewSheetForm(kWidth, kHeight);
     auto images = MakeImages();
     auto checks = MakeCheckImages();
 
@@ -103,10 +93,10 @@ class TTreeHeaderSheet {
     };
 
     // --- Button styles
-    Heading(c, 16, 12, u"Button styles: thick, flat, plates; hot, pressed and sorted cells");
+    SheetHeading(c, 16, 12, u"Button styles: thick, flat, plates; hot, pressed and sorted cells");
     const TVTHeaderStyle styles[] = {hsThickButtons, hsFlatButtons, hsPlates};
-    const char16_t* styleNames[] = {u"hsThickButtons: Size hot, Type pressed, Name sorted up",
-                                    u"hsFlatButtons: Size pressed, sorted down", u"hsPlates: Type hot (raised)"};
+    const char16_t* styleNames[] = {u"hsThickButtons: Size hot, Type pressed, Name sorted ascending",
+                                    u"hsFlatButtons: Size pressed, sorted descending", u"hsPlates: Type hot (raised)"};
     for (int i = 0; i < 3; ++i) {
       auto* t = NewTree(form.get(), TRect(16, 36 + i * 52, 16 + 420, 36 + i * 52 + 30), images.get());
       t->Header()->SetStyle(styles[i]);
@@ -125,11 +115,11 @@ class TTreeHeaderSheet {
         t->Header()->SetSortColumn(0);
         TLazyTreeColumnsAccess::SetHover(cols, 2);
       }
-      Label(c, 16 + 430, 36 + i * 52 + 8, styleNames[i]);
+      SheetLabel(c, 16 + 430, 36 + i * 52 + 8, styleNames[i]);
     }
 
     // --- Images in every layout
-    Heading(c, 16, 196, u"Images: glyph left, right, top, bottom; centred and right-aligned");
+    SheetHeading(c, 16, 196, u"Images: glyph left, right, top, bottom; centred and right-aligned");
     {
       auto* t = NewTree(form.get(), TRect(16, 220, 16 + 768, 220 + 56), images.get());
       t->Header()->SetHeight(44);
@@ -143,7 +133,7 @@ class TTreeHeaderSheet {
     }
 
     // --- Check boxes and captions
-    Heading(c, 16, 292, u"Check boxes; wrapped, shortened, disabled and right-to-left captions");
+    SheetHeading(c, 16, 292, u"Check boxes; wrapped, shortened, disabled and right-to-left captions");
     {
       auto* t = NewTree(form.get(), TRect(16, 316, 16 + 768, 316 + 52), images.get());
       t->SetCustomCheckImages(checks.get());
@@ -170,7 +160,7 @@ class TTreeHeaderSheet {
     }
 
     // --- Dragging
-    Heading(c, 16, 384, u"Dragging a column: drop marks before and after the target");
+    SheetHeading(c, 16, 384, u"Dragging a column: drop marks before and after the target");
     for (int i = 0; i < 2; ++i) {
       auto* t = NewTree(form.get(), TRect(16 + i * 392, 408, 16 + i * 392 + 376, 408 + 30), images.get());
       addColumns(t, {{u"First", 120}, {u"Second", 130}, {u"Third", 120}});
@@ -178,7 +168,7 @@ class TTreeHeaderSheet {
     }
 
     // --- Themes and owner drawing
-    Heading(c, 16, 456, u"Themed cells, an owner-drawn cell and advanced owner drawing");
+    SheetHeading(c, 16, 456, u"Themed cells, an owner-drawn cell and advanced owner drawing");
     {
       auto* t = NewTree(form.get(), TRect(16, 480, 16 + 376, 480 + 30), images.get());
       addColumns(t, {{u"Normal", 120, taLeftJustify, 0}, {u"Hot", 120}, {u"Pressed", 130}});
@@ -187,7 +177,7 @@ class TTreeHeaderSheet {
       TLazyTreeColumnsAccess::SetHover(t->Header()->Columns(), 1);
       TLazyTreeColumnsAccess::SetDown(t->Header()->Columns(), 2);
       t->Themed = true;
-      Label(c, 16, 480 + 36, u"themed: normal, hot, pressed, sorted");
+      SheetLabel(c, 16, 480 + 36, u"themed: normal, hot, pressed, sorted");
     }
     {
       auto* t = NewTree(form.get(), TRect(408, 480, 408 + 376, 480 + 30), images.get());
@@ -210,7 +200,7 @@ class TTreeHeaderSheet {
         String s = Column->Text();
         DrawTextW(dc, s.c_str(), Integer(s.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
       };
-      Label(c, 408, 480 + 36, u"OnHeaderDraw paints the first cell");
+      SheetLabel(c, 408, 480 + 36, u"OnHeaderDraw paints the first cell");
     }
     {
       auto* t = NewTree(form.get(), TRect(16, 536, 16 + 376, 536 + 30), images.get());
@@ -241,7 +231,7 @@ class TTreeHeaderSheet {
           DrawTextW(dc, s.c_str(), Integer(s.size()), &r, DT_LEFT | DT_NOPREFIX);
         }
       };
-      Label(c, 408, 536 + 8, u"OnAdvancedHeaderDraw: own background and text");
+      SheetLabel(c, 408, 536 + 8, u"OnAdvancedHeaderDraw: own background and text");
     }
 
     form->Show();
@@ -291,21 +281,6 @@ class TTreeHeaderSheet {
                        vcl::DIB_RGB_COLORS, vcl::SRCCOPY);
   }
 
-  static void Heading(vcl::TCanvas* c, int x, int y, const vcl::String& s) {
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsClear);
-    c->Font()->SetStyle(vcl::TFontStyles{vcl::TFontStyle::fsBold});
-    c->Font()->SetColor(vcl::TColor(vcl::RGB(40, 48, 60)));
-    c->TextOut(x, y, s);
-    c->Font()->SetStyle(vcl::TFontStyles());
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsSolid);
-  }
-
-  static void Label(vcl::TCanvas* c, int x, int y, const vcl::String& s) {
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsClear);
-    c->Font()->SetColor(vcl::TColor(vcl::RGB(90, 98, 110)));
-    c->TextOut(x, y, s);
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsSolid);
-  }
 
   // Four 16 x 16 glyphs drawn here: a folder, a page, a clock and a star.
   static std::unique_ptr<vcl::TCustomImageList> MakeImages() {
