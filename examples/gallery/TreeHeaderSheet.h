@@ -95,7 +95,7 @@ class TTreeHeaderSheet {
     // --- Button styles
     SheetHeading(c, 16, 12, u"Button styles: thick, flat, plates; hot, pressed and sorted cells");
     const TVTHeaderStyle styles[] = {hsThickButtons, hsFlatButtons, hsPlates};
-    const char16_t* styleNames[] = {u"hsThickButtons: Size hot, Type pressed, Name sorted ascending",
+    const char16_t* styleNames[] = {u"hsThickButtons: Size hot, Type pressed, sorted ascending",
                                     u"hsFlatButtons: Size pressed, sorted descending", u"hsPlates: Type hot (raised)"};
     for (int i = 0; i < 3; ++i) {
       auto* t = NewTree(form.get(), TRect(16, 36 + i * 52, 16 + 420, 36 + i * 52 + 30), images.get());
@@ -163,7 +163,7 @@ class TTreeHeaderSheet {
     SheetHeading(c, 16, 384, u"Dragging a column: drop marks before and after the target");
     for (int i = 0; i < 2; ++i) {
       auto* t = NewTree(form.get(), TRect(16 + i * 392, 408, 16 + i * 392 + 376, 408 + 30), images.get());
-      addColumns(t, {{u"First", 120}, {u"Second", 130}, {u"Third", 120}});
+      addColumns(t, {{u"First", 120, taCenter}, {u"Second", 130, taCenter}, {u"Third", 120, taCenter}});
       TLazyTreeColumnsAccess::SetDropTarget(t->Header()->Columns(), 2 - 2 * i, 1, i == 0);
     }
 
