@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "examples/gallery/SheetBase.h"
 #include "examples/gallery/SheetImage.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/Gdi.h"
@@ -40,16 +41,8 @@ class TTreeDecorationsSheet {
   static vcl::TScreenImage Render() {
     using namespace vcl;
     using namespace qn;
-    SetVirtualClock(true);
-    ThemeServices()->ApplyThemeChange();
-    auto sheet = std::make_unique<TBitmap>();
-    sheet->SetPixelFormat(TPixelFormat::pf32bit);
-    sheet->SetSize(kWidth, kHeight);
+    auto sheet = NewSheetBitmap(kWidth, kHeight);
     TCanvas* c = sheet->Canvas();
-    c->Brush()->SetColor(TColor(RGB(243, 244, 246)));
-    c->FillRect(TRect(0, 0, kWidth, kHeight));
-    c->Font()->SetName(u"DejaVu Sans");
-    c->Font()->SetSize(9);
     auto tree = std::make_unique<TDecorationsDemoTree>(nullptr);
     tree->SetColor(clWhite);
     tree->Colors()->SetTreeLineColor(TColor(RGB(120, 130, 145)));
@@ -64,22 +57,6 @@ class TTreeDecorationsSheet {
   }
 
  private:
-  static void Heading(vcl::TCanvas* c, int x, int y, const vcl::String& s) {
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsClear);
-    c->Font()->SetStyle(vcl::TFontStyles{vcl::TFontStyle::fsBold});
-    c->Font()->SetColor(vcl::TColor(vcl::RGB(40, 48, 60)));
-    c->TextOut(x, y, s);
-    c->Font()->SetStyle(vcl::TFontStyles());
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsSolid);
-  }
-
-  static void Label(vcl::TCanvas* c, int x, int y, const vcl::String& s) {
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsClear);
-    c->Font()->SetColor(vcl::TColor(vcl::RGB(90, 98, 110)));
-    c->TextOut(x, y, s);
-    c->Brush()->SetStyle(vcl::TBrushStyle::bsSolid);
-  }
-
   static std::unique_ptr<vcl::TBitmap> Scratch(int w, int h, vcl::TColor fill) {
     using namespace vcl;
     auto b = std::make_unique<TBitmap>();
@@ -102,7 +79,7 @@ class TTreeDecorationsSheet {
   static void LineTypes(vcl::TCanvas* c, TDecorationsDemoTree* t, int x0, int y0) {
     using namespace vcl;
     using namespace qn;
-    Heading(c, x0, y0, u"Line types, left to right (top) and right to left (bottom), three times enlarged");
+    SheetHeading(c, x0, y0, u"Line types, left to right (top) and right to left (bottom), three times enlarged");
     const char16_t* names[] = {u"None",     u"BottomRight", u"TopDown", u"TopDownRight",
                                u"Right",    u"TopRight",    u"Left",    u"LeftBottom"};
     t->SetLineStyle(lsSolid);
@@ -117,7 +94,7 @@ class TTreeDecorationsSheet {
         int x = x0 + i * 104, y = y0 + 24 + rtl * 76;
         Card(c, b.get(), x, y, 3);
         Card(c, b.get(), x + 62, y + 18, 1);
-        Label(c, x, y + 56, names[i]);
+        SheetLabel(c, x, y + 56, names[i]);
       }
   }
 
@@ -171,13 +148,13 @@ class TTreeDecorationsSheet {
       bc->Brush()->SetStyle(TBrushStyle::bsSolid);
     }
     Card(c, b.get(), x, y, 1);
-    Label(c, x, y + h + 6, caption);
+    SheetLabel(c, x, y + h + 6, caption);
   }
 
   static void LineStyles(vcl::TCanvas* c, TDecorationsDemoTree* t, int x0, int y0) {
     using namespace vcl;
     using namespace qn;
-    Heading(c, x0, y0, u"Tree lines: dotted, solid and a custom dash; normal lines and bands");
+    SheetHeading(c, x0, y0, u"Tree lines: dotted, solid and a custom dash; normal lines and bands");
     // Documents (Letters, Reports (2025, 2026), Drafts), Music, Pictures.
     t->SetRootNodeCount(3);
     PLazyNode docs = t->GetFirst();
@@ -198,7 +175,7 @@ class TTreeDecorationsSheet {
   static void Buttons(vcl::TCanvas* c, TDecorationsDemoTree* t, int x0, int y0) {
     using namespace vcl;
     using namespace qn;
-    Heading(c, x0, y0, u"Buttons: style and fill mode, collapsed and expanded, plain and hot (enlarged and 1:1)");
+    SheetHeading(c, x0, y0, u"Buttons: style and fill mode, collapsed and expanded, plain and hot (enlarged and 1:1)");
     struct TKind {
       TVTButtonStyle Style;
       TVTButtonFillMode Fill;
@@ -222,7 +199,7 @@ class TTreeDecorationsSheet {
         Card(c, b.get(), x + i * 38, y0 + 24, 3);
         Card(c, b.get(), x + i * 38 + 11, y0 + 62, 1);
       }
-      Label(c, x, y0 + 78, kinds[k].Name);
+      SheetLabel(c, x, y0 + 78, kinds[k].Name);
     }
     t->SetColor(clWhite);
     t->SetButtonStyle(bsRectangle);
@@ -232,7 +209,7 @@ class TTreeDecorationsSheet {
   static void CheckSets(vcl::TCanvas* c, int x0, int y0) {
     using namespace vcl;
     using namespace qn;
-    Heading(c, x0, y0, u"Check image sets: 0 empty, radio 1-8, check box 9-20, push button 21-24");
+    SheetHeading(c, x0, y0, u"Check image sets: 0 empty, radio 1-8, check box 9-20, push button 21-24");
     const struct {
       TCheckImageKind Kind;
       const char16_t* Name;
@@ -242,11 +219,11 @@ class TTreeDecorationsSheet {
     int y = y0 + 22;
     for (const auto& s : sets) {
       TCustomImageList* l = SharedCheckImages(s.Kind);
-      Label(c, x0, y + 3, s.Name);
+      SheetLabel(c, x0, y + 3, s.Name);
       for (int i = 0; i < l->Count(); ++i) l->Draw(c, x0 + 100 + i * 25, y, i, dsTransparent, itImage);
       y += 22;
     }
-    Label(c, x0, y + 3, u"utilities");
+    SheetLabel(c, x0, y + 3, u"utilities");
     TCustomImageList* u = UtilityImages();
     for (int i = 0; i < u->Count(); ++i) u->Draw(c, x0 + 100 + i * 25, y, i, dsTransparent, itImage);
   }
@@ -292,7 +269,7 @@ class TTreeDecorationsSheet {
   static void NodeImages(vcl::TCanvas* c, TDecorationsDemoTree* t, int x0, int y0) {
     using namespace vcl;
     using namespace qn;
-    Heading(c, x0, y0 - 20, u"Node images: plain, overlay, ghosted, selected (blended), cut and disabled");
+    SheetHeading(c, x0, y0 - 20, u"Node images: plain, overlay, ghosted, selected (blended), cut and disabled");
     auto images = MakeImages();
     t->SetImages(images.get());
     TVTPaintOptions po = t->TreeOptions()->PaintOptions();
@@ -346,7 +323,7 @@ class TTreeDecorationsSheet {
         int x = x0 + i * 138 + img * 66;
         Card(c, b.get(), x, y0, 3);
       }
-      Label(c, x0 + i * 138, y0 + 62, k.Name);
+      SheetLabel(c, x0 + i * 138, y0 + 62, k.Name);
     }
     t->SetSelected(n, false);
     t->SetDisabled(n, false);
