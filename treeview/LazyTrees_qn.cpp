@@ -2,6 +2,8 @@
 // the node pool and the tree's small accessors.
 #include "treeview/LazyTrees_qn.h"
 
+#include "platform/vcl/ControlMessages.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -247,7 +249,12 @@ void TBaseLazyTree_qn::SetAnimationDuration(Cardinal Value) {
 
 void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
   if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
+  if (PaintDispatch(Message)) return;
   switch (Message.Msg) {
+    case CM_PARENTFONTCHANGED:
+      inherited::Dispatch(Message);
+      SyncHeaderFont();
+      return;
     case WM_TIMER:
       WMTimer(Message);
       if (Message.WParam == ChangeTimer || Message.WParam == StructureChangeTimer) return;

@@ -677,6 +677,33 @@ struct TVTPaintInfo {
   TPoint BrushOrigin;
   TVTImageInfo ImageInfo[4];
 };
+// --- Painting (LazyTrees_qn_Paint.cpp)
+enum class TVTCellPaintMode : Byte { cpmPaint, cpmGetContentMargin };
+using enum TVTCellPaintMode;
+enum class TVTEraseAction : Byte { eaColor, eaDefault, eaNone };
+using enum TVTEraseAction;
+enum class TVTCellContentMarginType : Byte { ccmtAllSides, ccmtTopLeftOnly, ccmtBottomRightOnly };
+using enum TVTCellContentMarginType;
+enum class TDropMode : Byte { dmNowhere, dmAbove, dmOnNode, dmBelow };
+using enum TDropMode;
+using TVTPaintEvent = TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas)>;
+using TVTBeforeItemPaintEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, const TRect& ItemRect,
+                bool& CustomDraw)>;
+using TVTAfterItemPaintEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, const TRect& ItemRect)>;
+using TVTBeforeItemEraseEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, const TRect& ItemRect,
+                TColor& ItemColor, TVTEraseAction& EraseAction)>;
+using TVTAfterItemEraseEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, const TRect& ItemRect)>;
+using TVTBeforeCellPaintEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, TColumnIndex Column,
+                TVTCellPaintMode CellPaintMode, const TRect& CellRect, TRect& ContentRect)>;
+using TVTAfterCellPaintEvent = TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node,
+                                           TColumnIndex Column, const TRect& CellRect)>;
+using TVTBackgroundPaintEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, const TRect& R, bool& Handled)>;
 using TVTBeforeDrawLineImageEvent =
     TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, Integer Level, Integer& PosX)>;
 using TVTGetLineStyleEvent = TEvent<void(TBaseLazyTree_qn* Sender, Pointer& Bits)>;
@@ -797,6 +824,90 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTBeforeDrawLineImageEvent OnBeforeDrawTreeLine;
   TVTGetLineStyleEvent OnGetLineStyle;
 
+  // --- Painting and display rectangles (LazyTrees_qn_Paint.cpp)
+  // Paints Window (tree coordinates, scrolled-away parts included) onto
+  // TargetCanvas with its top-left at Target.
+  virtual void PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target, TVTInternalPaintOptions PaintOptions,
+                         TPixelFormat PixelFormat = TPixelFormat::pfDevice);
+  // Where the node (the cell of Column, or its text) lies in the client
+  // area; empty for a node that is not shown.
+  TRect GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool TextOnly, bool Unclipped = false,
+                       bool ApplyCellContentMargin = false);
+  virtual Cardinal GetMaxRightExtend();
+  void InvalidateChildren(PLazyNode Node, bool Recursive);
+  // Paints the node's row at once.
+  void RepaintNode(PLazyNode Node);
+  bool IsMouseSelecting() const { return FStates.Contains(tsDrawSelPending) || FStates.Contains(tsDrawSelecting); }
+  // The rows of a running rubber-band selection (tree coordinates), and
+  // where a drop would land on the drop target.
+  void SetNewSelRect(const TRect& R) { FNewSelRect = R; }
+  void SetDropTarget(PLazyNode Node, TDropMode Mode) {
+    FDropTargetNode = Node;
+    FLastDropMode = Mode;
+  }
+  void SetCurrentHot(PLazyNode Node, TColumnIndex Column) {
+    FCurrentHotNode = Node;
+    FCurrentHotColumn = Column;
+  }
+  const TRect& UpdateRect() const { return FUpdateRect; }
+  TVTPaintEvent OnBeforePaint;
+  TVTPaintEvent OnAfterPaint;
+  TVTBeforeItemPaintEvent OnBeforeItemPaint;
+  TVTAfterItemPaintEvent OnAfterItemPaint;
+  TVTBeforeItemEraseEvent OnBeforeItemErase;
+  TVTAfterItemEraseEvent OnAfterItemErase;
+  TVTBeforeCellPaintEvent OnBeforeCellPaint;
+  TVTAfterCellPaintEvent OnAfterCellPaint;
+  TVTBackgroundPaintEvent OnPaintBackground;
+
+ protected:
+  void Paint() override;
+  // The paint messages; true when the message was handled there.
+  bool PaintDispatch(TMessage& Message);
+  virtual void AdjustPaintCellRect(TVTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty);
+  virtual void AdjustImageBorder(TCustomImageList* Images, TBiDiMode BidiMode, Integer VAlign, TRect& R,
+                                 TVTImageInfo& ImageInfo);
+  virtual void AdjustCoordinatesByIndent(TVTPaintInfo& PaintInfo, Integer Indent);
+  virtual void PrepareCell(TVTPaintInfo& PaintInfo, Integer WindowOrgX, Integer MaxWidth);
+  virtual void ClearNodeBackground(TVTPaintInfo& PaintInfo, bool UseBackground, bool Floating, TRect R);
+  virtual void PaintSelectionRectangle(TCanvas* Target, Integer WindowOrgX, const TRect& SelectionRect,
+                                       TRect TargetRect);
+  virtual void DoPaintDropMark(TCanvas* Canvas, PLazyNode Node, const TRect& R);
+  virtual void CalculateVerticalAlignments(bool ShowImages, bool ShowStateImages, PLazyNode Node, Integer& VAlign,
+                                           Integer& VButtonAlign);
+  // The node's content; the string and draw trees paint it.
+  virtual void DoPaintNode(TVTPaintInfo& PaintInfo);
+  virtual void DoBeforePaint(TCanvas* Canvas);
+  virtual void DoAfterPaint(TCanvas* Canvas);
+  virtual bool DoBeforeItemPaint(TCanvas* Canvas, PLazyNode Node, const TRect& ItemRect);
+  virtual void DoAfterItemPaint(TCanvas* Canvas, PLazyNode Node, const TRect& ItemRect);
+  virtual void DoBeforeItemErase(TCanvas* Canvas, PLazyNode Node, const TRect& ItemRect, TColor& Color,
+                                 TVTEraseAction& EraseAction);
+  virtual void DoAfterItemErase(TCanvas* Canvas, PLazyNode Node, const TRect& ItemRect);
+  virtual void DoBeforeCellPaint(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column,
+                                 TVTCellPaintMode CellPaintMode, const TRect& CellRect, TRect& ContentRect);
+  virtual void DoAfterCellPaint(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const TRect& CellRect);
+  virtual bool DoPaintBackground(TCanvas* Canvas, const TRect& R);
+  // How much of the cell the content margin of OnBeforeCellPaint takes.
+  virtual TPoint DoGetCellContentMargin(PLazyNode Node, TColumnIndex Column,
+                                        TVTCellContentMarginType CellContentMarginType = ccmtAllSides,
+                                        TCanvas* Canvas = nullptr);
+  // Sets the first visible column, its position and the cell's right edge.
+  void InitializeFirstColumnValues(TVTPaintInfo& PaintInfo);
+  void SyncHeaderFont();
+  TRect FUpdateRect;
+  TRect FNewSelRect;
+  TDropMode FLastDropMode = dmNowhere;
+  TColumnIndex FCurrentHotColumn = NoColumn;
+  TColumnIndex FEditColumn = NoColumn;
+
+ private:
+  void PaintCell(TVTPaintInfo& Info, const TRect& Window, const TRect& TargetRow, Integer MaximumBottom,
+                 Integer NodeTop, Integer NodeHeight, const TLineImage& LineImage, Integer IndentSize, Integer VAlign,
+                 Integer ButtonX, Integer ButtonY, bool IsMainColumn, bool ShowImages, bool ShowStateImages,
+                 bool ShowCheckImages, bool EditedCell);
+
+ public:
   // --- Node images and check images (LazyTrees_qn_Images.cpp)
   // Whether the node has an image of that kind (initialising it first).
   bool HasImage(PLazyNode Node, TVTImageKind Kind, TColumnIndex Column);
@@ -1297,11 +1408,13 @@ class TBaseLazyTree_qn : public TCustomControl {
 
   // --- Hooks whose full behaviour lives with the display, input, selection
   // and editing code; the base tree answers their neutral defaults.
-  virtual void InvalidateNode(PLazyNode Node);
+  // The node's row rectangle, invalidated without erasing.
+  virtual TRect InvalidateNode(PLazyNode Node);
   virtual void InvalidateToBottom(PLazyNode Node);
   virtual void UpdateScrollBars(bool DoRepaint);
   virtual void UpdateVerticalRange();
   virtual void UpdateHorizontalRange();
+  virtual void UpdateHorizontalScrollBar(bool DoRepaint);
   void UpdateRanges();
   virtual bool ScrollIntoView(PLazyNode Node, bool Center, bool Horizontally = false);
   void SetTopNode(PLazyNode Node);

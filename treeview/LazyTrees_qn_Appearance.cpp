@@ -304,11 +304,11 @@ void TBaseLazyTree_qn::CMCtl3DChanged(TMessage& Message) {
 
 void TBaseLazyTree_qn::CMFontChanged(TMessage& Message) {
   inherited::Dispatch(Message);
+  SyncHeaderFont();
   if (!Loading(this)) {
     PrepareBitmaps(true, false);
     if (HandleAllocated()) Invalidate();
   }
-  // The header takes the message next once the tree has one.
 }
 
 void TBaseLazyTree_qn::CMSysColorChange(TMessage& Message) {

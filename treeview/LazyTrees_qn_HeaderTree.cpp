@@ -79,6 +79,7 @@ Integer TBaseLazyTree_qn::GetMaxColumnWidth(TColumnIndex Column, bool UseSmartCo
   try {
     if (Assigned(OnBeforeGetMaxColumnWidth)) OnBeforeGetMaxColumnWidth(FHeader.get(), Column, UseSmartColumnWidth);
     Integer stateOffset = FStateImages ? FStateImages->Width() + 2 : 0;
+    Integer checkOffset = FCheckImages ? FCheckImages->Width() + 2 : 0;
     TVTPaintOptions paint = FOptions->PaintOptions();
     PLazyNode node = GetFirstVisible(nullptr, true);
     PLazyNode stop = nullptr;
@@ -91,20 +92,31 @@ Integer TBaseLazyTree_qn::GetMaxColumnWidth(TColumnIndex Column, bool UseSmartCo
     }
     bool main = Column == FHeader->MainColumn() || !columns->IsValidColumn(Column);
     Integer textLeft = 0;
+    bool withCheck = false;
     if (main && node) {
       Integer level = Integer(GetNodeLevel(node));
       if (paint.Contains(toFixedIndent)) textLeft = Integer(FIndent);
       else if (paint.Contains(toShowRoot)) textLeft = (level + 1) * Integer(FIndent);
       else textLeft = level * Integer(FIndent);
+      withCheck = FOptions->MiscOptions().Contains(toCheckSupport) && FCheckImages;
     }
     textLeft += FMargin;
+    // Once one node had a normal image, every later one is measured with
+    // the image's room.
+    bool imageSeen = false;
     PLazyNode previous = node;
     while (node && node != stop && !OperationCanceled()) {
       if (main && !paint.Contains(toFixedIndent) && previous != node)
         textLeft += (Integer(GetNodeLevel(node)) - Integer(GetNodeLevel(previous))) * Integer(FIndent);
       Integer left = textLeft;
-      if (FStateImages) left += stateOffset;
-      Integer width = DoGetNodeWidth(node, Column) + DoGetNodeExtraWidth(node, Column);
+      if (withCheck && node->CheckType != ctNone) left += checkOffset;
+      if (FImages && (imageSeen || HasImage(node, ikNormal, Column))) {
+        imageSeen = true;
+        left += FImages->Width() + 2;
+      }
+      if (FStateImages && HasImage(node, ikState, Column)) left += stateOffset;
+      Integer width = DoGetNodeWidth(node, Column) + DoGetNodeExtraWidth(node, Column) +
+                      DoGetCellContentMargin(node, Column, ccmtAllSides).X;
       result = std::max(result, left + width);
       previous = node;
       node = GetNextVisible(node, true);
@@ -231,6 +243,23 @@ void TBaseLazyTree_qn::WMPrint(TMessage& Message) {
   bool hidden = (Message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle());
   if (!hidden && FHeader->Options().Contains(hoVisible))
     FHeader->Columns()->PaintHeader(reinterpret_cast<HDC>(Message.WParam), FHeaderRect, -FEffectiveOffsetX);
+}
+
+void TBaseLazyTree_qn::InitializeFirstColumnValues(TVTPaintInfo& PaintInfo) {
+  TLazyTreeColumns* columns = FHeader->Columns();
+  PaintInfo.Column = columns->GetFirstVisibleColumn();
+  if (columns->IsValidColumn(PaintInfo.Column)) {
+    TLazyTreeColumn* c = columns->Items(PaintInfo.Column);
+    PaintInfo.CellRect.Right = PaintInfo.CellRect.Left + c->Width();
+    PaintInfo.Position = c->Position();
+  } else {
+    PaintInfo.Position = 0;
+  }
+}
+
+// A header that takes its font from the tree follows every change of it.
+void TBaseLazyTree_qn::SyncHeaderFont() {
+  if (FHeader && FHeader->ParentFont()) FHeader->Font()->Assign(Font());
 }
 
 }  // namespace qn

@@ -52,6 +52,7 @@ std::vector<std::string> ControlsPage(const std::string& outDir);
 std::vector<std::string> ListViewPage(const std::string& outDir);
 std::vector<std::string> TabsPage(const std::string& outDir);
 std::vector<std::string> TreeHeaderPage(const std::string& outDir);
+std::vector<std::string> TreePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -105,6 +106,7 @@ std::vector<Page> AllPages() {
       {"listview", ListViewPage},
       {"tabs", TabsPage},
       {"treeheader", TreeHeaderPage},
+      {"tree", TreePage},
   };
 }
 
