@@ -59,6 +59,10 @@ class TCustomSampler : public TNotifiablePersistent {
   virtual void FinalizeSampling() {}
   virtual bool HasBounds() { return false; }
   virtual TFloatRect GetSampleBounds();
+  // Whether every sample of the sampling under way is opaque, so a caller
+  // may take the samples as they come instead of forcing their alpha; asked
+  // after PrepareSampling. Only a sampler that knows its colours says so.
+  virtual bool HasOpaqueSamples() { return false; }
 };
 
 // A sampler bound to one bitmap that can also stretch a rectangle of it into

@@ -307,12 +307,19 @@ TFillRunEvent TLinearGradientPolygonFiller::GetFillRun() {
   return MakeEvent(this, &TLinearGradientPolygonFiller::FillRunTable);
 }
 
+// The table is a function of the stops alone, so while they stay the same
+// the table, and a row kept from it, serve the next rendering too.
 void TLinearGradientPolygonFiller::BeginRendering() {
-  FRowCount = 0;
   if (!FGradient || !FUseLookUpTable) return;
+  const TArrayOfColor32GradientStop& Stops = FGradient->GradientColors();
+  if (FTableFilled && Stops.size() == FTableStops.size() &&
+      std::memcmp(Stops.data(), FTableStops.data(), Stops.size() * sizeof(TColor32GradientStop)) == 0)
+    return;
   FGradient->FillColorLookUpTable(FTable, LookUpTableSize);
-  FTableOpaque = true;
-  for (TColor32 C : FTable) FTableOpaque = FTableOpaque && (C >> 24) == 255;
+  FTableOpaque = std::all_of(std::begin(FTable), std::end(FTable), [](TColor32 C) { return (C >> 24) == 255; });
+  FTableStops = Stops;
+  FTableFilled = true;
+  FRow.Clear();
 }
 
 void TLinearGradientPolygonFiller::Axis(double& DX, double& DY, double& T0) const {
@@ -441,30 +448,29 @@ void TLinearGradientPolygonFiller::FillLineTable(PColor32 Dst, Integer DstX, Int
   Axis(DX, DY, T0);
   if (DY == 0) {
     // The axis runs along the rows: every row has the same colours, so they
-    // are computed once per rendering and copied from then on.
-    if (FRowT0 != T0 || FRowDX != DX || FRowWrap != FWrapMode) FRowCount = 0;
-    if (FRowCount == 0 || DstX < FRowX || static_cast<Int64>(DstX) + Length > static_cast<Int64>(FRowX) + FRowCount) {
+    // are worked out once and copied from then on.
+    if (FRowT0 != T0 || FRowDX != DX || FRowWrap != FWrapMode) {
+      FRow.Clear();
       FRowT0 = T0;
       FRowDX = DX;
       FRowWrap = FWrapMode;
-      const Integer X1 = FRowCount == 0 ? DstX : std::min(DstX, FRowX);
-      const Int64 X2 = FRowCount == 0 ? static_cast<Int64>(DstX) + Length
-                                      : std::max(static_cast<Int64>(DstX) + Length, static_cast<Int64>(FRowX) + FRowCount);
-      FRowX = X1;
-      FRowCount = static_cast<Integer>(X2 - X1);
-      FRow.resize(static_cast<size_t>(FRowCount));
-      TableRow(FWrapMode, FTable, T0, DX, FRowX, FRowCount, FRow.data());
     }
-    PutRow(FRow.data() + (DstX - FRowX), Dst, Length, AlphaValues, FTableOpaque);
-  } else {
-    constexpr Integer kPiece = 256;
-    TColor32 Colors[kPiece];
-    const double Row = T0 + DstY * DY;
-    for (Integer I = 0; I < Length; I += kPiece) {
-      const Integer N = std::min(kPiece, Length - I);
-      TableRow(FWrapMode, FTable, Row, DX, static_cast<Integer>(static_cast<Cardinal>(DstX) + I), N, Colors);
-      PutRow(Colors, Dst + I, N, AlphaValues ? AlphaValues + I : nullptr, FTableOpaque);
+    const TColor32* Row = FRow.Cover(DstX, Length, [&](Integer X1, Integer N, PColor32 Out) {
+      TableRow(FWrapMode, FTable, T0, DX, X1, N, Out);
+    });
+    if (Row) {
+      PutRow(Row, Dst, Length, AlphaValues, FTableOpaque);
+      EMMS();
+      return;
     }
+  }
+  constexpr Integer kPiece = 256;
+  TColor32 Colors[kPiece];
+  const double Row = T0 + DstY * DY;
+  for (Integer I = 0; I < Length; I += kPiece) {
+    const Integer N = std::min(kPiece, Length - I);
+    TableRow(FWrapMode, FTable, Row, DX, static_cast<Integer>(static_cast<Cardinal>(DstX) + I), N, Colors);
+    PutRow(Colors, Dst + I, N, AlphaValues ? AlphaValues + I : nullptr, FTableOpaque);
   }
   EMMS();
 }

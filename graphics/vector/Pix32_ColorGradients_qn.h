@@ -2,6 +2,7 @@
 // power-of-two lookup tables filled from the stops in one pass.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -110,6 +111,37 @@ class TColor32Gradient : public TPersistent {
   TNotifyEvent FOnGradientColorsChanged;
 };
 
+// A row of colours from one column on, kept while what it was worked out
+// from stays the same: the rows of a gradient whose axis runs along the
+// rows are all alike, so one row serves a whole rendering and the next.
+// Its owner clears it when anything the colours depend on changes.
+class TKeptColorRow {
+ public:
+  void Clear() { FCount = 0; }
+  // The colours of columns X .. X + Count - 1 (Count > 0). When the row does
+  // not hold them all, it is worked out afresh over the columns it held and
+  // the asked ones together by Compute(FirstColumn, Count, Out); nil when
+  // that would be wider than any bitmap, which is not worth keeping.
+  template <class TCompute>
+  const TColor32* Cover(Integer X, Integer Count, TCompute Compute) {
+    const Int64 End = static_cast<Int64>(X) + Count, KeptEnd = static_cast<Int64>(FX) + FCount;
+    if (FCount == 0 || X < FX || End > KeptEnd) {
+      const Int64 X1 = FCount == 0 ? X : std::min<Int64>(X, FX), X2 = FCount == 0 ? End : std::max(End, KeptEnd);
+      if (X2 - X1 > kMaxWidth) return nullptr;
+      FX = static_cast<Integer>(X1);
+      FCount = static_cast<Integer>(X2 - X1);
+      FColors.resize(static_cast<size_t>(FCount));
+      Compute(FX, FCount, FColors.data());
+    }
+    return FColors.data() + (X - FX);
+  }
+
+ private:
+  static constexpr Int64 kMaxWidth = Int64(1) << 16;
+  std::vector<TColor32> FColors;
+  Integer FX = 0, FCount = 0;
+};
+
 // ---- gradient samplers ----
 //
 // Each maps a point to a scalar by its geometric rule, rounds it to an index
@@ -150,6 +182,9 @@ class TCustomGradientLookUpTableSampler : public TCustomGradientSampler {
   explicit TCustomGradientLookUpTableSampler(TColor32Gradient* ColorGradient);
   ~TCustomGradientLookUpTableSampler() override;
 
+  // Once prepared: every table entry is opaque and every sample is one.
+  bool HasOpaqueSamples() override { return FInitialized && FLutOpaque && SamplesFromTable(); }
+
  protected:
   void WrapModeChanged() override;
   void UpdateInternals() override;
@@ -157,8 +192,12 @@ class TCustomGradientLookUpTableSampler : public TCustomGradientSampler {
   // The table entry for a scalar: rounded half to even (saturating; NaN
   // counts as 0) and folded by the wrap routine.
   TColor32 Lookup(Single T) const;
+  // Whether the samples of this class come from the table alone: true for
+  // the rules of this unit, not for a descendant with a rule of its own.
+  bool SamplesFromTable() const;
 
   TColor32LookupTable* FGradientLUT = nullptr;
+  bool FLutOpaque = false;
   PColor32Array FLutPtr = nullptr;
   Integer FLutMask = 0;
   TWrapProc FWrapProc = nullptr;
@@ -259,7 +298,6 @@ class TXGradientSampler : public TCustomCenterRadiusAngleLutGradientSampler {
  public:
   using TCustomCenterRadiusAngleLutGradientSampler::TCustomCenterRadiusAngleLutGradientSampler;
   TColor32 GetSampleFloat(Single X, Single Y) override;
-  void PrepareSampling() override;
   // The same samples a row at a time, without a call per pixel. Not for
   // several threads at once: a row of samples may be kept for the next call.
   void GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) override;
@@ -280,7 +318,8 @@ class TXGradientSampler : public TCustomCenterRadiusAngleLutGradientSampler {
   template <TWrapMode M>
   void SpanRow(Integer X, Integer Y, Integer Count, PColor32 Dst) const;
   void SpanRow(Integer X, Integer Y, Integer Count, PColor32 Dst) const;
-  // What a kept row depends on.
+  // What a kept row depends on besides the table's colours, whose refill
+  // clears it.
   struct TRowKey {
     Single CenterX = 0, Sine = 0, Scale = 0;
     PColor32Array Lut = nullptr;
@@ -289,8 +328,7 @@ class TXGradientSampler : public TCustomCenterRadiusAngleLutGradientSampler {
     bool operator==(const TRowKey&) const = default;
   };
   TRowKey FRowKey;
-  std::vector<TColor32> FRow;
-  Integer FRowX = 0, FRowCount = 0;
+  TKeptColorRow FRow;
 };
 
 class TLinearGradientSampler : public TXGradientSampler {
@@ -349,10 +387,13 @@ class TLinearGradientPolygonFiller : public TCustomPolygonFiller {
   TFloatPoint FStartPoint{0, 0}, FEndPoint{0, 0};
   TColor32 FTable[LookUpTableSize] = {};
   bool FTableOpaque = false;
-  // With the axis along the rows, the one row of colours from FRowX on,
-  // valid for the rendering under way.
-  std::vector<TColor32> FRow;
-  Integer FRowX = 0, FRowCount = 0;
+  // The stops the table was filled from; a rendering with the same stops
+  // keeps the table, and the kept row with it.
+  TArrayOfColor32GradientStop FTableStops;
+  bool FTableFilled = false;
+  // With the axis along the rows, the one row of colours, for the axis and
+  // wrap it was worked out for.
+  TKeptColorRow FRow;
   double FRowT0 = 0, FRowDX = 0;
   TWrapMode FRowWrap = TWrapMode::wmClamp;
 };

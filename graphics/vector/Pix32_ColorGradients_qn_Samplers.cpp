@@ -95,6 +95,15 @@ void TCustomGradientLookUpTableSampler::UpdateInternals() {
   FLutPtr = FGradientLUT->Color32Ptr();
   FLutMask = static_cast<Integer>(FGradientLUT->Mask());
   FWrapProc = GetWrapProc(FWrapMode, FLutMask);
+  FLutOpaque = std::all_of(FLutPtr, FLutPtr + FGradientLUT->Size(), [](TColor32 C) { return (C >> 24) == 0xFF; });
+}
+
+bool TCustomGradientLookUpTableSampler::SamplesFromTable() const {
+  const TClass C = ClassType();
+  return C == TConicGradientSampler::StaticClass() || C == TRadialGradientSampler::StaticClass() ||
+         C == TDiamondGradientSampler::StaticClass() || C == TXYGradientSampler::StaticClass() ||
+         C == TXYSqrtGradientSampler::StaticClass() || C == TXGradientSampler::StaticClass() ||
+         C == TLinearGradientSampler::StaticClass();
 }
 
 void TCustomGradientLookUpTableSampler::AssignTo(TPersistent* Dest) {
@@ -268,6 +277,8 @@ TColor32 TXYSqrtGradientSampler::GetSampleFloat(Single X, Single Y) {
 void TXGradientSampler::UpdateInternals() {
   inherited::UpdateInternals();
   FScale = FLutMask / FRadius;
+  // The table's colours are refilled in place: a kept row no longer holds.
+  FRow.Clear();
 }
 
 TColor32 TXGradientSampler::GetSampleFloat(Single X, Single Y) {
@@ -314,15 +325,11 @@ void TXGradientSampler::SpanRow(Integer X, Integer Y, Integer Count, PColor32 Ds
   }
 }
 
-void TXGradientSampler::PrepareSampling() {
-  inherited::PrepareSampling();
-  FRowCount = 0;
-}
-
 // Each sample is GetSampleInt's own computation with the wrap routine's
 // fold written out. An axis along the rows (no cosine) makes every row
 // alike, so the row is kept and copied while nothing it depends on
-// changes. A descendant with a rule of its own goes back to the pixel path.
+// changes, from one rendering to the next. A descendant with a rule of its
+// own goes back to the pixel path.
 void TXGradientSampler::GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) {
   if (ClassType() != StaticClass() && ClassType() != TLinearGradientSampler::StaticClass())
     return inherited::GetSampleSpanInt(X, Y, Count, Dst);
@@ -330,22 +337,18 @@ void TXGradientSampler::GetSampleSpanInt(Integer X, Integer Y, Integer Count, PC
   // The lookup table is a power of two long; a sampler not yet prepared
   // keeps to the pixel path.
   if (!FLutPtr || (FLutMask & (FLutMask + 1)) != 0) return inherited::GetSampleSpanInt(X, Y, Count, Dst);
-  if (FSinCos.Y != 0 || !std::isfinite(static_cast<Single>(Y) - FCenter.Y)) return SpanRow(X, Y, Count, Dst);
+  // Unprepared, the table may be about to change without a refill to say
+  // so: nothing is kept then.
+  if (!FInitialized || FSinCos.Y != 0 || !std::isfinite(static_cast<Single>(Y) - FCenter.Y))
+    return SpanRow(X, Y, Count, Dst);
   const TRowKey Key{FCenter.X, FSinCos.X, FScale, FLutPtr, FLutMask, FWrapMode};
-  if (!(Key == FRowKey)) FRowCount = 0;
-  if (FRowCount == 0 || X < FRowX || static_cast<Int64>(X) + Count > static_cast<Int64>(FRowX) + FRowCount) {
-    const Int64 X1 = FRowCount == 0 ? X : std::min<Int64>(X, FRowX);
-    const Int64 X2 = FRowCount == 0 ? static_cast<Int64>(X) + Count
-                                    : std::max(static_cast<Int64>(X) + Count, static_cast<Int64>(FRowX) + FRowCount);
-    // A row far wider than any bitmap is not worth keeping.
-    if (X2 - X1 > (1 << 16)) return SpanRow(X, Y, Count, Dst);
+  if (!(Key == FRowKey)) {
+    FRow.Clear();
     FRowKey = Key;
-    FRowX = static_cast<Integer>(X1);
-    FRowCount = static_cast<Integer>(X2 - X1);
-    FRow.resize(static_cast<size_t>(FRowCount));
-    SpanRow(FRowX, Y, FRowCount, FRow.data());
   }
-  std::memcpy(Dst, FRow.data() + (X - FRowX), sizeof(TColor32) * static_cast<size_t>(Count));
+  const TColor32* Row = FRow.Cover(X, Count, [&](Integer X1, Integer N, PColor32 Out) { SpanRow(X1, Y, N, Out); });
+  if (!Row) return SpanRow(X, Y, Count, Dst);
+  std::memcpy(Dst, Row, sizeof(TColor32) * static_cast<size_t>(Count));
 }
 
 // The axis runs from the start towards the end: the angle is the end

@@ -296,6 +296,10 @@ class TSamplerFiller : public TCustomPolygonFiller {
 
  private:
   TCustomSampler* FSampler = nullptr;
+  // The sampler said at the start of the rendering that its samples are
+  // opaque: they go into the bitmap as they come, with no pass to force
+  // their alpha.
+  bool FOpaqueSamples = false;
 };
 
 // Every row of the bitmap through the filler at full weight, without

@@ -265,6 +265,7 @@ TSamplerFiller::TSamplerFiller(TCustomSampler* Sampler) : FSampler(Sampler) { Sa
 void TSamplerFiller::SetSampler(TCustomSampler* Value) {
   if (FSampler != Value) {
     FSampler = Value;
+    FOpaqueSamples = false;
     SamplerChanged();
   }
 }
@@ -276,10 +277,12 @@ void TSamplerFiller::SamplerChanged() {}
 void TSamplerFiller::BeginRendering() {
   if (!FSampler) throw Exception(u"No sampler specified!");
   FSampler->PrepareSampling();
+  FOpaqueSamples = FSampler->HasOpaqueSamples();
 }
 
 void TSamplerFiller::EndRendering() {
   if (!FSampler) throw Exception(u"No sampler specified!");
+  FOpaqueSamples = false;
   FSampler->FinalizeSampling();
 }
 
@@ -293,8 +296,15 @@ TFillRunEvent TSamplerFiller::GetFillRun() {
 }
 
 void TSamplerFiller::SampleRunOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length) {
-  // Made opaque as a full weight makes them on the line path, on the way
-  // from a small buffer into the bitmap: one pass over the bitmap only.
+  // Opaque samples are already what a full weight makes of them, so the
+  // sampler writes them straight into the bitmap. Such a sampler reads no
+  // bitmap, so none of its samples can depend on pixels written before it.
+  if (FOpaqueSamples) {
+    FSampler->GetSampleSpanInt(DstX, DstY, Length, Dst);
+    return;
+  }
+  // Others are made opaque as a full weight makes them on the line path, on
+  // the way from a small buffer into the bitmap: one pass over the bitmap.
   constexpr Integer kPiece = 256;
   alignas(16) TColor32 Samples[kPiece];
   for (Integer I = 0; I < Length; I += kPiece) {
@@ -313,6 +323,7 @@ void TSamplerFiller::SampleRunOpaque(PColor32 Dst, Integer DstX, Integer DstY, I
 
 void TSamplerFiller::SampleLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,
                                       PColor32 AlphaValues) {
+  if (!AlphaValues) return SampleRunOpaque(Dst, DstX, DstY, Length);
   // The samples come a piece of the span at a time, so a sampler that can
   // fetch a row does so without a call per pixel.
   constexpr Integer kPiece = 256;
@@ -320,10 +331,7 @@ void TSamplerFiller::SampleLineOpaque(PColor32 Dst, Integer DstX, Integer DstY, 
   for (Integer I = 0; I < Length; I += kPiece) {
     const Integer N = std::min(kPiece, Length - I);
     FSampler->GetSampleSpanInt(static_cast<Integer>(static_cast<Cardinal>(DstX) + I), DstY, N, Samples);
-    if (AlphaValues)
-      WeightedRow(nullptr, BlendMemEx, Samples, Dst + I, AlphaValues + I, N, 255, true);
-    else
-      for (Integer K = 0; K < N; ++K) Dst[I + K] = Samples[K] | 0xFF000000u;
+    WeightedRow(nullptr, BlendMemEx, Samples, Dst + I, AlphaValues + I, N, 255, true);
   }
   EMMS();
 }

@@ -269,6 +269,150 @@ TEST(Pix32_ColorGradients_qn, SamplerRowsEqualPixelSamples) {
   for (Integer I = 0; I < 300; ++I) ASSERT_EQ(Row[I], H.GetSampleInt(I, 5)) << I;
 }
 
+namespace {
+// Hands on another sampler's samples without saying anything of their
+// alpha, so a filler over it takes its general path.
+class TPassOnSampler : public TCustomSampler {
+  QN_CLASS(TPassOnSampler, TCustomSampler)
+ public:
+  explicit TPassOnSampler(TCustomSampler* Inner) : FInner(Inner) {}
+  TColor32 GetSampleInt(Integer X, Integer Y) override { return FInner->GetSampleInt(X, Y); }
+  TColor32 GetSampleFloat(Single X, Single Y) override { return FInner->GetSampleFloat(X, Y); }
+  void PrepareSampling() override { FInner->PrepareSampling(); }
+  void FinalizeSampling() override { FInner->FinalizeSampling(); }
+
+ private:
+  TCustomSampler* FInner;
+};
+
+// A rule of its own, whose samples need not come from the table.
+class TOwnRuleSampler : public TLinearGradientSampler {
+  QN_CLASS(TOwnRuleSampler, TLinearGradientSampler)
+ public:
+  using TLinearGradientSampler::TLinearGradientSampler;
+  TColor32 GetSampleFloat(Single X, Single Y) override { return TLinearGradientSampler::GetSampleFloat(X, Y) & 0x7FFFFFFFu; }
+};
+}  // namespace
+
+// Samplers whose samples are all opaque are written straight into the
+// bitmap; the picture is the one of the general path, which forces every
+// sample opaque, for every rule with a row shortcut and without, every wrap
+// mode, shapes with and without runs of full coverage, and again at the
+// next rendering, which may reuse what the last one kept.
+TEST(Pix32_ColorGradients_qn, OpaqueSamplesFillAsTheGeneralPath) {
+  TColor32Gradient G;
+  G.AddColorStop(0.0f, 0xFF1E3A8Au);
+  G.AddColorStop(0.35f, 0xFF38BDF8u);
+  G.AddColorStop(1.0f, 0xFFF97316u);
+  TLinearGradientSampler Along(&G), Slanted(&G);
+  Along.SetPoints(FloatPoint(30.5f, 0), FloatPoint(150, 0));
+  Slanted.SetPoints(FloatPoint(20, 10), FloatPoint(140, 100));
+  TRadialGradientSampler Radial(&G);
+  Radial.SetCenter(FloatPoint(90, 60));
+  Radial.SetRadius(45);
+  TConicGradientSampler Conic(&G);
+  Conic.SetCenter(FloatPoint(70, 50));
+  TDiamondGradientSampler Diamond(&G);
+  Diamond.SetCenter(FloatPoint(100, 40));
+  Diamond.SetRadius(30);
+  const TArrayOfArrayOfFloatPoint Shapes[] = {
+      {{{0, 0}, {200, 0}, {200, 120}, {0, 120}}},
+      {{{3.3f, 2.7f}, {181.5f, 5.1f}, {177.2f, 117.4f}, {9.6f, 110.2f}}},
+      {Star(FloatPoint(100, 60), 20.0f, 58.0f, 9), Star(FloatPoint(100, 60), 8.0f, 16.0f, 5)},
+  };
+  for (TCustomGradientLookUpTableSampler* S : {static_cast<TCustomGradientLookUpTableSampler*>(&Along),
+                                               static_cast<TCustomGradientLookUpTableSampler*>(&Slanted),
+                                               static_cast<TCustomGradientLookUpTableSampler*>(&Radial),
+                                               static_cast<TCustomGradientLookUpTableSampler*>(&Conic),
+                                               static_cast<TCustomGradientLookUpTableSampler*>(&Diamond)})
+    for (TWrapMode M : {TWrapMode::wmClamp, TWrapMode::wmRepeat, TWrapMode::wmMirror}) {
+      S->SetWrapMode(M);
+      TPassOnSampler Plain(S);
+      TSamplerFiller Direct(S), General(&Plain);
+      for (const auto& Shape : Shapes)
+        for (int Round = 0; Round < 2; ++Round) {
+          TCustomBitmap32 A, B;
+          for (TCustomBitmap32* X : {&A, &B}) {
+            X->SetSize(200, 120);
+            X->Clear(0x80405060u);
+          }
+          PolyPolygonFS(&A, Shape, &Direct, TPolyFillMode::pfNonZero);
+          EXPECT_TRUE(S->HasOpaqueSamples());
+          PolyPolygonFS(&B, Shape, &General, TPolyFillMode::pfNonZero);
+          ASSERT_EQ(Pixels(A), Pixels(B)) << ToUtf8(S->ClassName()) << " wrap " << int(M) << " shape "
+                                          << (&Shape - Shapes) << " round " << Round;
+        }
+    }
+  EXPECT_FALSE(TPassOnSampler(&Along).HasOpaqueSamples());
+
+  // A changed gradient shows at the next rendering, though the axis and so
+  // the kept row's other inputs stay the same; a translucent stop turns the
+  // general path back on, which makes the samples opaque as before.
+  Along.SetWrapMode(TWrapMode::wmClamp);
+  for (TColor32 End : {0xFF22C55Eu, 0xFFEF4444u, 0x80A855F7u}) {
+    G.SetEndColor(End);
+    Along.SetGradient(&G);
+    TLinearGradientSampler Fresh(&G);
+    Fresh.SetPoints(FloatPoint(30.5f, 0), FloatPoint(150, 0));
+    Fresh.SetWrapMode(TWrapMode::wmClamp);
+    TPassOnSampler Plain(&Fresh);
+    TSamplerFiller Direct(&Along), General(&Plain);
+    TCustomBitmap32 A, B;
+    for (TCustomBitmap32* X : {&A, &B}) {
+      X->SetSize(200, 120);
+      X->Clear(0x80405060u);
+    }
+    PolyPolygonFS(&A, Shapes[0], &Direct, TPolyFillMode::pfNonZero);
+    EXPECT_EQ(Along.HasOpaqueSamples(), End >> 24 == 0xFF);
+    PolyPolygonFS(&B, Shapes[0], &General, TPolyFillMode::pfNonZero);
+    ASSERT_EQ(Pixels(A), Pixels(B)) << std::hex << End;
+    EXPECT_EQ(A.ScanLine(7)[199], End | 0xFF000000u);
+  }
+
+  // Unprepared, or with a rule of its own, a sampler claims nothing.
+  G.SetEndColor(0xFFF97316u);
+  TOwnRuleSampler Own(&G);
+  TLinearGradientSampler Unprepared(&G);
+  Own.PrepareSampling();
+  EXPECT_FALSE(Own.HasOpaqueSamples());
+  EXPECT_FALSE(Unprepared.HasOpaqueSamples());
+  Unprepared.PrepareSampling();
+  EXPECT_TRUE(Unprepared.HasOpaqueSamples());
+  Unprepared.SetRadius(10);
+  EXPECT_FALSE(Unprepared.HasOpaqueSamples());
+}
+
+// The table filler keeps its table and row from one rendering to the next
+// only while the stops stay the same.
+TEST(Pix32_ColorGradients_qn, LinearGradientFillerFollowsChangedStops) {
+  TColor32Gradient G;
+  G.AddColorStop(0.0f, 0xFF1E3A8Au);
+  G.AddColorStop(1.0f, 0xFFF97316u);
+  TLinearGradientPolygonFiller Kept(&G);
+  Kept.SetStartPoint(FloatPoint(10, 0));
+  Kept.SetEndPoint(FloatPoint(110, 0));
+  TCustomBitmap32 A;
+  A.SetSize(120, 6);
+  FillBitmap(&A, &Kept);
+  // Same count of stops, other colours and offsets; then one stop more.
+  const TArrayOfColor32GradientStop Changes[] = {{{0.0f, 0xFF1E3A8Au}, {1.0f, 0xFF22C55Eu}},
+                                                 {{0.25f, 0xFF1E3A8Au}, {1.0f, 0xFF22C55Eu}},
+                                                 {{0.0f, 0xFF1E3A8Au}, {0.5f, 0x80FFFFFFu}, {1.0f, 0xFF22C55Eu}}};
+  for (const auto& Stops : Changes) {
+    G.SetColors(Stops);
+    TLinearGradientPolygonFiller Fresh(&G);
+    Fresh.SetStartPoint(FloatPoint(10, 0));
+    Fresh.SetEndPoint(FloatPoint(110, 0));
+    TCustomBitmap32 B;
+    B.SetSize(120, 6);
+    A.Clear(0xFF000000u);
+    B.Clear(0xFF000000u);
+    FillBitmap(&A, &Kept);
+    FillBitmap(&B, &Fresh);
+    ASSERT_EQ(Pixels(A), Pixels(B)) << &Stops - Changes;
+  }
+}
+
 // The table filler against the plain rule: entry Fold(Round(t·511)) of the
 // 512-entry table at every pixel centre, for axes of every direction
 // (exactly along the rows among them), every wrap mode, opaque and
