@@ -10,18 +10,6 @@ namespace qn {
 
 TCustomRepaintOptimizerClass PaintBoxOptimizerClass = nullptr;
 
-namespace {
-
-// The image control routes the buffer's area changes through handlers of
-// its own; it lives in a later part of this unit, so it is known by name.
-bool IsImageControl(const TObject* Control) {
-  for (TClass c = Control->ClassType(); c; c = c->ClassParent())
-    if (c->ClassName() == u"TCustomImage32_qn") return true;
-  return false;
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // TCustomPaintBox32_qn
 
@@ -226,7 +214,9 @@ void TCustomPaintBox32_qn::SetRepaintMode(TRepaintMode Value) {
   if (!FRepaintOptimizer) return;
   switch (Value) {
     case rmOptimizer:
-      if (!IsImageControl(this))
+      // The image control routes the buffer's area changes through
+      // handlers of its own.
+      if (!dynamic_cast<TCustomImage32_qn*>(this))
         FBuffer->SetOnAreaChanged(MakeEvent(FRepaintOptimizer.get(), &TCustomRepaintOptimizer::AreaUpdateHandler));
       else
         FBuffer->SetOnAreaChanged(TAreaChangedEvent());
@@ -325,8 +315,29 @@ void TPaintBox32::DoPaintBuffer() {
   inherited::DoPaintBuffer();
 }
 
-void InitPix32Image() { PaintBoxOptimizerClass = TMicroTilesRepaintOptimizer::OptimizerClass(); }
+namespace {
 
-void DonePix32Image() { PaintBoxOptimizerClass = nullptr; }
+// Cropped bitmap layers of an image stay inside its bitmap, unless the
+// image is rendering into another bitmap.
+bool ImageCropRect(TPersistent* Owner, TRect& Rect) {
+  auto* image = dynamic_cast<TCustomImage32_qn*>(Owner);
+  if (!image || image->IsPaintToMode()) return false;
+  Rect = image->GetBitmapRect();
+  return true;
+}
+
+}  // namespace
+
+void InitPix32Image() {
+  PaintBoxOptimizerClass = TMicroTilesRepaintOptimizer::OptimizerClass();
+  LayerCropHook = ImageCropRect;
+  RegisterClasses({TPaintBox32::StaticClass(), TImage32::StaticClass(), TImgView32::StaticClass(),
+                   TBitmap32List::StaticClass(), TBitmap32Collection::StaticClass(), TBitmap32Item::StaticClass()});
+}
+
+void DonePix32Image() {
+  PaintBoxOptimizerClass = nullptr;
+  LayerCropHook = nullptr;
+}
 
 }  // namespace qn

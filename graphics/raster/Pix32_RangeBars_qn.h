@@ -309,6 +309,22 @@ class TArrowBarAccess : public TPersistent {
   QN_ACCESS_PROP(TRBStyle, Style)
 #undef QN_ACCESS_PROP
 
+  // The bars' own defaults, so that untouched settings stay out of form
+  // files.
+  QN_PUBLISHED(TArrowBarAccess) {
+    QN_PROP(Color).TypeName(u"TColor").Default(clScrollBar);
+    QN_PROP(Backgnd).Default(bgPattern);
+    QN_PROP(ButtonSize).Default(0);
+    QN_PROP(HandleColor).TypeName(u"TColor").Default(clBtnShadow);
+    QN_PROP(ButtonColor).TypeName(u"TColor").Default(clBtnFace);
+    QN_PROP(HighLightColor).TypeName(u"TColor").Default(clBtnHighlight);
+    QN_PROP(ShadowColor).TypeName(u"TColor").Default(clBtnShadow);
+    QN_PROP(BorderColor).TypeName(u"TColor").Default(clWindowFrame);
+    QN_PROP(ShowArrows).Default(true);
+    QN_PROP(ShowHandleGrip).Default(true);
+    QN_PROP(Style).Default(rbsDefault);
+  }
+
  private:
   TArrowBar* FMaster = nullptr;
   TArrowBar* FSlave = nullptr;

@@ -46,7 +46,8 @@ void RegisterRasterUnits() {
                 DonePix32BackendsVCL});
   RegisterUnit({"Pix32_MicroTiles_qn", {"Pix32_Bindings_qn", "Pix32_LowLevel_qn"}, InitPix32MicroTiles,
                 DonePix32MicroTiles});
-  RegisterUnit({"Pix32_Image_qn", {"Pix32_Backends_VCL_qn", "Controls", "Pix32_MicroTiles_qn"}, InitPix32Image,
+  RegisterUnit({"Pix32_Image_qn", {"Pix32_Backends_VCL_qn", "Controls", "Pix32_MicroTiles_qn", "Pix32_RangeBars_qn"},
+                InitPix32Image,
                 DonePix32Image});
   RegisterUnit({"Pix32_XPThemes_qn", {"Controls"}, InitPix32XPThemes, DonePix32XPThemes});
   RegisterUnit({"Pix32_RangeBars_qn", {"Controls", "Pix32_XPThemes_qn"}, InitPix32RangeBars, nullptr});

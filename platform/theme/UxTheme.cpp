@@ -75,6 +75,7 @@ int StateCount(const String& cls, int part) {
     if (part == SBP_ARROWBTN) return 16;
     if (part >= SBP_THUMBBTNHORZ && part <= SBP_UPPERTRACKVERT) return 4;
     if (part == SBP_GRIPPERHORZ || part == SBP_GRIPPERVERT) return 1;
+    if (part == SBP_SIZEBOX) return 2;
     return 0;
   }
   return 0;
@@ -303,6 +304,19 @@ void DrawScrollBarPart(HDC dc, int part, int state, const RECT& r) {
   }
   if (part >= SBP_LOWERTRACKHORZ && part <= SBP_UPPERTRACKVERT) {
     Fill(dc, r, state == SCRBS_PRESSED ? RGB(0xBE, 0xBE, 0xBE) : fills[0]);
+    return;
+  }
+  if (part == SBP_SIZEBOX) {
+    // Six dots in a triangle towards the aligned bottom corner, each a light
+    // square under a grey one.
+    const bool right = state != SZB_LEFTALIGN;
+    for (int row = 0; row < 3; ++row)
+      for (int col = 0; col <= row; ++col) {
+        const int dx = 3 + 4 * col, dy = 3 + 4 * (2 - row);
+        const int x = right ? r.Right - dx - 2 : r.Left + dx, y = r.Bottom - dy - 2;
+        Fill(dc, RECT{x + 1, y + 1, x + 3, y + 3}, kWhite);
+        Fill(dc, RECT{x, y, x + 2, y + 2}, RGB(0xA0, 0xA0, 0xA0));
+      }
     return;
   }
   if (part == SBP_GRIPPERHORZ || part == SBP_GRIPPERVERT) {

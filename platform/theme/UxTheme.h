@@ -53,10 +53,13 @@ constexpr int ETS_NORMAL = 1, ETS_HOT = 2, ETS_SELECTED = 3, ETS_DISABLED = 4, E
 
 // "SCROLLBAR": arrow buttons (16 states: up 1-4, down 5-8, left 9-12,
 // right 13-16, each normal/hot/pressed/disabled), thumbs and tracks (4
-// states: normal/hot/pressed/disabled) and the grippers on the thumbs.
+// states: normal/hot/pressed/disabled), the grippers on the thumbs, and the
+// size box in the corner between two bars (grip dots towards the right or
+// the left corner).
 constexpr int SBP_ARROWBTN = 1, SBP_THUMBBTNHORZ = 2, SBP_THUMBBTNVERT = 3, SBP_LOWERTRACKHORZ = 4,
               SBP_UPPERTRACKHORZ = 5, SBP_LOWERTRACKVERT = 6, SBP_UPPERTRACKVERT = 7, SBP_GRIPPERHORZ = 8,
-              SBP_GRIPPERVERT = 9;
+              SBP_GRIPPERVERT = 9, SBP_SIZEBOX = 10;
+constexpr int SZB_RIGHTALIGN = 1, SZB_LEFTALIGN = 2;
 constexpr int ABS_UPNORMAL = 1, ABS_DOWNNORMAL = 5, ABS_LEFTNORMAL = 9, ABS_RIGHTNORMAL = 13;
 constexpr int SCRBS_NORMAL = 1, SCRBS_HOT = 2, SCRBS_PRESSED = 3, SCRBS_DISABLED = 4;
 // "GLOBALS" has no parts of its own; programs open it for the theme's

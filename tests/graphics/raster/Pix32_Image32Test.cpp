@@ -1,0 +1,782 @@
+// The image control and its view: the paint stages, placement and scale of
+// the bitmap, what each repaint mode brings to the window (against a full
+// render of the same scene), adaptive precision measured on the virtual
+// clock, layer mouse routing, the scroll bars and size grip of the view,
+// form files, and the bitmap list.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <set>
+#include <tuple>
+#include <string>
+
+#include "graphics/raster/Pix32_Image_qn.h"
+#include "graphics/raster/Pix32_MicroTiles_qn.h"
+#include "graphics/raster/Pix32_Resamplers_qn.h"
+#include "platform/classes/FormText.h"
+#include "platform/desktop/Desktop.h"
+#include "platform/vcl/Forms.h"
+#include "tests/platform/user/UserTestSupport.h"
+
+using namespace qn;
+
+namespace {
+
+// An image that shows its protected parts.
+class TProbeImage : public TImage32 {
+  QN_CLASS(TProbeImage, TImage32)
+ public:
+  explicit TProbeImage(TComponent* AOwner) : TImage32(AOwner) {}
+  using TCustomImage32_qn::SetXForm;
+};
+
+// An optimizer that keeps every area reported to it.
+class TAreaLog : public TMicroTilesRepaintOptimizer {
+  QN_REPAINT_OPTIMIZER_CLASS(TAreaLog, TMicroTilesRepaintOptimizer)
+ public:
+  TAreaLog(TBitmap32* Buffer, TRectList* InvalidRects) : TMicroTilesRepaintOptimizer(Buffer, InvalidRects) {}
+  std::vector<TRect> Areas;
+  void AreaUpdateHandler(TObject* Sender, const TRect& Area, Cardinal Info) override {
+    Areas.push_back(Area);
+    TMicroTilesRepaintOptimizer::AreaUpdateHandler(Sender, Area, Info);
+  }
+};
+
+TColor32 Pattern(Integer X, Integer Y) {
+  return Color32(Byte(X * 7 + Y), Byte(Y * 5), Byte((X ^ Y) * 3), 255);
+}
+
+void FillPattern(TBitmap32* B, Integer W, Integer H) {
+  B->SetSize(W, H);
+  for (Integer y = 0; y < H; ++y)
+    for (Integer x = 0; x < W; ++x) B->SetPixel(x, y, Pattern(x, y));
+}
+
+class Pix32_Image_qn_Image : public usertest::InputServerTest {
+ protected:
+  void SetUp() override {
+    usertest::InputServerTest::SetUp();
+    SetVirtualClock(false);
+    SetScreenSize(1024, 768);
+    FForm = std::make_unique<TForm>(nullptr);
+    FForm->SetPosition(poDesigned);
+    FForm->SetBorderStyle(bsNone);
+    FForm->SetBounds(30, 30, 520, 420);
+    FForm->Show();
+    usertest::Pump();
+  }
+  void TearDown() override {
+    ReleaseCapture();
+    FForm.reset();
+    FreeDeviceContexts();
+    usertest::InputServerTest::TearDown();
+  }
+  template <class T = TProbeImage>
+  T* Make(TRect R) {
+    auto* img = new T(FForm.get());
+    img->SetParent(FForm.get());
+    img->SetBoundsRect(R);
+    usertest::Pump();
+    return img;
+  }
+  // The control as a full render of its scene would show it: background,
+  // bitmap in its place, visible layers on top.
+  static std::unique_ptr<TBitmap32> Reference(TCustomImage32_qn* Img) {
+    auto ref = std::make_unique<TBitmap32>();
+    ref->SetSize(Img->Width(), Img->Height());
+    ref->Clear(Color32(Img->Color()));
+    const TRect r = Img->GetBitmapRect();
+    if (!Img->Bitmap()->Empty() && !IsRectEmpty(r)) Img->Bitmap()->DrawTo(ref.get(), r);
+    for (Integer i = 0; i < Img->Layers()->Count(); ++i)
+      if (Img->Layers()->Items(i)->Visible()) Img->Layers()->Items(i)->DoPaint(ref.get());
+    return ref;
+  }
+  // Pixels of the window that differ from the reference.
+  static Integer Mismatches(TCustomImage32_qn* Img, const TBitmap32& Ref) {
+    const TScreenImage shot = CaptureWindow(Img->Handle(), true);
+    Integer bad = 0;
+    for (Integer y = 0; y < Img->Height(); ++y)
+      for (Integer x = 0; x < Img->Width(); ++x)
+        if ((shot.Pixel(x, y) & 0xFFFFFFu) != (Ref.GetPixel(x, y) & 0xFFFFFFu)) ++bad;
+    return bad;
+  }
+  void Click(TControl* C, Integer X, Integer Y) {
+    const TPoint p = C->ClientToScreen(TPoint(X, Y));
+    InputMouseMove(p.X, p.Y);
+    InputMouseDown(VK_LBUTTON);
+    InputMouseUp(VK_LBUTTON);
+    usertest::Pump();
+  }
+  std::unique_ptr<TForm> FForm;
+};
+
+}  // namespace
+
+TEST_F(Pix32_Image_qn_Image, DefaultStagesPaintBackgroundBitmapAndVisibleLayers) {
+  auto* img = Make(TRect(10, 10, 110, 90));
+  TPaintStages* st = img->PaintStages();
+  ASSERT_EQ(st->Count(), 5);
+  const Cardinal kinds[] = {StageClearBackground, StageControlFrame, StageDrawBitmap, StageBitmapFrame,
+                            StageDrawLayers};
+  const bool run[] = {true, false, true, false, true};
+  for (Integer i = 0; i < 5; ++i) {
+    EXPECT_EQ(st->Items(i)->Stage, kinds[i]) << i;
+    EXPECT_TRUE(st->Items(i)->DsgnTime) << i;
+    EXPECT_EQ(st->Items(i)->RunTime, run[i]) << i;
+  }
+  EXPECT_EQ(st->Items(4)->Parameter, LAYER_OPT_VISIBLE);
+  EXPECT_EQ(img->RepaintMode(), rmFull);
+  {
+    TImage32 loose(nullptr);
+    EXPECT_EQ(loose.Color(), clWindow);
+    EXPECT_TRUE(loose.ParentColor());
+  }
+
+  img->SetColor(TColor(RGB(10, 200, 30)));
+  FillPattern(img->Bitmap(), 40, 30);
+  auto* shown = img->Layers()->Add<TBitmapLayer>();
+  shown->Bitmap()->SetSize(10, 10);
+  shown->Bitmap()->Clear(0xFFFF0000u);
+  shown->SetLocation(TFloatRect(60, 40, 70, 50));
+  auto* hidden = img->Layers()->Add<TBitmapLayer>();
+  hidden->Bitmap()->SetSize(10, 10);
+  hidden->Bitmap()->Clear(0xFF0000FFu);
+  hidden->SetLocation(TFloatRect(80, 40, 90, 50));
+  hidden->SetVisible(false);
+  usertest::Pump();
+  const TScreenImage shot = CaptureWindow(img->Handle(), true);
+  EXPECT_EQ(shot.Pixel(5, 5) & 0xFFFFFFu, Pattern(5, 5) & 0xFFFFFFu);
+  EXPECT_EQ(shot.Pixel(0, 0) & 0xFFFFFFu, Pattern(0, 0) & 0xFFFFFFu);  // no control frame at run time
+  EXPECT_EQ(shot.Pixel(50, 20) & 0xFFFFFFu, 0x0AC81Eu);                // background right of the bitmap
+  EXPECT_EQ(shot.Pixel(65, 45) & 0xFFFFFFu, 0xFF0000u);
+  EXPECT_EQ(shot.Pixel(85, 45) & 0xFFFFFFu, 0x0AC81Eu);
+  EXPECT_EQ(Mismatches(img, *Reference(img)), 0);
+
+  // The list's own rules.
+  st->Insert(99)->Stage = StageCustom;
+  EXPECT_EQ(st->Count(), 6);
+  EXPECT_EQ(st->Items(5)->Stage, StageCustom);
+  st->Insert(-3);
+  EXPECT_EQ(st->Items(0)->Stage, 0u);
+  EXPECT_TRUE(st->Items(0)->RunTime);
+  EXPECT_FALSE(st->Items(0)->DsgnTime);
+  st->Delete(0);
+  try {
+    st->Delete(6);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_EQ(e.Message(), u"Invalid stage index");
+  }
+  EXPECT_THROW(st->Delete(-1), EListError);
+}
+
+TEST_F(Pix32_Image_qn_Image, PlacementScaleAndMapping) {
+  auto* img = Make(TRect(0, 0, 15, 15));
+  img->Bitmap()->SetSize(10, 10);
+  img->SetBitmapAlign(baCenter);
+  EXPECT_EQ(img->GetBitmapRect(), TRect(2, 2, 12, 12));
+  EXPECT_EQ(img->BitmapToControl(TPoint(0, 0)), TPoint(2, 2));
+  EXPECT_EQ(img->ControlToBitmap(TPoint(2, 3)), TPoint(0, 1));
+
+  img->SetScale(0);
+  EXPECT_FLOAT_EQ(img->Scale(), 0.001f);
+  img->SetScale(-5);
+  EXPECT_FLOAT_EQ(img->ScaleY(), 0.001f);
+
+  // Scaled: a 10 px bitmap at 2.5 in the custom place (10.4, 3.6).
+  img->SetBounds(0, 0, 100, 60);
+  img->SetScaleMode(smScale);
+  img->SetScale(2.5f);
+  img->SetBitmapAlign(baCustom);
+  img->SetOffsetHorz(10.4f);
+  img->SetOffsetVert(3.6f);
+  EXPECT_EQ(img->GetBitmapRect(), TRect(10, 4, 35, 29));
+  EXPECT_EQ(img->BitmapToControl(TPoint(4, 4)), TPoint(20, 14));
+  EXPECT_EQ(img->ControlToBitmap(TPoint(19, 4)), TPoint(3, 0));
+  EXPECT_EQ(img->ControlToBitmap(TPoint(9, 3)), TPoint(-1, -1));  // floors, not truncates
+  const TFloatPoint f = img->ControlToBitmap(TFloatPoint(15, 9));
+  EXPECT_FLOAT_EQ(f.X, 2.0f);
+  EXPECT_FLOAT_EQ(f.Y, 2.0f);
+
+  // No room: the scale is 0 and the way back has no answer.
+  img->SetScaleMode(smStretch);
+  img->SetBounds(0, 0, 0, 60);
+  EXPECT_EQ(img->GetBitmapSize(), TSize(0, 0));
+  EXPECT_EQ(img->ControlToBitmap(TPoint(5, 5)).X, 0x7FFFFFFF);
+  EXPECT_FLOAT_EQ(img->ControlToBitmap(TFloatPoint(5, 5)).X, 2147483648.0f);
+  img->SetXForm(0, 0, 1, 0);
+  EXPECT_EQ(img->ControlToBitmap(TPoint(5, 5)), TPoint(5, 0x7FFFFFFF));  // per axis
+}
+
+TEST_F(Pix32_Image_qn_Image, ScaleModesSizeTheBitmap) {
+  auto* img = Make(TRect(0, 0, 100, 100));
+  struct TCase {
+    TScaleMode Mode;
+    Integer W, H;
+    TSize Want;
+  };
+  img->SetScale(2);
+  const TCase cases[] = {
+      {smNormal, 300, 150, TSize(300, 150)},       {smStretch, 30, 20, TSize(100, 100)},
+      {smScale, 30, 20, TSize(60, 40)},            {smResize, 30, 20, TSize(100, 67)},
+      {smResize, 20, 40, TSize(50, 100)},          {smOptimal, 50, 30, TSize(50, 30)},
+      {smOptimal, 300, 150, TSize(100, 50)},       {smOptimal, 100, 101, TSize(99, 100)},
+      {smOptimalScaled, 50, 30, TSize(100, 60)},   {smOptimalScaled, 60, 30, TSize(100, 50)},
+  };
+  for (const TCase& c : cases) {
+    img->SetScaleMode(c.Mode);
+    img->Bitmap()->SetSize(c.W, c.H);
+    EXPECT_EQ(img->GetBitmapSize(), c.Want) << int(c.Mode) << " " << c.W << "x" << c.H;
+  }
+  img->Bitmap()->SetSize(0, 0);
+  EXPECT_EQ(img->GetBitmapRect(), TRect(0, 0, 0, 0));
+}
+
+TEST_F(Pix32_Image_qn_Image, TiledBitmapReportsEveryTileItTouches) {
+  const TCustomRepaintOptimizerClass old = PaintBoxOptimizerClass;
+  PaintBoxOptimizerClass = TAreaLog::OptimizerClass();
+  auto* img = Make(TRect(0, 0, 25, 25));
+  PaintBoxOptimizerClass = old;
+  auto* log = static_cast<TAreaLog*>(img->RepaintOptimizer());
+  img->Bitmap()->SetSize(10, 10);
+  img->SetBitmapAlign(baTile);
+  img->SetRepaintMode(rmOptimizer);
+  usertest::Pump();
+  log->Areas.clear();
+  img->Bitmap()->FillRectS(4, 4, 6, 6, 0xFF00FF00u);
+  // Every tile position of the buffer, the half-visible ones at 20..30 too,
+  // gets the changed area grown by the resampler's reach.
+  const Integer cols = img->Buffer()->Width() / 10 + 1, rows = img->Buffer()->Height() / 10 + 1;
+  std::set<std::tuple<Integer, Integer, Integer, Integer>> seen;
+  for (const TRect& a : log->Areas) seen.insert({a.Left, a.Top, a.Right, a.Bottom});
+  ASSERT_EQ(Integer(seen.size()), cols * rows);
+  for (Integer y = 0; y < rows; ++y)
+    for (Integer x = 0; x < cols; ++x)
+      EXPECT_TRUE(seen.count({2 + 10 * x, 2 + 10 * y, 8 + 10 * x, 8 + 10 * y})) << x << "," << y;
+  usertest::Pump();
+  const TScreenImage shot = CaptureWindow(img->Handle(), true);
+  for (const TPoint p : {TPoint(5, 5), TPoint(15, 5), TPoint(24, 24), TPoint(5, 24)})
+    EXPECT_EQ(shot.Pixel(p.X, p.Y) & 0xFFFFFFu, 0x00FF00u) << p.X << "," << p.Y;
+
+  // A control without room has no tiles: nothing reported, nothing divided
+  // by zero.
+  img->SetBounds(0, 0, 0, 25);
+  usertest::Pump();
+  log->Areas.clear();
+  img->Bitmap()->FillRectS(0, 0, 2, 2, 0xFF0000FFu);
+  EXPECT_TRUE(log->Areas.empty());
+}
+
+namespace {
+
+// A scene for the fault catcher: a patterned bitmap in the middle of the
+// control and alpha layers of random sizes, some stretched.
+struct TScene {
+  std::mt19937 Rng{77};
+  TCustomImage32_qn* Img;
+  explicit TScene(TCustomImage32_qn* AImg) : Img(AImg) {
+    // Drawn at 1.5 through the linear resampler: a changed pixel reaches
+    // its neighbours on the window.
+    FillPattern(Img->Bitmap(), 120, 90);
+    new TLinearResampler(Img->Bitmap());
+    Img->SetScaleMode(smScale);
+    Img->SetScale(1.5f);
+    Img->SetBitmapAlign(baCenter);
+    Img->SetColor(TColor(RGB(30, 40, 60)));
+    for (int i = 0; i < 6; ++i) AddLayer();
+  }
+  TBitmapLayer* AddLayer() {
+    auto* l = Img->Layers()->Add<TBitmapLayer>();
+    l->Bitmap()->SetSize(8 + Integer(Rng() % 40), 8 + Integer(Rng() % 40));
+    l->Bitmap()->Clear(0x90000000u | (Rng() & 0xFFFFFF));
+    l->Bitmap()->SetDrawMode(TDrawMode::dmBlend);
+    if (Rng() % 3 == 0) new TLinearResampler(l->Bitmap());
+    const float s = (Rng() % 3 == 0) ? 1.5f : 1.0f;
+    const float x = float(Integer(Rng() % 220) - 20), y = float(Integer(Rng() % 160) - 20);
+    l->SetLocation(TFloatRect(x, y, x + l->Bitmap()->Width() * s, y + l->Bitmap()->Height() * s));
+    return l;
+  }
+  std::string Step() {
+    TLayerCollection* layers = Img->Layers();
+    const Integer count = layers->Count();
+    auto* l = count ? static_cast<TBitmapLayer*>(layers->Items(Integer(Rng() % unsigned(count)))) : nullptr;
+    const int op = int(Rng() % 9);
+    if (!l || op == 0) {
+      AddLayer();
+      return "add";
+    }
+    if (op == 1 && count > 2) {
+      delete l;
+      return "delete";
+    }
+    if (op == 2) {
+      const TFloatRect r = l->Location();
+      const float dx = float(Integer(Rng() % 31) - 15), dy = float(Integer(Rng() % 31) - 15);
+      l->SetLocation(TFloatRect(r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy));
+      return "move";
+    }
+    if (op == 3) {
+      l->SetVisible(!l->Visible());
+      return "visibility";
+    }
+    if (op == 4) {
+      l->SetIndex(Integer(Rng() % unsigned(count + 2)) - 1);
+      return "index";
+    }
+    if (op == 5) {
+      l->Bitmap()->FillRectS(1, 1, 6, 5, 0xFFFFFF00u);
+      return "layer fill";
+    }
+    if (op == 6) {
+      l->Bitmap()->LineS(0, 0, l->Bitmap()->Width() - 1, l->Bitmap()->Height() - 1, 0xFF00FFFFu);
+      return "layer line";
+    }
+    if (op == 7) {
+      const Integer x = Integer(Rng() % 120), y = Integer(Rng() % 90);
+      Img->Bitmap()->LineAS(x, y, Integer(Rng() % 120), Integer(Rng() % 90), 0xFFFF40FFu);
+      return "bitmap line";
+    }
+    const Integer x = Integer(Rng() % 110), y = Integer(Rng() % 80);
+    Img->Bitmap()->FillRectS(x, y, x + 9, y + 7, 0xFF20E040u);
+    return "bitmap fill";
+  }
+};
+
+}  // namespace
+
+TEST_F(Pix32_Image_qn_Image, OptimizedAndDirectRepaintsMatchAFullRender) {
+  for (TRepaintMode mode : {rmOptimizer, rmDirect}) {
+    auto* img = Make(TRect(20, 20, 240, 200));
+    TScene scene(img);
+    img->SetRepaintMode(mode);
+    usertest::Pump();
+    ASSERT_EQ(Mismatches(img, *Reference(img)), 0);
+    for (int step = 0; step < 160; ++step) {
+      const std::string what = scene.Step();
+      usertest::Pump();
+      ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << int(mode) << " step " << step << " " << what;
+    }
+    delete img;
+  }
+}
+
+TEST_F(Pix32_Image_qn_Image, AdaptiveLevelsFollowMeasuredPaints) {
+  SetVirtualClock(true);
+  auto* img = Make(TRect(10, 10, 300, 200));
+  FillPattern(img->Bitmap(), 280, 180);
+  auto* layer = img->Layers()->Add<TBitmapLayer>();
+  layer->Bitmap()->SetSize(20, 20);
+  layer->Bitmap()->Clear(0xFFE04020u);
+  layer->SetLocation(TFloatRect(20, 20, 40, 40));
+  // Each run of the stage costs time on the clock: a full paint 10 ms, a
+  // partial one PartialMs per invalid rectangle.
+  DWORD partialMs = 30;
+  Integer partialPaints = 0, fullPaints = 0;
+  img->PaintStages()->Add()->Stage = StageCustom;
+  img->SetOnPaintStage([&](TObject*, TBitmap32*, Cardinal) {
+    if (img->InvalidRects()->Count() > 0) {
+      ++partialPaints;
+      AdvanceClock(partialMs);
+    } else {
+      ++fullPaints;
+      AdvanceClock(10);
+    }
+  });
+  img->SetRepaintMode(rmOptimizer);
+  auto* opt = static_cast<TMicroTilesRepaintOptimizer*>(img->RepaintOptimizer());
+  auto move = [&] {
+    const TFloatRect r = layer->Location();
+    layer->SetLocation(TFloatRect(r.Left + 3, r.Top, r.Right + 3, r.Bottom));
+    usertest::Pump();
+    ASSERT_EQ(Mismatches(img, *Reference(img)), 0);
+  };
+  usertest::Pump();
+  EXPECT_EQ(opt->PerformanceLevel(), 0);
+  move();  // slower than the full paint: whole tiles
+  EXPECT_EQ(opt->PerformanceLevel(), 1);
+  // Partial paints stay slower: the level climbs to 2 (a due retry may
+  // take it down a step first).
+  for (int i = 0; i < 3 && opt->PerformanceLevel() < 2; ++i) move();
+  EXPECT_EQ(opt->PerformanceLevel(), 2);
+  const Integer partialBefore = partialPaints;
+  move();  // level 2 drops the list: a full paint
+  EXPECT_EQ(partialPaints, partialBefore);
+  EXPECT_EQ(opt->PerformanceLevel(), 2);
+  // The timed retry comes after a wrap of the tick count too.
+  AdvanceClock(0x7FFFFFFFu);
+  AdvanceClock(0x7FFFFFFFu);
+  AdvanceClock(3000);
+  partialMs = 1;  // now partial paints are cheap
+  move();
+  EXPECT_EQ(opt->PerformanceLevel(), 1);
+  EXPECT_GT(partialPaints, partialBefore);
+  EXPECT_GT(fullPaints, 0);
+  SetVirtualClock(false);
+}
+
+TEST_F(Pix32_Image_qn_Image, PaintToRendersElsewhereAndRestoresTheControl) {
+  auto* img = Make(TRect(0, 0, 80, 60));
+  FillPattern(img->Bitmap(), 20, 10);
+  img->SetRepaintMode(rmOptimizer);
+  auto* l = img->Layers()->Add<TBitmapLayer>();
+  l->Bitmap()->SetSize(4, 4);
+  l->Bitmap()->Clear(0xFF0000FFu);
+  l->SetScaled(true);
+  l->SetLocation(TFloatRect(10, 0, 14, 4));
+  TBitmap32 dest;
+  dest.SetSize(100, 50);
+  dest.Clear(0xFF000000u);
+  img->PaintTo(&dest, TRect(0, 0, 40, 20));
+  EXPECT_EQ(img->RepaintMode(), rmOptimizer);
+  EXPECT_FALSE(img->IsPaintToMode());
+  EXPECT_EQ(dest.GetPixel(1, 1), Pattern(0, 0));         // the bitmap at twice its size
+  EXPECT_EQ(dest.GetPixel(21, 7), 0xFF0000FFu);          // the scaled layer follows
+  EXPECT_EQ(dest.GetPixel(21, 9), Pattern(10, 4));
+  EXPECT_EQ(img->BitmapToControl(TPoint(10, 0)), TPoint(10, 0));  // the control's own placement is back
+
+  // A stage that raises leaves the control as it was all the same.
+  img->PaintStages()->Add()->Stage = StageCustom;
+  img->SetOnPaintStage([](TObject*, TBitmap32*, Cardinal) { throw Exception(u"stage failed"); });
+  EXPECT_THROW(img->PaintTo(&dest, TRect(0, 0, 40, 20)), Exception);
+  EXPECT_EQ(img->RepaintMode(), rmOptimizer);
+  EXPECT_FALSE(img->IsPaintToMode());
+  EXPECT_EQ(img->BitmapToControl(TPoint(10, 0)), TPoint(10, 0));
+}
+
+TEST_F(Pix32_Image_qn_Image, UpdateBracketsAndTheUnpairedEnd) {
+  auto* img = Make(TRect(0, 0, 50, 50));
+  Integer changes = 0;
+  img->SetOnChange([&](TObject*) { ++changes; });
+  img->BeginUpdate();
+  img->SetBitmapAlign(baCenter);
+  img->SetScaleMode(smStretch);
+  EXPECT_EQ(changes, 0);
+  img->EndUpdate();
+  img->Changed();
+  EXPECT_EQ(changes, 1);
+  try {
+    img->EndUpdate();
+    FAIL();
+  } catch (const EAssertionFailed& e) {
+    EXPECT_NE(e.Message().find(u"Unpaired EndUpdate call"), String::npos);
+  }
+  // The count was not left below zero: changes are still reported.
+  EXPECT_EQ(img->UpdateCount(), 0);
+  img->Changed();
+  EXPECT_EQ(changes, 2);
+}
+
+TEST_F(Pix32_Image_qn_Image, LayersGetTheMouseAndKeepItWhileHeld) {
+  auto* img = Make(TRect(20, 20, 220, 170));
+  auto* layer = img->Layers()->Add<TBitmapLayer>();
+  layer->Bitmap()->SetSize(40, 40);
+  layer->Bitmap()->Clear(0xFF336699u);
+  layer->SetLocation(TFloatRect(50, 50, 90, 90));
+  layer->SetCursor(crHandPoint);
+  struct TEvent {
+    char Kind;
+    Integer X, Y;
+    TCustomLayer* Layer;
+  };
+  std::vector<TEvent> events;
+  img->SetOnMouseDown([&](TObject*, TMouseButton, TShiftState, Integer X, Integer Y, TCustomLayer* L) {
+    events.push_back({'d', X, Y, L});
+  });
+  img->SetOnMouseMove([&](TObject*, TShiftState, Integer X, Integer Y, TCustomLayer* L) {
+    events.push_back({'m', X, Y, L});
+  });
+  img->SetOnMouseUp([&](TObject*, TMouseButton, TShiftState, Integer X, Integer Y, TCustomLayer* L) {
+    events.push_back({'u', X, Y, L});
+  });
+  Integer layerMoves = 0;
+  layer->SetOnMouseMove([&](TObject*, TShiftState, Integer, Integer) { ++layerMoves; });
+
+  // Pressed on the layer, dragged out of the control, released there.
+  TPoint p = img->ClientToScreen(TPoint(60, 60));
+  InputMouseMove(p.X, p.Y);
+  InputMouseDown(VK_LBUTTON);
+  usertest::Pump();
+  EXPECT_EQ(GetCapture(), img->Handle());
+  EXPECT_EQ(img->Layers()->MouseListener(), layer);
+  p = img->ClientToScreen(TPoint(260, 200));
+  InputMouseMove(p.X, p.Y);
+  InputMouseUp(VK_LBUTTON);
+  usertest::Pump();
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ(events[1].Kind, 'd');
+  EXPECT_EQ(events[1].Layer, layer);
+  const TEvent& dragged = events[events.size() - 2];
+  EXPECT_EQ(dragged.Kind, 'm');
+  EXPECT_EQ(dragged.X, 260);
+  EXPECT_EQ(dragged.Layer, layer);  // held, though far outside it
+  EXPECT_EQ(events.back().Kind, 'u');
+  EXPECT_EQ(events.back().Layer, layer);
+  EXPECT_GE(layerMoves, 2);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(img->Layers()->MouseListener(), nullptr);
+
+  // Over the bare bitmap there is no layer; leaving resets the cursor.
+  events.clear();
+  Click(img, 10, 10);
+  ASSERT_FALSE(events.empty());
+  for (const TEvent& e : events) EXPECT_EQ(e.Layer, nullptr);
+  Screen->SetCursor(crHandPoint);
+  p = img->ClientToScreen(TPoint(300, 300));
+  InputMouseMove(p.X, p.Y);
+  usertest::Pump();
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(Pix32_Image_qn_Image, AutoSizeFollowsTheBitmap) {
+  auto* img = Make(TRect(0, 0, 50, 50));
+  Integer resizes = 0;
+  img->SetOnBitmapResize([&](TObject*) { ++resizes; });
+  img->SetAutoSize(true);
+  img->Bitmap()->SetSize(70, 30);
+  EXPECT_EQ(resizes, 1);
+  EXPECT_EQ(img->Width(), 70);
+  EXPECT_EQ(img->Height(), 30);
+  img->SetScaleMode(smScale);
+  img->SetScale(2);
+  img->Bitmap()->SetSize(20, 10);
+  EXPECT_EQ(img->Width(), 40);
+  EXPECT_EQ(img->Height(), 20);
+  img->SetAlign(alTop);
+  img->Bitmap()->SetSize(30, 25);
+  EXPECT_EQ(img->Height(), 50);
+  EXPECT_EQ(img->Width(), FForm->ClientWidth());
+}
+
+TEST_F(Pix32_Image_qn_Image, FormFileKeepsBitmapAndSettings) {
+  auto* img = Make<TImage32>(TRect(5, 6, 105, 86));
+  img->SetName(u"Image1");
+  FillPattern(img->Bitmap(), 12, 9);
+  img->Bitmap()->SetDrawMode(TDrawMode::dmBlend);
+  img->SetBitmapAlign(baTile);
+  img->SetScaleMode(smScale);
+  img->SetScale(1.5f);
+  img->SetRepaintMode(rmOptimizer);
+  img->SetColor(TColor(RGB(1, 2, 3)));
+  const std::string text = ComponentToText(FForm.get());
+  img->SetName(u"Written");
+  EXPECT_NE(text.find("BitmapAlign = baTile"), std::string::npos) << text;
+  EXPECT_NE(text.find("RepaintMode = rmOptimizer"), std::string::npos) << text;
+
+  TForm again(nullptr);
+  TextToComponent(text, &again);
+  auto* back = dynamic_cast<TImage32*>(again.FindComponent(u"Image1"));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->Parent(), &again);
+  EXPECT_EQ(back->BoundsRect(), TRect(5, 6, 105, 86));
+  EXPECT_EQ(back->BitmapAlign(), baTile);
+  EXPECT_EQ(back->ScaleMode(), smScale);
+  EXPECT_FLOAT_EQ(back->Scale(), 1.5f);
+  EXPECT_EQ(back->RepaintMode(), rmOptimizer);
+  EXPECT_EQ(back->Color(), TColor(RGB(1, 2, 3)));
+  ASSERT_EQ(back->Bitmap()->Width(), 12);
+  ASSERT_EQ(back->Bitmap()->Height(), 9);
+  EXPECT_EQ(back->Bitmap()->DrawMode(), TDrawMode::dmBlend);
+  EXPECT_EQ(std::memcmp(back->Bitmap()->Bits(), img->Bitmap()->Bits(), 12 * 9 * 4), 0);
+  // Defaults stay out of the file.
+  auto* plain = Make<TImage32>(TRect(0, 0, 30, 30));
+  const std::string plainText = ComponentToText(plain);
+  EXPECT_EQ(plainText.find("Scale ="), std::string::npos) << plainText;
+  EXPECT_EQ(plainText.find("RepaintMode"), std::string::npos) << plainText;
+}
+
+TEST_F(Pix32_Image_qn_Image, BitmapListCopiesWhatItIsGiven) {
+  TBitmap32List list(nullptr);
+  FillPattern(list.Bitmaps()->Add()->Bitmap(), 3, 2);
+  {
+    TBitmap32Collection foreign(nullptr, TBitmap32Item::StaticClass());
+    FillPattern(foreign.Add()->Bitmap(), 5, 4);
+    foreign.Add()->Bitmap()->SetSize(1, 1);
+    list.SetBitmaps(&foreign);
+    ASSERT_EQ(list.Bitmaps()->Count(), 2);
+    EXPECT_NE(list.Bitmap(0), foreign.Items(0)->Bitmap());
+    EXPECT_EQ(list.Bitmap(0)->GetPixel(4, 3), Pattern(4, 3));
+  }  // the foreign collection is gone; the list still holds its own copies
+  EXPECT_EQ(list.Bitmap(1)->Width(), 1);
+  TBitmap32 b;
+  b.SetSize(7, 7);
+  list.SetBitmap(1, &b);
+  EXPECT_EQ(list.Bitmap(1)->Width(), 7);
+  EXPECT_EQ(list.Bitmaps()->GetOwner(), &list);
+  list.Bitmaps()->Items(0)->Assign(list.Bitmaps()->Items(1));
+  EXPECT_EQ(list.Bitmap(0)->Width(), 7);
+  list.SetBitmaps(nullptr);
+  EXPECT_EQ(list.Bitmaps()->Count(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// The image view
+
+namespace {
+
+class Pix32_Image_qn_View : public usertest::InputServerTest {
+ protected:
+  void SetUp() override {
+    usertest::InputServerTest::SetUp();
+    SetScreenSize(1024, 768);
+    FForm = std::make_unique<TForm>(nullptr);
+    FForm->SetPosition(poDesigned);
+    FForm->SetBounds(40, 40, 420, 320);
+    FForm->Show();
+    usertest::Pump();
+  }
+  void TearDown() override {
+    ReleaseCapture();
+    FForm.reset();
+    FreeDeviceContexts();
+    usertest::InputServerTest::TearDown();
+  }
+  TImgView32* Make(TRect R) {
+    auto* v = new TImgView32(FForm.get());
+    v->SetParent(FForm.get());
+    v->SetBoundsRect(R);
+    usertest::Pump();
+    return v;
+  }
+  std::unique_ptr<TForm> FForm;
+};
+
+}  // namespace
+
+TEST_F(Pix32_Image_qn_View, ScrollRangesCentringAndOverSize) {
+  auto* v = Make(TRect(0, 0, 216, 166));
+  const Integer bar = GetSystemMetrics(SM_CYHSCROLL);
+  EXPECT_EQ(v->ScaleMode(), smScale);
+  EXPECT_EQ(v->BitmapAlign(), baCustom);
+  EXPECT_EQ(v->GetViewportRect(), TRect(0, 0, 216 - bar, 166 - bar));
+  EXPECT_EQ(v->HorzScrollBar()->BoundsRect(), TRect(0, 166 - bar, 216 - bar, 166));
+  EXPECT_EQ(v->VertScrollBar()->BoundsRect(), TRect(216 - bar, 0, 216, 166 - bar));
+
+  FillPattern(v->Bitmap(), 400, 300);
+  EXPECT_EQ(v->HorzScrollBar()->Range(), 400);
+  EXPECT_EQ(v->VertScrollBar()->Range(), 300);
+  // Centred on the bitmap's middle.
+  const TRect vp = v->GetViewportRect();
+  auto near = [](TPoint A, TPoint B) { return std::abs(A.X - B.X) <= 1 && std::abs(A.Y - B.Y) <= 1; };
+  EXPECT_TRUE(near(v->ControlToBitmap(TPoint(vp.Width() / 2, vp.Height() / 2)), TPoint(200, 150)));
+
+  v->SetOverSize(20);
+  v->SetScale(2);
+  EXPECT_EQ(v->HorzScrollBar()->Range(), 800 + 80);
+  EXPECT_EQ(v->VertScrollBar()->Range(), 600 + 80);
+  v->ScrollToCenter(100, 50);
+  EXPECT_TRUE(near(v->ControlToBitmap(TPoint(vp.Width() / 2, vp.Height() / 2)), TPoint(100, 50)));
+  Integer scrolls = 0;
+  v->SetOnScroll([&](TObject*) { ++scrolls; });
+  const TPoint before = v->BitmapToControl(TPoint(100, 50));
+  v->Scroll(10, -6);
+  EXPECT_EQ(v->BitmapToControl(TPoint(100, 50)), TPoint(before.X - 10, before.Y + 6));
+  EXPECT_EQ(scrolls, 0);  // programmatic scrolls are not the user's
+  // Scrolled to the top-left end, the margin shows before the bitmap.
+  v->HorzScrollBar()->SetPosition(0);
+  v->VertScrollBar()->SetPosition(0);
+  v->Scroll(0, 0);
+  EXPECT_EQ(v->GetBitmapRect().TopLeft(), TPoint(40, 40));
+
+  // A bitmap smaller than the viewport sits in its middle.
+  v->SetScale(1);
+  v->Bitmap()->SetSize(50, 40);
+  EXPECT_EQ(v->GetBitmapRect(), TRect((vp.Width() - 50) / 2, (vp.Height() - 40) / 2, (vp.Width() - 50) / 2 + 50,
+                                      (vp.Height() - 40) / 2 + 40));
+  v->SetCentered(false);
+  EXPECT_EQ(v->GetBitmapRect().TopLeft(), TPoint(20, 20));
+}
+
+TEST_F(Pix32_Image_qn_View, AutomaticBarsShowOnlyWhenNeeded) {
+  auto* v = Make(TRect(0, 0, 216, 166));
+  v->ScrollBars()->SetVisibility(svAuto);
+  v->Bitmap()->SetSize(100, 80);
+  v->SetBounds(0, 0, 217, 166);
+  EXPECT_FALSE(v->HorzScrollBar()->Visible());
+  EXPECT_EQ(v->GetViewportRect(), TRect(0, 0, 217, 166));
+  EXPECT_EQ(v->GetScrollBarSize(), 0);
+  v->Bitmap()->SetSize(500, 80);
+  v->SetBounds(0, 0, 216, 166);
+  EXPECT_TRUE(v->HorzScrollBar()->Visible());
+  EXPECT_TRUE(v->VertScrollBar()->Visible());
+  EXPECT_EQ(v->GetScrollBarSize(), GetSystemMetrics(SM_CYHSCROLL));
+  v->ScrollBars()->SetSize(11);
+  EXPECT_EQ(v->GetViewportRect(), TRect(0, 0, 205, 155));
+  v->ScrollBars()->SetVisibility(svHidden);
+  EXPECT_FALSE(v->VertScrollBar()->Visible());
+  v->ScrollBars()->SetIncrement(5);
+  EXPECT_EQ(v->VertScrollBar()->Increment(), 5);
+}
+
+TEST_F(Pix32_Image_qn_View, UserScrollAndGripPress) {
+  auto* v = Make(TRect(0, 0, 10, 10));
+  v->SetAlign(alClient);
+  usertest::Pump();
+  FillPattern(v->Bitmap(), 900, 700);
+  usertest::Pump();
+  EXPECT_TRUE(v->IsSizeGripVisible());
+  v->SetSizeGrip(sgNone);
+  EXPECT_FALSE(v->IsSizeGripVisible());
+  v->SetSizeGrip(sgAuto);
+  Integer scrolls = 0;
+  v->SetOnScroll([&](TObject*) { ++scrolls; });
+
+  // A press on the bar's next button scrolls the picture.
+  const TPoint before = v->BitmapToControl(TPoint(450, 350));
+  TCustomRangeBar* h = v->HorzScrollBar();
+  TPoint p = h->ClientToScreen(TPoint(h->Width() - 3, h->Height() / 2));
+  InputMouseMove(p.X, p.Y);
+  InputMouseDown(VK_LBUTTON);
+  InputMouseUp(VK_LBUTTON);
+  usertest::Pump();
+  EXPECT_GE(scrolls, 1);
+  EXPECT_LT(v->BitmapToControl(TPoint(450, 350)).X, before.X);
+
+  // The grip in the corner drags the form's bottom-right corner.
+  const TRect grip = v->GetSizeGripRect();
+  EXPECT_EQ(grip.Width(), GetSystemMetrics(SM_CYHSCROLL));
+  const TRect form0 = FForm->BoundsRect();
+  p = v->ClientToScreen(TPoint(grip.Left + 4, grip.Top + 4));
+  InputMouseMove(p.X, p.Y);
+  InputMouseDown(VK_LBUTTON);
+  usertest::IdleHook hook([&](int n) {
+    if (n == 1) InputMouseMove(p.X + 60, p.Y + 40);
+    else if (n == 2) InputMouseUp(VK_LBUTTON);
+    else return false;
+    return true;
+  });
+  usertest::Pump();
+  EXPECT_EQ(FForm->BoundsRect(), TRect(form0.Left, form0.Top, form0.Right + 60, form0.Bottom + 40));
+  EXPECT_EQ(v->Width(), FForm->ClientWidth());
+  EXPECT_EQ(v->GetSizeGripRect().BottomRight(), TPoint(v->Width(), v->Height()));
+  const TScreenImage shot = CaptureWindow(v->Handle(), true);
+  const COLORREF face = ColorToRGB(clBtnFace);
+  EXPECT_EQ(shot.Pixel(v->Width() - 1, v->Height() - 1) & 0xFFFFFFu,
+            Cardinal(GetRValue(face)) << 16 | Cardinal(GetGValue(face)) << 8 | GetBValue(face));
+}
+
+TEST_F(Pix32_Image_qn_View, FormFileKeepsTheViewSettings) {
+  auto* v = Make(TRect(0, 0, 200, 150));
+  v->SetName(u"View1");
+  FillPattern(v->Bitmap(), 30, 20);
+  v->SetOverSize(12);
+  v->SetCentered(false);
+  v->SetSizeGrip(sgAlways);
+  v->ScrollBars()->SetVisibility(svAuto);
+  v->ScrollBars()->SetIncrement(3);
+  const std::string text = ComponentToText(FForm.get());
+  EXPECT_EQ(text.find("TCustomRangeBar"), std::string::npos) << text;
+  v->SetName(u"Written");
+  TForm again(nullptr);
+  TextToComponent(text, &again);
+  auto* back = dynamic_cast<TImgView32*>(again.FindComponent(u"View1"));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->OverSize(), 12);
+  EXPECT_FALSE(back->Centered());
+  EXPECT_EQ(back->SizeGrip(), sgAlways);
+  EXPECT_EQ(back->ScrollBars()->Visibility(), svAuto);
+  EXPECT_EQ(back->ScrollBars()->Increment(), 3);
+  EXPECT_EQ(back->Bitmap()->Width(), 30);
+  EXPECT_EQ(text.find("ScaleMode"), std::string::npos) << text;
+}
