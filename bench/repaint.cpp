@@ -16,6 +16,7 @@
 #include <pixman.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
@@ -26,6 +27,7 @@
 #include "graphics/raster/Pix32_MicroTiles_qn.h"
 #include "package/Quarn.h"
 #include "platform/desktop/Desktop.h"
+#include "platform/vcl/Forms.h"
 
 using namespace qn;
 
@@ -112,22 +114,22 @@ std::vector<TPoint> Places() {
 int MovedX(int Frame, int X0) { return X0 + ((Frame & 1) ? kStep : 0); }
 
 struct TScene {
-  HWND Host = nullptr;
+  std::unique_ptr<TForm> Host;
   TImage32* Image = nullptr;
   TBitmapLayer* Moving = nullptr;
   TPoint Start;
   int Frame = 0;
 
   explicit TScene(TRepaintMode Mode) {
-    WNDCLASSEXW wc;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = u"QnRepaintBench";
-    RegisterClassExW(&wc);
-    Host = CreateWindowExW(0, u"QnRepaintBench", u"repaint", WS_POPUP | WS_VISIBLE, 0, 0, kW, kH, nullptr, nullptr,
-                           nullptr, nullptr);
-    Image = new TImage32(nullptr);
+    // A paint box paints only with a parent control: a borderless form
+    // covering the screen holds the image.
+    Host = std::make_unique<TForm>(nullptr);
+    Host->SetPosition(poDesigned);
+    Host->SetBorderStyle(bsNone);
+    Host->SetBounds(0, 0, kW, kH);
+    Image = new TImage32(Host.get());
+    Image->SetParent(Host.get());
     Image->SetBounds(0, 0, kW, kH);
-    Image->SetParentWindow(Host);
     Image->Bitmap()->SetSize(kW, kH);
     FillBackground(Image->Bitmap()->Bits());
     int i = 0;
@@ -141,11 +143,22 @@ struct TScene {
       Start = p;
     }
     Image->SetRepaintMode(Mode);
+    Host->Show();
     Pump();
+    // The frames count only if they reach the window: the pixels the moved
+    // layer left and the ones it entered must show there.
+    Step();
+    const TScreenImage shot = CaptureWindow(Image->Handle(), true);
+    const int y = Start.Y + kSize / 2, left = Start.X + 1, right = Start.X + kSize + kStep - 1;
+    auto shown = [&](int X) { return shot.Pixel(X, y) & 0xFFFFFF; };
+    if (shown(left) != (Image->Bitmap()->GetPixel(left, y) & 0xFFFFFF) ||
+        shown(right) == (Image->Bitmap()->GetPixel(right, y) & 0xFFFFFF)) {
+      std::fprintf(stderr, "repaint: the frame did not reach the window\n");
+      std::exit(1);
+    }
   }
   ~TScene() {
-    delete Image;
-    DestroyWindow(Host);
+    Host.reset();
     Pump();
   }
   static void Pump() {

@@ -128,10 +128,13 @@ void Balloon(TBitmap32* B, TColor32 Color) {
 }
 
 // Outlines the invalid rectangles of the optimizer's paints on the window,
-// after each copy; the last list is kept, so a full repaint shows it again.
+// after each copy, once armed; the last list is kept, so a full repaint
+// shows it again.
 struct TDamageOverlay : TObject {
+  bool Armed = false;
   std::vector<TRect> Last;
   void Overlay(TObject* Sender) {
+    if (!Armed) return;
     auto* img = static_cast<TImage32*>(Sender);
     if (img->InvalidRects()->Count() > 0) {
       Last.clear();
@@ -165,7 +168,7 @@ std::vector<std::string> ImagePage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnImagePage";
   RegisterClassExW(&wc);
-  const Integer clientW = 980, clientH = 660;
+  const Integer clientW = 980, clientH = 684;
   RECT wr(0, 0, clientW, clientH);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
   HWND host = CreateWindowExW(0, u"QnImagePage", u"Image controls", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30,
@@ -202,7 +205,7 @@ std::vector<std::string> ImagePage(const std::string& outDir) {
   }
 
   // Alignments of the badge.
-  const Integer alignTop = 176;
+  const Integer alignTop = 188;
   sheet->Labels.push_back({left, alignTop - 22, u"Bitmap alignment: a 56 x 42 badge", true});
   struct TAlignCase {
     TBitmapAlign Align;
@@ -237,10 +240,10 @@ std::vector<std::string> ImagePage(const std::string& outDir) {
     sheet->Labels.push_back({x2, alignTop + ch + 5, u"smScale 2, nearest", false});
   }
 
-  // The view: a bigger landscape at 1.5, a margin round it, scrolled to
-  // the sun.
-  const Integer lowTop = 330, lowH = 300, viewW = 470;
-  sheet->Labels.push_back({left, lowTop - 22, u"TImgView32 at 1.5, OverSize 16, scrolled off-centre", true});
+  // The view: a bigger landscape at 1.5, a margin round it, scrolled past
+  // the sun to the right end, where the margin shows.
+  const Integer lowTop = 352, lowH = 300, viewW = 470;
+  sheet->Labels.push_back({left, lowTop - 22, u"TImgView32 at 1.5, OverSize 16, scrolled to the right end", true});
   auto* view = new TImgView32(sheet.get());
   view->SetParent(sheet.get());
   view->SetBounds(left, lowTop, viewW, lowH);
@@ -250,7 +253,7 @@ std::vector<std::string> ImagePage(const std::string& outDir) {
   Landscape(view->Bitmap(), 480, 300);
   new TLinearResampler(view->Bitmap());
   view->SetScale(1.5f);
-  view->ScrollToCenter(330, 120);
+  view->ScrollToCenter(470, 110);
 
   // Optimizer mode: balloons over a landscape, moved by script.
   const Integer optLeft = left + viewW + 18, optW = clientW - optLeft - left;
@@ -274,8 +277,9 @@ std::vector<std::string> ImagePage(const std::string& outDir) {
   // First script step, painted on its own.
   balloons[0]->SetLocation(TFloatRect(70, 24, 126, 80));
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  // The last paint: one balloon drifts, one grows to 1.4 times its size,
+  // The last paint, outlined: one balloon drifts, one grows to 1.4 times its size,
   // one is hidden.
+  overlay.Armed = true;
   balloons[1]->SetLocation(TFloatRect(204, 104, 260, 160));
   balloons[2]->SetLocation(TFloatRect(296, 50, 374, 128));
   balloons[3]->SetVisible(false);

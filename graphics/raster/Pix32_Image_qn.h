@@ -379,6 +379,9 @@ class TCustomImage32_qn : public TCustomPaintBox32_qn {
   void LayerCollectionGetViewportShiftHandler(TObject* Sender, Single& ShiftX, Single& ShiftY);
   void RunStages(TBitmap32* Dest);
   TSize ShownSize();
+  // Sets the scale of the named axes; the one of X, or else Y, decides
+  // whether anything changed.
+  void ApplyScale(Single Value, bool X, bool Y);
   // The handler of a stage kind; nil for kinds that are skipped.
   static TPaintStageHandler StageHandler(Cardinal Stage);
 };

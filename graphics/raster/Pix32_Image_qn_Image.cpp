@@ -292,35 +292,24 @@ void TCustomImage32_qn::SetOnPixelCombine(const TPixelCombineEvent& Value) {
   Changed();
 }
 
-void TCustomImage32_qn::SetScale(Single Value) {
-  if (Value < 0.001f) Value = 0.001f;
-  if (Value == FScaleX) return;
-  InvalidateCache();
-  FScaleX = FScaleY = Value;
-  CachedScaleX = CachedScaleY = Value;
-  CachedRecScaleX = CachedRecScaleY = 1.0f / Value;
-  DoScaleChange();
-  Changed();
-}
+void TCustomImage32_qn::SetScale(Single Value) { ApplyScale(Value, true, true); }
 
-void TCustomImage32_qn::SetScaleX(Single Value) {
-  if (Value < 0.001f) Value = 0.001f;
-  if (Value == FScaleX) return;
-  InvalidateCache();
-  FScaleX = Value;
-  CachedScaleX = Value;
-  CachedRecScaleX = 1.0f / Value;
-  DoScaleChange();
-  Changed();
-}
+void TCustomImage32_qn::SetScaleX(Single Value) { ApplyScale(Value, true, false); }
 
-void TCustomImage32_qn::SetScaleY(Single Value) {
+void TCustomImage32_qn::SetScaleY(Single Value) { ApplyScale(Value, false, true); }
+
+void TCustomImage32_qn::ApplyScale(Single Value, bool X, bool Y) {
   if (Value < 0.001f) Value = 0.001f;
-  if (Value == FScaleY) return;
+  if (Value == (X ? FScaleX : FScaleY)) return;
   InvalidateCache();
-  FScaleY = Value;
-  CachedScaleY = Value;
-  CachedRecScaleY = 1.0f / Value;
+  if (X) {
+    FScaleX = CachedScaleX = Value;
+    CachedRecScaleX = 1.0f / Value;
+  }
+  if (Y) {
+    FScaleY = CachedScaleY = Value;
+    CachedRecScaleY = 1.0f / Value;
+  }
   DoScaleChange();
   Changed();
 }

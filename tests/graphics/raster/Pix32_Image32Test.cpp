@@ -54,16 +54,15 @@ void FillPattern(TBitmap32* B, Integer W, Integer H) {
     for (Integer x = 0; x < W; ++x) B->SetPixel(x, y, Pattern(x, y));
 }
 
-class Pix32_Image_qn_Image : public usertest::InputServerTest {
+// A shown form for the controls of a test, on the screen of 1024 x 768.
+class TFormTest : public usertest::InputServerTest {
  protected:
-  void SetUp() override {
-    usertest::InputServerTest::SetUp();
-    SetVirtualClock(false);
+  void OpenForm(const TRect& Bounds, TFormBorderStyle Border) {
     SetScreenSize(1024, 768);
     FForm = std::make_unique<TForm>(nullptr);
     FForm->SetPosition(poDesigned);
-    FForm->SetBorderStyle(bsNone);
-    FForm->SetBounds(30, 30, 520, 420);
+    FForm->SetBorderStyle(Border);
+    FForm->SetBoundsRect(Bounds);
     FForm->Show();
     usertest::Pump();
   }
@@ -72,6 +71,16 @@ class Pix32_Image_qn_Image : public usertest::InputServerTest {
     FForm.reset();
     FreeDeviceContexts();
     usertest::InputServerTest::TearDown();
+  }
+  std::unique_ptr<TForm> FForm;
+};
+
+class Pix32_Image_qn_Image : public TFormTest {
+ protected:
+  void SetUp() override {
+    TFormTest::SetUp();
+    SetVirtualClock(false);
+    OpenForm(TRect(30, 30, 550, 450), bsNone);
   }
   template <class T = TProbeImage>
   T* Make(TRect R) {
@@ -109,7 +118,6 @@ class Pix32_Image_qn_Image : public usertest::InputServerTest {
     InputMouseUp(VK_LBUTTON);
     usertest::Pump();
   }
-  std::unique_ptr<TForm> FForm;
 };
 
 }  // namespace
@@ -615,22 +623,11 @@ TEST_F(Pix32_Image_qn_Image, BitmapListCopiesWhatItIsGiven) {
 
 namespace {
 
-class Pix32_Image_qn_View : public usertest::InputServerTest {
+class Pix32_Image_qn_View : public TFormTest {
  protected:
   void SetUp() override {
-    usertest::InputServerTest::SetUp();
-    SetScreenSize(1024, 768);
-    FForm = std::make_unique<TForm>(nullptr);
-    FForm->SetPosition(poDesigned);
-    FForm->SetBounds(40, 40, 420, 320);
-    FForm->Show();
-    usertest::Pump();
-  }
-  void TearDown() override {
-    ReleaseCapture();
-    FForm.reset();
-    FreeDeviceContexts();
-    usertest::InputServerTest::TearDown();
+    TFormTest::SetUp();
+    OpenForm(TRect(40, 40, 460, 360), bsSizeable);
   }
   TImgView32* Make(TRect R) {
     auto* v = new TImgView32(FForm.get());
@@ -639,7 +636,6 @@ class Pix32_Image_qn_View : public usertest::InputServerTest {
     usertest::Pump();
     return v;
   }
-  std::unique_ptr<TForm> FForm;
 };
 
 }  // namespace
