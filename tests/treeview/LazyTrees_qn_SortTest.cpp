@@ -90,6 +90,90 @@ TEST(LazyTrees_qn_Sort, RandomListsEqualStableSort) {
   }
 }
 
+// The sort as a top-down merge of the linked list itself: the first N div 2
+// nodes and the rest, each sorted, then merged; once the handler cancelled
+// or raised, comparisons count as equal. Keys stand for the nodes.
+struct TListMergeReference {
+  bool Ascending;
+  long CancelAt, RaiseAt;
+  long Calls = 0;
+  bool Stopped = false;
+  bool TakeSecond(Integer A, Integer B) {
+    if (Stopped) return false;
+    ++Calls;
+    if (Calls == RaiseAt) {
+      Stopped = true;
+      return false;
+    }
+    if (Calls == CancelAt) Stopped = true;
+    return Ascending ? A > B : A < B;
+  }
+  std::vector<TKeyed> Sort(std::vector<TKeyed> List) {
+    if (List.size() < 2) return List;
+    size_t half = List.size() / 2;
+    std::vector<TKeyed> a = Sort({List.begin(), List.begin() + long(half)});
+    std::vector<TKeyed> b = Sort({List.begin() + long(half), List.end()});
+    std::vector<TKeyed> out;
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) out.push_back(TakeSecond(a[i].Key, b[j].Key) ? b[j++] : a[i++]);
+    out.insert(out.end(), a.begin() + long(i), a.end());
+    out.insert(out.end(), b.begin() + long(j), b.end());
+    return out;
+  }
+};
+
+// A handler that cancels or raises at any comparison leaves exactly the
+// order the list merge leaves, after exactly as many comparisons; the
+// list stays whole and renumbered either way.
+TEST(LazyTrees_qn_Sort, CancelOrRaiseMidwayMatchesTheListMerge) {
+  std::mt19937 rng(23);
+  for (int round = 0; round < 600; ++round) {
+    auto t = MakeSortTree();
+    Cardinal count = std::uniform_int_distribution<Cardinal>(2, round % 10 == 0 ? 2000 : 150)(rng);
+    Integer distinct = std::uniform_int_distribution<Integer>(1, round % 3 ? 8 : 100000)(rng);
+    t->BeginUpdate();
+    t->SetRootNodeCount(count);
+    std::vector<TKeyed> records;
+    Integer serial = 0;
+    for (PLazyNode n = t->GetFirst(); n; n = t->GetNextSibling(n)) {
+      t->Key(n) = {std::uniform_int_distribution<Integer>(0, distinct)(rng), serial++};
+      records.push_back(t->Key(n));
+    }
+    t->EndUpdate();
+    TSortDirection dir = round % 2 ? sdDescending : sdAscending;
+    long total = long(count) * 12;
+    long cancelAt = round % 3 == 0 ? std::uniform_int_distribution<long>(1, total)(rng) : -1;
+    long raiseAt = round % 3 == 1 ? std::uniform_int_distribution<long>(1, total)(rng) : -1;
+    TListMergeReference ref{dir == sdAscending, cancelAt, raiseAt};
+    std::vector<TKeyed> expected = ref.Sort(records);
+
+    long calls = 0;
+    t->OnCompareNodes = [&](TBaseLazyTree_qn* S, PLazyNode A, PLazyNode B, TColumnIndex, Integer& R) {
+      ++calls;
+      if (calls == raiseAt) throw Exception(u"compare failed");
+      if (calls == cancelAt) S->CancelOperation();
+      Integer a = t->Key(A).Key, b = t->Key(B).Key;
+      R = a < b ? -1 : a > b ? 1 : 0;
+    };
+    bool raised = false;
+    try {
+      t->Sort(nullptr, NoColumn, dir, false);
+    } catch (const Exception&) {
+      raised = true;
+    }
+    std::string where = "round " + std::to_string(round);
+    EXPECT_EQ(raised, raiseAt > 0 && ref.Calls >= raiseAt) << where;
+    EXPECT_EQ(calls, ref.Calls) << where << ": comparisons made";
+    ExpectList(t->RootNode(), where);
+    std::vector<Integer> got, want;
+    for (PLazyNode n = t->RootNode()->FirstChild; n; n = n->NextSibling) got.push_back(t->Key(n).Serial);
+    for (const TKeyed& k : expected) want.push_back(k.Serial);
+    ASSERT_EQ(got, want) << where;
+    EXPECT_FALSE(t->OperationCanceled()) << where;
+    if (HasFatalFailure()) return;
+  }
+}
+
 TEST(LazyTrees_qn_Sort, SortTreeUnderAutoSortOnlyExpanded) {
   auto t = MakeSortTree();
   t->CompareByKey();
