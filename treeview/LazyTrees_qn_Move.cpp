@@ -117,7 +117,7 @@ void TBaseLazyTree_qn::MoveTo(PLazyNode Node, TBaseLazyTree_qn* Tree, TVTNodeAtt
 namespace {
 // How far ahead in each run the merge fetches records: a comparison takes a
 // few nanoseconds, a record from the far cache many more. The arrays are
-// padded with nil entries for the reads past their end.
+// padded for the reads past their end with a node of the list.
 constexpr size_t kFetchAhead = 3;
 
 // A stable top-down merge sort of a sibling list, run on an array of the
@@ -186,9 +186,9 @@ class TSiblingSorter {
       TCompare compare = FCompare;
       TCanceled canceled = FCanceled;
       const size_t lookahead = FLookahead;
+      // A node read past a run's end is only fetched, never compared.
       auto fetch = [lookahead](PLazyNode Node) {
-        // A node read past a run's end is only fetched, never compared.
-        if (Node) __builtin_prefetch(reinterpret_cast<const Byte*>(Node) + lookahead);
+        __builtin_prefetch(reinterpret_cast<const Byte*>(Node) + lookahead);
       };
       for (;;) {
         Integer c;
@@ -253,8 +253,7 @@ void TBaseLazyTree_qn::Sort(PLazyNode Node, TColumnIndex Column, TSortDirection 
   if (Node->ChildCount > 1) {
     const size_t count = Node->ChildCount;
     // Two arrays of the children, the run being merged and its scratch,
-    // back to back and followed by nil entries that the merge may read
-    // ahead. Small lists, the usual case when a whole tree is sorted, stay
+    // back to back and followed by entries the merge may read ahead. Small lists, the usual case when a whole tree is sorted, stay
     // on the stack; the heap one is taken before anything changes, so
     // running out of memory leaves the list as it was.
     constexpr size_t kLocal = 64, kPad = kFetchAhead;
@@ -268,7 +267,7 @@ void TBaseLazyTree_qn::Sort(PLazyNode Node, TColumnIndex Column, TSortDirection 
     PLazyNode* from = into + count;
     PLazyNode c = Node->FirstChild;
     for (size_t i = 0; i < count; ++i, c = c->NextSibling) into[i] = from[i] = c;
-    for (size_t i = 0; i < kPad; ++i) from[count + i] = nullptr;
+    for (size_t i = 0; i < kPad; ++i) from[count + i] = into[0];
 
     StartOperation(okSortNode);
     // The flags are read directly: this runs after every comparison.
