@@ -62,7 +62,7 @@ std::string ConfigDocument() {
 std::string BigDocument() {
   std::mt19937 rng(5);
   std::string s = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<catalog>\r\n";
-  const char* words[] = {"alpha", "beta", "gamma", "delta", "Gr\xC3\xBC\xC3\x9F" "e", "\xE6\x97\xA5\xE6\x9C\xAC",
+  const char* words[] = {"alpha", "beta", "gamma", "delta", "Gr\xC3\xBC\xC3\x9F\x65", "\xE6\x97\xA5\xE6\x9C\xAC",
                          "caf\xC3\xA9", "na\xC3\xAFve", "&amp;", "&lt;tag&gt;"};
   int id = 0;
   while (s.size() < 10 * 1024 * 1024) {

@@ -229,23 +229,9 @@ TDebugComponent* TXmlNode::CheckOwner(TComponent* AOwner) {
 // once. Sanitizer builds take every node from the heap so that use after
 // free and leaks stay visible.
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QN_XML_HEAP_NODES 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-#define QN_XML_HEAP_NODES 1
-#endif
-#endif
-
 namespace {
 
-// Sanitizer builds give every arena block a heap block of its own, whose
-// index in the arena sits in a second header word.
-#ifdef QN_XML_HEAP_NODES
-constexpr size_t kNodeHeader = 16;
-#else
-constexpr size_t kNodeHeader = 8;
-#endif
+constexpr size_t kNodeHeader = kXmlNodeHeader;
 constexpr UInt64 kHeapBlock = 0xFFFF;  // above it: the arena the block belongs to
 
 #ifndef QN_XML_HEAP_NODES
@@ -317,12 +303,6 @@ constexpr size_t kArenaBlock = 256 * 1024;
 constexpr size_t kArenaLarge = 8 * 1024;  // larger blocks get a heap block of their own
 }  // namespace
 #endif
-
-TsdNodeArena* TsdNodeArena::Of(const TXmlNode* ANode) {
-  // Arena kinds derive singly from TXmlNode, so the node starts its block.
-  const char* b = reinterpret_cast<const char*>(ANode) - kNodeHeader;
-  return reinterpret_cast<TsdNodeArena*>(*reinterpret_cast<const UInt64*>(b) & ~UInt64(1));
-}
 
 void* TsdNodeArena::AllocSlow(std::size_t n) {
   size_t need = (n + kNodeHeader + 15) & ~size_t(15);

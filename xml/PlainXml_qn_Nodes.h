@@ -12,7 +12,11 @@
 // start tag.
 #pragma once
 
+#include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "xml/PlainXml_qn.h"
 
@@ -118,6 +122,27 @@ inline constexpr TXmlFormatType cDefaultXmlFormat = xfPreserve;
 // read in chunks; the node classes parse themselves with its small reading
 // operations. It never raises for bad input.
 
+// The first C in [p, end), or end. Most runs the parser looks through are a
+// few bytes long (names, indentation, short values), where a library call
+// costs more than the search: the first 64 bytes are searched here, 16 at a
+// time, and anything longer by memchr.
+inline const char* sdFindByte(const char* p, const char* end, char C) {
+#if defined(__SSE2__)
+  const __m128i k = _mm_set1_epi8(C);
+  for (int i = 0; i < 4 && end - p >= 16; ++i, p += 16) {
+    unsigned m = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), k)));
+    if (m) return p + __builtin_ctz(m);
+  }
+  if (end - p >= 16) {
+    const void* hit = std::memchr(p, C, static_cast<size_t>(end - p));
+    return hit ? static_cast<const char*>(hit) : end;
+  }
+#endif
+  while (p < end && *p != C) ++p;
+  return p;
+}
+
 class TsdXmlParser : public TDebugPersistent {
   QN_CLASS(TsdXmlParser, TDebugPersistent)
  public:
@@ -140,7 +165,10 @@ class TsdXmlParser : public TDebugPersistent {
       return FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx++)];
     return NextCharSlow();
   }
-  void MoveBack();
+  void MoveBack() {
+    if (FUtf8CurrentIdx <= 0) MoveBackFailed();
+    --FUtf8CurrentIdx;
+  }
   char NextCharSkipBlanks(UTF8String& Blanks);
   bool CheckString(std::string_view S);
   UTF8String ReadString(Integer Start, Integer Count) const;
@@ -151,12 +179,33 @@ class TsdXmlParser : public TDebugPersistent {
   TsdElementType ReadOpenTag();
   // The same reads without a copy: the views point into the parser's
   // buffer and hold until the next read or Flush.
-  std::string_view ReadViewUntilChar(char C);
+  [[gnu::always_inline]] std::string_view ReadViewUntilChar(char C) {
+    // Inline while the character is in the decoded text at hand.
+    const char* base = FUtf8Buffer.data();
+    const char* from = base + FUtf8CurrentIdx;
+    const char* last = base + FUtf8Buffer.size();
+    const char* hit = from < last ? sdFindByte(from, last, C) : last;
+    if (hit == last) return ReadViewUntilCharSlow(C, FUtf8CurrentIdx);
+    FUtf8CurrentIdx = static_cast<Integer>(hit - base) + 1;
+    return {from, static_cast<size_t>(hit - from)};
+  }
   // Empty, with the premature-end warning, when S never comes.
   std::string_view ReadViewUntil(std::string_view S);
   std::string_view ReadViewUntilBlankOrEndTag();
   // Skips blanks and returns the next character (consumed), 0 at the end.
-  char SkipBlanks(std::string_view& Blanks);
+  char SkipBlanks(std::string_view& Blanks) {
+    // Most calls stand on a non-blank already.
+    if (FUtf8CurrentIdx < static_cast<Integer>(FUtf8Buffer.size())) {
+      const char* p = FUtf8Buffer.data() + FUtf8CurrentIdx;
+      char c = *p;
+      if (c != 9 && c != 10 && c != 13 && c != 32) {
+        Blanks = std::string_view(p, 0);
+        ++FUtf8CurrentIdx;
+        return c;
+      }
+    }
+    return SkipBlanksSlow(Blanks);
+  }
   Int64 GetLineNumber() const;
   Int64 GetPosition() const { return FUtf8BasePosition + FUtf8CurrentIdx; }
   void Flush(bool Force = false) {
@@ -182,6 +231,9 @@ class TsdXmlParser : public TDebugPersistent {
   void DecodeRaw(Integer From, Integer To, bool Final);
   Integer ReadFull(Byte* Buffer, Integer Count);
   char NextCharSlow();
+  [[noreturn]] static void MoveBackFailed();
+  char SkipBlanksSlow(std::string_view& Blanks);
+  std::string_view ReadViewUntilCharSlow(char C, Integer Start);
   // Reads on until Count bytes stand after the read position, or the end.
   bool Ensure(Integer Count);
   std::string_view ViewOf(Integer Start, Integer End) const {
@@ -298,6 +350,22 @@ TXmlNode* NewParsedNode(TsdElementType AType, TPlainXml* Doc);
 void* sdNodeAlloc(std::size_t n);
 void sdNodeFree(void* p);
 
+// Sanitizer builds take every node from the heap, so that use after free
+// and leaks stay visible; their blocks carry a second header word (the
+// block's index in its arena).
+#if defined(__SANITIZE_ADDRESS__)
+#define QN_XML_HEAP_NODES 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define QN_XML_HEAP_NODES 1
+#endif
+#endif
+#ifdef QN_XML_HEAP_NODES
+inline constexpr std::size_t kXmlNodeHeader = 16;
+#else
+inline constexpr std::size_t kXmlNodeHeader = 8;
+#endif
+
 // The nodes a parse makes, with their child lists and attribute values, come
 // from their document's arena. Freeing the tree before the next load is then
 // one reset of the arena instead of a walk over every node, as long as two
@@ -337,8 +405,14 @@ class TsdNodeArena {
   // A node of class T made in the arena for the document.
   template <class T>
   static T* Make(TsdNodeArena* A, TPlainXml* Doc);
-  // The arena a node of an arena came from.
-  static TsdNodeArena* Of(const TXmlNode* ANode);
+  // The arena a node of an arena came from. Arena kinds derive singly from
+  // TXmlNode, so the node starts its block.
+  static TsdNodeArena* Of(const TXmlNode* ANode) {
+    const char* b = reinterpret_cast<const char*>(ANode) - kXmlNodeHeader;
+    UInt64 w;
+    std::memcpy(&w, b, sizeof w);
+    return reinterpret_cast<TsdNodeArena*>(w & ~UInt64(1));
+  }
 
   bool Dirty = false;
   bool Orphan = false;  // its document has moved on; freed with its last block
@@ -750,10 +824,12 @@ class TsdContainerNode : public TXmlNode {
  public:
   // Adds a node the parser has just made for this container (same
   // document, in no list yet): attributes join the start tag.
-  Integer AddParsed(TXmlNode* ANode) {
+  Integer AddParsed(TXmlNode* ANode) { return AddParsed(ANode, ANode->ElementType() == xeAttribute); }
+  // The same for a caller that knows whether the node is an attribute.
+  Integer AddParsed(TXmlNode* ANode, bool IsAttribute) {
     ANode->FParent = this;
     bool arena = ANode->FInArena && FInArena && TsdNodeArena::Of(ANode) == TsdNodeArena::Of(this);
-    if (ANode->ElementType() != xeAttribute) return arena ? FNodes.AddArenaNode(ANode) : FNodes.Add(ANode);
+    if (!IsAttribute) return arena ? FNodes.AddArenaNode(ANode) : FNodes.Add(ANode);
     if (arena) FNodes.InsertArenaNode(FDirectNodeCount, ANode);
     else FNodes.Insert(FDirectNodeCount, ANode);
     if (FValueIndex >= FDirectNodeCount) ++FValueIndex;

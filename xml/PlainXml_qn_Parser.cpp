@@ -32,33 +32,74 @@ const TBomEntry kBoms[15] = {
     {{0x4C, 0x6F, 0xA7, 0x94}, 4, seEBCDIC, false},
 };
 
-// Bytes of valid UTF-8 from the start (a sequence cut off by the end counts
-// as invalid here; CompleteUtf8Length tells that case apart).
-Integer ValidUtf8Prefix(const char* s, Integer n) {
+// The length of the valid UTF-8 sequence at S (N bytes available), 0 when
+// it is not one: a stray or overlong lead byte, a surrogate, a code point
+// past U+10FFFF, or a sequence cut off by N.
+inline Integer Utf8SequenceLength(const unsigned char* s, Integer n) {
+  unsigned c = s[0];
+  if (c < 0xC2 || c > 0xF4) return 0;
+  Integer len = c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+  if (n < len) return 0;
+  unsigned lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  unsigned hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+  if (s[1] < lo || s[1] > hi) return 0;
+  for (Integer k = 2; k < len; ++k)
+    if ((s[k] & 0xC0) != 0x80) return 0;
+  return len;
+}
+
+// Copies N bytes of UTF-8 to D with CR LF and lone CR made LF (LastCR
+// carries a CR at the end of one piece into the next, as sdNormaliseBuffer
+// does) and returns the bytes written; -1, with LastCR untouched, as soon as
+// a byte is not valid UTF-8. One pass: the usual input, ASCII with a CR now
+// and then, moves 16 bytes per step. D needs N + 16 bytes.
+Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR) {
+  const auto* s = reinterpret_cast<const unsigned char*>(src);
+  char* out = d;
   Integer i = 0;
-  while (i < n) {
-    // Eight ASCII bytes at a time.
-    while (i + 8 <= n) {
-      UInt64 w;
-      std::memcpy(&w, s + i, 8);
-      if (w & 0x8080808080808080ull) break;
-      i += 8;
-    }
-    if (i >= n) break;
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    Integer len = sdUtf8CharacterLength(s + i, n - i);
-    if (len == 1) return i;
-    unsigned char c1 = static_cast<unsigned char>(s[i + 1]);
-    if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) || c > 0xF4 ||
-        (c == 0xF4 && c1 > 0x8F) || c < 0xC2)
-      return i;
-    i += len;
+  bool cr = LastCR;
+  if (cr && n > 0) {
+    cr = false;
+    if (s[0] == '\n') i = 1;
   }
-  return i;
+  for (;;) {
+#if defined(__SSE2__)
+    const __m128i kCR = _mm_set1_epi8('\r');
+    while (i + 16 <= n) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, kCR)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+      if (!m) {
+        out += 16;
+        i += 16;
+        continue;
+      }
+      Integer k = static_cast<Integer>(__builtin_ctz(m));
+      out += k;
+      i += k;
+      break;
+    }
+#endif
+    if (i >= n) break;
+    unsigned c = s[i];
+    if (c == '\r') {
+      *out++ = '\n';
+      ++i;
+      if (i == n) cr = true;
+      else if (s[i] == '\n') ++i;
+    } else if (c < 0x80) {
+      *out++ = static_cast<char>(c);
+      ++i;
+    } else {
+      Integer len = Utf8SequenceLength(s + i, n - i);
+      if (!len) return -1;
+      for (Integer k = 0; k < len; ++k) out[k] = static_cast<char>(s[i + k]);
+      out += len;
+      i += len;
+    }
+  }
+  LastCR = cr;
+  return static_cast<Integer>(out - d);
 }
 
 // Bytes up to the start of a sequence cut off by the end of the buffer.
@@ -69,6 +110,25 @@ Integer CompleteUtf8Length(const char* s, Integer n) {
   unsigned c = static_cast<unsigned char>(s[lead]);
   Integer need = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 1;
   return need > 1 && n - lead < need ? lead : n;
+}
+
+// Line breaks in [p, end): every compaction counts the text it drops.
+Int64 CountLF(const char* p, const char* end) {
+  Int64 n = 0;
+#if defined(__SSE2__)
+  // Byte counters in a register, summed before any of them can wrap.
+  const __m128i lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+  while (end - p >= 16) {
+    Int64 blocks = std::min<Int64>((end - p) / 16, 255);
+    __m128i acc = zero;
+    for (Int64 k = 0; k < blocks; ++k, p += 16)
+      acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
+    __m128i sums = _mm_sad_epu8(acc, zero);
+    n += _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
+  }
+#endif
+  for (; p < end; ++p) n += *p == '\n';
+  return n;
 }
 
 // ASCII letters to lower case, every other byte as it is.
@@ -84,27 +144,6 @@ struct TNameStops {
   }
 };
 constexpr TNameStops kNameStops;
-
-// The first C in [p, end), or end. Most runs the parser looks through are a
-// few bytes long (names, indentation, short values), where a library call
-// costs more than the search: the first 64 bytes are searched here, 16 at a
-// time, and anything longer by memchr.
-const char* FindByte(const char* p, const char* end, char C) {
-#if defined(__SSE2__)
-  const __m128i k = _mm_set1_epi8(C);
-  for (int i = 0; i < 4 && end - p >= 16; ++i, p += 16) {
-    unsigned m = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), k)));
-    if (m) return p + __builtin_ctz(m);
-  }
-  if (end - p >= 16) {
-    const void* hit = std::memchr(p, C, static_cast<size_t>(end - p));
-    return hit ? static_cast<const char*>(hit) : end;
-  }
-#endif
-  while (p < end && *p != C) ++p;
-  return p;
-}
 
 }  // namespace
 
@@ -199,15 +238,15 @@ void TsdXmlParser::DecodeRaw(Integer From, Integer To, bool Final) {
       // Valid UTF-8 is copied; anything else goes through UTF-16, which
       // puts U+FFFD where bytes do not decode, so that the document never
       // holds text it could not write in another encoding.
-      Integer valid = ValidUtf8Prefix(src, count);
       Integer tail = Final ? count : CompleteUtf8Length(src, count);
-      if (valid >= tail) {
-        size_t at = FUtf8Buffer.size();
-        FUtf8Buffer.resize(at + static_cast<size_t>(tail));
-        Integer n = sdNormaliseBuffer(src, FUtf8Buffer.data() + at, tail, FLastChar0D);
+      size_t at = FUtf8Buffer.size();
+      FUtf8Buffer.resize(at + static_cast<size_t>(tail) + 16);
+      Integer n = CopyUtf8Normalised(src, tail, FUtf8Buffer.data() + at, FLastChar0D);
+      if (n >= 0) {
         FUtf8Buffer.resize(at + static_cast<size_t>(n));
         used = tail;
       } else {
+        FUtf8Buffer.resize(at);
         std::u16string w(static_cast<size_t>(count), u'\0');
         Integer consumed = count;
         Integer units = sdUtf8ToWideBuffer(src, w.data(), count, Final ? nullptr : &consumed);
@@ -318,10 +357,7 @@ bool TsdXmlParser::Ensure(Integer Count) {
   return true;
 }
 
-void TsdXmlParser::MoveBack() {
-  if (FUtf8CurrentIdx <= 0) throw EAssertionFailed(u"parser cannot move back before its buffer");
-  --FUtf8CurrentIdx;
-}
+void TsdXmlParser::MoveBackFailed() { throw EAssertionFailed(u"parser cannot move back before its buffer"); }
 
 char TsdXmlParser::NextCharSkipBlanks(UTF8String& Blanks) {
   std::string_view b;
@@ -330,7 +366,7 @@ char TsdXmlParser::NextCharSkipBlanks(UTF8String& Blanks) {
   return c;
 }
 
-char TsdXmlParser::SkipBlanks(std::string_view& Blanks) {
+char TsdXmlParser::SkipBlanksSlow(std::string_view& Blanks) {
   Integer start = FUtf8CurrentIdx;
   for (;;) {
     if (FUtf8CurrentIdx >= static_cast<Integer>(FUtf8Buffer.size()) && !MakeDataAvailable()) {
@@ -371,14 +407,16 @@ UTF8String TsdXmlParser::ReadString(Integer Start, Integer Count) const {
   return FUtf8Buffer.substr(static_cast<size_t>(Start), static_cast<size_t>(Count));
 }
 
-std::string_view TsdXmlParser::ReadViewUntilChar(char C) {
-  Integer start = FUtf8CurrentIdx;
+std::string_view TsdXmlParser::ReadViewUntilCharSlow(char C, Integer Start) {
+  Integer start = Start;
+  FUtf8CurrentIdx = static_cast<Integer>(FUtf8Buffer.size() > static_cast<size_t>(FUtf8CurrentIdx) ? FUtf8Buffer.size()
+                                                                                                  : FUtf8CurrentIdx);
   for (;;) {
     if (FUtf8CurrentIdx >= static_cast<Integer>(FUtf8Buffer.size()) && !MakeDataAvailable())
       return ViewOf(start, FUtf8CurrentIdx);
     const char* base = FUtf8Buffer.data() + FUtf8CurrentIdx;
     const char* last = FUtf8Buffer.data() + FUtf8Buffer.size();
-    const char* hit = FindByte(base, last, C);
+    const char* hit = sdFindByte(base, last, C);
     if (hit != last) {
       Integer end = FUtf8CurrentIdx + static_cast<Integer>(hit - base);
       FUtf8CurrentIdx = end + 1;
@@ -486,7 +524,7 @@ TsdElementType TsdXmlParser::ReadOpenTag() {
 Int64 TsdXmlParser::GetLineNumber() const {
   const char* p = FUtf8Buffer.data();
   Integer end = std::min(FUtf8CurrentIdx, static_cast<Integer>(FUtf8Buffer.size()));
-  return FBaseLineNumber + std::count(p, p + (end > 0 ? end : 0), '\n');
+  return FBaseLineNumber + CountLF(p, p + (end > 0 ? end : 0));
 }
 
 void TsdXmlParser::Compact() {
@@ -495,7 +533,7 @@ void TsdXmlParser::Compact() {
   // compacted only once the consumed part passes half the buffer and 16 KB,
   // or 64 KB.
   Integer cut = FUtf8CurrentIdx;
-  FBaseLineNumber += std::count(FUtf8Buffer.data(), FUtf8Buffer.data() + cut, '\n');
+  FBaseLineNumber += CountLF(FUtf8Buffer.data(), FUtf8Buffer.data() + cut);
   FUtf8BasePosition += cut;
   FUtf8Buffer.erase(0, static_cast<size_t>(cut));
   FUtf8CurrentIdx = 0;

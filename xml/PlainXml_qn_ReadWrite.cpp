@@ -222,7 +222,7 @@ char TsdContainerNode::ParseAttributeList(TsdXmlParser* P) {
     }
     P->MoveBack();
     auto* a = TsdNodeArena::Make<TsdAttribute>(Document()->NodeArena(), Document());
-    AddParsed(a);
+    AddParsed(a, true);
     DoNodeNew(a);
     a->ParseStream(P);
     DoNodeLoaded(a);
@@ -256,13 +256,12 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
         }
         return result;
       }
-      TClass cls = cNodeClass(t);
-      if (!cls) {
+      if (t != xeElement && !cNodeClass(t)) {
         ReportAt(this, wsFail, "unsupported tag (\"", qn::ElementTypeName(t), P, false);
         return result;
       }
       auto* n = NewParsedNode(t, doc);
-      AddParsed(n);
+      AddParsed(n, false);
       if (t != xeElement) DoNodeNew(n);
       TXmlNode* done = n->ParseStream(P);
       if (done != n) {
@@ -343,12 +342,12 @@ void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
   if (keep && !pre.empty()) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(pre);
-    AddParsed(w);
+    AddParsed(w, false);
   }
   if (!core.empty()) {
     auto* c = TsdNodeArena::Make<TsdCharData>(doc->NodeArena(), doc);
     c->SetCoreView(core);
-    Integer at = AddParsed(c);
+    Integer at = AddParsed(c, false);
     if (FValueIndex < 0) FValueIndex = at;
     DoNodeNew(c);
     DoNodeLoaded(c);
@@ -356,7 +355,7 @@ void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
   if (keep && !post.empty()) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(post);
-    AddParsed(w);
+    AddParsed(w, false);
   }
 }
 

@@ -28,7 +28,7 @@ UInt64 Mix(UInt64 h) {
   return h;
 }
 
-size_t HashWithSeed(std::string_view s, UInt64 Seed) {
+[[gnu::always_inline]] inline size_t HashWithSeed(std::string_view s, UInt64 Seed) {
   // One multiply per eight bytes, then a full mix: names and text pieces
   // are short, and the seed keeps crafted collisions out.
   UInt64 h = Seed ^ (s.size() * 0x9E3779B97F4A7C15ull);
@@ -56,7 +56,24 @@ size_t HashWithSeed(std::string_view s, UInt64 Seed) {
 // The same bytes, compared inline for the short ones names and text pieces
 // mostly are.
 inline bool SameBytes(const char* a, const char* b, size_t n) {
-  if (n <= 8) {
+  // Two overlapping words cover 4..16 bytes without a loop.
+  if (n >= 8 && n <= 16) {
+    UInt64 a0, b0, a1, b1;
+    std::memcpy(&a0, a, 8);
+    std::memcpy(&b0, b, 8);
+    std::memcpy(&a1, a + n - 8, 8);
+    std::memcpy(&b1, b + n - 8, 8);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  if (n >= 4 && n < 8) {
+    uint32_t a0, b0, a1, b1;
+    std::memcpy(&a0, a, 4);
+    std::memcpy(&b0, b, 4);
+    std::memcpy(&a1, a + n - 4, 4);
+    std::memcpy(&b1, b + n - 4, 4);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  if (n < 4) {
     for (size_t i = 0; i < n; ++i)
       if (a[i] != b[i]) return false;
     return true;
@@ -112,7 +129,7 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
   return sym;
 }
 
-TsdSymbolTable::TSlot* TsdSymbolTable::FindSlot(std::string_view S, size_t Hash) {
+[[gnu::always_inline]] inline TsdSymbolTable::TSlot* TsdSymbolTable::FindSlot(std::string_view S, size_t Hash) {
   size_t mask = FIndex.size() - 1;
   for (size_t i = Hash & mask;; i = (i + 1) & mask) {
     TSlot& slot = FIndex[i];
@@ -141,13 +158,21 @@ void TsdSymbolTable::GrowIndex() {
 
 Integer TsdSymbolTable::AddString(std::string_view S) {
   if (S.empty()) return 0;
+  size_t n = S.size();
+  TsdSymbol*& recent = FRecent[(n * 31 + static_cast<unsigned char>(S[0]) * 7 + static_cast<unsigned char>(S[n - 1])) & 255];
+  if (recent && static_cast<size_t>(recent->FCharCount) == n && SameBytes(recent->FFirst, S.data(), n))
+    return recent->FID;
   if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
   size_t h = HashWithSeed(S, FSeed);
   TSlot* slot = FindSlot(S, h);
-  if (slot->Sym) return slot->Sym->FID;
+  if (slot->Sym) {
+    recent = slot->Sym;
+    return slot->Sym->FID;
+  }
   TsdSymbol* sym = NewSymbol(S);
   *slot = TSlot{sym, h};
   NoteSlot(slot);
+  recent = sym;
   return sym->FID;
 }
 
@@ -200,6 +225,7 @@ void TsdSymbolTable::Clear() {
   FUsedSlots.clear();
   FSlotsOverflow = false;
   FPluralSymbolCount = 0;
+  std::fill(std::begin(FRecent), std::end(FRecent), nullptr);
 }
 
 void TsdSymbolTable::SortByFrequency(std::vector<Integer>& NewIDs) {

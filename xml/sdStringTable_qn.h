@@ -3,6 +3,7 @@
 // stream itself in a compact form (the binary XML format carries it).
 #pragma once
 
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -101,6 +102,10 @@ class TsdSymbolTable : public TDebugComponent {
   bool FSlotsOverflow = false;
   Integer FPluralSymbolCount = 0;
   UInt64 FSeed;  // TsdSymbolHash's, kept at hand
+  // The symbols met last, by length and end bytes: a document repeats its
+  // names, indentation and common values, which are found here without
+  // hashing. Emptied by Clear, the only way a symbol goes.
+  TsdSymbol* FRecent[256] = {};
 };
 
 // Cardinals in 7-bit groups, least significant first, bit 7 set on every

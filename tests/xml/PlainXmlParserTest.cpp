@@ -217,3 +217,40 @@ TEST(PlainXml_qn_Parser, DeclaredCodePagesAndContradictions) {
     ASSERT_EQ(static_cast<TsdCharData*>(l->Doc->Root()->GetNodes(0))->GetCoreValue().find('\r'), UTF8String::npos);
   }
 }
+
+TEST(PlainXml_qn_Parser, DecodedTextMatchesWholeTextConversion) {
+  // Random UTF-8-ish bytes (ASCII, CR, LF, valid sequences of every length,
+  // stray and cut-off bytes) read character by character through chunks of
+  // any size: the text is what converting the whole input at once gives,
+  // and the line count and position follow it across compactions.
+  std::mt19937 rng(11);
+  const std::string pieces[] = {"a", "xyz ", "\r", "\n", "\r\n", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                "\x80", "\xC3", "\xE2\x82", "\xED\xA0\x80", "\xF5\x80\x80\x80", "\xC0\xAF",
+                                "0123456789abcdef0123456789"};
+  for (int round = 0; round < 300; ++round) {
+    bool valid = round % 2 == 0;
+    std::string text = "<r>";
+    for (int k = 0, n = 1 + static_cast<int>(rng() % 120); k < n; ++k) {
+      size_t pick = rng() % 15;
+      if (valid && pick >= 8 && pick <= 13) pick = 14;
+      text += pieces[pick];
+    }
+    std::string expect = valid ? sdNormaliseEol(text) : sdWideToUtf8(sdUtf8ToWide(text));
+    Integer chunk = 4 + static_cast<Integer>(rng() % 300);
+    TsdStringStream s(text);
+    TsdXmlParser p(&s, chunk);
+    p.ReadBOM();
+    std::string got;
+    for (;;) {
+      char c = p.NextChar();
+      if (c == 0 && p.EndOfStream()) break;
+      got += c;
+      if (rng() % 16 == 0) {
+        p.Flush(true);
+        ASSERT_EQ(p.GetLineNumber(), std::count(got.begin(), got.end(), '\n'));
+        ASSERT_EQ(p.GetPosition(), static_cast<Int64>(got.size()));
+      }
+    }
+    ASSERT_EQ(got, expect) << round << " chunk " << chunk;
+  }
+}
