@@ -250,10 +250,9 @@ void TsdXmlParser::DecodeRaw(Integer From, Integer To, bool Final) {
         std::u16string w(static_cast<size_t>(count), u'\0');
         Integer consumed = count;
         Integer units = sdUtf8ToWideBuffer(src, w.data(), count, Final ? nullptr : &consumed);
-        size_t at = FUtf8Buffer.size();
         FUtf8Buffer.resize(at + static_cast<size_t>(units) * 3);
-        Integer n = sdWideToUtf8Buffer(w.data(), FUtf8Buffer.data() + at, units, FLastChar0D);
-        FUtf8Buffer.resize(at + static_cast<size_t>(n));
+        Integer written = sdWideToUtf8Buffer(w.data(), FUtf8Buffer.data() + at, units, FLastChar0D);
+        FUtf8Buffer.resize(at + static_cast<size_t>(written));
         used = consumed;
       }
       break;

@@ -53,26 +53,23 @@ UInt64 Mix(UInt64 h) {
   return static_cast<size_t>(Mix(h ^ tail));
 }
 
+// Whether the first and the last word of two runs of N bytes agree: for N
+// from sizeof(W) to twice that, the whole runs, without a loop.
+template <class W>
+inline bool SameEnds(const char* a, const char* b, size_t n) {
+  W a0, b0, a1, b1;
+  std::memcpy(&a0, a, sizeof(W));
+  std::memcpy(&b0, b, sizeof(W));
+  std::memcpy(&a1, a + n - sizeof(W), sizeof(W));
+  std::memcpy(&b1, b + n - sizeof(W), sizeof(W));
+  return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+}
+
 // The same bytes, compared inline for the short ones names and text pieces
 // mostly are.
 inline bool SameBytes(const char* a, const char* b, size_t n) {
-  // Two overlapping words cover 4..16 bytes without a loop.
-  if (n >= 8 && n <= 16) {
-    UInt64 a0, b0, a1, b1;
-    std::memcpy(&a0, a, 8);
-    std::memcpy(&b0, b, 8);
-    std::memcpy(&a1, a + n - 8, 8);
-    std::memcpy(&b1, b + n - 8, 8);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
-  if (n >= 4 && n < 8) {
-    uint32_t a0, b0, a1, b1;
-    std::memcpy(&a0, a, 4);
-    std::memcpy(&b0, b, 4);
-    std::memcpy(&a1, a + n - 4, 4);
-    std::memcpy(&b1, b + n - 4, 4);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
+  if (n >= 8 && n <= 16) return SameEnds<UInt64>(a, b, n);
+  if (n >= 4 && n < 8) return SameEnds<uint32_t>(a, b, n);
   if (n < 4) {
     for (size_t i = 0; i < n; ++i)
       if (a[i] != b[i]) return false;

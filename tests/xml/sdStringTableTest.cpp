@@ -65,6 +65,32 @@ TEST(sdStringTable_qn, EqualStringsShareIdsExactly) {
   EXPECT_EQ(t.GetString(-4), "");
 }
 
+TEST(sdStringTable_qn, NearlyEqualStringsAndRenumberedIds) {
+  // Strings of one length that differ in a single byte anywhere (the quick
+  // look-ups key on length and end bytes), across the word sizes short
+  // strings are compared in; after a sort by use, adding known text again
+  // answers the new ids.
+  std::mt19937 rng(21);
+  TsdSymbolTable t(nullptr);
+  std::map<std::string, Integer> ref;
+  for (int i = 0; i < 30000; ++i) {
+    std::string s(1 + rng() % 40, 'a');
+    s[rng() % s.size()] = static_cast<char>('a' + rng() % 3);
+    Integer id = t.AddString(s);
+    auto [it, fresh] = ref.emplace(s, id);
+    if (fresh) ASSERT_EQ(id, static_cast<Integer>(ref.size()));
+    else ASSERT_EQ(id, it->second) << s;
+  }
+  for (const auto& [s, id] : ref) t.IncrementFrequency(id);
+  t.IncrementFrequency(ref.rbegin()->second);
+  t.IncrementFrequency(ref.rbegin()->second);
+  std::vector<Integer> renumber(t.GetSymbolCount() + 1);
+  t.SortByFrequency(renumber);
+  for (const auto& [s, id] : ref) ASSERT_EQ(t.AddString(s), renumber[id]) << s;
+  EXPECT_EQ(t.AddString(ref.rbegin()->first), 1);
+  EXPECT_EQ(t.GetSymbolCount(), static_cast<Integer>(ref.size()));
+}
+
 TEST(sdStringTable_qn, ClearedTableStartsOverAndKnowsItsBytes) {
   // Rounds of different sizes on one table (a document loaded again and
   // again): each round hands out ids from 1 as a fresh table would, finds
