@@ -230,11 +230,64 @@ object ControlsForm: TControlsForm
     Width = 300
     Height = 28
   end
+  object CmbCity: TQuarnComboBox
+    Left = 326
+    Top = 118
+    Width = 145
+    Height = 26
+    Items.Strings = (
+      'Amsterdam'
+      'Athens'
+      'Barcelona'
+      'Berlin'
+      'Bordeaux'
+      'Bruges'
+      'Budapest'
+      'Cork'
+      'Dresden'
+      'Dublin'
+      'Edinburgh'
+      'Florence'
+      'Geneva'
+      'Ghent'
+      'Granada'
+      'Hamburg'
+      'Helsinki'
+      'Krakow'
+      'Lisbon'
+      'Ljubljana')
+  end
+  object CmbSort: TQuarnComboBox
+    Left = 481
+    Top = 118
+    Width = 145
+    Height = 26
+    Items.Strings = (
+      'By name'
+      'By country'
+      'By population'
+      'By area'
+      'By altitude'
+      'By founding year'
+      'By rainfall'
+      'By sunshine'
+      'By distance'
+      'By visits')
+    ItemIndex = 0
+    Style = csDropDownList
+  end
+  object CmbColour: TQuarnColorComboBox
+    Left = 640
+    Top = 10
+    Width = 180
+    Height = 26
+    Selected = 8421376
+  end
   object LstCities: TQuarnListBox
     Left = 326
-    Top = 190
+    Top = 154
     Width = 300
-    Height = 150
+    Height = 186
     Items.Strings = (
       'Amsterdam'
       'Athens'
@@ -291,6 +344,50 @@ object ControlsForm: TControlsForm
     Height = 17
     Max = 100
     PageSize = 20
+  end
+  object LvCities: TQuarnListView
+    Left = 640
+    Top = 256
+    Width = 360
+    Height = 106
+    BorderStyle = bsNone
+    Columns = <
+      item
+        Caption = 'City'
+        Width = 120
+      end
+      item
+        Caption = 'Country'
+        Width = 110
+      end
+      item
+        Alignment = taRightJustify
+        Caption = 'People'
+        Width = 90
+      end
+      item
+        Alignment = taRightJustify
+        Caption = 'Area'
+        Width = 80
+      end>
+    HideSelection = False
+    RowSelect = True
+    ViewStyle = vsReport
+    VScrollBar = SbListV
+    HScrollBar = SbListH
+  end
+  object SbListV: TQuarnScrollBar
+    Left = 1000
+    Top = 256
+    Width = 10
+    Height = 106
+    Kind = sbVertical
+  end
+  object SbListH: TQuarnScrollBar
+    Left = 640
+    Top = 362
+    Width = 360
+    Height = 10
   end
   object PrgUpload: TQuarnProgressBar
     Left = 640

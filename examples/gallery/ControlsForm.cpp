@@ -8,7 +8,9 @@
 #include "platform/classes/FormText.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Cursors.h"
+#include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "skin/controls/uQnHLSTrackBar.h"
 #include "skin/controls/uQuarnBoxCtrls.h"
@@ -19,6 +21,7 @@
 #include "skin/controls/uQuarnExpandBox.h"
 #include "skin/controls/uQuarnHtmlLabel.h"
 #include "skin/controls/uQuarnLabel.h"
+#include "skin/controls/uQuarnListView.h"
 #include "skin/controls/uQuarnMemo.h"
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/controls/uQuarnPasswordEdit.h"
@@ -42,6 +45,79 @@
 namespace gallery {
 
 using namespace qn;
+
+namespace {
+
+struct TCity {
+  const char16_t* Name;
+  const char16_t* Country;
+  const char16_t* People;
+  const char16_t* Area;
+  int Pin;  // the marker's colour, one per country
+};
+
+const TCity kCities[] = {
+    {u"Amsterdam", u"Netherlands", u"921,000", u"219 km\u00B2", 0},
+    {u"Athens", u"Greece", u"643,000", u"39 km\u00B2", 1},
+    {u"Barcelona", u"Spain", u"1,660,000", u"101 km\u00B2", 2},
+    {u"Berlin", u"Germany", u"3,850,000", u"892 km\u00B2", 3},
+    {u"Bordeaux", u"France", u"261,000", u"49 km\u00B2", 4},
+    {u"Bruges", u"Belgium", u"119,000", u"138 km\u00B2", 5},
+    {u"Budapest", u"Hungary", u"1,690,000", u"525 km\u00B2", 6},
+    {u"Cork", u"Ireland", u"224,000", u"187 km\u00B2", 7},
+    {u"Dresden", u"Germany", u"563,000", u"328 km\u00B2", 3},
+    {u"Dublin", u"Ireland", u"592,000", u"118 km\u00B2", 7},
+    {u"Edinburgh", u"Scotland", u"514,000", u"264 km\u00B2", 5},
+    {u"Florence", u"Italy", u"361,000", u"102 km\u00B2", 1},
+};
+
+// A map pin in one of eight colours: a round head with a white eye over a
+// point, drawn at 16 pixels with soft edges.
+void AddPins(TImageList* List) {
+  static const TColor32 kPins[] = {Color32(226, 114, 40, 255),  Color32(47, 118, 205, 255),
+                                   Color32(207, 62, 62, 255),   Color32(60, 60, 70, 255),
+                                   Color32(92, 84, 196, 255),   Color32(222, 176, 34, 255),
+                                   Color32(46, 150, 96, 255),   Color32(38, 160, 150, 255)};
+  for (TColor32 c : kPins) {
+    TBitmap32 pin;
+    pin.SetSize(16, 16);
+    pin.Clear(0);
+    TArrayOfFloatPoint head = Circle(8.0f, 6.5f, 5.5f, 48);
+    PolygonFS(&pin, {FloatPoint(3.4f, 9.2f), FloatPoint(12.6f, 9.2f), FloatPoint(8.0f, 15.5f)}, c);
+    PolygonFS(&pin, head, c);
+    PolygonFS(&pin, Circle(8.0f, 6.5f, 2.1f, 24), Color32(255, 255, 255, 235));
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->Assign(&pin);
+    List->Add(bmp.get(), nullptr);
+  }
+}
+
+}  // namespace
+
+TControlsForm::TControlsForm(TComponent* AOwner) : TForm(AOwner) {}
+
+TControlsForm::~TControlsForm() = default;
+
+void TControlsForm::Loaded() {
+  TForm::Loaded();
+  auto* view = dynamic_cast<TQuarnListView*>(FindComponent(u"LvCities"));
+  if (!view) return;
+  if (!FCityImages) {
+    FCityImages = std::make_unique<TImageList>(nullptr);
+    AddPins(FCityImages.get());
+  }
+  view->SetSmallImages(FCityImages.get());
+  view->Items()->BeginUpdate();
+  for (const TCity& c : kCities) {
+    TListItem* it = view->Items()->Add();
+    it->SetCaption(c.Name);
+    it->SetImageIndex(c.Pin);
+    it->SubItems()->Add(c.Country);
+    it->SubItems()->Add(c.People);
+    it->SubItems()->Add(c.Area);
+  }
+  view->Items()->EndUpdate();
+}
 
 void TControlsForm::Missing(const String& Name) {
   throw EComponentError(u"The controls form has no component " + Name + u" of the expected class");
@@ -218,6 +294,31 @@ std::vector<TControlsStep> ControlsScript() {
                  InputKeyDown(VK_SHIFT);
                  D.Chord(VK_CONTROL, VK_RIGHT);
                  InputKeyUp(VK_SHIFT);
+                 D.Wait(100);
+               }});
+  s.push_back({"type a prefix into the editor combo and accept the completion", [](TControlsDriver& D) {
+                 auto* c = D.F->Get<TQuarnComboBox>(u"CmbCity");
+                 D.Click(c, c->Width() / 3, c->Height() / 2);
+                 // Completion comes once per 200 ms: a pause between the
+                 // letters as a person makes, then Enter takes the rest.
+                 D.Type(u"L");
+                 D.Wait(250);
+                 D.Type(u"j");
+                 D.Wait(250);
+                 D.Key(VK_RETURN);
+                 D.Wait(100);
+               }});
+  s.push_back({"press the list combo's button and drag down its list", [](TControlsDriver& D) {
+                 auto* c = D.F->Get<TQuarnComboBox>(u"CmbSort");
+                 const TRect& r = c->DropButton().R;
+                 D.MoveTo(c, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+                 D.Press();
+                 TQnListBox* inner = c->ListBox()->ListBox;
+                 for (Integer row = 0; row <= 3; ++row) D.MoveTo(inner, 30, row * inner->ItemHeight() + inner->ItemHeight() / 2);
+                 D.Wait(100);
+               }});
+  s.push_back({"release on a row: it is picked", [](TControlsDriver& D) {
+                 D.Release();
                  D.Wait(100);
                }});
   s.push_back({"wheel the list box", [](TControlsDriver& D) {

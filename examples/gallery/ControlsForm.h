@@ -12,6 +12,9 @@
 #include "platform/vcl/Forms.h"
 #include "skin/foundation/uQuarnCtrls.h"
 
+namespace vcl {
+class TImageList;
+}
 namespace qn {
 class TQuarnCustomEditTips;
 }
@@ -23,7 +26,8 @@ using namespace vcl;
 class TControlsForm : public TForm {
   QN_CLASS_CREATE(TControlsForm, TForm, TComponent)
  public:
-  explicit TControlsForm(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TControlsForm(TComponent* AOwner);
+  ~TControlsForm() override;
 
   // The component the form file named Name; raises when there is none or
   // it is of another class, so a renamed control fails loudly.
@@ -49,8 +53,13 @@ class TControlsForm : public TForm {
     QN_METHOD(HtmlInfoHyperLinkClick);
   }
 
+ protected:
+  // What a form file does not hold: the city list's rows and their images.
+  void Loaded() override;
+
  private:
   [[noreturn]] static void Missing(const String& Name);
+  std::unique_ptr<TImageList> FCityImages;
 };
 
 // The animated button's strip "GallerySpinner", as an application hands

@@ -84,6 +84,13 @@ TEST_F(Gallery_Controls, ScriptedInteractionEndsInTheStateItsStepsLeft) {
   auto* edit = form->Get<TQuarnEdit>(u"EdName");
   EXPECT_EQ(edit->Text(), u"Grace Hopper");
   EXPECT_EQ(selectedAfterTyping, u"Hopper");
+  auto* city = form->Get<TQuarnComboBox>(u"CmbCity");
+  EXPECT_EQ(city->Text(), u"Ljubljana");
+  EXPECT_EQ(city->ItemIndex(), city->Items()->IndexOf(u"Ljubljana"));
+  auto* sort = form->Get<TQuarnComboBox>(u"CmbSort");
+  EXPECT_EQ(sort->ItemIndex(), 3);
+  EXPECT_EQ(sort->Text(), u"By area");
+  EXPECT_FALSE(sort->IsPopupVisible());
   auto* list = form->Get<TQuarnListBox>(u"LstCities");
   // Three notches and a thumb drag of 30 pixels went down the list.
   EXPECT_GT(list->ListBox->TopIndex(), 3);
