@@ -345,6 +345,59 @@ object ControlsForm: TControlsForm
     Max = 100
     PageSize = 20
   end
+  object PgSettings: TQuarnPageControl
+    Left = 640
+    Top = 126
+    Width = 370
+    Height = 122
+    ActivePage = TabGeneral
+    object TabGeneral: TQuarnTabSheet
+      Caption = 'General'
+      object ChkAutoSave: TQuarnCheckBox
+        Left = 12
+        Top = 12
+        Width = 220
+        Height = 22
+        Caption = 'Save every ten minutes'
+        Checked = True
+      end
+      object LblGeneral: TQuarnLabel
+        Left = 12
+        Top = 44
+        Width = 330
+        Height = 20
+        Caption = 'The sheets are translucent over the form.'
+      end
+    end
+    object TabDisplay: TQuarnTabSheet
+      Caption = 'Display'
+      object ChkGrid: TQuarnCheckBox
+        Left = 12
+        Top = 12
+        Width = 220
+        Height = 22
+        Caption = 'Show the grid'
+      end
+      object ChkRulers: TQuarnCheckBox
+        Left = 12
+        Top = 40
+        Width = 220
+        Height = 22
+        Caption = 'Show the rulers'
+        Checked = True
+      end
+    end
+    object TabNetwork: TQuarnTabSheet
+      Caption = 'Network'
+      object LblProxy: TQuarnLabel
+        Left = 12
+        Top = 14
+        Width = 330
+        Height = 20
+        Caption = 'No proxy is set.'
+      end
+    end
+  end
   object LvCities: TQuarnListView
     Left = 640
     Top = 256

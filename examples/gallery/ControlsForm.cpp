@@ -33,6 +33,7 @@
 #include "skin/controls/uQuarnSizeGrip.h"
 #include "skin/controls/uQuarnSpinEdit.h"
 #include "skin/controls/uQuarnSplitter.h"
+#include "skin/controls/uQuarnTabs.h"
 #include "skin/controls/uQuarnTips.h"
 #include "skin/forms/uQuarnForm.h"
 #include "skin/forms/uQuarnNCCtrlBase.h"
@@ -347,6 +348,12 @@ std::vector<TControlsStep> ControlsScript() {
                  const TPoint from = Centre(sp);
                  D.Drag(sp, from, TPoint(from.X, from.Y - 40));
                  D.Wait(50);
+               }});
+  s.push_back({"switch to another tab", [](TControlsDriver& D) {
+                 auto* pc = D.F->Get<TQuarnPageControl>(u"PgSettings");
+                 const TRect r = pc->GetItemRect(1);
+                 D.Click(pc, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+                 D.Wait(100);
                }});
   s.push_back({"drag the track bar", [](TControlsDriver& D) {
                  auto* t = D.F->Get<TQnHLSTrackBar>(u"TrkHue");

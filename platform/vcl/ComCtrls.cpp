@@ -553,6 +553,15 @@ void TPageControl::UpdateTab(TTabSheet* Page) {
   SetTabIndex(FActivePage ? FActivePage->TabIndex() : -1);
 }
 
+void TPageControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  for (TTabSheet* page : FPages)
+    if (page->Owner() == Root) Proc(page);
+  for (Integer i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c->Owner() == Root && std::find(FPages.begin(), FPages.end(), c) == FPages.end()) Proc(c);
+  }
+}
+
 void TPageControl::CreateWnd() {
   inherited::CreateWnd();
   SetTabIndex(FActivePage ? FActivePage->TabIndex() : -1);

@@ -271,6 +271,9 @@ class TPageControl : public TCustomTabControl {
 
  protected:
   friend class TTabSheet;
+  // Sheets are written in page order, not in the order their windows are
+  // stacked, so a page control read back has its tabs in the same order.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   void CreateWnd() override;
   void Change() override;
   Integer GetImageIndex(Integer TabIndex) override;

@@ -22,6 +22,7 @@
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/controls/uQuarnProgressBar.h"
 #include "skin/controls/uQuarnRadioBox.h"
+#include "skin/controls/uQuarnTabs.h"
 #include "tests/platform/user/UserTestSupport.h"
 
 namespace {
@@ -99,6 +100,8 @@ TEST_F(Gallery_Controls, ScriptedInteractionEndsInTheStateItsStepsLeft) {
   EXPECT_TRUE(form->Get<TQuarnCheckBox>(u"ChkWrap")->Checked());
   EXPECT_TRUE(form->Get<TQuarnRadioBox>(u"RadLarge")->Checked());
   EXPECT_FALSE(form->Get<TQuarnRadioBox>(u"RadMedium")->Checked());
+  auto* pages = form->Get<TQuarnPageControl>(u"PgSettings");
+  EXPECT_EQ(pages->ActivePage(), form->Get<TQuarnTabSheet>(u"TabDisplay"));
   EXPECT_EQ(memo->Height(), notesHeight + 40);
   EXPECT_LT(hue->Value(), hueBefore);
   EXPECT_GT(progress->Value(), progressBefore);

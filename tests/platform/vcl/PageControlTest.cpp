@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classes/FormText.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/StdCtrls.h"
@@ -218,6 +219,36 @@ TEST_F(Platform_PageControl, TabControlKeepsTabsAndAsksBeforeChanging) {
   EXPECT_EQ(tabs->TabIndex(), 0);
   EXPECT_EQ(tabs->TabRect(5), TRect(0, 0, 0, 0));
   EXPECT_THROW(tabs->Tabs()->Strings(5), EStringListError);
+}
+
+}  // namespace
+
+namespace {
+
+// Showing a sheet stacks its window on top; the form file must still list
+// the sheets in page order, or the tabs come back shuffled.
+TEST_F(Platform_PageControl, FormFilesKeepThePageOrderWhicheverSheetIsShown) {
+  RegisterClasses({TForm::StaticClass(), TPageControl::StaticClass(), TTabSheet::StaticClass()});
+  Form->SetName(u"Host");
+  Pages->SetName(u"Pages");
+  const char16_t* names[] = {u"SheetA", u"SheetB", u"SheetC"};
+  for (size_t i = 0; i < Sheets.size(); ++i) Sheets[i]->SetName(names[i]);
+  Form->Show();
+  Pages->SetActivePage(Sheets[2]);
+  Pages->SetActivePage(Sheets[0]);
+  const std::string text = ComponentToText(Form.get());
+  const size_t a = text.find("SheetA"), b = text.find("SheetB"), c = text.find("SheetC");
+  ASSERT_NE(c, std::string::npos) << text;
+  EXPECT_LT(a, b);
+  EXPECT_LT(b, c);
+
+  auto back = std::make_unique<TForm>(nullptr);
+  TextToComponent(text, back.get());
+  auto* pages = dynamic_cast<TPageControl*>(back->FindComponent(u"Pages"));
+  ASSERT_NE(pages, nullptr);
+  ASSERT_EQ(pages->PageCount(), 3);
+  for (Integer i = 0; i < 3; ++i) EXPECT_EQ(pages->Pages(i)->Name(), names[i]);
+  EXPECT_EQ(pages->ActivePage(), pages->Pages(0));
 }
 
 }  // namespace
