@@ -3,7 +3,9 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -17,10 +19,9 @@ void (*MicroTileUnion)(TMicroTile& DstTile, TMicroTile SrcTile) = nullptr;
 void (*MicroTilesUnionCore)(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles) = nullptr;
 TFunctionRegistry* MicroTilesRegistry = nullptr;
 
-// ---------------------------------------------------------------------------
-// Tile union
+namespace {
 
-void MicroTileUnion_Pas(TMicroTile& DstTile, TMicroTile SrcTile) {
+inline void UniteTile(TMicroTile& DstTile, TMicroTile SrcTile) {
   if (DstTile == MICROTILE_FULL || SrcTile == MICROTILE_EMPTY || MicroTileWidth(SrcTile) == 0 ||
       MicroTileHeight(SrcTile) == 0)
     return;
@@ -33,6 +34,103 @@ void MicroTileUnion_Pas(TMicroTile& DstTile, TMicroTile SrcTile) {
                           std::max(MicroTileRight(DstTile), MicroTileRight(SrcTile)),
                           std::max(MicroTileBottom(DstTile), MicroTileBottom(SrcTile)));
 }
+
+// ---------------------------------------------------------------------------
+// Marked columns
+//
+// Behind its Count tiles, a map's memory holds one bit per tile of the grid,
+// whole 64-bit words per row, set for every tile that may be non-empty. The
+// routines below keep the bits and follow them: a few rectangles spread over
+// the buffer make used bounds that span nearly every tile, and scanning,
+// clearing or uniting those bounds tile by tile would cost far more than the
+// rectangles themselves.
+
+using TColumnBits = uint64_t;
+constexpr TColumnBits ALL_COLUMNS = ~TColumnBits(0);
+
+Integer WordsPerRow(Integer Columns) { return (Columns + 63) >> 6; }
+
+// In tiles, rounded up so that the words are aligned.
+size_t MarksOffset(Integer Count) { return (static_cast<size_t>(Count) + 1) & ~size_t(1); }
+
+size_t MarksSize(Integer Columns, Integer Rows) {
+  return static_cast<size_t>(std::max(Rows, 0)) * static_cast<size_t>(WordsPerRow(std::max(Columns, 0)));
+}
+
+struct TMarks {
+  TColumnBits* Bits;
+  size_t Stride;
+  TColumnBits* Row(Integer Y) const { return Bits + static_cast<size_t>(Y) * Stride; }
+};
+
+TMarks MarksOf(const TMicroTiles& M) {
+  return {reinterpret_cast<TColumnBits*>(M.Tiles + MarksOffset(M.Count)), static_cast<size_t>(WordsPerRow(M.Columns))};
+}
+
+// The bits of the columns Lo..Hi that fall in word W.
+inline TColumnBits WordRange(Integer W, Integer Lo, Integer Hi) {
+  TColumnBits bits = ALL_COLUMNS;
+  if (W == Lo >> 6) bits &= ALL_COLUMNS << (Lo & 63);
+  if (W == Hi >> 6) bits &= ALL_COLUMNS >> (63 - (Hi & 63));
+  return bits;
+}
+
+// The bits of a word from bit From on; none when From is past the word.
+inline TColumnBits BitsFrom(TColumnBits Bits, Integer From) {
+  if (From <= 0) return Bits;
+  return From >= 64 ? 0 : Bits & (ALL_COLUMNS << From);
+}
+
+// Op(first column, count) for each run of set bits of a word whose first
+// column is Base.
+template <class TOp>
+inline void ForRuns(TColumnBits Bits, Integer Base, TOp&& Op) {
+  while (Bits) {
+    const int s = std::countr_zero(Bits), n = std::countr_one(Bits >> s);
+    Op(Base + s, n);
+    Bits = BitsFrom(Bits, s + n);
+  }
+}
+
+void MarkTiles(const TMicroTiles& M, Integer Top, Integer Bottom, Integer Lo, Integer Hi) {
+  const TMarks marks = MarksOf(M);
+  for (Integer w = Lo >> 6; w <= Hi >> 6; ++w) {
+    const TColumnBits bits = WordRange(w, Lo, Hi);
+    for (Integer y = Top; y <= Bottom; ++y) marks.Row(y)[w] |= bits;
+  }
+}
+
+// The part of Src's used bounds that lies in both grids; false when none.
+bool SharedUsedTiles(const TMicroTiles& Dst, const TMicroTiles& Src, TRect& Used) {
+  if (Src.Count == 0 || Dst.Count == 0) return false;
+  Used = Src.BoundsUsedTiles;
+  Used.Right = std::min({Used.Right, Src.Columns - 1, Dst.Columns - 1});
+  Used.Bottom = std::min({Used.Bottom, Src.Rows - 1, Dst.Rows - 1});
+  return Used.Left <= Used.Right && Used.Top <= Used.Bottom;
+}
+
+// UniteRun(destination, source, count) over every marked run of Src within
+// Used; Dst's marks follow.
+template <class TRun>
+void UniteMarkedTiles(TMicroTiles& Dst, const TMicroTiles& Src, const TRect& Used, TRun&& UniteRun) {
+  const TMarks sm = MarksOf(Src), dm = MarksOf(Dst);
+  for (Integer y = Used.Top; y <= Used.Bottom; ++y) {
+    const TMicroTile* s = Src.Tiles + y * Src.Columns;
+    TMicroTile* d = Dst.Tiles + y * Dst.Columns;
+    for (Integer w = Used.Left >> 6; w <= Used.Right >> 6; ++w) {
+      const TColumnBits bits = sm.Row(y)[w] & WordRange(w, Used.Left, Used.Right);
+      dm.Row(y)[w] |= bits;
+      ForRuns(bits, w << 6, [&](Integer X, Integer N) { UniteRun(d + X, s + X, N); });
+    }
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Tile union
+
+void MicroTileUnion_Pas(TMicroTile& DstTile, TMicroTile SrcTile) { UniteTile(DstTile, SrcTile); }
 
 namespace {
 
@@ -61,29 +159,28 @@ void MicroTileUnion_SSE2(TMicroTile& DstTile, TMicroTile SrcTile) {
   DstTile = _mm_cvtsi128_si32(UnionLanes(_mm_cvtsi32_si128(DstTile), _mm_cvtsi32_si128(SrcTile)));
 }
 
+// The cores visit the marked runs of the source's used bounds only: an
+// unmarked tile is empty, and uniting an empty tile changes nothing.
 void MicroTilesUnionCore_Pas(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles) {
-  const TRect& u = SrcTiles.BoundsUsedTiles;
-  for (Integer y = u.Top; y <= u.Bottom; ++y) {
-    const TMicroTile* s = SrcTiles.Tiles + y * SrcTiles.Columns + u.Left;
-    TMicroTile* d = DstTiles.Tiles + y * DstTiles.Columns + u.Left;
-    for (Integer x = u.Left; x <= u.Right; ++x) MicroTileUnion_Pas(*d++, *s++);
-  }
+  TRect u;
+  if (!SharedUsedTiles(DstTiles, SrcTiles, u)) return;
+  UniteMarkedTiles(DstTiles, SrcTiles, u, [](TMicroTile* D, const TMicroTile* S, Integer N) {
+    for (Integer x = 0; x < N; ++x) UniteTile(D[x], S[x]);
+  });
 }
 
 void MicroTilesUnionCore_SSE2(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles) {
-  const TRect& u = SrcTiles.BoundsUsedTiles;
-  const Integer n = u.Right - u.Left + 1;
-  for (Integer y = u.Top; y <= u.Bottom; ++y) {
-    const TMicroTile* s = SrcTiles.Tiles + y * SrcTiles.Columns + u.Left;
-    TMicroTile* d = DstTiles.Tiles + y * DstTiles.Columns + u.Left;
+  TRect u;
+  if (!SharedUsedTiles(DstTiles, SrcTiles, u)) return;
+  UniteMarkedTiles(DstTiles, SrcTiles, u, [](TMicroTile* D, const TMicroTile* S, Integer N) {
     Integer x = 0;
-    for (; x + 4 <= n; x += 4) {
-      const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
-      const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), UnionLanes(dv, sv));
+    for (; x + 4 <= N; x += 4) {
+      const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(D + x));
+      const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + x));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(D + x), UnionLanes(dv, sv));
     }
-    for (; x < n; ++x) MicroTileUnion_SSE2(d[x], s[x]);
-  }
+    for (; x < N; ++x) MicroTileUnion_SSE2(D[x], S[x]);
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -101,6 +198,8 @@ void MicroTilesDestroy(TMicroTiles& MicroTiles) {
 
 namespace {
 
+// Count tiles and the marks of the map's Columns x Rows grid; the marks'
+// contents are left to the caller.
 void ReallocTiles(TMicroTiles& M, Integer Count) {
   if (Count <= 0) {
     std::free(M.Tiles);
@@ -108,7 +207,8 @@ void ReallocTiles(TMicroTiles& M, Integer Count) {
     M.Count = 0;
     return;
   }
-  auto* p = static_cast<PMicroTileArray>(std::realloc(M.Tiles, static_cast<size_t>(Count) * sizeof(TMicroTile)));
+  const size_t bytes = MarksOffset(Count) * sizeof(TMicroTile) + MarksSize(M.Columns, M.Rows) * sizeof(TColumnBits);
+  auto* p = static_cast<PMicroTileArray>(std::realloc(M.Tiles, bytes));
   if (!p) throw EOutOfMemory(u"Out of memory");
   M.Tiles = p;
   M.Count = Count;
@@ -124,6 +224,15 @@ void GrowUsed(TMicroTiles& M, Integer L, Integer T, Integer R, Integer B) {
   u.Bottom = std::max(u.Bottom, B);
 }
 
+// The used bounds within the grid; false when nothing is used.
+bool UsedTiles(const TMicroTiles& M, TRect& Used) {
+  if (M.Count == 0) return false;
+  Used = M.BoundsUsedTiles;
+  Used.Right = std::min(Used.Right, M.Columns - 1);
+  Used.Bottom = std::min(Used.Bottom, M.Rows - 1);
+  return Used.Left <= Used.Right && Used.Top <= Used.Bottom;
+}
+
 }  // namespace
 
 void MicroTilesSetSize(TMicroTiles& MicroTiles, const TRect& DstRect) {
@@ -136,38 +245,81 @@ void MicroTilesSetSize(TMicroTiles& MicroTiles, const TRect& DstRect) {
 }
 
 void MicroTilesClear(TMicroTiles& MicroTiles, TMicroTile Value) {
-  if (MicroTiles.Count > 0) FillLongword(MicroTiles.Tiles, static_cast<Cardinal>(MicroTiles.Count), Value);
+  if (MicroTiles.Count > 0) {
+    FillLongword(MicroTiles.Tiles, static_cast<Cardinal>(MicroTiles.Count), Value);
+    std::fill_n(MarksOf(MicroTiles).Bits, MarksSize(MicroTiles.Columns, MicroTiles.Rows), TColumnBits(0));
+    if (Value != MICROTILE_EMPTY) MarkTiles(MicroTiles, 0, MicroTiles.Rows - 1, 0, MicroTiles.Columns - 1);
+  }
   ResetUsed(MicroTiles);
 }
 
 void MicroTilesClearUsed(TMicroTiles& MicroTiles, TMicroTile Value) {
-  const TRect& u = MicroTiles.BoundsUsedTiles;
-  if (MicroTiles.Count > 0 && u.Right >= u.Left && u.Bottom >= u.Top)
-    for (Integer y = u.Top; y <= u.Bottom; ++y)
-      FillLongword(MicroTiles.Tiles + y * MicroTiles.Columns + u.Left, static_cast<Cardinal>(u.Right - u.Left + 1),
-                   Value);
+  TRect u;
+  if (UsedTiles(MicroTiles, u)) {
+    if (Value == MICROTILE_EMPTY) {
+      // Rows without marks are empty already; the others are cleared over
+      // the used width in one go, which costs less than following the
+      // marks tile by tile.
+      const TMarks marks = MarksOf(MicroTiles);
+      const Integer w0 = u.Left >> 6, w1 = u.Right >> 6;
+      for (Integer y = u.Top; y <= u.Bottom; ++y) {
+        TColumnBits* rowMarks = marks.Row(y);
+        TColumnBits marked = 0;
+        for (Integer w = w0; w <= w1; ++w) {
+          const TColumnBits range = WordRange(w, u.Left, u.Right);
+          marked |= rowMarks[w] & range;
+          rowMarks[w] &= ~range;
+        }
+        if (marked) std::fill_n(MicroTiles.Tiles + y * MicroTiles.Columns + u.Left, u.Right - u.Left + 1, MICROTILE_EMPTY);
+      }
+    } else {
+      for (Integer y = u.Top; y <= u.Bottom; ++y)
+        std::fill_n(MicroTiles.Tiles + y * MicroTiles.Columns + u.Left, u.Right - u.Left + 1, Value);
+      MarkTiles(MicroTiles, u.Top, u.Bottom, u.Left, u.Right);
+    }
+  }
   ResetUsed(MicroTiles);
 }
 
 void MicroTilesCopy(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles) {
   if (&DstTiles == &SrcTiles) return;
   if (DstTiles.Count > 0) MicroTilesClearUsed(DstTiles);
+  const bool sameGrid = DstTiles.Count == SrcTiles.Count && DstTiles.Columns == SrcTiles.Columns &&
+                        DstTiles.Rows == SrcTiles.Rows;
   DstTiles.BoundsRect = SrcTiles.BoundsRect;
   DstTiles.Columns = SrcTiles.Columns;
   DstTiles.Rows = SrcTiles.Rows;
-  DstTiles.BoundsUsedTiles = SrcTiles.BoundsUsedTiles;
-  const Integer old = DstTiles.Count;
   ReallocTiles(DstTiles, SrcTiles.Count);
-  if (DstTiles.Count > old) FillLongword(DstTiles.Tiles + old, static_cast<Cardinal>(DstTiles.Count - old), 0);
-  // The clear above used the old layout; a changed one starts empty.
-  if (old > 0 && DstTiles.Count > 0 && old != DstTiles.Count)
-    FillLongword(DstTiles.Tiles, static_cast<Cardinal>(DstTiles.Count), 0);
-  const TRect& u = SrcTiles.BoundsUsedTiles;
-  if (SrcTiles.Count <= 0 || u.Right < u.Left || u.Bottom < u.Top) return;
-  for (Integer y = u.Top; y <= u.Bottom; ++y)
+  // The clear above used the old layout; a map of another grid starts empty.
+  if (!sameGrid && DstTiles.Count > 0) MicroTilesClear(DstTiles);
+  DstTiles.BoundsUsedTiles = SrcTiles.BoundsUsedTiles;
+  TRect u;
+  if (!UsedTiles(SrcTiles, u)) return;
+  const TMarks dm = MarksOf(DstTiles), sm = MarksOf(SrcTiles);
+  for (Integer y = u.Top; y <= u.Bottom; ++y) {
     std::memcpy(DstTiles.Tiles + y * DstTiles.Columns + u.Left, SrcTiles.Tiles + y * SrcTiles.Columns + u.Left,
                 static_cast<size_t>(u.Right - u.Left + 1) * sizeof(TMicroTile));
+    for (Integer w = u.Left >> 6; w <= u.Right >> 6; ++w) dm.Row(y)[w] |= sm.Row(y)[w] & WordRange(w, u.Left, u.Right);
+  }
 }
+
+namespace {
+
+// The union rule for a source box of non-zero width and height, which is
+// what the rectangle routine unites: such a box within a full tile, or a
+// full box, leaves the minimum and maximum full anyway.
+inline void UniteBox(TMicroTile& DstTile, TMicroTile Box) {
+  if (DstTile == MICROTILE_EMPTY) {
+    DstTile = Box;
+    return;
+  }
+  DstTile = MakeMicroTile(std::min(MicroTileLeft(DstTile), MicroTileLeft(Box)),
+                          std::min(MicroTileTop(DstTile), MicroTileTop(Box)),
+                          std::max(MicroTileRight(DstTile), MicroTileRight(Box)),
+                          std::max(MicroTileBottom(DstTile), MicroTileBottom(Box)));
+}
+
+}  // namespace
 
 void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTiles) {
   if (MicroTiles.Count == 0) return;
@@ -181,42 +333,68 @@ void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTil
 
   const Integer ml = Rect.Left >> MICROTILE_SHIFT, mt = Rect.Top >> MICROTILE_SHIFT;
   const Integer mr = Rect.Right >> MICROTILE_SHIFT, mb = Rect.Bottom >> MICROTILE_SHIFT;
+  // An edge on the far border of the grid names the tile past it, which the
+  // map does not have: in the row-major array, column Columns is the first
+  // tile of the next row. Whole tiles must not fill it; exact boxes there
+  // have no width or height anyway.
+  const Integer lastCol = std::min(mr, MicroTiles.Columns - 1), lastRow = std::min(mb, MicroTiles.Rows - 1);
+  if (ml > lastCol || mt > lastRow) return;
   const Integer cols = MicroTiles.Columns;
   TMicroTile* tiles = MicroTiles.Tiles;
-  auto at = [&](Integer c, Integer r) -> TMicroTile& { return tiles[r * cols + c]; };
 
   if (RoundToWholeTiles) {
-    for (Integer r = mt; r <= mb; ++r)
-      for (Integer c = ml; c <= mr; ++c) at(c, r) = MICROTILE_FULL;
+    for (Integer y = mt; y <= lastRow; ++y) std::fill_n(tiles + y * cols + ml, lastCol - ml + 1, MICROTILE_FULL);
+    MarkTiles(MicroTiles, mt, lastRow, ml, lastCol);
   } else {
+    // Row by row, each tile united with its part of the rectangle: the
+    // first and last column get the left and right edges, the first and
+    // last row the top and bottom; inner tiles of inner rows are full. An
+    // edge on a tile border gives the tile it names a box of no width or
+    // height, which changes nothing, so those tiles are left out; so is a
+    // rectangle without width or height.
     const Integer l = Rect.Left & 31, t = Rect.Top & 31, r = Rect.Right & 31, b = Rect.Bottom & 31;
-    const Integer cs = ((Rect.Right + MICROTILE_SIZE) >> MICROTILE_SHIFT) - ml;
-    const Integer rs = ((Rect.Bottom + MICROTILE_SIZE) >> MICROTILE_SHIFT) - mt;
-    if (cs == 1 && rs == 1) {
-      MicroTileUnion(at(ml, mt), MakeMicroTile(l, t, r, b));
-    } else if (cs == 1) {
-      MicroTileUnion(at(ml, mt), MakeMicroTile(l, t, r, 32));
-      for (Integer y = mt + 1; y < mb; ++y) MicroTileUnion(at(ml, y), MakeMicroTile(l, 0, r, 32));
-      MicroTileUnion(at(ml, mb), MakeMicroTile(l, 0, r, b));
-    } else if (rs == 1) {
-      MicroTileUnion(at(ml, mt), MakeMicroTile(l, t, 32, b));
-      for (Integer x = ml + 1; x < mr; ++x) MicroTileUnion(at(x, mt), MakeMicroTile(0, t, 32, b));
-      MicroTileUnion(at(mr, mt), MakeMicroTile(0, t, r, b));
-    } else {
-      MicroTileUnion(at(ml, mt), MakeMicroTile(l, t, 32, 32));
-      for (Integer x = ml + 1; x < mr; ++x) MicroTileUnion(at(x, mt), MakeMicroTile(0, t, 32, 32));
-      MicroTileUnion(at(mr, mt), MakeMicroTile(0, t, r, 32));
-      for (Integer y = mt + 1; y < mb; ++y) {
-        MicroTileUnion(at(ml, y), MakeMicroTile(l, 0, 32, 32));
-        for (Integer x = ml + 1; x < mr; ++x) at(x, y) = MICROTILE_FULL;
-        MicroTileUnion(at(mr, y), MakeMicroTile(0, 0, r, 32));
+    const Integer colEnd = std::min(lastCol, r == 0 ? mr - 1 : mr);
+    const Integer rowEnd = std::min(lastRow, b == 0 ? mb - 1 : mb);
+    if (ml <= colEnd && mt <= rowEnd && (ml != mr || l != r) && (mt != mb || t != b)) {
+      // The boxes of a row differ from those of another only in top and
+      // bottom. A row whose tiles are all unmarked is empty there and takes
+      // them as they are; otherwise each is united.
+      const TMicroTile single = MakeMicroTile(l, 0, r, 0), first = MakeMicroTile(l, 0, MICROTILE_SIZE, 0);
+      const TMicroTile inner = MakeMicroTile(0, 0, MICROTILE_SIZE, 0), final = MakeMicroTile(0, 0, r, 0);
+      const TMarks marks = MarksOf(MicroTiles);
+      const Integer w0 = ml >> 6, w1 = colEnd >> 6;
+      const TColumnBits range0 = WordRange(w0, ml, colEnd);
+      for (Integer y = mt; y <= rowEnd; ++y) {
+        const TMicroTile rows = (y == mt ? t : 0) << 16 | (y == mb ? b : MICROTILE_SIZE);
+        TColumnBits* rowMarks = marks.Row(y);
+        TColumnBits marked = rowMarks[w0] & range0;
+        rowMarks[w0] |= range0;
+        for (Integer w = w0 + 1; w <= w1; ++w) {
+          const TColumnBits range = WordRange(w, ml, colEnd);
+          marked |= rowMarks[w] & range;
+          rowMarks[w] |= range;
+        }
+        TMicroTile* row = tiles + y * cols;
+        if (ml == mr) {
+          if (marked) UniteBox(row[ml], single | rows);
+          else row[ml] = single | rows;
+        } else if (!marked) {
+          row[ml] = first | rows;
+          for (Integer x = ml + 1; x < mr; ++x) row[x] = inner | rows;
+          if (mr <= colEnd) row[mr] = final | rows;
+        } else {
+          UniteBox(row[ml], first | rows);
+          if ((inner | rows) == MICROTILE_FULL) {
+            for (Integer x = ml + 1; x < mr; ++x) row[x] = MICROTILE_FULL;
+          } else {
+            for (Integer x = ml + 1; x < mr; ++x) UniteBox(row[x], inner | rows);
+          }
+          if (mr <= colEnd) UniteBox(row[mr], final | rows);
+        }
       }
-      MicroTileUnion(at(ml, mb), MakeMicroTile(l, 0, 32, b));
-      for (Integer x = ml + 1; x < mr; ++x) MicroTileUnion(at(x, mb), MakeMicroTile(0, 0, 32, b));
-      MicroTileUnion(at(mr, mb), MakeMicroTile(0, 0, r, b));
     }
   }
-  GrowUsed(MicroTiles, ml, mt, mr, mb);
+  GrowUsed(MicroTiles, ml, mt, lastCol, lastRow);
 }
 
 namespace {
@@ -309,16 +487,13 @@ void MicroTilesAddLine(TMicroTiles& MicroTiles, Integer X1, Integer Y1, Integer 
 }
 
 void MicroTilesUnion(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles, bool RoundToWholeTiles) {
-  if (SrcTiles.Count == 0 || DstTiles.Count == 0) return;
-  const TRect& u = SrcTiles.BoundsUsedTiles;
-  if (u.Right < u.Left || u.Bottom < u.Top) return;
+  TRect u;
+  if (!SharedUsedTiles(DstTiles, SrcTiles, u)) return;
   if (RoundToWholeTiles) {
-    for (Integer y = u.Top; y <= u.Bottom; ++y) {
-      const TMicroTile* s = SrcTiles.Tiles + y * SrcTiles.Columns;
-      TMicroTile* d = DstTiles.Tiles + y * DstTiles.Columns;
-      for (Integer x = u.Left; x <= u.Right; ++x)
-        if (s[x] != MICROTILE_EMPTY && MicroTileWidth(s[x]) > 0 && MicroTileHeight(s[x]) > 0) d[x] = MICROTILE_FULL;
-    }
+    UniteMarkedTiles(DstTiles, SrcTiles, u, [](TMicroTile* D, const TMicroTile* S, Integer N) {
+      for (Integer x = 0; x < N; ++x)
+        if (S[x] != MICROTILE_EMPTY && MicroTileWidth(S[x]) > 0 && MicroTileHeight(S[x]) > 0) D[x] = MICROTILE_FULL;
+    });
   } else {
     MicroTilesUnionCore(DstTiles, SrcTiles);
   }
@@ -330,68 +505,142 @@ Integer MicroTilesCalcRects(const TMicroTiles& MicroTiles, TRectList* DstRects, 
   return MicroTilesCalcRects(MicroTiles, DstRects, MicroTiles.BoundsRect, CountOnly, RoundToWholeTiles);
 }
 
-Integer MicroTilesCalcRects(const TMicroTiles& MicroTiles, TRectList* DstRects, const TRect& Clip, bool CountOnly,
-                            bool RoundToWholeTiles) {
-  const TRect& u = MicroTiles.BoundsUsedTiles;
-  if (MicroTiles.Count == 0 || u.Right < u.Left || u.Bottom < u.Top) return 0;
-  const Integer cols = MicroTiles.Columns, rows = MicroTiles.Rows;
-  std::vector<TRect> rects;
-  std::vector<Integer> index(static_cast<size_t>(cols) * static_cast<size_t>(rows), -1);
-  auto clampX = [&](Integer v) { return std::clamp(v, Clip.Left, std::max(Clip.Left, Clip.Right)); };
-  auto clampY = [&](Integer v) { return std::clamp(v, Clip.Top, std::max(Clip.Top, Clip.Bottom)); };
-  const TMicroTile* tiles = MicroTiles.Tiles;
-  for (Integer y = u.Top; y <= std::min(u.Bottom, rows - 1); ++y) {
-    Integer x = u.Left;
-    while (x <= std::min(u.Right, cols - 1)) {
-      const Integer i = y * cols + x;
-      const TMicroTile t = tiles[i];
-      if (t == MICROTILE_EMPTY) {
-        ++x;
-        continue;
-      }
-      TRect r;
-      Integer last = x;
-      if (!RoundToWholeTiles) {
-        r.Top = clampY(y * 32 + MicroTileTop(t));
-        r.Bottom = clampY(y * 32 + MicroTileBottom(t));
-        r.Left = clampX(x * 32 + MicroTileLeft(t));
-        TMicroTile lastTile = t;
-        if (MicroTileRight(t) == 32) {
-          while (last < cols - 1) {
-            const TMicroTile n = tiles[y * cols + last + 1];
-            if (n == MICROTILE_EMPTY || MicroTileLeft(n) != 0 || MicroTileTop(n) != MicroTileTop(t) ||
-                MicroTileBottom(n) != MicroTileBottom(t))
-              break;
-            ++last;
-            lastTile = n;
-            if (MicroTileRight(n) != 32) break;
-          }
+namespace {
+
+// For the tile below a run's first one: the rectangle that may grow down
+// into it, and the row for which that holds.
+struct TBelow {
+  Integer Row, Rect;
+};
+
+// Room for N records on the stack, taken from the heap beyond that. The
+// records are plain: nothing is cleared first.
+template <class T, Integer N>
+class TScratch {
+ public:
+  T* Data() { return FHeap.empty() ? FLocal : FHeap.data(); }
+  Integer Capacity() const { return FHeap.empty() ? N : static_cast<Integer>(FHeap.size()); }
+  // At least Count records, the first Keep of them kept.
+  T* Reserve(Integer Count, Integer Keep) {
+    if (Count > Capacity()) {
+      std::vector<T> heap(static_cast<size_t>(std::max(Count, 2 * Capacity())));
+      std::copy_n(Data(), Keep, heap.data());
+      FHeap.swap(heap);
+    }
+    return Data();
+  }
+
+ private:
+  T FLocal[N];
+  std::vector<T> FHeap;
+};
+
+struct TCalcRect {
+  Integer Left, Top, Right, Bottom;
+};
+
+// The rectangles of a map, in the order the scan makes them.
+template <bool Whole>
+Integer CollectRects(const TMicroTiles& M, const TRect& Used, const TRect& Clip, TScratch<TCalcRect, 64>& Rects) {
+  const Integer cols = M.Columns, rows = M.Rows;
+  const Integer clipL = Clip.Left, clipR = std::max(Clip.Left, Clip.Right);
+  const Integer clipT = Clip.Top, clipB = std::max(Clip.Top, Clip.Bottom);
+  TScratch<TBelow, 256> belowStore;
+  TBelow* const below = belowStore.Reserve(cols, 0);
+  std::fill_n(below, cols, TBelow{-1, -1});
+  TCalcRect* rects = Rects.Data();
+  Integer count = 0, capacity = Rects.Capacity();
+  const TMarks marks = MarksOf(M);
+  const Integer w0 = Used.Left >> 6, w1 = Used.Right >> 6;
+  const TColumnBits range0 = WordRange(w0, Used.Left, Used.Right);
+  // The next tile continues an exact run when it starts at its left edge
+  // with the same top and bottom.
+  constexpr Cardinal rowsOf = 0x00FF00FFu, leftAndRowsOf = 0xFF000000u | rowsOf;
+  for (Integer y = Used.Top; y <= Used.Bottom; ++y) {
+    const TMicroTile* row = M.Tiles + y * cols;
+    const TColumnBits* rowMarks = marks.Row(y);
+    const Integer top = y * MICROTILE_SIZE;
+    const Integer rectTop = std::clamp(top, clipT, clipB), rectBottom = std::clamp(top + MICROTILE_SIZE, clipT, clipB);
+    // Runs of tiles may reach past the marked columns and past the used
+    // bounds; the next run starts after them.
+    Integer next = 0;
+    for (Integer w = w0; w <= w1; ++w) {
+      const Integer base = w << 6;
+      TColumnBits bits = rowMarks[w] & (w == w0 ? range0 : WordRange(w, Used.Left, Used.Right));
+      if (!bits) continue;
+      bits = BitsFrom(bits, next - base);
+      while (bits) {
+        const Integer x = base + std::countr_zero(bits);
+        const TMicroTile t = row[x];
+        if (t == MICROTILE_EMPTY) {
+          bits &= bits - 1;
+          continue;
         }
-        r.Right = clampX(last * 32 + MicroTileRight(lastTile));
-      } else {
-        r.Top = clampY(y * 32);
-        r.Bottom = clampY(y * 32 + 32);
-        r.Left = clampX(x * 32);
-        while (last < cols - 1 && tiles[y * cols + last + 1] != MICROTILE_EMPTY) ++last;
-        r.Right = clampX(last * 32 + 32);
+        Integer last = x;
+        TCalcRect r;
+        if (Whole) {
+          while (last < cols - 1 && row[last + 1] != MICROTILE_EMPTY) ++last;
+          r = {std::clamp(x * MICROTILE_SIZE, clipL, clipR), rectTop,
+               std::clamp(last * MICROTILE_SIZE + MICROTILE_SIZE, clipL, clipR), rectBottom};
+        } else {
+          TMicroTile lastTile = t;
+          if (MicroTileRight(t) == MICROTILE_SIZE) {
+            // Over the tiles as wide as a tile, then one that ends earlier.
+            const Cardinal want = static_cast<Cardinal>(t) & rowsOf;
+            const TMicroTile inner = static_cast<TMicroTile>(want) | MICROTILE_SIZE << 8;
+            while (last < cols - 1 && row[last + 1] == inner) ++last;
+            if (last > x) lastTile = inner;
+            if (last < cols - 1) {
+              const TMicroTile n = row[last + 1];
+              if (n != MICROTILE_EMPTY && (static_cast<Cardinal>(n) & leftAndRowsOf) == want) {
+                ++last;
+                lastTile = n;
+              }
+            }
+          }
+          r = {std::clamp(x * MICROTILE_SIZE + MicroTileLeft(t), clipL, clipR),
+               std::clamp(top + MicroTileTop(t), clipT, clipB),
+               std::clamp(last * MICROTILE_SIZE + MicroTileRight(lastTile), clipL, clipR),
+               std::clamp(top + MicroTileBottom(t), clipT, clipB)};
+        }
+        Integer target = below[x].Row == y ? below[x].Rect : -1;
+        if (target >= 0 && rects[target].Left == r.Left && rects[target].Right == r.Right &&
+            rects[target].Bottom == r.Top) {
+          rects[target].Bottom = r.Bottom;
+        } else {
+          if (count == capacity) {
+            rects = Rects.Reserve(count + 1, count);
+            capacity = Rects.Capacity();
+          }
+          rects[count] = r;
+          target = count++;
+        }
+        if (y < rows - 1) below[x] = TBelow{y + 1, target};
+        next = last + 1;
+        bits = BitsFrom(bits, next - base);
       }
-      const Integer prev = index[static_cast<size_t>(i)];
-      Integer target;
-      if (prev >= 0 && rects[static_cast<size_t>(prev)].Left == r.Left &&
-          rects[static_cast<size_t>(prev)].Right == r.Right && rects[static_cast<size_t>(prev)].Bottom == r.Top) {
-        rects[static_cast<size_t>(prev)].Bottom = r.Bottom;
-        target = prev;
-      } else {
-        rects.push_back(r);
-        target = static_cast<Integer>(rects.size()) - 1;
-      }
-      if (y < rows - 1) index[static_cast<size_t>(i + cols)] = target;
-      x = last + 1;
     }
   }
-  if (!CountOnly && DstRects)
-    for (const TRect& r : rects) DstRects->Add(r);
-  return static_cast<Integer>(rects.size());
+  return count;
+}
+
+}  // namespace
+
+Integer MicroTilesCalcRects(const TMicroTiles& MicroTiles, TRectList* DstRects, const TRect& Clip, bool CountOnly,
+                            bool RoundToWholeTiles) {
+  TRect u;
+  if (!UsedTiles(MicroTiles, u)) return 0;
+  TScratch<TCalcRect, 64> rects;
+  const Integer count = RoundToWholeTiles ? CollectRects<true>(MicroTiles, u, Clip, rects)
+                                          : CollectRects<false>(MicroTiles, u, Clip, rects);
+  if (!CountOnly && DstRects && count > 0) {
+    const Integer at = DstRects->Count();
+    DstRects->SetCount(at + count);
+    const TCalcRect* all = rects.Data();
+    TRect* out = DstRects->List() + at;
+    for (Integer i = 0; i < count; ++i) out[i] = TRect(all[i].Left, all[i].Top, all[i].Right, all[i].Bottom);
+  }
+  return count;
 }
 
 Integer MicroTilesCountEmptyTiles(const TMicroTiles& MicroTiles) {
@@ -583,8 +832,7 @@ void TMicroTilesRepaintOptimizer::Reset() {
   FWorkingTilesValid = false;
   FOldInvalidTilesValid = false;
   UpdateOldInvalidTiles();
-  if (FForcedInvalidTiles.Count > 0)
-    FillLongword(FForcedInvalidTiles.Tiles, static_cast<Cardinal>(FForcedInvalidTiles.Count), MICROTILE_FULL);
+  MicroTilesClear(FForcedInvalidTiles, MICROTILE_FULL);
   FForcedInvalidTiles.BoundsUsedTiles =
       TRect(0, 0, FForcedInvalidTiles.Columns - 1, FForcedInvalidTiles.Rows - 1);
   FUseInvalidTiles = true;

@@ -45,6 +45,8 @@ struct TMicroTiles {
   // (Columns, Rows, 0, 0).
   TRect BoundsUsedTiles;
   Integer Count = 0;
+  // Count tiles, followed by the marks of the tiles that may be non-empty
+  // that the routines below keep: tiles are written through them only.
   PMicroTileArray Tiles = nullptr;
 };
 using PMicroTiles = TMicroTiles*;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "graphics/raster/Pix32_Layers_qn.h"
@@ -220,6 +221,221 @@ TEST(Pix32_MicroTiles_qn, UnionAndCopyMatchReferenceInBothVariants) {
       MicroTileUnion_SSE2(q, s);
       ASSERT_EQ(p, q) << std::hex << d << " " << s;
     }
+}
+
+namespace {
+
+// The tile maps as a plain grid, every routine walking all of it: what the
+// map routines must give, however they find their way to the tiles.
+struct TRefTiles {
+  Integer Cols, Rows;
+  std::vector<TMicroTile> Grid;
+  TRect Used;
+  TRefTiles(Integer W, Integer H)
+      : Cols((W >> 5) + 1), Rows((H >> 5) + 1), Grid(size_t(Cols) * size_t(Rows)), Used(Cols, Rows, 0, 0) {}
+  TMicroTile& At(Integer C, Integer R) { return Grid[size_t(R) * size_t(Cols) + size_t(C)]; }
+  void Grow(Integer L, Integer T, Integer R, Integer B) {
+    Used = TRect(std::min(Used.Left, L), std::min(Used.Top, T), std::max(Used.Right, R), std::max(Used.Bottom, B));
+  }
+  void Clear(TMicroTile V) {
+    std::fill(Grid.begin(), Grid.end(), V);
+    Used = TRect(Cols, Rows, 0, 0);
+  }
+  void ClearUsed(TMicroTile V) {
+    for (Integer y = Used.Top; y <= Used.Bottom; ++y)
+      for (Integer x = Used.Left; x <= Used.Right; ++x) At(x, y) = V;
+    Used = TRect(Cols, Rows, 0, 0);
+  }
+  // Every tile the rectangle reaches gets the box of its part of it; tiles
+  // past the grid do not exist.
+  void AddRect(TRect R, bool Whole) {
+    if (R.Left > R.Right) std::swap(R.Left, R.Right);
+    if (R.Top > R.Bottom) std::swap(R.Top, R.Bottom);
+    R = TRect(std::max(R.Left, 0), std::max(R.Top, 0), std::min(R.Right, Cols * 32), std::min(R.Bottom, Rows * 32));
+    if (R.Left > R.Right || R.Top > R.Bottom) return;
+    const Integer ml = R.Left >> 5, mt = R.Top >> 5;
+    const Integer mr = std::min(R.Right >> 5, Cols - 1), mb = std::min(R.Bottom >> 5, Rows - 1);
+    if (ml > mr || mt > mb) return;
+    for (Integer y = mt; y <= mb; ++y)
+      for (Integer x = ml; x <= mr; ++x) {
+        if (Whole) {
+          At(x, y) = MICROTILE_FULL;
+          continue;
+        }
+        const Integer l = std::max(R.Left - x * 32, 0), t = std::max(R.Top - y * 32, 0);
+        const Integer r = std::min(R.Right - x * 32, 32), b = std::min(R.Bottom - y * 32, 32);
+        MicroTileUnion_Pas(At(x, y), MakeMicroTile(l, t, r, b));
+      }
+    Grow(ml, mt, mr, mb);
+  }
+  // The used tiles only: the rest keeps what it held after the clear.
+  void Copy(const TRefTiles& Src) {
+    ClearUsed(MICROTILE_EMPTY);
+    for (Integer y = Src.Used.Top; y <= Src.Used.Bottom; ++y)
+      for (Integer x = Src.Used.Left; x <= Src.Used.Right; ++x)
+        At(x, y) = Src.Grid[size_t(y) * size_t(Cols) + size_t(x)];
+    Used = Src.Used;
+  }
+  void Union(const TRefTiles& Src, bool Whole) {
+    if (Src.Used.Right < Src.Used.Left || Src.Used.Bottom < Src.Used.Top) return;
+    for (Integer y = Src.Used.Top; y <= Src.Used.Bottom; ++y)
+      for (Integer x = Src.Used.Left; x <= Src.Used.Right; ++x) {
+        const TMicroTile s = Src.Grid[size_t(y) * size_t(Cols) + size_t(x)];
+        if (!Whole) MicroTileUnion_Pas(At(x, y), s);
+        else if (s != MICROTILE_EMPTY && MicroTileWidth(s) > 0 && MicroTileHeight(s) > 0) At(x, y) = MICROTILE_FULL;
+      }
+    Grow(Src.Used.Left, Src.Used.Top, Src.Used.Right, Src.Used.Bottom);
+  }
+  // Row by row, runs of tiles, each run merged into the rectangle above it
+  // when that one has the same sides and ends where it starts.
+  std::vector<TRect> CalcRects(const TRect& Clip, bool Whole) {
+    std::vector<TRect> rects;
+    if (Used.Right < Used.Left || Used.Bottom < Used.Top) return rects;
+    std::vector<Integer> index(Grid.size(), -1);
+    auto cx = [&](Integer v) { return std::clamp(v, Clip.Left, std::max(Clip.Left, Clip.Right)); };
+    auto cy = [&](Integer v) { return std::clamp(v, Clip.Top, std::max(Clip.Top, Clip.Bottom)); };
+    for (Integer y = Used.Top; y <= Used.Bottom; ++y)
+      for (Integer x = Used.Left; x <= Used.Right;) {
+        const TMicroTile t = At(x, y);
+        if (t == MICROTILE_EMPTY) {
+          ++x;
+          continue;
+        }
+        Integer last = x;
+        TRect r;
+        if (Whole) {
+          while (last < Cols - 1 && At(last + 1, y) != MICROTILE_EMPTY) ++last;
+          r = TRect(cx(x * 32), cy(y * 32), cx(last * 32 + 32), cy(y * 32 + 32));
+        } else {
+          while (MicroTileRight(At(last, y)) == 32 && last < Cols - 1) {
+            const TMicroTile n = At(last + 1, y);
+            if (n == MICROTILE_EMPTY || MicroTileLeft(n) != 0 || MicroTileTop(n) != MicroTileTop(t) ||
+                MicroTileBottom(n) != MicroTileBottom(t))
+              break;
+            ++last;
+          }
+          r = TRect(cx(x * 32 + MicroTileLeft(t)), cy(y * 32 + MicroTileTop(t)),
+                    cx(last * 32 + MicroTileRight(At(last, y))), cy(y * 32 + MicroTileBottom(t)));
+        }
+        const size_t i = size_t(y) * size_t(Cols) + size_t(x);
+        Integer target = index[i];
+        if (target >= 0 && rects[size_t(target)].Left == r.Left && rects[size_t(target)].Right == r.Right &&
+            rects[size_t(target)].Bottom == r.Top) {
+          rects[size_t(target)].Bottom = r.Bottom;
+        } else {
+          rects.push_back(r);
+          target = Integer(rects.size()) - 1;
+        }
+        if (y < Rows - 1) index[i + size_t(Cols)] = target;
+        x = last + 1;
+      }
+    return rects;
+  }
+};
+
+void ExpectSameMaps(const TMap& M, TRefTiles& Ref, std::mt19937& Rng, const std::string& Where) {
+  ASSERT_EQ(M.M.Columns, Ref.Cols) << Where;
+  for (Integer y = 0; y < Ref.Rows; ++y)
+    for (Integer x = 0; x < Ref.Cols; ++x)
+      ASSERT_EQ(M.Tile(x, y), Ref.At(x, y)) << Where << " tile " << x << "," << y;
+  ASSERT_EQ(M.M.BoundsUsedTiles, Ref.Used) << Where;
+  const TRect b = M.M.BoundsRect;
+  const TRect clip = Rng() % 2 ? b
+                                : TRect(Integer(Rng() % 80) - 10, Integer(Rng() % 60) - 10,
+                                        b.Right - Integer(Rng() % 80) + 10, b.Bottom - Integer(Rng() % 60) + 10);
+  for (bool whole : {false, true}) {
+    // After what the list holds already.
+    TRectList list;
+    list.Add(TRect(1, 2, 3, 4));
+    const Integer n = MicroTilesCalcRects(M.M, &list, clip, false, whole);
+    const std::vector<TRect> want = Ref.CalcRects(clip, whole);
+    ASSERT_EQ(n, Integer(want.size())) << Where << " whole " << whole;
+    ASSERT_EQ(list.Count(), n + 1) << Where;
+    ASSERT_EQ(*list.Items(0), TRect(1, 2, 3, 4)) << Where;
+    for (Integer i = 0; i < n; ++i) ASSERT_EQ(*list.Items(i + 1), want[size_t(i)]) << Where << " rect " << i;
+    ASSERT_EQ(MicroTilesCalcRects(M.M, &list, clip, true, whole), n) << Where;
+    ASSERT_EQ(list.Count(), n + 1) << Where;
+  }
+}
+
+}  // namespace
+
+// Long random sequences of every map routine, each followed by the whole
+// map and its rectangles compared with the plain grid. Rectangles reach
+// past the map, the grids are wide enough for more than one word of marks
+// per row, and clears with a non-empty value leave tiles outside the used
+// bounds that later runs may reach.
+TEST(Pix32_MicroTiles_qn, MapRoutinesMatchAPlainGrid) {
+  std::mt19937 rng(29);
+  for (PFunctionInfo core : rastertest::Variants(MicroTilesRegistry, FID_MICROTILESUNIONCORE)) {
+    rastertest::ForceVariant useCore(MicroTilesRegistry, core);
+    for (int round = 0; round < 12; ++round) {
+      const Integer w = 40 + Integer(rng() % (round % 3 == 0 ? 2600 : 400)), h = 30 + Integer(rng() % 300);
+      TMap a(TRect(0, 0, w, h)), b(TRect(0, 0, w, h));
+      TRefTiles ra(w, h), rb(w, h);
+      for (int step = 0; step < 150; ++step) {
+        const int op = int(rng() % 20);
+        std::string what;
+        const bool whole = rng() % 4 == 0;
+        if (op < 9) {
+          const bool big = rng() % 5 == 0;
+          TRect r = RandomRect(rng, w, h);
+          if (big) r = TRect(r.Left, r.Top, r.Left + Integer(rng() % unsigned(w + 100)), r.Top + Integer(rng() % 200));
+          MicroTilesAddRect(a.M, r, whole);
+          ra.AddRect(r, whole);
+          what = "add";
+        } else if (op < 12) {
+          const TRect r = RandomRect(rng, w, h);
+          MicroTilesAddRect(b.M, r, whole);
+          rb.AddRect(r, whole);
+          what = "add to b";
+        } else if (op < 14) {
+          MicroTilesUnion(a.M, b.M, whole);
+          ra.Union(rb, whole);
+          what = "union";
+        } else if (op == 14) {
+          MicroTilesCopy(b.M, a.M);
+          rb.Copy(ra);
+          what = "copy";
+        } else if (op == 15) {
+          MicroTilesCopy(a.M, b.M);
+          ra.Copy(rb);
+          what = "copy back";
+        } else if (op < 18) {
+          const TMicroTile v = rng() % 4 == 0 ? MakeMicroTile(3, 4, 20, 30) : MICROTILE_EMPTY;
+          MicroTilesClearUsed(a.M, v);
+          ra.ClearUsed(v);
+          what = "clear used";
+        } else if (op == 18) {
+          MicroTilesClearUsed(b.M);
+          rb.ClearUsed(MICROTILE_EMPTY);
+          what = "clear used b";
+        } else {
+          const TMicroTile v = rng() % 3 == 0 ? MICROTILE_FULL : MICROTILE_EMPTY;
+          MicroTilesClear(a.M, v);
+          ra.Clear(v);
+          what = "clear";
+        }
+        const std::string where = core->Name + std::string(" round ") + std::to_string(round) + " step " +
+                                  std::to_string(step) + " " + what;
+        ExpectSameMaps(a, ra, rng, where);
+        ExpectSameMaps(b, rb, rng, where + " (b)");
+        if (HasFatalFailure()) return;
+      }
+    }
+  }
+}
+
+// Whole tiles of a rectangle reaching past the right end of the grid stop
+// at its last column: the first tile of the next row, which follows it in
+// memory, stays as it is.
+TEST(Pix32_MicroTiles_qn, WholeTilesStopAtTheEndOfTheGrid) {
+  TMap m(TRect(0, 0, 100, 70));
+  MicroTilesAddRect(m.M, TRect(90, 10, 400, 40), true);
+  EXPECT_EQ(m.Tile(3, 0), MICROTILE_FULL);
+  EXPECT_EQ(m.Tile(0, 1), MICROTILE_EMPTY);
+  EXPECT_EQ(m.Tile(0, 2), MICROTILE_EMPTY);
+  EXPECT_EQ(Rects(m.M, true), (std::vector<TRect>{TRect(64, 0, 100, 64)}));
 }
 
 TEST(Pix32_MicroTiles_qn, LinesCoverTheirPixelsAndFarEndsAreClipped) {
