@@ -21,18 +21,17 @@ TFunctionRegistry* MicroTilesRegistry = nullptr;
 
 namespace {
 
+// The box around two boxes.
+inline TMicroTile BoxAround(TMicroTile A, TMicroTile B) {
+  return MakeMicroTile(std::min(MicroTileLeft(A), MicroTileLeft(B)), std::min(MicroTileTop(A), MicroTileTop(B)),
+                       std::max(MicroTileRight(A), MicroTileRight(B)), std::max(MicroTileBottom(A), MicroTileBottom(B)));
+}
+
 inline void UniteTile(TMicroTile& DstTile, TMicroTile SrcTile) {
   if (DstTile == MICROTILE_FULL || SrcTile == MICROTILE_EMPTY || MicroTileWidth(SrcTile) == 0 ||
       MicroTileHeight(SrcTile) == 0)
     return;
-  if (DstTile == MICROTILE_EMPTY || SrcTile == MICROTILE_FULL) {
-    DstTile = SrcTile;
-    return;
-  }
-  DstTile = MakeMicroTile(std::min(MicroTileLeft(DstTile), MicroTileLeft(SrcTile)),
-                          std::min(MicroTileTop(DstTile), MicroTileTop(SrcTile)),
-                          std::max(MicroTileRight(DstTile), MicroTileRight(SrcTile)),
-                          std::max(MicroTileBottom(DstTile), MicroTileBottom(SrcTile)));
+  DstTile = DstTile == MICROTILE_EMPTY || SrcTile == MICROTILE_FULL ? SrcTile : BoxAround(DstTile, SrcTile);
 }
 
 // ---------------------------------------------------------------------------
@@ -309,14 +308,7 @@ namespace {
 // what the rectangle routine unites: such a box within a full tile, or a
 // full box, leaves the minimum and maximum full anyway.
 inline void UniteBox(TMicroTile& DstTile, TMicroTile Box) {
-  if (DstTile == MICROTILE_EMPTY) {
-    DstTile = Box;
-    return;
-  }
-  DstTile = MakeMicroTile(std::min(MicroTileLeft(DstTile), MicroTileLeft(Box)),
-                          std::min(MicroTileTop(DstTile), MicroTileTop(Box)),
-                          std::max(MicroTileRight(DstTile), MicroTileRight(Box)),
-                          std::max(MicroTileBottom(DstTile), MicroTileBottom(Box)));
+  DstTile = DstTile == MICROTILE_EMPTY ? Box : BoxAround(DstTile, Box);
 }
 
 }  // namespace
