@@ -266,6 +266,7 @@ void TCustomPaintBox32_qn::MouseDown(TMouseButton Button, TShiftState Shift, Int
 void TCustomPaintBox32_qn::WMPaint(TMessage& Message) {
   // Changes the buffer reports while it is being drawn for this paint are
   // recorded, not repainted again (see DirectAreaUpdateHandler).
+  FPaintPostedTo = nullptr;
   const bool wasPainting = ControlState().Contains(csCustomPaint);
   FControlState.Include(csCustomPaint);
   try {
@@ -295,7 +296,12 @@ void TCustomPaintBox32_qn::Dispatch(TMessage& Message) {
       return;
     case CM_INVALIDATE:
       if (CustomRepaint() && HandleAllocated()) {
-        PostMessageW(Handle(), WM_PAINT, 0, 0);
+        // One change of a layer invalidates twice (its own update and the
+        // collection's change); the paint already posted shows both.
+        if (FPaintPostedTo != Handle()) {
+          PostMessageW(Handle(), WM_PAINT, 0, 0);
+          FPaintPostedTo = Handle();
+        }
         return;
       }
       break;

@@ -119,6 +119,10 @@ class TCustomPaintBox32_qn : public TCustomControl {
  private:
   void DirectAreaUpdateHandler(TObject* Sender, const TRect& Area, Cardinal Info);
   void WMPaint(TMessage& Message);
+
+  // The window to which a paint message has been posted and not yet
+  // retrieved: further invalidations ride on that one.
+  HWND FPaintPostedTo = nullptr;
 };
 
 class TPaintBox32 : public TCustomPaintBox32_qn {

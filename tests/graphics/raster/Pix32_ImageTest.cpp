@@ -374,6 +374,19 @@ TEST_F(Pix32_Image_qn, InvalidateThroughTheOptimizerPostsAPaint) {
     EXPECT_EQ(Mismatches(b, TRect(30, 35, 80, 60)), 50 * 25);
     EXPECT_EQ(b->InvalidRects()->Count(), 0);
 
+    // Invalidations while a paint is on its way post no second one.
+    b->Invalidate();
+    b->Invalidate();
+    Integer posted = 0;
+    while (posted < 4 && PeekMessageW(&m, b->Handle(), WM_PAINT, WM_PAINT, PM_REMOVE)) {
+      ++posted;
+      DispatchMessageW(&m);
+    }
+    EXPECT_EQ(posted, 1);
+    b->Invalidate();
+    EXPECT_TRUE(PeekMessageW(&m, b->Handle(), WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    usertest::Pump();
+
     // A forced full repaint resets the optimizer and copies everything.
     const Integer resets = opt->Resets;
     b->ForceFullInvalidate();
