@@ -145,6 +145,7 @@ TBaseLazyTree_qn::TBaseLazyTree_qn(TComponent* AOwner) : TCustomControl(AOwner) 
   FOptions.reset(new TCustomLazyTreeOptions(this));
   FScrollBarOptions.reset(new TScrollBarOptions(this));
   FHeader.reset(new TVTHeader(this));
+  FClipboardFormats.reset(new TClipboardFormats(this));
   for (auto* link : {&FImageChangeLink, &FStateChangeLink, &FCustomCheckChangeLink}) {
     link->reset(new TChangeLink);
     (*link)->OnChange = [this](TObject* Sender) { ImageListChange(Sender); };

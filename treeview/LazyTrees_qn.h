@@ -21,6 +21,7 @@
 //                                input and selection code of the tree
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <memory>
@@ -335,6 +336,9 @@ class TCustomLazyTreeOptions : public TPersistent {
  protected:
   friend class TBaseLazyTree_qn;
   void AssignTo(TPersistent* Dest) override;
+  // When the tree swaps its options object for one of its own class, the
+  // new object takes over what its class adds beyond the five sets.
+  virtual void TakeOwnOptions(const TCustomLazyTreeOptions* Old) { (void)Old; }
 
  private:
   TBaseLazyTree_qn* FOwner;
@@ -715,9 +719,133 @@ using TVTGetImageExEvent =
 using TVTGetImageTextEvent =
     TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TVTImageKind Kind, TColumnIndex Column, String& ImageText)>;
 
+// --- Settings and events of the hint, drag, clipboard, editing, search,
+// export, stream and input code. They are published and stream with the
+// tree now; what they switch arrives with that code.
+enum class TVTHintMode : Byte { hmDefault, hmHint, hmHintAndDefault, hmTooltip };
+using enum TVTHintMode;
+QN_ENUM_NAMES(TVTHintMode, hmDefault, hmHint, hmHintAndDefault, hmTooltip)
+enum class TVTHintKind : Byte { vhkText, vhkOwnerDraw };
+using enum TVTHintKind;
+enum class TVTTooltipLineBreakStyle : Byte { hlbDefault, hlbForceSingleLine, hlbForceMultiLine };
+using enum TVTTooltipLineBreakStyle;
+enum class TVTHintAnimationType : Byte { hatNone, hatFade, hatSlide, hatSystemDefault };
+using enum TVTHintAnimationType;
+QN_ENUM_NAMES(TVTHintAnimationType, hatNone, hatFade, hatSlide, hatSystemDefault)
+enum class TVTIncrementalSearch : Byte { isAll, isNone, isInitializedOnly, isVisibleOnly };
+QN_ENUM_NAMES(TVTIncrementalSearch, isAll, isNone, isInitializedOnly, isVisibleOnly)
+enum class TVTSearchDirection : Byte { sdForward, sdBackward };
+using enum TVTSearchDirection;
+QN_ENUM_NAMES(TVTSearchDirection, sdForward, sdBackward)
+enum class TVTSearchStart : Byte { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
+using enum TVTSearchStart;
+QN_ENUM_NAMES(TVTSearchStart, ssAlwaysStartOver, ssLastHit, ssFocusedNode)
+enum class TVTDragImageKind : Byte { diComplete, diMainColumnOnly, diNoImage };
+using enum TVTDragImageKind;
+QN_ENUM_NAMES(TVTDragImageKind, diComplete, diMainColumnOnly, diNoImage)
+enum class TDragOperation : Byte { doCopy, doMove, doLink };
+using enum TDragOperation;
+QN_ENUM_NAMES(TDragOperation, doCopy, doMove, doLink)
+using TDragOperations = TSet<TDragOperation>;
+QN_TYPE_NAME(TDragOperations)
+enum class TVTDragType : Byte { dtOLE, dtVCL };
+using enum TVTDragType;
+QN_ENUM_NAMES(TVTDragType, dtOLE, dtVCL)
+QN_ENUM_NAMES(TVTNodeAttachMode, amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast)
+enum class TVTExportType : Byte { etRTF, etHTML, etText, etExcel, etWord, etCustom };
+using enum TVTExportType;
+enum class THitPosition : Byte {
+  hiAbove, hiBelow, hiNowhere, hiOnItem, hiOnItemButton, hiOnItemButtonExact, hiOnItemCheckbox, hiOnItemIndent,
+  hiOnItemLabel, hiOnItemLeft, hiOnItemRight, hiOnNormalIcon, hiOnStateIcon, hiToLeft, hiToRight,
+  hiUpperSplitter, hiLowerSplitter
+};
+using enum THitPosition;
+using THitPositions = TSet<THitPosition>;
+struct THitInfo {
+  PLazyNode HitNode = nullptr;
+  THitPositions HitPositions;
+  TColumnIndex HitColumn = NoColumn;
+};
+// A range of 1 to 1000 milliseconds.
+using TAutoScrollInterval = Integer;
+using TVTHintKindEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TVTHintKind& Kind)>;
+using TVTGetHintSizeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TRect& R)>;
+using TVTDrawHintEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* HintCanvas, PLazyNode Node, const TRect& R, TColumnIndex Column)>;
+using TVTIncrementalSearchEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, const String& SearchText, Integer& Result)>;
+using TVTColumnExportEvent = TEvent<void(TBaseLazyTree_qn* Sender, TVTExportType ExportType, TColumnIndex Column)>;
+using TVTNodeExportEvent = TEvent<bool(TBaseLazyTree_qn* Sender, TVTExportType ExportType, PLazyNode Node)>;
+using TVTTreeExportEvent = TEvent<void(TBaseLazyTree_qn* Sender, TVTExportType ExportType)>;
+// The interfaces of the data object, drag manager and edit link are asked
+// for by the clipboard, drag and editing code from what the handler returns.
+using TVTCreateDataObjectEvent = TEvent<void(TBaseLazyTree_qn* Sender, TIntf<IInterface>& IDataObject)>;
+using TVTCreateDragManagerEvent = TEvent<void(TBaseLazyTree_qn* Sender, TIntf<IInterface>& DragManager)>;
+using TVTCreateEditorEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TIntf<IInterface>& EditLink)>;
+using TVTDragAllowedEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)>;
+using TVTEditChangingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)>;
+using TVTEditChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column)>;
+using TVTEditCancelEvent = TEvent<void(TBaseLazyTree_qn* Sender, TColumnIndex Column)>;
+using TVTGetCursorEvent = TEvent<void(TBaseLazyTree_qn* Sender, TCursor& Cursor)>;
+using TVTHelpContextEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, Integer& HelpContext)>;
+// How a registered format is offered to OLE.
+inline constexpr Integer TYMED_HGLOBAL = 1, DVASPECT_CONTENT = 1;
+// One clipboard format as OLE describes it (the target device stays nil).
+struct TFormatEtc {
+  Word cfFormat = 0;
+  Pointer ptd = nullptr;
+  Integer dwAspect = DVASPECT_CONTENT;
+  Integer lindex = -1;
+  Integer tymed = TYMED_HGLOBAL;
+};
+using TFormatEtcArray = std::vector<TFormatEtc>;
+// Where rendered data goes: the storage kind and its global memory handle.
+struct TStgMedium {
+  Integer tymed = 0;
+  Pointer hGlobal = nullptr;
+};
+using TVTGetUserClipboardFormatsEvent = TEvent<void(TBaseLazyTree_qn* Sender, TFormatEtcArray& Formats)>;
+using TVTRenderOLEDataEvent = TEvent<void(TBaseLazyTree_qn* Sender, const TFormatEtc& FormatEtcIn, TStgMedium& Medium,
+                                          bool ForClipboard, HRESULT& Result)>;
+using TVTHotNodeChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode OldNode, PLazyNode NewNode)>;
+using TVTKeyActionEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, Word& CharCode, TShiftState& Shift, bool& DoDefault)>;
+using TVTSaveNodeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TStream* Stream)>;
+using TVTSaveTreeEvent = TEvent<void(TBaseLazyTree_qn* Sender, TStream* Stream)>;
+using TVTNodeClickEvent = TEvent<void(TBaseLazyTree_qn* Sender, const THitInfo& HitInfo)>;
+using TVTCanSplitterResizeNodeEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TPoint P, PLazyNode Node, TColumnIndex Column, bool& Allowed)>;
+using TVTNodeHeightTrackingEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TShiftState Shift, TPoint& TrackPoint,
+                TPoint P, bool& Allowed)>;
+using TVTNodeHeightDblClickResizeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column,
+                                                     TShiftState Shift, TPoint P, bool& Allowed)>;
+using TVTScrollEvent = TEvent<void(TBaseLazyTree_qn* Sender, Integer DeltaX, Integer DeltaY)>;
+using TVTScrollBarShowEvent = TEvent<void(TBaseLazyTree_qn* Sender, Integer Bar, bool Show)>;
+
+// The formats a tree offers on the clipboard and in drags, by description.
+class TClipboardFormats : public TStringList {
+  QN_CLASS(TClipboardFormats, TStringList)
+ public:
+  explicit TClipboardFormats(TBaseLazyTree_qn* AOwner);
+  TBaseLazyTree_qn* Owner() const { return FOwner; }
+
+ private:
+  TBaseLazyTree_qn* FOwner;
+};
+
 class TVTColors;
 struct TVTColorsDeleter {
   void operator()(TVTColors* Colors) const;
+};
+
+// The class a data member belongs to, and its type.
+template <class M> struct TMemberOwner;
+template <class C, class T> struct TMemberOwner<T C::*> {
+  using Class = C;
+  using Type = T;
 };
 
 class TBaseLazyTree_qn : public TCustomControl {
@@ -1322,6 +1450,134 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTHeaderPaintQueryElementsEvent OnHeaderDrawQueryElements;
   TVTAdvancedHeaderPaintEvent OnAdvancedHeaderDraw;
 
+  // --- Settings and events of the hint, drag, clipboard, editing, search,
+  // export, stream, scrolling and input code (see their types above)
+  const String& AccessibleName() const { return FAccessibleName; }
+  void SetAccessibleName(const String& Value) { FAccessibleName = Value; }
+  Cardinal AutoExpandDelay() const { return FAutoExpandDelay; }
+  void SetAutoExpandDelay(Cardinal Value) { FAutoExpandDelay = Value; }
+  Cardinal AutoScrollDelay() const { return FAutoScrollDelay; }
+  void SetAutoScrollDelay(Cardinal Value) { FAutoScrollDelay = Value; }
+  TAutoScrollInterval AutoScrollInterval() const { return FAutoScrollInterval; }
+  void SetAutoScrollInterval(TAutoScrollInterval Value) { FAutoScrollInterval = std::clamp(Value, 1, 1000); }
+  Cardinal BottomSpace() const { return FBottomSpace; }
+  void SetBottomSpace(Cardinal Value) { FBottomSpace = Value; }
+  TClipboardFormats* ClipboardFormats() const { return FClipboardFormats.get(); }
+  void SetClipboardFormats(TClipboardFormats* Value);
+  TVTNodeAttachMode DefaultPasteMode() const { return FDefaultPasteMode; }
+  void SetDefaultPasteMode(TVTNodeAttachMode Value) { FDefaultPasteMode = Value; }
+  Integer DragHeight() const { return FDragHeight; }
+  void SetDragHeight(Integer Value) { FDragHeight = Value; }
+  Integer DragWidth() const { return FDragWidth; }
+  void SetDragWidth(Integer Value) { FDragWidth = Value; }
+  TVTDragImageKind DragImageKind() const { return FDragImageKind; }
+  void SetDragImageKind(TVTDragImageKind Value) { FDragImageKind = Value; }
+  TDragOperations DragOperations() const { return FDragOperations; }
+  void SetDragOperations(TDragOperations Value) { FDragOperations = Value; }
+  TVTDragType DragType() const { return FDragType; }
+  void SetDragType(TVTDragType Value) { FDragType = Value; }
+  Cardinal EditDelay() const { return FEditDelay; }
+  void SetEditDelay(Cardinal Value) { FEditDelay = Value; }
+  TVTHintAnimationType HintAnimation() const { return FAnimationType; }
+  void SetHintAnimation(TVTHintAnimationType Value) { FAnimationType = Value; }
+  TVTHintMode HintMode() const { return FHintMode; }
+  void SetHintMode(TVTHintMode Value) { FHintMode = Value; }
+  TCursor HotCursor() const { return FHotCursor; }
+  void SetHotCursor(TCursor Value) { FHotCursor = Value; }
+  TVTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
+  void SetIncrementalSearch(TVTIncrementalSearch Value) { FIncrementalSearch = Value; }
+  TVTSearchDirection IncrementalSearchDirection() const { return FSearchDirection; }
+  void SetIncrementalSearchDirection(TVTSearchDirection Value) { FSearchDirection = Value; }
+  TVTSearchStart IncrementalSearchStart() const { return FSearchStart; }
+  void SetIncrementalSearchStart(TVTSearchStart Value) { FSearchStart = Value; }
+  Cardinal IncrementalSearchTimeout() const { return FSearchTimeout; }
+  void SetIncrementalSearchTimeout(Cardinal Value) { FSearchTimeout = Value; }
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value) { FWantTabs = Value; }
+  // The hint kind a node gets when OnGetHintKind does not say.
+  virtual TVTHintKind GetDefaultHintKind() const { return vhkText; }
+  // 0 when Node matches SearchText (OnIncrementalSearch decides; without
+  // it nothing matches here, descendants compare their text).
+  virtual Integer DoIncrementalSearch(PLazyNode Node, const String& Text);
+  // The hint and tooltip text of a cell (empty unless a descendant has one).
+  virtual String DoGetNodeHint(PLazyNode Node, TColumnIndex Column, TVTTooltipLineBreakStyle& LineBreakStyle);
+  virtual String DoGetNodeTooltip(PLazyNode Node, TColumnIndex Column, TVTTooltipLineBreakStyle& LineBreakStyle);
+  // The editor's text geometry of a cell: an empty rectangle and text, the
+  // tree's font; the string tree fills them in.
+  virtual void GetTextInfo(PLazyNode Node, TColumnIndex Column, TFont* AFont, TRect& R, String& Text);
+  TVTHintKindEvent OnGetHintKind;
+  TVTGetHintSizeEvent OnGetHintSize;
+  TVTDrawHintEvent OnDrawHint;
+  TVTIncrementalSearchEvent OnIncrementalSearch;
+  TVTTreeExportEvent OnBeforeTreeExport, OnAfterTreeExport, OnBeforeHeaderExport, OnAfterHeaderExport;
+  TVTColumnExportEvent OnBeforeColumnExport, OnColumnExport, OnAfterColumnExport;
+  TVTNodeExportEvent OnBeforeNodeExport, OnNodeExport, OnAfterNodeExport;
+  TVTCreateDataObjectEvent OnCreateDataObject;
+  TVTCreateDragManagerEvent OnCreateDragManager;
+  TVTCreateEditorEvent OnCreateEditor;
+  TVTDragAllowedEvent OnDragAllowed;
+  TVTEditChangingEvent OnEditing;
+  TVTEditChangeEvent OnEdited;
+  TVTEditCancelEvent OnEditCancelled;
+  TVTGetCursorEvent OnGetCursor;
+  TVTHelpContextEvent OnGetHelpContext;
+  TVTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
+  TVTRenderOLEDataEvent OnRenderOLEData;
+  TVTHotNodeChangeEvent OnHotChange;
+  TVTKeyActionEvent OnKeyAction;
+  TVTSaveNodeEvent OnSaveNode, OnLoadNode;
+  TVTSaveTreeEvent OnSaveTree, OnLoadTree;
+  TVTNodeClickEvent OnNodeClick, OnNodeDblClick;
+  TVTCanSplitterResizeNodeEvent OnCanSplitterResizeNode;
+  TVTNodeHeightTrackingEvent OnNodeHeightTracking;
+  TVTNodeHeightDblClickResizeEvent OnNodeHeightDblClickResize;
+  TVTScrollEvent OnScroll;
+  TVTScrollBarShowEvent OnShowScrollbar;
+
+  // Published access to the event members (Field: a pointer to an event
+  // member of this class or a descendant the object belongs to).
+  template <auto Field>
+  const auto& GetPublishedEvent() const {
+    using Owner = typename TMemberOwner<decltype(Field)>::Class;
+    return static_cast<const Owner*>(this)->*Field;
+  }
+  template <auto Field>
+  void SetPublishedEvent(const typename TMemberOwner<decltype(Field)>::Type& Value) {
+    using Owner = typename TMemberOwner<decltype(Field)>::Class;
+    static_cast<Owner*>(this)->*Field = Value;
+  }
+  // Form-file rules of the properties the tree shares with every control:
+  // a value taken from the parent is not written.
+  bool IsColorStored() const { return !ParentColor(); }
+  bool IsFontStored() const { return !ParentFont(); }
+  bool IsShowHintStored() const { return !ParentShowHint(); }
+  bool IsCtl3DStored() const { return !ParentCtl3D(); }
+  bool IsBiDiModeStored() const { return !ParentBiDiMode(); }
+
+ protected:
+  String FAccessibleName;
+  Cardinal FAutoExpandDelay = 1000;
+  Cardinal FAutoScrollDelay = 1000;
+  TAutoScrollInterval FAutoScrollInterval = 1;
+  Cardinal FBottomSpace = 0;
+  std::unique_ptr<TClipboardFormats> FClipboardFormats;
+  TVTNodeAttachMode FDefaultPasteMode = amAddChildLast;
+  Integer FDragHeight = 350;
+  Integer FDragWidth = 200;
+  TVTDragImageKind FDragImageKind = diComplete;
+  TDragOperations FDragOperations{doCopy, doMove};
+  TVTDragType FDragType = dtOLE;
+  Cardinal FEditDelay = 1000;
+  TVTHintAnimationType FAnimationType = hatSystemDefault;
+  TVTHintMode FHintMode = hmDefault;
+  TCursor FHotCursor = crDefault;
+  TVTIncrementalSearch FIncrementalSearch = TVTIncrementalSearch::isNone;
+  TVTSearchDirection FSearchDirection = sdForward;
+  TVTSearchStart FSearchStart = ssFocusedNode;
+  Cardinal FSearchTimeout = 1000;
+  bool FWantTabs = false;
+
+ public:
   void Dispatch(TMessage& Message) override;
 
   // The worker thread runs this (never initializes or measures a node).
@@ -1693,8 +1949,6 @@ TCriticalSection* LazyTreesLock();
 extern Word CF_LAZYTREE, CF_VTREFERENCE, CF_HTML, CF_VRTF, CF_VRTFNOOBJS, CF_CSV;
 // The screen's cursor ids of the header's column and height splitters.
 inline constexpr Integer crHeaderSplit = 63, crVertSplit = 62;
-// How a registered format is offered to OLE.
-inline constexpr Integer TYMED_HGLOBAL = 1, DVASPECT_CONTENT = 1;
 
 // One registered clipboard format: trees of the named class or a
 // descendant offer it; lower priorities come first.

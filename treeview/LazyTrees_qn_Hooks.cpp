@@ -96,6 +96,32 @@ void TBaseLazyTree_qn::CancelEditNode() {
   if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) DoCancelEdit();
 }
 
+Integer TBaseLazyTree_qn::DoIncrementalSearch(PLazyNode Node, const String& Text) {
+  Integer result = 1;
+  if (Assigned(OnIncrementalSearch)) OnIncrementalSearch(this, Node, Text, result);
+  return result;
+}
+
+String TBaseLazyTree_qn::DoGetNodeHint(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle&) { return String(); }
+
+String TBaseLazyTree_qn::DoGetNodeTooltip(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle&) { return String(); }
+
+void TBaseLazyTree_qn::GetTextInfo(PLazyNode, TColumnIndex, TFont* AFont, TRect& R, String& Text) {
+  R = TRect();
+  Text.clear();
+  AFont->Assign(Font());
+  Canvas()->Font()->Assign(AFont);
+}
+
+TClipboardFormats::TClipboardFormats(TBaseLazyTree_qn* AOwner) : FOwner(AOwner) {
+  SetSorted(true);
+  SetDuplicates(TDuplicates::dupIgnore);
+}
+
+void TBaseLazyTree_qn::SetClipboardFormats(TClipboardFormats* Value) {
+  if (Value != FClipboardFormats.get()) FClipboardFormats->Assign(Value);
+}
+
 void TBaseLazyTree_qn::CancelHintAndLeave() { DoStateChange({}, {tsHint}); }
 
 void TBaseLazyTree_qn::EmptyClipboardMarks() {

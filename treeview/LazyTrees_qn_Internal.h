@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/rtl/Types.h"
+#include "platform/vcl/ExtCtrls.h"
 
 namespace qn::lazytrees_internal {
 
@@ -44,5 +45,11 @@ class TUpdateCountGuard {
   vcl::Cardinal& FCount;
   bool FHeld = true;
 };
+
+// Right-to-left cells mirror the horizontal alignment.
+inline vcl::TAlignment ChangeBiDiModeAlignment(vcl::TAlignment A) {
+  using enum vcl::TAlignment;
+  return A == taLeftJustify ? taRightJustify : A == taRightJustify ? taLeftJustify : A;
+}
 
 }  // namespace qn::lazytrees_internal

@@ -198,6 +198,7 @@ TCustomLazyTreeOptions* TBaseLazyTree_qn::TreeOptions() const {
     fresh->FSelectionOptions = cur->FSelectionOptions;
     fresh->FMiscOptions = cur->FMiscOptions;
     fresh->FExportMode = cur->FExportMode;
+    fresh->TakeOwnOptions(cur);
     self->InterruptValidation();
     FOptions = std::move(fresh);
   }

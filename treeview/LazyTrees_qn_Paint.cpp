@@ -11,8 +11,11 @@
 #include "platform/theme/UxTheme.h"
 #include "platform/vcl/Forms.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
+#include "treeview/LazyTrees_qn_Internal.h"
 
 namespace qn {
+
+using lazytrees_internal::ChangeBiDiModeAlignment;
 
 namespace {
 
@@ -23,11 +26,6 @@ Integer MulDiv(Integer A, Integer B, Integer C) {
   if (C == 0) return -1;
   double q = double(Int64(A) * B) / C;
   return Integer(q < 0 ? -std::floor(-q + 0.5) : std::floor(q + 0.5));
-}
-
-// Right-to-left cells mirror the horizontal alignment.
-TAlignment ChangeBiDiModeAlignment(TAlignment A) {
-  return A == taLeftJustify ? taRightJustify : A == taRightJustify ? taLeftJustify : A;
 }
 
 // Window and brush origins and clip rectangles are given in logical units

@@ -53,6 +53,7 @@ std::vector<std::string> ListViewPage(const std::string& outDir);
 std::vector<std::string> TabsPage(const std::string& outDir);
 std::vector<std::string> TreeHeaderPage(const std::string& outDir);
 std::vector<std::string> TreePage(const std::string& outDir);
+std::vector<std::string> TreeStringPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
@@ -108,6 +109,7 @@ std::vector<Page> AllPages() {
       {"tabs", TabsPage},
       {"treeheader", TreeHeaderPage},
       {"tree", TreePage},
+      {"treestring", TreeStringPage},
       {"image", ImagePage},
   };
 }

@@ -25,4 +25,16 @@ inline vcl::TScreenImage BitmapImage(vcl::HDC dc, vcl::HBITMAP bmp, int width, i
   return img;
 }
 
+// Draws a captured image onto dc with its top-left corner at (x0, y0).
+inline void BlitImage(vcl::HDC dc, const vcl::TScreenImage& img, int x0, int y0) {
+  vcl::BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = img.Width;
+  bi.bmiHeader.biHeight = -img.Height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  vcl::StretchDIBits(dc, x0, y0, img.Width, img.Height, 0, 0, img.Width, img.Height, img.Pixels.data(), &bi,
+                     vcl::DIB_RGB_COLORS, vcl::SRCCOPY);
+}
+
 }  // namespace gallery

@@ -245,7 +245,7 @@ class TTreeHeaderSheet {
     Application->ProcessMessages();
     for (int i = 0; i < form->ControlCount(); ++i) {
       auto* t = static_cast<THeaderDemoTree*>(form->Controls(i));
-      Blit(sdc, CaptureWindow(t->Handle()), t->Left(), t->Top());
+      BlitImage(sdc, CaptureWindow(t->Handle()), t->Left(), t->Top());
     }
     form.reset();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
@@ -270,16 +270,6 @@ class TTreeHeaderSheet {
     return t;
   }
 
-  static void Blit(vcl::HDC dc, const vcl::TScreenImage& img, int x0, int y0) {
-    vcl::BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = img.Width;
-    bi.bmiHeader.biHeight = -img.Height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    vcl::StretchDIBits(dc, x0, y0, img.Width, img.Height, 0, 0, img.Width, img.Height, img.Pixels.data(), &bi,
-                       vcl::DIB_RGB_COLORS, vcl::SRCCOPY);
-  }
 
 
   // Four 16 x 16 glyphs drawn here: a folder, a page, a clock and a star.

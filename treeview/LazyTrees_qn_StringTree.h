@@ -1,0 +1,194 @@
+// The string tree: a lazy tree whose cells show text. It stores no text;
+// every caption is asked for through OnGetText whenever it is needed and a
+// changed caption goes back through OnNewText. Beside the normal text a cell
+// may carry static text. The class measures its nodes (the width of the
+// main column's text is cached in the node), shortens captions that do not
+// fit with an ellipsis and paints single- and multi-line text.
+#pragma once
+
+#include "platform/gdi/GdiText.h"
+#include "treeview/LazyTrees_qn.h"
+
+namespace qn {
+
+enum class TVSTTextType : Byte { ttNormal, ttStatic };
+using enum TVSTTextType;
+
+enum class TVTStringOption : Byte { toSaveCaptions, toShowStaticText, toAutoAcceptEditChange };
+using enum TVTStringOption;
+QN_ENUM_NAMES(TVTStringOption, toSaveCaptions, toShowStaticText, toAutoAcceptEditChange)
+using TVTStringOptions = TSet<TVTStringOption>;
+QN_TYPE_NAME(TVTStringOptions)
+inline constexpr TVTStringOptions DefaultStringOptions{toSaveCaptions, toAutoAcceptEditChange};
+
+// The string option set of older form files.
+enum class TOldVTStringOption : Byte { soSaveCaptions, soShowStaticText };
+using enum TOldVTStringOption;
+QN_ENUM_NAMES(TOldVTStringOption, soSaveCaptions, soShowStaticText)
+
+// Which nodes the text exports take.
+enum class TVSTTextSourceType : Byte { tstAll, tstInitialized, tstSelected, tstCutCopySet, tstVisible, tstChecked };
+using enum TVSTTextSourceType;
+
+using TVSTGetTextEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column,
+                                     TVSTTextType TextType, String& CellText)>;
+using TVSTNewTextEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, const String& NewText)>;
+using TVTPaintText = TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node,
+                                 TColumnIndex Column, TVSTTextType TextType)>;
+using TVSTGetHintEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column,
+                                     TVTTooltipLineBreakStyle& LineBreakStyle, String& HintText)>;
+using TVSTShortenStringEvent =
+    TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node, TColumnIndex Column,
+                const String& S, Integer TextSpace, String& Result, bool& Done)>;
+using TVTMeasureTextEvent = TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node,
+                                        TColumnIndex Column, const String& Text, Integer& Extent)>;
+using TVTDrawTextEvent = TEvent<void(TBaseLazyTree_qn* Sender, TCanvas* TargetCanvas, PLazyNode Node,
+                                     TColumnIndex Column, const String& Text, const TRect& CellRect,
+                                     bool& DefaultDraw)>;
+
+// The DrawText flag of each alignment, in the order of TAlignment (left,
+// right, centre).
+inline constexpr UINT AlignmentToDrawFlag[3] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+
+class TCustomStringTreeOptions : public TCustomLazyTreeOptions {
+  QN_CLASS_CREATE(TCustomStringTreeOptions, TCustomLazyTreeOptions, TObject)
+ public:
+  explicit TCustomStringTreeOptions(TBaseLazyTree_qn* AOwner) : TCustomLazyTreeOptions(AOwner) {}
+  explicit TCustomStringTreeOptions(TObject* AOwner) : TCustomLazyTreeOptions(AOwner) {}
+  TVTStringOptions StringOptions() const { return FStringOptions; }
+  void SetStringOptions(TVTStringOptions Value);
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+  void TakeOwnOptions(const TCustomLazyTreeOptions* Old) override;
+  TVTStringOptions FStringOptions = DefaultStringOptions;
+};
+
+// The string tree's published options: the five sets, the export mode and
+// the string options.
+class TStringTreeOptions : public TCustomStringTreeOptions {
+  QN_CLASS_CREATE(TStringTreeOptions, TCustomStringTreeOptions, TObject)
+ public:
+  explicit TStringTreeOptions(TBaseLazyTree_qn* AOwner) : TCustomStringTreeOptions(AOwner) {}
+  explicit TStringTreeOptions(TObject* AOwner) : TCustomStringTreeOptions(AOwner) {}
+
+  QN_PUBLISHED(TStringTreeOptions) {
+    QN_PROP(AnimationOptions).Default(DefaultAnimationOptions);
+    QN_PROP(AutoOptions).Default(DefaultAutoOptions);
+    QN_PROP(ExportMode).Default(emAll);
+    QN_PROP(MiscOptions).Default(DefaultMiscOptions);
+    QN_PROP(PaintOptions).Default(DefaultPaintOptions);
+    QN_PROP(SelectionOptions).Default(DefaultSelectionOptions);
+    QN_PROP(StringOptions).Default(DefaultStringOptions);
+  }
+};
+
+class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
+  QN_CLASS(TCustomLazyStringTree_qn, TBaseLazyTree_qn)
+ public:
+  explicit TCustomLazyStringTree_qn(TComponent* AOwner);
+
+  // The normal text of a cell: DefaultText unless OnGetText says otherwise.
+  String Text(PLazyNode Node, TColumnIndex Column) { return GetText(Node, Column); }
+  String GetText(PLazyNode Node, TColumnIndex Column);
+  // Hands the text to OnNewText and repaints the node.
+  void SetText(PLazyNode Node, TColumnIndex Column, const String& Value);
+  String StaticText(PLazyNode Node, TColumnIndex Column) { return GetStaticText(Node, Column); }
+  String GetStaticText(PLazyNode Node, TColumnIndex Column);
+  String ImageText(PLazyNode Node, TVTImageKind Kind, TColumnIndex Column) { return GetImageText(Node, Kind, Column); }
+  String GetImageText(PLazyNode Node, TVTImageKind Kind, TColumnIndex Column);
+  // The texts from the top-level ancestor down to Node, each followed by
+  // Delimiter.
+  String Path(PLazyNode Node, TColumnIndex Column, TVSTTextType TextType, char16_t Delimiter);
+  const String& DefaultText() const { return FDefaultText; }
+  void SetDefaultText(const String& Value);
+  // The height a multi-line cell needs for S (its text when S is empty);
+  // public so that OnMeasureItem handlers can use it.
+  virtual Integer ComputeNodeHeight(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, String S = String());
+  TCustomStringTreeOptions* TreeOptions() const;
+  void SetTreeOptions(TCustomStringTreeOptions* Value) { TreeOptions()->Assign(Value); }
+  TTreeOptionsClass GetOptionsClass() const override;
+  Integer TextHeight() const { return FTextHeight; }
+  Integer EllipsisWidth() const { return FEllipsisWidth; }
+
+  Integer DoIncrementalSearch(PLazyNode Node, const String& Text) override;
+  String DoGetNodeHint(PLazyNode Node, TColumnIndex Column, TVTTooltipLineBreakStyle& LineBreakStyle) override;
+  String DoGetNodeTooltip(PLazyNode Node, TColumnIndex Column, TVTTooltipLineBreakStyle& LineBreakStyle) override;
+  void GetTextInfo(PLazyNode Node, TColumnIndex Column, TFont* AFont, TRect& R, String& Text) override;
+  void ReinitNode(PLazyNode Node, bool Recursive) override;
+  void Dispatch(TMessage& Message) override;
+
+  TVTPaintText OnPaintText;
+  TVSTGetTextEvent OnGetText;
+  TVSTGetHintEvent OnGetHint;
+  TVSTNewTextEvent OnNewText;
+  TVSTShortenStringEvent OnShortenString;
+  TVTMeasureTextEvent OnMeasureTextWidth;
+  TVTMeasureTextEvent OnMeasureTextHeight;
+  TVTDrawTextEvent OnDrawText;
+
+ protected:
+  // The control's own text stays reachable beside the cell text.
+  using TBaseLazyTree_qn::GetText;
+  virtual Integer CalculateStaticTextWidth(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const String& Text);
+  virtual Integer CalculateTextWidth(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const String& Text);
+  virtual void DoGetText(PLazyNode Node, TColumnIndex Column, TVSTTextType TextType, String& Text);
+  virtual void DoNewText(PLazyNode Node, TColumnIndex Column, const String& Text);
+  virtual void DoPaintText(PLazyNode Node, TCanvas* Canvas, TColumnIndex Column, TVSTTextType TextType);
+  virtual String DoShortenString(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const String& S,
+                                 Integer Width, Integer EllipsisWidth = 0);
+  virtual void DoTextDrawing(TVTPaintInfo& PaintInfo, const String& Text, TRect CellRect, Cardinal DrawFormat);
+  virtual TSize DoTextMeasuring(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const String& Text);
+
+  void DefineProperties(TFiler* Filer) override;
+  void AdjustPaintCellRect(TVTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty) override;
+  bool ColumnIsEmpty(PLazyNode Node, TColumnIndex Column) override;
+  Integer DoGetNodeExtraWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
+  Integer DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas = nullptr) override;
+  void DoPaintNode(TVTPaintInfo& PaintInfo) override;
+  void MainColumnChanged() override;
+  TRect InvalidateNode(PLazyNode Node) override;
+  // The node's 4 bytes of this class: the width cache.
+  Pointer InternalData(PLazyNode Node) override;
+
+  void InitializeTextProperties(TVTPaintInfo& PaintInfo);
+  void PaintNormalText(TVTPaintInfo& PaintInfo, TColumnIndex Column, String Text);
+  void PaintStaticText(TVTPaintInfo& PaintInfo, TColumnIndex Column, const String& Text);
+  // Line height and ellipsis width of the tree's font; every cached width
+  // is dropped.
+  void FontMetricsChanged();
+  void ClearWidthCaches();
+  void ReadText(TReader* Reader);
+  void WriteText(TWriter* Writer);
+  void ReadOldStringOptions(TReader* Reader);
+
+  String FDefaultText = u"Node";
+  Integer FTextHeight = 0;
+  Integer FEllipsisWidth = 0;
+  Cardinal FInternalDataOffset = 0;
+
+ private:
+  Cardinal* WidthCache(PLazyNode Node) { return static_cast<Cardinal*>(InternalData(Node)); }
+  bool ShowsStaticText(PLazyNode Node);
+};
+
+}  // namespace qn
+
+#include "treeview/LazyTrees_qn_Published.h"
+
+namespace qn {
+
+// The published string tree.
+class TLazyStringTree_qn : public TCustomLazyStringTree_qn {
+  QN_CLASS_CREATE(TLazyStringTree_qn, TCustomLazyStringTree_qn, TComponent)
+ public:
+  explicit TLazyStringTree_qn(TComponent* AOwner);
+  TStringTreeOptions* TreeOptions() const { return static_cast<TStringTreeOptions*>(inherited::TreeOptions()); }
+  void SetTreeOptions(TStringTreeOptions* Value) { inherited::TreeOptions()->Assign(Value); }
+  TTreeOptionsClass GetOptionsClass() const override;
+
+  QN_PUBLISHED(TLazyStringTree_qn) { PublishLazyTree<TLazyStringTree_qn>(P); }
+};
+
+}  // namespace qn
