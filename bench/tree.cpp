@@ -102,7 +102,7 @@ struct TPeer {
   static void Idle() {
     while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
   }
-  void Fill(Cardinal Rows, Cardinal ChildrenEach) {
+  void Fill(Cardinal Rows, Cardinal ChildrenEach, const char* ChildCaption = "Child %u") {
     Store = gtk_tree_store_new(1, G_TYPE_STRING);
     char text[32];
     for (Cardinal i = 0; i < Rows; ++i) {
@@ -111,7 +111,7 @@ struct TPeer {
       gtk_tree_store_insert_with_values(Store, &it, nullptr, 0, 0, text, -1);
       for (Cardinal j = 0; j < ChildrenEach; ++j) {
         GtkTreeIter child;
-        std::snprintf(text, sizeof text, "Child %u", ChildrenEach - 1 - j);
+        std::snprintf(text, sizeof text, ChildCaption, ChildrenEach - 1 - j);
         gtk_tree_store_insert_with_values(Store, &child, &it, 0, 0, text, -1);
       }
     }
@@ -425,20 +425,9 @@ void OursPaint(benchmark::State& st) {
 }
 
 void PeerPaint(benchmark::State& st) {
-  GtkTreeStore* store = gtk_tree_store_new(1, G_TYPE_STRING);
-  char text[32];
-  for (Cardinal i = 0; i < kPaintParents; ++i) {
-    GtkTreeIter it;
-    std::snprintf(text, sizeof text, "Node %u", kPaintParents - 1 - i);
-    gtk_tree_store_insert_with_values(store, &it, nullptr, 0, 0, text, -1);
-    for (Cardinal j = 0; j < kPaintChildren; ++j) {
-      GtkTreeIter child;
-      std::snprintf(text, sizeof text, "Node %u", kPaintChildren - 1 - j);
-      gtk_tree_store_insert_with_values(store, &child, &it, 0, 0, text, -1);
-    }
-  }
+  GPeer->Fill(kPaintParents, kPaintChildren, "Node %u");
+  GPeer->Attach();
   GtkTreeView* view = GTK_TREE_VIEW(GPeer->View);
-  gtk_tree_view_set_model(view, GTK_TREE_MODEL(store));
   gtk_tree_view_set_enable_tree_lines(view, TRUE);
   gtk_tree_view_expand_all(view);
   TPeer::Idle();
@@ -455,9 +444,7 @@ void PeerPaint(benchmark::State& st) {
         G_GNUC_END_IGNORE_DEPRECATIONS
       }
     }));
-  gtk_tree_view_set_model(view, nullptr);
-  g_object_unref(store);
-  TPeer::Idle();
+  GPeer->Detach();
 }
 
 class TimeReporter : public benchmark::ConsoleReporter {

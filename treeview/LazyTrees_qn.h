@@ -351,22 +351,24 @@ class TCustomLazyTreeOptions : public TPersistent {
 };
 using TTreeOptionsClass = TClass;
 
-// The options class of the draw tree: the five sets and the export mode
-// published with the defaults of a new tree.
+// The five sets and the export mode as every published options class
+// streams them, with the defaults of a new tree.
+#define QN_LAZY_TREE_OPTIONS_PROPS                                \
+  QN_PROP(AnimationOptions).Default(DefaultAnimationOptions);     \
+  QN_PROP(AutoOptions).Default(DefaultAutoOptions);               \
+  QN_PROP(ExportMode).Default(emAll);                             \
+  QN_PROP(MiscOptions).Default(DefaultMiscOptions);               \
+  QN_PROP(PaintOptions).Default(DefaultPaintOptions);             \
+  QN_PROP(SelectionOptions).Default(DefaultSelectionOptions);
+
+// The options class of the draw tree.
 class TLazyTreeOptions : public TCustomLazyTreeOptions {
   QN_CLASS_CREATE(TLazyTreeOptions, TCustomLazyTreeOptions, TObject)
  public:
   explicit TLazyTreeOptions(TBaseLazyTree_qn* AOwner) : TCustomLazyTreeOptions(AOwner) {}
   explicit TLazyTreeOptions(TObject* AOwner) : TCustomLazyTreeOptions(AOwner) {}
 
-  QN_PUBLISHED(TLazyTreeOptions) {
-    QN_PROP(AnimationOptions).Default(DefaultAnimationOptions);
-    QN_PROP(AutoOptions).Default(DefaultAutoOptions);
-    QN_PROP(ExportMode).Default(emAll);
-    QN_PROP(MiscOptions).Default(DefaultMiscOptions);
-    QN_PROP(PaintOptions).Default(DefaultPaintOptions);
-    QN_PROP(SelectionOptions).Default(DefaultSelectionOptions);
-  }
+  QN_PUBLISHED(TLazyTreeOptions) { QN_LAZY_TREE_OPTIONS_PROPS }
 };
 
 // ---------------------------------------------------------------------------

@@ -74,12 +74,7 @@ class TStringTreeOptions : public TCustomStringTreeOptions {
   explicit TStringTreeOptions(TObject* AOwner) : TCustomStringTreeOptions(AOwner) {}
 
   QN_PUBLISHED(TStringTreeOptions) {
-    QN_PROP(AnimationOptions).Default(DefaultAnimationOptions);
-    QN_PROP(AutoOptions).Default(DefaultAutoOptions);
-    QN_PROP(ExportMode).Default(emAll);
-    QN_PROP(MiscOptions).Default(DefaultMiscOptions);
-    QN_PROP(PaintOptions).Default(DefaultPaintOptions);
-    QN_PROP(SelectionOptions).Default(DefaultSelectionOptions);
+    QN_LAZY_TREE_OPTIONS_PROPS
     QN_PROP(StringOptions).Default(DefaultStringOptions);
   }
 };

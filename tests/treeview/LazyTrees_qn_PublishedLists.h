@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/classes/PropInfo.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace publishedlists {
@@ -108,6 +109,15 @@ inline std::vector<vcl::String> DrawTreeEvents() {
       u"OnPaintBackground", u"OnRemoveFromSelection", u"OnRenderOLEData", u"OnResetNode", u"OnResize",
       u"OnSaveNode", u"OnSaveTree", u"OnScroll", u"OnShowScrollbar", u"OnStartDock", u"OnStartDrag",
       u"OnStartOperation", u"OnStateChange", u"OnStructureChange", u"OnUpdating"};
+}
+
+// The names of the properties (or the events) that Declaring publishes
+// itself, in the order of the object's published list.
+inline std::vector<vcl::String> OwnNames(const vcl::TObject* Instance, vcl::TClass Declaring, bool Events) {
+  std::vector<vcl::String> names;
+  for (const vcl::TPropInfo* p : vcl::GetPropInfos(Instance))
+    if (p->DeclaringClass() == Declaring && (p->Kind() == vcl::tkMethod) == Events) names.push_back(p->Name());
+  return names;
 }
 
 }  // namespace publishedlists

@@ -301,7 +301,9 @@ TEST_F(LazyTrees_qn_StringTree, EllipsisFollowsPaintTextFont) {
   };
   T->OnDrawText = [](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex Column, const String& Text, const TRect&,
                      bool&) {
-    if (Column == 1) EXPECT_EQ(Text, u"X");
+    if (Column == 1) {
+      EXPECT_EQ(Text, u"X");
+    }
   };
   TTarget c(200, 20);
   Paint(T, c);
@@ -365,16 +367,23 @@ TEST_F(LazyTrees_qn_StringTree, IncrementalSearchAndHints) {
 
 // --- Published metadata and form files
 
-std::vector<String> OwnNames(const TObject* Instance, TClass Declaring, bool Events) {
-  std::vector<String> names;
-  for (const TPropInfo* p : GetPropInfos(Instance))
-    if (p->DeclaringClass() == Declaring && (p->Kind() == tkMethod) == Events) names.push_back(p->Name());
-  return names;
+// Reads a text form into Tree, as text or converted to the binary form.
+void LoadForm(TComponent* Tree, const std::string& Text, bool Binary) {
+  if (!Binary) {
+    TextToComponent(Text, Tree);
+    return;
+  }
+  TMemoryStream in, bin;
+  in.WriteBuffer(Text.data(), Integer(Text.size()));
+  in.SetPosition(0);
+  ObjectTextToBinary(&in, &bin);
+  bin.SetPosition(0);
+  bin.ReadComponent(Tree);
 }
 
 TEST_F(LazyTrees_qn_StringTree, PublishedLists) {
-  EXPECT_EQ(OwnNames(T, TLazyStringTree_qn::StaticClass(), false), publishedlists::StringTreeProperties());
-  EXPECT_EQ(OwnNames(T, TLazyStringTree_qn::StaticClass(), true), publishedlists::StringTreeEvents());
+  EXPECT_EQ(publishedlists::OwnNames(T, TLazyStringTree_qn::StaticClass(), false), publishedlists::StringTreeProperties());
+  EXPECT_EQ(publishedlists::OwnNames(T, TLazyStringTree_qn::StaticClass(), true), publishedlists::StringTreeEvents());
   EXPECT_EQ(T->TreeOptions()->ClassType(), TStringTreeOptions::StaticClass());
   EXPECT_EQ(T->TreeOptions()->StringOptions(), (TVTStringOptions{toSaveCaptions, toAutoAcceptEditChange}));
 }
@@ -435,16 +444,7 @@ TEST_F(LazyTrees_qn_StringTree, EveryPropertyRoundTrips) {
   for (bool binary : {false, true}) {
     SCOPED_TRACE(binary ? "binary" : "text");
     TTextTree* b = MakeTree();
-    if (binary) {
-      TMemoryStream in, bin;
-      in.WriteBuffer(text.data(), Integer(text.size()));
-      in.SetPosition(0);
-      ObjectTextToBinary(&in, &bin);
-      bin.SetPosition(0);
-      bin.ReadComponent(b);
-    } else {
-      TextToComponent(text, b);
-    }
+    LoadForm(b, text, binary);
     for (auto& [object, p] : changed) {
       TObject* mirror = object == T                       ? static_cast<TObject*>(b)
                         : object == T->TreeOptions()      ? static_cast<TObject*>(b->TreeOptions())
@@ -472,16 +472,7 @@ TEST_F(LazyTrees_qn_StringTree, DefaultTextAndOldStringOptions) {
         "object Tree: TTextTree\r\n  StringOptions = [soShowStaticText, soUnknown]\r\n"
         "  WideDefaultText = 'Old'\r\n  RootNodeCount = 2\r\nend\r\n";
     TTextTree* b = MakeTree();
-    if (binary) {
-      TMemoryStream in, bin;
-      in.WriteBuffer(form.data(), Integer(form.size()));
-      in.SetPosition(0);
-      ObjectTextToBinary(&in, &bin);
-      bin.SetPosition(0);
-      bin.ReadComponent(b);
-    } else {
-      TextToComponent(form, b);
-    }
+    LoadForm(b, form, binary);
     EXPECT_EQ(b->TreeOptions()->StringOptions(), TVTStringOptions{toShowStaticText});
     EXPECT_EQ(b->DefaultText(), u"Old");
     EXPECT_EQ(b->RootNodeCount(), 2u);
