@@ -182,6 +182,9 @@ TEST_F(LazyTrees_qn_StringTree, WidthCache) {
   T->SetMultiline(n, true);
   EXPECT_EQ(measuresOf(1), 0);
   EXPECT_EQ(T->DoGetNodeWidth(n, 1), 80);
+  // A column that does not exist has no width to give: the text is measured.
+  Integer missing = T->DoGetNodeWidth(n, 5);
+  EXPECT_EQ(missing, 2 * T->TextMargin() + T->Canvas()->TextWidth(u"Node"));
 
   // An empty text measures the two margins alone; the handler may correct.
   UseTexts(T, {});
