@@ -250,7 +250,7 @@ void TBaseLazyTree_qn::SetAnimationDuration(Cardinal Value) {
 
 void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
   if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
-  if (PaintDispatch(Message)) return;
+  if (PaintDispatch(Message) || ScrollDispatch(Message)) return;
   switch (Message.Msg) {
     case CM_PARENTFONTCHANGED:
       inherited::Dispatch(Message);
@@ -258,7 +258,8 @@ void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
       return;
     case WM_TIMER:
       WMTimer(Message);
-      if (Message.WParam == ChangeTimer || Message.WParam == StructureChangeTimer) return;
+      if (Message.WParam == ChangeTimer || Message.WParam == StructureChangeTimer ||
+          Message.WParam == ScrollTimer) return;
       break;
     case WM_CHANGESTATE:
       WMChangeState(Message);

@@ -16,9 +16,10 @@
 //   LazyTrees_qn_Cache.cpp       position cache and the validation worker
 //   LazyTrees_qn_Appearance.cpp  colours, background, themes, frame, blending
 //   LazyTrees_qn_Decorations.cpp tree lines, buttons, check image indices
-//   LazyTrees_qn_Hooks.cpp       painting, scrolling, selection and edit hooks
-//                                whose full behaviour belongs to the display,
-//                                input and selection code of the tree
+//   LazyTrees_qn_Scroll.cpp      offsets, ranges, scroll bars, auto scroll,
+//                                wheel and wheel panning
+//   LazyTrees_qn_Hooks.cpp       edit hooks whose full behaviour belongs to
+//                                the editing code of the tree
 #pragma once
 
 #include <algorithm>
@@ -768,8 +769,6 @@ struct THitInfo {
   THitPositions HitPositions;
   TColumnIndex HitColumn = NoColumn;
 };
-// A range of 1 to 1000 milliseconds.
-using TAutoScrollInterval = Integer;
 using TVTHintKindEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TVTHintKind& Kind)>;
 using TVTGetHintSizeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TRect& R)>;
 using TVTDrawHintEvent =
@@ -824,8 +823,6 @@ using TVTNodeHeightTrackingEvent =
                 TPoint P, bool& Allowed)>;
 using TVTNodeHeightDblClickResizeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column,
                                                      TShiftState Shift, TPoint P, bool& Allowed)>;
-using TVTScrollEvent = TEvent<void(TBaseLazyTree_qn* Sender, Integer DeltaX, Integer DeltaY)>;
-using TVTScrollBarShowEvent = TEvent<void(TBaseLazyTree_qn* Sender, Integer Bar, bool Show)>;
 
 // The formats a tree offers on the clipboard and in drags, by description.
 class TClipboardFormats : public TStringList {
@@ -837,6 +834,22 @@ class TClipboardFormats : public TStringList {
  private:
   TBaseLazyTree_qn* FOwner;
 };
+
+// --- Scrolling (LazyTrees_qn_Scroll.cpp)
+// The directions of automatic scrolling. The names are qualified where
+// used: the skin library's sides share the short ones.
+enum class TScrollDirection : Byte { sdLeft, sdUp, sdRight, sdDown };
+using TScrollDirections = TSet<TScrollDirection>;
+// What a move of the view updates besides the offsets.
+enum class TScrollUpdateOption : Byte { suoRepaintHeader, suoRepaintScrollbars, suoScrollClientArea, suoUpdateNCArea };
+using enum TScrollUpdateOption;
+using TScrollUpdateOptions = TSet<TScrollUpdateOption>;
+inline constexpr TScrollUpdateOptions DefaultScrollUpdateFlags{suoRepaintHeader, suoRepaintScrollbars,
+                                                               suoScrollClientArea, suoUpdateNCArea};
+// Milliseconds between two auto-scroll steps, 1 to 1000.
+using TAutoScrollInterval = Word;
+using TVTScrollEvent = TEvent<void(TBaseLazyTree_qn* Sender, Integer DeltaX, Integer DeltaY)>;
+using TVTScrollBarShowEvent = TEvent<void(TBaseLazyTree_qn* Sender, Integer Bar, bool Show)>;
 
 class TVTColors;
 struct TVTColorsDeleter {
@@ -1062,6 +1075,91 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void PaintCheckImage(TCanvas* Canvas, const TVTImageInfo& ImageInfo, bool Selected);
   TCustomImageList* FCheckImages = nullptr;
 
+  // --- Scrolling: offsets, ranges, scroll bars, auto scroll, wheel and
+  // panning (LazyTrees_qn_Scroll.cpp)
+ public:
+  // The canvas position relative to the client area: 0 or negative.
+  Integer OffsetX() const { return FOffsetX; }
+  Integer OffsetY() const { return FOffsetY; }
+  TPoint OffsetXY() const { return TPoint(FOffsetX, FOffsetY); }
+  void SetOffsetX(Integer Value);
+  void SetOffsetY(Integer Value);
+  void SetOffsetXY(TPoint Value);
+  // The horizontal scroll position counted from the canvas's left edge.
+  Integer EffectiveOffsetX() const { return FEffectiveOffsetX; }
+  Integer RangeX() const { return FRangeX > 0 ? FRangeX : 0; }
+  Integer RangeY() const { return FRangeY > 0 ? FRangeY : 0; }
+  Cardinal BottomSpace() const { return FBottomSpace; }
+  void SetBottomSpace(Cardinal Value);
+  TAutoScrollInterval AutoScrollInterval() const { return FAutoScrollInterval; }
+  void SetAutoScrollInterval(TAutoScrollInterval Value);
+  Cardinal AutoScrollDelay() const { return FAutoScrollDelay; }
+  void SetAutoScrollDelay(Cardinal Value) { FAutoScrollDelay = Value; }
+  // The nodes at the client's top and bottom row; setting one scrolls it
+  // there, expanding its parents first.
+  PLazyNode TopNode();
+  void SetTopNode(PLazyNode Node);
+  PLazyNode BottomNode();
+  void SetBottomNode(PLazyNode Node);
+  virtual bool ScrollIntoView(PLazyNode Node, bool Center, bool Horizontally = false);
+  bool ScrollIntoView(TColumnIndex Column, bool Center);
+  virtual void UpdateScrollBars(bool DoRepaint);
+  virtual void UpdateHorizontalScrollBar(bool DoRepaint);
+  virtual void UpdateVerticalScrollBar(bool DoRepaint);
+  void UpdateRanges();
+  virtual void UpdateHorizontalRange();
+  virtual void UpdateVerticalRange();
+  // How far right-to-left content is shifted right: the header's room
+  // beyond the canvas width (less the vertical bar when told to).
+  virtual Integer ComputeRTLOffset(bool ExcludeScrollBar = false);
+  TVTScrollEvent OnScroll;
+  TVTScrollBarShowEvent OnShowScrollbar;
+
+ protected:
+  // The one routine that moves the view; true when anything moved.
+  // ClipRect (client coordinates) limits what the platform scrolls.
+  virtual bool DoSetOffsetXY(TPoint Value, TScrollUpdateOptions Options, const TRect* ClipRect = nullptr);
+  virtual void DoScroll(Integer DeltaX, Integer DeltaY);
+  virtual void DoShowScrollbar(Integer Bar, bool Show);
+  virtual bool CanAutoScroll();
+  virtual TScrollDirections DetermineScrollDirections(Integer X, Integer Y);
+  virtual void DoAutoScroll(Integer X, Integer Y);
+  virtual bool DoTimerScroll();
+  virtual void StartWheelPanning(TPoint Position);
+  virtual void StopWheelPanning();
+  virtual void AdjustPanningCursor(Integer X, Integer Y);
+  virtual void PanningWindowProc(TMessage& Message);
+  // The scroll timer's expiry.
+  void ScrollTimerExpired();
+  // The scrolling messages; true when the message was handled there.
+  bool ScrollDispatch(TMessage& Message);
+  void WMHScroll(TMessage& Message);
+  void WMVScroll(TMessage& Message);
+  void CMMouseWheel(TMessage& Message);
+  void WMSize(TMessage& Message);
+  // The mouse code's hot tracking at a client point, and the rubber
+  // band's selection update; neutral until the mouse and rubber-band
+  // selection code take them over.
+  virtual void HandleHotTrack(Integer X, Integer Y);
+  virtual bool HandleDrawSelection(Integer X, Integer Y);
+  // Moves the rubber band's free corner to the client point; true when the
+  // band changed.
+  bool CalculateSelectionRect(Integer X, Integer Y);
+  // Whether a drag of the drag manager hovers over the tree (none exists
+  // yet: false).
+  virtual bool IsDropTarget() { return false; }
+  Cardinal FBottomSpace = 0;
+  TScrollDirections FScrollDirections;
+  TAutoScrollInterval FAutoScrollInterval = 1;
+  Cardinal FAutoScrollDelay = 1000;
+  DWORD FDragScrollStart = 0;
+  HWND FPanningWindow = nullptr;
+  WNDPROC FPanningWindowProc = nullptr;
+  HCURSOR FPanningCursor = nullptr;
+  std::unique_ptr<TBitmap> FPanningImage;
+  TPoint FLastClickPos;
+  TRect FLastSelRect;
+
  public:
 
  protected:
@@ -1241,12 +1339,6 @@ class TBaseLazyTree_qn : public TCustomControl {
   const TRect& HeaderRect() const { return FHeaderRect; }
   void UpdateHeaderRect();
   Integer GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth = false);
-  Integer EffectiveOffsetX() const { return FEffectiveOffsetX; }
-  Integer RangeX() const { return FRangeX > 0 ? FRangeX : 0; }
-  // How far right-to-left content is shifted right: the client room beyond
-  // the canvas width (the vertical scroll bar's room included unless told
-  // otherwise).
-  Integer ComputeRTLOffset(bool ExcludeScrollBar = false);
   void UpdateColumnCheckState(TLazyTreeColumn* Column);
 
   // --- Component persistence
@@ -1383,8 +1475,6 @@ class TBaseLazyTree_qn : public TCustomControl {
 
   // --- Small operations of the tree class
   TRect GetTreeRect();
-  Integer OffsetX() const { return FOffsetX; }
-  Integer OffsetY() const { return FOffsetY; }
   PLazyNode FocusedNode() const { return FFocusedNode; }
   void SetFocusedNode(PLazyNode Node);
   bool CanFocus() override;
@@ -1458,12 +1548,6 @@ class TBaseLazyTree_qn : public TCustomControl {
   void SetAccessibleName(const String& Value) { FAccessibleName = Value; }
   Cardinal AutoExpandDelay() const { return FAutoExpandDelay; }
   void SetAutoExpandDelay(Cardinal Value) { FAutoExpandDelay = Value; }
-  Cardinal AutoScrollDelay() const { return FAutoScrollDelay; }
-  void SetAutoScrollDelay(Cardinal Value) { FAutoScrollDelay = Value; }
-  TAutoScrollInterval AutoScrollInterval() const { return FAutoScrollInterval; }
-  void SetAutoScrollInterval(TAutoScrollInterval Value) { FAutoScrollInterval = std::clamp(Value, 1, 1000); }
-  Cardinal BottomSpace() const { return FBottomSpace; }
-  void SetBottomSpace(Cardinal Value) { FBottomSpace = Value; }
   TClipboardFormats* ClipboardFormats() const { return FClipboardFormats.get(); }
   void SetClipboardFormats(TClipboardFormats* Value);
   TVTNodeAttachMode DefaultPasteMode() const { return FDefaultPasteMode; }
@@ -1533,8 +1617,6 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTCanSplitterResizeNodeEvent OnCanSplitterResizeNode;
   TVTNodeHeightTrackingEvent OnNodeHeightTracking;
   TVTNodeHeightDblClickResizeEvent OnNodeHeightDblClickResize;
-  TVTScrollEvent OnScroll;
-  TVTScrollBarShowEvent OnShowScrollbar;
 
   // Published access to the event members (Field: a pointer to an event
   // member of this class or a descendant the object belongs to).
@@ -1559,9 +1641,6 @@ class TBaseLazyTree_qn : public TCustomControl {
  protected:
   String FAccessibleName;
   Cardinal FAutoExpandDelay = 1000;
-  Cardinal FAutoScrollDelay = 1000;
-  TAutoScrollInterval FAutoScrollInterval = 1;
-  Cardinal FBottomSpace = 0;
   std::unique_ptr<TClipboardFormats> FClipboardFormats;
   TVTNodeAttachMode FDefaultPasteMode = amAddChildLast;
   Integer FDragHeight = 350;
@@ -1669,15 +1748,6 @@ class TBaseLazyTree_qn : public TCustomControl {
   // The node's row rectangle, invalidated without erasing.
   virtual TRect InvalidateNode(PLazyNode Node);
   virtual void InvalidateToBottom(PLazyNode Node);
-  virtual void UpdateScrollBars(bool DoRepaint);
-  virtual void UpdateVerticalRange();
-  virtual void UpdateHorizontalRange();
-  virtual void UpdateHorizontalScrollBar(bool DoRepaint);
-  void UpdateRanges();
-  virtual bool ScrollIntoView(PLazyNode Node, bool Center, bool Horizontally = false);
-  void SetTopNode(PLazyNode Node);
-  void SetBottomNode(PLazyNode Node);
-  void SetOffsetY(Integer Value);
   virtual void UpdateEditBounds();
   virtual void DoCancelEdit();
   void CancelEditNode();

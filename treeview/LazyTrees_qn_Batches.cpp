@@ -168,6 +168,9 @@ void TBaseLazyTree_qn::WMTimer(TMessage& Message) {
         DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
       else StopTimer(StructureChangeTimer);
       break;
+    case ScrollTimer:
+      ScrollTimerExpired();
+      break;
     default:
       break;
   }

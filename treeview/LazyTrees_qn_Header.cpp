@@ -280,7 +280,7 @@ void TLazyTreeColumn::SetOptions(TVTColumnOptions Value) {
   if (t && !t->ComponentState().Contains(csLoading) && t->UpdateCount() == 0 && t->HandleAllocated() &&
       ((set + cleared).Contains(coVisible) || set.Contains(coParentColor))) {
     t->Invalidate();
-    if ((set + cleared).Contains(coVisible)) t->UpdateHorizontalRange();
+    if ((set + cleared).Contains(coVisible)) t->UpdateHorizontalScrollBar(false);
   }
 }
 
@@ -452,7 +452,7 @@ void TLazyTreeColumns::Update(TCollectionItem* Item) {
     if (Item) {
       FHeader->Invalidate(static_cast<TLazyTreeColumn*>(Item));
     } else if (t->HandleAllocated()) {
-      t->UpdateHorizontalRange();
+      t->UpdateHorizontalScrollBar(false);
       FHeader->Invalidate(nullptr);
       t->Invalidate();
     }
@@ -1377,7 +1377,7 @@ void TVTHeader::SetOptions(TVTHeaderOptions Value) {
   if ((set + cleared).Contains(hoAutoResize) && FColumns->Count() > 0) {
     FColumns->AdjustAutoSize(InvalidColumn);
     if (t->HandleAllocated()) {
-      t->UpdateHorizontalRange();
+      t->UpdateHorizontalScrollBar(false);
       if (set.Contains(hoAutoResize)) t->Invalidate();
     }
   }

@@ -11,13 +11,6 @@ TClass TBaseLazyTree_qn::GetColumnClass() const { return TLazyTreeColumn::Static
 
 void TBaseLazyTree_qn::SetHeader(TVTHeader* Value) { FHeader->Assign(Value); }
 
-Integer TBaseLazyTree_qn::ComputeRTLOffset(bool ExcludeScrollBar) {
-  Integer room = ClientWidth() - RangeX();
-  if (!ExcludeScrollBar && HandleAllocated() && (GetWindowLongW(Handle(), GWL_STYLE) & WS_VSCROLL))
-    room += GetSystemMetrics(SM_CXVSCROLL);
-  return std::max(room, 0);
-}
-
 void TBaseLazyTree_qn::UpdateHeaderRect() {
   // The whole window less its frame (the border dimensions are negative).
   TSize border = GetBorderDimensions();
@@ -135,7 +128,7 @@ void TBaseLazyTree_qn::DoColumnResize(TColumnIndex Column) {
   if (ComponentState().Contains(csLoading) || !HandleAllocated()) return;
   for (PLazyNode n = GetFirstInitialized(); n; n = GetNextInitialized(n))
     if (n->States.Contains(vsMultiline)) n->States.Exclude(vsHeightMeasured);
-  UpdateHorizontalRange();
+  UpdateHorizontalScrollBar(true);
   TLazyTreeColumns* columns = FHeader->Columns();
   if (columns->IsValidColumn(Column)) {
     Invalidate();

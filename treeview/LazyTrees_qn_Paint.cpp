@@ -491,7 +491,9 @@ void TBaseLazyTree_qn::PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Tar
                                    std::min(targetRow.Bottom, maximumBottom)));
           SetCanvasOrigin(canvas, Window.Left - targetRow.Left, -targetRow.Top);
         }
-        SetCanvasBrushOrigin(canvas, info.BrushOrigin.X, info.BrushOrigin.Y);
+        // Logical x is the tree's own, so the dotted patterns keep their
+        // phase on the canvas and pixels moved by scrolling match new ones.
+        SetCanvasBrushOrigin(canvas, Window.Left + info.BrushOrigin.X, info.BrushOrigin.Y);
         itemRect.Bottom = nodeHeight;
         Integer vAlign = 0, buttonY = 0;
         CalculateVerticalAlignments(showImages, showStateImages, node, vAlign, buttonY);

@@ -289,12 +289,43 @@ TArt ShadedButton(bool Plus) {
   return a;
 }
 
-// A 32 x 32 cursor file (.cur) of a split mark: a double bar with arrows to
-// both sides, horizontal (Vertical = false: the header's column splitter)
-// or turned upright. Black with a white outline; the hot spot in the middle.
+// A 32 x 32 cursor file (.cur) from an ink grid (0 clear, 1 black, 2
+// white), 32-bit colour with its AND mask, the hot spot at (Hot, Hot).
+constexpr int kCursor = 32;
+std::vector<Byte> CursorFile(const std::vector<int>& Ink, int Hot) {
+  const int n = kCursor;
+  std::vector<Byte> out;
+  auto w16 = [&](uint32_t v) { out.push_back(Byte(v)), out.push_back(Byte(v >> 8)); };
+  auto w32 = [&](uint32_t v) { w16(v & 0xFFFF), w16(v >> 16); };
+  w16(0), w16(2), w16(1);
+  out.push_back(Byte(n)), out.push_back(Byte(n)), out.push_back(0), out.push_back(0);
+  w16(uint32_t(Hot)), w16(uint32_t(Hot));
+  const uint32_t imageBytes = 40 + n * n * 4 + n * 4;
+  w32(imageBytes), w32(22);
+  w32(40), w32(n), w32(2 * n), w16(1), w16(32);
+  for (int i = 0; i < 6; ++i) w32(0);
+  for (int y = n - 1; y >= 0; --y)
+    for (int x = 0; x < n; ++x) {
+      int v = Ink[size_t(y * n + x)];
+      w32(v == 0 ? 0 : v == 1 ? 0xFF000000u : 0xFFFFFFFFu);
+    }
+  for (int y = n - 1; y >= 0; --y) {
+    uint32_t bits = 0;
+    for (int x = 0; x < n; ++x)
+      if (Ink[size_t(y * n + x)] == 0) bits |= 0x80000000u >> x;
+    // The mask rows are big-endian bit strings.
+    out.push_back(Byte(bits >> 24)), out.push_back(Byte(bits >> 16)), out.push_back(Byte(bits >> 8)),
+        out.push_back(Byte(bits));
+  }
+  return out;
+}
+
+// A split mark: a double bar with arrows to both sides, horizontal
+// (Vertical = false: the header's column splitter) or turned upright. Black
+// with a white outline; the hot spot in the middle.
 std::vector<Byte> SplitCursor(bool Vertical) {
-  const int n = 32;
-  std::vector<int> ink(n * n, 0);  // 0 clear, 1 black, 2 white
+  const int n = kCursor;
+  std::vector<int> ink(n * n, 0);
   auto put = [&](int x, int y, int v) {
     if (Vertical) std::swap(x, y);
     if (x >= 0 && y >= 0 && x < n && y < n) ink[size_t(y * n + x)] = v;
@@ -318,30 +349,81 @@ std::vector<Byte> SplitCursor(bool Vertical) {
   // The gap between the two bars.
   for (int y = 8; y <= 23; ++y)
     if (y < 15 || y > 16) put(15, y, 2), put(16, y, 2);
-  std::vector<Byte> out;
-  auto w16 = [&](uint32_t v) { out.push_back(Byte(v)), out.push_back(Byte(v >> 8)); };
-  auto w32 = [&](uint32_t v) { w16(v & 0xFFFF), w16(v >> 16); };
-  w16(0), w16(2), w16(1);
-  out.push_back(Byte(n)), out.push_back(Byte(n)), out.push_back(0), out.push_back(0);
-  w16(15), w16(15);
-  const uint32_t imageBytes = 40 + n * n * 4 + n * 4;
-  w32(imageBytes), w32(22);
-  w32(40), w32(n), w32(2 * n), w16(1), w16(32);
-  for (int i = 0; i < 6; ++i) w32(0);
-  for (int y = n - 1; y >= 0; --y)
-    for (int x = 0; x < n; ++x) {
-      int v = ink[size_t(y * n + x)];
-      w32(v == 0 ? 0 : v == 1 ? 0xFF000000u : 0xFFFFFFFFu);
+  return CursorFile(ink, 15);
+}
+
+// ---------------------------------------------------------------------------
+// Wheel panning: the marker bitmaps and the direction cursors share one
+// drawing of arrow heads pointing away from the middle of a 32 x 32 cell.
+
+// The eight directions, clockwise from north, as unit steps.
+struct TPanDir {
+  const char16_t* Name;
+  int Dx, Dy;
+};
+constexpr TPanDir kPanDirs[8] = {{u"VT_MOVEN", 0, -1},  {u"VT_MOVENE", 1, -1}, {u"VT_MOVEE", 1, 0},
+                                 {u"VT_MOVESE", 1, 1},  {u"VT_MOVES", 0, 1},   {u"VT_MOVESW", -1, 1},
+                                 {u"VT_MOVEW", -1, 0},  {u"VT_MOVENW", -1, -1}};
+
+// Whether the pixel (X, Y) of a 32 x 32 cell lies in the arrow head that
+// points along (Dx, Dy): its tip Tip pixels from the middle, its base Base
+// pixels out and HalfWidth to each side.
+bool InArrowHead(int X, int Y, int Dx, int Dy, double Tip, double Base, double HalfWidth) {
+  double len = std::hypot(double(Dx), double(Dy));
+  double ux = Dx / len, uy = Dy / len;
+  double px = X + 0.5 - 16.0, py = Y + 0.5 - 16.0;
+  double along = px * ux + py * uy, across = std::abs(-px * uy + py * ux);
+  if (along < Base || along > Tip) return false;
+  return across <= HalfWidth * (Tip - along) / (Tip - Base);
+}
+
+// The marker the panning window shows: a light disc with a grey rim, a dot
+// in the middle and arrow heads for the directions the view can pan in
+// (Horizontal and Vertical); magenta outside the disc is transparent.
+TArt PanningImage(bool Horizontal, bool Vertical) {
+  TArt a(kCursor, kCursor, kKey);
+  const uint32_t rim = Px(112, 118, 128), face = Px(250, 250, 251), ink = Px(58, 64, 74);
+  for (int y = 0; y < kCursor; ++y)
+    for (int x = 0; x < kCursor; ++x) {
+      double d = std::hypot(x + 0.5 - 16.0, y + 0.5 - 16.0);
+      if (d <= 15.0) a.Set(x, y, d > 13.8 ? rim : face);
+      if (d <= 2.3) a.Set(x, y, ink);
+      for (int i = 0; i < 8; i += 2) {
+        const TPanDir& dir = kPanDirs[i];
+        if ((dir.Dx != 0 && !Horizontal) || (dir.Dy != 0 && !Vertical)) continue;
+        if (InArrowHead(x, y, dir.Dx, dir.Dy, 12.5, 6.0, 5.0)) a.Set(x, y, ink);
+      }
     }
-  for (int y = n - 1; y >= 0; --y) {
-    uint32_t bits = 0;
-    for (int x = 0; x < n; ++x)
-      if (ink[size_t(y * n + x)] == 0) bits |= 0x80000000u >> x;
-    // The mask rows are big-endian bit strings.
-    out.push_back(Byte(bits >> 24)), out.push_back(Byte(bits >> 16)), out.push_back(Byte(bits >> 8)),
-        out.push_back(Byte(bits));
-  }
-  return out;
+  return a;
+}
+
+// A panning cursor: a ring in the middle and the arrow heads of the given
+// directions (indices into kPanDirs), black with a white outline.
+std::vector<Byte> PanningCursor(std::initializer_list<int> Directions) {
+  const int n = kCursor;
+  std::vector<int> shape(n * n, 0);
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      double d = std::hypot(x + 0.5 - 16.0, y + 0.5 - 16.0);
+      bool in = d >= 1.6 && d <= 3.6;
+      for (int i : Directions) {
+        const TPanDir& dir = kPanDirs[i];
+        bool diagonal = dir.Dx != 0 && dir.Dy != 0;
+        in = in || InArrowHead(x, y, dir.Dx, dir.Dy, diagonal ? 14.0 : 13.0, 6.0, 4.5);
+      }
+      if (in) shape[size_t(y * n + x)] = 1;
+    }
+  std::vector<int> ink = shape;
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      if (shape[size_t(y * n + x)]) continue;
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+          int xx = x + dx, yy = y + dy;
+          if (xx >= 0 && yy >= 0 && xx < n && yy < n && shape[size_t(yy * n + xx)]) ink[size_t(y * n + x)] = 2;
+        }
+    }
+  return CursorFile(ink, 16);
 }
 
 // The registered bytes must live as long as their registration.
@@ -536,7 +618,7 @@ void RegisterVTClipboardFormat(Word Format, const String& Description, const Str
 void RegisterLazyTreeResources() {
   if (GResources) return;
   GResources = new std::vector<TResourceBlock>;
-  GResources->reserve(16);
+  GResources->reserve(32);
   const struct {
     const char16_t* Name;
     TCheckLook L;
@@ -549,6 +631,13 @@ void RegisterLazyTreeResources() {
   AddResource(u"VT_XPBUTTONMINUS", u"#2", ShadedButton(false).Dib());
   AddResource(u"VT_HEADERSPLIT", u"#12", SplitCursor(false));
   AddResource(u"VT_VERTSPLIT", u"#12", SplitCursor(true));
+  AddResource(u"VT_MOVEALL", u"#2", PanningImage(true, true).Dib());
+  AddResource(u"VT_MOVEEW", u"#2", PanningImage(true, false).Dib());
+  AddResource(u"VT_MOVENS", u"#2", PanningImage(false, true).Dib());
+  AddResource(u"VT_MOVEALL", u"#12", PanningCursor({0, 2, 4, 6}));
+  AddResource(u"VT_MOVEEW", u"#12", PanningCursor({2, 6}));
+  AddResource(u"VT_MOVENS", u"#12", PanningCursor({0, 4}));
+  for (int i = 0; i < 8; ++i) AddResource(kPanDirs[i].Name, u"#12", PanningCursor({i}));
 }
 
 void InitializeGlobalStructures() {

@@ -54,6 +54,7 @@ std::vector<std::string> TabsPage(const std::string& outDir);
 std::vector<std::string> TreeHeaderPage(const std::string& outDir);
 std::vector<std::string> TreePage(const std::string& outDir);
 std::vector<std::string> TreeStringPage(const std::string& outDir);
+std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
@@ -110,6 +111,7 @@ std::vector<Page> AllPages() {
       {"treeheader", TreeHeaderPage},
       {"tree", TreePage},
       {"treestring", TreeStringPage},
+      {"treescroll", TreeScrollPage},
       {"image", ImagePage},
   };
 }

@@ -414,9 +414,12 @@ TEST_F(LazyTrees_qn_Options, AssignBetweenTrees) {
   EXPECT_EQ(dst->TreeOptions()->SelectionOptions(), (TVTSelectionOptions{toMultiSelect, toFullRowSelect}));
   EXPECT_EQ(dst->TreeOptions()->ExportMode(), emAll) << "the export mode is not copied";
   EXPECT_EQ(dst->RootNodeCount(), 4u);
+  // Fresh nodes: any initialized one was initialized by this tree's own
+  // handler afterwards (the scroll range measures the nodes in view).
+  int initialized = 0;
   for (PLazyNode n = dst->RootNode()->FirstChild; n; n = n->NextSibling)
-    EXPECT_FALSE(n->States.Contains(vsInitialized)) << "fresh nodes";
-  EXPECT_EQ(inits, 0);
+    initialized += n->States.Contains(vsInitialized);
+  EXPECT_EQ(inits, initialized) << "fresh nodes";
   ExpectConsistent(dst, "assigned");
 
   // A read-only tree takes nothing.
