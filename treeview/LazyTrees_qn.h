@@ -1121,6 +1121,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual bool DoSetOffsetXY(TPoint Value, TScrollUpdateOptions Options, const TRect* ClipRect = nullptr);
   virtual void DoScroll(Integer DeltaX, Integer DeltaY);
   virtual void DoShowScrollbar(Integer Bar, bool Show);
+  Integer SetScrollBarInfo(Integer Bar, Integer Range, Integer Position, Integer Client, bool DoRepaint);
   virtual bool CanAutoScroll();
   virtual TScrollDirections DetermineScrollDirections(Integer X, Integer Y);
   virtual void DoAutoScroll(Integer X, Integer Y);

@@ -195,6 +195,35 @@ void TBaseLazyTree_qn::DoShowScrollbar(Integer Bar, bool Show) {
   if (Assigned(OnShowScrollbar)) OnShowScrollbar(this, Bar, Show);
 }
 
+// The platform bar of a canvas Range pixels long seen through Client
+// pixels at Position: shown when it can scroll or must stay (then disabled
+// with nothing to scroll), else emptied and hidden. Answers the position
+// the bar settled on.
+Integer TBaseLazyTree_qn::SetScrollBarInfo(Integer Bar, Integer Range, Integer Position, Integer Client,
+                                           bool DoRepaint) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  GetScrollInfo(Handle(), Bar, &si);
+  bool always = FScrollBarOptions->AlwaysVisible();
+  if (Client < Range || always) {
+    DoShowScrollbar(Bar, true);
+    si.nMin = 0;
+    si.nMax = Range;
+    si.nPos = Position;
+    si.nPage = UINT(std::max(0, Client + 1));
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+    if (always) si.fMask |= SIF_DISABLENOSCROLL;
+    SetScrollInfo(Handle(), Bar, &si, DoRepaint);
+  } else {
+    si.nMin = si.nMax = si.nPos = 0;
+    si.nPage = 0;
+    DoShowScrollbar(Bar, false);
+    SetScrollInfo(Handle(), Bar, &si, false);
+  }
+  return GetScrollPos(Handle(), Bar);
+}
+
 void TBaseLazyTree_qn::UpdateHorizontalScrollBar(bool DoRepaint) {
   UpdateHorizontalRange();
   if (FStates.Contains(tsUpdating) || !HandleAllocated()) return;
@@ -206,29 +235,9 @@ void TBaseLazyTree_qn::UpdateHorizontalScrollBar(bool DoRepaint) {
     SetOffsetX(0);
     return;
   }
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_ALL;
-  GetScrollInfo(Handle(), SB_HORZ, &si);
-  bool always = FScrollBarOptions->AlwaysVisible();
-  if (client < FRangeX || always) {
-    DoShowScrollbar(SB_HORZ, true);
-    si.nMin = 0;
-    si.nMax = FRangeX;
-    si.nPos = FEffectiveOffsetX;
-    si.nPage = UINT(std::max(0, client + 1));
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
-    if (always) si.fMask |= SIF_DISABLENOSCROLL;
-    SetScrollInfo(Handle(), SB_HORZ, &si, DoRepaint);
-  } else {
-    si.nMin = si.nMax = si.nPos = 0;
-    si.nPage = 0;
-    DoShowScrollbar(SB_HORZ, false);
-    SetScrollInfo(Handle(), SB_HORZ, &si, false);
-  }
-  // The bar may have changed the client width; the position it settled on
-  // is the one the view takes.
-  Integer position = GetScrollPos(Handle(), SB_HORZ);
+  // The bar may change the client width; the position it settled on is
+  // the one the view takes.
+  Integer position = SetScrollBarInfo(SB_HORZ, FRangeX, FEffectiveOffsetX, client, DoRepaint);
   FEffectiveOffsetX = position;
   SetOffsetX(rtl ? position - FRangeX + ClientWidth() : -position);
 }
@@ -241,28 +250,7 @@ void TBaseLazyTree_qn::UpdateVerticalScrollBar(bool DoRepaint) {
     SetOffsetY(0);
     return;
   }
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_ALL;
-  GetScrollInfo(Handle(), SB_VERT, &si);
-  bool always = FScrollBarOptions->AlwaysVisible();
-  Integer client = ClientHeight();
-  if (client < FRangeY || always) {
-    DoShowScrollbar(SB_VERT, true);
-    si.nMin = 0;
-    si.nMax = FRangeY;
-    si.nPos = -FOffsetY;
-    si.nPage = UINT(std::max(0, client + 1));
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
-    if (always) si.fMask |= SIF_DISABLENOSCROLL;
-    SetScrollInfo(Handle(), SB_VERT, &si, DoRepaint);
-  } else {
-    si.nMin = si.nMax = si.nPos = 0;
-    si.nPage = 0;
-    DoShowScrollbar(SB_VERT, false);
-    SetScrollInfo(Handle(), SB_VERT, &si, false);
-  }
-  SetOffsetY(-GetScrollPos(Handle(), SB_VERT));
+  SetOffsetY(-SetScrollBarInfo(SB_VERT, FRangeY, -FOffsetY, ClientHeight(), DoRepaint));
 }
 
 Integer TBaseLazyTree_qn::ComputeRTLOffset(bool ExcludeScrollBar) {
