@@ -161,6 +161,7 @@ void TBaseLazyTree_qn::AfterConstruction() {
 }
 
 void TBaseLazyTree_qn::BeforeDestruction() {
+  StopWheelPanning();
   InterruptValidation();
   TVTMiscOptions misc = FOptions->MiscOptions();
   misc.Exclude(toReadOnly);
@@ -185,6 +186,7 @@ TBaseLazyTree_qn::~TBaseLazyTree_qn() {
     // BeforeDestruction; the worker must still let go of this tree, and
     // the batches closed below must not report to handlers any more.
     Destroying();
+    StopWheelPanning();
     InterruptValidation();
     ReleaseThreadReference(this);
     try {

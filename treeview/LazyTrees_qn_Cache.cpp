@@ -152,6 +152,8 @@ void TBaseLazyTree_qn::DestroyWnd() {
   // The worker reaches the tree through its window; it lets go first.
   InterruptValidation();
   FValidationWindow.store(nullptr);
+  // The panning marker is owned by this window and goes with it.
+  StopWheelPanning();
   inherited::DestroyWnd();
 }
 

@@ -547,6 +547,14 @@ TEST_F(LazyTrees_qn_Scroll, WheelPanningWindowCursorsAndRelease) {
   T->StartWheelPanning(start);
   T->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, Word(int16_t(-120))), 0);
   EXPECT_EQ(T->FPanningWindow, nullptr);
+  // A tree that goes while panning takes its marker with it.
+  T->StartWheelPanning(start);
+  HWND marker = T->FPanningWindow;
+  ASSERT_TRUE(IsWindow(marker));
+  delete T;
+  T = nullptr;
+  EXPECT_FALSE(IsWindow(marker));
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(LazyTrees_qn_Scroll, SizingUpdatesBarsAndSpringColumns) {
