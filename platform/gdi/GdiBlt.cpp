@@ -215,6 +215,51 @@ TGdiSurfacePtr DecodeDib(const void* bits, const BITMAPINFO* bmi, UINT usage, in
   return s;
 }
 
+// A 1:1 SRCCOPY of plain 32-bit pixels, taken straight from the caller's
+// rows into the visible part of the target. Decoding into a bitmap of the
+// picture's size first would clear and copy every pixel of the picture for
+// the few the clip lets through: a control taking its part of a large parent
+// picture pays for the whole picture. False when the transfer is not of that
+// kind (or the bits lie in the target's own memory); nothing is drawn then.
+bool DirectCopy(TDrawScope& ds, int x, int y, int w, int h, int sx, int sy, int sw, int sh, const void* bits,
+                const BITMAPINFO* bmi, UINT usage, DWORD rop) {
+  const auto& hdr = bmi->bmiHeader;
+  if (!bits || usage != DIB_RGB_COLORS || (rop & 0x00FFFFFF) != SRCCOPY || w != sw || h != sh || w <= 0 ||
+      h <= 0 || hdr.biBitCount != 32 || hdr.biCompression != BI_RGB || hdr.biSize < sizeof(BITMAPINFOHEADER) ||
+      hdr.biSize > 124 || hdr.biWidth <= 0 || hdr.biHeight == 0 ||
+      Int64(hdr.biWidth) * std::abs(Int64(hdr.biHeight)) > (Int64(1) << 28) || ds.S->Monochrome ||
+      GdiGeneralTransfers())
+    return false;
+  const int width = hdr.biWidth, height = std::abs(hdr.biHeight);
+  const size_t stride = size_t(width) * 4;
+  const Byte* src = static_cast<const Byte*>(bits);
+  const TGdiSurface& D = *ds.S;
+  const Byte* dLo = D.Stride >= 0 ? D.Bits : D.Bits + D.Stride * (D.Height - 1);
+  const Byte* dHi = dLo + (D.Stride >= 0 ? D.Stride : -D.Stride) * D.Height;
+  if (src < dHi && src + stride * size_t(height) > dLo) return false;
+  const TPoint o = ds.DC->Offset();
+  if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(sx, sy, sw, sh)) return false;
+  const TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
+  // Bottom-up pictures count source rows from the bottom.
+  const int top = hdr.biHeight > 0 ? height - sy - sh : sy;
+  // The target columns whose source column lies inside the picture.
+  const int cl = dr.Left + std::max(0, -sx), cr = dr.Left + std::min(w, width - sx);
+  TRegion area(dr);
+  area.Intersect(ds.DC->EffectiveClip());
+  for (const TRect& b : area.Rects()) {
+    const int l = std::max(b.Left, cl), r = std::min(b.Right, cr);
+    if (l >= r) continue;
+    for (int yy = b.Top; yy < b.Bottom; ++yy) {
+      const int row = top + (yy - dr.Top);
+      if (row < 0 || row >= height) continue;
+      const size_t mem = size_t(hdr.biHeight > 0 ? height - 1 - row : row);
+      const auto* s = reinterpret_cast<const uint32_t*>(src + mem * stride) + (sx + (l - dr.Left));
+      CopyRow(s, D.Scanline(yy) + l, size_t(r - l));
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 void GdiForceSetDIBitsToDeviceFailure(bool fail) { gFailSetDIBits = fail; }
@@ -240,6 +285,7 @@ int StretchDIBits(HDC dc, int x, int y, int w, int h, int sx, int sy, int sw, in
   TDrawScope ds(dc);
   if (!ds || !bmi) return 0;
   int height = std::abs(bmi->bmiHeader.biHeight);
+  if (DirectCopy(ds, x, y, w, h, sx, sy, sw, sh, bits, bmi, usage, rop)) return height;
   // A picture drawn row for row into a small visible part of the target (a
   // control taking its part of its parent's picture) has only the rows that
   // part shows decoded: the rest could never reach a pixel.

@@ -30,6 +30,7 @@ TFont::~TFont() { FreeHandle(); }
 void TFont::FreeHandle() {
   if (FHandle) DeleteObject(FHandle);
   FHandle = nullptr;
+  FHandleFromData = false;
 }
 
 void TFont::Changed() {
@@ -40,14 +41,21 @@ void TFont::Changed() {
 void TFont::Assign(TPersistent* Source) {
   if (auto* f = dynamic_cast<TFont*>(Source)) {
     if (f == this) return;
-    FData = f->FData;
-    FColor = f->FColor;
+    TFontData data = f->FData;
     // Heights are pixels at the source's resolution; keep the point size.
-    if (f->FPixelsPerInch != FPixelsPerInch && FData.Height < 0) {
+    if (f->FPixelsPerInch != FPixelsPerInch && data.Height < 0) {
       Int64 size = (-Int64(f->FData.Height) * 72 + f->FPixelsPerInch / 2) / f->FPixelsPerInch;
-      FData.Height = -Integer((size * FPixelsPerInch + 36) / 72);
+      data.Height = -Integer((size * FPixelsPerInch + 36) / 72);
     }
-    Changed();
+    // Text drawn piece by piece assigns the same font before every piece: a
+    // handle made from the same properties still stands for them, so it is
+    // kept instead of being made again. Listeners hear of the assignment
+    // either way.
+    const bool same = FHandle && FHandleFromData && data == FData;
+    FData = std::move(data);
+    FColor = f->FColor;
+    if (same) inherited::Changed();
+    else Changed();
     return;
   }
   inherited::Assign(Source);
@@ -146,6 +154,7 @@ HFONT TFont::Handle() {
   if (!FHandle) {
     LOGFONTW lf = LogFont();
     FHandle = CreateFontIndirectW(&lf);
+    FHandleFromData = FHandle != nullptr;
   }
   return FHandle;
 }
@@ -173,6 +182,7 @@ void TFont::SetHandle(HFONT Value) {
   }
   inherited::Changed();
   FHandle = Value;
+  FHandleFromData = false;
 }
 
 // ---------------------------------------------------------------------------

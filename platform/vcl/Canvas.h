@@ -54,6 +54,7 @@ struct TFontData {
   TFontCharset Charset = DEFAULT_CHARSET;
   Integer Orientation = 0;
   TFontQuality Quality = TFontQuality::fqDefault;
+  friend bool operator==(const TFontData&, const TFontData&) = default;
 };
 const TFontData& DefFontData();
 
@@ -106,6 +107,9 @@ class TFont : public TGraphicsObject {
   TColor FColor = clWindowText;
   Integer FPixelsPerInch = 96;
   HFONT FHandle = nullptr;
+  // The handle was made here from FData (not taken over by SetHandle), so
+  // it stands for FData exactly.
+  bool FHandleFromData = false;
 };
 
 enum class TPenStyle : Byte {

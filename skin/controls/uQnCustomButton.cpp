@@ -405,12 +405,24 @@ void TQuarnCustomButton::CMFONTCHANGED(TMessage& Message) {
 
 // ---- drawing --------------------------------------------------------------
 
+namespace {
+Integer StateIndex(const TQuarnCustomButton* Button, TPngPictures* Strip, bool UseDisabled) {
+  if (!Strip->Active()) return -1;
+  if (Button->IsHot()) return Strip->Hot();
+  if (UseDisabled && !Button->Enabled()) return Strip->Disable();
+  if (Button->IsPressed()) return Strip->Pressed();
+  return Strip->Normal();
+}
+}  // namespace
+
 bool TQuarnCustomButton::StateFrame(TPngPictures* Strip, TQuarnImage* Image, bool UseDisabled) {
-  if (!Strip->Active()) return false;
-  if (IsHot()) return Strip->GetHotImage(Image);
-  if (UseDisabled && !Enabled()) return Strip->GetDisableImage(Image);
-  if (IsPressed()) return Strip->GetPressedImage(Image);
-  return Strip->GetNormalImage(Image);
+  const Integer i = StateIndex(this, Strip, UseDisabled);
+  return i >= 0 && Strip->GetFrame(i, Image);
+}
+
+bool TQuarnCustomButton::StateFrameRect(TPngPictures* Strip, TQuarnImage*& Source, TRect& Rect, bool UseDisabled) {
+  const Integer i = StateIndex(this, Strip, UseDisabled);
+  return i >= 0 && Strip->FrameRect(i, Source, Rect);
 }
 
 void TQuarnCustomButton::DrawStateCaption(TBitmap32* Buffer, TRect R) {

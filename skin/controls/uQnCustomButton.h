@@ -143,6 +143,8 @@ class TQuarnCustomButton : public TQuarnCustomControl {
   // Frame of a strip for the current state (hot, disabled, pressed,
   // normal); false when the strip is off or has no such frame.
   bool StateFrame(TPngPictures* Strip, TQuarnImage* Image, bool UseDisabled = true);
+  // The same frame where it lies in the strip, for drawing it uncopied.
+  bool StateFrameRect(TPngPictures* Strip, TQuarnImage*& Source, TRect& Rect, bool UseDisabled = true);
   // The caption in the state's font, as the base and the push button draw it.
   void DrawStateCaption(TBitmap32* Buffer, TRect R);
   // The design-time outline, the user hook, the focus frame.

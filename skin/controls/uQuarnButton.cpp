@@ -27,10 +27,13 @@ TQuarnButton::TQuarnButton(TComponent* AOwner) : TQuarnCustomButton(AOwner) {
 void TQuarnButton::DrawBody(TBitmap32* Buffer) {
   Buffer->BeginUpdate();
   TRect r = ClientRect();
-  TQuarnImage frame;
-  const bool got = StateFrame(FPictures.get(), &frame);
+  // The frame is stretched where it lies in the strip, so the stretched
+  // picture can be kept for the next paint.
+  TQuarnImage* strip = nullptr;
+  TRect part;
+  const bool got = StateFrameRect(FPictures.get(), strip, part);
   if (!IsHot() && Enabled() && IsPressed()) IncRect(r, FPressedOffset, FPressedOffset);
-  if (got) StretchBitmap(&frame, Buffer, false);
+  if (got) StretchBitmapPart(strip, part, Buffer);
   if (FLayerMode) DrawLayers(Buffer);
   DrawDropdownMenu(Buffer);
   if (FCaptionVisible) {
@@ -72,20 +75,21 @@ void TQuarnToolButton::DrawBody(TBitmap32* Buffer) {
   icon.Left += io.X;
   icon.Top += io.Y;
   // A flat button has no disabled look: disabled, it rests.
-  TQuarnImage frame;
+  TQuarnImage* strip = nullptr;
+  TRect part;
   bool got = false;
   if (FPictures->Active()) {
     if (IsHot()) {
-      got = FPictures->GetHotImage(&frame);
+      got = FPictures->FrameRect(FPictures->Hot(), strip, part);
     } else if (IsPressed()) {
-      got = FPictures->GetPressedImage(&frame);
+      got = FPictures->FrameRect(FPictures->Pressed(), strip, part);
       icon.Left += FPressedOffset;
       if (FPressedOffset > 0) c.Left += 1;
     } else {
-      got = FPictures->GetNormalImage(&frame);
+      got = FPictures->FrameRect(FPictures->Normal(), strip, part);
     }
   }
-  if (got) StretchBitmap(&frame, Buffer, false);
+  if (got) StretchBitmapPart(strip, part, Buffer);
   if (FLayerMode) DrawLayers(Buffer);
   DrawDropdownMenu(Buffer);
   if (TQuarnImage* img = TQuarnResManagerObj()->GetImageByName(FImage)) img->DrawTo(Buffer, icon.Left, icon.Top);

@@ -274,12 +274,35 @@ Integer TQuarnPngEdit::StepRight(Integer Pos) const {
 // Measuring and scrolling
 
 Integer TQuarnPngEdit::Measure(const String& Text, bool Hint) {
+  TFont* font = Hint ? FFontHint.get() : Font();
+  const bool single = Text.size() == 1 || (Text.size() == 2 && IsHigh(Text[0]) && IsLow(Text[1]));
+  TCharAdvances* cache = nullptr;
+  if (single && SkinCachesEnabled()) {
+    // Every property that shapes the glyphs; the colour does not.
+    TFontData f;
+    f.Name = font->Name();
+    f.Height = font->Height();
+    f.Pitch = font->Pitch();
+    f.Style = font->Style();
+    f.Charset = font->Charset();
+    f.Orientation = font->Orientation();
+    f.Quality = font->Quality();
+    cache = &FAdvances[Hint ? 1 : 0];
+    if (!(cache->Font == f) || cache->PixelsPerInch != font->PixelsPerInch()) {
+      cache->Widths.clear();
+      cache->Font = std::move(f);
+      cache->PixelsPerInch = font->PixelsPerInch();
+    }
+    if (auto it = cache->Widths.find(Text); it != cache->Widths.end()) return it->second;
+  }
   if (!FMeasure) {
     FMeasure = std::make_unique<TBitmap32>();
     FMeasure->SetSize(1, 1);
   }
-  FMeasure->Font()->Assign(Hint ? FFontHint.get() : Font());
-  return FMeasure->TextWidthW(Text);
+  FMeasure->Font()->Assign(font);
+  const Integer w = FMeasure->TextWidthW(Text);
+  if (cache) cache->Widths.emplace(Text, w);
+  return w;
 }
 
 Integer TQuarnPngEdit::GetTextHeight() {

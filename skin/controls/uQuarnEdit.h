@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/StdCtrls.h"
@@ -225,6 +226,15 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   void SpaceChanged(TObject*) { Invalidate(); }
   // One measuring surface per edit instead of a bitmap per measurement.
   std::unique_ptr<TBitmap32> FMeasure;
+  // The advances of single characters in the font they were measured in:
+  // the text is drawn and measured a character at a time on every paint.
+  // [0] the edit's font, [1] the hint font.
+  struct TCharAdvances {
+    TFontData Font;
+    Integer PixelsPerInch = 0;
+    std::unordered_map<String, Integer> Widths;
+  };
+  TCharAdvances FAdvances[2];
   // The first half of a pair typed as two characters, until its second.
   Char FPendingHigh = 0;
 };

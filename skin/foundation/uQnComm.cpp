@@ -237,13 +237,13 @@ TQuarnImage* SpliteImgCenterPart(const TQuarnImage* Image, Integer Height, Integ
 }
 
 namespace {
-TQuarnImage* Resized(const TQuarnImage* Image, Integer Width, Integer Height, const TRect& Caps, Integer Routine) {
+TQuarnImage* Resized(const TQuarnImage* Image, Integer Width, Integer Height, const TRect& Caps) {
   if (!Image) return nullptr;
   auto* r = new TQuarnImage();
   if (Width <= 0 || Height <= 0 || Image->Empty()) return r;
   r->SetSize(Width, Height);
   auto* src = const_cast<TQuarnImage*>(Image);
-  if (TBitmap32* done = detail::CachedNineSlice(src, Caps, Width, Height, Routine)) {
+  if (TBitmap32* done = detail::CachedNineSlice(src, src->BoundsRect(), Caps, Width, Height)) {
     std::memcpy(r->Bits(), done->Bits(), static_cast<size_t>(Width) * Height * sizeof(TColor32));
   } else {
     NineSliceTransfer(src, src->BoundsRect(), Caps, r, r->BoundsRect(), true);
@@ -254,7 +254,7 @@ TQuarnImage* Resized(const TQuarnImage* Image, Integer Width, Integer Height, co
 
 TQuarnImage* ResizeImg(const TQuarnImage* Image, Integer Width, Integer Height) {
   if (!Image) return nullptr;
-  return Resized(Image, Width, Height, ThirdCaps(Image->Width(), Image->Height()), 1);
+  return Resized(Image, Width, Height, ThirdCaps(Image->Width(), Image->Height()));
 }
 
 TQuarnImage* ResizeHorzImg(const TQuarnImage* Image, Integer Width, Integer SideWidth) {
@@ -267,7 +267,7 @@ TQuarnImage* ResizeHorzImg(const TQuarnImage* Image, Integer Width, Integer Side
   // Only the width changes: the rows map 1:1.
   caps.Top = Image->Height();
   caps.Bottom = 0;
-  return Resized(Image, Width, Image->Height(), caps, 2);
+  return Resized(Image, Width, Image->Height(), caps);
 }
 
 TQuarnImage* ResizeVertImg(const TQuarnImage* Image, Integer Height) {
@@ -275,7 +275,7 @@ TQuarnImage* ResizeVertImg(const TQuarnImage* Image, Integer Height) {
   TRect caps = ThirdCaps(Image->Width(), Image->Height());
   caps.Left = Image->Width();
   caps.Right = 0;
-  return Resized(Image, Image->Width(), Height, caps, 3);
+  return Resized(Image, Image->Width(), Height, caps);
 }
 
 namespace {

@@ -203,20 +203,27 @@ bool DrawsOpaque(TBitmap32* Src) { return Src->DrawMode() == TDrawMode::dmOpaque
 // ---- the cache ----
 
 struct TCacheEntry {
-  TBitmap32* Src;
-  Cardinal Generation;
-  TRect Caps;
-  Integer W, H, Routine;
+  const TBitmap32* Src;
+  TRect SrcRect, Caps;
+  Integer W, H;
   std::unique_ptr<TBitmap32> Result;
 };
 
-bool GCacheOn = false;
+bool GCacheOn = true;
+bool GSkinCachesOn = true;
 Cardinal GCacheGeneration = 0;
+Int64 GCachePixels = 0;
 std::list<TCacheEntry>* GCache = nullptr;
 
 std::list<TCacheEntry>& Cache() {
   if (!GCache) GCache = new std::list<TCacheEntry>();
   return *GCache;
+}
+
+void DropLast() {
+  auto& cache = Cache();
+  GCachePixels -= Int64(cache.back().W) * cache.back().H;
+  cache.pop_back();
 }
 
 }  // namespace
@@ -244,27 +251,33 @@ void NineSliceTransfer(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, 
 
 namespace detail {
 
-TBitmap32* CachedNineSlice(TBitmap32* Src, const TRect& Caps, Integer W, Integer H, Integer Routine) {
-  if (!GCacheOn || !Src || Src->Empty() || W <= 0 || H <= 0) return nullptr;
-  const Cardinal gen = TQuarnResManagerObj()->Generation();
+TBitmap32* CachedNineSlice(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, Integer W, Integer H) {
+  if (!GCacheOn || !Src || Src->Empty() || W <= 0 || H <= 0 || Int64(W) * H > StretchCachePixels) return nullptr;
+  TQuarnResManager* store = TQuarnResManagerObj();
+  const Cardinal gen = store->Generation();
   auto& cache = Cache();
   if (gen != GCacheGeneration) {
-    // Images handed out before may be gone, and a new one may sit at a
-    // freed one's address: nothing cached survives.
-    cache.clear();
+    // Images handed out before may be gone or changed, and a new one may
+    // sit at a freed one's address: nothing cached survives.
+    ClearStretchCache();
     GCacheGeneration = gen;
   }
+  // Only the store's images keep their pixels while the generation stands;
+  // any other picture (a copy on the stack, a caller's bitmap) may be
+  // changed or freed at any time.
+  if (!store->HandedOut(Src)) return nullptr;
   for (auto it = cache.begin(); it != cache.end(); ++it) {
-    if (it->Src == Src && it->Caps == Caps && it->W == W && it->H == H && it->Routine == Routine) {
+    if (it->Src == Src && it->SrcRect == SrcRect && it->Caps == Caps && it->W == W && it->H == H) {
       cache.splice(cache.begin(), cache, it);
       return cache.front().Result.get();
     }
   }
   auto result = std::make_unique<TBitmap32>();
   result->SetSize(W, H);
-  NineSlice(Src, Src->BoundsRect(), Caps, result.get(), result->BoundsRect(), true, TCombineMode::cmBlend, 255);
-  cache.push_front({Src, gen, Caps, W, H, Routine, std::move(result)});
-  while (static_cast<Integer>(cache.size()) > StretchCacheCapacity) cache.pop_back();
+  NineSlice(Src, SrcRect, Caps, result.get(), result->BoundsRect(), true, TCombineMode::cmBlend, 255);
+  cache.push_front({Src, SrcRect, Caps, W, H, std::move(result)});
+  GCachePixels += Int64(W) * H;
+  while (static_cast<Integer>(cache.size()) > StretchCacheCapacity || GCachePixels > StretchCachePixels) DropLast();
   return cache.front().Result.get();
 }
 
@@ -277,8 +290,16 @@ void SetStretchCacheEnabled(bool Value) {
 
 bool StretchCacheEnabled() { return GCacheOn; }
 
+void SetSkinCachesEnabled(bool Value) {
+  GSkinCachesOn = Value;
+  SetStretchCacheEnabled(Value);
+}
+
+bool SkinCachesEnabled() { return GSkinCachesOn; }
+
 void ClearStretchCache() {
   if (GCache) GCache->clear();
+  GCachePixels = 0;
 }
 
 Integer StretchCacheCount() { return GCache ? static_cast<Integer>(GCache->size()) : 0; }
@@ -286,7 +307,32 @@ Integer StretchCacheCount() { return GCache ? static_cast<Integer>(GCache->size(
 void DoneQnPix32Lib() {
   delete GCache;
   GCache = nullptr;
-  GCacheOn = false;
+  GCachePixels = 0;
+}
+
+namespace {
+// SrcRect of Src nine-sliced over the whole of Dst, from the cache when it
+// holds (or can take) that picture.
+void Stretched(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst, bool Opaque,
+               TCombineMode Mode, Cardinal Master) {
+  if (TBitmap32* done = detail::CachedNineSlice(Src, SrcRect, Caps, Dst->Width(), Dst->Height())) {
+    const TRect clip = Intersected(Dst->BoundsRect(), Dst->ClipRect());
+    if (Blank(clip) || (!Opaque && Master == 0)) return;
+    for (Integer y = clip.Top; y < clip.Bottom; ++y)
+      PutLine(done->ScanLine(y) + clip.Left, Dst->ScanLine(y) + clip.Left, clip.Right - clip.Left, Opaque, Mode,
+              Master);
+    Dst->Changed(clip);
+    return;
+  }
+  NineSlice(Src, SrcRect, Caps, Dst, Dst->BoundsRect(), Opaque, Mode, Master);
+}
+}  // namespace
+
+void StretchBitmapPart(TBitmap32* Src, const TRect& Part, TBitmap32* Dst) {
+  if (!Src || !Dst || Src->Empty() || Dst->Empty() || Blank(Part)) return;
+  if (Part.Left < 0 || Part.Top < 0 || Part.Right > Src->Width() || Part.Bottom > Src->Height()) return;
+  Stretched(Src, Part, ThirdCaps(Part.Right - Part.Left, Part.Bottom - Part.Top), Dst, false, TCombineMode::cmBlend,
+            255);
 }
 
 void StretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool ViaDC) {
@@ -294,16 +340,7 @@ void StretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool ViaDC) {
   const TRect caps = ThirdCaps(Src->Width(), Src->Height());
   const bool opaque = DrawsOpaque(Src);
   if (!ViaDC) {
-    if (TBitmap32* done = detail::CachedNineSlice(Src, caps, Dst->Width(), Dst->Height(), 0)) {
-      const TRect clip = Intersected(Dst->BoundsRect(), Dst->ClipRect());
-      if (Blank(clip) || (!opaque && Src->MasterAlpha() == 0)) return;
-      for (Integer y = clip.Top; y < clip.Bottom; ++y)
-        PutLine(done->ScanLine(y) + clip.Left, Dst->ScanLine(y) + clip.Left, clip.Right - clip.Left, opaque,
-                Src->CombineMode(), Src->MasterAlpha());
-      Dst->Changed(clip);
-      return;
-    }
-    NineSlice(Src, Src->BoundsRect(), caps, Dst, Dst->BoundsRect(), opaque, Src->CombineMode(), Src->MasterAlpha());
+    Stretched(Src, Src->BoundsRect(), caps, Dst, opaque, Src->CombineMode(), Src->MasterAlpha());
     return;
   }
   // Through the device contexts: the picture is composed once, premultiplied

@@ -21,6 +21,11 @@ void DrawImage(TBitmap32* Src, TBitmap32* Dst, TQnPngFillType FillType);
 // the device contexts of the two bitmaps instead.
 void StretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool ViaDC);
 
+// Part of Src (a frame of a state strip) nine-sliced over the whole of Dst
+// as StretchBitmap draws a copy of that part made into a new skin image:
+// blended at full opacity. Nothing for a part outside Src.
+void StretchBitmapPart(TBitmap32* Src, const TRect& Part, TBitmap32* Dst);
+
 // The general form: SrcRect of Src nine-sliced into DstRect of Dst with the
 // given corner sizes (left, top, right, bottom of the source); Opaque copies
 // instead of blending. Nothing is read outside SrcRect nor written outside
@@ -60,22 +65,32 @@ void TintBitmapHSB(TBitmap32* Bitmap, Integer H, Integer S, Integer B);
 
 // ---------------------------------------------------------------------------
 // The cache of stretched frames. Skinned controls stretch the same frames to
-// the same sizes on every paint; with the cache on, a result is kept by
-// (source, store generation, size, routine) and copied out, and the whole
-// cache is dropped once the store's generation moves. Pixels are the same
-// either way.
+// the same sizes on every paint; with the cache on (the default), a result
+// is kept by (source image, source rectangle, slice sizes, target size) and
+// copied out, for the nine- and three-slice routines alike. Only images the store handed out are kept, and
+// the whole cache is dropped once the store's generation moves (an image
+// replaced, reloaded or deleted). Pixels are the same either way.
 
 void SetStretchCacheEnabled(bool Value);
 bool StretchCacheEnabled();
 void ClearStretchCache();
 Integer StretchCacheCount();
-// At most this many results are kept; the least recently used goes first.
+// At most this many results, of at most this many pixels together, are
+// kept; the least recently used goes first.
 inline constexpr Integer StretchCacheCapacity = 64;
+inline constexpr Int64 StretchCachePixels = Int64(4) << 20;
+
+// Every cache of the skinned controls' painting at once (the stretched
+// frames and the edit's character advances), on by default; off, each
+// picture is made afresh, for tests that compare the two.
+void SetSkinCachesEnabled(bool Value);
+bool SkinCachesEnabled();
 
 namespace detail {
-// The cached nine-slice of Src (SrcRect, Caps) to W x H as an opaque copy,
-// or nil when the cache is off; the result belongs to the cache.
-TBitmap32* CachedNineSlice(TBitmap32* Src, const TRect& Caps, Integer W, Integer H, Integer Routine);
+// The cached nine-slice of SrcRect of Src (Caps) to W x H as an opaque
+// copy, or nil when the cache is off or does not keep Src; the result
+// belongs to the cache.
+TBitmap32* CachedNineSlice(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, Integer W, Integer H);
 }  // namespace detail
 
 void DoneQnPix32Lib();

@@ -91,17 +91,27 @@ Integer TPngPictures::GetSingleHeight() {
   return FMultiLineMode ? src->Height() / FCount : src->Height();
 }
 
-bool TPngPictures::GetFrame(Integer Index, TQuarnImage* Image) {
-  if (!Image || FCount <= 0 || Index < 0 || Index >= FCount) return false;
+bool TPngPictures::FrameRect(Integer Index, TQuarnImage*& Strip, TRect& Rect) {
+  if (FCount <= 0 || Index < 0 || Index >= FCount) return false;
   TQuarnImage* src = Source();
   if (!src || src->Empty()) return false;
   const Integer w = GetSingleWidth(), h = GetSingleHeight();
   if (w <= 0 || h <= 0) return false;
   const Integer x0 = FMultiLineMode ? 0 : Index * w;
   const Integer y0 = FMultiLineMode ? Index * h : 0;
+  Strip = src;
+  Rect = TRect(x0, y0, x0 + w, y0 + h);
+  return true;
+}
+
+bool TPngPictures::GetFrame(Integer Index, TQuarnImage* Image) {
+  TQuarnImage* src = nullptr;
+  TRect r;
+  if (!Image || !FrameRect(Index, src, r)) return false;
+  const Integer w = r.Right - r.Left, h = r.Bottom - r.Top;
   Image->SetSize(w, h);
   for (Integer y = 0; y < h; ++y)
-    std::memcpy(Image->ScanLine(y), src->ScanLine(y0 + y) + x0, static_cast<size_t>(w) * sizeof(TColor32));
+    std::memcpy(Image->ScanLine(y), src->ScanLine(r.Top + y) + r.Left, static_cast<size_t>(w) * sizeof(TColor32));
   Image->Changed();
   return true;
 }

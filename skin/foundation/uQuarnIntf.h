@@ -150,6 +150,9 @@ class TPngPictures : public TPersistent {
   bool GetPressedImage(TQuarnImage* Image) { return GetFrame(FPressed, Image); }
   bool GetDisableImage(TQuarnImage* Image) { return GetFrame(FDisable, Image); }
   bool GetFrame(Integer Index, TQuarnImage* Image);
+  // Where that frame lies in the strip, without copying it: the strip
+  // (borrowed) and the frame's rectangle in it. False as GetFrame is.
+  bool FrameRect(Integer Index, TQuarnImage*& Strip, TRect& Rect);
   // One frame's size; 0 without a source or frames.
   Integer GetSingleWidth();
   Integer GetSingleHeight();

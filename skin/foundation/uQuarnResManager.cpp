@@ -37,7 +37,14 @@ String FoldID(const String& ResID) {
 TQuarnBitmapItem::TQuarnBitmapItem(TCollection* Collection)
     : TCollectionItem(Collection), FBitmap(std::make_unique<TQuarnImage>()) {}
 
-TQuarnBitmapItem::~TQuarnBitmapItem() = default;
+namespace {
+// Pictures made from a handed-out image must not outlive its pixels.
+void ItemImageChanged(const TBitmap32* Image) {
+  if (GResManager) GResManager->ImageChanged(Image);
+}
+}  // namespace
+
+TQuarnBitmapItem::~TQuarnBitmapItem() { ItemImageChanged(FBitmap.get()); }
 
 void TQuarnBitmapItem::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TQuarnBitmapItem*>(Source)) {
@@ -45,6 +52,7 @@ void TQuarnBitmapItem::Assign(TPersistent* Source) {
     FDescription = s->FDescription;
     FBitmap->Assign(s->FBitmap.get());
     FBitmap->SetDrawMode(TDrawMode::dmBlend);
+    ItemImageChanged(FBitmap.get());
     Changed(false);
     return;
   }
@@ -61,6 +69,7 @@ void TQuarnBitmapItem::SetResID(const TQnResID& Value) {
 void TQuarnBitmapItem::SetBitmap(TQuarnImage* Value) {
   FBitmap->Assign(Value);
   FBitmap->SetDrawMode(TDrawMode::dmBlend);
+  ItemImageChanged(FBitmap.get());
   Changed(false);
 }
 
@@ -199,7 +208,12 @@ TQuarnBitmapCollection* TQuarnResManager::RequireBitmaps() const {
 
 void TQuarnResManager::ImagesFreed() {
   FCache.clear();
+  FHandedOut.clear();
   ++FGeneration;
+}
+
+void TQuarnResManager::ImageChanged(const TBitmap32* Image) {
+  if (HandedOut(Image)) ImagesFreed();
 }
 
 TQuarnImage* TQuarnResManager::Cached(const String& Key, const std::function<bool(TQuarnImage*)>& Load) {
@@ -213,6 +227,12 @@ TQuarnImage* TQuarnResManager::Cached(const String& Key, const std::function<boo
 }
 
 TQuarnImage* TQuarnResManager::GetImageByName(const TQnResID& ResID) {
+  TQuarnImage* img = FindImage(ResID);
+  if (img) FHandedOut.insert(img);
+  return img;
+}
+
+TQuarnImage* TQuarnResManager::FindImage(const TQnResID& ResID) {
   if (Trim(ResID).empty()) return nullptr;
 
   // (a) a path to a picture file.

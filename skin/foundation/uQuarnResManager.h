@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "graphics/raster/Pix32_qn.h"
@@ -169,12 +170,21 @@ class TQuarnResManager : public TObject {
   void SetDesigning(bool Value) { FDesigning = Value; }
   const TQnGetImageEvent& OnGetImage() const { return FOnGetImage; }
   void SetOnGetImage(const TQnGetImageEvent& Value);
-  // Moves whenever images handed out before may have been freed.
+  // Moves whenever images handed out before may have been freed or changed.
   Cardinal Generation() const { return FGeneration; }
+  // Whether Image was handed out by GetImageByName since the generation
+  // last moved: its pixels then stay as they are until it moves again, so
+  // pictures made from it may be kept.
+  bool HandedOut(const TBitmap32* Image) const { return FHandedOut.count(Image) != 0; }
+  // An image is changed in place or freed outside the store's own edits (an
+  // item of the module's list assigned or deleted directly): when the store
+  // had handed it out, the generation moves.
+  void ImageChanged(const TBitmap32* Image);
 
  private:
   TQuarnBitmapCollection* Bitmaps() const;
   TQuarnBitmapCollection* RequireBitmaps() const;
+  TQuarnImage* FindImage(const TQnResID& ResID);
   TQuarnImage* Cached(const String& Key, const std::function<bool(TQuarnImage*)>& Load);
   void ImagesFreed();
   String UniqueID(const TQnResID& ResID) const;
@@ -183,6 +193,7 @@ class TQuarnResManager : public TObject {
   TQnGetImageEvent FOnGetImage;
   Cardinal FGeneration = 1;
   std::unordered_map<String, std::unique_ptr<TQuarnImage>> FCache;
+  std::unordered_set<const TBitmap32*> FHandedOut;
 };
 
 // The process-wide store, made on first use.

@@ -23,6 +23,7 @@
 #include "skin/controls/uQuarnProgressBar.h"
 #include "skin/controls/uQuarnRadioBox.h"
 #include "skin/controls/uQuarnTabs.h"
+#include "skin/foundation/uQnPix32Lib.h"
 #include "tests/platform/user/UserTestSupport.h"
 
 namespace {
@@ -39,6 +40,16 @@ class Gallery_Controls : public usertest::InputServerTest {
   void TearDown() override {
     TControlsDriver::Pump();
     usertest::InputServerTest::TearDown();
+  }
+  // Every control below Parent made to rebuild its picture, windowless ones
+  // included, and the form repainted.
+  static void RepaintAll(TWinControl* Parent) {
+    Parent->Invalidate();
+    for (Integer i = 0; i < Parent->ControlCount(); ++i) {
+      TControl* c = Parent->Controls(i);
+      c->Invalidate();
+      if (auto* w = dynamic_cast<TWinControl*>(c)) RepaintAll(w);
+    }
   }
   // Where a failing step leaves its picture.
   static std::string FailureShot(int Step) {
@@ -149,6 +160,45 @@ TEST_F(Gallery_Controls, FormWrittenBackReadsIntoTheSamePicture) {
   // Nothing is lost on the way: the text read back writes the same text.
   again->Hide();
   EXPECT_EQ(ComponentToText(again.get()), text);
+}
+
+// The paint caches (stretched frames, character advances) change no pixel:
+// after every step of the script the form repainted from the caches is the
+// form repainted with them off, hot, pressed and focused looks included.
+TEST_F(Gallery_Controls, CachesChangeNoPixel) {
+  ASSERT_TRUE(SkinCachesEnabled());
+  std::unique_ptr<TControlsForm> form = LoadControlsForm();
+  form->Show();
+  TControlsDriver d(form.get());
+  d.Wait(200);
+  auto compare = [&](const std::string& when) {
+    // Twice with the caches on: the second paint takes what the first kept.
+    RepaintAll(form.get());
+    TControlsDriver::Pump();
+    RepaintAll(form.get());
+    TControlsDriver::Pump();
+    const TScreenImage on = CaptureWindow(form->Handle());
+    EXPECT_GT(StretchCacheCount(), 0) << when;
+    SetSkinCachesEnabled(false);
+    RepaintAll(form.get());
+    TControlsDriver::Pump();
+    const TScreenImage off = CaptureWindow(form->Handle());
+    SetSkinCachesEnabled(true);
+    ASSERT_EQ(on.Pixels.size(), off.Pixels.size()) << when;
+    size_t differ = 0;
+    for (size_t i = 0; i < on.Pixels.size(); ++i) differ += on.Pixels[i] != off.Pixels[i];
+    EXPECT_EQ(differ, 0u) << when;
+    if (differ) {
+      SavePng(on, (std::filesystem::temp_directory_path() / "controls-cached.png").string());
+      SavePng(off, (std::filesystem::temp_directory_path() / "controls-uncached.png").string());
+    }
+    return differ == 0;
+  };
+  if (!compare("at the start")) return;
+  for (const TControlsStep& step : ControlsScript()) {
+    step.Run(d);
+    if (!compare(std::string("after ") + step.Name)) return;
+  }
 }
 
 }  // namespace

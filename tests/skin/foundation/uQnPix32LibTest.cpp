@@ -292,8 +292,10 @@ TEST(uQnPix32Lib, CacheGivesTheSamePixelsAndForgetsOnNewGenerations) {
     StretchBitmap(src, d.get(), false);
     return d;
   };
+  SetStretchCacheEnabled(false);
   auto off = paint(button, 75, 27);
   std::unique_ptr<TQuarnImage> offResized(ResizeImg(button, 60, 40));
+  EXPECT_EQ(StretchCacheCount(), 0);
   SetStretchCacheEnabled(true);
   auto on1 = paint(button, 75, 27);
   auto on2 = paint(button, 75, 27);
@@ -313,6 +315,63 @@ TEST(uQnPix32Lib, CacheGivesTheSamePixelsAndForgetsOnNewGenerations) {
   EXPECT_EQ(StretchCacheCount(), 1);
   SetStretchCacheEnabled(false);
   EXPECT_EQ(StretchCacheCount(), 0);
+  SetStretchCacheEnabled(true);
+}
+
+// Only the store's own images are kept, and only while the store vouches
+// for their pixels: a picture of the caller's changed in place, a frame of a
+// strip, and a list item given a new picture behind the store's back all
+// paint what they hold now.
+TEST(uQnPix32Lib, CacheNeverServesAPictureThatChanged) {
+  ASSERT_TRUE(StretchCacheEnabled());
+  auto paint = [](TBitmap32* src, const TRect* part) {
+    auto d = std::make_unique<TBitmap32>();
+    d->SetSize(50, 30);
+    d->Clear(0xFF808080u);
+    if (part) StretchBitmapPart(src, *part, d.get());
+    else StretchBitmap(src, d.get(), false);
+    return d;
+  };
+  // A caller's picture, changed between two paints at the same address.
+  TQuarnImage own;
+  own.SetSize(9, 9);
+  own.Clear(0xFFFF0000u);
+  auto red = paint(&own, nullptr);
+  own.Clear(0xFF0000FFu);
+  auto blue = paint(&own, nullptr);
+  EXPECT_EQ(blue->GetPixel(25, 15), 0xFF0000FFu);
+  EXPECT_FALSE(red->Equal(blue.get()));
+
+  // A frame stretched in place is the frame copied out and stretched, from
+  // the cache as well.
+  TPngPictures strip;
+  strip.SetImage(u"QuarnButton");
+  strip.SetCount(5);
+  for (Integer k = 0; k < 5; ++k) {
+    TQuarnImage copy;
+    ASSERT_TRUE(strip.GetFrame(k, &copy));
+    TQuarnImage* src = nullptr;
+    TRect r;
+    ASSERT_TRUE(strip.FrameRect(k, src, r));
+    auto reference = paint(&copy, nullptr);
+    EXPECT_TRUE(paint(src, &r)->Equal(reference.get())) << "frame " << k;
+    EXPECT_TRUE(paint(src, &r)->Equal(reference.get())) << "frame " << k << ", cached";
+  }
+
+  // A store image replaced through its list item.
+  TQuarnResManager* store = TQuarnResManagerObj();
+  TQuarnImage* border = store->GetImageByName(u"QuarnBorderHot");
+  ASSERT_NE(border, nullptr);
+  auto before = paint(border, nullptr);
+  const Cardinal gen = store->Generation();
+  TQuarnImage green;
+  green.SetSize(border->Width(), border->Height());
+  green.Clear(0xFF00FF00u);
+  QuarnResDM->QuarnImageListMain()->Bitmaps()->Find(u"QuarnBorderHot")->SetBitmap(&green);
+  EXPECT_NE(store->Generation(), gen);
+  TQuarnImage* now = store->GetImageByName(u"QuarnBorderHot");
+  EXPECT_EQ(paint(now, nullptr)->GetPixel(25, 15), 0xFF00FF00u);
+  store->Reload();
 }
 
 }  // namespace
