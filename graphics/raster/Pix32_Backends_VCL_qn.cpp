@@ -134,6 +134,14 @@ void TGDIBackend::UpdateFont() {
   SetBkMode(FHDC, TRANSPARENT);
 }
 
+void TGDIBackend::TextChanged(Integer X, Integer Y, const String& Text) {
+  // While the owner holds its updates back nobody hears of the area, and
+  // measuring it would cost as much as drawing the text again.
+  if (FOwner->UpdateCount() != 0 && !FOwner->MeasuringMode()) return;
+  const TSize e = TextExtent(Text);
+  FOwner->Changed(TRect(X, Y, X + e.cx + 1, Y + e.cy + 1), AREA_RECT_FLAG);
+}
+
 void TGDIBackend::Textout(Integer X, Integer Y, const String& Text) {
   UpdateFont();
   if (!FOwner->MeasuringMode() && FHDC) {
@@ -144,16 +152,14 @@ void TGDIBackend::Textout(Integer X, Integer Y, const String& Text) {
       ExtTextOutW(FHDC, X, Y, 0, nullptr, Text.data(), UINT(Text.size()), nullptr);
     }
   }
-  const TSize e = TextExtent(Text);
-  FOwner->Changed(TRect(X, Y, X + e.cx + 1, Y + e.cy + 1), AREA_RECT_FLAG);
+  TextChanged(X, Y, Text);
 }
 
 void TGDIBackend::Textout(Integer X, Integer Y, const TRect& ClipRect, const String& Text) {
   UpdateFont();
   if (!FOwner->MeasuringMode() && FHDC)
     ExtTextOutW(FHDC, X, Y, ETO_CLIPPED, &ClipRect, Text.data(), UINT(Text.size()), nullptr);
-  const TSize e = TextExtent(Text);
-  FOwner->Changed(TRect(X, Y, X + e.cx + 1, Y + e.cy + 1), AREA_RECT_FLAG);
+  TextChanged(X, Y, Text);
 }
 
 void TGDIBackend::Textout(TRect& DstRect, Cardinal Flags, const String& Text) {

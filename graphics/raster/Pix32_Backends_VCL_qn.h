@@ -105,6 +105,8 @@ class TGDIBackend : public TCustomBackend,
 
  private:
   void ReleaseSurface();
+  // Reports the area text drawn at (X, Y) covers.
+  void TextChanged(Integer X, Integer Y, const String& Text);
 };
 
 class TGDIMMFBackend : public TGDIBackend {

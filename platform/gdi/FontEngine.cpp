@@ -869,11 +869,16 @@ std::shared_ptr<TCachingProvider<TBoxInstance>>& BoxProvider() {
 }
 }  // namespace
 
+// Moves whenever instances realized before may no longer be the provider's
+// answer (another provider, or the engine let go of its faces).
+static unsigned gRealizeEpoch = 1;
+
 TGlyphProviderPtr FreeTypeGlyphProvider() { return FtProvider(); }
 TGlyphProviderPtr BoxGlyphProvider() { return BoxProvider(); }
 
 void FinalizeFontEngine() {
   std::lock_guard<std::recursive_mutex> g(EngineLock());
+  ++gRealizeEpoch;
   CurrentProvider().reset();
   FtProvider()->Clear();
   BoxProvider()->Clear();
@@ -890,6 +895,7 @@ TGlyphProviderPtr SetGlyphProvider(TGlyphProviderPtr provider) {
   std::lock_guard<std::recursive_mutex> g(EngineLock());
   TGlyphProviderPtr old = GetGlyphProvider();
   CurrentProvider() = std::move(provider);
+  ++gRealizeEpoch;
   return old;
 }
 
@@ -902,9 +908,16 @@ TGlyphProviderPtr GetGlyphProvider() {
 TFontInstancePtr DCFontInstance(HDC dc) {
   auto d = gdi::LookupDC(dc);
   if (!d) return nullptr;
+  if (d->State.Font && d->State.Font->Kind == gdi::TKind::Font) {
+    auto& f = static_cast<gdi::TFontObj&>(*d->State.Font);
+    std::lock_guard<std::recursive_mutex> g(EngineLock());
+    if (!f.Realized || f.RealizedEpoch != gRealizeEpoch) {
+      f.Realized = GetGlyphProvider()->Realize(f.Log);
+      f.RealizedEpoch = gRealizeEpoch;
+    }
+    return f.Realized;
+  }
   LOGFONTW lf;
-  if (d->State.Font && d->State.Font->Kind == gdi::TKind::Font)
-    lf = static_cast<gdi::TFontObj&>(*d->State.Font).Log;
   return GetGlyphProvider()->Realize(lf);
 }
 

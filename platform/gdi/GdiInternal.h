@@ -11,6 +11,10 @@
 
 #include "platform/gdi/GdiSurface.h"
 
+namespace vcl {
+class TFontInstance;
+}
+
 namespace vcl::gdi {
 
 // RAII over pixman_region32_t.
@@ -101,6 +105,11 @@ struct TBrushObj : TGdiObject {
 
 struct TFontObj : TGdiObject {
   LOGFONTW Log;
+  // The glyph provider's instance for Log, kept while the provider that made
+  // it stands (see DCFontInstance): text drawn a piece at a time would
+  // otherwise look the instance up by its description for every piece.
+  std::shared_ptr<TFontInstance> Realized;
+  unsigned RealizedEpoch = 0;
 };
 
 struct TPaletteObj : TGdiObject {

@@ -1004,16 +1004,27 @@ void TQuarnPngEdit::DrawTexts(TBitmap32* Buffer) {
   // The last character shown may run past the text area; it is cut at the
   // area's edge rather than drawn over the items beside it.
   const TRect keepClip = Buffer->ClipRect();
-  Buffer->SetClipRect(TRect(std::max(0, left), 0, std::max(left, right), Buffer->Height()));
-  for (Integer i = FFirstDisplayChar; i <= len;) {
-    const bool pair = i < len && IsHigh(FText[size_t(i - 1)]) && IsLow(FText[size_t(i)]);
-    const String c = FText.substr(size_t(i - 1), pair ? 2 : 1);
-    DrawText(Buffer, x, y, c, SelLength() > 0 && selStart < i && i <= selEnd);
-    x += Measure(c);
-    if (i == selStart) caretX = x;
-    if (x >= right) break;
-    i += pair ? 2 : 1;
+  const TRect area(std::max(0, left), 0, std::max(left, right), Buffer->Height());
+  Buffer->SetClipRect(area);
+  // The characters are drawn one by one; the buffer hears of the text area
+  // once instead of once for each of them.
+  Buffer->BeginUpdate();
+  try {
+    for (Integer i = FFirstDisplayChar; i <= len;) {
+      const bool pair = i < len && IsHigh(FText[size_t(i - 1)]) && IsLow(FText[size_t(i)]);
+      const String c = FText.substr(size_t(i - 1), pair ? 2 : 1);
+      DrawText(Buffer, x, y, c, SelLength() > 0 && selStart < i && i <= selEnd);
+      x += Measure(c);
+      if (i == selStart) caretX = x;
+      if (x >= right) break;
+      i += pair ? 2 : 1;
+    }
+  } catch (...) {
+    Buffer->EndUpdate();
+    throw;
   }
+  Buffer->EndUpdate();
+  Buffer->Changed(area);
   Buffer->SetClipRect(keepClip);
   FCursorXPos = caretX >= 0 ? caretX
                             : left + GetTextWidth(FFirstDisplayChar, FCursorPos - FFirstDisplayChar + 1, FText) - 1;
