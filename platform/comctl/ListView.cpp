@@ -1003,6 +1003,26 @@ void ListView::Press(POINT p, WPARAM keys, bool dbl) {
   SetCapture(H);
 }
 
+namespace {
+
+// The item a movement key lands on in a grid of items: Up and Down move by
+// vertStep, Left and Right by horzStep; false for any other key.
+bool GridKeyTarget(WPARAM vk, int from, int vertStep, int horzStep, int page, int count, int& to) {
+  switch (vk) {
+    case VK_UP: to = from - vertStep; return true;
+    case VK_DOWN: to = from + vertStep; return true;
+    case VK_LEFT: to = from - horzStep; return true;
+    case VK_RIGHT: to = from + horzStep; return true;
+    case VK_PRIOR: to = from - page; return true;
+    case VK_NEXT: to = from + page; return true;
+    case VK_HOME: to = 0; return true;
+    case VK_END: to = count - 1; return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
 void ListView::KeyDown(WPARAM vk, LPARAM lp) {
   NMLVKEYDOWN kd;
   kd.hdr.code = LVN_KEYDOWN;
@@ -1049,35 +1069,16 @@ void ListView::KeyDown(WPARAM vk, LPARAM lp) {
       }
       break;
     }
-    case LVS_LIST: {
-      int page = rows * std::max(1, VisibleListColumns());
-      switch (vk) {
-        case VK_UP: to = from - 1; break;
-        case VK_DOWN: to = from + 1; break;
-        case VK_LEFT: to = from - rows; break;
-        case VK_RIGHT: to = from + rows; break;
-        case VK_PRIOR: to = from - page; break;
-        case VK_NEXT: to = from + page; break;
-        case VK_HOME: to = 0; break;
-        case VK_END: to = Count() - 1; break;
-        default: return;
-      }
+    case LVS_LIST:
+      // Items run down the columns: a row step is one item, a column step
+      // a whole column of them.
+      if (!GridKeyTarget(vk, from, 1, rows, rows * std::max(1, VisibleListColumns()), Count(), to)) return;
       break;
-    }
     default: {
+      // Items run along the rows.
       SIZE cell = View() == LVS_ICON ? IconCell() : SIZE{ListColumnWidth(), RowHeight()};
       int page = cols * std::max(1, int(Client().Bottom) / std::max(1, int(cell.cy)));
-      switch (vk) {
-        case VK_LEFT: to = from - 1; break;
-        case VK_RIGHT: to = from + 1; break;
-        case VK_UP: to = from - cols; break;
-        case VK_DOWN: to = from + cols; break;
-        case VK_PRIOR: to = from - page; break;
-        case VK_NEXT: to = from + page; break;
-        case VK_HOME: to = 0; break;
-        case VK_END: to = Count() - 1; break;
-        default: return;
-      }
+      if (!GridKeyTarget(vk, from, cols, 1, page, Count(), to)) return;
       break;
     }
   }
