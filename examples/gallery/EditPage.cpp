@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/PlainControls.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
@@ -18,23 +19,6 @@ namespace gallery {
 namespace {
 
 using namespace vcl;
-
-class TEditCaption : public TGraphicControl {
-  QN_CLASS(TEditCaption, TGraphicControl)
- public:
-  explicit TEditCaption(TComponent* AOwner) : TGraphicControl(AOwner) {}
-
- protected:
-  void Paint() override {
-    TCanvas* c = Canvas();
-    c->Font()->Assign(Font());
-    c->Brush()->SetStyle(TBrushStyle::bsClear);
-    TRect r(0, 0, Width(), Height());
-    String t = Caption();
-    c->TextRect(r, t, TTextFormat{TTextFormats::tfLeft, TTextFormats::tfVerticalCenter, TTextFormats::tfSingleLine});
-    c->Brush()->SetStyle(TBrushStyle::bsSolid);
-  }
-};
 
 // A dusk sky with hills, drawn for any part of the picture panel: the panel
 // paints it whole, the transparent memo the part under itself.
@@ -104,16 +88,8 @@ class TClearMemo : public TMemo {
   }
 };
 
-template <class T>
-T* Make(TWinControl* parent, TComponent* owner, Integer x, Integer y, Integer w, Integer h) {
-  T* c = new T(owner);
-  static_cast<TControl*>(c)->SetParent(parent);
-  c->SetBounds(x, y, w, h);
-  return c;
-}
-
-TEditCaption* Caption(TWinControl* parent, TComponent* owner, Integer x, Integer y, const String& text) {
-  auto* c = Make<TEditCaption>(parent, owner, x, y, 236, 18);
+TPlainCaption* Caption(TWinControl* parent, TComponent* owner, Integer x, Integer y, const String& text) {
+  auto* c = MakePlain<TPlainCaption>(parent, owner, x, y, 236, 18);
   c->SetCaption(text);
   c->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
   return c;
@@ -146,34 +122,34 @@ std::vector<std::string> EditPage(const std::string& outDir) {
 
   // Left column: single-line edits.
   Caption(form, form, 16, 12, u"Name (typed, caret at the end)");
-  auto* name = Make<TEdit>(form, form, 16, 32, 220, 21);
+  auto* name = MakePlain<TEdit>(form, form, 16, 32, 220, 21);
   Caption(form, form, 16, 64, u"Address (a selection)");
-  auto* address = Make<TEdit>(form, form, 16, 84, 220, 21);
+  auto* address = MakePlain<TEdit>(form, form, 16, 84, 220, 21);
   address->SetText(u"12 Harbour Street, Portsmouth");
   address->SetHideSelection(false);
   Caption(form, form, 16, 116, u"Password");
-  auto* password = Make<TEdit>(form, form, 16, 136, 220, 21);
+  auto* password = MakePlain<TEdit>(form, form, 16, 136, 220, 21);
   password->SetPasswordChar(u'\x2022');
   password->SetText(u"lantern");
   Caption(form, form, 16, 168, u"Upper case, read-only");
-  auto* code = Make<TEdit>(form, form, 16, 188, 220, 21);
+  auto* code = MakePlain<TEdit>(form, form, 16, 188, 220, 21);
   code->SetCharCase(ecUpperCase);
   code->SetText(u"qn-2026-edit");
   code->SetReadOnly(true);
   code->SetColor(clBtnFace);
   Caption(form, form, 16, 220, u"Disabled");
-  auto* off = Make<TEdit>(form, form, 16, 240, 220, 21);
+  auto* off = MakePlain<TEdit>(form, form, 16, 240, 220, 21);
   off->SetText(u"Not available");
   off->SetEnabled(false);
 
   // Middle: a wrapped memo scrolled to its middle, and a read-only one.
   Caption(form, form, 256, 12, u"Word-wrapped, scrolled halfway");
-  auto* story = Make<TMemo>(form, form, 256, 32, 240, 150);
+  auto* story = MakePlain<TMemo>(form, form, 256, 32, 240, 150);
   story->SetScrollBars(ssVertical);
   story->SetText(kStory);
   story->SetHideSelection(false);
   Caption(form, form, 256, 196, u"Read-only memo");
-  auto* notes = Make<TMemo>(form, form, 256, 216, 240, 96);
+  auto* notes = MakePlain<TMemo>(form, form, 256, 216, 240, 96);
   notes->SetReadOnly(true);
   notes->SetColor(clBtnFace);
   notes->Lines()->Add(u"Opening hours");
@@ -183,14 +159,14 @@ std::vector<std::string> EditPage(const std::string& outDir) {
   int stop = 56;  // dialog units: a quarter of the average character width
   SendMessageW(notes->Handle(), EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
   Caption(form, form, 16, 280, u"Right-aligned memo");
-  auto* right = Make<TMemo>(form, form, 16, 300, 220, 60);
+  auto* right = MakePlain<TMemo>(form, form, 16, 300, 220, 60);
   right->SetAlignment(taRightJustify);
   right->SetText(u"Total 1,284.50\r\nVAT 256.90");
 
   // Right: a transparent memo over a picture.
   Caption(form, form, 516, 12, u"Transparent, over a picture");
-  auto* picture = Make<TPicturePanel>(form, form, 516, 32, 228, 280);
-  auto* clear = Make<TClearMemo>(picture, form, 14, 14, 200, 150);
+  auto* picture = MakePlain<TPicturePanel>(form, form, 516, 32, 228, 280);
+  auto* clear = MakePlain<TClearMemo>(picture, form, 14, 14, 200, 150);
   clear->SetBorderStyle(bsNone);
   clear->SetText(u"Evening on the headland.\r\n\r\nThe text of this memo is drawn straight onto the "
                  u"picture: the edit fills nothing behind it.");

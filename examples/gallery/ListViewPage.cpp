@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/PlainControls.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ComCtrls.h"
@@ -22,23 +23,6 @@ namespace gallery {
 namespace {
 
 using namespace vcl;
-
-class TViewCaption : public TGraphicControl {
-  QN_CLASS(TViewCaption, TGraphicControl)
- public:
-  explicit TViewCaption(TComponent* AOwner) : TGraphicControl(AOwner) {}
-
- protected:
-  void Paint() override {
-    TCanvas* c = Canvas();
-    c->Font()->Assign(Font());
-    c->Brush()->SetStyle(TBrushStyle::bsClear);
-    TRect r(0, 0, Width(), Height());
-    String t = Caption();
-    c->TextRect(r, t, TTextFormat{TTextFormats::tfLeft, TTextFormats::tfVerticalCenter, TTextFormats::tfSingleLine});
-    c->Brush()->SetStyle(TBrushStyle::bsSolid);
-  }
-};
 
 // A hull seen from the side with a mast and a sail in one colour, soft at
 // its edges: the vessel's image at any size.
@@ -115,16 +99,8 @@ const Boat kBoats[] = {
     {u"Guillemot", u"Ketch", u"A2", u"12.3 m", u"A. Flett", 0x2E8B6F, true},
 };
 
-template <class T>
-T* Make(TWinControl* parent, TComponent* owner, Integer x, Integer y, Integer w, Integer h) {
-  T* c = new T(owner);
-  static_cast<TControl*>(c)->SetParent(parent);
-  c->SetBounds(x, y, w, h);
-  return c;
-}
-
 void Caption(TWinControl* parent, TComponent* owner, Integer x, Integer y, const String& text) {
-  auto* c = Make<TViewCaption>(parent, owner, x, y, 300, 18);
+  auto* c = MakePlain<TPlainCaption>(parent, owner, x, y, 300, 18);
   c->SetCaption(text);
   c->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
 }
@@ -187,7 +163,7 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   }
 
   Caption(form, form, 16, 10, u"Report view: vessels in harbour");
-  auto* report = Make<TListView>(form, form, 16, 30, 728, 250);
+  auto* report = MakePlain<TListView>(form, form, 16, 30, 728, 250);
   report->SetViewStyle(vsReport);
   report->SetSmallImages(small.get());
   report->SetGridLines(true);
@@ -204,14 +180,14 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   Fill(report, true);
 
   Caption(form, form, 16, 296, u"Large icons");
-  auto* icons = Make<TListView>(form, form, 16, 316, 356, 228);
+  auto* icons = MakePlain<TListView>(form, form, 16, 316, 356, 228);
   icons->SetViewStyle(vsIcon);
   icons->SetLargeImages(large.get());
   icons->SetHideSelection(false);
   Fill(icons, false);
 
   Caption(form, form, 388, 296, u"List");
-  auto* list = Make<TListView>(form, form, 388, 316, 356, 228);
+  auto* list = MakePlain<TListView>(form, form, 388, 316, 356, 228);
   list->SetViewStyle(vsList);
   list->SetSmallImages(small.get());
   list->SetHideSelection(false);
@@ -256,7 +232,7 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   sform->SetClientWidth(520);
   sform->SetClientHeight(300);
   sform->SetColor(TColor(0x00F4EFEA));
-  auto* sv = Make<qn::TQuarnListView>(sform, sform, 16, 16, 478, 258);
+  auto* sv = MakePlain<qn::TQuarnListView>(sform, sform, 16, 16, 478, 258);
   sv->SetBorderStyle(bsNone);
   sv->SetViewStyle(vsReport);
   sv->SetSmallImages(small.get());
@@ -271,9 +247,9 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
     col->SetAlignment(c.Align);
   }
   Fill(sv, true, true);
-  auto* vbar = Make<qn::TQuarnScrollBar>(sform, sform, 494, 16, 10, 258);
+  auto* vbar = MakePlain<qn::TQuarnScrollBar>(sform, sform, 494, 16, 10, 258);
   vbar->SetKind(sbVertical);
-  auto* hbar = Make<qn::TQuarnScrollBar>(sform, sform, 16, 274, 478, 10);
+  auto* hbar = MakePlain<qn::TQuarnScrollBar>(sform, sform, 16, 274, 478, 10);
   sv->SetVScrollBar(vbar);
   sv->SetHScrollBar(hbar);
   sform->Show();

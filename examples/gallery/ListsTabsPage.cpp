@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/PlainControls.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Forms.h"
@@ -19,34 +20,9 @@ namespace {
 
 using namespace vcl;
 
-class TListsCaption : public TGraphicControl {
-  QN_CLASS(TListsCaption, TGraphicControl)
- public:
-  explicit TListsCaption(TComponent* AOwner) : TGraphicControl(AOwner) {}
-
- protected:
-  void Paint() override {
-    TCanvas* c = Canvas();
-    c->Font()->Assign(Font());
-    c->Brush()->SetStyle(TBrushStyle::bsClear);
-    TRect r(0, 0, Width(), Height());
-    String t = Caption();
-    c->TextRect(r, t, TTextFormat{TTextFormats::tfLeft, TTextFormats::tfVerticalCenter, TTextFormats::tfSingleLine});
-    c->Brush()->SetStyle(TBrushStyle::bsSolid);
-  }
-};
-
-template <class T>
-T* Make(TWinControl* parent, TComponent* owner, Integer x, Integer y, Integer w, Integer h) {
-  T* c = new T(owner);
-  static_cast<TControl*>(c)->SetParent(parent);
-  c->SetBounds(x, y, w, h);
-  return c;
-}
-
-TListsCaption* Caption(TWinControl* parent, TComponent* owner, Integer x, Integer y, const String& text,
+TPlainCaption* Caption(TWinControl* parent, TComponent* owner, Integer x, Integer y, const String& text,
                        bool bold = true) {
-  auto* c = Make<TListsCaption>(parent, owner, x, y, 200, 18);
+  auto* c = MakePlain<TPlainCaption>(parent, owner, x, y, 200, 18);
   c->SetCaption(text);
   if (bold) c->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
   return c;
@@ -82,7 +58,7 @@ class TSwatchPainter : public TObject {
 
 TPageControl* MakePages(TWinControl* parent, TComponent* owner, Integer x, Integer y, Integer w, Integer h,
                         TTabPosition pos, std::initializer_list<const char16_t*> captions, int active) {
-  auto* pages = Make<TPageControl>(parent, owner, x, y, w, h);
+  auto* pages = MakePlain<TPageControl>(parent, owner, x, y, w, h);
   pages->SetTabPosition(pos);
   std::vector<TTabSheet*> sheets;
   for (auto c : captions) {
@@ -99,7 +75,7 @@ TPageControl* MakePages(TWinControl* parent, TComponent* owner, Integer x, Integ
 void FillSheet(TTabSheet* sheet, TComponent* owner, const String& title, const String& a, const String& b) {
   Caption(sheet, owner, 10, 8, title);
   Caption(sheet, owner, 10, 34, a, false);
-  auto* e = Make<TEdit>(sheet, owner, 10, 54, 140, 21);
+  auto* e = MakePlain<TEdit>(sheet, owner, 10, 54, 140, 21);
   e->SetText(b);
 }
 
@@ -120,7 +96,7 @@ std::vector<std::string> ListsTabsPage(const std::string& outDir) {
 
   // Left: four list boxes.
   Caption(form, form, 16, 10, u"Sorted, scrolled");
-  auto* towns = Make<TListBox>(form, form, 16, 30, 190, 214);
+  auto* towns = MakePlain<TListBox>(form, form, 16, 30, 190, 214);
   towns->SetSorted(true);
   for (auto t : {u"Whitby", u"Aberdeen", u"Penzance", u"Tobermory", u"Harwich", u"Oban", u"Kirkwall", u"Dover",
                  u"Falmouth", u"Lerwick", u"Mallaig", u"Ullapool", u"Stornoway", u"Scarborough", u"Portree",
@@ -129,14 +105,14 @@ std::vector<std::string> ListsTabsPage(const std::string& outDir) {
 
   Caption(form, form, 222, 10, u"Owner-drawn swatches");
   TSwatchPainter painter;
-  auto* swatches = Make<TListBox>(form, form, 222, 30, 190, 214);
+  auto* swatches = MakePlain<TListBox>(form, form, 222, 30, 190, 214);
   swatches->SetStyle(lbOwnerDrawFixed);
   swatches->SetItemHeight(23);
   swatches->SetOnDrawItem(TDrawItemEvent(&painter, &TSwatchPainter::Draw));
   for (auto& s : kSwatches) swatches->Items()->Add(s.Name);
 
   Caption(form, form, 16, 262, u"Three columns");
-  auto* months = Make<TListBox>(form, form, 16, 282, 396, 110);
+  auto* months = MakePlain<TListBox>(form, form, 16, 282, 396, 110);
   months->SetColumns(3);
   for (auto m : {u"January", u"February", u"March", u"April", u"May", u"June", u"July", u"August", u"September",
                  u"October", u"November", u"December", u"Spring", u"Summer", u"Autumn", u"Winter", u"Solstice",
@@ -144,7 +120,7 @@ std::vector<std::string> ListsTabsPage(const std::string& outDir) {
     months->Items()->Add(m);
 
   Caption(form, form, 16, 408, u"Extended multi-select");
-  auto* crew = Make<TListBox>(form, form, 16, 428, 396, 116);
+  auto* crew = MakePlain<TListBox>(form, form, 16, 428, 396, 116);
   crew->SetMultiSelect(true);
   crew->SetColumns(2);
   for (auto c : {u"Captain", u"First mate", u"Navigator", u"Boatswain", u"Engineer", u"Cook", u"Deckhand",
@@ -171,7 +147,7 @@ std::vector<std::string> ListsTabsPage(const std::string& outDir) {
   FillSheet(right->Pages(2), form, u"Colours", u"Foreground", u"#1F4E79");
 
   Caption(form, form, 432, 496, u"Flat buttons");
-  auto* flat = Make<TTabControl>(form, form, 432, 516, 452, 30);
+  auto* flat = MakePlain<TTabControl>(form, form, 432, 516, 452, 30);
   flat->SetStyle(tsFlatButtons);
   for (auto t : {u"All", u"Unread", u"Flagged", u"Archived"}) flat->Tabs()->Add(t);
 
