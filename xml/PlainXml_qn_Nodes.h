@@ -143,6 +143,27 @@ inline const char* sdFindByte(const char* p, const char* end, char C) {
   return p;
 }
 
+// A start tag read in one go from the decoded text at hand (see
+// TsdXmlParser::ScanStartTag): the views point into the parser's buffer.
+struct TsdStartTag {
+  static constexpr Integer kMaxAttributes = 16;
+  // Plain pointers, so that the array costs nothing until it is filled.
+  struct TAttribute {
+    const char* Name;  // trimmed of control bytes, as an attribute reads it
+    const char* NameEnd;
+    const char* Value;  // between the quotes
+    const char* After;  // behind the closing quote
+    std::string_view NameView() const { return {Name, static_cast<size_t>(NameEnd - Name)}; }
+    std::string_view ValueView() const { return {Value, static_cast<size_t>(After - 1 - Value)}; }
+    char Quote() const { return After[-1]; }
+  };
+  std::string_view Name;
+  TAttribute Attributes[kMaxAttributes];
+  Integer Count = 0;
+  char Stop = 0;              // '>' or '/'
+  const char* End = nullptr;  // behind Stop
+};
+
 class TsdXmlParser : public TDebugPersistent {
   QN_CLASS(TsdXmlParser, TDebugPersistent)
  public:
@@ -176,7 +197,19 @@ class TsdXmlParser : public TDebugPersistent {
   UTF8String ReadQuotedString(char Quote) { return ReadStringUntilChar(Quote); }
   UTF8String ReadStringUntil(std::string_view S);
   UTF8String ReadStringUntilBlankOrEndTag();
-  TsdElementType ReadOpenTag();
+  // The kind of markup behind "<": elements and end tags, the usual ones,
+  // without a call.
+  TsdElementType ReadOpenTag() {
+    if (FUtf8CurrentIdx < static_cast<Integer>(FUtf8Buffer.size())) {
+      char c = FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx)];
+      if (c == '/') {
+        ++FUtf8CurrentIdx;
+        return xeEndTag;
+      }
+      if (c != '!' && c != '?' && c != 0) return xeElement;
+    }
+    return ReadOpenTagSlow();
+  }
   // The same reads without a copy: the views point into the parser's
   // buffer and hold until the next read or Flush.
   [[gnu::always_inline]] std::string_view ReadViewUntilChar(char C) {
@@ -206,6 +239,19 @@ class TsdXmlParser : public TDebugPersistent {
     }
     return SkipBlanksSlow(Blanks);
   }
+  // Reads the start tag at the read position (behind "<") when all of it is
+  // in the decoded text at hand and reading it piece by piece would report
+  // nothing: its name, attributes separated by one space each, quoted
+  // values, and "/" or ">". Consumes nothing; false for anything else (a
+  // tag cut by the end of the text at hand, other blanks, a missing quote,
+  // more attributes than Tag holds), which the piecewise reads then handle.
+  bool ScanStartTag(TsdStartTag& Tag) const;
+  // The decoded text at hand from the read position, for loops that scan
+  // it with pointers; SetCurrent moves the read position inside it.
+  const char* Current() const { return FUtf8Buffer.data() + FUtf8CurrentIdx; }
+  const char* TextEnd() const { return FUtf8Buffer.data() + FUtf8Buffer.size(); }
+  void SetCurrent(const char* P) { FUtf8CurrentIdx = static_cast<Integer>(P - FUtf8Buffer.data()); }
+  Int64 PositionAt(const char* P) const { return FUtf8BasePosition + (P - FUtf8Buffer.data()); }
   Int64 GetLineNumber() const;
   Int64 GetPosition() const { return FUtf8BasePosition + FUtf8CurrentIdx; }
   void Flush(bool Force = false) {
@@ -231,6 +277,7 @@ class TsdXmlParser : public TDebugPersistent {
   void DecodeRaw(Integer From, Integer To, bool Final);
   Integer ReadFull(Byte* Buffer, Integer Count);
   char NextCharSlow();
+  TsdElementType ReadOpenTagSlow();
   [[noreturn]] static void MoveBackFailed();
   char SkipBlanksSlow(std::string_view& Blanks);
   std::string_view ReadViewUntilCharSlow(char C, Integer Start);
@@ -771,8 +818,11 @@ class TsdAttribute : public TXmlNode {
   TsdElementType ElementType() const override { return xeAttribute; }
   TsdQuotedText* CoreValue();
   Integer NameID() const { return FNameID; }
+  // The name and value read from a start tag (Quote '"' or "'").
+  void SetParsed(std::string_view AName, char Quote, std::string_view AValue);
 
  protected:
+  TsdQuotedText* ParsedValueNode();
   void CopyOwnData(TXmlNode* ASource) override;
   std::unique_ptr<TsdQuotedText> FCoreValue;
   Integer FNameID = 0;
@@ -883,6 +933,9 @@ class TsdElement : public TsdContainerNode {
   TsdCharData* ValueNode() const;
 
  protected:
+  // The start tag read in one go when the parser can (ScanStartTag): the
+  // name, the attributes and their events; Stop receives '>' or '/'.
+  [[gnu::noinline]] bool ParseStartTag(TsdXmlParser* P, char& Stop);
   void CopyOwnData(TXmlNode* ASource) override;
   Integer FNameID = 0;
 };

@@ -179,14 +179,26 @@ void TsdInstruction::WriteStream(TStream* S) {
 // ---------------------------------------------------------------------------
 // Attributes
 
-TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
-  FNameID = AddString(TrimControls(P->ReadViewUntilChar('=')));
+TsdQuotedText* TsdAttribute::ParsedValueNode() {
+  // A parsed attribute's value comes from the arena the attribute came from.
   if (!FCoreValue && FInArena) {
     FCoreValue.reset(TsdNodeArena::Make<TsdQuotedText>(TsdNodeArena::Of(this), Document()));
     FCoreValue->FParent = this;
   }
-  CoreValue()->ParseStream(P);
+  return CoreValue();
+}
+
+TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
+  FNameID = AddString(TrimControls(P->ReadViewUntilChar('=')));
+  ParsedValueNode()->ParseStream(P);
   return this;
+}
+
+void TsdAttribute::SetParsed(std::string_view AName, char Quote, std::string_view AValue) {
+  FNameID = AddString(AName);
+  TsdQuotedText* q = ParsedValueNode();
+  q->SetQuoteStyle(Quote == '"' ? qsQuote : qsApos);
+  q->SetCoreView(AValue);
 }
 
 void TsdAttribute::WriteStream(TStream* S) {
@@ -309,9 +321,12 @@ TXmlNode* TsdElement::ParseStream(TsdXmlParser* P) {
   if (doc) ++doc->FNestingLevel;
   P->Flush();
   FValueIndex = -1;
-  ReadElementName(this, P);
-  DoNodeNew(this);
-  char c = ParseAttributeList(P);
+  char c;
+  if (!ParseStartTag(P, c)) {
+    ReadElementName(this, P);
+    DoNodeNew(this);
+    c = ParseAttributeList(P);
+  }
   TXmlNode* r = this;
   if (c == '/') {
     char n = P->NextChar();
@@ -329,6 +344,29 @@ TXmlNode* TsdElement::ParseStream(TsdXmlParser* P) {
   }
   if (doc) --doc->FNestingLevel;
   return r;
+}
+
+bool TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop) {
+  // Out of ParseStream, so that the tag's room on the stack is given back
+  // before the children are read.
+  TsdStartTag tag;
+  if (!P->ScanStartTag(tag)) return false;
+  // The nodes, symbols and events in the order the piecewise reads make them.
+  SetNameView(tag.Name);
+  DoNodeNew(this);
+  TPlainXml* doc = Document();
+  for (Integer i = 0; i < tag.Count; ++i) {
+    const TsdStartTag::TAttribute& t = tag.Attributes[i];
+    auto* a = TsdNodeArena::Make<TsdAttribute>(doc->NodeArena(), doc);
+    AddParsed(a, true);
+    DoNodeNew(a);
+    a->SetParsed(t.NameView(), t.Quote(), t.ValueView());
+    DoProgress(P->PositionAt(t.After));
+    DoNodeLoaded(a);
+  }
+  P->SetCurrent(tag.End);
+  Stop = tag.Stop;
+  return true;
 }
 
 void TsdElement::ParseIntermediateData(TsdXmlParser* P) {

@@ -254,3 +254,56 @@ TEST(PlainXml_qn_Parser, DecodedTextMatchesWholeTextConversion) {
     ASSERT_EQ(got, expect) << round << " chunk " << chunk;
   }
 }
+
+TEST(PlainXml_qn_Parser, StartTagsInOneGoMatchPiecewiseReads) {
+  // Start tags wholly in the decoded text are read in one go; cut by the end
+  // of a small block they are read piece by piece. Random tags, plain and
+  // malformed (odd blanks, missing "=" or quotes, stray quotes, "?>" and
+  // "!>" ends, tags cut by the end of the text), give the same tree, the
+  // same reports and the same events in the same order with the same
+  // positions, whatever the block size.
+  std::mt19937 rng(29);
+  auto pick = [&](std::initializer_list<const char*> l) { return std::string(l.begin()[rng() % l.size()]); };
+  auto tag = [&]() {
+    std::string t = "<" + pick({"a", "b", "item", "x1", "", "\xC3\xA9t", "n[1]"});
+    for (int k = 0, n = static_cast<int>(rng() % 4); k < n; ++k) {
+      t += pick({" ", " ", " ", "", "  ", "\t", "\r\n", " \n"});
+      t += pick({"k", "id", "a b", "\x01v", "", "'", "\""});
+      t += pick({"=", "=", "=", " = ", "=\n", ""});
+      std::string q = pick({"\"", "\"", "'", "", "`"});
+      t += q + pick({"1", "", "x > y", "a='b'", "&amp;", "\xE2\x82\xAC", "l1\nl2"}) + q;
+    }
+    return t + pick({">", ">", ">", "/>", "/>", " />", "/ >", "?>", "!>", ""});
+  };
+  for (int round = 0; round < 400; ++round) {
+    std::string text = "<?xml version=\"1.0\"?>\r\n<r>";
+    for (int k = 0, n = 1 + static_cast<int>(rng() % 12); k < n; ++k) {
+      text += pick({"", "\r\n  ", "text ", " &lt;"}) + tag();
+      if (rng() % 2) text += pick({"</a>", "</b>", "</item>", "</x1>", "</>", "</r>"});
+    }
+    if (rng() % 4) text += "</r>";
+    bool fix = round % 3 == 0;
+    std::vector<std::string> reference;
+    for (Integer chunk : {static_cast<Integer>(text.size() + 1), Integer(1), Integer(2), Integer(7), Integer(64)}) {
+      TLoad l;
+      TPlainXml* d = l.Doc.get();
+      d->SetFixStructuralErrors(fix);
+      std::vector<std::string> trace;
+      d->SetOnNodeNew(TsdXmlNodeEvent(
+          [&](TObject*, TXmlNode* n) { trace.push_back("new " + n->ElementTypeName()); }));
+      d->SetOnNodeLoaded(TsdXmlNodeEvent([&](TObject*, TXmlNode* n) {
+        trace.push_back("loaded " + n->ElementTypeName() + " " + n->GetName() + "=" + n->GetValue());
+      }));
+      d->SetOnProgress(TXmlProgressEvent([&](TObject*, Int64 pos) { trace.push_back("at " + std::to_string(pos)); }));
+      TsdStringStream s(text);
+      TsdXmlParser parser(&s, chunk);
+      parser.SetOwner(d);
+      d->RootNodeList()->Clear();
+      d->ParseStream(&parser);
+      for (const std::string& r : l.Reports) trace.push_back(r);
+      trace.push_back(d->WriteToString());
+      if (reference.empty()) reference = trace;
+      else ASSERT_EQ(trace, reference) << "round " << round << " chunk " << chunk << "\n" << text;
+    }
+  }
+}
