@@ -74,10 +74,26 @@ Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR) {
         i += 16;
         continue;
       }
+      // CR LF and multi-byte sequences are dealt with here, without leaving
+      // the loop; a lone CR or a CR at the end goes to the byte steps below.
       Integer k = static_cast<Integer>(__builtin_ctz(m));
-      out += k;
-      i += k;
-      break;
+      const unsigned char* at = s + i + k;
+      if (*at == '\r') {
+        if (i + k + 1 >= n || at[1] != '\n') {
+          out += k;
+          i += k;
+          break;
+        }
+        out[k] = '\n';
+        out += k + 1;
+        i += k + 2;
+        continue;
+      }
+      Integer len = Utf8SequenceLength(at, n - i - k);
+      if (!len) return -1;
+      for (Integer b = 0; b < len; ++b) out[k + b] = static_cast<char>(at[b]);
+      out += k + len;
+      i += k + len;
     }
 #endif
     if (i >= n) break;

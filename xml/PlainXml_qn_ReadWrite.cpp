@@ -272,7 +272,9 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
         ReportAt(this, wsFail, "unsupported tag (\"", qn::ElementTypeName(t), P, false);
         return result;
       }
-      auto* n = NewParsedNode(t, doc);
+      // Elements, most of what a document holds, without the kind switch.
+      TXmlNode* n = t == xeElement ? TsdNodeArena::Make<TsdElement>(doc ? doc->NodeArena() : nullptr, doc)
+                                   : NewParsedNode(t, doc);
       AddParsed(n, false);
       if (t != xeElement) DoNodeNew(n);
       TXmlNode* done = n->ParseStream(P);
