@@ -186,6 +186,14 @@ class TsdXmlParser : public TDebugPersistent {
       return FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx++)];
     return NextCharSlow();
   }
+  // Consumes C when it is the next character of the text at hand.
+  bool SkipChar(char C) {
+    if (FUtf8CurrentIdx >= static_cast<Integer>(FUtf8Buffer.size()) ||
+        FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx)] != C)
+      return false;
+    ++FUtf8CurrentIdx;
+    return true;
+  }
   void MoveBack() {
     if (FUtf8CurrentIdx <= 0) MoveBackFailed();
     --FUtf8CurrentIdx;

@@ -64,11 +64,12 @@ std::string_view TrimControls(std::string_view s) {
   return s.substr(a, b - a);
 }
 
-// True, with the end tag's name, when it does not close n.
-bool ReadEndTag(TsdXmlParser* P, TXmlNode* n, UTF8String& endName) {
+// True, with the end tag's name, when it does not close n (Plain: n is
+// known to be a TsdElement).
+bool ReadEndTag(TsdXmlParser* P, TXmlNode* n, UTF8String& endName, bool Plain) {
   std::string_view name = TrimBlanks(P->ReadViewUntilChar('>'));
   bool differs;
-  if (n->ElementType() == xeElement && n->Is<TsdElement>()) {
+  if (Plain || (n->ElementType() == xeElement && n->Is<TsdElement>())) {
     TPlainXml* d = n->Document();
     differs = name != (d ? d->SymbolTable()->GetView(static_cast<TsdElement*>(n)->NameID()) : std::string_view());
   } else {
@@ -244,8 +245,11 @@ char TsdContainerNode::ParseAttributeList(TsdXmlParser* P) {
 TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElementType>& Allowed) {
   TXmlNode* result = this;
   TPlainXml* doc = Document();
+  // A plain element's text step, when a "<" comes at once, only consumes
+  // it: between tags, the usual case, that needs no call.
+  const bool plain = ClassType() == TsdElement::StaticClass();
   for (;;) {
-    ParseIntermediateData(P);
+    if (!plain || !P->SkipChar('<')) ParseIntermediateData(P);
     if (P->EndOfStream()) {
       ReportPremature(this, P);
       return result;
@@ -261,7 +265,7 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
       if (t == xeEndTag) {
         FNodeClosingStyle = ncFull;
         UTF8String endName;
-        if (ReadEndTag(P, this, endName)) {
+        if (ReadEndTag(P, this, endName, plain)) {
           ReportMismatch(this, endName, P);
           if (doc && doc->FixStructuralErrors() && Is<TsdElement>())
             result = static_cast<TsdElement*>(this)->ParseFixStructuralErrors(endName);
