@@ -253,6 +253,7 @@ void TBaseLazyTree_qn::SetAnimationDuration(Cardinal Value) {
 void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
   if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
   if (PaintDispatch(Message) || ScrollDispatch(Message)) return;
+  if (KeyboardDispatch(Message)) return;
   switch (Message.Msg) {
     case CM_PARENTFONTCHANGED:
       inherited::Dispatch(Message);

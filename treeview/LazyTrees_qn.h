@@ -119,6 +119,12 @@ enum class TCheckState : Byte {
 };
 using enum TCheckState;
 
+// A check state's pressed and normal (unpressed) forms, by state.
+inline constexpr TCheckState PressedCheckStates[6] = {csUncheckedPressed, csUncheckedPressed, csCheckedPressed,
+                                                      csCheckedPressed,   csMixedPressed,     csMixedPressed};
+inline constexpr TCheckState NormalCheckStates[6] = {csUncheckedNormal, csUncheckedNormal, csCheckedNormal,
+                                                     csCheckedNormal,   csMixedNormal,     csMixedNormal};
+
 struct TLazyNode;
 using PLazyNode = TLazyNode*;
 
@@ -1754,6 +1760,50 @@ class TBaseLazyTree_qn : public TCustomControl {
   void CancelEditNode();
   // Ends a running edit; false when the editor keeps it.
   virtual bool EndEditNode();
+
+  // --- Keyboard, help and the node popup menu (LazyTrees_qn_Keyboard.cpp)
+ public:
+  // The key action hook: OnKeyAction may change the key and the shift
+  // state or swallow the key (False).
+  virtual bool DoKeyAction(Word& CharCode, TShiftState& Shift);
+  // No in-place editor exists in the base tree: nothing is ever being
+  // edited and no cell may be edited; the editing code overrides both.
+  virtual bool IsEditing() const { return FStates.Contains(tsEditing); }
+  virtual bool CanEdit(PLazyNode Node, TColumnIndex Column);
+  // Starts editing the focused node in FEditColumn (F2, the edit timer).
+  virtual void DoEdit() {}
+  // Whether a right click or the Apps key on the cell would show a menu:
+  // the control's PopupMenu or one that OnGetPopupMenu hands out.
+  virtual bool HasPopupMenu(PLazyNode Node, TColumnIndex Column, TPoint Position);
+
+ protected:
+  // The node's menu from OnGetPopupMenu, asking the ancestors in turn while
+  // the handler lets it; Position is in client coordinates.
+  virtual TPopupMenu* DoGetPopupMenu(PLazyNode Node, TColumnIndex Column, TPoint Position);
+  // Pops that menu up at Position (client coordinates) for the tree.
+  virtual void DoPopupMenu(PLazyNode Node, TColumnIndex Column, TPoint Position);
+  // The keyboard messages; true when the message was handled there.
+  bool KeyboardDispatch(TMessage& Message);
+  void WMKeyDown(TMessage& Message);
+  void WMKeyUp(TMessage& Message);
+  void WMChar(TMessage& Message);
+  void WMGetDlgCode(TMessage& Message);
+
+ private:
+  // The key table's two halves: keys that move focus and selection, and
+  // the rest (signs, Escape, Space, Apps, Ctrl+A, F1, F2, the search).
+  void KeyNavigate(Word CharCode, TShiftState Shift);
+  void KeyOther(Word CharCode, TShiftState Shift, LPARAM KeyData);
+  void KeyTab(bool Backward);
+  void KeyPageColumns(bool Backward);
+  void KeyHomeEnd(Word CharCode, TShiftState Shift);
+  void KeySpaceDown();
+  void KeyShowHelp();
+  // Puts a check pressed with the space bar back to its normal form.
+  void DropKeyCheck();
+  // --- end of keyboard block
+
+ protected:
 
   // --- Selection and focus internals
   virtual void DoFocusNode(PLazyNode Node, bool Ask);
