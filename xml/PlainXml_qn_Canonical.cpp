@@ -69,8 +69,11 @@ class TExpander {
 // Calls F with each reference to a non-standard entity in stored text.
 template <class F>
 void ForEachReference(std::string_view text, F f) {
+  // The ';' found for one '&' serves every '&' before it, so a text of many
+  // '&' and one late ';' is not searched again for each of them.
+  size_t semi = 0;
   for (size_t i = text.find('&'); i != std::string_view::npos; i = text.find('&', i + 1)) {
-    size_t semi = text.find(';', i + 1);
+    if (semi <= i) semi = text.find(';', i + 1);
     if (semi == std::string_view::npos) return;
     std::string_view name = text.substr(i + 1, semi - i - 1);
     if (!name.empty() && !IsStandardEntity(name) && name.find_first_of(" \t\r\n&<") == std::string_view::npos)

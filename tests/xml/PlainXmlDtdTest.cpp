@@ -183,4 +183,10 @@ TEST(PlainXml_qn_Dtd, EntityRulesJoinWellFormedness) {
   // Text in comments and sections is no reference.
   TLoaded quiet("<r><!-- &c; --><![CDATA[&d;]]></r>");
   EXPECT_LE(quiet.Worst, wsHint) << quiet.All();
+  // Two million '&' before one ';': the look for references stays linear
+  // (searching on to the ';' from each '&' would not finish), and only the
+  // last '&' starts a name.
+  TLoaded amps("<r>" + std::string(2000000, '&') + "x;</r>");
+  EXPECT_TRUE(amps.Has("[warn] undeclared entity \"x\"")) << amps.All();
+  EXPECT_EQ(amps.Doc->Root()->GetNodes(0)->WriteToString().size(), 2000002u);
 }
