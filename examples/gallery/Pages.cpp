@@ -55,6 +55,7 @@ std::vector<std::string> TreeHeaderPage(const std::string& outDir);
 std::vector<std::string> TreePage(const std::string& outDir);
 std::vector<std::string> TreeStringPage(const std::string& outDir);
 std::vector<std::string> TreeScrollPage(const std::string& outDir);
+std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
@@ -112,6 +113,7 @@ std::vector<Page> AllPages() {
       {"tree", TreePage},
       {"treestring", TreeStringPage},
       {"treescroll", TreeScrollPage},
+      {"treeskinned", TreeSkinnedPage},
       {"image", ImagePage},
   };
 }

@@ -1,0 +1,16 @@
+// Gallery page "treeskinned": the skinned string and draw trees on a skinned
+// form, framed by border panels, scrolled through the skin's own bars.
+#include "examples/gallery/Gallery.h"
+#include "examples/gallery/TreeSkinnedSheet.h"
+#include "platform/desktop/Desktop.h"
+
+namespace gallery {
+
+std::vector<std::string> TreeSkinnedPage(const std::string& outDir) {
+  std::string path = outDir + "/tree-skinned.png";
+  vcl::SavePng(TTreeSkinnedSheet::Render(), path);
+  vcl::SetVirtualClock(false);
+  return {path};
+}
+
+}  // namespace gallery
