@@ -196,7 +196,9 @@ TEST_F(uQuarnLazyTree, DraggedThumbScrollsTheTreeWithoutEcho) {
   ASSERT_GE(Sink.Senders.size(), 4u);
   for (size_t i = 0; i < Sink.Senders.size(); ++i) {
     EXPECT_EQ(Sink.Senders[i], VBar);
-    if (i > 0) EXPECT_NE(Sink.Offsets[i], Sink.Offsets[i - 1]) << "an event without a change";
+    if (i > 0) {
+      EXPECT_NE(Sink.Offsets[i], Sink.Offsets[i - 1]) << "an event without a change";
+    }
   }
   EXPECT_EQ(T->UpdatesWhileLocked, 0) << "the tree wrote back into the bar while it scrolled";
   EXPECT_EQ(VBar->Position(), last);
