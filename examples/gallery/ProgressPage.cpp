@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "platform/desktop/Desktop.h"
 #include "skin/controls/uQnHLSTrackBar.h"
 #include "skin/controls/uQuarnExpandBox.h"
@@ -91,23 +92,7 @@ TQuarnPanel* Pane(TWinControl* Parent, TAlign Align, Integer Size, TColor Body, 
 
 std::vector<std::string> ProgressPage(const std::string& outDir) {
   SetScreenSize(1000, 760);
-  auto form = std::make_unique<TForm>(nullptr);
-  form->SetPosition(poDesigned);
-  form->SetBorderStyle(bsSizeable);
-  form->SetBounds(30, 30, 800, 600);
-  form->SetCaption(u"Progress, track bars, splitters, expand boxes");
-  auto* skin = new TQuarnForm(form.get());
-  skin->SetTitleHeight(30);
-  auto* title = new TQuarnNCLabel(form.get());
-  title->Font()->SetName(u"DejaVu Sans");
-  title->Font()->SetSize(10);
-  title->Font()->SetStyle({TFontStyle::fsBold});
-  title->Font()->SetColor(clWhite);
-  title->Light()->SetActive(true);
-  title->Light()->SetColor(TColor(0xB07A30));
-  title->Light()->SetBlurRadius(4);
-  title->SetCaption(u"Progress, track bars, splitters, expand boxes");
-  new TQuarnSystemButton(form.get());
+  auto form = NewSkinnedForm(TRect(30, 30, 830, 630), u"Progress, track bars, splitters, expand boxes");
   (new TQuarnSystemButton(form.get()))->SetKind(TQnSystemButtonKind::sbkMaximize);
   (new TQuarnSystemButton(form.get()))->SetKind(TQnSystemButtonKind::sbkMinimize);
   TForm* f = form.get();

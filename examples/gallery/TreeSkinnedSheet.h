@@ -6,13 +6,12 @@
 
 #include <memory>
 
+#include "examples/gallery/SkinnedForm.h"
 #include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
 #include "skin/controls/uQuarnLabel.h"
-#include "skin/forms/uQuarnForm.h"
-#include "skin/forms/uQuarnNCCtrlBase.h"
 #include "treeview/uQuarnLazyTree.h"
 
 namespace gallery {
@@ -23,20 +22,7 @@ class TTreeSkinnedSheet {
     using namespace vcl;
     using namespace qn;
     SetVirtualClock(true);
-    auto form = std::make_unique<TForm>(nullptr);
-    form->SetPosition(poDesigned);
-    form->SetBorderStyle(bsSizeable);
-    form->SetBounds(20, 20, 780, 440);
-    form->SetCaption(u"Skinned trees");
-    auto* skin = new TQuarnForm(form.get());
-    skin->SetTitleHeight(30);
-    auto* title = new TQuarnNCLabel(form.get());
-    title->Font()->SetName(u"DejaVu Sans");
-    title->Font()->SetSize(10);
-    title->Font()->SetStyle({TFontStyle::fsBold});
-    title->Font()->SetColor(clWhite);
-    title->SetCaption(u"Skinned trees with the skin's own scroll bars");
-    new TQuarnSystemButton(form.get());
+    auto form = NewSkinnedForm(TRect(20, 20, 800, 460), u"Skinned trees with the skin's own scroll bars");
     TForm* f = form.get();
 
     // --- Files: string tree, border panel, both bars

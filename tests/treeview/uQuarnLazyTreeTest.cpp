@@ -228,6 +228,21 @@ TEST_F(uQuarnLazyTree, WheelScrollMessagesAndScrollIntoViewMoveTheBars) {
   EXPECT_TRUE(Sink.Senders.empty());
 }
 
+TEST_F(uQuarnLazyTree, RightToLeftBarCountsFromTheCanvasEnd) {
+  T->SetBiDiMode(bdRightToLeft);
+  T->SetRootNodeCount(5);
+  Columns({250, 200});
+  const Integer end = T->RangeX() - T->ClientWidth();
+  ASSERT_GT(end, 0);
+  // A right-to-left view starts at the canvas's right end, as its bar does.
+  EXPECT_EQ(HBar->Position(), T->EffectiveOffsetX());
+  for (Integer p : {0, 37, end}) {
+    HBar->SetPosition(p);
+    EXPECT_EQ(T->EffectiveOffsetX(), p);
+    EXPECT_EQ(HBar->Position(), p);
+  }
+}
+
 TEST_F(uQuarnLazyTree, NativeBarsNeverTakeRoom) {
   const Integer cw = T->ClientWidth(), ch = T->ClientHeight();
   const DWORD before = DWORD(GetWindowLongW(T->Handle(), GWL_STYLE));
