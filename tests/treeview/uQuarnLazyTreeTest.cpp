@@ -1,7 +1,7 @@
 // The skinned trees: the skinned bars follow the native scroll state
 // (fitting, one pixel too wide, disabled trees), a thumb dragged by the
-// pointer scrolls the tree without echo, the wheel and ScrollIntoView move
-// the bars, 10^5 nodes reached through the bar, native bars never take room,
+// pointer scrolls the tree without echo, the wheel, keys and ScrollIntoView
+// move the bars, 10^5 nodes reached through the bar, native bars never take room,
 // the border panel's frame follows focus and hover, design mode, and bars or
 // panels freed or replaced around a living tree.
 #include <gtest/gtest.h>
@@ -206,7 +206,7 @@ TEST_F(uQuarnLazyTree, DraggedThumbScrollsTheTreeWithoutEcho) {
   EXPECT_EQ(T->BottomNode(), T->GetLast());
 }
 
-TEST_F(uQuarnLazyTree, WheelScrollMessagesAndScrollIntoViewMoveTheBars) {
+TEST_F(uQuarnLazyTree, WheelKeysScrollMessagesAndScrollIntoViewMoveTheBars) {
   T->SetRootNodeCount(200);
   Columns({250, 200});
   usertest::Pump();
@@ -224,6 +224,20 @@ TEST_F(uQuarnLazyTree, WheelScrollMessagesAndScrollIntoViewMoveTheBars) {
   EXPECT_EQ(VBar->Position(), VBar->Max() - VBar->PageSize() + 1);
   T->SetOffsetX(-30);
   EXPECT_EQ(HBar->Position(), 30);
+  // Keys typed into the focused tree.
+  T->SetFocus();
+  usertest::Pump();
+  for (int vk : {VK_HOME, VK_NEXT}) {
+    InputKeyDown(vk);
+    InputKeyUp(vk);
+    usertest::Pump();
+  }
+  EXPECT_LT(T->OffsetY(), 0);
+  EXPECT_EQ(VBar->Position(), -T->OffsetY());
+  InputKeyDown(VK_END);
+  InputKeyUp(VK_END);
+  usertest::Pump();
+  EXPECT_EQ(VBar->Position(), VBar->Max() - VBar->PageSize() + 1);
   // None of these came from a bar.
   EXPECT_TRUE(Sink.Senders.empty());
 }
