@@ -252,18 +252,13 @@ void TBaseLazyTree_qn::SetAnimationDuration(Cardinal Value) {
 
 void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
   if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
-  if (PaintDispatch(Message) || ScrollDispatch(Message)) return;
+  if (TimerDispatch(Message) || PaintDispatch(Message) || ScrollDispatch(Message)) return;
   if (KeyboardDispatch(Message)) return;
   switch (Message.Msg) {
     case CM_PARENTFONTCHANGED:
       inherited::Dispatch(Message);
       SyncHeaderFont();
       return;
-    case WM_TIMER:
-      WMTimer(Message);
-      if (Message.WParam == ChangeTimer || Message.WParam == StructureChangeTimer ||
-          Message.WParam == ScrollTimer) return;
-      break;
     case WM_CHANGESTATE:
       WMChangeState(Message);
       return;

@@ -1578,7 +1578,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   TCursor HotCursor() const { return FHotCursor; }
   void SetHotCursor(TCursor Value) { FHotCursor = Value; }
   TVTIncrementalSearch IncrementalSearch() const { return FIncrementalSearch; }
-  void SetIncrementalSearch(TVTIncrementalSearch Value) { FIncrementalSearch = Value; }
+  void SetIncrementalSearch(TVTIncrementalSearch Value) { SetSearchOption(Value); }
   TVTSearchDirection IncrementalSearchDirection() const { return FSearchDirection; }
   void SetIncrementalSearchDirection(TVTSearchDirection Value) { FSearchDirection = Value; }
   TVTSearchStart IncrementalSearchStart() const { return FSearchStart; }
@@ -1590,8 +1590,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   // The hint kind a node gets when OnGetHintKind does not say.
   virtual TVTHintKind GetDefaultHintKind() const { return vhkText; }
   // 0 when Node matches SearchText (OnIncrementalSearch decides; without
-  // it nothing matches here, descendants compare their text).
+  // it every node matches here, descendants compare their text).
   virtual Integer DoIncrementalSearch(PLazyNode Node, const String& Text);
+  void SetSearchOption(TVTIncrementalSearch Value);
   // The hint and tooltip text of a cell (empty unless a descendant has one).
   virtual String DoGetNodeHint(PLazyNode Node, TColumnIndex Column, TVTTooltipLineBreakStyle& LineBreakStyle);
   virtual String DoGetNodeTooltip(PLazyNode Node, TColumnIndex Column, TVTTooltipLineBreakStyle& LineBreakStyle);
@@ -1726,6 +1727,22 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void DoEndOperation(TVTOperationKind OperationKind);
   void StopTimer(UINT_PTR ID);
   void WMTimer(TMessage& Message);
+
+  // --- Incremental search and the window timers
+  // One search step for a typed character (0 only restarts the time-out).
+  virtual void HandleIncrementalSearch(Word CharCode);
+  // The delayed work of the expand timer.
+  virtual void DoDragExpand();
+  // Focus loss and cancel mode end searches, pending edits, drags and the
+  // timers that would act on them later.
+  void WMKillFocus(TMessage& Message);
+  void WMCancelMode(TMessage& Message);
+  bool TimerDispatch(TMessage& Message);
+  void StartSearchTimer();
+  void EndIncrementalSearch();
+  void RepaintForFocusChange();
+  // --- end of incremental search and timers
+
   void WMChangeState(TMessage& Message);
 
   // --- Expanding and collapsing
@@ -1771,7 +1788,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual bool IsEditing() const { return FStates.Contains(tsEditing); }
   virtual bool CanEdit(PLazyNode Node, TColumnIndex Column);
   // Starts editing the focused node in FEditColumn (F2, the edit timer).
-  virtual void DoEdit() {}
+  virtual void DoEdit();
   // Whether a right click or the Apps key on the cell would show a menu:
   // the control's PopupMenu or one that OnGetPopupMenu hands out.
   virtual bool HasPopupMenu(PLazyNode Node, TColumnIndex Column, TPoint Position);
@@ -1908,6 +1925,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   PLazyNode FDropTargetNode = nullptr;
   PLazyNode FLastVCLDragTarget = nullptr;
   PLazyNode FLastSearchNode = nullptr;
+  String FSearchBuffer;
   Integer FOffsetX = 0;
   Integer FOffsetY = 0;
   Integer FEffectiveOffsetX = 0;

@@ -274,14 +274,6 @@ bool TBaseLazyTree_qn::AppearanceDispatch(TMessage& Message) {
     case CM_SYSCOLORCHANGE: CMSysColorChange(Message); return true;
     case WM_NCPAINT: WMNCPaint(Message); return true;
     case WM_THEMECHANGED: WMThemeChanged(Message); return true;
-    case WM_TIMER:
-      // The theme-changed timer: a foreign theme change rebuilds the window.
-      if (Message.WParam == ThemeChangedTimer) {
-        StopTimer(ThemeChangedTimer);
-        RecreateWnd();
-        return true;
-      }
-      return false;
     default: return false;
   }
 }

@@ -157,25 +157,6 @@ void TBaseLazyTree_qn::DoChange(PLazyNode Node) {
   if (Assigned(OnChange)) OnChange(this, Node);
 }
 
-void TBaseLazyTree_qn::WMTimer(TMessage& Message) {
-  switch (Message.WParam) {
-    case ChangeTimer:
-      if (FStates.Contains(tsChangePending)) DoChange(FLastChangedNode);
-      else StopTimer(ChangeTimer);
-      break;
-    case StructureChangeTimer:
-      if (FStates.Contains(tsStructureChangePending))
-        DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
-      else StopTimer(StructureChangeTimer);
-      break;
-    case ScrollTimer:
-      ScrollTimerExpired();
-      break;
-    default:
-      break;
-  }
-}
-
 void TBaseLazyTree_qn::DoStateChange(TLazyTreeStates Enter, TLazyTreeStates Leave) {
   if (Assigned(OnStateChange) && !((Enter - FStates) + (Leave * FStates)).Empty())
     OnStateChange(this, Enter, Leave);

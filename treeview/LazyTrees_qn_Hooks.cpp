@@ -22,7 +22,7 @@ void TBaseLazyTree_qn::CancelEditNode() {
 }
 
 Integer TBaseLazyTree_qn::DoIncrementalSearch(PLazyNode Node, const String& Text) {
-  Integer result = 1;
+  Integer result = 0;
   if (Assigned(OnIncrementalSearch)) OnIncrementalSearch(this, Node, Text, result);
   return result;
 }

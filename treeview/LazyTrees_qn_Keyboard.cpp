@@ -471,6 +471,7 @@ void TBaseLazyTree_qn::WMKeyUp(TMessage& Message) {
 
 void TBaseLazyTree_qn::WMChar(TMessage& Message) {
   if (FStates.Contains(tsIncrementalSearchPending)) {
+    HandleIncrementalSearch(Word(Message.WParam));
     DoStateChange({}, {tsIncrementalSearchPending});
   }
   if (!DoKeyPress(Message)) DefaultHandler(Message);

@@ -808,15 +808,19 @@ bool TBaseLazyTree_qn::PaintDispatch(TMessage& Message) {
       Message.Result = 1;
       return true;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS:
       inherited::Dispatch(Message);
-      if (HandleAllocated()) {
-        if (FSelectionCount > 0 || !FOptions->PaintOptions().Contains(toGhostedIfUnfocused)) Invalidate();
-        else if (FFocusedNode) InvalidateNode(FFocusedNode);
-      }
+      RepaintForFocusChange();
       return true;
     default: return false;
   }
+}
+
+void TBaseLazyTree_qn::RepaintForFocusChange() {
+  // Selected nodes change their colour with the focus; without a selection
+  // only a ghosted focused node does.
+  if (!HandleAllocated()) return;
+  if (FSelectionCount > 0 || !FOptions->PaintOptions().Contains(toGhostedIfUnfocused)) Invalidate();
+  else if (FFocusedNode) InvalidateNode(FFocusedNode);
 }
 
 // ---------------------------------------------------------------------------
