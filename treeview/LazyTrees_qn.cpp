@@ -135,7 +135,8 @@ Cardinal TBaseLazyTree_qn::NodeBlockSize() const {
 
 TBaseLazyTree_qn::TBaseLazyTree_qn(TComponent* AOwner) : TCustomControl(AOwner) {
   TControlStyle style = ControlStyle();
-  style += TControlStyle{csCaptureMouse, csOpaque, csReplicatable, csDisplayDragImage, csReflector};
+  // Double clicks toggle, edit and reset node heights.
+  style += TControlStyle{csCaptureMouse, csOpaque, csReplicatable, csDisplayDragImage, csReflector, csDoubleClicks};
   style.Exclude(csSetCaption);
   SetControlStyle(style);
   SetBounds(Left(), Top(), 200, 100);
@@ -254,6 +255,7 @@ void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
   if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
   if (TimerDispatch(Message) || PaintDispatch(Message) || ScrollDispatch(Message)) return;
   if (KeyboardDispatch(Message)) return;
+  if (MouseDispatch(Message)) return;
   switch (Message.Msg) {
     case CM_PARENTFONTCHANGED:
       inherited::Dispatch(Message);

@@ -1144,9 +1144,8 @@ class TBaseLazyTree_qn : public TCustomControl {
   void WMVScroll(TMessage& Message);
   void CMMouseWheel(TMessage& Message);
   void WMSize(TMessage& Message);
-  // The mouse code's hot tracking at a client point, and the rubber
-  // band's selection update; neutral until the mouse and rubber-band
-  // selection code take them over.
+  // Hot tracking at a client point, and the rubber band's selection update
+  // (LazyTrees_qn_Mouse.cpp).
   virtual void HandleHotTrack(Integer X, Integer Y);
   virtual bool HandleDrawSelection(Integer X, Integer Y);
   // Moves the rubber band's free corner to the client point; true when the
@@ -1166,6 +1165,92 @@ class TBaseLazyTree_qn : public TCustomControl {
   std::unique_ptr<TBitmap> FPanningImage;
   TPoint FLastClickPos;
   TRect FLastSelRect;
+
+  // --- Mouse handling, hit testing, hot tracking, node height tracking and
+  // rubber-band selection (LazyTrees_qn_Mouse.cpp)
+ public:
+  // What lies under (X, Y): client coordinates with Relative, else tree
+  // coordinates.
+  virtual void GetHitTestInfoAt(Integer X, Integer Y, bool Relative, THitInfo& HitInfo);
+  // Pixels the mouse must move before a pending OLE drag starts.
+  Integer DragThreshold() const { return FDragThreshold; }
+  void SetDragThreshold(Integer Value) { FDragThreshold = Value; }
+  // Starts dragging nodes: the platform's drag with dtVCL; with dtOLE at
+  // once (Immediate) or when the mouse has moved Threshold pixels (-1: the
+  // platform's threshold).
+  void BeginDrag(bool Immediate, Integer Threshold = -1);
+  // Left presses of an automatically dragged tree go to the tree's own
+  // handlers: the tree decides when a drag starts.
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  virtual void DetermineHitPositionLTR(THitInfo& HitInfo, Integer Offset, Integer Right, TAlignment Alignment);
+  virtual void DetermineHitPositionRTL(THitInfo& HitInfo, Integer Offset, Integer Right, TAlignment Alignment);
+  virtual void HandleMouseDown(TMessage& Message, const THitInfo& HitInfo);
+  virtual void HandleMouseUp(TMessage& Message, const THitInfo& HitInfo);
+  virtual void HandleMouseDblClick(TMessage& Message, const THitInfo& HitInfo);
+  virtual void DoHotChange(PLazyNode Old, PLazyNode New);
+  bool CanSplitterResizeNode(TPoint P, PLazyNode Node, TColumnIndex Column);
+  virtual bool DoCanSplitterResizeNode(TPoint P, PLazyNode Node, TColumnIndex Column, bool Allowed);
+  virtual bool DoNodeHeightTracking(PLazyNode Node, TColumnIndex Column, TShiftState Shift, TPoint& TrackPoint,
+                                    TPoint P);
+  virtual bool DoNodeHeightDblClickResize(PLazyNode Node, TColumnIndex Column, TShiftState Shift, TPoint P);
+  virtual void DoNodeClick(const THitInfo& HitInfo);
+  virtual void DoNodeDblClick(const THitInfo& HitInfo);
+  virtual void DoGetCursor(TCursor& Cursor);
+  virtual void DoMouseEnter();
+  virtual void DoMouseLeave();
+  // Whether a mouse-down on Node may start a drag (OnDragAllowed).
+  virtual bool DoBeforeDrag(PLazyNode Node, TColumnIndex Column);
+  // The start of an OLE drag from P; the drag-and-drop code runs the loop.
+  virtual void DoDragging(TPoint P);
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+  // The collectors of the rubber band: find the nodes whose inside-state
+  // differs between the two rectangles (tree coordinates) and update the
+  // selection; true when any did.
+  virtual bool CollectSelectedNodesLTR(TColumnIndex MainColumn, Integer NodeLeft, Integer NodeRight,
+                                       TAlignment Alignment, const TRect& OldRect, const TRect& NewRect);
+  virtual bool CollectSelectedNodesRTL(TColumnIndex MainColumn, Integer NodeLeft, Integer NodeRight,
+                                       TAlignment Alignment, const TRect& OldRect, const TRect& NewRect);
+  // The mouse messages; true when the message was handled there.
+  bool MouseDispatch(TMessage& Message);
+  void WMLButtonDown(TMessage& Message);
+  void WMLButtonUp(TMessage& Message);
+  void WMLButtonDblClk(TMessage& Message);
+  void WMRButtonDown(TMessage& Message);
+  void WMRButtonUp(TMessage& Message);
+  void WMRButtonDblClk(TMessage& Message);
+  void WMMButtonDown(TMessage& Message);
+  void WMMButtonUp(TMessage& Message);
+  void WMMButtonDblClk(TMessage& Message);
+  void WMSetCursor(TMessage& Message);
+  void CMMouseEnter(TMessage& Message);
+  void CMMouseLeave(TMessage& Message);
+  TColumnIndex FHeightTrackColumn = NoColumn;
+  TPoint FHeightTrackPoint;
+  TShiftState FDrawSelShiftState;
+  Integer FDragThreshold = 5;
+
+ private:
+  // Invalidates the rubber band's new rectangle, and the old one with it.
+  void InvalidateSelectionBands(bool WithLast = true);
+  // The hit test at a mouse message's client point.
+  THitInfo MessageHitInfo(TMessage& Message);
+  // The positions of a cell before its text, Offset counted from the
+  // cell's start edge; true when settled there, else TextStart is where the
+  // text's room begins.
+  bool HitBeforeText(THitInfo& HitInfo, Integer Offset, Integer& TextStart);
+  // Presses the check box of a hit node (mouse-down and double click
+  // alike); true when the check is now pending.
+  bool PressCheckBox(const THitInfo& HitInfo);
+  // Where one node's content lies for the rubber band, and whether it
+  // lies inside R.
+  bool DrawSelectionHits(PLazyNode Node, Integer RowTop, TColumnIndex MainColumn, Integer NodeLeft,
+                         Integer NodeRight, TAlignment Alignment, bool RTL, const TRect& R);
+  bool CollectSelectedNodes(TColumnIndex MainColumn, Integer NodeLeft, Integer NodeRight, TAlignment Alignment,
+                            const TRect& OldRect, const TRect& NewRect, bool RTL);
 
  public:
 

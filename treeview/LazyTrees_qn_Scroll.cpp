@@ -144,10 +144,6 @@ void TBaseLazyTree_qn::DoScroll(Integer DeltaX, Integer DeltaY) {
   if (Assigned(OnScroll)) OnScroll(this, DeltaX, DeltaY);
 }
 
-void TBaseLazyTree_qn::HandleHotTrack(Integer, Integer) {}
-
-bool TBaseLazyTree_qn::HandleDrawSelection(Integer, Integer) { return false; }
-
 bool TBaseLazyTree_qn::CalculateSelectionRect(Integer X, Integer Y) {
   if (FStates.Contains(tsDrawSelecting)) FLastSelRect = FNewSelRect;
   Integer right = std::max(ClientWidth(), FRangeX), bottom = std::max(ClientHeight(), FRangeY);
@@ -599,15 +595,7 @@ bool TBaseLazyTree_qn::DoTimerScroll() {
       OffsetRect(clip, deltaX, deltaY);
       RECT s = Subtracted(ClientRect(), clip);
       InvalidateRect(Handle(), &s, false);
-      auto ordered = [](const TRect& R) {
-        return TRect(std::min(R.Left, R.Right), std::min(R.Top, R.Bottom), std::max(R.Left, R.Right),
-                     std::max(R.Top, R.Bottom));
-      };
-      TRect bands;
-      UnionRect(bands, ordered(FNewSelRect), ordered(FLastSelRect));
-      OffsetRect(bands, -FEffectiveOffsetX, FOffsetY);
-      RECT b = bands;
-      InvalidateRect(Handle(), &b, false);
+      InvalidateSelectionBands();
     }
   } else if (!IsDropTarget() && (deltaX != 0 || deltaY != 0)) {
     // A drag of the drag manager scrolls in its own drag-over handling.

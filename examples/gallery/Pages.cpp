@@ -56,6 +56,7 @@ std::vector<std::string> TreePage(const std::string& outDir);
 std::vector<std::string> TreeStringPage(const std::string& outDir);
 std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
+std::vector<std::string> TreeMousePage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
@@ -114,6 +115,7 @@ std::vector<Page> AllPages() {
       {"treestring", TreeStringPage},
       {"treescroll", TreeScrollPage},
       {"treeskinned", TreeSkinnedPage},
+      {"treemouse", TreeMousePage},
       {"image", ImagePage},
   };
 }

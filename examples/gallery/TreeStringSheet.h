@@ -184,7 +184,7 @@ class TTreeStringSheet {
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }
 
- private:
+  // The sheets' look of a tree, a string tree in it, and a captioned column.
   static void Style(qn::TBaseLazyTree_qn* t) {
     using namespace vcl;
     using namespace qn;
