@@ -8,6 +8,46 @@
 
 namespace vcl {
 
+namespace {
+
+struct TCharsetName {
+  Integer Value;
+  const char16_t* Name;
+};
+
+const TCharsetName kCharsets[] = {
+    {ANSI_CHARSET, u"ANSI_CHARSET"},         {DEFAULT_CHARSET, u"DEFAULT_CHARSET"},
+    {SYMBOL_CHARSET, u"SYMBOL_CHARSET"},     {MAC_CHARSET, u"MAC_CHARSET"},
+    {SHIFTJIS_CHARSET, u"SHIFTJIS_CHARSET"}, {HANGEUL_CHARSET, u"HANGEUL_CHARSET"},
+    {JOHAB_CHARSET, u"JOHAB_CHARSET"},       {GB2312_CHARSET, u"GB2312_CHARSET"},
+    {CHINESEBIG5_CHARSET, u"CHINESEBIG5_CHARSET"}, {GREEK_CHARSET, u"GREEK_CHARSET"},
+    {TURKISH_CHARSET, u"TURKISH_CHARSET"},   {VIETNAMESE_CHARSET, u"VIETNAMESE_CHARSET"},
+    {HEBREW_CHARSET, u"HEBREW_CHARSET"},     {ARABIC_CHARSET, u"ARABIC_CHARSET"},
+    {BALTIC_CHARSET, u"BALTIC_CHARSET"},     {RUSSIAN_CHARSET, u"RUSSIAN_CHARSET"},
+    {THAI_CHARSET, u"THAI_CHARSET"},         {EASTEUROPE_CHARSET, u"EASTEUROPE_CHARSET"},
+    {OEM_CHARSET, u"OEM_CHARSET"},
+};
+
+}  // namespace
+
+bool CharsetToIdent(Integer Charset, String& Ident) {
+  for (const auto& c : kCharsets)
+    if (c.Value == Charset) {
+      Ident = c.Name;
+      return true;
+    }
+  return false;
+}
+
+bool IdentToCharset(const String& Ident, Integer& Charset) {
+  for (const auto& c : kCharsets)
+    if (SameText(Ident, c.Name)) {
+      Charset = c.Value;
+      return true;
+    }
+  return false;
+}
+
 // ---------------------------------------------------------------------------
 // TGraphicsObject
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/classes/Persistent.h"
+#include "platform/classes/PropInfo.h"
 #include "platform/vcl/GraphicsColor.h"
 
 namespace vcl {
@@ -39,8 +40,18 @@ enum class TFontPitch : Byte { fpDefault, fpVariable, fpFixed };
 enum class TFontQuality : Byte {
   fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType, fqClearTypeNatural
 };
+QN_ENUM_NAMES(TFontStyle, fsBold, fsItalic, fsUnderline, fsStrikeOut)
+QN_ENUM_NAMES(TFontPitch, fpDefault, fpVariable, fpFixed)
+QN_ENUM_NAMES(TFontQuality, fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType,
+              fqClearTypeNatural)
+QN_TYPE_NAME(TFontStyles)
 using TFontCharset = Byte;
 using TFontName = String;
+
+// Form files name charsets by their constants ("DEFAULT_CHARSET"); the
+// streaming system finds these under the type name "TFontCharset".
+bool CharsetToIdent(Integer Charset, String& Ident);
+bool IdentToCharset(const String& Ident, Integer& Charset);
 
 // The charset and weight constants (ANSI_CHARSET, FW_BOLD, ...) are the GDI layer's.
 
@@ -98,6 +109,19 @@ class TFont : public TGraphicsObject {
   // The LOGFONTW the handle is made from.
   LOGFONTW LogFont() const;
 
+  // Height carries the size; Size is read from older files and never written.
+  QN_PUBLISHED(TFont) {
+    QN_PROP(Charset).TypeName(u"TFontCharset");
+    QN_PROP(Color).TypeName(u"TColor");
+    QN_PROP(Height);
+    QN_PROP(Name).TypeName(u"TFontName");
+    QN_PROP(Orientation).Default(0);
+    QN_PROP(Pitch).Default(TFontPitch::fpDefault);
+    QN_PROP(Size).Stored(false);
+    QN_PROP(Style);
+    QN_PROP(Quality).Default(TFontQuality::fqDefault);
+  }
+
  protected:
   void Changed() override;
 
@@ -119,6 +143,10 @@ enum class TPenMode : Byte {
   pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot, pmMergeNotPen,
   pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
 };
+QN_ENUM_NAMES(TPenStyle, psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame, psUserStyle,
+              psAlternate)
+QN_ENUM_NAMES(TPenMode, pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
+              pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor)
 // The ROP2 code of a pen mode.
 int PenModeToRop2(TPenMode Mode);
 
@@ -143,6 +171,13 @@ class TPen : public TGraphicsObject {
   TPenMode Mode() const { return FMode; }
   void SetMode(TPenMode Value);
 
+  QN_PUBLISHED(TPen) {
+    QN_PROP(Color).TypeName(u"TColor").Default(clBlack);
+    QN_PROP(Mode).Default(TPenMode::pmCopy);
+    QN_PROP(Style).Default(TPenStyle::psSolid);
+    QN_PROP(Width).Default(1);
+  }
+
  protected:
   void Changed() override;
 
@@ -156,6 +191,8 @@ class TPen : public TGraphicsObject {
 };
 
 enum class TBrushStyle : Byte { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+QN_ENUM_NAMES(TBrushStyle, bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross,
+              bsDiagCross)
 
 class TBrush : public TGraphicsObject {
   QN_CLASS(TBrush, TGraphicsObject)
@@ -177,6 +214,11 @@ class TBrush : public TGraphicsObject {
   // is made. The brush does not own the bitmap; nil returns to Style.
   TBitmap* Bitmap() const { return FBitmap; }
   void SetBitmap(TBitmap* Value);
+
+  QN_PUBLISHED(TBrush) {
+    QN_PROP(Color).TypeName(u"TColor").Default(clWhite);
+    QN_PROP(Style).Default(TBrushStyle::bsSolid);
+  }
 
  protected:
   void Changed() override;

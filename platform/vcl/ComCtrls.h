@@ -153,7 +153,7 @@ class TCustomTabControl : public TWinControl {
   P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);                              \
   P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});       \
   P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);                          \
-  P.Property(u"Font", &TControl::Font, &TControl::SetFont);                                                 \
+  P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);                                                 \
   P.Property(u"HotTrack", &TCustomTabControl::HotTrack, &TCustomTabControl::SetHotTrack).Default(false);     \
   P.Property(u"Images", &TCustomTabControl::Images, &TCustomTabControl::SetImages);                         \
   P.Property(u"MultiLine", &TCustomTabControl::MultiLine, &TCustomTabControl::SetMultiLine).Default(false);  \
@@ -222,7 +222,7 @@ class TTabSheet : public TWinControl {
   QN_PUBLISHED(TTabSheet) {
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     QN_PROP(Highlighted).Default(false);
     QN_PROP(ImageIndex).Default(0);
     P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
@@ -787,11 +787,11 @@ class TCustomListView : public TWinControl {
   P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});                 \
   P.Property(u"BorderStyle", &TCustomListView::BorderStyle, &TCustomListView::SetBorderStyle).Default(bsSingle);      \
   P.Property(u"Checkboxes", &TCustomListView::Checkboxes, &TCustomListView::SetCheckboxes).Default(false);            \
-  P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clWindow);                  \
+  P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clWindow);                  \
   P.Property(u"Columns", &TCustomListView::Columns, &TCustomListView::SetColumns);                                    \
   P.Property(u"ColumnClick", &TCustomListView::ColumnClick, &TCustomListView::SetColumnClick).Default(true);          \
   P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);                                    \
-  P.Property(u"Font", &TControl::Font, &TControl::SetFont);                                                           \
+  P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);                                                           \
   P.Property(u"FlatScrollBars", &TCustomListView::FlatScrollBars, &TCustomListView::SetFlatScrollBars)                \
       .Default(false);                                                                                                \
   P.Property(u"FullDrag", &TCustomListView::FullDrag, &TCustomListView::SetFullDrag).Default(false);                  \

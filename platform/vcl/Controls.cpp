@@ -1087,7 +1087,23 @@ void TControl::SetParentComponent(TComponent* Value) {
 void TControl::Loaded() {
   inherited::Loaded();
   UpdateAnchorRules();
+  // Anchors were laid out against the parent's size in the designer: the
+  // difference to its size now moves the control as a resize would.
+  if (FParent && FParent->FDesignSize.X > 0 && FParent->FDesignSize.Y > 0 && FAnchors != TAnchors{akLeft, akTop})
+    FOriginalParentSize = FParent->FDesignSize;
   RequestAlign();
+}
+
+void TControl::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  static const char16_t* const kNames[4] = {u"ExplicitLeft", u"ExplicitTop", u"ExplicitWidth", u"ExplicitHeight"};
+  const Integer bounds[4] = {FLeft, FTop, FWidth, FHeight};
+  for (int i = 0; i < 4; ++i) {
+    Filer->DefineProperty(
+        kNames[i], [this, i](TReader* Reader) { FExplicit[i] = Reader->ReadInteger(); },
+        [this, i](TWriter* Writer) { Writer->WriteInteger(FExplicit[i]); },
+        FExplicit[i] != INT32_MIN && FExplicit[i] != bounds[i]);
+  }
 }
 
 void TControl::ReadState(TReader* Reader) {

@@ -376,6 +376,12 @@ class TControl : public TComponent {
   TFont* Font() const { return FFont.get(); }
   void SetFont(TFont* Value) { FFont->Assign(Value); }
   bool ParentFont() const { return FParentFont; }
+  // What a control takes from its parent is the parent's to store; a form
+  // file holding it too would pin the value when the parent's changes.
+  bool IsFontStored() const { return !FParentFont; }
+  bool IsColorStored() const { return !FParentColor; }
+  bool IsShowHintStored() const { return !FParentShowHint; }
+  bool IsBiDiModeStored() const { return !FParentBiDiMode; }
   void SetParentFont(bool Value);
   TColor Color() const { return FColor; }
   void SetColor(TColor Value);
@@ -508,6 +514,10 @@ class TControl : public TComponent {
   void Loaded() override;
   // Takes the reader's parent as its own before reading its properties.
   void ReadState(TReader* Reader) override;
+  // "ExplicitLeft", "ExplicitTop", "ExplicitWidth", "ExplicitHeight": the
+  // bounds a designer kept from before alignment moved the control, read
+  // and written back where they differ from the bounds.
+  void DefineProperties(TFiler* Filer) override;
 
   // The message that a windowless control's parent hands on (hit-tested
   // mouse messages, WM_PAINT with the parent's DC).
@@ -622,6 +632,9 @@ class TControl : public TComponent {
   TAnchors FAnchors{akLeft, akTop};
   TPoint FAnchorRules;
   TPoint FOriginalParentSize;
+  // Explicit bounds read from a form file (Left, Top, Width, Height); an
+  // entry not read is INT32_MIN.
+  Integer FExplicit[4] = {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
   std::unique_ptr<TSizeConstraints> FConstraints;
   bool FAutoSize = false;
   std::unique_ptr<TFont> FFont;
@@ -1030,6 +1043,10 @@ class TWinControl : public TControl {
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
  protected:
+  // "DesignSize": the client size the children's anchors were laid out at
+  // in the designer, so children read from a form file follow their
+  // anchors to the size the control has now.
+  void DefineProperties(TFiler* Filer) override;
   virtual void CreateParams(TCreateParams& Params);
   // Takes the default procedure of a registered class (a native control's)
   // as the one DefaultHandler calls.
@@ -1122,6 +1139,8 @@ class TWinControl : public TControl {
   HWND FParentWindow = nullptr;
   WNDPROC FDefWndProc = nullptr;
   bool FShowing = false;
+  // Read from "DesignSize"; (0, 0) when the file had none.
+  TPoint FDesignSize;
   bool FTabStop = false;
   bool FDoubleBuffered = false;
   Integer FAlignLevel = 0;

@@ -120,6 +120,29 @@ void TWinControl::HandleNeeded() {
   CreateHandle();
 }
 
+void TWinControl::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  bool anchored = FDesignSize.X > 0 && FDesignSize.Y > 0;
+  for (TControl* c : FControls) anchored = anchored || c->Anchors() != TAnchors{akLeft, akTop};
+  for (TWinControl* c : FWinControls) anchored = anchored || c->Anchors() != TAnchors{akLeft, akTop};
+  Filer->DefineProperty(
+      u"DesignSize",
+      [this](TReader* Reader) {
+        Reader->ReadListBegin();
+        const Integer w = Reader->ReadInteger();
+        const Integer h = Reader->ReadInteger();
+        Reader->ReadListEnd();
+        FDesignSize = TPoint(w, h);
+      },
+      [this](TWriter* Writer) {
+        Writer->WriteListBegin();
+        Writer->WriteInteger(ClientWidth());
+        Writer->WriteInteger(ClientHeight());
+        Writer->WriteListEnd();
+      },
+      anchored);
+}
+
 void TWinControl::CreateParams(TCreateParams& Params) {
   Params = TCreateParams();
   Params.Caption = FText;

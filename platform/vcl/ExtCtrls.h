@@ -118,14 +118,14 @@ class TPanel : public TCustomPanel {
     QN_PROP(BevelWidth).Default(1);
     QN_PROP(BorderWidth).Default(0);
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
-    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clBtnFace);
     P.Property(u"Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D).Default(true);
     P.Property(u"DockSite", &TWinControl::DockSite, &TWinControl::SetDockSite).Default(false);
     P.Property(u"DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).TypeName(u"TCursor").Default(crDrag);
     P.Property(u"DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag);
     P.Property(u"DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
     P.Property(u"ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D).Default(true);
     P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);

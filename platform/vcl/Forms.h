@@ -514,6 +514,10 @@ class TCustomForm : public TWinControl {
   void SetScaled(bool Value) { FScaled = Value; }
   Integer PixelsPerInch() const { return FPixelsPerInch; }
   void SetPixelsPerInch(Integer Value) { FPixelsPerInch = Value > 0 ? Value : 96; }
+  // Kept for files of older designers: OnCreate always runs once the form
+  // is read, whatever this says.
+  bool OldCreateOrder() const { return FOldCreateOrder; }
+  void SetOldCreateOrder(bool Value) { FOldCreateOrder = Value; }
 
   // The client area as it would show now, painted into a new bitmap the
   // caller frees.
@@ -556,6 +560,8 @@ class TCustomForm : public TWinControl {
   void PaintWindow(HDC DC) override;
   void ReadState(TReader* Reader) override;
   void Loaded() override;
+  // "TextHeight": the designer's font height, read and written back.
+  void DefineProperties(TFiler* Filer) override;
   // Without a window the client area is what the frame its styles give
   // will leave.
   void SetClientSize(const TPoint& Value) override;
@@ -603,6 +609,8 @@ class TCustomForm : public TWinControl {
   bool FKeyPreview = false;
   bool FScaled = true;
   Integer FPixelsPerInch = 96;
+  bool FOldCreateOrder = false;
+  Integer FTextHeight = 0;
   std::unique_ptr<TControlCanvas> FCanvas;
   TNotifyEvent FOnCreate, FOnDestroy, FOnShow, FOnHide, FOnActivate, FOnDeactivate, FOnPaint;
   TCloseEvent FOnClose;
@@ -627,17 +635,18 @@ class TForm : public TCustomForm {
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
     P.Property(u"ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight).Stored(false);
     P.Property(u"ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth).Stored(false);
-    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clBtnFace);
     P.Property(u"DefaultMonitor", &TCustomForm::DefaultMonitor, &TCustomForm::SetDefaultMonitor)
         .Default(dmActiveForm);
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     P.Property(u"FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
     P.Property(u"KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(false);
+    P.Property(u"OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder).Default(false);
     P.Property(u"PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch).NoDefault();
     P.Property(u"Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDefaultPosOnly);
     P.Property(u"Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled).Default(true);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);
     P.Property(u"TransparentColor", &TCustomForm::TransparentColor, &TCustomForm::SetTransparentColor)
         .Default(false);
     P.Property(u"TransparentColorValue", &TCustomForm::TransparentColorValue,

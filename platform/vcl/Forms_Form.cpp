@@ -105,6 +105,13 @@ void TCustomForm::DoDestroy() {
   if (FOnDestroy) FOnDestroy(this);
 }
 
+void TCustomForm::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  Filer->DefineProperty(
+      u"TextHeight", [this](TReader* Reader) { FTextHeight = Reader->ReadInteger(); },
+      [this](TWriter* Writer) { Writer->WriteInteger(FTextHeight); }, FTextHeight != 0);
+}
+
 void TCustomForm::ReadState(TReader* Reader) {
   DisableAlign();
   try {

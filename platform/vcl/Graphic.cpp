@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/classes/Streaming.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Bitmap.h"
 #include "platform/vcl/Icon.h"
@@ -164,6 +165,9 @@ String TPicture::GraphicFilter(TGraphicClass GraphicClass) {
 }
 
 void RegisterGraphicsFileFormats() {
+  // Form files hold colours and charsets by name where they have one.
+  RegisterIntegerConsts(u"TColor", IdentToColor, ColorToIdent);
+  RegisterIntegerConsts(u"TFontCharset", IdentToCharset, CharsetToIdent);
   TPicture::RegisterFileFormat(u"bmp", u"Bitmaps", TBitmap::StaticClass());
   TPicture::RegisterFileFormat(u"ico", u"Icons", TIcon::StaticClass());
 }

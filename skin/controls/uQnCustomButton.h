@@ -229,15 +229,15 @@ class TQuarnCustomButton : public TQuarnCustomControl {
   P.Property(u"Action", &TControl::Action, &TControl::SetAction);                                               \
   P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);                                  \
   P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});          \
-  P.Property(u"BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Default(bdLeftToRight);                  \
+  P.Property(u"BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Stored(&TControl::IsBiDiModeStored).Default(bdLeftToRight);                  \
   P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");                      \
   P.Property(u"Constraints", &TControl::Constraints, &TControl::SetConstraints);                                \
   P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);                              \
-  P.Property(u"Font", &TControl::Font, &TControl::SetFont);                                                     \
+  P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);                                                     \
   P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);                     \
   P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);         \
   P.Property(u"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu<TPopupMenu>);                          \
-  P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);                          \
+  P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);                          \
   P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);                       \
   P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);                        \
   P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);                              \

@@ -69,7 +69,7 @@ class TQnHLSTrackBar : public TQuarnCustomControl {
     P.Property(u"Hint", &TControl::Hint, &TControl::SetHint);
     P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
     P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);
     P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     QN_PROP(OnChange).TypeName(u"TNotifyEvent");
   }

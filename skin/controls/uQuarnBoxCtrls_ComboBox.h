@@ -223,11 +223,11 @@ class TQuarnCustomComboBox : public TQuarnBorderPanel, public IQnPopupListColors
   P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);                             \
   P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);               \
   P.Property(u"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu<TPopupMenu>);           \
-  P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);           \
+  P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);           \
   P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);        \
   P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);               \
   P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);                   \
-  P.Property(u"Font", &TControl::Font, &TControl::SetFont)
+  P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored)
 
 class TQuarnComboBox : public TQuarnCustomComboBox {
   QN_CLASS_CREATE(TQuarnComboBox, TQuarnCustomComboBox, TComponent)

@@ -248,7 +248,7 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   P.Property(u"ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode).Default(imDontCare);       \
   P.Property(u"ImeName", &TWinControl::ImeName, &TWinControl::SetImeName).TypeName(u"TImeName");     \
   P.Property(u"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu<TPopupMenu>);               \
-  P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);               \
+  P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);               \
   P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);            \
   P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);             \
   P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);                   \
@@ -280,7 +280,7 @@ class TQuarnEdit : public TQuarnPngEdit {
     QN_PROP(ShowCheckBox).Default(false);
     QN_PROP(CharCase).Default(ecNormal);
     QN_PROP(Checked).Default(false);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     QN_PROP(FontHint);
     QN_PROP(BorderNormal).TypeName(u"TQnResID");
     QN_PROP(BorderHot).TypeName(u"TQnResID");

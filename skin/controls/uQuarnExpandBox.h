@@ -67,10 +67,10 @@ class TQuarnExpandBox : public TQuarnCustomControl {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
     P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
     P.Property(u"Hint", &TControl::Hint, &TControl::SetHint);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);
     P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
     P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
     P.Property(u"OnContextPopup", &TControl::OnContextPopup, &TControl::SetOnContextPopup);

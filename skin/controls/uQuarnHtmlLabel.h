@@ -137,14 +137,14 @@ class TQuarnHtmlLabel : public TQuarnCustomHtmlLabel {
     QN_PROP(HyperLinkMouseButtons).Default(TQuarnHTLabelMouseButtons{TMouseButton::mbLeft});
     QN_PROP(HyperLinkFontHotColor).TypeName(u"TColor").Default(static_cast<TColor>(0x000000FF));
     QN_PROP(OnHyperLinkClick).TypeName(u"TQuarnHyperLinkClickEvent");
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
     P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
     P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
     P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);
     P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
     P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);

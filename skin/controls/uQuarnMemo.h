@@ -90,9 +90,6 @@ class TQuarnMemo : public TQuarnCustomMemo {
   QN_CLASS_CREATE(TQuarnMemo, TQuarnCustomMemo, TComponent)
  public:
   explicit TQuarnMemo(TComponent* AOwner) : TQuarnCustomMemo(AOwner) {}
-  // Values that follow the parent are not the memo's own to store.
-  bool IsBiDiModeStored() const { return !ParentBiDiMode(); }
-  bool IsShowHintStored() const { return !ParentShowHint(); }
 
   QN_PUBLISHED(TQuarnMemo) {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
@@ -103,11 +100,11 @@ class TQuarnMemo : public TQuarnCustomMemo {
     P.Property(u"BevelInner", &TWinControl::BevelInner, &TWinControl::SetBevelInner).Default(bvRaised);
     P.Property(u"BevelKind", &TWinControl::BevelKind, &TWinControl::SetBevelKind).Default(bkNone);
     P.Property(u"BevelOuter", &TWinControl::BevelOuter, &TWinControl::SetBevelOuter).Default(bvLowered);
-    P.Property(u"BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Stored(&TQuarnMemo::IsBiDiModeStored);
+    P.Property(u"BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Stored(&TControl::IsBiDiModeStored);
     // The skinned memo has no border of its own; a frame goes around it.
     QN_PROP(BorderStyle).Default(bsNone);
     QN_PROP(CharCase).Default(ecNormal);
-    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(clWindow);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clWindow);
     P.Property(u"Constraints", &TControl::Constraints, &TControl::SetConstraints);
     QN_PROP(Ctl3D).Default(true);
     P.Property(u"DoubleBuffered", &TWinControl::DoubleBuffered, &TWinControl::SetDoubleBuffered).Default(false);
@@ -115,7 +112,7 @@ class TQuarnMemo : public TQuarnCustomMemo {
     P.Property(u"DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag);
     P.Property(u"DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     QN_PROP(HideSelection).Default(true);
     P.Property(u"ImeMode", &TWinControl::ImeMode, &TWinControl::SetImeMode).Default(imDontCare);
     P.Property(u"ImeName", &TWinControl::ImeName, &TWinControl::SetImeName).TypeName(u"TImeName");
@@ -131,7 +128,7 @@ class TQuarnMemo : public TQuarnCustomMemo {
     QN_PROP(ReadOnly).Default(false);
     // The native bars must exist for the scroll information; they are never seen.
     QN_PROP(ScrollBars).Default(ssNone);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TQuarnMemo::IsShowHintStored);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored);
     P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
     P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
     P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);

@@ -44,7 +44,7 @@ class TQuarnPasswordEdit : public TQuarnPngEdit {
     QN_PROP(YSpace).Default(4);
     QN_PROP(ShowPassword).Default(false);
     QN_PROP(CharCase).Default(ecNormal);
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     QN_PROP(FontHint);
     QN_PROP(BorderNormal).TypeName(u"TQnResID");
     QN_PROP(BorderHot).TypeName(u"TQnResID");

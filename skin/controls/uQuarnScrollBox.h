@@ -63,7 +63,7 @@ class TQuarnScrollBox : public TQuarnPanel {
     P.Property(u"DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag);
     P.Property(u"DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
     P.Property(u"PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu<TPopupMenu>);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);
     P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
     P.Property(u"OnCanResize", &TControl::OnCanResize, &TControl::SetOnCanResize);
     P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);

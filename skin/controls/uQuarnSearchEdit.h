@@ -17,7 +17,7 @@ class TQuarnSearchEdit : public TQuarnPngEdit {
   void SetMaxLengthProp(Integer Value) { SetMaxLength(Value); }
 
   QN_PUBLISHED(TQuarnSearchEdit) {
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     QN_PROP(FontHint);
     QN_PROP(BorderNormal).TypeName(u"TQnResID");
     QN_PROP(BorderHot).TypeName(u"TQnResID");

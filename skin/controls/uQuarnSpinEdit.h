@@ -53,7 +53,7 @@ class TQuarnSpinEdit : public TQuarnPngEdit {
     P.Property(u"Value", &TQuarnSpinEdit::ValueProp, &TQuarnSpinEdit::SetValue).Default(0);
     QN_PROP(OnUpButtonClick).TypeName(u"TNotifyEvent");
     QN_PROP(OnDownButtonClick).TypeName(u"TNotifyEvent");
-    P.Property(u"Font", &TControl::Font, &TControl::SetFont);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     QN_PROP(FontHint);
     QN_PROP(BorderNormal).TypeName(u"TQnResID");
     QN_PROP(BorderHot).TypeName(u"TQnResID");

@@ -56,7 +56,7 @@ class TQuarnSplitter : public TQuarnCustomControl {
     P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
     P.Property(u"Hint", &TControl::Hint, &TControl::SetHint);
-    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored).Default(false);
     P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
     P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
     P.Property(u"OnContextPopup", &TControl::OnContextPopup, &TControl::SetOnContextPopup);

@@ -102,7 +102,7 @@ class TQuarnTabSheet : public TQuarnCustomTabSheet {
 
   QN_PUBLISHED(TQuarnTabSheet) {
     QN_PROP(Alpha).Default(192);
-    P.Property(u"Color", &TControl::Color, &TControl::SetColor).TypeName(u"TColor").Default(TColor(0x00FFFFFF));
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(TColor(0x00FFFFFF));
     QN_PROP(TabNormalImage).TypeName(u"TQnResID");
     QN_PROP(TabHotImage).TypeName(u"TQnResID");
     QN_PROP(TabDownImage).TypeName(u"TQnResID");
@@ -192,7 +192,7 @@ class TQuarnPageControl : public TPageControl, public IQnBackgroundProvider {
   void CWMCheckParentBg(TMessage& Message);
 
   QN_PUBLISHED(TQuarnPageControl) {
-    P.Property(u"Color", &TControl::Color, &TControl::SetColor)
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored)
         .TypeName(u"TColor")
         .NoDefault()
         .Stored(&TQuarnPageControl::IsColorStored);
