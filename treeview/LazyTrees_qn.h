@@ -1723,13 +1723,9 @@ class TBaseLazyTree_qn : public TCustomControl {
     using Owner = typename TMemberOwner<decltype(Field)>::Class;
     static_cast<Owner*>(this)->*Field = Value;
   }
-  // Form-file rules of the properties the tree shares with every control:
-  // a value taken from the parent is not written.
-  bool IsColorStored() const { return !ParentColor(); }
-  bool IsFontStored() const { return !ParentFont(); }
-  bool IsShowHintStored() const { return !ParentShowHint(); }
+  // A 3D look taken from the parent is not written (the other values taken
+  // from the parent follow the control's own rules).
   bool IsCtl3DStored() const { return !ParentCtl3D(); }
-  bool IsBiDiModeStored() const { return !ParentBiDiMode(); }
 
  protected:
   String FAccessibleName;
