@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -233,6 +234,28 @@ using TVTPaintOptions = TSet<TVTPaintOption>;
 enum class TVTAnimationOption : Byte { toAnimatedToggle, toAdvancedAnimatedToggle };
 using enum TVTAnimationOption;
 using TVTAnimationOptions = TSet<TVTAnimationOption>;
+
+// --- Toggle animation
+// How a region of the window moves while a toggle is animated.
+enum class TToggleAnimationMode : Byte { tamScrollUp, tamScrollDown, tamNoScroll };
+using enum TToggleAnimationMode;
+// What an animated toggle hands to its step callback: the window's device
+// context, the background brush and up to two regions that move, the second
+// ScaleFactor times as fast as the first, its fractions of a pixel carried
+// in MissedSteps.
+struct TToggleAnimationData {
+  HWND Window = nullptr;
+  HDC DC = nullptr;
+  HBRUSH Brush = nullptr;
+  TRect R1, R2;
+  TToggleAnimationMode Mode1 = tamNoScroll, Mode2 = tamNoScroll;
+  double ScaleFactor = 0;
+  double MissedSteps = 0;
+};
+// One step of an animation; False ends it early. The last call has Step and
+// StepSize 0.
+using TVTAnimationCallback = std::function<bool(Integer Step, Integer StepSize, Pointer Data)>;
+// --- end of toggle animation
 
 enum class TVTAutoOption : Byte {
   toAutoDropExpand, toAutoExpand, toAutoScroll, toAutoScrollOnExpand, toAutoSort, toAutoSpanColumns,
@@ -1832,6 +1855,14 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void DoExpanded(PLazyNode Node);
   virtual void DoCollapsed(PLazyNode Node);
 
+  // --- Toggle animation
+  // Calls Callback Steps / StepSize times spread over Duration milliseconds,
+  // then once with (0, 0); nothing while another animation runs.
+  virtual void Animate(Cardinal Steps, Cardinal Duration, const TVTAnimationCallback& Callback, Pointer Data);
+  // Moves the regions of a TToggleAnimationData by one step.
+  bool ToggleCallback(Integer Step, Integer StepSize, Pointer Data);
+  // --- end of toggle animation
+
   // --- Window creation and persistence
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
@@ -2061,8 +2092,21 @@ class TBaseLazyTree_qn : public TCustomControl {
   void RemoveSelectedNode(PLazyNode Node);
   void FreeNodeBlock(PLazyNode Node);
   void ClearReferencesTo(PLazyNode Node);
-  void ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta);
-  void ToggleCollapse(PLazyNode Node, bool& NeedUpdate);
+  // Where a toggled node sat in the view before the change, and how its
+  // children fit there.
+  struct TToggleView {
+    bool Shown = false;  // a window, no batch, the node fully visible
+    TRect R;             // the node's row, client coordinates
+    Integer ClientHeight = 0;
+    bool Holdable = false, InView = false, Fits = false, BottomIn = false;
+    bool FullRepaint = false;
+  };
+  void ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta, TToggleView& View);
+  void ToggleCollapse(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta, TToggleView& View);
+  void AnimateCollapse(PLazyNode Node, Integer HeightDelta, TToggleView& View);
+  void AnimateExpand(PLazyNode Node, Integer HeightDelta, const TToggleView& View);
+  void RunToggleAnimation(TToggleAnimationData& Data, Integer Amount1, Integer Amount2);
+  void MoveAnimatedRegion(const TToggleAnimationData& Data, const TRect& R, TToggleAnimationMode Mode, Integer N);
   PLazyNode NextSiblingOfSubtree(PLazyNode Node) const;
   // The shown row at Position, walking from a shown node whose top is known.
   PLazyNode RowAt(PLazyNode Start, Cardinal StartTop, Cardinal Position, Cardinal& RowTop) const;

@@ -1,8 +1,8 @@
 // Expanding and collapsing: ToggleNode keeps the height and visible-count
 // bookkeeping, asks the host through events, creates children on demand and
 // afterwards lets the view follow; FullExpand and FullCollapse walk a
-// subtree inside one batch. The animated branches join ToggleNode with the
-// animation code; here every toggle is applied at once.
+// subtree inside one batch. A toggle in view may be animated first
+// (LazyTrees_qn_Animation.cpp).
 #include "treeview/LazyTrees_qn.h"
 #include "treeview/LazyTrees_qn_Internal.h"
 
@@ -30,9 +30,13 @@ void TBaseLazyTree_qn::DoCollapsed(PLazyNode Node) {
   if (Assigned(OnCollapsed)) OnCollapsed(this, Node);
 }
 
-void TBaseLazyTree_qn::ToggleCollapse(PLazyNode Node, bool& NeedUpdate) {
+void TBaseLazyTree_qn::ToggleCollapse(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta,
+                                      TToggleView& View) {
   if (!DoCollapsing(Node)) return;
   NeedUpdate = true;
+  HeightDelta = Integer(OwnRowHeight(Node)) - Integer(Node->TotalHeight);
+  if (View.Shown && FOptions->AnimationOptions().Contains(toAnimatedToggle) && !FStates.Contains(tsCollapsing))
+    AnimateCollapse(Node, HeightDelta, View);
   InterruptValidation();
   AdjustTotalHeight(Node, Integer(OwnRowHeight(Node)), false);
   if (GetFullyVisible(Node)) FVisibleCount -= CountVisibleChildren(Node);
@@ -46,7 +50,7 @@ void TBaseLazyTree_qn::ToggleCollapse(PLazyNode Node, bool& NeedUpdate) {
   }
 }
 
-void TBaseLazyTree_qn::ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta) {
+void TBaseLazyTree_qn::ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta, TToggleView& View) {
   if (!DoExpanding(Node)) return;
   NeedUpdate = true;
   if (!Node->States.Contains(vsInitialized)) InitNode(Node);
@@ -61,6 +65,23 @@ void TBaseLazyTree_qn::ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& H
     // A host can only measure a node it has described.
     if (measure) GetNodeHeight(c);
     HeightDelta += Integer(c->TotalHeight);
+  }
+  if (View.Shown) {
+    // How the children fit decides both the animation and where the view
+    // goes afterwards.
+    Integer ch = View.ClientHeight;
+    View.Holdable = Integer(Node->NodeHeight) + HeightDelta <= ch;
+    if (!FOptions->PaintOptions().Contains(toChildrenAbove)) {
+      View.InView = View.Holdable;
+      View.Fits = View.R.Bottom + HeightDelta <= ch;
+    } else {
+      View.InView = View.Holdable && FRangeY >= ch;
+      View.Fits = View.R.Top - HeightDelta >= 0;
+      View.BottomIn = View.R.Bottom <= ch;
+    }
+    if (View.R.Top < ch && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting) &&
+        FOptions->AnimationOptions().Contains(toAnimatedToggle))
+      AnimateExpand(Node, HeightDelta, View);
   }
   if (AutoSortAllowed())
     Sort(Node, FSortColumn, FSortDirection, false);
@@ -91,19 +112,18 @@ void TBaseLazyTree_qn::ToggleNode(PLazyNode Node) {
   Integer heightDelta = 0;
   bool expanding = !Node->States.Contains(vsExpanded);
   // Where the node sat before the change decides how the view follows.
-  TRect r;
-  Integer clientHeight = 0;
-  bool viewFollows = FUpdateCount == 0 && HandleAllocated() && Node != FRoot && GetFullyVisible(Node);
-  if (viewFollows) {
-    clientHeight = ClientHeight();
+  TToggleView view;
+  view.Shown = FUpdateCount == 0 && HandleAllocated() && Node != FRoot && GetFullyVisible(Node);
+  if (view.Shown) {
+    view.ClientHeight = ClientHeight();
     Integer top = 0;
     for (PLazyNode run = GetFirstVisibleNoInit(nullptr, true); run && run != Node;
          run = GetNextVisibleNoInit(run, true))
       top += Integer(run->NodeHeight);
-    r = TRect(0, top + FOffsetY, ClientWidth(), top + FOffsetY + Integer(Node->NodeHeight));
+    view.R = TRect(0, top + FOffsetY, ClientWidth(), top + FOffsetY + Integer(Node->NodeHeight));
   }
-  if (expanding) ToggleExpand(Node, needUpdate, heightDelta);
-  else ToggleCollapse(Node, needUpdate);
+  if (expanding) ToggleExpand(Node, needUpdate, heightDelta, view);
+  else ToggleCollapse(Node, needUpdate, heightDelta, view);
   if (!needUpdate) return;
 
   InvalidateCache();
@@ -116,29 +136,24 @@ void TBaseLazyTree_qn::ToggleNode(PLazyNode Node) {
     InvalidateNode(Node);
     return;
   }
+  Integer offsetBefore = FOffsetY;
   UpdateRanges();
   UpdateScrollBars(true);
-  bool fullRepaint = false;
-  if (viewFollows && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting)) {
+  // A range that shrank under the view moved it: every row is elsewhere.
+  bool fullRepaint = view.FullRepaint || FOffsetY != offsetBefore;
+  if (view.Shown && !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting)) {
     bool childrenAbove = FOptions->PaintOptions().Contains(toChildrenAbove);
     bool autoScroll = FOptions->AutoOptions().Contains(toAutoScrollOnExpand);
-    bool holdable = Integer(Node->NodeHeight) + heightDelta <= clientHeight;
-    bool inView, fits;
-    if (!childrenAbove) {
-      inView = holdable;
-      fits = r.Bottom + heightDelta <= clientHeight;
-    } else {
-      inView = holdable && FRangeY >= clientHeight;
-      fits = r.Top - heightDelta >= 0;
-    }
+    const TRect& r = view.R;
+    Integer clientHeight = view.ClientHeight;
     if (Node->States.Contains(vsExpanded) && (autoScroll || childrenAbove)) {
       if (childrenAbove) {
         fullRepaint = true;
-        if ((inView && fits && r.Top < clientHeight) || !autoScroll) SetOffsetY(FOffsetY - heightDelta);
-        else if (holdable && r.Top < clientHeight) SetOffsetY(FOffsetY - heightDelta + r.Top);
+        if ((view.InView && view.Fits && r.Top < clientHeight) || !autoScroll) SetOffsetY(FOffsetY - heightDelta);
+        else if (view.Holdable && r.Top < clientHeight) SetOffsetY(FOffsetY - heightDelta + r.Top);
         else SetBottomNode(Node);
-      } else if (inView) {
-        fullRepaint = ScrollIntoView(GetLastVisibleNoInit(Node, true), false, false);
+      } else if (view.InView) {
+        fullRepaint = ScrollIntoView(GetLastVisibleNoInit(Node, true), false, false) || fullRepaint;
       } else {
         SetTopNode(Node);
         fullRepaint = true;

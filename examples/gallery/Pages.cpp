@@ -57,6 +57,7 @@ std::vector<std::string> TreeStringPage(const std::string& outDir);
 std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
+std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
@@ -116,6 +117,7 @@ std::vector<Page> AllPages() {
       {"treescroll", TreeScrollPage},
       {"treeskinned", TreeSkinnedPage},
       {"treemouse", TreeMousePage},
+      {"treetoggle", TreeTogglePage},
       {"image", ImagePage},
   };
 }
