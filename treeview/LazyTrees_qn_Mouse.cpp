@@ -607,6 +607,7 @@ void TBaseLazyTree_qn::MouseMove(TShiftState Shift, Integer X, Integer Y) {
     if (Application) Application->CancelHint();
     StopWheelPanning();
     for (UINT_PTR id : {ExpandTimer, EditTimer, HeaderTimer, ScrollTimer, SearchTimer}) StopTimer(id);
+    FSearchBuffer.clear();
     FLastSearchNode = nullptr;
     DoStateChange({tsNodeHeightTracking},
                   {tsScrollPending, tsScrolling, tsEditPending, tsOLEDragPending, tsVCLDragPending,

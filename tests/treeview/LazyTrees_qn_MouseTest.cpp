@@ -46,6 +46,10 @@ class TMouseTree : public TLazyStringTree_qn {
     TLazyStringTree_qn::DoDragging(P);
   }
   bool CanEdit(PLazyNode, TColumnIndex) override { return Editable; }
+  void DoEdit() override {
+    ++Edits;
+    TLazyStringTree_qn::DoEdit();
+  }
 };
 
 class MouseFixture : public ::testing::Test {
@@ -746,12 +750,25 @@ TEST_F(LazyTrees_qn_Mouse, EditTimerAndDragStart) {
   PLazyNode a = Nth(1);
   Click(LabelOf(a));
   EXPECT_FALSE(T->TreeStates().Contains(tsEditPending));
-  // A second click on the selected label arms the edit timer.
+  // A second click on the selected label arms the edit timer; editing
+  // starts when EditDelay has passed.
   Click(LabelOf(a));
   EXPECT_TRUE(T->TreeStates().Contains(tsEditPending));
+  Run(390);
+  EXPECT_EQ(T->Edits, 0);
+  Run(20);
+  EXPECT_EQ(T->Edits, 1);
   // A press elsewhere disarms it.
-  Click(LabelOf(Nth(3)));
+  Click(LabelOf(a));
+  EXPECT_TRUE(T->TreeStates().Contains(tsEditPending));
+  AdvanceClock(100);
+  MoveTo(LabelOf(Nth(3)));
+  InputMouseDown(VK_LBUTTON);
+  InputMouseUp(VK_LBUTTON);
+  Pump();
   EXPECT_FALSE(T->TreeStates().Contains(tsEditPending));
+  Run(500);
+  EXPECT_EQ(T->Edits, 1);
 
   // A drag starts once the mouse has moved DragThreshold pixels.
   T->OnDragAllowed = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, bool& Allowed) { Allowed = true; };
