@@ -58,6 +58,7 @@ std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
+std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
@@ -118,6 +119,7 @@ std::vector<Page> AllPages() {
       {"treeskinned", TreeSkinnedPage},
       {"treemouse", TreeMousePage},
       {"treetoggle", TreeTogglePage},
+      {"treekeyboard", TreeKeyboardPage},
       {"image", ImagePage},
   };
 }

@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "examples/gallery/TreeKeyboardSheet.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/user/Notify.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/StdCtrls.h"
+#include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
 using namespace qn;
@@ -492,6 +494,12 @@ TEST_F(LazyTrees_qn_Keyboard, KeyActionCtrlAAndATreeWithoutNodes) {
   Key('K', {VK_CONTROL});
   EXPECT_EQ(T->SearchKeys, 2);
   EXPECT_EQ(Focused(), u"-");
+}
+
+TEST_F(LazyTrees_qn_Keyboard, GallerySheetMatchesItsGoldenImage) {
+  auto sheet = gallery::TTreeKeyboardSheet::Render();
+  qntest::ExpectMatchesGolden(sheet, "tree-keyboard", 8,
+                              gallery::TTreeKeyboardSheet::kWidth * gallery::TTreeKeyboardSheet::kHeight / 200);
 }
 
 }  // namespace
