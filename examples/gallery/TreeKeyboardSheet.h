@@ -1,8 +1,9 @@
 // The tree keyboard sheet: string trees on a form, each driven by a short
 // typed sequence through the input driver and captured right after it: a
 // Shift range selection, grid focus moved cell by cell, a check box held
-// down by the space bar, and folders opened and closed by the signs. The keys typed are
-// drawn as key caps above each tree. Shared by the gallery page and its
+// down by the space bar, and a folder closed by a sign before an
+// incremental search jump. The keys typed are drawn as key caps above each
+// tree. Shared by the gallery page and its
 // golden-image test.
 #pragma once
 
@@ -59,10 +60,11 @@ class TTreeKeyboardSheet {
     for (PLazyNode n = checks->GetFirst(); n; n = checks->GetNext(n))
       checks->SetCheckType(n, checks->GetNodeLevel(n) == 0 ? ctTriStateCheckBox : ctCheckBox);
 
-    // --- Signs
-    SheetHeading(c, 464, 312, u"Signs of either keyboard open and close folders");
-    KeyCaps(c, 464, 334, {u"\u2193", u"/", u"\u2193", u"\u2212", u"\u2191", u"+"});
-    auto* signs = FileTree(form.get(), TRect(464, 364, 884, 574));
+    // --- Incremental search, after the signs closed a folder
+    SheetHeading(c, 464, 312, u"Signs close folders; typing jumps to the match");
+    KeyCaps(c, 464, 334, {u"End", u"\u232B", u"/", u"s", u"u", u"m"});
+    auto* search = FileTree(form.get(), TRect(464, 364, 884, 574));
+    search->SetIncrementalSearch(TVTIncrementalSearch::isVisibleOnly);
 
     form->Show();
     Application->ProcessMessages();
@@ -93,10 +95,13 @@ class TTreeKeyboardSheet {
     InputKeyUp(VK_SPACE);
     Application->ProcessMessages();
 
-    // The main keyboard's slash and minus, the keypad's plus.
-    signs->SetFocus();
-    Type({VK_DOWN, VK_OEM_2, VK_DOWN, VK_OEM_MINUS, VK_UP, VK_ADD});
-    shoot(signs);
+    // Backspace climbs to the pictures, the main keyboard's slash closes
+    // them, and the search wraps round to the first match.
+    search->SetFocus();
+    Type({VK_END, VK_BACK, VK_OEM_2});
+    InputType(u"sum");
+    Application->ProcessMessages();
+    shoot(search);
 
     HDC sdc = c->Handle();
     for (auto& [t, img] : shots) BlitImage(sdc, img, t->Left(), t->Top());
