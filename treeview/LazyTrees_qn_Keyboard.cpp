@@ -7,11 +7,6 @@
 
 namespace qn {
 
-namespace {
-// The host's key list stops at F1; F2 starts editing here.
-constexpr Word KeyF2 = 0x71;
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // Editing entry points: refused until an in-place editor takes them over.
 
@@ -404,7 +399,7 @@ void TBaseLazyTree_qn::KeyOther(Word CharCode, TShiftState Shift, LPARAM KeyData
     case VK_F1:
       if (Assigned(OnGetHelpContext)) KeyShowHelp();
       break;
-    case KeyF2:
+    case VK_F2:
       if (Shift.Empty() && FFocusedNode && CanEdit(FFocusedNode, FFocusedColumn)) {
         FEditColumn = FFocusedColumn;
         DoEdit();

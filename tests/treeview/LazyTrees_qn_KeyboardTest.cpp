@@ -454,12 +454,12 @@ TEST_F(LazyTrees_qn_Keyboard, EscapeAppsHelpAndF2) {
   // F2 edits the focused cell only with no modifier held.
   T->Editable = true;
   T->SetFocusedColumn(2);
-  Key(0x71, {VK_SHIFT});
+  Key(VK_F2, {VK_SHIFT});
   EXPECT_TRUE(T->Edits.empty());
-  Key(0x71);
+  Key(VK_F2);
   EXPECT_EQ(T->Edits, std::vector<TColumnIndex>{2});
   T->Editable = false;
-  Key(0x71);
+  Key(VK_F2);
   EXPECT_EQ(T->Edits.size(), 1u);
 }
 
