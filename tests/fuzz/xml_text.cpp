@@ -106,6 +106,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }));
   TsdStringStream s(text);
   d.LoadFromStream(&s);
+  // Binary XML holds any value, also characters text XML cannot carry (a
+  // lone NUL reads back as a blank), so only text loads must read back equal.
+  bool binary = text.compare(0, 4, "$BXM") == 0;
   Whole(d);
   std::string first = d.WriteToLocalString();
 
@@ -124,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Whole(back);
     // Text whose first bytes are the binary signature is read as binary.
     bool signature = saved.compare(0, 4, "$BXM") == 0;
-    if (worst <= wsHint && d.Root() && PlainNames(d) && !signature)
+    if (worst <= wsHint && !binary && d.Root() && PlainNames(d) && !signature)
       Check(back.Root() && back.Root()->IsEqualTo(d.Root(), xcAll()));
   }
   return 0;
