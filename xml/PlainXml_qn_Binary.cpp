@@ -133,7 +133,7 @@ void TsdBinaryXml::ForEachID(TXmlNode* ANode, const std::function<void(Integer&)
   if (t == xeAttribute && ANode->Is<TsdAttribute>()) {
     auto* a = static_cast<TsdAttribute*>(ANode);
     F(a->FNameID);
-    F(a->CoreValue()->FValueID);
+    F(a->FCoreValue ? a->FCoreValue->FValueID : a->FParsedValueID);
   }
   if ((IsTextKind(t) || t == xeQuotedText) && ANode->Is<TsdCharData>()) F(static_cast<TsdCharData*>(ANode)->FValueID);
   if (t == xeDocType && ANode->Is<TsdDocType>()) {

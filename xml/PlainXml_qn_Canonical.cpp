@@ -141,7 +141,7 @@ void TPlainXml::CheckEntityReferences() {
   sdWalkNodes(*FRootNodes, [&](TXmlNode* n) {
     if (n->ElementType() == xeDocType) return false;
     if (n->ElementType() == xeCharData) collect(static_cast<TsdCharData*>(n)->GetCoreView());
-    if (n->ElementType() == xeAttribute) collect(static_cast<TsdAttribute*>(n)->CoreValue()->GetCoreView());
+    if (n->ElementType() == xeAttribute) collect(static_cast<TsdAttribute*>(n)->ValueView());
     return true;
   });
   // Each entity is checked once, references within it too, to a bounded

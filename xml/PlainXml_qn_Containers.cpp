@@ -168,9 +168,9 @@ void TsdContainerNode::WriteAttributeList(TStream* S, Integer Count) {
     if (n->Is<TsdAttribute>()) {
       auto* a = static_cast<TsdAttribute*>(n);
       bool afterBlank = i > 0 && FNodes.GetItems(i - 1)->Is<TsdCharData>();
-      TsdQuotedText* q = a->CoreValue();
-      const char* quote = q->QuoteStyle() == qsApos ? "'" : "\"";
-      sdWriteToStream(S, (afterBlank ? "" : " ") + a->GetName() + "=" + quote + q->GetPlatformValue() + quote);
+      const char* quote = a->ValueQuote() == qsApos ? "'" : "\"";
+      sdWriteToStream(S, (afterBlank ? "" : " ") + a->GetName() + "=" + quote +
+                             sdUnNormaliseEol(UTF8String(a->ValueView()), a->GetEolStyle()) + quote);
     } else if (n->Is<TsdCharData>()) {
       sdWriteToStream(S, static_cast<TsdCharData*>(n)->GetPlatformValue());
     }

@@ -1027,13 +1027,25 @@ TsdAttribute::~TsdAttribute() = default;
 
 TsdQuotedText* TsdAttribute::CoreValue() {
   if (!FCoreValue) {
-    FCoreValue = std::make_unique<TsdQuotedText>(Document());
+    // A parsed attribute's value comes from the arena the attribute came
+    // from, like every node of a parsed tree, so that the tree can still go
+    // with one reset of the arena.
+    if (FInArena) FCoreValue.reset(TsdNodeArena::Make<TsdQuotedText>(TsdNodeArena::Of(this), Document()));
+    else FCoreValue = std::make_unique<TsdQuotedText>(Document());
     FCoreValue->FParent = this;
+    FCoreValue->FValueID = FParsedValueID;
+    FCoreValue->SetQuoteStyle(FParsedQuote);
   }
   return FCoreValue.get();
 }
 
-UTF8String TsdAttribute::GetValue() { return sdReplaceString(CoreValue()->GetCoreValue()); }
+std::string_view TsdAttribute::ValueView() const {
+  if (FCoreValue) return FCoreValue->GetCoreView();
+  TPlainXml* d = Document();
+  return d && d->SymbolTable() ? d->SymbolTable()->GetView(FParsedValueID) : std::string_view();
+}
+
+UTF8String TsdAttribute::GetValue() { return sdReplaceString(UTF8String(ValueView())); }
 
 void TsdAttribute::SetValue(const UTF8String& Value) { CoreValue()->SetCoreValue(sdEscapeString(Value)); }
 

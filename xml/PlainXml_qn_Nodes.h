@@ -737,6 +737,7 @@ class TXmlNode : public TDebugPersistent {
 class TsdCharData : public TXmlNode {
   QN_XML_NODE(TsdCharData, TXmlNode)
   friend class TsdBinaryXml;
+  friend class TsdAttribute;
  public:
   void WriteStream(TStream* S) override;
   UTF8String GetName() override { return "CharData"; }
@@ -824,16 +825,24 @@ class TsdAttribute : public TXmlNode {
   void SetName(const UTF8String& Value) override { FNameID = AddString(Value); }
   void SetValue(const UTF8String& Value) override;
   TsdElementType ElementType() const override { return xeAttribute; }
+  // The value's node, made when first asked for.
   TsdQuotedText* CoreValue();
+  // The stored value text and its quote, without making the value's node.
+  std::string_view ValueView() const;
+  TsdQuoteCharStyle ValueQuote() const { return FCoreValue ? FCoreValue->QuoteStyle() : FParsedQuote; }
   Integer NameID() const { return FNameID; }
   // The name and value read from a start tag (Quote '"' or "'").
   void SetParsed(std::string_view AName, char Quote, std::string_view AValue);
 
  protected:
-  TsdQuotedText* ParsedValueNode();
   void CopyOwnData(TXmlNode* ASource) override;
   std::unique_ptr<TsdQuotedText> FCoreValue;
   Integer FNameID = 0;
+  // A value read in one go waits here until its node is asked for: most
+  // attributes are only read and written, and a node for each would
+  // double what a start tag costs to build.
+  Integer FParsedValueID = 0;
+  TsdQuoteCharStyle FParsedQuote = qsQuote;
 };
 
 // ---------------------------------------------------------------------------

@@ -180,32 +180,29 @@ void TsdInstruction::WriteStream(TStream* S) {
 // ---------------------------------------------------------------------------
 // Attributes
 
-TsdQuotedText* TsdAttribute::ParsedValueNode() {
-  // A parsed attribute's value comes from the arena the attribute came from.
-  if (!FCoreValue && FInArena) {
-    FCoreValue.reset(TsdNodeArena::Make<TsdQuotedText>(TsdNodeArena::Of(this), Document()));
-    FCoreValue->FParent = this;
-  }
-  return CoreValue();
-}
-
 TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
   FNameID = AddString(TrimControls(P->ReadViewUntilChar('=')));
-  ParsedValueNode()->ParseStream(P);
+  CoreValue()->ParseStream(P);
   return this;
 }
 
 void TsdAttribute::SetParsed(std::string_view AName, char Quote, std::string_view AValue) {
   FNameID = AddString(AName);
-  TsdQuotedText* q = ParsedValueNode();
-  q->SetQuoteStyle(Quote == '"' ? qsQuote : qsApos);
-  q->SetCoreView(AValue);
+  FParsedQuote = Quote == '"' ? qsQuote : qsApos;
+  FParsedValueID = AddString(AValue);
 }
 
 void TsdAttribute::WriteStream(TStream* S) {
   Out(S, GetName());
   Out(S, "=");
-  CoreValue()->WriteStream(S);
+  if (FCoreValue) {
+    FCoreValue->WriteStream(S);
+    return;
+  }
+  const char* q = FParsedQuote == qsApos ? "'" : "\"";
+  Out(S, q);
+  Out(S, sdUnNormaliseEol(UTF8String(ValueView()), GetEolStyle()));
+  Out(S, q);
 }
 
 // ---------------------------------------------------------------------------
@@ -508,10 +505,9 @@ void PutAttributes(TXmlOut& o, TsdContainerNode* e, Integer Count, TsdSymbolTabl
       if (i == 0 || !nodes.GetItems(i - 1)->Is<TsdCharData>()) o.Put(' ');
       o.Put(symbols ? symbols->GetView(a->NameID()) : std::string_view());
       o.Put('=');
-      TsdQuotedText* q = a->CoreValue();
-      char quote = q->QuoteStyle() == qsApos ? '\'' : '"';
+      char quote = a->ValueQuote() == qsApos ? '\'' : '"';
       o.Put(quote);
-      o.PutText(q->GetCoreView(), eol);
+      o.PutText(a->ValueView(), eol);
       o.Put(quote);
     } else if (n->Is<TsdCharData>()) {
       o.PutText(static_cast<TsdCharData*>(n)->GetCoreView(), eol);

@@ -87,7 +87,6 @@ TsdSymbolTable::TsdSymbolTable(TComponent* AOwner) : TDebugComponent(AOwner), FS
 TsdSymbolTable::~TsdSymbolTable() = default;
 
 namespace {
-constexpr size_t kSymbolBlock = 1024;
 constexpr size_t kByteBlock = 64 * 1024;
 }  // namespace
 
@@ -128,12 +127,14 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
 
 [[gnu::always_inline]] inline TsdSymbolTable::TSlot* TsdSymbolTable::FindSlot(std::string_view S, size_t Hash) {
   size_t mask = FIndex.size() - 1;
-  for (size_t i = Hash & mask;; i = (i + 1) & mask) {
+  uint32_t tag = TagOf(Hash);
+  for (size_t i = tag >> FIndexShift;; i = (i + 1) & mask) {
     TSlot& slot = FIndex[i];
-    if (!slot.Sym) return &slot;
-    if (slot.Hash == Hash && static_cast<size_t>(slot.Sym->FCharCount) == S.size() &&
-        SameBytes(slot.Sym->FFirst, S.data(), S.size()))
-      return &slot;
+    if (!slot.Place) return &slot;
+    if (slot.Tag == tag) {
+      const TsdSymbol* sym = SymbolAtPlace(slot.Place);
+      if (static_cast<size_t>(sym->FCharCount) == S.size() && SameBytes(sym->FFirst, S.data(), S.size())) return &slot;
+    }
   }
 }
 
@@ -143,12 +144,15 @@ void TsdSymbolTable::GrowIndex() {
   FUsedSlots.clear();
   std::vector<TSlot> old;
   old.swap(FIndex);
-  FIndex.assign(old.empty() ? 1024 : old.size() * 2, TSlot{nullptr, 0});
+  // Places are 32 bits, so the index never needs more than 2^32 slots.
+  if (old.size() >= (size_t(1) << 32)) throw EOutOfMemory(u"Out of memory");
+  FIndex.assign(old.empty() ? 1024 : old.size() * 2, TSlot{0, 0});
+  FIndexShift = old.empty() ? 22 : FIndexShift - 1;
   size_t mask = FIndex.size() - 1;
   for (const TSlot& s : old) {
-    if (!s.Sym) continue;
-    size_t i = s.Hash & mask;
-    while (FIndex[i].Sym) i = (i + 1) & mask;
+    if (!s.Place) continue;
+    size_t i = s.Tag >> FIndexShift;
+    while (FIndex[i].Place) i = (i + 1) & mask;
     FIndex[i] = s;
   }
 }
@@ -162,12 +166,12 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
   if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
   size_t h = HashWithSeed(S, FSeed);
   TSlot* slot = FindSlot(S, h);
-  if (slot->Sym) {
-    recent = slot->Sym;
-    return slot->Sym->FID;
+  if (slot->Place) {
+    recent = SymbolAtPlace(slot->Place);
+    return recent->FID;
   }
   TsdSymbol* sym = NewSymbol(S);
-  *slot = TSlot{sym, h};
+  *slot = TSlot{TagOf(h), static_cast<uint32_t>(FSymbolsUsed)};
   NoteSlot(slot);
   recent = sym;
   return sym->FID;
@@ -215,9 +219,9 @@ void TsdSymbolTable::Clear() {
   FByteBlock = 0;
   FByteUsed = 0;
   if (FSlotsOverflow) {
-    std::fill(FIndex.begin(), FIndex.end(), TSlot{nullptr, 0});
+    std::fill(FIndex.begin(), FIndex.end(), TSlot{0, 0});
   } else {
-    for (Cardinal i : FUsedSlots) FIndex[i] = TSlot{nullptr, 0};
+    for (Cardinal i : FUsedSlots) FIndex[i] = TSlot{0, 0};
   }
   FUsedSlots.clear();
   FSlotsOverflow = false;
@@ -320,10 +324,10 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
   TSlot* slot = FindSlot(bytes, h);
   TsdSymbol* sym = NewSymbol(bytes);
   sym->FSymbolStyle = style;
-  if (slot->Sym) {
+  if (slot->Place) {
     DoDebugOut(this, wsFail, "duplicate symbol!");
   } else {
-    *slot = TSlot{sym, h};
+    *slot = TSlot{TagOf(h), static_cast<uint32_t>(FSymbolsUsed)};
     NoteSlot(slot);
   }
 }

@@ -3,6 +3,7 @@
 // stream itself in a compact form (the binary XML format carries it).
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -74,13 +75,23 @@ class TsdSymbolTable : public TDebugComponent {
   // A new symbol with a copy of S's bytes, not yet in the look-up index.
   TsdSymbol* NewSymbol(std::string_view S);
   // The slot of S in the index: its symbol, or the empty slot it would take.
+  // Eight bytes, so that the index of a large document stays in the cache:
+  // the high half of the hash and the symbol's place in the blocks (from 1;
+  // 0 for an empty slot), which Clear and sorting never change. A symbol's
+  // first slot is taken from the top bits of that half, so the index grows
+  // without hashing any symbol again.
   struct TSlot {
-    TsdSymbol* Sym;
-    size_t Hash;
+    uint32_t Tag;
+    uint32_t Place;
   };
   TSlot* FindSlot(std::string_view S, size_t Hash);
   void GrowIndex();
   void NoteSlot(TSlot* Slot);
+  TsdSymbol* SymbolAtPlace(uint32_t Place) const {
+    return &FSymbolBlocks[(Place - 1) / kSymbolBlock][(Place - 1) % kSymbolBlock];
+  }
+  static uint32_t TagOf(size_t Hash) { return static_cast<uint32_t>(UInt64(Hash) >> 32); }
+  static constexpr size_t kSymbolBlock = 1024;
 
   std::vector<TsdSymbol*> FByID;
   // Symbols and their bytes live in blocks that a Clear keeps for the next
@@ -96,6 +107,7 @@ class TsdSymbolTable : public TDebugComponent {
   // Hashed rather than kept sorted: interning stays linear per document,
   // and the order of this index is never observable.
   std::vector<TSlot> FIndex;
+  unsigned FIndexShift = 22;  // a tag shifted right by this is its first slot
   // Slots filled since the last Clear (the index is at most half full, so
   // emptying them one by one beats emptying all), unless the index grew.
   std::vector<Cardinal> FUsedSlots;

@@ -302,6 +302,28 @@ TEST(PlainXml_qn_Parser, StartTagsInOneGoMatchPiecewiseReads) {
       d->ParseStream(&parser);
       for (const std::string& r : l.Reports) trace.push_back(r);
       trace.push_back(d->WriteToString());
+      // Attribute values read in one go keep no node until one is asked
+      // for: the text and quote before, the node's after, the binary form
+      // (which renumbers symbols) and the text written once every value has
+      // its node are those of values read piece by piece.
+      std::vector<TsdAttribute*> attributes;
+      sdWalkNodes(*d->RootNodeList(), [&](TXmlNode* n) {
+        if (n->ElementType() == xeAttribute) attributes.push_back(static_cast<TsdAttribute*>(n));
+        return true;
+      });
+      TsdFastMemStream binary;
+      d->SaveToBinaryStream(&binary);
+      for (TsdAttribute* a : attributes) {
+        std::string before = a->GetName() + "=" + std::string(a->ValueView()) + (a->ValueQuote() == qsApos ? "'" : "\"");
+        TsdQuotedText* q = a->CoreValue();
+        ASSERT_EQ(a->GetName() + "=" + q->GetCoreValue() + (q->QuoteStyle() == qsApos ? "'" : "\""), before);
+        trace.push_back(before + " " + a->GetValue());
+      }
+      trace.push_back(d->WriteToString());
+      binary.SetPosition(0);
+      TLoad back;
+      back.Doc->LoadFromBinaryStream(&binary);
+      trace.push_back(back.Doc->WriteToString());
       if (reference.empty()) reference = trace;
       else ASSERT_EQ(trace, reference) << "round " << round << " chunk " << chunk << "\n" << text;
     }
