@@ -263,6 +263,13 @@ void TCustomPaintBox32_qn::MouseDown(TMouseButton Button, TShiftState Shift, Int
   inherited::MouseDown(Button, Shift, X, Y);
 }
 
+bool TCustomPaintBox32_qn::HasFrame() {
+  TRect window, client;
+  vcl::GetWindowRect(Handle(), &window);
+  vcl::GetClientRect(Handle(), &client);
+  return window.Width() != client.Width() || window.Height() != client.Height();
+}
+
 void TCustomPaintBox32_qn::WMPaint(TMessage& Message) {
   // Changes the buffer reports while it is being drawn for this paint are
   // recorded, not repainted again (see DirectAreaUpdateHandler).
@@ -270,11 +277,21 @@ void TCustomPaintBox32_qn::WMPaint(TMessage& Message) {
   const bool wasPainting = ControlState().Contains(csCustomPaint);
   FControlState.Include(csCustomPaint);
   try {
+    bool painted = false;
     if (CustomRepaint()) {
-      if (InvalidRectsAvailable()) Paint();
-      else InvalidateRect(Handle(), nullptr, false);
+      if (InvalidRectsAvailable()) {
+        Paint();
+        painted = true;
+      } else {
+        InvalidateRect(Handle(), nullptr, false);
+      }
     }
-    inherited::Dispatch(Message);
+    // The paint above showed every changed rectangle. The window's own
+    // paint cycle would paint again, clipped to its update region: with
+    // nothing there (the paint was posted for the buffer's changes only)
+    // it would show nothing, at the price of a device context and a copy.
+    // A window with a frame keeps that cycle, which also paints the frame.
+    if (!painted || HasFrame() || GetUpdateRect(Handle(), nullptr, false)) inherited::Dispatch(Message);
   } catch (...) {
     if (!wasPainting) FControlState.Exclude(csCustomPaint);
     throw;

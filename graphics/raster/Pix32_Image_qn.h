@@ -119,6 +119,8 @@ class TCustomPaintBox32_qn : public TCustomControl {
  private:
   void DirectAreaUpdateHandler(TObject* Sender, const TRect& Area, Cardinal Info);
   void WMPaint(TMessage& Message);
+  // The window has a non-client frame.
+  bool HasFrame();
 
   // The window to which a paint message has been posted and not yet
   // retrieved: further invalidations ride on that one.

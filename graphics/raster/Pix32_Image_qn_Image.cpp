@@ -502,13 +502,18 @@ void TCustomImage32_qn::ExecClearBuffer(TBitmap32* Dest, Integer) {
 
 void TCustomImage32_qn::ExecClearBackgnd(TBitmap32* Dest, Integer) {
   const TColor32 c = Color32(Color());
+  const bool opaque = !FBitmap->Empty() && FBitmap->DrawMode() == TDrawMode::dmOpaque;
   if (FInvalidRects->Count() > 0 && !PaintToMode) {
     // The buffer is clipped to one invalid rectangle; filling it covers
-    // every part of the list that falls inside.
-    Dest->FillRectS(Dest->ClipRect(), c);
+    // every part of the list that falls inside. An opaque bitmap drawn over
+    // all of it hides the fill, as it does in a full paint.
+    const TRect& clip = Dest->ClipRect();
+    const TRect& r = CachedBitmapRect;
+    if (opaque && clip.Left >= r.Left && clip.Top >= r.Top && clip.Right <= r.Right && clip.Bottom <= r.Bottom) return;
+    Dest->FillRectS(clip, c);
     return;
   }
-  if (FBitmap->Empty() || FBitmap->DrawMode() != TDrawMode::dmOpaque) {
+  if (!opaque) {
     Dest->Clear(c);
     return;
   }

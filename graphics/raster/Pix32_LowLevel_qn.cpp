@@ -76,7 +76,18 @@ void MoveLongword(const void* Source, void* Dest, Integer Count) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 32), c);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 48), e);
   }
-  if (i < n) std::memcpy(d + i, s + i, n - i);
+  // The last 64 bytes once more: the blocks do not overlap, so writing
+  // some of them twice does no harm and costs less than a call.
+  if (i < n) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 64));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 48));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 32));
+    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 64), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 48), b);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 32), c);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 16), e);
+  }
 }
 
 void MoveWord(const void* Source, void* Dest, Integer Count) {

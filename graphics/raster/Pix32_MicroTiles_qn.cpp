@@ -95,7 +95,8 @@ void MarkTiles(const TMicroTiles& M, Integer Top, Integer Bottom, Integer Lo, In
   const TMarks marks = MarksOf(M);
   for (Integer w = Lo >> 6; w <= Hi >> 6; ++w) {
     const TColumnBits bits = WordRange(w, Lo, Hi);
-    for (Integer y = Top; y <= Bottom; ++y) marks.Row(y)[w] |= bits;
+    TColumnBits* m = marks.Row(Top) + w;
+    for (Integer y = Top; y <= Bottom; ++y, m += marks.Stride) *m |= bits;
   }
 }
 
@@ -223,6 +224,21 @@ void GrowUsed(TMicroTiles& M, Integer L, Integer T, Integer R, Integer B) {
   u.Bottom = std::max(u.Bottom, B);
 }
 
+// N tiles set to Value with vector stores, the last one overlapping the
+// one before it: rows of a few tiles cost less than a call to the C library
+// or a vectorised loop's set-up.
+inline void FillSpan(TMicroTile* P, Integer N, TMicroTile Value) {
+  if (N < 4) {
+    if (N > 0) P[0] = Value;
+    if (N > 1) P[1] = Value;
+    if (N > 2) P[2] = Value;
+    return;
+  }
+  const __m128i v = _mm_set1_epi32(Value);
+  for (Integer i = 0; i + 4 <= N; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(P + i), v);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(P + N - 4), v);
+}
+
 // The used bounds within the grid; false when nothing is used.
 bool UsedTiles(const TMicroTiles& M, TRect& Used) {
   if (M.Count == 0) return false;
@@ -256,20 +272,36 @@ void MicroTilesClearUsed(TMicroTiles& MicroTiles, TMicroTile Value) {
   TRect u;
   if (UsedTiles(MicroTiles, u)) {
     if (Value == MICROTILE_EMPTY) {
-      // Rows without marks are empty already; the others are cleared over
-      // the used width in one go, which costs less than following the
-      // marks tile by tile.
-      const TMarks marks = MarksOf(MicroTiles);
+      // Unmarked tiles are empty already: each row is cleared from its
+      // first marked tile to its last in one go, which costs less than
+      // following the marks run by run.
+      const size_t stride = static_cast<size_t>(WordsPerRow(MicroTiles.Columns));
+      TColumnBits* rowMarks = MarksOf(MicroTiles).Bits + static_cast<size_t>(u.Top) * stride;
+      TMicroTile* row = MicroTiles.Tiles + u.Top * MicroTiles.Columns;
       const Integer w0 = u.Left >> 6, w1 = u.Right >> 6;
-      for (Integer y = u.Top; y <= u.Bottom; ++y) {
-        TColumnBits* rowMarks = marks.Row(y);
-        TColumnBits marked = 0;
-        for (Integer w = w0; w <= w1; ++w) {
-          const TColumnBits range = WordRange(w, u.Left, u.Right);
-          marked |= rowMarks[w] & range;
-          rowMarks[w] &= ~range;
+      if (w0 == w1) {
+        // Up to 64 columns in use: one word a row.
+        const TColumnBits range = WordRange(w0, u.Left, u.Right);
+        rowMarks += w0;
+        for (Integer y = u.Top; y <= u.Bottom; ++y, rowMarks += stride, row += MicroTiles.Columns) {
+          const TColumnBits bits = *rowMarks & range;
+          if (!bits) continue;
+          *rowMarks &= ~range;
+          const Integer from = (w0 << 6) + std::countr_zero(bits), to = (w0 << 6) + 63 - std::countl_zero(bits);
+          FillSpan(row + from, to - from + 1, MICROTILE_EMPTY);
         }
-        if (marked) std::fill_n(MicroTiles.Tiles + y * MicroTiles.Columns + u.Left, u.Right - u.Left + 1, MICROTILE_EMPTY);
+      } else {
+        for (Integer y = u.Top; y <= u.Bottom; ++y, rowMarks += stride, row += MicroTiles.Columns) {
+          Integer from = -1, to = -1;
+          for (Integer w = w0; w <= w1; ++w) {
+            const TColumnBits range = WordRange(w, u.Left, u.Right), bits = rowMarks[w] & range;
+            if (!bits) continue;
+            rowMarks[w] &= ~range;
+            if (from < 0) from = (w << 6) + std::countr_zero(bits);
+            to = (w << 6) + 63 - std::countl_zero(bits);
+          }
+          if (from >= 0) FillSpan(row + from, to - from + 1, MICROTILE_EMPTY);
+        }
       }
     } else {
       for (Integer y = u.Top; y <= u.Bottom; ++y)
@@ -335,53 +367,78 @@ void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTil
   TMicroTile* tiles = MicroTiles.Tiles;
 
   if (RoundToWholeTiles) {
-    for (Integer y = mt; y <= lastRow; ++y) std::fill_n(tiles + y * cols + ml, lastCol - ml + 1, MICROTILE_FULL);
+    TMicroTile* row = tiles + mt * cols;
+    for (Integer y = mt; y <= lastRow; ++y, row += cols) FillSpan(row + ml, lastCol - ml + 1, MICROTILE_FULL);
     MarkTiles(MicroTiles, mt, lastRow, ml, lastCol);
   } else {
-    // Row by row, each tile united with its part of the rectangle: the
-    // first and last column get the left and right edges, the first and
-    // last row the top and bottom; inner tiles of inner rows are full. An
-    // edge on a tile border gives the tile it names a box of no width or
-    // height, which changes nothing, so those tiles are left out; so is a
-    // rectangle without width or height.
+    // Each tile is united with its part of the rectangle: the first and
+    // last column get the left and right edges, the first and last row the
+    // top and bottom; inner tiles of inner rows are full. An edge on a tile
+    // border gives the tile it names a box of no width or height, which
+    // changes nothing, so those tiles are left out; so is a rectangle
+    // without width or height.
     const Integer l = Rect.Left & 31, t = Rect.Top & 31, r = Rect.Right & 31, b = Rect.Bottom & 31;
     const Integer colEnd = std::min(lastCol, r == 0 ? mr - 1 : mr);
     const Integer rowEnd = std::min(lastRow, b == 0 ? mb - 1 : mb);
     if (ml <= colEnd && mt <= rowEnd && (ml != mr || l != r) && (mt != mb || t != b)) {
       // The boxes of a row differ from those of another only in top and
-      // bottom. A row whose tiles are all unmarked is empty there and takes
-      // them as they are; otherwise each is united.
-      const TMicroTile single = MakeMicroTile(l, 0, r, 0), first = MakeMicroTile(l, 0, MICROTILE_SIZE, 0);
-      const TMicroTile inner = MakeMicroTile(0, 0, MICROTILE_SIZE, 0), final = MakeMicroTile(0, 0, r, 0);
-      const TMarks marks = MarksOf(MicroTiles);
-      const Integer w0 = ml >> 6, w1 = colEnd >> 6;
-      const TColumnBits range0 = WordRange(w0, ml, colEnd);
-      for (Integer y = mt; y <= rowEnd; ++y) {
-        const TMicroTile rows = (y == mt ? t : 0) << 16 | (y == mb ? b : MICROTILE_SIZE);
-        TColumnBits* rowMarks = marks.Row(y);
-        TColumnBits marked = rowMarks[w0] & range0;
-        rowMarks[w0] |= range0;
-        for (Integer w = w0 + 1; w <= w1; ++w) {
-          const TColumnBits range = WordRange(w, ml, colEnd);
-          marked |= rowMarks[w] & range;
-          rowMarks[w] |= range;
+      // bottom: a column part per kind of tile, and a row part per row.
+      const bool single = ml == mr, final = !single && mr <= colEnd;
+      const TMicroTile first = MakeMicroTile(l, 0, single ? r : MICROTILE_SIZE, 0);
+      const TMicroTile inner = MakeMicroTile(0, 0, MICROTILE_SIZE, 0), last = MakeMicroTile(0, 0, r, 0);
+      const Integer innerEnd = single ? ml + 1 : mr;
+      const TMicroTile topRow = t << 16 | (mt == mb ? b : MICROTILE_SIZE), bottomRow = b;
+      const size_t stride = static_cast<size_t>(WordsPerRow(cols));
+      TColumnBits* const marks = MarksOf(MicroTiles).Bits + static_cast<size_t>(mt) * stride;
+      TMicroTile* const rows = tiles + mt * cols;
+      const Integer w0 = ml >> 6, w1 = colEnd >> 6, height = rowEnd - mt + 1;
+      // Mark every row first; rows that had no marks there are empty and
+      // take the boxes as they are.
+      TColumnBits marked = 0;
+      if (w0 == w1) {
+        const TColumnBits range = (ALL_COLUMNS << (ml & 63)) & (ALL_COLUMNS >> (63 - (colEnd & 63)));
+        TColumnBits* m = marks + w0;
+        for (Integer y = 0; y < height; ++y, m += stride) {
+          marked |= *m & range;
+          *m |= range;
         }
-        TMicroTile* row = tiles + y * cols;
-        if (ml == mr) {
-          if (marked) UniteBox(row[ml], single | rows);
-          else row[ml] = single | rows;
-        } else if (!marked) {
-          row[ml] = first | rows;
-          for (Integer x = ml + 1; x < mr; ++x) row[x] = inner | rows;
-          if (mr <= colEnd) row[mr] = final | rows;
-        } else {
-          UniteBox(row[ml], first | rows);
-          if ((inner | rows) == MICROTILE_FULL) {
-            for (Integer x = ml + 1; x < mr; ++x) row[x] = MICROTILE_FULL;
-          } else {
-            for (Integer x = ml + 1; x < mr; ++x) UniteBox(row[x], inner | rows);
+      } else {
+        for (Integer w = w0; w <= w1; ++w) {
+          const TColumnBits range = WordRange(w, ml, colEnd);
+          TColumnBits* m = marks + w;
+          for (Integer y = 0; y < height; ++y, m += stride) {
+            marked |= *m & range;
+            *m |= range;
           }
-          if (mr <= colEnd) UniteBox(row[mr], final | rows);
+        }
+      }
+      auto rowPart = [&](Integer Y) {
+        return Y == 0 ? topRow : (mt + Y == mb ? bottomRow : static_cast<TMicroTile>(MICROTILE_SIZE));
+      };
+      if (!marked) {
+        // The first row, the middle rows (all alike), the last row.
+        const Integer innerCount = innerEnd - ml - 1;
+        auto put = [&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
+          Row[ml] = first | Rp;
+          FillSpan(Row + ml + 1, innerCount, inner | Rp);
+          if (final) Row[mr] = last | Rp;
+        };
+        put(rows, topRow);
+        TMicroTile* row = rows + cols;
+        const Integer middleEnd = std::min(height, mb - mt);
+        for (Integer y = 1; y < middleEnd; ++y, row += cols) put(row, MICROTILE_SIZE);
+        if (middleEnd >= 1 && middleEnd < height) put(row, bottomRow);
+      } else {
+        TMicroTile* row = rows;
+        for (Integer y = 0; y < height; ++y, row += cols) {
+          const TMicroTile rp = rowPart(y);
+          UniteBox(row[ml], first | rp);
+          if ((inner | rp) == MICROTILE_FULL) {
+            for (Integer x = ml + 1; x < innerEnd; ++x) row[x] = MICROTILE_FULL;
+          } else {
+            for (Integer x = ml + 1; x < innerEnd; ++x) UniteBox(row[x], inner | rp);
+          }
+          if (final) UniteBox(row[mr], last | rp);
         }
       }
     }
@@ -514,15 +571,17 @@ class TScratch {
   Integer Capacity() const { return FHeap.empty() ? N : static_cast<Integer>(FHeap.size()); }
   // At least Count records, the first Keep of them kept.
   T* Reserve(Integer Count, Integer Keep) {
-    if (Count > Capacity()) {
-      std::vector<T> heap(static_cast<size_t>(std::max(Count, 2 * Capacity())));
-      std::copy_n(Data(), Keep, heap.data());
-      FHeap.swap(heap);
-    }
+    if (Count > Capacity()) Grow(Count, Keep);
     return Data();
   }
 
  private:
+  // Out of line: the scans that call Reserve keep their registers.
+  [[gnu::noinline]] void Grow(Integer Count, Integer Keep) {
+    std::vector<T> heap(static_cast<size_t>(std::max(Count, 2 * Capacity())));
+    std::copy_n(Data(), Keep, heap.data());
+    FHeap.swap(heap);
+  }
   T FLocal[N];
   std::vector<T> FHeap;
 };
@@ -531,35 +590,58 @@ struct TCalcRect {
   Integer Left, Top, Right, Bottom;
 };
 
+// The last of the tiles after X (at most Limit, X <= Limit) that equal
+// Inner, four at a time. A map holds a spare row of tiles behind its grid, so the loads stay
+// inside it; what they see past Limit is not used.
+inline Integer InnerRunEnd(const TMicroTile* Row, Integer X, Integer Limit, TMicroTile Inner) {
+  const __m128i v = _mm_set1_epi32(Inner);
+  Integer last = X;
+  while (last < Limit) {
+    const __m128i same = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + last + 1)), v);
+    const int n = std::countr_one(static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(same))));
+    last += n;
+    if (n < 4) break;
+  }
+  return std::min(last, Limit);
+}
+
 // The rectangles of a map, in the order the scan makes them.
+//
+// Marked tiles are the non-empty ones (every routine that writes a tile
+// marks it), so a whole-tile run is a run of marks, found with word
+// operations; an exact run starts at a marked tile and follows the tiles
+// as wide as a tile. Rectangles of tiles wholly inside the clip need no
+// clamping, which is most of them.
 template <bool Whole>
 Integer CollectRects(const TMicroTiles& M, const TRect& Used, const TRect& Clip, TScratch<TCalcRect, 64>& Rects) {
-  const Integer cols = M.Columns, rows = M.Rows;
+  const Integer cols = M.Columns;
   const Integer clipL = Clip.Left, clipR = std::max(Clip.Left, Clip.Right);
   const Integer clipT = Clip.Top, clipB = std::max(Clip.Top, Clip.Bottom);
+  // Columns safeL .. safeR - 1 and rows safeT .. safeB - 1 lie inside the
+  // clip.
+  const Integer safeL = clipL <= 0 ? 0 : (clipL + MICROTILE_SIZE - 1) >> MICROTILE_SHIFT;
+  const Integer safeT = clipT <= 0 ? 0 : (clipT + MICROTILE_SIZE - 1) >> MICROTILE_SHIFT;
+  const Integer safeR = clipR >> MICROTILE_SHIFT, safeB = clipB >> MICROTILE_SHIFT;
   TScratch<TBelow, 256> belowStore;
   TBelow* const below = belowStore.Reserve(cols, 0);
   std::fill_n(below, cols, TBelow{-1, -1});
   TCalcRect* rects = Rects.Data();
   Integer count = 0, capacity = Rects.Capacity();
-  const TMarks marks = MarksOf(M);
+  const size_t stride = static_cast<size_t>(WordsPerRow(cols));
+  const TColumnBits* rowMarks = MarksOf(M).Bits + static_cast<size_t>(Used.Top) * stride;
+  const TMicroTile* row = M.Tiles + Used.Top * cols;
   const Integer w0 = Used.Left >> 6, w1 = Used.Right >> 6;
-  const TColumnBits range0 = WordRange(w0, Used.Left, Used.Right);
+  const TColumnBits firstWord = ALL_COLUMNS << (Used.Left & 63), lastWord = ALL_COLUMNS >> (63 - (Used.Right & 63));
   // The next tile continues an exact run when it starts at its left edge
   // with the same top and bottom.
   constexpr Cardinal rowsOf = 0x00FF00FFu, leftAndRowsOf = 0xFF000000u | rowsOf;
-  for (Integer y = Used.Top; y <= Used.Bottom; ++y) {
-    const TMicroTile* row = M.Tiles + y * cols;
-    const TColumnBits* rowMarks = marks.Row(y);
+  for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += cols, rowMarks += stride) {
     const Integer top = y * MICROTILE_SIZE;
-    const Integer rectTop = std::clamp(top, clipT, clipB), rectBottom = std::clamp(top + MICROTILE_SIZE, clipT, clipB);
+    const bool rowSafe = y >= safeT && y < safeB;
     // Runs of tiles may reach past the marked columns and past the used
     // bounds; the next run starts after them.
     Integer next = 0;
-    for (Integer w = w0; w <= w1; ++w) {
-      const Integer base = w << 6;
-      TColumnBits bits = rowMarks[w] & (w == w0 ? range0 : WordRange(w, Used.Left, Used.Right));
-      if (!bits) continue;
+    auto scan = [&](TColumnBits bits, const Integer base) __attribute__((always_inline)) {
       bits = BitsFrom(bits, next - base);
       while (bits) {
         const Integer x = base + std::countr_zero(bits);
@@ -571,16 +653,17 @@ Integer CollectRects(const TMicroTiles& M, const TRect& Used, const TRect& Clip,
         Integer last = x;
         TCalcRect r;
         if (Whole) {
+          // The marked run, then any non-empty tiles past it.
+          last = x + std::countr_one(bits >> (x - base)) - 1;
           while (last < cols - 1 && row[last + 1] != MICROTILE_EMPTY) ++last;
-          r = {std::clamp(x * MICROTILE_SIZE, clipL, clipR), rectTop,
-               std::clamp(last * MICROTILE_SIZE + MICROTILE_SIZE, clipL, clipR), rectBottom};
+          r = {x * MICROTILE_SIZE, top, (last + 1) * MICROTILE_SIZE, top + MICROTILE_SIZE};
         } else {
           TMicroTile lastTile = t;
           if (MicroTileRight(t) == MICROTILE_SIZE) {
             // Over the tiles as wide as a tile, then one that ends earlier.
             const Cardinal want = static_cast<Cardinal>(t) & rowsOf;
             const TMicroTile inner = static_cast<TMicroTile>(want) | MICROTILE_SIZE << 8;
-            while (last < cols - 1 && row[last + 1] == inner) ++last;
+            last = InnerRunEnd(row, x, cols - 1, inner);
             if (last > x) lastTile = inner;
             if (last < cols - 1) {
               const TMicroTile n = row[last + 1];
@@ -590,26 +673,40 @@ Integer CollectRects(const TMicroTiles& M, const TRect& Used, const TRect& Clip,
               }
             }
           }
-          r = {std::clamp(x * MICROTILE_SIZE + MicroTileLeft(t), clipL, clipR),
-               std::clamp(top + MicroTileTop(t), clipT, clipB),
-               std::clamp(last * MICROTILE_SIZE + MicroTileRight(lastTile), clipL, clipR),
-               std::clamp(top + MicroTileBottom(t), clipT, clipB)};
+          r = {x * MICROTILE_SIZE + MicroTileLeft(t), top + MicroTileTop(t),
+               last * MICROTILE_SIZE + MicroTileRight(lastTile), top + MicroTileBottom(t)};
         }
-        Integer target = below[x].Row == y ? below[x].Rect : -1;
-        if (target >= 0 && rects[target].Left == r.Left && rects[target].Right == r.Right &&
-            rects[target].Bottom == r.Top) {
-          rects[target].Bottom = r.Bottom;
+        if (!(rowSafe && x >= safeL && last < safeR)) {
+          r.Left = std::clamp(r.Left, clipL, clipR);
+          r.Right = std::clamp(r.Right, clipL, clipR);
+          r.Top = std::clamp(r.Top, clipT, clipB);
+          r.Bottom = std::clamp(r.Bottom, clipT, clipB);
+        }
+        const TBelow b = below[x];
+        if (b.Row == y && rects[b.Rect].Left == r.Left && rects[b.Rect].Right == r.Right &&
+            rects[b.Rect].Bottom == r.Top) {
+          rects[b.Rect].Bottom = r.Bottom;
+          below[x].Row = y + 1;
         } else {
           if (count == capacity) {
             rects = Rects.Reserve(count + 1, count);
             capacity = Rects.Capacity();
           }
           rects[count] = r;
-          target = count++;
+          below[x] = TBelow{y + 1, count++};
         }
-        if (y < rows - 1) below[x] = TBelow{y + 1, target};
         next = last + 1;
         bits = BitsFrom(bits, next - base);
+      }
+    };
+    if (w0 == w1) {
+      if (const TColumnBits bits = rowMarks[w0] & firstWord & lastWord) scan(bits, w0 << 6);
+    } else {
+      for (Integer w = w0; w <= w1; ++w) {
+        TColumnBits bits = rowMarks[w];
+        if (w == w0) bits &= firstWord;
+        if (w == w1) bits &= lastWord;
+        if (bits) scan(bits, w << 6);
       }
     }
   }

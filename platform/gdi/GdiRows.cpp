@@ -71,10 +71,36 @@ QN_GDI_AVX2 void FillRowAVX2(uint32_t* d, size_t n, uint32_t v) {
 }
 
 QN_GDI_AVX2 void CopyRowAVX2(const uint32_t* s, uint32_t* d, size_t n) {
-  while (n > 0 && (reinterpret_cast<uintptr_t>(d) & 31) != 0) {
-    *d++ = *s++;
-    --n;
+  // Source and target never overlap. Repainted rectangles make many short
+  // rows, so their ends are single unaligned stores that overlap the
+  // aligned ones instead of pixel loops.
+  if (n < 16 || (reinterpret_cast<uintptr_t>(d) & 3) != 0) {
+    if (n >= 16) {
+      for (; n >= 8; n -= 8, d += 8, s += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)));
+    }
+    if (n >= 8) {
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + n - 8));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), a);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + n - 8), b);
+    } else if (n >= 4) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 4));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d), a);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 4), b);
+    } else {
+      while (n-- > 0) *d++ = *s++;
+    }
+    return;
   }
+  const __m256i last = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + n - 8));
+  uint32_t* const end = d + n;
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)));
+  const size_t head = ((32 - (reinterpret_cast<uintptr_t>(d) & 31)) & 31) / 4;
+  d += head;
+  s += head;
+  n -= head;
   for (; n >= 32; n -= 32, d += 32, s += 32) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 8));
@@ -87,7 +113,7 @@ QN_GDI_AVX2 void CopyRowAVX2(const uint32_t* s, uint32_t* d, size_t n) {
   }
   for (; n >= 8; n -= 8, d += 8, s += 8)
     _mm256_store_si256(reinterpret_cast<__m256i*>(d), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s)));
-  while (n-- > 0) *d++ = *s++;
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 8), last);
 }
 
 QN_GDI_AVX2 void OverRowAVX2(const uint32_t* s, uint32_t* d, size_t n) {

@@ -310,7 +310,7 @@ struct TScene {
     TLayerCollection* layers = Img->Layers();
     const Integer count = layers->Count();
     auto* l = count ? static_cast<TBitmapLayer*>(layers->Items(Integer(Rng() % unsigned(count)))) : nullptr;
-    const int op = int(Rng() % 9);
+    const int op = int(Rng() % 10);
     if (!l || op == 0) {
       AddLayer();
       return "add";
@@ -341,6 +341,22 @@ struct TScene {
       l->Bitmap()->LineS(0, 0, l->Bitmap()->Width() - 1, l->Bitmap()->Height() - 1, 0xFF00FFFFu);
       return "layer line";
     }
+    if (op == 9) {
+      // Window pixels spoilt behind the control's back and handed back to
+      // it as an exposure, while a layer moves: the optimizer's paint and
+      // the window's own one fall on the same message.
+      const Integer x = Integer(Rng() % 200), y = Integer(Rng() % 160);
+      const TRect spoilt(x, y, x + 1 + Integer(Rng() % 40), y + 1 + Integer(Rng() % 40));
+      const HDC dc = GetDC(Img->Handle());
+      const HBRUSH brush = CreateSolidBrush(RGB(255, 0, 255));
+      FillRect(dc, &spoilt, brush);
+      DeleteObject(brush);
+      ReleaseDC(Img->Handle(), dc);
+      InvalidateRect(Img->Handle(), &spoilt, false);
+      const TFloatRect r = l->Location();
+      l->SetLocation(TFloatRect(r.Left + 2, r.Top, r.Right + 2, r.Bottom));
+      return "exposure";
+    }
     if (op == 7) {
       const Integer x = Integer(Rng() % 120), y = Integer(Rng() % 90);
       Img->Bitmap()->LineAS(x, y, Integer(Rng() % 120), Integer(Rng() % 90), 0xFFFF40FFu);
@@ -367,6 +383,35 @@ TEST_F(Pix32_Image_qn_Image, OptimizedAndDirectRepaintsMatchAFullRender) {
       ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << int(mode) << " step " << step << " " << what;
     }
     delete img;
+  }
+}
+
+namespace {
+struct TPaintCount {
+  Integer Count = 0;
+  void On(TObject*) { ++Count; }
+};
+}  // namespace
+
+// A layer change posts one paint, and that paint shows the change once: the
+// window's own paint cycle, with nothing in its update region, adds none.
+TEST_F(Pix32_Image_qn_Image, LayerChangePaintsTheWindowOnce) {
+  auto* img = Make(TRect(10, 10, 210, 160));
+  FillPattern(img->Bitmap(), 200, 150);
+  auto* l = img->Layers()->Add<TBitmapLayer>();
+  l->Bitmap()->SetSize(20, 20);
+  l->Bitmap()->Clear(0x80FF0000u);
+  l->Bitmap()->SetDrawMode(TDrawMode::dmBlend);
+  l->SetLocation(TFloatRect(30, 30, 50, 50));
+  img->SetRepaintMode(rmOptimizer);
+  usertest::Pump();
+  TPaintCount paints;
+  img->SetOnGDIOverlay(MakeEvent(&paints, &TPaintCount::On));
+  for (int i = 1; i <= 3; ++i) {
+    l->SetLocation(TFloatRect(30.0f + 3 * i, 30, 50.0f + 3 * i, 50));
+    usertest::Pump();
+    EXPECT_EQ(paints.Count, i);
+    EXPECT_EQ(Mismatches(img, *Reference(img)), 0);
   }
 }
 
