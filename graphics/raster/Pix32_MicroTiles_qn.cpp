@@ -605,13 +605,26 @@ inline Integer InnerRunEnd(const TMicroTile* Row, Integer X, Integer Limit, TMic
   return std::min(last, Limit);
 }
 
+// The last of the non-empty tiles that follow X without a gap (at most
+// Limit), four at a time as above. A copied map may keep marks on tiles
+// that are empty now, so the tiles decide, not the marks.
+inline Integer NonEmptyRunEnd(const TMicroTile* Row, Integer X, Integer Limit) {
+  const __m128i zero = _mm_setzero_si128();
+  Integer last = X;
+  while (last < Limit) {
+    const __m128i empty = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + last + 1)), zero);
+    const int n = std::countr_zero(static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(empty))) | 16u);
+    last += n;
+    if (n < 4) break;
+  }
+  return std::min(last, Limit);
+}
+
 // The rectangles of a map, in the order the scan makes them.
 //
-// Marked tiles are the non-empty ones (every routine that writes a tile
-// marks it), so a whole-tile run is a run of marks, found with word
-// operations; an exact run starts at a marked tile and follows the tiles
-// as wide as a tile. Rectangles of tiles wholly inside the clip need no
-// clamping, which is most of them.
+// Runs start at marked tiles only (an unmarked tile is empty) and follow
+// the tiles themselves, four at a time. Rectangles of tiles wholly inside
+// the clip need no clamping, which is most of them.
 template <bool Whole>
 Integer CollectRects(const TMicroTiles& M, const TRect& Used, const TRect& Clip, TScratch<TCalcRect, 64>& Rects) {
   const Integer cols = M.Columns;
@@ -653,9 +666,7 @@ Integer CollectRects(const TMicroTiles& M, const TRect& Used, const TRect& Clip,
         Integer last = x;
         TCalcRect r;
         if (Whole) {
-          // The marked run, then any non-empty tiles past it.
-          last = x + std::countr_one(bits >> (x - base)) - 1;
-          while (last < cols - 1 && row[last + 1] != MICROTILE_EMPTY) ++last;
+          last = NonEmptyRunEnd(row, x, cols - 1);
           r = {x * MICROTILE_SIZE, top, (last + 1) * MICROTILE_SIZE, top + MICROTILE_SIZE};
         } else {
           TMicroTile lastTile = t;
