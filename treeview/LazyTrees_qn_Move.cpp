@@ -116,7 +116,8 @@ void TBaseLazyTree_qn::MoveTo(PLazyNode Node, TBaseLazyTree_qn* Tree, TVTNodeAtt
 
 namespace {
 // How far ahead in each run the merge fetches records: a comparison takes a
-// few nanoseconds, a record from the far cache many more.
+// few nanoseconds, a record from the far cache many more. The arrays are
+// padded for the reads past their end.
 constexpr size_t kFetchAhead = 16;
 
 // A stable top-down merge sort of a sibling list, run on an array of the
@@ -127,7 +128,9 @@ constexpr size_t kFetchAhead = 16;
 // would make, so a handler that cancels or raises halfway leaves the same
 // order. The array spares the walk along the links, which misses the cache
 // at every step once the records are shuffled, and lets the merge fetch the
-// records of the next comparisons ahead.
+// records of the next comparisons ahead. The last merge links each node it
+// places, as merging the list would: a placed node is not compared again,
+// and the nodes still compared keep their links and index until placed.
 //
 // Compare(A, B) is the host's comparison, Canceled() whether the running
 // operation was cancelled. Once it is, or once a comparison raised, nothing
@@ -146,7 +149,7 @@ class TSiblingSorter {
   // then overlaps the comparisons instead of missing the cache on its own.
   // The halves are sorted into From, swapping the roles at every level, so
   // merging never copies back.
-  void SortRun(PLazyNode* Into, PLazyNode* From, size_t N) {
+  void SortRun(PLazyNode* Into, PLazyNode* From, size_t N, bool Top = false) {
     if (N == 2) {
       Into[0] = Take();
       Into[1] = Take();
@@ -159,10 +162,21 @@ class TSiblingSorter {
     else
       From[0] = Take();
     SortRun(From + half, Into + half, N - half);
-    Merge(From, From + half, From + half, From + N, Into);
+    if (Top) {
+      // Every node has been taken from the list by now and a node placed
+      // by the last merge is never compared again: it is linked into its
+      // new place while its record is still near.
+      Merge<true>(From, From + half, From + half, From + N, Into);
+      FPrev->NextSibling = nullptr;
+      Linked = true;
+    } else {
+      Merge<false>(From, From + half, From + half, From + N, Into);
+    }
   }
 
   std::exception_ptr Error;
+  // The last merge linked the siblings in their new order and numbered them.
+  bool Linked = false;
 
  private:
   PLazyNode Take() {
@@ -190,8 +204,18 @@ class TSiblingSorter {
   }
 
   // Both runs hold at least one node.
+  template <bool Link>
   void Merge(const PLazyNode* A, const PLazyNode* AEnd, const PLazyNode* B, const PLazyNode* BEnd,
              PLazyNode* Out) {
+    auto emit = [&](PLazyNode N) {
+      *Out++ = N;
+      if constexpr (Link) {
+        N->PrevSibling = FPrev;
+        if (FPrev) FPrev->NextSibling = N;
+        N->Index = FIndex++;
+        FPrev = N;
+      }
+    };
     if (!FStopped) {
       // Local copies stay in registers across the host's calls.
       TCompare compare = FCompare;
@@ -201,24 +225,28 @@ class TSiblingSorter {
       auto fetch = [lookahead](PLazyNode Node) {
         __builtin_prefetch(reinterpret_cast<const Byte*>(Node) + lookahead);
       };
+      // The heads of both runs stay in registers across the host's call.
+      PLazyNode a = *A, b = *B;
       for (;;) {
         Integer c;
         try {
-          c = compare(*A, *B);
+          c = compare(a, b);
         } catch (...) {
           Error = std::current_exception();
           FStopped = true;
           break;
         }
-        if (A + kFetchAhead < AEnd) fetch(A[kFetchAhead]);
-        if (B + kFetchAhead < BEnd) fetch(B[kFetchAhead]);
+        fetch(A[kFetchAhead]);
+        fetch(B[kFetchAhead]);
         // After a take only the run taken from can have run out.
         if (TakeSecond(c)) {
-          *Out++ = *B++;
-          if (B == BEnd) break;
+          emit(b);
+          if (++B == BEnd) break;
+          b = *B;
         } else {
-          *Out++ = *A++;
-          if (A == AEnd) break;
+          emit(a);
+          if (++A == AEnd) break;
+          a = *A;
         }
         if (canceled()) {
           FStopped = true;
@@ -228,11 +256,13 @@ class TSiblingSorter {
       if (!FStopped && canceled()) FStopped = true;
     }
     // The tails are mostly a node or two: a call to copy them costs more.
-    while (A != AEnd) *Out++ = *A++;
-    while (B != BEnd) *Out++ = *B++;
+    while (A != AEnd) emit(*A++);
+    while (B != BEnd) emit(*B++);
   }
 
   PLazyNode FNext;
+  PLazyNode FPrev = nullptr;
+  Cardinal FIndex = 0;
   TCompare FCompare;
   TCanceled FCanceled;
   size_t FLookahead;
@@ -241,9 +271,10 @@ class TSiblingSorter {
 
 template <bool Ascending, class TCompare, class TCanceled>
 std::exception_ptr SortSiblings(PLazyNode First, PLazyNode* Into, PLazyNode* From, size_t N, TCompare Compare,
-                                TCanceled Canceled, size_t Lookahead) {
+                                TCanceled Canceled, size_t Lookahead, bool& Linked) {
   TSiblingSorter<Ascending, TCompare, TCanceled> sorter(First, Compare, Canceled, Lookahead);
-  sorter.SortRun(Into, From, N);
+  sorter.SortRun(Into, From, N, true);
+  Linked = sorter.Linked;
   return sorter.Error;
 }
 }  // namespace
@@ -268,37 +299,42 @@ void TBaseLazyTree_qn::Sort(PLazyNode Node, TColumnIndex Column, TSortDirection 
     // back to back. Small lists, the usual case when a whole tree is
     // sorted, stay on the stack; the heap one is taken before anything
     // changes, so running out of memory leaves the list as it was.
-    constexpr size_t kLocal = 64;
-    PLazyNode local[2 * kLocal];
+    constexpr size_t kLocal = 64, kPad = kFetchAhead;
+    PLazyNode local[2 * kLocal + kPad];
     std::unique_ptr<PLazyNode[]> heap;
     PLazyNode* into = local;
     if (count > kLocal) {
-      heap.reset(new PLazyNode[2 * count]);
+      heap.reset(new PLazyNode[2 * count + kPad]());
       into = heap.get();
     }
+    // The merge fetches ahead past a run's end without looking: entries not
+    // written yet must hold a pointer, nil will do.
+    if (into == local) std::fill_n(local, 2 * count + kPad, nullptr);
     PLazyNode* from = into + count;
 
     StartOperation(okSortNode);
     // The flags are read directly: this runs after every comparison.
     auto compare = [this, Column](PLazyNode A, PLazyNode B) { return DoCompare(A, B, Column); };
     auto canceled = [this] { return FOperationCanceled && FOperationCount > 0; };
+    bool linked = false;
     error = Direction == sdAscending ? SortSiblings<true>(Node->FirstChild, into, from, count, compare, canceled,
-                                                        UserDataOffset())
+                                                        UserDataOffset(), linked)
                                      : SortSiblings<false>(Node->FirstChild, into, from, count, compare, canceled,
-                                                         UserDataOffset());
+                                                         UserDataOffset(), linked);
 
-    PLazyNode prev = nullptr;
-    for (size_t i = 0; i < count; ++i) {
-      PLazyNode n = into[i];
-      // The records are written in their new order, all over the memory.
-      if (i + 16 < count) __builtin_prefetch(into[i + 16], 1);
-      n->PrevSibling = prev;
-      n->NextSibling = i + 1 < count ? into[i + 1] : nullptr;
-      n->Index = Cardinal(i);
-      prev = n;
+    if (!linked) {
+      // A pair: the sort ended in a leaf.
+      PLazyNode prev = nullptr;
+      for (size_t i = 0; i < count; ++i) {
+        PLazyNode n = into[i];
+        n->PrevSibling = prev;
+        n->NextSibling = i + 1 < count ? into[i + 1] : nullptr;
+        n->Index = Cardinal(i);
+        prev = n;
+      }
     }
     Node->FirstChild = into[0];
-    Node->LastChild = prev;
+    Node->LastChild = into[count - 1];
     InvalidateCache();
     EndOperation(okSortNode);
   }

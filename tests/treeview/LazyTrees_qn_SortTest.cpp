@@ -147,9 +147,11 @@ TEST(LazyTrees_qn_Sort, CancelOrRaiseMidwayMatchesTheListMerge) {
     TListMergeReference ref{dir == sdAscending, cancelAt, raiseAt};
     std::vector<TKeyed> expected = ref.Sort(records);
 
-    long calls = 0;
+    long calls = 0, renumbered = 0;
     t->OnCompareNodes = [&](TBaseLazyTree_qn* S, PLazyNode A, PLazyNode B, TColumnIndex, Integer& R) {
       ++calls;
+      // Nodes still being compared keep their place until the sort is over.
+      if (A->Index != Cardinal(t->Key(A).Serial) || B->Index != Cardinal(t->Key(B).Serial)) ++renumbered;
       if (calls == raiseAt) throw Exception(u"compare failed");
       if (calls == cancelAt) S->CancelOperation();
       Integer a = t->Key(A).Key, b = t->Key(B).Key;
@@ -164,6 +166,7 @@ TEST(LazyTrees_qn_Sort, CancelOrRaiseMidwayMatchesTheListMerge) {
     std::string where = "round " + std::to_string(round);
     EXPECT_EQ(raised, raiseAt > 0 && ref.Calls >= raiseAt) << where;
     EXPECT_EQ(calls, ref.Calls) << where << ": comparisons made";
+    EXPECT_EQ(renumbered, 0) << where;
     ExpectList(t->RootNode(), where);
     std::vector<Integer> got, want;
     for (PLazyNode n = t->RootNode()->FirstChild; n; n = n->NextSibling) got.push_back(t->Key(n).Serial);
