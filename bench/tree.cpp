@@ -323,24 +323,29 @@ TVTCompareEvent KeyComparison(Cardinal Offset) {
 void OursSort(benchmark::State& st) {
   std::vector<uint32_t> keys = SortKeys();
   for (auto _ : st) {
-    // Fresh siblings each time, laid out in the order they were made, as
-    // the peer's records are.
-    auto* t = new TBaseLazyTree_qn(nullptr);
-    t->SetNodeDataSize(Integer(sizeof(uint32_t)));
-    t->SetRootNodeCount(kSortRows);
-    t->OnCompareNodes = KeyComparison(t->UserDataOffset());
-    size_t i = 0;
-    for (PLazyNode n = t->RootNode()->FirstChild; n; n = n->NextSibling) *t->GetNodeData<uint32_t>(n) = keys[i++];
-    // The position cache of the new nodes is rebuilt by the worker; that
-    // is not the sort's time.
-    t->InterruptValidation();
-    t->BeginUpdate();
-    auto a = TClock::now();
-    t->Sort(nullptr, NoColumn, sdAscending, false);
-    auto b = TClock::now();
-    t->EndUpdate();
-    st.SetIterationTime(Seconds(a, b));
-    delete t;
+    // The fastest of five sorts, as for the peer: a busy machine slows
+    // single runs, never speeds them up.
+    double best = 1e30;
+    for (int run = 0; run < 5; ++run) {
+      // Fresh siblings each time, laid out in the order they were made, as
+      // the peer's records are.
+      auto* t = new TBaseLazyTree_qn(nullptr);
+      t->SetNodeDataSize(Integer(sizeof(uint32_t)));
+      t->SetRootNodeCount(kSortRows);
+      t->OnCompareNodes = KeyComparison(t->UserDataOffset());
+      size_t i = 0;
+      for (PLazyNode n = t->RootNode()->FirstChild; n; n = n->NextSibling) *t->GetNodeData<uint32_t>(n) = keys[i++];
+      // The position cache of the new nodes is rebuilt by the worker; that
+      // is not the sort's time.
+      t->InterruptValidation();
+      t->BeginUpdate();
+      auto a = TClock::now();
+      t->Sort(nullptr, NoColumn, sdAscending, false);
+      best = std::min(best, Seconds(a, TClock::now()));
+      t->EndUpdate();
+      delete t;
+    }
+    st.SetIterationTime(best);
   }
 }
 
@@ -352,20 +357,23 @@ void PeerSort(benchmark::State& st) {
   std::vector<PLazyNode> records(kSortRows);
   TVTCompareEvent compare = KeyComparison(offset);
   for (auto _ : st) {
-    for (Cardinal i = 0; i < kSortRows; ++i) {
-      Byte* r = &block[size * i];
-      *reinterpret_cast<uint32_t*>(r + offset) = keys[i];
-      records[i] = reinterpret_cast<PLazyNode>(r);
+    double best = 1e30;
+    for (int run = 0; run < 5; ++run) {
+      for (Cardinal i = 0; i < kSortRows; ++i) {
+        Byte* r = &block[size * i];
+        *reinterpret_cast<uint32_t*>(r + offset) = keys[i];
+        records[i] = reinterpret_cast<PLazyNode>(r);
+      }
+      auto a = TClock::now();
+      std::stable_sort(records.begin(), records.end(), [&](PLazyNode x, PLazyNode y) {
+        Integer r = 0;
+        compare(nullptr, x, y, NoColumn, r);
+        return r < 0;
+      });
+      best = std::min(best, Seconds(a, TClock::now()));
+      benchmark::DoNotOptimize(records.data());
     }
-    auto a = TClock::now();
-    std::stable_sort(records.begin(), records.end(), [&](PLazyNode x, PLazyNode y) {
-      Integer r = 0;
-      compare(nullptr, x, y, NoColumn, r);
-      return r < 0;
-    });
-    auto b = TClock::now();
-    benchmark::DoNotOptimize(records.data());
-    st.SetIterationTime(Seconds(a, b));
+    st.SetIterationTime(best);
   }
 }
 
