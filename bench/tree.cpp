@@ -320,62 +320,74 @@ TVTCompareEvent KeyComparison(Cardinal Offset) {
   };
 }
 
-void OursSort(benchmark::State& st) {
-  std::vector<uint32_t> keys = SortKeys();
-  for (auto _ : st) {
-    // The fastest of five sorts, as for the peer: a busy machine slows
-    // single runs, never speeds them up.
-    double best = 1e30;
-    for (int run = 0; run < 5; ++run) {
-      // Fresh siblings each time, laid out in the order they were made, as
-      // the peer's records are.
-      auto* t = new TBaseLazyTree_qn(nullptr);
-      t->SetNodeDataSize(Integer(sizeof(uint32_t)));
-      t->SetRootNodeCount(kSortRows);
-      t->OnCompareNodes = KeyComparison(t->UserDataOffset());
-      size_t i = 0;
-      for (PLazyNode n = t->RootNode()->FirstChild; n; n = n->NextSibling) *t->GetNodeData<uint32_t>(n) = keys[i++];
-      // The position cache of the new nodes is rebuilt by the worker; that
-      // is not the sort's time.
-      t->InterruptValidation();
-      t->BeginUpdate();
-      auto a = TClock::now();
-      t->Sort(nullptr, NoColumn, sdAscending, false);
-      best = std::min(best, Seconds(a, TClock::now()));
-      t->EndUpdate();
-      delete t;
-    }
-    st.SetIterationTime(best);
-  }
+// One sort of fresh siblings, laid out in the order they were made, as the
+// peer's records are; the time of the sort alone.
+double OneOursSort(const std::vector<uint32_t>& keys) {
+  auto* t = new TBaseLazyTree_qn(nullptr);
+  t->SetNodeDataSize(Integer(sizeof(uint32_t)));
+  t->SetRootNodeCount(kSortRows);
+  t->OnCompareNodes = KeyComparison(t->UserDataOffset());
+  size_t i = 0;
+  for (PLazyNode n = t->RootNode()->FirstChild; n; n = n->NextSibling) *t->GetNodeData<uint32_t>(n) = keys[i++];
+  // The position cache of the new nodes is rebuilt by the worker; that is
+  // not the sort's time.
+  t->InterruptValidation();
+  t->BeginUpdate();
+  auto a = TClock::now();
+  t->Sort(nullptr, NoColumn, sdAscending, false);
+  double seconds = Seconds(a, TClock::now());
+  t->EndUpdate();
+  delete t;
+  return seconds;
 }
 
-void PeerSort(benchmark::State& st) {
+struct TPeerSortRecords {
+  const Cardinal Offset = TreeNodeSize;
+  const size_t Size = (Offset + sizeof(uint32_t) + 7) & ~size_t(7);
+  std::vector<Byte> Block = std::vector<Byte>(Size * kSortRows);
+  std::vector<PLazyNode> Records = std::vector<PLazyNode>(kSortRows);
+  TVTCompareEvent Compare = KeyComparison(Offset);
+};
+
+double OnePeerSort(const std::vector<uint32_t>& keys, TPeerSortRecords& p) {
+  for (Cardinal i = 0; i < kSortRows; ++i) {
+    Byte* r = &p.Block[p.Size * i];
+    *reinterpret_cast<uint32_t*>(r + p.Offset) = keys[i];
+    p.Records[i] = reinterpret_cast<PLazyNode>(r);
+  }
+  auto a = TClock::now();
+  std::stable_sort(p.Records.begin(), p.Records.end(), [&](PLazyNode x, PLazyNode y) {
+    Integer r = 0;
+    p.Compare(nullptr, x, y, NoColumn, r);
+    return r < 0;
+  });
+  double seconds = Seconds(a, TClock::now());
+  benchmark::DoNotOptimize(p.Records.data());
+  return seconds;
+}
+
+// Both sides sort in turns, five times each, and each reports its fastest:
+// a busy moment of the machine then falls on both, and a busy machine slows
+// single runs, never speeds them up. The ratio is taken from the fastest
+// sorts of all the turns.
+double GSortBest[2] = {1e30, 1e30};
+
+void SortInTurns(benchmark::State& st, bool Ours) {
   std::vector<uint32_t> keys = SortKeys();
-  const Cardinal offset = TreeNodeSize;
-  const size_t size = (offset + sizeof(uint32_t) + 7) & ~size_t(7);
-  std::vector<Byte> block(size * kSortRows);
-  std::vector<PLazyNode> records(kSortRows);
-  TVTCompareEvent compare = KeyComparison(offset);
+  TPeerSortRecords peer;
   for (auto _ : st) {
-    double best = 1e30;
+    double ours = 1e30, theirs = 1e30;
     for (int run = 0; run < 5; ++run) {
-      for (Cardinal i = 0; i < kSortRows; ++i) {
-        Byte* r = &block[size * i];
-        *reinterpret_cast<uint32_t*>(r + offset) = keys[i];
-        records[i] = reinterpret_cast<PLazyNode>(r);
-      }
-      auto a = TClock::now();
-      std::stable_sort(records.begin(), records.end(), [&](PLazyNode x, PLazyNode y) {
-        Integer r = 0;
-        compare(nullptr, x, y, NoColumn, r);
-        return r < 0;
-      });
-      best = std::min(best, Seconds(a, TClock::now()));
-      benchmark::DoNotOptimize(records.data());
+      ours = std::min(ours, OneOursSort(keys));
+      theirs = std::min(theirs, OnePeerSort(keys, peer));
     }
-    st.SetIterationTime(best);
+    GSortBest[0] = std::min(GSortBest[0], ours);
+    GSortBest[1] = std::min(GSortBest[1], theirs);
+    st.SetIterationTime(Ours ? ours : theirs);
   }
 }
+void OursSort(benchmark::State& st) { SortInTurns(st, true); }
+void PeerSort(benchmark::State& st) { SortInTurns(st, false); }
 
 // --- One screen painted: a million nodes scrolled to the middle -----------
 
@@ -504,6 +516,10 @@ int main(int argc, char** argv) {
     std::string ours = std::string(name) + "/ours/iterations:3/manual_time";
     std::string peer = std::string(name) + "/peer/iterations:3/manual_time";
     double o = s.count(ours) ? s[ours] : 0, p = s.count(peer) ? s[peer] : 0;
+    if (std::string(name) == "sort" && GSortBest[0] < 1e30) {
+      o = GSortBest[0];
+      p = GSortBest[1];
+    }
     std::printf("ratio %s: %.2f (%s)\n", name, o > 0 ? p / o : 0,
                 std::string(name) == "sort" ? "std::stable_sort" : "GTK");
   }
