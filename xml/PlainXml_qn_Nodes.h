@@ -953,6 +953,13 @@ class TsdElement : public TsdContainerNode {
   // The start tag read in one go when the parser can (ScanStartTag): the
   // name, the attributes and their events; Stop receives '>' or '/'.
   [[gnu::noinline]] bool ParseStartTag(TsdXmlParser* P, char& Stop);
+  // The start tag and what it closes with: true when the element goes on
+  // with children (its nesting level still counted), false when it is
+  // complete already (short form, a bad end of the tag, too deep).
+  bool ParseOpen(TsdXmlParser* P);
+  // The children of an opened plain element and all their descendants, in
+  // one loop over an explicit stack: what ParseStream returns.
+  TXmlNode* ParseNested(TsdXmlParser* P);
   void CopyOwnData(TXmlNode* ASource) override;
   Integer FNameID = 0;
 };

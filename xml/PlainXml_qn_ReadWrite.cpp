@@ -312,14 +312,14 @@ void ReadElementName(TsdElement* n, TsdXmlParser* P) { n->SetNameView(TrimBlanks
 }
 }  // namespace
 
-TXmlNode* TsdElement::ParseStream(TsdXmlParser* P) {
+bool TsdElement::ParseOpen(TsdXmlParser* P) {
   TPlainXml* doc = Document();
-  // Nesting is bounded: each level costs stack, and hostile input may
-  // nest without end.
+  // Nesting is bounded: hostile input may nest without end, and the
+  // element and repair reports name every level.
   if (doc && doc->FNestingLevel >= doc->FMaxNestingDepth) {
     DoDebugOut(this, wsFail, "maximum nesting depth exceeded");
     doc->SetAbortParsing(true);
-    return this;
+    return false;
   }
   if (doc) ++doc->FNestingLevel;
   P->Flush();
@@ -330,7 +330,7 @@ TXmlNode* TsdElement::ParseStream(TsdXmlParser* P) {
     DoNodeNew(this);
     c = ParseAttributeList(P);
   }
-  TXmlNode* r = this;
+  if (c == '>') return true;
   if (c == '/') {
     char n = P->NextChar();
     if (n == '>') {
@@ -339,14 +339,119 @@ TXmlNode* TsdElement::ParseStream(TsdXmlParser* P) {
     } else {
       ReportEndTag(this, n, P);
     }
-  } else if (c != '>') {
-    ReportEndTag(this, c, P);
   } else {
-    r = ParseChildren(this, P);
-    DoProgress(P->GetPosition());
+    ReportEndTag(this, c, P);
   }
   if (doc) --doc->FNestingLevel;
+  return false;
+}
+
+TXmlNode* TsdElement::ParseStream(TsdXmlParser* P) {
+  if (!ParseOpen(P)) return this;
+  if (ClassType() == TsdElement::StaticClass()) return ParseNested(P);
+  // A kind of element of its own reads its text its own way; its children
+  // are plain elements again.
+  TXmlNode* r = ParseChildren(this, P);
+  DoProgress(P->GetPosition());
+  if (TPlainXml* doc = Document()) --doc->FNestingLevel;
   return r;
+}
+
+TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
+  // The element list of each open element, as the containers read theirs,
+  // with the levels on a stack of their own: a level costs a pointer, not
+  // a recursion through the node classes. Every element made here is a
+  // plain one, so the text step and the end tag need no virtual call.
+  static const TSet<TsdElementType> allowed{xeElement, xeAttribute, xeCharData, xeComment, xeCData,
+                                            xeInstruction, xeWhiteSpace, xeQuotedText, xeEndTag};
+  TPlainXml* doc = Document();
+  std::vector<TsdElement*> stack;
+  stack.reserve(32);
+  stack.push_back(this);
+  // A child element of the top level that has just been completed, with
+  // what its parse returned (another node after a repair).
+  TsdElement* child = nullptr;
+  TXmlNode* childDone = nullptr;
+  for (;;) {
+    TsdElement* e = stack.back();
+    TXmlNode* result = nullptr;  // set when e's list ends
+    if (child) {
+      if (childDone != child) {
+        ReportLevel(e, child, childDone, P);
+        result = childDone;
+      } else {
+        e->DoNodeLoaded(child);
+        if ((doc && doc->AbortParsing()) || P->EndOfStream()) result = e;
+      }
+      child = nullptr;
+    }
+    bool opened = false;
+    while (!result) {
+      if (!P->SkipChar('<')) e->TsdElement::ParseIntermediateData(P);
+      if (P->EndOfStream()) {
+        ReportPremature(e, P);
+        result = e;
+        break;
+      }
+      P->MoveBack();
+      char c = P->NextChar();
+      if (c == '<') {
+        TsdElementType t = P->ReadOpenTag();
+        if (!allowed.Contains(t)) {
+          ReportAt(e, wsWarn, "illegal tag (\"", qn::ElementTypeName(t), P, false);
+          result = e;
+          break;
+        }
+        if (t == xeEndTag) {
+          e->FNodeClosingStyle = ncFull;
+          result = e;
+          UTF8String endName;
+          if (ReadEndTag(P, e, endName, true)) {
+            ReportMismatch(e, endName, P);
+            if (doc && doc->FixStructuralErrors()) result = e->ParseFixStructuralErrors(endName);
+          }
+          break;
+        }
+        if (t == xeElement) {
+          auto* n = TsdNodeArena::Make<TsdElement>(doc ? doc->NodeArena() : nullptr, doc);
+          e->AddParsed(n, false);
+          if (n->ParseOpen(P)) {
+            stack.push_back(n);
+            opened = true;
+            break;
+          }
+          e->DoNodeLoaded(n);
+        } else {
+          if (!cNodeClass(t)) {
+            ReportAt(e, wsFail, "unsupported tag (\"", qn::ElementTypeName(t), P, false);
+            result = e;
+            break;
+          }
+          TXmlNode* n = NewParsedNode(t, doc);
+          e->AddParsed(n, false);
+          e->DoNodeNew(n);
+          TXmlNode* done = n->ParseStream(P);
+          if (done != n) {
+            ReportLevel(e, n, done, P);
+            result = done;
+            break;
+          }
+          // Only xeCData makes a TsdCData.
+          if (t == xeCData && e->FValueIndex < 0) e->FValueIndex = e->NodeIndexOf(n);
+          e->DoNodeLoaded(n);
+        }
+      }
+      if ((doc && doc->AbortParsing()) || P->EndOfStream()) result = e;
+    }
+    if (opened) continue;
+    // The rest of e's own parse, once its list has ended.
+    e->DoProgress(P->GetPosition());
+    if (doc) --doc->FNestingLevel;
+    stack.pop_back();
+    if (stack.empty()) return result;
+    child = e;
+    childDone = result;
+  }
 }
 
 bool TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop) {
