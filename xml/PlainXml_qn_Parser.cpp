@@ -76,24 +76,43 @@ Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR) {
       }
       // CR LF and multi-byte sequences are dealt with here, without leaving
       // the loop; a lone CR or a CR at the end goes to the byte steps below.
-      Integer k = static_cast<Integer>(__builtin_ctz(m));
-      const unsigned char* at = s + i + k;
-      if (*at == '\r') {
-        if (i + k + 1 >= n || at[1] != '\n') {
-          out += k;
-          i += k;
+      // Multi-byte sequences stand in the output already (the block was
+      // stored whole): the rest of the block is looked at without loading
+      // it again, until a line break shifts the output.
+      bool toBytes = false;
+      for (;;) {
+        Integer k = static_cast<Integer>(__builtin_ctz(m));
+        const unsigned char* at = s + i + k;
+        if (*at == '\r') {
+          if (i + k + 1 >= n || at[1] != '\n') {
+            out += k;
+            i += k;
+            toBytes = true;
+            break;
+          }
+          out[k] = '\n';
+          out += k + 1;
+          i += k + 2;
           break;
         }
-        out[k] = '\n';
-        out += k + 1;
-        i += k + 2;
-        continue;
+        Integer len = Utf8SequenceLength(at, n - i - k);
+        if (!len) return -1;
+        Integer past = k + len;
+        if (past >= 16) {
+          // Bytes of the sequence behind the block were not stored.
+          for (Integer b = 16 - k; b < len; ++b) out[k + b] = static_cast<char>(at[b]);
+          out += past;
+          i += past;
+          break;
+        }
+        m &= ~0u << past;
+        if (!m) {
+          out += 16;
+          i += 16;
+          break;
+        }
       }
-      Integer len = Utf8SequenceLength(at, n - i - k);
-      if (!len) return -1;
-      for (Integer b = 0; b < len; ++b) out[k + b] = static_cast<char>(at[b]);
-      out += k + len;
-      i += k + len;
+      if (toBytes) break;
     }
 #endif
     if (i >= n) break;
