@@ -230,6 +230,24 @@ class TsdXmlParser : public TDebugPersistent {
     FUtf8CurrentIdx = static_cast<Integer>(hit - base) + 1;
     return {from, static_cast<size_t>(hit - from)};
   }
+  // Consumes Name and the '>' behind it when they stand at the read
+  // position in the text at hand and ReadViewUntilChar('>') would give
+  // Name unchanged after trimming blanks (Name is not empty, holds no '>'
+  // and neither starts nor ends with a blank): the end tag of an element
+  // of that name, matched without a search.
+  bool SkipEndTagOf(std::string_view Name) {
+    size_t n = Name.size();
+    const char* p = FUtf8Buffer.data() + FUtf8CurrentIdx;
+    if (n == 0 || static_cast<size_t>(FUtf8Buffer.size() - static_cast<size_t>(FUtf8CurrentIdx)) <= n || p[n] != '>')
+      return false;
+    const char* q = Name.data();
+    auto blank = [](char c) { return c == 9 || c == 10 || c == 13 || c == 32; };
+    if (blank(q[0]) || blank(q[n - 1])) return false;
+    for (size_t i = 0; i < n; ++i)
+      if (p[i] != q[i] || q[i] == '>') return false;
+    FUtf8CurrentIdx += static_cast<Integer>(n + 1);
+    return true;
+  }
   // Empty, with the premature-end warning, when S never comes.
   std::string_view ReadViewUntil(std::string_view S);
   std::string_view ReadViewUntilBlankOrEndTag();

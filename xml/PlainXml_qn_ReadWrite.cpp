@@ -405,6 +405,9 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
         if (t == xeEndTag) {
           e->FNodeClosingStyle = ncFull;
           result = e;
+          // The end tag mostly repeats the name: compared in place.
+          const TsdSymbol* name = doc ? doc->SymbolTable()->Symbol(e->FNameID) : nullptr;
+          if (name && P->SkipEndTagOf(name->View())) break;
           UTF8String endName;
           if (ReadEndTag(P, e, endName, true)) {
             ReportMismatch(e, endName, P);
