@@ -481,6 +481,22 @@ bool TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop) {
 }
 
 void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
+  // Blanks up to the next tag, the usual text between tags, in the text at
+  // hand: one white-space node at most, without a search and a trim.
+  const char* from = P->Current();
+  const char* end = P->TextEnd();
+  const char* q = from;
+  while (q < end && static_cast<unsigned char>(*q) <= 32) ++q;
+  if (q < end && *q == '<') {
+    P->SetCurrent(q + 1);
+    if (q > from && GetPreserveWhiteSpace()) {
+      TPlainXml* doc = Document();
+      auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
+      w->SetCoreView(std::string_view(from, static_cast<size_t>(q - from)));
+      AddParsed(w, false);
+    }
+    return;
+  }
   std::string_view text = P->ReadViewUntilChar('<');
   if (text.empty()) return;
   std::string_view core = TrimControls(text);
