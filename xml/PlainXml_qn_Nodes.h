@@ -499,6 +499,12 @@ class TsdNodeArena {
   std::vector<void*> FLarge;  // blocks of their own (long child lists)
 };
 
+// The owner of a node that TsdNodeArena::Make creates for a document: known
+// to be one, so the constructor need not ask.
+struct TsdParsedOwner {
+  TDebugComponent* Document;
+};
+
 namespace detail {
 // The document this thread is parsing: nodes made for it skip asking the
 // owner's class in their constructor.
@@ -511,6 +517,7 @@ extern thread_local const void* tsdKnownDocument;
   QN_CLASS_CREATE(Cls, Parent, ::vcl::TComponent)                                                    \
  public:                                                                                             \
   explicit Cls(::vcl::TComponent* AOwner) : Parent(AOwner) {}                                        \
+  explicit Cls(::qn::TsdParsedOwner AOwner) : Parent(AOwner) {}                                      \
   Cls(::vcl::TComponent* AOwner, TXmlNode* AParent) : Cls(AOwner) { AttachTo(AParent); }             \
   Cls(::vcl::TComponent* AOwner, TXmlNode* AParent, TXmlNode* ANode, bool ABefore) : Cls(AOwner) {   \
     NodeInsertNear(AParent, ANode, ABefore);                                                         \
@@ -536,6 +543,7 @@ class TXmlNode : public TDebugPersistent {
   explicit TXmlNode(TComponent* AOwner)
       : TDebugPersistent(AOwner && AOwner == detail::tsdKnownDocument ? static_cast<TDebugComponent*>(AOwner)
                                                                         : CheckOwner(AOwner)) {}
+  explicit TXmlNode(TsdParsedOwner AOwner) : TDebugPersistent(AOwner.Document) {}
   ~TXmlNode() override;
 
   // Nodes come from per-thread pools of blocks by size: a document of a
@@ -876,6 +884,7 @@ class TsdContainerNode : public TXmlNode {
   virtual void ParseIntermediateData(TsdXmlParser* P) {}
   void WriteContent(TStream* S) override;
   explicit TsdContainerNode(TComponent* AOwner) : TXmlNode(AOwner) {}
+  explicit TsdContainerNode(TsdParsedOwner AOwner) : TXmlNode(AOwner) {}
   ~TsdContainerNode() override;
 
   Integer GetNodeCount() const override { return FNodes.Count(); }
@@ -1463,8 +1472,8 @@ inline void TXmlNode::DoProgress(Int64 Position) {
 
 template <class T>
 T* TsdNodeArena::Make(TsdNodeArena* A, TPlainXml* Doc) {
-  if (!A) return new T(Doc);
-  T* n = new (A) T(Doc);
+  if (!A || !Doc) return new T(Doc);
+  T* n = new (A) T(TsdParsedOwner{Doc});
   n->FInArena = true;
   return n;
 }
