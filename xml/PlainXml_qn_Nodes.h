@@ -12,6 +12,7 @@
 // start tag.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #if defined(__SSE2__)
@@ -162,6 +163,60 @@ struct TsdStartTag {
   Integer Count = 0;
   char Stop = 0;              // '>' or '/'
   const char* End = nullptr;  // behind Stop
+};
+
+// The decoded text of a parser: a byte buffer that grows without clearing
+// what it adds, since every byte it grows by is written by the decoder right
+// after (a std::string zero-fills each chunk first, about one extra pass over
+// the whole document). A NUL always stands after the last byte, as in a
+// string, so a scan that stops at NUL stops at the end.
+class TsdUtf8TextBuffer {
+ public:
+  TsdUtf8TextBuffer() = default;
+  TsdUtf8TextBuffer(const TsdUtf8TextBuffer&) = delete;
+  TsdUtf8TextBuffer& operator=(const TsdUtf8TextBuffer&) = delete;
+  ~TsdUtf8TextBuffer() {
+    if (FCapacity) delete[] FData;
+  }
+  size_t size() const { return FSize; }
+  char* data() { return FData; }
+  const char* data() const { return FData; }
+  char operator[](size_t I) const { return FData[I]; }
+  // Bytes past the old size are left as they are until written.
+  void resize(size_t N) {
+    if (N >= FCapacity) Grow(N);
+    FSize = N;
+    FData[N] = '\0';
+  }
+  void append(const char* P, size_t N) {
+    size_t at = FSize;
+    resize(at + N);
+    if (N) std::memcpy(FData + at, P, N);
+  }
+  // Drops the first N bytes.
+  void erase_front(size_t N) {
+    if (N == 0) return;
+    std::memmove(FData, FData + N, FSize - N);
+    resize(FSize - N);
+  }
+  std::string substr(size_t Pos, size_t N) const { return std::string(data() + Pos, std::min(N, FSize - Pos)); }
+
+ private:
+  void Grow(size_t N) {
+    size_t cap = FCapacity ? FCapacity : 256;
+    while (cap <= N + 16) cap *= 2;
+    char* p = new char[cap];
+    if (FSize) std::memcpy(p, FData, FSize);
+    if (FCapacity) delete[] FData;
+    FData = p;
+    FCapacity = cap;
+  }
+  // Until the first growth, the shared empty text (never written: any
+  // resize grows first).
+  inline static char FEmpty[1] = {'\0'};
+  char* FData = FEmpty;
+  size_t FSize = 0;
+  size_t FCapacity = 0;
 };
 
 class TsdXmlParser : public TDebugPersistent {
@@ -317,7 +372,7 @@ class TsdXmlParser : public TDebugPersistent {
   TStream* FSource;
   Integer FChunkSize;
   TBytes FRawBuffer;
-  std::string FUtf8Buffer;
+  TsdUtf8TextBuffer FUtf8Buffer;
   TsdStringEncoding FEncoding = seUTF8;
   Integer FCodePage = 0;
   Integer FRawFirstIdx = 0;

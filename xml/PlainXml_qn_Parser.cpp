@@ -613,7 +613,7 @@ void TsdXmlParser::Compact() {
   Integer cut = FUtf8CurrentIdx;
   FBaseLineNumber += CountLF(FUtf8Buffer.data(), FUtf8Buffer.data() + cut);
   FUtf8BasePosition += cut;
-  FUtf8Buffer.erase(0, static_cast<size_t>(cut));
+  FUtf8Buffer.erase_front(static_cast<size_t>(cut));
   FUtf8CurrentIdx = 0;
   // The most recent chunk can no longer be decoded again from its start.
   FUtf8FirstIdx = FUtf8FirstIdx > cut ? FUtf8FirstIdx - cut : 0;
