@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "graphics/raster/Pix32_Backends_Generic_qn.h"
@@ -72,6 +74,12 @@ TEST(Pix32_Backends_Generic_qn, MemorySurfaceStartsOpaqueBlack) {
   TCustomBitmap32 b;
   b.SetSize(33, 17);
   for (TColor32 c : Pixels(b)) ASSERT_EQ(c, 0xFF000000u);
+  // Surfaces start on a cache line whatever their size, which the row fills
+  // count on for their speed.
+  for (const auto& [sw, sh] : {std::pair{33, 17}, std::pair{1, 1}, std::pair{1023, 3}, std::pair{1024, 1024}}) {
+    b.SetSize(sw, sh);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(b.Bits()) % 64, 0u) << sw << "x" << sh;
+  }
   Integer w = 0, h = 0;
   auto* loose = new TMemoryBackend;  // no owner
   loose->ChangeSize(w, h, 5, 0, true);
