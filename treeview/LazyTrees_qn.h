@@ -1116,7 +1116,8 @@ class TBaseLazyTree_qn : public TCustomControl {
   void SetOffsetXY(TPoint Value);
   // The horizontal scroll position counted from the canvas's left edge.
   Integer EffectiveOffsetX() const { return FEffectiveOffsetX; }
-  Integer RangeX() const { return FRangeX > 0 ? FRangeX : 0; }
+  // Measured on demand while a full expand or collapse has it pending.
+  Integer RangeX() const;
   Integer RangeY() const { return FRangeY > 0 ? FRangeY : 0; }
   Cardinal BottomSpace() const { return FBottomSpace; }
   void SetBottomSpace(Cardinal Value);
@@ -1137,6 +1138,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void UpdateVerticalScrollBar(bool DoRepaint);
   void UpdateRanges();
   virtual void UpdateHorizontalRange();
+  void SettleRangeX();
   virtual void UpdateVerticalRange();
   // How far right-to-left content is shifted right: the header's room
   // beyond the canvas width (less the vertical bar when told to).
@@ -2071,6 +2073,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   Cardinal FAnimationDuration = 200;
   Integer FSelectionCurveRadius = 0;
   Integer FRangeX = 0;
+  bool FRangeXPending = false;
   Integer FRangeY = 0;
   Cardinal FStartIndex = 0;
   TCache FPositionCache;

@@ -171,7 +171,17 @@ void TBaseLazyTree_qn::UpdateRanges() {
 }
 
 void TBaseLazyTree_qn::UpdateHorizontalRange() {
+  FRangeXPending = false;
   FRangeX = FHeader->UseColumns() ? FHeader->Columns()->TotalWidth() : Integer(GetMaxRightExtend());
+}
+
+void TBaseLazyTree_qn::SettleRangeX() {
+  if (FRangeXPending) UpdateHorizontalRange();
+}
+
+Integer TBaseLazyTree_qn::RangeX() const {
+  const_cast<TBaseLazyTree_qn*>(this)->SettleRangeX();
+  return FRangeX > 0 ? FRangeX : 0;
 }
 
 void TBaseLazyTree_qn::UpdateVerticalRange() {

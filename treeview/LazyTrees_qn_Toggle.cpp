@@ -128,7 +128,16 @@ void TBaseLazyTree_qn::ToggleNode(PLazyNode Node) {
 
   InvalidateCache();
   if (FUpdateCount > 0) {
-    UpdateRanges();
+    // A full expand or collapse toggles every node; measuring the rows in
+    // view for the width after each one made expanding a million nodes take
+    // seconds. The width is measured once when the walk ends (or when it is
+    // asked for before then).
+    if (FStates.Contains(tsExpanding) || FStates.Contains(tsCollapsing)) {
+      UpdateVerticalRange();
+      FRangeXPending = true;
+    } else {
+      UpdateRanges();
+    }
     return;
   }
   ValidateCache();
@@ -195,6 +204,7 @@ void TBaseLazyTree_qn::FullExpand(PLazyNode Node) {
       run = GetNext(run);
     }
   });
+  err.Run([&] { SettleRangeX(); });
   err.Run([&] { EndUpdate(); });
   DoStateChange({}, {tsExpanding});
   err.RaiseIfAny();
@@ -214,6 +224,7 @@ void TBaseLazyTree_qn::FullCollapse(PLazyNode Node) {
     }
     if (stop && stop->States.Contains(vsExpanded) && stop->States.Contains(vsHasChildren)) ToggleNode(stop);
   });
+  err.Run([&] { SettleRangeX(); });
   err.Run([&] { EndUpdate(); });
   DoStateChange({}, {tsCollapsing});
   err.RaiseIfAny();

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 #include "tests/treeview/LazyTreeTestSupport.h"
 
@@ -118,6 +120,29 @@ TEST_F(LazyTrees_qn_Toggle, FullExpandAndCollapse) {
   for (PLazyNode n = t->RootNode()->FirstChild; n; n = n->NextSibling)
     if (!n->States.Contains(vsFiltered)) ++top;
   EXPECT_EQ(t->VisibleCount(), top);
+
+  // The width is measured once the walk ends; a handler asking during the
+  // walk still gets the width of that moment, and the final one is what a
+  // fresh measure gives.
+  t->SetBounds(0, 0, 200, 300);
+  t->UpdateRanges();
+  const Integer collapsed = t->RangeX();
+  std::vector<std::pair<Integer, Integer>> asked;
+  t->OnExpanded = [&](TBaseLazyTree_qn* S, PLazyNode) {
+    const Integer now = S->RangeX();
+    S->UpdateRanges();
+    asked.emplace_back(now, S->RangeX());
+  };
+  t->FullExpand();
+  t->OnExpanded = nullptr;
+  ASSERT_FALSE(asked.empty());
+  for (const auto& [now, fresh] : asked) EXPECT_EQ(now, fresh);
+  const Integer expanded = t->RangeX();
+  t->UpdateRanges();
+  EXPECT_EQ(expanded, t->RangeX());
+  EXPECT_GT(expanded, collapsed);  // deeper rows came into view
+  t->FullCollapse();
+  EXPECT_EQ(t->RangeX(), collapsed);
 }
 
 TEST_F(LazyTrees_qn_Toggle, ExpandedFullyVisibleAndAnimationSwitch) {
