@@ -170,7 +170,26 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
     recent = SymbolAtPlace(slot->Place);
     return recent->FID;
   }
-  TsdSymbol* sym = NewSymbol(S);
+  // A new symbol whose block and bytes are at hand, as they are for all but
+  // a few symbols of a document loaded again, is made here without a call.
+  TsdSymbol* sym;
+  size_t b = FSymbolsUsed / kSymbolBlock;
+  if (b < FSymbolBlocks.size() && FByteBlock < FByteBlocks.size() && FByteUsed + n <= FByteBlockSizes[FByteBlock] &&
+      n <= static_cast<size_t>(MaxInt)) {
+    sym = &FSymbolBlocks[b][FSymbolsUsed % kSymbolBlock];
+    ++FSymbolsUsed;
+    char* dest = FByteBlocks[FByteBlock].get() + FByteUsed;
+    FByteUsed += n;
+    std::memcpy(dest, S.data(), n);
+    sym->FFirst = dest;
+    sym->FCharCount = static_cast<Integer>(n);
+    sym->FFreq = 0;
+    sym->FSymbolStyle = 0;
+    sym->FID = GetSymbolCount() + 1;
+    FByID.push_back(sym);
+  } else {
+    sym = NewSymbol(S);
+  }
   *slot = TSlot{TagOf(h), static_cast<uint32_t>(FSymbolsUsed)};
   NoteSlot(slot);
   recent = sym;
