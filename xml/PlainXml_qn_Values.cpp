@@ -454,6 +454,11 @@ Integer sdCharsetToCodePage(const UTF8String& ACharset, Integer ADefault) {
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
   // Every load asks: rows whose first letter differs are passed over
   // without measuring their names.
+  // Nearly every declaration names UTF-8, near the end of the table: it is
+  // answered before the walk.
+  if (ACharset.size() == 5 && lower(ACharset[0]) == 'u' && lower(ACharset[1]) == 't' && lower(ACharset[2]) == 'f' &&
+      ACharset[3] == '-' && ACharset[4] == '8')
+    return 65001;
   const char first = lower(ACharset[0]);
   for (const auto& row : kCharsets) {
     const char* n = row.Name;

@@ -157,6 +157,10 @@ void TsdSymbolTable::GrowIndex() {
   }
 }
 
+inline void TsdSymbolTable::NoteSlot(TSlot* Slot) {
+  if (!FSlotsOverflow) FUsedSlots.push_back(static_cast<Cardinal>(Slot - FIndex.data()));
+}
+
 Integer TsdSymbolTable::AddString(std::string_view S) {
   if (S.empty()) return 0;
   size_t n = S.size();
@@ -196,9 +200,6 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
   return sym->FID;
 }
 
-void TsdSymbolTable::NoteSlot(TSlot* Slot) {
-  if (!FSlotsOverflow) FUsedSlots.push_back(static_cast<Cardinal>(Slot - FIndex.data()));
-}
 
 bool TsdSymbolTable::MayContain(char C) const {
   if (FByID.empty()) return false;
