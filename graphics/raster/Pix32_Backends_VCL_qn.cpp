@@ -224,7 +224,23 @@ void TGDIBackend::Draw(const TRect& DstRect, const TRect& SrcRect, HDC hSrc) {
 
 void TGDIBackend::DoPaint(TCustomBitmap32* ABuffer, TRectList* AInvalidRects, TCanvas* ACanvas,
                           TCustomPaintBox32_qn* APaintBox) {
-  const HDC dst = ACanvas->Handle();
+  // A paint outside the window's own paint cycle finds the canvas without a
+  // device context. The canvas would get the window's one, select its font,
+  // pen and brush into it and keep it until the message loop frees it; the
+  // copies need none of that, so they take the window's device context
+  // themselves and give it back at once.
+  struct TWindowDC {
+    HWND Wnd = nullptr;
+    HDC DC = nullptr;
+    ~TWindowDC() {
+      if (DC) ReleaseDC(Wnd, DC);
+    }
+  } own;
+  if (!ACanvas->HandleAllocated() && APaintBox && ACanvas == APaintBox->Canvas() && APaintBox->HandleAllocated()) {
+    own.Wnd = APaintBox->Handle();
+    own.DC = GetDC(own.Wnd);
+  }
+  const HDC dst = own.DC ? own.DC : ACanvas->Handle();
   if (!AInvalidRects || AInvalidRects->Count() == 0) {
     const TRect r = APaintBox ? APaintBox->GetViewportRect() : ABuffer->BoundsRect();
     BitBlt(dst, r.Left, r.Top, r.Width(), r.Height(), FHDC, r.Left, r.Top, SRCCOPY);

@@ -320,7 +320,9 @@ void MicroTilesCopy(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles) {
   DstTiles.BoundsRect = SrcTiles.BoundsRect;
   DstTiles.Columns = SrcTiles.Columns;
   DstTiles.Rows = SrcTiles.Rows;
-  ReallocTiles(DstTiles, SrcTiles.Count);
+  // A map of the same grid (a layer's map from one paint to the next) keeps
+  // its block as it is.
+  if (!sameGrid) ReallocTiles(DstTiles, SrcTiles.Count);
   // The clear above used the old layout; a map of another grid starts empty.
   if (!sameGrid && DstTiles.Count > 0) MicroTilesClear(DstTiles);
   DstTiles.BoundsUsedTiles = SrcTiles.BoundsUsedTiles;

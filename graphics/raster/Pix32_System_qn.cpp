@@ -3,6 +3,7 @@
 #include "platform/user/User.h"
 
 #include <cstdio>
+#include <limits>
 #include <thread>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -156,10 +157,27 @@ String Ascii(const char* s) {
 }
 }  // namespace
 
+namespace {
+// N / D rounded half to even, D > 0, saturated like the other roundings:
+// the optimizer reads the timer once a paint, so the microseconds are worked
+// out in integers rather than through an extended-precision library call.
+Int64 RoundedQuotient(__int128 N, Int64 D) {
+  __int128 q = N / D, r = N % D;
+  if (r < 0) {
+    q -= 1;
+    r += D;
+  }
+  if (2 * r > D || (2 * r == D && (q & 1) != 0)) q += 1;
+  if (q > std::numeric_limits<Int64>::max()) return std::numeric_limits<Int64>::max();
+  if (q < std::numeric_limits<Int64>::min()) return std::numeric_limits<Int64>::min();
+  return static_cast<Int64>(q);
+}
+}  // namespace
+
 Int64 TPerfTimer::ReadValue() {
   ReadStop();
   Assert(FFrequency > 0);
-  return Round(static_cast<Extended>(FPerformanceCountStop - FPerformanceCountStart) * 1000000.0L / FFrequency);
+  return RoundedQuotient(static_cast<__int128>(FPerformanceCountStop - FPerformanceCountStart) * 1000000, FFrequency);
 }
 
 String TPerfTimer::ReadNanoseconds() {

@@ -98,14 +98,15 @@ bool CheckSynchronize(Integer TimeoutMs) {
   if (!IsMainThread())
     throw EThread(u"CheckSynchronize called from thread $" + Hex(CallerID()) +
                   u", which is NOT the main thread");
+  std::unique_lock l(s.Lock);
+  if (s.Queue.empty() && TimeoutMs > 0)
+    s.Cond.wait_for(l, std::chrono::milliseconds(TimeoutMs), [&] { return !s.Queue.empty(); });
+  // The message loop asks on every message it looks at, and mostly nothing
+  // is queued: then no deque is made, since even an empty one allocates.
+  if (s.Queue.empty()) return false;
   std::deque<std::shared_ptr<TSyncEntry>> work;
-  {
-    std::unique_lock l(s.Lock);
-    if (s.Queue.empty() && TimeoutMs > 0)
-      s.Cond.wait_for(l, std::chrono::milliseconds(TimeoutMs), [&] { return !s.Queue.empty(); });
-    work.swap(s.Queue);
-  }
-  if (work.empty()) return false;
+  work.swap(s.Queue);
+  l.unlock();
   while (!work.empty()) {
     auto e = work.front();
     work.pop_front();

@@ -334,13 +334,13 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
   TPaint pat = usesP ? BrushPaint(d, nullptr, true) : TPaint{};
   const bool general = GdiGeneralTransfers();
   const bool plainCopy = rop == SRCCOPY && !toMono && !fromMono && !general;
-  for (const TRect& b : area.Rects()) {
+  auto transfer = [&](const TRect& b) {
     // Whole rows of two surfaces with the same layout are one block, which
     // the C library copies with its large-block strategy.
     if (plainCopy && !same && shiftX == 0 && b.Left == 0 && NativeInt(b.Width()) * 4 == D.Stride &&
         S.Stride == D.Stride) {
       std::memcpy(D.Scanline(b.Top), S.Scanline(b.Top + shiftY), size_t(b.Width()) * size_t(b.Height()) * 4);
-      continue;
+      return;
     }
     for (int yy = b.Top; yy < b.Bottom; ++yy) {
       uint32_t* drow = D.Scanline(yy);
@@ -356,7 +356,14 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
         drow[xx] = Rop3(rop, usesP ? pat.At(xx, yy) : 0, sv, drow[xx]) & keep;
       }
     }
+  };
+  // A rectangle clipped by a plain visible area stays one rectangle: its
+  // box is the whole of it, without a list to allocate.
+  if (area.Count() == 1) {
+    transfer(box);
+    return 1;
   }
+  for (const TRect& b : area.Rects()) transfer(b);
   return 1;
 }
 

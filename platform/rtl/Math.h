@@ -20,12 +20,25 @@ constexpr I SaturatingCast(F v) {
   if (v <= static_cast<F>(std::numeric_limits<I>::min())) return std::numeric_limits<I>::min();
   return static_cast<I>(v);
 }
+
+// std::nearbyint without its library call, which the baseline instruction
+// set cannot inline and which saves and restores the floating-point state
+// each time. Adding 2^52 with the value's sign and taking it away again
+// leaves the value rounded in the current rounding mode, as nearbyint does,
+// for every magnitude below 2^52; larger values are integral already, and
+// infinities and NaN pass through. The arithmetic is strict IEEE double
+// here (no fast-math), so the compiler keeps both steps.
+inline double NearbyInt(double x) {
+  if (!(std::fabs(x) < 0x1p52)) return x;
+  const double m = std::copysign(0x1p52, x);
+  return (x + m) - m;
+}
 }  // namespace detail
 
 // Round half to even (banker's rounding), as the platform's Round.
 inline Int64 Round(Extended x) { return detail::SaturatingCast<Int64>(std::nearbyintl(x)); }
-inline Int64 Round(Double x) { return detail::SaturatingCast<Int64>(std::nearbyint(x)); }
-inline Int64 Round(Single x) { return detail::SaturatingCast<Int64>(std::nearbyint(static_cast<double>(x))); }
+inline Int64 Round(Double x) { return detail::SaturatingCast<Int64>(detail::NearbyInt(x)); }
+inline Int64 Round(Single x) { return detail::SaturatingCast<Int64>(detail::NearbyInt(static_cast<double>(x))); }
 // Toward zero.
 inline Int64 Trunc(Extended x) { return detail::SaturatingCast<Int64>(std::trunc(x)); }
 inline Int64 Trunc(Double x) { return detail::SaturatingCast<Int64>(std::trunc(x)); }
@@ -34,7 +47,7 @@ inline Int64 Trunc(Single x) { return detail::SaturatingCast<Int64>(std::trunc(s
 inline Integer Floor(Double x) { return detail::SaturatingCast<Integer>(std::floor(x)); }
 inline Integer Ceil(Double x) { return detail::SaturatingCast<Integer>(std::ceil(x)); }
 // 32-bit forms for code that stores the result in an Integer.
-inline Integer RoundI(Double x) { return detail::SaturatingCast<Integer>(std::nearbyint(x)); }
+inline Integer RoundI(Double x) { return detail::SaturatingCast<Integer>(detail::NearbyInt(x)); }
 inline Integer TruncI(Double x) { return detail::SaturatingCast<Integer>(std::trunc(x)); }
 
 inline Extended Frac(Extended x) { return x - std::trunc(x); }

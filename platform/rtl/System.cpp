@@ -211,9 +211,7 @@ String TVarRec::AsString() const {
   }
 }
 
-void Assert(bool condition, const String& msg) {
-  if (!condition) throw EAssertionFailed(msg);
-}
+void AssertionFailed(const String& msg) { throw EAssertionFailed(msg); }
 
 void Abort() { throw EAbort(u"Operation aborted"); }
 

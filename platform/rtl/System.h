@@ -360,8 +360,17 @@ class EOSError : public Exception {
   Cardinal ErrorCode = 0;
 };
 
-// Programming errors in the libraries raise EAssertionFailed.
-void Assert(bool condition, const String& msg = u"Assertion failure");
+// Programming errors in the libraries raise EAssertionFailed. The test is
+// inline and a literal message becomes a string only when it fails: asserts
+// sit on paths taken once a row or once a paint, where building the message
+// each time would cost an allocation.
+[[noreturn]] void AssertionFailed(const String& msg);
+inline void Assert(bool condition, const String& msg) {
+  if (!condition) AssertionFailed(msg);
+}
+inline void Assert(bool condition, const char16_t* msg = u"Assertion failure") {
+  if (!condition) AssertionFailed(String(msg));
+}
 [[noreturn]] void Abort();
 
 // Checked cast: nullptr stays nullptr; a wrong class raises EInvalidCast.
