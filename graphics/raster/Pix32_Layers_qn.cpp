@@ -593,11 +593,14 @@ bool TBitmapLayer::DoHitTest(Integer X, Integer Y) {
 }
 
 void TBitmapLayer::Paint(TBitmap32* Buffer) {
-  if (FBitmap->Empty()) return;
+  // A partial repaint asks every layer, and most lie outside the rectangle
+  // being repainted: that shows from the layer's own place, before its
+  // bitmap and the bitmap's backend are looked at.
   const TRect dst = MakeRect(GetAdjustedLocation(), TRectRounding::rrClosest);
   TRect clip = Buffer->ClipRect();
   TRect visible;
   if (!IntersectRect(visible, dst, clip)) return;
+  if (FBitmap->Empty()) return;
   const TRect src(0, 0, FBitmap->Width(), FBitmap->Height());
   if (FCropped && FLayerCollection && LayerCropHook) {
     if (dst.Right - dst.Left < 1 || dst.Bottom - dst.Top < 1) return;
