@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "graphics/raster/Pix32_LowLevel_qn.h"
@@ -101,4 +102,37 @@ TEST(Pix32_LowLevel_qn, EveryFillLongwordVariantMatchesThePlainOne) {
   std::vector<Word> w(5, 0);
   FillWord(w.data() + 1, 3, 0x12345678u);
   EXPECT_EQ(w, (std::vector<Word>{0, 0x5678, 0x5678, 0x5678, 0}));
+}
+
+// Row copies of every length up to a few rows of a short repaint, from and
+// to every alignment within 32 bytes (the wide moves align their stores),
+// against memmove; the guards around the target must stay untouched, and
+// overlapping blocks (a bitmap scrolled within itself) move as memmove does.
+TEST(Pix32_LowLevel_qn, MoveLongwordCopiesLikeMemmoveAtEveryLengthAndAlignment) {
+  std::mt19937 rng(8);
+  for (Integer count = 0; count <= 700; count += (count < 140 ? 1 : 37)) {
+    for (int srcAlign = 0; srcAlign < 8; ++srcAlign) {
+      for (int dstAlign = 0; dstAlign < 8; ++dstAlign) {
+        std::vector<Cardinal> src(static_cast<size_t>(count) + 8);
+        for (Cardinal& c : src) c = static_cast<Cardinal>(rng());
+        std::vector<Cardinal> dst(static_cast<size_t>(count) + 16, 0x5A5A5A5Au);
+        MoveLongword(src.data() + srcAlign, dst.data() + 4 + dstAlign, count);
+        for (size_t i = 0; i < dst.size(); ++i) {
+          const bool inside = i >= static_cast<size_t>(4 + dstAlign) && i < static_cast<size_t>(4 + dstAlign + count);
+          ASSERT_EQ(dst[i], inside ? src[i - 4 - static_cast<size_t>(dstAlign) + static_cast<size_t>(srcAlign)]
+                                   : 0x5A5A5A5Au)
+              << "count " << count << " src " << srcAlign << " dst " << dstAlign << " at " << i;
+        }
+      }
+    }
+  }
+  for (Integer shift : {-70, -9, -1, 1, 5, 64, 200}) {
+    std::vector<Cardinal> block(1200), expect;
+    for (Cardinal& c : block) c = static_cast<Cardinal>(rng());
+    expect = block;
+    const Integer from = 300, count = 600;
+    std::memmove(expect.data() + from + shift, expect.data() + from, static_cast<size_t>(count) * 4);
+    MoveLongword(block.data() + from, block.data() + from + shift, count);
+    ASSERT_EQ(block, expect) << "shift " << shift;
+  }
 }
