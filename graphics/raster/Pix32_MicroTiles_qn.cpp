@@ -179,7 +179,9 @@ void MicroTilesUnionCore_SSE2(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles
       const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + x));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(D + x), UnionLanes(dv, sv));
     }
-    for (; x < N; ++x) MicroTileUnion_SSE2(D[x], S[x]);
+    // The last few tiles of a run one lane at a time, inline: most runs
+    // of a small change are shorter than four tiles.
+    for (; x < N; ++x) D[x] = _mm_cvtsi128_si32(UnionLanes(_mm_cvtsi32_si128(D[x]), _mm_cvtsi32_si128(S[x])));
   });
 }
 
