@@ -240,13 +240,12 @@ char TsdContainerNode::ParseAttributeList(TsdXmlParser* P) {
 }
 
 TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElementType>& Allowed) {
+  // Plain elements read their content in TsdElement::ParseNested; this
+  // serves the other containers.
   TXmlNode* result = this;
   TPlainXml* doc = Document();
-  // A plain element's text step, when a "<" comes at once, only consumes
-  // it: between tags, the usual case, that needs no call.
-  const bool plain = ClassType() == TsdElement::StaticClass();
   for (;;) {
-    if (!plain || !P->SkipChar('<')) ParseIntermediateData(P);
+    ParseIntermediateData(P);
     if (P->EndOfStream()) {
       ReportPremature(this, P);
       return result;
@@ -262,7 +261,7 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
       if (t == xeEndTag) {
         FNodeClosingStyle = ncFull;
         UTF8String endName;
-        if (ReadEndTag(P, this, endName, plain)) {
+        if (ReadEndTag(P, this, endName, false)) {
           ReportMismatch(this, endName, P);
           if (doc && doc->FixStructuralErrors() && Is<TsdElement>())
             result = static_cast<TsdElement*>(this)->ParseFixStructuralErrors(endName);
@@ -305,10 +304,11 @@ namespace {
   ReportAt(n, wsWarn, "illegal end tag (\"", c ? UTF8String(1, c) : UTF8String(), P, true, "streampos ");
 }
 void ReadElementName(TsdElement* n, TsdXmlParser* P) { n->SetNameView(TrimBlanks(P->ReadViewUntilBlankOrEndTag())); }
+// What an element's content may hold.
+constexpr TSet<TsdElementType> kElementContent{xeElement,     xeAttribute,  xeCharData,    xeComment, xeCData,
+                                               xeInstruction, xeWhiteSpace, xeQuotedText, xeEndTag};
 [[gnu::noinline]] TXmlNode* ParseChildren(TsdContainerNode* n, TsdXmlParser* P) {
-  static const TSet<TsdElementType> allowed{xeElement, xeAttribute, xeCharData, xeComment, xeCData,
-                                            xeInstruction, xeWhiteSpace, xeQuotedText, xeEndTag};
-  return n->ParseElementList(P, allowed);
+  return n->ParseElementList(P, kElementContent);
 }
 }  // namespace
 
@@ -362,8 +362,6 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
   // with the levels on a stack of their own: a level costs a pointer, not
   // a recursion through the node classes. Every element made here is a
   // plain one, so the text step and the end tag need no virtual call.
-  static const TSet<TsdElementType> allowed{xeElement, xeAttribute, xeCharData, xeComment, xeCData,
-                                            xeInstruction, xeWhiteSpace, xeQuotedText, xeEndTag};
   TPlainXml* doc = Document();
   std::vector<TsdElement*> stack;
   stack.reserve(32);
@@ -397,7 +395,7 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
       char c = P->NextChar();
       if (c == '<') {
         TsdElementType t = P->ReadOpenTag();
-        if (!allowed.Contains(t)) {
+        if (!kElementContent.Contains(t)) {
           ReportAt(e, wsWarn, "illegal tag (\"", qn::ElementTypeName(t), P, false);
           result = e;
           break;

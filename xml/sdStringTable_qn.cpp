@@ -90,6 +90,16 @@ namespace {
 constexpr size_t kByteBlock = 64 * 1024;
 }  // namespace
 
+[[gnu::always_inline]] inline TsdSymbol* TsdSymbolTable::InitSymbol(TsdSymbol* Sym, const char* Bytes, size_t Count) {
+  Sym->FFirst = Bytes;
+  Sym->FCharCount = static_cast<Integer>(Count);
+  Sym->FFreq = 0;
+  Sym->FSymbolStyle = 0;
+  Sym->FID = GetSymbolCount() + 1;
+  FByID.push_back(Sym);
+  return Sym;
+}
+
 TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
   if (S.size() > static_cast<size_t>(MaxInt)) throw EOutOfMemory(u"Out of memory");
   size_t b = FSymbolsUsed / kSymbolBlock;
@@ -116,13 +126,7 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
     FByteUsed += S.size();
     std::memcpy(dest, S.data(), S.size());
   }
-  sym->FFirst = dest ? dest : "";
-  sym->FCharCount = static_cast<Integer>(S.size());
-  sym->FFreq = 0;
-  sym->FSymbolStyle = 0;
-  sym->FID = GetSymbolCount() + 1;
-  FByID.push_back(sym);
-  return sym;
+  return InitSymbol(sym, dest ? dest : "", S.size());
 }
 
 [[gnu::always_inline]] inline TsdSymbolTable::TSlot* TsdSymbolTable::FindSlot(std::string_view S, size_t Hash) {
@@ -180,17 +184,12 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
   size_t b = FSymbolsUsed / kSymbolBlock;
   if (b < FSymbolBlocks.size() && FByteBlock < FByteBlocks.size() && FByteUsed + n <= FByteBlockSizes[FByteBlock] &&
       n <= static_cast<size_t>(MaxInt)) {
-    sym = &FSymbolBlocks[b][FSymbolsUsed % kSymbolBlock];
+    TsdSymbol* fresh = &FSymbolBlocks[b][FSymbolsUsed % kSymbolBlock];
     ++FSymbolsUsed;
     char* dest = FByteBlocks[FByteBlock].get() + FByteUsed;
     FByteUsed += n;
     std::memcpy(dest, S.data(), n);
-    sym->FFirst = dest;
-    sym->FCharCount = static_cast<Integer>(n);
-    sym->FFreq = 0;
-    sym->FSymbolStyle = 0;
-    sym->FID = GetSymbolCount() + 1;
-    FByID.push_back(sym);
+    sym = InitSymbol(fresh, dest, n);
   } else {
     sym = NewSymbol(S);
   }

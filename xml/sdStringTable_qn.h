@@ -74,6 +74,9 @@ class TsdSymbolTable : public TDebugComponent {
 
   // A new symbol with a copy of S's bytes, not yet in the look-up index.
   TsdSymbol* NewSymbol(std::string_view S);
+  // Fills in a symbol taken from the blocks, whose Count bytes stand at
+  // Bytes: it gets the next id.
+  TsdSymbol* InitSymbol(TsdSymbol* Sym, const char* Bytes, size_t Count);
   // The slot of S in the index: its symbol, or the empty slot it would take.
   // Eight bytes, so that the index of a large document stays in the cache:
   // the high half of the hash and the symbol's place in the blocks (from 1;
