@@ -144,27 +144,6 @@ inline const char* sdFindByte(const char* p, const char* end, char C) {
   return p;
 }
 
-// A start tag read in one go from the decoded text at hand (see
-// TsdXmlParser::ScanStartTag): the views point into the parser's buffer.
-struct TsdStartTag {
-  static constexpr Integer kMaxAttributes = 16;
-  // Plain pointers, so that the array costs nothing until it is filled.
-  struct TAttribute {
-    const char* Name;  // trimmed of control bytes, as an attribute reads it
-    const char* NameEnd;
-    const char* Value;  // between the quotes
-    const char* After;  // behind the closing quote
-    std::string_view NameView() const { return {Name, static_cast<size_t>(NameEnd - Name)}; }
-    std::string_view ValueView() const { return {Value, static_cast<size_t>(After - 1 - Value)}; }
-    char Quote() const { return After[-1]; }
-  };
-  std::string_view Name;
-  TAttribute Attributes[kMaxAttributes];
-  Integer Count = 0;
-  char Stop = 0;              // '>' or '/'
-  const char* End = nullptr;  // behind Stop
-};
-
 // The decoded text of a parser: a byte buffer that grows without clearing
 // what it adds, since every byte it grows by is written by the decoder right
 // after (a std::string zero-fills each chunk first, about one extra pass over
@@ -320,13 +299,6 @@ class TsdXmlParser : public TDebugPersistent {
     }
     return SkipBlanksSlow(Blanks);
   }
-  // Reads the start tag at the read position (behind "<") when all of it is
-  // in the decoded text at hand and reading it piece by piece would report
-  // nothing: its name, attributes separated by one space each, quoted
-  // values, and "/" or ">". Consumes nothing; false for anything else (a
-  // tag cut by the end of the text at hand, other blanks, a missing quote,
-  // more attributes than Tag holds), which the piecewise reads then handle.
-  bool ScanStartTag(TsdStartTag& Tag) const;
   // The decoded text at hand from the read position, for loops that scan
   // it with pointers; SetCurrent moves the read position inside it.
   const char* Current() const { return FUtf8Buffer.data() + FUtf8CurrentIdx; }
@@ -979,7 +951,9 @@ class TsdContainerNode : public TXmlNode {
     ANode->FParent = this;
     bool arena = ANode->FInArena && FInArena && TsdNodeArena::Of(ANode) == TsdNodeArena::Of(this);
     if (!IsAttribute) return arena ? FNodes.AddArenaNode(ANode) : FNodes.Add(ANode);
-    if (arena) FNodes.InsertArenaNode(FDirectNodeCount, ANode);
+    // A start tag being read has no children yet: its attributes append.
+    if (arena && FDirectNodeCount == FNodes.Count()) FNodes.AddArenaNode(ANode);
+    else if (arena) FNodes.InsertArenaNode(FDirectNodeCount, ANode);
     else FNodes.Insert(FDirectNodeCount, ANode);
     if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
     return FDirectNodeCount++;
@@ -1032,9 +1006,12 @@ class TsdElement : public TsdContainerNode {
   TsdCharData* ValueNode() const;
 
  protected:
-  // The start tag read in one go when the parser can (ScanStartTag): the
-  // name, the attributes and their events; Stop receives '>' or '/'.
-  [[gnu::noinline]] bool ParseStartTag(TsdXmlParser* P, char& Stop);
+  // The start tag read straight from the parser's decoded text: nothing
+  // (stNone), the name and the attributes before the read position, the
+  // rest left to the piecewise reads (stPartial), or all of it, with '>'
+  // or '/' in Stop (stWhole).
+  enum TStartTagRead { stNone, stPartial, stWhole };
+  [[gnu::noinline]] TStartTagRead ParseStartTag(TsdXmlParser* P, char& Stop);
   // The start tag and what it closes with: true when the element goes on
   // with children (its nesting level still counted), false when it is
   // complete already (short form, a bad end of the tag, too deep).

@@ -555,50 +555,6 @@ TsdElementType TsdXmlParser::ReadOpenTagSlow() {
   }
 }
 
-bool TsdXmlParser::ScanStartTag(TsdStartTag& Tag) const {
-  // The same steps as the element's name, ParseAttributeList, the
-  // attribute and its quoted text, each giving up where one of them would
-  // report or read on.
-  const char* p = Current();
-  const char* end = TextEnd();
-  const char* q = p;
-  while (q < end && !kNameStops.Stop[static_cast<unsigned char>(*q)]) ++q;
-  if (q >= end) return false;
-  Tag.Name = std::string_view(p, static_cast<size_t>(q - p));
-  Tag.Count = 0;
-  for (;;) {
-    // One space or none before each attribute and the end of the tag.
-    if (*q == ' ') ++q;
-    if (q >= end || IsBlank(*q)) return false;
-    char c = *q++;
-    if (c == '>' || c == '/') {
-      Tag.Stop = c;
-      Tag.End = q;
-      return true;
-    }
-    if (c == '!' || c == '?' || c == '"' || c == '\'' || Tag.Count == TsdStartTag::kMaxAttributes) return false;
-    const char* from = q - 1;
-    const char* eq = sdFindByte(from, end, '=');
-    if (eq == end) return false;
-    q = eq + 1;
-    while (q < end && IsBlank(*q)) ++q;
-    if (q >= end || (*q != '"' && *q != '\'')) return false;
-    char quote = *q++;
-    const char* close = sdFindByte(q, end, quote);
-    if (close == end) return false;
-    auto& a = Tag.Attributes[Tag.Count++];
-    const char* n0 = from;
-    const char* n1 = eq;
-    while (n0 < n1 && static_cast<unsigned char>(*n0) <= 32) ++n0;
-    while (n1 > n0 && static_cast<unsigned char>(n1[-1]) <= 32) --n1;
-    a.Name = n0;
-    a.NameEnd = n1;
-    a.Value = q;
-    a.After = q = close + 1;
-    if (q >= end) return false;
-  }
-}
-
 Int64 TsdXmlParser::GetLineNumber() const {
   const char* p = FUtf8Buffer.data();
   Integer end = std::min(FUtf8CurrentIdx, static_cast<Integer>(FUtf8Buffer.size()));

@@ -325,10 +325,17 @@ bool TsdElement::ParseOpen(TsdXmlParser* P) {
   P->Flush();
   FValueIndex = -1;
   char c;
-  if (!ParseStartTag(P, c)) {
-    ReadElementName(this, P);
-    DoNodeNew(this);
-    c = ParseAttributeList(P);
+  switch (ParseStartTag(P, c)) {
+    case stNone:
+      ReadElementName(this, P);
+      DoNodeNew(this);
+      c = ParseAttributeList(P);
+      break;
+    case stPartial:
+      c = ParseAttributeList(P);
+      break;
+    case stWhole:
+      break;
   }
   if (c == '>') return true;
   if (c == '/') {
@@ -455,27 +462,71 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
   }
 }
 
-bool TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop) {
-  // Out of ParseStream, so that the tag's room on the stack is given back
-  // before the children are read.
-  TsdStartTag tag;
-  if (!P->ScanStartTag(tag)) return false;
-  // The nodes, symbols and events in the order the piecewise reads make them.
-  SetNameView(tag.Name);
+namespace {
+// Blanks, '/', '>' and '[': where a tag name ends.
+struct TNameStops {
+  bool Stop[256] = {};
+  constexpr TNameStops() {
+    for (unsigned char c : {9, 10, 13, 32, 47, 62, 91}) Stop[c] = true;
+  }
+};
+constexpr TNameStops kNameStops;
+bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
+}  // namespace
+
+TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop) {
+  // Out of ParseOpen, so that its room on the stack is given back before
+  // the children are read. The same steps as the element's name,
+  // ParseAttributeList, the attribute and its quoted text, over the decoded
+  // text at hand, making the nodes and events in the same order; where one
+  // of those reads would report or read on, the scan stops at the last
+  // attribute it completed and leaves the rest to them.
+  const char* p = P->Current();
+  const char* end = P->TextEnd();
+  const char* q = p;
+  while (q < end && !kNameStops.Stop[static_cast<unsigned char>(*q)]) ++q;
+  if (q >= end) return stNone;
+  SetNameView(std::string_view(p, static_cast<size_t>(q - p)));
   DoNodeNew(this);
   TPlainXml* doc = Document();
-  for (Integer i = 0; i < tag.Count; ++i) {
-    const TsdStartTag::TAttribute& t = tag.Attributes[i];
-    auto* a = TsdNodeArena::Make<TsdAttribute>(doc->NodeArena(), doc);
-    AddParsed(a, true);
-    DoNodeNew(a);
-    a->SetParsed(t.NameView(), t.Quote(), t.ValueView());
-    DoProgress(P->PositionAt(t.After));
-    DoNodeLoaded(a);
+  for (;;) {
+    // q < end: behind the name or an attribute's closing quote.
+    const char* at = q;
+    // One space or none before each attribute and the end of the tag.
+    if (*q == ' ') ++q;
+    if (q < end && !IsBlank(*q)) {
+      char c = *q++;
+      if (c == '>' || c == '/') {
+        Stop = c;
+        P->SetCurrent(q);
+        return stWhole;
+      }
+      if (c != '!' && c != '?' && c != '"' && c != '\'') {
+        const char* from = q - 1;
+        const char* eq = sdFindByte(from, end, '=');
+        const char* v = eq < end ? eq + 1 : end;
+        while (v < end && IsBlank(*v)) ++v;
+        const char* close = v < end && (*v == '"' || *v == '\'') ? sdFindByte(v + 1, end, *v) : end;
+        if (close + 1 < end) {
+          const char* n0 = from;
+          const char* n1 = eq;
+          while (n0 < n1 && static_cast<unsigned char>(*n0) <= 32) ++n0;
+          while (n1 > n0 && static_cast<unsigned char>(n1[-1]) <= 32) --n1;
+          auto* a = TsdNodeArena::Make<TsdAttribute>(doc->NodeArena(), doc);
+          AddParsed(a, true);
+          DoNodeNew(a);
+          a->SetParsed(std::string_view(n0, static_cast<size_t>(n1 - n0)), *v,
+                       std::string_view(v + 1, static_cast<size_t>(close - v - 1)));
+          q = close + 1;
+          DoProgress(P->PositionAt(q));
+          DoNodeLoaded(a);
+          continue;
+        }
+      }
+    }
+    P->SetCurrent(at);
+    return stPartial;
   }
-  P->SetCurrent(tag.End);
-  Stop = tag.Stop;
-  return true;
 }
 
 void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
