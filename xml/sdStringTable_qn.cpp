@@ -171,11 +171,14 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
   TsdSymbol*& recent = FRecent[(n * 31 + static_cast<unsigned char>(S[0]) * 7 + static_cast<unsigned char>(S[n - 1])) & 255];
   if (recent && static_cast<size_t>(recent->FCharCount) == n && SameBytes(recent->FFirst, S.data(), n))
     return recent->FID;
-  if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
+  if ((FSymbolsUsed + 1) * 2 > FIndex.size()) GrowIndex();
   size_t h = HashWithSeed(S, FSeed);
   TSlot* slot = FindSlot(S, h);
   if (slot->Place) {
     recent = SymbolAtPlace(slot->Place);
+    // A symbol kept from before the last Clear takes the next id, as a new
+    // one would, with its bytes where they are.
+    if (recent->FID == 0) InitSymbol(recent, recent->FFirst, static_cast<size_t>(recent->FCharCount));
     return recent->FID;
   }
   // A new symbol whose block and bytes are at hand, as they are for all but
@@ -202,6 +205,13 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
 
 bool TsdSymbolTable::MayContain(char C) const {
   if (FByID.empty()) return false;
+  // With symbols kept from an earlier document among them, the blocks hold
+  // bytes of no symbol in use: the symbols are looked at one by one.
+  if (FSymbolsUsed != FByID.size()) {
+    for (const TsdSymbol* sym : FByID)
+      if (sym->FCharCount && std::memchr(sym->FFirst, C, static_cast<size_t>(sym->FCharCount))) return true;
+    return false;
+  }
   for (size_t b = 0; b <= FByteBlock && b < FByteBlocks.size(); ++b) {
     size_t used = b == FByteBlock ? FByteUsed : FByteBlockUsed[b];
     if (used && std::memchr(FByteBlocks[b].get(), C, used)) return true;
@@ -232,6 +242,26 @@ void TsdSymbolTable::ClearFrequency() {
 }
 
 void TsdSymbolTable::Clear() {
+  // The symbols stay in the index, without an id, while those kept from
+  // earlier documents are not more than the document's own: loading the
+  // same or a similar document again then finds its text without copying
+  // it. Ids are given in the order of first use as in an empty table, so
+  // nothing of this is seen outside.
+  size_t live = FByID.size(), liveBytes = 0;
+  for (TsdSymbol* sym : FByID) liveBytes += static_cast<size_t>(sym->FCharCount);
+  size_t bytes = FByteUsed;
+  for (size_t b = 0; b < FByteBlock && b < FByteBlockUsed.size(); ++b) bytes += FByteBlockUsed[b];
+  if (FSymbolsUsed - live <= live + 1024 && bytes - liveBytes <= liveBytes + 65536) {
+    for (TsdSymbol* sym : FByID) sym->FID = 0;
+    FByID.clear();
+    FPluralSymbolCount = 0;
+    std::fill(std::begin(FRecent), std::end(FRecent), nullptr);
+    return;
+  }
+  ClearAll();
+}
+
+void TsdSymbolTable::ClearAll() {
   // The blocks stay for the next document; the index is emptied in place.
   FByID.clear();
   FSymbolsUsed = 0;
@@ -338,7 +368,7 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
   std::string bytes(len, '\0');
   if (len) S->ReadBuffer(bytes.data(), static_cast<Integer>(len));
   bytes = sdValidUtf8(bytes);
-  if ((FByID.size() + 1) * 2 > FIndex.size()) GrowIndex();
+  if ((FSymbolsUsed + 1) * 2 > FIndex.size()) GrowIndex();
   size_t h = HashWithSeed(bytes, FSeed);
   TSlot* slot = FindSlot(bytes, h);
   TsdSymbol* sym = NewSymbol(bytes);
@@ -352,7 +382,8 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
 }
 
 void TsdSymbolTable::LoadFromStream(TStream* S) {
-  Clear();
+  // A stored table lists its symbols once each: none is kept.
+  ClearAll();
   Cardinal n = sdStreamReadCardinal(S);
   for (Cardinal i = 0; i < n; ++i) LoadSymbol(S);
 }

@@ -20,7 +20,7 @@ class TsdSymbol : public TObject {
   std::string_view View() const { return {FFirst, static_cast<size_t>(FCharCount)}; }
   UTF8String AsString() const { return UTF8String(View()); }
 
-  Integer FID = 0;
+  Integer FID = 0;  // 0 while kept from a document before the last Clear
   Cardinal FFreq = 0;
   Cardinal FSymbolStyle = 0;
   const char* FFirst = "";  // in the table's byte arena
@@ -51,6 +51,8 @@ class TsdSymbolTable : public TDebugComponent {
   bool MayContain(char C) const;
   void IncrementFrequency(Integer ID);
   void ClearFrequency();
+  // Empties the table as seen from outside: no symbol, the next one gets id
+  // 1. Symbols may stay behind it for the next document (see the .cpp).
   void Clear();
   // Orders the symbols by use, most used first; NewIDs[old id] becomes the
   // new id (NewIDs must have room for the highest old id). Symbols used at
@@ -70,6 +72,8 @@ class TsdSymbolTable : public TDebugComponent {
 
  protected:
   void SaveSymbol(TStream* S, Integer ID);
+  // Clear that keeps no symbol.
+  void ClearAll();
   void LoadSymbol(TStream* S);
 
   // A new symbol with a copy of S's bytes, not yet in the look-up index.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <random>
 #include <vector>
@@ -121,6 +122,59 @@ TEST(sdStringTable_qn, ClearedTableStartsOverAndKnowsItsBytes) {
   }
   t.Clear();
   EXPECT_FALSE(t.MayContain('x'));
+}
+
+TEST(sdStringTable_qn, SymbolsKeptOverAClearAreNotSeen) {
+  // A Clear may keep symbols for the next document. Documents drawn from a
+  // few pools (the same one again, an overlapping one, a disjoint one, one
+  // much larger or smaller) go through one table and, each, through a fresh
+  // one: ids, counts, texts, MayContain, the sort by use and the stream form
+  // agree, and text kept from before is never answered with a stale id.
+  std::mt19937 rng(17);
+  std::vector<std::vector<std::string>> pools(4);
+  for (size_t k = 0; k < pools.size(); ++k)
+    for (int i = 0, n = k == 3 ? 5000 : 200; i < n; ++i)
+      pools[k].push_back((i % 3 ? "p" : "shared") + std::to_string(k == 1 && i % 2 ? 0 : k) + "-" +
+                         std::to_string(i) + (i % 17 == 0 ? "&amp;" : "") + (k == 2 && i % 50 == 0 ? "%" : "") +
+                         std::string(rng() % 30, 'y'));
+  TsdSymbolTable t(nullptr);
+  for (int round = 0; round < 40; ++round) {
+    const std::vector<std::string>& pool = pools[round < 4 ? 0 : rng() % pools.size()];
+    std::vector<std::string> doc;
+    for (size_t i = 0, n = 1 + rng() % (pool.size() * 2); i < n; ++i) doc.push_back(pool[rng() % pool.size()]);
+    if (round % 5 == 4) doc.clear();  // an empty document in between
+    t.Clear();
+    TsdSymbolTable fresh(nullptr);
+    for (const std::string& s : doc) ASSERT_EQ(t.AddString(s), fresh.AddString(s)) << round << " " << s;
+    ASSERT_EQ(t.GetSymbolCount(), fresh.GetSymbolCount()) << round;
+    for (Integer id = 1; id <= fresh.GetSymbolCount(); ++id) ASSERT_EQ(t.GetView(id), fresh.GetView(id));
+    EXPECT_EQ(t.GetView(fresh.GetSymbolCount() + 1), "");
+    EXPECT_EQ(t.MayContain('&'), fresh.MayContain('&')) << round;
+    EXPECT_EQ(t.MayContain('y'), fresh.MayContain('y')) << round;
+    EXPECT_EQ(t.MayContain('%'), fresh.MayContain('%')) << round;
+    if (round % 7 == 6) {
+      for (Integer id = 1; id <= fresh.GetSymbolCount(); id += 3) {
+        t.IncrementFrequency(id);
+        t.IncrementFrequency(id);
+        fresh.IncrementFrequency(id);
+        fresh.IncrementFrequency(id);
+      }
+      std::vector<Integer> a(fresh.GetSymbolCount() + 1), b(fresh.GetSymbolCount() + 1);
+      t.SortByFrequency(a);
+      fresh.SortByFrequency(b);
+      ASSERT_EQ(a, b);
+      TsdFastMemStream ms, mf;
+      t.SaveToStream(&ms, t.GetSymbolCount());
+      fresh.SaveToStream(&mf, fresh.GetSymbolCount());
+      ASSERT_EQ(ms.Size(), mf.Size());
+      ASSERT_EQ(std::memcmp(ms.Memory(), mf.Memory(), static_cast<size_t>(ms.Size())), 0);
+      // A table read from a stream holds exactly the stream's symbols.
+      ms.SetPosition(0);
+      t.LoadFromStream(&ms);
+      ASSERT_EQ(t.GetSymbolCount(), fresh.GetSymbolCount());
+      for (const std::string& s : doc) ASSERT_EQ(t.AddString(s), fresh.AddString(s));
+    }
+  }
 }
 
 TEST(sdStringTable_qn, FrequencySortAndStreamForm) {
