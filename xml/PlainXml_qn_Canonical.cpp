@@ -73,6 +73,11 @@ void ForEachReference(std::string_view text, F f) {
   // '&' and one late ';' is not searched again for each of them.
   size_t semi = 0;
   for (size_t i = text.find('&'); i != std::string_view::npos; i = text.find('&', i + 1)) {
+    // "&amp;", "&lt;" and "&gt;", nearly every reference of most texts,
+    // are passed over without the search for their ';'.
+    std::string_view at = text.substr(i + 1, 4);
+    if (at.size() >= 3 && at[2] == ';' && (at[0] == 'l' || at[0] == 'g') && at[1] == 't') continue;
+    if (at == "amp;") continue;
     if (semi <= i) semi = text.find(';', i + 1);
     if (semi == std::string_view::npos) return;
     std::string_view name = text.substr(i + 1, semi - i - 1);
