@@ -127,7 +127,7 @@ inline constexpr TXmlFormatType cDefaultXmlFormat = xfPreserve;
 // few bytes long (names, indentation, short values), where a library call
 // costs more than the search: the first 64 bytes are searched here, 16 at a
 // time, and anything longer by memchr.
-inline const char* sdFindByte(const char* p, const char* end, char C) {
+[[gnu::always_inline]] inline const char* sdFindByte(const char* p, const char* end, char C) {
 #if defined(__SSE2__)
   const __m128i k = _mm_set1_epi8(C);
   for (int i = 0; i < 4 && end - p >= 16; ++i, p += 16) {
@@ -308,11 +308,14 @@ class TsdXmlParser : public TDebugPersistent {
   Int64 GetLineNumber() const;
   Int64 GetPosition() const { return FUtf8BasePosition + FUtf8CurrentIdx; }
   void Flush(bool Force = false) {
-    // Called for every element: most calls find nothing worth compacting
-    // (less than half the buffer, or less than 16 KB, consumed).
+    // Called for every element: most calls find nothing worth compacting.
+    // The text is compacted once 16 KB are consumed and at most 8 KB are
+    // left to move, as the text at hand is nearly read, or else once 256 KB
+    // are consumed; compacting at half the buffer moved about as much text
+    // again as the document holds.
     if (FUtf8CurrentIdx <= 0 ||
-        (!Force && (static_cast<size_t>(FUtf8CurrentIdx) * 2 < FUtf8Buffer.size() || FUtf8CurrentIdx < 16384) &&
-         FUtf8CurrentIdx < 65536))
+        (!Force && (FUtf8CurrentIdx < 16384 ||
+                    (FUtf8Buffer.size() - static_cast<size_t>(FUtf8CurrentIdx) > 8192 && FUtf8CurrentIdx < 262144))))
       return;
     Compact();
   }

@@ -563,9 +563,8 @@ Int64 TsdXmlParser::GetLineNumber() const {
 
 void TsdXmlParser::Compact() {
   // Text before the read position is never read again; dropping it keeps
-  // the buffer the size of an element, whatever the document's size. It is
-  // compacted only once the consumed part passes half the buffer and 16 KB,
-  // or 64 KB.
+  // the buffer the size of an element, whatever the document's size (Flush
+  // says when).
   Integer cut = FUtf8CurrentIdx;
   FBaseLineNumber += CountLF(FUtf8Buffer.data(), FUtf8Buffer.data() + cut);
   FUtf8BasePosition += cut;

@@ -392,15 +392,19 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
     }
     bool opened = false;
     while (!result) {
-      if (!P->SkipChar('<')) e->TsdElement::ParseIntermediateData(P);
+      // Mostly the next tag follows at once.
+      bool tag = P->SkipChar('<');
+      if (!tag) e->TsdElement::ParseIntermediateData(P);
       if (P->EndOfStream()) {
         ReportPremature(e, P);
         result = e;
         break;
       }
-      P->MoveBack();
-      char c = P->NextChar();
-      if (c == '<') {
+      if (!tag) {
+        P->MoveBack();
+        tag = P->NextChar() == '<';
+      }
+      if (tag) {
         TsdElementType t = P->ReadOpenTag();
         if (!kElementContent.Contains(t)) {
           ReportAt(e, wsWarn, "illegal tag (\"", qn::ElementTypeName(t), P, false);

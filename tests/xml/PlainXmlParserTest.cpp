@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -125,6 +126,44 @@ TEST(PlainXml_qn_Parser, BlockSizesChangeNothing) {
       ASSERT_EQ(l.Reports, reports) << chunk;
       ASSERT_EQ(l.Doc->WriteToLocalString(), expect) << chunk;
     }
+  }
+}
+
+TEST(PlainXml_qn_Parser, LargeDocumentsReportLinesAndPositionsAcrossCompaction) {
+  // The decoded text is compacted as it is read: elements, indentation and a
+  // text longer than the buffer is ever let grow before it compacts, then a
+  // mismatched end tag far into the document. Its report names the line and
+  // position of the whole text, and every block size gives the same reports
+  // and tree.
+  std::string text = "<?xml version=\"1.0\"?>\r\n<r>\r\n";
+  for (int i = 0; text.size() < 200000; ++i)
+    text += "  <e n=\"" + std::to_string(i) + "\"><f>caf\xC3\xA9 " + std::to_string(i) + "</f></e>\r\n";
+  text += "  <long>";
+  for (int i = 0; i < 30000; ++i) text += "word" + std::to_string(i % 7) + (i % 10 == 9 ? "\r\n" : " ");
+  text += "</long>\r\n";
+  for (int i = 0; text.size() < 700000; ++i) text += "  <g><h a='" + std::to_string(i) + "'/></g>\r\n";
+  size_t bad = text.size();
+  text += "  <x></y>\r\n</r>";
+  std::string normalised = sdNormaliseEol(text);
+  size_t badInNormalised = normalised.rfind("<x></y>");
+  Int64 line = std::count(normalised.begin(), normalised.begin() + static_cast<std::ptrdiff_t>(badInNormalised), '\n');
+  Int64 pos = static_cast<Int64>(badInNormalised + 7);
+  ASSERT_GT(bad, 600000u);
+  auto whole = Load(text);
+  std::vector<std::string> reports = whole->Reports;
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[1], "[warn] begin and end tag mismatch: \"x\" and \"y\" at line " + std::to_string(line) +
+                            " (pos " + std::to_string(pos) + ")");
+  std::string expect = whole->Doc->WriteToString();
+  for (Integer chunk : {Integer(977), Integer(4096), Integer(65536), static_cast<Integer>(text.size() + 1)}) {
+    TLoad l;
+    TsdStringStream s(text);
+    TsdXmlParser parser(&s, chunk);
+    parser.SetOwner(l.Doc.get());
+    l.Doc->RootNodeList()->Clear();
+    l.Doc->ParseStream(&parser);
+    ASSERT_EQ(l.Reports, reports) << chunk;
+    ASSERT_EQ(l.Doc->WriteToString(), expect) << chunk;
   }
 }
 
