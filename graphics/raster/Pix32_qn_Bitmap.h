@@ -63,6 +63,9 @@ class TCustomSampler : public TNotifiablePersistent {
   // may take the samples as they come instead of forcing their alpha; asked
   // after PrepareSampling. Only a sampler that knows its colours says so.
   virtual bool HasOpaqueSamples() { return false; }
+  // Whether the samples of the sampling under way depend on X alone, every
+  // row alike; asked after PrepareSampling, like the above.
+  virtual bool HasRowsAlike() { return false; }
 };
 
 // A sampler bound to one bitmap that can also stretch a rectangle of it into

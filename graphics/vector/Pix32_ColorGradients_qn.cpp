@@ -447,18 +447,7 @@ void TLinearGradientPolygonFiller::FillLineTable(PColor32 Dst, Integer DstX, Int
   double DX, DY, T0;
   Axis(DX, DY, T0);
   if (DY == 0) {
-    // The axis runs along the rows: every row has the same colours, so they
-    // are worked out once and copied from then on.
-    if (FRowT0 != T0 || FRowDX != DX || FRowWrap != FWrapMode) {
-      FRow.Clear();
-      FRowT0 = T0;
-      FRowDX = DX;
-      FRowWrap = FWrapMode;
-    }
-    const TColor32* Row = FRow.Cover(DstX, Length, [&](Integer X1, Integer N, PColor32 Out) {
-      TableRow(FWrapMode, FTable, T0, DX, X1, N, Out);
-    });
-    if (Row) {
+    if (const TColor32* Row = KeptRow(T0, DX, DstX, Length)) {
       PutRow(Row, Dst, Length, AlphaValues, FTableOpaque);
       EMMS();
       return;
@@ -467,12 +456,54 @@ void TLinearGradientPolygonFiller::FillLineTable(PColor32 Dst, Integer DstX, Int
   constexpr Integer kPiece = 256;
   TColor32 Colors[kPiece];
   const double Row = T0 + DstY * DY;
+  // Across the axis a row has one colour.
+  if (DX == 0) {
+    TableRow(FWrapMode, FTable, Row, DX, DstX, 1, Colors);
+    std::fill(Colors + 1, Colors + std::min(kPiece, Length), Colors[0]);
+  }
   for (Integer I = 0; I < Length; I += kPiece) {
     const Integer N = std::min(kPiece, Length - I);
-    TableRow(FWrapMode, FTable, Row, DX, static_cast<Integer>(static_cast<Cardinal>(DstX) + I), N, Colors);
+    if (DX != 0)
+      TableRow(FWrapMode, FTable, Row, DX, static_cast<Integer>(static_cast<Cardinal>(DstX) + I), N, Colors);
     PutRow(Colors, Dst + I, N, AlphaValues ? AlphaValues + I : nullptr, FTableOpaque);
   }
   EMMS();
+}
+
+// The axis runs along the rows: every row has the same colours, so they are
+// worked out once and copied from then on.
+const TColor32* TLinearGradientPolygonFiller::KeptRow(double T0, double DX, Integer X, Integer Count) {
+  if (FRowT0 != T0 || FRowDX != DX || FRowWrap != FWrapMode) {
+    FRow.Clear();
+    FRowT0 = T0;
+    FRowDX = DX;
+    FRowWrap = FWrapMode;
+  }
+  return FRow.Cover(X, Count, [&](Integer X1, Integer N, PColor32 Out) { TableRow(FWrapMode, FTable, T0, DX, X1, N, Out); });
+}
+
+// Rows along the axis are all alike and rows across it are of one colour
+// each, so a box of either is copied or filled whole, as the row routine
+// would at full weight; only with opaque colours, which it puts unblended.
+bool TLinearGradientPolygonFiller::FillBox(TCustomBitmap32* Bitmap, const TRect& Box) {
+  if (!FGradient || !FUseLookUpTable || !FTableOpaque || ClassType() != StaticClass()) return false;
+  const Integer Len = Box.Right - Box.Left;
+  if (Len <= 0 || Box.Bottom <= Box.Top) return true;
+  double DX, DY, T0;
+  Axis(DX, DY, T0);
+  if (DY == 0) {
+    const TColor32* Row = KeptRow(T0, DX, Box.Left, Len);
+    if (!Row) return false;
+    for (Integer Y = Box.Top; Y < Box.Bottom; ++Y) MoveLongword(Row, Bitmap->ScanLine(Y) + Box.Left, Len);
+    return true;
+  }
+  if (DX != 0) return false;
+  for (Integer Y = Box.Top; Y < Box.Bottom; ++Y) {
+    TColor32 Color;
+    TableRow(FWrapMode, FTable, T0 + Y * DY, DX, Box.Left, 1, &Color);
+    FillLongword(Bitmap->ScanLine(Y) + Box.Left, static_cast<Cardinal>(Len), Color);
+  }
+  return true;
 }
 
 void TLinearGradientPolygonFiller::FillLinePerPixel(PColor32 Dst, Integer DstX, Integer DstY, Integer Length,

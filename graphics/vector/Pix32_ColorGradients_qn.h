@@ -301,6 +301,7 @@ class TXGradientSampler : public TCustomCenterRadiusAngleLutGradientSampler {
   // The same samples a row at a time, without a call per pixel. Not for
   // several threads at once: a row of samples may be kept for the next call.
   void GetSampleSpanInt(Integer X, Integer Y, Integer Count, PColor32 Dst) override;
+  bool HasRowsAlike() override;
   void SetPoints(const TFloatPoint& StartPoint, const TFloatPoint& EndPoint);
   void SimpleGradient(const TFloatPoint& StartPoint, TColor32 StartColor, const TFloatPoint& EndPoint,
                       TColor32 EndColor);
@@ -350,6 +351,7 @@ class TLinearGradientPolygonFiller : public TCustomPolygonFiller {
 
   TFillLineEvent GetFillLine() override;
   TFillRunEvent GetFillRun() override;
+  bool FillBox(TCustomBitmap32* Bitmap, const TRect& Box) override;
   void BeginRendering() override;
 
   TColor32Gradient* Gradient() const { return FGradient; }
@@ -376,6 +378,9 @@ class TLinearGradientPolygonFiller : public TCustomPolygonFiller {
   // t at the centre of pixel (X, Y) is T0 + X·DX + Y·DY.
   void Axis(double& DX, double& DY, double& T0) const;
   void ComputeAxis(double& DX, double& DY, double& T0) const;
+  // With the axis along the rows (DY = 0), the colours of columns X ..
+  // X + Count - 1 from the kept row; nil when too wide to keep.
+  const TColor32* KeptRow(double T0, double DX, Integer X, Integer Count);
   // The last axis worked out, and the points it was worked out from (NaN
   // points never match, so they are worked out every time).
   mutable bool FAxisValid = false;

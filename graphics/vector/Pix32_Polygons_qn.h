@@ -42,6 +42,15 @@ class TCustomPolygonFiller : public TObject {
   // such runs and lines with weights. None (the default): whole rows go to
   // the line routine.
   virtual TFillRunEvent GetFillRun() { return {}; }
+  // A filler that can fill a whole box of full coverage quicker than a row
+  // at a time (its rows all alike, say) fills Box of Bitmap here, between
+  // BeginRendering and EndRendering, and says so. By default it cannot, and
+  // the renderer goes row by row.
+  virtual bool FillBox(TCustomBitmap32* Bitmap, const TRect& Box) {
+    (void)Bitmap;
+    (void)Box;
+    return false;
+  }
   virtual void BeginRendering() {}
   virtual void EndRendering() {}
 };
@@ -282,6 +291,7 @@ class TSamplerFiller : public TCustomPolygonFiller {
   explicit TSamplerFiller(TCustomSampler* Sampler);
   TFillLineEvent GetFillLine() override;
   TFillRunEvent GetFillRun() override;
+  bool FillBox(TCustomBitmap32* Bitmap, const TRect& Box) override;
   // Prepare and finalise the sampler; without one they raise.
   void BeginRendering() override;
   void EndRendering() override;

@@ -295,6 +295,18 @@ TFillRunEvent TSamplerFiller::GetFillRun() {
   return MakeEvent(this, &TSamplerFiller::SampleRunOpaque);
 }
 
+// Rows alike and opaque: the first row is sampled into the bitmap and the
+// others are copies of it.
+bool TSamplerFiller::FillBox(TCustomBitmap32* Bitmap, const TRect& Box) {
+  if (ClassType() != StaticClass() || !FSampler || !FOpaqueSamples || !FSampler->HasRowsAlike()) return false;
+  const Integer Len = Box.Right - Box.Left;
+  if (Len <= 0 || Box.Bottom <= Box.Top) return true;
+  const PColor32 First = Bitmap->ScanLine(Box.Top) + Box.Left;
+  FSampler->GetSampleSpanInt(Box.Left, Box.Top, Len, First);
+  for (Integer Y = Box.Top + 1; Y < Box.Bottom; ++Y) MoveLongword(First, Bitmap->ScanLine(Y) + Box.Left, Len);
+  return true;
+}
+
 void TSamplerFiller::SampleRunOpaque(PColor32 Dst, Integer DstX, Integer DstY, Integer Length) {
   // Opaque samples are already what a full weight makes of them, so the
   // sampler writes them straight into the bitmap. Such a sampler reads no

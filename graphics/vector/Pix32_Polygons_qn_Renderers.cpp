@@ -454,6 +454,7 @@ bool TPolygonRenderer32VPR::FillPixelBox(const TArrayOfArrayOfFloatPoint& Points
   if (Len <= 0) return true;
   const TFillLineEvent FillLine = FFiller->GetFillLine();
   if (!Assigned(FillLine)) return true;
+  if (FFiller->FillBox(FBitmap, Rect(X1, Y1, X2, Y2))) return true;
   const TFillRunEvent FillRun = FFiller->GetFillRun();
   TColor32* Buffer = Assigned(FillRun) ? nullptr : SpanBuffer(Len);
   for (Integer Y = Y1; Y < Y2; ++Y) {

@@ -246,12 +246,19 @@ TEST(Pix32_ColorGradients_qn, SamplerRowsEqualPixelSamples) {
   R.SetCenter(FloatPoint(50.5f, 20.25f));
   R.SetRadius(77);
   TXGradientSampler X(G.get());
+  // Radii that send the values out of range or to no number at the centre.
+  TRadialGradientSampler Zero(G.get()), Tiny(G.get());
+  Zero.SetCenter(FloatPoint(3, 17));
+  Zero.SetRadius(0);
+  Tiny.SetCenter(FloatPoint(-2.5e9f, 20));
+  Tiny.SetRadius(1e-3f);
   // Along the rows: every row alike, so a row may be kept between calls.
   TLinearGradientSampler H(G.get());
   H.SetPoints(FloatPoint(13.3f, 40), FloatPoint(211, 40));
   for (TWrapMode M : {TWrapMode::wmClamp, TWrapMode::wmRepeat, TWrapMode::wmMirror})
     for (TCustomSampler* S : {static_cast<TCustomSampler*>(&L), static_cast<TCustomSampler*>(&R),
-                              static_cast<TCustomSampler*>(&X), static_cast<TCustomSampler*>(&H)}) {
+                              static_cast<TCustomSampler*>(&X), static_cast<TCustomSampler*>(&H),
+                              static_cast<TCustomSampler*>(&Zero), static_cast<TCustomSampler*>(&Tiny)}) {
       static_cast<TCustomGradientSampler*>(S)->SetWrapMode(M);
       S->PrepareSampling();
       for (Integer Y : {-300, -1, 0, 17, 555})
@@ -531,6 +538,23 @@ TEST(Pix32_Polygons_qn, PixelAlignedRectanglesFillAsTheCoveragePath) {
   RS.SetCenter(FloatPoint(40, 30));
   RS.SetRadius(30);
   TSamplerFiller SF(&RS);
+  // Opaque colours along the rows or across them: boxes copied or filled
+  // whole, which must come out as the rows would.
+  TColor32Gradient Solid;
+  Solid.AddColorStop(0.0f, 0xFF1E3A8Au);
+  Solid.AddColorStop(0.6f, 0xFF38BDF8u);
+  Solid.AddColorStop(1.0f, 0xFFF97316u);
+  TLinearGradientPolygonFiller Along(&Solid), Across(&Solid);
+  Along.SetStartPoint(FloatPoint(12.5f, 3));
+  Along.SetEndPoint(FloatPoint(41, 3));
+  Along.SetWrapMode(TWrapMode::wmRepeat);
+  Across.SetStartPoint(FloatPoint(30, 4));
+  Across.SetEndPoint(FloatPoint(30, 22.5f));
+  Across.SetWrapMode(TWrapMode::wmMirror);
+  TLinearGradientSampler LS(&Solid);
+  LS.SetPoints(FloatPoint(8, 0), FloatPoint(77, 0));
+  LS.SetWrapMode(TWrapMode::wmClamp);
+  TSamplerFiller LF(&LS);
   TCallbackPolygonFiller Lines;  // no run routine
   const struct {
     TFloatRect R;
@@ -538,9 +562,20 @@ TEST(Pix32_Polygons_qn, PixelAlignedRectanglesFillAsTheCoveragePath) {
   } Cases[] = {{FloatRect(3, 2, 97, 58), FloatRect(0, 0, 100, 60)},   {FloatRect(-20, -5, 40, 70), FloatRect(0, 0, 100, 60)},
                {FloatRect(10, 10, 60, 50), FloatRect(20, 0, 45, 33)}, {FloatRect(10, 10, 60, 50), FloatRect(20.5f, 0, 45, 33)},
                {FloatRect(10, 10.5f, 60, 50), FloatRect(0, 0, 100, 60)}, {FloatRect(70, 10, 90, 30), FloatRect(0, 0, 50, 60)}};
-  for (TCustomPolygonFiller* F : {static_cast<TCustomPolygonFiller*>(&Lin), static_cast<TCustomPolygonFiller*>(&SF),
-                                  static_cast<TCustomPolygonFiller*>(&Lines)}) {
+  for (TCustomPolygonFiller* F :
+       {static_cast<TCustomPolygonFiller*>(&Lin), static_cast<TCustomPolygonFiller*>(&SF),
+        static_cast<TCustomPolygonFiller*>(&Along), static_cast<TCustomPolygonFiller*>(&Across),
+        static_cast<TCustomPolygonFiller*>(&LF), static_cast<TCustomPolygonFiller*>(&Lines)}) {
     if (F == &Lines) Lines.SetFillLineEvent(Lin.GetFillLine());
+    {
+      // Only the opaque boxes along or across the axis go whole.
+      TCustomBitmap32 Probe;
+      Probe.SetSize(20, 10);
+      F->BeginRendering();
+      EXPECT_EQ(F->FillBox(&Probe, Rect(2, 1, 18, 9)), F == &Along || F == &Across || F == &LF)
+          << ToUtf8(F->ClassName());
+      F->EndRendering();
+    }
     for (const auto& C : Cases)
       for (bool Reverse : {false, true}) {
         const TFloatRect& R = C.R;
