@@ -507,7 +507,7 @@ class TsdNodeArena {
   void Reset();
   // A node of class T made in the arena for the document.
   template <class T>
-  static T* Make(TsdNodeArena* A, TPlainXml* Doc);
+  [[gnu::always_inline]] static inline T* Make(TsdNodeArena* A, TPlainXml* Doc);
   // The arena a node of an arena came from. Arena kinds derive singly from
   // TXmlNode, so the node starts its block.
   static TsdNodeArena* Of(const TXmlNode* ANode) {
@@ -1018,7 +1018,7 @@ class TsdElement : public TsdContainerNode {
   // The start tag and what it closes with: true when the element goes on
   // with children (its nesting level still counted), false when it is
   // complete already (short form, a bad end of the tag, too deep).
-  bool ParseOpen(TsdXmlParser* P);
+  [[gnu::always_inline]] inline bool ParseOpen(TsdXmlParser* P);
   // The children of an opened plain element and all their descendants, in
   // one loop over an explicit stack: what ParseStream returns.
   TXmlNode* ParseNested(TsdXmlParser* P);
@@ -1506,7 +1506,7 @@ inline void TXmlNode::DoProgress(Int64 Position) {
 }
 
 template <class T>
-T* TsdNodeArena::Make(TsdNodeArena* A, TPlainXml* Doc) {
+inline T* TsdNodeArena::Make(TsdNodeArena* A, TPlainXml* Doc) {
   if (!A || !Doc) return new T(Doc);
   T* n = new (A) T(TsdParsedOwner{Doc});
   n->FInArena = true;

@@ -422,6 +422,15 @@ char TsdXmlParser::SkipBlanksSlow(std::string_view& Blanks) {
 
 bool TsdXmlParser::CheckString(std::string_view S) {
   Integer start = FUtf8CurrentIdx;
+  // All of S in the text at hand: compared there, as NextChar would give
+  // it (a NUL before the end of the text is a byte like any other).
+  if (static_cast<size_t>(static_cast<Integer>(FUtf8Buffer.size()) - start) >= S.size()) {
+    const char* p = FUtf8Buffer.data() + start;
+    for (size_t k = 0; k < S.size(); ++k)
+      if (LoCase(p[k]) != LoCase(S[k])) return false;
+    FUtf8CurrentIdx = start + static_cast<Integer>(S.size());
+    return true;
+  }
   for (char want : S) {
     char c = NextChar();
     if (c == 0 && FEndOfStream) {
