@@ -54,6 +54,17 @@ std::unique_ptr<TLoad> Load(const std::string& bytes, bool preserve = true) {
   return l;
 }
 
+// The bytes parsed through a parser that reads Chunk bytes at a time.
+std::unique_ptr<TLoad> ParseInChunks(const std::string& bytes, Integer Chunk) {
+  auto l = std::make_unique<TLoad>();
+  TsdStringStream s(bytes);
+  TsdXmlParser parser(&s, Chunk);
+  parser.SetOwner(l->Doc.get());
+  l->Doc->RootNodeList()->Clear();
+  l->Doc->ParseStream(&parser);
+  return l;
+}
+
 std::string Utf16(const std::string& utf8, bool be, bool bom) {
   String w = sdUtf8ToWide(utf8);
   std::string r;
@@ -117,14 +128,9 @@ TEST(PlainXml_qn_Parser, BlockSizesChangeNothing) {
     std::vector<std::string> reports = whole->Reports;
     std::string expect = whole->Doc->WriteToLocalString();
     for (Integer chunk : {1, 2, 3, 5, 16, 255, 256, 4096}) {
-      TLoad l;
-      TsdStringStream s(text);
-      TsdXmlParser parser(&s, chunk);
-      parser.SetOwner(l.Doc.get());
-      l.Doc->RootNodeList()->Clear();
-      l.Doc->ParseStream(&parser);
-      ASSERT_EQ(l.Reports, reports) << chunk;
-      ASSERT_EQ(l.Doc->WriteToLocalString(), expect) << chunk;
+      auto l = ParseInChunks(text, chunk);
+      ASSERT_EQ(l->Reports, reports) << chunk;
+      ASSERT_EQ(l->Doc->WriteToLocalString(), expect) << chunk;
     }
   }
 }
@@ -156,14 +162,9 @@ TEST(PlainXml_qn_Parser, LargeDocumentsReportLinesAndPositionsAcrossCompaction) 
                             " (pos " + std::to_string(pos) + ")");
   std::string expect = whole->Doc->WriteToString();
   for (Integer chunk : {Integer(977), Integer(4096), Integer(65536), static_cast<Integer>(text.size() + 1)}) {
-    TLoad l;
-    TsdStringStream s(text);
-    TsdXmlParser parser(&s, chunk);
-    parser.SetOwner(l.Doc.get());
-    l.Doc->RootNodeList()->Clear();
-    l.Doc->ParseStream(&parser);
-    ASSERT_EQ(l.Reports, reports) << chunk;
-    ASSERT_EQ(l.Doc->WriteToString(), expect) << chunk;
+    auto l = ParseInChunks(text, chunk);
+    ASSERT_EQ(l->Reports, reports) << chunk;
+    ASSERT_EQ(l->Doc->WriteToString(), expect) << chunk;
   }
 }
 
