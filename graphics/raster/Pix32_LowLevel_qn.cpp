@@ -81,7 +81,33 @@ __attribute__((target("avx2"))) void MoveBlock32(const char* S, char* D, size_t 
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(D + N - 32), last);
 }
 
+// Where the processor has 32-byte moves they take the rows: about a fifth
+// faster on the short rows of a partial repaint.
+bool WideMoves() {
+  static const bool wide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return wide;
+}
+
 }  // namespace
+
+void MoveLongwordRows(const void* Source, size_t SourceStride, void* Dest, size_t DestStride, Integer Count,
+                      Integer Rows) {
+  if (Count <= 0 || Rows <= 0) return;
+  const size_t n = static_cast<size_t>(Count) * 4;
+  const auto* s = static_cast<const char*>(Source);
+  auto* d = static_cast<char*>(Dest);
+  // The way to move is chosen once for all rows: a partial repaint moves
+  // many short rows, where choosing again for each costs a good part of
+  // the move.
+  if (n >= 256 && WideMoves()) {
+    for (Integer y = 0; y < Rows; ++y, s += SourceStride * 4, d += DestStride * 4) MoveBlock32(s, d, n);
+    return;
+  }
+  for (Integer y = 0; y < Rows; ++y, s += SourceStride * 4, d += DestStride * 4) MoveLongword(s, d, Count);
+}
 
 void MoveLongword(const void* Source, void* Dest, Integer Count) {
   if (Source == Dest || Count <= 0) return;
@@ -96,13 +122,7 @@ void MoveLongword(const void* Source, void* Dest, Integer Count) {
     std::memmove(Dest, Source, n);
     return;
   }
-  // Where the processor has 32-byte moves they take the rows: about a
-  // fifth faster on the short rows of a partial repaint.
-  static const bool wide = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  if (wide) {
+  if (WideMoves()) {
     MoveBlock32(s, d, n);
     return;
   }

@@ -14,6 +14,11 @@ void FillLongword_SSE2(void* X, Cardinal Count, Cardinal Value);
 
 void FillWord(void* X, Cardinal Count, Cardinal Value);
 void MoveLongword(const void* Source, void* Dest, Integer Count);
+// Rows rows of Count longwords each, as MoveLongword, the rows of the
+// source and of the destination SourceStride and DestStride longwords
+// apart; no source row may overlap a destination row.
+void MoveLongwordRows(const void* Source, size_t SourceStride, void* Dest, size_t DestStride, Integer Count,
+                      Integer Rows);
 void MoveWord(const void* Source, void* Dest, Integer Count);
 
 template <class T>

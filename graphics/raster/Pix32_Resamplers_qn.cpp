@@ -256,6 +256,26 @@ void BlockCombine(TCustomBitmap32* Dst, const TRect& DstRect, TCustomBitmap32* S
   // first: rows run bottom-up when the destination lies below the source,
   // and each row is read before it is written.
   const bool self = Src == Dst;
+  if (!self && (CombineOp == TDrawMode::dmOpaque || CombineOp == TDrawMode::dmBlend)) {
+    // The common cases pick their row routine once and step the row
+    // pointers: a partial repaint copies and blends many short rows, where
+    // choosing the routine and working out the addresses again for each
+    // row costs a good part of the row itself.
+    const TColor32* s = Src->GetPixelPtr(SrcX, SrcY);
+    PColor32 d = Dst->GetPixelPtr(DstRect.Left, DstRect.Top);
+    const size_t sStride = static_cast<size_t>(Src->Width()), dStride = static_cast<size_t>(Dst->Width());
+    if (CombineOp == TDrawMode::dmOpaque) {
+      MoveLongwordRows(s, sStride, d, dStride, w, h);
+    } else if (Src->MasterAlpha() >= 255) {
+      TBlendLine* const blend = *BLEND_LINE[static_cast<int>(Src->CombineMode())];
+      for (Integer k = 0; k < h; ++k, s += sStride, d += dStride) blend(s, d, w);
+    } else {
+      TBlendLineEx* const blend = *BLEND_LINE_EX[static_cast<int>(Src->CombineMode())];
+      const Cardinal m = Src->MasterAlpha();
+      for (Integer k = 0; k < h; ++k, s += sStride, d += dStride) blend(s, d, w, m);
+    }
+    return;
+  }
   const bool upward = self && DstRect.Top > SrcY;
   std::vector<TColor32> row(self && CombineOp != TDrawMode::dmOpaque ? static_cast<size_t>(w) : 0);
   for (Integer k = 0; k < h; ++k) {

@@ -342,6 +342,12 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
       std::memcpy(D.Scanline(b.Top), S.Scanline(b.Top + shiftY), size_t(b.Width()) * size_t(b.Height()) * 4);
       return;
     }
+    if (plainCopy && !same) {
+      if (b.Bottom > b.Top)
+        CopyRows(S.Scanline(b.Top + shiftY) + shiftX + b.Left, S.Stride, D.Scanline(b.Top) + b.Left, D.Stride,
+                 size_t(b.Width()), size_t(b.Bottom - b.Top));
+      return;
+    }
     for (int yy = b.Top; yy < b.Bottom; ++yy) {
       uint32_t* drow = D.Scanline(yy);
       const uint32_t* srow = srcRow(yy);

@@ -177,6 +177,16 @@ const TRowForms& Forms() {
 
 void FillRow(uint32_t* d, size_t n, uint32_t v) { Forms().Fill(d, n, v); }
 void CopyRow(const uint32_t* s, uint32_t* d, size_t n) { Forms().Copy(s, d, n); }
+void CopyRows(const uint32_t* s, ptrdiff_t sStride, uint32_t* d, ptrdiff_t dStride, size_t n, size_t rows) {
+  // The form is looked up once: a repainted rectangle makes many short
+  // rows, where a lookup and a call per row cost about as much as the copy.
+  const auto copy = Forms().Copy;
+  for (; rows > 0; --rows) {
+    copy(s, d, n);
+    s = reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(s) + sStride);
+    d = reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(d) + dStride);
+  }
+}
 void OverRow(const uint32_t* s, uint32_t* d, size_t n) { Forms().Over(s, d, n); }
 void NearestRow(const uint32_t* s, const int* cols, uint32_t* d, size_t n) { Forms().Nearest(s, cols, d, n); }
 

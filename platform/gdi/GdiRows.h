@@ -13,6 +13,8 @@ namespace vcl::gdi {
 void FillRow(uint32_t* d, size_t n, uint32_t v);
 // n pixels from s to d (which do not overlap).
 void CopyRow(const uint32_t* s, uint32_t* d, size_t n);
+// Rows of n pixels, each as CopyRow; the rows start Stride bytes apart.
+void CopyRows(const uint32_t* s, ptrdiff_t sStride, uint32_t* d, ptrdiff_t dStride, size_t n, size_t rows);
 // Premultiplied source-over with one rounding per byte:
 //   d = s + round(d * (255 - s.alpha) / 255), saturated,
 // a zero pixel leaving d as it is and an opaque one replacing it.

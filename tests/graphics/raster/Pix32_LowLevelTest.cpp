@@ -136,3 +136,27 @@ TEST(Pix32_LowLevel_qn, MoveLongwordCopiesLikeMemmoveAtEveryLengthAndAlignment) 
     ASSERT_EQ(block, expect) << "shift " << shift;
   }
 }
+
+// A block of rows moves as each row would with MoveLongword: short rows and
+// rows long enough for the wide moves, at any offset within the rows and
+// with strides of both bitmaps unlike; what lies between the rows and
+// around the block stays as it was.
+TEST(Pix32_LowLevel_qn, MoveLongwordRowsMovesEachRowAndNothingElse) {
+  std::mt19937 rng(11);
+  for (Integer count : {0, 1, 7, 63, 64, 67, 100, 130, 300}) {
+    for (Integer rows : {0, 1, 5}) {
+      for (int offset = 0; offset < 8; offset += 3) {
+        const size_t srcStride = static_cast<size_t>(count) + 13, dstStride = static_cast<size_t>(count) + 29;
+        std::vector<Cardinal> src(srcStride * 6 + 8), dst(dstStride * 6 + 8, 0xA5A5A5A5u);
+        for (Cardinal& c : src) c = static_cast<Cardinal>(rng());
+        std::vector<Cardinal> expect = dst;
+        for (Integer y = 0; y < rows; ++y)
+          for (Integer x = 0; x < count; ++x)
+            expect[static_cast<size_t>(y) * dstStride + static_cast<size_t>(offset + 2 + x)] =
+                src[static_cast<size_t>(y) * srcStride + static_cast<size_t>(offset + x)];
+        MoveLongwordRows(src.data() + offset, srcStride, dst.data() + offset + 2, dstStride, count, rows);
+        ASSERT_EQ(dst, expect) << "count " << count << " rows " << rows << " offset " << offset;
+      }
+    }
+  }
+}

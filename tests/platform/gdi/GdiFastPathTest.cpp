@@ -189,6 +189,15 @@ TEST(Platform_GdiBlt, RowLoopsOnEveryLengthAndAlignment) {
       std::copy(s.begin() + 3, s.begin() + 3 + n, ref.begin() + off);
       gdi::CopyRow(s.data() + 3, out.data() + off, size_t(n));
       ASSERT_EQ(out, ref) << "copy, offset " << off << " length " << n;
+      // Copy of rows: two rows of n from rows 40 pixels apart into rows 50
+      // apart; the pixels between the rows stay.
+      if (n <= 30 && off + 50 + n <= int(d.size())) {
+        out = d;
+        ref = d;
+        for (int y = 0; y < 2; ++y) std::copy(s.begin() + y * 40, s.begin() + y * 40 + n, ref.begin() + off + y * 50);
+        gdi::CopyRows(s.data(), 40 * 4, out.data() + off, 50 * 4, size_t(n), 2);
+        ASSERT_EQ(out, ref) << "copy rows, offset " << off << " length " << n;
+      }
       // Nearest: any column map.
       for (int i = 0; i < n; ++i) cols[size_t(i)] = int(rng() % 80);
       out = d;
