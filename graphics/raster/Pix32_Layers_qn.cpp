@@ -99,10 +99,7 @@ void TLayerCollection::Assign(TPersistent* Source) {
   EndUpdate();
 }
 
-TCustomLayer* TLayerCollection::Items(Integer Index) const {
-  if (Index < 0 || Index >= Count()) TList::Error(u"List index out of bounds (%d)", Index);
-  return FItems[static_cast<size_t>(Index)];
-}
+void TLayerCollection::IndexError(Integer Index) { TList::Error(u"List index out of bounds (%d)", Index); }
 
 void TLayerCollection::SetItem(Integer Index, TCustomLayer* Value) { Items(Index)->Assign(Value); }
 

@@ -114,7 +114,11 @@ class TLayerCollection : public TPersistent {
   void Clear();
   void Assign(TPersistent* Source) override;
 
-  TCustomLayer* Items(Integer Index) const;
+  // Inline: a paint asks for every layer once per rectangle repainted.
+  TCustomLayer* Items(Integer Index) const {
+    if (static_cast<size_t>(static_cast<unsigned>(Index)) >= FItems.size()) IndexError(Index);
+    return FItems[static_cast<size_t>(Index)];
+  }
   TCustomLayer* GetItem(Integer Index) const { return Items(Index); }
   void SetItem(Integer Index, TCustomLayer* Value);
   Integer Count() const { return static_cast<Integer>(FItems.size()); }
@@ -178,6 +182,7 @@ class TLayerCollection : public TPersistent {
   friend class TCustomLayer;
 
   std::vector<TCustomLayer*> FItems;
+  [[noreturn, gnu::cold]] static void IndexError(Integer Index);
   bool FMouseEvents = true;
   TCustomLayer* FMouseListener = nullptr;
   Integer FUpdateCount = 0;

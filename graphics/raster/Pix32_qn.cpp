@@ -1,5 +1,7 @@
 #include "graphics/raster/Pix32_qn.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -74,9 +76,22 @@ TFixedPoint TFixedPoint::Create(const TFloatPoint& p) { return {Fixed(p.X), Fixe
 TRect MakeRect(const TFloatRect& FR, TRectRounding Rounding) {
   TRect r;
   switch (Rounding) {
-    case TRectRounding::rrClosest:
+    case TRectRounding::rrClosest: {
+      // A layer's place is rounded for every rectangle repainted, in one
+      // conversion of the four edges where all of them are well within
+      // range: it rounds in the current rounding mode, as RoundI does, and
+      // rounding a single-precision value directly gives what rounding its
+      // exact double does. Edges out of range or NaN saturate below.
+      static_assert(sizeof(TFloatRect) == 4 * sizeof(float) && sizeof(TRect) == 4 * sizeof(int));
+      const __m128 v = _mm_loadu_ps(&FR.Left);
+      const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), v);
+      if (_mm_movemask_ps(_mm_cmplt_ps(magnitude, _mm_set1_ps(2147483520.0f))) == 0xF) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&r), _mm_cvtps_epi32(v));
+        break;
+      }
       r = {RoundI(FR.Left), RoundI(FR.Top), RoundI(FR.Right), RoundI(FR.Bottom)};
       break;
+    }
     case TRectRounding::rrOutside:
       r = {Floor(FR.Left), Floor(FR.Top), Ceil(FR.Right), Ceil(FR.Bottom)};
       break;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_qn.h"
+#include "platform/rtl/Math.h"
 
 using namespace qn;
 
@@ -56,6 +58,30 @@ TEST(Pix32_qn, PointAndRectangleConstruction) {
   EXPECT_EQ(MakeRect(FloatRect(0.2f, 0.2f, 1.4f, 1.4f), TRectRounding::rrOutside), TRect(0, 0, 2, 2));
   EXPECT_EQ(MakeRect(FixedRect(0x8000, 0x18000, 0x28000, 0x10001), TRectRounding::rrClosest), TRect(0, 1, 2, 1));
   EXPECT_EQ(MakeRect(FixedRect(0x18000, 0, 0x10000, 0x8000), TRectRounding::rrInside), TRect(2, 0, 2, 0));
+}
+
+// Rounding a float rectangle to the closest edges gives, edge by edge, what
+// RoundI gives: ties to even, negative edges, edges near and past the
+// integer range (saturated) and NaN among ordinary edges.
+TEST(Pix32_qn, ClosestRectangleRoundsEachEdgeAsRoundI) {
+  std::mt19937 rng(3);
+  const float specials[] = {0.5f, 1.5f, 2.5f, -0.5f, -1.5f, -2.5f, 1e9f, -1e9f, 2147483520.0f, -2147483520.0f,
+                            2147483648.0f, -2147483648.0f, 3e9f, -3e9f, 1e30f, -1e30f,
+                            std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                            std::numeric_limits<float>::quiet_NaN(), 0.0f, -0.0f, 1e-30f};
+  auto edge = [&]() -> float {
+    switch (rng() % 4) {
+      case 0: return specials[rng() % (sizeof(specials) / sizeof(specials[0]))];
+      case 1: return static_cast<float>(static_cast<int>(rng() % 8001) - 4000) / 2.0f;
+      default: return std::uniform_real_distribution<float>(-5000.0f, 5000.0f)(rng);
+    }
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const TFloatRect f(edge(), edge(), edge(), edge());
+    const TRect want(vcl::RoundI(f.Left), vcl::RoundI(f.Top), vcl::RoundI(f.Right), vcl::RoundI(f.Bottom));
+    ASSERT_EQ(MakeRect(f, TRectRounding::rrClosest), want)
+        << f.Left << " " << f.Top << " " << f.Right << " " << f.Bottom;
+  }
 }
 
 TEST(Pix32_qn, RectangleArithmeticCountsTouchingEdges) {
