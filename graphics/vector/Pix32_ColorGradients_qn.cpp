@@ -14,6 +14,7 @@
 
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_LowLevel_qn.h"
+#include "graphics/raster/Pix32_System_qn.h"
 
 namespace qn {
 
@@ -423,11 +424,7 @@ __attribute__((target("avx2"))) void TableRowAVX2(const TColor32* Table, double 
 
 template <TWrapMode M>
 void TableRowWide(const TColor32* Table, double Row, double DX, Integer X, Integer Count, PColor32 Out) {
-  static const bool Wide = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  if (Wide)
+  if (CPUFeatures().Contains(TCPUInstructionSet::ciAVX2))
     TableRowAVX2<M>(Table, Row, DX, X, Count, Out);
   else
     TableRow<M>(Table, Row, DX, X, Count, Out);
@@ -551,7 +548,8 @@ bool TLinearGradientPolygonFiller::FillBox(TCustomBitmap32* Bitmap, const TRect&
   if (DY == 0) {
     const TColor32* Row = KeptRow(T0, DX, Box.Left, Len);
     if (!Row) return false;
-    for (Integer Y = Box.Top; Y < Box.Bottom; ++Y) MoveLongword(Row, Bitmap->ScanLine(Y) + Box.Left, Len);
+    MoveLongwordRows(Row, 0, Bitmap->ScanLine(Box.Top) + Box.Left, static_cast<size_t>(Bitmap->Width()), Len,
+                     Box.Bottom - Box.Top);
     return true;
   }
   if (DX != 0) return false;

@@ -303,7 +303,8 @@ bool TSamplerFiller::FillBox(TCustomBitmap32* Bitmap, const TRect& Box) {
   if (Len <= 0 || Box.Bottom <= Box.Top) return true;
   const PColor32 First = Bitmap->ScanLine(Box.Top) + Box.Left;
   FSampler->GetSampleSpanInt(Box.Left, Box.Top, Len, First);
-  for (Integer Y = Box.Top + 1; Y < Box.Bottom; ++Y) MoveLongword(First, Bitmap->ScanLine(Y) + Box.Left, Len);
+  MoveLongwordRows(First, 0, First + Bitmap->Width(), static_cast<size_t>(Bitmap->Width()), Len,
+                   Box.Bottom - Box.Top - 1);
   return true;
 }
 
