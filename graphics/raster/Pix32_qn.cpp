@@ -82,8 +82,13 @@ TRect MakeRect(const TFloatRect& FR, TRectRounding Rounding) {
       // range: it rounds in the current rounding mode, as RoundI does, and
       // rounding a single-precision value directly gives what rounding its
       // exact double does. Edges out of range or NaN saturate below.
+      //
+      // The place is read in halves: one just returned by a virtual call
+      // was stored that way, and one wide read of two stores waits for
+      // them to retire instead of taking their values on the way.
       static_assert(sizeof(TFloatRect) == 4 * sizeof(float) && sizeof(TRect) == 4 * sizeof(int));
-      const __m128 v = _mm_loadu_ps(&FR.Left);
+      const __m128 v = _mm_castpd_ps(_mm_loadh_pd(_mm_load_sd(reinterpret_cast<const double*>(&FR.Left)),
+                                                  reinterpret_cast<const double*>(&FR.Right)));
       const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), v);
       if (_mm_movemask_ps(_mm_cmplt_ps(magnitude, _mm_set1_ps(2147483520.0f))) == 0xF) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(&r), _mm_cvtps_epi32(v));

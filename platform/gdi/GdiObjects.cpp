@@ -512,6 +512,15 @@ HDC CreateSurfaceDC(TGdiSurfacePtr surface, TPoint deviceOrigin, HRGN visibleReg
   return static_cast<HDC>(AddObject(d));
 }
 
+HDC CreateSurfaceDC(TGdiSurfacePtr surface, TPoint deviceOrigin, const TRect& visibleRect) {
+  if (!surface) return nullptr;
+  auto d = NewDC(false);
+  d->Target = std::move(surface);
+  d->DeviceOrigin = deviceOrigin;
+  d->VisRgn.emplace(visibleRect);
+  return static_cast<HDC>(AddObject(d));
+}
+
 BOOL SetSurfaceDCOrigin(HDC dc, TPoint deviceOrigin, HRGN visibleRegion) {
   auto d = LookupDC(dc);
   if (!d || d->Memory) return 0;

@@ -60,6 +60,9 @@ using TGdiSurfacePtr = std::shared_ptr<TGdiSurface>;
 // window server calls it); a class or own DC can instead be kept and moved
 // with SetSurfaceDCOrigin when its window changes.
 HDC CreateSurfaceDC(TGdiSurfacePtr surface, TPoint deviceOrigin, HRGN visibleRegion);
+// The same for a visible region that is one rectangle (or empty), which
+// needs no region object of its own.
+HDC CreateSurfaceDC(TGdiSurfacePtr surface, TPoint deviceOrigin, const TRect& visibleRect);
 // Replaces the visible region (copied; nullptr = whole surface) and origin.
 // The DC's own clip region, kept in device coordinates, is not changed.
 BOOL SetSurfaceDCOrigin(HDC dc, TPoint deviceOrigin, HRGN visibleRegion);

@@ -116,6 +116,24 @@ bool PlainVisibleRect(const Window* w, DWORD flags, const TRect& Area, TRect& Ou
   return true;
 }
 
+// VisibleRegion below where it is one rectangle (empty for a window that
+// shows nothing): true with that rectangle, false where a region is needed.
+bool VisibleRect(Window* w, DWORD flags, TRect& Out) {
+  if (!VisibleChain(w) || (Locked(w) && !(flags & DCX_LOCKWINDOWUPDATE))) {
+    Out = TRect(0, 0, 0, 0);
+    return true;
+  }
+  if ((flags & DCX_PARENTCLIP) && w->Parent) {
+    Window* p = w->Parent;
+    return VisibleRect(p, (p->Style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0, Out);
+  }
+  const TPoint o = OffsetInTop(w);
+  const TRect area = (flags & DCX_WINDOW)
+                         ? Bounds(o.X, o.Y, w->Rect.Width(), w->Rect.Height())
+                         : Bounds(o.X + w->Client.Left, o.Y + w->Client.Top, w->Client.Width(), w->Client.Height());
+  return PlainVisibleRect(w, flags, area, Out);
+}
+
 // The part of w's surface its DC may touch, in surface coordinates.
 HRGN VisibleRegion(Window* w, DWORD flags) {
   bool whole = flags & DCX_WINDOW;
@@ -171,20 +189,24 @@ HDC MakeDC(Window* w, DWORD flags, HRGN extra) {
   flags = StyleFlags(w, flags);
   Window* top = TopOf(w);
   auto surface = SurfaceOf(top);
-  HRGN vis = VisibleRegion(w, flags);
+  bool own = (w->Class->Style & (CS_OWNDC | CS_CLASSDC)) && !(flags & DCX_CACHE);
+  // A DC for a paint is made on every paint: where its visible region is a
+  // rectangle, the DC takes it without a region object made and freed.
+  TRect visRect;
+  const bool plain = !extra && !own && VisibleRect(w, flags, visRect);
+  HRGN vis = plain ? nullptr : VisibleRegion(w, flags);
   if (extra) CombineRgn(vis, vis, extra, RGN_AND);
   TPoint o = OffsetInTop(w);
   if (!(flags & DCX_WINDOW)) o = TPoint(o.X + w->Client.Left, o.Y + w->Client.Top);
   HDC dc;
-  bool own = (w->Class->Style & (CS_OWNDC | CS_CLASSDC)) && !(flags & DCX_CACHE);
   if (own && w->OwnDC) {
     dc = w->OwnDC;
     SetSurfaceDCSurface(dc, surface, o, vis);
   } else {
-    dc = CreateSurfaceDC(surface, o, vis);
+    dc = plain ? CreateSurfaceDC(surface, o, visRect) : CreateSurfaceDC(surface, o, vis);
     if (own) w->OwnDC = dc;
   }
-  DeleteObject(vis);
+  if (vis) DeleteObject(vis);
   DCs()[dc] = DCRecord{w->Handle, own};
   return dc;
 }

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "tests/platform/user/UserTestSupport.h"
 
 using namespace vcl;
@@ -347,6 +349,57 @@ TEST_F(Platform_Paint, RedrawWindowNowAndInternalPaint) {
   DispatchMessageW(&m);
   EXPECT_TRUE(IsRectEmpty(seen));
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+// A window DC whose visible part is one rectangle is made without a region
+// object; it must reach exactly the pixels the general way gives, which an
+// extra clip region covering everything forces. Windows clipped by
+// siblings, children or their parent, hidden ones and whole-window DCs all
+// take part.
+TEST_F(Platform_Paint, WindowDCsReachWhatTheirVisibleRegionAllows) {
+  constexpr int kW = 60, kH = 50;
+  HWND top = MakeTop(0, 0, kW, kH, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND a = MakeChild(top, 5, 5, 20, 20);
+  HWND b = MakeChild(top, 15, 10, 30, 20, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  HWND c = MakeChild(top, 40, 30, 30, 30, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND hidden = MakeChild(top, 2, 30, 10, 10, WS_CHILD);
+  HWND inner = MakeChild(a, 2, 2, 10, 10);
+  HWND innerOfC = MakeChild(c, 3, 3, 8, 8);
+  Pump();
+  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0)), red = CreateSolidBrush(kRed);
+  const RECT everything(-1000, -1000, 1000, 1000);
+  auto reached = [&](auto makeDC, HWND h) {
+    HDC all = GetWindowDC(top);
+    FillRect(all, &everything, black);
+    HDC dc = makeDC(h);
+    FillRect(dc, &everything, red);
+    ReleaseDC(h, dc);
+    std::vector<bool> mask(size_t(kW) * kH);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) mask[size_t(y) * kW + size_t(x)] = GetPixel(all, x, y) == kRed;
+    ReleaseDC(top, all);
+    return mask;
+  };
+  for (const bool whole : {false, true}) {
+    const DWORD kind = whole ? DCX_WINDOW : 0;
+    const HWND windows[] = {top, a, b, c, hidden, inner, innerOfC};
+    for (int i = 0; i < 7; ++i) {
+      const HWND h = windows[i];
+      SCOPED_TRACE(testing::Message() << "window " << i << (whole ? " whole" : " client"));
+      const auto plain = reached([&](HWND w) { return whole ? GetWindowDC(w) : GetDC(w); }, h);
+      // The clipping GetDC takes from the window's style, asked for by flags.
+      const DWORD style = DWORD(GetWindowLongW(h, GWL_STYLE));
+      DWORD flags = kind | DCX_INTERSECTRGN;
+      if (style & WS_CLIPSIBLINGS) flags |= DCX_CLIPSIBLINGS;
+      if (!whole && (style & WS_CLIPCHILDREN)) flags |= DCX_CLIPCHILDREN;
+      const auto general =
+          reached([&](HWND w) { return GetDCEx(w, CreateRectRgn(-1000, -1000, 1000, 1000), flags); }, h);
+      EXPECT_EQ(plain, general);
+      EXPECT_EQ(std::count(plain.begin(), plain.end(), true) > 0, h != hidden);
+    }
+  }
+  DeleteObject(black);
+  DeleteObject(red);
 }
 
 }  // namespace
