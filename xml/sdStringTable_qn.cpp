@@ -126,6 +126,7 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
     FByteUsed += S.size();
     std::memcpy(dest, S.data(), S.size());
   }
+  sym->FMark = 0;
   return InitSymbol(sym, dest ? dest : "", S.size());
 }
 
@@ -193,6 +194,7 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
     FByteUsed += n;
     std::memcpy(dest, S.data(), n);
     sym = InitSymbol(fresh, dest, n);
+    sym->FMark = 0;
   } else {
     sym = NewSymbol(S);
   }

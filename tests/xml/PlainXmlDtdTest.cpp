@@ -190,3 +190,36 @@ TEST(PlainXml_qn_Dtd, EntityRulesJoinWellFormedness) {
   EXPECT_TRUE(amps.Has("[warn] undeclared entity \"x\"")) << amps.All();
   EXPECT_EQ(amps.Doc->Root()->GetNodes(0)->WriteToString().size(), 2000002u);
 }
+
+TEST(PlainXml_qn_Dtd, EntityReportsOverLoadsIntoOneDocument) {
+  // One document loaded again and again, as an application reloads its
+  // files: what was found out about a text once holds for the same text in
+  // the next document, and each document is judged by its own declarations.
+  TLoaded t("<r/>");
+  auto load = [&](const std::string& text) {
+    t.Reports.clear();
+    t.Doc->ReadFromString(text);
+    return std::count(t.Reports.begin(), t.Reports.end(), std::string("[warn] undeclared entity \"x\""));
+  };
+  const std::string plain = "<r a=\"&amp;\">a &x; b<s>&lt;&gt;</s></r>";
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(load(plain), 1) << round << t.All();
+    EXPECT_EQ(load("<!DOCTYPE r [<!ENTITY x \"y\">]>" + plain), 0) << round << t.All();
+    EXPECT_EQ(load("<r>&amp;&lt;</r>"), 0) << round << t.All();
+    EXPECT_EQ(load("<r>b</r>"), 0) << round << t.All();
+    // The text with the reference now comes second, after the same texts.
+    EXPECT_EQ(load("<r a=\"&amp;\"><s>&lt;&gt;</s>a &x; b</r>"), 1) << round << t.All();
+  }
+  // A document read from the binary form brings its own table.
+  TPlainXml src(nullptr);
+  src.ReadFromString(plain);
+  TsdFastMemStream bin;
+  src.SaveToBinaryStream(&bin);
+  for (int round = 0; round < 2; ++round) {
+    t.Reports.clear();
+    bin.SetPosition(0);
+    t.Doc->LoadFromBinaryStream(&bin);
+    EXPECT_EQ(t.Doc->WriteToString(), src.WriteToString());
+    EXPECT_EQ(load(plain), 1) << round << t.All();
+  }
+}

@@ -177,6 +177,68 @@ TEST(sdStringTable_qn, SymbolsKeptOverAClearAreNotSeen) {
   }
 }
 
+TEST(sdStringTable_qn, RepeatedRunsAnswerAsAFreshTable) {
+  // Documents made of runs that come back in the same order (a name, its
+  // attributes and value, the indentation), with text unique to each line
+  // and runs that share their first symbols but go on differently: loaded
+  // again and again into one table, between clears that keep the symbols,
+  // a document large enough to make the table start over, a sort by use
+  // and a table read from a stream with a duplicate symbol, every id is the
+  // one a fresh table gives.
+  std::mt19937 rng(33);
+  auto document = [&](int lines, int variant) {
+    std::vector<std::string> d;
+    for (int i = 0; i < lines; ++i) {
+      d.push_back("\n  ");
+      d.push_back("Item" + std::to_string(i % (7 + variant)));
+      d.push_back("kind");
+      d.push_back(i % 3 ? "int" : "str");
+      d.push_back(std::to_string(i * 37 + variant));
+      if (i % 5 == variant % 5) d.push_back("note" + std::to_string(rng() % 4));
+    }
+    return d;
+  };
+  TsdSymbolTable t(nullptr);
+  for (int round = 0; round < 24; ++round) {
+    std::vector<std::string> doc = document(round % 6 == 5 ? 20000 : 60 + round % 3, round % 4);
+    t.Clear();
+    TsdSymbolTable fresh(nullptr);
+    for (const std::string& s : doc) ASSERT_EQ(t.AddString(s), fresh.AddString(s)) << round << " " << s;
+    ASSERT_EQ(t.GetSymbolCount(), fresh.GetSymbolCount()) << round;
+    for (Integer id = 1; id <= fresh.GetSymbolCount(); ++id) ASSERT_EQ(t.GetView(id), fresh.GetView(id));
+    if (round % 8 == 3) {
+      // Renumbered ids are the ones the runs find afterwards.
+      for (Integer id = 2; id <= fresh.GetSymbolCount(); id += 2) {
+        t.IncrementFrequency(id);
+        fresh.IncrementFrequency(id);
+      }
+      std::vector<Integer> a(fresh.GetSymbolCount() + 1), b(fresh.GetSymbolCount() + 1);
+      t.SortByFrequency(a);
+      fresh.SortByFrequency(b);
+      ASSERT_EQ(a, b);
+      for (const std::string& s : doc) ASSERT_EQ(t.AddString(s), fresh.AddString(s)) << round << " " << s;
+    }
+    if (round % 8 == 6) {
+      // A stored table listing "kind" twice: only the first is ever given.
+      TsdFastMemStream m;
+      sdStreamWriteCardinal(&m, 3);
+      for (const char* s : {"kind", "int", "kind"}) {
+        sdStreamWriteCardinal(&m, 0);
+        sdStreamWriteCardinal(&m, static_cast<Cardinal>(std::strlen(s)));
+        sdStreamWriteString(&m, s);
+      }
+      m.SetPosition(0);
+      t.LoadFromStream(&m);
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(t.AddString("\n  "), 4);
+        EXPECT_EQ(t.AddString("kind"), 1);
+        EXPECT_EQ(t.AddString("int"), 2);
+      }
+      EXPECT_EQ(t.GetSymbolCount(), 4);
+    }
+  }
+}
+
 TEST(sdStringTable_qn, FrequencySortAndStreamForm) {
   TRecorder rec;
   TsdSymbolTable t(nullptr);
