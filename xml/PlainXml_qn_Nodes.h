@@ -144,6 +144,13 @@ inline constexpr TXmlFormatType cDefaultXmlFormat = xfPreserve;
   return p;
 }
 
+// Whether N bytes are UTF-8 throughout: no stray, overlong or cut-off
+// sequence, no surrogate, nothing past U+10FFFF. Wide lets it check 32
+// bytes at a time where sdWideUtf8Check says the processor can (tests
+// compare both ways).
+bool sdIsUtf8(const char* S, size_t N, bool Wide = true);
+bool sdWideUtf8Check();
+
 // The decoded text of a parser: a byte buffer that grows without clearing
 // what it adds, since every byte it grows by is written by the decoder right
 // after (a std::string zero-fills each chunk first, about one extra pass over

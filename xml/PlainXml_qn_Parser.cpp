@@ -6,6 +6,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define QN_XML_WIDE_UTF8 1
+#endif
 
 #include "platform/rtl/Kernel.h"
 #include "xml/PlainXml_qn.h"
@@ -52,8 +56,9 @@ inline Integer Utf8SequenceLength(const unsigned char* s, Integer n) {
 // carries a CR at the end of one piece into the next, as sdNormaliseBuffer
 // does) and returns the bytes written; -1, with LastCR untouched, as soon as
 // a byte is not valid UTF-8. One pass: the usual input, ASCII with a CR now
-// and then, moves 16 bytes per step. D needs N + 16 bytes.
-Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR) {
+// and then, moves 16 bytes per step; bytes known to be valid (Valid) are
+// looked at for CR only. D needs N + 16 bytes.
+Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR, bool Valid) {
   const auto* s = reinterpret_cast<const unsigned char*>(src);
   char* out = d;
   Integer i = 0;
@@ -65,9 +70,12 @@ Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR) {
   for (;;) {
 #if defined(__SSE2__)
     const __m128i kCR = _mm_set1_epi8('\r');
+    // Multi-byte sequences of valid text are copied as they are.
+    const __m128i kHigh = Valid ? _mm_setzero_si128() : _mm_set1_epi8(static_cast<char>(0x80));
     while (i + 16 <= n) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(v) | _mm_movemask_epi8(_mm_cmpeq_epi8(v, kCR)));
+      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(v, kHigh)) |
+                                         _mm_movemask_epi8(_mm_cmpeq_epi8(v, kCR)));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
       if (!m) {
         out += 16;
@@ -122,7 +130,7 @@ Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR) {
       ++i;
       if (i == n) cr = true;
       else if (s[i] == '\n') ++i;
-    } else if (c < 0x80) {
+    } else if (c < 0x80 || Valid) {
       *out++ = static_cast<char>(c);
       ++i;
     } else {
@@ -136,6 +144,109 @@ Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR) {
   LastCR = cr;
   return static_cast<Integer>(out - d);
 }
+
+#ifdef QN_XML_WIDE_UTF8
+// UTF-8 checked 32 bytes at a time: each pair of neighbouring bytes is
+// looked up by the first byte's high and low nibble and the second byte's
+// high nibble, three tables whose entries are the sets of faults the nibble
+// allows; a fault is in all three sets only where the pair commits it. The
+// faults are sets of pairs of that form (a byte that needs a continuation
+// before one that is none, and so on), each with its own bit; a
+// continuation byte where the third or fourth byte of a sequence stands is
+// the one pair fault that is expected, and is told by the bytes two and
+// three places back.
+namespace utf8check {
+constexpr Byte kTooShort = 1, kTooLong = 2, kOverlong3 = 4, kTooLarge = 8, kSurrogate = 16, kOverlong2 = 32,
+               kOverlong4OrTooLarge1000 = 64, kTwoConts = 128;
+struct TFault {
+  Byte Bit;
+  Byte High1Lo, High1Hi;        // first byte's high nibble range
+  unsigned short Low1;          // first byte's low nibbles (bit set)
+  Byte High2Lo, High2Hi;        // second byte's high nibble range
+  bool High2Outside;            // the second byte's high nibble is outside that range
+};
+constexpr TFault kFaults[] = {
+    {kTooShort, 0xC, 0xF, 0xFFFF, 0x8, 0xB, true},   // a lead byte before no continuation
+    {kTooLong, 0x0, 0x7, 0xFFFF, 0x8, 0xB, false},   // a continuation after ASCII
+    {kTwoConts, 0x8, 0xB, 0xFFFF, 0x8, 0xB, false},  // a continuation after a continuation
+    {kOverlong2, 0xC, 0xC, 0x0003, 0x8, 0xB, false}, // C0, C1
+    {kOverlong3, 0xE, 0xE, 0x0001, 0x8, 0x9, false}, // E0 80..9F
+    {kSurrogate, 0xE, 0xE, 0x2000, 0xA, 0xB, false}, // ED A0..BF
+    {kOverlong4OrTooLarge1000, 0xF, 0xF, 0xFFE1, 0x8, 0x8, false},  // F0 80..8F, F5..FF 80..8F
+    {kTooLarge, 0xF, 0xF, 0xFFF0, 0x9, 0xB, false},  // F4 90..BF, F5..FF 90..BF
+};
+struct TTables {
+  Byte High1[16] = {}, Low1[16] = {}, High2[16] = {};
+  constexpr TTables() {
+    for (const TFault& f : kFaults)
+      for (int v = 0; v < 16; ++v) {
+        if (v >= f.High1Lo && v <= f.High1Hi) High1[v] |= f.Bit;
+        if (f.Low1 >> v & 1) Low1[v] |= f.Bit;
+        if ((v >= f.High2Lo && v <= f.High2Hi) != f.High2Outside) High2[v] |= f.Bit;
+      }
+  }
+};
+constexpr TTables kTables;
+}  // namespace utf8check
+
+struct TWideState {
+  __m256i Prev, Err, Open;
+};
+
+__attribute__((target("avx2"), always_inline)) inline void WideStep(TWideState& St, __m256i In) {
+  using namespace utf8check;
+  if (_mm256_movemask_epi8(In) == 0) {
+    // ASCII: only a sequence left open by the block before is wrong.
+    St.Err = _mm256_or_si256(St.Err, St.Open);
+    St.Open = _mm256_setzero_si256();
+  } else {
+    const __m256i high1 = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kTables.High1)));
+    const __m256i low1 = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kTables.Low1)));
+    const __m256i high2 = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(kTables.High2)));
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    __m256i carry = _mm256_permute2x128_si256(St.Prev, In, 0x21);
+    __m256i p1 = _mm256_alignr_epi8(In, carry, 15);
+    __m256i p2 = _mm256_alignr_epi8(In, carry, 14);
+    __m256i p3 = _mm256_alignr_epi8(In, carry, 13);
+    __m256i f = _mm256_and_si256(
+        _mm256_and_si256(_mm256_shuffle_epi8(high1, _mm256_and_si256(_mm256_srli_epi16(p1, 4), nibble)),
+                         _mm256_shuffle_epi8(low1, _mm256_and_si256(p1, nibble))),
+        _mm256_shuffle_epi8(high2, _mm256_and_si256(_mm256_srli_epi16(In, 4), nibble)));
+    // Third and fourth bytes of a sequence: the bytes two and three back
+    // are at least E0 and F0 (their high bit after subtracting 60, 70).
+    __m256i must = _mm256_or_si256(_mm256_subs_epu8(p2, _mm256_set1_epi8(0x60)),
+                                   _mm256_subs_epu8(p3, _mm256_set1_epi8(0x70)));
+    must = _mm256_and_si256(must, _mm256_set1_epi8(static_cast<char>(0x80)));
+    St.Err = _mm256_or_si256(St.Err, _mm256_xor_si256(must, f));
+    // The last three bytes that start a sequence too long for the block.
+    const __m256i lastRoom = _mm256_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                              -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, static_cast<char>(0xEF),
+                                              static_cast<char>(0xDF), static_cast<char>(0xBF));
+    St.Open = _mm256_subs_epu8(In, lastRoom);
+  }
+  St.Prev = In;
+}
+
+__attribute__((target("avx2"))) bool IsUtf8Wide(const unsigned char* s, size_t n) {
+  TWideState st{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+  size_t i = 0;
+  for (; i + 32 <= n; i += 32) WideStep(st, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
+  // The rest, followed by NULs, which end any open sequence as a fault.
+  alignas(32) unsigned char last[32] = {};
+  if (i < n) std::memcpy(last, s + i, n - i);
+  WideStep(st, _mm256_load_si256(reinterpret_cast<const __m256i*>(last)));
+  st.Err = _mm256_or_si256(st.Err, st.Open);
+  return _mm256_testz_si256(st.Err, st.Err) != 0;
+}
+
+bool WideUtf8Check() {
+  static const bool wide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return wide;
+}
+#endif
 
 // Bytes up to the start of a sequence cut off by the end of the buffer.
 Integer CompleteUtf8Length(const char* s, Integer n) {
@@ -181,6 +292,31 @@ struct TNameStops {
 constexpr TNameStops kNameStops;
 
 }  // namespace
+
+bool sdWideUtf8Check() {
+#ifdef QN_XML_WIDE_UTF8
+  return WideUtf8Check();
+#else
+  return false;
+#endif
+}
+
+bool sdIsUtf8(const char* S, size_t N, bool Wide) {
+#ifdef QN_XML_WIDE_UTF8
+  if (Wide && WideUtf8Check()) return IsUtf8Wide(reinterpret_cast<const unsigned char*>(S), N);
+#endif
+  const auto* s = reinterpret_cast<const unsigned char*>(S);
+  for (size_t i = 0; i < N;) {
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    Integer len = Utf8SequenceLength(s + i, static_cast<Integer>(std::min<size_t>(N - i, 4)));
+    if (!len) return false;
+    i += static_cast<size_t>(len);
+  }
+  return true;
+}
 
 TsdXmlParser::TsdXmlParser(TStream* Source, Integer ChunkSize)
     // Detection looks at the first four bytes, so no chunk is smaller.
@@ -276,7 +412,12 @@ void TsdXmlParser::DecodeRaw(Integer From, Integer To, bool Final) {
       Integer tail = Final ? count : CompleteUtf8Length(src, count);
       size_t at = FUtf8Buffer.size();
       FUtf8Buffer.resize(at + static_cast<size_t>(tail) + 16);
-      Integer n = CopyUtf8Normalised(src, tail, FUtf8Buffer.data() + at, FLastChar0D);
+      // Where the processor checks 32 bytes at once, the check is a pass
+      // of its own and the copy looks for CR only.
+      bool wide = sdWideUtf8Check();
+      Integer n = wide && !sdIsUtf8(src, static_cast<size_t>(tail))
+                      ? -1
+                      : CopyUtf8Normalised(src, tail, FUtf8Buffer.data() + at, FLastChar0D, wide);
       if (n >= 0) {
         FUtf8Buffer.resize(at + static_cast<size_t>(n));
         used = tail;

@@ -374,3 +374,92 @@ TEST(PlainXml_qn_Parser, StartTagsInOneGoMatchPiecewiseReads) {
     }
   }
 }
+
+namespace {
+
+// Well-formed UTF-8 by the table of byte ranges of the Unicode standard.
+bool ReferenceUtf8(const std::string& s) {
+  for (size_t i = 0; i < s.size();) {
+    unsigned c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t len;
+    unsigned lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) len = 2;
+    else if (c == 0xE0) len = 3, lo = 0xA0;
+    else if (c == 0xED) len = 3, hi = 0x9F;
+    else if (c >= 0xE1 && c <= 0xEF) len = 3;
+    else if (c == 0xF0) len = 4, lo = 0x90;
+    else if (c == 0xF4) len = 4, hi = 0x8F;
+    else if (c >= 0xF1 && c <= 0xF3) len = 4;
+    else return false;
+    if (i + len > s.size()) return false;
+    unsigned b = static_cast<unsigned char>(s[i + 1]);
+    if (b < lo || b > hi) return false;
+    for (size_t k = 2; k < len; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    i += len;
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(PlainXml_qn_Parser, Utf8CheckAgreesWithTheByteRanges) {
+  // Both ways of checking (32 bytes at a time where the processor can, and
+  // byte by byte) against the standard's table: every pair of bytes and
+  // many triples placed across a 32-byte boundary, then random texts of
+  // valid sequences at the edges of their ranges, stray bytes, cut-off
+  // sequences and single changed bytes, with ASCII runs of every length
+  // between them.
+  auto check = [](const std::string& s) {
+    bool want = ReferenceUtf8(s);
+    ASSERT_EQ(sdIsUtf8(s.data(), s.size(), false), want) << testing::PrintToString(s);
+    ASSERT_EQ(sdIsUtf8(s.data(), s.size(), true), want) << testing::PrintToString(s);
+  };
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; ++b) {
+      std::string s(30, 'x');
+      s += static_cast<char>(a);
+      s += static_cast<char>(b);
+      check(s);
+      s += 'y';
+      check(s);
+    }
+  const int seconds[] = {0x00, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0};
+  for (int lead = 0xC0; lead < 0x100; ++lead)
+    for (int second : seconds)
+      for (int third : seconds)
+        for (size_t at : {28u, 29u, 30u, 31u, 62u}) {
+          std::string s(at, 'q');
+          s += static_cast<char>(lead);
+          s += static_cast<char>(second);
+          s += static_cast<char>(third);
+          check(s);
+          check(s + "\x80");
+          check(s + "\x80z");
+        }
+  const std::string pieces[] = {"\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80", "\xEF\xBF\xBF",
+                                "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF", "\xC3\xA9", "\xE6\x97\xA5"};
+  std::mt19937 rng(41);
+  for (int round = 0; round < 20000; ++round) {
+    std::string s;
+    for (int k = 0, n = static_cast<int>(rng() % 12); k < n; ++k) {
+      s += std::string(rng() % 40, static_cast<char>('a' + rng() % 26));
+      s += pieces[rng() % 10];
+    }
+    switch (round % 4) {
+      case 0: break;
+      case 1:
+        if (!s.empty()) s[rng() % s.size()] = static_cast<char>(rng());
+        break;
+      case 2:
+        if (!s.empty()) s.resize(rng() % s.size());
+        break;
+      default: s.insert(rng() % (s.size() + 1), 1, static_cast<char>(0x80 + rng() % 0x80));
+    }
+    check(s);
+  }
+}
