@@ -101,7 +101,9 @@ void TsdNodeList::NoteRemoved(TXmlNode* ANode) {
 }
 
 void TsdNodeList::Grow(TXmlNode* ANode) {
-  Integer cap = FCapacity * 2;
+  // Short lists grow by four: an element with a dozen children (or the
+  // white space between them) then moves its list twice, not four times.
+  Integer cap = FCapacity < 64 ? FCapacity * 4 : FCapacity * 2;
   size_t bytes = static_cast<size_t>(cap) * sizeof(TXmlNode*);
   auto* items = static_cast<TXmlNode**>(ANode && ANode->InArena() ? TsdNodeArena::Of(ANode)->Alloc(bytes)
                                                                    : sdNodeAlloc(bytes));

@@ -52,12 +52,46 @@ inline Integer Utf8SequenceLength(const unsigned char* s, Integer n) {
   return len;
 }
 
+#ifdef QN_XML_WIDE_UTF8
+bool WideUtf8Check();
+
+// The CR-only copy of CopyUtf8Normalised 32 bytes a step, while 32 bytes
+// are left and no CR stands last; most lines take one step.
+__attribute__((target("avx2"))) void CopyCRWide(const unsigned char* s, Integer& I, Integer n, char*& Out) {
+  const __m256i kCR = _mm256_set1_epi8('\r');
+  Integer i = I;
+  char* out = Out;
+  while (i + 32 <= n) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    unsigned m = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, kCR)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
+    if (!m) {
+      out += 32;
+      i += 32;
+      continue;
+    }
+    Integer k = static_cast<Integer>(__builtin_ctz(m));
+    if (i + k + 1 >= n) {
+      out += k;
+      i += k;
+      break;
+    }
+    out[k] = '\n';
+    out += k + 1;
+    i += k + (s[i + k + 1] == '\n' ? 2 : 1);
+  }
+  I = i;
+  Out = out;
+}
+#endif
+
 // Copies N bytes of UTF-8 to D with CR LF and lone CR made LF (LastCR
 // carries a CR at the end of one piece into the next, as sdNormaliseBuffer
 // does) and returns the bytes written; -1, with LastCR untouched, as soon as
 // a byte is not valid UTF-8. One pass: the usual input, ASCII with a CR now
 // and then, moves 16 bytes per step; bytes known to be valid (Valid) are
-// looked at for CR only. D needs N + 16 bytes.
+// looked at for CR only, 32 bytes a step where the processor can. D needs
+// N + 32 bytes.
 Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR, bool Valid) {
   const auto* s = reinterpret_cast<const unsigned char*>(src);
   char* out = d;
@@ -67,7 +101,13 @@ Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR, bo
     cr = false;
     if (s[0] == '\n') i = 1;
   }
+#ifdef QN_XML_WIDE_UTF8
+  const bool wide = Valid && WideUtf8Check();
+#endif
   for (;;) {
+#ifdef QN_XML_WIDE_UTF8
+    if (wide) CopyCRWide(s, i, n, out);
+#endif
 #if defined(__SSE2__)
     const __m128i kCR = _mm_set1_epi8('\r');
     // Multi-byte sequences of valid text are copied as they are.
@@ -411,7 +451,7 @@ void TsdXmlParser::DecodeRaw(Integer From, Integer To, bool Final) {
       // holds text it could not write in another encoding.
       Integer tail = Final ? count : CompleteUtf8Length(src, count);
       size_t at = FUtf8Buffer.size();
-      FUtf8Buffer.resize(at + static_cast<size_t>(tail) + 16);
+      FUtf8Buffer.resize(at + static_cast<size_t>(tail) + 32);
       // Where the processor checks 32 bytes at once, the check is a pass
       // of its own and the copy looks for CR only.
       bool wide = sdWideUtf8Check();

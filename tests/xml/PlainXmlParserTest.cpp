@@ -463,3 +463,28 @@ TEST(PlainXml_qn_Parser, Utf8CheckAgreesWithTheByteRanges) {
     check(s);
   }
 }
+
+TEST(PlainXml_qn_Parser, LineBreaksAtEveryPlaceOfABlock) {
+  // CR LF, lone CR and CR CR LF at every offset from a block start (text is
+  // copied 16 or 32 bytes a step), in ASCII and in text with multi-byte
+  // sequences, and at the end of a chunk: the stored text has LF only.
+  const std::string fills[] = {"a", "\xC3\xA9"};
+  const std::string breaks[] = {"\r\n", "\r", "\r\r\n", "\n\r"};
+  for (const std::string& fill : fills)
+    for (const std::string& br : breaks)
+      for (int at = 0; at < 70; ++at) {
+        std::string text;
+        for (int k = 0; k < at; ++k) text += k % 7 == 3 ? fill : "b";
+        text += br + std::string(40, 'c') + br;
+        std::string doc = "<r>" + text + "</r>";
+        std::string expect = sdNormaliseEol(text);
+        for (Integer chunk : {4, 37, 65536}) {
+          TsdStringStream s(doc);
+          TsdXmlParser p(&s, chunk);
+          p.ReadBOM();
+          std::string got;
+          for (char c; !((c = p.NextChar()) == 0 && p.EndOfStream());) got += c;
+          ASSERT_EQ(got, "<r>" + expect + "</r>") << at << " chunk " << chunk;
+        }
+      }
+}
