@@ -11,6 +11,7 @@
 #define QN_XML_WIDE_UTF8 1
 #endif
 
+#include "graphics/raster/Pix32_System_qn.h"
 #include "platform/rtl/Kernel.h"
 #include "xml/PlainXml_qn.h"
 
@@ -279,13 +280,8 @@ __attribute__((target("avx2"))) bool IsUtf8Wide(const unsigned char* s, size_t n
   return _mm256_testz_si256(st.Err, st.Err) != 0;
 }
 
-bool WideUtf8Check() {
-  static const bool wide = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return wide;
-}
+// The library's processor probe, which tests can point at other processors.
+bool WideUtf8Check() { return CPUFeatures().Contains(TCPUInstructionSet::ciAVX2); }
 #endif
 
 // Bytes up to the start of a sequence cut off by the end of the buffer.
