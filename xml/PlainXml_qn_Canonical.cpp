@@ -130,23 +130,12 @@ bool Balanced(std::string_view t) {
 }  // namespace
 
 void TPlainXml::CheckEntityReferences() {
-  // Most documents refer to no entity but the standard ones: a text
-  // without '&' settles it at once, else one look at each distinct string,
-  // whose answer stays with the string in the table, so a document loaded
-  // again looks at none of them.
+  // Most documents refer to no entity: a text without '&' settles it at
+  // once, else one look at each distinct string.
   if (!FSymbolTable->MayContain('&')) return;
-  enum : Byte { kUnknown, kNoEntity, kEntity };
   bool any = false;
-  for (Integer id = 1, count = FSymbolTable->GetSymbolCount(); id <= count && !any; ++id) {
-    Byte mark = FSymbolTable->Mark(id);
-    if (mark == kUnknown) {
-      bool refers = false;
-      ForEachReference(FSymbolTable->GetView(id), [&](std::string_view) { refers = true; });
-      mark = refers ? kEntity : kNoEntity;
-      FSymbolTable->SetMark(id, mark);
-    }
-    any = mark == kEntity;
-  }
+  for (Integer id = 1; id <= FSymbolTable->GetSymbolCount() && !any; ++id)
+    ForEachReference(FSymbolTable->GetView(id), [&](std::string_view) { any = true; });
   if (!any) return;
   TsdDocType* dt = DocType();
   TsdEntityMap entities;

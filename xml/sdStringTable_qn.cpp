@@ -126,7 +126,6 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
     FByteUsed += S.size();
     std::memcpy(dest, S.data(), S.size());
   }
-  sym->FMark = 0;
   return InitSymbol(sym, dest ? dest : "", S.size());
 }
 
@@ -194,7 +193,6 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
     FByteUsed += n;
     std::memcpy(dest, S.data(), n);
     sym = InitSymbol(fresh, dest, n);
-    sym->FMark = 0;
   } else {
     sym = NewSymbol(S);
   }

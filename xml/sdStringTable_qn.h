@@ -25,10 +25,6 @@ class TsdSymbol : public TObject {
   Cardinal FSymbolStyle = 0;
   const char* FFirst = "";  // in the table's byte arena
   Integer FCharCount = 0;
-  // What the table's user has found out about the bytes (0: nothing yet).
-  // The bytes of a symbol never change, so this holds as long as the
-  // symbol, over a Clear that keeps it too.
-  Byte FMark = 0;
 };
 
 // Seeded once per process, so that nobody can prepare text whose symbols
@@ -53,11 +49,6 @@ class TsdSymbolTable : public TDebugComponent {
   // False only when no symbol holds the byte (one search over the bytes of
   // all of them).
   bool MayContain(char C) const;
-  // The symbol's mark (see TsdSymbol::FMark); 0 for ids that name none.
-  Byte Mark(Integer ID) const { return ID >= 1 && ID <= GetSymbolCount() ? FByID[ID - 1]->FMark : 0; }
-  void SetMark(Integer ID, Byte Value) {
-    if (ID >= 1 && ID <= GetSymbolCount()) FByID[ID - 1]->FMark = Value;
-  }
   void IncrementFrequency(Integer ID);
   void ClearFrequency();
   // Empties the table as seen from outside: no symbol, the next one gets id
