@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
@@ -593,6 +595,8 @@ class TScratch {
 struct TCalcRect {
   Integer Left, Top, Right, Bottom;
 };
+static_assert(sizeof(TCalcRect) == sizeof(TRect) && offsetof(TRect, Left) == 0 && offsetof(TRect, Top) == 4 &&
+              offsetof(TRect, Right) == 8 && offsetof(TRect, Bottom) == 12 && std::is_trivially_copyable_v<TRect>);
 
 // The last of the tiles after X (at most Limit, X <= Limit) that equal
 // Inner, four at a time. A map holds a spare row of tiles behind its grid, so the loads stay
@@ -740,9 +744,8 @@ Integer MicroTilesCalcRects(const TMicroTiles& MicroTiles, TRectList* DstRects, 
   if (!CountOnly && DstRects && count > 0) {
     const Integer at = DstRects->Count();
     DstRects->SetCount(at + count);
-    const TCalcRect* all = rects.Data();
-    TRect* out = DstRects->List() + at;
-    for (Integer i = 0; i < count; ++i) out[i] = TRect(all[i].Left, all[i].Top, all[i].Right, all[i].Bottom);
+    // The scan's records are laid out as the list's rectangles: one block copy.
+    std::memcpy(static_cast<void*>(DstRects->List() + at), rects.Data(), static_cast<size_t>(count) * sizeof(TRect));
   }
   return count;
 }
