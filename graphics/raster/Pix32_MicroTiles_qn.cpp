@@ -645,7 +645,11 @@ Integer CollectRects(const TMicroTiles& M, const TRect& Used, const TRect& Clip,
   const Integer safeR = clipR >> MICROTILE_SHIFT, safeB = clipB >> MICROTILE_SHIFT;
   TScratch<TBelow, 256> belowStore;
   TBelow* const below = belowStore.Reserve(cols, 0);
-  std::fill_n(below, cols, TBelow{-1, -1});
+  // Every byte set is {-1, -1}, no row: the C library's fill takes a row of
+  // tiles' worth in a few wide stores where a loop of records would take one
+  // store a record.
+  static_assert(std::is_trivially_copyable_v<TBelow>);
+  std::memset(static_cast<void*>(below), 0xFF, static_cast<size_t>(cols) * sizeof(TBelow));
   TCalcRect* rects = Rects.Data();
   Integer count = 0, capacity = Rects.Capacity();
   const size_t stride = static_cast<size_t>(WordsPerRow(cols));
