@@ -84,7 +84,9 @@ size_t TsdSymbolHash::operator()(std::string_view s) const noexcept { return Has
 
 TsdSymbolTable::TsdSymbolTable(TComponent* AOwner) : TDebugComponent(AOwner), FSeed(ProcessSeed()) {}
 
-TsdSymbolTable::~TsdSymbolTable() = default;
+TsdSymbolTable::~TsdSymbolTable() {
+  for (size_t i = 0; i < FSymbolsMade; ++i) FSymbolBlocks[i / kSymbolBlock][i % kSymbolBlock].~TsdSymbol();
+}
 
 namespace {
 constexpr size_t kByteBlock = 64 * 1024;
@@ -102,10 +104,11 @@ constexpr size_t kByteBlock = 64 * 1024;
 
 TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
   if (S.size() > static_cast<size_t>(MaxInt)) throw EOutOfMemory(u"Out of memory");
-  size_t b = FSymbolsUsed / kSymbolBlock;
-  if (b == FSymbolBlocks.size()) FSymbolBlocks.push_back(std::make_unique<TsdSymbol[]>(kSymbolBlock));
-  TsdSymbol* sym = &FSymbolBlocks[b][FSymbolsUsed % kSymbolBlock];
-  ++FSymbolsUsed;
+  if (FSymbolsUsed / kSymbolBlock == FSymbolBlocks.size()) {
+    FSymbolBlocks.reserve(FSymbolBlocks.size() + 1);
+    FSymbolBlocks.emplace_back(std::allocator<TsdSymbol>().allocate(kSymbolBlock));
+  }
+  TsdSymbol* sym = TakeSymbol();
   // Bytes go to the first block with room; a text larger than a block gets
   // one of its own.
   char* dest = nullptr;
@@ -187,8 +190,7 @@ Integer TsdSymbolTable::AddString(std::string_view S) {
   size_t b = FSymbolsUsed / kSymbolBlock;
   if (b < FSymbolBlocks.size() && FByteBlock < FByteBlocks.size() && FByteUsed + n <= FByteBlockSizes[FByteBlock] &&
       n <= static_cast<size_t>(MaxInt)) {
-    TsdSymbol* fresh = &FSymbolBlocks[b][FSymbolsUsed % kSymbolBlock];
-    ++FSymbolsUsed;
+    TsdSymbol* fresh = TakeSymbol();
     char* dest = FByteBlocks[FByteBlock].get() + FByteUsed;
     FByteUsed += n;
     std::memcpy(dest, S.data(), n);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -100,11 +101,28 @@ class TsdSymbolTable : public TDebugComponent {
   static uint32_t TagOf(size_t Hash) { return static_cast<uint32_t>(UInt64(Hash) >> 32); }
   static constexpr size_t kSymbolBlock = 1024;
 
+  // The next free place in the blocks, its symbol made there on first use.
+  TsdSymbol* TakeSymbol() {
+    TsdSymbol* sym = &FSymbolBlocks[FSymbolsUsed / kSymbolBlock][FSymbolsUsed % kSymbolBlock];
+    if (FSymbolsUsed == FSymbolsMade) {
+      ::new (static_cast<void*>(sym)) TsdSymbol;
+      ++FSymbolsMade;
+    }
+    ++FSymbolsUsed;
+    return sym;
+  }
+  struct TSymbolBlockFree {
+    void operator()(TsdSymbol* p) const noexcept { std::allocator<TsdSymbol>().deallocate(p, kSymbolBlock); }
+  };
+
   std::vector<TsdSymbol*> FByID;
   // Symbols and their bytes live in blocks that a Clear keeps for the next
   // document, so loading a document again allocates nothing for its text.
-  std::vector<std::unique_ptr<TsdSymbol[]>> FSymbolBlocks;
+  // A block is raw room: a symbol is made when its place is first taken, so
+  // a small document neither makes nor destroys a whole block of them.
+  std::vector<std::unique_ptr<TsdSymbol[], TSymbolBlockFree>> FSymbolBlocks;
   size_t FSymbolsUsed = 0;  // across the blocks
+  size_t FSymbolsMade = 0;  // the places from the first on that hold a symbol
   std::vector<std::unique_ptr<char[]>> FByteBlocks;
   std::vector<size_t> FByteBlockSizes;
   std::vector<size_t> FByteBlockUsed;  // of the blocks before FByteBlock, as they were left

@@ -349,3 +349,43 @@ TEST(sdStringTable_qn, Utf16MemoryConversions) {
   EXPECT_EQ(sdCompareByte(1, 2), -1);
   EXPECT_EQ(sdCompareInteger(5, -5), 1);
 }
+
+TEST(sdStringTable_qn, EverySymbolHandedOutIsALiveObject) {
+  // Symbols are made in their block only when their place is first taken.
+  // Tables of sizes around a block's end, emptied by a Clear that keeps
+  // symbols, by one that drops them (a much larger document in between)
+  // and by a stream, then filled again past what was made before: every
+  // symbol is a whole TsdSymbol with its own text, and tables destroyed at
+  // each of these stages free what they made (the sanitizer build checks).
+  for (int count : {0, 1, 1023, 1024, 1025, 2049}) {
+    TsdSymbolTable t(nullptr);
+    auto fill = [&](int n, const std::string& tag) {
+      for (int i = 0; i < n; ++i) ASSERT_EQ(t.AddString(tag + std::to_string(i)), i + 1);
+      ASSERT_EQ(t.GetSymbolCount(), n);
+      for (int i = 1; i <= n; ++i) {
+        const TsdSymbol* s = t.Symbol(i);
+        ASSERT_NE(s, nullptr);
+        ASSERT_EQ(s->ClassType(), TsdSymbol::StaticClass());
+        ASSERT_EQ(s->FID, i);
+        ASSERT_EQ(s->View(), tag + std::to_string(i - 1));
+      }
+    };
+    fill(count, "a");
+    if (count == 1) continue;  // destroyed with one symbol made
+    t.Clear();
+    fill(count + 3, "a");  // the kept symbols and three new ones
+    t.Clear();
+    fill(3 * count + 5000, "b");
+    t.Clear();
+    fill(count / 2, "c");
+    t.Clear();  // drops them all: far more kept than in use
+    fill(count / 2, "c");
+    TsdFastMemStream m;
+    t.SaveToStream(&m, t.GetSymbolCount());
+    m.SetPosition(0);
+    t.LoadFromStream(&m);
+    ASSERT_EQ(t.GetSymbolCount(), count / 2);
+    for (int i = 0; i < count / 2; ++i) ASSERT_EQ(t.AddString("c" + std::to_string(i)), i + 1);
+    ASSERT_EQ(t.AddString("d"), count / 2 + 1);
+  }
+}
