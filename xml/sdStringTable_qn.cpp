@@ -153,8 +153,11 @@ void TsdSymbolTable::GrowIndex() {
   old.swap(FIndex);
   // Places are 32 bits, so the index never needs more than 2^32 slots.
   if (old.size() >= (size_t(1) << 32)) throw EOutOfMemory(u"Out of memory");
-  FIndex.assign(old.empty() ? 1024 : old.size() * 2, TSlot{0, 0});
-  FIndexShift = old.empty() ? 22 : FIndexShift - 1;
+  FIndex.assign(old.empty() ? 256 : old.size() * 2, TSlot{0, 0});
+  // The first symbols of a table: room for as many as the first index
+  // takes, instead of growing the lists from one entry.
+  if (old.empty()) FByID.reserve(FIndex.size() / 2);
+  FIndexShift = old.empty() ? 24 : FIndexShift - 1;
   size_t mask = FIndex.size() - 1;
   for (const TSlot& s : old) {
     if (!s.Place) continue;

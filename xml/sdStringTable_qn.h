@@ -132,7 +132,7 @@ class TsdSymbolTable : public TDebugComponent {
   // Hashed rather than kept sorted: interning stays linear per document,
   // and the order of this index is never observable.
   std::vector<TSlot> FIndex;
-  unsigned FIndexShift = 22;  // a tag shifted right by this is its first slot
+  unsigned FIndexShift = 24;  // a tag shifted right by this is its first slot
   // Slots filled since the last Clear (the index is at most half full, so
   // emptying them one by one beats emptying all), unless the index grew.
   std::vector<Cardinal> FUsedSlots;
