@@ -85,7 +85,7 @@ size_t TsdSymbolHash::operator()(std::string_view s) const noexcept { return Has
 TsdSymbolTable::TsdSymbolTable(TComponent* AOwner) : TDebugComponent(AOwner), FSeed(ProcessSeed()) {}
 
 TsdSymbolTable::~TsdSymbolTable() {
-  for (size_t i = 0; i < FSymbolsMade; ++i) FSymbolBlocks[i / kSymbolBlock][i % kSymbolBlock].~TsdSymbol();
+  for (size_t i = 0; i < FSymbolsMade; ++i) SymbolAt(i)->~TsdSymbol();
 }
 
 namespace {

@@ -95,15 +95,15 @@ class TsdSymbolTable : public TDebugComponent {
   TSlot* FindSlot(std::string_view S, size_t Hash);
   void GrowIndex();
   void NoteSlot(TSlot* Slot);
-  TsdSymbol* SymbolAtPlace(uint32_t Place) const {
-    return &FSymbolBlocks[(Place - 1) / kSymbolBlock][(Place - 1) % kSymbolBlock];
-  }
+  // The I-th place of the blocks, from 0; a place of the index is I + 1.
+  TsdSymbol* SymbolAt(size_t I) const { return &FSymbolBlocks[I / kSymbolBlock][I % kSymbolBlock]; }
+  TsdSymbol* SymbolAtPlace(uint32_t Place) const { return SymbolAt(Place - 1); }
   static uint32_t TagOf(size_t Hash) { return static_cast<uint32_t>(UInt64(Hash) >> 32); }
   static constexpr size_t kSymbolBlock = 1024;
 
   // The next free place in the blocks, its symbol made there on first use.
   TsdSymbol* TakeSymbol() {
-    TsdSymbol* sym = &FSymbolBlocks[FSymbolsUsed / kSymbolBlock][FSymbolsUsed % kSymbolBlock];
+    TsdSymbol* sym = SymbolAt(FSymbolsUsed);
     if (FSymbolsUsed == FSymbolsMade) {
       ::new (static_cast<void*>(sym)) TsdSymbol;
       ++FSymbolsMade;

@@ -116,6 +116,13 @@ bool PlainVisibleRect(const Window* w, DWORD flags, const TRect& Area, TRect& Ou
   return true;
 }
 
+// The rectangle of w's surface a DC of these flags draws in, before clipping.
+TRect DCArea(const Window* w, DWORD flags) {
+  const TPoint o = OffsetInTop(w);
+  return (flags & DCX_WINDOW) ? Bounds(o.X, o.Y, w->Rect.Width(), w->Rect.Height())
+                              : Bounds(o.X + w->Client.Left, o.Y + w->Client.Top, w->Client.Width(), w->Client.Height());
+}
+
 // VisibleRegion below where it is one rectangle (empty for a window that
 // shows nothing): true with that rectangle, false where a region is needed.
 bool VisibleRect(Window* w, DWORD flags, TRect& Out) {
@@ -127,28 +134,18 @@ bool VisibleRect(Window* w, DWORD flags, TRect& Out) {
     Window* p = w->Parent;
     return VisibleRect(p, (p->Style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0, Out);
   }
-  const TPoint o = OffsetInTop(w);
-  const TRect area = (flags & DCX_WINDOW)
-                         ? Bounds(o.X, o.Y, w->Rect.Width(), w->Rect.Height())
-                         : Bounds(o.X + w->Client.Left, o.Y + w->Client.Top, w->Client.Width(), w->Client.Height());
-  return PlainVisibleRect(w, flags, area, Out);
+  return PlainVisibleRect(w, flags, DCArea(w, flags), Out);
 }
 
 // The part of w's surface its DC may touch, in surface coordinates.
 HRGN VisibleRegion(Window* w, DWORD flags) {
-  bool whole = flags & DCX_WINDOW;
-  if (!VisibleChain(w) || (Locked(w) && !(flags & DCX_LOCKWINDOWUPDATE))) return CreateRectRgn(0, 0, 0, 0);
+  TRect plain;
+  if (VisibleRect(w, flags, plain)) return RectRgn(plain);
   if ((flags & DCX_PARENTCLIP) && w->Parent) {
     Window* p = w->Parent;
-    HRGN r = VisibleRegion(p, (p->Style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
-    return r;
+    return VisibleRegion(p, (p->Style & WS_CLIPSIBLINGS) ? DCX_CLIPSIBLINGS : 0);
   }
-  TPoint o = OffsetInTop(w);
-  TRect area = whole ? Bounds(o.X, o.Y, w->Rect.Width(), w->Rect.Height())
-                     : Bounds(o.X + w->Client.Left, o.Y + w->Client.Top, w->Client.Width(), w->Client.Height());
-  TRect plain;
-  if (PlainVisibleRect(w, flags, area, plain)) return RectRgn(plain);
-  HRGN r = RectRgn(area);
+  HRGN r = RectRgn(DCArea(w, flags));
   HRGN shape = ShapeInSurface(w);
   CombineRgn(r, r, shape, RGN_AND);
   DeleteObject(shape);
