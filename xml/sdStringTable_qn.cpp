@@ -28,29 +28,78 @@ UInt64 Mix(UInt64 h) {
   return h;
 }
 
-[[gnu::always_inline]] inline size_t HashWithSeed(std::string_view s, UInt64 Seed) {
-  // One multiply per eight bytes, then a full mix: names and text pieces
-  // are short, and the seed keeps crafted collisions out.
-  UInt64 h = Seed ^ (s.size() * 0x9E3779B97F4A7C15ull);
-  const char* p = s.data();
-  size_t n = s.size();
-  for (; n >= 8; n -= 8, p += 8) {
-    UInt64 w;
-    std::memcpy(&w, p, 8);
-    h = (h ^ w) * 0x9FB21C651E98DF25ull;
-    h ^= h >> 29;
+inline UInt64 Load8(const char* p) {
+  UInt64 w;
+  std::memcpy(&w, p, 8);
+  return w;
+}
+
+inline uint32_t Load4(const char* p) {
+  uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+
+// 64 x 64 -> 128 bits, the halves folded: one multiply mixes two words.
+inline UInt64 MulFold(UInt64 a, UInt64 b) {
+  unsigned __int128 m = static_cast<unsigned __int128>(a) * b;
+  return static_cast<UInt64>(m) ^ static_cast<UInt64>(m >> 64);
+}
+
+// The second seed word, from the first.
+inline UInt64 SeedB(UInt64 Seed) { return Mix(Seed ^ 0x2545F4914F6CDD1Dull) | 1; }
+
+// A text of N bytes (N > 0) as two words that, for up to 16 bytes, hold all
+// of it: the first and last eight bytes, or for less than eight the first
+// and last four, or the first, middle and last byte.
+struct TKey {
+  UInt64 K0, K1;
+};
+
+[[gnu::always_inline]] inline TKey KeyOf(const char* p, size_t n) {
+  if (n >= 8) return {Load8(p), Load8(p + n - 8)};
+  if (n >= 4) return {Load4(p) | (UInt64(Load4(p + n - 4)) << 32), 0};
+  return {(UInt64(static_cast<unsigned char>(p[0])) << 16) | (UInt64(static_cast<unsigned char>(p[n / 2])) << 8) |
+              static_cast<unsigned char>(p[n - 1]),
+          0};
+}
+
+[[gnu::always_inline]] inline size_t HashKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, UInt64 Seed,
+                                               UInt64 Seed2) {
+  // Up to 16 bytes the two key words are the whole text: one multiply.
+  // Names and most text pieces are that short.
+  UInt64 a = K0 ^ Seed ^ (n * 0x9E3779B97F4A7C15ull);
+  if (n <= 16) return static_cast<size_t>(MulFold(a, K1 ^ Seed2));
+  // Longer text: one multiply per eight bytes in two independent lanes, so
+  // that the multiplies overlap, then a full mix; the last word (K1) is
+  // taken whole, overlapping the others.
+  // K0 is the first word, so the words between start at 8 and end where K1
+  // starts; the last of them may overlap the one before.
+  UInt64 h1 = a, h2 = Seed2 ^ K1;
+  const size_t m = n - 8;
+  size_t i = 8;
+  for (; i + 16 <= m; i += 16) {
+    h1 = (h1 ^ Load8(p + i)) * 0x9FB21C651E98DF25ull;
+    h2 = (h2 ^ Load8(p + i + 8)) * 0xC2B2AE3D27D4EB4Full;
+    h1 ^= h1 >> 29;
+    h2 ^= h2 >> 31;
   }
-  UInt64 tail = 0;
-  if (n >= 4) {
-    uint32_t a, b;
-    std::memcpy(&a, p, 4);
-    std::memcpy(&b, p + n - 4, 4);
-    tail = (UInt64(a) << 32) | b;
-  } else if (n > 0) {
-    tail = (UInt64(static_cast<unsigned char>(p[0])) << 16) | (UInt64(static_cast<unsigned char>(p[n / 2])) << 8) |
-           static_cast<unsigned char>(p[n - 1]);
+  if (i + 8 <= m) {
+    h1 = (h1 ^ Load8(p + i)) * 0x9FB21C651E98DF25ull;
+    h1 ^= h1 >> 29;
+    i += 8;
   }
-  return static_cast<size_t>(Mix(h ^ tail));
+  if (i < m) {
+    h2 = (h2 ^ Load8(p + m - 8)) * 0xC2B2AE3D27D4EB4Full;
+    h2 ^= h2 >> 31;
+  }
+  return static_cast<size_t>(Mix(h1 ^ MulFold(h2, Seed | 1)));
+}
+
+inline size_t HashWithSeed(std::string_view s, UInt64 Seed, UInt64 Seed2) {
+  if (s.empty()) return static_cast<size_t>(Mix(Seed));
+  TKey k = KeyOf(s.data(), s.size());
+  return HashKeyed(s.data(), s.size(), k.K0, k.K1, Seed, Seed2);
 }
 
 // Whether the first and the last word of two runs of N bytes agree: for N
@@ -80,9 +129,14 @@ inline bool SameBytes(const char* a, const char* b, size_t n) {
 
 }  // namespace
 
-size_t TsdSymbolHash::operator()(std::string_view s) const noexcept { return HashWithSeed(s, ProcessSeed()); }
+size_t TsdSymbolHash::operator()(std::string_view s) const noexcept {
+  return HashWithSeed(s, ProcessSeed(), SeedB(ProcessSeed()));
+}
 
-TsdSymbolTable::TsdSymbolTable(TComponent* AOwner) : TDebugComponent(AOwner), FSeed(ProcessSeed()) {}
+TsdSymbolTable::TsdSymbolTable(TComponent* AOwner)
+    : TDebugComponent(AOwner), FSeed(ProcessSeed()), FSeed2(SeedB(FSeed)) {
+  std::memset(static_cast<void*>(FRecent), 0, sizeof FRecent);
+}
 
 TsdSymbolTable::~TsdSymbolTable() {
   for (size_t i = 0; i < FSymbolsMade; ++i) SymbolAt(i)->~TsdSymbol();
@@ -107,6 +161,7 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
   if (FSymbolsUsed / kSymbolBlock == FSymbolBlocks.size()) {
     FSymbolBlocks.reserve(FSymbolBlocks.size() + 1);
     FSymbolBlocks.emplace_back(std::allocator<TsdSymbol>().allocate(kSymbolBlock));
+    FSymbolsRoom = FSymbolBlocks.size() * kSymbolBlock;
   }
   TsdSymbol* sym = TakeSymbol();
   // Bytes go to the first block with room; a text larger than a block gets
@@ -125,7 +180,8 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
       FByteBlockSizes.push_back(size);
       FByteUsed = 0;
     }
-    dest = FByteBlocks[FByteBlock].get() + FByteUsed;
+    SyncByteBlock();
+    dest = FByteBase + FByteUsed;
     FByteUsed += S.size();
     std::memcpy(dest, S.data(), S.size());
   }
@@ -146,9 +202,6 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
 }
 
 void TsdSymbolTable::GrowIndex() {
-  // Slot positions change: the next Clear empties the whole index.
-  FSlotsOverflow = true;
-  FUsedSlots.clear();
   std::vector<TSlot> old;
   old.swap(FIndex);
   // Places are 32 bits, so the index never needs more than 2^32 slots.
@@ -167,46 +220,91 @@ void TsdSymbolTable::GrowIndex() {
   }
 }
 
-inline void TsdSymbolTable::NoteSlot(TSlot* Slot) {
-  if (!FSlotsOverflow) FUsedSlots.push_back(static_cast<Cardinal>(Slot - FIndex.data()));
+namespace {
+
+// Writes the N bytes that K holds (see KeyOf): for up to 16 bytes, two
+// stores that may overlap instead of a call.
+[[gnu::always_inline]] inline void CopyKeyed(char* dest, const char* src, size_t n, TKey k) {
+  if (n >= 8 && n <= 16) {
+    std::memcpy(dest, &k.K0, 8);
+    std::memcpy(dest + n - 8, &k.K1, 8);
+  } else if (n >= 4 && n < 8) {
+    uint32_t lo = static_cast<uint32_t>(k.K0), hi = static_cast<uint32_t>(k.K0 >> 32);
+    std::memcpy(dest, &lo, 4);
+    std::memcpy(dest + n - 4, &hi, 4);
+  } else if (n < 4) {
+    dest[0] = src[0];
+    dest[n / 2] = src[n / 2];
+    dest[n - 1] = src[n - 1];
+  } else {
+    std::memcpy(dest, src, n);
+  }
 }
+
+}  // namespace
+
+namespace {
+
+// The entry of the texts met lately for a key: the top bits of a multiply.
+inline size_t RecentOf(UInt64 K0, UInt64 K1, size_t n) {
+  return static_cast<size_t>(((K0 + K1 + n) * 0x9E3779B97F4A7C15ull) >> 56);
+}
+
+}  // namespace
 
 Integer TsdSymbolTable::AddString(std::string_view S) {
-  if (S.empty()) return 0;
-  size_t n = S.size();
-  TsdSymbol*& recent = FRecent[(n * 31 + static_cast<unsigned char>(S[0]) * 7 + static_cast<unsigned char>(S[n - 1])) & 255];
-  if (recent && static_cast<size_t>(recent->FCharCount) == n && SameBytes(recent->FFirst, S.data(), n))
-    return recent->FID;
-  if ((FSymbolsUsed + 1) * 2 > FIndex.size()) GrowIndex();
-  size_t h = HashWithSeed(S, FSeed);
-  TSlot* slot = FindSlot(S, h);
-  if (slot->Place) {
-    recent = SymbolAtPlace(slot->Place);
-    // A symbol kept from before the last Clear takes the next id, as a new
-    // one would, with its bytes where they are.
-    if (recent->FID == 0) InitSymbol(recent, recent->FFirst, static_cast<size_t>(recent->FCharCount));
-    return recent->FID;
+  // Kept small and without calls for the texts met lately, most of a
+  // document's: names, indentation, common values, all short. Up to 16
+  // bytes, length and key are the text, so such a text is answered without
+  // touching its symbol or its bytes.
+  const size_t n = S.size();
+  const char* p = S.data();
+  if (n - 1 < 16) {
+    const TKey k = KeyOf(p, n);
+    TRecent& recent = FRecent[RecentOf(k.K0, k.K1, n)];
+    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return recent.ID;
+    return AddKeyed(p, n, k.K0, k.K1, recent);
   }
-  // A new symbol whose block and bytes are at hand, as they are for all but
-  // a few symbols of a document loaded again, is made here without a call.
-  TsdSymbol* sym;
-  size_t b = FSymbolsUsed / kSymbolBlock;
-  if (b < FSymbolBlocks.size() && FByteBlock < FByteBlocks.size() && FByteUsed + n <= FByteBlockSizes[FByteBlock] &&
-      n <= static_cast<size_t>(MaxInt)) {
-    TsdSymbol* fresh = TakeSymbol();
-    char* dest = FByteBlocks[FByteBlock].get() + FByteUsed;
-    FByteUsed += n;
-    std::memcpy(dest, S.data(), n);
-    sym = InitSymbol(fresh, dest, n);
-  } else {
-    sym = NewSymbol(S);
-  }
-  *slot = TSlot{TagOf(h), static_cast<uint32_t>(FSymbolsUsed)};
-  NoteSlot(slot);
-  recent = sym;
-  return sym->FID;
+  return n ? AddLong(p, n) : 0;
 }
 
+Integer TsdSymbolTable::AddLong(const char* p, size_t n) {
+  const TKey k = KeyOf(p, n);
+  TRecent& recent = FRecent[RecentOf(k.K0, k.K1, n)];
+  // (Entries hold lengths below 2^31; a longer text is never made.)
+  if (n <= static_cast<size_t>(MaxInt) &&
+      ((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0 &&
+      std::memcmp(FByID[static_cast<size_t>(recent.ID - 1)]->FFirst, p, n) == 0)
+    return recent.ID;
+  return AddKeyed(p, n, k.K0, k.K1, recent);
+}
+
+Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, TRecent& recent) {
+  if ((FSymbolsUsed + 1) * 2 > FIndex.size()) GrowIndex();
+  const size_t h = HashKeyed(p, n, K0, K1, FSeed, FSeed2);
+  TSlot* slot = FindSlot(std::string_view(p, n), h);
+  TsdSymbol* sym;
+  if (slot->Place) {
+    sym = SymbolAtPlace(slot->Place);
+    // A symbol kept from before the last Clear takes the next id, as a new
+    // one would, with its bytes where they are.
+    if (sym->FID == 0) InitSymbol(sym, sym->FFirst, n);
+  } else {
+    // A new symbol whose block and bytes are at hand, as they are for all
+    // but a few symbols, is made here without a call.
+    if (FSymbolsUsed < FSymbolsRoom && n <= FByteSize - FByteUsed) {
+      char* dest = FByteBase + FByteUsed;
+      FByteUsed += n;
+      CopyKeyed(dest, p, n, TKey{K0, K1});
+      sym = InitSymbol(TakeSymbol(), dest, n);
+    } else {
+      sym = NewSymbol(std::string_view(p, n));
+    }
+    *slot = TSlot{TagOf(h), static_cast<uint32_t>(FSymbolsUsed)};
+  }
+  recent = TRecent{K0, K1, n | FEpoch, sym->FID};
+  return sym->FID;
+}
 
 bool TsdSymbolTable::MayContain(char C) const {
   if (FByID.empty()) return false;
@@ -260,27 +358,45 @@ void TsdSymbolTable::Clear() {
     for (TsdSymbol* sym : FByID) sym->FID = 0;
     FByID.clear();
     FPluralSymbolCount = 0;
-    std::fill(std::begin(FRecent), std::end(FRecent), nullptr);
+    ForgetRecent();
     return;
   }
   ClearAll();
 }
 
 void TsdSymbolTable::ClearAll() {
-  // The blocks stay for the next document; the index is emptied in place.
+  // The blocks stay for the next document; the index is emptied in place:
+  // when the symbols are few against it, only their slots, found again by
+  // their text (all found before any is emptied, as an emptied slot would
+  // end the search for those after it).
+  if (FSymbolsUsed * 8 < FIndex.size()) {
+    std::vector<size_t> slots;
+    slots.reserve(FSymbolsUsed);
+    for (size_t i = 0; i < FSymbolsUsed; ++i) {
+      std::string_view v = SymbolAt(i)->View();
+      slots.push_back(static_cast<size_t>(FindSlot(v, HashWithSeed(v, FSeed, FSeed2)) - FIndex.data()));
+    }
+    for (size_t i : slots) FIndex[i] = TSlot{0, 0};
+  } else {
+    std::fill(FIndex.begin(), FIndex.end(), TSlot{0, 0});
+  }
   FByID.clear();
   FSymbolsUsed = 0;
   FByteBlock = 0;
   FByteUsed = 0;
-  if (FSlotsOverflow) {
-    std::fill(FIndex.begin(), FIndex.end(), TSlot{0, 0});
-  } else {
-    for (Cardinal i : FUsedSlots) FIndex[i] = TSlot{0, 0};
-  }
-  FUsedSlots.clear();
-  FSlotsOverflow = false;
+  SyncByteBlock();
   FPluralSymbolCount = 0;
-  std::fill(std::begin(FRecent), std::end(FRecent), nullptr);
+  ForgetRecent();
+}
+
+void TsdSymbolTable::ForgetRecent() {
+  // A new epoch makes every entry stale; only when the count comes round
+  // are the entries emptied.
+  FEpoch += UInt64(1) << 32;
+  if (FEpoch == 0) {
+    std::memset(static_cast<void*>(FRecent), 0, sizeof FRecent);
+    FEpoch = UInt64(1) << 32;
+  }
 }
 
 void TsdSymbolTable::SortByFrequency(std::vector<Integer>& NewIDs) {
@@ -314,6 +430,8 @@ void TsdSymbolTable::SortByFrequency(std::vector<Integer>& NewIDs) {
       }
     }
   }
+  // Ids change: the texts met lately are forgotten with their old ids.
+  ForgetRecent();
   FPluralSymbolCount = 0;
   while (FPluralSymbolCount < GetSymbolCount() && a[static_cast<size_t>(FPluralSymbolCount)]->FFreq >= 2)
     ++FPluralSymbolCount;
@@ -374,7 +492,7 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
   if (len) S->ReadBuffer(bytes.data(), static_cast<Integer>(len));
   bytes = sdValidUtf8(bytes);
   if ((FSymbolsUsed + 1) * 2 > FIndex.size()) GrowIndex();
-  size_t h = HashWithSeed(bytes, FSeed);
+  size_t h = HashWithSeed(bytes, FSeed, FSeed2);
   TSlot* slot = FindSlot(bytes, h);
   TsdSymbol* sym = NewSymbol(bytes);
   sym->FSymbolStyle = style;
@@ -382,7 +500,6 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
     DoDebugOut(this, wsFail, "duplicate symbol!");
   } else {
     *slot = TSlot{TagOf(h), static_cast<uint32_t>(FSymbolsUsed)};
-    NoteSlot(slot);
   }
 }
 

@@ -93,8 +93,20 @@ class TsdSymbolTable : public TDebugComponent {
     uint32_t Place;
   };
   TSlot* FindSlot(std::string_view S, size_t Hash);
+  struct TRecent;
+  // AddString past the texts met lately: N > 0 bytes at P with their key
+  // words, and the entry of the texts met lately they go to.
+  [[gnu::noinline]] Integer AddKeyed(const char* P, size_t N, UInt64 K0, UInt64 K1, TRecent& Recent);
+  // AddString for more than 16 bytes.
+  [[gnu::noinline]] Integer AddLong(const char* P, size_t N);
   void GrowIndex();
-  void NoteSlot(TSlot* Slot);
+  // The byte block being filled, kept at hand for AddString.
+  void SyncByteBlock() {
+    bool any = FByteBlock < FByteBlocks.size();
+    FByteBase = any ? FByteBlocks[FByteBlock].get() : nullptr;
+    FByteSize = any ? FByteBlockSizes[FByteBlock] : 0;
+  }
+  void ForgetRecent();
   // The I-th place of the blocks, from 0; a place of the index is I + 1.
   TsdSymbol* SymbolAt(size_t I) const { return &FSymbolBlocks[I / kSymbolBlock][I % kSymbolBlock]; }
   TsdSymbol* SymbolAtPlace(uint32_t Place) const { return SymbolAt(Place - 1); }
@@ -128,21 +140,29 @@ class TsdSymbolTable : public TDebugComponent {
   std::vector<size_t> FByteBlockUsed;  // of the blocks before FByteBlock, as they were left
   size_t FByteBlock = 0;  // the block being filled
   size_t FByteUsed = 0;   // bytes used of it
+  char* FByteBase = nullptr;  // that block (null when none)
+  size_t FByteSize = 0;       // and its size
+  size_t FSymbolsRoom = 0;    // places in the symbol blocks
   // Content look-up: open addressing, linear probing, at most half full.
   // Hashed rather than kept sorted: interning stays linear per document,
   // and the order of this index is never observable.
   std::vector<TSlot> FIndex;
   unsigned FIndexShift = 24;  // a tag shifted right by this is its first slot
-  // Slots filled since the last Clear (the index is at most half full, so
-  // emptying them one by one beats emptying all), unless the index grew.
-  std::vector<Cardinal> FUsedSlots;
-  bool FSlotsOverflow = false;
   Integer FPluralSymbolCount = 0;
-  UInt64 FSeed;  // TsdSymbolHash's, kept at hand
-  // The symbols met last, by length and end bytes: a document repeats its
+  UInt64 FSeed, FSeed2;  // TsdSymbolHash's, kept at hand
+  // The texts met last, by length and end bytes: a document repeats its
   // names, indentation and common values, which are found here without
-  // hashing. Emptied by Clear, the only way a symbol goes.
-  TsdSymbol* FRecent[256] = {};
+  // hashing. An entry holds the length, the first and last eight bytes
+  // (all of a text of up to 16) and the id, so that a look-up touches
+  // neither the symbol nor, for short text, its bytes. Forgotten when ids
+  // change (Clear, sorting, reading a stored table).
+  struct TRecent {
+    UInt64 K0, K1;
+    UInt64 LenEpoch;  // the length (below 2^31), or'ed with the FEpoch it was made in
+    Integer ID;
+  };
+  TRecent FRecent[256];
+  UInt64 FEpoch = UInt64(1) << 32;  // in the high half; 0 in an empty entry
 };
 
 // Cardinals in 7-bit groups, least significant first, bit 7 set on every

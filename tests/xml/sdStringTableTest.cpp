@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <random>
+#include <unordered_map>
 #include <vector>
 
 #include "xml/sdStringTable_qn.h"
@@ -387,5 +389,98 @@ TEST(sdStringTable_qn, EverySymbolHandedOutIsALiveObject) {
     ASSERT_EQ(t.GetSymbolCount(), count / 2);
     for (int i = 0; i < count / 2; ++i) ASSERT_EQ(t.AddString("c" + std::to_string(i)), i + 1);
     ASSERT_EQ(t.AddString("d"), count / 2 + 1);
+  }
+}
+
+TEST(sdStringTable_qn, TextsWithEqualTagsStayApart) {
+  // The index keeps the high half of each text's hash and compares texts
+  // only where those agree. Texts whose halves agree are found by brute
+  // force among many (the table hashes with TsdSymbolHash), short and long
+  // ones, and go into tables with other text around them, across growth
+  // of the index and both kinds of clear: each keeps its own id.
+  std::mt19937 rng(41);
+  std::vector<std::pair<uint32_t, std::string>> all;
+  for (int i = 0; i < 400000; ++i) {
+    std::string s = std::to_string(i);
+    s += std::string(rng() % 24, static_cast<char>('a' + rng() % 26));
+    all.push_back({static_cast<uint32_t>(UInt64(TsdSymbolHash()(s)) >> 32), s});
+  }
+  std::sort(all.begin(), all.end());
+  std::vector<std::string> equalTags;
+  for (size_t i = 1; i < all.size(); ++i)
+    if (all[i].first == all[i - 1].first) {
+      equalTags.push_back(all[i - 1].second);
+      equalTags.push_back(all[i].second);
+    }
+  ASSERT_GE(equalTags.size(), 4u);  // about 18 pairs are expected
+  TsdSymbolTable t(nullptr);
+  for (int round = 0; round < 4; ++round) {
+    if (round == 3) {  // a large document first makes the next Clear start over
+      for (int i = 0; i < 5000; ++i) t.AddString("big" + std::to_string(i));
+    }
+    t.Clear();
+    std::unordered_map<std::string, Integer> ref;
+    for (int i = 0; i < 3000; ++i) {
+      const std::string& s = i % 3 ? all[rng() % all.size()].second : equalTags[rng() % equalTags.size()];
+      Integer id = t.AddString(s);
+      auto [it, fresh] = ref.emplace(s, id);
+      if (fresh) ASSERT_EQ(id, static_cast<Integer>(ref.size())) << round << " " << s;
+      else ASSERT_EQ(id, it->second) << round << " " << s;
+    }
+    for (const std::string& s : equalTags) ASSERT_EQ(t.GetView(t.AddString(s)), s);
+  }
+}
+
+TEST(sdStringTable_qn, TextsOfEveryLengthAndStartingOver) {
+  // Look-ups key texts of up to 16 bytes by their length and end words,
+  // longer ones by those and their bytes: texts of each length up to 40
+  // that differ in one byte anywhere, or only in length, are told apart.
+  // A table read from streams again and again (a large one, then small
+  // ones, one with empty text) forgets everything before each: the texts
+  // come back with the ids of a fresh table.
+  std::mt19937 rng(43);
+  std::vector<std::string> pool;
+  for (size_t n = 1; n <= 40; ++n) {
+    std::string base(n, 'q');
+    pool.push_back(base);
+    for (size_t at = 0; at < n; ++at) {
+      std::string s = base;
+      s[at] = static_cast<char>(at % 2 ? 0 : 0xE9);
+      pool.push_back(s);
+    }
+  }
+  TsdSymbolTable t(nullptr);
+  std::unordered_map<std::string, Integer> ref;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string& s = pool[i < static_cast<int>(pool.size()) ? pool.size() - 1 - i : rng() % pool.size()];
+    Integer id = t.AddString(s);
+    auto [it, fresh] = ref.emplace(s, id);
+    if (fresh) ASSERT_EQ(id, static_cast<Integer>(ref.size()));
+    else ASSERT_EQ(id, it->second) << s.size();
+  }
+  ASSERT_EQ(ref.size(), pool.size());
+  for (int i = 0; i < 20000; ++i) t.AddString("many" + std::to_string(i));
+  for (int cycle = 0; cycle < 30; ++cycle) {
+    const std::string kept(static_cast<size_t>(cycle + 1), 'q');  // in the pool, and valid UTF-8 as streams keep it
+    TsdFastMemStream m;
+    sdStreamWriteCardinal(&m, 3);
+    for (const std::string& s : {std::string(), std::string("x") + std::to_string(cycle), kept}) {
+      sdStreamWriteCardinal(&m, 0);
+      sdStreamWriteCardinal(&m, static_cast<Cardinal>(s.size()));
+      sdStreamWriteString(&m, s);
+    }
+    m.SetPosition(0);
+    t.LoadFromStream(&m);
+    ASSERT_EQ(t.GetSymbolCount(), 3);
+    ASSERT_EQ(t.AddString(kept), 3);
+    // The stream's empty text takes id 1, which AddString never gives.
+    TsdSymbolTable fresh(nullptr);
+    fresh.AddString("x" + std::to_string(cycle));
+    fresh.AddString(kept);
+    for (int i = 0; i < 200; ++i) {
+      const std::string& s = pool[rng() % pool.size()];
+      ASSERT_EQ(t.AddString(s), fresh.AddString(s) + 1) << cycle << " " << s.size();
+    }
+    ASSERT_EQ(t.GetSymbolCount(), fresh.GetSymbolCount() + 1);
   }
 }
