@@ -220,12 +220,14 @@ void ReallocTiles(TMicroTiles& M, Integer Count) {
 
 void ResetUsed(TMicroTiles& M) { M.BoundsUsedTiles = TRect(M.Columns, M.Rows, 0, 0); }
 
+// Once a few rectangles are in, the bounds seldom grow: tests that are
+// rarely taken cost less than rewriting all four sides every time.
 void GrowUsed(TMicroTiles& M, Integer L, Integer T, Integer R, Integer B) {
   TRect& u = M.BoundsUsedTiles;
-  u.Left = std::min(u.Left, L);
-  u.Top = std::min(u.Top, T);
-  u.Right = std::max(u.Right, R);
-  u.Bottom = std::max(u.Bottom, B);
+  if (L < u.Left) u.Left = L;
+  if (T < u.Top) u.Top = T;
+  if (R > u.Right) u.Right = R;
+  if (B > u.Bottom) u.Bottom = B;
 }
 
 // N tiles set to Value with vector stores, the last one overlapping the
@@ -628,113 +630,138 @@ inline Integer NonEmptyRunEnd(const TMicroTile* Row, Integer X, Integer Limit) {
   return std::min(last, Limit);
 }
 
+// Clamps a run's rectangle to the clip. Out of line: only runs that touch
+// the clip's border get here, and the scan keeps its registers.
+[[gnu::noinline, gnu::cold]] TCalcRect ClampToClip(TCalcRect R, const TCalcRect& Clip) {
+  return {std::clamp(R.Left, Clip.Left, Clip.Right), std::clamp(R.Top, Clip.Top, Clip.Bottom),
+          std::clamp(R.Right, Clip.Left, Clip.Right), std::clamp(R.Bottom, Clip.Top, Clip.Bottom)};
+}
+
 // The rectangles of a map, in the order the scan makes them.
 //
 // Runs start at marked tiles only (an unmarked tile is empty) and follow
 // the tiles themselves, four at a time. Rectangles of tiles wholly inside
 // the clip need no clamping, which is most of them.
 template <bool Whole>
-Integer CollectRects(const TMicroTiles& M, const TRect& Used, const TRect& Clip, TScratch<TCalcRect, 64>& Rects) {
-  const Integer cols = M.Columns;
-  const Integer clipL = Clip.Left, clipR = std::max(Clip.Left, Clip.Right);
-  const Integer clipT = Clip.Top, clipB = std::max(Clip.Top, Clip.Bottom);
-  // Columns safeL .. safeR - 1 and rows safeT .. safeB - 1 lie inside the
-  // clip.
-  const Integer safeL = clipL <= 0 ? 0 : (clipL + MICROTILE_SIZE - 1) >> MICROTILE_SHIFT;
-  const Integer safeT = clipT <= 0 ? 0 : (clipT + MICROTILE_SIZE - 1) >> MICROTILE_SHIFT;
-  const Integer safeR = clipR >> MICROTILE_SHIFT, safeB = clipB >> MICROTILE_SHIFT;
-  TScratch<TBelow, 256> belowStore;
-  TBelow* const below = belowStore.Reserve(cols, 0);
-  // Every byte set is {-1, -1}, no row: the C library's fill takes a row of
-  // tiles' worth in a few wide stores where a loop of records would take one
-  // store a record.
-  static_assert(std::is_trivially_copyable_v<TBelow>);
-  std::memset(static_cast<void*>(below), 0xFF, static_cast<size_t>(cols) * sizeof(TBelow));
-  TCalcRect* rects = Rects.Data();
-  Integer count = 0, capacity = Rects.Capacity();
-  const size_t stride = static_cast<size_t>(WordsPerRow(cols));
-  const TColumnBits* rowMarks = MarksOf(M).Bits + static_cast<size_t>(Used.Top) * stride;
-  const TMicroTile* row = M.Tiles + Used.Top * cols;
-  const Integer w0 = Used.Left >> 6, w1 = Used.Right >> 6;
-  const TColumnBits firstWord = ALL_COLUMNS << (Used.Left & 63), lastWord = ALL_COLUMNS >> (63 - (Used.Right & 63));
-  // The next tile continues an exact run when it starts at its left edge
-  // with the same top and bottom.
-  constexpr Cardinal rowsOf = 0x00FF00FFu, leftAndRowsOf = 0xFF000000u | rowsOf;
-  for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += cols, rowMarks += stride) {
-    const Integer top = y * MICROTILE_SIZE;
-    const bool rowSafe = y >= safeT && y < safeB;
-    // Runs of tiles may reach past the marked columns and past the used
-    // bounds; the next run starts after them.
-    Integer next = 0;
-    auto scan = [&](TColumnBits bits, const Integer base) __attribute__((always_inline)) {
-      bits = BitsFrom(bits, next - base);
-      while (bits) {
-        const Integer x = base + std::countr_zero(bits);
-        const TMicroTile t = row[x];
-        if (t == MICROTILE_EMPTY) {
-          bits &= bits - 1;
-          continue;
+class TRectCollector {
+ public:
+  TRectCollector(const TMicroTiles& M, const TRect& Clip, TScratch<TCalcRect, 64>& Rects)
+      : FLastCol(M.Columns - 1),
+        FClip{Clip.Left, Clip.Top, std::max(Clip.Left, Clip.Right), std::max(Clip.Top, Clip.Bottom)},
+        FRects(Rects) {
+    // Columns FSafeL .. FSafeR - 1 and rows FSafeT .. FSafeB - 1 lie inside
+    // the clip.
+    FSafeL = FClip.Left <= 0 ? 0 : (FClip.Left + MICROTILE_SIZE - 1) >> MICROTILE_SHIFT;
+    FSafeT = FClip.Top <= 0 ? 0 : (FClip.Top + MICROTILE_SIZE - 1) >> MICROTILE_SHIFT;
+    FSafeR = FClip.Right >> MICROTILE_SHIFT;
+    FSafeB = FClip.Bottom >> MICROTILE_SHIFT;
+    FBelow = FBelowStore.Reserve(M.Columns, 0);
+    // Every byte set is {-1, -1}, no row: the C library's fill takes a row of
+    // tiles' worth in a few wide stores where a loop of records would take one
+    // store a record.
+    static_assert(std::is_trivially_copyable_v<TBelow>);
+    std::memset(static_cast<void*>(FBelow), 0xFF, static_cast<size_t>(M.Columns) * sizeof(TBelow));
+  }
+
+  Integer Collect(const TMicroTiles& M, const TRect& Used) {
+    TCalcRect* rects = FRects.Data();
+    Integer count = 0, capacity = FRects.Capacity();
+    const size_t stride = static_cast<size_t>(WordsPerRow(M.Columns));
+    const TColumnBits* rowMarks = MarksOf(M).Bits + static_cast<size_t>(Used.Top) * stride;
+    const TMicroTile* row = M.Tiles + Used.Top * M.Columns;
+    const Integer w0 = Used.Left >> 6, w1 = Used.Right >> 6;
+    const TColumnBits firstWord = ALL_COLUMNS << (Used.Left & 63), lastWord = ALL_COLUMNS >> (63 - (Used.Right & 63));
+    for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride) {
+      // A run wholly in columns safeFrom .. FSafeR - 1 needs no clamping.
+      const Integer safeFrom = y >= FSafeT && y < FSafeB ? FSafeL : FLastCol + 1;
+      if (w0 == w1) {
+        if (const TColumnBits bits = rowMarks[w0] & firstWord & lastWord)
+          ScanWord(row, bits, w0 << 6, y, safeFrom, rects, count, capacity);
+      } else {
+        // Runs of tiles may reach past the marked columns and past the used
+        // bounds; the next run starts after them.
+        Integer next = 0;
+        for (Integer w = w0; w <= w1; ++w) {
+          TColumnBits bits = BitsFrom(rowMarks[w], next - (w << 6));
+          if (w == w0) bits &= firstWord;
+          if (w == w1) bits &= lastWord;
+          if (bits) next = ScanWord(row, bits, w << 6, y, safeFrom, rects, count, capacity);
         }
-        Integer last = x;
-        TCalcRect r;
-        if (Whole) {
-          last = NonEmptyRunEnd(row, x, cols - 1);
-          r = {x * MICROTILE_SIZE, top, (last + 1) * MICROTILE_SIZE, top + MICROTILE_SIZE};
-        } else {
-          TMicroTile lastTile = t;
-          if (MicroTileRight(t) == MICROTILE_SIZE) {
-            // Over the tiles as wide as a tile, then one that ends earlier.
-            const Cardinal want = static_cast<Cardinal>(t) & rowsOf;
-            const TMicroTile inner = static_cast<TMicroTile>(want) | MICROTILE_SIZE << 8;
-            last = InnerRunEnd(row, x, cols - 1, inner);
-            if (last > x) lastTile = inner;
-            if (last < cols - 1) {
-              const TMicroTile n = row[last + 1];
-              if (n != MICROTILE_EMPTY && (static_cast<Cardinal>(n) & leftAndRowsOf) == want) {
-                ++last;
-                lastTile = n;
-              }
-            }
-          }
-          r = {x * MICROTILE_SIZE + MicroTileLeft(t), top + MicroTileTop(t),
-               last * MICROTILE_SIZE + MicroTileRight(lastTile), top + MicroTileBottom(t)};
-        }
-        if (!(rowSafe && x >= safeL && last < safeR)) {
-          r.Left = std::clamp(r.Left, clipL, clipR);
-          r.Right = std::clamp(r.Right, clipL, clipR);
-          r.Top = std::clamp(r.Top, clipT, clipB);
-          r.Bottom = std::clamp(r.Bottom, clipT, clipB);
-        }
-        const TBelow b = below[x];
-        if (b.Row == y && rects[b.Rect].Left == r.Left && rects[b.Rect].Right == r.Right &&
-            rects[b.Rect].Bottom == r.Top) {
-          rects[b.Rect].Bottom = r.Bottom;
-          below[x].Row = y + 1;
-        } else {
-          if (count == capacity) {
-            rects = Rects.Reserve(count + 1, count);
-            capacity = Rects.Capacity();
-          }
-          rects[count] = r;
-          below[x] = TBelow{y + 1, count++};
-        }
-        next = last + 1;
-        bits = BitsFrom(bits, next - base);
-      }
-    };
-    if (w0 == w1) {
-      if (const TColumnBits bits = rowMarks[w0] & firstWord & lastWord) scan(bits, w0 << 6);
-    } else {
-      for (Integer w = w0; w <= w1; ++w) {
-        TColumnBits bits = rowMarks[w];
-        if (w == w0) bits &= firstWord;
-        if (w == w1) bits &= lastWord;
-        if (bits) scan(bits, w << 6);
       }
     }
+    return count;
   }
-  return count;
-}
+
+ private:
+  // The runs that start at the set bits of one word of marks; the column
+  // after the last run.
+  Integer ScanWord(const TMicroTile* Row, TColumnBits Bits, Integer Base, Integer Y, Integer SafeFrom, TCalcRect*& Rects,
+                   Integer& Count, Integer& Capacity) __attribute__((always_inline)) {
+    // The next tile continues an exact run when it starts at its left edge
+    // with the same top and bottom.
+    constexpr Cardinal rowsOf = 0x00FF00FFu, leftAndRowsOf = 0xFF000000u | rowsOf;
+    const Integer top = Y * MICROTILE_SIZE;
+    Integer next = Base;
+    do {
+      const Integer x = Base + std::countr_zero(Bits);
+      const TMicroTile t = Row[x];
+      if (t == MICROTILE_EMPTY) {
+        Bits &= Bits - 1;
+        continue;
+      }
+      Integer last = x;
+      TCalcRect r;
+      if (Whole) {
+        last = NonEmptyRunEnd(Row, x, FLastCol);
+        r = {x * MICROTILE_SIZE, top, (last + 1) * MICROTILE_SIZE, top + MICROTILE_SIZE};
+      } else {
+        TMicroTile lastTile = t;
+        if (MicroTileRight(t) == MICROTILE_SIZE) {
+          // Over the tiles as wide as a tile, then one that ends earlier.
+          const Cardinal want = static_cast<Cardinal>(t) & rowsOf;
+          const TMicroTile inner = static_cast<TMicroTile>(want) | MICROTILE_SIZE << 8;
+          last = InnerRunEnd(Row, x, FLastCol, inner);
+          if (last > x) lastTile = inner;
+          if (last < FLastCol) {
+            const TMicroTile n = Row[last + 1];
+            if (n != MICROTILE_EMPTY && (static_cast<Cardinal>(n) & leftAndRowsOf) == want) {
+              ++last;
+              lastTile = n;
+            }
+          }
+        }
+        r = {x * MICROTILE_SIZE + MicroTileLeft(t), top + MicroTileTop(t),
+             last * MICROTILE_SIZE + MicroTileRight(lastTile), top + MicroTileBottom(t)};
+      }
+      if (x < SafeFrom || last >= FSafeR) [[unlikely]]
+        r = ClampToClip(r, FClip);
+      TBelow& b = FBelow[x];
+      if (b.Row == Y && Rects[b.Rect].Left == r.Left && Rects[b.Rect].Right == r.Right &&
+          Rects[b.Rect].Bottom == r.Top) {
+        Rects[b.Rect].Bottom = r.Bottom;
+        b.Row = Y + 1;
+      } else {
+        if (Count == Capacity) [[unlikely]] {
+          Rects = FRects.Reserve(Count + 1, Count);
+          Capacity = FRects.Capacity();
+        }
+        Rects[Count] = r;
+        b = TBelow{Y + 1, Count++};
+      }
+      next = last + 1;
+      // The bits after the run; none when it reaches the word's end.
+      Bits &= ~((TColumnBits(2) << std::min(last - Base, 63)) - 1);
+    } while (Bits);
+    return next;
+  }
+
+  Integer FLastCol;
+  TCalcRect FClip;
+  Integer FSafeL = 0, FSafeT = 0, FSafeR = 0, FSafeB = 0;
+  TScratch<TBelow, 256> FBelowStore;
+  TBelow* FBelow = nullptr;
+  TScratch<TCalcRect, 64>& FRects;
+};
 
 }  // namespace
 
@@ -743,8 +770,8 @@ Integer MicroTilesCalcRects(const TMicroTiles& MicroTiles, TRectList* DstRects, 
   TRect u;
   if (!UsedTiles(MicroTiles, u)) return 0;
   TScratch<TCalcRect, 64> rects;
-  const Integer count = RoundToWholeTiles ? CollectRects<true>(MicroTiles, u, Clip, rects)
-                                          : CollectRects<false>(MicroTiles, u, Clip, rects);
+  const Integer count = RoundToWholeTiles ? TRectCollector<true>(MicroTiles, Clip, rects).Collect(MicroTiles, u)
+                                          : TRectCollector<false>(MicroTiles, Clip, rects).Collect(MicroTiles, u);
   if (!CountOnly && DstRects && count > 0) {
     const Integer at = DstRects->Count();
     DstRects->SetCount(at + count);
