@@ -671,32 +671,44 @@ class TRectCollector {
     const TMicroTile* row = M.Tiles + Used.Top * M.Columns;
     const Integer w0 = Used.Left >> 6, w1 = Used.Right >> 6;
     const TColumnBits firstWord = ALL_COLUMNS << (Used.Left & 63), lastWord = ALL_COLUMNS >> (63 - (Used.Right & 63));
+    // Copies the scan's stores through the record pointers cannot reach.
+    const TLimits lim{FLastCol, FSafeR, FBelow};
+    const Integer safeT = FSafeT, safeB = FSafeB, safeL = FSafeL;
+    // A run wholly in columns from the row's first safe column to
+    // lim.SafeR - 1 needs no clamping.
+    auto safeFrom = [&](Integer Y) { return Y >= safeT && Y < safeB ? safeL : lim.LastCol + 1; };
+    if (w0 == w1) {
+      const TColumnBits mask = firstWord & lastWord;
+      rowMarks += w0;
+      for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride)
+        if (const TColumnBits bits = *rowMarks & mask)
+          ScanWord(lim, row, bits, w0 << 6, y, safeFrom(y), rects, count, capacity);
+      return count;
+    }
     for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride) {
-      // A run wholly in columns safeFrom .. FSafeR - 1 needs no clamping.
-      const Integer safeFrom = y >= FSafeT && y < FSafeB ? FSafeL : FLastCol + 1;
-      if (w0 == w1) {
-        if (const TColumnBits bits = rowMarks[w0] & firstWord & lastWord)
-          ScanWord(row, bits, w0 << 6, y, safeFrom, rects, count, capacity);
-      } else {
-        // Runs of tiles may reach past the marked columns and past the used
-        // bounds; the next run starts after them.
-        Integer next = 0;
-        for (Integer w = w0; w <= w1; ++w) {
-          TColumnBits bits = BitsFrom(rowMarks[w], next - (w << 6));
-          if (w == w0) bits &= firstWord;
-          if (w == w1) bits &= lastWord;
-          if (bits) next = ScanWord(row, bits, w << 6, y, safeFrom, rects, count, capacity);
-        }
+      // Runs of tiles may reach past the marked columns and past the used
+      // bounds; the next run starts after them.
+      Integer next = 0;
+      for (Integer w = w0; w <= w1; ++w) {
+        TColumnBits bits = BitsFrom(rowMarks[w], next - (w << 6));
+        if (w == w0) bits &= firstWord;
+        if (w == w1) bits &= lastWord;
+        if (bits) next = ScanWord(lim, row, bits, w << 6, y, safeFrom(y), rects, count, capacity);
       }
     }
     return count;
   }
 
  private:
+  struct TLimits {
+    Integer LastCol, SafeR;
+    TBelow* Below;
+  };
+
   // The runs that start at the set bits of one word of marks; the column
   // after the last run.
-  Integer ScanWord(const TMicroTile* Row, TColumnBits Bits, Integer Base, Integer Y, Integer SafeFrom, TCalcRect*& Rects,
-                   Integer& Count, Integer& Capacity) __attribute__((always_inline)) {
+  Integer ScanWord(const TLimits L, const TMicroTile* Row, TColumnBits Bits, Integer Base, Integer Y, Integer SafeFrom,
+                   TCalcRect*& Rects, Integer& Count, Integer& Capacity) __attribute__((always_inline)) {
     // The next tile continues an exact run when it starts at its left edge
     // with the same top and bottom.
     constexpr Cardinal rowsOf = 0x00FF00FFu, leftAndRowsOf = 0xFF000000u | rowsOf;
@@ -712,7 +724,7 @@ class TRectCollector {
       Integer last = x;
       TCalcRect r;
       if (Whole) {
-        last = NonEmptyRunEnd(Row, x, FLastCol);
+        last = NonEmptyRunEnd(Row, x, L.LastCol);
         r = {x * MICROTILE_SIZE, top, (last + 1) * MICROTILE_SIZE, top + MICROTILE_SIZE};
       } else {
         TMicroTile lastTile = t;
@@ -720,9 +732,9 @@ class TRectCollector {
           // Over the tiles as wide as a tile, then one that ends earlier.
           const Cardinal want = static_cast<Cardinal>(t) & rowsOf;
           const TMicroTile inner = static_cast<TMicroTile>(want) | MICROTILE_SIZE << 8;
-          last = InnerRunEnd(Row, x, FLastCol, inner);
+          last = InnerRunEnd(Row, x, L.LastCol, inner);
           if (last > x) lastTile = inner;
-          if (last < FLastCol) {
+          if (last < L.LastCol) {
             const TMicroTile n = Row[last + 1];
             if (n != MICROTILE_EMPTY && (static_cast<Cardinal>(n) & leftAndRowsOf) == want) {
               ++last;
@@ -733,9 +745,9 @@ class TRectCollector {
         r = {x * MICROTILE_SIZE + MicroTileLeft(t), top + MicroTileTop(t),
              last * MICROTILE_SIZE + MicroTileRight(lastTile), top + MicroTileBottom(t)};
       }
-      if (x < SafeFrom || last >= FSafeR) [[unlikely]]
+      if (x < SafeFrom || last >= L.SafeR) [[unlikely]]
         r = ClampToClip(r, FClip);
-      TBelow& b = FBelow[x];
+      TBelow& b = L.Below[x];
       if (b.Row == Y && Rects[b.Rect].Left == r.Left && Rects[b.Rect].Right == r.Right &&
           Rects[b.Rect].Bottom == r.Top) {
         Rects[b.Rect].Bottom = r.Bottom;
