@@ -241,8 +241,9 @@ inline void FillSpan(TMicroTile* P, Integer N, TMicroTile Value) {
     return;
   }
   const __m128i v = _mm_set1_epi32(Value);
-  for (Integer i = 0; i + 4 <= N; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(P + i), v);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(P + N - 4), v);
+  TMicroTile* const last = P + N - 4;
+  for (; P < last; P += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(P), v);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(last), v);
 }
 
 // The used bounds within the grid; false when nothing is used.
@@ -283,13 +284,15 @@ void MicroTilesClearUsed(TMicroTiles& MicroTiles, TMicroTile Value) {
       // following the marks run by run.
       const size_t stride = static_cast<size_t>(WordsPerRow(MicroTiles.Columns));
       TColumnBits* rowMarks = MarksOf(MicroTiles).Bits + static_cast<size_t>(u.Top) * stride;
-      TMicroTile* row = MicroTiles.Tiles + u.Top * MicroTiles.Columns;
+      // The fills below could alias the map's own fields: the width is read once.
+      const Integer cols = MicroTiles.Columns;
+      TMicroTile* row = MicroTiles.Tiles + u.Top * cols;
       const Integer w0 = u.Left >> 6, w1 = u.Right >> 6;
       if (w0 == w1) {
         // Up to 64 columns in use: one word a row.
         const TColumnBits range = WordRange(w0, u.Left, u.Right);
         rowMarks += w0;
-        for (Integer y = u.Top; y <= u.Bottom; ++y, rowMarks += stride, row += MicroTiles.Columns) {
+        for (Integer y = u.Top; y <= u.Bottom; ++y, rowMarks += stride, row += cols) {
           const TColumnBits bits = *rowMarks & range;
           if (!bits) continue;
           *rowMarks &= ~range;
@@ -297,7 +300,7 @@ void MicroTilesClearUsed(TMicroTiles& MicroTiles, TMicroTile Value) {
           FillSpan(row + from, to - from + 1, MICROTILE_EMPTY);
         }
       } else {
-        for (Integer y = u.Top; y <= u.Bottom; ++y, rowMarks += stride, row += MicroTiles.Columns) {
+        for (Integer y = u.Top; y <= u.Bottom; ++y, rowMarks += stride, row += cols) {
           Integer from = -1, to = -1;
           for (Integer w = w0; w <= w1; ++w) {
             const TColumnBits range = WordRange(w, u.Left, u.Right), bits = rowMarks[w] & range;
@@ -378,75 +381,64 @@ void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTil
     TMicroTile* row = tiles + mt * cols;
     for (Integer y = mt; y <= lastRow; ++y, row += cols) FillSpan(row + ml, lastCol - ml + 1, MICROTILE_FULL);
     MarkTiles(MicroTiles, mt, lastRow, ml, lastCol);
-  } else {
+  } else if (Rect.Left < Rect.Right && Rect.Top < Rect.Bottom) {
     // Each tile is united with its part of the rectangle: the first and
     // last column get the left and right edges, the first and last row the
-    // top and bottom; inner tiles of inner rows are full. An edge on a tile
-    // border gives the tile it names a box of no width or height, which
-    // changes nothing, so those tiles are left out; so is a rectangle
-    // without width or height.
-    const Integer l = Rect.Left & 31, t = Rect.Top & 31, r = Rect.Right & 31, b = Rect.Bottom & 31;
-    const Integer colEnd = std::min(lastCol, r == 0 ? mr - 1 : mr);
-    const Integer rowEnd = std::min(lastRow, b == 0 ? mb - 1 : mb);
-    if (ml <= colEnd && mt <= rowEnd && (ml != mr || l != r) && (mt != mb || t != b)) {
-      // The boxes of a row differ from those of another only in top and
-      // bottom: a column part per kind of tile, and a row part per row.
-      const bool single = ml == mr, final = !single && mr <= colEnd;
-      const TMicroTile first = MakeMicroTile(l, 0, single ? r : MICROTILE_SIZE, 0);
-      const TMicroTile inner = MakeMicroTile(0, 0, MICROTILE_SIZE, 0), last = MakeMicroTile(0, 0, r, 0);
-      const Integer innerEnd = single ? ml + 1 : mr;
-      const TMicroTile topRow = t << 16 | (mt == mb ? b : MICROTILE_SIZE), bottomRow = b;
-      const size_t stride = static_cast<size_t>(WordsPerRow(cols));
-      TColumnBits* const marks = MarksOf(MicroTiles).Bits + static_cast<size_t>(mt) * stride;
-      TMicroTile* const rows = tiles + mt * cols;
-      const Integer w0 = ml >> 6, w1 = colEnd >> 6, height = rowEnd - mt + 1;
-      // Mark every row first; rows that had no marks there are empty and
-      // take the boxes as they are.
-      TColumnBits marked = 0;
-      if (w0 == w1) {
-        const TColumnBits range = (ALL_COLUMNS << (ml & 63)) & (ALL_COLUMNS >> (63 - (colEnd & 63)));
-        TColumnBits* m = marks + w0;
-        for (Integer y = 0; y < height; ++y, m += stride) {
-          marked |= *m & range;
-          *m |= range;
-        }
-      } else {
-        for (Integer w = w0; w <= w1; ++w) {
-          const TColumnBits range = WordRange(w, ml, colEnd);
-          TColumnBits* m = marks + w;
-          for (Integer y = 0; y < height; ++y, m += stride) {
-            marked |= *m & range;
-            *m |= range;
-          }
-        }
+    // top and bottom; inner tiles of inner rows are full. A rectangle
+    // without width or height changes no tile; an edge on a tile border
+    // gives the tile past it nothing, so the last column and row are those
+    // of the last pixel inside.
+    const Integer ce = (Rect.Right - 1) >> MICROTILE_SHIFT, re = (Rect.Bottom - 1) >> MICROTILE_SHIFT;
+    const Integer right = Rect.Right - ce * MICROTILE_SIZE, bottom = Rect.Bottom - re * MICROTILE_SIZE;
+    // The boxes of a row differ from those of another only in top and
+    // bottom: a column part per kind of tile, and a row part per row.
+    const TMicroTile first = (Rect.Left & 31) << 24 | (ml == ce ? right : MICROTILE_SIZE) << 8;
+    const TMicroTile inner = MICROTILE_SIZE << 8, last = right << 8;
+    const TMicroTile topRow = (Rect.Top & 31) << 16 | (mt == re ? bottom : MICROTILE_SIZE), bottomRow = bottom;
+    const size_t stride = static_cast<size_t>(WordsPerRow(cols));
+    TColumnBits* const marks = MarksOf(MicroTiles).Bits + static_cast<size_t>(mt) * stride;
+    TMicroTile* const rows = tiles + mt * cols;
+    const Integer w0 = ml >> 6, w1 = ce >> 6, height = re - mt + 1;
+    // Mark every row first; rows that had no marks there are empty and
+    // take the boxes as they are.
+    TColumnBits marked = 0;
+    auto mark = [&](Integer W, TColumnBits Range) __attribute__((always_inline)) {
+      TColumnBits* m = marks + W;
+      for (Integer y = 0; y < height; ++y, m += stride) {
+        marked |= *m & Range;
+        *m |= Range;
       }
-      auto rowPart = [&](Integer Y) {
-        return Y == 0 ? topRow : (mt + Y == mb ? bottomRow : static_cast<TMicroTile>(MICROTILE_SIZE));
+    };
+    if (w0 == w1) {
+      mark(w0, (ALL_COLUMNS << (ml & 63)) & (ALL_COLUMNS >> (63 - (ce & 63))));
+    } else {
+      for (Integer w = w0; w <= w1; ++w) mark(w, WordRange(w, ml, ce));
+    }
+    if (!marked) {
+      auto put = [&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
+        Row[ml] = first | Rp;
+        if (ce > ml) {
+          FillSpan(Row + ml + 1, ce - ml - 1, inner | Rp);
+          Row[ce] = last | Rp;
+        }
       };
-      if (!marked) {
-        // The first row, the middle rows (all alike), the last row.
-        const Integer innerCount = innerEnd - ml - 1;
-        auto put = [&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
-          Row[ml] = first | Rp;
-          FillSpan(Row + ml + 1, innerCount, inner | Rp);
-          if (final) Row[mr] = last | Rp;
-        };
-        put(rows, topRow);
-        TMicroTile* row = rows + cols;
-        const Integer middleEnd = std::min(height, mb - mt);
-        for (Integer y = 1; y < middleEnd; ++y, row += cols) put(row, MICROTILE_SIZE);
-        if (middleEnd >= 1 && middleEnd < height) put(row, bottomRow);
-      } else {
-        TMicroTile* row = rows;
-        for (Integer y = 0; y < height; ++y, row += cols) {
-          const TMicroTile rp = rowPart(y);
-          UniteBox(row[ml], first | rp);
+      // The first row, the middle rows (all alike), the last row.
+      put(rows, topRow);
+      TMicroTile* row = rows + cols;
+      for (Integer y = 1; y < height - 1; ++y, row += cols) put(row, MICROTILE_SIZE);
+      if (height > 1) put(row, bottomRow);
+    } else {
+      TMicroTile* row = rows;
+      for (Integer y = 0; y < height; ++y, row += cols) {
+        const TMicroTile rp = y == 0 ? topRow : (y == height - 1 ? bottomRow : static_cast<TMicroTile>(MICROTILE_SIZE));
+        UniteBox(row[ml], first | rp);
+        if (ce > ml) {
           if ((inner | rp) == MICROTILE_FULL) {
-            for (Integer x = ml + 1; x < innerEnd; ++x) row[x] = MICROTILE_FULL;
+            for (Integer x = ml + 1; x < ce; ++x) row[x] = MICROTILE_FULL;
           } else {
-            for (Integer x = ml + 1; x < innerEnd; ++x) UniteBox(row[x], inner | rp);
+            for (Integer x = ml + 1; x < ce; ++x) UniteBox(row[x], inner | rp);
           }
-          if (final) UniteBox(row[mr], last | rp);
+          UniteBox(row[ce], last | rp);
         }
       }
     }
