@@ -139,7 +139,9 @@ TsdSymbolTable::TsdSymbolTable(TComponent* AOwner)
 }
 
 TsdSymbolTable::~TsdSymbolTable() {
-  for (size_t i = 0; i < FSymbolsMade; ++i) SymbolAt(i)->~TsdSymbol();
+  // Every symbol made here is a TsdSymbol itself: the call is direct, and
+  // empty as long as the symbol owns nothing, so the loop goes away.
+  for (size_t i = 0; i < FSymbolsMade; ++i) SymbolAt(i)->TsdSymbol::~TsdSymbol();
 }
 
 namespace {
@@ -189,10 +191,11 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
 }
 
 [[gnu::always_inline]] inline TsdSymbolTable::TSlot* TsdSymbolTable::FindSlot(std::string_view S, size_t Hash) {
-  size_t mask = FIndex.size() - 1;
-  uint32_t tag = TagOf(Hash);
+  TSlot* const slots = FSlots;
+  const size_t mask = FIndexMask;
+  const uint32_t tag = TagOf(Hash);
   for (size_t i = tag >> FIndexShift;; i = (i + 1) & mask) {
-    TSlot& slot = FIndex[i];
+    TSlot& slot = slots[i];
     if (!slot.Place) return &slot;
     if (slot.Tag == tag) {
       const TsdSymbol* sym = SymbolAtPlace(slot.Place);
@@ -218,6 +221,9 @@ void TsdSymbolTable::GrowIndex() {
     while (FIndex[i].Place) i = (i + 1) & mask;
     FIndex[i] = s;
   }
+  FSlots = FIndex.data();
+  FIndexMask = mask;
+  FGrowAt = FIndex.size() / 2;
 }
 
 namespace {
@@ -280,7 +286,7 @@ Integer TsdSymbolTable::AddLong(const char* p, size_t n) {
 }
 
 Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, TRecent& recent) {
-  if ((FSymbolsUsed + 1) * 2 > FIndex.size()) GrowIndex();
+  if (FSymbolsUsed >= FGrowAt) GrowIndex();
   const size_t h = HashKeyed(p, n, K0, K1, FSeed, FSeed2);
   TSlot* slot = FindSlot(std::string_view(p, n), h);
   TsdSymbol* sym;
@@ -491,7 +497,7 @@ void TsdSymbolTable::LoadSymbol(TStream* S) {
   std::string bytes(len, '\0');
   if (len) S->ReadBuffer(bytes.data(), static_cast<Integer>(len));
   bytes = sdValidUtf8(bytes);
-  if ((FSymbolsUsed + 1) * 2 > FIndex.size()) GrowIndex();
+  if (FSymbolsUsed >= FGrowAt) GrowIndex();
   size_t h = HashWithSeed(bytes, FSeed, FSeed2);
   TSlot* slot = FindSlot(bytes, h);
   TsdSymbol* sym = NewSymbol(bytes);

@@ -148,6 +148,11 @@ class TsdSymbolTable : public TDebugComponent {
   // and the order of this index is never observable.
   std::vector<TSlot> FIndex;
   unsigned FIndexShift = 24;  // a tag shifted right by this is its first slot
+  // The index at hand: its slots, their count less one, and the symbol
+  // count that makes it grow (half its slots).
+  TSlot* FSlots = nullptr;
+  size_t FIndexMask = 0;
+  size_t FGrowAt = 0;
   Integer FPluralSymbolCount = 0;
   UInt64 FSeed, FSeed2;  // TsdSymbolHash's, kept at hand
   // The texts met last, by length and end bytes: a document repeats its
