@@ -394,13 +394,15 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
     while (!result) {
       // Mostly the next tag follows at once.
       bool tag = P->SkipChar('<');
-      if (!tag) e->TsdElement::ParseIntermediateData(P);
+      // The text before a tag at hand ends with its '<' consumed.
+      bool known = tag || e->ReadText(P);
+      tag = known;
       if (P->EndOfStream()) {
         ReportPremature(e, P);
         result = e;
         break;
       }
-      if (!tag) {
+      if (!known) {
         P->MoveBack();
         tag = P->NextChar() == '<';
       }
@@ -476,6 +478,44 @@ struct TNameStops {
 };
 constexpr TNameStops kNameStops;
 bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
+
+// The first byte in [p, end) that ends a tag name, or end. Bytes up to 32,
+// '/', '>' and '[' are candidates, found 16 at a time; a candidate that is
+// a control byte other than a blank belongs to the name.
+[[gnu::always_inline]] inline const char* FindNameStop(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i k32 = _mm_set1_epi8(32), kSlash = _mm_set1_epi8('/'), kGt = _mm_set1_epi8('>'),
+                kBracket = _mm_set1_epi8('[');
+  while (end - p >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i c = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, k32), v), _mm_cmpeq_epi8(v, kSlash)),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, kGt), _mm_cmpeq_epi8(v, kBracket)));
+    for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(c)); m; m &= m - 1) {
+      const char* h = p + __builtin_ctz(m);
+      if (kNameStops.Stop[static_cast<unsigned char>(*h)]) return h;
+    }
+    p += 16;
+  }
+#endif
+  while (p < end && !kNameStops.Stop[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
+
+// The first byte above 32 in [p, end), or end: the end of the blanks and
+// control bytes that text is trimmed of.
+[[gnu::always_inline]] inline const char* SkipControlBytes(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i k32 = _mm_set1_epi8(32);
+  while (end - p >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, k32), v))) ^ 0xFFFFu;
+    if (m) return p + __builtin_ctz(m);
+    p += 16;
+  }
+#endif
+  while (p < end && static_cast<unsigned char>(*p) <= 32) ++p;
+  return p;
+}
 }  // namespace
 
 TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop) {
@@ -487,8 +527,7 @@ TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop)
   // attribute it completed and leaves the rest to them.
   const char* p = P->Current();
   const char* end = P->TextEnd();
-  const char* q = p;
-  while (q < end && !kNameStops.Stop[static_cast<unsigned char>(*q)]) ++q;
+  const char* q = FindNameStop(p, end);
   if (q >= end) return stNone;
   SetNameView(std::string_view(p, static_cast<size_t>(q - p)));
   DoNodeNew(this);
@@ -533,13 +572,14 @@ TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop)
   }
 }
 
-void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
+void TsdElement::ParseIntermediateData(TsdXmlParser* P) { ReadText(P); }
+
+bool TsdElement::ReadText(TsdXmlParser* P) {
   // Blanks up to the next tag, the usual text between tags, in the text at
   // hand: one white-space node at most, without a search and a trim.
   const char* from = P->Current();
   const char* end = P->TextEnd();
-  const char* q = from;
-  while (q < end && static_cast<unsigned char>(*q) <= 32) ++q;
+  const char* q = SkipControlBytes(from, end);
   if (q < end && *q == '<') {
     P->SetCurrent(q + 1);
     if (q > from && GetPreserveWhiteSpace()) {
@@ -548,13 +588,26 @@ void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
       w->SetCoreView(std::string_view(from, static_cast<size_t>(q - from)));
       AddParsed(w, false);
     }
-    return;
+    return true;
   }
-  std::string_view text = P->ReadViewUntilChar('<');
-  if (text.empty()) return;
-  std::string_view core = TrimControls(text);
-  size_t a = core.empty() ? text.size() : static_cast<size_t>(core.data() - text.data());
-  std::string_view pre = text.substr(0, a), post = text.substr(a + core.size());
+  // Text up to a '<' at hand: it starts at q, and only its end is trimmed.
+  const char* lt = q < end ? sdFindByte(q, end, '<') : end;
+  std::string_view pre, core, post;
+  if (lt < end) {
+    P->SetCurrent(lt + 1);
+    const char* e = lt;
+    while (static_cast<unsigned char>(e[-1]) <= 32) --e;
+    pre = std::string_view(from, static_cast<size_t>(q - from));
+    core = std::string_view(q, static_cast<size_t>(e - q));
+    post = std::string_view(e, static_cast<size_t>(lt - e));
+  } else {
+    std::string_view text = P->ReadViewUntilChar('<');
+    if (text.empty()) return false;
+    core = TrimControls(text);
+    size_t a = core.empty() ? text.size() : static_cast<size_t>(core.data() - text.data());
+    pre = text.substr(0, a);
+    post = text.substr(a + core.size());
+  }
   bool keep = GetPreserveWhiteSpace();
   TPlainXml* doc = Document();
   if (keep && !pre.empty()) {
@@ -575,6 +628,7 @@ void TsdElement::ParseIntermediateData(TsdXmlParser* P) {
     w->SetCoreView(post);
     AddParsed(w, false);
   }
+  return lt < end;
 }
 
 TXmlNode* TsdElement::ParseFixStructuralErrors(const UTF8String& AEndTagName) {

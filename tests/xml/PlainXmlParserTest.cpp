@@ -506,3 +506,131 @@ TEST(PlainXml_qn_Parser, LineBreaksAtEveryPlaceOfABlock) {
   SetCPUIDSource(nullptr);
   EXPECT_EQ(plainBad, 0);
 }
+
+namespace {
+// Everything a parse shows: the events in order with their positions, the
+// reports, and the document written back.
+std::vector<std::string> ParseTrace(const std::string& text, Integer chunk, bool preserve, bool fix) {
+  TLoad l;
+  TPlainXml* d = l.Doc.get();
+  d->SetFixStructuralErrors(fix);
+  if (!preserve) d->SetXmlFormat(xfCompact);
+  std::vector<std::string> trace;
+  d->SetOnNodeNew(TsdXmlNodeEvent([&](TObject*, TXmlNode* n) { trace.push_back("new " + n->ElementTypeName()); }));
+  d->SetOnNodeLoaded(TsdXmlNodeEvent([&](TObject*, TXmlNode* n) {
+    trace.push_back("loaded " + n->ElementTypeName() + " " + n->GetName() + "=" + n->GetValue());
+  }));
+  d->SetOnProgress(TXmlProgressEvent([&](TObject*, Int64 pos) { trace.push_back("at " + std::to_string(pos)); }));
+  TsdStringStream s(text);
+  TsdXmlParser parser(&s, chunk);
+  parser.SetOwner(d);
+  d->RootNodeList()->Clear();
+  d->ParseStream(&parser);
+  for (const std::string& r : l.Reports) trace.push_back(r);
+  // The tree node by node: white space and text runs as they were split.
+  sdWalkNodes(*d->RootNodeList(), [&](TXmlNode* n) {
+    trace.push_back(n->ElementTypeName() + " [" + n->GetName() + "] [" + n->GetValue() + "]");
+    return true;
+  });
+  trace.push_back(d->WriteToString());
+  return trace;
+}
+}  // namespace
+
+TEST(PlainXml_qn_Parser, NamesTextAndEndTagsAtHandMatchPiecewiseReads) {
+  // Names, the text and blanks between tags and end tags that repeat the
+  // name are read from the decoded text 16 bytes at a time where 16 bytes
+  // are at hand, and byte by byte where a block of one byte leaves none.
+  // Names and runs of every length around 16, with the byte that ends them
+  // (or spoils the end tag) at every place: a blank, another control byte,
+  // '/', '>', '[', a quote, a byte of a multi-byte character.
+  std::mt19937 rng(53);
+  auto pick = [&](std::initializer_list<const char*> l) { return std::string(l.begin()[rng() % l.size()]); };
+  auto run = [&](std::initializer_list<const char*> l, size_t most) {
+    std::string s;
+    for (size_t k = 0, n = rng() % (most + 1); k < n; ++k) s += pick(l);
+    return s;
+  };
+  auto name = [&]() {
+    std::string n = "n" + run({"a", "b", "Z", "9", "-", "_", ".", "\xC3\xA9", "\x01", "\x1F"}, 34);
+    if (rng() % 8 == 0) n.insert(rng() % (n.size() + 1), pick({" ", "\t", "/", ">", "[", "\r\n", "\x7F", "\"", "<"}));
+    return n;
+  };
+  auto blanks = [&]() { return run({" ", " ", "\r\n", "\n", "\t", "\r", "\x01", "\x1F", "\x7F"}, 40); };
+  auto text = [&]() {
+    return blanks() + run({"x", "0", "1", "&amp;", " ", "\xE2\x82\xAC", "\x02", "\t", "]", "'", ">", "\r\n"}, 40) +
+           blanks();
+  };
+  auto endTag = [&](const std::string& n) {
+    switch (rng() % 10) {
+      case 0: {  // a byte of the name changed, at any place
+        std::string m = n;
+        m[rng() % m.size()] = pick({"a", "\x01", " ", ">", "x"})[0];
+        return "</" + m + ">";
+      }
+      case 1: return "</" + n.substr(0, rng() % n.size()) + ">";  // a prefix
+      case 2: return "</" + n + pick({"a", " ", "\t", "\r\n", "\x01", "/"}) + ">";
+      case 3: return "</" + pick({" ", "\t", "\x01"}) + n + ">";
+      case 4: return "</" + n;  // cut off
+      default: return "</" + n + ">";
+    }
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::string doc = "<?xml version=\"1.0\"?>" + blanks() + "<r>";
+    std::vector<std::string> open;
+    for (int k = 0, n = 1 + static_cast<int>(rng() % 16); k < n; ++k) {
+      doc += rng() % 3 ? blanks() : text();
+      if (!open.empty() && rng() % 3 == 0) {
+        doc += endTag(open.back());
+        open.pop_back();
+        continue;
+      }
+      std::string nm = name();
+      doc += "<" + nm + pick({"", " a=\"1\"", " k='v'", "  b=\"2\""}) + pick({">", ">", ">", "/>"});
+      if (doc.back() == '/' || doc.compare(doc.size() - 2, 2, "/>") == 0) continue;
+      if (rng() % 2) {
+        // The common leaf: text and its end tag.
+        doc += text() + endTag(nm);
+      } else {
+        open.push_back(nm);
+      }
+    }
+    while (!open.empty() && rng() % 5) {
+      doc += blanks() + endTag(open.back());
+      open.pop_back();
+    }
+    doc += blanks() + (rng() % 4 ? "</r>" : "");
+    bool preserve = round % 2 == 0, fix = round % 3 == 0;
+    std::vector<std::string> piecewise = ParseTrace(doc, 1, preserve, fix);
+    for (Integer chunk : {static_cast<Integer>(doc.size() + 1), Integer(17), Integer(64)})
+      ASSERT_EQ(ParseTrace(doc, chunk, preserve, fix), piecewise) << "round " << round << " chunk " << chunk << "\n"
+                                                                   << doc;
+  }
+}
+
+TEST(PlainXml_qn_Parser, EndTagInPlaceOnlyForTheWholeName) {
+  // SkipEndTagOf takes Name and '>' only when ReadViewUntilChar('>') would
+  // give Name itself: for names of every length up to 20 with a '>' or a
+  // blank at each place, before text that ends at once or goes on.
+  for (size_t len = 1; len <= 20; ++len) {
+    for (size_t at = 0; at <= len; ++at) {
+      for (const char* odd : {">", " ", "\t", "x"}) {
+        std::string name(len, 'n');
+        if (at < len) name[at] = odd[0];
+        for (const std::string& body : {name + ">", name + "> and more text behind it", name + "x>", name + " >",
+                                        name.substr(0, len - 1) + ">" + std::string(20, 'y')}) {
+          auto blank = [](char c) { return c == ' ' || c == '\t'; };
+          bool expect = body.compare(0, len + 1, name + ">") == 0 && name.find('>') == std::string::npos &&
+                        !blank(name.front()) && !blank(name.back());
+          std::string text = "<x/>" + body;
+          TsdStringStream s(text);
+          TsdXmlParser p(&s, static_cast<Integer>(text.size() + 1));
+          p.ReadBOM();
+          for (int k = 0; k < 4; ++k) p.NextChar();
+          ASSERT_EQ(p.SkipEndTagOf(name), expect) << "[" << name << "] [" << body << "]";
+          ASSERT_EQ(p.GetPosition(), expect ? Int64(4 + len + 1) : Int64(4));
+        }
+      }
+    }
+  }
+}
