@@ -227,6 +227,28 @@ class TsdUtf8TextBuffer {
   size_t FCapacity = 0;
 };
 
+// The parser's raw bytes: room that the stream's reads fill, so it is not
+// cleared first (a small document's one block was cleared whole, then read
+// over). Growing keeps what it holds.
+class TsdRawBuffer {
+ public:
+  size_t size() const { return FSize; }
+  Byte* data() { return FData.get(); }
+  const Byte* data() const { return FData.get(); }
+  void resize(size_t N) {
+    if (N > FSize) {
+      std::unique_ptr<Byte[]> p(new Byte[N]);
+      if (FSize) std::memcpy(p.get(), FData.get(), FSize);
+      FData = std::move(p);
+    }
+    FSize = N;
+  }
+
+ private:
+  std::unique_ptr<Byte[]> FData;
+  size_t FSize = 0;
+};
+
 class TsdXmlParser : public TDebugPersistent {
   QN_CLASS(TsdXmlParser, TDebugPersistent)
  public:
@@ -387,7 +409,7 @@ class TsdXmlParser : public TDebugPersistent {
   TsdBomInfo FBomInfo;
   TStream* FSource;
   Integer FChunkSize;
-  TBytes FRawBuffer;
+  TsdRawBuffer FRawBuffer;
   TsdUtf8TextBuffer FUtf8Buffer;
   TsdStringEncoding FEncoding = seUTF8;
   Integer FCodePage = 0;
@@ -951,6 +973,12 @@ class TsdContainerNode : public TXmlNode {
  public:
   // Start-tag content up to the first of "!", "/", ">", "?" (returned).
   char ParseAttributeList(TsdXmlParser* P);
+  // The attributes of a start tag read straight from the parser's decoded
+  // text from Q (at hand, behind the name), as ParseAttributeList would
+  // read them: true, with '>' or '/' in Stop, when the tag's end came;
+  // false, with the read position behind the last attribute completed,
+  // where a piecewise read would report or read on.
+  [[gnu::always_inline]] inline bool ScanAttributes(TsdXmlParser* P, const char* Q, char& Stop);
   TXmlNode* ParseElementList(TsdXmlParser* P, const TSet<TsdElementType>& Allowed);
   virtual void ParseIntermediateData(TsdXmlParser* P) {}
   void WriteContent(TStream* S) override;

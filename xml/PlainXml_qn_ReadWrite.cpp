@@ -186,7 +186,7 @@ TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
   return this;
 }
 
-void TsdAttribute::SetParsed(std::string_view AName, char Quote, std::string_view AValue) {
+inline void TsdAttribute::SetParsed(std::string_view AName, char Quote, std::string_view AValue) {
   FNameID = AddString(AName);
   FParsedQuote = Quote == '"' ? qsQuote : qsApos;
   FParsedValueID = AddString(AValue);
@@ -518,19 +518,8 @@ bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
 }
 }  // namespace
 
-TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop) {
-  // Out of ParseOpen, so that its room on the stack is given back before
-  // the children are read. The same steps as the element's name,
-  // ParseAttributeList, the attribute and its quoted text, over the decoded
-  // text at hand, making the nodes and events in the same order; where one
-  // of those reads would report or read on, the scan stops at the last
-  // attribute it completed and leaves the rest to them.
-  const char* p = P->Current();
+bool TsdContainerNode::ScanAttributes(TsdXmlParser* P, const char* q, char& Stop) {
   const char* end = P->TextEnd();
-  const char* q = FindNameStop(p, end);
-  if (q >= end) return stNone;
-  SetNameView(std::string_view(p, static_cast<size_t>(q - p)));
-  DoNodeNew(this);
   TPlainXml* doc = Document();
   for (;;) {
     // q < end: behind the name or an attribute's closing quote.
@@ -542,7 +531,7 @@ TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop)
       if (c == '>' || c == '/') {
         Stop = c;
         P->SetCurrent(q);
-        return stWhole;
+        return true;
       }
       if (c != '!' && c != '?' && c != '"' && c != '\'') {
         const char* from = q - 1;
@@ -568,8 +557,24 @@ TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop)
       }
     }
     P->SetCurrent(at);
-    return stPartial;
+    return false;
   }
+}
+
+TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop) {
+  // Out of ParseOpen, so that its room on the stack is given back before
+  // the children are read. The same steps as the element's name,
+  // ParseAttributeList, the attribute and its quoted text, over the decoded
+  // text at hand, making the nodes and events in the same order; where one
+  // of those reads would report or read on, the scan stops at the last
+  // attribute it completed and leaves the rest to them.
+  const char* p = P->Current();
+  const char* end = P->TextEnd();
+  const char* q = FindNameStop(p, end);
+  if (q >= end) return stNone;
+  SetNameView(std::string_view(p, static_cast<size_t>(q - p)));
+  DoNodeNew(this);
+  return ScanAttributes(P, q, Stop) ? stWhole : stPartial;
 }
 
 void TsdElement::ParseIntermediateData(TsdXmlParser* P) { ReadText(P); }
@@ -825,7 +830,10 @@ void TsdElement::WriteStream(TStream* S) {
 // Declarations and the document type
 
 TXmlNode* TsdDeclaration::ParseStream(TsdXmlParser* P) {
-  char c = ParseAttributeList(P);
+  // The attributes at hand in one go, as an element's (the rest, from the
+  // first that would report or read on, piece by piece).
+  char c;
+  if (!(Document() && P->Current() < P->TextEnd() && ScanAttributes(P, P->Current(), c))) c = ParseAttributeList(P);
   char n = c == '?' ? P->NextChar() : c;
   if (c == '?' && n == '>') {
     // One line break after the declaration belongs to it (it writes one).

@@ -576,7 +576,14 @@ TEST(PlainXml_qn_Parser, NamesTextAndEndTagsAtHandMatchPiecewiseReads) {
     }
   };
   for (int round = 0; round < 300; ++round) {
-    std::string doc = "<?xml version=\"1.0\"?>" + blanks() + "<r>";
+    // Declarations are read as start tags are: attributes in one go up to
+    // the first that would report or read on.
+    std::string doc = pick({"<?xml version=\"1.0\"?>", "<?xml version=\"1.0\" encoding=\"utf-8\"?>",
+                            "<?xml version='1.0'  standalone=\"yes\"?>", "<?xml\tversion=\"1.0\"?>",
+                            "<?xml version=\"1.0\" ?>", "<?xml version = \"1.0\"encoding=\"utf-8\"?>",
+                            "<?xml version=\"1.0\" \"x\"?>", "<?xml version=\"1.0\"/>", "<?xml version=1.0?>",
+                            "<?xml version=\"1.0\" a=\"b>c\"?>", "<?xml version=\"1.0\"\r\n encoding=\"utf-8\"?>"}) +
+                      blanks() + "<r>";
     std::vector<std::string> open;
     for (int k = 0, n = 1 + static_cast<int>(rng() % 16); k < n; ++k) {
       doc += rng() % 3 ? blanks() : text();
