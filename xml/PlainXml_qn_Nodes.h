@@ -321,10 +321,15 @@ class TsdXmlParser : public TDebugPersistent {
   // and neither starts nor ends with a blank): the end tag of an element
   // of that name, matched without a search.
   bool SkipEndTagOf(std::string_view Name) {
-    size_t n = Name.size();
     const char* p = FUtf8Buffer.data() + FUtf8CurrentIdx;
-    if (n == 0 || static_cast<size_t>(FUtf8Buffer.size() - static_cast<size_t>(FUtf8CurrentIdx)) <= n || p[n] != '>')
-      return false;
+    if (!EndTagAt(p, FUtf8Buffer.data() + FUtf8Buffer.size(), Name)) return false;
+    FUtf8CurrentIdx += static_cast<Integer>(Name.size() + 1);
+    return true;
+  }
+  // The same test for text at P before End, without a read.
+  [[gnu::always_inline]] static bool EndTagAt(const char* p, const char* End, std::string_view Name) {
+    size_t n = Name.size();
+    if (n == 0 || static_cast<size_t>(End - p) <= n || p[n] != '>') return false;
     const char* q = Name.data();
     auto blank = [](char c) { return c == 9 || c == 10 || c == 13 || c == 32; };
     if (blank(q[0]) || blank(q[n - 1])) return false;
@@ -332,17 +337,14 @@ class TsdXmlParser : public TDebugPersistent {
     // The usual short name with 16 bytes of text at hand: the first '>' of
     // one block must be the one behind the name, and the name is compared
     // in two overlapping words.
-    if (n < 16 && static_cast<size_t>(FUtf8Buffer.size() - static_cast<size_t>(FUtf8CurrentIdx)) >= 16) {
+    if (n < 16 && End - p >= 16) {
       unsigned m = static_cast<unsigned>(_mm_movemask_epi8(
           _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8('>'))));
-      if ((m & ((2u << n) - 1)) != 1u << n || !sdSameShortBytes(p, q, n)) return false;
-      FUtf8CurrentIdx += static_cast<Integer>(n + 1);
-      return true;
+      return (m & ((2u << n) - 1)) == 1u << n && sdSameShortBytes(p, q, n);
     }
 #endif
     for (size_t i = 0; i < n; ++i)
       if (p[i] != q[i] || q[i] == '>') return false;
-    FUtf8CurrentIdx += static_cast<Integer>(n + 1);
     return true;
   }
   // Empty, with the premature-end warning, when S never comes.
@@ -453,7 +455,7 @@ class TsdNodeList : public TObject {
   }
   // Add and Insert for the parser, which knows that the node and the list's
   // owner come from the same arena: the arena stays clean.
-  Integer AddArenaNode(TXmlNode* ANode) {
+  [[gnu::always_inline]] Integer AddArenaNode(TXmlNode* ANode) {
     if (FCount == FCapacity) Grow(ANode);
     FItems[FCount] = ANode;
     return FCount++;
@@ -868,7 +870,7 @@ class TsdCharData : public TXmlNode {
   std::string_view GetCoreView() const;
   UTF8String GetPlatformValue() const;
   void SetCoreValue(const UTF8String& Value) { FValueID = AddString(Value); }
-  void SetCoreView(std::string_view Value) { FValueID = AddString(Value); }
+  [[gnu::always_inline]] void SetCoreView(std::string_view Value) { FValueID = AddString(Value); }
   bool IsWhiteSpace() const;
   UTF8String GetValueUsingReferences(const TsdEntityMap& Entities) const;
 
@@ -1030,6 +1032,14 @@ class TsdContainerNode : public TXmlNode {
     if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
     return FDirectNodeCount++;
   }
+  // AddParsed for a child that is no attribute, inline for the parser's
+  // loops.
+  [[gnu::always_inline]] Integer AddParsedChild(TXmlNode* ANode) {
+    ANode->FParent = this;
+    if (ANode->FInArena && FInArena && TsdNodeArena::Of(ANode) == TsdNodeArena::Of(this)) [[likely]]
+      return FNodes.AddArenaNode(ANode);
+    return FNodes.Add(ANode);
+  }
   // After the list was compacted in place to Count entries: the new start-tag
   // count and value index (-1 for none).
   void SetCounters(Integer Count, Integer Direct, Integer Value) {
@@ -1094,6 +1104,12 @@ class TsdElement : public TsdContainerNode {
   // ParseIntermediateData's work: true when it ended on a '<' of the text
   // at hand, consumed.
   bool ReadText(TsdXmlParser* P);
+  // The nodes of the text [From, Lt) before a '<' at Lt, Q its first byte
+  // above 32 (Lt when there is none), and the read position behind the '<'.
+  void AddTextAtHand(TsdXmlParser* P, const char* From, const char* Q, const char* Lt);
+  // The usual leaf: text and its own end tag at hand right after the start
+  // tag, read in one go (false, with nothing read, otherwise).
+  bool ReadLeaf(TsdXmlParser* P, TPlainXml* Doc);
   void CopyOwnData(TXmlNode* ASource) override;
   Integer FNameID = 0;
 };

@@ -428,11 +428,16 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
         }
         if (t == xeElement) {
           auto* n = TsdNodeArena::Make<TsdElement>(doc ? doc->NodeArena() : nullptr, doc);
-          e->AddParsed(n, false);
+          e->AddParsedChild(n);
           if (n->ParseOpen(P)) {
-            stack.push_back(n);
-            opened = true;
-            break;
+            if (!n->ReadLeaf(P, doc)) {
+              stack.push_back(n);
+              opened = true;
+              break;
+            }
+            // The rest of the leaf's own parse, as when its list ends.
+            n->DoProgress(P->GetPosition());
+            --doc->FNestingLevel;
           }
           e->DoNodeLoaded(n);
         } else {
@@ -586,33 +591,20 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
   const char* end = P->TextEnd();
   const char* q = SkipControlBytes(from, end);
   if (q < end && *q == '<') {
-    P->SetCurrent(q + 1);
-    if (q > from && GetPreserveWhiteSpace()) {
-      TPlainXml* doc = Document();
-      auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
-      w->SetCoreView(std::string_view(from, static_cast<size_t>(q - from)));
-      AddParsed(w, false);
-    }
+    AddTextAtHand(P, from, q, q);
     return true;
   }
   // Text up to a '<' at hand: it starts at q, and only its end is trimmed.
   const char* lt = q < end ? sdFindByte(q, end, '<') : end;
-  std::string_view pre, core, post;
   if (lt < end) {
-    P->SetCurrent(lt + 1);
-    const char* e = lt;
-    while (static_cast<unsigned char>(e[-1]) <= 32) --e;
-    pre = std::string_view(from, static_cast<size_t>(q - from));
-    core = std::string_view(q, static_cast<size_t>(e - q));
-    post = std::string_view(e, static_cast<size_t>(lt - e));
-  } else {
-    std::string_view text = P->ReadViewUntilChar('<');
-    if (text.empty()) return false;
-    core = TrimControls(text);
-    size_t a = core.empty() ? text.size() : static_cast<size_t>(core.data() - text.data());
-    pre = text.substr(0, a);
-    post = text.substr(a + core.size());
+    AddTextAtHand(P, from, q, lt);
+    return true;
   }
+  std::string_view text = P->ReadViewUntilChar('<');
+  if (text.empty()) return false;
+  std::string_view core = TrimControls(text);
+  size_t a = core.empty() ? text.size() : static_cast<size_t>(core.data() - text.data());
+  std::string_view pre = text.substr(0, a), post = text.substr(a + core.size());
   bool keep = GetPreserveWhiteSpace();
   TPlainXml* doc = Document();
   if (keep && !pre.empty()) {
@@ -633,7 +625,59 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
     w->SetCoreView(post);
     AddParsed(w, false);
   }
-  return lt < end;
+  return false;
+}
+
+[[gnu::always_inline]] inline void TsdElement::AddTextAtHand(TsdXmlParser* P, const char* From, const char* Q,
+                                                             const char* Lt) {
+  P->SetCurrent(Lt + 1);
+  if (Q == Lt) {
+    // Blanks only: one white-space node at most.
+    if (Lt > From && GetPreserveWhiteSpace()) {
+      TPlainXml* doc = Document();
+      auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
+      w->SetCoreView(std::string_view(From, static_cast<size_t>(Lt - From)));
+      AddParsedChild(w);
+    }
+    return;
+  }
+  const char* e = Lt;
+  while (static_cast<unsigned char>(e[-1]) <= 32) --e;
+  bool keep = GetPreserveWhiteSpace();
+  TPlainXml* doc = Document();
+  if (keep && Q > From) {
+    auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
+    w->SetCoreView(std::string_view(From, static_cast<size_t>(Q - From)));
+    AddParsedChild(w);
+  }
+  auto* c = TsdNodeArena::Make<TsdCharData>(doc->NodeArena(), doc);
+  c->SetCoreView(std::string_view(Q, static_cast<size_t>(e - Q)));
+  Integer at = AddParsedChild(c);
+  if (FValueIndex < 0) FValueIndex = at;
+  DoNodeNew(c);
+  DoNodeLoaded(c);
+  if (keep && Lt > e) {
+    auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
+    w->SetCoreView(std::string_view(e, static_cast<size_t>(Lt - e)));
+    AddParsedChild(w);
+  }
+}
+
+bool TsdElement::ReadLeaf(TsdXmlParser* P, TPlainXml* Doc) {
+  // What the element loop would do for the element's text and its end tag,
+  // in the same order, when both stand in the text at hand.
+  if (!Doc || P->EndOfStream()) return false;
+  const char* from = P->Current();
+  const char* end = P->TextEnd();
+  const char* q = SkipControlBytes(from, end);
+  const char* lt = q < end && *q != '<' ? sdFindByte(q, end, '<') : q;
+  if (end - lt < 2 || lt[1] != '/') return false;
+  const TsdSymbol* name = Doc->SymbolTable()->Symbol(FNameID);
+  if (!name || !TsdXmlParser::EndTagAt(lt + 2, end, name->View())) return false;
+  AddTextAtHand(P, from, q, lt);
+  P->SetCurrent(lt + 3 + name->View().size());
+  FNodeClosingStyle = ncFull;
+  return true;
 }
 
 TXmlNode* TsdElement::ParseFixStructuralErrors(const UTF8String& AEndTagName) {
