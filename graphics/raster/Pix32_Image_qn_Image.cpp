@@ -551,7 +551,22 @@ void TCustomImage32_qn::ExecDrawBitmap(TBitmap32* Dest, Integer) {
 
 void TCustomImage32_qn::ExecDrawLayers(TBitmap32* Dest, Integer StageNum) {
   const Cardinal mask = FPaintStages->Items(StageNum)->Parameter;
+  // Most layers of a partial repaint lie outside the rectangle repainted:
+  // the kept places tell them apart without touching the layers. A layer
+  // that paints may change the others; the places are then asked again.
+  const TLayerCollection::TPaintPlace* places = FLayers->PaintPlaces();
+  Cardinal stamp = FLayers->PlacesStamp();
   for (Integer i = 0; i < FLayers->Count(); ++i) {
+    if (FLayers->PlacesStamp() != stamp) {
+      places = FLayers->PaintPlaces();
+      stamp = FLayers->PlacesStamp();
+    }
+    const TLayerCollection::TPaintPlace& place = places[i];
+    if (place.Known) {
+      // The test the layer's own paint starts with.
+      TRect visible;
+      if (!vcl::IntersectRect(visible, place.Rect, Dest->ClipRect())) continue;
+    }
     TCustomLayer* layer = FLayers->Items(i);
     if (layer->LayerOptions() & mask) layer->DoPaint(Dest);
   }

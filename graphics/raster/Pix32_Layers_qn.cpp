@@ -1,7 +1,11 @@
 #include "graphics/raster/Pix32_Layers_qn.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <typeinfo>
 
 #include "graphics/raster/Pix32_RepaintOpt_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
@@ -143,6 +147,7 @@ void TLayerCollection::DoUpdateLayer(TCustomLayer* Layer) {
 
 void TLayerCollection::InsertItem(TCustomLayer* Item) {
   BeginUpdate();
+  PlacesChanged();
   FItems.push_back(Item);
   Item->FLayerCollection = this;
   Notify(lnLayerAdded, Item, Count() - 1);
@@ -153,6 +158,7 @@ void TLayerCollection::RemoveItem(TCustomLayer* Item) {
   BeginUpdate();
   const Integer index = IndexOf(Item);
   if (index >= 0) {
+    PlacesChanged();
     FItems.erase(FItems.begin() + index);
     Item->FLayerCollection = nullptr;
     Notify(lnLayerDeleted, Item, index);
@@ -170,6 +176,69 @@ TCustomLayer* TLayerCollection::FindLayerAtPos(Integer X, Integer Y, Cardinal Op
     if ((layer->FLayerOptions & OptionsMask) != 0 && layer->HitTest(X, Y)) return layer;
   }
   return nullptr;
+}
+
+void TLayerCollection::PlaceChanged(TCustomLayer* Layer) {
+  ++FPlacesStamp;
+  if (!FPlacesValid) return;
+  // A layer moved many times between two paints is looked up once per
+  // entry; past one entry per layer the whole array is cheaper.
+  if (FChangedPlaces.size() >= FItems.size()) {
+    PlacesChanged();
+    return;
+  }
+  FChangedPlaces.push_back(Layer);
+}
+
+void TLayerCollection::PlacesChanged() {
+  ++FPlacesStamp;
+  FPlacesValid = false;
+  FChangedPlaces.clear();
+}
+
+void TLayerCollection::UpdatePlace(size_t Index) {
+  TCustomLayer* layer = FItems[Index];
+  TPaintPlace& place = FPlaces[Index];
+  // Only the plain class (by its type, not its class reference, which a
+  // descendant need not declare): a descendant may paint anywhere.
+  place.Known = typeid(*layer) == typeid(TBitmapLayer) && !Assigned(layer->FOnPaint);
+  if (!place.Known) return;
+  auto* bitmapLayer = static_cast<TBitmapLayer*>(layer);
+  place.Rect = MakeRect(bitmapLayer->GetAdjustedLocation(), TRectRounding::rrClosest);
+  if (bitmapLayer->Scaled()) FPlacesScaled = true;
+}
+
+const TLayerCollection::TPaintPlace* TLayerCollection::PaintPlaces() {
+  // Places are rounded in the current rounding mode.
+  const Cardinal rounding = _mm_getcsr() & 0x6000u;
+  Single viewport[4] = {};
+  if (FPlacesValid && (rounding != FPlacesRounding || FPlaces.size() != FItems.size())) FPlacesValid = false;
+  if (FPlacesValid && FPlacesScaled) {
+    GetViewportScale(viewport[0], viewport[1]);
+    GetViewportShift(viewport[2], viewport[3]);
+    if (std::memcmp(viewport, FPlacesViewport, sizeof(viewport)) != 0) FPlacesValid = false;
+  }
+  if (FPlacesValid) {
+    for (TCustomLayer* layer : FChangedPlaces) {
+      const Integer i = IndexOf(layer);
+      if (i >= 0) UpdatePlace(static_cast<size_t>(i));
+    }
+    FChangedPlaces.clear();
+    return FPlaces.data();
+  }
+  FChangedPlaces.clear();
+  FPlaces.resize(FItems.size());
+  FPlacesScaled = false;
+  for (size_t i = 0; i < FItems.size(); ++i) UpdatePlace(i);
+  FPlacesRounding = rounding;
+  // A scaled layer's place follows the viewport: it is compared on every
+  // call while one is kept.
+  if (FPlacesScaled) {
+    GetViewportScale(FPlacesViewport[0], FPlacesViewport[1]);
+    GetViewportShift(FPlacesViewport[2], FPlacesViewport[3]);
+  }
+  FPlacesValid = true;
+  return FPlaces.data();
 }
 
 void TLayerCollection::GetViewportScale(Single& ScaleX, Single& ScaleY) {
@@ -315,6 +384,9 @@ void TCustomLayer::Changing() {
 }
 
 void TCustomLayer::Changed() {
+  // Every change of place (location, scaling, a copied layer) ends here,
+  // whether or not it is reported on.
+  if (FLayerCollection) FLayerCollection->PlaceChanged(this);
   if (FUpdateCount == 0 && FLayerCollection && (FLayerOptions & LAYER_OPT_NO_UPDATE) == 0) {
     Update();
     if (Visible())
@@ -372,6 +444,7 @@ void TCustomLayer::SetIndex(Integer Value) {
   if (Value == current || current < 0) return;
   const bool bracket = Visible();
   if (bracket) FLayerCollection->BeginUpdate();
+  FLayerCollection->PlacesChanged();
   items.erase(items.begin() + current);
   items.insert(items.begin() + Value, this);
   // What lay above or below it now shows differently: the host repaints
@@ -596,7 +669,8 @@ void TBitmapLayer::Paint(TBitmap32* Buffer) {
   const TRect dst = MakeRect(GetAdjustedLocation(), TRectRounding::rrClosest);
   TRect clip = Buffer->ClipRect();
   TRect visible;
-  if (!IntersectRect(visible, dst, clip)) return;
+  // The kept places of the collection skip a layer by this same test.
+  if (!vcl::IntersectRect(visible, dst, clip)) return;
   if (FBitmap->Empty()) return;
   const TRect src(0, 0, FBitmap->Width(), FBitmap->Height());
   if (FCropped && FLayerCollection && LayerCropHook) {

@@ -137,6 +137,24 @@ class TLayerCollection : public TPersistent {
 
   // The top-most layer with one of OptionsMask's bits that is hit.
   TCustomLayer* FindLayerAtPos(Integer X, Integer Y, Cardinal OptionsMask);
+
+  // A layer's place as a paint would round it, where the layer is a plain
+  // bitmap layer without a paint handler: such a layer draws nothing in a
+  // clip rectangle its place does not touch.
+  struct TPaintPlace {
+    TRect Rect;
+    bool Known;
+  };
+  // The places of all layers, in list order, brought up to date with the
+  // layers changed since the last call. A partial repaint asks every layer
+  // for every rectangle; this answers for most of them from one compact
+  // array instead of from the layers themselves. Valid while PlacesStamp()
+  // stays the same.
+  const TPaintPlace* PaintPlaces();
+  Cardinal PlacesStamp() const { return FPlacesStamp; }
+  // A layer's place, paint handler or list position may have changed.
+  void PlaceChanged(TCustomLayer* Layer);
+  void PlacesChanged();
   virtual void GetViewportScale(Single& ScaleX, Single& ScaleY);
   virtual void GetViewportShift(Single& ShiftX, Single& ShiftY);
   TFloatPoint LocalToViewport(const TFloatPoint& APoint, bool AScaled);
@@ -183,6 +201,17 @@ class TLayerCollection : public TPersistent {
 
   std::vector<TCustomLayer*> FItems;
   [[noreturn, gnu::cold]] static void IndexError(Integer Index);
+  void UpdatePlace(size_t Index);
+  // The kept places, the layers changed since they were worked out, and
+  // what else they were worked out with: the viewport (for scaled layers)
+  // and the rounding mode.
+  std::vector<TPaintPlace> FPlaces;
+  std::vector<TCustomLayer*> FChangedPlaces;
+  bool FPlacesValid = false;
+  bool FPlacesScaled = false;
+  Cardinal FPlacesStamp = 0;
+  Cardinal FPlacesRounding = 0;
+  Single FPlacesViewport[4] = {};
   bool FMouseEvents = true;
   TCustomLayer* FMouseListener = nullptr;
   Integer FUpdateCount = 0;
@@ -255,7 +284,10 @@ class TCustomLayer : public TNotifiablePersistent {
   const TMouseEvent& OnMouseUp() const { return FOnMouseUp; }
   void SetOnMouseUp(const TMouseEvent& Value) { FOnMouseUp = Value; }
   const TPaintLayerEvent& OnPaint() const { return FOnPaint; }
-  void SetOnPaint(const TPaintLayerEvent& Value) { FOnPaint = Value; }
+  void SetOnPaint(const TPaintLayerEvent& Value) {
+    FOnPaint = Value;
+    if (FLayerCollection) FLayerCollection->PlaceChanged(this);
+  }
   const TNotifyEvent& OnDestroy() const { return FOnDestroy; }
   void SetOnDestroy(const TNotifyEvent& Value) { FOnDestroy = Value; }
   const TNotifyEvent& OnDblClick() const { return FOnDblClick; }

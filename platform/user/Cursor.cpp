@@ -265,7 +265,10 @@ Int64 HoverDue(ThreadQueue& q) {
 
 void HoverPoll(ThreadQueue& q) {
   PointerState& st = P();
-  if (HoverDue(q) > ClockMs()) return;
+  // Every look at the queue comes here: with no hover tracked there is no
+  // due time, and no reason to read the clock.
+  const Int64 due = HoverDue(q);
+  if (due == INT64_MAX || due > ClockMs()) return;
   Window* w = FindLive(st.HoverTrack);
   if (!w || !w->Queue) return;
   Server& s = S();

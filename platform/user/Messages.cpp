@@ -141,7 +141,8 @@ bool TryGet(Lock& lk, ThreadQueue& q, HWND filter, UINT min, UINT max, bool remo
     }
   }
   q.WakeBits &= ~QS_PAINT;
-  if (InRange(WM_TIMER, min, max)) {
+  // A queue without timers has none due: the clock is not read for it.
+  if (InRange(WM_TIMER, min, max) && !q.Timers.empty()) {
     Int64 now = ClockMs();
     if (Timer* t = DueTimer(q, filter, now)) {
       out = MakeMsg(t->Hwnd, WM_TIMER, t->Id, reinterpret_cast<LPARAM>(t->Proc));

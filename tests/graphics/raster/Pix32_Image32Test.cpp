@@ -11,6 +11,8 @@
 #include <set>
 #include <tuple>
 #include <string>
+#include <typeinfo>
+#include <vector>
 
 #include "graphics/raster/Pix32_Image_qn.h"
 #include "graphics/raster/Pix32_MicroTiles_qn.h"
@@ -384,6 +386,146 @@ TEST_F(Pix32_Image_qn_Image, OptimizedAndDirectRepaintsMatchAFullRender) {
     }
     delete img;
   }
+}
+
+namespace {
+
+// A bitmap layer that also draws a bar at a fixed place of the buffer, far
+// from its own place; it declares no class reference of its own.
+class TBarLayer : public TBitmapLayer {
+ public:
+  using TBitmapLayer::TBitmapLayer;
+
+ protected:
+  void Paint(TBitmap32* Buffer) override {
+    TBitmapLayer::Paint(Buffer);
+    Buffer->FillRectS(TRect(150, 4, 190, 12), 0xFF2080FFu);
+  }
+};
+
+// A paint handler that draws a mark at a fixed place, and one that moves
+// another layer while the layers are being drawn.
+struct TMarker {
+  void Mark(TObject*, TBitmap32* Buffer) { Buffer->FillRectS(TRect(4, 150, 30, 170), 0xFFE0C020u); }
+};
+struct TMover {
+  TBitmapLayer* Other = nullptr;
+  void Move(TObject*, TBitmap32*) {
+    if (!Other) return;
+    const TFloatRect r = Other->Location();
+    Other->SetLocation(TFloatRect(r.Left + 1, r.Top, r.Right + 1, r.Bottom));
+    Other = nullptr;
+  }
+};
+
+}  // namespace
+
+// The optimizer's partial repaints pass over the layers that lie outside a
+// repainted rectangle by places the layer list keeps between paints. Every
+// change that moves a place or lets a layer paint beyond it must reach those
+// places: scaled layers under a changing viewport, scaling switched, paint
+// handlers set and cleared, descendants that paint elsewhere, copies,
+// reordering, and a handler that moves another layer during the paint.
+TEST_F(Pix32_Image_qn_Image, KeptLayerPlacesFollowEveryChange) {
+  auto* img = Make(TRect(10, 10, 250, 200));
+  FillPattern(img->Bitmap(), 100, 80);
+  img->SetBitmapAlign(baCustom);
+  img->SetScaleMode(smScale);
+  img->SetColor(TColor(RGB(30, 40, 60)));
+  std::mt19937 rng(91);
+  TMarker marker;
+  TMover mover;
+  auto add = [&](bool Bar) {
+    auto* l = Bar ? new TBarLayer(img->Layers()) : img->Layers()->Add<TBitmapLayer>();
+    l->Bitmap()->SetSize(6 + Integer(rng() % 30), 6 + Integer(rng() % 30));
+    l->Bitmap()->Clear(0xA0000000u | (rng() & 0xFFFFFF));
+    l->Bitmap()->SetDrawMode(TDrawMode::dmBlend);
+    const float x = float(Integer(rng() % 260) - 30), y = float(Integer(rng() % 210) - 30);
+    l->SetLocation(TFloatRect(x, y, x + float(l->Bitmap()->Width()), y + float(l->Bitmap()->Height())));
+    l->SetScaled(rng() % 2 == 0);
+    return l;
+  };
+  for (int i = 0; i < 8; ++i) add(false);
+  img->SetRepaintMode(rmOptimizer);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0);
+  std::set<std::string> seen;
+  for (int step = 0; step < 200; ++step) {
+    TLayerCollection* layers = img->Layers();
+    auto* l = static_cast<TBitmapLayer*>(layers->Items(Integer(rng() % unsigned(layers->Count()))));
+    std::string what;
+    switch (rng() % 11) {
+      case 0: {
+        const TFloatRect r = l->Location();
+        const float dx = float(Integer(rng() % 41) - 20), dy = float(Integer(rng() % 41) - 20);
+        l->SetLocation(TFloatRect(r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy));
+        what = "move";
+        break;
+      }
+      case 1:
+        l->SetScaled(!l->Scaled());
+        what = "scaled";
+        break;
+      case 2:
+        img->SetScale(std::vector<float>{0.75f, 1.0f, 1.5f, 2.0f}[rng() % 4]);
+        what = "image scale";
+        break;
+      case 3:
+        img->SetOffsetHorz(float(Integer(rng() % 81) - 40));
+        img->SetOffsetVert(float(Integer(rng() % 61) - 30));
+        what = "image offset";
+        break;
+      case 4:
+        // A handler set or cleared is not a change the control repaints
+        // for: a full repaint shows it, and the partial ones after it must
+        // keep drawing it wherever they pass over its mark.
+        l->SetOnPaint(Assigned(l->OnPaint()) ? TPaintLayerEvent() : MakeEvent(&marker, &TMarker::Mark));
+        img->ForceFullInvalidate();
+        what = "paint handler";
+        break;
+      case 5:
+        l->SetIndex(Integer(rng() % unsigned(layers->Count())));
+        what = "index";
+        break;
+      case 6:
+        if (layers->Count() < 14) add(true);
+        what = "descendant";
+        break;
+      case 7:
+        if (layers->Count() > 3) delete l;
+        what = "delete";
+        break;
+      case 8:
+        // A copy's old area is not repainted by the optimizer on its own.
+        l->Assign(layers->Items(Integer(rng() % unsigned(layers->Count()))));
+        img->ForceFullInvalidate();
+        what = "assign";
+        break;
+      case 9:
+        l->SetVisible(!l->Visible());
+        what = "visibility";
+        break;
+      default: {
+        // The handler moves another layer in the middle of the paint; a
+        // partial repaint starts it by moving the handler's own layer.
+        auto* other = static_cast<TBitmapLayer*>(layers->Items(Integer(rng() % unsigned(layers->Count()))));
+        if (other == l || typeid(*l) != typeid(TBitmapLayer)) break;
+        mover.Other = other;
+        l->SetOnPaint(MakeEvent(&mover, &TMover::Move));
+        const TFloatRect r = l->Location();
+        l->SetLocation(TFloatRect(r.Left + 2, r.Top, r.Right + 2, r.Bottom));
+        usertest::Pump();
+        l->SetOnPaint(TPaintLayerEvent());
+        mover.Other = nullptr;
+        what = "moved while painting";
+        break;
+      }
+    }
+    usertest::Pump();
+    if (!what.empty()) seen.insert(what);
+    ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "step " << step << " " << what;
+  }
+  EXPECT_GE(seen.size(), 10u);
 }
 
 namespace {
