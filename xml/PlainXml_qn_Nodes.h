@@ -144,25 +144,24 @@ inline constexpr TXmlFormatType cDefaultXmlFormat = xfPreserve;
   return p;
 }
 
+// Whether the first and last sizeof(W) of the N bytes at A and B (N at
+// least sizeof(W)) are the same: two overlapping loads cover them all when
+// N is at most twice that.
+template <class W>
+[[gnu::always_inline]] inline bool sdSameEnds(const char* a, const char* b, size_t n) {
+  W a0, a1, b0, b1;
+  std::memcpy(&a0, a, sizeof(W));
+  std::memcpy(&b0, b, sizeof(W));
+  std::memcpy(&a1, a + n - sizeof(W), sizeof(W));
+  std::memcpy(&b1, b + n - sizeof(W), sizeof(W));
+  return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+}
+
 // Whether the N bytes (1 to 16) at A and B are the same: two overlapping
 // loads of the widest word that fits, instead of a loop.
 [[gnu::always_inline]] inline bool sdSameShortBytes(const char* a, const char* b, size_t n) {
-  if (n >= 8) {
-    UInt64 a0, a1, b0, b1;
-    std::memcpy(&a0, a, 8);
-    std::memcpy(&b0, b, 8);
-    std::memcpy(&a1, a + n - 8, 8);
-    std::memcpy(&b1, b + n - 8, 8);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
-  if (n >= 4) {
-    uint32_t a0, a1, b0, b1;
-    std::memcpy(&a0, a, 4);
-    std::memcpy(&b0, b, 4);
-    std::memcpy(&a1, a + n - 4, 4);
-    std::memcpy(&b1, b + n - 4, 4);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
+  if (n >= 8) return sdSameEnds<UInt64>(a, b, n);
+  if (n >= 4) return sdSameEnds<uint32_t>(a, b, n);
   return a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1];
 }
 
