@@ -870,6 +870,10 @@ class TsdCharData : public TXmlNode {
   UTF8String GetPlatformValue() const;
   void SetCoreValue(const UTF8String& Value) { FValueID = AddString(Value); }
   [[gnu::always_inline]] void SetCoreView(std::string_view Value) { FValueID = AddString(Value); }
+  // The same through the document's table, for the parser, which has it at hand.
+  [[gnu::always_inline]] void SetCoreView(TsdSymbolTable* Table, std::string_view Value) {
+    FValueID = Table->AddView(Value);
+  }
   bool IsWhiteSpace() const;
   UTF8String GetValueUsingReferences(const TsdEntityMap& Entities) const;
 
@@ -952,7 +956,7 @@ class TsdAttribute : public TXmlNode {
   TsdQuoteCharStyle ValueQuote() const { return FCoreValue ? FCoreValue->QuoteStyle() : FParsedQuote; }
   Integer NameID() const { return FNameID; }
   // The name and value read from a start tag (Quote '"' or "'").
-  void SetParsed(std::string_view AName, char Quote, std::string_view AValue);
+  void SetParsed(TsdSymbolTable* Table, std::string_view AName, char Quote, std::string_view AValue);
 
  protected:
   void CopyOwnData(TXmlNode* ASource) override;

@@ -186,10 +186,11 @@ TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
   return this;
 }
 
-inline void TsdAttribute::SetParsed(std::string_view AName, char Quote, std::string_view AValue) {
-  FNameID = AddString(AName);
+[[gnu::always_inline]] inline void TsdAttribute::SetParsed(TsdSymbolTable* Table, std::string_view AName,
+                                                           char Quote, std::string_view AValue) {
+  FNameID = Table->AddView(AName);
   FParsedQuote = Quote == '"' ? qsQuote : qsApos;
-  FParsedValueID = AddString(AValue);
+  FParsedValueID = Table->AddView(AValue);
 }
 
 void TsdAttribute::WriteStream(TStream* S) {
@@ -552,7 +553,7 @@ bool TsdContainerNode::ScanAttributes(TsdXmlParser* P, const char* q, char& Stop
           auto* a = TsdNodeArena::Make<TsdAttribute>(doc->NodeArena(), doc);
           AddParsed(a, true);
           DoNodeNew(a);
-          a->SetParsed(std::string_view(n0, static_cast<size_t>(n1 - n0)), *v,
+          a->SetParsed(doc->SymbolTable(), std::string_view(n0, static_cast<size_t>(n1 - n0)), *v,
                        std::string_view(v + 1, static_cast<size_t>(close - v - 1)));
           q = close + 1;
           DoProgress(P->PositionAt(q));
@@ -577,7 +578,9 @@ TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop)
   const char* end = P->TextEnd();
   const char* q = FindNameStop(p, end);
   if (q >= end) return stNone;
-  SetNameView(std::string_view(p, static_cast<size_t>(q - p)));
+  // A document always has its table.
+  TPlainXml* doc = Document();
+  FNameID = doc ? doc->SymbolTable()->AddView(std::string_view(p, static_cast<size_t>(q - p))) : 0;
   DoNodeNew(this);
   return ScanAttributes(P, q, Stop) ? stWhole : stPartial;
 }
@@ -636,7 +639,7 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
     if (Lt > From && GetPreserveWhiteSpace()) {
       TPlainXml* doc = Document();
       auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
-      w->SetCoreView(std::string_view(From, static_cast<size_t>(Lt - From)));
+      w->SetCoreView(doc->SymbolTable(), std::string_view(From, static_cast<size_t>(Lt - From)));
       AddParsedChild(w);
     }
     return;
@@ -647,18 +650,18 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
   TPlainXml* doc = Document();
   if (keep && Q > From) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
-    w->SetCoreView(std::string_view(From, static_cast<size_t>(Q - From)));
+    w->SetCoreView(doc->SymbolTable(), std::string_view(From, static_cast<size_t>(Q - From)));
     AddParsedChild(w);
   }
   auto* c = TsdNodeArena::Make<TsdCharData>(doc->NodeArena(), doc);
-  c->SetCoreView(std::string_view(Q, static_cast<size_t>(e - Q)));
+  c->SetCoreView(doc->SymbolTable(), std::string_view(Q, static_cast<size_t>(e - Q)));
   Integer at = AddParsedChild(c);
   if (FValueIndex < 0) FValueIndex = at;
   DoNodeNew(c);
   DoNodeLoaded(c);
   if (keep && Lt > e) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
-    w->SetCoreView(std::string_view(e, static_cast<size_t>(Lt - e)));
+    w->SetCoreView(doc->SymbolTable(), std::string_view(e, static_cast<size_t>(Lt - e)));
     AddParsedChild(w);
   }
 }

@@ -34,12 +34,6 @@ inline UInt64 Load8(const char* p) {
   return w;
 }
 
-inline uint32_t Load4(const char* p) {
-  uint32_t w;
-  std::memcpy(&w, p, 4);
-  return w;
-}
-
 // 64 x 64 -> 128 bits, the halves folded: one multiply mixes two words.
 inline UInt64 MulFold(UInt64 a, UInt64 b) {
   unsigned __int128 m = static_cast<unsigned __int128>(a) * b;
@@ -49,20 +43,9 @@ inline UInt64 MulFold(UInt64 a, UInt64 b) {
 // The second seed word, from the first.
 inline UInt64 SeedB(UInt64 Seed) { return Mix(Seed ^ 0x2545F4914F6CDD1Dull) | 1; }
 
-// A text of N bytes (N > 0) as two words that, for up to 16 bytes, hold all
-// of it: the first and last eight bytes, or for less than eight the first
-// and last four, or the first, middle and last byte.
-struct TKey {
-  UInt64 K0, K1;
-};
-
-[[gnu::always_inline]] inline TKey KeyOf(const char* p, size_t n) {
-  if (n >= 8) return {Load8(p), Load8(p + n - 8)};
-  if (n >= 4) return {Load4(p) | (UInt64(Load4(p + n - 4)) << 32), 0};
-  return {(UInt64(static_cast<unsigned char>(p[0])) << 16) | (UInt64(static_cast<unsigned char>(p[n / 2])) << 8) |
-              static_cast<unsigned char>(p[n - 1]),
-          0};
-}
+using sd_detail::KeyOf;
+using sd_detail::RecentOf;
+using sd_detail::TKey;
 
 [[gnu::always_inline]] inline size_t HashKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, UInt64 Seed,
                                                UInt64 Seed2) {
@@ -249,30 +232,7 @@ namespace {
 
 }  // namespace
 
-namespace {
-
-// The entry of the texts met lately for a key: the top bits of a multiply.
-inline size_t RecentOf(UInt64 K0, UInt64 K1, size_t n) {
-  return static_cast<size_t>(((K0 + K1 + n) * 0x9E3779B97F4A7C15ull) >> 56);
-}
-
-}  // namespace
-
-Integer TsdSymbolTable::AddString(std::string_view S) {
-  // Kept small and without calls for the texts met lately, most of a
-  // document's: names, indentation, common values, all short. Up to 16
-  // bytes, length and key are the text, so such a text is answered without
-  // touching its symbol or its bytes.
-  const size_t n = S.size();
-  const char* p = S.data();
-  if (n - 1 < 16) {
-    const TKey k = KeyOf(p, n);
-    TRecent& recent = FRecent[RecentOf(k.K0, k.K1, n)];
-    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return recent.ID;
-    return AddKeyed(p, n, k.K0, k.K1, recent);
-  }
-  return n ? AddLong(p, n) : 0;
-}
+Integer TsdSymbolTable::AddString(std::string_view S) { return AddView(S); }
 
 Integer TsdSymbolTable::AddLong(const char* p, size_t n) {
   const TKey k = KeyOf(p, n);

@@ -34,6 +34,38 @@ struct TsdSymbolHash {
   size_t operator()(std::string_view s) const noexcept;
 };
 
+namespace sd_detail {
+// A text of N bytes (N > 0) as two words that, for up to 16 bytes, hold all
+// of it: the first and last eight bytes, or for less than eight the first
+// and last four, or the first, middle and last byte.
+struct TKey {
+  UInt64 K0, K1;
+};
+
+[[gnu::always_inline]] inline TKey KeyOf(const char* p, size_t n) {
+  UInt64 a, b;
+  if (n >= 8) {
+    std::memcpy(&a, p, 8);
+    std::memcpy(&b, p + n - 8, 8);
+    return {a, b};
+  }
+  if (n >= 4) {
+    uint32_t lo, hi;
+    std::memcpy(&lo, p, 4);
+    std::memcpy(&hi, p + n - 4, 4);
+    return {lo | (UInt64(hi) << 32), 0};
+  }
+  return {(UInt64(static_cast<unsigned char>(p[0])) << 16) | (UInt64(static_cast<unsigned char>(p[n / 2])) << 8) |
+              static_cast<unsigned char>(p[n - 1]),
+          0};
+}
+
+// The entry of the texts met lately for a key: the top bits of a multiply.
+inline size_t RecentOf(UInt64 K0, UInt64 K1, size_t n) {
+  return static_cast<size_t>(((K0 + K1 + n) * 0x9E3779B97F4A7C15ull) >> 56);
+}
+}  // namespace sd_detail
+
 class TsdSymbolTable : public TDebugComponent {
   QN_CLASS_CREATE(TsdSymbolTable, TDebugComponent, TComponent)
  public:
@@ -42,6 +74,9 @@ class TsdSymbolTable : public TDebugComponent {
 
   // 0 for the empty string; the existing id for known text.
   Integer AddString(std::string_view S);
+  // AddString inline, for the parser's loops: mostly a text met lately,
+  // answered without a call.
+  [[gnu::always_inline]] Integer AddView(std::string_view S);
   // "" for ids <= 0; "" and the warning "string ID not found" past the end.
   UTF8String GetString(Integer ID);
   // The bytes without a copy; empty for any id that names no symbol.
@@ -169,6 +204,22 @@ class TsdSymbolTable : public TDebugComponent {
   TRecent FRecent[256];
   UInt64 FEpoch = UInt64(1) << 32;  // in the high half; 0 in an empty entry
 };
+
+inline Integer TsdSymbolTable::AddView(std::string_view S) {
+  // Small and without calls for the texts met lately, most of a document's:
+  // names, indentation, common values, all short. Up to 16 bytes, length
+  // and key are the text, so such a text is answered without touching its
+  // symbol or its bytes.
+  const size_t n = S.size();
+  const char* p = S.data();
+  if (n - 1 < 16) {
+    const sd_detail::TKey k = sd_detail::KeyOf(p, n);
+    TRecent& recent = FRecent[sd_detail::RecentOf(k.K0, k.K1, n)];
+    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return recent.ID;
+    return AddKeyed(p, n, k.K0, k.K1, recent);
+  }
+  return n ? AddLong(p, n) : 0;
+}
 
 // Cardinals in 7-bit groups, least significant first, bit 7 set on every
 // byte but the last: 0 is 00, 300 is AC 02. Reading accepts at most five
