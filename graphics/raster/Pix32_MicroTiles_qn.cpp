@@ -624,9 +624,11 @@ inline Integer NonEmptyRunEnd(const TMicroTile* Row, Integer X, Integer Limit) {
 
 // Clamps a run's rectangle to the clip. Out of line: only runs that touch
 // the clip's border get here, and the scan keeps its registers.
-[[gnu::noinline, gnu::cold]] TCalcRect ClampToClip(TCalcRect R, const TCalcRect& Clip) {
-  return {std::clamp(R.Left, Clip.Left, Clip.Right), std::clamp(R.Top, Clip.Top, Clip.Bottom),
-          std::clamp(R.Right, Clip.Left, Clip.Right), std::clamp(R.Bottom, Clip.Top, Clip.Bottom)};
+[[gnu::noinline, gnu::cold]] __m128i ClampToClip(__m128i V, const TCalcRect& Clip) {
+  TCalcRect R;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(&R), V);
+  return _mm_setr_epi32(std::clamp(R.Left, Clip.Left, Clip.Right), std::clamp(R.Top, Clip.Top, Clip.Bottom),
+                        std::clamp(R.Right, Clip.Left, Clip.Right), std::clamp(R.Bottom, Clip.Top, Clip.Bottom));
 }
 
 // The rectangles of a map, in the order the scan makes them.
@@ -705,6 +707,7 @@ class TRectCollector {
     // with the same top and bottom.
     constexpr Cardinal rowsOf = 0x00FF00FFu, leftAndRowsOf = 0xFF000000u | rowsOf;
     const Integer top = Y * MICROTILE_SIZE;
+    const __m128i rowAt = _mm_setr_epi32(0, top, 0, top);
     Integer next = Base;
     do {
       const Integer x = Base + std::countr_zero(Bits);
@@ -714,10 +717,13 @@ class TRectCollector {
         continue;
       }
       Integer last = x;
-      TCalcRect r;
+      // The rectangle lives in one vector register (Left, Top, Right,
+      // Bottom) from here to its store: as four integers the scan runs out
+      // of registers and spills them on every run.
+      __m128i r;
       if (Whole) {
         last = NonEmptyRunEnd(Row, x, L.LastCol);
-        r = {x * MICROTILE_SIZE, top, (last + 1) * MICROTILE_SIZE, top + MICROTILE_SIZE};
+        r = _mm_setr_epi32(x * MICROTILE_SIZE, top, (last + 1) * MICROTILE_SIZE, top + MICROTILE_SIZE);
       } else {
         TMicroTile lastTile = t;
         if (MicroTileRight(t) == MICROTILE_SIZE) {
@@ -734,24 +740,43 @@ class TRectCollector {
             }
           }
         }
-        r = {x * MICROTILE_SIZE + MicroTileLeft(t), top + MicroTileTop(t),
-             last * MICROTILE_SIZE + MicroTileRight(lastTile), top + MicroTileBottom(t)};
+        // The first tile's left, top and bottom with the last one's right,
+        // spread from bytes (Bottom, Right, Top, Left) to lanes (Left, Top,
+        // Right, Bottom), plus the tiles' places.
+        const Cardinal box = (static_cast<Cardinal>(t) & 0xFFFF00FFu) | (static_cast<Cardinal>(lastTile) & 0xFF00u);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i bytes = _mm_unpacklo_epi16(
+            _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(box)), zero), zero);
+        const __m128i at = _mm_unpacklo_epi64(_mm_cvtsi32_si128(x * MICROTILE_SIZE),
+                                              _mm_cvtsi32_si128(last * MICROTILE_SIZE));
+        r = _mm_add_epi32(_mm_add_epi32(_mm_shuffle_epi32(bytes, _MM_SHUFFLE(0, 1, 2, 3)), at), rowAt);
       }
       if (x < SafeFrom || last >= L.SafeR) [[unlikely]]
         r = ClampToClip(r, FClip);
       TBelow& b = L.Below[x];
-      if (b.Row == Y && Rects[b.Rect].Left == r.Left && Rects[b.Rect].Right == r.Right &&
-          Rects[b.Rect].Bottom == r.Top) {
-        Rects[b.Rect].Bottom = r.Bottom;
-        b.Row = Y + 1;
-      } else {
-        if (Count == Capacity) [[unlikely]] {
-          Rects = FRects.Reserve(Count + 1, Count);
-          Capacity = FRects.Capacity();
+      // The rectangle above grows down into this one when its left and
+      // right are the same and its bottom is this one's top.
+      if (b.Row == Y) {
+        __m128i* const above = reinterpret_cast<__m128i*>(Rects + b.Rect);
+        const __m128i a = _mm_loadu_si128(above);
+        const __m128i same = _mm_cmpeq_epi32(a, _mm_shuffle_epi32(r, _MM_SHUFFLE(1, 2, 0, 0)));
+        if ((_mm_movemask_ps(_mm_castsi128_ps(same)) & 0xD) == 0xD) {
+          // Its left and top with this one's right and bottom, stored whole:
+          // the next row loads it whole, and a load over a narrower store
+          // waits for the store to retire.
+          _mm_storeu_si128(above, _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(r),
+                                                                  _MM_SHUFFLE(3, 2, 1, 0))));
+          b.Row = Y + 1;
+          goto merged;
         }
-        Rects[Count] = r;
-        b = TBelow{Y + 1, Count++};
       }
+      if (Count == Capacity) [[unlikely]] {
+        Rects = FRects.Reserve(Count + 1, Count);
+        Capacity = FRects.Capacity();
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(Rects + Count), r);
+      b = TBelow{Y + 1, Count++};
+    merged:
       next = last + 1;
       // The bits after the run; none when it reaches the word's end.
       Bits &= ~((TColumnBits(2) << std::min(last - Base, 63)) - 1);
