@@ -242,7 +242,12 @@ inline void FillSpan(TMicroTile* P, Integer N, TMicroTile Value) {
   }
   const __m128i v = _mm_set1_epi32(Value);
   TMicroTile* const last = P + N - 4;
-  for (; P < last; P += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(P), v);
+  for (; P < last; P += 4) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(P), v);
+    // The compiler would turn a loop of zeros into a call to the C
+    // library's fill, which costs more than the few stores of a row.
+    __asm__("" : "+r"(P));
+  }
   _mm_storeu_si128(reinterpret_cast<__m128i*>(last), v);
 }
 
