@@ -336,6 +336,8 @@ class TCustomImage32_qn : public TCustomPaintBox32_qn {
 
   bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
   bool InvalidRectsAvailable() override;
+  bool CustomRepaint() override;
+  void DoPrepareInvalidRects() override;
   void DoPaintBuffer() override;
   void DoPaintGDIOverlay() override;
   void MouseLeave() override;
@@ -370,8 +372,12 @@ class TCustomImage32_qn : public TCustomPaintBox32_qn {
   bool CacheValid = false;
   Integer OldSzX = 0, OldSzY = 0;
   bool PaintToMode = false;
+  // The placement changed since the optimizer last measured the layers.
+  bool FPlacementChanged = false;
 
  private:
+  // Measures the layers again for the optimizer after a placement change.
+  void MeasureNewPlacement();
   // The mapped area of a bitmap change, once or once per visible tile.
   template <class F>
   void ForEachMappedArea(const TRect& Area, F Report);

@@ -197,8 +197,30 @@ void TCustomImage32_qn::Invalidate() {
 }
 
 void TCustomImage32_qn::InvalidateCache() {
-  if (FRepaintOptimizer->Enabled() && CacheValid) FRepaintOptimizer->Reset();
+  // Callers change the placement after this: measured now, the layers'
+  // places would be the ones they are leaving, and a scaled layer that moves
+  // later would leave its real old place on the window. They are measured
+  // again before the next paint, once the change has taken effect.
+  if (FRepaintOptimizer->Enabled()) FPlacementChanged = true;
   CacheValid = false;
+}
+
+void TCustomImage32_qn::MeasureNewPlacement() {
+  if (!FPlacementChanged) return;
+  FPlacementChanged = false;
+  if (!FRepaintOptimizer->Enabled()) return;
+  UpdateCache();
+  FRepaintOptimizer->Reset();
+}
+
+bool TCustomImage32_qn::CustomRepaint() {
+  MeasureNewPlacement();
+  return inherited::CustomRepaint();
+}
+
+void TCustomImage32_qn::DoPrepareInvalidRects() {
+  MeasureNewPlacement();
+  inherited::DoPrepareInvalidRects();
 }
 
 bool TCustomImage32_qn::InvalidRectsAvailable() {
@@ -483,7 +505,9 @@ void TCustomImage32_qn::DoPaintBuffer() {
   }
   FBuffer->EndUpdate();
   if (optimizer) FRepaintOptimizer->EndPaintBuffer();
-  FBufferValid = true;
+  // Layers changed while this paint measured or drew them are still to be
+  // drawn: the paint their change posted must draw the buffer again.
+  FBufferValid = !optimizer || !FRepaintOptimizer->UpdatesAvailable();
 }
 
 void TCustomImage32_qn::ExecCustom(TBitmap32* Dest, Integer StageNum) {

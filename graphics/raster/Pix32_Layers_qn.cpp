@@ -352,9 +352,17 @@ void TCustomLayer::Assign(TPersistent* Source) {
     return;
   }
   Changing();
+  // Reported before it takes the source's place and options: a copy that
+  // ends up hidden reports nothing afterwards, and a descendant's update
+  // bracket holds back the reports of this part. The mark of a change
+  // pending with the optimizer is this layer's own, not the source's: taken
+  // over, it would hide this layer's changes from the optimizer for good.
+  if (FLayerCollection && (FLayerOptions & (LAYER_OPT_VISIBLE | LAYER_OPT_FORCE_UPDATE)) != 0 &&
+      (FLayerOptions & LAYER_OPT_NO_UPDATE) == 0)
+    FLayerCollection->DoUpdateLayer(this);
   FCursor = src->FCursor;
   FTag = src->FTag;
-  FLayerOptions = src->FLayerOptions;
+  FLayerOptions = (src->FLayerOptions & ~LAYER_OPT_INVALID) | (FLayerOptions & LAYER_OPT_INVALID);
   FOnHitTest = src->FOnHitTest;
   FOnMouseDown = src->FOnMouseDown;
   FOnMouseMove = src->FOnMouseMove;

@@ -1053,7 +1053,13 @@ void TMicroTilesRepaintOptimizer::PerformOptimization() {
   if (FUseInvalidTiles) {
     ValidateWorkingTiles();
     const bool round = FPerformanceLevel > 0;
-    for (TCustomLayer* l : FInvalidLayers) {
+    // Measuring runs the layers' paint handlers, which may change other
+    // layers. Those join the list while it is walked (so it is walked by
+    // index, up to the layers it held) and stay pending for the next paint:
+    // dropped, they would keep their mark and never be measured again.
+    const size_t pending = FInvalidLayers.size();
+    for (size_t i = 0; i < pending && i < FInvalidLayers.size(); ++i) {
+      TCustomLayer* l = FInvalidLayers[i];
       MicroTilesClearUsed(FTempTiles);
       DrawLayerToMicroTiles(FTempTiles, l);
       MicroTilesUnion(FInvalidTiles, FTempTiles, round);
@@ -1063,7 +1069,8 @@ void TMicroTilesRepaintOptimizer::PerformOptimization() {
       MicroTilesCopy(*old, FTempTiles);
       l->SetInvalid(false);
     }
-    FInvalidLayers.clear();
+    FInvalidLayers.erase(FInvalidLayers.begin(),
+                         FInvalidLayers.begin() + std::min(pending, FInvalidLayers.size()));
     MicroTilesCalcRects(FInvalidTiles, FInvalidRects, FInvalidTiles.BoundsRect, false, round);
     MicroTilesCalcRects(FForcedInvalidTiles, FInvalidRects, FForcedInvalidTiles.BoundsRect, false, round);
   }

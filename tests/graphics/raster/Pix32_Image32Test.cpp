@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <random>
 #include <set>
@@ -496,9 +497,7 @@ TEST_F(Pix32_Image_qn_Image, KeptLayerPlacesFollowEveryChange) {
         what = "delete";
         break;
       case 8:
-        // A copy's old area is not repainted by the optimizer on its own.
         l->Assign(layers->Items(Integer(rng() % unsigned(layers->Count()))));
-        img->ForceFullInvalidate();
         what = "assign";
         break;
       case 9:
@@ -962,4 +961,85 @@ TEST_F(Pix32_Image_qn_View, FormFileKeepsTheViewSettings) {
   EXPECT_EQ(back->ScrollBars()->Increment(), 3);
   EXPECT_EQ(back->Bitmap()->Width(), 30);
   EXPECT_EQ(text.find("ScaleMode"), std::string::npos) << text;
+}
+
+// A change of the image's scale or offset moves every scaled layer; the
+// place a layer leaves afterwards is where it stood after that change.
+TEST_F(Pix32_Image_qn_Image, ScaledLayersLeaveTheirPlaceAfterAViewportChange) {
+  auto* img = Make(TRect(10, 10, 250, 200));
+  FillPattern(img->Bitmap(), 100, 80);
+  img->SetBitmapAlign(baCustom);
+  img->SetScaleMode(smScale);
+  auto* l = img->Layers()->Add<TBitmapLayer>();
+  l->Bitmap()->SetSize(16, 12);
+  l->Bitmap()->Clear(0xC0E04020u);
+  l->Bitmap()->SetDrawMode(TDrawMode::dmBlend);
+  l->SetLocation(TFloatRect(10, 10, 26, 22));
+  l->SetScaled(true);
+  img->SetRepaintMode(rmOptimizer);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0);
+  struct TChange {
+    const char* What;
+    std::function<void()> Apply;
+  };
+  const TChange changes[] = {
+      {"scale", [&] { img->SetScale(2.0f); }},
+      {"offset", [&] { img->SetOffsetHorz(30); }},
+      {"scale x", [&] { img->SetScaleX(1.25f); }},
+      {"align", [&] { img->SetBitmapAlign(baCenter); }},
+      {"size", [&] { img->SetBounds(10, 10, 200, 180); }},
+  };
+  for (const TChange& c : changes) {
+    c.Apply();
+    usertest::Pump();
+    ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << c.What;
+    const TFloatRect r = l->Location();
+    l->SetLocation(TFloatRect(r.Left + 7, r.Top + 5, r.Right + 7, r.Bottom + 5));
+    usertest::Pump();
+    ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "moved after " << c.What;
+  }
+}
+
+// A copy takes over the source's place and look but stays a layer of its
+// own for the optimizer: the place it leaves is repainted whether it ends
+// up shown or hidden, and so are its own changes after the copy.
+TEST_F(Pix32_Image_qn_Image, CopiedLayersRepaintThePlacesTheyLeave) {
+  auto* img = Make(TRect(10, 10, 250, 200));
+  FillPattern(img->Bitmap(), 200, 150);
+  TBitmapLayer* l[3];
+  for (int i = 0; i < 3; ++i) {
+    l[i] = img->Layers()->Add<TBitmapLayer>();
+    l[i]->Bitmap()->SetSize(20 + 4 * i, 16);
+    l[i]->Bitmap()->Clear(0xB0000000u | (0x3060C0u << i));
+    l[i]->Bitmap()->SetDrawMode(TDrawMode::dmBlend);
+    l[i]->SetLocation(TFloatRect(20.0f + 60 * i, 30, 40.0f + 64 * i, 46));
+  }
+  img->SetRepaintMode(rmOptimizer);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0);
+  auto move = [](TBitmapLayer* L, float Dx, float Dy) {
+    const TFloatRect r = L->Location();
+    L->SetLocation(TFloatRect(r.Left + Dx, r.Top + Dy, r.Right + Dx, r.Bottom + Dy));
+  };
+  // The source has a change pending when it is copied.
+  move(l[0], 5, 40);
+  l[1]->Assign(l[0]);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "copy of a changed layer";
+  move(l[1], 30, 20);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "the copy moved";
+  move(l[0], -3, 9);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "the source moved";
+  // A copy of a hidden layer is hidden: the place it showed is cleared.
+  l[2]->SetVisible(false);
+  usertest::Pump();
+  l[1]->Assign(l[2]);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "copy of a hidden layer";
+  l[1]->SetVisible(true);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "shown again";
 }
