@@ -357,9 +357,7 @@ void TCustomLayer::Assign(TPersistent* Source) {
   // bracket holds back the reports of this part. The mark of a change
   // pending with the optimizer is this layer's own, not the source's: taken
   // over, it would hide this layer's changes from the optimizer for good.
-  if (FLayerCollection && (FLayerOptions & (LAYER_OPT_VISIBLE | LAYER_OPT_FORCE_UPDATE)) != 0 &&
-      (FLayerOptions & LAYER_OPT_NO_UPDATE) == 0)
-    FLayerCollection->DoUpdateLayer(this);
+  if ((FLayerOptions & LAYER_OPT_NO_UPDATE) == 0) Update();
   FCursor = src->FCursor;
   FTag = src->FTag;
   FLayerOptions = (src->FLayerOptions & ~LAYER_OPT_INVALID) | (FLayerOptions & LAYER_OPT_INVALID);
