@@ -4,6 +4,9 @@
 #include <cstring>
 #include <map>
 #include <set>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "xml/PlainXml_qn.h"
 
@@ -66,18 +69,44 @@ class TExpander {
   std::set<UTF8String> FActive;
 };
 
+// The first '&' at or after From that does not start "&amp;", "&lt;" or
+// "&gt;", nearly every reference of most texts, or npos. Texts hold many of
+// those: the '&' are found 32 bytes at a time and the three looked at in
+// place, without a search for their ';'.
+size_t FindOtherReference(std::string_view t, size_t From) {
+  const char* p = t.data();
+  const size_t n = t.size();
+  auto usual = [&](size_t k) {
+    if (n - k >= 4 && p[k + 2] == 't' && p[k + 3] == ';' && (p[k + 1] == 'l' || p[k + 1] == 'g')) return true;
+    return n - k >= 5 && std::memcmp(p + k + 1, "amp;", 4) == 0;
+  };
+  size_t i = From;
+#if defined(__SSE2__)
+  const __m128i amp = _mm_set1_epi8('&');
+  while (i + 32 <= n) {
+    __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16));
+    unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v0, amp))) |
+                 static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v1, amp))) << 16;
+    for (; m; m &= m - 1) {
+      size_t k = i + static_cast<size_t>(__builtin_ctz(m));
+      if (!usual(k)) return k;
+    }
+    i += 32;
+  }
+#endif
+  for (; i < n; ++i)
+    if (p[i] == '&' && !usual(i)) return i;
+  return std::string_view::npos;
+}
+
 // Calls F with each reference to a non-standard entity in stored text.
 template <class F>
 void ForEachReference(std::string_view text, F f) {
   // The ';' found for one '&' serves every '&' before it, so a text of many
   // '&' and one late ';' is not searched again for each of them.
   size_t semi = 0;
-  for (size_t i = text.find('&'); i != std::string_view::npos; i = text.find('&', i + 1)) {
-    // "&amp;", "&lt;" and "&gt;", nearly every reference of most texts,
-    // are passed over without the search for their ';'.
-    std::string_view at = text.substr(i + 1, 4);
-    if (at.size() >= 3 && at[2] == ';' && (at[0] == 'l' || at[0] == 'g') && at[1] == 't') continue;
-    if (at == "amp;") continue;
+  for (size_t i = FindOtherReference(text, 0); i != std::string_view::npos; i = FindOtherReference(text, i + 1)) {
     if (semi <= i) semi = text.find(';', i + 1);
     if (semi == std::string_view::npos) return;
     std::string_view name = text.substr(i + 1, semi - i - 1);
@@ -130,12 +159,23 @@ bool Balanced(std::string_view t) {
 }  // namespace
 
 void TPlainXml::CheckEntityReferences() {
-  // Most documents refer to no entity: a text without '&' settles it at
-  // once, else one look at each distinct string.
-  if (!FSymbolTable->MayContain('&')) return;
+  // Most documents refer to no entity: a look at the distinct strings
+  // settles it, and only then are the nodes walked.
   bool any = false;
-  for (Integer id = 1; id <= FSymbolTable->GetSymbolCount() && !any; ++id)
-    ForEachReference(FSymbolTable->GetView(id), [&](std::string_view) { any = true; });
+  if (!FSymbolTable->ForEachByteRun([&](std::string_view run) {
+        // The strings back to back, one search instead of one per string:
+        // a reference within a string is found there as well, and one that
+        // only the joint shows (a string ending in "&x" before one starting
+        // with ";") merely sends the check on to the walk below, which is
+        // exact.
+        if (std::memchr(run.data(), '&', run.size()))
+          ForEachReference(run, [&](std::string_view) { any = true; });
+        return any;
+      })) {
+    if (!FSymbolTable->MayContain('&')) return;
+    for (Integer id = 1; id <= FSymbolTable->GetSymbolCount() && !any; ++id)
+      ForEachReference(FSymbolTable->GetView(id), [&](std::string_view) { any = true; });
+  }
   if (!any) return;
   TsdDocType* dt = DocType();
   TsdEntityMap entities;

@@ -85,6 +85,19 @@ class TsdSymbolTable : public TDebugComponent {
   // False only when no symbol holds the byte (one search over the bytes of
   // all of them).
   bool MayContain(char C) const;
+  // The bytes of the symbols in use as runs of whole symbols back to back;
+  // false, with no runs, while symbols kept from an earlier document lie
+  // among them.
+  // F is called with each run until it returns true.
+  template <class F>
+  bool ForEachByteRun(F f) const {
+    if (FSymbolsUsed != FByID.size()) return false;
+    for (size_t b = 0; b <= FByteBlock && b < FByteBlocks.size(); ++b) {
+      size_t used = b == FByteBlock ? FByteUsed : FByteBlockUsed[b];
+      if (used && f(std::string_view(FByteBlocks[b].get(), used))) break;
+    }
+    return true;
+  }
   void IncrementFrequency(Integer ID);
   void ClearFrequency();
   // Empties the table as seen from outside: no symbol, the next one gets id

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -189,6 +190,45 @@ TEST(PlainXml_qn_Dtd, EntityRulesJoinWellFormedness) {
   TLoaded amps("<r>" + std::string(2000000, '&') + "x;</r>");
   EXPECT_TRUE(amps.Has("[warn] undeclared entity \"x\"")) << amps.All();
   EXPECT_EQ(amps.Doc->Root()->GetNodes(0)->WriteToString().size(), 2000002u);
+}
+
+TEST(PlainXml_qn_Dtd, ReferencesFoundAtEveryPlaceOfAText) {
+  // A reference, a usual one ("&amp;", "&lt;", "&gt;") or the start of one
+  // at every offset around the 32-byte steps of the search, before a
+  // reference or nothing; texts of one document stand back to back in the
+  // string table, and a joint of two that reads as a reference is none.
+  struct TPiece {
+    const char* Text;
+    const char* Name;  // the undeclared entity it names, if any
+  };
+  const TPiece pieces[] = {{"&amp;", nullptr}, {"&lt;", nullptr}, {"&gt;", nullptr}, {"&x;", "x"},
+                           {"&ampx;", "ampx"}, {"&amp", nullptr},  {"&lt", nullptr},  {"&g", nullptr},
+                           {"&", nullptr},     {"&x", nullptr},    {"x;", nullptr}};
+  auto undeclared = [](const TLoaded& t) {
+    std::vector<std::string> names;
+    for (const auto& r : t.Reports)
+      if (r.rfind("[warn] undeclared entity \"", 0) == 0) names.push_back(r.substr(26, r.size() - 27));
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  for (const TPiece& piece : pieces)
+    for (int lead = 0; lead <= 34; ++lead)
+      for (int tail : {0, 33})
+        for (bool then : {false, true}) {
+          std::string text = std::string(static_cast<size_t>(lead), 'a') + piece.Text +
+                             std::string(static_cast<size_t>(tail), 'b') + (then ? "&x;" : "");
+          std::vector<std::string> want;
+          if (piece.Name) want.push_back(piece.Name);
+          if (then && (want.empty() || want[0] != "x")) want.push_back("x");
+          std::sort(want.begin(), want.end());
+          TLoaded t("<r>" + text + "</r>");
+          EXPECT_EQ(undeclared(t), want) << text << "\n" << t.All();
+          if (tail) continue;
+          // As an attribute's value after other strings, the text ";"
+          // next: their joint reads "&x;" for "&x".
+          TLoaded a("<r k=\"" + text + "\">;</r>");
+          EXPECT_EQ(undeclared(a), want) << text << "\n" << a.All();
+        }
 }
 
 TEST(PlainXml_qn_Dtd, EntityReportsOverLoadsIntoOneDocument) {
