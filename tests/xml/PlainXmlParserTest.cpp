@@ -465,6 +465,40 @@ TEST(PlainXml_qn_Parser, Utf8CheckAgreesWithTheByteRanges) {
   }
 }
 
+TEST(PlainXml_qn_Parser, LineCountsOfLongRunsOnEitherProcessor) {
+  // Line breaks are counted many bytes a step when text is compacted or a
+  // line is asked for: runs of lengths around those steps, with breaks at
+  // random places or in every byte (the longest run, counted in one go,
+  // would wrap a byte's counter), give the count of the text itself, on
+  // this processor and on one that reports no vector extensions.
+  static const TCPUIDSource kNoCPUID{
+      [] { return false; }, [](Cardinal, Cardinal, Cardinal r[4]) { r[0] = r[1] = r[2] = r[3] = 0; },
+      [] { return UInt64(0); }};
+  auto check = [] {
+    std::mt19937 rng(3);
+    for (int len : {0, 1, 15, 16, 17, 127, 128, 129, 255, 300, 4095, 16600}) {
+      for (int dense = len > 5000 ? 2 : 0; dense <= 2; ++dense) {
+        std::string text(static_cast<size_t>(len), 'a');
+        for (char& c : text)
+          if (dense == 2 || (dense == 1 && rng() % 3 == 0)) c = '\n';
+        TsdStringStream s(text);
+        TsdXmlParser p(&s, 997);
+        p.ReadBOM();
+        Int64 seen = 0;
+        for (char c; !((c = p.NextChar()) == 0 && p.EndOfStream());) {
+          ++seen;
+          if (len < 5000 && seen % 1003 == 0) p.Flush(true);
+        }
+        EXPECT_EQ(p.GetLineNumber(), std::count(text.begin(), text.end(), '\n')) << len << " " << dense;
+      }
+    }
+  };
+  check();
+  SetCPUIDSource(&kNoCPUID);
+  check();
+  SetCPUIDSource(nullptr);
+}
+
 TEST(PlainXml_qn_Parser, LineBreaksAtEveryPlaceOfABlock) {
   // CR LF, lone CR and CR CR LF at every offset from a block start (text is
   // copied 16 or 32 bytes a step), in ASCII and in text with multi-byte
