@@ -111,18 +111,20 @@ bool SharedUsedTiles(const TMicroTiles& Dst, const TMicroTiles& Src, TRect& Used
   return Used.Left <= Used.Right && Used.Top <= Used.Bottom;
 }
 
-// UniteRun(destination, source, count) over every marked run of Src within
-// Used; Dst's marks follow.
+// UniteRun(destination, source, count, room) over every marked run of Src
+// within Used; Dst's marks follow. Room is the number of tiles from the run's
+// start to the end of the row in both grids.
 template <class TRun>
 void UniteMarkedTiles(TMicroTiles& Dst, const TMicroTiles& Src, const TRect& Used, TRun&& UniteRun) {
   const TMarks sm = MarksOf(Src), dm = MarksOf(Dst);
+  const Integer columns = std::min(Src.Columns, Dst.Columns);
   for (Integer y = Used.Top; y <= Used.Bottom; ++y) {
     const TMicroTile* s = Src.Tiles + y * Src.Columns;
     TMicroTile* d = Dst.Tiles + y * Dst.Columns;
     for (Integer w = Used.Left >> 6; w <= Used.Right >> 6; ++w) {
       const TColumnBits bits = sm.Row(y)[w] & WordRange(w, Used.Left, Used.Right);
       dm.Row(y)[w] |= bits;
-      ForRuns(bits, w << 6, [&](Integer X, Integer N) { UniteRun(d + X, s + X, N); });
+      ForRuns(bits, w << 6, [&](Integer X, Integer N) { UniteRun(d + X, s + X, N, columns - X); });
     }
   }
 }
@@ -166,25 +168,70 @@ void MicroTileUnion_SSE2(TMicroTile& DstTile, TMicroTile SrcTile) {
 void MicroTilesUnionCore_Pas(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles) {
   TRect u;
   if (!SharedUsedTiles(DstTiles, SrcTiles, u)) return;
-  UniteMarkedTiles(DstTiles, SrcTiles, u, [](TMicroTile* D, const TMicroTile* S, Integer N) {
+  UniteMarkedTiles(DstTiles, SrcTiles, u, [](TMicroTile* D, const TMicroTile* S, Integer N, Integer) {
     for (Integer x = 0; x < N; ++x) UniteTile(D[x], S[x]);
   });
 }
 
+namespace {
+
+// Dst's tiles D[0..N) united with Src's S[0..N), in whole blocks of four as
+// far as the row has Room. Most runs of a small change are shorter than
+// four tiles: the last block takes the run's end in one step, its source
+// lanes past the run zeroed (a tile there may be marked outside the used
+// bounds), since uniting an empty tile leaves the destination's as it was.
+inline void UniteSpan(TMicroTile* D, const TMicroTile* S, Integer N, Integer Room) {
+  Integer x = 0;
+  for (; x + 4 <= N; x += 4) {
+    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(D + x));
+    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(D + x), UnionLanes(dv, sv));
+  }
+  if (x < N && x + 4 <= Room) {
+    const __m128i keep = _mm_cmpgt_epi32(_mm_set1_epi32(N - x), _mm_setr_epi32(0, 1, 2, 3));
+    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(D + x));
+    const __m128i sv = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S + x)), keep);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(D + x), UnionLanes(dv, sv));
+    return;
+  }
+  // The end of a row: one lane at a time.
+  for (; x < N; ++x) D[x] = _mm_cvtsi128_si32(UnionLanes(_mm_cvtsi32_si128(D[x]), _mm_cvtsi32_si128(S[x])));
+}
+
+}  // namespace
+
 void MicroTilesUnionCore_SSE2(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles) {
   TRect u;
   if (!SharedUsedTiles(DstTiles, SrcTiles, u)) return;
-  UniteMarkedTiles(DstTiles, SrcTiles, u, [](TMicroTile* D, const TMicroTile* S, Integer N) {
-    Integer x = 0;
-    for (; x + 4 <= N; x += 4) {
-      const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(D + x));
-      const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + x));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(D + x), UnionLanes(dv, sv));
+  const Integer w0 = u.Left >> 6, w1 = u.Right >> 6;
+  if (w0 == w1) {
+    // Up to 64 columns in use (a layer or two moved): one word a row, and
+    // the row's tiles from its first marked one to its last as one span,
+    // the unmarked ones between them being empty in the source. Wide gaps
+    // between runs are still skipped run by run.
+    const TMarks sm = MarksOf(SrcTiles), dm = MarksOf(DstTiles);
+    const TColumnBits range = WordRange(w0, u.Left, u.Right);
+    const Integer base = w0 << 6, room = std::min(SrcTiles.Columns, DstTiles.Columns) - base;
+    const TColumnBits* sRow = sm.Row(u.Top) + w0;
+    TColumnBits* dRow = dm.Row(u.Top) + w0;
+    const TMicroTile* s = SrcTiles.Tiles + u.Top * SrcTiles.Columns + base;
+    TMicroTile* d = DstTiles.Tiles + u.Top * DstTiles.Columns + base;
+    for (Integer y = u.Top; y <= u.Bottom;
+         ++y, sRow += sm.Stride, dRow += dm.Stride, s += SrcTiles.Columns, d += DstTiles.Columns) {
+      const TColumnBits bits = *sRow & range;
+      if (!bits) continue;
+      *dRow |= bits;
+      const Integer from = std::countr_zero(bits), to = 63 - std::countl_zero(bits);
+      if (to - from < 16) {
+        UniteSpan(d + from, s + from, to - from + 1, room - from);
+      } else {
+        ForRuns(bits, 0, [&](Integer X, Integer N) { UniteSpan(d + X, s + X, N, room - X); });
+      }
     }
-    // The last few tiles of a run one lane at a time, inline: most runs
-    // of a small change are shorter than four tiles.
-    for (; x < N; ++x) D[x] = _mm_cvtsi128_si32(UnionLanes(_mm_cvtsi32_si128(D[x]), _mm_cvtsi32_si128(S[x])));
-  });
+    return;
+  }
+  UniteMarkedTiles(DstTiles, SrcTiles, u,
+                   [](TMicroTile* D, const TMicroTile* S, Integer N, Integer Room) { UniteSpan(D, S, N, Room); });
 }
 
 // ---------------------------------------------------------------------------
@@ -544,7 +591,7 @@ void MicroTilesUnion(TMicroTiles& DstTiles, const TMicroTiles& SrcTiles, bool Ro
   TRect u;
   if (!SharedUsedTiles(DstTiles, SrcTiles, u)) return;
   if (RoundToWholeTiles) {
-    UniteMarkedTiles(DstTiles, SrcTiles, u, [](TMicroTile* D, const TMicroTile* S, Integer N) {
+    UniteMarkedTiles(DstTiles, SrcTiles, u, [](TMicroTile* D, const TMicroTile* S, Integer N, Integer) {
       for (Integer x = 0; x < N; ++x)
         if (S[x] != MICROTILE_EMPTY && MicroTileWidth(S[x]) > 0 && MicroTileHeight(S[x]) > 0) D[x] = MICROTILE_FULL;
     });

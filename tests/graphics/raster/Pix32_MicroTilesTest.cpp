@@ -374,7 +374,7 @@ TEST(Pix32_MicroTiles_qn, MapRoutinesMatchAPlainGrid) {
       TMap a(TRect(0, 0, w, h)), b(TRect(0, 0, w, h));
       TRefTiles ra(w, h), rb(w, h);
       for (int step = 0; step < 150; ++step) {
-        const int op = int(rng() % 20);
+        const int op = int(rng() % 21);
         std::string what;
         const bool whole = rng() % 4 == 0;
         if (op < 9) {
@@ -410,11 +410,17 @@ TEST(Pix32_MicroTiles_qn, MapRoutinesMatchAPlainGrid) {
           MicroTilesClearUsed(b.M);
           rb.ClearUsed(MICROTILE_EMPTY);
           what = "clear used b";
-        } else {
+        } else if (op == 19) {
           const TMicroTile v = rng() % 3 == 0 ? MICROTILE_FULL : MICROTILE_EMPTY;
           MicroTilesClear(a.M, v);
           ra.Clear(v);
           what = "clear";
+        } else {
+          // A source whose clears left filled tiles past its used bounds,
+          // right beside the runs united.
+          MicroTilesUnion(b.M, a.M, whole);
+          rb.Union(ra, whole);
+          what = "union into b";
         }
         const std::string where = core->Name + std::string(" round ") + std::to_string(round) + " step " +
                                   std::to_string(step) + " " + what;
