@@ -269,3 +269,6 @@ void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TLazyTreeOptions)
+QN_PUBLISHED_IMPL(qn::TScrollBarOptions)

@@ -398,7 +398,7 @@ class TLazyTreeOptions : public TCustomLazyTreeOptions {
   explicit TLazyTreeOptions(TBaseLazyTree_qn* AOwner) : TCustomLazyTreeOptions(AOwner) {}
   explicit TLazyTreeOptions(TObject* AOwner) : TCustomLazyTreeOptions(AOwner) {}
 
-  QN_PUBLISHED(TLazyTreeOptions) { QN_LAZY_TREE_OPTIONS_PROPS }
+  QN_PUBLISHED_DECL(TLazyTreeOptions) { QN_LAZY_TREE_OPTIONS_PROPS }
 };
 
 // ---------------------------------------------------------------------------
@@ -428,7 +428,7 @@ class TScrollBarOptions : public TPersistent {
   TVTScrollIncrement VerticalIncrement() const { return FIncrementY; }
   void SetVerticalIncrement(TVTScrollIncrement Value) { FIncrementY = Value; }
 
-  QN_PUBLISHED(TScrollBarOptions) {
+  QN_PUBLISHED_DECL(TScrollBarOptions) {
     QN_PROP(AlwaysVisible).Default(false);
     QN_PROP(HorizontalIncrement).Default(20);
     QN_PROP(ScrollBars).Default(ssBoth);

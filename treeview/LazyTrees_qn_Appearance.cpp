@@ -449,3 +449,5 @@ void PaintBorder(TWinControl* Control, bool EraseLRCorner) { ThemeServices()->Pa
 }  // namespace TreeThemes
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TVTColors)

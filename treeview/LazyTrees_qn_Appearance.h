@@ -57,7 +57,7 @@ class TVTColors : public TPersistent {
 #undef QN_VT_COLOR
 
   // Always stored: no defaults given.
-  QN_PUBLISHED(TVTColors) {
+  QN_PUBLISHED_DECL(TVTColors) {
     QN_PROP(BorderColor);
     QN_PROP(DisabledColor);
     QN_PROP(DropMarkColor);

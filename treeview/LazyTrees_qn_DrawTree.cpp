@@ -25,3 +25,5 @@ TPoint TCustomLazyDrawTree_qn::DoGetCellContentMargin(PLazyNode Node, TColumnInd
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TLazyDrawTree_qn)

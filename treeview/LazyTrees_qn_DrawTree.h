@@ -48,7 +48,7 @@ class TLazyDrawTree_qn : public TCustomLazyDrawTree_qn {
   void SetTreeOptions(TLazyTreeOptions* Value) { inherited::TreeOptions()->Assign(Value); }
   TTreeOptionsClass GetOptionsClass() const override { return TLazyTreeOptions::StaticClass(); }
 
-  QN_PUBLISHED(TLazyDrawTree_qn) { PublishLazyTree<TLazyDrawTree_qn>(P); }
+  QN_PUBLISHED_DECL(TLazyDrawTree_qn) { PublishLazyTree<TLazyDrawTree_qn>(P); }
 };
 
 }  // namespace qn

@@ -1424,3 +1424,7 @@ void TVTHeader::SetStyle(TVTHeaderStyle Value) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TLazyTreeColumn)
+QN_PUBLISHED_IMPL(qn::TVTFixedAreaConstraints)
+QN_PUBLISHED_IMPL(qn::TVTHeader)

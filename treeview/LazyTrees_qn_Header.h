@@ -130,7 +130,7 @@ class TLazyTreeColumn : public TCollectionItem {
   bool HasImage() const { return FHasImage; }
   TRect ImageRect() const { return FImageRect; }
 
-  QN_PUBLISHED(TLazyTreeColumn) {
+  QN_PUBLISHED_DECL(TLazyTreeColumn) {
     QN_PROP(Alignment).Default(taLeftJustify);
     QN_PROP(BiDiMode).Stored(&TLazyTreeColumn::IsBiDiModeStored);
     QN_PROP(CaptionAlignment).Default(taLeftJustify).Stored(&TLazyTreeColumn::IsCaptionAlignmentStored);
@@ -353,7 +353,7 @@ class TVTFixedAreaConstraints : public TPersistent {
   TVTConstraintPercent MinWidthPercent() const { return FMinWidthPercent; }
   TNotifyEvent OnChange;
 
-  QN_PUBLISHED(TVTFixedAreaConstraints) {
+  QN_PUBLISHED_DECL(TVTFixedAreaConstraints) {
     P.Property(u"MaxHeightPercent", &TVTFixedAreaConstraints::GetConstraint, &TVTFixedAreaConstraints::SetConstraints)
         .Index(0).Default(0);
     P.Property(u"MaxWidthPercent", &TVTFixedAreaConstraints::GetConstraint, &TVTFixedAreaConstraints::SetConstraints)
@@ -479,7 +479,7 @@ class TVTHeader : public TPersistent {
   THeaderStates States() const { return FStates; }
   TVTDragImage* DragImage() const { return FDragImage.get(); }
 
-  QN_PUBLISHED(TVTHeader) {
+  QN_PUBLISHED_DECL(TVTHeader) {
     QN_PROP(AutoSizeIndex).NoDefault();
     QN_PROP(Background).TypeName(u"TColor").Default(clBtnFace);
     QN_PROP(Columns).Stored(false);

@@ -530,3 +530,6 @@ TLazyStringTree_qn::TLazyStringTree_qn(TComponent* AOwner) : TCustomLazyStringTr
 TTreeOptionsClass TLazyStringTree_qn::GetOptionsClass() const { return TStringTreeOptions::StaticClass(); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TStringTreeOptions)
+QN_PUBLISHED_IMPL(qn::TLazyStringTree_qn)

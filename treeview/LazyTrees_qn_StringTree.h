@@ -73,7 +73,7 @@ class TStringTreeOptions : public TCustomStringTreeOptions {
   explicit TStringTreeOptions(TBaseLazyTree_qn* AOwner) : TCustomStringTreeOptions(AOwner) {}
   explicit TStringTreeOptions(TObject* AOwner) : TCustomStringTreeOptions(AOwner) {}
 
-  QN_PUBLISHED(TStringTreeOptions) {
+  QN_PUBLISHED_DECL(TStringTreeOptions) {
     QN_LAZY_TREE_OPTIONS_PROPS
     QN_PROP(StringOptions).Default(DefaultStringOptions);
   }
@@ -183,7 +183,7 @@ class TLazyStringTree_qn : public TCustomLazyStringTree_qn {
   void SetTreeOptions(TStringTreeOptions* Value) { inherited::TreeOptions()->Assign(Value); }
   TTreeOptionsClass GetOptionsClass() const override;
 
-  QN_PUBLISHED(TLazyStringTree_qn) { PublishLazyTree<TLazyStringTree_qn>(P); }
+  QN_PUBLISHED_DECL(TLazyStringTree_qn) { PublishLazyTree<TLazyStringTree_qn>(P); }
 };
 
 }  // namespace qn

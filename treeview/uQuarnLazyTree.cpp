@@ -218,3 +218,6 @@ void InitQuarnLazyTree() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnLazyStringTree)
+QN_PUBLISHED_IMPL(qn::TQuarnLazyDrawTree)

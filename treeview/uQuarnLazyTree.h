@@ -86,14 +86,14 @@ class TQuarnLazyStringTree : public TQuarnLazyTree<TLazyStringTree_qn> {
   QN_CLASS_CREATE(TQuarnLazyStringTree, TQuarnLazyTree<TLazyStringTree_qn>, TComponent)
  public:
   explicit TQuarnLazyStringTree(TComponent* AOwner) : inherited(AOwner) {}
-  QN_PUBLISHED(TQuarnLazyStringTree) { QN_QUARN_LAZY_TREE_PROPS }
+  QN_PUBLISHED_DECL(TQuarnLazyStringTree) { QN_QUARN_LAZY_TREE_PROPS }
 };
 
 class TQuarnLazyDrawTree : public TQuarnLazyTree<TLazyDrawTree_qn> {
   QN_CLASS_CREATE(TQuarnLazyDrawTree, TQuarnLazyTree<TLazyDrawTree_qn>, TComponent)
  public:
   explicit TQuarnLazyDrawTree(TComponent* AOwner) : inherited(AOwner) {}
-  QN_PUBLISHED(TQuarnLazyDrawTree) { QN_QUARN_LAZY_TREE_PROPS }
+  QN_PUBLISHED_DECL(TQuarnLazyDrawTree) { QN_QUARN_LAZY_TREE_PROPS }
 };
 
 #undef QN_QUARN_LAZY_TREE_PROPS

@@ -204,3 +204,5 @@ void DoneQuarnRes() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnRes)

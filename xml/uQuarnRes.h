@@ -43,7 +43,7 @@ class TQuarnRes : public TQnCustomSkinRes {
   const String& XmlFileName() const { return FXmlFileName; }
   TPlainXml* Xml() const { return FXml.get(); }
 
-  QN_PUBLISHED(TQuarnRes) {
+  QN_PUBLISHED_DECL(TQuarnRes) {
     QN_PROP(About).Stored(false);
     QN_PROP(Form);
     QN_PROP(UseSkinFile).NoDefault();

@@ -419,3 +419,5 @@ void TControlsDriver::OpenMenuAndCancel() {
 }
 
 }  // namespace gallery
+
+QN_PUBLISHED_IMPL(gallery::TControlsForm)

@@ -48,7 +48,7 @@ class TControlsForm : public TForm {
   void BtnCancelClick(TObject* Sender);
   void HtmlInfoHyperLinkClick(TObject* Sender, String Link);
 
-  QN_PUBLISHED(TControlsForm) {
+  QN_PUBLISHED_DECL(TControlsForm) {
     QN_METHOD(BtnCancelClick);
     QN_METHOD(HtmlInfoHyperLinkClick);
   }

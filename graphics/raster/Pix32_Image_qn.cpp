@@ -364,3 +364,10 @@ void DonePix32Image() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TPaintBox32)
+QN_PUBLISHED_IMPL(qn::TImage32)
+QN_PUBLISHED_IMPL(qn::TIVScrollProperties)
+QN_PUBLISHED_IMPL(qn::TImgView32)
+QN_PUBLISHED_IMPL(qn::TBitmap32Item)
+QN_PUBLISHED_IMPL(qn::TBitmap32List)

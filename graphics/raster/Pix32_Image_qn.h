@@ -135,7 +135,7 @@ class TPaintBox32 : public TCustomPaintBox32_qn {
   const TNotifyEvent& OnPaintBuffer() const { return FOnPaintBuffer; }
   void SetOnPaintBuffer(const TNotifyEvent& Value) { FOnPaintBuffer = Value; }
 
-  QN_PUBLISHED(TPaintBox32) {
+  QN_PUBLISHED_DECL(TPaintBox32) {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
     P.Property(u"AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(false);
@@ -452,7 +452,7 @@ class TImage32 : public TCustomImage32_qn {
  public:
   explicit TImage32(TComponent* AOwner) : TCustomImage32_qn(AOwner) {}
 
-  QN_PUBLISHED(TImage32) { QN_IMAGE32_PUBLISHED }
+  QN_PUBLISHED_DECL(TImage32) { QN_IMAGE32_PUBLISHED }
 };
 
 // ---------------------------------------------------------------------------
@@ -476,7 +476,7 @@ class TIVScrollProperties : public TArrowBarAccess {
   TScrollBarVisibility Visibility() const;
   void SetVisibility(TScrollBarVisibility Value);
 
-  QN_PUBLISHED(TIVScrollProperties) {
+  QN_PUBLISHED_DECL(TIVScrollProperties) {
     QN_PROP(Increment).Default(8);
     QN_PROP(Size).Default(0);
     QN_PROP(Visibility).Default(svAlways);
@@ -561,7 +561,7 @@ class TImgView32 : public TCustomImgView32 {
  public:
   explicit TImgView32(TComponent* AOwner) : TCustomImgView32(AOwner) {}
 
-  QN_PUBLISHED(TImgView32) {
+  QN_PUBLISHED_DECL(TImgView32) {
     QN_IMAGE32_PUBLISHED
     P.Property(u"ScaleMode", &TCustomImage32_qn::ScaleMode, &TCustomImage32_qn::SetScaleMode).Default(smScale);
     P.Property(u"BitmapAlign", &TCustomImage32_qn::BitmapAlign, &TCustomImage32_qn::SetBitmapAlign)
@@ -586,7 +586,7 @@ class TBitmap32Item : public TCollectionItem {
   TBitmap32* Bitmap() const { return FBitmap.get(); }
   void SetBitmap(TBitmap32* Value);
 
-  QN_PUBLISHED(TBitmap32Item) { QN_PROP(Bitmap); }
+  QN_PUBLISHED_DECL(TBitmap32Item) { QN_PROP(Bitmap); }
 
  protected:
   void AssignTo(TPersistent* Dest) override;
@@ -619,7 +619,7 @@ class TBitmap32List : public TComponent {
   // Copies Value's items; the list keeps its own collection.
   void SetBitmaps(TBitmap32Collection* Value);
 
-  QN_PUBLISHED(TBitmap32List) { QN_PROP(Bitmaps); }
+  QN_PUBLISHED_DECL(TBitmap32List) { QN_PROP(Bitmaps); }
 
  private:
   std::unique_ptr<TBitmap32Collection> FBitmap32Collection;

@@ -778,3 +778,7 @@ void InitPix32RangeBars() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TRangeBar)
+QN_PUBLISHED_IMPL(qn::TGaugeBar)
+QN_PUBLISHED_IMPL(qn::TArrowBarAccess)

@@ -215,7 +215,7 @@ class TRangeBar : public TCustomRangeBar {
  public:
   explicit TRangeBar(TComponent* AOwner) : TCustomRangeBar(AOwner) {}
 
-  QN_PUBLISHED(TRangeBar) {
+  QN_PUBLISHED_DECL(TRangeBar) {
     QN_ARROWBAR_APPEARANCE(TRangeBar)
     QN_PROP(Increment).Default(8);
     QN_PROP(Range).Default(0);
@@ -268,7 +268,7 @@ class TGaugeBar : public TCustomGaugeBar {
  public:
   explicit TGaugeBar(TComponent* AOwner) : TCustomGaugeBar(AOwner) {}
 
-  QN_PUBLISHED(TGaugeBar) {
+  QN_PUBLISHED_DECL(TGaugeBar) {
     QN_ARROWBAR_APPEARANCE(TGaugeBar)
     QN_PROP(HandleSize).Default(0);
     QN_PROP(LargeChange).Default(1);
@@ -311,7 +311,7 @@ class TArrowBarAccess : public TPersistent {
 
   // The bars' own defaults, so that untouched settings stay out of form
   // files.
-  QN_PUBLISHED(TArrowBarAccess) {
+  QN_PUBLISHED_DECL(TArrowBarAccess) {
     QN_PROP(Color).TypeName(u"TColor").Default(clScrollBar);
     QN_PROP(Backgnd).Default(bgPattern);
     QN_PROP(ButtonSize).Default(0);

@@ -457,3 +457,8 @@ void DonePix32Rasterizers() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TRasterizer)
+QN_PUBLISHED_IMPL(qn::TRegularRasterizer)
+QN_PUBLISHED_IMPL(qn::TSwizzlingRasterizer)
+QN_PUBLISHED_IMPL(qn::TProgressiveRasterizer)

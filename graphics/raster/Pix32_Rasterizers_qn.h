@@ -55,7 +55,7 @@ class TRasterizer : public TThreadPersistent {
   void AssignColorTransparent(TColor32& Dst, TColor32 Src);
   void AssignColorCustom(TColor32& Dst, TColor32 Src);
 
-  QN_PUBLISHED(TRasterizer) { QN_PROP(Sampler); }
+  QN_PUBLISHED_DECL(TRasterizer) { QN_PROP(Sampler); }
 
  protected:
   void AssignTo(TPersistent* Dest) override;
@@ -84,7 +84,7 @@ class TRegularRasterizer : public TRasterizer {
   Integer UpdateRowCount() const { return FUpdateRowCount; }
   void SetUpdateRowCount(Integer Value) { FUpdateRowCount = Value; }
 
-  QN_PUBLISHED(TRegularRasterizer) { QN_PROP(UpdateRowCount); }
+  QN_PUBLISHED_DECL(TRegularRasterizer) { QN_PROP(UpdateRowCount); }
 
  protected:
   void DoRasterize(TCustomBitmap32* Dst, const TRect& DstRect) override;
@@ -104,7 +104,7 @@ class TSwizzlingRasterizer : public TRasterizer {
   // Kept within 0 .. 16: a block wider than the widest bitmap reports the same.
   void SetBlockSize(Integer Value);
 
-  QN_PUBLISHED(TSwizzlingRasterizer) { QN_PROP(BlockSize).Default(3); }
+  QN_PUBLISHED_DECL(TSwizzlingRasterizer) { QN_PROP(BlockSize).Default(3); }
 
  protected:
   void DoRasterize(TCustomBitmap32* Dst, const TRect& DstRect) override;
@@ -127,7 +127,7 @@ class TProgressiveRasterizer : public TRasterizer {
   bool UpdateRows() const { return FUpdateRows; }
   void SetUpdateRows(bool Value);
 
-  QN_PUBLISHED(TProgressiveRasterizer) {
+  QN_PUBLISHED_DECL(TProgressiveRasterizer) {
     QN_PROP(Steps).Default(4);
     QN_PROP(UpdateRows).Default(true);
   }

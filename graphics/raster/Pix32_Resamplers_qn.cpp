@@ -418,3 +418,17 @@ void DonePix32Resamplers() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TCubicKernel)
+QN_PUBLISHED_IMPL(qn::THermiteKernel)
+QN_PUBLISHED_IMPL(qn::TWindowedSincKernel)
+QN_PUBLISHED_IMPL(qn::TAlbrechtKernel)
+QN_PUBLISHED_IMPL(qn::TGaussianKernel)
+QN_PUBLISHED_IMPL(qn::TSinshKernel)
+QN_PUBLISHED_IMPL(qn::TKernelResampler)
+QN_PUBLISHED_IMPL(qn::TNestedSampler)
+QN_PUBLISHED_IMPL(qn::TTransformer)
+QN_PUBLISHED_IMPL(qn::TSuperSampler)
+QN_PUBLISHED_IMPL(qn::TAdaptiveSuperSampler)
+QN_PUBLISHED_IMPL(qn::TKernelSampler)
+QN_PUBLISHED_IMPL(qn::TSelectiveConvolver)

@@ -178,7 +178,7 @@ class TCubicKernel : public TCustomKernel {
   Single Coeff() const { return FCoeff; }
   void SetCoeff(Single Value);
 
-  QN_PUBLISHED(TCubicKernel) { QN_PROP(Coeff); }
+  QN_PUBLISHED_DECL(TCubicKernel) { QN_PROP(Coeff); }
 
  private:
   Single FCoeff = -0.5f;
@@ -196,7 +196,7 @@ class THermiteKernel : public TCustomKernel {
   Single Tension() const { return FTension; }
   void SetTension(Single Value);
 
-  QN_PUBLISHED(THermiteKernel) {
+  QN_PUBLISHED_DECL(THermiteKernel) {
     QN_PROP(Bias);
     QN_PROP(Tension);
   }
@@ -219,7 +219,7 @@ class TWindowedSincKernel : public TCustomKernel {
   // At most 16: the widest kernel reaches 16 pixels each side.
   virtual void SetWidth(Single Value);
 
-  QN_PUBLISHED(TWindowedSincKernel) { QN_PROP(Width); }
+  QN_PUBLISHED_DECL(TWindowedSincKernel) { QN_PROP(Width); }
 
  protected:
   Single FWidth = 3;
@@ -235,7 +235,7 @@ class TAlbrechtKernel : public TWindowedSincKernel {
   // Clamped into 2 .. 11; tells nobody.
   void SetTerms(Integer Value);
 
-  QN_PUBLISHED(TAlbrechtKernel) { QN_PROP(Terms); }
+  QN_PUBLISHED_DECL(TAlbrechtKernel) { QN_PROP(Terms); }
 
  private:
   Integer FTerms = 0;
@@ -258,7 +258,7 @@ class TGaussianKernel : public TWindowedSincKernel {
   // 0 is refused: it would divide by zero.
   void SetSigma(Single Value);
 
-  QN_PUBLISHED(TGaussianKernel) { QN_PROP(Sigma); }
+  QN_PUBLISHED_DECL(TGaussianKernel) { QN_PROP(Sigma); }
 
  private:
   Single FSigma = 1.33f;
@@ -298,7 +298,7 @@ class TSinshKernel : public TCustomKernel {
   Single Coeff() const { return FCoeff; }
   void SetCoeff(Single Value);
 
-  QN_PUBLISHED(TSinshKernel) {
+  QN_PUBLISHED_DECL(TSinshKernel) {
     QN_PROP(Width);
     QN_PROP(Coeff);
   }
@@ -381,7 +381,7 @@ class TKernelResampler : public TCustomResampler {
   Integer TableSize() const { return FTableSize; }
   void SetTableSize(Integer Value);
 
-  QN_PUBLISHED(TKernelResampler) {
+  QN_PUBLISHED_DECL(TKernelResampler) {
     QN_PROP(KernelClassName);
     QN_PROP(Kernel);
     QN_PROP(KernelMode);
@@ -462,7 +462,7 @@ class TNestedSampler : public TCustomSampler {
   // Caches the inner sampler's three sample methods; no notification.
   void SetSampler(TCustomSampler* Value);
 
-  QN_PUBLISHED(TNestedSampler) { QN_PROP(Sampler); }
+  QN_PUBLISHED_DECL(TNestedSampler) { QN_PROP(Sampler); }
 
  protected:
   void AssignTo(TPersistent* Dst) override;
@@ -506,7 +506,7 @@ class TTransformer : public TNestedSampler {
   // dispatching every pixel; the colours are the same.
   void SampleRow(Integer X, Integer Y, Integer Count, TColor32* Out);
 
-  QN_PUBLISHED(TTransformer) { QN_PROP(Transformation); }
+  QN_PUBLISHED_DECL(TTransformer) { QN_PROP(Transformation); }
 
  protected:
   TTransformation* FTransformation = nullptr;
@@ -542,7 +542,7 @@ class TSuperSampler : public TNestedSampler {
   TSamplingRange SamplingY() const { return FSamplingY; }
   void SetSamplingY(TSamplingRange Value);
 
-  QN_PUBLISHED(TSuperSampler) {
+  QN_PUBLISHED_DECL(TSuperSampler) {
     QN_PROP(SamplingY);
     QN_PROP(SamplingX);
   }
@@ -574,7 +574,7 @@ class TAdaptiveSuperSampler : public TNestedSampler {
   Integer Tolerance() const { return FTolerance; }
   void SetTolerance(Integer Value) { FTolerance = Value; }
 
-  QN_PUBLISHED(TAdaptiveSuperSampler) {
+  QN_PUBLISHED_DECL(TAdaptiveSuperSampler) {
     QN_PROP(Level);
     QN_PROP(Tolerance);
   }
@@ -640,7 +640,7 @@ class TKernelSampler : public TNestedSampler {
   Integer CenterY() const { return FCenterY; }
   void SetCenterY(Integer Value) { FCenterY = Value; }
 
-  QN_PUBLISHED(TKernelSampler) {
+  QN_PUBLISHED_DECL(TKernelSampler) {
     QN_PROP(Kernel);
     QN_PROP(CenterX);
     QN_PROP(CenterY);
@@ -676,7 +676,7 @@ class TSelectiveConvolver : public TConvolver {
   Integer Delta() const { return FDelta; }
   void SetDelta(Integer Value) { FDelta = Value; }
 
-  QN_PUBLISHED(TSelectiveConvolver) { QN_PROP(Delta); }
+  QN_PUBLISHED_DECL(TSelectiveConvolver) { QN_PROP(Delta); }
 
  protected:
   void UpdateBuffer(TBufferEntry& Buffer, TColor32 Color, Integer Weight) override;

@@ -333,3 +333,8 @@ void InitPix32Transforms() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TProjectiveTransformation)
+QN_PUBLISHED_IMPL(qn::TTwirlTransformation)
+QN_PUBLISHED_IMPL(qn::TBloatTransformation)
+QN_PUBLISHED_IMPL(qn::TDisturbanceTransformation)

@@ -245,7 +245,7 @@ class TProjectiveTransformation : public T3x3Transformation {
   QN_QUAD_PROP(Y3, FQuadY, 3)
 #undef QN_QUAD_PROP
 
-  QN_PUBLISHED(TProjectiveTransformation) {
+  QN_PUBLISHED_DECL(TProjectiveTransformation) {
     QN_PROP(X0);
     QN_PROP(X1);
     QN_PROP(X2);
@@ -277,7 +277,7 @@ class TTwirlTransformation : public TTransformation {
     Changed();
   }
 
-  QN_PUBLISHED(TTwirlTransformation) { QN_PROP(Twirl); }
+  QN_PUBLISHED_DECL(TTwirlTransformation) { QN_PROP(Twirl); }
 
  private:
   Single Frx = 0, Fry = 0;
@@ -299,7 +299,7 @@ class TBloatTransformation : public TTransformation {
     Changed();
   }
 
-  QN_PUBLISHED(TBloatTransformation) { QN_PROP(BloatPower); }
+  QN_PUBLISHED_DECL(TBloatTransformation) { QN_PROP(BloatPower); }
 
  private:
   Single FBloatPower = 0.3f;
@@ -323,7 +323,7 @@ class TDisturbanceTransformation : public TTransformation {
     Changed();
   }
 
-  QN_PUBLISHED(TDisturbanceTransformation) { QN_PROP(Disturbance); }
+  QN_PUBLISHED_DECL(TDisturbanceTransformation) { QN_PROP(Disturbance); }
 
  private:
   Single FDisturbance = 0;

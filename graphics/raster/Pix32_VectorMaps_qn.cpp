@@ -244,3 +244,5 @@ void DonePix32VectorMaps() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TVectorMap)

@@ -79,7 +79,7 @@ class TVectorMap : public TCustomMap {
   const TVectorCombineEvent& OnVectorCombine() const { return FOnVectorCombine; }
   void SetOnVectorCombine(const TVectorCombineEvent& Value) { FOnVectorCombine = Value; }
 
-  QN_PUBLISHED(TVectorMap) {
+  QN_PUBLISHED_DECL(TVectorMap) {
     QN_PROP(VectorCombineMode);
     QN_PROP(OnVectorCombine);
   }

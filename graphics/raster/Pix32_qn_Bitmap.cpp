@@ -247,3 +247,6 @@ bool TCustomBitmap32::Equal(TCustomBitmap32* B) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TCustomResampler)
+QN_PUBLISHED_IMPL(qn::TCustomBitmap32)

@@ -91,7 +91,7 @@ class TCustomResampler : public TCustomSampler {
   TPixelAccessMode PixelAccessMode() const { return FPixelAccessMode; }
   void SetPixelAccessMode(TPixelAccessMode Value);
 
-  QN_PUBLISHED(TCustomResampler) {
+  QN_PUBLISHED_DECL(TCustomResampler) {
     QN_PROP(PixelAccessMode).Default(TPixelAccessMode::pamSafe);
   }
 
@@ -243,7 +243,7 @@ class TCustomBitmap32 : public TCustomMap {
   const TAreaChangedEvent& OnAreaChanged() const { return FOnAreaChanged; }
   void SetOnAreaChanged(const TAreaChangedEvent& Value) { FOnAreaChanged = Value; }
 
-  QN_PUBLISHED(TCustomBitmap32) {
+  QN_PUBLISHED_DECL(TCustomBitmap32) {
     QN_PROP(DrawMode).Default(TDrawMode::dmOpaque);
     QN_PROP(CombineMode).Default(TCombineMode::cmBlend);
     QN_PROP(WrapMode).Default(TWrapMode::wmClamp);

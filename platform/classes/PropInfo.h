@@ -23,6 +23,9 @@
 //     }
 //   };
 //
+// A class declared in a widely included header writes QN_PUBLISHED_DECL(TGauge)
+// instead, and QN_PUBLISHED_IMPL(ns::TGauge) in the unit that implements it.
+//
 // QN_PROP(X) binds the getter X() and the setter SetX(v), as every property
 // of the library is spelled; P.Property(name, getter, setter) takes any other
 // pair (getter and setter may take a leading Integer index, see Index(n);
@@ -600,6 +603,27 @@ class TPublisher {
   }                                                                                        \
   const ::vcl::TPublishedClass* PublishedClass() const override { return StaticPublished(); } \
   static void QnPublish([[maybe_unused]] ::vcl::TPublisher<Cls>& P)
+
+// The same block for a class declared in a header that many units include:
+// the list is then built only where QN_PUBLISHED_IMPL(Cls) stands, in the
+// unit that implements the class. Inline, every unit that creates such an
+// object compiles the whole list again along with the class's virtual
+// functions.
+#define QN_PUBLISHED_DECL(Cls)                                                             \
+ public:                                                                                   \
+  using QnPublishedSelf = Cls;                                                             \
+  static const ::vcl::TPublishedClass* StaticPublished();                                  \
+  const ::vcl::TPublishedClass* PublishedClass() const override;                           \
+  static void QnPublish([[maybe_unused]] ::vcl::TPublisher<Cls>& P)
+
+// At namespace scope, with the class's qualified name, in exactly one unit.
+#define QN_PUBLISHED_IMPL(Cls)                                                             \
+  const ::vcl::TPublishedClass* Cls::StaticPublished() {                                   \
+    static const std::unique_ptr<const ::vcl::TPublishedClass> pc(                         \
+        ::vcl::detail::BuildPublished<Cls>(inherited::StaticPublished()));                 \
+    return pc.get();                                                                       \
+  }                                                                                        \
+  const ::vcl::TPublishedClass* Cls::PublishedClass() const { return StaticPublished(); }
 
 #define QN_PROP(Name) P.Property(u"" #Name, &QnPublishedSelf::Name, &QnPublishedSelf::Set##Name)
 #define QN_PROP_RO(Name) P.Property(u"" #Name, &QnPublishedSelf::Name, nullptr)

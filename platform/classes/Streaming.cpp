@@ -1745,3 +1745,5 @@ void TDataModule::BeforeDestruction() {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TDataModule)

@@ -302,7 +302,7 @@ class TDataModule : public TComponent {
   // Calls OnCreate; CreateFromForm does once the form is read.
   virtual void DoCreate();
 
-  QN_PUBLISHED(TDataModule) {
+  QN_PUBLISHED_DECL(TDataModule) {
     QN_PROP(OnCreate).TypeName(u"TNotifyEvent");
     QN_PROP(OnDestroy).TypeName(u"TNotifyEvent");
   }

@@ -336,3 +336,6 @@ void TControlActionLink::SetOnExecute(const TNotifyEvent& Value) {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TAction)
+QN_PUBLISHED_IMPL(vcl::TActionList)

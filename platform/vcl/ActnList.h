@@ -125,7 +125,7 @@ class TAction : public TCustomAction {
   const TNotifyEvent& GetOnExecute() const { return OnExecute(); }
   const TNotifyEvent& GetOnUpdate() const { return OnUpdate(); }
 
-  QN_PUBLISHED(TAction) {
+  QN_PUBLISHED_DECL(TAction) {
     QN_PROP(AutoCheck).Default(false);
     QN_PROP(Caption).TypeName(u"TCaption");
     QN_PROP(Category);
@@ -203,7 +203,7 @@ class TActionList : public TCustomActionList {
   QN_CLASS_CREATE(TActionList, TCustomActionList, TComponent)
  public:
   explicit TActionList(TComponent* AOwner) : TCustomActionList(AOwner) {}
-  QN_PUBLISHED(TActionList) {
+  QN_PUBLISHED_DECL(TActionList) {
     QN_PROP(Images);
     QN_PROP(State).Default(asNormal);
     QN_PROP(OnChange);

@@ -695,3 +695,7 @@ void TCanvas::Draw(Integer X, Integer Y, TGraphic* Graphic, Byte Opacity) {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TFont)
+QN_PUBLISHED_IMPL(vcl::TPen)
+QN_PUBLISHED_IMPL(vcl::TBrush)

@@ -110,7 +110,7 @@ class TFont : public TGraphicsObject {
   LOGFONTW LogFont() const;
 
   // Height carries the size; Size is read from older files and never written.
-  QN_PUBLISHED(TFont) {
+  QN_PUBLISHED_DECL(TFont) {
     QN_PROP(Charset).TypeName(u"TFontCharset");
     QN_PROP(Color).TypeName(u"TColor");
     QN_PROP(Height);
@@ -171,7 +171,7 @@ class TPen : public TGraphicsObject {
   TPenMode Mode() const { return FMode; }
   void SetMode(TPenMode Value);
 
-  QN_PUBLISHED(TPen) {
+  QN_PUBLISHED_DECL(TPen) {
     QN_PROP(Color).TypeName(u"TColor").Default(clBlack);
     QN_PROP(Mode).Default(TPenMode::pmCopy);
     QN_PROP(Style).Default(TPenStyle::psSolid);
@@ -215,7 +215,7 @@ class TBrush : public TGraphicsObject {
   TBitmap* Bitmap() const { return FBitmap; }
   void SetBitmap(TBitmap* Value);
 
-  QN_PUBLISHED(TBrush) {
+  QN_PUBLISHED_DECL(TBrush) {
     QN_PROP(Color).TypeName(u"TColor").Default(clWhite);
     QN_PROP(Style).Default(TBrushStyle::bsSolid);
   }

@@ -671,3 +671,10 @@ void TPageControl::Dispatch(TMessage& Message) {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TTabControl)
+QN_PUBLISHED_IMPL(vcl::TTabSheet)
+QN_PUBLISHED_IMPL(vcl::TPageControl)
+QN_PUBLISHED_IMPL(vcl::TListColumn)
+QN_PUBLISHED_IMPL(vcl::TIconOptions)
+QN_PUBLISHED_IMPL(vcl::TListView)

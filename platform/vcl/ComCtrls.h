@@ -181,7 +181,7 @@ class TTabControl : public TCustomTabControl {
  public:
   explicit TTabControl(TComponent* AOwner) : TCustomTabControl(AOwner) {}
 
-  QN_PUBLISHED(TTabControl) {
+  QN_PUBLISHED_DECL(TTabControl) {
     QN_TAB_CONTROL_PROPS(TTabControl)
     P.Property(u"Tabs", &TCustomTabControl::Tabs, &TCustomTabControl::SetTabs);
     P.Property(u"TabIndex", &TCustomTabControl::TabIndex, &TCustomTabControl::SetTabIndex).Default(-1);
@@ -219,7 +219,7 @@ class TTabSheet : public TWinControl {
 
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TTabSheet) {
+  QN_PUBLISHED_DECL(TTabSheet) {
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
     P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
     P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
@@ -264,7 +264,7 @@ class TPageControl : public TCustomTabControl {
 
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TPageControl) {
+  QN_PUBLISHED_DECL(TPageControl) {
     QN_TAB_CONTROL_PROPS(TPageControl)
     P.Property(u"ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
   }
@@ -407,7 +407,7 @@ class TListColumn : public TCollectionItem {
   void SetTag(Integer Value) { FTag = Value; }
   TCustomListView* ListView() const;
 
-  QN_PUBLISHED(TListColumn) {
+  QN_PUBLISHED_DECL(TListColumn) {
     QN_PROP(Alignment).Default(taLeftJustify);
     QN_PROP(AutoSize).Default(false);
     QN_PROP(Caption);
@@ -540,7 +540,7 @@ class TIconOptions : public TPersistent {
   bool WrapText() const { return FWrapText; }
   void SetWrapText(bool Value);
 
-  QN_PUBLISHED(TIconOptions) {
+  QN_PUBLISHED_DECL(TIconOptions) {
     QN_PROP(Arrangement).Default(iaTop);
     QN_PROP(AutoArrange).Default(false);
     QN_PROP(WrapText).Default(true);
@@ -857,7 +857,7 @@ class TListView : public TCustomListView {
  public:
   explicit TListView(TComponent* AOwner) : TCustomListView(AOwner) {}
 
-  QN_PUBLISHED(TListView) { QN_LIST_VIEW_PROPS(TListView) }
+  QN_PUBLISHED_DECL(TListView) { QN_LIST_VIEW_PROPS(TListView) }
 };
 
 }  // namespace vcl

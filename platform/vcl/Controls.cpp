@@ -1344,3 +1344,7 @@ void DoneControls() {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TMargins)
+QN_PUBLISHED_IMPL(vcl::TSizeConstraints)
+QN_PUBLISHED_IMPL(vcl::TControl)

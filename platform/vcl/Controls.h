@@ -221,7 +221,7 @@ class TMargins : public TPersistent {
 
   TNotifyEvent OnChange;
 
-  QN_PUBLISHED(TMargins) {
+  QN_PUBLISHED_DECL(TMargins) {
     QN_PROP(Left).Default(3);
     QN_PROP(Top).Default(3);
     QN_PROP(Right).Default(3);
@@ -260,7 +260,7 @@ class TSizeConstraints : public TPersistent {
 
   TNotifyEvent OnChange;
 
-  QN_PUBLISHED(TSizeConstraints) {
+  QN_PUBLISHED_DECL(TSizeConstraints) {
     QN_PROP(MaxHeight).Default(0);
     QN_PROP(MaxWidth).Default(0);
     QN_PROP(MinHeight).Default(0);
@@ -524,7 +524,7 @@ class TControl : public TComponent {
   virtual void Click();
   virtual void DblClick();
 
-  QN_PUBLISHED(TControl) {
+  QN_PUBLISHED_DECL(TControl) {
     QN_PROP(Left).Default(0);
     QN_PROP(Top).Default(0);
     QN_PROP(Width).NoDefault();

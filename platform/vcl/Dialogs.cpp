@@ -79,3 +79,5 @@ void ShowMessage(const String& Msg) {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TColorDialog)

@@ -64,7 +64,7 @@ class TColorDialog : public TCommonDialog {
   TColorDialogOptions Options() const { return FOptions; }
   void SetOptions(TColorDialogOptions Value) { FOptions = Value; }
 
-  QN_PUBLISHED(TColorDialog) {
+  QN_PUBLISHED_DECL(TColorDialog) {
     P.Property(u"Color", &TColorDialog::Color, &TColorDialog::SetColor).TypeName(u"TColor").Default(clBlack);
     P.Property(u"CustomColors", &TColorDialog::CustomColors, &TColorDialog::SetCustomColors);
     P.Property(u"Options", &TColorDialog::Options, &TColorDialog::SetOptions).Default(TColorDialogOptions());

@@ -186,3 +186,6 @@ void TCustomPanel::Dispatch(TMessage& Message) {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TTimer)
+QN_PUBLISHED_IMPL(vcl::TPanel)

@@ -29,7 +29,7 @@ class TTimer : public TComponent {
   TNotifyEvent OnTimer() const { return FOnTimer; }
   void SetOnTimer(const TNotifyEvent& Value);
 
-  QN_PUBLISHED(TTimer) {
+  QN_PUBLISHED_DECL(TTimer) {
     QN_PROP(Enabled).Default(true);
     QN_PROP(Interval).Default(1000);
     QN_PROP(OnTimer);
@@ -106,7 +106,7 @@ class TPanel : public TCustomPanel {
  public:
   explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
 
-  QN_PUBLISHED(TPanel) {
+  QN_PUBLISHED_DECL(TPanel) {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     QN_PROP(Alignment).Default(taCenter);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});

@@ -785,3 +785,5 @@ void DoneForms() {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TForm)

@@ -625,7 +625,7 @@ class TForm : public TCustomForm {
   // The platform's CreateNew: an empty form, no form resource read.
   static TForm* CreateNew(TComponent* AOwner) { return new TForm(AOwner); }
 
-  QN_PUBLISHED(TForm) {
+  QN_PUBLISHED_DECL(TForm) {
     P.Property(u"ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl);
     P.Property(u"AlphaBlend", &TCustomForm::AlphaBlend, &TCustomForm::SetAlphaBlend).Default(false);
     P.Property(u"AlphaBlendValue", &TCustomForm::AlphaBlendValue, &TCustomForm::SetAlphaBlendValue).Default(255);

@@ -668,3 +668,5 @@ void TCustomImageList::ReadData(TStream* Stream) {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TImageList)

@@ -236,7 +236,7 @@ class TImageList : public TDragImageList {
   const TNotifyEvent& GetOnChange() const { return OnChange; }
   void SetOnChange(const TNotifyEvent& Value) { OnChange = Value; }
 
-  QN_PUBLISHED(TImageList) {
+  QN_PUBLISHED_DECL(TImageList) {
     QN_PROP(AllocBy).Default(4);
     P.Property(u"BlendColor", &TImageList::BlendColor, &TImageList::SetBlendColor).TypeName(u"TColor").Default(clNone);
     P.Property(u"BkColor", &TImageList::BkColor, &TImageList::SetBkColor).TypeName(u"TColor").Default(clNone);

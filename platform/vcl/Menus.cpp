@@ -1003,3 +1003,6 @@ void DoneMenus() {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TMenuItem)
+QN_PUBLISHED_IMPL(vcl::TPopupMenu)

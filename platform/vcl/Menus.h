@@ -192,7 +192,7 @@ class TMenuItem : public TComponent {
   void ReadState(TReader* Reader) override;
   const TNotifyEvent& GetOnClick() const { return FOnClick; }
 
-  QN_PUBLISHED(TMenuItem) {
+  QN_PUBLISHED_DECL(TMenuItem) {
     QN_PROP(AutoCheck).Default(false);
     QN_PROP(Caption).TypeName(u"TCaption");
     QN_PROP(Checked).Default(false);
@@ -318,7 +318,7 @@ class TPopupMenu : public TMenu {
   const TNotifyEvent& OnPopup() const { return FOnPopup; }
   void SetOnPopup(const TNotifyEvent& Value) { FOnPopup = Value; }
 
-  QN_PUBLISHED(TPopupMenu) {
+  QN_PUBLISHED_DECL(TPopupMenu) {
     QN_PROP(Alignment).Default(paLeft);
     QN_PROP(AutoPopup).Default(true);
     QN_PROP(Images);

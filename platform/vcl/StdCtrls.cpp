@@ -1094,3 +1094,8 @@ void TCustomListBox::Dispatch(TMessage& Message) {
 }
 
 }  // namespace vcl
+
+QN_PUBLISHED_IMPL(vcl::TButton)
+QN_PUBLISHED_IMPL(vcl::TEdit)
+QN_PUBLISHED_IMPL(vcl::TMemo)
+QN_PUBLISHED_IMPL(vcl::TListBox)

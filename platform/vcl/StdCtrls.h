@@ -56,7 +56,7 @@ class TButton : public TCustomControl {
   void Click() override;
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TButton) {
+  QN_PUBLISHED_DECL(TButton) {
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
     QN_PROP(Cancel).Default(false);
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
@@ -199,7 +199,7 @@ class TEdit : public TCustomEdit {
  public:
   explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 
-  QN_PUBLISHED(TEdit) {
+  QN_PUBLISHED_DECL(TEdit) {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
     QN_PROP(AutoSelect).Default(true);
@@ -316,7 +316,7 @@ class TMemo : public TCustomMemo {
  public:
   explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 
-  QN_PUBLISHED(TMemo) {
+  QN_PUBLISHED_DECL(TMemo) {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     QN_PROP(Alignment).Default(taLeftJustify);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
@@ -517,7 +517,7 @@ class TListBox : public TCustomListBox {
  public:
   explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
 
-  QN_PUBLISHED(TListBox) {
+  QN_PUBLISHED_DECL(TListBox) {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
     QN_PROP(AutoComplete).Default(true);

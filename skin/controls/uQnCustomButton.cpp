@@ -499,3 +499,6 @@ void TQuarnCustomButton::DrawDropdownMenu(TBitmap32* Buffer) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnBtnItemOffset)
+QN_PUBLISHED_IMPL(qn::TQnDropdownOffset)

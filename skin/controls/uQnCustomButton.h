@@ -32,7 +32,7 @@ class TQnBtnItemOffset : public TPersistent {
   Integer Y() const { return FY; }
   void SetY(Integer Value);
 
-  QN_PUBLISHED(TQnBtnItemOffset) {
+  QN_PUBLISHED_DECL(TQnBtnItemOffset) {
     QN_PROP(X).Default(0);
     QN_PROP(Y).Default(0);
   }
@@ -47,7 +47,7 @@ class TQnDropdownOffset : public TQnBtnItemOffset {
   QN_CLASS(TQnDropdownOffset, TQnBtnItemOffset)
  public:
   explicit TQnDropdownOffset(TControl* AOwner) : TQnBtnItemOffset(AOwner, -4, -4) {}
-  QN_PUBLISHED(TQnDropdownOffset) {
+  QN_PUBLISHED_DECL(TQnDropdownOffset) {
     QN_PROP(X).Default(-4);
     QN_PROP(Y).Default(-4);
   }

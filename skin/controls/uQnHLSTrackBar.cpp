@@ -242,3 +242,5 @@ void TQnHLSTrackBar::Dispatch(TMessage& Message) {
 void InitQnHLSTrackBar() { RegisterClasses({TQnHLSTrackBar::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnHLSTrackBar)

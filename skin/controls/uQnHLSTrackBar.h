@@ -54,7 +54,7 @@ class TQnHLSTrackBar : public TQuarnCustomControl {
 
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQnHLSTrackBar) {
+  QN_PUBLISHED_DECL(TQnHLSTrackBar) {
     QN_PROP(About).Stored(false);
     QN_PROP(Kind).Default(hlsH);
     QN_PROP(Thumb).TypeName(u"TQnResID").Stored(&TQnHLSTrackBar::IsThumbStored);

@@ -140,3 +140,5 @@ void TQnEditItems::Deleting(TCollectionItem* Item) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnEditItem)

@@ -63,7 +63,7 @@ class TQnEditItem : public TCollectionItem {
   const TNotifyEvent& OnClick() const { return FOnClick; }
   void SetOnClick(const TNotifyEvent& Value) { FOnClick = Value; }
 
-  QN_PUBLISHED(TQnEditItem) {
+  QN_PUBLISHED_DECL(TQnEditItem) {
     QN_PROP(Kind).Default(ikButton);
     QN_PROP(Image).TypeName(u"TQnResID");
     QN_PROP(ImageHot).TypeName(u"TQnResID");

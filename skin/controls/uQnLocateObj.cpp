@@ -25,3 +25,6 @@ void TQnSpaceSize::Assign(TPersistent* Source) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnLocateObj)
+QN_PUBLISHED_IMPL(qn::TQnSpaceSize)

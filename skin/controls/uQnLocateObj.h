@@ -30,7 +30,7 @@ class TQnLocateObj : public TPersistent {
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
 
-  QN_PUBLISHED(TQnLocateObj) {
+  QN_PUBLISHED_DECL(TQnLocateObj) {
     QN_PROP(X).Default(0);
     QN_PROP(Y).Default(0);
     QN_PROP(Align).Default(agLeft);
@@ -71,7 +71,7 @@ class TQnSpaceSize : public TPersistent {
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
 
-  QN_PUBLISHED(TQnSpaceSize) {
+  QN_PUBLISHED_DECL(TQnSpaceSize) {
     QN_PROP(Active).Default(true);
     QN_PROP(Left).Default(0);
     QN_PROP(Top).Default(0);

@@ -242,3 +242,6 @@ void TQuarnCustomGroupBox::DrawBody(TBitmap32* Buffer) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TGroupBoxCheckBox)
+QN_PUBLISHED_IMPL(qn::TQuarnGroupBox)

@@ -43,7 +43,7 @@ class TGroupBoxCheckBox : public TPersistent {
   bool MouseInControl() const { return FMouseInControl; }
   const TRect& HitRect() const { return FRect; }
 
-  QN_PUBLISHED(TGroupBoxCheckBox) {
+  QN_PUBLISHED_DECL(TGroupBoxCheckBox) {
     QN_PROP(Visible).Default(false);
     QN_PROP(Checked).Default(true);
     QN_PROP(Pictures).TypeName(u"TQnResID").Stored(&TGroupBoxCheckBox::IsPicturesStored);
@@ -127,7 +127,7 @@ class TQuarnGroupBox : public TQuarnCustomGroupBox {
  public:
   explicit TQuarnGroupBox(TComponent* AOwner) : TQuarnCustomGroupBox(AOwner) {}
 
-  QN_PUBLISHED(TQuarnGroupBox) {
+  QN_PUBLISHED_DECL(TQuarnGroupBox) {
     QN_PROP(Caption).TypeName(u"TCaption");
     QN_PROP(CaptionAlignment).Default(taLeftJustify);
     QN_PROP(CaptionHeight).Default(15);

@@ -1014,3 +1014,6 @@ void InitQuarnComboBox() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnComboBox)
+QN_PUBLISHED_IMPL(qn::TQuarnColorComboBox)

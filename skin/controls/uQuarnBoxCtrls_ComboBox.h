@@ -234,7 +234,7 @@ class TQuarnComboBox : public TQuarnCustomComboBox {
  public:
   explicit TQuarnComboBox(TComponent* AOwner) : TQuarnCustomComboBox(AOwner) {}
 
-  QN_PUBLISHED(TQuarnComboBox) {
+  QN_PUBLISHED_DECL(TQuarnComboBox) {
     QN_PROP(AutoComplete).Default(true);
     P.Property(u"TabStop", &TQuarnCustomComboBox::ComboTabStop, &TQuarnCustomComboBox::SetComboTabStop)
         .Default(true);
@@ -290,7 +290,7 @@ class TQuarnColorComboBox : public TQuarnCustomComboBox {
   void DrawColorItem(TObject* Sender, TCanvas* Canvas, Integer Index, Integer ItemWidth, Integer ItemHeight,
                      TRect Rect, TOwnerDrawState State);
 
-  QN_PUBLISHED(TQuarnColorComboBox) {
+  QN_PUBLISHED_DECL(TQuarnColorComboBox) {
     QN_PROP(ExStyle).Default(TQnColorBoxStyles{qncbStandardColors});
     QN_PROP(Selected).TypeName(u"TColor").Default(clBlack);
     QN_PROP(AutoComplete).Default(true);

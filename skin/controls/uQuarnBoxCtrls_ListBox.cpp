@@ -533,3 +533,5 @@ void InitQuarnListBox() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnListBox)

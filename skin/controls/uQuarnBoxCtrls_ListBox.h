@@ -210,7 +210,7 @@ class TQuarnListBox : public TQuarnCustomListBox {
  public:
   explicit TQuarnListBox(TComponent* AOwner) : TQuarnCustomListBox(AOwner) {}
 
-  QN_PUBLISHED(TQuarnListBox) {
+  QN_PUBLISHED_DECL(TQuarnListBox) {
     QN_PROP(Columns).Default(0);
     QN_PROP(RowCount).Default(0);
     QN_PROP(Alignment).Default(taLeftJustify);

@@ -284,3 +284,10 @@ void TQnURLButton::DrawBody(TBitmap32* Buffer) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnImageButton)
+QN_PUBLISHED_IMPL(qn::TQuarnButton)
+QN_PUBLISHED_IMPL(qn::TQuarnToolButton)
+QN_PUBLISHED_IMPL(qn::TQnAnimatePicture)
+QN_PUBLISHED_IMPL(qn::TQuarnAnimateButton)
+QN_PUBLISHED_IMPL(qn::TQnURLButton)

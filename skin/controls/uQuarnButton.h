@@ -19,7 +19,7 @@ class TQuarnImageButton : public TQuarnCustomButton {
  public:
   explicit TQuarnImageButton(TComponent* AOwner) : TQuarnCustomButton(AOwner) {}
 
-  QN_PUBLISHED(TQuarnImageButton) {
+  QN_PUBLISHED_DECL(TQuarnImageButton) {
     QN_BUTTON_COMMON_PROPS(P);
     QN_PROP(Streach).Default(false);
     QN_PROP(Pictures);
@@ -38,7 +38,7 @@ class TQuarnButton : public TQuarnCustomButton {
  public:
   explicit TQuarnButton(TComponent* AOwner);
 
-  QN_PUBLISHED(TQuarnButton) {
+  QN_PUBLISHED_DECL(TQuarnButton) {
     QN_BUTTON_COMMON_PROPS(P);
     QN_PROP(DropdownMenu);
     QN_PROP(Pictures);
@@ -64,7 +64,7 @@ class TQuarnToolButton : public TQuarnCustomButton {
     if (Value) FLight->Assign(Value);
   }
 
-  QN_PUBLISHED(TQuarnToolButton) {
+  QN_PUBLISHED_DECL(TQuarnToolButton) {
     QN_BUTTON_COMMON_PROPS(P);
     QN_PROP(DropdownMenu);
     QN_PROP(Pictures);
@@ -99,7 +99,7 @@ class TQnAnimatePicture : public TPersistent {
   const TNotifyEvent& OnChanged() const { return FOnChanged; }
   void SetOnChanged(const TNotifyEvent& Value) { FOnChanged = Value; }
 
-  QN_PUBLISHED(TQnAnimatePicture) {
+  QN_PUBLISHED_DECL(TQnAnimatePicture) {
     QN_PROP(Picture).TypeName(u"TQnResID");
     QN_PROP(Count).Default(0);
   }
@@ -133,7 +133,7 @@ class TQuarnAnimateButton : public TQuarnCustomButton {
   void ScaleControlsForDpi(Integer NewPPI) override;
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnAnimateButton) {
+  QN_PUBLISHED_DECL(TQuarnAnimateButton) {
     QN_BUTTON_COMMON_PROPS(P);
     QN_PROP(CaptionOffset);
     QN_PROP(CaptionVisible).Default(false);
@@ -168,7 +168,7 @@ class TQnURLButton : public TQuarnLabel {
   void Click() override;
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQnURLButton) {
+  QN_PUBLISHED_DECL(TQnURLButton) {
     QN_PROP(FontHot);
     P.Property(u"Cursor", &TControl::Cursor, &TControl::SetCursor).TypeName(u"TCursor").Default(crHandPoint);
   }

@@ -155,3 +155,5 @@ void TQuarnCheckBox::DrawBody(TBitmap32* Buffer) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnCheckBox)

@@ -83,7 +83,7 @@ class TQuarnCheckBox : public TQuarnCustomControl {
   void Click() override;
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnCheckBox) {
+  QN_PUBLISHED_DECL(TQuarnCheckBox) {
     QN_PROP(Pictures).TypeName(u"TQnResID").Stored(&TQuarnCheckBox::IsPicturesStored);
     QN_PROP(Checked).Default(false);
     QN_PROP(Light);

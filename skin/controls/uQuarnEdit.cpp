@@ -1059,3 +1059,6 @@ void TQuarnPngEdit::DrawCursor(TBitmap32* Buffer, Integer X, Integer Index) {
 void InitQuarnEdit() { RegisterClasses({TQuarnEdit::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnPngEdit)
+QN_PUBLISHED_IMPL(qn::TQuarnEdit)

@@ -133,7 +133,7 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnPngEdit) {
+  QN_PUBLISHED_DECL(TQuarnPngEdit) {
     QN_PROP(TextHint);
     QN_PROP(TextHintHideInKey).Default(false);
     QN_PROP(CursorColor).TypeName(u"TColor").Default(clBlack);
@@ -275,7 +275,7 @@ class TQuarnEdit : public TQuarnPngEdit {
   void SetMaxLengthProp(Integer Value) { SetMaxLength(Value); }
   Integer MaxLengthProp() { return GetMaxLength(); }
 
-  QN_PUBLISHED(TQuarnEdit) {
+  QN_PUBLISHED_DECL(TQuarnEdit) {
     QN_PROP(AutoSelect).Default(true);
     QN_PROP(ShowCheckBox).Default(false);
     QN_PROP(CharCase).Default(ecNormal);

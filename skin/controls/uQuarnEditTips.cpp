@@ -34,3 +34,5 @@ namespace qn {
 void InitQuarnEditTips() { RegisterClasses({TQuarnEditTips::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnEditTips)

@@ -30,7 +30,7 @@ class TQuarnEditTips : public TQuarnCustomEditTips {
  public:
   explicit TQuarnEditTips(TComponent* AOwner) : TQuarnCustomEditTips(AOwner) {}
 
-  QN_PUBLISHED(TQuarnEditTips) {
+  QN_PUBLISHED_DECL(TQuarnEditTips) {
     QN_PROP(FrameColor).TypeName(u"TColor").NoDefault().Stored(true);
     QN_PROP(TipsColor).TypeName(u"TColor").NoDefault().Stored(true);
     QN_PROP(TipsFont);

@@ -165,3 +165,5 @@ void TQuarnExpandBox::Dispatch(TMessage& Message) {
 void InitQuarnExpandBox() { RegisterClasses({TQuarnExpandBox::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnExpandBox)

@@ -51,7 +51,7 @@ class TQuarnExpandBox : public TQuarnCustomControl {
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnExpandBox) {
+  QN_PUBLISHED_DECL(TQuarnExpandBox) {
     QN_PROP(AllowCollapse).Default(true);
     QN_PROP(TitleHeight).Default(25);
     QN_PROP(TitleIcon).TypeName(u"TQnResID");

@@ -436,3 +436,5 @@ Integer ItemHTHeight(TCanvas* Canvas, const String& HTML, Double SuperSubScriptR
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnHtmlLabel)

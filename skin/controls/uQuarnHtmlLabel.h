@@ -123,7 +123,7 @@ class TQuarnHtmlLabel : public TQuarnCustomHtmlLabel {
  public:
   explicit TQuarnHtmlLabel(TComponent* AOwner) : TQuarnCustomHtmlLabel(AOwner) {}
 
-  QN_PUBLISHED(TQuarnHtmlLabel) {
+  QN_PUBLISHED_DECL(TQuarnHtmlLabel) {
     P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
     // Always written: a default other than the constructor's value would
     // lose that value on the next load.

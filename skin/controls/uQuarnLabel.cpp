@@ -167,3 +167,5 @@ void TQuarnCustomLabel::PaintText(TBitmap32* Buffer) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnLabel)

@@ -64,7 +64,7 @@ class TQuarnLabel : public TQuarnCustomLabel {
  public:
   explicit TQuarnLabel(TComponent* AOwner) : TQuarnCustomLabel(AOwner) {}
 
-  QN_PUBLISHED(TQuarnLabel) {
+  QN_PUBLISHED_DECL(TQuarnLabel) {
     QN_PROP(Alpha).Default(0);
     QN_PROP(EllipsisPosition).Default(epNone);
     QN_PROP(AlignmentHorizontal).Default(taLeftJustify);

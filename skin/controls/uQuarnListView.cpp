@@ -442,3 +442,5 @@ void TQuarnCustomListView::DrawHeaderSection(TCanvas* ACanvas, TListColumn* Colu
 void InitQuarnListView() { RegisterClasses({TQuarnListView::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnListView)

@@ -86,7 +86,7 @@ class TQuarnListView : public TQuarnCustomListView {
  public:
   explicit TQuarnListView(TComponent* AOwner) : TQuarnCustomListView(AOwner) {}
 
-  QN_PUBLISHED(TQuarnListView) {
+  QN_PUBLISHED_DECL(TQuarnListView) {
     QN_LIST_VIEW_PROPS(TQuarnListView)
     QN_PROP(HeaderHeight).Default(25);
     QN_PROP(HeaderBgColor).TypeName(u"TColor").Default(TColor(0xFCFCFC));

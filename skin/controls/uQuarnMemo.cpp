@@ -470,3 +470,7 @@ namespace qn {
 void InitQuarnMemo() { RegisterClasses({TQuarnMemo::StaticClass(), TQuarnMemoEx::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnCustomMemo)
+QN_PUBLISHED_IMPL(qn::TQuarnMemo)
+QN_PUBLISHED_IMPL(qn::TQuarnMemoEx)

@@ -49,7 +49,7 @@ class TQuarnCustomMemo : public TCustomMemo {
 
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnCustomMemo) {
+  QN_PUBLISHED_DECL(TQuarnCustomMemo) {
     QN_PROP(VScrollBar);
     QN_PROP(HScrollBar);
     QN_PROP(QuarnBorderPanel);
@@ -91,7 +91,7 @@ class TQuarnMemo : public TQuarnCustomMemo {
  public:
   explicit TQuarnMemo(TComponent* AOwner) : TQuarnCustomMemo(AOwner) {}
 
-  QN_PUBLISHED(TQuarnMemo) {
+  QN_PUBLISHED_DECL(TQuarnMemo) {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     QN_PROP(Alignment).Default(taLeftJustify);
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
@@ -173,7 +173,7 @@ class TQuarnMemoEx : public TQuarnBorderPanel {
   TQuarnScrollBar* HScrollBar() const { return FHScrollBar; }
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
-  QN_PUBLISHED(TQuarnMemoEx) {
+  QN_PUBLISHED_DECL(TQuarnMemoEx) {
     P.Property(u"Memo", &TQuarnMemoEx::Memo, nullptr);
     QN_PROP(Alpha).Default(255);
     QN_PROP(Transparent).Default(false);

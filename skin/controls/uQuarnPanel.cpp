@@ -261,3 +261,6 @@ void TQuarnBorderPanel::DrawBody(TBitmap32* Buffer) {
 
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnPanel)
+QN_PUBLISHED_IMPL(qn::TQuarnBorderPanel)

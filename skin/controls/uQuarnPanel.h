@@ -103,7 +103,7 @@ class TQuarnPanel : public TQuarnCustomPanel {
  public:
   explicit TQuarnPanel(TComponent* AOwner) : TQuarnCustomPanel(AOwner) {}
 
-  QN_PUBLISHED(TQuarnPanel) {
+  QN_PUBLISHED_DECL(TQuarnPanel) {
     QN_PROP(Alpha).Default(192);
     QN_PROP(BorderAlpha).Default(255);
     QN_PROP(BorderSides).Default(TSides{sdLeft, sdTop, sdRight, sdBottom});
@@ -172,7 +172,7 @@ class TQuarnBorderPanel : public TQuarnPanel {
   void AdjustClientRect(TRect& Rect) override;
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnBorderPanel) {
+  QN_PUBLISHED_DECL(TQuarnBorderPanel) {
     QN_PROP(Alpha).Default(0);
     QN_PROP(ActiveHotFrame).Default(true);
     QN_PROP(BorderEffectNormal).TypeName(u"TQnResID").Stored(&TQuarnBorderPanel::IsBorderEffectNormalStored);

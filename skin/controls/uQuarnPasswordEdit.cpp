@@ -114,3 +114,5 @@ void TQuarnPasswordEdit::DrawText(TBitmap32* Buffer, Integer X, Integer Y, const
 void InitQuarnPasswordEdit() { RegisterClasses({TQuarnPasswordEdit::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnPasswordEdit)

@@ -38,7 +38,7 @@ class TQuarnPasswordEdit : public TQuarnPngEdit {
   Integer MaxLengthProp() { return GetMaxLength(); }
   void SetMaxLengthProp(Integer Value) { SetMaxLength(Value); }
 
-  QN_PUBLISHED(TQuarnPasswordEdit) {
+  QN_PUBLISHED_DECL(TQuarnPasswordEdit) {
     QN_PROP(PasswordChar).TypeName(u"TQnResID");
     QN_PROP(XSpace).Default(2);
     QN_PROP(YSpace).Default(4);

@@ -344,3 +344,6 @@ void TQuarnProgressBar::Dispatch(TMessage& Message) {
 void InitQuarnProgressBar() { RegisterClasses({TQuarnProgressBar::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnPBTrackButton)
+QN_PUBLISHED_IMPL(qn::TQuarnProgressBar)

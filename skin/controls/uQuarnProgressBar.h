@@ -36,7 +36,7 @@ class TQnPBTrackButton : public TPersistent {
   const TNotifyEvent& OnChanged() const { return FOnChanged; }
   void SetOnChanged(const TNotifyEvent& Value) { FOnChanged = Value; }
 
-  QN_PUBLISHED(TQnPBTrackButton) {
+  QN_PUBLISHED_DECL(TQnPBTrackButton) {
     QN_PROP(Hot).TypeName(u"TQnResID");
     QN_PROP(Normal).TypeName(u"TQnResID");
     QN_PROP(Visible).Default(false);
@@ -97,7 +97,7 @@ class TQuarnProgressBar : public TQuarnCustomControl {
 
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnProgressBar) {
+  QN_PUBLISHED_DECL(TQuarnProgressBar) {
     QN_PROP(Caption);
     QN_PROP(Bar_Progress).TypeName(u"TQnResID").Stored(&TQuarnProgressBar::IsBar_ProgressStored);
     QN_PROP(Bar_Background).TypeName(u"TQnResID").Stored(&TQuarnProgressBar::IsBar_BackgroundStored);

@@ -146,3 +146,5 @@ void TQuarnRadioBox::DrawBody(TBitmap32* Buffer) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnRadioBox)

@@ -33,7 +33,7 @@ class TQuarnRadioBox : public TQuarnCustomControl {
   void Click() override;
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnRadioBox) {
+  QN_PUBLISHED_DECL(TQuarnRadioBox) {
     QN_PROP(Pictures).TypeName(u"TQnResID").Stored(&TQuarnRadioBox::IsPicturesStored);
     QN_PROP(Checked).Default(false);
     QN_PROP(Light);

@@ -543,3 +543,5 @@ void TQuarnScrollBar::Dispatch(TMessage& Message) {
 void InitQuarnScrollBar() { RegisterClasses({TQuarnScrollBar::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnScrollBar)

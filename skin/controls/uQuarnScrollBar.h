@@ -118,7 +118,7 @@ class TQuarnScrollBar : public TQuarnCustomControl {
   const TNotifyEvent& OnPageDown() const { return FOnPageDown; }
   void SetOnPageDown(const TNotifyEvent& Value) { FOnPageDown = Value; }
 
-  QN_PUBLISHED(TQuarnScrollBar) {
+  QN_PUBLISHED_DECL(TQuarnScrollBar) {
 #define QN_SCROLL_IMAGE_PROP(N) QN_PROP(N).TypeName(u"TQnResID");
     QN_SCROLL_IMAGES(QN_SCROLL_IMAGE_PROP)
 #undef QN_SCROLL_IMAGE_PROP

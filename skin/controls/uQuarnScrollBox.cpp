@@ -295,3 +295,5 @@ void TQuarnScrollBox::Dispatch(TMessage& Message) {
 void InitQuarnScrollBox() { RegisterClasses({TQuarnScrollBox::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnScrollBox)

@@ -46,7 +46,7 @@ class TQuarnScrollBox : public TQuarnPanel {
   Integer HSizeOffset() const { return FHSizeOffset; }
   Integer VSizeOffset() const { return FVSizeOffset; }
 
-  QN_PUBLISHED(TQuarnScrollBox) {
+  QN_PUBLISHED_DECL(TQuarnScrollBox) {
     QN_PROP(VScrollBar);
     QN_PROP(HScrollBar);
     QN_PROP(CanFocused).Default(false);

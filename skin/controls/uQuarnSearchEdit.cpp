@@ -15,3 +15,5 @@ TQuarnSearchEdit::TQuarnSearchEdit(TComponent* AOwner) : TQuarnPngEdit(AOwner) {
 void InitQuarnSearchEdit() { RegisterClasses({TQuarnSearchEdit::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnSearchEdit)

@@ -16,7 +16,7 @@ class TQuarnSearchEdit : public TQuarnPngEdit {
   Integer MaxLengthProp() { return GetMaxLength(); }
   void SetMaxLengthProp(Integer Value) { SetMaxLength(Value); }
 
-  QN_PUBLISHED(TQuarnSearchEdit) {
+  QN_PUBLISHED_DECL(TQuarnSearchEdit) {
     P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
     QN_PROP(FontHint);
     QN_PROP(BorderNormal).TypeName(u"TQnResID");

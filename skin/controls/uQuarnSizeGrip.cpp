@@ -46,3 +46,5 @@ void TQuarnSizeGrip::WndProc(TMessage& Message) {
 void InitQuarnSizeGrip() { RegisterClasses({TQuarnSizeGrip::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnSizeGrip)

@@ -22,7 +22,7 @@ class TQuarnSizeGrip : public TQuarnCustomControl {
 
   void WndProc(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnSizeGrip) {
+  QN_PUBLISHED_DECL(TQuarnSizeGrip) {
     P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akRight, akBottom});
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     P.Property(u"Cursor", &TControl::Cursor, &TControl::SetCursor).TypeName(u"TCursor").Default(crSizeNWSE);

@@ -195,3 +195,5 @@ void TQuarnSpinEdit::WMSize(TMessage& Message) {
 void InitQuarnSpinEdit() { RegisterClasses({TQuarnSpinEdit::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnSpinEdit)

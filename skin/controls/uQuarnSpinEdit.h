@@ -46,7 +46,7 @@ class TQuarnSpinEdit : public TQuarnPngEdit {
   void SetMaxLengthProp(Integer Value) { SetMaxLength(Value); }
   Integer ValueProp() { return GetValue(); }
 
-  QN_PUBLISHED(TQuarnSpinEdit) {
+  QN_PUBLISHED_DECL(TQuarnSpinEdit) {
     QN_PROP(MinValue).Default(0);
     QN_PROP(MaxValue).Default(100);
     QN_PROP(StepSize).Default(1);

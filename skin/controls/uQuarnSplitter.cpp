@@ -300,3 +300,5 @@ void TQuarnSplitter::DrawBody(TBitmap32* Buffer) {
 void InitQuarnSplitter() { RegisterClasses({TQuarnSplitter::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnSplitter)

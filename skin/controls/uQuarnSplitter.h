@@ -43,7 +43,7 @@ class TQuarnSplitter : public TQuarnCustomControl {
   Integer NewSize() const { return FNewSize; }
   Integer Split() const { return FSplit; }
 
-  QN_PUBLISHED(TQuarnSplitter) {
+  QN_PUBLISHED_DECL(TQuarnSplitter) {
     P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alLeft);
     QN_PROP(AutoSnap).Default(true);
     QN_PROP(ResizeType).Default(rtDot);

@@ -758,3 +758,7 @@ void InitQuarnTabs() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnTabCaptionOffset)
+QN_PUBLISHED_IMPL(qn::TQuarnTabSheet)
+QN_PUBLISHED_IMPL(qn::TQuarnPageControl)

@@ -32,7 +32,7 @@ class TQnTabCaptionOffset : public TQnBtnItemOffset {
   QN_CLASS(TQnTabCaptionOffset, TQnBtnItemOffset)
  public:
   explicit TQnTabCaptionOffset(TControl* AOwner) : TQnBtnItemOffset(AOwner, 5, 5) {}
-  QN_PUBLISHED(TQnTabCaptionOffset) {
+  QN_PUBLISHED_DECL(TQnTabCaptionOffset) {
     QN_PROP(X).Default(5);
     QN_PROP(Y).Default(5);
   }
@@ -100,7 +100,7 @@ class TQuarnTabSheet : public TQuarnCustomTabSheet {
  public:
   explicit TQuarnTabSheet(TComponent* AOwner) : TQuarnCustomTabSheet(AOwner) {}
 
-  QN_PUBLISHED(TQuarnTabSheet) {
+  QN_PUBLISHED_DECL(TQuarnTabSheet) {
     QN_PROP(Alpha).Default(192);
     P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(TColor(0x00FFFFFF));
     QN_PROP(TabNormalImage).TypeName(u"TQnResID");
@@ -191,7 +191,7 @@ class TQuarnPageControl : public TPageControl, public IQnBackgroundProvider {
   void WMCHANGE(TMessage& Message);
   void CWMCheckParentBg(TMessage& Message);
 
-  QN_PUBLISHED(TQuarnPageControl) {
+  QN_PUBLISHED_DECL(TQuarnPageControl) {
     P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored)
         .TypeName(u"TColor")
         .NoDefault()

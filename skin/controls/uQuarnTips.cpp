@@ -365,3 +365,5 @@ namespace qn {
 void InitQuarnTips() { RegisterClasses({TQuarnTips::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnTips)

@@ -92,7 +92,7 @@ class TQuarnTips : public TQuarnCustomTips {
  public:
   explicit TQuarnTips(TComponent* AOwner) : TQuarnCustomTips(AOwner) {}
 
-  QN_PUBLISHED(TQuarnTips) {
+  QN_PUBLISHED_DECL(TQuarnTips) {
     QN_PROP(TipsDirection).Default(hdTop);
     QN_PROP(TipsColor).TypeName(u"TColor").NoDefault().Stored(true);
     QN_PROP(FrameColor).TypeName(u"TColor").NoDefault().Stored(true);

@@ -174,3 +174,5 @@ void TQnFormLayerBorder::Notification(TComponent* AComponent, TOperation Operati
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnFormLayerBorder)

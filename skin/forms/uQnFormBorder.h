@@ -41,7 +41,7 @@ class TQnFormLayerBorder : public TComponent {
   std::vector<HWND> WindowsOf(TCustomForm* Form) const;
   Integer WindowCount() const { return Integer(FSets.size()) * 4; }
 
-  QN_PUBLISHED(TQnFormLayerBorder) {
+  QN_PUBLISHED_DECL(TQnFormLayerBorder) {
     QN_PROP(Image).TypeName(u"TQnResID");
     QN_PROP(BorderWidth).Default(10);
   }

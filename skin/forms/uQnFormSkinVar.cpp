@@ -122,3 +122,5 @@ void DoneQnFormSkinVar() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnFormSkinRes)

@@ -111,7 +111,7 @@ class TQnFormSkinRes : public TPersistent {
   TNotifyEvent OnChanged() const { return FOnChanged; }
   void SetOnChanged(const TNotifyEvent& Value) { FOnChanged = Value; }
 
-  QN_PUBLISHED(TQnFormSkinRes) {
+  QN_PUBLISHED_DECL(TQnFormSkinRes) {
     QN_PROP(ActiveGradient).NoDefault();
     QN_PROP(DoubleFrame).NoDefault();
     QN_PROP(FillStyle).NoDefault();

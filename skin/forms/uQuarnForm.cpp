@@ -126,3 +126,6 @@ void DoneQuarnForm() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQnFormOptions)
+QN_PUBLISHED_IMPL(qn::TQuarnForm)

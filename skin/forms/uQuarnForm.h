@@ -109,7 +109,7 @@ class TQnFormOptions : public TPersistent {
   Boolean MinimizeToTaskbar() const { return FMinimizeToTaskbar; }
   void SetMinimizeToTaskbar(Boolean Value);
 
-  QN_PUBLISHED(TQnFormOptions) { QN_PROP(MinimizeToTaskbar).Default(true); }
+  QN_PUBLISHED_DECL(TQnFormOptions) { QN_PROP(MinimizeToTaskbar).Default(true); }
 
  private:
   TQuarnForm* FOwner;
@@ -203,7 +203,7 @@ class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider, publi
   TQuarnNCCtrlBase* NCCtrls(Integer Index) const { return FNCCtrls.at(size_t(Index)); }
   void NCCtrlFreed(TQuarnNCCtrlBase* Ctrl) override;
 
-  QN_PUBLISHED(TQuarnForm) {
+  QN_PUBLISHED_DECL(TQuarnForm) {
     QN_PROP(About).Stored(false);
     QN_PROP(ActiveGradient).Default(true);
     QN_PROP(DoubleFrame).Default(true);

@@ -294,3 +294,9 @@ void TQuarnNCImage::Paint(TBitmap32* Buffer) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TNCCtrlPos)
+QN_PUBLISHED_IMPL(qn::TQuarnNCCtrlBase)
+QN_PUBLISHED_IMPL(qn::TQuarnSystemButton)
+QN_PUBLISHED_IMPL(qn::TQuarnNCLabel)
+QN_PUBLISHED_IMPL(qn::TQuarnNCImage)

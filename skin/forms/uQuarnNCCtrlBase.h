@@ -50,7 +50,7 @@ class TNCCtrlPos : public TPersistent {
   Integer GetX() const;
   Integer GetY() const { return FYValue; }
 
-  QN_PUBLISHED(TNCCtrlPos) {
+  QN_PUBLISHED_DECL(TNCCtrlPos) {
     QN_PROP(Align).Default(TNCCtrlAlign::caRight);
     QN_PROP(UseDefault).Default(true);
     QN_PROP(XValue).Default(0);
@@ -115,7 +115,7 @@ class TQuarnNCCtrlBase : public TComponent {
   // came by message).
   static bool IsLive(const TQuarnNCCtrlBase* Ctrl);
 
-  QN_PUBLISHED(TQuarnNCCtrlBase) {
+  QN_PUBLISHED_DECL(TQuarnNCCtrlBase) {
     QN_PROP(Visible).Default(true);
     QN_PROP(Pos);
   }
@@ -159,7 +159,7 @@ class TQuarnSystemButton : public TQuarnNCCtrlBase {
   void LMouseUp(TPoint P) override;
   void Paint(TBitmap32* Buffer) override;
 
-  QN_PUBLISHED(TQuarnSystemButton) {
+  QN_PUBLISHED_DECL(TQuarnSystemButton) {
     QN_PROP(Kind).Default(TQnSystemButtonKind::sbkClose);
     QN_PROP(CloseImage).TypeName(u"TQnResID");
     QN_PROP(MaxImage).TypeName(u"TQnResID");
@@ -193,7 +193,7 @@ class TQuarnNCLabel : public TQuarnNCCtrlBase {
   TSize GetSize() override { return FTextSize; }
   void Paint(TBitmap32* Buffer) override;
 
-  QN_PUBLISHED(TQuarnNCLabel) {
+  QN_PUBLISHED_DECL(TQuarnNCLabel) {
     QN_PROP(Caption).TypeName(u"TCaption");
     QN_PROP(Font);
     QN_PROP(Light);
@@ -226,7 +226,7 @@ class TQuarnNCImage : public TQuarnNCCtrlBase {
   void LMouseUp(TPoint P) override;
   void Paint(TBitmap32* Buffer) override;
 
-  QN_PUBLISHED(TQuarnNCImage) {
+  QN_PUBLISHED_DECL(TQuarnNCImage) {
     QN_PROP(Image).TypeName(u"TQnResID");
     QN_PROP(CaptureMouse).Default(false);
     QN_PROP(OnClick).TypeName(u"TNotifyEvent");

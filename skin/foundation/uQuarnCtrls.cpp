@@ -134,3 +134,5 @@ void TQuarnCustomControl::Dispatch(TMessage& Message) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnCustomControl)

@@ -54,7 +54,7 @@ class TQuarnCustomControl : public TCustomPaintBox32_qn, public IQnBackgroundPro
 
   void Dispatch(TMessage& Message) override;
 
-  QN_PUBLISHED(TQuarnCustomControl) {
+  QN_PUBLISHED_DECL(TQuarnCustomControl) {
     QN_PROP(Transparent).Default(true);
     QN_PROP(Color).TypeName(u"TColor").Default(clWhite);
     QN_PROP(DelayRefresh).Default(false);

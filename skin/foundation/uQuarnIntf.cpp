@@ -264,3 +264,9 @@ void TQnOffset::Assign(TPersistent* Source) {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TPngPictures)
+QN_PUBLISHED_IMPL(qn::TQnLightClass)
+QN_PUBLISHED_IMPL(qn::TQnTextObj)
+QN_PUBLISHED_IMPL(qn::TQnCaption)
+QN_PUBLISHED_IMPL(qn::TQnOffset)

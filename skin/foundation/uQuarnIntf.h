@@ -159,7 +159,7 @@ class TPngPictures : public TPersistent {
   // The whole strip as the store has it now (borrowed), or nil.
   TQuarnImage* Source();
 
-  QN_PUBLISHED(TPngPictures) {
+  QN_PUBLISHED_DECL(TPngPictures) {
     QN_PROP(Image).TypeName(u"TQnResID");
     QN_PROP(Count).Default(3);
     QN_PROP(Normal).Default(0);
@@ -213,7 +213,7 @@ class TQnLightClass : public TPersistent {
   TNotifyEvent OnChange() const { return FOnChange; }
   void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
 
-  QN_PUBLISHED(TQnLightClass) {
+  QN_PUBLISHED_DECL(TQnLightClass) {
     QN_PROP(Active).Default(false);
     QN_PROP(Color).TypeName(u"TColor").Default(clWhite);
     QN_PROP(BlurRadius).Default(3);
@@ -243,7 +243,7 @@ class TQnTextObj : public TPersistent {
   TNotifyEvent OnChanged() const { return FOnChanged; }
   void SetOnChanged(const TNotifyEvent& Value) { FOnChanged = Value; }
 
-  QN_PUBLISHED(TQnTextObj) {
+  QN_PUBLISHED_DECL(TQnTextObj) {
     QN_PROP(Visible).Default(true);
     QN_PROP(Text);
     QN_PROP(Light);
@@ -277,7 +277,7 @@ class TQnCaption : public TQnTextObj {
   Integer OffsetY() const { return FOffsetY; }
   void SetOffsetY(Integer Value);
 
-  QN_PUBLISHED(TQnCaption) {
+  QN_PUBLISHED_DECL(TQnCaption) {
     QN_PROP(Font);
     QN_PROP(OffsetX).Default(0);
     QN_PROP(OffsetY).Default(0);
@@ -302,7 +302,7 @@ class TQnOffset : public TPersistent {
   TNotifyEvent OnChanged() const { return FOnChanged; }
   void SetOnChanged(const TNotifyEvent& Value) { FOnChanged = Value; }
 
-  QN_PUBLISHED(TQnOffset) {
+  QN_PUBLISHED_DECL(TQnOffset) {
     QN_PROP(X).Default(0);
     QN_PROP(Y).Default(0);
   }

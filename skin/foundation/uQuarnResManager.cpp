@@ -420,3 +420,7 @@ void DoneQuarnResManager() {
 }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TQuarnBitmapItem)
+QN_PUBLISHED_IMPL(qn::TQuarnImageList)
+QN_PUBLISHED_IMPL(qn::TQuarnResDM)

@@ -58,7 +58,7 @@ class TQuarnBitmapItem : public TCollectionItem {
   String Description() const { return FDescription; }
   void SetDescription(const String& Value);
 
-  QN_PUBLISHED(TQuarnBitmapItem) {
+  QN_PUBLISHED_DECL(TQuarnBitmapItem) {
     QN_PROP(ResID).TypeName(u"TQnResID");
     QN_PROP(Bitmap);
     QN_PROP(Description);
@@ -108,7 +108,7 @@ class TQuarnImageList : public TComponent {
   TQuarnBitmapCollection* Bitmaps() const { return FBitmaps.get(); }
   void SetBitmaps(TQuarnBitmapCollection* Value);
 
-  QN_PUBLISHED(TQuarnImageList) { QN_PROP(Bitmaps); }
+  QN_PUBLISHED_DECL(TQuarnImageList) { QN_PROP(Bitmaps); }
 
  private:
   std::unique_ptr<TQuarnBitmapCollection> FBitmaps;
@@ -125,7 +125,7 @@ class TQuarnResDM : public TDataModule {
   TQuarnImageList* QuarnImageListMain() const { return FQuarnImageListMain; }
   void SetQuarnImageListMain(TQuarnImageList* Value) { FQuarnImageListMain = Value; }
 
-  QN_PUBLISHED(TQuarnResDM) { QN_PROP(QuarnImageListMain); }
+  QN_PUBLISHED_DECL(TQuarnResDM) { QN_PROP(QuarnImageListMain); }
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
