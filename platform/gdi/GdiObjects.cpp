@@ -158,6 +158,22 @@ static bool RemoveObject(HGDIOBJ h) {
   return true;  // victim is released outside the lock
 }
 
+// Takes an object of the given kind out of the table, the handle failing
+// from then on; the object lives on with its caller.
+static TObjectPtr TakeObject(HGDIOBJ h, TKind kind) {
+  uint32_t index, gen;
+  if (!Decode(h, index, gen)) return nullptr;
+  auto& t = Table();
+  std::lock_guard g(t.Lock);
+  if (index >= t.Slots.size() || t.Slots[index].Gen != gen || !t.Slots[index].Obj ||
+      t.Slots[index].Obj->Kind != kind)
+    return nullptr;
+  TObjectPtr o = std::move(t.Slots[index].Obj);
+  t.Slots[index].Obj.reset();
+  t.Free.push_back(index);
+  return o;
+}
+
 std::shared_ptr<TDCObj> LookupDC(HDC dc) {
   auto o = Lookup(dc);
   if (!o || (o->Kind != TKind::DC && o->Kind != TKind::MemDC)) return nullptr;
@@ -475,14 +491,24 @@ BOOL DeleteObject(HGDIOBJ obj) {
 // ---------------------------------------------------------------------------
 // DCs
 
+// The state of a new DC but for a memory DC's bitmap.
+static const TDCState& DefaultDCState() {
+  static const TDCState s = [] {
+    TDCState st;
+    st.Pen = StockObject(BLACK_PEN);
+    st.Brush = StockObject(WHITE_BRUSH);
+    st.Font = StockObject(SYSTEM_FONT);
+    st.Palette = StockObject(DEFAULT_PALETTE);
+    return st;
+  }();
+  return s;
+}
+
 static std::shared_ptr<TDCObj> NewDC(bool memory) {
   auto d = std::make_shared<TDCObj>();
   d->Kind = memory ? TKind::MemDC : TKind::DC;
   d->Memory = memory;
-  d->State.Pen = StockObject(BLACK_PEN);
-  d->State.Brush = StockObject(WHITE_BRUSH);
-  d->State.Font = StockObject(SYSTEM_FONT);
-  d->State.Palette = StockObject(DEFAULT_PALETTE);
+  d->State = DefaultDCState();
   if (memory) {
     d->State.Bitmap = DefaultBitmap();
     d->State.Bitmap->SelectCount++;
@@ -543,6 +569,24 @@ BOOL SetSurfaceDCSurface(HDC dc, TGdiSurfacePtr surface, TPoint deviceOrigin, HR
   d->Target = std::move(surface);
   d->InvalidateClip();
   return 1;
+}
+
+TParkedDC ParkSurfaceDC(HDC dc) {
+  auto o = TakeObject(dc, TKind::DC);
+  if (!o) return nullptr;
+  auto d = std::static_pointer_cast<TDCObj>(std::move(o));
+  // The clip depends on the DC's own clip region only among the states
+  // reset here; the surface, origin and visible region it also depends on stay.
+  if (d->State.ClipRgn) d->InvalidateClip();
+  // Assigning the same stock objects back costs no reference counting.
+  d->State = DefaultDCState();
+  d->Saved.clear();
+  return d;
+}
+
+HDC UnparkSurfaceDC(TParkedDC dc) {
+  if (!dc) return nullptr;
+  return static_cast<HDC>(AddObject(std::move(dc)));
 }
 
 bool IsSurfaceDC(HDC dc) {

@@ -71,6 +71,20 @@ BOOL SetSurfaceDCSurface(HDC dc, TGdiSurfacePtr surface, TPoint deviceOrigin, HR
 // True for a DC made by CreateSurfaceDC.
 bool IsSurfaceDC(HDC dc);
 
+// A window DC the window server keeps between a ReleaseDC and the next
+// GetDC of the same window. Parking withdraws the handle at once (the old
+// handle then fails as after DeleteDC) and sets every state a caller may
+// change back to a new DC's; the surface, origin and visible region stay.
+// Unparking hands the same object out under a new handle. Dropping the
+// pointer frees a parked DC.
+namespace gdi {
+struct TDCObj;
+}
+using TParkedDC = std::shared_ptr<gdi::TDCObj>;
+// nullptr for anything but a surface DC.
+TParkedDC ParkSurfaceDC(HDC dc);
+HDC UnparkSurfaceDC(TParkedDC dc);
+
 // The surface a DC draws into (a memory DC: its selected bitmap's surface),
 // and where device (0, 0) lies on it. nullptr for an invalid DC.
 TGdiSurfacePtr GetDCSurface(HDC dc);

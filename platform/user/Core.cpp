@@ -40,6 +40,7 @@ void Unlink(Server& s, Window* w) {
   if (w->Parent) drop(w->Parent->Children);
   else if (w->MessageOnly) drop(s.MessageOnly);
   else drop(s.TopLevels);
+  VisibilityChanged();
 }
 
 // Ends a thread's part in the server: its windows go away without messages

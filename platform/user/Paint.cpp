@@ -5,6 +5,7 @@
 // Update regions are kept in client coordinates; invalidation of the frame
 // is a flag, served by WM_NCPAINT from BeginPaint.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <unordered_map>
 
@@ -19,12 +20,54 @@ constexpr DWORD DCX_USESTYLE = 0x00010000;
 struct DCRecord {
   HWND Hwnd = nullptr;
   bool Own = false;
+  // A plain window DC (see Keepable): kept for the next GetDC of the
+  // window with these flags while VisEpoch stays as it was when it was made.
+  bool Keep = false;
+  DWORD Flags = 0;
+  uint64_t Epoch = 0;
 };
-std::unordered_map<HDC, DCRecord>& DCs() {
-  static auto* m = new std::unordered_map<HDC, DCRecord>;
+using DCMap = std::unordered_map<HDC, DCRecord>;
+DCMap& DCs() {
+  static auto* m = new DCMap;
   return *m;
 }
 HWND gLocked = nullptr;
+
+// A window asks for its DC again and again (a paint box copies its buffer to
+// the window with GetDC and ReleaseDC every frame): a released DC is kept
+// and handed out again while nothing that shapes it can have changed, which
+// saves making the DC object, its visible area and its table entries.
+// Parking resets what the caller may have changed and withdraws the handle,
+// so a kept DC is a new DC to its next caller and dead to its last.
+struct KeptDC {
+  HWND Hwnd = nullptr;
+  DWORD Flags = 0;
+  uint64_t Epoch = 0;
+  TParkedDC DC;
+  DCMap::node_type Node;  // its DCs() entry, reused for the next handle
+};
+// A few, as a frame asks for one or two DCs; never freed, like DCs(), so
+// that a DC released while the program ends finds them.
+struct KeptDCs {
+  std::array<KeptDC, 4> Slots;
+  size_t Next = 0;  // the slot given up next when all are taken
+};
+KeptDCs& Kept() {
+  static auto* k = new KeptDCs;
+  return *k;
+}
+
+// GetDCEx flags that only choose the area a DC draws in, which a window and
+// VisEpoch fix. The update region and clip regions do not.
+constexpr DWORD kKeepableFlags =
+    DCX_WINDOW | DCX_CACHE | DCX_CLIPCHILDREN | DCX_CLIPSIBLINGS | DCX_PARENTCLIP | DCX_USESTYLE;
+bool Keepable(DWORD flags) { return !(flags & ~kKeepableFlags); }
+
+void DropKept(KeptDC& k) {
+  k.Hwnd = nullptr;
+  k.DC.reset();
+  k.Node = DCMap::node_type();
+}
 
 HRGN RectRgn(const TRect& r) { return CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom); }
 HRGN CopyRgn(HRGN src) {
@@ -204,8 +247,50 @@ HDC MakeDC(Window* w, DWORD flags, HRGN extra) {
     if (own) w->OwnDC = dc;
   }
   if (vis) DeleteObject(vis);
-  DCs()[dc] = DCRecord{w->Handle, own};
+  DCs()[dc] = DCRecord{w->Handle, own, false, 0, 0};
   return dc;
+}
+
+// A kept DC of w for these (not yet styled) flags, or nullptr; lock held.
+HDC TakeKeptDC(Window* w, DWORD flags) {
+  for (KeptDC& k : Kept().Slots) {
+    if (k.Hwnd != w->Handle || k.Flags != flags) continue;
+    if (k.Epoch != S().VisEpoch) {
+      DropKept(k);
+      return nullptr;
+    }
+    HDC dc = UnparkSurfaceDC(std::move(k.DC));
+    k.Node.key() = dc;
+    k.Node.mapped() = DCRecord{w->Handle, false, true, flags, k.Epoch};
+    DCs().insert(std::move(k.Node));
+    DropKept(k);
+    return dc;
+  }
+  return nullptr;
+}
+
+// Keeps a released plain window DC; false where it has to be deleted. Lock held.
+bool KeepDC(DCMap::iterator it) {
+  const DCRecord& rec = it->second;
+  if (!rec.Keep || !rec.Hwnd || rec.Epoch != S().VisEpoch || !Find(rec.Hwnd)) return false;
+  TParkedDC parked = ParkSurfaceDC(it->first);
+  if (!parked) return false;  // deleted behind the server's back
+  KeptDC* slot = nullptr;
+  KeptDCs& kept = Kept();
+  for (KeptDC& k : kept.Slots) {
+    if (k.Hwnd && k.Epoch != rec.Epoch) DropKept(k);  // can never be handed out again
+    if (!slot && !k.Hwnd) slot = &k;
+  }
+  if (!slot) {
+    slot = &kept.Slots[kept.Next];
+    kept.Next = (kept.Next + 1) % kept.Slots.size();
+  }
+  slot->Hwnd = rec.Hwnd;
+  slot->Flags = rec.Flags;
+  slot->Epoch = rec.Epoch;
+  slot->DC = std::move(parked);
+  slot->Node = DCs().extract(it);
+  return true;
 }
 
 HRGN ToSurface(Window* w, HRGN clientRgn) {
@@ -366,6 +451,7 @@ TGdiSurfacePtr SurfaceOf(Window* top) {
         std::memcpy(s->Scanline(y), top->Surface->Scanline(y), size_t(w) * 4);
     }
     top->Surface = s;
+    VisibilityChanged();
   }
   return top->Surface;
 }
@@ -381,6 +467,9 @@ Window* FindPaintWindow(ThreadQueue& q, HWND filter) {
 void ValidateAfterPaint(Window* w) { ClearUpdate(w); }
 
 void OnWindowDestroyed(Window* w) {
+  VisibilityChanged();
+  for (KeptDC& k : Kept().Slots)
+    if (k.Hwnd == w->Handle) DropKept(k);
   ClearUpdate(w);
   if (w->WindowRgn) DeleteObject(w->WindowRgn);
   w->WindowRgn = nullptr;
@@ -401,6 +490,7 @@ void InvalidateAll(Window* w, bool erase, bool children) {
 }
 
 void OnWindowMoved(Window* w, const TRect& oldRect, const TRect& oldClient, UINT flags) {
+  VisibilityChanged();
   bool sized = oldRect.Width() != w->Rect.Width() || oldRect.Height() != w->Rect.Height();
   bool moved = oldRect.Left != w->Rect.Left || oldRect.Top != w->Rect.Top;
   if (!w->Parent && !w->MessageOnly && sized) SurfaceOf(w);
@@ -430,6 +520,7 @@ void OnWindowMoved(Window* w, const TRect& oldRect, const TRect& oldClient, UINT
 }
 
 void OnWindowShown(Window* w, bool shown) {
+  VisibilityChanged();
   if (shown) {
     if (!w->Parent && !w->MessageOnly) SurfaceOf(w);
     if (VisibleChain(w)) InvalidateAll(w, true, true);
@@ -439,6 +530,7 @@ void OnWindowShown(Window* w, bool shown) {
 }
 
 void ScreenChanged() {
+  VisibilityChanged();
   if (S().Hook.ScreenChanged) S().Hook.ScreenChanged();
 }
 
@@ -691,6 +783,9 @@ HDC GetDCEx(HWND h, HRGN clip, DWORD flags) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
+  const bool keepable = Keepable(flags) && !((w->Class->Style & (CS_OWNDC | CS_CLASSDC)) && !(flags & DCX_CACHE));
+  if (keepable)
+    if (HDC dc = TakeKeptDC(w, flags)) return dc;
   HRGN extra = nullptr;
   if (flags & (DCX_INTERSECTUPDATE | DCX_EXCLUDEUPDATE)) {
     HRGN u = w->Update ? ToSurface(w, w->Update) : CreateRectRgn(0, 0, 0, 0);
@@ -721,6 +816,12 @@ HDC GetDCEx(HWND h, HRGN clip, DWORD flags) {
     }
   }
   HDC dc = MakeDC(w, flags, extra);
+  if (keepable && dc) {
+    DCRecord& rec = DCs()[dc];
+    rec.Keep = true;
+    rec.Flags = flags;
+    rec.Epoch = S().VisEpoch;
+  }
   if (extra) DeleteObject(extra);
   if (clip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) DeleteObject(clip);  // the DC consumed it
   return dc;
@@ -741,6 +842,7 @@ int ReleaseDC(HWND, HDC dc) {
     Window* w = Find(it->second.Hwnd);
     if (w && w->OwnDC == dc) return 1;  // an own DC stays with its window
   }
+  if (KeepDC(it)) return 1;
   DCs().erase(it);
   DeleteDC(dc);
   return 1;
@@ -789,6 +891,7 @@ int ScrollWindowEx(HWND h, int dx, int dy, const RECT* scroll, const RECT* clip,
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return ERROR;
     }
+    VisibilityChanged();
     TRect cr = LocalClient(w), area, clipR;
     IntersectRect(area, scroll ? *scroll : cr, cr);
     IntersectRect(clipR, clip ? *clip : cr, cr);
@@ -896,11 +999,13 @@ bool LockWindowUpdate(HWND h) {
   if (h) {
     if (gLocked || !Find(h)) return false;
     gLocked = h;
+    VisibilityChanged();
     return true;
   }
   if (!gLocked) return false;
   if (Window* w = Find(gLocked)) InvalidateAll(w, true, true);
   gLocked = nullptr;
+  VisibilityChanged();
   return true;
 }
 
@@ -918,6 +1023,7 @@ int SetWindowRgn(HWND h, HRGN rgn, bool redraw) {
     }
     if (w->WindowRgn && w->WindowRgn != rgn) DeleteObject(w->WindowRgn);
     w->WindowRgn = rgn;
+    VisibilityChanged();
     if (redraw && VisibleChain(w)) {
       if (w->Parent) Expose(w->Parent, w->Rect);
       InvalidateAll(w, true, true);

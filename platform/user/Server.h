@@ -222,9 +222,18 @@ struct Server {
   DWORD MainThreadId = 0;
   // The thread whose waits the display backend serves (0: none).
   DWORD DisplayThread = 0;
+  // Counts changes that may change what part of its surface any window's
+  // DC may touch (see VisibilityChanged); a kept DC is handed out again only
+  // while it stands where it was when the DC was made.
+  uint64_t VisEpoch = 0;
 };
 
 Server& S();
+// Called, the lock held, on every change that may alter a window's visible
+// area or a DC's origin: a window placed, sized, shown, hidden, restacked,
+// reparented, created or destroyed, a new style, window region, surface,
+// client area or update lock, a scroll. Errs on the side of calling.
+inline void VisibilityChanged() { ++S().VisEpoch; }
 // The calling thread's queue, made on first use.
 std::shared_ptr<ThreadQueue> CurrentQueue();
 DWORD CurrentThreadId();

@@ -224,6 +224,7 @@ void ShowBar(HWND h, int bar, bool show) {
     DWORD ns = show ? (w->Style | bit) : (w->Style & ~bit);
     changed = ns != w->Style;
     w->Style = ns;
+    VisibilityChanged();
     if (bar == SB_HORZ || bar == SB_BOTH) w->HScroll.Shown = show;
     if (bar == SB_VERT || bar == SB_BOTH) w->VScroll.Shown = show;
   }

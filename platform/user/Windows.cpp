@@ -54,6 +54,7 @@ std::vector<Window*>& SiblingList(Window* w) {
 void Unlink(Window* w) {
   auto& v = SiblingList(w);
   v.erase(std::remove(v.begin(), v.end(), w), v.end());
+  VisibilityChanged();
 }
 
 bool IsTopmost(const Window* w) { return !w->Parent && (w->ExStyle & WS_EX_TOPMOST); }
@@ -61,6 +62,7 @@ bool IsTopmost(const Window* w) { return !w->Parent && (w->ExStyle & WS_EX_TOPMO
 // Puts w into its sibling list at the place insertAfter names, keeping the
 // topmost band of top-level windows in front.
 void LinkAt(Window* w, HWND insertAfter) {
+  VisibilityChanged();
   auto& v = SiblingList(w);
   v.erase(std::remove(v.begin(), v.end(), w), v.end());
   bool top = !w->Parent && !w->MessageOnly;
@@ -259,7 +261,7 @@ ULONG_PTR SetClassLongPtrW(HWND h, int index, LONG_PTR value) {
   WndClass& c = *w->Class;
   ULONG_PTR old = 0;
   switch (index) {
-    case GCL_STYLE: old = c.Style; c.Style = UINT(value); break;
+    case GCL_STYLE: old = c.Style; c.Style = UINT(value); VisibilityChanged(); break;
     case GCLP_WNDPROC: old = reinterpret_cast<ULONG_PTR>(c.Proc); c.Proc = reinterpret_cast<WNDPROC>(value); break;
     case GCLP_HBRBACKGROUND: old = reinterpret_cast<ULONG_PTR>(c.Background); c.Background = reinterpret_cast<HBRUSH>(value); break;
     case GCLP_HCURSOR: old = reinterpret_cast<ULONG_PTR>(c.Cursor); c.Cursor = reinterpret_cast<HCURSOR>(value); break;
@@ -494,6 +496,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
   {
     std::lock_guard<std::mutex> lk(s.Lock);
     if (Window* w = Find(h)) w->Client = client;
+    VisibilityChanged();
   }
   if (Send(h, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     DestroyWindow(h);
@@ -521,6 +524,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     if (Window* w = Find(h)) {
       w->Minimized = style & WS_MINIMIZE;
       w->Maximized = !w->Minimized && (style & WS_MAXIMIZE);
+      VisibilityChanged();
     }
   }
   return IsWindow(h) ? h : nullptr;
@@ -612,6 +616,7 @@ bool EnableWindow(HWND h, bool enable) {
     if (wasDisabled == !enable) return wasDisabled;
     if (enable) w->Style &= ~WS_DISABLED;
     else w->Style |= WS_DISABLED;
+    VisibilityChanged();
   }
   Send(h, WM_ENABLE, enable ? 1 : 0, 0);
   return wasDisabled;
@@ -672,6 +677,7 @@ bool SetWindowPos(HWND h, HWND insertAfter, int x, int y, int cx, int cy, UINT f
     if (!w) return false;
     w->Rect = newRect;
     w->Client = newClient;
+    VisibilityChanged();
     if (!(flags & SWP_NOZORDER)) {
       HWND after = wp.hwndInsertAfter;
       if (!w->Parent && !w->MessageOnly) {
@@ -805,6 +811,7 @@ bool ShowWindow(HWND h, int cmd) {
         if (toMin) w->RestoreMaximized = maximized;
         w->Minimized = toMin;
         w->Maximized = toMax;
+        VisibilityChanged();
         if (toMin) w->MinPosition = target.TopLeft();
         if (toMax) w->MaxPosition = target.TopLeft();
         w->Style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
@@ -950,6 +957,7 @@ HWND SetParent(HWND child, HWND newParent) {
     Unlink(w);
     w->Parent = np;
     w->MessageOnly = false;
+    VisibilityChanged();
     LinkAt(w, HWND_TOP);
     if (visible) InvalidateAll(w, true, true);
     ScreenChanged();
@@ -1183,12 +1191,14 @@ LONG_PTR SetWindowLongPtrW(HWND h, int index, LONG_PTR value) {
       if (index == GWL_STYLE) {
         bool wasVisible = w->Style & WS_VISIBLE;
         w->Style = ss.styleNew;
+        VisibilityChanged();
         w->HScroll.Shown = w->Style & WS_HSCROLL;
         w->VScroll.Shown = w->Style & WS_VSCROLL;
         if (wasVisible != bool(w->Style & WS_VISIBLE)) ScreenChanged();
       } else {
         bool topmost = w->ExStyle & WS_EX_TOPMOST;
         w->ExStyle = ss.styleNew;
+        VisibilityChanged();
         // Topmost is a place in the z-order; it changes through SetWindowPos.
         w->ExStyle = (w->ExStyle & ~WS_EX_TOPMOST) | (topmost ? WS_EX_TOPMOST : 0);
         OnExStyleChanged(w, ss.styleOld);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 
 #include "tests/platform/user/UserTestSupport.h"
 
@@ -368,38 +369,177 @@ TEST_F(Platform_Paint, WindowDCsReachWhatTheirVisibleRegionAllows) {
   Pump();
   HBRUSH black = CreateSolidBrush(RGB(0, 0, 0)), red = CreateSolidBrush(kRed);
   const RECT everything(-1000, -1000, 1000, 1000);
+  // The surface's pixels, read in one copy.
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = kW;
+  bi.bmiHeader.biHeight = -kH;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP shot = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC shotDC = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldShot = SelectObject(shotDC, shot);
   auto reached = [&](auto makeDC, HWND h) {
     HDC all = GetWindowDC(top);
     FillRect(all, &everything, black);
     HDC dc = makeDC(h);
     FillRect(dc, &everything, red);
     ReleaseDC(h, dc);
-    std::vector<bool> mask(size_t(kW) * kH);
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) mask[size_t(y) * kW + size_t(x)] = GetPixel(all, x, y) == kRed;
+    BitBlt(shotDC, 0, 0, kW, kH, all, 0, 0, SRCCOPY);
     ReleaseDC(top, all);
+    std::vector<bool> mask(size_t(kW) * kH);
+    const auto* px = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < mask.size(); ++i) mask[i] = (px[i] & 0xFFFFFF) == 0xFF0000;
     return mask;
   };
-  for (const bool whole : {false, true}) {
-    const DWORD kind = whole ? DCX_WINDOW : 0;
-    const HWND windows[] = {top, a, b, c, hidden, inner, innerOfC};
-    for (int i = 0; i < 7; ++i) {
-      const HWND h = windows[i];
-      SCOPED_TRACE(testing::Message() << "window " << i << (whole ? " whole" : " client"));
-      const auto plain = reached([&](HWND w) { return whole ? GetWindowDC(w) : GetDC(w); }, h);
-      // The clipping GetDC takes from the window's style, asked for by flags.
-      const DWORD style = DWORD(GetWindowLongW(h, GWL_STYLE));
-      DWORD flags = kind | DCX_INTERSECTRGN;
-      if (style & WS_CLIPSIBLINGS) flags |= DCX_CLIPSIBLINGS;
-      if (!whole && (style & WS_CLIPCHILDREN)) flags |= DCX_CLIPCHILDREN;
-      const auto general =
-          reached([&](HWND w) { return GetDCEx(w, CreateRectRgn(-1000, -1000, 1000, 1000), flags); }, h);
-      EXPECT_EQ(plain, general);
-      EXPECT_EQ(std::count(plain.begin(), plain.end(), true) > 0, h != hidden);
+  const HWND windows[] = {top, a, b, c, hidden, inner, innerOfC};
+  auto plainDC = [](HWND w, bool whole) { return whole ? GetWindowDC(w) : GetDC(w); };
+  // Whether the plain DC of each window reaches what the general way does.
+  auto check = [&](bool primed, auto change) {
+    for (const bool whole : {false, true}) {
+      const DWORD kind = whole ? DCX_WINDOW : 0;
+      for (int i = 0; i < 7; ++i) {
+        const HWND h = windows[i];
+        SCOPED_TRACE(testing::Message() << "window " << i << (whole ? " whole" : " client"));
+        // A DC released before the change is kept, and must not be handed
+        // out again as it was.
+        if (primed) ReleaseDC(h, plainDC(h, whole));
+        change(true);
+        const auto plain = reached([&](HWND w) { return plainDC(w, whole); }, h);
+        // The clipping GetDC takes from the window's style, asked for by flags.
+        const DWORD style = DWORD(GetWindowLongW(h, GWL_STYLE));
+        DWORD flags = kind | DCX_INTERSECTRGN;
+        if (style & WS_CLIPSIBLINGS) flags |= DCX_CLIPSIBLINGS;
+        if (!whole && (style & WS_CLIPCHILDREN)) flags |= DCX_CLIPCHILDREN;
+        const auto general =
+            reached([&](HWND w) { return GetDCEx(w, CreateRectRgn(-1000, -1000, 1000, 1000), flags); }, h);
+        EXPECT_EQ(plain, general);
+        EXPECT_EQ(std::count(plain.begin(), plain.end(), true) > 0, h != hidden && IsWindowVisible(h));
+        change(false);
+      }
     }
+  };
+  check(false, [](bool) {});
+  // Every kind of change to what a window shows, made after its DC was
+  // released and undone after the comparison.
+  constexpr UINT kKeep = SWP_NOZORDER | SWP_NOACTIVATE;
+  const DWORD bStyle = DWORD(GetWindowLongW(b, GWL_STYLE));
+  const std::pair<const char*, std::function<void(bool)>> changes[] = {
+      {"a sibling moves", [&](bool on) { SetWindowPos(b, nullptr, on ? 9 : 15, on ? 4 : 10, 0, 0, kKeep | SWP_NOSIZE); }},
+      {"a sibling hides", [&](bool on) { ShowWindow(b, on ? SW_HIDE : SW_SHOWNA); }},
+      {"a window is resized", [&](bool on) { SetWindowPos(a, nullptr, 0, 0, on ? 28 : 20, on ? 14 : 20, kKeep | SWP_NOMOVE); }},
+      {"a window is restacked",
+       [&](bool on) { SetWindowPos(b, on ? HWND_TOP : a, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE); }},
+      {"a window moves", [&](bool on) { SetWindowPos(c, nullptr, on ? 33 : 40, on ? 22 : 30, 0, 0, kKeep | SWP_NOSIZE); }},
+      {"a window gets a region", [&](bool on) { SetWindowRgn(a, on ? CreateEllipticRgn(0, 0, 20, 20) : nullptr, false); }},
+      {"a style changes",
+       [&](bool on) { SetWindowLongW(b, GWL_STYLE, LONG(on ? bStyle & ~WS_CLIPSIBLINGS : bStyle)); }},
+      {"a window moves to another parent", [&](bool on) { SetParent(inner, on ? c : a); }},
+  };
+  for (const auto& [what, change] : changes) {
+    SCOPED_TRACE(what);
+    check(true, change);
   }
+  SelectObject(shotDC, oldShot);
+  DeleteDC(shotDC);
+  DeleteObject(shot);
   DeleteObject(black);
   DeleteObject(red);
+}
+
+// A window DC handed out again is a new DC to its caller: what the last
+// holder set is gone, and the last holder's handle draws nothing.
+TEST_F(Platform_Paint, AWindowDCTakenAgainStartsAfreshAndItsOldHandleIsDead) {
+  HWND h = MakeTop(0, 0, 40, 30);
+  Pump();
+  struct State {
+    COLORREF Text, Bk;
+    int BkMode, Rop2, Stretch, Fill, Arc, Extra, Saved;
+    UINT Align;
+    HGDIOBJ Brush, Pen, Font;
+    POINT Viewport, Window, BrushOrg, Pos;
+    RECT Clip;
+    bool operator==(const State&) const = default;
+  };
+  auto stateOf = [](HDC dc) {
+    State s{};
+    s.Text = GetTextColor(dc);
+    s.Bk = GetBkColor(dc);
+    s.BkMode = GetBkMode(dc);
+    s.Rop2 = GetROP2(dc);
+    s.Stretch = GetStretchBltMode(dc);
+    s.Fill = GetPolyFillMode(dc);
+    s.Arc = GetArcDirection(dc);
+    s.Extra = GetTextCharacterExtra(dc);
+    s.Align = GetTextAlign(dc);
+    s.Brush = GetCurrentObject(dc, OBJ_BRUSH);
+    s.Pen = GetCurrentObject(dc, OBJ_PEN);
+    s.Font = GetCurrentObject(dc, OBJ_FONT);
+    GetViewportOrgEx(dc, &s.Viewport);
+    GetWindowOrgEx(dc, &s.Window);
+    GetBrushOrgEx(dc, &s.BrushOrg);
+    GetCurrentPositionEx(dc, &s.Pos);
+    GetClipBox(dc, &s.Clip);
+    // Nothing saved: the first save is level 1.
+    s.Saved = SaveDC(dc);
+    RestoreDC(dc, -1);
+    return s;
+  };
+  HDC dc = GetDC(h);
+  PatBlt(dc, 0, 0, 40, 30, BLACKNESS);
+  const State fresh = stateOf(dc);
+  HBRUSH blue = CreateSolidBrush(kBlue);
+  HPEN pen = CreatePen(PS_DASH, 3, kRed);
+  HFONT font = CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans");
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    SelectObject(dc, blue);
+    SelectObject(dc, pen);
+    SelectObject(dc, font);
+    SetTextColor(dc, kRed);
+    SetBkColor(dc, kBlue);
+    SetBkMode(dc, TRANSPARENT);
+    SetROP2(dc, R2_XORPEN);
+    SetStretchBltMode(dc, HALFTONE);
+    SetPolyFillMode(dc, WINDING);
+    SetArcDirection(dc, AD_CLOCKWISE);
+    SetTextCharacterExtra(dc, 4);
+    SetTextAlign(dc, TA_BOTTOM | TA_RIGHT);
+    SetDCBrushColor(dc, kRed);
+    SetViewportOrgEx(dc, 5, 6, nullptr);
+    SetWindowOrgEx(dc, 1, 2, nullptr);
+    SetBrushOrgEx(dc, 3, 3, nullptr);
+    MoveToEx(dc, 7, 8, nullptr);
+    IntersectClipRect(dc, 0, 0, 4, 4);
+    SaveDC(dc);
+    ASSERT_FALSE(stateOf(dc) == fresh);
+    HDC old = dc;
+    ReleaseDC(h, dc);
+    // Released: the handle is refused as after DeleteDC, and draws nothing.
+    const RECT all{0, 0, 40, 30};
+    EXPECT_EQ(PixelOf(h, 2, 2), RGB(0, 0, 0));
+    EXPECT_FALSE(FillRect(old, &all, blue));
+    EXPECT_EQ(GetPixel(old, 2, 2), CLR_INVALID);
+    dc = GetDC(h);
+    EXPECT_NE(dc, old);
+    EXPECT_FALSE(FillRect(old, &all, blue));
+    EXPECT_EQ(PixelOf(h, 2, 2), RGB(0, 0, 0));
+    EXPECT_TRUE(stateOf(dc) == fresh);
+    // It draws with the defaults everywhere: the white stock brush, the
+    // whole window, no offsets.
+    EXPECT_TRUE(PatBlt(dc, 0, 0, 40, 30, PATCOPY));
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc, 39, 29), RGB(255, 255, 255));
+    EXPECT_TRUE(PatBlt(dc, 0, 0, 40, 30, BLACKNESS));
+  }
+  ReleaseDC(h, dc);
+  // A kept DC goes with its window.
+  DestroyWindow(h);
+  EXPECT_FALSE(FillRect(dc, &fresh.Clip, blue));
+  DeleteObject(blue);
+  DeleteObject(pen);
+  DeleteObject(font);
 }
 
 }  // namespace
