@@ -211,22 +211,20 @@ void TsdSymbolTable::GrowIndex() {
 
 namespace {
 
-// Writes the N bytes that K holds (see KeyOf): for up to 16 bytes, two
-// stores that may overlap instead of a call.
-[[gnu::always_inline]] inline void CopyKeyed(char* dest, const char* src, size_t n, TKey k) {
-  if (n >= 8 && n <= 16) {
+// Writes the N bytes (1 to 16) that K holds (see KeyOf): two stores that
+// may overlap, or the three bytes of a short text, instead of a call.
+[[gnu::always_inline]] inline void CopyKeyed(char* dest, size_t n, TKey k) {
+  if (n >= 8) {
     std::memcpy(dest, &k.K0, 8);
     std::memcpy(dest + n - 8, &k.K1, 8);
-  } else if (n >= 4 && n < 8) {
+  } else if (n >= 4) {
     uint32_t lo = static_cast<uint32_t>(k.K0), hi = static_cast<uint32_t>(k.K0 >> 32);
     std::memcpy(dest, &lo, 4);
     std::memcpy(dest + n - 4, &hi, 4);
-  } else if (n < 4) {
-    dest[0] = src[0];
-    dest[n / 2] = src[n / 2];
-    dest[n - 1] = src[n - 1];
   } else {
-    std::memcpy(dest, src, n);
+    dest[0] = static_cast<char>(k.K0 >> 16);
+    dest[n / 2] = static_cast<char>(k.K0 >> 8);
+    dest[n - 1] = static_cast<char>(k.K0);
   }
 }
 
@@ -242,18 +240,54 @@ Integer TsdSymbolTable::AddLong(const char* p, size_t n) {
       ((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0 &&
       std::memcmp(FByID[static_cast<size_t>(recent.ID - 1)]->FFirst, p, n) == 0)
     return recent.ID;
-  return AddKeyed(p, n, k.K0, k.K1, recent);
+  return AddKeyedAny(p, n, k.K0, k.K1, recent);
 }
 
 Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, TRecent& recent) {
+  // Up to 16 bytes, the length and the two key words are the text: the
+  // hash is one multiply (HashKeyed's for that length, which the index
+  // was built with), a symbol is compared by its key, and a new one is
+  // written from the key, so the text itself is not read again. Most
+  // symbols of a document are that short.
+  if (n > 16 || FSymbolsUsed >= FGrowAt) return AddKeyedAny(p, n, K0, K1, recent);
+  const uint32_t tag = TagOf(static_cast<size_t>(MulFold(K0 ^ FSeed ^ (n * 0x9E3779B97F4A7C15ull), K1 ^ FSeed2)));
+  TSlot* const slots = FSlots;
+  const size_t mask = FIndexMask;
+  for (size_t i = tag >> FIndexShift;; i = (i + 1) & mask) {
+    TSlot& slot = slots[i];
+    if (!slot.Place) {
+      if (FSymbolsUsed >= FSymbolsRoom || n > FByteSize - FByteUsed) return AddKeyedAny(p, n, K0, K1, recent);
+      char* dest = FByteBase + FByteUsed;
+      FByteUsed += n;
+      CopyKeyed(dest, n, TKey{K0, K1});
+      TsdSymbol* sym = InitSymbol(TakeSymbol(), dest, n);
+      slot = TSlot{tag, static_cast<uint32_t>(FSymbolsUsed)};
+      recent = TRecent{K0, K1, n | FEpoch, sym->FID};
+      return sym->FID;
+    }
+    if (slot.Tag == tag) {
+      TsdSymbol* sym = SymbolAtPlace(slot.Place);
+      if (static_cast<size_t>(sym->FCharCount) == n) {
+        const TKey k = KeyOf(sym->FFirst, n);
+        if (((k.K0 ^ K0) | (k.K1 ^ K1)) == 0) {
+          // A symbol kept from before the last Clear takes the next id, as
+          // a new one would, with its bytes where they are.
+          if (sym->FID == 0) InitSymbol(sym, sym->FFirst, n);
+          recent = TRecent{K0, K1, n | FEpoch, sym->FID};
+          return sym->FID;
+        }
+      }
+    }
+  }
+}
+
+Integer TsdSymbolTable::AddKeyedAny(const char* p, size_t n, UInt64 K0, UInt64 K1, TRecent& recent) {
   if (FSymbolsUsed >= FGrowAt) GrowIndex();
   const size_t h = HashKeyed(p, n, K0, K1, FSeed, FSeed2);
   TSlot* slot = FindSlot(std::string_view(p, n), h);
   TsdSymbol* sym;
   if (slot->Place) {
     sym = SymbolAtPlace(slot->Place);
-    // A symbol kept from before the last Clear takes the next id, as a new
-    // one would, with its bytes where they are.
     if (sym->FID == 0) InitSymbol(sym, sym->FFirst, n);
   } else {
     // A new symbol whose block and bytes are at hand, as they are for all
@@ -261,7 +295,7 @@ Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, 
     if (FSymbolsUsed < FSymbolsRoom && n <= FByteSize - FByteUsed) {
       char* dest = FByteBase + FByteUsed;
       FByteUsed += n;
-      CopyKeyed(dest, p, n, TKey{K0, K1});
+      std::memcpy(dest, p, n);
       sym = InitSymbol(TakeSymbol(), dest, n);
     } else {
       sym = NewSymbol(std::string_view(p, n));

@@ -145,6 +145,9 @@ class TsdSymbolTable : public TDebugComponent {
   // AddString past the texts met lately: N > 0 bytes at P with their key
   // words, and the entry of the texts met lately they go to.
   [[gnu::noinline]] Integer AddKeyed(const char* P, size_t N, UInt64 K0, UInt64 K1, TRecent& Recent);
+  // AddKeyed for any length, and where the index must grow or the blocks
+  // have no room.
+  [[gnu::noinline]] Integer AddKeyedAny(const char* P, size_t N, UInt64 K0, UInt64 K1, TRecent& Recent);
   // AddString for more than 16 bytes.
   [[gnu::noinline]] Integer AddLong(const char* P, size_t N);
   void GrowIndex();

@@ -459,7 +459,15 @@ TEST(sdStringTable_qn, TextsOfEveryLengthAndStartingOver) {
     else ASSERT_EQ(id, it->second) << s.size();
   }
   ASSERT_EQ(ref.size(), pool.size());
-  for (int i = 0; i < 20000; ++i) t.AddString("many" + std::to_string(i));
+  // Short texts are stored from their key words: the bytes come back.
+  for (const auto& [s, id] : ref) ASSERT_EQ(t.GetView(id), s);
+  // Enough of them to fill byte blocks to their last bytes, first met and
+  // met again.
+  for (int i = 0; i < 20000; ++i) {
+    const std::string s = "many" + std::to_string(i * 7919 % 20000);
+    ASSERT_EQ(t.GetView(t.AddString(s)), s);
+  }
+  for (int i = 0; i < 20000; ++i) ASSERT_EQ(t.GetView(t.AddString("many" + std::to_string(i))), "many" + std::to_string(i));
   for (int cycle = 0; cycle < 30; ++cycle) {
     const std::string kept(static_cast<size_t>(cycle + 1), 'q');  // in the pool, and valid UTF-8 as streams keep it
     TsdFastMemStream m;
