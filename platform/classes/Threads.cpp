@@ -29,6 +29,10 @@ struct TSyncState {
   std::deque<std::shared_ptr<TSyncEntry>> Queue;
   std::function<void()> WakeHook;
   std::atomic<TThreadID> MainThread{0};
+  // Whether Queue holds anything, readable without the lock: the message
+  // loop asks on every message it looks at, and mostly nothing is queued.
+  // Written under the lock whenever Queue changes.
+  std::atomic<bool> Queued{false};
 };
 
 TSyncState& Sync() {
@@ -60,6 +64,7 @@ void Enqueue(TThread* AThread, const TThreadMethod& Method, bool Synchronous, st
   {
     std::lock_guard g(Sync().Lock);
     Sync().Queue.push_back(e);
+    Sync().Queued.store(true, std::memory_order_release);
     hook = Sync().WakeHook;
   }
   Sync().Cond.notify_all();
@@ -98,6 +103,8 @@ bool CheckSynchronize(Integer TimeoutMs) {
   if (!IsMainThread())
     throw EThread(u"CheckSynchronize called from thread $" + Hex(CallerID()) +
                   u", which is NOT the main thread");
+  // Work queued after this look wakes the main thread, which looks again.
+  if (TimeoutMs <= 0 && !s.Queued.load(std::memory_order_acquire)) return false;
   std::unique_lock l(s.Lock);
   if (s.Queue.empty() && TimeoutMs > 0)
     s.Cond.wait_for(l, std::chrono::milliseconds(TimeoutMs), [&] { return !s.Queue.empty(); });
@@ -106,6 +113,7 @@ bool CheckSynchronize(Integer TimeoutMs) {
   if (s.Queue.empty()) return false;
   std::deque<std::shared_ptr<TSyncEntry>> work;
   work.swap(s.Queue);
+  s.Queued.store(false, std::memory_order_release);
   l.unlock();
   while (!work.empty()) {
     auto e = work.front();
@@ -130,6 +138,7 @@ bool CheckSynchronize(Integer TimeoutMs) {
         {
           std::lock_guard g(s.Lock);
           s.Queue.insert(s.Queue.begin(), work.begin(), work.end());
+          s.Queued.store(!s.Queue.empty(), std::memory_order_release);
         }
         throw;
       }
@@ -329,6 +338,7 @@ void TThread::RemoveQueuedEvents(TThread* AThread) {
     if ((*it)->Thread == AThread && !(*it)->Synchronous) it = q.erase(it);
     else ++it;
   }
+  Sync().Queued.store(!q.empty(), std::memory_order_release);
 }
 
 TThread* TThread::CurrentThread() {
