@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
@@ -1113,7 +1114,13 @@ void TMicroTilesRepaintOptimizer::PerformOptimization() {
       PMicroTiles old = FOldInvalidTilesMap->Add(l);
       if (old->Count == 0) MicroTilesSetSize(*old, FBufferBounds);
       MicroTilesUnion(FInvalidTiles, *old, round);
-      MicroTilesCopy(*old, FTempTiles);
+      // The scratch map is cleared before its next use, so the layer's new
+      // tiles can change places with its old ones instead of being copied.
+      if (old->Count == FTempTiles.Count && old->Columns == FTempTiles.Columns && old->Rows == FTempTiles.Rows &&
+          old->BoundsRect == FTempTiles.BoundsRect)
+        std::swap(*old, FTempTiles);
+      else
+        MicroTilesCopy(*old, FTempTiles);
       l->SetInvalid(false);
     }
     FInvalidLayers.erase(FInvalidLayers.begin(),
