@@ -681,6 +681,27 @@ std::string_view TsdXmlParser::ReadViewUntil(std::string_view S) {
   if (S.empty()) return {};
   Integer start = FUtf8CurrentIdx;
   Integer len = static_cast<Integer>(S.size());
+  // The end of a comment or section mostly stands in the text at hand:
+  // found there without a call. A candidate too near the end of the text
+  // at hand, or none, is left to the loop below, which reads on.
+  if (start < static_cast<Integer>(FUtf8Buffer.size())) {
+    const char* data = FUtf8Buffer.data();
+    const char* end = data + FUtf8Buffer.size();
+    const char* q = data + start;
+    for (;;) {
+      q = sdFindByte(q, end, S[0]);
+      if (end - q < len) break;
+      Integer k = 1;
+      while (k < len && LoCase(q[k]) == LoCase(S[static_cast<size_t>(k)])) ++k;
+      if (k == len) {
+        Integer at = static_cast<Integer>(q - data);
+        FUtf8CurrentIdx = at + len;
+        return ViewOf(start, at);
+      }
+      ++q;
+    }
+    FUtf8CurrentIdx = static_cast<Integer>(q - data);
+  }
   for (;;) {
     if (FUtf8CurrentIdx >= static_cast<Integer>(FUtf8Buffer.size()) && !MakeDataAvailable()) {
       DoDebugOut(this, wsWarn, "stream terminated prematurely at pos " + std::to_string(GetPosition()));

@@ -123,7 +123,10 @@ TEST(PlainXml_qn_Parser, BlockSizesChangeNothing) {
   // malformed text too).
   std::string cp1252 = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<r a=\"\xE9\">caf\xE9\r\n\x80</r>";
   std::string broken = "<a><b x='1' y=\"2\r\n\"><c>text</a>\r\n<!-- open";
-  const std::string docs[] = {kSample, Utf16(kSample, true, true), Utf16(kSample, false, false), cp1252, broken};
+  // Ends of comments, sections and instructions after bytes that begin them.
+  std::string nearEnds = "<r><!-- a - b -x- c- --><![CDATA[ x ] y ]] z ]]]><?p ? q >?></r><!--- -- ->";
+  const std::string docs[] = {kSample, Utf16(kSample, true, true), Utf16(kSample, false, false), cp1252, broken,
+                              nearEnds};
   for (const std::string& text : docs) {
     auto whole = Load(text);
     std::vector<std::string> reports = whole->Reports;
