@@ -442,12 +442,13 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
           }
           e->DoNodeLoaded(n);
         } else {
-          if (!cNodeClass(t)) {
+          // Null exactly for a kind without a node class.
+          TXmlNode* n = NewParsedNode(t, doc);
+          if (!n) {
             ReportAt(e, wsFail, "unsupported tag (\"", qn::ElementTypeName(t), P, false);
             result = e;
             break;
           }
-          TXmlNode* n = NewParsedNode(t, doc);
           e->AddParsed(n, false);
           e->DoNodeNew(n);
           TXmlNode* done = n->ParseStream(P);
