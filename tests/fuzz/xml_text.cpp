@@ -127,7 +127,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Whole(back);
     // Text whose first bytes are the binary signature is read as binary.
     bool signature = saved.compare(0, 4, "$BXM") == 0;
-    if (worst <= wsHint && !binary && d.Root() && PlainNames(d) && !signature)
+    // XML text cannot carry NUL either: UTF-8 output has no byte-order mark,
+    // so a NUL among its first four bytes makes them one of the patterns by
+    // which a reader tells UTF-16 or UTF-32 without a mark.
+    bool unmarkedNul = cp == 65001 && saved.find('\0') < 4;
+    if (worst <= wsHint && !binary && d.Root() && PlainNames(d) && !signature && !unmarkedNul)
       Check(back.Root() && back.Root()->IsEqualTo(d.Root(), xcAll()));
   }
   return 0;
