@@ -189,9 +189,11 @@ class TsdUtf8TextBuffer {
   char* data() { return FData; }
   const char* data() const { return FData; }
   char operator[](size_t I) const { return FData[I]; }
-  // Bytes past the old size are left as they are until written.
+  // Bytes past the old size are left as they are until written. At least
+  // 16 bytes of room stand behind the last byte, so that a 16-byte read
+  // from any byte of the text stays in the block (see AddPadded).
   void resize(size_t N) {
-    if (N >= FCapacity) Grow(N);
+    if (N + 16 >= FCapacity) Grow(N);
     FSize = N;
     FData[N] = '\0';
   }
@@ -870,9 +872,10 @@ class TsdCharData : public TXmlNode {
   UTF8String GetPlatformValue() const;
   void SetCoreValue(const UTF8String& Value) { FValueID = AddString(Value); }
   [[gnu::always_inline]] void SetCoreView(std::string_view Value) { FValueID = AddString(Value); }
-  // The same through the document's table, for the parser, which has it at hand.
+  // The same through the document's table, for the parser, which has it at
+  // hand, with a view into its text (read past its end, see AddPadded).
   [[gnu::always_inline]] void SetCoreView(TsdSymbolTable* Table, std::string_view Value) {
-    FValueID = Table->AddView(Value);
+    FValueID = Table->AddPadded(Value);
   }
   bool IsWhiteSpace() const;
   UTF8String GetValueUsingReferences(const TsdEntityMap& Entities) const;
@@ -955,7 +958,8 @@ class TsdAttribute : public TXmlNode {
   std::string_view ValueView() const;
   TsdQuoteCharStyle ValueQuote() const { return FCoreValue ? FCoreValue->QuoteStyle() : FParsedQuote; }
   Integer NameID() const { return FNameID; }
-  // The name and value read from a start tag (Quote '"' or "'").
+  // The name and value read from a start tag (Quote '"' or "'"), views
+  // into the parser's text.
   void SetParsed(TsdSymbolTable* Table, std::string_view AName, char Quote, std::string_view AValue);
 
  protected:

@@ -188,9 +188,9 @@ TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
 
 [[gnu::always_inline]] inline void TsdAttribute::SetParsed(TsdSymbolTable* Table, std::string_view AName,
                                                            char Quote, std::string_view AValue) {
-  FNameID = Table->AddView(AName);
+  FNameID = Table->AddPadded(AName);
   FParsedQuote = Quote == '"' ? qsQuote : qsApos;
-  FParsedValueID = Table->AddView(AValue);
+  FParsedValueID = Table->AddPadded(AValue);
 }
 
 void TsdAttribute::WriteStream(TStream* S) {
@@ -581,7 +581,7 @@ TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop)
   if (q >= end) return stNone;
   // A document always has its table.
   TPlainXml* doc = Document();
-  FNameID = doc ? doc->SymbolTable()->AddView(std::string_view(p, static_cast<size_t>(q - p))) : 0;
+  FNameID = doc ? doc->SymbolTable()->AddPadded(std::string_view(p, static_cast<size_t>(q - p))) : 0;
   DoNodeNew(this);
   return ScanAttributes(P, q, Stop) ? stWhole : stPartial;
 }

@@ -129,6 +129,9 @@ TsdSymbolTable::~TsdSymbolTable() {
 
 namespace {
 constexpr size_t kByteBlock = 64 * 1024;
+// Room behind each byte block's end, so that 16 bytes can be read from any
+// symbol's first byte and written at the first free one.
+constexpr size_t kBytePad = 16;
 }  // namespace
 
 [[gnu::always_inline]] inline TsdSymbol* TsdSymbolTable::InitSymbol(TsdSymbol* Sym, const char* Bytes, size_t Count) {
@@ -161,7 +164,7 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
     }
     if (FByteBlock == FByteBlocks.size()) {
       size_t size = S.size() > kByteBlock ? S.size() : kByteBlock;
-      FByteBlocks.push_back(std::unique_ptr<char[]>(new char[size]));
+      FByteBlocks.push_back(std::unique_ptr<char[]>(new char[size + kBytePad]));
       FByteBlockSizes.push_back(size);
       FByteUsed = 0;
     }
@@ -211,21 +214,12 @@ void TsdSymbolTable::GrowIndex() {
 
 namespace {
 
-// Writes the N bytes (1 to 16) that K holds (see KeyOf): two stores that
-// may overlap, or the three bytes of a short text, instead of a call.
-[[gnu::always_inline]] inline void CopyKeyed(char* dest, size_t n, TKey k) {
-  if (n >= 8) {
-    std::memcpy(dest, &k.K0, 8);
-    std::memcpy(dest + n - 8, &k.K1, 8);
-  } else if (n >= 4) {
-    uint32_t lo = static_cast<uint32_t>(k.K0), hi = static_cast<uint32_t>(k.K0 >> 32);
-    std::memcpy(dest, &lo, 4);
-    std::memcpy(dest + n - 4, &hi, 4);
-  } else {
-    dest[0] = static_cast<char>(k.K0 >> 16);
-    dest[n / 2] = static_cast<char>(k.K0 >> 8);
-    dest[n - 1] = static_cast<char>(k.K0);
-  }
+// Writes the N bytes (1 to 16) that K holds (see KeyOf) as two whole words:
+// the zeros behind them fall into the room behind the block's used bytes,
+// which the next symbol overwrites.
+[[gnu::always_inline]] inline void CopyKeyed(char* dest, TKey k) {
+  std::memcpy(dest, &k.K0, 8);
+  std::memcpy(dest + 8, &k.K1, 8);
 }
 
 }  // namespace
@@ -259,7 +253,7 @@ Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, 
       if (FSymbolsUsed >= FSymbolsRoom || n > FByteSize - FByteUsed) return AddKeyedAny(p, n, K0, K1, recent);
       char* dest = FByteBase + FByteUsed;
       FByteUsed += n;
-      CopyKeyed(dest, n, TKey{K0, K1});
+      CopyKeyed(dest, TKey{K0, K1});
       TsdSymbol* sym = InitSymbol(TakeSymbol(), dest, n);
       slot = TSlot{tag, static_cast<uint32_t>(FSymbolsUsed)};
       recent = TRecent{K0, K1, n | FEpoch, sym->FID};
@@ -268,7 +262,7 @@ Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, 
     if (slot.Tag == tag) {
       TsdSymbol* sym = SymbolAtPlace(slot.Place);
       if (static_cast<size_t>(sym->FCharCount) == n) {
-        const TKey k = KeyOf(sym->FFirst, n);
+        const TKey k = sd_detail::KeyOfPadded(sym->FFirst, n);
         if (((k.K0 ^ K0) | (k.K1 ^ K1)) == 0) {
           // A symbol kept from before the last Clear takes the next id, as
           // a new one would, with its bytes where they are.

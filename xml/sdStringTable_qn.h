@@ -9,6 +9,9 @@
 #include <new>
 #include <string_view>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "xml/sdDebug_qn.h"
 #include "xml/sdStreams_qn.h"
@@ -35,9 +38,9 @@ struct TsdSymbolHash {
 };
 
 namespace sd_detail {
-// A text of N bytes (N > 0) as two words that, for up to 16 bytes, hold all
-// of it: the first and last eight bytes, or for less than eight the first
-// and last four, or the first, middle and last byte.
+// A text of N bytes (N > 0) as two words: for up to 16 bytes, all of it,
+// zero-filled to 16 bytes (with N, the text); for more, the first and last
+// eight bytes.
 struct TKey {
   UInt64 K0, K1;
 };
@@ -47,17 +50,40 @@ struct TKey {
   if (n >= 8) {
     std::memcpy(&a, p, 8);
     std::memcpy(&b, p + n - 8, 8);
-    return {a, b};
+    if (n > 16) return {a, b};
+    // The bytes from 8 on, at the bottom of the last word.
+    return {a, n > 8 ? b >> (8 * (16 - n)) : 0};
   }
   if (n >= 4) {
     uint32_t lo, hi;
     std::memcpy(&lo, p, 4);
     std::memcpy(&hi, p + n - 4, 4);
-    return {lo | (UInt64(hi) << 32), 0};
+    return {lo | ((UInt64(hi) >> (8 * (8 - n))) << 32), 0};
   }
-  return {(UInt64(static_cast<unsigned char>(p[0])) << 16) | (UInt64(static_cast<unsigned char>(p[n / 2])) << 8) |
-              static_cast<unsigned char>(p[n - 1]),
+  return {UInt64(static_cast<unsigned char>(p[0])) | (UInt64(static_cast<unsigned char>(p[n / 2])) << (8 * (n / 2))) |
+              (UInt64(static_cast<unsigned char>(p[n - 1])) << (8 * (n - 1))),
           0};
+}
+
+// KeyOf for 1 to 16 bytes at P that have 16 bytes readable from P on (the
+// parser's text and the table's byte blocks have room behind their end):
+// one load and a mask, no branch on the length, whose classes a document's
+// names and values keep changing between.
+inline constexpr unsigned char kLeadBytes[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+[[gnu::always_inline]] inline TKey KeyOfPadded(const char* p, size_t n) {
+#if defined(__SSE2__)
+  __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(kLeadBytes + 16 - n)));
+  return {static_cast<UInt64>(_mm_cvtsi128_si64(v)), static_cast<UInt64>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v)))};
+#else
+  UInt64 a, b, ma, mb;
+  std::memcpy(&a, p, 8);
+  std::memcpy(&b, p + 8, 8);
+  std::memcpy(&ma, kLeadBytes + 16 - n, 8);
+  std::memcpy(&mb, kLeadBytes + 24 - n, 8);
+  return {a & ma, b & mb};
+#endif
 }
 
 // The entry of the texts met lately for a key: the top bits of a multiply.
@@ -77,6 +103,9 @@ class TsdSymbolTable : public TDebugComponent {
   // AddString inline, for the parser's loops: mostly a text met lately,
   // answered without a call.
   [[gnu::always_inline]] Integer AddView(std::string_view S);
+  // AddView for text with 16 bytes readable from its start on (see
+  // sd_detail::KeyOfPadded), such as a view into the parser's text.
+  [[gnu::always_inline]] Integer AddPadded(std::string_view S);
   // "" for ids <= 0; "" and the warning "string ID not found" past the end.
   UTF8String GetString(Integer ID);
   // The bytes without a copy; empty for any id that names no symbol.
@@ -186,6 +215,7 @@ class TsdSymbolTable : public TDebugComponent {
   std::vector<std::unique_ptr<TsdSymbol[], TSymbolBlockFree>> FSymbolBlocks;
   size_t FSymbolsUsed = 0;  // across the blocks
   size_t FSymbolsMade = 0;  // the places from the first on that hold a symbol
+  // Each byte block has 16 bytes of room behind its size (see KeyOfPadded).
   std::vector<std::unique_ptr<char[]>> FByteBlocks;
   std::vector<size_t> FByteBlockSizes;
   std::vector<size_t> FByteBlockUsed;  // of the blocks before FByteBlock, as they were left
@@ -230,6 +260,18 @@ inline Integer TsdSymbolTable::AddView(std::string_view S) {
   const char* p = S.data();
   if (n - 1 < 16) {
     const sd_detail::TKey k = sd_detail::KeyOf(p, n);
+    TRecent& recent = FRecent[sd_detail::RecentOf(k.K0, k.K1, n)];
+    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return recent.ID;
+    return AddKeyed(p, n, k.K0, k.K1, recent);
+  }
+  return n ? AddLong(p, n) : 0;
+}
+
+inline Integer TsdSymbolTable::AddPadded(std::string_view S) {
+  const size_t n = S.size();
+  const char* p = S.data();
+  if (n - 1 < 16) {
+    const sd_detail::TKey k = sd_detail::KeyOfPadded(p, n);
     TRecent& recent = FRecent[sd_detail::RecentOf(k.K0, k.K1, n)];
     if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return recent.ID;
     return AddKeyed(p, n, k.K0, k.K1, recent);

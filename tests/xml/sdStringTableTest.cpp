@@ -492,3 +492,36 @@ TEST(sdStringTable_qn, TextsOfEveryLengthAndStartingOver) {
     ASSERT_EQ(t.GetSymbolCount(), fresh.GetSymbolCount() + 1);
   }
 }
+
+TEST(sdStringTable_qn, TextsAddedFromPaddedTextMatchPlainAdds) {
+  // The parser adds views into its text, whose key is read as 16 whole
+  // bytes and masked to the text's length: texts of every length up to 40
+  // at every offset of a block, with other bytes behind them, get the key
+  // and the id that adding a copy of them gets, in a table that also
+  // meets them through AddString and keeps them over a Clear.
+  std::mt19937 rng(47);
+  std::vector<char> block(64 + 40 + 16);
+  TsdSymbolTable t(nullptr);
+  for (int round = 0; round < 6; ++round) {
+    t.Clear();
+    std::unordered_map<std::string, Integer> ref;
+    for (int i = 0; i < 4000; ++i) {
+      for (char& c : block) c = static_cast<char>(rng() % 3 ? 'a' + rng() % 3 : rng());
+      size_t n = rng() % 41, at = rng() % 64;
+      std::string s(block.data() + at, n);
+      if (n >= 1 && n <= 16) {
+        sd_detail::TKey a = sd_detail::KeyOf(s.data(), n), b = sd_detail::KeyOfPadded(block.data() + at, n);
+        ASSERT_TRUE(a.K0 == b.K0 && a.K1 == b.K1) << n << " at " << at;
+      }
+      Integer id = rng() % 2 ? t.AddPadded(std::string_view(block.data() + at, n)) : t.AddString(s);
+      if (n == 0) {
+        ASSERT_EQ(id, 0);
+        continue;
+      }
+      auto [it, fresh] = ref.emplace(s, id);
+      if (fresh) ASSERT_EQ(id, static_cast<Integer>(ref.size())) << round << " " << n;
+      else ASSERT_EQ(id, it->second) << round << " " << n;
+      ASSERT_EQ(t.GetView(id), s);
+    }
+  }
+}
