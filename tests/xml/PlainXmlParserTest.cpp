@@ -544,6 +544,29 @@ TEST(PlainXml_qn_Parser, LineBreaksAtEveryPlaceOfABlock) {
   EXPECT_EQ(plainBad, 0);
 }
 
+TEST(PlainXml_qn_Parser, DenseLineBreaksInLongText) {
+  // Blocks with no, one or many line breaks of every kind, runs of CR, CR
+  // LF split between blocks and between chunks: the decoded text is the
+  // whole text normalised at once, read in chunks of any size.
+  std::mt19937 rng(53);
+  const std::string pieces[] = {"\r\n", "\r", "\n", "x", "yz", "\r\r", "0123456789abcdefghijklmnopqrstuvwxyz"};
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    int dense = 1 + static_cast<int>(rng() % 6);  // how much of the text is breaks
+    for (int k = 0, n = 20 + static_cast<int>(rng() % 400); k < n; ++k)
+      text += pieces[rng() % 7 < static_cast<unsigned>(dense) ? rng() % 3 + (rng() % 4 == 0 ? 3 : 0) : 6];
+    std::string doc = "<r>" + text + "</r>";
+    std::string expect = "<r>" + sdNormaliseEol(text) + "</r>";
+    Integer chunk = round % 4 == 0 ? static_cast<Integer>(doc.size() + 1) : 4 + static_cast<Integer>(rng() % 200);
+    TsdStringStream s(doc);
+    TsdXmlParser p(&s, chunk);
+    p.ReadBOM();
+    std::string got;
+    for (char c; !((c = p.NextChar()) == 0 && p.EndOfStream());) got += c;
+    ASSERT_EQ(got, expect) << round << " chunk " << chunk;
+  }
+}
+
 namespace {
 // Everything a parse shows: the events in order with their positions, the
 // reports, and the document written back.
