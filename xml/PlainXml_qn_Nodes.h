@@ -348,6 +348,33 @@ class TsdXmlParser : public TDebugPersistent {
       if (p[i] != q[i] || q[i] == '>') return false;
     return true;
   }
+  // SkipEndTagOf and EndTagAt for a name with 16 bytes readable from its
+  // start on, a symbol's: the name and the '>' behind it are compared in
+  // one 16-byte step whatever the name's length below 16 (the parser's text
+  // has that room behind its end, too).
+  bool SkipEndTagOfSymbol(std::string_view Name) {
+    const char* p = FUtf8Buffer.data() + FUtf8CurrentIdx;
+    if (!EndTagOfSymbolAt(p, FUtf8Buffer.data() + FUtf8Buffer.size(), Name)) return false;
+    FUtf8CurrentIdx += static_cast<Integer>(Name.size() + 1);
+    return true;
+  }
+  [[gnu::always_inline]] static bool EndTagOfSymbolAt(const char* p, const char* End, std::string_view Name) {
+#if defined(__SSE2__)
+    size_t n = Name.size();
+    const char* q = Name.data();
+    if (n - 1 < 15 && End - p > static_cast<std::ptrdiff_t>(n)) {
+      auto blank = [](char c) { return c == 9 || c == 10 || c == 13 || c == 32; };
+      if (blank(q[0]) || blank(q[n - 1])) return false;
+      __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      unsigned same = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_cmpeq_epi8(t, _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)))));
+      unsigned gt = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(t, _mm_set1_epi8('>'))));
+      unsigned name = (1u << n) - 1;
+      return ((same & name) == name) & ((gt & (name * 2 + 1)) == name + 1);
+    }
+#endif
+    return EndTagAt(p, End, Name);
+  }
   // Empty, with the premature-end warning, when S never comes.
   std::string_view ReadViewUntil(std::string_view S);
   std::string_view ReadViewUntilBlankOrEndTag();

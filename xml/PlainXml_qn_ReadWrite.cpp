@@ -419,7 +419,7 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
           result = e;
           // The end tag mostly repeats the name: compared in place.
           const TsdSymbol* name = doc ? doc->SymbolTable()->Symbol(e->FNameID) : nullptr;
-          if (name && P->SkipEndTagOf(name->View())) break;
+          if (name && P->SkipEndTagOfSymbol(name->View())) break;
           UTF8String endName;
           if (ReadEndTag(P, e, endName, true)) {
             ReportMismatch(e, endName, P);
@@ -677,7 +677,7 @@ bool TsdElement::ReadLeaf(TsdXmlParser* P, TPlainXml* Doc) {
   const char* lt = q < end && *q != '<' ? sdFindByte(q, end, '<') : q;
   if (end - lt < 2 || lt[1] != '/') return false;
   const TsdSymbol* name = Doc->SymbolTable()->Symbol(FNameID);
-  if (!name || !TsdXmlParser::EndTagAt(lt + 2, end, name->View())) return false;
+  if (!name || !TsdXmlParser::EndTagOfSymbolAt(lt + 2, end, name->View())) return false;
   AddTextAtHand(P, from, q, lt);
   P->SetCurrent(lt + 3 + name->View().size());
   FNodeClosingStyle = ncFull;

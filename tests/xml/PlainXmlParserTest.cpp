@@ -679,6 +679,7 @@ TEST(PlainXml_qn_Parser, EndTagInPlaceOnlyForTheWholeName) {
   // SkipEndTagOf takes Name and '>' only when ReadViewUntilChar('>') would
   // give Name itself: for names of every length up to 20 with a '>' or a
   // blank at each place, before text that ends at once or goes on.
+  TsdSymbolTable symbols(nullptr);
   for (size_t len = 1; len <= 20; ++len) {
     for (size_t at = 0; at <= len; ++at) {
       for (const char* odd : {">", " ", "\t", "x"}) {
@@ -696,6 +697,15 @@ TEST(PlainXml_qn_Parser, EndTagInPlaceOnlyForTheWholeName) {
           for (int k = 0; k < 4; ++k) p.NextChar();
           ASSERT_EQ(p.SkipEndTagOf(name), expect) << "[" << name << "] [" << body << "]";
           ASSERT_EQ(p.GetPosition(), expect ? Int64(4 + len + 1) : Int64(4));
+          // The same for the name as the string table holds it, compared
+          // in one step.
+          TsdStringStream s2(text);
+          TsdXmlParser p2(&s2, static_cast<Integer>(text.size() + 1));
+          p2.ReadBOM();
+          for (int k = 0; k < 4; ++k) p2.NextChar();
+          ASSERT_EQ(p2.SkipEndTagOfSymbol(symbols.GetView(symbols.AddString(name))), expect)
+              << "[" << name << "] [" << body << "]";
+          ASSERT_EQ(p2.GetPosition(), expect ? Int64(4 + len + 1) : Int64(4));
         }
       }
     }
