@@ -232,8 +232,8 @@ Integer TsdSymbolTable::AddLong(const char* p, size_t n) {
   // (Entries hold lengths below 2^31; a longer text is never made.)
   if (n <= static_cast<size_t>(MaxInt) &&
       ((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0 &&
-      std::memcmp(FByID[static_cast<size_t>(recent.ID - 1)]->FFirst, p, n) == 0)
-    return recent.ID;
+      std::memcmp(recent.Sym->FFirst, p, n) == 0)
+    return IdOf(recent.Sym);
   return AddKeyedAny(p, n, k.K0, k.K1, recent);
 }
 
@@ -256,7 +256,7 @@ Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, 
       CopyKeyed(dest, TKey{K0, K1});
       TsdSymbol* sym = InitSymbol(TakeSymbol(), dest, n);
       slot = TSlot{tag, static_cast<uint32_t>(FSymbolsUsed)};
-      recent = TRecent{K0, K1, n | FEpoch, sym->FID};
+      recent = TRecent{K0, K1, n | FEpoch, sym};
       return sym->FID;
     }
     if (slot.Tag == tag) {
@@ -267,7 +267,7 @@ Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, 
           // A symbol kept from before the last Clear takes the next id, as
           // a new one would, with its bytes where they are.
           if (sym->FID == 0) InitSymbol(sym, sym->FFirst, n);
-          recent = TRecent{K0, K1, n | FEpoch, sym->FID};
+          recent = TRecent{K0, K1, n | FEpoch, sym};
           return sym->FID;
         }
       }
@@ -296,7 +296,7 @@ Integer TsdSymbolTable::AddKeyedAny(const char* p, size_t n, UInt64 K0, UInt64 K
     }
     *slot = TSlot{TagOf(h), static_cast<uint32_t>(FSymbolsUsed)};
   }
-  recent = TRecent{K0, K1, n | FEpoch, sym->FID};
+  recent = TRecent{K0, K1, n | FEpoch, sym};
   return sym->FID;
 }
 
@@ -352,7 +352,6 @@ void TsdSymbolTable::Clear() {
     for (TsdSymbol* sym : FByID) sym->FID = 0;
     FByID.clear();
     FPluralSymbolCount = 0;
-    ForgetRecent();
     return;
   }
   ClearAll();
@@ -382,6 +381,8 @@ void TsdSymbolTable::ClearAll() {
   FPluralSymbolCount = 0;
   ForgetRecent();
 }
+
+Integer TsdSymbolTable::Revive(TsdSymbol* Sym) { return InitSymbol(Sym, Sym->FFirst, static_cast<size_t>(Sym->FCharCount))->FID; }
 
 void TsdSymbolTable::ForgetRecent() {
   // A new epoch makes every entry stale; only when the count comes round
@@ -424,8 +425,7 @@ void TsdSymbolTable::SortByFrequency(std::vector<Integer>& NewIDs) {
       }
     }
   }
-  // Ids change: the texts met lately are forgotten with their old ids.
-  ForgetRecent();
+  // Ids change; the texts met lately hold their symbols, which carry them.
   FPluralSymbolCount = 0;
   while (FPluralSymbolCount < GetSymbolCount() && a[static_cast<size_t>(FPluralSymbolCount)]->FFreq >= 2)
     ++FPluralSymbolCount;

@@ -187,6 +187,13 @@ class TsdSymbolTable : public TDebugComponent {
     FByteSize = any ? FByteBlockSizes[FByteBlock] : 0;
   }
   void ForgetRecent();
+  // The id of a symbol met again through the texts met lately: its own, or
+  // for one kept over the last Clear, the next id.
+  [[gnu::always_inline]] Integer IdOf(TsdSymbol* Sym) {
+    Integer id = Sym->FID;
+    return id ? id : Revive(Sym);
+  }
+  [[gnu::noinline]] Integer Revive(TsdSymbol* Sym);
   // The I-th place of the blocks, from 0; a place of the index is I + 1.
   TsdSymbol* SymbolAt(size_t I) const { return &FSymbolBlocks[I / kSymbolBlock][I % kSymbolBlock]; }
   TsdSymbol* SymbolAtPlace(uint32_t Place) const { return SymbolAt(Place - 1); }
@@ -239,13 +246,16 @@ class TsdSymbolTable : public TDebugComponent {
   // The texts met last, by length and end bytes: a document repeats its
   // names, indentation and common values, which are found here without
   // hashing. An entry holds the length, the first and last eight bytes
-  // (all of a text of up to 16) and the id, so that a look-up touches
-  // neither the symbol nor, for short text, its bytes. Forgotten when ids
-  // change (Clear, sorting, reading a stored table).
+  // (all of a text of up to 16) and the symbol, so that a look-up touches
+  // only the symbol's id, not its bytes for short text. The entries outlive
+  // a Clear that keeps the symbols: a document loaded again finds its text
+  // here, each symbol taking its new id at its first use as in the index.
+  // Forgotten when symbols go (a Clear that keeps none, reading a stored
+  // table).
   struct TRecent {
     UInt64 K0, K1;
     UInt64 LenEpoch;  // the length (below 2^31), or'ed with the FEpoch it was made in
-    Integer ID;
+    TsdSymbol* Sym;
   };
   TRecent FRecent[256];
   UInt64 FEpoch = UInt64(1) << 32;  // in the high half; 0 in an empty entry
@@ -261,7 +271,7 @@ inline Integer TsdSymbolTable::AddView(std::string_view S) {
   if (n - 1 < 16) {
     const sd_detail::TKey k = sd_detail::KeyOf(p, n);
     TRecent& recent = FRecent[sd_detail::RecentOf(k.K0, k.K1, n)];
-    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return recent.ID;
+    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return IdOf(recent.Sym);
     return AddKeyed(p, n, k.K0, k.K1, recent);
   }
   return n ? AddLong(p, n) : 0;
@@ -273,7 +283,7 @@ inline Integer TsdSymbolTable::AddPadded(std::string_view S) {
   if (n - 1 < 16) {
     const sd_detail::TKey k = sd_detail::KeyOfPadded(p, n);
     TRecent& recent = FRecent[sd_detail::RecentOf(k.K0, k.K1, n)];
-    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return recent.ID;
+    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return IdOf(recent.Sym);
     return AddKeyed(p, n, k.K0, k.K1, recent);
   }
   return n ? AddLong(p, n) : 0;
