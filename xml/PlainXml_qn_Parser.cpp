@@ -86,6 +86,12 @@ __attribute__((target("avx2,popcnt"))) void CopyCRWide(const unsigned char* s, I
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
     __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
     __m256i cr = _mm256_cmpeq_epi8(v, kCR);
+    if (_mm256_testz_si256(cr, cr)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
+      out += 32;
+      i += 32;
+      continue;
+    }
     unsigned drop = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(cr, _mm256_cmpeq_epi8(next, kLF))));
     v = _mm256_blendv_epi8(v, kLF, cr);
     const UInt64* t = kDropShuffles.Idx;
