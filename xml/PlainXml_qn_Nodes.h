@@ -1066,6 +1066,19 @@ class TsdContainerNode : public TXmlNode {
     if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
     return FDirectNodeCount++;
   }
+  // AddParsed for an attribute of a start tag being read, inline for the
+  // usual one that joins an arena node's list as its last entry.
+  [[gnu::always_inline]] void AddParsedAttribute(TXmlNode* ANode) {
+    if (ANode->FInArena && FInArena && FDirectNodeCount == FNodes.Count() &&
+        TsdNodeArena::Of(ANode) == TsdNodeArena::Of(this)) [[likely]] {
+      ANode->FParent = this;
+      FNodes.AddArenaNode(ANode);
+      if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
+      ++FDirectNodeCount;
+      return;
+    }
+    AddParsed(ANode, true);
+  }
   // AddParsed for a child that is no attribute, inline for the parser's
   // loops.
   [[gnu::always_inline]] Integer AddParsedChild(TXmlNode* ANode) {

@@ -552,7 +552,7 @@ bool TsdContainerNode::ScanAttributes(TsdXmlParser* P, const char* q, char& Stop
           while (n0 < n1 && static_cast<unsigned char>(*n0) <= 32) ++n0;
           while (n1 > n0 && static_cast<unsigned char>(n1[-1]) <= 32) --n1;
           auto* a = TsdNodeArena::Make<TsdAttribute>(doc->NodeArena(), doc);
-          AddParsed(a, true);
+          AddParsedAttribute(a);
           DoNodeNew(a);
           a->SetParsed(doc->SymbolTable(), std::string_view(n0, static_cast<size_t>(n1 - n0)), *v,
                        std::string_view(v + 1, static_cast<size_t>(close - v - 1)));
