@@ -344,12 +344,16 @@ void TsdSymbolTable::Clear() {
   // same or a similar document again then finds its text without copying
   // it. Ids are given in the order of first use as in an empty table, so
   // nothing of this is seen outside.
+  // (A table that starts over gives every place a new symbol: the ids
+  // cleared here on the way matter only to the symbols kept.)
   size_t live = FByID.size(), liveBytes = 0;
-  for (TsdSymbol* sym : FByID) liveBytes += static_cast<size_t>(sym->FCharCount);
+  for (TsdSymbol* sym : FByID) {
+    liveBytes += static_cast<size_t>(sym->FCharCount);
+    sym->FID = 0;
+  }
   size_t bytes = FByteUsed;
   for (size_t b = 0; b < FByteBlock && b < FByteBlockUsed.size(); ++b) bytes += FByteBlockUsed[b];
   if (FSymbolsUsed - live <= live + 1024 && bytes - liveBytes <= liveBytes + 65536) {
-    for (TsdSymbol* sym : FByID) sym->FID = 0;
     FByID.clear();
     FPluralSymbolCount = 0;
     return;
