@@ -467,7 +467,29 @@ void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTil
     } else {
       for (Integer w = w0; w <= w1; ++w) mark(w, WordRange(w, ml, ce));
     }
-    if (!marked) {
+    if (!marked && ce - ml >= 3) {
+      // Four tiles or more a row: the first four and the last four are
+      // each one store of the row's edges with its top and bottom, the two
+      // overlapping where the row is shorter than eight.
+      const Integer n = ce - ml + 1;
+      auto tileAt = [&](Integer I) { return I == 0 ? first : I == n - 1 ? last : inner; };
+      const __m128i head = _mm_setr_epi32(static_cast<int>(first), static_cast<int>(tileAt(1)),
+                                          static_cast<int>(tileAt(2)), static_cast<int>(tileAt(3)));
+      const __m128i tail = _mm_setr_epi32(static_cast<int>(tileAt(n - 4)), static_cast<int>(tileAt(n - 3)),
+                                          static_cast<int>(tileAt(n - 2)), static_cast<int>(last));
+      auto put = [&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
+        const __m128i rp = _mm_set1_epi32(static_cast<int>(Rp));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + ml), _mm_or_si128(head, rp));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + ce - 3), _mm_or_si128(tail, rp));
+        if (n > 8) [[unlikely]]
+          FillSpan(Row + ml + 4, n - 8, inner | Rp);
+      };
+      // The first row, the middle rows (all alike), the last row.
+      put(rows, topRow);
+      TMicroTile* row = rows + cols;
+      for (Integer y = 1; y < height - 1; ++y, row += cols) put(row, MICROTILE_SIZE);
+      if (height > 1) put(row, bottomRow);
+    } else if (!marked) {
       auto put = [&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
         Row[ml] = first | Rp;
         if (ce > ml) {
@@ -475,7 +497,6 @@ void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTil
           Row[ce] = last | Rp;
         }
       };
-      // The first row, the middle rows (all alike), the last row.
       put(rows, topRow);
       TMicroTile* row = rows + cols;
       for (Integer y = 1; y < height - 1; ++y, row += cols) put(row, MICROTILE_SIZE);
@@ -684,11 +705,20 @@ inline Integer NonEmptyRunEnd(const TMicroTile* Row, Integer X, Integer Limit) {
                         std::clamp(R.Right, Clip.Left, Clip.Right), std::clamp(R.Bottom, Clip.Top, Clip.Bottom));
 }
 
+// Whether an exact run of a row that reaches tile A goes on into tile B
+// beside it: from a tile that reaches its right edge into one that starts
+// at its left edge with the same top and bottom.
+inline bool RunGoesOn(TMicroTile A, TMicroTile B) {
+  return B != MICROTILE_EMPTY && MicroTileRight(A) == MICROTILE_SIZE && MicroTileLeft(B) == 0 &&
+         ((static_cast<Cardinal>(A) ^ static_cast<Cardinal>(B)) & 0x00FF00FFu) == 0;
+}
+
 // The rectangles of a map, in the order the scan makes them.
 //
 // Runs start at marked tiles only (an unmarked tile is empty) and follow
 // the tiles themselves, four at a time. Rectangles of tiles wholly inside
-// the clip need no clamping, which is most of them.
+// the clip need no clamping, which is most of them. An exact run that the
+// rows below repeat takes them in at once (see GrowDown).
 template <bool Whole>
 class TRectCollector {
  public:
@@ -714,6 +744,21 @@ class TRectCollector {
     TCalcRect* rects = FRects.Data();
     Integer count = 0, capacity = FRects.Capacity();
     const size_t stride = static_cast<size_t>(WordsPerRow(M.Columns));
+    FStride = stride;
+    FFirstCol = Used.Left;
+    FRowsEnd = std::min(Used.Bottom + 1, FSafeB);
+    // From the first used row on; whole runs are cheap enough as they are.
+    const TColumnBits* rowSkip = nullptr;
+    if (!Whole) {
+      const size_t skipWords = static_cast<size_t>(Used.Bottom - Used.Top + 1) * stride;
+      FSkip = FSkipStore.Reserve(static_cast<Integer>(skipWords), 0);
+      FSkipTop = Used.Top;
+      std::memset(static_cast<void*>(FSkip), 0, skipWords * sizeof(TColumnBits));
+      rowSkip = FSkip;
+    }
+    const size_t skipStride = Whole ? 0 : stride;
+    // The columns of a word of marks that runs taken down from above left.
+    auto taken = [&rowSkip](Integer W) { return Whole ? TColumnBits(0) : rowSkip[W]; };
     const TColumnBits* rowMarks = MarksOf(M).Bits + static_cast<size_t>(Used.Top) * stride;
     const TMicroTile* row = M.Tiles + Used.Top * M.Columns;
     const Integer w0 = Used.Left >> 6, w1 = Used.Right >> 6;
@@ -727,17 +772,18 @@ class TRectCollector {
     if (w0 == w1) {
       const TColumnBits mask = firstWord & lastWord;
       rowMarks += w0;
-      for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride)
-        if (const TColumnBits bits = *rowMarks & mask)
+      if (!Whole) rowSkip += w0;
+      for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride, rowSkip += skipStride)
+        if (const TColumnBits bits = *rowMarks & mask & ~taken(0))
           ScanWord(lim, row, bits, w0 << 6, y, safeFrom(y), rects, count, capacity);
       return count;
     }
-    for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride) {
+    for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride, rowSkip += skipStride) {
       // Runs of tiles may reach past the marked columns and past the used
       // bounds; the next run starts after them.
       Integer next = 0;
       for (Integer w = w0; w <= w1; ++w) {
-        TColumnBits bits = BitsFrom(rowMarks[w], next - (w << 6));
+        TColumnBits bits = BitsFrom(rowMarks[w] & ~taken(w), next - (w << 6));
         if (w == w0) bits &= firstWord;
         if (w == w1) bits &= lastWord;
         if (bits) next = ScanWord(lim, row, bits, w << 6, y, safeFrom(y), rects, count, capacity);
@@ -810,16 +856,11 @@ class TRectCollector {
       // The rectangle above grows down into this one when its left and
       // right are the same and its bottom is this one's top.
       if (b.Row == Y) {
-        __m128i* const above = reinterpret_cast<__m128i*>(Rects + b.Rect);
-        const __m128i a = _mm_loadu_si128(above);
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Rects + b.Rect));
         const __m128i same = _mm_cmpeq_epi32(a, _mm_shuffle_epi32(r, _MM_SHUFFLE(1, 2, 0, 0)));
         if ((_mm_movemask_ps(_mm_castsi128_ps(same)) & 0xD) == 0xD) {
-          // Its left and top with this one's right and bottom, stored whole:
-          // the next row loads it whole, and a load over a narrower store
-          // waits for the store to retire.
-          _mm_storeu_si128(above, _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(r),
-                                                                  _MM_SHUFFLE(3, 2, 1, 0))));
-          b.Row = Y + 1;
+          // Its left and top with this one's right and bottom.
+          r = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(r), _MM_SHUFFLE(3, 2, 1, 0)));
           goto merged;
         }
       }
@@ -827,9 +868,14 @@ class TRectCollector {
         Rects = FRects.Reserve(Count + 1, Count);
         Capacity = FRects.Capacity();
       }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(Rects + Count), r);
-      b = TBelow{Y + 1, Count++};
+      b.Rect = Count++;
     merged:
+      b.Row = Y + 1;
+      if (!Whole && x >= SafeFrom && last < L.SafeR && MicroTileBottom(t) == MICROTILE_SIZE && last - x < 8)
+        r = GrowDown(Row, t, x, last, Y, b, r);
+      // Stored whole: a later row loads it whole, and a load over a
+      // narrower store waits for the store to retire.
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(Rects + b.Rect), r);
       next = last + 1;
       // The bits after the run; none when it reaches the word's end.
       Bits &= ~((TColumnBits(2) << std::min(last - Base, 63)) - 1);
@@ -837,9 +883,61 @@ class TRectCollector {
     return next;
   }
 
+  // The rows below row Y that repeat its exact run from X to Last (no
+  // wider than eight tiles, its first tile T reaching the bottom of the
+  // row, no clamping) are taken into the run's rectangle R, as long as the
+  // rectangle reaches the bottom of each; their columns are left out when
+  // the scan comes to them. A row repeats the run when its tiles there have
+  // the same left and right edges with one top and bottom, the top at the
+  // row's top, and the run neither continues one from the left (unless it
+  // starts at the first column the scan starts runs at) nor goes on to the
+  // right.
+  __m128i GrowDown(const TMicroTile* Row, TMicroTile T, Integer X, Integer Last, Integer Y, TBelow& B, __m128i R) {
+    const TColumnBits runBits = X >> 6 == Last >> 6 ? WordRange(X >> 6, X, Last) : 0;
+    if (!runBits) return R;
+    const Integer n = Last - X + 1;
+    const unsigned wantLo = n >= 4 ? 0xFu : (1u << n) - 1, wantHi = n > 4 ? (1u << (n - 4)) - 1 : 0;
+    const __m128i edges = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
+    const __m128i lo = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + X)), edges);
+    const __m128i hi = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + X + 4)), edges);
+    const bool fromLeft = X > FFirstCol && MicroTileLeft(T) == 0, toRight = Last < FLastCol;
+    const Integer columns = FLastCol + 1;
+    TColumnBits* k = FSkip + static_cast<size_t>(Y + 1 - FSkipTop) * FStride + (X >> 6);
+    const TMicroTile* b = Row + columns;
+    Integer below = Y + 1, bottom = 0;
+    for (; below < FRowsEnd; ++below, b += columns, k += FStride) {
+      const TMicroTile first = b[X];
+      const Cardinal rows = static_cast<Cardinal>(first) & 0x00FF00FFu;
+      if (rows & 0x00FF0000u) break;
+      const __m128i v = _mm_set1_epi32(static_cast<int>(rows));
+      const unsigned mLo = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
+          _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X)), _mm_or_si128(lo, v)))));
+      const unsigned mHi = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
+          _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X + 4)), _mm_or_si128(hi, v)))));
+      if ((mLo & wantLo) != wantLo || (mHi & wantHi) != wantHi) break;
+      if (fromLeft && b[X - 1] != MICROTILE_EMPTY && RunGoesOn(b[X - 1], first)) break;
+      if (toRight && RunGoesOn(b[Last], b[Last + 1])) break;
+      *k |= runBits;
+      bottom = below * MICROTILE_SIZE + MicroTileBottom(static_cast<TMicroTile>(rows));
+      if (bottom != (below + 1) * MICROTILE_SIZE) {
+        ++below;
+        break;
+      }
+    }
+    if (below == Y + 1) return R;
+    B.Row = below;
+    // R with the new bottom.
+    const __m128i rightAndBottom = _mm_unpacklo_epi32(_mm_unpackhi_epi64(R, R), _mm_cvtsi32_si128(bottom));
+    return _mm_unpacklo_epi64(R, rightAndBottom);
+  }
+
   Integer FLastCol;
   TCalcRect FClip;
   Integer FSafeL = 0, FSafeT = 0, FSafeR = 0, FSafeB = 0;
+  Integer FFirstCol = 0, FRowsEnd = 0, FSkipTop = 0;
+  size_t FStride = 0;
+  TColumnBits* FSkip = nullptr;
+  TScratch<TColumnBits, 256> FSkipStore;
   TScratch<TBelow, 256> FBelowStore;
   TBelow* FBelow = nullptr;
   TScratch<TCalcRect, 64>& FRects;

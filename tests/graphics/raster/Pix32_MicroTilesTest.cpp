@@ -432,6 +432,50 @@ TEST(Pix32_MicroTiles_qn, MapRoutinesMatchAPlainGrid) {
   }
 }
 
+// Tall rectangles whose sides come from a few values, stacked, side by side
+// and overlapping: rows of tiles that repeat the row above, rows that break
+// the repetition only by their top, their bottom or a neighbour joining
+// from either side, against the plain grid's rectangles.
+TEST(Pix32_MicroTiles_qn, StackedRectanglesMatchAPlainGrid) {
+  std::mt19937 rng(41);
+  // Two rectangles with the same sides, one ending on a tile row's border
+  // and the next starting below it, or one ending inside a row and the
+  // next starting at the following row: two rectangles, not one.
+  for (const auto& pair : {std::pair(TRect(10, 5, 100, 64), TRect(10, 70, 100, 150)),
+                           std::pair(TRect(10, 5, 100, 80), TRect(10, 96, 100, 150))}) {
+    TMap a(TRect(0, 0, 300, 400));
+    TRefTiles ra(300, 400);
+    for (const TRect& r : {pair.first, pair.second}) {
+      MicroTilesAddRect(a.M, r, false);
+      ra.AddRect(r, false);
+    }
+    EXPECT_EQ(Rects(a.M, false), (std::vector<TRect>{pair.first, pair.second}));
+    ExpectSameMaps(a, ra, rng, "pair");
+  }
+  const Integer sides[] = {0, 10, 32, 40, 64, 100, 128, 150, 224, 300};
+  for (int round = 0; round < 300; ++round) {
+    const Integer w = round % 4 == 0 ? 2200 : 300, h = 400;
+    TMap a(TRect(0, 0, w, h));
+    TRefTiles ra(w, h);
+    const int n = 1 + int(rng() % 6);
+    // Three sides a round, so that many rectangles share both.
+    const Integer mine[] = {sides[rng() % 10], sides[rng() % 10], sides[rng() % 10]};
+    for (int i = 0; i < n; ++i) {
+      Integer l = mine[rng() % 3], r = mine[rng() % 3];
+      if (l > r) std::swap(l, r);
+      if (round % 4 == 0 && rng() % 2) l += 1920, r += 1920;
+      // Tops and bottoms on and off the tile rows.
+      const Integer row = Integer(rng() % 12), t = row * 16 + Integer(rng() % 3);
+      const Integer b = (row + 1 + Integer(rng() % 10)) * 16 + Integer(rng() % 3);
+      const bool whole = rng() % 5 == 0;
+      MicroTilesAddRect(a.M, TRect(l, t, r, b), whole);
+      ra.AddRect(TRect(l, t, r, b), whole);
+    }
+    ExpectSameMaps(a, ra, rng, "round " + std::to_string(round));
+    if (HasFatalFailure()) return;
+  }
+}
+
 // Whole tiles of a rectangle reaching past the right end of the grid stop
 // at its last column: the first tile of the next row, which follows it in
 // memory, stays as it is.
