@@ -42,6 +42,33 @@ TBlendMemRGB* BlendMemRGB = nullptr;
 
 TColor32 Lighten(TColor32 C, Integer Amount) { return LightenReg(C, Amount); }
 
+void BlendLineFrom(const TColor32* Src, const TColor32* Back, PColor32 Dst, Integer Count) {
+  BlendRowsFrom(Src, 0, Back, 0, Dst, 0, Count, 1);
+}
+
+void BlendRowsFrom(const TColor32* Src, size_t SrcStride, const TColor32* Back, size_t BackStride, PColor32 Dst,
+                   size_t DstStride, Integer Count, Integer Rows) {
+  if (Count <= 0 || Rows <= 0) return;
+  // The processor forms are known to give the same bytes from a background
+  // read elsewhere; any other binding (plain, or one rebound by hand) gets
+  // its background copied first.
+#if defined(__x86_64__)
+  if (BlendLine == &blend::BlendLine_AVX2) {
+    blend::BlendRowsFrom_AVX2(Src, SrcStride, Back, BackStride, Dst, DstStride, Count, Rows);
+    return;
+  }
+  if (BlendLine == &blend::BlendLine_SSE2) {
+    for (Integer y = 0; y < Rows; ++y, Src += SrcStride, Back += BackStride, Dst += DstStride)
+      blend::BlendLineFrom_SSE2(Src, Back, Dst, Count);
+    return;
+  }
+#endif
+  for (Integer y = 0; y < Rows; ++y, Src += SrcStride, Back += BackStride, Dst += DstStride) {
+    if (Dst != Back) std::memmove(Dst, Back, static_cast<size_t>(Count) * 4);
+    BlendLine(Src, Dst, Count);
+  }
+}
+
 TBlendReg* const* const BLEND_REG[2] = {&BlendReg, &MergeReg};
 TBlendMem* const* const BLEND_MEM[2] = {&BlendMem, &MergeMem};
 TBlendRegEx* const* const BLEND_REG_EX[2] = {&BlendRegEx, &MergeRegEx};

@@ -4,6 +4,8 @@
 // bound at load to the best implementation for the processor.
 #pragma once
 
+#include <cstddef>
+
 #include "graphics/raster/Pix32_qn.h"
 
 namespace qn {
@@ -58,6 +60,16 @@ extern TBlendRegRGB* BlendRegRGB;
 extern TBlendMemRGB* BlendMemRGB;
 
 TColor32 Lighten(TColor32 C, Integer Amount);
+
+// Dst[i] = what BlendLine(Src, Dst, Count) gives had Dst[i] been Back[i]:
+// a blend onto a background kept elsewhere, without copying it first. The
+// bytes are those of the bound BlendLine. Dst may be Back; otherwise the
+// rows must not overlap.
+void BlendLineFrom(const TColor32* Src, const TColor32* Back, PColor32 Dst, Integer Count);
+// BlendLineFrom on Rows rows of Count pixels, the rows of each operand its
+// stride (in pixels) apart.
+void BlendRowsFrom(const TColor32* Src, size_t SrcStride, const TColor32* Back, size_t BackStride, PColor32 Dst,
+                   size_t DstStride, Integer Count, Integer Rows);
 
 // Each entry is the address of a routine variable, so a lookup always
 // reaches the routine bound now.

@@ -119,6 +119,25 @@ QN_AVX2 void BlendLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count) {
   if (i < Count) BlendLine_SSE2(Src + i, Dst + i, Count - i);
 }
 
+QN_AVX2 void BlendRowsFrom_AVX2(const TColor32* Src, size_t SrcStride, const TColor32* Back, size_t BackStride,
+                                PColor32 Dst, size_t DstStride, Integer Count, Integer Rows) {
+  // Every block takes the full formula, as the short rows of BlendLine do.
+  // A count that is not a multiple of eight ends with the last eight pixels,
+  // worked out before the others are stored, so that a background that is
+  // the destination itself is still read as it was.
+  if (Count < 8) {
+    for (Integer y = 0; y < Rows; ++y, Src += SrcStride, Back += BackStride, Dst += DstStride)
+      BlendLineFrom_SSE2(Src, Back, Dst, Count);
+    return;
+  }
+  const Integer last = Count - 8;
+  for (Integer y = 0; y < Rows; ++y, Src += SrcStride, Back += BackStride, Dst += DstStride) {
+    const __m256i tail = OverLean(Load8(Src + last), Load8(Back + last));
+    for (Integer i = 0; i < last; i += 8) Store8(Dst + i, OverLean(Load8(Src + i), Load8(Back + i)));
+    Store8(Dst + last, tail);
+  }
+}
+
 QN_AVX2 void BlendLineEx_AVX2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32 M) {
   const __m256i m = _mm256_set1_epi16(static_cast<short>(Byte255(M)));
   const __m256i one = _mm256_set1_epi16(1);

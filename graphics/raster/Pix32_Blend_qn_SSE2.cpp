@@ -115,6 +115,12 @@ void BlendLine_SSE2(const TColor32* Src, PColor32 Dst, Integer Count) {
   for (; i < Count; ++i) Dst[i] = Pack(Over16(Unpack(Src[i]), Unpack(Dst[i])));
 }
 
+void BlendLineFrom_SSE2(const TColor32* Src, const TColor32* Back, PColor32 Dst, Integer Count) {
+  Integer i = 0;
+  for (; i + 4 <= Count; i += 4) Store4(Dst + i, Over4(Load4(Src + i), Load4(Back + i)));
+  for (; i < Count; ++i) Dst[i] = Pack(Over16(Unpack(Src[i]), Unpack(Back[i])));
+}
+
 void BlendLineEx_SSE2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32 M) {
   // A zero source alpha or a zero weight leaves the pixel as the
   // interpolation would, so the vector loop needs no skips.

@@ -37,6 +37,9 @@ QN_BLEND_VARIANTS(Pas)
 QN_BLEND_VARIANTS(SSE2)
 #undef QN_BLEND_VARIANTS
 
+// BlendLine of the same form with the old destination read from Back.
+void BlendLineFrom_SSE2(const TColor32* Src, const TColor32* Back, PColor32 Dst, Integer Count);
+
 // Plain-only routines.
 TColor32 MergeReg_Table(TColor32 F, TColor32 B);
 TColor32 MergeReg_Pas(TColor32 F, TColor32 B);
@@ -54,5 +57,7 @@ void BlendLineEx_AVX2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32
 void CombineLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count, TColor32 W);
 void BlendMems_AVX2(TColor32 F, PColor32 B, Integer Count);
 void MergeLine_AVX2(const TColor32* Src, PColor32 Dst, Integer Count);
+void BlendRowsFrom_AVX2(const TColor32* Src, size_t SrcStride, const TColor32* Back, size_t BackStride, PColor32 Dst,
+                        size_t DstStride, Integer Count, Integer Rows);
 
 }  // namespace qn::blend

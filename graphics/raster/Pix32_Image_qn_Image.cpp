@@ -1,8 +1,11 @@
 // The image control: one bitmap placed and scaled in the control, layers on
 // top, the buffer built by the paint stages once per invalid rectangle.
 #include <algorithm>
+#include <typeinfo>
 
+#include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_Image_qn.h"
+#include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_MicroTiles_qn.h"
 #include "platform/rtl/Math.h"
 #include "platform/vcl/Forms.h"
@@ -450,8 +453,130 @@ void TCustomImage32_qn::SetupBitmap(bool DoClear, TColor32 ClearColor) {
 
 // --- Painting
 
+namespace {
+
+// The layers from index First up, as the layer stage draws them.
+void DrawLayersFrom(TLayerCollection* Layers, Cardinal Mask, TBitmap32* Dest, Integer First) {
+  // Most layers of a partial repaint lie outside the rectangle repainted:
+  // the kept places tell them apart without touching the layers. A layer
+  // that paints may change the others; the places are then asked again.
+  const TLayerCollection::TPaintPlace* places = Layers->PaintPlaces();
+  Cardinal stamp = Layers->PlacesStamp();
+  for (Integer i = First; i < Layers->Count(); ++i) {
+    if (Layers->PlacesStamp() != stamp) {
+      places = Layers->PaintPlaces();
+      stamp = Layers->PlacesStamp();
+    }
+    const TLayerCollection::TPaintPlace& place = places[i];
+    if (place.Known) {
+      // The test the layer's own paint starts with.
+      TRect visible;
+      if (!vcl::IntersectRect(visible, place.Rect, Dest->ClipRect())) continue;
+    }
+    TCustomLayer* layer = Layers->Items(i);
+    if (layer->LayerOptions() & Mask) layer->DoPaint(Dest);
+  }
+}
+
+inline TRect Meet(const TRect& A, const TRect& B) {
+  return TRect(std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+               std::min(A.Bottom, B.Bottom));
+}
+inline bool Empty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
+
+void CopyRows(TBitmap32* Bitmap, const TRect& BitmapRect, TBitmap32* Dest, const TRect& Area) {
+  if (Empty(Area)) return;
+  MoveLongwordRows(Bitmap->GetPixelPtr(Area.Left - BitmapRect.Left, Area.Top - BitmapRect.Top),
+                   static_cast<size_t>(Bitmap->Width()), Dest->GetPixelPtr(Area.Left, Area.Top),
+                   static_cast<size_t>(Dest->Width()), Area.Right - Area.Left, Area.Bottom - Area.Top);
+}
+
+// The bitmap stage followed by the first layer that paints in the clip
+// rectangle, in one pass where that gives the same pixels: the part of the
+// rectangle under the layer is blended from the bitmap straight into Dest
+// instead of being copied there first and blended over. In a partial repaint
+// a moved layer covers most of what is repainted, so most of the copy goes.
+// Only the plain case qualifies: the bitmap copied 1:1 and opaque, the
+// layer a plain bitmap layer blended 1:1 whose part of the rectangle lies on
+// the bitmap, and nothing else painting before it. Anything else returns -1
+// with nothing drawn, for the stages to draw as they would; otherwise the
+// index of the layer drawn.
+Integer DrawBitmapUnderFirstLayer(TBitmap32* Bitmap, const TRect& BitmapRect, TLayerCollection* Layers,
+                                  Cardinal Mask, TBitmap32* Dest) {
+  const TRect& r = BitmapRect;
+  if (Dest->MeasuringMode() || Bitmap == Dest || Bitmap->Empty() || Bitmap->DrawMode() != TDrawMode::dmOpaque ||
+      r.Right - r.Left != Bitmap->Width() || r.Bottom - r.Top != Bitmap->Height())
+    return -1;
+  const TRect& clip = Dest->ClipRect();
+  const TRect back = Meet(Meet(clip, Dest->BoundsRect()), r);
+  if (Empty(back)) return -1;
+  const TLayerCollection::TPaintPlace* places = Layers->PaintPlaces();
+  Integer first = 0;
+  for (; first < Layers->Count(); ++first) {
+    const TLayerCollection::TPaintPlace& place = places[first];
+    TRect visible;
+    // A layer of unknown place may paint anywhere.
+    if (place.Known && !vcl::IntersectRect(visible, place.Rect, clip)) continue;
+    if (!(Layers->Items(first)->LayerOptions() & Mask)) continue;
+    if (!place.Known) return -1;
+    break;
+  }
+  if (first == Layers->Count()) return -1;
+  // A known place is that of a plain bitmap layer without a paint handler.
+  auto* layer = static_cast<TBitmapLayer*>(Layers->Items(first));
+  TBitmap32* src = layer->Bitmap();
+  if (src->Empty() || src == Dest || layer->Cropped() || src->DrawMode() != TDrawMode::dmBlend ||
+      src->CombineMode() != TCombineMode::cmBlend || src->MasterAlpha() < 255)
+    return -1;
+  // Where and how the layer's own paint would draw.
+  const TRect dst = MakeRect(layer->GetAdjustedLocation(), TRectRounding::rrClosest);
+  if (dst.Right - dst.Left != src->Width() || dst.Bottom - dst.Top != src->Height()) return -1;
+  const TRect a = Meet(Meet(clip, Dest->BoundsRect()), dst);
+  if (Empty(a) || a.Left < r.Left || a.Top < r.Top || a.Right > r.Right || a.Bottom > r.Bottom) return -1;
+
+  Bitmap->Lock();
+  // The bitmap around the layer: the bands above and below it, and beside it.
+  CopyRows(Bitmap, r, Dest, TRect(back.Left, back.Top, back.Right, a.Top));
+  CopyRows(Bitmap, r, Dest, TRect(back.Left, a.Bottom, back.Right, back.Bottom));
+  CopyRows(Bitmap, r, Dest, TRect(back.Left, a.Top, a.Left, a.Bottom));
+  CopyRows(Bitmap, r, Dest, TRect(a.Right, a.Top, back.Right, a.Bottom));
+  BlendRowsFrom(src->GetPixelPtr(a.Left - dst.Left, a.Top - dst.Top), static_cast<size_t>(src->Width()),
+                Bitmap->GetPixelPtr(a.Left - r.Left, a.Top - r.Top), static_cast<size_t>(Bitmap->Width()),
+                Dest->GetPixelPtr(a.Left, a.Top), static_cast<size_t>(Dest->Width()), a.Right - a.Left,
+                a.Bottom - a.Top);
+  EMMS();
+  Bitmap->Unlock();
+  Dest->Changed(r);
+  Dest->Changed(dst);
+  return first;
+}
+
+}  // namespace
+
 void TCustomImage32_qn::RunStages(TBitmap32* Dest) {
-  for (size_t i = 0; i < FPaintStageHandlers.size(); ++i) (this->*FPaintStageHandlers[i])(Dest, FPaintStageNum[i]);
+  const size_t n = FPaintStageHandlers.size();
+  // The bitmap stage and the layer stage right after it may share a pass
+  // (DrawBitmapUnderFirstLayer); only in the library's own classes, which
+  // override neither stage.
+  auto plain = [this] {
+    const std::type_info& t = typeid(*this);
+    return t == typeid(TImage32) || t == typeid(TImgView32) || t == typeid(TCustomImage32_qn) ||
+           t == typeid(TCustomImgView32);
+  };
+  for (size_t i = 0; i < n; ++i) {
+    if (FPaintStageHandlers[i] == &TCustomImage32_qn::ExecDrawBitmap && i + 1 < n &&
+        FPaintStageHandlers[i + 1] == &TCustomImage32_qn::ExecDrawLayers && FBitmapAlign != baTile &&
+        !IsRectEmpty(CachedBitmapRect) && plain()) {
+      const Cardinal mask = FPaintStages->Items(FPaintStageNum[i + 1])->Parameter;
+      const Integer drawn = DrawBitmapUnderFirstLayer(FBitmap.get(), CachedBitmapRect, FLayers.get(), mask, Dest);
+      if (drawn >= 0) {
+        DrawLayersFrom(FLayers.get(), mask, Dest, drawn + 1);
+        ++i;
+        continue;
+      }
+    }
+    (this->*FPaintStageHandlers[i])(Dest, FPaintStageNum[i]);
+  }
 }
 
 TPaintStageHandler TCustomImage32_qn::StageHandler(Cardinal Stage) {
@@ -574,26 +699,7 @@ void TCustomImage32_qn::ExecDrawBitmap(TBitmap32* Dest, Integer) {
 }
 
 void TCustomImage32_qn::ExecDrawLayers(TBitmap32* Dest, Integer StageNum) {
-  const Cardinal mask = FPaintStages->Items(StageNum)->Parameter;
-  // Most layers of a partial repaint lie outside the rectangle repainted:
-  // the kept places tell them apart without touching the layers. A layer
-  // that paints may change the others; the places are then asked again.
-  const TLayerCollection::TPaintPlace* places = FLayers->PaintPlaces();
-  Cardinal stamp = FLayers->PlacesStamp();
-  for (Integer i = 0; i < FLayers->Count(); ++i) {
-    if (FLayers->PlacesStamp() != stamp) {
-      places = FLayers->PaintPlaces();
-      stamp = FLayers->PlacesStamp();
-    }
-    const TLayerCollection::TPaintPlace& place = places[i];
-    if (place.Known) {
-      // The test the layer's own paint starts with.
-      TRect visible;
-      if (!vcl::IntersectRect(visible, place.Rect, Dest->ClipRect())) continue;
-    }
-    TCustomLayer* layer = FLayers->Items(i);
-    if (layer->LayerOptions() & mask) layer->DoPaint(Dest);
-  }
+  DrawLayersFrom(FLayers.get(), FPaintStages->Items(StageNum)->Parameter, Dest, 0);
 }
 
 void TCustomImage32_qn::ExecControlFrame(TBitmap32* Dest, Integer) {

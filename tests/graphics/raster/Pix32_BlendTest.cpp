@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "graphics/raster/Pix32_Bindings_qn.h"
 #include "graphics/raster/Pix32_Blend_qn.h"
@@ -380,6 +383,85 @@ TEST(Pix32_Blend_qn, MergeLineFollowsTheBoundBlendReg) {
         MergeLine(src.data(), dst.data(), 37);
         ASSERT_EQ(dst, want) << Label(blend) << " " << Label(merge);
       }
+    }
+  }
+}
+
+namespace {
+// Sources in runs of clear, opaque and partly covered pixels, so that whole
+// vector blocks of each kind occur as well as mixed ones.
+std::vector<TColor32> SourceRuns(Gen& g, int N) {
+  std::vector<TColor32> v(static_cast<size_t>(N));
+  for (int i = 0; i < N;) {
+    const int run = 1 + static_cast<int>(g.rng() % 20);
+    const unsigned kind = g.rng() % 3;
+    for (int k = 0; k < run && i < N; ++k, ++i) {
+      const TColor32 a = kind == 0 ? 0 : kind == 1 ? 255 : TColor32(g.Byte());
+      v[size_t(i)] = (g.Pixel() & 0x00FFFFFFu) | a << 24;
+    }
+  }
+  return v;
+}
+}  // namespace
+
+// A blend onto a background read from elsewhere gives, whatever BlendLine is
+// bound, the bytes of copying the background into place and blending there:
+// every length up to 70 and some long rows, each operand misaligned on its
+// own, the destination its own background, and rows apart by strides. No
+// pixel outside Count is written (exact-size blocks: ASan catches a read).
+TEST(Pix32_Blend_qn, BlendFromABackgroundGivesTheBytesOfCopyThenBlend) {
+  Gen g;
+  std::vector<int> counts;
+  for (int n = 0; n <= 70; ++n) counts.push_back(n);
+  for (int n : {127, 255, 256, 257, 300, 531}) counts.push_back(n);
+  for (PFunctionInfo info : rastertest::Variants(BlendRegistry, FID_BLENDLINE)) {
+    rastertest::ForceVariant bind(BlendRegistry, info);
+    for (int n : counts) {
+      for (int so = 0; so < 8; ++so) {
+        for (int d0 = 0; d0 < 8; ++d0) {
+          const int b0 = (so * 3 + d0 + n) % 8;
+          std::vector<TColor32> src(static_cast<size_t>(so)), back(static_cast<size_t>(b0 + n)),
+              dst(static_cast<size_t>(d0 + n));
+          const std::vector<TColor32> runs = SourceRuns(g, n);
+          src.insert(src.end(), runs.begin(), runs.end());
+          for (auto& p : back) p = g.Pixel();
+          for (auto& p : dst) p = g.Pixel();
+          const std::vector<TColor32> backBefore = back, dstBefore = dst;
+          // The two steps.
+          std::vector<TColor32> want(back.begin() + b0, back.end());
+          BlendLine(src.data() + so, want.data(), n);
+
+          BlendLineFrom(src.data() + so, back.data() + b0, dst.data() + d0, n);
+          ASSERT_EQ(back, backBefore);
+          for (int i = 0; i < d0; ++i) ASSERT_EQ(dst[size_t(i)], dstBefore[size_t(i)]);
+          for (int i = 0; i < n; ++i)
+            ASSERT_EQ(dst[size_t(d0 + i)], want[size_t(i)])
+                << Label(info) << " count " << n << " so " << so << " d0 " << d0 << " i " << i;
+
+          // In place: the destination is the background.
+          std::vector<TColor32> self = backBefore;
+          BlendLineFrom(src.data() + so, self.data() + b0, self.data() + b0, n);
+          for (int i = 0; i < b0; ++i) ASSERT_EQ(self[size_t(i)], backBefore[size_t(i)]);
+          for (int i = 0; i < n; ++i)
+            ASSERT_EQ(self[size_t(b0 + i)], want[size_t(i)]) << Label(info) << " in place, count " << n << " i " << i;
+        }
+      }
+    }
+    // Rows: each operand with its own stride, the gaps between rows kept.
+    for (int trial = 0; trial < 200; ++trial) {
+      const int n = static_cast<int>(g.rng() % 80), rows = 1 + static_cast<int>(g.rng() % 6);
+      const size_t ss = size_t(n) + g.rng() % 9, bs = size_t(n) + g.rng() % 9, ds = size_t(n) + g.rng() % 9;
+      const std::vector<TColor32> src = SourceRuns(g, static_cast<int>(ss) * rows);
+      std::vector<TColor32> back(bs * size_t(rows)), dst(ds * size_t(rows));
+      for (auto& p : back) p = g.Pixel();
+      for (auto& p : dst) p = g.Pixel();
+      std::vector<TColor32> want = dst;
+      for (int y = 0; y < rows; ++y) {
+        std::copy_n(back.begin() + std::ptrdiff_t(bs * size_t(y)), n, want.begin() + std::ptrdiff_t(ds * size_t(y)));
+        BlendLine(src.data() + ss * size_t(y), want.data() + ds * size_t(y), n);
+      }
+      BlendRowsFrom(src.data(), ss, back.data(), bs, dst.data(), ds, n, rows);
+      ASSERT_EQ(dst, want) << Label(info) << " trial " << trial << " count " << n << " rows " << rows;
     }
   }
 }

@@ -480,7 +480,11 @@ TEST_F(Pix32_Image_qn_Image, KeptLayerPlacesFollowEveryChange) {
         // A handler set or cleared is not a change the control repaints
         // for: a full repaint shows it, and the partial ones after it must
         // keep drawing it wherever they pass over its mark.
-        l->SetOnPaint(Assigned(l->OnPaint()) ? TPaintLayerEvent() : MakeEvent(&marker, &TMarker::Mark));
+        l->SetOnPaint(MakeEvent(&marker, &TMarker::Mark));
+        img->ForceFullInvalidate();
+        usertest::Pump();
+        ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "step " << step << " paint handler";
+        l->SetOnPaint(TPaintLayerEvent());
         img->ForceFullInvalidate();
         what = "paint handler";
         break;
@@ -525,6 +529,170 @@ TEST_F(Pix32_Image_qn_Image, KeptLayerPlacesFollowEveryChange) {
     ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "step " << step << " " << what;
   }
   EXPECT_GE(seen.size(), 10u);
+}
+
+namespace {
+
+// A layer picture in runs of clear, opaque and partly covered pixels.
+void FillRuns(TBitmap32* B, Integer W, Integer H, std::mt19937& Rng) {
+  B->SetSize(W, H);
+  TColor32 a = 0;
+  Integer left = 0;
+  for (Integer y = 0; y < H; ++y)
+    for (Integer x = 0; x < W; ++x) {
+      if (left-- <= 0) {
+        const unsigned kind = Rng() % 3;
+        a = kind == 0 ? 0 : kind == 1 ? 255 : 1 + Rng() % 254;
+        left = Integer(Rng() % 12);
+      }
+      B->SetPixel(x, y, a << 24 | (Rng() & 0xFFFFFFu));
+    }
+}
+
+}  // namespace
+
+// Where the bitmap is drawn 1:1 and opaque and the first layer painting in a
+// repainted rectangle is a plain bitmap layer blended 1:1 over the bitmap,
+// that layer is blended from the bitmap straight into the buffer. Small moves
+// (most of the repainted rectangle under the moved layer) mixed with changes
+// that take each of those conditions away and give it back, on the plain
+// control class: the window matches a full render after every step.
+TEST_F(Pix32_Image_qn_Image, FirstLayerBlendedFromTheBitmapMatchesAFullRender) {
+  auto* img = Make<TImage32>(TRect(10, 10, 250, 200));
+  std::mt19937 rng(123);
+  FillPattern(img->Bitmap(), 210, 165);
+  // Partly covered bitmap pixels show whether it is drawn opaque or blended.
+  img->Bitmap()->FillRectS(40, 30, 120, 60, 0x60C03050u);
+  img->SetBitmapAlign(baCustom);
+  img->SetScaleMode(smScale);
+  img->SetOffsetHorz(10);
+  img->SetOffsetVert(10);
+  img->SetColor(TColor(RGB(30, 40, 60)));
+  TMarker marker;
+  auto add = [&](bool Bar) {
+    auto* l = Bar ? new TBarLayer(img->Layers()) : img->Layers()->Add<TBitmapLayer>();
+    FillRuns(l->Bitmap(), 5 + Integer(rng() % 40), 5 + Integer(rng() % 40), rng);
+    l->Bitmap()->SetDrawMode(TDrawMode::dmBlend);
+    const float x = float(Integer(rng() % 200) - 5), y = float(Integer(rng() % 150) - 5);
+    l->SetLocation(TFloatRect(x, y, x + float(l->Bitmap()->Width()), y + float(l->Bitmap()->Height())));
+    return l;
+  };
+  for (int i = 0; i < 7; ++i) add(false);
+  img->SetRepaintMode(rmOptimizer);
+  usertest::Pump();
+  ASSERT_EQ(Mismatches(img, *Reference(img)), 0);
+  std::set<std::string> seen;
+  for (int step = 0; step < 240; ++step) {
+    TLayerCollection* layers = img->Layers();
+    auto* l = static_cast<TBitmapLayer*>(layers->Items(Integer(rng() % unsigned(layers->Count()))));
+    TBitmap32* b = l->Bitmap();
+    const TFloatRect loc = l->Location();
+    std::string what;
+    // A change that takes a condition of the straight blend away is shown,
+    // checked and then undone, so that most steps can still take it.
+    auto checkThenUndo = [&](const char* What, const std::function<void()>& Undo) {
+      usertest::Pump();
+      EXPECT_EQ(Mismatches(img, *Reference(img)), 0) << "step " << step << " " << What;
+      Undo();
+      what = What;
+    };
+    switch (rng() % 19) {
+      case 0: case 1: case 2: case 3: case 4: case 5: {
+        const float dx = float(Integer(rng() % 9) - 4), dy = float(Integer(rng() % 5) - 2);
+        l->SetLocation(TFloatRect(loc.Left + dx, loc.Top + dy, loc.Right + dx, loc.Bottom + dy));
+        what = "move";
+        break;
+      }
+      case 6:
+        b->SetDrawMode(rng() % 2 ? TDrawMode::dmOpaque : TDrawMode::dmTransparent);
+        l->Changed();
+        checkThenUndo("layer draw mode", [&] {
+          b->SetDrawMode(TDrawMode::dmBlend);
+          l->Changed();
+        });
+        break;
+      case 7:
+        b->SetMasterAlpha(Cardinal(rng() % 255));
+        l->Changed();
+        checkThenUndo("master alpha", [&] {
+          b->SetMasterAlpha(255);
+          l->Changed();
+        });
+        break;
+      case 8:
+        b->SetCombineMode(TCombineMode::cmMerge);
+        l->Changed();
+        checkThenUndo("combine mode", [&] {
+          b->SetCombineMode(TCombineMode::cmBlend);
+          l->Changed();
+        });
+        break;
+      case 9:
+        l->SetLocation(TFloatRect(loc.Left, loc.Top, loc.Left + float(b->Width()) * 1.5f,
+                                  loc.Top + float(b->Height()) * 1.5f));
+        checkThenUndo("stretch", [&] { l->SetLocation(loc); });
+        break;
+      case 10:
+        l->SetCropped(true);
+        checkThenUndo("cropped", [&] { l->SetCropped(false); });
+        break;
+      case 11:
+        l->SetOnPaint(MakeEvent(&marker, &TMarker::Mark));
+        img->ForceFullInvalidate();
+        checkThenUndo("paint handler", [&] {
+          l->SetOnPaint(TPaintLayerEvent());
+          img->ForceFullInvalidate();
+        });
+        break;
+      case 12:
+        l->SetVisible(!l->Visible());
+        what = "visibility";
+        break;
+      case 13:
+        l->SetIndex(Integer(rng() % unsigned(layers->Count())));
+        what = "index";
+        break;
+      case 14:
+        if (layers->Count() < 12) add(false);
+        else if (layers->Count() > 3) delete l;
+        what = "add or delete";
+        break;
+      case 17: {
+        // A descendant painting beyond its place, under or over the others.
+        TBitmapLayer* bar = add(true);
+        bar->SetIndex(Integer(rng() % unsigned(layers->Count())));
+        checkThenUndo("descendant", [&] { delete bar; });
+        break;
+      }
+      case 15:
+        img->Bitmap()->SetDrawMode(TDrawMode::dmBlend);
+        img->ForceFullInvalidate();
+        checkThenUndo("bitmap draw mode", [&] {
+          img->Bitmap()->SetDrawMode(TDrawMode::dmOpaque);
+          img->ForceFullInvalidate();
+        });
+        break;
+      case 16:
+        img->SetScale(1.5f);
+        checkThenUndo("image scale", [&] { img->SetScale(1.0f); });
+        break;
+      default:
+        if (rng() % 3 == 0) {
+          img->SetBitmapAlign(img->BitmapAlign() == baCustom ? baCenter : baCustom);
+          what = "alignment";
+        } else {
+          // Layers near the edge hang off the bitmap or come back onto it.
+          img->SetOffsetHorz(float(Integer(rng() % 31) - 5));
+          img->SetOffsetVert(float(Integer(rng() % 31) - 5));
+          what = "offset";
+        }
+        break;
+    }
+    usertest::Pump();
+    seen.insert(what);
+    ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "step " << step << " " << what;
+  }
+  EXPECT_GE(seen.size(), 14u);
 }
 
 namespace {

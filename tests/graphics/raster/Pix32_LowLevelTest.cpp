@@ -137,13 +137,17 @@ TEST(Pix32_LowLevel_qn, MoveLongwordCopiesLikeMemmoveAtEveryLengthAndAlignment) 
   }
 }
 
-// A block of rows moves as each row would with MoveLongword: short rows and
-// rows long enough for the wide moves, at any offset within the rows and
+// A block of rows moves as each row would with MoveLongword: narrow rows,
+// short rows and rows long enough for the wide moves, at any offset within the rows and
 // with strides of both bitmaps unlike; what lies between the rows and
 // around the block stays as it was.
 TEST(Pix32_LowLevel_qn, MoveLongwordRowsMovesEachRowAndNothingElse) {
   std::mt19937 rng(11);
-  for (Integer count : {0, 1, 7, 63, 64, 67, 100, 130, 300}) {
+  // Every count up to 70 meets each way of moving a narrow row.
+  std::vector<Integer> counts;
+  for (Integer n = 0; n <= 70; ++n) counts.push_back(n);
+  for (Integer n : {100, 130, 300}) counts.push_back(n);
+  for (Integer count : counts) {
     for (Integer rows : {0, 1, 5}) {
       for (int offset = 0; offset < 8; offset += 3) {
         const size_t srcStride = static_cast<size_t>(count) + 13, dstStride = static_cast<size_t>(count) + 29;
