@@ -70,7 +70,7 @@ QN_GDI_AVX2 void FillRowAVX2(uint32_t* d, size_t n, uint32_t v) {
   while (n-- > 0) *d++ = v;
 }
 
-QN_GDI_AVX2 void CopyRowAVX2(const uint32_t* s, uint32_t* d, size_t n) {
+QN_GDI_AVX2 inline __attribute__((always_inline)) void CopyRowBodyAVX2(const uint32_t* s, uint32_t* d, size_t n) {
   // Source and target never overlap. Repainted rectangles make many short
   // rows, so their ends are single unaligned stores that overlap the
   // aligned ones instead of pixel loops.
@@ -116,6 +116,25 @@ QN_GDI_AVX2 void CopyRowAVX2(const uint32_t* s, uint32_t* d, size_t n) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 8), last);
 }
 
+QN_GDI_AVX2 void CopyRowAVX2(const uint32_t* s, uint32_t* d, size_t n) { CopyRowBodyAVX2(s, d, n); }
+
+QN_GDI_AVX2 void CopyRowsAVX2(const uint32_t* s, ptrdiff_t sStride, uint32_t* d, ptrdiff_t dStride, size_t n,
+                              size_t rows) {
+  for (; rows > 0; --rows) {
+    CopyRowBodyAVX2(s, d, n);
+    s = reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(s) + sStride);
+    d = reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(d) + dStride);
+  }
+}
+
+void CopyRowsPlain(const uint32_t* s, ptrdiff_t sStride, uint32_t* d, ptrdiff_t dStride, size_t n, size_t rows) {
+  for (; rows > 0; --rows) {
+    std::memcpy(d, s, n * 4);
+    s = reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(s) + sStride);
+    d = reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(d) + dStride);
+  }
+}
+
 QN_GDI_AVX2 void OverRowAVX2(const uint32_t* s, uint32_t* d, size_t n) {
   const __m256i alpha = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
   const __m256i ones = _mm256_set1_epi32(-1);
@@ -158,14 +177,17 @@ QN_GDI_AVX2 void NearestRowAVX2(const uint32_t* s, const int* cols, uint32_t* d,
 struct TRowForms {
   void (*Fill)(uint32_t*, size_t, uint32_t);
   void (*Copy)(const uint32_t*, uint32_t*, size_t);
+  // A repainted rectangle makes many short rows, where a call per row costs
+  // a good part of the copy: the rows are looped over inside.
+  void (*CopyRows)(const uint32_t*, ptrdiff_t, uint32_t*, ptrdiff_t, size_t, size_t);
   void (*Over)(const uint32_t*, uint32_t*, size_t);
   void (*Nearest)(const uint32_t*, const int*, uint32_t*, size_t);
 };
 
 TRowForms PickForms() {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) return {FillRowAVX2, CopyRowAVX2, OverRowAVX2, NearestRowAVX2};
-  return {FillRowPlain, CopyRowPlain, OverRowPlain, NearestRowPlain};
+  if (__builtin_cpu_supports("avx2")) return {FillRowAVX2, CopyRowAVX2, CopyRowsAVX2, OverRowAVX2, NearestRowAVX2};
+  return {FillRowPlain, CopyRowPlain, CopyRowsPlain, OverRowPlain, NearestRowPlain};
 }
 
 const TRowForms& Forms() {
@@ -178,14 +200,7 @@ const TRowForms& Forms() {
 void FillRow(uint32_t* d, size_t n, uint32_t v) { Forms().Fill(d, n, v); }
 void CopyRow(const uint32_t* s, uint32_t* d, size_t n) { Forms().Copy(s, d, n); }
 void CopyRows(const uint32_t* s, ptrdiff_t sStride, uint32_t* d, ptrdiff_t dStride, size_t n, size_t rows) {
-  // The form is looked up once: a repainted rectangle makes many short
-  // rows, where a lookup and a call per row cost about as much as the copy.
-  const auto copy = Forms().Copy;
-  for (; rows > 0; --rows) {
-    copy(s, d, n);
-    s = reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(s) + sStride);
-    d = reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(d) + dStride);
-  }
+  Forms().CopyRows(s, sStride, d, dStride, n, rows);
 }
 void OverRow(const uint32_t* s, uint32_t* d, size_t n) { Forms().Over(s, d, n); }
 void NearestRow(const uint32_t* s, const int* cols, uint32_t* d, size_t n) { Forms().Nearest(s, cols, d, n); }

@@ -4,7 +4,9 @@
 // transfer run once each way on identical destinations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "platform/gdi/GdiRows.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
@@ -205,6 +207,25 @@ TEST(Platform_GdiBlt, RowLoopsOnEveryLengthAndAlignment) {
       for (int i = 0; i < n; ++i) ref[size_t(off + i)] = s[size_t(cols[size_t(i)])];
       gdi::NearestRow(s.data(), cols.data(), out.data() + off, size_t(n));
       ASSERT_EQ(out, ref) << "nearest, offset " << off << " length " << n;
+    }
+}
+
+// Blocks of rows: every row length up to 70 (short, overlapping-end and
+// aligned-loop rows) at every destination alignment, from rows 75 pixels
+// apart into rows 83 apart; the pixels between the rows stay.
+TEST(Platform_GdiBlt, CopyRowsMovesEveryRowAndNothingBetween) {
+  std::mt19937 rng(41);
+  constexpr int kRows = 5, kSrc = 75, kDst = 83;
+  std::vector<uint32_t> s(size_t(kSrc) * kRows), d(size_t(kDst) * kRows + 8);
+  for (int n = 0; n <= 70; ++n)
+    for (int off = 0; off < 8; ++off) {
+      for (auto& v : s) v = rng();
+      for (auto& v : d) v = rng();
+      std::vector<uint32_t> ref = d, out = d;
+      for (int y = 0; y < kRows; ++y)
+        std::copy(s.begin() + y * kSrc, s.begin() + y * kSrc + n, ref.begin() + off + y * kDst);
+      gdi::CopyRows(s.data(), kSrc * 4, out.data() + off, kDst * 4, size_t(n), kRows);
+      ASSERT_EQ(out, ref) << "length " << n << " offset " << off;
     }
 }
 
