@@ -102,10 +102,10 @@ class TsdSymbolTable : public TDebugComponent {
   Integer AddString(std::string_view S);
   // AddString inline, for the parser's loops: mostly a text met lately,
   // answered without a call.
-  [[gnu::always_inline]] Integer AddView(std::string_view S);
+  [[gnu::always_inline]] Integer AddView(std::string_view S) { return AddKnown<false>(S); }
   // AddView for text with 16 bytes readable from its start on (see
   // sd_detail::KeyOfPadded), such as a view into the parser's text.
-  [[gnu::always_inline]] Integer AddPadded(std::string_view S);
+  [[gnu::always_inline]] Integer AddPadded(std::string_view S) { return AddKnown<true>(S); }
   // "" for ids <= 0; "" and the warning "string ID not found" past the end.
   UTF8String GetString(Integer ID);
   // The bytes without a copy; empty for any id that names no symbol.
@@ -171,6 +171,10 @@ class TsdSymbolTable : public TDebugComponent {
   };
   TSlot* FindSlot(std::string_view S, size_t Hash);
   struct TRecent;
+  // AddView and AddPadded: the texts met lately first, their key words read
+  // with KeyOfPadded when Padded.
+  template <bool Padded>
+  [[gnu::always_inline]] Integer AddKnown(std::string_view S);
   // AddString past the texts met lately: N > 0 bytes at P with their key
   // words, and the entry of the texts met lately they go to.
   [[gnu::noinline]] Integer AddKeyed(const char* P, size_t N, UInt64 K0, UInt64 K1, TRecent& Recent);
@@ -261,7 +265,8 @@ class TsdSymbolTable : public TDebugComponent {
   UInt64 FEpoch = UInt64(1) << 32;  // in the high half; 0 in an empty entry
 };
 
-inline Integer TsdSymbolTable::AddView(std::string_view S) {
+template <bool Padded>
+inline Integer TsdSymbolTable::AddKnown(std::string_view S) {
   // Small and without calls for the texts met lately, most of a document's:
   // names, indentation, common values, all short. Up to 16 bytes, length
   // and key are the text, so such a text is answered without touching its
@@ -269,19 +274,7 @@ inline Integer TsdSymbolTable::AddView(std::string_view S) {
   const size_t n = S.size();
   const char* p = S.data();
   if (n - 1 < 16) {
-    const sd_detail::TKey k = sd_detail::KeyOf(p, n);
-    TRecent& recent = FRecent[sd_detail::RecentOf(k.K0, k.K1, n)];
-    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return IdOf(recent.Sym);
-    return AddKeyed(p, n, k.K0, k.K1, recent);
-  }
-  return n ? AddLong(p, n) : 0;
-}
-
-inline Integer TsdSymbolTable::AddPadded(std::string_view S) {
-  const size_t n = S.size();
-  const char* p = S.data();
-  if (n - 1 < 16) {
-    const sd_detail::TKey k = sd_detail::KeyOfPadded(p, n);
+    const sd_detail::TKey k = Padded ? sd_detail::KeyOfPadded(p, n) : sd_detail::KeyOf(p, n);
     TRecent& recent = FRecent[sd_detail::RecentOf(k.K0, k.K1, n)];
     if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return IdOf(recent.Sym);
     return AddKeyed(p, n, k.K0, k.K1, recent);
