@@ -705,14 +705,6 @@ inline Integer NonEmptyRunEnd(const TMicroTile* Row, Integer X, Integer Limit) {
                         std::clamp(R.Right, Clip.Left, Clip.Right), std::clamp(R.Bottom, Clip.Top, Clip.Bottom));
 }
 
-// Whether an exact run of a row that reaches tile A goes on into tile B
-// beside it: from a tile that reaches its right edge into one that starts
-// at its left edge with the same top and bottom.
-inline bool RunGoesOn(TMicroTile A, TMicroTile B) {
-  return B != MICROTILE_EMPTY && MicroTileRight(A) == MICROTILE_SIZE && MicroTileLeft(B) == 0 &&
-         ((static_cast<Cardinal>(A) ^ static_cast<Cardinal>(B)) & 0x00FF00FFu) == 0;
-}
-
 // The rectangles of a map, in the order the scan makes them.
 //
 // Runs start at marked tiles only (an unmarked tile is empty) and follow
@@ -895,34 +887,43 @@ class TRectCollector {
   __m128i GrowDown(const TMicroTile* Row, TMicroTile T, Integer X, Integer Last, Integer Y, TBelow& B, __m128i R) {
     const TColumnBits runBits = X >> 6 == Last >> 6 ? WordRange(X >> 6, X, Last) : 0;
     if (!runBits) return R;
-    const Integer n = Last - X + 1;
-    const unsigned wantLo = n >= 4 ? 0xFu : (1u << n) - 1, wantHi = n > 4 ? (1u << (n - 4)) - 1 : 0;
+    const unsigned want = (2u << (Last - X)) - 1;
     const __m128i edges = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
     const __m128i lo = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + X)), edges);
     const __m128i hi = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + X + 4)), edges);
-    const bool fromLeft = X > FFirstCol && MicroTileLeft(T) == 0, toRight = Last < FLastCol;
+    // The tiles below have the run's left and right edges, so a run joins
+    // from the left only into a first tile at its left edge, and goes on to
+    // the right only from a last tile at its right edge.
+    const bool fromLeft = X > FFirstCol && MicroTileLeft(T) == 0;
+    const bool toRight = Last < FLastCol && MicroTileRight(Row[Last]) == MICROTILE_SIZE;
     const Integer columns = FLastCol + 1;
     TColumnBits* k = FSkip + static_cast<size_t>(Y + 1 - FSkipTop) * FStride + (X >> 6);
     const TMicroTile* b = Row + columns;
     Integer below = Y + 1, bottom = 0;
     for (; below < FRowsEnd; ++below, b += columns, k += FStride) {
-      const TMicroTile first = b[X];
-      const Cardinal rows = static_cast<Cardinal>(first) & 0x00FF00FFu;
+      const Cardinal rows = static_cast<Cardinal>(b[X]) & 0x00FF00FFu;
       if (rows & 0x00FF0000u) break;
       const __m128i v = _mm_set1_epi32(static_cast<int>(rows));
-      const unsigned mLo = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
-          _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X)), _mm_or_si128(lo, v)))));
-      const unsigned mHi = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
-          _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X + 4)), _mm_or_si128(hi, v)))));
-      if ((mLo & wantLo) != wantLo || (mHi & wantHi) != wantHi) break;
-      if (fromLeft && b[X - 1] != MICROTILE_EMPTY && RunGoesOn(b[X - 1], first)) break;
-      if (toRight && RunGoesOn(b[Last], b[Last + 1])) break;
+      const unsigned m =
+          static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X)), _mm_or_si128(lo, v))))) |
+          static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X + 4)), _mm_or_si128(hi, v)))))
+              << 4;
+      if ((m & want) != want) break;
+      // A tile before that reaches its right edge with the same top and
+      // bottom; a non-empty tile after that starts at its left edge with
+      // them.
+      if (fromLeft && (static_cast<Cardinal>(b[X - 1]) & 0x00FFFFFFu) == (rows | MICROTILE_SIZE << 8)) break;
+      if (toRight && b[Last + 1] != MICROTILE_EMPTY && (static_cast<Cardinal>(b[Last + 1]) & 0xFFFF00FFu) == rows)
+        break;
       *k |= runBits;
-      bottom = below * MICROTILE_SIZE + MicroTileBottom(static_cast<TMicroTile>(rows));
-      if (bottom != (below + 1) * MICROTILE_SIZE) {
+      if ((rows & 0xFF) != MICROTILE_SIZE) {
+        bottom = below * MICROTILE_SIZE + static_cast<Integer>(rows & 0xFF);
         ++below;
         break;
       }
+      bottom = (below + 1) * MICROTILE_SIZE;
     }
     if (below == Y + 1) return R;
     B.Row = below;
