@@ -1563,11 +1563,25 @@ class TPlainXml : public TDebugComponent {
   TXmlNode* ParseSubstituteContentFromNode(TXmlNode* Node, const UTF8String& Substitute);
 
   const TsdXmlNodeEvent& OnNodeNew() const { return FOnNodeNew; }
-  void SetOnNodeNew(const TsdXmlNodeEvent& Value) { FOnNodeNew = Value; }
+  void SetOnNodeNew(const TsdXmlNodeEvent& Value) {
+    FOnNodeNew = Value;
+    NoteHandlers();
+  }
   const TsdXmlNodeEvent& OnNodeLoaded() const { return FOnNodeLoaded; }
-  void SetOnNodeLoaded(const TsdXmlNodeEvent& Value) { FOnNodeLoaded = Value; }
+  void SetOnNodeLoaded(const TsdXmlNodeEvent& Value) {
+    FOnNodeLoaded = Value;
+    NoteHandlers();
+  }
   const TXmlProgressEvent& OnProgress() const { return FOnProgress; }
-  void SetOnProgress(const TXmlProgressEvent& Value) { FOnProgress = Value; }
+  void SetOnProgress(const TXmlProgressEvent& Value) {
+    FOnProgress = Value;
+    NoteHandlers();
+  }
+  // Whether any of the three handlers above is set: the parser asks once
+  // where it would report a node several times in a row. Read again after
+  // anything that may run outside code (a handler, a report), which may set
+  // one.
+  bool HasNodeHandlers() const { return FHasNodeHandlers; }
 
   void DoNodeNew(TXmlNode* ANode) {
     if (Assigned(FOnNodeNew)) FOnNodeNew(this, ANode);
@@ -1620,6 +1634,8 @@ class TPlainXml : public TDebugComponent {
   TsdXmlNodeEvent FOnNodeNew;
   TsdXmlNodeEvent FOnNodeLoaded;
   TXmlProgressEvent FOnProgress;
+  bool FHasNodeHandlers = false;
+  void NoteHandlers() { FHasNodeHandlers = Assigned(FOnNodeNew) || Assigned(FOnNodeLoaded) || Assigned(FOnProgress); }
 };
 
 // The node's ways to its document, inline: the parser takes them for every

@@ -436,11 +436,14 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
               opened = true;
               break;
             }
-            // The rest of the leaf's own parse, as when its list ends.
-            n->DoProgress(P->GetPosition());
+            // The rest of the leaf's own parse, as when its list ends, and
+            // its report as loaded.
+            if (doc->HasNodeHandlers()) n->DoProgress(P->GetPosition());
             --doc->FNestingLevel;
+            if (doc->HasNodeHandlers()) e->DoNodeLoaded(n);
+          } else {
+            e->DoNodeLoaded(n);
           }
-          e->DoNodeLoaded(n);
         } else {
           // Null exactly for a kind without a node class.
           TXmlNode* n = NewParsedNode(t, doc);
@@ -553,12 +556,14 @@ bool TsdContainerNode::ScanAttributes(TsdXmlParser* P, const char* q, char& Stop
           while (n1 > n0 && static_cast<unsigned char>(n1[-1]) <= 32) --n1;
           auto* a = TsdNodeArena::Make<TsdAttribute>(doc->NodeArena(), doc);
           AddParsedAttribute(a);
-          DoNodeNew(a);
+          if (doc->HasNodeHandlers()) DoNodeNew(a);
           a->SetParsed(doc->SymbolTable(), std::string_view(n0, static_cast<size_t>(n1 - n0)), *v,
                        std::string_view(v + 1, static_cast<size_t>(close - v - 1)));
           q = close + 1;
-          DoProgress(P->PositionAt(q));
-          DoNodeLoaded(a);
+          if (doc->HasNodeHandlers()) {
+            DoProgress(P->PositionAt(q));
+            DoNodeLoaded(a);
+          }
           continue;
         }
       }
@@ -582,7 +587,7 @@ TsdElement::TStartTagRead TsdElement::ParseStartTag(TsdXmlParser* P, char& Stop)
   // A document always has its table.
   TPlainXml* doc = Document();
   FNameID = doc ? doc->SymbolTable()->AddPadded(std::string_view(p, static_cast<size_t>(q - p))) : 0;
-  DoNodeNew(this);
+  if (doc && doc->HasNodeHandlers()) DoNodeNew(this);
   return ScanAttributes(P, q, Stop) ? stWhole : stPartial;
 }
 
@@ -658,8 +663,10 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
   c->SetCoreView(doc->SymbolTable(), std::string_view(Q, static_cast<size_t>(e - Q)));
   Integer at = AddParsedChild(c);
   if (FValueIndex < 0) FValueIndex = at;
-  DoNodeNew(c);
-  DoNodeLoaded(c);
+  if (doc->HasNodeHandlers()) {
+    DoNodeNew(c);
+    DoNodeLoaded(c);
+  }
   if (keep && Lt > e) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(doc->SymbolTable(), std::string_view(e, static_cast<size_t>(Lt - e)));

@@ -711,3 +711,80 @@ TEST(PlainXml_qn_Parser, EndTagInPlaceOnlyForTheWholeName) {
     }
   }
 }
+
+TEST(PlainXml_qn_Parser, HandlersSetDuringAParseSeeEveryEventFromThenOn) {
+  // The parser leaves the node events out while no handler is set, asking
+  // again after anything that may run a handler: one set by another handler
+  // part way through, or by a report's handler, sees every event from then
+  // on that a parse with all of them set from the start shows.
+  const std::string texts[] = {
+      "<?xml version=\"1.0\"?>\r\n<r a=\"1\" b='2'>\r\n  <x>t</x>\r\n  <y k=\"v\"/>\r\n  <z>  pad  </z><e></e>\r\n</r>",
+      "<r><a><b c=\"d\" e=\"f\">text &amp; more</b><b/></a>tail<!-- c --><![CDATA[x]]><q>  </q></r>",
+      "<r><a x=\"1\">v</a><b></c><d y='2'>w</d><f z=\"3\"/></r>",
+  };
+  // InstallAt: the "new" event whose handler sets the other two handlers (0:
+  // all set from the start; -k: the k-th report's handler sets all three).
+  auto parse = [](const std::string& text, Integer chunk, int installAt) {
+    TLoad l;
+    TPlainXml* d = l.Doc.get();
+    std::vector<std::string> trace;
+    int news = 0, reports = 0;
+    auto others = [&]() {
+      d->SetOnNodeLoaded(TsdXmlNodeEvent([&](TObject*, TXmlNode* n) {
+        trace.push_back("loaded " + n->ElementTypeName() + " " + n->GetName() + "=" + n->GetValue());
+      }));
+      d->SetOnProgress(TXmlProgressEvent([&](TObject*, Int64 pos) { trace.push_back("at " + std::to_string(pos)); }));
+    };
+    auto onNew = TsdXmlNodeEvent([&](TObject*, TXmlNode* n) {
+      trace.push_back("new " + n->ElementTypeName());
+      if (++news == installAt) others();
+    });
+    d->SetOnDebugOut(TsdDebugEvent([&](TObject*, TsdWarnStyle, const UTF8String& m) {
+      trace.push_back("report " + m);
+      if (installAt < 0 && ++reports == -installAt) {
+        d->SetOnNodeNew(onNew);
+        others();
+      }
+    }));
+    if (installAt >= 0) d->SetOnNodeNew(onNew);
+    if (installAt == 0) others();
+    TsdStringStream s(text);
+    TsdXmlParser parser(&s, chunk);
+    parser.SetOwner(d);
+    d->RootNodeList()->Clear();
+    d->ParseStream(&parser);
+    trace.push_back(d->WriteToString());
+    return trace;
+  };
+  for (const std::string& text : texts)
+    for (Integer chunk : {static_cast<Integer>(text.size() + 1), Integer(3)}) {
+      std::vector<std::string> full = parse(text, chunk, 0);
+      int newCount = 0;
+      for (const std::string& t : full) newCount += t.rfind("new ", 0) == 0;
+      ASSERT_GT(newCount, 5);
+      for (int k = 1; k <= newCount; ++k) {
+        // Up to the k-th "new" only the "new" events and reports, then all.
+        std::vector<std::string> expect;
+        size_t i = 0;
+        for (int seen = 0; i < full.size() && seen < k; ++i) {
+          bool isNew = full[i].rfind("new ", 0) == 0;
+          seen += isNew;
+          if (isNew || full[i].rfind("report ", 0) == 0) expect.push_back(full[i]);
+        }
+        expect.insert(expect.end(), full.begin() + static_cast<std::ptrdiff_t>(i), full.end());
+        ASSERT_EQ(parse(text, chunk, k), expect) << text << " chunk " << chunk << " from new " << k;
+      }
+      // Up to the k-th report only the reports, then all.
+      int k = 0;
+      std::vector<std::string> before;
+      for (auto at = full.begin(); at != full.end(); ++at)
+        if (at->rfind("report ", 0) == 0) {
+          ++k;
+          std::vector<std::string> expect = before;
+          expect.insert(expect.end(), at, full.end());
+          ASSERT_EQ(parse(text, chunk, -k), expect) << text << " chunk " << chunk << " from report " << k;
+          before.push_back(*at);
+        }
+      ASSERT_GT(k, 0);
+    }
+}
