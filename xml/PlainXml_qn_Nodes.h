@@ -321,12 +321,7 @@ class TsdXmlParser : public TDebugPersistent {
   // Name unchanged after trimming blanks (Name is not empty, holds no '>'
   // and neither starts nor ends with a blank): the end tag of an element
   // of that name, matched without a search.
-  bool SkipEndTagOf(std::string_view Name) {
-    const char* p = FUtf8Buffer.data() + FUtf8CurrentIdx;
-    if (!EndTagAt(p, FUtf8Buffer.data() + FUtf8Buffer.size(), Name)) return false;
-    FUtf8CurrentIdx += static_cast<Integer>(Name.size() + 1);
-    return true;
-  }
+  bool SkipEndTagOf(std::string_view Name) { return SkipEndTagWith<EndTagAt>(Name); }
   // The same test for text at P before End, without a read.
   [[gnu::always_inline]] static bool EndTagAt(const char* p, const char* End, std::string_view Name) {
     size_t n = Name.size();
@@ -352,9 +347,13 @@ class TsdXmlParser : public TDebugPersistent {
   // start on, a symbol's: the name and the '>' behind it are compared in
   // one 16-byte step whatever the name's length below 16 (the parser's text
   // has that room behind its end, too).
-  bool SkipEndTagOfSymbol(std::string_view Name) {
+  bool SkipEndTagOfSymbol(std::string_view Name) { return SkipEndTagWith<EndTagOfSymbolAt>(Name); }
+  // Consumes Name and the '>' behind it at the read position when Match
+  // finds them there.
+  template <bool (*Match)(const char*, const char*, std::string_view)>
+  bool SkipEndTagWith(std::string_view Name) {
     const char* p = FUtf8Buffer.data() + FUtf8CurrentIdx;
-    if (!EndTagOfSymbolAt(p, FUtf8Buffer.data() + FUtf8Buffer.size(), Name)) return false;
+    if (!Match(p, FUtf8Buffer.data() + FUtf8Buffer.size(), Name)) return false;
     FUtf8CurrentIdx += static_cast<Integer>(Name.size() + 1);
     return true;
   }

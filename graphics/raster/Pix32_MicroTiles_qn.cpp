@@ -467,6 +467,13 @@ void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTil
     } else {
       for (Integer w = w0; w <= w1; ++w) mark(w, WordRange(w, ml, ce));
     }
+    // The first row, the middle rows (all alike), the last row.
+    auto putRows = [&](auto&& Put) __attribute__((always_inline)) {
+      Put(rows, topRow);
+      TMicroTile* row = rows + cols;
+      for (Integer y = 1; y < height - 1; ++y, row += cols) Put(row, MICROTILE_SIZE);
+      if (height > 1) Put(row, bottomRow);
+    };
     if (!marked && ce - ml >= 3) {
       // Four tiles or more a row: the first four and the last four are
       // each one store of the row's edges with its top and bottom, the two
@@ -477,30 +484,22 @@ void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTil
                                           static_cast<int>(tileAt(2)), static_cast<int>(tileAt(3)));
       const __m128i tail = _mm_setr_epi32(static_cast<int>(tileAt(n - 4)), static_cast<int>(tileAt(n - 3)),
                                           static_cast<int>(tileAt(n - 2)), static_cast<int>(last));
-      auto put = [&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
+      putRows([&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
         const __m128i rp = _mm_set1_epi32(static_cast<int>(Rp));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + ml), _mm_or_si128(head, rp));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + ce - 3), _mm_or_si128(tail, rp));
         if (n > 8) [[unlikely]]
           FillSpan(Row + ml + 4, n - 8, inner | Rp);
-      };
-      // The first row, the middle rows (all alike), the last row.
-      put(rows, topRow);
-      TMicroTile* row = rows + cols;
-      for (Integer y = 1; y < height - 1; ++y, row += cols) put(row, MICROTILE_SIZE);
-      if (height > 1) put(row, bottomRow);
+      });
     } else if (!marked) {
-      auto put = [&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
+      // One to three tiles a row.
+      putRows([&](TMicroTile* Row, TMicroTile Rp) __attribute__((always_inline)) {
         Row[ml] = first | Rp;
         if (ce > ml) {
-          FillSpan(Row + ml + 1, ce - ml - 1, inner | Rp);
+          if (ce - ml == 2) Row[ml + 1] = inner | Rp;
           Row[ce] = last | Rp;
         }
-      };
-      put(rows, topRow);
-      TMicroTile* row = rows + cols;
-      for (Integer y = 1; y < height - 1; ++y, row += cols) put(row, MICROTILE_SIZE);
-      if (height > 1) put(row, bottomRow);
+      });
     } else {
       TMicroTile* row = rows;
       for (Integer y = 0; y < height; ++y, row += cols) {

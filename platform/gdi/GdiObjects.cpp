@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 #include "platform/gdi/FontEngine.h"
 #include "platform/gdi/GdiInternal.h"
@@ -143,36 +144,24 @@ TObjectPtr Lookup(HGDIOBJ h) {
   return t.Slots[index].Obj;
 }
 
-static bool RemoveObject(HGDIOBJ h) {
-  uint32_t index, gen;
-  if (!Decode(h, index, gen)) return false;
-  TObjectPtr victim;
-  auto& t = Table();
-  {
-    std::lock_guard g(t.Lock);
-    if (index >= t.Slots.size() || t.Slots[index].Gen != gen || !t.Slots[index].Obj) return false;
-    victim = std::move(t.Slots[index].Obj);
-    t.Slots[index].Obj.reset();
-    t.Free.push_back(index);
-  }
-  return true;  // victim is released outside the lock
-}
-
-// Takes an object of the given kind out of the table, the handle failing
-// from then on; the object lives on with its caller.
-static TObjectPtr TakeObject(HGDIOBJ h, TKind kind) {
+// Takes an object (of the given kind, when one is given) out of the table,
+// the handle failing from then on; the object lives on with its caller.
+static TObjectPtr TakeObject(HGDIOBJ h, std::optional<TKind> kind = std::nullopt) {
   uint32_t index, gen;
   if (!Decode(h, index, gen)) return nullptr;
   auto& t = Table();
   std::lock_guard g(t.Lock);
   if (index >= t.Slots.size() || t.Slots[index].Gen != gen || !t.Slots[index].Obj ||
-      t.Slots[index].Obj->Kind != kind)
+      (kind && t.Slots[index].Obj->Kind != *kind))
     return nullptr;
   TObjectPtr o = std::move(t.Slots[index].Obj);
   t.Slots[index].Obj.reset();
   t.Free.push_back(index);
   return o;
 }
+
+// The object taken out is released here, outside the table's lock.
+static bool RemoveObject(HGDIOBJ h) { return TakeObject(h) != nullptr; }
 
 std::shared_ptr<TDCObj> LookupDC(HDC dc) {
   auto o = Lookup(dc);
