@@ -132,6 +132,9 @@ constexpr size_t kByteBlock = 64 * 1024;
 // Room behind each byte block's end, so that 16 bytes can be read from any
 // symbol's first byte and written at the first free one.
 constexpr size_t kBytePad = 16;
+// The most memory a Clear keeps symbols in for the next document (see
+// Clear): about what a core's own cache holds.
+constexpr size_t kKeptTableBytes = 512 * 1024;
 }  // namespace
 
 [[gnu::always_inline]] inline TsdSymbol* TsdSymbolTable::InitSymbol(TsdSymbol* Sym, const char* Bytes, size_t Count) {
@@ -353,7 +356,14 @@ void TsdSymbolTable::Clear() {
   }
   size_t bytes = FByteUsed;
   for (size_t b = 0; b < FByteBlock && b < FByteBlockUsed.size(); ++b) bytes += FByteBlockUsed[b];
-  if (FSymbolsUsed - live <= live + 1024 && bytes - liveBytes <= liveBytes + 65536) {
+  // Only a table that stays in the cache is kept: finding a kept symbol
+  // again reads its index slot, the symbol and its bytes one after the
+  // other, where a table that starts over reads the slot alone and writes
+  // the rest in order. Beyond the cache, three misses in a row per text
+  // cost more than the copy they save (about 10 % of the time of a 10 MB
+  // document of mostly unique text, loaded again).
+  const size_t touched = FIndex.size() * sizeof(TSlot) + live * sizeof(TsdSymbol) + liveBytes;
+  if (touched <= kKeptTableBytes && FSymbolsUsed - live <= live + 1024 && bytes - liveBytes <= liveBytes + 65536) {
     FByID.clear();
     FPluralSymbolCount = 0;
     return;
