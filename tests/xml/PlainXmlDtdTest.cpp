@@ -194,7 +194,8 @@ TEST(PlainXml_qn_Dtd, EntityRulesJoinWellFormedness) {
 
 TEST(PlainXml_qn_Dtd, ReferencesFoundAtEveryPlaceOfAText) {
   // A reference, a usual one ("&amp;", "&lt;", "&gt;") or the start of one
-  // at every offset around the 32-byte steps of the search, before a
+  // at every offset of the first two 32-byte steps of the search, with the
+  // bytes behind it reaching past a step or not, before a
   // reference or nothing; texts of one document stand back to back in the
   // string table, and a joint of two that reads as a reference is none.
   struct TPiece {
@@ -212,8 +213,8 @@ TEST(PlainXml_qn_Dtd, ReferencesFoundAtEveryPlaceOfAText) {
     return names;
   };
   for (const TPiece& piece : pieces)
-    for (int lead = 0; lead <= 34; ++lead)
-      for (int tail : {0, 33})
+    for (int lead = 0; lead <= 70; ++lead)
+      for (int tail : {0, 3, 33})
         for (bool then : {false, true}) {
           std::string text = std::string(static_cast<size_t>(lead), 'a') + piece.Text +
                              std::string(static_cast<size_t>(tail), 'b') + (then ? "&x;" : "");
