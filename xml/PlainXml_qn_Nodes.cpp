@@ -307,7 +307,7 @@ constexpr size_t kArenaLarge = 8 * 1024;  // larger blocks get a heap block of t
 #endif
 
 void* TsdNodeArena::AllocSlow(std::size_t n) {
-  size_t need = (n + kNodeHeader + 15) & ~size_t(15);
+  size_t need = (n + kNodeHeader + 7) & ~size_t(7);
   char* b;
   UInt64 tag = 0;
 #ifdef QN_XML_HEAP_NODES
