@@ -71,6 +71,14 @@ struct TDropShuffles {
 };
 constexpr TDropShuffles kDropShuffles;
 
+// 32 zero bytes, then 32 bytes of all ones: from 32 - K on, a mask of the
+// lanes from K on.
+alignas(64) constexpr unsigned char kLaneFrom[64] = {
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
 // The CR-only copy of CopyUtf8Normalised 32 bytes a step, while 33 bytes
 // are left (the byte behind a block tells whether its last CR starts a
 // CR LF). Every block takes the same steps, whatever its line breaks: each
@@ -93,6 +101,18 @@ __attribute__((target("avx2,popcnt"))) void CopyCRWide(const unsigned char* s, I
       continue;
     }
     unsigned drop = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(cr, _mm256_cmpeq_epi8(next, kLF))));
+    if (static_cast<unsigned>(_mm256_movemask_epi8(cr)) == drop && (drop & (drop - 1)) == 0) {
+      // The usual block with a line break: one CR LF. The bytes behind
+      // the CR are the block loaded one byte further on, blended in from
+      // the CR's lane; the last byte stored is the next block's first,
+      // which that block writes again.
+      const unsigned k = static_cast<unsigned>(__builtin_ctz(drop));
+      const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneFrom + 32 - k));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(v, next, from));
+      out += 31;
+      i += 32;
+      continue;
+    }
     v = _mm256_blendv_epi8(v, kLF, cr);
     const UInt64* t = kDropShuffles.Idx;
     __m256i shuffle = _mm256_add_epi8(
