@@ -647,7 +647,18 @@ void TXmlNode::FindNodes(const UTF8String& AName, std::vector<TXmlNode*>* AList)
 TsdAttribute* TXmlNode::GetAttributeByName(const UTF8String& AName) const {
   for (Integer i = 0; i < GetNodeCount(); ++i) {
     TXmlNode* n = GetNodes(i);
-    if (n->Is<TsdAttribute>() && SameText(n->GetName(), AName)) return static_cast<TsdAttribute*>(n);
+    if (!n->Is<TsdAttribute>()) continue;
+    auto* a = static_cast<TsdAttribute*>(n);
+    // A plain attribute's name is compared where its document's table
+    // holds it, without a copy; a kind of attribute of its own may name
+    // itself otherwise, and an id the table does not hold is reported by
+    // the way GetName takes.
+    TPlainXml* d = a->Document();
+    TsdSymbolTable* t = d ? d->SymbolTable() : nullptr;
+    bool same = a->ClassType() == TsdAttribute::StaticClass() && t && a->NameID() <= t->GetSymbolCount()
+                    ? SameText(t->GetView(a->NameID()), AName)
+                    : SameText(a->GetName(), AName);
+    if (same) return a;
   }
   return nullptr;
 }
