@@ -86,9 +86,15 @@ inline constexpr unsigned char kLeadBytes[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0
 #endif
 }
 
+// The texts met lately: 2^kRecentBits entries, 16 KB. A configuration's
+// hundred or so names and values mostly keep an entry of their own (with
+// 256 entries, one in six shared one, and each of those went to the index
+// on every use), and the table still leaves half of the level-1 cache to
+// the parse.
+inline constexpr unsigned kRecentBits = 9;
 // The entry of the texts met lately for a key: the top bits of a multiply.
 inline size_t RecentOf(UInt64 K0, UInt64 K1, size_t n) {
-  return static_cast<size_t>(((K0 + K1 + n) * 0x9E3779B97F4A7C15ull) >> 56);
+  return static_cast<size_t>(((K0 + K1 + n) * 0x9E3779B97F4A7C15ull) >> (64 - kRecentBits));
 }
 }  // namespace sd_detail
 
@@ -261,7 +267,7 @@ class TsdSymbolTable : public TDebugComponent {
     UInt64 LenEpoch;  // the length (below 2^31), or'ed with the FEpoch it was made in
     TsdSymbol* Sym;
   };
-  TRecent FRecent[256];
+  TRecent FRecent[size_t(1) << sd_detail::kRecentBits];
   UInt64 FEpoch = UInt64(1) << 32;  // in the high half; 0 in an empty entry
 };
 
