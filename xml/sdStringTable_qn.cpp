@@ -135,6 +135,8 @@ constexpr size_t kBytePad = 16;
 // The most memory a Clear keeps symbols in for the next document (see
 // Clear): about what a core's own cache holds.
 constexpr size_t kKeptTableBytes = 512 * 1024;
+// The id list grown by one entry, out of line: the callers stay small.
+[[gnu::noinline]] void PushGrowing(std::vector<TsdSymbol*>& List, TsdSymbol* Sym) { List.push_back(Sym); }
 }  // namespace
 
 [[gnu::always_inline]] inline TsdSymbol* TsdSymbolTable::InitSymbol(TsdSymbol* Sym, const char* Bytes, size_t Count) {
@@ -143,7 +145,10 @@ constexpr size_t kKeptTableBytes = 512 * 1024;
   Sym->FFreq = 0;
   Sym->FSymbolStyle = 0;
   Sym->FID = GetSymbolCount() + 1;
-  FByID.push_back(Sym);
+  if (FByID.size() == FByID.capacity()) [[unlikely]]
+    PushGrowing(FByID, Sym);
+  else
+    FByID.push_back(Sym);
   return Sym;
 }
 
@@ -396,7 +401,19 @@ void TsdSymbolTable::ClearAll() {
   ForgetRecent();
 }
 
-Integer TsdSymbolTable::Revive(TsdSymbol* Sym) { return InitSymbol(Sym, Sym->FFirst, static_cast<size_t>(Sym->FCharCount))->FID; }
+Integer TsdSymbolTable::Revive(TsdSymbol* Sym) {
+  // Mostly the list has room (a Clear keeps it): no registers to save for
+  // growing it.
+  Integer id = GetSymbolCount() + 1;
+  Sym->FFreq = 0;
+  Sym->FSymbolStyle = 0;
+  Sym->FID = id;
+  if (FByID.size() == FByID.capacity()) [[unlikely]]
+    PushGrowing(FByID, Sym);
+  else
+    FByID.push_back(Sym);
+  return id;
+}
 
 void TsdSymbolTable::ForgetRecent() {
   // A new epoch makes every entry stale; only when the count comes round
