@@ -1,5 +1,7 @@
 // The document: its options with their defaults, its top-level nodes and the
 // skeleton a fresh document gets.
+#include <typeinfo>
+
 #include "platform/rtl/Kernel.h"
 #include "platform/rtl/WinInet.h"
 #include "xml/PlainXml_qn.h"
@@ -286,8 +288,12 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
           Parser->SetCodePage(cp);
         }
       }
-      DoDebugOut(this, wsInfo,
-                 "declaration with encoding \"" + enc + "\" and codepage " + Num(Parser->CodePage()));
+      // Every load with a declaration says this: the message is built only
+      // where it can be heard, by a handler or by a class that takes the
+      // messages itself.
+      if (typeid(*this) != typeid(TPlainXml) || HasDebugHandler())
+        DoDebugOut(this, wsInfo,
+                   "declaration with encoding \"" + enc + "\" and codepage " + Num(Parser->CodePage()));
     }
     if (t == xeComment && FDropCommentsOnParse) {
       DoDebugOut(this, wsInfo, "option DropCommentsOnParse is true, deleting comment");

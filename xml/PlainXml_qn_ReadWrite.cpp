@@ -311,6 +311,37 @@ constexpr TSet<TsdElementType> kElementContent{xeElement,     xeAttribute,  xeCh
 [[gnu::noinline]] TXmlNode* ParseChildren(TsdContainerNode* n, TsdXmlParser* P) {
   return n->ParseElementList(P, kElementContent);
 }
+
+// The open elements of ParseNested: the first levels in place, so that a
+// parse takes no heap block for them; deeper ones move to the heap.
+class TOpenElements {
+ public:
+  TOpenElements() = default;
+  TOpenElements(const TOpenElements&) = delete;
+  TOpenElements& operator=(const TOpenElements&) = delete;
+  void push_back(TsdElement* E) {
+    if (FCount == FCapacity) Grow();
+    FItems[FCount++] = E;
+  }
+  TsdElement* back() const { return FItems[FCount - 1]; }
+  void pop_back() { --FCount; }
+  bool empty() const { return FCount == 0; }
+
+ private:
+  [[gnu::noinline]] void Grow() {
+    std::vector<TsdElement*> more(FItems, FItems + FCount);
+    more.resize(FCapacity * 2);
+    FHeap.swap(more);
+    FItems = FHeap.data();
+    FCapacity = FHeap.size();
+  }
+  static constexpr size_t kInline = 32;
+  TsdElement* FInline[kInline];
+  TsdElement** FItems = FInline;
+  size_t FCount = 0;
+  size_t FCapacity = kInline;
+  std::vector<TsdElement*> FHeap;
+};
 }  // namespace
 
 bool TsdElement::ParseOpen(TsdXmlParser* P) {
@@ -371,8 +402,7 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
   // a recursion through the node classes. Every element made here is a
   // plain one, so the text step and the end tag need no virtual call.
   TPlainXml* doc = Document();
-  std::vector<TsdElement*> stack;
-  stack.reserve(32);
+  TOpenElements stack;
   stack.push_back(this);
   // A child element of the top level that has just been completed, with
   // what its parse returned (another node after a repair).

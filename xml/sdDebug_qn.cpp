@@ -24,6 +24,15 @@ void TDebugComponent::DoDebugOut(TObject* Sender, TsdWarnStyle WarnStyle, const 
   }
 }
 
+bool TDebugComponent::HasDebugHandler() const {
+  const TComponent* c = this;
+  while (c && c->Is<TDebugComponent>()) {
+    if (Assigned(static_cast<const TDebugComponent*>(c)->FOnDebugOut)) return true;
+    c = c->Owner();
+  }
+  return false;
+}
+
 void TDebugPersistent::DoDebugOut(TObject* Sender, TsdWarnStyle WarnStyle, const UTF8String& AMessage) {
   if (FOwner) FOwner->DoDebugOut(Sender, WarnStyle, AMessage);
 }

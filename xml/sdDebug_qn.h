@@ -27,6 +27,9 @@ class TDebugComponent : public TComponent {
   // Finds the first handler on this component or up its owners (as long as
   // they are debug components) and hands it the message unchanged.
   virtual void DoDebugOut(TObject* Sender, TsdWarnStyle WarnStyle, const UTF8String& AMessage);
+  // Whether this DoDebugOut (not an override) would reach a handler: a
+  // message that takes work to build need not be built for nobody.
+  bool HasDebugHandler() const;
   const TsdDebugEvent& OnDebugOut() const { return FOnDebugOut; }
   void SetOnDebugOut(const TsdDebugEvent& Value) { FOnDebugOut = Value; }
 
