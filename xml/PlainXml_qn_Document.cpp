@@ -160,7 +160,7 @@ void TPlainXml::LoadFromStream(TStream* Stream) {
   // block of its own size. Results never depend on the block size.
   Int64 left = Stream->Size() - Stream->Position();
   Integer chunk = left < 256 ? 256 : left < 65536 ? static_cast<Integer>(left) + 1 : 65536;
-  TsdXmlParser parser(Stream, chunk);
+  TsdXmlParser parser(Stream, chunk, &FParserBuffers);
   parser.SetOwner(this);
   if (parser.IsBinaryXml()) {
     // The binary form is read from a copy of the whole stream: the bytes

@@ -209,6 +209,17 @@ class TsdUtf8TextBuffer {
     resize(FSize - N);
   }
   std::string substr(size_t Pos, size_t N) const { return std::string(data() + Pos, std::min(N, FSize - Pos)); }
+  // Empty, keeping its block.
+  void clear() {
+    FSize = 0;
+    if (FCapacity) FData[0] = '\0';
+  }
+  size_t capacity() const { return FCapacity; }
+  void swap(TsdUtf8TextBuffer& Other) noexcept {
+    std::swap(FData, Other.FData);
+    std::swap(FSize, Other.FSize);
+    std::swap(FCapacity, Other.FCapacity);
+  }
 
  private:
   void Grow(size_t N) {
@@ -237,23 +248,42 @@ class TsdRawBuffer {
   Byte* data() { return FData.get(); }
   const Byte* data() const { return FData.get(); }
   void resize(size_t N) {
-    if (N > FSize) {
+    if (N > FCapacity) {
       std::unique_ptr<Byte[]> p(new Byte[N]);
       if (FSize) std::memcpy(p.get(), FData.get(), FSize);
       FData = std::move(p);
+      FCapacity = N;
     }
     FSize = N;
+  }
+  size_t capacity() const { return FCapacity; }
+  void swap(TsdRawBuffer& Other) noexcept {
+    std::swap(FData, Other.FData);
+    std::swap(FSize, Other.FSize);
+    std::swap(FCapacity, Other.FCapacity);
   }
 
  private:
   std::unique_ptr<Byte[]> FData;
   size_t FSize = 0;
+  size_t FCapacity = 0;
+};
+
+// The blocks of a parser, kept by a document from one load to the next so
+// that a load of a small document takes no heap block for them. Only the
+// room is kept: a parser starts with both empty.
+struct TsdParserBuffers {
+  TsdRawBuffer Raw;
+  TsdUtf8TextBuffer Text;
 };
 
 class TsdXmlParser : public TDebugPersistent {
   QN_CLASS(TsdXmlParser, TDebugPersistent)
  public:
   TsdXmlParser(TStream* Source, Integer ChunkSize);
+  // The same, working in the blocks of Spare (left empty meanwhile), which
+  // get them back, with what they have grown to, when the parser ends.
+  TsdXmlParser(TStream* Source, Integer ChunkSize, TsdParserBuffers* Spare);
   ~TsdXmlParser() override;
 
   void SetOwner(TDebugComponent* AOwner) { FOwner = AOwner; }
@@ -453,6 +483,7 @@ class TsdXmlParser : public TDebugPersistent {
   bool FChunkStartCR = false;  // the CR state where the most recent chunk began
   bool FDecoding = false;      // ReadBOM has chosen how to decode
   TBytes FScratch;
+  TsdParserBuffers* FSpare = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -1608,6 +1639,7 @@ class TPlainXml : public TDebugComponent {
   std::unique_ptr<TsdNodeList> FRootNodes;
   TsdSymbolTable* FSymbolTable = nullptr;  // also in the component list, so its reports reach our chain
   TsdNodeArena* FNodeArena = nullptr;
+  TsdParserBuffers FParserBuffers;  // the blocks of the last load's parser
   // Frees every top-level node and what hangs below them: by resetting the
   // arena when its tree allows, else node by node.
   void ReleaseTree();

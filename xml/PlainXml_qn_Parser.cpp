@@ -435,12 +435,7 @@ bool sdIsUtf8(const char* S, size_t N, bool Wide) {
   return true;
 }
 
-TsdXmlParser::TsdXmlParser(TStream* Source, Integer ChunkSize)
-    // Detection looks at the first four bytes, so no chunk is smaller.
-    : TDebugPersistent(nullptr), FSource(Source), FChunkSize(ChunkSize < 1 ? 256 : ChunkSize < 4 ? 4 : ChunkSize) {
-  FRawBuffer.resize(static_cast<size_t>(FChunkSize));
-  FRawLastIdx = ReadFull(FRawBuffer.data(), FChunkSize);
-}
+TsdXmlParser::TsdXmlParser(TStream* Source, Integer ChunkSize) : TsdXmlParser(Source, ChunkSize, nullptr) {}
 
 // Streams may hand out less than asked; a chunk is filled up to the end of
 // the stream, so that detection and results never depend on read sizes.
@@ -454,7 +449,31 @@ Integer TsdXmlParser::ReadFull(Byte* Buffer, Integer Count) {
   return got;
 }
 
-TsdXmlParser::~TsdXmlParser() = default;
+TsdXmlParser::TsdXmlParser(TStream* Source, Integer ChunkSize, TsdParserBuffers* Spare)
+    : TDebugPersistent(nullptr),
+      FSource(Source),
+      // Detection looks at the first four bytes, so no chunk is smaller.
+      FChunkSize(ChunkSize < 1 ? 256 : ChunkSize < 4 ? 4 : ChunkSize),
+      FSpare(Spare) {
+  if (FSpare) {
+    FRawBuffer.swap(FSpare->Raw);
+    FUtf8Buffer.swap(FSpare->Text);
+    FUtf8Buffer.clear();
+  }
+  FRawBuffer.resize(static_cast<size_t>(FChunkSize));
+  FRawLastIdx = ReadFull(FRawBuffer.data(), FChunkSize);
+}
+
+TsdXmlParser::~TsdXmlParser() {
+  // Blocks a large document grew are not worth keeping.
+  constexpr size_t kKeep = 1 << 20;
+  if (!FSpare) return;
+  if (FRawBuffer.capacity() <= kKeep) FRawBuffer.swap(FSpare->Raw);
+  if (FUtf8Buffer.capacity() <= kKeep) {
+    FUtf8Buffer.clear();
+    FUtf8Buffer.swap(FSpare->Text);
+  }
+}
 
 bool TsdXmlParser::IsBinaryXml() const {
   return FRawLastIdx >= 5 && std::memcmp(FRawBuffer.data(), "$BXM", 4) == 0;
