@@ -214,3 +214,79 @@ TEST(PlainXml_qn_Document, ReloadKeepsNodesTakenOutOfTheTree) {
   delete root;
   EXPECT_EQ(e.WriteToString(), text);
 }
+
+namespace {
+
+// A document that takes its messages itself, without a handler.
+class TTakesMessages : public TPlainXml {
+ public:
+  using TPlainXml::TPlainXml;
+  void DoDebugOut(TObject*, TsdWarnStyle w, const UTF8String& m) override {
+    Got.push_back(std::string("[") + cWarnStyleNames(w) + "] " + m);
+  }
+  std::vector<std::string> Got;
+};
+
+}  // namespace
+
+TEST(PlainXml_qn_Document, DeclarationReportReachesEveryListener) {
+  const UTF8String text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<r a=\"1\"/>";
+  const std::string info = "[info] declaration with encoding \"utf-8\" and codepage 65001";
+  // A handler on an owner up the chain, then on the document itself.
+  TDebugComponent owner(nullptr);
+  TReports up, own;
+  owner.SetOnDebugOut(up.Event());
+  auto* d = new TPlainXml(&owner);
+  EXPECT_TRUE(d->HasDebugHandler());
+  d->ReadFromString(text);
+  EXPECT_EQ(up.All, std::vector<std::string>{info});
+  d->SetOnDebugOut(own.Event());
+  d->ReadFromString(text);
+  EXPECT_EQ(own.All, std::vector<std::string>{info});
+  EXPECT_EQ(up.All.size(), 1u);
+  // A class of its own hears it without any handler.
+  TTakesMessages t(nullptr);
+  EXPECT_FALSE(t.HasDebugHandler());
+  t.ReadFromString(text);
+  EXPECT_EQ(t.Got, std::vector<std::string>{info});
+  EXPECT_EQ(t.WriteToString(), text);
+}
+
+TEST(PlainXml_qn_Document, ReloadsOfEverySizeReadAsAFreshDocument) {
+  // Small, nested past the parser's in-place levels, several chunks, and
+  // one text longer than the blocks a document keeps between loads.
+  std::string deep, deepEnd;
+  for (int i = 0; i < 70; ++i) {
+    deep += "<n" + std::to_string(i) + " k=\"" + std::to_string(i) + "\">\r\n";
+    deepEnd = "</n" + std::to_string(i) + ">" + deepEnd;
+  }
+  std::string chunks = "<?xml version=\"1.0\"?>\r\n<list>";
+  for (int i = 0; chunks.size() < 150000; ++i)
+    chunks += "\r\n  <e i=\"" + std::to_string(i) + "\">caf\xC3\xA9 &amp; " + std::to_string(i * 7) + "</e>";
+  chunks += "\r\n</list>";
+  const std::vector<std::string> texts = {
+      "<a x=\"1\"><b>text</b><c/></a>",
+      deep + "leaf" + deepEnd,
+      chunks,
+      "<big>" + std::string(1100000, 'w') + "\r\nz</big>",
+  };
+  TPlainXml d(nullptr);
+  for (size_t k : {0, 3, 0, 1, 2, 3, 1, 2, 0}) {
+    d.ReadFromString(texts[k]);
+    TPlainXml fresh(nullptr);
+    fresh.ReadFromString(texts[k]);
+    std::vector<TXmlNode*> bad;
+    // The long ones are compared as written (node by node takes long).
+    if (k < 2) {
+      ASSERT_TRUE(d.Root()->IsEqualTo(fresh.Root(), xcAll(), &bad)) << k;
+    }
+    EXPECT_EQ(d.WriteToString(), fresh.WriteToString()) << k;
+    EXPECT_EQ(d.Root()->GetName(), fresh.Root()->GetName()) << k;
+  }
+  // The deep document's innermost element and its text.
+  d.ReadFromString(texts[1]);
+  TXmlNode* n = d.Root();
+  for (int i = 1; i < 70 && n; ++i) n = n->NodeByName("n" + std::to_string(i));
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->GetValue(), "leaf");
+}
