@@ -242,11 +242,15 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
   Parser->ReadBOM();
   FExternalBomInfo = Parser->BomInfo();
   for (;;) {
-    UTF8String text = Parser->ReadStringUntilChar('<');
-    if (!PreserveWhiteSpace()) text = sdTrim(text);
+    // In place: the parser reads nothing more until the node holds it.
+    std::string_view text = Parser->ReadViewUntilChar('<');
+    if (!PreserveWhiteSpace()) {
+      while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
+      while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
+    }
     if (!text.empty()) {
       auto* c = TsdNodeArena::Make<TsdCharData>(FNodeArena, this);
-      c->SetCoreValue(text);
+      c->SetCoreView(text);
       if (c->InArena()) FRootNodes->AddArenaNode(c);
       else FRootNodes->Add(c);
       DoNodeNew(c);
