@@ -290,3 +290,27 @@ TEST(PlainXml_qn_Document, ReloadsOfEverySizeReadAsAFreshDocument) {
   ASSERT_NE(n, nullptr);
   EXPECT_EQ(n->GetValue(), "leaf");
 }
+
+TEST(PlainXml_qn_Document, TopLevelTextAndNamesAskedForInAnyCase) {
+  const UTF8String text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n \t stray \r\n<r caf\xC3\xA9=\"1\" Kind='2'/>\r\n tail ";
+  for (bool preserve : {true, false}) {
+    TPlainXml d(nullptr);
+    if (!preserve) d.SetXmlFormat(xfCompact);
+    d.ReadFromString(text);
+    std::vector<std::string> values;
+    for (Integer i = 0; i < d.RootNodeList()->Count(); ++i) {
+      TXmlNode* n = d.RootNodeList()->GetItems(i);
+      if (n->ElementType() == xeCharData) values.push_back(n->GetValue());
+    }
+    // The declaration takes the line break behind it; the rest stands as
+    // read (values give line breaks as CR LF), trimmed where white space is
+    // not kept.
+    const std::vector<std::string> kept{" \t stray \r\n", "\r\n tail "}, trimmed{"stray", "tail"};
+    EXPECT_EQ(values, preserve ? kept : trimmed) << preserve;
+    EXPECT_EQ(d.Declaration()->Encoding(), "utf-8");
+    TXmlNode* r = d.Root();
+    for (const char* name : {"caf\xC3\xA9", "CAF\xC3\x89", "Caf\xC3\xA9", "kind", "KIND", "Kind"})
+      EXPECT_NE(r->GetAttributeByName(name), nullptr) << name;
+    for (const char* name : {"caf", "cafe", "kin", "kinds", ""}) EXPECT_EQ(r->GetAttributeByName(name), nullptr) << name;
+  }
+}
