@@ -244,10 +244,7 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
   for (;;) {
     // In place: the parser reads nothing more until the node holds it.
     std::string_view text = Parser->ReadViewUntilChar('<');
-    if (!PreserveWhiteSpace()) {
-      while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
-      while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
-    }
+    if (!PreserveWhiteSpace()) text = sdTrimView(text);
     if (!text.empty()) {
       auto* c = TsdNodeArena::Make<TsdCharData>(FNodeArena, this);
       c->SetCoreView(text);

@@ -102,12 +102,9 @@ void TPlainXml::RemoveWhitespace() {
         drop = true;
       } else if (cls == TsdCharData::StaticClass()) {
         auto* t = static_cast<TsdCharData*>(x);
-        std::string_view v = t->GetCoreView();
-        size_t a = 0, b = v.size();
-        while (a < b && static_cast<unsigned char>(v[a]) <= 32) ++a;
-        while (b > a && static_cast<unsigned char>(v[b - 1]) <= 32) --b;
-        if (a == b) drop = true;
-        else if (a > 0 || b < v.size()) t->SetCoreValue(UTF8String(v.substr(a, b - a)));
+        const std::string_view v = t->GetCoreView(), core = sdTrimView(v);
+        if (core.empty()) drop = true;
+        else if (core.size() < v.size()) t->SetCoreValue(UTF8String(core));
       }
       if (drop) {
         dropped.push_back(x);

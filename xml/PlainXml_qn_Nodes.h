@@ -123,6 +123,14 @@ inline constexpr TXmlFormatType cDefaultXmlFormat = xfPreserve;
 // read in chunks; the node classes parse themselves with its small reading
 // operations. It never raises for bad input.
 
+// S without the bytes up to 32 at either end: sdTrim's blanks.
+inline std::string_view sdTrimView(std::string_view S) {
+  size_t a = 0, b = S.size();
+  while (a < b && static_cast<unsigned char>(S[a]) <= 32) ++a;
+  while (b > a && static_cast<unsigned char>(S[b - 1]) <= 32) --b;
+  return S.substr(a, b - a);
+}
+
 // The first C in [p, end), or end. Most runs the parser looks through are a
 // few bytes long (names, indentation, short values), where a library call
 // costs more than the search: the first 64 bytes are searched here, 16 at a

@@ -56,14 +56,6 @@ std::string_view TrimBlanks(std::string_view s) {
   return s.substr(a, b - a);
 }
 
-// sdTrim's blanks: every byte up to 32.
-std::string_view TrimControls(std::string_view s) {
-  size_t a = 0, b = s.size();
-  while (a < b && static_cast<unsigned char>(s[a]) <= 32) ++a;
-  while (b > a && static_cast<unsigned char>(s[b - 1]) <= 32) --b;
-  return s.substr(a, b - a);
-}
-
 // True, with the end tag's name, when it does not close n (Plain: n is
 // known to be a TsdElement).
 bool ReadEndTag(TsdXmlParser* P, TXmlNode* n, UTF8String& endName, bool Plain) {
@@ -181,7 +173,7 @@ void TsdInstruction::WriteStream(TStream* S) {
 // Attributes
 
 TXmlNode* TsdAttribute::ParseStream(TsdXmlParser* P) {
-  FNameID = AddString(TrimControls(P->ReadViewUntilChar('=')));
+  FNameID = AddString(sdTrimView(P->ReadViewUntilChar('=')));
   CoreValue()->ParseStream(P);
   return this;
 }
@@ -641,7 +633,7 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
   }
   std::string_view text = P->ReadViewUntilChar('<');
   if (text.empty()) return false;
-  std::string_view core = TrimControls(text);
+  std::string_view core = sdTrimView(text);
   size_t a = core.empty() ? text.size() : static_cast<size_t>(core.data() - text.data());
   std::string_view pre = text.substr(0, a), post = text.substr(a + core.size());
   bool keep = GetPreserveWhiteSpace();

@@ -466,11 +466,9 @@ UTF8String sdTrim(const UTF8String& S) {
 }
 
 UTF8String sdTrim(const UTF8String& S, bool& IsTrimmed) {
-  size_t a = 0, b = S.size();
-  while (a < b && static_cast<unsigned char>(S[a]) <= 32) ++a;
-  while (b > a && static_cast<unsigned char>(S[b - 1]) <= 32) --b;
-  IsTrimmed = a > 0 || b < S.size();
-  return IsTrimmed ? S.substr(a, b - a) : S;
+  const std::string_view t = sdTrimView(S);
+  IsTrimmed = t.size() < S.size();
+  return IsTrimmed ? UTF8String(t) : S;
 }
 
 UTF8String sdTrim(const UTF8String& S, UTF8String& PreString, UTF8String& PostString) {
