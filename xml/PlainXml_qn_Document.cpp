@@ -1,5 +1,6 @@
 // The document: its options with their defaults, its top-level nodes and the
 // skeleton a fresh document gets.
+#include <algorithm>
 #include <typeinfo>
 
 #include "platform/rtl/Kernel.h"
@@ -151,6 +152,30 @@ bool AsciiCompatible(Integer cp) {
   UTF8String back = sdAnsiToUtf8(probe, cp);
   return back == probe;
 }
+
+// Decl->Encoding() for a declaration just parsed, without asking each node
+// its class and document: attributes as the parse makes them, their names
+// and values in Table. An attribute named "encoding" as written is the one
+// asked for when no attribute before it can match in another case (an ASCII
+// name of another length cannot); anything else is asked the usual way.
+UTF8String ParsedEncoding(TsdDeclaration* Decl, TsdSymbolTable* Table) {
+  constexpr std::string_view kName = "encoding";
+  for (Integer i = 0; i < Decl->GetNodeCount(); ++i) {
+    TXmlNode* n = Decl->GetNodes(i);
+    if (n->ClassType() != TsdAttribute::StaticClass()) break;
+    auto* a = static_cast<TsdAttribute*>(n);
+    if (a->NameID() < 1 || a->NameID() > Table->GetSymbolCount()) break;
+    std::string_view name = Table->GetView(a->NameID());
+    if (name == kName) {
+      UTF8String value(a->ValueView());
+      return value.find('&') == UTF8String::npos ? value : sdReplaceString(value);
+    }
+    if (name.size() == kName.size() ||
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+      break;
+  }
+  return Decl->Encoding();
+}
 }  // namespace
 
 void TPlainXml::LoadFromStream(TStream* Stream) {
@@ -233,12 +258,8 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
   } known(this);
   FAbortParsing = false;
   FNestingLevel = 0;
-  if (FFixStructuralErrors) {
-    FSingleTagNames = std::make_unique<TStringList>();
-    FSingleTagNames->SetSorted(true);
-  } else {
-    FSingleTagNames.reset();
-  }
+  FSingleTagNames.reset();
+  FCollectSingleTags = FFixStructuralErrors;
   Parser->ReadBOM();
   FExternalBomInfo = Parser->BomInfo();
   for (;;) {
@@ -272,7 +293,7 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
     n->ParseStream(Parser);
     DoNodeLoaded(n);
     if (t == xeDeclaration) {
-      UTF8String enc = static_cast<TsdDeclaration*>(n)->Encoding();
+      UTF8String enc = ParsedEncoding(static_cast<TsdDeclaration*>(n), FSymbolTable);
       Integer cp = sdCharsetToCodePage(enc, 65001);
       bool fixed = Parser->BomInfo().HasBOM || Parser->Encoding() == seUTF16LE || Parser->Encoding() == seUTF16BE;
       if (!enc.empty()) {
@@ -324,7 +345,16 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
     }
   }
   FSingleTagNames.reset();
+  FCollectSingleTags = false;
   CheckEntityReferences();
+}
+
+TStringList* TPlainXml::SingleTagNames() const {
+  if (!FSingleTagNames && FCollectSingleTags) {
+    FSingleTagNames = std::make_unique<TStringList>();
+    FSingleTagNames->SetSorted(true);
+  }
+  return FSingleTagNames.get();
 }
 
 // ---------------------------------------------------------------------------

@@ -249,15 +249,18 @@ class TsdUtf8TextBuffer {
 
 // The parser's raw bytes: room that the stream's reads fill, so it is not
 // cleared first (a small document's one block was cleared whole, then read
-// over). Growing keeps what it holds.
+// over). Growing keeps what it holds. 32 bytes behind the room can be read
+// (never written), so that decoding reads its last block whole.
 class TsdRawBuffer {
  public:
+  static constexpr size_t kReadable = 32;
   size_t size() const { return FSize; }
   Byte* data() { return FData.get(); }
   const Byte* data() const { return FData.get(); }
   void resize(size_t N) {
     if (N > FCapacity) {
-      std::unique_ptr<Byte[]> p(new Byte[N]);
+      std::unique_ptr<Byte[]> p(new Byte[N + kReadable]);
+      std::memset(p.get() + N, 0, kReadable);
       if (FSize) std::memcpy(p.get(), FData.get(), FSize);
       FData = std::move(p);
       FCapacity = N;
@@ -1484,7 +1487,10 @@ class TPlainXml : public TDebugComponent {
   void SetBinaryMethod(TsdXmlBinaryMethod Value) { FBinaryMethod = Value; }
   const UTF8String& AesKeyHex() const { return FAesKeyHex; }
   void SetAesKeyHex(const UTF8String& Value) { FAesKeyHex = Value; }
-  TStringList* SingleTagNames() const { return FSingleTagNames.get(); }
+  // The names of single tags a parse that fixes structural errors has met;
+  // null outside such a parse. Made when first asked for: most parses meet
+  // none.
+  TStringList* SingleTagNames() const;
   // Deepest element nesting a parse accepts; deeper input ends the parse
   // with the failure "maximum nesting depth exceeded".
   Integer MaxNestingDepth() const { return FMaxNestingDepth; }
@@ -1674,7 +1680,8 @@ class TPlainXml : public TDebugComponent {
   bool FWriteOnDefault = true;
   TsdXmlBinaryMethod FBinaryMethod = bmDefault;
   UTF8String FAesKeyHex;
-  std::unique_ptr<TStringList> FSingleTagNames;
+  mutable std::unique_ptr<TStringList> FSingleTagNames;
+  bool FCollectSingleTags = false;  // a parse that fixes structural errors runs
   Integer FMaxNestingDepth = 4096;
   Integer FNestingLevel = 0;
   friend class TsdElement;

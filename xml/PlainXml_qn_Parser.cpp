@@ -54,189 +54,6 @@ inline Integer Utf8SequenceLength(const unsigned char* s, Integer n) {
 }
 
 #ifdef QN_XML_WIDE_UTF8
-bool WideUtf8Check();
-
-// For each set of bytes of an 8-byte group to drop (a bit each), the
-// shuffle that gathers the bytes kept, in order, at the group's start.
-struct TDropShuffles {
-  UInt64 Idx[256] = {};
-  constexpr TDropShuffles() {
-    for (unsigned m = 0; m < 256; ++m) {
-      unsigned k = 0;
-      for (unsigned b = 0; b < 8; ++b)
-        if (!(m >> b & 1)) Idx[m] |= UInt64(b) << (8 * k++);
-      for (; k < 8; ++k) Idx[m] |= UInt64(0x80) << (8 * k);
-    }
-  }
-};
-constexpr TDropShuffles kDropShuffles;
-
-// 32 zero bytes, then 32 bytes of all ones: from 32 - K on, a mask of the
-// lanes from K on.
-alignas(64) constexpr unsigned char kLaneFrom[64] = {
-    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
-    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
-    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-
-// The CR-only copy of CopyUtf8Normalised 32 bytes a step, while 33 bytes
-// are left (the byte behind a block tells whether its last CR starts a
-// CR LF). Every block takes the same steps, whatever its line breaks: each
-// CR becomes LF, the ones before an LF are then dropped, group by group of
-// eight bytes through a shuffle. Lines mostly end within a block or two, at
-// places no branch could foresee.
-__attribute__((target("avx2,popcnt"))) void CopyCRWide(const unsigned char* s, Integer& I, Integer n, char*& Out) {
-  const __m256i kCR = _mm256_set1_epi8('\r'), kLF = _mm256_set1_epi8('\n');
-  const __m256i kHighGroups = _mm256_setr_epi64x(0, 0x0808080808080808ll, 0, 0x0808080808080808ll);
-  Integer i = I;
-  char* out = Out;
-  while (i + 33 <= n) {
-    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-    __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
-    __m256i cr = _mm256_cmpeq_epi8(v, kCR);
-    if (_mm256_testz_si256(cr, cr)) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
-      out += 32;
-      i += 32;
-      continue;
-    }
-    unsigned drop = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(cr, _mm256_cmpeq_epi8(next, kLF))));
-    if (static_cast<unsigned>(_mm256_movemask_epi8(cr)) == drop && (drop & (drop - 1)) == 0) {
-      // The usual block with a line break: one CR LF. The bytes behind
-      // the CR are the block loaded one byte further on, blended in from
-      // the CR's lane; the last byte stored is the next block's first,
-      // which that block writes again.
-      const unsigned k = static_cast<unsigned>(__builtin_ctz(drop));
-      const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneFrom + 32 - k));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(v, next, from));
-      out += 31;
-      i += 32;
-      continue;
-    }
-    v = _mm256_blendv_epi8(v, kLF, cr);
-    const UInt64* t = kDropShuffles.Idx;
-    __m256i shuffle = _mm256_add_epi8(
-        _mm256_setr_epi64x(static_cast<long long>(t[drop & 0xFF]), static_cast<long long>(t[drop >> 8 & 0xFF]),
-                           static_cast<long long>(t[drop >> 16 & 0xFF]), static_cast<long long>(t[drop >> 24])),
-        kHighGroups);
-    __m256i kept = _mm256_shuffle_epi8(v, shuffle);
-    __m128i lo = _mm256_castsi256_si128(kept), hi = _mm256_extracti128_si256(kept, 1);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), lo);
-    out += 8 - _mm_popcnt_u32(drop & 0xFF);
-    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(lo));
-    out += 8 - _mm_popcnt_u32(drop >> 8 & 0xFF);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), hi);
-    out += 8 - _mm_popcnt_u32(drop >> 16 & 0xFF);
-    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(hi));
-    out += 8 - _mm_popcnt_u32(drop >> 24);
-    i += 32;
-  }
-  I = i;
-  Out = out;
-}
-#endif
-
-// Copies N bytes of UTF-8 to D with CR LF and lone CR made LF (LastCR
-// carries a CR at the end of one piece into the next, as sdNormaliseBuffer
-// does) and returns the bytes written; -1, with LastCR untouched, as soon as
-// a byte is not valid UTF-8. One pass: the usual input, ASCII with a CR now
-// and then, moves 16 bytes per step; bytes known to be valid (Valid) are
-// looked at for CR only, 32 bytes a step where the processor can. D needs
-// N + 32 bytes.
-Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR, bool Valid) {
-  const auto* s = reinterpret_cast<const unsigned char*>(src);
-  char* out = d;
-  Integer i = 0;
-  bool cr = LastCR;
-  if (cr && n > 0) {
-    cr = false;
-    if (s[0] == '\n') i = 1;
-  }
-#ifdef QN_XML_WIDE_UTF8
-  const bool wide = Valid && WideUtf8Check();
-#endif
-  for (;;) {
-#ifdef QN_XML_WIDE_UTF8
-    if (wide) CopyCRWide(s, i, n, out);
-#endif
-#if defined(__SSE2__)
-    const __m128i kCR = _mm_set1_epi8('\r');
-    // Multi-byte sequences of valid text are copied as they are.
-    const __m128i kHigh = Valid ? _mm_setzero_si128() : _mm_set1_epi8(static_cast<char>(0x80));
-    while (i + 16 <= n) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(v, kHigh)) |
-                                         _mm_movemask_epi8(_mm_cmpeq_epi8(v, kCR)));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
-      if (!m) {
-        out += 16;
-        i += 16;
-        continue;
-      }
-      // CR LF and multi-byte sequences are dealt with here, without leaving
-      // the loop; a lone CR or a CR at the end goes to the byte steps below.
-      // Multi-byte sequences stand in the output already (the block was
-      // stored whole): the rest of the block is looked at without loading
-      // it again, until a line break shifts the output.
-      bool toBytes = false;
-      for (;;) {
-        Integer k = static_cast<Integer>(__builtin_ctz(m));
-        const unsigned char* at = s + i + k;
-        if (*at == '\r') {
-          if (i + k + 1 >= n || at[1] != '\n') {
-            out += k;
-            i += k;
-            toBytes = true;
-            break;
-          }
-          out[k] = '\n';
-          out += k + 1;
-          i += k + 2;
-          break;
-        }
-        Integer len = Utf8SequenceLength(at, n - i - k);
-        if (!len) return -1;
-        Integer past = k + len;
-        if (past >= 16) {
-          // Bytes of the sequence behind the block were not stored.
-          for (Integer b = 16 - k; b < len; ++b) out[k + b] = static_cast<char>(at[b]);
-          out += past;
-          i += past;
-          break;
-        }
-        m &= ~0u << past;
-        if (!m) {
-          out += 16;
-          i += 16;
-          break;
-        }
-      }
-      if (toBytes) break;
-    }
-#endif
-    if (i >= n) break;
-    unsigned c = s[i];
-    if (c == '\r') {
-      *out++ = '\n';
-      ++i;
-      if (i == n) cr = true;
-      else if (s[i] == '\n') ++i;
-    } else if (c < 0x80 || Valid) {
-      *out++ = static_cast<char>(c);
-      ++i;
-    } else {
-      Integer len = Utf8SequenceLength(s + i, n - i);
-      if (!len) return -1;
-      for (Integer k = 0; k < len; ++k) out[k] = static_cast<char>(s[i + k]);
-      out += len;
-      i += len;
-    }
-  }
-  LastCR = cr;
-  return static_cast<Integer>(out - d);
-}
-
-#ifdef QN_XML_WIDE_UTF8
 // UTF-8 checked 32 bytes at a time: each pair of neighbouring bytes is
 // looked up by the first byte's high and low nibble and the second byte's
 // high nibble, three tables whose entries are the sets of faults the nibble
@@ -332,7 +149,237 @@ __attribute__((target("avx2"))) bool IsUtf8Wide(const unsigned char* s, size_t n
 
 // The library's processor probe, which tests can point at other processors.
 bool WideUtf8Check() { return CPUFeatures().Contains(TCPUInstructionSet::ciAVX2); }
+
+// For each set of bytes of an 8-byte group to drop (a bit each), the
+// shuffle that gathers the bytes kept, in order, at the group's start.
+struct TDropShuffles {
+  UInt64 Idx[256] = {};
+  constexpr TDropShuffles() {
+    for (unsigned m = 0; m < 256; ++m) {
+      unsigned k = 0;
+      for (unsigned b = 0; b < 8; ++b)
+        if (!(m >> b & 1)) Idx[m] |= UInt64(b) << (8 * k++);
+      for (; k < 8; ++k) Idx[m] |= UInt64(0x80) << (8 * k);
+    }
+  }
+};
+constexpr TDropShuffles kDropShuffles;
+
+// 32 zero bytes, then 32 bytes of all ones: from 32 - K on, a mask of the
+// lanes from K on.
+alignas(64) constexpr unsigned char kLaneFrom[64] = {
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// CopyUtf8Normalised 32 bytes a step (the byte behind a block tells
+// whether its last CR starts a CR LF), with the UTF-8 check of the same
+// blocks in the same pass; true when all of [I, N) is valid UTF-8. S needs
+// 32 readable bytes behind N. Every block takes the same steps, whatever its
+// line breaks: each CR becomes LF, the ones before an LF are then dropped,
+// group by group of eight bytes through a shuffle. Lines mostly end within
+// a block or two, at places no branch could foresee.
+__attribute__((target("avx2,popcnt"))) bool CopyCheckedWide(const unsigned char* s, Integer& I, Integer n,
+                                                             char*& Out) {
+  const __m256i kCR = _mm256_set1_epi8('\r'), kLF = _mm256_set1_epi8('\n');
+  const __m256i kHighGroups = _mm256_setr_epi64x(0, 0x0808080808080808ll, 0, 0x0808080808080808ll);
+  TWideState st{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+  const Integer from = I;
+  Integer i = from;
+  char* out = Out;
+  while (i + 33 <= n) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
+    __m256i cr = _mm256_cmpeq_epi8(v, kCR);
+    if (_mm256_movemask_epi8(_mm256_or_si256(v, cr)) == 0) {
+      // ASCII without CR, most blocks: only a sequence left open by the
+      // block before is wrong (kept in Open until a block of text that is
+      // not ASCII replaces it).
+      st.Err = _mm256_or_si256(st.Err, st.Open);
+      st.Prev = v;
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
+      out += 32;
+      i += 32;
+      continue;
+    }
+    WideStep(st, v);
+    if (_mm256_testz_si256(cr, cr)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
+      out += 32;
+      i += 32;
+      continue;
+    }
+    unsigned drop = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(cr, _mm256_cmpeq_epi8(next, kLF))));
+    if (static_cast<unsigned>(_mm256_movemask_epi8(cr)) == drop && (drop & (drop - 1)) == 0) {
+      // The usual block with a line break: one CR LF. The bytes behind
+      // the CR are the block loaded one byte further on, blended in from
+      // the CR's lane; the last byte stored is the next block's first,
+      // which that block writes again.
+      const unsigned k = static_cast<unsigned>(__builtin_ctz(drop));
+      const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneFrom + 32 - k));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(v, next, from));
+      out += 31;
+      i += 32;
+      continue;
+    }
+    v = _mm256_blendv_epi8(v, kLF, cr);
+    const UInt64* t = kDropShuffles.Idx;
+    __m256i shuffle = _mm256_add_epi8(
+        _mm256_setr_epi64x(static_cast<long long>(t[drop & 0xFF]), static_cast<long long>(t[drop >> 8 & 0xFF]),
+                           static_cast<long long>(t[drop >> 16 & 0xFF]), static_cast<long long>(t[drop >> 24])),
+        kHighGroups);
+    __m256i kept = _mm256_shuffle_epi8(v, shuffle);
+    __m128i lo = _mm256_castsi256_si128(kept), hi = _mm256_extracti128_si256(kept, 1);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), lo);
+    out += 8 - _mm_popcnt_u32(drop & 0xFF);
+    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(lo));
+    out += 8 - _mm_popcnt_u32(drop >> 8 & 0xFF);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), hi);
+    out += 8 - _mm_popcnt_u32(drop >> 16 & 0xFF);
+    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(hi));
+    out += 8 - _mm_popcnt_u32(drop >> 24);
+    i += 32;
+  }
+  if (i < n) {
+    // The last bytes (1 to 32) as one more block, read on into the room
+    // behind the text and cut to it: NULs from the end on, which end an
+    // open sequence as a fault and are no LF behind a CR. Lanes past the
+    // end are stored too, behind the text's last byte.
+    const Integer rest = n - i;
+    const auto* lanes = reinterpret_cast<const __m256i*>(kLaneFrom + 32 - rest);
+    __m256i v = _mm256_andnot_si256(_mm256_loadu_si256(lanes),
+                                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
+    __m256i next = _mm256_andnot_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneFrom + 33 - rest)),
+                                       _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1)));
+    WideStep(st, v);
+    __m256i cr = _mm256_cmpeq_epi8(v, kCR);
+    unsigned drop = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(cr, _mm256_cmpeq_epi8(next, kLF))));
+    char* end = out + rest - _mm_popcnt_u32(drop);
+    v = _mm256_blendv_epi8(v, kLF, cr);
+    const UInt64* t = kDropShuffles.Idx;
+    __m256i shuffle = _mm256_add_epi8(
+        _mm256_setr_epi64x(static_cast<long long>(t[drop & 0xFF]), static_cast<long long>(t[drop >> 8 & 0xFF]),
+                           static_cast<long long>(t[drop >> 16 & 0xFF]), static_cast<long long>(t[drop >> 24])),
+        kHighGroups);
+    __m256i kept = _mm256_shuffle_epi8(v, shuffle);
+    __m128i lo = _mm256_castsi256_si128(kept), hi = _mm256_extracti128_si256(kept, 1);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), lo);
+    out += 8 - _mm_popcnt_u32(drop & 0xFF);
+    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(lo));
+    out += 8 - _mm_popcnt_u32(drop >> 8 & 0xFF);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), hi);
+    out += 8 - _mm_popcnt_u32(drop >> 16 & 0xFF);
+    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(hi));
+    out = end;
+    i = n;
+  }
+  st.Err = _mm256_or_si256(st.Err, st.Open);
+  I = i;
+  Out = out;
+  return _mm256_testz_si256(st.Err, st.Err) != 0;
+}
 #endif
+
+// Copies N bytes of UTF-8 to D with CR LF and lone CR made LF (LastCR
+// carries a CR at the end of one piece into the next, as sdNormaliseBuffer
+// does) and returns the bytes written; -1, with LastCR untouched, when a
+// byte is not valid UTF-8. One pass: the usual input, ASCII with a CR now
+// and then, moves 32 bytes per step where the processor can, else 16. D
+// needs N + 32 bytes, and SRC 32 readable bytes behind N.
+Integer CopyUtf8Normalised(const char* src, Integer n, char* d, bool& LastCR) {
+  const auto* s = reinterpret_cast<const unsigned char*>(src);
+  char* out = d;
+  Integer i = 0;
+  bool cr = LastCR;
+  if (cr && n > 0) {
+    cr = false;
+    if (s[0] == '\n') i = 1;
+  }
+#ifdef QN_XML_WIDE_UTF8
+  if (n > i && WideUtf8Check()) {
+    if (!CopyCheckedWide(s, i, n, out)) return -1;
+    LastCR = s[n - 1] == '\r';
+    return static_cast<Integer>(out - d);
+  }
+#endif
+  for (;;) {
+#if defined(__SSE2__)
+    const __m128i kCR = _mm_set1_epi8('\r');
+    const __m128i kHigh = _mm_set1_epi8(static_cast<char>(0x80));
+    while (i + 16 <= n) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(v, kHigh)) |
+                                         _mm_movemask_epi8(_mm_cmpeq_epi8(v, kCR)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+      if (!m) {
+        out += 16;
+        i += 16;
+        continue;
+      }
+      // CR LF and multi-byte sequences are dealt with here, without leaving
+      // the loop; a lone CR or a CR at the end goes to the byte steps below.
+      // Multi-byte sequences stand in the output already (the block was
+      // stored whole): the rest of the block is looked at without loading
+      // it again, until a line break shifts the output.
+      bool toBytes = false;
+      for (;;) {
+        Integer k = static_cast<Integer>(__builtin_ctz(m));
+        const unsigned char* at = s + i + k;
+        if (*at == '\r') {
+          if (i + k + 1 >= n || at[1] != '\n') {
+            out += k;
+            i += k;
+            toBytes = true;
+            break;
+          }
+          out[k] = '\n';
+          out += k + 1;
+          i += k + 2;
+          break;
+        }
+        Integer len = Utf8SequenceLength(at, n - i - k);
+        if (!len) return -1;
+        Integer past = k + len;
+        if (past >= 16) {
+          // Bytes of the sequence behind the block were not stored.
+          for (Integer b = 16 - k; b < len; ++b) out[k + b] = static_cast<char>(at[b]);
+          out += past;
+          i += past;
+          break;
+        }
+        m &= ~0u << past;
+        if (!m) {
+          out += 16;
+          i += 16;
+          break;
+        }
+      }
+      if (toBytes) break;
+    }
+#endif
+    if (i >= n) break;
+    unsigned c = s[i];
+    if (c == '\r') {
+      *out++ = '\n';
+      ++i;
+      if (i == n) cr = true;
+      else if (s[i] == '\n') ++i;
+    } else if (c < 0x80) {
+      *out++ = static_cast<char>(c);
+      ++i;
+    } else {
+      Integer len = Utf8SequenceLength(s + i, n - i);
+      if (!len) return -1;
+      for (Integer k = 0; k < len; ++k) out[k] = static_cast<char>(s[i + k]);
+      out += len;
+      i += len;
+    }
+  }
+  LastCR = cr;
+  return static_cast<Integer>(out - d);
+}
+
 
 // Bytes up to the start of a sequence cut off by the end of the buffer.
 Integer CompleteUtf8Length(const char* s, Integer n) {
@@ -548,12 +595,7 @@ void TsdXmlParser::DecodeRaw(Integer From, Integer To, bool Final) {
       Integer tail = Final ? count : CompleteUtf8Length(src, count);
       size_t at = FUtf8Buffer.size();
       FUtf8Buffer.resize(at + static_cast<size_t>(tail) + 32);
-      // Where the processor checks 32 bytes at once, the check is a pass
-      // of its own and the copy looks for CR only.
-      bool wide = sdWideUtf8Check();
-      Integer n = wide && !sdIsUtf8(src, static_cast<size_t>(tail))
-                      ? -1
-                      : CopyUtf8Normalised(src, tail, FUtf8Buffer.data() + at, FLastChar0D, wide);
+      Integer n = CopyUtf8Normalised(src, tail, FUtf8Buffer.data() + at, FLastChar0D);
       if (n >= 0) {
         FUtf8Buffer.resize(at + static_cast<size_t>(n));
         used = tail;

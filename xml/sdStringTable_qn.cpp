@@ -354,11 +354,7 @@ void TsdSymbolTable::Clear() {
   // nothing of this is seen outside.
   // (A table that starts over gives every place a new symbol: the ids
   // cleared here on the way matter only to the symbols kept.)
-  size_t live = FByID.size(), liveBytes = 0;
-  for (TsdSymbol* sym : FByID) {
-    liveBytes += static_cast<size_t>(sym->FCharCount);
-    sym->FID = 0;
-  }
+  const size_t live = FByID.size();
   size_t bytes = FByteUsed;
   for (size_t b = 0; b < FByteBlock && b < FByteBlockUsed.size(); ++b) bytes += FByteBlockUsed[b];
   // Only a table that stays in the cache is kept: finding a kept symbol
@@ -367,8 +363,18 @@ void TsdSymbolTable::Clear() {
   // the rest in order. Beyond the cache, three misses in a row per text
   // cost more than the copy they save (about 10 % of the time of a 10 MB
   // document of mostly unique text, loaded again).
-  const size_t touched = FIndex.size() * sizeof(TSlot) + live * sizeof(TsdSymbol) + liveBytes;
-  if (touched <= kKeptTableBytes && FSymbolsUsed - live <= live + 1024 && bytes - liveBytes <= liveBytes + 65536) {
+  // The live symbols' bytes are summed only where the bytes of all of them
+  // (at least as many) leave the answer open: a small table is kept
+  // whatever they are.
+  const size_t fixed = FIndex.size() * sizeof(TSlot) + live * sizeof(TsdSymbol);
+  bool keep = FSymbolsUsed - live <= live + 1024;
+  if (keep && !(bytes <= 65536 && fixed + bytes <= kKeptTableBytes)) {
+    size_t liveBytes = 0;
+    for (const TsdSymbol* sym : FByID) liveBytes += static_cast<size_t>(sym->FCharCount);
+    keep = fixed + liveBytes <= kKeptTableBytes && bytes - liveBytes <= liveBytes + 65536;
+  }
+  if (keep) {
+    for (TsdSymbol* sym : FByID) sym->FID = 0;
     FByID.clear();
     FPluralSymbolCount = 0;
     return;
