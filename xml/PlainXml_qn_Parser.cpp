@@ -173,72 +173,85 @@ alignas(64) constexpr unsigned char kLaneFrom[64] = {
     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
+// The stores of a block with line breaks (CR, its lanes in Cr): each CR
+// becomes LF, the ones before an LF (Next holds the bytes one further on)
+// are then dropped, group by group of eight bytes through a shuffle. Out
+// moves on by the bytes kept.
+__attribute__((target("avx2,popcnt"), always_inline)) inline void StoreDroppingCR(__m256i v, __m256i Next, __m256i Cr,
+                                                                                   char*& Out) {
+  const __m256i kLF = _mm256_set1_epi8('\n');
+  const __m256i kHighGroups = _mm256_setr_epi64x(0, 0x0808080808080808ll, 0, 0x0808080808080808ll);
+  char* out = Out;
+  unsigned drop = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(Cr, _mm256_cmpeq_epi8(Next, kLF))));
+  if (static_cast<unsigned>(_mm256_movemask_epi8(Cr)) == drop && (drop & (drop - 1)) == 0) {
+    // The usual block with a line break: one CR LF. The bytes behind the
+    // CR are the block loaded one byte further on, blended in from the
+    // CR's lane; the last byte stored is the next block's first, which
+    // that block writes again.
+    const unsigned k = static_cast<unsigned>(__builtin_ctz(drop));
+    const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneFrom + 32 - k));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(v, Next, from));
+    Out = out + 31;
+    return;
+  }
+  v = _mm256_blendv_epi8(v, kLF, Cr);
+  const UInt64* t = kDropShuffles.Idx;
+  __m256i shuffle = _mm256_add_epi8(
+      _mm256_setr_epi64x(static_cast<long long>(t[drop & 0xFF]), static_cast<long long>(t[drop >> 8 & 0xFF]),
+                         static_cast<long long>(t[drop >> 16 & 0xFF]), static_cast<long long>(t[drop >> 24])),
+      kHighGroups);
+  __m256i kept = _mm256_shuffle_epi8(v, shuffle);
+  __m128i lo = _mm256_castsi256_si128(kept), hi = _mm256_extracti128_si256(kept, 1);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), lo);
+  out += 8 - _mm_popcnt_u32(drop & 0xFF);
+  _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(lo));
+  out += 8 - _mm_popcnt_u32(drop >> 8 & 0xFF);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), hi);
+  out += 8 - _mm_popcnt_u32(drop >> 16 & 0xFF);
+  _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(hi));
+  Out = out + 8 - _mm_popcnt_u32(drop >> 24);
+}
+
 // CopyUtf8Normalised 32 bytes a step (the byte behind a block tells
 // whether its last CR starts a CR LF), with the UTF-8 check of the same
 // blocks in the same pass; true when all of [I, N) is valid UTF-8. S needs
-// 32 readable bytes behind N. Every block takes the same steps, whatever its
-// line breaks: each CR becomes LF, the ones before an LF are then dropped,
-// group by group of eight bytes through a shuffle. Lines mostly end within
-// a block or two, at places no branch could foresee.
+// 32 readable bytes behind N. Blocks with line breaks take the same steps
+// whatever the breaks (see StoreDroppingCR): lines mostly end within a
+// block or two, at places no branch could foresee.
 __attribute__((target("avx2,popcnt"))) bool CopyCheckedWide(const unsigned char* s, Integer& I, Integer n,
                                                              char*& Out) {
   const __m256i kCR = _mm256_set1_epi8('\r'), kLF = _mm256_set1_epi8('\n');
-  const __m256i kHighGroups = _mm256_setr_epi64x(0, 0x0808080808080808ll, 0, 0x0808080808080808ll);
   TWideState st{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
   const Integer from = I;
   Integer i = from;
   char* out = Out;
+  // ASCII, the usual text, needs no more check than the look for a byte
+  // that is not; from the first block that has one on, every block is
+  // checked with the one before it.
   while (i + 33 <= n) {
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-    __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
     __m256i cr = _mm256_cmpeq_epi8(v, kCR);
     if (_mm256_movemask_epi8(_mm256_or_si256(v, cr)) == 0) {
-      // ASCII without CR, most blocks: only a sequence left open by the
-      // block before is wrong (kept in Open until a block of text that is
-      // not ASCII replaces it).
-      st.Err = _mm256_or_si256(st.Err, st.Open);
-      st.Prev = v;
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
       out += 32;
       i += 32;
       continue;
     }
+    if (_mm256_movemask_epi8(v)) break;
+    StoreDroppingCR(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1)), cr, out);
+    i += 32;
+  }
+  if (i + 33 <= n && i > from) st.Prev = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i - 32));
+  while (i + 33 <= n) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    __m256i cr = _mm256_cmpeq_epi8(v, kCR);
     WideStep(st, v);
     if (_mm256_testz_si256(cr, cr)) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
       out += 32;
-      i += 32;
-      continue;
+    } else {
+      StoreDroppingCR(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1)), cr, out);
     }
-    unsigned drop = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(cr, _mm256_cmpeq_epi8(next, kLF))));
-    if (static_cast<unsigned>(_mm256_movemask_epi8(cr)) == drop && (drop & (drop - 1)) == 0) {
-      // The usual block with a line break: one CR LF. The bytes behind
-      // the CR are the block loaded one byte further on, blended in from
-      // the CR's lane; the last byte stored is the next block's first,
-      // which that block writes again.
-      const unsigned k = static_cast<unsigned>(__builtin_ctz(drop));
-      const __m256i from = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kLaneFrom + 32 - k));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_blendv_epi8(v, next, from));
-      out += 31;
-      i += 32;
-      continue;
-    }
-    v = _mm256_blendv_epi8(v, kLF, cr);
-    const UInt64* t = kDropShuffles.Idx;
-    __m256i shuffle = _mm256_add_epi8(
-        _mm256_setr_epi64x(static_cast<long long>(t[drop & 0xFF]), static_cast<long long>(t[drop >> 8 & 0xFF]),
-                           static_cast<long long>(t[drop >> 16 & 0xFF]), static_cast<long long>(t[drop >> 24])),
-        kHighGroups);
-    __m256i kept = _mm256_shuffle_epi8(v, shuffle);
-    __m128i lo = _mm256_castsi256_si128(kept), hi = _mm256_extracti128_si256(kept, 1);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), lo);
-    out += 8 - _mm_popcnt_u32(drop & 0xFF);
-    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(lo));
-    out += 8 - _mm_popcnt_u32(drop >> 8 & 0xFF);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), hi);
-    out += 8 - _mm_popcnt_u32(drop >> 16 & 0xFF);
-    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(hi));
-    out += 8 - _mm_popcnt_u32(drop >> 24);
     i += 32;
   }
   if (i < n) {
@@ -256,21 +269,8 @@ __attribute__((target("avx2,popcnt"))) bool CopyCheckedWide(const unsigned char*
     __m256i cr = _mm256_cmpeq_epi8(v, kCR);
     unsigned drop = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(cr, _mm256_cmpeq_epi8(next, kLF))));
     char* end = out + rest - _mm_popcnt_u32(drop);
-    v = _mm256_blendv_epi8(v, kLF, cr);
-    const UInt64* t = kDropShuffles.Idx;
-    __m256i shuffle = _mm256_add_epi8(
-        _mm256_setr_epi64x(static_cast<long long>(t[drop & 0xFF]), static_cast<long long>(t[drop >> 8 & 0xFF]),
-                           static_cast<long long>(t[drop >> 16 & 0xFF]), static_cast<long long>(t[drop >> 24])),
-        kHighGroups);
-    __m256i kept = _mm256_shuffle_epi8(v, shuffle);
-    __m128i lo = _mm256_castsi256_si128(kept), hi = _mm256_extracti128_si256(kept, 1);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), lo);
-    out += 8 - _mm_popcnt_u32(drop & 0xFF);
-    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(lo));
-    out += 8 - _mm_popcnt_u32(drop >> 8 & 0xFF);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), hi);
-    out += 8 - _mm_popcnt_u32(drop >> 16 & 0xFF);
-    _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(hi));
+    if (_mm256_testz_si256(cr, cr)) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
+    else StoreDroppingCR(v, next, cr, out);
     out = end;
     i = n;
   }

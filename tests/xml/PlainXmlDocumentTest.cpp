@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -250,6 +251,62 @@ TEST(PlainXml_qn_Document, DeclarationReportReachesEveryListener) {
   t.ReadFromString(text);
   EXPECT_EQ(t.Got, std::vector<std::string>{info});
   EXPECT_EQ(t.WriteToString(), text);
+}
+
+TEST(PlainXml_qn_Document, DeclaredEncodingIsTheFirstAttributeOfThatNameInAnyCase) {
+  // The encoding a load goes by is the declaration's Encoding(): the first
+  // attribute named "encoding" in any case, its references replaced, also
+  // where another spelling, a name of the same length or a non-ASCII name
+  // stands before it. The report tells what the load went by, Encoding()
+  // what the declaration says.
+  struct TCase {
+    std::string Attributes, Encoding;
+    Integer CodePage;
+  };
+  const TCase cases[] = {
+      {"version=\"1.0\" encoding=\"utf-8\"", "utf-8", 65001},
+      {"version=\"1.0\" Encoding=\"windows-1252\" encoding=\"utf-8\"", "windows-1252", 1252},
+      {"encoding=\"windows-1252\" ENCODING=\"utf-8\"", "windows-1252", 1252},
+      {"version=\"1.0\" encodinG=\"iso-8859-1\"", "iso-8859-1", 28591},
+      {"version=\"1.0\" encoding=\"utf&#45;8\"", "utf-8", 65001},
+      {"standalone=\"yes\" encodinx=\"x\" encoding=\"windows-1252\"", "windows-1252", 1252},
+      {"v\xC3\xA9rsion=\"1\" encoding=\"windows-1252\"", "windows-1252", 1252},
+      {"version=\"1.0\"", "", 65001},
+  };
+  for (const TCase& c : cases) {
+    TPlainXml d(nullptr);
+    TReports rep;
+    d.SetOnDebugOut(rep.Event());
+    d.ReadFromString("<?xml " + c.Attributes + "?>\r\n<r>\xC3\xA9</r>");
+    ASSERT_NE(d.Declaration(), nullptr) << c.Attributes;
+    EXPECT_EQ(d.Declaration()->Encoding(), c.Encoding) << c.Attributes;
+    EXPECT_EQ(d.ExternalCodepage(), c.CodePage) << c.Attributes;
+    const std::string info =
+        "[info] declaration with encoding \"" + c.Encoding + "\" and codepage " + std::to_string(c.CodePage);
+    EXPECT_NE(std::find(rep.All.begin(), rep.All.end(), info), rep.All.end()) << c.Attributes;
+  }
+}
+
+TEST(PlainXml_qn_Document, SingleTagNamesOnlyDuringAParseThatFixesErrors) {
+  // The list of single tags a fixing parse meets is there for the parse
+  // (handlers can look at it) and gone after it; without the option there
+  // is none. A parse that fixes a single tag gives its children back.
+  for (bool fix : {false, true}) {
+    TPlainXml d(nullptr);
+    d.SetFixStructuralErrors(fix);
+    std::vector<bool> seen;
+    d.SetOnNodeLoaded(TsdXmlNodeEvent([&](TObject*, TXmlNode*) { seen.push_back(d.SingleTagNames() != nullptr); }));
+    d.ReadFromString("<r><br><p>x</p></r>");
+    EXPECT_EQ(d.SingleTagNames(), nullptr);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), fix), static_cast<long>(seen.size())) << fix;
+    if (fix) EXPECT_EQ(d.WriteToLocalString(), d.WriteToLocalString());
+  }
+  TPlainXml d(nullptr);
+  d.SetFixStructuralErrors(true);
+  d.ReadFromString("<r><br><p>x</p></r>");
+  ASSERT_NE(d.Root(), nullptr);
+  EXPECT_EQ(d.Root()->GetNodeCount(), 2);
 }
 
 TEST(PlainXml_qn_Document, ReloadsOfEverySizeReadAsAFreshDocument) {

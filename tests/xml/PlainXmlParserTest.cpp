@@ -567,6 +567,47 @@ TEST(PlainXml_qn_Parser, DenseLineBreaksInLongText) {
   }
 }
 
+TEST(PlainXml_qn_Parser, DecodedTextIsTheSameOnEitherProcessor) {
+  // UTF-8 is checked and copied in one pass, 32 bytes a step, the last
+  // block read whole (cut to the text) where the processor can: texts of
+  // ASCII, multi-byte sequences, line breaks of every kind and, in some,
+  // a stray, cut-off or overlong byte, of lengths around the block size
+  // and read in chunks of many sizes, decode to the same text as on a
+  // processor without vector extensions, and valid text to the text
+  // itself with its line breaks made LF.
+  static const TCPUIDSource kNoCPUID{
+      [] { return false; }, [](Cardinal, Cardinal, Cardinal r[4]) { r[0] = r[1] = r[2] = r[3] = 0; },
+      [] { return UInt64(0); }};
+  const std::string pieces[] = {"a", "bc", "\r\n", "\r", "\n", "\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80",
+                                "0123456789abcdefghijklmnopqrstuv", "\t "};
+  const std::string faults[] = {"\x80", "\xC3", "\xE6\x97", "\xC0\xAF", "\xED\xA0\x80", "\xF5\x80\x80\x80", "\xFF"};
+  auto decode = [](const std::string& text, Integer chunk) {
+    TsdStringStream s(text);
+    TsdXmlParser p(&s, chunk);
+    p.ReadBOM();
+    std::string got;
+    for (char c; !((c = p.NextChar()) == 0 && p.EndOfStream());) got += c;
+    return got;
+  };
+  std::mt19937 rng(77);
+  for (int round = 0; round < 1500; ++round) {
+    std::string text;
+    const size_t want = rng() % 140;
+    while (text.size() < want) text += pieces[rng() % 10];
+    const bool broken = round % 3 == 0;
+    if (broken) text.insert(rng() % (text.size() + 1), faults[rng() % 7]);
+    const Integer chunks[] = {4, 5 + static_cast<Integer>(rng() % 60), static_cast<Integer>(text.size() + 1)};
+    for (Integer chunk : chunks) {
+      std::string wide = decode(text, chunk);
+      SetCPUIDSource(&kNoCPUID);
+      std::string plain = decode(text, chunk);
+      SetCPUIDSource(nullptr);
+      ASSERT_EQ(wide, plain) << testing::PrintToString(text) << " chunk " << chunk;
+      if (!broken) ASSERT_EQ(wide, sdNormaliseEol(text)) << testing::PrintToString(text) << " chunk " << chunk;
+    }
+  }
+}
+
 namespace {
 // Everything a parse shows: the events in order with their positions, the
 // reports, and the document written back.
