@@ -431,9 +431,30 @@ void MicroTilesAddRect(TMicroTiles& MicroTiles, TRect Rect, bool RoundToWholeTil
   TMicroTile* tiles = MicroTiles.Tiles;
 
   if (RoundToWholeTiles) {
-    TMicroTile* row = tiles + mt * cols;
-    for (Integer y = mt; y <= lastRow; ++y, row += cols) FillSpan(row + ml, lastCol - ml + 1, MICROTILE_FULL);
-    MarkTiles(MicroTiles, mt, lastRow, ml, lastCol);
+    // A row of one to eight tiles is a fixed set of stores, overlapping
+    // where it is shorter: no loop and no branch on its width per row.
+    const Integer n = lastCol - ml + 1;
+    TMicroTile* row = tiles + mt * cols + ml;
+    TMicroTile* const end = row + (lastRow - mt + 1) * cols;
+    if (n < 4) {
+      for (; row != end; row += cols) row[0] = row[n >> 1] = row[n - 1] = MICROTILE_FULL;
+    } else if (n <= 8) {
+      const __m128i full = _mm_set1_epi32(MICROTILE_FULL);
+      for (; row != end; row += cols) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row), full);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + n - 4), full);
+      }
+    } else {
+      for (; row != end; row += cols) FillSpan(row, n, MICROTILE_FULL);
+    }
+    if (ml >> 6 == lastCol >> 6) {
+      const size_t stride = static_cast<size_t>(WordsPerRow(cols));
+      const TColumnBits range = (ALL_COLUMNS << (ml & 63)) & (ALL_COLUMNS >> (63 - (lastCol & 63)));
+      TColumnBits* m = MarksOf(MicroTiles).Bits + static_cast<size_t>(mt) * stride + (ml >> 6);
+      for (Integer y = mt; y <= lastRow; ++y, m += stride) *m |= range;
+    } else {
+      MarkTiles(MicroTiles, mt, lastRow, ml, lastCol);
+    }
   } else if (Rect.Left < Rect.Right && Rect.Top < Rect.Bottom) {
     // Each tile is united with its part of the rectangle: the first and
     // last column get the left and right edges, the first and last row the
