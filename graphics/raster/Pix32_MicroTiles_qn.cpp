@@ -784,10 +784,29 @@ class TRectCollector {
     if (w0 == w1) {
       const TColumnBits mask = firstWord & lastWord;
       rowMarks += w0;
-      if (!Whole) rowSkip += w0;
-      for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride, rowSkip += skipStride)
-        if (const TColumnBits bits = *rowMarks & mask & ~taken(0))
-          ScanWord(lim, row, bits, w0 << 6, y, safeFrom(y), rects, count, capacity);
+      if (Whole) {
+        // Nearly every row in use starts runs: no search for the next one.
+        for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride)
+          if (const TColumnBits bits = *rowMarks & mask)
+            ScanWord(lim, row, bits, w0 << 6, y, safeFrom(y), rects, count, capacity);
+        return count;
+      }
+      // Most rows of exact runs are taken down from above: the next row
+      // with runs to start is found in a loop of its own, whose few values
+      // stay in registers, where the scan of a row needs them all and would
+      // keep the row's place on the stack.
+      const TColumnBits* const skip = FSkip + w0;
+      const size_t end = static_cast<size_t>(Used.Bottom - Used.Top + 1) * stride;
+      size_t at = 0;
+      for (;;) {
+        TColumnBits bits = 0;
+        for (; at != end; at += stride)
+          if ((bits = rowMarks[at] & mask & ~skip[at])) break;
+        if (at == end) break;
+        const Integer y = Used.Top + static_cast<Integer>(stride == 1 ? at : at / stride);
+        at += stride;
+        ScanWord(lim, M.Tiles + y * M.Columns, bits, w0 << 6, y, safeFrom(y), rects, count, capacity);
+      }
       return count;
     }
     for (Integer y = Used.Top; y <= Used.Bottom; ++y, row += M.Columns, rowMarks += stride, rowSkip += skipStride) {
