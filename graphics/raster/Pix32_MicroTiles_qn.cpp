@@ -908,6 +908,18 @@ class TRectCollector {
       // narrower store waits for the store to retire.
       _mm_storeu_si128(reinterpret_cast<__m128i*>(Rects + b.Rect), r);
       next = last + 1;
+      if (Whole) {
+        // A run of whole tiles is, nearly always, the run of marks it
+        // starts: the next run then starts at the next mark, found from
+        // the marks alone, so that it does not wait for the scan of the
+        // tiles of this one.
+        const TColumnBits rest = Bits & (Bits + (Bits & (TColumnBits(0) - Bits)));
+        if (last == Base + 63 - std::countl_zero(Bits ^ rest)) [[likely]] {
+          Bits = rest;
+          continue;
+        }
+        __asm__("");
+      }
       // The bits after the run; none when it reaches the word's end.
       Bits &= ~((TColumnBits(2) << std::min(last - Base, 63)) - 1);
     } while (Bits);
