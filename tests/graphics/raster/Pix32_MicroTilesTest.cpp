@@ -476,6 +476,37 @@ TEST(Pix32_MicroTiles_qn, StackedRectanglesMatchAPlainGrid) {
   }
 }
 
+// Grids of one word of marks a row whose marks and tiles disagree both
+// ways: a clear with full tiles leaves them filled and marked past the used
+// bounds, and a copy over it empties tiles that keep their marks. Runs of
+// tiles then end before or after their runs of marks. Rectangles of one to
+// a dozen tiles a row, added whole and exact, against the plain grid.
+TEST(Pix32_MicroTiles_qn, RunsThatEndBeforeOrAfterTheirMarksMatchAPlainGrid) {
+  std::mt19937 rng(53);
+  for (int round = 0; round < 200; ++round) {
+    const Integer w = 64 + Integer(rng() % 1980), h = 40 + Integer(rng() % 400);
+    TMap a(TRect(0, 0, w, h)), b(TRect(0, 0, w, h));
+    TRefTiles ra(w, h), rb(w, h);
+    if (round % 4 != 0) {
+      MicroTilesClear(a.M, MICROTILE_FULL);
+      ra.Clear(MICROTILE_FULL);
+    }
+    auto add = [&](TMap& M, TRefTiles& Ref) {
+      const Integer x = Integer(rng() % unsigned(w)) - 20, y = Integer(rng() % unsigned(h)) - 20;
+      const TRect r(x, y, x + 1 + Integer(rng() % 380), y + 1 + Integer(rng() % 200));
+      const bool whole = rng() % 2 == 0;
+      MicroTilesAddRect(M.M, r, whole);
+      Ref.AddRect(r, whole);
+    };
+    for (int i = 0, n = 1 + int(rng() % 8); i < n; ++i) add(b, rb);
+    MicroTilesCopy(a.M, b.M);
+    ra.Copy(rb);
+    for (int i = 0, n = int(rng() % 6); i < n; ++i) add(a, ra);
+    ExpectSameMaps(a, ra, rng, "round " + std::to_string(round));
+    if (HasFatalFailure()) return;
+  }
+}
+
 // Whole tiles of a rectangle reaching past the right end of the grid stop
 // at its last column: the first tile of the next row, which follows it in
 // memory, stays as it is.
