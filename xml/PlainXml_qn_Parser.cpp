@@ -887,6 +887,16 @@ TsdElementType TsdXmlParser::ReadOpenTagSlow() {
     case '?': {
       // "<?xml" only as a whole word; "<?xmlfoo?>" is an instruction.
       Integer start = FUtf8CurrentIdx;
+      if (static_cast<Integer>(FUtf8Buffer.size()) - start >= 4) {
+        // Mostly the name and the byte behind it are at hand: a
+        // declaration or an instruction told without reading on.
+        const char* p = FUtf8Buffer.data() + start;
+        if (LoCase(p[0]) != 'x' || LoCase(p[1]) != 'm' || LoCase(p[2]) != 'l') return xeInstruction;
+        if (IsBlank(p[3]) || p[3] == '?') {
+          FUtf8CurrentIdx = start + 3;
+          return xeDeclaration;
+        }
+      }
       if (CheckString("xml")) {
         if (CheckString("-stylesheet")) return xeStylesheet;
         char n = NextChar();
