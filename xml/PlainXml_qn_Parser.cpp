@@ -866,6 +866,22 @@ TsdElementType TsdXmlParser::ReadOpenTagSlow() {
   if (c == 0 && FEndOfStream) return xeError;
   switch (c) {
     case '!': {
+      // Comments and sections, mostly, told from the text at hand.
+      const Integer at = FUtf8CurrentIdx;
+      if (static_cast<Integer>(FUtf8Buffer.size()) - at >= 7) {
+        const char* p = FUtf8Buffer.data() + at;
+        if (p[0] == '-' && p[1] == '-') {
+          FUtf8CurrentIdx = at + 2;
+          return xeComment;
+        }
+        // The letters in either case (LoCase's), the brackets as they are.
+        auto letter = [](char b, char want) { return (b | 0x20) == want; };
+        if (p[0] == '[' && letter(p[1], 'c') && letter(p[2], 'd') && letter(p[3], 'a') && letter(p[4], 't') &&
+            letter(p[5], 'a') && p[6] == '[') {
+          FUtf8CurrentIdx = at + 7;
+          return xeCData;
+        }
+      }
       char k = NextChar();
       switch (LoCase(k)) {
         case 'e':

@@ -638,15 +638,21 @@ std::vector<std::string> ParseTrace(const std::string& text, Integer chunk, bool
 }
 }  // namespace
 
-TEST(PlainXml_qn_Parser, DeclarationsAndInstructionsToldAtHandAsPiecewise) {
-  // "<?xml" followed by a blank or "?" is a declaration in any case, told
-  // from the text at hand where four bytes are there, else read on: every
-  // chunk size gives the same nodes, reports and output.
+TEST(PlainXml_qn_Parser, MarkupKindsToldAtHandAsPiecewise) {
+  // "<?xml" followed by a blank or "?" is a declaration in any case,
+  // "<!--" a comment and "<![CDATA[" a section with its letters in any
+  // case, told from the text at hand where enough bytes are there, else
+  // read on: every chunk size gives the same nodes, reports and output,
+  // near misses and cut-off markup included.
   const std::string docs[] = {
       "<?xml?><r/>",          "<?XmL version=\"1.0\"?><r/>", "<?xml\tversion='1.0'?>\r\n<r/>",
       "<?xmL-stylesheet href=\"s\"?><r/>", "<?xm?><r/>",      "<?x?><r/>",
       "<?xmlns a?><r/>",      "<?xml",                          "<?xm",
-      "<?XML\nencoding=\"utf-8\"?><r>\xC3\xA9</r>"};
+      "<?XML\nencoding=\"utf-8\"?><r>\xC3\xA9</r>",
+      "<r><!--c--><![CDATA[<x>]]><![cDaTa[y]]></r>",
+      "<r><!-x--></r>",       "<r><![CDATA{x]]></r>",          "<r><![CDAT[x]]></r>",
+      "<r><![C\xC4\x84TA[x]]></r>", "<r><!DOCTYPE r></r>",     "<r><!--",
+      "<r><![CDATA[",         "<r><!E></r>",                   "<!--a--><r/><![CDATA[b]]>"};
   for (const std::string& doc : docs) {
     const auto whole = ParseTrace(doc, static_cast<Integer>(doc.size() + 1), true, false);
     for (Integer chunk : {4, 5, 6, 7, 8})
