@@ -1132,6 +1132,12 @@ class TsdContainerNode : public TXmlNode {
       return FNodes.AddArenaNode(ANode);
     return FNodes.Add(ANode);
   }
+  // AddParsedChild for a caller that knows the node and this container to
+  // come from one arena.
+  [[gnu::always_inline]] Integer AddArenaChild(TXmlNode* ANode) {
+    ANode->FParent = this;
+    return FNodes.AddArenaNode(ANode);
+  }
   // After the list was compacted in place to Count entries: the new start-tag
   // count and value index (-1 for none).
   void SetCounters(Integer Count, Integer Direct, Integer Value) {

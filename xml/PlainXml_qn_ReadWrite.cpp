@@ -394,6 +394,11 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
   // a recursion through the node classes. Every element made here is a
   // plain one, so the text step and the end tag need no virtual call.
   TPlainXml* doc = Document();
+  // Elements made here come from the document's arena: when this one does
+  // as well, every element on the stack is known to share the arena of its
+  // children, and they join their lists without the check.
+  TsdNodeArena* arena = doc ? doc->NodeArena() : nullptr;
+  const bool oneArena = arena && InArena() && TsdNodeArena::Of(this) == arena;
   TOpenElements stack;
   stack.push_back(this);
   // A child element of the top level that has just been completed, with
@@ -450,8 +455,9 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
           break;
         }
         if (t == xeElement) {
-          auto* n = TsdNodeArena::Make<TsdElement>(doc ? doc->NodeArena() : nullptr, doc);
-          e->AddParsedChild(n);
+          auto* n = TsdNodeArena::Make<TsdElement>(arena, doc);
+          if (oneArena) e->AddArenaChild(n);
+          else e->AddParsedChild(n);
           if (n->ParseOpen(P)) {
             if (!n->ReadLeaf(P, doc)) {
               stack.push_back(n);

@@ -371,3 +371,22 @@ TEST(PlainXml_qn_Document, TopLevelTextAndNamesAskedForInAnyCase) {
     for (const char* name : {"caf", "cafe", "kin", "kinds", ""}) EXPECT_EQ(r->GetAttributeByName(name), nullptr) << name;
   }
 }
+
+TEST(PlainXml_qn_Document, SubstitutedElementsOutsideTheArenaNestAndGo) {
+  // Content parsed in place of a node has an element of its own making on
+  // top, outside the document's arena, while the elements nested in it
+  // come from the arena: they join their lists through the checked path,
+  // and the tree, written, loaded again and released, stays whole.
+  TPlainXml d(nullptr);
+  d.ReadFromString("<r><x/><y k=\"1\">v</y></r>");
+  TXmlNode* x = d.Root()->GetNodes(0);
+  ASSERT_NE(x, nullptr);
+  TXmlNode* first = d.ParseSubstituteContentFromNode(x, "<a q='2'><b><c/>t</b>\r\n  <d>u</d></a>");
+  ASSERT_NE(first, nullptr);
+  EXPECT_FALSE(first->InArena());
+  EXPECT_TRUE(first->GetNodes(1)->InArena());
+  EXPECT_EQ(d.Root()->WriteToString(), "<r><a q='2'><b><c/>t</b>\r\n  <d>u</d></a><y k=\"1\">v</y></r>");
+  EXPECT_EQ(first->NodeByName("b")->NodeByName("c")->Parent()->GetName(), "b");
+  d.ReadFromString("<s>w</s>");
+  EXPECT_EQ(d.WriteToString(), "<s>w</s>");
+}
