@@ -217,7 +217,7 @@ void TsdSymbolTable::GrowIndex() {
   }
   FSlots = FIndex.data();
   FIndexMask = mask;
-  FGrowAt = FIndex.size() / 2;
+  FGrowAt = FIndex.size() / 4 * 3;
 }
 
 namespace {

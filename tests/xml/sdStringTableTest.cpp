@@ -525,3 +525,69 @@ TEST(sdStringTable_qn, TextsAddedFromPaddedTextMatchPlainAdds) {
     }
   }
 }
+
+TEST(sdStringTable_qn, IndexGrowthAndKeptSymbolsAgainstAMap) {
+  // The index fills to three quarters before it doubles. Random texts,
+  // short and long, new and met again, are checked against a map when the
+  // table holds just under, at and just over each filling point up to a
+  // large table, every text added so far answering with its own id. Then
+  // small tables cleared with their symbols kept meet old and new texts
+  // mixed, past the index's next growth with the kept ones still in it:
+  // ids follow first appearance as in a fresh table.
+  std::mt19937 rng(53);
+  auto text = [&rng] {
+    std::string s(1 + rng() % (rng() % 4 ? 16 : 40), ' ');
+    for (char& c : s) c = static_cast<char>(rng() % 4 ? 'a' + rng() % 6 : rng());
+    return s;
+  };
+  std::vector<size_t> checks;
+  for (size_t slots = 256; slots <= 131072; slots *= 2)
+    for (size_t at : {slots / 4 * 3 - 1, slots / 4 * 3, slots / 4 * 3 + 1}) checks.push_back(at);
+  TsdSymbolTable t(nullptr);
+  std::unordered_map<std::string, Integer> ref;
+  std::vector<const std::string*> order;
+  for (size_t next = 0; next < checks.size();) {
+    std::string s = rng() % 5 || order.empty() ? text() : *order[rng() % order.size()];
+    Integer id = t.AddString(s);
+    auto [it, fresh] = ref.emplace(s, id);
+    if (fresh) {
+      ASSERT_EQ(id, static_cast<Integer>(ref.size())) << s;
+      order.push_back(&it->first);
+    } else {
+      ASSERT_EQ(id, it->second) << s;
+    }
+    if (ref.size() == checks[next]) {
+      for (const std::string* k : order) ASSERT_EQ(t.AddString(*k), ref[*k]) << ref.size();
+      ASSERT_EQ(t.GetSymbolCount(), static_cast<Integer>(ref.size()));
+      ++next;
+    }
+  }
+  for (size_t small : {150u, 190u, 380u, 700u}) {
+    TsdSymbolTable k(nullptr);
+    std::vector<std::string> before;
+    for (size_t i = 0; i < small; ++i) {
+      before.push_back(text());
+      k.AddString(before.back());
+    }
+    for (int round = 0; round < 3; ++round) {
+      k.Clear();
+      ASSERT_EQ(k.GetSymbolCount(), 0);
+      std::unordered_map<std::string, Integer> r;
+      std::vector<std::string> now;
+      for (size_t i = 0; i < 3 * small; ++i) {
+        std::string s = rng() % 2 ? before[rng() % before.size()] : rng() % 3 || now.empty() ? text() : now[rng() % now.size()];
+        Integer id = k.AddString(s);
+        auto [it, fresh] = r.emplace(s, id);
+        if (fresh) {
+          ASSERT_EQ(id, static_cast<Integer>(r.size())) << small << " " << round;
+          now.push_back(s);
+        } else {
+          ASSERT_EQ(id, it->second) << small << " " << round;
+        }
+        ASSERT_EQ(k.GetView(id), s);
+      }
+      for (const auto& [s, id] : r) ASSERT_EQ(k.AddString(s), id);
+      before = now;
+    }
+  }
+}
