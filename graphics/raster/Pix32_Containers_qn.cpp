@@ -163,6 +163,15 @@ void TRectList::SetCapacity(Integer Value) {
   FCapacity = Value;
 }
 
+Integer TRectList::AddRects(const TRect* Rects, Integer Count) {
+  const Integer at = FCount;
+  if (Count <= 0) return at;
+  if (at + Count > FCapacity) SetCapacity(at + Count);
+  std::memcpy(static_cast<void*>(FList + at), Rects, static_cast<size_t>(Count) * sizeof(TRect));
+  FCount = at + Count;
+  return at;
+}
+
 void TRectList::SetCount(Integer Value) {
   if (Value < 0) Value = 0;
   if (Value > FCapacity) SetCapacity(Value);

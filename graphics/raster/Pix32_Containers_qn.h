@@ -101,6 +101,8 @@ class TRectList : public TObject {
   ~TRectList() override;
 
   Integer Add(const TRect& Rect);
+  // Count rectangles at the end in one copy; the index of the first.
+  Integer AddRects(const TRect* Rects, Integer Count);
   virtual void Clear();
   void Delete(Integer Index);
   void Exchange(Integer Index1, Integer Index2);

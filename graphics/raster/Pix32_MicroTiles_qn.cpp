@@ -759,18 +759,18 @@ class TRectCollector {
     FStride = stride;
     FFirstCol = Used.Left;
     FRowsEnd = std::min(Used.Bottom + 1, FSafeB);
-    // From the first used row on; whole runs are cheap enough as they are.
+    // Exact runs start at the marks of rows from the first used one on,
+    // less those of runs taken down from above, which leave theirs here;
+    // whole runs are cheap enough as they are.
     const TColumnBits* rowSkip = nullptr;
     if (!Whole) {
       const size_t skipWords = static_cast<size_t>(Used.Bottom - Used.Top + 1) * stride;
       FSkip = FSkipStore.Reserve(static_cast<Integer>(skipWords), 0);
       FSkipTop = Used.Top;
-      std::memset(static_cast<void*>(FSkip), 0, skipWords * sizeof(TColumnBits));
+      std::memcpy(FSkip, MarksOf(M).Bits + static_cast<size_t>(Used.Top) * stride, skipWords * sizeof(TColumnBits));
       rowSkip = FSkip;
     }
     const size_t skipStride = Whole ? 0 : stride;
-    // The columns of a word of marks that runs taken down from above left.
-    auto taken = [&rowSkip](Integer W) { return Whole ? TColumnBits(0) : rowSkip[W]; };
     const TColumnBits* rowMarks = MarksOf(M).Bits + static_cast<size_t>(Used.Top) * stride;
     const TMicroTile* row = M.Tiles + Used.Top * M.Columns;
     const Integer w0 = Used.Left >> 6, w1 = Used.Right >> 6;
@@ -801,7 +801,7 @@ class TRectCollector {
       for (;;) {
         TColumnBits bits = 0;
         for (; at != end; at += stride)
-          if ((bits = rowMarks[at] & mask & ~skip[at])) break;
+          if ((bits = skip[at] & mask)) break;
         if (at == end) break;
         const Integer y = Used.Top + static_cast<Integer>(stride == 1 ? at : at / stride);
         at += stride;
@@ -814,7 +814,7 @@ class TRectCollector {
       // bounds; the next run starts after them.
       Integer next = 0;
       for (Integer w = w0; w <= w1; ++w) {
-        TColumnBits bits = BitsFrom(rowMarks[w] & ~taken(w), next - (w << 6));
+        TColumnBits bits = BitsFrom(Whole ? rowMarks[w] : rowSkip[w], next - (w << 6));
         if (w == w0) bits &= firstWord;
         if (w == w1) bits &= lastWord;
         if (bits) next = ScanWord(lim, row, bits, w << 6, y, safeFrom(y), rects, count, capacity);
@@ -965,10 +965,13 @@ class TRectCollector {
       // A tile before that reaches its right edge with the same top and
       // bottom; a non-empty tile after that starts at its left edge with
       // them.
-      if (fromLeft && (static_cast<Cardinal>(b[X - 1]) & 0x00FFFFFFu) == (rows | MICROTILE_SIZE << 8)) break;
-      if (toRight && b[Last + 1] != MICROTILE_EMPTY && (static_cast<Cardinal>(b[Last + 1]) & 0xFFFF00FFu) == rows)
-        break;
-      *k |= runBits;
+      // Runs seldom meet a tile border: one test a row for both.
+      if (fromLeft | toRight) [[unlikely]] {
+        if (fromLeft && (static_cast<Cardinal>(b[X - 1]) & 0x00FFFFFFu) == (rows | MICROTILE_SIZE << 8)) break;
+        if (toRight && b[Last + 1] != MICROTILE_EMPTY && (static_cast<Cardinal>(b[Last + 1]) & 0xFFFF00FFu) == rows)
+          break;
+      }
+      *k &= ~runBits;
       if ((rows & 0xFF) != MICROTILE_SIZE) {
         bottom = below * MICROTILE_SIZE + static_cast<Integer>(rows & 0xFF);
         ++below;
@@ -1004,12 +1007,8 @@ Integer MicroTilesCalcRects(const TMicroTiles& MicroTiles, TRectList* DstRects, 
   TScratch<TCalcRect, 64> rects;
   const Integer count = RoundToWholeTiles ? TRectCollector<true>(MicroTiles, Clip, rects).Collect(MicroTiles, u)
                                           : TRectCollector<false>(MicroTiles, Clip, rects).Collect(MicroTiles, u);
-  if (!CountOnly && DstRects && count > 0) {
-    const Integer at = DstRects->Count();
-    DstRects->SetCount(at + count);
-    // The scan's records are laid out as the list's rectangles: one block copy.
-    std::memcpy(static_cast<void*>(DstRects->List() + at), rects.Data(), static_cast<size_t>(count) * sizeof(TRect));
-  }
+  // The scan's records are laid out as the list's rectangles: one block copy.
+  if (!CountOnly && DstRects) DstRects->AddRects(reinterpret_cast<const TRect*>(rects.Data()), count);
   return count;
 }
 
