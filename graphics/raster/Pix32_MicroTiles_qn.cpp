@@ -950,35 +950,50 @@ class TRectCollector {
     const Integer columns = FLastCol + 1;
     TColumnBits* k = FSkip + static_cast<size_t>(Y + 1 - FSkipTop) * FStride + (X >> 6);
     const TMicroTile* b = Row + columns;
-    Integer below = Y + 1, bottom = 0;
-    for (; below < FRowsEnd; ++below, b += columns, k += FStride) {
-      const Cardinal rows = static_cast<Cardinal>(b[X]) & 0x00FF00FFu;
-      if (rows & 0x00FF0000u) break;
-      const __m128i v = _mm_set1_epi32(static_cast<int>(rows));
-      const unsigned m =
-          static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(
-              _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X)), _mm_or_si128(lo, v))))) |
-          static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(
-              _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X + 4)), _mm_or_si128(hi, v)))))
-              << 4;
-      if ((m & want) != want) break;
-      // A tile before that reaches its right edge with the same top and
-      // bottom; a non-empty tile after that starts at its left edge with
-      // them.
-      // Runs seldom meet a tile border: one test a row for both.
-      if (fromLeft | toRight) [[unlikely]] {
-        if (fromLeft && (static_cast<Cardinal>(b[X - 1]) & 0x00FFFFFFu) == (rows | MICROTILE_SIZE << 8)) break;
-        if (toRight && b[Last + 1] != MICROTILE_EMPTY && (static_cast<Cardinal>(b[Last + 1]) & 0xFFFF00FFu) == rows)
+    const TColumnBits keep = ~runBits;
+    const Integer rowsEnd = FRowsEnd;
+    const size_t stride = FStride;
+    Integer below = Y + 1, bottom = -1;
+    // A row repeats the run when its tiles there are the run's left and
+    // right edges with top 0 and the bottom of its first tile. Runs of four
+    // tiles or fewer compare one block a row, and the rare runs that meet a
+    // tile border on the side where another may join get their own loop.
+    auto scan = [&](auto Wide, auto Edges) __attribute__((always_inline)) {
+      for (; below < rowsEnd; ++below, b += columns, k += stride) {
+        const Cardinal bottomOf = static_cast<Cardinal>(b[X]) & 0xFFu;
+        const __m128i v = _mm_set1_epi32(static_cast<int>(bottomOf));
+        unsigned m = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(
+            _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X)), _mm_or_si128(lo, v)))));
+        if constexpr (Wide)
+          m |= static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(
+                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + X + 4)), _mm_or_si128(hi, v)))))
+               << 4;
+        if ((m & want) != want) break;
+        if constexpr (Edges) {
+          // A tile before that reaches its right edge with the same top and
+          // bottom; a non-empty tile after that starts at its left edge with
+          // them.
+          if (fromLeft && (static_cast<Cardinal>(b[X - 1]) & 0x00FFFFFFu) == (bottomOf | MICROTILE_SIZE << 8)) break;
+          if (toRight && b[Last + 1] != MICROTILE_EMPTY &&
+              (static_cast<Cardinal>(b[Last + 1]) & 0xFFFF00FFu) == bottomOf)
+            break;
+        }
+        *k &= keep;
+        if (bottomOf != MICROTILE_SIZE) {
+          bottom = below * MICROTILE_SIZE + static_cast<Integer>(bottomOf);
+          ++below;
           break;
+        }
       }
-      *k &= ~runBits;
-      if ((rows & 0xFF) != MICROTILE_SIZE) {
-        bottom = below * MICROTILE_SIZE + static_cast<Integer>(rows & 0xFF);
-        ++below;
-        break;
-      }
-      bottom = (below + 1) * MICROTILE_SIZE;
-    }
+    };
+    if (fromLeft | toRight) [[unlikely]]
+      scan(std::true_type(), std::true_type());
+    else if (Last - X >= 4)
+      scan(std::true_type(), std::false_type());
+    else
+      scan(std::false_type(), std::false_type());
+    // The rows taken in are whole but for a last one that ends earlier.
+    if (bottom < 0) bottom = below * MICROTILE_SIZE;
     if (below == Y + 1) return R;
     B.Row = below;
     // R with the new bottom.

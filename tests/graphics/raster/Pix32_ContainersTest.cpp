@@ -3,6 +3,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "graphics/raster/Pix32_Containers_qn.h"
 
@@ -136,6 +137,17 @@ TEST(Pix32_Containers_qn, RectListGrowthAndBounds) {
   l.Clear();
   EXPECT_EQ(l.Count(), 0);
   EXPECT_EQ(l.Capacity(), 10);
+  // A block appended after what the list holds, past its capacity; none
+  // appended leaves it as it is.
+  std::vector<TRect> block;
+  for (Integer i = 0; i < 25; ++i) block.push_back(Rect(i, -i, 2 * i, 3 * i));
+  l.Add(Rect(7, 7, 8, 8));
+  EXPECT_EQ(l.AddRects(block.data(), 25), 1);
+  EXPECT_EQ(l.AddRects(block.data(), 0), 26);
+  ASSERT_EQ(l.Count(), 26);
+  EXPECT_GE(l.Capacity(), 26);
+  EXPECT_EQ(*l.Get(0), Rect(7, 7, 8, 8));
+  for (Integer i = 0; i < 25; ++i) EXPECT_EQ(*l.Get(i + 1), block[size_t(i)]);
 }
 
 TEST(Pix32_Containers_qn, ClassListFindsExactNames) {

@@ -507,6 +507,45 @@ TEST(Pix32_MicroTiles_qn, RunsThatEndBeforeOrAfterTheirMarksMatchAPlainGrid) {
   }
 }
 
+// Maps filled with boxes of the sides the rectangles take, some of them
+// without height or reaching only part way down, by clears of the whole map
+// and of its used bounds: runs whose rows below repeat their sides with the
+// top at the row's top, narrow and wide ones, meeting tile borders or not,
+// ending inside a row or in a box of no height. Rectangles added exact
+// against the plain grid.
+TEST(Pix32_MicroTiles_qn, RunsOverFilledRowsMatchAPlainGrid) {
+  std::mt19937 rng(67);
+  const TMicroTile fills[] = {MakeMicroTile(0, 0, 32, 0),  MakeMicroTile(5, 0, 32, 0),   MakeMicroTile(0, 0, 20, 7),
+                              MakeMicroTile(5, 0, 20, 32), MakeMicroTile(0, 0, 32, 32), MakeMicroTile(5, 0, 32, 17),
+                              MakeMicroTile(0, 0, 20, 0),  MakeMicroTile(0, 3, 32, 32)};
+  const Integer inTile[] = {0, 5, 20};
+  for (int round = 0; round < 400; ++round) {
+    const Integer w = 64 + Integer(rng() % (round % 3 == 0 ? 2200 : 500)), h = 64 + Integer(rng() % 300);
+    TMap a(TRect(0, 0, w, h));
+    TRefTiles ra(w, h);
+    const TMicroTile fill = fills[rng() % 8];
+    MicroTilesClear(a.M, fill);
+    ra.Clear(fill);
+    for (int i = 0, n = 1 + int(rng() % 6); i < n; ++i) {
+      // Sides on the fill's edges or the tiles' borders, one to ten tiles
+      // wide, tops on a row's top or below it.
+      const Integer l = Integer(rng() % unsigned(w / 32 + 1)) * 32 + inTile[rng() % 3];
+      const Integer r = l + Integer(rng() % 10) * 32 + inTile[rng() % 3] + 1;
+      const Integer t = Integer(rng() % unsigned(h / 32 + 1)) * 32 + (rng() % 2 ? 0 : Integer(rng() % 32));
+      const Integer b = t + 1 + Integer(rng() % 200);
+      if (rng() % 4 == 0) {
+        const TMicroTile v = fills[rng() % 8];
+        MicroTilesClearUsed(a.M, v);
+        ra.ClearUsed(v);
+      }
+      MicroTilesAddRect(a.M, TRect(l, t, r, b), false);
+      ra.AddRect(TRect(l, t, r, b), false);
+    }
+    ExpectSameMaps(a, ra, rng, "round " + std::to_string(round));
+    if (HasFatalFailure()) return;
+  }
+}
+
 // Whole tiles of a rectangle reaching past the right end of the grid stop
 // at its last column: the first tile of the next row, which follows it in
 // memory, stays as it is.
