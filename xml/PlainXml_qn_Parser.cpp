@@ -874,10 +874,9 @@ TsdElementType TsdXmlParser::ReadOpenTagSlow() {
           FUtf8CurrentIdx = at + 2;
           return xeComment;
         }
-        // The letters in either case (LoCase's), the brackets as they are.
-        auto letter = [](char b, char want) { return (b | 0x20) == want; };
-        if (p[0] == '[' && letter(p[1], 'c') && letter(p[2], 'd') && letter(p[3], 'a') && letter(p[4], 't') &&
-            letter(p[5], 'a') && p[6] == '[') {
+        // The letters in either case, the brackets as they are.
+        if (p[0] == '[' && LoCase(p[1]) == 'c' && LoCase(p[2]) == 'd' && LoCase(p[3]) == 'a' &&
+            LoCase(p[4]) == 't' && LoCase(p[5]) == 'a' && p[6] == '[') {
           FUtf8CurrentIdx = at + 7;
           return xeCData;
         }

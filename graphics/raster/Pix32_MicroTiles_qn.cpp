@@ -918,6 +918,8 @@ class TRectCollector {
           Bits = rest;
           continue;
         }
+        // Kept a branch: as a selected value, the update below would put
+        // every run back on the chain of the one before.
         __asm__("");
       }
       // The bits after the run; none when it reaches the word's end.
