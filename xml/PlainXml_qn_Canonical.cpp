@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "xml/PlainXml_qn.h"
@@ -69,6 +69,61 @@ class TExpander {
   std::set<UTF8String> FActive;
 };
 
+// Whether the '&' at K of T starts "&amp;", "&lt;" or "&gt;".
+bool UsualReferenceAt(std::string_view t, size_t k) {
+  const char* p = t.data();
+  const size_t n = t.size();
+  if (n - k >= 4 && p[k + 2] == 't' && p[k + 3] == ';' && (p[k + 1] == 'l' || p[k + 1] == 'g')) return true;
+  return n - k >= 5 && std::memcmp(p + k + 1, "amp;", 4) == 0;
+}
+
+#if defined(__SSE2__)
+// The '&' among the 16 bytes at P that do not start "&amp;", "&lt;" or
+// "&gt;", as bits; reads 20 bytes. The three are told apart in the vector
+// registers, from loads one to four bytes further on: text that mixes them
+// would mispredict a branch per '&'.
+inline unsigned OtherAmps(const char* p) {
+  __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8('&'));
+  __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+  __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2));
+  __m128i v3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 3));
+  __m128i v4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4));
+  __m128i semi3 = _mm_cmpeq_epi8(v3, _mm_set1_epi8(';'));
+  __m128i ltgt =
+      _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(v1, _mm_set1_epi8('l')), _mm_cmpeq_epi8(v1, _mm_set1_epi8('g'))),
+                    _mm_and_si128(_mm_cmpeq_epi8(v2, _mm_set1_epi8('t')), semi3));
+  __m128i ampRef = _mm_and_si128(
+      _mm_and_si128(_mm_cmpeq_epi8(v1, _mm_set1_epi8('a')), _mm_cmpeq_epi8(v2, _mm_set1_epi8('m'))),
+      _mm_and_si128(_mm_cmpeq_epi8(v3, _mm_set1_epi8('p')), _mm_cmpeq_epi8(v4, _mm_set1_epi8(';'))));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(_mm_or_si128(ltgt, ampRef), a)));
+}
+
+// Whether any of the first N bytes at P is an '&' that OtherAmps would
+// give, 32 bytes at a time; reads up to 35 bytes past P + N.
+__attribute__((target("avx2"))) bool AnyOtherAmpWide(const char* p, size_t n) {
+  const __m256i amp = _mm256_set1_epi8('&'), l = _mm256_set1_epi8('l'), g = _mm256_set1_epi8('g'),
+                t = _mm256_set1_epi8('t'), semi = _mm256_set1_epi8(';'), a = _mm256_set1_epi8('a'),
+                m = _mm256_set1_epi8('m'), pp = _mm256_set1_epi8('p');
+  for (size_t i = 0; i < n; i += 32) {
+    const char* q = p + i;
+    __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+    __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 1));
+    __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 2));
+    __m256i v3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 3));
+    __m256i v4 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 4));
+    __m256i ltgt = _mm256_and_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v1, l), _mm256_cmpeq_epi8(v1, g)),
+                                    _mm256_and_si256(_mm256_cmpeq_epi8(v2, t), _mm256_cmpeq_epi8(v3, semi)));
+    __m256i ampRef = _mm256_and_si256(_mm256_and_si256(_mm256_cmpeq_epi8(v1, a), _mm256_cmpeq_epi8(v2, m)),
+                                      _mm256_and_si256(_mm256_cmpeq_epi8(v3, pp), _mm256_cmpeq_epi8(v4, semi)));
+    unsigned bits = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_andnot_si256(_mm256_or_si256(ltgt, ampRef), _mm256_cmpeq_epi8(v0, amp))));
+    if (n - i < 32) bits &= (1u << (n - i)) - 1;
+    if (bits) return true;
+  }
+  return false;
+}
+#endif
+
 // The first '&' at or after From that does not start "&amp;", "&lt;" or
 // "&gt;", nearly every reference of most texts, or npos. Texts hold many of
 // those: the '&' are found 32 bytes at a time and the three looked at in
@@ -76,35 +131,12 @@ class TExpander {
 size_t FindOtherReference(std::string_view t, size_t From) {
   const char* p = t.data();
   const size_t n = t.size();
-  auto usual = [&](size_t k) {
-    if (n - k >= 4 && p[k + 2] == 't' && p[k + 3] == ';' && (p[k + 1] == 'l' || p[k + 1] == 'g')) return true;
-    return n - k >= 5 && std::memcmp(p + k + 1, "amp;", 4) == 0;
-  };
+  auto usual = [&](size_t k) { return UsualReferenceAt(t, k); };
   size_t i = From;
 #if defined(__SSE2__)
   const __m128i amp = _mm_set1_epi8('&');
-  // Where four bytes stand behind every '&' of a block, the three are told
-  // apart in the vector registers, from loads one to four bytes further on:
-  // text that mixes them would mispredict a branch per '&'.
-  auto others = [&](size_t at) {
-    const auto* q = reinterpret_cast<const __m128i*>(p + at);
-    __m128i a = _mm_cmpeq_epi8(_mm_loadu_si128(q), amp);
-    if (_mm_movemask_epi8(a) == 0) return 0u;
-    __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + 1));
-    __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + 2));
-    __m128i v3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + 3));
-    __m128i v4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at + 4));
-    __m128i semi3 = _mm_cmpeq_epi8(v3, _mm_set1_epi8(';'));
-    __m128i ltgt = _mm_and_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(v1, _mm_set1_epi8('l')), _mm_cmpeq_epi8(v1, _mm_set1_epi8('g'))),
-        _mm_and_si128(_mm_cmpeq_epi8(v2, _mm_set1_epi8('t')), semi3));
-    __m128i ampRef = _mm_and_si128(
-        _mm_and_si128(_mm_cmpeq_epi8(v1, _mm_set1_epi8('a')), _mm_cmpeq_epi8(v2, _mm_set1_epi8('m'))),
-        _mm_and_si128(_mm_cmpeq_epi8(v3, _mm_set1_epi8('p')), _mm_cmpeq_epi8(v4, _mm_set1_epi8(';'))));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(_mm_or_si128(ltgt, ampRef), a)));
-  };
   while (i + 36 <= n) {
-    unsigned m = others(i) | others(i + 16) << 16;
+    unsigned m = OtherAmps(p + i) | OtherAmps(p + i + 16) << 16;
     if (m) return i + static_cast<size_t>(__builtin_ctz(m));
     i += 32;
   }
@@ -183,25 +215,36 @@ bool Balanced(std::string_view t) {
 
 }  // namespace
 
-void TPlainXml::CheckEntityReferences() {
-  // Most documents refer to no entity: a look at the distinct strings
-  // settles it, and only then are the nodes walked.
-  bool any = false;
-  if (!FSymbolTable->ForEachByteRun([&](std::string_view run) {
-        // The strings back to back, one search instead of one per string:
-        // a reference within a string is found there as well, and one that
-        // only the joint shows (a string ending in "&x" before one starting
-        // with ";") merely sends the check on to the walk below, which is
-        // exact.
-        if (std::memchr(run.data(), '&', run.size()))
-          ForEachReference(run, [&](std::string_view) { any = true; });
-        return any;
-      })) {
-    if (!FSymbolTable->MayContain('&')) return;
-    for (Integer id = 1; id <= FSymbolTable->GetSymbolCount() && !any; ++id)
-      ForEachReference(FSymbolTable->GetView(id), [&](std::string_view) { any = true; });
+bool sdHasEntityReference(std::string_view Text) {
+  // Called for each new string while its bytes are at hand, with room to
+  // read behind them (see TsdSymbolTable::SetWatch): mostly its '&' start
+  // "&amp;", "&lt;" and "&gt;", told apart without a branch per block.
+  // An '&' too near the end for its four bytes is taken as usual only when
+  // what lies behind it completes one of the three: the text then holds no
+  // ';' after it, so it starts no reference either.
+  const char* p = Text.data();
+  const size_t n = Text.size();
+  bool maybe = true;
+#if defined(__SSE2__)
+  static const bool wide = sdWideUtf8Check();
+  if (wide) {
+    maybe = AnyOtherAmpWide(p, n);
+  } else {
+    unsigned m = 0;
+    for (size_t i = 0; i < n && !m; i += 16) m = OtherAmps(p + i) & (n - i >= 16 ? ~0u : (1u << (n - i)) - 1);
+    maybe = m != 0;
   }
-  if (!any) return;
+#endif
+  if (!maybe) return false;
+  bool any = false;
+  ForEachReference(Text, [&](std::string_view) { any = true; });
+  return any;
+}
+
+void TPlainXml::CheckEntityReferences() {
+  // Most documents refer to no entity: the table has counted the strings in
+  // use that do, and only then are the nodes walked.
+  if (FSymbolTable->WatchedInUse() == 0) return;
   TsdDocType* dt = DocType();
   TsdEntityMap entities;
   if (dt) entities = dt->Entities();

@@ -18,6 +18,7 @@ const char kDefaultAesKeyHex[] = "5175617270584D4C4B65794465666175";
 TPlainXml::TPlainXml(TComponent* AOwner, bool HasDeclaration, bool HasDocType, bool HasRoot, const UTF8String& RootName)
     : TDebugComponent(AOwner) {
   FSymbolTable = new TsdSymbolTable(this);
+  FSymbolTable->SetWatch('&', sdHasEntityReference);
   FNodeArena = new TsdNodeArena;
   FRootNodes = std::make_unique<TsdNodeList>(true);
   FHasDeclaration = HasDeclaration;

@@ -177,6 +177,9 @@ template <class W>
 // sequence, no surrogate, nothing past U+10FFFF. Wide lets it check 32
 // bytes at a time where sdWideUtf8Check says the processor can (tests
 // compare both ways).
+// Whether stored text refers to an entity other than the standard ones
+// (a name between '&' and ';').
+bool sdHasEntityReference(std::string_view Text);
 bool sdIsUtf8(const char* S, size_t N, bool Wide = true);
 bool sdWideUtf8Check();
 

@@ -130,8 +130,9 @@ TsdSymbolTable::~TsdSymbolTable() {
 namespace {
 constexpr size_t kByteBlock = 64 * 1024;
 // Room behind each byte block's end, so that 16 bytes can be read from any
-// symbol's first byte and written at the first free one.
-constexpr size_t kBytePad = 16;
+// symbol's first byte and written at the first free one, and a watch test
+// can read on past a symbol's end (see SetWatch).
+constexpr size_t kBytePad = 64;
 // The most memory a Clear keeps symbols in for the next document (see
 // Clear): about what a core's own cache holds.
 constexpr size_t kKeptTableBytes = 512 * 1024;
@@ -145,6 +146,7 @@ constexpr size_t kKeptTableBytes = 512 * 1024;
   Sym->FFreq = 0;
   Sym->FSymbolStyle = 0;
   Sym->FID = GetSymbolCount() + 1;
+  FWatchedInUse += Sym->FWatched;
   if (FByID.size() == FByID.capacity()) [[unlikely]]
     PushGrowing(FByID, Sym);
   else
@@ -172,7 +174,7 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
     }
     if (FByteBlock == FByteBlocks.size()) {
       size_t size = S.size() > kByteBlock ? S.size() : kByteBlock;
-      FByteBlocks.push_back(std::unique_ptr<char[]>(new char[size + kBytePad]));
+      FByteBlocks.push_back(std::unique_ptr<char[]>(new char[size + kBytePad]()));
       FByteBlockSizes.push_back(size);
       FByteUsed = 0;
     }
@@ -181,6 +183,7 @@ TsdSymbol* TsdSymbolTable::NewSymbol(std::string_view S) {
     FByteUsed += S.size();
     std::memcpy(dest, S.data(), S.size());
   }
+  sym->FWatched = dest && Watched(S.size() > 16 || std::memchr(dest, FWatchByte, S.size()), dest, S.size());
   return InitSymbol(sym, dest ? dest : "", S.size());
 }
 
@@ -222,6 +225,9 @@ void TsdSymbolTable::GrowIndex() {
 
 namespace {
 
+// Not zero exactly when a word has a zero byte.
+inline UInt64 ZeroBytes(UInt64 W) { return (W - 0x0101010101010101ull) & ~W & 0x8080808080808080ull; }
+
 // Writes the N bytes (1 to 16) that K holds (see KeyOf) as two whole words:
 // the zeros behind them fall into the room behind the block's used bytes,
 // which the next symbol overwrites.
@@ -262,7 +268,9 @@ Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, 
       char* dest = FByteBase + FByteUsed;
       FByteUsed += n;
       CopyKeyed(dest, TKey{K0, K1});
-      TsdSymbol* sym = InitSymbol(TakeSymbol(), dest, n);
+      TsdSymbol* sym = TakeSymbol();
+      sym->FWatched = Watched((ZeroBytes(K0 ^ FWatchWord) | ZeroBytes(K1 ^ FWatchWord)) != 0, dest, n);
+      InitSymbol(sym, dest, n);
       slot = TSlot{tag, static_cast<uint32_t>(FSymbolsUsed)};
       recent = TRecent{K0, K1, n | FEpoch, sym};
       return sym->FID;
@@ -298,7 +306,9 @@ Integer TsdSymbolTable::AddKeyedAny(const char* p, size_t n, UInt64 K0, UInt64 K
       char* dest = FByteBase + FByteUsed;
       FByteUsed += n;
       std::memcpy(dest, p, n);
-      sym = InitSymbol(TakeSymbol(), dest, n);
+      sym = TakeSymbol();
+      sym->FWatched = Watched(true, dest, n);
+      InitSymbol(sym, dest, n);
     } else {
       sym = NewSymbol(std::string_view(p, n));
     }
@@ -308,20 +318,12 @@ Integer TsdSymbolTable::AddKeyedAny(const char* p, size_t n, UInt64 K0, UInt64 K
   return sym->FID;
 }
 
-bool TsdSymbolTable::MayContain(char C) const {
-  if (FByID.empty()) return false;
-  // With symbols kept from an earlier document among them, the blocks hold
-  // bytes of no symbol in use: the symbols are looked at one by one.
-  if (FSymbolsUsed != FByID.size()) {
-    for (const TsdSymbol* sym : FByID)
-      if (sym->FCharCount && std::memchr(sym->FFirst, C, static_cast<size_t>(sym->FCharCount))) return true;
-    return false;
-  }
-  for (size_t b = 0; b <= FByteBlock && b < FByteBlocks.size(); ++b) {
-    size_t used = b == FByteBlock ? FByteUsed : FByteBlockUsed[b];
-    if (used && std::memchr(FByteBlocks[b].get(), C, used)) return true;
-  }
-  return false;
+bool TsdSymbolTable::SetWatch(char C, TWatchTest Test) {
+  if (FSymbolsUsed || !C || !Test) return false;
+  FWatchTest = Test;
+  FWatchByte = C;
+  FWatchWord = 0x0101010101010101ull * static_cast<unsigned char>(C);
+  return true;
 }
 
 UTF8String TsdSymbolTable::GetString(Integer ID) {
@@ -377,6 +379,7 @@ void TsdSymbolTable::Clear() {
     for (TsdSymbol* sym : FByID) sym->FID = 0;
     FByID.clear();
     FPluralSymbolCount = 0;
+    FWatchedInUse = 0;
     return;
   }
   ClearAll();
@@ -399,6 +402,7 @@ void TsdSymbolTable::ClearAll() {
     std::fill(FIndex.begin(), FIndex.end(), TSlot{0, 0});
   }
   FByID.clear();
+  FWatchedInUse = 0;
   FSymbolsUsed = 0;
   FByteBlock = 0;
   FByteUsed = 0;
@@ -414,6 +418,7 @@ Integer TsdSymbolTable::Revive(TsdSymbol* Sym) {
   Sym->FFreq = 0;
   Sym->FSymbolStyle = 0;
   Sym->FID = id;
+  FWatchedInUse += Sym->FWatched;
   if (FByID.size() == FByID.capacity()) [[unlikely]]
     PushGrowing(FByID, Sym);
   else

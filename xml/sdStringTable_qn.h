@@ -29,6 +29,7 @@ class TsdSymbol : public TObject {
   Cardinal FSymbolStyle = 0;
   const char* FFirst = "";  // in the table's byte arena
   Integer FCharCount = 0;
+  bool FWatched = false;  // its bytes passed the table's watch (see SetWatch)
 };
 
 // Seeded once per process, so that nobody can prepare text whose symbols
@@ -117,22 +118,18 @@ class TsdSymbolTable : public TDebugComponent {
   // The bytes without a copy; empty for any id that names no symbol.
   std::string_view GetView(Integer ID) const;
   Integer GetSymbolCount() const { return static_cast<Integer>(FByID.size()); }
-  // False only when no symbol holds the byte (one search over the bytes of
-  // all of them).
-  bool MayContain(char C) const;
-  // The bytes of the symbols in use as runs of whole symbols back to back;
-  // false, with no runs, while symbols kept from an earlier document lie
-  // among them.
-  // F is called with each run until it returns true.
-  template <class F>
-  bool ForEachByteRun(F f) const {
-    if (FSymbolsUsed != FByID.size()) return false;
-    for (size_t b = 0; b <= FByteBlock && b < FByteBlocks.size(); ++b) {
-      size_t used = b == FByteBlock ? FByteUsed : FByteBlockUsed[b];
-      if (used && f(std::string_view(FByteBlocks[b].get(), used))) break;
-    }
-    return true;
-  }
+  // Each new symbol that may hold the byte C is passed to Test while its
+  // bytes are at hand (every one of more than 16 bytes, shorter ones at
+  // least when they hold C); WatchedInUse counts the symbols in use that
+  // passed. A question about all the text of a document is then answered
+  // without reading it again, which for a large one means from memory.
+  // Test may read 48 bytes behind the end of the bytes it is given; they
+  // are not the symbol's, but they are there. Only an empty table takes a
+  // watch (false otherwise): every symbol must have been seen by it.
+  using TWatchTest = bool (*)(std::string_view Bytes);
+  bool SetWatch(char C, TWatchTest Test);
+  bool Watching() const { return FWatchTest != nullptr; }
+  size_t WatchedInUse() const { return FWatchedInUse; }
   void IncrementFrequency(Integer ID);
   void ClearFrequency();
   // Empties the table as seen from outside: no symbol, the next one gets id
@@ -165,6 +162,11 @@ class TsdSymbolTable : public TDebugComponent {
   // Fills in a symbol taken from the blocks, whose Count bytes stand at
   // Bytes: it gets the next id.
   TsdSymbol* InitSymbol(TsdSymbol* Sym, const char* Bytes, size_t Count);
+  // Whether Count new bytes at Bytes pass the watch; Hit tells whether they
+  // hold its byte at all.
+  [[gnu::always_inline]] bool Watched(bool Hit, const char* Bytes, size_t Count) const {
+    return Hit && FWatchTest && FWatchTest(std::string_view(Bytes, Count));
+  }
   // The slot of S in the index: its symbol, or the empty slot it would take.
   // Eight bytes, so that the index of a large document stays in the cache:
   // the high half of the hash and the symbol's place in the blocks (from 1;
@@ -257,6 +259,10 @@ class TsdSymbolTable : public TDebugComponent {
   size_t FIndexMask = 0;
   size_t FGrowAt = 0;
   Integer FPluralSymbolCount = 0;
+  TWatchTest FWatchTest = nullptr;
+  char FWatchByte = 0;
+  UInt64 FWatchWord = 0;  // the byte in every byte of a word
+  size_t FWatchedInUse = 0;
   UInt64 FSeed, FSeed2;  // TsdSymbolHash's, kept at hand
   // The texts met last, by length and end bytes: a document repeats its
   // names, indentation and common values, which are found here without

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <random>
 #include <vector>
 
 #include "xml/PlainXml_qn.h"
@@ -230,6 +232,46 @@ TEST(PlainXml_qn_Dtd, ReferencesFoundAtEveryPlaceOfAText) {
           TLoaded a("<r k=\"" + text + "\">;</r>");
           EXPECT_EQ(undeclared(a), want) << text << "\n" << a.All();
         }
+}
+
+TEST(PlainXml_qn_Dtd, EntityReferenceTestAgreesWithAPlainSearch) {
+  // The test the string table runs on each new text, against a plain
+  // reading: each '&' with a ';' after it names what lies between, unless
+  // that is empty, standard, numeric or holds a blank, '&' or '<'; the
+  // first '&' without a ';' after it ends the search. Texts of pieces that
+  // start, end and spoil references, at every length around the 32-byte
+  // steps, with garbage behind them that may complete a reference.
+  auto plain = [](const std::string& t) {
+    for (size_t i = t.find('&'); i != std::string::npos; i = t.find('&', i + 1)) {
+      size_t semi = t.find(';', i + 1);
+      if (semi == std::string::npos) return false;
+      std::string name = t.substr(i + 1, semi - i - 1);
+      if (name.empty() || name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos" ||
+          name[0] == '#' || name.find_first_of(" \t\r\n&<") != std::string::npos)
+        continue;
+      return true;
+    }
+    return false;
+  };
+  const char* pieces[] = {"&", "amp;", "lt;", "gt;", ";", "a", "m", "p", "l", "t", "x", " ", "#", "quot;", "&amp;"};
+  const char* behind[] = {"", ";", "p;", "mp;", "t;", "x;"};
+  std::mt19937 rng(41);
+  std::vector<char> buf(256);
+  size_t found = 0;
+  for (int round = 0; round < 40000; ++round) {
+    std::string t;
+    const size_t want = rng() % 80;
+    while (t.size() < want) t += pieces[rng() % (rng() % 2 ? 15 : 5)];
+    const size_t at = rng() % 32;
+    std::fill(buf.begin(), buf.end(), 'z');
+    std::memcpy(buf.data() + at, t.data(), t.size());
+    const char* after = behind[rng() % 6];
+    std::memcpy(buf.data() + at + t.size(), after, std::strlen(after));
+    const bool expect = plain(t);
+    found += expect;
+    ASSERT_EQ(sdHasEntityReference(std::string_view(buf.data() + at, t.size())), expect) << t << " | " << after;
+  }
+  EXPECT_GT(found, 1000u);  // the texts are not all of one kind
 }
 
 TEST(PlainXml_qn_Dtd, EntityReportsOverLoadsIntoOneDocument) {
