@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <random>
 
 namespace qn {
@@ -244,10 +245,9 @@ Integer TsdSymbolTable::AddLong(const char* p, size_t n) {
   const TKey k = KeyOf(p, n);
   TRecent& recent = FRecent[RecentOf(k.K0, k.K1, n)];
   // (Entries hold lengths below 2^31; a longer text is never made.)
-  if (n <= static_cast<size_t>(MaxInt) &&
-      ((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0 &&
-      std::memcmp(recent.Sym->FFirst, p, n) == 0)
-    return IdOf(recent.Sym);
+  if (n <= static_cast<size_t>(MaxInt))
+    for (TRecent* e : {&recent, &FRecent[sd_detail::RecentOther(k.K0, k.K1, n)]})
+      if (e->Is(k.K0, k.K1, n | FEpoch) && std::memcmp(e->Sym->FFirst, p, n) == 0) return IdOf(e->Sym);
   return AddKeyedAny(p, n, k.K0, k.K1, recent);
 }
 
@@ -257,6 +257,8 @@ Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, 
   // was built with), a symbol is compared by its key, and a new one is
   // written from the key, so the text itself is not read again. Most
   // symbols of a document are that short.
+  const TRecent& other = FRecent[sd_detail::RecentOther(K0, K1, n)];
+  if (other.Is(K0, K1, n | FEpoch)) return IdOf(other.Sym);
   if (n > 16 || FSymbolsUsed >= FGrowAt) return AddKeyedAny(p, n, K0, K1, recent);
   const uint32_t tag = TagOf(static_cast<size_t>(MulFold(K0 ^ FSeed ^ (n * 0x9E3779B97F4A7C15ull), K1 ^ FSeed2)));
   TSlot* const slots = FSlots;
@@ -272,7 +274,7 @@ Integer TsdSymbolTable::AddKeyed(const char* p, size_t n, UInt64 K0, UInt64 K1, 
       sym->FWatched = Watched((ZeroBytes(K0 ^ FWatchWord) | ZeroBytes(K1 ^ FWatchWord)) != 0, dest, n);
       InitSymbol(sym, dest, n);
       slot = TSlot{tag, static_cast<uint32_t>(FSymbolsUsed)};
-      recent = TRecent{K0, K1, n | FEpoch, sym};
+      RememberNew(recent, TRecent{K0, K1, n | FEpoch, sym});
       return sym->FID;
     }
     if (slot.Tag == tag) {
@@ -313,6 +315,8 @@ Integer TsdSymbolTable::AddKeyedAny(const char* p, size_t n, UInt64 K0, UInt64 K
       sym = NewSymbol(std::string_view(p, n));
     }
     *slot = TSlot{TagOf(h), static_cast<uint32_t>(FSymbolsUsed)};
+    RememberNew(recent, TRecent{K0, K1, n | FEpoch, sym});
+    return sym->FID;
   }
   recent = TRecent{K0, K1, n | FEpoch, sym};
   return sym->FID;

@@ -87,15 +87,21 @@ inline constexpr unsigned char kLeadBytes[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0
 #endif
 }
 
-// The texts met lately: 2^kRecentBits entries, 16 KB. A configuration's
-// hundred or so names and values mostly keep an entry of their own (with
-// 256 entries, one in six shared one, and each of those went to the index
-// on every use), and the table still leaves half of the level-1 cache to
-// the parse.
+// The texts met lately: 2^kRecentBits entries, 16 KB. A text has two
+// places there, the second looked at only when the first holds another:
+// a configuration's hundred or so names and values then each keep one
+// (with one place, one in ten shared theirs with another, and the two sent
+// each other to the index on every use), and the table still leaves half
+// of the level-1 cache to the parse.
 inline constexpr unsigned kRecentBits = 9;
-// The entry of the texts met lately for a key: the top bits of a multiply.
+inline UInt64 RecentHash(UInt64 K0, UInt64 K1, size_t n) { return (K0 + K1 + n) * 0x9E3779B97F4A7C15ull; }
+// A key's first and second place: the top bits of a multiply, and the bits
+// below them.
 inline size_t RecentOf(UInt64 K0, UInt64 K1, size_t n) {
-  return static_cast<size_t>(((K0 + K1 + n) * 0x9E3779B97F4A7C15ull) >> (64 - kRecentBits));
+  return static_cast<size_t>(RecentHash(K0, K1, n) >> (64 - kRecentBits));
+}
+inline size_t RecentOther(UInt64 K0, UInt64 K1, size_t n) {
+  return static_cast<size_t>(RecentHash(K0, K1, n) >> (64 - 2 * kRecentBits)) & ((size_t(1) << kRecentBits) - 1);
 }
 }  // namespace sd_detail
 
@@ -183,8 +189,8 @@ class TsdSymbolTable : public TDebugComponent {
   // with KeyOfPadded when Padded.
   template <bool Padded>
   [[gnu::always_inline]] Integer AddKnown(std::string_view S);
-  // AddString past the texts met lately: N > 0 bytes at P with their key
-  // words, and the entry of the texts met lately they go to.
+  // AddString past the first place of the texts met lately: N > 0 bytes
+  // at P with their key words, and that place.
   [[gnu::noinline]] Integer AddKeyed(const char* P, size_t N, UInt64 K0, UInt64 K1, TRecent& Recent);
   // AddKeyed for any length, and where the index must grow or the blocks
   // have no room.
@@ -272,12 +278,23 @@ class TsdSymbolTable : public TDebugComponent {
   // a Clear that keeps the symbols: a document loaded again finds its text
   // here, each symbol taking its new id at its first use as in the index.
   // Forgotten when symbols go (a Clear that keeps none, reading a stored
-  // table).
+  // table). A text's first place is looked at inline, its second only on
+  // a miss. A text met again takes its first place; a text met for the
+  // first time, which most of a large document's are and which may never
+  // come back, takes its second where the first is in use, so that it does
+  // not push out the names and blanks met all the time.
   struct TRecent {
     UInt64 K0, K1;
     UInt64 LenEpoch;  // the length (below 2^31), or'ed with the FEpoch it was made in
     TsdSymbol* Sym;
+    bool Is(UInt64 A, UInt64 B, UInt64 LenEpoch_) const { return ((K0 ^ A) | (K1 ^ B) | (LenEpoch ^ LenEpoch_)) == 0; }
   };
+  // A text met for the first time and its symbol, First being its first
+  // place.
+  void RememberNew(TRecent& First, const TRecent& Entry) {
+    if ((First.LenEpoch >> 32) != (FEpoch >> 32)) First = Entry;
+    else FRecent[sd_detail::RecentOther(Entry.K0, Entry.K1, Entry.LenEpoch & 0xFFFFFFFFu)] = Entry;
+  }
   TRecent FRecent[size_t(1) << sd_detail::kRecentBits];
   UInt64 FEpoch = UInt64(1) << 32;  // in the high half; 0 in an empty entry
 };
@@ -293,7 +310,7 @@ inline Integer TsdSymbolTable::AddKnown(std::string_view S) {
   if (n - 1 < 16) {
     const sd_detail::TKey k = Padded ? sd_detail::KeyOfPadded(p, n) : sd_detail::KeyOf(p, n);
     TRecent& recent = FRecent[sd_detail::RecentOf(k.K0, k.K1, n)];
-    if (((recent.K0 ^ k.K0) | (recent.K1 ^ k.K1) | (recent.LenEpoch ^ (n | FEpoch))) == 0) return IdOf(recent.Sym);
+    if (recent.Is(k.K0, k.K1, n | FEpoch)) return IdOf(recent.Sym);
     return AddKeyed(p, n, k.K0, k.K1, recent);
   }
   return n ? AddLong(p, n) : 0;
