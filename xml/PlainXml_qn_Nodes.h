@@ -173,13 +173,15 @@ template <class W>
   return a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1];
 }
 
+// Whether stored text refers to an entity other than the standard ones
+// (a name between '&' and ';'). Reads up to 48 bytes past the text's end,
+// as the string table's watch may.
+bool sdHasEntityReference(std::string_view Text);
+
 // Whether N bytes are UTF-8 throughout: no stray, overlong or cut-off
 // sequence, no surrogate, nothing past U+10FFFF. Wide lets it check 32
 // bytes at a time where sdWideUtf8Check says the processor can (tests
 // compare both ways).
-// Whether stored text refers to an entity other than the standard ones
-// (a name between '&' and ';').
-bool sdHasEntityReference(std::string_view Text);
 bool sdIsUtf8(const char* S, size_t N, bool Wide = true);
 bool sdWideUtf8Check();
 
