@@ -1217,8 +1217,12 @@ class TsdElement : public TsdContainerNode {
   // above 32 (Lt when there is none), and the read position behind the '<'.
   void AddTextAtHand(TsdXmlParser* P, const char* From, const char* Q, const char* Lt);
   // The usual leaf: text and its own end tag at hand right after the start
-  // tag, read in one go (false, with nothing read, otherwise).
-  bool ReadLeaf(TsdXmlParser* P, TPlainXml* Doc);
+  // tag, read in one go (false, with nothing read, otherwise). Inline up to
+  // the look for the end tag, which most elements with children fail.
+  [[gnu::always_inline]] inline bool ReadLeaf(TsdXmlParser* P, TPlainXml* Doc);
+  // ReadLeaf from the '<' at Lt on, which starts "</".
+  [[gnu::noinline]] bool ReadLeafEnd(TsdXmlParser* P, TPlainXml* Doc, const char* From, const char* Q,
+                                     const char* Lt);
   void CopyOwnData(TXmlNode* ASource) override;
 };
 

@@ -702,7 +702,7 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
   }
 }
 
-bool TsdElement::ReadLeaf(TsdXmlParser* P, TPlainXml* Doc) {
+inline bool TsdElement::ReadLeaf(TsdXmlParser* P, TPlainXml* Doc) {
   // What the element loop would do for the element's text and its end tag,
   // in the same order, when both stand in the text at hand.
   if (!Doc || P->EndOfStream()) return false;
@@ -711,6 +711,11 @@ bool TsdElement::ReadLeaf(TsdXmlParser* P, TPlainXml* Doc) {
   const char* q = SkipControlBytes(from, end);
   const char* lt = q < end && *q != '<' ? sdFindByte(q, end, '<') : q;
   if (end - lt < 2 || lt[1] != '/') return false;
+  return ReadLeafEnd(P, Doc, from, q, lt);
+}
+
+bool TsdElement::ReadLeafEnd(TsdXmlParser* P, TPlainXml* Doc, const char* from, const char* q, const char* lt) {
+  const char* end = P->TextEnd();
   const TsdSymbol* name = Doc->SymbolTable()->Symbol(FNameID);
   if (!name || !TsdXmlParser::EndTagOfSymbolAt(lt + 2, end, name->View())) return false;
   AddTextAtHand(P, from, q, lt);
