@@ -215,7 +215,9 @@ bool Balanced(std::string_view t) {
 
 }  // namespace
 
-bool sdHasEntityReference(std::string_view Text) {
+bool sdHasEntityReference(std::string_view Text) { return sdHasEntityReference(Text, true); }
+
+bool sdHasEntityReference(std::string_view Text, bool Wide) {
   // Called for each new string while its bytes are at hand, with room to
   // read behind them (see TsdSymbolTable::SetWatch): mostly its '&' start
   // "&amp;", "&lt;" and "&gt;", told apart without a branch per block.
@@ -227,7 +229,7 @@ bool sdHasEntityReference(std::string_view Text) {
   bool maybe = true;
 #if defined(__SSE2__)
   static const bool wide = sdWideUtf8Check();
-  if (wide) {
+  if (Wide && wide) {
     maybe = AnyOtherAmpWide(p, n);
   } else {
     unsigned m = 0;

@@ -175,8 +175,10 @@ template <class W>
 
 // Whether stored text refers to an entity other than the standard ones
 // (a name between '&' and ';'). Reads up to 48 bytes past the text's end,
-// as the string table's watch may.
+// as the string table's watch may. Wide lets it look at 32 bytes at a time
+// where sdWideUtf8Check says the processor can (tests compare both ways).
 bool sdHasEntityReference(std::string_view Text);
+bool sdHasEntityReference(std::string_view Text, bool Wide);
 
 // Whether N bytes are UTF-8 throughout: no stray, overlong or cut-off
 // sequence, no surrogate, nothing past U+10FFFF. Wide lets it check 32
