@@ -131,7 +131,6 @@ __attribute__((target("avx2"))) bool AnyOtherAmpWide(const char* p, size_t n) {
 size_t FindOtherReference(std::string_view t, size_t From) {
   const char* p = t.data();
   const size_t n = t.size();
-  auto usual = [&](size_t k) { return UsualReferenceAt(t, k); };
   size_t i = From;
 #if defined(__SSE2__)
   const __m128i amp = _mm_set1_epi8('&');
@@ -147,13 +146,13 @@ size_t FindOtherReference(std::string_view t, size_t From) {
                  static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v1, amp))) << 16;
     for (; m; m &= m - 1) {
       size_t k = i + static_cast<size_t>(__builtin_ctz(m));
-      if (!usual(k)) return k;
+      if (!UsualReferenceAt(t, k)) return k;
     }
     i += 32;
   }
 #endif
   for (; i < n; ++i)
-    if (p[i] == '&' && !usual(i)) return i;
+    if (p[i] == '&' && !UsualReferenceAt(t, i)) return i;
   return std::string_view::npos;
 }
 

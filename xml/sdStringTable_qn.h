@@ -134,7 +134,6 @@ class TsdSymbolTable : public TDebugComponent {
   // watch (false otherwise): every symbol must have been seen by it.
   using TWatchTest = bool (*)(std::string_view Bytes);
   bool SetWatch(char C, TWatchTest Test);
-  bool Watching() const { return FWatchTest != nullptr; }
   size_t WatchedInUse() const { return FWatchedInUse; }
   void IncrementFrequency(Integer ID);
   void ClearFrequency();
