@@ -636,6 +636,7 @@ class TsdNodeArena {
     std::size_t need = (n + 8 + 7) & ~std::size_t(7);
     if (need <= 8192 && static_cast<std::size_t>(FEnd - FCur) >= need) {
       char* b = FCur;
+      __builtin_prefetch(b + 1024, 1, 3);
       FCur += need;
       *reinterpret_cast<UInt64*>(b) = reinterpret_cast<UInt64>(this);
       ++Live;
@@ -1067,6 +1068,11 @@ class TsdContainerNode : public TXmlNode {
   // false, with the read position behind the last attribute completed,
   // where a piecewise read would report or read on.
   [[gnu::always_inline]] inline bool ScanAttributes(TsdXmlParser* P, const char* Q, char& Stop);
+  // The same scan without moving the read position, up to End: where it
+  // stopped, behind the tag's end with '>' or '/' in Stop, or behind the
+  // last attribute completed with 0 in Stop.
+  [[gnu::always_inline]] inline const char* ScanAttributesAt(TsdXmlParser* P, const char* Q, const char* End,
+                                                             char& Stop);
   TXmlNode* ParseElementList(TsdXmlParser* P, const TSet<TsdElementType>& Allowed);
   virtual void ParseIntermediateData(TsdXmlParser* P) {}
   void WriteContent(TStream* S) override;
@@ -1180,6 +1186,8 @@ class TsdContainerNode : public TXmlNode {
   TsdNodeList FNodes;
 };
 
+class TsdOpenElements;
+
 class TsdElement : public TsdContainerNode {
   QN_XML_NODE(TsdElement, TsdContainerNode)
   friend class TsdBinaryXml;
@@ -1218,6 +1226,22 @@ class TsdElement : public TsdContainerNode {
   // The nodes of the text [From, Lt) before a '<' at Lt, Q its first byte
   // above 32 (Lt when there is none), and the read position behind the '<'.
   void AddTextAtHand(TsdXmlParser* P, const char* From, const char* Q, const char* Lt);
+  // Its nodes alone, the read position left where it is.
+  [[gnu::always_inline]] inline void AddTextNodes(TPlainXml* Doc, bool Keep, const char* From, const char* Q,
+                                                  const char* Lt);
+  // ParseNested's loop over the text at hand while it holds nothing but
+  // elements, their attributes, text and matching end tags, with no node
+  // handler to call: the elements of Stack opened and closed as that loop
+  // would, the read position kept in a register. It stops where anything
+  // else comes or the text at hand ends, with the read position in front
+  // of it, and returns the element then open (nullptr when Stack emptied).
+  // Completed tells that its last step ended an element the slow way, after
+  // which the loop checks for an aborted parse and the stream's end.
+  TsdElement* ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlainXml* Doc, TsdNodeArena* Arena,
+                       bool& Completed);
+  // The end of the start tag, C being what its attributes ended with (as
+  // ParseAttributeList returns it): ParseOpen's result.
+  [[gnu::always_inline]] inline bool CloseStartTag(TsdXmlParser* P, char C);
   // The usual leaf: text and its own end tag at hand right after the start
   // tag, read in one go (false, with nothing read, otherwise). Inline up to
   // the look for the end tag, which most elements with children fail.

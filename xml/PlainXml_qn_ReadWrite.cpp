@@ -304,13 +304,15 @@ constexpr TSet<TsdElementType> kElementContent{xeElement,     xeAttribute,  xeCh
   return n->ParseElementList(P, kElementContent);
 }
 
+}  // namespace
+
 // The open elements of ParseNested: the first levels in place, so that a
 // parse takes no heap block for them; deeper ones move to the heap.
-class TOpenElements {
+class TsdOpenElements {
  public:
-  TOpenElements() = default;
-  TOpenElements(const TOpenElements&) = delete;
-  TOpenElements& operator=(const TOpenElements&) = delete;
+  TsdOpenElements() = default;
+  TsdOpenElements(const TsdOpenElements&) = delete;
+  TsdOpenElements& operator=(const TsdOpenElements&) = delete;
   void push_back(TsdElement* E) {
     if (FCount == FCapacity) Grow();
     FItems[FCount++] = E;
@@ -334,8 +336,6 @@ class TOpenElements {
   size_t FCapacity = kInline;
   std::vector<TsdElement*> FHeap;
 };
-}  // namespace
-
 bool TsdElement::ParseOpen(TsdXmlParser* P) {
   TPlainXml* doc = Document();
   // Nesting is bounded: hostile input may nest without end, and the
@@ -361,6 +361,11 @@ bool TsdElement::ParseOpen(TsdXmlParser* P) {
     case stWhole:
       break;
   }
+  return CloseStartTag(P, c);
+}
+
+bool TsdElement::CloseStartTag(TsdXmlParser* P, char c) {
+  TPlainXml* doc = Document();
   if (c == '>') return true;
   if (c == '/') {
     char n = P->NextChar();
@@ -399,12 +404,14 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
   // children, and they join their lists without the check.
   TsdNodeArena* arena = doc ? doc->NodeArena() : nullptr;
   const bool oneArena = arena && InArena() && TsdNodeArena::Of(this) == arena;
-  TOpenElements stack;
+  TsdOpenElements stack;
   stack.push_back(this);
   // A child element of the top level that has just been completed, with
   // what its parse returned (another node after a repair).
   TsdElement* child = nullptr;
   TXmlNode* childDone = nullptr;
+  // Whether ParseRun may take the next steps.
+  auto runnable = [&] { return oneArena && !doc->HasNodeHandlers() && !doc->AbortParsing() && !P->EndOfStream(); };
   for (;;) {
     TsdElement* e = stack.back();
     TXmlNode* result = nullptr;  // set when e's list ends
@@ -418,7 +425,14 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
       }
       child = nullptr;
     }
-    bool opened = false;
+    if (!result && runnable()) {
+      bool completed;
+      e = ParseRun(P, stack, doc, arena, completed);
+      if (!e) return this;
+      if (completed && (doc->AbortParsing() || P->EndOfStream())) result = e;
+    }
+    // One step of the loop at a time, where ParseRun stopped.
+    bool opened = false, again = false;
     while (!result) {
       // Mostly the next tag follows at once.
       bool tag = P->SkipChar('<');
@@ -494,8 +508,12 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
         }
       }
       if ((doc && doc->AbortParsing()) || P->EndOfStream()) result = e;
+      if (!result && runnable()) {
+        again = true;
+        break;
+      }
     }
-    if (opened) continue;
+    if (opened || again) continue;
     // The rest of e's own parse, once its list has ended.
     e->DoProgress(P->GetPosition());
     if (doc) --doc->FNestingLevel;
@@ -557,7 +575,11 @@ bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
 }  // namespace
 
 bool TsdContainerNode::ScanAttributes(TsdXmlParser* P, const char* q, char& Stop) {
-  const char* end = P->TextEnd();
+  P->SetCurrent(ScanAttributesAt(P, q, P->TextEnd(), Stop));
+  return Stop != 0;
+}
+
+const char* TsdContainerNode::ScanAttributesAt(TsdXmlParser* P, const char* q, const char* end, char& Stop) {
   TPlainXml* doc = Document();
   for (;;) {
     // q < end: behind the name or an attribute's closing quote.
@@ -568,8 +590,7 @@ bool TsdContainerNode::ScanAttributes(TsdXmlParser* P, const char* q, char& Stop
       char c = *q++;
       if (c == '>' || c == '/') {
         Stop = c;
-        P->SetCurrent(q);
-        return true;
+        return q;
       }
       if (c != '!' && c != '?' && c != '"' && c != '\'') {
         const char* from = q - 1;
@@ -596,8 +617,8 @@ bool TsdContainerNode::ScanAttributes(TsdXmlParser* P, const char* q, char& Stop
         }
       }
     }
-    P->SetCurrent(at);
-    return false;
+    Stop = 0;
+    return at;
   }
 }
 
@@ -668,10 +689,14 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
 [[gnu::always_inline]] inline void TsdElement::AddTextAtHand(TsdXmlParser* P, const char* From, const char* Q,
                                                              const char* Lt) {
   P->SetCurrent(Lt + 1);
+  AddTextNodes(Document(), GetPreserveWhiteSpace(), From, Q, Lt);
+}
+
+[[gnu::always_inline]] inline void TsdElement::AddTextNodes(TPlainXml* doc, bool keep, const char* From,
+                                                            const char* Q, const char* Lt) {
   if (Q == Lt) {
     // Blanks only: one white-space node at most.
-    if (Lt > From && GetPreserveWhiteSpace()) {
-      TPlainXml* doc = Document();
+    if (Lt > From && keep) {
       auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
       w->SetCoreView(doc->SymbolTable(), std::string_view(From, static_cast<size_t>(Lt - From)));
       AddParsedChild(w);
@@ -680,8 +705,6 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
   }
   const char* e = Lt;
   while (static_cast<unsigned char>(e[-1]) <= 32) --e;
-  bool keep = GetPreserveWhiteSpace();
-  TPlainXml* doc = Document();
   if (keep && Q > From) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(doc->SymbolTable(), std::string_view(From, static_cast<size_t>(Q - From)));
@@ -722,6 +745,97 @@ bool TsdElement::ReadLeafEnd(TsdXmlParser* P, TPlainXml* Doc, const char* from, 
   P->SetCurrent(lt + 3 + name->View().size());
   FNodeClosingStyle = ncFull;
   return true;
+}
+
+TsdElement* TsdElement::ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlainXml* doc, TsdNodeArena* arena,
+                                 bool& Completed) {
+  // The steps of the element loop, ParseOpen and ReadLeaf for the usual
+  // markup, in their order, with what they would only find false (node
+  // handlers, an aborted parse, the end of the stream) left out: the loop
+  // calls this only while they are.
+  TsdElement* e = Stack.back();
+  const char* p = P->Current();
+  const char* const end = P->TextEnd();
+  TsdSymbolTable* const table = doc->SymbolTable();
+  const bool keep = doc->XmlFormat() == xfPreserve;
+  Completed = false;
+  for (;;) {
+    const char* from = p;
+    const char* q = SkipControlBytes(p, end);
+    if (q >= end) break;
+    const char* lt = *q == '<' ? q : sdFindByte(q, end, '<');
+    if (end - lt < 2) break;
+    const char c = lt[1];
+    if (c == '/') {
+      const TsdSymbol* name = table->Symbol(e->FNameID);
+      if (!name || !TsdXmlParser::EndTagOfSymbolAt(lt + 2, end, name->View())) break;
+      e->AddTextNodes(doc, keep, from, q, lt);
+      e->FNodeClosingStyle = ncFull;
+      p = lt + 3 + name->View().size();
+      --doc->FNestingLevel;
+      Stack.pop_back();
+      if (Stack.empty()) {
+        P->SetCurrent(p);
+        return nullptr;
+      }
+      e = Stack.back();
+      continue;
+    }
+    if (c == '!' || c == '?' || c == 0 || doc->FNestingLevel >= doc->FMaxNestingDepth) break;
+    const char* nameEnd = FindNameStop(lt + 1, end);
+    if (nameEnd >= end) break;
+    e->AddTextNodes(doc, keep, from, q, lt);
+    auto* n = TsdNodeArena::Make<TsdElement>(arena, doc);
+    e->AddArenaChild(n);
+    ++doc->FNestingLevel;
+    n->FNameID = table->AddPadded(std::string_view(lt + 1, static_cast<size_t>(nameEnd - lt - 1)));
+    char stop;
+    p = n->ScanAttributesAt(P, nameEnd, end, stop);
+    if (stop == '>') {
+      // A leaf: its text and its end tag at hand.
+      const char* tf = p;
+      const char* tq = SkipControlBytes(p, end);
+      const char* tl = tq < end && *tq != '<' ? sdFindByte(tq, end, '<') : tq;
+      if (end - tl >= 2 && tl[1] == '/') {
+        const TsdSymbol* name = table->Symbol(n->FNameID);
+        if (name && TsdXmlParser::EndTagOfSymbolAt(tl + 2, end, name->View())) {
+          n->AddTextNodes(doc, keep, tf, tq, tl);
+          n->FNodeClosingStyle = ncFull;
+          p = tl + 3 + name->View().size();
+          --doc->FNestingLevel;
+          continue;
+        }
+      }
+      Stack.push_back(n);
+      e = n;
+      continue;
+    }
+    if (stop == '/' && p < end && *p == '>') {
+      n->FNodeClosingStyle = ncClose;
+      ++p;
+      --doc->FNestingLevel;
+      continue;
+    }
+    // The rest of the start tag read piece by piece, and the element ended
+    // as the element loop ends it.
+    P->SetCurrent(p);
+    if (n->CloseStartTag(P, stop ? stop : n->ParseAttributeList(P))) {
+      if (!n->ReadLeaf(P, doc)) {
+        Stack.push_back(n);
+        return n;
+      }
+      if (doc->HasNodeHandlers()) n->DoProgress(P->GetPosition());
+      --doc->FNestingLevel;
+      if (doc->HasNodeHandlers()) e->DoNodeLoaded(n);
+    } else {
+      e->DoNodeLoaded(n);
+    }
+    Completed = true;
+    return e;
+  }
+  P->SetCurrent(p);
+  P->Flush();
+  return e;
 }
 
 TXmlNode* TsdElement::ParseFixStructuralErrors(const UTF8String& AEndTagName) {
