@@ -851,3 +851,124 @@ TEST(PlainXml_qn_Parser, HandlersSetDuringAParseSeeEveryEventFromThenOn) {
       ASSERT_GT(k, 0);
     }
 }
+
+namespace {
+// What a parse leaves: reports, the tree with its counts, the string table
+// in id order, the nesting count and the abort flag, and the text it writes.
+// With Handlers, a progress handler that does nothing makes the parser take
+// its loop one step at a time.
+std::vector<std::string> ParseOutcome(const std::string& text, Integer chunk, bool preserve, bool fix, Integer depth,
+                                      bool handlers) {
+  TLoad l;
+  TPlainXml* d = l.Doc.get();
+  d->SetFixStructuralErrors(fix);
+  d->SetMaxNestingDepth(depth);
+  if (!preserve) d->SetXmlFormat(xfCompact);
+  if (handlers) d->SetOnProgress(TXmlProgressEvent([](TObject*, Int64) {}));
+  TsdStringStream s(text);
+  TsdXmlParser parser(&s, chunk);
+  parser.SetOwner(d);
+  d->RootNodeList()->Clear();
+  d->ParseStream(&parser);
+  std::vector<std::string> trace = l.Reports;
+  sdWalkNodes(*d->RootNodeList(), [&](TXmlNode* n) {
+    std::string t = n->ElementTypeName() + " [" + n->GetName() + "] [" + n->GetValue() + "] " +
+                    std::to_string(n->GetNodeCount()) + "/" + std::to_string(n->GetDirectNodeCount());
+    if (auto* c = dynamic_cast<TsdContainerNode*>(n)) t += " v" + std::to_string(c->ValueIndex());
+    trace.push_back(t + " in " + (n->Parent() ? n->Parent()->GetName() : std::string("-")));
+    return true;
+  });
+  TsdSymbolTable* table = d->SymbolTable();
+  for (Integer id = 1; id <= table->GetSymbolCount(); ++id) trace.push_back("#" + std::string(table->GetView(id)));
+  trace.push_back("level " + std::to_string(d->NestingLevel()) + (d->AbortParsing() ? " aborted" : ""));
+  trace.push_back(d->WriteToString());
+  return trace;
+}
+}  // namespace
+
+TEST(PlainXml_qn_Parser, RunsOverTheTextAtHandMatchTheStepwiseLoop) {
+  // Without node handlers the usual markup is read in one loop over the
+  // decoded text; with one, a step at a time. Random documents of elements,
+  // attributes, text, blanks and end tags, well-formed for the most part
+  // but with every kind of fault the stepwise reads report and repair,
+  // markup of other kinds in between, nesting up to and past a small
+  // maximum, in blocks of every size: the same tree, table, reports and
+  // output either way.
+  std::mt19937 rng(71);
+  auto pick = [&](std::initializer_list<const char*> l) { return std::string(l.begin()[rng() % l.size()]); };
+  auto run = [&](std::initializer_list<const char*> l, size_t most) {
+    std::string s;
+    for (size_t k = 0, n = rng() % (most + 1); k < n; ++k) s += pick(l);
+    return s;
+  };
+  auto name = [&]() {
+    std::string n = pick({"a", "b", "item", "x1", "n"}) + run({"a", "Z", "9", "-", ".", "\xC3\xA9"}, rng() % 4 ? 3 : 20);
+    if (rng() % 16 == 0) n.insert(rng() % (n.size() + 1), pick({" ", "\t", "/", ">", "[", "\x01", "\"", "<", "="}));
+    return n;
+  };
+  auto attributes = [&]() {
+    std::string t;
+    for (int k = 0, n = static_cast<int>(rng() % 4); k < n; ++k) {
+      bool odd = rng() % 8 == 0;
+      t += odd ? pick({"", "  ", "\t", "\r\n", " \n"}) : " ";
+      t += odd ? pick({"k", "a b", "\x01v", "", "'", "\""}) : pick({"k", "id", "lang", "a0"});
+      t += odd ? pick({" = ", "=\n", ""}) : "=";
+      std::string q = odd ? pick({"\"", "'", "", "`"}) : pick({"\"", "'"});
+      t += q + pick({"1", "", "x > y", "a='b'", "&amp;", "\xE2\x82\xAC", "l1\r\nl2", "0123456789abcdefghij"}) + q;
+    }
+    return t;
+  };
+  auto blanks = [&]() { return run({" ", " ", "\r\n", "\n", "\t", "\r", "\x01"}, 12); };
+  auto text = [&]() {
+    return blanks() + run({"x", "0", "&amp;", " ", "\xE2\x82\xAC", "\t", "]", ">", "\r\n", "word "}, 30) + blanks();
+  };
+  auto other = [&]() {
+    return pick({"<!-- c -->", "<![CDATA[x<y]]>", "<?pi d?>", "<!DOCTYPE x>", "<? ?>", "<!-x-->", "< a>", "<",
+                 std::string("<\0x>", 4).c_str(), "<!--", "<![CDATA[", "</"});
+  };
+  for (int round = 0; round < 500; ++round) {
+    std::string doc = pick({"", "<?xml version=\"1.0\"?>\r\n", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"}) + "<r>";
+    std::vector<std::string> open;
+    for (int k = 0, n = 1 + static_cast<int>(rng() % 24); k < n; ++k) {
+      doc += rng() % 3 ? blanks() : text();
+      switch (rng() % 12) {
+        case 0:
+          doc += other();
+          continue;
+        case 1:
+          doc += "</" + (open.empty() ? std::string("r") : name()) + ">";  // another name
+          continue;
+        case 2:
+        case 3:
+        case 4:
+          if (!open.empty()) {
+            doc += "</" + open.back() + pick({">", ">", ">", " >", ""}) ;
+            open.pop_back();
+            continue;
+          }
+          break;
+        default:
+          break;
+      }
+      std::string nm = name();
+      doc += "<" + nm + attributes();
+      std::string close = rng() % 10 ? pick({">", ">", "/>"}) : pick({" />", "/ >", "?>", "!>", "", "/"});
+      doc += close;
+      if (close != ">") continue;
+      if (rng() % 2) doc += text() + "</" + nm + ">";  // a leaf
+      else open.push_back(nm);
+    }
+    while (!open.empty() && rng() % 6) {
+      doc += blanks() + "</" + open.back() + ">";
+      open.pop_back();
+    }
+    doc += blanks() + (rng() % 4 ? "</r>" : "") + (rng() % 4 ? "" : "\r\n<after/>");
+    const bool preserve = round % 2 == 0, fix = round % 3 == 0;
+    const Integer depth = round % 5 == 0 ? 3 : 4096;
+    for (Integer chunk : {static_cast<Integer>(doc.size() + 1), Integer(1), Integer(17), Integer(64)})
+      ASSERT_EQ(ParseOutcome(doc, chunk, preserve, fix, depth, false),
+                ParseOutcome(doc, chunk, preserve, fix, depth, true))
+          << "round " << round << " chunk " << chunk << "\n"
+          << testing::PrintToString(doc);
+  }
+}
