@@ -627,7 +627,7 @@ class TsdNodeArena {
   TsdNodeArena(const TsdNodeArena&) = delete;
   TsdNodeArena& operator=(const TsdNodeArena&) = delete;
   ~TsdNodeArena();
-  void* Alloc(std::size_t n) {
+  [[gnu::always_inline]] void* Alloc(std::size_t n) {
     // Room in the current block, inline (the same layout as AllocSlow's:
     // an eight-byte header naming the arena; sanitizer builds never have
     // a current block and always take AllocSlow). Blocks are whole words:
@@ -1071,6 +1071,9 @@ class TsdContainerNode : public TXmlNode {
   // The same scan without moving the read position, up to End: where it
   // stopped, behind the tag's end with '>' or '/' in Stop, or behind the
   // last attribute completed with 0 in Stop.
+  // Known: the caller knows that no node handler is set and that the new
+  // nodes and this one share the document's arena.
+  template <bool Known>
   [[gnu::always_inline]] inline const char* ScanAttributesAt(TsdXmlParser* P, const char* Q, const char* End,
                                                              char& Stop);
   TXmlNode* ParseElementList(TsdXmlParser* P, const TSet<TsdElementType>& Allowed);
@@ -1136,6 +1139,14 @@ class TsdContainerNode : public TXmlNode {
       return;
     }
     AddParsed(ANode, true);
+  }
+  // AddParsedAttribute for a caller that knows the node and this container
+  // to come from one arena, while no child has come.
+  [[gnu::always_inline]] void AddArenaAttribute(TXmlNode* ANode) {
+    ANode->FParent = this;
+    FNodes.AddArenaNode(ANode);
+    if (FValueIndex >= FDirectNodeCount) ++FValueIndex;
+    ++FDirectNodeCount;
   }
   // AddParsed for a child that is no attribute, inline for the parser's
   // loops.
@@ -1227,6 +1238,8 @@ class TsdElement : public TsdContainerNode {
   // above 32 (Lt when there is none), and the read position behind the '<'.
   void AddTextAtHand(TsdXmlParser* P, const char* From, const char* Q, const char* Lt);
   // Its nodes alone, the read position left where it is.
+  // (Known as for ScanAttributesAt.)
+  template <bool Known>
   [[gnu::always_inline]] inline void AddTextNodes(TPlainXml* Doc, bool Keep, const char* From, const char* Q,
                                                   const char* Lt);
   // ParseNested's loop over the text at hand while it holds nothing but

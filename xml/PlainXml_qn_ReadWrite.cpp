@@ -557,6 +557,10 @@ bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
   return p;
 }
 
+[[gnu::always_inline]] inline const char* SkipControlBytesScalar(const char* p, const char* end) {
+  while (p < end && static_cast<unsigned char>(*p) <= 32) ++p;
+  return p;
+}
 // The first byte above 32 in [p, end), or end: the end of the blanks and
 // control bytes that text is trimmed of.
 [[gnu::always_inline]] inline const char* SkipControlBytes(const char* p, const char* end) {
@@ -575,10 +579,11 @@ bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
 }  // namespace
 
 bool TsdContainerNode::ScanAttributes(TsdXmlParser* P, const char* q, char& Stop) {
-  P->SetCurrent(ScanAttributesAt(P, q, P->TextEnd(), Stop));
+  P->SetCurrent(ScanAttributesAt<false>(P, q, P->TextEnd(), Stop));
   return Stop != 0;
 }
 
+template <bool Known>
 const char* TsdContainerNode::ScanAttributesAt(TsdXmlParser* P, const char* q, const char* end, char& Stop) {
   TPlainXml* doc = Document();
   for (;;) {
@@ -594,7 +599,8 @@ const char* TsdContainerNode::ScanAttributesAt(TsdXmlParser* P, const char* q, c
       }
       if (c != '!' && c != '?' && c != '"' && c != '\'') {
         const char* from = q - 1;
-        const char* eq = sdFindByte(from, end, '=');
+        const char* eq = from;
+        while (eq < end && *eq != '=') ++eq;
         const char* v = eq < end ? eq + 1 : end;
         while (v < end && IsBlank(*v)) ++v;
         const char* close = v < end && (*v == '"' || *v == '\'') ? sdFindByte(v + 1, end, *v) : end;
@@ -604,12 +610,13 @@ const char* TsdContainerNode::ScanAttributesAt(TsdXmlParser* P, const char* q, c
           while (n0 < n1 && static_cast<unsigned char>(*n0) <= 32) ++n0;
           while (n1 > n0 && static_cast<unsigned char>(n1[-1]) <= 32) --n1;
           auto* a = TsdNodeArena::Make<TsdAttribute>(doc->NodeArena(), doc);
-          AddParsedAttribute(a);
-          if (doc->HasNodeHandlers()) DoNodeNew(a);
+          if (Known) AddArenaAttribute(a);
+          else AddParsedAttribute(a);
+          if (!Known && doc->HasNodeHandlers()) DoNodeNew(a);
           a->SetParsed(doc->SymbolTable(), std::string_view(n0, static_cast<size_t>(n1 - n0)), *v,
                        std::string_view(v + 1, static_cast<size_t>(close - v - 1)));
           q = close + 1;
-          if (doc->HasNodeHandlers()) {
+          if (!Known && doc->HasNodeHandlers()) {
             DoProgress(P->PositionAt(q));
             DoNodeLoaded(a);
           }
@@ -689,17 +696,19 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
 [[gnu::always_inline]] inline void TsdElement::AddTextAtHand(TsdXmlParser* P, const char* From, const char* Q,
                                                              const char* Lt) {
   P->SetCurrent(Lt + 1);
-  AddTextNodes(Document(), GetPreserveWhiteSpace(), From, Q, Lt);
+  AddTextNodes<false>(Document(), GetPreserveWhiteSpace(), From, Q, Lt);
 }
 
+template <bool Known>
 [[gnu::always_inline]] inline void TsdElement::AddTextNodes(TPlainXml* doc, bool keep, const char* From,
                                                             const char* Q, const char* Lt) {
+  auto add = [this](TXmlNode* n) [[gnu::always_inline]] { return Known ? AddArenaChild(n) : AddParsedChild(n); };
   if (Q == Lt) {
     // Blanks only: one white-space node at most.
     if (Lt > From && keep) {
       auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
       w->SetCoreView(doc->SymbolTable(), std::string_view(From, static_cast<size_t>(Lt - From)));
-      AddParsedChild(w);
+      add(w);
     }
     return;
   }
@@ -708,20 +717,20 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
   if (keep && Q > From) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(doc->SymbolTable(), std::string_view(From, static_cast<size_t>(Q - From)));
-    AddParsedChild(w);
+    add(w);
   }
   auto* c = TsdNodeArena::Make<TsdCharData>(doc->NodeArena(), doc);
   c->SetCoreView(doc->SymbolTable(), std::string_view(Q, static_cast<size_t>(e - Q)));
-  Integer at = AddParsedChild(c);
+  Integer at = add(c);
   if (FValueIndex < 0) FValueIndex = at;
-  if (doc->HasNodeHandlers()) {
+  if (!Known && doc->HasNodeHandlers()) {
     DoNodeNew(c);
     DoNodeLoaded(c);
   }
   if (keep && Lt > e) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(doc->SymbolTable(), std::string_view(e, static_cast<size_t>(Lt - e)));
-    AddParsedChild(w);
+    add(w);
   }
 }
 
@@ -758,10 +767,14 @@ TsdElement* TsdElement::ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlain
   const char* const end = P->TextEnd();
   TsdSymbolTable* const table = doc->SymbolTable();
   const bool keep = doc->XmlFormat() == xfPreserve;
+  // The nesting count in a register, the document's kept up to date where
+  // anything else may read it.
+  Integer level = doc->FNestingLevel;
+  const Integer deepest = doc->FMaxNestingDepth;
   Completed = false;
   for (;;) {
     const char* from = p;
-    const char* q = SkipControlBytes(p, end);
+    const char* q = SkipControlBytesScalar(p, end);
     if (q >= end) break;
     const char* lt = *q == '<' ? q : sdFindByte(q, end, '<');
     if (end - lt < 2) break;
@@ -769,43 +782,43 @@ TsdElement* TsdElement::ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlain
     if (c == '/') {
       const TsdSymbol* name = table->Symbol(e->FNameID);
       if (!name || !TsdXmlParser::EndTagOfSymbolAt(lt + 2, end, name->View())) break;
-      e->AddTextNodes(doc, keep, from, q, lt);
+      e->AddTextNodes<true>(doc, keep, from, q, lt);
       e->FNodeClosingStyle = ncFull;
       p = lt + 3 + name->View().size();
-      --doc->FNestingLevel;
+      --level;
       Stack.pop_back();
       if (Stack.empty()) {
+        doc->FNestingLevel = level;
         P->SetCurrent(p);
         return nullptr;
       }
       e = Stack.back();
       continue;
     }
-    if (c == '!' || c == '?' || c == 0 || doc->FNestingLevel >= doc->FMaxNestingDepth) break;
+    if (c == '!' || c == '?' || c == 0 || level >= deepest) break;
     const char* nameEnd = FindNameStop(lt + 1, end);
     if (nameEnd >= end) break;
-    e->AddTextNodes(doc, keep, from, q, lt);
+    e->AddTextNodes<true>(doc, keep, from, q, lt);
     auto* n = TsdNodeArena::Make<TsdElement>(arena, doc);
     e->AddArenaChild(n);
-    ++doc->FNestingLevel;
-    n->FNameID = table->AddPadded(std::string_view(lt + 1, static_cast<size_t>(nameEnd - lt - 1)));
+    const std::string_view name(lt + 1, static_cast<size_t>(nameEnd - lt - 1));
+    n->FNameID = table->AddPadded(name);
     char stop;
-    p = n->ScanAttributesAt(P, nameEnd, end, stop);
+    p = n->ScanAttributesAt<true>(P, nameEnd, end, stop);
     if (stop == '>') {
-      // A leaf: its text and its end tag at hand.
+      // A leaf: its text and its end tag at hand. The name is compared as
+      // it stands in the text (with room behind it as a symbol's has),
+      // which is the symbol's.
       const char* tf = p;
-      const char* tq = SkipControlBytes(p, end);
+      const char* tq = SkipControlBytesScalar(p, end);
       const char* tl = tq < end && *tq != '<' ? sdFindByte(tq, end, '<') : tq;
-      if (end - tl >= 2 && tl[1] == '/') {
-        const TsdSymbol* name = table->Symbol(n->FNameID);
-        if (name && TsdXmlParser::EndTagOfSymbolAt(tl + 2, end, name->View())) {
-          n->AddTextNodes(doc, keep, tf, tq, tl);
-          n->FNodeClosingStyle = ncFull;
-          p = tl + 3 + name->View().size();
-          --doc->FNestingLevel;
-          continue;
-        }
+      if (end - tl >= 2 && tl[1] == '/' && !name.empty() && TsdXmlParser::EndTagOfSymbolAt(tl + 2, end, name)) {
+        n->AddTextNodes<true>(doc, keep, tf, tq, tl);
+        n->FNodeClosingStyle = ncFull;
+        p = tl + 3 + name.size();
+        continue;
       }
+      ++level;
       Stack.push_back(n);
       e = n;
       continue;
@@ -813,11 +826,11 @@ TsdElement* TsdElement::ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlain
     if (stop == '/' && p < end && *p == '>') {
       n->FNodeClosingStyle = ncClose;
       ++p;
-      --doc->FNestingLevel;
       continue;
     }
     // The rest of the start tag read piece by piece, and the element ended
     // as the element loop ends it.
+    doc->FNestingLevel = level + 1;
     P->SetCurrent(p);
     if (n->CloseStartTag(P, stop ? stop : n->ParseAttributeList(P))) {
       if (!n->ReadLeaf(P, doc)) {
@@ -833,6 +846,7 @@ TsdElement* TsdElement::ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlain
     Completed = true;
     return e;
   }
+  doc->FNestingLevel = level;
   P->SetCurrent(p);
   P->Flush();
   return e;
