@@ -424,6 +424,10 @@ class TsdXmlParser : public TDebugPersistent {
   }
   // Empty, with the premature-end warning, when S never comes.
   std::string_view ReadViewUntil(std::string_view S);
+  // The first S (not empty; its letters in either case) in [Q, End), where
+  // ReadViewUntil would find it without reading on; nullptr when there is
+  // none, with Q at the candidate too near End or at End.
+  static const char* FindAtHand(const char*& Q, const char* End, std::string_view S);
   std::string_view ReadViewUntilBlankOrEndTag();
   // Skips blanks and returns the next character (consumed), 0 at the end.
   char SkipBlanks(std::string_view& Blanks) {
@@ -1240,6 +1244,10 @@ class TsdElement : public TsdContainerNode {
   // Its nodes alone, the read position left where it is.
   // (Known as for ScanAttributesAt.)
   template <bool Known>
+  [[gnu::always_inline]] Integer AddTextChild(TXmlNode* ANode) {
+    return Known ? AddArenaChild(ANode) : AddParsedChild(ANode);
+  }
+  template <bool Known>
   [[gnu::always_inline]] inline void AddTextNodes(TPlainXml* Doc, bool Keep, const char* From, const char* Q,
                                                   const char* Lt);
   // ParseNested's loop over the text at hand while it holds nothing but
@@ -1248,6 +1256,11 @@ class TsdElement : public TsdContainerNode {
   // would, the read position kept in a register. It stops where anything
   // else comes or the text at hand ends, with the read position in front
   // of it, and returns the element then open (nullptr when Stack emptied).
+  // ParseRun's step for a comment or a section at Lt ("<!"), the text
+  // [From, Lt) before it with Q as in AddTextAtHand: where it ends, or
+  // nullptr, with nothing read, when it is no such markup wholly at hand.
+  [[gnu::noinline]] const char* ReadMarkAtHand(TPlainXml* Doc, TsdNodeArena* Arena, bool Keep, const char* From,
+                                               const char* Q, const char* Lt, const char* End);
   // Completed tells that its last step ended an element the slow way, after
   // which the loop checks for an aborted parse and the stream's end.
   TsdElement* ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlainXml* Doc, TsdNodeArena* Arena,

@@ -788,6 +788,18 @@ std::string_view TsdXmlParser::ReadViewUntilCharSlow(char C, Integer Start) {
   }
 }
 
+const char* TsdXmlParser::FindAtHand(const char*& q, const char* end, std::string_view S) {
+  const size_t len = S.size();
+  for (;;) {
+    q = sdFindByte(q, end, S[0]);
+    if (static_cast<size_t>(end - q) < len) return nullptr;
+    size_t k = 1;
+    while (k < len && LoCase(q[k]) == LoCase(S[k])) ++k;
+    if (k == len) return q;
+    ++q;
+  }
+}
+
 std::string_view TsdXmlParser::ReadViewUntil(std::string_view S) {
   if (S.empty()) return {};
   Integer start = FUtf8CurrentIdx;
@@ -799,17 +811,10 @@ std::string_view TsdXmlParser::ReadViewUntil(std::string_view S) {
     const char* data = FUtf8Buffer.data();
     const char* end = data + FUtf8Buffer.size();
     const char* q = data + start;
-    for (;;) {
-      q = sdFindByte(q, end, S[0]);
-      if (end - q < len) break;
-      Integer k = 1;
-      while (k < len && LoCase(q[k]) == LoCase(S[static_cast<size_t>(k)])) ++k;
-      if (k == len) {
-        Integer at = static_cast<Integer>(q - data);
-        FUtf8CurrentIdx = at + len;
-        return ViewOf(start, at);
-      }
-      ++q;
+    if (const char* hit = FindAtHand(q, end, S)) {
+      Integer at = static_cast<Integer>(hit - data);
+      FUtf8CurrentIdx = at + len;
+      return ViewOf(start, at);
     }
     FUtf8CurrentIdx = static_cast<Integer>(q - data);
   }

@@ -702,13 +702,12 @@ bool TsdElement::ReadText(TsdXmlParser* P) {
 template <bool Known>
 [[gnu::always_inline]] inline void TsdElement::AddTextNodes(TPlainXml* doc, bool keep, const char* From,
                                                             const char* Q, const char* Lt) {
-  auto add = [this](TXmlNode* n) [[gnu::always_inline]] { return Known ? AddArenaChild(n) : AddParsedChild(n); };
   if (Q == Lt) {
     // Blanks only: one white-space node at most.
     if (Lt > From && keep) {
       auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
       w->SetCoreView(doc->SymbolTable(), std::string_view(From, static_cast<size_t>(Lt - From)));
-      add(w);
+      AddTextChild<Known>(w);
     }
     return;
   }
@@ -717,11 +716,11 @@ template <bool Known>
   if (keep && Q > From) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(doc->SymbolTable(), std::string_view(From, static_cast<size_t>(Q - From)));
-    add(w);
+    AddTextChild<Known>(w);
   }
   auto* c = TsdNodeArena::Make<TsdCharData>(doc->NodeArena(), doc);
   c->SetCoreView(doc->SymbolTable(), std::string_view(Q, static_cast<size_t>(e - Q)));
-  Integer at = add(c);
+  Integer at = AddTextChild<Known>(c);
   if (FValueIndex < 0) FValueIndex = at;
   if (!Known && doc->HasNodeHandlers()) {
     DoNodeNew(c);
@@ -730,7 +729,7 @@ template <bool Known>
   if (keep && Lt > e) {
     auto* w = TsdNodeArena::Make<TsdWhiteSpace>(doc->NodeArena(), doc);
     w->SetCoreView(doc->SymbolTable(), std::string_view(e, static_cast<size_t>(Lt - e)));
-    add(w);
+    AddTextChild<Known>(w);
   }
 }
 
@@ -754,6 +753,25 @@ bool TsdElement::ReadLeafEnd(TsdXmlParser* P, TPlainXml* Doc, const char* from, 
   P->SetCurrent(lt + 3 + name->View().size());
   FNodeClosingStyle = ncFull;
   return true;
+}
+
+const char* TsdElement::ReadMarkAtHand(TPlainXml* doc, TsdNodeArena* arena, bool keep, const char* from,
+                                       const char* q, const char* lt, const char* end) {
+  // As ReadOpenTag tells them (seven bytes at hand behind the '!') and
+  // their ParseStream reads them.
+  if (end - lt < 9) return nullptr;
+  const bool comment = lt[2] == '-' && lt[3] == '-';
+  if (!comment && std::memcmp(lt + 2, "[CDATA[", 7) != 0) return nullptr;
+  const char* body = lt + (comment ? 4 : 9);
+  const char* scan = body;
+  const char* close = TsdXmlParser::FindAtHand(scan, end, comment ? "-->" : "]]>");
+  if (!close) return nullptr;
+  AddTextNodes<true>(doc, keep, from, q, lt);
+  TsdComment* n = comment ? TsdNodeArena::Make<TsdComment>(arena, doc) : TsdNodeArena::Make<TsdCData>(arena, doc);
+  Integer at = AddArenaChild(n);
+  n->SetCoreView(doc->SymbolTable(), std::string_view(body, static_cast<size_t>(close - body)));
+  if (!comment && FValueIndex < 0) FValueIndex = at;
+  return close + 3;
 }
 
 TsdElement* TsdElement::ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlainXml* doc, TsdNodeArena* arena,
@@ -795,7 +813,13 @@ TsdElement* TsdElement::ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlain
       e = Stack.back();
       continue;
     }
-    if (c == '!' || c == '?' || c == 0 || level >= deepest) break;
+    if (c == '!') {
+      const char* past = e->ReadMarkAtHand(doc, arena, keep, from, q, lt, end);
+      if (!past) break;
+      p = past;
+      continue;
+    }
+    if (c == '?' || c == 0 || level >= deepest) break;
     const char* nameEnd = FindNameStop(lt + 1, end);
     if (nameEnd >= end) break;
     e->AddTextNodes<true>(doc, keep, from, q, lt);
