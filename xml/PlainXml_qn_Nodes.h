@@ -730,7 +730,7 @@ class TXmlNode : public TDebugPersistent {
   static void* operator new(std::size_t, void* where) noexcept { return where; }
   static void operator delete(TXmlNode* p, std::destroying_delete_t);
   static void operator delete(void* p);
-  static void* operator new(std::size_t n, TsdNodeArena* Arena) { return Arena->Alloc(n); }
+  [[gnu::always_inline]] static void* operator new(std::size_t n, TsdNodeArena* Arena) { return Arena->Alloc(n); }
   // Only reached when a constructor raises.
   static void operator delete(void* p, TsdNodeArena*) { sdNodeFree(p); }
   bool InArena() const { return FInArena; }
