@@ -632,6 +632,8 @@ class TsdNodeArena {
   TsdNodeArena& operator=(const TsdNodeArena&) = delete;
   ~TsdNodeArena();
   [[gnu::always_inline]] void* Alloc(std::size_t n) {
+    // The block 1 KB ahead is fetched for writing: a large document's nodes
+    // are written to memory that is no longer in the cache.
     // Room in the current block, inline (the same layout as AllocSlow's:
     // an eight-byte header naming the arena; sanitizer builds never have
     // a current block and always take AllocSlow). Blocks are whole words:
@@ -1241,30 +1243,32 @@ class TsdElement : public TsdContainerNode {
   // The nodes of the text [From, Lt) before a '<' at Lt, Q its first byte
   // above 32 (Lt when there is none), and the read position behind the '<'.
   void AddTextAtHand(TsdXmlParser* P, const char* From, const char* Q, const char* Lt);
-  // Its nodes alone, the read position left where it is.
-  // (Known as for ScanAttributesAt.)
+  // Its nodes alone, the read position left where it is (Known as for
+  // ScanAttributesAt).
+  template <bool Known>
+  [[gnu::always_inline]] inline void AddTextNodes(TPlainXml* Doc, bool Keep, const char* From, const char* Q,
+                                                  const char* Lt);
   template <bool Known>
   [[gnu::always_inline]] Integer AddTextChild(TXmlNode* ANode) {
     return Known ? AddArenaChild(ANode) : AddParsedChild(ANode);
   }
-  template <bool Known>
-  [[gnu::always_inline]] inline void AddTextNodes(TPlainXml* Doc, bool Keep, const char* From, const char* Q,
-                                                  const char* Lt);
   // ParseNested's loop over the text at hand while it holds nothing but
-  // elements, their attributes, text and matching end tags, with no node
-  // handler to call: the elements of Stack opened and closed as that loop
-  // would, the read position kept in a register. It stops where anything
-  // else comes or the text at hand ends, with the read position in front
-  // of it, and returns the element then open (nullptr when Stack emptied).
+  // elements, their attributes, text, comments, sections and matching end
+  // tags, with no node handler to call: the elements of Stack opened and
+  // closed as that loop would, the read position kept in a register. It
+  // stops where anything else comes or the text at hand ends, with the read
+  // position in front of it, and returns the element then open (nullptr
+  // when Stack emptied). Completed tells that its last step ended an
+  // element the slow way, after which the loop checks for an aborted parse
+  // and the stream's end.
+  TsdElement* ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlainXml* Doc, TsdNodeArena* Arena,
+                       bool& Completed);
   // ParseRun's step for a comment or a section at Lt ("<!"), the text
   // [From, Lt) before it with Q as in AddTextAtHand: where it ends, or
   // nullptr, with nothing read, when it is no such markup wholly at hand.
+  // Out of line, so that the loop keeps its registers.
   [[gnu::noinline]] const char* ReadMarkAtHand(TPlainXml* Doc, TsdNodeArena* Arena, bool Keep, const char* From,
                                                const char* Q, const char* Lt, const char* End);
-  // Completed tells that its last step ended an element the slow way, after
-  // which the loop checks for an aborted parse and the stream's end.
-  TsdElement* ParseRun(TsdXmlParser* P, TsdOpenElements& Stack, TPlainXml* Doc, TsdNodeArena* Arena,
-                       bool& Completed);
   // The end of the start tag, C being what its attributes ended with (as
   // ParseAttributeList returns it): ParseOpen's result.
   [[gnu::always_inline]] inline bool CloseStartTag(TsdXmlParser* P, char C);

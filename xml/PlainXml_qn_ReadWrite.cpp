@@ -557,12 +557,17 @@ bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
   return p;
 }
 
+// The first byte above 32 in [p, end), or end: the end of the blanks and
+// control bytes that text is trimmed of. Byte by byte, for the blanks in
+// front of a tag: mostly a line break and an indentation that repeats,
+// which a loop whose branches are foreseen passes while the work on the
+// tag goes on, where a vector search would hold the read position back
+// until its load and compare are done.
 [[gnu::always_inline]] inline const char* SkipControlBytesScalar(const char* p, const char* end) {
   while (p < end && static_cast<unsigned char>(*p) <= 32) ++p;
   return p;
 }
-// The first byte above 32 in [p, end), or end: the end of the blanks and
-// control bytes that text is trimmed of.
+// The same 16 bytes at a time, for runs of any length.
 [[gnu::always_inline]] inline const char* SkipControlBytes(const char* p, const char* end) {
 #if defined(__SSE2__)
   const __m128i k32 = _mm_set1_epi8(32);
@@ -599,6 +604,7 @@ const char* TsdContainerNode::ScanAttributesAt(TsdXmlParser* P, const char* q, c
       }
       if (c != '!' && c != '?' && c != '"' && c != '\'') {
         const char* from = q - 1;
+        // Byte by byte, as SkipControlBytesScalar: names are short.
         const char* eq = from;
         while (eq < end && *eq != '=') ++eq;
         const char* v = eq < end ? eq + 1 : end;
