@@ -66,6 +66,21 @@ std::unique_ptr<TLoad> ParseInChunks(const std::string& bytes, Integer Chunk) {
   return l;
 }
 
+// Random text for the generated documents: one of the pieces, and a run of
+// up to Most of them.
+struct TPick {
+  std::mt19937& Rng;
+  std::string operator()(std::initializer_list<const char*> l) const { return l.begin()[Rng() % l.size()]; }
+};
+struct TRun {
+  TPick Pick;
+  std::string operator()(std::initializer_list<const char*> l, size_t most) const {
+    std::string s;
+    for (size_t k = 0, n = Pick.Rng() % (most + 1); k < n; ++k) s += Pick(l);
+    return s;
+  }
+};
+
 std::string Utf16(const std::string& utf8, bool be, bool bom) {
   String w = sdUtf8ToWide(utf8);
   std::string r;
@@ -308,7 +323,7 @@ TEST(PlainXml_qn_Parser, StartTagsInOneGoMatchPiecewiseReads) {
   // same reports and the same events in the same order with the same
   // positions, whatever the block size.
   std::mt19937 rng(29);
-  auto pick = [&](std::initializer_list<const char*> l) { return std::string(l.begin()[rng() % l.size()]); };
+  TPick pick{rng};
   auto tag = [&]() {
     std::string t = "<" + pick({"a", "b", "item", "x1", "", "\xC3\xA9t", "n[1]"});
     for (int k = 0, n = static_cast<int>(rng() % 4); k < n; ++k) {
@@ -668,12 +683,8 @@ TEST(PlainXml_qn_Parser, NamesTextAndEndTagsAtHandMatchPiecewiseReads) {
   // (or spoils the end tag) at every place: a blank, another control byte,
   // '/', '>', '[', a quote, a byte of a multi-byte character.
   std::mt19937 rng(53);
-  auto pick = [&](std::initializer_list<const char*> l) { return std::string(l.begin()[rng() % l.size()]); };
-  auto run = [&](std::initializer_list<const char*> l, size_t most) {
-    std::string s;
-    for (size_t k = 0, n = rng() % (most + 1); k < n; ++k) s += pick(l);
-    return s;
-  };
+  TPick pick{rng};
+  TRun run{pick};
   auto name = [&]() {
     std::string n = "n" + run({"a", "b", "Z", "9", "-", "_", ".", "\xC3\xA9", "\x01", "\x1F"}, 34);
     if (rng() % 8 == 0) n.insert(rng() % (n.size() + 1), pick({" ", "\t", "/", ">", "[", "\r\n", "\x7F", "\"", "<"}));
@@ -895,12 +906,8 @@ TEST(PlainXml_qn_Parser, RunsOverTheTextAtHandMatchTheStepwiseLoop) {
   // maximum, in blocks of every size: the same tree, table, reports and
   // output either way.
   std::mt19937 rng(71);
-  auto pick = [&](std::initializer_list<const char*> l) { return std::string(l.begin()[rng() % l.size()]); };
-  auto run = [&](std::initializer_list<const char*> l, size_t most) {
-    std::string s;
-    for (size_t k = 0, n = rng() % (most + 1); k < n; ++k) s += pick(l);
-    return s;
-  };
+  TPick pick{rng};
+  TRun run{pick};
   auto name = [&]() {
     std::string n = pick({"a", "b", "item", "x1", "n"}) + run({"a", "Z", "9", "-", ".", "\xC3\xA9"}, rng() % 4 ? 3 : 20);
     if (rng() % 16 == 0) n.insert(rng() % (n.size() + 1), pick({" ", "\t", "/", ">", "[", "\x01", "\"", "<", "="}));
