@@ -930,8 +930,10 @@ TEST(PlainXml_qn_Parser, RunsOverTheTextAtHandMatchTheStepwiseLoop) {
     return blanks() + run({"x", "0", "&amp;", " ", "\xE2\x82\xAC", "\t", "]", ">", "\r\n", "word "}, 30) + blanks();
   };
   auto other = [&]() {
-    return pick({"<!-- c -->", "<![CDATA[x<y]]>", "<?pi d?>", "<!DOCTYPE x>", "<? ?>", "<!-x-->", "< a>", "<",
-                 std::string("<\0x>", 4).c_str(), "<!--", "<![CDATA[", "</"});
+    // A NUL behind '<' as a piece of its own: a C string cannot hold it.
+    if (rng() % 12 == 0) return std::string("<\0x>", 4);
+    return pick({"<!-- c -->", "<![CDATA[x<y]]>", "<?pi d?>", "<!DOCTYPE x>", "<? ?>", "<!-x-->", "< a>", "<", "<!--",
+                 "<![CDATA[", "</"});
   };
   for (int round = 0; round < 500; ++round) {
     std::string doc = pick({"", "<?xml version=\"1.0\"?>\r\n", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"}) + "<r>";
