@@ -15,6 +15,7 @@ void RegisterAllLayerUnits() {
   RegisterSkinFoundationUnits();
   RegisterSkinFormsUnits();
   RegisterSkinControlsUnits();
+  RegisterSkinExtendedUnits();
   RegisterTreeviewUnits();
   RegisterXmlUnits();
 }

@@ -19,6 +19,7 @@ void RegisterGdiplusUnits();
 void RegisterSkinFoundationUnits();
 void RegisterSkinFormsUnits();
 void RegisterSkinControlsUnits();
+void RegisterSkinExtendedUnits();
 void RegisterTreeviewUnits();
 void RegisterXmlUnits();
 void RegisterAllLayerUnits();
