@@ -211,15 +211,26 @@ TQuarnMessageForm::TQuarnMessageForm(TComponent* AOwner, Integer X, Integer Y) :
   }
 }
 
-TQuarnMessageForm::~TQuarnMessageForm() {
+TQuarnMessageForm::~TQuarnMessageForm() = default;
+
+void TQuarnMessageForm::BeforeDestruction() {
   // A border shared with other forms keeps their windows: only this
-  // dialog's four go.
+  // dialog's four go. Then the parts, the form skin last, while the form is
+  // still whole (the form's own teardown frees its child controls next).
   if (FQuarnForm && FQuarnForm->ImageBorder()) FQuarnForm->ImageBorder()->Release(this);
   delete FCloseNCButton;
+  FCloseNCButton = nullptr;
   delete FCaption;
+  FCaption = nullptr;
   delete FMsg;
+  FMsg = nullptr;
   delete FBottomPanel;
+  FBottomPanel = nullptr;
+  FCheckBox = nullptr;
+  for (TQuarnButton*& b : FButtons) b = nullptr;
   delete FQuarnForm;
+  FQuarnForm = nullptr;
+  TForm::BeforeDestruction();
 }
 
 void TQuarnMessageForm::CreateParams(TCreateParams& Params) {

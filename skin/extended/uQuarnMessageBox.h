@@ -164,6 +164,7 @@ class TQuarnMessageForm : public TForm {
  public:
   TQuarnMessageForm(TComponent* AOwner, Integer X, Integer Y);
   ~TQuarnMessageForm() override;
+  void BeforeDestruction() override;
 
   TQuarnSystemButton* CloseNCButton() const { return FCloseNCButton; }
   TQuarnForm* QuarnForm() const { return FQuarnForm; }
