@@ -91,6 +91,11 @@ TQuarnPopupForm::TQuarnPopupForm(TComponent* AOwner, Integer X, Integer Y, Integ
   FQuarnForm->SetDoubleFrame(false);
   FQuarnForm->SetEraseBackGround(true);
   FQuarnForm->SetTitleHeight(kTitleHeight);
+  // A notification is no application window: no taskbar button.
+  FQuarnForm->Options()->SetMinimizeToTaskbar(false);
+  // The window now, under its skin: the client area Popup lays out in is
+  // the skinned one, and the title-bar controls find their host at once.
+  HandleNeeded();
 
   FCloseNCButton = new TQuarnSystemButton(this);
   FCloseNCButton->SetCloseImage(u"QuarnTips_close");
