@@ -158,7 +158,10 @@ class TQuarnMessageBoxStyle : public TComponent {
 };
 
 // The dialog of one box. X below -9999 centres it on the screen; otherwise
-// it opens at (X, Y).
+// it opens at (X, Y). While the application's main form is not on the
+// taskbar, the application window owns the dialog, so it stays above every
+// form of the program; otherwise the platform's ownership stands. Ctrl+C
+// copies the title and the text, each ended by CR LF.
 class TQuarnMessageForm : public TForm {
   QN_CLASS(TQuarnMessageForm, TForm)
  public:

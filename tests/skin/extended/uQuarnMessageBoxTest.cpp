@@ -126,7 +126,9 @@ TEST_F(uQuarnMessageBox, EveryButtonSet) {
                               EXPECT_EQ(btn->BoundsRect().Width(), 70);
                               EXPECT_EQ(btn->BoundsRect().Height(), 27);
                               EXPECT_EQ(btn->Top(), 5);
-                              if (x >= 0) EXPECT_EQ(btn->Left(), x + 80);
+                              if (x >= 0) {
+                                EXPECT_EQ(btn->Left(), x + 80);
+                              }
                               x = btn->Left();
                               EXPECT_EQ(btn->Caption(), QnMsgBoxDefaultCaption(Integer(k)));
                               EXPECT_EQ(btn->ModalResult(), ModalResults[k]);
@@ -211,7 +213,9 @@ TEST_F(uQuarnMessageBox, TextIconAndSize) {
             EXPECT_EQ(b->Msg()->Left(), 65);
             const bool multi = text.find(u'\r') != String::npos;
             EXPECT_EQ(b->Msg()->Top(), multi ? 15 : 25);
-            if (multi) EXPECT_GT(b->Msg()->Height(), 2 * 12);
+            if (multi) {
+              EXPECT_GT(b->Msg()->Height(), 2 * 12);
+            }
             // The icon reaches the screen: the image is not the form colour.
             const TScreenImage shot = CaptureWindow(b->Handle(), true);
             const TRect ir = b->IconPanel()->BoundsRect();
@@ -253,6 +257,26 @@ TEST_F(uQuarnMessageBox, Placement) {
           Key(VK_RETURN);
         }});
   }
+}
+
+// While the main form is not on the taskbar the application window owns the
+// box; either way the box has no taskbar button of its own.
+TEST_F(uQuarnMessageBox, OwnerAndTaskbar) {
+  for (bool onTaskbar : {false, true}) {
+    Application->SetMainFormOnTaskBar(onTaskbar);
+    Run([] { return QnMessageBox(u"T", u"Owned", biNone, {mbOK}); },
+        {[&](Box* b) {
+          const HWND owner = GetWindow(b->Handle(), GW_OWNER);
+          if (!onTaskbar) {
+            EXPECT_EQ(owner, Application->Handle());
+          } else {
+            EXPECT_NE(owner, Application->Handle());
+          }
+          EXPECT_FALSE(GetWindowLongW(b->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+          Key(VK_RETURN);
+        }});
+  }
+  Application->SetMainFormOnTaskBar(true);
 }
 
 // The check box's rules over captions of many lengths: width = text + 30,
