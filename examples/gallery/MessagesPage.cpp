@@ -119,8 +119,8 @@ std::vector<std::string> MessagesPage(const std::string& outDir) {
     Wait(300);
     notes.Popup(u"Backup complete", u"All 1,204 files were copied to the archive disk.", miSuccess);
     Wait(300);
-    TQuarnPopupForm* fading = notes.Popup(u"Sync failed", u"The server did not answer. The next try is in five minutes.",
-                                          miFailue);
+    TQuarnPopupForm* fading =
+        notes.Popup(u"Sync failed", u"The server did not answer. The next try is in five minutes.", miFailue);
     Wait(125);
     midFade = fading->AlphaBlendValue() > 60 && fading->AlphaBlendValue() < 200;
 
@@ -145,8 +145,9 @@ std::vector<std::string> MessagesPage(const std::string& outDir) {
         }
         return false;
       });
-    answer = QnMessageBox(u"Close document", u"The document \"Notes\" has unsaved changes.\r\nSave them before closing?",
-                          biConfirmation, {mbYes, mbNo, mbCancel}, true, dontAsk);
+    answer = QnMessageBox(u"Close document",
+                          u"The document \"Notes\" has unsaved changes.\r\nSave them before closing?", biConfirmation,
+                          {mbYes, mbNo, mbCancel}, true, dontAsk);
     if (Live()) {
       SaveScreenSnapshot(path);
       shot = true;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/classes/FormText.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/Clipbrd.h"
 #include "platform/vcl/Forms.h"
@@ -135,7 +136,9 @@ TEST_F(uQuarnMessageBox, EveryButtonSet) {
                             }
                             // Default: OK, else Yes, else Retry; cancel: Cancel, else No, else OK.
                             TQnMsgBoxButton def = shown.Contains(mbOK) ? mbOK : shown.Contains(mbYes) ? mbYes : mbRetry;
-                            TQnMsgBoxButton can = shown.Contains(mbCancel) ? mbCancel : shown.Contains(mbNo) ? mbNo : mbOK;
+                            TQnMsgBoxButton can = shown.Contains(mbCancel) ? mbCancel
+                                                  : shown.Contains(mbNo)   ? mbNo
+                                                                           : mbOK;
                             for (TQnMsgBoxButton k : order) {
                               EXPECT_EQ(b->Buttons(k)->Default(), k == def) << int(k);
                               EXPECT_EQ(b->Buttons(k)->Cancel(), k == can) << int(k);
@@ -282,7 +285,8 @@ TEST_F(uQuarnMessageBox, OwnerAndTaskbar) {
 // The check box's rules over captions of many lengths: width = text + 30,
 // the box widened twice over when it needs room, the row 8 px from the right.
 TEST_F(uQuarnMessageBox, CheckBoxWidening) {
-  const String words[] = {u"x", u"Do not ask", u"Never ask me about this again", u"Never show this message again, please, never"};
+  const String words[] = {u"x", u"Do not ask", u"Never ask me about this again",
+                          u"Never show this message again, please, never"};
   for (int nButtons : {1, 2, 3}) {
     TQnMsgBoxButtons set;
     for (int i = 0; i < nButtons; ++i) set.Include(kAll[i]);
@@ -299,7 +303,8 @@ TEST_F(uQuarnMessageBox, CheckBoxWidening) {
             EXPECT_EQ(cb->Parent(), b->BottomPanel());
             b->Canvas()->Font()->Assign(b->Font());
             const Integer w = b->Canvas()->TextWidth(caption) + 30;
-            EXPECT_EQ(cb->BoundsRect(), TRect(5, (35 - cb->Height()) / 2, 5 + w, (35 - cb->Height()) / 2 + cb->Height()));
+            const Integer top = (35 - cb->Height()) / 2;
+            EXPECT_EQ(cb->BoundsRect(), TRect(5, top, 5 + w, top + cb->Height()));
             // The width before the check box, then its two rules in turn.
             Integer cw = std::max(row, b->Msg()->Left() + b->Msg()->Width()) + 60;
             if (w > cw) cw = w + 30;
@@ -433,6 +438,33 @@ TEST_F(uQuarnMessageBox, StylesReachLaterBoxesAndGoSafely) {
   blank.SetDefineYesButtonText(u"");
   EXPECT_EQ(QnMsgBoxCaption(1), QnMsgBoxDefaultCaption(1));
   EXPECT_THROW(QnMsgBoxCaption(8), EListError);
+}
+
+// Every property of a style is written, and loading a style publishes the
+// captions it reads: making a style alone leaves them alone.
+TEST_F(uQuarnMessageBox, StyleInAFormFile) {
+  std::string text;
+  {
+    TQuarnMessageBoxStyle style(nullptr);
+    style.SetName(u"Style1");
+    style.SetDefineOKButtonText(u"Okay");
+    style.SetHideLine(false);
+    text = ComponentToText(&style);
+  }
+  for (const char* name : {"ButtonPictures.Image", "Form.TitleHeight", "MessageFont.", "HideLine = False",
+                           "CaptionFont.", "ButtonFont.", "ButtonHotFont.", "DefineYesButtonText",
+                           "DefineNoButtonText", "DefineOKButtonText = 'Okay'", "DefineCancelButtonText",
+                           "DefineAbortButtonText", "DefineRetryButtonText", "DefineIgnoreButtonText",
+                           "DefineDonotShowAgainText"})
+    EXPECT_NE(text.find(name), std::string::npos) << name << "\n" << text;
+  QnMsgBoxSettings() = TQnMsgBoxSettings{};
+  TQuarnMessageBoxStyle loaded(nullptr);
+  EXPECT_EQ(QnMsgBoxSettings().Texts[0], u"");
+  EXPECT_EQ(QnMsgBoxSettings().ButtonFont, loaded.ButtonFont());
+  TextToComponent(text, &loaded);
+  EXPECT_EQ(loaded.DefineOKButtonText(), u"Okay");
+  EXPECT_EQ(QnMsgBoxCaption(0), u"Okay");
+  EXPECT_EQ(QnMsgBoxCaption(1), QnMsgBoxDefaultCaption(1));
 }
 
 // An exception inside the modal loop frees the dialog and goes on to the
