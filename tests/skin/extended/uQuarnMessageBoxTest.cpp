@@ -440,6 +440,36 @@ TEST_F(uQuarnMessageBox, StylesReachLaterBoxesAndGoSafely) {
   EXPECT_THROW(QnMsgBoxCaption(8), EListError);
 }
 
+// A layered border the box shares with the application's form: the box's
+// own four windows go with it, the form's stay up.
+TEST_F(uQuarnMessageBox, SharedImageBorder) {
+  std::unique_ptr<TForm> main(new TForm(nullptr));
+  main->SetPosition(poDesigned);
+  main->SetBounds(60, 60, 420, 300);
+  auto* skin = new TQuarnForm(main.get());
+  auto* border = new TQnFormLayerBorder(main.get());
+  skin->SetImageBorder(border);
+  main->Show();
+  usertest::Pump();
+  const std::vector<HWND> mainWindows = border->WindowsOf(main.get());
+  ASSERT_EQ(mainWindows.size(), 4u);
+  std::vector<HWND> boxWindows;
+  {
+    TQuarnMessageBoxStyle style(nullptr);
+    style.Form()->SetImageBorder(border);
+    Run([] { return QnMessageBox(u"T", u"Bordered", biNone, {mbOK}); },
+        {[&](Box* b) {
+          EXPECT_EQ(b->QuarnForm()->ImageBorder(), border);
+          boxWindows = border->WindowsOf(b);
+          Key(VK_RETURN);
+        }});
+  }
+  EXPECT_EQ(boxWindows.size(), 4u);
+  for (HWND h : boxWindows) EXPECT_FALSE(IsWindow(h));
+  for (HWND h : mainWindows) EXPECT_TRUE(IsWindowVisible(h));
+  EXPECT_EQ(border->WindowsOf(main.get()), mainWindows);
+}
+
 // Every property of a style is written, and loading a style publishes the
 // captions it reads: making a style alone leaves them alone.
 TEST_F(uQuarnMessageBox, StyleInAFormFile) {
