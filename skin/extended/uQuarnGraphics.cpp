@@ -140,6 +140,8 @@ class TSvgPathReader {
         throw Exception(u"Unknown command (%s)", {CharText(C)});
       }
       Execute(Command, Relative);
+      // Pairs after a move draw lines.
+      if (Command == 'M') Command = 'L';
     }
     FPath.EndPath();
     return Passes;
