@@ -93,7 +93,11 @@ TArrayOfFloatPoint TQuarnCustomShape::BuildOutline() const {
     case skRoundRect:
     case skRoundSquare: {
       const Single Rw = FShape == skRoundRect ? W : S, Rh = FShape == skRoundRect ? H : S;
-      const Single R = static_cast<Single>(FRoundRadius);
+      // A radius past half the shorter side would turn the shrunk box inside
+      // out and grow it over the whole control; it rounds fully instead.
+      const Single Half = (std::min(Rw, Rh) - 2 - 2 * P) / 2;
+      const Single R = std::min(static_cast<Single>(FRoundRadius), Half - 0.5f);
+      if (R <= 0) return Box(1 + P, 1 + P, Rw - 1 - P, Rh - 1 - P);
       return Grow(Box(1 + P + R, 1 + P + R, Rw - 1 - P - R, Rh - 1 - P - R), R, TJoinStyle::jsRound, true, 4.0f);
     }
     case skSVG:

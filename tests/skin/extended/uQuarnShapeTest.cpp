@@ -242,3 +242,23 @@ TEST_F(uQuarnShape, FormFileRoundTrip) {
   EXPECT_EQ(T->ControlStyle(), (TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csDoubleClicks}));
   delete T;
 }
+TEST_F(uQuarnShape, AnOversizedRadiusRoundsFully) {
+  auto* S = Shape(200, 100);
+  S->SetShape(skRoundRect);
+  S->SetRoundRadius(500);
+  EXPECT_EQ(S->RoundRadius(), 500);
+  S->Pen()->SetVisible(true);
+  Paint();
+  EXPECT_EQ(At(S, 100, 50), Rgb(kBrush));
+  EXPECT_EQ(At(S, 100, 2), Rgb(kPen));
+  EXPECT_EQ(At(S, 2, 50), Rgb(kPen));
+  EXPECT_EQ(At(S, 197, 50), Rgb(kPen));
+  EXPECT_EQ(At(S, 6, 6), RootColour());
+  EXPECT_EQ(At(S, 193, 93), RootColour());
+  S->SetShape(skRoundSquare);
+  Paint();
+  EXPECT_EQ(At(S, 50, 50), Rgb(kBrush));
+  EXPECT_EQ(At(S, 50, 2), Rgb(kPen));
+  EXPECT_EQ(At(S, 8, 8), RootColour());
+  EXPECT_EQ(At(S, 120, 50), RootColour());
+}
