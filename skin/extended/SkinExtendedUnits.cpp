@@ -1,12 +1,18 @@
 // The extended controls' and pop-up windows' units.
 #include "platform/rtl/Units.h"
+#include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnShape.h"
+#include "skin/extended/uQuarnSwitchButton.h"
 
 namespace qn {
 
 void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnGraphics", {"Pix32_Polygons_qn"}, nullptr, nullptr});
   RegisterUnit({"uQuarnShape", {"uQuarnGraphics", "Controls"}, InitQuarnShape, nullptr});
+  RegisterUnit({"uQuarnSwitchButton", {"uQuarnResManager", "Controls"}, InitQuarnSwitchButton, nullptr});
+  RegisterUnit({"uQuarnLine", {"uQuarnGraphics", "uQuarnResManager", "Controls"}, InitQuarnLine, nullptr});
+  RegisterUnit({"uQuarnCalloutPanel", {"uQuarnPanel", "uQnPix32Lib"}, InitQuarnCalloutPanel, nullptr});
 }
 
 }  // namespace qn
