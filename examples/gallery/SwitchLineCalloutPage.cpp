@@ -85,7 +85,7 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
   Label(f, 24, 118, u"on");
 
   // --- lines --------------------------------------------------------------------
-  Label(f, 330, 40, u"Lines: solid with a gradient from the anchor; dotted, dashed", true);
+  Label(f, 330, 40, u"Lines: gradient over 30 % from the anchor", true);
   const struct {
     TQuarnLine::TGradientAlign Align;
     const char16_t* Name;
@@ -108,10 +108,8 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
       l->SetGradientAlign(an.Align);
       l->SetGradientStartColor(TColor(0x00C07020));
       l->SetGradientEndColor(TColor(0x00F6EEE6));
-      if (st.Style != psSolid) {
-        l->SetActiveGradient(false);
-        l->SetColor(TColor(0x00C07020));
-      }
+      l->SetGradientSize(30);
+      if (st.Style != psSolid) l->SetColor(TColor(0x00C07020));
       y += 20;
     }
   }
@@ -164,6 +162,10 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
                     u"the pointer's slanted edges anti-aliased.");
 
   form->Show();
+  Pump();
+  // The title-bar controls are adopted through posted messages; the frame
+  // is drawn once more with them.
+  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
   Pump();
   const std::string path = outDir + "/switch-line-callout.png";
   vcl::SaveWindowSnapshot(form->Handle(), path);
