@@ -8,6 +8,7 @@
 #include "platform/classes/FormText.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
 #include "tests/skin/controls/PictureRootSupport.h"
+#include "tests/common/Golden.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
 using namespace qn;
@@ -171,4 +172,29 @@ TEST_F(uQuarnCalloutPanel, FormFileRoundTrip) {
   const std::string Text = ComponentToText(D);
   EXPECT_EQ(Text.find("Alpha"), std::string::npos);
   EXPECT_EQ(Text.find("DoubleBorder"), std::string::npos);
+}
+
+TEST_F(uQuarnCalloutPanel, GoldenPicture) {
+  const TQnCalloutPosition Sides[] = {cpTop, cpLeft, cpBottom, cpRight};
+  for (Integer I = 0; I < 4; ++I) {
+    auto* C = Callout(10 + I * 95, 10, 85, 90);
+    C->SetCalloutPosition(Sides[I]);
+    C->SetAlpha(200);
+    C->SetBorderColor(static_cast<TColor>(0x00804020));
+    if (I == 3) {
+      C->SetBackgroundImage(u"QuarnMsgIcon_OK");
+      C->SetBackgroundOffsetX(10);
+      C->SetBackgroundOffsetY(20);
+    }
+  }
+  usertest::Pump();
+  FRoot->Repaint();
+  usertest::Pump();
+  TScreenImage Shot = CaptureWindow(FRoot->Handle(), true);
+  TScreenImage Part;
+  Part.Width = 400;
+  Part.Height = 110;
+  for (Integer Y = 0; Y < Part.Height; ++Y)
+    for (Integer X = 0; X < Part.Width; ++X) Part.Pixels.push_back(Shot.Pixel(X, Y));
+  qntest::ExpectMatchesGolden(Part, "callout-panel", 2, 8);
 }

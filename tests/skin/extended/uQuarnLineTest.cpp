@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "skin/extended/uQuarnLine.h"
+#include "tests/common/Golden.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
 // The suite shares its name with the unit's namespace for its own anchor
@@ -182,6 +183,33 @@ TEST_F(uQuarnLine, SizesFollowKindAndAutoSize) {
   L->SetStyle(psDash);
   L->SetWidth(0);
   usertest::Pump();
+}
+
+TEST_F(uQuarnLine, GoldenPicture) {
+  const TQnPenStyle Styles[] = {psSolid, psDot, psDash};
+  for (Integer I = 0; I < 3; ++I) {
+    auto* L = Line(200, 3);
+    L->SetTop(10 + I * 12);
+    L->SetStyle(Styles[I]);
+    L->SetGradientSize(30);
+    L->SetGradientAlign(static_cast<TQuarnLine::TGradientAlign>(I));
+    L->SetColor(kBar);
+    auto* V = Line(3, 80);
+    V->SetKind(lkVertical);
+    V->SetLeft(230 + I * 12);
+    V->SetStyle(Styles[I]);
+    V->SetGradientAlign(static_cast<TQuarnLine::TGradientAlign>(I));
+  }
+  usertest::Pump();
+  FRoot->Repaint();
+  usertest::Pump();
+  TScreenImage Shot = CaptureWindow(FRoot->Handle(), true);
+  TScreenImage Part;
+  Part.Width = 280;
+  Part.Height = 100;
+  for (Integer Y = 0; Y < Part.Height; ++Y)
+    for (Integer X = 0; X < Part.Width; ++X) Part.Pixels.push_back(Shot.Pixel(X, Y));
+  qntest::ExpectMatchesGolden(Part, "line", 2, 8);
 }
 
 }  // namespace linetest

@@ -7,6 +7,7 @@
 
 #include "platform/classes/FormText.h"
 #include "skin/extended/uQuarnSwitchButton.h"
+#include "tests/common/Golden.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
 using namespace qn;
@@ -162,4 +163,21 @@ TEST_F(uQuarnSwitchButton, FormFileRoundTrip) {
   EXPECT_EQ(T->ImageON()->Image(), u"QuarnSwitch_on");
   EXPECT_TRUE(T->ImageOFF()->Active());
   delete T;
+}
+
+TEST_F(uQuarnSwitchButton, GoldenPicture) {
+  auto* A = Make<TQuarnSwitchButton>(10, 10, 34, 18);
+  auto* B = Make<TQuarnSwitchButton>(60, 10, 34, 18);
+  B->SetChecked(true);
+  usertest::Pump();
+  FRoot->Repaint();
+  usertest::Pump();
+  TScreenImage Shot = CaptureWindow(FRoot->Handle(), true);
+  TScreenImage Part;
+  Part.Width = 100;
+  Part.Height = 38;
+  for (Integer Y = 0; Y < Part.Height; ++Y)
+    for (Integer X = 0; X < Part.Width; ++X) Part.Pixels.push_back(Shot.Pixel(X, Y));
+  qntest::ExpectMatchesGolden(Part, "switch-button", 2, 4);
+  (void)A;
 }
