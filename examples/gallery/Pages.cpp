@@ -61,6 +61,8 @@ std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 std::vector<std::string> MessagesPage(const std::string& outDir);
+std::vector<std::string> SvgShapesPage(const std::string& outDir);
+std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -123,6 +125,8 @@ std::vector<Page> AllPages() {
       {"treekeyboard", TreeKeyboardPage},
       {"image", ImagePage},
       {"messages", MessagesPage},
+      {"svgshapes", SvgShapesPage},
+      {"switch-line-callout", SwitchLineCalloutPage},
   };
 }
 

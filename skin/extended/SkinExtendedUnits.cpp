@@ -2,6 +2,10 @@
 #include "platform/rtl/Units.h"
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
+#include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnLine.h"
+#include "skin/extended/uQuarnShape.h"
+#include "skin/extended/uQuarnSwitchButton.h"
 
 namespace qn {
 
@@ -9,6 +13,11 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnMessageBox", {"uQuarnForm", "uQuarnButton", "uQuarnCheckBox", "Clipbrd"}, InitQuarnMessageBox,
                 DoneQuarnMessageBox});
   RegisterUnit({"uQuarnPopupMessage", {"uQuarnForm", "uQuarnButton", "uQuarnLabel"}, InitQuarnPopupMessage, nullptr});
+  RegisterUnit({"uQuarnGraphics", {"Pix32_Polygons_qn"}, nullptr, nullptr});
+  RegisterUnit({"uQuarnShape", {"uQuarnGraphics", "Controls"}, InitQuarnShape, nullptr});
+  RegisterUnit({"uQuarnSwitchButton", {"uQuarnResManager", "Controls"}, InitQuarnSwitchButton, nullptr});
+  RegisterUnit({"uQuarnLine", {"uQuarnGraphics", "uQuarnResManager", "Controls"}, InitQuarnLine, nullptr});
+  RegisterUnit({"uQuarnCalloutPanel", {"uQuarnPanel", "uQnPix32Lib"}, InitQuarnCalloutPanel, nullptr});
 }
 
 }  // namespace qn
