@@ -281,12 +281,17 @@ class TOleClipboardObject : public TInterfacedObject, public virtual IDataObject
     return SHCreateStdEnumFmtEtc(UINT(v.size()), v.data(), pp);
   }
 
-  HRESULT DAdvise(const FORMATETC*, DWORD, IAdviseSink*, DWORD* conn) override {
+  HRESULT DAdvise(const FORMATETC* fe, DWORD advf, IAdviseSink* sink, DWORD* conn) override {
+    if (auto cur = CurrentObject()) return cur->DAdvise(fe, advf, sink, conn);
     if (conn) *conn = 0;
     return OLE_E_ADVISENOTSUPPORTED;
   }
-  HRESULT DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT DUnadvise(DWORD conn) override {
+    if (auto cur = CurrentObject()) return cur->DUnadvise(conn);
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
   HRESULT EnumDAdvise(IEnumSTATDATA** pp) override {
+    if (auto cur = CurrentObject()) return cur->EnumDAdvise(pp);
     if (pp) *pp = nullptr;
     return OLE_E_ADVISENOTSUPPORTED;
   }
