@@ -79,6 +79,10 @@ DWORD GetClipboardSequenceNumber();
 UINT RegisterClipboardFormatW(const Char* name);
 // The registered name (0 for standard formats and unknown ids).
 int GetClipboardFormatNameW(UINT format, Char* name, int maxCount);
+inline UINT RegisterClipboardFormat(const Char* name) { return RegisterClipboardFormatW(name); }
+inline int GetClipboardFormatName(UINT format, Char* name, int maxCount) {
+  return GetClipboardFormatNameW(format, name, maxCount);
+}
 
 // Tests: empties the clipboard and forgets its owner and opener.
 void ResetClipboard();
