@@ -329,8 +329,12 @@ inline void CheckDataObjectConformance(const TDataObjectFactory& make, const TDa
   e = nullptr;
   clone = nullptr;
   obj = nullptr;
-  if (claims.SetData) EXPECT_EQ(unknownsFreed, 1);
-  if (claims.FreesBlocks) EXPECT_EQ(GlobalBlockCount(), blocksBefore);
+  if (claims.SetData) {
+    EXPECT_EQ(unknownsFreed, 1);
+  }
+  if (claims.FreesBlocks) {
+    EXPECT_EQ(GlobalBlockCount(), blocksBefore);
+  }
 }
 
 }  // namespace conformance
