@@ -268,8 +268,6 @@ class TStdDataObject : public TInterfacedObject, public virtual IDataObject {
         return E_OUTOFMEMORY;
       }
     }
-    // Taken: the caller must not release it any more.
-    if (fRelease) *pmedium = STGMEDIUM();
     if (FAdvise) FAdvise->SendOnDataChange(this, 0, 0);
     return S_OK;
   }
