@@ -216,6 +216,19 @@ TEST_F(Platform_OleDragDrop, ARevokedTargetIsNotCalledAgain) {
   EXPECT_EQ(RevokeDragDrop(T1), DRAGDROP_E_NOTREGISTERED);
 }
 
+TEST_F(Platform_OleDragDrop, ADestroyedTargetIsNotCalledAgain) {
+  Target1->OnOver = [this] { DestroyWindow(T1); };
+  PressAt(50, 50);
+  InputMouseMove(250, 50);
+  InputMouseMove(255, 50);
+  InputMouseMove(260, 50);
+  InputMouseUp(VK_LBUTTON);
+  EXPECT_EQ(Drag(), DRAGDROP_S_DROP);
+  EXPECT_EQ(Effect, DROPEFFECT_NONE);
+  EXPECT_EQ(Log, (Journal{"t1 enter 250,50 k1", "t1 over 255,50 k1"}));
+  EXPECT_EQ(Target1->RefCount(), 1);
+}
+
 TEST_F(Platform_OleDragDrop, RegistrationRulesAndTheWindowsEnd) {
   EXPECT_EQ(RegisterDragDrop(T1, Target2.get()), DRAGDROP_E_ALREADYREGISTERED);
   EXPECT_EQ(RegisterDragDrop(nullptr, Target2.get()), DRAGDROP_E_INVALIDHWND);
