@@ -343,4 +343,88 @@ TEST_F(Platform_OleClipboard, DelayedRenderingAcrossThreads) {
   CloseClipboard();
 }
 
+TEST_F(Platform_OleClipboard, BitmapsGoAsBitmapCopies) {
+  uint32_t pixels[4 * 3];
+  for (int i = 0; i < 12; ++i) pixels[i] = 0xFF000000u | uint32_t(i * 0x101010);
+  TIntf<IDataObject> obj = NewDataObject();
+  FORMATETC f = Fe(CF_BITMAP, TYMED_GDI);
+  STGMEDIUM m;
+  m.tymed = TYMED_GDI;
+  m.hBitmap = CreateBitmap(4, 3, 1, 32, pixels);
+  ASSERT_EQ(obj->SetData(&f, &m, TRUE), S_OK);
+  ASSERT_EQ(OleSetClipboard(obj.get()), S_OK);
+  auto probe = [](HBITMAP b) {
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biWidth = 4;
+    bmi.bmiHeader.biHeight = -3;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    uint32_t out[12] = {};
+    HDC dc = CreateCompatibleDC(nullptr);
+    int lines = GetDIBits(dc, b, 0, 3, out, &bmi, DIB_RGB_COLORS);
+    DeleteDC(dc);
+    return lines == 3 ? out[2 * 4 + 3] & 0xFFFFFF : 0xBADu;
+  };
+  HWND h = Window();
+  ASSERT_TRUE(OpenClipboard(h));
+  HANDLE rendered = GetClipboardData(CF_BITMAP);
+  ASSERT_NE(rendered, nullptr);
+  EXPECT_NE(rendered, static_cast<HANDLE>(m.hBitmap));  // a copy, the object keeps its own
+  EXPECT_EQ(probe(static_cast<HBITMAP>(rendered)), 11u * 0x101010u);
+  CloseClipboard();
+  ASSERT_EQ(OleFlushClipboard(), S_OK);
+  TIntf<IDataObject> back = ClipboardObject();
+  STGMEDIUM got;
+  ASSERT_EQ(back->GetData(&f, &got), S_OK);
+  ASSERT_EQ(got.tymed, TYMED_GDI);
+  EXPECT_EQ(probe(got.hBitmap), 11u * 0x101010u);
+  ReleaseStgMedium(&got);
+  FORMATETC asBlock = Fe(CF_BITMAP, TYMED_HGLOBAL);
+  EXPECT_EQ(back->QueryGetData(&asBlock), DV_E_TYMED);
+}
+
+// The object of another thread: read directly through OleGetClipboard,
+// rendered by that thread's clipboard window when read the classic way, and
+// flushed when that thread ends its OLE.
+TEST_F(Platform_OleClipboard, AnotherThreadsObject) {
+  std::mutex lock;
+  std::condition_variable cv;
+  DWORD thread = 0;
+  TIntf<IDataObject> obj = TextObject(u"from the other thread");
+  std::thread t([&] {
+    EXPECT_EQ(OleInitialize(nullptr), S_OK);
+    EXPECT_EQ(OleSetClipboard(obj.get()), S_OK);
+    {
+      std::lock_guard<std::mutex> lk(lock);
+      thread = GetCurrentThreadId();
+    }
+    cv.notify_all();
+    MSG m;
+    while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+    OleUninitialize();
+  });
+  {
+    std::unique_lock<std::mutex> lk(lock);
+    cv.wait(lk, [&] { return thread != 0; });
+  }
+  TIntf<IDataObject> back = ClipboardObject();
+  FORMATETC f = Fe(Private());
+  STGMEDIUM m;
+  ASSERT_EQ(back->GetData(&f, &m), S_OK);
+  EXPECT_EQ(MediumBytes(m), "private bytes");
+  ReleaseStgMedium(&m);
+  EXPECT_EQ(OleIsCurrentClipboard(obj.get()), S_OK);
+  HWND h = Window();
+  ASSERT_TRUE(OpenClipboard(h));
+  HANDLE block = GetClipboardData(Private());
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(BlockBytes(block), "private bytes");
+  CloseClipboard();
+  PostThreadMessageW(thread, WM_QUIT, 0, 0);
+  t.join();
+  EXPECT_EQ(Refs(obj.get()), 1);
+  EXPECT_EQ(OleIsCurrentClipboard(obj.get()), S_FALSE);
+  EXPECT_EQ(Clipboard()->AsText(), u"from the other thread");
+}
+
 }  // namespace
