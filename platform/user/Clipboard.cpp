@@ -559,13 +559,21 @@ void ClipboardOwnerDestroying(HWND h) {
 
 void ResetClipboard() {
   Board& b = B();
-  Lock lk(b.Lock);
-  FreeAll(b);
-  b.Open = false;
-  b.Opener = nullptr;
-  b.OpenerThread = 0;
-  b.Owner = nullptr;
-  ++b.Sequence;
+  HWND owner;
+  {
+    Lock lk(b.Lock);
+    FreeAll(b);
+    b.Open = false;
+    b.Opener = nullptr;
+    b.OpenerThread = 0;
+    owner = b.Owner;
+    b.Owner = nullptr;
+    ++b.Sequence;
+  }
+  // The owner's content is gone: it lets go of what it kept for it (the
+  // OLE clipboard its data object). A notification, so that a reset never
+  // waits on a thread that does not pump.
+  if (owner && IsWindow(owner)) SendNotifyMessageW(owner, WM_DESTROYCLIPBOARD, 0, 0);
 }
 
 }  // namespace vcl

@@ -84,7 +84,8 @@ inline int GetClipboardFormatName(UINT format, Char* name, int maxCount) {
   return GetClipboardFormatNameW(format, name, maxCount);
 }
 
-// Tests: empties the clipboard and forgets its owner and opener.
+// Tests: empties the clipboard and forgets its owner (which gets
+// WM_DESTROYCLIPBOARD) and opener.
 void ResetClipboard();
 
 }  // namespace vcl

@@ -122,6 +122,10 @@ TEST_F(Platform_OleClipboard, SettingAnotherObjectReleasesThePreviousOnceBeforeR
   ASSERT_EQ(OleSetClipboard(nullptr), S_OK);
   EXPECT_EQ(Refs(a.get()), 1);
   EXPECT_EQ(CountClipboardFormats(), 0);
+  // A reset of the clipboard lets it go as well.
+  ASSERT_EQ(OleSetClipboard(b.get()), S_OK);
+  ResetClipboard();
+  EXPECT_EQ(Refs(b.get()), 1);
 }
 
 TEST_F(Platform_OleClipboard, PromisedFormatsRenderWhenAskedAndSurviveTheFlush) {
