@@ -115,8 +115,14 @@ Int64 HeldInputDue() {
 void Queue(Event e) {
   std::lock_guard<std::mutex> lk(S().Lock);
   ReleaseHeld();
-  if (In().PauseEnd != 0) In().Held.push_back(e);
-  else Admit(e);
+  if (In().PauseEnd == 0) {
+    Admit(e);
+    return;
+  }
+  In().Held.push_back(e);
+  // Waiting threads look again and learn when the held input is due.
+  for (auto& [id, q] : S().Queues)
+    if (q) Notify(*q);
 }
 
 // Commits a retrieved event's effect on the key state.

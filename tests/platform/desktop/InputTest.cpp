@@ -493,6 +493,14 @@ TEST_F(Platform_Input, APauseHoldsInputBackAndModalLoopsWaitForIt) {
   InputMouseMove(10, 10);
   ResetInput();
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+  // On the real clock a waiting loop sleeps until the pause is over.
+  SetVirtualClock(false);
+  start = GetTickCount();
+  InputPause(20);
+  InputMouseMove(130, 130);  // over the window: input nobody takes would be dropped
+  ASSERT_GT(GetMessageW(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE), 0);
+  EXPECT_GE(GetTickCount() - start, 20u);
+  EXPECT_EQ(m.pt.X, 130);
 }
 
 }  // namespace
