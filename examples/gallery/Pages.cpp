@@ -46,6 +46,7 @@ std::vector<std::string> ListsTabsPage(const std::string& outDir);
 std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
+std::vector<std::string> OleDragPage(const std::string& outDir);
 std::vector<std::string> TreeFramePage(const std::string& outDir);
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 std::vector<std::string> ControlsPage(const std::string& outDir);
@@ -109,6 +110,7 @@ std::vector<Page> AllPages() {
       {"skinconfig", SkinConfigPage},
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},
+      {"ole-drag", OleDragPage},
       {"lists-tabs", ListsTabsPage},
       {"treeframe", TreeFramePage},
       {"treedecorations", TreeDecorationsPage},

@@ -95,4 +95,58 @@ HRESULT TStreamAdapter::Stat(STATSTG* pstatstg, DWORD grfStatFlag) {
   return S_OK;
 }
 
+HRESULT TStreamAdapter::CopyTo(IStream* pstm, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
+                               ULARGE_INTEGER* pcbWritten) {
+  return StreamCopyTo(this, pstm, cb, pcbRead, pcbWritten);
+}
+
+HRESULT TStreamAdapter::Commit(DWORD) { return S_OK; }
+HRESULT TStreamAdapter::Revert() { return STG_E_REVERTED; }
+HRESULT TStreamAdapter::LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) { return STG_E_INVALIDFUNCTION; }
+HRESULT TStreamAdapter::UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) { return STG_E_INVALIDFUNCTION; }
+
+HRESULT TStreamAdapter::Clone(IStream** ppstm) {
+  if (ppstm) *ppstm = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT StreamCopyTo(IStream* from, IStream* to, ULARGE_INTEGER cb, ULARGE_INTEGER* pcbRead,
+                     ULARGE_INTEGER* pcbWritten) {
+  if (pcbRead) *pcbRead = 0;
+  if (pcbWritten) *pcbWritten = 0;
+  if (!from || !to) return STG_E_INVALIDPOINTER;
+  Byte buffer[16384];
+  ULARGE_INTEGER read = 0, written = 0;
+  HRESULT result = S_OK;
+  while (read < cb) {
+    const ULONG want = static_cast<ULONG>(std::min<ULARGE_INTEGER>(cb - read, sizeof buffer));
+    ULONG got = 0;
+    HRESULT hr = from->Read(buffer, want, &got);
+    if (Failed(hr)) {
+      result = hr;
+      break;
+    }
+    if (got > want) {
+      result = STG_E_READFAULT;
+      break;
+    }
+    if (got == 0) break;
+    read += got;
+    ULONG put = 0;
+    hr = to->Write(buffer, got, &put);
+    if (put > got) {
+      result = STG_E_WRITEFAULT;
+      break;
+    }
+    written += put;
+    if (Failed(hr) || put < got) {
+      result = Failed(hr) ? hr : STG_E_MEDIUMFULL;
+      break;
+    }
+  }
+  if (pcbRead) *pcbRead = read;
+  if (pcbWritten) *pcbWritten = written;
+  return result;
+}
+
 }  // namespace vcl

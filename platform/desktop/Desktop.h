@@ -94,6 +94,12 @@ void InputImeComposition(const String& text);
 void SetImeResultError(LONG code);
 // Whether the caret is drawn now (shown and in the visible blink phase).
 bool IsCaretShown();
+// Holds back the input queued after it until the clock has moved ms
+// milliseconds on (counted from when the pause itself is reached). Meanwhile
+// the pointer and the key state stay as they were, and a message loop with
+// nothing else to do moves the virtual clock to its next timer or to the
+// end of the pause; modal loops wait for held input instead of giving up.
+void InputPause(DWORD ms);
 // Drops queued input, ends leave and hover tracking, frees the pointer from
 // its clip rectangle and releases every key and button.
 void ResetInput();

@@ -1,4 +1,5 @@
 // The input driver: the system input queue and its routing at retrieval.
+#include <algorithm>
 #include <deque>
 
 #include "platform/desktop/Desktop.h"
@@ -10,7 +11,7 @@ using namespace server;
 
 namespace {
 
-enum class Kind { Move, Down, Up, Wheel, HWheel, KeyDown, KeyUp, Ime };
+enum class Kind { Move, Down, Up, Wheel, HWheel, KeyDown, KeyUp, Ime, Pause };
 
 struct Event {
   Kind K = Kind::Move;
@@ -31,6 +32,10 @@ struct InputState {
   DWORD LastTime = 0;
   TPoint LastPt;
   HWND LastHwnd = nullptr;
+  // A pause in force until PauseEnd (clock ms; 0: none). Input queued
+  // meanwhile waits in Held, further pauses among it (Code: their length).
+  Int64 PauseEnd = 0;
+  std::deque<Event> Held;
 };
 
 InputState& In() {
@@ -71,8 +76,8 @@ void SetKey(Byte* ks, int vk, bool down) {
   }
 }
 
-void Queue(Event e) {
-  std::lock_guard<std::mutex> lk(S().Lock);
+// Puts an event into the system input queue; lock held.
+void Admit(Event e) {
   Server& s = S();
   e.Time = DWORD(ClockMs());
   e.Seq = In().NextSeq++;
@@ -82,6 +87,42 @@ void Queue(Event e) {
   if (e.K == Kind::Up || e.K == Kind::KeyUp) SetKey(s.AsyncKeyState, e.Code, false);
   In().Events.push_back(e);
   WakeAll(QS_INPUT);
+}
+
+// Lets through what was held behind pauses that have run out; lock held.
+void ReleaseHeld() {
+  InputState& st = In();
+  Int64 now = ClockMs();
+  while (st.PauseEnd != 0 && now >= st.PauseEnd) {
+    st.PauseEnd = 0;
+    while (!st.Held.empty()) {
+      Event e = st.Held.front();
+      st.Held.pop_front();
+      if (e.K == Kind::Pause) {
+        st.PauseEnd = now + e.Code;
+        break;
+      }
+      Admit(e);
+    }
+  }
+}
+
+Int64 HeldInputDue() {
+  InputState& st = In();
+  return st.PauseEnd != 0 && !st.Held.empty() ? st.PauseEnd : INT64_MAX;
+}
+
+void Queue(Event e) {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  ReleaseHeld();
+  if (In().PauseEnd == 0) {
+    Admit(e);
+    return;
+  }
+  In().Held.push_back(e);
+  // Waiting threads look again and learn when the held input is due.
+  for (auto& [id, q] : S().Queues)
+    if (q) Notify(*q);
 }
 
 // Commits a retrieved event's effect on the key state.
@@ -97,6 +138,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
                      bool remove, MSG& out) {
   Server& s = S();
   InputState& st = In();
+  ReleaseHeld();
   for (int guard = 0; guard < 1000 && !st.Events.empty(); ++guard) {
     Event e = st.Events.front();
     bool mouse = e.K == Kind::Move || e.K == Kind::Down || e.K == Kind::Up;
@@ -196,6 +238,7 @@ bool PeekInputLocked(std::unique_lock<std::mutex>& lk, ThreadQueue& q, HWND filt
         m.lParam = screenPos;
         break;
       case Kind::Ime:
+      case Kind::Pause:
         break;
       case Kind::KeyDown:
       case Kind::KeyUp: {
@@ -299,6 +342,7 @@ void InstallInput() {
   {
     std::lock_guard<std::mutex> lk(S().Lock);
     S().Hook.PeekInput = PeekInputLocked;
+    S().Hook.InputDue = HeldInputDue;
   }
   SetMovePointerHook([](int x, int y) { InputMouseMove(x, y); });
 }
@@ -306,7 +350,10 @@ void RemoveInput() {
   SetMovePointerHook(nullptr);
   std::lock_guard<std::mutex> lk(S().Lock);
   S().Hook.PeekInput = nullptr;
+  S().Hook.InputDue = nullptr;
   In().Events.clear();
+  In().Held.clear();
+  In().PauseEnd = 0;
 }
 }  // namespace desktop
 
@@ -338,6 +385,21 @@ void InputType(const String& text) {
   }
 }
 
+void InputPause(DWORD ms) {
+  if (ms == 0) return;
+  std::lock_guard<std::mutex> lk(S().Lock);
+  ReleaseHeld();
+  InputState& st = In();
+  if (st.PauseEnd == 0) {
+    st.PauseEnd = ClockMs() + Int64(ms);
+  } else {
+    Event e;
+    e.K = Kind::Pause;
+    e.Code = int(std::min<DWORD>(ms, 0x7FFFFFFF));
+    st.Held.push_back(e);
+  }
+}
+
 void InputImeComposition(const String& text) {
   Event e = MouseEvent(Kind::Ime, 0);
   e.Text = text;
@@ -353,6 +415,8 @@ void ResetInput() {
   std::lock_guard<std::mutex> lk(S().Lock);
   ResetPointer();
   In().Events.clear();
+  In().Held.clear();
+  In().PauseEnd = 0;
   In().LastButton = 0;
   In().LastHwnd = nullptr;
   S().LeaveTrack = nullptr;

@@ -1,6 +1,8 @@
 // Per-thread start-up counts of the component and OLE libraries.
 #include "platform/ole/Ole2.h"
 
+#include "platform/ole/OleInternal.h"
+
 namespace vcl {
 
 namespace {
@@ -35,11 +37,17 @@ HRESULT OleInitialize(void* reserved) {
   if (reserved) return E_INVALIDARG;
   HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (Failed(hr)) return hr;
-  return tOle.OleCount++ == 0 ? S_OK : S_FALSE;
+  if (tOle.OleCount++ > 0) return S_FALSE;
+  ole::StartDragDrop();
+  ole::StartThreadClipboard();
+  return S_OK;
 }
 
 void OleUninitialize() {
   if (tOle.OleCount == 0) return;
+  // The clipboard keeps what this thread put there: it is rendered before
+  // the thread's clipboard window goes.
+  if (tOle.OleCount == 1) ole::EndThreadClipboard();
   --tOle.OleCount;
   CoUninitialize();
 }

@@ -4,7 +4,9 @@
 // the apartment model its first call chose; asking for the other one fails
 // with RPC_E_CHANGED_MODE and counts nothing. OleInitialize starts the
 // component library too (single-threaded), so it fails on a thread that
-// chose the multithreaded model.
+// chose the multithreaded model. A thread's first OleInitialize also makes
+// its clipboard window; its last OleUninitialize flushes what the thread put
+// on the OLE clipboard and destroys the window.
 #pragma once
 
 #include "platform/rtl/System.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/user/Server.h"
 
 namespace vcl {
 
@@ -25,6 +26,7 @@ struct Block {
 
 struct Heap {
   std::mutex Lock;
+  size_t Live = 0;  // blocks allocated and not yet freed
   std::map<uintptr_t, std::unique_ptr<Block>> Blocks;  // by handle
   std::map<const void*, uintptr_t> ByPointer;          // fixed blocks and locked pointers
   uintptr_t NextHandle = 0x40000;
@@ -74,6 +76,7 @@ HGLOBAL GlobalAlloc(UINT flags, size_t bytes) {
   }
   H().ByPointer[DataOf(*b)] = key;
   H().Blocks[key] = std::move(b);
+  ++H().Live;
   return reinterpret_cast<HGLOBAL>(key);
 }
 
@@ -88,7 +91,13 @@ HGLOBAL GlobalFree(HGLOBAL mem) {
   }
   H().ByPointer.erase(DataOf(*b));
   H().Blocks.erase(key);
+  --H().Live;
   return nullptr;
+}
+
+size_t GlobalBlockCount() {
+  std::lock_guard<std::mutex> lk(H().Lock);
+  return H().Live;
 }
 
 void* GlobalLock(HGLOBAL mem) {
@@ -190,6 +199,7 @@ UINT GlobalFlags(HGLOBAL mem) {
 
 namespace {
 
+// An entry without data is one the owner renders when asked (delayed).
 struct Entry {
   UINT Format = 0;
   HANDLE Data = nullptr;
@@ -205,6 +215,10 @@ struct Board {
   std::vector<Entry> Entries;
   DWORD Sequence = 1;
   std::vector<String> Names;  // registered formats, 0xC000 + index
+  // While the owner renders a delayed format on request, its thread may set
+  // data without having the clipboard open.
+  int Rendering = 0;
+  DWORD RenderThread = 0;
 };
 
 Board& B() {
@@ -235,6 +249,8 @@ bool OpenedHere(Board& b) {
   return true;
 }
 
+bool Renders(Board& b) { return b.Rendering > 0 && b.RenderThread == GetCurrentThreadId(); }
+
 Entry* Stored(Board& b, UINT format) {
   for (auto& e : b.Entries)
     if (e.Format == format) return &e;
@@ -246,7 +262,7 @@ Entry* TextSource(Board& b, UINT format) {
   if (!IsText(format)) return nullptr;
   for (UINT f : {CF_UNICODETEXT, CF_TEXT, CF_OEMTEXT})
     if (f != format)
-      if (Entry* e = Stored(b, f); e && !e->Synthesized && e->Data) return e;
+      if (Entry* e = Stored(b, f); e && !e->Synthesized) return e;
   return nullptr;
 }
 
@@ -350,10 +366,18 @@ bool EmptyClipboard() {
 HANDLE SetClipboardData(UINT format, HANDLE mem) {
   Board& b = B();
   Lock lk(b.Lock);
-  if (!OpenedHere(b)) return nullptr;
-  if (!mem || format == 0) {
+  bool rendering = Renders(b);
+  if (!rendering && !OpenedHere(b)) return nullptr;
+  if (format == 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
+  }
+  if (!mem) {
+    // Promised data needs an owner to ask for it later.
+    if (rendering || !b.Owner || b.Owner != b.Opener) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
   }
   // A new text replaces the ones made from the old.
   if (IsText(format)) {
@@ -366,26 +390,72 @@ HANDLE SetClipboardData(UINT format, HANDLE mem) {
       }
     }
   }
+  bool fulfils = false;
   if (Entry* e = Stored(b, format)) {
+    fulfils = !e->Data && mem;
     if (e->Data != mem) FreeData(format, e->Data);
     e->Data = mem;
   } else {
     b.Entries.push_back(Entry{format, mem, false});
   }
-  ++b.Sequence;
+  // Rendering what was promised does not change the content.
+  if (!(rendering && fulfils)) ++b.Sequence;
+  SetLastError(ERROR_SUCCESS);
   return mem;
 }
 
+namespace {
+
+// Asks the owner to render a promised format; the board lock is not held,
+// since the owner may live on another thread.
+void RenderDelayed(UINT format) {
+  Board& b = B();
+  HWND owner;
+  {
+    Lock lk(b.Lock);
+    Entry* e = Stored(b, format);
+    if (!e || e->Data || e->Synthesized) return;
+    owner = b.Owner;
+    if (!owner || !IsWindow(owner)) return;
+    ++b.Rendering;
+    b.RenderThread = GetWindowThreadProcessId(owner, nullptr);
+  }
+  SendMessageW(owner, WM_RENDERFORMAT, WPARAM(format), 0);
+  Lock lk(b.Lock);
+  if (--b.Rendering == 0) b.RenderThread = 0;
+}
+
+HANDLE Synthesize(Board& b, const Entry& src, UINT format) {
+  HANDLE made = Convert(src, format);
+  if (made) b.Entries.push_back(Entry{format, made, true});
+  return made;
+}
+
+}  // namespace
+
 HANDLE GetClipboardData(UINT format) {
   Board& b = B();
+  UINT promised = 0;
+  {
+    Lock lk(b.Lock);
+    if (!OpenedHere(b)) return nullptr;
+    if (Entry* e = Stored(b, format)) {
+      if (e->Data) return e->Data;
+      promised = format;
+    } else {
+      Entry* src = TextSource(b, format);
+      if (!src) return nullptr;
+      if (src->Data) return Synthesize(b, *src, format);
+      promised = src->Format;
+    }
+  }
+  RenderDelayed(promised);
   Lock lk(b.Lock);
   if (!OpenedHere(b)) return nullptr;
   if (Entry* e = Stored(b, format)) return e->Data;
   Entry* src = TextSource(b, format);
-  if (!src) return nullptr;
-  HANDLE made = Convert(*src, format);
-  if (made) b.Entries.push_back(Entry{format, made, true});
-  return made;
+  if (!src || !src->Data) return nullptr;
+  return Synthesize(b, *src, format);
 }
 
 bool IsClipboardFormatAvailable(UINT format) {
@@ -464,15 +534,46 @@ int GetClipboardFormatNameW(UINT format, Char* name, int maxCount) {
   return count;
 }
 
+namespace server {
+
+void ClipboardOwnerDestroying(HWND h) {
+  Board& b = B();
+  {
+    Lock lk(b.Lock);
+    if (b.Owner != h) return;
+    bool promised = std::any_of(b.Entries.begin(), b.Entries.end(),
+                                [](const Entry& e) { return !e.Data && !e.Synthesized; });
+    if (!promised) return;
+  }
+  SendMessageW(h, WM_RENDERALLFORMATS, 0, 0);
+  // What the owner did not render is gone with it.
+  Lock lk(b.Lock);
+  auto gone = std::remove_if(b.Entries.begin(), b.Entries.end(), [](const Entry& e) { return !e.Data; });
+  if (gone != b.Entries.end()) {
+    b.Entries.erase(gone, b.Entries.end());
+    ++b.Sequence;
+  }
+}
+
+}  // namespace server
+
 void ResetClipboard() {
   Board& b = B();
-  Lock lk(b.Lock);
-  FreeAll(b);
-  b.Open = false;
-  b.Opener = nullptr;
-  b.OpenerThread = 0;
-  b.Owner = nullptr;
-  ++b.Sequence;
+  HWND owner;
+  {
+    Lock lk(b.Lock);
+    FreeAll(b);
+    b.Open = false;
+    b.Opener = nullptr;
+    b.OpenerThread = 0;
+    owner = b.Owner;
+    b.Owner = nullptr;
+    ++b.Sequence;
+  }
+  // The owner's content is gone: it lets go of what it kept for it (the
+  // OLE clipboard its data object). A notification, so that a reset never
+  // waits on a thread that does not pump.
+  if (owner && IsWindow(owner)) SendNotifyMessageW(owner, WM_DESTROYCLIPBOARD, 0, 0);
 }
 
 }  // namespace vcl

@@ -33,6 +33,8 @@ size_t GlobalSize(HGLOBAL mem);
 // content and zeroing what GMEM_ZEROINIT asks for. A moveable block keeps
 // its handle; a locked one cannot move and fails unless it fits.
 HGLOBAL GlobalReAlloc(HGLOBAL mem, size_t bytes, UINT flags);
+// Tests: the number of blocks allocated and not yet freed.
+size_t GlobalBlockCount();
 // The handle of a block's pointer (or of a handle).
 HGLOBAL GlobalHandle(const void* mem);
 // The lock count and GMEM_* flags; GMEM_INVALID_HANDLE for no block.
@@ -51,10 +53,20 @@ bool CloseClipboard();
 // gets WM_DESTROYCLIPBOARD.
 bool EmptyClipboard();
 // Takes the block (the caller must not free it any more); returns it, or
-// nullptr when the clipboard is not open. A null block is refused.
+// nullptr when the clipboard is not open.
+//
+// A null block promises the format: only the owner may promise (it opened
+// the clipboard with its window and emptied it). Whoever asks for a promised
+// format makes GetClipboardData send the owner WM_RENDERFORMAT (format in
+// wParam; across threads as a send); the owner answers with
+// SetClipboardData without opening the clipboard. Before the owner is
+// destroyed it gets WM_RENDERALLFORMATS, opens the clipboard and renders
+// what it wants kept; promises left then are dropped. A promise succeeds
+// with nullptr and GetLastError 0.
 HANDLE SetClipboardData(UINT format, HANDLE mem);
 // The clipboard's block (still the clipboard's), made from another text
-// format when needed; nullptr when not open or not available.
+// format, or rendered by the owner, when needed; nullptr when not open or
+// not available.
 HANDLE GetClipboardData(UINT format);
 bool IsClipboardFormatAvailable(UINT format);
 int CountClipboardFormats();
@@ -67,8 +79,13 @@ DWORD GetClipboardSequenceNumber();
 UINT RegisterClipboardFormatW(const Char* name);
 // The registered name (0 for standard formats and unknown ids).
 int GetClipboardFormatNameW(UINT format, Char* name, int maxCount);
+inline UINT RegisterClipboardFormat(const Char* name) { return RegisterClipboardFormatW(name); }
+inline int GetClipboardFormatName(UINT format, Char* name, int maxCount) {
+  return GetClipboardFormatNameW(format, name, maxCount);
+}
 
-// Tests: empties the clipboard and forgets its owner and opener.
+// Tests: empties the clipboard and forgets its owner (which gets
+// WM_DESTROYCLIPBOARD) and opener.
 void ResetClipboard();
 
 }  // namespace vcl

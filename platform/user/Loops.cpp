@@ -32,6 +32,17 @@ TModalIdleHook SetModalIdleHook(TModalIdleHook hook) {
 }
 
 bool ModalIdle() {
+  // Input held back by a pause is still to come: wait for it rather than
+  // give up.
+  bool held;
+  {
+    std::lock_guard<std::mutex> lk(S().Lock);
+    held = S().Hook.InputDue && S().Hook.InputDue() != INT64_MAX;
+  }
+  if (held) {
+    WaitMessage();
+    return true;
+  }
   TModalIdleHook hook;
   {
     std::lock_guard<std::mutex> lk(gIdleLock);

@@ -185,6 +185,7 @@ bool BadFilter(HWND filter) {
 
 Int64 NextTimerDue(ThreadQueue& q) {
   Int64 best = ExtrasDue(q);
+  if (S().Hook.InputDue) best = std::min(best, S().Hook.InputDue());
   for (auto& t : q.Timers) best = std::min(best, t.Due);
   return best;
 }

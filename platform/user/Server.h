@@ -182,6 +182,12 @@ struct Hooks {
                       const std::chrono::steady_clock::time_point* until) = nullptr;
   // Ends a DisplayWait early; lock held.
   void (*DisplayWake)() = nullptr;
+  // The clock time at which input held back by a pause reaches the queue
+  // (INT64_MAX: none held); lock held. Waiting loops move the virtual clock
+  // there as they would to a timer.
+  Int64 (*InputDue)() = nullptr;
+  // A window got WM_NCDESTROY and is about to be freed; lock not held.
+  void (*WindowNcDestroyed)(HWND h) = nullptr;
 };
 
 struct Monitor {
@@ -282,7 +288,12 @@ void AdvanceClockTo(Int64 ms);
 // Default sizes: frame thickness from styles, as WM_NCCALCSIZE computes them.
 TRect NonClientInsets(DWORD style, DWORD exStyle);
 
-// Timers: the earliest due time of the thread's timers (INT64_MAX if none).
+// The clipboard owner is being destroyed: it renders its promised formats
+// (WM_RENDERALLFORMATS); lock not held.
+void ClipboardOwnerDestroying(HWND h);
+
+// Timers: the earliest due time of the thread's timers (INT64_MAX if none),
+// or of input held back by a pause when that comes first.
 Int64 NextTimerDue(ThreadQueue& q);
 void RemoveWindowTimers(Window* w);
 

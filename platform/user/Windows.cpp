@@ -354,6 +354,7 @@ void SendDestroy(HWND h) {
     if (!w) return;
     w->Destroying = true;
   }
+  ClipboardOwnerDestroying(h);
   Send(h, WM_DESTROY, 0, 0);
   std::vector<HWND> kids;
   {
@@ -375,6 +376,7 @@ void FreeWindow(HWND h) {
   for (HWND c : kids) FreeWindow(c);
   Send(h, WM_NCDESTROY, 0, 0);
   Server& s = S();
+  if (auto hook = s.Hook.WindowNcDestroyed) hook(h);
   std::lock_guard<std::mutex> lk(s.Lock);
   Window* w = Find(h);
   if (!w) return;

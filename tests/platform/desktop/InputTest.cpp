@@ -443,4 +443,64 @@ TEST_F(Platform_Focus, AltMakesSystemKeys) {
   EXPECT_EQ(seq, (std::vector<UINT>{WM_SYSKEYDOWN, WM_SYSKEYDOWN, WM_SYSCHAR, WM_SYSKEYUP, WM_SYSKEYUP}));
 }
 
+TEST_F(Platform_Input, APauseHoldsInputBackAndModalLoopsWaitForIt) {
+  HWND h = MakeTop(100, 100, 200, 200);
+  int result = -1;
+  DWORD waited = 0;
+  SetHandler(h, [&](HWND w, UINT msg, WPARAM, LPARAM lp, bool& handled) -> LRESULT {
+    handled = msg == WM_LBUTTONDOWN;
+    if (handled) {
+      POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      ClientToScreen(w, &p);
+      DWORD start = GetTickCount();
+      result = DragDetect(w, p) ? 1 : 0;
+      waited = GetTickCount() - start;
+    }
+    return 0;
+  });
+  Pump();
+  InputMouseMove(150, 150);
+  InputMouseDown(VK_LBUTTON);
+  InputPause(120);
+  InputMouseMove(150 + 2 * GetSystemMetrics(SM_CXDRAG), 150);
+  InputMouseUp(VK_LBUTTON);
+  // Held back: the pointer and the button stay as they were.
+  POINT at;
+  GetCursorPos(&at);
+  EXPECT_EQ(at.X, 150);
+  EXPECT_LT(GetAsyncKeyState(VK_LBUTTON), 0);
+  // The modal loop waits for the held input instead of giving up.
+  Pump();
+  EXPECT_EQ(result, 1);
+  EXPECT_GE(waited, 120u);
+  EXPECT_LT(waited, 140u);
+  EXPECT_EQ(GetCapture(), nullptr);
+  // A pause queued behind held input starts when that input comes through.
+  DWORD start = GetTickCount();
+  InputPause(50);
+  InputMouseMove(160, 160);
+  InputPause(70);
+  InputMouseMove(170, 170);
+  MSG m;
+  ASSERT_GT(GetMessageW(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE), 0);
+  EXPECT_EQ(m.pt.X, 160);
+  EXPECT_EQ(GetTickCount() - start, 50u);
+  ASSERT_GT(GetMessageW(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE), 0);
+  EXPECT_EQ(m.pt.X, 170);
+  EXPECT_EQ(GetTickCount() - start, 120u);
+  // Reset drops what is held.
+  InputPause(30);
+  InputMouseMove(10, 10);
+  ResetInput();
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+  // On the real clock a waiting loop sleeps until the pause is over.
+  SetVirtualClock(false);
+  start = GetTickCount();
+  InputPause(20);
+  InputMouseMove(130, 130);  // over the window: input nobody takes would be dropped
+  ASSERT_GT(GetMessageW(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE), 0);
+  EXPECT_GE(GetTickCount() - start, 20u);
+  EXPECT_EQ(m.pt.X, 130);
+}
+
 }  // namespace
