@@ -1,5 +1,6 @@
 // Per-thread start-up counts of the component and OLE libraries.
 #include "platform/ole/Ole2.h"
+#include "platform/ole/OleAcc.h"
 
 namespace vcl {
 
@@ -40,7 +41,7 @@ HRESULT OleInitialize(void* reserved) {
 
 void OleUninitialize() {
   if (tOle.OleCount == 0) return;
-  --tOle.OleCount;
+  if (--tOle.OleCount == 0) ReleaseThreadObjectCookies();
   CoUninitialize();
 }
 
