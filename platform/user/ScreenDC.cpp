@@ -5,6 +5,7 @@
 // else there: a window painting, moving, sizing, showing, hiding, changing
 // its z-order or its layered picture takes back exactly the pixels it changed.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/user/ServerInput.h"
@@ -72,6 +73,8 @@ void Commit(TLiveDC& l) {
   for (Integer y = 0; y < s.Height; ++y) {
     const uint32_t* row = s.Scanline(y);
     const uint32_t* base = l.Base.data() + size_t(y) * size_t(s.Width);
+    // Most DCs only read, or draw on a few rows.
+    if (std::memcmp(row, base, size_t(s.Width) * 4) == 0) continue;
     for (Integer x = 0; x < s.Width; ++x) {
       uint32_t now = row[x] & 0xFFFFFFu;
       if (now == (base[x] & 0xFFFFFFu)) continue;

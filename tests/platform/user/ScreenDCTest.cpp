@@ -224,7 +224,9 @@ TEST_F(Platform_ScreenDC, RandomRegionMatchesStackedRectanglesOnRandomLayouts) {
           any = any || want;
           ASSERT_EQ(bool(PtInRegion(rgn, x, y)), want) << round << " " << k << " " << x << "," << y;
         }
-      if (any) EXPECT_EQ(res, 1);
+      if (any) {
+        EXPECT_EQ(res, 1);  // a sliver between the samples may leave any false
+      }
     }
     DeleteObject(rgn);
     for (auto& w : wins) DestroyWindow(w.first);
