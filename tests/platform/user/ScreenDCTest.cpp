@@ -103,6 +103,42 @@ TEST_F(Platform_ScreenDC, DrawingStaysUntilTheWindowBeneathRepaintsThere) {
   EXPECT_EQ(s.Pixel(430, 330), Px(kGreen));  // the window took its own pixels along
 }
 
+TEST_F(Platform_ScreenDC, ZOrderHidingAndLayeredChangesTakeBackTheirPixels) {
+  COLORREF white = kWhite, green = kGreen;
+  HWND a = MakeTop(100, 100, 200, 100);
+  PaintUpdateWith(a, &white);
+  HWND b = MakeTop(200, 150, 200, 100);  // above a, overlapping 200..300 x 150..200
+  PaintUpdateWith(b, &green);
+  HWND l = MakeTop(500, 100, 100, 100, WS_POPUP | WS_VISIBLE, WS_EX_LAYERED);
+  PaintUpdateWith(l, &white);
+  SetLayeredWindowAttributes(l, 0, 255, LWA_ALPHA);
+  Pump();
+  ScreenFill(RECT(80, 80, 620, 280), kRed);
+  TScreenImage s = CaptureScreen();
+  for (TPoint p : {TPoint(250, 170), TPoint(150, 120), TPoint(350, 220), TPoint(550, 150), TPoint(90, 90)})
+    EXPECT_EQ(s.Pixel(p.X, p.Y), Px(kRed)) << p.X << "," << p.Y;
+
+  // Raising a changes only the overlap, where white now shows instead of green.
+  SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Pump();
+  s = CaptureScreen();
+  EXPECT_EQ(s.Pixel(250, 170), Px(kWhite));
+  EXPECT_EQ(s.Pixel(150, 120), Px(kRed));
+  EXPECT_EQ(s.Pixel(350, 220), Px(kRed));
+  // Hiding b shows the desktop in its place.
+  ShowWindow(b, SW_HIDE);
+  Pump();
+  s = CaptureScreen();
+  EXPECT_EQ(s.Pixel(350, 220), Px(kDesk));
+  EXPECT_EQ(s.Pixel(150, 120), Px(kRed));
+  // A layered window at half opacity shows something new everywhere.
+  SetLayeredWindowAttributes(l, 0, 128, LWA_ALPHA);
+  s = CaptureScreen();
+  EXPECT_NE(s.Pixel(550, 150), Px(kRed));
+  EXPECT_NE(s.Pixel(550, 150), Px(kWhite));
+  EXPECT_EQ(s.Pixel(90, 90), Px(kRed));
+}
+
 TEST_F(Platform_ScreenDC, SaveDrawRestoreLeavesTheScreenAsItWas) {
   COLORREF color = kWhite;
   HWND h = MakeTop(100, 100, 200, 150);
