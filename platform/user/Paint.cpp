@@ -805,13 +805,19 @@ int GetRandomRgn(HDC dc, HRGN rgn, int which) {
   Window* w = it != DCs().end() ? Find(it->second.Hwnd) : nullptr;
   if (!w) {
     // A screen DC: its surface is the virtual screen, so surface
-    // coordinates move to screen coordinates; other DCs keep their own.
-    if (it != DCs().end() || IsScreenDCLocked(dc)) {
+    // coordinates move to screen coordinates.
+    if (IsScreenDCLocked(dc)) {
       TRect vs;
       for (auto& m : S().Monitors) UnionRect(vs, vs, m.Bounds);
       OffsetRgn(rgn, vs.Left, vs.Top);
+      return r;
     }
-    return r;
+    // A window DC whose window is gone shows nothing.
+    if (it != DCs().end()) {
+      CombineRgn(rgn, rgn, rgn, RGN_DIFF);
+      return 0;
+    }
+    return r;  // memory and printer DCs: their own surface
   }
   Window* top = TopOf(w);
   TRect t = ScreenRect(top);

@@ -233,6 +233,22 @@ TEST_F(Platform_ScreenDC, RandomRegionOfAHalfCoveredWindow) {
   EXPECT_EQ(box, RECT(0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)));
   ReleaseDC(nullptr, dc);
   EXPECT_EQ(GetRandomRgn(reinterpret_cast<HDC>(uintptr_t(0xBAD0)), rgn, SYSRGN), -1);
+  // A DC that outlived its window shows nothing; a memory DC its bitmap.
+  dc = GetDC(child);
+  DestroyWindow(child);
+  EXPECT_EQ(GetRandomRgn(dc, rgn, SYSRGN), 0);
+  ReleaseDC(nullptr, dc);
+  HDC mem = CreateCompatibleDC(nullptr);
+  HDC adc = GetDC(a);
+  HBITMAP bmp = CreateCompatibleBitmap(adc, 30, 20);
+  ReleaseDC(a, adc);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  ASSERT_EQ(GetRandomRgn(mem, rgn, SYSRGN), 1);
+  GetRgnBox(rgn, &box);
+  EXPECT_EQ(box, RECT(0, 0, 30, 20));
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
   DeleteObject(rgn);
 }
 
