@@ -9,6 +9,7 @@ void RegisterAllLayerUnits() {
   vcl::RegisterUserUnits();
   vcl::RegisterDesktopUnits();
   vcl::RegisterVclUnits();
+  vcl::RegisterOleAccUnits();
   RegisterRasterUnits();
   RegisterVectorUnits();
   RegisterGdiplusUnits();

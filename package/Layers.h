@@ -10,6 +10,7 @@ void RegisterGdiUnits();
 void RegisterUserUnits();
 void RegisterDesktopUnits();
 void RegisterVclUnits();
+void RegisterOleAccUnits();
 }  // namespace vcl
 
 namespace qn {

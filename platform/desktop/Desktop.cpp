@@ -144,6 +144,7 @@ void ComposeAreaLocked(const TGdiSurfacePtr& out, const TRect& want) {
     }
     DeleteObject(shape);
   }
+  ApplyScreenOverlayLocked(out, area);
 }
 
 TRect VirtualScreenBoundsLocked() { return VirtualScreenLocked(); }
@@ -233,6 +234,7 @@ TScreenImage CaptureScreen() {
   TGdiSurfacePtr s;
   {
     std::lock_guard<std::mutex> lk(S().Lock);
+    SyncScreenDCsLocked();
     s = ComposeLocked();
   }
   return FromSurface(s, s->BoundsRect(), false);
@@ -295,6 +297,11 @@ void SavePng(const TScreenImage& image, const std::string& fileName) {
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   if (std::fclose(f) != 0) throw EInOutError(u"Cannot write PNG file \"" + FromUtf8(fileName) + u"\"");
+}
+
+void ClearScreenOverlay() {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  ClearScreenOverlayLocked();
 }
 
 void SaveScreenSnapshot(const std::string& fileName) { SavePng(CaptureScreen(), fileName); }

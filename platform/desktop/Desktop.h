@@ -38,8 +38,10 @@ struct TScreenImage {
   uint32_t Pixel(Integer x, Integer y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)]; }
 };
 
-// The composed virtual screen.
+// The composed virtual screen, with what screen DCs drew on it.
 TScreenImage CaptureScreen();
+// Forgets what screen DCs drew (tests start from the windows alone).
+void ClearScreenOverlay();
 // A window's pixels as held on its top-level surface: the whole window
 // rectangle, or only the client area. Empty for an invalid window. For a
 // window shown by UpdateLayeredWindow, the part of its picture instead, with

@@ -158,8 +158,13 @@ struct TDCState {
   int TextCharExtra = 0;   // SetTextCharacterExtra
 };
 
+// A printer DC's device and document (GdiPrinter.cpp).
+struct TPrinterDC;
+int PrinterDeviceCaps(const TPrinterDC& p, int index);
+
 struct TDCObj : TGdiObject {
   bool Memory = true;
+  std::shared_ptr<TPrinterDC> Printer;  // set for printer DCs and information contexts
   TGdiSurfacePtr Target;       // surface DCs; memory DCs use their bitmap's
   TPoint DeviceOrigin;
   std::optional<TRegion> VisRgn;  // surface coordinates

@@ -869,6 +869,7 @@ int GetArcDirection(HDC dc) {
 int GetDeviceCaps(HDC dc, int index) {
   auto d = LookupDC(dc);
   if (!d) return 0;
+  if (d->Printer) return PrinterDeviceCaps(*d->Printer, index);
   auto* s = d->Surface();
   bool mono = s && s->Monochrome;
   switch (index) {

@@ -1,5 +1,6 @@
 // Per-thread start-up counts of the component and OLE libraries.
 #include "platform/ole/Ole2.h"
+#include "platform/ole/OleAcc.h"
 
 #include "platform/ole/OleInternal.h"
 
@@ -48,7 +49,7 @@ void OleUninitialize() {
   // The clipboard keeps what this thread put there: it is rendered before
   // the thread's clipboard window goes.
   if (tOle.OleCount == 1) ole::EndThreadClipboard();
-  --tOle.OleCount;
+  if (--tOle.OleCount == 0) ReleaseThreadObjectCookies();
   CoUninitialize();
 }
 

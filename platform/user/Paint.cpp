@@ -9,6 +9,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "platform/gdi/WinSpool.h"
 #include "platform/user/ServerInput.h"
 
 namespace vcl::server {
@@ -752,22 +753,87 @@ bool EndPaint(HWND h, const PAINTSTRUCT* ps) {
   return true;
 }
 
-HDC CreateDCW(const char16_t* driver, const char16_t* device, const char16_t*, const void*) {
-  String d = driver ? driver : (device ? device : u"");
+namespace {
+
+String UpperName(const char16_t* s) {
   String up;
-  for (char16_t c : d) up += (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
-  if (up != u"DISPLAY" && up.rfind(u"\\\\.\\DISPLAY", 0) != 0) return nullptr;
+  for (; s && *s; ++s) up += (*s >= u'a' && *s <= u'z') ? char16_t(*s - 32) : *s;
+  return up;
+}
+
+bool IsDisplayName(const String& up) { return up == u"DISPLAY" || up.rfind(u"\\\\.\\DISPLAY", 0) == 0; }
+
+// "WINSPOOL" or no driver, with a printer's name (none: the default printer).
+HDC MakePrinterDC(const char16_t* driver, const char16_t* device, const void* devMode, bool infoOnly) {
+  String drv = UpperName(driver);
+  if (!drv.empty() && drv != u"WINSPOOL") return nullptr;
+  return CreatePrinterDC(device, static_cast<const DEVMODEW*>(devMode), infoOnly);
+}
+
+}  // namespace
+
+HDC CreateDCW(const char16_t* driver, const char16_t* device, const char16_t*, const void* devMode) {
+  String d = UpperName(driver ? driver : device);
+  if (!IsDisplayName(d)) return MakePrinterDC(driver, device, devMode, false);
+  std::lock_guard<std::mutex> lk(S().Lock);
+  // What other screen DCs drew shows in this one.
+  SyncScreenDCsLocked();
+  TRect vs;
+  for (auto& m : S().Monitors) UnionRect(vs, vs, m.Bounds);
+  TPoint origin(-vs.Left, -vs.Top);
   TGdiSurfacePtr screen;
-  TPoint origin;
-  {
-    std::lock_guard<std::mutex> lk(S().Lock);
-    TRect vs;
-    for (auto& m : S().Monitors) UnionRect(vs, vs, m.Bounds);
-    origin = TPoint(-vs.Left, -vs.Top);
-    if (S().Hook.ComposeScreen) screen = S().Hook.ComposeScreen();
-    if (!screen) screen = TGdiSurface::Create(vs.Width(), vs.Height());
+  if (S().Hook.ComposeScreen) screen = S().Hook.ComposeScreen();
+  if (!screen) screen = TGdiSurface::Create(std::max(1, vs.Width()), std::max(1, vs.Height()));
+  HDC dc = CreateSurfaceDC(screen, origin, nullptr);
+  if (dc) TrackScreenDCLocked(dc, screen);
+  return dc;
+}
+
+HDC CreateICW(const char16_t* driver, const char16_t* device, const char16_t* output, const void* devMode) {
+  String d = UpperName(driver ? driver : device);
+  if (IsDisplayName(d)) return CreateDCW(driver, device, output, devMode);
+  return MakePrinterDC(driver, device, devMode, true);
+}
+
+int GetRandomRgn(HDC dc, HRGN rgn, int which) {
+  if (which == CLIPRGN || which == METARGN || which == APIRGN) return GetClipRgn(dc, rgn);
+  if (which != SYSRGN) return -1;
+  int r = GetDCVisibleRegion(dc, rgn);
+  if (r < 0) return -1;
+  std::lock_guard<std::mutex> lk(S().Lock);
+  auto it = DCs().find(dc);
+  Window* w = it != DCs().end() ? Find(it->second.Hwnd) : nullptr;
+  if (!w) {
+    // A screen DC: its surface is the virtual screen, so surface
+    // coordinates move to screen coordinates.
+    if (IsScreenDCLocked(dc)) {
+      TRect vs;
+      for (auto& m : S().Monitors) UnionRect(vs, vs, m.Bounds);
+      OffsetRgn(rgn, vs.Left, vs.Top);
+      return r;
+    }
+    // A window DC whose window is gone shows nothing.
+    if (it != DCs().end()) {
+      CombineRgn(rgn, rgn, rgn, RGN_DIFF);
+      return 0;
+    }
+    return r;  // memory and printer DCs: their own surface
   }
-  return CreateSurfaceDC(screen, origin, nullptr);
+  Window* top = TopOf(w);
+  TRect t = ScreenRect(top);
+  OffsetRgn(rgn, t.Left, t.Top);
+  // Top-level windows above cover it; layered ones are drawn apart and do not.
+  for (Window* o : S().TopLevels) {
+    if (o == top) break;
+    if (!(o->Style & WS_VISIBLE) || (o->ExStyle & WS_EX_LAYERED) || o->MessageOnly) continue;
+    TRect orc = ScreenRect(o);
+    HRGN shape = RectRgn(TRect(0, 0, orc.Width(), orc.Height()));
+    if (o->WindowRgn) CombineRgn(shape, shape, o->WindowRgn, RGN_AND);
+    OffsetRgn(shape, orc.Left, orc.Top);
+    CombineRgn(rgn, rgn, shape, RGN_DIFF);
+    DeleteObject(shape);
+  }
+  return RgnEmpty(rgn) ? 0 : 1;
 }
 
 HDC GetDCEx(HWND h, HRGN clip, DWORD flags) {
@@ -835,6 +901,7 @@ int ReleaseDC(HWND, HDC dc) {
   std::lock_guard<std::mutex> lk(S().Lock);
   auto it = DCs().find(dc);
   if (it == DCs().end()) return 0;
+  if (!it->second.Hwnd) ReleaseScreenDCLocked(dc);
   // What a window's DC drew stays inside the window; a display shows it.
   if (S().Hook.ScreenDamaged)
     if (Window* w = Find(it->second.Hwnd); w && !w->MessageOnly) ScreenDamaged(ScreenRect(w));

@@ -310,6 +310,19 @@ void InvalidateAll(Window* w, bool erase, bool children);
 void ScreenChanged();
 // The pixels of a part of the screen changed (screen coordinates); lock held.
 void ScreenDamaged(const TRect& screenRect);
+// What screen DCs draw (ScreenDC.cpp), kept over the composition until the
+// window beneath changes what it shows there; lock held for each.
+// Paints the overlay onto a composed area (out: the virtual screen, area in
+// its coordinates), dropping overlay pixels whose window changed beneath.
+void ApplyScreenOverlayLocked(const TGdiSurfacePtr& out, const TRect& area);
+// Screen DCs: a new one is tracked over the surface it was made on; Sync
+// takes what every live one drew into the overlay and shows each the screen
+// as it now is; Release takes one's drawing and forgets it.
+void TrackScreenDCLocked(HDC dc, const TGdiSurfacePtr& surface);
+void SyncScreenDCsLocked();
+void ReleaseScreenDCLocked(HDC dc);
+bool IsScreenDCLocked(HDC dc);
+void ClearScreenOverlayLocked();
 // System settings for tests and the desktop (SysInfo.cpp); the lock must not be held.
 void SetMetricOverride(int index, int value);
 UINT ParameterLocked(UINT spiGet);  // lock held

@@ -600,8 +600,19 @@ HDC GetDCEx(HWND h, HRGN clip, DWORD flags);
 HDC GetWindowDC(HWND h);
 int ReleaseDC(HWND h, HDC dc);
 HWND WindowFromDC(HDC dc);
-// "DISPLAY" (or a monitor's device name): a DC over the composed screen.
+// "DISPLAY" (or a monitor's device name): a DC over the screen. What it
+// draws stays on the screen until the window beneath shows something else
+// there. "WINSPOOL" or no driver with a printer's name (none: the default
+// printer) and an optional DEVMODEW: a printer DC (platform/gdi/WinSpool.h).
 HDC CreateDCW(const char16_t* driver, const char16_t* device, const char16_t* output, const void* devMode);
+// The same as an information context: a printer's only measures.
+HDC CreateICW(const char16_t* driver, const char16_t* device, const char16_t* output, const void* devMode);
+// SYSRGN: the part of the screen a DC draws on, in screen coordinates (a
+// window DC's area cut by its parents, clip flags, window regions and the
+// top-level windows above; a screen DC's is the virtual screen). 1, 0 when
+// empty, -1 for a bad DC. CLIPRGN, METARGN, APIRGN answer the clip region.
+constexpr int CLIPRGN = 1, METARGN = 2, APIRGN = 3, SYSRGN = 4;
+int GetRandomRgn(HDC dc, HRGN rgn, int which);
 int ScrollWindowEx(HWND h, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update,
                    RECT* updateRect, UINT flags);
 bool ScrollWindow(HWND h, int dx, int dy, const RECT* scroll, const RECT* clip);
@@ -898,10 +909,20 @@ LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
 constexpr DWORD EVENT_MIN = 0x00000001, EVENT_MAX = 0x7FFFFFFF, EVENT_SYSTEM_FOREGROUND = 0x0003,
                 EVENT_OBJECT_CREATE = 0x8000, EVENT_OBJECT_DESTROY = 0x8001,
                 EVENT_OBJECT_SHOW = 0x8002, EVENT_OBJECT_HIDE = 0x8003,
-                EVENT_OBJECT_FOCUS = 0x8005, EVENT_OBJECT_LOCATIONCHANGE = 0x800B;
+                EVENT_OBJECT_REORDER = 0x8004, EVENT_OBJECT_FOCUS = 0x8005, EVENT_OBJECT_SELECTION = 0x8006,
+                EVENT_OBJECT_SELECTIONADD = 0x8007, EVENT_OBJECT_SELECTIONREMOVE = 0x8008,
+                EVENT_OBJECT_SELECTIONWITHIN = 0x8009, EVENT_OBJECT_STATECHANGE = 0x800A,
+                EVENT_OBJECT_LOCATIONCHANGE = 0x800B, EVENT_OBJECT_NAMECHANGE = 0x800C,
+                EVENT_OBJECT_DESCRIPTIONCHANGE = 0x800D, EVENT_OBJECT_VALUECHANGE = 0x800E;
 constexpr DWORD WINEVENT_OUTOFCONTEXT = 0x0000, WINEVENT_SKIPOWNTHREAD = 0x0001,
                 WINEVENT_SKIPOWNPROCESS = 0x0002, WINEVENT_INCONTEXT = 0x0004;
-constexpr LONG OBJID_WINDOW = 0, OBJID_CLIENT = -4, CHILDID_SELF = 0;
+constexpr LONG OBJID_WINDOW = 0, OBJID_SYSMENU = -1, OBJID_TITLEBAR = -2, OBJID_MENU = -3, OBJID_CLIENT = -4,
+               OBJID_VSCROLL = -5, OBJID_HSCROLL = -6, OBJID_SIZEGRIP = -7, OBJID_CARET = -8, OBJID_CURSOR = -9,
+               OBJID_ALERT = -10, OBJID_SOUND = -11, OBJID_QUERYCLASSNAMEIDX = -12, OBJID_NATIVEOM = -16,
+               CHILDID_SELF = 0;
+// Asks a window for its accessible object (LParam: the object id); 0 leaves
+// it to the standard object.
+constexpr UINT WM_GETOBJECT = 0x003D;
 struct HWINEVENTHOOK__;
 using HWINEVENTHOOK = HWINEVENTHOOK__*;
 using WINEVENTPROC = void (*)(HWINEVENTHOOK hook, DWORD event, HWND h, LONG idObject, LONG idChild,
