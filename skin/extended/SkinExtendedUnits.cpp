@@ -1,5 +1,7 @@
 // The extended controls' and pop-up windows' units.
 #include "platform/rtl/Units.h"
+#include "skin/extended/uQuarnColorButton.h"
+#include "skin/extended/uQuarnCornerButton.h"
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 
@@ -8,6 +10,9 @@ namespace qn {
 void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnMessageBox", {"uQuarnForm", "uQuarnButton", "uQuarnCheckBox", "Clipbrd"}, InitQuarnMessageBox,
                 DoneQuarnMessageBox});
+  RegisterUnit({"uQuarnColorButton", {"uQnCustomButton", "Pix32_Polygons_qn"},
+                InitQuarnColorButton, nullptr});
+  RegisterUnit({"uQuarnCornerButton", {"uQuarnColorButton"}, InitQuarnCornerButton, nullptr});
   RegisterUnit({"uQuarnPopupMessage", {"uQuarnForm", "uQuarnButton", "uQuarnLabel"}, InitQuarnPopupMessage, nullptr});
 }
 
