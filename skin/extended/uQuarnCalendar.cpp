@@ -278,7 +278,10 @@ void TQuarnCalendar::Dispatch(TMessage& Message) {
     }
     case WM_LBUTTONDOWN:
       TQuarnCustomPanel::Dispatch(Message);
-      if (FHotCell && !FHotCell->Disabled) {
+      // A hot cell kept while the pointer is over a disabled day is not
+      // the day pressed.
+      if (FHotCell && !FHotCell->Disabled &&
+          PtInRect(FHotCell->Rect, TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)))) {
         // The grid stays as shown: a neighbouring month's day is focused
         // inside it until the next recomputation.
         Word y, m, d;
