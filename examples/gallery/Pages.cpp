@@ -62,6 +62,7 @@ std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 std::vector<std::string> MessagesPage(const std::string& outDir);
 std::vector<std::string> ColorButtonsPage(const std::string& outDir);
+std::vector<std::string> CalendarPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -125,6 +126,7 @@ std::vector<Page> AllPages() {
       {"image", ImagePage},
       {"messages", MessagesPage},
       {"colorbuttons", ColorButtonsPage},
+      {"calendar", CalendarPage},
   };
 }
 
