@@ -74,9 +74,10 @@ TDate TQuarnCalendar::Date() const {
 
 void TQuarnCalendar::SetDate(TDate Value) {
   if (Value == FDate) return;
-  FDate = Value;
+  // Decoded first: a value outside the calendar raises and changes nothing.
   Word y, m, d;
   DecodeDate(Value, y, m, d);
+  FDate = Value;
   FYear = y;
   FMonth = m;
   FFocusDay = d;

@@ -309,6 +309,11 @@ TEST_F(uQuarnCalendar, YearAndMonthSteps) {
   EXPECT_EQ(c->Year(), 2030);
   EXPECT_EQ(c->Month(), 12);
 
+  // A date beyond the calendar raises and leaves the month as it was.
+  c->SetDate(EncodeDate(2016, 3, 5));
+  EXPECT_THROW(c->SetDate(3000000.0), EConvertError);
+  EXPECT_EQ(c->Date(), EncodeDate(2016, 3, 5));
+
   // Today's month, the focus day kept where the month has it.
   c->SetRange(0, 0);
   c->SetDate(EncodeDate(2016, 1, 31));
