@@ -65,6 +65,8 @@ std::vector<std::string> MessagesPage(const std::string& outDir);
 std::vector<std::string> SvgShapesPage(const std::string& outDir);
 std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir);
 std::vector<std::string> PrintingPage(const std::string& outDir);
+std::vector<std::string> ColorButtonsPage(const std::string& outDir);
+std::vector<std::string> CalendarPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -131,6 +133,8 @@ std::vector<Page> AllPages() {
       {"svgshapes", SvgShapesPage},
       {"switch-line-callout", SwitchLineCalloutPage},
       {"printing", PrintingPage},
+      {"colorbuttons", ColorButtonsPage},
+      {"calendar", CalendarPage},
   };
 }
 

@@ -1,17 +1,28 @@
 // The extended controls' and pop-up windows' units.
 #include "platform/rtl/Units.h"
+#include "skin/extended/uQnLikeMenuDlg.h"
+#include "skin/extended/uQuarnCalendar.h"
+#include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnColorButton.h"
+#include "skin/extended/uQuarnCornerButton.h"
+#include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
-#include "skin/extended/uQuarnCalloutPanel.h"
-#include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnShape.h"
 #include "skin/extended/uQuarnSwitchButton.h"
+#include "skin/extended/uQuarnTimeBox.h"
 
 namespace qn {
 
 void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnMessageBox", {"uQuarnForm", "uQuarnButton", "uQuarnCheckBox", "Clipbrd"}, InitQuarnMessageBox,
                 DoneQuarnMessageBox});
+  RegisterUnit({"uQuarnColorButton", {"uQnCustomButton", "Pix32_Polygons_qn"},
+                InitQuarnColorButton, nullptr});
+  RegisterUnit({"uQuarnCornerButton", {"uQuarnColorButton"}, InitQuarnCornerButton, nullptr});
+  RegisterUnit({"uQnLikeMenuDlg", {"Forms"}, InitQnLikeMenuDlg, nullptr});
+  RegisterUnit({"uQuarnCalendar", {"uQuarnPanel", "DateUtils"}, InitQuarnCalendar, nullptr});
+  RegisterUnit({"uQuarnTimeBox", {"uQuarnPanel"}, InitQuarnTimeBox, nullptr});
   RegisterUnit({"uQuarnPopupMessage", {"uQuarnForm", "uQuarnButton", "uQuarnLabel"}, InitQuarnPopupMessage, nullptr});
   RegisterUnit({"uQuarnGraphics", {"Pix32_Polygons_qn"}, nullptr, nullptr});
   RegisterUnit({"uQuarnShape", {"uQuarnGraphics", "Controls"}, InitQuarnShape, nullptr});
