@@ -1,9 +1,11 @@
 // The extended controls' and pop-up windows' units.
 #include "platform/rtl/Units.h"
+#include "skin/extended/uQuarnToolbar.h"
 
 namespace qn {
 
 void RegisterSkinExtendedUnits() {
+  RegisterUnit({"uQuarnToolbar", {"uQuarnPanel", "uQnCustomButton", "uSimpleTimer", "Menus"}, InitQuarnToolbar, nullptr});
 }
 
 }  // namespace qn
