@@ -132,7 +132,9 @@ void TQuarnToolbarItem::SetAction(TBasicAction* Value) {
 }
 
 void TQuarnToolbarItem::DoActionChange(TObject* Sender) {
-  if (Sender && Sender == Action()) ActionChanged(Sender, false);
+  // The linked properties have already come through the link's setters;
+  // copying them all again here would overwrite what the item set itself.
+  if (Sender && Sender == Action()) Changed(false);
 }
 
 void TQuarnToolbarItem::ActionChanged(TObject* Action, bool CheckDefaults) {
@@ -485,18 +487,19 @@ bool TQuarnCustomToolbar::MenuInUse(TPopupMenu* Menu, const TQuarnToolbarItem* E
 void TQuarnCustomToolbar::Notification(TComponent* AComponent, TOperation Operation) {
   TQuarnCustomPanel::Notification(AComponent, Operation);
   if (ComponentState().Contains(csDestroying) || Operation != opRemove || !FItems) return;
-  if (AComponent == FImages) SetImages(nullptr);
+  if (AComponent == FImages) {
+    // The list has already let go of its links; it is past talking to.
+    FImages = nullptr;
+    Invalidate();
+  }
   for (Integer i = 0; i < FItems->Count(); ++i) {
     TQuarnToolbarItem* it = FItems->GetItems(i);
-    // The menu is on its way out: forget it without talking to it.
     if (it->FDropdownMenu == AComponent) {
       it->FDropdownMenu = nullptr;
       it->Changed(true);
     }
-    if (it->FActionLink && (it->Action() == AComponent || !it->Action())) {
-      // A freed action has already cut its links; the link goes as well.
-      if (it->Action() == AComponent || !it->FActionLink->Action()) it->SetAction(nullptr);
-    }
+    // A freed action has cut its links before this notice; the link goes.
+    if (it->FActionLink && (it->Action() == AComponent || !it->Action())) it->SetAction(nullptr);
   }
 }
 

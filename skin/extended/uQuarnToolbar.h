@@ -45,7 +45,7 @@ using TToolbarButtonWidthEvent = TEvent<void(TObject* Sender, Integer& Width)>;
 // An item's link to its action: text, Enabled, Visible and OnClick follow
 // the action while the item still holds the action's value.
 class TToolbarItemActionLink : public TActionLink {
-  QN_CLASS(TToolbarItemActionLink, TActionLink)
+  QN_CLASS_CREATE(TToolbarItemActionLink, TActionLink, TObject)
  public:
   explicit TToolbarItemActionLink(TObject* AClient);
 
