@@ -714,7 +714,7 @@ void TQuarnCustomToolbar::DrawBody(TBitmap32* Buffer) {
       (FMultiLine ? FDispY : FDispX) += 2 * FSpaceSize;
       S.L += 2 * FSpaceSize;
     }
-    DoDrawItem(Buffer, static_cast<TQuarnToolbarItemData*>(item));
+    DoDrawItem(Buffer, item);
     // The user may have changed the buffer's font.
     if (FOnDrawItem) S.BufferFont = nullptr;
   }

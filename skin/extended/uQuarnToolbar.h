@@ -35,8 +35,9 @@ using enum TOtherButtonKind;
 
 class TQuarnCustomToolbar;
 class TQuarnToolbarItem;
-class TQuarnToolbarItemData;
 class TQuarnToolbarItems;
+class TQuarnToolbarItem;
+using TQuarnToolbarItemData = TQuarnToolbarItem;
 
 using TToolbarClickEvent = TEvent<void(TObject* Sender, const Integer Index)>;
 using TQnToolbarItemDrawEnvent = TEvent<void(TObject* Sender, TBitmap32* Buffer, TQuarnToolbarItemData* Item)>;
@@ -181,14 +182,9 @@ class TQuarnToolbarItem : public TCollectionItem {
   String FHint;
 };
 
-// The declared type of the item OnDrawItem hands over; the object is the
-// item itself.
-class TQuarnToolbarItemData : public TQuarnToolbarItem {
-  QN_CLASS_CREATE(TQuarnToolbarItemData, TQuarnToolbarItem, TCollection)
- public:
-  using TQuarnToolbarItem::TQuarnToolbarItem;
-};
-
+// The declared type of the item OnDrawItem hands over. It adds nothing to
+// the item, and the object handed over is the item itself, so it is the
+// item's own type under a second name rather than a class no item is of.
 class TQuarnCustomToolbar : public TQuarnCustomPanel {
   QN_CLASS_CREATE(TQuarnCustomToolbar, TQuarnCustomPanel, TComponent)
  public:

@@ -32,7 +32,8 @@ class ToolbarTest : public skintest::RootTest {
     b->SetParent(FRoot.get());
     b->SetAlign(alNone);
     b->SetBounds(10, 10, W, H);
-    usertest::Pump();
+    // Past the delayed refresh that holds the body after a resize.
+    Wait(12);
     return b;
   }
   // Count items of kind button, text "T<i>".
