@@ -60,6 +60,7 @@ std::vector<std::string> TreeMousePage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
+std::vector<std::string> ToolbarPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -121,6 +122,7 @@ std::vector<Page> AllPages() {
       {"treetoggle", TreeTogglePage},
       {"treekeyboard", TreeKeyboardPage},
       {"image", ImagePage},
+      {"toolbar", ToolbarPage},
   };
 }
 
