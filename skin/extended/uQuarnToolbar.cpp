@@ -564,11 +564,16 @@ void TQuarnCustomToolbar::DoOnTimer(TObject*) {
 }
 
 void TQuarnCustomToolbar::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_SIZE) {
-    WMSize(Message);
-    return;
+  switch (Message.Msg) {
+    case WM_SIZE: WMSize(Message); return;
+    case WM_MOUSEMOVE: WMMouseMove(Message); return;
+    // A quick second click is a second press, not a lost one.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: WMLButtonDown(Message); return;
+    case WM_LBUTTONUP: WMLButtonUp(Message); return;
+    case CM_HINTSHOW: CMHintShow(Message); return;
+    default: TQuarnCustomPanel::Dispatch(Message);
   }
-  TQuarnCustomPanel::Dispatch(Message);
 }
 
 void TQuarnCustomToolbar::WMSize(TMessage& Message) {
@@ -629,18 +634,28 @@ void TQuarnCustomToolbar::RebuildFrameCache(Integer W, Integer H) {
   FNormalImage.reset();
   FHotImage.reset();
   FDownImage.reset();
-  TQuarnImage frame;
-  auto slice = [&](bool Found) -> std::unique_ptr<TQuarnImage> {
-    if (!Found) return nullptr;
-    std::unique_ptr<TQuarnImage> img(ResizeImg(&frame, W, H));
-    if (img) img->SetDrawMode(TDrawMode::dmBlend);
-    return img;
-  };
-  FDownImage = slice(FButtonImage->GetPressedImage(&frame));
-  FHotImage = slice(FButtonImage->GetHotImage(&frame));
-  FNormalImage = slice(FButtonImage->GetNormalImage(&frame));
+  FFrameSize = TSize(W, H);
+  // Items of one size mostly show one state: each frame is sliced only when
+  // an item first needs it.
+  FFrameSliced[0] = FFrameSliced[1] = FFrameSliced[2] = false;
   FRezieButtonImage = false;
   ++FFrameCacheBuilds;
+}
+
+TQuarnImage* TQuarnCustomToolbar::CachedFrame(Integer Which) {
+  std::unique_ptr<TQuarnImage>& slot = Which == 2 ? FDownImage : Which == 1 ? FHotImage : FNormalImage;
+  if (!FFrameSliced[Which]) {
+    FFrameSliced[Which] = true;
+    if (!FFrameSource) FFrameSource = std::make_unique<TQuarnImage>();
+    const Integer index = Which == 2 ? FButtonImage->Pressed() : Which == 1 ? FButtonImage->Hot() : FButtonImage->Normal();
+    if (FButtonImage->GetFrame(index, FFrameSource.get())) {
+      slot.reset(ResizeImg(FFrameSource.get(), FFrameSize.cx, FFrameSize.cy));
+      if (slot) slot->SetDrawMode(TDrawMode::dmBlend);
+    } else {
+      slot.reset();
+    }
+  }
+  return slot.get();
 }
 
 void TQuarnCustomToolbar::DrawBody(TBitmap32* Buffer) {
@@ -777,19 +792,20 @@ void TQuarnCustomToolbar::PaintItem(TBitmap32* Buffer, TQuarnToolbarItem* Item, 
 
   const bool hot = FHotItemIndex == index;
   const bool overScroll = FHotOtherBtn == gbBack || FHotOtherBtn == gbFront;
-  TQuarnImage* frame;
+  Integer which;
   TFont* font;
   if (Item->FDown) {
-    frame = FDownImage.get();
+    which = 2;
     font = FFontDown.get();
   } else if (overScroll || !hot) {
-    frame = FNormalImage.get();
+    which = 0;
     font = Font();
   } else {
-    frame = FHotImage.get();
+    which = 1;
     font = FFontHot.get();
   }
-  if (active && frame) frame->DrawTo(Buffer, R.Left, R.Top);
+  if (active)
+    if (TQuarnImage* frame = CachedFrame(which)) frame->DrawTo(Buffer, R.Left, R.Top);
   SelectFont(Buffer, font, S);
   FFontColor = font->Color();
 

@@ -225,7 +225,8 @@ class TQuarnCustomToolbar : public TQuarnCustomPanel {
   TFont* FontDown() const { return FFontDown.get(); }
   void SetFontDown(TFont* Value) { FFontDown->Assign(Value); }
   bool AllowArrowKeys() const { return FAllowArrowKeys; }
-  void SetAllowArrowKeys(bool Value) { FAllowArrowKeys = Value; }
+  // Also the tab stop, and whether the control wants the arrow keys.
+  void SetAllowArrowKeys(bool Value);
   const TToolbarClickEvent& OnItemClick() const { return FOnItemClick; }
   void SetOnItemClick(const TToolbarClickEvent& Value) { FOnItemClick = Value; }
   const TToolbarClickEvent& OnItemDown() const { return FOnItemDown; }
@@ -281,12 +282,17 @@ class TQuarnCustomToolbar : public TQuarnCustomPanel {
   virtual void DoButtonWidthChanged(TObject* Sender, Integer& Width);
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseEnter() override;
   void MouseLeave() override;
   void DrawBody(TBitmap32* Buffer) override;
   void ImagesChange(TObject* Sender);
   void DoOnTimer(TObject* Sender);
   void WMSize(TMessage& Message);
+  void WMMouseMove(TMessage& Message);
+  void WMLButtonDown(TMessage& Message);
+  void WMLButtonUp(TMessage& Message);
+  void CMHintShow(TMessage& Message);
   // Re-creates the collection through GetToolbarItemsClass; a descendant
   // with items of its own calls it from its constructor.
   void CreateItems();
@@ -335,6 +341,10 @@ class TQuarnCustomToolbar : public TQuarnCustomPanel {
   struct TPaintState;
   void PaintItem(TBitmap32* Buffer, TQuarnToolbarItem* Item, TPaintState& S);
   void RebuildFrameCache(Integer W, Integer H);
+  // One of the cached frames (0 normal, 1 hot, 2 pressed), sliced to the
+  // cache's size the first time it is asked for after a rebuild; nil when
+  // the button image has no such frame.
+  TQuarnImage* CachedFrame(Integer Which);
   void PaintScrollButtons(TBitmap32* Buffer);
   void PlaceScrollButtons();
   void SelectFont(TBitmap32* Buffer, TFont* Font, TPaintState& S);
@@ -342,6 +352,9 @@ class TQuarnCustomToolbar : public TQuarnCustomPanel {
   // Whether another item than Except still uses Menu.
   bool MenuInUse(TPopupMenu* Menu, const TQuarnToolbarItem* Except) const;
   Integer FFrameCacheBuilds = 0;
+  TSize FFrameSize{0, 0};
+  bool FFrameSliced[3] = {false, false, false};
+  std::unique_ptr<TQuarnImage> FFrameSource;
   Cardinal FStoreGeneration = 0;
 };
 
