@@ -55,6 +55,14 @@ TQuarnToolbarItem::TQuarnToolbarItem(TCollection* Collection) : TCollectionItem(
   FText->SetOnChanged(TNotifyEvent(this, &TQuarnToolbarItem::TextChanged));
 }
 
+// Runs while the item is still in its collection (a deleted item leaves it
+// before its destructors run).
+void TQuarnToolbarItem::BeforeDestruction() {
+  if (TQuarnCustomToolbar* bar = GetToolbar(); bar && bar->FItems.get() == Collection()) bar->ItemDestroying(this);
+  SetDropdownMenu(nullptr);
+  TCollectionItem::BeforeDestruction();
+}
+
 TQuarnToolbarItem::~TQuarnToolbarItem() {
   FActionLink.reset();
   SetDropdownMenu(nullptr);

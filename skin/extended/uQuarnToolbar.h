@@ -69,6 +69,7 @@ class TQuarnToolbarItem : public TCollectionItem {
  public:
   explicit TQuarnToolbarItem(TCollection* Collection);
   ~TQuarnToolbarItem() override;
+  void BeforeDestruction() override;
   void Assign(TPersistent* Source) override;
 
   TBasicAction* Action() const;
@@ -280,6 +281,8 @@ class TQuarnCustomToolbar : public TQuarnCustomPanel {
   virtual Integer GetExWidth() { return 0; }
   virtual void DoItemsChanged();
   virtual void DoButtonWidthChanged(TObject* Sender, Integer& Width);
+  // An item is on its way out (deleted, or freed by the collection).
+  virtual void ItemDestroying(TQuarnToolbarItem* Item) {}
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
