@@ -61,6 +61,7 @@ std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 std::vector<std::string> ToolbarPage(const std::string& outDir);
+std::vector<std::string> TabsetPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -123,6 +124,7 @@ std::vector<Page> AllPages() {
       {"treekeyboard", TreeKeyboardPage},
       {"image", ImagePage},
       {"toolbar", ToolbarPage},
+      {"tabset", TabsetPage},
   };
 }
 

@@ -1,6 +1,7 @@
 #include "skin/extended/uQuarnToolbar.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/vcl/ControlMessages.h"
 #include "skin/foundation/uQuarnResManager.h"
@@ -751,8 +752,11 @@ void TQuarnCustomToolbar::DrawBody(TBitmap32* Buffer) {
   }
   if (FOnCustomDraw) FOnCustomDraw(this, Buffer);
   Buffer->EndUpdate();
-  FBodyBuffer->Assign(Buffer);
-  FBodyBuffer->SetDrawMode(TDrawMode::dmOpaque);
+  // The copy keeps its pixels' memory from one paint to the next.
+  if (FBodyBuffer->Width() != Buffer->Width() || FBodyBuffer->Height() != Buffer->Height())
+    FBodyBuffer->SetSize(Buffer->Width(), Buffer->Height());
+  if (Buffer->Bits() && FBodyBuffer->Bits())
+    std::memcpy(FBodyBuffer->Bits(), Buffer->Bits(), size_t(Buffer->Width()) * size_t(Buffer->Height()) * 4);
 }
 
 void TQuarnCustomToolbar::PaintScrollButtons(TBitmap32* Buffer) {
