@@ -168,6 +168,7 @@ TEST_F(uQuarnTabset, DroppedTabTakesThePlaceholdersPlace) {
   const TRect first = t->Items()->Items(0)->Rect();
   MoveToItem(t, third);
   Press();
+  const auto pressed = Shot(t);
   MoveToItem(t, third, 15, 0);
   ASSERT_NE(t->DragObject(), nullptr);
   // The drag image is the tab as it was drawn, fuchsia for transparent.
@@ -175,6 +176,24 @@ TEST_F(uQuarnTabset, DroppedTabTakesThePlaceholdersPlace) {
   ASSERT_NE(images, nullptr);
   EXPECT_EQ(images->Width(), third.Width());
   EXPECT_EQ(images->Height(), third.Height());
+  {
+    // Drawn over black: the tab's own pixels, black where the tab was fuchsia.
+    const TBitmap32* buffer = pressed.get();
+    TBitmap bmp;
+    bmp.SetSize(third.Width(), third.Height());
+    bmp.Canvas()->Brush()->SetColor(clBlack);
+    bmp.Canvas()->FillRect(TRect(0, 0, third.Width(), third.Height()));
+    images->Draw(bmp.Canvas(), 0, 0, 0, true);
+    Integer mismatches = 0;
+    for (Integer y = 0; y < third.Height(); ++y)
+      for (Integer x = 0; x < third.Width(); ++x) {
+        TColor32 want = Rgb(buffer->GetPixel(third.Left + x, third.Top + y));
+        if (want == 0xFF00FFu) want = 0;
+        const TColor got = bmp.Canvas()->Pixels(x, y);
+        if (Rgb(Color32(ColorToRGB(got))) != want) ++mismatches;
+      }
+    EXPECT_EQ(mismatches, 0);
+  }
   Shot(t);
   MoveToItem(t, first, -20, 0);
   MoveToItem(t, first, -30, 0);

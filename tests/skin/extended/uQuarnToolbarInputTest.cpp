@@ -215,16 +215,20 @@ TEST_F(uQuarnToolbar_Input, HintFollowsTheHotItem) {
   TQuarnToolbar* b = Bar();
   AddItems(b, 2);
   b->SetShowHint(true);
+  b->SetHint(u"Bar");
   b->Items()->Items(0)->SetHint(u"First");
   b->Items()->Items(1)->SetHint(u"Second");
   Shot(b);
   MoveToItem(b, 0);
+  THintInfo first;
+  first.HintControl = b;
+  TMessage m0{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&first), 0};
+  b->Dispatch(m0);
+  EXPECT_EQ(first.HintStr, u"First");
+  MoveToItem(b, 1);
   THintInfo info;
   info.HintControl = b;
   TMessage m{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info), 0};
-  b->Dispatch(m);
-  EXPECT_EQ(info.HintStr, u"First");
-  MoveToItem(b, 1);
   b->Dispatch(m);
   EXPECT_EQ(info.HintStr, u"Second");
 }
