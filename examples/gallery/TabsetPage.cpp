@@ -96,8 +96,6 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   tabs->SetBounds(20, 256, 660, 38);
   tabs->SetCloseButtonVisible(true);
   tabs->SetAllowDragTab(true);
-  // The dragged picture shows over the tab set itself.
-  tabs->SetControlStyle(tabs->ControlStyle() + TControlStyle{csDisplayDragImage});
   for (const char16_t* t : {u"Harbour", u"Moorings", u"Charts", u"Weather", u"Crew"}) {
     TQuarnToolbarItem* it = tabs->Items()->Add();
     it->Text()->SetText(t);

@@ -67,6 +67,8 @@ void TQnTabsetItemDragObject::Finished(TObject* Target, Integer X, Integer Y, bo
 // TQuarnCustomTabset
 
 TQuarnCustomTabset::TQuarnCustomTabset(TComponent* AOwner) : TQuarnCustomToolbar(AOwner) {
+  // A dragged tab's picture shows at least over the tab set itself.
+  SetControlStyle(ControlStyle() + TControlStyle{csDisplayDragImage});
   const TNotifyEvent repaint(this, &TQuarnCustomTabset::RepaintOnChange);
   FCloseButton = std::make_unique<TPngPictures>();
   FCloseButton->SetImage(u"QuarnMini_close_btn");
