@@ -58,6 +58,14 @@ TDragImageList* TQnTabsetItemDragObject::GetDragImages() {
   return FDragImages.get();
 }
 
+void TQnTabsetItemDragObject::HideDragImage() {
+  if (TDragImageList* images = GetDragImages()) images->HideDragImage();
+}
+
+void TQnTabsetItemDragObject::ShowDragImage() {
+  if (TDragImageList* images = GetDragImages()) images->ShowDragImage();
+}
+
 void TQnTabsetItemDragObject::Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {
   TDragObjectEx::Finished(Target, X, Y, Accepted);
   if (FOnFinished) FOnFinished(this);
@@ -67,8 +75,6 @@ void TQnTabsetItemDragObject::Finished(TObject* Target, Integer X, Integer Y, bo
 // TQuarnCustomTabset
 
 TQuarnCustomTabset::TQuarnCustomTabset(TComponent* AOwner) : TQuarnCustomToolbar(AOwner) {
-  // A dragged tab's picture shows at least over the tab set itself.
-  SetControlStyle(ControlStyle() + TControlStyle{csDisplayDragImage});
   const TNotifyEvent repaint(this, &TQuarnCustomTabset::RepaintOnChange);
   FCloseButton = std::make_unique<TPngPictures>();
   FCloseButton->SetImage(u"QuarnMini_close_btn");
@@ -249,6 +255,7 @@ void TQuarnCustomTabset::DoStartDrag(TDragObject*& DragObject) {
     return;
   }
   auto* o = new TQnTabsetItemDragObject(this);
+  o->SetAlwaysShowDragImages(true);
   o->SetOnFinished(TNotifyEvent(this, &TQuarnCustomTabset::DoOnDragFinished));
   DragObject = o;
   FDragObject = o;

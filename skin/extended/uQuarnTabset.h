@@ -42,6 +42,8 @@ class TQnTabsetItemDragObject : public TDragObjectEx {
   // The dragged tab's picture, made on the first request; nil without a
   // valid dragged tab.
   TDragImageList* GetDragImages() override;
+  void HideDragImage() override;
+  void ShowDragImage() override;
   TQuarnCustomTabset* Tabset() const { return FTabset; }
   TNotifyEvent OnFinished() const { return FOnFinished; }
   void SetOnFinished(const TNotifyEvent& Value) { FOnFinished = Value; }

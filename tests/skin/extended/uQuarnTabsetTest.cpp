@@ -205,6 +205,29 @@ TEST_F(uQuarnTabset, DroppedTabTakesThePlaceholdersPlace) {
   for (Integer i = 0; i < 5; ++i) EXPECT_TRUE(t->Items()->Items(i)->Visible());
 }
 
+TEST_F(uQuarnTabset, PictureShowsEverywhereAndAnOutsideDropStillMoves) {
+  TQuarnTabset* t = Tabs(4);
+  t->SetAllowDragTab(true);
+  const TRect r = t->Items()->Items(3)->Rect();
+  MoveToItem(t, r);
+  Press();
+  MoveToItem(t, r, 15, 0);
+  ASSERT_NE(t->DragObject(), nullptr);
+  MoveToItem(t, t->Items()->Items(1)->Rect(), 0, 0);
+  Shot(t);
+  MoveToItem(t, t->Items()->Items(1)->Rect(), 4, 0);
+  ASSERT_NE(t->PlaceholderItem(), nullptr);
+  const Integer at = t->PlaceholderItem()->Index();
+  // Over the form, which asks for no drag images, the picture still shows.
+  MoveTo(FRoot.get(), 300, 250);
+  EXPECT_TRUE(ImageList_DragImageVisible());
+  Release();
+  EXPECT_FALSE(ImageList_DragImageVisible());
+  // Dropped outside: the tab lands where the placeholder stood last.
+  EXPECT_EQ(t->Items()->Items(at)->Tag(), 4);
+  EXPECT_EQ(t->Items()->Count(), 4);
+}
+
 TEST_F(uQuarnTabset, TabsDeletedDuringADragAreForgotten) {
   TQuarnTabset* t = Tabs(4);
   t->SetAllowDragTab(true);
