@@ -67,6 +67,8 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir);
 std::vector<std::string> PrintingPage(const std::string& outDir);
 std::vector<std::string> ColorButtonsPage(const std::string& outDir);
 std::vector<std::string> CalendarPage(const std::string& outDir);
+std::vector<std::string> ToolbarPage(const std::string& outDir);
+std::vector<std::string> TabsetPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -135,6 +137,8 @@ std::vector<Page> AllPages() {
       {"printing", PrintingPage},
       {"colorbuttons", ColorButtonsPage},
       {"calendar", CalendarPage},
+      {"toolbar", ToolbarPage},
+      {"tabset", TabsetPage},
   };
 }
 

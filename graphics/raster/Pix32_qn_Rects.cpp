@@ -65,12 +65,15 @@ void TCustomBitmap32::FillRectT(Integer X1, Integer Y1, Integer X2, Integer Y2, 
   }
   if (a == 0) return;
   if (FBits && X2 > X1) {
+    std::vector<TColor32> row;
     for (Integer y = Y1; y < Y2; ++y) {
       PColor32 p = GetPixelPtr(X1, y);
       if (FCombineMode == TCombineMode::cmMerge) {
         for (Integer x = X1; x < X2; ++x, ++p) MergeMem(Value, *p);
       } else {
-        for (Integer x = X1; x < X2; ++x, ++p) CombineMem(Value, *p, a);
+        // One row of the colour, combined a whole line at a time.
+        if (row.empty()) row.assign(static_cast<size_t>(X2 - X1), Value);
+        CombineLine(row.data(), p, X2 - X1, a);
       }
     }
     EMMS();

@@ -10,7 +10,9 @@
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnShape.h"
 #include "skin/extended/uQuarnSwitchButton.h"
+#include "skin/extended/uQuarnTabset.h"
 #include "skin/extended/uQuarnTimeBox.h"
+#include "skin/extended/uQuarnToolbar.h"
 
 namespace qn {
 
@@ -29,6 +31,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnSwitchButton", {"uQuarnResManager", "Controls"}, InitQuarnSwitchButton, nullptr});
   RegisterUnit({"uQuarnLine", {"uQuarnGraphics", "uQuarnResManager", "Controls"}, InitQuarnLine, nullptr});
   RegisterUnit({"uQuarnCalloutPanel", {"uQuarnPanel", "uQnPix32Lib"}, InitQuarnCalloutPanel, nullptr});
+  RegisterUnit({"uQuarnToolbar", {"uQuarnPanel", "uQnCustomButton", "uSimpleTimer", "Menus"}, InitQuarnToolbar, nullptr});
+  RegisterUnit({"uQuarnTabset", {"uQuarnToolbar"}, InitQuarnTabset, nullptr});
 }
 
 }  // namespace qn

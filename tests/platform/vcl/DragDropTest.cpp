@@ -325,3 +325,46 @@ TEST_F(Platform_DragDrop, DockingSettingsStreamButADockDragStartsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A drag object that brings its own image.
+class TImageDragObject : public TDragObjectEx {
+  QN_CLASS(TImageDragObject, TDragObjectEx)
+ public:
+  TDragImageList* Images = nullptr;
+  TDragImageList* GetDragImages() override { return Images; }
+  void HideDragImage() override { Images->HideDragImage(); }
+  void ShowDragImage() override { Images->ShowDragImage(); }
+};
+
+TEST_F(Platform_DragDrop, AnObjectMayShowItsImageOverEveryTarget) {
+  std::unique_ptr<TDragImageList> images(new TDragImageList(nullptr));
+  images->SetSize(16, 16);
+  std::unique_ptr<TBitmap> bmp(new TBitmap());
+  bmp->SetSize(16, 16);
+  bmp->Canvas()->Brush()->SetColor(clBlue);
+  bmp->Canvas()->FillRect(TRect(0, 0, 16, 16));
+  ASSERT_EQ(images->Add(bmp.get(), nullptr), 0);
+  bool always = true;
+  Source->SetOnStartDrag([&](TObject*, TDragObject*& Object) {
+    auto* o = new TImageDragObject;
+    o->Images = images.get();
+    o->SetAlwaysShowDragImages(always);
+    Object = o;
+  });
+  // Neither control asks for drag images; the object's flag shows it anyway.
+  DragOntoTarget();
+  EXPECT_TRUE(ImageList_DragImageVisible());
+  MoveTo(At(Refuser, 40, 40));
+  EXPECT_TRUE(ImageList_DragImageVisible());
+  Release();
+  EXPECT_FALSE(ImageList_DragImageVisible());
+  // Without it the same object's image hides over them.
+  always = false;
+  DragOntoTarget();
+  EXPECT_FALSE(ImageList_DragImageVisible());
+  Release();
+}
+
+}  // namespace
