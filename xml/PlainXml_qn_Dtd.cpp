@@ -170,6 +170,7 @@ TXmlNode* TsdDocType::ParseStream(TsdXmlParser* P) {
     FBlanks[4] = afterName;
   }
   FBlanks[5].clear();
+  FHasSubset = c == '[';
   if (c == '[') {
     static const TSet<TsdElementType> allowed{xeCharData,   xeComment,  xeDtdElement,  xeDtdAttList,
                                               xeDtdEntity, xeDtdNotation, xeInstruction};
@@ -224,7 +225,7 @@ void TsdDocType::WriteStream(TStream* S) {
   }
   out += blank(4, " ");
   Out(S, out);
-  if (FNodes.Count() > 0) {
+  if (FNodes.Count() > 0 || (keep && FHasSubset)) {
     Out(S, "[");
     Out(S, GetEndOfLine());
     for (Integer i = 0; i < FNodes.Count(); ++i) {

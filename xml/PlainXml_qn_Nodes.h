@@ -1351,6 +1351,8 @@ class TsdDocType : public TsdContainerNode {
   // and ">"), so that a preserving save writes the declaration back as it
   // was; other layouts write the standard separators.
   UTF8String FBlanks[6] = {" ", " ", " ", " ", " ", ""};
+  // The text had an internal subset, empty or not ("[]" writes back too).
+  bool FHasSubset = false;
 };
 
 // A markup declaration of the internal subset: "<!" keyword, name, content.

@@ -625,3 +625,39 @@ TEST(PlainXml_qn_DtdLayout, BinaryFormNormalisesDtdSpacingOnly) {
     EXPECT_EQ(twice.WriteToString(), c.AfterBinary);
   }
 }
+
+TEST(PlainXml_qn_DtdLayout, GeneratedSubsetsWriteBackByteForByte) {
+  // Every separator of the document type and its declarations drawn from
+  // blanks of several kinds, where XML allows them.
+  std::mt19937 rng(11);
+  auto gap = [&](bool may) {
+    static const char* const kinds[] = {" ", "  ", "\n", " \n\t", "\t"};
+    return may && rng() % 3 == 0 ? std::string() : std::string(kinds[rng() % 5]);
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::string t = "<!DOCTYPE" + gap(false) + "r";
+    switch (rng() % 3) {
+      case 0: t += gap(true); break;
+      case 1: t += gap(false) + "SYSTEM" + gap(false) + "\"r.dtd\"" + gap(true); break;
+      default: t += gap(false) + "PUBLIC" + gap(false) + "'-//p'" + gap(false) + "\"r.dtd\"" + gap(true); break;
+    }
+    t += "[" + gap(true);
+    for (int k = 0, n = static_cast<int>(rng() % 4); k < n; ++k) {
+      switch (rng() % 5) {
+        case 0: t += "<!ENTITY" + gap(false) + "e" + std::to_string(k) + gap(false) + "\"v\"" + gap(true) + ">"; break;
+        case 1:
+          t += "<!ENTITY" + gap(false) + "%" + gap(false) + "p" + std::to_string(k) + gap(false) + "SYSTEM" + gap(false) +
+               "'p.ent'" + gap(true) + ">";
+          break;
+        case 2: t += "<!ELEMENT" + gap(false) + "r" + gap(false) + "(#PCDATA)" + gap(true) + ">"; break;
+        case 3: t += "<!ATTLIST" + gap(false) + "r" + gap(false) + "a CDATA \"x\"" + gap(true) + ">"; break;
+        default: t += "<!--" + gap(true) + "c" + gap(true) + "-->"; break;
+      }
+      t += gap(true);
+    }
+    t += "]" + gap(true) + "><r/>";
+    auto l = LoadBytes(t);
+    l->Doc->SetEolStyle(esLF);
+    EXPECT_EQ(l->Doc->WriteToString(), t);
+  }
+}
