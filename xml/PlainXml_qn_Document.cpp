@@ -281,8 +281,10 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
     TsdElementType t = Parser->ReadOpenTag();
     if (t == xeError) {
       // A '<' with nothing behind it is a text cut short.
-      if (Parser->EndOfStream()) DoDebugOut(this, wsFail, "stream terminated prematurely at pos " + Num(Parser->GetPosition()));
-      else DoDebugOut(this, wsWarn, "illegal tag (\"Error\") at pos " + Num(Parser->GetPosition()));
+      if (Parser->EndOfStream())
+        DoDebugOut(this, wsFail, "stream terminated prematurely at pos " + Num(Parser->GetPosition()));
+      else
+        DoDebugOut(this, wsWarn, "illegal tag (\"Error\") at pos " + Num(Parser->GetPosition()));
       break;
     }
     TClass cls = cNodeClass(t);
@@ -494,16 +496,18 @@ void TPlainXml::SetExternalEncoding(TsdStringEncoding Value) {
 }
 
 namespace {
-// Whether a reader finds the markup of a save in the page before it knows
-// the page: its letters, digits and signs must be ASCII's bytes, or those
-// of the usual EBCDIC page. Pages that put other letters in their place,
-// or escape them (UTF-7), or open with a designation (ISO-2022-KR), would
-// save documents no reader can start on.
+// Whether the page can carry a document that a reader can start on: every
+// sign of markup must be in it, and the declaration, which a reader reads
+// before it knows the page, must have ASCII's bytes or those of the usual
+// EBCDIC page. Pages that put other letters in the place of ASCII's, or
+// escape "<" (UTF-7), or open with a designation (ISO-2022-KR), fail.
 bool HoldsMarkup(Integer cp) {
-  static const char probe[] = "<?xml version=\"1.0\" encoding=\"\"?><!DOCTYPE [<!-- -->]>&#;/=' "
-                              "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_.:";
-  RawByteString bytes = sdUtf8ToAnsi(probe, cp);
-  return bytes == probe || bytes == sdUtf8ToAnsi(probe, 37);
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.:";
+  const UTF8String declaration = UTF8String("<?xml version=\"1.0\" encoding=\"") + letters + "\"?> ";
+  const UTF8String markup = declaration + "<!DOCTYPE [<!-- -->]><a b='&#;'/>";
+  if (sdAnsiToUtf8(sdUtf8ToAnsi(markup, cp), cp) != markup) return false;
+  RawByteString bytes = sdUtf8ToAnsi(declaration, cp);
+  return bytes == declaration || bytes == sdUtf8ToAnsi(declaration, 37);
 }
 }  // namespace
 
