@@ -513,7 +513,6 @@ TsdXmlParser::TsdXmlParser(TStream* Source, Integer ChunkSize, TsdParserBuffers*
 }
 
 TsdXmlParser::~TsdXmlParser() {
-  FDecoder.reset();
   // Blocks a large document grew are not worth keeping.
   constexpr size_t kKeep = 1 << 20;
   if (!FSpare) return;
