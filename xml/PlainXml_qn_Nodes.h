@@ -1428,9 +1428,10 @@ class TsdXmlCanonicalizer : public TDebugComponent {
 // The binary form normalises the spacing inside the document type and the
 // markup declarations: their records hold no string for the blanks between
 // keyword, name, external id and literals, so those come back as single
-// spaces (the white space between declarations, and between the pieces of
-// an entity declaration, are nodes of their own and are kept). Stored
-// files stay readable because the records keep their form.
+// spaces, and an empty internal subset ("[]") is not written back (the
+// white space between declarations, and between the pieces of an entity
+// declaration, are nodes of their own and are kept). Stored files stay
+// readable because the records keep their form.
 
 // A coder transforms everything after the header: the encoder fills Dest
 // from Source and names itself in CoderName (4 bytes); the decoder fills
