@@ -206,6 +206,10 @@ const TsdCharsetRow* cCharsetTable(Integer& Count);
 Integer sdCharsetToCodePage(const UTF8String& ACharset, Integer ADefault = 65001);
 TsdStringEncoding sdCharsetToStringEncoding(const UTF8String& ACharset);
 UTF8String sdCodepageToCharset(Integer ACodepage);
+// The name other XML processors know for a page whose name in the table
+// they do not (or know as another page), nullptr for the others; loads
+// accept these names too.
+const char* sdInterchangeCharsetName(Integer ACodepage);
 
 void InitPlainXml();
 void DonePlainXml();

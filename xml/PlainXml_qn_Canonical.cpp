@@ -18,6 +18,35 @@ bool IsStandardEntity(std::string_view n) {
   return n == "lt" || n == "gt" || n == "amp" || n == "apos" || n == "quot" || (!n.empty() && n[0] == '#');
 }
 
+// The end of the section, comment or instruction that starts at the '<' at
+// I of replacement text T (its whole rest when it is not closed), or npos
+// when none starts there: what stands inside them is text, not references.
+size_t LiteralMarkupEnd(std::string_view t, size_t i) {
+  std::string_view close;
+  size_t open = 0;
+  if (t.compare(i, 9, "<![CDATA[") == 0) close = "]]>", open = 9;
+  else if (t.compare(i, 4, "<!--") == 0) close = "-->", open = 4;
+  else if (t.compare(i, 2, "<?") == 0) close = "?>", open = 2;
+  else return std::string_view::npos;
+  size_t e = t.find(close, i + open);
+  return e == std::string_view::npos ? t.size() : e + close.size();
+}
+
+// Calls Text with the pieces of T outside such sections and Literal with
+// the sections themselves, in order.
+template <class FText, class FLiteral>
+bool SplitAtLiteralMarkup(std::string_view t, FText text, FLiteral literal) {
+  size_t from = 0;
+  for (size_t lt = t.find('<'); lt != std::string_view::npos; lt = t.find('<', lt + 1)) {
+    size_t end = LiteralMarkupEnd(t, lt);
+    if (end == std::string_view::npos) continue;
+    if (!text(t.substr(from, lt - from)) || !literal(t.substr(lt, end - lt))) return false;
+    from = end;
+    lt = end - 1;
+  }
+  return text(t.substr(from));
+}
+
 // Expands the references to declared general entities in stored text; the
 // standard and numeric references stay escaped, so "&lt;" never becomes
 // markup. Entities met while expanding themselves stay as references.
@@ -29,6 +58,14 @@ class TExpander {
 
  private:
   bool Run(std::string_view text, UTF8String& out, int depth) {
+    // Stored text holds no markup; replacement text may, and its sections
+    // are copied as they are.
+    if (text.find('<') == std::string_view::npos) return RunText(text, out, depth);
+    return SplitAtLiteralMarkup(
+        text, [&](std::string_view t) { return RunText(t, out, depth); },
+        [&](std::string_view m) { return Put(out, m); });
+  }
+  bool RunText(std::string_view text, UTF8String& out, int depth) {
     size_t i = 0;
     while (i < text.size()) {
       size_t amp = text.find('&', i);
@@ -272,13 +309,20 @@ void TPlainXml::CheckEntityReferences() {
     }
     active.push_back(name);
     if (!Balanced(it->second)) DoDebugOut(this, wsWarn, "entity \"" + name + "\" is not balanced markup");
-    ForEachReference(it->second, [&](std::string_view r) {
+    auto refer = [&](std::string_view r) {
       UTF8String ref(r);
       if (std::find(active.begin(), active.end(), ref) != active.end())
         DoDebugOut(this, wsWarn, "entity \"" + ref + "\" refers to itself");
       else
         check(ref);
-    });
+    };
+    SplitAtLiteralMarkup(
+        it->second,
+        [&](std::string_view t) {
+          ForEachReference(t, refer);
+          return true;
+        },
+        [](std::string_view) { return true; });
     active.pop_back();
     checked[name] = true;
   };

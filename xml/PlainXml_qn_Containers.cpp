@@ -254,6 +254,8 @@ void TsdDocType::CopyOwnData(TXmlNode* ASource) {
   static_cast<TXmlNode*>(ExternalID())->CopyOwnData(d->ExternalID());
   static_cast<TXmlNode*>(SystemLiteral())->CopyOwnData(d->SystemLiteral());
   static_cast<TXmlNode*>(PubIDLiteral())->CopyOwnData(d->PubIDLiteral());
+  for (int i = 0; i < 6; ++i) FBlanks[i] = d->FBlanks[i];
+  FHasSubset = d->FHasSubset;
 }
 
 // ---------------------------------------------------------------------------

@@ -115,7 +115,9 @@ void TPlainXml::New() {
 TsdDeclaration* TPlainXml::GetOrCreateDeclarationNode() {
   TXmlNode* first = FRootNodes->GetItems(0);
   if (first && first->ElementType() == xeDeclaration) return static_cast<TsdDeclaration*>(first);
+  // A declaration needs its version, which comes first.
   auto d = std::make_unique<TsdDeclaration>(this);
+  d->SetVersion("1.0");
   FRootNodes->Insert(0, d.get());
   return d.release();
 }
@@ -278,7 +280,11 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
     if (Parser->EndOfStream()) break;
     TsdElementType t = Parser->ReadOpenTag();
     if (t == xeError) {
-      DoDebugOut(this, wsWarn, "illegal tag (\"Error\") at pos " + Num(Parser->GetPosition()));
+      // A '<' with nothing behind it is a text cut short.
+      if (Parser->EndOfStream())
+        DoDebugOut(this, wsFail, "stream terminated prematurely at pos " + Num(Parser->GetPosition()));
+      else
+        DoDebugOut(this, wsWarn, "illegal tag (\"Error\") at pos " + Num(Parser->GetPosition()));
       break;
     }
     TClass cls = cNodeClass(t);
@@ -305,7 +311,9 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
           // The bytes already say what they are; the declaration cannot
           // change that.
           Integer actual = Parser->CodePage();
-          if (cp != actual && !(cp == 1200 && Parser->Encoding() == seUTF16LE))
+          // "UTF-16" names either byte order; the byte-order mark tells which.
+          bool utf16 = cp == 1200 && (Parser->Encoding() == seUTF16LE || Parser->Encoding() == seUTF16BE);
+          if (cp != actual && !utf16)
             DoDebugOut(this, wsHint, "declared encoding \"" + enc + "\" does not match the text, ignored");
         } else if (cp != current) {
           Parser->SetCodePage(cp);
@@ -462,6 +470,17 @@ void TPlainXml::SetVersionString(const UTF8String& Value) {
   GetOrCreateDeclarationNode()->SetVersion(Value);
 }
 
+namespace {
+// The name a save declares: the one other processors know for the bytes.
+// UTF-16 in either byte order is "UTF-16", the byte-order mark saying
+// which: no other processor knows "unicodeFFFE", though loads accept it.
+const char* DeclaredCharset(TsdStringEncoding Encoding, Integer CodePage, const char* Name) {
+  if (Encoding == seUTF16BE) return "UTF-16";
+  const char* known = sdInterchangeCharsetName(CodePage);
+  return known ? known : Name;
+}
+}  // namespace
+
 void TPlainXml::SetExternalEncoding(TsdStringEncoding Value) {
   // Only encodings the writer can produce.
   Integer cp = Value == seUTF8 ? 65001 : Value == seUTF16LE ? 1200 : Value == seUTF16BE ? 1201 : 0;
@@ -473,8 +492,24 @@ void TPlainXml::SetExternalEncoding(TsdStringEncoding Value) {
   }
   FExternalEncoding = Value;
   FExternalCodePage = cp;
-  GetOrCreateDeclarationNode()->SetEncoding(cStringEncodingCharsetNames(Value));
+  GetOrCreateDeclarationNode()->SetEncoding(DeclaredCharset(Value, cp, cStringEncodingCharsetNames(Value)));
 }
+
+namespace {
+// Whether the page can carry a document that a reader can start on: every
+// sign of markup must be in it, and the declaration, which a reader reads
+// before it knows the page, must have ASCII's bytes or those of the usual
+// EBCDIC page. Pages that put other letters in the place of ASCII's, or
+// escape "<" (UTF-7), or open with a designation (ISO-2022-KR), fail.
+bool HoldsMarkup(Integer cp) {
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.:";
+  const UTF8String declaration = UTF8String("<?xml version=\"1.0\" encoding=\"") + letters + "\"?> ";
+  const UTF8String markup = declaration + "<!DOCTYPE [<!-- -->]><a b='&#;'/>";
+  if (sdAnsiToUtf8(sdUtf8ToAnsi(markup, cp), cp) != markup) return false;
+  RawByteString bytes = sdUtf8ToAnsi(declaration, cp);
+  return bytes == declaration || bytes == sdUtf8ToAnsi(declaration, 37);
+}
+}  // namespace
 
 void TPlainXml::SetExternalCodepage(Integer Value) {
   if (Value == FExternalCodePage) return;
@@ -484,16 +519,19 @@ void TPlainXml::SetExternalCodepage(Integer Value) {
   for (Integer i = 0; i < count && !row; ++i)
     if (rows[i].CodePage == Value) row = &rows[i];
   // UTF-32 cannot be written, and pages the host cannot convert would save
-  // as nothing but "?".
+  // as nothing but "?"; nor can a page that lacks the letters and signs of
+  // markup (a 7-bit national page that puts its own letters in their place)
+  // hold a document.
   bool writable = row && Value != 12000 && Value != 12001 &&
-                  (Value == 65001 || Value == 1200 || Value == 1201 || IsValidCodePage(static_cast<UINT>(Value)));
+                  (Value == 65001 || Value == 1200 || Value == 1201 ||
+                   (IsValidCodePage(static_cast<UINT>(Value)) && HoldsMarkup(Value)));
   if (!writable) {
     DoDebugOut(this, wsFail, "external codepage \"" + Num(Value) + "\" not found");
     return;
   }
   FExternalCodePage = Value;
   FExternalEncoding = Value == 65001 ? seUTF8 : Value == 1200 ? seUTF16LE : Value == 1201 ? seUTF16BE : seAnsi;
-  GetOrCreateDeclarationNode()->SetEncoding(row->Name);
+  GetOrCreateDeclarationNode()->SetEncoding(DeclaredCharset(FExternalEncoding, Value, row->Name));
 }
 
 }  // namespace qn

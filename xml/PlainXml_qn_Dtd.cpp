@@ -35,6 +35,7 @@ bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
 }
 
 [[gnu::noinline]] void ReportPremature(TXmlNode* n, TsdXmlParser* P) {
+  P->FPrematureEnd = true;
   n->DoDebugOut(n, wsFail, "stream terminated prematurely at pos " + Pos(P->GetPosition()));
 }
 
@@ -54,7 +55,75 @@ UTF8String ReadWord(TsdXmlParser* P, char first, const char* stops) {
   }
 }
 
+// The character "&#...;" names at its '&' (S[At]), with the reference's
+// length; -1 when it names none that XML text may hold.
+Int64 CharacterReferenceAt(std::string_view s, size_t at, size_t& len) {
+  size_t i = at + 2;
+  if (s.size() < at + 4 || s[at + 1] != '#') return -1;
+  int base = 10;
+  if (s[i] == 'x') {
+    base = 16;
+    ++i;
+  }
+  size_t digits = i;
+  UInt64 v = 0;
+  for (; i < s.size() && s[i] != ';'; ++i) {
+    char c = s[i];
+    int d = c >= '0' && c <= '9' ? c - '0'
+            : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+    if (d < 0) return -1;
+    v = v * static_cast<UInt64>(base) + static_cast<UInt64>(d);
+    if (v > 0x10FFFF) return -1;
+  }
+  if (i >= s.size() || i == digits) return -1;
+  bool allowed = v == 0x9 || v == 0xA || v == 0xD || (v >= 0x20 && v <= 0xD7FF) || (v >= 0xE000 && v <= 0xFFFD) ||
+                 v >= 0x10000;
+  if (!allowed) return -1;
+  len = i + 1 - at;
+  return static_cast<Int64>(v);
+}
+
+void AppendCharacter(UTF8String& r, UInt64 c) {
+  if (c < 0x80) {
+    r += static_cast<char>(c);
+  } else if (c < 0x800) {
+    r += static_cast<char>(0xC0 | (c >> 6));
+    r += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    r += static_cast<char>(0xE0 | (c >> 12));
+    r += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    r += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    r += static_cast<char>(0xF0 | (c >> 18));
+    r += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    r += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    r += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
 }  // namespace
+
+UTF8String sdEntityReplacementText(std::string_view Literal) {
+  // The character references of an entity's literal stand for their
+  // characters from the declaration on: "&#60;" in it is markup where the
+  // entity is used. References to other entities stay as they are written
+  // until then.
+  UTF8String r;
+  size_t from = 0;
+  for (size_t amp = Literal.find("&#"); amp != std::string_view::npos; amp = Literal.find("&#", amp + 1)) {
+    size_t len = 0;
+    Int64 c = CharacterReferenceAt(Literal, amp, len);
+    if (c < 0) continue;
+    r.append(Literal.data() + from, amp - from);
+    AppendCharacter(r, static_cast<UInt64>(c));
+    from = amp + len;
+    amp = from - 1;
+  }
+  r.append(Literal.data() + from, Literal.size() - from);
+  return r;
+}
 
 // ---------------------------------------------------------------------------
 // Document type
@@ -101,6 +170,7 @@ TXmlNode* TsdDocType::ParseStream(TsdXmlParser* P) {
     FBlanks[4] = afterName;
   }
   FBlanks[5].clear();
+  FHasSubset = c == '[';
   if (c == '[') {
     static const TSet<TsdElementType> allowed{xeCharData,   xeComment,  xeDtdElement,  xeDtdAttList,
                                               xeDtdEntity, xeDtdNotation, xeInstruction};
@@ -155,7 +225,7 @@ void TsdDocType::WriteStream(TStream* S) {
   }
   out += blank(4, " ");
   Out(S, out);
-  if (FNodes.Count() > 0) {
+  if (FNodes.Count() > 0 || (keep && FHasSubset)) {
     Out(S, "[");
     Out(S, GetEndOfLine());
     for (Integer i = 0; i < FNodes.Count(); ++i) {
@@ -178,7 +248,8 @@ TsdEntityMap TsdDocType::Entities() const {
     if (n->ElementType() != xeDtdEntity || !n->Is<TsdDtdEntity>()) continue;
     auto* e = static_cast<TsdDtdEntity*>(n);
     if (e->IsParameter()) continue;
-    if (TsdQuotedText* lit = e->Literal()) m.emplace(e->EntityName(), lit->GetCoreValue());  // the first one counts
+    if (TsdQuotedText* lit = e->Literal())
+      m.emplace(e->EntityName(), sdEntityReplacementText(lit->GetCoreValue()));  // the first one counts
   }
   return m;
 }
@@ -250,10 +321,14 @@ void TsdDtdEntity::ParseQuotedTextList(TsdXmlParser* P) {
   for (;;) {
     std::string_view b;
     char c = P->SkipBlanks(b);
-    if (!b.empty() && b != " ") {
+    // One space between two pieces is what the writer puts there; any other
+    // run, and any blank before the end, is kept when preserving.
+    bool last = c == '!' || c == '/' || c == '>' || (c == 0 && P->EndOfStream());
+    if (!b.empty() && (b != " " || last)) {
       UTF8String blanks(b);
-      DoDebugOut(this, wsHint,
-                 "non-default chardata at line " + Pos(P->GetLineNumber()) + " (pos " + Pos(P->GetPosition()) + ")");
+      if (b != " ")
+        DoDebugOut(this, wsHint,
+                   "non-default chardata at line " + Pos(P->GetLineNumber()) + " (pos " + Pos(P->GetPosition()) + ")");
       if (keep) {
         auto* w = new TsdWhiteSpace(doc);
         w->SetCoreValue(blanks);
@@ -370,7 +445,7 @@ UTF8String sdReplaceString(const UTF8String& AValue, bool& HasNonStandardReferen
     if (n->ElementType() != xeDtdEntity || !n->Is<TsdDtdEntity>()) continue;
     auto* e = static_cast<TsdDtdEntity*>(n);
     if (e->IsParameter()) continue;
-    if (TsdQuotedText* lit = e->Literal()) m.emplace(e->EntityName(), lit->GetCoreValue());
+    if (TsdQuotedText* lit = e->Literal()) m.emplace(e->EntityName(), sdEntityReplacementText(lit->GetCoreValue()));
   }
   return sdReplaceString(AValue, HasNonStandardReferences, m);
 }

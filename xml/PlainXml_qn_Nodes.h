@@ -14,12 +14,18 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <string>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include "xml/PlainXml_qn.h"
+
+namespace vcl {
+class TMultiByteDecoder;
+}
 
 namespace qn {
 
@@ -468,6 +474,8 @@ class TsdXmlParser : public TDebugPersistent {
   TsdStringEncoding Encoding() const { return FEncoding; }
   Integer CodePage() const { return FCodePage; }
   bool FEndOfStream = false;
+  // A node has reported that the text ends before it is complete.
+  bool FPrematureEnd = false;
 
  protected:
   void EncodeChunk();
@@ -506,6 +514,10 @@ class TsdXmlParser : public TDebugPersistent {
   bool FDecoding = false;      // ReadBOM has chosen how to decode
   TBytes FScratch;
   TsdParserBuffers* FSpare = nullptr;
+  // The decoder of a code page, kept from chunk to chunk: it carries the
+  // shift state of pages that have one across the chunk edges.
+  std::unique_ptr<vcl::TMultiByteDecoder> FDecoder;
+  std::u16string FWide;
 };
 
 // ---------------------------------------------------------------------------
@@ -1290,9 +1302,12 @@ class TsdDeclaration : public TsdContainerNode {
   UTF8String GetName() override { return "xml"; }
   TsdElementType ElementType() const override { return xeDeclaration; }
   UTF8String Version() const { return GetAttributeValueByName("version"); }
-  void SetVersion(const UTF8String& Value) { SetAttributeValueByName("version", Value); }
+  void SetVersion(const UTF8String& Value) { SetPseudoAttribute("version", Value); }
   UTF8String Encoding() const { return GetAttributeValueByName("encoding"); }
-  void SetEncoding(const UTF8String& Value) { SetAttributeValueByName("encoding", Value); }
+  void SetEncoding(const UTF8String& Value) { SetPseudoAttribute("encoding", Value); }
+  // Sets the attribute; a new one takes its place in XML's order of
+  // version, encoding and standalone, which other processors insist on.
+  void SetPseudoAttribute(const UTF8String& AName, const UTF8String& AValue);
 };
 
 class TsdStyleSheet : public TsdDeclaration {
@@ -1318,8 +1333,8 @@ class TsdDocType : public TsdContainerNode {
   TsdQuotedText* SystemLiteral();
   TsdQuotedText* PubIDLiteral();
   // The general entities of the internal subset with their replacement
-  // text (the stored text of their literal); external ones and parameter
-  // entities are left out.
+  // text (the stored text of their literal, its character references
+  // expanded); external ones and parameter entities are left out.
   TsdEntityMap Entities() const;
   // The subset refers to parameter entities ("%name;"), whose text is not
   // read, or an external subset is named.
@@ -1336,6 +1351,8 @@ class TsdDocType : public TsdContainerNode {
   // and ">"), so that a preserving save writes the declaration back as it
   // was; other layouts write the standard separators.
   UTF8String FBlanks[6] = {" ", " ", " ", " ", " ", ""};
+  // The text had an internal subset, empty or not ("[]" writes back too).
+  bool FHasSubset = false;
 };
 
 // A markup declaration of the internal subset: "<!" keyword, name, content.
@@ -1407,6 +1424,14 @@ class TsdXmlCanonicalizer : public TDebugComponent {
 // ---------------------------------------------------------------------------
 // Binary XML: the document's nodes as variable-length integers, names and
 // values as references into a table of the strings used more than once.
+//
+// The binary form normalises the spacing inside the document type and the
+// markup declarations: their records hold no string for the blanks between
+// keyword, name, external id and literals, so those come back as single
+// spaces, and an empty internal subset ("[]") is not written back (the
+// white space between declarations, and between the pieces of an entity
+// declaration, are nodes of their own and are kept). Stored files stay
+// readable because the records keep their form.
 
 // A coder transforms everything after the header: the encoder fills Dest
 // from Source and names itself in CoderName (4 bytes); the decoder fills
@@ -1480,6 +1505,10 @@ class TsdBinaryXml : public TDebugComponent {
 // Every node below Roots in document order, in time linear in the number of
 // nodes; Visit returns whether to go into the node's children.
 void sdWalkNodes(const TsdNodeList& Roots, const std::function<bool(TXmlNode*)>& Visit);
+
+// The replacement text of an entity whose literal holds the stored text
+// Literal: its character references expanded, other references kept.
+UTF8String sdEntityReplacementText(std::string_view Literal);
 
 // References resolved as sdReplaceString does, the general entities declared
 // among DtdNodes (a document type's children) included.

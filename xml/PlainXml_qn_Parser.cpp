@@ -13,6 +13,7 @@
 
 #include "graphics/raster/Pix32_System_qn.h"
 #include "platform/rtl/Kernel.h"
+#include "platform/rtl/MultiByteDecoder.h"
 #include "xml/PlainXml_qn.h"
 
 namespace qn {
@@ -573,9 +574,14 @@ void TsdXmlParser::SetCodePage(Integer ACodePage) {
   if (ACodePage == 0 || ACodePage == 65001) {
     FEncoding = seUTF8;
     FCodePage = 65001;
+    FDecoder.reset();
   } else {
     FEncoding = seAnsi;
     FCodePage = ACodePage;
+    // One decoder for the rest of the text; the chunk decoded again starts
+    // in the page's initial state, as its declaration is in ASCII.
+    FDecoder = std::make_unique<TMultiByteDecoder>(static_cast<UINT>(ACodePage));
+    if (!FDecoder->Valid()) FDecoder.reset();
   }
   EncodeChunk();
 }
@@ -612,8 +618,19 @@ void TsdXmlParser::DecodeRaw(Integer From, Integer To, bool Final) {
       break;
     }
     case seAnsi: {
-      Integer n = sdAnsiToUtf8Buffer(src, FScratch, FCodePage, FLastChar0D, count, Final ? nullptr : &used);
-      FUtf8Buffer.append(reinterpret_cast<const char*>(FScratch.data()), static_cast<size_t>(n));
+      if (!FDecoder) {
+        // A page the host cannot convert: ASCII survives, the rest is marked.
+        Integer n = sdAnsiToUtf8Buffer(src, FScratch, FCodePage, FLastChar0D, count, Final ? nullptr : &used);
+        FUtf8Buffer.append(reinterpret_cast<const char*>(FScratch.data()), static_cast<size_t>(n));
+        break;
+      }
+      FWide.clear();
+      used = FDecoder->Decode(src, count, FWide, Final);
+      size_t at = FUtf8Buffer.size();
+      FUtf8Buffer.resize(at + FWide.size() * 3 + 3);
+      Integer n = sdWideToUtf8Buffer(FWide.data(), FUtf8Buffer.data() + at, static_cast<Integer>(FWide.size()),
+                                     FLastChar0D);
+      FUtf8Buffer.resize(at + static_cast<size_t>(n));
       break;
     }
     case seUTF16LE:

@@ -42,7 +42,14 @@ void Out(TStream* S, std::string_view v) {
 }
 
 [[gnu::noinline]] void ReportPremature(TXmlNode* n, TsdXmlParser* P) {
+  P->FPrematureEnd = true;
   n->DoDebugOut(n, wsFail, "stream terminated prematurely at pos " + Pos(P->GetPosition()));
+}
+
+// An element whose list the end of the text ends, not its end tag: said
+// once per text, by the innermost one that is left open.
+[[gnu::noinline]] void ReportOpenAtEnd(TXmlNode* n, TsdXmlParser* P) {
+  if (!P->FPrematureEnd) ReportPremature(n, P);
 }
 
 // Tag names are trimmed of XML's blanks only: a name that starts with
@@ -60,6 +67,11 @@ std::string_view TrimBlanks(std::string_view s) {
 // known to be a TsdElement).
 bool ReadEndTag(TsdXmlParser* P, TXmlNode* n, UTF8String& endName, bool Plain) {
   std::string_view name = TrimBlanks(P->ReadViewUntilChar('>'));
+  if (P->EndOfStream()) {
+    // No '>': the text ends inside the end tag, and the element is open.
+    ReportPremature(n, P);
+    return false;
+  }
   bool differs;
   if (Plain || (n->ElementType() == xeElement && n->Is<TsdElement>())) {
     TPlainXml* d = n->Document();
@@ -247,6 +259,10 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
     char c = P->NextChar();
     if (c == '<') {
       TsdElementType t = P->ReadOpenTag();
+      if (t == xeError && P->EndOfStream()) {
+        ReportOpenAtEnd(this, P);
+        return result;
+      }
       if (!Allowed.Contains(t)) {
         ReportAt(this, wsWarn, "illegal tag (\"", qn::ElementTypeName(t), P, false);
         return result;
@@ -281,7 +297,11 @@ TXmlNode* TsdContainerNode::ParseElementList(TsdXmlParser* P, const TSet<TsdElem
     } else if (c == ']' && ElementType() == xeDocType) {
       return result;
     }
-    if ((doc && doc->AbortParsing()) || P->EndOfStream()) return result;
+    if (doc && doc->AbortParsing()) return result;
+    if (P->EndOfStream()) {
+      ReportOpenAtEnd(this, P);
+      return result;
+    }
   }
 }
 
@@ -372,9 +392,13 @@ bool TsdElement::CloseStartTag(TsdXmlParser* P, char c) {
     if (n == '>') {
       FNodeClosingStyle = ncClose;
       DoProgress(P->GetPosition());
+    } else if (n == 0 && P->EndOfStream()) {
+      ReportPremature(this, P);
     } else {
       ReportEndTag(this, n, P);
     }
+  } else if (c == 0 && P->EndOfStream()) {
+    ReportPremature(this, P);
   } else {
     ReportEndTag(this, c, P);
   }
@@ -422,6 +446,7 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
       } else {
         e->DoNodeLoaded(child);
         if ((doc && doc->AbortParsing()) || P->EndOfStream()) result = e;
+        if (P->EndOfStream()) ReportOpenAtEnd(e, P);
       }
       child = nullptr;
     }
@@ -430,6 +455,7 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
       e = ParseRun(P, stack, doc, arena, completed);
       if (!e) return this;
       if (completed && (doc->AbortParsing() || P->EndOfStream())) result = e;
+      if (completed && P->EndOfStream()) ReportOpenAtEnd(e, P);
     }
     // One step of the loop at a time, where ParseRun stopped.
     bool opened = false, again = false;
@@ -450,6 +476,12 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
       }
       if (tag) {
         TsdElementType t = P->ReadOpenTag();
+        if (t == xeError && P->EndOfStream()) {
+          // A '<' and nothing behind it.
+          ReportOpenAtEnd(e, P);
+          result = e;
+          break;
+        }
         if (!kElementContent.Contains(t)) {
           ReportAt(e, wsWarn, "illegal tag (\"", qn::ElementTypeName(t), P, false);
           result = e;
@@ -508,6 +540,7 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
         }
       }
       if ((doc && doc->AbortParsing()) || P->EndOfStream()) result = e;
+      if (P->EndOfStream()) ReportOpenAtEnd(e, P);
       if (!result && runnable()) {
         again = true;
         break;
@@ -1074,6 +1107,24 @@ void TsdElement::WriteStream(TStream* S) {
 
 // ---------------------------------------------------------------------------
 // Declarations and the document type
+
+void TsdDeclaration::SetPseudoAttribute(const UTF8String& AName, const UTF8String& AValue) {
+  if (TsdAttribute* a = GetAttributeByName(AName)) {
+    a->SetValue(AValue);
+    return;
+  }
+  TsdAttribute* a = AttributeAdd(AName, AValue);
+  if (!a) return;
+  auto rank = [](const UTF8String& n) { return n == "version" ? 0 : n == "encoding" ? 1 : n == "standalone" ? 2 : 3; };
+  const int mine = rank(AName);
+  const Integer at = NodeIndexOf(a);
+  Integer target = at;
+  for (Integer i = 0; i < at && target == at; ++i) {
+    TXmlNode* n = FNodes.GetItems(i);
+    if (n->ElementType() == xeAttribute && rank(n->GetName()) > mine) target = i;
+  }
+  for (Integer i = at; i > target; --i) NodeExchange(i, i - 1);
+}
 
 TXmlNode* TsdDeclaration::ParseStream(TsdXmlParser* P) {
   // The attributes at hand in one go, as an element's (the rest, from the

@@ -442,6 +442,35 @@ const TsdCharsetRow kCharsets[] = {
     {"x-iscii-te", 57005}, {"x-iscii-as", 57006}, {"x-iscii-or", 57007}, {"x-iscii-ka", 57008},
     {"x-iscii-ma", 57009}, {"x-iscii-gu", 57010}, {"x-iscii-pa", 57011}, {"utf-7", 65000}, {"utf-8", 65001},
 };
+
+// Pages whose name in the table other XML processors do not know, or know
+// as another page: a save declares the name they know for the bytes
+// written, and loads read it as well.
+const TsdCharsetRow kInterchangeNames[] = {
+    {"GBK", 936},           {"MacUkrainian", 10017}, {"MAC-IS", 10079}, {"EUC-TW", 20000},
+    {"T.61-8BIT", 20261},   {"ISO_6937", 20269},     {"IBM1160", 20838}, {"GB2312", 20936},
+    {"EUC-KR", 20949},      {"ISO-2022-CN", 50227},
+};
+}  // namespace
+
+const char* sdInterchangeCharsetName(Integer ACodepage) {
+  for (const auto& row : kInterchangeNames)
+    if (row.CodePage == ACodepage) return row.Name;
+  return nullptr;
+}
+
+namespace {
+bool SameCharsetName(const char* n, const UTF8String& s) {
+  size_t len = std::char_traits<char>::length(n);
+  if (len != s.size()) return false;
+  for (size_t i = 0; i < len; ++i) {
+    char a = n[i], b = s[i];
+    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a + 32);
+    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b + 32);
+    if (a != b) return false;
+  }
+  return true;
+}
 }  // namespace
 
 const TsdCharsetRow* cCharsetTable(Integer& Count) {
@@ -474,6 +503,8 @@ Integer sdCharsetToCodePage(const UTF8String& ACharset, Integer ADefault) {
     }
     if (same) return row.CodePage;
   }
+  for (const auto& row : kInterchangeNames)
+    if (SameCharsetName(row.Name, ACharset)) return row.CodePage;
   return ADefault;
 }
 

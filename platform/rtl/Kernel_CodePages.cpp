@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/rtl/Kernel.h"
+#include "platform/rtl/MultiByteDecoder.h"
 
 namespace vcl {
 
@@ -251,12 +252,13 @@ void EncodeUtf8(const char16_t* s, int n, std::string& out, bool& invalid) {
   }
 }
 
-// Code page to UTF-16 through iconv. An undecodable byte becomes U+FFFD and
-// is skipped; a truncated sequence at the end is either left for the caller
-// (stopAtIncomplete) or becomes one U+FFFD.
-bool DecodeIconv(UINT cp, const char* s, int n, std::u16string& out, bool& invalid, bool stopAtIncomplete, int* consumed) {
-  iconv_t cd = Descriptor(cp, true);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+// Code page to UTF-16 through the descriptor CD. An undecodable byte
+// becomes U+FFFD and is skipped; a truncated sequence at the end is either
+// left for the caller (stopAtIncomplete) or becomes one U+FFFD. With
+// endState the descriptor returns to its initial shift state once the
+// input is used up; without it the state stays for the text's next piece.
+void DecodeThrough(iconv_t cd, const char* s, int n, std::u16string& out, bool& invalid, bool stopAtIncomplete,
+                   int* consumed, bool endState) {
   char* ip = const_cast<char*>(s);
   size_t il = static_cast<size_t>(n);
   char16_t buf[512];
@@ -268,6 +270,7 @@ bool DecodeIconv(UINT cp, const char* s, int n, std::u16string& out, bool& inval
     out.append(buf, (sizeof(buf) - ol) / 2);
     if (r != static_cast<size_t>(-1)) {
       if (il == 0) {
+        if (!endState) break;
         // Flush any state the page still holds (stateful pages end in their
         // initial shift state).
         op = reinterpret_cast<char*>(buf);
@@ -295,6 +298,12 @@ bool DecodeIconv(UINT cp, const char* s, int n, std::u16string& out, bool& inval
     if (il == 0) break;
   }
   if (consumed) *consumed = static_cast<int>(ip - s);
+}
+
+bool DecodeIconv(UINT cp, const char* s, int n, std::u16string& out, bool& invalid, bool stopAtIncomplete, int* consumed) {
+  iconv_t cd = Descriptor(cp, true);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  DecodeThrough(cd, s, n, out, invalid, stopAtIncomplete, consumed, true);
   return true;
 }
 
@@ -380,6 +389,47 @@ bool Decode(UINT cp, const char* s, int n, std::u16string& out, bool& invalid, b
 }
 
 }  // namespace
+
+TMultiByteDecoder::TMultiByteDecoder(UINT codePage) : FCodePage(ResolveCodePage(codePage)) {
+  if (FCodePage == CP_UTF8) {
+    FValid = true;
+    return;
+  }
+  TPageInfo* page = Page(FCodePage);
+  if (!page) return;
+  FValid = true;
+  FTable = page->Table != nullptr;
+  if (FTable) return;
+  // A descriptor of its own: the state belongs to this text alone.
+  iconv_t cd = iconv_open("UTF-16LE", IconvName(FCodePage));
+  if (cd == reinterpret_cast<iconv_t>(-1)) FValid = false;
+  else FHandle = cd;
+}
+
+TMultiByteDecoder::~TMultiByteDecoder() {
+  if (FHandle) iconv_close(static_cast<iconv_t>(FHandle));
+}
+
+void TMultiByteDecoder::Reset() {
+  if (FHandle) iconv(static_cast<iconv_t>(FHandle), nullptr, nullptr, nullptr, nullptr);
+}
+
+int TMultiByteDecoder::Decode(const char* src, int srcCount, std::u16string& dst, bool final) {
+  if (!FValid || !src || srcCount <= 0) {
+    if (final) Reset();
+    return 0;
+  }
+  bool invalid = false;
+  int used = srcCount;
+  if (FCodePage == CP_UTF8) {
+    DecodeUtf8(reinterpret_cast<const unsigned char*>(src), srcCount, dst, invalid, !final, &used);
+  } else if (FTable) {
+    vcl::Decode(FCodePage, src, srcCount, dst, invalid, false, &used);
+  } else {
+    DecodeThrough(static_cast<iconv_t>(FHandle), src, srcCount, dst, invalid, !final, &used, final);
+  }
+  return used;
+}
 
 DWORD GetLastError() { return tLastError; }
 void SetLastError(DWORD code) { tLastError = code; }
