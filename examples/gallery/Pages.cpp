@@ -60,6 +60,8 @@ std::vector<std::string> TreeMousePage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
+std::vector<std::string> StdCtrlsPage(const std::string& outDir);
+std::vector<std::string> DesignPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -78,6 +80,8 @@ std::vector<Page> AllPages() {
       {"gradients", GradientsPage},
       {"interaction", InteractionPage},
       {"form", FormPage},
+      {"stdctrls", StdCtrlsPage},
+      {"design", DesignPage},
       {"paintbox", PaintBoxPage},
       {"gdiplus", GdiplusPage},
       {"skin", SkinPage},

@@ -41,6 +41,15 @@ class IOTANotifier {
   virtual void Modified() {}
 };
 
+// The base a package's notifier classes derive from (beside the notifier
+// interface they implement): an object of the class model, so a notifier
+// has a class reference, with the do-nothing answers of IOTANotifier.
+class TNotifierObject : public TObject {
+  QN_CLASS(TNotifierObject, TObject)
+ public:
+  TNotifierObject() = default;
+};
+
 class IOTAIDENotifier : public IOTANotifier {
  public:
   virtual void FileNotification(TOTAFileNotification NotifyCode, const String& FileName, bool& Cancel) = 0;

@@ -4,6 +4,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/Menus.h"
+#include "platform/vcl/StdCtrls.h"
 #include "platform/vcl/Themes.h"
 
 namespace vcl {
@@ -18,6 +19,7 @@ void RegisterVclUnits() {
   RegisterUnit({"Controls", {"Graphics", "Messages", "Themes"}, InitControls, DoneControls});
   RegisterUnit({"Forms", {"Controls"}, InitForms, DoneForms});
   RegisterUnit({"Menus", {"Forms"}, InitMenus, DoneMenus});
+  RegisterUnit({"StdCtrls", {"Forms"}, RegisterStdCtrlsClasses, nullptr});
 }
 
 }  // namespace vcl

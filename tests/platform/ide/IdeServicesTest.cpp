@@ -13,7 +13,7 @@ std::vector<std::string> gLog;
 // A design package as a component vendor writes one: its unit registers
 // an IDE notifier, which hangs a form notifier on every form opened and
 // takes it off when the file closes.
-struct TVendorFormNotifier : IOTAFormNotifier {
+struct TVendorFormNotifier : TNotifierObject, IOTAFormNotifier {
   explicit TVendorFormNotifier(String F) : File(std::move(F)) {}
   String File;
   void FormActivated() override { gLog.push_back("Activated:" + ToUtf8(File)); }
@@ -33,7 +33,7 @@ std::vector<TOTAFormEditor*> FormEditors(const String& File, TIdeServices* S = I
   return r;
 }
 
-struct TVendorIdeNotifier : IOTAIDENotifier {
+struct TVendorIdeNotifier : TNotifierObject, IOTAIDENotifier {
   String CancelOpening;
   void FileNotification(TOTAFileNotification Code, const String& File, bool& Cancel) override {
     gLog.push_back(ToUtf8(EnumName(Code)) + ":" + ToUtf8(File));

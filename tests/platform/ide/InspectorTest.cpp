@@ -198,6 +198,61 @@ TEST_F(Platform_Inspector, VerbsAndDoubleClickGoToTheComponentEditor) {
   EXPECT_EQ(DefaultEventRequests()[0].MethodName, u"Button1Click");
 }
 
+// An editor with a "..." button that shows a modal form, the way a
+// package's About box does.
+Integer gDialogResult = -1;
+class TAboutBoxProperty : public TPropertyEditor {
+  QN_CLASS_CREATE(TAboutBoxProperty, TPropertyEditor, TPropertyEditorArgs)
+ public:
+  using TPropertyEditor::TPropertyEditor;
+  TPropertyAttributes GetAttributes() override { return {paDialog, paReadOnly}; }
+  String GetValue() override { return u"(About)"; }
+  void Edit() override {
+    std::unique_ptr<TForm> box(new TForm(Application));
+    box->SetName(u"AboutBox");
+    auto* ok = new TButton(box.get());
+    ok->SetName(u"btnClose");
+    ok->SetParent(box.get());
+    ok->SetModalResult(mrOk);
+    gDialogResult = box->ShowModal();
+  }
+};
+
+TEST_F(Platform_Inspector, TheEllipsisRunsAScriptedModalForm) {
+  RegisterPropertyEditor(TypeRefOf<TAboutTag>(), nullptr, u"About", TAboutBoxProperty::StaticClass());
+  auto* part = static_cast<TPart*>(Designer->CreateComponent(TPart::StaticClass(), nullptr, TRect()));
+  Inspector->Select({part});
+  TInspectorRow* about = Row(u"About");
+  EXPECT_EQ(about->Value(), u"(About)");
+  EXPECT_THROW(about->Type(u"x"), EPropertyError);
+  ClearModalRuns();
+  String seenName;
+  SetModalScript([&](TCustomForm* form) {
+    seenName = form->Name();
+    static_cast<TButton*>(form->FindComponent(u"btnClose"))->Click();
+  });
+  EXPECT_EQ(PendingModalScripts(), 1);
+  about->ClickEllipsis();
+  EXPECT_EQ(seenName, u"AboutBox");
+  EXPECT_EQ(gDialogResult, mrOk);
+  EXPECT_EQ(PendingModalScripts(), 0);
+  // Unscripted, the loop runs dry and cancels.
+  Inspector->Row(u"About")->ClickEllipsis();
+  EXPECT_EQ(gDialogResult, mrCancel);
+  auto runs = ModalRuns();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_TRUE(runs[0].Scripted);
+  EXPECT_EQ(runs[0].Result, mrOk);
+  EXPECT_EQ(runs[0].FormName, u"AboutBox");
+  EXPECT_FALSE(runs[1].Scripted);
+  EXPECT_EQ(runs[1].Result, mrCancel);
+  // A script that leaves the form open still ends the same way.
+  SetModalScript([](TCustomForm*) {});
+  Inspector->Row(u"About")->ClickEllipsis();
+  EXPECT_EQ(gDialogResult, mrCancel);
+  EXPECT_THROW(SetModalScript(nullptr), EInvalidOperation);
+}
+
 // A form with a published handler, for the event rows.
 class THandlerForm : public TForm {
   QN_CLASS_CREATE(THandlerForm, TForm, TComponent)
