@@ -114,7 +114,7 @@ class TInspectorView : public TCustomControl {
 }  // namespace
 
 std::vector<std::string> DesignPage(const std::string& outDir) {
-  SetScreenSize(1000, 700);
+  SetScreenSize(1000, 800);
   SetVirtualClock(true);
   std::string path = outDir + "/design.png";
 
@@ -122,7 +122,7 @@ std::vector<std::string> DesignPage(const std::string& outDir) {
   auto* sheet = new TForm(Application);
   sheet->SetPosition(poDesigned);
   sheet->SetBorderStyle(bsNone);
-  sheet->SetBounds(20, 20, 760, 540);
+  sheet->SetBounds(20, 20, 760, 740);
   sheet->SetColor(TColor(0xF4F1EE));
   auto* title = new TLabel(sheet);
   title->SetParent(sheet);
@@ -176,7 +176,7 @@ std::vector<std::string> DesignPage(const std::string& outDir) {
   window->SetPosition(poDesigned);
   window->SetBorderStyle(bsToolWindow);
   window->SetCaption(u"Object Inspector");
-  window->SetBounds(464, 112, 296, 430);
+  window->SetBounds(464, 112, 296, 640);
   auto* view = new TInspectorView(window);
   view->SetParent(window);
   view->SetAlign(alClient);

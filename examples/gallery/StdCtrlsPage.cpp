@@ -57,8 +57,8 @@ std::vector<std::string> StdCtrlsPage(const std::string& outDir) {
   auto* intro = new TLabel(form);
   intro->SetParent(form);
   intro->SetBounds(16, 40, 720, 20);
-  intro->SetCaption(u"Labels, check boxes in their three states, radio buttons in group boxes and a combo box of each "
-                    u"style, one of them dropped down.");
+  intro->SetCaption(u"Labels, three-state check boxes, radio buttons in group boxes and a combo box of each style, "
+                    u"one dropped down.");
 
   // Labels.
   Heading(form, form, 16, 76, u"Labels");

@@ -586,7 +586,12 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+      if (wp) {
+        c->PaintList(reinterpret_cast<HDC>(wp));
+        return 0;
+      }
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(h, &ps);
       c->PaintList(dc);
@@ -721,7 +726,13 @@ LRESULT Combo::Proc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+      // A DC in WParam is painted into as it is (a subclass's own BeginPaint).
+      if (wp) {
+        Paint(reinterpret_cast<HDC>(wp));
+        return 0;
+      }
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(H, &ps);
       Paint(dc);

@@ -141,9 +141,14 @@ void TCustomLabel::AdjustBounds() {
   HDC screen = GetDC(nullptr);
   DoDrawText(screen, r, DrawTextFlags() | DT_CALCRECT);
   ReleaseDC(nullptr, screen);
+  // Wrapped text keeps the width it was given and takes the height it needs.
+  if (FWordWrap) {
+    SetBounds(Left(), Top(), Width(), r.Height());
+    return;
+  }
   Integer x = Left();
-  if (FAlignment == taRightJustify && !FWordWrap) x = Left() + Width() - r.Width();
-  else if (FAlignment == taCenter && !FWordWrap) x = Left() + (Width() - r.Width()) / 2;
+  if (FAlignment == taRightJustify) x = Left() + Width() - r.Width();
+  else if (FAlignment == taCenter) x = Left() + (Width() - r.Width()) / 2;
   SetBounds(x, Top(), r.Width(), r.Height());
 }
 
