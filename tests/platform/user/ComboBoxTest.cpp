@@ -1,3 +1,7 @@
+#include <algorithm>
+#include <random>
+
+#include "platform/rtl/SysUtils.h"
 #include "platform/user/ComboBox.h"
 #include "platform/user/Edit.h"  // RegisterSystemControlClasses
 #include "tests/platform/user/UserTestSupport.h"
@@ -287,6 +291,65 @@ TEST_F(Platform_ComboBox, OwnerDrawnItemsAndTheSelectionField) {
   for (auto& d : Draws) EXPECT_FALSE(d.State & ODS_COMBOBOXEDIT);
   EXPECT_TRUE(Draws[1].State & ODS_SELECTED);
   SendMessageW(c, CB_SHOWDROPDOWN, 0, 0);
+}
+
+// Random edits of the item list against a plain model: texts, order (sorted
+// or not), data and the selection must follow every insertion and deletion.
+TEST_F(Platform_ComboBox, ItemBookkeepingFollowsAModel) {
+  std::mt19937 rng(20261210);
+  for (DWORD sorted : {DWORD(0), DWORD(CBS_SORT)}) {
+    HWND c = Make(CBS_DROPDOWN | sorted);
+    struct M {
+      String Text;
+      LRESULT Data;
+    };
+    std::vector<M> model;
+    int sel = -1;
+    for (int step = 0; step < 400; ++step) {
+      int op = int(rng() % 5);
+      String text;
+      for (int k = 0, n = 1 + int(rng() % 3); k < n; ++k) text.push_back(Char(u'a' + rng() % 4));
+      if (op <= 1) {  // add
+        LRESULT at = SendMessageW(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        size_t want = model.size();
+        if (sorted)
+          want = size_t(std::upper_bound(model.begin(), model.end(), text,
+                                         [](const String& t, const M& m) { return AnsiCompareText(t, m.Text) < 0; }) -
+                        model.begin());
+        ASSERT_EQ(at, LRESULT(want));
+        model.insert(model.begin() + long(want), {text, 0});
+        if (sel >= int(want)) ++sel;
+      } else if (op == 2) {  // insert at a place, never sorted
+        size_t at = model.empty() ? 0 : rng() % (model.size() + 1);
+        ASSERT_EQ(SendMessageW(c, CB_INSERTSTRING, at, reinterpret_cast<LPARAM>(text.c_str())), LRESULT(at));
+        model.insert(model.begin() + long(at), {text, 0});
+        if (sel >= int(at)) ++sel;
+      } else if (op == 3 && !model.empty()) {  // delete
+        size_t at = rng() % model.size();
+        ASSERT_EQ(SendMessageW(c, CB_DELETESTRING, at, 0), LRESULT(model.size() - 1));
+        model.erase(model.begin() + long(at));
+        if (sel == int(at)) sel = -1;
+        else if (sel > int(at)) --sel;
+      } else if (!model.empty()) {  // select and tag
+        size_t at = rng() % model.size();
+        SendMessageW(c, CB_SETCURSEL, at, 0);
+        SendMessageW(c, CB_SETITEMDATA, at, LPARAM(step));
+        model[at].Data = step;
+        sel = int(at);
+      }
+      ASSERT_EQ(SendMessageW(c, CB_GETCOUNT, 0, 0), LRESULT(model.size()));
+      ASSERT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), LRESULT(sel));
+    }
+    for (size_t i = 0; i < model.size(); ++i) {
+      Char buf[8] = {};
+      ASSERT_EQ(SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf)), LRESULT(model[i].Text.size()));
+      EXPECT_EQ(String(buf), model[i].Text);
+      EXPECT_EQ(SendMessageW(c, CB_GETITEMDATA, i, 0), model[i].Data);
+    }
+    // The edit shows the selection.
+    EXPECT_EQ(Text(c), sel >= 0 ? model[size_t(sel)].Text : Text(c));
+    DestroyWindow(c);
+  }
 }
 
 }  // namespace
