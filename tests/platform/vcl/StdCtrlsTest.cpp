@@ -3,7 +3,9 @@
 #include "platform/classes/FormText.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/user/ComboBox.h"
+#include "platform/theme/UxTheme.h"
 #include "platform/vcl/StdCtrls.h"
+#include "platform/vcl/Themes.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
 using namespace vcl;
@@ -272,6 +274,38 @@ TEST_F(Platform_StdCtrls, OwnerDrawnComboBoxesAskTheirEvents) {
   combo->Repaint();
   ASSERT_FALSE(drawn.empty());
   EXPECT_EQ(drawn.back(), std::make_pair(Integer(0), true));
+}
+
+TEST_F(Platform_StdCtrls, MarksAreThemedWhileThemesAreOn) {
+  ResetThemes();
+  auto* cb = Make<TCheckBox>(Form.get(), 10, 10, 150, 20, u"Themed");
+  auto* rb = Make<TRadioButton>(Form.get(), 10, 40, 150, 20, u"Radio");
+  cb->SetAllowGrayed(true);
+  cb->SetState(cbGrayed);
+  rb->SetChecked(true);
+  auto drawn = [&] {
+    ClearThemeCallLog();
+    Form->Repaint();
+    Application->ProcessMessages();
+    std::vector<std::pair<int, int>> parts;
+    for (auto& c : ThemeCallLog())
+      if (c.Function == u"DrawThemeBackground" && (c.Part == BP_CHECKBOX || c.Part == BP_RADIOBUTTON))
+        parts.emplace_back(c.Part, c.State);
+    return parts;
+  };
+  ASSERT_TRUE(ThemeServices()->Enabled());
+  auto parts = drawn();
+  EXPECT_NE(std::find(parts.begin(), parts.end(), std::make_pair(BP_CHECKBOX, CBS_MIXEDNORMAL)), parts.end());
+  EXPECT_NE(std::find(parts.begin(), parts.end(), std::make_pair(BP_RADIOBUTTON, int(RBS_CHECKEDNORMAL))),
+            parts.end());
+  // Without the library: the plain frame control, no theme call at all.
+  SetThemeMode(TThemeMode::Absent);
+  ThemeServices()->ApplyThemeChange();
+  EXPECT_TRUE(drawn().empty());
+  Integer mark = Darkest(TRect(10 + 3, 10 + 6, 10 + 10, 10 + 13));
+  EXPECT_LT(mark, 600);  // the grey state's dotted tick
+  ResetThemes();
+  ThemeServices()->ApplyThemeChange();
 }
 
 }  // namespace
