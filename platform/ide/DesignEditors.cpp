@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/classes/Collection.h"
+#include "platform/classes/Streaming.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Cursors.h"
 #include "platform/vcl/Dialogs.h"
@@ -198,11 +199,20 @@ void TPropertyEditor::SetPropValueAll(const TPropValue& Value) {
 
 TPropertyAttributes TOrdinalProperty::GetAttributes() { return {paMultiSelect, paRevertable}; }
 
-String TIntegerProperty::GetValue() { return IntToStr(GetOrdValue()); }
+// Integer types whose values have names (charsets, say) show and take the
+// names the form files use.
+String TIntegerProperty::GetValue() {
+  Int64 v = GetOrdValue();
+  String ident;
+  if (TIntToIdent toIdent = FindIntToIdent(PropType().Name); toIdent && toIdent(Integer(v), ident)) return ident;
+  return IntToStr(v);
+}
 
 void TIntegerProperty::SetValue(const String& Value) {
   Int64 v;
-  if (!TryStrToInt64(Trim(Value), v)) InvalidValue();
+  Integer named;
+  if (TIdentToInt toInt = FindIdentToInt(PropType().Name); toInt && toInt(Trim(Value), named)) v = named;
+  else if (!TryStrToInt64(Trim(Value), v)) InvalidValue();
   const TPropType& t = PropType();
   if (t.MinValue < t.MaxValue && (v < t.MinValue || v > t.MaxValue))
     throw EPropertyError(Format(u"Value must be between %d and %d", {t.MinValue, t.MaxValue}));

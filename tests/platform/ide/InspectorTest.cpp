@@ -110,6 +110,13 @@ TEST_F(Platform_Inspector, SubPropertiesAndSetElementsExpand) {
   Row(u"Font")->Expand();
   ASSERT_NE(Inspector->Row(u"Font.Size"), nullptr);
   EXPECT_EQ(Row(u"Font.Size")->Level(), 1);
+  // Named integers show and take their names.
+  EXPECT_EQ(Row(u"Font.Charset")->Value(), u"DEFAULT_CHARSET");
+  Row(u"Font.Charset")->Type(u"SYMBOL_CHARSET");
+  EXPECT_EQ(B2->Font()->Charset(), SYMBOL_CHARSET);
+  Row(u"Font.Charset")->Type(u"0");
+  EXPECT_EQ(Row(u"Font.Charset")->Value(), u"ANSI_CHARSET");
+  EXPECT_THROW(Row(u"Font.Charset")->Type(u"NO_CHARSET"), EPropertyError);
   Row(u"Font.Size")->Type(u"14");
   EXPECT_EQ(B1->Font()->Size(), 14);
   EXPECT_EQ(B2->Font()->Size(), 14);
