@@ -69,6 +69,8 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir);
 std::vector<std::string> CalendarPage(const std::string& outDir);
 std::vector<std::string> ToolbarPage(const std::string& outDir);
 std::vector<std::string> TabsetPage(const std::string& outDir);
+std::vector<std::string> StdCtrlsPage(const std::string& outDir);
+std::vector<std::string> DesignPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -87,6 +89,8 @@ std::vector<Page> AllPages() {
       {"gradients", GradientsPage},
       {"interaction", InteractionPage},
       {"form", FormPage},
+      {"stdctrls", StdCtrlsPage},
+      {"design", DesignPage},
       {"paintbox", PaintBoxPage},
       {"gdiplus", GdiplusPage},
       {"skin", SkinPage},

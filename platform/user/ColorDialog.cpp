@@ -10,6 +10,7 @@ namespace vcl {
 namespace dialogkit {
 void ClearMessageBoxCalls();
 }
+void ClearFileDialogCalls();
 
 namespace {
 
@@ -297,6 +298,7 @@ std::vector<TColorDialogCall> ColorDialogCalls() {
 
 void ClearDialogCalls() {
   dialogkit::ClearMessageBoxCalls();
+  ClearFileDialogCalls();
   std::lock_guard<std::mutex> lk(gLock);
   gCalls.clear();
 }

@@ -84,9 +84,82 @@ TColorDialogResponder SetColorDialogResponder(TColorDialogResponder responder);
 // The basic colours the dialog offers (48, row by row, 8 to a row).
 const COLORREF* ColorDialogBasicColors();
 
+// --- The file dialogs
+constexpr DWORD OFN_READONLY = 0x1, OFN_OVERWRITEPROMPT = 0x2, OFN_HIDEREADONLY = 0x4, OFN_NOCHANGEDIR = 0x8,
+                OFN_SHOWHELP = 0x10, OFN_NOVALIDATE = 0x100, OFN_ALLOWMULTISELECT = 0x200,
+                OFN_EXTENSIONDIFFERENT = 0x400, OFN_PATHMUSTEXIST = 0x800, OFN_FILEMUSTEXIST = 0x1000,
+                OFN_CREATEPROMPT = 0x2000, OFN_SHAREAWARE = 0x4000, OFN_NOREADONLYRETURN = 0x8000,
+                OFN_NOTESTFILECREATE = 0x10000, OFN_NONETWORKBUTTON = 0x20000, OFN_NOLONGNAMES = 0x40000,
+                OFN_EXPLORER = 0x80000, OFN_NODEREFERENCELINKS = 0x100000, OFN_LONGNAMES = 0x200000,
+                OFN_ENABLEINCLUDENOTIFY = 0x400000, OFN_ENABLESIZING = 0x800000, OFN_DONTADDTORECENT = 0x2000000,
+                OFN_FORCESHOWHIDDEN = 0x10000000;
+
+// lpstrFilter: pairs of NUL-terminated texts (description, patterns),
+// ended by an empty one. lpstrFile holds the initial name and receives the
+// answer: one full path, or with OFN_ALLOWMULTISELECT and several files the
+// folder followed by each name, NUL-separated, ended by two NULs.
+struct OPENFILENAMEW {
+  DWORD lStructSize = sizeof(OPENFILENAMEW);
+  HWND hwndOwner = nullptr;
+  HINSTANCE hInstance = nullptr;
+  const Char* lpstrFilter = nullptr;
+  Char* lpstrCustomFilter = nullptr;
+  DWORD nMaxCustFilter = 0;
+  DWORD nFilterIndex = 0;  // 1-based; 0 takes the first
+  Char* lpstrFile = nullptr;
+  DWORD nMaxFile = 0;
+  Char* lpstrFileTitle = nullptr;
+  DWORD nMaxFileTitle = 0;
+  const Char* lpstrInitialDir = nullptr;
+  const Char* lpstrTitle = nullptr;
+  DWORD Flags = 0;
+  WORD nFileOffset = 0;
+  WORD nFileExtension = 0;
+  const Char* lpstrDefExt = nullptr;  // without the dot
+  LPARAM lCustData = 0;
+  void* lpfnHook = nullptr;
+  const Char* lpTemplateName = nullptr;
+};
+
+// True when the user chose; false when cancelled or the answer did not fit
+// (CommDlgExtendedError then says FNERR_BUFFERTOOSMALL).
+bool GetOpenFileNameW(OPENFILENAMEW* ofn);
+bool GetSaveFileNameW(OPENFILENAMEW* ofn);
+constexpr DWORD CDERR_INITIALIZATION = 0x0002, CDERR_STRUCTSIZE = 0x0001, FNERR_BUFFERTOOSMALL = 0x3003,
+                FNERR_INVALIDFILENAME = 0x3002;
+DWORD CommDlgExtendedError();
+
+struct TFileDialogCall {
+  HWND Owner = nullptr;
+  bool Save = false;
+  String Title;
+  String InitialDir;
+  String FileName;             // the name the dialog started with
+  std::vector<String> Filter;  // description, patterns, description, ...
+  DWORD FilterIndex = 1;
+  String DefaultExt;
+  DWORD Flags = 0;
+  // The answer: a responder fills these and returns true. Names are full
+  // paths or relative to InitialDir. Filled in when the dialog ends.
+  bool Ok = false;
+  std::vector<String> Files;
+  DWORD ResultFilterIndex = 0;  // 0: unchanged
+  // Answers the dialog turned down (a file that must exist and does not,
+  // an overwrite the user did not confirm), in order.
+  std::vector<String> Refused;
+};
+// Answers are taken in turn: one that breaks OFN_FILEMUSTEXIST or
+// OFN_PATHMUSTEXIST is refused and the responder is asked again (with
+// Refused showing why); OFN_OVERWRITEPROMPT on an existing file asks
+// MessageBoxW, and No asks again. When the responder gives up (returns
+// false) the dialog cancels.
+using TFileDialogResponder = std::function<bool(TFileDialogCall& Call)>;
+TFileDialogResponder SetFileDialogResponder(TFileDialogResponder responder);
+
 // Every call made since the last clear, the answer included.
 std::vector<TMessageBoxCall> MessageBoxCalls();
 std::vector<TColorDialogCall> ColorDialogCalls();
+std::vector<TFileDialogCall> FileDialogCalls();
 void ClearDialogCalls();
 // The dialog window that is open now (the innermost), or nullptr.
 HWND ActiveDialogWindow();

@@ -5,6 +5,7 @@
 // the view (first visible line, horizontal offset in pixels) and the undo
 // state.
 #include "platform/user/Edit.h"
+#include "platform/user/ComboBox.h"
 #include "platform/user/NativeControl.h"
 
 #include <algorithm>
@@ -1333,6 +1334,7 @@ void RegisterSystemControlClasses() {
     RegisterClassExW(&wc);
   });
   RegisterListBoxClass();
+  RegisterComboBoxClass();
 }
 
 }  // namespace vcl

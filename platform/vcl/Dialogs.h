@@ -76,6 +76,87 @@ class TColorDialog : public TCommonDialog {
   TColorDialogOptions FOptions;
 };
 
+enum class TOpenOption : Byte {
+  ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate, ofAllowMultiSelect,
+  ofExtensionDifferent, ofPathMustExist, ofFileMustExist, ofCreatePrompt, ofShareAware, ofNoReadOnlyReturn,
+  ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames, ofOldStyleDialog, ofNoDereferenceLinks,
+  ofEnableIncludeNotify, ofEnableSizing, ofDontAddToRecent, ofForceShowHidden
+};
+QN_ENUM_NAMES(TOpenOption, ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,
+              ofAllowMultiSelect, ofExtensionDifferent, ofPathMustExist, ofFileMustExist, ofCreatePrompt,
+              ofShareAware, ofNoReadOnlyReturn, ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames,
+              ofOldStyleDialog, ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing, ofDontAddToRecent,
+              ofForceShowHidden)
+using enum TOpenOption;
+using TOpenOptions = TSet<TOpenOption>;
+QN_TYPE_NAME(TOpenOptions)
+
+using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
+
+// The file-open dialog over GetOpenFileNameW. Filter is "Text|*.txt|All|*.*"
+// (description and patterns, '|'-separated); FilterIndex counts from 1.
+// After Execute, FileName is the (first) chosen file and Files every one.
+// OnCanClose may turn an answer down: the dialog then asks again.
+class TOpenDialog : public TCommonDialog {
+  QN_CLASS_CREATE(TOpenDialog, TCommonDialog, TComponent)
+ public:
+  explicit TOpenDialog(TComponent* AOwner);
+  ~TOpenDialog() override;
+
+  using TCommonDialog::Execute;
+  bool Execute(HWND ParentWnd) override;
+
+  String DefaultExt() const { return FDefaultExt; }
+  void SetDefaultExt(const String& Value) { FDefaultExt = Value; }
+  String FileName() const { return FFileName; }
+  void SetFileName(const String& Value) { FFileName = Value; }
+  TStrings* Files() const { return FFiles.get(); }
+  String Filter() const { return FFilter; }
+  void SetFilter(const String& Value) { FFilter = Value; }
+  Integer FilterIndex() const { return FFilterIndex; }
+  void SetFilterIndex(Integer Value) { FFilterIndex = Value; }
+  String InitialDir() const { return FInitialDir; }
+  void SetInitialDir(const String& Value) { FInitialDir = Value; }
+  TOpenOptions Options() const { return FOptions; }
+  void SetOptions(TOpenOptions Value) { FOptions = Value; }
+  String Title() const { return FTitle; }
+  void SetTitle(const String& Value) { FTitle = Value; }
+  const TCloseQueryEvent& OnCanClose() const { return FOnCanClose; }
+  void SetOnCanClose(const TCloseQueryEvent& Value) { FOnCanClose = Value; }
+
+  QN_PUBLISHED_DECL(TOpenDialog) {
+    QN_PROP(DefaultExt);
+    QN_PROP(FileName);
+    QN_PROP(Filter);
+    QN_PROP(FilterIndex).Default(1);
+    QN_PROP(InitialDir);
+    QN_PROP(Options).Default(TOpenOptions{ofHideReadOnly, ofEnableSizing});
+    QN_PROP(Title);
+    QN_PROP(OnCanClose);
+  }
+
+ protected:
+  virtual bool IsSave() const { return false; }
+  virtual bool DoCanClose();
+
+ private:
+  String FDefaultExt, FFileName, FFilter, FInitialDir, FTitle;
+  std::unique_ptr<TStringList> FFiles;
+  Integer FFilterIndex = 1;
+  TOpenOptions FOptions{ofHideReadOnly, ofEnableSizing};
+  TCloseQueryEvent FOnCanClose;
+};
+
+// The same over GetSaveFileNameW.
+class TSaveDialog : public TOpenDialog {
+  QN_CLASS_CREATE(TSaveDialog, TOpenDialog, TComponent)
+ public:
+  explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
+
+ protected:
+  bool IsSave() const override { return true; }
+};
+
 // A message box with an OK button, captioned with the application's title,
 // over the active form.
 void ShowMessage(const String& Msg);

@@ -3,6 +3,7 @@
 // unit's initialisation and finalisation (qn::Initialize / qn::Finalize).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -704,6 +705,25 @@ void TApplication::CreateForm(T*& Reference) {
 extern TApplication* Application;
 extern TScreen* Screen;
 extern TMouse* Mouse;
+
+// Scripted modal forms, for tests and demos that drive dialogs: each
+// ShowModal takes the next script queued, and runs it (with the form) the
+// first time its loop finds the queue empty; the script may act on the form
+// (click, type, set ModalResult). A ShowModal without a script keeps the
+// usual rule (it cancels when the modal idle hook gives up). Every run is
+// recorded.
+using TModalScript = std::function<void(TCustomForm* Form)>;
+void SetModalScript(TModalScript Proc);
+Integer PendingModalScripts();
+void ClearModalScripts();
+struct TModalRun {
+  String FormClass;
+  String FormName;
+  bool Scripted = false;
+  TModalResult Result = mrNone;
+};
+std::vector<TModalRun> ModalRuns();
+void ClearModalRuns();
 
 // The unit's initialisation and finalisation.
 void InitForms();

@@ -1,6 +1,7 @@
 // TCustomForm: the top of a control tree as a top-level window; showing,
 // modal loops, closing, focus bookkeeping and dialog keys.
 #include <algorithm>
+#include <deque>
 
 #include "platform/vcl/Forms.h"
 
@@ -386,6 +387,36 @@ void TCustomForm::DoHide() {
 // ---------------------------------------------------------------------------
 // Modal loops and closing
 
+namespace {
+
+struct TModalScripts {
+  std::deque<TModalScript> Queue;
+  std::vector<TModalRun> Runs;
+};
+TModalScripts& ModalScripts() {
+  static TModalScripts s;
+  return s;
+}
+TModalScript TakeModalScript() {
+  auto& q = ModalScripts().Queue;
+  if (q.empty()) return nullptr;
+  TModalScript s = std::move(q.front());
+  q.pop_front();
+  return s;
+}
+void RecordModalRun(const TModalRun& Run) { ModalScripts().Runs.push_back(Run); }
+
+}  // namespace
+
+void SetModalScript(TModalScript Proc) {
+  if (!Proc) throw EInvalidOperation(u"A modal script needs a procedure");
+  ModalScripts().Queue.push_back(std::move(Proc));
+}
+Integer PendingModalScripts() { return Integer(ModalScripts().Queue.size()); }
+void ClearModalScripts() { ModalScripts().Queue.clear(); }
+std::vector<TModalRun> ModalRuns() { return ModalScripts().Runs; }
+void ClearModalRuns() { ModalScripts().Runs.clear(); }
+
 Integer TCustomForm::ShowModal() {
   if (Visible() || !Enabled() || FFormState.Contains(fsModal))
     throw EInvalidOperation(u"Cannot make a visible window modal");
@@ -420,13 +451,24 @@ Integer TCustomForm::ShowModal() {
     }
   } restore{this, disabled, savedFocus, savedCursor};
   Integer result = mrNone;
+  TModalScript script = TakeModalScript();
+  bool scripted = static_cast<bool>(script);
   Show();
   try {
     SendMessageW(Handle(), CM_ACTIVATE, 0, 0);
     FModalResult = mrNone;
     Application->FModalIdleGaveUp = false;
     do {
-      Application->HandleMessage();
+      MSG m;
+      if (Application->ProcessMessage(m)) {
+      } else if (script) {
+        // The first idle moment belongs to the script.
+        TModalScript run = std::move(script);
+        script = nullptr;
+        run(this);
+      } else {
+        Application->Idle(m);
+      }
       if (Application->Terminated() || Application->FModalIdleGaveUp) FModalResult = mrCancel;
       else if (FModalResult != mrNone) CloseModal();
     } while (FModalResult == mrNone);
@@ -434,9 +476,11 @@ Integer TCustomForm::ShowModal() {
     result = FModalResult;
     SendMessageW(Handle(), CM_DEACTIVATE, 0, 0);
   } catch (...) {
+    RecordModalRun({ClassName(), Name(), scripted, mrNone});
     Hide();
     throw;
   }
+  RecordModalRun({ClassName(), Name(), scripted, result});
   Hide();
   return result;
 }

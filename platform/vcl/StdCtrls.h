@@ -557,4 +557,455 @@ class TListBox : public TCustomListBox {
   }
 };
 
+// ---------------------------------------------------------------------------
+// Combo box
+
+// The enumeration's names are also those of other combo boxes of the
+// library, so they stay qualified (TComboBoxStyle::csDropDown).
+enum class TComboBoxStyle : Byte { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+QN_ENUM_NAMES(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable)
+
+class TCustomComboBox;
+
+// A combo box's Items: CB_* messages while it has a window, a string list
+// of the control's while it has none (and across RecreateWnd).
+class TComboBoxStrings : public TStrings {
+ public:
+  explicit TComboBoxStrings(TCustomComboBox* AComboBox) : ComboBox(AComboBox) {}
+  Integer Add(const String& S) override;
+  void Insert(Integer Index, const String& S) override;
+  void Delete(Integer Index) override;
+  void Clear() override;
+  String Get(Integer Index) override;
+  void Put(Integer Index, const String& S) override;
+  TObject* GetObject(Integer Index) override;
+  void PutObject(Integer Index, TObject* AObject) override;
+  Integer GetCount() override;
+  Integer IndexOf(const String& S) override;
+
+ protected:
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  TCustomComboBox* ComboBox;
+};
+
+// A combo box over the window server's "COMBOBOX": an edit (or a static
+// text for the list styles) with a list that drops down.
+class TCustomComboBox : public TWinControl {
+  QN_CLASS(TCustomComboBox, TWinControl)
+ public:
+  explicit TCustomComboBox(TComponent* AOwner);
+  ~TCustomComboBox() override;
+
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle Value);
+  // Setting it selects without OnChange or OnSelect, as CB_SETCURSEL does.
+  Integer ItemIndex();
+  void SetItemIndex(Integer Value);
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  // Rows the list shows before it scrolls.
+  Integer DropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(Integer Value);
+  bool DroppedDown();
+  void SetDroppedDown(bool Value);
+  TEditCharCase CharCase() const { return FCharCase; }
+  void SetCharCase(TEditCharCase Value);
+  // The list's rows (the owner-draw styles take it as given).
+  Integer ItemHeight();
+  void SetItemHeight(Integer Value);
+  Integer MaxLength() const { return FMaxLength; }
+  void SetMaxLength(Integer Value);
+  // Typing in a list style picks the item the letters typed so far begin.
+  bool AutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+  Integer SelStart();
+  void SetSelStart(Integer Value);
+  Integer SelLength();
+  void SetSelLength(Integer Value);
+  String SelText();
+  void SelectAll();
+  void Clear();
+  void AddItem(const String& Item, TObject* AObject);
+  // The edit child (nil for the list styles) and the list window.
+  HWND EditHandle();
+  HWND ListHandle();
+  // Valid while an item is drawn.
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  const TNotifyEvent& OnChange() const { return FOnChange; }
+  void SetOnChange(const TNotifyEvent& Value) { FOnChange = Value; }
+  const TNotifyEvent& OnSelect() const { return FOnSelect; }
+  void SetOnSelect(const TNotifyEvent& Value) { FOnSelect = Value; }
+  const TNotifyEvent& OnDropDown() const { return FOnDropDown; }
+  void SetOnDropDown(const TNotifyEvent& Value) { FOnDropDown = Value; }
+  const TNotifyEvent& OnCloseUp() const { return FOnCloseUp; }
+  void SetOnCloseUp(const TNotifyEvent& Value) { FOnCloseUp = Value; }
+  const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
+  void SetOnDrawItem(const TDrawItemEvent& Value) { FOnDrawItem = Value; }
+  const TMeasureItemEvent& OnMeasureItem() const { return FOnMeasureItem; }
+  void SetOnMeasureItem(const TMeasureItemEvent& Value) { FOnMeasureItem = Value; }
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  friend class TComboBoxStrings;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  virtual void Change();
+  virtual void Select();
+  virtual void DropDown();
+  virtual void CloseUp();
+  virtual void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State);
+  virtual void MeasureItem(Integer Index, Integer& Height);
+  bool OwnerDraw() const;
+
+ private:
+  void CNCommand(TMessage& Message);
+  void CNDrawItem(TMessage& Message);
+  void CNMeasureItem(TMessage& Message);
+  std::unique_ptr<TComboBoxStrings> FItems;
+  std::unique_ptr<TStringList> FSaveItems;  // the items while there is no window
+  std::unique_ptr<TControlCanvas> FCanvas;
+  TComboBoxStyle FStyle = TComboBoxStyle::csDropDown;
+  Integer FSaveIndex = -1;
+  Integer FItemHeight = 16;
+  Integer FDropDownCount = 8;
+  Integer FMaxLength = 0;
+  bool FSorted = false;
+  bool FAutoComplete = true;
+  TEditCharCase FCharCase = ecNormal;
+  TNotifyEvent FOnChange, FOnSelect, FOnDropDown, FOnCloseUp;
+  TDrawItemEvent FOnDrawItem;
+  TMeasureItemEvent FOnMeasureItem;
+};
+
+class TComboBox : public TCustomComboBox {
+  QN_CLASS_CREATE(TComboBox, TCustomComboBox, TComponent)
+ public:
+  explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
+
+  QN_PUBLISHED_DECL(TComboBox) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    QN_PROP(AutoComplete).Default(true);
+    QN_PROP(CharCase).Default(ecNormal);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clWindow);
+    QN_PROP(DropDownCount).Default(8);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
+    P.Property(u"ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight).Default(16);
+    P.Property(u"ItemIndex", &TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex).Default(-1);
+    QN_PROP(Items);
+    QN_PROP(MaxLength).Default(0);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored);
+    QN_PROP(Sorted).Default(false);
+    QN_PROP(Style).Default(TComboBoxStyle::csDropDown);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+    P.Property(u"Text", &TControl::Text, &TControl::SetText).TypeName(u"TCaption");
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    QN_PROP(OnChange);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    QN_PROP(OnCloseUp);
+    P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
+    QN_PROP(OnDrawItem);
+    QN_PROP(OnDropDown);
+    P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);
+    P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);
+    P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
+    P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);
+    P.Property(u"OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::SetOnKeyUp);
+    QN_PROP(OnMeasureItem);
+    QN_PROP(OnSelect);
+  }
+};
+
+// ---------------------------------------------------------------------------
+// Label
+
+enum class TTextLayout : Byte { tlTop, tlCenter, tlBottom };
+QN_ENUM_NAMES(TTextLayout, tlTop, tlCenter, tlBottom)
+using enum TTextLayout;
+
+// Text painted on its parent. "&" marks the accelerator (unless
+// ShowAccelChar is off), which focuses FocusControl. With AutoSize the
+// label takes the size of its text (word-wrapped at its width with
+// WordWrap).
+class TCustomLabel : public TGraphicControl {
+  QN_CLASS(TCustomLabel, TGraphicControl)
+ public:
+  explicit TCustomLabel(TComponent* AOwner);
+
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  TTextLayout Layout() const { return FLayout; }
+  void SetLayout(TTextLayout Value);
+  bool ShowAccelChar() const { return FShowAccelChar; }
+  void SetShowAccelChar(bool Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  TWinControl* FocusControl() const { return FFocusControl; }
+  void SetFocusControl(TWinControl* Value);
+  void SetAutoSize(bool Value) override;
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void AdjustBounds();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The text as DrawText is to format it, and the flags it needs.
+  virtual UINT DrawTextFlags() const;
+  void DoDrawText(TRect& Rect, UINT Flags);
+  void DoDrawText(HDC DC, TRect& Rect, UINT Flags);
+
+ private:
+  TAlignment FAlignment = taLeftJustify;
+  TTextLayout FLayout = tlTop;
+  bool FShowAccelChar = true;
+  bool FWordWrap = false;
+  bool FTransparent = false;
+  TWinControl* FFocusControl = nullptr;
+};
+
+class TLabel : public TCustomLabel {
+  QN_CLASS_CREATE(TLabel, TCustomLabel, TComponent)
+ public:
+  explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
+
+  QN_PUBLISHED_DECL(TLabel) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    QN_PROP(Alignment).Default(taLeftJustify);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    P.Property(u"AutoSize", &TControl::AutoSize, &TCustomLabel::SetAutoSize).Default(true);
+    P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    QN_PROP(FocusControl);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
+    QN_PROP(Layout).Default(tlTop);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Property(u"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+    QN_PROP(ShowAccelChar).Default(true);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored);
+    QN_PROP(Transparent).Default(false);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    QN_PROP(WordWrap).Default(false);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
+    P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);
+    P.Property(u"OnMouseEnter", &TControl::OnMouseEnter, &TControl::SetOnMouseEnter);
+    P.Property(u"OnMouseLeave", &TControl::OnMouseLeave, &TControl::SetOnMouseLeave);
+    P.Property(u"OnMouseMove", &TControl::OnMouseMove, &TControl::SetOnMouseMove);
+    P.Property(u"OnMouseUp", &TControl::OnMouseUp, &TControl::SetOnMouseUp);
+  }
+};
+
+// ---------------------------------------------------------------------------
+// Check box, radio button, group box
+
+// BM_* messages the self-drawn buttons answer.
+constexpr UINT BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1, BM_GETSTATE = 0x00F2, BM_SETSTATE = 0x00F3,
+               BM_CLICK = 0x00F5;
+constexpr WPARAM BST_UNCHECKED = 0, BST_CHECKED = 1, BST_INDETERMINATE = 2;
+
+enum class TCheckBoxState : Byte { cbUnchecked, cbChecked, cbGrayed };
+QN_ENUM_NAMES(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
+using enum TCheckBoxState;
+
+using TLeftRight = TAlignment;  // taLeftJustify or taRightJustify
+
+// The base of the buttons that hold a checked state. They draw themselves:
+// the themed element while themes are on, a plain frame control otherwise;
+// the caption's "&" marks the accelerator.
+class TButtonControl : public TCustomControl {
+  QN_CLASS(TButtonControl, TCustomControl)
+ public:
+  explicit TButtonControl(TComponent* AOwner);
+  // Caption on the right of the mark (taRightJustify) or on its left.
+  TLeftRight Alignment() const { return FAlignment; }
+  void SetAlignment(TLeftRight Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  virtual bool GetChecked() = 0;
+  virtual void SetChecked(bool Value) = 0;
+  // What a click (mouse, Space, accelerator, BM_CLICK) does to the state.
+  virtual void Toggle() = 0;
+  virtual bool IsRadio() const { return false; }
+  virtual TCheckBoxState DrawnState() = 0;
+  void Paint() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void DoEnter() override;
+  void DoExit() override;
+  // Set while a state change that came from a click is applied: the click
+  // then fires OnClick itself.
+  bool ClicksDisabled() const { return FClicksDisabled; }
+  void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
+  // The square (or circle) of the mark, in client coordinates.
+  TRect MarkRect();
+
+ private:
+  void SetPressed(bool Value);
+  TLeftRight FAlignment = taRightJustify;
+  bool FWordWrap = false;
+  bool FPressed = false;
+  bool FMouseDown = false;
+  bool FSpaceDown = false;
+  bool FClicksDisabled = false;
+};
+
+class TCustomCheckBox : public TButtonControl {
+  QN_CLASS(TCustomCheckBox, TButtonControl)
+ public:
+  explicit TCustomCheckBox(TComponent* AOwner);
+  bool Checked() { return FState == cbChecked; }
+  // Setting it (in code too) fires OnClick when it changes.
+  void SetChecked(bool Value) override;
+  TCheckBoxState State() const { return FState; }
+  void SetState(TCheckBoxState Value);
+  bool AllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+
+ protected:
+  bool GetChecked() override { return Checked(); }
+  void Toggle() override;
+  TCheckBoxState DrawnState() override { return FState; }
+
+ private:
+  TCheckBoxState FState = cbUnchecked;
+  bool FAllowGrayed = false;
+};
+
+class TCheckBox : public TCustomCheckBox {
+  QN_CLASS_CREATE(TCheckBox, TCustomCheckBox, TComponent)
+ public:
+  explicit TCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner) {}
+
+  QN_PUBLISHED_DECL(TCheckBox) {
+    QN_PROP(Alignment).Default(taRightJustify);
+    QN_PROP(AllowGrayed).Default(false);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
+    P.Property(u"Checked", &TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked).Default(false);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored);
+    QN_PROP(State).Default(cbUnchecked);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    QN_PROP(WordWrap).Default(false);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);
+    P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);
+    P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
+    P.Property(u"OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::SetOnKeyPress);
+    P.Property(u"OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::SetOnKeyUp);
+    P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);
+    P.Property(u"OnMouseUp", &TControl::OnMouseUp, &TControl::SetOnMouseUp);
+  }
+};
+
+// Checking one unchecks the radio buttons beside it (same parent); only
+// the checked one of a group is a tab stop.
+class TRadioButton : public TButtonControl {
+  QN_CLASS_CREATE(TRadioButton, TButtonControl, TComponent)
+ public:
+  explicit TRadioButton(TComponent* AOwner);
+  bool Checked() { return FChecked; }
+  void SetChecked(bool Value) override;
+
+  QN_PUBLISHED_DECL(TRadioButton) {
+    QN_PROP(Alignment).Default(taRightJustify);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
+    P.Property(u"Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).Default(false);
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Property(u"ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    QN_PROP(WordWrap).Default(false);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);
+    P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);
+    P.Property(u"OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::SetOnKeyDown);
+    P.Property(u"OnMouseDown", &TControl::OnMouseDown, &TControl::SetOnMouseDown);
+    P.Property(u"OnMouseUp", &TControl::OnMouseUp, &TControl::SetOnMouseUp);
+  }
+
+ protected:
+  bool GetChecked() override { return FChecked; }
+  void Toggle() override;
+  bool IsRadio() const override { return true; }
+  TCheckBoxState DrawnState() override { return FChecked ? cbChecked : cbUnchecked; }
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+ private:
+  bool FChecked = false;
+};
+
+// A container with its caption on an etched frame.
+class TCustomGroupBox : public TCustomControl {
+  QN_CLASS(TCustomGroupBox, TCustomControl)
+ public:
+  explicit TCustomGroupBox(TComponent* AOwner);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void AdjustClientRect(TRect& Rect) override;
+  void Paint() override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+  QN_CLASS_CREATE(TGroupBox, TCustomGroupBox, TComponent)
+ public:
+  explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
+
+  QN_PUBLISHED_DECL(TGroupBox) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    P.Property(u"Caption", &TControl::Caption, &TControl::SetCaption).TypeName(u"TCaption");
+    P.Property(u"Color", &TControl::Color, &TControl::SetColor).Stored(&TControl::IsColorStored).TypeName(u"TColor").Default(clBtnFace);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    P.Property(u"Font", &TControl::Font, &TControl::SetFont).Stored(&TControl::IsFontStored);
+    P.Property(u"ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+    P.Property(u"ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Property(u"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Property(u"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnEnter", &TWinControl::OnEnter, &TWinControl::SetOnEnter);
+    P.Property(u"OnExit", &TWinControl::OnExit, &TWinControl::SetOnExit);
+  }
+};
+
+// Registers the published control classes for form files (the unit's
+// initialisation calls it).
+void RegisterStdCtrlsClasses();
+
 }  // namespace vcl

@@ -5,6 +5,7 @@
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Printers.h"
+#include "platform/vcl/StdCtrls.h"
 #include "platform/vcl/Themes.h"
 
 namespace vcl {
@@ -20,6 +21,7 @@ void RegisterVclUnits() {
   RegisterUnit({"Forms", {"Controls"}, InitForms, DoneForms});
   RegisterUnit({"Menus", {"Forms"}, InitMenus, DoneMenus});
   RegisterUnit({"Printers", {"Graphics"}, nullptr, DonePrinters});
+  RegisterUnit({"StdCtrls", {"Forms"}, RegisterStdCtrlsClasses, nullptr});
 }
 
 }  // namespace vcl

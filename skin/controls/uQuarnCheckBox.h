@@ -5,14 +5,12 @@
 
 #include <memory>
 
+#include "platform/vcl/StdCtrls.h"  // BM_GETCHECK and BM_SETCHECK, which the boxes answer
 #include "skin/controls/uQnCustomButton.h"
 #include "skin/foundation/uQuarnCtrls.h"
 #include "skin/foundation/uQuarnResManager.h"
 
 namespace qn {
-
-// Button messages the state-image boxes answer.
-inline constexpr UINT BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1;
 
 // The drawing both state-image boxes share: frame Index of the four-frame
 // image Pictures at the left (or, right-to-left, the right) edge, the
