@@ -712,6 +712,10 @@ class TDragObject : public TObject {
   // Whether a right-button release cancels rather than drops.
   bool RightClickCancels() const { return FRightClickCancels; }
   void SetRightClickCancels(bool Value) { FRightClickCancels = Value; }
+  // Whether the drag image follows the pointer over every target, not only
+  // over controls that display drag images.
+  bool AlwaysShowDragImages() const { return FAlwaysShowDragImages; }
+  void SetAlwaysShowDragImages(bool Value) { FAlwaysShowDragImages = Value; }
   // Freed by the drag manager when the drag is over.
   bool AutoFree() const { return FAutoFree; }
   // The drag window's procedure (WndProc).
@@ -737,6 +741,7 @@ class TDragObject : public TObject {
   bool FCancelling = false;
   bool FDropped = false;
   bool FRightClickCancels = false;
+  bool FAlwaysShowDragImages = false;
   HWND FDragHandle = nullptr;
   TPoint FDragPos, FDragTargetPos;
   TControl* FDragTarget = nullptr;

@@ -114,7 +114,7 @@ void DragTo(const TPoint& Pos) {
   TCursor cursor = o->GetDragCursor(accepted, Pos.X, Pos.Y);
   if (d.Images) {
     TControl* t = o->DragTarget();
-    if (!t || t->ControlStyle().Contains(csDisplayDragImage)) {
+    if (!t || o->AlwaysShowDragImages() || t->ControlStyle().Contains(csDisplayDragImage)) {
       d.Images->DragMove(Pos.X, Pos.Y);
       if (!d.ImageShown) {
         o->ShowDragImage();

@@ -3,6 +3,7 @@
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnIconButtonList.h"
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnShape.h"
 #include "skin/extended/uQuarnSwitchButton.h"
@@ -18,6 +19,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnSwitchButton", {"uQuarnResManager", "Controls"}, InitQuarnSwitchButton, nullptr});
   RegisterUnit({"uQuarnLine", {"uQuarnGraphics", "uQuarnResManager", "Controls"}, InitQuarnLine, nullptr});
   RegisterUnit({"uQuarnCalloutPanel", {"uQuarnPanel", "uQnPix32Lib"}, InitQuarnCalloutPanel, nullptr});
+  RegisterUnit({"uQuarnIconButtonList", {"uQuarnPanel", "uQuarnScrollBar", "uQnPix32Lib", "uQuarnResManager", "Controls"},
+                InitQuarnIconButtonList, nullptr});
 }
 
 }  // namespace qn
