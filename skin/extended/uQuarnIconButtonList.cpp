@@ -117,6 +117,8 @@ void TQnIconButtonItem::Invalidate() {
   if (l->FRedrawItems->IndexOf(this) < 0) l->FRedrawItems->Add(this);
   l->LockBuffer();
   if (l->HandleAllocated()) {
+    // The buffer is rebuilt, but only the cell reaches the window.
+    l->SetBufferValid(false);
     RECT r = FRect;
     InvalidateRect(l->Handle(), &r, false);
   }
@@ -145,15 +147,21 @@ void TQnIconButtonItems::Update(TCollectionItem* Item) {
 void TQnIconButtonItems::Deleting(TCollectionItem* Item) {
   TQuarnCustomIconButtonList* l = FIconButtonList;
   auto* item = static_cast<TQnIconButtonItem*>(Item);
-  if (l) {
-    l->DoFreeItem(l, item);
-    // A drag whose item or placeholder goes away must not touch it later.
-    if (l->FSourceDragButtonItem == item) l->FSourceDragButtonItem = nullptr;
-    if (l->FDestDragButtonItem == item) l->FDestDragButtonItem = nullptr;
-    l->FRedrawItems->Remove(item);
-  }
+  if (l) l->DoFreeItem(l, item);
   TCollection::Deleting(Item);
   if (l && UpdateCount() == 0 && !l->ComponentState().Contains(csDestroying)) l->Invalidate();
+}
+
+// Items leave by Delete or by being freed on their own; either way a drag
+// whose item or placeholder goes away must not touch it later.
+void TQnIconButtonItems::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+  TCollection::Notify(Item, Action);
+  TQuarnCustomIconButtonList* l = FIconButtonList;
+  if (!l || Action == cnAdded) return;
+  auto* item = static_cast<TQnIconButtonItem*>(Item);
+  if (l->FSourceDragButtonItem == item) l->FSourceDragButtonItem = nullptr;
+  if (l->FDestDragButtonItem == item) l->FDestDragButtonItem = nullptr;
+  if (l->FRedrawItems) l->FRedrawItems->Remove(item);
 }
 
 // ---------------------------------------------------------------------------

@@ -150,6 +150,7 @@ class TQnIconButtonItems : public TCollection {
  protected:
   void Update(TCollectionItem* Item) override;
   void Deleting(TCollectionItem* Item) override;
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
 
   TQuarnCustomIconButtonList* FIconButtonList = nullptr;
 };
