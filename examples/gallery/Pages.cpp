@@ -63,6 +63,7 @@ std::vector<std::string> ImagePage(const std::string& outDir);
 std::vector<std::string> MessagesPage(const std::string& outDir);
 std::vector<std::string> SvgShapesPage(const std::string& outDir);
 std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir);
+std::vector<std::string> IconListPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -127,6 +128,7 @@ std::vector<Page> AllPages() {
       {"messages", MessagesPage},
       {"svgshapes", SvgShapesPage},
       {"switch-line-callout", SwitchLineCalloutPage},
+      {"iconlist", IconListPage},
   };
 }
 
