@@ -3,7 +3,9 @@
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnColorControls.h"
 #include "skin/extended/uQuarnIconButtonList.h"
+#include "skin/extended/uQuarnTagsBox.h"
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnShape.h"
 #include "skin/extended/uQuarnSwitchButton.h"
@@ -21,6 +23,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnCalloutPanel", {"uQuarnPanel", "uQnPix32Lib"}, InitQuarnCalloutPanel, nullptr});
   RegisterUnit({"uQuarnIconButtonList", {"uQuarnPanel", "uQuarnScrollBar", "uQnPix32Lib", "uQuarnResManager", "Controls"},
                 InitQuarnIconButtonList, nullptr});
+  RegisterUnit({"uQuarnColorControls", {"Pix32_Polygons_qn"}, InitQuarnColorControls, nullptr});
+  RegisterUnit({"uQuarnTagsBox", {"uQuarnColorControls", "uQuarnIconButtonList"}, InitQuarnTagsBox, nullptr});
 }
 
 }  // namespace qn
