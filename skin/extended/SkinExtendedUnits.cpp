@@ -4,6 +4,7 @@
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
 #include "skin/extended/uQuarnColorControls.h"
+#include "skin/extended/uQuarnCountBar.h"
 #include "skin/extended/uQuarnIconButtonList.h"
 #include "skin/extended/uQuarnTagsBox.h"
 #include "skin/extended/uQuarnLine.h"
@@ -25,6 +26,7 @@ void RegisterSkinExtendedUnits() {
                 InitQuarnIconButtonList, nullptr});
   RegisterUnit({"uQuarnColorControls", {"Pix32_Polygons_qn"}, InitQuarnColorControls, nullptr});
   RegisterUnit({"uQuarnTagsBox", {"uQuarnColorControls", "uQuarnIconButtonList"}, InitQuarnTagsBox, nullptr});
+  RegisterUnit({"uQuarnCountBar", {"uQuarnIconButtonList"}, InitQuarnCountBar, nullptr});
 }
 
 }  // namespace qn
