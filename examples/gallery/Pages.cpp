@@ -64,6 +64,7 @@ std::vector<std::string> MessagesPage(const std::string& outDir);
 std::vector<std::string> SvgShapesPage(const std::string& outDir);
 std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir);
 std::vector<std::string> IconListPage(const std::string& outDir);
+std::vector<std::string> TagsPagerPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -129,6 +130,7 @@ std::vector<Page> AllPages() {
       {"svgshapes", SvgShapesPage},
       {"switch-line-callout", SwitchLineCalloutPage},
       {"iconlist", IconListPage},
+      {"tags-pager", TagsPagerPage},
   };
 }
 
