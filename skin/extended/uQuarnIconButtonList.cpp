@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/comctl/CommCtrl.h"
 #include "platform/rtl/Math.h"
@@ -18,15 +19,14 @@ namespace {
 // Rect of Src copied opaquely to (DX, DY) of Dst; what lies outside either
 // bitmap is left alone.
 void CopyPixels(TBitmap32* Src, const TRect& R, TBitmap32* Dst, Integer DX, Integer DY) {
-  for (Integer y = R.Top; y < R.Bottom; ++y) {
-    const Integer ty = DY + (y - R.Top);
-    if (y < 0 || y >= Src->Height() || ty < 0 || ty >= Dst->Height()) continue;
-    for (Integer x = R.Left; x < R.Right; ++x) {
-      const Integer tx = DX + (x - R.Left);
-      if (x < 0 || x >= Src->Width() || tx < 0 || tx >= Dst->Width()) continue;
-      Dst->SetPixel(tx, ty, Src->GetPixel(x, y));
-    }
-  }
+  // Clip the source rectangle against both bitmaps once, then copy rows.
+  Integer l = std::max({R.Left, 0, R.Left - DX}), t = std::max({R.Top, 0, R.Top - DY});
+  Integer r = std::min({R.Right, Src->Width(), Dst->Width() - DX + R.Left});
+  Integer b = std::min({R.Bottom, Src->Height(), Dst->Height() - DY + R.Top});
+  if (l >= r || t >= b) return;
+  for (Integer y = t; y < b; ++y)
+    std::memcpy(Dst->GetPixelPtr(DX + (l - R.Left), DY + (y - R.Top)), Src->GetPixelPtr(l, y),
+                size_t(r - l) * sizeof(TColor32));
 }
 
 bool InRect(const TRect& R, Integer X, Integer Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
