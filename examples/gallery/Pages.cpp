@@ -71,6 +71,8 @@ std::vector<std::string> ToolbarPage(const std::string& outDir);
 std::vector<std::string> TabsetPage(const std::string& outDir);
 std::vector<std::string> StdCtrlsPage(const std::string& outDir);
 std::vector<std::string> DesignPage(const std::string& outDir);
+std::vector<std::string> IconListPage(const std::string& outDir);
+std::vector<std::string> TagsPagerPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -143,6 +145,8 @@ std::vector<Page> AllPages() {
       {"calendar", CalendarPage},
       {"toolbar", ToolbarPage},
       {"tabset", TabsetPage},
+      {"iconlist", IconListPage},
+      {"tags-pager", TagsPagerPage},
   };
 }
 

@@ -4,13 +4,17 @@
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
 #include "skin/extended/uQuarnColorButton.h"
+#include "skin/extended/uQuarnColorControls.h"
 #include "skin/extended/uQuarnCornerButton.h"
+#include "skin/extended/uQuarnCountBar.h"
+#include "skin/extended/uQuarnIconButtonList.h"
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnShape.h"
 #include "skin/extended/uQuarnSwitchButton.h"
 #include "skin/extended/uQuarnTabset.h"
+#include "skin/extended/uQuarnTagsBox.h"
 #include "skin/extended/uQuarnTimeBox.h"
 #include "skin/extended/uQuarnToolbar.h"
 
@@ -33,6 +37,11 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnCalloutPanel", {"uQuarnPanel", "uQnPix32Lib"}, InitQuarnCalloutPanel, nullptr});
   RegisterUnit({"uQuarnToolbar", {"uQuarnPanel", "uQnCustomButton", "uSimpleTimer", "Menus"}, InitQuarnToolbar, nullptr});
   RegisterUnit({"uQuarnTabset", {"uQuarnToolbar"}, InitQuarnTabset, nullptr});
+  RegisterUnit({"uQuarnIconButtonList", {"uQuarnPanel", "uQuarnScrollBar", "uQnPix32Lib", "uQuarnResManager", "Controls"},
+                InitQuarnIconButtonList, nullptr});
+  RegisterUnit({"uQuarnColorControls", {"Pix32_Polygons_qn"}, InitQuarnColorControls, nullptr});
+  RegisterUnit({"uQuarnTagsBox", {"uQuarnColorControls", "uQuarnIconButtonList"}, InitQuarnTagsBox, nullptr});
+  RegisterUnit({"uQuarnCountBar", {"uQuarnIconButtonList"}, InitQuarnCountBar, nullptr});
 }
 
 }  // namespace qn

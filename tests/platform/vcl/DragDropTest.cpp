@@ -295,6 +295,56 @@ TEST_F(Platform_DragDrop, TheDragImageFollowsThePointerOverControlsThatShowIt) {
   EXPECT_FALSE(images->Dragging());
 }
 
+// A drag object that brings its own images and asks for them to show over
+// every target.
+class TImageDragObject : public TDragObjectEx {
+  QN_CLASS(TImageDragObject, TDragObjectEx)
+ public:
+  explicit TImageDragObject(TDragImageList* Images) : FImages(Images) {}
+  TDragImageList* GetDragImages() override { return FImages; }
+  void HideDragImage() override { FImages->HideDragImage(); }
+  void ShowDragImage() override { FImages->ShowDragImage(); }
+
+ private:
+  TDragImageList* FImages;
+};
+
+TEST_F(Platform_DragDrop, AnAlwaysShownDragImageFollowsOverControlsThatDoNotShowImages) {
+  std::unique_ptr<TImageList> images(new TImageList(nullptr));
+  images->SetSize(16, 16);
+  std::unique_ptr<TBitmap> bmp(new TBitmap());
+  bmp->SetSize(16, 16);
+  bmp->Canvas()->Brush()->SetColor(clBlue);
+  bmp->Canvas()->FillRect(TRect(0, 0, 16, 16));
+  ASSERT_EQ(images->Add(bmp.get(), nullptr), 0);
+  images->SetDragImage(0, 8, 8);
+  bool always = true;
+  Source->SetOnStartDrag([&](TObject*, TDragObject*& O) {
+    auto* o = new TImageDragObject(images.get());
+    o->SetAlwaysShowDragImages(always);
+    O = o;
+  });
+  auto blueAt = [](const TPoint& p) {
+    TScreenImage s = CaptureScreen();
+    return (s.Pixel(p.X, p.Y) & 0xFFFFFF) == 0x0000FF;
+  };
+  // Neither the target nor the refuser shows drag images by its style.
+  DragOntoTarget();
+  TPoint over = At(Refuser, 40, 40);
+  MoveTo(over);
+  EXPECT_TRUE(ImageList_DragImageVisible());
+  EXPECT_TRUE(blueAt(over));
+  Release();
+  EXPECT_EQ(ImageList_DragWindow(), nullptr);
+  // Without the flag the same drag hides its image there.
+  always = false;
+  DragOntoTarget();
+  MoveTo(over);
+  EXPECT_FALSE(ImageList_DragImageVisible());
+  EXPECT_FALSE(blueAt(over));
+  Release();
+}
+
 TEST_F(Platform_DragDrop, DockingSettingsStreamButADockDragStartsNothing) {
   std::unique_ptr<TPanel> panel(new TPanel(nullptr));
   panel->SetName(u"Dock");
@@ -321,49 +371,6 @@ TEST_F(Platform_DragDrop, DockingSettingsStreamButADockDragStartsNothing) {
   Press();
   MoveTo(At(Target, 10, 10));
   EXPECT_EQ(CurrentDragObject(), nullptr);
-  Release();
-}
-
-}  // namespace
-
-namespace {
-
-// A drag object that brings its own image.
-class TImageDragObject : public TDragObjectEx {
-  QN_CLASS(TImageDragObject, TDragObjectEx)
- public:
-  TDragImageList* Images = nullptr;
-  TDragImageList* GetDragImages() override { return Images; }
-  void HideDragImage() override { Images->HideDragImage(); }
-  void ShowDragImage() override { Images->ShowDragImage(); }
-};
-
-TEST_F(Platform_DragDrop, AnObjectMayShowItsImageOverEveryTarget) {
-  std::unique_ptr<TDragImageList> images(new TDragImageList(nullptr));
-  images->SetSize(16, 16);
-  std::unique_ptr<TBitmap> bmp(new TBitmap());
-  bmp->SetSize(16, 16);
-  bmp->Canvas()->Brush()->SetColor(clBlue);
-  bmp->Canvas()->FillRect(TRect(0, 0, 16, 16));
-  ASSERT_EQ(images->Add(bmp.get(), nullptr), 0);
-  bool always = true;
-  Source->SetOnStartDrag([&](TObject*, TDragObject*& Object) {
-    auto* o = new TImageDragObject;
-    o->Images = images.get();
-    o->SetAlwaysShowDragImages(always);
-    Object = o;
-  });
-  // Neither control asks for drag images; the object's flag shows it anyway.
-  DragOntoTarget();
-  EXPECT_TRUE(ImageList_DragImageVisible());
-  MoveTo(At(Refuser, 40, 40));
-  EXPECT_TRUE(ImageList_DragImageVisible());
-  Release();
-  EXPECT_FALSE(ImageList_DragImageVisible());
-  // Without it the same object's image hides over them.
-  always = false;
-  DragOntoTarget();
-  EXPECT_FALSE(ImageList_DragImageVisible());
   Release();
 }
 
