@@ -21,24 +21,6 @@ namespace {
 
 using namespace qn;
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
-TQuarnLabel* Label(TWinControl* Parent, Integer X, Integer Y, const String& Text, bool Heading = false) {
-  auto* l = new TQuarnLabel(Parent);
-  l->SetParent(Parent);
-  l->Font()->SetName(u"DejaVu Sans");
-  l->Font()->SetSize(Heading ? 10 : 8);
-  if (Heading) l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  l->Font()->SetColor(TColor(0x00463A2E));
-  l->SetCaption(Text);
-  l->SetLeft(X);
-  l->SetTop(Y);
-  return l;
-}
-
 // A list held with one cell hot, which one pointer cannot show beside a drag.
 class TPosedList : public TQuarnIconButtonList {
   QN_CLASS(TPosedList, TQuarnIconButtonList)
@@ -101,7 +83,7 @@ TPosedList* NewList(TForm* F, Integer X, Integer Y, Integer W, Integer H, Intege
 void MoveTo(TControl* C, Integer X, Integer Y) {
   const TPoint p = C->ClientToScreen(TPoint(X, Y));
   InputMouseMove(p.X, p.Y);
-  Pump();
+  PumpMessages();
 }
 
 }  // namespace
@@ -111,58 +93,58 @@ std::vector<std::string> IconListPage(const std::string& outDir) {
   RandSeed = 7;
   auto form = NewSkinnedForm(TRect(30, 30, 930, 560), u"Icon button lists");
   TForm* f = form.get();
-  Label(f, 24, 12, u"Grids of icon cells that wrap at the width, scroll, check and click, and in edit mode "
+  PageLabel(f, 24, 12, u"Grids of icon cells that wrap at the width, scroll, check and click, and in edit mode "
                    u"show delete badges, shake and reorder by dragging.");
   TImageList* icons = Icons(f);
 
   // --- normal use -------------------------------------------------------------
-  Label(f, 24, 40, u"Normal use, with scroll bar", true);
+  PageLabel(f, 24, 40, u"Normal use, with scroll bar", true);
   auto* a = NewList(f, 24, 64, 270, 300, 12, icons);
   a->Items()->Items(1)->SetChecked(true);
   a->Items()->Items(3)->SetChecked(true);
   a->Items()->Items(4)->SetEnabled(false);
   a->SetItemHotImage(u"QuarnTab_button_hot");
   a->PoseHot(0);
-  Label(f, 24, 370, u"Diary, Notes: checked (framed by OnDrawItem)");
-  Label(f, 24, 386, u"Music: disabled; Mail: hot under the pointer");
+  PageLabel(f, 24, 370, u"Diary, Notes: checked (framed by OnDrawItem)");
+  PageLabel(f, 24, 386, u"Music: disabled; Mail: hot under the pointer");
 
   // --- edit mode ----------------------------------------------------------------
-  Label(f, 318, 40, u"Edit mode: badges and shaking", true);
+  PageLabel(f, 318, 40, u"Edit mode: badges and shaking", true);
   auto* b = NewList(f, 318, 64, 270, 300, 6, icons);
   b->Items()->Items(2)->SetReadOnly(true);
   b->SetShakeInEdit(true);
   b->EnterEdit();
-  Label(f, 318, 370, u"Photos: ReadOnly, no badge");
-  Label(f, 318, 386, u"others tilted by up to 2 degrees");
+  PageLabel(f, 318, 370, u"Photos: ReadOnly, no badge");
+  PageLabel(f, 318, 386, u"others tilted by up to 2 degrees");
 
   // --- drag -----------------------------------------------------------------------
-  Label(f, 612, 40, u"Reordering drag", true);
+  PageLabel(f, 612, 40, u"Reordering drag", true);
   auto* c = NewList(f, 612, 64, 270, 300, 6, icons);
   c->EnterEdit();
-  Label(f, 612, 370, u"Maps picked up, held over Mail's left half:");
-  Label(f, 612, 386, u"the placeholder stays empty, the image follows");
+  PageLabel(f, 612, 370, u"Maps picked up, held over Mail's left half:");
+  PageLabel(f, 612, 386, u"the placeholder stays empty, the image follows");
 
   form->Show();
-  Pump();
+  PumpMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-  Pump();
+  PumpMessages();
   // A few shake steps, each one paint.
   for (int i = 0; i < 3; ++i) {
     b->Invalidate();
-    Pump();
+    PumpMessages();
   }
   // The drag: pressed on the last cell, carried to the first.
   const TRect src = c->Items()->Items(5)->Rect();
   const TRect dst = c->Items()->Items(0)->Rect();
   MoveTo(c, (src.Left + src.Right) / 2, src.Top + 50);
   InputMouseDown(VK_LBUTTON);
-  Pump();
+  PumpMessages();
   MoveTo(c, (src.Left + src.Right) / 2 - 20, src.Top + 50);
   MoveTo(c, dst.Left + 12, dst.Top + 40);
   MoveTo(c, dst.Left + 14, dst.Top + 42);
-  Label(f, 24, 420, u"Each list: 60 x 80 cells, 10-pixel spacing and margin, captions wrapped at the cell's bottom;");
-  Label(f, 24, 436, u"the scroll bar appears once the rows are as high as the list.");
-  Pump();
+  PageLabel(f, 24, 420, u"Each list: 60 x 80 cells, 10-pixel spacing and margin, captions wrapped at the cell's bottom;");
+  PageLabel(f, 24, 436, u"the scroll bar appears once the rows are as high as the list.");
+  PumpMessages();
 
   // The drag image lives in a window of its own above the form.
   RECT wr;
@@ -176,10 +158,10 @@ std::vector<std::string> IconListPage(const std::string& outDir) {
   const std::string path = outDir + "/iconlist.png";
   SavePng(shot, path);
   InputMouseUp(VK_LBUTTON);
-  Pump();
+  PumpMessages();
   Hold();
   form.reset();
-  Pump();
+  PumpMessages();
   return {path};
 }
 

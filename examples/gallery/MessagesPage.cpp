@@ -20,16 +20,11 @@ namespace {
 
 using namespace qn;
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
 // The clock in 1-ms steps, every timer served on time.
 void Wait(int Ms) {
   for (int i = 0; i < Ms; ++i) {
     AdvanceClock(1);
-    Pump();
+    PumpMessages();
   }
 }
 
@@ -90,7 +85,7 @@ std::vector<std::string> MessagesPage(const std::string& outDir) {
     Text(f, lx + 14, ny + 82, u"\u2022 Each sits one pixel above the one before; none takes the focus", 9, false,
          kInk);
     form->Show();
-    Pump();
+    PumpMessages();
 
     // The box's look: English captions and the gallery's font.
     TQuarnMessageBoxStyle style(nullptr);
@@ -136,7 +131,7 @@ std::vector<std::string> MessagesPage(const std::string& outDir) {
           TQuarnButton* save = box->Buttons(mbYes);
           const TPoint p = save->ClientToScreen(TPoint(save->Width() / 2, save->Height() / 2));
           InputMouseMove(p.X, p.Y);
-          Pump();
+          PumpMessages();
           SaveScreenSnapshot(path);
           shot = true;
           InputMouseDown(VK_LBUTTON);
@@ -158,7 +153,7 @@ std::vector<std::string> MessagesPage(const std::string& outDir) {
     SetModalIdleHook(old);
     ResetInput();
   }
-  Pump();
+  PumpMessages();
   SetVirtualClock(false);
   if (!shot) throw Exception(u"the messages page missed its picture inside the box's loop");
   if (!midFade) throw Exception(u"the messages page's newest notification is not mid-fade");

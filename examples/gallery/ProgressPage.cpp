@@ -26,11 +26,6 @@ namespace {
 
 using namespace qn;
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
 // A slider shown with the pointer over it, which one pointer cannot do for
 // several controls at once.
 class THoveredBar : public TQuarnProgressBar {
@@ -208,15 +203,15 @@ std::vector<std::string> ProgressPage(const std::string& outDir) {
   grip->SetBounds(f->ClientWidth() - 20, f->ClientHeight() - 20, 20, 20);
 
   form->Show();
-  Pump();
+  PumpMessages();
   e2->SetExpand(false);
-  Pump();
+  PumpMessages();
 
   const std::string path = outDir + "/progress.png";
   vcl::SaveWindowSnapshot(form->Handle(), path);
   Hold();  // live: the page stays up until its windows are closed
   form.reset();
-  Pump();
+  PumpMessages();
   return {path};
 }
 

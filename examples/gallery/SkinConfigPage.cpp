@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
 #include "skin/controls/uQuarnLabel.h"
@@ -68,11 +69,6 @@ class TBackdrop : public TForm {
  private:
   std::vector<TColumn> FColumns;
 };
-
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
 
 struct TPair {
   std::unique_ptr<TForm> Main, Dialog;
@@ -172,7 +168,7 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir) {
   for (Integer i = 0; i < 3; ++i) pairs.push_back(MakePair(i * kColumn));
   for (TPair& p : pairs) p.Main->Show();
   for (TPair& p : pairs) p.Dialog->Show();
-  Pump();
+  PumpMessages();
 
   // Each configuration component reads the file where its program lives;
   // the title height is the program's to apply.
@@ -189,9 +185,9 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir) {
   SetModuleFileNameOverride(String());
   for (auto& res : configs) res->Apply();
   SetActiveWindow(pairs[2].Dialog->Handle());
-  Pump();
+  PumpMessages();
   AdvanceClock(100);
-  Pump();
+  PumpMessages();
 
   const std::string path = outDir + "/skinconfig.png";
   SaveScreenSnapshot(path);
@@ -205,7 +201,7 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir) {
   gHSB = THSB{};
   pairs.clear();
   backdrop.reset();
-  Pump();
+  PumpMessages();
   SetVirtualClock(false);
   return {path};
 }

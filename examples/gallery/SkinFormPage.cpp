@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 #include "platform/desktop/Desktop.h"
@@ -102,11 +103,6 @@ vcl::String MakeLandscape(const std::string& FileName) {
 
 namespace {
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
 struct TSkinnedForm {
   std::unique_ptr<TForm> Form;
   TQuarnForm* Skin = nullptr;
@@ -163,7 +159,7 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
   inactive.Form->Show();
   active.Form->Show();
   SetActiveWindow(active.Form->Handle());
-  Pump();
+  PumpMessages();
 
   // The picture fills, all under one tint: hue turned back by 15 degrees,
   // saturation and brightness up a little: a warmer evening.
@@ -192,10 +188,10 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
     x += 284;
   }
   SetActiveWindow(active.Form->Handle());
-  Pump();
+  PumpMessages();
   gHSB = THSB{-15, 8, 4};
   for (auto& p : pictureForms) SendMessageW(p.Form->Handle(), MM_REFRESHSKIN, 0, 0);
-  Pump();
+  PumpMessages();
 
   const std::string path = outDir + "/skinform.png";
   SaveScreenSnapshot(path);
@@ -205,7 +201,7 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
   pictureForms.clear();
   active.Form.reset();
   inactive.Form.reset();
-  Pump();
+  PumpMessages();
   SetVirtualClock(false);
   return {path};
 }

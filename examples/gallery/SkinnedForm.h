@@ -5,7 +5,9 @@
 
 #include <memory>
 
+#include "platform/user/User.h"
 #include "platform/vcl/Forms.h"
+#include "skin/controls/uQuarnLabel.h"
 #include "skin/forms/uQuarnForm.h"
 #include "skin/forms/uQuarnNCCtrlBase.h"
 
@@ -32,6 +34,30 @@ inline std::unique_ptr<vcl::TForm> NewSkinnedForm(const vcl::TRect& Bounds, cons
   title->SetCaption(Caption);
   new TQuarnSystemButton(form.get());
   return form;
+}
+
+// Delivers what the page's windows have queued (paints, timers due, layout),
+// bounded so that a control that keeps posting cannot hang the gallery.
+inline void PumpMessages() {
+  vcl::MSG m;
+  for (int i = 0; i < 20000 && vcl::PeekMessageW(&m, nullptr, 0, 0, vcl::PM_REMOVE); ++i) vcl::DispatchMessageW(&m);
+}
+
+// A caption of the pages' one text style: 8-point body text or a 10-point bold
+// heading, in the dark slate that reads on the skinned forms' light client.
+inline qn::TQuarnLabel* PageLabel(vcl::TWinControl* Parent, vcl::Integer X, vcl::Integer Y, const vcl::String& Text,
+                                  bool Heading = false) {
+  using namespace vcl;
+  auto* l = new qn::TQuarnLabel(Parent);
+  l->SetParent(Parent);
+  l->Font()->SetName(u"DejaVu Sans");
+  l->Font()->SetSize(Heading ? 10 : 8);
+  if (Heading) l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
+  l->Font()->SetColor(TColor(0x00463A2E));
+  l->SetCaption(Text);
+  l->SetLeft(X);
+  l->SetTop(Y);
+  return l;
 }
 
 }  // namespace gallery

@@ -18,24 +18,6 @@ namespace {
 
 using namespace qn;
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
-TQuarnLabel* Label(TWinControl* Parent, Integer X, Integer Y, const String& Text, bool Heading = false) {
-  auto* l = new TQuarnLabel(Parent);
-  l->SetParent(Parent);
-  l->Font()->SetName(u"DejaVu Sans");
-  l->Font()->SetSize(Heading ? 10 : 8);
-  if (Heading) l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  l->Font()->SetColor(TColor(0x00463A2E));
-  l->SetCaption(Text);
-  l->SetLeft(X);
-  l->SetTop(Y);
-  return l;
-}
-
 TQuarnShape* Shape(TWinControl* Parent, Integer X, Integer Y, Integer W, Integer H) {
   auto* s = new TQuarnShape(Parent);
   s->SetParent(Parent);
@@ -49,12 +31,12 @@ std::vector<std::string> SvgShapesPage(const std::string& outDir) {
   SetScreenSize(1000, 760);
   auto form = NewSkinnedForm(TRect(30, 30, 920, 700), u"Shapes and SVG paths");
   TForm* f = form.get();
-  Label(f, 24, 12,
+  PageLabel(f, 24, 12,
         u"Shapes fill with a translucent brush and outline with a solid, dotted or dashed pen; "
         u"SVG path data draws through the same brush and pen.");
 
   // --- the seven kinds by pen style -----------------------------------------
-  Label(f, 24, 40, u"The seven kinds, one pen style per row (fill alpha 160)", true);
+  PageLabel(f, 24, 40, u"The seven kinds, one pen style per row (fill alpha 160)", true);
   struct TKind {
     TQnShapeKind Kind;
     const char16_t* Name;
@@ -67,9 +49,9 @@ std::vector<std::string> SvgShapesPage(const std::string& outDir) {
     const char16_t* Name;
   } pens[] = {{psSolid, u"psSolid"}, {psDot, u"psDot"}, {psDash, u"psDash"}};
   const Integer gx = 96, gy = 86, cw = 108, rh = 96;
-  for (Integer c = 0; c < 7; ++c) Label(f, gx + c * cw, gy - 18, kinds[c].Name);
+  for (Integer c = 0; c < 7; ++c) PageLabel(f, gx + c * cw, gy - 18, kinds[c].Name);
   for (Integer r = 0; r < 3; ++r) {
-    Label(f, 24, gy + r * rh + 32, pens[r].Name);
+    PageLabel(f, 24, gy + r * rh + 32, pens[r].Name);
     for (Integer c = 0; c < 7; ++c) {
       auto* s = Shape(f, gx + c * cw, gy + r * rh, 96, 80);
       s->SetShape(kinds[c].Kind);
@@ -86,7 +68,7 @@ std::vector<std::string> SvgShapesPage(const std::string& outDir) {
 
   // --- SVG icons --------------------------------------------------------------
   const Integer iy = 404;
-  Label(f, 24, iy, u"SVG path data", true);
+  PageLabel(f, 24, iy, u"SVG path data", true);
   struct TIcon {
     const char16_t* Path;
     const char16_t* Caption;
@@ -119,21 +101,21 @@ std::vector<std::string> SvgShapesPage(const std::string& outDir) {
     s->Pen()->SetVisible(icons[i].Stroke);
     s->Pen()->SetWidth(2);
     s->Pen()->SetColor(icons[i].Pen);
-    Label(f, x, iy + 116, icons[i].Caption);
+    PageLabel(f, x, iy + 116, icons[i].Caption);
   }
   String msg;
   ValidateSvgPath(icons[5].Path, msg);
-  Label(f, 24 + 5 * 142, iy + 134, u"ValidateSvgPath: " + msg);
-  Label(f, 24, iy + 170,
+  PageLabel(f, 24 + 5 * 142, iy + 134, u"ValidateSvgPath: " + msg);
+  PageLabel(f, 24, iy + 170,
         u"The broken path's first figure ended at its second M and stays drawn; painting raises nothing.");
 
   form->Show();
-  Pump();
+  PumpMessages();
   const std::string path = outDir + "/svgshapes.png";
   vcl::SaveWindowSnapshot(form->Handle(), path);
   Hold();
   form.reset();
-  Pump();
+  PumpMessages();
   return {path};
 }
 

@@ -21,11 +21,6 @@ namespace {
 
 using namespace qn;
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
 // A switch held in one look, which one pointer cannot show for several at once.
 class TPosedSwitch : public TQuarnSwitchButton {
   QN_CLASS(TPosedSwitch, TQuarnSwitchButton)
@@ -42,36 +37,23 @@ class TPosedSwitch : public TQuarnSwitchButton {
   }
 };
 
-TQuarnLabel* Label(TWinControl* Parent, Integer X, Integer Y, const String& Text, bool Heading = false) {
-  auto* l = new TQuarnLabel(Parent);
-  l->SetParent(Parent);
-  l->Font()->SetName(u"DejaVu Sans");
-  l->Font()->SetSize(Heading ? 10 : 8);
-  if (Heading) l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  l->Font()->SetColor(TColor(0x00463A2E));
-  l->SetCaption(Text);
-  l->SetLeft(X);
-  l->SetTop(Y);
-  return l;
-}
-
 }  // namespace
 
 std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
   SetScreenSize(1000, 760);
   auto form = NewSkinnedForm(TRect(30, 30, 900, 690), u"Switches, lines and callouts");
   TForm* f = form.get();
-  Label(f, 24, 12, u"On/off switches drawn from two skin strips, separators that fade out from an anchor, "
+  PageLabel(f, 24, 12, u"On/off switches drawn from two skin strips, separators that fade out from an anchor, "
                    u"and panels with a speech-bubble pointer.");
 
   // --- switches ---------------------------------------------------------------
-  Label(f, 24, 40, u"Switch buttons", true);
+  PageLabel(f, 24, 40, u"Switch buttons", true);
   const struct {
     const char16_t* Name;
     bool Hot, Pressed;
   } looks[] = {{u"normal", false, false}, {u"hot", true, false}, {u"pressed", false, true}};
   for (Integer i = 0; i < 3; ++i) {
-    Label(f, 90 + i * 70, 66, looks[i].Name);
+    PageLabel(f, 90 + i * 70, 66, looks[i].Name);
     for (Integer on = 0; on < 2; ++on) {
       auto* s = new TPosedSwitch(f, looks[i].Hot, looks[i].Pressed);
       s->SetParent(f);
@@ -81,11 +63,11 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
       s->SetTabStop(false);
     }
   }
-  Label(f, 24, 88, u"off");
-  Label(f, 24, 118, u"on");
+  PageLabel(f, 24, 88, u"off");
+  PageLabel(f, 24, 118, u"on");
 
   // --- lines --------------------------------------------------------------------
-  Label(f, 330, 40, u"Lines: gradient over 30 % from the anchor", true);
+  PageLabel(f, 330, 40, u"Lines: gradient over 30 % from the anchor", true);
   const struct {
     TQuarnLine::TGradientAlign Align;
     const char16_t* Name;
@@ -99,7 +81,7 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
   Integer y = 66;
   for (const auto& st : styles) {
     for (const auto& an : anchors) {
-      Label(f, 330, y - 2, String(st.Name) + u", " + an.Name);
+      PageLabel(f, 330, y - 2, String(st.Name) + u", " + an.Name);
       auto* l = new TQuarnLine(f);
       l->SetParent(f);
       l->SetBounds(470, y + 3, 260, 3);
@@ -113,7 +95,7 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
       y += 20;
     }
   }
-  Label(f, 750, 40, u"Vertical", true);
+  PageLabel(f, 750, 40, u"Vertical", true);
   for (Integer i = 0; i < 3; ++i) {
     auto* l = new TQuarnLine(f);
     l->SetParent(f);
@@ -122,7 +104,7 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
     l->SetGradientAlign(anchors[i].Align);
     l->SetGradientStartColor(TColor(0x00C07020));
     l->SetGradientEndColor(TColor(0x00F6EEE6));
-    Label(f, 750 + i * 34, 252, i == 0 ? u"C" : i == 1 ? u"L" : u"R");
+    PageLabel(f, 750 + i * 34, 252, i == 0 ? u"C" : i == 1 ? u"L" : u"R");
   }
   auto* dashed = new TQuarnLine(f);
   dashed->SetParent(f);
@@ -133,7 +115,7 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
   dashed->SetColor(TColor(0x00C07020));
 
   // --- callouts -----------------------------------------------------------------
-  Label(f, 24, 270, u"Callout panels: pointer on each side (the last two with a background image)", true);
+  PageLabel(f, 24, 270, u"Callout panels: pointer on each side (the last two with a background image)", true);
   const struct {
     TQnCalloutPosition Pos;
     const char16_t* Name;
@@ -156,22 +138,22 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
       c->SetBackgroundOffsetX(callouts[i].Pos == cpRight ? 16 : 20);
       c->SetBackgroundOffsetY(callouts[i].Pos == cpBottom ? 20 : 24);
     }
-    Label(c, callouts[i].Pos == cpLeft ? 24 : 70, callouts[i].Pos == cpTop ? 60 : 48, callouts[i].Name);
+    PageLabel(c, callouts[i].Pos == cpLeft ? 24 : 70, callouts[i].Pos == cpTop ? 60 : 48, callouts[i].Name);
   }
-  Label(f, 24, 450, u"The body is translucent (Alpha 230) over the form; the border is one pixel, "
+  PageLabel(f, 24, 450, u"The body is translucent (Alpha 230) over the form; the border is one pixel, "
                     u"the pointer's slanted edges anti-aliased.");
 
   form->Show();
-  Pump();
+  PumpMessages();
   // The title-bar controls are adopted through posted messages; the frame
   // is drawn once more with them.
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-  Pump();
+  PumpMessages();
   const std::string path = outDir + "/switch-line-callout.png";
   vcl::SaveWindowSnapshot(form->Handle(), path);
   Hold();
   form.reset();
-  Pump();
+  PumpMessages();
   return {path};
 }
 

@@ -19,24 +19,6 @@ namespace {
 
 using namespace qn;
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
-TQuarnLabel* Label(TWinControl* Parent, Integer X, Integer Y, const String& Text, bool Heading = false) {
-  auto* l = new TQuarnLabel(Parent);
-  l->SetParent(Parent);
-  l->Font()->SetName(u"DejaVu Sans");
-  l->Font()->SetSize(Heading ? 10 : 8);
-  if (Heading) l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  l->Font()->SetColor(TColor(0x00463A2E));
-  l->SetCaption(Text);
-  l->SetLeft(X);
-  l->SetTop(Y);
-  return l;
-}
-
 TQuarnTagsBox* Tags(TForm* F, Integer X, Integer Y, Integer W, Integer H, const String& Text) {
   auto* t = new TQuarnTagsBox(F);
   t->SetParent(F);
@@ -65,46 +47,46 @@ std::vector<std::string> TagsPagerPage(const std::string& outDir) {
   SetScreenSize(1000, 760);
   auto form = NewSkinnedForm(TRect(30, 30, 800, 470), u"Tags and pagers");
   TForm* f = form.get();
-  Label(f, 24, 12, u"Chips that flow into rows with round delete buttons, and pagers built on the icon list.");
+  PageLabel(f, 24, 12, u"Chips that flow into rows with round delete buttons, and pagers built on the icon list.");
 
-  Label(f, 24, 40, u"Tags box", true);
+  PageLabel(f, 24, 40, u"Tags box", true);
   Tags(f, 24, 64, 280, 116, u"red,green,\"blue, dark\",yellow,a rather long tag,cyan,magenta");
-  Label(f, 24, 184, u"\"blue, dark\" is one chip: Text quotes it");
-  Label(f, 24, 212, u"Scrolled, hot chip with lit button", true);
+  PageLabel(f, 24, 184, u"\"blue, dark\" is one chip: Text quotes it");
+  PageLabel(f, 24, 212, u"Scrolled, hot chip with lit button", true);
   auto* hot = Tags(f, 24, 236, 280, 80, u"alpha,beta,gamma,delta,epsilon,zeta,eta,theta,iota,kappa,lambda");
 
-  Label(f, 330, 40, u"Count bars (20 pages unless noted)", true);
-  Label(f, 330, 64, u"page 1:");
+  PageLabel(f, 330, 40, u"Count bars (20 pages unless noted)", true);
+  PageLabel(f, 330, 64, u"page 1:");
   Pager(f, 80, 20, 1);
-  Label(f, 330, 124, u"page 10 (middle):");
+  PageLabel(f, 330, 124, u"page 10 (middle):");
   Pager(f, 140, 20, 10);
-  Label(f, 330, 184, u"page 18 (window at the end):");
+  PageLabel(f, 330, 184, u"page 18 (window at the end):");
   Pager(f, 200, 20, 18);
-  Label(f, 330, 244, u"6 pages, all fit, no \"...\"; page 4:");
+  PageLabel(f, 330, 244, u"6 pages, all fit, no \"...\"; page 4:");
   Pager(f, 260, 6, 4);
-  Label(f, 330, 304, u"first and last cells too; page 7 of 50:");
+  PageLabel(f, 330, 304, u"first and last cells too; page 7 of 50:");
   auto* full = Pager(f, 320, 50, 1);
   full->SetKinds(TCountKinds{ckNum, ckFirst, ckPrevious, ckNext, ckLast, ckSkip});
   full->SkipTo(7);
 
   form->Show();
-  Pump();
+  PumpMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-  Pump();
+  PumpMessages();
   if (hot->ScrollBar()) hot->ScrollBar()->SetPosition(20);
-  Pump();
+  PumpMessages();
   // Over the delete button of "epsilon".
   hot->Repaint();
-  Pump();
+  PumpMessages();
   const TRect& d = hot->Items()->Items(4)->DeleteBtnRect();
   const TPoint p = hot->ClientToScreen(TPoint((d.Left + d.Right) / 2, (d.Top + d.Bottom) / 2));
   InputMouseMove(p.X, p.Y);
-  Pump();
+  PumpMessages();
   const std::string path = outDir + "/tags-pager.png";
   vcl::SaveWindowSnapshot(form->Handle(), path);
   Hold();
   form.reset();
-  Pump();
+  PumpMessages();
   return {path};
 }
 

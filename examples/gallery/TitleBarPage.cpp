@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "platform/desktop/Desktop.h"
 #include "skin/forms/uQnFormBorder.h"
 #include "skin/forms/uQuarnForm.h"
@@ -45,11 +46,6 @@ class TWallpaper : public TForm {
   }
 };
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
 }  // namespace
 
 std::vector<std::string> TitleBarPage(const std::string& outDir) {
@@ -60,7 +56,7 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   wall->SetPosition(poDesigned);
   wall->SetBounds(0, 0, 1000, 620);
   wall->Show();
-  Pump();
+  PumpMessages();
 
   auto border = std::make_unique<TQnFormLayerBorder>(nullptr);
   border->SetBorderWidth(14);
@@ -111,20 +107,20 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   dialog->Show();
   main->Show();
   SetActiveWindow(main->Handle());
-  Pump();
+  PumpMessages();
   AdvanceClock(100);
-  Pump();
+  PumpMessages();
 
   // The minimise button held down under the pointer, the maximise button hot.
   skin->PaintFrame();
   const TRect mr = min->GetRect();
   InputMouseMove(60 + (mr.Left + mr.Right) / 2, 60 + (mr.Top + mr.Bottom) / 2);
-  Pump();
+  PumpMessages();
   InputMouseDown(VK_LBUTTON);
-  Pump();
+  PumpMessages();
   max->FMouseEnter = true;
   max->Invalidate();
-  Pump();
+  PumpMessages();
 
   const std::string path = outDir + "/titlebar.png";
   SaveScreenSnapshot(path);
@@ -133,14 +129,14 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   // Let go outside so nothing fires.
   InputMouseMove(300, 300);
   InputMouseUp(VK_LBUTTON);
-  Pump();
+  PumpMessages();
   max->FMouseEnter = false;
   border->FreeLayerWindow();
   main.reset();
   dialog.reset();
   border.reset();
   wall.reset();
-  Pump();
+  PumpMessages();
   ResetInput();
   SetVirtualClock(false);
   return {path};
