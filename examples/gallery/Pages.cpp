@@ -58,6 +58,7 @@ std::vector<std::string> TreeStringPage(const std::string& outDir);
 std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
+std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
@@ -124,6 +125,7 @@ std::vector<Page> AllPages() {
       {"treescroll", TreeScrollPage},
       {"treeskinned", TreeSkinnedPage},
       {"treemouse", TreeMousePage},
+      {"treeheadermouse", TreeHeaderMousePage},
       {"treetoggle", TreeTogglePage},
       {"treekeyboard", TreeKeyboardPage},
       {"image", ImagePage},

@@ -7,6 +7,7 @@
 // string too. nullptr is a valid BSTR: the empty string.
 #pragma once
 
+#include "platform/classes/ComStreams.h"  // E_OUTOFMEMORY
 #include "platform/rtl/System.h"
 
 namespace vcl {
@@ -46,7 +47,6 @@ constexpr VARIANT_BOOL VARIANT_TRUE = -1, VARIANT_FALSE = 0;
 constexpr HRESULT DISP_E_BADVARTYPE = static_cast<HRESULT>(0x80020008u);
 constexpr HRESULT DISP_E_MEMBERNOTFOUND = static_cast<HRESULT>(0x80020003u);
 constexpr HRESULT DISP_E_UNKNOWNNAME = static_cast<HRESULT>(0x80020006u);
-constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 
 struct IDispatch;
 
