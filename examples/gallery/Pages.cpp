@@ -59,6 +59,7 @@ std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
 std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
+std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
@@ -126,6 +127,7 @@ std::vector<Page> AllPages() {
       {"treeskinned", TreeSkinnedPage},
       {"treemouse", TreeMousePage},
       {"treeheadermouse", TreeHeaderMousePage},
+      {"treeprint", TreePrintPage},
       {"treetoggle", TreeTogglePage},
       {"treekeyboard", TreeKeyboardPage},
       {"image", ImagePage},
