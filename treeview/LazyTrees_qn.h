@@ -37,6 +37,10 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/StdCtrls.h"
 
+namespace vcl {
+class TPrinter;
+}
+
 namespace qn {
 using namespace vcl;
 
@@ -1592,6 +1596,10 @@ class TBaseLazyTree_qn : public TCustomControl {
 
   // --- Small operations of the tree class
   TRect GetTreeRect();
+  // Prints every visible node (under the header with PrintHeader and a
+  // visible header) at the screen's scale of the printer's text, over as
+  // many pages across and down as it takes. Nothing for a nil printer.
+  void Print(TPrinter* Printer, bool PrintHeader);
   PLazyNode FocusedNode() const { return FFocusedNode; }
   void SetFocusedNode(PLazyNode Node);
   bool CanFocus() override;

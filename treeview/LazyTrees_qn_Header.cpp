@@ -64,6 +64,11 @@ void TLazyTreeColumn::BeforeDestruction() {
     adjust(o->FDownIndex);
     adjust(o->FTrackIndex);
     adjust(o->FClickIndex);
+    // A column dragged or aimed at must not leave the drop pointing past
+    // the collection: losing the dragged one ends the drag.
+    if (o->FDragIndex == index && h->FStates.Contains(hsDragging)) h->EndColumnDrag();
+    adjust(o->FDragIndex);
+    adjust(o->FDropTarget);
     adjust(h->FAutoSizeIndex);
     adjust(h->FSortColumn);
     if (h->FMainColumn == index) {
@@ -397,7 +402,16 @@ void TLazyTreeColumns::Clear() {
   FClearing = true;
   try {
     Tree()->CancelEditNode();
-    FHoverIndex = FDownIndex = FTrackIndex = FClickIndex = NoColumn;
+    // No gesture outlives the columns it works on.
+    if (FHeader->FStates.Contains(hsDragging)) FHeader->EndColumnDrag();
+    if (!(FHeader->FStates * THeaderStates{hsDragPending, hsColumnWidthTracking, hsColumnWidthTrackPending,
+                                            hsHeightTracking, hsHeightTrackPending})
+             .Empty()) {
+      FHeader->FStates -= THeaderStates{hsDragPending, hsColumnWidthTracking, hsColumnWidthTrackPending,
+                                        hsHeightTracking, hsHeightTrackPending};
+      if (Tree()->HandleAllocated() && GetCapture() == Tree()->Handle()) ReleaseCapture();
+    }
+    FHoverIndex = FDownIndex = FTrackIndex = FClickIndex = FDragIndex = FDropTarget = NoColumn;
     FCheckBoxHit = false;
     if (!FHeader->FStates.Contains(hsLoading)) {
       FHeader->FAutoSizeIndex = NoColumn;
@@ -809,10 +823,10 @@ TVTHeader::TVTHeader(TBaseLazyTree_qn* AOwner) : FOwner(AOwner) {
   FImageChangeLink.reset(new TChangeLink);
   FImageChangeLink->OnChange = [this](TObject* Sender) { ImageListChange(Sender); };
   FDragImage.reset(new TVTDragImage(AOwner));
-  FDragImage->Transparency = 140;
-  FDragImage->PreBlendBias = -50;
-  FDragImage->PostBlendBias = 0;
-  FDragImage->Fade = false;
+  FDragImage->SetTransparency(140);
+  FDragImage->SetPreBlendBias(-50);
+  FDragImage->SetPostBlendBias(0);
+  FDragImage->SetFade(false);
   FFixedAreaConstraints.reset(new TVTFixedAreaConstraints(this));
   FFixedAreaConstraints->OnChange = [this](TObject* Sender) { FixedAreaConstraintsChanged(Sender); };
   TClass cls = GetColumnsClass();
@@ -972,8 +986,6 @@ void TVTHeader::DoSetSortColumn(TColumnIndex Value) {
       FOwner->UpdateCount() == 0)
     FOwner->SortTree(FSortColumn, FSortDirection, true);
 }
-
-bool TVTHeader::HandleMessage(TMessage&) { return false; }
 
 void TVTHeader::RecalculateHeader() {
   if (!FOwner->HandleAllocated()) return;

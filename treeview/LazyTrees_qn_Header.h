@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/classes/Collection.h"
+#include "platform/vcl/Bitmap.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
 
@@ -264,6 +265,19 @@ class TLazyTreeColumns : public TCollection {
   TColumnIndex DownIndex() const { return FDownIndex; }
   TColumnIndex TrackIndex() const { return FTrackIndex; }
   TColumnIndex ClickIndex() const { return FClickIndex; }
+  TColumnIndex DragIndex() const { return FDragIndex; }
+  TColumnIndex DropTarget() const { return FDropTarget; }
+  bool DropBefore() const { return FDropBefore; }
+
+  // A click on the header at P (client point), reported through the tree;
+  // Force clicks a cell that was not pressed first.
+  virtual void HandleClick(TPoint P, TMouseButton Button, bool Force, bool DblClick);
+  // Presses the clickable cell under P (client point); answers the column
+  // there.
+  TColumnIndex AdjustDownColumn(TPoint P);
+  // Makes the cell under P (client point) the hot one; True when it changed.
+  bool AdjustHoverColumn(TPoint P);
+  bool GetNewIndex(TPoint P, TColumnIndex& OldIndex);
 
  protected:
   friend class TLazyTreeColumn;
@@ -372,20 +386,83 @@ class TVTFixedAreaConstraints : public TPersistent {
   TVTConstraintPercent FMaxHeightPercent = 0, FMaxWidthPercent = 0, FMinHeightPercent = 0, FMinWidthPercent = 0;
 };
 
-// The settings of the translucent image of a dragged column; the image
-// itself is made by the drag code.
+// ---------------------------------------------------------------------------
+// The translucent picture that follows the mouse while something of the tree
+// is dragged. It is painted straight onto the screen; the screen area under
+// it is kept so a move restores only what it uncovers.
+
+using TVTTransparency = Byte;
+using TVTBias = ShortInt;
+
+enum class TVTDragMoveRestriction : Byte { dmrNone, dmrHorizontalOnly, dmrVerticalOnly };
+using enum TVTDragMoveRestriction;
+
+enum class TVTDragImageState : Byte { disHidden, disInDrag, disPrepared, disSystemSupport };
+using enum TVTDragImageState;
+using TVTDragImageStates = TSet<TVTDragImageState>;
+
 class TVTDragImage : public TObject {
   QN_CLASS(TVTDragImage, TObject)
  public:
-  explicit TVTDragImage(TBaseLazyTree_qn* AOwner) : FOwner(AOwner) {}
+  explicit TVTDragImage(TBaseLazyTree_qn* AOwner);
+  ~TVTDragImage() override;
   TBaseLazyTree_qn* Owner() const { return FOwner; }
-  Byte Transparency = 128;
-  Integer PreBlendBias = 0;
-  Integer PostBlendBias = 0;
-  bool Fade = false;
+
+  // Takes the picture (any size; copied, so the caller keeps its bitmap),
+  // its screen position and the mouse position the moves are measured
+  // from. A data object would go to the shell's drag-image helper, which
+  // this host does not have: the picture is always drawn by the tree. The
+  // picture stays hidden until ShowDragImage.
+  void PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint HotSpot, void* DataObject = nullptr);
+  // Follows the mouse to P (screen); True when the picture moved or was
+  // repainted.
+  bool DragTo(TPoint P, bool ForceRepaint = false);
+  void ShowDragImage();
+  void HideDragImage();
+  void EndDrag();
+  TRect GetDragImageRect() const;
+  bool GetVisible() const;
+  bool WillMove(TPoint P) const;
+  // Fills the alpha bytes of Target: a radial fade from the centre, zero
+  // where Source has the key colour.
+  void MakeAlphaChannel(TBitmap* Source, TBitmap* Target);
+
+  TVTTransparency Transparency() const { return FTransparency; }
+  void SetTransparency(TVTTransparency Value) { FTransparency = Value; }
+  TVTBias PreBlendBias() const { return FPreBlendBias; }
+  void SetPreBlendBias(TVTBias Value) { FPreBlendBias = Value; }
+  TVTBias PostBlendBias() const { return FPostBlendBias; }
+  void SetPostBlendBias(TVTBias Value) { FPostBlendBias = Value; }
+  bool Fade() const { return FFade; }
+  void SetFade(bool Value) { FFade = Value; }
+  TColor ColorKey() const { return FColorKey; }
+  void SetColorKey(TColor Value) { FColorKey = Value; }
+  TVTDragMoveRestriction MoveRestriction() const { return FRestriction; }
+  void SetMoveRestriction(TVTDragMoveRestriction Value) { FRestriction = Value; }
+  TVTDragImageStates States() const { return FStates; }
+  TPoint ImagePosition() const { return FImagePosition; }
+  // The picture with its alpha bytes (nullptr outside a drag).
+  TBitmap* Picture() const { return FDragImage.get(); }
+
+ protected:
+  void InternalShowDragImage(HDC DC);
 
  private:
   TBaseLazyTree_qn* FOwner;
+  std::unique_ptr<TBitmap> FBackImage;
+  std::unique_ptr<TBitmap> FAlphaImage;
+  std::unique_ptr<TBitmap> FDragImage;
+  TPoint FImagePosition;
+  TPoint FLastPosition;
+  TVTTransparency FTransparency = 128;
+  TVTBias FPreBlendBias = 0;
+  TVTBias FPostBlendBias = 0;
+  bool FFade = false;
+  TVTDragMoveRestriction FRestriction = dmrNone;
+  TColor FColorKey = clNone;
+  TVTDragImageStates FStates;
+  void CaptureBackground(HDC ScreenDC, const TRect& Part);
+  void RestoreBackground(HDC ScreenDC, const TRect& Part);
 };
 
 class TVTHeader : public TPersistent {
@@ -424,6 +501,13 @@ class TVTHeader : public TPersistent {
   virtual bool InHeaderSplitterArea(TPoint P);
 
   // --- Others
+  // Mouse moves while a button is held on the header (client point).
+  bool HandleHeaderMouseMove(TMessage& Message);
+  // Starts a column drag: P the mouse, Start where the button went down
+  // (both screen points).
+  void PrepareDrag(TPoint P, TPoint Start);
+  // Follows a column drag to P (screen): the drop target and its side.
+  void DragTo(TPoint P);
   void Invalidate(TLazyTreeColumn* Column, bool ExpandToBorder = false);
   bool CanSplitterResize(TPoint P);
   bool AllowFocus(TColumnIndex ColumnIndex);
@@ -530,6 +614,16 @@ class TVTHeader : public TPersistent {
   TPoint FDragStart;
   TPoint FTrackStart;
   TPoint FTrackPoint;
+  bool ColumnSplitterHit(TPoint P);
+  void LeftButtonDown(TMessage& Message, bool NonClient);
+  void LeftButtonUp(TMessage& Message, bool NonClient);
+  bool DoubleClick(TMessage& Message, bool NonClient);
+  bool RightButtonUp(TMessage& Message);
+  void Hover(TMessage& Message);
+  bool HeaderTimerFired(TMessage& Message);
+  bool SetHeaderCursor(TMessage& Message);
+  bool CancelGesture(TMessage& Message);
+  void EndColumnDrag();
 };
 
 }  // namespace qn

@@ -225,7 +225,10 @@ bool TBaseLazyTree_qn::MouseDispatch(TMessage& Message) {
 }
 
 void TBaseLazyTree_qn::WndProc(TMessage& Message) {
-  if (FHeader && !FHeader->States().Empty() && FHeader->HandleMessage(Message)) return;
+  // A header gesture sees its messages first; the header answers each
+  // message once.
+  bool headerAsked = FHeader && !FHeader->States().Empty();
+  if (headerAsked && FHeader->HandleMessage(Message)) return;
   if (!ComponentState().Contains(csDesigning) &&
       (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && DragMode() == dmAutomatic &&
       DragKind() == dkDrag) {
@@ -235,7 +238,7 @@ void TBaseLazyTree_qn::WndProc(TMessage& Message) {
     Dispatch(Message);
     return;
   }
-  if (FHeader && FHeader->HandleMessage(Message)) return;
+  if (FHeader && !headerAsked && FHeader->HandleMessage(Message)) return;
   inherited::WndProc(Message);
 }
 

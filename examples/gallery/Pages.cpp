@@ -58,6 +58,8 @@ std::vector<std::string> TreeStringPage(const std::string& outDir);
 std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
+std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
+std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
@@ -134,6 +136,8 @@ std::vector<Page> AllPages() {
       {"treescroll", TreeScrollPage},
       {"treeskinned", TreeSkinnedPage},
       {"treemouse", TreeMousePage},
+      {"treeheadermouse", TreeHeaderMousePage},
+      {"treeprint", TreePrintPage},
       {"treetoggle", TreeTogglePage},
       {"treekeyboard", TreeKeyboardPage},
       {"image", ImagePage},

@@ -1,0 +1,209 @@
+// The translucent drag picture, painted by the tree itself straight onto the
+// screen. The screen area under it is saved; a move restores only the strips
+// it uncovers, shifts the saved area inside its bitmap and reads only the
+// strips it newly covers, so most of a move is a copy inside memory.
+#include <algorithm>
+#include <cmath>
+
+#include "treeview/LazyTrees_qn.h"
+#include "treeview/LazyTrees_qn_Appearance.h"
+
+namespace qn {
+
+namespace {
+
+std::unique_ptr<TBitmap> NewImage(Integer W, Integer H) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(TPixelFormat::pf32bit);
+  b->SetSize(W, H);
+  return b;
+}
+
+// A strip as the update-rectangle routine gives it: Left/Top an offset,
+// Right/Bottom a width and height. Empty strips copy nothing.
+bool StripEmpty(const TRect& R) { return R.Right <= 0 || R.Bottom <= 0; }
+
+// The screen DC for the length of one operation.
+struct TScreenDC {
+  HDC DC = GetDC(nullptr);
+  ~TScreenDC() { ReleaseDC(nullptr, DC); }
+};
+
+}  // namespace
+
+TVTDragImage::TVTDragImage(TBaseLazyTree_qn* AOwner) : FOwner(AOwner) {}
+
+TVTDragImage::~TVTDragImage() { EndDrag(); }
+
+bool TVTDragImage::GetVisible() const {
+  return FStates.Contains(disInDrag) && FStates.Contains(disPrepared) && !FStates.Contains(disHidden) &&
+         !FStates.Contains(disSystemSupport);
+}
+
+TRect TVTDragImage::GetDragImageRect() const {
+  if (!GetVisible() || !FBackImage) return TRect();
+  return TRect(FImagePosition.X, FImagePosition.Y, FImagePosition.X + FBackImage->Width(),
+               FImagePosition.Y + FBackImage->Height());
+}
+
+bool TVTDragImage::WillMove(TPoint P) const {
+  if (!GetVisible()) return false;
+  return (FRestriction != dmrVerticalOnly && P.X != FLastPosition.X) ||
+         (FRestriction != dmrHorizontalOnly && P.Y != FLastPosition.Y);
+}
+
+void TVTDragImage::PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint HotSpot, void* DataObject) {
+  // The shell's helper would take over the picture for a data object; this
+  // host has none, so the tree always draws it.
+  (void)DataObject;
+  FStates.Exclude(disSystemSupport);
+  if (!DragImage || DragImage->Empty() || !MMXAvailable) return;
+  EndDrag();
+  Integer w = DragImage->Width(), h = DragImage->Height();
+  // The picture is read as 32-bit pixels whatever its format.
+  std::unique_ptr<TBitmap> source;
+  TBitmap* picture = DragImage;
+  if (DragImage->PixelFormat() != TPixelFormat::pf32bit) {
+    source = NewImage(w, h);
+    BitBlt(source->Canvas()->Handle(), 0, 0, w, h, DragImage->Canvas()->Handle(), 0, 0, SRCCOPY);
+    picture = source.get();
+  }
+  FLastPosition = HotSpot;
+  FDragImage = NewImage(w, h);
+  FAlphaImage = NewImage(w, h);
+  FBackImage = NewImage(w, h);
+  if (FPreBlendBias == 0)
+    BitBlt(FDragImage->Canvas()->Handle(), 0, 0, w, h, picture->Canvas()->Handle(), 0, 0, SRCCOPY);
+  else
+    AlphaBlend(picture->Canvas()->Handle(), FDragImage->Canvas()->Handle(), TRect(0, 0, w, h), TPoint(0, 0),
+               bmConstantAlpha, 255, FPreBlendBias);
+  MakeAlphaChannel(picture, FDragImage.get());
+  FImagePosition = ImagePosition;
+  FStates.Include(disHidden);
+  FStates.Include(disInDrag);
+  FStates.Include(disPrepared);
+}
+
+void TVTDragImage::MakeAlphaChannel(TBitmap* Source, TBitmap* Target) {
+  Integer w = Target->Width(), h = Target->Height();
+  if (w <= 0 || h <= 0 || Source->PixelFormat() != TPixelFormat::pf32bit ||
+      Target->PixelFormat() != TPixelFormat::pf32bit)
+    return;
+  GdiFlush();
+  bool keyed = FColorKey != clNone;
+  COLORREF key = keyed ? ColorToColorRef(FColorKey) : 0;
+  // Pixels are stored blue, green, red, alpha: the key as it lies in memory.
+  uint32_t keyPixel = (uint32_t(GetRValue(key)) << 16) | (uint32_t(GetGValue(key)) << 8) | GetBValue(key);
+  double m = std::max(w, h);
+  Integer sw = std::min(w, Source->Width()), sh = std::min(h, Source->Height());
+  for (Integer y = 0; y < h; ++y) {
+    auto* target = static_cast<uint32_t*>(Target->ScanLine(y));
+    const auto* source = y < sh ? static_cast<const uint32_t*>(Source->ScanLine(y)) : nullptr;
+    double dy = (y - h / 2) / m;
+    for (Integer x = 0; x < w; ++x) {
+      uint32_t alpha;
+      if (keyed && source && x < sw && (source[x] & 0xFFFFFF) == keyPixel) {
+        alpha = 0;
+      } else {
+        double dx = (x - w / 2) / m;
+        alpha = uint32_t(std::lround(255 * std::exp(-8 * std::sqrt(dx * dx + dy * dy))));
+      }
+      target[x] = (target[x] & 0xFFFFFF) | (alpha << 24);
+    }
+  }
+}
+
+void TVTDragImage::CaptureBackground(HDC ScreenDC, const TRect& Part) {
+  if (StripEmpty(Part)) return;
+  BitBlt(FBackImage->Canvas()->Handle(), Part.Left, Part.Top, Part.Right, Part.Bottom, ScreenDC,
+         FImagePosition.X + Part.Left, FImagePosition.Y + Part.Top, SRCCOPY);
+}
+
+void TVTDragImage::RestoreBackground(HDC ScreenDC, const TRect& Part) {
+  if (StripEmpty(Part)) return;
+  BitBlt(ScreenDC, FImagePosition.X + Part.Left, FImagePosition.Y + Part.Top, Part.Right, Part.Bottom,
+         FBackImage->Canvas()->Handle(), Part.Left, Part.Top, SRCCOPY);
+}
+
+void TVTDragImage::InternalShowDragImage(HDC DC) {
+  if (!FBackImage) return;
+  Integer w = FBackImage->Width(), h = FBackImage->Height();
+  HDC alpha = FAlphaImage->Canvas()->Handle();
+  BitBlt(alpha, 0, 0, w, h, FBackImage->Canvas()->Handle(), 0, 0, SRCCOPY);
+  TBlendMode mode = (FFade || FColorKey != clNone) ? bmMasterAlpha : bmConstantAlpha;
+  AlphaBlend(FDragImage->Canvas()->Handle(), alpha, TRect(0, 0, w, h), TPoint(0, 0), mode, FTransparency,
+             FPostBlendBias);
+  BitBlt(DC, FImagePosition.X, FImagePosition.Y, w, h, alpha, 0, 0, SRCCOPY);
+}
+
+void TVTDragImage::ShowDragImage() {
+  if (FStates != TVTDragImageStates{disHidden, disInDrag, disPrepared}) return;
+  FStates.Exclude(disHidden);
+  GdiFlush();
+  TScreenDC screen;
+  CaptureBackground(screen.DC, TRect(0, 0, FBackImage->Width(), FBackImage->Height()));
+  InternalShowDragImage(screen.DC);
+}
+
+void TVTDragImage::HideDragImage() {
+  if (!GetVisible()) return;
+  FStates.Include(disHidden);
+  TScreenDC screen;
+  RestoreBackground(screen.DC, TRect(0, 0, FBackImage->Width(), FBackImage->Height()));
+}
+
+void TVTDragImage::EndDrag() {
+  HideDragImage();
+  FStates = {};
+  FBackImage.reset();
+  FDragImage.reset();
+  FAlphaImage.reset();
+}
+
+bool TVTDragImage::DragTo(TPoint P, bool ForceRepaint) {
+  Integer deltaX = FRestriction == dmrVerticalOnly ? 0 : FLastPosition.X - P.X;
+  Integer deltaY = FRestriction == dmrHorizontalOnly ? 0 : FLastPosition.Y - P.Y;
+  bool result = deltaX != 0 || deltaY != 0 || ForceRepaint;
+  if (!result) return false;
+  if (GetVisible()) {
+    TScreenDC screen;
+    Integer w = FBackImage->Width(), h = FBackImage->Height();
+    TRect whole(0, 0, w, h);
+    if (w <= std::abs(deltaX) || h <= std::abs(deltaY) || ForceRepaint) {
+      RestoreBackground(screen.DC, whole);
+      // What lies under the picture may have changed (a drop mark): it is
+      // painted before the new background is read.
+      if (ForceRepaint && FOwner && FOwner->HandleAllocated()) UpdateWindow(FOwner->Handle());
+      FImagePosition.X -= deltaX;
+      FImagePosition.Y -= deltaY;
+      CaptureBackground(screen.DC, whole);
+    } else {
+      TRect r1, r2, r3, r4, r5, r6;
+      GetDragImageUpdateRects(w, h, deltaX, deltaY, r1, r2, r3, r4, r5, r6);
+      // The uncovered strips go back to the screen from the old place ...
+      RestoreBackground(screen.DC, r5);
+      RestoreBackground(screen.DC, r6);
+      // ... what stays covered moves inside the saved background ...
+      // R2 (the part that stays covered) lies inside R1 after the shift; the
+      // whole bitmap as the scroll area keeps every pixel that lands in it.
+      RECT scroll{r1.Left, r1.Top, r1.Left + r1.Right, r1.Top + r1.Bottom};
+      RECT clip{0, 0, w, h};
+      ScrollDC(FBackImage->Canvas()->Handle(), deltaX, deltaY, &scroll, &clip, nullptr, nullptr);
+      FImagePosition.X -= deltaX;
+      FImagePosition.Y -= deltaY;
+      // ... and only the newly covered strips are read from the screen.
+      CaptureBackground(screen.DC, r3);
+      CaptureBackground(screen.DC, r4);
+    }
+    InternalShowDragImage(screen.DC);
+  } else if (FStates.Contains(disInDrag) && FStates.Contains(disPrepared)) {
+    // A hidden picture still follows the mouse, so it shows where it
+    // belongs once shown.
+    FImagePosition.X -= deltaX;
+    FImagePosition.Y -= deltaY;
+  }
+  FLastPosition = P;
+  return true;
+}
+
+}  // namespace qn
