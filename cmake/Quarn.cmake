@@ -56,18 +56,38 @@ function(qn_discover_test_folders)
     endif()
   endforeach()
   list(REMOVE_DUPLICATES _dirs)
+  # The programs a short ThreadSanitizer run builds (scripts/test tsan
+  # --threaded): those of the host's folders, whose units take its locks,
+  # and those with a threaded suite.
+  add_custom_target(qn_tests_threaded)
   foreach(d ${_dirs})
     string(REPLACE "/" "_" n ${d})
     file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${d}/*.cpp)
     add_executable(test_${n} ${_src})
     target_link_libraries(test_${n} PRIVATE qn_testmain)
+    set(_threaded OFF)
+    set(_labels "")
+    if(d MATCHES "^platform/")
+      set(_threaded ON)
+      set(_labels LABELS host)
+    endif()
+    foreach(f ${_src})
+      file(STRINGS ${f} _hit REGEX "TEST(_F)?\\([A-Za-z0-9_]*Thread" LIMIT_COUNT 1)
+      if(_hit)
+        set(_threaded ON)
+      endif()
+    endforeach()
+    if(_threaded)
+      add_dependencies(qn_tests_threaded test_${n})
+    endif()
     # Suites whose name holds "Thread" carry the label "thread", which the
-    # ThreadSanitizer run (scripts/test tsan) selects.
+    # ThreadSanitizer run (scripts/test tsan) selects; the host's other
+    # suites carry "host".
     gtest_discover_tests(test_${n}
       WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
       DISCOVERY_TIMEOUT 60
       TEST_FILTER "-*Thread*.*"
-      PROPERTIES ENVIRONMENT "QN_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+      PROPERTIES ENVIRONMENT "QN_SOURCE_DIR=${CMAKE_SOURCE_DIR}" ${_labels})
     gtest_discover_tests(test_${n}
       WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
       DISCOVERY_TIMEOUT 60
@@ -87,9 +107,20 @@ function(qn_fuzz name)
   if(_at GREATER -1)
     set(_capped ON)
   endif()
+  # The ThreadSanitizer build runs no fuzz replays: none are built there.
+  set(_replay OFF)
+  if(QN_TESTS AND NOT QN_TSAN)
+    set(_replay ON)
+  endif()
+  if(NOT QN_FUZZ AND NOT _replay)
+    return()
+  endif()
+  # Compiled once for both programs: with the coverage instrumentation that
+  # QN_FUZZ puts on every unit, the fuzzer's compile adds nothing to it.
+  add_library(fuzzobj_${name} OBJECT ${_src})
+  target_link_libraries(fuzzobj_${name} PRIVATE qn_package ${F_LIBS})
   if(QN_FUZZ)
-    add_executable(fuzz_${name} ${_src})
-    target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+    add_executable(fuzz_${name} $<TARGET_OBJECTS:fuzzobj_${name}>)
     target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(fuzz_${name} PRIVATE qn_package ${F_LIBS})
     if(QN_TESTS)
@@ -116,8 +147,8 @@ function(qn_fuzz name)
       endif()
     endif()
   endif()
-  if(QN_TESTS)
-    add_executable(replay_${name} ${_src} ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+  if(_replay)
+    add_executable(replay_${name} $<TARGET_OBJECTS:fuzzobj_${name}> $<TARGET_OBJECTS:qn_fuzz_replay_main>)
     target_link_libraries(replay_${name} PRIVATE qn_package ${F_LIBS})
     add_test(NAME Fuzz_${name}_corpus
              COMMAND replay_${name} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
@@ -131,6 +162,9 @@ endfunction()
 
 # Fuzz targets: every tests/fuzz/*.cpp except the replay driver.
 function(qn_discover_fuzz_targets)
+  if(QN_TESTS AND NOT QN_TSAN)
+    add_library(qn_fuzz_replay_main OBJECT ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
+  endif()
   file(GLOB _f CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*.cpp)
   foreach(f ${_f})
     get_filename_component(n ${f} NAME_WE)

@@ -180,8 +180,10 @@ class TPropInfo {
   bool FHasDefault = false;
   Int64 FDefault = 0;
   bool FStoredConst = true;
-  std::shared_ptr<const detail::TPropAccess> FAccess;
-  std::shared_ptr<const detail::TStoredAccess> FStored;
+  // Owned alone: a shared owner would instantiate its control block for
+  // every property type of every publishing class.
+  std::unique_ptr<const detail::TPropAccess> FAccess;
+  std::unique_ptr<const detail::TStoredAccess> FStored;
 };
 
 // A published method: what an event in a form file can name.
@@ -521,7 +523,7 @@ class TPublisher {
     template <class Base>
     TPropBuilder& Stored(bool (Base::*pred)() const) {
       static_assert(std::is_base_of_v<Base, C>);
-      FP->FStored = std::make_shared<detail::TStoredImpl<Base, bool (Base::*)() const>>(pred);
+      FP->FStored.reset(new detail::TStoredImpl<Base, bool (Base::*)() const>(pred));
       return *this;
     }
     TPropBuilder& Index(Integer i) { FP->FIndex = i; return *this; }
@@ -544,7 +546,7 @@ class TPublisher {
     p->FType = detail::MakePropType<V>();
     p->FDeclaringClass = C::StaticClass();
     if constexpr (std::is_same_v<S, std::nullptr_t>) {
-      p->FAccess = std::make_shared<detail::TPropAccessImpl<Base, V, G, std::nullptr_t>>(Getter, nullptr);
+      p->FAccess.reset(new detail::TPropAccessImpl<Base, V, G, std::nullptr_t>(Getter, nullptr));
     } else {
       using SBase = typename detail::MemberFn<S>::Class;
       static_assert(std::is_base_of_v<SBase, C>, "the setter belongs to this class or a parent");
@@ -552,7 +554,7 @@ class TPublisher {
       // Getter and setter may sit in different classes; the more derived
       // one is where the instance is cast to.
       using Most = std::conditional_t<std::is_base_of_v<Base, SBase>, SBase, Base>;
-      p->FAccess = std::make_shared<detail::TPropAccessImpl<Most, V, G, S>>(Getter, Setter);
+      p->FAccess.reset(new detail::TPropAccessImpl<Most, V, G, S>(Getter, Setter));
     }
     TPropInfo* raw = p.get();
     FTarget.AddProperty(std::move(p));
@@ -592,7 +594,11 @@ class TPublisher {
   TPublishedClass& FTarget;
 };
 
-// Declares the published block of class Cls; see the header comment.
+// Declares the published block of class Cls; see the header comment. The
+// block is a template, though it is only ever called with TPublisher<Cls>:
+// a plain inline body would have every unit that includes the class's header
+// instantiate the accessors of all its properties, whether or not it builds
+// the list.
 #define QN_PUBLISHED(Cls)                                                                  \
  public:                                                                                   \
   using QnPublishedSelf = Cls;                                                             \
@@ -602,7 +608,8 @@ class TPublisher {
     return pc.get();                                                                       \
   }                                                                                        \
   const ::vcl::TPublishedClass* PublishedClass() const override { return StaticPublished(); } \
-  static void QnPublish([[maybe_unused]] ::vcl::TPublisher<Cls>& P)
+  template <class QnPublisher = ::vcl::TPublisher<Cls>>                                   \
+  static void QnPublish([[maybe_unused]] QnPublisher& P)
 
 // The same block for a class declared in a header that many units include:
 // the list is then built only where QN_PUBLISHED_IMPL(Cls) stands, in the
@@ -614,7 +621,8 @@ class TPublisher {
   using QnPublishedSelf = Cls;                                                             \
   static const ::vcl::TPublishedClass* StaticPublished();                                  \
   const ::vcl::TPublishedClass* PublishedClass() const override;                           \
-  static void QnPublish([[maybe_unused]] ::vcl::TPublisher<Cls>& P)
+  template <class QnPublisher = ::vcl::TPublisher<Cls>>                                   \
+  static void QnPublish([[maybe_unused]] QnPublisher& P)
 
 // At namespace scope, with the class's qualified name, in exactly one unit.
 #define QN_PUBLISHED_IMPL(Cls)                                                             \

@@ -176,15 +176,28 @@ void TQnListBox::CNDrawItem(TMessage& Message) {
         {ODS_CHECKED, odChecked},   {ODS_FOCUS, odFocused}, {ODS_DEFAULT, odDefault}};
     for (auto& [bit, item] : bits)
       if (di->itemState & bit) state.Include(item);
-    auto work = std::make_unique<TBitmap>();
-    work->SetSize(r.Width(), r.Height());
+    // An application's drawing handler may leave anything set on the
+    // canvas, so it gets a new picture for every row; the list's own drawing
+    // sets all it uses and reuses one.
+    std::unique_ptr<TBitmap> fresh;
+    TBitmap* work;
+    if (SkinListBox && SkinListBox->FOnDrawItem) {
+      fresh = std::make_unique<TBitmap>();
+      work = fresh.get();
+    } else {
+      if (!FRowPicture) FRowPicture = std::make_unique<TBitmap>();
+      work = FRowPicture.get();
+    }
+    if (work->Width() != r.Width() || work->Height() != r.Height()) work->SetSize(r.Width(), r.Height());
     TRect item(0, 0, work->Width(), work->Height());
-    if (FPopupListBox) item.Right -= 1;
     TCanvas* c = work->Canvas();
-    // A fresh bitmap is white, so the column the drop-down leaves out reads
-    // as a light rule beside the bar.
-    c->Brush()->SetColor(clWhite);
-    c->FillRect(TRect(0, 0, work->Width(), work->Height()));
+    // The column the drop-down leaves out is white, a light rule beside the
+    // bar; the item's colour covers the rest.
+    if (FPopupListBox) {
+      item.Right -= 1;
+      c->Brush()->SetColor(clWhite);
+      c->FillRect(TRect(item.Right, 0, work->Width(), work->Height()));
+    }
     TFont* face = SkinListBox ? SkinListBox->Font() : Font();
     c->Font()->SetName(face->Name());
     c->Font()->SetStyle(face->Style());
@@ -206,7 +219,7 @@ void TQnListBox::CNDrawItem(TMessage& Message) {
         c->TextRect(text, text.Left + 2, y, s);
       }
     }
-    canvas->Draw(r.Left, r.Top, work.get());
+    canvas->Draw(r.Left, r.Top, work);
   }
   canvas->SetHandle(nullptr);
   canvas->Unlock();

@@ -7,6 +7,7 @@
 // drop-down list of the combo box.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/vcl/Menus.h"
@@ -67,6 +68,12 @@ class TQnListBox : public TListBox {
   TColor FItemNormalFontColor = clBlack;
   bool FStopDraw = false;
   Integer FHorizontalExtentValue = 0;
+
+ private:
+  // The picture a row is drawn in before it goes to the list, kept from row
+  // to row: a notch of the wheel draws a few rows, and a new bitmap for each
+  // cost more than drawing the row.
+  std::unique_ptr<TBitmap> FRowPicture;
 };
 
 class TQuarnCustomListBox : public TQuarnBorderPanel {
