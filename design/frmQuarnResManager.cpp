@@ -179,7 +179,6 @@ const char* const kResManagerForm = R"(object QuarnResManagerForm: TQuarnResMana
     Height = 506
     Align = alClient
     Caption = 'Preview'
-    PopupMenu = pm1
     TabOrder = 1
   end
   object pnl2: TPanel
@@ -513,6 +512,7 @@ void TQuarnResManagerForm::FormCreate(TObject*) {
   btnOK->SetAction(actOK);
   btnCancel->SetAction(actCancel);
   SaveAs1->SetAction(actItem_SaveAs);
+  grp2->SetPopupMenu(pm1);
   edtFilter->SetOnChange(TNotifyEvent(this, &F::edtFilterChange));
 
   TQuarnLazyDrawTree* t = qnvdtImageList;

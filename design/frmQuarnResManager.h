@@ -23,6 +23,7 @@
 #include "skin/controls/uQuarnScrollBar.h"
 #include "skin/controls/uQuarnSplitter.h"
 #include "skin/foundation/uQnComm.h"
+#include "skin/foundation/uQnComm_Install.h"
 #include "skin/foundation/uQuarnResManager.h"
 #include "treeview/uQuarnLazyTree.h"
 

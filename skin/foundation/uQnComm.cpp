@@ -1,4 +1,5 @@
 #include "skin/foundation/uQnComm.h"
+#include "skin/foundation/uQnComm_Install.h"
 
 #include <algorithm>
 #include <cmath>

@@ -58,11 +58,6 @@ TQnResDPIScale GetDPIScaleFromResID(const String& ResID);
 String IncludeDPIScaleText(const String& ResID, TQnResDPIScale Scale);
 // "" for ds100, "@DPI150", "@DPI200", "@DPI300".
 String QnResDPIScaleToText(TQnResDPIScale Scale);
-
-// The folder the design files were installed to, as the installer wrote it
-// for the current user, with a trailing path delimiter; empty when it was
-// never installed. The key is only read, never created.
-String GetQuarnInstallPath();
 // The inverse; anything else is ds100.
 TQnResDPIScale TextToQnResDPIScale(const String& Text);
 

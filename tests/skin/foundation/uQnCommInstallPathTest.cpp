@@ -4,6 +4,7 @@
 
 #include "platform/vcl/Registry.h"
 #include "skin/foundation/uQnComm.h"
+#include "skin/foundation/uQnComm_Install.h"
 #include "tests/common/TestSupport.h"
 
 using namespace vcl;
