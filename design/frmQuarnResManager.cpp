@@ -436,13 +436,7 @@ void TQnResManagerProperty::Edit() {
 
 TQuarnResManagerForm::TQuarnResManagerForm(TComponent* AOwner) : TForm(AOwner) {}
 
-TQuarnResManagerForm::~TQuarnResManagerForm() {
-  // The tree frees its nodes' records through this form; it must go first.
-  if (qnvdtImageList) {
-    qnvdtImageList->Clear();
-    qnvdtImageList->OnFreeNode = nullptr;
-  }
-}
+TQuarnResManagerForm::~TQuarnResManagerForm() = default;
 
 template <class T>
 T* TQuarnResManagerForm::Part(const Char* Name) {
@@ -570,7 +564,12 @@ void TQuarnResManagerForm::FormShow(TObject*) {
 }
 
 void TQuarnResManagerForm::FormDestroy(TObject*) {
-  if (qnvdtImageList) qnvdtImageList->Clear();
+  // The nodes' records are freed through this form, which must still be
+  // whole: the form's components go after this, before its destructor.
+  if (qnvdtImageList) {
+    qnvdtImageList->Clear();
+    qnvdtImageList->OnFreeNode = nullptr;
+  }
 }
 
 void TQuarnResManagerForm::ReCreateDesignTimeResDat(const String& DfmFile, const String& TmpFile) {
