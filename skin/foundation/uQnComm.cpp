@@ -1,4 +1,5 @@
 #include "skin/foundation/uQnComm.h"
+#include "skin/foundation/uQnComm_Install.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/GraphicsColor.h"
+#include "platform/vcl/Registry.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "skin/foundation/uQnPix32Lib.h"
 
@@ -328,6 +330,18 @@ void DrawParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect) {
 
 void GetParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect) {
   ParentImage(Control, Buffer, Rect, !(Control && Control->ComponentState().Contains(csDesigning)));
+}
+
+String GetQuarnInstallPath() {
+  TRegistry reg(KEY_READ);
+  reg.SetRootKey(HKEY_CURRENT_USER);
+  if (!reg.OpenKeyReadOnly(u"Software\\Quarn")) return String();
+  // The value name carries the design host's version, so installs for
+  // several hosts live side by side.
+  String path = reg.ReadString(Format(u"Path%.0f", {21.0}));
+  reg.CloseKey();
+  // An empty value would otherwise become the root folder "/".
+  return path.empty() ? String() : IncludeTrailingPathDelimiter(path);
 }
 
 }  // namespace qn
