@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -492,6 +493,54 @@ TEST_F(Platform_Form, OnPaintDrawsOnTheFormAndGetFormImageMatchesTheWindow) {
           (((shot.Pixel(x, y) & 0xFF) << 16) | (shot.Pixel(x, y) & 0xFF00) | ((shot.Pixel(x, y) >> 16) & 0xFF)))
         ++differ;
   EXPECT_EQ(differ, 0);
+}
+
+// A control that gives its parent a further child the moment its own
+// window exists, as a list's inner box makes its frame grow the bar it
+// finds it needs once its items are in.
+class TGrowsASibling : public TCustomControl {
+  QN_CLASS(TGrowsASibling, TCustomControl)
+ public:
+  explicit TGrowsASibling(TComponent* AOwner) : TCustomControl(AOwner) {}
+  TPanel* Sibling = nullptr;
+
+ protected:
+  void CreateWnd() override {
+    TCustomControl::CreateWnd();
+    if (Sibling) return;
+    Sibling = new TPanel(Owner());
+    Put(Sibling, Parent());
+    Sibling->SetBounds(Left() + Width() + 2, Top(), 20, 20);
+  }
+};
+
+// Made while its parent's children get their windows, before the form
+// shows, the new child still gets its window and shows with the form, as
+// it does when made later.
+TEST_F(Platform_Form, ChildMadeWhileItsSiblingsWindowIsMadeShowsWithTheForm) {
+  for (int depth = 0; depth < 2; ++depth) {
+    std::unique_ptr<TForm> f(MakeForm(10, 10, 200, 150));
+    TWinControl* parent = f.get();
+    if (depth == 1) {
+      auto* p = new TPanel(f.get());
+      Put(p, f.get());
+      p->SetBounds(10, 10, 170, 100);
+      parent = p;
+    }
+    auto* g = new TGrowsASibling(f.get());
+    Put(g, parent);
+    g->SetBounds(5, 5, 60, 40);
+    auto* after = new TPanel(f.get());
+    Put(after, parent);
+    after->SetBounds(100, 5, 30, 30);
+    f->Show();
+    Application->ProcessMessages();
+    ASSERT_NE(g->Sibling, nullptr);
+    ASSERT_TRUE(g->Sibling->HandleAllocated()) << "depth " << depth;
+    EXPECT_TRUE(g->Sibling->Showing());
+    EXPECT_TRUE(IsWindowVisible(g->Sibling->Handle()));
+    EXPECT_TRUE(after->Showing());
+  }
 }
 
 // ---------------------------------------------------------------------------
