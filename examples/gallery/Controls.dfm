@@ -170,6 +170,7 @@ object ControlsForm: TControlsForm
     Top = 348
     Width = 300
     Height = 132
+    Transparent = False
     Title = 'Details'
     object LblDetails: TQuarnLabel
       Left = 12

@@ -2,6 +2,7 @@
 // key routing and painting.
 #include <algorithm>
 #include <atomic>
+#include <unordered_set>
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
@@ -316,8 +317,22 @@ void TWinControl::UpdateShowing() {
               !FControlState.Contains(csReadingState);
   if (show) {
     if (!FHandle) CreateHandle();
-    auto kids = FWinControls;
-    for (TWinControl* w : kids) w->UpdateShowing();
+    // A child's window coming into being may make further children here
+    // (a list that finds it needs a scroll bar once its items are in):
+    // those are shown in the same pass, while this control is not yet
+    // showing and so could not show them itself.
+    // The live list is read each time: a child may also free or move a
+    // sibling while it shows.
+    std::unordered_set<TWinControl*> done;
+    for (bool more = true; more;) {
+      more = false;
+      for (size_t i = 0; i < FWinControls.size(); ++i) {
+        TWinControl* w = FWinControls[i];
+        if (!done.insert(w).second) continue;
+        w->UpdateShowing();
+        more = true;
+      }
+    }
   }
   if (FHandle && FShowing != show) {
     FShowing = show;

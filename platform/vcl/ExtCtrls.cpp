@@ -145,7 +145,10 @@ void TCustomPanel::AdjustClientRect(TRect& Rect) {
 
 void TCustomPanel::Paint() {
   TCanvas* c = Canvas();
-  TRect r(0, 0, Width(), Height());
+  // The client only: a window frame (bevel kind, the window's border) sits
+  // outside it, and drawing the whole window's size here would push the
+  // panel's own frame and its caption right and down by that frame.
+  TRect r = ClientRect();
   auto bevel = [&](TBevelCut cut) {
     if (cut == bvNone) return;
     TColor top = cut == bvLowered ? clBtnShadow : clBtnHighlight;

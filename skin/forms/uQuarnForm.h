@@ -247,6 +247,8 @@ class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider, publi
   void BorderFreed(TObject* Sender);
   void WMNCCalcSize(TMessage& Message);
   bool NCCtrlMessage(TMessage& Message);
+  bool Adopt(TQuarnNCCtrlBase* Ctrl);
+  void AdoptOwnedNCCtrls();
   TQuarnNCCtrlBase* PressTaker() const;
   std::vector<TQuarnNCCtrlBase*> FNCCtrls;
   TQuarnNCCtrlBase* FPressed = nullptr;

@@ -72,6 +72,7 @@ TQuarnForm::TQuarnForm(TComponent* AOwner)
   const HWND h = FormHandle();
   FActive = GetActiveWindow() == h;
   ApplyTaskbarStyle();
+  AdoptOwnedNCCtrls();
   SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   UpdateRegion();
   RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -511,6 +512,27 @@ TQuarnNCCtrlBase* TQuarnForm::PressTaker() const {
   return nullptr;
 }
 
+bool TQuarnForm::Adopt(TQuarnNCCtrlBase* Ctrl) {
+  if (!TQuarnNCCtrlBase::IsLive(Ctrl) || Ctrl->Owner() != FDestForm || Ctrl->FHooked ||
+      std::find(FNCCtrls.begin(), FNCCtrls.end(), Ctrl) != FNCCtrls.end())
+    return false;
+  FNCCtrls.push_back(Ctrl);
+  Ctrl->FHooked = true;
+  Ctrl->FForm = FDestForm;
+  Ctrl->FHost = this;
+  return true;
+}
+
+// Title controls made with the form (a form file, the form's constructor)
+// are complete by the time its window exists: taking them then means the
+// first picture of the frame already shows them, without waiting for the
+// requests they post.
+void TQuarnForm::AdoptOwnedNCCtrls() {
+  if (!FDestForm) return;
+  for (Integer i = 0, n = FDestForm->ComponentCount(); i < n; ++i)
+    if (auto* c = dynamic_cast<TQuarnNCCtrlBase*>(FDestForm->Components(i))) Adopt(c);
+}
+
 bool TQuarnForm::NCCtrlMessage(TMessage& Message) {
   const HWND h = FormHandle();
   switch (Message.Msg) {
@@ -518,14 +540,7 @@ bool TQuarnForm::NCCtrlMessage(TMessage& Message) {
       auto* c = reinterpret_cast<TQuarnNCCtrlBase*>(Message.WParam);
       // The pointer was posted: it may have been freed since, or belong
       // to another form.
-      if (TQuarnNCCtrlBase::IsLive(c) && c->Owner() == FDestForm && !c->FHooked &&
-          std::find(FNCCtrls.begin(), FNCCtrls.end(), c) == FNCCtrls.end()) {
-        FNCCtrls.push_back(c);
-        c->FHooked = true;
-        c->FForm = FDestForm;
-        c->FHost = this;
-        PaintFrame();
-      }
+      if (Adopt(c)) PaintFrame();
       Message.Result = 0;
       return true;
     }
@@ -676,6 +691,7 @@ void TQuarnForm::NewWndProc(TMessage& Message) {
     case WM_CREATE:
       OldWndProc(Message);
       ApplyTaskbarStyle();
+      AdoptOwnedNCCtrls();
       return;
     case WM_WINDOWPOSCHANGED:
       OldWndProc(Message);

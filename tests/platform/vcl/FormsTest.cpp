@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -492,6 +493,117 @@ TEST_F(Platform_Form, OnPaintDrawsOnTheFormAndGetFormImageMatchesTheWindow) {
           (((shot.Pixel(x, y) & 0xFF) << 16) | (shot.Pixel(x, y) & 0xFF00) | ((shot.Pixel(x, y) >> 16) & 0xFF)))
         ++differ;
   EXPECT_EQ(differ, 0);
+}
+
+// A control that gives its parent a further child the moment its own
+// window exists, as a list's inner box makes its frame grow the bar it
+// finds it needs once its items are in.
+class TGrowsASibling : public TCustomControl {
+  QN_CLASS(TGrowsASibling, TCustomControl)
+ public:
+  explicit TGrowsASibling(TComponent* AOwner) : TCustomControl(AOwner) {}
+  TPanel* Sibling = nullptr;
+
+ protected:
+  void CreateWnd() override {
+    TCustomControl::CreateWnd();
+    if (Sibling) return;
+    Sibling = new TPanel(Owner());
+    Put(Sibling, Parent());
+    Sibling->SetBounds(Left() + Width() + 2, Top(), 20, 20);
+  }
+};
+
+// Made while its parent's children get their windows, before the form
+// shows, the new child still gets its window and shows with the form, as
+// it does when made later.
+TEST_F(Platform_Form, ChildMadeWhileItsSiblingsWindowIsMadeShowsWithTheForm) {
+  for (int depth = 0; depth < 2; ++depth) {
+    std::unique_ptr<TForm> f(MakeForm(10, 10, 200, 150));
+    TWinControl* parent = f.get();
+    if (depth == 1) {
+      auto* p = new TPanel(f.get());
+      Put(p, f.get());
+      p->SetBounds(10, 10, 170, 100);
+      parent = p;
+    }
+    auto* g = new TGrowsASibling(f.get());
+    Put(g, parent);
+    g->SetBounds(5, 5, 60, 40);
+    auto* after = new TPanel(f.get());
+    Put(after, parent);
+    after->SetBounds(100, 5, 30, 30);
+    f->Show();
+    Application->ProcessMessages();
+    ASSERT_NE(g->Sibling, nullptr);
+    ASSERT_TRUE(g->Sibling->HandleAllocated()) << "depth " << depth;
+    EXPECT_TRUE(g->Sibling->Showing());
+    EXPECT_TRUE(IsWindowVisible(g->Sibling->Handle()));
+    EXPECT_TRUE(after->Showing());
+  }
+}
+
+// The caption's ink sits in the middle of the panel's client area whatever
+// frames it: the panel's own bevels and border, and the window's bevel kind
+// and border outside the client. Each frame is the same on every side, so
+// none may move the text.
+TEST_F(Platform_Form, PanelCaptionStaysCentredWhateverItsFrame) {
+  struct Frame {
+    TBevelCut Outer, Inner;
+    Integer Bevel, Border;        // the panel's own, inside its client
+    TBevelKind Kind;              // the window's, outside the client
+    Integer WindowBevel, WindowBorder;
+  };
+  const Frame frames[] = {{bvNone, bvNone, 1, 0, bkNone, 1, 0},    {bvRaised, bvNone, 1, 0, bkNone, 1, 0},
+                          {bvRaised, bvLowered, 2, 6, bkNone, 1, 0}, {bvLowered, bvRaised, 3, 10, bkNone, 1, 0},
+                          {bvNone, bvNone, 1, 0, bkTile, 2, 6},      {bvNone, bvNone, 1, 0, bkFlat, 1, 12},
+                          {bvRaised, bvNone, 1, 3, bkSoft, 2, 4}};
+  for (const Frame& fr : frames) {
+    SCOPED_TRACE(testing::Message() << "panel bevel " << fr.Bevel << " border " << fr.Border << ", window kind "
+                                    << int(fr.Kind) << " border " << fr.WindowBorder);
+    std::unique_ptr<TForm> f(MakeForm(10, 10, 300, 200));
+    auto* p = new TPanel(f.get());
+    Put(p, f.get());
+    p->SetBounds(20, 20, 220, 120);
+    p->SetColor(clWhite);
+    p->Font()->SetColor(clBlack);
+    p->Font()->SetSize(14);
+    p->SetCaption(u"WWWW");
+    p->SetBevelOuter(fr.Outer);
+    p->SetBevelInner(fr.Inner);
+    p->SetBevelWidth(fr.Bevel);
+    p->SetBorderWidth(fr.Border);
+    p->SetBevelKind(fr.Kind);
+    p->TWinControl::SetBevelInner(bvRaised);
+    p->TWinControl::SetBevelOuter(bvLowered);
+    p->TWinControl::SetBevelWidth(fr.WindowBevel);
+    p->TWinControl::SetBorderWidth(fr.WindowBorder);
+    f->Show();
+    Application->ProcessMessages();
+    TScreenImage shot = CaptureWindow(p->Handle(), true);
+    ASSERT_EQ(shot.Width, p->ClientWidth());
+    ASSERT_EQ(shot.Height, p->ClientHeight());
+    // Dark ink only: bevel shadows are grey, the text is black.
+    Integer l = shot.Width, r = -1, t = shot.Height, b = -1;
+    for (Integer y = 0; y < shot.Height; ++y)
+      for (Integer x = 0; x < shot.Width; ++x)
+        if ((shot.Pixel(x, y) & 0xFFFFFF) == 0) {
+          l = std::min(l, x);
+          r = std::max(r, x);
+          t = std::min(t, y);
+          b = std::max(b, y);
+        }
+    ASSERT_GE(r, l) << "no caption drawn";
+    EXPECT_NEAR(l + r, shot.Width - 1, 3);
+    EXPECT_NEAR(t + b, shot.Height - 1, 6);
+    // The panel's own frame keeps to the client's edge: its outer bevel
+    // is drawn in the client's first column.
+    if (fr.Outer == bvRaised) {
+      const uint32_t hl = uint32_t(ColorToRGB(clBtnHighlight));
+      const uint32_t want = ((hl & 0xFF) << 16) | (hl & 0xFF00) | ((hl >> 16) & 0xFF);
+      EXPECT_EQ(shot.Pixel(0, shot.Height / 2) & 0xFFFFFF, want);
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -381,6 +382,58 @@ TEST_F(uQuarnBoxCtrls_ListBox, FormFileRoundTrip) {
   EXPECT_EQ(back->Alignment(), taCenter);
   EXPECT_EQ(back->ListBox->Owner(), back.get());
   EXPECT_EQ(back->ControlCount(), 1);  // the inner list only: no bar, nothing doubled
+}
+
+// A list read from a form file into a form that is shown afterwards gets the
+// same working bar as one built in code: a window, a thumb sized to the page
+// and a drag that scrolls the list.
+TEST_F(uQuarnBoxCtrls_ListBox, ListFromAFormFileShowsAWorkingBar) {
+  std::string text =
+      "object FormCities: TForm\n"
+      "  Left = 60\n  Top = 60\n  Width = 320\n  Height = 260\n"
+      "  object LstCities: TQuarnListBox\n"
+      "    Left = 10\n    Top = 10\n    Width = 200\n    Height = 186\n"
+      "    Items.Strings = (\n";
+  for (int i = 0; i < 30; ++i) text += "      'City " + std::to_string(i) + "'\n";
+  text += "    )\n  end\nend\n";
+  auto form = std::make_unique<TForm>(nullptr);
+  TextToComponent(text, form.get());
+  form->SetPosition(poDesigned);
+  form->Show();
+  usertest::Pump();
+  auto* l = dynamic_cast<TQuarnListBox*>(form->FindComponent(u"LstCities"));
+  ASSERT_NE(l, nullptr);
+  ASSERT_EQ(l->Items()->Count(), 30);
+  TQuarnScrollBar* bar = l->ScrollBar;
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(bar->HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(bar->Handle()));
+  bar->Invalidate();
+  usertest::Pump();
+  const Integer rows = l->ListBox->Height() / l->ListBox->ItemHeight();
+  EXPECT_EQ(bar->LargeChange(), rows);
+  const TRect thumb = bar->Button(TQuarnScrollBar::BtnThumb).Rect;
+  ASSERT_FALSE(IsRectEmpty(thumb));
+  // The same list built in code has a thumb of the same size.
+  TProbeListBox* ref = List(30, 240, 10, 200, 186);
+  ASSERT_NE(ref->ScrollBar, nullptr);
+  ref->ScrollBar->Invalidate();
+  usertest::Pump();
+  const TRect refThumb = ref->ScrollBar->Button(TQuarnScrollBar::BtnThumb).Rect;
+  EXPECT_EQ(thumb.Width(), refThumb.Width());
+  EXPECT_EQ(thumb.Height(), refThumb.Height());
+  EXPECT_LT(thumb.Height(), bar->Height() / 2);
+  // On screen the bar is painted: its pixels are not all one colour.
+  const TScreenImage shot = CaptureWindow(bar->Handle(), true);
+  std::set<uint32_t> colours(shot.Pixels.begin(), shot.Pixels.end());
+  EXPECT_GT(colours.size(), 2u);
+
+  MoveTo(bar, thumb.Left + thumb.Width() / 2, thumb.Top + thumb.Height() / 2);
+  Press();
+  MoveTo(bar, thumb.Left + thumb.Width() / 2, bar->Height() + 40);
+  Release();
+  EXPECT_EQ(l->TopIndex(), 30 - rows);
+  EXPECT_EQ(bar->Position(), 30 - rows);
 }
 
 }  // namespace

@@ -110,6 +110,34 @@ TEST_F(uQuarnNCCtrlBase, CreatedBeforeTheWindowIsAdoptedOnceItExists) {
   EXPECT_EQ(FSkin->NCCtrlCount(), 1);
 }
 
+// A form shown and saved at once must already carry its title controls:
+// no timer tick and a single pump, and the button is on the screen.
+TEST_F(uQuarnNCCtrlBase, MadeWithTheFormTheyAreOnItsFirstPicture) {
+  NewForm(false);
+  auto* close = Add<TQuarnSystemButton>();
+  auto* label = Add<TQuarnNCLabel>();
+  label->SetCaption(u"Orders");
+  EXPECT_FALSE(close->FHooked);
+  FForm->Show();
+  usertest::Pump();
+  ASSERT_TRUE(close->FHooked);
+  EXPECT_TRUE(label->FHooked);
+  EXPECT_EQ(FSkin->NCCtrlCount(), 2);
+  // On screen the button's box is not bare title: its glyph's two strokes
+  // differ from the title between the caption and the button, more pixels
+  // than the box has rows.
+  const TScreenImage s = CaptureScreen();
+  const TRect w = WindowRect(), b = close->GetRect();
+  ASSERT_GT(b.Width(), 4);
+  Integer marked = 0;
+  for (Integer y = b.Top; y < b.Bottom; ++y) {
+    const uint32_t bare = s.Pixel(w.Left + b.Left - 40, w.Top + y) & 0xFFFFFFu;
+    for (Integer x = b.Left; x < b.Right; ++x)
+      if ((s.Pixel(w.Left + x, w.Top + y) & 0xFFFFFFu) != bare) ++marked;
+  }
+  EXPECT_GT(marked, b.Height());
+}
+
 TEST_F(uQuarnNCCtrlBase, StaleAndForeignRequestsAreIgnoredRemovalFreesOnlyListed) {
   NewForm();
   FOther.reset(new TForm(nullptr));
