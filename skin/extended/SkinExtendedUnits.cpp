@@ -3,12 +3,14 @@
 #include "skin/extended/uQnLikeMenuDlg.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnCircleProgress.h"
 #include "skin/extended/uQuarnColorButton.h"
 #include "skin/extended/uQuarnCornerButton.h"
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnShape.h"
+#include "skin/extended/uQuarnSpeedometer.h"
 #include "skin/extended/uQuarnSwitchButton.h"
 #include "skin/extended/uQuarnTimeBox.h"
 
@@ -29,6 +31,9 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnSwitchButton", {"uQuarnResManager", "Controls"}, InitQuarnSwitchButton, nullptr});
   RegisterUnit({"uQuarnLine", {"uQuarnGraphics", "uQuarnResManager", "Controls"}, InitQuarnLine, nullptr});
   RegisterUnit({"uQuarnCalloutPanel", {"uQuarnPanel", "uQnPix32Lib"}, InitQuarnCalloutPanel, nullptr});
+  RegisterUnit({"uQuarnCircleProgress", {"Pix32_Polygons_qn", "Controls"}, InitQuarnCircleProgress, nullptr});
+  RegisterUnit({"uQuarnSpeedometer", {"uQuarnCircleProgress", "uSimpleTimer"},
+                InitQuarnSpeedometer, nullptr});
 }
 
 }  // namespace qn
