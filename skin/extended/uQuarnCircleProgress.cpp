@@ -204,3 +204,6 @@ void TQuarnCustomCircleProgress::DrawBody(TBitmap32* Buffer) {
 void InitQuarnCircleProgress() { RegisterClasses({TQuarnCircleProgress::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TCircleProgressColors)
+QN_PUBLISHED_IMPL(qn::TQuarnCircleProgress)

@@ -245,3 +245,6 @@ void TQuarnCustomSpeedometer::DrawBody(TBitmap32* Buffer) {
 void InitQuarnSpeedometer() { RegisterClasses({TQuarnSpeedometer::StaticClass()}); }
 
 }  // namespace qn
+
+QN_PUBLISHED_IMPL(qn::TSpeedometerColors)
+QN_PUBLISHED_IMPL(qn::TQuarnSpeedometer)
