@@ -67,6 +67,7 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir);
 std::vector<std::string> PrintingPage(const std::string& outDir);
 std::vector<std::string> ColorButtonsPage(const std::string& outDir);
 std::vector<std::string> CalendarPage(const std::string& outDir);
+std::vector<std::string> GaugesPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -135,6 +136,7 @@ std::vector<Page> AllPages() {
       {"printing", PrintingPage},
       {"colorbuttons", ColorButtonsPage},
       {"calendar", CalendarPage},
+      {"gauges", GaugesPage},
   };
 }
 
