@@ -75,6 +75,7 @@ std::vector<std::string> StdCtrlsPage(const std::string& outDir);
 std::vector<std::string> DesignPage(const std::string& outDir);
 std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
+std::vector<std::string> GaugesPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -151,6 +152,7 @@ std::vector<Page> AllPages() {
       {"tabset", TabsetPage},
       {"iconlist", IconListPage},
       {"tags-pager", TagsPagerPage},
+      {"gauges", GaugesPage},
   };
 }
 

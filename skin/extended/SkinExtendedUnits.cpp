@@ -3,6 +3,7 @@
 #include "skin/extended/uQnLikeMenuDlg.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnCircleProgress.h"
 #include "skin/extended/uQuarnColorButton.h"
 #include "skin/extended/uQuarnColorControls.h"
 #include "skin/extended/uQuarnCornerButton.h"
@@ -12,6 +13,7 @@
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnShape.h"
+#include "skin/extended/uQuarnSpeedometer.h"
 #include "skin/extended/uQuarnSwitchButton.h"
 #include "skin/extended/uQuarnTabset.h"
 #include "skin/extended/uQuarnTagsBox.h"
@@ -42,6 +44,9 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnColorControls", {"Pix32_Polygons_qn"}, InitQuarnColorControls, nullptr});
   RegisterUnit({"uQuarnTagsBox", {"uQuarnColorControls", "uQuarnIconButtonList"}, InitQuarnTagsBox, nullptr});
   RegisterUnit({"uQuarnCountBar", {"uQuarnIconButtonList"}, InitQuarnCountBar, nullptr});
+  RegisterUnit({"uQuarnCircleProgress", {"Pix32_Polygons_qn", "Controls"}, InitQuarnCircleProgress, nullptr});
+  RegisterUnit({"uQuarnSpeedometer", {"uQuarnCircleProgress", "uSimpleTimer"},
+                InitQuarnSpeedometer, nullptr});
 }
 
 }  // namespace qn
