@@ -1,6 +1,7 @@
 // The extended controls' and pop-up windows' units.
 #include "platform/rtl/Units.h"
 #include "skin/extended/uQnLikeMenuDlg.h"
+#include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
 #include "skin/extended/uQuarnColorButton.h"
@@ -8,6 +9,7 @@
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
+#include "skin/extended/uQuarnScrollMsgBar.h"
 #include "skin/extended/uQuarnShape.h"
 #include "skin/extended/uQuarnSwitchButton.h"
 #include "skin/extended/uQuarnTabset.h"
@@ -33,6 +35,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnCalloutPanel", {"uQuarnPanel", "uQnPix32Lib"}, InitQuarnCalloutPanel, nullptr});
   RegisterUnit({"uQuarnToolbar", {"uQuarnPanel", "uQnCustomButton", "uSimpleTimer", "Menus"}, InitQuarnToolbar, nullptr});
   RegisterUnit({"uQuarnTabset", {"uQuarnToolbar"}, InitQuarnTabset, nullptr});
+  RegisterUnit({"uQuarnScrollMsgBar", {"Pix32_Image_qn", "uSimpleTimer", "Forms"}, InitQuarnScrollMsgBar, nullptr});
+  RegisterUnit({"uQuarnAnimation", {"uQnSimpleTimer", "Controls"}, InitQuarnAnimation, nullptr});
 }
 
 }  // namespace qn
