@@ -69,6 +69,7 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir);
 std::vector<std::string> CalendarPage(const std::string& outDir);
 std::vector<std::string> ToolbarPage(const std::string& outDir);
 std::vector<std::string> TabsetPage(const std::string& outDir);
+std::vector<std::string> TickerPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -139,6 +140,7 @@ std::vector<Page> AllPages() {
       {"calendar", CalendarPage},
       {"toolbar", ToolbarPage},
       {"tabset", TabsetPage},
+      {"ticker", TickerPage},
   };
 }
 
