@@ -205,7 +205,6 @@ std::vector<std::string> TickerPage(const std::string& outDir) {
       a->Pause();
     }
   }
-  Label(f, 24, 690, u"forward once ends on its last frame; reverse once starts past the end, so frame 3 shows twice.");
   Pump();
 
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
