@@ -76,6 +76,7 @@ std::vector<std::string> DesignPage(const std::string& outDir);
 std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
+std::vector<std::string> TickerPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -153,6 +154,7 @@ std::vector<Page> AllPages() {
       {"iconlist", IconListPage},
       {"tags-pager", TagsPagerPage},
       {"gauges", GaugesPage},
+      {"ticker", TickerPage},
   };
 }
 

@@ -1,6 +1,7 @@
 // The extended controls' and pop-up windows' units.
 #include "platform/rtl/Units.h"
 #include "skin/extended/uQnLikeMenuDlg.h"
+#include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
 #include "skin/extended/uQuarnCircleProgress.h"
@@ -12,6 +13,7 @@
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnPopupMessage.h"
+#include "skin/extended/uQuarnScrollMsgBar.h"
 #include "skin/extended/uQuarnShape.h"
 #include "skin/extended/uQuarnSpeedometer.h"
 #include "skin/extended/uQuarnSwitchButton.h"
@@ -47,6 +49,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnCircleProgress", {"Pix32_Polygons_qn", "Controls"}, InitQuarnCircleProgress, nullptr});
   RegisterUnit({"uQuarnSpeedometer", {"uQuarnCircleProgress", "uSimpleTimer"},
                 InitQuarnSpeedometer, nullptr});
+  RegisterUnit({"uQuarnScrollMsgBar", {"Pix32_Image_qn", "uSimpleTimer", "Forms"}, InitQuarnScrollMsgBar, nullptr});
+  RegisterUnit({"uQuarnAnimation", {"uQnSimpleTimer", "Controls"}, InitQuarnAnimation, nullptr});
 }
 
 }  // namespace qn

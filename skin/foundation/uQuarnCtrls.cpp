@@ -133,6 +133,68 @@ void TQuarnCustomControl::Dispatch(TMessage& Message) {
   }
 }
 
+TQuarnCustomLayerControl::TQuarnCustomLayerControl(TComponent* AOwner)
+    : TCustomImage32_qn(AOwner), FBackground(std::make_unique<TBitmap32>()) {
+  // The first stage lays the whole background, not only what a bitmap
+  // leaves uncovered: this control draws its layers straight over it.
+  if (PaintStages()->Count() > 0) PaintStages()->Items(0)->Stage = StageClearBuffer;
+  TCustomImage32_qn::SetColor(clWhite);
+  RedrawBackground();
+}
+
+void TQuarnCustomLayerControl::SetTransparent(bool Value) {
+  if (FTransparent == Value) return;
+  FTransparent = Value;
+  RedrawBackground();
+}
+
+void TQuarnCustomLayerControl::SetColor(TColor Value) {
+  TCustomImage32_qn::SetColor(Value);
+  RedrawBackground();
+}
+
+void TQuarnCustomLayerControl::RedrawBackground() {
+  FRedrawBackground = true;
+  ForceFullInvalidate();
+  Invalidate();
+}
+
+void TQuarnCustomLayerControl::ExecClearBuffer(TBitmap32* Dest, Integer) {
+  const bool Partial = InvalidRects()->Count() > 0 && !IsPaintToMode();
+  // A full repaint may follow any change of the parent's picture; only the
+  // optimizer's partial repaints rely on the kept one.
+  if (FRedrawBackground || !Partial || FBackground->Width() != Dest->Width() ||
+      FBackground->Height() != Dest->Height()) {
+    FBackground->SetSize(Dest->Width(), Dest->Height());
+    if (FTransparent && Parent())
+      GetParentImage(this, FBackground.get(), BoundsRect());
+    else
+      FBackground->Clear(Color32(ColorToRGB(Color())));
+    FRedrawBackground = false;
+  }
+  const TRect Clip = Dest->ClipRect();
+  FBackground->SetDrawMode(TDrawMode::dmOpaque);
+  Dest->Draw(Clip.Left, Clip.Top, Clip, FBackground.get());
+}
+
+void TQuarnCustomLayerControl::WMSize(TMessage& Message) {
+  RedrawBackground();
+  TCustomImage32_qn::Dispatch(Message);
+}
+
+void TQuarnCustomLayerControl::CWMCheckParentBg(TMessage&) {
+  if (FTransparent) RedrawBackground();
+}
+
+void TQuarnCustomLayerControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_SIZE: WMSize(Message); return;
+    case CWM_CHECKPARENTBG: CWMCheckParentBg(Message); return;
+    default: TCustomImage32_qn::Dispatch(Message);
+  }
+}
+
 }  // namespace qn
 
 QN_PUBLISHED_IMPL(qn::TQuarnCustomControl)
+QN_PUBLISHED_IMPL(qn::TQuarnCustomLayerControl)

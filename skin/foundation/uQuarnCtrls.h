@@ -9,6 +9,8 @@
 // per child; a child re-takes its background and repaints, and so on down.
 #pragma once
 
+#include <memory>
+
 #include "graphics/raster/Pix32_Image_qn.h"
 #include "skin/foundation/uQnComm.h"
 
@@ -92,6 +94,42 @@ class TQuarnCustomControl : public TCustomPaintBox32_qn, public IQnBackgroundPro
 
  private:
   bool FBuilding = false;
+};
+
+// The layered image control with the skinned controls' background: the
+// parent's picture (Transparent) or Color, laid in the buffer-clearing stage
+// under the layers. The background is kept between paints, so the
+// optimizer's partial repaints of moving layers need not ask the parent
+// again; a full repaint, a resize and CWM_CHECKPARENTBG take it anew.
+class TQuarnCustomLayerControl : public TCustomImage32_qn {
+  QN_CLASS_CREATE(TQuarnCustomLayerControl, TCustomImage32_qn, TComponent)
+ public:
+  // Opaque (Transparent False), white.
+  explicit TQuarnCustomLayerControl(TComponent* AOwner);
+
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  TColor Color() const { return TCustomImage32_qn::Color(); }
+  void SetColor(TColor Value);
+  // Drops the kept background: the next paint takes it again and copies
+  // the whole buffer.
+  void RedrawBackground();
+
+  void Dispatch(TMessage& Message) override;
+
+  QN_PUBLISHED_DECL(TQuarnCustomLayerControl) {
+    QN_PROP(Transparent).Default(false);
+    QN_PROP(Color).TypeName(u"TColor").Default(clWhite);
+  }
+
+ protected:
+  void ExecClearBuffer(TBitmap32* Dest, Integer StageNum) override;
+  void WMSize(TMessage& Message);
+  void CWMCheckParentBg(TMessage& Message);
+
+  bool FTransparent = false;
+  bool FRedrawBackground = true;
+  std::unique_ptr<TBitmap32> FBackground;
 };
 
 }  // namespace qn
