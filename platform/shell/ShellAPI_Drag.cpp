@@ -131,19 +131,16 @@ HRESULT Drag(IDataObject* obj, DWORD okEffects, DWORD* pdwEffect) {
   HWND image = gImage;
   Paint(image, CountOf(obj), at);
   ShowWindow(image, SW_SHOWNA);
-  NotifyWinEvent(EVENT_OBJECT_CREATE, image, OBJID_WINDOW, CHILDID_SELF);
   TIntf<IDropSource> src(new TShellDropSource(files));
   HRESULT r = E_FAIL;
   try {
     r = DoDragDrop(obj, src.get(), okEffects, pdwEffect);
   } catch (...) {
     gImage = nullptr;
-    NotifyWinEvent(EVENT_OBJECT_DESTROY, image, OBJID_WINDOW, CHILDID_SELF);
     DestroyWindow(image);
     throw;
   }
   gImage = nullptr;
-  NotifyWinEvent(EVENT_OBJECT_DESTROY, image, OBJID_WINDOW, CHILDID_SELF);
   DestroyWindow(image);
   if (r == DRAGDROP_S_DROP && *pdwEffect == DROPEFFECT_NONE && files && (okEffects & DROPEFFECT_COPY)) {
     POINT p = MessagePoint();
