@@ -150,6 +150,24 @@ HIMAGELIST ImageList_GetDragImage(POINT* ppt, POINT* pptHotspot);
 HWND ImageList_DragWindow();
 bool ImageList_DragImageVisible();
 
+// ---------------------------------------------------------------------------
+// Subclass nodes (Subclass.cpp). Nodes of a window run newest first, in
+// front of the window procedure, whatever GWLP_WNDPROC is swapped to beneath
+// them; DefSubclassProc passes a message to the next node (the window
+// procedure after the last). A node may be removed at any time, also from
+// inside its own or another node's call: a message under way goes on along
+// the nodes still there and a removed node is not called again. Every node
+// sees WM_NCDESTROY and is removed after it. Only the window's thread may
+// add or remove nodes.
+
+using SUBCLASSPROC = LRESULT (*)(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR uIdSubclass,
+                                 DWORD_PTR dwRefData);
+// A node of the same procedure and id only takes the new data.
+BOOL SetWindowSubclass(HWND hWnd, SUBCLASSPROC pfnSubclass, UINT_PTR uIdSubclass, DWORD_PTR dwRefData);
+BOOL GetWindowSubclass(HWND hWnd, SUBCLASSPROC pfnSubclass, UINT_PTR uIdSubclass, DWORD_PTR* pdwRefData);
+BOOL RemoveWindowSubclass(HWND hWnd, SUBCLASSPROC pfnSubclass, UINT_PTR uIdSubclass);
+LRESULT DefSubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
 // Registers the common control classes ("SysTabControl32",
 // "msctls_updown32", "SysListView32", "SysHeader32"); idempotent.
 struct INITCOMMONCONTROLSEX {

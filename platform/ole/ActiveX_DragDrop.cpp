@@ -5,6 +5,7 @@
 
 #include "platform/gdi/GdiIcon.h"
 #include "platform/ole/OleInternal.h"
+#include "platform/ole/DragDropQuery.h"
 #include "platform/user/Server.h"
 
 namespace vcl {
@@ -324,6 +325,8 @@ HRESULT RevokeDragDrop(HWND hwnd) {
   TIntf<IDropTarget> gone = Unregister(hwnd);
   return gone ? S_OK : DRAGDROP_E_NOTREGISTERED;
 }
+
+bool IsDragDropRegistered(HWND hwnd) { return hwnd && TargetOf(hwnd) != nullptr; }
 
 HRESULT DoDragDrop(IDataObject* pDataObj, IDropSource* pDropSource, DWORD dwOKEffects, DWORD* pdwEffect) {
   if (!pdwEffect || !pDataObj || !pDropSource) return E_INVALIDARG;

@@ -281,6 +281,16 @@ bool SendMessageTimeoutW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT fl
 }
 
 bool SendNotifyMessageW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (h == HWND_BROADCAST) {
+    std::vector<HWND> all;
+    {
+      std::lock_guard<std::mutex> lk(S().Lock);
+      for (Window* w : S().TopLevels) all.push_back(w->Handle);
+    }
+    // A window that went while the others were served is skipped.
+    for (HWND t : all) SendNotifyMessageW(t, msg, wParam, lParam);
+    return true;
+  }
   Server& s = S();
   Lock lk(s.Lock);
   Window* w = Find(h);

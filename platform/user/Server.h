@@ -73,6 +73,7 @@ struct Window {
   TRect Client;
   String Text;
   WNDPROC Proc = nullptr;
+  WNDPROC Interposer = nullptr;  // SetWindowInterposer
   LONG_PTR UserData = 0;
   LONG_PTR Id = 0;
   HINSTANCE Instance = nullptr;
@@ -84,6 +85,7 @@ struct Window {
   bool Destroying = false;   // DestroyWindow under way
   bool Redraw = true;        // WM_SETREDRAW
   bool Minimized = false;
+  bool HiddenWithOwner = false;  // hidden by its owner's minimising
   bool Maximized = false;
   TRect RestoreRect;         // the normal position of a minimised/maximised window
   // Non-client state (NonClient.cpp): the caption's active look, the caption

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "platform/user/OwnedWindows.h"
 #include "platform/user/ServerInput.h"
 
 namespace vcl::server {
@@ -130,7 +131,7 @@ LRESULT Deliver(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     std::lock_guard<std::mutex> lk(S().Lock);
     Window* w = Find(h);
     if (!w) return 0;
-    proc = w->Proc;
+    proc = w->Interposer ? w->Interposer : w->Proc;
   }
   return CallWindowProcW(proc, h, msg, wp, lp);
 }
@@ -824,6 +825,18 @@ bool ShowWindow(HWND h, int cmd) {
       // Minimising hands the activation on rather than taking it.
       if (cmd == SW_SHOWMINNOACTIVE || cmd == SW_MINIMIZE || cmd == SW_FORCEMINIMIZE) f |= SWP_NOACTIVATE;
       SetWindowPos(h, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), f);
+      // The owned pop-ups of a top-level window leave with it and come back
+      // when it is restored; each is asked first (WM_SHOWWINDOW), and the
+      // default handling does the hiding or showing.
+      if (!(style & WS_CHILD) && (toMin != minimized)) {
+        std::vector<HWND> owned;
+        {
+          std::lock_guard<std::mutex> lk(s.Lock);
+          for (Window* o : s.TopLevels)
+            if (o->Owner == h && (toMin ? (o->Style & WS_VISIBLE) != 0 : o->HiddenWithOwner)) owned.push_back(o->Handle);
+        }
+        for (HWND o : owned) Send(o, WM_SHOWWINDOW, toMin ? 0 : 1, toMin ? SW_PARENTCLOSING : SW_PARENTOPENING);
+      }
       return wasVisible;
     }
     default: {  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE, SW_SHOWMAXIMIZED
@@ -1315,6 +1328,17 @@ void FreeObjectInstance(WNDPROC proc) {
   }
 }
 
+bool SetWindowInterposer(HWND h, WNDPROC interposer) {
+  std::lock_guard<std::mutex> lk(S().Lock);
+  Window* w = Find(h);
+  if (!w || (w->ThreadId && w->ThreadId != CurrentThreadId())) {
+    SetLastError(w ? ERROR_ACCESS_DENIED : ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  w->Interposer = interposer;
+  return true;
+}
+
 LRESULT CallWindowProcW(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!proc) return 0;
   std::shared_ptr<ObjectInstance> inst;
@@ -1383,6 +1407,19 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (LRESULT r = 0; DefInputProc(h, msg, wParam, lParam, r)) return r;
   if (IsNonClientDefault(msg)) return DefNonClientProc(h, msg, wParam, lParam);
   switch (msg) {
+    case WM_SHOWWINDOW:
+      if (lParam == SW_PARENTCLOSING || lParam == SW_PARENTOPENING) {
+        bool show = lParam == SW_PARENTOPENING;
+        {
+          std::lock_guard<std::mutex> lk(S().Lock);
+          Window* w = Find(h);
+          if (!w || (w->Style & WS_CHILD) || (show && !w->HiddenWithOwner)) return 0;
+          w->HiddenWithOwner = !show;
+        }
+        SetWindowPos(h, nullptr, 0, 0, 0, 0,
+                     (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+      }
+      return 0;
     case WM_NCCREATE: {
       auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
       if (cs && cs->lpszName && !IsAtom(cs->lpszName)) {

@@ -396,10 +396,14 @@ void TApplication::SetTitle(const String& Value) {
 }
 
 void TApplication::WndProc(TMessage& Message) {
-  // The newest hook first.
+  // The newest hook first. A hook may unhook itself or another while it
+  // runs: the walk goes over a copy, and a hook that left meanwhile is
+  // skipped.
   auto hooks = FWindowHooks;
-  for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
+  for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) {
+    if (std::find(FWindowHooks.begin(), FWindowHooks.end(), *it) == FWindowHooks.end()) continue;
     if ((*it)(Message)) return;
+  }
   switch (Message.Msg) {
     case WM_NCDESTROY:
       if (FHandle && !IsWindow(FHandle)) FHandle = nullptr;

@@ -1,0 +1,185 @@
+// The shell of the host layer: a small in-process stand-in with windows on
+// the host's desktop. It holds file drops (HDROP blocks and WM_DROPFILES),
+// the notification area with its taskbar strip, shell drags of files or
+// data with their drag picture, the drag-image helper objects and
+// ShellExecuteW, which launches nothing and only keeps a log.
+//
+// Blocks that come from outside are not trusted: a DROPFILES block is read
+// only within its GlobalSize, and a list that lacks its last NUL ends where
+// the block ends.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/ole/ActiveX.h"
+
+namespace vcl {
+
+// ---------------------------------------------------------------------------
+// File drops
+
+struct HDROP__;
+using HDROP = HDROP__*;
+
+// The head of a file-drop block; the names follow at pFiles, each ended by
+// a NUL, the list by one more (UTF-16 when fWide, else CP_ACP).
+struct DROPFILES {
+  DWORD pFiles = 0;
+  POINTL pt;
+  BOOL fNC = FALSE;
+  BOOL fWide = FALSE;
+};
+static_assert(sizeof(DROPFILES) == 20, "a DROPFILES head is 20 bytes");
+
+// A new moveable block with the files as wide names; the point is in the
+// client coordinates of the window it is meant for (screen ones with
+// nonClient). The caller owns it (DragFinish or GlobalFree).
+HDROP CreateHDrop(const std::vector<String>& files, POINT pt, bool nonClient);
+// iFile 0xFFFFFFFF: the number of files. A nil buffer: the name's length.
+// Otherwise copies at most cch - 1 characters and a NUL and returns their
+// count. An index past the list, or a block that cannot be read: 0.
+UINT DragQueryFileW(HDROP hDrop, UINT iFile, char16_t* lpszFile, UINT cch);
+UINT DragQueryFileA(HDROP hDrop, UINT iFile, char* lpszFile, UINT cch);
+// The drop point; true when it lies in the client area (fNC clear).
+bool DragQueryPoint(HDROP hDrop, POINT* ppt);
+void DragFinish(HDROP hDrop);
+// Turns WS_EX_ACCEPTFILES on or off.
+void DragAcceptFiles(HWND hWnd, bool fAccept);
+
+// ---------------------------------------------------------------------------
+// ShellExecute
+
+constexpr int SE_ERR_FNF = 2, SE_ERR_PNF = 3, SE_ERR_ACCESSDENIED = 5, SE_ERR_OOM = 8,
+              SE_ERR_SHARE = 26, SE_ERR_ASSOCINCOMPLETE = 27, SE_ERR_DDETIMEOUT = 28, SE_ERR_DDEFAIL = 29,
+              SE_ERR_DDEBUSY = 30, SE_ERR_NOASSOC = 31, SE_ERR_DLLNOTFOUND = 32;
+
+struct TShellExecuteCall {
+  HWND Wnd = nullptr;
+  String Operation, File, Parameters, Directory;
+  int ShowCmd = 0;
+};
+
+// Launches nothing: logs the call and answers 42 (a success, above 32), or
+// the failure injected by SetShellExecuteResult. A nil or empty file
+// answers SE_ERR_FNF.
+HINSTANCE ShellExecuteW(HWND hwnd, const char16_t* lpOperation, const char16_t* lpFile,
+                        const char16_t* lpParameters, const char16_t* lpDirectory, int nShowCmd);
+// Tests: the calls so far, clearing the log; the answer of the next calls
+// (0 restores success).
+std::vector<TShellExecuteCall> TakeShellExecuteLog();
+void SetShellExecuteResult(int seErr);
+
+// ---------------------------------------------------------------------------
+// The notification area
+//
+// Icons are keyed by (hWnd, uID) and kept as copies (CopyIcon, texts). While
+// any icon exists the taskbar "Shell_TrayWnd" lies over the primary
+// monitor's strip outside its work area, never activated, with the shown
+// icons at 16 x 16 in 24-pixel cells from the right. Input over a cell is
+// posted to the icon's window as its callback message: for versions 0 and 3
+// with WParam the uID and LParam the mouse message (version 3 adds
+// NIN_SELECT after a left click, WM_CONTEXTMENU after a right one, and
+// NIN_KEYSELECT for Enter or Space after NIM_SETFOCUS); version 4 packs
+// LParam = MAKELPARAM(event, uID) and WParam = MAKEWPARAM(x, y) of the
+// pointer. The tip shows in a "tooltips_class32" window after the hover
+// time. One balloon shows at a time above its icon. Icons of a window that
+// is destroyed go with it.
+
+constexpr DWORD NIM_ADD = 0, NIM_MODIFY = 1, NIM_DELETE = 2, NIM_SETFOCUS = 3, NIM_SETVERSION = 4;
+constexpr UINT NIF_MESSAGE = 0x01, NIF_ICON = 0x02, NIF_TIP = 0x04, NIF_STATE = 0x08, NIF_INFO = 0x10,
+               NIF_GUID = 0x20, NIF_REALTIME = 0x40, NIF_SHOWTIP = 0x80;
+constexpr DWORD NIS_HIDDEN = 0x01, NIS_SHAREDICON = 0x02;
+constexpr DWORD NIIF_NONE = 0x00, NIIF_INFO = 0x01, NIIF_WARNING = 0x02, NIIF_ERROR = 0x03, NIIF_USER = 0x04,
+                NIIF_ICON_MASK = 0x0F, NIIF_NOSOUND = 0x10, NIIF_LARGE_ICON = 0x20, NIIF_RESPECT_QUIET_TIME = 0x80;
+constexpr UINT NIN_SELECT = WM_USER + 0, NINF_KEY = 0x1, NIN_KEYSELECT = NIN_SELECT | NINF_KEY,
+               NIN_BALLOONSHOW = WM_USER + 2, NIN_BALLOONHIDE = WM_USER + 3, NIN_BALLOONTIMEOUT = WM_USER + 4,
+               NIN_BALLOONUSERCLICK = WM_USER + 5, NIN_POPUPOPEN = WM_USER + 6, NIN_POPUPCLOSE = WM_USER + 7;
+constexpr UINT NOTIFYICON_VERSION = 3, NOTIFYICON_VERSION_4 = 4;
+
+struct NOTIFYICONDATAW {
+  DWORD cbSize = sizeof(NOTIFYICONDATAW);
+  HWND hWnd = nullptr;
+  UINT uID = 0;
+  UINT uFlags = 0;
+  UINT uCallbackMessage = 0;
+  HICON hIcon = nullptr;
+  char16_t szTip[128] = {};
+  DWORD dwState = 0;
+  DWORD dwStateMask = 0;
+  char16_t szInfo[256] = {};
+  union {
+    UINT uTimeout;
+    UINT uVersion;
+  };
+  char16_t szInfoTitle[64] = {};
+  DWORD dwInfoFlags = 0;
+  TGUID guidItem{};
+  HICON hBalloonIcon = nullptr;
+  NOTIFYICONDATAW() : uTimeout(0) {}
+};
+// The older record, through dwInfoFlags (936 bytes where pointers are 32
+// bits): guidItem and hBalloonIcon are not read from it.
+constexpr DWORD NOTIFYICONDATAW_V2_SIZE = offsetof(NOTIFYICONDATAW, guidItem);
+
+struct NOTIFYICONIDENTIFIER {
+  DWORD cbSize = sizeof(NOTIFYICONIDENTIFIER);
+  HWND hWnd = nullptr;
+  UINT uID = 0;
+  TGUID guidItem{};
+};
+
+// False for a record of another size, NIM_ADD of a present key, another
+// action on an absent one, an unknown version, or while failing is switched
+// on.
+bool Shell_NotifyIconW(DWORD dwMessage, const NOTIFYICONDATAW* lpData);
+// The icon's cell on the screen; E_FAIL for an unknown or hidden icon.
+HRESULT Shell_NotifyIconGetRect(const NOTIFYICONIDENTIFIER* identifier, RECT* iconLocation);
+
+// Tests and demos: what each call asked for.
+struct TNotifyIconCall {
+  DWORD Action = 0;
+  DWORD Size = 0;
+  HWND Wnd = nullptr;
+  UINT Id = 0;
+  UINT Flags = 0;
+  UINT CallbackMessage = 0;
+  String Tip, Info, InfoTitle;
+  DWORD State = 0, StateMask = 0;
+  UINT TimeoutOrVersion = 0;
+  DWORD InfoFlags = 0;
+  // The icon drawn at 16 x 16 over black (0x00RRGGBB rows); empty without one.
+  std::vector<uint32_t> IconPixels;
+  bool Succeeded = false;
+};
+std::vector<TNotifyIconCall> TakeShellNotifyLog();
+// While on, every Shell_NotifyIconW call fails (and is logged).
+void SetShellNotifyFailure(bool fail);
+// The shell restarts: its icons are forgotten and its windows go, then
+// "TaskbarCreated" is posted to every top-level window.
+void RestartShell();
+// The shell's windows, nullptr while absent.
+HWND ShellTrayWindow();
+HWND ShellTooltipWindow();
+HWND ShellBalloonWindow();
+
+// ---------------------------------------------------------------------------
+// Shell drags
+
+// Drags with the left button down (the modal loop of DoDragDrop). A
+// top-level "SysDragImage" window (layered, transparent to the pointer,
+// topmost) shows the items and their count beside the pointer for the
+// length of the drag; its coming and going raise EVENT_OBJECT_CREATE and
+// EVENT_OBJECT_DESTROY. ShellDragFiles offers the files as CF_HDROP (a wide
+// block). A drop on a window that accepts files (WS_EX_ACCEPTFILES, itself
+// or an ancestor) and has no drop target registered posts it WM_DROPFILES
+// with a block of its own (client coordinates); the effect is then
+// DROPEFFECT_COPY. Answers DoDragDrop's result, the effect in *pdwEffect.
+HRESULT ShellDragFiles(const std::vector<String>& files, DWORD okEffects, DWORD* pdwEffect);
+HRESULT ShellDragData(IDataObject* obj, DWORD okEffects, DWORD* pdwEffect);
+// The drag picture's window while a shell drag runs, else nullptr.
+HWND ShellDragImageWindow();
+
+}  // namespace vcl
