@@ -19,11 +19,6 @@ namespace {
 
 using namespace qn;
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
 // A speedometer whose glide is stepped by hand, so the page can show a
 // frame from the middle of one whatever the clock does.
 class TSteppedSpeedometer : public TQuarnSpeedometer {
@@ -36,30 +31,17 @@ class TSteppedSpeedometer : public TQuarnSpeedometer {
   }
 };
 
-TQuarnLabel* Label(TWinControl* Parent, Integer X, Integer Y, const String& Text, bool Heading = false) {
-  auto* l = new TQuarnLabel(Parent);
-  l->SetParent(Parent);
-  l->Font()->SetName(u"DejaVu Sans");
-  l->Font()->SetSize(Heading ? 10 : 8);
-  if (Heading) l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  l->Font()->SetColor(TColor(0x00463A2E));
-  l->SetCaption(Text);
-  l->SetLeft(X);
-  l->SetTop(Y);
-  return l;
-}
-
 }  // namespace
 
 std::vector<std::string> GaugesPage(const std::string& outDir) {
   SetScreenSize(1100, 820);
   auto form = NewSkinnedForm(TRect(30, 30, 1060, 790), u"Gauges");
   TForm* f = form.get();
-  Label(f, 24, 12, u"Progress rings and speedometer dials drawn from anti-aliased arcs; the dial's needle "
+  PageLabel(f, 24, 12, u"Progress rings and speedometer dials drawn from anti-aliased arcs; the dial's needle "
                    u"glides to a new value in 15 eased frames.");
 
   // --- circle progress -----------------------------------------------------------
-  Label(f, 24, 40, u"Circle progress (TQuarnCircleProgress), 150 x 150", true);
+  PageLabel(f, 24, 40, u"Circle progress (TQuarnCircleProgress), 150 x 150", true);
   const struct {
     Integer Value, Thickness;
     const char16_t* Name;
@@ -74,7 +56,7 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
     c->SetBounds(24 + i * 170, 66, 150, 150);
     c->SetCircleThickness(rings[i].Thickness);
     c->SetValue(rings[i].Value);
-    Label(f, 24 + i * 170, 222, rings[i].Name);
+    PageLabel(f, 24 + i * 170, 222, rings[i].Name);
   }
   {
     auto* c = new TQuarnCircleProgress(f);
@@ -88,12 +70,12 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
     c->Colors()->SetPointColor(TColor(0x00204020));
     c->Caption()->SetText(u"% done");
     c->Caption()->Font()->SetColor(TColor(0x0030702C));
-    Label(f, 24 + 5 * 170, 222, u"custom colours and caption,");
-    Label(f, 24 + 5 * 170, 238, u"170 of 20..220");
+    PageLabel(f, 24 + 5 * 170, 222, u"custom colours and caption,");
+    PageLabel(f, 24 + 5 * 170, 238, u"170 of 20..220");
   }
 
   // --- speedometers ---------------------------------------------------------------
-  Label(f, 24, 256, u"Speedometer (TQuarnSpeedometer), 240 x 240", true);
+  PageLabel(f, 24, 256, u"Speedometer (TQuarnSpeedometer), 240 x 240", true);
   const Integer top = 282, step = 250;
   auto Dial = [&](Integer Col) {
     auto* s = new TSteppedSpeedometer(f);
@@ -103,10 +85,10 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
   };
   auto* a = Dial(0);
   a->SetValue(0);
-  Label(f, 24, top + 246, u"value 0 of 0..100");
+  PageLabel(f, 24, top + 246, u"value 0 of 0..100");
   auto* b = Dial(1);
   b->SetValue(72);
-  Label(f, 24 + step, top + 246, u"value 72, defaults");
+  PageLabel(f, 24 + step, top + 246, u"value 72, defaults");
   auto* c = Dial(2);
   c->SetMaxValue(240);
   c->SetValue(180);
@@ -116,26 +98,26 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
   c->Colors()->SetCircleProgressColor(TColor(0x003C3CE0));
   c->Colors()->SetArrowStartColor(TColor(0x0080C0FF));
   c->Colors()->SetArrowEndColor(TColor(0x003C3CE0));
-  Label(f, 24 + 2 * step, top + 246, u"180 of 0..240, thickness 12, needle 8,");
-  Label(f, 24 + 2 * step, top + 262, u"custom colours");
+  PageLabel(f, 24 + 2 * step, top + 246, u"180 of 0..240, thickness 12, needle 8,");
+  PageLabel(f, 24 + 2 * step, top + 262, u"custom colours");
   auto* d = Dial(3);
   d->SetValue(10);
   d->SetActiveAnimate(true);
   d->SetValue(90);
   d->Step(4);
-  Label(f, 24 + 3 * step, top + 246, u"mid-glide: 10 -> 90, frame 4 of 15");
-  Label(f, 24, top + 290, u"Labels reached by the value take the progress colour; the needle is a linear "
+  PageLabel(f, 24 + 3 * step, top + 246, u"mid-glide: 10 -> 90, frame 4 of 15");
+  PageLabel(f, 24, top + 290, u"Labels reached by the value take the progress colour; the needle is a linear "
                           u"gradient from ArrowStartColor to ArrowEndColor.");
 
   form->Show();
-  Pump();
+  PumpMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-  Pump();
+  PumpMessages();
   const std::string path = outDir + "/gauges.png";
   vcl::SaveWindowSnapshot(form->Handle(), path);
   Hold();
   form.reset();
-  Pump();
+  PumpMessages();
   return {path};
 }
 

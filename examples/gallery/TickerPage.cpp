@@ -20,24 +20,6 @@ namespace {
 
 using namespace qn;
 
-void Pump() {
-  MSG m;
-  for (int i = 0; i < 20000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageW(&m);
-}
-
-TQuarnLabel* Label(TWinControl* Parent, Integer X, Integer Y, const String& Text, bool Heading = false) {
-  auto* l = new TQuarnLabel(Parent);
-  l->SetParent(Parent);
-  l->Font()->SetName(u"DejaVu Sans");
-  l->Font()->SetSize(Heading ? 10 : 8);
-  if (Heading) l->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  l->Font()->SetColor(TColor(0x00463A2E));
-  l->SetCaption(Text);
-  l->SetLeft(X);
-  l->SetTop(Y);
-  return l;
-}
-
 // A bar that remembers where its items stood at one step of its slides, so
 // the page can show that moment.
 class TPosedBar : public TQuarnScrollMsgBar {
@@ -130,13 +112,13 @@ std::vector<std::string> TickerPage(const std::string& outDir) {
   SetVirtualClock(true);
   auto form = NewSkinnedForm(TRect(30, 30, 930, 740), u"Message bar and frame animation");
   TForm* f = form.get();
-  Label(f, 24, 12, u"A one-line ticker that slides its messages up along an ease-in curve, and frame "
+  PageLabel(f, 24, 12, u"A one-line ticker that slides its messages up along an ease-in curve, and frame "
                    u"animations played from an image list.");
   form->Show();
-  Pump();
+  PumpMessages();
 
   // --- one slide, step by step ------------------------------------------------
-  Label(f, 24, 40, u"One slide of 15 steps (aeQuad): the shown message leaves upwards, the next comes in", true);
+  PageLabel(f, 24, 40, u"One slide of 15 steps (aeQuad): the shown message leaves upwards, the next comes in", true);
   const Integer steps[] = {1, 4, 8, 12, 15};
   for (Integer i = 0; i < 5; ++i) {
     auto* b = new TPosedBar(f, 15 + steps[i]);
@@ -146,25 +128,25 @@ std::vector<std::string> TickerPage(const std::string& outDir) {
     b->Next();  // brings the first message in
     b->Next();  // the slide the page shows
     b->Pose();
-    Label(f, 24, 76 + i * 46, u"step " + IntToStr(steps[i]) + u" of 15");
+    PageLabel(f, 24, 76 + i * 46, u"step " + IntToStr(steps[i]) + u" of 15");
   }
-  Label(f, 540, 76, u"the outgoing message accelerates out");
-  Label(f, 540, 76 + 4 * 46, u"the incoming one has settled");
+  PageLabel(f, 540, 76, u"the outgoing message accelerates out");
+  PageLabel(f, 540, 76 + 4 * 46, u"the incoming one has settled");
 
   // --- hover ----------------------------------------------------------------------
-  Label(f, 24, 310, u"Pointer on the text: hot font (red, underlined), hand cursor, slides paused", true);
+  PageLabel(f, 24, 310, u"Pointer on the text: hot font (red, underlined), hand cursor, slides paused", true);
   auto* hot = new TQuarnScrollMsgBar(f);
   hot->SetParent(f);
   hot->SetBounds(150, 336, 380, 36);
   Fill(hot);
   hot->Next();
-  Label(f, 24, 346, u"hovered");
-  Pump();
+  PageLabel(f, 24, 346, u"hovered");
+  PumpMessages();
   const TRect& tr = hot->GetItem(0)->Text()->Rect();
   const TPoint p = hot->ClientToScreen(TPoint(tr.Left + 20, Integer(hot->GetItem(0)->Location().Top) + tr.Top + 6));
   ResetInput();
   InputMouseMove(p.X, p.Y);
-  Pump();
+  PumpMessages();
   auto* centred = new TQuarnScrollMsgBar(f);
   centred->SetParent(f);
   centred->SetBounds(150, 382, 380, 36);
@@ -172,10 +154,10 @@ std::vector<std::string> TickerPage(const std::string& outDir) {
   centred->SetAlignment(taCenter);
   centred->SetBounds(150, 382, 381, 36);  // laid out again for the new alignment
   centred->Next();
-  Label(f, 24, 392, u"centred, not hovered");
+  PageLabel(f, 24, 392, u"centred, not hovered");
 
   // --- animations -------------------------------------------------------------
-  Label(f, 24, 436, u"Frame animation, 4 frames, over the form's picture: the frame after each tick", true);
+  PageLabel(f, 24, 436, u"Frame animation, 4 frames, over the form's picture: the frame after each tick", true);
   TCustomImageList* list = Frames(f, 4);
   const struct {
     const char16_t* Name;
@@ -184,9 +166,9 @@ std::vector<std::string> TickerPage(const std::string& outDir) {
                {u"loop", true, false},
                {u"reverse once", false, true},
                {u"bounce", true, true}};
-  for (Integer t = 0; t < 9; ++t) Label(f, 168 + t * 56, 460, u"tick " + IntToStr(t));
+  for (Integer t = 0; t < 9; ++t) PageLabel(f, 168 + t * 56, 460, u"tick " + IntToStr(t));
   for (Integer m = 0; m < 4; ++m) {
-    Label(f, 24, 494 + m * 52, modes[m].Name);
+    PageLabel(f, 24, 494 + m * 52, modes[m].Name);
     for (Integer t = 0; t < 9; ++t) {
       auto* a = new TQuarnAnimation(f);
       a->SetParent(f);
@@ -199,21 +181,21 @@ std::vector<std::string> TickerPage(const std::string& outDir) {
       for (Integer k = 0; k < t; ++k) {
         for (Integer ms = 0; ms < 50; ++ms) {
           AdvanceClock(1);
-          Pump();
+          PumpMessages();
         }
       }
       a->Pause();
     }
   }
-  Pump();
+  PumpMessages();
 
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Pump();
+  PumpMessages();
   const std::string path = outDir + "/ticker.png";
   vcl::SaveWindowSnapshot(form->Handle(), path);
   Hold();
   form.reset();
-  Pump();
+  PumpMessages();
   ResetInput();
   SetVirtualClock(false);
   return {path};
