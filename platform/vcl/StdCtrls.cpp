@@ -2,6 +2,7 @@
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/StdCtrlsInternal.h"
 
 namespace vcl {
 
@@ -1025,36 +1026,47 @@ void TCustomListBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) 
   }
 }
 
-void TCustomListBox::CNDrawItem(TMessage& Message) {
+namespace stdctrls_detail {
+
+void OwnerDrawItem(TControlCanvas* Canvas, TFont* Font, TBrush* Brush, TMessage& Message,
+                   const std::function<void(Integer Index, TRect Rect, TOwnerDrawState State)>& Draw) {
   auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
   TOwnerDrawState state;
   static const std::pair<UINT, TOwnerDrawStateItem> map[] = {
-      {ODS_SELECTED, odSelected}, {ODS_GRAYED, odGrayed}, {ODS_DISABLED, odDisabled}, {ODS_CHECKED, odChecked},
-      {ODS_FOCUS, odFocused},     {ODS_DEFAULT, odDefault}};
+      {ODS_SELECTED, odSelected}, {ODS_GRAYED, odGrayed},   {ODS_DISABLED, odDisabled},
+      {ODS_CHECKED, odChecked},   {ODS_FOCUS, odFocused},   {ODS_DEFAULT, odDefault},
+      {ODS_COMBOBOXEDIT, odComboBoxEdit}};
   for (auto& [bit, item] : map)
     if (di->itemState & bit) state.Include(item);
-  FCanvas->Lock();
-  FCanvas->FreeHandle();
-  FCanvas->SetHandle(di->hDC);
-  FCanvas->Font()->Assign(Font());
-  FCanvas->Brush()->Assign(Brush());
+  Canvas->Lock();
+  Canvas->FreeHandle();
+  Canvas->SetHandle(di->hDC);
+  Canvas->Font()->Assign(Font);
+  Canvas->Brush()->Assign(Brush);
   if (state.Contains(odSelected)) {
-    FCanvas->Brush()->SetColor(clHighlight);
-    FCanvas->Font()->SetColor(clHighlightText);
+    Canvas->Brush()->SetColor(clHighlight);
+    Canvas->Font()->SetColor(clHighlightText);
   }
   TRect r(di->rcItem.Left, di->rcItem.Top, di->rcItem.Right, di->rcItem.Bottom);
   try {
-    if (Integer(di->itemID) >= 0) DrawItem(Integer(di->itemID), r, state);
-    else FCanvas->FillRect(r);
+    if (Integer(di->itemID) >= 0) Draw(Integer(di->itemID), r, state);
+    else Canvas->FillRect(r);
     if (state.Contains(odFocused)) DrawFocusRect(di->hDC, &di->rcItem);
   } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    Canvas->SetHandle(nullptr);
+    Canvas->Unlock();
     throw;
   }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  Canvas->SetHandle(nullptr);
+  Canvas->Unlock();
   Message.Result = 1;
+}
+
+}  // namespace stdctrls_detail
+
+void TCustomListBox::CNDrawItem(TMessage& Message) {
+  stdctrls_detail::OwnerDrawItem(FCanvas.get(), Font(), Brush(), Message,
+                                 [this](Integer Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
 }
 
 void TCustomListBox::Dispatch(TMessage& Message) {

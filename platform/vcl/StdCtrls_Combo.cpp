@@ -4,6 +4,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/user/ComboBox.h"
 #include "platform/vcl/StdCtrls.h"
+#include "platform/vcl/StdCtrlsInternal.h"
 
 namespace vcl {
 
@@ -348,36 +349,8 @@ void TCustomComboBox::CNCommand(TMessage& Message) {
 }
 
 void TCustomComboBox::CNDrawItem(TMessage& Message) {
-  auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  TOwnerDrawState state;
-  static const std::pair<UINT, TOwnerDrawStateItem> map[] = {
-      {ODS_SELECTED, odSelected}, {ODS_GRAYED, odGrayed},   {ODS_DISABLED, odDisabled},
-      {ODS_CHECKED, odChecked},   {ODS_FOCUS, odFocused},   {ODS_DEFAULT, odDefault},
-      {ODS_COMBOBOXEDIT, odComboBoxEdit}};
-  for (auto& [bit, item] : map)
-    if (di->itemState & bit) state.Include(item);
-  FCanvas->Lock();
-  FCanvas->FreeHandle();
-  FCanvas->SetHandle(di->hDC);
-  FCanvas->Font()->Assign(Font());
-  FCanvas->Brush()->Assign(Brush());
-  if (state.Contains(odSelected)) {
-    FCanvas->Brush()->SetColor(clHighlight);
-    FCanvas->Font()->SetColor(clHighlightText);
-  }
-  TRect r(di->rcItem.Left, di->rcItem.Top, di->rcItem.Right, di->rcItem.Bottom);
-  try {
-    if (Integer(di->itemID) >= 0) DrawItem(Integer(di->itemID), r, state);
-    else FCanvas->FillRect(r);
-    if (state.Contains(odFocused)) DrawFocusRect(di->hDC, &di->rcItem);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
-  Message.Result = 1;
+  stdctrls_detail::OwnerDrawItem(FCanvas.get(), Font(), Brush(), Message,
+                                 [this](Integer Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
 }
 
 void TCustomComboBox::CNMeasureItem(TMessage& Message) {
