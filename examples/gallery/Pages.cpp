@@ -1,5 +1,9 @@
 #include "examples/gallery/Gallery.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 namespace gallery {
 
 std::vector<std::string> ProcessorPage(const std::string& outDir);
@@ -77,6 +81,21 @@ std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
+
+std::string WorkFolder() {
+  static const std::string folder = [] {
+    const auto f = std::filesystem::temp_directory_path() / ("quarn-gallery-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(f);
+    return f.string();
+  }();
+  return folder;
+}
+
+void RemoveWorkFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::temp_directory_path() / ("quarn-gallery-" + std::to_string(::getpid())),
+                              ignored);
+}
 
 std::vector<Page> AllPages() {
   return {
