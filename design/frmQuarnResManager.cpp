@@ -176,33 +176,37 @@ const char* const kResManagerForm = R"(object QuarnResManagerForm: TQuarnResMana
     Left = 548
     Top = 0
     Width = 482
-    Height = 506
+    Height = 550
     Align = alClient
     Caption = 'Preview'
     TabOrder = 1
-  end
-  object pnl2: TPanel
-    Left = 548
-    Top = 506
-    Width = 482
-    Height = 44
-    Caption = ''
-    TabOrder = 2
-    object btnOK: TButton
-      Left = 290
-      Top = 8
-      Width = 86
-      Height = 28
-      Caption = 'OK'
+    object pnl2: TPanel
+      Left = 2
+      Top = 460
+      Width = 478
+      Height = 44
+      Align = alBottom
+      BevelOuter = bvNone
+      Caption = ''
       TabOrder = 0
-    end
-    object btnCancel: TButton
-      Left = 386
-      Top = 8
-      Width = 86
-      Height = 28
-      Caption = 'Cancel'
-      TabOrder = 1
+      object btnOK: TButton
+        Left = 290
+        Top = 8
+        Width = 86
+        Height = 28
+        Anchors = [akTop, akRight]
+        Caption = 'OK'
+        TabOrder = 0
+      end
+      object btnCancel: TButton
+        Left = 386
+        Top = 8
+        Width = 86
+        Height = 28
+        Anchors = [akTop, akRight]
+        Caption = 'Cancel'
+        TabOrder = 1
+      end
     end
   end
   object pm1: TPopupMenu
