@@ -141,8 +141,7 @@ TEST_F(frmQuarnResManager_Preview, CellsShowNumberIdSizeAndText) {
       TFontStyles Style;
     };
     const TFontStyles bold{TFontStyle::fsBold};
-    for (const Probe& p : {Probe{n1, 1, u"zz_small_WWW", bold}, Probe{n1, 3, u"8x6", {}},
-                           Probe{n2, 1, u"zz_wide_MMM", bold}, Probe{n2, 3, u"300x50", {}}}) {
+    auto check = [&](const ListShot& s, const Probe& p) {
       const TRect cell = s.Cell(p.Node, p.Column);
       // The background where no text reaches, the ink black or white.
       const uint32_t back = s.Img.Pixel(cell.Right - 3, cell.Top + 2);
@@ -170,11 +169,16 @@ TEST_F(frmQuarnResManager_Preview, CellsShowNumberIdSizeAndText) {
         const Integer offRegular = Mismatches(got, expected(TFontStyles()));
         EXPECT_GT(offRegular, 3 * off + 10) << "not bold: " << ToUtf8(p.Text);
       }
-    }
-    // The description column, scrolled into view.
-    t->ScrollIntoView(4, false);
-    Application->ProcessMessages();
-    EXPECT_EQ(f->NodeRec(n2)->Description, u"wide one");
+    };
+    for (const Probe& p : {Probe{n1, 1, u"zz_small_WWW", bold}, Probe{n1, 3, u"8x6", {}},
+                           Probe{n2, 1, u"zz_wide_MMM", bold}, Probe{n2, 3, u"300x50", {}}})
+      check(s, p);
+    // The description, with the id column narrowed so it comes into view.
+    t->Header()->Columns()->Items(1)->SetWidth(150);
+    const ListShot narrowed = ShootList(f);
+    ASSERT_LE(narrowed.Cell(n2, 4).Right, narrowed.Img.Width);
+    check(narrowed, Probe{n2, 4, u"wide one", {}});
+    check(narrowed, Probe{n1, 1, u"zz_small_WWW", bold});
   });
 }
 
