@@ -81,7 +81,7 @@ class ResManagerHost : public ::testing::Test {
     EXPECT_TRUE(SaveBitmap32ToPNG(&Bitmap, true, 0, path));
     return path;
   }
-  String Picture(const std::string& Name, Integer W, Integer H, TColor32 C) {
+  String Picture(const std::string& Name, Integer W = 8, Integer H = 6, TColor32 C = 0xFF2080C0) {
     TBitmap32 b;
     b.SetSize(W, H);
     b.Clear(C);
@@ -110,6 +110,11 @@ class ResManagerHost : public ::testing::Test {
     Insp->Row(u"BackgroundImage")->ClickEllipsis();
   }
 
+  // Adds the files through the dialog's Add, with the id edit as it is.
+  void Add(TQuarnResManagerForm* f, std::vector<String> Files) {
+    AnswerFiles(std::move(Files));
+    f->actAdd->Execute();
+  }
   // Adds a picture under Id; the new node is focused.
   void Add(TQuarnResManagerForm* f, const String& Id, const String& File) {
     f->edtImageID->SetText(Id);
