@@ -184,7 +184,6 @@ std::vector<std::string> ResManagerPage(const std::string& outDir) {
   delete sheet;
   TQuarnResManagerObj()->SetDesigning(false);
   UnloadDesignPackage();
-  ResetRegistrations();
   SetRegistryFolder("");
   TQuarnResManagerObj()->Reload();
   fs::remove_all(work);
