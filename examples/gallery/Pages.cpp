@@ -77,6 +77,7 @@ std::vector<std::string> ToolbarPage(const std::string& outDir);
 std::vector<std::string> TabsetPage(const std::string& outDir);
 std::vector<std::string> StdCtrlsPage(const std::string& outDir);
 std::vector<std::string> DesignPage(const std::string& outDir);
+std::vector<std::string> ResManagerPage(const std::string& outDir);
 std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
@@ -116,6 +117,7 @@ std::vector<Page> AllPages() {
       {"form", FormPage},
       {"stdctrls", StdCtrlsPage},
       {"design", DesignPage},
+      {"resmanager", ResManagerPage},
       {"paintbox", PaintBoxPage},
       {"gdiplus", GdiplusPage},
       {"skin", SkinPage},
