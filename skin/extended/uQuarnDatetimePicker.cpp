@@ -111,6 +111,7 @@ void TQuarnDatetimePicker::SetText(const String& Value) {
 }
 
 void TQuarnDatetimePicker::Change() {
+  // The text setter repaints by itself; only the report waits.
   if (FChangedCount > 2) TQuarnEdit::Change();
 }
 

@@ -269,6 +269,22 @@ TEST_F(uQuarnDatetimePicker, TextRebuildsAndTheirChangeEvents) {
   EXPECT_EQ(p->DateTime(), DT(2030, 1, 1, 23, 59));
 }
 
+TEST_F(uQuarnDatetimePicker, SilentRebuildsAreStillDrawn) {
+  auto* p = MakePicker();
+  usertest::Pump();
+  auto ink = [&] {
+    Integer n = 0;
+    TBitmap32* b = p->Buffer();
+    for (Integer y = 4; y < p->Height() - 4; ++y)
+      for (Integer x = 4; x < 100; ++x) n += (b->GetPixel(x, y) & 0xFFu) < 0x80u;
+    return n;
+  };
+  EXPECT_EQ(ink(), 0);
+  p->SetDateTime(DT(2026, 3, 4, 5, 6, 7));
+  usertest::Pump();
+  EXPECT_GT(ink(), 30);
+}
+
 TEST_F(uQuarnDatetimePicker, TypedTextIsReadBackWhenLeaving) {
   auto* p = MakePicker();
   auto* other = Make<TQuarnEdit>(20, 100, 100, 26);
