@@ -160,6 +160,18 @@ void TQuarnDatetimePicker::SetTime(TTime Value) {
   Rebuild();
 }
 
+void TQuarnDatetimePicker::SetMaxDate(TDate Value) {
+  if (Value != 0 && FMinDate != 0 && Value < FMinDate)
+    throw Exception(String(sDateTimeMin), {DateToStr(FMinDate)});
+  FMaxDate = Value;
+}
+
+void TQuarnDatetimePicker::SetMinDate(TDate Value) {
+  if (Value != 0 && FMaxDate != 0 && Value > FMaxDate)
+    throw Exception(String(sDateTimeMax), {DateToStr(FMaxDate)});
+  FMinDate = Value;
+}
+
 // ---------------------------------------------------------------------------
 // The drop-down
 

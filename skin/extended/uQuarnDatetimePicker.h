@@ -41,10 +41,13 @@ class TQuarnDatetimePicker : public TQuarnEdit {
   void SetDate(TDate Value);
   TTime Time() const { return FTime; }
   void SetTime(TTime Value);
+  // The range the form's calendar gets when it opens (0: that end open). A
+  // range whose ends cross is refused here, where it is set, rather than
+  // by the form at the next press on the icon.
   TDate MaxDate() const { return FMaxDate; }
-  void SetMaxDate(TDate Value) { FMaxDate = Value; }
+  void SetMaxDate(TDate Value);
   TDate MinDate() const { return FMinDate; }
-  void SetMinDate(TDate Value) { FMinDate = Value; }
+  void SetMinDate(TDate Value);
   String DefineHourText() const { return FHourText; }
   void SetDefineHourText(const String& Value) { FHourText = Value; }
   String DefineMinuteText() const { return FMinuteText; }

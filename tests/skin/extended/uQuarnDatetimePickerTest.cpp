@@ -220,6 +220,36 @@ TEST_F(uQuarnDatetimePicker, DateKindShowsAndPicksTheDateAlone) {
   EXPECT_EQ(p->Text(), DateToStr(EncodeDate(2024, 2, 29)));
 }
 
+TEST_F(uQuarnDatetimePicker, RangeReachesTheCalendarAndCrossedEndsAreRefused) {
+  auto* p = MakePicker();
+  p->SetMaxDate(EncodeDate(2030, 6, 30));
+  p->SetMinDate(EncodeDate(2030, 6, 1));
+  EXPECT_THROW(p->SetMinDate(EncodeDate(2030, 7, 1)), Exception);
+  EXPECT_THROW(p->SetMaxDate(EncodeDate(2030, 5, 1)), Exception);
+  EXPECT_EQ(p->MinDate(), EncodeDate(2030, 6, 1));
+  EXPECT_EQ(p->MaxDate(), EncodeDate(2030, 6, 30));
+  // A value before the range opens the calendar inside it; the days
+  // outside cannot be picked.
+  p->SetDateTime(DT(2030, 5, 20, 12));
+  TQnDateTimePickerForm* f = Open(p);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->qrnclndr1->MinDate(), EncodeDate(2030, 6, 1));
+  EXPECT_GE(f->qrnclndr1->Date(), EncodeDate(2030, 6, 1));
+  EXPECT_LE(f->qrnclndr1->Date(), EncodeDate(2030, 6, 30));
+  TCounter picks;
+  p->SetOnPickDone(TNotifyEvent(&picks, &TCounter::Hit));
+  ClickCell(f->qrnclndr1, EncodeDate(2030, 5, 31));
+  EXPECT_EQ(picks.Count, 0);
+  ClickCell(f->qrnclndr1, EncodeDate(2030, 6, 12));
+  Settle();
+  EXPECT_EQ(picks.Count, 1);
+  EXPECT_EQ(p->DateTime(), DT(2030, 6, 12, 12, 0, 0, 1));
+  // Both ends opened again.
+  p->SetMinDate(0);
+  p->SetMaxDate(0);
+  EXPECT_NO_THROW(p->SetMinDate(EncodeDate(2040, 1, 1)));
+}
+
 TEST_F(uQuarnDatetimePicker, FormNearTheBottomOfAnOffsetWorkAreaMovesUp) {
   TMonitorConfig a, b;
   a.Bounds = TRect(0, 0, 1024, 768);
