@@ -367,6 +367,16 @@ TEST_F(uQuarnDatetimePicker, StoredInFormFilesWithoutItsText) {
   EXPECT_NE(text.find("DefineOKText = 'OK'"), std::string::npos);
   EXPECT_EQ(text.find("ReadOnly"), std::string::npos);
   EXPECT_EQ(text.find("AutoClose"), std::string::npos);
+  // Read back into a new picker: the value and its text come with it.
+  delete p;
+  auto* q = MakePicker(20, 80);
+  TextToComponent(text, q);
+  EXPECT_EQ(q->Kind(), tkDate);
+  EXPECT_EQ(q->Format(), u"yyyy-mm-dd");
+  EXPECT_EQ(q->DefineOKText(), u"OK");
+  EXPECT_TRUE(q->ReadOnly());
+  EXPECT_EQ(q->DateTime(), DT(2022, 8, 9, 10, 11, 12));
+  EXPECT_EQ(q->Text(), u"2022-08-09");
 }
 
 TEST_F(uQuarnDatetimePicker, EditFreedWhileItsFormIsOpen) {
