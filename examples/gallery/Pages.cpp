@@ -73,6 +73,7 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir);
 std::vector<std::string> PrintingPage(const std::string& outDir);
 std::vector<std::string> ColorButtonsPage(const std::string& outDir);
 std::vector<std::string> CalendarPage(const std::string& outDir);
+std::vector<std::string> DateTimePickerPage(const std::string& outDir);
 std::vector<std::string> ToolbarPage(const std::string& outDir);
 std::vector<std::string> TabsetPage(const std::string& outDir);
 std::vector<std::string> StdCtrlsPage(const std::string& outDir);
@@ -170,6 +171,7 @@ std::vector<Page> AllPages() {
       {"printing", PrintingPage},
       {"colorbuttons", ColorButtonsPage},
       {"calendar", CalendarPage},
+      {"datetimepicker", DateTimePickerPage},
       {"toolbar", ToolbarPage},
       {"tabset", TabsetPage},
       {"iconlist", IconListPage},

@@ -1,5 +1,6 @@
 // The extended controls' and pop-up windows' units.
 #include "platform/rtl/Units.h"
+#include "skin/extended/frmQnDateTimePicker.h"
 #include "skin/extended/uQnLikeMenuDlg.h"
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
@@ -9,6 +10,7 @@
 #include "skin/extended/uQuarnColorControls.h"
 #include "skin/extended/uQuarnCornerButton.h"
 #include "skin/extended/uQuarnCountBar.h"
+#include "skin/extended/uQuarnDatetimePicker.h"
 #include "skin/extended/uQuarnIconButtonList.h"
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnMessageBox.h"
@@ -33,6 +35,10 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQnLikeMenuDlg", {"Forms"}, InitQnLikeMenuDlg, nullptr});
   RegisterUnit({"uQuarnCalendar", {"uQuarnPanel", "DateUtils"}, InitQuarnCalendar, nullptr});
   RegisterUnit({"uQuarnTimeBox", {"uQuarnPanel"}, InitQuarnTimeBox, nullptr});
+  RegisterUnit({"frmQnDateTimePicker",
+                {"uQuarnPanel", "uQuarnColorButton", "uQuarnCalendar", "uQuarnTimeBox", "uQnLikeMenuDlg", "StdCtrls"},
+                InitQnDateTimePicker, nullptr});
+  RegisterUnit({"uQuarnDatetimePicker", {"uQuarnEdit", "frmQnDateTimePicker"}, InitQuarnDatetimePicker, nullptr});
   RegisterUnit({"uQuarnPopupMessage", {"uQuarnForm", "uQuarnButton", "uQuarnLabel"}, InitQuarnPopupMessage, nullptr});
   RegisterUnit({"uQuarnGraphics", {"Pix32_Polygons_qn"}, nullptr, nullptr});
   RegisterUnit({"uQuarnShape", {"uQuarnGraphics", "Controls"}, InitQuarnShape, nullptr});
