@@ -62,6 +62,7 @@ bool TCustomQuarnNCMessage::Running() const { return !ComponentState().Contains(
 
 void TCustomQuarnNCMessage::StartScroll() {
   if (!Running()) return;
+  FRestart = true;
   DoChanged();
   FTimerObj->SetEnabled(true);
 }
@@ -142,8 +143,13 @@ bool TCustomQuarnNCMessage::ComposeFrame() {
 void TCustomQuarnNCMessage::DoTimerProc(TObject*) {
   // Nothing to step over before a repaint saved the title bar.
   if (Blank(FText) || !FBgSaved) return;
-  FDispX -= FStep;
   const TRect& r = FMessageRect;
+  // A start with the text outside the stretch (the first, or after it
+  // scrolled out without LoopMode) brings it in from the right edge;
+  // otherwise a stretch the text had already left would stop it at once.
+  if (FRestart && (!FHasFrame || FDispX + FTextWidth < r.Left || FDispX > r.Right)) FDispX = r.Right;
+  FRestart = false;
+  FDispX -= FStep;
   if (FDispX + FTextWidth < r.Left) {
     if (FLoopMode) {
       FDispX = r.Right;

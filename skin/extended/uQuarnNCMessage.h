@@ -103,6 +103,7 @@ class TCustomQuarnNCMessage : public TQuarnNCCtrlBase {
   void SetState(TNCButtonState Value);
   bool FBgSaved = false;
   bool FHasFrame = false;
+  bool FRestart = false;
   Integer FFramesDrawn = 0;
 };
 
