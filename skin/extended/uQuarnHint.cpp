@@ -249,7 +249,9 @@ void TQuarnHintWindow::ActivateHint(TRect Rect, const String& AHint) {
   FBackground = std::make_unique<TBitmap32>();
   SetCaption(AHint);
   TakeSettings();
-  FHintDirection = SelectProperHintDirection(Rect);
+  // The balloon is the text plus its margins and arrow: whether it fits
+  // below or beside its control depends on that size, not the text's.
+  FHintDirection = SelectProperHintDirection(TRect(0, 0, Rect.Width() + 22, Rect.Height() + 20));
   SelectCustomHint();
   Integer w = 0, h = 0;
   if (FCustomImage) {

@@ -208,6 +208,20 @@ TEST_F(uQuarnHint, DirectionFollowsTheEdgesOfTheControlsMonitor) {
     FForms.clear();
     usertest::Pump();
   }
+  // Room below for the text but not for the whole balloon (its margins
+  // and arrow): above.
+  {
+    TFont f;
+    f.SetSize(9);
+    const Integer th = Measure(&f, u"Saves the order").cy;
+    TPanel* p = MakeForm(0, 0, 1024, 768, 300, 768 - 30 - th - 15);
+    TQuarnHintWindow* w = Hover(p);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Direction(), hdUp);
+    EXPECT_GE(Bounds(w).Top, 0);
+    FForms.clear();
+    usertest::Pump();
+  }
   // A second monitor left of the first: its own right and bottom edges
   // count, not the size of the first one from (0, 0).
   SetScreenConfiguration({{TRect(0, 0, 1024, 768), TRect(), true}, {TRect(-800, 0, 0, 600), TRect(), false}});
