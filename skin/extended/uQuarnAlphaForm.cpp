@@ -15,14 +15,19 @@ constexpr WPARAM kMoveByPress = 0xF011;  // SC_MOVE, started by the mouse
 constexpr COLORREF kNoColorKey = 0x1FFFFFFF;
 
 // Layered windows take premultiplied colours; a skin image is straight.
+// Each channel becomes round(v * a / 255), by the exact shift form of that
+// division (v * a / 255 is never half way, so the rounding is the same).
 void Premultiply(TBitmap32* B) {
   TColor32* p = B->Bits();
   for (Integer i = 0, n = B->Width() * B->Height(); i < n; ++i) {
     const TColor32 c = p[i];
     const Cardinal a = c >> 24;
     if (a == 255) continue;
-    auto ch = [&](int s) { return ((((c >> s) & 0xFF) * a + 127) / 255) << s; };
-    p[i] = (a << 24) | ch(16) | ch(8) | ch(0);
+    auto ch = [a](Cardinal v) {
+      const Cardinal t = v * a + 128;
+      return (t + (t >> 8)) >> 8;
+    };
+    p[i] = (a << 24) | ch((c >> 16) & 0xFF) << 16 | ch((c >> 8) & 0xFF) << 8 | ch(c & 0xFF);
   }
 }
 
@@ -30,7 +35,7 @@ bool Holds(const TRect& R, const TPoint& P) { return P.X >= R.Left && P.X < R.Ri
 
 }  // namespace
 
-TQuarnAlphaForm::TQuarnAlphaForm(TComponent* AOwner) : TQnHookWindowProc(AOwner) {
+TQuarnAlphaForm::TQuarnAlphaForm(TComponent* AOwner) : TQnHookWindowProc(AOwner), FPicture(new TBitmap32()) {
   if (!Hooked()) return;
   FDestForm->SetScaled(false);
   FDestForm->SetBorderStyle(bsNone);
@@ -108,11 +113,16 @@ void TQuarnAlphaForm::DrawSelf() {
   const Integer W = wr.Width(), H = wr.Height();
   if (W <= 0 || H <= 0) return;
   FDrawing = true;
-  TBitmap32 pic;
-  pic.SetSize(W, H);
-  pic.Clear(0);
-  // The nine-slice stretch of StretchBitmap, copied rather than blended:
-  // blending onto the clear picture would square the skin's alpha.
+  // Kept between pictures: live sizing makes one per step.
+  TBitmap32& pic = *FPicture;
+  // The nine-slice stretch of StretchBitmap, copied rather than blended
+  // (blending onto a clear picture would square the skin's alpha), covers
+  // every pixel of a picture at least the image's size; a new or smaller
+  // picture is cleared first.
+  if (pic.Width() != W || pic.Height() != H || W < img->Width() || H < img->Height()) {
+    pic.SetSize(W, H);
+    pic.Clear(0);
+  }
   NineSliceTransfer(img, img->BoundsRect(), ThirdCaps(img->Width(), img->Height()), &pic, pic.BoundsRect(), true);
   // No messages are processed here: a close or another compose in between
   // could free the form or its controls under this loop.

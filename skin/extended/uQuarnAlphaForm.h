@@ -6,6 +6,7 @@
 // answers (MM_ADDNCCTRL, MM_REMOVENCCTRL, MM_INVALIDATE).
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "graphics/raster/Pix32_qn.h"
@@ -81,6 +82,7 @@ class TQuarnAlphaForm : public TQnHookWindowProc, public IQnNCCtrlHost {
   void AdoptOwnedNCCtrls();
   void ScheduleCompose();
   void LeaveControls();
+  std::unique_ptr<TBitmap32> FPicture;
   bool FDrawing = false;
   bool FApplying = false;
   HWND FStyledWindow = nullptr;
