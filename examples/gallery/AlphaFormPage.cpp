@@ -143,8 +143,9 @@ std::vector<std::string> AlphaFormPage(const std::string& outDir) {
        u"A form drawn as one translucent skin picture with title-bar controls, text scrolling through title bars, "
        u"and hints in balloons that point at their control.",
        false},
-      {TRect(30, 88, 340, 108), u"Layered alpha form: glass skin at 70 % opacity", false},
-      {TRect(350, 88, 470, 108), u"close button", false},
+      {TRect(30, 88, 128, 108), u"title-bar icon", false},
+      {TRect(134, 88, 380, 108), u"Layered alpha form, glass skin at 70 %", false},
+      {TRect(386, 88, 470, 108), u"close button", false},
       {TRect(30, 450, 470, 470), u"Title-bar marquee, mid-scroll (left of the close button)", false},
       {TRect(520, 88, 970, 108), u"Skinned form with a marquee in its title bar", false},
       {TRect(520, 358, 970, 378), u"Balloon hint: near the screen's bottom it opens above its button", false},

@@ -245,6 +245,12 @@ void TQuarnAlphaForm::NewWndProc(TMessage& Message) {
     Message.Result = 0;
     return;
   }
+  if (Message.Msg == WM_SETCURSOR && gHookedCursor && Running() &&
+      reinterpret_cast<HWND>(Message.WParam) == FormHandle()) {
+    // A title-bar control shows a cursor of its own: the form leaves it.
+    Message.Result = 1;
+    return;
+  }
   OldWndProc(Message);
   if (!Running()) return;
   const HWND h = FormHandle();

@@ -203,8 +203,12 @@ TEST_F(uQuarnHint, DirectionFollowsTheEdgesOfTheControlsMonitor) {
     EXPECT_EQ(w->Direction(), c.Want) << c.PX << "," << c.PY;
     // Placed on the chosen side.
     const TRect r = Bounds(w), b = Bounds(p);
-    if (c.Want == hdUp) EXPECT_EQ(r.Bottom, b.Top - 1);
-    if (c.Want == hdLeft) EXPECT_EQ(r.Right, b.Left - 1);
+    if (c.Want == hdUp) {
+      EXPECT_EQ(r.Bottom, b.Top - 1);
+    }
+    if (c.Want == hdLeft) {
+      EXPECT_EQ(r.Right, b.Left - 1);
+    }
     FForms.clear();
     usertest::Pump();
   }

@@ -259,6 +259,20 @@ TEST_F(uQuarnNCMessage, OnAnAlphaFormEachStepRecomposes) {
   Wait(20 * 5);
   EXPECT_EQ(m->FramesDrawn() - frames, 5);
   EXPECT_EQ(FAlpha->ComposeCount() - composed, 5);
+  // As a link on the layered form: the hand stays while the pointer moves
+  // over the text.
+  m->SetAllowClick(true);
+  const TRect lr = m->MessageRect();
+  // Below the 10-pixel sizing band along the top edge.
+  MoveTo(FForm, lr.Left + 50, lr.Top + 6);
+  ASSERT_TRUE(m->FMouseEnter);
+  EXPECT_TRUE(gHookedCursor);
+  const HWND h = FForm->Handle();
+  EXPECT_EQ(SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+  MoveTo(FForm, 200, 200);
+  EXPECT_FALSE(gHookedCursor);
+  m->SetAllowClick(false);
   // The composed picture carries the text at the marquee's place, opaque.
   const TRect r = m->MessageRect();
   const Integer y = r.Top + m->TextHeight() / 2;
