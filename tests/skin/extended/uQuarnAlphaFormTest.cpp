@@ -158,6 +158,13 @@ TEST_F(uQuarnAlphaForm, PressOnAFreeSpotDragsTheFormButNotOnAControl) {
   usertest::Pump();
   EXPECT_EQ(WindowRect(f).Left - after.Left, -10);
 
+  // Off the form, nothing stays hot.
+  MoveTo(f, 50, 50);
+  ASSERT_TRUE(taker->FMouseEnter);
+  InputMouseMove(700, 600);
+  usertest::Pump();
+  EXPECT_FALSE(taker->FMouseEnter);
+
   // EnabledMove off: a free spot stays put.
   FAlpha->SetEnabledMove(false);
   after = WindowRect(f);
