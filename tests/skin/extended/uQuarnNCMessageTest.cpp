@@ -5,6 +5,8 @@
 // what reaches the screen.
 #include <gtest/gtest.h>
 
+#include "platform/classes/Streams.h"
+#include "skin/extended/uQuarnHint.h"
 #include "skin/extended/uQuarnNCMessage.h"
 #include "tests/skin/extended/AlphaFormTestSupport.h"
 
@@ -289,4 +291,64 @@ TEST_F(uQuarnNCMessage, OnAnAlphaFormEachStepRecomposes) {
                Near(ScreenAt(w.Left + m->DispX() + 8, w.Top + y), 0x408060, 30) &&
                Near(ScreenAt(w.Left + m->DispX() + 12, w.Top + y), 0x408060, 30));
   FAlpha->SetSaveBitmap(nullptr);
+}
+
+// What a form file keeps of the three components comes back as it was.
+TEST_F(uQuarnNCMessage, PublishedPropertiesSurviveAFormFile) {
+  FForm = NewForm(50, 50, 800, 300);
+  auto* m = Marquee(FForm, u"Stored text");
+  m->SetStep(5);
+  m->SetSpeed(35);
+  m->SetWidth(260);
+  m->SetAllowClick(true);
+  m->SetLoopMode(false);
+  m->SetCursor(crIBeam);
+  m->HotFont()->SetColor(TColor(0x00339900));
+  m->Pos()->SetXValue(90);
+  auto* a = new TQuarnAlphaForm(nullptr);
+  a->SetBackground(u"SolidFF102030");
+  a->SetHitTestWidth(6);
+  a->SetEnabledMove(false);
+  auto* h = new TQuarnHint(nullptr);
+  h->SetHintDirection(hdLeft);
+  h->SetFrameColor(TColor(0x00112233));
+  h->SetAutoPosition(false);
+  h->SetHintPauseTime(900);
+  TMemoryStream sm, sa, sh;
+  sm.WriteComponent(m);
+  sa.WriteComponent(a);
+  sh.WriteComponent(h);
+  delete a;
+  delete h;
+  Application->SetHintPause(100);
+
+  auto* m2 = new TQuarnNCMessage(FForm);
+  sm.SetPosition(0);
+  sm.ReadComponent(m2);
+  EXPECT_EQ(m2->Text(), u"Stored text");
+  EXPECT_EQ(m2->Step(), 5);
+  EXPECT_EQ(m2->Speed(), 35u);
+  EXPECT_EQ(m2->Width(), 260);
+  EXPECT_TRUE(m2->AllowClick());
+  EXPECT_FALSE(m2->LoopMode());
+  EXPECT_EQ(m2->Cursor(), crIBeam);
+  EXPECT_EQ(m2->HotFont()->Color(), TColor(0x00339900));
+  EXPECT_EQ(m2->Font()->Size(), 10);
+  EXPECT_EQ(m2->Pos()->XValue(), 90);
+  EXPECT_EQ(m2->Pos()->YValue(), 5);
+  auto a2 = std::make_unique<TQuarnAlphaForm>(nullptr);
+  sa.SetPosition(0);
+  sa.ReadComponent(a2.get());
+  EXPECT_EQ(a2->Background(), u"SolidFF102030");
+  EXPECT_EQ(a2->HitTestWidth(), 6);
+  EXPECT_FALSE(a2->EnabledMove());
+  auto h2 = std::make_unique<TQuarnHint>(nullptr);
+  sh.SetPosition(0);
+  sh.ReadComponent(h2.get());
+  EXPECT_EQ(h2->HintDirection(), hdLeft);
+  EXPECT_EQ(h2->FrameColor(), TColor(0x00112233));
+  EXPECT_EQ(h2->HintColor(), TQuarnHint::kHintColor);
+  EXPECT_FALSE(h2->AutoPosition());
+  EXPECT_EQ(h2->HintPauseTime(), 900);
+  EXPECT_EQ(Application->HintPause(), 900);
 }
