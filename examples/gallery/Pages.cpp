@@ -36,6 +36,7 @@ std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
 std::vector<std::string> TitleBarPage(const std::string& outDir);
+std::vector<std::string> AlphaFormPage(const std::string& outDir);
 std::vector<std::string> ScrollBarsPage(const std::string& outDir);
 std::vector<std::string> RasterizersPage(const std::string& outDir);
 std::vector<std::string> TransformsPage(const std::string& outDir);
@@ -134,6 +135,7 @@ std::vector<Page> AllPages() {
       {"menus", MenusPage},
       {"skinform", SkinFormPage},
       {"titlebar", TitleBarPage},
+      {"alphaform", AlphaFormPage},
       {"scrollbars", ScrollBarsPage},
       {"rasterizers", RasterizersPage},
       {"transforms", TransformsPage},

@@ -2,6 +2,7 @@
 #include "platform/rtl/Units.h"
 #include "skin/extended/frmQnDateTimePicker.h"
 #include "skin/extended/uQnLikeMenuDlg.h"
+#include "skin/extended/uQuarnAlphaForm.h"
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
@@ -11,9 +12,11 @@
 #include "skin/extended/uQuarnCornerButton.h"
 #include "skin/extended/uQuarnCountBar.h"
 #include "skin/extended/uQuarnDatetimePicker.h"
+#include "skin/extended/uQuarnHint.h"
 #include "skin/extended/uQuarnIconButtonList.h"
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnMessageBox.h"
+#include "skin/extended/uQuarnNCMessage.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnScrollMsgBar.h"
 #include "skin/extended/uQuarnShape.h"
@@ -57,6 +60,9 @@ void RegisterSkinExtendedUnits() {
                 InitQuarnSpeedometer, nullptr});
   RegisterUnit({"uQuarnScrollMsgBar", {"Pix32_Image_qn", "uSimpleTimer", "Forms"}, InitQuarnScrollMsgBar, nullptr});
   RegisterUnit({"uQuarnAnimation", {"uQnSimpleTimer", "Controls"}, InitQuarnAnimation, nullptr});
+  RegisterUnit({"uQuarnAlphaForm", {"uQuarnForm", "uQnPix32Lib"}, InitQuarnAlphaForm, nullptr});
+  RegisterUnit({"uQuarnNCMessage", {"uQuarnForm", "uSimpleTimer"}, InitQuarnNCMessage, nullptr});
+  RegisterUnit({"uQuarnHint", {"uQuarnAlphaForm", "Forms"}, InitQuarnHint, DoneQuarnHint});
 }
 
 }  // namespace qn
