@@ -4,14 +4,18 @@
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnCircleShape.h"
 #include "skin/extended/uQuarnCircleProgress.h"
 #include "skin/extended/uQuarnColorButton.h"
 #include "skin/extended/uQuarnColorControls.h"
 #include "skin/extended/uQuarnCornerButton.h"
 #include "skin/extended/uQuarnCountBar.h"
 #include "skin/extended/uQuarnIconButtonList.h"
+#include "skin/extended/uQuarnImageSlider.h"
 #include "skin/extended/uQuarnLine.h"
+#include "skin/extended/uQuarnMarker.h"
 #include "skin/extended/uQuarnMessageBox.h"
+#include "skin/extended/uQuarnPng.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnScrollMsgBar.h"
 #include "skin/extended/uQuarnShape.h"
@@ -51,6 +55,11 @@ void RegisterSkinExtendedUnits() {
                 InitQuarnSpeedometer, nullptr});
   RegisterUnit({"uQuarnScrollMsgBar", {"Pix32_Image_qn", "uSimpleTimer", "Forms"}, InitQuarnScrollMsgBar, nullptr});
   RegisterUnit({"uQuarnAnimation", {"uQnSimpleTimer", "Controls"}, InitQuarnAnimation, nullptr});
+  RegisterUnit({"uQuarnImageSlider", {"uQuarnPanel", "uSimpleTimer", "uQnPix32Lib", "Pix32_Polygons_qn", "Forms"},
+                InitQuarnImageSlider, nullptr});
+  RegisterUnit({"uQuarnCircleShape", {"uQuarnPanel", "Gdiplus_qn", "Pix32_qn"}, InitQuarnCircleShape, nullptr});
+  RegisterUnit({"uQuarnMarker", {"Gdiplus_qn", "Graphics"}, InitQuarnMarker, nullptr});
+  RegisterUnit({"uQuarnPng", {"Classes"}, InitQuarnPng, nullptr});
 }
 
 }  // namespace qn
