@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 #include "platform/vcl/Forms.h"
@@ -119,8 +120,7 @@ TQuarnCustomImageSlider::TQuarnCustomImageSlider(TComponent* AOwner)
       FBufferImage(std::make_unique<TSliderStrip>()),
       FImages(std::make_unique<TQuarnSliderItemCollection>(this)),
       FButtonLeft(ArrowStrip(2, 0)),
-      FButtonRight(ArrowStrip(3, 1)),
-      FFadeImage(std::make_unique<TBitmap32>()) {
+      FButtonRight(ArrowStrip(3, 1)) {
   FImages->SetPropName(u"Images");
   FButtonLeft->SetPicturesChanged(TNotifyEvent(this, &TQuarnCustomImageSlider::ButtonsChanged));
   FButtonRight->SetPicturesChanged(TNotifyEvent(this, &TQuarnCustomImageSlider::ButtonsChanged));
@@ -185,6 +185,7 @@ void TQuarnCustomImageSlider::UpdatePages() {
 
 void TQuarnCustomImageSlider::ImagesChanged() {
   ++FImagesGeneration;
+  FDots.reset();
   FButtonLeftRect = FButtonRightRect = FDisplayRect = TRect();
   FHotItemIndex = FOldHotItemIndex = -1;
   FLeftToRight = true;
@@ -216,55 +217,120 @@ bool TQuarnCustomImageSlider::DotButtonVisible() const {
   return FOptions.Contains(soDotButtonVisible) && FImages->Count() > 0;
 }
 
-void TQuarnCustomImageSlider::DrawDots(TBitmap32* Buffer) {
-  const Integer N = FImages->Count();
-  const Integer X0 = (Width() - N * kDotCellWidth) / 2;
-  const Integer Y = Height() - kDotCellHeight - kDotBottomMargin;
-  for (Integer i = 0; i < N; ++i) {
-    TQuarnSliderItem* Item = FImages->Items(i);
-    Item->FDotButtonRect = TRect(X0 + i * kDotCellWidth, Y, X0 + (i + 1) * kDotCellWidth, Y + kDotCellHeight);
+void TQuarnCustomImageSlider::PaintDots(TBitmap32* Target) const {
+  for (Integer i = 0; i < FImages->Count(); ++i) {
     const bool Shown = i == FHotItemIndex;
     const TFloat R = Shown ? 8 : 5;
-    const TFloat CX = static_cast<TFloat>(Item->FDotButtonRect.Left) + (kDotCellWidth - R / 2) / 2;
-    const TFloat CY = static_cast<TFloat>(Item->FDotButtonRect.Top) + 10;
+    const TFloat CX = static_cast<TFloat>(i * kDotCellWidth) + (kDotCellWidth - R / 2) / 2;
+    const TFloat CY = 10;
     const TArrayOfFloatPoint Outer = Circle(CX, CY, R);
     if (Shown) {
-      PolygonFS(Buffer, Outer, Opaque(static_cast<TColor>(0x00CCCCCC)));
-      PolygonFS(Buffer, Circle(CX, CY, 4), Opaque(static_cast<TColor>(0x006E93A7)));
+      PolygonFS(Target, Outer, Opaque(static_cast<TColor>(0x00CCCCCC)));
+      PolygonFS(Target, Circle(CX, CY, 4), Opaque(static_cast<TColor>(0x006E93A7)));
     } else {
-      PolygonFS(Buffer, Outer, Opaque(static_cast<TColor>(0x00FFFFFF)));
-      PolylineFS(Buffer, Outer, Opaque(static_cast<TColor>(0x00CDCCCF)), true, 1.0f, TJoinStyle::jsMiter,
+      PolygonFS(Target, Outer, Opaque(static_cast<TColor>(0x00FFFFFF)));
+      PolylineFS(Target, Outer, Opaque(static_cast<TColor>(0x00CDCCCF)), true, 1.0f, TJoinStyle::jsMiter,
                  TEndStyle::esButt, 4.0f);
     }
   }
 }
 
+// Every frame of a transition draws the dots again over a new picture. They
+// change only with the list and the shown image, so they are painted once
+// onto black and onto white, which gives each pixel's colour and coverage,
+// and the frames blend that picture.
+void TQuarnCustomImageSlider::DrawDots(TBitmap32* Buffer) {
+  const Integer N = FImages->Count();
+  const Integer X0 = (Width() - N * kDotCellWidth) / 2;
+  const Integer Y = Height() - kDotCellHeight - kDotBottomMargin;
+  for (Integer i = 0; i < N; ++i)
+    FImages->Items(i)->FDotButtonRect =
+        TRect(X0 + i * kDotCellWidth, Y, X0 + (i + 1) * kDotCellWidth, Y + kDotCellHeight);
+  if (!FDots || FDotsCount != N || FDotsHot != FHotItemIndex) {
+    const Integer DW = N * kDotCellWidth, DH = kDotCellHeight;
+    TBitmap32 OnBlack, OnWhite;
+    OnBlack.SetSize(DW, DH);
+    OnWhite.SetSize(DW, DH);
+    OnBlack.Clear(0xFF000000u);
+    OnWhite.Clear(0xFFFFFFFFu);
+    PaintDots(&OnBlack);
+    PaintDots(&OnWhite);
+    auto Dots = std::make_unique<TBitmap32>();
+    Dots->SetSize(DW, DH);
+    const TColor32* B = OnBlack.Bits();
+    const TColor32* Wh = OnWhite.Bits();
+    TColor32* D = Dots->Bits();
+    for (Integer i = 0; i < DW * DH; ++i) {
+      // Over black a pixel is a·C, over white a·C + (1 − a)·255.
+      const Integer A = 255 - (static_cast<Integer>((Wh[i] >> 8) & 0xFF) - static_cast<Integer>((B[i] >> 8) & 0xFF));
+      if (A <= 0) {
+        D[i] = 0;
+        continue;
+      }
+      TColor32 C = static_cast<TColor32>(std::min<Integer>(A, 255)) << 24;
+      for (int Sh = 0; Sh < 24; Sh += 8) {
+        const Integer V = (static_cast<Integer>((B[i] >> Sh) & 0xFF) * 255 + A / 2) / A;
+        C |= static_cast<TColor32>(std::min<Integer>(V, 255)) << Sh;
+      }
+      D[i] = C;
+    }
+    Dots->SetDrawMode(TDrawMode::dmBlend);
+    FDots = std::move(Dots);
+    FDotsCount = N;
+    FDotsHot = FHotItemIndex;
+  }
+  // As the polygon renderer lays its pixels: opaque runs copied (the
+  // blender would round them a level short), transparent ones skipped.
+  const Integer DW = FDots->Width();
+  for (Integer Row = 0; Row < FDots->Height(); ++Row) {
+    const Integer By = Y + Row;
+    if (By < 0 || By >= Buffer->Height()) continue;
+    const Integer From = std::max<Integer>(0, -X0), To = std::min<Integer>(DW, Buffer->Width() - X0);
+    const TColor32* Src = FDots->Bits() + static_cast<size_t>(Row) * DW;
+    TColor32* Dst = Buffer->Bits() + static_cast<size_t>(By) * Buffer->Width() + X0;
+    for (Integer I = From; I < To;) {
+      const TColor32 A = Src[I] >> 24;
+      Integer J = I + 1;
+      if (A == 255 || A == 0) {
+        while (J < To && (Src[J] >> 24) == A) ++J;
+        if (A == 255) std::copy(Src + I, Src + J, Dst + I);
+      } else {
+        while (J < To && (Src[J] >> 24) != 255 && (Src[J] >> 24) != 0) ++J;
+        BlendLine(Src + I, Dst + I, J - I);
+      }
+      I = J;
+    }
+  }
+  EMMS();
+}
+
 void TQuarnCustomImageSlider::DrawBody(TBitmap32* Buffer) {
-  TQuarnCustomPanel::DrawBody(Buffer);
-  if (FHotItemIndex < 0 || FHotItemIndex >= FImages->Count()) return;
   const Integer W = Width(), H = Height();
+  if (!Designing()) CheckImageSize();
+  const bool Shows = FHotItemIndex >= 0 && FHotItemIndex < FImages->Count();
+  // A sliding window of opaque pages covers the whole panel, which then
+  // need not be drawn under it first.
+  const bool Covered = Shows && !Designing() && FSliderType == stLeftRight && FBufferImage->PageWidth() >= W &&
+                       FBufferImage->Height() >= H;
+  if (!Covered) TQuarnCustomPanel::DrawBody(Buffer);
+  if (!Shows) return;
   Buffer->BeginUpdate();
   if (Designing()) {
     UpdatePages();
     FBufferImage->DrawTo(Buffer, 0, 0, ImageIndexRect(0));
   } else {
-    CheckImageSize();
-    // A rebuild may have emptied the list.
-    if (FHotItemIndex < 0 || FHotItemIndex >= FImages->Count()) {
-      Buffer->EndUpdate();
-      return;
-    }
     UpdatePages();
     const TRect Shown = ImageIndexRect(FHotItemIndex);
     if (FSliderType == stLeftRight) {
       FBufferImage->DrawTo(Buffer, 0, 0, FDisplayRect.IsEmpty() ? Shown : FDisplayRect);
     } else if (FSliderAlphaValue < 255) {
-      // The incoming image fades in over the panel's own background.
-      FFadeImage->SetSize(W, H);
-      FFadeImage->Clear(0);
-      FBufferImage->DrawTo(FFadeImage.get(), 0, 0, Shown);
-      ApplyAlpha(FFadeImage.get(), FSliderAlphaValue);
-      FFadeImage->DrawTo(Buffer, 0, 0);
+      // The incoming image fades in over the panel's own background: its
+      // page is blended with the frame's alpha, then made opaque again.
+      TBitmap32* Page = FBufferImage->Page(FHotItemIndex);
+      ApplyAlpha(Page, FSliderAlphaValue);
+      Page->DrawTo(Buffer, 0, 0);
+      Page->SetMasterAlpha(255);
+      Page->SetDrawMode(TDrawMode::dmOpaque);
     } else {
       FBufferImage->DrawTo(Buffer, 0, 0, Shown);
     }

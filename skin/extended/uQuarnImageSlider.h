@@ -199,6 +199,8 @@ class TQuarnCustomImageSlider : public TQuarnCustomPanel {
   void ButtonsChanged(TObject* Sender);
   // Draws the dots and records each item's cell.
   void DrawDots(TBitmap32* Buffer);
+  // The row of dots with its first cell at (0, 0).
+  void PaintDots(TBitmap32* Target) const;
 
   TCursorOnItem FCursorOnItem = coNone;
   std::unique_ptr<TSliderStrip> FBufferImage;
@@ -225,8 +227,10 @@ class TQuarnCustomImageSlider : public TQuarnCustomPanel {
   TNotifyEvent FOnSliderPageChanged;
   TNotifyEvent FOnDotButtonClick;
   TItemClickEvent FOnItemClick;
-  // Scratch of the fade, kept between frames.
-  std::unique_ptr<TBitmap32> FFadeImage;
+  // The dots as last painted, for FDotsCount images with FDotsHot shown.
+  std::unique_ptr<TBitmap32> FDots;
+  Integer FDotsCount = -1;
+  Integer FDotsHot = -1;
   // Moves with every rebuild of the list, so a transition sees that its
   // items changed under it.
   Integer FImagesGeneration = 0;

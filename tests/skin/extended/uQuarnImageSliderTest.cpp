@@ -40,6 +40,7 @@ class TProbeSlider : public TQuarnImageSlider {
   // Set to make the next mouse hit land on this dot index, as a hit
   // routine of a descendant may.
   Integer ForcedDot = -100;
+  void PaintDotsOn(TBitmap32* B) const { PaintDots(B); }
 
   void DoMouseHit(Integer X, Integer Y) override {
     if (ForcedDot == -100) {
@@ -304,6 +305,36 @@ TEST_F(uQuarnImageSlider, ButtonsAndDots) {
   EXPECT_FALSE(S->RightButtonVisible());
   EXPECT_FALSE(S->DotButtonVisible());
   EXPECT_EQ(At(S, D1.X - 1, D1.Y), kColours[0]);
+}
+
+// The frames blend a picture of the dots made once; it must give what
+// painting them straight onto the image gives.
+TEST_F(uQuarnImageSlider, DotsFromTheirPictureMatchDotsPaintedDirectly) {
+  auto* S = Slider(5);
+  S->SetAutoSlider(false);
+  for (Integer Hot : {0, 3, 4}) {
+    S->SetHotItemIndex(Hot);
+    S->Invalidate();
+    usertest::Pump();
+    const TRect First = S->Images()->Items(0)->DotButtonRect();
+    TBitmap32 Direct;
+    Direct.SetSize(5 * 25, 20);
+    Direct.Clear(kColours[Hot]);
+    S->PaintDotsOn(&Direct);
+    Integer Bad = 0, Drawn = 0;
+    for (Integer y = 0; y < 20; ++y)
+      for (Integer x = 0; x < 5 * 25; ++x) {
+        const TColor32 A = At(S, First.Left + x, First.Top + y), B = Direct.GetPixel(x, y) | 0xFF000000u;
+        if (B != (kColours[Hot] | 0xFF000000u)) ++Drawn;
+        for (int Sh = 0; Sh < 24; Sh += 8)
+          if (std::abs(int((A >> Sh) & 0xFF) - int((B >> Sh) & 0xFF)) > 2) {
+            ++Bad;
+            break;
+          }
+      }
+    EXPECT_EQ(Bad, 0) << Hot;
+    EXPECT_GT(Drawn, 5 * 60);
+  }
 }
 
 TEST_F(uQuarnImageSlider, AnIndexChangeDuringATransitionIsIgnored) {
