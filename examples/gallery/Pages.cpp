@@ -77,6 +77,7 @@ std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
+std::vector<std::string> SliderPage(const std::string& outDir);
 
 std::vector<Page> AllPages() {
   return {
@@ -155,6 +156,7 @@ std::vector<Page> AllPages() {
       {"tags-pager", TagsPagerPage},
       {"gauges", GaugesPage},
       {"ticker", TickerPage},
+      {"slider", SliderPage},
   };
 }
 
