@@ -64,14 +64,21 @@ TQuarnSliderItemCollection::TQuarnSliderItemCollection(TQuarnCustomImageSlider* 
 
 TPersistent* TQuarnSliderItemCollection::GetOwner() { return FOwner; }
 
+// The slider frees its list first thing in its destructor; a list it no
+// longer holds does not report to it.
+bool TQuarnSliderItemCollection::Reports() {
+  return UpdateCount() == 0 && FOwner && FOwner->Images() == this &&
+         !FOwner->ComponentState().Contains(csDestroying);
+}
+
 void TQuarnSliderItemCollection::Update(TCollectionItem* Item) {
   TCollection::Update(Item);
-  if (UpdateCount() == 0 && FOwner && !FOwner->ComponentState().Contains(csDestroying)) FOwner->ImagesChanged();
+  if (Reports()) FOwner->ImagesChanged();
 }
 
 void TQuarnSliderItemCollection::Deleting(TCollectionItem* Item) {
   TCollection::Deleting(Item);
-  if (UpdateCount() == 0 && FOwner && !FOwner->ComponentState().Contains(csDestroying)) FOwner->ImagesChanged();
+  if (Reports()) FOwner->ImagesChanged();
 }
 
 // ---------------------------------------------------------------- strip
@@ -140,7 +147,6 @@ TQuarnCustomImageSlider::~TQuarnCustomImageSlider() {
   FTimer.reset();
   FButtonLeft->SetPicturesChanged({});
   FButtonRight->SetPicturesChanged({});
-  // The collection's hooks must not reach a slider half taken down.
   FImages.reset();
 }
 

@@ -84,6 +84,7 @@ class TQuarnSliderItemCollection : public TCollection {
   // Both tell the slider, outside update brackets, to take the new list.
   void Update(TCollectionItem* Item) override;
   void Deleting(TCollectionItem* Item) override;
+  bool Reports();
 
   TQuarnCustomImageSlider* FOwner;
 };

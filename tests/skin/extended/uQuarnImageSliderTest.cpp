@@ -463,6 +463,26 @@ TEST_F(uQuarnImageSlider, AdvancesAcrossTheThirtyTwoBitTickCount) {
   EXPECT_EQ(S->HotItemIndex(), 0);
 }
 
+TEST_F(uQuarnImageSlider, AtDesignTimeTheFirstImageAndDotsShowAndNothingMoves) {
+  auto* S = Slider(3, 300, 5);
+  S->SetAutoSlider(false);
+  S->SetHotItemIndex(2);
+  S->SetDesigning(true);
+  S->SetAutoSlider(true);
+  S->Invalidate();
+  usertest::Pump();
+  EXPECT_EQ(At(S, 300, 100), kColours[0]);
+  // No arrows at design time: the left edge shows the image too.
+  EXPECT_EQ(At(S, 10, H / 2), kColours[0]);
+  // The dots mark the shown index.
+  const TRect D2 = S->Images()->Items(2)->DotButtonRect();
+  EXPECT_EQ(At(S, D2.Left + 10, D2.Top + 10), 0xFFA7936Eu);
+  const size_t Frames = S->Frames.size();
+  Wait(1000);
+  EXPECT_EQ(S->Frames.size(), Frames);
+  EXPECT_EQ(S->HotItemIndex(), 2);
+}
+
 TEST_F(uQuarnImageSlider, SizeChangesRebuildTheStrip) {
   auto* S = Slider(2);
   S->SetAutoSlider(false);
@@ -513,8 +533,10 @@ TEST_F(uQuarnImageSlider, FormFileRoundTrip) {
   EXPECT_EQ(T->Images()->Items(0)->Data, &Tag);
   EXPECT_EQ(T->Images()->Items(0)->Image(), u"Slide0");
   delete T;
-  // A fresh slider's defaults.
+  // A fresh slider's defaults; it goes with items in its list.
   TQuarnImageSlider D(nullptr);
+  D.Images()->Add()->SetImage(u"Slide0");
+  D.Images()->Add();
   EXPECT_EQ(D.Width(), W);
   EXPECT_EQ(D.Height(), H);
   EXPECT_EQ(D.Alpha(), 255);
