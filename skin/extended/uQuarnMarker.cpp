@@ -1,5 +1,7 @@
 #include "skin/extended/uQuarnMarker.h"
 
+#include <cstdlib>
+
 #include "gdiplus/Gdiplus_qn.h"
 #include "skin/foundation/uQnComm.h"
 #include "skin/foundation/uQnComm_Gdip.h"
@@ -27,14 +29,18 @@ void TQuarnCircleMarker::Draw(HDC DC) {
   const Integer W = GetDPIScaledPixels(nullptr, FWidth);
   const Integer H = GetDPIScaledPixels(nullptr, FHeight);
   const Integer R = GetDPIScaledPixels(nullptr, FRoundSize);
+  // GDI+ refuses empty shapes; an empty marker has nothing to show.
+  if (W <= 0 || H <= 0) return;
+  // A font given by its cell height has a negative point size.
+  const Integer Points = std::abs(GetDPIScaledPixels(nullptr, FFont->Size()));
   // Every GDI+ object lives in this scope, so all are released however
   // drawing ends.
   TGpGraphics G(DC);
   G.SetSmoothingMode(SmoothingModeAntiAlias);
   TGpPen Pen(ARGBFromTColor(FAlpha, FPen->Color()), 1.0f);
   TGpSolidBrush Brush(ARGBFromTColor(FAlpha, FBrush->Color()));
-  TGpFont Font(FFont->Name(), static_cast<Single>(GetDPIScaledPixels(nullptr, FFont->Size())), FontStyleRegular,
-               UnitPoint);
+  std::unique_ptr<TGpFont> Font(
+      Points > 0 ? new TGpFont(FFont->Name(), static_cast<Single>(Points), FontStyleRegular, UnitPoint) : nullptr);
   TGpStringFormat Format;
   Format.SetAlignment(StringAlignmentCenter);
   Format.SetLineAlignment(StringAlignmentCenter);
@@ -51,8 +57,9 @@ void TQuarnCircleMarker::Draw(HDC DC) {
     else G.DrawEllipse(&Pen, RectF);
   }
   // The text stays opaque whatever the marker's alpha.
+  if (!Font || FText.empty()) return;
   Brush.SetColor(ARGBFromTColor(255, FFont->Color()));
-  G.DrawString(FText, &Font, RectF, &Format, &Brush);
+  G.DrawString(FText, Font.get(), RectF, &Format, &Brush);
 }
 
 void InitQuarnMarker() {

@@ -227,6 +227,23 @@ TEST_F(uQuarnImageSlider, SlidesAndJumpsLandOnTheTarget) {
   EXPECT_EQ(At(S, 300, 100), kColours[6]);
 }
 
+// A fade leaves the window and the index a later slide starts from where it
+// ended, so switching the kind mid-way slides from the image shown.
+TEST_F(uQuarnImageSlider, ASlideAfterAFadeStartsFromTheShownImage) {
+  auto* S = Slider(3, 300, 10);
+  S->SetAutoSlider(false);
+  S->SetSliderType(stFade);
+  S->SetHotItemIndex(2);
+  S->SetSliderType(stLeftRight);
+  S->Frames.clear();
+  S->SetHotItemIndex(1);
+  ASSERT_EQ(S->Frames.size(), 10u);
+  EXPECT_EQ(S->Frames.front().Display.Left, 2 * W);
+  for (size_t i = 1; i < S->Frames.size(); ++i) EXPECT_LE(S->Frames[i].Display.Left, S->Frames[i - 1].Display.Left);
+  EXPECT_EQ(S->DisplayRect(), S->ImageIndexRect(1));
+  EXPECT_EQ(At(S, 300, 100), kColours[1]);
+}
+
 TEST_F(uQuarnImageSlider, ButtonsAndDots) {
   auto* S = Slider(3);
   S->SetAutoSlider(false);

@@ -132,6 +132,22 @@ TEST_F(uQuarnMarker, TheBaseIsAbstractAndDCZeroDrawsNothing) {
   EXPECT_NO_THROW(Marker.Draw(nullptr));
 }
 
+TEST_F(uQuarnMarker, EmptyMarkersAndCellHeightFonts) {
+  // No size: nothing drawn, nothing raised.
+  Marker.SetWidth(0);
+  auto Empty = Draw(&Marker);
+  for (Integer Y = 0; Y < 40; Y += 3)
+    for (Integer X = 0; X < 60; X += 3) ASSERT_EQ(At(Empty.get(), X, Y), kGround);
+  Marker.SetWidth(-5);
+  EXPECT_NO_THROW(Draw(&Marker));
+  // A font set by its cell height (a negative point size) still writes.
+  Marker.SetWidth(19);
+  Marker.Font()->SetHeight(12);
+  ASSERT_LT(Marker.Font()->Size(), 0);
+  auto Cell = Draw(&Marker);
+  EXPECT_GT(Sum(Brightest(Cell.get())), 3 * 230);
+}
+
 TEST_F(uQuarnMarker, SettersStoreAndTheFormFileKeepsEverything) {
   TComponent Owner(nullptr);
   auto* M = new TQuarnCircleMarker(&Owner);
