@@ -223,11 +223,13 @@ bool TQuarnCustomImageSlider::DotButtonVisible() const {
   return FOptions.Contains(soDotButtonVisible) && FImages->Count() > 0;
 }
 
-void TQuarnCustomImageSlider::PaintDots(TBitmap32* Target) const {
+void TQuarnCustomImageSlider::PaintDots(TBitmap32* Target, Integer First) const {
   for (Integer i = 0; i < FImages->Count(); ++i) {
+    const Integer Left = i * kDotCellWidth - First;
+    if (Left + kDotCellWidth <= 0 || Left >= Target->Width()) continue;
     const bool Shown = i == FHotItemIndex;
     const TFloat R = Shown ? 8 : 5;
-    const TFloat CX = static_cast<TFloat>(i * kDotCellWidth) + (kDotCellWidth - R / 2) / 2;
+    const TFloat CX = static_cast<TFloat>(Left) + (kDotCellWidth - R / 2) / 2;
     const TFloat CY = 10;
     const TArrayOfFloatPoint Outer = Circle(CX, CY, R);
     if (Shown) {
@@ -252,15 +254,20 @@ void TQuarnCustomImageSlider::DrawDots(TBitmap32* Buffer) {
   for (Integer i = 0; i < N; ++i)
     FImages->Items(i)->FDotButtonRect =
         TRect(X0 + i * kDotCellWidth, Y, X0 + (i + 1) * kDotCellWidth, Y + kDotCellHeight);
-  if (!FDots || FDotsCount != N || FDotsHot != FHotItemIndex) {
-    const Integer DW = N * kDotCellWidth, DH = kDotCellHeight;
+  // Only the part of the row inside the control is kept: a long list's row
+  // runs far past both sides.
+  const Integer First = std::max<Integer>(0, -X0);
+  const Integer DW = std::min<Integer>(N * kDotCellWidth - First, std::max<Integer>(Width(), 0));
+  if (DW <= 0) return;
+  if (!FDots || FDotsCount != N || FDotsHot != FHotItemIndex || FDots->Width() != DW) {
+    const Integer DH = kDotCellHeight;
     TBitmap32 OnBlack, OnWhite;
     OnBlack.SetSize(DW, DH);
     OnWhite.SetSize(DW, DH);
     OnBlack.Clear(0xFF000000u);
     OnWhite.Clear(0xFFFFFFFFu);
-    PaintDots(&OnBlack);
-    PaintDots(&OnWhite);
+    PaintDots(&OnBlack, First);
+    PaintDots(&OnWhite, First);
     auto Dots = std::make_unique<TBitmap32>();
     Dots->SetSize(DW, DH);
     const TColor32* B = OnBlack.Bits();
@@ -287,22 +294,22 @@ void TQuarnCustomImageSlider::DrawDots(TBitmap32* Buffer) {
   }
   // As the polygon renderer lays its pixels: opaque runs copied (the
   // blender would round them a level short), transparent ones skipped.
-  const Integer DW = FDots->Width();
+  const Integer X = X0 + First;
   for (Integer Row = 0; Row < FDots->Height(); ++Row) {
     const Integer By = Y + Row;
     if (By < 0 || By >= Buffer->Height()) continue;
-    const Integer From = std::max<Integer>(0, -X0), To = std::min<Integer>(DW, Buffer->Width() - X0);
+    const Integer From = std::max<Integer>(0, -X), To = std::min<Integer>(DW, Buffer->Width() - X);
     const TColor32* Src = FDots->Bits() + static_cast<size_t>(Row) * DW;
-    TColor32* Dst = Buffer->Bits() + static_cast<size_t>(By) * Buffer->Width() + X0;
+    TColor32* Line = Buffer->Bits() + static_cast<size_t>(By) * Buffer->Width();
     for (Integer I = From; I < To;) {
       const TColor32 A = Src[I] >> 24;
       Integer J = I + 1;
       if (A == 255 || A == 0) {
         while (J < To && (Src[J] >> 24) == A) ++J;
-        if (A == 255) std::copy(Src + I, Src + J, Dst + I);
+        if (A == 255) std::copy(Src + I, Src + J, Line + (X + I));
       } else {
         while (J < To && (Src[J] >> 24) != 255 && (Src[J] >> 24) != 0) ++J;
-        BlendLine(Src + I, Dst + I, J - I);
+        BlendLine(Src + I, Line + (X + I), J - I);
       }
       I = J;
     }

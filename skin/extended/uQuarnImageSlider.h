@@ -200,8 +200,8 @@ class TQuarnCustomImageSlider : public TQuarnCustomPanel {
   void ButtonsChanged(TObject* Sender);
   // Draws the dots and records each item's cell.
   void DrawDots(TBitmap32* Buffer);
-  // The row of dots with its first cell at (0, 0).
-  void PaintDots(TBitmap32* Target) const;
+  // The row of dots with its first cell at (-First, 0).
+  void PaintDots(TBitmap32* Target, Integer First = 0) const;
 
   TCursorOnItem FCursorOnItem = coNone;
   std::unique_ptr<TSliderStrip> FBufferImage;

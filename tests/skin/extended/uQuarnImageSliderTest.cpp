@@ -354,6 +354,24 @@ TEST_F(uQuarnImageSlider, DotsFromTheirPictureMatchDotsPaintedDirectly) {
   }
 }
 
+TEST_F(uQuarnImageSlider, ALongListsDotsRunPastBothSides) {
+  auto* S = Make<TProbeSlider>(20, 20, W, H);
+  S->SetAutoSlider(false);
+  S->Images()->BeginUpdate();
+  for (Integer i = 0; i < 40; ++i) S->Images()->Add()->SetImage(u"Slide" + IntToStr(i % 7));
+  S->Images()->EndUpdate();
+  usertest::Pump();
+  // 40 cells of 25 pixels: the row starts 184 pixels left of the control.
+  EXPECT_EQ(S->Images()->Items(0)->DotButtonRect().Left, (W - 40 * 25) / 2);
+  const TRect Cell = S->Images()->Items(8)->DotButtonRect();
+  ASSERT_GE(Cell.Left, 0);
+  EXPECT_EQ(At(S, Cell.Left + 11, Cell.Top + 10), 0xFFFFFFFFu);
+  // A dot inside the control still answers the mouse.
+  Click(S, TPoint(Cell.Left + 11, Cell.Top + 10));
+  EXPECT_EQ(S->HotItemIndex(), 8);
+  EXPECT_EQ(At(S, Cell.Left + 10, Cell.Top + 10), 0xFFA7936Eu);
+}
+
 TEST_F(uQuarnImageSlider, AnIndexChangeDuringATransitionIsIgnored) {
   auto* S = Slider(3, 300, 20);
   S->SetAutoSlider(false);
