@@ -379,6 +379,15 @@ void TQuarnCustomImageSlider::SlideItem(Integer Index) {
   if (FSlideing) return;
   FSlideing = true;
   const std::weak_ptr<bool> Alive = FAlive;
+  // An exception out of a frame's messages must not leave the slider
+  // refusing every later change.
+  struct TSlideGuard {
+    TQuarnCustomImageSlider* Slider;
+    const std::weak_ptr<bool>& Alive;
+    ~TSlideGuard() {
+      if (!Alive.expired()) Slider->FSlideing = false;
+    }
+  } Guard{this, Alive};
   const Integer Generation = FImagesGeneration;
   // After each frame's messages: False once the slider is gone (nothing of
   // it may be touched then) or its list was rebuilt under the transition.

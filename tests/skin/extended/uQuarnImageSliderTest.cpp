@@ -388,6 +388,21 @@ TEST_F(uQuarnImageSlider, AnIndexChangeDuringATransitionIsIgnored) {
   EXPECT_FALSE(S->Slideing());
 }
 
+TEST_F(uQuarnImageSlider, AnExceptionInATransitionLeavesTheSliderUsable) {
+  auto* S = Slider(3, 300, 10);
+  S->SetAutoSlider(false);
+  S->OnFrame = [](TProbeSlider* P) {
+    if (P->Frames.size() == 3) throw Exception(u"handler failed");
+  };
+  EXPECT_THROW(S->SetHotItemIndex(1), Exception);
+  EXPECT_FALSE(S->Slideing());
+  S->OnFrame = nullptr;
+  S->Frames.clear();
+  S->SetHotItemIndex(2);
+  EXPECT_EQ(S->Frames.size(), 10u);
+  EXPECT_EQ(S->HotItemIndex(), 2);
+}
+
 TEST_F(uQuarnImageSlider, AnEmptyListDrawsOnlyThePanel) {
   auto* S = Slider(0);
   S->SetColor(static_cast<TColor>(0x00E0D0C0));
