@@ -84,6 +84,7 @@ std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
+std::vector<std::string> SliderPage(const std::string& outDir);
 
 std::string WorkFolder() {
   static const std::string folder = [] {
@@ -180,6 +181,7 @@ std::vector<Page> AllPages() {
       {"tags-pager", TagsPagerPage},
       {"gauges", GaugesPage},
       {"ticker", TickerPage},
+      {"slider", SliderPage},
   };
 }
 

@@ -6,6 +6,7 @@
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
+#include "skin/extended/uQuarnCircleShape.h"
 #include "skin/extended/uQuarnCircleProgress.h"
 #include "skin/extended/uQuarnColorButton.h"
 #include "skin/extended/uQuarnColorControls.h"
@@ -14,9 +15,12 @@
 #include "skin/extended/uQuarnDatetimePicker.h"
 #include "skin/extended/uQuarnHint.h"
 #include "skin/extended/uQuarnIconButtonList.h"
+#include "skin/extended/uQuarnImageSlider.h"
 #include "skin/extended/uQuarnLine.h"
+#include "skin/extended/uQuarnMarker.h"
 #include "skin/extended/uQuarnMessageBox.h"
 #include "skin/extended/uQuarnNCMessage.h"
+#include "skin/extended/uQuarnPng.h"
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "skin/extended/uQuarnScrollMsgBar.h"
 #include "skin/extended/uQuarnShape.h"
@@ -63,6 +67,11 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnAlphaForm", {"uQuarnForm", "uQnPix32Lib"}, InitQuarnAlphaForm, nullptr});
   RegisterUnit({"uQuarnNCMessage", {"uQuarnForm", "uSimpleTimer"}, InitQuarnNCMessage, nullptr});
   RegisterUnit({"uQuarnHint", {"uQuarnAlphaForm", "Forms"}, InitQuarnHint, DoneQuarnHint});
+  RegisterUnit({"uQuarnImageSlider", {"uQuarnPanel", "uSimpleTimer", "uQnPix32Lib", "Pix32_Polygons_qn", "Forms"},
+                InitQuarnImageSlider, nullptr});
+  RegisterUnit({"uQuarnCircleShape", {"uQuarnPanel", "Gdiplus_qn", "Pix32_qn"}, InitQuarnCircleShape, nullptr});
+  RegisterUnit({"uQuarnMarker", {"Gdiplus_qn", "Graphics"}, InitQuarnMarker, nullptr});
+  RegisterUnit({"uQuarnPng", {"Classes"}, InitQuarnPng, nullptr});
 }
 
 }  // namespace qn
