@@ -2,6 +2,7 @@
 #include "treeview/LazyTrees_qn_EditLink.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiText.h"
@@ -91,8 +92,20 @@ void TVTEdit::AutoAdjustSize() {
 }
 
 void TVTEdit::Release() {
-  if (HandleAllocated()) PostMessageW(Handle(), CM_RELEASE, 0, 0);
-  else delete this;  // nothing can be handling a message of a control without a window
+  if (HandleAllocated()) {
+    PostMessageW(Handle(), CM_RELEASE, 0, 0);
+  } else if (!Parent()) {
+    // Never shown anywhere: nothing can still be using it.
+    delete this;
+  } else {
+    // Its window went with the tree's, whose rebuild may still hold on to
+    // it: it goes once the main thread is idle again, unless the tree took
+    // it along meanwhile.
+    std::weak_ptr<bool> alive = FAlive;
+    TThread::ForceQueue(nullptr, TThreadMethod([this, alive] {
+      if (!alive.expired()) delete this;
+    }));
+  }
 }
 
 void TVTEdit::Dispatch(TMessage& Message) {

@@ -5,6 +5,8 @@
 // and grows with its text, for a multi-line node it wraps and scrolls.
 #pragma once
 
+#include <memory>
+
 #include "platform/vcl/StdCtrls.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
@@ -48,6 +50,8 @@ class TVTEdit : public TCustomEdit {
   // releases the control when it goes, the control tells the link when it
   // is freed first (with its parent tree).
   TStringEditLink* FMaster = nullptr;
+  // Expires with the control, for a release that waits.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 class TStringEditLink : public TInterfacedObject, public IVTEditLink {

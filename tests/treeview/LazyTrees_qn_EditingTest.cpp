@@ -204,6 +204,9 @@ TEST_F(LazyTrees_qn_Editing, KeysOfTheEditor) {
   EXPECT_TRUE(e->Focused());
   EXPECT_EQ(e->Text(), u"Cell 1.1");
   EXPECT_EQ(e->SelLength(), 8);
+  // Arrows, Tab, Return and Escape all stay with the editor.
+  EXPECT_EQ(e->Perform(WM_GETDLGCODE, 0, 0) & (DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS),
+            DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS);
   Type(u"Fresh");
   EXPECT_EQ(e->Text(), u"Fresh");
   Key(VK_RETURN);
@@ -408,6 +411,38 @@ TEST_F(LazyTrees_qn_Editing, FocusLossKeepsOrDropsTheText) {
   EXPECT_EQ(EditorCount(), 0);
 }
 
+TEST_F(LazyTrees_qn_Editing, ARebuiltWindowEndsTheEdit) {
+  // The editor's window goes with the tree's: a changed text is kept as
+  // focus loss would keep it, and the tree is idle again afterwards.
+  PLazyNode a = Nth(1);
+  StartWithF2(a, 0);
+  Type(u"rebuilt");
+  T->RecreateWnd();
+  Pump();
+  EXPECT_FALSE(T->IsEditing());
+  ASSERT_EQ(NewTexts.size(), 1u);
+  EXPECT_EQ(NewTexts[0].Text, u"rebuilt");
+  EXPECT_EQ(Editor(), nullptr);
+  SetStringOption(toAutoAcceptEditChange, false);
+  StartWithF2(a, 1);
+  ASSERT_TRUE(T->IsEditing());
+  Type(u"dropped");
+  T->RecreateWnd();
+  Pump();
+  EXPECT_FALSE(T->IsEditing());
+  EXPECT_EQ(NewTexts.size(), 1u);
+  EXPECT_EQ(Editor(), nullptr);
+  // Editing works on the new window.
+  StartWithF2(a, 1);
+  ASSERT_TRUE(T->IsEditing());
+  Type(u"fine");
+  Key(VK_RETURN);
+  ASSERT_EQ(NewTexts.size(), 2u);
+  EXPECT_EQ(CellText(a, 1), u"fine");
+  Pump();
+  EXPECT_EQ(EditorCount(), 0);
+}
+
 TEST_F(LazyTrees_qn_Editing, DestroyingTheTreeWhileEditingStoresNothing) {
   for (bool viaForm : {false, true}) {
     StartWithF2(Nth(1), 1);
@@ -465,6 +500,12 @@ TEST_F(LazyTrees_qn_Editing, GeometryFollowsTheCell) {
   text = T->GetDisplayRect(a, 1, true, true);
   EXPECT_EQ(e->Left(), text.Left);
   EXPECT_EQ(e->Left(), 300 + T->Margin());
+  // The new layout took the cell's width; a request sizes it to the text
+  // again, as far as the client reaches.
+  EXPECT_LT(e->Width(), 100);
+  e->Perform(CM_AUTOADJUST, 0, 0);
+  EXPECT_EQ(e->Left() + e->Width(), std::min(e->Left() + measured(u"A much longer caption"), T->ClientWidth()));
+  EXPECT_GT(e->Width(), 100);
   T->SetOffsetX(-60);
   Pump();
   EXPECT_EQ(T->OffsetX(), -60);
