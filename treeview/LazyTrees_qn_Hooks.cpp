@@ -1,5 +1,5 @@
-// Hooks of the search, hint and clipboard code, answered with their neutral
-// behaviour by the base tree.
+// Hooks of the search, hint, clipboard and editor code, answered with
+// their neutral behaviour by the base tree.
 #include "treeview/LazyTrees_qn.h"
 
 namespace qn {

@@ -564,6 +564,15 @@ TEST_F(LazyTrees_qn_Editing, BoundsOfTheDefaultLink) {
   ASSERT_NE(e, nullptr);
   T->FEditLink->SetBounds(TRect(200, 20, 210, 40));
   EXPECT_EQ(e->BoundsRect(), TRect(180, 20, 210, 40));
+  Key(VK_ESCAPE);
+  // A right-to-left column mirrors its alignment: left text anchors right.
+  T->Header()->Columns()->Items(1)->SetBiDiMode(bdRightToLeft);
+  StartWithF2(a, 1);
+  e = Editor();
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->BiDiMode(), bdRightToLeft);
+  T->FEditLink->SetBounds(TRect(200, 20, 210, 40));
+  EXPECT_EQ(e->BoundsRect(), TRect(180, 20, 210, 40));
   // A stopped link takes no bounds any more.
   TIntf<IVTEditLink> link = T->FEditLink;
   Key(VK_ESCAPE);
@@ -573,6 +582,7 @@ TEST_F(LazyTrees_qn_Editing, BoundsOfTheDefaultLink) {
   EXPECT_FALSE(link->EndEdit());
   EXPECT_FALSE(link->CancelEdit());
   link = nullptr;
+  T->Header()->Columns()->Items(1)->SetBiDiMode(bdLeftToRight);
 
   // Grid extensions: the editor reaches over the free part of the cell,
   // away from the text's anchor, and does not grow with its text.
