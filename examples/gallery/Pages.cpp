@@ -67,6 +67,7 @@ std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
+std::vector<std::string> TreeEditPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 std::vector<std::string> MessagesPage(const std::string& outDir);
 std::vector<std::string> SvgShapesPage(const std::string& outDir);
@@ -167,6 +168,7 @@ std::vector<Page> AllPages() {
       {"treeprint", TreePrintPage},
       {"treetoggle", TreeTogglePage},
       {"treekeyboard", TreeKeyboardPage},
+      {"treeedit", TreeEditPage},
       {"image", ImagePage},
       {"messages", MessagesPage},
       {"svgshapes", SvgShapesPage},
