@@ -47,6 +47,7 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
 std::vector<std::string> OleDragPage(const std::string& outDir);
+std::vector<std::string> ShellPage(const std::string& outDir);
 std::vector<std::string> TreeFramePage(const std::string& outDir);
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 std::vector<std::string> ControlsPage(const std::string& outDir);
@@ -126,6 +127,7 @@ std::vector<Page> AllPages() {
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},
       {"ole-drag", OleDragPage},
+      {"shell", ShellPage},
       {"lists-tabs", ListsTabsPage},
       {"treeframe", TreeFramePage},
       {"treedecorations", TreeDecorationsPage},
