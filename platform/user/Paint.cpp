@@ -534,7 +534,7 @@ void ScreenChanged() {
   VisibilityChanged();
   // Screen DCs still open read the screen as it is now, not as it was when
   // they were taken.
-  SyncScreenDCsLocked();
+  RefreshReadingScreenDCsLocked();
   if (S().Hook.ScreenChanged) S().Hook.ScreenChanged();
 }
 
@@ -908,7 +908,7 @@ int ReleaseDC(HWND, HDC dc) {
   // What a window's DC drew stays inside the window; a display shows it, and
   // so do the screen DCs still open.
   if (Window* w = Find(it->second.Hwnd); w && !w->MessageOnly) {
-    SyncScreenDCsLocked();
+    RefreshReadingScreenDCsLocked();
     if (S().Hook.ScreenDamaged) ScreenDamaged(ScreenRect(w));
   }
   if (it->second.Own) {
