@@ -1,6 +1,7 @@
 // The extended controls' and pop-up windows' units.
 #include "platform/rtl/Units.h"
 #include "skin/extended/uQnLikeMenuDlg.h"
+#include "skin/extended/uQnTrayIcon.h"
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
@@ -50,6 +51,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnSpeedometer", {"uQuarnCircleProgress", "uSimpleTimer"},
                 InitQuarnSpeedometer, nullptr});
   RegisterUnit({"uQuarnScrollMsgBar", {"Pix32_Image_qn", "uSimpleTimer", "Forms"}, InitQuarnScrollMsgBar, nullptr});
+  RegisterUnit({"uQnTrayIcon", {"uQnSimpleTimer", "Forms", "Menus"}, InitQnTrayIcon,
+                DoneQnTrayIcon});
   RegisterUnit({"uQuarnAnimation", {"uQnSimpleTimer", "Controls"}, InitQuarnAnimation, nullptr});
 }
 
