@@ -246,6 +246,22 @@ TEST_F(uQnTrayIcon, DisabledIconsHearBalloonsOnlyAndRightButtonsByBehaviour) {
   Click(Cell(t));
   EXPECT_EQ(log.Events, (std::vector<std::string>{"down0", "click", "up0"}));
   EXPECT_EQ(hidden + clicked, 0);
+  // Shift comes from the keyboard as the callback is handled, the place
+  // from the cursor.
+  Wait(1000);
+  TShiftState seen;
+  TPoint where;
+  t->SetOnMouseDown([&](TObject*, TMouseButton, TShiftState s, Integer x, Integer y) {
+    seen = s;
+    where = TPoint(x, y);
+  });
+  const POINT p = Cell(t);
+  InputKeyDown(VK_SHIFT);
+  Click(p, VK_MBUTTON);
+  InputKeyUp(VK_SHIFT);
+  usertest::Pump();
+  EXPECT_EQ(seen, (TShiftState{ssShift, ssMiddle}));
+  EXPECT_EQ(where, TPoint(p.X, p.Y));
 }
 
 TEST_F(uQnTrayIcon, TextsAreCutToTheirFieldsAndBalloonFieldsAsGiven) {
