@@ -250,8 +250,10 @@ void TQnTrayIcon::SetIcon(TIcon* Value) {
 }
 
 void TQnTrayIcon::SetIconVisible(bool Value) {
+  // An icon that is not there is not deleted again (a preview being turned
+  // off is there while IconVisible may say otherwise).
   if (Value) ShowIcon();
-  else if (FIconVisible) HideIcon();
+  else if (FIconVisible || SettingPreview) HideIcon();
 }
 
 void TQnTrayIcon::SetHint(const String& Value) {

@@ -543,3 +543,29 @@ TEST_F(uQnTrayIcon, TheShellsTipAndBalloonWindowsAreFound) {
   t->HideBalloonHint();
   EXPECT_EQ(t->GetBalloonHintHandle(), nullptr);
 }
+
+TEST_F(uQnTrayIcon, AtDesignTimeOnlyThePreviewReachesTheShell) {
+  std::unique_ptr<TForm> designed(new TForm(nullptr));
+  designed->SetDesigning(true);
+  auto* t = new TQnTrayIcon(designed.get());
+  ASSERT_TRUE(t->ComponentState().Contains(csDesigning));
+  TakeShellNotifyLog();
+  t->SetIconVisible(true);
+  t->SetHint(u"Designed");
+  EXPECT_TRUE(t->IconVisible());
+  EXPECT_TRUE(TakeShellNotifyLog().empty());
+  // The preview shows the system's logo icon.
+  t->SetDesignPreview(true);
+  auto adds = Calls(NIM_ADD);
+  ASSERT_EQ(adds.size(), 1u);
+  EXPECT_TRUE(adds[0].Succeeded);
+  EXPECT_FALSE(adds[0].IconPixels.empty());
+  EXPECT_TRUE(t->Icon()->HandleAllocated());
+  t->SetDesignPreview(false);
+  auto deletes = Calls(NIM_DELETE);
+  ASSERT_EQ(deletes.size(), 1u);
+  EXPECT_TRUE(deletes[0].Succeeded);
+  EXPECT_EQ(ShellTrayWindow(), nullptr);
+  designed.reset();
+  EXPECT_TRUE(Calls(NIM_ADD).empty());  // going, it adds nothing back
+}
