@@ -52,6 +52,8 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
 std::vector<std::string> OleDragPage(const std::string& outDir);
+std::vector<std::string> ShellPage(const std::string& outDir);
+std::vector<std::string> TrayPage(const std::string& outDir);
 std::vector<std::string> TreeFramePage(const std::string& outDir);
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 std::vector<std::string> ControlsPage(const std::string& outDir);
@@ -152,6 +154,8 @@ std::vector<Page> AllPages() {
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},
       {"ole-drag", OleDragPage},
+      {"shell", ShellPage},
+      {"tray", TrayPage},
       {"lists-tabs", ListsTabsPage},
       {"treeframe", TreeFramePage},
       {"treedecorations", TreeDecorationsPage},

@@ -3,6 +3,7 @@
 #include "skin/extended/frmQnDateTimePicker.h"
 #include "skin/extended/uQnLikeMenuDlg.h"
 #include "skin/extended/uQuarnAlphaForm.h"
+#include "skin/extended/uQnTrayIcon.h"
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
@@ -63,6 +64,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnSpeedometer", {"uQuarnCircleProgress", "uSimpleTimer"},
                 InitQuarnSpeedometer, nullptr});
   RegisterUnit({"uQuarnScrollMsgBar", {"Pix32_Image_qn", "uSimpleTimer", "Forms"}, InitQuarnScrollMsgBar, nullptr});
+  RegisterUnit({"uQnTrayIcon", {"uQnSimpleTimer", "Forms", "Menus"}, InitQnTrayIcon,
+                DoneQnTrayIcon});
   RegisterUnit({"uQuarnAnimation", {"uQnSimpleTimer", "Controls"}, InitQuarnAnimation, nullptr});
   RegisterUnit({"uQuarnAlphaForm", {"uQuarnForm", "uQnPix32Lib"}, InitQuarnAlphaForm, nullptr});
   RegisterUnit({"uQuarnNCMessage", {"uQuarnForm", "uSimpleTimer"}, InitQuarnNCMessage, nullptr});
