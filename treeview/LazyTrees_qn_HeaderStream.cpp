@@ -233,6 +233,11 @@ void TVTHeader::LoadFromStream(TStream* Stream) {
       if (version < 0 || version > HeaderStreamVersion) ReadFailed();
     }
     FColumns->LoadFromStream(Stream, version);
+    // The columns went while loading kept the main and sort column; older
+    // layouts do not set them again, and the setters look at the old
+    // column first: both must name a column that exists now.
+    if (!FColumns->IsValidColumn(FSortColumn)) FSortColumn = NoColumn;
+    if (!FColumns->IsValidColumn(FMainColumn)) FMainColumn = FColumns->Count() > 0 ? 0 : NoColumn;
     SetAutoSizeIndex(ReadInt(Stream));
     SetBackground(TColor(ReadInt(Stream)));
     SetHeight(ReadInt(Stream));
