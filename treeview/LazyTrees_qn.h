@@ -20,6 +20,9 @@
 //                                wheel and wheel panning
 //   LazyTrees_qn_Hooks.cpp       edit hooks whose full behaviour belongs to
 //                                the editing code of the tree
+//   LazyTrees_qn_Stream.cpp      the node stream (files, moves and copies
+//                                between trees); the header's own stream is
+//                                in LazyTrees_qn_HeaderStream.cpp
 #pragma once
 
 #include <algorithm>

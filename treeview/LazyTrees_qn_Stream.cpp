@@ -64,6 +64,24 @@ bool MagicMatches(const Byte* Header, Cardinal& Version) {
          units[5] == MagicUnits[5];
 }
 
+// Where SaveToStream writes the node chunks before they go to the caller's
+// stream in one piece: every node patches its chunk sizes with seeks, which
+// on a file would be system calls, and the memory grows by half its size at
+// a time rather than by the plain memory stream's fixed steps. It never
+// gives memory back while it lives, since the writer shrinks the stream by
+// a chunk header whenever a node has no user data.
+class TNodeStreamBuffer : public TMemoryStream {
+ protected:
+  void* Realloc(Int64& NewCapacity) override {
+    if (NewCapacity > 0 && NewCapacity <= Capacity()) {
+      NewCapacity = Capacity();
+      return Memory();
+    }
+    if (NewCapacity > 0) NewCapacity = std::max(NewCapacity, Capacity() + Capacity() / 2 + 0x10000);
+    return TMemoryStream::Realloc(NewCapacity);
+  }
+};
+
 }  // namespace
 
 // What the iterative reader and the base chunk reader hand each other: the
@@ -88,14 +106,21 @@ void TBaseLazyTree_qn::DoLoadUserData(PLazyNode Node, TStream* Stream) {
 
 void TBaseLazyTree_qn::SaveToStream(TStream* Stream, PLazyNode Node) {
   Stream->Write(MagicUnits, Integer(sizeof(MagicUnits)));
+  TNodeStreamBuffer chunks;
   if (!Node) {
     Cardinal count = FRoot->ChildCount;
     Stream->WriteBufferData(count);
-    for (PLazyNode run = FRoot->FirstChild; run; run = run->NextSibling) WriteNode(Stream, run);
+    for (PLazyNode run = FRoot->FirstChild; run; run = run->NextSibling) WriteNode(&chunks, run);
   } else {
     Cardinal one = 1;
     Stream->WriteBufferData(one);
-    WriteNode(Stream, Node);
+    WriteNode(&chunks, Node);
+  }
+  const Byte* data = static_cast<const Byte*>(chunks.Memory());
+  for (Int64 done = 0, size = chunks.Size(); done < size;) {
+    Integer piece = Integer(std::min<Int64>(size - done, 1 << 30));
+    Stream->Write(data + done, piece);
+    done += piece;
   }
   if (Assigned(OnSaveTree)) OnSaveTree(this, Stream);
 }

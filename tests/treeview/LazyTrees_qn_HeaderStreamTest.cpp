@@ -214,7 +214,9 @@ TEST(LazyTrees_qn_HeaderStream, BadStreamsRaiseTheReadErrorAndKeepTheColumns) {
     if (ExpectKept) {
       EXPECT_TRUE(raised);
       EXPECT_EQ(t.Header()->Columns()->Count(), 1);
-      if (t.Header()->Columns()->Count() == 1) EXPECT_EQ(t.Header()->Columns()->Items(0)->Text(), u"kept");
+      if (t.Header()->Columns()->Count() == 1) {
+        EXPECT_EQ(t.Header()->Columns()->Items(0)->Text(), u"kept");
+      }
       EXPECT_EQ(t.Header()->Options(), options);
     }
     return raised;

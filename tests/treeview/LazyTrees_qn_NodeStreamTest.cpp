@@ -232,7 +232,9 @@ TEST(LazyTrees_qn_NodeStream, RandomTreesSurviveARoundTrip) {
       for (auto& p : expected) std::get<3>(p) = Word(std::get<3>(p) & ~TLazyNodeStates::Bit(vsSelected));
     ASSERT_EQ(Picture(&u, u.RootNode()->FirstChild), expected);
     treetest::ExpectConsistent(&u, "loaded");
-    if (multi) EXPECT_EQ(u.SelectedCount(), t.SelectedCount());
+    if (multi) {
+      EXPECT_EQ(u.SelectedCount(), t.SelectedCount());
+    }
     // A loaded tree's stream reads back to the same stream.
     TBytesV again = Save(&u);
     THostTree w;
