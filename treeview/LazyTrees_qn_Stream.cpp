@@ -276,6 +276,9 @@ void TBaseLazyTree_qn::InternalAddFromStream(TStream* Stream, Integer Version, P
 
   std::exception_ptr error;
   try {
+    // Nothing may look at positions while the totals are not settled yet
+    // (a caption read repaints its node outside a batch).
+    lazytrees_internal::TUpdateCountGuard batch(FUpdateCount);
     ReadNode(Stream, Version, Node);
   } catch (...) {
     error = std::current_exception();
