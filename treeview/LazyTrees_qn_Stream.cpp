@@ -27,6 +27,10 @@ inline constexpr Integer NodeChunk = 1, BaseChunk = 2, CaptionChunk = 3, UserChu
 inline constexpr Integer StreamVersion = 2;
 inline constexpr Cardinal ChunkHeaderSize = 8;
 inline constexpr Cardinal BaseBodySize = 17, OldBaseBodySize = 12;
+// The reader follows nesting on the heap, but deleting, fixing up and
+// writing a subtree recurse once per level: a stream nests no deeper than
+// any real tree does, far below where those would run out of stack.
+inline constexpr size_t MaxStreamDepth = 4096;
 
 // Six UTF-16LE units; the fourth holds the version.
 inline constexpr char16_t MagicUnits[6] = {0x2045, u'V', u'T', char16_t(StreamVersion), u' ', 0x2046};
@@ -381,6 +385,7 @@ void TBaseLazyTree_qn::ReadNode(TStream* Stream, Integer Version, PLazyNode Node
       pos += ChunkHeaderSize;
       if (header.ChunkSize < 0 || header.ChunkSize > f.End - pos)
         RaiseStreamError(SCorruptStream2, hcTFECorruptStream2);
+      if (stack.size() >= MaxStreamDepth) RaiseStreamError(SCorruptStream2, hcTFECorruptStream2);
       --f.ChildrenLeft;
       PLazyNode parent = f.Node;
       PLazyNode child = MakeNewNode();

@@ -381,24 +381,34 @@ TEST(LazyTrees_qn_NodeStream, TransientFlagsFromAStreamAreDropped) {
   EXPECT_EQ(t.LiveNodeBlocks(), 1u);
 }
 
-TEST(LazyTrees_qn_NodeStream, DeepNestingReadsWithoutNativeRecursion) {
-  // 3000 levels, each node the only child of the one before.
-  const int depth = 3000;
-  TBytesV body;
-  for (int i = depth - 1; i >= 0; --i) {
-    Cardinal children = i == depth - 1 ? 0 : 1;
-    TBytesV node{U32(1), U32(Cardinal(25 + body.size())), U32(2), U32(Cardinal(17 + body.size())), U32(children),
-                 U32(18), U16(0x81 | (children ? 0x40 : 0)), 50, 0, 0, U32(0)};
-    node.insert(node.end(), body.begin(), body.end());
-    body.swap(node);
-  }
-  TBytesV bytes{MAGIC(2), U32(1)};
-  bytes.insert(bytes.end(), body.begin(), body.end());
+TEST(LazyTrees_qn_NodeStream, NestingIsReadOnTheHeapUpToAFixedDepth) {
+  // Each node the only child of the one before.
+  auto chain = [](int Depth) {
+    TBytesV body;
+    for (int i = Depth - 1; i >= 0; --i) {
+      Cardinal children = i == Depth - 1 ? 0 : 1;
+      TBytesV node{U32(1),     U32(Cardinal(25 + body.size())), U32(2), U32(Cardinal(17 + body.size())),
+                   U32(children), U32(18), U16(0x81 | (children ? 0x40 : 0)), 50, 0, 0, U32(0)};
+      node.insert(node.end(), body.begin(), body.end());
+      body.swap(node);
+    }
+    TBytesV bytes{MAGIC(2), U32(1)};
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+  };
   THostTree t;
-  auto s = StreamOf(bytes);
+  auto s = StreamOf(chain(4096));
   t.LoadFromStream(s.get());
-  EXPECT_EQ(t.RootNode()->TotalCount, Cardinal(depth + 1));
+  EXPECT_EQ(t.RootNode()->TotalCount, 4097u);
   EXPECT_EQ(t.VisibleCount(), 1u);
+  EXPECT_EQ(Save(&t).size(), chain(4096).size());
+  // One level more is refused: added, nothing stays.
+  THostTree u;
+  u.AddChild(nullptr);
+  s = StreamOf(chain(4097));
+  EXPECT_EQ(HelpContextOf([&] { u.AddFromStream(s.get(), nullptr); }), hcTFECorruptStream2);
+  EXPECT_EQ(u.RootNode()->TotalCount, 2u);
+  treetest::ExpectConsistent(&u, "too deep");
 }
 
 TEST(LazyTrees_qn_NodeStream, ReadOnlyTreesIgnoreLoadsAndFilesRoundTrip) {
