@@ -411,11 +411,18 @@ void TBaseLazyTree_qn::ReadNode(TStream* Stream, Integer Version, PLazyNode Node
         RaiseStreamError(SCorruptStream2, hcTFECorruptStream2);
       reader.PendingChildren = 0;
       PLazyNode node = f.Node;
+      Int64 bodyStart = pos;
       ReadChunk(Stream, Version, node, header.ChunkType, header.ChunkSize);
       // The handler may have grown the stack's storage: f is not used again.
       stack.back().ChildrenLeft = reader.PendingChildren;
       pos = Stream->Position();
-      if (pos > stack.back().End) RaiseStreamError(SCorruptStream2, hcTFECorruptStream2);
+      if (header.ChunkType != BaseChunk && pos != bodyStart + header.ChunkSize) {
+        // Whatever a descendant's reader left, the next chunk starts after
+        // this one: reading always moves on.
+        pos = bodyStart + header.ChunkSize;
+        Stream->Seek(pos, soBeginning);
+      }
+      if (pos < bodyStart || pos > stack.back().End) RaiseStreamError(SCorruptStream2, hcTFECorruptStream2);
       continue;
     }
     if (pos != f.End) RaiseStreamError(SCorruptStream2, hcTFECorruptStream2);
