@@ -55,7 +55,11 @@ bool TBaseLazyTree_qn::AutoSortAllowed() const {
 namespace {
 // Writes Source, or its children, into a memory stream for another tree (or
 // another place). Reversed writes the children from the last to the first.
-void WriteTransfer(TBaseLazyTree_qn* Tree, TStream* Stream, PLazyNode Source, bool ChildrenOnly, bool Reversed) {
+void WriteTransfer(TBaseLazyTree_qn* Tree, TMemoryStream* Stream, PLazyNode Source, bool ChildrenOnly,
+                   bool Reversed) {
+  // Room for the usual node up front: grown in the stream's small steps, a
+  // large subtree would be moved in memory over and over.
+  Stream->SetCapacity(Int64(Source->TotalCount) * 64);
   if (!ChildrenOnly) {
     Tree->WriteNode(Stream, Source);
   } else if (Reversed) {

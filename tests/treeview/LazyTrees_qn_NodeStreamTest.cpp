@@ -433,3 +433,29 @@ TEST(LazyTrees_qn_NodeStream, ReadOnlyTreesIgnoreLoadsAndFilesRoundTrip) {
   EXPECT_EQ(Picture(&u, u.RootNode()->FirstChild), before);
   std::filesystem::remove(path);
 }
+
+TEST(LazyTrees_qn_NodeStream, TreeEventsSurroundTheNodesOfAWholeLoad) {
+  THostTree t;
+  BuildGolden(t);
+  t.OnSaveTree = [](TBaseLazyTree_qn*, TStream* S) { S->Write("tail", 4); };
+  TBytesV bytes = Save(&t);
+  ASSERT_EQ(bytes.size(), GoldenTree().size() + 4);
+  EXPECT_EQ(std::string(bytes.end() - 4, bytes.end()), "tail");
+  // The root count stops the nodes before the tree's own data.
+  std::string seen;
+  THostTree u;
+  u.OnLoadTree = [&](TBaseLazyTree_qn*, TStream* S) {
+    char b[4];
+    S->Read(b, 4);
+    seen.assign(b, 4);
+  };
+  auto s = StreamOf(bytes);
+  u.LoadFromStream(s.get());
+  EXPECT_EQ(seen, "tail");
+  EXPECT_EQ(u.RootNodeCount(), 2u);
+  seen.clear();
+  s->SetPosition(0);
+  u.AddFromStream(s.get(), nullptr);
+  EXPECT_EQ(seen, "");
+  EXPECT_EQ(u.RootNodeCount(), 4u);
+}
