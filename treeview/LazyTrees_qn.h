@@ -22,6 +22,9 @@
 //                                clipboard hooks
 //   LazyTrees_qn_Editing.cpp     in-place editing: the flow against the edit
 //                                link (LazyTrees_qn_EditLink.h: the default one)
+//   LazyTrees_qn_Stream.cpp      the node stream (files, moves and copies
+//                                between trees); the header's own stream is
+//                                in LazyTrees_qn_HeaderStream.cpp
 #pragma once
 
 #include <algorithm>
@@ -1385,6 +1388,26 @@ class TBaseLazyTree_qn : public TCustomControl {
   // Moves Source (with its subtree) to Target; the node keeps its data.
   void MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachMode Mode, bool ChildrenOnly = false);
   void MoveTo(PLazyNode Node, TBaseLazyTree_qn* Tree, TVTNodeAttachMode Mode, bool ChildrenOnly = false);
+  // Copies Source (or its children) to Target of any tree through the node
+  // stream; the new node (Target for ChildrenOnly), nil when refused.
+  PLazyNode CopyTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachMode Mode, bool ChildrenOnly = false);
+  PLazyNode CopyTo(PLazyNode Source, TBaseLazyTree_qn* Tree, TVTNodeAttachMode Mode, bool ChildrenOnly = false);
+
+  // --- Node stream (LazyTrees_qn_Stream.cpp)
+  virtual void SaveToStream(TStream* Stream, PLazyNode Node = nullptr);
+  void SaveToFile(const String& FileName);
+  virtual void LoadFromStream(TStream* Stream);
+  virtual void LoadFromFile(const String& FileName);
+  void AddFromStream(TStream* Stream, PLazyNode TargetNode);
+  virtual void WriteNode(TStream* Stream, PLazyNode Node);
+  virtual void WriteChunks(TStream* Stream, PLazyNode Node);
+  virtual void FinishChunkHeader(TStream* Stream, Integer StartPos, Integer EndPos);
+  virtual void ReadNode(TStream* Stream, Integer Version, PLazyNode Node);
+  virtual bool ReadChunk(TStream* Stream, Integer Version, PLazyNode Node, Integer ChunkType, Integer ChunkSize);
+  virtual void SkipNode(TStream* Stream);
+  virtual void InternalAddFromStream(TStream* Stream, Integer Version, PLazyNode Node);
+  virtual void DoSaveUserData(PLazyNode Node, TStream* Stream);
+  virtual void DoLoadUserData(PLazyNode Node, TStream* Stream);
 
   // --- Check states
   TCheckState GetCheckState(PLazyNode Node) const { return Node->CheckState; }
@@ -2092,6 +2115,8 @@ class TBaseLazyTree_qn : public TCustomControl {
   Cardinal FTotalInternalDataSize = 0;
   Cardinal FOperationCount = 0;
   bool FOperationCanceled = false;
+  // The node reader running now (LazyTrees_qn_Stream.cpp), nil outside one.
+  struct TNodeStreamReader* FStreamReader = nullptr;
 
   std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
   std::unique_ptr<TVTHeader> FHeader;

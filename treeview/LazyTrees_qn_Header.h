@@ -66,6 +66,9 @@ class TLazyTreeColumn : public TCollectionItem {
   void ParentBiDiModeChanged();
   void ParentColorChanged();
   void RestoreLastWidth();
+  // The column's record of the header stream (LazyTrees_qn_HeaderStream.cpp).
+  virtual void SaveToStream(TStream* Stream);
+  virtual void LoadFromStream(TStream* Stream, Integer Version);
   bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
   TLazyTreeColumns* Owner() const;
   TBaseLazyTree_qn* Tree() const;
@@ -221,6 +224,9 @@ class TLazyTreeColumns : public TCollection {
   TPersistent* GetOwner() override;
   void Assign(TPersistent* Source) override;
   virtual bool Equals(TLazyTreeColumns* Other);
+  // The columns block of the header stream.
+  void SaveToStream(TStream* Stream);
+  void LoadFromStream(TStream* Stream, Integer Version);
 
   virtual TColumnIndex ColumnFromPosition(const TPoint& P, bool Relative = true);
   virtual TColumnIndex ColumnFromPosition(TColumnPosition PositionIndex);
@@ -379,6 +385,8 @@ class TVTFixedAreaConstraints : public TPersistent {
   }
 
  protected:
+  // The header stream puts the percentages straight back.
+  friend class TVTHeader;
   void Change();
 
  private:
@@ -499,6 +507,9 @@ class TVTHeader : public TPersistent {
                               Integer RangeStartCol = NoColumn, Integer RangeEndCol = NoColumn);
   virtual bool InHeader(const TPoint& P);
   virtual bool InHeaderSplitterArea(TPoint P);
+  // The whole header layout as a binary stream; every older layout reads.
+  virtual void SaveToStream(TStream* Stream);
+  virtual void LoadFromStream(TStream* Stream);
 
   // --- Others
   // Mouse moves while a button is held on the header (client point).

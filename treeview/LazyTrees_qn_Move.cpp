@@ -14,8 +14,6 @@ using lazytrees_internal::TUpdateCountGuard;
 
 namespace {
 inline constexpr const char16_t* SSourceNotInTree = u"The source tree must contain the source node.";
-inline constexpr const char16_t* SNoStreamTransfer =
-    u"Nodes move into another tree through the node stream, which this tree cannot write yet.";
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -54,6 +52,25 @@ bool TBaseLazyTree_qn::AutoSortAllowed() const {
 // ---------------------------------------------------------------------------
 // Moving
 
+namespace {
+// Writes Source, or its children, into a memory stream for another tree (or
+// another place). Reversed writes the children from the last to the first.
+void WriteTransfer(TBaseLazyTree_qn* Tree, TMemoryStream* Stream, PLazyNode Source, bool ChildrenOnly,
+                   bool Reversed) {
+  // Room for the usual node up front: grown in the stream's small steps, a
+  // large subtree would be moved in memory over and over.
+  Stream->SetCapacity(Int64(Source->TotalCount) * 64);
+  if (!ChildrenOnly) {
+    Tree->WriteNode(Stream, Source);
+  } else if (Reversed) {
+    for (PLazyNode c = Source->LastChild; c; c = c->PrevSibling) Tree->WriteNode(Stream, c);
+  } else {
+    for (PLazyNode c = Source->FirstChild; c; c = c->NextSibling) Tree->WriteNode(Stream, c);
+  }
+  Stream->SetPosition(0);
+}
+}  // namespace
+
 void TBaseLazyTree_qn::MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachMode Mode, bool ChildrenOnly) {
   if (!Source || Source == FRoot || Mode == amNoWhere || FOptions->MiscOptions().Contains(toReadOnly)) return;
   TreeAssert(TreeFromNode(Source) == this, SSourceNotInTree);
@@ -65,18 +82,49 @@ void TBaseLazyTree_qn::MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachM
   } else {
     targetTree = TreeFromNode(Target);
   }
-  TreeAssert(targetTree == this, SNoStreamTransfer);
-  if (Target == FRoot) {
+  // A read-only tree takes no nodes, as it takes no copies.
+  if (targetTree != this && targetTree->FOptions->MiscOptions().Contains(toReadOnly)) return;
+  if (Target == targetTree->FRoot) {
     if (Mode == amInsertBefore) Mode = amAddChildFirst;
     else if (Mode == amInsertAfter) Mode = amAddChildLast;
   } else if (!Target->States.Contains(vsInitialized)) {
-    InitNode(Target);
+    targetTree->InitNode(Target);
   } else if (Target->States.Contains(vsHasChildren) && Target->ChildCount == 0) {
-    InitChildren(Target);
+    targetTree->InitChildren(Target);
   }
 
-  bool allowed = DoNodeMoving(Source, Target == FRoot ? nullptr : Target);
-  if (allowed) {
+  bool allowed = DoNodeMoving(Source, Target == targetTree->FRoot ? nullptr : Target);
+  bool elsewhere = targetTree != this;
+  if (allowed && elsewhere) {
+    // Into another tree through the node stream. The children go in the
+    // order a move inside one tree gives them: last to first when each
+    // becomes the first child.
+    TMemoryStream stream;
+    WriteTransfer(this, &stream, Source, ChildrenOnly, Mode == amAddChildFirst);
+    targetTree->BeginUpdate();
+    try {
+      targetTree->InterruptValidation();
+      while (stream.Position() < stream.Size()) {
+        PLazyNode node = targetTree->MakeNewNode();
+        targetTree->InternalConnectNode(node, Target, targetTree, Mode);
+        targetTree->InternalAddFromStream(&stream, 2, node);
+        DoNodeMoved(node);
+      }
+    } catch (...) {
+      targetTree->EndUpdate();
+      throw;
+    }
+    targetTree->EndUpdate();
+    BeginUpdate();
+    try {
+      if (ChildrenOnly) DeleteChildren(Source, false);
+      else DeleteNode(Source, true);
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
+    EndUpdate();
+  } else if (allowed) {
     if (Target != Source && HasAsParent(Target, Source)) throw ELazyTreeError(SWrongMoveError, hcTFEWrongMove);
     InterruptValidation();
     if (ChildrenOnly) {
@@ -102,13 +150,82 @@ void TBaseLazyTree_qn::MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachM
     ValidateCache();
     UpdateScrollBars(true);
     if (HandleAllocated()) Invalidate();
+    if (elsewhere && targetTree->HandleAllocated()) targetTree->Invalidate();
   }
-  StructureChange(ChildrenOnly ? nullptr : Source, crNodeMoved);
+  // A node that left for another tree no longer exists here.
+  StructureChange(ChildrenOnly || (allowed && elsewhere) ? nullptr : Source, crNodeMoved);
 }
 
 void TBaseLazyTree_qn::MoveTo(PLazyNode Node, TBaseLazyTree_qn* Tree, TVTNodeAttachMode Mode, bool ChildrenOnly) {
   TreeAssert(Tree != nullptr, STreeMustNotBeNil);
   MoveTo(Node, Tree->FRoot, Mode, ChildrenOnly);
+}
+
+// ---------------------------------------------------------------------------
+// Copying
+
+PLazyNode TBaseLazyTree_qn::CopyTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachMode Mode, bool ChildrenOnly) {
+  if (!Source || Source == FRoot || Mode == amNoWhere) return nullptr;
+  TreeAssert(TreeFromNode(Source) == this, SSourceNotInTree);
+  TBaseLazyTree_qn* targetTree = this;
+  if (!Target) {
+    Target = FRoot;
+    Mode = amAddChildFirst;
+  } else {
+    targetTree = TreeFromNode(Target);
+  }
+  if (targetTree->FOptions->MiscOptions().Contains(toReadOnly)) return nullptr;
+  PLazyNode targetRoot = targetTree->FRoot;
+  if (Target == targetRoot) {
+    if (Mode == amInsertBefore) Mode = amAddChildFirst;
+    else if (Mode == amInsertAfter) Mode = amAddChildLast;
+  } else if (Mode == amAddChildFirst || Mode == amAddChildLast) {
+    // The copies join the target's children, which must exist first.
+    if (!Target->States.Contains(vsInitialized)) targetTree->InitNode(Target);
+    if (Target->States.Contains(vsHasChildren) && Target->ChildCount == 0) targetTree->InitChildren(Target);
+  }
+
+  // Written completely before anything is added, so a copy into the
+  // source's own subtree reads only what was there.
+  TMemoryStream stream;
+  WriteTransfer(this, &stream, Source, ChildrenOnly, false);
+  PLazyNode result = nullptr;
+  PLazyNode reportedTarget = Target == targetRoot ? nullptr : Target;
+  targetTree->BeginUpdate();
+  try {
+    targetTree->InterruptValidation();
+    while (stream.Position() < stream.Size()) {
+      PLazyNode node = targetTree->MakeNewNode();
+      targetTree->InternalConnectNode(node, Target, targetTree, Mode);
+      targetTree->InternalAddFromStream(&stream, 2, node);
+      if (targetTree->DoNodeCopying(node, reportedTarget)) {
+        targetTree->DoNodeCopied(node);
+        result = node;
+      } else {
+        targetTree->DeleteNode(node, true);
+        result = nullptr;
+      }
+    }
+    if (ChildrenOnly) result = reportedTarget;
+  } catch (...) {
+    targetTree->EndUpdate();
+    throw;
+  }
+  targetTree->EndUpdate();
+  targetTree->InvalidateCache();
+  if (targetTree->FUpdateCount == 0) {
+    targetTree->ValidateCache();
+    targetTree->UpdateScrollBars(true);
+    if (targetTree->HandleAllocated()) targetTree->Invalidate();
+  }
+  targetTree->StructureChange(ChildrenOnly ? nullptr : Source, crNodeCopied);
+  return result;
+}
+
+PLazyNode TBaseLazyTree_qn::CopyTo(PLazyNode Source, TBaseLazyTree_qn* Tree, TVTNodeAttachMode Mode,
+                                   bool ChildrenOnly) {
+  TreeAssert(Tree != nullptr, STreeMustNotBeNil);
+  return CopyTo(Source, Tree->FRoot, Mode, ChildrenOnly);
 }
 
 // ---------------------------------------------------------------------------

@@ -113,6 +113,9 @@ class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
   void GetTextInfo(PLazyNode Node, TColumnIndex Column, TFont* AFont, TRect& R, String& Text) override;
   void ReinitNode(PLazyNode Node, bool Recursive) override;
   void Dispatch(TMessage& Message) override;
+  // The node stream's caption chunk (LazyTrees_qn_Stream.cpp).
+  void WriteChunks(TStream* Stream, PLazyNode Node) override;
+  bool ReadChunk(TStream* Stream, Integer Version, PLazyNode Node, Integer ChunkType, Integer ChunkSize) override;
 
   TVTPaintText OnPaintText;
   TVSTGetTextEvent OnGetText;
