@@ -2,6 +2,7 @@
 #include "platform/rtl/Units.h"
 #include "skin/extended/frmQnDateTimePicker.h"
 #include "skin/extended/uQnLikeMenuDlg.h"
+#include "skin/extended/uQnQQAlign.h"
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
@@ -11,6 +12,7 @@
 #include "skin/extended/uQuarnCornerButton.h"
 #include "skin/extended/uQuarnCountBar.h"
 #include "skin/extended/uQuarnDatetimePicker.h"
+#include "skin/extended/uQuarnDragFile.h"
 #include "skin/extended/uQuarnIconButtonList.h"
 #include "skin/extended/uQuarnLine.h"
 #include "skin/extended/uQuarnMessageBox.h"
@@ -57,6 +59,8 @@ void RegisterSkinExtendedUnits() {
                 InitQuarnSpeedometer, nullptr});
   RegisterUnit({"uQuarnScrollMsgBar", {"Pix32_Image_qn", "uSimpleTimer", "Forms"}, InitQuarnScrollMsgBar, nullptr});
   RegisterUnit({"uQuarnAnimation", {"uQnSimpleTimer", "Controls"}, InitQuarnAnimation, nullptr});
+  RegisterUnit({"uQnQQAlign", {"Forms"}, InitQnQQAlign, nullptr});
+  RegisterUnit({"uQuarnDragFile", {"Forms", "Pix32_Polygons_qn"}, InitQuarnDragFile, nullptr});
 }
 
 }  // namespace qn
