@@ -83,6 +83,7 @@ std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
+std::vector<std::string> DropFilesPage(const std::string& outDir);
 
 std::string WorkFolder() {
   static const std::string folder = [] {
@@ -178,6 +179,7 @@ std::vector<Page> AllPages() {
       {"tags-pager", TagsPagerPage},
       {"gauges", GaugesPage},
       {"ticker", TickerPage},
+      {"dropfiles", DropFilesPage},
   };
 }
 
