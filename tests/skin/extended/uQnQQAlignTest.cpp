@@ -90,6 +90,19 @@ TEST_F(uQnQQAlign, TopEdgeAwayFromTheCornersDocksHidesAndComesBack) {
   EXPECT_EQ(FForm->Top(), 150);
 }
 
+TEST_F(uQnQQAlign, AFormShownAtTheEdgeIsDockedWithoutADrag) {
+  FForm->Hide();
+  FForm->SetBounds(200, 0, 300, 200);
+  EXPECT_FALSE(FAlign->Polling());
+  FForm->Show();
+  usertest::Pump();
+  EXPECT_EQ(FAlign->CurAnchors(), TAnchors{akTop});
+  EXPECT_TRUE(FAlign->Polling());
+  PointerAt(900, 700);
+  Wait(30);
+  EXPECT_EQ(FForm->Top(), 2 - FForm->Height());
+}
+
 TEST_F(uQnQQAlign, AtTheTopLeftCornerTheLeftEdgeCountsAndTheFormStays) {
   DragBy(-300, -300);
   EXPECT_EQ(FForm->Top(), 0);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/classes/FormText.h"
 #include "platform/ole/DragDropQuery.h"
 #include "platform/shell/ShellAPI.h"
 #include "skin/extended/uQuarnDragFile.h"
@@ -333,6 +334,50 @@ TEST_F(uQuarnDragFile, ShowingAgainClosesTheControlsEarlierOverlay) {
   usertest::Pump();
   EXPECT_EQ(d->Layer(), nullptr);
   EXPECT_FALSE(AnyOverlayWindow());
+}
+
+TEST_F(uQuarnDragFile, ReadFromFormTextItBindsOnceTheFormIsLoaded) {
+  RegisterClasses({TPanel::StaticClass()});
+  const std::string text =
+      "object Host: TForm\n"
+      "  Left = 600\n"
+      "  Top = 300\n"
+      "  Width = 300\n"
+      "  Height = 200\n"
+      "  object Target: TPanel\n"
+      "    Left = 10\n"
+      "    Top = 10\n"
+      "    Width = 120\n"
+      "    Height = 90\n"
+      "  end\n"
+      "  object Drop1: TQuarnDragFile\n"
+      "    BindingControl = Target\n"
+      "    TipText = 'Drop the invoices here'\n"
+      "    HighLightDotLineHotColor = 255\n"
+      "  end\n"
+      "end\n";
+  auto host = std::make_unique<TForm>(nullptr);
+  TextToComponent(text, host.get());
+  auto* drop = dynamic_cast<TQuarnDragFile*>(host->FindComponent(u"Drop1"));
+  auto* target = dynamic_cast<TPanel*>(host->FindComponent(u"Target"));
+  ASSERT_TRUE(drop && target);
+  EXPECT_EQ(drop->BindingControl(), target);
+  EXPECT_TRUE(drop->Bound());
+  EXPECT_TRUE(IsDragDropRegistered(target->Handle()));
+  EXPECT_EQ(drop->TipText(), u"Drop the invoices here");
+  EXPECT_EQ(drop->HighLightDotLineHotColor(), static_cast<TColor>(255));
+  EXPECT_EQ(drop->HighLightDotLineNormalColor(), static_cast<TColor>(0x0FC4F1));
+  // Written back: what differs from the defaults, and nothing else.
+  const std::string back = ComponentToText(drop);
+  EXPECT_NE(back.find("BindingControl = Host.Target"), std::string::npos) << back;
+  EXPECT_NE(back.find("TipText = 'Drop the invoices here'"), std::string::npos) << back;
+  EXPECT_EQ(back.find("HighLightDotLineNormalColor"), std::string::npos) << back;
+  TQuarnDragFile plain(nullptr);
+  const std::string defaults = ComponentToText(&plain);
+  EXPECT_EQ(defaults.find("TipText"), std::string::npos) << defaults;
+  EXPECT_EQ(defaults.find("HighLightDotLine"), std::string::npos) << defaults;
+  host.reset();
+  EXPECT_EQ(InstructionCount(), FBaseInstructions);
 }
 
 // A DROPFILES head with the given offset and flags, then the payload.
