@@ -8,6 +8,7 @@
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 #include "platform/classes/Streaming.h"
+#include "platform/ole/DragDropQuery.h"
 #include "platform/rtl/SysUtils.h"
 #include "skin/foundation/uQnCBTM.h"
 
@@ -369,6 +370,7 @@ void TQuarnDragFile::DoWinEventProc(HWINEVENTHOOK, DWORD Event, HWND Wnd, LONG, 
   const int n = GetClassNameW(Wnd, name, 256);
   if (n <= 0 || String(name, size_t(n)) != kDragImageClass) return;
   try {
+    Reregister();
     // A drag that began over the control is already inside it.
     FHighLightDotLineColor = FDragInside ? FHighLightDotLineHotColor : FHighLightDotLineNormalColor;
     DoShowDragFilesLayer(Wnd);
@@ -376,6 +378,16 @@ void TQuarnDragFile::DoWinEventProc(HWINEVENTHOOK, DWORD Event, HWND Wnd, LONG, 
     if (!Application) throw;
     Application->HandleException(this);
   }
+}
+
+void TQuarnDragFile::Reregister() {
+  if (!FDropWnd || !FBindingControl || !FBindingControl->HandleAllocated()) return;
+  const HWND now = FBindingControl->Handle();
+  if (now == FDropWnd && IsDragDropRegistered(now)) return;
+  // The control's window was made again (its registration went with the
+  // old one): the new one becomes the target before the drag reaches it.
+  if (IsWindow(FDropWnd)) RevokeDragDrop(FDropWnd);
+  if (Succeeded(RegisterDragDrop(now, static_cast<IDropTarget*>(this)))) FDropWnd = now;
 }
 
 void TQuarnDragFile::ClosePrevlDragFilesLayerForm() {
@@ -400,6 +412,11 @@ void TQuarnDragFile::DoShowDragFilesLayer(HWND H) {
     return;
   }
   const HWND control = FBindingControl->Handle();
+  // Nothing to lie over while the control is not on screen.
+  if (!IsWindowVisible(control)) {
+    DoHideDragFilesLayer();
+    return;
+  }
   // Remade in place keeps knowing the drag picture, so the overlay stays
   // while the drag goes on, wherever the pointer is.
   if (!H && FLayer) H = FLayer->SysDragImageHandle();

@@ -157,6 +157,8 @@ class TQuarnDragFile : public TComponent, public virtual IDropTarget {
  private:
   friend class TDragFilesLayerForm;
   bool Running() const;
+  // Registers the control's window again when it was made anew.
+  void Reregister();
 
   TWinControl* FBindingControl = nullptr;
   TDragFilesEvent FOnDragFiles;

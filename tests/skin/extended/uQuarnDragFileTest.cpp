@@ -291,6 +291,30 @@ TEST_F(uQuarnDragFile, ABoundControlFreedFirstTakesItsBindingAlong) {
   EXPECT_EQ(DragFiles({u"C:\\a.txt"}), DRAGDROP_S_DROP);
 }
 
+TEST_F(uQuarnDragFile, AHiddenControlGetsNoOverlayAndARemadeWindowIsTheTarget) {
+  TWatchedDrop* d = MakeDrop(FB);
+  FB->SetVisible(false);
+  usertest::Pump();
+  Path({TPoint(450, 300), TPoint(430, 320), TPoint(200, 150)});
+  ASSERT_EQ(DragFiles({u"C:\\a.txt"}), DRAGDROP_S_DROP);
+  EXPECT_TRUE(d->Events.empty());
+  EXPECT_EQ(d->Layer(), nullptr);
+
+  FB->SetVisible(true);
+  const HWND old = FB->Handle();
+  FB->RecreateWnd();
+  usertest::Pump();
+  ASSERT_NE(FB->Handle(), old);
+  EXPECT_FALSE(IsDragDropRegistered(FB->Handle()));
+  // The drag's start registers the new window, so the drop arrives.
+  Path({TPoint(450, 300), TPoint(430, 320), TPoint(400, 150)});
+  ASSERT_EQ(DragFiles({u"C:\\a.txt"}), DRAGDROP_S_DROP);
+  EXPECT_EQ(d->Events, (std::vector<std::string>{"show normal", "show hot", "enter", "files"}));
+  EXPECT_TRUE(IsDragDropRegistered(FB->Handle()));
+  d->SetBindingControl(nullptr);
+  EXPECT_FALSE(IsDragDropRegistered(FB->Handle()));
+}
+
 TEST_F(uQuarnDragFile, TwoTargetsKeepTheirOwnOverlays) {
   TWatchedDrop* a = MakeDrop(FA);
   TWatchedDrop* b = MakeDrop(FB);
