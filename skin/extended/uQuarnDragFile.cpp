@@ -253,6 +253,30 @@ void TDragFilesLayerForm::ReDraw() {
 // ---------------------------------------------------------------------------
 // The drop target
 
+// Stands for the component where others keep interface references: the
+// component itself counts no references, so a registry entry or a running
+// drag that still held it after it was freed would call into nothing.
+class TDropTargetLink : public TInterfacedObject, public virtual IDropTarget {
+  QN_CLASS(TDropTargetLink, TInterfacedObject)
+  QN_INTERFACES(IDropTarget)
+ public:
+  explicit TDropTargetLink(TQuarnDragFile* Target) : FTarget(Target) {}
+  void Detach() { FTarget = nullptr; }
+  HRESULT DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override {
+    return FTarget ? FTarget->DragEnter(pDataObj, grfKeyState, pt, pdwEffect) : E_UNEXPECTED;
+  }
+  HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override {
+    return FTarget ? FTarget->DragOver(grfKeyState, pt, pdwEffect) : E_UNEXPECTED;
+  }
+  HRESULT DragLeave() override { return FTarget ? FTarget->DragLeave() : S_OK; }
+  HRESULT Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override {
+    return FTarget ? FTarget->Drop(pDataObj, grfKeyState, pt, pdwEffect) : E_UNEXPECTED;
+  }
+
+ private:
+  TQuarnDragFile* FTarget;
+};
+
 TQuarnDragFile::TQuarnDragFile(TComponent* AOwner) : TComponent(AOwner) {
   FTipFont = std::make_unique<TFont>();
   FTipFont->SetSize(20);
@@ -337,8 +361,12 @@ void TQuarnDragFile::DoBinding() {
       SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, proc, 0, 0, WINEVENT_OUTOFCONTEXT);
   HWINEVENTHOOK onDestroy =
       SetWinEventHook(EVENT_OBJECT_DESTROY, EVENT_OBJECT_DESTROY, nullptr, proc, 0, 0, WINEVENT_OUTOFCONTEXT);
-  const HRESULT hr = RegisterDragDrop(h, static_cast<IDropTarget*>(this));
+  auto* link = new TDropTargetLink(this);
+  link->_AddRef();
+  const HRESULT hr = RegisterDragDrop(h, link);
   if (Failed(hr)) {
+    link->Detach();
+    link->_Release();
     if (onCreate) UnhookWinEvent(onCreate);
     if (onDestroy) UnhookWinEvent(onDestroy);
     FreeInstruction(proc);
@@ -349,6 +377,7 @@ void TQuarnDragFile::DoBinding() {
   FEVENT_OBJECT_CREATE = onCreate;
   FEVENT_OBJECT_DESTROY = onDestroy;
   FDropWnd = h;
+  FLink = link;
 }
 
 void TQuarnDragFile::DoUnBinding() {
@@ -360,6 +389,12 @@ void TQuarnDragFile::DoUnBinding() {
   // A window already destroyed took its registration with it.
   if (FDropWnd && IsWindow(FDropWnd)) RevokeDragDrop(FDropWnd);
   FDropWnd = nullptr;
+  if (FLink) {
+    // A drag may still hold it: from now on it answers for nobody.
+    FLink->Detach();
+    FLink->_Release();
+    FLink = nullptr;
+  }
   FDragInside = false;
   DoHideDragFilesLayer();
 }
@@ -381,13 +416,13 @@ void TQuarnDragFile::DoWinEventProc(HWINEVENTHOOK, DWORD Event, HWND Wnd, LONG, 
 }
 
 void TQuarnDragFile::Reregister() {
-  if (!FDropWnd || !FBindingControl || !FBindingControl->HandleAllocated()) return;
+  if (!FDropWnd || !FLink || !FBindingControl || !FBindingControl->HandleAllocated()) return;
   const HWND now = FBindingControl->Handle();
   if (now == FDropWnd && IsDragDropRegistered(now)) return;
   // The control's window was made again (its registration went with the
   // old one): the new one becomes the target before the drag reaches it.
   if (IsWindow(FDropWnd)) RevokeDragDrop(FDropWnd);
-  if (Succeeded(RegisterDragDrop(now, static_cast<IDropTarget*>(this)))) FDropWnd = now;
+  if (Succeeded(RegisterDragDrop(now, FLink))) FDropWnd = now;
 }
 
 void TQuarnDragFile::ClosePrevlDragFilesLayerForm() {

@@ -24,6 +24,7 @@ namespace qn {
 using TDragFilesEvent = TEvent<void(TObject* Sender, const String& FileName)>;
 
 class TQuarnDragFile;
+class TDropTargetLink;
 
 // The overlay, made from its form resource.
 class TDragFilesLayerForm : public TForm {
@@ -175,6 +176,9 @@ class TQuarnDragFile : public TComponent, public virtual IDropTarget {
   TColor FHighLightDotLineColor = static_cast<TColor>(0x0FC4F1);
   // The window registered as the drop target (the control's at binding).
   HWND FDropWnd = nullptr;
+  // What the drop registry and a running drag hold: it outlives this
+  // component when they still have it, and then answers for nobody.
+  TDropTargetLink* FLink = nullptr;
   // Set between DragEnter and DragLeave or Drop.
   bool FDragInside = false;
   TDragFilesLayerForm* FLayer = nullptr;

@@ -315,6 +315,30 @@ TEST_F(uQuarnDragFile, AHiddenControlGetsNoOverlayAndARemadeWindowIsTheTarget) {
   EXPECT_FALSE(IsDragDropRegistered(FB->Handle()));
 }
 
+TEST_F(uQuarnDragFile, FreedWhileADragIsOverItTheDragEndsSafely) {
+  // The application frees the target from its own OnDragEnter.
+  struct TFreer : TObject {
+    TWatchedDrop* Victim = nullptr;
+    void Free(TObject*) {
+      delete Victim;
+      Victim = nullptr;
+    }
+  } freer;
+  freer.Victim = new TWatchedDrop(nullptr);
+  freer.Victim->SetBindingControl(FA);
+  freer.Victim->SetOnDragEnter(TNotifyEvent(&freer, &TFreer::Free));
+  TWatchedDrop*& d = freer.Victim;
+  Path({TPoint(450, 300), TPoint(430, 320), TPoint(200, 150), TPoint(210, 160)});
+  DWORD effect = 7;
+  EXPECT_EQ(ShellDragFiles({u"C:\\a.txt"}, DROPEFFECT_COPY, &effect), DRAGDROP_S_DROP);
+  EXPECT_EQ(d, nullptr);
+  EXPECT_EQ(effect, DROPEFFECT_NONE);
+  EXPECT_FALSE(IsDragDropRegistered(FA->Handle()));
+  EXPECT_EQ(InstructionCount(), FBaseInstructions);
+  usertest::Pump();
+  EXPECT_FALSE(AnyOverlayWindow());
+}
+
 TEST_F(uQuarnDragFile, TwoTargetsKeepTheirOwnOverlays) {
   TWatchedDrop* a = MakeDrop(FA);
   TWatchedDrop* b = MakeDrop(FB);
