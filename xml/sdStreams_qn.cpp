@@ -123,7 +123,7 @@ UTF8String TsdStringStream::DataString() const {
 
 TsdBufferWriter::TsdBufferWriter(TStream* Source, Integer ChunkSize)
     : TsdFastMemStream(4096), FSource(Source), FChunkSize(ChunkSize < 1 ? 1 : ChunkSize) {
-  FRawBuffer.resize(static_cast<size_t>(FChunkSize));
+  FRawBuffer.reset(new Byte[static_cast<size_t>(FChunkSize)]);
 }
 
 TsdBufferWriter::~TsdBufferWriter() {
@@ -143,7 +143,7 @@ Integer TsdBufferWriter::Write(const void* Buffer, Integer Count) {
   while (left > 0) {
     Integer room = FChunkSize - FRawPosition;
     Integer n = left < room ? left : room;
-    std::memcpy(FRawBuffer.data() + FRawPosition, p, static_cast<size_t>(n));
+    std::memcpy(FRawBuffer.get() + FRawPosition, p, static_cast<size_t>(n));
     FRawPosition += n;
     p += n;
     left -= n;
@@ -162,7 +162,7 @@ void TsdBufferWriter::Flush() {
 }
 
 void TsdBufferWriter::WriteChunk(Integer Count) {
-  if (Count > 0) FSource->WriteBuffer(FRawBuffer.data(), Count);
+  if (Count > 0) FSource->WriteBuffer(FRawBuffer.get(), Count);
 }
 
 }  // namespace qn

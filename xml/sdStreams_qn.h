@@ -3,6 +3,8 @@
 // its target only whole chunks.
 #pragma once
 
+#include <memory>
+
 #include "graphics/raster/QnBase.h"
 #include "platform/classes/Streams.h"
 
@@ -70,7 +72,9 @@ class TsdBufferWriter : public TsdFastMemStream {
 
   TStream* FSource;
   Integer FChunkSize;
-  TBytes FRawBuffer;
+  // Left uninitialised: every byte is written before it is sent, and
+  // clearing a whole chunk per save would cost more than a small save.
+  std::unique_ptr<Byte[]> FRawBuffer;
   Integer FRawPosition = 0;
 };
 

@@ -36,6 +36,7 @@ std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
 std::vector<std::string> TitleBarPage(const std::string& outDir);
+std::vector<std::string> AlphaFormPage(const std::string& outDir);
 std::vector<std::string> ScrollBarsPage(const std::string& outDir);
 std::vector<std::string> RasterizersPage(const std::string& outDir);
 std::vector<std::string> TransformsPage(const std::string& outDir);
@@ -51,6 +52,8 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
 std::vector<std::string> OleDragPage(const std::string& outDir);
+std::vector<std::string> ShellPage(const std::string& outDir);
+std::vector<std::string> TrayPage(const std::string& outDir);
 std::vector<std::string> TreeFramePage(const std::string& outDir);
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 std::vector<std::string> ControlsPage(const std::string& outDir);
@@ -66,6 +69,7 @@ std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
+std::vector<std::string> TreeEditPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 std::vector<std::string> MessagesPage(const std::string& outDir);
 std::vector<std::string> SvgShapesPage(const std::string& outDir);
@@ -84,6 +88,7 @@ std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
 std::vector<std::string> DropFilesPage(const std::string& outDir);
+std::vector<std::string> SliderPage(const std::string& outDir);
 
 std::string WorkFolder() {
   static const std::string folder = [] {
@@ -135,6 +140,7 @@ std::vector<Page> AllPages() {
       {"menus", MenusPage},
       {"skinform", SkinFormPage},
       {"titlebar", TitleBarPage},
+      {"alphaform", AlphaFormPage},
       {"scrollbars", ScrollBarsPage},
       {"rasterizers", RasterizersPage},
       {"transforms", TransformsPage},
@@ -149,6 +155,8 @@ std::vector<Page> AllPages() {
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},
       {"ole-drag", OleDragPage},
+      {"shell", ShellPage},
+      {"tray", TrayPage},
       {"lists-tabs", ListsTabsPage},
       {"treeframe", TreeFramePage},
       {"treedecorations", TreeDecorationsPage},
@@ -165,6 +173,7 @@ std::vector<Page> AllPages() {
       {"treeprint", TreePrintPage},
       {"treetoggle", TreeTogglePage},
       {"treekeyboard", TreeKeyboardPage},
+      {"treeedit", TreeEditPage},
       {"image", ImagePage},
       {"messages", MessagesPage},
       {"svgshapes", SvgShapesPage},
@@ -180,6 +189,7 @@ std::vector<Page> AllPages() {
       {"gauges", GaugesPage},
       {"ticker", TickerPage},
       {"dropfiles", DropFilesPage},
+      {"slider", SliderPage},
   };
 }
 
