@@ -87,6 +87,7 @@ std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
+std::vector<std::string> DropFilesPage(const std::string& outDir);
 std::vector<std::string> SliderPage(const std::string& outDir);
 
 std::string WorkFolder() {
@@ -187,6 +188,7 @@ std::vector<Page> AllPages() {
       {"tags-pager", TagsPagerPage},
       {"gauges", GaugesPage},
       {"ticker", TickerPage},
+      {"dropfiles", DropFilesPage},
       {"slider", SliderPage},
   };
 }
