@@ -202,6 +202,7 @@ void TBaseLazyTree_qn::WMKillFocus(TMessage& Message) {
                      tsMiddleButtonDown, tsOLEDragPending, tsVCLDragPending, tsIncrementalSearching,
                      tsNodeHeightTrackPending, tsNodeHeightTracking});
   RepaintForFocusChange();
+  HandOverFocusToEmbeddedObject();
 }
 
 void TBaseLazyTree_qn::WMCancelMode(TMessage& Message) {
