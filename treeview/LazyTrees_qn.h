@@ -20,6 +20,8 @@
 //                                wheel and wheel panning
 //   LazyTrees_qn_Hooks.cpp       edit hooks whose full behaviour belongs to
 //                                the editing code of the tree
+//   LazyTrees_qn_Messages.cpp    remaining window messages, edit actions,
+//                                tree-view queries, accessibility requests
 #pragma once
 
 #include <algorithm>

@@ -321,7 +321,7 @@ TEST_F(LazyTrees_qn_TreeViewMessages, ItemRectangleOfShownNodesOnly) {
   BuildSmallTree();
   auto rect = [&](PLazyNode n, WPARAM TextOnly, TRect& R) {
     R = TRect(-5, -6, -7, -8);
-    std::memcpy(&R, &n, sizeof n);
+    std::memcpy(static_cast<void*>(&R), &n, sizeof n);
     return T->Perform(TVM_GETITEMRECT, TextOnly, reinterpret_cast<LPARAM>(&R));
   };
   TRect r;
@@ -334,7 +334,7 @@ TEST_F(LazyTrees_qn_TreeViewMessages, ItemRectangleOfShownNodesOnly) {
   // Below a collapsed node, or hidden: no rectangle, nothing written.
   PLazyNode hidden = Named(u"1.2.1");
   TRect expected(-5, -6, -7, -8);
-  std::memcpy(&expected, &hidden, sizeof hidden);
+  std::memcpy(static_cast<void*>(&expected), &hidden, sizeof hidden);
   EXPECT_EQ(rect(hidden, 0, r), 0);
   EXPECT_EQ(std::memcmp(&r, &expected, sizeof r), 0);
   T->SetVisible(Named(u"2"), false);
@@ -382,12 +382,15 @@ TEST_F(LazyTrees_qn_TreeViewMessages, HandlesThatAreNoLiveNodeOfThisTreeAnswerNo
     EXPECT_TRUE(SameRecord(item, before));
     EXPECT_EQ(buffer, std::u16string(8, u'#'));
     TRect r(1, 2, 3, 4);
-    std::memcpy(&r, &h, sizeof h);
+    std::memcpy(static_cast<void*>(&r), &h, sizeof h);
     TRect rBefore = r;
     EXPECT_EQ(T->Perform(TVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r)), 0);
     EXPECT_EQ(std::memcmp(&r, &rBefore, sizeof r), 0);
-    for (UINT rel = TVGN_NEXT; rel <= TVGN_PREVIOUSVISIBLE; ++rel)
-      if (rel != TVGN_FIRSTVISIBLE) EXPECT_EQ(Next(rel, h), 0) << rel;
+    for (UINT rel = TVGN_NEXT; rel <= TVGN_PREVIOUSVISIBLE; ++rel) {
+      if (rel != TVGN_FIRSTVISIBLE) {
+        EXPECT_EQ(Next(rel, h), 0) << rel;
+      }
+    }
   }
   // Live nodes, including one made into a freed block's place, answer.
   EXPECT_TRUE(T->IsLiveNode(live));
@@ -395,4 +398,34 @@ TEST_F(LazyTrees_qn_TreeViewMessages, HandlesThatAreNoLiveNodeOfThisTreeAnswerNo
   EXPECT_TRUE(T->IsLiveNode(reused));
   EXPECT_EQ(Next(TVGN_PARENT, reused), reinterpret_cast<LRESULT>(Named(u"3")));
   EXPECT_TRUE(other.IsLiveNode(foreign));
+}
+
+TEST_F(LazyTrees_qn_TreeViewMessages, LiveNodesAreExactlyTheLinkedOnesThroughReuseOfFreedBlocks) {
+  // Every pointer the tree ever handed out is asked again after random
+  // additions, deletions and clears; only the linked ones count as live.
+  std::mt19937 rng(2718);
+  std::vector<PLazyNode> seen;
+  for (int step = 0; step < 400; ++step) {
+    std::vector<PLazyNode> all = AllNodes();
+    int op = std::uniform_int_distribution<int>(0, 9)(rng);
+    if (op < 6 || all.empty()) {
+      PLazyNode parent = all.empty() || op == 0 ? nullptr : all[std::uniform_int_distribution<size_t>(0, all.size() - 1)(rng)];
+      int count = std::uniform_int_distribution<int>(1, 40)(rng);
+      for (int i = 0; i < count; ++i) seen.push_back(T->AddChild(parent));
+    } else if (op < 9) {
+      T->DeleteNode(all[std::uniform_int_distribution<size_t>(0, all.size() - 1)(rng)]);
+    } else {
+      T->Clear();
+    }
+    if (step % 20 != 19) continue;
+    std::vector<PLazyNode> live = AllNodes();
+    std::sort(live.begin(), live.end());
+    for (PLazyNode n : seen) {
+      bool linked = std::binary_search(live.begin(), live.end(), n);
+      ASSERT_EQ(T->IsLiveNode(n), linked) << "step " << step;
+      TVITEMW item = Sentinel(TVIF_HANDLE | TVIF_CHILDREN, n);
+      ASSERT_EQ(GetItem(item), linked ? 1 : 0);
+    }
+  }
+  EXPECT_GT(seen.size(), 2000u);
 }
