@@ -9,7 +9,7 @@ void RegisterDesignUnits() {
   vcl::RegisterDesignUnit({"frmQuarnResManager",
                            {"uQuarnResManager", "uQuarnLazyTree", "uQuarnPanel", "uQuarnScrollBar", "uQuarnSplitter",
                             "StdCtrls", "ActnList", "Menus", "Forms"},
-                           InitQuarnResManagerForm, nullptr});
+                           InitQuarnResManagerUnit, FinalQuarnResManagerUnit});
 }
 
 }  // namespace qn

@@ -176,33 +176,37 @@ const char* const kResManagerForm = R"(object QuarnResManagerForm: TQuarnResMana
     Left = 548
     Top = 0
     Width = 482
-    Height = 506
+    Height = 550
     Align = alClient
     Caption = 'Preview'
     TabOrder = 1
-  end
-  object pnl2: TPanel
-    Left = 548
-    Top = 506
-    Width = 482
-    Height = 44
-    Caption = ''
-    TabOrder = 2
-    object btnOK: TButton
-      Left = 290
-      Top = 8
-      Width = 86
-      Height = 28
-      Caption = 'OK'
+    object pnl2: TPanel
+      Left = 2
+      Top = 460
+      Width = 478
+      Height = 44
+      Align = alBottom
+      BevelOuter = bvNone
+      Caption = ''
       TabOrder = 0
-    end
-    object btnCancel: TButton
-      Left = 386
-      Top = 8
-      Width = 86
-      Height = 28
-      Caption = 'Cancel'
-      TabOrder = 1
+      object btnOK: TButton
+        Left = 290
+        Top = 8
+        Width = 86
+        Height = 28
+        Anchors = [akTop, akRight]
+        Caption = 'OK'
+        TabOrder = 0
+      end
+      object btnCancel: TButton
+        Left = 386
+        Top = 8
+        Width = 86
+        Height = 28
+        Anchors = [akTop, akRight]
+        Caption = 'Cancel'
+        TabOrder = 1
+      end
     end
   end
   object pm1: TPopupMenu
@@ -497,6 +501,7 @@ void TQuarnResManagerForm::FormCreate(TObject*) {
   actSaveAs->SetOnExecute(TNotifyEvent(this, &F::actSaveAsExecute));
   actOK->SetOnExecute(TNotifyEvent(this, &F::actOKExecute));
   actCancel->SetOnExecute(TNotifyEvent(this, &F::actCancelExecute));
+  actItem_SaveAs->SetOnExecute(TNotifyEvent(this, &F::actItem_SaveAsExecute));
   actlst1->SetOnUpdate(TActionEvent(this, &F::actlst1Update));
   btnAdd->SetAction(actAdd);
   btnReplace->SetAction(actReplace);
@@ -533,6 +538,8 @@ void TQuarnResManagerForm::FormCreate(TObject*) {
   t->SetOnClick(TNotifyEvent(this, &F::qnvdtImageListClick));
   t->OnFocusChanged = TVTFocusChangeEvent(this, &F::qnvdtImageListFocusChanged);
   t->OnFreeNode = TVTFreeNodeEvent(this, &F::qnvdtImageListFreeNode);
+  t->OnDrawNode = TVTDrawNodeEvent(this, &F::qnvdtImageListDrawNode);
+  CreatePreview();
 }
 
 void TQuarnResManagerForm::FormShow(TObject*) {
@@ -567,8 +574,18 @@ void TQuarnResManagerForm::FormDestroy(TObject*) {
   // The nodes' records are freed through this form, which must still be
   // whole: the form's components go after this, before its destructor.
   if (qnvdtImageList) {
+    qnvdtImageList->OnDrawNode = nullptr;
+    qnvdtImageList->OnFocusChanged = nullptr;
     qnvdtImageList->Clear();
     qnvdtImageList->OnFreeNode = nullptr;
+  }
+  // The preview outlives the list by a little while the form's components
+  // go: it must not ask the list for the focused node any more.
+  if (FImage32) {
+    FImage32->SetOnResize(nullptr);
+    FImage32->SetOnMouseDown(nullptr);
+    FImage32->SetOnMouseMove(nullptr);
+    FImage32->SetOnMouseUp(nullptr);
   }
 }
 
@@ -693,6 +710,7 @@ void TQuarnResManagerForm::actReplaceExecute(TObject*) {
   rec->Image = item->Bitmap();
   rec->Description = item->Description();
   qnvdtImageList->RepaintNode(node);
+  DoPreview();
 }
 
 void TQuarnResManagerForm::actDeleteExecute(TObject*) {
@@ -750,6 +768,7 @@ void TQuarnResManagerForm::actLoadExecute(TObject*) {
   CommitSideFile(dfmSide, DfmPath());
   CommitSideFile(tmpSide, TmpPath());
   TQuarnResManagerObj()->Reload();
+  if (FImageLayer) FImageLayer->SetVisible(false);
   LoadList(TmpPath(), u"");
 }
 
@@ -793,6 +812,7 @@ void TQuarnResManagerForm::qnvdtImageListFocusChanged(TBaseLazyTree_qn*, PLazyNo
       cbbDPIScale->SetItemIndex(IndexOfScale(scale));
     }
   }
+  DoPreview();
 }
 
 // ---------------------------------------------------------------------------

@@ -10,9 +10,14 @@
 // or a bad skin file never leaves half a skin behind.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "graphics/raster/Pix32_Image_qn.h"
+#include "graphics/raster/Pix32_Layers_qn.h"
+#include "graphics/raster/Pix32_Transforms_qn.h"
 #include "platform/ide/DesignEditors.h"
+#include "platform/ide/ToolsAPI.h"
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -36,6 +41,17 @@ inline constexpr const Char* kResDMDfm = u"uQuarnResDM.dfm";
 inline constexpr const Char* kResDMPas = u"uQuarnResDM.pas";
 inline constexpr const Char* kResDMDcu = u"uQuarnResDM.dcu";
 inline constexpr const Char* kDesignTimeRes = u"QuarnDesignTimeRes.tmp";
+
+// The checkerboard under the preview, so transparent parts of an image show
+// as such: 8-pixel squares of white and light grey over the whole buffer.
+class TAlphaBgLayer : public TPositionedLayer {
+  QN_CLASS_CREATE(TAlphaBgLayer, TPositionedLayer, TLayerCollection)
+ public:
+  explicit TAlphaBgLayer(TLayerCollection* ALayerCollection) : TPositionedLayer(ALayerCollection) {}
+
+ protected:
+  void Paint(TBitmap32* Buffer) override;
+};
 
 // The "..." of every TQnResID property.
 class TQnResManagerProperty : public TPropertyEditor {
@@ -121,6 +137,24 @@ class TQuarnResManagerForm : public TForm {
   void qnvdtImageListClick(TObject* Sender);
   void qnvdtImageListFocusChanged(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column);
   void qnvdtImageListFreeNode(TBaseLazyTree_qn* Sender, PLazyNode Node);
+  // Paints one cell: number, id (bold), thumbnail, size and description.
+  void qnvdtImageListDrawNode(TBaseLazyTree_qn* Sender, const TVTPaintInfo& PaintInfo);
+  // Writes the focused image as a PNG file the developer names.
+  void actItem_SaveAsExecute(TObject* Sender);
+
+  // The focused node's image centred in the preview, or none.
+  void DoPreview();
+  void ImageResize(TObject* Sender);
+  void ImageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y,
+                      TCustomLayer* Layer);
+  void ImageMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y, TCustomLayer* Layer);
+  void ImageMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y,
+                    TCustomLayer* Layer);
+
+  TImage32* ImageControl() const { return FImage32; }
+  TAlphaBgLayer* BgLayer() const { return FBgLayer; }
+  TBitmapLayer* ImageLayer() const { return FImageLayer; }
+  bool Dragging() const { return FDragging; }
 
   String ImageID() const { return FImageID; }
   void SetImageID(const String& Value) { FImageID = Value; }
@@ -134,6 +168,12 @@ class TQuarnResManagerForm : public TForm {
   }
 
  protected:
+  bool FDragging = false;
+  TPoint FFromPt;
+  TImage32* FImage32 = nullptr;
+  TAlphaBgLayer* FBgLayer = nullptr;
+  TBitmapLayer* FImageLayer = nullptr;
+  std::unique_ptr<TAffineTransformation> FTransformation;
   String FImageID;
   String FLastDesignTimeResDat;
   String FProjectPath;
@@ -144,7 +184,49 @@ class TQuarnResManagerForm : public TForm {
   String DfmPath() const;
   String TmpPath() const;
   TQnResDPIScale ChosenScale() const;
+  // The preview control, its layers and the transformation of the
+  // thumbnails (FormCreate's second half).
+  void CreatePreview();
+  // Draws Image at its own size, or scaled down to fit, centred in Cell.
+  void DrawThumbnail(TCanvas* Canvas, TBitmap32* Image, const TRect& Cell);
 };
+
+// Tells a form's notifier which file it watches; when the form becomes
+// active and belongs to another project than the one the store last
+// refreshed from, the store reloads that project's image list.
+class TQuarnFormNotifier : public TNotifierObject, public IOTAFormNotifier {
+  QN_CLASS(TQuarnFormNotifier, TNotifierObject)
+ public:
+  explicit TQuarnFormNotifier(const String& FileName);
+  ~TQuarnFormNotifier() override;
+  void FormActivated() override;
+  void FormSaving() override {}
+  void ComponentRenamed(TComponent*, const String&, const String&) override {}
+  const String& DestFileName() const { return FDestFileName; }
+  // How many exist now (a refused one must not linger).
+  static Integer InstanceCount();
+
+ private:
+  String FDestFileName;
+};
+
+// Hangs a form notifier on every form opened in the host and takes it off
+// again when the file closes.
+class TQnIdeNotifier : public TNotifierObject, public IOTAIDENotifier {
+  QN_CLASS(TQnIdeNotifier, TNotifierObject)
+ public:
+  TQnIdeNotifier() = default;
+  void FileNotification(TOTAFileNotification NotifyCode, const String& FileName, bool& Cancel) override;
+  void BeforeCompile(TOTAProject*, bool&) override {}
+  void AfterCompile(bool) override {}
+};
+
+// The unit's notifier state, for the host's tests: the IDE notifier's index
+// (-1 when none), the open files holding a form notifier, and the project
+// folder the store was last refreshed from.
+Integer QnIdeNotifierIndex();
+Integer FormNotifierFileCount();
+String LastRefreshedProjectPath();
 
 // The project folder (with a trailing delimiter) of the current module's
 // form, or of FileName: the folder of the open project that lists the unit
@@ -159,5 +241,9 @@ void WriteDesignInstallFiles(const String& Folder);
 
 // The unit's initialisation: the dialog's classes and its form text.
 void InitQuarnResManagerForm();
+// The whole unit's start and end in the design package: the dialog, and the
+// notifiers registered with the host's services (which must exist).
+void InitQuarnResManagerUnit();
+void FinalQuarnResManagerUnit();
 
 }  // namespace qn

@@ -18,8 +18,10 @@
 //   LazyTrees_qn_Decorations.cpp tree lines, buttons, check image indices
 //   LazyTrees_qn_Scroll.cpp      offsets, ranges, scroll bars, auto scroll,
 //                                wheel and wheel panning
-//   LazyTrees_qn_Hooks.cpp       edit hooks whose full behaviour belongs to
-//                                the editing code of the tree
+//   LazyTrees_qn_Hooks.cpp       neutral answers of the hint, search and
+//                                clipboard hooks
+//   LazyTrees_qn_Editing.cpp     in-place editing: the flow against the edit
+//                                link (LazyTrees_qn_EditLink.h: the default one)
 //   LazyTrees_qn_Messages.cpp    remaining window messages, edit actions,
 //                                tree-view queries, accessibility requests
 #pragma once
@@ -825,6 +827,22 @@ using TVTDragAllowedEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node
 using TVTEditChangingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)>;
 using TVTEditChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column)>;
 using TVTEditCancelEvent = TEvent<void(TBaseLazyTree_qn* Sender, TColumnIndex Column)>;
+// What the tree asks of an in-place editor. PrepareEdit and BeginEdit may
+// refuse, which leaves the tree idle; EndEdit and CancelEdit may refuse,
+// which keeps the edit running. An editor of a node that is deleted or
+// reset is cancelled even when it refuses.
+struct IVTEditLink : virtual IInterface {
+  static constexpr TGUID IID = MakeGUID("{6F3C2A71-94D8-4B0E-A53C-1E7D28B4C905}");
+  virtual bool BeginEdit() = 0;
+  virtual bool CancelEdit() = 0;
+  virtual bool EndEdit() = 0;
+  virtual bool PrepareEdit(TBaseLazyTree_qn* Tree, PLazyNode Node, TColumnIndex Column) = 0;
+  virtual TRect GetBounds() = 0;
+  virtual void ProcessMessage(TMessage& Message) = 0;
+  virtual void SetBounds(TRect R) = 0;
+};
+// Asks the default editor to size itself to its text again.
+inline constexpr UINT CM_AUTOADJUST = 0xB000 + 2005;
 using TVTGetCursorEvent = TEvent<void(TBaseLazyTree_qn* Sender, TCursor& Cursor)>;
 using TVTHelpContextEvent =
     TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, Integer& HelpContext)>;
@@ -1898,20 +1916,39 @@ class TBaseLazyTree_qn : public TCustomControl {
   // The node's row rectangle, invalidated without erasing.
   virtual TRect InvalidateNode(PLazyNode Node);
   virtual void InvalidateToBottom(PLazyNode Node);
+
+  // --- In-place editing (LazyTrees_qn_Editing.cpp)
+ public:
+  // Focuses Node and edits its cell in Column; true when an editor opened.
+  bool EditNode(PLazyNode Node, TColumnIndex Column);
+  // Accept or drop the running edit; false when the editor keeps it.
+  bool EndEditNode();
+  bool CancelEditNode();
+
+ protected:
+  friend class TVTEdit;
+  friend class TStringEditLink;
+  virtual bool DoEndEdit();
+  virtual bool DoCancelEdit();
+  // OnEditing has the last word, also against the options.
+  virtual void DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed);
+  // The editor OnCreateEditor supplies (nil when it gives none).
+  virtual TIntf<IVTEditLink> DoCreateEditor(PLazyNode Node, TColumnIndex Column);
+  // Lays the editor over the edited cell again after its geometry changed.
   virtual void UpdateEditBounds();
-  virtual void DoCancelEdit();
-  void CancelEditNode();
-  // Ends a running edit; false when the editor keeps it.
-  virtual bool EndEditNode();
+  TIntf<IVTEditLink> FEditLink;
+
+ private:
+  // Ends the edit of a node that is going, whatever the editor answers.
+  void AbandonEdit();
 
   // --- Keyboard, help and the node popup menu (LazyTrees_qn_Keyboard.cpp)
  public:
   // The key action hook: OnKeyAction may change the key and the shift
   // state or swallow the key (False).
   virtual bool DoKeyAction(Word& CharCode, TShiftState& Shift);
-  // No in-place editor exists in the base tree: nothing is ever being
-  // edited and no cell may be edited; the editing code overrides both.
   virtual bool IsEditing() const { return FStates.Contains(tsEditing); }
+  // toEditable, an enabled tree and no toReadOnly, then OnEditing.
   virtual bool CanEdit(PLazyNode Node, TColumnIndex Column);
   // Starts editing the focused node in FEditColumn (F2, the edit timer).
   virtual void DoEdit();

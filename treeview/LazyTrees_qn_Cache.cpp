@@ -6,6 +6,7 @@
 // those two kinds of work.
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <thread>
 
 #include "treeview/LazyTrees_qn.h"
@@ -154,7 +155,18 @@ void TBaseLazyTree_qn::DestroyWnd() {
   FValidationWindow.store(nullptr);
   // The panning marker is owned by this window and goes with it.
   StopWheelPanning();
+  // The editor's window went before this one (keeping or dropping its text
+  // as the string options say); its edit is over.
+  std::exception_ptr editError;
+  if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) {
+    try {
+      AbandonEdit();
+    } catch (...) {
+      editError = std::current_exception();
+    }
+  }
   inherited::DestroyWnd();
+  if (editError) std::rethrow_exception(editError);
 }
 
 Integer TBaseLazyTree_qn::CalculateCacheEntryCount() const {

@@ -1,25 +1,8 @@
-// Hooks the node model calls into code that edits. The base tree answers
-// them with their neutral behaviour: no editor.
+// Hooks of the search, hint, clipboard and editor code, answered with
+// their neutral behaviour by the base tree.
 #include "treeview/LazyTrees_qn.h"
 
 namespace qn {
-
-void TBaseLazyTree_qn::UpdateEditBounds() {}
-
-void TBaseLazyTree_qn::DoCancelEdit() {
-  DoStateChange({}, {tsEditing, tsEditPending});
-  FEditNode = nullptr;
-}
-
-bool TBaseLazyTree_qn::EndEditNode() {
-  // Without an editor there is nothing that could refuse to end.
-  DoCancelEdit();
-  return true;
-}
-
-void TBaseLazyTree_qn::CancelEditNode() {
-  if (FStates.Contains(tsEditing) || FStates.Contains(tsEditPending)) DoCancelEdit();
-}
 
 Integer TBaseLazyTree_qn::DoIncrementalSearch(PLazyNode Node, const String& Text) {
   Integer result = 0;

@@ -8,11 +8,6 @@
 namespace qn {
 
 // ---------------------------------------------------------------------------
-// Editing entry points: refused until an in-place editor takes them over.
-
-bool TBaseLazyTree_qn::CanEdit(PLazyNode, TColumnIndex) { return false; }
-
-// ---------------------------------------------------------------------------
 // The node popup menu
 
 TPopupMenu* TBaseLazyTree_qn::DoGetPopupMenu(PLazyNode Node, TColumnIndex Column, TPoint Position) {

@@ -192,7 +192,7 @@ void TBaseLazyTree_qn::DoReset(PLazyNode Node) {
 }
 
 void TBaseLazyTree_qn::ResetNode(PLazyNode Node) {
-  DoCancelEdit();
+  AbandonEdit();
   if (!Node || Node == FRoot) {
     Clear();
     return;
@@ -473,6 +473,7 @@ void TBaseLazyTree_qn::DeleteNode(PLazyNode Node, bool Reindex) {
   PLazyNode parent = Node->Parent;
   bool parentClearing = parent->States.Contains(vsClearing);
   TDeferredError err;
+  if (FEditNode && (FEditNode == Node || HasAsParent(FEditNode, Node))) err.Run([&] { AbandonEdit(); });
   if (!parentClearing) err.Run([&] { StructureChange(parent == FRoot ? nullptr : parent, crChildDeleted); });
   TPoint oldOffset(-FEffectiveOffsetX, FOffsetY);
   if (!Node->States.Contains(vsSelected)) {
@@ -527,8 +528,10 @@ void TBaseLazyTree_qn::ClearReferencesTo(PLazyNode Node) {
 }
 
 void TBaseLazyTree_qn::DoFreeNode(PLazyNode Node) {
-  ClearReferencesTo(Node);
   TDeferredError err;
+  // An editor never outlives its node.
+  if (FEditNode == Node) err.Run([&] { AbandonEdit(); });
+  ClearReferencesTo(Node);
   if (Node->States.Contains(vsInitialized) || Node->States.Contains(vsOnFreeNodeCallRequired)) {
     if (Assigned(OnFreeNode)) err.Run([&] { OnFreeNode(this, Node); });
   }

@@ -234,6 +234,12 @@ void TBaseLazyTree_qn::ClearNodeBackground(TVTPaintInfo& PaintInfo, bool UseBack
       } else if (PaintInfo.PaintOptions.Contains(poDrawSelection) && sel.Contains(toFullRowSelect) &&
                  PaintInfo.Node->States.Contains(vsSelected) &&
                  !FOptions->PaintOptions().Contains(toUseBlendedSelection) && !FStates.Contains(tsUseExplorerTheme)) {
+        // The row under the selection's rounded corners and the grid line's
+        // row are the background; right of the last column no cell paints
+        // them, and what the buffer held before would show there.
+        c->Brush()->SetStyle(TBrushStyle::bsSolid);
+        c->Brush()->SetColor(backColor);
+        c->FillRect(R);
         if (FOptions->PaintOptions().Contains(toShowHorzGridLines)) --R.Bottom;
         bool focusedLook = Focused() || FOptions->PaintOptions().Contains(toPopupMode);
         c->Brush()->SetStyle(TBrushStyle::bsSolid);

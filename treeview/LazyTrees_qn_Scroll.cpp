@@ -128,6 +128,7 @@ bool TBaseLazyTree_qn::DoSetOffsetXY(TPoint Value, TScrollUpdateOptions Options,
     }
     if (dragImage) ImageList_DragShowNolock(true);
   }
+  if (FStates.Contains(tsEditing)) UpdateEditBounds();
 
   // The node under the mouse changes with the view.
   if (HandleAllocated()) {

@@ -149,14 +149,6 @@ void TBaseLazyTree_qn::DoDragExpand() {
   }
 }
 
-void TBaseLazyTree_qn::DoEdit() {
-  // Without an editor an armed edit only ends its wait.
-  if (Application) Application->CancelHint();
-  StopTimer(ScrollTimer);
-  StopTimer(EditTimer);
-  DoStateChange({}, {tsEditPending});
-}
-
 void TBaseLazyTree_qn::WMTimer(TMessage& Message) {
   switch (Message.WParam) {
     case ExpandTimer:

@@ -144,6 +144,8 @@ class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
   void DoPaintNode(TVTPaintInfo& PaintInfo) override;
   void MainColumnChanged() override;
   TRect InvalidateNode(PLazyNode Node) override;
+  // OnCreateEditor's editor, else the default one (LazyTrees_qn_EditLink.cpp).
+  TIntf<IVTEditLink> DoCreateEditor(PLazyNode Node, TColumnIndex Column) override;
   // The node's 4 bytes of this class: the width cache.
   Pointer InternalData(PLazyNode Node) override;
 

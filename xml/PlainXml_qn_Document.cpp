@@ -265,10 +265,15 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
   FCollectSingleTags = FFixStructuralErrors;
   Parser->ReadBOM();
   FExternalBomInfo = Parser->BomInfo();
+  // Only a declaration that opens the text names its encoding: one further
+  // on would switch the decoding of bytes already read in another, and a
+  // save, which keeps it in place, would no longer load back.
+  bool opening = true;
   for (;;) {
     // In place: the parser reads nothing more until the node holds it.
     std::string_view text = Parser->ReadViewUntilChar('<');
     if (!PreserveWhiteSpace()) text = sdTrimView(text);
+    if (opening && !sdTrimView(text).empty()) opening = false;
     if (!text.empty()) {
       auto* c = TsdNodeArena::Make<TsdCharData>(FNodeArena, this);
       c->SetCoreView(text);
@@ -307,7 +312,9 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
         bool usable = cp == 65001 || (IsValidCodePage(static_cast<UINT>(cp)) && cp != 1200 && cp != 1201 &&
                                       cp != 12000 && cp != 12001 && AsciiCompatible(cp));
         Integer current = Parser->Encoding() == seAnsi ? Parser->CodePage() : 65001;
-        if (fixed || !usable) {
+        if (!opening) {
+          DoDebugOut(this, wsHint, "declared encoding \"" + enc + "\" does not match the text, ignored");
+        } else if (fixed || !usable) {
           // The bytes already say what they are; the declaration cannot
           // change that.
           Integer actual = Parser->CodePage();
@@ -315,8 +322,8 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
           bool utf16 = cp == 1200 && (Parser->Encoding() == seUTF16LE || Parser->Encoding() == seUTF16BE);
           if (cp != actual && !utf16)
             DoDebugOut(this, wsHint, "declared encoding \"" + enc + "\" does not match the text, ignored");
-        } else if (cp != current) {
-          Parser->SetCodePage(cp);
+        } else if (cp != current && !Parser->SetCodePage(cp)) {
+          DoDebugOut(this, wsHint, "declared encoding \"" + enc + "\" does not match the text, ignored");
         }
       }
       // Every load with a declaration says this: the message is built only
@@ -326,6 +333,7 @@ void TPlainXml::ParseStream(TsdXmlParser* Parser) {
         DoDebugOut(this, wsInfo,
                    "declaration with encoding \"" + enc + "\" and codepage " + Num(Parser->CodePage()));
     }
+    opening = false;
     if (t == xeComment && FDropCommentsOnParse) {
       DoDebugOut(this, wsInfo, "option DropCommentsOnParse is true, deleting comment");
       FRootNodes->Remove(n);

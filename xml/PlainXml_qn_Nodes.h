@@ -320,7 +320,9 @@ class TsdXmlParser : public TDebugPersistent {
   }
   void ReadBOM();
   // Decodes the most recent chunk again in the code page (0 or 65001: UTF-8).
-  void SetCodePage(Integer ACodePage);
+  // False, with nothing changed, where the page reads the text already
+  // parsed otherwise than it was read.
+  bool SetCodePage(Integer ACodePage);
   char NextChar() {
     if (FUtf8CurrentIdx < static_cast<Integer>(FUtf8Buffer.size()))
       return FUtf8Buffer[static_cast<size_t>(FUtf8CurrentIdx++)];

@@ -569,12 +569,22 @@ void TsdXmlParser::ReadBOM() {
   EncodeChunk();
 }
 
-void TsdXmlParser::SetCodePage(Integer ACodePage) {
-  if (!FDecoding) return;
+bool TsdXmlParser::SetCodePage(Integer ACodePage) {
+  if (!FDecoding) return false;
+  // What is needed to go back: the parser stands in text decoded the old
+  // way, and a page that reads those bytes otherwise (or that UTF-7 shifts
+  // at a byte the old page took as ASCII) would move it off its place.
+  const TsdStringEncoding oldEncoding = FEncoding;
+  const Integer oldCodePage = FCodePage;
+  std::unique_ptr<vcl::TMultiByteDecoder> oldDecoder = std::move(FDecoder);
+  const Integer oldDecodedIdx = FRawDecodedIdx;
+  const bool oldLastChar0D = FLastChar0D;
+  const size_t first = static_cast<size_t>(FUtf8FirstIdx);
+  const size_t parsed = static_cast<size_t>(std::max(FUtf8CurrentIdx, FUtf8FirstIdx));
+  std::string oldText(FUtf8Buffer.data() + first, FUtf8Buffer.size() - first);
   if (ACodePage == 0 || ACodePage == 65001) {
     FEncoding = seUTF8;
     FCodePage = 65001;
-    FDecoder.reset();
   } else {
     FEncoding = seAnsi;
     FCodePage = ACodePage;
@@ -584,6 +594,17 @@ void TsdXmlParser::SetCodePage(Integer ACodePage) {
     if (!FDecoder->Valid()) FDecoder.reset();
   }
   EncodeChunk();
+  if (FUtf8Buffer.size() >= parsed &&
+      std::memcmp(FUtf8Buffer.data() + first, oldText.data(), parsed - first) == 0)
+    return true;
+  FEncoding = oldEncoding;
+  FCodePage = oldCodePage;
+  FDecoder = std::move(oldDecoder);
+  FRawDecodedIdx = oldDecodedIdx;
+  FLastChar0D = oldLastChar0D;
+  FUtf8Buffer.resize(first);
+  FUtf8Buffer.append(oldText.data(), oldText.size());
+  return false;
 }
 
 // Decodes raw [From, To) onto the end of the UTF-8 buffer. Bytes of a

@@ -79,7 +79,7 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir) {
   TColorSheet* s = sheet.get();
   {
     TBitmap32 landscape;
-    LoadPNGintoBitmap32(&landscape, MakeLandscape(outDir + "/colorbuttons-landscape.png"));
+    LoadPNGintoBitmap32(&landscape, MakeLandscape(WorkFolder() + "/colorbuttons-landscape.png"));
     s->Picture.SetSize(490, 60);
     landscape.DrawTo(&s->Picture, s->Picture.BoundsRect(), TRect(0, 50, 240, 110));
     s->PictureAt = TPoint(130, 186);

@@ -14,6 +14,12 @@ struct Page {
   std::vector<std::string> (*Run)(const std::string& outDir);
 };
 
+// A scratch folder for the files pages make on their way (pictures they
+// load, skin folders), outside the gallery folder so that it holds only the
+// pages; created on first use, removed by RemoveWorkFolder at the end.
+std::string WorkFolder();
+void RemoveWorkFolder();
+
 // A 240 x 150 landscape (sky, sun, hills, lake) written as PNG; its path.
 vcl::String MakeLandscape(const std::string& FileName);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SheetImage.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/GdiIcon.h"
 #include "platform/ole/ActiveX.h"
@@ -101,30 +102,6 @@ class TPageSource : public TInterfacedObject, public virtual IDropSource {
   HRESULT GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
-// Lays a cursor's opaque pixels over the picture with its hotspot at pt.
-void DrawCursor(TScreenImage& image, HCURSOR cursor, POINTL pt) {
-  ICONINFO ii;
-  if (!GetIconInfo(cursor, &ii)) return;
-  std::vector<uint32_t> px(32 * 32);
-  BITMAPINFO bmi{};
-  bmi.bmiHeader.biWidth = 32;
-  bmi.bmiHeader.biHeight = -32;
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 32;
-  HDC dc = CreateCompatibleDC(nullptr);
-  GetDIBits(dc, ii.hbmColor, 0, 32, px.data(), &bmi, DIB_RGB_COLORS);
-  DeleteDC(dc);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) {
-      int sx = pt.x - Integer(ii.xHotspot) + x, sy = pt.y - Integer(ii.yHotspot) + y;
-      uint32_t c = px[size_t(y * 32 + x)];
-      if ((c >> 24) == 0xFF && sx >= 0 && sy >= 0 && sx < image.Width && sy < image.Height)
-        image.Pixels[size_t(sy) * size_t(image.Width) + size_t(sx)] = c;
-    }
-  DeleteObject(ii.hbmColor);
-  DeleteObject(ii.hbmMask);
-}
-
 }  // namespace
 
 std::vector<std::string> OleDragPage(const std::string& outDir) {
@@ -181,7 +158,7 @@ std::vector<std::string> OleDragPage(const std::string& outDir) {
     uint32_t c = dropTarget->Picture.Pixel(probe.X, probe.Y) & 0xFFFFFF;
     lit = c == ((uint32_t(GetRValue(COLORREF(kLit))) << 16) | (uint32_t(GetGValue(COLORREF(kLit))) << 8) |
                 uint32_t(GetBValue(COLORREF(kLit))));
-    DrawCursor(dropTarget->Picture, OleDragCursor(DROPEFFECT_COPY), dropTarget->PicturePoint);
+    DrawCursor(dropTarget->Picture, OleDragCursor(DROPEFFECT_COPY), TPoint(dropTarget->PicturePoint.x, dropTarget->PicturePoint.y));
     SavePng(dropTarget->Picture, path);
   }
   RevokeDragDrop(target->Handle());

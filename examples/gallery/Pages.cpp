@@ -1,5 +1,9 @@
 #include "examples/gallery/Gallery.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 namespace gallery {
 
 std::vector<std::string> ProcessorPage(const std::string& outDir);
@@ -32,6 +36,7 @@ std::vector<std::string> HintsPage(const std::string& outDir);
 std::vector<std::string> MenusPage(const std::string& outDir);
 std::vector<std::string> SkinFormPage(const std::string& outDir);
 std::vector<std::string> TitleBarPage(const std::string& outDir);
+std::vector<std::string> AlphaFormPage(const std::string& outDir);
 std::vector<std::string> ScrollBarsPage(const std::string& outDir);
 std::vector<std::string> RasterizersPage(const std::string& outDir);
 std::vector<std::string> TransformsPage(const std::string& outDir);
@@ -47,6 +52,8 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir);
 std::vector<std::string> ButtonsPage(const std::string& outDir);
 std::vector<std::string> DragDropPage(const std::string& outDir);
 std::vector<std::string> OleDragPage(const std::string& outDir);
+std::vector<std::string> ShellPage(const std::string& outDir);
+std::vector<std::string> TrayPage(const std::string& outDir);
 std::vector<std::string> TreeFramePage(const std::string& outDir);
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir);
 std::vector<std::string> ControlsPage(const std::string& outDir);
@@ -62,6 +69,7 @@ std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir);
+std::vector<std::string> TreeEditPage(const std::string& outDir);
 std::vector<std::string> ImagePage(const std::string& outDir);
 std::vector<std::string> MessagesPage(const std::string& outDir);
 std::vector<std::string> SvgShapesPage(const std::string& outDir);
@@ -69,14 +77,32 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir);
 std::vector<std::string> PrintingPage(const std::string& outDir);
 std::vector<std::string> ColorButtonsPage(const std::string& outDir);
 std::vector<std::string> CalendarPage(const std::string& outDir);
+std::vector<std::string> DateTimePickerPage(const std::string& outDir);
 std::vector<std::string> ToolbarPage(const std::string& outDir);
 std::vector<std::string> TabsetPage(const std::string& outDir);
 std::vector<std::string> StdCtrlsPage(const std::string& outDir);
 std::vector<std::string> DesignPage(const std::string& outDir);
+std::vector<std::string> ResManagerPage(const std::string& outDir);
 std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
+std::vector<std::string> SliderPage(const std::string& outDir);
+
+std::string WorkFolder() {
+  static const std::string folder = [] {
+    const auto f = std::filesystem::temp_directory_path() / ("quarn-gallery-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(f);
+    return f.string();
+  }();
+  return folder;
+}
+
+void RemoveWorkFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::temp_directory_path() / ("quarn-gallery-" + std::to_string(::getpid())),
+                              ignored);
+}
 
 std::vector<Page> AllPages() {
   return {
@@ -97,6 +123,7 @@ std::vector<Page> AllPages() {
       {"form", FormPage},
       {"stdctrls", StdCtrlsPage},
       {"design", DesignPage},
+      {"resmanager", ResManagerPage},
       {"paintbox", PaintBoxPage},
       {"gdiplus", GdiplusPage},
       {"skin", SkinPage},
@@ -112,6 +139,7 @@ std::vector<Page> AllPages() {
       {"menus", MenusPage},
       {"skinform", SkinFormPage},
       {"titlebar", TitleBarPage},
+      {"alphaform", AlphaFormPage},
       {"scrollbars", ScrollBarsPage},
       {"rasterizers", RasterizersPage},
       {"transforms", TransformsPage},
@@ -126,6 +154,8 @@ std::vector<Page> AllPages() {
       {"buttons", ButtonsPage},
       {"dragdrop", DragDropPage},
       {"ole-drag", OleDragPage},
+      {"shell", ShellPage},
+      {"tray", TrayPage},
       {"lists-tabs", ListsTabsPage},
       {"treeframe", TreeFramePage},
       {"treedecorations", TreeDecorationsPage},
@@ -142,6 +172,7 @@ std::vector<Page> AllPages() {
       {"treeprint", TreePrintPage},
       {"treetoggle", TreeTogglePage},
       {"treekeyboard", TreeKeyboardPage},
+      {"treeedit", TreeEditPage},
       {"image", ImagePage},
       {"messages", MessagesPage},
       {"svgshapes", SvgShapesPage},
@@ -149,12 +180,14 @@ std::vector<Page> AllPages() {
       {"printing", PrintingPage},
       {"colorbuttons", ColorButtonsPage},
       {"calendar", CalendarPage},
+      {"datetimepicker", DateTimePickerPage},
       {"toolbar", ToolbarPage},
       {"tabset", TabsetPage},
       {"iconlist", IconListPage},
       {"tags-pager", TagsPagerPage},
       {"gauges", GaugesPage},
       {"ticker", TickerPage},
+      {"slider", SliderPage},
   };
 }
 

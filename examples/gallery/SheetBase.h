@@ -36,6 +36,10 @@ inline std::unique_ptr<vcl::TForm> NewSheetForm(int Width, int Height) {
   std::unique_ptr<TForm> form(new TForm(nullptr));
   form->SetPosition(poDesigned);
   form->SetBounds(0, 0, Width, Height);
+  // The sheet's controls are laid out in client coordinates up to Width, so
+  // the client, not the window with its frame, must be that wide.
+  form->SetClientWidth(Width);
+  form->SetClientHeight(Height);
   form->SetColor(TColor(RGB(243, 244, 246)));
   return form;
 }

@@ -3,9 +3,12 @@
 // what it draws at 0, and a sheet is a picture to look at, not to compose.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/desktop/Desktop.h"
+#include "platform/gdi/GdiIcon.h"
 
 namespace gallery {
 
@@ -35,6 +38,49 @@ inline void BlitImage(vcl::HDC dc, const vcl::TScreenImage& img, int x0, int y0)
   bi.bmiHeader.biBitCount = 32;
   vcl::StretchDIBits(dc, x0, y0, img.Width, img.Height, 0, 0, img.Width, img.Height, img.Pixels.data(), &bi,
                      vcl::DIB_RGB_COLORS, vcl::SRCCOPY);
+}
+
+// Lays a cursor's opaque pixels over a screen picture with its hotspot at pt
+// (screen pictures have no pointer of their own).
+inline void DrawCursor(vcl::TScreenImage& image, vcl::HCURSOR cursor, vcl::TPoint pt) {
+  using namespace vcl;
+  ICONINFO ii;
+  if (!GetIconInfo(cursor, &ii)) return;
+  std::vector<uint32_t> px(32 * 32);
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biWidth = 32;
+  bmi.bmiHeader.biHeight = -32;
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 32;
+  HDC dc = CreateCompatibleDC(nullptr);
+  GetDIBits(dc, ii.hbmColor, 0, 32, px.data(), &bmi, DIB_RGB_COLORS);
+  DeleteDC(dc);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      int sx = pt.X - Integer(ii.xHotspot) + x, sy = pt.Y - Integer(ii.yHotspot) + y;
+      uint32_t c = px[size_t(y * 32 + x)];
+      if ((c >> 24) == 0xFF && sx >= 0 && sy >= 0 && sx < image.Width && sy < image.Height)
+        image.Pixels[size_t(sy) * size_t(image.Width) + size_t(sx)] = c;
+    }
+  DeleteObject(ii.hbmColor);
+  DeleteObject(ii.hbmMask);
+}
+
+// The part of an image inside r (clipped to the image).
+inline vcl::TScreenImage CropImage(const vcl::TScreenImage& img, vcl::TRect r) {
+  vcl::TScreenImage out;
+  r.Left = std::max(r.Left, 0);
+  r.Top = std::max(r.Top, 0);
+  r.Right = std::min(r.Right, img.Width);
+  r.Bottom = std::min(r.Bottom, img.Height);
+  if (r.Right <= r.Left || r.Bottom <= r.Top) return out;
+  out.Width = r.Width();
+  out.Height = r.Height();
+  out.Pixels.resize(size_t(out.Width) * size_t(out.Height));
+  for (int y = 0; y < out.Height; ++y)
+    std::copy_n(img.Pixels.begin() + std::ptrdiff_t(size_t(r.Top + y) * size_t(img.Width) + size_t(r.Left)), out.Width,
+                out.Pixels.begin() + std::ptrdiff_t(size_t(y) * size_t(out.Width)));
+  return out;
 }
 
 }  // namespace gallery

@@ -139,7 +139,7 @@ std::vector<std::string> SkinConfigPage(const std::string& outDir) {
   gHSB = THSB{};
 
   // Two programs' folders, each with its own configuration file.
-  const std::string colours = outDir + "/skinconfig-colours", picture = outDir + "/skinconfig-picture";
+  const std::string colours = WorkFolder() + "/skinconfig-colours", picture = WorkFolder() + "/skinconfig-picture";
   WriteConfig(colours,
               "<Style>0</Style><FormBg/><DefaultSkinOrder>0</DefaultSkinOrder><HitTestWidth>5</HitTestWidth>"
               "<GradientHeight>150</GradientHeight><TitleHeight>34</TitleHeight><TitlerColor>5924398</TitlerColor>"

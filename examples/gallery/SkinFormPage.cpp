@@ -132,7 +132,7 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
   SetScreenSize(1200, 800);
   SetDesktopColor(RGB(38, 52, 70));
   SetVirtualClock(true);
-  const String landscape = MakeLandscape(outDir + "/skinform-landscape.png");
+  const String landscape = MakeLandscape(WorkFolder() + "/skinform-landscape.png");
   gHSB = THSB{};
 
   // The inactive form first, so the active one is shown last and keeps the

@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
   std::printf("%s\n", qn::BuildInfo().c_str());
   if (live) {
     const int rc = gallery::RunLive(out);
+    gallery::RemoveWorkFolder();
     qn::Finalize();
     return rc;
   }
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
       ++failed;
     }
   }
+  gallery::RemoveWorkFolder();
   qn::Finalize();
   return failed ? 1 : 0;
 }

@@ -1,4 +1,5 @@
 // Drop targets and the modal drag loop.
+#include <atomic>
 #include <cmath>
 #include <mutex>
 #include <vector>
@@ -134,6 +135,11 @@ HCURSOR MakeDragCursor(DWORD effect) {
 // The loop
 
 thread_local bool tDragging = false;
+std::atomic<TDragWatcher> gWatcher{nullptr};
+
+void Tell(TDragPhase phase, IDataObject* obj, POINTL pt) {
+  if (TDragWatcher w = gWatcher.load()) w(phase, obj, pt);
+}
 
 constexpr UINT_PTR kRepeatTimer = 1;
 constexpr UINT kRepeatMs = 50;
@@ -169,6 +175,7 @@ class TDragLoop {
     }
     SetCursor(FOldCursor);
     tDragging = false;
+    if (FTold) Tell(TDragPhase::End, FObj, FPt);
   }
 
   HRESULT Run(DWORD* pdwEffect) {
@@ -187,6 +194,8 @@ class TDragLoop {
     DWORD pos = GetMessagePos();
     FPt = POINTL{GET_X_LPARAM(LPARAM(pos)), GET_Y_LPARAM(LPARAM(pos))};
     FKeys = KeyStateNow();
+    FTold = true;
+    Tell(TDragPhase::Begin, FObj, FPt);
     HRESULT r = Step(GetKeyState(VK_ESCAPE) < 0);
     SetTimer(FTracker, kRepeatTimer, kRepeatMs, nullptr);
     while (r == S_OK) {
@@ -236,6 +245,7 @@ class TDragLoop {
     HRESULT q = FSrc->QueryContinueDrag(escape ? TRUE : FALSE, FKeys);
     if (q != S_OK) return q;
     Track();
+    Tell(TDragPhase::Move, FObj, FPt);
     if (FSrc->GiveFeedback(FEffect) == DRAGDROP_S_USEDEFAULTCURSORS) SetCursor(OleDragCursor(FEffect));
     return S_OK;
   }
@@ -296,6 +306,7 @@ class TDragLoop {
   DWORD FEffect = DROPEFFECT_NONE;
   POINTL FPt;
   DWORD FKeys = 0;
+  bool FTold = false;  // the watcher saw the beginning, so it sees the end
 };
 
 }  // namespace
@@ -325,6 +336,8 @@ HRESULT RevokeDragDrop(HWND hwnd) {
   TIntf<IDropTarget> gone = Unregister(hwnd);
   return gone ? S_OK : DRAGDROP_E_NOTREGISTERED;
 }
+
+void SetDragWatcher(TDragWatcher watcher) { gWatcher.store(watcher); }
 
 bool IsDragDropRegistered(HWND hwnd) { return hwnd && TargetOf(hwnd) != nullptr; }
 

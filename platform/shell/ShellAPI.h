@@ -179,7 +179,79 @@ HWND ShellBalloonWindow();
 // DROPEFFECT_COPY. Answers DoDragDrop's result, the effect in *pdwEffect.
 HRESULT ShellDragFiles(const std::vector<String>& files, DWORD okEffects, DWORD* pdwEffect);
 HRESULT ShellDragData(IDataObject* obj, DWORD okEffects, DWORD* pdwEffect);
-// The drag picture's window while a shell drag runs, else nullptr.
+// The drag picture's window while a shell drag or a drag with a helper's
+// picture runs, else nullptr.
 HWND ShellDragImageWindow();
+
+// ---------------------------------------------------------------------------
+// Drag-image helpers
+//
+// The shell's helper objects (class CLSID_DragDropHelper) are not there
+// unless RegisterDragDropHelper put them in the class table: CoCreateInstance
+// answers REGDB_E_CLASSNOTREG, and callers draw their own drag pictures.
+// Registered, each instance serves the three interfaces and logs its calls.
+// A picture given to a source helper waits for the data object's drag
+// (one at a time: a newer one replaces it) and then rides, for the length
+// of DoDragDrop, in a topmost layered "SysDragImage" window transparent to
+// the pointer, placed at the pointer less the picture's offset. A target
+// helper's Show(FALSE) hides it until Show(TRUE) or the target is left.
+
+constexpr CLSID CLSID_DragDropHelper = MakeGUID("{4657278A-411B-11D2-839A-00C04FD918D0}");
+constexpr DWORD DSH_ALLOWDROPDESCRIPTIONTEXT = 0x1;
+
+struct SHDRAGIMAGE {
+  SIZE sizeDragImage;
+  POINT ptOffset;  // the pointer's place in the picture
+  HBITMAP hbmpDragImage = nullptr;
+  COLORREF crColorKey = 0;  // pixels of this colour are see-through; CLR_NONE: none
+};
+
+struct IDropTargetHelper : virtual IUnknown {
+  static constexpr TGUID IID = MakeGUID("{4657278B-411B-11D2-839A-00C04FD918D0}");
+  // Points are in screen coordinates.
+  virtual HRESULT DragEnter(HWND hwndTarget, IDataObject* pDataObject, POINT* ppt, DWORD dwEffect) = 0;
+  virtual HRESULT DragLeave() = 0;
+  virtual HRESULT DragOver(POINT* ppt, DWORD dwEffect) = 0;
+  virtual HRESULT Drop(IDataObject* pDataObject, POINT* ppt, DWORD dwEffect) = 0;
+  virtual HRESULT Show(BOOL fShow) = 0;
+};
+
+struct IDragSourceHelper : virtual IUnknown {
+  static constexpr TGUID IID = MakeGUID("{DE5BF786-477A-11D2-839D-00C04FD918D0}");
+  // On success the helper owns the bitmap (freed when the drag ends); on
+  // failure the caller keeps it.
+  virtual HRESULT InitializeFromBitmap(SHDRAGIMAGE* pshdi, IDataObject* pDataObject) = 0;
+  // The shell draws its own picture of the files: only for data offering
+  // CF_HDROP (E_FAIL otherwise). hwnd may be nil; ppt nil means (0, 0).
+  virtual HRESULT InitializeFromWindow(HWND hwnd, POINT* ppt, IDataObject* pDataObject) = 0;
+};
+
+struct IDragSourceHelper2 : virtual IDragSourceHelper {
+  static constexpr TGUID IID = MakeGUID("{83E07D0D-0C5F-4163-BF1A-60B274051E40}");
+  // DSH_ALLOWDROPDESCRIPTIONTEXT or 0; other bits: E_INVALIDARG.
+  virtual HRESULT SetFlags(DWORD dwFlags) = 0;
+};
+
+// Puts the recording helper in the class table (in-process server): S_OK,
+// S_FALSE when it is there already, CO_E_NOTINITIALIZED without COM on the
+// calling thread. RevokeDragDropHelper takes it out again and frees a
+// picture still waiting (S_FALSE when it was not there).
+HRESULT RegisterDragDropHelper();
+HRESULT RevokeDragDropHelper();
+
+// One call to a helper object. Method is the interface method's name; the
+// other fields hold what it was given, where it has them.
+struct TDragHelperCall {
+  std::string Method;
+  HWND Wnd = nullptr;
+  POINT Pt;
+  DWORD Effect = 0;  // the effect, the flags, or Show's argument
+  SIZE ImageSize;
+  POINT Offset;
+  COLORREF ColorKey = 0;
+  HRESULT Result = S_OK;
+};
+// The calls so far, clearing the log.
+std::vector<TDragHelperCall> TakeDragHelperLog();
 
 }  // namespace vcl

@@ -12,11 +12,15 @@ namespace vcl {
 
 namespace {
 
-constexpr int ImageW = 96, ImageH = 40, OffsetX = 12, OffsetY = 16;
+constexpr int ImageW = shell::ItemsPictureWidth, ImageH = shell::ItemsPictureHeight, OffsetX = 12, OffsetY = 16;
 
 HWND gImage = nullptr;
 
-void EnsureImageClass() {
+}  // namespace
+
+namespace shell {
+
+const Char* DragImageClass() {
   static bool done = [] {
     WNDCLASSEXW wc;
     wc.lpfnWndProc = DefWindowProcW;
@@ -24,11 +28,12 @@ void EnsureImageClass() {
     return RegisterClassExW(&wc) != 0;
   }();
   (void)done;
+  return u"SysDragImage";
 }
 
 // The picture: a page for the items with their count in a badge, on a
 // see-through ground (premultiplied).
-void Paint(HWND h, UINT count, POINT at) {
+void PaintItemsPicture(HWND h, UINT count, POINT at) {
   BITMAPINFO bi;
   bi.bmiHeader.biWidth = ImageW;
   bi.bmiHeader.biHeight = -ImageH;
@@ -56,7 +61,7 @@ void Paint(HWND h, UINT count, POINT at) {
   // GDI text leaves alpha at 0: the badge's pixels are made opaque again.
   for (int y = 10; y < 30; ++y)
     for (int x = 34; x < 60; ++x) px[y * ImageW + x] |= 0xFF000000u;
-  POINT dst(at.X + OffsetX, at.Y + OffsetY), src(0, 0);
+  POINT dst = at, src(0, 0);
   SIZE sz(ImageW, ImageH);
   BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   UpdateLayeredWindow(h, nullptr, &dst, &sz, dc, &src, 0, &bf, ULW_ALPHA);
@@ -64,6 +69,21 @@ void Paint(HWND h, UINT count, POINT at) {
   DeleteObject(bmp);
   DeleteDC(dc);
 }
+
+UINT ItemCount(IDataObject* obj) {
+  FORMATETC f;
+  f.cfFormat = CF_HDROP;
+  f.tymed = TYMED_HGLOBAL;
+  STGMEDIUM m;
+  if (Failed(obj->GetData(&f, &m))) return 1;
+  UINT n = DragQueryFileW(reinterpret_cast<HDROP>(m.hGlobal), 0xFFFFFFFF, nullptr, 0);
+  ReleaseStgMedium(&m);
+  return std::max(n, 1u);
+}
+
+}  // namespace shell
+
+namespace {
 
 POINT MessagePoint() {
   DWORD pos = GetMessagePos();
@@ -106,17 +126,6 @@ class TShellDropSource : public TInterfacedObject, public virtual IDropSource {
   bool FFiles;
 };
 
-UINT CountOf(IDataObject* obj) {
-  FORMATETC f;
-  f.cfFormat = CF_HDROP;
-  f.tymed = TYMED_HGLOBAL;
-  STGMEDIUM m;
-  if (Failed(obj->GetData(&f, &m))) return 1;
-  UINT n = DragQueryFileW(reinterpret_cast<HDROP>(m.hGlobal), 0xFFFFFFFF, nullptr, 0);
-  ReleaseStgMedium(&m);
-  return std::max(n, 1u);
-}
-
 HRESULT Drag(IDataObject* obj, DWORD okEffects, DWORD* pdwEffect) {
   if (!pdwEffect || !obj) return E_INVALIDARG;
   *pdwEffect = DROPEFFECT_NONE;
@@ -124,24 +133,29 @@ HRESULT Drag(IDataObject* obj, DWORD okEffects, DWORD* pdwEffect) {
   f.cfFormat = CF_HDROP;
   f.tymed = TYMED_HGLOBAL;
   bool files = obj->QueryGetData(&f) == S_OK;
-  EnsureImageClass();
-  POINT at = MessagePoint();
-  gImage = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, u"SysDragImage", u"",
-                           WS_POPUP, at.X + OffsetX, at.Y + OffsetY, ImageW, ImageH, nullptr, nullptr, nullptr, nullptr);
-  HWND image = gImage;
-  Paint(image, CountOf(obj), at);
-  ShowWindow(image, SW_SHOWNA);
+  // A picture a source helper was given for this object rides the drag
+  // instead of ours.
+  HWND image = nullptr;
+  if (!shell::HelperPictureDue(obj)) {
+    POINT at = MessagePoint();
+    gImage = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+                             shell::DragImageClass(), u"", WS_POPUP, at.X + OffsetX, at.Y + OffsetY, ImageW, ImageH,
+                             nullptr, nullptr, nullptr, nullptr);
+    image = gImage;
+    shell::PaintItemsPicture(image, shell::ItemCount(obj), POINT(at.X + OffsetX, at.Y + OffsetY));
+    ShowWindow(image, SW_SHOWNA);
+  }
   TIntf<IDropSource> src(new TShellDropSource(files));
   HRESULT r = E_FAIL;
   try {
     r = DoDragDrop(obj, src.get(), okEffects, pdwEffect);
   } catch (...) {
     gImage = nullptr;
-    DestroyWindow(image);
+    if (image) DestroyWindow(image);
     throw;
   }
   gImage = nullptr;
-  DestroyWindow(image);
+  if (image) DestroyWindow(image);
   if (r == DRAGDROP_S_DROP && *pdwEffect == DROPEFFECT_NONE && files && (okEffects & DROPEFFECT_COPY)) {
     POINT p = MessagePoint();
     if (HWND target = FileWindowAt(p)) {
@@ -186,6 +200,6 @@ HRESULT ShellDragFiles(const std::vector<String>& files, DWORD okEffects, DWORD*
   return Drag(obj.get(), okEffects, pdwEffect);
 }
 
-HWND ShellDragImageWindow() { return gImage; }
+HWND ShellDragImageWindow() { return gImage ? gImage : shell::HelperPictureWindow(); }
 
 }  // namespace vcl

@@ -532,6 +532,9 @@ void OnWindowShown(Window* w, bool shown) {
 
 void ScreenChanged() {
   VisibilityChanged();
+  // Screen DCs still open read the screen as it is now, not as it was when
+  // they were taken.
+  RefreshReadingScreenDCsLocked();
   if (S().Hook.ScreenChanged) S().Hook.ScreenChanged();
 }
 
@@ -902,9 +905,12 @@ int ReleaseDC(HWND, HDC dc) {
   auto it = DCs().find(dc);
   if (it == DCs().end()) return 0;
   if (!it->second.Hwnd) ReleaseScreenDCLocked(dc);
-  // What a window's DC drew stays inside the window; a display shows it.
-  if (S().Hook.ScreenDamaged)
-    if (Window* w = Find(it->second.Hwnd); w && !w->MessageOnly) ScreenDamaged(ScreenRect(w));
+  // What a window's DC drew stays inside the window; a display shows it, and
+  // so do the screen DCs still open.
+  if (Window* w = Find(it->second.Hwnd); w && !w->MessageOnly) {
+    RefreshReadingScreenDCsLocked();
+    if (S().Hook.ScreenDamaged) ScreenDamaged(ScreenRect(w));
+  }
   if (it->second.Own) {
     Window* w = Find(it->second.Hwnd);
     if (w && w->OwnDC == dc) return 1;  // an own DC stays with its window

@@ -151,6 +151,26 @@ void SyncScreenDCsLocked() {
   }
 }
 
+void RefreshReadingScreenDCsLocked() {
+  auto& live = Live();
+  if (live.empty() || !S().Hook.ComposeScreen) return;
+  // A DC that drew keeps its copy until it is released: what it drew is
+  // measured against that copy (a drag picture restores what it saved).
+  TGdiSurfacePtr now;
+  for (auto& l : live) {
+    if (!Alive(l)) continue;
+    const TGdiSurface& s = *l.Surface;
+    bool drew = false;
+    for (Integer y = 0; y < s.Height && !drew; ++y)
+      drew = std::memcmp(s.Scanline(y), l.Base.data() + size_t(y) * size_t(s.Width), size_t(s.Width) * 4) != 0;
+    if (drew) continue;
+    if (!now) now = S().Hook.ComposeScreen();
+    if (now->Width != s.Width || now->Height != s.Height) continue;
+    for (Integer y = 0; y < now->Height; ++y) std::copy_n(now->Scanline(y), now->Width, l.Surface->Scanline(y));
+    Snapshot(*l.Surface, l.Base);
+  }
+}
+
 void ReleaseScreenDCLocked(HDC dc) {
   auto& live = Live();
   for (auto it = live.begin(); it != live.end(); ++it)

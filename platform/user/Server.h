@@ -322,6 +322,8 @@ void ApplyScreenOverlayLocked(const TGdiSurfacePtr& out, const TRect& area);
 // as it now is; Release takes one's drawing and forgets it.
 void TrackScreenDCLocked(HDC dc, const TGdiSurfacePtr& surface);
 void SyncScreenDCsLocked();
+// The screen DCs still open that only read get the screen as it is now.
+void RefreshReadingScreenDCsLocked();
 void ReleaseScreenDCLocked(HDC dc);
 bool IsScreenDCLocked(HDC dc);
 void ClearScreenOverlayLocked();

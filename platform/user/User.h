@@ -595,7 +595,7 @@ bool RedrawWindow(HWND h, const RECT* r, HRGN rgn, UINT flags);
 bool UpdateWindow(HWND h);
 HDC BeginPaint(HWND h, PAINTSTRUCT* ps);
 bool EndPaint(HWND h, const PAINTSTRUCT* ps);
-HDC GetDC(HWND h);  // nullptr: the screen, as composed
+HDC GetDC(HWND h);  // nullptr: the screen, as composed (kept up to date while open)
 HDC GetDCEx(HWND h, HRGN clip, DWORD flags);
 HDC GetWindowDC(HWND h);
 int ReleaseDC(HWND h, HDC dc);

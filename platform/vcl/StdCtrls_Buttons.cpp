@@ -25,7 +25,9 @@ Integer LineHeight(TFont* Font) {
 // TCustomLabel
 
 TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
-  FControlStyle = FControlStyle + TControlStyle{csReplicatable};
+  // A label answers presses like any control: OnClick, OnDblClick, and the
+  // pointer held from press to release.
+  FControlStyle = FControlStyle + TControlStyle{csReplicatable, csCaptureMouse, csClickEvents, csDoubleClicks};
   SetBounds(0, 0, 65, 17);
   SetAutoSize(true);
 }

@@ -14,6 +14,7 @@
 #include "platform/user/WinReg.h"
 #include "platform/vcl/Registry.h"
 #include "tests/common/TestSupport.h"
+#include "tests/design/ResManagerHost.h"
 
 using namespace vcl;
 using namespace qn;
@@ -34,91 +35,10 @@ void Spit(const std::string& path, const std::string& data) {
   f << data;
 }
 
-// A host with one project whose unit Unit1 is open in the form designer, the
-// design files installed in a folder the registry names, and the store put
-// back to the default skin.
-class frmQuarnResManager : public ::testing::Test {
+// The shared host, with the list's ids as the tree and the project's files
+// hold them.
+class frmQuarnResManager : public resmanagertest::ResManagerHost {
  protected:
-  void SetUp() override {
-    Root = qntest::MakeTempDir("resmanager");
-    Install = Root + "/install";
-    Proj = Root + "/proj";
-    Pics = Root + "/pics";
-    fs::create_directories(Install);
-    fs::create_directories(Proj);
-    fs::create_directories(Pics);
-    fs::create_directories(Root + "/reg");
-    SetRegistryFolder(Root + "/reg");
-    {
-      TRegistry r;
-      ASSERT_TRUE(r.OpenKey(u"Software\\Quarn", true));
-      r.WriteString(u"Path21", FromUtf8(Install));
-    }
-    WriteDesignInstallFiles(FromUtf8(Install));
-    TQuarnResManagerObj()->Reload();
-
-    RegisterDesignUnits();
-    LoadDesignPackage(&Host);
-    RegisterPropertyEditor(TTypeRef(tkUString, u"TQnResID"), nullptr, u"", TQnResManagerProperty::StaticClass());
-    Host.AddProject(FromUtf8(Proj + "/Demo.dproj"), {FromUtf8(Proj + "/Unit1.pas")});
-    ASSERT_TRUE(Host.OpenFile(FromUtf8(Proj + "/Unit1.pas"), true));
-
-    Form = new TForm(nullptr);
-    Form->SetName(u"Form1");
-    Panel = new TQuarnPanel(Form);
-    Panel->SetName(u"QuarnPanel1");
-    Panel->SetParent(Form);
-    Designer = std::make_unique<TDesigner>(Form);
-    Insp = std::make_unique<TInspector>(Designer.get());
-    Insp->Select({Panel});
-  }
-  void TearDown() override {
-    SetFileDialogResponder(nullptr);
-    SetMessageBoxResponder(nullptr);
-    ClearModalScripts();
-    Insp.reset();
-    Designer.reset();
-    delete Form;
-    UnloadDesignPackage();
-    ResetRegistrations();
-    SetRegistryAccessDenied(false);
-    SetRegistryFolder("");
-    TQuarnResManagerObj()->Reload();
-    TQuarnResManagerObj()->SetDesigning(false);
-    fs::remove_all(Root);
-  }
-
-  // A PNG of the given size, filled with one colour.
-  String Picture(const std::string& name, Integer w = 8, Integer h = 6, TColor32 c = 0xFF2080C0) {
-    TBitmap32 b;
-    b.SetSize(w, h);
-    b.Clear(c);
-    const String path = FromUtf8(Pics + "/" + name);
-    EXPECT_TRUE(SaveBitmap32ToPNG(&b, true, 0, path));
-    return path;
-  }
-
-  // The next file dialog answers Files (or cancels when empty).
-  static void AnswerFiles(std::vector<String> Files) {
-    SetFileDialogResponder([Files](TFileDialogCall& Call) {
-      if (Files.empty()) return false;
-      Call.Ok = true;
-      Call.Files = Files;
-      return true;
-    });
-  }
-
-  // Opens the dialog from the inspector's "..." and runs Script inside it.
-  void Open(const std::function<void(TQuarnResManagerForm*)>& Script) {
-    SetModalScript([Script](TCustomForm* F) {
-      auto* f = dynamic_cast<TQuarnResManagerForm*>(F);
-      ASSERT_NE(f, nullptr);
-      Script(f);
-      if (f->ModalResult() == mrNone) f->SetModalResult(mrCancel);
-    });
-    Insp->Row(u"BackgroundImage")->ClickEllipsis();
-  }
-
   static std::vector<String> TreeIds(TQuarnResManagerForm* f) {
     std::vector<String> ids;
     for (PLazyNode n = f->qnvdtImageList->GetFirst(); n; n = f->qnvdtImageList->GetNext(n))
@@ -137,17 +57,6 @@ class frmQuarnResManager : public ::testing::Test {
     PLazyNode n = f->qnvdtImageList->FocusedNode();
     return n ? f->NodeRec(n)->ID : String();
   }
-  static void Add(TQuarnResManagerForm* f, std::vector<String> Files) {
-    AnswerFiles(std::move(Files));
-    f->actAdd->Execute();
-  }
-
-  TIdeServices Host;
-  std::string Root, Install, Proj, Pics;
-  TForm* Form = nullptr;
-  TQuarnPanel* Panel = nullptr;
-  std::unique_ptr<TDesigner> Designer;
-  std::unique_ptr<TInspector> Insp;
 };
 
 TEST_F(frmQuarnResManager, FirstOpeningCopiesTheSkinAndListsIt) {

@@ -253,6 +253,14 @@ TEST_F(LazyTrees_qn_Paint, ColumnsColoursAndGridLines) {
   EXPECT_EQ(t.At(99, 9), 0x000000u);         // vertical grid line
   EXPECT_EQ(t.At(150, 17), 0x000000u);       // horizontal grid line
   EXPECT_EQ(t.At(220, 9), kBack);            // right of the columns
+  // A selected row in full-row selection: the grid line's row right of the
+  // columns is the background, not what the target held.
+  T->TreeOptions()->SetSelectionOptions(TVTSelectionOptions{toFullRowSelect});
+  T->SetSelected(Row(1), true);
+  t = Paint(kAll + TVTInternalPaintOptions{poUnbuffered});
+  EXPECT_EQ(t.At(220, 27), 0x00C800u);  // the selection runs on
+  EXPECT_EQ(t.At(220, 35), kBack);
+  EXPECT_EQ(t.At(150, 35), 0x000000u);  // the grid line in the columns stays
 }
 
 // The tree's first picture as the gallery shows it; text goes through the

@@ -270,7 +270,10 @@ TEST(PlainXml_qn_Document, DeclaredEncodingIsTheFirstAttributeOfThatNameInAnyCas
       {"version=\"1.0\" encodinG=\"iso-8859-1\"", "iso-8859-1", 28591},
       {"version=\"1.0\" encoding=\"utf&#45;8\"", "utf-8", 65001},
       {"standalone=\"yes\" encodinx=\"x\" encoding=\"windows-1252\"", "windows-1252", 1252},
-      {"v\xC3\xA9rsion=\"1\" encoding=\"windows-1252\"", "windows-1252", 1252},
+      {"v\xC3\xA9rsion=\"1\" encoding=\"utf-8\"", "utf-8", 65001},
+      // A page that reads the declaration's own bytes otherwise cannot be
+      // switched to without moving the parser off its place: ignored.
+      {"v\xC3\xA9rsion=\"1\" encoding=\"windows-1252\"", "windows-1252", 65001},
       {"version=\"1.0\"", "", 65001},
   };
   for (const TCase& c : cases) {

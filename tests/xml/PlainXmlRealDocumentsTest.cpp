@@ -313,6 +313,41 @@ std::string AsReferences(const std::string& s, std::mt19937& rng) {
 
 }  // namespace
 
+TEST(PlainXml_qn_ShiftState, OnlyTheOpeningDeclarationSwitchesTheDecoding) {
+  // A declaration further on is kept but decodes nothing anew; one whose
+  // page would read the bytes already parsed otherwise (UTF-7 takes "+" as
+  // the start of a base64 run) is ignored, and the text stays whole. Either
+  // way the saves, UTF-8 and UTF-16, load back as the same tree, whole and
+  // dripped.
+  const std::string later = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<a>x</a>"
+                            "<?xml version=\"1.0\" encoding=\"utf-7\"?>\n<b c=\"Gr+AHw-\">\xE9+AGQ-</b>";
+  const std::string plus = "<?xml version=\"1.0\" encoding=\"utf-7\" standalone=\"y+es\"?>\n<r a=\"Gr+AHw-\">t</r>";
+  const std::string notFirst = "<!-- c --><?xml version=\"1.0\" encoding=\"utf-7\"?><r>+AGQ-</r>";
+  struct TCase {
+    std::string Bytes, Text;
+  } cases[] = {
+      {later, "\xC3\xA9+AGQ-</b>"},  // windows-1252 for the whole text
+      {plus, "Gr+AHw-"},
+      {notFirst, "<r>+AGQ-</r>"},
+  };
+  for (const TCase& c : cases) {
+    auto whole = LoadBytes(c.Bytes);
+    EXPECT_TRUE(whole->Said("does not match the text, ignored")) << c.Bytes << "\n" << whole->All();
+    std::string tree = whole->Doc->WriteToLocalString();
+    EXPECT_NE(tree.find(c.Text), std::string::npos) << tree;
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+      TDripStream s(c.Bytes, seed);
+      EXPECT_EQ(LoadFrom(s, seed == 2)->Doc->WriteToLocalString(), tree) << c.Bytes;
+    }
+    for (Integer cp : {65001, 1200}) {
+      whole->Doc->SetExternalCodepage(cp);
+      auto back = LoadBytes(whole->Doc->WriteToString());
+      ASSERT_TRUE(back->Doc->Root() && whole->Doc->Root());
+      EXPECT_TRUE(back->Doc->Root()->IsEqualTo(whole->Doc->Root(), xcAll())) << c.Bytes << " saved in " << cp;
+    }
+  }
+}
+
 TEST(PlainXml_qn_EntityLiterals, CharacterReferencesAreMarkupOnceDeclared) {
   // Replacement texts of balanced content: the literal writes its markup
   // characters as character references, the twin writes the text in place.

@@ -183,6 +183,8 @@ TEST_F(Platform_Tray, IconsShowOnTheTaskbarAndKeepCopies) {
   ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &d));
   usertest::Pump();
   EXPECT_EQ(Centre(2).X, a.X);
+  EXPECT_EQ(GetPixel(screen, a.X, a.Y), RGB(30, 60, 220));
+  EXPECT_EQ(GetPixel(screen, b.X, b.Y), RGB(32, 38, 50));
   NOTIFYICONIDENTIFIER ni;
   ni.hWnd = Owner;
   ni.uID = 1;

@@ -286,3 +286,31 @@ TEST_F(Platform_ScreenDC, RandomRegionMatchesStackedRectanglesOnRandomLayouts) {
 }
 
 }  // namespace
+
+TEST_F(Platform_ScreenDC, AnOpenScreenDCThatOnlyReadsSeesWhatWindowsShowNow) {
+  COLORREF color = kWhite;
+  HWND h = MakeTop(100, 100, 200, 150);
+  PaintUpdateWith(h, &color);
+  Pump();
+  HDC dc = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(dc, 150, 150), kWhite);
+  // A repaint, a move and a hide while the DC stays open.
+  color = kGreen;
+  InvalidateRect(h, nullptr, true);
+  UpdateWindow(h);
+  EXPECT_EQ(GetPixel(dc, 150, 150), kGreen);
+  SetWindowPos(h, nullptr, 400, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  EXPECT_EQ(GetPixel(dc, 150, 150), kDesk);
+  EXPECT_EQ(GetPixel(dc, 450, 150), kGreen);
+  // Once it drew, it keeps its copy (its drawing is measured against it)
+  // until it is released.
+  SetPixel(dc, 10, 10, kRed);
+  ShowWindow(h, SW_HIDE);
+  EXPECT_EQ(GetPixel(dc, 10, 10), kRed);
+  ReleaseDC(nullptr, dc);
+  TScreenImage s = CaptureScreen();
+  EXPECT_EQ(s.Pixel(10, 10), Px(kRed));
+  EXPECT_EQ(s.Pixel(450, 150), Px(kDesk));
+  DestroyWindow(h);
+}

@@ -228,6 +228,41 @@ TEST_F(uQuarnTabset, PictureShowsEverywhereAndAnOutsideDropStillMoves) {
   EXPECT_EQ(t->Items()->Count(), 4);
 }
 
+// A tab set whose every DragOver refuses, as a descendant may decide.
+class TRefusingTabset : public TQuarnTabset {
+ public:
+  using TQuarnTabset::TQuarnTabset;
+  void DragOver(TObject*, Integer, Integer, TDragState, bool& Accept) override { Accept = false; }
+};
+
+TEST_F(uQuarnTabset, ADragNeverAcceptedPutsTheTabBack) {
+  // No DragOver accepts: no placeholder is made, and at the drop the hidden
+  // tab comes back where it was.
+  auto* t = new TRefusingTabset(FRoot.get());
+  t->SetParent(FRoot.get());
+  t->SetAlign(alNone);
+  t->SetBounds(10, 10, 600, 38);
+  for (Integer i = 0; i < 4; ++i) {
+    TQuarnToolbarItem* it = t->Items()->Add();
+    it->Text()->SetText(u"Tab " + IntToStr(i + 1));
+    it->SetTag(i + 1);
+  }
+  Wait(12);
+  Shot(t);
+  t->SetAllowDragTab(true);
+  const TRect r = t->Items()->Items(1)->Rect();
+  MoveToItem(t, r);
+  Press();
+  MoveToItem(t, r, 15, 0);
+  ASSERT_NE(t->DragObject(), nullptr);
+  EXPECT_FALSE(t->Items()->Items(1)->Visible());
+  MoveToItem(t, t->Items()->Items(3)->Rect(), 5, 0);
+  EXPECT_EQ(t->PlaceholderItem(), nullptr);
+  Release();
+  EXPECT_EQ(Order(t), (std::vector<Integer>{1, 2, 3, 4}));
+  for (Integer i = 0; i < 4; ++i) EXPECT_TRUE(t->Items()->Items(i)->Visible());
+}
+
 TEST_F(uQuarnTabset, TabsDeletedDuringADragAreForgotten) {
   TQuarnTabset* t = Tabs(4);
   t->SetAllowDragTab(true);

@@ -231,6 +231,32 @@ TEST_F(uQuarnToolbar_Input, HintFollowsTheHotItem) {
   TMessage m{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info), 0};
   b->Dispatch(m);
   EXPECT_EQ(info.HintStr, u"Second");
+
+  // Through the application's loop, which runs the hint timers. Reaching a
+  // new item cancels the hint; the pointer resting on it shows that item's
+  // hint after the pause.
+  auto moveTo = [&](Integer I, Integer Dx) {
+    const TPoint p = b->ClientToScreen(Mid(b, I));
+    InputMouseMove(p.X + Dx, p.Y);
+    Application->ProcessMessages();
+  };
+  auto wait = [](Integer Ms) {
+    AdvanceClock(static_cast<DWORD>(Ms));
+    Application->ProcessMessages();
+  };
+  auto shown = []() -> String {
+    THintWindow* w = Application->ActiveHintWindow();
+    return w && w->HandleAllocated() && IsWindowVisible(w->Handle()) ? w->Caption() : String(u"(none)");
+  };
+  for (Integer i : {0, 1}) {
+    moveTo(i, 0);
+    EXPECT_EQ(shown(), u"(none)");
+    moveTo(i, 1);
+    wait(Application->HintPause() - 1);
+    EXPECT_EQ(shown(), u"(none)");
+    wait(1);
+    EXPECT_EQ(shown(), i == 0 ? u"First" : u"Second");
+  }
 }
 
 }  // namespace

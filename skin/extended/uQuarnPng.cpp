@@ -1,0 +1,7 @@
+#include "skin/extended/uQuarnPng.h"
+
+namespace qn {
+
+void InitQuarnPng() { RegisterClasses({TQuarnPng::StaticClass()}); }
+
+}  // namespace qn
