@@ -214,6 +214,8 @@ void TBaseLazyTree_qn::TVMGetItem(TMessage& Message) {
   if (!item || !(item->mask & TVIF_HANDLE) || !item->hItem || !IsLiveNode(item->hItem)) return;
   auto node = reinterpret_cast<PLazyNode>(item->hItem);
   Message.Result = 1;
+  // The host describes a node only once it has initialized it.
+  if (!node->States.Contains(vsInitialized)) InitNode(node);
   bool ghosted = false;
   if (item->mask & TVIF_CHILDREN) item->cChildren = int(GetChildCount(node));
   if (item->mask & TVIF_IMAGE) {

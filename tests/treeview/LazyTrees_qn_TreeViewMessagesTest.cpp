@@ -429,3 +429,28 @@ TEST_F(LazyTrees_qn_TreeViewMessages, LiveNodesAreExactlyTheLinkedOnesThroughReu
   }
   EXPECT_GT(seen.size(), 2000u);
 }
+
+TEST_F(LazyTrees_qn_TreeViewMessages, ANodeIsInitializedBeforeTheHostDescribesIt) {
+  // Nodes made by a count are not initialized until something needs them;
+  // a query is such a need, and comes before the host is asked for images.
+  std::vector<PLazyNode> initialized;
+  T->OnInitNode = [&](TBaseLazyTree_qn*, PLazyNode, PLazyNode Node, TLazyNodeInitStates&) {
+    initialized.push_back(Node);
+  };
+  T->OnGetImageIndex = [&](TBaseLazyTree_qn*, PLazyNode Node, TVTImageKind, TColumnIndex, bool&, Integer& Index) {
+    Index = std::find(initialized.begin(), initialized.end(), Node) != initialized.end() ? 1 : 0;
+  };
+  // Within a batch nothing paints or measures the new nodes.
+  T->BeginUpdate();
+  T->SetRootNodeCount(3);
+  PLazyNode second = T->RootNode()->FirstChild->NextSibling;
+  ASSERT_FALSE(second->States.Contains(vsInitialized));
+  TVITEMW item = Sentinel(TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE, second);
+  EXPECT_EQ(GetItem(item), 1);
+  EXPECT_EQ(item.iImage, 1);
+  EXPECT_EQ(item.iSelectedImage, 1);
+  EXPECT_EQ(initialized, std::vector<PLazyNode>{second});
+  EXPECT_EQ(GetItem(item), 1);
+  EXPECT_EQ(initialized.size(), 1u) << "once";
+  T->EndUpdate();
+}
