@@ -4,6 +4,7 @@
 
 #include "platform/vcl/ControlMessages.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -85,7 +86,7 @@ void* TBaseLazyTree_qn::TNodePool::Allocate(Cardinal Size) {
     if (FCursor == nullptr || FCursor + Size > FSlabEnd) {
       // Slabs grow with the tree so that big trees pay few allocations
       // and small ones waste little.
-      size_t count = FSlabs.size() < 8 ? size_t(64) << FSlabs.size() : 16384;
+      size_t count = SlabBlocks(FSlabs.size());
       auto* slab = static_cast<Byte*>(std::malloc(count * Size));
       if (!slab) throw EOutOfMemory(u"Out of memory");
       FSlabs.push_back(slab);
@@ -106,6 +107,23 @@ void* TBaseLazyTree_qn::TNodePool::Allocate(Cardinal Size) {
   return block;
 }
 
+bool TBaseLazyTree_qn::TNodePool::Contains(const void* Block) const {
+  auto p = reinterpret_cast<uintptr_t>(Block);
+  if (p == 0 || FBlockSize == 0) return false;
+  // Only addresses inside the slabs are ever read; anything else is
+  // answered from the comparison alone.
+  for (size_t i = 0; i < FSlabs.size(); ++i) {
+    auto start = reinterpret_cast<uintptr_t>(FSlabs[i]);
+    uintptr_t end = i + 1 == FSlabs.size() ? reinterpret_cast<uintptr_t>(FCursor) : start + SlabBlocks(i) * FBlockSize;
+    if (p < start || p >= end) continue;
+    if ((p - start) % FBlockSize != 0) return false;
+    uintptr_t mark;
+    std::memcpy(&mark, static_cast<const Byte*>(Block) + offsetof(TFreeBlock, Mark), sizeof mark);
+    return mark != (p ^ FreeMark);
+  }
+  return false;
+}
+
 void TBaseLazyTree_qn::TNodePool::Free(void* Block, Cardinal Size) {
   if (Size != FBlockSize) {
     std::free(Block);
@@ -113,6 +131,7 @@ void TBaseLazyTree_qn::TNodePool::Free(void* Block, Cardinal Size) {
   }
   auto* f = static_cast<TFreeBlock*>(Block);
   f->Next = FFree;
+  f->Mark = reinterpret_cast<uintptr_t>(Block) ^ FreeMark;
   FFree = f;
   --FLive;
 #ifdef QN_TREE_ASAN
@@ -162,6 +181,10 @@ void TBaseLazyTree_qn::AfterConstruction() {
 }
 
 void TBaseLazyTree_qn::BeforeDestruction() {
+  // The accessible objects may outlive the tree in a client's hands; they
+  // are let go while the tree is still whole.
+  FAccessibleItem = nullptr;
+  FAccessible = nullptr;
   StopWheelPanning();
   InterruptValidation();
   TVTMiscOptions misc = FOptions->MiscOptions();
@@ -187,6 +210,8 @@ TBaseLazyTree_qn::~TBaseLazyTree_qn() {
     // BeforeDestruction; the worker must still let go of this tree, and
     // the batches closed below must not report to handlers any more.
     Destroying();
+    FAccessibleItem = nullptr;
+    FAccessible = nullptr;
     StopWheelPanning();
     InterruptValidation();
     ReleaseThreadReference(this);
@@ -255,7 +280,7 @@ void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
   if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
   if (TimerDispatch(Message) || PaintDispatch(Message) || ScrollDispatch(Message)) return;
   if (KeyboardDispatch(Message)) return;
-  if (MouseDispatch(Message)) return;
+  if (MouseDispatch(Message) || MessagesDispatch(Message)) return;
   switch (Message.Msg) {
     case CM_PARENTFONTCHANGED:
       inherited::Dispatch(Message);

@@ -25,6 +25,8 @@
 //   LazyTrees_qn_Stream.cpp      the node stream (files, moves and copies
 //                                between trees); the header's own stream is
 //                                in LazyTrees_qn_HeaderStream.cpp
+//   LazyTrees_qn_Messages.cpp    remaining window messages, edit actions,
+//                                tree-view queries, accessibility requests
 #pragma once
 
 #include <algorithm>
@@ -36,6 +38,7 @@
 
 #include "platform/classes/Lists.h"
 #include "platform/classes/Threads.h"
+#include "platform/ole/OleAcc.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Forms.h"
@@ -773,6 +776,7 @@ using enum TVTTooltipLineBreakStyle;
 enum class TVTHintAnimationType : Byte { hatNone, hatFade, hatSlide, hatSystemDefault };
 using enum TVTHintAnimationType;
 QN_ENUM_NAMES(TVTHintAnimationType, hatNone, hatFade, hatSlide, hatSystemDefault)
+using THintAnimationType = TVTHintAnimationType;
 enum class TVTIncrementalSearch : Byte { isAll, isNone, isInitializedOnly, isVisibleOnly };
 QN_ENUM_NAMES(TVTIncrementalSearch, isAll, isNone, isInitializedOnly, isVisibleOnly)
 enum class TVTSearchDirection : Byte { sdForward, sdBackward };
@@ -2002,6 +2006,54 @@ class TBaseLazyTree_qn : public TCustomControl {
   void DropKeyCheck();
   // --- end of keyboard block
 
+  // --- Window messages, edit actions, tree-view queries and accessibility
+  // (LazyTrees_qn_Messages.cpp)
+ public:
+  void ChangeScale(Integer M, Integer D) override;
+  // The standard edit actions (cut, copy, delete, paste, select all) act on
+  // the tree's nodes while it has the focus.
+  bool UpdateAction(TBasicAction* Action) override;
+  bool ExecuteAction(TBasicAction* Action) override;
+  TAlignment GetControlsAlignment() const { return FAlignment; }
+  // The hint animation to use: HintAnimation with the system's choice
+  // resolved, and a slide where blending is unavailable.
+  virtual THintAnimationType DoGetAnimationType();
+  // The clipboard work of the edit actions; the base tree has no transfer
+  // of its own and does nothing (PasteFromClipboard: False).
+  virtual void CutToClipBoard();
+  virtual void CopyToClipBoard();
+  virtual bool PasteFromClipboard();
+  // Whether Node is a node of this tree that exists now (the hidden root
+  // is not one). Node is only compared, never read, unless it is one of
+  // the tree's own blocks: handles from other programs may be anything.
+  bool IsLiveNode(const void* Node) const;
+  // The accessible objects of the tree and of its focused item, made
+  // through the accessibility factory on the first WM_GETOBJECT.
+  IAccessible* Accessible() const { return FAccessible.get(); }
+  IAccessible* AccessibleItem() const { return FAccessibleItem.get(); }
+
+ protected:
+  // The remaining window messages; true when the message was handled there.
+  bool MessagesDispatch(TMessage& Message);
+  void DoEnter() override;
+  void WMNCDestroy(TMessage& Message);
+  void WMEnable(TMessage& Message);
+  void CMEnabledChanged(TMessage& Message);
+  void WMContextMenu(TMessage& Message);
+  void CMBiDiModeChanged(TMessage& Message);
+  void CMDenySubclassing(TMessage& Message);
+  void WMGetObject(TMessage& Message);
+  void TVMGetItem(TMessage& Message);
+  void TVMGetItemRect(TMessage& Message);
+  void TVMGetNextItem(TMessage& Message);
+  // A press on the frame or the header focuses the tree first.
+  void FocusOnNonClientPress(const TMessage& Message);
+  // The end of focus loss: an embedded OLE object that took the focus keeps
+  // it (the form forgets the tree as its active control).
+  void HandOverFocusToEmbeddedObject();
+  TIntf<IAccessible> FAccessible;
+  TIntf<IAccessible> FAccessibleItem;
+
  protected:
 
   // --- Selection and focus internals
@@ -2019,9 +2071,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   // else the number kept. The form without arguments packs the selection.
   static Integer PackArray(TNodeArray& TheArray, Integer Count);
   Integer PackArray() { return PackArray(FSelection, FSelectionCount); }
-  // Whether an accessible object of the tree's item exists (none until the
-  // accessibility layer provides one).
-  virtual bool HasAccessibleItem() const { return false; }
+  // Whether an accessible object of the tree's item exists (made on a
+  // screen reader's first request).
+  virtual bool HasAccessibleItem() const { return FAccessibleItem != nullptr; }
   // The column rules of the header as focus and selection see them.
   virtual bool HeaderUsesColumns() const;
   virtual bool HeaderAllowsFocus(TColumnIndex Column) const;
@@ -2222,11 +2274,19 @@ class TBaseLazyTree_qn : public TCustomControl {
     void* Allocate(Cardinal Size);  // zero-filled
     void Free(void* Block, Cardinal Size);
     Cardinal LiveCount() const { return FLive; }
+    // Whether Block is a block of this pool handed out and not freed.
+    bool Contains(const void* Block) const;
 
    private:
+    // A freed block carries a mark made from its own address where a live
+    // node keeps its height and flags; a live node whose bytes happened to
+    // equal the mark would only be taken for a freed one, never the reverse.
     struct TFreeBlock {
       TFreeBlock* Next;
+      uintptr_t Mark;
     };
+    static constexpr uintptr_t FreeMark = uintptr_t(0x5A17F4EE0DDB10C5ULL);
+    static size_t SlabBlocks(size_t SlabIndex) { return SlabIndex < 8 ? size_t(64) << SlabIndex : 16384; }
     Cardinal FBlockSize = 0;
     Cardinal FLive = 0;
     TFreeBlock* FFree = nullptr;
@@ -2277,6 +2337,10 @@ void ReleaseThreadReference(TBaseLazyTree_qn* Tree);
 // The worker while one exists (nil otherwise), and the event it waits on.
 TWorkerThread* WorkerThread();
 HANDLE WorkEvent();
+
+// Set while a tree's window goes away during an animation: a running hint
+// animation sees it and stops drawing into a window that no longer exists.
+extern std::atomic<bool> HintWindowDestroyed;
 
 // The unit-level lock that guards the shared check-image lists.
 TCriticalSection* LazyTreesLock();

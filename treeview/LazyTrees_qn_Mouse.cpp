@@ -239,6 +239,7 @@ void TBaseLazyTree_qn::WndProc(TMessage& Message) {
     return;
   }
   if (FHeader && !headerAsked && FHeader->HandleMessage(Message)) return;
+  FocusOnNonClientPress(Message);
   inherited::WndProc(Message);
 }
 

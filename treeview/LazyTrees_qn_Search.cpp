@@ -194,6 +194,7 @@ void TBaseLazyTree_qn::WMKillFocus(TMessage& Message) {
                      tsMiddleButtonDown, tsOLEDragPending, tsVCLDragPending, tsIncrementalSearching,
                      tsNodeHeightTrackPending, tsNodeHeightTracking});
   RepaintForFocusChange();
+  HandOverFocusToEmbeddedObject();
 }
 
 void TBaseLazyTree_qn::WMCancelMode(TMessage& Message) {

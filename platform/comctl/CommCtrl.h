@@ -179,4 +179,37 @@ constexpr DWORD ICC_LISTVIEW_CLASSES = 0x0001, ICC_UPDOWN_CLASS = 0x0010, ICC_TA
 void InitCommonControls();
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* icc);
 
+// ---------------------------------------------------------------------------
+// Tree-view messages: the item record and the query messages a tree answers
+// for other programs (screen readers, test tools). No tree-view window class
+// exists here; controls that show trees answer these themselves.
+struct _TREEITEM;
+using HTREEITEM = _TREEITEM*;
+
+struct TVITEMW {
+  UINT mask = 0;
+  HTREEITEM hItem = nullptr;
+  UINT state = 0;
+  UINT stateMask = 0;
+  WCHAR* pszText = nullptr;
+  int cchTextMax = 0;
+  int iImage = 0;
+  int iSelectedImage = 0;
+  int cChildren = 0;
+  LPARAM lParam = 0;
+};
+using TTVItemW = TVITEMW;
+
+constexpr UINT TVIF_TEXT = 0x0001, TVIF_IMAGE = 0x0002, TVIF_PARAM = 0x0004, TVIF_STATE = 0x0008,
+               TVIF_HANDLE = 0x0010, TVIF_SELECTEDIMAGE = 0x0020, TVIF_CHILDREN = 0x0040;
+constexpr UINT TVIS_FOCUSED = 0x0001, TVIS_SELECTED = 0x0002, TVIS_CUT = 0x0004, TVIS_DROPHILITED = 0x0008,
+               TVIS_BOLD = 0x0010, TVIS_EXPANDED = 0x0020, TVIS_EXPANDEDONCE = 0x0040,
+               TVIS_EXPANDPARTIAL = 0x0080, TVIS_OVERLAYMASK = 0x0F00, TVIS_STATEIMAGEMASK = 0xF000,
+               TVIS_USERMASK = 0xF000;
+constexpr UINT TVGN_ROOT = 0x0, TVGN_NEXT = 0x1, TVGN_PREVIOUS = 0x2, TVGN_PARENT = 0x3, TVGN_CHILD = 0x4,
+               TVGN_FIRSTVISIBLE = 0x5, TVGN_NEXTVISIBLE = 0x6, TVGN_PREVIOUSVISIBLE = 0x7,
+               TVGN_DROPHILITE = 0x8, TVGN_CARET = 0x9, TVGN_LASTVISIBLE = 0xA;
+constexpr UINT TV_FIRST = 0x1100;
+constexpr UINT TVM_GETITEMRECT = TV_FIRST + 4, TVM_GETNEXTITEM = TV_FIRST + 10, TVM_GETITEMW = TV_FIRST + 62;
+
 }  // namespace vcl

@@ -26,6 +26,11 @@ using WCHAR = char16_t;
 DWORD GetLastError();
 void SetLastError(DWORD code);
 
+// Number * Numerator / Denominator through a 64-bit product, rounded to the
+// nearest integer (halves away from zero); -1 for a zero denominator or a
+// result outside 32 bits.
+Integer MulDiv(Integer Number, Integer Numerator, Integer Denominator);
+
 constexpr DWORD ERROR_SUCCESS = 0, ERROR_INVALID_HANDLE = 6, ERROR_NOT_ENOUGH_MEMORY = 8,
                 ERROR_INVALID_PARAMETER = 87, ERROR_ACCESS_DENIED = 5, ERROR_TIMEOUT = 1460,
                 ERROR_INVALID_WINDOW_HANDLE = 1400, ERROR_CANNOT_FIND_WND_CLASS = 1407,

@@ -91,6 +91,18 @@ std::vector<TBeepRecord>& Beeps() {
 
 }  // namespace
 
+Integer MulDiv(Integer Number, Integer Numerator, Integer Denominator) {
+  if (Denominator == 0) return -1;
+  long long product = static_cast<long long>(Number) * Numerator;
+  long long d = Denominator;
+  bool negative = (product < 0) != (d < 0);
+  unsigned long long a = product < 0 ? 0ULL - static_cast<unsigned long long>(product) : static_cast<unsigned long long>(product);
+  unsigned long long b = d < 0 ? 0ULL - static_cast<unsigned long long>(d) : static_cast<unsigned long long>(d);
+  unsigned long long q = (a + b / 2) / b;
+  if (q > 0x7FFFFFFFULL + (negative ? 1 : 0)) return -1;
+  return negative ? Integer(-static_cast<long long>(q)) : Integer(q);
+}
+
 bool GetVersionExW(OSVERSIONINFOW* info) {
   if (!info) {
     SetLastError(ERROR_INVALID_PARAMETER);

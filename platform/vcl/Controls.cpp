@@ -681,6 +681,12 @@ bool TControl::CheckNewSize(Integer& NewWidth, Integer& NewHeight) {
   return true;
 }
 
+void TControl::ChangeScale(Integer M, Integer D) {
+  if (M <= 0 || D <= 0) throw EArgumentOutOfRangeException(u"Scaling needs a positive multiplier and divisor.");
+  if (M == D) return;
+  SetBounds(MulDiv(FLeft, M, D), MulDiv(FTop, M, D), MulDiv(FWidth, M, D), MulDiv(FHeight, M, D));
+}
+
 void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   if (!CheckNewSize(AWidth, AHeight)) return;
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;

@@ -420,6 +420,10 @@ class TControl : public TComponent {
   virtual bool UseRightToLeftScrollBar() const {
     return FBiDiMode == bdRightToLeft || FBiDiMode == bdRightToLeftNoAlign;
   }
+  // Scales the control for a change of pixel density from D to M: the
+  // bounds by M / D (rounded); descendants scale what else they measure
+  // in pixels.
+  virtual void ChangeScale(Integer M, Integer D);
 
   // --- Mouse
   bool MouseCapture() const;

@@ -541,7 +541,9 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
   if (Control && (Control == this || GetParentForm(Control, false) != this || (!loading && !Control->CanFocus())))
     RaiseCannotFocus();
   FActiveControl = Control;
-  if (!loading && FActive) SetWindowFocus();
+  // Forgetting the active control leaves the focus where it is: a window
+  // that is no control of ours (an embedded object's) may hold it.
+  if (!loading && FActive && Control) SetWindowFocus();
 }
 
 void TCustomForm::SetWindowFocus() {
