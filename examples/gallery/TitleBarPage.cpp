@@ -65,7 +65,7 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   auto main = std::make_unique<TForm>(nullptr);
   main->SetPosition(poDesigned);
   main->SetBorderStyle(bsSizeable);
-  main->SetBounds(60, 60, 560, 400);
+  main->SetBounds(60, 60, 560, 300);
   auto* skin = new TQuarnForm(main.get());
   skin->SetTitleHeight(32);
   skin->SetImageBorder(border.get());
@@ -103,6 +103,24 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   dlabel->Font()->SetSize(9);
   dlabel->Font()->SetColor(clWhite);
   dlabel->SetCaption(u"Tip of the day");
+
+  // What each form shows, in its client area.
+  const struct {
+    Integer Y;
+    const char16_t* Text;
+    bool Heading;
+  } notes[] = {{24, u"The title bar of this form holds", true},
+               {48, u"\u2022 left: a title-bar image (the calendar icon)", false},
+               {68, u"\u2022 left: a title-bar label with a soft amber glow", false},
+               {88, u"\u2022 right: three system buttons \u2014 minimise held down", false},
+               {108, u"   by the mouse, maximise hot under it, close at rest", false},
+               {140, u"Around the form", true},
+               {164, u"\u2022 a soft 14-pixel layered border window", false}};
+  for (const auto& n : notes) PageLabel(main.get(), 24, n.Y, n.Text, n.Heading);
+  PageLabel(dialog.get(), 16, 14, u"A dialog-style form", true);
+  PageLabel(dialog.get(), 16, 38, u"round corners, its own title colour,");
+  PageLabel(dialog.get(), 16, 56, u"a title label and the tips' small");
+  PageLabel(dialog.get(), 16, 74, u"close button");
 
   dialog->Show();
   main->Show();
