@@ -1,7 +1,7 @@
 // Gallery page "combos": skinned combo boxes on a form — the editor style
 // with typed text, the list style, one hot under the pointer, one disabled —
 // an editor-style combo with its list open and scrolled, its skinned bar
-// showing, and a colour combo open on its pretty names down to "Custom...".
+// showing, and a colour combo open on its swatches down to "Custom...".
 // Saved as combos.png, cut from the screen so the pop-ups show with the form.
 #include <memory>
 #include <string>
@@ -66,7 +66,7 @@ std::vector<std::string> CombosPage(const std::string& outDir) {
   caption(260, 16, u"Open, scrolled");
   TQuarnComboBox* open = combo(260, 40, 200, csDropDown);
 
-  caption(500, 16, u"Colours, pretty names");
+  caption(500, 16, u"Colour box, open at \"Custom...\"");
   auto* colours = new TQuarnColorComboBox(form.get());
   colours->SetParent(form.get());
   colours->SetBounds(500, 40, 220, 26);
