@@ -104,7 +104,7 @@ std::vector<Page> AllPages() {
       {"processor", ProcessorPage, kGraphics, "Processor",
        "The processor's features and the implementation bound to each raster function (printed, no picture)."},
       {"gdi", RunGdiPage, kGraphics, "GDI drawing",
-       "Rectangles, ellipses, arcs, pens, hatch and pattern brushes, raster operations, regions and theme parts, as the host's GDI draws them."},
+       "Shapes, pens, hatch and pattern brushes, the raster operations (source: horizontal bands; destination: vertical bands; pattern: green hatch), regions, edges and frame controls, as the host's GDI draws them."},
       {"desktop", DesktopPage, kForms, "Windows on the desktop",
        "Two overlapping top-level windows with child windows, painted through WM_PAINT and composed on the screen."},
       {"shapes", ShapesPage, kForms, "Window shapes",
