@@ -152,7 +152,7 @@ std::vector<Page> AllPages() {
       {"panels", PanelsPage, kSkin, "Translucent panels",
        "Panels over a picture in every fill type, gradient direction and anchor, with borders, hot frames, labels and group boxes."},
       {"tips", TipsPage, kControls, "Tips",
-       "A sign-up form with a titled tip beside its user-name field, a red edit tip by the e-mail field and a tip centred on a screen rectangle."},
+       "A sign-up form with a titled tip beside its user-name field, a red edit tip by the password field and a tip centred on a screen rectangle."},
       {"html", HtmlPage, kControls, "HTML labels",
        "Every tag the HTML label knows, a link in its hot colour, a disabled label drawn embossed and a centred block on a rounded background."},
       {"editmodel", EditModelPage, kControls, "Typing into an edit",
