@@ -80,7 +80,7 @@ std::vector<std::string> ControlsPage(const std::string& outDir) {
       const std::string path = outDir + file;
       const std::string stamp = StepStamp(told);
       SavePng(Stamped(img, stamp), path);
-      NotePicture(path, stamp);
+      NotePicture(path, stamp, true);
       paths.push_back(path);
       written.push_back(img);
       told.clear();

@@ -34,9 +34,9 @@ inline constexpr const char* kDesign = "Design";
 // (not for a Captioned page), rewriting the files.
 void CaptionPictures(const Page& page, const std::vector<std::string>& paths);
 
-// A line of its own for one picture of a page (the controls page's steps),
-// shown under its thumbnail in the index.
-void NotePicture(const std::string& path, const std::string& note);
+// A line of its own for one picture of a page, shown under its thumbnail in
+// the index and, unless the picture shows it already, in its caption band.
+void NotePicture(const std::string& path, const std::string& note, bool inPicture = false);
 
 struct PageRun {
   Page Info;

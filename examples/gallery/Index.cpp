@@ -28,8 +28,13 @@ constexpr vcl::COLORREF kTitle = vcl::RGB(28, 34, 44);
 constexpr vcl::COLORREF kSentence = vcl::RGB(72, 80, 92);
 constexpr int kPad = 16;
 
-std::map<std::string, std::string>& Notes() {
-  static std::map<std::string, std::string> notes;
+struct TNote {
+  std::string Text;
+  bool InPicture = false;
+};
+
+std::map<std::string, TNote>& Notes() {
+  static std::map<std::string, TNote> notes;
   return notes;
 }
 
@@ -59,7 +64,11 @@ void CaptionPicture(const Page& page, const std::string& path) {
   const int w = picture.Width(), h = picture.Height();
   if (w <= 0 || h <= 0) return;
   const String title = FromUtf8(page.Title ? page.Title : page.Name);
-  const String sentence = FromUtf8(page.Sentence ? page.Sentence : "");
+  std::string text = page.Sentence ? page.Sentence : "";
+  const auto note = Notes().find(path);
+  if (note != Notes().end() && !note->second.InPicture)
+    text += (text.empty() ? "" : " This picture: ") + note->second.Text + ".";
+  const String sentence = FromUtf8(text);
   const int textWidth = std::max(w - 2 * kPad, 120);
 
   auto sheet = std::make_unique<TBitmap>();
@@ -131,7 +140,9 @@ figcaption { font-size: 12px; color: #48505c; max-width: 276px; }
 
 }  // namespace
 
-void NotePicture(const std::string& path, const std::string& note) { Notes()[path] = note; }
+void NotePicture(const std::string& path, const std::string& note, bool inPicture) {
+  Notes()[path] = {note, inPicture};
+}
 
 void CaptionPictures(const Page& page, const std::vector<std::string>& paths) {
   if (page.Captioned) return;
@@ -165,7 +176,7 @@ std::string WriteIndex(const std::string& outDir, const std::vector<PageRun>& ru
         cards += "<figure><a href=\"" + Html(file) + "\"><img src=\"" + Html(file) + "\" alt=\"" + Html(file) +
                  "\" loading=\"lazy\"></a>";
         if (note != Notes().end())
-          cards += "<figcaption>" + Html(note->second) + "</figcaption>";
+          cards += "<figcaption>" + Html(note->second.Text) + "</figcaption>";
         else if (r.Paths.size() > 1)
           cards += "<figcaption>" + Html(file) + "</figcaption>";
         cards += "</figure>\n";
