@@ -174,7 +174,9 @@ std::vector<std::string> MemoPage(const std::string& outDir) {
   pump();
 
   const std::string path = outDir + "/memo.png";
-  vcl::SaveWindowSnapshot(host, path);
+  // The client only: the caption band names the page, and the host's
+  // classic frame would sit oddly around the skinned controls.
+  vcl::SaveWindowSnapshot(host, path, true);
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
