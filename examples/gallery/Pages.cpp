@@ -227,7 +227,7 @@ std::vector<Page> AllPages() {
       {"treetoggle", TreeTogglePage, kTree, "Toggle animation",
        "A tree expanding and one collapsing with the toggle animation: frames of the animation and the finished picture."},
       {"treekeyboard", TreeKeyboardPage, kTree, "Tree keyboard input",
-       "String trees driven from the keyboard: range selection with Shift, grid focus walked with Tab, incremental search."},
+       "String trees driven from the keyboard (the keys pressed above each): a Shift range, Tab through the grid, Space on check boxes, and typing to jump to a match."},
       {"image", ImagePage, kControls, "Image controls",
        "A landscape in each scale mode, a badge in each alignment, a scrolled image view, and an image whose balloon layers moved."},
       {"messages", MessagesPage, kForms, "Message boxes and notifications",
