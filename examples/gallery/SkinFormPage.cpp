@@ -81,7 +81,8 @@ vcl::String MakeLandscape(const std::string& FileName) {
   }
   // The sun in a soft glow of fading rings.
   for (int k = 0; k < 6; ++k)
-    PolygonFS(&b, Circle(170, 48, 40.0f - k * 4, 64), Color32(255, 226, 150, Byte(20 + k * 4)), TPolyFillMode::pfNonZero);
+    PolygonFS(&b, Circle(170, 48, 40.0f - k * 4, 64), Color32(255, 226, 150, Byte(20 + k * 4)),
+              TPolyFillMode::pfNonZero);
   PolygonFS(&b, Circle(170, 48, 16, 64), Color32(255, 226, 130), TPolyFillMode::pfNonZero);
   // A range of hills: the outline traced along the width, closed below.
   auto hills = [&](auto&& Top, TColor32 Colour) {
