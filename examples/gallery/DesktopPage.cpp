@@ -39,7 +39,7 @@ LRESULT PagePaint(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   // every face.
   WCHAR text[80];
   const int n = GetWindowTextW(h, text, 80);
-  if (n > 0 && (GetWindowLongW(h, GWL_STYLE) & WS_CHILD || GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+  if (n > 0 && ((GetWindowLongW(h, GWL_STYLE) & WS_CHILD) || (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))) {
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, RGB(255, 255, 255));
     SetTextColor(dc, RGB(28, 34, 44));
