@@ -45,8 +45,29 @@ class TPictureSheet : public TCustomControl {
   }
 };
 
+// The box's inscribed ellipse as a polygon, for the vector fills.
+inline qn::TArrayOfFloatPoint EllipseIn(Integer X1, Integer Y1, Integer X2, Integer Y2) {
+  return qn::Ellipse((X1 + X2) / 2.0f, (Y1 + Y2) / 2.0f, (X2 - X1) / 2.0f, (Y2 - Y1) / 2.0f, 128);
+}
+
+// Lets Draw paint anti-aliased over what the canvas holds in Area: the
+// pixels go into a 32-bit bitmap, Draw fills on it, and the result goes back.
+template <class F>
+void DrawSmooth(TCanvas* Canvas, const TRect& Area, F&& Draw) {
+  using namespace qn;
+  if (Area.Width() <= 0 || Area.Height() <= 0) return;
+  TBitmap32 b;
+  b.SetSize(Area.Width(), Area.Height());
+  BitBlt(b.Canvas()->Handle(), 0, 0, Area.Width(), Area.Height(), Canvas->Handle(), Area.Left, Area.Top, SRCCOPY);
+  b.ResetAlpha();  // GDI leaves alpha at 0
+  Draw(b);
+  b.DrawTo(Canvas->Handle(), Area.Left, Area.Top);
+}
+
 }  // namespace picture_sheet
 
+using picture_sheet::DrawSmooth;
+using picture_sheet::EllipseIn;
 using picture_sheet::TPictureSheet;
 
 }  // namespace gallery
