@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/Forms.h"
@@ -29,12 +30,8 @@ const char16_t* const kCities[] = {u"Amsterdam", u"Athens",   u"Barcelona", u"Be
 
 std::vector<std::string> CombosPage(const std::string& outDir) {
   SetVirtualClock(true);
-  auto form = std::make_unique<TForm>(nullptr);
-  form->SetPosition(poDesigned);
-  form->SetBorderStyle(bsSingle);
-  form->SetCaption(u"Skinned combo boxes");
-  form->SetBounds(40, 40, 760, 330);
-  form->SetColor(TColor(RGB(236, 240, 246)));
+  // A skinned form, like the controls on it.
+  auto form = NewSkinnedForm(TRect(40, 40, 800, 380), u"Skinned combo boxes");
 
   auto caption = [&](Integer X, Integer Y, const String& Text) {
     auto* l = new TQuarnLabel(form.get());
