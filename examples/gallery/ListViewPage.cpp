@@ -262,7 +262,7 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   sv->UpDateScrollBars();
   Application->ProcessMessages();
   sform->Update();
-  SaveWindowSnapshot(sform->Handle(), skinned);
+  SaveWindowSnapshot(sform->Handle(), skinned, true);
   delete sform;
 
   ResetInput();

@@ -245,8 +245,7 @@ std::vector<Page> AllPages() {
        "Every standard skinned control on one form, played through by a person step by step; the last picture is "
        "the end state."},
       {"listview", ListViewPage, kControls, "List views",
-       "The host's list view as a report of vessels, as large icons and as a list; then the skinned list view with "
-       "its own bars."},
+       "The vessels of a small harbour in the host's list view and in the skinned list view."},
       {"tabs", TabsPage, kControls, "Skinned page controls",
        "Page controls over a picture with tabs on each side, translucent sheets, a hot tab and glowing captions."},
       {"treeheader", TreeHeaderPage, kTree, "Tree header",
