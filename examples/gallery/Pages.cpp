@@ -278,9 +278,10 @@ std::vector<Page> AllPages() {
       {"image", ImagePage, kControls, "Image controls",
        "A landscape in each scale mode, a badge in each alignment, a scrolled image view, and an image whose "
        "balloon layers moved."},
-      {"messages", MessagesPage, kForms, "Message boxes and notifications",
-       "A skinned form with a message box over it and three notifications stacked at the corner of the work area, "
-       "the newest fading in."},
+      {"messages", MessagesPage, kForms, "Skinned message box and notifications",
+       "The box is modal over the form and built from the skin; notifications stack up from the corner of the work "
+       "area.",
+       true},
       {"svgshapes", SvgShapesPage, kControls, "Shapes and SVG paths",
        "Shapes fill with a translucent brush and outline with a solid, dotted or dashed pen; SVG path data draws "
        "through the same brush and pen.", true},
@@ -295,10 +296,9 @@ std::vector<Page> AllPages() {
       {"calendar", CalendarPage, kControls, "Calendar and time boxes",
        "A month grid with a focus day and an optional range, and pickers for hours, minutes and seconds.", true},
       {"toolbar", ToolbarPage, kControls, "Toolbars",
-       "Skinned toolbars over a picture: each text position, a radio group held down, a drop-down item, scroll "
-       "buttons and glowing text."},
+       "Rows and a column of items drawn from the skin's button frames over a translucent panel.", true},
       {"tabset", TabsetPage, kControls, "Toolbar menus and tab sets",
-       "A tab set with close buttons while a tab is dragged to a new place, and a toolbar item's drop-down menu open."},
+       "A drop-down menu opened from a toolbar item, and a tab dragged to a new place.", true},
       {"iconlist", IconListPage, kControls, "Icon button lists",
        "Grids of icon cells that wrap at the width, scroll, check and click, and in edit mode show delete badges, "
        "shake and reorder by dragging.", true},
