@@ -87,6 +87,9 @@ void CaptionPicture(const Page& page, const std::string& path) {
   c->FillRect(TRect(0, 0, w, band));
   c->Brush()->SetColor(TColor(kRule));
   c->FillRect(TRect(0, band - 1, w, band));
+  // A translucent picture shows over the sheets' light page, not over black.
+  c->Brush()->SetColor(TColor(RGB(243, 244, 246)));
+  c->FillRect(TRect(0, band, w, band + h));
   c->Brush()->SetStyle(TBrushStyle::bsClear);
   SetFont(c, 13, true, kTitle);
   DrawWrapped(c, title, kPad, 12, textWidth, titleHeight);
