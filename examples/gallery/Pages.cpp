@@ -209,8 +209,8 @@ std::vector<Page> AllPages() {
        "Range and gauge bars in the themed, classic and flat looks, horizontal and vertical, at rest, hot, pressed "
        "and disabled."},
       {"layers", LayersPage, kGraphics, "Bitmap layers",
-       "A picture with alpha bitmap layers (sun, ring, hills) and a rubber band that scripted input moved from its "
-       "dashed start and resized, above the range bars."},
+       "A picture with alpha bitmap layers (a soft sun, a frosted card, a ring) and a rubber band that scripted "
+       "input moved from its dashed start and resized."},
       {"edit", EditPage, kControls, "Native edit and memo",
        "The host's edits with the caret, a selection and a password; word-wrapped, read-only and transparent memos."},
       {"memo", MemoPage, kControls, "Memo and scroll box",
