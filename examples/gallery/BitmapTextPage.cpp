@@ -49,6 +49,9 @@ std::vector<std::string> BitmapTextPage(const std::string& outDir) {
   };
 
   label(0, u"Textout");
+  b.Font()->SetHeight(-11);
+  b.Font()->SetColor(static_cast<TColor>(0x00C8C8C8));
+  b.Textout(14, Top + 24, u"GDI, alpha 0");
   sampleFont();
   b.Font()->SetColor(clWhite);
   b.Textout(Left, Top + 2, Sample);
@@ -59,6 +62,11 @@ std::vector<std::string> BitmapTextPage(const std::string& outDir) {
   for (Integer i = 0; i < 6; ++i) {
     const Integer row = i + 1, y = Top + row * RowH;
     label(row, u"RenderText " + IntToStr(levels[i]));
+    static const char16_t* const kHow[] = {u"font's own", u"no smoothing", u"2 x 2 samples", u"4 x 4 samples",
+                                           u"8 x 8 samples", u"16 x 16 samples"};
+    b.Font()->SetHeight(-11);
+    b.Font()->SetColor(static_cast<TColor>(0x00C8C8C8));
+    b.Textout(14, y + 24, kHow[i]);
     sampleFont();
     b.RenderText(Left, y, Sample, levels[i], 0xFFFFFFFFu);
     b.RenderText(Left, y + 24, u"half-transparent gold, same level", levels[i], 0x90FFD040u);

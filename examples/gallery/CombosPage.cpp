@@ -1,13 +1,14 @@
 // Gallery page "combos": skinned combo boxes on a form — the editor style
 // with typed text, the list style, one hot under the pointer, one disabled —
 // an editor-style combo with its list open and scrolled, its skinned bar
-// showing, and a colour combo open on its pretty names down to "Custom...".
+// showing, and a colour combo open on its swatches down to "Custom...".
 // Saved as combos.png, cut from the screen so the pop-ups show with the form.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/Forms.h"
@@ -29,12 +30,8 @@ const char16_t* const kCities[] = {u"Amsterdam", u"Athens",   u"Barcelona", u"Be
 
 std::vector<std::string> CombosPage(const std::string& outDir) {
   SetVirtualClock(true);
-  auto form = std::make_unique<TForm>(nullptr);
-  form->SetPosition(poDesigned);
-  form->SetBorderStyle(bsSingle);
-  form->SetCaption(u"Skinned combo boxes");
-  form->SetBounds(40, 40, 760, 330);
-  form->SetColor(TColor(RGB(236, 240, 246)));
+  // A skinned form, like the controls on it.
+  auto form = NewSkinnedForm(TRect(40, 40, 800, 380), u"Skinned combo boxes");
 
   auto caption = [&](Integer X, Integer Y, const String& Text) {
     auto* l = new TQuarnLabel(form.get());
@@ -66,7 +63,7 @@ std::vector<std::string> CombosPage(const std::string& outDir) {
   caption(260, 16, u"Open, scrolled");
   TQuarnComboBox* open = combo(260, 40, 200, csDropDown);
 
-  caption(500, 16, u"Colours, pretty names");
+  caption(500, 16, u"Colour box, open at \"Custom...\"");
   auto* colours = new TQuarnColorComboBox(form.get());
   colours->SetParent(form.get());
   colours->SetBounds(500, 40, 220, 26);

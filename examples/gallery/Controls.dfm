@@ -520,6 +520,13 @@ object ControlsForm: TControlsForm
       Height = 20
       Caption = 'Drag the bar above this panel to give it more room.'
     end
+    object LblNotesHow: TQuarnLabel
+      Left = 12
+      Top = 32
+      Width = 900
+      Height = 20
+      Caption = 'A border panel aligned to the bottom: the splitter above it sets its height, down to 40 pixels, and its frame turns hot under the mouse.'
+    end
   end
   object SplNotes: TQuarnSplitter
     Left = 0

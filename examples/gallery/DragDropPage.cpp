@@ -5,6 +5,7 @@
 // layer draws in the non-client area. dragdrop.png.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
@@ -13,6 +14,7 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
+#include "platform/vcl/StdCtrls.h"
 
 namespace gallery {
 
@@ -129,12 +131,22 @@ std::vector<std::string> DragDropPage(const std::string& outDir) {
   archive->SetBevelOuter(bvLowered);
   archive->Font()->SetColor(clGrayText);
 
-  auto* titles = new TPanel(form.get());
-  titles->SetParent(form.get());
-  titles->SetBounds(16, 8, 684, 26);
-  titles->SetBevelOuter(bvNone);
-  titles->SetAlignment(taLeftJustify);
-  titles->SetCaption(u"Orders                                          Drop target: accepts                                  Refuses drops");
+  // A heading over each box, at the box's left edge.
+  for (auto [x, text] : {std::pair{16, u"Orders"}, std::pair{240, u"Drop target: accepts"},
+                         std::pair{496, u"Refuses drops"}}) {
+    auto* title = new TLabel(form.get());
+    title->SetParent(form.get());
+    title->SetLeft(x);
+    title->SetTop(18);
+    title->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
+    title->SetCaption(text);
+  }
+  auto* note = new TLabel(form.get());
+  note->SetParent(form.get());
+  note->SetLeft(16);
+  note->SetTop(280);
+  note->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
+  note->SetCaption(u"Bevel kinds of the non-client frame");
 
   bool accepted = false;
   basket->SetOnDragOver([&](TObject*, TObject*, Integer, Integer, TDragState State, bool& Accept) {

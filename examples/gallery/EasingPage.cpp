@@ -1,6 +1,7 @@
 // Gallery page "easing": the 28 easing curves as GenerateValues gives them
 // in 60 steps, each in a small plot with its name, and a five-frame strip
 // cut by TPngPictures from a side-by-side and from a stacked picture.
+#include <algorithm>
 #include <cmath>
 
 #include "examples/gallery/Gallery.h"
@@ -54,20 +55,25 @@ std::vector<std::string> EasingPage(const std::string& outDir) {
     const auto type = static_cast<TEasingType>(e);
     const Integer cx = kPad + (e % kCols) * kCellW, cy = kTop + (e / kCols) * kCellH;
     b.RenderText(cx, cy, EnumName(type), -1, 0xFF23313Bu);
-    // Plot frame: values 0 and 100 at the dashed lines, room above and below
-    // for the curves that overshoot.
-    const Integer px = cx + 6, py = cy + 46;
-    b.FillRectS(px - 6, py - 28, px + kPlotW + 6, py + kPlotH + 28, 0xFFFFFFFFu);
-    b.FrameRectS(px - 6, py - 28, px + kPlotW + 6, py + kPlotH + 28, 0xFFD5DDE3u);
-    for (Integer x = px; x < px + kPlotW; x += 6) {
-      b.HorzLineS(x, py, x + 2, 0xFFB9C6D0u);
-      b.HorzLineS(x, py + kPlotH, x + 2, 0xFFB9C6D0u);
-    }
+    // Plot frame: values 0 and 100 at the dashed lines; a curve that
+    // overshoots further than the room above and below is scaled down so
+    // all of it shows.
     const TResultArray v = TQnAnimateEasing::GenerateValues(100, 60, type);
+    double lo = -28.0 * 100 / kPlotH, hi = 100 + 28.0 * 100 / kPlotH;
+    for (const auto& x : v) lo = std::min(lo, double(x) - 4), hi = std::max(hi, double(x) + 4);
+    const double scale = (kPlotH + 56) / (hi - lo);
+    const Integer top = cy + 18, px = cx + 6;
+    auto yOf = [&](double value) { return top + (hi - value) * scale; };
+    b.FillRectS(px - 6, top, px + kPlotW + 6, top + kPlotH + 56, 0xFFFFFFFFu);
+    b.FrameRectS(px - 6, top, px + kPlotW + 6, top + kPlotH + 56, 0xFFD5DDE3u);
+    for (Integer x = px; x < px + kPlotW; x += 6) {
+      b.HorzLineS(x, Round(yOf(0)), x + 2, 0xFFB9C6D0u);
+      b.HorzLineS(x, Round(yOf(100)), x + 2, 0xFFB9C6D0u);
+    }
     TArrayOfFloatPoint line;
     for (size_t i = 0; i < v.size(); ++i)
       line.push_back({static_cast<TFloat>(px + kPlotW * static_cast<double>(i) / 60),
-                      static_cast<TFloat>(py + kPlotH - kPlotH * static_cast<double>(v[i]) / 100)});
+                      static_cast<TFloat>(yOf(static_cast<double>(v[i])))});
     PolylineFS(&b, line, 0xFF1F9CDDu, false, 1.8f, TJoinStyle::jsRound, TEndStyle::esRound);
     for (const auto& p : line) PolygonFS(&b, Circle(p.X, p.Y, 1.4f, 8), 0xFF0F6DA3u);
   }

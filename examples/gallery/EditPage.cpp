@@ -118,7 +118,7 @@ std::vector<std::string> EditPage(const std::string& outDir) {
   form->SetCaption(u"Edits and memos");
   form->SetBounds(40, 40, 100, 100);
   form->SetClientWidth(760);
-  form->SetClientHeight(440);
+  form->SetClientHeight(376);
 
   // Left column: single-line edits.
   Caption(form, form, 16, 12, u"Name (typed, caret at the end)");

@@ -122,8 +122,9 @@ std::vector<std::string> FillersPage(const std::string& outDir) {
   const Cardinal Alphas[4] = {255, 255, 160, 80};
   for (int K = 0; K < 4; ++K) {
     const TFloat X = 16 + K * 236.0f, Y = 176;
-    Label(B, Integer(X), Integer(Y), u"offset " + IntToStr(Offsets[K][0]) + u"," + IntToStr(Offsets[K][1]) +
-                                         u"  alpha " + IntToStr(Integer(Alphas[K])));
+    Label(B, Integer(X), Integer(Y),
+          u"pattern at " + IntToStr(Offsets[K][0]) + u"," + IntToStr(Offsets[K][1]) + u", alpha " +
+              IntToStr(Integer(Alphas[K])));
     PatternFiller.SetOffsetX(Integer(X) + Offsets[K][0]);
     PatternFiller.SetOffsetY(Integer(Y) + 24 + Offsets[K][1]);
     Pattern.SetMasterAlpha(Alphas[K]);

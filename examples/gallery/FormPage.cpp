@@ -95,7 +95,7 @@ std::vector<std::string> FormPage(const std::string& outDir) {
   form->SetClientWidth(460);
   form->SetClientHeight(300);
 
-  TPanel* header = MakePanel(form, form, alTop, 46, u"  Order for Lantern & Quill");
+  TPanel* header = MakePanel(form, form, alTop, 46, u"  Order for Lantern && Quill");
   header->SetAlignment(taLeftJustify);
   header->SetBevelOuter(bvNone);
   header->SetColor(static_cast<TColor>(RGB(46, 84, 140)));

@@ -12,7 +12,39 @@ struct Page {
   const char* Name;
   // Writes the page's pictures into outDir and returns their paths.
   std::vector<std::string> (*Run)(const std::string& outDir);
+  // Where the index lists the page, its title and the one sentence that says
+  // what its pictures show. A page without them is listed by its name last.
+  const char* Section = nullptr;
+  const char* Title = nullptr;
+  const char* Sentence = nullptr;
+  // The picture draws its own title and sentence, so CaptionPictures leaves
+  // it as it is.
+  bool Captioned = false;
 };
+
+// The sections of the index, in the order a reader should meet them.
+inline constexpr const char* kGraphics = "Graphics";
+inline constexpr const char* kSkin = "Skin";
+inline constexpr const char* kControls = "Controls";
+inline constexpr const char* kForms = "Forms and windows";
+inline constexpr const char* kTree = "Tree";
+inline constexpr const char* kDesign = "Design";
+
+// Puts a band with the page's title and sentence above each of its pictures
+// (not for a Captioned page), rewriting the files.
+void CaptionPictures(const Page& page, const std::vector<std::string>& paths);
+
+// A line of its own for one picture of a page, shown under its thumbnail in
+// the index and, unless the picture shows it already, in its caption band.
+void NotePicture(const std::string& path, const std::string& note, bool inPicture = false);
+
+struct PageRun {
+  Page Info;
+  std::vector<std::string> Paths;
+};
+// Writes outDir/index.html: every picture as a thumbnail linked to the full
+// picture, with its page's title and sentence, grouped by section; its path.
+std::string WriteIndex(const std::string& outDir, const std::vector<PageRun>& runs);
 
 // A scratch folder for the files pages make on their way (pictures they
 // load, skin folders), outside the gallery folder so that it holds only the

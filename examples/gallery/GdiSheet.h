@@ -15,7 +15,7 @@ using namespace vcl;
 
 class TGdiSheet {
  public:
-  static constexpr int kWidth = 720, kHeight = 640, kCell = 80;
+  static constexpr int kCell = 80, kLabel = 16, kWidth = 720, kHeight = 8 + 7 * (kCell + 8 + kLabel);
 
   // Renders the sheet into an opaque image.
   static TScreenImage Render() {
@@ -41,12 +41,42 @@ class TGdiSheet {
     FOld = SelectObject(FDC, FBmp);
   }
 
+  // What each cell shows, row by row. Rows 3 and 4 are raster operations of
+  // a source of horizontal bands on a destination of vertical bands, with a
+  // green diagonal-cross brush as the pattern.
+  static constexpr const WCHAR* kLabels[7][8] = {
+      {u"Rectangle", u"RoundRect", u"Ellipse", u"Arc", u"Pie", u"Chord", u"alternate", u"winding"},
+      {u"pen styles", u"LineTo rays", u"pen width 3", u"pen width 4", u"pen width 6", u"inside frame",
+       u"centred pen", u"null pen"},
+      {u"horizontal", u"vertical", u"fdiagonal", u"bdiagonal", u"cross", u"diagcross", u"mono pattern",
+       u"colour pattern"},
+      {u"SRCCOPY", u"SRCPAINT", u"SRCAND", u"SRCINVERT", u"SRCERASE", u"NOTSRCCOPY", u"NOTSRCERASE", u"MERGECOPY"},
+      {u"MERGEPAINT", u"PATCOPY", u"PATPAINT", u"PATINVERT", u"DSTINVERT", u"BLACKNESS", u"WHITENESS",
+       u"PSDPxax"},
+      {u"RGN_AND", u"RGN_OR", u"RGN_XOR", u"RGN_DIFF", u"polygon region", u"clip region", u"InvertRgn",
+       u"R2_XORPEN"},
+      {u"DrawEdge", u"edge flags", u"scroll arrows", u"check, radio", u"caption", u"menu, grip", u"StretchBlt",
+       u"AlphaBlend"},
+  };
+
   // Cell (col, row) of the grid, its origin as the viewport origin, a light
-  // frame around it; drawing inside uses cell coordinates 0..kCell-1.
+  // frame around it and its label under it; drawing inside uses cell
+  // coordinates 0..kCell-1.
   void Cell(int col, int row) {
     SetViewportOrgEx(FDC, 0, 0, nullptr);
     SelectClipRgn(FDC, nullptr);
-    int x = 8 + col * (kCell + 8), y = 8 + row * (kCell + 8);
+    int x = 8 + col * (kCell + 8), y = 8 + row * (kCell + 8 + kLabel);
+    {
+      HGDIOBJ of = SelectObject(FDC, FLabelFont);
+      const int oldMode = SetBkMode(FDC, TRANSPARENT);
+      const COLORREF oldColor = SetTextColor(FDC, RGB(40, 48, 60));
+      RECT label{x - 4, y + kCell + 2, x + kCell + 4, y + kCell + kLabel};
+      const WCHAR* text = kLabels[row][col];
+      DrawText(FDC, text, -1, &label, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+      SetTextColor(FDC, oldColor);
+      SetBkMode(FDC, oldMode);
+      SelectObject(FDC, of);
+    }
     RECT frame{x - 1, y - 1, x + kCell + 1, y + kCell + 1};
     FrameRect(FDC, &frame, FFrame);
     RECT inside{x, y, x + kCell, y + kCell};
@@ -57,6 +87,7 @@ class TGdiSheet {
   }
 
   HBRUSH FFrame = nullptr;
+  HFONT FLabelFont = nullptr;
 
   template <class F>
   void WithPen(HPEN pen, HBRUSH brush, F&& f) {
@@ -71,6 +102,7 @@ class TGdiSheet {
     RECT all{0, 0, kWidth, kHeight};
     FillRect(FDC, &all, GetSysColorBrush(COLOR_BTNFACE));
     FFrame = CreateSolidBrush(RGB(160, 160, 160));
+    FLabelFont = CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"DejaVu Sans");
     HBRUSH blue = CreateSolidBrush(RGB(80, 140, 220));
     HBRUSH yellow = CreateSolidBrush(RGB(250, 210, 60));
     HPEN black = static_cast<HPEN>(GetStockObject(BLACK_PEN));
@@ -383,7 +415,7 @@ class TGdiSheet {
     SetViewportOrgEx(FDC, 0, 0, nullptr);
     SelectClipRgn(FDC, nullptr);
     for (HGDIOBJ o : {static_cast<HGDIOBJ>(blue), static_cast<HGDIOBJ>(yellow), static_cast<HGDIOBJ>(red),
-                      static_cast<HGDIOBJ>(FFrame)})
+                      static_cast<HGDIOBJ>(FFrame), static_cast<HGDIOBJ>(FLabelFont)})
       DeleteObject(o);
   }
 };

@@ -27,6 +27,8 @@ struct TElementRow {
   // Drawn through this class of the flat interface instead of the
   // services (the explorer look is a class of its own).
   const Char* FlatClass = nullptr;
+  // The states left to right, under the row.
+  const char16_t* States = u"";
 };
 
 // Draws every theme element in rows, each row with its title.
@@ -58,7 +60,12 @@ struct TThemeSheet {
         x += row.Width + 6;
       }
       if (flat) CloseThemeData(flat);
-      y += row.Height + 10;
+      c->Font()->SetColor(TColor(RGB(72, 80, 92)));
+      c->Font()->SetSize(7);
+      c->TextOut(150, y + row.Height + 1, row.States);
+      c->Font()->SetSize(8);
+      c->Font()->SetColor(clWindowText);
+      y += row.Height + 22;
     }
     c->Brush()->SetStyle(TBrushStyle::bsSolid);
   }
@@ -74,7 +81,7 @@ std::vector<TThemedElementDetails> Run(E first, E last) {
 }  // namespace
 
 std::vector<std::string> HintsPage(const std::string& outDir) {
-  SetScreenSize(1120, 760);
+  SetScreenSize(1120, 870);
   SetDesktopColor(RGB(58, 96, 136));
   SetVirtualClock(true);
   SetThemeMode(TThemeMode::Present);
@@ -84,21 +91,30 @@ std::vector<std::string> HintsPage(const std::string& outDir) {
   // The sheet of theme elements along the bottom.
   TThemeSheet sheet;
   sheet.Rows = {
-      {u"Tree items", Run(ttItemNormal, ttItemHotSelected), 60, 20},
-      {u"Explorer items", Run(ttItemNormal, ttItemHotSelected), 60, 20, u"Explorer::TreeView"},
-      {u"Tree glyphs", Run(ttGlyphClosed, ttHotGlyphOpened), 20, 20},
-      {u"Explorer glyphs", Run(ttGlyphClosed, ttHotGlyphOpened), 20, 20, u"Explorer::TreeView"},
-      {u"Header", Run(thHeaderItemNormal, thHeaderSortArrowSortedDown), 48, 22},
-      {u"Push buttons", Run(tbPushButtonNormal, tbPushButtonDefaulted), 70, 24},
-      {u"Radio, check", Run(tbRadioButtonUncheckedNormal, tbCheckBoxMixedDisabled), 20, 20},
-      {u"Tool tips", Run(tttStandardNormal, tttBaloonTitleLink), 84, 30},
-      {u"Edit borders", Run(teEditTextNormal, teEditTextReadOnly), 84, 22},
+      {u"Tree items", Run(ttItemNormal, ttItemHotSelected), 60, 20, nullptr,
+       u"normal, hot, selected, disabled, selected without focus, hot selected"},
+      {u"Explorer items", Run(ttItemNormal, ttItemHotSelected), 60, 20, u"Explorer::TreeView",
+       u"the same states in the explorer look"},
+      {u"Tree glyphs", Run(ttGlyphClosed, ttHotGlyphOpened), 20, 20, nullptr,
+       u"closed, opened, branch, hot closed, hot opened"},
+      {u"Explorer glyphs", Run(ttGlyphClosed, ttHotGlyphOpened), 20, 20, u"Explorer::TreeView",
+       u"the same glyphs in the explorer look"},
+      {u"Header", Run(thHeaderItemNormal, thHeaderSortArrowSortedDown), 48, 22, nullptr,
+       u"item, left item, right item: normal, hot, pressed; sort arrows up and down"},
+      {u"Push buttons", Run(tbPushButtonNormal, tbPushButtonDefaulted), 70, 24, nullptr,
+       u"normal, hot, pressed, disabled, default"},
+      {u"Radio, check", Run(tbRadioButtonUncheckedNormal, tbCheckBoxMixedDisabled), 20, 20, nullptr,
+       u"radio unchecked, checked; check box unchecked, checked, mixed: each normal, hot, pressed, disabled"},
+      {u"Tool tips", Run(tttStandardNormal, tttBaloonTitleLink), 84, 30, nullptr,
+       u"standard, standard title, balloon, balloon title: each normal and link"},
+      {u"Edit borders", Run(teEditTextNormal, teEditTextReadOnly), 84, 22, nullptr,
+       u"normal, hot, selected, disabled, focused, read-only"},
   };
   std::unique_ptr<TForm> themes(new TForm(nullptr));
   themes->SetPosition(poDesigned);
   themes->SetBorderStyle(bsSingle);
   themes->SetCaption(u"Theme elements");
-  themes->SetBounds(20, 400, 1080, 340);
+  themes->SetBounds(20, 400, 1080, 450);
   sheet.Form = themes.get();
   themes->SetOnPaint(TNotifyEvent(&sheet, &TThemeSheet::Paint));
   themes->Show();

@@ -292,7 +292,9 @@ std::vector<std::string> ImagePage(const std::string& outDir) {
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 
   const std::string path = outDir + "/image.png";
-  vcl::SaveWindowSnapshot(host, path);
+  // The client only: the caption band names the page, and the host's
+  // classic frame would sit oddly around the skinned controls.
+  vcl::SaveWindowSnapshot(host, path, true);
   Hold();
   sheet.reset();
   DestroyWindow(host);

@@ -248,6 +248,7 @@ std::vector<std::string> InteractionPage(const std::string& outDir) {
   InputMouseDown(VK_RBUTTON);
   InputMouseUp(VK_RBUTTON);
   std::string menuPath = outDir + "/interaction-menu.png";
+  NotePicture(menuPath, "the pop-up menu open, the pointer on Copy");
   SetModalIdleHook([&menuPath, &out] {
     static int step = 0;
     if (step == 0) {
@@ -277,6 +278,7 @@ std::vector<std::string> InteractionPage(const std::string& outDir) {
   PumpAll();
 
   std::string path = outDir + "/interaction.png";
+  NotePicture(path, "the end: the menu cancelled with Escape, the layered window shown");
   SaveScreenSnapshot(path);
   Hold();  // live: the page stays up until its windows are closed
   out.push_back(path);

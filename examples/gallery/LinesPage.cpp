@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SheetImage.h"
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/desktop/Desktop.h"
 
@@ -67,12 +68,24 @@ void DrawStar(TCustomBitmap32& b, Integer Kind, bool Clipped) {
 }  // namespace
 
 std::vector<std::string> LinesPage(const std::string& outDir) {
+  // Each row: one line kind, named above its two stars.
+  static const char16_t* const kKinds[Kinds] = {
+      u"Line and LineS: opaque, 1 px",
+      u"LineT and LineTS: blended at alpha 128",
+      u"LineA and LineAS: anti-aliased",
+      u"LineF and LineFS: fixed-point ends",
+      u"LineFP and LineFSP: stippled red and blue",
+      u"HorzLineX, VertLineX, HorzLineTSP"};
+  constexpr Integer Head = 24, Caption = 18;
   vcl::TScreenImage img;
   img.Width = Cell * 2 + 30;
-  img.Height = Cell * Kinds + 10 * (Kinds + 1);
+  img.Height = Head + (Caption + Cell + 10) * Kinds;
   img.Pixels.assign(size_t(img.Width) * img.Height, 0xFFFFFFFFu);
+  std::vector<TImageLabel> labels{{10, 6, u"unclipped", true}, {Cell + 20, 6, u"clipped to the grey frame", true}};
   const TRect clip(40, 40, Cell - 40, Cell - 40);
-  for (Integer k = 0; k < Kinds; ++k)
+  for (Integer k = 0; k < Kinds; ++k) {
+    const Integer rowTop = Head + k * (Caption + Cell + 10);
+    labels.push_back({10, rowTop, kKinds[k]});
     for (Integer col = 0; col < 2; ++col) {
       TCustomBitmap32 b;
       b.SetSize(Cell, Cell);
@@ -85,12 +98,13 @@ std::vector<std::string> LinesPage(const std::string& outDir) {
         b.SetClipRect(clip);
       }
       DrawStar(b, k, col == 1);
-      const Integer ox = 10 + col * (Cell + 10), oy = 10 + k * (Cell + 10);
+      const Integer ox = 10 + col * (Cell + 10), oy = rowTop + Caption;
       for (Integer y = 0; y < Cell; ++y)
         for (Integer x = 0; x < Cell; ++x) img.Pixels[size_t(oy + y) * img.Width + ox + x] = b.GetPixel(x, y);
     }
+  }
   const std::string path = outDir + "/lines.png";
-  vcl::SavePng(img, path);
+  vcl::SavePng(WithLabels(img, labels), path);
   return {path};
 }
 

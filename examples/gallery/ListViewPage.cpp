@@ -144,6 +144,7 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   SetScreenSize(1000, 700);
   SetVirtualClock(true);
   std::string path = outDir + "/listview.png";
+  NotePicture(path, "the host's list view in report, icon and list views");
 
   auto* form = new TForm(Application);
   form->SetPosition(poDesigned);
@@ -224,6 +225,7 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
 
   // The skinned report: flat header, images, and external bars.
   std::string skinned = outDir + "/listview-skinned.png";
+  NotePicture(skinned, "the skinned list view with its flat header and the skin's bars");
   auto* sform = new TForm(Application);
   sform->SetPosition(poDesigned);
   sform->SetBorderStyle(bsDialog);
@@ -260,7 +262,7 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   sv->UpDateScrollBars();
   Application->ProcessMessages();
   sform->Update();
-  SaveWindowSnapshot(sform->Handle(), skinned);
+  SaveWindowSnapshot(sform->Handle(), skinned, true);
   delete sform;
 
   ResetInput();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
@@ -54,12 +55,8 @@ void DrawSwatch(TObject*, TCanvas* C, Integer Index, Integer W, Integer H, TRect
 
 std::vector<std::string> ListsPage(const std::string& outDir) {
   SetVirtualClock(true);
-  auto form = std::make_unique<TForm>(nullptr);
-  form->SetPosition(poDesigned);
-  form->SetBorderStyle(bsSingle);
-  form->SetCaption(u"Skinned list boxes");
-  form->SetBounds(40, 40, 800, 420);
-  form->SetColor(TColor(RGB(236, 240, 246)));
+  // A skinned form, like the controls on it.
+  auto form = NewSkinnedForm(TRect(40, 40, 840, 470), u"Skinned list boxes");
 
   auto caption = [&](Integer X, Integer Y, const String& Text) {
     auto* l = new TQuarnLabel(form.get());

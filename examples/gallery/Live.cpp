@@ -181,6 +181,7 @@ int RunLive(const std::string& outDir) {
       gHeld = false;
       try {
         auto paths = page.Run(outDir);
+        CaptionPictures(page, paths);
         if (!gHeld && !Application->Terminated()) ShowPictures(page.Name, paths);
       } catch (Exception& e) {
         std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, ToUtf8(e.Message()).c_str());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/PictureSheet.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
 #include "skin/controls/uQuarnLabel.h"
@@ -37,18 +38,16 @@ class TDuskSheet : public TCustomControl {
       c->MoveTo(0, y);
       c->LineTo(r.Width(), y);
     }
-    c->Brush()->SetColor(TColor(RGB(255, 196, 120)));
-    c->Pen()->SetColor(TColor(RGB(255, 196, 120)));
-    c->Ellipse(560, 250, 680, 370);
-    const COLORREF hills[3] = {RGB(86, 92, 140), RGB(60, 70, 112), RGB(34, 44, 78)};
-    for (Integer layer = 0; layer < 3; ++layer) {
-      c->Brush()->SetColor(TColor(hills[layer]));
-      c->Pen()->SetColor(TColor(hills[layer]));
-      for (Integer i = 0; i < 6; ++i) {
-        const Integer x = -160 + i * 170 + layer * 60, top = r.Height() - 190 + layer * 55 + ((i + layer) % 2) * 25;
-        c->Ellipse(x, top, x + 300, top + 320);
-      }
-    }
+    DrawSmooth(c, r, [&](qn::TBitmap32& b) {
+      using namespace qn;
+      PolygonFS(&b, EllipseIn(560, 250, 680, 370), Color32(255, 196, 120), TPolyFillMode::pfNonZero);
+      const TColor32 hills[3] = {Color32(86, 92, 140), Color32(60, 70, 112), Color32(34, 44, 78)};
+      for (Integer layer = 0; layer < 3; ++layer)
+        for (Integer i = 0; i < 6; ++i) {
+          const Integer x = -160 + i * 170 + layer * 60, top = r.Height() - 190 + layer * 55 + ((i + layer) % 2) * 25;
+          PolygonFS(&b, EllipseIn(x, top, x + 300, top + 320), hills[layer], TPolyFillMode::pfNonZero);
+        }
+    });
   }
 };
 
@@ -174,7 +173,9 @@ std::vector<std::string> MemoPage(const std::string& outDir) {
   pump();
 
   const std::string path = outDir + "/memo.png";
-  vcl::SaveWindowSnapshot(host, path);
+  // The client only: the caption band names the page, and the host's
+  // classic frame would sit oddly around the skinned controls.
+  vcl::SaveWindowSnapshot(host, path, true);
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

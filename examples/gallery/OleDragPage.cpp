@@ -129,7 +129,7 @@ std::vector<std::string> OleDragPage(const std::string& outDir) {
   Text(form.get(), TRect(16, 252, 580, 272),
        u"Pointer: the loop's copy cursor, an arrow with a plus (DROPEFFECT_COPY).");
   Text(form.get(), TRect(16, 272, 580, 292), u"Highlight: the target's colour from DragEnter until DragLeave or Drop.", false,
-       clGrayText);
+       clWindowText);
   form->Show();
   Application->ProcessMessages();
 

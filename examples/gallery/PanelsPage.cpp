@@ -4,6 +4,7 @@
 // boxes. Saved as panels.png.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
@@ -93,6 +94,13 @@ std::vector<std::string> PanelsPage(const std::string& outDir) {
   bh->SetTransparent(false);
   bh->SetAlpha(230);
   bh->UpdateFrame(false, true);
+  for (auto [panel, text] : {std::pair{bn, u"border panel, normal frame"}, std::pair{bh, u"border panel, hot frame"}}) {
+    auto* t = new TQuarnLabel(panel);
+    t->SetParent(panel);
+    t->SetLeft(12);
+    t->SetTop(16);
+    t->SetCaption(text);
+  }
   // Labels: alignments, ellipsis, wrap, glow and rounded backgrounds.
   auto label = [&](Integer X, Integer Y, Integer W, Integer H, const String& Caption) {
     auto* l = new TQuarnLabel(sheet.get());
@@ -193,7 +201,9 @@ std::vector<std::string> PanelsPage(const std::string& outDir) {
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 
   const std::string path = outDir + "/panels.png";
-  vcl::SaveWindowSnapshot(host, path);
+  // The client only: the caption band names the page, and the host's
+  // classic frame would sit oddly around the skinned controls.
+  vcl::SaveWindowSnapshot(host, path, true);
   Hold();  // live: the page stays up until its windows are closed
   sheet.reset();
   DestroyWindow(host);

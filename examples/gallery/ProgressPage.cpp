@@ -193,10 +193,15 @@ std::vector<std::string> ProgressPage(const std::string& outDir) {
   auto* e3 = Add<TQuarnExpandBox>(f, tx + 175, 340, 165, 100);
   e3->SetTitle(u"Transparent title");
   e3->TitleFont()->SetColor(TColor(0x00503C1E));
+  // Transparent by default: the title's white text would vanish on the light
+  // form, so the page gives it a dark colour.
+  Label(e3, 12, 34, u"Transparent, the default:");
+  Label(e3, 12, 52, u"no band, the form shows.");
   auto* e4 = Add<TQuarnExpandBox>(f, tx, 462, 340, 80);
   e4->SetTransparent(false);
   e4->SetTitle(u"AllowCollapse off: no icon, no folding");
   e4->SetAllowCollapse(false);
+  Label(e4, 12, 36, u"Always open: the title bar is a heading over its controls.");
 
   auto* grip = new TQuarnSizeGrip(f);
   grip->SetParent(f);

@@ -2,8 +2,8 @@
 // the themed system look, the classic one and the flat look, horizontal and
 // vertical, at rest, hot, pressed and disabled. Saved as rangebars.png.
 // Page "layers": a paint box showing a picture with alpha bitmap layers and
-// a rubber band that scripted mouse input moved and resized, above the same
-// rows of bars. Saved as layers.png.
+// a rubber band that scripted mouse input moved and resized. Saved as
+// layers.png.
 #include <memory>
 #include <string>
 #include <vector>
@@ -210,16 +210,17 @@ std::vector<std::string> LayersPage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnLayersPage";
   RegisterClassExW(&wc);
-  const Integer boxTop = 44, boxH = 300, barsTop = boxTop + boxH + 16;
-  const Integer w = 780, h = barsTop + 388;
+  // The layers alone: the bars have a page of their own.
+  const Integer boxTop = 44, boxH = 300;
+  const Integer w = 780, h = boxTop + boxH + 20;
   RECT wr(0, 0, w, h);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
-  HWND host = CreateWindowExW(0, u"QnLayersPage", u"Layers, range and gauge bars", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+  HWND host = CreateWindowExW(0, u"QnLayersPage", u"Bitmap layers", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                               40, 40, wr.Width(), wr.Height(), nullptr, nullptr, nullptr, nullptr);
   auto sheet = std::make_unique<TBarsSheet>(nullptr);
   sheet->SetBounds(0, 0, w, h);
   sheet->SetParentWindow(host);
-  sheet->Bands = {0, barsTop};
+  sheet->Bands = {0};
   sheet->Notes.push_back({20, 10, u"Alpha bitmap layers and a rubber band moved and resized by scripted input", true});
 
   TLayerScene scene;
@@ -288,17 +289,10 @@ std::vector<std::string> LayersPage(const std::string& outDir) {
   layers.MouseUp(TMouseButton::mbLeft, {}, moved.Right + 60, moved.Bottom + 34);
   box->Invalidate();
 
-  std::vector<TArrowBar*> classic;
-  AddBarRows(sheet.get(), barsTop, classic);
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-  const TThemeMode mode = ThemeMode();
-  SetThemeMode(TThemeMode::Absent);
-  for (TArrowBar* b : classic) b->Repaint();
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   const std::string path = outDir + "/layers.png";
-  vcl::SaveWindowSnapshot(host, path);
-  SetThemeMode(mode);
+  vcl::SaveWindowSnapshot(host, path, true);
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

@@ -60,7 +60,8 @@ TColor32 Heat(Single t) {
 
 std::vector<std::string> RasterizersPage(const std::string& outDir) {
   TBitmap32 sheet;
-  sheet.SetSize(Gap + Cols * (PW + Gap), Gap + Rows * (LabelH + PH + Gap));
+  constexpr Integer LegendH = 44;
+  sheet.SetSize(Gap + Cols * (PW + Gap), Gap + Rows * (LabelH + PH + Gap) + LegendH);
   sheet.Clear(0xFF2B2F36);
   sheet.Font()->SetName(u"DejaVu Sans");
   sheet.Font()->SetHeight(-12);
@@ -128,7 +129,7 @@ std::vector<std::string> RasterizersPage(const std::string& outDir) {
   twirl.SetSrcRect(TFloatRect(0, 0, PW, PH));
   twirl.SetTwirl(0.02f);
   RasterizeTransformation(&field, &twirl, field.BoundsRect(), TVectorCombineMode::vcmReplace, nullptr);
-  const std::string mesh = outDir + "/rasterizers-field.msh";
+  const std::string mesh = WorkFolder() + "/rasterizers-field.msh";
   field.SaveToFile(String(mesh.begin(), mesh.end()));
   TVectorMap loaded;
   loaded.LoadFromFile(String(mesh.begin(), mesh.end()));
@@ -144,6 +145,17 @@ std::vector<std::string> RasterizersPage(const std::string& outDir) {
     }
   panel(i++, u"Vector field (.msh)", colours);
 
+  // The legend: the heat map's colours from the first pixel visited to the
+  // last, and how the vector field's colours read.
+  {
+    const Integer y = Gap + Rows * (LabelH + PH + Gap), barW = 2 * PW + Gap;
+    sheet.Textout(Gap, y, u"Heat map: order of visits");
+    for (Integer x = 0; x < barW; ++x)
+      for (Integer j = 0; j < 10; ++j) sheet.SetPixel(Gap + x, y + 18 + j, Heat(Single(x) / Single(barW - 1)));
+    sheet.Textout(Gap + barW + 8, y + 14, u"first \u2192 last");
+    sheet.Textout(Gap + 3 * (PW + Gap), y, u"Field: hue = direction,");
+    sheet.Textout(Gap + 3 * (PW + Gap), y + 16, u"brightness = length");
+  }
   sheet.ResetAlpha();
   vcl::TScreenImage img;
   img.Width = sheet.Width();

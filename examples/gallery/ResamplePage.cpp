@@ -5,6 +5,7 @@
 #include <string>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SheetImage.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "platform/desktop/Desktop.h"
 
@@ -40,9 +41,14 @@ std::vector<std::string> ResamplePage(const std::string& outDir) {
   Picture(src);
   const Integer kernels = KernelList ? KernelList->Count() : 0;
   const Integer rows = 3 + kernels;
+  // Each row is named above its pictures; the columns once at the top.
+  constexpr Integer Head = 22, Caption = 16;
   vcl::TScreenImage img;
   img.Width = Gap + UpW + Gap + DownW + Gap + SrcW + Gap;
-  img.Height = Gap + rows * (UpH + Gap);
+  img.Height = Head + rows * (Caption + UpH + Gap);
+  std::vector<TImageLabel> labels{{Gap, 5, u"2.5 times up", true},
+                                  {Gap + UpW + Gap, 5, u"5/8", true},
+                                  {Gap + UpW + Gap + DownW + Gap, 5, u"original", true}};
   img.Pixels.assign(size_t(img.Width) * img.Height, 0xFFFFFFFFu);
   auto put = [&](const TCustomBitmap32& b, Integer ox, Integer oy) {
     for (Integer y = 0; y < b.Height(); ++y)
@@ -60,13 +66,18 @@ std::vector<std::string> ResamplePage(const std::string& outDir) {
                     TDrawMode::dmOpaque);
     StretchTransfer(&down, down.BoundsRect(), down.BoundsRect(), &src, src.BoundsRect(), src.Resampler(),
                     TDrawMode::dmOpaque);
-    const Integer oy = Gap + r * (UpH + Gap);
+    const Integer oy = Head + r * (Caption + UpH + Gap) + Caption;
+    const vcl::String name = r == 0   ? vcl::String(u"TNearestResampler")
+                             : r == 1 ? vcl::String(u"TLinearResampler")
+                             : r == 2 ? vcl::String(u"TDraftResampler")
+                                      : u"TKernelResampler, " + KernelList->Items(r - 3)->ClassName();
+    labels.push_back({Gap, oy - Caption + 1, name});
     put(up, Gap, oy);
     put(down, Gap + UpW + Gap, oy);
     put(src, Gap + UpW + Gap + DownW + Gap, oy);
   }
   const std::string path = outDir + "/resample.png";
-  vcl::SavePng(img, path);
+  vcl::SavePng(WithLabels(img, labels), path);
   return {path};
 }
 

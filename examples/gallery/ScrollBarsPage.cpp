@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/PictureSheet.h"
 #include "platform/desktop/Desktop.h"
 #include "skin/controls/uQuarnScrollBar.h"
 
@@ -39,11 +40,11 @@ class TScrollSheet : public TCustomControl {
       Canvas()->MoveTo(0, y);
       Canvas()->LineTo(r.Width(), y);
     }
-    for (Integer i = 0; i < 6; ++i) {
-      Canvas()->Brush()->SetColor(TColor(RGB(Byte(150 + i * 12), Byte(196 + i * 6), Byte(170 + i * 8))));
-      Canvas()->Pen()->SetColor(Canvas()->Brush()->Color());
-      Canvas()->Ellipse(-60 + i * 130, r.Height() - 90 + (i % 2) * 25, 160 + i * 130, r.Height() + 140);
-    }
+    DrawSmooth(Canvas(), r, [&](qn::TBitmap32& b) {
+      for (Integer i = 0; i < 6; ++i)
+        qn::PolygonFS(&b, EllipseIn(-60 + i * 130, r.Height() - 90 + (i % 2) * 25, 160 + i * 130, r.Height() + 140),
+                      qn::Color32(Byte(150 + i * 12), Byte(196 + i * 6), Byte(170 + i * 8)), qn::TPolyFillMode::pfNonZero);
+    });
     Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
     Canvas()->Font()->SetName(u"DejaVu Sans");
     Canvas()->Font()->SetHeight(-12);
@@ -142,7 +143,9 @@ std::vector<std::string> ScrollBarsPage(const std::string& outDir) {
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   const std::string path = outDir + "/scrollbars.png";
-  vcl::SaveWindowSnapshot(host, path);
+  // The client only: the caption band names the page, and the host's
+  // classic frame would sit oddly around the skinned controls.
+  vcl::SaveWindowSnapshot(host, path, true);
   Hold();  // live: the page stays up until its windows are closed
   sheet.reset();
   DestroyWindow(host);

@@ -176,9 +176,25 @@ std::vector<std::string> ShapesPage(const std::string& outDir) {
   ShowWindow(glow, SW_SHOWNA);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 
+  // Names for the two shapes that carry no text of their own, written on
+  // the screen over the desktop.
+  {
+    HDC sdc = GetDC(nullptr);
+    HFONT font = CreateFontW(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, u"DejaVu Sans");
+    HGDIOBJ old = SelectObject(sdc, font);
+    SetBkMode(sdc, TRANSPARENT);
+    SetTextColor(sdc, RGB(255, 255, 255));
+    RECT ring{436, 136, 560, 152}, glow{380, 318, 560, 334};
+    DrawTextW(sdc, u"colour-keyed ring", -1, &ring, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(sdc, u"per-pixel alpha glow", -1, &glow, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(sdc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, sdc);
+  }
   std::vector<std::string> out;
   std::string path = outDir + "/shapes.png";
   SaveScreenSnapshot(path);
+  ClearScreenOverlay();
   Hold();  // live: the page stays up until its windows are closed
   out.push_back(path);
   for (HWND h : {glow, ring, half, form, back}) DestroyWindow(h);

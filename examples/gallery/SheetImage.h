@@ -9,6 +9,7 @@
 
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/GdiIcon.h"
+#include "platform/vcl/Graphics.h"
 
 namespace gallery {
 
@@ -81,6 +82,36 @@ inline vcl::TScreenImage CropImage(const vcl::TScreenImage& img, vcl::TRect r) {
     std::copy_n(img.Pixels.begin() + std::ptrdiff_t(size_t(r.Top + y) * size_t(img.Width) + size_t(r.Left)), out.Width,
                 out.Pixels.begin() + std::ptrdiff_t(size_t(y) * size_t(out.Width)));
   return out;
+}
+
+// A caption for a picture built pixel by pixel: its top-left corner and text,
+// in the sheets' heading (bold) or label style.
+struct TImageLabel {
+  int X = 0, Y = 0;
+  vcl::String Text;
+  bool Bold = false;
+};
+
+inline constexpr vcl::COLORREF kHeadingColor = vcl::RGB(40, 48, 60);
+inline constexpr vcl::COLORREF kLabelColor = vcl::RGB(72, 80, 92);
+
+// The image with the labels written over it (the alpha made opaque).
+inline vcl::TScreenImage WithLabels(const vcl::TScreenImage& img, const std::vector<TImageLabel>& labels) {
+  using namespace vcl;
+  TBitmap bmp;
+  bmp.SetPixelFormat(TPixelFormat::pf32bit);
+  bmp.SetSize(img.Width, img.Height);
+  TCanvas* c = bmp.Canvas();
+  BlitImage(c->Handle(), img, 0, 0);
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  c->Font()->SetName(u"DejaVu Sans");
+  c->Font()->SetSize(8);
+  for (const TImageLabel& l : labels) {
+    c->Font()->SetStyle(l.Bold ? TFontStyles{TFontStyle::fsBold} : TFontStyles());
+    c->Font()->SetColor(TColor(l.Bold ? kHeadingColor : kLabelColor));
+    c->TextOut(l.X, l.Y, l.Text);
+  }
+  return BitmapImage(c->Handle(), bmp.Handle(), img.Width, img.Height);
 }
 
 }  // namespace gallery

@@ -94,6 +94,11 @@ void AddTitle(TForm* Form, const String& Text) {
   t->Font()->SetSize(10);
   t->Font()->SetStyle({TFontStyle::fsBold});
   t->Font()->SetColor(clWhite);
+  // The gallery's one title style: white on a soft dark glow, readable on
+  // the light title colours too.
+  t->Light()->SetActive(true);
+  t->Light()->SetColor(TColor(0xB07A30));
+  t->Light()->SetBlurRadius(4);
   t->SetCaption(Text);
   new TQuarnSystemButton(Form);
 }

@@ -18,6 +18,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/PngImage.h"
 #include "skin/forms/uQuarnForm.h"
+#include "skin/forms/uQuarnNCCtrlBase.h"
 #include "skin/foundation/uQuarnCtrls.h"
 
 namespace gallery {
@@ -66,35 +67,49 @@ class TCard : public TQuarnCustomControl {
 
 }  // namespace
 
-// A small landscape: sky, sun, two hill ranges and a lake, as PNG.
+// A small landscape: sky, sun, two hill ranges and a lake, as PNG. The sun,
+// the hills and the lake's ripples are anti-aliased vector fills.
 vcl::String MakeLandscape(const std::string& FileName) {
   using namespace qn;
   const int W = 240, H = 150;
+  TBitmap32 b;
+  b.SetSize(W, H);
+  // Sky: deep blue at the top to warm haze at the horizon.
+  for (int y = 0; y < H; ++y) {
+    const double t = y / double(H);
+    b.HorzLineS(0, y, W - 1, Color32(Byte(40 + 190 * t), Byte(90 + 120 * t), Byte(190 + 20 * t)));
+  }
+  // The sun in a soft glow of fading rings.
+  for (int k = 0; k < 6; ++k)
+    PolygonFS(&b, Circle(170, 48, 40.0f - k * 4, 64), Color32(255, 226, 150, Byte(20 + k * 4)),
+              TPolyFillMode::pfNonZero);
+  PolygonFS(&b, Circle(170, 48, 16, 64), Color32(255, 226, 130), TPolyFillMode::pfNonZero);
+  // A range of hills: the outline traced along the width, closed below.
+  auto hills = [&](auto&& Top, TColor32 Colour) {
+    TArrayOfFloatPoint shape;
+    for (int x = -1; x <= W + 1; ++x) shape.push_back({TFloat(x), TFloat(Top(x))});
+    shape.push_back({TFloat(W + 1), TFloat(H)});
+    shape.push_back({-1.0f, TFloat(H)});
+    PolygonFS(&b, shape, Colour, TPolyFillMode::pfNonZero);
+  };
+  hills([](int x) { return 78 + 14 * std::sin(x / 23.0) + 7 * std::sin(x / 9.0 + 1); }, Color32(88, 112, 150));
+  hills([](int x) { return 100 + 12 * std::sin(x / 31.0 + 2) + 5 * std::sin(x / 11.0); }, Color32(58, 128, 72));
+  hills([](int x) { return 112 + 8 * std::sin(x / 19.0 + 4); }, Color32(72, 142, 70, 200));
+  // The lake with light ripples.
+  b.FillRectS(0, 126, W, H, Color32(70, 130, 190));
+  for (int row = 0; row < 4; ++row)
+    for (int x0 = (row % 2) * 14; x0 < W; x0 += 28) {
+      const TFloat y = 131.0f + row * 5;
+      PolylineFS(&b, {{TFloat(x0), y}, {TFloat(x0 + 7), y - 1.2f}, {TFloat(x0 + 14), y}}, Color32(170, 210, 240, 150),
+                 false, 1.2f);
+    }
   TPngImage png(COLOR_RGB, 8, W, H);
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) {
-      double r, g, b;
-      const double t = y / double(H);
-      // Sky: deep blue at the top to warm haze at the horizon.
-      r = 40 + 190 * t, g = 90 + 120 * t, b = 190 + 20 * t;
-      const double sx = x - 170.0, sy = y - 48.0, sd = std::sqrt(sx * sx + sy * sy);
-      if (sd < 16) r = 255, g = 226, b = 130;
-      else if (sd < 40) {
-        const double k = (40 - sd) / 24 * 0.45;
-        r += (255 - r) * k, g += (226 - g) * k, b += (150 - b) * k;
-      }
-      const double far = 78 + 14 * std::sin(x / 23.0) + 7 * std::sin(x / 9.0 + 1);
-      const double near = 100 + 12 * std::sin(x / 31.0 + 2) + 5 * std::sin(x / 11.0);
-      if (y > far) r = 88, g = 112, b = 150;
-      if (y > near) r = 52 + 20 * std::sin(x / 17.0), g = 118 + (y - near) * 0.5, b = 70;
-      if (y > 126) {
-        const double w = std::sin(x / 5.0 + y) * 6;
-        r = 70 + w, g = 130 + w, b = 190 + w;
-      }
       // The image's rows hold blue, green, red.
+      const TColor32 c = b.GetPixel(x, y);
       Byte* p = png.Scanline(y) + x * 3;
-      p[2] = Byte(std::clamp(r, 0.0, 255.0)), p[1] = Byte(std::clamp(g, 0.0, 255.0));
-      p[0] = Byte(std::clamp(b, 0.0, 255.0));
+      p[2] = Byte(c >> 16), p[1] = Byte(c >> 8), p[0] = Byte(c);
     }
   const String name = FromUtf8(FileName);
   png.SaveToFile(name);
@@ -108,13 +123,25 @@ struct TSkinnedForm {
   TQuarnForm* Skin = nullptr;
 };
 
-TSkinnedForm MakeForm(Integer X, Integer Y, Integer W, Integer H) {
+TSkinnedForm MakeForm(Integer X, Integer Y, Integer W, Integer H, const String& Caption) {
   TSkinnedForm f;
   f.Form.reset(new TForm(nullptr));
+  f.Form->SetCaption(Caption);
   f.Form->SetPosition(poDesigned);
   f.Form->SetBorderStyle(bsSizeable);
   f.Form->SetBounds(X, Y, W, H);
   f.Skin = new TQuarnForm(f.Form.get());
+  // The caption and the close button, as every skinned page's form has them.
+  auto* title = new TQuarnNCLabel(f.Form.get());
+  title->Font()->SetName(u"DejaVu Sans");
+  title->Font()->SetSize(10);
+  title->Font()->SetStyle({TFontStyle::fsBold});
+  title->Font()->SetColor(clWhite);
+  title->Light()->SetActive(true);
+  title->Light()->SetColor(TColor(0xB07A30));
+  title->Light()->SetBlurRadius(4);
+  title->SetCaption(Caption);
+  new TQuarnSystemButton(f.Form.get());
   return f;
 }
 
@@ -137,7 +164,7 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
 
   // The inactive form first, so the active one is shown last and keeps the
   // activation.
-  TSkinnedForm inactive = MakeForm(640, 28, 520, 330);
+  TSkinnedForm inactive = MakeForm(640, 28, 520, 170, u"Inactive form");
   inactive.Skin->SetRoundWindow(false);
   inactive.Skin->SetFlatFrame(true);
   inactive.Skin->SetTitlerColor(0x8A6A3C);
@@ -146,7 +173,7 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
           u"Without the activation the title is a flat band of the title colour.\n"
           u"No window region: square corners; the flat frame keeps one edge line.");
 
-  TSkinnedForm active = MakeForm(40, 28, 560, 330);
+  TSkinnedForm active = MakeForm(40, 28, 560, 330, u"Active form");
   AddCard(active.Form.get(), 18, 58, 520, 96, 0x66FFFFFFu, 0xFF1E2A36u, u"Active, rounded, double frame",
           u"The title colour runs down into the form colour over 168 rows.\n"
           u"This card is a transparent skinned control: it takes the form's\n"
@@ -177,7 +204,7 @@ std::vector<std::string> SkinFormPage(const std::string& outDir) {
   std::vector<TSkinnedForm> pictureForms;
   Integer x = 40;
   for (const Fill& f : fills) {
-    TSkinnedForm p = MakeForm(x, 392, 260, 370);
+    TSkinnedForm p = MakeForm(x, 392, 260, 370, f.Name);
     p.Skin->SetStyle(ssPicture);
     p.Skin->SetCustomPicture(landscape);
     p.Skin->SetFillStyle(f.Style);

@@ -71,7 +71,7 @@ void Put(TBitmap32& Dst, TBitmap32* Src, Integer X, Integer Y) {
 
 std::vector<std::string> SkinUtilsPage(const std::string& outDir) {
   TBitmap32 b;
-  b.SetSize(kW, 770);
+  b.SetSize(kW, 806);
   b.Clear(0xFFE1ECF2u);
   b.Font()->SetName(u"DejaVu Sans");
   TQuarnResManager* store = TQuarnResManagerObj();
@@ -126,6 +126,8 @@ std::vector<std::string> SkinUtilsPage(const std::string& outDir) {
   Put(b, track.get(), kPad + 470, y - 4);
   std::unique_ptr<TQuarnImage> thumb(ResizeVertImg(store->GetImageByName(u"QuarnScrollbar_bar_highlight"), 34));
   Put(b, thumb.get(), kPad + 470, y + 12);
+  b.RenderText(kPad + 490, y + 8, u"scroll track 70 high,", -1, kSoft);
+  b.RenderText(kPad + 490, y + 24, u"hot thumb 34 high", -1, kSoft);
 
   // Fill types.
   y += 90;
@@ -140,7 +142,8 @@ std::vector<std::string> SkinUtilsPage(const std::string& outDir) {
     DrawImage(icon, &cell, fills[k]);
     cell.FrameRectS(0, 0, 130, 84, 0xFFB9C6D0u);
     Put(b, &cell, kPad + k * 160, y);
-    b.RenderText(kPad + k * 160, y + 88, EnumName(fills[k]), -1, kSoft);
+    b.RenderText(kPad + k * 160, y + 88, EnumName(fills[k]) + (fills[k] == ftGradient ? u" (no picture)" : u""), -1,
+                 kSoft);
   }
 
   // Gradients.
@@ -151,9 +154,13 @@ std::vector<std::string> SkinUtilsPage(const std::string& outDir) {
   FillGradient(b.Canvas(), 0x00335CE8, 0x0040D0FF, TRect(kPad + 320, y, kPad + 620, y + 50), true);
   FillGradient(b.Canvas(), clBtnFace, clHighlight, TRect(kPad + 640, y, kPad + 800, y + 50), false);
   FillGradient(b.Canvas(), 0x00FFFFFF, 0x00000000, TRect(kPad + 820, y, kPad + 960, y + 50), false);
+  b.RenderText(kPad, y + 52, u"horizontal: sky blue to pale grey", -1, kSoft);
+  b.RenderText(kPad + 320, y + 52, u"horizontal: red to amber", -1, kSoft);
+  b.RenderText(kPad + 640, y + 52, u"vertical: clBtnFace to clHighlight", -1, kSoft);
+  b.RenderText(kPad + 820, y + 66, u"vertical: white to black", -1, kSoft);
 
   // Glow.
-  y += 70;
+  y += 88;
   Heading(b, y, u"DrawEffectText: glow at strengths 1, 2, 4, 6, 8, 10 (the text is drawn on top by the caller)");
   y += 26;
   b.FillRectS(kPad, y, kW - kPad, y + 70, 0xFF1E2A33u);
@@ -199,6 +206,11 @@ std::vector<std::string> SkinUtilsPage(const std::string& outDir) {
   DrawCircleImage(b.Canvas()->Handle(), TRect(kPad + 470, y, kPad + 566, y + 96), pixels, 96, 96, 0x00FFC446);
   DrawCircleImage(b.Canvas()->Handle(), TRect(kPad + 590, y + 16, kPad + 654, y + 80), pixels, 96, 96, 0x00FFFFFF);
   DrawCircleImage(b.Canvas()->Handle(), TRect(kPad + 680, y + 28, kPad + 720, y + 68), pixels, 96, 96, 0x004050E0);
+  for (Integer k = 0; k < 4; ++k)
+    b.RenderText(kPad + k * 112 + 30, y + 100, FloatToStr(amounts[k]) + u"\u00B0", -1, kSoft);
+  b.RenderText(kPad + 470, y + 100, u"96 px, sky-blue ring", -1, kSoft);
+  b.RenderText(kPad + 590, y + 86, u"64, white", -1, kSoft);
+  b.RenderText(kPad + 680, y + 72, u"40, red", -1, kSoft);
   b.ResetAlpha();
 
   vcl::TScreenImage shot;

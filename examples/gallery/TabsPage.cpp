@@ -202,7 +202,9 @@ std::vector<std::string> TabsPage(const std::string& outDir) {
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 
   const std::string path = outDir + "/tabs.png";
-  vcl::SaveWindowSnapshot(host, path);
+  // The client only: the caption band names the page, and the host's
+  // classic frame would sit oddly around the skinned controls.
+  vcl::SaveWindowSnapshot(host, path, true);
   Hold();  // live: the page stays up until its windows are closed
   ResetInput();
   sheet.reset();

@@ -110,6 +110,7 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   // The menu, pictured while its loop runs: pointer on the arrow, pressed,
   // released.
   const std::string menuPath = outDir + "/tabset-menu.png";
+  NotePicture(menuPath, "the toolbar's Open item with its drop-down menu open");
   SetMenuResponder([&](HMENU, UINT&) {
     Flush();
     SaveScreenArea(host, menuPath);
@@ -125,6 +126,7 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   Flush();
   // The drag: "Charts" pressed and pulled over "Harbour", still held.
   const std::string path = outDir + "/tabset.png";
+  NotePicture(path, "a tab dragged: hidden in its place, a blank placeholder where it lands, its picture at the pointer");
   const TRect charts = tabs->Items()->Items(2)->Rect();
   p = tabs->ClientToScreen(TPoint(charts.Left + 40, charts.Top + 20));
   InputMouseMove(p.X, p.Y);

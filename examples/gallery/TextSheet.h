@@ -93,8 +93,9 @@ class TTextSheet {
     Heading(10, 50, u"Sizes (em pixels)");
     x = 10;
     for (int h : {8, 10, 11, 13, 16, 20, 26, 34}) {
-      Text(Font(u"Tahoma", -h), x, 68, u"Ag" + std::u16string(1, char16_t(u'0' + h % 10)));
-      x += h * 2 + 24;
+      const std::string n = std::to_string(h);
+      Text(Font(u"Tahoma", -h), x, 68, u"Ag " + std::u16string(n.begin(), n.end()));
+      x += h * 3 + 24;
     }
 
     // Styles.

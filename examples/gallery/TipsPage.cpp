@@ -1,6 +1,6 @@
 // Gallery page "tips": a sign-up form on the screen with a titled tip
 // (close button hot under the pointer) beside its user-name field, a red
-// edit tip right of the e-mail field, and a centred tip at a screen
+// edit tip right of the password field, and a centred tip at a screen
 // rectangle of its own. Saved as tips.png.
 #include <memory>
 #include <string>
@@ -75,6 +75,9 @@ std::vector<std::string> TipsPage(const std::string& outDir) {
   tips.SetPauseTime(0);
   tips.TipsFont()->SetName(u"Tahoma");
   tips.TitleFont()->SetName(u"Tahoma");
+  // Dark ink on the yellow body: the default orange reads poorly there.
+  tips.TipsFont()->SetColor(TColor(RGB(92, 60, 8)));
+  tips.TitleFont()->SetColor(TColor(RGB(150, 36, 24)));
   TRect beside(120 + 220 + 12, 4, 120 + 220 + 12 + 250, 4 + 30);
   HWND titled = tips.Show(u"User name", u"Three letters at least; letters, digits and dots only.", user, &beside,
                           hdCustom);

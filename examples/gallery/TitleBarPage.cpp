@@ -11,6 +11,8 @@
 
 #include "examples/gallery/Gallery.h"
 #include "examples/gallery/SkinnedForm.h"
+#include "graphics/vector/Pix32_Polygons_qn.h"
+#include "graphics/vector/Pix32_VectorUtils_qn.h"
 #include "platform/desktop/Desktop.h"
 #include "skin/forms/uQnFormBorder.h"
 #include "skin/forms/uQuarnForm.h"
@@ -30,19 +32,21 @@ class TWallpaper : public TForm {
 
  protected:
   void Paint() override {
+    // Anti-aliased hills over a vertical gradient, drawn by the library's
+    // vector fills and copied to the canvas.
     const TRect r = ClientRect();
+    if (r.Width() <= 0 || r.Height() <= 0) return;
+    TBitmap32 b;
+    b.SetSize(r.Width(), r.Height());
     for (Integer y = 0; y < r.Height(); ++y) {
       const double t = y / double(std::max(1, r.Height()));
-      Canvas()->Pen()->SetColor(TColor(RGB(Byte(40 + 150 * t), Byte(90 + 90 * t), Byte(160 + 40 * t))));
-      Canvas()->MoveTo(0, y);
-      Canvas()->LineTo(r.Width(), y);
+      b.HorzLineS(0, y, r.Width() - 1, Color32(Byte(40 + 150 * t), Byte(90 + 90 * t), Byte(160 + 40 * t)));
     }
-    for (Integer i = 0; i < 6; ++i) {
-      const TColor c = TColor(RGB(Byte(50 + i * 18), Byte(110 + i * 14), Byte(80 + i * 6)));
-      Canvas()->Brush()->SetColor(c);
-      Canvas()->Pen()->SetColor(c);
-      Canvas()->Ellipse(-120 + i * 220, r.Height() - 180 + (i % 2) * 40, 200 + i * 220, r.Height() + 200);
-    }
+    const TFloat h = TFloat(r.Height());
+    for (Integer i = 0; i < 6; ++i)
+      PolygonFS(&b, Ellipse(40.0f + i * 220, h + 10 + (i % 2) * 20.0f, 160, 190 - (i % 2) * 20.0f, 128),
+                Color32(Byte(50 + i * 18), Byte(110 + i * 14), Byte(80 + i * 6)), TPolyFillMode::pfNonZero);
+    b.DrawTo(Canvas()->Handle(), 0, 0);
   }
 };
 
@@ -65,7 +69,7 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   auto main = std::make_unique<TForm>(nullptr);
   main->SetPosition(poDesigned);
   main->SetBorderStyle(bsSizeable);
-  main->SetBounds(60, 60, 560, 400);
+  main->SetBounds(60, 60, 560, 300);
   auto* skin = new TQuarnForm(main.get());
   skin->SetTitleHeight(32);
   skin->SetImageBorder(border.get());
@@ -91,7 +95,7 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   auto dialog = std::make_unique<TForm>(nullptr);
   dialog->SetPosition(poDesigned);
   dialog->SetBorderStyle(bsDialog);
-  dialog->SetBounds(660, 180, 280, 170);
+  dialog->SetBounds(660, 180, 280, 140);
   auto* dskin = new TQuarnForm(dialog.get());
   dskin->SetTitleHeight(24);
   dskin->SetRoundWindow(true);
@@ -103,6 +107,24 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   dlabel->Font()->SetSize(9);
   dlabel->Font()->SetColor(clWhite);
   dlabel->SetCaption(u"Tip of the day");
+
+  // What each form shows, in its client area.
+  const struct {
+    Integer Y;
+    const char16_t* Text;
+    bool Heading;
+  } notes[] = {{24, u"The title bar of this form holds", true},
+               {48, u"\u2022 left: a title-bar image (the calendar icon)", false},
+               {68, u"\u2022 left: a title-bar label with a soft blue glow", false},
+               {88, u"\u2022 right: three system buttons \u2014 minimise held down", false},
+               {108, u"   by the mouse, maximise hot under it, close at rest", false},
+               {140, u"Around the form", true},
+               {164, u"\u2022 a soft 14-pixel layered border window", false}};
+  for (const auto& n : notes) PageLabel(main.get(), 24, n.Y, n.Text, n.Heading);
+  PageLabel(dialog.get(), 16, 14, u"A dialog-style form", true);
+  PageLabel(dialog.get(), 16, 38, u"round corners, its own title colour,");
+  PageLabel(dialog.get(), 16, 56, u"a title label and the tips' small");
+  PageLabel(dialog.get(), 16, 74, u"close button");
 
   dialog->Show();
   main->Show();

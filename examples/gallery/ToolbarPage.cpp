@@ -200,7 +200,9 @@ std::vector<std::string> ToolbarPage(const std::string& outDir) {
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 
   const std::string path = outDir + "/toolbar.png";
-  vcl::SaveWindowSnapshot(host, path);
+  // The client only: the caption band names the page, and the host's
+  // classic frame would sit oddly around the skinned controls.
+  vcl::SaveWindowSnapshot(host, path, true);
   Hold();  // live: the page stays up until its windows are closed
   sheet.reset();
   DestroyWindow(host);

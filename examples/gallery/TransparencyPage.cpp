@@ -25,7 +25,8 @@ using namespace qn;
 class TGlassPanel : public TQuarnCustomControl {
   QN_CLASS(TGlassPanel, TQuarnCustomControl)
  public:
-  TGlassPanel(TComponent* AOwner, TColor32 Tint) : TQuarnCustomControl(AOwner), FTint(Tint) {
+  TGlassPanel(TComponent* AOwner, TColor32 Tint, const String& Caption, TColor32 TextColor)
+      : TQuarnCustomControl(AOwner), FTint(Tint), FCaption(Caption), FTextColor(TextColor) {
     SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
   }
 
@@ -34,10 +35,17 @@ class TGlassPanel : public TQuarnCustomControl {
     const TFloatRect r(1.5f, 1.5f, B->Width() - 1.5f, B->Height() - 1.5f);
     PolygonFS(B, RoundRect(r, 10), FTint, TPolyFillMode::pfNonZero);
     PolylineFS(B, RoundRect(r, 10), 0xB0FFFFFFu, true, 1.5f, TJoinStyle::jsRound);
+    // Its caption names the tint, written with alpha so it shows on the form.
+    B->Font()->SetName(u"DejaVu Sans");
+    B->Font()->SetHeight(-12);
+    B->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
+    B->RenderText(10, 8, FCaption, 0, FTextColor);
   }
 
  private:
   TColor32 FTint;
+  String FCaption;
+  TColor32 FTextColor;
 };
 
 }  // namespace
@@ -57,20 +65,22 @@ std::vector<std::string> TransparencyPage(const std::string& outDir) {
   sheet->SetBounds(0, 0, w, h);
   sheet->SetParentWindow(host);
 
-  auto add = [](TWinControl* Parent, TColor32 Tint, Integer X, Integer Y, Integer W, Integer H) {
-    auto* p = new TGlassPanel(Parent, Tint);
+  auto add = [](TWinControl* Parent, TColor32 Tint, const String& Caption, TColor32 Text, Integer X, Integer Y,
+                Integer W, Integer H) {
+    auto* p = new TGlassPanel(Parent, Tint, Caption, Text);
     p->SetParent(Parent);
     p->SetBounds(X, Y, W, H);
     return p;
   };
   // Three deep on the left; the right stack is moved afterwards.
-  auto* a = add(sheet.get(), 0x60FFFFFFu, 30, 30, 300, 320);
-  auto* b = add(a, 0x5046C4FFu, 24, 40, 250, 220);
-  add(b, 0x70FFFFFFu, 24, 40, 200, 140);
-  auto* c = add(sheet.get(), 0x50101820u, 360, 150, 250, 200);
+  const TColor32 dark = 0xFF1C222Cu, light = 0xFFFFFFFFu;
+  auto* a = add(sheet.get(), 0x60FFFFFFu, u"1: white, 38% on the picture", dark, 30, 30, 300, 320);
+  auto* b = add(a, 0x5046C4FFu, u"2: sky blue, 31% on 1", dark, 24, 40, 250, 220);
+  add(b, 0x70FFFFFFu, u"3: white, 44% on 2", dark, 24, 40, 200, 140);
+  auto* c = add(sheet.get(), 0x50101820u, u"moved with AutoInvalidate", light, 360, 150, 250, 200);
   c->SetAutoInvalidate(true);
-  auto* d = add(c, 0x60FFC446u, 20, 30, 210, 140);
-  add(d, 0x60FFFFFFu, 20, 30, 170, 80);
+  auto* d = add(c, 0x60FFC446u, u"amber, 38%, moved with it", dark, 20, 30, 210, 140);
+  add(d, 0x60FFFFFFu, u"white, 38%", dark, 20, 30, 170, 80);
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 
@@ -79,7 +89,9 @@ std::vector<std::string> TransparencyPage(const std::string& outDir) {
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 
   const std::string path = outDir + "/transparency.png";
-  vcl::SaveWindowSnapshot(host, path);
+  // The client only: the caption band names the page, and the host's
+  // classic frame would sit oddly around the skinned controls.
+  vcl::SaveWindowSnapshot(host, path, true);
   Hold();  // live: the page stays up until its windows are closed
   sheet.reset();
   DestroyWindow(host);

@@ -198,7 +198,8 @@ class TTreeSheet {
     t->OnGetImageIndex = [](TBaseLazyTree_qn* T, PLazyNode N, TVTImageKind Kind, TColumnIndex Column, bool& Ghosted,
                             Integer& Index) {
       if (Column > 0) return;
-      bool folder = T->GetHasChildren(N);
+      // Top-level entries are folders even when empty (Documents, Pictures).
+      bool folder = T->GetHasChildren(N) || T->GetNodeLevel(N) == 0;
       switch (Kind) {
         case ikState: Index = N->Index == 1 && T->GetNodeLevel(N) == 2 ? 3 : -1; break;
         case ikOverlay: Index = N->Index == 0 && T->GetNodeLevel(N) == 2 ? 0 : -1; break;
@@ -214,9 +215,15 @@ class TTreeSheet {
                     : level == 1 ? String(N->Parent->Index == 0 ? (N->Index == 0 ? u"Sources" : u"Tests") : u"Album")
                                  : String(N->Parent->Index == 0 ? files[N->Index % 4] : u"check_all.cpp");
       if (N->Parent->Index == 3 && level == 1) name = u"Track " + IntToStr(Integer(N->Index) + 1);
+      const bool folder = t->GetHasChildren(N) || level == 0;
+      auto ends = [&](const char16_t* ext) { return name.size() > 4 && name.compare(name.size() - 4, 4, ext) == 0; };
       switch (Column) {
-        case 1: return t->GetHasChildren(N) ? u"Folder" : u"C++ source";
-        case 2: return t->GetHasChildren(N) ? String() : IntToStr(Integer(12 + N->Index * 7)) + u" KB";
+        case 1:
+          return folder           ? String(u"Folder")
+                 : ends(u".txt") ? String(u"Text")
+                 : ends(u".cpp") ? String(u"C++ source")
+                                 : String(u"Audio");
+        case 2: return folder ? String() : IntToStr(Integer(12 + N->Index * 7)) + u" KB";
         default: return name;
       }
     };

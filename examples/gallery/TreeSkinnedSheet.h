@@ -11,6 +11,7 @@
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/Themes.h"
 #include "skin/controls/uQuarnLabel.h"
 #include "treeview/uQuarnLazyTree.h"
 
@@ -22,6 +23,9 @@ class TTreeSkinnedSheet {
     using namespace vcl;
     using namespace qn;
     SetVirtualClock(true);
+    // Theme handles opened before the theme library last changed are stale:
+    // the header would fall back to the classic look.
+    ThemeServices()->ApplyThemeChange();
     auto form = NewSkinnedForm(TRect(20, 20, 800, 460), u"Skinned trees with the skin's own scroll bars");
     TForm* f = form.get();
 
@@ -70,7 +74,11 @@ class TTreeSkinnedSheet {
       static const char16_t* names[] = {u"Vermilion", u"Apricot", u"Saffron", u"Fern", u"Jade",
                                         u"Azure",     u"Indigo",  u"Violet",  u"Rose", u"Slate"};
       const Cardinal k = Info.Node->Index % 10;
-      const TColor tone = TColor(RGB(Byte(60 + (k * 53) % 190), Byte(70 + (k * 97) % 170), Byte(90 + (k * 131) % 160)));
+      static const TColor tones[] = {TColor(RGB(227, 66, 52)),  TColor(RGB(242, 160, 100)), TColor(RGB(244, 196, 48)),
+                                     TColor(RGB(79, 121, 66)),  TColor(RGB(0, 168, 107)),   TColor(RGB(0, 127, 255)),
+                                     TColor(RGB(75, 0, 130)),   TColor(RGB(143, 94, 190)),  TColor(RGB(230, 80, 130)),
+                                     TColor(RGB(112, 128, 144))};
+      const TColor tone = tones[k];
       TCanvas* cv = Info.Canvas;
       const TRect r = Info.ContentRect;
       cv->Brush()->SetColor(tone);

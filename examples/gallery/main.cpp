@@ -1,6 +1,7 @@
 // Runs the gallery pages, writing their pictures into the folder given as the
 // first argument (out/gallery by default), and prints their paths. Further
-// arguments name the pages to run; without them every page runs.
+// arguments name the pages to run; without them every page runs and
+// index.html, a page of thumbnails of them all, is written too.
 // --skin=<folder> anywhere lays the folder's "<id>.png" pictures over the
 // default skin first. --live shows the pages as live windows on the display
 // instead, from a launcher form (pictures still go into the folder).
@@ -49,14 +50,27 @@ int main(int argc, char** argv) {
     return rc;
   }
   int failed = 0;
+  std::vector<gallery::PageRun> runs;
   for (const auto& page : gallery::AllPages()) {
     if (!only.empty() && !only.count(page.Name)) continue;
     try {
-      for (const auto& path : page.Run(out)) std::printf("%s\n", path.c_str());
+      const std::vector<std::string> paths = page.Run(out);
+      gallery::CaptionPictures(page, paths);
+      runs.push_back({page, paths});
+      for (const auto& path : paths) std::printf("%s\n", path.c_str());
       // With QN_SNAPSHOT_DIR set, windows a page left open are written too.
       for (const auto& path : vcl::DumpTopLevelWindows(page.Name)) std::printf("%s\n", path.c_str());
     } catch (const std::exception& e) {
       std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, e.what());
+      ++failed;
+    }
+  }
+  // The index lists the whole gallery, so a run of some pages leaves it alone.
+  if (only.empty()) {
+    try {
+      std::printf("%s\n", gallery::WriteIndex(out, runs).c_str());
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "gallery index: %s\n", e.what());
       ++failed;
     }
   }

@@ -1,0 +1,138 @@
+// The gallery's face: the caption band above a page's pictures and the index
+// page that lists them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "examples/gallery/Gallery.h"
+#include "platform/desktop/Desktop.h"
+#include "platform/vcl/PngImage.h"
+
+namespace {
+
+using namespace gallery;
+namespace fs = std::filesystem;
+
+class Gallery_Index : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* test = ::testing::UnitTest::GetInstance();
+    Dir = fs::temp_directory_path() /
+          ("qn-gallery-index-" + std::to_string(test->random_seed()) + "-" + test->current_test_info()->name());
+    fs::remove_all(Dir);
+    fs::create_directories(Dir);
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  // A picture of W x H: red left half, blue right half.
+  std::string Picture(const std::string& name, int w, int h) {
+    vcl::TScreenImage img;
+    img.Width = w;
+    img.Height = h;
+    img.Pixels.resize(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) img.Pixels[size_t(y) * w + x] = x < w / 2 ? 0xFFD02020u : 0xFF2040D0u;
+    const std::string path = (Dir / name).string();
+    vcl::SavePng(img, path);
+    return path;
+  }
+
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path Dir;
+};
+
+std::vector<std::string> NoRun(const std::string&) { return {}; }
+
+TEST_F(Gallery_Index, CaptionBandGoesAboveThePictureAndLeavesItWhole) {
+  const std::string path = Picture("plain.png", 200, 60);
+  const Page page{"plain", NoRun, kGraphics, "A title", "One sentence that says what the picture shows."};
+  CaptionPictures(page, {path});
+  vcl::TPngImage png;
+  png.LoadFromFile(vcl::FromUtf8(path));
+  ASSERT_EQ(png.Width(), 200);
+  const int band = png.Height() - 60;
+  // Room for a title and a sentence, each at least a line of text.
+  EXPECT_GE(band, 40);
+  EXPECT_LE(band, 120);
+  // The picture sits unchanged under the band (rows hold blue, green, red).
+  for (int y : {band, band + 30, band + 59})
+    for (int x : {0, 99, 100, 199}) {
+      const vcl::Byte* p = png.Scanline(y) + x * 3;
+      const bool left = x < 100;
+      EXPECT_EQ(p[2], left ? 0xD0 : 0x20) << x << "," << y;
+      EXPECT_EQ(p[0], left ? 0x20 : 0xD0) << x << "," << y;
+    }
+  // The band's corner is its light colour, and text darkens part of it.
+  const vcl::Byte* corner = png.Scanline(2) + 2 * 3;
+  EXPECT_GT(corner[0], 240);
+  int dark = 0;
+  for (int y = 0; y < band; ++y)
+    for (int x = 0; x < 200; ++x) dark += png.Scanline(y)[x * 3 + 1] < 100;
+  EXPECT_GT(dark, 50);
+}
+
+TEST_F(Gallery_Index, CaptionedPagesAndOtherFilesAreLeftAsTheyAre) {
+  const std::string path = Picture("own.png", 80, 40);
+  const std::string before = Read(path);
+  Page page{"own", NoRun, kSkin, "Own title", "It draws its own."};
+  page.Captioned = true;
+  CaptionPictures(page, {path});
+  EXPECT_EQ(Read(path), before);
+  // A file that is not a picture is not touched either.
+  const std::string text = (Dir / "notes.txt").string();
+  std::ofstream(text) << "not a picture";
+  page.Captioned = false;
+  CaptionPictures(page, {text});
+  EXPECT_EQ(Read(text), "not a picture");
+}
+
+TEST_F(Gallery_Index, IndexListsEveryPictureBySectionInReadingOrder) {
+  const std::string tree = Picture("tree.png", 20, 20);
+  const std::string gdi = Picture("gdi.png", 20, 20);
+  const std::string step1 = Picture("steps-01.png", 20, 20), step2 = Picture("steps-02.png", 20, 20);
+  const std::string loose = Picture("loose.png", 20, 20);
+  NotePicture(step2, "step 2: press <Enter> & wait", true);
+  const std::vector<PageRun> runs = {
+      {{"tree", NoRun, kTree, "Trees", "Lazy trees."}, {tree}},
+      {{"printer", NoRun, kGraphics, "Printed only", "No picture."}, {}},
+      {{"loose", NoRun}, {loose}},
+      {{"steps", NoRun, kControls, "Steps", "A <form> & its steps."}, {step1, step2}},
+      {{"gdi", NoRun, kGraphics, "GDI \"drawing\"", "Shapes."}, {gdi}},
+  };
+  const std::string html = Read(WriteIndex(Dir.string(), runs));
+  // Sections in reading order, whatever order the pages ran in; a page
+  // without a section comes last.
+  const size_t graphics = html.find("<h2>Graphics</h2>"), controls = html.find("<h2>Controls</h2>"),
+               trees = html.find("<h2>Tree</h2>"), more = html.find("<h2>More pages</h2>");
+  ASSERT_NE(graphics, std::string::npos);
+  ASSERT_NE(controls, std::string::npos);
+  ASSERT_NE(trees, std::string::npos);
+  ASSERT_NE(more, std::string::npos);
+  EXPECT_LT(graphics, controls);
+  EXPECT_LT(controls, trees);
+  EXPECT_LT(trees, more);
+  EXPECT_EQ(html.find("<h2>Skin</h2>"), std::string::npos);  // no page of its own
+  // Every picture linked by its file name next to the folder's index, a
+  // thumbnail of it inside the link.
+  for (const char* f : {"tree.png", "gdi.png", "steps-01.png", "steps-02.png", "loose.png"}) {
+    EXPECT_NE(html.find(std::string("<a href=\"") + f + "\"><img src=\"" + f + "\""), std::string::npos) << f;
+  }
+  // A page without pictures is not listed; text is escaped.
+  EXPECT_EQ(html.find("Printed only"), std::string::npos);
+  EXPECT_NE(html.find("GDI &quot;drawing&quot;"), std::string::npos);
+  EXPECT_NE(html.find("A &lt;form&gt; &amp; its steps."), std::string::npos);
+  EXPECT_NE(html.find("<figcaption>step 2: press &lt;Enter&gt; &amp; wait</figcaption>"), std::string::npos);
+  // A static page: no scripts.
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+}
+
+}  // namespace
