@@ -1,18 +1,22 @@
-// The gallery on a real display (--live): a launcher form lists the pages;
-// a page chosen there builds its windows as it does for its pictures and then
+// The gallery on a real display (--live): the launcher lists the pages; a
+// page chosen there builds its windows as it does for its pictures and then
 // stays live (Hold) until its windows are closed. Pages that only draw
-// pictures show them in a viewer window.
+// pictures show them in a skinned viewer.
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 
 #include "examples/gallery/Gallery.h"
-#include "graphics/raster/Pix32_qn_Bitmap32.h"
-#include "graphics/raster/uPix32_PNG.h"
+#include "examples/gallery/Launcher.h"
+#include "examples/gallery/SheetImage.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/desktop/Display.h"
 #include "platform/vcl/Forms.h"
-#include "platform/vcl/StdCtrls.h"
+#include "platform/vcl/Bitmap.h"
+#include "platform/vcl/PngImage.h"
 
 namespace gallery {
 
@@ -27,6 +31,7 @@ std::map<HWND, WNDPROC>& Subclassed() {
   return m;
 }
 HWND gLauncher = nullptr;
+bool gWaiting = false;
 
 // Closing a page's window hides it: the page frees its windows itself once
 // it is no longer held.
@@ -59,12 +64,27 @@ void RunWhileShown(const std::vector<HWND>& windows) {
     Subclassed()[h] = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(h, GWLP_WNDPROC));
     SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HideOnClose));
   }
+  gWaiting = true;
   auto anyShown = [&] {
     for (HWND h : windows)
       if (IsWindow(h) && IsWindowVisible(h)) return true;
     return false;
   };
-  while (anyShown() && !Application->Terminated()) Application->HandleMessage();
+  while (anyShown() && !Application->Terminated()) {
+    // Esc closes the page window it was pressed in, whichever control has
+    // the focus there.
+    MSG m;
+    if (PeekMessageW(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && m.wParam == VK_ESCAPE) {
+      const HWND root = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
+      if (std::find(windows.begin(), windows.end(), root) != windows.end()) {
+        PeekMessageW(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
+        PostMessageW(root, WM_CLOSE, 0, 0);
+        continue;
+      }
+    }
+    Application->HandleMessage();
+  }
+  gWaiting = false;
   for (HWND h : windows) {
     auto it = Subclassed().find(h);
     if (it == Subclassed().end()) continue;
@@ -73,82 +93,236 @@ void RunWhileShown(const std::vector<HWND>& windows) {
   }
 }
 
-// A window showing pictures a page wrote, one beside the other.
-struct TViewer {
-  std::vector<std::unique_ptr<qn::TBitmap32>> Pictures;
+// The pictures a page wrote, one at a time, scaled to fit the viewer's
+// client and named under it; a click or Right shows the next, Left the one
+// before.
+class TPictureView : public TCustomControl {
+ public:
+  TPictureView(TComponent* AOwner, const Page& page) : TCustomControl(AOwner), FPage(page) { SetTabStop(true); }
+  std::vector<TScreenImage> Pictures;
+  std::vector<std::string> Names;
+  size_t Current = 0;
+
+ protected:
+  void Paint() override {
+    const Integer w = ClientWidth(), h = ClientHeight();
+    if (w <= 0 || h <= 0) return;
+    TBitmap sheet;
+    sheet.SetPixelFormat(TPixelFormat::pf32bit);
+    sheet.SetSize(w, h);
+    TCanvas* c = sheet.Canvas();
+    c->Brush()->SetColor(TColor(RGB(243, 244, 246)));
+    c->FillRect(TRect(0, 0, w, h));
+    const Integer band = 30;
+    if (!Pictures.empty()) {
+      const TScreenImage& p = Pictures[Current];
+      const double scale = std::min({double(w - 24) / p.Width, double(h - band - 24) / p.Height, 1.0});
+      const Integer pw = std::max<Integer>(1, Integer(p.Width * scale)), ph = std::max<Integer>(1, Integer(p.Height * scale));
+      const Integer x = (w - pw) / 2, y = 12 + (h - band - 24 - ph) / 2;
+      BITMAPINFO bi{};
+      bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+      bi.bmiHeader.biWidth = p.Width;
+      bi.bmiHeader.biHeight = -p.Height;
+      bi.bmiHeader.biPlanes = 1;
+      bi.bmiHeader.biBitCount = 32;
+      SetStretchBltMode(c->Handle(), HALFTONE);
+      StretchDIBits(c->Handle(), x, y, pw, ph, 0, 0, p.Width, p.Height, p.Pixels.data(), &bi, DIB_RGB_COLORS,
+                    SRCCOPY);
+    }
+    c->Brush()->SetColor(TColor(RGB(251, 251, 252)));
+    c->FillRect(TRect(0, h - band, w, h));
+    c->Brush()->SetColor(TColor(RGB(208, 213, 220)));
+    c->FillRect(TRect(0, h - band, w, h - band + 1));
+    c->Brush()->SetStyle(TBrushStyle::bsClear);
+    c->Font()->SetName(u"DejaVu Sans");
+    c->Font()->SetSize(8);
+    c->Font()->SetColor(TColor(RGB(72, 80, 92)));
+    std::string name = FPage.Title ? FPage.Title : FPage.Name;
+    if (!Names.empty()) name += "  \u00b7  " + Names[Current];
+    if (Pictures.size() > 1)
+      name += "  \u00b7  picture " + std::to_string(Current + 1) + " of " + std::to_string(Pictures.size()) +
+              " (click or Right for the next)";
+    const String text = FromUtf8(name);
+    RECT r{12, h - band, w - 12, h};
+    DrawText(c->Handle(), text.c_str(), int(text.size()), &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    BitBlt(Canvas()->Handle(), 0, 0, w, h, c->Handle(), 0, 0, SRCCOPY);
+  }
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    SetFocus();
+    if (Button == TMouseButton::mbLeft) Step(1);
+  }
+  void KeyDown(Word& Key, TShiftState Shift) override {
+    TCustomControl::KeyDown(Key, Shift);
+    if (Key == VK_RIGHT || Key == VK_SPACE) Step(1);
+    else if (Key == VK_LEFT) Step(-1);
+  }
+
+ private:
+  void Step(int by) {
+    if (Pictures.size() < 2) return;
+    Current = (Current + Pictures.size() + size_t(by + int(Pictures.size()))) % Pictures.size();
+    Invalidate();
+  }
+  Page FPage;
 };
 
-LRESULT ViewerProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) {
-    auto* v = reinterpret_cast<TViewer*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(h, &ps);
-    RECT r;
-    GetClientRect(h, &r);
-    HBRUSH b = CreateSolidBrush(RGB(236, 240, 244));
-    FillRect(dc, &r, b);
-    DeleteObject(b);
-    Integer x = 8;
-    if (v)
-      for (auto& p : v->Pictures) {
-        p->DrawTo(dc, x, 8);
-        x += p->Width() + 8;
-      }
-    EndPaint(h, &ps);
-    return 0;
-  }
-  return DefWindowProcW(h, msg, wp, lp);
+TScreenImage LoadPicture(const std::string& path) {
+  TPngImage png;
+  png.LoadFromFile(FromUtf8(path));
+  TBitmap sheet;
+  sheet.SetPixelFormat(TPixelFormat::pf32bit);
+  sheet.SetSize(png.Width(), png.Height());
+  sheet.Canvas()->Brush()->SetColor(TColor(RGB(243, 244, 246)));
+  sheet.Canvas()->FillRect(TRect(0, 0, png.Width(), png.Height()));
+  sheet.Canvas()->Draw(0, 0, &png);
+  return BitmapImage(sheet.Canvas()->Handle(), sheet.Handle(), png.Width(), png.Height());
 }
 
-void ShowPictures(const char* page, const std::vector<std::string>& paths) {
-  TViewer v;
-  Integer w = 8, hgt = 0;
-  for (auto& p : paths) {
-    if (p.size() < 4 || p.substr(p.size() - 4) != ".png") continue;
-    auto b = std::make_unique<qn::TBitmap32>();
+void ShowPictures(const Page& page, const std::vector<std::string>& paths) {
+  const String title = FromUtf8(page.Title ? page.Title : page.Name);
+  auto form = NewSkinnedForm(TRect(120, 60, 120 + 860, 60 + 640), title);
+  auto* view = new TPictureView(form.get(), page);
+  view->SetParent(form.get());
+  view->SetAlign(TAlign::alClient);
+  for (const std::string& p : paths) {
+    if (p.size() < 4 || p.compare(p.size() - 4, 4, ".png") != 0) continue;
     try {
-      qn::LoadPNGintoBitmap32(b.get(), FromUtf8(p));
+      view->Pictures.push_back(LoadPicture(p));
+      view->Names.push_back(std::filesystem::path(p).filename().string());
     } catch (...) {
-      continue;
+      // A picture that does not read back is left out of the viewer.
     }
-    w += b->Width() + 8;
-    hgt = std::max(hgt, b->Height());
-    v.Pictures.push_back(std::move(b));
-    if (w > 1400) break;
   }
-  if (v.Pictures.empty()) return;
-  static bool registered = [] {
-    WNDCLASSEXW wc;
-    wc.lpfnWndProc = ViewerProc;
-    wc.lpszClassName = u"QnGalleryViewer";
-    RegisterClassExW(&wc);
-    return true;
-  }();
-  (void)registered;
-  RECT wr(0, 0, w, hgt + 16);
-  AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
-  HWND h = CreateWindowExW(0, u"QnGalleryViewer", FromUtf8(std::string(page)).c_str(), WS_OVERLAPPEDWINDOW,
-                           300, 40, wr.Width(), wr.Height(), nullptr, nullptr, nullptr, nullptr);
-  SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&v));
-  ShowWindow(h, SW_SHOW);
-  RunWhileShown({h});
-  DestroyWindow(h);
+  if (view->Pictures.empty()) return;
+  form->Show();
+  view->SetFocus();
+  RunWhileShown({form->Handle()});
 }
 
 }  // namespace
 
 bool Live() { return gLive; }
 
+namespace {
+
+// A page that shows its skinned controls in a bare host window gets a
+// skinned frame while it is live: the window moves into a skinned form as
+// its client, and back out before the page frees it.
+struct TDressed {
+  HWND Window = nullptr;
+  LONG Style = 0;
+  RECT Bounds{};
+  std::unique_ptr<TForm> Frame;
+};
+
+std::unique_ptr<TDressed> Dress(HWND h) {
+  auto d = std::make_unique<TDressed>();
+  d->Window = h;
+  d->Style = GetWindowLongW(h, GWL_STYLE);
+  GetWindowRect(h, &d->Bounds);
+  RECT client;
+  GetClientRect(h, &client);
+  char16_t caption[256] = {};
+  GetWindowTextW(h, caption, 256);
+  d->Frame = NewSkinnedForm(TRect(d->Bounds.Left, d->Bounds.Top, d->Bounds.Right, d->Bounds.Bottom), String(caption));
+  d->Frame->SetClientWidth(client.Right - client.Left);
+  d->Frame->SetClientHeight(client.Bottom - client.Top);
+  SetWindowLongW(h, GWL_STYLE, LONG((DWORD(d->Style) & ~DWORD(WS_CAPTION | WS_THICKFRAME | WS_POPUP)) | WS_CHILD));
+  SetParent(h, d->Frame->Handle());
+  SetWindowPos(h, nullptr, 0, 0, client.Right - client.Left, client.Bottom - client.Top,
+               SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+  d->Frame->Show();
+  return d;
+}
+
+void Undress(TDressed& d) {
+  if (IsWindow(d.Window)) {
+    ShowWindow(d.Window, SW_HIDE);
+    SetParent(d.Window, nullptr);
+    SetWindowLongW(d.Window, GWL_STYLE, LONG(DWORD(d.Style) & ~DWORD(WS_VISIBLE)));
+    SetWindowPos(d.Window, nullptr, d.Bounds.Left, d.Bounds.Top, d.Bounds.Right - d.Bounds.Left,
+                 d.Bounds.Bottom - d.Bounds.Top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+  d.Frame.reset();
+}
+
+}  // namespace
+
 void Hold() {
   if (!gLive) return;
   gHeld = true;
-  RunWhileShown(PageWindows());
+  std::vector<std::unique_ptr<TDressed>> dressed;
+  std::vector<HWND> windows;
+  for (HWND h : PageWindows()) {
+    if (FindControl(h)) {
+      windows.push_back(h);
+      continue;
+    }
+    dressed.push_back(Dress(h));
+    windows.push_back(dressed.back()->Frame->Handle());
+  }
+  RunWhileShown(windows);
+  for (auto& d : dressed) Undress(*d);
+}
+
+namespace {
+bool gBusy = false;
+}
+
+bool PageOpen() { return gBusy; }
+bool PageWaiting() { return gBusy && gWaiting; }
+
+void OpenPage(const Page& page, const std::string& outDir) {
+  // One page at a time: its windows are live until closed.
+  bool& busy = gBusy;
+  if (busy) return;
+  busy = true;
+  const bool wasLive = gLive;
+  gLive = true;
+  gHeld = false;
+  try {
+    auto paths = page.Run(outDir);
+    CaptionPictures(page, paths);
+    if (!gHeld && !Application->Terminated()) ShowPictures(page, paths);
+  } catch (Exception& e) {
+    std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, ToUtf8(e.Message()).c_str());
+  } catch (std::exception& e) {
+    std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, e.what());
+  }
+  gLive = wasLive;
+  busy = false;
+}
+
+void RunLauncher(TLauncher& Launcher, const std::string& outDir, const std::function<bool()>& Stop) {
+  TForm* form = Launcher.Form();
+  bool closed = false;
+  Launcher.OnOpen = [&](const Page& page) {
+    OpenPage(page, outDir);
+    // Back to the launcher the page was opened from.
+    if (IsWindow(form->Handle())) {
+      SetForegroundWindow(form->Handle());
+      form->SetFocus();
+    }
+  };
+  form->SetOnClose([&closed](TObject*, TCloseAction& Action) {
+    closed = true;
+    Action = caHide;
+  });
+  form->Show();
+  gLauncher = form->Handle();
+  while (!closed && !Application->Terminated() && !(Stop && Stop())) Application->HandleMessage();
+  gLauncher = nullptr;
+  Launcher.OnOpen = nullptr;
 }
 
 int RunLive(const std::string& outDir) {
-  gLive = true;
   // Asked for a display: a clear message when none opens.
   if (!std::getenv("QN_DISPLAY")) setenv("QN_DISPLAY", "x11", 1);
+  if (std::string(std::getenv("QN_DISPLAY")) == "headless") {
+    std::fprintf(stderr, "gallery --live needs a display: QN_DISPLAY says headless\n");
+    return 1;
+  }
   try {
     if (ChooseDisplay() != TDisplayKind::X11) {
       std::fprintf(stderr, "gallery --live needs a display: QN_DISPLAY says headless\n");
@@ -158,44 +332,21 @@ int RunLive(const std::string& outDir) {
     std::fprintf(stderr, "gallery --live: %s\n", ToUtf8(e.Message()).c_str());
     return 1;
   }
-  auto* launcher = new TForm(Application);
-  launcher->SetPosition(poDesigned);
-  launcher->SetCaption(u"Quarn gallery");
-  const auto pages = AllPages();
-  const Integer cols = 3, bw = 132, bh = 26, gap = 6;
-  const Integer rows = Integer((pages.size() + cols - 1) / cols);
-  launcher->SetClientWidth(cols * (bw + gap) + gap);
-  launcher->SetClientHeight(rows * (bh + gap) + gap);
-  launcher->SetBounds(16, 16, launcher->Width(), launcher->Height());
-  bool busy = false;
-  for (size_t i = 0; i < pages.size(); ++i) {
-    auto* b = new TButton(launcher);
-    b->SetParent(launcher);
-    b->SetCaption(FromUtf8(pages[i].Name));
-    b->SetBounds(gap + Integer(i % cols) * (bw + gap), gap + Integer(i / cols) * (bh + gap), bw, bh);
-    const Page page = pages[i];
-    b->SetOnClick([page, outDir, &busy](TObject*) {
-      // One page at a time: its windows are live until closed.
-      if (busy) return;
-      busy = true;
-      gHeld = false;
-      try {
-        auto paths = page.Run(outDir);
-        CaptionPictures(page, paths);
-        if (!gHeld && !Application->Terminated()) ShowPictures(page.Name, paths);
-      } catch (Exception& e) {
-        std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, ToUtf8(e.Message()).c_str());
-      } catch (std::exception& e) {
-        std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, e.what());
-      }
-      busy = false;
-    });
+  // The thumbnails come from the pages drawn headless, as the gallery draws
+  // them, so the display waits until they are done.
+  StopDisplay();
+  std::printf("drawing the pages for the launcher's thumbnails...\n");
+  const auto runs = RunPages(AllPages(), outDir);
+  try {
+    StartX11Display();
+  } catch (Exception& e) {
+    std::fprintf(stderr, "gallery --live: %s\n", ToUtf8(e.Message()).c_str());
+    return 1;
   }
-  launcher->SetOnClose([](TObject*, TCloseAction&) { Application->Terminate(); });
-  launcher->Show();
-  gLauncher = launcher->Handle();
-  while (!Application->Terminated()) Application->HandleMessage();
-  delete launcher;
+  {
+    TLauncher launcher(runs);
+    RunLauncher(launcher, outDir);
+  }
   return DisplayError().empty() ? 0 : 1;
 }
 

@@ -108,6 +108,7 @@ class TTreeSkinnedSheet {
     PumpRounds();
     form->Update();
     vcl::TScreenImage shot = CaptureWindow(form->Handle());
+    Hold();  // live: the trees take the mouse and keys until the form is closed
     form.reset();
     PumpRounds(1);
     return shot;

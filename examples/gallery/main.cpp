@@ -1,7 +1,8 @@
 // Runs the gallery pages, writing their pictures into the folder given as the
 // first argument (out/gallery by default), and prints their paths. Further
 // arguments name the pages to run; without them every page runs and
-// index.html, a page of thumbnails of them all, is written too.
+// index.html, a page of thumbnails of them all, and launcher.png, the live
+// gallery's first window, are written too.
 // --skin=<folder> anywhere lays the folder's "<id>.png" pictures over the
 // default skin first. --live shows the pages as live windows on the display
 // instead, from a launcher form (pictures still go into the folder).
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/Launcher.h"
 #include "package/Quarn.h"
 #include "platform/desktop/Desktop.h"
 #include "skin/foundation/uQuarnResManager.h"
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
     if (!only.empty() && !only.count(page.Name)) continue;
     try {
       const std::vector<std::string> paths = page.Run(out);
+      gallery::KeepThumbnail(page, paths);
       gallery::CaptionPictures(page, paths);
       runs.push_back({page, paths});
       for (const auto& path : paths) std::printf("%s\n", path.c_str());
@@ -69,6 +72,8 @@ int main(int argc, char** argv) {
   if (only.empty()) {
     try {
       std::printf("%s\n", gallery::WriteIndex(out, runs).c_str());
+      // The live gallery's first window as it opens.
+      std::printf("%s\n", gallery::WriteLauncherPicture(runs, out).c_str());
     } catch (const std::exception& e) {
       std::fprintf(stderr, "gallery index: %s\n", e.what());
       ++failed;
