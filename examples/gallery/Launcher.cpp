@@ -5,6 +5,7 @@
 #include "examples/gallery/Launcher.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 
@@ -16,6 +17,7 @@
 #include "graphics/raster/uPix32_PNG.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/Bitmap.h"
+#include "skin/controls/uQuarnSearchEdit.h"
 
 namespace gallery {
 
@@ -39,6 +41,7 @@ constexpr Integer kRowsTop = 86;
 constexpr Integer kCardWidth = 230, kCardHeight = 236, kGap = 16, kMargin = 24, kCardsTop = 64;
 constexpr Integer kThumbWidth = kCardWidth - 16, kThumbHeight = 124;
 
+constexpr Integer kSearchWidth = 240;
 constexpr Integer kFormWidth = 1000, kFormHeight = 700;
 
 const char* const kOrder[] = {kGraphics, kSkin, kControls, kForms, kTree, kDesign};
@@ -155,11 +158,39 @@ class TLauncherView : public TCustomControl {
     return v;
   }
 
+  // The cards on show: the chosen section's pages, or while a search is
+  // typed, the pages of every section whose name, title or sentence holds it.
+  std::vector<const TEntry*> Shown() const {
+    if (Query.empty()) return PagesOf(Selected);
+    auto lower = [](std::string t) {
+      for (char& ch : t) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+      return t;
+    };
+    const std::string q = lower(Query);
+    std::vector<const TEntry*> v;
+    for (const TEntry& e : Entries) {
+      const std::string text = lower(std::string(e.Info.Name) + "\n" + (e.Info.Title ? e.Info.Title : "") + "\n" +
+                                     (e.Info.Sentence ? e.Info.Sentence : ""));
+      if (text.find(q) != std::string::npos) v.push_back(&e);
+    }
+    return v;
+  }
+
+  void Search(const std::string& query) {
+    if (query == Query) return;
+    Query = query;
+    Scroll = 0;
+    Hot = -1;
+    Invalidate();
+  }
+
   void Select(const std::string& section) {
     if (std::find(Sections.begin(), Sections.end(), section) == Sections.end())
       throw Exception(u"the launcher has no section " + FromUtf8(section));
-    if (section == Selected) return;
+    if (OnSectionChosen) OnSectionChosen();
+    if (section == Selected && Query.empty()) return;
     Selected = section;
+    Query.clear();
     Scroll = 0;
     Hot = -1;
     Invalidate();
@@ -179,7 +210,7 @@ class TLauncherView : public TCustomControl {
     return TRect(x, y, x + kCardWidth, y + kCardHeight);
   }
   Integer MaxScroll() {
-    const size_t n = PagesOf(Selected).size();
+    const size_t n = Shown().size();
     if (n == 0) return 0;
     const Integer rows = Integer((n + size_t(Columns()) - 1) / size_t(Columns()));
     return std::max<Integer>(0, kCardsTop + rows * (kCardHeight + kGap) - ClientHeight());
@@ -192,7 +223,7 @@ class TLauncherView : public TCustomControl {
   }
   // Scrolls the card into view; its index in the section, or -1.
   int Reveal(const std::string& name) {
-    const auto pages = PagesOf(Selected);
+    const auto pages = Shown();
     for (size_t i = 0; i < pages.size(); ++i) {
       if (pages[i]->Info.Name != name) continue;
       const TRect r = CardRectAt(i);
@@ -209,6 +240,8 @@ class TLauncherView : public TCustomControl {
   Integer Scroll = 0;
   int Hot = -1;
   std::function<void(const Page&)> OnOpen;
+  std::function<void()> OnSectionChosen;
+  std::string Query;
 
  protected:
   void Paint() override {
@@ -242,7 +275,7 @@ class TLauncherView : public TCustomControl {
     const bool open = Button == TMouseButton::mbLeft && card >= 0 && card == Pressed;
     Pressed = -1;
     if (!open || !OnOpen) return;
-    const Page page = PagesOf(Selected)[size_t(card)]->Info;
+    const Page page = Shown()[size_t(card)]->Info;
     Hot = -1;
     Invalidate();
     OnOpen(page);
@@ -284,7 +317,7 @@ class TLauncherView : public TCustomControl {
  private:
   int CardAt(Integer X, Integer Y) {
     if (Y < kCardsTop) return -1;  // under the heading, cards are scrolled away
-    const size_t n = PagesOf(Selected).size();
+    const size_t n = Shown().size();
     for (size_t i = 0; i < n; ++i)
       if (Inside(CardRectAt(i), X, Y)) return int(i);
     return -1;
@@ -301,7 +334,7 @@ class TLauncherView : public TCustomControl {
          TRect(20, 46, kSideWidth - 12, 64), DT_LEFT | DT_SINGLELINE);
     for (size_t i = 0; i < Sections.size(); ++i) {
       const TRect r = RowRect(i);
-      const bool on = Sections[i] == Selected;
+      const bool on = Sections[i] == Selected && Query.empty();
       if (on) Rounded(c, r, kSelect, kSelect);
       c->Brush()->SetStyle(TBrushStyle::bsClear);
       UseFont(c, 10, on, on ? RGB(255, 255, 255) : kTitle);
@@ -320,7 +353,7 @@ class TLauncherView : public TCustomControl {
 
   void DrawCards(TCanvas* c, Integer w, Integer h) {
     Fill(c, TRect(kSideWidth, 0, w, h), kPageBack);
-    const auto pages = PagesOf(Selected);
+    const auto pages = Shown();
     for (size_t i = 0; i < pages.size(); ++i) {
       const TRect r = CardRectAt(i);
       if (r.Bottom < kCardsTop || r.Top > h) continue;
@@ -348,7 +381,13 @@ class TLauncherView : public TCustomControl {
     Fill(c, TRect(kSideWidth, 0, w, kCardsTop - 8), kPageBack);
     c->Brush()->SetStyle(TBrushStyle::bsClear);
     UseFont(c, 14, true, kTitle);
-    Write(c, FromUtf8(Selected), TRect(kSideWidth + kMargin, 18, w - kMargin, 44), DT_LEFT | DT_SINGLELINE);
+    Write(c, FromUtf8(Query.empty() ? Selected : "Pages with \u201c" + Query + "\u201d"),
+          TRect(kSideWidth + kMargin, 18, w - kMargin - kSearchWidth - 12, 44), DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
+    if (!Query.empty() && pages.empty()) {
+      UseFont(c, 10, false, kSentence);
+      Write(c, u"No page's name, title or sentence holds this text.",
+            TRect(kSideWidth + kMargin, kCardsTop, w - kMargin, kCardsTop + 24), DT_LEFT | DT_SINGLELINE);
+    }
     if (MaxScroll() > 0) {
       // Where the view is in the section: a thin bar at the right edge.
       const Integer track = h - kCardsTop - 16;
@@ -370,6 +409,16 @@ TLauncher::TLauncher(const std::vector<PageRun>& Runs) {
   FView->OnOpen = [this](const Page& p) {
     if (OnOpen) OnOpen(p);
   };
+  FSearch = new qn::TQuarnSearchEdit(FForm.get());
+  FSearch->SetParent(FForm.get());
+  FSearch->SetBounds(FForm->ClientWidth() - kMargin - kSearchWidth, 16, kSearchWidth, 28);
+  FSearch->SetAnchors(TAnchors{TAnchorKind::akTop, TAnchorKind::akRight});
+  FSearch->Font()->SetName(u"DejaVu Sans");
+  FSearch->Font()->SetSize(9);
+  FSearch->SetOnChange([this](TObject*) { FView->Search(ToUtf8(FSearch->TextProp())); });
+  FView->OnSectionChosen = [this] {
+    if (!FSearch->TextProp().empty()) FSearch->SetTextProp(u"");
+  };
 }
 
 TLauncher::~TLauncher() = default;
@@ -377,6 +426,9 @@ TLauncher::~TLauncher() = default;
 const std::vector<std::string>& TLauncher::Sections() const { return FView->Sections; }
 std::string TLauncher::SelectedSection() const { return FView->Selected; }
 void TLauncher::SelectSection(const std::string& Section) { FView->Select(Section); }
+void TLauncher::Search(const std::string& Text) { FSearch->SetTextProp(FromUtf8(Text)); }
+qn::TQuarnSearchEdit* TLauncher::SearchEdit() const { return FSearch; }
+size_t TLauncher::CardCount() const { return FView->Shown().size(); }
 
 TRect TLauncher::SectionRect(const std::string& Section) const {
   for (size_t i = 0; i < FView->Sections.size(); ++i)
@@ -391,8 +443,11 @@ TRect TLauncher::SectionRect(const std::string& Section) const {
 TRect TLauncher::CardRect(const std::string& PageName) {
   for (const auto& e : FView->Entries) {
     if (e.Info.Name != PageName) continue;
-    FView->Select(SectionOf(e.Info));
-    const int i = FView->Reveal(PageName);
+    int i = FView->Query.empty() ? -1 : FView->Reveal(PageName);
+    if (i < 0) {
+      FView->Select(SectionOf(e.Info));
+      i = FView->Reveal(PageName);
+    }
     const TRect r = FView->CardRectAt(size_t(i));
     const TPoint at = FView->ClientToScreen(TPoint(r.Left, r.Top));
     return TRect(at.X, at.Y, at.X + r.Width(), at.Y + r.Height());

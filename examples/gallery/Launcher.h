@@ -11,6 +11,10 @@
 #include "examples/gallery/Gallery.h"
 #include "platform/vcl/Forms.h"
 
+namespace qn {
+class TQuarnSearchEdit;
+}
+
 namespace gallery {
 
 class TLauncherView;
@@ -28,6 +32,12 @@ class TLauncher {
   const std::vector<std::string>& Sections() const;
   std::string SelectedSection() const;
   void SelectSection(const std::string& Section);
+  // Shows the pages of every section whose name, title or sentence holds
+  // the text, as typing into the search edit does; empty: the section again.
+  void Search(const std::string& Text);
+  qn::TQuarnSearchEdit* SearchEdit() const;
+  // The cards on show.
+  size_t CardCount() const;
   // On the screen: a section's row and a page's card (its section chosen and
   // the card scrolled into view first); empty when there is none.
   vcl::TRect SectionRect(const std::string& Section) const;
@@ -38,6 +48,7 @@ class TLauncher {
  private:
   std::unique_ptr<vcl::TForm> FForm;
   TLauncherView* FView = nullptr;
+  qn::TQuarnSearchEdit* FSearch = nullptr;
 };
 
 // Keeps a thumbnail of the page's first picture for the launcher; called

@@ -13,6 +13,7 @@
 #include "platform/desktop/Desktop.h"
 #include "platform/desktop/Display.h"
 #include "platform/vcl/ExtCtrls.h"
+#include "skin/controls/uQuarnSearchEdit.h"
 #include "tests/common/Xvfb.h"
 
 namespace {
@@ -184,8 +185,22 @@ TEST_F(Gallery_Live, LauncherOpensSkinnedWithEverySectionAndPagesOfEachKindRetur
          ExpectSkinnedTitle(CaptureScreen(), FrameOf(page.front()), "the buttons page");
          Escape();
        }},
-      {"the launcher again", backHome, [&] { Click(launcher->SectionRect(kGraphics)); }},
-      {"the graphics section", [&] { return launcher->SelectedSection() == kGraphics; },
+      // The picture page is found by typing into the search edit.
+      {"the launcher again", backHome,
+       [&] {
+         auto* edit = launcher->SearchEdit();
+         const TPoint at = edit->ClientToScreen(TPoint(0, 0));
+         Click(TRect(at.X, at.Y, at.X + edit->Width(), at.Y + edit->Height()));
+       }},
+      {"the search edit focused", [&] { return launcher->SearchEdit()->Focused(); },
+       [&] {
+         PersonP->Focus(Info.Window);
+         for (char ch : std::string("lines")) {
+           PersonP->Key(uint32_t(ch), true);
+           PersonP->Key(uint32_t(ch), false);
+         }
+       }},
+      {"the one card that matches", [&] { return launcher->CardCount() == 1; },
        [&] { Click(launcher->CardRect("lines")); }},
       {"the picture viewer", onePageShows,
        [&] {
