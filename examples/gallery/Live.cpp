@@ -17,6 +17,8 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Bitmap.h"
 #include "platform/vcl/PngImage.h"
+#include "skin/foundation/uQuarnCtrls.h"
+#include "skin/forms/uQuarnForm.h"
 
 namespace gallery {
 
@@ -247,6 +249,21 @@ void Undress(TDressed& d) {
   d.Frame.reset();
 }
 
+bool HasSkin(TForm* form) {
+  for (Integer i = 0; i < form->ComponentCount(); ++i)
+    if (dynamic_cast<qn::TQuarnForm*>(form->Components(i))) return true;
+  return false;
+}
+
+bool HoldsLibraryControls(TWinControl* parent) {
+  for (Integer i = 0; i < parent->ControlCount(); ++i) {
+    TControl* c = parent->Controls(i);
+    if (dynamic_cast<qn::TQuarnCustomControl*>(c)) return true;
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && HoldsLibraryControls(w)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void Hold() {
@@ -254,8 +271,13 @@ void Hold() {
   gHeld = true;
   std::vector<std::unique_ptr<TDressed>> dressed;
   std::vector<HWND> windows;
+  // A form of library-drawn controls in the host's frame wears the skinned
+  // frame while it is live; forms that show the host's own look keep it.
+  std::vector<std::vector<TComponent*>> skins;
   for (HWND h : PageWindows()) {
-    if (FindControl(h)) {
+    if (TWinControl* c = FindControl(h)) {
+      auto* form = dynamic_cast<TForm*>(c);
+      if (form && !HasSkin(form) && HoldsLibraryControls(form)) skins.push_back(SkinForm(form, form->Caption()));
       windows.push_back(h);
       continue;
     }
@@ -264,6 +286,8 @@ void Hold() {
   }
   RunWhileShown(windows);
   for (auto& d : dressed) Undress(*d);
+  for (auto& made : skins)
+    for (TComponent* c : made) delete c;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "platform/user/User.h"
 #include "platform/vcl/Forms.h"
@@ -13,17 +14,15 @@
 
 namespace gallery {
 
-inline std::unique_ptr<vcl::TForm> NewSkinnedForm(const vcl::TRect& Bounds, const vcl::String& Caption) {
+// Lays the gallery's skinned frame over a form: the skin, the title with its
+// glow and the close button; the components it made (deleting them takes the
+// frame off again).
+inline std::vector<vcl::TComponent*> SkinForm(vcl::TForm* form, const vcl::String& Caption) {
   using namespace vcl;
   using namespace qn;
-  auto form = std::make_unique<TForm>(nullptr);
-  form->SetPosition(poDesigned);
-  form->SetBorderStyle(bsSizeable);
-  form->SetBoundsRect(Bounds);
-  form->SetCaption(Caption);
-  auto* skin = new TQuarnForm(form.get());
+  auto* skin = new TQuarnForm(form);
   skin->SetTitleHeight(30);
-  auto* title = new TQuarnNCLabel(form.get());
+  auto* title = new TQuarnNCLabel(form);
   title->Font()->SetName(u"DejaVu Sans");
   title->Font()->SetSize(10);
   title->Font()->SetStyle({TFontStyle::fsBold});
@@ -32,7 +31,18 @@ inline std::unique_ptr<vcl::TForm> NewSkinnedForm(const vcl::TRect& Bounds, cons
   title->Light()->SetColor(TColor(0xB07A30));
   title->Light()->SetBlurRadius(4);
   title->SetCaption(Caption);
-  new TQuarnSystemButton(form.get());
+  auto* close = new TQuarnSystemButton(form);
+  return {close, title, skin};
+}
+
+inline std::unique_ptr<vcl::TForm> NewSkinnedForm(const vcl::TRect& Bounds, const vcl::String& Caption) {
+  using namespace vcl;
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetPosition(poDesigned);
+  form->SetBorderStyle(bsSizeable);
+  form->SetBoundsRect(Bounds);
+  form->SetCaption(Caption);
+  SkinForm(form.get(), Caption);
   return form;
 }
 
