@@ -346,9 +346,9 @@ class TLauncherView : public TCustomControl {
     }
     UseFont(c, 8, false, kSentence);
     Write(c,
-         u"Click a card to open its page live. Esc or the close button brings you back here; Up and Down change "
-         u"the section.",
-         TRect(20, h - 96, kSideWidth - 16, h - 16), DT_LEFT | DT_WORDBREAK);
+         u"Click a card to open its page live; Esc or the close button brings you back here. Up and Down change "
+         u"the section; Search finds pages in every section.",
+         TRect(20, h - 110, kSideWidth - 16, h - 16), DT_LEFT | DT_WORDBREAK);
   }
 
   void DrawCards(TCanvas* c, Integer w, Integer h) {
@@ -416,6 +416,9 @@ TLauncher::TLauncher(const std::vector<PageRun>& Runs) {
   FSearch->Font()->SetName(u"DejaVu Sans");
   FSearch->Font()->SetSize(9);
   FSearch->SetOnChange([this](TObject*) { FView->Search(ToUtf8(FSearch->TextProp())); });
+  // The cards have the keys first (Up and Down for the sections); a click
+  // puts the caret in the search edit.
+  FForm->SetActiveControl(FView);
   FView->OnSectionChosen = [this] {
     if (!FSearch->TextProp().empty()) FSearch->SetTextProp(u"");
   };
