@@ -402,7 +402,10 @@ class TLauncherView : public TCustomControl {
 };
 
 TLauncher::TLauncher(const std::vector<PageRun>& Runs) {
-  FForm = NewSkinnedForm(TRect(12, 12, 12 + kFormWidth, 12 + kFormHeight), u"Quarn gallery");
+  // As large as it was laid out for, or as the screen has room for.
+  const Integer w = std::max<Integer>(640, std::min<Integer>(kFormWidth, GetSystemMetrics(SM_CXSCREEN) - 24));
+  const Integer h = std::max<Integer>(480, std::min<Integer>(kFormHeight, GetSystemMetrics(SM_CYSCREEN) - 24));
+  FForm = NewSkinnedForm(TRect(12, 12, 12 + w, 12 + h), u"Quarn gallery");
   FView = new TLauncherView(FForm.get(), Runs);
   FView->SetParent(FForm.get());
   FView->SetAlign(TAlign::alClient);

@@ -361,6 +361,10 @@ int RunLive(const std::string& outDir) {
   StopDisplay();
   std::printf("drawing the pages for the launcher's thumbnails...\n");
   const auto runs = RunPages(AllPages(), outDir);
+  // Pages may leave a screen of their own size behind; the display shows
+  // the usual one.
+  ResetScreenConfiguration();
+  SetVirtualClock(false);
   try {
     StartX11Display();
   } catch (Exception& e) {
