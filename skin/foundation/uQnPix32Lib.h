@@ -91,6 +91,11 @@ namespace detail {
 // copy, or nil when the cache is off or does not keep Src; the result
 // belongs to the cache.
 TBitmap32* CachedNineSlice(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, Integer W, Integer H);
+// ShakeBitmap's turn with the pivot fraction given. General samples every
+// pixel through the linear resampler; otherwise a loop that gives the same
+// pixels bit for bit, several times faster, runs where it can (tests
+// compare the two).
+void RotateBitmapAbout(TBitmap32* Bitmap, Single Amount, Single Pivot, bool General);
 }  // namespace detail
 
 void DoneQnPix32Lib();
