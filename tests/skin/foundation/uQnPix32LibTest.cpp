@@ -282,8 +282,8 @@ TEST(uQnPix32Lib, ApplyAlphaAndShake) {
   EXPECT_LE(worst, 2);
 }
 
-// The fast rotation loop against the per-pixel resampler path it stands in
-// for: same pixels bit for bit on random pictures (alpha included), sizes
+// The fast rotation loops (widest vectors and 128-bit ones) against the
+// per-pixel resampler path they stand in for: same pixels bit for bit on random pictures (alpha included), sizes
 // from one pixel up, turns from the shake's whole degrees to wide ones, and
 // pivots inside and outside the picture.
 TEST(uQnPix32Lib, ShakeFastLoopMatchesTheResamplerPath) {
@@ -306,16 +306,21 @@ TEST(uQnPix32Lib, ShakeFastLoopMatchesTheResamplerPath) {
     // Whole degrees as the shake uses, then arbitrary turns.
     const Single amount = round % 3 == 0 ? Single(int(rng() % 5) - 2) : wide(rng);
     const Single pivot = round % 2 == 0 ? (3 + int(rng() % 7)) / 10.0f : anyPivot(rng);
-    TBitmap32 fast, general;
-    fast.Assign(&pic);
+    TBitmap32 best, narrow, general;
+    best.Assign(&pic);
+    narrow.Assign(&pic);
     general.Assign(&pic);
-    qn::detail::RotateBitmapAbout(&fast, amount, pivot, false);
-    qn::detail::RotateBitmapAbout(&general, amount, pivot, true);
-    ASSERT_EQ(fast.DrawMode(), TDrawMode::dmOpaque);
+    qn::detail::RotateBitmapAbout(&best, amount, pivot, qn::detail::TShakeLoopKind::Best);
+    qn::detail::RotateBitmapAbout(&narrow, amount, pivot, qn::detail::TShakeLoopKind::Narrow);
+    qn::detail::RotateBitmapAbout(&general, amount, pivot, qn::detail::TShakeLoopKind::General);
+    ASSERT_EQ(best.DrawMode(), TDrawMode::dmOpaque);
     for (Integer y = 0; y < h; ++y)
-      for (Integer x = 0; x < w; ++x)
-        ASSERT_EQ(fast.GetPixel(x, y), general.GetPixel(x, y))
+      for (Integer x = 0; x < w; ++x) {
+        ASSERT_EQ(best.GetPixel(x, y), general.GetPixel(x, y))
             << w << "x" << h << " amount " << amount << " pivot " << pivot << " at " << x << "," << y;
+        ASSERT_EQ(narrow.GetPixel(x, y), general.GetPixel(x, y))
+            << w << "x" << h << " amount " << amount << " pivot " << pivot << " at " << x << "," << y;
+      }
     compared += w * h;
   }
   EXPECT_GT(compared, 100000);
@@ -328,7 +333,7 @@ TEST(uQnPix32Lib, ShakeFastLoopMatchesTheResamplerPath) {
   ShakeBitmap(&shaken, -2);
   RandSeed = 99;
   const Single pivot = (3 + Random(7)) / 10.0f;
-  qn::detail::RotateBitmapAbout(&general, -2, pivot, true);
+  qn::detail::RotateBitmapAbout(&general, -2, pivot, qn::detail::TShakeLoopKind::General);
   EXPECT_TRUE(shaken.Equal(&general));
 }
 
