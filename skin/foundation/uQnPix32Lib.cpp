@@ -526,8 +526,8 @@ struct TShakeLoop {
   const TColor32* Bits;
   Integer W, H, XE, YE;
   double C, S, Px, Py;
-  // The gamma weight of each fraction in both halves of a word.
-  alignas(32) Integer Weight[256];
+  // The gamma weight of each fraction in all four words of a quadword.
+  long long Weight4[256];
 
   static constexpr TColor32 Outer = 0xFFFFFFFFu;
 
@@ -560,13 +560,13 @@ struct TShakeLoop {
     return _mm_movemask_pd(out);
   }
 
-  // Pixels From .. W - 1 of row y, four at a time and the rest singly.
-  void RowSSE2(PColor32Array Row, Integer y, Integer From) const {
+  // Row y four pixels at a time and the rest singly.
+  void RowSSE2(PColor32Array Row, Integer y) const {
     const double dy = y + 0.5 - Py;
     const __m128d dys = _mm_set1_pd(dy * S), dyc = _mm_set1_pd(dy * C);
     const __m128i zero = _mm_setzero_si128(), r127 = _mm_set1_epi32(127), minus1 = _mm_set1_epi32(-1);
     const __m128i xe = _mm_set1_epi32(XE), ye = _mm_set1_epi32(YE);
-    Integer x = From;
+    Integer x = 0;
     for (; x + 4 <= W; x += 4) {
       __m128i xa, ya, xb, yb;
       const int out = Pair(x, dys, dyc, xa, ya) | Pair(x + 2, dys, dyc, xb, yb) << 2;
@@ -594,10 +594,8 @@ struct TShakeLoop {
         const __m128i b0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p0 + W));
         const __m128i b1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p1 + W));
         const __m128i t = _mm_unpacklo_epi32(t0, t1), b = _mm_unpacklo_epi32(b0, b1);  // L0 L1 R0 R1
-        const __m128i wx = _mm_unpacklo_epi64(_mm_set1_epi32(Weight[255 - (xs[k] & 255)]),
-                                              _mm_set1_epi32(Weight[255 - (xs[k + 1] & 255)]));
-        const __m128i wy = _mm_unpacklo_epi64(_mm_set1_epi32(Weight[(ys[k] & 255) ^ 255]),
-                                              _mm_set1_epi32(Weight[(ys[k + 1] & 255) ^ 255]));
+        const __m128i wx = _mm_set_epi64x(Weight4[255 - (xs[k + 1] & 255)], Weight4[255 - (xs[k] & 255)]);
+        const __m128i wy = _mm_set_epi64x(Weight4[(ys[k + 1] & 255) ^ 255], Weight4[(ys[k] & 255) ^ 255]);
         const __m128i top = ShakeLerp16(_mm_unpacklo_epi8(t, zero), _mm_unpackhi_epi8(t, zero), wx);
         const __m128i bottom = ShakeLerp16(_mm_unpacklo_epi8(b, zero), _mm_unpackhi_epi8(b, zero), wx);
         v[k / 2] = ShakeLerp16(top, bottom, wy);
@@ -613,8 +611,8 @@ struct TShakeLoop {
 
 #if defined(__x86_64__) || defined(__i386__)
 #define QN_SHAKE_AVX2 __attribute__((target("avx2")))
-  // Eight pixels at a time from the row's start; answers where it stopped.
-  QN_SHAKE_AVX2 Integer RowAVX2(PColor32Array Row, Integer y) const {
+  // Row y eight pixels at a time.
+  QN_SHAKE_AVX2 void RowAVX2(PColor32Array Row, Integer y) const {
     const double dy = y + 0.5 - Py;
     const __m256d dys = _mm256_set1_pd(dy * S), dyc = _mm256_set1_pd(dy * C);
     const __m256d half = _mm256_set1_pd(0.5), fix = _mm256_set1_pd(65536.0), lo = _mm256_set1_pd(-0.5);
@@ -624,7 +622,6 @@ struct TShakeLoop {
     const __m256i zero = _mm256_setzero_si256(), r127 = _mm256_set1_epi32(127), minus1 = _mm256_set1_epi32(-1);
     const __m256i xe = _mm256_set1_epi32(XE), ye = _mm256_set1_epi32(YE), w = _mm256_set1_epi32(W);
     const __m256i m255 = _mm256_set1_epi32(255);
-    const __m256i spreadLo = _mm256_set_epi32(3, 3, 2, 2, 1, 1, 0, 0), spreadHi = _mm256_set_epi32(7, 7, 6, 6, 5, 5, 4, 4);
     // Four pixels' source points; the mask of those outside the covered area.
     auto quad = [&](Integer x0, __m128i& X, __m128i& Y) QN_SHAKE_AVX2 {
       const __m256d dx = _mm256_sub_pd(_mm256_add_pd(_mm256_add_pd(_mm256_set1_pd(x0), step), half), px);
@@ -646,48 +643,67 @@ struct TShakeLoop {
       L = _mm256_unpacklo_epi8(v, zero);
       R = _mm256_unpackhi_epi8(v, zero);
     };
+    // The out bits as whole 32-bit lanes.
+    auto outMask = [&](int bits) QN_SHAKE_AVX2 {
+      const __m256i bit = _mm256_set_epi32(128, 64, 32, 16, 8, 4, 2, 1);
+      return _mm256_castsi256_pd(_mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(bits), bit), bit));
+    };
     auto lerp = [&](__m256i a, __m256i b, __m256i wt) QN_SHAKE_AVX2 {
       const __m256i d = _mm256_mullo_epi16(_mm256_sub_epi16(a, b), wt);
       return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(b, 8), d), _mm256_set1_epi16(128)), 8);
     };
-    Integer x = 0;
-    for (; x + 8 <= W; x += 8) {
+    for (Integer x = 0; x < W; x += 8) {
       __m128i xa, ya, xb, yb;
       const int out = quad(x, xa, ya) | quad(x + 4, xb, yb) << 4;
       const __m256i X = _mm256_set_m128i(xb, xa), Y = _mm256_set_m128i(yb, ya);
       const __m256i X8 = _mm256_srai_epi32(_mm256_add_epi32(X, r127), 8);
       const __m256i Y8 = _mm256_srai_epi32(_mm256_add_epi32(Y, r127), 8);
-      const __m256i inside =
+      const __m256i inside = _mm256_andnot_si256(
+          _mm256_castpd_si256(outMask(out)),
           _mm256_and_si256(_mm256_and_si256(_mm256_cmpgt_epi32(X8, minus1), _mm256_cmpgt_epi32(Y8, minus1)),
-                           _mm256_and_si256(_mm256_cmpgt_epi32(xe, X8), _mm256_cmpgt_epi32(ye, Y8)));
-      if (out != 0 || _mm256_movemask_epi8(inside) != -1) {
+                           _mm256_and_si256(_mm256_cmpgt_epi32(xe, X8), _mm256_cmpgt_epi32(ye, Y8))));
+      const int insideBits = _mm256_movemask_ps(_mm256_castsi256_ps(inside));
+      const Integer n = std::min<Integer>(8, W - x);
+      alignas(32) TColor32 px8[8];
+      if (insideBits != 0) {
+        // Some pixel is inside, so the picture has at least 2 x 2 pixels
+        // and the block at 0 is a safe stand-in for the others.
+        alignas(32) Integer at[8], fx[8], fy[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at),
+                           _mm256_and_si256(inside, _mm256_add_epi32(_mm256_srai_epi32(X8, 8),
+                                                                     _mm256_mullo_epi32(_mm256_srai_epi32(Y8, 8), w))));
+        // Weight indexes by plain loads: gathers are slow on some cores.
+        _mm256_store_si256(reinterpret_cast<__m256i*>(fx), _mm256_xor_si256(_mm256_and_si256(X8, m255), m255));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(fy), _mm256_xor_si256(_mm256_and_si256(Y8, m255), m255));
+        __m256i v[2];
+        for (int g = 0; g < 8; g += 4) {
+          const TColor32* p[4] = {Bits + at[g], Bits + at[g + 1], Bits + at[g + 2], Bits + at[g + 3]};
+          __m256i tl, tr, bl, br;
+          spread(p, 0, tl, tr);
+          spread(p, W, bl, br);
+          const __m256i wx = _mm256_set_epi64x(Weight4[fx[g + 3]], Weight4[fx[g + 2]], Weight4[fx[g + 1]], Weight4[fx[g]]);
+          const __m256i wy = _mm256_set_epi64x(Weight4[fy[g + 3]], Weight4[fy[g + 2]], Weight4[fy[g + 1]], Weight4[fy[g]]);
+          v[g / 4] = lerp(lerp(tl, tr, wx), lerp(bl, br, wx), wy);
+        }
+        // Packed lanes hold pixels 0 1 4 5 | 2 3 6 7.
+        const __m256i packed = _mm256_packus_epi16(v[0], v[1]);
+        const __m256i inOrder = _mm256_permutevar8x32_epi32(packed, _mm256_set_epi32(7, 6, 3, 2, 5, 4, 1, 0));
+        if (insideBits == 0xFF && n == 8) {
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x), inOrder);
+          continue;
+        }
+        _mm256_store_si256(reinterpret_cast<__m256i*>(px8), inOrder);
+      }
+      // Pixels outside the covered area or on the picture's last centres.
+      if (insideBits != 0xFF) {
         alignas(32) Integer xs[8], ys[8];
         _mm256_store_si256(reinterpret_cast<__m256i*>(xs), X);
         _mm256_store_si256(reinterpret_cast<__m256i*>(ys), Y);
-        for (int k = 0; k < 8; ++k) Row[x + k] = (out >> k) & 1 ? Outer : Single(xs[k], ys[k]);
-        continue;
+        for (Integer k = 0; k < n; ++k)
+          if (!((insideBits >> k) & 1)) px8[k] = (out >> k) & 1 ? Outer : Single(xs[k], ys[k]);
       }
-      alignas(32) Integer at[8];
-      _mm256_store_si256(reinterpret_cast<__m256i*>(at),
-                         _mm256_add_epi32(_mm256_srai_epi32(X8, 8), _mm256_mullo_epi32(_mm256_srai_epi32(Y8, 8), w)));
-      const __m256i gx = _mm256_i32gather_epi32(Weight, _mm256_xor_si256(_mm256_and_si256(X8, m255), m255), 4);
-      const __m256i gy = _mm256_i32gather_epi32(Weight, _mm256_xor_si256(_mm256_and_si256(Y8, m255), m255), 4);
-      __m256i v[2];
-      for (int g = 0; g < 2; ++g) {
-        const TColor32* p[4] = {Bits + at[4 * g], Bits + at[4 * g + 1], Bits + at[4 * g + 2], Bits + at[4 * g + 3]};
-        __m256i tl, tr, bl, br;
-        spread(p, 0, tl, tr);
-        spread(p, W, bl, br);
-        const __m256i wx = _mm256_permutevar8x32_epi32(gx, g ? spreadHi : spreadLo);
-        const __m256i wy = _mm256_permutevar8x32_epi32(gy, g ? spreadHi : spreadLo);
-        v[g] = lerp(lerp(tl, tr, wx), lerp(bl, br, wx), wy);
-      }
-      // Packed lanes hold pixels 0 1 4 5 | 2 3 6 7.
-      const __m256i packed = _mm256_packus_epi16(v[0], v[1]);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x),
-                          _mm256_permutevar8x32_epi32(packed, _mm256_set_epi32(7, 6, 3, 2, 5, 4, 1, 0)));
+      std::memcpy(Row + x, px8, sizeof(TColor32) * static_cast<size_t>(n));
     }
-    return x;
   }
 #endif
 };
@@ -717,14 +733,18 @@ void RotateFast(TBitmap32* Bitmap, double C, double S, double Px, double Py, boo
   loop.S = S;
   loop.Px = Px;
   loop.Py = Py;
-  for (int i = 0; i < 256; ++i) loop.Weight[i] = static_cast<Integer>(GAMMA_TABLE[i] * 0x10001u);
+  for (int i = 0; i < 256; ++i) {
+    loop.Weight4[i] = static_cast<long long>(GAMMA_TABLE[i] * 0x0001000100010001ull);
+  }
   for (Integer y = 0; y < h; ++y) {
     PColor32Array row = Bitmap->ScanLine(y);
-    Integer from = 0;
 #if defined(__x86_64__) || defined(__i386__)
-    if (Wide) from = loop.RowAVX2(row, y);
+    if (Wide) {
+      loop.RowAVX2(row, y);
+      continue;
+    }
 #endif
-    loop.RowSSE2(row, y, from);
+    loop.RowSSE2(row, y);
   }
 }
 
