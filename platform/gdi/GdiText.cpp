@@ -66,9 +66,10 @@ inline uint32_t MixChannel(int dv, int tv, unsigned a) {
   return uint32_t(dv + ((tv - dv) * int(a) + (tv >= dv ? 127 : -127)) / 255);
 }
 
-// Pixels x0 .. x1 - 1 of a colour row under coverage cov (indexed by x):
-// untouched where the coverage is 0, otherwise the mix with alpha 0.
-void BlendCoverageRow(uint32_t* row, const Byte* cov, int x0, int x1, uint32_t color) {
+// Pixels x0 .. x1 - 1 of a colour row of RowEnd pixels under coverage cov
+// (indexed by x): untouched where the coverage is 0, otherwise the mix with
+// alpha 0.
+void BlendCoverageRow(uint32_t* row, int RowEnd, const Byte* cov, int x0, int x1, uint32_t color) {
   const int tr = (color >> 16) & 0xFF, tg = (color >> 8) & 0xFF, tb = color & 0xFF;
   int x = x0;
 #if defined(__SSE2__)
@@ -78,11 +79,7 @@ void BlendCoverageRow(uint32_t* row, const Byte* cov, int x0, int x1, uint32_t c
   const __m128i text = _mm_set1_epi32(int(color & 0x00FFFFFFu)), zero = _mm_setzero_si128();
   const __m128i bias = _mm_set1_epi16(127), magic = _mm_set1_epi16(short(0x8081));
   const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
-  for (; x + 4 <= x1; x += 4) {
-    uint32_t c4;
-    std::memcpy(&c4, cov + x, 4);
-    if (!c4) continue;
-    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+  auto block = [&](__m128i d, uint32_t c4) {
     __m128i a = _mm_cvtsi32_si128(int(c4));
     a = _mm_unpacklo_epi8(a, a);
     a = _mm_unpacklo_epi16(a, a);  // each pixel's coverage in its four bytes
@@ -99,8 +96,26 @@ void BlendCoverageRow(uint32_t* row, const Byte* cov, int x0, int x1, uint32_t c
     const __m128i mixed = _mm_or_si128(_mm_and_si128(towardsUp, _mm_add_epi8(d, q)),
                                        _mm_andnot_si128(towardsUp, _mm_sub_epi8(d, q)));
     const __m128i none = _mm_cmpeq_epi32(_mm_and_si128(a, _mm_set1_epi32(0xFF)), zero);
-    const __m128i out = _mm_or_si128(_mm_and_si128(none, d), _mm_andnot_si128(none, _mm_and_si128(mixed, rgb)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), out);
+    return _mm_or_si128(_mm_and_si128(none, d), _mm_andnot_si128(none, _mm_and_si128(mixed, rgb)));
+  };
+  for (; x + 4 <= x1; x += 4) {
+    uint32_t c4;
+    std::memcpy(&c4, cov + x, 4);
+    if (!c4) continue;
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), block(d, c4));
+  }
+  // The last one to three pixels: the same block with the coverage beyond
+  // the end taken as 0, where the row has four pixels left (those beyond
+  // keep their values).
+  if (x < x1 && x + 4 <= RowEnd) {
+    uint32_t c4 = 0;
+    std::memcpy(&c4, cov + x, size_t(x1 - x));
+    if (c4) {
+      const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), block(d, c4));
+    }
+    return;
   }
 #endif
   for (; x < x1; ++x) {
@@ -125,7 +140,7 @@ void BlendGlyph(TGdiSurface& s, const TGlyphImage& img, int gx, int gy, const TR
       uint32_t* row = s.Scanline(y);
       const Byte* cov = img.Coverage.data() + size_t(y - gy) * size_t(img.Width) - gx;
       if (!s.Monochrome) {
-        BlendCoverageRow(row, cov, b.Left, b.Right, color);
+        BlendCoverageRow(row, s.Width, cov, b.Left, b.Right, color);
         continue;
       }
       for (int x = b.Left; x < b.Right; ++x)
