@@ -110,7 +110,7 @@ void BlendCoverageRow(uint32_t* row, int RowEnd, const Byte* cov, int x0, int x1
   // keep their values).
   if (x < x1 && x + 4 <= RowEnd) {
     uint32_t c4 = 0;
-    std::memcpy(&c4, cov + x, size_t(x1 - x));
+    for (int k = x1 - x - 1; k >= 0; --k) c4 = c4 << 8 | cov[x + k];
     if (c4) {
       const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), block(d, c4));
