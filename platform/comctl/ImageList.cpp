@@ -8,6 +8,7 @@
 
 #include "platform/classes/Streams.h"
 #include "platform/comctl/CommCtrl.h"
+#include "platform/gdi/GdiSurface.h"
 #include "platform/user/Resources.h"
 #include "platform/user/User.h"
 
@@ -227,17 +228,11 @@ BOOL DrawCore(const IMAGELISTDRAWPARAMS& p) {
     if (oi >= 0 && size_t(oi) < il->Images.size()) overlay = &il->Images[size_t(oi)];
   }
 
-  BITMAPINFO bi;
-  bi.bmiHeader.biWidth = cx;
-  bi.bmiHeader.biHeight = -cy;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib || !bits) {
-    if (dib) DeleteObject(dib);
-    return false;
-  }
-  uint32_t* out = static_cast<uint32_t*>(bits);
+  // The premultiplied picture goes into this thread's scratch pixels and
+  // from there straight onto the destination: no bitmap or DC is made.
+  thread_local std::vector<uint32_t> scratch;
+  scratch.resize(size_t(cx) * size_t(cy));
+  uint32_t* out = scratch.data();
   uint32_t bkPixel = 0xFF000000u | st.Bk;
   // The plain style, by far the most drawn, premultiplies the image's own
   // pixels and nothing else: the same pixels as Source without its
@@ -273,17 +268,16 @@ BOOL DrawCore(const IMAGELISTDRAWPARAMS& p) {
       o[x] = st.Transparent ? s : Over(s, bkPixel);
     }
   }
-  HDC mem = CreateCompatibleDC(p.hdcDst);
-  HGDIOBJ old = SelectObject(mem, dib);
+  TGdiSurface picture;
+  picture.Width = cx;
+  picture.Height = cy;
+  picture.Stride = NativeInt(cx) * 4;
+  picture.Bits = reinterpret_cast<Byte*>(out);
   BLENDFUNCTION bf;
   bf.BlendOp = AC_SRC_OVER;
   bf.SourceConstantAlpha = 255;
   bf.AlphaFormat = AC_SRC_ALPHA;
-  BOOL ok = AlphaBlend(p.hdcDst, p.x, p.y, cx, cy, mem, 0, 0, cx, cy, bf);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  DeleteObject(dib);
-  return ok;
+  return AlphaBlendSurface(p.hdcDst, p.x, p.y, picture, bf);
 }
 
 HBITMAP MaskBitmap(int w, int h, const std::vector<uint8_t>& set) {
