@@ -88,6 +88,7 @@ std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
 std::vector<std::string> SliderPage(const std::string& outDir);
+std::vector<std::string> DropFilesPage(const std::string& outDir);
 
 std::string WorkFolder() {
   static const std::string folder = [] {
@@ -188,6 +189,7 @@ std::vector<Page> AllPages() {
       {"gauges", GaugesPage},
       {"ticker", TickerPage},
       {"slider", SliderPage},
+      {"dropfiles", DropFilesPage},
   };
 }
 

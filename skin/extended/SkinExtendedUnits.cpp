@@ -4,6 +4,7 @@
 #include "skin/extended/uQnLikeMenuDlg.h"
 #include "skin/extended/uQuarnAlphaForm.h"
 #include "skin/extended/uQnTrayIcon.h"
+#include "skin/extended/uQnQQAlign.h"
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
@@ -15,6 +16,7 @@
 #include "skin/extended/uQuarnCountBar.h"
 #include "skin/extended/uQuarnDatetimePicker.h"
 #include "skin/extended/uQuarnHint.h"
+#include "skin/extended/uQuarnDragFile.h"
 #include "skin/extended/uQuarnIconButtonList.h"
 #include "skin/extended/uQuarnImageSlider.h"
 #include "skin/extended/uQuarnLine.h"
@@ -75,6 +77,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnCircleShape", {"uQuarnPanel", "Gdiplus_qn", "Pix32_qn"}, InitQuarnCircleShape, nullptr});
   RegisterUnit({"uQuarnMarker", {"Gdiplus_qn", "Graphics"}, InitQuarnMarker, nullptr});
   RegisterUnit({"uQuarnPng", {"Classes"}, InitQuarnPng, nullptr});
+  RegisterUnit({"uQnQQAlign", {"Forms"}, InitQnQQAlign, nullptr});
+  RegisterUnit({"uQuarnDragFile", {"Forms", "Pix32_Polygons_qn"}, InitQuarnDragFile, nullptr});
 }
 
 }  // namespace qn
