@@ -83,6 +83,7 @@ std::vector<std::string> TabsetPage(const std::string& outDir);
 std::vector<std::string> StdCtrlsPage(const std::string& outDir);
 std::vector<std::string> DesignPage(const std::string& outDir);
 std::vector<std::string> ResManagerPage(const std::string& outDir);
+std::vector<std::string> DesignPackagePage(const std::string& outDir);
 std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
@@ -125,6 +126,7 @@ std::vector<Page> AllPages() {
       {"stdctrls", StdCtrlsPage},
       {"design", DesignPage},
       {"resmanager", ResManagerPage},
+      {"design-package", DesignPackagePage},
       {"paintbox", PaintBoxPage},
       {"gdiplus", GdiplusPage},
       {"skin", SkinPage},
