@@ -154,8 +154,9 @@ void TQuarnPageControlEditor::ExecuteVerb(Integer Index) {
   if (Index != 0 && Index != 1) return;
   TComponent* c = Component();
   TPageControl* target = dynamic_cast<TQuarnPageControl*>(c);
-  if (!target)
+  if (!target) {
     if (auto* sheet = dynamic_cast<TQuarnTabSheet*>(c)) target = sheet->PageControl();
+  }
   // A sheet on its own (or a component gone) has no page control to add
   // to or delete from.
   if (!target) return;

@@ -74,9 +74,11 @@ TEST_F(frmAboutQuarn, EveryPaletteClassGetsTheImageAndAboutEditors) {
         EXPECT_EQ(TQuarnResManagerObj()->GetImageByName(r.Value), nullptr) << ToUtf8(r.Value);
       }
       const std::string leaf = r.Path.substr(r.Path.rfind('.') == std::string::npos ? 0 : r.Path.rfind('.') + 1);
-      if (r.Kind == tkUString && !imageId)
-        for (const char* word : {"Image", "Picture"})
+      if (r.Kind == tkUString && !imageId) {
+        for (const char* word : {"Image", "Picture"}) {
           EXPECT_EQ(leaf.find(word), std::string::npos) << "a string property named like an image";
+        }
+      }
       if (r.Path == "About") {
         withAbout.insert(r.Class);
         EXPECT_EQ(r.Editor, TQnAboutBoxProperty::StaticClass());
