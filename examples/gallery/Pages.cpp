@@ -88,8 +88,8 @@ std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
-std::vector<std::string> SliderPage(const std::string& outDir);
 std::vector<std::string> DropFilesPage(const std::string& outDir);
+std::vector<std::string> SliderPage(const std::string& outDir);
 
 std::string WorkFolder() {
   static const std::string folder = [] {
@@ -190,8 +190,8 @@ std::vector<Page> AllPages() {
       {"tags-pager", TagsPagerPage},
       {"gauges", GaugesPage},
       {"ticker", TickerPage},
-      {"slider", SliderPage},
       {"dropfiles", DropFilesPage},
+      {"slider", SliderPage},
   };
 }
 

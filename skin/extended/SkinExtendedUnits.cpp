@@ -2,9 +2,9 @@
 #include "platform/rtl/Units.h"
 #include "skin/extended/frmQnDateTimePicker.h"
 #include "skin/extended/uQnLikeMenuDlg.h"
+#include "skin/extended/uQnQQAlign.h"
 #include "skin/extended/uQuarnAlphaForm.h"
 #include "skin/extended/uQnTrayIcon.h"
-#include "skin/extended/uQnQQAlign.h"
 #include "skin/extended/uQuarnAnimation.h"
 #include "skin/extended/uQuarnCalendar.h"
 #include "skin/extended/uQuarnCalloutPanel.h"
@@ -15,8 +15,8 @@
 #include "skin/extended/uQuarnCornerButton.h"
 #include "skin/extended/uQuarnCountBar.h"
 #include "skin/extended/uQuarnDatetimePicker.h"
-#include "skin/extended/uQuarnHint.h"
 #include "skin/extended/uQuarnDragFile.h"
+#include "skin/extended/uQuarnHint.h"
 #include "skin/extended/uQuarnIconButtonList.h"
 #include "skin/extended/uQuarnImageSlider.h"
 #include "skin/extended/uQuarnLine.h"
@@ -69,6 +69,8 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQnTrayIcon", {"uQnSimpleTimer", "Forms", "Menus"}, InitQnTrayIcon,
                 DoneQnTrayIcon});
   RegisterUnit({"uQuarnAnimation", {"uQnSimpleTimer", "Controls"}, InitQuarnAnimation, nullptr});
+  RegisterUnit({"uQnQQAlign", {"Forms"}, InitQnQQAlign, nullptr});
+  RegisterUnit({"uQuarnDragFile", {"Forms", "Pix32_Polygons_qn"}, InitQuarnDragFile, nullptr});
   RegisterUnit({"uQuarnAlphaForm", {"uQuarnForm", "uQnPix32Lib"}, InitQuarnAlphaForm, nullptr});
   RegisterUnit({"uQuarnNCMessage", {"uQuarnForm", "uSimpleTimer"}, InitQuarnNCMessage, nullptr});
   RegisterUnit({"uQuarnHint", {"uQuarnAlphaForm", "Forms"}, InitQuarnHint, DoneQuarnHint});
@@ -77,8 +79,6 @@ void RegisterSkinExtendedUnits() {
   RegisterUnit({"uQuarnCircleShape", {"uQuarnPanel", "Gdiplus_qn", "Pix32_qn"}, InitQuarnCircleShape, nullptr});
   RegisterUnit({"uQuarnMarker", {"Gdiplus_qn", "Graphics"}, InitQuarnMarker, nullptr});
   RegisterUnit({"uQuarnPng", {"Classes"}, InitQuarnPng, nullptr});
-  RegisterUnit({"uQnQQAlign", {"Forms"}, InitQnQQAlign, nullptr});
-  RegisterUnit({"uQuarnDragFile", {"Forms", "Pix32_Polygons_qn"}, InitQuarnDragFile, nullptr});
 }
 
 }  // namespace qn

@@ -249,7 +249,7 @@ TEST_F(uQuarnDragFile, RebindingMovesTheRegistrationAndTheHooks) {
 TEST_F(uQuarnDragFile, AControlThatCannotHaveAWindowIsRefusedAndNothingChanges) {
   TWatchedDrop* d = MakeDrop(FA);
   TPanel orphan(nullptr);
-  EXPECT_ANY_THROW(d->SetBindingControl(&orphan));
+  EXPECT_THROW(d->SetBindingControl(&orphan), EInvalidOperation);
   EXPECT_EQ(d->BindingControl(), FA);
   EXPECT_TRUE(IsDragDropRegistered(FA->Handle()));
   // A second target for the same window is refused the same way.
