@@ -83,6 +83,7 @@ std::vector<std::string> TabsetPage(const std::string& outDir);
 std::vector<std::string> StdCtrlsPage(const std::string& outDir);
 std::vector<std::string> DesignPage(const std::string& outDir);
 std::vector<std::string> ResManagerPage(const std::string& outDir);
+std::vector<std::string> DesignPackagePage(const std::string& outDir);
 std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
@@ -157,6 +158,9 @@ std::vector<Page> AllPages() {
       {"resmanager", ResManagerPage, kDesign, "Image resource manager",
        "The design-time dialog on a project holding the default skin: the button image chosen, its preview dragged "
        "away from the centre.", true},
+      {"design-package", DesignPackagePage, kDesign, "The design package",
+       "What the IDE gets when it loads the package: the palette page \"Quarn\", a designed form, the inspector's "
+       "image-id and About rows, and the About window.", true},
       {"paintbox", PaintBoxPage, kControls, "Paint boxes",
        "Six paint boxes drawing into back buffers: gradients, anti-aliased lines, polygons and text; two repainted "
        "through the message queue."},
