@@ -65,6 +65,7 @@ std::vector<std::string> TreeStringPage(const std::string& outDir);
 std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
+std::vector<std::string> TreeHintsPage(const std::string& outDir);
 std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
@@ -169,6 +170,7 @@ std::vector<Page> AllPages() {
       {"treescroll", TreeScrollPage},
       {"treeskinned", TreeSkinnedPage},
       {"treemouse", TreeMousePage},
+      {"treehints", TreeHintsPage},
       {"treeheadermouse", TreeHeaderMousePage},
       {"treeprint", TreePrintPage},
       {"treetoggle", TreeTogglePage},
