@@ -576,3 +576,46 @@ TEST_F(LazyTrees_qn_Hints, GallerySheetMatchesItsGoldenImage) {
   qntest::ExpectMatchesGolden(sheet, "tree-hints", 8,
                               gallery::TTreeHintsSheet::kWidth * gallery::TTreeHintsSheet::kHeight / 200);
 }
+
+TEST_F(LazyTrees_qn_Hints, PausesAndMessagesThatKeepTheHint) {
+  // Tooltips come at once; other modes keep the platform's pause.
+  Integer pause = 500;
+  T->SetHintMode(hmHint);
+  TPoint s = T->ClientToScreen(Mid(Nth(2), 0));
+  InputMouseMove(s.X, s.Y);
+  Pump();
+  T->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+  EXPECT_EQ(pause, 500);
+  T->SetHintMode(hmTooltip);
+  T->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+  EXPECT_EQ(pause, 0);
+  // The first header hint, before any tree hint window exists, too.
+  T->SetHintMode(hmHint);
+  pause = 500;
+  s = T->ClientToScreen(TPoint(40, -T->Header()->Height() / 2));
+  InputMouseMove(s.X, s.Y);
+  Pump();
+  const bool destroyed = HintWindowDestroyed;
+  HintWindowDestroyed = true;
+  T->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+  EXPECT_EQ(pause, 0);
+  HintWindowDestroyed = false;
+  pause = 500;
+  T->Perform(CM_HINTSHOWPAUSE, 0, reinterpret_cast<LPARAM>(&pause));
+  EXPECT_EQ(pause, 500);
+  HintWindowDestroyed = destroyed;
+
+  // Typing and moving over frames leave a shown hint up; a press ends it.
+  TLazyTreeHintWindow* w = Hover(Mid(Nth(3), 0));
+  ASSERT_NE(w, nullptr);
+  MSG m{};
+  m.hwnd = T->Handle();
+  for (UINT msg : {UINT(WM_KEYDOWN), UINT(WM_CHAR), UINT(WM_NCMOUSEMOVE)}) {
+    m.message = msg;
+    EXPECT_FALSE(w->IsHintMsg(m)) << msg;
+  }
+  m.message = WM_LBUTTONDOWN;
+  EXPECT_TRUE(w->IsHintMsg(m));
+  ShowWindow(w->Handle(), SW_HIDE);
+  EXPECT_FALSE(w->IsHintMsg(m));
+}
