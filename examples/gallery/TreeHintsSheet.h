@@ -32,6 +32,7 @@ class TTreeHintsSheet {
     auto form = NewSheetForm(kWidth, kHeight + 60);
     ResetInput();
     Application->SetShowHint(true);
+    const Integer savedPause = Application->HintPause(), savedHidePause = Application->HintHidePause();
     Application->SetHintPause(500);
     Application->SetHintHidePause(60000);
 
@@ -110,6 +111,8 @@ class TTreeHintsSheet {
     SheetLabel(c, 420, 518, u"Over the Size column; the Name column has no hint");
     ResetInput();
     Application->CancelHint();
+    Application->SetHintPause(savedPause);
+    Application->SetHintHidePause(savedHidePause);
     form.reset();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }

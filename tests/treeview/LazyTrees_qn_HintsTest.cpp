@@ -47,6 +47,8 @@ class LazyTrees_qn_Hints : public ::testing::Test {
     SetVirtualClock(true);
     ResetInput();
     Application->SetShowHint(true);
+    FSavedPause = Application->HintPause();
+    FSavedHidePause = Application->HintHidePause();
     Application->SetHintPause(500);
     Application->SetHintHidePause(60000);
     Form = new TForm(nullptr);
@@ -82,8 +84,11 @@ class LazyTrees_qn_Hints : public ::testing::Test {
     ResetInput();
     delete Form;
     MMXAvailable = DetectMMX();
+    Application->SetHintPause(FSavedPause);
+    Application->SetHintHidePause(FSavedHidePause);
     ResetSystemSettings();
   }
+  Integer FSavedPause = 0, FSavedHidePause = 0;
   static void Pump() { Application->ProcessMessages(); }
   static void Run(DWORD Ms) {
     for (DWORD t = 0; t < Ms; t += 10) {
@@ -539,10 +544,10 @@ TEST_F(LazyTrees_qn_Hints, TreeFreedDuringTheFadeLeavesNothingBehind) {
   Run(300);
   ASSERT_TRUE(freed);
   auto* w = dynamic_cast<TLazyTreeHintWindow*>(Application->ActiveHintWindow());
-  if (w) {
-    EXPECT_FALSE(w->HandleAllocated() && IsWindowVisible(w->Handle()));
-    EXPECT_EQ(w->HintData().Tree, nullptr);
-  }
+  ASSERT_NE(w, nullptr);
+  EXPECT_FALSE(w->HandleAllocated() && IsWindowVisible(w->Handle()));
+  EXPECT_EQ(w->HintData().Tree, nullptr);
+  EXPECT_EQ(Application->HintControl(), nullptr);
 }
 
 TEST_F(LazyTrees_qn_Hints, DeletedNodeTakesItsHintAlong) {
