@@ -189,23 +189,36 @@ TEST_F(LazyTrees_qn_Hints, EachModeDecidesOverSpaceNodesAndHeader) {
 }
 
 TEST_F(LazyTrees_qn_Hints, BusyTreesShowNoHint) {
-  T->SetHintMode(hmHint);
   THintInfo info;
-  const TPoint node = Mid(Nth(3), 0);
-  ASSERT_EQ(Ask(node, info), 0);
-  for (TLazyTreeState s : {tsOLEDragging, tsVCLDragging, tsDrawSelecting, tsScrolling}) {
-    T->DoStateChange({s});
-    EXPECT_EQ(Ask(node, info), 1) << int(s);
-    T->DoStateChange({}, {s});
+  const TPoint header(40, -T->Header()->Height() / 2);
+  for (TVTHintMode mode : {hmDefault, hmHint, hmHintAndDefault, hmTooltip}) {
+    T->SetHintMode(mode);
+    // A point that gives a hint in this mode: the cut cell serves all.
+    const TPoint node = Mid(Nth(1), 0);
+    ASSERT_EQ(Ask(node, info), 0) << int(mode);
+    ASSERT_EQ(Ask(header, info), 0) << int(mode);
+    for (TLazyTreeState s : {tsOLEDragging, tsVCLDragging, tsDrawSelecting, tsScrolling}) {
+      T->DoStateChange({s});
+      EXPECT_EQ(Ask(node, info), 1) << int(mode) << " " << int(s);
+      EXPECT_EQ(Ask(header, info), 1) << int(mode) << " " << int(s);
+      EXPECT_FALSE(T->TreeStates().Contains(tsHint));
+      T->DoStateChange({}, {s});
+    }
+    // While editing only another node than the edited (focused) one gets
+    // a hint.
+    T->SetFocusedNode(Nth(1));
+    T->DoStateChange({tsEditing});
+    EXPECT_EQ(Ask(node, info), 1) << int(mode);
+    T->DoStateChange({}, {tsEditing});
+    T->SetShowHint(false);
+    EXPECT_EQ(Ask(node, info), 1) << int(mode);
+    T->SetShowHint(true);
   }
-  // While editing only another node than the edited (focused) one gets a hint.
+  T->SetHintMode(hmHint);
   T->SetFocusedNode(Nth(3));
   T->DoStateChange({tsEditing});
-  EXPECT_EQ(Ask(node, info), 1);
   EXPECT_EQ(Ask(Mid(Nth(4), 0), info), 0);
   T->DoStateChange({}, {tsEditing});
-  T->SetShowHint(false);
-  EXPECT_EQ(Ask(node, info), 1);
 }
 
 TEST_F(LazyTrees_qn_Hints, LastHintRectKeepsTheHintUntilThePointerLeaves) {
