@@ -205,6 +205,7 @@ void TBaseLazyTree_qn::BeforeDestruction() {
 }
 
 TBaseLazyTree_qn::~TBaseLazyTree_qn() {
+  ReleaseHints();
   if (!FTornDown) {
     // Objects not deleted through the destroying delete skip
     // BeforeDestruction; the worker must still let go of this tree, and
@@ -280,7 +281,7 @@ void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
   if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
   if (TimerDispatch(Message) || PaintDispatch(Message) || ScrollDispatch(Message)) return;
   if (KeyboardDispatch(Message)) return;
-  if (MouseDispatch(Message) || MessagesDispatch(Message)) return;
+  if (MouseDispatch(Message) || MessagesDispatch(Message) || HintsDispatch(Message)) return;
   switch (Message.Msg) {
     case CM_PARENTFONTCHANGED:
       inherited::Dispatch(Message);

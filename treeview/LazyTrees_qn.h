@@ -811,6 +811,20 @@ struct THitInfo {
   THitPositions HitPositions;
   TColumnIndex HitColumn = NoColumn;
 };
+// What a tree hint shows: the tree keeps one and hands its address to the
+// hint window as the hint data.
+struct TVTHintData {
+  TBaseLazyTree_qn* Tree = nullptr;
+  PLazyNode Node = nullptr;
+  TColumnIndex Column = NoColumn;
+  TRect HintRect;  // an owner-drawn hint's size, empty otherwise
+  String DefaultHint;  // the control's or the column's hint
+  String HintText;  // the node hint or tooltip
+  TBiDiMode BidiMode = TBiDiMode::bdLeftToRight;
+  TAlignment Alignment = taLeftJustify;
+  TVTTooltipLineBreakStyle LineBreakStyle = hlbDefault;
+};
+class TLazyTreeHintWindow;
 using TVTHintKindEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TVTHintKind& Kind)>;
 using TVTGetHintSizeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TRect& R)>;
 using TVTDrawHintEvent =
@@ -1835,6 +1849,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   friend class TCustomLazyTreeOptions;
   friend class TVTHeader;
   friend class TLazyTreeColumns;
+  friend class TLazyTreeHintWindow;
   friend class TLazyTreeColumn;
   friend class TWorkerThread;
   friend struct TVTLazyNodeEnumeration;
@@ -2018,6 +2033,23 @@ class TBaseLazyTree_qn : public TCustomControl {
   // The hint animation to use: HintAnimation with the system's choice
   // resolved, and a slide where blending is unavailable.
   virtual THintAnimationType DoGetAnimationType();
+  // --- Hints (LazyTrees_qn_Hints.cpp)
+  virtual void DoGetHintKind(PLazyNode Node, TColumnIndex Column, TVTHintKind& Kind);
+  virtual void DoGetHintSize(PLazyNode Node, TColumnIndex Column, TRect& R);
+  virtual void DoDrawHint(TCanvas* Canvas, PLazyNode Node, const TRect& R, TColumnIndex Column);
+  virtual TClass GetHintWindowClass();
+  void CMHintShow(TMessage& Message);
+  void CMHintShowPause(TMessage& Message);
+  bool HintsDispatch(TMessage& Message);
+  // Hides this tree's hint and lets go of the hint window's data; run when
+  // the tree goes.
+  void ReleaseHints();
+  TVTHintData FHintData;
+  TRect FLastHintRect;
+  // Lives exactly as long as the tree: a hint animation that pumps
+  // messages holds a weak reference and stops once the tree is gone.
+  std::shared_ptr<int> FLifeToken = std::make_shared<int>(0);
+  // --- end of hints
   // The clipboard work of the edit actions; the base tree has no transfer
   // of its own and does nothing (PasteFromClipboard: False).
   virtual void CutToClipBoard();
@@ -2341,6 +2373,7 @@ HANDLE WorkEvent();
 // Set while a tree's window goes away during an animation: a running hint
 // animation sees it and stops drawing into a window that no longer exists.
 extern std::atomic<bool> HintWindowDestroyed;
+bool GetHintWindowDestroyed();
 
 // The unit-level lock that guards the shared check-image lists.
 TCriticalSection* LazyTreesLock();

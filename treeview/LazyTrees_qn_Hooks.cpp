@@ -10,9 +10,15 @@ Integer TBaseLazyTree_qn::DoIncrementalSearch(PLazyNode Node, const String& Text
   return result;
 }
 
-String TBaseLazyTree_qn::DoGetNodeHint(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle&) { return String(); }
+String TBaseLazyTree_qn::DoGetNodeHint(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle& LineBreakStyle) {
+  LineBreakStyle = hlbDefault;
+  return Hint();
+}
 
-String TBaseLazyTree_qn::DoGetNodeTooltip(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle&) { return String(); }
+String TBaseLazyTree_qn::DoGetNodeTooltip(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle& LineBreakStyle) {
+  LineBreakStyle = hlbDefault;
+  return Hint();
+}
 
 void TBaseLazyTree_qn::GetTextInfo(PLazyNode, TColumnIndex, TFont* AFont, TRect& R, String& Text) {
   R = TRect();
@@ -29,8 +35,6 @@ TClipboardFormats::TClipboardFormats(TBaseLazyTree_qn* AOwner) : FOwner(AOwner) 
 void TBaseLazyTree_qn::SetClipboardFormats(TClipboardFormats* Value) {
   if (Value != FClipboardFormats.get()) FClipboardFormats->Assign(Value);
 }
-
-void TBaseLazyTree_qn::CancelHintAndLeave() { DoStateChange({}, {tsHint}); }
 
 void TBaseLazyTree_qn::EmptyClipboardMarks() {
   for (PLazyNode n = GetFirstNoInit(false); n; n = GetNextNoInit(n, false)) n->States.Exclude(vsCutOrCopy);
