@@ -323,7 +323,7 @@ HRESULT TVTDataObject::GetData(const FORMATETC* FormatEtcIn, STGMEDIUM* Medium) 
         result = DV_E_FORMATETC;
       } else if (TStgMedium* stored = FindInternalStgMedium(FormatEtcIn->cfFormat);
                  stored && stored->tymed != TYMED_NULL) {
-        result = StgMediumIncRef(*stored, *Medium, false, this);
+        result = (stored->tymed & FormatEtcIn->tymed) ? StgMediumIncRef(*stored, *Medium, false, this) : DV_E_TYMED;
       } else if (FOwner) {
         result = FOwner->RenderOLEData(*FormatEtcIn, *Medium, FForClipboard);
         // A rendering that claims success without a medium, or in a medium
@@ -381,6 +381,9 @@ HRESULT TVTDataObject::SetData(const FORMATETC* FormatEtc, STGMEDIUM* Medium, BO
   // A target device record is the caller's memory; it cannot be kept.
   if (FormatEtc->ptd) return DV_E_DVTARGETDEVICE;
   if (Medium->tymed == TYMED_NULL || (Medium->tymed & (Medium->tymed - 1)) || !Medium->hGlobal) return DV_E_STGMEDIUM;
+  // The medium must be one the format says it comes in, or GetData would
+  // hand it to callers who asked for something else.
+  if (!(Medium->tymed & FormatEtc->tymed)) return DV_E_TYMED;
   try {
     IUnknown* self = CanonicalUnknown(static_cast<IDataObject*>(this));
     const bool releasedByMe = Medium->pUnkForRelease && CanonicalUnknown(Medium->pUnkForRelease) == self;

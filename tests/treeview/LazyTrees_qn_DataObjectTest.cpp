@@ -297,6 +297,10 @@ TEST(LazyTrees_qn_DataObject, StoresReplacesAndBreaksSelfReferences) {
     bitmap.tymed = TYMED_GDI;
     bitmap.hBitmap = reinterpret_cast<HBITMAP>(uintptr_t(0x1234));
     EXPECT_EQ(obj->SetData(&f, &bitmap, FALSE), DV_E_TYMED) << "a bitmap is not copied";
+    FORMATETC streamed = Format(mine, TYMED_ISTREAM);
+    copy.hGlobal = conformance::detail::MakeBlock("not a stream");
+    EXPECT_EQ(obj->SetData(&streamed, &copy, TRUE), DV_E_TYMED) << "a block offered as a stream";
+    GlobalFree(copy.hGlobal);
     EXPECT_EQ(obj->SetData(nullptr, &copy, FALSE), E_INVALIDARG);
     EXPECT_EQ(obj->FormatEtcArray().size(), offered);
     EXPECT_EQ(sink->Changes, 4);
