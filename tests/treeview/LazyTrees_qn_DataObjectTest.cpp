@@ -499,3 +499,54 @@ TEST(LazyTrees_qn_DataObject, TheApplicationMayMakeTheDataObject) {
   };
   EXPECT_FALSE(tree.DoCreateDataObject());
 }
+
+// Through the OLE clipboard as a copy and paste would go: the object stays
+// on the clipboard serving its tree, a flush renders it for good without
+// publishing the tree, and an object replaced on the clipboard takes the
+// marks along.
+TEST(LazyTrees_qn_DataObject, ClipboardRoundTrip) {
+  ASSERT_EQ(OleInitialize(nullptr) >= 0, true);
+  {
+    TTransferTree tree;
+    tree.BuildGolden();
+    tree.MarkCutCopyNodes();
+    tree.DoStateChange({tsCopyPending});
+    ASSERT_EQ(OleSetClipboard(TIntf<IDataObject>(new TVTDataObject(&tree, true)).get()), S_OK);
+    IDataObject* raw = nullptr;
+    ASSERT_EQ(OleGetClipboard(&raw), S_OK);
+    TIntf<IDataObject> pasted;
+    pasted.Attach(raw);
+    EXPECT_EQ(tree.GetTreeFromDataObject(pasted.get()), &tree);
+    FORMATETC f = Format(CF_LAZYTREE);
+    STGMEDIUM m;
+    ASSERT_EQ(pasted->GetData(&f, &m), S_OK);
+    EXPECT_EQ(BlockBytes(m.hGlobal), WithCount(Chunks(&tree, tree.A())));
+    ReleaseStgMedium(&m);
+
+    // Flushing: the data stays on the clipboard, the tree is not named, the
+    // marks are the tree's to finish.
+    tree.DoStateChange({tsClipboardFlushing});
+    ASSERT_EQ(OleFlushClipboard(), S_OK);
+    tree.DoStateChange({}, {tsClipboardFlushing});
+    EXPECT_EQ(tree.CutCopyCount(), 1u);
+    pasted = nullptr;
+    ASSERT_EQ(OleGetClipboard(&raw), S_OK);
+    pasted.Attach(raw);
+    EXPECT_EQ(tree.GetTreeFromDataObject(pasted.get()), nullptr);
+    ASSERT_EQ(pasted->GetData(&f, &m), S_OK);
+    EXPECT_EQ(BlockBytes(m.hGlobal), WithCount(Chunks(&tree, tree.A())));
+    ReleaseStgMedium(&m);
+    pasted = nullptr;
+    tree.CancelCutOrCopy();
+
+    // A new copy replaced by something else: the marks go with the object.
+    tree.MarkCutCopyNodes();
+    tree.DoStateChange({tsCopyPending});
+    ASSERT_EQ(OleSetClipboard(TIntf<IDataObject>(new TVTDataObject(&tree, true)).get()), S_OK);
+    EXPECT_EQ(tree.CutCopyCount(), 1u);
+    ASSERT_EQ(OleSetClipboard(nullptr), S_OK);
+    EXPECT_EQ(tree.CutCopyCount(), 0u);
+    EXPECT_FALSE(tree.TreeStates().Contains(tsCopyPending));
+  }
+  OleUninitialize();
+}
