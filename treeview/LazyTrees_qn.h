@@ -2408,7 +2408,8 @@ Word RegisterVTClipboardFormat(const String& Description, TLazyTreeClass TreeCla
                                DWORD tymed = TYMED_HGLOBAL, DVTARGETDEVICE* ptd = nullptr,
                                DWORD dwAspect = DVASPECT_CONTENT, LONG lindex = -1);
 // Adds a predefined format by its number (named from the table), or a
-// registered one by the platform's name of it; 0 adds nothing.
+// registered one by the platform's name of it; 0 and numbers without a name add
+// nothing.
 void RegisterVTClipboardFormat(Word AFormat, TLazyTreeClass TreeClass, Cardinal Priority);
 void EnumerateVTClipboardFormats(TLazyTreeClass TreeClass, TStrings* List);
 void EnumerateVTClipboardFormats(TLazyTreeClass TreeClass, TFormatEtcArray& Formats);

@@ -671,6 +671,8 @@ void RegisterVTClipboardFormat(Word AFormat, TLazyTreeClass TreeClass, Cardinal 
     Char buffer[2049] = {};
     Integer n = GetClipboardFormatNameW(AFormat, buffer, 2049);
     if (n > 0) description.assign(buffer, std::size_t(n));
+    // A number the platform has no name for could never be chosen by name.
+    if (description.empty()) return;
   }
   TFormatEtc f;
   f.cfFormat = AFormat;

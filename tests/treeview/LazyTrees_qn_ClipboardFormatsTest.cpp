@@ -111,6 +111,8 @@ TEST(LazyTrees_qn_ClipboardFormats, DescriptionsAndRegistrationByNumber) {
   const TLazyTreeClass base = TBaseLazyTree_qn::StaticClass();
   RegisterVTClipboardFormat(Word(0), base, 10);
   EXPECT_EQ(list->Count(), before) << "0 names no format";
+  RegisterVTClipboardFormat(Word(0xFEDC), base, 10);
+  EXPECT_EQ(list->Count(), before) << "nor does a number the platform never registered";
   // A predefined number is named from the table, and the last entry with a
   // number answers for it.
   RegisterVTClipboardFormat(Word(13), base, 10);
