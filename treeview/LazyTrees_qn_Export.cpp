@@ -771,9 +771,11 @@ AnsiString EightDigits(const char* Name, Integer Value) {
   return line;
 }
 
-// The description block and document around an HTML fragment that the
-// "HTML Format" clipboard format asks for; its offsets count bytes.
-AnsiString MakeCFHtml(const AnsiString& Fragment) {
+}  // namespace
+
+// The offsets count bytes; the description lines have a fixed length, so
+// the fragment always starts at byte 269.
+AnsiString MakeCFHtmlData(const AnsiString& Fragment) {
   static constexpr char kDocType[] = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">";
   static constexpr char kPrefix[] =
       "<html><head><META http-equiv=Content-Type content=\"text/html; charset=utf-8\"></head><body><!--StartFragment-->";
@@ -792,6 +794,8 @@ AnsiString MakeCFHtml(const AnsiString& Fragment) {
   result += kSuffix;
   return result;
 }
+
+namespace {
 
 HGLOBAL CopyToGlobal(const void* Data, std::size_t Bytes) {
   HGLOBAL block = GlobalAlloc(GHND | GMEM_SHARE, Bytes);
@@ -820,7 +824,7 @@ HGLOBAL TCustomLazyStringTree_qn::ContentToClipboard(Word Format, TVSTTextSource
   else if ((CF_VRTF && Format == CF_VRTF) || (CF_VRTFNOOBJS && Format == CF_VRTFNOOBJS))
     text = ContentToRTF(Source);
   else if (CF_HTML && Format == CF_HTML)
-    text = MakeCFHtml(ContentToHTML(Source));
+    text = MakeCFHtmlData(ContentToHTML(Source));
   else
     return nullptr;
   return CopyToGlobal(text.c_str(), text.size() + 1);

@@ -74,6 +74,10 @@ class TWideBufferedString : public TObject {
   Char* FEnd = nullptr;
 };
 
+// The "HTML Format" clipboard text around a UTF-8 HTML fragment: the
+// description lines with their byte offsets and the document around it.
+AnsiString MakeCFHtmlData(const AnsiString& Fragment);
+
 // The successor routine that goes with a text source's first node.
 using TGetNextNodeProc = std::function<PLazyNode(PLazyNode Node)>;
 
