@@ -830,6 +830,25 @@ HGLOBAL TCustomLazyStringTree_qn::ContentToClipboard(Word Format, TVSTTextSource
   return CopyToGlobal(text.c_str(), text.size() + 1);
 }
 
+// OLE methods never let an exception escape: whatever a handler raises
+// while rendering becomes E_FAIL.
+HRESULT TCustomLazyStringTree_qn::RenderOLEData(const TFormatEtc& FormatEtcIn, TStgMedium& Medium,
+                                                bool ForClipboard) {
+  try {
+    HRESULT result = inherited::RenderOLEData(FormatEtcIn, Medium, ForClipboard);
+    if (result == S_OK) return result;
+    if (HGLOBAL block = ContentToClipboard(FormatEtcIn.cfFormat, ForClipboard ? tstCutCopySet : tstSelected)) {
+      Medium.tymed = TYMED_HGLOBAL;
+      Medium.hGlobal = block;
+      Medium.pUnkForRelease = nullptr;
+      return S_OK;
+    }
+    return result;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Comma-separated lines of the top-level rows
 

@@ -179,6 +179,9 @@ class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
   String ContentToUnicode(TVSTTextSourceType Source, const String& Separator);
   void ContentToCustom(TVSTTextSourceType Source);
   HGLOBAL ContentToClipboard(Word Format, TVSTTextSourceType Source);
+  // The base rendering first, then the text formats of the cut/copy set
+  // (clipboard) or of the selection (drag).
+  HRESULT RenderOLEData(const TFormatEtc& FormatEtcIn, TStgMedium& Medium, bool ForClipboard) override;
   void GetDataFromGrid(TStringList* List, bool IncludeHeading);
   bool SaveToCSVFile(const String& FileName, bool IncludeHeading);
 

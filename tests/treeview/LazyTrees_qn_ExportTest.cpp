@@ -603,3 +603,46 @@ TEST_F(LazyTrees_qn_Export, BuffersMatchAPlainString) {
 }
 
 }  // namespace
+
+namespace {
+
+// The data object's rendering: text formats of the cut/copy set for the
+// clipboard, of the selection for a drag, in a global block without a
+// release object; a handler that raises makes it E_FAIL.
+TEST_F(LazyTrees_qn_Export, RenderOLEDataRendersTextFormats) {
+  T->SetRootNodeCount(2);
+  PLazyNode a = T->GetFirst(), b = a->NextSibling;
+  Texts[a] = {u"cut"};
+  Texts[b] = {u"dragged"};
+  T->AddToSelection(a);
+  T->MarkCutCopyNodes();
+  T->ClearSelection();
+  T->AddToSelection(b);
+  TFormatEtc format{};
+  format.cfFormat = Word(CF_TEXT);
+  format.dwAspect = DVASPECT_CONTENT;
+  format.lindex = -1;
+  format.tymed = TYMED_HGLOBAL;
+  for (bool forClipboard : {true, false}) {
+    TStgMedium medium;
+    ASSERT_EQ(T->RenderOLEData(format, medium, forClipboard), S_OK);
+    EXPECT_EQ(medium.tymed, DWORD(TYMED_HGLOBAL));
+    EXPECT_EQ(medium.pUnkForRelease, nullptr);
+    EXPECT_EQ(TakeBlock(medium.hGlobal), std::string(forClipboard ? "cut\r\n" : "dragged\r\n") + '\0');
+  }
+  format.cfFormat = Word(CF_BITMAP);
+  TStgMedium none;
+  EXPECT_NE(T->RenderOLEData(format, none, true), S_OK);
+  EXPECT_EQ(none.hGlobal, nullptr);
+
+  format.cfFormat = Word(CF_HTML);
+  T->OnGetText = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TVSTTextType, String&) {
+    throw Exception(u"no text today");
+  };
+  const size_t blocks = GlobalBlockCount();
+  TStgMedium failed;
+  EXPECT_EQ(T->RenderOLEData(format, failed, false), E_FAIL);
+  EXPECT_EQ(GlobalBlockCount(), blocks);
+}
+
+}  // namespace
