@@ -13,8 +13,15 @@
 // GTK through a queued redraw and the window's pending updates. Prints one
 // ratio line per case
 // (above 1: ours is faster) and the memory each of our nodes costs.
+//
+// The export case writes a 100000-node string tree of three columns (1000
+// top-level nodes of 99 children) as an HTML table; the peer is libxml2
+// building the same table with the same strings through its HTML tree API
+// and serializing it with htmlDocDumpMemory.
 #include <benchmark/benchmark.h>
 #include <gtk/gtk.h>
+#include <libxml/HTMLtree.h>
+#include <libxml/tree.h>
 #include <pango/pangocairo.h>
 #include <malloc.h>
 
@@ -627,6 +634,98 @@ void PeerStreamLoad(benchmark::State& st) {
     }));
 }
 
+// --- HTML export: 100000 nodes in three columns ----------------------------
+
+constexpr Cardinal kExportTop = 1000, kExportChildren = 99;
+
+String ExportCell(PLazyNode N, TColumnIndex Column) {
+  static const char16_t* const kPrefix[] = {u"Node ", u"Size ", u"Note "};
+  return kPrefix[Column < 0 ? 0 : Column] + IntToStr(Integer(N->Index));
+}
+
+void OursExportHtml(benchmark::State& st) {
+  auto* t = new TLazyStringTree_qn(GOurs->Form);
+  t->SetParent(GOurs->Form);
+  t->SetBounds(0, 0, 800, 600);
+  for (const char16_t* caption : {u"Name", u"Size", u"Note"}) {
+    TLazyTreeColumn* c = t->Header()->Columns()->Add();
+    c->SetText(caption);
+    c->SetWidth(150);
+  }
+  t->OnInitNode = [](TBaseLazyTree_qn*, PLazyNode Parent, PLazyNode, TLazyNodeInitStates& S) {
+    if (!Parent) S += TLazyNodeInitStates{ivsHasChildren, ivsExpanded};
+  };
+  t->OnInitChildren = [](TBaseLazyTree_qn*, PLazyNode, Cardinal& Count) { Count = kExportChildren; };
+  t->OnGetText = [](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
+    Text = ExportCell(N, Column);
+  };
+  t->SetRootNodeCount(kExportTop);
+  t->ValidateNode(nullptr, true);
+  std::size_t bytes = 0;
+  for (auto _ : st)
+    st.SetIterationTime(LowestOfFive([&] {
+      AnsiString html = t->ContentToHTML(tstAll);
+      bytes = html.size();
+      benchmark::DoNotOptimize(html.data());
+    }));
+  if (t->TotalCount() != kExportTop * (1 + kExportChildren) || bytes < 100000)
+    st.SkipWithError("the export does not hold the planned tree");
+  delete t;
+}
+
+void PeerExportHtml(benchmark::State& st) {
+  auto attr = [](xmlNodePtr Node, const char* Name, const char* Value) {
+    xmlNewProp(Node, BAD_CAST Name, BAD_CAST Value);
+  };
+  const char* const prefix[] = {"Node ", "Size ", "Note "};
+  for (auto _ : st)
+    st.SetIterationTime(LowestOfFive([&] {
+      htmlDocPtr doc = htmlNewDocNoDtD(nullptr, nullptr);
+      xmlNodePtr table = xmlNewNode(nullptr, BAD_CAST "table");
+      xmlDocSetRootElement(doc, table);
+      attr(table, "class", "default");
+      attr(table, "bgcolor", "#FFFFFF");
+      attr(table, "cellspacing", "0");
+      attr(table, "cellpadding", "4");
+      xmlNodePtr header = xmlNewChild(table, nullptr, BAD_CAST "tr", nullptr);
+      attr(header, "class", "header");
+      for (const char* caption : {"Name", "Size", "Note"}) {
+        xmlNodePtr th = xmlNewChild(header, nullptr, BAD_CAST "th", BAD_CAST caption);
+        attr(th, "height", "19px");
+        attr(th, "align", "left");
+        attr(th, "bgcolor", "#D4D0C8");
+        attr(th, "width", "150px");
+      }
+      char text[32];
+      for (Cardinal top = 0; top < kExportTop; ++top)
+        for (Cardinal k = 0; k <= kExportChildren; ++k) {
+          const bool child = k > 0;
+          const Cardinal index = child ? k - 1 : top;
+          xmlNodePtr tr = xmlNewChild(table, nullptr, BAD_CAST "tr", nullptr);
+          attr(tr, "class", "default");
+          if (child) {
+            xmlNodePtr indent = xmlNewChild(tr, nullptr, BAD_CAST "td", BAD_CAST "\xC2\xA0");
+            attr(indent, "height", "18px");
+            attr(indent, "class", "normalborder");
+          }
+          for (int column = 0; column < 3; ++column) {
+            std::snprintf(text, sizeof text, "%s%u", prefix[column], index);
+            xmlNodePtr td = xmlNewTextChild(tr, nullptr, BAD_CAST "td", BAD_CAST text);
+            attr(td, "class", "normalborder");
+            attr(td, "height", "18px");
+            attr(td, "align", "left");
+            if (column == 0 && !child) attr(td, "colspan", "2");
+          }
+        }
+      xmlChar* out = nullptr;
+      int size = 0;
+      htmlDocDumpMemory(doc, &out, &size);
+      benchmark::DoNotOptimize(out);
+      xmlFree(out);
+      xmlFreeDoc(doc);
+    }));
+}
+
 class TimeReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> seconds;
@@ -667,14 +766,15 @@ int main(int argc, char** argv) {
       {"collapseall/peer", PeerCollapseAll}, {"sort/ours", OursSort},         {"sort/peer", PeerSort},
       {"paint/ours", OursPaint},          {"paint/peer", PeerPaint},
       {"stream-save/ours", OursStreamSave}, {"stream-save/peer", PeerStreamSave},
-      {"stream-load/ours", OursStreamLoad}, {"stream-load/peer", PeerStreamLoad}};
+      {"stream-load/ours", OursStreamLoad}, {"stream-load/peer", PeerStreamLoad},
+      {"export-html/ours", OursExportHtml}, {"export-html/peer", PeerExportHtml}};
   for (auto& c : cases)
     benchmark::RegisterBenchmark(c.first, c.second)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   TimeReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   for (const char* name : {"create", "validate", "getnodeat", "expandall", "collapseall", "sort", "paint",
-                           "stream-save", "stream-load"}) {
+                           "stream-save", "stream-load", "export-html"}) {
     auto& s = reporter.seconds;
     std::string ours = std::string(name) + "/ours/iterations:3/manual_time";
     std::string peer = std::string(name) + "/peer/iterations:3/manual_time";
@@ -683,8 +783,9 @@ int main(int argc, char** argv) {
       o = GSortBest[0];
       p = GSortBest[1];
     }
+    const std::string n = name;
     std::printf("ratio %s: %.2f (%s)\n", name, o > 0 ? p / o : 0,
-                std::string(name) == "sort" ? "std::stable_sort" : "GTK");
+                n == "sort" ? "std::stable_sort" : n == "export-html" ? "libxml2" : "GTK");
   }
   std::fflush(stdout);
   delete GPeer;

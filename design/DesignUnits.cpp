@@ -1,6 +1,8 @@
 #include "design/DesignUnits.h"
 
+#include "design/frmAboutQuarn.h"
 #include "design/frmQuarnResManager.h"
+#include "design/uQnReg.h"
 #include "platform/ide/DesignPackage.h"
 
 namespace qn {
@@ -10,6 +12,11 @@ void RegisterDesignUnits() {
                            {"uQuarnResManager", "uQuarnLazyTree", "uQuarnPanel", "uQuarnScrollBar", "uQuarnSplitter",
                             "StdCtrls", "ActnList", "Menus", "Forms"},
                            InitQuarnResManagerUnit, FinalQuarnResManagerUnit});
+  vcl::RegisterDesignUnit({"frmAboutQuarn", {"uQuarnPanel", "uQuarnColorButton", "ExtCtrls", "StdCtrls", "Forms"},
+                           InitAboutQuarnUnit, FinalAboutQuarnUnit});
+  vcl::RegisterDesignUnit({"uQnReg", {"frmAboutQuarn", "frmQuarnResManager", "Registry"}, InitQnRegUnit,
+                           FinalQnRegUnit},
+                          Register);
 }
 
 }  // namespace qn

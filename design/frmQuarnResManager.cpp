@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "design/frmAboutQuarn.h"
 #include "platform/classes/FormText.h"
 #include "platform/classes/Streams.h"
 #include "platform/classes/Streaming.h"
@@ -823,6 +824,8 @@ void WriteDesignInstallFiles(const String& Folder) {
   std::unique_ptr<TQuarnResDM> dm(TQuarnResDM::CreateDefault(nullptr));
   WriteWhole(dir + kResDMDfm, ComponentText(dm.get()));
   WriteWhole(dir + kResDMPas, kResDMUnitText);
+  // The About window's form text marks the folder as the install folder.
+  WriteWhole(dir + kAboutQuarnDfm, AboutQuarnFormText());
 }
 
 void InitQuarnResManagerForm() {

@@ -235,8 +235,9 @@ String GetCurrentProjectPath();
 String GetDestProjectPath(const String& FileName);
 
 // Writes the files the design package installs beside itself into Folder:
-// the default data module's text "uQuarnResDM.dfm" and its unit text
-// "uQuarnResDM.pas".
+// the default data module's text "uQuarnResDM.dfm", its unit text
+// "uQuarnResDM.pas" and the About window's form text "frmAboutQuarn.dfm",
+// by which the package knows its install folder.
 void WriteDesignInstallFiles(const String& Folder);
 
 // The unit's initialisation: the dialog's classes and its form text.

@@ -3,6 +3,7 @@
 #include "treeview/LazyTrees_qn.h"
 
 #include "platform/vcl/ControlMessages.h"
+#include "treeview/LazyTrees_qn_Internal.h"
 
 #include <cstddef>
 #include <cstdlib>
@@ -174,6 +175,7 @@ TBaseLazyTree_qn::TBaseLazyTree_qn(TComponent* AOwner) : TCustomControl(AOwner) 
   FCheckImages = SharedCheckImages(FCheckImageKind);
   AddThreadReference();
   AfterConstruction();
+  lazytrees_internal::RememberLiveTree(this);
 }
 
 void TBaseLazyTree_qn::AfterConstruction() {
@@ -185,6 +187,8 @@ void TBaseLazyTree_qn::BeforeDestruction() {
   // are let go while the tree is still whole.
   FAccessibleItem = nullptr;
   FAccessible = nullptr;
+  // Data objects in other hands stop rendering from a tree that is going.
+  lazytrees_internal::ForgetLiveTree(this);
   StopWheelPanning();
   InterruptValidation();
   TVTMiscOptions misc = FOptions->MiscOptions();
@@ -205,6 +209,8 @@ void TBaseLazyTree_qn::BeforeDestruction() {
 }
 
 TBaseLazyTree_qn::~TBaseLazyTree_qn() {
+  ReleaseHints();
+  lazytrees_internal::ForgetLiveTree(this);
   if (!FTornDown) {
     // Objects not deleted through the destroying delete skip
     // BeforeDestruction; the worker must still let go of this tree, and
@@ -280,7 +286,7 @@ void TBaseLazyTree_qn::Dispatch(TMessage& Message) {
   if (AppearanceDispatch(Message) || HeaderAreaDispatch(Message)) return;
   if (TimerDispatch(Message) || PaintDispatch(Message) || ScrollDispatch(Message)) return;
   if (KeyboardDispatch(Message)) return;
-  if (MouseDispatch(Message) || MessagesDispatch(Message)) return;
+  if (MouseDispatch(Message) || MessagesDispatch(Message) || HintsDispatch(Message)) return;
   switch (Message.Msg) {
     case CM_PARENTFONTCHANGED:
       inherited::Dispatch(Message);

@@ -38,6 +38,7 @@
 
 #include "platform/classes/Lists.h"
 #include "platform/classes/Threads.h"
+#include "platform/ole/ActiveX.h"
 #include "platform/ole/OleAcc.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
@@ -811,6 +812,20 @@ struct THitInfo {
   THitPositions HitPositions;
   TColumnIndex HitColumn = NoColumn;
 };
+// What a tree hint shows: the tree keeps one and hands its address to the
+// hint window as the hint data.
+struct TVTHintData {
+  TBaseLazyTree_qn* Tree = nullptr;
+  PLazyNode Node = nullptr;
+  TColumnIndex Column = NoColumn;
+  TRect HintRect;  // an owner-drawn hint's size, empty otherwise
+  String DefaultHint;  // the control's or the column's hint
+  String HintText;  // the node hint or tooltip
+  TBiDiMode BidiMode = TBiDiMode::bdLeftToRight;
+  TAlignment Alignment = taLeftJustify;
+  TVTTooltipLineBreakStyle LineBreakStyle = hlbDefault;
+};
+class TLazyTreeHintWindow;
 using TVTHintKindEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TVTHintKind& Kind)>;
 using TVTGetHintSizeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TRect& R)>;
 using TVTDrawHintEvent =
@@ -849,22 +864,9 @@ inline constexpr UINT CM_AUTOADJUST = 0xB000 + 2005;
 using TVTGetCursorEvent = TEvent<void(TBaseLazyTree_qn* Sender, TCursor& Cursor)>;
 using TVTHelpContextEvent =
     TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, Integer& HelpContext)>;
-// How a registered format is offered to OLE.
-inline constexpr Integer TYMED_HGLOBAL = 1, DVASPECT_CONTENT = 1;
-// One clipboard format as OLE describes it (the target device stays nil).
-struct TFormatEtc {
-  Word cfFormat = 0;
-  Pointer ptd = nullptr;
-  Integer dwAspect = DVASPECT_CONTENT;
-  Integer lindex = -1;
-  Integer tymed = TYMED_HGLOBAL;
-};
+// The formats and media of OLE data exchange are the host's records; the
+// short names stay for the event types.
 using TFormatEtcArray = std::vector<TFormatEtc>;
-// Where rendered data goes: the storage kind and its global memory handle.
-struct TStgMedium {
-  Integer tymed = 0;
-  Pointer hGlobal = nullptr;
-};
 using TVTGetUserClipboardFormatsEvent = TEvent<void(TBaseLazyTree_qn* Sender, TFormatEtcArray& Formats)>;
 using TVTRenderOLEDataEvent = TEvent<void(TBaseLazyTree_qn* Sender, const TFormatEtc& FormatEtcIn, TStgMedium& Medium,
                                           bool ForClipboard, HRESULT& Result)>;
@@ -888,8 +890,14 @@ class TClipboardFormats : public TStringList {
  public:
   explicit TClipboardFormats(TBaseLazyTree_qn* AOwner);
   TBaseLazyTree_qn* Owner() const { return FOwner; }
+  // Only registered names whose tree class the owner inherits get in; Add
+  // answers -1 for the others.
+  Integer Add(const String& S) override;
+  Integer AddObject(const String& S, TObject* AObject) override;
+  void Insert(Integer Index, const String& S) override;
 
  private:
+  bool Accepts(const String& S) const;
   TBaseLazyTree_qn* FOwner;
 };
 
@@ -1835,6 +1843,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   friend class TCustomLazyTreeOptions;
   friend class TVTHeader;
   friend class TLazyTreeColumns;
+  friend class TLazyTreeHintWindow;
   friend class TLazyTreeColumn;
   friend class TWorkerThread;
   friend struct TVTLazyNodeEnumeration;
@@ -2018,11 +2027,40 @@ class TBaseLazyTree_qn : public TCustomControl {
   // The hint animation to use: HintAnimation with the system's choice
   // resolved, and a slide where blending is unavailable.
   virtual THintAnimationType DoGetAnimationType();
+  // --- Hints (LazyTrees_qn_Hints.cpp)
+  virtual void DoGetHintKind(PLazyNode Node, TColumnIndex Column, TVTHintKind& Kind);
+  virtual void DoGetHintSize(PLazyNode Node, TColumnIndex Column, TRect& R);
+  virtual void DoDrawHint(TCanvas* Canvas, PLazyNode Node, const TRect& R, TColumnIndex Column);
+  virtual TClass GetHintWindowClass();
+  void CMHintShow(TMessage& Message);
+  void CMHintShowPause(TMessage& Message);
+  bool HintsDispatch(TMessage& Message);
+  // Hides this tree's hint and lets go of the hint window's data; run when
+  // the tree goes.
+  void ReleaseHints();
+  TVTHintData FHintData;
+  TRect FLastHintRect;
+  // Lives exactly as long as the tree: a hint animation that pumps
+  // messages holds a weak reference and stops once the tree is gone.
+  std::shared_ptr<int> FLifeToken = std::make_shared<int>(0);
+  // --- end of hints
   // The clipboard work of the edit actions; the base tree has no transfer
   // of its own and does nothing (PasteFromClipboard: False).
   virtual void CutToClipBoard();
   virtual void CopyToClipBoard();
   virtual bool PasteFromClipboard();
+
+  // --- OLE data transfer (LazyTrees_qn_DataObject.cpp)
+  // The registry's formats of this class that ClipboardFormats names, in
+  // priority order, then the application's.
+  virtual void GetNativeClipboardFormats(TFormatEtcArray& Formats);
+  virtual void DoGetUserClipboardFormats(TFormatEtcArray& Formats);
+  // The application's data object (nil without OnCreateDataObject).
+  virtual TIntf<IDataObject> DoCreateDataObject();
+  virtual HRESULT RenderOLEData(const TFormatEtc& FormatEtcIn, TStgMedium& Medium, bool ForClipboard);
+  virtual HRESULT DoRenderOLEData(const TFormatEtc& FormatEtcIn, TStgMedium& Medium, bool ForClipboard);
+  // The live tree of this process a data object refers to, else nil.
+  virtual TBaseLazyTree_qn* GetTreeFromDataObject(IDataObject* DataObject);
   // Whether Node is a node of this tree that exists now (the hidden root
   // is not one). Node is only compared, never read, unless it is one of
   // the tree's own blocks: handles from other programs may be anything.
@@ -2341,6 +2379,7 @@ HANDLE WorkEvent();
 // Set while a tree's window goes away during an animation: a running hint
 // animation sees it and stops drawing into a window that no longer exists.
 extern std::atomic<bool> HintWindowDestroyed;
+bool GetHintWindowDestroyed();
 
 // The unit-level lock that guards the shared check-image lists.
 TCriticalSection* LazyTreesLock();
@@ -2353,40 +2392,134 @@ extern Word CF_LAZYTREE, CF_VTREFERENCE, CF_HTML, CF_VRTF, CF_VRTFNOOBJS, CF_CSV
 // The screen's cursor ids of the header's column and height splitters.
 inline constexpr Integer crHeaderSplit = 63, crVertSplit = 62;
 
-// One registered clipboard format: trees of the named class or a
-// descendant offer it; lower priorities come first.
+// --- Clipboard formats and the OLE data object (LazyTrees_qn_Resources.cpp,
+// LazyTrees_qn_DataObject.cpp)
+
+// A class reference of TBaseLazyTree_qn or a descendant.
+using TLazyTreeClass = TClass;
+
+// The names of the predefined formats, for registering them by number.
 struct TClipboardFormatEntry {
+  Word ID = 0;
   String Description;
-  String TreeClassName;
+};
+
+// One registered clipboard format: trees of TreeClass or a descendant offer
+// it; lower priorities come first.
+struct TClipboardFormatListEntry {
+  String Description;
+  TLazyTreeClass TreeClass = nullptr;
   Cardinal Priority = 0;
-  Word cfFormat = 0;
-  Integer tymed = TYMED_HGLOBAL;
-  Integer dwAspect = DVASPECT_CONTENT;
-  Integer lindex = -1;
-  bool OfferedBy(TClass TreeClass) const;
+  TFormatEtc FormatEtc;
+  bool OfferedBy(TClass ATreeClass) const;
 };
 
 // The process-wide table of the tree's clipboard formats, kept sorted by
-// priority.
+// priority. Look-ups by name ignore case and take the last match.
 class TClipboardFormatList {
  public:
-  void Add(const TClipboardFormatEntry& Entry);
+  void Add(const String& FormatString, TLazyTreeClass AClass, Cardinal Priority, const TFormatEtc& AFormatEtc);
+  void Clear() { FList.clear(); }
   Integer Count() const { return Integer(FList.size()); }
-  const TClipboardFormatEntry& Items(Integer Index) const { return FList[std::size_t(Index)]; }
-  const TClipboardFormatEntry* FindFormat(Word Format) const;
+  const TClipboardFormatListEntry& Items(Integer Index) const { return FList.at(std::size_t(Index)); }
+  // The entries TreeClass offers, in priority order; with AllowedFormats
+  // only those it names.
+  void EnumerateFormats(TLazyTreeClass TreeClass, TFormatEtcArray& Formats,
+                        TStrings* AllowedFormats = nullptr) const;
+  void EnumerateFormats(TLazyTreeClass TreeClass, TStrings* Formats) const;
+  const TClipboardFormatListEntry* FindFormat(const String& FormatString) const;
+  TLazyTreeClass FindFormat(const String& FormatString, Word& Fmt) const;
+  const TClipboardFormatListEntry* FindFormat(Word Format) const;
+  TLazyTreeClass FindFormat(Word Fmt, String& Description) const;
 
  private:
-  std::vector<TClipboardFormatEntry> FList;
+  std::vector<TClipboardFormatListEntry> FList;
 };
 TClipboardFormatList* ClipboardFormatList();
 // Registers Description with the platform and adds it to the table; the id.
-Word RegisterVTClipboardFormat(const String& Description, const String& TreeClassName, Cardinal Priority,
-                               Integer tymed = TYMED_HGLOBAL, Integer dwAspect = DVASPECT_CONTENT,
-                               Integer lindex = -1);
-// Adds a predefined format (CF_TEXT and the like) by its number.
-void RegisterVTClipboardFormat(Word Format, const String& Description, const String& TreeClassName,
-                               Cardinal Priority, Integer tymed = TYMED_HGLOBAL,
-                               Integer dwAspect = DVASPECT_CONTENT, Integer lindex = -1);
+Word RegisterVTClipboardFormat(const String& Description, TLazyTreeClass TreeClass, Cardinal Priority,
+                               DWORD tymed = TYMED_HGLOBAL, DVTARGETDEVICE* ptd = nullptr,
+                               DWORD dwAspect = DVASPECT_CONTENT, LONG lindex = -1);
+// Adds a predefined format by its number (named from the table), or a
+// registered one by the platform's name of it; 0 and numbers without a name add
+// nothing.
+void RegisterVTClipboardFormat(Word AFormat, TLazyTreeClass TreeClass, Cardinal Priority);
+void EnumerateVTClipboardFormats(TLazyTreeClass TreeClass, TStrings* List);
+void EnumerateVTClipboardFormats(TLazyTreeClass TreeClass, TFormatEtcArray& Formats);
+String GetVTClipboardFormatDescription(Word AFormat);
+
+// What "Lazy Tree Reference" carries: the process and a token of the
+// source tree (never its address, which neither fits nor may be trusted).
+struct TVTReference {
+  DWORD Process = 0;
+  DWORD Tree = 0;
+};
+
+// A medium stored into a data object by SetData.
+struct TInternalStgMedium {
+  CLIPFORMAT Format = 0;
+  TStgMedium Medium;
+};
+using TInternalStgMediumArray = std::vector<TInternalStgMedium>;
+
+// The data object of every transfer out of a tree: it renders its formats
+// from the tree when asked. A tree that goes away detaches its objects,
+// which then serve only what SetData stored.
+class TVTDataObject : public TInterfacedObject, public virtual IDataObject {
+  QN_CLASS(TVTDataObject, TInterfacedObject)
+  QN_INTERFACES(IDataObject)
+ public:
+  TVTDataObject(TBaseLazyTree_qn* AOwner, bool ForClipboard);
+  ~TVTDataObject() override;
+  HRESULT DAdvise(const FORMATETC* FormatEtc, DWORD advf, IAdviseSink* advSink, DWORD* dwConnection) override;
+  HRESULT DUnadvise(DWORD dwConnection) override;
+  HRESULT EnumDAdvise(IEnumSTATDATA** enumAdvise) override;
+  HRESULT EnumFormatEtc(DWORD Direction, IEnumFORMATETC** EnumFormatEtc) override;
+  HRESULT GetCanonicalFormatEtc(const FORMATETC* FormatEtc, FORMATETC* FormatEtcOut) override;
+  HRESULT GetData(const FORMATETC* FormatEtcIn, STGMEDIUM* Medium) override;
+  HRESULT GetDataHere(const FORMATETC* FormatEtc, STGMEDIUM* Medium) override;
+  HRESULT QueryGetData(const FORMATETC* FormatEtc) override;
+  HRESULT SetData(const FORMATETC* FormatEtc, STGMEDIUM* Medium, BOOL DoRelease) override;
+  TBaseLazyTree_qn* Owner() const { return FOwner; }
+  bool ForClipboard() const { return FForClipboard; }
+  const TFormatEtcArray& FormatEtcArray() const { return FFormatEtcArray; }
+  // The tree is going away: nothing is rendered from it any more.
+  void DetachOwner() { FOwner = nullptr; }
+
+  static bool EqualFormatEtc(const TFormatEtc& FormatEtc1, const TFormatEtc& FormatEtc2);
+  // Out := In with the handle copied (CopyInMedium) or shared under
+  // DataObject as release object.
+  static HRESULT StgMediumIncRef(const TStgMedium& InStgMedium, TStgMedium& OutStgMedium, bool CopyInMedium,
+                                 IDataObject* DataObject);
+
+ protected:
+  Integer FindFormatEtc(const TFormatEtc& AFormatEtc) const;
+  TStgMedium* FindInternalStgMedium(CLIPFORMAT Format);
+
+ private:
+  TBaseLazyTree_qn* FOwner;
+  bool FForClipboard;
+  TFormatEtcArray FFormatEtcArray;
+  TInternalStgMediumArray FInternalStgMediumArray;
+  TIntf<IDataAdviseHolder> FAdviseHolder;
+};
+
+// Enumerates its own copy of a data object's formats.
+class TEnumFormatEtc : public TInterfacedObject, public virtual IEnumFORMATETC {
+  QN_CLASS(TEnumFormatEtc, TInterfacedObject)
+  QN_INTERFACES(IEnumFORMATETC)
+ public:
+  TEnumFormatEtc(TBaseLazyTree_qn* Tree, const TFormatEtcArray& AFormatEtcArray);
+  HRESULT Next(ULONG celt, FORMATETC* elt, ULONG* pceltFetched) override;
+  HRESULT Skip(ULONG celt) override;
+  HRESULT Reset() override;
+  HRESULT Clone(IEnumFORMATETC** Enum) override;
+
+ private:
+  TBaseLazyTree_qn* FTree;
+  TFormatEtcArray FFormatEtcArray;
+  Integer FCurrentIndex = 0;
+};
 
 // Loads a strip of square images from a bitmap resource into List (the
 // side is the bitmap's height, the top-left pixel the mask colour); Mapped

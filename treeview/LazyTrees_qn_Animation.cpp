@@ -20,10 +20,16 @@ void TBaseLazyTree_qn::Animate(Cardinal Steps, Cardinal Duration, const TVTAnima
                                Pointer Data) {
   if (FStates.Contains(tsInAnimation) || Duration == 0) return;
   DoStateChange({tsInAnimation});
+  // A callback that pumps messages may see the tree freed; from then on
+  // nothing of it is touched.
+  std::weak_ptr<int> alive = FLifeToken;
   struct TLeave {
     TBaseLazyTree_qn* T;
-    ~TLeave() { T->DoStateChange({}, {tsInAnimation}); }
-  } leave{this};
+    std::weak_ptr<int>& Alive;
+    ~TLeave() {
+      if (!Alive.expired()) T->DoStateChange({}, {tsInAnimation});
+    }
+  } leave{this, alive};
   auto terminating = [] { return Application && Application->Terminated(); };
   // Pixels per step: at least one, more when there are more pixels than
   // milliseconds.
@@ -34,7 +40,7 @@ void TBaseLazyTree_qn::Animate(Cardinal Steps, Cardinal Duration, const TVTAnima
   while (remainingSteps > 0 && remainingTime > 0 && !terminating()) {
     DWORD stepStart = timeGetTime();
     DWORD nextStep = stepStart + remainingTime / remainingSteps;
-    if (!Callback(step, Integer(stepSize), Data)) break;
+    if (!Callback(step, Integer(stepSize), Data) || alive.expired()) break;
     // The pixels moved so far, handed to the next call.
     step += Integer(stepSize);
     // Sleeping on the platform's clock rather than polling it lets a virtual
@@ -55,7 +61,7 @@ void TBaseLazyTree_qn::Animate(Cardinal Steps, Cardinal Duration, const TVTAnima
       remainingSteps = remainingTime / stepSize;
     }
   }
-  if (!terminating()) Callback(0, 0, Data);
+  if (!terminating() && !alive.expired()) Callback(0, 0, Data);
 }
 
 bool TBaseLazyTree_qn::ToggleCallback(Integer, Integer StepSize, Pointer Data) {

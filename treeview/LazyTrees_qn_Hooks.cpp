@@ -10,9 +10,15 @@ Integer TBaseLazyTree_qn::DoIncrementalSearch(PLazyNode Node, const String& Text
   return result;
 }
 
-String TBaseLazyTree_qn::DoGetNodeHint(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle&) { return String(); }
+String TBaseLazyTree_qn::DoGetNodeHint(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle& LineBreakStyle) {
+  LineBreakStyle = hlbDefault;
+  return Hint();
+}
 
-String TBaseLazyTree_qn::DoGetNodeTooltip(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle&) { return String(); }
+String TBaseLazyTree_qn::DoGetNodeTooltip(PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle& LineBreakStyle) {
+  LineBreakStyle = hlbDefault;
+  return Hint();
+}
 
 void TBaseLazyTree_qn::GetTextInfo(PLazyNode, TColumnIndex, TFont* AFont, TRect& R, String& Text) {
   R = TRect();
@@ -26,11 +32,36 @@ TClipboardFormats::TClipboardFormats(TBaseLazyTree_qn* AOwner) : FOwner(AOwner) 
   SetDuplicates(TDuplicates::dupIgnore);
 }
 
-void TBaseLazyTree_qn::SetClipboardFormats(TClipboardFormats* Value) {
-  if (Value != FClipboardFormats.get()) FClipboardFormats->Assign(Value);
+bool TClipboardFormats::Accepts(const String& S) const {
+  const TClipboardFormatListEntry* e = ClipboardFormatList()->FindFormat(S);
+  return e && FOwner && e->OfferedBy(FOwner->ClassType());
 }
 
-void TBaseLazyTree_qn::CancelHintAndLeave() { DoStateChange({}, {tsHint}); }
+Integer TClipboardFormats::Add(const String& S) { return Accepts(S) ? inherited::Add(S) : -1; }
+
+// Assign and AddStrings come through here: names they bring are checked too.
+Integer TClipboardFormats::AddObject(const String& S, TObject* AObject) {
+  return Accepts(S) ? inherited::AddObject(S, AObject) : -1;
+}
+
+void TClipboardFormats::Insert(Integer Index, const String& S) {
+  if (Accepts(S)) inherited::Insert(Index, S);
+}
+
+void TBaseLazyTree_qn::SetClipboardFormats(TClipboardFormats* Value) {
+  if (Value == FClipboardFormats.get()) return;
+  // Through Add, so that names not registered for this tree's class drop out.
+  FClipboardFormats->BeginUpdate();
+  try {
+    FClipboardFormats->Clear();
+    if (Value)
+      for (Integer i = 0; i < Value->Count(); ++i) FClipboardFormats->Add(Value->Strings(i));
+  } catch (...) {
+    FClipboardFormats->EndUpdate();
+    throw;
+  }
+  FClipboardFormats->EndUpdate();
+}
 
 void TBaseLazyTree_qn::EmptyClipboardMarks() {
   for (PLazyNode n = GetFirstNoInit(false); n; n = GetNextNoInit(n, false)) n->States.Exclude(vsCutOrCopy);

@@ -8,7 +8,22 @@
 #include "platform/rtl/Types.h"
 #include "platform/vcl/ExtCtrls.h"
 
+namespace qn {
+class TBaseLazyTree_qn;
+class TVTDataObject;
+}  // namespace qn
+
 namespace qn::lazytrees_internal {
+
+// The live trees of the process under 32-bit tokens that are never reused,
+// so a reference to a tree that is gone resolves to nothing. Forgetting a
+// tree detaches the data objects made from it.
+void RememberLiveTree(TBaseLazyTree_qn* Tree);
+void ForgetLiveTree(TBaseLazyTree_qn* Tree);
+vcl::Cardinal LiveTreeToken(const TBaseLazyTree_qn* Tree);
+TBaseLazyTree_qn* LiveTreeOfToken(vcl::Cardinal Token);
+bool AttachDataObject(TBaseLazyTree_qn* Tree, TVTDataObject* DataObject);
+void DetachDataObject(TBaseLazyTree_qn* Tree, TVTDataObject* DataObject);
 
 // Raises what an event handler threw only after the structure is whole
 // again, so a failing handler cannot leave links or counters half changed.

@@ -16,7 +16,7 @@
 
 namespace qn {
 
-std::atomic<bool> HintWindowDestroyed{false};
+std::atomic<bool> HintWindowDestroyed{true};
 
 namespace {
 

@@ -799,6 +799,7 @@ void TBaseLazyTree_qn::CMMouseEnter(TMessage& Message) { inherited::Dispatch(Mes
 void TBaseLazyTree_qn::CMMouseLeave(TMessage& Message) {
   if (Message.LParam == 0) {
     DoStateChange({}, {tsHint});
+    FLastHintRect = TRect();
     if (!FStates.Contains(tsWheelPanning) && !FStates.Contains(tsWheelScrolling)) {
       StopTimer(ScrollTimer);
       DoStateChange({}, {tsScrollPending, tsScrolling});

@@ -16,6 +16,7 @@
 #include "platform/user/Resources.h"
 #include "platform/vcl/Forms.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
+#include "treeview/LazyTrees_qn_StringTree.h"
 
 namespace qn {
 
@@ -566,25 +567,60 @@ TCustomImageList* UtilityImages() { return GSets[ssUtilities]; }
 // ---------------------------------------------------------------------------
 // Clipboard formats
 
-void TClipboardFormatList::Add(const TClipboardFormatEntry& Entry) {
-  FList.push_back(Entry);
+void TClipboardFormatList::Add(const String& FormatString, TLazyTreeClass AClass, Cardinal Priority,
+                               const TFormatEtc& AFormatEtc) {
+  FList.push_back(TClipboardFormatListEntry{FormatString, AClass, Priority, AFormatEtc});
   // Stable, so equal priorities keep the order they were registered in.
   std::stable_sort(FList.begin(), FList.end(),
-                   [](const TClipboardFormatEntry& A, const TClipboardFormatEntry& B) {
+                   [](const TClipboardFormatListEntry& A, const TClipboardFormatListEntry& B) {
                      return A.Priority < B.Priority;
                    });
 }
 
-const TClipboardFormatEntry* TClipboardFormatList::FindFormat(Word Format) const {
-  for (const TClipboardFormatEntry& e : FList)
-    if (e.cfFormat == Format) return &e;
+void TClipboardFormatList::EnumerateFormats(TLazyTreeClass TreeClass, TFormatEtcArray& Formats,
+                                            TStrings* AllowedFormats) const {
+  auto allowed = [AllowedFormats](const String& Description) {
+    if (!AllowedFormats) return true;
+    for (Integer i = 0; i < AllowedFormats->Count(); ++i)
+      if (SameText(AllowedFormats->Strings(i), Description)) return true;
+    return false;
+  };
+  for (const TClipboardFormatListEntry& e : FList)
+    if (e.OfferedBy(TreeClass) && allowed(e.Description)) Formats.push_back(e.FormatEtc);
+}
+
+void TClipboardFormatList::EnumerateFormats(TLazyTreeClass TreeClass, TStrings* Formats) const {
+  for (const TClipboardFormatListEntry& e : FList)
+    if (e.OfferedBy(TreeClass)) Formats->Add(e.Description);
+}
+
+const TClipboardFormatListEntry* TClipboardFormatList::FindFormat(const String& FormatString) const {
+  // From the end: a later registration of a name overrides an earlier one.
+  for (auto it = FList.rbegin(); it != FList.rend(); ++it)
+    if (SameText(it->Description, FormatString)) return &*it;
   return nullptr;
 }
 
-bool TClipboardFormatEntry::OfferedBy(TClass TreeClass) const {
-  for (TClass c = TreeClass; c; c = c->ClassParent())
-    if (SameText(c->ClassName(), TreeClassName)) return true;
-  return false;
+TLazyTreeClass TClipboardFormatList::FindFormat(const String& FormatString, Word& Fmt) const {
+  const TClipboardFormatListEntry* e = FindFormat(FormatString);
+  Fmt = e ? e->FormatEtc.cfFormat : Word(0);
+  return e ? e->TreeClass : nullptr;
+}
+
+const TClipboardFormatListEntry* TClipboardFormatList::FindFormat(Word Format) const {
+  for (auto it = FList.rbegin(); it != FList.rend(); ++it)
+    if (it->FormatEtc.cfFormat == Format) return &*it;
+  return nullptr;
+}
+
+TLazyTreeClass TClipboardFormatList::FindFormat(Word Fmt, String& Description) const {
+  const TClipboardFormatListEntry* e = FindFormat(Fmt);
+  Description = e ? e->Description : String();
+  return e ? e->TreeClass : nullptr;
+}
+
+bool TClipboardFormatListEntry::OfferedBy(TClass ATreeClass) const {
+  return ATreeClass && TreeClass && ATreeClass->InheritsFrom(TreeClass);
 }
 
 TClipboardFormatList* ClipboardFormatList() {
@@ -592,24 +628,70 @@ TClipboardFormatList* ClipboardFormatList() {
   return GFormats;
 }
 
-Word RegisterVTClipboardFormat(const String& Description, const String& TreeClassName, Cardinal Priority,
-                               Integer tymed, Integer dwAspect, Integer lindex) {
-  Word id = Word(RegisterClipboardFormatW(Description.c_str()));
-  RegisterVTClipboardFormat(id, Description, TreeClassName, Priority, tymed, dwAspect, lindex);
-  return id;
+namespace {
+
+const TClipboardFormatEntry kPredefinedFormats[16] = {
+    {1, u"Plain text"},        {2, u"Windows bitmap"},       {3, u"Windows metafile"},
+    {4, u"Symbolic link"},     {5, u"Data interchange format"}, {6, u"Tiff image"},
+    {7, u"OEM text"},          {8, u"DIB image"},            {9, u"Palette data"},
+    {10, u"Pen data"},         {11, u"Riff audio data"},     {12, u"Wav audio data"},
+    {13, u"Unicode text"},     {14, u"Enhanced metafile image"}, {15, u"File name(s)"},
+    {16, u"Locale descriptor"}};
+
+void CheckTreeClass(TLazyTreeClass TreeClass) {
+  if (!TreeClass || !TreeClass->InheritsFrom(TBaseLazyTree_qn::StaticClass()))
+    throw EArgumentException(u"A clipboard format must belong to a tree class.");
 }
 
-void RegisterVTClipboardFormat(Word Format, const String& Description, const String& TreeClassName,
-                               Cardinal Priority, Integer tymed, Integer dwAspect, Integer lindex) {
-  TClipboardFormatEntry e;
-  e.Description = Description;
-  e.TreeClassName = TreeClassName;
-  e.Priority = Priority;
-  e.cfFormat = Format;
-  e.tymed = tymed;
-  e.dwAspect = dwAspect;
-  e.lindex = lindex;
-  ClipboardFormatList()->Add(e);
+}  // namespace
+
+Word RegisterVTClipboardFormat(const String& Description, TLazyTreeClass TreeClass, Cardinal Priority, DWORD tymed,
+                               DVTARGETDEVICE* ptd, DWORD dwAspect, LONG lindex) {
+  CheckTreeClass(TreeClass);
+  if (Description.empty()) throw EArgumentException(u"A clipboard format needs a name.");
+  TFormatEtc f;
+  f.cfFormat = Word(RegisterClipboardFormatW(Description.c_str()));
+  if (f.cfFormat == 0) throw EArgumentException(u"The clipboard format could not be registered.");
+  f.ptd = ptd;
+  f.dwAspect = dwAspect;
+  f.lindex = lindex;
+  f.tymed = tymed;
+  ClipboardFormatList()->Add(Description, TreeClass, Priority, f);
+  return f.cfFormat;
+}
+
+void RegisterVTClipboardFormat(Word AFormat, TLazyTreeClass TreeClass, Cardinal Priority) {
+  CheckTreeClass(TreeClass);
+  String description;
+  if (AFormat < 17) {
+    for (const TClipboardFormatEntry& e : kPredefinedFormats)
+      if (e.ID == AFormat) description = e.Description;
+    if (description.empty()) return;
+  } else {
+    Char buffer[2049] = {};
+    Integer n = GetClipboardFormatNameW(AFormat, buffer, 2049);
+    if (n > 0) description.assign(buffer, std::size_t(n));
+    // A number the platform has no name for could never be chosen by name.
+    if (description.empty()) return;
+  }
+  TFormatEtc f;
+  f.cfFormat = AFormat;
+  f.tymed = TYMED_HGLOBAL;
+  ClipboardFormatList()->Add(description, TreeClass, Priority, f);
+}
+
+void EnumerateVTClipboardFormats(TLazyTreeClass TreeClass, TStrings* List) {
+  if (!List) throw EArgumentException(u"No list to enumerate the clipboard formats into.");
+  ClipboardFormatList()->EnumerateFormats(TreeClass, List);
+}
+
+void EnumerateVTClipboardFormats(TLazyTreeClass TreeClass, TFormatEtcArray& Formats) {
+  ClipboardFormatList()->EnumerateFormats(TreeClass, Formats);
+}
+
+String GetVTClipboardFormatDescription(Word AFormat) {
+  const TClipboardFormatListEntry* e = ClipboardFormatList()->FindFormat(AFormat);
+  return e ? e->Description : String();
 }
 
 // ---------------------------------------------------------------------------
@@ -660,14 +742,14 @@ void InitializeGlobalStructures() {
     Screen->SetCursors(crHeaderSplit, LoadCursorW(inst, u"VT_HEADERSPLIT"));
     Screen->SetCursors(crVertSplit, LoadCursorW(inst, u"VT_VERTSPLIT"));
   }
-  const String base = u"TBaseLazyTree_qn", strings = u"TCustomLazyStringTree_qn";
+  const TLazyTreeClass base = TBaseLazyTree_qn::StaticClass(), strings = TCustomLazyStringTree_qn::StaticClass();
   CF_LAZYTREE = RegisterVTClipboardFormat(u"Lazy Tree Data", base, 50);
   CF_HTML = RegisterVTClipboardFormat(u"HTML Format", strings, 80);
   CF_VRTFNOOBJS = RegisterVTClipboardFormat(u"Rich Text Format Without Objects", strings, 84);
   CF_VRTF = RegisterVTClipboardFormat(u"Rich Text Format", strings, 85);
   CF_CSV = RegisterVTClipboardFormat(u"CSV", strings, 90);
-  RegisterVTClipboardFormat(CF_UNICODETEXT, u"Unicode text", strings, 95);
-  RegisterVTClipboardFormat(CF_TEXT, u"Plain text", strings, 100);
+  RegisterVTClipboardFormat(Word(CF_UNICODETEXT), strings, 95);
+  RegisterVTClipboardFormat(Word(CF_TEXT), strings, 100);
 }
 
 bool GlobalStructuresInitialized() { return GSetupDone; }

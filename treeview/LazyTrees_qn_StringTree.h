@@ -6,7 +6,10 @@
 // fit with an ellipsis and paints single- and multi-line text.
 #pragma once
 
+#include <functional>
+
 #include "platform/gdi/GdiText.h"
+#include "platform/user/Clipboard.h"
 #include "treeview/LazyTrees_qn.h"
 
 namespace qn {
@@ -29,6 +32,54 @@ QN_ENUM_NAMES(TOldVTStringOption, soSaveCaptions, soShowStaticText)
 // Which nodes the text exports take.
 enum class TVSTTextSourceType : Byte { tstAll, tstInitialized, tstSelected, tstCutCopySet, tstVisible, tstChecked };
 using enum TVSTTextSourceType;
+
+// --- Text exports (LazyTrees_qn_Export.cpp)
+// Append buffers of the exports: they grow in steps of 4096 units, so a
+// large export reallocates rarely.
+class TBufferedAnsiString : public TObject {
+  QN_CLASS(TBufferedAnsiString, TObject)
+ public:
+  TBufferedAnsiString() = default;
+  TBufferedAnsiString(const TBufferedAnsiString&) = delete;
+  TBufferedAnsiString& operator=(const TBufferedAnsiString&) = delete;
+  ~TBufferedAnsiString() override;
+  void Add(const AnsiString& S) { Add(S.data(), S.size()); }
+  void Add(const char* S, std::size_t Length);
+  void AddNewLine();
+  AnsiString AsString() const { return AnsiString(FStart, std::size_t(FPosition - FStart)); }
+
+ private:
+  void Grow(std::size_t Units);
+  char* FStart = nullptr;
+  char* FPosition = nullptr;
+  char* FEnd = nullptr;
+};
+
+class TWideBufferedString : public TObject {
+  QN_CLASS(TWideBufferedString, TObject)
+ public:
+  TWideBufferedString() = default;
+  TWideBufferedString(const TWideBufferedString&) = delete;
+  TWideBufferedString& operator=(const TWideBufferedString&) = delete;
+  ~TWideBufferedString() override;
+  void Add(const String& S) { Add(S.data(), S.size()); }
+  void Add(const Char* S, std::size_t Length);
+  void AddNewLine();
+  String AsString() const { return String(FStart, std::size_t(FPosition - FStart)); }
+
+ private:
+  void Grow(std::size_t Units);
+  Char* FStart = nullptr;
+  Char* FPosition = nullptr;
+  Char* FEnd = nullptr;
+};
+
+// The "HTML Format" clipboard text around a UTF-8 HTML fragment: the
+// description lines with their byte offsets and the document around it.
+AnsiString MakeCFHtmlData(const AnsiString& Fragment);
+
+// The successor routine that goes with a text source's first node.
+using TGetNextNodeProc = std::function<PLazyNode(PLazyNode Node)>;
 
 using TVSTGetTextEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column,
                                      TVSTTextType TextType, String& CellText)>;
@@ -117,6 +168,23 @@ class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
   void WriteChunks(TStream* Stream, PLazyNode Node) override;
   bool ReadChunk(TStream* Stream, Integer Version, PLazyNode Node, Integer ChunkType, Integer ChunkSize) override;
 
+  // The text exports (LazyTrees_qn_Export.cpp). HTML is UTF-8; RTF and the
+  // single-byte text are code page 1252; the clipboard rendering is a new
+  // global block (0 for formats the tree does not render).
+  AnsiString ContentToHTML(TVSTTextSourceType Source, const String& Caption = String());
+  AnsiString ContentToRTF(TVSTTextSourceType Source);
+  AnsiString ContentToText(TVSTTextSourceType Source, Char Separator);
+  AnsiString ContentToText(TVSTTextSourceType Source, const AnsiString& Separator);
+  String ContentToUnicode(TVSTTextSourceType Source, Char Separator);
+  String ContentToUnicode(TVSTTextSourceType Source, const String& Separator);
+  void ContentToCustom(TVSTTextSourceType Source);
+  HGLOBAL ContentToClipboard(Word Format, TVSTTextSourceType Source);
+  // The base rendering first, then the text formats of the cut/copy set
+  // (clipboard) or of the selection (drag).
+  HRESULT RenderOLEData(const TFormatEtc& FormatEtcIn, TStgMedium& Medium, bool ForClipboard) override;
+  void GetDataFromGrid(TStringList* List, bool IncludeHeading);
+  bool SaveToCSVFile(const String& FileName, bool IncludeHeading);
+
   TVTPaintText OnPaintText;
   TVSTGetTextEvent OnGetText;
   TVSTGetHintEvent OnGetHint;
@@ -138,6 +206,19 @@ class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
                                  Integer Width, Integer EllipsisWidth = 0);
   virtual void DoTextDrawing(TVTPaintInfo& PaintInfo, const String& Text, TRect CellRect, Cardinal DrawFormat);
   virtual TSize DoTextMeasuring(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const String& Text);
+  // The exports' node selection and their events (LazyTrees_qn_Export.cpp).
+  void GetRenderStartValues(TVSTTextSourceType Source, PLazyNode& Node, TGetNextNodeProc& GetNextNode);
+  bool CanExportNode(PLazyNode Node);
+  virtual void DoBeforeTreeExport(TVTExportType ExportType);
+  virtual void DoAfterTreeExport(TVTExportType ExportType);
+  virtual void DoBeforeHeaderExport(TVTExportType ExportType);
+  virtual void DoAfterHeaderExport(TVTExportType ExportType);
+  virtual void DoBeforeColumnExport(TVTExportType ExportType, TColumnIndex Column);
+  virtual void DoColumnExport(TVTExportType ExportType, TColumnIndex Column);
+  virtual void DoAfterColumnExport(TVTExportType ExportType, TColumnIndex Column);
+  virtual bool DoBeforeNodeExport(TVTExportType ExportType, PLazyNode Node);
+  virtual bool DoNodeExport(TVTExportType ExportType, PLazyNode Node);
+  virtual bool DoAfterNodeExport(TVTExportType ExportType, PLazyNode Node);
 
   void DefineProperties(TFiler* Filer) override;
   void AdjustPaintCellRect(TVTPaintInfo& PaintInfo, TColumnIndex& NextNonEmpty) override;

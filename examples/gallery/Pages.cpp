@@ -65,6 +65,7 @@ std::vector<std::string> TreeStringPage(const std::string& outDir);
 std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
+std::vector<std::string> TreeHintsPage(const std::string& outDir);
 std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
@@ -83,6 +84,7 @@ std::vector<std::string> TabsetPage(const std::string& outDir);
 std::vector<std::string> StdCtrlsPage(const std::string& outDir);
 std::vector<std::string> DesignPage(const std::string& outDir);
 std::vector<std::string> ResManagerPage(const std::string& outDir);
+std::vector<std::string> DesignPackagePage(const std::string& outDir);
 std::vector<std::string> IconListPage(const std::string& outDir);
 std::vector<std::string> TagsPagerPage(const std::string& outDir);
 std::vector<std::string> GaugesPage(const std::string& outDir);
@@ -157,6 +159,9 @@ std::vector<Page> AllPages() {
       {"resmanager", ResManagerPage, kDesign, "Image resource manager",
        "The design-time dialog on a project holding the default skin: the button image chosen, its preview dragged "
        "away from the centre.", true},
+      {"design-package", DesignPackagePage, kDesign, "The design package",
+       "What the IDE gets when it loads the package: the palette page \"Quarn\", a designed form, the inspector's "
+       "image-id and About rows, and the About window.", true},
       {"paintbox", PaintBoxPage, kControls, "Paint boxes",
        "Six paint boxes drawing into back buffers: gradients, anti-aliased lines, polygons and text; two repainted "
        "through the message queue."},
@@ -292,6 +297,9 @@ std::vector<Page> AllPages() {
        "Space on check boxes, and typing to jump to a match."},
       {"treeedit", TreeEditPage, kTree, "In-place editing of captions",
        "F2 lays an editor over the focused cell; Return keeps the new text, Escape drops it.", true},
+      {"treehints", TreeHintsPage, kTree, "Tree hints and tooltips",
+       "A tooltip showing a cut-off cell in full over it, a node hint of several lines, an owner-drawn hint and a "
+       "column hint, each caught from a scripted hover.", true},
       {"image", ImagePage, kControls, "Image controls",
        "A landscape in each scale mode, a badge in each alignment, a scrolled image view, and an image whose "
        "balloon layers moved."},

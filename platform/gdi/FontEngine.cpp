@@ -9,6 +9,8 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -216,6 +218,10 @@ class TFtInstance final : public TFontInstance {
     FEscapement = lf.lfEscapement % 3600;
     FWantBold = lf.lfWeight >= FW_SEMIBOLD;
     FWantItalic = lf.lfItalic != 0;
+    for (char32_t c = 0; c < kQuick; ++c) {
+      FQuickAdvance[c].store(kUnknown, std::memory_order_relaxed);
+      FQuickImage[c].store(nullptr, std::memory_order_relaxed);
+    }
     FFamily = ResolveFontFamily(lf);
     TFaceFile f = MatchFace(FFamily, lf.lfWeight, FWantItalic, false);
     if (!f.Found) f = MatchFace(kSans, lf.lfWeight, FWantItalic, false);
@@ -232,17 +238,26 @@ class TFtInstance final : public TFontInstance {
   int Escapement() const override { return FEscapement; }
 
   int Advance(char32_t ch) override {
+    if (ch < kQuick) {
+      const int a = FQuickAdvance[ch].load(std::memory_order_acquire);
+      if (a != kUnknown) return a;
+    }
     std::lock_guard<std::recursive_mutex> g(EngineLock());
     auto it = FAdvances.find(ch);
-    if (it != FAdvances.end()) return it->second;
-    Image(ch);
-    return FAdvances[ch];
+    if (it == FAdvances.end()) {
+      Image(ch);
+      it = FAdvances.find(ch);
+    }
+    if (ch < kQuick) FQuickAdvance[ch].store(it->second, std::memory_order_release);
+    return it->second;
   }
 
   const TGlyphImage& Image(char32_t ch) override {
+    if (ch < kQuick)
+      if (const TGlyphImage* q = FQuickImage[ch].load(std::memory_order_acquire)) return *q;
     std::lock_guard<std::recursive_mutex> g(EngineLock());
     auto it = FImages.find(ch);
-    if (it != FImages.end()) return it->second;
+    if (it != FImages.end()) return Remember(ch, it->second);
     TGlyphImage img;
     int adv = 0;
     Render(ch, img, adv);
@@ -255,7 +270,7 @@ class TFtInstance final : public TFontInstance {
       big = std::move(img);
       return big;
     }
-    return FImages[ch] = std::move(img);
+    return Remember(ch, FImages[ch] = std::move(img));
   }
 
   // Outlines are kept per character, hinting and matrix: text drawn as
@@ -308,6 +323,19 @@ class TFtInstance final : public TFontInstance {
   std::unordered_map<char32_t, std::pair<int, FT_UInt>> FMap;
   std::unordered_map<char32_t, TGlyphImage> FImages;
   std::unordered_map<char32_t, int> FAdvances;
+  // The first characters' advances and kept images, read without the
+  // engine's lock: text is mostly made of them, and once known neither
+  // changes (kept images are never dropped, and the map's elements never
+  // move).
+  static constexpr char32_t kQuick = 256;
+  static constexpr int kUnknown = INT32_MIN;
+  std::atomic<int> FQuickAdvance[kQuick];
+  std::atomic<const TGlyphImage*> FQuickImage[kQuick];
+
+  const TGlyphImage& Remember(char32_t ch, const TGlyphImage& img) {
+    if (ch < kQuick) FQuickImage[ch].store(&img, std::memory_order_release);
+    return img;
+  }
   using TOutlineKey = std::tuple<char32_t, bool, bool, double, double, double, double>;
   static constexpr size_t kMaxOutlines = 4096;
   std::map<TOutlineKey, TGlyphOutline> FOutlines;

@@ -419,14 +419,14 @@ BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy
   return 1;
 }
 
-BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, BLENDFUNCTION bf) {
-  if (w < 0 || h < 0 || sw < 0 || sh < 0 || bf.BlendOp != AC_SRC_OVER) return 0;
-  TDrawScope ds(dst);
-  TDrawScope ss(src, false);
-  if (!ds || !ss) return 0;
-  if (w == 0 || h == 0 || sw == 0 || sh == 0) return 1;
+namespace {
+
+// AlphaBlend from source surface S, whose device origin is so, onto the
+// destination of ds; the arguments are checked and the extents positive.
+BOOL AlphaBlendFrom(TDrawScope& ds, const TGdiSurface* S, TPoint so, int x, int y, int w, int h, int sx, int sy,
+                    int sw, int sh, BLENDFUNCTION bf) {
   TDCObj& d = *ds.DC;
-  TPoint o = d.Offset(), so = ss.DC->Offset();
+  TPoint o = d.Offset();
   if (!CoordOk(Int64(x) + o.X, Int64(y) + o.Y, w, h) || !CoordOk(Int64(sx) + so.X, Int64(sy) + so.Y, sw, sh)) return 0;
   TRect dr(x + o.X, y + o.Y, x + o.X + w, y + o.Y + h);
   uint32_t k = bf.SourceConstantAlpha;
@@ -465,11 +465,11 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
     }
     return out;
   };
-  if (sw == w && sh == h && !ds.S->Monochrome && !ss.S->Monochrome && !GdiGeneralTransfers()) {
+  if (sw == w && sh == h && !ds.S->Monochrome && !S->Monochrome && !GdiGeneralTransfers()) {
     // Unstretched: straight over the rows, the source read first where it
     // overlaps the destination.
     int shiftX = sx + so.X - dr.Left, shiftY = sy + so.Y - dr.Top;
-    TRect srcInDst = ss.S->BoundsRect();
+    TRect srcInDst = S->BoundsRect();
     OffsetRect(srcInDst, -shiftX, -shiftY);
     TRegion area(dr);
     area.IntersectRect(srcInDst);
@@ -478,16 +478,16 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
     // may be rows read later.
     std::vector<uint32_t> copy;
     const TRect box = area.Box();
-    if (ds.S == ss.S && !area.Empty()) {
+    if (ds.S == S && !area.Empty()) {
       copy.resize(size_t(box.Width()) * size_t(box.Height()));
       for (int yy = box.Top; yy < box.Bottom; ++yy)
         std::memcpy(&copy[size_t(yy - box.Top) * size_t(box.Width())],
-                    ss.S->Scanline(yy + shiftY) + box.Left + shiftX, size_t(box.Width()) * 4);
+                    S->Scanline(yy + shiftY) + box.Left + shiftX, size_t(box.Width()) * 4);
     }
     for (const TRect& b : area.Rects())
       for (int yy = b.Top; yy < b.Bottom; ++yy) {
         const uint32_t* srow =
-            copy.empty() ? ss.S->Scanline(yy + shiftY) + b.Left + shiftX
+            copy.empty() ? S->Scanline(yy + shiftY) + b.Left + shiftX
                          : &copy[size_t(yy - box.Top) * size_t(box.Width()) + size_t(b.Left - box.Left)];
         uint32_t* drow = ds.S->Scanline(yy) + b.Left;
         if (perPixel && k == 255) OverRow(srow, drow, size_t(b.Width()));
@@ -495,10 +495,29 @@ BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
       }
     return 1;
   }
-  TSampler smp = MakeSampler(*ss.S, sx + so.X, sy + so.Y, sw, sh, w, h, false, false,
+  TSampler smp = MakeSampler(*S, sx + so.X, sy + so.Y, sw, sh, w, h, false, false,
                              d.State.StretchMode == HALFTONE);
   Transfer(d, *ds.S, dr, nullptr, smp, [&](int, int, uint32_t sv, uint32_t dv, bool&) { return blend(sv, dv); });
   return 1;
+}
+
+}  // namespace
+
+BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, BLENDFUNCTION bf) {
+  if (w < 0 || h < 0 || sw < 0 || sh < 0 || bf.BlendOp != AC_SRC_OVER) return 0;
+  TDrawScope ds(dst);
+  TDrawScope ss(src, false);
+  if (!ds || !ss) return 0;
+  if (w == 0 || h == 0 || sw == 0 || sh == 0) return 1;
+  return AlphaBlendFrom(ds, ss.S, ss.DC->Offset(), x, y, w, h, sx, sy, sw, sh, bf);
+}
+
+BOOL AlphaBlendSurface(HDC dst, int x, int y, const TGdiSurface& src, BLENDFUNCTION bf) {
+  if (bf.BlendOp != AC_SRC_OVER) return 0;
+  TDrawScope ds(dst);
+  if (!ds) return 0;
+  if (src.Width <= 0 || src.Height <= 0) return 1;
+  return AlphaBlendFrom(ds, &src, TPoint(0, 0), x, y, src.Width, src.Height, 0, 0, src.Width, src.Height, bf);
 }
 
 }  // namespace vcl

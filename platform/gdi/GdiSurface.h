@@ -97,6 +97,9 @@ TPoint GetDCDeviceOrigin(HDC dc);
 TGdiSurfacePtr GetBitmapSurface(HBITMAP bmp);
 // Makes a bitmap over an existing surface (shared, not copied).
 HBITMAP CreateBitmapFromSurface(TGdiSurfacePtr surface);
+// AlphaBlend of the whole of src, 1:1, to (x, y) of dst, as from a memory DC
+// with a bitmap over src selected: the same pixels without making either.
+BOOL AlphaBlendSurface(HDC dst, int x, int y, const TGdiSurface& src, BLENDFUNCTION bf);
 
 // The colour table a palette depth starts with (GetDIBits reports it too):
 // black and white, the 16 VGA colours, or those followed by a 6x6x6 cube and

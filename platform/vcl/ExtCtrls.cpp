@@ -2,6 +2,7 @@
 
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphic.h"
+#include "platform/vcl/Icon.h"
 
 namespace vcl {
 
@@ -188,7 +189,97 @@ void TCustomPanel::Dispatch(TMessage& Message) {
   inherited::Dispatch(Message);
 }
 
+// ---------------------------------------------------------------------------
+// TImage
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(new TPicture()) {
+  FPicture->SetOnChange(TNotifyEvent(this, &TImage::PictureChanged));
+  SetBounds(Left(), Top(), 105, 105);
+}
+
+TImage::~TImage() { FPicture->SetOnChange(TNotifyEvent()); }
+
+void TImage::SetCenter(bool Value) {
+  if (FCenter == Value) return;
+  FCenter = Value;
+  Invalidate();
+}
+
+void TImage::SetStretch(bool Value) {
+  if (FStretch == Value) return;
+  FStretch = Value;
+  Invalidate();
+}
+
+void TImage::SetProportional(bool Value) {
+  if (FProportional == Value) return;
+  FProportional = Value;
+  Invalidate();
+}
+
+void TImage::SetTransparent(bool Value) {
+  if (FTransparent == Value) return;
+  FTransparent = Value;
+  if (TGraphic* g = FPicture->Graphic()) g->SetTransparent(Value);
+  Invalidate();
+}
+
+void TImage::PictureChanged(TObject*) {
+  TGraphic* g = FPicture->Graphic();
+  // A graphic that knows its own transparency (an icon) keeps it.
+  if (g && g->Transparent() != FTransparent && !g->InheritsFrom(TIcon::StaticClass())) g->SetTransparent(FTransparent);
+  if (AutoSize() && g && g->Width() > 0 && g->Height() > 0) AdjustSize();
+  Invalidate();
+}
+
+bool TImage::CanAutoSize(Integer& NewWidth, Integer& NewHeight) {
+  const TGraphic* g = FPicture->Graphic();
+  if (!g || g->Width() <= 0 || g->Height() <= 0) return false;
+  NewWidth = g->Width();
+  NewHeight = g->Height();
+  return true;
+}
+
+TRect TImage::DestRect() {
+  const Integer cw = ClientWidth(), ch = ClientHeight();
+  Integer w = FPicture->Width(), h = FPicture->Height();
+  if (w <= 0 || h <= 0) return TRect(0, 0, 0, 0);
+  if (FStretch || (FProportional && (w > cw || h > ch))) {
+    if (FProportional) {
+      // The larger of the two ratios decides, so neither side overflows.
+      if (Int64(cw) * h <= Int64(ch) * w) {
+        h = Integer(Int64(h) * cw / w);
+        w = cw;
+      } else {
+        w = Integer(Int64(w) * ch / h);
+        h = ch;
+      }
+    } else {
+      w = cw;
+      h = ch;
+    }
+  }
+  TRect r(0, 0, w, h);
+  if (FCenter) OffsetRect(r, (cw - w) / 2, (ch - h) / 2);
+  return r;
+}
+
+void TImage::Paint() {
+  if (ComponentState().Contains(csDesigning)) {
+    // An empty or transparent image is still found on the design surface.
+    Canvas()->Pen()->SetStyle(TPenStyle::psDash);
+    Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+    Canvas()->Rectangle(0, 0, Width(), Height());
+  }
+  TGraphic* g = FPicture->Graphic();
+  if (!g || g->Empty()) return;
+  const TRect r = DestRect();
+  if (r.Width() == g->Width() && r.Height() == g->Height()) Canvas()->Draw(r.Left, r.Top, g);
+  else Canvas()->StretchDraw(r, g);
+}
+
 }  // namespace vcl
 
 QN_PUBLISHED_IMPL(vcl::TTimer)
 QN_PUBLISHED_IMPL(vcl::TPanel)
+QN_PUBLISHED_IMPL(vcl::TImage)

@@ -1,12 +1,14 @@
 // The ExtCtrls unit of the host layer: TTimer, the non-visual component
 // that calls OnTimer every Interval milliseconds on the thread that made it,
-// and TPanel, a container with a bevelled edge and a caption.
+// TPanel, a container with a bevelled edge and a caption, and TImage, a
+// control that shows a picture.
 #pragma once
 
 #include "platform/classes/Component.h"
 #include "platform/classes/PropInfo.h"
 #include "platform/user/User.h"
 #include "platform/vcl/Controls.h"
+#include "platform/vcl/Graphic.h"
 
 namespace vcl {
 
@@ -148,6 +150,59 @@ class TPanel : public TCustomPanel {
     P.Property(u"OnStartDrag", &TControl::OnStartDrag, &TControl::SetOnStartDrag);
     P.Property(u"OnUnDock", &TWinControl::OnUnDock, &TWinControl::SetOnUnDock);
   }
+};
+
+// Shows its Picture: at its own size from the top-left corner (or centred
+// with Center), or, with Stretch, filling the control (keeping the
+// picture's proportions with Proportional, which on its own only shrinks a
+// picture too large). Transparent is handed to the picture's graphic, so a
+// bitmap's corner colour lets the parent show through. AutoSize makes the
+// control the picture's size.
+class TImage : public TGraphicControl {
+  QN_CLASS_CREATE(TImage, TGraphicControl, TComponent)
+ public:
+  explicit TImage(TComponent* AOwner);
+  ~TImage() override;
+
+  TPicture* Picture() const { return FPicture.get(); }
+  void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+  bool Center() const { return FCenter; }
+  void SetCenter(bool Value);
+  bool Stretch() const { return FStretch; }
+  void SetStretch(bool Value);
+  bool Proportional() const { return FProportional; }
+  void SetProportional(bool Value);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  // The rectangle the picture is drawn into, in client coordinates.
+  TRect DestRect();
+
+  QN_PUBLISHED_DECL(TImage) {
+    P.Property(u"Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    P.Property(u"Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    P.Property(u"AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(false);
+    QN_PROP(Center).Default(false);
+    P.Property(u"Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
+    QN_PROP(Picture);
+    QN_PROP(Proportional).Default(false);
+    QN_PROP(Stretch).Default(false);
+    QN_PROP(Transparent).Default(false);
+    P.Property(u"Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
+    P.Property(u"OnClick", &TControl::OnClick, &TControl::SetOnClick);
+    P.Property(u"OnDblClick", &TControl::OnDblClick, &TControl::SetOnDblClick);
+  }
+
+ protected:
+  void Paint() override;
+  bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;
+
+ private:
+  void PictureChanged(TObject* Sender);
+  std::unique_ptr<TPicture> FPicture;
+  bool FCenter = false;
+  bool FStretch = false;
+  bool FProportional = false;
+  bool FTransparent = false;
 };
 
 }  // namespace vcl

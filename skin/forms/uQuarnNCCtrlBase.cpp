@@ -293,6 +293,86 @@ void TQuarnNCImage::Paint(TBitmap32* Buffer) {
   img->DrawTo(Buffer, r.Left, r.Top);
 }
 
+// ---------------------------------------------------------------------------
+// TQuarnNCButton
+
+void TQuarnNCButton::SetCaption(const String& Value) {
+  if (Value == FCaption) return;
+  FCaption = Value;
+  Invalidate();
+}
+
+void TQuarnNCButton::SetImage(const TQnResID& Value) {
+  if (Value == FImage) return;
+  FImage = Value;
+  Invalidate();
+}
+
+TNCButtonState TQuarnNCButton::State() const {
+  if (FDown && FMouseEnter) return TNCButtonState::bsPressed;
+  return FMouseEnter ? TNCButtonState::bsHot : TNCButtonState::bsNormal;
+}
+
+TSize TQuarnNCButton::TextSize() const {
+  if (FCaption.empty()) return TSize{0, 0};
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  const TSize s{CalcTextWidthW(dc, FCaption), CalcTextHeightW(dc, FCaption)};
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return s;
+}
+
+TSize TQuarnNCButton::GetSize() {
+  TQuarnImage* img = Img(FImage);
+  if (img && !img->Empty()) return TSize{img->Width() / 3, img->Height()};
+  if (FCaption.empty()) return TSize{0, 0};
+  const TSize t = TextSize();
+  return TSize{t.cx + 12, std::max<Integer>(t.cy + 6, 20)};
+}
+
+void TQuarnNCButton::MouseLeave() {
+  TQuarnNCCtrlBase::MouseLeave();
+  Invalidate();
+}
+
+void TQuarnNCButton::LMouseDown(TPoint) {
+  FDown = true;
+  Invalidate();
+}
+
+void TQuarnNCButton::LMouseUp(TPoint) {
+  const bool fire = FDown && FMouseEnter;
+  FDown = false;
+  Invalidate();
+  if (fire && FOnClick) FOnClick(this);
+}
+
+void TQuarnNCButton::Paint(TBitmap32* Buffer) {
+  const TRect r = GetRect();
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  const Integer frame = static_cast<Integer>(State());
+  TQuarnImage* img = Img(FImage);
+  if (img && !img->Empty()) {
+    const Integer fw = img->Width() / 3;
+    img->DrawTo(Buffer, r.Left, r.Top, TRect(frame * fw, 0, frame * fw + fw, img->Height()));
+  } else {
+    static const TColor32 kPlate[3] = {0x30FFFFFF, 0x60FFFFFF, 0x90FFFFFF};
+    Buffer->FillRectTS(r, kPlate[frame]);
+  }
+  if (FCaption.empty()) return;
+  TCanvas* c = Buffer->Canvas();
+  HDC dc = c->Handle();
+  HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColor = SetTextColor(dc, RGB(255, 255, 255));
+  TRect tr = r;
+  DrawTextW(dc, FCaption.c_str(), -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+  SelectObject(dc, oldFont);
+}
+
 }  // namespace qn
 
 QN_PUBLISHED_IMPL(qn::TNCCtrlPos)
@@ -300,3 +380,4 @@ QN_PUBLISHED_IMPL(qn::TQuarnNCCtrlBase)
 QN_PUBLISHED_IMPL(qn::TQuarnSystemButton)
 QN_PUBLISHED_IMPL(qn::TQuarnNCLabel)
 QN_PUBLISHED_IMPL(qn::TQuarnNCImage)
+QN_PUBLISHED_IMPL(qn::TQuarnNCButton)

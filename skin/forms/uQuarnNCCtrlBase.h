@@ -239,4 +239,44 @@ class TQuarnNCImage : public TQuarnNCCtrlBase {
   bool FDown = false;
 };
 
+// A title-bar button of the application's own: a three-frame strip
+// (normal, hot, pressed) with Caption centred over it; without a strip the
+// caption alone, on a faint plate that lights up under the mouse. A press
+// and release over it fires OnClick.
+class TQuarnNCButton : public TQuarnNCCtrlBase {
+  QN_CLASS_CREATE(TQuarnNCButton, TQuarnNCCtrlBase, TComponent)
+ public:
+  explicit TQuarnNCButton(TComponent* AOwner) : TQuarnNCCtrlBase(AOwner) {}
+  String Caption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  TQnResID Image() const { return FImage; }
+  void SetImage(const TQnResID& Value);
+  TNotifyEvent OnClick() const { return FOnClick; }
+  void SetOnClick(const TNotifyEvent& Value) { FOnClick = Value; }
+  TQnAboutInfo About() const { return aiQuarnComponent; }
+  void SetAbout(TQnAboutInfo) {}
+  TNCButtonState State() const;
+
+  TSize GetSize() override;
+  void MouseEnter() override { Invalidate(); }
+  void MouseLeave() override;
+  void LMouseDown(TPoint P) override;
+  void LMouseUp(TPoint P) override;
+  void Paint(TBitmap32* Buffer) override;
+
+  QN_PUBLISHED_DECL(TQuarnNCButton) {
+    QN_PROP(About).Stored(false);
+    QN_PROP(Caption).TypeName(u"TCaption");
+    QN_PROP(Image).TypeName(u"TQnResID");
+    QN_PROP(OnClick).TypeName(u"TNotifyEvent");
+  }
+
+ private:
+  TSize TextSize() const;
+  String FCaption;
+  TQnResID FImage;
+  TNotifyEvent FOnClick;
+  bool FDown = false;
+};
+
 }  // namespace qn

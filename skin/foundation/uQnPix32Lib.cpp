@@ -8,7 +8,7 @@
 #include <vector>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "graphics/raster/Pix32_Blend_qn.h"
@@ -476,26 +476,24 @@ void ApplyAlpha(TBitmap32* Bitmap, Integer Alpha) {
   Bitmap->SetMasterAlpha(static_cast<Cardinal>(Alpha));
 }
 
-void ShakeBitmap(TBitmap32* Bitmap, Single Amount) {
-  if (!Bitmap) return;
-  const Single pivot = (3 + Random(7)) / 10.0f;
-  if (Bitmap->Empty()) return;
+namespace {
+
+// The rotation through the bitmap's own linear resampler, one sample a
+// pixel: the definition the fast loop below reproduces.
+void RotateGeneral(TBitmap32* Bitmap, double C, double S, double Px, double Py) {
   const Integer w = Bitmap->Width(), h = Bitmap->Height();
   TBitmap32 copy;
   copy.Assign(Bitmap);
   copy.SetOuterColor(0xFFFFFFFFu);
   auto* linear = new TLinearResampler(&copy);  // the copy owns it
   linear->SetPixelAccessMode(TPixelAccessMode::pamSafe);
-  const double a = Amount * 3.14159265358979323846 / 180.0;
-  const double c = std::cos(a), s = std::sin(a);
-  const double px = w * pivot, py = h * pivot;
   linear->PrepareSampling();
   for (Integer y = 0; y < h; ++y) {
     PColor32Array row = Bitmap->ScanLine(y);
     for (Integer x = 0; x < w; ++x) {
       // The source point that the rotation carries onto this pixel's centre.
-      const double dx = x + 0.5 - px, dy = y + 0.5 - py;
-      const double sx = px + dx * c + dy * s - 0.5, sy = py - dx * s + dy * c - 0.5;
+      const double dx = x + 0.5 - Px, dy = y + 0.5 - Py;
+      const double sx = Px + dx * C + dy * S - 0.5, sy = Py - dx * S + dy * C - 0.5;
       if (sx < -0.5 || sy < -0.5 || sx > w - 0.5 || sy > h - 0.5) {
         row[x] = 0xFFFFFFFFu;
         continue;
@@ -504,8 +502,282 @@ void ShakeBitmap(TBitmap32* Bitmap, Single Amount) {
     }
   }
   linear->FinalizeSampling();
+}
+
+#if defined(__SSE2__)
+
+// b * 256 + 128 + (a - b) * w, shifted down 8, per 16-bit lane: the
+// interpolator's rounding. The true value stays below 65536, so the
+// wrapping 16-bit product and sums give it exactly.
+inline __m128i ShakeLerp16(__m128i a, __m128i b, __m128i w) {
+  const __m128i d = _mm_mullo_epi16(_mm_sub_epi16(a, b), w);
+  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(b, 8), d), _mm_set1_epi16(128)), 8);
+}
+
+// The same rotation, several pixels at a time. Every step is the general
+// path's: the source point in double with the same operations in the same
+// order, narrowed to single, taken to 16.16 and rounded half to even, moved
+// to the 24.8 grid, and outside the picture's last pixel centres the outer
+// colour or the edge pixel exactly as the safe sampler picks them; inside,
+// the gamma-weighted 2 x 2 blend with the interpolator's rounding. Only the
+// call per pixel is gone. Needs the 16.16 position of the far edge to fit
+// an Integer.
+struct TShakeLoop {
+  const TColor32* Bits;
+  Integer W, H, XE, YE;
+  double C, S, Px, Py;
+  // The gamma weight of each fraction in all four words of a quadword.
+  long long Weight4[256];
+
+  static constexpr TColor32 Outer = 0xFFFFFFFFu;
+
+  // One pixel from its 16.16 source point: the safe sampler's cases.
+  TColor32 Single(Integer X, Integer Y) const {
+    const Integer X8 = (X + 127) >> 8, Y8 = (Y + 127) >> 8;
+    if (X8 < 0 || Y8 < 0) return Outer;
+    if (X8 < XE && Y8 < YE) {
+      const TColor32* p = Bits + (X8 >> 8) + (Y8 >> 8) * W;
+      return Interpolator_SSE2(GAMMA_TABLE[255 - (X8 & 255)], GAMMA_TABLE[(Y8 & 255) ^ 255], p, p + W);
+    }
+    if (X8 == XE && Y8 <= YE) return Bits[(W - 1) + (Y8 >> 8) * W];
+    if (X8 <= XE && Y8 == YE) return Bits[(X8 >> 8) + (H - 1) * W];
+    return Outer;
+  }
+
+  // Source points (16.16) of pixels x0 and x0 + 1 of a row (dys = dy * S,
+  // dyc = dy * C) into the low lanes of X and Y; the mask of the two that
+  // fall outside the covered area.
+  int Pair(Integer x0, __m128d dys, __m128d dyc, __m128i& X, __m128i& Y) const {
+    const __m128d half = _mm_set1_pd(0.5), fix = _mm_set1_pd(65536.0), lo = _mm_set1_pd(-0.5);
+    const __m128d px = _mm_set1_pd(Px), py = _mm_set1_pd(Py);
+    const __m128d dx = _mm_sub_pd(_mm_add_pd(_mm_set_pd(x0 + 1, x0), half), px);
+    const __m128d sx = _mm_sub_pd(_mm_add_pd(_mm_add_pd(px, _mm_mul_pd(dx, _mm_set1_pd(C))), dys), half);
+    const __m128d sy = _mm_sub_pd(_mm_add_pd(_mm_sub_pd(py, _mm_mul_pd(dx, _mm_set1_pd(S))), dyc), half);
+    const __m128d out = _mm_or_pd(_mm_or_pd(_mm_cmplt_pd(sx, lo), _mm_cmplt_pd(sy, lo)),
+                                  _mm_or_pd(_mm_cmpgt_pd(sx, _mm_set1_pd(W - 0.5)), _mm_cmpgt_pd(sy, _mm_set1_pd(H - 0.5))));
+    X = _mm_cvtpd_epi32(_mm_mul_pd(_mm_cvtps_pd(_mm_cvtpd_ps(sx)), fix));
+    Y = _mm_cvtpd_epi32(_mm_mul_pd(_mm_cvtps_pd(_mm_cvtpd_ps(sy)), fix));
+    return _mm_movemask_pd(out);
+  }
+
+  // Row y four pixels at a time and the rest singly.
+  void RowSSE2(PColor32Array Row, Integer y) const {
+    const double dy = y + 0.5 - Py;
+    const __m128d dys = _mm_set1_pd(dy * S), dyc = _mm_set1_pd(dy * C);
+    const __m128i zero = _mm_setzero_si128(), r127 = _mm_set1_epi32(127), minus1 = _mm_set1_epi32(-1);
+    const __m128i xe = _mm_set1_epi32(XE), ye = _mm_set1_epi32(YE);
+    Integer x = 0;
+    for (; x + 4 <= W; x += 4) {
+      __m128i xa, ya, xb, yb;
+      const int out = Pair(x, dys, dyc, xa, ya) | Pair(x + 2, dys, dyc, xb, yb) << 2;
+      const __m128i X = _mm_unpacklo_epi64(xa, xb), Y = _mm_unpacklo_epi64(ya, yb);
+      const __m128i X8 = _mm_srai_epi32(_mm_add_epi32(X, r127), 8), Y8 = _mm_srai_epi32(_mm_add_epi32(Y, r127), 8);
+      // Inside the interpolated area: 0 <= X8 < XE and 0 <= Y8 < YE.
+      const __m128i inside = _mm_and_si128(_mm_and_si128(_mm_cmpgt_epi32(X8, minus1), _mm_cmpgt_epi32(Y8, minus1)),
+                                           _mm_and_si128(_mm_cmplt_epi32(X8, xe), _mm_cmplt_epi32(Y8, ye)));
+      alignas(16) Integer xs[4], ys[4];
+      if (out != 0 || _mm_movemask_epi8(inside) != 0xFFFF) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(xs), X);
+        _mm_store_si128(reinterpret_cast<__m128i*>(ys), Y);
+        for (int k = 0; k < 4; ++k) Row[x + k] = (out >> k) & 1 ? Outer : Single(xs[k], ys[k]);
+        continue;
+      }
+      _mm_store_si128(reinterpret_cast<__m128i*>(xs), X8);
+      _mm_store_si128(reinterpret_cast<__m128i*>(ys), Y8);
+      __m128i v[2];
+      for (int k = 0; k < 4; k += 2) {
+        const TColor32* p0 = Bits + (xs[k] >> 8) + (ys[k] >> 8) * W;
+        const TColor32* p1 = Bits + (xs[k + 1] >> 8) + (ys[k + 1] >> 8) * W;
+        // Two pixels' left and right neighbours, each pixel in one half.
+        const __m128i t0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p0));
+        const __m128i t1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p1));
+        const __m128i b0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p0 + W));
+        const __m128i b1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p1 + W));
+        const __m128i t = _mm_unpacklo_epi32(t0, t1), b = _mm_unpacklo_epi32(b0, b1);  // L0 L1 R0 R1
+        const __m128i wx = _mm_set_epi64x(Weight4[255 - (xs[k + 1] & 255)], Weight4[255 - (xs[k] & 255)]);
+        const __m128i wy = _mm_set_epi64x(Weight4[(ys[k + 1] & 255) ^ 255], Weight4[(ys[k] & 255) ^ 255]);
+        const __m128i top = ShakeLerp16(_mm_unpacklo_epi8(t, zero), _mm_unpackhi_epi8(t, zero), wx);
+        const __m128i bottom = ShakeLerp16(_mm_unpacklo_epi8(b, zero), _mm_unpackhi_epi8(b, zero), wx);
+        v[k / 2] = ShakeLerp16(top, bottom, wy);
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + x), _mm_packus_epi16(v[0], v[1]));
+    }
+    for (; x < W; ++x) {
+      __m128i X, Y;
+      const int out = Pair(x, dys, dyc, X, Y) & 1;
+      Row[x] = out ? Outer : Single(_mm_cvtsi128_si32(X), _mm_cvtsi128_si32(Y));
+    }
+  }
+
+#if defined(__x86_64__) || defined(__i386__)
+#define QN_SHAKE_AVX2 __attribute__((target("avx2")))
+  // Row y eight pixels at a time.
+  QN_SHAKE_AVX2 void RowAVX2(PColor32Array Row, Integer y) const {
+    const double dy = y + 0.5 - Py;
+    const __m256d dys = _mm256_set1_pd(dy * S), dyc = _mm256_set1_pd(dy * C);
+    const __m256d half = _mm256_set1_pd(0.5), fix = _mm256_set1_pd(65536.0), lo = _mm256_set1_pd(-0.5);
+    const __m256d px = _mm256_set1_pd(Px), py = _mm256_set1_pd(Py), c = _mm256_set1_pd(C), s = _mm256_set1_pd(S);
+    const __m256d hiX = _mm256_set1_pd(W - 0.5), hiY = _mm256_set1_pd(H - 0.5);
+    const __m256d step = _mm256_set_pd(3, 2, 1, 0);
+    const __m256i zero = _mm256_setzero_si256(), r127 = _mm256_set1_epi32(127), minus1 = _mm256_set1_epi32(-1);
+    const __m256i xe = _mm256_set1_epi32(XE), ye = _mm256_set1_epi32(YE), w = _mm256_set1_epi32(W);
+    const __m256i m255 = _mm256_set1_epi32(255);
+    // Four pixels' source points; the mask of those outside the covered area.
+    auto quad = [&](Integer x0, __m128i& X, __m128i& Y) QN_SHAKE_AVX2 {
+      const __m256d dx = _mm256_sub_pd(_mm256_add_pd(_mm256_add_pd(_mm256_set1_pd(x0), step), half), px);
+      const __m256d sx = _mm256_sub_pd(_mm256_add_pd(_mm256_add_pd(px, _mm256_mul_pd(dx, c)), dys), half);
+      const __m256d sy = _mm256_sub_pd(_mm256_add_pd(_mm256_sub_pd(py, _mm256_mul_pd(dx, s)), dyc), half);
+      const __m256d out =
+          _mm256_or_pd(_mm256_or_pd(_mm256_cmp_pd(sx, lo, _CMP_LT_OQ), _mm256_cmp_pd(sy, lo, _CMP_LT_OQ)),
+                       _mm256_or_pd(_mm256_cmp_pd(sx, hiX, _CMP_GT_OQ), _mm256_cmp_pd(sy, hiY, _CMP_GT_OQ)));
+      X = _mm256_cvtpd_epi32(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(sx)), fix));
+      Y = _mm256_cvtpd_epi32(_mm256_mul_pd(_mm256_cvtps_pd(_mm256_cvtpd_ps(sy)), fix));
+      return _mm256_movemask_pd(out);
+    };
+    // Four pixels' neighbour pairs (left, right) of one row into the
+    // channels of the left and the right ones, two pixels a 128-bit lane.
+    auto spread = [&](const TColor32* const* p, Integer off, __m256i& L, __m256i& R) QN_SHAKE_AVX2 {
+      long long q[4];
+      for (int k = 0; k < 4; ++k) std::memcpy(&q[k], p[k] + off, 8);
+      const __m256i v = _mm256_shuffle_epi32(_mm256_set_epi64x(q[3], q[2], q[1], q[0]), _MM_SHUFFLE(3, 1, 2, 0));
+      L = _mm256_unpacklo_epi8(v, zero);
+      R = _mm256_unpackhi_epi8(v, zero);
+    };
+    // The out bits as whole 32-bit lanes.
+    auto outMask = [&](int bits) QN_SHAKE_AVX2 {
+      const __m256i bit = _mm256_set_epi32(128, 64, 32, 16, 8, 4, 2, 1);
+      return _mm256_castsi256_pd(_mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(bits), bit), bit));
+    };
+    auto lerp = [&](__m256i a, __m256i b, __m256i wt) QN_SHAKE_AVX2 {
+      const __m256i d = _mm256_mullo_epi16(_mm256_sub_epi16(a, b), wt);
+      return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(b, 8), d), _mm256_set1_epi16(128)), 8);
+    };
+    for (Integer x = 0; x < W; x += 8) {
+      __m128i xa, ya, xb, yb;
+      const int out = quad(x, xa, ya) | quad(x + 4, xb, yb) << 4;
+      const __m256i X = _mm256_set_m128i(xb, xa), Y = _mm256_set_m128i(yb, ya);
+      const __m256i X8 = _mm256_srai_epi32(_mm256_add_epi32(X, r127), 8);
+      const __m256i Y8 = _mm256_srai_epi32(_mm256_add_epi32(Y, r127), 8);
+      const __m256i inside = _mm256_andnot_si256(
+          _mm256_castpd_si256(outMask(out)),
+          _mm256_and_si256(_mm256_and_si256(_mm256_cmpgt_epi32(X8, minus1), _mm256_cmpgt_epi32(Y8, minus1)),
+                           _mm256_and_si256(_mm256_cmpgt_epi32(xe, X8), _mm256_cmpgt_epi32(ye, Y8))));
+      const int insideBits = _mm256_movemask_ps(_mm256_castsi256_ps(inside));
+      const Integer n = std::min<Integer>(8, W - x);
+      alignas(32) TColor32 px8[8];
+      if (insideBits != 0) {
+        // Some pixel is inside, so the picture has at least 2 x 2 pixels
+        // and the block at 0 is a safe stand-in for the others.
+        alignas(32) Integer at[8], fx[8], fy[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at),
+                           _mm256_and_si256(inside, _mm256_add_epi32(_mm256_srai_epi32(X8, 8),
+                                                                     _mm256_mullo_epi32(_mm256_srai_epi32(Y8, 8), w))));
+        // Weight indexes by plain loads: gathers are slow on some cores.
+        _mm256_store_si256(reinterpret_cast<__m256i*>(fx), _mm256_xor_si256(_mm256_and_si256(X8, m255), m255));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(fy), _mm256_xor_si256(_mm256_and_si256(Y8, m255), m255));
+        __m256i v[2];
+        for (int g = 0; g < 8; g += 4) {
+          const TColor32* p[4] = {Bits + at[g], Bits + at[g + 1], Bits + at[g + 2], Bits + at[g + 3]};
+          __m256i tl, tr, bl, br;
+          spread(p, 0, tl, tr);
+          spread(p, W, bl, br);
+          const __m256i wx = _mm256_set_epi64x(Weight4[fx[g + 3]], Weight4[fx[g + 2]], Weight4[fx[g + 1]], Weight4[fx[g]]);
+          const __m256i wy = _mm256_set_epi64x(Weight4[fy[g + 3]], Weight4[fy[g + 2]], Weight4[fy[g + 1]], Weight4[fy[g]]);
+          v[g / 4] = lerp(lerp(tl, tr, wx), lerp(bl, br, wx), wy);
+        }
+        // Packed lanes hold pixels 0 1 4 5 | 2 3 6 7.
+        const __m256i packed = _mm256_packus_epi16(v[0], v[1]);
+        const __m256i inOrder = _mm256_permutevar8x32_epi32(packed, _mm256_set_epi32(7, 6, 3, 2, 5, 4, 1, 0));
+        if (insideBits == 0xFF && n == 8) {
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(Row + x), inOrder);
+          continue;
+        }
+        _mm256_store_si256(reinterpret_cast<__m256i*>(px8), inOrder);
+      }
+      // Pixels outside the covered area or on the picture's last centres.
+      if (insideBits != 0xFF) {
+        alignas(32) Integer xs[8], ys[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(xs), X);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(ys), Y);
+        for (Integer k = 0; k < n; ++k)
+          if (!((insideBits >> k) & 1)) px8[k] = (out >> k) & 1 ? Outer : Single(xs[k], ys[k]);
+      }
+      std::memcpy(Row + x, px8, sizeof(TColor32) * static_cast<size_t>(n));
+    }
+  }
+#endif
+};
+
+bool ShakeHasAVX2() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+#else
+  return false;
+#endif
+}
+
+void RotateFast(TBitmap32* Bitmap, double C, double S, double Px, double Py, bool Wide) {
+  const Integer w = Bitmap->Width(), h = Bitmap->Height();
+  std::vector<TColor32> src(Bitmap->Bits(), Bitmap->Bits() + static_cast<size_t>(w) * h);
+  TShakeLoop loop;
+  loop.Bits = src.data();
+  loop.W = w;
+  loop.H = h;
+  loop.XE = (w - 1) << 8;
+  loop.YE = (h - 1) << 8;
+  loop.C = C;
+  loop.S = S;
+  loop.Px = Px;
+  loop.Py = Py;
+  for (int i = 0; i < 256; ++i) {
+    loop.Weight4[i] = static_cast<long long>(GAMMA_TABLE[i] * 0x0001000100010001ull);
+  }
+  for (Integer y = 0; y < h; ++y) {
+    PColor32Array row = Bitmap->ScanLine(y);
+#if defined(__x86_64__) || defined(__i386__)
+    if (Wide) {
+      loop.RowAVX2(row, y);
+      continue;
+    }
+#endif
+    loop.RowSSE2(row, y);
+  }
+}
+
+#endif
+
+}  // namespace
+
+namespace detail {
+
+void RotateBitmapAbout(TBitmap32* Bitmap, Single Amount, Single Pivot, TShakeLoopKind Loop) {
+  if (!Bitmap || Bitmap->Empty()) return;
+  const Integer w = Bitmap->Width(), h = Bitmap->Height();
+  const double a = Amount * 3.14159265358979323846 / 180.0;
+  const double c = std::cos(a), s = std::sin(a);
+  const double px = w * Pivot, py = h * Pivot;
+#if defined(__SSE2__)
+  // The fast loops know only the SSE2 interpolator's rounding, and need
+  // the 16.16 source positions to fit an Integer.
+  if (Loop != TShakeLoopKind::General && Interpolator == &Interpolator_SSE2 && w < 32768 && h < 32768)
+    RotateFast(Bitmap, c, s, px, py, Loop == TShakeLoopKind::Best && ShakeHasAVX2());
+  else
+#endif
+    RotateGeneral(Bitmap, c, s, px, py);
   Bitmap->SetDrawMode(TDrawMode::dmOpaque);
   Bitmap->Changed();
+}
+
+}  // namespace detail
+
+void ShakeBitmap(TBitmap32* Bitmap, Single Amount) {
+  if (!Bitmap) return;
+  const Single pivot = (3 + Random(7)) / 10.0f;
+  detail::RotateBitmapAbout(Bitmap, Amount, pivot, detail::TShakeLoopKind::Best);
 }
 
 }  // namespace qn

@@ -91,6 +91,12 @@ namespace detail {
 // copy, or nil when the cache is off or does not keep Src; the result
 // belongs to the cache.
 TBitmap32* CachedNineSlice(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, Integer W, Integer H);
+// ShakeBitmap's turn with the pivot fraction given. General samples every
+// pixel through the linear resampler; the others give the same pixels bit
+// for bit, several times faster, where they can: Best with the widest
+// vectors the processor has, Narrow with 128-bit ones (tests compare them).
+enum class TShakeLoopKind { Best, Narrow, General };
+void RotateBitmapAbout(TBitmap32* Bitmap, Single Amount, Single Pivot, TShakeLoopKind Loop);
 }  // namespace detail
 
 void DoneQnPix32Lib();

@@ -81,14 +81,14 @@ TEST(LazyTrees_qn_Setup, ClipboardFormatsAreRegisteredInPriorityOrder) {
   for (int i = 0; i < 7; ++i) {
     EXPECT_EQ(list->Items(i).Description, want[i].Name);
     EXPECT_EQ(list->Items(i).Priority, want[i].Priority);
-    EXPECT_EQ(list->Items(i).tymed, TYMED_HGLOBAL);
-    EXPECT_EQ(list->Items(i).lindex, -1);
+    EXPECT_EQ(list->Items(i).FormatEtc.tymed, TYMED_HGLOBAL);
+    EXPECT_EQ(list->Items(i).FormatEtc.lindex, -1);
   }
-  EXPECT_EQ(list->Items(0).cfFormat, CF_LAZYTREE);
+  EXPECT_EQ(list->Items(0).FormatEtc.cfFormat, CF_LAZYTREE);
   EXPECT_EQ(CF_LAZYTREE, RegisterClipboardFormatW(u"Lazy Tree Data"));
   EXPECT_EQ(CF_CSV, RegisterClipboardFormatW(u"CSV"));
-  EXPECT_EQ(list->Items(5).cfFormat, CF_UNICODETEXT);
-  EXPECT_EQ(list->Items(6).cfFormat, CF_TEXT);
+  EXPECT_EQ(list->Items(5).FormatEtc.cfFormat, CF_UNICODETEXT);
+  EXPECT_EQ(list->Items(6).FormatEtc.cfFormat, CF_TEXT);
   // The reference format is registered with the platform, not offered.
   EXPECT_EQ(CF_VTREFERENCE, RegisterClipboardFormatW(u"Lazy Tree Reference"));
   EXPECT_EQ(list->FindFormat(CF_VTREFERENCE), nullptr);
@@ -96,7 +96,7 @@ TEST(LazyTrees_qn_Setup, ClipboardFormatsAreRegisteredInPriorityOrder) {
   EXPECT_TRUE(list->Items(0).OfferedBy(tree->ClassType()));
   EXPECT_FALSE(list->FindFormat(CF_CSV)->OfferedBy(tree->ClassType()));
   // A later format with a middle priority sorts into place.
-  RegisterVTClipboardFormat(u"Middle", u"TBaseLazyTree_qn", 82);
+  RegisterVTClipboardFormat(u"Middle", TBaseLazyTree_qn::StaticClass(), 82);
   ASSERT_EQ(list->Count(), 8);
   for (int i = 1; i < 8; ++i) EXPECT_LE(list->Items(i - 1).Priority, list->Items(i).Priority);
   EXPECT_EQ(list->Items(2).Description, u"Middle");

@@ -299,3 +299,57 @@ TEST(Platform_ImageList, IconsComeAndGoWithTheirTransparency) {
 }
 
 }  // namespace
+
+// The plain style takes a shortcut; greying an image that is already grey
+// changes no channel, so the same draws through the general path must give
+// the same pixels: alpha images with every alpha from 0 to 255, masked
+// pixels, lists without alpha, over the destination and over a background
+// colour, whole images and parts.
+TEST(Platform_ImageList, PlainDrawsMatchTheGeneralPathOnGreyImages) {
+  std::mt19937 rng(91);
+  const int cx = 16, cy = 16;
+  for (UINT flags : {UINT(ILC_MASK | ILC_COLOR32), UINT(ILC_MASK | ILC_COLOR24), UINT(ILC_COLOR32)}) {
+    HIMAGELIST il = ImageList_Create(cx, cy, flags, 0, 4);
+    for (int k = 0; k < 4; ++k) {
+      std::vector<uint32_t> px(cx * cy), mask(cx * cy);
+      for (int i = 0; i < cx * cy; ++i) {
+        const uint32_t l = rng() % 256;
+        // Every alpha once, then random ones; image 3 opaque throughout.
+        const uint32_t a = k == 3 ? 255 : i < 256 && k == 0 ? uint32_t(i) : rng() % 256;
+        px[size_t(i)] = a << 24 | l << 16 | l << 8 | l;
+        mask[size_t(i)] = rng() % 5 == 0 ? 0xFFFFFF : 0;
+      }
+      HBITMAP b = Bitmap(cx, cy, px), m = CreateBitmap(cx, cy, 1, 32, mask.data());
+      ASSERT_EQ(ImageList_Add(il, b, m), k);
+      DeleteObject(b);
+      DeleteObject(m);
+    }
+    for (int k = 0; k < 4; ++k)
+      for (COLORREF bk : {CLR_NONE, RGB(7, 150, 240)})
+        for (int part : {0, 5}) {
+          std::vector<uint32_t> back(cx * cy);
+          for (uint32_t& c : back) c = rng() & 0xFFFFFF;
+          Surface plain(cx, cy, 0), general(cx, cy, 0);
+          std::copy(back.begin(), back.end(), plain.Bits);
+          std::copy(back.begin(), back.end(), general.Bits);
+          IMAGELISTDRAWPARAMS p;
+          p.himl = il;
+          p.i = k;
+          p.x = part;
+          p.y = part / 2;
+          p.xBitmap = part;
+          p.yBitmap = part / 2;
+          p.rgbBk = bk;
+          p.rgbFg = CLR_NONE;
+          p.fStyle = bk == CLR_NONE ? ILD_TRANSPARENT : ILD_NORMAL;
+          p.hdcDst = plain.Dc;
+          ASSERT_TRUE(ImageList_DrawIndirect(&p));
+          p.hdcDst = general.Dc;
+          p.fState = ILS_SATURATE;
+          ASSERT_TRUE(ImageList_DrawIndirect(&p));
+          for (int i = 0; i < cx * cy; ++i)
+            ASSERT_EQ(plain.Bits[i], general.Bits[i]) << "flags " << flags << " image " << k << " pixel " << i;
+        }
+    ImageList_Destroy(il);
+  }
+}

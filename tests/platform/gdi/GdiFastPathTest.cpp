@@ -269,3 +269,36 @@ TEST(Platform_GdiBlt, DirectDibCopiesMatchTheGeneralTransfers) {
     ASSERT_EQ(dst.Differences(), 0);
   }
 }
+
+// Blending a bare surface gives the pixels of AlphaBlend from a memory DC
+// holding the same pixels: random premultiplied pictures, positions partly
+// outside, clip regions, destination viewport origins and constant alphas,
+// through the row loops and the general transfers alike.
+TEST(Platform_GdiBlt, SurfaceBlendMatchesAlphaBlendFromAMemoryDC) {
+  std::mt19937 rng(31);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int w = 1 + int(rng() % 60), h = 1 + int(rng() % 40);
+    const int sw = 1 + int(rng() % 40), sh = 1 + int(rng() % 30);
+    TPair viaDC(w, h), viaSurface(w, h);
+    TDib src(sw, sh);
+    FillRandom(viaDC.Fast, rng, false);
+    FillRandom(src, rng, true);
+    viaDC.Same();
+    std::copy(viaDC.Fast.Bits, viaDC.Fast.Bits + w * h, viaSurface.Fast.Bits);
+    viaSurface.Same();
+    const uint32_t seed = rng();
+    for (TDib* d : {&viaDC.Fast, &viaDC.General, &viaSurface.Fast, &viaSurface.General}) {
+      std::mt19937 clip(seed);
+      RandomClip(d->DC, w, h, clip);
+      SetViewportOrgEx(d->DC, int(seed % 7) - 3, int(seed % 5) - 2, nullptr);
+    }
+    const int x = int(rng() % unsigned(w + 16)) - 8, y = int(rng() % unsigned(h + 16)) - 8;
+    const BLENDFUNCTION bf{AC_SRC_OVER, 0, BYTE(rng() % 2 ? 255 : rng() & 0xFF), BYTE(rng() % 5 ? AC_SRC_ALPHA : 0)};
+    viaDC.Run([&](HDC dc, bool) { ASSERT_TRUE(AlphaBlend(dc, x, y, sw, sh, src.DC, 0, 0, sw, sh, bf)); });
+    const TGdiSurfacePtr pixels = GetBitmapSurface(src.Bmp);
+    viaSurface.Run([&](HDC dc, bool) { ASSERT_TRUE(AlphaBlendSurface(dc, x, y, *pixels, bf)); });
+    SCOPED_TRACE(testing::Message() << "trial " << trial);
+    ASSERT_TRUE(std::equal(viaDC.Fast.Bits, viaDC.Fast.Bits + w * h, viaSurface.Fast.Bits));
+    ASSERT_TRUE(std::equal(viaDC.General.Bits, viaDC.General.Bits + w * h, viaSurface.General.Bits));
+  }
+}

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <set>
+#include <vector>
 
 #include "tests/platform/gdi/TextTestSupport.h"
 
@@ -291,4 +293,64 @@ TEST(Platform_Text, HugeGlyphsDrawWithoutBeingKept) {
   TEXTMETRICW tm;
   GetTextMetricsW(dib.DC, &tm);
   EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, 1500);
+}
+
+// Glyph coverage blends each colour channel towards the text colour by
+// a / 255, rounded half away from the destination, and leaves alpha 0; no
+// coverage leaves the pixel alone. The coverage comes from the same glyphs
+// drawn white on black (where the blend gives a itself), then random
+// destinations and colours are checked pixel by pixel, clipped by one
+// rectangle and by a region of two.
+TEST(Platform_Text, CoverageBlendMatchesTheChannelRuleOnEveryPixel) {
+  std::mt19937 rng(5);
+  const std::u16string chars = u"AaWgQ@%&ym";
+  auto channel = [](int d, int t, int a) { return d + ((t - d) * a + (t >= d ? 127 : -127)) / 255; };
+  for (int h : {-11, -15, -26})
+    for (int clipKind = 0; clipKind < 3; ++clipKind) {
+      const int step = -2 * h, w = step * int(chars.size()) + 8, ht = -2 * h + 8;
+      auto draw = [&](TDib& d, COLORREF colour) {
+        TUseFont use(d.DC, MakeFont(u"Tahoma", h, FW_NORMAL, false, ANTIALIASED_QUALITY));
+        SetBkMode(d.DC, TRANSPARENT);
+        SetTextColor(d.DC, colour);
+        for (size_t i = 0; i < chars.size(); ++i) TextOutW(d.DC, 4 + int(i) * step, 4, &chars[i], 1);
+      };
+      TDib cover(w, ht, 0xFF000000u);
+      draw(cover, RGB(255, 255, 255));
+      for (int round = 0; round < 3; ++round) {
+        TDib dib(w, ht);
+        for (int i = 0; i < w * ht; ++i) dib.Bits[i] = rng();
+        std::vector<uint32_t> before(dib.Bits, dib.Bits + w * ht);
+        HRGN clip = nullptr;
+        // Cuts through glyphs: the first across, all at half height.
+        if (clipKind == 1) clip = CreateRectRgn(4 + step / 4, 4 - h / 2, w - step, ht);
+        if (clipKind == 2) {
+          clip = CreateRectRgn(0, 0, w / 3, ht);
+          HRGN second = CreateRectRgn(w / 2, 4 - h / 3, w, ht);
+          CombineRgn(clip, clip, second, RGN_OR);
+          DeleteObject(second);
+        }
+        if (clip) SelectClipRgn(dib.DC, clip);
+        const uint32_t t = rng() & 0xFFFFFF;
+        draw(dib, RGB((t >> 16) & 255, (t >> 8) & 255, t & 255));
+        int inked = 0;
+        for (int y = 0; y < ht; ++y)
+          for (int x = 0; x < w; ++x) {
+            const uint32_t c = cover.At(x, y), d = before[size_t(y * w + x)];
+            const int a = (c >> 24) == 0 ? int(c & 255) : 0;
+            uint32_t want = d;
+            if (a && (!clip || PtInRegion(clip, x, y))) {
+              want = 0;
+              for (int s : {0, 8, 16})
+                want |= uint32_t(channel(int((d >> s) & 255), int((t >> s) & 255), a)) << s;
+              ++inked;
+            }
+            ASSERT_EQ(dib.At(x, y), want) << "height " << h << " clip " << clipKind << " at " << x << "," << y;
+          }
+        EXPECT_GT(inked, 50);
+        if (clip) {
+          SelectClipRgn(dib.DC, nullptr);
+          DeleteObject(clip);
+        }
+      }
+    }
 }

@@ -301,3 +301,59 @@ TEST_F(uQuarnNCCtrlBase, CursorLeftAloneWhileHooked) {
   delete b;
   EXPECT_FALSE(gHookedCursor);
 }
+
+TEST_F(uQuarnNCCtrlBase, ButtonShowsItsStripFrameByStateAndClicksOnRelease) {
+  NewForm();
+  auto* b = Add<TQuarnNCButton>();
+  b->SetImage(u"QuarnBtn_close");
+  TQuarnImage* strip = TQuarnResManagerObj()->GetImageByName(u"QuarnBtn_close");
+  ASSERT_NE(strip, nullptr);
+  EXPECT_EQ(b->GetSize().cx, strip->Width() / 3);
+  EXPECT_EQ(b->GetSize().cy, strip->Height());
+  FSkin->PaintFrame();
+  Integer clicks = 0;
+  struct TClick {
+    Integer* N;
+    void Click(TObject*) { ++*N; }
+  } click{&clicks};
+  b->SetOnClick(TNotifyEvent(&click, &TClick::Click));
+
+  // Each state paints its own third of the strip.
+  auto painted = [&](TNCButtonState expected) {
+    EXPECT_EQ(b->State(), expected);
+    const TRect r = b->GetRect();
+    TBitmap32 buf;
+    buf.SetSize(r.Right + 4, r.Bottom + 4);
+    buf.Clear(0xFF000000);
+    b->Paint(&buf);
+    TBitmap32 want;
+    want.SetSize(r.Right + 4, r.Bottom + 4);
+    want.Clear(0xFF000000);
+    const Integer fw = strip->Width() / 3, f = static_cast<Integer>(expected);
+    strip->DrawTo(&want, r.Left, r.Top, TRect(f * fw, 0, f * fw + fw, strip->Height()));
+    for (Integer y = r.Top; y < r.Bottom; ++y)
+      for (Integer x = r.Left; x < r.Right; ++x) ASSERT_EQ(buf.GetPixel(x, y), want.GetPixel(x, y)) << x << "," << y;
+  };
+  painted(TNCButtonState::bsNormal);
+  const TPoint c = Centre(b->GetRect());
+  MoveTo(c.X, c.Y);
+  painted(TNCButtonState::bsHot);
+  Press();
+  painted(TNCButtonState::bsPressed);
+  // Released away from it: no click.
+  MoveTo(200, 150);
+  Release();
+  EXPECT_EQ(clicks, 0);
+  MoveTo(c.X, c.Y);
+  Press();
+  Release();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(IsWindowVisible(Wnd()));  // a button of the application's, not a system command
+
+  // Without a strip the caption sets the size, and hovering lights the plate.
+  b->SetImage(u"");
+  EXPECT_EQ(b->GetSize().cx, 0);
+  b->SetCaption(u"Help");
+  EXPECT_GT(b->GetSize().cx, 12);
+  EXPECT_GE(b->GetSize().cy, 20);
+}

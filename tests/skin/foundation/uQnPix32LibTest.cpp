@@ -282,6 +282,61 @@ TEST(uQnPix32Lib, ApplyAlphaAndShake) {
   EXPECT_LE(worst, 2);
 }
 
+// The fast rotation loops (widest vectors and 128-bit ones) against the
+// per-pixel resampler path they stand in for: same pixels bit for bit on random pictures (alpha included), sizes
+// from one pixel up, turns from the shake's whole degrees to wide ones, and
+// pivots inside and outside the picture.
+TEST(uQnPix32Lib, ShakeFastLoopMatchesTheResamplerPath) {
+  std::mt19937 rng(77);
+  std::uniform_int_distribution<int> side(1, 90);
+  std::uniform_real_distribution<float> wide(-40.0f, 40.0f), anyPivot(-0.5f, 1.5f);
+  const Integer fixedSizes[][2] = {{1, 1}, {1, 9}, {9, 1}, {2, 2}, {3, 5}, {4, 4}, {60, 80}, {7, 64}};
+  int compared = 0;
+  for (int round = 0; round < 160; ++round) {
+    Integer w, h;
+    if (round < 8) {
+      w = fixedSizes[round][0];
+      h = fixedSizes[round][1];
+    } else {
+      w = side(rng);
+      h = side(rng);
+    }
+    TBitmap32 pic;
+    RandomFill(pic, w, h, rng);
+    // Whole degrees as the shake uses, then arbitrary turns.
+    const Single amount = round % 3 == 0 ? Single(int(rng() % 5) - 2) : wide(rng);
+    const Single pivot = round % 2 == 0 ? (3 + int(rng() % 7)) / 10.0f : anyPivot(rng);
+    TBitmap32 best, narrow, general;
+    best.Assign(&pic);
+    narrow.Assign(&pic);
+    general.Assign(&pic);
+    qn::detail::RotateBitmapAbout(&best, amount, pivot, qn::detail::TShakeLoopKind::Best);
+    qn::detail::RotateBitmapAbout(&narrow, amount, pivot, qn::detail::TShakeLoopKind::Narrow);
+    qn::detail::RotateBitmapAbout(&general, amount, pivot, qn::detail::TShakeLoopKind::General);
+    ASSERT_EQ(best.DrawMode(), TDrawMode::dmOpaque);
+    for (Integer y = 0; y < h; ++y)
+      for (Integer x = 0; x < w; ++x) {
+        ASSERT_EQ(best.GetPixel(x, y), general.GetPixel(x, y))
+            << w << "x" << h << " amount " << amount << " pivot " << pivot << " at " << x << "," << y;
+        ASSERT_EQ(narrow.GetPixel(x, y), general.GetPixel(x, y))
+            << w << "x" << h << " amount " << amount << " pivot " << pivot << " at " << x << "," << y;
+      }
+    compared += w * h;
+  }
+  EXPECT_GT(compared, 100000);
+  // ShakeBitmap draws the pivot from Random and turns as the general path.
+  TBitmap32 pic, shaken, general;
+  RandomFill(pic, 60, 80, rng);
+  shaken.Assign(&pic);
+  general.Assign(&pic);
+  RandSeed = 99;
+  ShakeBitmap(&shaken, -2);
+  RandSeed = 99;
+  const Single pivot = (3 + Random(7)) / 10.0f;
+  qn::detail::RotateBitmapAbout(&general, -2, pivot, qn::detail::TShakeLoopKind::General);
+  EXPECT_TRUE(shaken.Equal(&general));
+}
+
 TEST(uQnPix32Lib, CacheGivesTheSamePixelsAndForgetsOnNewGenerations) {
   TQuarnImage* button = TQuarnResManagerObj()->GetImageByName(u"QuarnButton");
   ASSERT_NE(button, nullptr);

@@ -1,0 +1,3 @@
+#include "skin/forms/uQuarnMenu.h"
+
+QN_PUBLISHED_IMPL(qn::TQuarnMenu)
