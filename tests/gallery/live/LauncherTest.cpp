@@ -22,6 +22,57 @@ using namespace vcl;
 using namespace gallery;
 namespace fs = std::filesystem;
 
+// The launcher headless: which cards show for a section and for a search,
+// and that a card far down is scrolled into view.
+std::vector<std::string> Noop(const std::string&) { return {}; }
+
+TEST(Gallery_Launcher, SectionsAndSearchChooseTheCardsAndFarCardsScrollIntoView) {
+  std::vector<PageRun> runs;
+  static std::vector<std::string> names;
+  names.clear();
+  for (int i = 0; i < 14; ++i) names.push_back("control" + std::to_string(i));
+  for (int i = 0; i < 14; ++i) runs.push_back({Page{names[size_t(i)].c_str(), Noop, kControls, "A control", "Plain."}, {}});
+  runs.push_back({Page{"lines", Noop, kGraphics, "Line kinds", "Rays in every line kind."}, {}});
+  runs.push_back({Page{"tree", Noop, kTree, "The lazy tree", "Columns and check boxes."}, {}});
+  runs.push_back({Page{"loose", Noop, nullptr, nullptr, nullptr}, {}});
+  TLauncher launcher(runs);
+  // Sections in reading order, empty ones left out, pages without one last.
+  EXPECT_EQ(launcher.Sections(), (std::vector<std::string>{kGraphics, kControls, kTree, "More pages"}));
+  EXPECT_EQ(launcher.SelectedSection(), kGraphics);
+  EXPECT_EQ(launcher.CardCount(), 1u);
+  launcher.SelectSection(kControls);
+  EXPECT_EQ(launcher.CardCount(), 14u);
+  EXPECT_THROW(launcher.SelectSection("Nowhere"), Exception);
+  EXPECT_EQ(launcher.SelectedSection(), kControls);
+
+  // A search runs over every section, in names, titles and sentences alike,
+  // whatever the case; choosing a section ends it.
+  launcher.Search("CHECK BOX");
+  EXPECT_EQ(launcher.CardCount(), 1u);
+  launcher.Search("line");
+  EXPECT_EQ(launcher.CardCount(), 1u);
+  launcher.Search("zzz");
+  EXPECT_EQ(launcher.CardCount(), 0u);
+  launcher.Search("");
+  EXPECT_EQ(launcher.CardCount(), 14u);
+  launcher.Search("a");
+  launcher.SelectSection(kTree);
+  EXPECT_EQ(launcher.CardCount(), 1u);
+  EXPECT_TRUE(launcher.SearchEdit()->TextProp().empty());
+
+  // The last of fourteen cards lies below the form until it is asked for.
+  launcher.Form()->Show();
+  const TRect form = launcher.Form()->BoundsRect();
+  const TRect last = launcher.CardRect("control13");
+  EXPECT_EQ(launcher.SelectedSection(), kControls);
+  EXPECT_GE(last.Top, form.Top);
+  EXPECT_LE(last.Bottom, form.Bottom);
+  const TRect first = launcher.CardRect("control0");
+  EXPECT_GT(first.Top, form.Top);
+  EXPECT_LT(first.Bottom, last.Top);
+  EXPECT_TRUE(launcher.CardRect("nothing").IsEmpty());
+}
+
 #ifdef QN_HAVE_X11
 
 // One page of each section, the three the person opens among them.
