@@ -221,7 +221,12 @@ void TQnListBox::CNDrawItem(TMessage& Message) {
         c->TextRect(text, text.Left + 2, y, s);
       }
     }
-    canvas->Draw(r.Left, r.Top, work);
+    // The list's own picture is an opaque bitmap of the row's size: a plain
+    // copy puts it in place without the canvas selecting its tools.
+    if (fresh)
+      canvas->Draw(r.Left, r.Top, work);
+    else
+      BitBlt(di->hDC, r.Left, r.Top, work->Width(), work->Height(), c->Handle(), 0, 0, SRCCOPY);
   }
   canvas->SetHandle(nullptr);
   canvas->Unlock();
