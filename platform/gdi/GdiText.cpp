@@ -102,12 +102,10 @@ void FillBand(TDCObj& dc, TGdiSurface& s, const TRegion& band, const TRegion& cl
 
 void BlendGlyph(TGdiSurface& s, const TGlyphImage& img, int gx, int gy, const TRegion& clip, uint32_t color) {
   if (img.Width <= 0 || img.Height <= 0) return;
-  TRegion r(TRect(gx, gy, gx + img.Width, gy + img.Height));
-  r.Intersect(clip);
-  if (r.Empty()) return;
+  const TRect glyph(gx, gy, gx + img.Width, gy + img.Height);
   uint32_t mono = MonoPixel(s, color);
   int tr = (color >> 16) & 0xFF, tg = (color >> 8) & 0xFF, tb = color & 0xFF;
-  for (const TRect& b : r.Rects()) {
+  auto paint = [&](const TRect& b) {
     for (int y = b.Top; y < b.Bottom; ++y) {
       uint32_t* row = s.Scanline(y);
       const Byte* cov = img.Coverage.data() + size_t(y - gy) * size_t(img.Width) - gx;
@@ -130,7 +128,20 @@ void BlendGlyph(TGdiSurface& s, const TGlyphImage& img, int gx, int gy, const TR
         row[x] = (mix(dr, tr) << 16) | (mix(dg, tg) << 8) | mix(db, tb);
       }
     }
+  };
+  // A clip of one rectangle, the usual case, is met without a region per
+  // glyph.
+  if (clip.Count() == 1) {
+    const TRect c = clip.Box();
+    const TRect b(std::max(glyph.Left, c.Left), std::max(glyph.Top, c.Top), std::min(glyph.Right, c.Right),
+                  std::min(glyph.Bottom, c.Bottom));
+    if (b.Left < b.Right && b.Top < b.Bottom) paint(b);
+    return;
   }
+  TRegion r(glyph);
+  r.Intersect(clip);
+  if (r.Empty()) return;
+  for (const TRect& b : r.Rects()) paint(b);
 }
 
 }  // namespace
