@@ -13,6 +13,7 @@
 #include <mutex>
 #include <random>
 
+#include "platform/rtl/FolderStamp.h"
 #include "platform/rtl/Kernel.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -214,6 +215,25 @@ Int64 FileSize(const String& fileName) {
   struct stat st;
   if (!StatPath(fileName, st) || S_ISDIR(st.st_mode)) return -1;
   return static_cast<Int64>(st.st_size);
+}
+
+TFolderStamp FolderStamp(const String& dir) {
+  TFolderStamp r;
+  struct stat st;
+  if (::stat(dir.empty() ? "." : HostPathUtf8(dir).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return r;
+  r.Valid = true;
+  r.Device = static_cast<UInt64>(st.st_dev);
+  r.Node = static_cast<UInt64>(st.st_ino);
+  r.ChangedSec = static_cast<Int64>(st.st_mtim.tv_sec);
+  r.ChangedNsec = static_cast<Int64>(st.st_mtim.tv_nsec);
+  // File systems take change times from a coarse clock (a few milliseconds
+  // a tick); a tenth of a second is well past any of them.
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const Int64 ageNs = (static_cast<Int64>(now.tv_sec) - r.ChangedSec) * 1000000000 +
+                      (static_cast<Int64>(now.tv_nsec) - r.ChangedNsec);
+  r.Settled = ageNs > 100000000;
+  return r;
 }
 
 String GetCurrentDir() {

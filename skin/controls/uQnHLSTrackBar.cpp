@@ -114,18 +114,17 @@ void TQnHLSTrackBar::DrawBg(TBitmap32* Buffer) {
   Buffer->FillRectS(t, 0xFF909090u);
   const TRect in(t.Left + 1, t.Top + 1, t.Right - 1, t.Bottom - 1);
   if (in.Right <= in.Left || in.Bottom <= in.Top) return;
-  TCanvas* cv = Buffer->Canvas();
   switch (FKind) {
     case hlsH: {
       const Integer s = (in.Right - in.Left) / 6;
       for (Integer i = 0; i < 6; ++i) {
         const Integer l = in.Left + i * s;
-        FillGradient(cv, kHue[i][0], kHue[i][1], TRect(l, in.Top, i == 5 ? in.Right : l + s, in.Bottom), true);
+        FillGradient(Buffer, kHue[i][0], kHue[i][1], TRect(l, in.Top, i == 5 ? in.Right : l + s, in.Bottom), true);
       }
       break;
     }
-    case hlsS: FillGradient(cv, TColor(0x007F7F7F), TColor(0x000000FF), in, true); break;
-    case hlsB: FillGradient(cv, TColor(0x00000000), TColor(0x00FFFFFF), in, true); break;
+    case hlsS: FillGradient(Buffer, TColor(0x007F7F7F), TColor(0x000000FF), in, true); break;
+    case hlsB: FillGradient(Buffer, TColor(0x00000000), TColor(0x00FFFFFF), in, true); break;
   }
   // The canvas draws through the platform's GDI, which leaves alpha at 0.
   for (Integer y = in.Top; y < in.Bottom && y < Buffer->Height(); ++y)

@@ -139,7 +139,7 @@ void TQuarnCustomGroupBox::CMControlChange(TMessage& Message) {
 void TQuarnCustomGroupBox::LineBand(TBitmap32* Buffer, Integer X1, Integer X2, Integer Y, TColor From,
                                     TColor To) {
   if (X2 - X1 <= 0) return;
-  FillGradient(Buffer->Canvas(), From, To, TRect(X1, Y, X2, Y + 1), true);
+  FillGradient(Buffer, From, To, TRect(X1, Y, X2, Y + 1), true);
   // The device context leaves the band's alpha at 0; the line is opaque.
   if (Y >= 0 && Y < Buffer->Height()) {
     PColor32Array row = Buffer->ScanLine(Y);

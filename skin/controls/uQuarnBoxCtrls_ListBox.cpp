@@ -214,12 +214,19 @@ void TQnListBox::CNDrawItem(TMessage& Message) {
       c->Brush()->SetStyle(TBrushStyle::bsClear);
       const String s = Items()->Strings(index);
       if (!s.empty()) {
-        Integer y = text.Top + text.Height() / 2 - c->TextHeight(s) / 2;
+        // The host measures a line's height by the font alone, so one
+        // character gives it without measuring the whole row's text.
+        Integer y = text.Top + text.Height() / 2 - c->TextHeight(s.substr(0, 1)) / 2;
         if (c->Font()->Height() % 2 != 0) --y;
         c->TextRect(text, text.Left + 2, y, s);
       }
     }
-    canvas->Draw(r.Left, r.Top, work);
+    // The list's own picture is an opaque bitmap of the row's size: a plain
+    // copy puts it in place without the canvas selecting its tools.
+    if (fresh)
+      canvas->Draw(r.Left, r.Top, work);
+    else
+      BitBlt(di->hDC, r.Left, r.Top, work->Width(), work->Height(), c->Handle(), 0, 0, SRCCOPY);
   }
   canvas->SetHandle(nullptr);
   canvas->Unlock();

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/vcl/ControlMessages.h"
+#include "skin/foundation/uQnPix32Lib.h"
 
 namespace qn {
 
@@ -241,19 +242,18 @@ void TQuarnScrollBar::DrawBody(TBitmap32* Buffer) {
     I->SetDrawMode(TDrawMode::dmBlend);
     I->DrawTo(Buffer, X, Y);
   };
+  std::unique_ptr<TQuarnImage> own;
   if (Horizontal()) {
     Integer n = W - 2 * leftHot->Width();
     if (n > 0) {
       n = std::max(n, horzBkg->Width());
-      std::unique_ptr<TQuarnImage> s(ResizeHorzImg(horzBkg, n, 0));
-      blend(s.get(), leftHot->Width(), 0);
+      blend(Sized(horzBkg, n, own), leftHot->Width(), 0);
     }
   } else {
     Integer n = H - 2 * upHot->Height();
     if (n >= 1) {
       n = std::max(n, vertBkg->Height());
-      std::unique_ptr<TQuarnImage> s(ResizeVertImg(vertBkg, n));
-      blend(s.get(), 0, upHot->Height());
+      blend(Sized(vertBkg, n, own), 0, upHot->Height());
     }
   }
 
@@ -283,10 +283,29 @@ void TQuarnScrollBar::DrawBody(TBitmap32* Buffer) {
       continue;
     TQuarnImage* i = Img(*id);
     if (!i) continue;
-    std::unique_ptr<TQuarnImage> s(Horizontal() ? ResizeHorzImg(i, b.Rect.Right - b.Rect.Left, 0)
-                                                : ResizeVertImg(i, b.Rect.Bottom - b.Rect.Top));
-    blend(s.get(), b.Rect.Left, b.Rect.Top);
+    blend(Sized(i, Horizontal() ? b.Rect.Right - b.Rect.Left : b.Rect.Bottom - b.Rect.Top, own), b.Rect.Left,
+          b.Rect.Top);
   }
+}
+
+// The store's images keep their pixels while its generation stands, so
+// their stretched copies are kept too: a wheel notch then only blends them.
+TQuarnImage* TQuarnScrollBar::Sized(TQuarnImage* Image, Integer Length, std::unique_ptr<TQuarnImage>& Own) {
+  auto make = [&] { return Horizontal() ? ResizeHorzImg(Image, Length, 0) : ResizeVertImg(Image, Length); };
+  TQuarnResManager* store = TQuarnResManagerObj();
+  if (!SkinCachesEnabled() || !store->HandedOut(Image)) {
+    Own.reset(make());
+    return Own.get();
+  }
+  const Cardinal gen = store->Generation();
+  std::erase_if(FSized, [gen](const TSizedPicture& e) { return e.Generation != gen; });
+  for (TSizedPicture& e : FSized)
+    if (e.Source == Image && e.Length == Length && e.Horizontal == Horizontal()) return e.Picture.get();
+  // The bar's background, its thumb and the two arrows in their states.
+  constexpr size_t kKept = 8;
+  if (FSized.size() >= kKept) FSized.erase(FSized.begin());
+  FSized.push_back({Image, Length, Horizontal(), gen, std::unique_ptr<TQuarnImage>(make())});
+  return FSized.back().Picture.get();
 }
 
 // ---------------------------------------------------------------------------

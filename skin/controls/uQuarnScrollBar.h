@@ -23,6 +23,9 @@
 //     page is not 0.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "platform/vcl/StdCtrls.h"
 #include "skin/foundation/uQnComm.h"
 #include "skin/foundation/uQuarnCtrls.h"
@@ -196,6 +199,18 @@ class TQuarnScrollBar : public TQuarnCustomControl {
   Integer HitPart(Integer X, Integer Y) const;
   void OnRepeatTimer();
   TQuarnImage* Img(const TQnResID& ID);
+  // Image stretched along the bar to Length: from the pictures kept while
+  // the store's generation stands, or made into Own.
+  TQuarnImage* Sized(TQuarnImage* Image, Integer Length, std::unique_ptr<TQuarnImage>& Own);
+
+  struct TSizedPicture {
+    const TQuarnImage* Source;
+    Integer Length;
+    bool Horizontal;
+    Cardinal Generation;
+    std::unique_ptr<TQuarnImage> Picture;
+  };
+  std::vector<TSizedPicture> FSized;
 };
 
 void InitQuarnScrollBar();

@@ -21,6 +21,10 @@ void TColor2RGB(TColor Color, Byte& R, Byte& G, Byte& B);
 // Color1 + (Color2 - Color1) * i / (n - 1), rounded, so both ends are exact.
 // Left to right when Horizontal, else top to bottom; system colours resolved.
 void FillGradient(TCanvas* Canvas, TColor Color1, TColor Color2, const TRect& Rect, bool Horizontal);
+// The same over Buffer's canvas, with the same pixels (alpha 0, as the
+// canvas leaves it), written straight into the bitmap while its device
+// context has neither a clip region nor a moved origin.
+void FillGradient(TBitmap32* Buffer, TColor Color1, TColor Color2, const TRect& Rect, bool Horizontal);
 
 // Lays Color over Rect of the DC with constant opacity Alpha (0..255):
 // each channel becomes (c * a + d * (255 - a) + 127) div 255; alpha stays.

@@ -1,6 +1,7 @@
 #include "skin/foundation/uQuarnCtrls.h"
 
 #include "platform/vcl/ControlMessages.h"
+#include "skin/foundation/uQuarnResManager.h"
 
 namespace qn {
 
@@ -36,6 +37,7 @@ bool TQuarnCustomControl::InsideParent() {
 }
 
 void TQuarnCustomControl::DoPaintBuffer() {
+  TQuarnResManager::TLookupBatch lookups(TQuarnResManagerObj());
   FBuilding = true;
   try {
     if (FOnBackgroundChanging) FOnBackgroundChanging(this);

@@ -236,8 +236,9 @@ TQuarnImage* TQuarnResManager::FindImage(const TQnResID& ResID) {
   if (Trim(ResID).empty()) return nullptr;
 
   // (a) a path to a picture file.
-  if (FileExists(ResID)) {
-    TQuarnImage* img = Cached(u"file:" + ResID, [&](TQuarnImage* i) {
+  const bool inWorkingFolder = ResID.find(u'/') == String::npos && ResID.find(u'\\') == String::npos;
+  if (inWorkingFolder ? FolderFileExists(FWorkingFolder, ResID) : FileExists(ResID)) {
+    TQuarnImage* img = Cached(u"file:" + ExpandFileName(ResID), [&](TQuarnImage* i) {
       try {
         LoadQuarnImageFromFile(i, ResID);
         return true;
@@ -258,11 +259,15 @@ TQuarnImage* TQuarnResManager::FindImage(const TQnResID& ResID) {
                     ResID.find(u"..") == String::npos && ResID.find(u':') == String::npos;
   if (bare) {
     const String dir = IncludeTrailingPathDelimiter(ExtractFilePath(GetModuleFileName()));
-    for (const String& name : {dir + ResID, dir + ResID + u".png"}) {
-      if (!FileExists(name)) continue;
+    if (FExeFolder.Path != dir) {
+      FExeFolder = TFolderProbe();
+      FExeFolder.Path = dir;
+    }
+    for (const String& name : {ResID, ResID + u".png"}) {
+      if (!FolderFileExists(FExeFolder, name)) continue;
       TQuarnImage* img = Cached(u"exe:" + FoldID(ResID), [&](TQuarnImage* i) {
         try {
-          LoadQuarnImageFromFile(i, name);
+          LoadQuarnImageFromFile(i, dir + name);
           return true;
         } catch (const Exception&) {
           return false;
@@ -281,6 +286,47 @@ TQuarnImage* TQuarnResManager::FindImage(const TQnResID& ResID) {
     });
   }
   return nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// File probes
+
+TQuarnResManager::TLookupBatch::TLookupBatch(TQuarnResManager* Store) : FStore(Store) {
+  if (FStore->FBatchDepth++ == 0) ++FStore->FBatch;
+}
+
+TQuarnResManager::TLookupBatch::~TLookupBatch() { --FStore->FBatchDepth; }
+
+void TQuarnResManager::CheckFolder(TFolderProbe& Folder) {
+  if (Folder.CheckedIn == FBatch) return;
+  Folder.CheckedIn = FBatch;
+  const TFolderStamp stamp = FolderStamp(Folder.Path);
+  if (stamp.Same(Folder.Stamp) && Folder.Stamp.Settled) return;
+  Folder.Answers.clear();
+  Folder.Stamp = stamp;
+}
+
+// Only an entry that is a plain file or nothing at all is remembered: a link
+// can change where it leads and a folder can hold what FileExists rejects,
+// neither of which moves the folder's change time.
+bool TQuarnResManager::FolderFileExists(TFolderProbe& Folder, const String& Name) {
+  if (FBatchDepth == 0) return FileExists(Folder.Path + Name);
+  CheckFolder(Folder);
+  if (!Folder.Stamp.Valid || !Folder.Stamp.Settled) return FileExists(Folder.Path + Name);
+  auto it = Folder.Answers.find(Name);
+  if (it != Folder.Answers.end()) return it->second;
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::symlink_status(fs::path(HostPathUtf8(Folder.Path + Name)), ec);
+  if (st.type() == fs::file_type::not_found) {
+    Folder.Answers.emplace(Name, false);
+    return false;
+  }
+  if (!ec && st.type() == fs::file_type::regular) {
+    Folder.Answers.emplace(Name, true);
+    return true;
+  }
+  return FileExists(Folder.Path + Name);
 }
 
 void TQuarnResManager::SetOnGetImage(const TQnGetImageEvent& Value) {

@@ -22,6 +22,7 @@
 #include "platform/classes/Collection.h"
 #include "platform/classes/Component.h"
 #include "platform/classes/Streaming.h"
+#include "platform/rtl/FolderStamp.h"
 
 namespace qn {
 
@@ -181,7 +182,34 @@ class TQuarnResManager : public TObject {
   // had handed it out, the generation moves.
   void ImageChanged(const TBitmap32* Image);
 
+  // Look-ups made while one lives (nested ones count once) ask the file
+  // system whether a folder changed once instead of once per look-up: a
+  // control's paint asks for several pictures and sees the folders as they
+  // stood when its paint began. Outside one every look-up asks anew.
+  class TLookupBatch {
+   public:
+    explicit TLookupBatch(TQuarnResManager* Store);
+    ~TLookupBatch();
+    TLookupBatch(const TLookupBatch&) = delete;
+    TLookupBatch& operator=(const TLookupBatch&) = delete;
+
+   private:
+    TQuarnResManager* FStore;
+  };
+
  private:
+  // What FileExists answered for names right inside one folder, kept while
+  // the folder is the same one with the same change time: an entry that
+  // appears, goes or is renamed there changes that time.
+  struct TFolderProbe {
+    String Path;  // the folder as looked at ("" for the working folder)
+    TFolderStamp Stamp;  // Settled: the answers below are trusted
+    Cardinal CheckedIn = 0;  // the batch that last checked the stamp
+    std::unordered_map<String, bool> Answers;
+  };
+  bool FolderFileExists(TFolderProbe& Folder, const String& Name);
+  void CheckFolder(TFolderProbe& Folder);
+
   TQuarnBitmapCollection* Bitmaps() const;
   TQuarnBitmapCollection* RequireBitmaps() const;
   TQuarnImage* FindImage(const TQnResID& ResID);
@@ -194,6 +222,10 @@ class TQuarnResManager : public TObject {
   Cardinal FGeneration = 1;
   std::unordered_map<String, std::unique_ptr<TQuarnImage>> FCache;
   std::unordered_set<const TBitmap32*> FHandedOut;
+  TFolderProbe FWorkingFolder;
+  TFolderProbe FExeFolder;
+  Integer FBatchDepth = 0;
+  Cardinal FBatch = 0;
 };
 
 // The process-wide store, made on first use.

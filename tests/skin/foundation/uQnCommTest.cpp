@@ -58,6 +58,39 @@ TEST(uQnComm, GradientsAreExactAtBothEndsAndResolveSystemColours) {
   EXPECT_EQ(bl, 0xAA);
 }
 
+// The bitmap form writes what the canvas form leaves, pixel for pixel: random
+// bands in both directions, in and partly out of the bitmap, from single
+// lines to long runs of one colour, over pictures with any alpha; and with a
+// clip region on the bitmap's device context it still keeps to it.
+TEST(uQnComm, GradientOnABitmapMatchesTheCanvas) {
+  std::mt19937 rng(105);
+  auto any = [&rng](Integer Lo, Integer Hi) { return std::uniform_int_distribution<Integer>(Lo, Hi)(rng); };
+  TBitmap32 viaCanvas, direct;
+  for (Integer k = 0; k < 300; ++k) {
+    const Integer w = any(1, 40), h = any(1, 30);
+    viaCanvas.SetSize(w, h);
+    direct.SetSize(w, h);
+    for (Integer i = 0; i < w * h; ++i) viaCanvas.Bits()[i] = direct.Bits()[i] = TColor32(rng());
+    const TColor c1 = TColor(rng() & 0xFFFFFF), c2 = k % 5 == 0 ? TColor(Cardinal(c1) ^ 0x010101) : TColor(rng() & 0xFFFFFF);
+    const Integer l = any(-10, w), t = any(-10, h);
+    const TRect r(l, t, l + any(1, 50), t + any(1, 40));
+    const bool horizontal = k % 2 == 0;
+    const bool clipped = k % 7 == 0;
+    if (clipped)
+      for (TBitmap32* b : {&viaCanvas, &direct}) {
+        HRGN rgn = CreateRectRgn(0, 0, w / 2 + 1, h);
+        SelectClipRgn(b->Canvas()->Handle(), rgn);
+        DeleteObject(rgn);
+      }
+    FillGradient(viaCanvas.Canvas(), c1, c2, r, horizontal);
+    FillGradient(&direct, c1, c2, r, horizontal);
+    for (Integer i = 0; i < w * h; ++i)
+      ASSERT_EQ(direct.Bits()[i], viaCanvas.Bits()[i]) << "case " << k << " pixel " << i;
+    if (clipped)
+      for (TBitmap32* b : {&viaCanvas, &direct}) SelectClipRgn(b->Canvas()->Handle(), nullptr);
+  }
+}
+
 TEST(uQnComm, ColorBlendFollowsItsFormulaForRandomInputs) {
   std::mt19937 rng(8);
   for (int round = 0; round < 40; ++round) {

@@ -2,6 +2,7 @@
 // edits of the image list and their generation counter, the text form.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -241,6 +242,68 @@ TEST_F(uQuarnResManager, LookUpOrderPathListExeFolderHook) {
   EXPECT_EQ(Store->GetImageByName(u""), nullptr);
   EXPECT_EQ(Store->GetImageByName(u"   "), nullptr);
   EXPECT_EQ(asked, 2);
+}
+
+// Look-ups within a batch keep what the file system answered while the
+// folder stands as it was; a file that appears or goes, a link whose target
+// appears and a move to another working folder are all seen by the next
+// batch. The folders are dated back so their change times count as settled.
+TEST_F(uQuarnResManager, BatchedLookUpsFollowTheFolders) {
+  namespace fs = std::filesystem;
+  auto settle = [](const std::string& Folder) {
+    fs::last_write_time(Folder, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  };
+  auto batched = [this](const String& ID) {
+    TQuarnResManager::TLookupBatch batch(Store);
+    TQuarnImage* first = Store->GetImageByName(ID);
+    EXPECT_EQ(Store->GetImageByName(ID), first);  // the kept answer
+    return first;
+  };
+  const String oldDir = GetCurrentDir();
+  fs::create_directory(Dir + "/work");
+  fs::create_directory(Dir + "/other");
+  WritePng("other/QuarnButton", 3, 3, 0xFF0000FFu);
+  settle(Dir + "/work");
+  settle(Dir + "/other");
+  struct Restore {
+    String Old;
+    ~Restore() { SetCurrentDir(Old); }
+  } restore{oldDir};
+  ASSERT_TRUE(SetCurrentDir(Path("work")));
+
+  TQuarnImage* listed = batched(u"QuarnButton");
+  ASSERT_NE(listed, nullptr);
+  EXPECT_NE(listed->Width(), 7);
+  // (a) a file of the id's name appears in the working folder, then goes.
+  WritePng("work/QuarnButton", 7, 5, 0xFFFF0000u);
+  ASSERT_NE(batched(u"QuarnButton"), nullptr);
+  EXPECT_EQ(batched(u"QuarnButton")->Width(), 7);
+  fs::remove(Dir + "/work/QuarnButton");
+  settle(Dir + "/work");
+  EXPECT_EQ(batched(u"QuarnButton"), listed);
+
+  // A link whose target appears elsewhere: the folder's time stays.
+  EXPECT_EQ(batched(u"Linked"), nullptr);
+  fs::create_symlink(Dir + "/target.png", Dir + "/work/Linked");
+  settle(Dir + "/work");
+  EXPECT_EQ(batched(u"Linked"), nullptr);
+  WritePng("target.png", 4, 4, 0xFF00FF00u);
+  ASSERT_NE(batched(u"Linked"), nullptr);
+  EXPECT_EQ(batched(u"Linked")->Width(), 4);
+
+  // Another working folder with the same kind of change time.
+  ASSERT_TRUE(SetCurrentDir(Path("other")));
+  ASSERT_NE(batched(u"QuarnButton"), nullptr);
+  EXPECT_EQ(batched(u"QuarnButton")->Width(), 3);
+  ASSERT_TRUE(SetCurrentDir(Path("work")));
+  EXPECT_EQ(batched(u"QuarnButton"), listed);
+
+  // (c) beside the executable.
+  SetModuleFileNameOverride(Path("work/app"));
+  EXPECT_EQ(batched(u"Beside"), nullptr);
+  WritePng("work/Beside.png", 2, 6, 0xFF00FF00u);
+  ASSERT_NE(batched(u"Beside"), nullptr);
+  EXPECT_EQ(batched(u"Beside")->Height(), 6);
 }
 
 TEST_F(uQuarnResManager, IdsCompareWithoutAsciiCase) {
