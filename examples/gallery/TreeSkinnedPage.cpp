@@ -8,7 +8,8 @@ namespace gallery {
 
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir) {
   std::string path = outDir + "/tree-skinned.png";
-  vcl::SavePng(TTreeSkinnedSheet::Render(), path);
+  // Live: the trees take the mouse and keys until the form is closed.
+  vcl::SavePng(TTreeSkinnedSheet::Render(Hold), path);
   vcl::SetVirtualClock(false);
   return {path};
 }

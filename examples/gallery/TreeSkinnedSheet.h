@@ -4,6 +4,7 @@
 // gallery page and its golden-image test.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "examples/gallery/SkinnedForm.h"
@@ -19,7 +20,9 @@ namespace gallery {
 
 class TTreeSkinnedSheet {
  public:
-  static vcl::TScreenImage Render() {
+  // Live, when given, runs while the form is still up (the live gallery
+  // hands the trees to the person there).
+  static vcl::TScreenImage Render(const std::function<void()>& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     SetVirtualClock(true);
@@ -108,7 +111,7 @@ class TTreeSkinnedSheet {
     PumpRounds();
     form->Update();
     vcl::TScreenImage shot = CaptureWindow(form->Handle());
-    Hold();  // live: the trees take the mouse and keys until the form is closed
+    if (Live) Live();
     form.reset();
     PumpRounds(1);
     return shot;
