@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "platform/classes/Lists.h"
+#include "platform/classes/Streams.h"
 #include "platform/classes/Threads.h"
 #include "platform/ole/ActiveX.h"
 #include "platform/ole/OleAcc.h"
@@ -2050,6 +2051,31 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void CopyToClipBoard();
   virtual bool PasteFromClipboard();
 
+  // --- Clipboard transfer and drop processing (LazyTrees_qn_Clipboard.cpp)
+  // Renders this tree's pending copy or cut into the clipboard for good, so
+  // that it outlives the tree; the marks go.
+  void FlushClipboard();
+  // Inserts the nodes of a dropped data object at TargetNode; applications
+  // call it from OnDragDrop. Effect comes back DROPEFFECT_NONE when the
+  // nodes were moved here already or nothing could be inserted.
+  bool ProcessDrop(IDataObject* DataObject, PLazyNode TargetNode, Integer& Effect, TVTNodeAttachMode Mode);
+  // The insertion both paste and drop use: an optimized transfer moves the
+  // source tree's nodes themselves, else copies are read from the data.
+  bool ProcessOLEData(TBaseLazyTree_qn* Source, IDataObject* DataObject, PLazyNode TargetNode,
+                      TVTNodeAttachMode Mode, bool Optimized);
+  void WMCopy(TMessage& Message);
+  void WMCut(TMessage& Message);
+  void WMPaste(TMessage& Message);
+  // The nodes of a running drag, sorted; a node freed meanwhile leaves it.
+  TNodeArray FDragSelection;
+
+ private:
+  // Takes this tree's own object off the clipboard if it is still there.
+  void ReleaseClipboardObject();
+  TIntf<IDataObject> FClipboardObject;
+
+ public:
+
   // --- OLE data transfer (LazyTrees_qn_DataObject.cpp)
   // The registry's formats of this class that ClipboardFormats names, in
   // priority order, then the application's.
@@ -2465,6 +2491,16 @@ using TInternalStgMediumArray = std::vector<TInternalStgMedium>;
 // The data object of every transfer out of a tree: it renders its formats
 // from the tree when asked. A tree that goes away detaches its objects,
 // which then serve only what SetData stored.
+// A read-only stream over memory that belongs to somebody else (a locked
+// clipboard block): reading only, writes raise EStreamError.
+class TOLEMemoryStream : public TCustomMemoryStream {
+  QN_CLASS(TOLEMemoryStream, TCustomMemoryStream)
+ public:
+  TOLEMemoryStream(const void* Memory, Int64 Size);
+  using TCustomMemoryStream::Write;
+  Integer Write(const void* Buffer, Integer Count) override;
+};
+
 class TVTDataObject : public TInterfacedObject, public virtual IDataObject {
   QN_CLASS(TVTDataObject, TInterfacedObject)
   QN_INTERFACES(IDataObject)
