@@ -194,6 +194,10 @@ void TBaseLazyTree_qn::BeforeDestruction() {
     ReleaseClipboardObject();
   } catch (...) {
   }
+  // A drag manager others still hold refuses from now on.
+  if (FDragManager) FDragManager->DetachOwner();
+  FDragManager = nullptr;
+  FDragManagerRef = nullptr;
   StopWheelPanning();
   InterruptValidation();
   TVTMiscOptions misc = FOptions->MiscOptions();
@@ -220,6 +224,10 @@ TBaseLazyTree_qn::~TBaseLazyTree_qn() {
     ReleaseClipboardObject();
   } catch (...) {
   }
+  // A drag manager others still hold refuses from now on.
+  if (FDragManager) FDragManager->DetachOwner();
+  FDragManager = nullptr;
+  FDragManagerRef = nullptr;
   if (!FTornDown) {
     // Objects not deleted through the destroying delete skip
     // BeforeDestruction; the worker must still let go of this tree, and
