@@ -251,6 +251,12 @@ HRESULT TBaseLazyTree_qn::DragEnter(Integer KeyState, TPoint Pt, DWORD& Effect) 
       GetHitTestInfoAt(client.X, client.Y, true, hit);
       if (hit.HitNode) {
         FDropTargetNode = hit.HitNode;
+        // Entering right over a parent waits for its expansion as moving
+        // onto it would.
+        StopTimer(ExpandTimer);
+        if (FOptions->AutoOptions().Contains(toAutoDropExpand) && FDropTargetNode->States.Contains(vsHasChildren) &&
+            HandleAllocated())
+          SetTimer(Handle(), ExpandTimer, FAutoExpandDelay, nullptr);
         TRect r = GetDisplayRect(hit.HitNode, HeaderMainColumn(), false);
         const bool full = FOptions->MiscOptions().Contains(toFullRowDrag) ||
                           FOptions->SelectionOptions().Contains(toFullRowSelect);

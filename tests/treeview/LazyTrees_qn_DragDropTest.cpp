@@ -45,9 +45,9 @@ class TDragTree : public THostTree {
                             TShiftState, TPoint, DWORD& Effect, TDropMode Mode) {
       Drops.push_back({Source, Effect, Mode, Formats});
       TVTNodeAttachMode m = Mode == dmAbove ? amInsertBefore : Mode == dmBelow ? amInsertAfter : amAddChildLast;
-      Integer e = Integer(Effect);
+      Integer e = Integer(CopyOnly ? DROPEFFECT_COPY : Effect);
       ProcessDrop(Data, DropTargetNode(), e, m);
-      Effect = DWORD(e);
+      if (!CopyOnly) Effect = DWORD(e);
     };
   }
   struct TDrop {
@@ -59,6 +59,8 @@ class TDragTree : public THostTree {
   std::vector<DWORD> Offered;
   std::vector<TDrop> Drops;
   bool AcceptDrops = true;
+  // Copies what comes and leaves the effect: a move's source deletes.
+  bool CopyOnly = false;
   PLazyNode Nth(Cardinal I) {
     PLazyNode n = RootNode()->FirstChild;
     while (n && I-- > 0) n = n->NextSibling;
@@ -237,4 +239,46 @@ TEST_F(LazyTrees_qn_DragDrop, TheDropSourceAndAManagerThatOutlivesItsTree) {
   effect = DROPEFFECT_COPY;
   EXPECT_EQ(held->Drop(data.get(), 0, POINTL{600, 60}, &effect), S_OK);
   EXPECT_EQ(effect, DROPEFFECT_NONE);
+}
+
+TEST_F(LazyTrees_qn_DragDrop, HoveringExpandsAndAMovedSelectionIsDeletedAtTheSource) {
+  PLazyNode parent = Dst->Nth(2);
+  PLazyNode child = Dst->AddChild(parent);
+  Dst->InitNode(child);
+  Dst->SetId(child, 9);
+  ASSERT_FALSE(Dst->Expanded(parent));
+  Dst->SetAutoExpandDelay(300);
+  Src->SetMisc(toReadOnly, false);
+  auto autoOptions = Src->TreeOptions()->AutoOptions();
+  autoOptions.Include(toAutoDeleteMovedNodes);
+  Src->TreeOptions()->SetAutoOptions(autoOptions);
+  Dst->CopyOnly = true;
+  TPoint start = Src->At(Src->Nth(0), 0.5);
+  InputMouseMove(start.X, start.Y);
+  InputMouseDown(VK_LBUTTON);
+  Application->ProcessMessages();
+  TPoint over = Dst->At(parent, 0.5);
+  InputMouseMove(over.X, over.Y);
+  InputPause(200);
+  InputMouseMove(over.X + 1, over.Y);
+  InputPause(200);
+  InputKeyDown(VK_SHIFT);
+  TPoint below = Dst->At(Dst->Nth(3), 0.8, false);
+  InputMouseMove(below.X, below.Y);
+  InputMouseUp(VK_LBUTTON);
+  Src->ClearSelection();
+  Src->AddToSelection(Src->Nth(0));
+  Src->SetFocusedNode(Src->Nth(0));
+  Src->DoDragging(TPoint(0, 0));
+  InputKeyUp(VK_SHIFT);
+  EXPECT_TRUE(Dst->Expanded(parent)) << "held over a parent past the delay";
+  ASSERT_EQ(Dst->Drops.size(), 1u);
+  EXPECT_EQ(Dst->Drops[0].Effect, DROPEFFECT_MOVE);
+  EXPECT_EQ(Src->LastDragEffect(), DROPEFFECT_MOVE);
+  EXPECT_EQ(Src->TopIds(), (std::vector<Cardinal>{2, 3, 4})) << "the source let the moved node go";
+  // The expansion moved the rows: the point aimed at the row below the
+  // parent now lies on its child, and the copy lands after that child.
+  EXPECT_EQ(Dst->TopIds(), (std::vector<Cardinal>{1, 2, 3, 4}));
+  ASSERT_EQ(parent->ChildCount, 2u);
+  EXPECT_EQ(Dst->Id(parent->LastChild), 1u);
 }
