@@ -2113,6 +2113,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual DWORD SuggestDropEffect(TObject* Source, TShiftState Shift, TPoint Pt, DWORD AllowedEffects);
   // Ends the button state a drag left behind.
   virtual void DragFinished();
+  // The class library's own dragging (CM_DRAG); False leaves the message to
+  // the control's default handling.
+  bool CMDrag(TMessage& Message);
   void DoEndDrag(TObject* Target, Integer X, Integer Y) override;
   void DragCanceled() override;
   TDropMode LastDropMode() const { return FLastDropMode; }

@@ -370,4 +370,75 @@ HRESULT TBaseLazyTree_qn::DragDrop(IDataObject* DataObject, Integer KeyState, TP
   return result;
 }
 
+// ---------------------------------------------------------------------------
+// The class library's dragging
+
+bool TBaseLazyTree_qn::CMDrag(TMessage& Message) {
+  TCMDrag m(Message);
+  TDragRec* rec = m.DragRec();
+  if (!rec || !rec->Source || rec->Docking || dynamic_cast<TDragDockObject*>(rec->Source)) return false;
+  TObject* source = rec->Source;
+  // A control's drag object stands for the control, unless the application
+  // made its own object for a drag of ours.
+  if (!FStates.Contains(tsUserDragObject))
+    if (auto* control = dynamic_cast<TBaseDragControlObject*>(rec->Source); control && control->Control())
+      source = control->Control();
+  const Integer keyState =
+      (GetKeyState(VK_SHIFT) < 0 ? Integer(MK_SHIFT) : 0) | (GetKeyState(VK_CONTROL) < 0 ? Integer(MK_CONTROL) : 0);
+  const TPoint client = HandleAllocated() ? ScreenToClient(rec->Pos) : rec->Pos;
+  switch (m.DragMessage()) {
+    case dmDragEnter:
+    case dmDragLeave:
+    case dmDragMove: {
+      TDragState state = dsDragMove;
+      if (m.DragMessage() == dmDragEnter) {
+        DoStateChange({tsVCLDragging});
+        state = dsDragEnter;
+      } else if (m.DragMessage() == dmDragLeave) {
+        DoStateChange({tsVCLDragFinished}, {tsVCLDragging});
+        state = dsDragLeave;
+      } else {
+        DoAutoScroll(client.X, client.Y);
+      }
+      DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+      DragOver(source, keyState, state, rec->Pos, effect);
+      effect &= ~DROPEFFECT_SCROLL;
+      FLastVCLDragTarget = FDropTargetNode;
+      FVCLDragEffect = effect;
+      if (state == dsDragLeave) {
+        if (FDropTargetNode) InvalidateNode(FDropTargetNode);
+        FDropTargetNode = nullptr;
+      }
+      m.Result() = LRESULT(effect);
+      return true;
+    }
+    case dmDragDrop: {
+      TShiftState shift = ShiftOf(keyState, FStates);
+      if (FDropTargetNode) InvalidateNode(FDropTargetNode);
+      FDropTargetNode = FLastVCLDragTarget;
+      try {
+        DWORD effect = FVCLDragEffect;
+        DoDragDrop(source, nullptr, TFormatArray(), shift, client, effect, FLastDropMode);
+        FVCLDragEffect = effect;
+      } catch (...) {
+        if (FDropTargetNode) InvalidateNode(FDropTargetNode);
+        FDropTargetNode = nullptr;
+        throw;
+      }
+      if (FDropTargetNode) InvalidateNode(FDropTargetNode);
+      FDropTargetNode = nullptr;
+      return true;
+    }
+    case dmFindTarget: {
+      TControl* found = ControlAtPos(client, false);
+      m.Result() = reinterpret_cast<LRESULT>(found ? found : static_cast<TControl*>(this));
+      if (FStates.Contains(tsVCLDragPending))
+        DoStateChange({tsVCLDragging}, {tsVCLDragPending, tsEditPending, tsClearPending});
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 }  // namespace qn

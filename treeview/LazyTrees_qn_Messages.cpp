@@ -47,6 +47,7 @@ bool TBaseLazyTree_qn::MessagesDispatch(TMessage& Message) {
     case WM_COPY: WMCopy(Message); return true;
     case WM_CUT: WMCut(Message); return true;
     case WM_PASTE: WMPaste(Message); return true;
+    case CM_DRAG: return CMDrag(Message);
     case TVM_GETITEMW: TVMGetItem(Message); return true;
     case TVM_GETITEMRECT: TVMGetItemRect(Message); return true;
     case TVM_GETNEXTITEM: TVMGetNextItem(Message); return true;

@@ -8,6 +8,8 @@
 
 #include "platform/desktop/Desktop.h"
 #include "platform/ole/ActiveX.h"
+#include "platform/vcl/ControlMessages.h"
+#include "platform/vcl/StdCtrls.h"
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 #include "treeview/LazyTrees_qn.h"
 
@@ -281,4 +283,33 @@ TEST_F(LazyTrees_qn_DragDrop, HoveringExpandsAndAMovedSelectionIsDeletedAtTheSou
   EXPECT_EQ(Dst->TopIds(), (std::vector<Cardinal>{1, 2, 3, 4}));
   ASSERT_EQ(parent->ChildCount, 2u);
   EXPECT_EQ(Dst->Id(parent->LastChild), 1u);
+}
+
+TEST_F(LazyTrees_qn_DragDrop, ALibraryDragFromAListBoxArrivesAsItsControl) {
+  auto* list = new TListBox(static_cast<TForm*>(Dst->Parent()));
+  list->SetParent(static_cast<TForm*>(Dst->Parent()));
+  list->SetBounds(310, 10, 80, 100);
+  TDragControlObject drag(list);
+  TDragRec rec;
+  rec.Source = &drag;
+  rec.Pos = Dst->At(Dst->Nth(1), 0.5);
+  auto send = [&](TDragMessage Kind) {
+    return Dst->Perform(CM_DRAG, WPARAM(Kind), reinterpret_cast<LPARAM>(&rec));
+  };
+  EXPECT_NE(send(dmDragEnter), 0);
+  EXPECT_TRUE(Dst->TreeStates().Contains(tsVCLDragging));
+  EXPECT_EQ(send(dmDragMove), LRESULT(DROPEFFECT_COPY))
+      << "a foreign source suggests a copy";
+  EXPECT_EQ(Dst->DropTargetNode(), Dst->Nth(1));
+  send(dmDragDrop);
+  ASSERT_EQ(Dst->Drops.size(), 1u);
+  EXPECT_EQ(Dst->Drops[0].Source, list);
+  EXPECT_TRUE(Dst->Drops[0].Formats.empty());
+  EXPECT_EQ(Dst->Drops[0].Mode, dmOnNode);
+  EXPECT_EQ(Dst->DropTargetNode(), nullptr);
+  EXPECT_EQ(Dst->TopIds(), (std::vector<Cardinal>{1, 2, 3, 4})) << "no data object, nothing inserted";
+  // Leaving ends the library's drag state; the finder names the tree.
+  send(dmDragLeave);
+  EXPECT_FALSE(Dst->TreeStates().Contains(tsVCLDragging));
+  EXPECT_EQ(reinterpret_cast<TControl*>(send(dmFindTarget)), static_cast<TControl*>(Dst));
 }
