@@ -208,8 +208,7 @@ bool TBaseLazyTree_qn::ProcessOLEData(TBaseLazyTree_qn* Source, IDataObject* Dat
       result = true;
     } else {
       const TChangeReason reason = Source == this ? crNodeCopied : crNodeAdded;
-      STGMEDIUM medium;
-      std::memset(&medium, 0, sizeof(medium));
+      STGMEDIUM medium{};
       format = LazyTreeDataFormat();
       if (DataObject->GetData(&format, &medium) == S_OK) {
         TMediumGuard mediumGuard{medium, true};

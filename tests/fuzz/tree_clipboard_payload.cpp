@@ -87,7 +87,7 @@ class TPayload : public TInterfacedObject, public virtual IDataObject {
       : FBytes(std::move(Bytes)), FStream(Stream), FEnumMode(EnumMode) {}
   HRESULT GetData(const FORMATETC* F, STGMEDIUM* M) override {
     if (!M) return E_INVALIDARG;
-    std::memset(M, 0, sizeof(*M));
+    *M = STGMEDIUM{};
     if (!F || F->cfFormat != CF_LAZYTREE) return DV_E_FORMATETC;
     if (!FStream) {
       HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, FBytes.size());

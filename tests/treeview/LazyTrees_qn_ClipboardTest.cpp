@@ -72,7 +72,7 @@ class TPayload : public TInterfacedObject, public virtual IDataObject {
  public:
   TPayload(std::vector<Byte> Bytes, DWORD Tymed) : FBytes(std::move(Bytes)), FTymed(Tymed) {}
   HRESULT GetData(const FORMATETC* F, STGMEDIUM* M) override {
-    std::memset(M, 0, sizeof(*M));
+    *M = STGMEDIUM{};
     if (!F || F->cfFormat != CF_LAZYTREE) return DV_E_FORMATETC;
     if (FTymed == TYMED_HGLOBAL) {
       HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, FBytes.size());
