@@ -187,8 +187,17 @@ void TBaseLazyTree_qn::BeforeDestruction() {
   // are let go while the tree is still whole.
   FAccessibleItem = nullptr;
   FAccessible = nullptr;
-  // Data objects in other hands stop rendering from a tree that is going.
+  // Data objects in other hands stop rendering from a tree that is going;
+  // our own leaves the clipboard.
   lazytrees_internal::ForgetLiveTree(this);
+  try {
+    ReleaseClipboardObject();
+  } catch (...) {
+  }
+  // A drag manager others still hold refuses from now on.
+  if (FDragManager) FDragManager->DetachOwner();
+  FDragManager = nullptr;
+  FDragManagerRef = nullptr;
   StopWheelPanning();
   InterruptValidation();
   TVTMiscOptions misc = FOptions->MiscOptions();
@@ -211,6 +220,14 @@ void TBaseLazyTree_qn::BeforeDestruction() {
 TBaseLazyTree_qn::~TBaseLazyTree_qn() {
   ReleaseHints();
   lazytrees_internal::ForgetLiveTree(this);
+  try {
+    ReleaseClipboardObject();
+  } catch (...) {
+  }
+  // A drag manager others still hold refuses from now on.
+  if (FDragManager) FDragManager->DetachOwner();
+  FDragManager = nullptr;
+  FDragManagerRef = nullptr;
   if (!FTornDown) {
     // Objects not deleted through the destroying delete skip
     // BeforeDestruction; the worker must still let go of this tree, and

@@ -37,9 +37,11 @@
 #include <vector>
 
 #include "platform/classes/Lists.h"
+#include "platform/classes/Streams.h"
 #include "platform/classes/Threads.h"
 #include "platform/ole/ActiveX.h"
 #include "platform/ole/OleAcc.h"
+#include "platform/shell/ShellAPI.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Forms.h"
@@ -841,6 +843,26 @@ using TVTCreateDataObjectEvent = TEvent<void(TBaseLazyTree_qn* Sender, TIntf<IIn
 using TVTCreateDragManagerEvent = TEvent<void(TBaseLazyTree_qn* Sender, TIntf<IInterface>& DragManager)>;
 using TVTCreateEditorEvent =
     TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, TIntf<IInterface>& EditLink)>;
+using TFormatArray = std::vector<Word>;
+using TVTDragOverEvent = TEvent<void(TBaseLazyTree_qn* Sender, TObject* Source, TShiftState Shift, TDragState State,
+                                     TPoint Pt, TDropMode Mode, DWORD& Effect, bool& Accept)>;
+using TVTDragDropEvent = TEvent<void(TBaseLazyTree_qn* Sender, TObject* Source, IDataObject* DataObject,
+                                     const TFormatArray& Formats, TShiftState Shift, TPoint Pt, DWORD& Effect,
+                                     TDropMode Mode)>;
+class TVTDragManager;
+// A tree's drag manager as others see it.
+struct IVTDragManager : virtual IUnknown {
+  static constexpr TGUID IID = MakeGUID("{C4B25559-14DA-446B-8901-0C879000EB16}");
+  virtual void ForceDragLeave() = 0;
+  virtual TIntf<IDataObject> GetDataObject() = 0;
+  virtual TBaseLazyTree_qn* GetDragSource() = 0;
+  virtual bool GetDropTargetHelperSupported() = 0;
+  virtual bool GetIsDropTarget() = 0;
+  TIntf<IDataObject> DataObject() { return GetDataObject(); }
+  TBaseLazyTree_qn* DragSource() { return GetDragSource(); }
+  bool DropTargetHelperSupported() { return GetDropTargetHelperSupported(); }
+  bool IsDropTarget() { return GetIsDropTarget(); }
+};
 using TVTDragAllowedEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)>;
 using TVTEditChangingEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column, bool& Allowed)>;
 using TVTEditChangeEvent = TEvent<void(TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex Column)>;
@@ -1215,7 +1237,7 @@ class TBaseLazyTree_qn : public TCustomControl {
   bool CalculateSelectionRect(Integer X, Integer Y);
   // Whether a drag of the drag manager hovers over the tree (none exists
   // yet: false).
-  virtual bool IsDropTarget() { return false; }
+  virtual bool IsDropTarget();
   Cardinal FBottomSpace = 0;
   TScrollDirections FScrollDirections;
   TAutoScrollInterval FAutoScrollInterval = 1;
@@ -2050,6 +2072,74 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void CopyToClipBoard();
   virtual bool PasteFromClipboard();
 
+  // --- Clipboard transfer and drop processing (LazyTrees_qn_Clipboard.cpp)
+  // Renders this tree's pending copy or cut into the clipboard for good, so
+  // that it outlives the tree; the marks go.
+  void FlushClipboard();
+  // Inserts the nodes of a dropped data object at TargetNode; applications
+  // call it from OnDragDrop. Effect comes back DROPEFFECT_NONE when the
+  // nodes were moved here already or nothing could be inserted.
+  bool ProcessDrop(IDataObject* DataObject, PLazyNode TargetNode, Integer& Effect, TVTNodeAttachMode Mode);
+  // The insertion both paste and drop use: an optimized transfer moves the
+  // source tree's nodes themselves, else copies are read from the data.
+  bool ProcessOLEData(TBaseLazyTree_qn* Source, IDataObject* DataObject, PLazyNode TargetNode,
+                      TVTNodeAttachMode Mode, bool Optimized);
+  void WMCopy(TMessage& Message);
+  void WMCut(TMessage& Message);
+  void WMPaste(TMessage& Message);
+  // The nodes of a running drag, sorted; a node freed meanwhile leaves it.
+  TNodeArray FDragSelection;
+
+  // --- Drag and drop (LazyTrees_qn_DragDrop.cpp)
+  // The tree's OLE drop source and drop target, made on first use.
+  TVTDragManager* DragManager();
+  TVTDragManager* GetDragManager() { return DragManager(); }
+  virtual TIntf<IVTDragManager> DoCreateDragManager();
+  // Runs the OLE drag loop with the allowed effects; DragEffect the result.
+  virtual void DragAndDrop(DWORD AllowedEffects, IDataObject* DataObject, DWORD& DragEffect);
+  // Target side, called by the drag manager (Pt in screen coordinates).
+  virtual HRESULT DragEnter(Integer KeyState, TPoint Pt, DWORD& Effect);
+  using inherited::DragOver;
+  virtual HRESULT DragOver(TObject* Source, Integer KeyState, TDragState DragState, TPoint Pt, DWORD& Effect);
+  virtual void DragLeave();
+  using inherited::DragDrop;
+  virtual HRESULT DragDrop(IDataObject* DataObject, Integer KeyState, TPoint Pt, DWORD& Effect);
+  virtual bool DoDragOver(TObject* Source, TShiftState Shift, TDragState State, TPoint Pt, TDropMode Mode,
+                          DWORD& Effect);
+  virtual void DoDragDrop(TObject* Source, IDataObject* DataObject, const TFormatArray& Formats, TShiftState Shift,
+                          TPoint Pt, DWORD& Effect, TDropMode Mode);
+  // Where a drop at P (client coordinates) would go.
+  virtual TDropMode DetermineDropMode(TPoint P, THitInfo& HitInfo, const TRect& NodeRect);
+  virtual DWORD SuggestDropEffect(TObject* Source, TShiftState Shift, TPoint Pt, DWORD AllowedEffects);
+  // Ends the button state a drag left behind.
+  virtual void DragFinished();
+  // The class library's own dragging (CM_DRAG); False leaves the message to
+  // the control's default handling.
+  bool CMDrag(TMessage& Message);
+  void DoEndDrag(TObject* Target, Integer X, Integer Y) override;
+  void DragCanceled() override;
+  TDropMode LastDropMode() const { return FLastDropMode; }
+  PLazyNode DropTargetNode() const { return FDropTargetNode; }
+  DWORD LastDragEffect() const { return FLastDragEffect; }
+  // The tree's own drag events: the effect, the drop mode and, on a drop,
+  // the data object with its formats.
+  TVTDragOverEvent OnTreeDragOver;
+  TVTDragDropEvent OnTreeDragDrop;
+
+ private:
+  friend class TVTDragManager;
+  TIntf<IVTDragManager> FDragManagerRef;
+  TVTDragManager* FDragManager = nullptr;
+  DWORD FLastDragEffect = DROPEFFECT_NONE;
+  DWORD FVCLDragEffect = DROPEFFECT_NONE;
+
+ private:
+  // Takes this tree's own object off the clipboard if it is still there.
+  void ReleaseClipboardObject();
+  TIntf<IDataObject> FClipboardObject;
+
+ public:
+
   // --- OLE data transfer (LazyTrees_qn_DataObject.cpp)
   // The registry's formats of this class that ClipboardFormats names, in
   // priority order, then the application's.
@@ -2465,6 +2555,49 @@ using TInternalStgMediumArray = std::vector<TInternalStgMedium>;
 // The data object of every transfer out of a tree: it renders its formats
 // from the tree when asked. A tree that goes away detaches its objects,
 // which then serve only what SetData stored.
+// A read-only stream over memory that belongs to somebody else (a locked
+// clipboard block): reading only, writes raise EStreamError.
+class TOLEMemoryStream : public TCustomMemoryStream {
+  QN_CLASS(TOLEMemoryStream, TCustomMemoryStream)
+ public:
+  TOLEMemoryStream(const void* Memory, Int64 Size);
+  using TCustomMemoryStream::Write;
+  Integer Write(const void* Buffer, Integer Count) override;
+};
+
+// One per tree: the OLE drop source and drop target, forwarding to the
+// tree's drag methods. A tree that goes detaches it; it then refuses.
+class TVTDragManager : public TInterfacedObject,
+                       public virtual IVTDragManager,
+                       public virtual IDropSource,
+                       public virtual IDropTarget {
+  QN_CLASS(TVTDragManager, TInterfacedObject)
+  QN_INTERFACES(IVTDragManager, IDropSource, IDropTarget)
+ public:
+  explicit TVTDragManager(TBaseLazyTree_qn* AOwner);
+  ~TVTDragManager() override;
+  void ForceDragLeave() override;
+  TIntf<IDataObject> GetDataObject() override;
+  TBaseLazyTree_qn* GetDragSource() override;
+  bool GetDropTargetHelperSupported() override { return FDropTargetHelper != nullptr; }
+  bool GetIsDropTarget() override { return FIsDropTarget; }
+  HRESULT QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) override;
+  HRESULT GiveFeedback(DWORD dwEffect) override;
+  HRESULT DragEnter(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+  HRESULT DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+  HRESULT DragLeave() override;
+  HRESULT Drop(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override;
+  void DetachOwner() { FOwner = nullptr; }
+
+ private:
+  TBaseLazyTree_qn* FOwner;
+  TBaseLazyTree_qn* FDragSource = nullptr;
+  bool FIsDropTarget = false;
+  TIntf<IDataObject> FDataObject;
+  TIntf<IDropTargetHelper> FDropTargetHelper;
+  bool FFullDragging = true;
+};
+
 class TVTDataObject : public TInterfacedObject, public virtual IDataObject {
   QN_CLASS(TVTDataObject, TInterfacedObject)
   QN_INTERFACES(IDataObject)

@@ -44,6 +44,10 @@ bool TBaseLazyTree_qn::MessagesDispatch(TMessage& Message) {
     case CM_BIDIMODECHANGED: CMBiDiModeChanged(Message); return true;
     case CM_DENYSUBCLASSING: CMDenySubclassing(Message); return true;
     case WM_GETOBJECT: WMGetObject(Message); return true;
+    case WM_COPY: WMCopy(Message); return true;
+    case WM_CUT: WMCut(Message); return true;
+    case WM_PASTE: WMPaste(Message); return true;
+    case CM_DRAG: return CMDrag(Message);
     case TVM_GETITEMW: TVMGetItem(Message); return true;
     case TVM_GETITEMRECT: TVMGetItemRect(Message); return true;
     case TVM_GETNEXTITEM: TVMGetNextItem(Message); return true;
@@ -155,10 +159,6 @@ THintAnimationType TBaseLazyTree_qn::DoGetAnimationType() {
 
 // ---------------------------------------------------------------------------
 // Edit actions
-
-void TBaseLazyTree_qn::CutToClipBoard() {}
-void TBaseLazyTree_qn::CopyToClipBoard() {}
-bool TBaseLazyTree_qn::PasteFromClipboard() { return false; }
 
 bool TBaseLazyTree_qn::UpdateAction(TBasicAction* Action) {
   auto* action = dynamic_cast<TCustomAction*>(Action);

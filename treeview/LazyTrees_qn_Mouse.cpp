@@ -843,9 +843,63 @@ bool TBaseLazyTree_qn::DoBeforeDrag(PLazyNode Node, TColumnIndex Column) {
 }
 
 void TBaseLazyTree_qn::DoDragging(TPoint) {
-  // The OLE drag loop belongs to the drag-and-drop code; until then a drag
-  // that would start ends at once.
-  DoStateChange({}, {tsOLEDragPending, tsClearPending});
+  DoCancelEdit();
+  if (FCurrentHotNode) {
+    InvalidateNode(FCurrentHotNode);
+    FCurrentHotNode = nullptr;
+  }
+  if (FFocusedNode && !FFocusedNode->States.Contains(vsSelected)) {
+    AddToSelection(FFocusedNode);
+    InvalidateNode(FFocusedNode);
+  }
+  if (HandleAllocated()) UpdateWindow(Handle());
+  FDragSelection = GetSortedSelection(true);
+  DoStateChange({tsOLEDragging}, {tsOLEDragPending, tsClearPending});
+  TDragObject* dragObject = nullptr;
+  try {
+    DoStartDrag(dragObject);
+    if (dragObject) DoStateChange({tsUserDragObject});
+    delete dragObject;
+    dragObject = nullptr;
+    TIntf<IDataObject> data = DragManager()->GetDataObject();
+    FLastDropMode = dmOnNode;
+    FLastDragEffect = DROPEFFECT_NONE;
+    DWORD allowed = 0;
+    if (FDragOperations.Contains(doCopy)) allowed |= DROPEFFECT_COPY;
+    if (FDragOperations.Contains(doMove)) allowed |= DROPEFFECT_MOVE;
+    if (FDragOperations.Contains(doLink)) allowed |= DROPEFFECT_LINK;
+    if (allowed == 0) allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    DragAndDrop(allowed, data.get(), FLastDragEffect);
+    if (FDragManager) FDragManager->ForceDragLeave();
+  } catch (...) {
+    delete dragObject;
+    FDragSelection.clear();
+    DoStateChange({}, {tsOLEDragging});
+    throw;
+  }
+  // Whatever became of the drag, the source ends it.
+  lazytrees_internal::TDeferredError err;
+  err.Run([&] {
+    TPoint p;
+    GetCursorPos(&p);
+    if (HandleAllocated()) p = ScreenToClient(p);
+    DoEndDrag(this, p.X, p.Y);
+  });
+  if (FLastDragEffect == DROPEFFECT_MOVE && FOptions->AutoOptions().Contains(toAutoDeleteMovedNodes))
+    err.Run([&] { DeleteSelectedNodes(); });
+  FDragSelection.clear();
+  DoStateChange({}, {tsOLEDragging});
+  err.RaiseIfAny();
+}
+
+void TBaseLazyTree_qn::DoEndDrag(TObject* Target, Integer X, Integer Y) {
+  inherited::DoEndDrag(Target, X, Y);
+  DragFinished();
+}
+
+void TBaseLazyTree_qn::DragCanceled() {
+  inherited::DragCanceled();
+  DragFinished();
 }
 
 // ---------------------------------------------------------------------------

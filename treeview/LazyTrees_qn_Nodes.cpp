@@ -511,6 +511,7 @@ void TBaseLazyTree_qn::ClearReferencesTo(PLazyNode Node) {
   if (FLastStructureChangeNode == Node) FLastStructureChangeNode = nullptr;
   if (FLastSearchNode == Node) FLastSearchNode = nullptr;
   if (FLastVCLDragTarget == Node) FLastVCLDragTarget = nullptr;
+  if (!FDragSelection.empty()) std::erase(FDragSelection, Node);
   if (FLastSelected == Node) FLastSelected = nullptr;
   if (FFocusedNode == Node) FFocusedNode = nullptr;
   if (FRangeAnchor == Node) FRangeAnchor = nullptr;
@@ -617,6 +618,7 @@ void TBaseLazyTree_qn::Clear() {
   InterruptValidation();
   err.Run([&] { CancelEditNode(); });
   if (FStates.Contains(tsCopyPending) || FStates.Contains(tsCutPending)) {
+    err.Run([&] { ReleaseClipboardObject(); });
     EmptyClipboardMarks();
     DoStateChange({}, {tsCopyPending, tsCutPending});
   }

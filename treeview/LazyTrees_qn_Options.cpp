@@ -256,7 +256,19 @@ void TBaseLazyTree_qn::ImageListChange(TObject*) {
   if (HandleAllocated() && !ComponentState().Contains(csDestroying)) Invalidate();
 }
 
-void TBaseLazyTree_qn::RegisterDropTarget(bool Register) { FDropTargetRegistered = Register; }
+void TBaseLazyTree_qn::RegisterDropTarget(bool Register) {
+  if (!HandleAllocated()) {
+    FDropTargetRegistered = Register;
+    return;
+  }
+  if (Register) {
+    if (!FDropTargetRegistered)
+      FDropTargetRegistered = vcl::RegisterDragDrop(Handle(), static_cast<IDropTarget*>(DragManager())) == S_OK;
+  } else {
+    if (FDropTargetRegistered) vcl::RevokeDragDrop(Handle());
+    FDropTargetRegistered = false;
+  }
+}
 
 // ---------------------------------------------------------------------------
 // Window creation

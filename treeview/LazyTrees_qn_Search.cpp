@@ -143,7 +143,8 @@ void TBaseLazyTree_qn::HandleIncrementalSearch(Word CharCode) {
 void TBaseLazyTree_qn::DoDragExpand() {
   StopTimer(ExpandTimer);
   PLazyNode target = FDropTargetNode;
-  if (target && target->ChildCount > 0 && !target->States.Contains(vsExpanded)) {
+  if (target && (target->ChildCount > 0 || target->States.Contains(vsHasChildren)) &&
+      !target->States.Contains(vsExpanded)) {
     ToggleNode(target);
     if (HandleAllocated()) UpdateWindow(Handle());
   }

@@ -41,9 +41,10 @@ class TMouseTree : public TLazyStringTree_qn {
     PopupNode = Node;
     TLazyStringTree_qn::DoPopupMenu(Node, Column, Position);
   }
-  void DoDragging(TPoint P) override {
+  // Counts drag starts only: the drag loop itself is the drag tests' matter.
+  void DoDragging(TPoint) override {
     ++Draggings;
-    TLazyStringTree_qn::DoDragging(P);
+    DoStateChange({}, {tsOLEDragPending, tsClearPending});
   }
   bool CanEdit(PLazyNode, TColumnIndex) override { return Editable; }
   void DoEdit() override {
