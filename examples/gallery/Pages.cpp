@@ -92,19 +92,23 @@ std::vector<std::string> TickerPage(const std::string& outDir);
 std::vector<std::string> DropFilesPage(const std::string& outDir);
 std::vector<std::string> SliderPage(const std::string& outDir);
 
+namespace {
+std::filesystem::path WorkFolderPath() {
+  return std::filesystem::temp_directory_path() / ("quarn-gallery-" + std::to_string(::getpid()));
+}
+}  // namespace
+
 std::string WorkFolder() {
   static const std::string folder = [] {
-    const auto f = std::filesystem::temp_directory_path() / ("quarn-gallery-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(f);
-    return f.string();
+    std::filesystem::create_directories(WorkFolderPath());
+    return WorkFolderPath().string();
   }();
   return folder;
 }
 
 void RemoveWorkFolder() {
   std::error_code ignored;
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / ("quarn-gallery-" + std::to_string(::getpid())),
-                              ignored);
+  std::filesystem::remove_all(WorkFolderPath(), ignored);
 }
 
 std::vector<Page> AllPages() {
