@@ -58,15 +58,14 @@ class TImageListView : public TCustomControl {
     b.Clear(kPanelColor32);
     b.Font()->SetName(u"DejaVu Sans");
     b.Font()->SetHeight(-11);
-    const Integer cellW = List && List->Bitmaps()->Count() ? w / List->Bitmaps()->Count() : w;
-    for (Integer i = 0; List && i < List->Bitmaps()->Count(); ++i) {
+    // Two columns of three rows: the picture, then its index and id.
+    const Integer cellW = w / 2, cellH = h / 3;
+    for (Integer i = 0; List && i < List->Bitmaps()->Count() && i < 6; ++i) {
       TQuarnBitmapItem* item = List->Bitmaps()->Items(i);
       TQuarnImage* img = item->Bitmap();
-      const Integer cx = i * cellW + cellW / 2;
-      if (img) img->DrawTo(&b, cx - img->Width() / 2, 52 - img->Height() / 2);
-      const String index = IntToStr(i);
-      b.RenderText(cx - b.TextWidth(index) / 2, 86, index, -1, kInk32);
-      b.RenderText(cx - b.TextWidth(item->ResID()) / 2, 104, item->ResID(), -1, 0xFF5A6A76u);
+      const Integer x = (i / 3) * cellW, y = (i % 3) * cellH;
+      if (img) img->DrawTo(&b, x + 8 + (40 - img->Width()) / 2, y + (cellH - img->Height()) / 2);
+      b.RenderText(x + 58, y + cellH / 2 - 7, IntToStr(i) + u"  " + item->ResID(), -1, kInk32);
     }
     b.DrawTo(Canvas()->Handle(), 0, 0);
   }
@@ -105,13 +104,12 @@ std::vector<std::string> NonVisualPage(const std::string& outDir) {
   TQuarnPanel* listPanel = Panel(f, TRect(456, 70, 856, 250));
   auto* images = new TQuarnImageList(f);
   TQuarnResManager* store = TQuarnResManagerObj();
-  for (const TQnSkinImageInfo& info : QnDefaultSkinImages()) {
-    if (images->Bitmaps()->Count() == 6) break;
-    if (info.Frames != 1 || info.Width > 40 || info.Height > 40 || info.Width < 12) continue;
-    TQuarnImage* img = store->GetImageByName(info.ResID);
+  for (const char16_t* id : {u"QuarnMsgIcon_Info", u"QuarnMsgIcon_OK", u"QuarnMsgIcon_Question",
+                             u"QuarnMsgIcon_Error", u"QuarnCalendar_18_N", u"QuarnSearch_icon"}) {
+    TQuarnImage* img = store->GetImageByName(id);
     if (!img) continue;
     TQuarnBitmapItem* item = images->Bitmaps()->Add();
-    item->SetResID(info.ResID);
+    item->SetResID(id);
     item->SetBitmap(img);
   }
   auto* view = new TImageListView(f);
@@ -131,7 +129,7 @@ std::vector<std::string> NonVisualPage(const std::string& outDir) {
   PageLabel(popPanel, 152, 16, u"The button opens the pop-up; a press");
   PageLabel(popPanel, 152, 34, u"anywhere outside it reports through");
   PageLabel(popPanel, 152, 52, u"OnMouseClickOutside, which hides it.");
-  TQuarnLabel* report = PageLabel(popPanel, 152, 150, u"");
+  TQuarnLabel* report = PageLabel(popPanel, 152, 104, u"");
 
   auto popup = std::make_unique<TForm>(nullptr);
   popup->SetPosition(poDesigned);
@@ -162,7 +160,7 @@ std::vector<std::string> NonVisualPage(const std::string& outDir) {
   }));
 
   // 4: the form file of a form carrying the empty marker component.
-  PageLabel(f, 456, 272, u"4  TQuarnPng: only its name and tag reach the form file", true);
+  PageLabel(f, 456, 272, u"4  TQuarnPng: only name and tag reach the form file", true);
   TQuarnPanel* filePanel = Panel(f, TRect(456, 298, 856, 478));
   String fileText;
   {
@@ -203,8 +201,8 @@ std::vector<std::string> NonVisualPage(const std::string& outDir) {
   InputMouseUp(VK_LBUTTON);
   PumpMessages();
   const bool closedOutside = opened && !popup->Visible() && outsidePresses == 1;
-  report->SetCaption(u"Scripted: opened, pressed outside:\r\nOnMouseClickOutside came " + IntToStr(outsidePresses) +
-                     u" time, the pop-up hid.");
+  report->SetCaption(u"Scripted: opened, then pressed outside;\r\nOnMouseClickOutside came " +
+                     IntToStr(outsidePresses) + u" time and the\r\npop-up hid. Shown: opened again.");
 
   // The menu, photographed from inside its loop.
   TScreenImage menuShot;

@@ -139,6 +139,16 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   AdvanceClock(100);
   PumpMessages();
 
+  // The application's button just left of the system buttons, centred on
+  // them.
+  {
+    const TRect first = min->GetRect();
+    const TSize size = help->GetSize();
+    help->Pos()->SetUseDefault(false);
+    help->Pos()->SetAlign(TNCCtrlAlign::caRight);
+    help->Pos()->SetXValue(main->Width() - (first.Left - 8 - size.cx));
+    help->Pos()->SetYValue(first.Top + (first.Height() - size.cy) / 2);
+  }
   // The minimise button held down under the pointer, the maximise button hot.
   skin->PaintFrame();
   const TRect mr = min->GetRect();
