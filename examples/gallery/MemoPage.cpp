@@ -176,6 +176,7 @@ std::vector<std::string> MemoPage(const std::string& outDir) {
   // The client only: the caption band names the page, and the host's
   // classic frame would sit oddly around the skinned controls.
   vcl::SaveWindowSnapshot(host, path, true);
+  Hold();  // live: the page stays up until its window is closed
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

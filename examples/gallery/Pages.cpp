@@ -91,6 +91,7 @@ std::vector<std::string> GaugesPage(const std::string& outDir);
 std::vector<std::string> TickerPage(const std::string& outDir);
 std::vector<std::string> DropFilesPage(const std::string& outDir);
 std::vector<std::string> SliderPage(const std::string& outDir);
+std::vector<std::string> NonVisualPage(const std::string& outDir);
 
 namespace {
 std::filesystem::path WorkFolderPath() {
@@ -208,7 +209,8 @@ std::vector<Page> AllPages() {
        "An active and an inactive skinned form, and a landscape filling four forms by tiling, stretching, "
        "nine-slicing and the blurred cover."},
       {"titlebar", TitleBarPage, kForms, "Title-bar controls",
-       "Skinned forms whose title bars hold an image, a glowing label and system buttons, one hot and one held down."},
+       "Skinned forms whose title bars hold an image, a glowing label, a button of the application's own and system "
+       "buttons, one hot and one held down."},
       {"alphaform", AlphaFormPage, kForms, "Layered alpha form, marquee and balloon hint",
        "A form drawn as one translucent skin picture with its title-bar controls, text scrolling through title "
        "bars, and a balloon hint that opens towards the room it has.", true},
@@ -347,6 +349,10 @@ std::vector<Page> AllPages() {
        "hides to a strip.", true},
       {"slider", SliderPage, kControls, "Image slider, circle shapes and markers",
        "A carousel that slides or fades between its images, pictures cut into circles, and map markers.", true},
+      {"nonvisual", NonVisualPage, kControls, "Non-visual components",
+       "The palette's components with no window of their own at work: its pop-up menu, an image list, a pop-up that "
+       "closes like a menu, and the form file of an empty marker component.",
+       true},
   };
 }
 

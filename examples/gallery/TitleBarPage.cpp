@@ -1,7 +1,8 @@
 // Gallery page "titlebar": title-bar controls on skinned forms over a
 // desktop picture. A main form with the soft layered border, an image and
-// a glowing label on the left, and the three system buttons on the right
-// (the maximise button hot, the minimise button held down); beside it a
+// a glowing label on the left, the three system buttons on the right
+// (the maximise button hot, the minimise button held down) and a button of
+// the application's own beside them; beside it a
 // dialog-style form with the small tips close button. titlebar.png.
 #include <algorithm>
 #include <cmath>
@@ -89,6 +90,10 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   max->SetKind(TQnSystemButtonKind::sbkMaximize);
   auto* min = new TQuarnSystemButton(main.get());
   min->SetKind(TQnSystemButtonKind::sbkMinimize);
+  // The application's own title-bar button: no strip, so its caption on a
+  // faint plate.
+  auto* help = new TQuarnNCButton(main.get());
+  help->SetCaption(u"Help");
   (void)close;
 
   // A dialog-style form with the small close button.
@@ -118,8 +123,9 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
                {68, u"\u2022 left: a title-bar label with a soft blue glow", false},
                {88, u"\u2022 right: three system buttons \u2014 minimise held down", false},
                {108, u"   by the mouse, maximise hot under it, close at rest", false},
-               {140, u"Around the form", true},
-               {164, u"\u2022 a soft 14-pixel layered border window", false}};
+               {128, u"\u2022 right: a title-bar button \u201cHelp\u201d of the application's own", false},
+               {160, u"Around the form", true},
+               {184, u"\u2022 a soft 14-pixel layered border window", false}};
   for (const auto& n : notes) PageLabel(main.get(), 24, n.Y, n.Text, n.Heading);
   PageLabel(dialog.get(), 16, 14, u"A dialog-style form", true);
   PageLabel(dialog.get(), 16, 38, u"round corners, its own title colour,");
@@ -133,6 +139,16 @@ std::vector<std::string> TitleBarPage(const std::string& outDir) {
   AdvanceClock(100);
   PumpMessages();
 
+  // The application's button just left of the system buttons, centred on
+  // them.
+  {
+    const TRect first = min->GetRect();
+    const TSize size = help->GetSize();
+    help->Pos()->SetUseDefault(false);
+    help->Pos()->SetAlign(TNCCtrlAlign::caRight);
+    help->Pos()->SetXValue(main->Width() - (first.Left - 8 - size.cx));
+    help->Pos()->SetYValue(first.Top + (first.Height() - size.cy) / 2);
+  }
   // The minimise button held down under the pointer, the maximise button hot.
   skin->PaintFrame();
   const TRect mr = min->GetRect();

@@ -8,6 +8,7 @@
 #include "examples/gallery/Gallery.h"
 #include "examples/gallery/SheetBase.h"
 #include "examples/gallery/SheetImage.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "platform/rtl/SysUtils.h"
 #include "skin/extended/uQnTrayIcon.h"
 
@@ -148,6 +149,18 @@ std::vector<std::string> TrayPage(const std::string& outDir) {
     frames->Draw(c, x, y, i);
   }
   SavePng(BitmapImage(c->Handle(), sheet->Handle(), width, height), path);
+  if (Live()) {
+    // Live, the icons stay on the taskbar while a small form says what they
+    // answer; closing it ends the page.
+    owner->SetCaption(u"Tray icons");
+    owner->SetBounds(40, 40, 360, 150);
+    PageLabel(owner.get(), 16, 14, u"On the taskbar, bottom right:", true);
+    PageLabel(owner.get(), 16, 40, u"\u2022 the blue icon steps through its four pictures");
+    PageLabel(owner.get(), 16, 60, u"\u2022 a right click on the red icon opens its menu");
+    PageLabel(owner.get(), 16, 80, u"\u2022 hover either for its hint");
+    owner->Show();
+    Hold();
+  }
 
   owner.reset();
   Application->ProcessMessages();

@@ -273,6 +273,9 @@ HBITMAP CreateBitmapFromPackedDIB(const void* data, size_t size) {
       hdr.biBitCount != 24 && hdr.biBitCount != 32)
     return nullptr;
   if (hdr.biCompression != BI_RGB && hdr.biCompression != BI_BITFIELDS) return nullptr;
+  // A header longer than the plain one carries the three masks itself, so
+  // it must be long enough to hold them.
+  if (hdr.biCompression == BI_BITFIELDS && hdr.biSize > 40 && hdr.biSize < 52) return nullptr;
   Int64 table = TableBytes(hdr);
   if (table < 0) return nullptr;
   Int64 stride = ((Int64(hdr.biWidth) * hdr.biBitCount + 31) / 32) * 4;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/classes/Streams.h"
@@ -150,6 +151,45 @@ TEST_F(Platform_Resources, BitmapsLoadAsDeviceBitmapsOrDibSectionsOfTheirDepth) 
   cut.resize(cut.size() - 3);
   Add(u"QN_RES_CUT", u"#2", cut);
   EXPECT_EQ(LoadBitmapW(HInstance, u"QN_RES_CUT"), nullptr);
+}
+
+// BI_BITFIELDS: a plain header is followed by the three masks, a longer one
+// holds them at offset 40; a header between the two has no room for them
+// and is refused, read in a buffer of exactly its bytes.
+TEST_F(Platform_Resources, BitfieldMasksComeFromTheHeaderOnlyWhenItHoldsThem) {
+  auto dib = [](uint32_t headerSize, bool masksAfter) {
+    std::vector<Byte> d(headerSize + (masksAfter ? 12 : 0) + 4, 0);
+    Put32(d, 0, headerSize);
+    Put32(d, 4, 1);
+    Put32(d, 8, 1);
+    Put16(d, 12, 1);
+    Put16(d, 14, 16);
+    Put32(d, 16, 3);  // BI_BITFIELDS
+    const size_t masks = masksAfter ? headerSize : 40;
+    if (headerSize >= 52 || masksAfter) {
+      Put32(d, masks, 0xF800);
+      Put32(d, masks + 4, 0x07E0);
+      Put32(d, masks + 8, 0x001F);
+    }
+    Put16(d, d.size() - 4, 0xF800);  // one pure red 5-6-5 pixel
+    return d;
+  };
+  for (uint32_t size : {40u, 108u}) {
+    std::vector<Byte> d = dib(size, size == 40);
+    std::unique_ptr<Byte[]> exact(new Byte[d.size()]);
+    std::memcpy(exact.get(), d.data(), d.size());
+    HBITMAP b = CreateBitmapFromPackedDIB(exact.get(), d.size());
+    ASSERT_NE(b, nullptr) << size;
+    int rw, rh;
+    EXPECT_EQ(ReadBack(b, rw, rh), std::vector<uint32_t>{0xFF0000u}) << size;
+    DeleteObject(b);
+  }
+  for (uint32_t size : {41u, 44u, 51u}) {
+    std::vector<Byte> d = dib(size, false);
+    std::unique_ptr<Byte[]> exact(new Byte[d.size()]);
+    std::memcpy(exact.get(), d.data(), d.size());
+    EXPECT_EQ(CreateBitmapFromPackedDIB(exact.get(), d.size()), nullptr) << size;
+  }
 }
 
 TEST_F(Platform_Resources, MappedBitmapsTakeTheSystemColoursOfTheirFourGreys) {
