@@ -170,7 +170,7 @@ TEST_F(uQuarnListView, HeaderImageAndCaptionMoveAsOneBlock) {
   // and where the caption's first and last ink fall.
   struct Row { Integer ImageLeft = -1, InkLeft = -1, InkRight = -1; };
   auto probe = [&]() {
-    InvalidateRect(hdr, nullptr, TRUE);
+    InvalidateRect(hdr, nullptr, true);
     UpdateWindow(hdr);
     HDC dc = GetDC(hdr);
     Row r;
