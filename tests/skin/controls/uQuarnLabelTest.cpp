@@ -1,6 +1,7 @@
 // Labels over a known parent picture: sizing to the measured text, the
 // rounded background's corners and edges, and the rules that keep or
-// re-fit the bounds; the form-file round trip.
+// re-fit the bounds; ellipsis, wrapping, glow and the design-time field;
+// the form-file round trip.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -1,8 +1,9 @@
 // The skinned list view: bars that follow the native view per view style
 // and scroll it by differences, a cleared view under a shown bar, the flat
 // header (subclassed only with column headers; its height at the next
-// layout; background, divider and bottom line by probes), and the caption
-// shortening against a measured reference.
+// layout; background, divider and bottom line by probes; a column's image
+// and caption placed as one block), and the caption shortening against a
+// measured reference.
 #include <gtest/gtest.h>
 
 #include "platform/rtl/SysUtils.h"
