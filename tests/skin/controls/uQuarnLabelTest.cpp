@@ -1,9 +1,11 @@
 // Labels over a known parent picture: sizing to the measured text, the
 // rounded background's corners and edges, and the rules that keep or
-// re-fit the bounds; the form-file round trip.
+// re-fit the bounds; ellipsis, wrapping, glow and the design-time field;
+// the form-file round trip.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/classes/FormText.h"
 #include "skin/controls/uQuarnLabel.h"
@@ -154,6 +156,83 @@ TEST_F(uQuarnLabel, TextIsPlacedByTheAlignments) {
   l->SetWordWap(true);
   const TRect wrapped = ink();
   EXPECT_NEAR((wrapped.Top + wrapped.Bottom) / 2, 30, 5);
+}
+
+// The caption's cut, wrap and glow, and the grey field that keeps a text
+// in the body's colour readable while designing.
+TEST_F(uQuarnLabel, EllipsisWrapGlowAndTheDesignField) {
+  auto* l = Label(u"alpha beta gamma delta epsilon");
+  l->Font()->SetColor(clBlack);
+  l->SetAutoSize(false);
+  l->SetBounds(20, 30, 70, 60);
+  auto paint = [&]() {
+    l->Invalidate();
+    usertest::Pump();
+    return l->Buffer();
+  };
+  // Ink is what differs from the parent; rows and columns where it lands.
+  auto ink = [&](TBitmap32* b) {
+    TRect r(1000, 1000, -1, -1);
+    for (Integer y = 0; y < b->Height(); ++y)
+      for (Integer x = 0; x < b->Width(); ++x) {
+        if (Rgb(b->GetPixel(x, y)) != Rgb(TPictureRoot::At(20 + x, 30 + y))) {
+          r.Left = std::min(r.Left, x);
+          r.Top = std::min(r.Top, y);
+          r.Right = std::max(r.Right, x);
+          r.Bottom = std::max(r.Bottom, y);
+        }
+      }
+    return r;
+  };
+  const Integer lineH = Measured(l).cy;
+  const TRect plain = ink(paint());
+  EXPECT_LT(plain.Bottom, lineH);
+  EXPECT_GE(plain.Right, 60);  // one line, running out of the control
+
+  // An end ellipsis changes the line's end but keeps it one line.
+  auto pixels = [](TBitmap32* B) {
+    std::vector<TColor32> v;
+    for (Integer y = 0; y < B->Height(); ++y)
+      for (Integer x = 0; x < B->Width(); ++x) v.push_back(B->GetPixel(x, y));
+    return v;
+  };
+  const std::vector<TColor32> before = pixels(paint());
+  l->SetEllipsisPosition(epEndEllipsis);
+  TBitmap32* b = paint();
+  EXPECT_NE(pixels(b), before);
+  EXPECT_LT(ink(b).Bottom, lineH);
+  l->SetEllipsisPosition(epNone);
+
+  // Wrapping breaks the words over several lines within the width.
+  l->SetWordWap(true);
+  const TRect wrapped = ink(paint());
+  EXPECT_GE(wrapped.Bottom, 2 * lineH);
+  EXPECT_LT(wrapped.Right, 70);
+  l->SetWordWap(false);
+
+  // The glow lays its colour around the letters, outside the plain ink.
+  l->Light()->SetColor(static_cast<TColor>(0x000000FF));
+  l->Light()->SetBlurRadius(4);
+  l->Light()->SetActive(true);
+  b = paint();
+  bool reddened = false;
+  for (Integer x = 0; x < 70 && !reddened; ++x) {
+    const TColor32 c = b->GetPixel(x, plain.Bottom + 2);
+    const TColor32 under = TPictureRoot::At(20 + x, 30 + plain.Bottom + 2);
+    reddened = ((c >> 16) & 255) > ((under >> 16) & 255) + 8;
+  }
+  EXPECT_TRUE(reddened);
+  l->Light()->SetActive(false);
+
+  // Text in the body's colour: a grey field at design time only.
+  l->SetCaption(u"ab");
+  l->Font()->SetColor(static_cast<TColor>(0x00FFFFFF));
+  b = paint();
+  EXPECT_EQ(Rgb(b->GetPixel(60, 50)), Rgb(TPictureRoot::At(80, 80)));
+  l->SetDesigning(true);
+  b = paint();
+  EXPECT_EQ(Rgb(b->GetPixel(60, 50)), Rgb(static_cast<TColor>(0x00C9C6C3)));
+  EXPECT_EQ(Rgb(b->GetPixel(0, 0)), Rgb(static_cast<TColor>(0x00C9C6C3)));
 }
 
 TEST_F(uQuarnLabel, FormFileRoundTrip) {

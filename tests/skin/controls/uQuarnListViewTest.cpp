@@ -1,8 +1,9 @@
 // The skinned list view: bars that follow the native view per view style
 // and scroll it by differences, a cleared view under a shown bar, the flat
 // header (subclassed only with column headers; its height at the next
-// layout; background, divider and bottom line by probes), and the caption
-// shortening against a measured reference.
+// layout; background, divider and bottom line by probes; a column's image
+// and caption placed as one block), and the caption shortening against a
+// measured reference.
 #include <gtest/gtest.h>
 
 #include "platform/rtl/SysUtils.h"
@@ -144,6 +145,70 @@ TEST_F(uQuarnListView, FlatHeaderSubclassedOnlyWithColumnHeaders) {
   v->SetShowColumnHeaders(false);
   v->HandleNeeded();
   EXPECT_EQ(v->HeaderHandle(), nullptr);
+}
+
+// A column's image and caption are placed together: centred or right-aligned
+// as one block with the 10-pixel gap, or from the left once the caption had
+// to be shortened.
+TEST_F(uQuarnListView, HeaderImageAndCaptionMoveAsOneBlock) {
+  auto* v = MakeView(vsReport, 3);
+  auto* images = new TCustomImageList(v);
+  images->SetSize(16, 16);
+  TBitmap red;
+  red.SetSize(16, 16);
+  red.Canvas()->Brush()->SetColor(static_cast<TColor>(0x000000FF));
+  red.Canvas()->FillRect(TRect(0, 0, 16, 16));
+  images->Add(&red, nullptr);
+  v->SetSmallImages(images);
+  TListColumn* col = v->Columns()->Items(0);
+  col->SetImageIndex(0);
+  HWND hdr = v->HeaderHandle();
+  ASSERT_NE(hdr, nullptr);
+  TBitmap meter;
+  meter.SetSize(4, 4);
+  meter.Canvas()->Font()->Assign(v->Font());
+  // Columns of the header row through its middle: where the image starts
+  // and where the caption's first and last ink fall.
+  struct Row { Integer ImageLeft = -1, InkLeft = -1, InkRight = -1; };
+  auto probe = [&]() {
+    InvalidateRect(hdr, nullptr, true);
+    UpdateWindow(hdr);
+    HDC dc = GetDC(hdr);
+    Row r;
+    for (Integer x = 1; x < 118; ++x) {
+      const COLORREF c = GetPixel(dc, x, 12);
+      if (c == COLORREF(0x0000FF) && r.ImageLeft < 0) r.ImageLeft = x;
+      bool ink = false;
+      for (Integer y = 2; y < 23 && !ink; ++y) {
+        const COLORREF p = GetPixel(dc, x, y);
+        ink = p != COLORREF(0xFCFCFC) && p != COLORREF(0x0000FF);
+      }
+      if (ink) {
+        if (r.InkLeft < 0) r.InkLeft = x;
+        r.InkRight = x;
+      }
+    }
+    ReleaseDC(hdr, dc);
+    return r;
+  };
+  const Integer tw = meter.Canvas()->TextWidth(u"Name");
+  col->SetAlignment(taCenter);
+  Row r = probe();
+  // B is the section less 5 on each side: 5..115.
+  EXPECT_EQ(r.ImageLeft, 5 + 110 / 2 - (tw + 16 + 10) / 2);
+  EXPECT_GE(r.InkLeft, r.ImageLeft + 26);
+  EXPECT_LE(r.InkLeft, r.ImageLeft + 28);
+  col->SetAlignment(taRightJustify);
+  r = probe();
+  EXPECT_EQ(r.ImageLeft, 115 - tw - 16 - 10);
+  EXPECT_LE(r.InkRight, 115);
+  EXPECT_GE(r.InkRight, 115 - 3);
+  // Too long to fit: shortened, and then placed from the left whatever the
+  // alignment.
+  col->SetCaption(u"Harbour master's register of ships");
+  r = probe();
+  EXPECT_EQ(r.ImageLeft, 5);
+  EXPECT_LE(r.InkRight, 115);
 }
 
 TEST_F(uQuarnListView, CaptionsShortenToTheLongestFittingPrefix) {

@@ -440,6 +440,36 @@ TEST_F(uQuarnMessageBox, StylesReachLaterBoxesAndGoSafely) {
   EXPECT_THROW(QnMsgBoxCaption(8), EListError);
 }
 
+// Without a style component a box takes the process-wide form look: its
+// colours, picture, frame, sizing band and style, but never its gradient or
+// round window.
+TEST_F(uQuarnMessageBox, ProcessFormStyleReachesABoxWithoutAStyle) {
+  TQnFormSkinRes saved(nullptr);
+  saved.Assign(gQnFormStyle);
+  gQnFormStyle->SetColor(TColor(0xD0E8F0));
+  gQnFormStyle->SetTitlerColor(TColor(0x805020));
+  gQnFormStyle->SetFramWidth(3);
+  gQnFormStyle->SetHitTestWidth(7);
+  gQnFormStyle->SetCustomPicture(u"QuarnFormBack");
+  gQnFormStyle->SetStyle(ssPicture);
+  gQnFormStyle->SetActiveGradient(true);
+  gQnFormStyle->SetRoundWindow(true);
+  Run([] { return QnMessageBox(u"Plain", u"Text", biNone, {mbOK}); },
+      {[](Box* b) {
+        TQuarnForm* f = b->QuarnForm();
+        EXPECT_EQ(f->Color(), TColor(0xD0E8F0));
+        EXPECT_EQ(f->TitlerColor(), TColor(0x805020));
+        EXPECT_EQ(f->FramWidth(), 3);
+        EXPECT_EQ(f->HitTestWidth(), 7);
+        EXPECT_EQ(f->CustomPicture(), u"QuarnFormBack");
+        EXPECT_EQ(f->Style(), ssPicture);
+        EXPECT_FALSE(f->ActiveGradient());
+        EXPECT_FALSE(f->RoundWindow());
+        Key(VK_RETURN);
+      }});
+  gQnFormStyle->Assign(&saved);
+}
+
 // A layered border the box shares with the application's form: the box's
 // own four windows go with it, the form's stay up.
 TEST_F(uQuarnMessageBox, SharedImageBorder) {
