@@ -69,6 +69,9 @@ void TBaseLazyTree_qn::BeginSynch() {
       for (UINT_PTR id : {ChangeTimer, StructureChangeTimer, ExpandTimer, EditTimer, HeaderTimer, ScrollTimer,
                           SearchTimer})
         StopTimer(id);
+      // With its timer stopped nothing else would forget the typed text, and
+      // the next key would extend a search the host has long left.
+      FSearchBuffer.clear();
       FLastSearchNode = nullptr;
       DoStateChange({}, {tsEditPending, tsScrollPending, tsScrolling, tsIncrementalSearching});
       if (FStates.Contains(tsStructureChangePending))

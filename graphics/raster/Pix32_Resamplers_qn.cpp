@@ -401,10 +401,10 @@ void InitPix32Resamplers() {
   RegisterResampler(TDraftResampler::StaticClass());
   RegisterResampler(TKernelResampler::StaticClass());
   for (TClass k : {TBoxKernel::StaticClass(), TLinearKernel::StaticClass(), TCosineKernel::StaticClass(),
-                   TSplineKernel::StaticClass(), TMitchellKernel::StaticClass(), TCubicKernel::StaticClass(),
-                   THermiteKernel::StaticClass(), TAlbrechtKernel::StaticClass(), TLanczosKernel::StaticClass(),
-                   TGaussianKernel::StaticClass(), TBlackmanKernel::StaticClass(), THannKernel::StaticClass(),
-                   THammingKernel::StaticClass(), TSinshKernel::StaticClass()})
+                   TSplineKernel::StaticClass(), TCubicKernel::StaticClass(), TMitchellKernel::StaticClass(),
+                   TAlbrechtKernel::StaticClass(), TLanczosKernel::StaticClass(), TGaussianKernel::StaticClass(),
+                   TBlackmanKernel::StaticClass(), THannKernel::StaticClass(), THammingKernel::StaticClass(),
+                   TSinshKernel::StaticClass(), THermiteKernel::StaticClass()})
     RegisterKernel(k);
 }
 

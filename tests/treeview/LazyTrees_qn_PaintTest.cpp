@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "examples/gallery/TreeSheet.h"
 #include "platform/gdi/Gdi.h"
@@ -166,6 +167,37 @@ TEST_F(LazyTrees_qn_Paint, SelectionColoursFollowFocusAndOptions) {
   T->SetDropTarget(n, dmOnNode);
   T->Colors()->SetDropTargetColor(TColor(RGB(200, 200, 0)));
   EXPECT_EQ(Paint(kAll).At(200, y), 0xC8C800u);
+}
+
+TEST_F(LazyTrees_qn_Paint, TheEditedCellKeepsOnlyItsBackgroundAndTheAfterEvent) {
+  PLazyNode n = Row(3);
+  T->SetSelected(n, true);
+  T->SetFocusedNode(n);
+  std::vector<PLazyNode> after;
+  T->OnAfterCellPaint = [&](TBaseLazyTree_qn*, TCanvas*, PLazyNode N, TColumnIndex, const TRect&) {
+    after.push_back(N);
+  };
+  const int y = 3 * 18 + 14, x = 18 + 4 + 20;
+  TTarget plain = Paint(kAll);
+  EXPECT_EQ(T->Nodes, 7);
+  EXPECT_EQ(plain.At(x, y), 0x00C800u);
+  EXPECT_EQ(plain.At(18 + 4 + 2, 3 * 18 + 8), 0x1E1E1Eu);
+
+  // While the focused node is edited (no columns: its only cell) the editor
+  // covers the cell: no highlight and no content, but the rest of the row's
+  // work still happens.
+  T->DoStateChange({tsEditing});
+  T->Nodes = 0;
+  after.clear();
+  TTarget edited = Paint(kAll);
+  T->DoStateChange({}, {tsEditing});
+  EXPECT_EQ(T->Nodes, 6);
+  EXPECT_EQ(after.size(), 7u);
+  EXPECT_NE(std::find(after.begin(), after.end(), n), after.end());
+  EXPECT_EQ(edited.At(x, y), kBack);
+  EXPECT_EQ(edited.At(18 + 4 + 2, 3 * 18 + 8), kBack);
+  // Other rows are untouched by the edit.
+  EXPECT_EQ(edited.At(18 + 4 + 2, 8), 0x1E1E1Eu);
 }
 
 TEST_F(LazyTrees_qn_Paint, DropMarksAboveAndBelow) {

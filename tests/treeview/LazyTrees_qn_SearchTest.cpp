@@ -293,6 +293,23 @@ TEST_F(LazyTrees_qn_Search, TimeoutAndFocusLossEndTheSearch) {
   EXPECT_EQ(Focused(), u"cherry");
 }
 
+TEST_F(LazyTrees_qn_Search, SynchModeForgetsTheTypedText) {
+  Captions(kFruit);
+  Type(u"a");
+  EXPECT_EQ(Focused(), u"apple");
+  // Entering synch mode stops the search's timer, so it also ends the search:
+  // the next letter starts a new one rather than extending "a".
+  T->BeginSynch();
+  EXPECT_TRUE(T->FSearchBuffer.empty());
+  EXPECT_EQ(T->FLastSearchNode, nullptr);
+  EXPECT_FALSE(Searching());
+  T->EndSynch();
+  Type(u"b");
+  EXPECT_EQ(T->FSearchBuffer, u"b");
+  EXPECT_EQ(Focused(), u"banana");
+  EXPECT_TRUE(BeepLog().empty());
+}
+
 TEST_F(LazyTrees_qn_Timers, TimerIdsDispatchTheirWork) {
   HWND before = T->Handle();
   TLazyTreeStates states = T->TreeStates();

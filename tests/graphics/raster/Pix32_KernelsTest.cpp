@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "graphics/raster/Pix32_OrdinalMaps_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
@@ -75,8 +76,19 @@ TEST(Pix32_Resamplers_qn, KernelParameterClamps) {
   r->SetKernel(nullptr);
   EXPECT_NE(r->Kernel(), nullptr);
   delete r;
+  // Both registries keep the order stored forms and pickers list them in.
   ASSERT_NE(KernelList, nullptr);
-  EXPECT_EQ(KernelList->Count(), 14);
+  const std::vector<String> kernels = {
+      u"TBoxKernel",      u"TLinearKernel",   u"TCosineKernel",   u"TSplineKernel", u"TCubicKernel",
+      u"TMitchellKernel", u"TAlbrechtKernel", u"TLanczosKernel",  u"TGaussianKernel", u"TBlackmanKernel",
+      u"THannKernel",     u"THammingKernel",  u"TSinshKernel",    u"THermiteKernel"};
+  ASSERT_EQ(KernelList->Count(), Integer(kernels.size()));
+  for (Integer i = 0; i < KernelList->Count(); ++i) EXPECT_EQ(KernelList->Items(i)->ClassName(), kernels[i]) << i;
+  const std::vector<String> resamplers = {u"TNearestResampler", u"TLinearResampler", u"TDraftResampler",
+                                          u"TKernelResampler"};
+  ASSERT_EQ(ResamplerList->Count(), Integer(resamplers.size()));
+  for (Integer i = 0; i < ResamplerList->Count(); ++i)
+    EXPECT_EQ(ResamplerList->Items(i)->ClassName(), resamplers[i]) << i;
   EXPECT_EQ(ResamplerList->Find(u"TDraftResampler"), TDraftResampler::StaticClass());
 }
 
