@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "examples/gallery/TreeDragDropSheet.h"
 #include "platform/classes/FormText.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/ole/ActiveX.h"
 #include "platform/vcl/ControlMessages.h"
 #include "platform/vcl/StdCtrls.h"
+#include "tests/common/Golden.h"
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 #include "treeview/LazyTrees_qn.h"
 
@@ -545,4 +547,16 @@ TEST_F(LazyTrees_qn_DragDrop, PublishedDragEventsAreTheTreesOwn) {
   }
   form.reset();
   Application->ProcessMessages();
+}
+
+TEST_F(LazyTrees_qn_DragDrop, GallerySheetMatchesItsGoldenImage) {
+  // The sheet brings its own trees and form.
+  delete Dst;
+  Dst = nullptr;
+  delete Src;
+  Src = nullptr;
+  Application->ProcessMessages();
+  vcl::TScreenImage sheet = gallery::TTreeDragDropSheet::Render();
+  qntest::ExpectMatchesGolden(sheet, "tree-dragdrop", 8,
+                              gallery::TTreeDragDropSheet::kWidth * gallery::TTreeDragDropSheet::kHeight / 200);
 }
