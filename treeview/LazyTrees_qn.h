@@ -2122,9 +2122,14 @@ class TBaseLazyTree_qn : public TCustomControl {
   PLazyNode DropTargetNode() const { return FDropTargetNode; }
   DWORD LastDragEffect() const { return FLastDragEffect; }
   // The tree's own drag events: the effect, the drop mode and, on a drop,
-  // the data object with its formats.
-  TVTDragOverEvent OnTreeDragOver;
-  TVTDragDropEvent OnTreeDragDrop;
+  // the data object with its formats. They hide the control's events of the
+  // same names, which a tree never fires: its drags of either kind end in
+  // DoDragOver and DoDragDrop. The setters hide the control's as well, so a
+  // handler of the control's kind cannot be set where nothing would call it.
+  TVTDragOverEvent OnDragOver;
+  TVTDragDropEvent OnDragDrop;
+  void SetOnDragOver(const TVTDragOverEvent& Value) { OnDragOver = Value; }
+  void SetOnDragDrop(const TVTDragDropEvent& Value) { OnDragDrop = Value; }
 
  private:
   friend class TVTDragManager;

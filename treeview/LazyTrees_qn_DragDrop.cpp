@@ -228,13 +228,13 @@ TDropMode TBaseLazyTree_qn::DetermineDropMode(TPoint P, THitInfo& HitInfo, const
 bool TBaseLazyTree_qn::DoDragOver(TObject* Source, TShiftState Shift, TDragState State, TPoint Pt, TDropMode Mode,
                                   DWORD& Effect) {
   bool accept = false;
-  if (Assigned(OnTreeDragOver)) OnTreeDragOver(this, Source, Shift, State, Pt, Mode, Effect, accept);
+  if (Assigned(OnDragOver)) OnDragOver(this, Source, Shift, State, Pt, Mode, Effect, accept);
   return accept;
 }
 
 void TBaseLazyTree_qn::DoDragDrop(TObject* Source, IDataObject* DataObject, const TFormatArray& Formats,
                                   TShiftState Shift, TPoint Pt, DWORD& Effect, TDropMode Mode) {
-  if (Assigned(OnTreeDragDrop)) OnTreeDragDrop(this, Source, DataObject, Formats, Shift, Pt, Effect, Mode);
+  if (Assigned(OnDragDrop)) OnDragDrop(this, Source, DataObject, Formats, Shift, Pt, Effect, Mode);
 }
 
 HRESULT TBaseLazyTree_qn::DragEnter(Integer KeyState, TPoint Pt, DWORD& Effect) {
@@ -251,6 +251,10 @@ HRESULT TBaseLazyTree_qn::DragEnter(Integer KeyState, TPoint Pt, DWORD& Effect) 
       GetHitTestInfoAt(client.X, client.Y, true, hit);
       if (hit.HitNode) {
         FDropTargetNode = hit.HitNode;
+        // Painted now, in a focused column: the moves that follow repaint
+        // only on a change.
+        if (FFocusedColumn <= NoColumn) FFocusedColumn = HeaderMainColumn();
+        InvalidateNode(FDropTargetNode);
         // Entering right over a parent waits for its expansion as moving
         // onto it would.
         StopTimer(ExpandTimer);
@@ -303,6 +307,7 @@ HRESULT TBaseLazyTree_qn::DragOver(TObject* Source, Integer KeyState, TDragState
         StopTimer(ExpandTimer);
         if (FDropTargetNode) InvalidateNode(FDropTargetNode);
         FDropTargetNode = hit.HitNode;
+        if (FFocusedColumn <= NoColumn) FFocusedColumn = HeaderMainColumn();
         if (FDropTargetNode) InvalidateNode(FDropTargetNode);
         if (FDropTargetNode && FOptions->AutoOptions().Contains(toAutoDropExpand) &&
             FDropTargetNode->States.Contains(vsHasChildren) && HandleAllocated())

@@ -154,8 +154,8 @@ void PublishLazyTree(TPublisher<C>& P) {
   QN_TREE_EVENT(OnCreateEditor);
   QN_CONTROL_EVENT(OnDblClick);
   QN_TREE_EVENT(OnDragAllowed);
-  QN_CONTROL_EVENT(OnDragOver);
-  QN_CONTROL_EVENT(OnDragDrop);
+  QN_TREE_EVENT(OnDragOver);
+  QN_TREE_EVENT(OnDragDrop);
   QN_TREE_EVENT(OnDrawHint);
   if constexpr (Draw) QN_TREE_EVENT(OnDrawNode);
   if constexpr (!Draw) QN_TREE_EVENT(OnDrawText);

@@ -66,6 +66,7 @@ std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
 std::vector<std::string> TreeHintsPage(const std::string& outDir);
+std::vector<std::string> TreeDragDropPage(const std::string& outDir);
 std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
@@ -306,6 +307,9 @@ std::vector<Page> AllPages() {
       {"treehints", TreeHintsPage, kTree, "Tree hints and tooltips",
        "A tooltip showing a cut-off cell in full over it, a node hint of several lines, an owner-drawn hint and a "
        "column hint, each caught from a scripted hover.", true},
+      {"tree-dragdrop", TreeDragDropPage, kTree, "Tree drag and drop",
+       "A node dragged from one tree into another, caught mid-drag: the target node highlighted, the drop mark below "
+       "a row, and a folder opened by resting on it."},
       {"image", ImagePage, kControls, "Image controls",
        "A landscape in each scale mode, a badge in each alignment, a scrolled image view, and an image whose "
        "balloon layers moved."},

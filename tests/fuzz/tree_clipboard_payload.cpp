@@ -173,17 +173,17 @@ int RunOne(const uint8_t* data, size_t size) {
       break;
     }
     default: {
-      GTree->OnTreeDragOver = [](TBaseLazyTree_qn*, TObject*, TShiftState, TDragState, TPoint, TDropMode, DWORD&,
+      GTree->OnDragOver = [](TBaseLazyTree_qn*, TObject*, TShiftState, TDragState, TPoint, TDropMode, DWORD&,
                                  bool& Accept) { Accept = true; };
-      GTree->OnTreeDragDrop = [&](TBaseLazyTree_qn* Sender, TObject*, IDataObject* Data, const TFormatArray&,
+      GTree->OnDragDrop = [&](TBaseLazyTree_qn* Sender, TObject*, IDataObject* Data, const TFormatArray&,
                                   TShiftState, TPoint, DWORD& Effect, TDropMode) {
         Integer e = Integer(Effect);
         added = Sender->ProcessDrop(Data, nullptr, e, amAddChildLast);
       };
       DWORD effect = DROPEFFECT_COPY;
       GTree->DragDrop(payload.get(), 0, TPoint(5, 5), effect);
-      GTree->OnTreeDragOver = nullptr;
-      GTree->OnTreeDragDrop = nullptr;
+      GTree->OnDragOver = nullptr;
+      GTree->OnDragDrop = nullptr;
       break;
     }
   }

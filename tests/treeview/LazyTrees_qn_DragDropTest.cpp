@@ -1,15 +1,21 @@
 // OLE drag and drop between trees through the modal drag loop, driven by
-// queued input on the virtual clock: suggested effects, drop modes, the
-// application's drop with ProcessDrop, cancelling, refused drops and a
-// drag manager that outlives its tree.
+// queued input on the virtual clock: suggested effects and the keys held,
+// drop modes, the application's drop with ProcessDrop, cancelling by Escape
+// or the second button, refused drops, a drag manager that outlives its
+// tree, and the tree's own published drag events.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "examples/gallery/TreeDragDropSheet.h"
+#include "platform/classes/FormText.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/ole/ActiveX.h"
 #include "platform/vcl/ControlMessages.h"
 #include "platform/vcl/StdCtrls.h"
+#include "tests/common/Golden.h"
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 #include "treeview/LazyTrees_qn.h"
 
@@ -38,13 +44,14 @@ class TDragTree : public THostTree {
       SetId(n, id);
       Captions[id] = u"Node number " + IntToStr(Integer(id));
     }
-    OnTreeDragOver = [this](TBaseLazyTree_qn*, TObject*, TShiftState, TDragState State, TPoint, TDropMode,
-                            DWORD& Effect, bool& Accept) {
+    OnDragOver = [this](TBaseLazyTree_qn*, TObject*, TShiftState, TDragState State, TPoint, TDropMode,
+                        DWORD& Effect, bool& Accept) {
       if (State != dsDragLeave) Offered.push_back(Effect);
+      else ++Leaves;
       Accept = AcceptDrops;
     };
-    OnTreeDragDrop = [this](TBaseLazyTree_qn*, TObject* Source, IDataObject* Data, const TFormatArray& Formats,
-                            TShiftState, TPoint, DWORD& Effect, TDropMode Mode) {
+    OnDragDrop = [this](TBaseLazyTree_qn*, TObject* Source, IDataObject* Data, const TFormatArray& Formats,
+                        TShiftState, TPoint, DWORD& Effect, TDropMode Mode) {
       Drops.push_back({Source, Effect, Mode, Formats});
       TVTNodeAttachMode m = Mode == dmAbove ? amInsertBefore : Mode == dmBelow ? amInsertAfter : amAddChildLast;
       Integer e = Integer(CopyOnly ? DROPEFFECT_COPY : Effect);
@@ -59,6 +66,7 @@ class TDragTree : public THostTree {
     TFormatArray Formats;
   };
   std::vector<DWORD> Offered;
+  Integer Leaves = 0;
   std::vector<TDrop> Drops;
   bool AcceptDrops = true;
   // Copies what comes and leaves the effect: a move's source deletes.
@@ -101,23 +109,89 @@ class LazyTrees_qn_DragDrop : public ::testing::Test {
     Application->ProcessMessages();
     OleUninitialize();
   }
-  // Presses on the source's first node, queues the moves and the release,
-  // and runs the drag loop.
-  void Drag(std::vector<TPoint> Path, bool Release = true) {
+  // Presses on the source's first node, queues the keys held, the moves and
+  // the release, and runs the drag loop; the keys go up after it.
+  void Drag(std::vector<TPoint> Path, bool Release = true, std::vector<int> Keys = {}) {
     TPoint start = Src->At(Src->Nth(0), 0.5);
     InputMouseMove(start.X, start.Y);
     InputMouseDown(VK_LBUTTON);
     Application->ProcessMessages();
+    for (int k : Keys) InputKeyDown(k);
     for (TPoint p : Path) InputMouseMove(p.X, p.Y);
     if (Release) InputMouseUp(VK_LBUTTON);
     Src->ClearSelection();
     Src->AddToSelection(Src->Nth(0));
     Src->SetFocusedNode(Src->Nth(0));
     Src->DoDragging(TPoint(0, 0));
+    for (int k : Keys) InputKeyUp(k);
+    Application->ProcessMessages();
+  }
+  void NewTrees() {
+    ResetInput();
+    delete Dst;
+    delete Src;
+    Src = new TDragTree(0);
+    Dst = new TDragTree(500);
+    Application->ProcessMessages();
   }
   TDragTree* Src = nullptr;
   TDragTree* Dst = nullptr;
 };
+
+// A form with handlers of the tree's drag events and one of the control's
+// drag event, bound by name from its form file.
+class TDropForm : public TForm {
+  QN_CLASS_CREATE(TDropForm, TForm, TComponent)
+ public:
+  explicit TDropForm(TComponent* AOwner) : TForm(AOwner) {}
+  void TreeDragOver(TBaseLazyTree_qn* Sender, TObject*, TShiftState, TDragState State, TPoint, TDropMode,
+                    DWORD& Effect, bool& Accept) {
+    Overs.push_back({Sender, State, Effect});
+    Accept = true;
+  }
+  void TreeDragDrop(TBaseLazyTree_qn*, TObject* Source, IDataObject* Data, const TFormatArray&, TShiftState, TPoint,
+                    DWORD& Effect, TDropMode) {
+    DroppedFrom = Source;
+    DroppedData = Data;
+    DropEffect = Effect;
+  }
+  void ControlDragOver(TObject*, TObject*, Integer, Integer, TDragState, bool& Accept) { Accept = true; }
+  struct TOver {
+    TBaseLazyTree_qn* Sender;
+    TDragState State;
+    DWORD Effect;
+  };
+  std::vector<TOver> Overs;
+  TObject* DroppedFrom = nullptr;
+  IDataObject* DroppedData = nullptr;
+  DWORD DropEffect = DROPEFFECT_NONE;
+  QN_PUBLISHED(TDropForm) {
+    QN_METHOD(TreeDragOver);
+    QN_METHOD(TreeDragDrop);
+    QN_METHOD(ControlDragOver);
+  }
+};
+
+std::string DropFormText(const char* DragOverHandler) {
+  return std::string("object DropForm: TDropForm\n"
+                     "  Left = 500\n"
+                     "  Top = 20\n"
+                     "  ClientHeight = 200\n"
+                     "  ClientWidth = 300\n"
+                     "  Position = poDesigned\n"
+                     "  object Tree: TLazyStringTree_qn\n"
+                     "    Left = 8\n"
+                     "    Top = 8\n"
+                     "    Width = 280\n"
+                     "    Height = 180\n"
+                     "    RootNodeCount = 3\n"
+                     "    OnDragOver = ") +
+         DragOverHandler +
+         "\n"
+         "    OnDragDrop = TreeDragDrop\n"
+         "  end\n"
+         "end\n";
+}
 
 }  // namespace
 
@@ -192,6 +266,114 @@ TEST_F(LazyTrees_qn_DragDrop, DragInsideOneTreeMovesAndEmptyOperationsOfferAll) 
   ASSERT_FALSE(Src->Offered.empty());
   EXPECT_EQ(Src->Drops[0].Effect & ~DROPEFFECT_SCROLL, DROPEFFECT_MOVE);
   EXPECT_EQ(Src->TopIds(), (std::vector<Cardinal>{2, 3, 1, 4}));
+}
+
+// Real drags through the loop with keys held: the effect the target's
+// handler sees, what the source is told, and where the nodes end up. A move
+// that ProcessDrop carried out itself tells the source nothing is left to
+// delete.
+TEST_F(LazyTrees_qn_DragDrop, KeysHeldDuringTheDragPickTheEffect) {
+  struct TCase {
+    const char* Name;
+    bool OwnTree;
+    std::vector<int> Keys;
+    DWORD Dropped, SourceGets;
+    std::vector<Cardinal> SrcIds, DstIds;
+  };
+  const std::vector<Cardinal> untouched{1, 2, 3, 4}, copied{1, 2, 3, 1, 4}, moved{2, 3, 4}, movedOwn{2, 3, 1, 4};
+  for (const TCase& c : std::vector<TCase>{
+           {"other tree", false, {}, DROPEFFECT_COPY, DROPEFFECT_COPY, untouched, copied},
+           {"other tree, Ctrl", false, {VK_CONTROL}, DROPEFFECT_COPY, DROPEFFECT_COPY, untouched, copied},
+           {"other tree, Shift", false, {VK_SHIFT}, DROPEFFECT_MOVE, DROPEFFECT_NONE, moved, copied},
+           {"other tree, Ctrl+Shift", false, {VK_CONTROL, VK_SHIFT}, DROPEFFECT_LINK, DROPEFFECT_LINK, untouched,
+            untouched},
+           {"other tree, Alt", false, {VK_MENU}, DROPEFFECT_LINK, DROPEFFECT_LINK, untouched, untouched},
+           {"own tree", true, {}, DROPEFFECT_MOVE, DROPEFFECT_NONE, movedOwn, untouched},
+           {"own tree, Ctrl", true, {VK_CONTROL}, DROPEFFECT_COPY, DROPEFFECT_COPY, copied, untouched},
+           {"own tree, Ctrl+Shift", true, {VK_CONTROL, VK_SHIFT}, DROPEFFECT_LINK, DROPEFFECT_LINK, untouched,
+            untouched},
+       }) {
+    SCOPED_TRACE(c.Name);
+    NewTrees();
+    Src->SetDragOperations({doCopy, doMove, doLink});
+    TDragTree* target = c.OwnTree ? Src : Dst;
+    PLazyNode third = target->Nth(2);
+    Drag({target->At(third, 0.5, false), target->At(third, 0.8, false)}, true, c.Keys);
+    ASSERT_EQ(target->Drops.size(), 1u);
+    EXPECT_EQ(target->Drops[0].Source, Src);
+    EXPECT_EQ(target->Drops[0].Effect, c.Dropped);
+    EXPECT_EQ(target->Drops[0].Mode, dmBelow);
+    EXPECT_EQ(Src->LastDragEffect(), c.SourceGets);
+    EXPECT_EQ(Src->TopIds(), c.SrcIds);
+    EXPECT_EQ(Dst->TopIds(), c.DstIds);
+    EXPECT_FALSE(Src->TreeStates().Contains(tsOLEDragging));
+    EXPECT_EQ(target->DropTargetNode(), nullptr);
+  }
+}
+
+// Pressing the second button while dragging cancels at once: the target is
+// told to leave, the later release drops nothing.
+TEST_F(LazyTrees_qn_DragDrop, TheSecondButtonCancelsTheDrag) {
+  TPoint start = Src->At(Src->Nth(0), 0.5);
+  InputMouseMove(start.X, start.Y);
+  InputMouseDown(VK_LBUTTON);
+  Application->ProcessMessages();
+  TPoint over = Dst->At(Dst->Nth(1), 0.5, false);
+  InputMouseMove(over.X, over.Y);
+  InputMouseMove(over.X, over.Y + 2);
+  InputMouseDown(VK_RBUTTON);
+  TPoint further = Dst->At(Dst->Nth(2), 0.8, false);
+  InputMouseMove(further.X, further.Y);
+  InputMouseUp(VK_RBUTTON);
+  InputMouseUp(VK_LBUTTON);
+  Src->AddToSelection(Src->Nth(0));
+  Src->SetFocusedNode(Src->Nth(0));
+  Src->DoDragging(TPoint(0, 0));
+  EXPECT_FALSE(Dst->Offered.empty()) << "the drag reached the target before the cancel";
+  EXPECT_EQ(Dst->Leaves, 1);
+  EXPECT_TRUE(Dst->Drops.empty());
+  EXPECT_EQ(Dst->DropTargetNode(), nullptr);
+  EXPECT_EQ(Src->LastDragEffect(), DROPEFFECT_NONE);
+  EXPECT_FALSE(Src->TreeStates().Contains(tsOLEDragging));
+  Application->ProcessMessages();
+  EXPECT_EQ(Dst->TopIds(), (std::vector<Cardinal>{1, 2, 3, 4}));
+  EXPECT_EQ(Src->TopIds(), (std::vector<Cardinal>{1, 2, 3, 4}));
+  EXPECT_TRUE(Dst->Drops.empty()) << "the release after the cancel drops nothing";
+}
+
+// A drag that enters the tree right over a node's caption or beside a row
+// shows the highlight or the drop mark at once, not only after the pointer
+// moved to another node; a tree with columns that never had the focus
+// focuses its main column, where the highlight is drawn.
+TEST_F(LazyTrees_qn_DragDrop, EnteringOverANodePaintsItAsTheTarget) {
+  for (bool label : {true, false}) {
+    SCOPED_TRACE(label ? "on the caption" : "beside the row");
+    NewTrees();
+    Dst->Header()->Columns()->Add()->SetWidth(300);
+    Dst->Header()->SetOptions(Dst->Header()->Options() + TVTHeaderOptions{hoVisible});
+    Application->ProcessMessages();
+    ASSERT_EQ(Dst->FocusedColumn(), NoColumn);
+    PLazyNode node = Dst->Nth(1);
+    Integer paintedAsTarget = 0;
+    Dst->OnPaintText = [&](TBaseLazyTree_qn*, TCanvas*, PLazyNode Painted, TColumnIndex, TVSTTextType) {
+      if (Painted == node && Dst->DropTargetNode() == node) ++paintedAsTarget;
+    };
+    TPoint start = Src->At(Src->Nth(0), 0.5);
+    InputMouseMove(start.X, start.Y);
+    InputMouseDown(VK_LBUTTON);
+    Application->ProcessMessages();
+    TPoint over = Dst->At(node, 0.25, label);
+    InputMouseMove(over.X, over.Y);
+    InputPause(200);
+    InputKeyDown(VK_ESCAPE);
+    InputKeyUp(VK_ESCAPE);
+    InputMouseUp(VK_LBUTTON);
+    Src->AddToSelection(Src->Nth(0));
+    Src->DoDragging(TPoint(0, 0));
+    EXPECT_EQ(Dst->LastDropMode(), label ? dmOnNode : dmAbove);
+    EXPECT_GT(paintedAsTarget, 0);
+    EXPECT_EQ(Dst->FocusedColumn(), 0);
+  }
 }
 
 TEST_F(LazyTrees_qn_DragDrop, EscapeCancelsAndARefusedDropIsNoDrop) {
@@ -312,4 +494,69 @@ TEST_F(LazyTrees_qn_DragDrop, ALibraryDragFromAListBoxArrivesAsItsControl) {
   send(dmDragLeave);
   EXPECT_FALSE(Dst->TreeStates().Contains(tsVCLDragging));
   EXPECT_EQ(reinterpret_cast<TControl*>(send(dmFindTarget)), static_cast<TControl*>(Dst));
+}
+
+// The published OnDragOver and OnDragDrop are the tree's own events: a form
+// file binds them to handlers of the tree's kind, refuses one of the
+// control's kind, writes them back by name, and a drag of the class library
+// arriving through CM_DRAG reaches them.
+TEST_F(LazyTrees_qn_DragDrop, PublishedDragEventsAreTheTreesOwn) {
+  RegisterClasses({TDropForm::StaticClass(), TLazyStringTree_qn::StaticClass()});
+  std::unique_ptr<TDropForm> form(new TDropForm(nullptr));
+  TextToComponent(DropFormText("TreeDragOver"), form.get());
+  auto* tree = dynamic_cast<TLazyStringTree_qn*>(form->FindComponent(u"Tree"));
+  ASSERT_NE(tree, nullptr);
+  ASSERT_TRUE(Assigned(tree->OnDragOver));
+  ASSERT_TRUE(Assigned(tree->OnDragDrop));
+  const std::string written = ComponentToText(form.get());
+  EXPECT_NE(written.find("OnDragOver = TreeDragOver"), std::string::npos) << written;
+  EXPECT_NE(written.find("OnDragDrop = TreeDragDrop"), std::string::npos) << written;
+
+  form->Show();
+  Application->ProcessMessages();
+  auto* list = new TListBox(form.get());
+  list->SetParent(form.get());
+  TDragControlObject drag(list);
+  TDragRec rec;
+  rec.Source = &drag;
+  TRect row = tree->GetDisplayRect(tree->GetFirst()->NextSibling, NoColumn, false);
+  rec.Pos = tree->ClientToScreen(TPoint(row.Right - 4, row.Top + 2));
+  auto send = [&](TDragMessage Kind) {
+    return tree->Perform(CM_DRAG, WPARAM(Kind), reinterpret_cast<LPARAM>(&rec));
+  };
+  send(dmDragEnter);
+  EXPECT_EQ(send(dmDragMove), LRESULT(DROPEFFECT_COPY));
+  send(dmDragDrop);
+  send(dmDragLeave);
+  ASSERT_EQ(form->Overs.size(), 3u);
+  EXPECT_EQ(form->Overs[0].Sender, tree);
+  EXPECT_EQ(form->Overs[0].State, dsDragEnter);
+  EXPECT_EQ(form->Overs[1].Effect, DROPEFFECT_COPY);
+  EXPECT_EQ(form->Overs[2].State, dsDragLeave);
+  EXPECT_EQ(form->DroppedFrom, list);
+  EXPECT_EQ(form->DroppedData, nullptr);
+  EXPECT_EQ(form->DropEffect, DROPEFFECT_COPY);
+  // The control's own drag events are hidden, not merely unused: a
+  // handler of their kind does not fit.
+  std::unique_ptr<TDropForm> wrong(new TDropForm(nullptr));
+  try {
+    TextToComponent(DropFormText("ControlDragOver"), wrong.get());
+    ADD_FAILURE() << "a handler of the control's kind was bound";
+  } catch (const EReadError& e) {
+    EXPECT_NE(e.Message().find(u"does not fit the event"), String::npos) << ToUtf8(e.Message());
+  }
+  form.reset();
+  Application->ProcessMessages();
+}
+
+TEST_F(LazyTrees_qn_DragDrop, GallerySheetMatchesItsGoldenImage) {
+  // The sheet brings its own trees and form.
+  delete Dst;
+  Dst = nullptr;
+  delete Src;
+  Src = nullptr;
+  Application->ProcessMessages();
+  vcl::TScreenImage sheet = gallery::TTreeDragDropSheet::Render();
+  qntest::ExpectMatchesGolden(sheet, "tree-dragdrop", 8,
+                              gallery::TTreeDragDropSheet::kWidth * gallery::TTreeDragDropSheet::kHeight / 200);
 }
