@@ -66,6 +66,7 @@ std::vector<std::string> TreeScrollPage(const std::string& outDir);
 std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
 std::vector<std::string> TreeHintsPage(const std::string& outDir);
+std::vector<std::string> TreeDragImagePage(const std::string& outDir);
 std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
@@ -304,6 +305,9 @@ std::vector<Page> AllPages() {
       {"treehints", TreeHintsPage, kTree, "Tree hints and tooltips",
        "A tooltip showing a cut-off cell in full over it, a node hint of several lines, an owner-drawn hint and a "
        "column hint, each caught from a scripted hover.", true},
+      {"tree-dragimage", TreeDragImagePage, kTree, "Node drag image",
+       "Three selected nodes dragged from one string tree over another: the faded picture of the rows follows the "
+       "pointer with the drop mark showing through it.", true},
       {"image", ImagePage, kControls, "Image controls",
        "A landscape in each scale mode, a badge in each alignment, a scrolled image view, and an image whose "
        "balloon layers moved."},
