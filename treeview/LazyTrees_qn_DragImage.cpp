@@ -224,10 +224,16 @@ void TVTDragImage::RecaptureBackground(TBaseLazyTree_qn* Tree, TRect R, HRGN Vis
     SelectClipRgn(dc, VisibleRegion ? visible : nullptr);
     RECT window;
     GetWindowRect(Tree->Handle(), &window);
-    POINT old;
-    SetViewportOrgEx(dc, window.Left - FImagePosition.X, window.Top - FImagePosition.Y, &old);
-    SendMessageW(Tree->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);
-    SetViewportOrgEx(dc, old.X, old.Y, nullptr);
+    // The frame is printed at the window's own origin and laid in at its
+    // place: not every frame part follows a moved canvas origin.
+    const Integer w = window.Right - window.Left, h = window.Bottom - window.Top;
+    if (w > 0 && h > 0) {
+      std::unique_ptr<TBitmap> frame = NewImage(w, h);
+      HDC fdc = frame->Canvas()->Handle();
+      BitBlt(fdc, 0, 0, w, h, dc, window.Left - FImagePosition.X, window.Top - FImagePosition.Y, SRCCOPY);
+      SendMessageW(Tree->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(fdc), PRF_NONCLIENT);
+      BitBlt(dc, window.Left - FImagePosition.X, window.Top - FImagePosition.Y, w, h, fdc, 0, 0, SRCCOPY);
+    }
   }
   SelectClipRgn(dc, nullptr);
   DeleteObject(visible);
