@@ -1301,6 +1301,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   // Hides Tree's picture over this tree, whose window then repaints what
   // lay under it.
   void HideDragImageOver(TBaseLazyTree_qn* Tree);
+  // Moves Tree's picture over this tree to Pt (screen); the window catches
+  // up where the picture no longer covers it.
+  void MoveDragImageOver(TBaseLazyTree_qn* Tree, TPoint Pt);
   // Paints the client part Part onto Canvas at Target as the window shows
   // it (fixed columns stay put).
   void PaintClientPart(TCanvas* Canvas, const TRect& Part, TPoint Target, TVTInternalPaintOptions Options);

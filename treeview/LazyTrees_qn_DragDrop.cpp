@@ -330,7 +330,7 @@ HRESULT TBaseLazyTree_qn::DragOver(TObject* Source, Integer KeyState, TDragState
       UpdateWindowAndDragImage(tree, ClientRect(), true, !willMove);
     }
     if (HandleAllocated()) UpdateWindow(Handle());
-    if (willMove) tree->FDragImage->DragTo(Pt, false);
+    if (willMove) MoveDragImageOver(tree, Pt);
     Effect = SuggestDropEffect(Source, shift, client, Effect);
     if (!DoDragOver(Source, shift, DragState, client, FLastDropMode, Effect)) Effect = DROPEFFECT_NONE;
     if (scrolled) Effect |= DROPEFFECT_SCROLL;

@@ -52,12 +52,52 @@ TBaseLazyTree_qn* TBaseLazyTree_qn::DragImageSource(TObject* Source) {
 
 void TBaseLazyTree_qn::HideDragImageOver(TBaseLazyTree_qn* Tree) {
   if (!Tree || !Tree->FDragImage) return;
-  const bool shown = Tree->FDragImage->GetVisible();
-  Tree->FDragImage->HideDragImage();
-  // While the picture showed, the window's own pixels under it were left
-  // alone (only the saved background was painted). The screen is right
-  // again now; the window catches up where nothing covers it any more.
-  if (shown && HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE);
+  TVTDragImage* image = Tree->FDragImage.get();
+  // While the picture showed, the window's own pixels under it were held
+  // back (only the saved background was painted). They catch up first,
+  // while the picture still covers them, so that what the picture gives
+  // back is what the window shows: a paint after the caller's next change
+  // then always lands on the screen.
+  if (image->GetVisible() && HandleAllocated())
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE | RDW_UPDATENOW);
+  image->HideDragImage();
+}
+
+void TBaseLazyTree_qn::MoveDragImageOver(TBaseLazyTree_qn* Tree, TPoint Pt) {
+  if (!Tree || !Tree->FDragImage) return;
+  TVTDragImage* image = Tree->FDragImage.get();
+  const TRect before = image->GetDragImageRect();
+  if (!before.IsEmpty() && HandleAllocated()) {
+    // Where the picture is about to leave, the window catches up first (see
+    // HideDragImageOver).
+    const TPoint last = image->LastPosition();
+    const Integer dx = image->MoveRestriction() == dmrVerticalOnly ? 0 : Pt.X - last.X;
+    const Integer dy = image->MoveRestriction() == dmrHorizontalOnly ? 0 : Pt.Y - last.Y;
+    const TPoint origin = ClientToScreen(TPoint(0, 0));
+    TRect old = before;
+    OffsetRect(old, -origin.X, -origin.Y);
+    TRect next = old;
+    OffsetRect(next, dx, dy);
+    HRGN left = CreateRectRgn(old.Left, old.Top, old.Right, old.Bottom);
+    HRGN covered = CreateRectRgn(next.Left, next.Top, next.Right, next.Bottom);
+    const TRect client = ClientRect();
+    HRGN inner = CreateRectRgn(client.Left, client.Top, client.Right, client.Bottom);
+    HRGN frame = CreateRectRgn(0, 0, 0, 0);
+    if (CombineRgn(left, left, covered, RGN_DIFF) != NULLREGION) {
+      // The frame is painted whole, under the picture too; the move shows
+      // the picture afresh over it.
+      if (CombineRgn(frame, left, inner, RGN_DIFF) != NULLREGION)
+        RedrawWindow(Handle(), nullptr, frame,
+                     RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+      if (CombineRgn(left, left, inner, RGN_AND) != NULLREGION)
+        RedrawWindow(Handle(), nullptr, left, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW);
+    }
+    DeleteObject(frame);
+    DeleteObject(inner);
+    DeleteObject(covered);
+    DeleteObject(left);
+  }
+  image->DragTo(Pt, false);
 }
 
 void TBaseLazyTree_qn::PaintClientPart(TCanvas* Canvas, const TRect& Part, TPoint Target,

@@ -454,6 +454,8 @@ class TVTDragImage : public TObject {
   void SetMoveRestriction(TVTDragMoveRestriction Value) { FRestriction = Value; }
   TVTDragImageStates States() const { return FStates; }
   TPoint ImagePosition() const { return FImagePosition; }
+  // The mouse position the next move is measured from (screen).
+  TPoint LastPosition() const { return FLastPosition; }
   // The picture with its alpha bytes (nullptr outside a drag).
   TBitmap* Picture() const { return FDragImage.get(); }
   // What lies under the picture on the screen (nullptr outside a drag).
