@@ -545,6 +545,9 @@ TEST_F(LazyTrees_qn_DragImageTrees, AShellHelperShowsTheDragAndTheTreesDrawNothi
   Select(src, {1, 2});
   TPoint to = dst->On(dst->Nth(5));
   for (int i = 1; i <= 6; ++i) InputMouseMove(start.X + (to.X - start.X) * i / 6, start.Y + (to.Y - start.Y) * i / 6);
+  // Entering the target is not yet moving over it.
+  InputMouseMove(to.X + 4, to.Y + 6);
+  InputMouseMove(to.X + 8, to.Y + 12);
   InputKeyDown(VK_ESCAPE);
   InputKeyUp(VK_ESCAPE);
   InputMouseUp(VK_LBUTTON);
