@@ -307,7 +307,7 @@ std::vector<Page> AllPages() {
        "column hint, each caught from a scripted hover.", true},
       {"tree-dragimage", TreeDragImagePage, kTree, "Node drag image",
        "Three selected nodes dragged from one string tree over another: the faded picture of the rows follows the "
-       "pointer with the drop mark showing through it.", true},
+       "pointer with the drop mark showing through it."},
       {"image", ImagePage, kControls, "Image controls",
        "A landscape in each scale mode, a badge in each alignment, a scrolled image view, and an image whose "
        "balloon layers moved."},

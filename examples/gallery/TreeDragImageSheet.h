@@ -21,7 +21,7 @@ namespace gallery {
 
 class TTreeDragImageSheet {
  public:
-  static constexpr int kWidth = 820, kHeight = 520;
+  static constexpr int kWidth = 820, kHeight = 484;
 
   static vcl::TScreenImage Render() {
     using namespace vcl;
@@ -31,15 +31,13 @@ class TTreeDragImageSheet {
     auto form = NewSheetForm(kWidth, kHeight + 60);
     ResetInput();
 
-    c->Font()->SetSize(12);
-    SheetHeading(c, 16, 8, u"Node drag image");
-    c->Font()->SetSize(9);
-    SheetLabel(c, 172, 12, u"Caught in the middle of a scripted drag from the left tree to the right one.");
-
-    SheetHeading(c, 16, 40, u"Source tree: three selected nodes");
-    auto* source = NewTree(form.get(), TRect(16, 62, 396, 302), u"Project", kProject);
-    SheetHeading(c, 420, 40, u"Target tree with the picture over it");
-    auto* target = NewTree(form.get(), TRect(420, 62, 804, 302), u"Archive", kArchive);
+    SheetHeading(c, 16, 10, u"Source tree: three selected nodes");
+    auto* source = NewTree(form.get(), TRect(16, 32, 396, 272), u"Project", u"Project files", kProject);
+    SheetHeading(c, 420, 10, u"Target tree with the picture over it");
+    auto* target = NewTree(form.get(), TRect(420, 32, 804, 272), u"Archive", u"Archive", kArchive);
+    // The source lets drags start on its nodes: a press on a selected node
+    // of its multi-selection keeps the selection for the drag.
+    source->OnDragAllowed = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, bool& Allowed) { Allowed = true; };
     source->SetDragWidth(230);
     source->SetDragHeight(120);
     form->Show();
@@ -81,7 +79,7 @@ class TTreeDragImageSheet {
       }
     };
     TRect text = source->GetDisplayRect(rows[2], NoColumn, true);
-    const TPoint start = source->ClientToScreen(TPoint(text.Left + 8, (text.Top + text.Bottom) / 2));
+    const TPoint start = source->ClientToScreen(TPoint((text.Left + text.Right) / 2, (text.Top + text.Bottom) / 2));
     InputMouseMove(start.X, start.Y);
     InputMouseDown(VK_LBUTTON);
     Application->ProcessMessages();
@@ -94,15 +92,15 @@ class TTreeDragImageSheet {
     source->Drag(source->ScreenToClient(start));
     PumpRounds(1);
     HDC sdc = c->Handle();
-    if (!screen.Pixels.empty()) BlitImage(sdc, screen, 16, 62);
+    if (!screen.Pixels.empty()) BlitImage(sdc, screen, 16, 32);
 
-    SheetLabel(c, 16, 310, u"Rows 2, 3 and 5 are selected; the drag");
-    SheetLabel(c, 16, 326, u"started on row 3 under the pointer");
-    SheetLabel(c, 420, 310, u"The picture of the dragged rows follows the pointer;");
-    SheetLabel(c, 420, 326, u"the drop mark below \u201cbackup.zip\u201d shows through it");
+    SheetLabel(c, 16, 280, u"Rows 2, 3 and 5 are selected; the drag");
+    SheetLabel(c, 16, 296, u"started on row 3, in the middle of its caption");
+    SheetLabel(c, 420, 280, u"The picture of the dragged rows follows the pointer;");
+    SheetLabel(c, 420, 296, u"the drop mark below \u201cbackup.zip\u201d shows through it");
 
-    SheetHeading(c, 16, 362, u"The picture alone, over a checkerboard");
-    const int px = 16, py = 384;
+    SheetHeading(c, 16, 332, u"The picture alone, over a checkerboard");
+    const int px = 16, py = 354;
     if (!picture.Pixels.empty()) {
       TScreenImage board = Checkerboard(picture.Width, picture.Height);
       for (size_t i = 0; i < board.Pixels.size(); ++i) board.Pixels[i] = Over(picture.Pixels[i], board.Pixels[i]);
@@ -135,7 +133,7 @@ class TTreeDragImageSheet {
     void Drag(vcl::TPoint P) { DoDragging(P); }
   };
 
-  static TDragTree* NewTree(vcl::TForm* form, const vcl::TRect& r, const char16_t* Folder,
+  static TDragTree* NewTree(vcl::TForm* form, const vcl::TRect& r, const char16_t* Folder, const char16_t* Column,
                             const char16_t* const* Names) {
     using namespace vcl;
     using namespace qn;
@@ -143,6 +141,7 @@ class TTreeDragImageSheet {
     t->SetParent(form);
     t->SetBoundsRect(r);
     TTreeStringSheet::Style(t);
+    TTreeStringSheet::AddColumn(t->Header()->Columns(), Column, r.Width() - 4);
     auto sel = t->TreeOptions()->SelectionOptions();
     sel.Include(toMultiSelect);
     t->TreeOptions()->SetSelectionOptions(sel);
