@@ -167,6 +167,7 @@ TBaseLazyTree_qn::TBaseLazyTree_qn(TComponent* AOwner) : TCustomControl(AOwner) 
   FScrollBarOptions.reset(new TScrollBarOptions(this));
   FHeader.reset(new TVTHeader(this));
   FClipboardFormats.reset(new TClipboardFormats(this));
+  FDragImage.reset(new TVTDragImage(this));
   for (auto* link : {&FImageChangeLink, &FStateChangeLink, &FCustomCheckChangeLink}) {
     link->reset(new TChangeLink);
     (*link)->OnChange = [this](TObject* Sender) { ImageListChange(Sender); };
@@ -183,6 +184,9 @@ void TBaseLazyTree_qn::AfterConstruction() {
 }
 
 void TBaseLazyTree_qn::BeforeDestruction() {
+  // A tree going during its own drag gives the screen back under the
+  // picture before anything else goes.
+  if (FDragImage) FDragImage->EndDrag();
   // The accessible objects may outlive the tree in a client's hands; they
   // are let go while the tree is still whole.
   FAccessibleItem = nullptr;
@@ -218,6 +222,7 @@ void TBaseLazyTree_qn::BeforeDestruction() {
 }
 
 TBaseLazyTree_qn::~TBaseLazyTree_qn() {
+  if (FDragImage) FDragImage->EndDrag();
   ReleaseHints();
   lazytrees_internal::ForgetLiveTree(this);
   try {

@@ -596,6 +596,7 @@ struct TVTLazyNodeEnumeration {
 
 class TWorkerThread;
 class TVTHeader;
+class TVTDragImage;
 class TLazyTreeColumn;
 class TLazyTreeColumns;
 struct TVTHeaderHitInfo;
@@ -1288,6 +1289,39 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual bool DoBeforeDrag(PLazyNode Node, TColumnIndex Column);
   // The start of an OLE drag from P; the drag-and-drop code runs the loop.
   virtual void DoDragging(TPoint P);
+
+  // --- The picture of dragged nodes (LazyTrees_qn_DragImageTree.cpp)
+  // Paints the selected nodes around HotSpot (client coordinates) into the
+  // drag image and hands it the data object of the drag.
+  virtual void PrepareDragImage(TPoint HotSpot, IDataObject* DataObject);
+  virtual bool CanShowDragImage();
+  // The source tree whose picture this tree draws while Source drags over
+  // it: nobody when the shell's target helper shows pictures.
+  TBaseLazyTree_qn* DragImageSource(TObject* Source);
+  // Hides Tree's picture over this tree, whose window then repaints what
+  // lay under it.
+  void HideDragImageOver(TBaseLazyTree_qn* Tree);
+  // Moves Tree's picture over this tree to Pt (screen); the window catches
+  // up where the picture no longer covers it.
+  void MoveDragImageOver(TBaseLazyTree_qn* Tree, TPoint Pt);
+  // Paints the client part Part onto Canvas at Target as the window shows
+  // it (fixed columns stay put).
+  void PaintClientPart(TCanvas* Canvas, const TRect& Part, TPoint Target, TVTInternalPaintOptions Options);
+
+ public:
+  // This tree under the pointer repaints TreeRect (client coordinates) for
+  // a drag from Tree: the part under Tree's picture only into the saved
+  // background, the rest on the window.
+  virtual void UpdateWindowAndDragImage(TBaseLazyTree_qn* Tree, TRect TreeRect, bool UpdateNCArea,
+                                        bool ReshowDragImage);
+  TVTDragImage* DragImage() const { return FDragImage.get(); }
+
+ private:
+  // The picture recaptures its background through PaintClientPart.
+  friend class TVTDragImage;
+  std::unique_ptr<TVTDragImage> FDragImage;
+
+ protected:
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseEnter() override;
   void MouseLeave() override;

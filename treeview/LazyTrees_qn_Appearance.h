@@ -130,6 +130,9 @@ TThemedElementDetails GetElementDetails(TThemedButton Detail);
 bool GetElementSize(HDC DC, const TThemedElementDetails& Details, const TRect& R, TElementSize ElementSize,
                     TSize& Size);
 void PaintBorder(TWinControl* Control, bool EraseLRCorner);
+// The themed edge of Control's frame onto DC, whose origin is the window's
+// top-left corner (a printed window).
+void PaintBorderOn(TWinControl* Control, HDC DC);
 }  // namespace TreeThemes
 
 }  // namespace qn

@@ -272,6 +272,11 @@ HRESULT TBaseLazyTree_qn::DragEnter(Integer KeyState, TPoint Pt, DWORD& Effect) 
         FLastDropMode = dmNowhere;
       }
     }
+    // The source's picture shows over this tree from where the pointer is.
+    if (TBaseLazyTree_qn* tree = DragImageSource(source)) {
+      tree->FDragImage->DragTo(Pt, false);
+      tree->FDragImage->ShowDragImage();
+    }
     return S_OK;
   } catch (...) {
     return E_UNEXPECTED;
@@ -281,6 +286,9 @@ HRESULT TBaseLazyTree_qn::DragEnter(Integer KeyState, TPoint Pt, DWORD& Effect) 
 HRESULT TBaseLazyTree_qn::DragOver(TObject* Source, Integer KeyState, TDragState DragState, TPoint Pt,
                                    DWORD& Effect) {
   try {
+    // With the source's picture drawn here, the window never scrolls under
+    // it: everything is repainted around the picture instead.
+    TBaseLazyTree_qn* tree = DragImageSource(Source);
     TPoint client = HandleAllocated() ? ScreenToClient(Pt) : Pt;
     bool scrolled = false;
     FScrollDirections = DetermineScrollDirections(client.X, client.Y);
@@ -294,29 +302,40 @@ HRESULT TBaseLazyTree_qn::DragOver(TObject* Source, Integer KeyState, TDragState
       if (FScrollDirections.Contains(TScrollDirection::sdRight) && ClientWidth() + FEffectiveOffsetX != Integer(FRangeX)) dx = -hInc;
       if (dx != 0 || dy != 0)
         scrolled = DoSetOffsetXY(TPoint(FOffsetX + dx, FOffsetY + dy),
-                                 {suoRepaintHeader, suoRepaintScrollbars, suoScrollClientArea, suoUpdateNCArea});
+                                 tree ? TScrollUpdateOptions{suoUpdateNCArea}
+                                      : TScrollUpdateOptions{suoRepaintHeader, suoRepaintScrollbars,
+                                                             suoScrollClientArea, suoUpdateNCArea});
     }
     TShiftState shift = ShiftOf(KeyState, FStates);
     THitInfo hit;
     GetHitTestInfoAt(client.X, client.Y, true, hit);
     TRect r = hit.HitNode ? GetDisplayRect(hit.HitNode, NoColumn, false) : TRect();
     TDropMode mode = DetermineDropMode(client, hit, r);
+    const bool willMove = tree && tree->FDragImage->WillMove(Pt);
     if (hit.HitNode != FDropTargetNode || mode != FLastDropMode) {
       FLastDropMode = mode;
       if (hit.HitNode != FDropTargetNode) {
         StopTimer(ExpandTimer);
-        if (FDropTargetNode) InvalidateNode(FDropTargetNode);
+        TRect both = r;
+        if (FDropTargetNode && tree) UnionRect(both, both, GetDisplayRect(FDropTargetNode, NoColumn, false));
+        if (FDropTargetNode && !tree) InvalidateNode(FDropTargetNode);
         FDropTargetNode = hit.HitNode;
         if (FFocusedColumn <= NoColumn) FFocusedColumn = HeaderMainColumn();
-        if (FDropTargetNode) InvalidateNode(FDropTargetNode);
+        if (tree) UpdateWindowAndDragImage(tree, scrolled ? ClientRect() : both, scrolled, !willMove);
+        else if (FDropTargetNode) InvalidateNode(FDropTargetNode);
         if (FDropTargetNode && FOptions->AutoOptions().Contains(toAutoDropExpand) &&
             FDropTargetNode->States.Contains(vsHasChildren) && HandleAllocated())
           SetTimer(Handle(), ExpandTimer, FAutoExpandDelay, nullptr);
+      } else if (tree) {
+        UpdateWindowAndDragImage(tree, scrolled ? ClientRect() : r, scrolled, !willMove);
       } else if (FDropTargetNode) {
         InvalidateNode(FDropTargetNode);
       }
+    } else if (scrolled && tree) {
+      UpdateWindowAndDragImage(tree, ClientRect(), true, !willMove);
     }
     if (HandleAllocated()) UpdateWindow(Handle());
+    if (willMove) MoveDragImageOver(tree, Pt);
     Effect = SuggestDropEffect(Source, shift, client, Effect);
     if (!DoDragOver(Source, shift, DragState, client, FLastDropMode, Effect)) Effect = DROPEFFECT_NONE;
     if (scrolled) Effect |= DROPEFFECT_SCROLL;
@@ -329,6 +348,7 @@ HRESULT TBaseLazyTree_qn::DragOver(TObject* Source, Integer KeyState, TDragState
 
 void TBaseLazyTree_qn::DragLeave() {
   StopTimer(ExpandTimer);
+  HideDragImageOver(DragImageSource(FDragManager ? FDragManager->GetDragSource() : nullptr));
   if (FDropTargetNode) InvalidateNode(FDropTargetNode);
   FDropTargetNode = nullptr;
   if (HandleAllocated()) UpdateWindow(Handle());
@@ -342,6 +362,9 @@ HRESULT TBaseLazyTree_qn::DragDrop(IDataObject* DataObject, Integer KeyState, TP
   DoStateChange({}, {tsScrollPending, tsScrolling});
   TBaseLazyTree_qn* source = GetTreeFromDataObject(DataObject);
   HRESULT result = DragOver(source, KeyState, dsDragMove, Pt, Effect);
+  // The tree may change with the drop: the picture goes first, giving back
+  // the screen as it was under it.
+  HideDragImageOver(DragImageSource(source));
   if (result != S_OK || (Effect & ~DROPEFFECT_SCROLL) == DROPEFFECT_NONE) {
     result = E_FAIL;
   } else {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/user/Resources.h"
+#include "platform/user/User.h"
 #include "treeview/LazyTrees_qn.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
@@ -52,14 +54,12 @@ bool TVTDragImage::WillMove(TPoint P) const {
          (FRestriction != dmrHorizontalOnly && P.Y != FLastPosition.Y);
 }
 
-void TVTDragImage::PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint HotSpot, void* DataObject) {
-  // The shell's helper would take over the picture for a data object; this
-  // host has none, so the tree always draws it.
-  (void)DataObject;
-  FStates.Exclude(disSystemSupport);
-  if (!DragImage || DragImage->Empty() || !MMXAvailable) return;
+void TVTDragImage::PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint HotSpot, IDataObject* DataObject) {
+  if (!DragImage || DragImage->Empty()) return;
   EndDrag();
   Integer w = DragImage->Width(), h = DragImage->Height();
+  if (DataObject) PrepareSystemDrag(DragImage, DataObject);
+  if (!MMXAvailable || FStates.Contains(disSystemSupport)) return;
   // The picture is read as 32-bit pixels whatever its format.
   std::unique_ptr<TBitmap> source;
   TBitmap* picture = DragImage;
@@ -82,6 +82,39 @@ void TVTDragImage::PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint 
   FStates.Include(disHidden);
   FStates.Include(disInDrag);
   FStates.Include(disPrepared);
+}
+
+void TVTDragImage::PrepareSystemDrag(TBitmap* DragImage, IDataObject* DataObject) {
+  void* made = nullptr;
+  if (CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IDragSourceHelper::IID, &made) != S_OK ||
+      !made)
+    return;
+  TIntf<IDragSourceHelper> helper;
+  helper.Attach(static_cast<IDragSourceHelper*>(made));
+  FStates.Include(disSystemSupport);
+  if (TIntf<IDragSourceHelper2> helper2 = IntfCast<IDragSourceHelper2>(helper))
+    helper2->SetFlags(DSH_ALLOWDROPDESCRIPTIONTEXT);
+  FORMATETC files;
+  files.cfFormat = CF_HDROP;
+  files.ptd = nullptr;
+  files.dwAspect = DVASPECT_CONTENT;
+  files.lindex = -1;
+  files.tymed = TYMED_HGLOBAL;
+  if (DataObject->QueryGetData(&files) == S_OK) {
+    POINT origin(0, 0);
+    if (helper->InitializeFromWindow(nullptr, &origin, DataObject) == S_OK) return;
+  }
+  const Integer w = DragImage->Width(), h = DragImage->Height();
+  SHDRAGIMAGE description;
+  description.sizeDragImage = SIZE(w, h);
+  description.ptOffset = POINT(w / 2, h / 2);
+  // Always a bitmap of its own: on success the helper frees it, so it must
+  // never be the caller's.
+  description.hbmpDragImage = static_cast<HBITMAP>(CopyImage(DragImage->Handle(), IMAGE_BITMAP, w, h, 0));
+  description.crColorKey = FColorKey == clNone ? CLR_NONE : ColorToColorRef(FColorKey);
+  if (description.hbmpDragImage && helper->InitializeFromBitmap(&description, DataObject) == S_OK) return;
+  if (description.hbmpDragImage) DeleteObject(description.hbmpDragImage);
+  FStates.Exclude(disSystemSupport);
 }
 
 void TVTDragImage::MakeAlphaChannel(TBitmap* Source, TBitmap* Target) {
@@ -158,6 +191,57 @@ void TVTDragImage::EndDrag() {
   FBackImage.reset();
   FDragImage.reset();
   FAlphaImage.reset();
+}
+
+void TVTDragImage::RecaptureBackground(TBaseLazyTree_qn* Tree, TRect R, HRGN VisibleRegion, bool CaptureNCArea,
+                                       bool ReshowDragImage) {
+  if (!GetVisible() || !Tree || !Tree->HandleAllocated()) return;
+  const TRect picture = GetDragImageRect();
+  const TPoint at = Tree->ClientToScreen(TPoint(R.Left, R.Top));
+  const TRect onScreen(at.X, at.Y, at.X + R.Width(), at.Y + R.Height());
+  HDC dc = FBackImage->Canvas()->Handle();
+  // The window's visible part in the picture's coordinates: what other
+  // windows cover there stays as it was saved.
+  HRGN visible = CreateRectRgn(0, 0, 0, 0);
+  if (VisibleRegion) {
+    CombineRgn(visible, VisibleRegion, nullptr, RGN_COPY);
+    OffsetRgn(visible, -FImagePosition.X, -FImagePosition.Y);
+  }
+  TRect cut;
+  if (IntersectRect(cut, onScreen, picture)) {
+    const TRect target(cut.Left - FImagePosition.X, cut.Top - FImagePosition.Y, cut.Right - FImagePosition.X,
+                       cut.Bottom - FImagePosition.Y);
+    const TRect part(R.Left + cut.Left - onScreen.Left, R.Top + cut.Top - onScreen.Top,
+                     R.Left + cut.Right - onScreen.Left, R.Top + cut.Bottom - onScreen.Top);
+    HRGN clip = CreateRectRgn(target.Left, target.Top, target.Right, target.Bottom);
+    if (VisibleRegion) CombineRgn(clip, clip, visible, RGN_AND);
+    SelectClipRgn(dc, clip);
+    DeleteObject(clip);
+    Tree->PaintClientPart(FBackImage->Canvas(), part, TPoint(target.Left, target.Top),
+                          {poBackground, poColumnColor, poDrawFocusRect, poDrawSelection, poDrawDropMark, poGridLines});
+  }
+  if (CaptureNCArea) {
+    SelectClipRgn(dc, VisibleRegion ? visible : nullptr);
+    RECT window;
+    GetWindowRect(Tree->Handle(), &window);
+    // The frame is printed at the window's own origin and laid in at its
+    // place: not every frame part follows a moved canvas origin.
+    const Integer w = window.Right - window.Left, h = window.Bottom - window.Top;
+    if (w > 0 && h > 0) {
+      std::unique_ptr<TBitmap> frame = NewImage(w, h);
+      HDC fdc = frame->Canvas()->Handle();
+      BitBlt(fdc, 0, 0, w, h, dc, window.Left - FImagePosition.X, window.Top - FImagePosition.Y, SRCCOPY);
+      SendMessageW(Tree->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(fdc), PRF_NONCLIENT);
+      BitBlt(dc, window.Left - FImagePosition.X, window.Top - FImagePosition.Y, w, h, fdc, 0, 0, SRCCOPY);
+    }
+  }
+  SelectClipRgn(dc, nullptr);
+  DeleteObject(visible);
+  if (ReshowDragImage) {
+    GdiFlush();
+    TScreenDC screen;
+    InternalShowDragImage(screen.DC);
+  }
 }
 
 bool TVTDragImage::DragTo(TPoint P, bool ForceRepaint) {

@@ -418,10 +418,10 @@ class TVTDragImage : public TObject {
 
   // Takes the picture (any size; copied, so the caller keeps its bitmap),
   // its screen position and the mouse position the moves are measured
-  // from. A data object would go to the shell's drag-image helper, which
-  // this host does not have: the picture is always drawn by the tree. The
-  // picture stays hidden until ShowDragImage.
-  void PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint HotSpot, void* DataObject = nullptr);
+  // from. With a data object the shell's drag-image helper is asked to show
+  // the picture for its drag; where it does, this object draws nothing.
+  // Otherwise the picture stays hidden until ShowDragImage.
+  void PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint HotSpot, IDataObject* DataObject = nullptr);
   // Follows the mouse to P (screen); True when the picture moved or was
   // repainted.
   bool DragTo(TPoint P, bool ForceRepaint = false);
@@ -431,6 +431,11 @@ class TVTDragImage : public TObject {
   TRect GetDragImageRect() const;
   bool GetVisible() const;
   bool WillMove(TPoint P) const;
+  // Tree, under the picture, paints R (its client coordinates) into the
+  // saved background instead of onto the screen, clipped to VisibleRegion
+  // (screen coordinates); with CaptureNCArea its frame too.
+  void RecaptureBackground(TBaseLazyTree_qn* Tree, TRect R, HRGN VisibleRegion, bool CaptureNCArea,
+                           bool ReshowDragImage);
   // Fills the alpha bytes of Target: a radial fade from the centre, zero
   // where Source has the key colour.
   void MakeAlphaChannel(TBitmap* Source, TBitmap* Target);
@@ -449,11 +454,20 @@ class TVTDragImage : public TObject {
   void SetMoveRestriction(TVTDragMoveRestriction Value) { FRestriction = Value; }
   TVTDragImageStates States() const { return FStates; }
   TPoint ImagePosition() const { return FImagePosition; }
+  // The mouse position the next move is measured from (screen).
+  TPoint LastPosition() const { return FLastPosition; }
   // The picture with its alpha bytes (nullptr outside a drag).
   TBitmap* Picture() const { return FDragImage.get(); }
+  // What lies under the picture on the screen (nullptr outside a drag).
+  TBitmap* BackImage() const { return FBackImage.get(); }
 
  protected:
   void InternalShowDragImage(HDC DC);
+
+ private:
+  // Hands the picture to the shell's drag-image helper for DataObject's
+  // drag; disSystemSupport tells whether it took it.
+  void PrepareSystemDrag(TBitmap* DragImage, IDataObject* DataObject);
 
  private:
   TBaseLazyTree_qn* FOwner;

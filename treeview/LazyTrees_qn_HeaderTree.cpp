@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "treeview/LazyTrees_qn.h"
+#include "treeview/LazyTrees_qn_Appearance.h"
 
 namespace qn {
 
@@ -234,6 +235,10 @@ void TBaseLazyTree_qn::WMPrint(TMessage& Message) {
   // the header goes on top of it afterwards.
   inherited::Dispatch(Message);
   bool hidden = (Message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle());
+  // The default printing draws the classic sunken edge; a themed window
+  // shows the theme's edge there, and the print must look like the window.
+  if (!hidden && (Message.LParam & PRF_NONCLIENT) && FStates.Contains(tsUseThemes))
+    TreeThemes::PaintBorderOn(this, reinterpret_cast<HDC>(Message.WParam));
   if (!hidden && FHeader->Options().Contains(hoVisible))
     FHeader->Columns()->PaintHeader(reinterpret_cast<HDC>(Message.WParam), FHeaderRect, -FEffectiveOffsetX);
 }

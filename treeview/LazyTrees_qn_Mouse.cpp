@@ -842,7 +842,7 @@ bool TBaseLazyTree_qn::DoBeforeDrag(PLazyNode Node, TColumnIndex Column) {
   return allowed;
 }
 
-void TBaseLazyTree_qn::DoDragging(TPoint) {
+void TBaseLazyTree_qn::DoDragging(TPoint P) {
   DoCancelEdit();
   if (FCurrentHotNode) {
     InvalidateNode(FCurrentHotNode);
@@ -862,6 +862,7 @@ void TBaseLazyTree_qn::DoDragging(TPoint) {
     delete dragObject;
     dragObject = nullptr;
     TIntf<IDataObject> data = DragManager()->GetDataObject();
+    PrepareDragImage(P, data.get());
     FLastDropMode = dmOnNode;
     FLastDragEffect = DROPEFFECT_NONE;
     DWORD allowed = 0;
@@ -873,6 +874,7 @@ void TBaseLazyTree_qn::DoDragging(TPoint) {
     if (FDragManager) FDragManager->ForceDragLeave();
   } catch (...) {
     delete dragObject;
+    if (FDragImage) FDragImage->EndDrag();
     FDragSelection.clear();
     DoStateChange({}, {tsOLEDragging});
     throw;
@@ -885,6 +887,7 @@ void TBaseLazyTree_qn::DoDragging(TPoint) {
     if (HandleAllocated()) p = ScreenToClient(p);
     DoEndDrag(this, p.X, p.Y);
   });
+  if (FDragImage) FDragImage->EndDrag();
   if (FLastDragEffect == DROPEFFECT_MOVE && FOptions->AutoOptions().Contains(toAutoDeleteMovedNodes))
     err.Run([&] { DeleteSelectedNodes(); });
   FDragSelection.clear();

@@ -145,8 +145,12 @@ void TBaseLazyTree_qn::DoDragExpand() {
   PLazyNode target = FDropTargetNode;
   if (target && (target->ChildCount > 0 || target->States.Contains(vsHasChildren)) &&
       !target->States.Contains(vsExpanded)) {
+    // The expansion moves what lies under the source's picture.
+    TBaseLazyTree_qn* source = DragImageSource(FDragManager ? FDragManager->GetDragSource() : nullptr);
+    HideDragImageOver(source);
     ToggleNode(target);
     if (HandleAllocated()) UpdateWindow(Handle());
+    if (source) source->FDragImage->ShowDragImage();
   }
 }
 

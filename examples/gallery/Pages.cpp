@@ -67,6 +67,7 @@ std::vector<std::string> TreeSkinnedPage(const std::string& outDir);
 std::vector<std::string> TreeMousePage(const std::string& outDir);
 std::vector<std::string> TreeHintsPage(const std::string& outDir);
 std::vector<std::string> TreeDragDropPage(const std::string& outDir);
+std::vector<std::string> TreeDragImagePage(const std::string& outDir);
 std::vector<std::string> TreeHeaderMousePage(const std::string& outDir);
 std::vector<std::string> TreePrintPage(const std::string& outDir);
 std::vector<std::string> TreeTogglePage(const std::string& outDir);
@@ -310,6 +311,9 @@ std::vector<Page> AllPages() {
       {"tree-dragdrop", TreeDragDropPage, kTree, "Tree drag and drop",
        "A node dragged from one tree into another, caught mid-drag: the target node highlighted, the drop mark below "
        "a row, and a folder opened by resting on it."},
+      {"tree-dragimage", TreeDragImagePage, kTree, "Node drag image",
+       "Three selected nodes dragged from one string tree over another: the faded picture of the rows follows the "
+       "pointer with the drop mark showing through it."},
       {"image", ImagePage, kControls, "Image controls",
        "A landscape in each scale mode, a badge in each alignment, a scrolled image view, and an image whose "
        "balloon layers moved."},
