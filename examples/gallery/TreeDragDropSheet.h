@@ -40,6 +40,8 @@ class TTreeDragDropSheet {
     SheetHeading(c, 16, 276, u"Right of a caption, lower half: the drop mark below");
     SheetHeading(c, 420, 276, u"Rested on Pictures: opened by the hover");
     source->OnDragAllowed = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, bool& Allowed) { Allowed = true; };
+    // The drag picture has its own page; here it would cover the target's highlight.
+    source->SetDragImageKind(diNoImage);
     target->SetAutoExpandDelay(600);
     // The target's drop mark in the colour the tree page gives it.
     target->Colors()->SetDropMarkColor(TColor(RGB(230, 120, 30)));

@@ -63,7 +63,7 @@ class TTreeDragImageSheet {
     const TPoint rest = target->ClientToScreen(TPoint(200, row.Top + row.Height() * 3 / 4));
     TScreenImage screen;
     TScreenImage picture;
-    target->OnTreeDragOver = [&](TBaseLazyTree_qn*, TObject*, TShiftState, TDragState State, TPoint Pt, TDropMode,
+    target->OnDragOver = [&](TBaseLazyTree_qn*, TObject*, TShiftState, TDragState State, TPoint Pt, TDropMode,
                                  DWORD&, bool& Accept) {
       Accept = true;
       if (State != dsDragMove || target->ClientToScreen(Pt) != rest || !screen.Pixels.empty()) return;

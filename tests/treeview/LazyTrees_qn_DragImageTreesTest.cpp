@@ -54,7 +54,7 @@ class TPictureTree : public TLazyStringTree_qn {
       if (!Parent && Node->Index % 4 == 1) States.Include(ivsHasChildren);
     };
     OnInitChildren = [](TBaseLazyTree_qn*, PLazyNode, Cardinal& Count) { Count = 3; };
-    OnTreeDragOver = [](TBaseLazyTree_qn*, TObject*, TShiftState, TDragState, TPoint, TDropMode, DWORD&,
+    OnDragOver = [](TBaseLazyTree_qn*, TObject*, TShiftState, TDragState, TPoint, TDropMode, DWORD&,
                         bool& Accept) { Accept = true; };
     SetRootNodeCount(Count);
     Form->Show();
