@@ -351,15 +351,16 @@ void TGDIMemoryBackend::Draw(const TRect& DstRect, const TRect&, HDC) {
 
 void TGDIMemoryBackend::DoPaint(TCustomBitmap32* ABuffer, TRectList* AInvalidRects, TCanvas* ACanvas,
                                 TCustomPaintBox32_qn* APaintBox) {
-  const HDC dst = ACanvas->Handle();
-  auto paintRect = [&](const TRect& r) {
-    CopyToDevice(dst, r.Left, r.Top, r.Width(), r.Height(), r.Left, r.Top, ABuffer->Bits());
-  };
   if (!AInvalidRects || AInvalidRects->Count() == 0) {
-    paintRect(APaintBox ? APaintBox->GetViewportRect() : ABuffer->BoundsRect());
+    DoPaintRect(ABuffer, APaintBox ? APaintBox->GetViewportRect() : ABuffer->BoundsRect(), ACanvas);
     return;
   }
-  for (Integer i = 0; i < AInvalidRects->Count(); ++i) paintRect(*AInvalidRects->Items(i));
+  for (Integer i = 0; i < AInvalidRects->Count(); ++i) DoPaintRect(ABuffer, *AInvalidRects->Items(i), ACanvas);
+}
+
+void TGDIMemoryBackend::DoPaintRect(TCustomBitmap32* ABuffer, const TRect& ARect, TCanvas* ACanvas) {
+  CopyToDevice(ACanvas->Handle(), ARect.Left, ARect.Top, ARect.Width(), ARect.Height(), ARect.Left, ARect.Top,
+               ABuffer->Bits());
 }
 
 void InitPix32BackendsVCL() { StockFont = static_cast<HFONT>(GetStockObject(SYSTEM_FONT)); }

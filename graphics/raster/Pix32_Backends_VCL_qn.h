@@ -148,6 +148,7 @@ class TGDIMemoryBackend : public TMemoryBackend, public IDeviceContextSupport, p
 
  protected:
   void InitializeSurface(Integer NewWidth, Integer NewHeight, bool ClearBuffer) override;
+  void DoPaintRect(TCustomBitmap32* ABuffer, const TRect& ARect, TCanvas* ACanvas);
 
  private:
   // SetDIBitsToDevice of (SrcX, SrcY, W, H) of Bits to (X, Y), through a

@@ -13,7 +13,7 @@ void TFunctionRegistry::Clear() {
   FBindings.clear();
 }
 
-void TFunctionRegistry::RegisterBinding(Integer FunctionID, Pointer* BindVariable, const char* Name) {
+void TFunctionRegistry::RegisterBinding(Integer FunctionID, PPointer BindVariable, const char* Name) {
   auto b = std::make_unique<TFunctionBinding>();
   b->FunctionID = FunctionID;
   b->BindVariable = BindVariable;

@@ -23,7 +23,7 @@ using PFunctionInfo = TFunctionInfo*;
 
 struct TFunctionBinding {
   Integer FunctionID = 0;
-  Pointer* BindVariable = nullptr;
+  PPointer BindVariable = nullptr;
   // The variable's name, for reports.
   const char* Name = "";
 };
@@ -44,10 +44,10 @@ class TFunctionRegistry : public TPersistent {
   ~TFunctionRegistry() override { Clear(); }
 
   void Clear();
-  void RegisterBinding(Integer FunctionID, Pointer* BindVariable, const char* Name = "");
+  void RegisterBinding(Integer FunctionID, PPointer BindVariable, const char* Name = "");
   template <class F>
   void RegisterBinding(Integer FunctionID, F** BindVariable, const char* Name = "") {
-    RegisterBinding(FunctionID, reinterpret_cast<Pointer*>(BindVariable), Name);
+    RegisterBinding(FunctionID, reinterpret_cast<PPointer>(BindVariable), Name);
   }
   void Add(Integer FunctionID, Pointer Proc, TCPUFeatures CPUFeatures = {}, Integer Flags = 0, const char* Name = "");
   template <class F>

@@ -80,7 +80,7 @@ namespace {
 // Four bytes past RcTable: the vector merge reads each entry as a 32-bit word.
 alignas(64) Byte gDivStore[256 * 256];
 alignas(64) Byte gRcStore[256 * 256 + 4];
-Byte* gAlphaBlock = nullptr;
+Byte* AlphaTable = nullptr;
 }  // namespace
 
 Byte (&DivTable)[256][256] = *reinterpret_cast<Byte (*)[256][256]>(gDivStore);
@@ -289,9 +289,9 @@ void BuildTables() {
 }
 
 void BuildAlphaTable() {
-  gAlphaBlock = static_cast<Byte*>(std::malloc(8224));
-  if (!gAlphaBlock) throw EOutOfMemory(u"Out of memory");
-  auto p = reinterpret_cast<uintptr_t>(gAlphaBlock);
+  AlphaTable = static_cast<Byte*>(std::malloc(8224));
+  if (!AlphaTable) throw EOutOfMemory(u"Out of memory");
+  auto p = reinterpret_cast<uintptr_t>(AlphaTable);
   alpha_ptr = reinterpret_cast<Word*>((p + 15) & ~uintptr_t(15));
   for (int i = 0; i < 256; ++i)
     for (int j = 0; j < 8; ++j) alpha_ptr[i * 8 + j] = static_cast<Word>(i);
@@ -411,8 +411,8 @@ void InitPix32Blend() {
 }
 
 void DonePix32Blend() {
-  std::free(gAlphaBlock);
-  gAlphaBlock = nullptr;
+  std::free(AlphaTable);
+  AlphaTable = nullptr;
   alpha_ptr = bias_ptr = nullptr;
   BlendRegistry = nullptr;
 }

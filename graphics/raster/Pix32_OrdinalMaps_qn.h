@@ -55,6 +55,9 @@ class TCellBlock {
   void SetValue(Integer X, Integer Y, T Value) { FBlock.FBits[X + Y * FWidth] = Value; } \
   T* ValPtr(Integer X, Integer Y) const { return FBlock.FBits + X + Y * FWidth; }    \
   T* Scanline(Integer Y) const { return FBlock.FBits + Y * FWidth; }                 \
+  T GetValue(Integer X, Integer Y) const { return Value(X, Y); }                    \
+  T* GetValPtr(Integer X, Integer Y) const { return ValPtr(X, Y); }                 \
+  T* GetScanline(Integer Y) const { return Scanline(Y); }                           \
   T* Bits() const { return FBlock.FBits; }                                           \
                                                                                      \
  protected:                                                                          \

@@ -31,6 +31,7 @@ union TColor32Entry {
 };
 static_assert(sizeof(TColor32Entry) == 4);
 using PColor32Entry = TColor32Entry*;
+using TColor32EntryArray = TColor32Entry[];
 using PColor32EntryArray = TColor32Entry*;
 using TArrayOfColor32Entry = std::vector<TColor32Entry>;
 
@@ -48,14 +49,17 @@ union TFixedRec {
 };
 static_assert(sizeof(TFixedRec) == 4);
 using PFixedRec = TFixedRec*;
+using TFixedArray = TFixed[];
 using PFixedArray = TFixed*;
 using TArrayOfFixed = std::vector<TFixed>;
 using TArrayOfArrayOfFixed = std::vector<TArrayOfFixed>;
 
 using TFloat = Single;
 using PFloat = TFloat*;
+using TFloatArray = TFloat[];
 using PFloatArray = TFloat*;
 using TArrayOfFloat = std::vector<TFloat>;
+using TSingleArray = Single[];
 using PSingleArray = Single*;
 using TArrayOfSingle = std::vector<Single>;
 
@@ -73,6 +77,7 @@ struct TFloatPoint {
   friend constexpr TFloatPoint operator-(const TFloatPoint& a, const TFloatPoint& b) { return {a.X - b.X, a.Y - b.Y}; }
 };
 using PFloatPoint = TFloatPoint*;
+using TFloatPointArray = TFloatPoint[];
 using PFloatPointArray = TFloatPoint*;
 using TArrayOfFloatPoint = std::vector<TFloatPoint>;
 using TArrayOfArrayOfFloatPoint = std::vector<TArrayOfFloatPoint>;
@@ -93,6 +98,7 @@ struct TFixedPoint {
   friend constexpr TFixedPoint operator-(const TFixedPoint& a, const TFixedPoint& b) { return {a.X - b.X, a.Y - b.Y}; }
 };
 using PFixedPoint = TFixedPoint*;
+using TFixedPointArray = TFixedPoint[];
 using PFixedPointArray = TFixedPoint*;
 using TArrayOfFixedPoint = std::vector<TFixedPoint>;
 using TArrayOfArrayOfFixedPoint = std::vector<TArrayOfFixedPoint>;
@@ -121,13 +127,17 @@ using PFixedRect = TFixedRect*;
 
 enum class TRectRounding : Byte { rrClosest, rrOutside, rrInside };
 
+using TByteArray = Byte[];
 using PByteArray = Byte*;
 using TArrayOfByte = std::vector<Byte>;
+using TWordArray = Word[];
 using PWordArray = Word*;
 using TArrayOfWord = std::vector<Word>;
+using TIntegerArray = Integer[];
 using PIntegerArray = Integer*;
 using TArrayOfInteger = std::vector<Integer>;
 using TArrayOfArrayOfInteger = std::vector<TArrayOfInteger>;
+using TCardinalArray = Cardinal[];
 using PCardinalArray = Cardinal*;
 using TArrayOfCardinal = std::vector<Cardinal>;
 using TArrayOfArrayOfCardinal = std::vector<TArrayOfCardinal>;

@@ -34,6 +34,14 @@ struct TLineSegment {
   TFloatPoint P0;  // absolute x, row-relative y (0 top, 1 bottom)
   TFloatPoint P1;
 };
+using TLineSegmentArray = std::vector<TLineSegment>;
+
+// One row's segments, seen in the block of TScanLines.
+struct TScanLine {
+  const TLineSegment* Segments;
+  Integer Count;
+  Integer Y;
+};
 
 bool AllFinite(const TArrayOfFloatPoint& Points) {
   for (const TFloatPoint& P : Points)
@@ -49,7 +57,12 @@ class TScanLines {
   Integer MinY = 0;
   std::vector<size_t> Offset;
   std::vector<Integer> Count;
-  std::vector<TLineSegment> Segments;
+  TLineSegmentArray Segments;
+
+  size_t RowCount() const { return Offset.size(); }
+  TScanLine Row(size_t r) const {
+    return {Segments.data() + Offset[r], Count[r], MinY + static_cast<Integer>(r)};
+  }
 
   void Add(Integer Y, Single xa, Single fa, Single xb, Single fb) {
     const size_t r = static_cast<size_t>(Y - MinY);
@@ -154,8 +167,9 @@ struct TRowScratch {
 // deposits touch: between them the cells are zero and the sum holds one
 // value, which becomes a run instead of being written out. Touched ends up
 // with the merged column ranges, the only cells written.
-void IntegrateScanLine(const TCells& Cell, const TLineSegment* Seg, Integer Count, Integer& X1, Integer& X2,
-                       TRowScratch& W) {
+void IntegrateScanLine(const TCells& Cell, const TScanLine& Row, Integer& X1, Integer& X2, TRowScratch& W) {
+  const TLineSegment* Seg = Row.Segments;
+  const Integer Count = Row.Count;
   X1 = 2147483647;
   X2 = -2147483647 - 1;
   auto deposit = [&](const TFloatPoint& P, bool End) {
@@ -209,6 +223,61 @@ void IntegrateScanLine(const TCells& Cell, const TLineSegment* Seg, Integer Coun
   for (Integer i = 0; i < Count; ++i) AccumulateSegmentArea(Cell, Seg[i]);
 }
 
+// The rows of all the closed outlines in one block, every row from MinY to
+// one past MaxY. Sizing the block from every outline at once means the
+// outlines' rows never have to be merged afterwards.
+void CollectScanLines(const std::vector<TArrayOfFloatPoint>& Outlines, Integer MinY, Integer MaxY,
+                      TScanLines& Rows) {
+  // Capacity per row by difference counts and a running total.
+  Rows.MinY = MinY;
+  const size_t NRows = static_cast<size_t>(MaxY - MinY) + 2;
+  std::vector<std::int64_t> Diff(NRows + 1, 0);
+  for (const TArrayOfFloatPoint& C : Outlines)
+    for (size_t i = 1; i < C.size(); ++i) {
+      Integer Ya = FloorI(C[i - 1].Y), Yb = FloorI(C[i].Y);
+      if (Ya > Yb) std::swap(Ya, Yb);
+      ++Diff[static_cast<size_t>(Ya - MinY)];
+      --Diff[static_cast<size_t>(Yb - MinY) + 1];
+    }
+  Rows.Offset.resize(NRows);
+  Rows.Count.assign(NRows, 0);
+  size_t Total = 0;
+  std::int64_t Running = 0;
+  for (size_t r = 0; r < NRows; ++r) {
+    Running += Diff[r];
+    Rows.Offset[r] = Total;
+    Total += static_cast<size_t>(Running);
+  }
+  Rows.Segments.resize(Total);
+  // Later outlines' segments come first in a shared row.
+  for (size_t o = Outlines.size(); o-- > 0;) {
+    const TArrayOfFloatPoint& C = Outlines[o];
+    for (size_t i = 0; i + 1 < C.size(); ++i) Rows.SplitEdgeByRows(C[i], C[i + 1]);
+  }
+}
+
+// Integrates one row, cuts it to the clip columns and hands it to Emit(Y,
+// X1, X2, Values, Runs) with the cells of the runs still zero; afterwards
+// every cell the row wrote is zero again, scratch cells included.
+template <class Emit>
+void EmitScanLineSpan(const TScanLine& Row, const TCells& Cell, Integer CX1, Integer CX2, TRowScratch& W,
+                      std::vector<TCoverRun>& Clipped, Emit& emit) {
+  if (Row.Count == 0) return;
+  Integer X1, X2;
+  IntegrateScanLine(Cell, Row, X1, X2, W);
+  X1 = std::max(X1, CX1);
+  X2 = std::min(X2, CX2);
+  if (X2 >= X1) {
+    Clipped.clear();
+    for (const TCoverRun& R : W.Runs) {
+      const TCoverRun C{std::max(R.X1, X1), std::min(R.X2, X2), R.Value};
+      if (C.X1 <= C.X2) Clipped.push_back(C);
+    }
+    emit(Row.Y, X1, X2, Cell.At(X1), Clipped);
+  }
+  for (const TColumnRange& T : W.Touched) std::fill(Cell.At(T.A), Cell.At(T.B) + 1, 0.0f);
+}
+
 // Emit(Y, X1, X2, Values, Runs) gets each row cut to the clip columns, with
 // the cells of the runs still zero.
 template <class Emit>
@@ -240,33 +309,8 @@ void Rasterize(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRe
   }
   if (Outlines.empty()) return;
 
-  // Capacity per row by difference counts and a running total.
   TScanLines Rows;
-  Rows.MinY = MinY;
-  const size_t NRows = static_cast<size_t>(MaxY - MinY) + 2;
-  std::vector<std::int64_t> Diff(NRows + 1, 0);
-  for (const TArrayOfFloatPoint& C : Outlines)
-    for (size_t i = 1; i < C.size(); ++i) {
-      Integer Ya = FloorI(C[i - 1].Y), Yb = FloorI(C[i].Y);
-      if (Ya > Yb) std::swap(Ya, Yb);
-      ++Diff[static_cast<size_t>(Ya - MinY)];
-      --Diff[static_cast<size_t>(Yb - MinY) + 1];
-    }
-  Rows.Offset.resize(NRows);
-  Rows.Count.assign(NRows, 0);
-  size_t Total = 0;
-  std::int64_t Running = 0;
-  for (size_t r = 0; r < NRows; ++r) {
-    Running += Diff[r];
-    Rows.Offset[r] = Total;
-    Total += static_cast<size_t>(Running);
-  }
-  Rows.Segments.resize(Total);
-  // Later outlines' segments come first in a shared row.
-  for (size_t o = Outlines.size(); o-- > 0;) {
-    const TArrayOfFloatPoint& C = Outlines[o];
-    for (size_t i = 0; i + 1 < C.size(); ++i) Rows.SplitEdgeByRows(C[i], C[i + 1]);
-  }
+  CollectScanLines(Outlines, MinY, MaxY, Rows);
 
   const Integer CX1 = FloorI(Clip.Left);
   const Integer CX2 = -FloorI(-Clip.Right) - 1;
@@ -278,24 +322,7 @@ void Rasterize(const TArrayOfArrayOfFloatPoint& Points, const TFloatRect& ClipRe
   TRowScratch W;
   std::vector<TCoverRun> Clipped;
 
-  for (size_t r = 0; r < NRows; ++r) {
-    const Integer N = Rows.Count[r];
-    if (N == 0) continue;
-    Integer X1, X2;
-    IntegrateScanLine(Cell, Rows.Segments.data() + Rows.Offset[r], N, X1, X2, W);
-    X1 = std::max(X1, CX1);
-    X2 = std::min(X2, CX2);
-    if (X2 >= X1) {
-      Clipped.clear();
-      for (const TCoverRun& R : W.Runs) {
-        const TCoverRun C{std::max(R.X1, X1), std::min(R.X2, X2), R.Value};
-        if (C.X1 <= C.X2) Clipped.push_back(C);
-      }
-      emit(MinY + static_cast<Integer>(r), X1, X2, Cell.At(X1), Clipped);
-    }
-    // Everything the row wrote goes back to zero, scratch cells included.
-    for (const TColumnRange& T : W.Touched) std::fill(Cell.At(T.A), Cell.At(T.B) + 1, 0.0f);
-  }
+  for (size_t r = 0; r < Rows.RowCount(); ++r) EmitScanLineSpan(Rows.Row(r), Cell, CX1, CX2, W, Clipped, emit);
 }
 
 // The value spans: the runs written out into their cells, which go back to

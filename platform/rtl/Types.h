@@ -31,6 +31,7 @@ using WideChar = char16_t;
 using Char = char16_t;
 using AnsiChar = char;
 using Pointer = void*;
+using PPointer = Pointer*;
 
 using String = std::u16string;
 using UnicodeString = std::u16string;
