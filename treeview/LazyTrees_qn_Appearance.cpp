@@ -446,21 +446,7 @@ bool GetElementSize(HDC DC, const TThemedElementDetails& Details, const TRect& R
   return ThemeServices()->GetElementSize(DC, Details, R, ElementSize, Size);
 }
 void PaintBorder(TWinControl* Control, bool EraseLRCorner) { ThemeServices()->PaintBorder(Control, EraseLRCorner); }
-void PaintBorderOn(TWinControl* Control, HDC DC) {
-  if (!Enabled() || !Control || !Control->HandleAllocated() || !DC) return;
-  HWND h = Control->Handle();
-  if (!(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) return;
-  RECT wr;
-  GetWindowRect(h, &wr);
-  const TRect whole(0, 0, wr.Right - wr.Left, wr.Bottom - wr.Top);
-  const Integer ex = GetSystemMetrics(SM_CXEDGE), ey = GetSystemMetrics(SM_CYEDGE);
-  const int saved = SaveDC(DC);
-  // The edge ring alone, as the window's own frame shows it.
-  ExcludeClipRect(DC, whole.Left + ex, whole.Top + ey, whole.Right - ex, whole.Bottom - ey);
-  ThemeServices()->DrawElement(
-      DC, ThemeServices()->GetElementDetails(Control->Enabled() ? teEditTextNormal : teEditTextDisabled), whole);
-  RestoreDC(DC, saved);
-}
+void PaintBorderOn(TWinControl* Control, HDC DC) { ThemeServices()->PaintBorder(Control, false, DC); }
 }  // namespace TreeThemes
 
 }  // namespace qn

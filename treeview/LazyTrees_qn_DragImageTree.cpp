@@ -100,27 +100,6 @@ void TBaseLazyTree_qn::MoveDragImageOver(TBaseLazyTree_qn* Tree, TPoint Pt) {
   image->DragTo(Pt, false);
 }
 
-void TBaseLazyTree_qn::PaintClientPart(TCanvas* Canvas, const TRect& Part, TPoint Target,
-                                       TVTInternalPaintOptions Options) {
-  const Integer rtlOffset = UseRightToLeftAlignment() && FHeader->UseColumns() ? ComputeRTLOffset(true) : 0;
-  const Integer fixed = FHeader->Columns()->GetVisibleFixedWidth();
-  auto paint = [&](TRect part, bool scrolls) {
-    if (part.Right <= part.Left || part.Bottom <= part.Top) return;
-    const TPoint at(Target.X + part.Left - Part.Left, Target.Y + part.Top - Part.Top);
-    OffsetRect(part, (scrolls ? FEffectiveOffsetX : 0) - rtlOffset, -FOffsetY);
-    PaintTree(Canvas, part, at, Options, TPixelFormat::pfDevice);
-  };
-  if (fixed == 0) {
-    paint(Part, true);
-    return;
-  }
-  TRect left = Part, right = Part;
-  left.Right = std::min(Part.Right, fixed);
-  right.Left = std::max(Part.Left, fixed);
-  paint(left, false);
-  paint(right, true);
-}
-
 void TBaseLazyTree_qn::UpdateWindowAndDragImage(TBaseLazyTree_qn* Tree, TRect TreeRect, bool UpdateNCArea,
                                                 bool ReshowDragImage) {
   if (!HandleAllocated()) return;

@@ -752,31 +752,37 @@ void TBaseLazyTree_qn::PaintCell(TVTPaintInfo& Info, const TRect& Window, const 
 // ---------------------------------------------------------------------------
 // Window painting
 
+void TBaseLazyTree_qn::PaintClientPart(TCanvas* Canvas, const TRect& Part, TPoint Target,
+                                       TVTInternalPaintOptions Options) {
+  const Integer rtlOffset = UseRightToLeftAlignment() && FHeader->UseColumns() ? ComputeRTLOffset(true) : 0;
+  const Integer fixed = FHeader->Columns()->GetVisibleFixedWidth();
+  auto paint = [&](TRect part, bool scrolls) {
+    if (part.Right <= part.Left || part.Bottom <= part.Top) return;
+    const TPoint at(Target.X + part.Left - Part.Left, Target.Y + part.Top - Part.Top);
+    OffsetRect(part, (scrolls ? FEffectiveOffsetX : 0) - rtlOffset, -FOffsetY);
+    PaintTree(Canvas, part, at, Options, TPixelFormat::pfDevice);
+  };
+  if (fixed == 0) {
+    paint(Part, true);
+    return;
+  }
+  TRect left = Part, right = Part;
+  left.Right = std::min(Part.Right, fixed);
+  right.Left = std::max(Part.Left, fixed);
+  paint(left, false);
+  paint(right, true);
+}
+
 void TBaseLazyTree_qn::Paint() {
   if (IsRectEmpty(FUpdateRect)) return;
   const TVTInternalPaintOptions options{poBackground, poColumnColor, poDrawFocusRect,
                                         poDrawSelection, poDrawDropMark, poGridLines};
-  Integer rtlOffset = UseRightToLeftAlignment() && FHeader->UseColumns() ? ComputeRTLOffset(true) : 0;
-  Integer fixed = FHeader->Columns()->GetVisibleFixedWidth();
-  if (fixed == 0) {
-    TRect window = FUpdateRect;
-    OffsetRect(window, FEffectiveOffsetX - rtlOffset, -FOffsetY);
-    PaintTree(Canvas(), window, TPoint(FUpdateRect.Left, FUpdateRect.Top), options, TPixelFormat::pfDevice);
-    return;
-  }
-  // The fixed columns do not scroll horizontally.
-  TRect window = ClientRect();
-  window.Right = fixed;
-  TPoint target(window.Left, window.Top);
-  OffsetRect(window, -rtlOffset, -FOffsetY);
-  PaintTree(Canvas(), window, target, options, TPixelFormat::pfDevice);
-  if (fixed <= ClientWidth()) {
-    window = ClientRect();
-    window.Left = fixed;
-    target = TPoint(window.Left, window.Top);
-    OffsetRect(window, FEffectiveOffsetX - rtlOffset, -FOffsetY);
-    PaintTree(Canvas(), window, target, options, TPixelFormat::pfDevice);
-  }
+  // With fixed columns the whole client is painted: their split does not
+  // follow the update rectangle.
+  if (FHeader->Columns()->GetVisibleFixedWidth() == 0)
+    PaintClientPart(Canvas(), FUpdateRect, TPoint(FUpdateRect.Left, FUpdateRect.Top), options);
+  else
+    PaintClientPart(Canvas(), ClientRect(), TPoint(0, 0), options);
 }
 
 bool TBaseLazyTree_qn::PaintDispatch(TMessage& Message) {

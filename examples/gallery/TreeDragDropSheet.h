@@ -156,16 +156,10 @@ class TTreeDragDropSheet {
       t->SetChildCount(t->GetFirst(), 6);
       t->SetExpanded(t->GetFirst(), true);
       t->SetChildCount(t->GetFirst()->NextSibling, 2);
-      t->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
-        static const char16_t* top[] = {u"Project", u"Assets"};
-        static const char16_t* names[] = {u"main.cpp", u"tree_drag.cpp", u"notes.txt", u"logo.png",
-                                          u"drop_mark.svg", u"build.log"};
-        static const char16_t* sizes[] = {u"12 KB", u"36 KB", u"3 KB", u"40 KB", u"6 KB", u"2 MB"};
-        if (Type != ttNormal) return;
-        bool folder = T->GetNodeLevel(N) == 0;
-        if (Column == 1) Text = folder ? String() : String(sizes[N->Index % 6]);
-        else Text = folder ? String(top[N->Index % 2]) : String(names[N->Index % 6]);
-      };
+      TTreeStringSheet::ShowFiles(t, {u"Project", u"Assets"},
+                                  {u"main.cpp", u"tree_drag.cpp", u"notes.txt", u"logo.png", u"drop_mark.svg",
+                                   u"build.log"},
+                                  {u"12 KB", u"36 KB", u"3 KB", u"40 KB", u"6 KB", u"2 MB"});
     }
     return t;
   }

@@ -154,16 +154,10 @@ class TTreeHintsSheet {
     t->SetRootNodeCount(2);
     t->SetChildCount(t->GetFirst(), 6);
     t->SetExpanded(t->GetFirst(), true);
-    t->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
-      static const char16_t* top[] = {u"Project", u"Pictures"};
-      static const char16_t* names[] = {u"main.cpp", u"tree_hint_window_painting.cpp", u"notes.txt", u"hit_test.cpp",
-                                        u"logo.png", u"rubber_band.svg"};
-      static const char16_t* sizes[] = {u"12 KB", u"48 KB", u"3 KB", u"21 KB", u"40 KB", u"6 KB"};
-      if (Type != ttNormal) return;
-      bool folder = T->GetNodeLevel(N) == 0;
-      if (Column == 1) Text = folder ? String() : String(sizes[N->Index % 6]);
-      else Text = folder ? String(top[N->Index % 2]) : String(names[N->Index % 6]);
-    };
+    TTreeStringSheet::ShowFiles(t, {u"Project", u"Pictures"},
+                                {u"main.cpp", u"tree_hint_window_painting.cpp", u"notes.txt", u"hit_test.cpp",
+                                 u"logo.png", u"rubber_band.svg"},
+                                {u"12 KB", u"48 KB", u"3 KB", u"21 KB", u"40 KB", u"6 KB"});
     return t;
   }
 };

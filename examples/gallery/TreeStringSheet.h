@@ -227,6 +227,20 @@ class TTreeStringSheet {
     return col;
   }
 
+  // Folders at the top level, files below them: column 0 names either, column
+  // 1 gives a file's size. Files and sizes are picked by the node's index.
+  static void ShowFiles(qn::TLazyStringTree_qn* t, std::vector<const char16_t*> folders,
+                        std::vector<const char16_t*> files, std::vector<const char16_t*> sizes) {
+    using namespace vcl;
+    using namespace qn;
+    t->OnGetText = [folders, files, sizes](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type,
+                                           String& Text) {
+      if (Type != ttNormal) return;
+      bool folder = T->GetNodeLevel(N) == 0;
+      if (Column == 1) Text = folder ? String() : String(sizes[N->Index % sizes.size()]);
+      else Text = folder ? String(folders[N->Index % folders.size()]) : String(files[N->Index % files.size()]);
+    };
+  }
 };
 
 }  // namespace gallery

@@ -119,6 +119,16 @@ bool TThemeServices::GetElementSize(HDC DC, const TThemedElementDetails& D, cons
 void TThemeServices::PaintBorder(TWinControl* Control, bool EraseLRCorner) {
   if (!Enabled() || !Control || !Control->HandleAllocated()) return;
   HWND h = Control->Handle();
+  if (!(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) return;
+  HDC dc = GetWindowDC(h);
+  if (!dc) return;
+  PaintBorder(Control, EraseLRCorner, dc);
+  ReleaseDC(h, dc);
+}
+
+void TThemeServices::PaintBorder(TWinControl* Control, bool EraseLRCorner, HDC DC) {
+  if (!Enabled() || !Control || !Control->HandleAllocated() || !DC) return;
+  HWND h = Control->Handle();
   LONG_PTR ex = GetWindowLongPtrW(h, GWL_EXSTYLE), style = GetWindowLongPtrW(h, GWL_STYLE);
   if (!(ex & WS_EX_CLIENTEDGE)) return;
   RECT wr;
@@ -131,20 +141,17 @@ void TThemeServices::PaintBorder(TWinControl* Control, bool EraseLRCorner) {
   TRect client(origin.X - wr.Left, origin.Y - wr.Top, origin.X - wr.Left + cr.Right, origin.Y - wr.Top + cr.Bottom);
   Integer ex2 = GetSystemMetrics(SM_CXEDGE), ey2 = GetSystemMetrics(SM_CYEDGE);
   TRect inner(whole.Left + ex2, whole.Top + ey2, whole.Right - ex2, whole.Bottom - ey2);
-  HDC dc = GetWindowDC(h);
-  if (!dc) return;
-  int saved = SaveDC(dc);
+  int saved = SaveDC(DC);
   // Only the frame: the scroll bars and the client area keep their pixels.
-  ExcludeClipRect(dc, inner.Left, inner.Top, inner.Right, inner.Bottom);
+  ExcludeClipRect(DC, inner.Left, inner.Top, inner.Right, inner.Bottom);
   TThemedEdit state = !Control->Enabled() ? teEditTextDisabled : teEditTextNormal;
-  DrawElement(dc, GetElementDetails(state), whole);
-  RestoreDC(dc, saved);
+  DrawElement(DC, GetElementDetails(state), whole);
+  RestoreDC(DC, saved);
   if (EraseLRCorner && (style & WS_HSCROLL) && (style & WS_VSCROLL)) {
     RECT corner{client.Right, client.Bottom, client.Right + GetSystemMetrics(SM_CXVSCROLL),
                 client.Bottom + GetSystemMetrics(SM_CYHSCROLL)};
-    FillRect(dc, &corner, GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(DC, &corner, GetSysColorBrush(COLOR_BTNFACE));
   }
-  ReleaseDC(h, dc);
 }
 
 TThemeServices* ThemeServices() {

@@ -95,6 +95,8 @@ class TThemeServices : public TObject {
   // non-client area; with EraseLRCorner the square between two scroll
   // bars is filled too.
   void PaintBorder(TWinControl* Control, bool EraseLRCorner);
+  // The same into DC, laid out as the window's own DC (a print of the window).
+  void PaintBorder(TWinControl* Control, bool EraseLRCorner, HDC DC);
 
   // Drops the theme handles and tells OnThemeChange.
   void ApplyThemeChange();
