@@ -47,11 +47,11 @@ class TTreeHintsSheet {
     SheetHeading(c, 420, 40, u"Node hint of several lines (hmHint)");
     auto* notes = NewFileTree(form.get(), TRect(420, 62, 804, 222));
     notes->SetHintMode(hmHint);
-    notes->OnGetHint = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
+    notes->SetOnGetHint([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
       Text = u"main.cpp\nModified today at 09:40\nOwner: build team";
       (void)T;
       (void)N;
-    };
+    });
     SheetHeading(c, 16, 290, u"Owner-drawn hint (OnGetHintSize, OnDrawHint)");
     auto* drawn = NewFileTree(form.get(), TRect(16, 312, 396, 472));
     drawn->SetHintMode(hmHint);
@@ -154,7 +154,7 @@ class TTreeHintsSheet {
     t->SetRootNodeCount(2);
     t->SetChildCount(t->GetFirst(), 6);
     t->SetExpanded(t->GetFirst(), true);
-    t->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
+    t->SetOnGetText([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
       static const char16_t* top[] = {u"Project", u"Pictures"};
       static const char16_t* names[] = {u"main.cpp", u"tree_hint_window_painting.cpp", u"notes.txt", u"hit_test.cpp",
                                         u"logo.png", u"rubber_band.svg"};
@@ -163,7 +163,7 @@ class TTreeHintsSheet {
       bool folder = T->GetNodeLevel(N) == 0;
       if (Column == 1) Text = folder ? String() : String(sizes[N->Index % 6]);
       else Text = folder ? String(top[N->Index % 2]) : String(names[N->Index % 6]);
-    };
+    });
     return t;
   }
 };

@@ -110,7 +110,7 @@ class TTreeMouseSheet {
     t->SetChildCount(t->GetFirst(), 6);
     t->SetExpanded(t->GetFirst(), true);
     t->SetChildCount(t->GetFirst()->NextSibling, 3);
-    t->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
+    t->SetOnGetText([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
       static const char16_t* top[] = {u"Project", u"Pictures", u"Archive"};
       static const char16_t* names[] = {u"main.cpp", u"tree_mouse.cpp", u"notes.txt", u"hit_test.cpp",
                                         u"logo.png", u"rubber_band.svg"};
@@ -119,7 +119,7 @@ class TTreeMouseSheet {
       bool folder = T->GetNodeLevel(N) == 0;
       if (Column == 1) Text = folder ? String() : String(sizes[N->Index % 6]);
       else Text = folder ? String(top[N->Index % 3]) : String(names[N->Index % 6]);
-    };
+    });
     return t;
   }
 
