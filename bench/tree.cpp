@@ -432,9 +432,9 @@ void OursPaint(benchmark::State& st) {
     if (!Parent) S += TLazyNodeInitStates{ivsHasChildren, ivsExpanded};
   };
   t->OnInitChildren = [](TBaseLazyTree_qn*, PLazyNode, Cardinal& Count) { Count = kPaintChildren; };
-  t->OnGetText = [](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType, String& Text) {
+  t->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType, String& Text) {
     Text = u"Node " + IntToStr(Integer(N->Index));
-  };
+  });
   t->SetRootNodeCount(kPaintParents);
   t->FullExpand();
   Integer middle = Integer(t->RootNode()->TotalHeight / 2);
@@ -656,9 +656,9 @@ void OursExportHtml(benchmark::State& st) {
     if (!Parent) S += TLazyNodeInitStates{ivsHasChildren, ivsExpanded};
   };
   t->OnInitChildren = [](TBaseLazyTree_qn*, PLazyNode, Cardinal& Count) { Count = kExportChildren; };
-  t->OnGetText = [](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
+  t->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
     Text = ExportCell(N, Column);
-  };
+  });
   t->SetRootNodeCount(kExportTop);
   t->ValidateNode(nullptr, true);
   std::size_t bytes = 0;

@@ -539,7 +539,7 @@ void TQuarnResManagerForm::FormCreate(TObject*) {
   t->SetOnClick(TNotifyEvent(this, &F::qnvdtImageListClick));
   t->OnFocusChanged = TVTFocusChangeEvent(this, &F::qnvdtImageListFocusChanged);
   t->OnFreeNode = TVTFreeNodeEvent(this, &F::qnvdtImageListFreeNode);
-  t->OnDrawNode = TVTDrawNodeEvent(this, &F::qnvdtImageListDrawNode);
+  t->SetOnDrawNode(TVTDrawNodeEvent(this, &F::qnvdtImageListDrawNode));
   CreatePreview();
 }
 
@@ -575,7 +575,7 @@ void TQuarnResManagerForm::FormDestroy(TObject*) {
   // The nodes' records are freed through this form, which must still be
   // whole: the form's components go after this, before its destructor.
   if (qnvdtImageList) {
-    qnvdtImageList->OnDrawNode = nullptr;
+    qnvdtImageList->SetOnDrawNode(nullptr);
     qnvdtImageList->OnFocusChanged = nullptr;
     qnvdtImageList->Clear();
     qnvdtImageList->OnFreeNode = nullptr;

@@ -1053,7 +1053,8 @@ class TBaseLazyTree_qn : public TCustomControl {
                                 TCheckState ImgCheckState = csUncheckedNormal, bool ImgEnabled = true);
   Byte GetVerticalAlignment(PLazyNode Node) const { return Node ? Node->Align : 0; }
   void SetVerticalAlignment(PLazyNode Node, Byte Value);
-  TVTBeforeDrawLineImageEvent OnBeforeDrawTreeLine;
+  const TVTBeforeDrawLineImageEvent& OnBeforeDrawTreeLine() const { return FOnBeforeDrawLineImage; }
+  void SetOnBeforeDrawTreeLine(const TVTBeforeDrawLineImageEvent& Value) { FOnBeforeDrawLineImage = Value; }
   TVTGetLineStyleEvent OnGetLineStyle;
 
   // --- Painting and display rectangles (LazyTrees_qn_Paint.cpp)
@@ -1148,8 +1149,10 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual TCustomImageList* GetCheckImageListFor(TCheckImageKind Kind);
   // The active check image list: a shared set, or CustomCheckImages.
   TCustomImageList* CheckImages() const { return FCheckImages; }
-  TVTGetImageEvent OnGetImageIndex;
-  TVTGetImageExEvent OnGetImageIndexEx;
+  const TVTGetImageEvent& OnGetImageIndex() const { return FOnGetImage; }
+  void SetOnGetImageIndex(const TVTGetImageEvent& Value) { FOnGetImage = Value; }
+  const TVTGetImageExEvent& OnGetImageIndexEx() const { return FOnGetImageEx; }
+  void SetOnGetImageIndexEx(const TVTGetImageExEvent& Value) { FOnGetImageEx = Value; }
   TVTGetImageTextEvent OnGetImageText;
 
  protected:
@@ -1835,17 +1838,23 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTNodeExportEvent OnBeforeNodeExport, OnNodeExport, OnAfterNodeExport;
   TVTCreateDataObjectEvent OnCreateDataObject;
   TVTCreateDragManagerEvent OnCreateDragManager;
-  TVTCreateEditorEvent OnCreateEditor;
+  const TVTCreateEditorEvent& OnCreateEditor() const { return FOnCreateEditor; }
+  void SetOnCreateEditor(const TVTCreateEditorEvent& Value) { FOnCreateEditor = Value; }
   TVTDragAllowedEvent OnDragAllowed;
-  TVTEditChangingEvent OnEditing;
-  TVTEditChangeEvent OnEdited;
-  TVTEditCancelEvent OnEditCancelled;
+  const TVTEditChangingEvent& OnEditing() const { return FOnEditing; }
+  void SetOnEditing(const TVTEditChangingEvent& Value) { FOnEditing = Value; }
+  const TVTEditChangeEvent& OnEdited() const { return FOnEdited; }
+  void SetOnEdited(const TVTEditChangeEvent& Value) { FOnEdited = Value; }
+  const TVTEditCancelEvent& OnEditCancelled() const { return FOnEditCancelled; }
+  void SetOnEditCancelled(const TVTEditCancelEvent& Value) { FOnEditCancelled = Value; }
   TVTGetCursorEvent OnGetCursor;
-  TVTHelpContextEvent OnGetHelpContext;
+  const TVTHelpContextEvent& OnGetHelpContext() const { return FOnGetHelpContext; }
+  void SetOnGetHelpContext(const TVTHelpContextEvent& Value) { FOnGetHelpContext = Value; }
   TVTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
   TVTRenderOLEDataEvent OnRenderOLEData;
   TVTHotNodeChangeEvent OnHotChange;
-  TVTKeyActionEvent OnKeyAction;
+  const TVTKeyActionEvent& OnKeyAction() const { return FOnKeyAction; }
+  void SetOnKeyAction(const TVTKeyActionEvent& Value) { FOnKeyAction = Value; }
   TVTSaveNodeEvent OnSaveNode, OnLoadNode;
   TVTSaveTreeEvent OnSaveTree, OnLoadTree;
   TVTNodeClickEvent OnNodeClick, OnNodeDblClick;
@@ -1888,6 +1897,15 @@ class TBaseLazyTree_qn : public TCustomControl {
   TVTSearchStart FSearchStart = ssFocusedNode;
   Cardinal FSearchTimeout = 1000;
   bool FWantTabs = false;
+  TVTBeforeDrawLineImageEvent FOnBeforeDrawLineImage;
+  TVTGetImageEvent FOnGetImage;
+  TVTGetImageExEvent FOnGetImageEx;
+  TVTCreateEditorEvent FOnCreateEditor;
+  TVTEditChangingEvent FOnEditing;
+  TVTEditChangeEvent FOnEdited;
+  TVTEditCancelEvent FOnEditCancelled;
+  TVTHelpContextEvent FOnGetHelpContext;
+  TVTKeyActionEvent FOnKeyAction;
 
  public:
   void Dispatch(TMessage& Message) override;

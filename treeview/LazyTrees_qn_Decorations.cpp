@@ -97,7 +97,7 @@ Integer TBaseLazyTree_qn::DetermineLineImageAndSelectLevel(PLazyNode Node, TLine
 // Drawing lines
 
 void TBaseLazyTree_qn::DoBeforeDrawLineImage(PLazyNode Node, Integer Level, Integer& XPos) {
-  if (Assigned(OnBeforeDrawTreeLine)) OnBeforeDrawTreeLine(this, Node, Level, XPos);
+  if (Assigned(FOnBeforeDrawLineImage)) FOnBeforeDrawLineImage(this, Node, Level, XPos);
 }
 
 void TBaseLazyTree_qn::DoGetLineStyle(Pointer& Bits) {

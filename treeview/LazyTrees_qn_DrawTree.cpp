@@ -4,13 +4,13 @@
 namespace qn {
 
 void TCustomLazyDrawTree_qn::DoPaintNode(TVTPaintInfo& PaintInfo) {
-  if (Assigned(OnDrawNode)) OnDrawNode(this, PaintInfo);
+  if (Assigned(FOnDrawNode)) FOnDrawNode(this, PaintInfo);
 }
 
 Integer TCustomLazyDrawTree_qn::DoGetNodeWidth(PLazyNode Node, TColumnIndex Column, TCanvas* Canvas) {
   Integer width = 2 * FTextMargin;
   if (!Canvas) Canvas = this->Canvas();
-  if (Assigned(OnGetNodeWidth)) OnGetNodeWidth(this, Canvas, Node, Column, width);
+  if (Assigned(FOnGetNodeWidth)) FOnGetNodeWidth(this, Canvas, Node, Column, width);
   return width;
 }
 
@@ -19,8 +19,8 @@ TPoint TCustomLazyDrawTree_qn::DoGetCellContentMargin(PLazyNode Node, TColumnInd
                                                       TCanvas* Canvas) {
   TPoint margin(0, 0);
   if (!Canvas) Canvas = this->Canvas();
-  if (Assigned(OnGetCellContentMargin))
-    OnGetCellContentMargin(this, Canvas, Node, Column, CellContentMarginType, margin);
+  if (Assigned(FOnGetCellContentMargin))
+    FOnGetCellContentMargin(this, Canvas, Node, Column, CellContentMarginType, margin);
   return margin;
 }
 

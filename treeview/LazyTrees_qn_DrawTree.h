@@ -21,11 +21,17 @@ class TCustomLazyDrawTree_qn : public TBaseLazyTree_qn {
   explicit TCustomLazyDrawTree_qn(TComponent* AOwner) : TBaseLazyTree_qn(AOwner) {}
   TVTHintKind GetDefaultHintKind() const override { return vhkOwnerDraw; }
 
-  TVTDrawNodeEvent OnDrawNode;
-  TVTGetCellContentMarginEvent OnGetCellContentMargin;
-  TVTGetNodeWidthEvent OnGetNodeWidth;
+  const TVTDrawNodeEvent& OnDrawNode() const { return FOnDrawNode; }
+  void SetOnDrawNode(const TVTDrawNodeEvent& Value) { FOnDrawNode = Value; }
+  const TVTGetCellContentMarginEvent& OnGetCellContentMargin() const { return FOnGetCellContentMargin; }
+  void SetOnGetCellContentMargin(const TVTGetCellContentMarginEvent& Value) { FOnGetCellContentMargin = Value; }
+  const TVTGetNodeWidthEvent& OnGetNodeWidth() const { return FOnGetNodeWidth; }
+  void SetOnGetNodeWidth(const TVTGetNodeWidthEvent& Value) { FOnGetNodeWidth = Value; }
 
  protected:
+  TVTDrawNodeEvent FOnDrawNode;
+  TVTGetCellContentMarginEvent FOnGetCellContentMargin;
+  TVTGetNodeWidthEvent FOnGetNodeWidth;
   TPoint DoGetCellContentMargin(PLazyNode Node, TColumnIndex Column,
                                 TVTCellContentMarginType CellContentMarginType = ccmtAllSides,
                                 TCanvas* Canvas = nullptr) override;

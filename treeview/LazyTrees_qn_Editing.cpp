@@ -48,14 +48,14 @@ bool TBaseLazyTree_qn::CanEdit(PLazyNode Node, TColumnIndex Column) {
 }
 
 void TBaseLazyTree_qn::DoCanEdit(PLazyNode Node, TColumnIndex Column, bool& Allowed) {
-  if (Assigned(OnEditing)) OnEditing(this, Node, Column, Allowed);
+  if (Assigned(FOnEditing)) FOnEditing(this, Node, Column, Allowed);
 }
 
 TIntf<IVTEditLink> TBaseLazyTree_qn::DoCreateEditor(PLazyNode Node, TColumnIndex Column) {
   TIntf<IVTEditLink> result;
-  if (Assigned(OnCreateEditor)) {
+  if (Assigned(FOnCreateEditor)) {
     TIntf<IInterface> link;
-    OnCreateEditor(this, Node, Column, link);
+    FOnCreateEditor(this, Node, Column, link);
     if (link) Supports(link, result);
   }
   return result;
@@ -107,7 +107,7 @@ bool TBaseLazyTree_qn::DoEndEdit() {
     FEditLink = nullptr;
     FEditNode = nullptr;
     if (node && HandleAllocated()) InvalidateNode(node);
-    if (Assigned(OnEdited)) OnEdited(this, FFocusedNode, FEditColumn);
+    if (Assigned(FOnEdited)) FOnEdited(this, FFocusedNode, FEditColumn);
   }
   DoStateChange({}, {tsEditPending});
   return result;
@@ -124,7 +124,7 @@ bool TBaseLazyTree_qn::DoCancelEdit() {
     FEditNode = nullptr;
     if (!ComponentState().Contains(csDestroying)) FEditLink = nullptr;
     if (node && HandleAllocated() && !ComponentState().Contains(csDestroying)) InvalidateNode(node);
-    if (Assigned(OnEditCancelled)) OnEditCancelled(this, FEditColumn);
+    if (Assigned(FOnEditCancelled)) FOnEditCancelled(this, FEditColumn);
   }
   return result;
 }

@@ -14,8 +14,8 @@ namespace qn {
 TCustomImageList* TBaseLazyTree_qn::DoGetImageIndex(PLazyNode Node, TVTImageKind Kind, TColumnIndex Column,
                                                      bool& Ghosted, Integer& Index) {
   TCustomImageList* list = nullptr;
-  if (Assigned(OnGetImageIndexEx)) OnGetImageIndexEx(this, Node, Kind, Column, Ghosted, Index, list);
-  else if (Assigned(OnGetImageIndex)) OnGetImageIndex(this, Node, Kind, Column, Ghosted, Index);
+  if (Assigned(FOnGetImageEx)) FOnGetImageEx(this, Node, Kind, Column, Ghosted, Index, list);
+  else if (Assigned(FOnGetImage)) FOnGetImage(this, Node, Kind, Column, Ghosted, Index);
   return list;
 }
 

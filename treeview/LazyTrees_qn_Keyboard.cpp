@@ -42,7 +42,7 @@ bool TBaseLazyTree_qn::HasPopupMenu(PLazyNode Node, TColumnIndex Column, TPoint 
 
 bool TBaseLazyTree_qn::DoKeyAction(Word& CharCode, TShiftState& Shift) {
   bool result = true;
-  if (Assigned(OnKeyAction)) OnKeyAction(this, CharCode, Shift, result);
+  if (Assigned(FOnKeyAction)) FOnKeyAction(this, CharCode, Shift, result);
   return result;
 }
 
@@ -84,7 +84,7 @@ void TBaseLazyTree_qn::WMKeyDown(TMessage& Message) {
   // shows the control's help there, unless the tree asks its nodes for a
   // topic itself (below), which falls back to the same help contexts.
   if (DoKeyDown(Message)) return;
-  if (Message.WParam == VK_F1 && !Assigned(OnGetHelpContext) && KeyboardStateToShiftState().Empty())
+  if (Message.WParam == VK_F1 && !Assigned(FOnGetHelpContext) && KeyboardStateToShiftState().Empty())
     InvokeHelp();
   else DefaultHandler(Message);
 
@@ -392,7 +392,7 @@ void TBaseLazyTree_qn::KeyOther(Word CharCode, TShiftState Shift, LPARAM KeyData
       else searchKey();
       break;
     case VK_F1:
-      if (Assigned(OnGetHelpContext)) KeyShowHelp();
+      if (Assigned(FOnGetHelpContext)) KeyShowHelp();
       break;
     case VK_F2:
       if (Shift.Empty() && FFocusedNode && CanEdit(FFocusedNode, FFocusedColumn)) {
@@ -427,7 +427,7 @@ void TBaseLazyTree_qn::KeyShowHelp() {
   THelpContext context = 0;
   TColumnIndex column = FFocusedColumn > NoColumn ? FFocusedColumn : 0;
   for (PLazyNode run = FFocusedNode; run && run != FRoot && context == 0; run = run->Parent)
-    OnGetHelpContext(this, run, column, context);
+    FOnGetHelpContext(this, run, column, context);
   for (TControl* c = this; c && context == 0; c = c->Parent()) context = c->HelpContext();
   if (context != 0 && Application) Application->HelpContext(context);
 }

@@ -110,10 +110,10 @@ void TBaseLazyTree_qn::GetHitTestInfoAt(Integer X, Integer Y, bool Relative, THi
 bool TBaseLazyTree_qn::HitBeforeText(THitInfo& HitInfo, Integer Offset, Integer& TextStart) {
   PLazyNode node = HitInfo.HitNode;
   TColumnIndex column = HitInfo.HitColumn;
-  bool mainColumnHit = column == HeaderMainColumn();
+  bool MainColumnHit = column == HeaderMainColumn();
   const TVTPaintOptions& paint = FOptions->PaintOptions();
   Integer indent = 0;
-  if (mainColumnHit) {
+  if (MainColumnHit) {
     if (paint.Contains(toFixedIndent)) {
       indent = Integer(FIndent);
     } else {
@@ -121,7 +121,7 @@ bool TBaseLazyTree_qn::HitBeforeText(THitInfo& HitInfo, Integer Offset, Integer&
       if (paint.Contains(toShowRoot)) indent += Integer(FIndent);
     }
   }
-  if (mainColumnHit && Offset < FMargin + indent) {
+  if (MainColumnHit && Offset < FMargin + indent) {
     if (paint.Contains(toShowButtons) && node->States.Contains(vsHasChildren)) {
       // The whole last indentation level counts as the button; "exact" is
       // where the button is painted.
@@ -135,9 +135,9 @@ bool TBaseLazyTree_qn::HitBeforeText(THitInfo& HitInfo, Integer Offset, Integer&
     return true;
   }
   // Report mode leaves the cells of other columns as plain items.
-  if (!mainColumnHit && FOptions->MiscOptions().Contains(toReportMode)) return true;
+  if (!MainColumnHit && FOptions->MiscOptions().Contains(toReportMode)) return true;
   Integer pos = FMargin + indent;
-  if (mainColumnHit && FOptions->MiscOptions().Contains(toCheckSupport) && FCheckImages &&
+  if (MainColumnHit && FOptions->MiscOptions().Contains(toCheckSupport) && FCheckImages &&
       node->CheckType != ctNone) {
     pos += FCheckImages->Width() + 2;
     if (Offset < pos) {

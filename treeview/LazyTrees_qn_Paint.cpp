@@ -843,7 +843,7 @@ TRect TBaseLazyTree_qn::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool
   TreeAssert(Node != nullptr, SNodeMustNotBeNil);
   TreeAssert(Node != FRoot, SNodeIsHiddenRoot);
   TLazyTreeColumns* columns = FHeader->Columns();
-  bool mainColumnHit = Column == NoColumn || Column == FHeader->MainColumn();
+  bool MainColumnHit = Column == NoColumn || Column == FHeader->MainColumn();
   if (!Node->States.Contains(vsInitialized)) InitNode(Node);
   TRect result;
   if (!GetEffectivelyVisible(Node)) return result;
@@ -853,7 +853,7 @@ TRect TBaseLazyTree_qn::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool
     if (!run->States.Contains(vsVisible)) return result;
     if (run->Parent != FRoot) {
       if (!run->Parent->States.Contains(vsExpanded)) return result;
-      if (mainColumnHit && !paint.Contains(toFixedIndent)) indent += Integer(FIndent);
+      if (MainColumnHit && !paint.Contains(toFixedIndent)) indent += Integer(FIndent);
     }
   }
   // The sum of the shown rows above: from the nearest cache entry when the
@@ -883,13 +883,13 @@ TRect TBaseLazyTree_qn::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool
   bool ltr = bidi == bdLeftToRight;
   if (!TextOnly) return result;
   Integer offset = FMargin + indent;
-  if (mainColumnHit) {
+  if (MainColumnHit) {
     if (paint.Contains(toShowRoot)) offset += Integer(FIndent);
     if (FOptions->MiscOptions().Contains(toCheckSupport) && FCheckImages && Node->CheckType != ctNone)
       offset += FCheckImages->Width() + 2;
   }
-  if (mainColumnHit && FStateImages && HasImage(Node, ikState, Column)) offset += FStateImages->Width() + 2;
-  if (mainColumnHit && FImages && HasImage(Node, ikNormal, Column)) offset += GetNodeImageSize(Node).cx + 2;
+  if (MainColumnHit && FStateImages && HasImage(Node, ikState, Column)) offset += FStateImages->Width() + 2;
+  if (MainColumnHit && FImages && HasImage(Node, ikNormal, Column)) offset += GetNodeImageSize(Node).cx + 2;
   if (ltr) {
     result.Left += offset;
   } else {

@@ -16,6 +16,8 @@ template <class C>
 void PublishLazyTree(TPublisher<C>& P) {
   constexpr bool Draw = std::is_base_of_v<TCustomLazyDrawTree_qn, C>;
 #define QN_TREE_PROP(Name) P.Property(u"" #Name, &C::Name, &C::Set##Name)
+// Events held as members; those behind a field and accessors are published
+// as the class library's control events are.
 #define QN_TREE_EVENT(Name) \
   P.Property(u"" #Name, &C::template GetPublishedEvent<&C::Name>, &C::template SetPublishedEvent<&C::Name>)
 #define QN_CONTROL_EVENT(Name) P.Property(u"" #Name, &C::Name, &C::Set##Name)
@@ -123,7 +125,7 @@ void PublishLazyTree(TPublisher<C>& P) {
   QN_TREE_EVENT(OnBeforeCellPaint);
   QN_TREE_EVENT(OnBeforeColumnExport);
   QN_TREE_EVENT(OnBeforeColumnWidthTracking);
-  QN_TREE_EVENT(OnBeforeDrawTreeLine);
+  QN_CONTROL_EVENT(OnBeforeDrawTreeLine);
   QN_TREE_EVENT(OnBeforeGetMaxColumnWidth);
   QN_TREE_EVENT(OnBeforeHeaderExport);
   QN_TREE_EVENT(OnBeforeHeaderHeightTracking);
@@ -151,17 +153,17 @@ void PublishLazyTree(TPublisher<C>& P) {
   QN_CONTROL_EVENT(OnContextPopup);
   QN_TREE_EVENT(OnCreateDataObject);
   QN_TREE_EVENT(OnCreateDragManager);
-  QN_TREE_EVENT(OnCreateEditor);
+  QN_CONTROL_EVENT(OnCreateEditor);
   QN_CONTROL_EVENT(OnDblClick);
   QN_TREE_EVENT(OnDragAllowed);
   QN_TREE_EVENT(OnDragOver);
   QN_TREE_EVENT(OnDragDrop);
   QN_TREE_EVENT(OnDrawHint);
-  if constexpr (Draw) QN_TREE_EVENT(OnDrawNode);
-  if constexpr (!Draw) QN_TREE_EVENT(OnDrawText);
-  if constexpr (!Draw) QN_TREE_EVENT(OnEditCancelled);
-  QN_TREE_EVENT(OnEdited);
-  QN_TREE_EVENT(OnEditing);
+  if constexpr (Draw) QN_CONTROL_EVENT(OnDrawNode);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnDrawText);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnEditCancelled);
+  QN_CONTROL_EVENT(OnEdited);
+  QN_CONTROL_EVENT(OnEditing);
   QN_CONTROL_EVENT(OnEndDock);
   QN_CONTROL_EVENT(OnEndDrag);
   QN_TREE_EVENT(OnEndOperation);
@@ -175,18 +177,18 @@ void PublishLazyTree(TPublisher<C>& P) {
   QN_TREE_EVENT(OnGetCellIsEmpty);
   QN_TREE_EVENT(OnGetCursor);
   QN_TREE_EVENT(OnGetHeaderCursor);
-  if constexpr (!Draw) QN_TREE_EVENT(OnGetText);
-  if constexpr (!Draw) QN_TREE_EVENT(OnPaintText);
-  QN_TREE_EVENT(OnGetHelpContext);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnGetText);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnPaintText);
+  QN_CONTROL_EVENT(OnGetHelpContext);
   QN_TREE_EVENT(OnGetHintKind);
   QN_TREE_EVENT(OnGetHintSize);
-  QN_TREE_EVENT(OnGetImageIndex);
-  QN_TREE_EVENT(OnGetImageIndexEx);
+  QN_CONTROL_EVENT(OnGetImageIndex);
+  QN_CONTROL_EVENT(OnGetImageIndexEx);
   if constexpr (!Draw) QN_TREE_EVENT(OnGetImageText);
-  if constexpr (!Draw) QN_TREE_EVENT(OnGetHint);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnGetHint);
   QN_TREE_EVENT(OnGetLineStyle);
   QN_TREE_EVENT(OnGetNodeDataSize);
-  if constexpr (Draw) QN_TREE_EVENT(OnGetNodeWidth);
+  if constexpr (Draw) QN_CONTROL_EVENT(OnGetNodeWidth);
   QN_TREE_EVENT(OnGetPopupMenu);
   QN_TREE_EVENT(OnGetUserClipboardFormats);
   QN_TREE_EVENT(OnHeaderClick);
@@ -210,22 +212,22 @@ void PublishLazyTree(TPublisher<C>& P) {
   QN_TREE_EVENT(OnIncrementalSearch);
   QN_TREE_EVENT(OnInitChildren);
   QN_TREE_EVENT(OnInitNode);
-  QN_TREE_EVENT(OnKeyAction);
+  QN_CONTROL_EVENT(OnKeyAction);
   QN_CONTROL_EVENT(OnKeyDown);
   QN_CONTROL_EVENT(OnKeyPress);
   QN_CONTROL_EVENT(OnKeyUp);
   QN_TREE_EVENT(OnLoadNode);
   QN_TREE_EVENT(OnLoadTree);
   QN_TREE_EVENT(OnMeasureItem);
-  if constexpr (!Draw) QN_TREE_EVENT(OnMeasureTextWidth);
-  if constexpr (!Draw) QN_TREE_EVENT(OnMeasureTextHeight);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnMeasureTextWidth);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnMeasureTextHeight);
   QN_CONTROL_EVENT(OnMouseDown);
   QN_CONTROL_EVENT(OnMouseMove);
   QN_CONTROL_EVENT(OnMouseUp);
   QN_CONTROL_EVENT(OnMouseWheel);
   if constexpr (!Draw) QN_CONTROL_EVENT(OnMouseEnter);
   if constexpr (!Draw) QN_CONTROL_EVENT(OnMouseLeave);
-  if constexpr (!Draw) QN_TREE_EVENT(OnNewText);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnNewText);
   QN_TREE_EVENT(OnNodeClick);
   QN_TREE_EVENT(OnNodeCopied);
   QN_TREE_EVENT(OnNodeCopying);
@@ -248,7 +250,7 @@ void PublishLazyTree(TPublisher<C>& P) {
   QN_TREE_EVENT(OnSaveNode);
   QN_TREE_EVENT(OnSaveTree);
   QN_TREE_EVENT(OnScroll);
-  if constexpr (!Draw) QN_TREE_EVENT(OnShortenString);
+  if constexpr (!Draw) QN_CONTROL_EVENT(OnShortenString);
   QN_TREE_EVENT(OnShowScrollbar);
   QN_CONTROL_EVENT(OnStartDock);
   QN_CONTROL_EVENT(OnStartDrag);

@@ -124,17 +124,17 @@ void TCustomLazyStringTree_qn::SetText(PLazyNode Node, TColumnIndex Column, cons
 }
 
 void TCustomLazyStringTree_qn::DoGetText(PLazyNode Node, TColumnIndex Column, TVSTTextType TextType, String& Text) {
-  if (Assigned(OnGetText)) OnGetText(this, Node, Column, TextType, Text);
+  if (Assigned(FOnGetText)) FOnGetText(this, Node, Column, TextType, Text);
 }
 
 void TCustomLazyStringTree_qn::DoNewText(PLazyNode Node, TColumnIndex Column, const String& Text) {
-  if (Assigned(OnNewText)) OnNewText(this, Node, Column, Text);
+  if (Assigned(FOnNewText)) FOnNewText(this, Node, Column, Text);
   if (FUpdateCount == 0) UpdateHorizontalScrollBar(true);
 }
 
 void TCustomLazyStringTree_qn::DoPaintText(PLazyNode Node, TCanvas* Canvas, TColumnIndex Column,
                                            TVSTTextType TextType) {
-  if (Assigned(OnPaintText)) OnPaintText(this, Canvas, Node, Column, TextType);
+  if (Assigned(FOnPaintText)) FOnPaintText(this, Canvas, Node, Column, TextType);
 }
 
 String TCustomLazyStringTree_qn::Path(PLazyNode Node, TColumnIndex Column, TVSTTextType TextType,
@@ -164,14 +164,14 @@ Integer TCustomLazyStringTree_qn::DoIncrementalSearch(PLazyNode Node, const Stri
 String TCustomLazyStringTree_qn::DoGetNodeHint(PLazyNode Node, TColumnIndex Column,
                                                TVTTooltipLineBreakStyle& LineBreakStyle) {
   String hint = inherited::DoGetNodeHint(Node, Column, LineBreakStyle);
-  if (Assigned(OnGetHint)) OnGetHint(this, Node, Column, LineBreakStyle, hint);
+  if (Assigned(FOnGetHint)) FOnGetHint(this, Node, Column, LineBreakStyle, hint);
   return hint;
 }
 
 String TCustomLazyStringTree_qn::DoGetNodeTooltip(PLazyNode Node, TColumnIndex Column,
                                                   TVTTooltipLineBreakStyle& LineBreakStyle) {
   String tip = inherited::DoGetNodeTooltip(Node, Column, LineBreakStyle);
-  if (Assigned(OnGetHint)) OnGetHint(this, Node, Column, LineBreakStyle, tip);
+  if (Assigned(FOnGetHint)) FOnGetHint(this, Node, Column, LineBreakStyle, tip);
   else tip = GetText(Node, Column);
   return tip;
 }
@@ -221,8 +221,8 @@ TSize TCustomLazyStringTree_qn::DoTextMeasuring(TCanvas* Canvas, PLazyNode Node,
     DrawCanvasText(Canvas, Text, r, format);
     size.cx = r.Right - r.Left;
   }
-  if (Assigned(OnMeasureTextWidth)) OnMeasureTextWidth(this, Canvas, Node, Column, Text, size.cx);
-  if (Assigned(OnMeasureTextHeight)) OnMeasureTextHeight(this, Canvas, Node, Column, Text, size.cy);
+  if (Assigned(FOnMeasureTextWidth)) FOnMeasureTextWidth(this, Canvas, Node, Column, Text, size.cx);
+  if (Assigned(FOnMeasureTextHeight)) FOnMeasureTextHeight(this, Canvas, Node, Column, Text, size.cy);
   return size;
 }
 
@@ -446,7 +446,7 @@ String TCustomLazyStringTree_qn::DoShortenString(TCanvas* Canvas, PLazyNode Node
                                                  const String& S, Integer Width, Integer EllipsisWidth) {
   String result;
   bool done = false;
-  if (Assigned(OnShortenString)) OnShortenString(this, Canvas, Node, Column, S, Width, result, done);
+  if (Assigned(FOnShortenString)) FOnShortenString(this, Canvas, Node, Column, S, Width, result, done);
   if (!done) result = ShortenString(Canvas->Handle(), S, Width, EllipsisWidth);
   return result;
 }
@@ -454,8 +454,8 @@ String TCustomLazyStringTree_qn::DoShortenString(TCanvas* Canvas, PLazyNode Node
 void TCustomLazyStringTree_qn::DoTextDrawing(TVTPaintInfo& PaintInfo, const String& Text, TRect CellRect,
                                              Cardinal DrawFormat) {
   bool defaultDraw = true;
-  if (Assigned(OnDrawText))
-    OnDrawText(this, PaintInfo.Canvas, PaintInfo.Node, PaintInfo.Column, Text, CellRect, defaultDraw);
+  if (Assigned(FOnDrawText))
+    FOnDrawText(this, PaintInfo.Canvas, PaintInfo.Node, PaintInfo.Column, Text, CellRect, defaultDraw);
   if (defaultDraw) DrawCanvasText(PaintInfo.Canvas, Text, CellRect, DrawFormat);
 }
 

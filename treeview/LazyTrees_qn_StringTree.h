@@ -185,17 +185,33 @@ class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
   void GetDataFromGrid(TStringList* List, bool IncludeHeading);
   bool SaveToCSVFile(const String& FileName, bool IncludeHeading);
 
-  TVTPaintText OnPaintText;
-  TVSTGetTextEvent OnGetText;
-  TVSTGetHintEvent OnGetHint;
-  TVSTNewTextEvent OnNewText;
-  TVSTShortenStringEvent OnShortenString;
-  TVTMeasureTextEvent OnMeasureTextWidth;
-  TVTMeasureTextEvent OnMeasureTextHeight;
-  TVTDrawTextEvent OnDrawText;
+  const TVTPaintText& OnPaintText() const { return FOnPaintText; }
+  void SetOnPaintText(const TVTPaintText& Value) { FOnPaintText = Value; }
+  const TVSTGetTextEvent& OnGetText() const { return FOnGetText; }
+  void SetOnGetText(const TVSTGetTextEvent& Value) { FOnGetText = Value; }
+  const TVSTGetHintEvent& OnGetHint() const { return FOnGetHint; }
+  void SetOnGetHint(const TVSTGetHintEvent& Value) { FOnGetHint = Value; }
+  const TVSTNewTextEvent& OnNewText() const { return FOnNewText; }
+  void SetOnNewText(const TVSTNewTextEvent& Value) { FOnNewText = Value; }
+  const TVSTShortenStringEvent& OnShortenString() const { return FOnShortenString; }
+  void SetOnShortenString(const TVSTShortenStringEvent& Value) { FOnShortenString = Value; }
+  const TVTMeasureTextEvent& OnMeasureTextWidth() const { return FOnMeasureTextWidth; }
+  void SetOnMeasureTextWidth(const TVTMeasureTextEvent& Value) { FOnMeasureTextWidth = Value; }
+  const TVTMeasureTextEvent& OnMeasureTextHeight() const { return FOnMeasureTextHeight; }
+  void SetOnMeasureTextHeight(const TVTMeasureTextEvent& Value) { FOnMeasureTextHeight = Value; }
+  const TVTDrawTextEvent& OnDrawText() const { return FOnDrawText; }
+  void SetOnDrawText(const TVTDrawTextEvent& Value) { FOnDrawText = Value; }
 
  protected:
   // The control's own text stays reachable beside the cell text.
+  TVTPaintText FOnPaintText;
+  TVSTGetTextEvent FOnGetText;
+  TVSTGetHintEvent FOnGetHint;
+  TVSTNewTextEvent FOnNewText;
+  TVSTShortenStringEvent FOnShortenString;
+  TVTMeasureTextEvent FOnMeasureTextWidth;
+  TVTMeasureTextEvent FOnMeasureTextHeight;
+  TVTDrawTextEvent FOnDrawText;
   using TBaseLazyTree_qn::GetText;
   virtual Integer CalculateStaticTextWidth(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const String& Text);
   virtual Integer CalculateTextWidth(TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, const String& Text);

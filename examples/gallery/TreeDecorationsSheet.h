@@ -287,7 +287,7 @@ class TTreeDecorationsSheet {
                            {u"cut", -1, false, false, true, false},      {u"disabled", 0, false, false, false, true}};
     Integer index = 0, overlay = -1;
     bool ghost = false;
-    t->OnGetImageIndex = [&](TBaseLazyTree_qn*, PLazyNode, TVTImageKind Kind, TColumnIndex, bool& Ghosted,
+    t->SetOnGetImageIndex([&](TBaseLazyTree_qn*, PLazyNode, TVTImageKind Kind, TColumnIndex, bool& Ghosted,
                              Integer& Index) {
       if (Kind == ikOverlay) {
         Index = overlay;
@@ -295,7 +295,7 @@ class TTreeDecorationsSheet {
       }
       Index = index;
       Ghosted = ghost;
-    };
+    });
     for (int i = 0; i < 6; ++i) {
       const TCase& k = cases[i];
       for (int img = 0; img < 2; ++img) {
@@ -327,7 +327,7 @@ class TTreeDecorationsSheet {
     }
     t->SetSelected(n, false);
     t->SetDisabled(n, false);
-    t->OnGetImageIndex = {};
+    t->SetOnGetImageIndex({});
     t->SetImages(nullptr);
   }
 };

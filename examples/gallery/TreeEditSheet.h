@@ -50,7 +50,7 @@ class TTreeEditSheet {
                                               TVTSelectionOptions{toExtendedFocus});
     files->TreeOptions()->SetMiscOptions(files->TreeOptions()->MiscOptions() + TVTMiscOptions{toEditable});
     files->SetRootNodeCount(6);
-    files->OnGetText = [](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
+    files->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
       static const char16_t* names[] = {u"annual.pdf", u"budget.xlsx", u"minutes.txt",
                                         u"summary.md", u"logo.png",    u"sketch.svg"};
       static const char16_t* kinds[] = {u"PDF document", u"Spreadsheet", u"Text",
@@ -58,7 +58,7 @@ class TTreeEditSheet {
       static const char16_t* sizes[] = {u"1.2 MB", u"86 KB", u"4 KB", u"9 KB", u"40 KB", u"12 KB"};
       Cardinal i = N->Index % 6;
       Text = Column == 0 ? names[i] : Column == 1 ? kinds[i] : sizes[i];
-    };
+    });
 
     // --- Multi-line over a wrapped note
     SheetHeading(c, 460, 66, u"Multi-line: the editor wraps like the cell");
@@ -71,13 +71,13 @@ class TTreeEditSheet {
     notes->OnInitNode = [](TBaseLazyTree_qn*, PLazyNode, PLazyNode N, TLazyNodeInitStates& States) {
       if (N->Index != 0) States.Include(ivsMultiline);
     };
-    notes->OnGetText = [](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType, String& Text) {
+    notes->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType, String& Text) {
       static const char16_t* texts[] = {
           u"Agenda for Monday",
           u"Bring the signed contracts to the meeting and ask the printer for the revised proofs before noon.",
           u"Call the venue about the projector."};
       Text = texts[N->Index % 3];
-    };
+    });
     notes->OnMeasureItem = [](TBaseLazyTree_qn* T, TCanvas* Canvas, PLazyNode N, Integer& Height) {
       auto* s = static_cast<TCustomLazyStringTree_qn*>(T);
       if (T->GetMultiline(N)) Height = std::max(Height, s->ComputeNodeHeight(Canvas, N, 0) + 8);

@@ -88,7 +88,7 @@ class TTreeHeaderMouseSheet {
     TTreeStringSheet::AddColumn(t->Header()->Columns(), u"Type", 120);
     t->Header()->SetOptions(t->Header()->Options() + TVTHeaderOptions{hoVisible, hoHotTrack, hoDrag});
     t->SetRootNodeCount(6);
-    t->OnGetText = [](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
+    t->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
       static const char16_t* names[] = {u"main.cpp", u"header.cpp", u"notes.txt", u"logo.png", u"drag.svg",
                                         u"tree.h"};
       static const char16_t* sizes[] = {u"12 KB", u"48 KB", u"3 KB", u"40 KB", u"6 KB", u"9 KB"};
@@ -96,7 +96,7 @@ class TTreeHeaderMouseSheet {
                                         u"C++ header"};
       if (Type != ttNormal) return;
       Text = Column == 1 ? sizes[N->Index % 6] : Column == 2 ? types[N->Index % 6] : names[N->Index % 6];
-    };
+    });
     return t;
   }
 

@@ -158,7 +158,7 @@ class TTreeKeyboardSheet {
       t->SetChildCount(n, n->Index == 0 ? 4 : 3);
       t->SetExpanded(n, true);
     }
-    t->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
+    t->SetOnGetText([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
       static const char16_t* folders[] = {u"Reports", u"Pictures"};
       static const char16_t* files[2][4] = {{u"annual.pdf", u"budget.xlsx", u"minutes.txt", u"summary.md"},
                                             {u"harbour.jpg", u"logo.png", u"sketch.svg", u""}};
@@ -174,7 +174,7 @@ class TTreeKeyboardSheet {
         case 1: Text = folder ? u"Folder" : kinds[f][i]; break;
         default: Text = folder ? u"" : sizes[f][i]; break;
       }
-    };
+    });
     return t;
   }
 };

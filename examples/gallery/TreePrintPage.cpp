@@ -35,7 +35,7 @@ std::vector<std::string> TreePrintPage(const std::string& outDir) {
     t->SetChildCount(n, 9);
     t->SetExpanded(n, true);
   }
-  t->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
+  t->SetOnGetText([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
     static const char16_t* stores[] = {u"North", u"Harbour", u"East gate", u"Central"};
     if (Type != ttNormal) return;
     Integer i = Integer(T->AbsoluteIndex(N));
@@ -43,7 +43,7 @@ std::vector<std::string> TreePrintPage(const std::string& outDir) {
     if (Column == 0) Text = (group ? u"Group " : u"Part ") + IntToStr(i);
     else if (Column == 1) Text = group ? String() : IntToStr((i * 37) % 500 + 1);
     else Text = group ? String() : String(stores[i % 4]);
-  };
+  });
   form->Show();
   PumpRounds(2);
   TPrinter printer;

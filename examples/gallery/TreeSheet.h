@@ -195,7 +195,7 @@ class TTreeSheet {
       }
     }
     t->SetDisabled(sources->LastChild, true);
-    t->OnGetImageIndex = [](TBaseLazyTree_qn* T, PLazyNode N, TVTImageKind Kind, TColumnIndex Column, bool& Ghosted,
+    t->SetOnGetImageIndex([](TBaseLazyTree_qn* T, PLazyNode N, TVTImageKind Kind, TColumnIndex Column, bool& Ghosted,
                             Integer& Index) {
       if (Column > 0) return;
       // Top-level entries are folders even when empty (Documents, Pictures).
@@ -206,7 +206,7 @@ class TTreeSheet {
         default: Index = folder ? 0 : 1; break;
       }
       Ghosted = N->Index == 3 && T->GetNodeLevel(N) == 2;
-    };
+    });
     t->Caption = [t](PLazyNode N, TColumnIndex Column) -> String {
       static const char16_t* top[] = {u"Project", u"Documents", u"Pictures", u"Music"};
       static const char16_t* files[] = {u"main.cpp", u"tree.cpp", u"paint.cpp", u"notes.txt"};

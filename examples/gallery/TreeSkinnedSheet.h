@@ -43,7 +43,7 @@ class TTreeSkinnedSheet {
       col->SetWidth(width);
       if (width == 80) col->SetAlignment(taRightJustify);
     }
-    files->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
+    files->SetOnGetText([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
       static const char16_t* folders[] = {u"Documents", u"Pictures", u"Music", u"Projects", u"Downloads",
                                           u"Archive", u"Desktop", u"Templates"};
       static const char16_t* files[] = {u"report.odt", u"holiday.jpg", u"budget.ods", u"notes.txt",
@@ -58,7 +58,7 @@ class TTreeSkinnedSheet {
         case 2: Text = folder ? String() : IntToStr(Integer(4 + i * 37 + N->Index * 11)) + u" KB"; break;
         default: Text = u"2026-0" + IntToStr(Integer(1 + (i + N->Index) % 9)) + u"-1" + IntToStr(Integer(i % 10)); break;
       }
-    };
+    });
     files->SetRootNodeCount(8);
     for (PLazyNode n = files->GetFirst(); n; n = n->NextSibling) files->SetChildCount(n, 5);
     PLazyNode pictures = files->GetFirst()->NextSibling;
@@ -70,10 +70,10 @@ class TTreeSkinnedSheet {
     Heading(f, 500, 14, u"Owner-draw tree, a vertical bar");
     auto* swatches = Framed<TQuarnLazyDrawTree>(f, TRect(500, 40, 730, 366), true, false);
     swatches->SetDefaultNodeHeight(24);
-    swatches->OnGetNodeWidth = [](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, Integer& Width) {
+    swatches->SetOnGetNodeWidth([](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, Integer& Width) {
       Width = 150;
-    };
-    swatches->OnDrawNode = [](TBaseLazyTree_qn* T, const TVTPaintInfo& Info) {
+    });
+    swatches->SetOnDrawNode([](TBaseLazyTree_qn* T, const TVTPaintInfo& Info) {
       static const char16_t* names[] = {u"Vermilion", u"Apricot", u"Saffron", u"Fern", u"Jade",
                                         u"Azure",     u"Indigo",  u"Violet",  u"Rose", u"Slate"};
       const Cardinal k = Info.Node->Index % 10;
@@ -92,7 +92,7 @@ class TTreeSkinnedSheet {
       cv->TextOut(r.Left + 42, r.Top + (r.Height() - cv->TextHeight(u"W")) / 2,
                   String(names[k]) + u" " + IntToStr(Integer(Info.Node->Index / 10 + 1)));
       cv->Brush()->SetStyle(TBrushStyle::bsSolid);
-    };
+    });
     swatches->SetRootNodeCount(30);
     PLazyNode azure = swatches->GetFirst();
     for (int i = 0; i < 5; ++i) azure = azure->NextSibling;

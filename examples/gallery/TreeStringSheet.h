@@ -51,7 +51,7 @@ class TTreeStringSheet {
     files->SetChildCount(project, 5);
     files->SetExpanded(project, true);
     files->SetChildCount(project->NextSibling, 2);
-    files->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
+    files->SetOnGetText([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
       static const char16_t* top[] = {u"Project", u"Pictures", u"Archive"};
       static const char16_t* names[] = {u"main.cpp", u"tree_painting.cpp", u"notes.txt", u"build.log", u"logo.png"};
       static const char16_t* kinds[] = {u"C++ source", u"C++ source file with a long description", u"Text",
@@ -70,11 +70,11 @@ class TTreeStringSheet {
         case 2: Text = top_level ? String() : String(sizes[i]); break;
         default: Text = top_level ? String(u"Team") : String(owners[i]); break;
       }
-    };
+    });
     // Static text in a quieter colour through OnPaintText.
-    files->OnPaintText = [](TBaseLazyTree_qn*, TCanvas* Canvas, PLazyNode, TColumnIndex, TVSTTextType Type) {
+    files->SetOnPaintText([](TBaseLazyTree_qn*, TCanvas* Canvas, PLazyNode, TColumnIndex, TVSTTextType Type) {
       if (Type == ttStatic) Canvas->Font()->SetColor(TColor(RGB(128, 136, 150)));
-    };
+    });
     PLazyNode selected = project->FirstChild->NextSibling;
     files->SetFocusedNode(selected);
     files->SetSelected(selected, true);
@@ -92,7 +92,7 @@ class TTreeStringSheet {
       if (N->Index != 0) States.Include(ivsMultiline);
       (void)T;
     };
-    notes->OnGetText = [](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType Type, String& Text) {
+    notes->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType Type, String& Text) {
       static const char16_t* texts[] = {
           u"A single line",
           u"Rows measure their wrapped text and grow to fit it.",
@@ -100,7 +100,7 @@ class TTreeStringSheet {
           u"Short note",
           u"The height comes from ComputeNodeHeight, called by OnMeasureItem for every node once."};
       if (Type == ttNormal) Text = texts[N->Index % 5];
-    };
+    });
     notes->OnMeasureItem = [](TBaseLazyTree_qn* T, TCanvas* Canvas, PLazyNode N, Integer& Height) {
       auto* s = static_cast<TCustomLazyStringTree_qn*>(T);
       if (T->GetMultiline(N)) Height = std::max(Height, s->ComputeNodeHeight(Canvas, N, 0) + 8);
@@ -122,10 +122,10 @@ class TTreeStringSheet {
     swatches->SetChildCount(swatches->GetFirst(), 4);
     swatches->SetChildCount(swatches->GetFirst()->NextSibling, 2);
     swatches->FullExpand();
-    swatches->OnGetNodeWidth = [](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, Integer& Width) {
+    swatches->SetOnGetNodeWidth([](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, Integer& Width) {
       Width = 300;
-    };
-    swatches->OnDrawNode = [](TBaseLazyTree_qn* T, const TVTPaintInfo& Info) {
+    });
+    swatches->SetOnDrawNode([](TBaseLazyTree_qn* T, const TVTPaintInfo& Info) {
       static const TColor tones[2][4] = {
           {TColor(RGB(214, 69, 65)), TColor(RGB(242, 153, 74)), TColor(RGB(247, 202, 24)), TColor(RGB(84, 160, 90))},
           {TColor(RGB(52, 120, 210)), TColor(RGB(120, 86, 190)), TColor(), TColor()}};
@@ -156,7 +156,7 @@ class TTreeStringSheet {
         cv->TextOut(sw.Right + 110, ty, hex);
       }
       cv->Brush()->SetStyle(TBrushStyle::bsSolid);
-    };
+    });
     for (PLazyNode n = swatches->GetFirst(); n; n = swatches->GetNext(n)) swatches->SetNodeHeight(n, 25);
 
     // --- A disabled tree
@@ -166,11 +166,11 @@ class TTreeStringSheet {
     AddColumn(off->Header()->Columns(), u"Setting", 220);
     AddColumn(off->Header()->Columns(), u"Value", 160);
     off->SetRootNodeCount(4);
-    off->OnGetText = [](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
+    off->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
       static const char16_t* keys[] = {u"Auto save", u"Interval", u"Backups kept", u"Location"};
       static const char16_t* values[] = {u"On", u"5 minutes", u"10", u"~/backups"};
       if (Type == ttNormal) Text = Column == 0 ? keys[N->Index % 4] : values[N->Index % 4];
-    };
+    });
     off->SetEnabled(false);
     SheetLabel(c, 420, 478, u"Text in Colors.DisabledColor while the tree is disabled");
 
@@ -233,13 +233,13 @@ class TTreeStringSheet {
                         std::vector<const char16_t*> files, std::vector<const char16_t*> sizes) {
     using namespace vcl;
     using namespace qn;
-    t->OnGetText = [folders, files, sizes](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type,
-                                           String& Text) {
+    t->SetOnGetText([folders, files, sizes](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type,
+                                             String& Text) {
       if (Type != ttNormal) return;
       bool folder = T->GetNodeLevel(N) == 0;
       if (Column == 1) Text = folder ? String() : String(sizes[N->Index % sizes.size()]);
       else Text = folder ? String(folders[N->Index % folders.size()]) : String(files[N->Index % files.size()]);
-    };
+    });
   }
 };
 

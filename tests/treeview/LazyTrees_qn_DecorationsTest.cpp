@@ -273,10 +273,10 @@ TEST_F(LazyTrees_qn_Decorations, BandLinesAndTheLevelHandler) {
   // move the line.
   T->SetLineMode(lmNormal);
   std::vector<Integer> levels;
-  T->OnBeforeDrawTreeLine = [&](TBaseLazyTree_qn*, PLazyNode, Integer Level, Integer& PosX) {
+  T->SetOnBeforeDrawTreeLine([&](TBaseLazyTree_qn*, PLazyNode, Integer Level, Integer& PosX) {
     levels.push_back(Level);
     PosX += 1;
-  };
+  });
   s = paint(a1x, {});
   EXPECT_EQ(levels, (std::vector<Integer>{0, 1, 2}));
   EXPECT_TRUE(s->Ink(1 + 9, 2));   // level 0's line moved right by one
@@ -397,9 +397,9 @@ TEST_F(LazyTrees_qn_Decorations, PaintImageChoosesOverlayBlendAndGreyStyles) {
   T->SetImages(images.get());
   PLazyNode n = T->AddChild(nullptr);
   Integer overlay = -1;
-  T->OnGetImageIndex = [&](TBaseLazyTree_qn*, PLazyNode, TVTImageKind Kind, TColumnIndex, bool&, Integer& Index) {
+  T->SetOnGetImageIndex([&](TBaseLazyTree_qn*, PLazyNode, TVTImageKind Kind, TColumnIndex, bool&, Integer& Index) {
     Index = Kind == ikOverlay ? overlay : 0;
-  };
+  });
   auto paint = [&](bool Ghosted) {
     TSheet s(8, 8);
     TVTPaintInfo info;

@@ -29,9 +29,9 @@ class LazyTrees_qn_DragImage : public ::testing::Test {
     T->SetParent(Form);
     T->SetBounds(8, 8, 420, 300);
     T->SetRootNodeCount(40);
-    T->OnGetText = [](TBaseLazyTree_qn* Tree, PLazyNode N, TColumnIndex, TVSTTextType, String& Text) {
+    T->SetOnGetText([](TBaseLazyTree_qn* Tree, PLazyNode N, TColumnIndex, TVSTTextType, String& Text) {
       Text = u"Row number " + IntToStr(Integer(Tree->AbsoluteIndex(N))) + u" with some text";
-    };
+    });
     Form->Show();
     Application->ProcessMessages();
     Picture.SetPixelFormat(TPixelFormat::pf32bit);

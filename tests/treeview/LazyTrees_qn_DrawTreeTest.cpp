@@ -105,18 +105,18 @@ TEST_F(LazyTrees_qn_DrawTree, Handlers) {
   t->SetFocusedNode(nullptr);
   t->ClearSelection();
   std::vector<PLazyNode> drawn;
-  t->OnDrawNode = [&](TBaseLazyTree_qn*, const TVTPaintInfo& Info) {
+  t->SetOnDrawNode([&](TBaseLazyTree_qn*, const TVTPaintInfo& Info) {
     drawn.push_back(Info.Node);
     TRect r = Info.ContentRect;
     r.Right = r.Left + Info.NodeWidth;
     Info.Canvas->Brush()->SetColor(TColor(RGB(200, 30, 30)));
     Info.Canvas->FillRect(r);
-  };
+  });
   TCanvas* handed = nullptr;
-  t->OnGetNodeWidth = [&](TBaseLazyTree_qn*, TCanvas* Canvas, PLazyNode, TColumnIndex, Integer& Width) {
+  t->SetOnGetNodeWidth([&](TBaseLazyTree_qn*, TCanvas* Canvas, PLazyNode, TColumnIndex, Integer& Width) {
     handed = Canvas;
     Width = 30;
-  };
+  });
   auto b = Paint(t);
   EXPECT_EQ(drawn.size(), 5u) << "every shown node";
   TRect r = t->GetDisplayRect(t->GetFirst()->FirstChild, NoColumn, false);
@@ -127,10 +127,10 @@ TEST_F(LazyTrees_qn_DrawTree, Handlers) {
   handed = nullptr;
   EXPECT_EQ(t->DoGetNodeWidth(t->GetFirst(), NoColumn), 30);
   EXPECT_EQ(handed, t->Canvas());
-  t->OnGetCellContentMargin = [](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex,
+  t->SetOnGetCellContentMargin([](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex,
                                  TVTCellContentMarginType Type, TPoint& Margin) {
     Margin = Type == ccmtAllSides ? TPoint(6, 4) : TPoint(3, 2);
-  };
+  });
   EXPECT_EQ(t->DoGetCellContentMargin(t->GetFirst(), NoColumn), TPoint(6, 4));
   EXPECT_EQ(t->DoGetCellContentMargin(t->GetFirst(), NoColumn, ccmtTopLeftOnly), TPoint(3, 2));
 }

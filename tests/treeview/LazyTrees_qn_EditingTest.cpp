@@ -94,16 +94,16 @@ class EditingFixture : public ::testing::Test {
     T->Header()->SetOptions(T->Header()->Options() + TVTHeaderOptions{hoVisible});
     T->TreeOptions()->SetMiscOptions(T->TreeOptions()->MiscOptions() + TVTMiscOptions{toEditable});
     T->TreeOptions()->SetSelectionOptions(T->TreeOptions()->SelectionOptions() + TVTSelectionOptions{toExtendedFocus});
-    T->OnGetText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType, String& Text) {
+    T->SetOnGetText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType, String& Text) {
       auto it = Texts.find({Node->Index, Column});
       Text = it != Texts.end() ? it->second : u"Cell " + IntToStr(Integer(Node->Index)) + u"." + IntToStr(Column);
-    };
-    T->OnNewText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, const String& Text) {
+    });
+    T->SetOnNewText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, const String& Text) {
       NewTexts.push_back({Node, Column, Text});
       Texts[{Node->Index, Column}] = Text;
-    };
-    T->OnEdited = [this](TBaseLazyTree_qn*, PLazyNode, TColumnIndex) { ++Edited; };
-    T->OnEditCancelled = [this](TBaseLazyTree_qn*, TColumnIndex) { ++Cancelled; };
+    });
+    T->SetOnEdited([this](TBaseLazyTree_qn*, PLazyNode, TColumnIndex) { ++Edited; });
+    T->SetOnEditCancelled([this](TBaseLazyTree_qn*, TColumnIndex) { ++Cancelled; });
     T->SetRootNodeCount(6);
     Form->Show();
     T->HandleNeeded();
@@ -284,10 +284,10 @@ TEST_F(LazyTrees_qn_Editing, WhoMayEdit) {
   PLazyNode a = Nth(0);
   std::vector<std::pair<PLazyNode, TColumnIndex>> asked;
   bool allow = false;
-  T->OnEditing = [&](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, bool& Allowed) {
+  T->SetOnEditing([&](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, bool& Allowed) {
     asked.push_back({Node, Column});
     if (allow) Allowed = true;
-  };
+  });
   // Options alone decide when the handler keeps quiet.
   EXPECT_TRUE(T->CanEdit(a, 1));
   SetMisc(toEditable, false);
@@ -670,9 +670,9 @@ TEST_F(LazyTrees_qn_Editing, AnApplicationsOwnLink) {
   int alive = 0;
   TRecordingLink* current = nullptr;
   TIntf<IInterface> supplied;
-  T->OnCreateEditor = [&](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TIntf<IInterface>& EditLink) {
+  T->SetOnCreateEditor([&](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TIntf<IInterface>& EditLink) {
     EditLink = supplied;
-  };
+  });
   auto fresh = [&] {
     log.clear();
     current = new TRecordingLink(log, alive);
@@ -764,13 +764,13 @@ TEST_F(LazyTrees_qn_Editing, AnApplicationsOwnLink) {
   draw->SetBounds(440, 10, 100, 100);
   draw->SetRootNodeCount(2);
   draw->TreeOptions()->SetMiscOptions(draw->TreeOptions()->MiscOptions() + TVTMiscOptions{toEditable});
-  draw->OnCreateEditor = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TIntf<IInterface>& EditLink) {
+  draw->SetOnCreateEditor([](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TIntf<IInterface>& EditLink) {
     EditLink = TIntf<IVTEditLink>(new TStringEditLink());
-  };
+  });
   EXPECT_FALSE(draw->EditNode(draw->GetFirst(), NoColumn));
   EXPECT_FALSE(draw->IsEditing());
   // Without any link the base tree does not edit at all.
-  draw->OnCreateEditor = nullptr;
+  draw->SetOnCreateEditor(nullptr);
   EXPECT_FALSE(draw->EditNode(draw->GetFirst(), NoColumn));
 }
 

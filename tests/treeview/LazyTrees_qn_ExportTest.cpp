@@ -134,11 +134,11 @@ class LazyTrees_qn_Export : public ::testing::Test {
     T->Font()->SetName(u"DejaVu Sans");
     T->Font()->SetSize(9);
     T->SetColor(clWhite);
-    T->OnGetText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType Type, String& Text) {
+    T->SetOnGetText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType Type, String& Text) {
       if (Type != ttNormal) return;
       auto it = Texts.find(Node);
       if (it != Texts.end()) Text = it->second[std::size_t(Column < 0 ? 0 : Column)];
-    };
+    });
   }
   void TearDown() override {
     Form.reset();
@@ -182,12 +182,12 @@ class LazyTrees_qn_Export : public ::testing::Test {
     T->SetCheckState(kiwi, csCheckedNormal);
     T->SetCheckState(plum, csCheckedNormal);
     T->FullExpand();
-    T->OnPaintText = [pear](TBaseLazyTree_qn*, TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, TVSTTextType) {
+    T->SetOnPaintText([pear](TBaseLazyTree_qn*, TCanvas* Canvas, PLazyNode Node, TColumnIndex Column, TVSTTextType) {
       if (Node == pear && Column == 1) {
         Canvas->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
         Canvas->Font()->SetColor(clRed);
       }
-    };
+    });
   }
   static TVTHeaderOptions THeaderOptionsOf(TVTHeaderOption O) { return TVTHeaderOptions{O}; }
 
@@ -636,9 +636,9 @@ TEST_F(LazyTrees_qn_Export, RenderOLEDataRendersTextFormats) {
   EXPECT_EQ(none.hGlobal, nullptr);
 
   format.cfFormat = Word(CF_HTML);
-  T->OnGetText = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TVSTTextType, String&) {
+  T->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TVSTTextType, String&) {
     throw Exception(u"no text today");
-  };
+  });
   const size_t blocks = GlobalBlockCount();
   TStgMedium failed;
   EXPECT_EQ(T->RenderOLEData(format, failed, false), E_FAIL);

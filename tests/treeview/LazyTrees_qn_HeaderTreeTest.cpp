@@ -60,10 +60,10 @@ TEST_F(LazyTrees_qn_HeaderTree, MaxColumnWidthCountsChecksImagesAndStateImages) 
   images.SetSize(16, 16);
   T->SetRootNodeCount(3);
   // Node 1 has the first normal image, node 2 a state image; node 0 none.
-  T->OnGetImageIndex = [](TBaseLazyTree_qn*, PLazyNode N, TVTImageKind Kind, TColumnIndex, bool&, Integer& Index) {
+  T->SetOnGetImageIndex([](TBaseLazyTree_qn*, PLazyNode N, TVTImageKind Kind, TColumnIndex, bool&, Integer& Index) {
     if (Kind == ikState) Index = N->Index == 2 ? 0 : -1;
     else Index = N->Index == 1 ? 0 : -1;
-  };
+  });
   // Margin 4, one root level of 18, the node width 40.
   EXPECT_EQ(T->GetMaxColumnWidth(NoColumn), 4 + 18 + 40);
   T->SetImages(&images);

@@ -72,9 +72,9 @@ class LazyTrees_qn_Hints : public ::testing::Test {
     Size->SetWidth(100);
     T->Header()->SetOptions(T->Header()->Options() + TVTHeaderOptions{hoVisible, hoShowHint});
     T->SetRootNodeCount(20);
-    T->OnGetText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType, String& Text) {
+    T->SetOnGetText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType, String& Text) {
       Text = Column == 1 ? String(SizeText) : (Node->Index == 1 ? String(LongText) : u"Item " + IntToStr(Integer(Node->Index)));
-    };
+    });
     Form->Show();
     T->SetFocus();
     Pump();
@@ -237,9 +237,9 @@ TEST_F(LazyTrees_qn_Hints, LastHintRectKeepsTheHintUntilThePointerLeaves) {
 
 TEST_F(LazyTrees_qn_Hints, AnotherWindowClassGetsTheTextItself) {
   T->WindowClass = THintWindow::StaticClass();
-  T->OnGetHint = [](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
+  T->SetOnGetHint([](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
     Text = u"hint of " + IntToStr(Integer(Node->Index));
-  };
+  });
   THintInfo info;
   T->SetHintMode(hmHint);
   ASSERT_EQ(Ask(Mid(Nth(5), 0), info), 0);
@@ -367,9 +367,9 @@ TEST_F(LazyTrees_qn_Hints, OwnerDrawHintsUseTheirSizeAndAnEmptyOneIsNotShown) {
 TEST_F(LazyTrees_qn_Hints, HintAndTooltipSizes) {
   TProbeWindow w(nullptr);
   T->SetHintMode(hmHint);
-  T->OnGetHint = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
+  T->SetOnGetHint([](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
     Text = u"Node hint text";
-  };
+  });
   THintInfo info;
   ASSERT_EQ(Ask(Mid(Nth(2), 0), info), 0);
   TRect r = w.CalcHintRect(300, info.HintStr, info.HintData);
@@ -387,7 +387,7 @@ TEST_F(LazyTrees_qn_Hints, HintAndTooltipSizes) {
   EXPECT_EQ(w.HintData().HintText, u"Node hint text");
   // A tooltip: the cursor rectangle grown by one, at (-1, -1); one pixel
   // shorter with horizontal grid lines.
-  T->OnGetHint = nullptr;
+  T->SetOnGetHint(nullptr);
   T->SetHintMode(hmTooltip);
   ASSERT_EQ(Ask(Mid(Nth(1), 0), info), 0);
   TRect c = T->FLastHintRect;

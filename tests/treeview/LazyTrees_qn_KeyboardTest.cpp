@@ -65,9 +65,9 @@ class LazyTrees_qn_Keyboard : public ::testing::Test {
       T->SetChildCount(n, 4);
       T->SetExpanded(n, true);
     }
-    T->OnGetText = [this](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
+    T->SetOnGetText([this](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
       Text = Name(N) + u"/" + IntToStr(Column);
-    };
+    });
     Form->Show();
     T->SetFocus();
     Pump();
@@ -438,9 +438,9 @@ TEST_F(LazyTrees_qn_Keyboard, EscapeAppsHelpAndF2) {
   EXPECT_EQ(loops, 1);
 
   // F1: the innermost node with a topic, else the tree's own context.
-  T->OnGetHelpContext = [&](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, Integer& Context) {
+  T->SetOnGetHelpContext([&](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, Integer& Context) {
     if (Name(N) == u"2") Context = 77;
-  };
+  });
   T->SetHelpContext(12);
   Application->ClearHelpLog();
   T->SetFocusedNode(Node(u"2.4"));
@@ -466,18 +466,18 @@ TEST_F(LazyTrees_qn_Keyboard, EscapeAppsHelpAndF2) {
 TEST_F(LazyTrees_qn_Keyboard, KeyActionCtrlAAndATreeWithoutNodes) {
   Options({toMultiSelect});
   // The hook may swallow a key or turn it into another.
-  T->OnKeyAction = [](TBaseLazyTree_qn*, Word& Key, TShiftState& Shift, bool& DoDefault) {
+  T->SetOnKeyAction([](TBaseLazyTree_qn*, Word& Key, TShiftState& Shift, bool& DoDefault) {
     if (Key == VK_DOWN) DoDefault = false;
     if (Key == 'Q') {
       Key = 'A';
       Shift = TShiftState{ssCtrl};
     }
-  };
+  });
   Key(VK_DOWN);
   EXPECT_EQ(Focused(), u"-");
   Key('Q');
   EXPECT_EQ(T->SelectedCount(), 15);
-  T->OnKeyAction = nullptr;
+  T->SetOnKeyAction(nullptr);
   T->ClearSelection();
   // Ctrl with the keypad's 1 (the key code of a lower-case a) selects
   // nothing; a plain A goes to the search.

@@ -125,9 +125,9 @@ class MessagesFixture : public ::testing::Test {
     T = new TMsgTree(Form);
     T->SetParent(Form);
     T->SetBounds(10, 10, 300, 240);
-    T->OnGetText = [](TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex, TVSTTextType, String& Text) {
+    T->SetOnGetText([](TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex, TVSTTextType, String& Text) {
       Text = u"Node " + IntToStr(Integer(Sender->AbsoluteIndex(Node)));
-    };
+    });
     Other = new TEdit(Form);
     Other->SetParent(Form);
     Other->SetBounds(10, 330, 100, 22);

@@ -70,9 +70,9 @@ class MouseFixture : public ::testing::Test {
     T->SetColor(clWhite);
     T->Font()->SetName(u"DejaVu Sans");
     T->Font()->SetSize(9);
-    T->OnGetText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType, String& Text) {
+    T->SetOnGetText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType, String& Text) {
       Text = Caption(Node, Column);
-    };
+    });
     Form->Show();
     T->HandleNeeded();
     Pump();
@@ -195,12 +195,12 @@ class LazyTrees_qn_HitTest : public MouseFixture {
     State = SquareImages(11, clRed);
     T->SetImages(Normal.get());
     T->SetStateImages(State.get());
-    T->OnGetImageIndex = [](TBaseLazyTree_qn* Sender, PLazyNode Node, TVTImageKind Kind, TColumnIndex Column, bool&,
+    T->SetOnGetImageIndex([](TBaseLazyTree_qn* Sender, PLazyNode Node, TVTImageKind Kind, TColumnIndex Column, bool&,
                             Integer& Index) {
       Cardinal i = Sender->AbsoluteIndex(Node);
       if (Kind == ikState) Index = (Column <= 0 && i % 3 == 1) ? 0 : -1;
       else if (Kind == ikNormal || Kind == ikSelected) Index = (i % 2 == 0 && Column != 2) ? 0 : -1;
-    };
+    });
   }
   void TearDown() override {
     MouseFixture::TearDown();

@@ -46,9 +46,9 @@ class LazyTrees_qn_Print : public ::testing::Test {
     T->Font()->SetName(u"DejaVu Sans");
     T->Font()->SetSize(9);
     T->SetDefaultNodeHeight(20);
-    T->OnGetText = [](TBaseLazyTree_qn* Tree, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
+    T->SetOnGetText([](TBaseLazyTree_qn* Tree, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
       Text = u"Node " + IntToStr(Integer(Tree->AbsoluteIndex(N))) + u"/" + IntToStr(Integer(Column));
-    };
+    });
     Form->Show();
     T->HandleNeeded();
     Application->ProcessMessages();
@@ -191,10 +191,10 @@ TEST_F(LazyTrees_qn_Print, ALongTreeOnACoarsePrinterAndAFailureMidway) {
   T->SetRootNodeCount(60);
   String face = T->Font()->Name();
   int calls = 0;
-  T->OnGetText = [&](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType, String& Text) {
+  T->SetOnGetText([&](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType, String& Text) {
     if (N->Index == 45 && ++calls > 0) throw std::runtime_error("host failure");
     Text = u"x";
-  };
+  });
   EXPECT_THROW(T->Print(Prn.get(), false), std::runtime_error);
   EXPECT_EQ(T->Color(), clWindow);
   EXPECT_EQ(T->Font()->Name(), face);

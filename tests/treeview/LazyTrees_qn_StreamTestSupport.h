@@ -39,14 +39,14 @@ class THostTree : public TLazyStringTree_qn {
     SetParent(FForm);
     SetBounds(0, 0, 300, 200);
     SetNodeDataSize(Integer(sizeof(Cardinal)));
-    OnGetText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, TVSTTextType Type, String& Text) {
+    SetOnGetText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, TVSTTextType Type, String& Text) {
       if (Type != ttNormal) return;
       auto it = Captions.find(Id(Node));
       Text = it == Captions.end() ? String() : it->second;
-    };
-    OnNewText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, const String& Text) {
+    });
+    SetOnNewText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, const String& Text) {
       Captions[Id(Node)] = Text;
-    };
+    });
     OnSaveNode = [this](TBaseLazyTree_qn*, PLazyNode Node, TStream* Stream) {
       Cardinal id = Id(Node);
       if (id != 0) Stream->Write(&id, 4);

@@ -95,7 +95,7 @@ class LazyTrees_qn_StringTree : public ::testing::Test {
   // Texts by node index and column; counts every OnGetText call.
   void UseTexts(TTextTree* Tree, std::map<std::pair<Cardinal, TColumnIndex>, String> Texts) {
     FTexts = std::move(Texts);
-    Tree->OnGetText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType Type,
+    Tree->SetOnGetText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex Column, TVSTTextType Type,
                              String& Text) {
       ++GetTextCalls;
       if (Type == ttStatic) {
@@ -104,7 +104,7 @@ class LazyTrees_qn_StringTree : public ::testing::Test {
       }
       auto it = FTexts.find({Node->Index, Column});
       if (it != FTexts.end()) Text = it->second;
-    };
+    });
   }
   std::unique_ptr<TForm> Form;
   TTextTree* T = nullptr;
@@ -128,10 +128,10 @@ TEST_F(LazyTrees_qn_StringTree, TextsAndPaths) {
   EXPECT_EQ(T->Path(T->RootNode(), NoColumn, ttNormal, u'/'), u"/");
   T->SetChildCount(first, 1);
   PLazyNode child = first->FirstChild;
-  T->OnGetText = [](TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex, TVSTTextType Type, String& Text) {
+  T->SetOnGetText([](TBaseLazyTree_qn* Sender, PLazyNode Node, TColumnIndex, TVSTTextType Type, String& Text) {
     Text = (Type == ttNormal ? u"n" : u"s") + String(1, char16_t(u'0' + Node->Index)) +
            (Sender->GetNodeLevel(Node) == 0 ? u"" : u"c");
-  };
+  });
   EXPECT_EQ(T->Path(first, NoColumn, ttNormal, u'\\'), u"n0\\");
   EXPECT_EQ(T->Path(child, NoColumn, ttStatic, u'|'), u"s0|s0c|");
   EXPECT_EQ(T->Text(child, 0), u"n0c");
@@ -192,9 +192,9 @@ TEST_F(LazyTrees_qn_StringTree, WidthCache) {
   PLazyNode last = n->NextSibling->NextSibling;
   EXPECT_EQ(T->DoGetNodeWidth(last, 1), 2 * T->TextMargin());
   T->SetDefaultText(u"abc");
-  T->OnMeasureTextWidth = [](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, const String&, Integer& Extent) {
+  T->SetOnMeasureTextWidth([](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, const String&, Integer& Extent) {
     Extent = 100;
-  };
+  });
   EXPECT_EQ(T->DoGetNodeWidth(last, 1), 100 + 2 * T->TextMargin());
 }
 
@@ -221,9 +221,9 @@ TEST_F(LazyTrees_qn_StringTree, StaticText) {
   T->SetAlignment(taCenter);
   EXPECT_EQ(T->DoGetNodeExtraWidth(n, NoColumn), 0);
   int calls = 0;
-  T->OnPaintText = [&](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, TVSTTextType Type) {
+  T->SetOnPaintText([&](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, TVSTTextType Type) {
     if (Type == ttStatic) ++calls;
-  };
+  });
   TTarget centred(300, 30);
   Paint(T, centred);
   EXPECT_EQ(calls, 0) << "a centred tree neither measures nor paints static text";
@@ -263,12 +263,12 @@ TEST_F(LazyTrees_qn_StringTree, DrawTextHook) {
   EXPECT_FALSE(drawn.Same(plain));
   String seen;
   TRect where;
-  T->OnDrawText = [&](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, const String& Text, const TRect& R,
+  T->SetOnDrawText([&](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, const String& Text, const TRect& R,
                       bool& DefaultDraw) {
     seen = Text;
     where = R;
     DefaultDraw = false;
-  };
+  });
   TTarget skipped(300, 30);
   Paint(T, skipped);
   EXPECT_TRUE(skipped.Same(plain));
@@ -289,25 +289,25 @@ TEST_F(LazyTrees_qn_StringTree, EllipsisFollowsPaintTextFont) {
   EXPECT_EQ(T->Shortened[0].second, T->EllipsisWidth());
   EXPECT_GT(T->EllipsisWidth(), 0);
   T->Shortened.clear();
-  T->OnPaintText = [](TBaseLazyTree_qn*, TCanvas* Canvas, PLazyNode, TColumnIndex, TVSTTextType) {
+  T->SetOnPaintText([](TBaseLazyTree_qn*, TCanvas* Canvas, PLazyNode, TColumnIndex, TVSTTextType) {
     Canvas->Font()->SetSize(14);
-  };
+  });
   TTarget b(200, 20);
   Paint(T, b);
   ASSERT_EQ(T->Shortened.size(), 1u);
   EXPECT_EQ(T->Shortened[0].second, 0) << "measured in the handler's font";
   // A handler of OnShortenString replaces the built-in shortening.
-  T->OnShortenString = [](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, const String&, Integer,
+  T->SetOnShortenString([](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex, const String&, Integer,
                           String& Result, bool& Done) {
     Result = u"X";
     Done = true;
-  };
-  T->OnDrawText = [](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex Column, const String& Text, const TRect&,
+  });
+  T->SetOnDrawText([](TBaseLazyTree_qn*, TCanvas*, PLazyNode, TColumnIndex Column, const String& Text, const TRect&,
                      bool&) {
     if (Column == 1) {
       EXPECT_EQ(Text, u"X");
     }
-  };
+  });
   TTarget c(200, 20);
   Paint(T, c);
 }
@@ -360,10 +360,10 @@ TEST_F(LazyTrees_qn_StringTree, IncrementalSearchAndHints) {
   TVTTooltipLineBreakStyle style = hlbDefault;
   EXPECT_EQ(T->DoGetNodeTooltip(n, NoColumn, style), u"Documents") << "the cell text without a handler";
   EXPECT_EQ(T->DoGetNodeHint(n, NoColumn, style), u"");
-  T->OnGetHint = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle& S, String& Hint) {
+  T->SetOnGetHint([](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TVTTooltipLineBreakStyle& S, String& Hint) {
     Hint = u"hint";
     S = hlbForceMultiLine;
-  };
+  });
   EXPECT_EQ(T->DoGetNodeTooltip(n, NoColumn, style), u"hint");
   EXPECT_EQ(style, hlbForceMultiLine);
 }

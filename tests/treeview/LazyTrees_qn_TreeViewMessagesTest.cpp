@@ -36,10 +36,10 @@ class TreeViewMessagesFixture : public ::testing::Test {
     T = new TQueryTree(Form);
     T->SetParent(Form);
     T->SetBounds(10, 10, 380, 340);
-    T->OnGetText = [this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, TVSTTextType, String& Text) {
+    T->SetOnGetText([this](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, TVSTTextType, String& Text) {
       auto it = Names.find(Node);
       Text = it == Names.end() ? String(u"?") : it->second;
-    };
+    });
     Form->Show();
     T->HandleNeeded();
     Application->ProcessMessages();
@@ -226,10 +226,10 @@ TEST_F(LazyTrees_qn_TreeViewMessages, GetItemNeedsAHandleAndFillsOnlyWhatTheMask
   EXPECT_EQ(GetItem(item), 1);
   EXPECT_EQ(item.iImage, -1);
   EXPECT_EQ(item.iSelectedImage, -1);
-  T->OnGetImageIndex = [](TBaseLazyTree_qn*, PLazyNode, TVTImageKind Kind, TColumnIndex Column, bool&,
+  T->SetOnGetImageIndex([](TBaseLazyTree_qn*, PLazyNode, TVTImageKind Kind, TColumnIndex Column, bool&,
                           Integer& Index) {
     if (Column == NoColumn) Index = Kind == ikNormal ? 4 : Kind == ikSelected ? 5 : Index;
-  };
+  });
   EXPECT_EQ(GetItem(item), 1);
   EXPECT_EQ(item.iImage, 4);
   EXPECT_EQ(item.iSelectedImage, 5);
@@ -267,11 +267,11 @@ TEST_F(LazyTrees_qn_TreeViewMessages, StateBitsFollowFocusSelectionMarksDropTarg
   // Overlay and state images arrive as index + 1 in their 4-bit fields; an
   // index the field cannot hold leaves it empty instead of spilling over.
   Integer overlay = 2, stateImage = 6;
-  T->OnGetImageIndex = [&](TBaseLazyTree_qn*, PLazyNode N, TVTImageKind Kind, TColumnIndex, bool&, Integer& Index) {
+  T->SetOnGetImageIndex([&](TBaseLazyTree_qn*, PLazyNode N, TVTImageKind Kind, TColumnIndex, bool&, Integer& Index) {
     if (N != n12) return;
     if (Kind == ikOverlay) Index = overlay;
     if (Kind == ikState) Index = stateImage;
-  };
+  });
   EXPECT_EQ(state(n12), 0x0300u | 0x7000u);
   EXPECT_EQ(state(n2), TVIS_SELECTED) << "no images for other nodes";
   overlay = 14;
@@ -437,9 +437,9 @@ TEST_F(LazyTrees_qn_TreeViewMessages, ANodeIsInitializedBeforeTheHostDescribesIt
   T->OnInitNode = [&](TBaseLazyTree_qn*, PLazyNode, PLazyNode Node, TLazyNodeInitStates&) {
     initialized.push_back(Node);
   };
-  T->OnGetImageIndex = [&](TBaseLazyTree_qn*, PLazyNode Node, TVTImageKind, TColumnIndex, bool&, Integer& Index) {
+  T->SetOnGetImageIndex([&](TBaseLazyTree_qn*, PLazyNode Node, TVTImageKind, TColumnIndex, bool&, Integer& Index) {
     Index = std::find(initialized.begin(), initialized.end(), Node) != initialized.end() ? 1 : 0;
-  };
+  });
   // Within a batch nothing paints or measures the new nodes.
   T->BeginUpdate();
   T->SetRootNodeCount(3);

@@ -74,9 +74,9 @@ class uQuarnLazyTree : public usertest::InputServerTest {
     T = new TProbeTree(Form.get());
     T->SetParent(Panel);
     T->SetAlign(alClient);
-    T->OnGetText = [](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, TVSTTextType, String& Text) {
+    T->SetOnGetText([](TBaseLazyTree_qn*, PLazyNode Node, TColumnIndex, TVSTTextType, String& Text) {
       Text = u"Node " + IntToStr(Integer(Node->Index));
-    };
+    });
     VBar = new TQuarnScrollBar(Form.get());
     VBar->SetParent(Form.get());
     VBar->SetKind(sbVertical);
