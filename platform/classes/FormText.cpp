@@ -14,7 +14,7 @@ String IntStr(Int64 v) { return FromUtf8(std::to_string(v)); }
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-int HexValue(char c) {
+constexpr int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -250,25 +250,51 @@ Extended TParser::TokenFloat() const {
   return std::strtold(t.c_str(), nullptr);
 }
 
+namespace {
+// Digit values by character, -1 for anything that is no hex digit.
+struct THexTable {
+  signed char V[256];
+  constexpr THexTable() : V() {
+    for (int c = 0; c < 256; ++c) V[c] = static_cast<signed char>(HexValue(static_cast<char>(c)));
+  }
+};
+constexpr THexTable kHex;
+}  // namespace
+
 TBytes TParser::HexToBinary() {
-  TBytes r;
+  // Forms carry whole pictures here: the bytes are sized once, up to the
+  // closing brace, and filled in place.
+  const size_t size = FText.size();
+  const char* text = FText.data();
+  const void* close = FPos < size ? std::memchr(text + FPos, '}', size - FPos) : nullptr;
+  TBytes r((close ? static_cast<size_t>(static_cast<const char*>(close) - text) - FPos : 0) / 2);
+  size_t n = 0;
   for (;;) {
-    while (FPos < FText.size() && static_cast<unsigned char>(FText[FPos]) <= ' ') {
-      if (FText[FPos] == '\n') ++FLine;
+    while (FPos < size && static_cast<unsigned char>(text[FPos]) <= ' ') {
+      if (text[FPos] == '\n') ++FLine;
       ++FPos;
     }
     FTokenLine = FLine;
-    if (FPos >= FText.size()) Error(u"Invalid binary value");
-    if (FText[FPos] == '}') {
+    if (FPos >= size) Error(u"Invalid binary value");
+    if (text[FPos] == '}') {
       ++FPos;
       break;
     }
-    if (FPos + 1 >= FText.size()) Error(u"Invalid binary value");
-    int hi = HexValue(FText[FPos]), lo = HexValue(FText[FPos + 1]);
-    if (hi < 0 || lo < 0) Error(u"Invalid binary value");
-    r.push_back(static_cast<Byte>(hi * 16 + lo));
-    FPos += 2;
+    if (FPos + 1 >= size) Error(u"Invalid binary value");
+    // A run of digit pairs up to the next blank, brace or bad character.
+    for (;;) {
+      const int hi = kHex.V[static_cast<unsigned char>(text[FPos])];
+      const int lo = FPos + 1 < size ? kHex.V[static_cast<unsigned char>(text[FPos + 1])] : -1;
+      if ((hi | lo) < 0) break;
+      if (n == r.size()) r.resize(n + n / 2 + 16);
+      r[n++] = static_cast<Byte>(hi * 16 + lo);
+      FPos += 2;
+      if (FPos >= size) break;
+    }
+    if (FPos < size && static_cast<unsigned char>(text[FPos]) > ' ' && text[FPos] != '}')
+      Error(u"Invalid binary value");
   }
+  r.resize(n);
   NextToken();
   return r;
 }

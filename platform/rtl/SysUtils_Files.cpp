@@ -348,12 +348,33 @@ void RaiseLastOSError(Integer code) {
 TBytes ReadAllBytes(const String& fileName) {
   if (DirectoryExists(fileName))
     throw EFOpenError(u"Cannot open file \"" + fileName + u"\". " + SysErrorMessage(EISDIR));
-  std::ifstream f(HostPathUtf8(fileName), std::ios::binary);
-  if (!f) {
+  const int fd = ::open(HostPathUtf8(fileName).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     int e = errno;
     throw EFOpenError(u"Cannot open file \"" + fileName + u"\". " + SysErrorMessage(e ? e : ENOENT));
   }
-  TBytes b((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  // Read by the size the file has, in as few calls as it takes; a file that
+  // grows meanwhile, or tells no size (a pipe, a kernel file), is read on
+  // to its end all the same.
+  TBytes b;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) b.resize(static_cast<size_t>(st.st_size) + 1);
+  if (b.empty()) b.resize(64 * 1024);
+  size_t got = 0;
+  for (;;) {
+    if (got == b.size()) b.resize(b.size() * 2);
+    const ssize_t n = ::read(fd, b.data() + got, b.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int e = errno;
+      ::close(fd);
+      throw EReadError(u"Cannot read file \"" + fileName + u"\". " + SysErrorMessage(e));
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  b.resize(got);
   return b;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -330,3 +331,55 @@ TEST_F(Platform_FormText, ReadsLineFeedsUtf8AndBom) {
 }
 
 }  // namespace
+
+namespace {
+// Binary data read pair by pair, blanks between pairs: the bytes, or the
+// line of the pair that is wrong.
+std::pair<TBytes, Integer> HexReference(const std::string& t) {
+  TBytes r;
+  Integer line = 1;
+  size_t p = 1;  // after "{"
+  auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+  for (;;) {
+    while (p < t.size() && static_cast<unsigned char>(t[p]) <= ' ') line += t[p++] == '\n';
+    if (p >= t.size()) return {{}, line};
+    if (t[p] == '}') return {r, 0};
+    if (p + 1 >= t.size() || !hex(t[p]) || !hex(t[p + 1])) return {{}, line};
+    r.push_back(static_cast<Byte>(std::stoi(t.substr(p, 2), nullptr, 16)));
+    p += 2;
+  }
+}
+}  // namespace
+
+TEST_F(Platform_FormText, BinaryDataReadsLikePairByPair) {
+  std::mt19937 rng(138);
+  const char alphabet[] = "0123456789abcdefABCDEF";
+  for (int round = 0; round < 3000; ++round) {
+    std::string t = "{";
+    const int pairs = int(rng() % 200);
+    for (int i = 0; i < pairs; ++i) {
+      t += alphabet[rng() % 22];
+      t += alphabet[rng() % 22];
+      if (rng() % 16 == 0) t += rng() % 2 ? "\r\n  " : " ";
+    }
+    t += "}\n";
+    // Some texts are spoiled: an odd digit, a character that is no digit,
+    // a lost brace.
+    switch (rng() % 5) {
+      case 0: t.insert(1 + rng() % (t.size() - 1), 1, 'a'); break;
+      case 1: t[1 + rng() % (t.size() - 1)] = "g}\n "[rng() % 4]; break;
+      case 2: t.erase(t.find('}')); break;
+      default: break;
+    }
+    const auto [bytes, line] = HexReference(t);
+    try {
+      TParser p(t);
+      const TBytes got = p.HexToBinary();
+      EXPECT_EQ(line, 0) << t;
+      EXPECT_EQ(got, bytes) << t;
+    } catch (const EParserError& e) {
+      EXPECT_NE(line, 0) << e.what() << " for " << t;
+      EXPECT_EQ(std::string(e.what()), "Invalid binary value on line " + std::to_string(line)) << t;
+    }
+  }
+}
