@@ -137,7 +137,7 @@ class TTreeDragDropSheet {
       t->SetChildCount(t->GetFirst(), 3);
       t->SetExpanded(t->GetFirst(), true);
       t->SetChildCount(t->GetFirst()->NextSibling, 3);
-      t->OnGetText = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
+      t->SetOnGetText([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex Column, TVSTTextType Type, String& Text) {
         static const char16_t* top[] = {u"Documents", u"Pictures", u"Music"};
         static const char16_t* docs[] = {u"report.odt", u"budget.ods", u"letter.txt"};
         static const char16_t* pics[] = {u"holiday.jpg", u"scan.png", u"sketch.svg"};
@@ -150,7 +150,7 @@ class TTreeDragDropSheet {
         bool inDocs = N->Parent == T->GetFirst();
         if (Column == 1) Text = sizes[(inDocs ? 0 : 3) + N->Index % 3];
         else Text = inDocs ? docs[N->Index % 3] : pics[N->Index % 3];
-      };
+      });
     } else {
       t->SetRootNodeCount(2);
       t->SetChildCount(t->GetFirst(), 6);

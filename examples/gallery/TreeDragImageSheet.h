@@ -148,10 +148,10 @@ class TTreeDragImageSheet {
     t->SetRootNodeCount(1);
     t->SetChildCount(t->GetFirst(), 7);
     t->SetExpanded(t->GetFirst(), true);
-    t->OnGetText = [Folder, Names](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex, TVSTTextType Type, String& Text) {
+    t->SetOnGetText([Folder, Names](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex, TVSTTextType Type, String& Text) {
       if (Type != ttNormal) return;
       Text = T->GetNodeLevel(N) == 0 ? String(Folder) : String(Names[N->Index % 7]);
-    };
+    });
     return t;
   }
 

@@ -47,11 +47,11 @@ class TTreeHintsSheet {
     SheetHeading(c, 420, 40, u"Node hint of several lines (hmHint)");
     auto* notes = NewFileTree(form.get(), TRect(420, 62, 804, 222));
     notes->SetHintMode(hmHint);
-    notes->OnGetHint = [](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
+    notes->SetOnGetHint([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
       Text = u"main.cpp\nModified today at 09:40\nOwner: build team";
       (void)T;
       (void)N;
-    };
+    });
     SheetHeading(c, 16, 290, u"Owner-drawn hint (OnGetHintSize, OnDrawHint)");
     auto* drawn = NewFileTree(form.get(), TRect(16, 312, 396, 472));
     drawn->SetHintMode(hmHint);

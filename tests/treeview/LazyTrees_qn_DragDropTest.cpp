@@ -355,9 +355,9 @@ TEST_F(LazyTrees_qn_DragDrop, EnteringOverANodePaintsItAsTheTarget) {
     ASSERT_EQ(Dst->FocusedColumn(), NoColumn);
     PLazyNode node = Dst->Nth(1);
     Integer paintedAsTarget = 0;
-    Dst->OnPaintText = [&](TBaseLazyTree_qn*, TCanvas*, PLazyNode Painted, TColumnIndex, TVSTTextType) {
+    Dst->SetOnPaintText([&](TBaseLazyTree_qn*, TCanvas*, PLazyNode Painted, TColumnIndex, TVSTTextType) {
       if (Painted == node && Dst->DropTargetNode() == node) ++paintedAsTarget;
-    };
+    });
     TPoint start = Src->At(Src->Nth(0), 0.5);
     InputMouseMove(start.X, start.Y);
     InputMouseDown(VK_LBUTTON);

@@ -47,7 +47,7 @@ class TPictureTree : public TLazyStringTree_qn {
     sel.Include(toMultiSelect);
     TreeOptions()->SetSelectionOptions(sel);
     TreeOptions()->SetAutoOptions({toAutoScroll, toAutoDropExpand});
-    OnGetText = [this](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
+    FOnGetText = [this](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex Column, TVSTTextType, String& Text) {
       Text = (Column == 1 ? u"Column two " : Prefix) + IntToStr(Integer(AbsoluteIndex(N)));
     };
     OnInitNode = [](TBaseLazyTree_qn*, PLazyNode Parent, PLazyNode Node, TLazyNodeInitStates& States) {
