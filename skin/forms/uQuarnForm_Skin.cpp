@@ -483,6 +483,14 @@ void TQuarnForm::LayoutNCCtrls(Integer W) {
       b->FDefaultOrigin = TPoint(right - s.cx, centred(s));
       right -= s.cx + 2;
     }
+  // The form's own buttons continue that row to the left, so a button left at
+  // the default position never lands on the icon or the caption.
+  for (TQuarnNCCtrlBase* c : FNCCtrls) {
+    if (!dynamic_cast<TQuarnNCButton*>(c) || !c->Visible() || !c->Pos()->UseDefault()) continue;
+    const TSize s = c->GetSize();
+    c->FDefaultOrigin = TPoint(right - s.cx, centred(s));
+    right -= s.cx + 2;
+  }
   // Images from the left, labels after them.
   Integer left = FFramWidth + 6;
   for (int pass = 0; pass < 2; ++pass)

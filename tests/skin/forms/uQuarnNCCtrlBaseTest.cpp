@@ -192,6 +192,16 @@ TEST_F(uQuarnNCCtrlBase, DefaultLayoutAndExplicitPosition) {
   EXPECT_EQ(image->GetRect().Left, F + 6);
   EXPECT_EQ(label->GetRect().Left, image->GetRect().Right + 4);
   EXPECT_GT(label->GetRect().Right, label->GetRect().Left);
+  // The form's own buttons line up left of the system buttons, each centred.
+  auto* help = Add<TQuarnNCButton>();
+  help->SetCaption(u"Help");
+  auto* back = Add<TQuarnNCButton>();
+  back->SetCaption(u"Back");
+  SendMessageW(Wnd(), WM_NCPAINT, 1, 0);
+  EXPECT_EQ(help->GetRect().Right, min->GetRect().Left - 2);
+  EXPECT_EQ(back->GetRect().Right, help->GetRect().Left - 2);
+  EXPECT_EQ(help->GetRect().Top, (T - help->GetSize().cy) / 2);
+  EXPECT_GT(back->GetRect().Left, label->GetRect().Right);
 
   close->Pos()->SetUseDefault(false);
   close->Pos()->SetXValue(22);
