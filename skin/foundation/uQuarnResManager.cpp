@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "graphics/raster/Pix32_Backends_qn.h"
 #include "graphics/raster/uPix32_PNG.h"
 #include "platform/classes/FormText.h"
 #include "platform/rtl/SysUtils.h"
@@ -283,7 +284,11 @@ TImageState StateOf(TQuarnImage* B) {
   s.Resampler = B->Resampler();
   s.ResamplerClass = B->ResamplerClassName();
   s.ResamplerProps = PublishedBytes(B->Resampler());
-  TFont* f = B->Font();
+  // A backend may draw no text and so have no font.
+  TIntf<IFontSupport> fonts;
+  if (!Supports(B->Backend(), fonts)) return s;
+  TFont* f = fonts->GetFont();
+  if (!f) return s;
   s.Font.Name = f->Name();
   s.Font.Height = f->Height();
   s.Font.Pitch = f->Pitch();
