@@ -49,8 +49,23 @@ void TCustomBitmap32::LoadPixels(TStream* Stream, Integer W, Integer H, bool Bot
   if (count > static_cast<UInt64>(MaxGraphicPixels())) throw EReadError(u"Invalid bitmap dimensions");
   const Int64 avail = Stream->Size() - Stream->Position();
   if (avail < 0 || count * 4 > static_cast<UInt64>(avail)) throw EReadError(u"Stream read error");
-  std::vector<TColor32> pixels(static_cast<size_t>(count));
   const Integer rowBytes = W * 4;
+  // Held in memory, the pixels are all there (checked above): they go
+  // straight into the new surface.
+  auto* mem = dynamic_cast<TCustomMemoryStream*>(Stream);
+  if (mem && mem->Position() >= 0) {
+    const Int64 at = mem->Position();
+    SetSize(W, H);
+    const Byte* src = static_cast<const Byte*>(mem->Memory()) + at;
+    if (!Empty() && FBits)
+      for (Integer y = 0; y < H; ++y) {
+        const Integer row = BottomUp ? H - 1 - y : y;
+        std::memcpy(FBits + static_cast<size_t>(row) * W, src + static_cast<size_t>(y) * rowBytes, rowBytes);
+      }
+    mem->Seek(static_cast<Int64>(count) * 4, soCurrent);
+    return;
+  }
+  std::vector<TColor32> pixels(static_cast<size_t>(count));
   if (rowBytes > 0)
     for (Integer y = 0; y < H; ++y) {
       const Integer row = BottomUp ? H - 1 - y : y;

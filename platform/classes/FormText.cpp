@@ -1,9 +1,14 @@
 #include "platform/classes/FormText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vcl {
 
@@ -48,6 +53,8 @@ std::string ReadRest(TStream* s) {
 
 constexpr int kMaxDepth = TReader::MaxDepth;
 
+std::string Sub(std::string_view s, size_t at, size_t n) { return std::string(s.substr(at, n)); }
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -55,7 +62,11 @@ constexpr int kMaxDepth = TReader::MaxDepth;
 
 TParser::TParser(TStream* Stream) : TParser(ReadRest(Stream)) {}
 
-TParser::TParser(std::string Text) : FText(std::move(Text)) {
+TParser::TParser(std::string Text) : FOwned(std::move(Text)), FText(FOwned) { Start(); }
+
+TParser::TParser(const char* Text, size_t Size) : FText(Text, Size) { Start(); }
+
+void TParser::Start() {
   if (FText.size() >= 3 && static_cast<unsigned char>(FText[0]) == 0xEF &&
       static_cast<unsigned char>(FText[1]) == 0xBB && static_cast<unsigned char>(FText[2]) == 0xBF)
     FPos = 3;
@@ -103,7 +114,7 @@ char TParser::NextToken() {
   if (IsIdentStart(c)) {
     size_t start = FPos;
     while (FPos < FText.size() && IsIdentChar(FText[FPos])) ++FPos;
-    FTokenString = FromUtf8(FText.substr(start, FPos - start));
+    FTokenString = FromUtf8(Sub(FText, start, FPos - start));
     return FToken = toSymbol;
   }
   if (c == '\'' || c == '#') {
@@ -114,7 +125,7 @@ char TParser::NextToken() {
     size_t start = FPos++;
     while (FPos < FText.size() && HexValue(FText[FPos]) >= 0) ++FPos;
     if (FPos - start < 2) Error(u"Invalid integer value");
-    FTokenString = FromUtf8(FText.substr(start, FPos - start));
+    FTokenString = FromUtf8(Sub(FText, start, FPos - start));
     return FToken = toInteger;
   }
   if (IsDigit(c) || (c == '-' && FPos + 1 < FText.size() && IsDigit(FText[FPos + 1]))) return FToken = ScanNumber(FPos);
@@ -142,7 +153,7 @@ char TParser::ScanNumber(size_t start) {
       while (p < FText.size() && IsDigit(FText[p])) ++p;
     }
   }
-  FTokenString = FromUtf8(FText.substr(start, p - start));
+  FTokenString = FromUtf8(Sub(FText, start, p - start));
   if (p < FText.size()) {
     char s = static_cast<char>(FText[p] | 0x20);
     if ((s == 's' || s == 'c' || s == 'd') && (p + 1 >= FText.size() || !IsIdentChar(FText[p + 1]))) {
@@ -216,7 +227,7 @@ String TParser::TokenComponentIdent() {
     if (FPos >= FText.size() || !IsIdentStart(FText[FPos])) Error(u"Identifier expected");
     size_t start = FPos;
     while (FPos < FText.size() && IsIdentChar(FText[FPos])) ++FPos;
-    FTokenString = FromUtf8(FText.substr(start, FPos - start));
+    FTokenString = FromUtf8(Sub(FText, start, FPos - start));
     s += u"." + FTokenString;
   }
   return s;
@@ -259,43 +270,107 @@ struct THexTable {
   }
 };
 constexpr THexTable kHex;
+
+// A run of 32 hex digits (16 bytes) at P decoded to Out; false, with nothing
+// written, when any of them is no hex digit.
+bool DecodeHex32(const char* P, Byte* Out) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  auto values = [&](__m128i c, __m128i& ok) {
+    // Digits: c - '0' in 0..9; letters of either case: (c | 0x20) - 'a' in 0..5.
+    const __m128i d = _mm_sub_epi8(c, _mm_set1_epi8('0'));
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_subs_epu8(d, _mm_set1_epi8(9)), zero);
+    const __m128i l = _mm_sub_epi8(_mm_or_si128(c, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+    const __m128i isLetter = _mm_cmpeq_epi8(_mm_subs_epu8(l, _mm_set1_epi8(5)), zero);
+    ok = _mm_or_si128(isDigit, isLetter);
+    return _mm_or_si128(_mm_and_si128(isDigit, d),
+                        _mm_and_si128(isLetter, _mm_add_epi8(l, _mm_set1_epi8(10))));
+  };
+  __m128i ok1, ok2;
+  const __m128i v1 = values(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P)), ok1);
+  const __m128i v2 = values(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 16)), ok2);
+  if (_mm_movemask_epi8(_mm_and_si128(ok1, ok2)) != 0xFFFF) return false;
+  // Each pair of characters is one 16-bit lane: first digit low, second high.
+  const __m128i mask = _mm_set1_epi16(0x00FF);
+  const __m128i b1 = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(v1, mask), 4), _mm_srli_epi16(v1, 8));
+  const __m128i b2 = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(v2, mask), 4), _mm_srli_epi16(v2, 8));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), _mm_packus_epi16(b1, b2));
+  return true;
+#else
+  int bad = 0;
+  Byte tmp[16];
+  for (int i = 0; i < 16; ++i) {
+    const int hi = kHex.V[static_cast<unsigned char>(P[2 * i])];
+    const int lo = kHex.V[static_cast<unsigned char>(P[2 * i + 1])];
+    bad |= hi | lo;
+    tmp[i] = static_cast<Byte>(hi * 16 + lo);
+  }
+  if (bad < 0) return false;
+  std::memcpy(Out, tmp, 16);
+  return true;
+#endif
+}
+
 }  // namespace
 
-TBytes TParser::HexToBinary() {
-  // Forms carry whole pictures here: the bytes are sized once, up to the
-  // closing brace, and filled in place.
+size_t TParser::HexCapacity() const {
+  // Every byte takes two characters before the closing brace.
+  const size_t size = FText.size();
+  if (FPos >= size) return 0;
+  const void* close = std::memchr(FText.data() + FPos, '}', size - FPos);
+  const size_t end = close ? static_cast<size_t>(static_cast<const char*>(close) - FText.data()) : size;
+  return (end - FPos) / 2;
+}
+
+size_t TParser::HexToBinary(Byte* Out) {
+  // Forms carry whole pictures here: runs of 32 digits go through at once,
+  // the rest digit pair by digit pair. The locals keep the loops off the
+  // members, which every byte stored could otherwise alias.
   const size_t size = FText.size();
   const char* text = FText.data();
-  const void* close = FPos < size ? std::memchr(text + FPos, '}', size - FPos) : nullptr;
-  TBytes r((close ? static_cast<size_t>(static_cast<const char*>(close) - text) - FPos : 0) / 2);
-  size_t n = 0;
+  size_t pos = FPos;
+  Integer line = FLine;
+  Byte* out = Out;
+  auto fail = [&] {
+    FPos = pos;
+    FLine = line;
+    Error(u"Invalid binary value", line);
+  };
   for (;;) {
-    while (FPos < size && static_cast<unsigned char>(text[FPos]) <= ' ') {
-      if (text[FPos] == '\n') ++FLine;
-      ++FPos;
+    while (pos < size && static_cast<unsigned char>(text[pos]) <= ' ') {
+      if (text[pos] == '\n') ++line;
+      ++pos;
     }
-    FTokenLine = FLine;
-    if (FPos >= size) Error(u"Invalid binary value");
-    if (text[FPos] == '}') {
-      ++FPos;
+    FTokenLine = line;
+    if (pos >= size) fail();
+    if (text[pos] == '}') {
+      ++pos;
       break;
     }
-    if (FPos + 1 >= size) Error(u"Invalid binary value");
+    if (pos + 1 >= size) fail();
     // A run of digit pairs up to the next blank, brace or bad character.
-    for (;;) {
-      const int hi = kHex.V[static_cast<unsigned char>(text[FPos])];
-      const int lo = FPos + 1 < size ? kHex.V[static_cast<unsigned char>(text[FPos + 1])] : -1;
-      if ((hi | lo) < 0) break;
-      if (n == r.size()) r.resize(n + n / 2 + 16);
-      r[n++] = static_cast<Byte>(hi * 16 + lo);
-      FPos += 2;
-      if (FPos >= size) break;
+    while (pos + 32 <= size && DecodeHex32(text + pos, out)) {
+      out += 16;
+      pos += 32;
     }
-    if (FPos < size && static_cast<unsigned char>(text[FPos]) > ' ' && text[FPos] != '}')
-      Error(u"Invalid binary value");
+    while (pos < size) {
+      const int hi = kHex.V[static_cast<unsigned char>(text[pos])];
+      const int lo = pos + 1 < size ? kHex.V[static_cast<unsigned char>(text[pos + 1])] : -1;
+      if ((hi | lo) < 0) break;
+      *out++ = static_cast<Byte>(hi * 16 + lo);
+      pos += 2;
+    }
+    if (pos < size && static_cast<unsigned char>(text[pos]) > ' ' && text[pos] != '}') fail();
   }
-  r.resize(n);
+  FPos = pos;
+  FLine = line;
   NextToken();
+  return static_cast<size_t>(out - Out);
+}
+
+TBytes TParser::HexToBinary() {
+  TBytes r(HexCapacity());
+  r.resize(HexToBinary(r.data()));
   return r;
 }
 
@@ -500,6 +575,12 @@ class TTextToBinary {
         return;
       }
       case '{': {
+        const size_t room = FP.HexCapacity();
+        if (room <= static_cast<size_t>(INT32_MAX)) {
+          Byte* at = FW.BeginBinary(static_cast<Integer>(room));
+          FW.EndBinary(static_cast<Integer>(FP.HexToBinary(at)));
+          return;
+        }
         TBytes b = FP.HexToBinary();
         if (b.size() > static_cast<size_t>(INT32_MAX)) FP.Error(u"Binary value too large");
         FW.WriteBinary(b.data(), static_cast<Integer>(b.size()));
@@ -816,17 +897,32 @@ TStreamOriginalFormat TestStreamFormat(TStream* Stream) {
 
 namespace {
 
-// Text -> components; errors found while reading name the text's line.
-TComponent* ReadText(TStream* Text, TComponent* Instance) {
-  TParser parser(Text);
-  TMemoryStream bin;
-  TLineMap lines;
-  {
-    TWriter writer(&bin);
-    TTextToBinary(parser, writer, &lines).Convert();
-    writer.FlushBuffer();
+// The binary form as the converter left it, read in place.
+class TBinaryForm : public TCustomMemoryStream {
+ public:
+  explicit TBinaryForm(std::vector<Byte> Bytes) : FBytes(std::move(Bytes)) {
+    SetPointer(FBytes.data(), static_cast<Int64>(FBytes.size()));
   }
-  bin.SetPosition(0);
+  using TStream::Write;
+  Integer Write(const void*, Integer) override { throw EStreamError(u"Can't write to a read-only stream"); }
+
+ private:
+  std::vector<Byte> FBytes;
+};
+
+// Text -> components; errors found while reading name the text's line.
+TComponent* ReadText(TParser& parser, size_t TextSize, TComponent* Instance) {
+  TMemoryStream sink;
+  TLineMap lines;
+  std::vector<Byte> converted;
+  {
+    TWriter writer(&sink);
+    // Pictures dominate big forms: two hex digits make a byte.
+    writer.Reserve(TextSize / 2 + 256);
+    TTextToBinary(parser, writer, &lines).Convert();
+    converted = writer.TakeBuffer();
+  }
+  TBinaryForm bin(std::move(converted));
   TReader reader(&bin);
   try {
     return reader.ReadRootComponent(Instance);
@@ -841,7 +937,8 @@ TComponent* ReadFormStream(TStream* Stream, TComponent* Instance) {
   TStreamOriginalFormat f = TestStreamFormat(Stream);
   if (f == sofBinary) return Stream->ReadComponent(Instance);
   if (f == sofUnknown) throw EReadError(u"Invalid stream format");
-  return ReadText(Stream, Instance);
+  TParser parser(Stream);
+  return ReadText(parser, static_cast<size_t>(std::max<Int64>(Stream->Size(), 0)), Instance);
 }
 
 }  // namespace
@@ -855,11 +952,9 @@ std::string ComponentToText(TComponent* Instance, TComponent* Ancestor) {
   return std::string(static_cast<const char*>(txt.Memory()), static_cast<size_t>(txt.Size()));
 }
 
-TComponent* TextToComponent(const std::string& Text, TComponent* Instance) {
-  TMemoryStream in;
-  if (!Text.empty()) in.WriteBuffer(Text.data(), static_cast<Integer>(Text.size()));
-  in.SetPosition(0);
-  return ReadText(&in, Instance);
+TComponent* TextToComponent(std::string_view Text, TComponent* Instance) {
+  TParser parser(Text.data(), Text.size());
+  return ReadText(parser, Text.size(), Instance);
 }
 
 TComponent* LoadFormFile(const String& FileName, TComponent* Instance) {

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/classes/Streaming.h"
 
@@ -43,6 +44,10 @@ class TParser : public TObject {
  public:
   explicit TParser(TStream* Stream);
   explicit TParser(std::string Text);
+  // Reads Text in place; Text must outlive the parser.
+  TParser(const char* Text, size_t Size);
+  TParser(const TParser&) = delete;
+  TParser& operator=(const TParser&) = delete;
 
   char Token() const { return FToken; }
   char NextToken();
@@ -64,13 +69,20 @@ class TParser : public TObject {
   // Reads hex digits up to '}' (the current token is '{'); the next token
   // follows the brace.
   TBytes HexToBinary();
+  // The same into Out, which has room for HexCapacity() bytes; answers how
+  // many were written.
+  size_t HexToBinary(Byte* Out);
+  // The most bytes the hex digits from here to the closing brace can make.
+  size_t HexCapacity() const;
   [[noreturn]] void Error(const String& Message) const { Error(Message, FTokenLine); }
   [[noreturn]] void Error(const String& Message, Integer Line) const;
 
  private:
   char ScanNumber(size_t start);
   void ScanString();
-  std::string FText;
+  void Start();
+  std::string FOwned;
+  std::string_view FText;
   size_t FPos = 0;
   Integer FLine = 1;
   Integer FTokenLine = 1;
@@ -95,7 +107,7 @@ inline void ObjectTextToResource(TStream* Input, TStream* Output) { ObjectTextTo
 // Whole components through the text form.
 std::string ComponentToText(TComponent* Instance, TComponent* Ancestor = nullptr);
 // Reads into Instance, or a new component of the class the text names.
-TComponent* TextToComponent(const std::string& Text, TComponent* Instance);
+TComponent* TextToComponent(std::string_view Text, TComponent* Instance);
 
 // A form file (text or binary, told apart by its first bytes).
 TComponent* LoadFormFile(const String& FileName, TComponent* Instance);

@@ -792,9 +792,31 @@ void TReader::DefineProperty(const String& Name, const TReaderProc& ReadData, co
   ReadData(this);
 }
 
+namespace {
+// The bytes of a binary property where they already lie in memory, read only.
+class TBinaryView : public TCustomMemoryStream {
+ public:
+  TBinaryView(const Byte* Data, Int64 Size) { SetPointer(const_cast<Byte*>(Data), Size); }
+  using TStream::Write;
+  Integer Write(const void*, Integer) override { throw EStreamError(u"Can't write to a read-only stream"); }
+};
+}  // namespace
+
 void TReader::DefineBinaryProperty(const String& Name, const TStreamProc& ReadData, const TStreamProc&, bool) {
   if (FPropDone || !ReadData || !SameIdent(Name, FPropName)) return;
   FPropDone = true;
+  // Pictures come this way: from a memory stream the data is lent in place
+  // instead of copied twice.
+  if (auto* mem = dynamic_cast<TCustomMemoryStream*>(FStream)) {
+    CheckValue(vaBinary);
+    const int32_t n = ReadLength();
+    const Int64 at = mem->Position();
+    TBinaryView view(static_cast<const Byte*>(mem->Memory()) + at, n);
+    FStream->Seek(n, soCurrent);
+    FPosition += n;
+    ReadData(&view);
+    return;
+  }
   TBytes data = ReadBinary();
   TMemoryStream ms;
   if (!data.empty()) ms.WriteBuffer(data.data(), static_cast<Integer>(data.size()));
@@ -1386,6 +1408,27 @@ void TWriter::WriteBinary(const void* Data, Integer Count) {
   WriteValue(vaBinary);
   Write(&Count, 4);
   Write(Data, Count);
+}
+
+Byte* TWriter::BeginBinary(Integer Capacity) {
+  WriteValue(vaBinary);
+  const Integer none = 0;
+  Write(&none, 4);
+  FBinaryAt = FBuffer.size();
+  FBuffer.resize(FBinaryAt + static_cast<size_t>(std::max(Capacity, 0)));
+  return FBuffer.data() + FBinaryAt;
+}
+
+void TWriter::EndBinary(Integer Count) {
+  std::memcpy(FBuffer.data() + FBinaryAt - 4, &Count, 4);
+  FBuffer.resize(FBinaryAt + static_cast<size_t>(Count));
+}
+
+std::vector<Byte> TWriter::TakeBuffer() {
+  std::vector<Byte> b;
+  b.swap(FBuffer);
+  FFlushed += static_cast<Int64>(b.size());
+  return b;
 }
 
 void TWriter::WritePropName(const String& PropName) { WriteStr(FPropPath + PropName); }

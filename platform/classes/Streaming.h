@@ -231,11 +231,20 @@ class TWriter : public TFiler {
   void WriteStr(const String& Value);
   void WriteSet(const std::vector<String>& Names);
   void WriteBinary(const void* Data, Integer Count);
+  // WriteBinary with the bytes filled in place: room for up to Capacity
+  // bytes, of which EndBinary keeps Count. Nothing else may be written in
+  // between.
+  Byte* BeginBinary(Integer Capacity);
+  void EndBinary(Integer Count);
   void WritePropName(const String& PropName);
   // Appends to the writer's buffer; FlushBuffer (and the destructor, and
   // the component writers when done) hand it to the stream.
   void Write(const void* Buf, Integer Count);
   void FlushBuffer();
+  // What is buffered and not yet flushed, handed over instead of written to
+  // the stream (a caller that reads the form straight back saves a copy).
+  std::vector<Byte> TakeBuffer();
+  void Reserve(size_t Bytes) { FBuffer.reserve(Bytes); }
   // Bytes written so far, flushed or not.
   Int64 Position() const { return FFlushed + static_cast<Int64>(FBuffer.size()); }
 
@@ -248,6 +257,7 @@ class TWriter : public TFiler {
   String FPropPath;
   TComponent* FRootAncestor = nullptr;
   bool FWroteProperty = false;
+  size_t FBinaryAt = 0;  // where BeginBinary's bytes start in FBuffer
 };
 
 // Integer properties whose values have names (colours, cursors): registered

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "graphics/raster/Pix32_Backends_qn.h"
 #include "graphics/raster/uPix32_PNG.h"
 #include "platform/classes/FormText.h"
 #include "platform/rtl/SysUtils.h"
@@ -175,22 +176,202 @@ void LoadQuarnImageFromFile(TQuarnImage* Image, const String& FileName) {
   Image->SetDrawMode(TDrawMode::dmBlend);
 }
 
-void LoadImageListText(TQuarnImageList* List, const std::string& Text) {
+void LoadImageListText(TQuarnImageList* List, std::string_view Text) {
   // Parsed into a list of its own first: a damaged text raises here and the
   // real list keeps every picture it had.
   TQuarnImageList aside(nullptr);
   TextToComponent(Text, &aside);
+  TQuarnBitmapCollection* from = aside.Bitmaps();
   // A picture without area is no picture: a 0 x n size read from the data
   // would not survive being written again.
-  for (Integer i = 0; i < aside.Bitmaps()->Count(); ++i) {
-    TQuarnImage* b = aside.Bitmaps()->GetItem(i)->Bitmap();
+  for (Integer i = 0; i < from->Count(); ++i) {
+    TQuarnImage* b = from->GetItem(i)->Bitmap();
     if (b->Empty()) b->SetSize(0, 0);
   }
-  List->Bitmaps()->Assign(aside.Bitmaps());
+  // The items read move across rather than being copied: the list ends as
+  // an Assign would leave it (new items, in order, each picture drawing
+  // blended and answering to no handler of the text's), without copying
+  // every picture once more.
+  TQuarnBitmapCollection* to = List->Bitmaps();
+  from->BeginUpdate();
+  to->BeginUpdate();
+  try {
+    to->Clear();
+    while (from->Count() > 0) {
+      TQuarnBitmapItem* item = from->GetItem(0);
+      TQuarnImage* b = item->Bitmap();
+      b->SetDrawMode(TDrawMode::dmBlend);
+      b->SetOnChange({});
+      b->SetOnPixelCombine({});
+      b->SetOnAreaChanged({});
+      b->SetOnResize({});
+      item->SetCollection(to);
+    }
+  } catch (...) {
+    to->EndUpdate();
+    from->EndUpdate();
+    throw;
+  }
+  to->EndUpdate();
+  from->EndUpdate();
 }
 
 // ---------------------------------------------------------------------------
 // TQuarnResManager
+
+// ---------------------------------------------------------------------------
+// What a Refresh loaded
+
+namespace {
+
+// Everything of a picture a load sets or leaves at its default, but its
+// pixels: a fresh picture read from the same text has all of it again.
+struct TImageState {
+  Integer Width = 0, Height = 0;
+  TDrawMode DrawMode{};
+  TCombineMode CombineMode{};
+  TWrapMode WrapMode{};
+  Cardinal MasterAlpha = 0;
+  TColor32 OuterColor = 0, PenColor = 0;
+  Single StippleStep = 0, StippleCounter = 0;
+  TArrayOfColor32 StipplePattern;
+  TRect ClipRect;
+  bool Clipping = false, MeasuringMode = false;
+  Integer RasterX = 0, RasterY = 0;
+  TFixed RasterXF = 0, RasterYF = 0;
+  bool Handlers = false;
+  TClass Backend = nullptr;
+  const void* Resampler = nullptr;
+  String ResamplerClass;
+  std::vector<Byte> ResamplerProps;
+  TFontData Font;
+  TColor FontColor{};
+  Integer FontPPI = 0;
+
+  bool operator==(const TImageState&) const = default;
+};
+
+std::vector<Byte> PublishedBytes(TPersistent* Instance) {
+  if (!Instance) return {};
+  TMemoryStream sink;
+  TWriter w(&sink);
+  w.WriteProperties(Instance);
+  return w.TakeBuffer();
+}
+
+TImageState StateOf(TQuarnImage* B) {
+  TImageState s;
+  s.Width = B->Width();
+  s.Height = B->Height();
+  s.DrawMode = B->DrawMode();
+  s.CombineMode = B->CombineMode();
+  s.WrapMode = B->WrapMode();
+  s.MasterAlpha = B->MasterAlpha();
+  s.OuterColor = B->OuterColor();
+  s.PenColor = B->PenColor();
+  s.StippleStep = B->StippleStep();
+  s.StippleCounter = B->StippleCounter();
+  s.StipplePattern = B->StipplePattern();
+  s.ClipRect = B->ClipRect();
+  s.Clipping = B->Clipping();
+  s.MeasuringMode = B->MeasuringMode();
+  s.RasterX = B->RasterX;
+  s.RasterY = B->RasterY;
+  s.RasterXF = B->RasterXF;
+  s.RasterYF = B->RasterYF;
+  s.Handlers = B->OnChange() || B->OnPixelCombine() || B->OnAreaChanged() || B->OnResize() || B->OnHandleChanged();
+  s.Backend = B->Backend() ? B->Backend()->ClassType() : nullptr;
+  s.Resampler = B->Resampler();
+  s.ResamplerClass = B->ResamplerClassName();
+  s.ResamplerProps = PublishedBytes(B->Resampler());
+  // A backend may draw no text and so have no font.
+  TIntf<IFontSupport> fonts;
+  if (!Supports(B->Backend(), fonts)) return s;
+  TFont* f = fonts->GetFont();
+  if (!f) return s;
+  s.Font.Name = f->Name();
+  s.Font.Height = f->Height();
+  s.Font.Pitch = f->Pitch();
+  s.Font.Style = f->Style();
+  s.Font.Charset = f->Charset();
+  s.Font.Orientation = f->Orientation();
+  s.Font.Quality = f->Quality();
+  s.FontColor = f->Color();
+  s.FontPPI = f->PixelsPerInch();
+  return s;
+}
+
+struct TItemState {
+  TQuarnBitmapItem* Item = nullptr;
+  TQuarnImage* Image = nullptr;
+  String ResID, Description;
+  TImageState State;
+  size_t PixelsAt = 0;  // into TLoadedList::Pixels
+};
+
+size_t PixelCount(const TQuarnImage* B) {
+  return B->Empty() || !B->Bits() ? 0 : static_cast<size_t>(B->Width()) * static_cast<size_t>(B->Height());
+}
+
+}  // namespace
+
+struct TQuarnResManager::TLoadedList {
+  TBytes Bytes;  // the file as loaded
+  const TQuarnResDM* Module = nullptr;
+  const TQuarnImageList* List = nullptr;
+  const TQuarnBitmapCollection* Bitmaps = nullptr;
+  std::vector<TItemState> Items;
+  std::vector<TColor32> Pixels;  // every picture's, one after the other
+};
+
+void TQuarnResManager::RememberLoaded(TBytes Bytes) {
+  FLoaded.reset();
+  auto l = std::make_unique<TLoadedList>();
+  l->Bytes = std::move(Bytes);
+  l->Module = QuarnResDM;
+  l->List = QuarnResDM->QuarnImageListMain();
+  TQuarnBitmapCollection* b = l->List->Bitmaps();
+  l->Bitmaps = b;
+  size_t total = 0;
+  for (Integer i = 0; i < b->Count(); ++i) total += PixelCount(b->GetItem(i)->Bitmap());
+  l->Pixels.resize(total);
+  l->Items.reserve(static_cast<size_t>(b->Count()));
+  size_t at = 0;
+  for (Integer i = 0; i < b->Count(); ++i) {
+    TQuarnBitmapItem* item = b->GetItem(i);
+    TQuarnImage* img = item->Bitmap();
+    const size_t n = PixelCount(img);
+    if (n) std::memcpy(l->Pixels.data() + at, img->Bits(), n * sizeof(TColor32));
+    l->Items.push_back({item, img, item->ResID(), item->Description(), StateOf(img), at});
+    at += n;
+  }
+  FLoaded = std::move(l);
+}
+
+bool TQuarnResManager::LoadedIntact(const TBytes& Bytes) const {
+  const TLoadedList* l = FLoaded.get();
+  if (!l || l->Bytes != Bytes) return false;
+  if (QuarnResDM != l->Module || !QuarnResDM || QuarnResDM->QuarnImageListMain() != l->List) return false;
+  TQuarnBitmapCollection* b = l->List->Bitmaps();
+  if (b != l->Bitmaps || b->Count() != static_cast<Integer>(l->Items.size())) return false;
+  for (Integer i = 0; i < b->Count(); ++i) {
+    const TItemState& was = l->Items[static_cast<size_t>(i)];
+    TQuarnBitmapItem* item = b->GetItem(i);
+    TQuarnImage* img = item->Bitmap();
+    if (item != was.Item || img != was.Image || item->ResID() != was.ResID ||
+        item->Description() != was.Description)
+      return false;
+    const size_t n = PixelCount(img);
+    // Pixels first: written through Bits they tell nobody, and a size
+    // change shows in the count.
+    const size_t had = (i + 1 < b->Count() ? l->Items[static_cast<size_t>(i) + 1].PixelsAt : l->Pixels.size()) -
+                       was.PixelsAt;
+    if (n != had) return false;
+    if (n && std::memcmp(l->Pixels.data() + was.PixelsAt, img->Bits(), n * sizeof(TColor32)) != 0) return false;
+    if (!(StateOf(img) == was.State)) return false;
+  }
+  return true;
+}
 
 TQuarnResManager::TQuarnResManager() = default;
 TQuarnResManager::~TQuarnResManager() = default;
@@ -389,8 +570,13 @@ void TQuarnResManager::EndUpdate() { RequireBitmaps()->EndUpdate(); }
 void TQuarnResManager::Refresh(const String& FileName) {
   RequireBitmaps();
   if (!FileExists(FileName)) throw Exception(u"Not found QuarnDesignTimeRes.tmp file!");
-  const TBytes bytes = ReadAllBytes(FileName);
-  LoadImageListText(QuarnResDM->QuarnImageListMain(), std::string(bytes.begin(), bytes.end()));
+  TBytes bytes = ReadAllBytes(FileName);
+  if (!LoadedIntact(bytes)) {
+    FLoaded.reset();
+    LoadImageListText(QuarnResDM->QuarnImageListMain(),
+                      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    RememberLoaded(std::move(bytes));
+  }
   ImagesFreed();
 }
 

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -159,7 +160,9 @@ class TQuarnResManager : public TObject {
   void Delete(const TQnResID& ResID);
   void BeginUpdate();
   void EndUpdate();
-  // Reloads the list from the image list's text form.
+  // Reloads the list from the image list's text form. The same bytes as
+  // the last load, into a list nothing has touched since, leave the list
+  // as it is: loading them again could only make it what it already is.
   void Refresh(const String& FileName);
   // A new default-skin module in place of the current one.
   void Reload();
@@ -216,6 +219,11 @@ class TQuarnResManager : public TObject {
   TQuarnImage* Cached(const String& Key, const std::function<bool(TQuarnImage*)>& Load);
   void ImagesFreed();
   String UniqueID(const TQnResID& ResID) const;
+  // What the last Refresh loaded, kept to tell whether it still stands.
+  struct TLoadedList;
+  void RememberLoaded(TBytes Bytes);
+  bool LoadedIntact(const TBytes& Bytes) const;
+  std::unique_ptr<TLoadedList> FLoaded;
 
   bool FDesigning = false;
   TQnGetImageEvent FOnGetImage;
@@ -237,7 +245,7 @@ void LoadQuarnImageFromFile(TQuarnImage* Image, const String& FileName);
 // Replaces List's items by those of an image list's text form. The text is
 // read into a list of its own first, so a damaged text raises and List
 // keeps what it had.
-void LoadImageListText(TQuarnImageList* List, const std::string& Text);
+void LoadImageListText(TQuarnImageList* List, std::string_view Text);
 
 // ---------------------------------------------------------------------------
 // The drawn default skin.

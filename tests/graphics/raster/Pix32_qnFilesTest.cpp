@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <vector>
@@ -86,6 +87,43 @@ TEST(Pix32_qn, BmpRoundTripsInBothRowOrdersWithAlpha) {
     EXPECT_EQ(Pixels(c), Pixels(b));
     EXPECT_EQ(s.Position(), s.Size());
   }
+}
+
+// Pixels in memory are copied straight into the surface, any other stream
+// reads them through a buffer: both end the same, in both row orders, from
+// anywhere in the stream, leaving it right after the pixels.
+TEST(Pix32_qn, BmpFromMemoryReadsLikeFromAFile) {
+  const std::string dir = qntest::MakeTempDir("bmpmem");
+  const String name = FromUtf8(dir) + u"/pics.bin";
+  std::mt19937 rng(1381);
+  for (int round = 0; round < 40; ++round) {
+    TCustomBitmap32 b;
+    b.SetSize(Integer(rng() % 9), Integer(rng() % 9));
+    Fill(b, rng());
+    const bool bottomUp = rng() % 2;
+    TMemoryStream s;
+    const Integer lead = Integer(rng() % 5);
+    for (Integer i = 0; i < lead; ++i) s.WriteBufferData(Byte(i));
+    b.SaveToStream(&s, bottomUp);
+    s.WriteBufferData(Cardinal(0xABCDEF01u));  // what follows stays unread
+    s.SaveToFile(name);
+    TCustomBitmap32 fromMemory, fromFile;
+    s.SetPosition(lead);
+    fromMemory.LoadFromStream(&s);
+    TFileStream f(name, fmOpenRead);
+    f.SetPosition(lead);
+    fromFile.LoadFromStream(&f);
+    ASSERT_EQ(fromMemory.Width(), b.Width());
+    ASSERT_EQ(fromMemory.Height(), b.Height());
+    ASSERT_EQ(fromFile.Width(), b.Width());
+    if (!b.Empty()) {
+      EXPECT_EQ(Pixels(fromMemory), Pixels(b));
+      EXPECT_EQ(Pixels(fromFile), Pixels(b));
+    }
+    EXPECT_EQ(s.Position(), s.Size() - 4);
+    EXPECT_EQ(f.Position(), s.Position());
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(Pix32_qn, BmpPixelsAreReadRightAfterTheHeader) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/raster/uPix32_PNG.h"
 #include "platform/classes/FormText.h"
 #include "platform/rtl/SysUtils.h"
@@ -448,6 +449,107 @@ TEST_F(uQuarnResManager, ImageListTextFormRoundTripAndRefresh) {
   EXPECT_THROW(Store->Refresh(file), Exception);
   EXPECT_EQ(QuarnResDM->QuarnImageListMain()->Bitmaps()->Count(), 1);
   EXPECT_NE(Store->GetImageByName(u"Soft"), nullptr);
+}
+
+// Refresh may keep a list only while it is exactly what the file gives:
+// the same bytes on disk and nothing changed in memory since they were
+// loaded. Every edit below is followed by a Refresh that must bring the
+// file's list back, written out byte for byte as the file holds it.
+TEST_F(uQuarnResManager, RefreshKeepsOnlyAnUntouchedLoadOfTheSameBytes) {
+  TQuarnImageList src(nullptr);
+  src.SetName(u"QuarnImageListMain");
+  for (Integer k = 0; k < 3; ++k) {
+    TQuarnBitmapItem* item = src.Bitmaps()->Add();
+    item->SetResID(Format(u"img_%d", {k}));
+    item->SetDescription(Format(u"picture %d", {k}));
+    item->Bitmap()->SetSize(4 + k, 3);
+    for (Integer i = 0; i < (4 + k) * 3; ++i) item->Bitmap()->Bits()[i] = 0x80000000u | Cardinal(i * 977 + k * 31);
+  }
+  const std::string text = ComponentToText(&src);
+  const String file = Path("QuarnDesignTimeRes.tmp");
+  WriteAllBytes(file, TBytes(text.begin(), text.end()));
+  TQuarnBitmapCollection* list = QuarnResDM->QuarnImageListMain()->Bitmaps();
+  auto listText = [] { return ComponentToText(QuarnResDM->QuarnImageListMain()); };
+
+  Store->Refresh(file);
+  ASSERT_EQ(list->Count(), 3);
+  ASSERT_EQ(listText(), text);
+  // Untouched and the same bytes: the very pictures stay.
+  TQuarnImage* kept = list->GetItem(1)->Bitmap();
+  const Cardinal g = Store->Generation();
+  Store->Refresh(file);
+  EXPECT_EQ(list->GetItem(1)->Bitmap(), kept);
+  EXPECT_GT(Store->Generation(), g);
+
+  // A change on disk of the same size is loaded.
+  std::string changed = text;
+  const size_t digit = changed.find("Bitmap.Data = {") + std::string("Bitmap.Data = {").size() + 60;
+  ASSERT_TRUE(std::isxdigit(static_cast<unsigned char>(changed[digit])));
+  changed[digit] = changed[digit] == '0' ? '1' : '0';
+  WriteAllBytes(file, TBytes(changed.begin(), changed.end()));
+  Store->Refresh(file);
+  EXPECT_EQ(listText(), changed);
+  WriteAllBytes(file, TBytes(text.begin(), text.end()));
+  Store->Refresh(file);
+  ASSERT_EQ(listText(), text);
+
+  struct TEdit {
+    const char* What;
+    std::function<void()> Do;
+  };
+  auto img = [&](Integer i) { return list->GetItem(i)->Bitmap(); };
+  const std::vector<TEdit> edits = {
+      {"pixel through Bits", [&] { img(0)->Bits()[5] ^= 0x00010000u; }},
+      {"pixel through SetPixel", [&] { img(2)->SetPixel(5, 2, 0x12345678u); }},
+      {"pixel set to what it was, another changed", [&] {
+         img(1)->SetPixel(0, 0, img(1)->GetPixel(0, 0));
+         img(1)->Bits()[14] = ~img(1)->Bits()[14];
+       }},
+      {"clear", [&] { img(1)->Clear(0); }},
+      {"size", [&] { img(0)->SetSize(3, 4); }},
+      {"draw mode", [&] { img(0)->SetDrawMode(TDrawMode::dmOpaque); }},
+      {"master alpha", [&] { img(1)->SetMasterAlpha(9); }},
+      {"outer colour", [&] { img(2)->SetOuterColor(0xFF00FF00u); }},
+      {"combine mode", [&] { img(2)->SetCombineMode(TCombineMode::cmMerge); }},
+      {"wrap mode", [&] { img(2)->SetWrapMode(TWrapMode::wmRepeat); }},
+      {"clip rect", [&] { img(0)->SetClipRect(TRect(1, 1, 2, 2)); }},
+      {"pen colour", [&] { img(0)->SetPenColor(0xFF0000FFu); }},
+      {"stipple", [&] { img(0)->SetStipplePattern({0xFFFFFFFFu, 0}); }},
+      {"resampler", [&] { img(1)->SetResamplerClassName(u"TLinearResampler"); }},
+      {"resampler property", [&] { img(1)->Resampler()->SetPixelAccessMode(TPixelAccessMode::pamWrap); }},
+      {"font", [&] { img(2)->Font()->SetHeight(-30); }},
+      {"handler", [&] { img(2)->SetOnChange(TNotifyEvent([](TObject*) {})); }},
+      {"id", [&] { list->GetItem(1)->SetResID(u"other"); }},
+      {"description", [&] { list->GetItem(2)->SetDescription(u""); }},
+      {"order", [&] { list->GetItem(2)->SetIndex(0); }},
+      {"delete", [&] { list->Delete(1); }},
+      {"add", [&] { list->Add()->SetResID(u"extra"); }},
+      {"picture replaced by an equal one", [&] {
+         TQuarnImage same;
+         same.Assign(img(0));
+         list->GetItem(0)->SetBitmap(&same);
+         img(0)->Bits()[0] ^= 1;
+       }},
+      {"store edit", [&] { Store->Delete(u"img_0"); }},
+      {"new module", [&] { Store->Reload(); }},
+  };
+  for (const TEdit& e : edits) {
+    SCOPED_TRACE(e.What);
+    e.Do();
+    Store->Refresh(file);
+    list = QuarnResDM->QuarnImageListMain()->Bitmaps();
+    ASSERT_EQ(listText(), text);
+    for (Integer i = 0; i < list->Count(); ++i) {
+      TQuarnImage* b = img(i);
+      EXPECT_EQ(b->ClipRect(), b->BoundsRect());
+      EXPECT_EQ(b->PenColor(), TQuarnImage().PenColor());
+      EXPECT_TRUE(b->StipplePattern().empty());
+      EXPECT_EQ(b->Font()->Height(), TQuarnImage().Font()->Height());
+      EXPECT_FALSE(b->OnChange());
+      EXPECT_EQ(b->ResamplerClassName(), TQuarnImage().ResamplerClassName());
+      EXPECT_EQ(b->Resampler()->PixelAccessMode(), TPixelAccessMode::pamSafe);
+    }
+  }
 }
 
 TEST_F(uQuarnResManager, EditsWithoutTheModuleRaise) {
