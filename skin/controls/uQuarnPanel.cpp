@@ -249,14 +249,9 @@ void TQuarnBorderPanel::DrawBody(TBitmap32* Buffer) {
   TQuarnImage* frame = TQuarnResManagerObj()->GetImageByName(Hot() ? FframeBorderEffect_mouseDownDraw
                                                                    : FframeBorderEffect_normalDraw);
   if (!frame) return;
-  auto work = std::make_unique<TBitmap32>();
-  work->SetSize(w, h);
-  work->Draw(0, 0, Buffer);
-  StretchBitmap(frame, work.get(), false);
-  // Only the two-pixel frame goes back; the inside (the hosted control's
+  // Only the two-pixel frame is drawn; the inside (the hosted control's
   // place) keeps what the buffer had, whatever the client inset is.
-  const TRect bands[4] = {TRect(0, 0, w, 2), TRect(0, h - 2, w, h), TRect(0, 0, 2, h), TRect(w - 2, 0, w, h)};
-  for (const TRect& r : bands) Buffer->Draw(r.Left, r.Top, r, work.get());
+  StretchBitmapEdges(frame, Buffer, TRect(0, 0, w, h), 2);
 }
 
 

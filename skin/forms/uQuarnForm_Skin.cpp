@@ -67,6 +67,11 @@ TQuarnForm::TQuarnForm(TComponent* AOwner)
       FFrameBuffer(new TBitmap32) {
   if (!Hooked()) return;
   TQnFormSkinHelperObj()->Add(FDestForm, this);
+  // Skinned controls on the form take their background from the picture
+  // the erase below lays, not through a paint of the form.
+  SetWindowBackground(FDestForm, this, [this]() -> TBitmap32* {
+    return FEraseBackGround && Hooked() ? GetBackgroundPicture() : nullptr;
+  });
   if (!FDestForm->HandleAllocated()) return;
   // A form shown before its skin arrived: take over its frame now.
   const HWND h = FormHandle();
@@ -85,6 +90,7 @@ TQuarnForm::~TQuarnForm() {
     c->FHooked = false;
   }
   FNCCtrls.clear();
+  SetWindowBackground(FDestForm, this, nullptr);
   if (!Hooked()) return;
   TQnFormSkinHelperObj()->Remove(this);
   // Freed with its form, the form is already half gone: only the

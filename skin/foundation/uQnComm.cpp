@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/Gdi.h"
@@ -332,6 +333,40 @@ TQuarnImage* ResizeVertImg(const TQuarnImage* Image, Integer Height) {
 
 namespace {
 
+struct TWindowBackground {
+  const void* Owner;
+  TWindowBackgroundFn Fn;
+};
+
+std::unordered_map<const TWinControl*, TWindowBackground>& WindowBackgrounds() {
+  static auto* map = new std::unordered_map<const TWinControl*, TWindowBackground>();
+  return *map;
+}
+
+// Rect of Pic into Buffer at (0, 0), what Pic does not cover in Fill;
+// Opaque sets every copied pixel's alpha to 255.
+void CopyPicture(TBitmap32* Pic, TBitmap32* Buffer, const TRect& Rect, TColor32 Fill, bool Opaque) {
+  const TRect src(std::max(Rect.Left, 0), std::max(Rect.Top, 0), std::min(Rect.Right, Pic->Width()),
+                  std::min(Rect.Bottom, Pic->Height()));
+  const TRect dst(src.Left - Rect.Left, src.Top - Rect.Top, src.Right - Rect.Left, src.Bottom - Rect.Top);
+  if (dst.Left > 0 || dst.Top > 0 || dst.Right < Buffer->Width() || dst.Bottom < Buffer->Height() ||
+      src.Right <= src.Left || src.Bottom <= src.Top)
+    Buffer->Clear(Fill);
+  const TRect clip(std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, Buffer->Width()),
+                   std::min(dst.Bottom, Buffer->Height()));
+  const Integer n = std::max(0, clip.Right - clip.Left);
+  for (Integer y = clip.Top; y < clip.Bottom; ++y) {
+    const TColor32* from = Pic->ScanLine(y + Rect.Top) + clip.Left + Rect.Left;
+    TColor32* to = Buffer->ScanLine(y) + clip.Left;
+    if (Opaque) {
+      for (Integer x = 0; x < n; ++x) to[x] = from[x] | 0xFF000000u;
+    } else {
+      std::memcpy(to, from, static_cast<size_t>(n) * sizeof(TColor32));
+    }
+  }
+  Buffer->Changed();
+}
+
 void ParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect, bool AskProvider) {
   if (!Control || !Buffer || Buffer->Empty()) return;
   TWinControl* parent = Control->Parent();
@@ -343,19 +378,16 @@ void ParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect, bool A
   if (AskProvider) {
     if (auto* provider = dynamic_cast<IQnBackgroundProvider*>(parent)) {
       if (TBitmap32* pic = provider->GetBackgroundPicture(); pic && !pic->Empty()) {
-        // The part the picture covers is copied; the rest takes the colour.
-        const TRect src(std::max(Rect.Left, 0), std::max(Rect.Top, 0), std::min(Rect.Right, pic->Width()),
-                        std::min(Rect.Bottom, pic->Height()));
-        const TRect dst(src.Left - Rect.Left, src.Top - Rect.Top, src.Right - Rect.Left, src.Bottom - Rect.Top);
-        if (dst.Left > 0 || dst.Top > 0 || dst.Right < Buffer->Width() || dst.Bottom < Buffer->Height() ||
-            src.Right <= src.Left || src.Bottom <= src.Top)
-          Buffer->Clear(fill);
-        const TRect clip(std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, Buffer->Width()),
-                         std::min(dst.Bottom, Buffer->Height()));
-        for (Integer y = clip.Top; y < clip.Bottom; ++y)
-          std::memcpy(Buffer->ScanLine(y) + clip.Left, pic->ScanLine(y + Rect.Top) + clip.Left + Rect.Left,
-                      static_cast<size_t>(std::max(0, clip.Right - clip.Left)) * sizeof(TColor32));
-        Buffer->Changed();
+        CopyPicture(pic, Buffer, Rect, fill, false);
+        return;
+      }
+    }
+    auto& backgrounds = WindowBackgrounds();
+    if (auto it = backgrounds.find(parent); it != backgrounds.end()) {
+      // What the window's erase would lay into the buffer's device context,
+      // without the trip through it.
+      if (TBitmap32* pic = it->second.Fn(); pic && !pic->Empty()) {
+        CopyPicture(pic, Buffer, Rect, fill, true);
         return;
       }
     }
@@ -373,6 +405,16 @@ void ParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect, bool A
 }
 
 }  // namespace
+
+void SetWindowBackground(TWinControl* Window, const void* Owner, TWindowBackgroundFn Fn) {
+  if (!Window) return;
+  auto& backgrounds = WindowBackgrounds();
+  if (Fn) {
+    backgrounds[Window] = {Owner, std::move(Fn)};
+  } else if (auto it = backgrounds.find(Window); it != backgrounds.end() && it->second.Owner == Owner) {
+    backgrounds.erase(it);
+  }
+}
 
 void DrawParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect) {
   ParentImage(Control, Buffer, Rect, true);

@@ -5,6 +5,8 @@
 // skin images.
 #pragma once
 
+#include <functional>
+
 #include "platform/user/User.h"
 #include "platform/vcl/Canvas.h"
 #include "platform/vcl/Controls.h"
@@ -99,8 +101,18 @@ class IQnBackgroundProvider {
   virtual TBitmap32* GetBackgroundPicture() = 0;
 };
 
+// The picture a window's erase lays under its children when the window is
+// not a provider itself: a form's skin is a component of the form, not the
+// form. Fn answers the picture (client coordinates) or nil while the window
+// erases in its own way; an empty Fn removes Owner's entry (another's
+// stays). The picture counts as opaque, as the erase leaves it on the
+// screen.
+using TWindowBackgroundFn = std::function<TBitmap32*()>;
+void SetWindowBackground(TWinControl* Window, const void* Owner, TWindowBackgroundFn Fn);
+
 // Rect (parent coordinates) of the picture of Control's parent into Buffer
-// at (0, 0): the provider's picture when the parent offers one, else the
+// at (0, 0): the provider's picture when the parent offers one (or the
+// window background registered for the parent), else the
 // parent painted into the buffer's device context (background, then its
 // painting with its windowless children). What no picture covers takes the
 // parent's colour (Control's own without a parent).

@@ -155,14 +155,16 @@ void PutLine(const TColor32* Line, PColor32 Dst, Integer Count, bool Opaque, TCo
   if (blended) EMMS();
 }
 
+// Limit, when given, narrows what is written further than Dst's clip.
 void NineSlice(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst, const TRect& DstRect,
-               bool Opaque, TCombineMode Mode, Cardinal Master) {
+               bool Opaque, TCombineMode Mode, Cardinal Master, const TRect* Limit = nullptr) {
   if (!Src || !Dst || Src->Empty() || Dst->Empty() || Blank(SrcRect) || Blank(DstRect)) return;
   const TRect src = Intersected(SrcRect, Src->BoundsRect());
   if (Blank(src) || src.Left != SrcRect.Left || src.Top != SrcRect.Top || src.Right != SrcRect.Right ||
       src.Bottom != SrcRect.Bottom)
     return;  // a source rectangle outside the picture is refused whole
-  const TRect clip = Intersected(Intersected(DstRect, Dst->BoundsRect()), Dst->ClipRect());
+  TRect clip = Intersected(Intersected(DstRect, Dst->BoundsRect()), Dst->ClipRect());
+  if (Limit) clip = Intersected(clip, *Limit);
   if (Blank(clip)) return;
   if (!Opaque && Master == 0) return;
 
@@ -311,22 +313,46 @@ void DoneQnPix32Lib() {
 }
 
 namespace {
-// SrcRect of Src nine-sliced over the whole of Dst, from the cache when it
-// holds (or can take) that picture.
-void Stretched(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst, bool Opaque,
-               TCombineMode Mode, Cardinal Master) {
-  if (TBitmap32* done = detail::CachedNineSlice(Src, SrcRect, Caps, Dst->Width(), Dst->Height())) {
-    const TRect clip = Intersected(Dst->BoundsRect(), Dst->ClipRect());
+// SrcRect of Src nine-sliced over DstRect of Dst, written only within Limit
+// (and Dst's clip), from the cache when it holds (or can take) that picture.
+void StretchedInto(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst, const TRect& DstRect,
+                   const TRect& Limit, bool Opaque, TCombineMode Mode, Cardinal Master) {
+  const Integer dw = DstRect.Right - DstRect.Left, dh = DstRect.Bottom - DstRect.Top;
+  if (TBitmap32* done = detail::CachedNineSlice(Src, SrcRect, Caps, dw, dh)) {
+    const TRect clip =
+        Intersected(Intersected(Intersected(DstRect, Dst->BoundsRect()), Dst->ClipRect()), Limit);
     if (Blank(clip) || (!Opaque && Master == 0)) return;
     for (Integer y = clip.Top; y < clip.Bottom; ++y)
-      PutLine(done->ScanLine(y) + clip.Left, Dst->ScanLine(y) + clip.Left, clip.Right - clip.Left, Opaque, Mode,
-              Master);
+      PutLine(done->ScanLine(y - DstRect.Top) + (clip.Left - DstRect.Left), Dst->ScanLine(y) + clip.Left,
+              clip.Right - clip.Left, Opaque, Mode, Master);
     Dst->Changed(clip);
     return;
   }
-  NineSlice(Src, SrcRect, Caps, Dst, Dst->BoundsRect(), Opaque, Mode, Master);
+  NineSlice(Src, SrcRect, Caps, Dst, DstRect, Opaque, Mode, Master, &Limit);
+}
+
+// SrcRect of Src nine-sliced over the whole of Dst.
+void Stretched(TBitmap32* Src, const TRect& SrcRect, const TRect& Caps, TBitmap32* Dst, bool Opaque,
+               TCombineMode Mode, Cardinal Master) {
+  StretchedInto(Src, SrcRect, Caps, Dst, Dst->BoundsRect(), Dst->BoundsRect(), Opaque, Mode, Master);
 }
 }  // namespace
+
+void StretchBitmapEdges(TBitmap32* Src, TBitmap32* Dst, const TRect& DstRect, Integer Width) {
+  if (!Src || !Dst || Src->Empty() || Dst->Empty() || Blank(DstRect) || Width <= 0) return;
+  const TRect caps = ThirdCaps(Src->Width(), Src->Height());
+  // Four bands that do not overlap, so no pixel is blended twice: the top
+  // and bottom rows whole, the left and right columns between them.
+  const Integer l = DstRect.Left, t = DstRect.Top, r = DstRect.Right, b = DstRect.Bottom;
+  const Integer top = std::min(t + Width, b), bottom = std::max(top, b - Width);
+  const Integer left = std::min(l + Width, r), right = std::max(left, r - Width);
+  const TRect bands[4] = {TRect(l, t, r, top), TRect(l, bottom, r, b), TRect(l, top, left, bottom),
+                          TRect(right, top, r, bottom)};
+  for (const TRect& band : bands)
+    if (!Blank(band))
+      StretchedInto(Src, Src->BoundsRect(), caps, Dst, DstRect, band, DrawsOpaque(Src), Src->CombineMode(),
+                    Src->MasterAlpha());
+}
 
 void StretchBitmapPart(TBitmap32* Src, const TRect& Part, TBitmap32* Dst) {
   if (!Src || !Dst || Src->Empty() || Dst->Empty() || Blank(Part)) return;

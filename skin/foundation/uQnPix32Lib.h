@@ -21,6 +21,10 @@ void DrawImage(TBitmap32* Src, TBitmap32* Dst, TQnPngFillType FillType);
 // the device contexts of the two bitmaps instead.
 void StretchBitmap(TBitmap32* Src, TBitmap32* Dst, bool ViaDC);
 
+// What StretchBitmap would draw of Src over DstRect of Dst, drawn only in
+// the band of Width pixels along DstRect's edges; the inside stays as it is.
+void StretchBitmapEdges(TBitmap32* Src, TBitmap32* Dst, const TRect& DstRect, Integer Width);
+
 // Part of Src (a frame of a state strip) nine-sliced over the whole of Dst
 // as StretchBitmap draws a copy of that part made into a new skin image:
 // blended at full opacity. Nothing for a part outside Src.

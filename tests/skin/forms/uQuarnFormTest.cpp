@@ -448,6 +448,51 @@ TEST_F(uQuarnForm, TransparentSkinnedControlShowsTheFormPicture) {
   check();
 }
 
+// What lies under a control on a skinned form is taken from the form's
+// picture without painting the form, and is what the form's erase lays into
+// a device context: for a rectangle inside the client and one hanging over
+// its edge; with the skin's erase off and with the skin gone, the form is
+// painted as any other parent.
+TEST_F(uQuarnForm, ParentImageOfASkinnedFormIsWhatItsErasePaints) {
+  TQuarnForm* skin = Skinned(400, 300);
+  auto* ctl = new TQuarnCustomControl(FForm.get());
+  ctl->SetParent(FForm.get());
+  ctl->SetBounds(40, 30, 120, 90);
+  usertest::Pump();
+  // The parent painted through a device context, as the fallback does.
+  auto painted = [&](const TRect& r) {
+    auto b = std::make_unique<TBitmap32>();
+    b->SetSize(r.Width(), r.Height());
+    b->Clear(Color32(ColorToRGB(FForm->Color())));
+    HDC dc = b->GetHDC();
+    const int saved = SaveDC(dc);
+    OffsetViewportOrgEx(dc, -r.Left, -r.Top, nullptr);
+    FForm->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
+    FForm->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    RestoreDC(dc, saved);
+    b->ResetAlpha();
+    return b;
+  };
+  auto taken = [&](const TRect& r) {
+    auto b = std::make_unique<TBitmap32>();
+    b->SetSize(r.Width(), r.Height());
+    GetParentImage(ctl, b.get(), r);
+    return b;
+  };
+  const TRect client = FForm->ClientRect();
+  const TRect inside(40, 30, 160, 120), over(client.Right - 50, client.Bottom - 40, client.Right + 30, client.Bottom + 20);
+  for (const TRect& r : {inside, over}) EXPECT_TRUE(taken(r)->Equal(painted(r).get())) << r.Left;
+  // The picture, not the form's plain colour: the title gradient shows.
+  skin->SetGradientHeight(200);
+  EXPECT_TRUE(taken(inside)->Equal(painted(inside).get()));
+  EXPECT_NE(taken(inside)->GetPixel(0, 0), taken(TRect(40, 250, 160, 260))->GetPixel(0, 0));
+  skin->SetEraseBackGround(false);
+  for (const TRect& r : {inside, over}) EXPECT_TRUE(taken(r)->Equal(painted(r).get())) << r.Left;
+  skin->SetEraseBackGround(true);
+  delete skin;
+  for (const TRect& r : {inside, over}) EXPECT_TRUE(taken(r)->Equal(painted(r).get())) << r.Left;
+}
+
 TEST_F(uQuarnForm, ProcessWideStyleIsWrittenUnlessPrivate) {
   ASSERT_NE(gQnFormStyle, nullptr);
   TQnFormSkinRes saved(nullptr);

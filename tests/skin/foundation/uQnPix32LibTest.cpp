@@ -429,4 +429,49 @@ TEST(uQnPix32Lib, CacheNeverServesAPictureThatChanged) {
   store->Reload();
 }
 
+// The edge bands are what StretchBitmap draws over a copy, cut out: for
+// random sizes, band widths and placements, store frames (cached) and
+// random translucent pictures (not cached), with the cache on and off. The
+// inside and everything outside the rectangle keep what they had.
+TEST(uQnPix32Lib, EdgesAreTheFullStretchCutToBands) {
+  std::mt19937 rng(7);
+  TQuarnImage* hot = TQuarnResManagerObj()->GetImageByName(u"QuarnBorderHot");
+  ASSERT_NE(hot, nullptr);
+  for (bool cache : {true, false}) {
+    SetStretchCacheEnabled(cache);
+    for (int round = 0; round < 120; ++round) {
+      TBitmap32 own;
+      RandomFill(own, 1 + Integer(rng() % 9), 1 + Integer(rng() % 9), rng);
+      own.SetDrawMode(TDrawMode::dmBlend);
+      TBitmap32* src = round % 2 ? &own : hot;
+      const Integer W = 1 + Integer(rng() % 40), H = 1 + Integer(rng() % 40);
+      TBitmap32 base;
+      RandomFill(base, W, H, rng);
+      for (Integer i = 0; i < W * H; ++i) base.Bits()[i] |= 0xFF000000u;
+      const Integer l = Integer(rng() % W), t = Integer(rng() % H);
+      const TRect r(l, t, l + 1 + Integer(rng() % (W - l)), t + 1 + Integer(rng() % (H - t)));
+      const Integer band = 1 + Integer(rng() % 4);
+      // The reference: the whole stretch on a copy of the part, then only
+      // the band's pixels taken back.
+      TBitmap32 part;
+      part.SetSize(r.Right - r.Left, r.Bottom - r.Top);
+      for (Integer y = r.Top; y < r.Bottom; ++y)
+        for (Integer x = r.Left; x < r.Right; ++x) part.SetPixel(x - r.Left, y - r.Top, base.GetPixel(x, y));
+      StretchBitmap(src, &part, false);
+      TBitmap32 expected;
+      expected.Assign(&base);
+      for (Integer y = r.Top; y < r.Bottom; ++y)
+        for (Integer x = r.Left; x < r.Right; ++x) {
+          const bool edge = x < r.Left + band || x >= r.Right - band || y < r.Top + band || y >= r.Bottom - band;
+          if (edge) expected.SetPixel(x, y, part.GetPixel(x - r.Left, y - r.Top));
+        }
+      TBitmap32 got;
+      got.Assign(&base);
+      StretchBitmapEdges(src, &got, r, band);
+      ASSERT_TRUE(got.Equal(&expected)) << "round " << round << (cache ? " cached" : "");
+    }
+  }
+  SetStretchCacheEnabled(true);
+}
+
 }  // namespace
