@@ -275,25 +275,29 @@ Integer TQuarnPngEdit::StepRight(Integer Pos) const {
 
 Integer TQuarnPngEdit::Measure(const String& Text, bool Hint) {
   TFont* font = Hint ? FFontHint.get() : Font();
-  const bool single = Text.size() == 1 || (Text.size() == 2 && IsHigh(Text[0]) && IsLow(Text[1]));
+  const bool pair = Text.size() == 2 && IsHigh(Text[0]) && IsLow(Text[1]);
   TCharAdvances* cache = nullptr;
-  if (single && SkinCachesEnabled()) {
-    // Every property that shapes the glyphs; the colour does not.
-    TFontData f;
-    f.Name = font->Name();
-    f.Height = font->Height();
-    f.Pitch = font->Pitch();
-    f.Style = font->Style();
-    f.Charset = font->Charset();
-    f.Orientation = font->Orientation();
-    f.Quality = font->Quality();
+  char32_t key = 0;
+  if ((Text.size() == 1 || pair) && SkinCachesEnabled()) {
+    // Every property that shapes the glyphs; the colour does not. Compared
+    // in place: this runs for every character of every paint.
     cache = &FAdvances[Hint ? 1 : 0];
-    if (!(cache->Font == f) || cache->PixelsPerInch != font->PixelsPerInch()) {
+    const TFontData& f = cache->Font;
+    if (f.Height != font->Height() || f.Pitch != font->Pitch() || f.Style != font->Style() ||
+        f.Charset != font->Charset() || f.Orientation != font->Orientation() || f.Quality != font->Quality() ||
+        cache->PixelsPerInch != font->PixelsPerInch() || f.Name != font->Name()) {
       cache->Widths.clear();
-      cache->Font = std::move(f);
+      cache->Font.Name = font->Name();
+      cache->Font.Height = font->Height();
+      cache->Font.Pitch = font->Pitch();
+      cache->Font.Style = font->Style();
+      cache->Font.Charset = font->Charset();
+      cache->Font.Orientation = font->Orientation();
+      cache->Font.Quality = font->Quality();
       cache->PixelsPerInch = font->PixelsPerInch();
     }
-    if (auto it = cache->Widths.find(Text); it != cache->Widths.end()) return it->second;
+    key = pair ? 0x10000 + ((char32_t(Text[0]) - 0xD800) << 10) + (char32_t(Text[1]) - 0xDC00) : char32_t(Text[0]);
+    if (auto it = cache->Widths.find(key); it != cache->Widths.end()) return it->second;
   }
   if (!FMeasure) {
     FMeasure = std::make_unique<TBitmap32>();
@@ -301,7 +305,7 @@ Integer TQuarnPngEdit::Measure(const String& Text, bool Hint) {
   }
   FMeasure->Font()->Assign(font);
   const Integer w = FMeasure->TextWidthW(Text);
-  if (cache) cache->Widths.emplace(Text, w);
+  if (cache) cache->Widths.emplace(key, w);
   return w;
 }
 
@@ -1010,15 +1014,34 @@ void TQuarnPngEdit::DrawTexts(TBitmap32* Buffer) {
   // once instead of once for each of them.
   Buffer->BeginUpdate();
   try {
-    for (Integer i = FFirstDisplayChar; i <= len;) {
+    // Unselected characters go out as one run per stretch: the run's pen
+    // steps are the advances measured here, and its glyphs are laid in the
+    // same order, so the pixels are those of one call per character. A
+    // selected character is drawn alone: its highlight goes between its own
+    // glyph and the next one's.
+    Integer runFrom = 0, runX = x;
+    const auto flush = [&](Integer To) {
+      if (runFrom > 0 && To > runFrom) DrawText(Buffer, runX, y, FText.substr(size_t(runFrom - 1), size_t(To - runFrom)), false);
+    };
+    Integer i = FFirstDisplayChar;
+    while (i <= len) {
       const bool pair = i < len && IsHigh(FText[size_t(i - 1)]) && IsLow(FText[size_t(i)]);
       const String c = FText.substr(size_t(i - 1), pair ? 2 : 1);
-      DrawText(Buffer, x, y, c, SelLength() > 0 && selStart < i && i <= selEnd);
+      const bool selected = SelLength() > 0 && selStart < i && i <= selEnd;
+      if (selected) {
+        flush(i);
+        runFrom = 0;
+        DrawText(Buffer, x, y, c, true);
+      } else if (runFrom == 0) {
+        runFrom = i;
+        runX = x;
+      }
       x += Measure(c);
       if (i == selStart) caretX = x;
-      if (x >= right) break;
       i += pair ? 2 : 1;
+      if (x >= right) break;
     }
+    flush(std::min(i, len + 1));
   } catch (...) {
     Buffer->EndUpdate();
     throw;

@@ -232,7 +232,7 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   struct TCharAdvances {
     TFontData Font;
     Integer PixelsPerInch = 0;
-    std::unordered_map<String, Integer> Widths;
+    std::unordered_map<char32_t, Integer> Widths;  // by code point
   };
   TCharAdvances FAdvances[2];
   // The first half of a pair typed as two characters, until its second.
