@@ -4,6 +4,7 @@
 #include "skin/controls/uQuarnEdit.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Clipbrd.h"
@@ -273,52 +274,78 @@ Integer TQuarnPngEdit::StepRight(Integer Pos) const {
 // ---------------------------------------------------------------------------
 // Measuring and scrolling
 
-Integer TQuarnPngEdit::Measure(const String& Text, bool Hint) {
+TQuarnPngEdit::TCharAdvances* TQuarnPngEdit::Advances(bool Hint) {
+  if (!SkinCachesEnabled()) return nullptr;
   TFont* font = Hint ? FFontHint.get() : Font();
-  const bool pair = Text.size() == 2 && IsHigh(Text[0]) && IsLow(Text[1]);
-  TCharAdvances* cache = nullptr;
-  char32_t key = 0;
-  if ((Text.size() == 1 || pair) && SkinCachesEnabled()) {
-    // Every property that shapes the glyphs; the colour does not. Compared
-    // in place: this runs for every character of every paint.
-    cache = &FAdvances[Hint ? 1 : 0];
-    const TFontData& f = cache->Font;
-    if (f.Height != font->Height() || f.Pitch != font->Pitch() || f.Style != font->Style() ||
-        f.Charset != font->Charset() || f.Orientation != font->Orientation() || f.Quality != font->Quality() ||
-        cache->PixelsPerInch != font->PixelsPerInch() || f.Name != font->Name()) {
-      cache->Widths.clear();
-      cache->Font.Name = font->Name();
-      cache->Font.Height = font->Height();
-      cache->Font.Pitch = font->Pitch();
-      cache->Font.Style = font->Style();
-      cache->Font.Charset = font->Charset();
-      cache->Font.Orientation = font->Orientation();
-      cache->Font.Quality = font->Quality();
-      cache->PixelsPerInch = font->PixelsPerInch();
-    }
-    key = pair ? 0x10000 + ((char32_t(Text[0]) - 0xD800) << 10) + (char32_t(Text[1]) - 0xDC00) : char32_t(Text[0]);
-    if (auto it = cache->Widths.find(key); it != cache->Widths.end()) return it->second;
+  TCharAdvances* cache = &FAdvances[Hint ? 1 : 0];
+  // Every property that shapes the glyphs; the colour does not. Compared
+  // in place: this runs for every character of every paint.
+  const TFontData& f = cache->Font;
+  if (f.Height != font->Height() || f.Pitch != font->Pitch() || f.Style != font->Style() ||
+      f.Charset != font->Charset() || f.Orientation != font->Orientation() || f.Quality != font->Quality() ||
+      cache->PixelsPerInch != font->PixelsPerInch() || f.Name != font->Name()) {
+    cache->Widths.clear();
+    cache->Latin.fill(-1);
+    cache->Height = -1;
+    cache->Font.Name = font->Name();
+    cache->Font.Height = font->Height();
+    cache->Font.Pitch = font->Pitch();
+    cache->Font.Style = font->Style();
+    cache->Font.Charset = font->Charset();
+    cache->Font.Orientation = font->Orientation();
+    cache->Font.Quality = font->Quality();
+    cache->PixelsPerInch = font->PixelsPerInch();
   }
+  return cache;
+}
+
+TBitmap32* TQuarnPngEdit::Measurer(bool Hint) {
   if (!FMeasure) {
     FMeasure = std::make_unique<TBitmap32>();
     FMeasure->SetSize(1, 1);
   }
-  FMeasure->Font()->Assign(font);
-  const Integer w = FMeasure->TextWidthW(Text);
-  if (cache) cache->Widths.emplace(key, w);
+  FMeasure->Font()->Assign(Hint ? FFontHint.get() : Font());
+  return FMeasure.get();
+}
+
+Integer TQuarnPngEdit::CharWidth(const Char* P, Integer Units, bool Hint) {
+  TCharAdvances* cache = Advances(Hint);
+  const char32_t key =
+      Units == 2 ? 0x10000 + ((char32_t(P[0]) - 0xD800) << 10) + (char32_t(P[1]) - 0xDC00) : char32_t(P[0]);
+  if (cache) {
+    if (key < cache->Latin.size() && cache->Latin[key] >= 0) return cache->Latin[key];
+    if (auto it = cache->Widths.find(key); it != cache->Widths.end()) return it->second;
+  }
+  const Integer w = Measurer(Hint)->TextWidthW(String(P, size_t(Units)));
+  if (cache) {
+    if (key < cache->Latin.size()) cache->Latin[key] = w;
+    else cache->Widths.emplace(key, w);
+  }
   return w;
+}
+
+Integer TQuarnPngEdit::Measure(const String& Text, bool Hint) {
+  const bool pair = Text.size() == 2 && IsHigh(Text[0]) && IsLow(Text[1]);
+  if (Text.size() == 1 || pair) return CharWidth(Text.data(), Integer(Text.size()), Hint);
+  return Measurer(Hint)->TextWidthW(Text);
+}
+
+Integer TQuarnPngEdit::LineHeight(bool Hint) {
+  TCharAdvances* cache = Advances(Hint);
+  if (cache && cache->Height >= 0) return cache->Height;
+  const Integer h = Measurer(Hint)->TextHeightW(u"Wg");
+  if (cache) cache->Height = h;
+  return h;
 }
 
 Integer TQuarnPngEdit::GetTextHeight() {
   if (!Parent()) return 12;
-  Measure(String());
-  return FMeasure->TextHeightW(u"Wg");
+  return LineHeight(false);
 }
 
 Integer TQuarnPngEdit::GetTextHintHeight() {
   if (!Parent()) return 12;
-  Measure(String(), true);
-  return FMeasure->TextHeightW(u"Wg");
+  return LineHeight(true);
 }
 
 Integer TQuarnPngEdit::GetTextWidth(Integer Start, Integer Count, const String& Text) {
@@ -329,7 +356,16 @@ Integer TQuarnPngEdit::GetTextWidth(Integer Start, Integer Count, const String& 
   if (from > len) return 0;
   const Integer n = std::clamp(Count, 0, len - from + 1);
   if (n == 0) return 0;
-  return Measure(t.substr(size_t(from - 1), size_t(n)));
+  if (!SkinCachesEnabled()) return Measure(t.substr(size_t(from - 1), size_t(n)));
+  // A run is as wide as its characters together (the host lays no pair of
+  // them closer than their advances), which the cache knows one by one.
+  Integer w = 0;
+  for (Integer i = from - 1, end = from - 1 + n; i < end;) {
+    const Integer units = i + 1 < end && IsHigh(t[size_t(i)]) && IsLow(t[size_t(i + 1)]) ? 2 : 1;
+    w += CharWidth(t.data() + i, units, false);
+    i += units;
+  }
+  return w;
 }
 
 Integer TQuarnPngEdit::GetTextWidth(Integer Index, const String& Text) {
@@ -923,14 +959,13 @@ void TQuarnPngEdit::DefaultHandler(TMessage& Message) {
 // Painting
 
 void TQuarnPngEdit::DrawBody(TBitmap32* Buffer) {
+  TQuarnResManager* store = TQuarnResManagerObj();
+  TQuarnImage* border = nullptr;
   if (FBorderVisible) {
-    TQuarnImage* border = nullptr;
-    if (Focused() || FHot) border = TQuarnResManagerObj()->GetImageByName(FBorderHot);
-    if (!border) border = TQuarnResManagerObj()->GetImageByName(FBorderNormal);
-    if (border) StretchBitmap(border, Buffer, false);
+    if (Focused() || FHot) border = store->GetImageByName(FBorderHot);
+    if (!border) border = store->GetImageByName(FBorderNormal);
   }
-  if (Color() != static_cast<TColor>(0x00FFFFFF))
-    Buffer->FillRectS(2, 2, Buffer->Width() - 2, Buffer->Height() - 2, Color32(Color()));
+  DrawFrame(Buffer, border);
   DrawItems(Buffer);
   DrawTextHint(Buffer);
   if (FCharCaseChanged || FTextKindChanged) {
@@ -938,6 +973,50 @@ void TQuarnPngEdit::DrawBody(TBitmap32* Buffer) {
     FCharCaseChanged = FTextKindChanged = false;
   }
   DrawTexts(Buffer);
+}
+
+void TQuarnPngEdit::DrawFrame(TBitmap32* Buffer, TQuarnImage* Border) {
+  const auto draw = [&] {
+    if (Border) StretchBitmap(Border, Buffer, false);
+    if (Color() != static_cast<TColor>(0x00FFFFFF))
+      Buffer->FillRectS(2, 2, Buffer->Width() - 2, Buffer->Height() - 2, Color32(Color()));
+  };
+  TFrameCache& c = FFrameCache;
+  TQuarnResManager* store = TQuarnResManagerObj();
+  // Kept only for a border whose pixels the store holds still, and only
+  // over the whole buffer.
+  if (!SkinCachesEnabled() || Buffer->Empty() || (Border && !store->HandedOut(Border)) ||
+      Buffer->ClipRect() != Buffer->BoundsRect()) {
+    c.Under.clear();
+    c.Done.clear();
+    draw();
+    return;
+  }
+  const size_t n = size_t(Buffer->Width()) * size_t(Buffer->Height());
+  TColor32* bits = Buffer->Bits();
+  const bool same = !c.Under.empty() && c.Width == Buffer->Width() && c.Height == Buffer->Height() &&
+                    c.Border == Border && c.Generation == store->Generation() && c.Color == Color() &&
+                    (!Border || (c.DrawMode == Border->DrawMode() && c.CombineMode == Border->CombineMode() &&
+                                 c.MasterAlpha == Border->MasterAlpha())) &&
+                    std::memcmp(c.Under.data(), bits, n * sizeof(TColor32)) == 0;
+  if (same) {
+    std::memcpy(bits, c.Done.data(), n * sizeof(TColor32));
+    Buffer->Changed();
+    return;
+  }
+  c.Under.assign(bits, bits + n);
+  draw();
+  c.Done.assign(bits, bits + n);
+  c.Width = Buffer->Width();
+  c.Height = Buffer->Height();
+  c.Border = Border;
+  c.Generation = store->Generation();
+  c.Color = Color();
+  if (Border) {
+    c.DrawMode = Border->DrawMode();
+    c.CombineMode = Border->CombineMode();
+    c.MasterAlpha = Border->MasterAlpha();
+  }
 }
 
 void TQuarnPngEdit::DrawItems(TBitmap32* Buffer) {

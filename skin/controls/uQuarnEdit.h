@@ -7,9 +7,11 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/StdCtrls.h"
@@ -232,9 +234,41 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   struct TCharAdvances {
     TFontData Font;
     Integer PixelsPerInch = 0;
-    std::unordered_map<char32_t, Integer> Widths;  // by code point
+    std::array<Integer, 256> Latin = MakeUnknown();  // -1 until measured
+    std::unordered_map<char32_t, Integer> Widths;  // the rest, by code point
+    Integer Height = -1;  // of a line, -1 until measured
+    static std::array<Integer, 256> MakeUnknown() {
+      std::array<Integer, 256> a;
+      a.fill(-1);
+      return a;
+    }
   };
   TCharAdvances FAdvances[2];
+  // The advances for the font (the hint font with Hint), emptied when it
+  // changed since; nil with the caches off.
+  TCharAdvances* Advances(bool Hint);
+  // The measuring surface with the font (the hint font with Hint) set.
+  TBitmap32* Measurer(bool Hint);
+  // The advance of the character (one unit, or a pair with Units 2) at P.
+  Integer CharWidth(const Char* P, Integer Units, bool Hint);
+  Integer LineHeight(bool Hint);
+  // The frame (border and fill) over the laid background, and what lay
+  // under it: a paint that finds the same background under the same frame
+  // copies the result instead of stretching the border again. Every input
+  // of the frame is part of the key, so nothing needs to drop it.
+  struct TFrameCache {
+    std::vector<TColor32> Under, Done;
+    Integer Width = 0, Height = 0;
+    const TBitmap32* Border = nullptr;
+    Cardinal Generation = 0;
+    TColor Color = clNone;
+    TDrawMode DrawMode = TDrawMode::dmOpaque;
+    TCombineMode CombineMode = TCombineMode::cmBlend;
+    Cardinal MasterAlpha = 0;
+  };
+  TFrameCache FFrameCache;
+  // The border (nil: none) stretched over Buffer and the fill laid inside.
+  void DrawFrame(TBitmap32* Buffer, TQuarnImage* Border);
   // The first half of a pair typed as two characters, until its second.
   Char FPendingHigh = 0;
 };
