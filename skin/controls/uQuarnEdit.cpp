@@ -1100,7 +1100,8 @@ void TQuarnPngEdit::DrawTexts(TBitmap32* Buffer) {
     // glyph and the next one's.
     Integer runFrom = 0, runX = x;
     const auto flush = [&](Integer To) {
-      if (runFrom > 0 && To > runFrom) DrawText(Buffer, runX, y, FText.substr(size_t(runFrom - 1), size_t(To - runFrom)), false);
+      if (runFrom > 0 && To > runFrom)
+        DrawText(Buffer, runX, y, FText.substr(size_t(runFrom - 1), size_t(To - runFrom)), false);
     };
     Integer i = FFirstDisplayChar;
     while (i <= len) {
