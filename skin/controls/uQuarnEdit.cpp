@@ -309,7 +309,11 @@ TBitmap32* TQuarnPngEdit::Measurer(bool Hint) {
 }
 
 Integer TQuarnPngEdit::CharWidth(const Char* P, Integer Units, bool Hint) {
-  TCharAdvances* cache = Advances(Hint);
+  return CharWidth(Advances(Hint), P, Units, Hint);
+}
+
+Integer TQuarnPngEdit::CharWidth(TCharAdvances* Cache, const Char* P, Integer Units, bool Hint) {
+  TCharAdvances* cache = Cache;
   const char32_t key =
       Units == 2 ? 0x10000 + ((char32_t(P[0]) - 0xD800) << 10) + (char32_t(P[1]) - 0xDC00) : char32_t(P[0]);
   if (cache) {
@@ -359,10 +363,11 @@ Integer TQuarnPngEdit::GetTextWidth(Integer Start, Integer Count, const String& 
   if (!SkinCachesEnabled()) return Measure(t.substr(size_t(from - 1), size_t(n)));
   // A run is as wide as its characters together (the host lays no pair of
   // them closer than their advances), which the cache knows one by one.
+  TCharAdvances* cache = Advances(false);
   Integer w = 0;
   for (Integer i = from - 1, end = from - 1 + n; i < end;) {
     const Integer units = i + 1 < end && IsHigh(t[size_t(i)]) && IsLow(t[size_t(i + 1)]) ? 2 : 1;
-    w += CharWidth(t.data() + i, units, false);
+    w += CharWidth(cache, t.data() + i, units, false);
     i += units;
   }
   return w;
@@ -1103,20 +1108,20 @@ void TQuarnPngEdit::DrawTexts(TBitmap32* Buffer) {
       if (runFrom > 0 && To > runFrom)
         DrawText(Buffer, runX, y, FText.substr(size_t(runFrom - 1), size_t(To - runFrom)), false);
     };
+    TCharAdvances* advances = Advances(false);
     Integer i = FFirstDisplayChar;
     while (i <= len) {
       const bool pair = i < len && IsHigh(FText[size_t(i - 1)]) && IsLow(FText[size_t(i)]);
-      const String c = FText.substr(size_t(i - 1), pair ? 2 : 1);
       const bool selected = SelLength() > 0 && selStart < i && i <= selEnd;
       if (selected) {
         flush(i);
         runFrom = 0;
-        DrawText(Buffer, x, y, c, true);
+        DrawText(Buffer, x, y, FText.substr(size_t(i - 1), pair ? 2 : 1), true);
       } else if (runFrom == 0) {
         runFrom = i;
         runX = x;
       }
-      x += Measure(c);
+      x += CharWidth(advances, FText.data() + (i - 1), pair ? 2 : 1, false);
       if (i == selStart) caretX = x;
       i += pair ? 2 : 1;
       if (x >= right) break;

@@ -251,6 +251,8 @@ class TQuarnPngEdit : public TQuarnCustomControl {
   TBitmap32* Measurer(bool Hint);
   // The advance of the character (one unit, or a pair with Units 2) at P.
   Integer CharWidth(const Char* P, Integer Units, bool Hint);
+  // The same with the advances already fetched (Cache nil: measured).
+  Integer CharWidth(TCharAdvances* Cache, const Char* P, Integer Units, bool Hint);
   Integer LineHeight(bool Hint);
   // The frame (border and fill) over the laid background, and what lay
   // under it: a paint that finds the same background under the same frame
