@@ -33,6 +33,7 @@ void TQnListBox::CreateParams(TCreateParams& Params) {
 }
 
 void TQnListBox::CreateWnd() {
+  FRedrawOff = false;
   TListBox::CreateWnd();
   if (SkinListBox) SkinListBox->ListBoxCreateWnd();
 }
@@ -75,16 +76,11 @@ void TQnListBox::WndProc(TMessage& Message) {
       TListBox::WndProc(Message);
       if (SkinListBox) SkinListBox->UpDateScrollBar();
       return;
-    case WM_MOUSEWHEEL: {
+    case WM_MOUSEWHEEL: Wheel(Message); return;
+    case WM_SETREDRAW:
+      FRedrawOff = Message.WParam == 0;
       TListBox::WndProc(Message);
-      TQuarnCustomListBox* frame = SkinListBox;
-      if (frame && frame->ScrollBar && HandleAllocated()) {
-        const auto delta = static_cast<SmallInt>(HIWORD(Message.WParam));
-        SendMessageW(Handle(), WM_VSCROLL, delta <= 0 ? SB_LINEDOWN : SB_LINEUP, 0);
-        frame->UpDateScrollBar();
-      }
       return;
-    }
     case CM_ENTER:
       TListBox::WndProc(Message);
       if (SkinListBox) SkinListBox->ListBoxEnter();
@@ -103,6 +99,47 @@ void TQnListBox::WndProc(TMessage& Message) {
       return;
     default: TListBox::WndProc(Message);
   }
+}
+
+// The two moves of a notch are drawn as one: every row that stays is moved
+// once and the rows scrolled in are painted once. A single column only:
+// columns move sideways by whole columns, drawn as the platform does.
+void TQnListBox::Wheel(TMessage& Message) {
+  TQuarnCustomListBox* frame = SkinListBox;
+  const bool merge = frame && frame->ScrollBar && HandleAllocated() && Columns() < 1 && !FRedrawOff;
+  const Integer top = merge ? TopIndex() : 0;
+  FHoldWheel = merge;
+  TListBox::WndProc(Message);
+  FHoldWheel = false;
+  frame = SkinListBox;
+  const bool more = frame && frame->ScrollBar && HandleAllocated();
+  if (more) {
+    const auto delta = static_cast<SmallInt>(HIWORD(Message.WParam));
+    SendMessageW(Handle(), WM_VSCROLL, delta <= 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+  }
+  if (FWheelHeld) {
+    FWheelHeld = false;
+    if (HandleAllocated()) {
+      TMessage on{WM_SETREDRAW, 1, 0, 0};
+      TListBox::DefaultHandler(on);
+      // Where the old top row stands now is how far the rows moved.
+      RECT r{};
+      if (TopIndex() != top && SendMessageW(Handle(), LB_GETITEMRECT, WPARAM(top), LPARAM(&r)) != LB_ERR)
+        ScrollWindowEx(Handle(), 0, r.Top, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
+    }
+  }
+  if (more) frame->UpDateScrollBar();
+}
+
+// The platform's own handling of a notch, with its redrawing held when the
+// notch is to be drawn as one move.
+void TQnListBox::DefaultHandler(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEWHEEL && FHoldWheel && !FWheelHeld && HandleAllocated()) {
+    TMessage off{WM_SETREDRAW, 0, 0, 0};
+    TListBox::DefaultHandler(off);
+    FWheelHeld = true;
+  }
+  TListBox::DefaultHandler(Message);
 }
 
 // The drop-down list never takes the focus: its own window would then

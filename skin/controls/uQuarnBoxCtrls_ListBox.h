@@ -60,6 +60,8 @@ class TQnListBox : public TListBox {
   void KeyUp(Word& Key, TShiftState Shift) override;
   void CNDrawItem(TMessage& Message);
   void PopupPress(TMessage& Message);
+  void DefaultHandler(TMessage& Message) override;
+  void Wheel(TMessage& Message);
 
   bool FPopupListBox = false;
   TColor FItemSelectedColor = clHighlight;
@@ -74,6 +76,11 @@ class TQnListBox : public TListBox {
   // to row: a notch of the wheel draws a few rows, and a new bitmap for each
   // cost more than drawing the row.
   std::unique_ptr<TBitmap> FRowPicture;
+  // A wheel notch moves the rows twice (the platform's lines, then one
+  // more); the platform draws neither move while FHoldWheel holds its
+  // redrawing, and the list moves the pixels once for both. FRedrawOff
+  // follows WM_SETREDRAW from outside, whose state is left alone.
+  bool FHoldWheel = false, FWheelHeld = false, FRedrawOff = false;
 };
 
 class TQuarnCustomListBox : public TQuarnBorderPanel {

@@ -103,6 +103,14 @@ void TQuarnScrollBar::SetRange(Integer AMin, Integer AMax, Integer APosition, In
       if (Align() != alNone && HandleAllocated()) SetTimer(Handle(), QnScrollRelayoutTimerID, 50, nullptr);
     }
   }
+  // The range shows only in the thumb: a host syncing after every step of a
+  // long list moves it by a pixel now and then, and the bar is drawn again
+  // only then. Whatever else changed since the last drawing asked for its
+  // own; the track is the one drawn unless a press laid the bar out since.
+  if (FThumbDrawn && NewTrackArea == FDrawnTrack) {
+    PlaceThumb();
+    if (FButtons[BtnThumb].Rect == FDrawnThumb) return;
+  }
   Invalidate();
 }
 
@@ -129,11 +137,13 @@ void TQuarnScrollBar::SetPageSize(Integer Value) {
 }
 
 void TQuarnScrollBar::SetSmallChange(Integer Value) {
+  if (FSmallChange == Value) return;
   FSmallChange = Value;
   Invalidate();
 }
 
 void TQuarnScrollBar::SetLargeChange(Integer Value) {
+  if (FLargeChange == Value) return;
   FLargeChange = Value;
   Invalidate();
 }
@@ -175,6 +185,10 @@ void TQuarnScrollBar::CalcRects() {
     FButtons[BtnFar].Rect = TRect(0, H - a, W, H);
     NewTrackArea = TRect(0, a, W, H - a);
   }
+  PlaceThumb();
+}
+
+void TQuarnScrollBar::PlaceThumb() {
   const Integer m = GetDPIScaledPixels(this, 21);
   const Integer start = Horizontal() ? NewTrackArea.Left : NewTrackArea.Top;
   const Integer end = Horizontal() ? NewTrackArea.Right : NewTrackArea.Bottom;
@@ -228,6 +242,7 @@ Integer TQuarnScrollBar::CalcValue(Integer D) {
 bool TQuarnScrollBar::ShowsFocus() { return FCanFocused && HandleAllocated() && Focused(); }
 
 void TQuarnScrollBar::DrawBody(TBitmap32* Buffer) {
+  FThumbDrawn = false;
   const Integer W = Width(), H = Height();
   if (W < 1 || H < 1) return;
   TQuarnImage* leftHot = Img(FScrollbar_arrowleft_highlight);
@@ -236,6 +251,9 @@ void TQuarnScrollBar::DrawBody(TBitmap32* Buffer) {
   TQuarnImage* vertBkg = Img(FScrollbar_bkg);
   if (!leftHot || !upHot || !horzBkg || !vertBkg) return;
   CalcRects();
+  FThumbDrawn = true;
+  FDrawnThumb = FButtons[BtnThumb].Rect;
+  FDrawnTrack = NewTrackArea;
 
   auto blend = [Buffer](TQuarnImage* I, Integer X, Integer Y) {
     if (!I) return;

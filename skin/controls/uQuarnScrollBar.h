@@ -92,6 +92,8 @@ class TQuarnScrollBar : public TQuarnCustomControl {
   Integer Offset1Value() const { return Offset1; }
   Integer Offset2Value() const { return Offset2; }
   Integer TimerModeValue() const { return TimerMode; }
+  // The thumb on the track CalcRects laid out last.
+  void PlaceThumb();
   // The position a thumb dragged D pixels from its press would give.
   Integer CalcValue(Integer D);
 
@@ -211,6 +213,9 @@ class TQuarnScrollBar : public TQuarnCustomControl {
     std::unique_ptr<TQuarnImage> Picture;
   };
   std::vector<TSizedPicture> FSized;
+  // Where the last drawing put the track and the thumb, when it drew them.
+  bool FThumbDrawn = false;
+  TRect FDrawnThumb, FDrawnTrack;
 };
 
 void InitQuarnScrollBar();

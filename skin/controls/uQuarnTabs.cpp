@@ -118,7 +118,7 @@ void TQuarnCustomTabSheet::ComposeBackground() {
   FBgBitmap->Clear(Color32(ColorToRGB(Color())));
   FParentBg->SetDrawMode(TDrawMode::dmOpaque);
   FParentBg->DrawTo(FBgBitmap.get(), -Left(), -Top());
-  ColorBlend(FBgBitmap->GetHDC(), TRect(0, 0, FBgBitmap->Width(), FBgBitmap->Height()), Color(), FAlpha);
+  ColorBlend(FBgBitmap.get(), FBgBitmap->BoundsRect(), Color(), FAlpha);
   FBgBitmap->ResetAlpha();
 }
 

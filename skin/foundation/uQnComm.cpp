@@ -98,24 +98,36 @@ void FillGradient(TBitmap32* Buffer, TColor Color1, TColor Color2, const TRect& 
   Buffer->Changed();
 }
 
-void ColorBlend(HDC DC, const TRect& Rect, TColor Color, Integer Alpha) {
-  const Integer w = Rect.Right - Rect.Left, h = Rect.Bottom - Rect.Top;
-  if (!DC || w <= 0 || h <= 0) return;
+void ColorBlend(TBitmap32* Buffer, const TRect& Rect, TColor Color, Integer Alpha) {
+  if (!Buffer) return;
+  const TRect box(std::max(Rect.Left, 0), std::max(Rect.Top, 0), std::min(Rect.Right, Buffer->Width()),
+                  std::min(Rect.Bottom, Buffer->Height()));
+  if (box.Right <= box.Left || box.Bottom <= box.Top) return;
   const Cardinal a = static_cast<Cardinal>(std::clamp(Alpha, 0, 255));
   Byte r, g, b;
   TColor2RGB(ColorToRGB(Color), r, g, b);
+  auto mix = [a](Cardinal c, Cardinal d) { return (c * a + d * (255 - a) + 127) / 255; };
+  for (Integer y = box.Top; y < box.Bottom; ++y) {
+    TColor32* row = Buffer->ScanLine(y);
+    for (Integer x = box.Left; x < box.Right; ++x) {
+      const TColor32 d = row[x];
+      row[x] = (d & 0xFF000000u) | (mix(r, (d >> 16) & 0xFF) << 16) | (mix(g, (d >> 8) & 0xFF) << 8) |
+               mix(b, d & 0xFF);
+    }
+  }
+  Buffer->Changed();
+}
+
+void ColorBlend(HDC DC, const TRect& Rect, TColor Color, Integer Alpha) {
+  const Integer w = Rect.Right - Rect.Left, h = Rect.Bottom - Rect.Top;
+  if (!DC || w <= 0 || h <= 0) return;
   // The pixels go out to a bitmap of our own and back, so the arithmetic is
   // ours and exact.
   TBitmap32 tmp;
   tmp.SetSize(w, h);
   HDC mem = tmp.GetHDC();
   BitBlt(mem, 0, 0, w, h, DC, Rect.Left, Rect.Top, SRCCOPY);
-  auto mix = [a](Cardinal c, Cardinal d) { return (c * a + d * (255 - a) + 127) / 255; };
-  for (Integer i = 0; i < w * h; ++i) {
-    const TColor32 d = tmp.Bits()[i];
-    tmp.Bits()[i] = (d & 0xFF000000u) | (mix(r, (d >> 16) & 0xFF) << 16) | (mix(g, (d >> 8) & 0xFF) << 8) |
-                    mix(b, d & 0xFF);
-  }
+  ColorBlend(&tmp, tmp.BoundsRect(), Color, Alpha);
   BitBlt(DC, Rect.Left, Rect.Top, w, h, mem, 0, 0, SRCCOPY);
 }
 

@@ -31,6 +31,8 @@ void FillGradient(TBitmap32* Buffer, TColor Color1, TColor Color2, const TRect& 
 // Lays Color over Rect of the DC with constant opacity Alpha (0..255):
 // each channel becomes (c * a + d * (255 - a) + 127) div 255; alpha stays.
 void ColorBlend(HDC DC, const TRect& Rect, TColor Color, Integer Alpha);
+// The same in a picture of our own, in place; Rect is clipped to it.
+void ColorBlend(TBitmap32* Buffer, const TRect& Rect, TColor Color, Integer Alpha);
 
 // The DrawText DT_CALCRECT extent of S in the DC's font.
 Integer CalcTextWidthW(HDC DC, const WideString& S);

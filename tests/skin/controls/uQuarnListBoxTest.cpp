@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -162,6 +163,48 @@ TEST_F(uQuarnBoxCtrls_ListBox, WheelScrollsOneLineMoreThanThePlatformAndResyncs)
   Wheel(l->ListBox, 120);
   EXPECT_EQ(l->TopIndex(), 0);
   EXPECT_EQ(l->ScrollBar->Position(), 0);
+}
+
+// A notch draws the rows it scrolled in and moves the rest once, and the bar
+// is drawn again only when its thumb moves: in any order of notches both
+// ways, selections and jumps, the rows and the bar on the screen are those
+// of a new list standing at the same place.
+TEST_F(uQuarnBoxCtrls_ListBox, WheelNotchesShowWhatANewListShows) {
+  std::mt19937 rng(105);
+  constexpr Integer kItems = 600;
+  TProbeListBox* l = List(kItems);
+  ASSERT_NE(l->ScrollBar, nullptr);
+  for (Integer step = 0; step < 36; ++step) {
+    l->ListBox->SetFocus();
+    const Integer kind = Integer(rng() % 8);
+    if (kind < 5) {
+      Wheel(l->ListBox, l->TopIndex() > kItems - 10 ? 120 : -120);
+    } else if (kind == 5) {
+      Wheel(l->ListBox, 120);
+    } else if (kind == 6) {
+      l->ListBox->SetItemIndex(l->TopIndex() + Integer(rng() % 5));
+      usertest::Pump();
+    } else {
+      l->ListBox->SetTopIndex(Integer(rng() % kItems));
+      l->UpDateScrollBar();
+      usertest::Pump();
+    }
+    const TScreenImage rows = CaptureWindow(l->ListBox->Handle(), true);
+    const TScreenImage bar = CaptureWindow(l->ScrollBar->Handle());
+    TProbeListBox* fresh = List(kItems, 200, 20);
+    fresh->ListBox->SetItemIndex(l->ListBox->ItemIndex());
+    fresh->ListBox->SetTopIndex(l->TopIndex());
+    fresh->UpDateScrollBar();
+    fresh->ListBox->SetFocus();
+    usertest::Pump();
+    ASSERT_EQ(fresh->TopIndex(), l->TopIndex());
+    EXPECT_TRUE(CaptureWindow(fresh->ListBox->Handle(), true).Pixels == rows.Pixels)
+        << "step " << step << " kind " << kind << " top " << l->TopIndex();
+    EXPECT_TRUE(CaptureWindow(fresh->ScrollBar->Handle()).Pixels == bar.Pixels)
+        << "step " << step << " kind " << kind << " top " << l->TopIndex();
+    delete fresh;
+    usertest::Pump();
+  }
 }
 
 TEST_F(uQuarnBoxCtrls_ListBox, MultiColumnListGetsABottomBarPagedByColumns) {

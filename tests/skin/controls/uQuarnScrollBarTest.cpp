@@ -5,6 +5,7 @@
 // protocol.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -343,6 +344,51 @@ TEST_F(uQuarnScrollBar, PicturesOfTheStates) {
   b->SetEnabled(false);
   usertest::Pump();
   EXPECT_EQ(at(110, 5), track);
+}
+
+// A host syncs the bar after every step of its content, most of which leave
+// the thumb where it was drawn: whatever order ranges, positions, sizes and
+// the enabled state come in, the bar on the screen is the one a new bar of
+// that state draws.
+TEST_F(uQuarnScrollBar, SyncedStepsShowWhatANewBarShows) {
+  std::mt19937 rng(105);
+  auto* b = Bar(sbVertical, 200);
+  b->SetRange(0, 999, 0, 10);
+  usertest::Pump();
+  Integer stayed = 0;
+  for (Integer step = 0; step < 90; ++step) {
+    const TRect before = b->Button(TQuarnScrollBar::BtnThumb).Rect;
+    const Integer kind = Integer(rng() % 10);
+    if (kind < 6) {
+      const Integer d = Integer(rng() % 9) - 4;
+      b->SetRange(b->Min(), b->Max(), std::clamp(b->Position() + d, b->Min(), b->Max() - b->PageSize() + 1),
+                  b->PageSize());
+    } else if (kind == 6) {
+      b->SetRange(0, 100 + Integer(rng() % 2000), Integer(rng() % 100), 5 + Integer(rng() % 40));
+    } else if (kind == 7) {
+      b->SetPosition(Integer(rng() % 1000));
+    } else if (kind == 8) {
+      b->SetEnabled(!b->Enabled());
+    } else {
+      b->SetBounds(BX, BY, 10, 150 + Integer(rng() % 80));
+    }
+    usertest::Pump();
+    if (kind < 6 && b->Button(TQuarnScrollBar::BtnThumb).Rect == before) ++stayed;
+    auto* fresh = new TQuarnScrollBar(FRoot.get());
+    fresh->SetParent(FRoot.get());
+    fresh->SetKind(sbVertical);
+    fresh->SetBounds(BX + 100, BY, 10, b->Height());
+    fresh->SetEnabled(b->Enabled());
+    fresh->SetRange(b->Min(), b->Max(), b->Position(), b->PageSize());
+    usertest::Pump();
+    const TScreenImage want = CaptureWindow(fresh->Handle()), got = CaptureWindow(b->Handle());
+    ASSERT_EQ(got.Width, want.Width);
+    ASSERT_EQ(got.Height, want.Height);
+    ASSERT_TRUE(got.Pixels == want.Pixels) << "step " << step << " kind " << kind;
+    delete fresh;
+    usertest::Pump();
+  }
+  EXPECT_GT(stayed, 10);  // the steps that leave the thumb were taken
 }
 
 // The hosting protocol against a plain native window with WS_VSCROLL.

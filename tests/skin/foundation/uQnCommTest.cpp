@@ -101,12 +101,21 @@ TEST(uQnComm, ColorBlendFollowsItsFormulaForRandomInputs) {
     before.Assign(&b);
     const TColor color = static_cast<TColor>(rng() & 0xFFFFFF);
     const Integer alpha = rng() % 256;
+    // Through a device context, or in place with the rectangle reaching past
+    // the picture on some side.
+    const bool inPlace = round % 2 == 1;
     const TRect r(2, 1, 2 + rng() % 14, 1 + rng() % 8);
-    ColorBlend(b.Canvas()->Handle(), r, color, alpha);
+    if (inPlace) {
+      const TRect wide(round % 4 == 1 ? -3 : r.Left, r.Top, round % 4 == 3 ? 30 : r.Right, r.Bottom);
+      ColorBlend(&b, wide, color, alpha);
+    } else {
+      ColorBlend(b.Canvas()->Handle(), r, color, alpha);
+    }
+    const TRect hit = !inPlace ? r : TRect(round % 4 == 1 ? 0 : r.Left, r.Top, round % 4 == 3 ? 16 : r.Right, r.Bottom);
     for (Integer y = 0; y < 9; ++y)
       for (Integer x = 0; x < 16; ++x) {
         const TColor32 d = before.GetPixel(x, y), got = b.GetPixel(x, y);
-        if (x < r.Left || x >= r.Right || y < r.Top || y >= r.Bottom) {
+        if (x < hit.Left || x >= hit.Right || y < hit.Top || y >= hit.Bottom) {
           ASSERT_EQ(got, d);
           continue;
         }
