@@ -240,7 +240,11 @@ void TGDIBackend::DoPaint(TCustomBitmap32* ABuffer, TRectList* AInvalidRects, TC
     own.Wnd = APaintBox->Handle();
     own.DC = GetDC(own.Wnd);
   }
-  const HDC dst = own.DC ? own.DC : ACanvas->Handle();
+  // Within the window's paint the canvas holds the paint's device context;
+  // taking it from the canvas would first select the canvas's font, pen and
+  // brush into it, which a copy does not use.
+  const HDC painting = APaintBox && ACanvas == APaintBox->Canvas() ? APaintBox->PaintDC() : nullptr;
+  const HDC dst = own.DC ? own.DC : painting ? painting : ACanvas->Handle();
   if (!AInvalidRects || AInvalidRects->Count() == 0) {
     const TRect r = APaintBox ? APaintBox->GetViewportRect() : ABuffer->BoundsRect();
     BitBlt(dst, r.Left, r.Top, r.Width(), r.Height(), FHDC, r.Left, r.Top, SRCCOPY);

@@ -150,6 +150,18 @@ void TCustomPaintBox32_qn::Paint() {
   FForceFullRepaint = false;
 }
 
+void TCustomPaintBox32_qn::PaintWindow(HDC DC) {
+  const HDC outer = FPaintDC;
+  FPaintDC = DC;
+  try {
+    inherited::PaintWindow(DC);
+  } catch (...) {
+    FPaintDC = outer;
+    throw;
+  }
+  FPaintDC = outer;
+}
+
 void TCustomPaintBox32_qn::Flush() {
   TIntf<IDeviceContextSupport> dcSupport;
   if (!Supports(FBuffer->Backend(), dcSupport) || !dcSupport->GetHandle()) return;

@@ -83,6 +83,9 @@ class TCustomPaintBox32_qn : public TCustomControl {
 
   const TNotifyEvent& OnGDIOverlay() const { return FOnGDIOverlay; }
   void SetOnGDIOverlay(const TNotifyEvent& Value) { FOnGDIOverlay = Value; }
+  // The device context of the window's paint under way, which the canvas
+  // holds meanwhile; null outside one.
+  HDC PaintDC() const { return FPaintDC; }
 
   void Dispatch(TMessage& Message) override;
 
@@ -102,6 +105,7 @@ class TCustomPaintBox32_qn : public TCustomControl {
   void MouseLeave() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void Paint() override;
+  void PaintWindow(HDC DC) override;
   void AssignTo(TPersistent* Dest) override;
   void ResetInvalidRects();
 
@@ -117,6 +121,7 @@ class TCustomPaintBox32_qn : public TCustomControl {
   bool FMouseInControl = false;
 
  private:
+  HDC FPaintDC = nullptr;
   void DirectAreaUpdateHandler(TObject* Sender, const TRect& Area, Cardinal Info);
   void WMPaint(TMessage& Message);
   // The window has a non-client frame.

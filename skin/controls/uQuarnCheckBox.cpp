@@ -1,20 +1,36 @@
 #include "skin/controls/uQuarnCheckBox.h"
 
+#include <cstring>
+
 #include "platform/gdi/GdiText.h"
 #include "platform/vcl/ControlMessages.h"
 #include "skin/foundation/uQnComm.h"
 
 namespace qn {
 
+namespace {
+
+// Frame Index of a strip of Count frames side by side, copied into one
+// picture every box shares (boxes paint on the thread of their windows, one
+// at a time): splitting the whole strip on each paint made and freed a
+// picture per frame. Null where SpliteImg would give no frames.
+TQuarnImage* StripFrame(const TQuarnImage* Strip, Integer Count, Integer Index) {
+  if (!Strip || Strip->Empty() || Index < 0 || Index >= Count) return nullptr;
+  const Integer fw = Strip->Width() / Count, h = Strip->Height();
+  if (fw <= 0) return nullptr;
+  static TQuarnImage* const frame = new TQuarnImage();
+  frame->SetSize(fw, h);
+  for (Integer y = 0; y < h; ++y)
+    std::memcpy(frame->ScanLine(y), Strip->ScanLine(y) + Index * fw, static_cast<size_t>(fw) * sizeof(TColor32));
+  return frame;
+}
+
+}  // namespace
+
 void DrawStateBoxFace(TControl* Control, TBitmap32* Buffer, const TQnResID& Pictures, Integer Index,
                       TQnLightClass* Light) {
-  TDynQuarnImage frames;
-  SpliteImg(TQuarnResManagerObj()->GetImageByName(Pictures), 4, frames);
-  if (frames.size() != 4 || Index < 0 || Index > 3) {
-    FreeDynImg(frames);
-    return;
-  }
-  TQuarnImage* f = frames[Index];
+  TQuarnImage* f = StripFrame(TQuarnResManagerObj()->GetImageByName(Pictures), 4, Index);
+  if (!f) return;
   const Integer w = Control->Width(), h = Control->Height(), fw = f->Width();
   const bool rtl = Control->UseRightToLeftAlignment();
   f->DrawTo(Buffer, rtl ? w - fw : 0, h / 2 - f->Height() / 2);
@@ -28,7 +44,6 @@ void DrawStateBoxFace(TControl* Control, TBitmap32* Buffer, const TQnResID& Pict
   }
   if (!Control->Enabled()) Buffer->Font()->SetColor(static_cast<TColor>(0x00D1D1D1));
   Buffer->Textout(r, format, text);
-  FreeDynImg(frames);
 }
 
 void StateBoxMessage(TQuarnCustomControl* Box, TMessage& Message, bool& MouseInControl, bool Pressed) {

@@ -714,6 +714,8 @@ void TQuarnPageControl::Dispatch(TMessage& Message) {
     case WM_PAINT: {
       if (ComponentState().Contains(csDestroying)) return;
       PaintMessage(this, Message, [this](HDC dc) {
+        // The tabs' pictures see the skin folders as they stood when the paint began.
+        TQuarnResManager::TLookupBatch lookups(TQuarnResManagerObj());
         TBitmap32 work;
         work.SetSize(std::max(0, Width()), std::max(0, Height()));
         DrawSelfBackGround(&work);

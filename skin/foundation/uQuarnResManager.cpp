@@ -21,10 +21,14 @@ TQuarnResManager* GResManager = nullptr;
 
 // Ids are compared the way the platform's SameText does: ASCII letters
 // folded, everything else as it stands.
-String FoldID(const String& ResID) {
-  String s = ResID;
+void FoldInPlace(String& s) {
   for (auto& c : s)
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
+}
+
+String FoldID(const String& ResID) {
+  String s = ResID;
+  FoldInPlace(s);
   return s;
 }
 
@@ -98,7 +102,11 @@ Integer TQuarnBitmapCollection::IndexOf(const TQnResID& ResID) const {
     for (Integer i = 0; i < Count(); ++i) FIndex.emplace(FoldID(GetItem(i)->ResID()), i);
     FIndexValid = true;
   }
-  auto it = FIndex.find(FoldID(ResID));
+  // Folded into a string kept for the purpose: a paint looks up many names.
+  thread_local String key;
+  key.assign(ResID);
+  FoldInPlace(key);
+  auto it = FIndex.find(key);
   return it == FIndex.end() ? -1 : it->second;
 }
 
@@ -414,7 +422,7 @@ TQuarnImage* TQuarnResManager::GetImageByName(const TQnResID& ResID) {
 }
 
 TQuarnImage* TQuarnResManager::FindImage(const TQnResID& ResID) {
-  if (Trim(ResID).empty()) return nullptr;
+  if (std::all_of(ResID.begin(), ResID.end(), [](char16_t c) { return c <= u' '; })) return nullptr;  // as Trim sees blanks
 
   // (a) a path to a picture file.
   const bool inWorkingFolder = ResID.find(u'/') == String::npos && ResID.find(u'\\') == String::npos;

@@ -129,6 +129,34 @@ TEST(uQnComm, ColorBlendFollowsItsFormulaForRandomInputs) {
   }
 }
 
+// Every byte value in every channel, at alphas at and next to the ends and
+// the middle, against the formula: the rows are blended four pixels at a time.
+TEST(uQnComm, ColorBlendIsExactForEveryByte) {
+  std::mt19937 rng(3);
+  for (const Integer alpha : {0, 1, 127, 128, 254, 255, Integer(rng() % 256)}) {
+    TBitmap32 b;
+    b.SetSize(67, 4);  // rows of 67: four-pixel steps and a tail
+    for (Integer i = 0; i < 67 * 4; ++i) {
+      const Cardinal v = Cardinal(i) & 0xFF;
+      b.Bits()[i] = (v << 24) | (((v + 85) & 0xFF) << 16) | (((v + 170) & 0xFF) << 8) | (255 - v);
+    }
+    TBitmap32 before;
+    before.Assign(&b);
+    const TColor color = static_cast<TColor>(rng() & 0xFFFFFF);
+    ColorBlend(&b, b.BoundsRect(), color, alpha);
+    const Cardinal c[3] = {Cardinal(color) & 0xFF, (Cardinal(color) >> 8) & 0xFF, (Cardinal(color) >> 16) & 0xFF};
+    for (Integer i = 0; i < 67 * 4; ++i) {
+      const TColor32 d = before.Bits()[i], got = b.Bits()[i];
+      ASSERT_EQ(got >> 24, d >> 24);
+      for (int k = 0; k < 3; ++k) {
+        const Cardinal dd = (d >> (16 - 8 * k)) & 0xFF;
+        ASSERT_EQ((got >> (16 - 8 * k)) & 0xFF, (c[k] * Cardinal(alpha) + dd * (255 - Cardinal(alpha)) + 127) / 255)
+            << "alpha " << alpha << " pixel " << i << " channel " << k;
+      }
+    }
+  }
+}
+
 // Pixels the glow changed, and the farthest of them from Rect.
 struct Spread {
   int Changed = 0;
