@@ -9,6 +9,8 @@
 #include "skin/foundation/uQnCBTM.h"
 #include "skin/foundation/uQnComm.h"
 
+namespace t_u_qn_comm_test {
+
 using namespace qn;
 
 namespace {
@@ -277,3 +279,5 @@ TEST(uQnCBTM, CallbacksReachTheirObjectsAndSlotsComeBack) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_comm_test
