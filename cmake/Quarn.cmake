@@ -65,11 +65,16 @@ function(qn_discover_test_folders)
     file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${d}/*.cpp)
     add_executable(test_${n} ${_src})
     target_link_libraries(test_${n} PRIVATE qn_testmain)
+    # Six test files compile as one unit, which parses the headers and
+    # optimises their inline code once for all six: about a third less
+    # compile time. Each test file keeps its helpers in a namespace of its
+    # own (t_<file name>) so that they cannot meet those of the others.
+    set_target_properties(test_${n} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
     set(_threaded OFF)
-    set(_labels "")
+    set(_label "")
     if(d MATCHES "^platform/")
       set(_threaded ON)
-      set(_labels LABELS host)
+      set(_label host)
     endif()
     foreach(f ${_src})
       file(STRINGS ${f} _hit REGEX "TEST(_F)?\\([A-Za-z0-9_]*Thread" LIMIT_COUNT 1)
@@ -80,19 +85,28 @@ function(qn_discover_test_folders)
     if(_threaded)
       add_dependencies(qn_tests_threaded test_${n})
     endif()
-    # Suites whose name holds "Thread" carry the label "thread", which the
-    # ThreadSanitizer run (scripts/test tsan) selects; the host's other
-    # suites carry "host".
-    gtest_discover_tests(test_${n}
-      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-      DISCOVERY_TIMEOUT 60
-      TEST_FILTER "-*Thread*.*"
-      PROPERTIES ENVIRONMENT "QN_SOURCE_DIR=${CMAKE_SOURCE_DIR}" ${_labels})
-    gtest_discover_tests(test_${n}
-      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-      DISCOVERY_TIMEOUT 60
-      TEST_FILTER "*Thread*.*"
-      PROPERTIES ENVIRONMENT "QN_SOURCE_DIR=${CMAKE_SOURCE_DIR}" LABELS thread)
+    # One test per suite, run in a process of its own: a process per test
+    # spent more time starting the program and the package than in most
+    # tests. Suites whose name holds "Thread" carry the label "thread",
+    # which the ThreadSanitizer run (scripts/test tsan) selects; the host's
+    # other suites carry "host".
+    set(_suites ${CMAKE_CURRENT_BINARY_DIR}/test_${n}_suites.cmake)
+    add_custom_command(TARGET test_${n} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -D EXE=$<TARGET_FILE:test_${n}> -D OUT=${_suites}
+              -D SOURCE_DIR=${CMAKE_SOURCE_DIR} -D LABEL=${_label}
+              -P ${CMAKE_SOURCE_DIR}/cmake/QnSuites.cmake
+      BYPRODUCTS ${_suites}
+      VERBATIM)
+    # A program not built (the short ThreadSanitizer run builds only some)
+    # shows as one test that fails, with no label.
+    set(_include ${CMAKE_CURRENT_BINARY_DIR}/test_${n}_include.cmake)
+    file(WRITE ${_include}
+      "if(EXISTS [==[${_suites}]==])\n"
+      "  include([==[${_suites}]==])\n"
+      "else()\n"
+      "  add_test(test_${n}_NOT_BUILT test_${n}_NOT_BUILT)\n"
+      "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_include})
   endforeach()
 endfunction()
 

@@ -11,6 +11,7 @@
 #include "tests/design/QnRegHost.h"
 
 namespace qnregtest {
+namespace t_frm_about_quarn_test {
 namespace {
 
 class frmAboutQuarn : public QnRegHost {
@@ -165,4 +166,5 @@ TEST_F(frmAboutQuarn, TheInstalledMarkerIsTheWindowsFormText) {
 }
 
 }  // namespace
+}  // namespace t_frm_about_quarn_test
 }  // namespace qnregtest

@@ -16,6 +16,8 @@
 #include "platform/ide/DesignPackage.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_frm_quarn_res_manager_notifiers_test {
+
 namespace {
 
 using namespace vcl;
@@ -228,3 +230,5 @@ TEST_F(frmQuarnResManager_Notifiers, UnloadLeavesNoNotifierRegistered) {
 }
 
 }  // namespace
+
+}  // namespace t_frm_quarn_res_manager_notifiers_test

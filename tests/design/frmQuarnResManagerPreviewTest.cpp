@@ -9,6 +9,7 @@
 #include "tests/design/ResManagerHost.h"
 
 namespace resmanagertest {
+namespace t_frm_quarn_res_manager_preview_test {
 namespace {
 
 using frmQuarnResManager_Preview = ResManagerHost;
@@ -419,4 +420,5 @@ TEST_F(frmQuarnResManager_Preview, SaveAsWritesThePixelsAndCancelWritesNothing) 
 }
 
 }  // namespace
+}  // namespace t_frm_quarn_res_manager_preview_test
 }  // namespace resmanagertest

@@ -16,6 +16,8 @@
 #include "tests/common/TestSupport.h"
 #include "tests/design/ResManagerHost.h"
 
+namespace t_frm_quarn_res_manager_test {
+
 using namespace vcl;
 using namespace qn;
 
@@ -318,3 +320,5 @@ TEST_F(frmQuarnResManager, ProjectFolderFollowsTheUnitsProject) {
 }
 
 }  // namespace
+
+}  // namespace t_frm_quarn_res_manager_test

@@ -9,6 +9,7 @@
 #include "tests/design/QnRegHost.h"
 
 namespace qnregtest {
+namespace t_u_qn_reg_test {
 namespace {
 
 class uQnReg : public QnRegHost {};
@@ -248,4 +249,5 @@ TEST_F(uQnRegEditors, ToolbarVerbOpensTheCollectionEditorOnItems) {
 }
 
 }  // namespace
+}  // namespace t_u_qn_reg_test
 }  // namespace qnregtest

@@ -26,6 +26,8 @@
 #include "skin/foundation/uQnPix32Lib.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_controls_test {
+
 namespace {
 
 using namespace gallery;
@@ -203,3 +205,5 @@ TEST_F(Gallery_Controls, CachesChangeNoPixel) {
 }
 
 }  // namespace
+
+}  // namespace t_controls_test

@@ -11,6 +11,8 @@
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/PngImage.h"
 
+namespace t_index_test {
+
 namespace {
 
 using namespace gallery;
@@ -136,3 +138,5 @@ TEST_F(Gallery_Index, IndexListsEveryPictureBySectionInReadingOrder) {
 }
 
 }  // namespace
+
+}  // namespace t_index_test

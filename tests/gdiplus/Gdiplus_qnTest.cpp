@@ -9,6 +9,8 @@
 #include "gdiplus/Gdiplus_qn.h"
 #include "platform/vcl/PngImage.h"
 
+namespace t_gdiplus_qn_test {
+
 using namespace qn;
 using namespace qn::GdipTypes_qn;
 
@@ -185,3 +187,5 @@ TEST(Gdiplus_qn, CentredTextThroughTheWrappers) {
   EXPECT_NEAR((top + bottom + 1) / 2.0, 20.5, 2.5);
   EXPECT_EQ(font.GetHeight(), 12.0f);
 }
+
+}  // namespace t_gdiplus_qn_test

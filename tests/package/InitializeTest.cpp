@@ -7,6 +7,8 @@
 #include "platform/rtl/System.h"
 #include "platform/rtl/Units.h"
 
+namespace t_initialize_test {
+
 namespace {
 std::vector<std::string> g_log;
 }
@@ -41,3 +43,5 @@ TEST(Package_Initialize, UnknownUsesAreReported) {
   // Leave the process initialised for the other tests, without the broken unit.
   EXPECT_FALSE(vcl::UnitsInitialized());
 }
+
+}  // namespace t_initialize_test

@@ -14,6 +14,8 @@
 #include "platform/rtl/Kernel.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
+namespace t_lazy_trees_qn_alpha_blend_test {
+
 using namespace qn;
 
 namespace {
@@ -383,3 +385,5 @@ TEST(LazyTrees_qn_DragRects, TheNineMovesAndTheirEdgeCases) {
     EXPECT_EQ(r[4], TRect(0, 0, 0, 0));
   }
 }
+
+}  // namespace t_lazy_trees_qn_alpha_blend_test

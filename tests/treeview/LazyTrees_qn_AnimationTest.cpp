@@ -16,6 +16,8 @@
 #include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_Header.h"
 
+namespace t_lazy_trees_qn_animation_test {
+
 using namespace qn;
 
 namespace {
@@ -333,3 +335,5 @@ TEST_F(LazyTrees_qn_Animation, CollapsingWithChildrenAboveKeepsTheNodeInPlace) {
   EXPECT_EQ(t->GetDisplayRect(n, NoColumn, false).Top, before);
   EXPECT_EQ(t->OffsetY(), -150 + 6 * 18);
 }
+
+}  // namespace t_lazy_trees_qn_animation_test

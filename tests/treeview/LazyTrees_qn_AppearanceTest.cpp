@@ -14,6 +14,8 @@
 #include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
+namespace t_lazy_trees_qn_appearance_test {
+
 using namespace qn;
 
 namespace {
@@ -436,3 +438,5 @@ TEST_F(LazyTrees_qn_Appearance, GallerySheetMatchesItsGoldenImage) {
   auto sheet = gallery::TTreeFrameSheet::Render();
   qntest::ExpectMatchesGolden(sheet, "tree-frame", 0, 0);
 }
+
+}  // namespace t_lazy_trees_qn_appearance_test

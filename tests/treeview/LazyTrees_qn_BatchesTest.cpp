@@ -3,6 +3,8 @@
 #include "platform/desktop/Desktop.h"
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_batches_test {
+
 using namespace treetest;
 
 namespace {
@@ -175,3 +177,5 @@ TEST_F(LazyTrees_qn_Batches, LongOperationsNestAndCancel) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_batches_test

@@ -8,6 +8,8 @@
 
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_checks_test {
+
 using namespace treetest;
 
 namespace {
@@ -167,3 +169,5 @@ TEST(LazyTrees_qn_Checks, TriStatePropertyAfterRandomClicks) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_checks_test

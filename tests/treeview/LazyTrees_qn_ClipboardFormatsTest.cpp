@@ -12,6 +12,8 @@
 #include "treeview/LazyTrees_qn_DrawTree.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_clipboard_formats_test {
+
 using namespace qn;
 
 namespace {
@@ -169,3 +171,5 @@ TEST(LazyTrees_qn_ClipboardFormats, DescriptionsAndRegistrationByNumber) {
   EXPECT_EQ(list->Count(), count);
   tree.reset();
 }
+
+}  // namespace t_lazy_trees_qn_clipboard_formats_test

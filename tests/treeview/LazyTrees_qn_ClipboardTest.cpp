@@ -11,6 +11,8 @@
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 #include "treeview/LazyTrees_qn.h"
 
+namespace t_lazy_trees_qn_clipboard_test {
+
 using namespace qn;
 using namespace streamtest;
 
@@ -360,3 +362,5 @@ TEST(LazyTrees_qn_Clipboard, WindowMessagesReachTheClipboard) {
   EXPECT_EQ(a.GetTreeFromDataObject(now.get()), nullptr);
   EXPECT_FALSE(a.PasteFromClipboard());
 }
+
+}  // namespace t_lazy_trees_qn_clipboard_test

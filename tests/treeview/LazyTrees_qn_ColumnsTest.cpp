@@ -8,6 +8,8 @@
 #include "platform/classes/FormText.h"
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_columns_test {
+
 using namespace treetest;
 
 namespace {
@@ -243,3 +245,5 @@ TEST(LazyTrees_qn_Columns, FormStreams) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_columns_test

@@ -7,6 +7,8 @@
 
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 
+namespace t_lazy_trees_qn_cross_tree_test {
+
 using namespace qn;
 using namespace streamtest;
 
@@ -195,3 +197,5 @@ TEST(LazyTrees_qn_CrossTree, RandomMovesAndCopiesKeepBothTreesConsistent) {
   EXPECT_GT(moves, 100u);
   EXPECT_GT(copies, 100u);
 }
+
+}  // namespace t_lazy_trees_qn_cross_tree_test

@@ -12,6 +12,8 @@
 #include "tests/common/DataObjectConformance.h"
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 
+namespace t_lazy_trees_qn_data_object_test {
+
 using namespace qn;
 using namespace streamtest;
 
@@ -550,3 +552,5 @@ TEST(LazyTrees_qn_DataObject, ClipboardRoundTrip) {
   }
   OleUninitialize();
 }
+
+}  // namespace t_lazy_trees_qn_data_object_test

@@ -13,6 +13,8 @@
 #include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
+namespace t_lazy_trees_qn_decorations_test {
+
 using namespace qn;
 
 namespace {
@@ -489,3 +491,5 @@ TEST_F(LazyTrees_qn_Decorations, GallerySheetMatchesItsGoldenImage) {
   auto sheet = gallery::TTreeDecorationsSheet::Render();
   qntest::ExpectMatchesGolden(sheet, "tree-decorations", 0, 0);
 }
+
+}  // namespace t_lazy_trees_qn_decorations_test

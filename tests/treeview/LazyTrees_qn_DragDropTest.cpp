@@ -19,6 +19,8 @@
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 #include "treeview/LazyTrees_qn.h"
 
+namespace t_lazy_trees_qn_drag_drop_test {
+
 using namespace qn;
 using namespace streamtest;
 
@@ -560,3 +562,5 @@ TEST_F(LazyTrees_qn_DragDrop, GallerySheetMatchesItsGoldenImage) {
   qntest::ExpectMatchesGolden(sheet, "tree-dragdrop", 8,
                               gallery::TTreeDragDropSheet::kWidth * gallery::TTreeDragDropSheet::kHeight / 200);
 }
+
+}  // namespace t_lazy_trees_qn_drag_drop_test

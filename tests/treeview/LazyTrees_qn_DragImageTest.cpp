@@ -10,6 +10,8 @@
 #include "treeview/LazyTrees_qn_Appearance.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_drag_image_test {
+
 using namespace qn;
 
 namespace {
@@ -163,3 +165,5 @@ TEST_F(LazyTrees_qn_DragImage, OnlyMovesAlongAllowedAxesCount) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_drag_image_test

@@ -19,6 +19,8 @@
 #include "treeview/LazyTrees_qn_Appearance.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_drag_image_trees_test {
+
 using namespace qn;
 
 namespace {
@@ -563,3 +565,5 @@ TEST_F(LazyTrees_qn_DragImageTrees, GallerySheetMatchesItsGoldenImage) {
   qntest::ExpectMatchesGolden(sheet, "tree-dragimage", 8,
                               gallery::TTreeDragImageSheet::kWidth * gallery::TTreeDragImageSheet::kHeight / 200);
 }
+
+}  // namespace t_lazy_trees_qn_drag_image_trees_test

@@ -14,6 +14,8 @@
 #include "treeview/LazyTrees_qn_Appearance.h"
 #include "treeview/LazyTrees_qn_DrawTree.h"
 
+namespace t_lazy_trees_qn_draw_tree_test {
+
 using namespace qn;
 
 namespace {
@@ -168,3 +170,5 @@ TEST_F(LazyTrees_qn_DrawTree, PublishedListAndRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_draw_tree_test

@@ -19,6 +19,8 @@
 #include "treeview/LazyTrees_qn_EditLink.h"
 #include "treeview/LazyTrees_qn_Header.h"
 
+namespace t_lazy_trees_qn_editing_test {
+
 using namespace qn;
 
 namespace {
@@ -781,3 +783,5 @@ TEST_F(LazyTrees_qn_Editing, GallerySheetMatchesItsGoldenImage) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_editing_test

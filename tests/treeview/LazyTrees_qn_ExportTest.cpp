@@ -25,6 +25,8 @@
 #include "tests/treeview/LazyTreeTestSupport.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_export_test {
+
 using namespace qn;
 
 namespace {
@@ -646,3 +648,5 @@ TEST_F(LazyTrees_qn_Export, RenderOLEDataRendersTextFormats) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_export_test

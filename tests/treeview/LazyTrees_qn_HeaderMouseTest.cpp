@@ -13,6 +13,8 @@
 #include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_header_mouse_test {
+
 using namespace qn;
 
 namespace {
@@ -414,3 +416,5 @@ TEST_F(LazyTrees_qn_HeaderMouse, GallerySheetMatchesItsGoldenImage) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_header_mouse_test

@@ -8,6 +8,8 @@
 #include "tests/common/Golden.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_lazy_trees_qn_header_paint_test {
+
 using namespace qn;
 using gallery::THeaderDemoTree;
 
@@ -394,3 +396,5 @@ TEST_F(LazyTrees_qn_HeaderPaint, GallerySheetMatchesItsGoldenImage) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_header_paint_test

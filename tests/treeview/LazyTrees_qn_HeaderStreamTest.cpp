@@ -6,6 +6,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 
+namespace t_lazy_trees_qn_header_stream_test {
+
 using namespace qn;
 using namespace streamtest;
 
@@ -245,3 +247,5 @@ TEST(LazyTrees_qn_HeaderStream, BadStreamsRaiseTheReadErrorAndKeepTheColumns) {
   version7[4] = 7;
   attempt(version7, true);
 }
+
+}  // namespace t_lazy_trees_qn_header_stream_test

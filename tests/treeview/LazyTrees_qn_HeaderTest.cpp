@@ -5,6 +5,8 @@
 
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_header_test {
+
 using namespace treetest;
 
 namespace {
@@ -177,3 +179,5 @@ TEST(LazyTrees_qn_Header, FocusWithColumns) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_header_test

@@ -10,6 +10,8 @@
 #include "platform/vcl/Forms.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
+namespace t_lazy_trees_qn_header_tree_test {
+
 using namespace qn;
 
 namespace {
@@ -131,3 +133,5 @@ TEST_F(LazyTrees_qn_HeaderTree, HorizontalRangeAndBar) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_header_tree_test

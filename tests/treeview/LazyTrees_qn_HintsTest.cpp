@@ -18,6 +18,8 @@
 #include "treeview/LazyTrees_qn_Hints.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_hints_test {
+
 using namespace qn;
 
 namespace {
@@ -637,3 +639,5 @@ TEST_F(LazyTrees_qn_Hints, PausesAndMessagesThatKeepTheHint) {
   ShowWindow(w->Handle(), SW_HIDE);
   EXPECT_FALSE(w->IsHintMsg(m));
 }
+
+}  // namespace t_lazy_trees_qn_hints_test

@@ -18,6 +18,8 @@
 #include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_keyboard_test {
+
 using namespace qn;
 
 namespace {
@@ -503,3 +505,5 @@ TEST_F(LazyTrees_qn_Keyboard, GallerySheetMatchesItsGoldenImage) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_keyboard_test

@@ -21,6 +21,8 @@
 #include "treeview/LazyTrees_qn_Appearance.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_messages_test {
+
 using namespace qn;
 
 namespace {
@@ -531,3 +533,5 @@ TEST_F(LazyTrees_qn_Messages, OtherActionsGoToThePlatform) {
   EXPECT_EQ(copy->Executed, 1);
   EXPECT_EQ(T->Copies, 0);
 }
+
+}  // namespace t_lazy_trees_qn_messages_test

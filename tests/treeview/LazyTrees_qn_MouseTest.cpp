@@ -17,6 +17,8 @@
 #include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_mouse_test {
+
 using namespace qn;
 
 namespace {
@@ -957,3 +959,5 @@ TEST_F(LazyTrees_qn_Mouse, GallerySheetMatchesItsGoldenImage) {
   qntest::ExpectMatchesGolden(sheet, "tree-mouse", 8,
                               gallery::TTreeMouseSheet::kWidth * gallery::TTreeMouseSheet::kHeight / 200);
 }
+
+}  // namespace t_lazy_trees_qn_mouse_test

@@ -6,6 +6,8 @@
 
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_navigation_test {
+
 using namespace treetest;
 
 namespace {
@@ -332,3 +334,5 @@ TEST_F(LazyTrees_qn_Navigation, IterateSubtreeStopsAtTheSubtreeAndGuardsDeletion
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_navigation_test

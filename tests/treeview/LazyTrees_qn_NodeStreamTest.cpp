@@ -9,6 +9,8 @@
 
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 
+namespace t_lazy_trees_qn_node_stream_test {
+
 using namespace qn;
 using namespace streamtest;
 
@@ -459,3 +461,5 @@ TEST(LazyTrees_qn_NodeStream, TreeEventsSurroundTheNodesOfAWholeLoad) {
   EXPECT_EQ(seen, "");
   EXPECT_EQ(u.RootNodeCount(), 4u);
 }
+
+}  // namespace t_lazy_trees_qn_node_stream_test

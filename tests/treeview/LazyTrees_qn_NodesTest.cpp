@@ -6,6 +6,8 @@
 
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_nodes_test {
+
 using namespace treetest;
 
 namespace {
@@ -456,3 +458,5 @@ TEST_F(LazyTrees_qn_Nodes, AMillionNodesFromTheSlabs) {
   EXPECT_EQ(t.LiveNodeBlocks(), 11u);
 }
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_nodes_test

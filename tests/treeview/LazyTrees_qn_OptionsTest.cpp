@@ -9,6 +9,8 @@
 #include "platform/vcl/Themes.h"
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_options_test {
+
 using namespace treetest;
 
 namespace {
@@ -447,3 +449,5 @@ TEST_F(LazyTrees_qn_Options, AssignToRunsDestinationSideEffects) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_options_test

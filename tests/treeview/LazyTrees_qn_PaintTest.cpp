@@ -16,6 +16,8 @@
 #include "tests/common/Golden.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
+namespace t_lazy_trees_qn_paint_test {
+
 using namespace qn;
 
 namespace {
@@ -371,3 +373,5 @@ TEST_F(LazyTrees_qn_DisplayRect, RepaintRequests) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_paint_test

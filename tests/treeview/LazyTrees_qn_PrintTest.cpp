@@ -19,6 +19,8 @@ namespace qn {
 void PrtStretchDrawDIB(TCanvas* Canvas, const TRect& DestRect, TBitmap* ABitmap);
 }
 
+namespace t_lazy_trees_qn_print_test {
+
 namespace {
 
 class LazyTrees_qn_Print : public ::testing::Test {
@@ -216,3 +218,5 @@ TEST_F(LazyTrees_qn_Print, StretchDrawOntoABadDeviceFreesItsBuffers) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_print_test

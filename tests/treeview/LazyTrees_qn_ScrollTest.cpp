@@ -17,6 +17,8 @@
 #include "platform/vcl/Forms.h"
 #include "tests/common/Golden.h"
 
+namespace t_lazy_trees_qn_scroll_test {
+
 using namespace qn;
 
 namespace {
@@ -644,3 +646,5 @@ TEST_F(LazyTrees_qn_Scroll, GallerySheetMatchesItsGoldenImage) {
   qntest::ExpectMatchesGolden(sheet, "tree-scroll", 8,
                               gallery::TTreeScrollSheet::kWidth * gallery::TTreeScrollSheet::kHeight / 200);
 }
+
+}  // namespace t_lazy_trees_qn_scroll_test

@@ -12,6 +12,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "treeview/LazyTrees_qn.h"
 
+namespace t_lazy_trees_qn_search_test {
+
 using namespace qn;
 
 namespace {
@@ -390,3 +392,5 @@ TEST_F(LazyTrees_qn_Timers, CancelModeAndFocusLossStopPendingWork) {
   Run(T->EditDelay() + 10);
   EXPECT_EQ(T->Edits, 0);
 }
+
+}  // namespace t_lazy_trees_qn_search_test

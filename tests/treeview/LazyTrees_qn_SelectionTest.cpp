@@ -10,6 +10,8 @@
 
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_selection_test {
+
 using namespace treetest;
 
 namespace {
@@ -400,3 +402,5 @@ TEST(LazyTrees_qn_Selection, AutoExpandFollowsTheFocus) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_selection_test

@@ -13,6 +13,8 @@
 #include "platform/vcl/Forms.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
 
+namespace t_lazy_trees_qn_setup_test {
+
 using namespace qn;
 
 namespace {
@@ -180,3 +182,5 @@ TEST(LazyTrees_qn_Setup, SystemColourChangesRemapTheMappedSetsInPlace) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_setup_test

@@ -8,6 +8,8 @@
 
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_sort_test {
+
 using namespace treetest;
 
 namespace {
@@ -328,3 +330,5 @@ TEST(LazyTrees_qn_Sort, CutCopyMarks) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_sort_test

@@ -17,6 +17,8 @@
 #include "treeview/LazyTrees_qn_Appearance.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_string_tree_test {
+
 using namespace qn;
 
 namespace {
@@ -490,3 +492,5 @@ TEST_F(LazyTrees_qn_StringTree, GallerySheetMatchesItsGoldenImage) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_string_tree_test

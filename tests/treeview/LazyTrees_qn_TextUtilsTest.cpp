@@ -7,6 +7,8 @@
 #include "platform/rtl/Character.h"
 #include "treeview/LazyTrees_qn.h"
 
+namespace t_lazy_trees_qn_text_utils_test {
+
 using namespace qn;
 
 namespace {
@@ -183,3 +185,5 @@ TEST_F(LazyTrees_qn_TextUtils, WrapStringKeepsPairsAndFits) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_text_utils_test

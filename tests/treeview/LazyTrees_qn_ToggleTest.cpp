@@ -4,6 +4,8 @@
 
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_toggle_test {
+
 using namespace treetest;
 
 namespace {
@@ -169,3 +171,5 @@ TEST_F(LazyTrees_qn_Toggle, ExpandedFullyVisibleAndAnimationSwitch) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_toggle_test

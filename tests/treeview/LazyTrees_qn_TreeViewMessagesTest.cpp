@@ -17,6 +17,8 @@
 #include "platform/vcl/Forms.h"
 #include "treeview/LazyTrees_qn_StringTree.h"
 
+namespace t_lazy_trees_qn_tree_view_messages_test {
+
 using namespace qn;
 
 namespace {
@@ -454,3 +456,5 @@ TEST_F(LazyTrees_qn_TreeViewMessages, ANodeIsInitializedBeforeTheHostDescribesIt
   EXPECT_EQ(initialized.size(), 1u) << "once";
   T->EndUpdate();
 }
+
+}  // namespace t_lazy_trees_qn_tree_view_messages_test

@@ -5,6 +5,8 @@
 #include "platform/desktop/Desktop.h"
 #include "tests/treeview/LazyTreeTestSupport.h"
 
+namespace t_lazy_trees_qn_worker_thread_test {
+
 using namespace treetest;
 
 namespace {
@@ -216,3 +218,5 @@ TEST_F(LazyTrees_qn_WorkerThread, FailingValidationStillEndsThePass) {
 }
 
 }  // namespace
+
+}  // namespace t_lazy_trees_qn_worker_thread_test

@@ -12,6 +12,8 @@
 #include "treeview/LazyTrees_qn_StringTree.h"
 #include "treeview/VTAccessibilityFactory_qn.h"
 
+namespace t_vtaccessibility_factory_qn_test {
+
 using namespace qn;
 
 namespace {
@@ -260,3 +262,5 @@ TEST_F(VTAccessibilityFactory_qn, ObjectsOutliveTheirProviderAndGoWithTheTree) {
   EXPECT_EQ(RefCountOf(item.get()), itemRefs - 1);
   EXPECT_EQ(RefCountOf(tree.get()), 1);
 }
+
+}  // namespace t_vtaccessibility_factory_qn_test

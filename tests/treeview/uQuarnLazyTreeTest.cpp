@@ -18,6 +18,8 @@
 #include "tests/platform/user/UserTestSupport.h"
 #include "treeview/uQuarnLazyTree.h"
 
+namespace t_u_quarn_lazy_tree_test {
+
 using namespace qn;
 
 namespace {
@@ -396,3 +398,5 @@ TEST_F(uQuarnLazyTree, GallerySheetMatchesItsGoldenImage) {
   const vcl::TScreenImage sheet = gallery::TTreeSkinnedSheet::Render();
   qntest::ExpectMatchesGolden(sheet, "tree-skinned", 8, sheet.Width * sheet.Height / 200);
 }
+
+}  // namespace t_u_quarn_lazy_tree_test

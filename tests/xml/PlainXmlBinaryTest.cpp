@@ -5,6 +5,8 @@
 
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_binary_test {
+
 using namespace qn;
 
 namespace {
@@ -254,3 +256,5 @@ TEST(PlainXml_qn_Binary, SmallerThanText) {
   LoadBinary(*b.Doc, bin);
   EXPECT_EQ(b.Doc->WriteToString(), s);
 }
+
+}  // namespace t_plain_xml_binary_test

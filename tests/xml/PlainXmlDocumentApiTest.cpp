@@ -10,6 +10,8 @@
 #include "platform/rtl/WinInet.h"
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_document_api_test {
+
 using namespace qn;
 
 TEST(PlainXml_qn_DocumentApi, FactoriesKeepOrderAndFillDefaults) {
@@ -199,3 +201,5 @@ TEST(PlainXml_qn_DocumentApi, LoadFromURL) {
                                              "Cannot open URL file:///nonexistent/qn.xml",
                                              "Unable to initialize WinInet"}));
 }
+
+}  // namespace t_plain_xml_document_api_test

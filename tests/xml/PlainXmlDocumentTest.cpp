@@ -7,6 +7,8 @@
 #include "tests/common/TestSupport.h"
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_document_test {
+
 using namespace qn;
 
 namespace {
@@ -393,3 +395,5 @@ TEST(PlainXml_qn_Document, SubstitutedElementsOutsideTheArenaNestAndGo) {
   d.ReadFromString("<s>w</s>");
   EXPECT_EQ(d.WriteToString(), "<s>w</s>");
 }
+
+}  // namespace t_plain_xml_document_test

@@ -8,6 +8,8 @@
 
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_dtd_test {
+
 using namespace qn;
 
 namespace {
@@ -308,3 +310,5 @@ TEST(PlainXml_qn_Dtd, EntityReportsOverLoadsIntoOneDocument) {
     EXPECT_EQ(load(plain), 1) << round << t.All();
   }
 }
+
+}  // namespace t_plain_xml_dtd_test

@@ -6,6 +6,8 @@
 
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_nodes_test {
+
 using namespace qn;
 
 namespace {
@@ -478,3 +480,5 @@ TEST(PlainXml_qn_Nodes, DocumentSkeletonAndDefaults) {
   TsdConditionalSection cs(&plain);
   EXPECT_EQ(cs.ElementType(), xeComment);
 }
+
+}  // namespace t_plain_xml_nodes_test

@@ -7,6 +7,8 @@
 #include "graphics/raster/Pix32_System_qn.h"
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_parser_test {
+
 using namespace qn;
 
 namespace {
@@ -981,3 +983,5 @@ TEST(PlainXml_qn_Parser, RunsOverTheTextAtHandMatchTheStepwiseLoop) {
           << testing::PrintToString(doc);
   }
 }
+
+}  // namespace t_plain_xml_parser_test

@@ -17,6 +17,8 @@
 #include "tests/common/TestSupport.h"
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_real_documents_test {
+
 using namespace qn;
 
 namespace {
@@ -710,3 +712,5 @@ TEST(PlainXml_qn_DtdLayout, GeneratedSubsetsWriteBackByteForByte) {
     EXPECT_EQ(l->Doc->WriteToString(), t);
   }
 }
+
+}  // namespace t_plain_xml_real_documents_test

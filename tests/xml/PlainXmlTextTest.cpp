@@ -5,6 +5,8 @@
 
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_text_test {
+
 using namespace qn;
 
 namespace {
@@ -254,3 +256,5 @@ TEST(PlainXml_qn_Text, TrimAndCompare) {
     ASSERT_EQ(Utf8CompareText(a, b), -Utf8CompareText(b, a));
   }
 }
+
+}  // namespace t_plain_xml_text_test

@@ -6,6 +6,8 @@
 
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_values_test {
+
 using namespace qn;
 
 namespace {
@@ -225,3 +227,5 @@ TEST(PlainXml_qn_Values, CharacterSets) {
     EXPECT_EQ(sdCharsetToCodePage(rows[i].Name, -1), rows[first].CodePage) << rows[i].Name;
   }
 }
+
+}  // namespace t_plain_xml_values_test

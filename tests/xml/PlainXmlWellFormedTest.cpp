@@ -4,6 +4,8 @@
 
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_well_formed_test {
+
 using namespace qn;
 
 namespace {
@@ -110,3 +112,5 @@ TEST(PlainXml_qn_WellFormed, NestingIsBounded) {
   ExpectConsistent(*huge.Doc);
   EXPECT_FALSE(huge.Doc->WriteToString().empty());
 }
+
+}  // namespace t_plain_xml_well_formed_test

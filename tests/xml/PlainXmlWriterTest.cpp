@@ -4,6 +4,8 @@
 
 #include "xml/PlainXml_qn.h"
 
+namespace t_plain_xml_writer_test {
+
 using namespace qn;
 
 namespace {
@@ -114,3 +116,5 @@ TEST(PlainXml_qn_Writer, WhiteSpaceBetweenAttributesSurvives) {
   d.ReadFromString(text);
   EXPECT_EQ(d.WriteToString(), "<r a=\"1\" b=\"2\" c='3'/>");
 }
+
+}  // namespace t_plain_xml_writer_test

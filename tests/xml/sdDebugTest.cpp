@@ -5,6 +5,8 @@
 
 #include "xml/sdDebug_qn.h"
 
+namespace t_sd_debug_test {
+
 using namespace qn;
 
 namespace {
@@ -82,3 +84,5 @@ TEST(sdDebug_qn, MessageTextAndClassNames) {
   TDebugPersistent p(nullptr);
   EXPECT_EQ(sdClassName(&p), "TDebugPersistent");
 }
+
+}  // namespace t_sd_debug_test

@@ -5,6 +5,8 @@
 
 #include "xml/sdStreams_qn.h"
 
+namespace t_sd_streams_test {
+
 using namespace qn;
 
 namespace {
@@ -136,3 +138,5 @@ TEST(sdStreams_qn, StringStreamAndBufferWriter) {
   }
   EXPECT_EQ(rec2.Writes, (std::vector<Integer>{10, 10, 10, 5}));
 }
+
+}  // namespace t_sd_streams_test

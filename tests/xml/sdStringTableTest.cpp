@@ -10,6 +10,8 @@
 
 #include "xml/sdStringTable_qn.h"
 
+namespace t_sd_string_table_test {
+
 using namespace qn;
 
 namespace {
@@ -605,3 +607,5 @@ TEST(sdStringTable_qn, IndexGrowthAndKeptSymbolsAgainstAMap) {
     }
   }
 }
+
+}  // namespace t_sd_string_table_test

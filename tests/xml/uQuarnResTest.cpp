@@ -16,6 +16,8 @@
 #include "tests/platform/user/UserTestSupport.h"
 #include "xml/uQuarnRes.h"
 
+namespace t_u_quarn_res_test {
+
 using namespace qn;
 namespace fs = std::filesystem;
 
@@ -385,3 +387,5 @@ TEST_F(uQuarnRes, SkinnedFormsTakeARunTimeChange) {
     EXPECT_EQ(skin->TitlerColor(), TColor(0x506070));
   }
 }
+
+}  // namespace t_u_quarn_res_test

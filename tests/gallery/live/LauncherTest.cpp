@@ -16,6 +16,8 @@
 #include "skin/controls/uQuarnSearchEdit.h"
 #include "tests/common/Xvfb.h"
 
+namespace t_launcher_test {
+
 namespace {
 
 using namespace vcl;
@@ -307,3 +309,5 @@ TEST(Gallery_Live, NeedsTheX11Display) { GTEST_SKIP() << "this build has no X11 
 #endif
 
 }  // namespace
+
+}  // namespace t_launcher_test

@@ -18,6 +18,8 @@
 #include "platform/user/WinReg.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_palette_test {
+
 namespace {
 
 using namespace vcl;
@@ -87,3 +89,5 @@ TEST(Gallery_Palette, EveryRegisteredComponentIsOnALivePage) {
 }
 
 }  // namespace
+
+}  // namespace t_palette_test

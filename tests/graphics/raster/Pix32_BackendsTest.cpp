@@ -11,6 +11,8 @@
 #include "platform/gdi/FileMapping.h"
 #include "platform/rtl/SysUtils.h"
 
+namespace t_pix32_backends_test {
+
 using namespace qn;
 
 namespace {
@@ -234,3 +236,5 @@ TEST(Pix32_Backends_qn, RequireBackendSupportAndRestore) {
   EXPECT_EQ(b.Backend(), original);
   EXPECT_TRUE(b.Empty());
 }
+
+}  // namespace t_pix32_backends_test

@@ -12,6 +12,8 @@
 #include "platform/gdi/GdiText.h"
 #include "platform/vcl/Graphics.h"
 
+namespace t_pix32_backends_vcltest {
+
 using namespace qn;
 
 namespace {
@@ -403,3 +405,5 @@ TEST(Pix32_Backends_VCL_qn, TextToPathGoesToTheInstalledHooks) {
   EXPECT_EQ(gHookText, u"hooked");
   EXPECT_EQ(m.Right, 8);
 }
+
+}  // namespace t_pix32_backends_vcltest

@@ -4,6 +4,8 @@
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "graphics/raster/Pix32_Math_qn.h"
 
+namespace t_pix32_bindings_test {
+
 using namespace qn;
 using ci = TCPUInstructionSet;
 
@@ -76,3 +78,5 @@ TEST(Pix32_Bindings_qn, UnitsRegisterTheirRegistriesByName) {
   EXPECT_EQ(CumSum, &CumSum_SSE2);
 #endif
 }
+
+}  // namespace t_pix32_bindings_test

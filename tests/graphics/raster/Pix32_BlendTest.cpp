@@ -12,6 +12,8 @@
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
 
+namespace t_pix32_blend_test {
+
 using namespace qn;
 
 namespace {
@@ -465,3 +467,5 @@ TEST(Pix32_Blend_qn, BlendFromABackgroundGivesTheBytesOfCopyThenBlend) {
     }
   }
 }
+
+}  // namespace t_pix32_blend_test

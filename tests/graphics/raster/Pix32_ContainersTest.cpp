@@ -7,6 +7,8 @@
 
 #include "graphics/raster/Pix32_Containers_qn.h"
 
+namespace t_pix32_containers_test {
+
 using namespace qn;
 
 namespace {
@@ -302,3 +304,5 @@ TEST(Pix32_Containers_qn, SmartAssignCopiesValuesNotEvents) {
   SmartAssign(&a, &plain);
   EXPECT_EQ(plain.V, 0);
 }
+
+}  // namespace t_pix32_containers_test

@@ -5,6 +5,8 @@
 
 #include "graphics/raster/Pix32_Filters_qn.h"
 
+namespace t_pix32_filters_test {
+
 using namespace qn;
 
 namespace {
@@ -163,3 +165,5 @@ TEST(Pix32_Filters_qn, MaskLinesAreBound) {
   (*MASK_LINE_PROCS[static_cast<int>(TLogicalOperator::loOR)])(px, 0x10u, 0);
   EXPECT_EQ(px[0], 1u);
 }
+
+}  // namespace t_pix32_filters_test

@@ -23,6 +23,8 @@
 #include "platform/vcl/Forms.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_pix32_image32_test {
+
 using namespace qn;
 
 namespace {
@@ -1207,3 +1209,5 @@ TEST_F(Pix32_Image_qn_Image, CopiedLayersRepaintThePlacesTheyLeave) {
   usertest::Pump();
   ASSERT_EQ(Mismatches(img, *Reference(img)), 0) << "shown again";
 }
+
+}  // namespace t_pix32_image32_test

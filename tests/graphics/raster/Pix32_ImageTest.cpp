@@ -10,6 +10,8 @@
 #include "platform/desktop/Desktop.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_pix32_image_test {
+
 using namespace qn;
 
 namespace {
@@ -473,3 +475,5 @@ TEST_F(Pix32_Image_qn, AssignCopiesBufferAndSettingsButNotTheLists) {
 }
 
 }  // namespace
+
+}  // namespace t_pix32_image_test

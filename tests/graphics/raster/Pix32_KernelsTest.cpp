@@ -7,6 +7,8 @@
 #include "graphics/raster/Pix32_OrdinalMaps_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 
+namespace t_pix32_kernels_test {
+
 using namespace qn;
 
 TEST(Pix32_Resamplers_qn, KernelValues) {
@@ -161,3 +163,5 @@ TEST(Pix32_Resamplers_qn, NearestAndLinearEdges) {
   EXPECT_GT(e >> 24, 0u);
   EXPECT_LT(e >> 24, 255u);
 }
+
+}  // namespace t_pix32_kernels_test

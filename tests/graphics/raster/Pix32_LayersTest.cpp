@@ -16,6 +16,8 @@
 #include "platform/vcl/Forms.h"
 #include "tests/common/Golden.h"
 
+namespace t_pix32_layers_test {
+
 using namespace qn;
 
 namespace {
@@ -618,3 +620,5 @@ TEST(Pix32_Layers_qn, FramePaintedOverBitmapLayer) {
   EXPECT_LT((inside >> 16) & 0xFF, 0x80u);
   qntest::ExpectMatchesGolden(ToImage(buffer), "layers-frame", 2, 0);
 }
+
+}  // namespace t_pix32_layers_test

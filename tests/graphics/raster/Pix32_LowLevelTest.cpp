@@ -6,6 +6,8 @@
 #include "graphics/raster/Pix32_LowLevel_qn.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
 
+namespace t_pix32_low_level_test {
+
 using namespace qn;
 
 namespace {
@@ -164,3 +166,5 @@ TEST(Pix32_LowLevel_qn, MoveLongwordRowsMovesEachRowAndNothingElse) {
     }
   }
 }
+
+}  // namespace t_pix32_low_level_test

@@ -7,7 +7,12 @@
 #include "graphics/raster/Pix32_Math_qn.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
 
+namespace t_pix32_math_test {
+
 using namespace qn;
+// The host has a MulDiv of its own, which another test built with this one
+// may bring in.
+using qn::MulDiv;
 
 namespace {
 // Inputs that reach the edges: extremes, small values and random ones.
@@ -149,3 +154,5 @@ TEST(Pix32_Math_qn, EveryCumSumVariantMatchesThePlainOne) {
     for (int i = 0; i < 150; ++i) EXPECT_NEAR(v[i], w[i], 1e-4) << info->Name;
   }
 }
+
+}  // namespace t_pix32_math_test

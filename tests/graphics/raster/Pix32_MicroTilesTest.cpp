@@ -16,6 +16,8 @@
 #include "platform/desktop/Desktop.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
 
+namespace t_pix32_micro_tiles_test {
+
 using namespace qn;
 
 namespace {
@@ -741,3 +743,5 @@ TEST(Pix32_MicroTiles_qn, AdaptiveLevelsOnTheVirtualClock) {
   EXPECT_EQ(o.PerformanceLevel(), 0);
   SetVirtualClock(false);
 }
+
+}  // namespace t_pix32_micro_tiles_test

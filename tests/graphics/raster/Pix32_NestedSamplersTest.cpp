@@ -9,6 +9,8 @@
 #include "graphics/raster/Pix32_Transforms_qn.h"
 #include "platform/rtl/Math.h"
 
+namespace t_pix32_nested_samplers_test {
+
 using namespace qn;
 
 namespace {
@@ -182,3 +184,5 @@ TEST(Pix32_Resamplers_qn, KernelFilters) {
   Expand(&white, &out, &big, 0, 0);
   EXPECT_EQ(out.GetPixel(2, 2), 0xFFFFFFFFu);
 }
+
+}  // namespace t_pix32_nested_samplers_test

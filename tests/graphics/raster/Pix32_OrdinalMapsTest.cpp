@@ -2,6 +2,8 @@
 
 #include "graphics/raster/Pix32_OrdinalMaps_qn.h"
 
+namespace t_pix32_ordinal_maps_test {
+
 using namespace qn;
 
 TEST(Pix32_OrdinalMaps_qn, BooleanMapBitLayout) {
@@ -81,3 +83,5 @@ TEST(Pix32_OrdinalMaps_qn, SizingClearAndAssign) {
   TByteMap bm;
   EXPECT_ANY_THROW(bm.Assign(&w));
 }
+
+}  // namespace t_pix32_ordinal_maps_test

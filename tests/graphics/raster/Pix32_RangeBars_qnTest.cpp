@@ -12,6 +12,8 @@
 #include "platform/vcl/Forms.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_pix32_range_bars_qn_test {
+
 using namespace qn;
 
 namespace {
@@ -385,3 +387,5 @@ TEST_F(Pix32_RangeBars_qn, FlatHelpers) {
 }
 
 }  // namespace
+
+}  // namespace t_pix32_range_bars_qn_test

@@ -7,6 +7,8 @@
 
 #include "graphics/raster/Pix32_Rasterizers_qn.h"
 
+namespace t_pix32_rasterizers_test {
+
 using namespace qn;
 
 namespace {
@@ -261,3 +263,5 @@ TEST(Pix32_Rasterizers_qn, AssignCopiesSettings) {
   EXPECT_EQ(DefaultRasterizerClass, TRegularRasterizer::StaticClass());
   EXPECT_GE(NumberOfProcessors, 1);
 }
+
+}  // namespace t_pix32_rasterizers_test

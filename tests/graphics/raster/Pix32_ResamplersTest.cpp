@@ -7,6 +7,8 @@
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 
+namespace t_pix32_resamplers_test {
+
 using namespace qn;
 
 TEST(Pix32_Resamplers_qn, AccumulatorHelpers) {
@@ -73,3 +75,5 @@ TEST(Pix32_Resamplers_qn, InterpolatorComposesCombineReg) {
     }
   }
 }
+
+}  // namespace t_pix32_resamplers_test

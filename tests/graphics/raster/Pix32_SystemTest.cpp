@@ -6,6 +6,8 @@
 #include "graphics/raster/Pix32_System_qn.h"
 #include "platform/desktop/Desktop.h"
 
+namespace t_pix32_system_test {
+
 using namespace qn;
 using ci = TCPUInstructionSet;
 
@@ -114,3 +116,5 @@ TEST(Pix32_System_qn_Timer, PerfTimerReadsTheOneClock) {
   SetVirtualClock(wasVirtual);
   ASSERT_NE(GlobalPerfTimer, nullptr);
 }
+
+}  // namespace t_pix32_system_test

@@ -9,6 +9,8 @@
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/raster/Pix32_Transforms_qn.h"
 
+namespace t_pix32_transfers_test {
+
 using namespace qn;
 
 namespace {
@@ -495,3 +497,5 @@ TEST(Pix32_Resamplers_qn, KernelResamplerWrapsAndBlendsTheOuterColour) {
   EXPECT_EQ(r->GetSampleFloat(-4, 2), 0xFFFF0000u);
   r->FinalizeSampling();
 }
+
+}  // namespace t_pix32_transfers_test

@@ -14,6 +14,8 @@
 #include "tests/common/Golden.h"
 #include "tests/graphics/raster/RasterTestSupport.h"
 
+namespace t_pix32_transform_render_test {
+
 using namespace qn;
 
 namespace {
@@ -304,3 +306,5 @@ TEST(Pix32_Transforms_qn, NestedTransformation) {
   for (Integer yy = 0; yy < 36; ++yy)
     for (Integer xx = 2; xx < 50; ++xx) ASSERT_EQ(x.GetPixel(xx, yy), y.GetPixel(xx, yy)) << xx << "," << yy;
 }
+
+}  // namespace t_pix32_transform_render_test

@@ -6,6 +6,8 @@
 #include "graphics/raster/Pix32_Bindings_qn.h"
 #include "graphics/raster/Pix32_Transforms_qn.h"
 
+namespace t_pix32_transforms_test {
+
 using namespace qn;
 
 namespace {
@@ -166,3 +168,5 @@ TEST(Pix32_Transforms_qn, DeterminantBindingsPreferExtended) {
   EXPECT_STREQ(TransformsRegistry->BoundInfo(0)->Name, "extended");
   EXPECT_STREQ(TransformsRegistry->BoundInfo(1)->Name, "extended");
 }
+
+}  // namespace t_pix32_transforms_test

@@ -8,6 +8,8 @@
 #include "graphics/raster/Pix32_VectorMaps_qn.h"
 #include "platform/rtl/SysUtils.h"
 
+namespace t_pix32_vector_maps_test {
+
 using namespace qn;
 
 namespace {
@@ -153,3 +155,5 @@ TEST(Pix32_VectorMaps_qn, MeshFiles) {
     EXPECT_EQ(e.Message(), u"File not found!");
   }
 }
+
+}  // namespace t_pix32_vector_maps_test

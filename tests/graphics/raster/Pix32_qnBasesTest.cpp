@@ -7,6 +7,8 @@
 #include "platform/classes/Strings.h"
 #include "platform/vcl/Bitmap.h"
 
+namespace t_pix32_qn_bases_test {
+
 using namespace qn;
 
 namespace {
@@ -191,3 +193,5 @@ TEST(Pix32_qn_Thread, LockSerialisesAndCountsStayExact) {
   counted->_Release();
   EXPECT_EQ(GDestroyed, 1);
 }
+
+}  // namespace t_pix32_qn_bases_test

@@ -8,6 +8,8 @@
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 
+namespace t_pix32_qn_bitmap_test {
+
 using namespace qn;
 
 namespace {
@@ -455,3 +457,5 @@ TEST(Pix32_qn, NearestStretchCombineModes) {
   EXPECT_EQ(dst.GetPixel(2, 2), 0x01020304u);
   EXPECT_EQ(dst.GetPixel(1, 1), 0u);
 }
+
+}  // namespace t_pix32_qn_bitmap_test

@@ -13,6 +13,8 @@
 #include "platform/vcl/Graphics.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_pix32_qn_files_test {
+
 using namespace qn;
 
 namespace {
@@ -448,3 +450,5 @@ TEST(Pix32_qn, BitmapsLoadFromTheResourceTable) {
   EXPECT_THROW(a.LoadFromResourceName(0, u"QNBITMAPTEST"), EResNotFound);
   EXPECT_EQ(a.Width(), 2);
 }
+
+}  // namespace t_pix32_qn_files_test

@@ -8,6 +8,8 @@
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 
+namespace t_pix32_qn_lines_test {
+
 using namespace qn;
 
 namespace {
@@ -403,3 +405,5 @@ TEST(Pix32_qn_Lines, SafeFormsTakeAnyCoordinates) {
         EXPECT_EQ(b.GetPixel(x, y), Bg) << x << "," << y;
       }
 }
+
+}  // namespace t_pix32_qn_lines_test

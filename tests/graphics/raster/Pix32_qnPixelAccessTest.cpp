@@ -7,6 +7,8 @@
 #include "graphics/raster/Pix32_Resamplers_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 
+namespace t_pix32_qn_pixel_access_test {
+
 using namespace qn;
 
 namespace {
@@ -175,3 +177,5 @@ TEST(Pix32_qn, WrappedSubPixelAccess) {
   b.SetPixelXW(0x30000, 0x30000, 0xFFFFFFFFu);  // the last pixel
   EXPECT_EQ(b.GetPixel(3, 3), CombineReg(0xFFFFFFFFu, 0xFF000000u, 253));
 }
+
+}  // namespace t_pix32_qn_pixel_access_test

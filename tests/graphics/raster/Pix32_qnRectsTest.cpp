@@ -6,6 +6,8 @@
 #include "graphics/raster/Pix32_Blend_qn.h"
 #include "graphics/raster/Pix32_qn.h"
 
+namespace t_pix32_qn_rects_test {
+
 using namespace qn;
 
 namespace {
@@ -307,3 +309,5 @@ TEST(Pix32_qn, DrawPlacesStretchesAndBlendsWithinTheClip) {
   EXPECT_EQ(dst.GetPixel(0, 0), 0xFFFF0000u);
   EXPECT_EQ(dst.GetPixel(1, 0), 0xFF000000u);
 }
+
+}  // namespace t_pix32_qn_rects_test

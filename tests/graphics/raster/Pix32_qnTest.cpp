@@ -8,6 +8,8 @@
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/rtl/Math.h"
 
+namespace t_pix32_qn_test {
+
 using namespace qn;
 
 TEST(Pix32_qn, ColourConstructionAndAccess) {
@@ -164,3 +166,5 @@ TEST(Pix32_qn, WinPaletteMakesAPlatformPalette) {
   EXPECT_TRUE(DeleteObject(h));
   EXPECT_EQ(Color32(3, pal), 0xFF102030u);
 }
+
+}  // namespace t_pix32_qn_test

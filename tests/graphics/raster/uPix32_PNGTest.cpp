@@ -8,6 +8,8 @@
 #include "graphics/raster/uPix32_PNG.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_u_pix32_pngtest {
+
 using namespace qn;
 
 namespace {
@@ -241,3 +243,5 @@ TEST(uPix32_PNG, SavedPicturesComeBackPixelForPixel) {
   EXPECT_FALSE(SaveBitmap32ToPNG(nullptr, &png));
   EXPECT_FALSE(SaveBitmap32ToPNG(&b, true, 0, FromUtf8(dir) + u"/no/such/folder/x.png"));
 }
+
+}  // namespace t_u_pix32_pngtest

@@ -7,6 +7,8 @@
 #include "graphics/vector/Pix32_ColorGradients_qn.h"
 #include "platform/classes/Streams.h"
 
+namespace t_pix32_color_gradients_test {
+
 using namespace qn;
 
 namespace {
@@ -219,3 +221,5 @@ TEST(Pix32_ColorGradients_qn, MalformedStreamsLeaveTheStopsUnchanged) {
   g.LoadFromStream(&empty);
   EXPECT_EQ(g.GradientCount(), 0);
 }
+
+}  // namespace t_pix32_color_gradients_test

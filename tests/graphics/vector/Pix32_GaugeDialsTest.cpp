@@ -8,6 +8,8 @@
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_gauge_dials_test {
+
 using namespace qn;
 
 // The two dials drawn step by step from the helpers, as the gauge controls
@@ -165,3 +167,5 @@ TEST(Pix32_VectorUtils_qn, SpeedometerDialFromTheHelpers) {
     EXPECT_EQ(At(B, Off.X, Off.Y), kBack) << C.Value;
   }
 }
+
+}  // namespace t_pix32_gauge_dials_test

@@ -13,6 +13,8 @@
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_gauge_helpers_test {
+
 using namespace qn;
 
 namespace {
@@ -603,3 +605,5 @@ TEST(Pix32_Polygons_qn, PixelAlignedRectanglesFillAsTheCoveragePath) {
       }
   }
 }
+
+}  // namespace t_pix32_gauge_helpers_test

@@ -5,6 +5,8 @@
 
 #include "graphics/vector/Pix32_Geometry_qn.h"
 
+namespace t_pix32_geometry_test {
+
 using namespace qn;
 
 namespace {
@@ -294,3 +296,5 @@ TEST(Pix32_Geometry_qn, SegmentIntersections) {
     ASSERT_EQ(SegmentIntersect(A, B, D, E, P), Want) << K;
   }
 }
+
+}  // namespace t_pix32_geometry_test

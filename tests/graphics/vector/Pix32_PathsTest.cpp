@@ -16,6 +16,8 @@
 #include "platform/user/User.h"
 #include "platform/vcl/Graphics.h"
 
+namespace t_pix32_paths_test {
+
 using namespace qn;
 
 namespace {
@@ -534,3 +536,5 @@ TEST(Pix32_Text_VCL_qn, DejaVuOutlinesAndCanvasText) {
   Canvas.RenderText(FloatRect(0, 0, 80, 50), u"Ag", 0);
   EXPECT_GT(Drawn(B, 0xFFFFFFFFu), 100);
 }
+
+}  // namespace t_pix32_paths_test

@@ -11,6 +11,8 @@
 #include "graphics/raster/Pix32_qn_Routines.h"
 #include "graphics/vector/Pix32_Polygons_qn.h"
 
+namespace t_pix32_polygons_fillers_test {
+
 using namespace qn;
 
 namespace {
@@ -404,3 +406,5 @@ TEST(Pix32_Polygons_qn, SamplerFillerRowsFollowThePerPixelBlend) {
     Filler.EndRendering();
   }
 }
+
+}  // namespace t_pix32_polygons_fillers_test

@@ -9,6 +9,8 @@
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_polygons_lcdtest {
+
 using namespace qn;
 
 namespace {
@@ -193,3 +195,5 @@ TEST(Pix32_Polygons_qn, SubpixelRenderersIgnoreFillersAndStayInsideTheBitmap) {
   EXPECT_EQ(F.ScanLine(4)[14], 0xFFFFFFFFu);
   EXPECT_EQ(F.ScanLine(14)[4], 0xFF000000u);
 }
+
+}  // namespace t_pix32_polygons_lcdtest

@@ -13,6 +13,8 @@
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_polygons_lines_test {
+
 using namespace qn;
 
 namespace {
@@ -358,3 +360,5 @@ TEST(Pix32_Polygons_qn, NonFiniteStrokesAndBadClipsDrawNothing) {
   R.PolygonFS({{-100, -100}, {100, -100}, {100, 100}, {-100, 100}}, FloatRect(-Inf, -Inf, Inf, Inf));
   for (TColor32 C : Pixels(B)) ASSERT_EQ(C, 0xFFFFFFFFu);
 }
+
+}  // namespace t_pix32_polygons_lines_test

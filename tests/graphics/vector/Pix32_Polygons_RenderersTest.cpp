@@ -11,6 +11,8 @@
 #include "graphics/vector/Pix32_Polygons_qn.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_polygons_renderers_test {
+
 using namespace qn;
 
 namespace {
@@ -321,3 +323,5 @@ TEST(Pix32_Polygons_qn, InteriorRunsPaintAsTheValueSpans) {
   }
   EXPECT_GT(SpanCount, 400 * 40);  // the descendant did take the span path
 }
+
+}  // namespace t_pix32_polygons_renderers_test

@@ -9,6 +9,8 @@
 #include "graphics/raster/Pix32_Bindings_qn.h"
 #include "graphics/vector/Pix32_ColorGradients_qn.h"
 
+namespace t_pix32_sparse_point_samplers_test {
+
 using namespace qn;
 
 namespace {
@@ -402,3 +404,5 @@ TEST(Pix32_ColorGradients_qn, ArbitraryPointListsAreSharedUntilResized) {
   EXPECT_EQ(B.GetColor(0), Blue);
   EXPECT_EQ(B.GetPoint(1).Y, 2);
 }
+
+}  // namespace t_pix32_sparse_point_samplers_test

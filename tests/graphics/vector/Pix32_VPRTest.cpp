@@ -12,6 +12,8 @@
 #include "graphics/vector/Pix32_VPR_qn_Rows.h"
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_vprtest {
+
 using namespace qn;
 
 namespace {
@@ -321,3 +323,5 @@ TEST(Pix32_VPR_qn, RowsWithRunsAreTheSpansBitForBit) {
   }
   EXPECT_GT(RunColumns, 100000);  // the interiors did come as runs
 }
+
+}  // namespace t_pix32_vprtest

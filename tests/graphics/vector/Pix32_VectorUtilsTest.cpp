@@ -6,6 +6,8 @@
 
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_vector_utils_test {
+
 using namespace qn;
 
 namespace {
@@ -253,3 +255,5 @@ TEST(Pix32_VectorUtils_qn, TransformPolyPolygonPreparesOnce) {
   EXPECT_EQ(t.Prepared, 2);
   EXPECT_EQ(fout[1][0], FixedPoint(6, 8));
 }
+
+}  // namespace t_pix32_vector_utils_test

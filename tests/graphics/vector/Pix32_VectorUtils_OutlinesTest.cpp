@@ -9,6 +9,8 @@
 
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_vector_utils_outlines_test {
+
 using namespace qn;
 
 namespace {
@@ -571,3 +573,5 @@ TEST(Pix32_VectorUtils_qn_Dash, FixedFormFollowsTheFloatOne) {
   EXPECT_EQ(D, FloatPointToFixedPoint(BuildDashedLine(Square, {4, 2}, 0, true)));
   EXPECT_EQ(BuildDashedLine(FloatPointToFixedPoint(Square), TArrayOfFixed{}, 0, false).size(), 1u);
 }
+
+}  // namespace t_pix32_vector_utils_outlines_test

@@ -10,6 +10,8 @@
 
 #include "graphics/vector/Pix32_VectorUtils_qn.h"
 
+namespace t_pix32_vector_utils_points_test {
+
 using namespace qn;
 
 namespace {
@@ -320,3 +322,5 @@ TEST(Pix32_VectorUtils_qn, DelaunayOfCircleAndGrid) {
   CheckDelaunay(Grid, TG);
   EXPECT_NEAR(TotalArea(Grid, TG), 8100.0, 1e-6);
 }
+
+}  // namespace t_pix32_vector_utils_points_test

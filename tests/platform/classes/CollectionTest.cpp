@@ -5,6 +5,8 @@
 
 #include "platform/classes/Classes.h"
 
+namespace t_collection_test {
+
 using namespace vcl;
 
 namespace {
@@ -200,3 +202,5 @@ TEST(Platform_Collection, ItemsMoveBetweenCollectionsAndDieCleanly) {
   EXPECT_EQ(log.Take(), (Lines{"Notify cnDeleting q count=2", "Deleting q", "Notify cnExtracting q count=2",
                                "Notify cnDeleting p count=1", "Deleting p", "Notify cnExtracting p count=1"}));
 }
+
+}  // namespace t_collection_test

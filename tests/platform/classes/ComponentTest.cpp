@@ -6,6 +6,8 @@
 
 #include "platform/classes/Classes.h"
 
+namespace t_component_test {
+
 using namespace vcl;
 
 namespace {
@@ -354,3 +356,5 @@ TEST(Platform_Component, ComponentListForgetsComponentsFreedElsewhere) {
   // An owning list frees what it holds (ASan: no leak).
   EXPECT_EQ(log.Lines, (std::vector<std::string>{"free y", "free x"}));
 }
+
+}  // namespace t_component_test

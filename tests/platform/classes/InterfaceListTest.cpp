@@ -6,6 +6,8 @@
 #include "platform/classes/InterfaceList.h"
 #include "platform/rtl/SysUtils.h"
 
+namespace t_interface_list_test {
+
 namespace {
 
 using namespace vcl;
@@ -102,3 +104,5 @@ TEST(Platform_InterfaceList, RandomOperationsAgreeWithAVectorAndCountsReturn) {
 }
 
 }  // namespace
+
+}  // namespace t_interface_list_test

@@ -6,6 +6,8 @@
 
 #include "platform/classes/Classes.h"
 
+namespace t_list_test {
+
 using namespace vcl;
 
 namespace {
@@ -168,3 +170,5 @@ TEST(Platform_List, ThreadListHonoursDuplicates) {
   EXPECT_EQ(t.LockList()->Count(), 0);
   t.UnlockList();
 }
+
+}  // namespace t_list_test

@@ -7,6 +7,8 @@
 #include "platform/classes/Classes.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_stream_test {
+
 using namespace vcl;
 
 namespace {
@@ -243,3 +245,5 @@ TEST(Platform_Streams, TextDecodingDetectsByteOrderMarks) {
     }
   }
 }
+
+}  // namespace t_stream_test

@@ -8,6 +8,8 @@
 #include "platform/classes/Classes.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_strings_test {
+
 using namespace vcl;
 
 namespace {
@@ -330,3 +332,5 @@ TEST(Platform_Strings, FilesKeepTheirEncoding) {
   EXPECT_EQ(Items(r), (V{u"keep"}));
   std::filesystem::remove_all(dir);
 }
+
+}  // namespace t_strings_test

@@ -9,6 +9,8 @@
 
 #include "platform/classes/Classes.h"
 
+namespace t_threads_test {
+
 using namespace vcl;
 
 namespace {
@@ -333,3 +335,5 @@ TEST(Platform_Threads, InterlockedOperationsFromManyThreads) {
   EXPECT_EQ(InterlockedCompareExchange(flag, 9, 5), 6);  // no match: unchanged
   EXPECT_EQ(flag, 6);
 }
+
+}  // namespace t_threads_test

@@ -8,6 +8,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_header_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -219,3 +221,5 @@ TEST_F(Platform_Header, PaintsButtonFacesAndCaptions) {
 }
 
 }  // namespace
+
+}  // namespace t_header_test

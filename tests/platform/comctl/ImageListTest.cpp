@@ -10,6 +10,8 @@
 #include "platform/comctl/CommCtrl.h"
 #include "platform/user/User.h"
 
+namespace t_image_list_test {
+
 using namespace vcl;
 
 namespace {
@@ -353,3 +355,5 @@ TEST(Platform_ImageList, PlainDrawsMatchTheGeneralPathOnGreyImages) {
     ImageList_Destroy(il);
   }
 }
+
+}  // namespace t_image_list_test

@@ -10,6 +10,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_list_view_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -570,3 +572,5 @@ TEST_F(Platform_ListView, PaintsSelectedRowsGridLinesAndOwnerDrawnRows) {
 }
 
 }  // namespace
+
+}  // namespace t_list_view_test

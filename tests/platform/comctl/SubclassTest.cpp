@@ -9,6 +9,8 @@
 #include "platform/comctl/CommCtrl.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_subclass_test {
+
 using namespace vcl;
 
 namespace {
@@ -153,3 +155,5 @@ TEST_F(Platform_Subclass, OutsideAChainDefSubclassProcReachesTheWindow) {
   EXPECT_FALSE(SetWindowSubclass(nullptr, Node, 'a', Pass));
   EXPECT_FALSE(SetWindowSubclass(Wnd, nullptr, 'a', Pass));
 }
+
+}  // namespace t_subclass_test

@@ -10,6 +10,8 @@
 #include "platform/gdi/GdiText.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_tab_control_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -390,3 +392,5 @@ TEST_F(Platform_TabControl, OwnerDrawnTabsAreDrawnByTheParent) {
 }
 
 }  // namespace
+
+}  // namespace t_tab_control_test

@@ -2,6 +2,8 @@
 
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_activation_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -265,3 +267,5 @@ TEST_F(Platform_Activation, CancelModeReleasesCaptureAndDisablingDropsFocus) {
 }
 
 }  // namespace
+
+}  // namespace t_activation_test

@@ -3,6 +3,8 @@
 #include "platform/gdi/GdiIcon.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_caret_cursor_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -324,3 +326,5 @@ TEST_F(Platform_Hover, NonClientHoverCarriesTheHitCode) {
 }
 
 }  // namespace
+
+}  // namespace t_caret_cursor_test

@@ -7,6 +7,8 @@
 #include "tests/common/TestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_desktop_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -202,3 +204,5 @@ TEST_F(Platform_Desktop, SnapshotDirectoryDumpsTopLevelWindows) {
 }
 
 }  // namespace
+
+}  // namespace t_desktop_test

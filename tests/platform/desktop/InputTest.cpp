@@ -2,6 +2,8 @@
 
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_input_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -504,3 +506,5 @@ TEST_F(Platform_Input, APauseHoldsInputBackAndModalLoopsWaitForIt) {
 }
 
 }  // namespace
+
+}  // namespace t_input_test

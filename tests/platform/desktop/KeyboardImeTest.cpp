@@ -2,6 +2,8 @@
 
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_keyboard_ime_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -256,3 +258,5 @@ TEST_F(Platform_Ime, AnEditTakesTheResultItselfAndCanDetachItsContext) {
 }
 
 }  // namespace
+
+}  // namespace t_keyboard_ime_test

@@ -15,6 +15,8 @@
 #include <functional>
 #endif
 
+namespace t_x11_display_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -282,3 +284,5 @@ TEST(Platform_DisplayChoice, HeadlessUnlessAskedAndNoX11CodeRunsInTests) {
 }
 
 }  // namespace
+
+}  // namespace t_x11_display_test

@@ -4,6 +4,8 @@
 
 #include "tests/platform/gdi/TextTestSupport.h"
 
+namespace t_draw_text_test {
+
 using namespace vcl;
 using namespace gditest;
 
@@ -243,3 +245,5 @@ TEST(Platform_DrawText, FullWidthCharactersBreakBetweenThemselves) {
   t.Draw(s, {0, 0, 32, 100}, DT_WORDBREAK | DT_NOFULLWIDTHCHARBREAK | DT_NOCLIP);
   EXPECT_EQ(t.Lines(0, 0, 2, 8), (TLines{"xxxxxx", ""}));
 }
+
+}  // namespace t_draw_text_test

@@ -2,6 +2,8 @@
 
 #include "tests/platform/gdi/TextTestSupport.h"
 
+namespace t_font_test {
+
 using namespace vcl;
 using namespace gditest;
 
@@ -146,3 +148,5 @@ TEST(Platform_Font, SynthesisedBoldAndItalicForAFaceWithoutThem) {
   EXPECT_GT(italic.Right, regular.Right);
   EXPECT_EQ(italic.Top, regular.Top);
 }
+
+}  // namespace t_font_test

@@ -7,6 +7,8 @@
 
 #include "tests/platform/gdi/GdiTestSupport.h"
 
+namespace t_gdi_blt_test {
+
 using namespace vcl;
 using namespace gditest;
 
@@ -413,3 +415,5 @@ TEST(Platform_GdiBlt, StretchDIBitsIntoAClippedBandMatchesTheWholePicture) {
       }
   }
 }
+
+}  // namespace t_gdi_blt_test

@@ -6,6 +6,8 @@
 
 #include "tests/platform/gdi/GdiTestSupport.h"
 
+namespace t_gdi_draw_test {
+
 using namespace vcl;
 using namespace gditest;
 
@@ -730,3 +732,5 @@ TEST(Platform_Gdi, DrawEdgeAndFrameControls) {
   EXPECT_EQ(PixelToColorRef(box.At(0, 0)), GetSysColor(COLOR_3DDKSHADOW));
   EXPECT_EQ(PixelToColorRef(box.At(19, 11)), GetSysColor(COLOR_3DHILIGHT));
 }
+
+}  // namespace t_gdi_draw_test

@@ -11,6 +11,8 @@
 #include "platform/gdi/GdiRows.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
 
+namespace t_gdi_fast_path_test {
+
 using namespace vcl;
 using namespace gditest;
 
@@ -302,3 +304,5 @@ TEST(Platform_GdiBlt, SurfaceBlendMatchesAlphaBlendFromAMemoryDC) {
     ASSERT_TRUE(std::equal(viaDC.General.Bits, viaDC.General.Bits + w * h, viaSurface.General.Bits));
   }
 }
+
+}  // namespace t_gdi_fast_path_test

@@ -4,6 +4,8 @@
 #include "examples/gallery/GdiSheet.h"
 #include "tests/common/Golden.h"
 
+namespace t_gdi_gallery_test {
+
 using namespace vcl;
 
 // Tolerance: a pixel differs when any of its colour bytes is off by more than
@@ -13,3 +15,5 @@ TEST(Platform_Gdi, GallerySheetMatchesGolden) {
   auto sheet = gallery::TGdiSheet::Render();
   qntest::ExpectMatchesGolden(sheet, "gdi", 2, 16);
 }
+
+}  // namespace t_gdi_gallery_test

@@ -5,6 +5,8 @@
 
 #include "tests/platform/gdi/GdiTestSupport.h"
 
+namespace t_gdi_region_test {
+
 using namespace vcl;
 
 namespace {
@@ -205,3 +207,5 @@ TEST(Platform_GdiRegion, FillFrameAndInvertRegions) {
   EXPECT_EQ(dib.At(16, 15), 0xFF000000u);
   DeleteObject(red);
 }
+
+}  // namespace t_gdi_region_test

@@ -2,6 +2,8 @@
 
 #include "tests/platform/gdi/GdiTestSupport.h"
 
+namespace t_gdi_surface_test {
+
 using namespace vcl;
 using namespace gditest;
 
@@ -70,3 +72,5 @@ TEST(Platform_GdiRegion, AlgebraAndQueries) {
   for (HRGN h : {a, b, r}) EXPECT_TRUE(DeleteObject(h));
   EXPECT_FALSE(PtInRegion(a, 0, 0));
 }
+
+}  // namespace t_gdi_surface_test

@@ -11,6 +11,8 @@
 
 #include "tests/platform/gdi/TextTestSupport.h"
 
+namespace t_glyph_outline_test {
+
 using namespace vcl;
 using namespace gditest;
 
@@ -355,3 +357,5 @@ TEST(Platform_GlyphOutline, TheBoxProviderStandsInForLayoutTests) {
   GetTextFaceW(dib.DC, 16, name);
   EXPECT_EQ(std::u16string(name), u"Box");
 }
+
+}  // namespace t_glyph_outline_test

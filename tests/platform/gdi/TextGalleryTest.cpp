@@ -4,6 +4,8 @@
 #include "examples/gallery/TextSheet.h"
 #include "tests/common/Golden.h"
 
+namespace t_text_gallery_test {
+
 using namespace vcl;
 
 // Tolerance: a pixel differs when any of its colour bytes is off by more than
@@ -14,3 +16,5 @@ TEST(Platform_Text, GallerySheetMatchesGolden) {
   auto sheet = gallery::TTextSheet::Render();
   qntest::ExpectMatchesGolden(sheet, "text", 2, sheet.Width * sheet.Height / 1000);
 }
+
+}  // namespace t_text_gallery_test

@@ -7,6 +7,8 @@
 
 #include "tests/platform/gdi/TextTestSupport.h"
 
+namespace t_text_out_test {
+
 using namespace vcl;
 using namespace gditest;
 
@@ -354,3 +356,5 @@ TEST(Platform_Text, CoverageBlendMatchesTheChannelRuleOnEveryPixel) {
       }
     }
 }
+
+}  // namespace t_text_out_test

@@ -14,6 +14,8 @@
 #include "platform/vcl/PngImage.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
 
+namespace t_gdiplus_test {
+
 using namespace vcl;
 
 namespace {
@@ -616,3 +618,5 @@ TEST(Platform_Gdiplus, NilStaleAndNonFiniteArgumentsAreInvalidParameters) {
   EXPECT_EQ(GdipDeleteFontFamily(fam), Status::Ok);
   EXPECT_EQ(GdipDeleteFontFamily(fam), Status::InvalidParameter);
 }
+
+}  // namespace t_gdiplus_test

@@ -1,5 +1,7 @@
 #include "tests/platform/ide/IdeTestSupport.h"
 
+namespace t_designer_test {
+
 using namespace idetest;
 
 namespace {
@@ -164,3 +166,5 @@ TEST_F(Platform_Designer, TheRootGoingFirstClosesNothingTwice) {
 }
 
 }  // namespace
+
+}  // namespace t_designer_test

@@ -4,6 +4,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/ide/IdeTestSupport.h"
 
+namespace t_ide_services_test {
+
 using namespace idetest;
 
 namespace {
@@ -217,3 +219,5 @@ TEST_F(Platform_IdeServices, AFailingUnitUnloadsWhatWasLoaded) {
 }
 
 }  // namespace
+
+}  // namespace t_ide_services_test

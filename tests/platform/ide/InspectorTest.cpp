@@ -2,6 +2,8 @@
 
 #include "platform/vcl/Dialogs.h"
 
+namespace t_inspector_test {
+
 using namespace idetest;
 
 namespace {
@@ -293,3 +295,5 @@ TEST_F(Platform_Inspector, EventRowsBindPublishedMethodsOfTheRoot) {
 }
 
 }  // namespace
+
+}  // namespace t_inspector_test

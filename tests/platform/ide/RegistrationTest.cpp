@@ -1,5 +1,7 @@
 #include "tests/platform/ide/IdeTestSupport.h"
 
+namespace t_registration_test {
+
 using namespace idetest;
 
 namespace {
@@ -127,3 +129,5 @@ TEST_F(Platform_Ide, EveryKindAndTheHostTypesHaveTheirOwnEditor) {
 }
 
 }  // namespace
+
+}  // namespace t_registration_test

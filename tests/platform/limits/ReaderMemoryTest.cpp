@@ -318,3 +318,7 @@ TEST(Platform_ReaderMemory, RunningOutOfMemoryIsEOutOfMemoryAndLeavesTheTargetAl
 }
 
 #endif  // QN_ALLOCATOR_OWNED_BY_TSAN
+
+namespace t_reader_memory_test {
+
+}  // namespace t_reader_memory_test

@@ -11,6 +11,8 @@
 #include "tests/common/WinEventRecorder.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_accessibility_test {
+
 namespace {
 
 using namespace vcl;
@@ -350,3 +352,5 @@ TEST(Platform_Accessibility_Bstr, VariantsHoldTheirReferences) {
 }
 
 }  // namespace
+
+}  // namespace t_accessibility_test

@@ -7,6 +7,8 @@
 #include "tests/common/TestSupport.h"
 #include "tests/platform/ole/OleTestSupport.h"
 
+namespace t_com_test {
+
 using namespace vcl;
 using namespace oletest;
 
@@ -195,3 +197,5 @@ TEST_F(Platform_Com, TaskMemoryGrowsKeepingItsBytes) {
 }
 
 }  // namespace
+
+}  // namespace t_com_test

@@ -4,6 +4,8 @@
 #include "tests/common/DataObjectConformance.h"
 #include "tests/platform/ole/OleTestSupport.h"
 
+namespace t_data_object_test {
+
 using namespace vcl;
 using namespace oletest;
 
@@ -259,3 +261,5 @@ TEST(Platform_DataObject, ASinkMayUnadviseWhileItIsTold) {
 }
 
 }  // namespace
+
+}  // namespace t_data_object_test

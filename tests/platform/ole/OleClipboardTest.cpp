@@ -9,6 +9,8 @@
 #include "tests/platform/ole/OleTestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_ole_clipboard_test {
+
 using namespace vcl;
 using namespace oletest;
 
@@ -432,3 +434,5 @@ TEST_F(Platform_OleClipboard, AnotherThreadsObject) {
 }
 
 }  // namespace
+
+}  // namespace t_ole_clipboard_test

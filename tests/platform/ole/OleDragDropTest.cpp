@@ -5,6 +5,8 @@
 #include "tests/platform/ole/OleTestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_ole_drag_drop_test {
+
 using namespace vcl;
 using namespace oletest;
 
@@ -317,3 +319,5 @@ TEST_F(Platform_OleDragDrop, DefaultCursorsShowTheEffect) {
 }
 
 }  // namespace
+
+}  // namespace t_ole_drag_drop_test

@@ -5,6 +5,8 @@
 #include "platform/ole/AxCtrls.h"
 #include "tests/platform/ole/OleTestSupport.h"
 
+namespace t_ole_stream_test {
+
 using namespace vcl;
 using namespace oletest;
 
@@ -240,3 +242,5 @@ TEST(Platform_OleStream, OleStreamReadsMediaAndDistrustsLiars) {
 }
 
 }  // namespace
+
+}  // namespace t_ole_stream_test

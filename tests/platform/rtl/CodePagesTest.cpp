@@ -5,6 +5,8 @@
 
 #include "platform/rtl/Kernel.h"
 
+namespace t_code_pages_test {
+
 using namespace vcl;
 
 namespace {
@@ -259,3 +261,5 @@ TEST(Platform_CodePages, RandomTextSurvivesGb18030) {
     EXPECT_TRUE(ToWide(54936, b) == w);
   }
 }
+
+}  // namespace t_code_pages_test

@@ -4,6 +4,8 @@
 
 #include "platform/rtl/DateUtils.h"
 
+namespace t_date_utils_test {
+
 using namespace vcl;
 
 namespace {
@@ -223,3 +225,5 @@ TEST(Platform_DateUtils, ClockHookAndArithmetic) {
   EXPECT_DOUBLE_EQ(UnixToDateTime(0), EncodeDate(1970, 1, 1));
   EXPECT_EQ(DateTimeToUnix(UnixToDateTime(-86401)), -86401);
 }
+
+}  // namespace t_date_utils_test

@@ -5,6 +5,8 @@
 
 #include "platform/rtl/SysUtils.h"
 
+namespace t_format_test {
+
 using namespace vcl;
 
 namespace {
@@ -201,3 +203,5 @@ TEST(Platform_Format, FormatFloatPatterns) {
   EXPECT_USTR(FormatFloat(u"00.00E+00", 1234.0), u"12.34E+02");
   EXPECT_USTR(FormatFloat(u"", 1.5), u"1.5");
 }
+
+}  // namespace t_format_test

@@ -5,6 +5,8 @@
 #include "platform/rtl/System.h"
 #include "platform/rtl/SysUtils.h"
 
+namespace t_interfaces_test {
+
 using namespace vcl;
 
 namespace {
@@ -213,3 +215,5 @@ TEST(Platform_Interfaces_Thread, CountingIsThreadSafe) {
   shared = nullptr;
   EXPECT_EQ(gDestroyed, 1);
 }
+
+}  // namespace t_interfaces_test

@@ -6,6 +6,8 @@
 #include "platform/rtl/Math.h"
 #include "platform/rtl/System.h"
 
+namespace t_math_test {
+
 using namespace vcl;
 
 TEST(Platform_Math, RandomReplaysThePlatformSequence) {
@@ -101,3 +103,5 @@ TEST(Platform_Math, NumericHelpers) {
   EXPECT_NEAR(SimpleRoundTo(2.345, -1), 2.3, 1e-12);
   EXPECT_NEAR(SimpleRoundTo(-2.25, -1), -2.3, 1e-12);
 }
+
+}  // namespace t_math_test

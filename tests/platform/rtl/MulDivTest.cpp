@@ -8,6 +8,8 @@
 
 #include "platform/rtl/Kernel.h"
 
+namespace t_mul_div_test {
+
 using namespace vcl;
 
 namespace {
@@ -48,3 +50,5 @@ TEST(Platform_MulDiv, AgreesWithExactArithmetic) {
     ASSERT_EQ(MulDiv(n, m, d), Reference(n, m, d)) << n << " * " << m << " / " << d;
   }
 }
+
+}  // namespace t_mul_div_test

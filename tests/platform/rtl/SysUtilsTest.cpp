@@ -9,6 +9,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_sys_utils_test {
+
 using namespace vcl;
 
 namespace {
@@ -416,3 +418,5 @@ TEST(Platform_SysUtils, ModuleFileNameCanBeOverridden) {
   EXPECT_USTR(ParamStr(-1), u"");
   EXPECT_USTR(ParamStr(100000), u"");
 }
+
+}  // namespace t_sys_utils_test

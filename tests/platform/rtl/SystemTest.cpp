@@ -6,6 +6,8 @@
 #include "platform/rtl/Math.h"
 #include "platform/rtl/System.h"
 
+namespace t_system_test {
+
 using namespace vcl;
 
 namespace {
@@ -155,3 +157,5 @@ TEST(Platform_Rect, Win32Helpers) {
   EXPECT_FALSE(PtInRect(Rect(0, 0, 10, 10), Point(10, 5)));
   EXPECT_EQ(Bounds(2, 3, 4, 5), Rect(2, 3, 6, 8));
 }
+
+}  // namespace t_system_test

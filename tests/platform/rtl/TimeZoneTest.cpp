@@ -6,6 +6,8 @@
 
 #include "platform/rtl/Kernel.h"
 
+namespace t_time_zone_test {
+
 using namespace vcl;
 
 namespace {
@@ -144,3 +146,5 @@ TEST(Platform_TimeZone, UtcToLocalAndBackAgree) {
     }
   }
 }
+
+}  // namespace t_time_zone_test

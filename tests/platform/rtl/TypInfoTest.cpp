@@ -2,6 +2,8 @@
 
 #include "platform/rtl/TypInfo.h"
 
+namespace t_typ_info_test {
+
 namespace sample {
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 QN_ENUM_NAMES(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom)
@@ -50,3 +52,5 @@ TEST(Platform_TypInfo, SetsAsText) {
   EXPECT_THROW(StringToSet<TAnchorKind>(u"[akLeft,,akTop]"), EConvertError);
   EXPECT_THROW(StringToSet<TAnchorKind>(u"[akLeft"), EConvertError);
 }
+
+}  // namespace t_typ_info_test

@@ -9,6 +9,8 @@
 #include "platform/shell/ShellAPI.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_file_drop_test {
+
 using namespace vcl;
 
 namespace {
@@ -162,3 +164,5 @@ TEST(Platform_Shell, ShellExecuteLaunchesNothingAndLogs) {
   EXPECT_EQ(log[1].ShowCmd, 5);
   EXPECT_TRUE(TakeShellExecuteLog().empty());
 }
+
+}  // namespace t_file_drop_test

@@ -5,6 +5,8 @@
 #include "tests/platform/ole/OleTestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_shell_drag_test {
+
 using namespace vcl;
 using namespace oletest;
 
@@ -381,3 +383,5 @@ TEST_F(Platform_ShellDrag, FilesPictureFromTheHelperAndShowHidesIt) {
   EXPECT_EQ(log.front().Method, "InitializeFromWindow");
   RevokeDragDrop(OleWnd);
 }
+
+}  // namespace t_shell_drag_test

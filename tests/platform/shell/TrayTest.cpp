@@ -13,6 +13,8 @@
 #include "platform/vcl/Forms.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_tray_test {
+
 using namespace vcl;
 
 namespace {
@@ -440,3 +442,5 @@ TEST(Platform_Shell, AHookUnhookedByAnotherMidMessageIsNotCalled) {
   EXPECT_EQ(calls, (std::vector<int>{2}));
   Application->UnhookMainWindow(second);
 }
+
+}  // namespace t_tray_test

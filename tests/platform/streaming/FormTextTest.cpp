@@ -7,6 +7,8 @@
 
 #include "tests/platform/streaming/TestClasses.h"
 
+namespace t_form_text_test {
+
 using namespace vcl;
 using namespace strtest;
 
@@ -436,3 +438,5 @@ TEST_F(Platform_FormText, LongBinaryRunsReadLikePairByPair) {
     EXPECT_EQ(bin.size(), at + head.size() + 4 + bytes.size() + 2) << "the list ends follow the bytes";
   }
 }
+
+}  // namespace t_form_text_test

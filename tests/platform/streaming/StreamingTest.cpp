@@ -3,6 +3,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/streaming/TestClasses.h"
 
+namespace t_streaming_test {
+
 using namespace vcl;
 using namespace strtest;
 
@@ -395,3 +397,5 @@ TEST_F(Platform_Streaming, StreamReadAndWriteComponent) {
 }
 
 }  // namespace
+
+}  // namespace t_streaming_test

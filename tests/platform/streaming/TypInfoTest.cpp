@@ -2,6 +2,8 @@
 
 #include "tests/platform/streaming/TestClasses.h"
 
+namespace t_typ_info_test {
+
 using namespace vcl;
 using namespace strtest;
 
@@ -13,7 +15,7 @@ std::vector<String> Names(const TObject* o) {
   return r;
 }
 
-TEST(Platform_TypInfo, PropertiesInDeclarationOrderWithInheritedFirst) {
+TEST(Platform_StreamingTypInfo, PropertiesInDeclarationOrderWithInheritedFirst) {
   TWidget w(nullptr);
   auto names = Names(&w);
   ASSERT_GE(names.size(), 4u);
@@ -31,7 +33,7 @@ TEST(Platform_TypInfo, PropertiesInDeclarationOrderWithInheritedFirst) {
   EXPECT_EQ(GetPropInfo(&w, u"NoSuch"), nullptr);
 }
 
-TEST(Platform_TypInfo, KindsAndTypeMetadata) {
+TEST(Platform_StreamingTypInfo, KindsAndTypeMetadata) {
   TWidget w(nullptr);
   struct Case { const char16_t* name; TTypeKind kind; const char16_t* type; };
   const Case cases[] = {
@@ -57,7 +59,7 @@ TEST(Platform_TypInfo, KindsAndTypeMetadata) {
   EXPECT_EQ(GetPropList(&w, {tkClass, tkMethod}).size(), 5u);
 }
 
-TEST(Platform_TypInfo, GetAndSetByName) {
+TEST(Platform_StreamingTypInfo, GetAndSetByName) {
   TWidget w(nullptr);
   SetOrdProp(&w, u"WIDTH", 42);
   EXPECT_EQ(w.Width(), 42);
@@ -95,7 +97,7 @@ TEST(Platform_TypInfo, GetAndSetByName) {
   EXPECT_EQ(w.Shade(), shDark);
 }
 
-TEST(Platform_TypInfo, DefaultsAndStoredPredicates) {
+TEST(Platform_StreamingTypInfo, DefaultsAndStoredPredicates) {
   TWidget w(nullptr);
   auto def = [&](const char16_t* n) { return GetPropInfo(&w, n)->IsDefaultValue(&w); };
   EXPECT_TRUE(def(u"Width"));
@@ -114,7 +116,7 @@ TEST(Platform_TypInfo, DefaultsAndStoredPredicates) {
   EXPECT_FALSE(IsStoredProp(&w, u"Counter"));
 }
 
-TEST(Platform_TypInfo, PublishedMethodsBindEvents) {
+TEST(Platform_StreamingTypInfo, PublishedMethodsBindEvents) {
   TPanelForm form(nullptr);
   TWidget* w = new TWidget(&form);
   const TMethodInfo* m = MethodAddress(&form, u"widgetclick");
@@ -166,7 +168,7 @@ class TCanvasHolder : public TPersistent {
   TIntf<IPainter> FPainter;
 };
 
-TEST(Platform_TypInfo, InterfacePropertiesQueryTheObject) {
+TEST(Platform_StreamingTypInfo, InterfacePropertiesQueryTheObject) {
   TCanvasHolder h, copy;
   const TPropInfo* p = GetPropInfo(&h, u"Painter");
   ASSERT_NE(p, nullptr);
@@ -187,7 +189,7 @@ TEST(Platform_TypInfo, InterfacePropertiesQueryTheObject) {
   EXPECT_FALSE(h.Painter());
 }
 
-TEST(Platform_TypInfo, CopyPublishedPropertiesSkipsEvents) {
+TEST(Platform_StreamingTypInfo, CopyPublishedPropertiesSkipsEvents) {
   TPanelForm form(nullptr);
   auto* a = new TWidget(&form);
   auto* b = new TWidget(&form);
@@ -223,3 +225,5 @@ TEST(Platform_TypInfo, CopyPublishedPropertiesSkipsEvents) {
 }
 
 }  // namespace
+
+}  // namespace t_typ_info_test

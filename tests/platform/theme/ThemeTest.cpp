@@ -8,6 +8,8 @@
 #include "tests/platform/gdi/GdiTestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_theme_test {
+
 using namespace vcl;
 using gditest::TDib;
 
@@ -213,3 +215,5 @@ TEST_F(Platform_Themes, ElementDetailsNameTheLibrarysParts) {
 }
 
 }  // namespace
+
+}  // namespace t_theme_test

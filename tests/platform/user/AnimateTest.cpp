@@ -3,6 +3,8 @@
 #include "platform/user/Server.h"
 #include "tests/platform/user/LayeredSupport.h"
 
+namespace t_animate_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -220,3 +222,5 @@ TEST_F(Platform_Animate, InvalidCallsFailAsThePlatformDoes) {
 }
 
 }  // namespace
+
+}  // namespace t_animate_test

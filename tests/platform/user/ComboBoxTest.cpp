@@ -6,6 +6,8 @@
 #include "platform/user/Edit.h"  // RegisterSystemControlClasses
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_combo_box_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -353,3 +355,5 @@ TEST_F(Platform_ComboBox, ItemBookkeepingFollowsAModel) {
 }
 
 }  // namespace
+
+}  // namespace t_combo_box_test

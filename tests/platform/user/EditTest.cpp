@@ -4,6 +4,8 @@
 #include "platform/user/Edit.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_edit_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -712,3 +714,5 @@ TEST_F(Platform_Edit, TheContextMenuEditsTheText) {
 }
 
 }  // namespace
+
+}  // namespace t_edit_test

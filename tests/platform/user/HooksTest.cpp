@@ -4,6 +4,8 @@
 
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_hooks_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -314,3 +316,5 @@ TEST_F(Platform_HooksThread, HooksAndWinEventsServeManyThreadsAtOnce) {
 }
 
 }  // namespace
+
+}  // namespace t_hooks_test

@@ -3,6 +3,8 @@
 
 #include "tests/platform/user/LayeredSupport.h"
 
+namespace t_layered_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -416,3 +418,5 @@ TEST_F(Platform_SkinShape, RoundedFormWithFourLayeredBordersFollowingIt) {
 }
 
 }  // namespace
+
+}  // namespace t_layered_test

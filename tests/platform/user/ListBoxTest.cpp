@@ -2,6 +2,8 @@
 #include "platform/user/ListBox.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_list_box_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -508,3 +510,5 @@ TEST_F(Platform_ListBox, TabStopsAndHorizontalExtent) {
 }
 
 }  // namespace
+
+}  // namespace t_list_box_test

@@ -4,6 +4,8 @@
 
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_loops_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -375,3 +377,5 @@ TEST_F(Platform_ModalIdle, DragDetectWatchesTheDragBox) {
 }
 
 }  // namespace
+
+}  // namespace t_loops_test

@@ -4,6 +4,8 @@
 
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_menus_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -301,3 +303,5 @@ TEST_F(Platform_MenuLoop, AMenuShortOfInputEndsThroughTheIdleHook) {
 }
 
 }  // namespace
+
+}  // namespace t_menus_test

@@ -417,6 +417,8 @@ TEST_F(Platform_Timers, RealTimeTimersWakeABlockedLoop) {
 
 #include "platform/classes/Threads.h"
 
+namespace t_messages_test {
+
 namespace {
 
 TEST_F(Platform_MessagesThread, SynchronizeAndQueueRunDuringRetrieval) {
@@ -440,3 +442,5 @@ TEST_F(Platform_MessagesThread, SynchronizeAndQueueRunDuringRetrieval) {
 }
 
 }  // namespace
+
+}  // namespace t_messages_test

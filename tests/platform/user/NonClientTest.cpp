@@ -6,6 +6,8 @@
 #include "tests/common/Golden.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_non_client_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -352,3 +354,5 @@ TEST_F(Platform_NonClient, AltSpaceOpensTheWindowMenuAndAltF4Closes) {
 }
 
 }  // namespace
+
+}  // namespace t_non_client_test

@@ -3,6 +3,8 @@
 
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_paint_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -543,3 +545,5 @@ TEST_F(Platform_Paint, AWindowDCTakenAgainStartsAfreshAndItsOldHandleIsDead) {
 }
 
 }  // namespace
+
+}  // namespace t_paint_test

@@ -14,6 +14,8 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
 
+namespace t_resources_test {
+
 using namespace vcl;
 
 namespace {
@@ -307,3 +309,5 @@ TEST_F(Platform_Resources, AnImageListLoadsAStripFromTheResources) {
 }
 
 }  // namespace
+
+}  // namespace t_resources_test

@@ -7,6 +7,8 @@
 
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_screen_dctest {
+
 namespace {
 
 using namespace vcl;
@@ -314,3 +316,5 @@ TEST_F(Platform_ScreenDC, AnOpenScreenDCThatOnlyReadsSeesWhatWindowsShowNow) {
   EXPECT_EQ(s.Pixel(450, 150), Px(kDesk));
   DestroyWindow(h);
 }
+
+}  // namespace t_screen_dctest

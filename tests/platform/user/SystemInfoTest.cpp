@@ -13,6 +13,8 @@
 #include "platform/user/CommonDialogs.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_system_info_test {
+
 using namespace vcl;
 
 namespace {
@@ -209,3 +211,5 @@ TEST_F(Platform_SystemInfo, CopyFileCopiesRefusesOrOverwritesAndNeverHarmsTheDat
 }
 
 }  // namespace
+
+}  // namespace t_system_info_test

@@ -1,5 +1,7 @@
 #include "tests/platform/user/LayeredSupport.h"
 
+namespace t_window_rgn_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -155,3 +157,5 @@ TEST_F(Platform_WindowRgn, TheWindowOwnsItsRegion) {
 }
 
 }  // namespace
+
+}  // namespace t_window_rgn_test

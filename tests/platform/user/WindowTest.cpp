@@ -1,5 +1,7 @@
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_window_test {
+
 using namespace vcl;
 using namespace usertest;
 
@@ -363,3 +365,5 @@ TEST_F(Platform_Window, MonitorsFollowTheScreenConfiguration) {
 }
 
 }  // namespace
+
+}  // namespace t_window_test

@@ -13,6 +13,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_actions_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -362,3 +364,5 @@ TEST_F(Platform_Actions, FreedActionsAndListsLeaveNoDanglingLinks) {
 }
 
 }  // namespace
+
+}  // namespace t_actions_test

@@ -4,6 +4,8 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_application_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -288,3 +290,5 @@ TEST_F(Platform_Screen, MouseReadsThePointer) {
 }
 
 }  // namespace
+
+}  // namespace t_application_test

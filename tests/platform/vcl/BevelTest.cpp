@@ -7,6 +7,8 @@
 #include "tests/platform/vcl/ControlsTestSupport.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_bevel_test {
+
 using namespace vcl;
 using namespace controlstest;
 
@@ -228,3 +230,5 @@ TEST_F(Platform_Bevel_Forms, OnMouseActivateDecidesWhetherAClickActivatesTheForm
 }
 
 }  // namespace
+
+}  // namespace t_bevel_test

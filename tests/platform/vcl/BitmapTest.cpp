@@ -4,6 +4,8 @@
 
 #include "tests/platform/vcl/VclTestSupport.h"
 
+namespace t_bitmap_test {
+
 using namespace vcl;
 using namespace vcltest;
 
@@ -499,3 +501,5 @@ TEST(Platform_Bitmap, OneBitDibSectionsKeepTheirColourTable) {
   DeleteDC(src);
   DeleteObject(ddb);
 }
+
+}  // namespace t_bitmap_test

@@ -7,6 +7,8 @@
 
 #include "tests/platform/vcl/VclTestSupport.h"
 
+namespace t_canvas_test {
+
 using namespace vcl;
 using namespace vcltest;
 
@@ -203,3 +205,5 @@ TEST(Platform_Canvas, DrawHonoursTransparencyAndAlpha) {
   // The pixels of the source are not rewritten by drawing.
   EXPECT_EQ(*static_cast<uint32_t*>(a.ScanLine(0)), 0x80FFFFFFu);
 }
+
+}  // namespace t_canvas_test

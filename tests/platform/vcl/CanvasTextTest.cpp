@@ -4,6 +4,8 @@
 
 #include "platform/vcl/Graphics.h"
 
+namespace t_canvas_text_test {
+
 using namespace vcl;
 
 namespace {
@@ -113,3 +115,5 @@ TEST(Platform_CanvasText, TextRectClipsAndFormats) {
   c->SetTextFlags(ETO_CLIPPED);
   EXPECT_EQ(c->TextFlags(), Integer(ETO_CLIPPED));
 }
+
+}  // namespace t_canvas_text_test

@@ -6,6 +6,8 @@
 #include "tests/platform/user/UserTestSupport.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_clipboard_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -236,3 +238,5 @@ TEST_F(Platform_Clipboard, PicturesAreBitmapEntries) {
 }
 
 }  // namespace
+
+}  // namespace t_clipboard_test

@@ -5,6 +5,8 @@
 
 #include "tests/platform/vcl/ControlsTestSupport.h"
 
+namespace t_controls_key_test {
+
 using namespace vcl;
 using namespace controlstest;
 
@@ -278,3 +280,5 @@ TEST(Platform_Controls_Accel, AmpersandMarksTheAcceleratorAndDoubledIsLiteral) {
 }
 
 }  // namespace
+
+}  // namespace t_controls_key_test

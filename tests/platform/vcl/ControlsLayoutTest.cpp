@@ -6,6 +6,8 @@
 
 #include "tests/platform/vcl/ControlsTestSupport.h"
 
+namespace t_controls_layout_test {
+
 using namespace vcl;
 using namespace controlstest;
 
@@ -290,3 +292,5 @@ TEST(Platform_Controls_AlignProperty, RandomLayoutsMatchTheReference) {
 }
 
 }  // namespace
+
+}  // namespace t_controls_layout_test

@@ -7,6 +7,8 @@
 
 #include "tests/platform/vcl/ControlsTestSupport.h"
 
+namespace t_controls_messages_test {
+
 using namespace vcl;
 using namespace controlstest;
 
@@ -268,3 +270,5 @@ TEST_F(Platform_Controls_Messages, AutoSizeHoldsTheChildrenAndScrollByMovesThem)
 }
 
 }  // namespace
+
+}  // namespace t_controls_messages_test

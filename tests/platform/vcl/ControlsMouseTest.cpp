@@ -6,6 +6,8 @@
 
 #include "tests/platform/vcl/ControlsTestSupport.h"
 
+namespace t_controls_mouse_test {
+
 using namespace vcl;
 using namespace controlstest;
 
@@ -249,3 +251,5 @@ TEST_F(Platform_Controls_Mouse, PressCapturesOnlyWithCaptureMouse) {
 }
 
 }  // namespace
+
+}  // namespace t_controls_mouse_test

@@ -5,6 +5,8 @@
 #include "tests/common/TestSupport.h"
 #include "tests/platform/vcl/ControlsTestSupport.h"
 
+namespace t_controls_window_test {
+
 using namespace vcl;
 using namespace controlstest;
 
@@ -127,3 +129,5 @@ TEST_F(Platform_Controls_Window, PaintToDrawsWhatTheWindowShows) {
 }
 
 }  // namespace
+
+}  // namespace t_controls_window_test

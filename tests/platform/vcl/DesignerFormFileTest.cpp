@@ -12,6 +12,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_designer_form_file_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -134,3 +136,5 @@ TEST_F(Platform_DesignerFormFile, UnknownCharsetAndColourNamesFailWithTheirName)
 }
 
 }  // namespace
+
+}  // namespace t_designer_form_file_test

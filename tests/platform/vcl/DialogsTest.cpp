@@ -3,6 +3,8 @@
 #include "platform/vcl/Dialogs.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_dialogs_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -234,3 +236,5 @@ TEST_F(Platform_Dialogs, ApplicationMessageBoxDisablesTheTaskWindows) {
 }
 
 }  // namespace
+
+}  // namespace t_dialogs_test

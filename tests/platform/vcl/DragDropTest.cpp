@@ -11,6 +11,8 @@
 #include "platform/vcl/ImgList.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_drag_drop_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -375,3 +377,5 @@ TEST_F(Platform_DragDrop, DockingSettingsStreamButADockDragStartsNothing) {
 }
 
 }  // namespace
+
+}  // namespace t_drag_drop_test

@@ -9,6 +9,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_edit_actions_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -185,3 +187,5 @@ TEST_F(Platform_EditActions, ControlFreedWhileBound) {
 }
 
 }  // namespace
+
+}  // namespace t_edit_actions_test

@@ -6,6 +6,8 @@
 #include "platform/vcl/Dialogs.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_file_dialogs_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -180,3 +182,5 @@ TEST_F(Platform_FileDialogs, UnansweredItCancelsAndBadRecordsFail) {
 }
 
 }  // namespace
+
+}  // namespace t_file_dialogs_test

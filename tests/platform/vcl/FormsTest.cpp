@@ -6,6 +6,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_forms_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -765,3 +767,5 @@ TEST_F(Platform_Form, ScreenCursorsAreTheStandardOnesAndTheGlobalOneOverridesCon
 }
 
 }  // namespace
+
+}  // namespace t_forms_test

@@ -5,6 +5,8 @@
 #include "tests/common/TestSupport.h"
 #include "tests/platform/vcl/VclTestSupport.h"
 
+namespace t_graphics_test {
+
 using namespace vcl;
 using namespace vcltest;
 
@@ -234,3 +236,5 @@ TEST(Platform_Graphics, MetafileReplaysWhereItIsDrawn) {
   EXPECT_EQ(b.Canvas()->Brush()->Color(), clWhite);
   EXPECT_THROW(LoadBytes(m, {1, 2, 3}), EInvalidGraphic);
 }
+
+}  // namespace t_graphics_test

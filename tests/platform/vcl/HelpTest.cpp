@@ -6,6 +6,8 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_help_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -74,3 +76,5 @@ TEST_F(Platform_SystemInfo_Help, F1TakesTheTopicUpTheParentChainAndOnHelpMayAnsw
 }
 
 }  // namespace
+
+}  // namespace t_help_test

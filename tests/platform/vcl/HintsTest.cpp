@@ -3,6 +3,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_hints_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -286,3 +288,5 @@ TEST_F(Platform_Hints, HintPartsAndTheLongHint) {
 }
 
 }  // namespace
+
+}  // namespace t_hints_test

@@ -4,6 +4,8 @@
 
 #include "tests/platform/vcl/VclTestSupport.h"
 
+namespace t_icon_test {
+
 using namespace vcl;
 using namespace vcltest;
 
@@ -276,3 +278,5 @@ TEST(Platform_Icon, DrawIconExStretchesAndDrawsPartsOnRequest) {
   EXPECT_TRUE(DestroyIcon(h));
   EXPECT_FALSE(DestroyIcon(h));
 }
+
+}  // namespace t_icon_test

@@ -9,6 +9,8 @@
 #include "platform/vcl/Forms.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_image_control_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -128,3 +130,5 @@ TEST_F(Platform_Image, PaintsThePictureWhereItGoesAndAutoSizes) {
 }
 
 }  // namespace
+
+}  // namespace t_image_control_test

@@ -12,6 +12,8 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 
+namespace t_img_list_test {
+
 using namespace vcl;
 
 namespace {
@@ -51,7 +53,7 @@ void Fill(TCustomImageList& l) {
   l.Add(opaque.get(), nullptr);
 }
 
-TEST(Platform_ImageList, OneChangeNoticePerLinkForEveryEffectiveChangeOrUpdateBracket) {
+TEST(Platform_VclImageList, OneChangeNoticePerLinkForEveryEffectiveChangeOrUpdateBracket) {
   TImageList l(nullptr);
   TChangeLink a, b;
   int na = 0, nb = 0, own = 0;
@@ -97,7 +99,7 @@ TEST(Platform_ImageList, OneChangeNoticePerLinkForEveryEffectiveChangeOrUpdateBr
   EXPECT_EQ(na, 4);
 }
 
-TEST(Platform_ImageList, ImagesStreamAndComeBackPixelForPixel) {
+TEST(Platform_VclImageList, ImagesStreamAndComeBackPixelForPixel) {
   TImageList src(nullptr);
   Fill(src);
   TBytesStream data;
@@ -126,7 +128,7 @@ TEST(Platform_ImageList, ImagesStreamAndComeBackPixelForPixel) {
   for (Integer i = 0; i < 3; ++i) EXPECT_EQ(Pixels(back, i), Pixels(src, i)) << i;
 }
 
-TEST(Platform_ImageList, MalformedStreamsRaiseAndLeaveTheListAsItWas) {
+TEST(Platform_VclImageList, MalformedStreamsRaiseAndLeaveTheListAsItWas) {
   TImageList src(nullptr);
   Fill(src);
   TBytesStream data;
@@ -167,7 +169,7 @@ TEST(Platform_ImageList, MalformedStreamsRaiseAndLeaveTheListAsItWas) {
   expectUnchanged(broken, "damaged image");
 }
 
-TEST(Platform_ImageList, InsertMoveAndDeleteKeepTheOtherImagesInOrder) {
+TEST(Platform_VclImageList, InsertMoveAndDeleteKeepTheOtherImagesInOrder) {
   std::mt19937 rng(5);
   TImageList l(nullptr);
   l.SetSize(2, 2);
@@ -216,7 +218,7 @@ TEST(Platform_ImageList, InsertMoveAndDeleteKeepTheOtherImagesInOrder) {
   EXPECT_THROW(l.Move(0, Integer(ref.size()) + 3), EInvalidOperation);
 }
 
-TEST(Platform_ImageList, DisabledImagesDrawInGreysAndDrawingStylesPassThrough) {
+TEST(Platform_VclImageList, DisabledImagesDrawInGreysAndDrawingStylesPassThrough) {
   TImageList l(nullptr);
   l.SetSize(4, 4);
   auto red = MakeBitmap(4, 4, [](Integer, Integer) { return 0xFFFF0000u; });
@@ -240,7 +242,7 @@ TEST(Platform_ImageList, DisabledImagesDrawInGreysAndDrawingStylesPassThrough) {
   EXPECT_EQ(int((ColorToRGB(sel) >> 8) & 0xFF), 0);
 }
 
-TEST(Platform_ImageList, AListThatGoesClearsItsLinksAndTheMenusUsingIt) {
+TEST(Platform_VclImageList, AListThatGoesClearsItsLinksAndTheMenusUsingIt) {
   auto* l = new TImageList(nullptr);
   TChangeLink link;
   l->RegisterChanges(&link);
@@ -261,3 +263,5 @@ TEST(Platform_ImageList, AListThatGoesClearsItsLinksAndTheMenusUsingIt) {
 }
 
 }  // namespace
+
+}  // namespace t_img_list_test

@@ -8,6 +8,8 @@
 
 #include "tests/platform/vcl/VclTestSupport.h"
 
+namespace t_jpeg_test {
+
 using namespace vcl;
 using namespace vcltest;
 
@@ -158,3 +160,5 @@ TEST(Platform_Jpeg, CmykPicturesBecomeRgb) {
   EXPECT_NEAR(GetRValue(c), 127, 3);
   EXPECT_EQ(GetRValue(c), GetBValue(c));
 }
+
+}  // namespace t_jpeg_test

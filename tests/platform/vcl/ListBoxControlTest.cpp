@@ -5,6 +5,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_list_box_control_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -26,7 +28,7 @@ class TListLog : public TObject {
   void Data(TWinControl*, Integer Index, String& S) { S = u"row " + IntToStr(Index); }
 };
 
-class Platform_ListBox : public FormsTest {
+class Platform_VclListBox : public FormsTest {
  protected:
   void SetUp() override {
     FormsTest::SetUp();
@@ -49,7 +51,7 @@ class Platform_ListBox : public FormsTest {
   TListBox* List = nullptr;
 };
 
-TEST_F(Platform_ListBox, ItemsGoThroughTheWindowProcedureAndSurviveNewWindows) {
+TEST_F(Platform_VclListBox, ItemsGoThroughTheWindowProcedureAndSurviveNewWindows) {
   TListLog log;
   TObject tag;
   List->Items()->Add(u"cherry");
@@ -81,7 +83,7 @@ TEST_F(Platform_ListBox, ItemsGoThroughTheWindowProcedureAndSurviveNewWindows) {
   List->SetWindowProc(log.Old);
 }
 
-TEST_F(Platform_ListBox, SelectionClicksAndAutoComplete) {
+TEST_F(Platform_VclListBox, SelectionClicksAndAutoComplete) {
   TListLog log;
   for (auto s : {u"apple", u"banana", u"cherry", u"cranberry", u"date"}) List->Items()->Add(s);
   List->SetOnClick(TNotifyEvent(&log, &TListLog::Click));
@@ -119,7 +121,7 @@ TEST_F(Platform_ListBox, SelectionClicksAndAutoComplete) {
   EXPECT_EQ(List->SelCount(), 0);
 }
 
-TEST_F(Platform_ListBox, OwnerDrawMeasuresAndDrawsWithStates) {
+TEST_F(Platform_VclListBox, OwnerDrawMeasuresAndDrawsWithStates) {
   TListLog log;
   List->SetStyle(lbOwnerDrawFixed);
   List->SetItemHeight(22);
@@ -149,7 +151,7 @@ TEST_F(Platform_ListBox, OwnerDrawMeasuresAndDrawsWithStates) {
   List->SetOnMeasureItem(TMeasureItemEvent());
 }
 
-TEST_F(Platform_ListBox, VirtualListsAskForTheirTexts) {
+TEST_F(Platform_VclListBox, VirtualListsAskForTheirTexts) {
   TListLog log;
   List->SetStyle(lbVirtual);
   List->SetOnData(TLBGetDataEvent(&log, &TListLog::Data));
@@ -178,7 +180,7 @@ TEST_F(Platform_ListBox, VirtualListsAskForTheirTexts) {
   List->SetOnDataObject(TLBGetDataObjectEvent());
 }
 
-TEST_F(Platform_ListBox, TabWidthAndScrollWidthShapeTheWindow) {
+TEST_F(Platform_VclListBox, TabWidthAndScrollWidthShapeTheWindow) {
   List->Items()->Add(u"Name\tValue");
   List->SetTabWidth(40);
   List->SetScrollWidth(500);
@@ -198,3 +200,5 @@ TEST_F(Platform_ListBox, TabWidthAndScrollWidthShapeTheWindow) {
 }
 
 }  // namespace
+
+}  // namespace t_list_box_control_test

@@ -10,6 +10,8 @@
 #include "platform/vcl/ComCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_list_view_control_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -205,3 +207,5 @@ TEST_F(Platform_ListViewControl, ColumnsEditsSortingAndDeletion) {
 }
 
 }  // namespace
+
+}  // namespace t_list_view_control_test

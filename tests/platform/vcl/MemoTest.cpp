@@ -7,6 +7,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_memo_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -47,7 +49,7 @@ class EditControlsTest : public FormsTest {
 };
 
 class Platform_Memo : public EditControlsTest {};
-class Platform_Edit : public EditControlsTest {};
+class Platform_VclEdit : public EditControlsTest {};
 
 std::vector<String> Contents(TStrings* s) {
   std::vector<String> v;
@@ -223,7 +225,7 @@ TEST_F(Platform_Memo, ReadOnlyMemoStillCopies) {
   EXPECT_FALSE(memo->CanUndo());
 }
 
-TEST_F(Platform_Edit, SelectionMaxLengthCaseAndRecreation) {
+TEST_F(Platform_VclEdit, SelectionMaxLengthCaseAndRecreation) {
   auto* edit = Make<TEdit>(10, 10, 200, 30);
   edit->SetText(u"Hello World");
   edit->SetMaxLength(14);
@@ -261,7 +263,7 @@ TEST_F(Platform_Edit, SelectionMaxLengthCaseAndRecreation) {
   EXPECT_EQ(edit->Text(), u"");
 }
 
-TEST_F(Platform_Edit, EnteringByKeyboardSelectsAll) {
+TEST_F(Platform_VclEdit, EnteringByKeyboardSelectsAll) {
   auto* first = Make<TEdit>(10, 10, 200, 21);
   auto* second = Make<TEdit>(10, 40, 200, 21);
   auto* memo = Make<TMemo>(10, 70, 200, 60);
@@ -290,3 +292,5 @@ TEST_F(Platform_Edit, EnteringByKeyboardSelectsAll) {
 }
 
 }  // namespace
+
+}  // namespace t_memo_test

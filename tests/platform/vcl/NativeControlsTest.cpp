@@ -4,6 +4,8 @@
 #include "platform/user/Notify.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_native_controls_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -152,3 +154,5 @@ TEST_F(Platform_NativeControls, ControlColoursComeFromFontAndBrush) {
 }
 
 }  // namespace
+
+}  // namespace t_native_controls_test

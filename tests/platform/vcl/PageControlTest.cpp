@@ -12,6 +12,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_page_control_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -252,3 +254,5 @@ TEST_F(Platform_PageControl, FormFilesKeepThePageOrderWhicheverSheetIsShown) {
 }
 
 }  // namespace
+
+}  // namespace t_page_control_test

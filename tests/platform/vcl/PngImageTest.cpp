@@ -5,6 +5,8 @@
 
 #include "tests/platform/vcl/VclTestSupport.h"
 
+namespace t_png_image_test {
+
 using namespace vcl;
 using namespace vcltest;
 
@@ -320,3 +322,5 @@ TEST(Platform_PngImage, PaletteAlphaChunkAndStretchedDrawing) {
   EXPECT_EQ(dst.Canvas()->Pixels(0, 0), clRed);
   EXPECT_EQ(dst.Canvas()->Pixels(3, 3), clRed);
 }
+
+}  // namespace t_png_image_test

@@ -14,6 +14,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_popup_menu_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -491,3 +493,5 @@ TEST_F(Platform_PopupMenu, AMenuReadFromAFormFileHoldsItsItemsAndSubmenus) {
 }
 
 }  // namespace
+
+}  // namespace t_popup_menu_test

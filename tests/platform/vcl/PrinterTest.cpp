@@ -13,6 +13,8 @@
 #include "platform/vcl/Printers.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_printer_test {
+
 namespace {
 
 using namespace vcl;
@@ -341,3 +343,5 @@ TEST_F(Platform_Printer, TableDefaultAndPrintDirectory) {
 }
 
 }  // namespace
+
+}  // namespace t_printer_test

@@ -9,6 +9,8 @@
 #include "platform/vcl/Registry.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_registry_test {
+
 using namespace vcl;
 
 namespace {
@@ -297,3 +299,5 @@ TEST_F(Platform_Registry, StoreTextParsesAllOrNothing) {
 }
 
 }  // namespace
+
+}  // namespace t_registry_test

@@ -8,6 +8,8 @@
 #include "platform/vcl/Themes.h"
 #include "tests/platform/vcl/FormsTestSupport.h"
 
+namespace t_std_ctrls_test {
+
 using namespace vcl;
 using namespace formstest;
 
@@ -379,3 +381,5 @@ TEST_F(Platform_StdCtrlsFormFile, ControlsReadFromAFormFile) {
 }
 
 }  // namespace
+
+}  // namespace t_std_ctrls_test

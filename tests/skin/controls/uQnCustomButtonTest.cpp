@@ -9,6 +9,8 @@
 #include "skin/controls/uQuarnCheckBox.h"
 #include "tests/skin/controls/ButtonTestSupport.h"
 
+namespace t_u_qn_custom_button_test {
+
 using namespace qn;
 using namespace buttontest;
 
@@ -234,3 +236,5 @@ TEST_F(uQnCustomButton, SpaceAndEnterKeys) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_custom_button_test

@@ -5,6 +5,8 @@
 #include "skin/controls/uQnHLSTrackBar.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_qn_hlstrack_bar_test {
+
 using namespace qn;
 
 namespace {
@@ -206,3 +208,5 @@ TEST_F(uQnHLSTrackBar, FormTextByName) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_hlstrack_bar_test

@@ -12,6 +12,8 @@
 #include "tests/platform/user/UserTestSupport.h"
 #include "tests/skin/controls/PictureRootSupport.h"
 
+namespace t_u_quarn_box_ctrls_test {
+
 using namespace qn;
 using skintest::TPictureRoot;
 using skintest::TPlainRoot;
@@ -276,3 +278,5 @@ TEST_F(uQuarnBoxCtrls_GroupBox, FormFileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_box_ctrls_test

@@ -10,6 +10,8 @@
 #include "skin/controls/uQuarnButton.h"
 #include "tests/skin/controls/ButtonTestSupport.h"
 
+namespace t_u_quarn_button_test {
+
 using namespace qn;
 using namespace buttontest;
 
@@ -220,3 +222,5 @@ TEST_F(uQuarnButton, FormFileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_button_test

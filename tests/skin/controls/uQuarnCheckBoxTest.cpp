@@ -8,6 +8,8 @@
 #include "skin/controls/uQuarnRadioBox.h"
 #include "tests/skin/controls/ButtonTestSupport.h"
 
+namespace t_u_quarn_check_box_test {
+
 using namespace qn;
 using namespace buttontest;
 
@@ -197,3 +199,5 @@ TEST_F(uQuarnRadioBox, FormFileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_check_box_test

@@ -18,6 +18,8 @@
 #include "skin/controls/uQuarnBoxCtrls.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_combo_box_test {
+
 using namespace qn;
 
 namespace {
@@ -894,3 +896,5 @@ TEST_F(uQuarnBoxCtrls_ColorComboBox, FormFileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_combo_box_test

@@ -14,6 +14,8 @@
 #include "skin/controls/uQuarnEdit.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_edit_model_test {
+
 using namespace qn;
 
 namespace {
@@ -475,3 +477,5 @@ TEST_F(uQnItemsInEdit, RectsChangesRepaintsAndStreaming) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_edit_model_test

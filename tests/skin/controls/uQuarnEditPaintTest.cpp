@@ -14,6 +14,8 @@
 #include "skin/foundation/uQnPix32Lib.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_edit_paint_test {
+
 using namespace qn;
 
 namespace {
@@ -223,3 +225,5 @@ TEST_F(uQuarnEdit_Paint, KeptFrameFollowsEveryChange) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_edit_paint_test

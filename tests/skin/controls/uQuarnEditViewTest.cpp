@@ -15,6 +15,8 @@
 #include "skin/foundation/uQuarnResManager.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_edit_view_test {
+
 using namespace qn;
 
 namespace {
@@ -652,3 +654,5 @@ TEST_F(uQuarnEdit_View, TypingHidesTheTipAndFontChangesFireOnChange) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_edit_view_test

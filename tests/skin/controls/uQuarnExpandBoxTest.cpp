@@ -6,6 +6,8 @@
 #include "skin/controls/uQuarnExpandBox.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_expand_box_test {
+
 using namespace qn;
 
 namespace {
@@ -152,3 +154,5 @@ TEST_F(uQuarnExpandBox, FormTextKeepsDefaultsOut) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_expand_box_test

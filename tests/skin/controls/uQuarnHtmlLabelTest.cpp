@@ -15,6 +15,8 @@
 #include "skin/controls/uQuarnHtmlLabel.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_html_label_test {
+
 using namespace qn;
 
 namespace {
@@ -461,3 +463,5 @@ TEST_F(uQuarnHtmlLabelControl, DisabledIsEmbossedAndFormFileKeepsAlpha) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_html_label_test

@@ -12,6 +12,8 @@
 #include "tests/platform/user/UserTestSupport.h"
 #include "tests/skin/controls/PictureRootSupport.h"
 
+namespace t_u_quarn_label_test {
+
 using namespace qn;
 using skintest::TPictureRoot;
 using skintest::TPlainRoot;
@@ -255,3 +257,5 @@ TEST_F(uQuarnLabel, FormFileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_label_test

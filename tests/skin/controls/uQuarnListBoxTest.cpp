@@ -16,6 +16,8 @@
 #include "skin/controls/uQuarnBoxCtrls.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_list_box_test {
+
 using namespace qn;
 
 namespace {
@@ -480,3 +482,5 @@ TEST_F(uQuarnBoxCtrls_ListBox, ListFromAFormFileShowsAWorkingBar) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_list_box_test

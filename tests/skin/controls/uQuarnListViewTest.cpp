@@ -10,6 +10,8 @@
 #include "skin/controls/uQuarnListView.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_list_view_test {
+
 using namespace qn;
 using namespace skintest;
 
@@ -235,3 +237,5 @@ TEST_F(uQuarnListView, CaptionsShortenToTheLongestFittingPrefix) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_list_view_test

@@ -17,6 +17,8 @@
 #include "skin/foundation/uQuarnIntf.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_memo_test {
+
 using namespace qn;
 
 namespace {
@@ -440,3 +442,5 @@ TEST_F(uQuarnMemo, FormFileKeepsTheMemoAsASubObject) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_memo_test

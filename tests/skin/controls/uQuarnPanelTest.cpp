@@ -13,6 +13,8 @@
 #include "tests/platform/user/UserTestSupport.h"
 #include "tests/skin/controls/PictureRootSupport.h"
 
+namespace t_u_quarn_panel_test {
+
 using namespace qn;
 using skintest::TPictureRoot;
 using skintest::TPlainRoot;
@@ -351,3 +353,5 @@ TEST_F(uQuarnPanel, FormFileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_panel_test

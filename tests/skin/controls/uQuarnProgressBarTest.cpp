@@ -7,6 +7,8 @@
 #include "skin/controls/uQuarnProgressBar.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_progress_bar_test {
+
 using namespace qn;
 
 namespace {
@@ -271,3 +273,5 @@ TEST_F(uQuarnProgressBar, ThumbStaysInsideWhenAlwaysShown) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_progress_bar_test

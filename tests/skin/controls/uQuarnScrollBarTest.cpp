@@ -16,6 +16,8 @@
 #include "skin/controls/uQuarnScrollBar.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_scroll_bar_test {
+
 using namespace qn;
 
 namespace {
@@ -466,3 +468,5 @@ TEST_F(uQuarnScrollBar, FormTextKeepsTheImageIds) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_scroll_bar_test

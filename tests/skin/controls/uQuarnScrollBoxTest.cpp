@@ -14,6 +14,8 @@
 #include "skin/controls/uQuarnScrollBox.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_scroll_box_test {
+
 using namespace qn;
 
 namespace {
@@ -280,3 +282,5 @@ TEST_F(uQuarnScrollBox, ChildrenAndBarsNeverDriftApart) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_scroll_box_test

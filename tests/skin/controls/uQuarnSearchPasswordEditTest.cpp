@@ -13,6 +13,8 @@
 #include "skin/foundation/uQuarnResManager.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_search_password_edit_test {
+
 using namespace qn;
 
 namespace {
@@ -263,3 +265,5 @@ TEST_F(uQuarnPasswordEdit, LongPasswordScrollsInCells) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_search_password_edit_test

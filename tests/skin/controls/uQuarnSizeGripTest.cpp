@@ -4,6 +4,8 @@
 #include "skin/controls/uQuarnSizeGrip.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_size_grip_test {
+
 using namespace qn;
 
 namespace {
@@ -105,3 +107,5 @@ TEST_F(uQuarnSizeGrip, DrawsItsImageInTheCornerUnlessMaximized) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_size_grip_test

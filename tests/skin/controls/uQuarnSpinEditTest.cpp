@@ -11,6 +11,8 @@
 #include "skin/controls/uQuarnSpinEdit.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_spin_edit_test {
+
 using namespace qn;
 
 namespace {
@@ -276,3 +278,5 @@ TEST_F(uQuarnSpinEdit, StepsSaturateAtTheIntegerEnds) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_spin_edit_test

@@ -7,6 +7,8 @@
 #include "skin/controls/uQuarnSplitter.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_splitter_test {
+
 using namespace qn;
 
 namespace {
@@ -231,3 +233,5 @@ TEST_F(uQuarnSplitter, DotsFollowTheAlignment) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_splitter_test

@@ -12,6 +12,8 @@
 #include "skin/controls/uQuarnTabs.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_tabs_test {
+
 using namespace qn;
 using namespace skintest;
 
@@ -451,3 +453,5 @@ TEST_F(uQuarnTabs, FormFileKeepsTheAlwaysStoredValuesAndTheClassesAreRegistered)
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_tabs_test

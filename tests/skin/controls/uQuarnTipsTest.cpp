@@ -11,6 +11,8 @@
 #include "skin/controls/uQuarnEditTips.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_tips_test {
+
 using namespace qn;
 
 namespace {
@@ -287,3 +289,5 @@ TEST_F(uQuarnEditTips, OneTipRightOfTheOwnerSizedToItsLines) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_tips_test

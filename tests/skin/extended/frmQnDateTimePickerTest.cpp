@@ -7,6 +7,8 @@
 
 #include "platform/desktop/Desktop.h"
 
+namespace t_frm_qn_date_time_picker_test {
+
 using namespace qn;
 using pickertest::TCounter;
 
@@ -373,3 +375,5 @@ TEST_F(frmQnDateTimePicker, ClosingFreesTheFormAndClearsTheReference) {
 }
 
 }  // namespace
+
+}  // namespace t_frm_qn_date_time_picker_test

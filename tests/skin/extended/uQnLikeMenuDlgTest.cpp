@@ -10,6 +10,8 @@
 #include "skin/extended/uQnLikeMenuDlg.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_qn_like_menu_dlg_test {
+
 using namespace qn;
 
 namespace {
@@ -220,3 +222,5 @@ TEST_F(uQnLikeMenuDlg, TheReportMayFreeTheComponent) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_like_menu_dlg_test

@@ -11,6 +11,8 @@
 #include "skin/extended/uQnQQAlign.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_qn_qqalign_test {
+
 using namespace qn;
 
 namespace {
@@ -270,3 +272,5 @@ TEST_F(uQnQQAlign, OnlyAFormCanOwnIt) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_qqalign_test

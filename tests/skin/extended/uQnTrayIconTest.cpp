@@ -12,6 +12,8 @@
 #include "skin/forms/uQuarnForm.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_qn_tray_icon_test {
+
 using namespace qn;
 
 namespace {
@@ -569,3 +571,5 @@ TEST_F(uQnTrayIcon, AtDesignTimeOnlyThePreviewReachesTheShell) {
   designed.reset();
   EXPECT_TRUE(Calls(NIM_ADD).empty());  // going, it adds nothing back
 }
+
+}  // namespace t_u_qn_tray_icon_test

@@ -9,6 +9,8 @@
 
 #include "tests/skin/extended/AlphaFormTestSupport.h"
 
+namespace t_u_quarn_alpha_form_test {
+
 using namespace qn;
 using alphatest::Near;
 
@@ -309,3 +311,5 @@ TEST_F(uQuarnAlphaForm, ComponentGoneTheFormShowsItsOwnSurface) {
   // Messages still reach the form without the hook.
   EXPECT_EQ(HitTest(f, 0, 0), HTCLIENT);
 }
+
+}  // namespace t_u_quarn_alpha_form_test

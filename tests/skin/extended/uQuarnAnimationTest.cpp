@@ -8,6 +8,8 @@
 #include "skin/extended/uQuarnAnimation.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_animation_test {
+
 using namespace qn;
 
 namespace {
@@ -158,3 +160,5 @@ TEST_F(uQuarnAnimation, AnEmptyListDrawsNothing) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_animation_test

@@ -11,6 +11,8 @@
 #include "skin/extended/uQuarnCalendar.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_calendar_test {
+
 using namespace qn;
 
 namespace {
@@ -345,3 +347,5 @@ TEST_F(uQuarnCalendar, EventsPerRecomputationAndCell) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_calendar_test

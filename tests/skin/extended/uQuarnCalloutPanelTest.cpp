@@ -11,6 +11,8 @@
 #include "tests/common/Golden.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_callout_panel_test {
+
 using namespace qn;
 using skintest::TPictureRoot;
 
@@ -198,3 +200,5 @@ TEST_F(uQuarnCalloutPanel, GoldenPicture) {
     for (Integer X = 0; X < Part.Width; ++X) Part.Pixels.push_back(Shot.Pixel(X, Y));
   qntest::ExpectMatchesGolden(Part, "callout-panel", 2, 8);
 }
+
+}  // namespace t_u_quarn_callout_panel_test

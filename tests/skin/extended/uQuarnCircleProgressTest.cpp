@@ -12,6 +12,8 @@
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 #include "tests/skin/extended/GaugeTestSupport.h"
 
+namespace t_u_quarn_circle_progress_test {
+
 using namespace qn;
 using namespace gaugetest;
 
@@ -229,3 +231,5 @@ TEST_F(uQuarnCircleProgress, GoldenPictures) {
     delete G;
   }
 }
+
+}  // namespace t_u_quarn_circle_progress_test

@@ -12,6 +12,8 @@
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 #include "tests/skin/extended/SliderTestSupport.h"
 
+namespace t_u_quarn_circle_shape_test {
+
 using namespace qn;
 
 namespace {
@@ -145,3 +147,5 @@ TEST_F(uQuarnCircleShape, GoldenPicture) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_circle_shape_test

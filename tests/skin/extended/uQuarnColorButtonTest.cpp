@@ -12,6 +12,8 @@
 #include "tests/common/Golden.h"
 #include "tests/skin/controls/ButtonTestSupport.h"
 
+namespace t_u_quarn_color_button_test {
+
 using namespace qn;
 using namespace buttontest;
 
@@ -410,3 +412,5 @@ TEST_F(uQuarnCornerButton, FormFileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_color_button_test

@@ -11,6 +11,8 @@
 #include "skin/extended/uQuarnCountBar.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_count_bar_test {
+
 using namespace qn;
 
 namespace {
@@ -172,3 +174,5 @@ TEST_F(uQuarnCountBar, AlphaSurvivesAFormFileRoundTrip) {
   EXPECT_EQ(C->Alpha(), 64);
   EXPECT_EQ(C->NumCount(), 9u);
 }
+
+}  // namespace t_u_quarn_count_bar_test

@@ -10,6 +10,8 @@
 #include "platform/classes/FormText.h"
 #include "platform/rtl/ComStrs.h"
 
+namespace t_u_quarn_datetime_picker_test {
+
 using namespace qn;
 using pickertest::TCounter;
 
@@ -423,3 +425,5 @@ TEST_F(uQuarnDatetimePicker, OneDropDownForTheProcess) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_datetime_picker_test

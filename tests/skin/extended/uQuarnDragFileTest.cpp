@@ -20,6 +20,8 @@
 #include "tests/platform/ole/OleTestSupport.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_drag_file_test {
+
 using namespace qn;
 
 namespace {
@@ -564,3 +566,5 @@ TEST_F(uQuarnDragFile, TheOverlayPicture) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_drag_file_test

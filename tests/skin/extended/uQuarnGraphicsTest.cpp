@@ -14,6 +14,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "skin/extended/uQuarnGraphics.h"
 
+namespace t_u_quarn_graphics_test {
+
 using namespace qn;
 
 namespace {
@@ -573,3 +575,5 @@ TEST(uQuarnGraphics, TheSilentStrokeBrushDrawsNothing) {
   for (Integer Y = 0; Y < 20; ++Y)
     for (Integer X = 0; X < 20; ++X) ASSERT_EQ(A->GetPixel(X, Y), kWhite);
 }
+
+}  // namespace t_u_quarn_graphics_test

@@ -9,6 +9,8 @@
 #include "skin/extended/uQuarnHint.h"
 #include "tests/skin/extended/AlphaFormTestSupport.h"
 
+namespace t_u_quarn_hint_test {
+
 using namespace qn;
 using alphatest::Near;
 
@@ -361,3 +363,5 @@ TEST_F(uQuarnHint, FormToBitmap32TakesTheAlphaFormsPictureOrTheFormsImage) {
   EXPECT_EQ(b->GetPixel(100, 60), 0xFF112233u);
   EXPECT_EQ(a->SaveBitmap(), nullptr);
 }
+
+}  // namespace t_u_quarn_hint_test

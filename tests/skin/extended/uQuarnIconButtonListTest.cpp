@@ -16,6 +16,8 @@
 #include "tests/common/Golden.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_icon_button_list_test {
+
 using namespace qn;
 
 namespace {
@@ -545,3 +547,5 @@ TEST_F(uQuarnIconButtonList, GoldenGridWithWrappedAndSingleLineCaptions) {
     for (Integer X = 0; X < Part.Width; ++X) Part.Pixels.push_back(X < 230 ? Shot.Pixel(X, Y) : Shot2.Pixel(X - 230, Y));
   qntest::ExpectMatchesGolden(Part, "icon-button-list", 2, 8);
 }
+
+}  // namespace t_u_quarn_icon_button_list_test

@@ -15,6 +15,8 @@
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 #include "tests/skin/extended/SliderTestSupport.h"
 
+namespace t_u_quarn_image_slider_test {
+
 using namespace qn;
 
 namespace {
@@ -599,3 +601,5 @@ TEST_F(uQuarnImageSlider, FormFileRoundTrip) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_image_slider_test

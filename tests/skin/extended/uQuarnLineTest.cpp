@@ -10,6 +10,8 @@
 #include "tests/common/Golden.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_line_test {
+
 // The suite shares its name with the unit's namespace for its own anchor
 // type; inside a namespace of their own the tests see the suite first.
 namespace linetest {
@@ -213,3 +215,5 @@ TEST_F(uQuarnLine, GoldenPicture) {
 }
 
 }  // namespace linetest
+
+}  // namespace t_u_quarn_line_test

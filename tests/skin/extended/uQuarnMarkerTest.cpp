@@ -11,6 +11,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "skin/extended/uQuarnMarker.h"
 
+namespace t_u_quarn_marker_test {
+
 using namespace qn;
 
 namespace {
@@ -174,3 +176,5 @@ TEST_F(uQuarnMarker, SettersStoreAndTheFormFileKeepsEverything) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_marker_test

@@ -16,6 +16,8 @@
 #include "skin/extended/uQuarnMessageBox.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_message_box_test {
+
 using namespace qn;
 
 namespace {
@@ -546,3 +548,5 @@ TEST_F(uQuarnMessageBox, FreedWhenAnExceptionPasses) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_message_box_test

@@ -10,6 +10,8 @@
 #include "skin/extended/uQuarnNCMessage.h"
 #include "tests/skin/extended/AlphaFormTestSupport.h"
 
+namespace t_u_quarn_ncmessage_test {
+
 using namespace qn;
 using alphatest::Near;
 
@@ -352,3 +354,5 @@ TEST_F(uQuarnNCMessage, PublishedPropertiesSurviveAFormFile) {
   EXPECT_EQ(h2->HintPauseTime(), 900);
   EXPECT_EQ(Application->HintPause(), 900);
 }
+
+}  // namespace t_u_quarn_ncmessage_test

@@ -5,6 +5,8 @@
 #include "platform/classes/FormText.h"
 #include "skin/extended/uQuarnPng.h"
 
+namespace t_u_quarn_png_test {
+
 using namespace qn;
 
 namespace {
@@ -30,3 +32,5 @@ TEST(uQuarnPng, OnlyNameAndTagReachTheFormFile) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_png_test

@@ -13,6 +13,8 @@
 #include "skin/extended/uQuarnPopupMessage.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_popup_message_test {
+
 using namespace qn;
 
 namespace {
@@ -403,3 +405,5 @@ TEST_F(uQuarnPopupMessage, FreedWhileOpen) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_popup_message_test

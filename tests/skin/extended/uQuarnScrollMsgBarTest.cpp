@@ -11,6 +11,8 @@
 #include "skin/extended/uQuarnScrollMsgBar.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_scroll_msg_bar_test {
+
 using namespace qn;
 
 namespace {
@@ -330,3 +332,5 @@ TEST_F(uQuarnScrollMsgBar, TheBarFreedInMidSlide) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_scroll_msg_bar_test

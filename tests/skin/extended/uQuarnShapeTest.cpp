@@ -10,6 +10,8 @@
 #include "skin/extended/uQuarnShape.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_shape_test {
+
 using namespace qn;
 
 namespace {
@@ -262,3 +264,5 @@ TEST_F(uQuarnShape, AnOversizedRadiusRoundsFully) {
   EXPECT_EQ(At(S, 8, 8), RootColour());
   EXPECT_EQ(At(S, 120, 50), RootColour());
 }
+
+}  // namespace t_u_quarn_shape_test

@@ -12,6 +12,8 @@
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 #include "tests/skin/extended/GaugeTestSupport.h"
 
+namespace t_u_quarn_speedometer_test {
+
 using namespace qn;
 using namespace gaugetest;
 
@@ -292,3 +294,5 @@ TEST_F(uQuarnSpeedometer, GoldenPictures) {
     delete S;
   }
 }
+
+}  // namespace t_u_quarn_speedometer_test

@@ -10,6 +10,8 @@
 #include "tests/common/Golden.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_switch_button_test {
+
 using namespace qn;
 
 namespace {
@@ -181,3 +183,5 @@ TEST_F(uQuarnSwitchButton, GoldenPicture) {
   qntest::ExpectMatchesGolden(Part, "switch-button", 2, 4);
   (void)A;
 }
+
+}  // namespace t_u_quarn_switch_button_test

@@ -8,6 +8,8 @@
 #include "skin/extended/uQuarnTabset.h"
 #include "tests/skin/extended/ToolbarTestSupport.h"
 
+namespace t_u_quarn_tabset_test {
+
 using namespace qn;
 
 namespace {
@@ -313,3 +315,5 @@ TEST_F(uQuarnTabset, FormFileKeepsDelayRefreshAndAlign) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_tabset_test

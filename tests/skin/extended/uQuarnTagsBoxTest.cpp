@@ -13,6 +13,8 @@
 #include "tests/common/Golden.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_tags_box_test {
+
 using namespace qn;
 
 namespace {
@@ -227,3 +229,5 @@ TEST_F(uQuarnTagsBox, DeleteButtonPixels) {
   EXPECT_FALSE(btn.Visible());
   EXPECT_EQ(btn.XHotColor(), clLime);
 }
+
+}  // namespace t_u_quarn_tags_box_test

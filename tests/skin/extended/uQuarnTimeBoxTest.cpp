@@ -6,6 +6,8 @@
 #include "skin/extended/uQuarnTimeBox.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_time_box_test {
+
 using namespace qn;
 
 namespace {
@@ -173,3 +175,5 @@ TEST_F(uQuarnTimeBox, PickReportsThenHides) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_time_box_test

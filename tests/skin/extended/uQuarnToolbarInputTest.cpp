@@ -9,6 +9,8 @@
 #include "platform/vcl/Menus.h"
 #include "tests/skin/extended/ToolbarTestSupport.h"
 
+namespace t_u_quarn_toolbar_input_test {
+
 using namespace qn;
 
 namespace {
@@ -260,3 +262,5 @@ TEST_F(uQuarnToolbar_Input, HintFollowsTheHotItem) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_toolbar_input_test

@@ -7,6 +7,8 @@
 
 #include "tests/skin/extended/ToolbarTestSupport.h"
 
+namespace t_u_quarn_toolbar_layout_test {
+
 using namespace qn;
 
 namespace {
@@ -258,3 +260,5 @@ TEST_F(uQuarnToolbar_Layout, DeletionsResetTheOffsetOnceTheRestFits) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_toolbar_layout_test

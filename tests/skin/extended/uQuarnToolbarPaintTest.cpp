@@ -8,6 +8,8 @@
 #include "tests/common/Golden.h"
 #include "tests/skin/extended/ToolbarTestSupport.h"
 
+namespace t_u_quarn_toolbar_paint_test {
+
 using namespace qn;
 using toolbartest::ImageColour;
 
@@ -375,3 +377,5 @@ TEST_F(uQuarnToolbar_Paint, GoldenPicture) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_toolbar_paint_test

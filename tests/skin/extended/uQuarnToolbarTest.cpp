@@ -8,6 +8,8 @@
 #include "platform/vcl/Menus.h"
 #include "tests/skin/extended/ToolbarTestSupport.h"
 
+namespace t_u_quarn_toolbar_test {
+
 using namespace qn;
 
 namespace {
@@ -296,3 +298,5 @@ TEST_F(uQuarnToolbar, LoadedItemKeepsItsTextAgainstTheAction) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_toolbar_test

@@ -13,6 +13,8 @@
 #include "skin/forms/uQuarnForm.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_qn_form_border_test {
+
 using namespace qn;
 
 namespace {
@@ -133,3 +135,5 @@ TEST_F(uQnFormBorder, HalfTransparentShadowComposesOverWhite) {
   for (int sh : {0, 8, 16}) EXPECT_NEAR(Integer((grey >> sh) & 0xFF), 127, 1);
   EXPECT_EQ(s.Pixel(80, 200) & 0xFFFFFFu, 0xFFFFFFu);
 }
+
+}  // namespace t_u_qn_form_border_test

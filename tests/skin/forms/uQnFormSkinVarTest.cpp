@@ -10,6 +10,8 @@
 
 #include "skin/forms/uQnFormSkinVar.h"
 
+namespace t_u_qn_form_skin_var_test {
+
 using namespace qn;
 
 namespace {
@@ -222,3 +224,5 @@ TEST(uQnFormSkinVar, ProcessWideStyleLivesBetweenInitializeAndFinalize) {
   EXPECT_EQ(gQnFormStyle->TitleHeight(), 27);
   EXPECT_EQ(gHSB.H, 0);
 }
+
+}  // namespace t_u_qn_form_skin_var_test

@@ -9,6 +9,8 @@
 
 #include "skin/forms/uQuarnForm.h"
 
+namespace t_u_quarn_form_hook_test {
+
 using namespace qn;
 
 namespace {
@@ -187,3 +189,5 @@ TEST(uQuarnForm_Registry, SkinnedControlsAndFormsComeAndGo) {
   EXPECT_EQ(forms->GetCount(), fbase);
   delete f2;
 }
+
+}  // namespace t_u_quarn_form_hook_test

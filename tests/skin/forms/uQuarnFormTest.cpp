@@ -16,6 +16,8 @@
 #include "skin/foundation/uQuarnCtrls.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_form_test {
+
 using namespace qn;
 
 namespace {
@@ -638,3 +640,5 @@ TEST_F(uQuarnForm, TaskbarEntryFollowsTheOption) {
   skin->Options()->SetMinimizeToTaskbar(true);
   EXPECT_TRUE(GetWindowLongPtrW(Wnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
 }
+
+}  // namespace t_u_quarn_form_test

@@ -8,6 +8,8 @@
 #include "platform/vcl/Forms.h"
 #include "skin/forms/uQuarnMenu.h"
 
+namespace t_u_quarn_menu_test {
+
 using namespace qn;
 
 namespace {
@@ -46,3 +48,5 @@ TEST(uQuarnMenu, StreamsItsItemsAndNeverItsAbout) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_menu_test

@@ -10,6 +10,8 @@
 #include "skin/forms/uQuarnNCCtrlBase.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_ncctrl_base_test {
+
 using namespace qn;
 
 namespace {
@@ -367,3 +369,5 @@ TEST_F(uQuarnNCCtrlBase, ButtonShowsItsStripFrameByStateAndClicksOnRelease) {
   EXPECT_GT(b->GetSize().cx, 12);
   EXPECT_GE(b->GetSize().cy, 20);
 }
+
+}  // namespace t_u_quarn_ncctrl_base_test

@@ -9,6 +9,8 @@
 
 #include "skin/foundation/uQnAnimateEasing.h"
 
+namespace t_u_qn_animate_easing_test {
+
 using namespace qn;
 
 namespace {
@@ -133,3 +135,5 @@ TEST(uQnAnimateEasing, ShapesAndEdges) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_animate_easing_test

@@ -7,6 +7,8 @@
 #include "skin/foundation/uQnComm_Install.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_u_qn_comm_install_path_test {
+
 using namespace vcl;
 using namespace qn;
 
@@ -69,3 +71,5 @@ TEST_F(uQnComm_InstallPath, DeniedRegistryIsEmpty) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_comm_install_path_test

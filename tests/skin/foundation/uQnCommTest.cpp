@@ -9,6 +9,8 @@
 #include "skin/foundation/uQnCBTM.h"
 #include "skin/foundation/uQnComm.h"
 
+namespace t_u_qn_comm_test {
+
 using namespace qn;
 
 namespace {
@@ -305,3 +307,5 @@ TEST(uQnCBTM, CallbacksReachTheirObjectsAndSlotsComeBack) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_comm_test

@@ -12,6 +12,8 @@
 #include "skin/foundation/uQnPix32Lib.h"
 #include "graphics/raster/Pix32_qn_Bitmap32.h"
 
+namespace t_u_qn_comm_gdip_test {
+
 using namespace qn;
 
 namespace {
@@ -135,3 +137,5 @@ TEST(uQnComm, RasterAndGdipRectanglesMeetInOneFile) {
   EXPECT_EQ(a.At(51, 37), 0x0000FFu);
   EXPECT_EQ(a.At(52, 38), 0xFFFFFFu);
 }
+
+}  // namespace t_u_qn_comm_gdip_test

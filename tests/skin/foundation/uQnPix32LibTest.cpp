@@ -9,6 +9,8 @@
 #include "skin/foundation/uQnComm.h"
 #include "skin/foundation/uQnPix32Lib.h"
 
+namespace t_u_qn_pix32_lib_test {
+
 using namespace qn;
 
 namespace {
@@ -475,3 +477,5 @@ TEST(uQnPix32Lib, EdgesAreTheFullStretchCutToBands) {
 }
 
 }  // namespace
+
+}  // namespace t_u_qn_pix32_lib_test

@@ -7,6 +7,8 @@
 #include "graphics/raster/Pix32_Layers_qn.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
+namespace t_u_quarn_ctrls_layer_control_test {
+
 using namespace qn;
 
 namespace {
@@ -78,3 +80,5 @@ TEST_F(uQuarnCtrls_LayerControl, RetakesTheBackgroundAfterSizeAndParentNotice) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_ctrls_layer_control_test

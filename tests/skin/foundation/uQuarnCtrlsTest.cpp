@@ -10,6 +10,8 @@
 #include "skin/foundation/uQuarnCtrls.h"
 #include "tests/platform/user/UserTestSupport.h"
 
+namespace t_u_quarn_ctrls_test {
+
 using namespace qn;
 
 namespace {
@@ -287,3 +289,5 @@ TEST_F(uQuarnCtrls, AutoInvalidateMovesReTakeTheChildrensBackground) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_ctrls_test

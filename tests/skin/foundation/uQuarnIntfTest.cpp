@@ -12,6 +12,8 @@
 #include "skin/foundation/uQuarnIntf.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_u_quarn_intf_test {
+
 using namespace qn;
 
 namespace {
@@ -364,3 +366,5 @@ TEST_F(uQuarnIntf, FreeDynImgFreesAndEmpties) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_intf_test

@@ -17,6 +17,8 @@
 #include "skin/foundation/uQuarnResManager.h"
 #include "tests/common/TestSupport.h"
 
+namespace t_u_quarn_res_manager_test {
+
 using namespace qn;
 
 namespace {
@@ -577,3 +579,5 @@ TEST_F(uQuarnResManager, EditsWithoutTheModuleRaise) {
 }
 
 }  // namespace
+
+}  // namespace t_u_quarn_res_manager_test

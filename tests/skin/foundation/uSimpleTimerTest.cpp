@@ -9,6 +9,8 @@
 #include "skin/foundation/uQnSimpleTimer.h"
 #include "skin/foundation/uSimpleTimer.h"
 
+namespace t_u_simple_timer_test {
+
 // The suites carry the units' names, so the units' namespaces are reached
 // through these names only.
 using STimer = ::qn::uSimpleTimer::TSimpleTimer;
@@ -152,3 +154,5 @@ TEST_F(uQnSimpleTimer, HasAWindowOfItsOwnAndTakesIntervalAndHandler) {
 }
 
 }  // namespace
+
+}  // namespace t_u_simple_timer_test
