@@ -70,6 +70,12 @@ function(qn_discover_test_folders)
     # compile time. Each test file keeps its helpers in a namespace of its
     # own (t_<file name>) so that they cannot meet those of the others.
     set_target_properties(test_${n} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
+    # Included into the unit, a test file looks like a header to g++, which
+    # then warns of fixtures in an unnamed namespace as if several units
+    # could see them.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(test_${n} PRIVATE -Wno-subobject-linkage)
+    endif()
     set(_threaded OFF)
     set(_label "")
     if(d MATCHES "^platform/")

@@ -111,7 +111,7 @@ TEST_F(LazyTrees_qn_HeaderMouse, SplitterBandTracksAndOutsideItPressesTheCell) {
     Press(TPoint(sp + d, HeaderY()));
     bool inBand = d >= -2 && d <= 4;
     EXPECT_EQ(H()->States().Contains(hsColumnWidthTrackPending), inBand) << d;
-    if (!inBand) EXPECT_EQ(Cols()->DownIndex(), d < 0 ? 0 : 1) << d;
+    if (!inBand) { EXPECT_EQ(Cols()->DownIndex(), d < 0 ? 0 : 1) << d; }
     Release();
     EXPECT_TRUE(H()->States().Empty()) << d;
   }
@@ -140,7 +140,7 @@ TEST_F(LazyTrees_qn_HeaderMouse, SplitterBandTracksAndOutsideItPressesTheCell) {
     Press(TPoint(l + d, HeaderY()));
     bool inBand = d >= -4 && d <= 2;
     EXPECT_EQ(H()->States().Contains(hsColumnWidthTrackPending), inBand) << "rtl " << d;
-    if (inBand) EXPECT_EQ(Cols()->TrackIndex(), 1) << d;
+    if (inBand) { EXPECT_EQ(Cols()->TrackIndex(), 1) << d; }
     Release();
   }
 }

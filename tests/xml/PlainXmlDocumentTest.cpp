@@ -305,7 +305,7 @@ TEST(PlainXml_qn_Document, SingleTagNamesOnlyDuringAParseThatFixesErrors) {
     EXPECT_EQ(d.SingleTagNames(), nullptr);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(std::count(seen.begin(), seen.end(), fix), static_cast<long>(seen.size())) << fix;
-    if (fix) EXPECT_EQ(d.WriteToLocalString(), d.WriteToLocalString());
+    if (fix) { EXPECT_EQ(d.WriteToLocalString(), d.WriteToLocalString()); }
   }
   TPlainXml d(nullptr);
   d.SetFixStructuralErrors(true);

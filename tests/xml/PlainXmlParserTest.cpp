@@ -620,7 +620,7 @@ TEST(PlainXml_qn_Parser, DecodedTextIsTheSameOnEitherProcessor) {
       std::string plain = decode(text, chunk);
       SetCPUIDSource(nullptr);
       ASSERT_EQ(wide, plain) << testing::PrintToString(text) << " chunk " << chunk;
-      if (!broken) ASSERT_EQ(wide, sdNormaliseEol(text)) << testing::PrintToString(text) << " chunk " << chunk;
+      if (!broken) { ASSERT_EQ(wide, sdNormaliseEol(text)) << testing::PrintToString(text) << " chunk " << chunk; }
     }
   }
 }

@@ -26,8 +26,8 @@ LRESULT Node(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data
 LRESULT Node(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data) {
   if (msg == WM_PROBE || msg == WM_NCDESTROY) {
     gTrace += char(id);
-    if (data == RemoveSelf) EXPECT_TRUE(RemoveWindowSubclass(h, Node, id));
-    if (data == RemoveOldest) EXPECT_TRUE(RemoveWindowSubclass(h, Node, 'a'));
+    if (data == RemoveSelf) { EXPECT_TRUE(RemoveWindowSubclass(h, Node, id)); }
+    if (data == RemoveOldest) { EXPECT_TRUE(RemoveWindowSubclass(h, Node, 'a')); }
     if (data == PassTwice) {
       DefSubclassProc(h, msg, wp, lp);
       gTrace += '|';

@@ -116,7 +116,7 @@ TEST(Platform_FileDrop, MalformedBlocksAreReadWithinTheirSize) {
     HDROP d = reinterpret_cast<HDROP>(RawBlock(cases[i].Bytes));
     EXPECT_EQ(DragQueryFileW(d, 0xFFFFFFFF, nullptr, 0), cases[i].Count) << i;
     EXPECT_EQ(DragQueryFileA(d, 0xFFFFFFFF, nullptr, 0), cases[i].Count) << i;
-    if (cases[i].Count) EXPECT_EQ(NameAt(d, 0), cases[i].First) << i;
+    if (cases[i].Count) { EXPECT_EQ(NameAt(d, 0), cases[i].First) << i; }
     DragFinish(d);
   }
   EXPECT_EQ(DragQueryFileW(nullptr, 0xFFFFFFFF, nullptr, 0), 0u);

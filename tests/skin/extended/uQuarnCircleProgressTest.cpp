@@ -83,10 +83,10 @@ TEST_F(uQuarnCircleProgress, ArcEndAndDotFollowTheValueClockwiseFromTwelve) {
     SCOPED_TRACE(C.Value);
     G->SetValue(C.Value);
     TBitmap32* B = Picture(G);
-    if (C.Inside >= 0) EXPECT_TRUE(Near(OnRing(B, C.Inside), kArc, 3));
+    if (C.Inside >= 0) { EXPECT_TRUE(Near(OnRing(B, C.Inside), kArc, 3)); }
     // The arc starts just after twelve and its round end lies short of Beyond.
-    if (C.Value > 0) EXPECT_TRUE(Near(OnRing(B, 8), kArc, 3));
-    if (C.Beyond >= 0) EXPECT_TRUE(Near(OnRing(B, C.Beyond), kTrack, 3));
+    if (C.Value > 0) { EXPECT_TRUE(Near(OnRing(B, 8), kArc, 3)); }
+    if (C.Beyond >= 0) { EXPECT_TRUE(Near(OnRing(B, C.Beyond), kTrack, 3)); }
     EXPECT_TRUE(Near(OnRing(B, C.Dot), kDot, 3));
     // Across the ring from the dot there is no dot.
     EXPECT_FALSE(Near(OnRing(B, C.Dot + 180), kDot, 40));

@@ -237,7 +237,7 @@ TEST_F(uQuarnScrollMsgBar, FewStepsAndATickCountPastThirtyTwoBits) {
     ASSERT_EQ(B->Steps.size(), First + 1);
     const Integer Shown = B->ItemIndex();
     EXPECT_EQ(B->Steps[First].Tops[size_t(Shown)], B->GetItem(Shown)->OriginalY());
-    if (Steps == 1) EXPECT_EQ(B->Steps[First].Tops[size_t(1 - Shown)], B->GetItem(1 - Shown)->OriginalY() - 37);
+    if (Steps == 1) { EXPECT_EQ(B->Steps[First].Tops[size_t(1 - Shown)], B->GetItem(1 - Shown)->OriginalY() - 37); }
   }
 
   const UInt64 Now = GetTickCount64();

@@ -182,8 +182,8 @@ TEST_F(uQuarnSpeedometer, ArcAndNeedleFollowTheValue) {
     EXPECT_TRUE(Near(OnTrack(B, 180), Bg, 2));  // the open bottom
     if (C.Value > 0) EXPECT_TRUE(Near(OnTrack(B, 220), kArc, 3));
     else EXPECT_TRUE(Near(OnTrack(B, 220), kTrack, 3));
-    if (C.Value < 100) EXPECT_TRUE(Near(OnTrack(B, C.Needle + 12), kTrack, 3));
-    if (C.Value > 10) EXPECT_TRUE(Near(OnTrack(B, C.Needle - 12), kArc, 3));
+    if (C.Value < 100) { EXPECT_TRUE(Near(OnTrack(B, C.Needle + 12), kTrack, 3)); }
+    if (C.Value > 10) { EXPECT_TRUE(Near(OnTrack(B, C.Needle - 12), kArc, 3)); }
   }
 }
 
