@@ -1,6 +1,7 @@
 #include "skin/controls/uQuarnCheckBox.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "platform/gdi/GdiText.h"
 #include "platform/vcl/ControlMessages.h"
@@ -11,9 +12,9 @@ namespace qn {
 namespace {
 
 // Frame Index of a strip of Count frames side by side, copied into one
-// picture every box shares (boxes paint on the thread of their windows, one
-// at a time): splitting the whole strip on each paint made and freed a
-// picture per frame. Null where SpliteImg would give no frames.
+// picture every box shares, held under StripLock until it is drawn:
+// splitting the whole strip on each paint made and freed a picture per
+// frame. Null where SpliteImg would give no frames.
 TQuarnImage* StripFrame(const TQuarnImage* Strip, Integer Count, Integer Index) {
   if (!Strip || Strip->Empty() || Index < 0 || Index >= Count) return nullptr;
   const Integer fw = Strip->Width() / Count, h = Strip->Height();
@@ -25,15 +26,24 @@ TQuarnImage* StripFrame(const TQuarnImage* Strip, Integer Count, Integer Index) 
   return frame;
 }
 
+// Windows of other threads may paint boxes at the same time.
+std::mutex StripLock;
+
 }  // namespace
 
 void DrawStateBoxFace(TControl* Control, TBitmap32* Buffer, const TQnResID& Pictures, Integer Index,
                       TQnLightClass* Light) {
-  TQuarnImage* f = StripFrame(TQuarnResManagerObj()->GetImageByName(Pictures), 4, Index);
-  if (!f) return;
-  const Integer w = Control->Width(), h = Control->Height(), fw = f->Width();
+  const Integer w = Control->Width(), h = Control->Height();
   const bool rtl = Control->UseRightToLeftAlignment();
-  f->DrawTo(Buffer, rtl ? w - fw : 0, h / 2 - f->Height() / 2);
+  const TQuarnImage* strip = TQuarnResManagerObj()->GetImageByName(Pictures);
+  Integer fw;
+  {
+    std::lock_guard<std::mutex> hold(StripLock);
+    TQuarnImage* f = StripFrame(strip, 4, Index);
+    if (!f) return;
+    fw = f->Width();
+    f->DrawTo(Buffer, rtl ? w - fw : 0, h / 2 - f->Height() / 2);
+  }
   TRect r = rtl ? TRect(0, 0, w - fw - 3, h) : TRect(fw + 3, 0, w, h);
   const Cardinal format = rtl ? DT_VCENTER | DT_SINGLELINE | DT_RIGHT : DT_VCENTER | DT_SINGLELINE;
   const String text = Control->Caption();
