@@ -6,6 +6,24 @@ function(qn_layer name folder)
        ${CMAKE_SOURCE_DIR}/${folder}/*.cpp
        ${CMAKE_SOURCE_DIR}/${folder}/*.c)
   add_library(${name} STATIC ${_src})
+  # Six units of a layer compile as one, which parses the headers once for
+  # the six: about a third less compile time. File-local helpers therefore
+  # need names of their own within a layer. A unit that keeps per-file
+  # compile options is compiled alone.
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ${QN_UNITY} UNITY_BUILD_BATCH_SIZE 6)
+  # Included into the unit, a source file looks like a header to g++, which
+  # then warns of types that use an unnamed namespace as if several units
+  # could see them.
+  if(QN_UNITY AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+  endif()
+  # The units written for one instruction set (_SSE2, _AVX2) share helper
+  # names by design and stay on their own.
+  foreach(f ${_src})
+    if(f MATCHES "_(SSE2|AVX2)\\.cpp$")
+      set_source_files_properties(${f} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    endif()
+  endforeach()
   target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}>
                                             $<INSTALL_INTERFACE:${QN_INSTALL_INCLUDEDIR}>)
   target_link_libraries(${name} PUBLIC ${L_DEPS} ${L_PUBLIC_LIBS} Threads::Threads)

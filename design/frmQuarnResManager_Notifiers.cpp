@@ -21,7 +21,7 @@ struct TNotifierState {
   Integer FormNotifiers = 0;
 };
 
-TNotifierState& State() {
+TNotifierState& NotifierState() {
   static TNotifierState s;
   return s;
 }
@@ -49,7 +49,7 @@ void ForEachFormEditor(TIdeServices* Services, const String& FileName, F Do) {
 // Takes every form notifier of FileName off its form editors and forgets
 // the file.
 void DropFile(TIdeServices* Services, const String& FileName) {
-  TStringList* files = State().Files.get();
+  TStringList* files = NotifierState().Files.get();
   Integer at = files->IndexOf(FileName);
   while (at >= 0) {
     const Integer index = ObjectAsIndex(files->Objects(at));
@@ -64,15 +64,15 @@ void DropFile(TIdeServices* Services, const String& FileName) {
 // ---------------------------------------------------------------------------
 // The form notifier
 
-TQuarnFormNotifier::TQuarnFormNotifier(const String& FileName) : FDestFileName(FileName) { ++State().FormNotifiers; }
+TQuarnFormNotifier::TQuarnFormNotifier(const String& FileName) : FDestFileName(FileName) { ++NotifierState().FormNotifiers; }
 
-TQuarnFormNotifier::~TQuarnFormNotifier() { --State().FormNotifiers; }
+TQuarnFormNotifier::~TQuarnFormNotifier() { --NotifierState().FormNotifiers; }
 
-Integer TQuarnFormNotifier::InstanceCount() { return State().FormNotifiers; }
+Integer TQuarnFormNotifier::InstanceCount() { return NotifierState().FormNotifiers; }
 
 void TQuarnFormNotifier::FormActivated() {
   const String folder = GetDestProjectPath(FDestFileName);
-  TNotifierState& s = State();
+  TNotifierState& s = NotifierState();
   if (folder == s.LastProjectPath) return;
   s.LastProjectPath = folder;
   const String tmp = folder + kDesignTimeRes;
@@ -83,7 +83,7 @@ void TQuarnFormNotifier::FormActivated() {
 // The IDE notifier
 
 void TQnIdeNotifier::FileNotification(TOTAFileNotification NotifyCode, const String& FileName, bool&) {
-  TStringList* files = State().Files.get();
+  TStringList* files = NotifierState().Files.get();
   if (!files) return;
   switch (NotifyCode) {
     case ofnFileOpened:
@@ -102,14 +102,14 @@ void TQnIdeNotifier::FileNotification(TOTAFileNotification NotifyCode, const Str
 // ---------------------------------------------------------------------------
 // The unit
 
-Integer QnIdeNotifierIndex() { return State().IdeNotifier; }
+Integer QnIdeNotifierIndex() { return NotifierState().IdeNotifier; }
 
-Integer FormNotifierFileCount() { return State().Files ? State().Files->Count() : 0; }
+Integer FormNotifierFileCount() { return NotifierState().Files ? NotifierState().Files->Count() : 0; }
 
-String LastRefreshedProjectPath() { return State().LastProjectPath; }
+String LastRefreshedProjectPath() { return NotifierState().LastProjectPath; }
 
 void InitQuarnResManagerUnit() {
-  TNotifierState& s = State();
+  TNotifierState& s = NotifierState();
   if (s.InitCount++ > 0) return;
   try {
     InitQuarnResManagerForm();
@@ -130,7 +130,7 @@ void InitQuarnResManagerUnit() {
 }
 
 void FinalQuarnResManagerUnit() {
-  TNotifierState& s = State();
+  TNotifierState& s = NotifierState();
   if (s.InitCount == 0 || --s.InitCount > 0) return;
   struct TCleanUp {
     TNotifierState& S;

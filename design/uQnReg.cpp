@@ -80,7 +80,7 @@ struct TQnRegState {
   String InstallFolder;
 };
 
-TQnRegState& State() {
+TQnRegState& RegState() {
   static TQnRegState s;
   return s;
 }
@@ -110,7 +110,7 @@ String ModuleFolder() {
 // Step 1 of Register: makes sure the run-time code finds the install
 // folder, writing it only when the registered one lost its files.
 void RecordInstallFolder() {
-  TQnRegState& s = State();
+  TQnRegState& s = RegState();
   const String registered = GetQuarnInstallPath();
   if (HoldsMarker(registered)) {
     s.InstallFolder = IncludeTrailingPathDelimiter(registered);
@@ -252,12 +252,12 @@ void Register() {
   RegisterComponents(page, Classes<TQuarnImageList, TQuarnImageSlider>());
 }
 
-String QnRegInstallFolder() { return State().InstallFolder; }
+String QnRegInstallFolder() { return RegState().InstallFolder; }
 
-void InitQnRegUnit() { ++State().InitCount; }
+void InitQnRegUnit() { ++RegState().InitCount; }
 
 void FinalQnRegUnit() {
-  TQnRegState& s = State();
+  TQnRegState& s = RegState();
   if (s.InitCount == 0 || --s.InitCount > 0) return;
   s.InstallFolder.clear();
 }

@@ -26,7 +26,7 @@ constexpr TEdgeStyle ButtonEdges[3][3] = {
 
 // Clips the canvas to R, given in its logical coordinates (the canvas may
 // carry a window origin).
-void ClipCanvas(TCanvas* Canvas, const TRect& R) {
+void ClipHeaderCanvas(TCanvas* Canvas, const TRect& R) {
   HDC dc = Canvas->Handle();
   POINT pts[2] = {{R.Left, R.Top}, {R.Right, R.Bottom}};
   LPtoDP(dc, pts, 2);
@@ -132,7 +132,7 @@ void TLazyTreeColumns::PaintHeader(TCanvas* TargetCanvas, TRect R, const TPoint&
   while (IsValidColumn(run) && cell.Left < maxX) {
     TLazyTreeColumn* column = Items(run);
     cell.Right = cell.Left + column->FWidth;
-    ClipCanvas(TargetCanvas, TRect(std::max(cell.Left, Target.X), Target.Y + R.Top, std::min(cell.Right, maxX),
+    ClipHeaderCanvas(TargetCanvas, TRect(std::max(cell.Left, Target.X), Target.Y + R.Top, std::min(cell.Right, maxX),
                                    cell.Bottom));
     info.PaintRectangle = cell;
     PaintHeaderCell(info, column, advancedOwnerDraw, ownerDraw);

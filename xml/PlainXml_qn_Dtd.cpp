@@ -8,13 +8,13 @@ namespace qn {
 
 namespace {
 
-std::string Pos(Int64 v) { return std::to_string(v); }
+std::string DtdPos(Int64 v) { return std::to_string(v); }
 
-void Out(TStream* S, std::string_view v) {
+void DtdOut(TStream* S, std::string_view v) {
   if (!v.empty()) S->WriteBuffer(v.data(), static_cast<Integer>(v.size()));
 }
 
-std::string_view TrimBlanks(std::string_view s) {
+std::string_view DtdTrim(std::string_view s) {
   auto blank = [](char c) { return c == 9 || c == 10 || c == 13 || c == 32; };
   size_t a = 0, b = s.size();
   while (a < b && blank(s[a])) ++a;
@@ -22,21 +22,21 @@ std::string_view TrimBlanks(std::string_view s) {
   return s.substr(a, b - a);
 }
 
-bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
+bool DtdBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
 
 [[gnu::noinline]] void ReportIllegalTag(TXmlNode* n, const UTF8String& what, TsdXmlParser* P) {
-  n->DoDebugOut(n, wsWarn, "illegal tag (\"" + what + "\") at pos " + Pos(P->GetPosition()));
+  n->DoDebugOut(n, wsWarn, "illegal tag (\"" + what + "\") at pos " + DtdPos(P->GetPosition()));
 }
 
-[[gnu::noinline]] void ReportEndTag(TXmlNode* n, TsdWarnStyle w, char c, TsdXmlParser* P) {
+[[gnu::noinline]] void DtdReportEndTag(TXmlNode* n, TsdWarnStyle w, char c, TsdXmlParser* P) {
   n->DoDebugOut(n, w,
                 "illegal end tag (\"" + (c ? UTF8String(1, c) : UTF8String()) + "\") at line " +
-                    Pos(P->GetLineNumber()) + " (streampos " + Pos(P->GetPosition()) + ")");
+                    DtdPos(P->GetLineNumber()) + " (streampos " + DtdPos(P->GetPosition()) + ")");
 }
 
-[[gnu::noinline]] void ReportPremature(TXmlNode* n, TsdXmlParser* P) {
+[[gnu::noinline]] void DtdReportPremature(TXmlNode* n, TsdXmlParser* P) {
   P->FPrematureEnd = true;
-  n->DoDebugOut(n, wsFail, "stream terminated prematurely at pos " + Pos(P->GetPosition()));
+  n->DoDebugOut(n, wsFail, "stream terminated prematurely at pos " + DtdPos(P->GetPosition()));
 }
 
 // A word of a declaration: up to a blank, a quote or the end of the
@@ -47,7 +47,7 @@ UTF8String ReadWord(TsdXmlParser* P, char first, const char* stops) {
   for (;;) {
     char c = P->NextChar();
     if (c == 0 && P->EndOfStream()) return w;
-    if (IsBlank(c) || std::strchr(stops, c)) {
+    if (DtdBlank(c) || std::strchr(stops, c)) {
       P->MoveBack();
       return w;
     }
@@ -133,11 +133,11 @@ TXmlNode* TsdDocType::ParseStream(TsdXmlParser* P) {
   char c = P->SkipBlanks(b);
   FBlanks[0] = UTF8String(b);
   if (c) P->MoveBack();
-  SetName(UTF8String(TrimBlanks(P->ReadViewUntilBlankOrEndTag())));
+  SetName(UTF8String(DtdTrim(P->ReadViewUntilBlankOrEndTag())));
   c = P->SkipBlanks(b);
   UTF8String afterName(b);
   if (c == 0 && P->EndOfStream()) {
-    ReportPremature(this, P);
+    DtdReportPremature(this, P);
     return this;
   }
   FBlanks[1] = " ";
@@ -179,7 +179,7 @@ TXmlNode* TsdDocType::ParseStream(TsdXmlParser* P) {
     FBlanks[5] = UTF8String(b);
   }
   if (c != '>') {
-    if (c == 0 && P->EndOfStream()) ReportPremature(this, P);
+    if (c == 0 && P->EndOfStream()) DtdReportPremature(this, P);
     else ReportIllegalTag(this, UTF8String(1, c), P);
   }
   DoProgress(P->GetPosition());
@@ -224,21 +224,21 @@ void TsdDocType::WriteStream(TStream* S) {
            SystemLiteral()->WriteToString();
   }
   out += blank(4, " ");
-  Out(S, out);
+  DtdOut(S, out);
   if (FNodes.Count() > 0 || (keep && FHasSubset)) {
-    Out(S, "[");
-    Out(S, GetEndOfLine());
+    DtdOut(S, "[");
+    DtdOut(S, GetEndOfLine());
     for (Integer i = 0; i < FNodes.Count(); ++i) {
       TXmlNode* n = FNodes.GetItems(i);
       n->WriteStream(S);
       // Words between declarations stand on their own line when laid out.
-      if (!keep && n->ElementType() == xeCharData) Out(S, GetEndOfLine());
+      if (!keep && n->ElementType() == xeCharData) DtdOut(S, GetEndOfLine());
     }
-    Out(S, "]");
-    Out(S, blank(5, ""));
+    DtdOut(S, "]");
+    DtdOut(S, blank(5, ""));
   }
-  Out(S, ">");
-  Out(S, GetEndOfLine());
+  DtdOut(S, ">");
+  DtdOut(S, GetEndOfLine());
 }
 
 TsdEntityMap TsdDocType::Entities() const {
@@ -274,11 +274,11 @@ TXmlNode* TsdDtdElement::ParseStream(TsdXmlParser* P) {
   char c = P->SkipBlanks(b);
   FBlanks[0] = UTF8String(b);
   if (c) P->MoveBack();
-  SetName(UTF8String(TrimBlanks(P->ReadViewUntilBlankOrEndTag())));
+  SetName(UTF8String(DtdTrim(P->ReadViewUntilBlankOrEndTag())));
   c = P->SkipBlanks(b);
   FBlanks[1] = UTF8String(b);
   if (c == 0 && P->EndOfStream()) {
-    ReportPremature(this, P);
+    DtdReportPremature(this, P);
     return this;
   }
   P->MoveBack();
@@ -294,7 +294,7 @@ void TsdDtdElement::ParseContent(TsdXmlParser* P) {
   for (;;) {
     char c = P->NextChar();
     if (c == 0 && P->EndOfStream()) {
-      ReportPremature(this, P);
+      DtdReportPremature(this, P);
       break;
     }
     if (quote) {
@@ -328,7 +328,7 @@ void TsdDtdEntity::ParseQuotedTextList(TsdXmlParser* P) {
       UTF8String blanks(b);
       if (b != " ")
         DoDebugOut(this, wsHint,
-                   "non-default chardata at line " + Pos(P->GetLineNumber()) + " (pos " + Pos(P->GetPosition()) + ")");
+                   "non-default chardata at line " + DtdPos(P->GetLineNumber()) + " (pos " + DtdPos(P->GetPosition()) + ")");
       if (keep) {
         auto* w = new TsdWhiteSpace(doc);
         w->SetCoreValue(blanks);
@@ -336,11 +336,11 @@ void TsdDtdEntity::ParseQuotedTextList(TsdXmlParser* P) {
       }
     }
     if (c == 0 && P->EndOfStream()) {
-      ReportEndTag(this, wsFail, 0, P);
+      DtdReportEndTag(this, wsFail, 0, P);
       return;
     }
     if (c == '!' || c == '/' || c == '>') {
-      if (c != '>') ReportEndTag(this, wsFail, c, P);
+      if (c != '>') DtdReportEndTag(this, wsFail, c, P);
       return;
     }
     if (c == '"' || c == '\'') {
@@ -369,7 +369,7 @@ void TsdDtdElement::WriteStream(TStream* S) {
     case xeDtdNotation: break;
     default:
       throw EFilerError(FromUtf8("unsupported tag (\"" + UTF8String(ElementTypeName()) + "\") at pos " +
-                                 Pos(S->Position())));
+                                 DtdPos(S->Position())));
   }
   bool keep = GetPreserveWhiteSpace();
   auto blank = [&](int i) { return keep ? sdUnNormaliseEol(FBlanks[i], GetEolStyle()) : UTF8String(" "); };
@@ -385,7 +385,7 @@ void TsdDtdElement::WriteStream(TStream* S) {
   }
   out += ">";
   out += GetEndOfLine();
-  Out(S, out);
+  DtdOut(S, out);
 }
 
 UTF8String TsdDtdElement::GetValue() {

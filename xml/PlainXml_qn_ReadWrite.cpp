@@ -559,14 +559,14 @@ TXmlNode* TsdElement::ParseNested(TsdXmlParser* P) {
 
 namespace {
 // Blanks, '/', '>' and '[': where a tag name ends.
-struct TNameStops {
+struct TElementNameStops {
   bool Stop[256] = {};
-  constexpr TNameStops() {
+  constexpr TElementNameStops() {
     for (unsigned char c : {9, 10, 13, 32, 47, 62, 91}) Stop[c] = true;
   }
 };
-constexpr TNameStops kNameStops;
-bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
+constexpr TElementNameStops kElementNameStops;
+bool IsBlankChar(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
 
 // The first byte in [p, end) that ends a tag name, or end. Bytes up to 32,
 // '/', '>' and '[' are candidates, found 16 at a time; a candidate that is
@@ -581,12 +581,12 @@ bool IsBlank(char c) { return c == 9 || c == 10 || c == 13 || c == 32; }
                              _mm_or_si128(_mm_cmpeq_epi8(v, kGt), _mm_cmpeq_epi8(v, kBracket)));
     for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(c)); m; m &= m - 1) {
       const char* h = p + __builtin_ctz(m);
-      if (kNameStops.Stop[static_cast<unsigned char>(*h)]) return h;
+      if (kElementNameStops.Stop[static_cast<unsigned char>(*h)]) return h;
     }
     p += 16;
   }
 #endif
-  while (p < end && !kNameStops.Stop[static_cast<unsigned char>(*p)]) ++p;
+  while (p < end && !kElementNameStops.Stop[static_cast<unsigned char>(*p)]) ++p;
   return p;
 }
 
@@ -629,7 +629,7 @@ const char* TsdContainerNode::ScanAttributesAt(TsdXmlParser* P, const char* q, c
     const char* at = q;
     // One space or none before each attribute and the end of the tag.
     if (*q == ' ') ++q;
-    if (q < end && !IsBlank(*q)) {
+    if (q < end && !IsBlankChar(*q)) {
       char c = *q++;
       if (c == '>' || c == '/') {
         Stop = c;
@@ -641,7 +641,7 @@ const char* TsdContainerNode::ScanAttributesAt(TsdXmlParser* P, const char* q, c
         const char* eq = from;
         while (eq < end && *eq != '=') ++eq;
         const char* v = eq < end ? eq + 1 : end;
-        while (v < end && IsBlank(*v)) ++v;
+        while (v < end && IsBlankChar(*v)) ++v;
         const char* close = v < end && (*v == '"' || *v == '\'') ? sdFindByte(v + 1, end, *v) : end;
         if (close + 1 < end) {
           const char* n0 = from;

@@ -40,7 +40,7 @@ Cardinal Intensity8(TColor32 C) {
   return (((C >> 16) & 0xFF) * 61 + ((C >> 8) & 0xFF) * 174 + (C & 0xFF) * 21) >> 8;
 }
 
-size_t PixelCount(const TCustomBitmap32* B) { return size_t(B->Width()) * size_t(B->Height()); }
+size_t BitmapPixels(const TCustomBitmap32* B) { return size_t(B->Width()) * size_t(B->Height()); }
 
 // The destination rectangle of the rectangle forms; false when nothing is
 // left. The source start stays at SrcRect's top-left.
@@ -152,7 +152,7 @@ void InvertRGB(TCustomBitmap32* Dst, TCustomBitmap32* Src) {
 
 void ColorToGrayscale(TCustomBitmap32* Dst, TCustomBitmap32* Src, bool PreserveAlpha) {
   CheckParams(Dst, Src, true);
-  const size_t n = PixelCount(Src);
+  const size_t n = BitmapPixels(Src);
   const TColor32* s = Src->Bits();
   PColor32 d = Dst->Bits();
   for (size_t i = 0; i < n; ++i) {
@@ -165,7 +165,7 @@ void ColorToGrayscale(TCustomBitmap32* Dst, TCustomBitmap32* Src, bool PreserveA
 
 void AlphaToGrayscale(TCustomBitmap32* Dst, TCustomBitmap32* Src) {
   CheckParams(Dst, Src, true);
-  const size_t n = PixelCount(Src);
+  const size_t n = BitmapPixels(Src);
   const TColor32* s = Src->Bits();
   PColor32 d = Dst->Bits();
   for (size_t i = 0; i < n; ++i) {
@@ -177,7 +177,7 @@ void AlphaToGrayscale(TCustomBitmap32* Dst, TCustomBitmap32* Src) {
 
 void IntensityToAlpha(TCustomBitmap32* Dst, TCustomBitmap32* Src) {
   CheckParams(Dst, Src, true);
-  const size_t n = PixelCount(Src);
+  const size_t n = BitmapPixels(Src);
   const TColor32* s = Src->Bits();
   PColor32 d = Dst->Bits();
   for (size_t i = 0; i < n; ++i) d[i] = (d[i] & 0x00FFFFFFu) | Intensity8(s[i]) << 24;
@@ -186,7 +186,7 @@ void IntensityToAlpha(TCustomBitmap32* Dst, TCustomBitmap32* Src) {
 
 void ApplyLUT(TCustomBitmap32* Dst, TCustomBitmap32* Src, const TLUT8& LUT, bool PreserveAlpha) {
   CheckParams(Dst, Src, true);
-  const size_t n = PixelCount(Src);
+  const size_t n = BitmapPixels(Src);
   const TColor32* s = Src->Bits();
   PColor32 d = Dst->Bits();
   for (size_t i = 0; i < n; ++i) {
@@ -200,7 +200,7 @@ void ApplyLUT(TCustomBitmap32* Dst, TCustomBitmap32* Src, const TLUT8& LUT, bool
 void ChromaKey(TCustomBitmap32* ABitmap, TColor32 TrColor) {
   if (!ABitmap) throw Exception(u"The bitmap is nil");
   const TColor32 key = TrColor & 0x00FFFFFFu;
-  const size_t n = PixelCount(ABitmap);
+  const size_t n = BitmapPixels(ABitmap);
   PColor32 p = ABitmap->Bits();
   for (size_t i = 0; i < n; ++i)
     if ((p[i] & 0x00FFFFFFu) == key) p[i] &= 0x00FFFFFFu;

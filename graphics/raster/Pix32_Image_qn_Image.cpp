@@ -482,10 +482,10 @@ inline TRect Meet(const TRect& A, const TRect& B) {
   return TRect(std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
                std::min(A.Bottom, B.Bottom));
 }
-inline bool Empty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
+inline bool EmptyArea(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
 
 void CopyRows(TBitmap32* Bitmap, const TRect& BitmapRect, TBitmap32* Dest, const TRect& Area) {
-  if (Empty(Area)) return;
+  if (EmptyArea(Area)) return;
   MoveLongwordRows(Bitmap->GetPixelPtr(Area.Left - BitmapRect.Left, Area.Top - BitmapRect.Top),
                    static_cast<size_t>(Bitmap->Width()), Dest->GetPixelPtr(Area.Left, Area.Top),
                    static_cast<size_t>(Dest->Width()), Area.Right - Area.Left, Area.Bottom - Area.Top);
@@ -509,7 +509,7 @@ Integer DrawBitmapUnderFirstLayer(TBitmap32* Bitmap, const TRect& BitmapRect, TL
     return -1;
   const TRect& clip = Dest->ClipRect();
   const TRect back = Meet(Meet(clip, Dest->BoundsRect()), r);
-  if (Empty(back)) return -1;
+  if (EmptyArea(back)) return -1;
   const TLayerCollection::TPaintPlace* places = Layers->PaintPlaces();
   Integer first = 0;
   for (; first < Layers->Count(); ++first) {
@@ -532,7 +532,7 @@ Integer DrawBitmapUnderFirstLayer(TBitmap32* Bitmap, const TRect& BitmapRect, TL
   const TRect dst = MakeRect(layer->GetAdjustedLocation(), TRectRounding::rrClosest);
   if (dst.Right - dst.Left != src->Width() || dst.Bottom - dst.Top != src->Height()) return -1;
   const TRect a = Meet(Meet(clip, Dest->BoundsRect()), dst);
-  if (Empty(a) || a.Left < r.Left || a.Top < r.Top || a.Right > r.Right || a.Bottom > r.Bottom) return -1;
+  if (EmptyArea(a) || a.Left < r.Left || a.Top < r.Top || a.Right > r.Right || a.Bottom > r.Bottom) return -1;
 
   Bitmap->Lock();
   // The bitmap around the layer: the bands above and below it, and beside it.

@@ -20,7 +20,7 @@ bool Contains(const TRect& R, Integer X, Integer Y) {
   return R.Left <= X && X < R.Right && R.Top <= Y && Y < R.Bottom;
 }
 
-bool Empty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
+bool EmptyBox(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
 
 void FillSolid(TCanvas* C, const TRect& R, TColor Color) {
   C->Brush()->SetStyle(TBrushStyle::bsSolid);
@@ -238,7 +238,7 @@ TRect TArrowBar::GetZoneRect(TRBZone Zone) {
   }
   const TRect t = GetTrackBoundary();
   TRect h = GetHandleRect();
-  if (!DrawEnabled() || Empty(h)) {
+  if (!DrawEnabled() || EmptyBox(h)) {
     const Integer mx = (t.Left + t.Right) / 2, my = (t.Top + t.Bottom) / 2;
     h = TRect(mx, my, mx, my);
   }
@@ -261,7 +261,7 @@ void TArrowBar::Paint() {
   const TRect h = e ? GetHandleRect() : TRect(0, 0, 0, 0);
   DoDrawTrack(GetZoneRect(zTrackPrev), Horz() ? drLeft : drUp, DragZone == zTrackPrev, e, HotZone == zTrackPrev);
   DoDrawTrack(GetZoneRect(zTrackNext), Horz() ? drRight : drDown, DragZone == zTrackNext, e, HotZone == zTrackNext);
-  if (!Empty(h)) DoDrawHandle(h, Horz(), DragZone == zHandle, HotZone == zHandle);
+  if (!EmptyBox(h)) DoDrawHandle(h, Horz(), DragZone == zHandle, HotZone == zHandle);
 }
 
 void TArrowBar::FillTrackPattern(const TRect& R, TColor C1, TColor C2) {
@@ -284,7 +284,7 @@ void TArrowBar::FillTrackPattern(const TRect& R, TColor C1, TColor C2) {
 }
 
 void TArrowBar::DoDrawButton(TRect R, TRBDirection Direction, bool Pushed, bool Enabled, bool Hot) {
-  if (Empty(R)) return;
+  if (EmptyBox(R)) return;
   TCanvas* c = Canvas();
   if (FStyle == rbsDefault && Pix32_XPThemes_qn::USE_THEMES) {
     static const int kBase[4] = {ABS_LEFTNORMAL, ABS_UPNORMAL, ABS_RIGHTNORMAL, ABS_DOWNNORMAL};
@@ -329,7 +329,7 @@ void TArrowBar::DoDrawButton(TRect R, TRBDirection Direction, bool Pushed, bool 
 }
 
 void TArrowBar::DoDrawHandle(TRect R, bool Horz, bool Pushed, bool Hot) {
-  if (Empty(R)) return;
+  if (EmptyBox(R)) return;
   if (FStyle == rbsDefault && Pix32_XPThemes_qn::USE_THEMES) {
     const int state = !Enabled() ? SCRBS_DISABLED : Pushed ? SCRBS_PRESSED : Hot ? SCRBS_HOT : SCRBS_NORMAL;
     RECT r = R;
@@ -352,7 +352,7 @@ void TArrowBar::DoDrawHandle(TRect R, bool Horz, bool Pushed, bool Hot) {
 }
 
 void TArrowBar::DoDrawTrack(TRect R, TRBDirection Direction, bool Pushed, bool Enabled, bool Hot) {
-  if (Empty(R)) return;
+  if (EmptyBox(R)) return;
   TCanvas* c = Canvas();
   (void)Hot;
   if (FStyle == rbsDefault && Pix32_XPThemes_qn::USE_THEMES) {
@@ -371,7 +371,7 @@ void TArrowBar::DoDrawTrack(TRect R, TRBDirection Direction, bool Pushed, bool E
     return;
   }
   DrawSides(c, R, AllBut(Direction), Enabled ? FBorderColor : FShadowColor);
-  if (Empty(R)) return;
+  if (EmptyBox(R)) return;
   if (Pushed) {
     FillSolid(c, R, FBorderColor);
   } else if (Enabled) {
@@ -388,7 +388,7 @@ void TArrowBar::DoDrawTrack(TRect R, TRBDirection Direction, bool Pushed, bool E
       VLine(c, R.Left, R.Top, R.Bottom, shade);
       ++R.Left;
     }
-    if (Empty(R)) return;
+    if (EmptyBox(R)) return;
     if (FBackgnd == bgPattern)
       FillTrackPattern(R, FHighLightColor, Color());
     else

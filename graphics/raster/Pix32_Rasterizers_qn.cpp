@@ -443,17 +443,17 @@ void TMultithreadedRegularRasterizer::DoRasterize(TCustomBitmap32* Dst, const TR
 // Unit set-up
 
 namespace {
-Integer InitCount = 0;
+Integer RasterizersInitCount = 0;
 }
 
 void InitPix32Rasterizers() {
-  if (InitCount++ > 0) return;
+  if (RasterizersInitCount++ > 0) return;
   NumberOfProcessors = static_cast<Integer>(std::max<Cardinal>(GetProcessorCount(), 1));
   DefaultRasterizerClass = TRegularRasterizer::StaticClass();
 }
 
 void DonePix32Rasterizers() {
-  if (InitCount > 0) --InitCount;
+  if (RasterizersInitCount > 0) --RasterizersInitCount;
 }
 
 }  // namespace qn

@@ -381,11 +381,11 @@ void NearestStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomB
 // Unit set-up
 
 namespace {
-Integer InitCount = 0;
+Integer ResamplersInitCount = 0;
 }
 
 void InitPix32Resamplers() {
-  if (InitCount++ > 0) return;
+  if (ResamplersInitCount++ > 0) return;
   ResamplersRegistry = NewRegistry(u"Pix32_Resamplers_qn bindings");
   ResamplersRegistry->RegisterBinding(FID_BLOCKAVERAGE, &BlockAverage, "BlockAverage");
   ResamplersRegistry->RegisterBinding(FID_INTERPOLATOR, &Interpolator, "Interpolator");
@@ -409,7 +409,7 @@ void InitPix32Resamplers() {
 }
 
 void DonePix32Resamplers() {
-  if (InitCount == 0 || --InitCount > 0) return;
+  if (ResamplersInitCount == 0 || --ResamplersInitCount > 0) return;
   FreeAndNil(ResamplerList);
   FreeAndNil(KernelList);
   ResamplersRegistry = nullptr;

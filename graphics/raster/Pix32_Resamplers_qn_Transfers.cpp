@@ -16,12 +16,12 @@ namespace qn {
 
 namespace {
 
-struct TEMMSGuard {
-  ~TEMMSGuard() { EMMS(); }
+struct TTransferEMMSGuard {
+  ~TTransferEMMSGuard() { EMMS(); }
 };
 
 inline bool IsEmpty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
-inline TRect Offset(const TRect& R, Integer Dx, Integer Dy) {
+inline TRect ShiftedRect(const TRect& R, Integer Dx, Integer Dy) {
   return TRect(R.Left + Dx, R.Top + Dy, R.Right + Dx, R.Bottom + Dy);
 }
 inline TRect Intersect(const TRect& A, const TRect& B) {
@@ -29,7 +29,7 @@ inline TRect Intersect(const TRect& A, const TRect& B) {
   Pix32_qn::IntersectRect(r, A, B);
   return r;
 }
-inline Integer RoundI(Single V) { return static_cast<Integer>(std::nearbyint(V)); }
+inline Integer RoundSingle(Single V) { return static_cast<Integer>(std::nearbyint(V)); }
 
 void CheckBitmaps(TCustomBitmap32* Dst, TCustomBitmap32* Src) {
   if (!Dst) throw EBitmapException(SDstNil);
@@ -62,7 +62,7 @@ class TPixelWriter {
 
 // The packed interpolator's arithmetic for two destination pixels at once:
 // per 16-bit lane b + (a - b) * w / 256, rounded as that form rounds.
-inline __m128i Lerp16(__m128i a, __m128i b, __m128i w) {
+inline __m128i LerpWords(__m128i a, __m128i b, __m128i w) {
   const __m128i d = _mm_mullo_epi16(_mm_sub_epi16(a, b), w);
   return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(b, 8), d), _mm_set1_epi16(128)), 8);
 }
@@ -117,7 +117,7 @@ class TPairRows {
     const __m128i wy = _mm_set1_epi16(static_cast<short>(WY > 255 ? 255 : WY));
     const size_t n = FWX.size();
     for (size_t k = 0; k < n; ++k) {
-      const __m128i v = Lerp16(FTop[k].v, FBottom[k].v, wy);
+      const __m128i v = LerpWords(FTop[k].v, FBottom[k].v, wy);
       _mm_storel_epi64(reinterpret_cast<__m128i*>(Dst + 2 * k), _mm_packus_epi16(v, v));
     }
     if (FCount & 1) {
@@ -133,7 +133,7 @@ class TPairRows {
     for (size_t k = 0; k < FWX.size(); ++k) {
       __m128i l, r;
       Neighbours(row, FMap[2 * k].Pos, FMap[2 * k + 1].Pos, l, r);
-      Out[k].v = Lerp16(l, r, FWX[k].v);
+      Out[k].v = LerpWords(l, r, FWX[k].v);
     }
   }
 
@@ -156,10 +156,10 @@ void BlockTransfer(TCustomBitmap32* Dst, Integer DstX, Integer DstY, TRect DstCl
   const Integer SrcX = SrcRect.Left, SrcY = SrcRect.Top;
   DstClip = Intersect(DstClip, Dst->BoundsRect());
   SrcRect = Intersect(SrcRect, Src->BoundsRect());
-  SrcRect = Intersect(Offset(SrcRect, DstX - SrcX, DstY - SrcY), DstClip);
+  SrcRect = Intersect(ShiftedRect(SrcRect, DstX - SrcX, DstY - SrcY), DstClip);
   if (IsEmpty(SrcRect)) return;
   DstClip = SrcRect;
-  SrcRect = Offset(SrcRect, SrcX - DstX, SrcY - DstY);
+  SrcRect = ShiftedRect(SrcRect, SrcX - DstX, SrcY - DstY);
   if (!Dst->MeasuringMode()) {
     if (CombineOp == TDrawMode::dmCustom && !CombineCallBack) CombineOp = TDrawMode::dmOpaque;
     BlockCombine(Dst, DstClip, Src, SrcRect.Left, SrcRect.Top, CombineOp, CombineCallBack);
@@ -186,7 +186,7 @@ void BlockTransferX(TCustomBitmap32* Dst, TFixed DstX, TFixed DstY, TCustomBitma
   const TRect area = Intersect(TRect(ix, iy, ix + sw + extraX, iy + sh + extraY), Dst->ClipRect());
   if (IsEmpty(area)) return;
   if (!Dst->MeasuringMode()) {
-    TEMMSGuard emms;
+    TTransferEMMSGuard emms;
     TBlendMemEx* blend = *BLEND_MEM_EX[static_cast<int>(Src->CombineMode())];
     TBlendMem* blendFull = *BLEND_MEM[static_cast<int>(Src->CombineMode())];
     const Cardinal master = Src->MasterAlpha() > 255 ? 255 : Src->MasterAlpha();
@@ -226,11 +226,11 @@ void BlendTransferT(TCustomBitmap32* Dst, Integer DstX, Integer DstY, TRect DstC
     const Integer fX = SrcRectF.Left - DstX, fY = SrcRectF.Top - DstY;
     const Integer bX = SrcRectB.Left - DstX, bY = SrcRectB.Top - DstY;
     DstClip = Intersect(DstClip, Dst->BoundsRect());
-    SrcRectF = Offset(Intersect(SrcRectF, SrcF->BoundsRect()), -fX, -fY);
-    SrcRectB = Offset(Intersect(SrcRectB, SrcB->BoundsRect()), -bX, -bY);
+    SrcRectF = ShiftedRect(Intersect(SrcRectF, SrcF->BoundsRect()), -fX, -fY);
+    SrcRectB = ShiftedRect(Intersect(SrcRectB, SrcB->BoundsRect()), -bX, -bY);
     DstClip = Intersect(DstClip, Intersect(SrcRectF, SrcRectB));
     if (!IsEmpty(DstClip)) {
-      TEMMSGuard emms;
+      TTransferEMMSGuard emms;
       for (Integer y = DstClip.Top; y < DstClip.Bottom; ++y) {
         const TColor32* f = SrcF->GetPixelPtr(DstClip.Left + fX, y + fY);
         const TColor32* b = SrcB->GetPixelPtr(DstClip.Left + bX, y + bY);
@@ -329,8 +329,8 @@ TMappingTable BuildKernelMapping(Integer DstLo, Integer DstHi, Integer ClipLo, I
     const Integer lo = static_cast<Integer>(std::floor(c - reach)), hi = static_cast<Integer>(std::ceil(c + reach));
     for (Integer J = lo; J <= hi; ++J) {
       const Single dist = c - static_cast<Single>(J);
-      const Integer w = enlarge ? RoundI(Kernel->Filter(dist) * 256)
-                                : RoundI(Kernel->Filter(dist * scale) * 256 * scale);
+      const Integer w = enlarge ? RoundSingle(Kernel->Filter(dist) * 256)
+                                : RoundSingle(Kernel->Filter(dist * scale) * 256 * scale);
       if (w != 0) cl.push_back({Clamp(J, SrcLo, SrcHi - 1), w});
     }
     if (cl.empty()) cl.push_back({Clamp(static_cast<Integer>(std::floor(c)), SrcLo, SrcHi - 1), 256});
@@ -349,7 +349,7 @@ void LinearStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBi
   if (CombineOp == TDrawMode::dmCustom && !CombineCallBack) CombineOp = TDrawMode::dmOpaque;
   DstClip = Intersect(Intersect(DstClip, Dst->BoundsRect()), DstRect);
   if (IsEmpty(DstClip)) return;
-  TEMMSGuard emms;
+  TTransferEMMSGuard emms;
   // One axis: the left (upper) source index and its weight per clip index.
   auto buildMap = [](Integer ClipLo, Integer ClipHi, Integer DstLo, Integer DstW, Integer SrcLo, Integer SrcHi,
                      Integer SrcSize) {
@@ -367,7 +367,7 @@ void LinearStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBi
       if (x < 0) x = 0;
       if (x > static_cast<Single>(SrcSize - 1)) x = static_cast<Single>(SrcSize - 1);
       const Single fl = std::floor(x);
-      map[static_cast<size_t>(i)] = {static_cast<Integer>(fl), 256 - RoundI((x - fl) * 256)};
+      map[static_cast<size_t>(i)] = {static_cast<Integer>(fl), 256 - RoundSingle((x - fl) * 256)};
     }
     // The last column is reached as the right neighbour of the one before.
     for (Integer i = n - 1; i >= 0; --i) {
@@ -428,7 +428,7 @@ void KernelStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCustomBi
   const TMappingTable mapY =
       BuildKernelMapping(DstRect.Top, DstRect.Bottom, DstClip.Top, DstClip.Bottom, SrcRect.Top, SrcRect.Bottom, Kernel);
   if (mapX.empty() || mapY.empty()) return;
-  TEMMSGuard emms;
+  TTransferEMMSGuard emms;
   // The buffer spans every tap of every column: with kernels that vanish at
   // whole pixels, an early cluster may start to the right of a later one.
   Integer lo = mapX.front().front().Pos, hi = lo;
@@ -484,7 +484,7 @@ void BoxAverageStretch(TCustomBitmap32* Dst, TRect DstRect, TRect DstClip, TCust
   if (CombineOp == TDrawMode::dmCustom && !CombineCallBack) CombineOp = TDrawMode::dmOpaque;
   DstClip = Intersect(Intersect(DstClip, Dst->BoundsRect()), DstRect);
   if (IsEmpty(DstClip)) return;
-  TEMMSGuard emms;
+  TTransferEMMSGuard emms;
   const Single f = static_cast<Single>(SrcW) / DstW, fy = static_cast<Single>(SrcH) / DstH;
   const Integer cx = static_cast<Integer>(static_cast<Single>(DstClip.Left - DstRect.Left) * f);
   const Integer cy = static_cast<Integer>(static_cast<Single>(DstClip.Top - DstRect.Top) * fy);

@@ -122,7 +122,7 @@ void LinearTransformRow_Pas(const TCustomBitmap32* Src, TFixed U, TFixed V, TFix
 
 namespace {
 // The 16-bit lane blend of the bilinear interpolator, with its rounding.
-inline __m128i Lerp16(__m128i a, __m128i b, __m128i w) {
+inline __m128i LerpPairs(__m128i a, __m128i b, __m128i w) {
   const __m128i d = _mm_mullo_epi16(_mm_sub_epi16(a, b), w);
   return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(b, 8), d), _mm_set1_epi16(128)), 8);
 }
@@ -158,8 +158,8 @@ void LinearTransformRow_SSE2(const TCustomBitmap32* Src, TFixed U, TFixed V, TFi
     const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + width));
     const __m128i left = _mm_unpacklo_epi8(_mm_unpacklo_epi32(top, bottom), zero);
     const __m128i right = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_srli_si128(top, 4), _mm_srli_si128(bottom, 4)), zero);
-    const __m128i h = Lerp16(left, right, wx);
-    const __m128i v = Lerp16(h, _mm_unpackhi_epi64(h, h), wy);
+    const __m128i h = LerpPairs(left, right, wx);
+    const __m128i v = LerpPairs(h, _mm_unpackhi_epi64(h, h), wy);
     Out[i] = static_cast<TColor32>(_mm_cvtsi128_si32(_mm_packus_epi16(v, v)));
   }
 }

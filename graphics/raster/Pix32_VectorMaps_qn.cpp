@@ -235,12 +235,12 @@ TRect TVectorMap::GetTrimmedBounds() const {
 }
 
 namespace {
-Integer InitCount = 0;
+Integer VectorMapsInitCount = 0;
 }
 
-void InitPix32VectorMaps() { ++InitCount; }
+void InitPix32VectorMaps() { ++VectorMapsInitCount; }
 void DonePix32VectorMaps() {
-  if (InitCount > 0) --InitCount;
+  if (VectorMapsInitCount > 0) --VectorMapsInitCount;
 }
 
 }  // namespace qn

@@ -16,7 +16,7 @@
 namespace qn {
 
 namespace {
-[[noreturn]] void IndexError(Integer Index) { throw Exception(u"Index out of bounds (%d)", {Index}); }
+[[noreturn]] void SparseIndexError(Integer Index) { throw Exception(u"Index out of bounds (%d)", {Index}); }
 [[noreturn]] void CountMismatch() { throw Exception(u"Point count mismatch"); }
 
 // One channel of a weighted sum. Clamping comes before the conversion so
@@ -210,22 +210,22 @@ TColor32 TBarycentricGradientSampler::GetColor(Integer Index) { return GetColorP
 TFloatPoint TBarycentricGradientSampler::GetPoint(Integer Index) { return GetColorPoint(Index).Point; }
 
 TColor32FloatPoint TBarycentricGradientSampler::GetColorPoint(Integer Index) {
-  if (Index < 0 || Index >= 3) IndexError(Index);
+  if (Index < 0 || Index >= 3) SparseIndexError(Index);
   return FColorPoints[Index];
 }
 
 void TBarycentricGradientSampler::SetColor(Integer Index, TColor32 Value) {
-  if (Index < 0 || Index >= 3) IndexError(Index);
+  if (Index < 0 || Index >= 3) SparseIndexError(Index);
   FColorPoints[Index].Color32 = Value;
 }
 
 void TBarycentricGradientSampler::SetColorPoint(Integer Index, const TColor32FloatPoint& Value) {
-  if (Index < 0 || Index >= 3) IndexError(Index);
+  if (Index < 0 || Index >= 3) SparseIndexError(Index);
   FColorPoints[Index] = Value;
 }
 
 void TBarycentricGradientSampler::SetPoint(Integer Index, const TFloatPoint& Value) {
-  if (Index < 0 || Index >= 3) IndexError(Index);
+  if (Index < 0 || Index >= 3) SparseIndexError(Index);
   FColorPoints[Index].Point = Value;
 }
 
@@ -323,22 +323,22 @@ TColor32 TBilinearGradientSampler::GetColor(Integer Index) { return GetColorPoin
 TFloatPoint TBilinearGradientSampler::GetPoint(Integer Index) { return GetColorPoint(Index).Point; }
 
 TColor32FloatPoint TBilinearGradientSampler::GetColorPoint(Integer Index) {
-  if (Index < 0 || Index >= 4) IndexError(Index);
+  if (Index < 0 || Index >= 4) SparseIndexError(Index);
   return FColorPoints[Index];
 }
 
 void TBilinearGradientSampler::SetColor(Integer Index, TColor32 Value) {
-  if (Index < 0 || Index >= 4) IndexError(Index);
+  if (Index < 0 || Index >= 4) SparseIndexError(Index);
   FColorPoints[Index].Color32 = Value;
 }
 
 void TBilinearGradientSampler::SetColorPoint(Integer Index, const TColor32FloatPoint& Value) {
-  if (Index < 0 || Index >= 4) IndexError(Index);
+  if (Index < 0 || Index >= 4) SparseIndexError(Index);
   FColorPoints[Index] = Value;
 }
 
 void TBilinearGradientSampler::SetPoint(Integer Index, const TFloatPoint& Value) {
-  if (Index < 0 || Index >= 4) IndexError(Index);
+  if (Index < 0 || Index >= 4) SparseIndexError(Index);
   FColorPoints[Index].Point = Value;
 }
 
@@ -374,7 +374,7 @@ TArrayOfColor32FloatPoint& TCustomArbitrarySparsePointGradientSampler::OwnColorP
 }
 
 void TCustomArbitrarySparsePointGradientSampler::CheckIndex(Integer Index) const {
-  if (Index < 0 || static_cast<size_t>(Index) >= FColorPoints->size()) IndexError(Index);
+  if (Index < 0 || static_cast<size_t>(Index) >= FColorPoints->size()) SparseIndexError(Index);
 }
 
 void TCustomArbitrarySparsePointGradientSampler::Add(const TFloatPoint& Point, TColor32 Color) {

@@ -15,7 +15,7 @@ namespace {
 
 // abs(floor(v * 65536)) without overflow for coverage sums of any size; a
 // non-finite value covers nothing.
-Cardinal CoverageUnits(Single V) {
+Cardinal LCDCoverageUnits(Single V) {
   const double F = std::floor(static_cast<double>(V) * 65536.0);
   if (!std::isfinite(F)) return 0;
   const double A = std::fabs(F);
@@ -37,7 +37,7 @@ void LCDFill(const Single* Coverage, Byte* P, Integer N, TColor32 Color) {
     uint32_t Bits;
     std::memcpy(&Bits, &Coverage[I], sizeof Bits);
     if (I == 0 || Bits != LastBits) {
-      Cardinal C = CoverageUnits(Coverage[I]);
+      Cardinal C = LCDCoverageUnits(Coverage[I]);
       if constexpr (EvenOdd) {
         C &= 0x1FFFFu;
         if (C > 65535u) C ^= 0x1FFFFu;

@@ -10,7 +10,7 @@ namespace qn {
 
 namespace {
 
-bool IsZero(const TFloatPoint& N) { return N.X == 0 && N.Y == 0; }
+bool IsZeroNormal(const TFloatPoint& N) { return N.X == 0 && N.Y == 0; }
 
 // The cap at P for the unit normal N of the end edge; W is the signed half
 // width (negative at the start, so the cap runs from the right side round to
@@ -48,10 +48,10 @@ TArrayOfFloatPoint BuildPolyline(const TArrayOfFloatPoint& Points, TFloat Stroke
   const TFloat W = StrokeWidth * 0.5f;
   const TArrayOfFloatPoint Normals = BuildNormals(Points);
   Integer H = Count - 2;
-  while (H >= 0 && IsZero(Normals[H])) --H;
+  while (H >= 0 && IsZeroNormal(Normals[H])) --H;
   if (H < 0) return {};
   Integer S = 0;
-  while (IsZero(Normals[S])) ++S;
+  while (IsZeroNormal(Normals[S])) ++S;
 
   const TArrayOfFloatPoint Left = Grow(Points, Normals, W, JoinStyle, false, MiterLimit);
   const TArrayOfFloatPoint Right = Grow(Points, Normals, -W, JoinStyle, false, MiterLimit);

@@ -1,14 +1,17 @@
 #include "platform/classes/Collection.h"
 
+#include "platform/classes/ClassesInternal.h"
+
 #include <algorithm>
 #include <string>
 
 namespace vcl {
 
+using namespace classes_detail;
+
 namespace {
-String IntText(Integer v) { return FromUtf8(std::to_string(v)); }
 [[noreturn]] void IndexError(Integer Index) {
-  throw EListError(u"List index out of bounds (" + IntText(Index) + u")");
+  throw EListError(u"List index out of bounds (" + IntStr(Index) + u")");
 }
 }  // namespace
 
@@ -219,7 +222,7 @@ TPersistent* TCollectionItem::GetOwner() { return FCollection; }
 
 String TCollectionItem::GetNamePath() {
   if (!FCollection) return ClassName();
-  return FCollection->GetNamePath() + u"[" + IntText(GetIndex()) + u"]";
+  return FCollection->GetNamePath() + u"[" + IntStr(GetIndex()) + u"]";
 }
 
 void TCollectionItem::Changed(bool AllItems) {

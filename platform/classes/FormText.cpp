@@ -1,5 +1,7 @@
 #include "platform/classes/FormText.h"
 
+#include "platform/classes/ClassesInternal.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,9 +14,10 @@
 
 namespace vcl {
 
+using namespace classes_detail;
+
 namespace {
 
-String IntStr(Int64 v) { return FromUtf8(std::to_string(v)); }
 
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
@@ -26,13 +29,6 @@ constexpr int HexValue(char c) {
   return -1;
 }
 
-char16_t FoldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
-bool SameIdent(const String& a, const String& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
 
 std::string Latin1(const String& s) {
   std::string r;

@@ -1,19 +1,16 @@
 #include "platform/classes/PropInfo.h"
 
+#include "platform/classes/ClassesInternal.h"
+
 #include "platform/classes/Component.h"
 
 namespace vcl {
 
+using namespace classes_detail;
+
 namespace {
 
-char16_t FoldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
-bool SameIdent(const String& a, const String& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
 
 const std::vector<const TPropInfo*>& NoProps() {
   static const std::vector<const TPropInfo*> none;

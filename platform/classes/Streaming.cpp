@@ -1,5 +1,7 @@
 #include "platform/classes/Streaming.h"
 
+#include "platform/classes/ClassesInternal.h"
+
 #include "platform/classes/Strings.h"
 
 #include <algorithm>
@@ -9,18 +11,12 @@
 
 namespace vcl {
 
+using namespace classes_detail;
+
 namespace {
 
-char16_t FoldAscii(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
-bool SameIdent(const String& a, const String& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
 
-String IntStr(Int64 v) { return FromUtf8(std::to_string(v)); }
 
 // Names and short strings are stored a byte per character; bytes map to the
 // first 256 code points both ways so nothing is lost in a round trip.

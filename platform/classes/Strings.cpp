@@ -1,5 +1,7 @@
 #include "platform/classes/Strings.h"
 
+#include "platform/classes/ClassesInternal.h"
+
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
@@ -8,9 +10,10 @@
 
 namespace vcl {
 
+using namespace classes_detail;
+
 namespace {
 
-String IntText(Integer v) { return FromUtf8(std::to_string(v)); }
 
 // The platform's quoted-string extraction: from the opening quote at p,
 // doubled quotes stand for one, the next single quote ends the string (a
@@ -43,7 +46,7 @@ bool IsBlank(Char c) { return c >= 1 && c <= u' '; }
 void TStrings::Error(const String& Msg, Integer Data) {
   String s = Msg;
   size_t p = s.find(u"%d");
-  if (p != String::npos) s.replace(p, 2, IntText(Data));
+  if (p != String::npos) s.replace(p, 2, IntStr(Data));
   throw EStringListError(s);
 }
 

@@ -48,14 +48,14 @@ struct IMAGELIST__ {
 
 namespace {
 
-std::mutex gLock;
+std::mutex gImageListLock;
 std::set<HIMAGELIST>& Lists() {
   static auto* s = new std::set<HIMAGELIST>;
   return *s;
 }
 
 IMAGELIST__* Get(HIMAGELIST h) {
-  std::lock_guard<std::mutex> lk(gLock);
+  std::lock_guard<std::mutex> lk(gImageListLock);
   return Lists().count(h) ? h : nullptr;
 }
 
@@ -300,14 +300,14 @@ HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow) {
   il->Grow = std::max(1, grow);
   std::fill(std::begin(il->Overlays), std::end(il->Overlays), -1);
   il->Images.reserve(size_t(std::clamp(initial, 0, 4096)));
-  std::lock_guard<std::mutex> lk(gLock);
+  std::lock_guard<std::mutex> lk(gImageListLock);
   Lists().insert(il);
   return il;
 }
 
 BOOL ImageList_Destroy(HIMAGELIST himl) {
   {
-    std::lock_guard<std::mutex> lk(gLock);
+    std::lock_guard<std::mutex> lk(gImageListLock);
     if (!Lists().erase(himl)) return false;
   }
   himl->FreeInfo();
@@ -540,7 +540,7 @@ HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT) {
 }
 
 int ImageListObjectCount() {
-  std::lock_guard<std::mutex> lk(gLock);
+  std::lock_guard<std::mutex> lk(gImageListLock);
   return int(Lists().size());
 }
 

@@ -26,7 +26,7 @@ struct TDrag {
   POINT PictureHot{0, 0};
 };
 
-std::recursive_mutex gLock;
+std::recursive_mutex gDragLock;
 TDrag* gDrag = nullptr;
 
 const char16_t* kClass = u"QnDragImageWindow";
@@ -125,7 +125,7 @@ void Place(TDrag& d) {
 }  // namespace
 
 BOOL ImageList_BeginDrag(HIMAGELIST himlTrack, int iTrack, int dxHotspot, int dyHotspot) {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   if (gDrag || iTrack < 0 || iTrack >= ImageList_GetImageCount(himlTrack)) return false;
   HIMAGELIST copy = CopyOne(himlTrack, iTrack);
   if (!copy) return false;
@@ -137,7 +137,7 @@ BOOL ImageList_BeginDrag(HIMAGELIST himlTrack, int iTrack, int dxHotspot, int dy
 }
 
 BOOL ImageList_DragEnter(HWND hwndLock, int x, int y) {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   if (!gDrag || (hwndLock && !IsWindow(hwndLock))) return false;
   gDrag->Lock = hwndLock;
   gDrag->Pos = POINT(x, y);
@@ -147,7 +147,7 @@ BOOL ImageList_DragEnter(HWND hwndLock, int x, int y) {
 }
 
 BOOL ImageList_DragMove(int x, int y) {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   if (!gDrag) return false;
   gDrag->Pos = POINT(x, y);
   Place(*gDrag);
@@ -155,7 +155,7 @@ BOOL ImageList_DragMove(int x, int y) {
 }
 
 BOOL ImageList_DragLeave(HWND hwndLock) {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   if (!gDrag) return false;
   (void)hwndLock;
   gDrag->Shown = false;
@@ -165,7 +165,7 @@ BOOL ImageList_DragLeave(HWND hwndLock) {
 }
 
 BOOL ImageList_DragShowNolock(BOOL fShow) {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   if (!gDrag) return false;
   gDrag->Shown = fShow != 0;
   Place(*gDrag);
@@ -173,7 +173,7 @@ BOOL ImageList_DragShowNolock(BOOL fShow) {
 }
 
 void ImageList_EndDrag() {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   if (!gDrag) return;
   if (gDrag->Window && IsWindow(gDrag->Window)) DestroyWindow(gDrag->Window);
   ImageList_Destroy(gDrag->Track);
@@ -183,7 +183,7 @@ void ImageList_EndDrag() {
 }
 
 BOOL ImageList_SetDragCursorImage(HIMAGELIST himlDrag, int iDrag, int dxHotspot, int dyHotspot) {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   if (!gDrag || iDrag < 0 || iDrag >= ImageList_GetImageCount(himlDrag)) return false;
   HIMAGELIST copy = CopyOne(himlDrag, iDrag);
   if (!copy) return false;
@@ -196,7 +196,7 @@ BOOL ImageList_SetDragCursorImage(HIMAGELIST himlDrag, int iDrag, int dxHotspot,
 }
 
 HIMAGELIST ImageList_GetDragImage(POINT* ppt, POINT* pptHotspot) {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   if (!gDrag) return nullptr;
   if (ppt) *ppt = gDrag->Pos;
   if (pptHotspot) *pptHotspot = gDrag->Hot;
@@ -204,12 +204,12 @@ HIMAGELIST ImageList_GetDragImage(POINT* ppt, POINT* pptHotspot) {
 }
 
 HWND ImageList_DragWindow() {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   return gDrag ? gDrag->Window : nullptr;
 }
 
 bool ImageList_DragImageVisible() {
-  std::lock_guard<std::recursive_mutex> lk(gLock);
+  std::lock_guard<std::recursive_mutex> lk(gDragLock);
   return gDrag && gDrag->Window && IsWindowVisible(gDrag->Window);
 }
 

@@ -23,7 +23,7 @@ namespace {
 constexpr int kEdge = 2;     // rows start this far in from the control's edges
 constexpr int kFrame = 4;    // display frame border plus its padding
 constexpr int kBtnGap = 3;   // between buttons and between their rows
-constexpr int kImageGap = 3;
+constexpr int kTabImageGap = 3;
 
 struct Tab {
   String Text;
@@ -123,7 +123,7 @@ void TabCtl::Layout() {
     SIZE s{0, 0};
     if (!t.Text.empty()) GetTextExtentPoint32W(dc, t.Text.c_str(), t.Text.size(), &s);
     t.Length = s.cx + 2 * PadX;
-    if (Images && t.Image >= 0) t.Length += icx + kImageGap;
+    if (Images && t.Image >= 0) t.Length += icx + kTabImageGap;
     widest = std::max(widest, t.Length);
   }
   DeleteDC(dc);
@@ -364,13 +364,13 @@ void TabCtl::DrawContent(HDC dc, int i, RECT r) {
   SIZE ts{0, 0};
   SelectObject(dc, base);
   if (!t.Text.empty()) GetTextExtentPoint32W(dc, t.Text.c_str(), t.Text.size(), &ts);
-  int content = ts.cx + (image ? icx + kImageGap : 0);
+  int content = ts.cx + (image ? icx + kTabImageGap : 0);
   if (!Vertical()) {
     // Centred along the tab, whatever its stretch.
     int x = r.Left + std::max(0, (r.Right - r.Left - content) / 2);
     if (image) {
       ImageList_Draw(Images, t.Image, dc, x, r.Top + (r.Bottom - r.Top - icy) / 2, ILD_TRANSPARENT);
-      x += icx + kImageGap;
+      x += icx + kTabImageGap;
     }
     if (!t.Text.empty()) TextOutW(dc, x, r.Top + (r.Bottom - r.Top - ts.cy) / 2, t.Text.c_str(), t.Text.size());
     if (Focused && i == FocusIdx && !(St & TCS_FOCUSNEVER)) {
@@ -392,7 +392,7 @@ void TabCtl::DrawContent(HDC dc, int i, RECT r) {
   if (image) {
     int y = left ? start - icy : start;
     ImageList_Draw(Images, t.Image, dc, cx - icx / 2, y, ILD_TRANSPARENT);
-    start += left ? -(icy + kImageGap) : icy + kImageGap;
+    start += left ? -(icy + kTabImageGap) : icy + kTabImageGap;
   }
   SelectObject(dc, turned);
   if (!t.Text.empty())

@@ -17,14 +17,14 @@ struct TipState {
   WPARAM Icon = TTI_NONE;  // a TTI_* kind or an HICON
 };
 
-std::mutex gLock;
+std::mutex gTipLock;
 std::map<HWND, TipState>& States() {
   static std::map<HWND, TipState> m;
   return m;
 }
 
 TipState StateOf(HWND h) {
-  std::lock_guard<std::mutex> lk(gLock);
+  std::lock_guard<std::mutex> lk(gTipLock);
   auto it = States().find(h);
   return it == States().end() ? TipState{} : it->second;
 }
@@ -158,7 +158,7 @@ LRESULT TooltipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Reshape(h);
       return 0;
     case TTM_SETTITLEW: {
-      std::lock_guard<std::mutex> lk(gLock);
+      std::lock_guard<std::mutex> lk(gTipLock);
       TipState& st = States()[h];
       st.Icon = wp;
       st.Title = lp ? String(reinterpret_cast<const char16_t*>(lp)) : String();
@@ -181,7 +181,7 @@ LRESULT TooltipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_NCDESTROY: {
-      std::lock_guard<std::mutex> lk(gLock);
+      std::lock_guard<std::mutex> lk(gTipLock);
       States().erase(h);
       break;
     }

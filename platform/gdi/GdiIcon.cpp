@@ -32,7 +32,7 @@ std::mutex& TableLock() {
   static auto* m = new std::mutex;
   return *m;
 }
-std::set<TIconObj*>& Table() {
+std::set<TIconObj*>& IconTable() {
   static auto* t = new std::set<TIconObj*>;
   return *t;
 }
@@ -40,14 +40,14 @@ std::set<TIconObj*>& Table() {
 HICON Register(std::unique_ptr<TIconObj> o) {
   std::lock_guard<std::mutex> g(TableLock());
   TIconObj* p = o.release();
-  Table().insert(p);
+  IconTable().insert(p);
   return reinterpret_cast<HICON>(p);
 }
 
 TIconObj* Find(HICON h) {
   std::lock_guard<std::mutex> g(TableLock());
   auto* p = reinterpret_cast<TIconObj*>(h);
-  return Table().count(p) ? p : nullptr;
+  return IconTable().count(p) ? p : nullptr;
 }
 
 // The bitmap's pixels as 32-bit top-down rows; false for an invalid bitmap.
@@ -219,10 +219,10 @@ HICON CopyIcon(HICON icon) {
 BOOL DestroyIcon(HICON icon) {
   std::lock_guard<std::mutex> g(TableLock());
   auto* p = reinterpret_cast<TIconObj*>(icon);
-  auto it = Table().find(p);
-  if (it == Table().end()) return 0;
+  auto it = IconTable().find(p);
+  if (it == IconTable().end()) return 0;
   if (p->Stock) return 1;
-  Table().erase(it);
+  IconTable().erase(it);
   delete p;
   return 1;
 }
@@ -230,13 +230,13 @@ BOOL DestroyIcon(HICON icon) {
 void MarkIconShared(HICON icon) {
   std::lock_guard<std::mutex> g(TableLock());
   auto* p = reinterpret_cast<TIconObj*>(icon);
-  if (Table().count(p)) p->Stock = true;
+  if (IconTable().count(p)) p->Stock = true;
 }
 
 int IconObjectCount() {
   std::lock_guard<std::mutex> g(TableLock());
   int n = 0;
-  for (auto* p : Table())
+  for (auto* p : IconTable())
     if (!p->Stock) ++n;
   return n;
 }

@@ -345,7 +345,7 @@ void FormatInto(String& out, const String& f, const TDecoded& t, const TFormatSe
   }
 }
 
-TDecoded Decode(TDateTime dt) {
+TDecoded SplitDateTime(TDateTime dt) {
   TDecoded t{};
   DecodeDateFully(dt, t.Year, t.Month, t.Day, t.Dow);
   DecodeTime(dt, t.Hour, t.Min, t.Sec, t.MSec);
@@ -356,7 +356,7 @@ TDecoded Decode(TDateTime dt) {
 }  // namespace
 
 String FormatDateTime(const String& format, TDateTime dt, const TFormatSettings& fs) {
-  TDecoded t = Decode(dt);
+  TDecoded t = SplitDateTime(dt);
   String out;
   FormatInto(out, format.empty() ? String(u"c") : format, t, fs, 0);
   return out;

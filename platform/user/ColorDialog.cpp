@@ -14,9 +14,9 @@ void ClearFileDialogCalls();
 
 namespace {
 
-std::mutex gLock;
-TColorDialogResponder gResponder;
-std::vector<TColorDialogCall> gCalls;
+std::mutex gColorLock;
+TColorDialogResponder gColorResponder;
+std::vector<TColorDialogCall> gColorCalls;
 
 constexpr COLORREF Hex(uint32_t rrggbb) { return RGB(Byte(rrggbb >> 16), Byte(rrggbb >> 8), Byte(rrggbb)); }
 
@@ -265,8 +265,8 @@ bool ChooseColorW(CHOOSECOLORW* cc) {
   call.Flags = cc->Flags;
   TColorDialogResponder responder;
   {
-    std::lock_guard<std::mutex> lk(gLock);
-    responder = gResponder;
+    std::lock_guard<std::mutex> lk(gColorLock);
+    responder = gColorResponder;
   }
   ColorDialog dlg(cc->hwndOwner, *cc);
   int result = dlg.Run(cc->hwndOwner, [&] {
@@ -277,30 +277,30 @@ bool ChooseColorW(CHOOSECOLORW* cc) {
   });
   call.Ok = result == IDOK;
   call.Result = call.Ok ? cc->rgbResult : call.Color;
-  std::lock_guard<std::mutex> lk(gLock);
-  gCalls.push_back(call);
+  std::lock_guard<std::mutex> lk(gColorLock);
+  gColorCalls.push_back(call);
   return call.Ok;
 }
 
 TColorDialogResponder SetColorDialogResponder(TColorDialogResponder responder) {
-  std::lock_guard<std::mutex> lk(gLock);
-  TColorDialogResponder old = std::move(gResponder);
-  gResponder = std::move(responder);
+  std::lock_guard<std::mutex> lk(gColorLock);
+  TColorDialogResponder old = std::move(gColorResponder);
+  gColorResponder = std::move(responder);
   return old;
 }
 
 const COLORREF* ColorDialogBasicColors() { return kBasic; }
 
 std::vector<TColorDialogCall> ColorDialogCalls() {
-  std::lock_guard<std::mutex> lk(gLock);
-  return gCalls;
+  std::lock_guard<std::mutex> lk(gColorLock);
+  return gColorCalls;
 }
 
 void ClearDialogCalls() {
   dialogkit::ClearMessageBoxCalls();
   ClearFileDialogCalls();
-  std::lock_guard<std::mutex> lk(gLock);
-  gCalls.clear();
+  std::lock_guard<std::mutex> lk(gColorLock);
+  gColorCalls.clear();
 }
 
 }  // namespace vcl

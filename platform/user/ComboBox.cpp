@@ -14,7 +14,7 @@ namespace vcl {
 
 namespace {
 
-struct Item {
+struct ComboItem {
   String Text;
   ULONG_PTR Data = 0;
   Integer Height = 0;  // CBS_OWNERDRAWVARIABLE only
@@ -37,7 +37,7 @@ class Combo {
   HWND List = nullptr;
   DWORD St = 0;
   HFONT Font = nullptr;
-  std::vector<Item> Items;
+  std::vector<ComboItem> Items;
   int Sel = -1;
   int Hot = -1;  // the list's highlighted item while dropped
   int Top = 0;
@@ -83,17 +83,17 @@ class Combo {
   // --- Items
 
   int Add(const String& text, ULONG_PTR data) {
-    Item it{text, data, 0};
+    ComboItem it{text, data, 0};
     int at = Count();
     if (St & CBS_SORT) {
       auto pos = std::upper_bound(Items.begin(), Items.end(), it,
-                                  [](const Item& a, const Item& b) { return AnsiCompareText(a.Text, b.Text) < 0; });
+                                  [](const ComboItem& a, const ComboItem& b) { return AnsiCompareText(a.Text, b.Text) < 0; });
       at = int(pos - Items.begin());
     }
     Insert(at, std::move(it));
     return at;
   }
-  void Insert(int at, Item it) {
+  void Insert(int at, ComboItem it) {
     Items.insert(Items.begin() + at, std::move(it));
     if (Variable()) Measure(at);
     if (Sel >= at) ++Sel;
@@ -118,8 +118,8 @@ class Combo {
     InvalidateRect(H, nullptr, true);
   }
   // Without CBS_HASSTRINGS an owner-drawn item is its data.
-  Item FromParam(LPARAM lp) const {
-    Item it;
+  ComboItem FromParam(LPARAM lp) const {
+    ComboItem it;
     if (HasStrings()) it.Text = lp ? String(reinterpret_cast<const Char*>(lp)) : String();
     else it.Data = ULONG_PTR(lp);
     return it;
@@ -763,7 +763,7 @@ LRESULT Combo::Proc(UINT msg, WPARAM wp, LPARAM lp) {
 
     // --- Items
     case CB_ADDSTRING: {
-      Item it = FromParam(lp);
+      ComboItem it = FromParam(lp);
       return Add(it.Text, it.Data);
     }
     case CB_INSERTSTRING: {

@@ -22,16 +22,16 @@ namespace {
 
 // Batches alive, so that a stale or forged handle is refused instead of
 // being freed twice or read after it went.
-std::mutex gLock;
+std::mutex gDeferLock;
 std::unordered_set<HDWP> gBatches;
 
 bool Take(HDWP batch) {
-  std::lock_guard<std::mutex> lk(gLock);
+  std::lock_guard<std::mutex> lk(gDeferLock);
   return gBatches.erase(batch) != 0;
 }
 
 bool Alive(HDWP batch) {
-  std::lock_guard<std::mutex> lk(gLock);
+  std::lock_guard<std::mutex> lk(gDeferLock);
   return gBatches.count(batch) != 0;
 }
 
@@ -44,7 +44,7 @@ HDWP BeginDeferWindowPos(int numWindows) {
   }
   auto* b = new HDWP__;
   b->Moves.reserve(size_t(numWindows));
-  std::lock_guard<std::mutex> lk(gLock);
+  std::lock_guard<std::mutex> lk(gDeferLock);
   gBatches.insert(b);
   return b;
 }

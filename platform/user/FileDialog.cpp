@@ -13,9 +13,9 @@ namespace vcl {
 
 namespace {
 
-std::mutex gLock;
-TFileDialogResponder gResponder;
-std::vector<TFileDialogCall> gCalls;
+std::mutex gFileLock;
+TFileDialogResponder gFileResponder;
+std::vector<TFileDialogCall> gFileCalls;
 thread_local DWORD gLastError = 0;
 
 // The texts of a double-NUL-ended list.
@@ -124,8 +124,8 @@ bool Run(OPENFILENAMEW* ofn, bool save) {
   call.Flags = ofn->Flags;
   TFileDialogResponder responder;
   {
-    std::lock_guard<std::mutex> lk(gLock);
-    responder = gResponder;
+    std::lock_guard<std::mutex> lk(gFileLock);
+    responder = gFileResponder;
   }
 
   FileDialog dlg(ofn->hwndOwner, call);
@@ -202,8 +202,8 @@ bool Run(OPENFILENAMEW* ofn, bool save) {
   }
   call.Ok = ok;
   call.Files = ok ? chosen : std::vector<String>();
-  std::lock_guard<std::mutex> lk(gLock);
-  gCalls.push_back(call);
+  std::lock_guard<std::mutex> lk(gFileLock);
+  gFileCalls.push_back(call);
   return ok;
 }
 
@@ -214,20 +214,20 @@ bool GetSaveFileNameW(OPENFILENAMEW* ofn) { return Run(ofn, true); }
 DWORD CommDlgExtendedError() { return gLastError; }
 
 TFileDialogResponder SetFileDialogResponder(TFileDialogResponder responder) {
-  std::lock_guard<std::mutex> lk(gLock);
-  TFileDialogResponder old = std::move(gResponder);
-  gResponder = std::move(responder);
+  std::lock_guard<std::mutex> lk(gFileLock);
+  TFileDialogResponder old = std::move(gFileResponder);
+  gFileResponder = std::move(responder);
   return old;
 }
 
 std::vector<TFileDialogCall> FileDialogCalls() {
-  std::lock_guard<std::mutex> lk(gLock);
-  return gCalls;
+  std::lock_guard<std::mutex> lk(gFileLock);
+  return gFileCalls;
 }
 
 void ClearFileDialogCalls() {
-  std::lock_guard<std::mutex> lk(gLock);
-  gCalls.clear();
+  std::lock_guard<std::mutex> lk(gFileLock);
+  gFileCalls.clear();
 }
 
 }  // namespace vcl

@@ -184,7 +184,7 @@ struct Tracker {
 };
 
 Tracker* gTracker = nullptr;  // the menu loop under way (one at a time)
-TMenuResponder gResponder;
+TMenuResponder gMenuResponder;
 
 String Before(const String& s, char16_t c) {
   size_t p = s.find(c);
@@ -515,7 +515,7 @@ int ItemAt(const Level& lv, TPoint p) {
   return -1;
 }
 
-void Choose(Tracker& t, const MenuItem& it) {
+void ChooseItem(Tracker& t, const MenuItem& it) {
   if (it.Sub || it.Separator() || !it.Enabled()) return;
   t.Chosen = it.Id;
   t.HasChoice = true;
@@ -528,7 +528,7 @@ void Activate(Tracker& t, size_t level, int index) {
   SetHot(t, level, index, false);
   const MenuItem& it = lv.Items[size_t(index)];
   if (it.Sub) OpenSub(t, level, true);
-  else Choose(t, it);
+  else ChooseItem(t, it);
 }
 
 void Key(Tracker& t, WPARAM vk) {
@@ -611,7 +611,7 @@ void Respond(Tracker& t, HMENU root, bool choose, UINT id) {
       OpenSub(t, level, false);
       continue;
     }
-    Choose(t, it);
+    ChooseItem(t, it);
   }
   // Whatever could not be chosen ends the menu as a cancel.
   t.Ended = true;
@@ -657,7 +657,7 @@ int TrackMenuLoop(HMENU m, UINT flags, TPoint at, HWND owner, const TRect* exclu
   if (Open(t, m, 0, at, nullptr, exclude) && t.Levels[0].Wnd) {
     HWND first = t.Levels[0].Wnd;
     SetCapture(first);
-    if (TMenuResponder responder = gResponder) {
+    if (TMenuResponder responder = gMenuResponder) {
       UINT id = 0;
       bool choose = responder(m, id);
       if (!t.Ended) Respond(t, m, choose, id);
@@ -689,7 +689,7 @@ int TrackMenuLoop(HMENU m, UINT flags, TPoint at, HWND owner, const TRect* exclu
             int i = ItemAt(t.Levels[size_t(level)], msg.pt);
             if (i >= 0) {
               SetHot(t, size_t(level), i, true);
-              Choose(t, t.Levels[size_t(level)].Items[size_t(i)]);
+              ChooseItem(t, t.Levels[size_t(level)].Items[size_t(i)]);
             }
             break;
           }
@@ -753,8 +753,8 @@ bool DestroyMenu(HMENU m) {
 }
 
 TMenuResponder SetMenuResponder(TMenuResponder Responder) {
-  TMenuResponder old = std::move(gResponder);
-  gResponder = std::move(Responder);
+  TMenuResponder old = std::move(gMenuResponder);
+  gMenuResponder = std::move(Responder);
   return old;
 }
 

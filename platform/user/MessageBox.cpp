@@ -8,9 +8,9 @@ namespace vcl {
 
 namespace {
 
-std::mutex gLock;
-TMessageBoxResponder gResponder;
-std::vector<TMessageBoxCall> gCalls;
+std::mutex gBoxLock;
+TMessageBoxResponder gBoxResponder;
+std::vector<TMessageBoxCall> gBoxCalls;
 
 using dialogkit::Button;
 
@@ -159,8 +159,8 @@ int MessageBoxW(HWND owner, const Char* text, const Char* caption, UINT type) {
   call.Flags = type;
   TMessageBoxResponder responder;
   {
-    std::lock_guard<std::mutex> lk(gLock);
-    responder = gResponder;
+    std::lock_guard<std::mutex> lk(gBoxLock);
+    responder = gBoxResponder;
   }
   MessageBoxDialog dlg(owner, call.Text, call.Caption, type);
   int result = dlg.Run(owner, [&] {
@@ -171,28 +171,28 @@ int MessageBoxW(HWND owner, const Char* text, const Char* caption, UINT type) {
     return true;
   });
   call.Result = result;
-  std::lock_guard<std::mutex> lk(gLock);
-  gCalls.push_back(call);
+  std::lock_guard<std::mutex> lk(gBoxLock);
+  gBoxCalls.push_back(call);
   return result;
 }
 
 TMessageBoxResponder SetMessageBoxResponder(TMessageBoxResponder responder) {
-  std::lock_guard<std::mutex> lk(gLock);
-  TMessageBoxResponder old = std::move(gResponder);
-  gResponder = std::move(responder);
+  std::lock_guard<std::mutex> lk(gBoxLock);
+  TMessageBoxResponder old = std::move(gBoxResponder);
+  gBoxResponder = std::move(responder);
   return old;
 }
 
 std::vector<TMessageBoxCall> MessageBoxCalls() {
-  std::lock_guard<std::mutex> lk(gLock);
-  return gCalls;
+  std::lock_guard<std::mutex> lk(gBoxLock);
+  return gBoxCalls;
 }
 
 namespace dialogkit {
 // Shared with the colour dialog's record.
 void ClearMessageBoxCalls() {
-  std::lock_guard<std::mutex> lk(gLock);
-  gCalls.clear();
+  std::lock_guard<std::mutex> lk(gBoxLock);
+  gBoxCalls.clear();
 }
 }  // namespace dialogkit
 

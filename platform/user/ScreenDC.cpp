@@ -58,7 +58,7 @@ std::vector<TLiveDC>& Live() {
   return *v;
 }
 
-void Snapshot(const TGdiSurface& s, std::vector<uint32_t>& out) {
+void CopySurface(const TGdiSurface& s, std::vector<uint32_t>& out) {
   out.resize(size_t(s.Width) * size_t(s.Height));
   for (Integer y = 0; y < s.Height; ++y)
     std::copy_n(s.Scanline(y), s.Width, out.data() + size_t(y) * size_t(s.Width));
@@ -100,7 +100,7 @@ void Commit(TLiveDC& l) {
     OffsetRect(damage, vs.Left, vs.Top);
     ScreenDamaged(damage);
   }
-  Snapshot(s, l.Base);
+  CopySurface(s, l.Base);
 }
 
 bool Alive(const TLiveDC& l) { return GetDCSurface(l.DC) == l.Surface; }
@@ -132,7 +132,7 @@ void ApplyScreenOverlayLocked(const TGdiSurfacePtr& out, const TRect& area) {
 
 void TrackScreenDCLocked(HDC dc, const TGdiSurfacePtr& surface) {
   TLiveDC l{dc, surface, {}};
-  Snapshot(*surface, l.Base);
+  CopySurface(*surface, l.Base);
   Live().push_back(std::move(l));
 }
 
@@ -147,7 +147,7 @@ void SyncScreenDCsLocked() {
   for (auto& l : live) {
     if (now->Width != l.Surface->Width || now->Height != l.Surface->Height) continue;
     for (Integer y = 0; y < now->Height; ++y) std::copy_n(now->Scanline(y), now->Width, l.Surface->Scanline(y));
-    Snapshot(*l.Surface, l.Base);
+    CopySurface(*l.Surface, l.Base);
   }
 }
 
@@ -167,7 +167,7 @@ void RefreshReadingScreenDCsLocked() {
     if (!now) now = S().Hook.ComposeScreen();
     if (now->Width != s.Width || now->Height != s.Height) continue;
     for (Integer y = 0; y < now->Height; ++y) std::copy_n(now->Scanline(y), now->Width, l.Surface->Scanline(y));
-    Snapshot(*l.Surface, l.Base);
+    CopySurface(*l.Surface, l.Base);
   }
 }
 

@@ -46,7 +46,7 @@ UINT Param(UINT get) {
   return d == DefaultParams().end() ? 0 : d->second;
 }
 
-TRect VirtualScreen() {
+TRect VirtualScreenRect() {
   TRect r;
   for (auto& m : S().Monitors) UnionRect(r, r, m.Bounds);
   return r;
@@ -60,7 +60,7 @@ const Monitor& Primary() {
 
 int DefaultMetric(int index) {
   const Monitor& p = Primary();
-  TRect vs = VirtualScreen();
+  TRect vs = VirtualScreenRect();
   switch (index) {
     case SM_CXSCREEN: return p.Bounds.Width();
     case SM_CYSCREEN: return p.Bounds.Height();

@@ -244,7 +244,7 @@ struct Store {
   bool FailWrites = false;
 };
 
-Store& S() {
+Store& RegStore() {
   static Store* s = new Store;
   return *s;
 }
@@ -261,7 +261,7 @@ std::string DefaultFolder() {
 }
 
 std::string Folder() {
-  Store& s = S();
+  Store& s = RegStore();
   if (s.Folder.empty()) s.Folder = DefaultFolder();
   return s.Folder;
 }
@@ -309,8 +309,8 @@ LONG Save(Hive& h) {
   std::FILE* f = std::fopen(temp.c_str(), "wb");
   bool ok = f != nullptr;
   if (ok) {
-    size_t want = S().FailWrites ? text.size() / 2 : text.size();
-    ok = std::fwrite(text.data(), 1, want, f) == want && !S().FailWrites;
+    size_t want = RegStore().FailWrites ? text.size() / 2 : text.size();
+    ok = std::fwrite(text.data(), 1, want, f) == want && !RegStore().FailWrites;
     ok = (std::fclose(f) == 0) && ok;
   }
   if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
@@ -347,7 +347,7 @@ std::vector<String> SplitPath(const Char* subKey) {
 // The key a handle stands for (lock held). Handles keep paths, so a key
 // deleted under an open handle answers ERROR_KEY_DELETED.
 LONG Resolve(HKEY k, REGSAM need, Hive*& hive, Key*& key, OpenKey* info = nullptr) {
-  Store& s = S();
+  Store& s = RegStore();
   OpenKey ok;
   int root = RootIndex(k);
   if (root >= 0) {
@@ -371,7 +371,7 @@ LONG Resolve(HKEY k, REGSAM need, Hive*& hive, Key*& key, OpenKey* info = nullpt
 }
 
 HKEY NewHandle(const OpenKey& ok) {
-  Store& s = S();
+  Store& s = RegStore();
   uintptr_t v = s.NextHandle;
   s.NextHandle += 4;
   s.Handles[v] = ok;
@@ -412,8 +412,8 @@ LONG CopyData(const Value& v, DWORD* type, BYTE* data, DWORD* cbData) {
 LONG RegOpenKeyExW(HKEY key, const Char* subKey, DWORD, REGSAM desired, PHKEY result) {
   if (!result) return LONG(ERROR_INVALID_PARAMETER);
   *result = nullptr;
-  Lock lk(S().Lock);
-  if (S().Deny) return LONG(ERROR_ACCESS_DENIED);
+  Lock lk(RegStore().Lock);
+  if (RegStore().Deny) return LONG(ERROR_ACCESS_DENIED);
   Hive* hive;
   Key* k;
   OpenKey base;
@@ -432,8 +432,8 @@ LONG RegCreateKeyExW(HKEY key, const Char* subKey, DWORD, Char*, DWORD, REGSAM d
                      PHKEY result, DWORD* disposition) {
   if (!result) return LONG(ERROR_INVALID_PARAMETER);
   *result = nullptr;
-  Lock lk(S().Lock);
-  if (S().Deny) return LONG(ERROR_ACCESS_DENIED);
+  Lock lk(RegStore().Lock);
+  if (RegStore().Deny) return LONG(ERROR_ACCESS_DENIED);
   Hive* hive;
   Key* k;
   OpenKey base;
@@ -461,12 +461,12 @@ LONG RegCreateKeyExW(HKEY key, const Char* subKey, DWORD, Char*, DWORD, REGSAM d
 
 LONG RegCloseKey(HKEY key) {
   if (RootIndex(key) >= 0) return ERROR_SUCCESS;
-  Lock lk(S().Lock);
-  return S().Handles.erase(reinterpret_cast<uintptr_t>(key)) ? LONG(ERROR_SUCCESS) : LONG(ERROR_INVALID_HANDLE);
+  Lock lk(RegStore().Lock);
+  return RegStore().Handles.erase(reinterpret_cast<uintptr_t>(key)) ? LONG(ERROR_SUCCESS) : LONG(ERROR_INVALID_HANDLE);
 }
 
 LONG RegQueryValueExW(HKEY key, const Char* valueName, DWORD*, DWORD* type, BYTE* data, DWORD* cbData) {
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   Hive* hive;
   Key* k;
   if (LONG r = Resolve(key, KEY_QUERY_VALUE, hive, k); r != ERROR_SUCCESS) return r;
@@ -477,7 +477,7 @@ LONG RegQueryValueExW(HKEY key, const Char* valueName, DWORD*, DWORD* type, BYTE
 
 LONG RegSetValueExW(HKEY key, const Char* valueName, DWORD, DWORD type, const BYTE* data, DWORD cbData) {
   if (!data && cbData) return LONG(ERROR_INVALID_PARAMETER);
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   Hive* hive;
   Key* k;
   if (LONG r = Resolve(key, KEY_SET_VALUE, hive, k); r != ERROR_SUCCESS) return r;
@@ -494,7 +494,7 @@ LONG RegSetValueExW(HKEY key, const Char* valueName, DWORD, DWORD type, const BY
 }
 
 LONG RegDeleteValueW(HKEY key, const Char* valueName) {
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   Hive* hive;
   Key* k;
   if (LONG r = Resolve(key, KEY_SET_VALUE, hive, k); r != ERROR_SUCCESS) return r;
@@ -506,7 +506,7 @@ LONG RegDeleteValueW(HKEY key, const Char* valueName) {
 }
 
 LONG RegDeleteKeyW(HKEY key, const Char* subKey) {
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   Hive* hive;
   Key* k;
   if (LONG r = Resolve(key, 0, hive, k); r != ERROR_SUCCESS) return r;
@@ -528,7 +528,7 @@ LONG RegDeleteKeyW(HKEY key, const Char* subKey) {
 
 LONG RegEnumKeyExW(HKEY key, DWORD index, Char* name, DWORD* cchName, DWORD*, Char* keyClass, DWORD* cchClass,
                    FILETIME* lastWrite) {
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   Hive* hive;
   Key* k;
   if (LONG r = Resolve(key, KEY_ENUMERATE_SUB_KEYS, hive, k); r != ERROR_SUCCESS) return r;
@@ -541,7 +541,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, Char* name, DWORD* cchName, DWORD*, Ch
 
 LONG RegEnumValueW(HKEY key, DWORD index, Char* valueName, DWORD* cchValueName, DWORD*, DWORD* type, BYTE* data,
                    DWORD* cbData) {
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   Hive* hive;
   Key* k;
   if (LONG r = Resolve(key, KEY_QUERY_VALUE, hive, k); r != ERROR_SUCCESS) return r;
@@ -554,7 +554,7 @@ LONG RegEnumValueW(HKEY key, DWORD index, Char* valueName, DWORD* cchValueName, 
 LONG RegQueryInfoKeyW(HKEY key, Char* keyClass, DWORD* cchClass, DWORD*, DWORD* subKeys, DWORD* maxSubKeyLen,
                       DWORD* maxClassLen, DWORD* values, DWORD* maxValueNameLen, DWORD* maxValueLen,
                       DWORD* securityDescriptor, FILETIME* lastWriteTime) {
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   Hive* hive;
   Key* k;
   if (LONG r = Resolve(key, KEY_QUERY_VALUE, hive, k); r != ERROR_SUCCESS) return r;
@@ -578,7 +578,7 @@ LONG RegQueryInfoKeyW(HKEY key, Char* keyClass, DWORD* cchClass, DWORD*, DWORD* 
 }
 
 LONG RegFlushKey(HKEY key) {
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   Hive* hive;
   Key* k;
   // Every change is on disk already; only the handle is checked.
@@ -586,8 +586,8 @@ LONG RegFlushKey(HKEY key) {
 }
 
 void ResetRegistryStore() {
-  Lock lk(S().Lock);
-  for (auto& h : S().Hives) {
+  Lock lk(RegStore().Lock);
+  for (auto& h : RegStore().Hives) {
     h.Root = Key();
     h.State = HiveState::Unloaded;
   }
@@ -595,25 +595,25 @@ void ResetRegistryStore() {
 
 void SetRegistryFolder(const std::string& folder) {
   {
-    Lock lk(S().Lock);
-    S().Folder = folder;
+    Lock lk(RegStore().Lock);
+    RegStore().Folder = folder;
   }
   ResetRegistryStore();
 }
 
 std::string RegistryFolder() {
-  Lock lk(S().Lock);
+  Lock lk(RegStore().Lock);
   return Folder();
 }
 
 void SetRegistryAccessDenied(bool deny) {
-  Lock lk(S().Lock);
-  S().Deny = deny;
+  Lock lk(RegStore().Lock);
+  RegStore().Deny = deny;
 }
 
 void SetRegistryWriteFailure(bool fail) {
-  Lock lk(S().Lock);
-  S().FailWrites = fail;
+  Lock lk(RegStore().Lock);
+  RegStore().FailWrites = fail;
 }
 
 }  // namespace vcl

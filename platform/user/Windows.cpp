@@ -52,7 +52,7 @@ std::vector<Window*>& SiblingList(Window* w) {
   return w->MessageOnly ? s.MessageOnly : s.TopLevels;
 }
 
-void Unlink(Window* w) {
+void UnlinkWindow(Window* w) {
   auto& v = SiblingList(w);
   v.erase(std::remove(v.begin(), v.end(), w), v.end());
   VisibilityChanged();
@@ -392,7 +392,7 @@ void FreeWindow(HWND h) {
     if (t->Owner == h) t->Owner = nullptr;
   bool top = !w->Parent;
   OnWindowDestroyed(w);
-  Unlink(w);
+  UnlinkWindow(w);
   --w->Class->Windows;
   s.Windows.erase(HwndValue(h));
   if (top) ScreenChanged();
@@ -969,7 +969,7 @@ HWND SetParent(HWND child, HWND newParent) {
     visible = (w->Style & WS_VISIBLE) != 0;
     if (visible) InvalidateAll(w->Parent ? w->Parent : w, true, true);
     OnWindowShown(w, false);
-    Unlink(w);
+    UnlinkWindow(w);
     w->Parent = np;
     w->MessageOnly = false;
     VisibilityChanged();

@@ -115,8 +115,8 @@ void TFont::SetHeight(Integer Value) {
 }
 
 namespace {
-// MulDiv as the platform rounds it: half away from zero.
-Integer MulDiv(Integer a, Integer b, Integer c) {
+// RoundedMulDiv as the platform rounds it: half away from zero.
+Integer RoundedMulDiv(Integer a, Integer b, Integer c) {
   if (c == 0) return -1;
   Int64 p = Int64(a) * b;
   Int64 half = (c < 0 ? -Int64(c) : Int64(c)) / 2;
@@ -125,9 +125,9 @@ Integer MulDiv(Integer a, Integer b, Integer c) {
 }
 }  // namespace
 
-Integer TFont::Size() const { return -MulDiv(FData.Height, 72, FPixelsPerInch); }
+Integer TFont::Size() const { return -RoundedMulDiv(FData.Height, 72, FPixelsPerInch); }
 
-void TFont::SetSize(Integer Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
+void TFont::SetSize(Integer Value) { SetHeight(-RoundedMulDiv(Value, FPixelsPerInch, 72)); }
 
 void TFont::SetName(const TFontName& Value) {
   if (Value.empty() || FData.Name == Value) return;

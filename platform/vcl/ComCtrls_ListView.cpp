@@ -12,7 +12,7 @@ namespace {
 // Posted to itself once the header has applied a dragged column's order.
 constexpr UINT kColumnDragged = WM_USER + 0x3A1;
 
-void IndexError(Integer Index) {
+void ListViewIndexError(Integer Index) {
   throw EListError(u"List index out of bounds (" + IntToStr(Index) + u")");
 }
 
@@ -316,7 +316,7 @@ TListItem* TListItems::AddItem(TListItem* Item, Integer Index) {
 }
 
 void TListItems::Delete(Integer Index) {
-  if (Index < 0 || Index >= Count()) IndexError(Index);
+  if (Index < 0 || Index >= Count()) ListViewIndexError(Index);
   TListItem* it = FItems[size_t(Index)];
   it->FDeleting = true;
   if (FOwner->HandleAllocated()) FOwner->LV(LVM_DELETEITEM, WPARAM(Index), 0);
@@ -340,7 +340,7 @@ void TListItems::Clear() {
 }
 
 TListItem* TListItems::Item(Integer Index) const {
-  if (Index < 0 || Index >= Count()) IndexError(Index);
+  if (Index < 0 || Index >= Count()) ListViewIndexError(Index);
   return FItems[size_t(Index)];
 }
 

@@ -12,8 +12,8 @@ namespace {
 
 [[noreturn]] void InvalidIcon() { throw EInvalidGraphic(u"Icon image is not valid"); }
 
-DWORD Get32(const Byte* p) { return DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24); }
-Word Get16(const Byte* p) { return Word(p[0] | (p[1] << 8)); }
+DWORD LE32(const Byte* p) { return DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24); }
+Word LE16(const Byte* p) { return Word(p[0] | (p[1] << 8)); }
 void Put32(Byte* p, DWORD v) {
   p[0] = Byte(v);
   p[1] = Byte(v >> 8);
@@ -129,8 +129,8 @@ HICON TIcon::Handle() {
   HBITMAP m = CreateBitmap(i->W, i->H, 1, 1, mask.data());
   ICONINFO ii;
   ii.fIcon = FResType == 1;
-  ii.xHotspot = FResType == 2 ? Get16(i->Entry + 4) : DWORD(i->W / 2);
-  ii.yHotspot = FResType == 2 ? Get16(i->Entry + 6) : DWORD(i->H / 2);
+  ii.xHotspot = FResType == 2 ? LE16(i->Entry + 4) : DWORD(i->W / 2);
+  ii.yHotspot = FResType == 2 ? LE16(i->Entry + 6) : DWORD(i->H / 2);
   ii.hbmColor = color;
   ii.hbmMask = m;
   FHandle = color && m ? CreateIconIndirect(&ii) : nullptr;
@@ -231,11 +231,11 @@ TIcon::TImage TIcon::DecodeImage(const Byte* p, size_t n) {
     return img;
   }
   if (n < 40) InvalidIcon();
-  DWORD hsize = Get32(p);
+  DWORD hsize = LE32(p);
   if (hsize < 40 || hsize > n) InvalidIcon();
-  Int64 w = Integer(Get32(p + 4)), h2 = Integer(Get32(p + 8));
-  int bpp = Get16(p + 14);
-  DWORD compression = Get32(p + 16), clrUsed = Get32(p + 32);
+  Int64 w = Integer(LE32(p + 4)), h2 = Integer(LE32(p + 8));
+  int bpp = LE16(p + 14);
+  DWORD compression = LE32(p + 16), clrUsed = LE32(p + 32);
   if (w <= 0 || h2 <= 0 || compression != BI_RGB) InvalidIcon();
   Int64 h = h2 / 2;
   if (h <= 0 || w * h > MaxGraphicPixels() || w > 4096 || h > 4096) InvalidIcon();
@@ -271,13 +271,13 @@ TIcon::TImage TIcon::DecodeImage(const Byte* p, size_t n) {
         const Byte* q = table + idx * 4;
         c = uint32_t(q[0]) | (uint32_t(q[1]) << 8) | (uint32_t(q[2]) << 16);
       } else if (bpp == 16) {
-        Word v = Get16(row + 2 * x);
+        Word v = LE16(row + 2 * x);
         auto ex = [](unsigned v5) { return (v5 << 3) | (v5 >> 2); };
         c = ex(v & 31) | (ex((v >> 5) & 31) << 8) | (ex((v >> 10) & 31) << 16);
       } else if (bpp == 24) {
         c = uint32_t(row[3 * x]) | (uint32_t(row[3 * x + 1]) << 8) | (uint32_t(row[3 * x + 2]) << 16);
       } else {
-        c = Get32(row + 4 * x);
+        c = LE32(row + 4 * x);
       }
       out[x] = c;
     }
@@ -303,8 +303,8 @@ void TIcon::LoadFromStream(TStream* Stream) {
     if (avail < 6) InvalidIcon();
     Byte head[6];
     Stream->ReadBuffer(head, 6);
-    Word type = Get16(head + 2), count = Get16(head + 4);
-    if (Get16(head) != 0 || (type != 1 && type != 2) || count == 0) InvalidIcon();
+    Word type = LE16(head + 2), count = LE16(head + 4);
+    if (LE16(head) != 0 || (type != 1 && type != 2) || count == 0) InvalidIcon();
     Int64 dirEnd = 6 + Int64(count) * 16;
     if (dirEnd > avail) InvalidIcon();
     std::vector<Byte> dir(size_t(count) * 16);
@@ -312,7 +312,7 @@ void TIcon::LoadFromStream(TStream* Stream) {
     Int64 end = dirEnd;
     for (Word i = 0; i < count; ++i) {
       const Byte* e = &dir[size_t(i) * 16];
-      Int64 size = Get32(e + 8), off = Get32(e + 12);
+      Int64 size = LE32(e + 8), off = LE32(e + 12);
       if (off < dirEnd || size < 8 || off + size > avail) InvalidIcon();
       end = std::max(end, off + size);
     }
@@ -321,7 +321,7 @@ void TIcon::LoadFromStream(TStream* Stream) {
     std::vector<TImage> images;
     for (Word i = 0; i < count; ++i) {
       const Byte* e = &dir[size_t(i) * 16];
-      size_t size = Get32(e + 8), off = size_t(Get32(e + 12) - dirEnd);
+      size_t size = LE32(e + 8), off = size_t(LE32(e + 12) - dirEnd);
       TImage img = DecodeImage(data.data() + off, size);
       std::memcpy(img.Entry, e, 16);
       img.Raw.assign(data.begin() + Int64(off), data.begin() + Int64(off + size));

@@ -15,7 +15,7 @@ namespace vcl {
 
 namespace {
 
-[[noreturn]] void IndexError(Integer Index) {
+[[noreturn]] void ImageIndexError(Integer Index) {
   throw EInvalidOperation(Format(u"Invalid ImageList Index (%d)", {Index}));
 }
 
@@ -74,7 +74,7 @@ void MakeBitmaps(const std::vector<uint32_t>& px, Integer w, Integer h, HBITMAP&
   mask = CreateBitmap(w, h, 1, 1, bits.data());
 }
 
-uint32_t Get32(const Byte* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t ReadU32(const Byte* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
 uint32_t GetBE32(const Byte* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
 
 constexpr Integer kMaxStreamSide = 1024;
@@ -168,7 +168,7 @@ bool TCustomImageList::HasImages() { return FHandle && ImageList_GetImageCount(F
 Integer TCustomImageList::Count() { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }
 
 void TCustomImageList::CheckIndex(Integer Index) const {
-  if (Index < 0 || !FHandle || Index >= ImageList_GetImageCount(FHandle)) IndexError(Index);
+  if (Index < 0 || !FHandle || Index >= ImageList_GetImageCount(FHandle)) ImageIndexError(Index);
 }
 
 void TCustomImageList::SetSize(Integer AWidth, Integer AHeight) {
@@ -305,7 +305,7 @@ void TCustomImageList::AddImages(TCustomImageList* Value) {
 }
 
 void TCustomImageList::Insert(Integer Index, TBitmap* Image, TBitmap* Mask) {
-  if (Index < 0 || Index > Count()) IndexError(Index);
+  if (Index < 0 || Index > Count()) ImageIndexError(Index);
   BeginUpdate();
   Integer at = Add(Image, Mask);
   if (at >= 0) Move(at, Index);
@@ -313,7 +313,7 @@ void TCustomImageList::Insert(Integer Index, TBitmap* Image, TBitmap* Mask) {
 }
 
 void TCustomImageList::InsertMasked(Integer Index, TBitmap* Image, TColor MaskColor) {
-  if (Index < 0 || Index > Count()) IndexError(Index);
+  if (Index < 0 || Index > Count()) ImageIndexError(Index);
   BeginUpdate();
   Integer at = AddMasked(Image, MaskColor);
   if (at >= 0) Move(at, Index);
@@ -321,7 +321,7 @@ void TCustomImageList::InsertMasked(Integer Index, TBitmap* Image, TColor MaskCo
 }
 
 void TCustomImageList::InsertIcon(Integer Index, TIcon* Image) {
-  if (Index < 0 || Index > Count()) IndexError(Index);
+  if (Index < 0 || Index > Count()) ImageIndexError(Index);
   BeginUpdate();
   Integer at = AddIcon(Image);
   if (at >= 0) Move(at, Index);
@@ -603,7 +603,7 @@ void TCustomImageList::ReadData(TStream* Stream) {
   Stream->ReadBuffer(head, sizeof head);
   left -= sizeof head;
   if (std::memcmp(head, "QnIL", 4) != 0 || head[4] != 1 || head[5] != 0) bad(u"format");
-  Integer w = Integer(Get32(head + 6)), h = Integer(Get32(head + 10)), n = Integer(Get32(head + 14));
+  Integer w = Integer(ReadU32(head + 6)), h = Integer(ReadU32(head + 10)), n = Integer(ReadU32(head + 14));
   if (w < 1 || h < 1 || w > kMaxStreamSide || h > kMaxStreamSide || n < 0 || n > kMaxStreamCount) bad(u"size");
   // Each image needs at least its length field; a count beyond that is a lie.
   if (Int64(n) * 4 > left) bad(u"count");
@@ -613,7 +613,7 @@ void TCustomImageList::ReadData(TStream* Stream) {
     if (left < 4) bad(u"count");
     Stream->ReadBuffer(len, 4);
     left -= 4;
-    uint32_t size = Get32(len);
+    uint32_t size = ReadU32(len);
     if (Int64(size) > left || size < 33) bad(u"image size");
     std::vector<Byte> bytes(size);
     Stream->ReadBuffer(bytes.data(), Integer(size));

@@ -8,11 +8,11 @@ namespace qn {
 
 namespace {
 
-bool Contains(const TRect& R, Integer X, Integer Y) {
+bool BarContains(const TRect& R, Integer X, Integer Y) {
   return R.Left <= X && X < R.Right && R.Top <= Y && Y < R.Bottom;
 }
 
-TQuarnImage* Img(const TQnResID& ID) {
+TQuarnImage* BarImage(const TQnResID& ID) {
   if (ID.empty()) return nullptr;
   return TQuarnResManagerObj()->GetImageByName(ID);
 }
@@ -177,12 +177,12 @@ void TQuarnProgressBar::DrawBody(TBitmap32* Buffer) {
   const Integer W = Width(), H = Height();
   if (W < 30) return;
   Buffer->BeginUpdate();
-  TQuarnImage* bg = Img(FBar_Background);
+  TQuarnImage* bg = BarImage(FBar_Background);
   if (bg) {
     std::unique_ptr<TQuarnImage> b(ResizeImg(bg, W, bg->Height()));
     Blend(b.get(), Buffer, 0, (H - bg->Height()) / 2);
     const Integer w = FilledWidth();
-    if (TQuarnImage* pr = Img(FBar_Progress); pr && w > 0) {
+    if (TQuarnImage* pr = BarImage(FBar_Progress); pr && w > 0) {
       std::unique_ptr<TQuarnImage> p(ResizeHorzImg(pr, w, FBarLeftRightSize));
       Blend(p.get(), Buffer, 0, (H - pr->Height()) / 2);
     }
@@ -207,8 +207,8 @@ void TQuarnProgressBar::DrawBody(TBitmap32* Buffer) {
 }
 
 void TQuarnProgressBar::DrawThumb(TBitmap32* Buffer) {
-  TQuarnImage* hotImg = FMouseIn ? Img(FTrackButton->Hot()) : nullptr;
-  TQuarnImage* img = hotImg ? hotImg : Img(FTrackButton->Normal());
+  TQuarnImage* hotImg = FMouseIn ? BarImage(FTrackButton->Hot()) : nullptr;
+  TQuarnImage* img = hotImg ? hotImg : BarImage(FTrackButton->Normal());
   if (img) {
     FThumbWidth = static_cast<Word>(img->Width());
     FThumbHeight = static_cast<Word>(img->Height());
@@ -241,13 +241,13 @@ void TQuarnProgressBar::MouseDown(TMouseButton Button, TShiftState Shift, Intege
   if (!FTrackButton->Visible()) return;
   if (!Designing() && HandleAllocated() && CanFocus() && !Focused()) SetFocus();
   if (Button != TMouseButton::mbLeft) return;
-  if (Contains(FThumbRct, X, Y)) {
+  if (BarContains(FThumbRct, X, Y)) {
     if (FPaging) MouseUp(TMouseButton::mbLeft, TShiftState{}, X, Y);
     SetMouseCapture(true);
     FSliding = true;
     FThumbCenterOffsetX = X - (FThumbRct.Left + FThumbWidth / 2);
     FThumbCenterOffsetY = Y - (FThumbRct.Top + FThumbHeight / 2);
-  } else if (Contains(FTrackRct, X, Y)) {
+  } else if (BarContains(FTrackRct, X, Y)) {
     FRepeatTimer->SetEnabled(true);
     FLastX = X;
     FLastY = Y;

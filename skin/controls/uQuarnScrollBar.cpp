@@ -14,7 +14,7 @@ namespace {
 // default floating-point environment rounds that way.
 Integer RoundEven(double V) { return static_cast<Integer>(std::nearbyint(V)); }
 
-bool Contains(const TRect& R, Integer X, Integer Y) {
+bool ScrollContains(const TRect& R, Integer X, Integer Y) {
   return R.Left <= X && X < R.Right && R.Top <= Y && Y < R.Bottom;
 }
 
@@ -331,7 +331,7 @@ TQuarnImage* TQuarnScrollBar::Sized(TQuarnImage* Image, Integer Length, std::uni
 
 Integer TQuarnScrollBar::HitPart(Integer X, Integer Y) const {
   for (Integer p = 0; p < 3; ++p)
-    if (Contains(FButtons[p].Rect, X, Y)) return p;
+    if (ScrollContains(FButtons[p].Rect, X, Y)) return p;
   return -1;
 }
 
@@ -367,7 +367,7 @@ void TQuarnScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     WaitMode = true;
     const Integer hit = HitPart(X, Y);
     if (hit < 0) {
-      if (Contains(NewTrackArea, X, Y)) {
+      if (ScrollContains(NewTrackArea, X, Y)) {
         const TRect& th = FButtons[BtnThumb].Rect;
         if (Horizontal() ? X >= th.Left : Y >= th.Top) {
           SetPosition(static_cast<Integer>(std::min<Int64>(INT32_MAX, Int64(FPosition) + FLargeChange)));

@@ -20,7 +20,7 @@ bool DayNumber(Word Y, Word M, Word D, Int64& Day) {
   return true;
 }
 Word MonthLength(Word Y, Word M) { return (M >= 1 && M <= 12 && Y >= 1 && Y <= 9999) ? DaysInAMonth(Y, M) : 0; }
-TColor32 Opaque(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
+TColor32 CalendarColor(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
 }  // namespace
 
 TQuarnCalendar::TQuarnCalendar(TComponent* AOwner) : TQuarnCustomPanel(AOwner) {
@@ -221,8 +221,8 @@ void TQuarnCalendar::DrawBody(TBitmap32* Buffer) {
   FWeekTexts = {FTextSu, FTextMo, FTextTu, FTextWe, FTextTh, FTextFr, FTextSa};
   const Integer w = Width();
   FHeaderRect = TRect(0, 0, w, FHeaderHeight);
-  Buffer->FillRectS(FHeaderRect, Opaque(FHeaderColor));
-  Buffer->LineS(0, FHeaderHeight - 1, w, FHeaderHeight - 1, Opaque(FFrameColor));
+  Buffer->FillRectS(FHeaderRect, CalendarColor(FHeaderColor));
+  Buffer->LineS(0, FHeaderHeight - 1, w, FHeaderHeight - 1, CalendarColor(FFrameColor));
   constexpr Cardinal kCentred = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
   Buffer->Font()->Assign(FHeaderFont.get());
   Integer x = FPadding + 1;
@@ -236,9 +236,9 @@ void TQuarnCalendar::DrawBody(TBitmap32* Buffer) {
   for (size_t col = 0; col < 7; ++col)
     for (size_t row = 0; row < 6; ++row) {
       TDayCell& c = FDayCells[col][row];
-      if (WholeDay(c.Date) == focus) Buffer->FillRectS(c.Rect, Opaque(FCellFocusColor));
-      else if (&c == FHotCell) Buffer->FillRectTS(c.Rect, (Opaque(FCellFocusColor) & 0xFFFFFFu) | 0x80000000u);
-      else Buffer->FillRectS(c.Rect, Opaque(FCellColor));
+      if (WholeDay(c.Date) == focus) Buffer->FillRectS(c.Rect, CalendarColor(FCellFocusColor));
+      else if (&c == FHotCell) Buffer->FillRectTS(c.Rect, (CalendarColor(FCellFocusColor) & 0xFFFFFFu) | 0x80000000u);
+      else Buffer->FillRectS(c.Rect, CalendarColor(FCellColor));
       TColor text = FCellFont->Color();
       if (col == 0 || col == 6) text = FHolidayTextColor;
       if (!c.IsValidDayOfMonth) text = TColor(0x00999999);
@@ -249,7 +249,7 @@ void TQuarnCalendar::DrawBody(TBitmap32* Buffer) {
       Buffer->Textout(r, kCentred, c.Text);
       if (FOnCellDrawing) FOnCellDrawing(this, Buffer->Canvas(), c);
     }
-  Buffer->FrameRectS(0, 0, w, Height(), Opaque(FFrameColor));
+  Buffer->FrameRectS(0, 0, w, Height(), CalendarColor(FFrameColor));
   Buffer->EndUpdate();
 }
 

@@ -10,7 +10,7 @@ namespace qn {
 
 namespace {
 
-TColor32 Opaque(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
+TColor32 SwatchColor(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
 
 }  // namespace
 
@@ -19,13 +19,13 @@ void DrawCloseBtn(TBitmap32* Buffer, const TRect& Rect, TColor Circle, TColor Cr
   if (w <= 0 || h <= 0) return;
   const TFloat r = TFloat(std::min(w, h)) / 2;
   const TFloat cx = Rect.Left + TFloat(w) / 2, cy = Rect.Top + TFloat(h) / 2;
-  if (r > 1) PolygonFS(Buffer, qn::Circle(cx, cy, r - 1), Opaque(Circle));
+  if (r > 1) PolygonFS(Buffer, qn::Circle(cx, cy, r - 1), SwatchColor(Circle));
   const TFloat stroke = TFloat(w / 16 + 1);
   const TFloat d = TFloat(std::lround(2 * r / 3) - 1);
   const TArrayOfFloatPoint a{TFloatPoint(Rect.Left + d, Rect.Top + d), TFloatPoint(Rect.Right - d, Rect.Bottom - d)};
   const TArrayOfFloatPoint b{TFloatPoint(Rect.Right - d, Rect.Top + d), TFloatPoint(Rect.Left + d, Rect.Bottom - d)};
-  PolylineFS(Buffer, a, Opaque(Cross), false, stroke, TJoinStyle::jsMiter, TEndStyle::esButt, 4.0f);
-  PolylineFS(Buffer, b, Opaque(Cross), false, stroke, TJoinStyle::jsMiter, TEndStyle::esButt, 4.0f);
+  PolylineFS(Buffer, a, SwatchColor(Cross), false, stroke, TJoinStyle::jsMiter, TEndStyle::esButt, 4.0f);
+  PolylineFS(Buffer, b, SwatchColor(Cross), false, stroke, TJoinStyle::jsMiter, TEndStyle::esButt, 4.0f);
 }
 
 void TQuarnColorControls_DeleteButton::Assign(TPersistent* Source) {

@@ -88,7 +88,7 @@ size_t CompleteNames(HDROP Drop) {
   return n;
 }
 
-TColor32 Opaque(TColor C) { return Color32(C) | 0xFF000000u; }
+TColor32 DragColor(TColor C) { return Color32(C) | 0xFF000000u; }
 
 }  // namespace
 
@@ -218,13 +218,13 @@ void TDragFilesLayerForm::BuildPicture(Integer W, Integer H, TBitmap32* Dst) {
   Dst->SetCombineMode(TCombineMode::cmMerge);
   Dst->Clear((Color32(FLayerColor) & 0x00FFFFFFu) | (TColor32(FLayerAlpha) << 24));
   Dst->Font()->Assign(d->TipFont());
-  Dst->RenderText(TRect(0, 0, W, H), kTipFlags, d->TipText(), kTipQuality, Opaque(d->TipFont()->Color()));
+  Dst->RenderText(TRect(0, 0, W, H), kTipFlags, d->TipText(), kTipQuality, DragColor(d->TipFont()->Color()));
   // Half of the stroke lies outside: a band of half its width shows along
   // the inner edge.
   const TArrayOfFloatPoint edge = {TFloatPoint(0, 0), TFloatPoint(TFloat(W), 0), TFloatPoint(TFloat(W), TFloat(H)),
                                    TFloatPoint(0, TFloat(H))};
   const TArrayOfFloat pattern = {7, 5, 7, 5};
-  const TColor32 c = Opaque(d->HighLightDotLineColor());
+  const TColor32 c = DragColor(d->HighLightDotLineColor());
   for (const TArrayOfFloatPoint& dash : BuildDashedLine(edge, pattern, 0, true))
     PolylineFS(Dst, dash, c, false, kFrameWidth, TJoinStyle::jsMiter, TEndStyle::esButt, 4.0f);
   // Layered windows take premultiplied colours; straight ones would show

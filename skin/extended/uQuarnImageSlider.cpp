@@ -20,7 +20,7 @@ constexpr Integer kDotCellHeight = 20;
 constexpr Integer kDotBottomMargin = 10;
 constexpr Integer kFrameSleep = 5;
 
-TColor32 Opaque(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
+TColor32 SliderColor(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
 
 std::unique_ptr<TPngPictures> ArrowStrip(Integer Normal, Integer Hot) {
   auto P = std::make_unique<TPngPictures>();
@@ -39,7 +39,7 @@ void Fire(const TNotifyEvent& Event, TObject* Sender) {
   Handler(Sender);
 }
 
-bool Inside(const TRect& R, Integer X, Integer Y) {
+bool SliderInside(const TRect& R, Integer X, Integer Y) {
   return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom;
 }
 
@@ -233,11 +233,11 @@ void TQuarnCustomImageSlider::PaintDots(TBitmap32* Target, Integer First) const 
     const TFloat CY = 10;
     const TArrayOfFloatPoint Outer = Circle(CX, CY, R);
     if (Shown) {
-      PolygonFS(Target, Outer, Opaque(static_cast<TColor>(0x00CCCCCC)));
-      PolygonFS(Target, Circle(CX, CY, 4), Opaque(static_cast<TColor>(0x006E93A7)));
+      PolygonFS(Target, Outer, SliderColor(static_cast<TColor>(0x00CCCCCC)));
+      PolygonFS(Target, Circle(CX, CY, 4), SliderColor(static_cast<TColor>(0x006E93A7)));
     } else {
-      PolygonFS(Target, Outer, Opaque(static_cast<TColor>(0x00FFFFFF)));
-      PolylineFS(Target, Outer, Opaque(static_cast<TColor>(0x00CDCCCF)), true, 1.0f, TJoinStyle::jsMiter,
+      PolygonFS(Target, Outer, SliderColor(static_cast<TColor>(0x00FFFFFF)));
+      PolylineFS(Target, Outer, SliderColor(static_cast<TColor>(0x00CDCCCF)), true, 1.0f, TJoinStyle::jsMiter,
                  TEndStyle::esButt, 4.0f);
     }
   }
@@ -494,13 +494,13 @@ void TQuarnCustomImageSlider::DoOnTimer(TObject*) {
 void TQuarnCustomImageSlider::DoMouseHit(Integer X, Integer Y) {
   FDotButtonCursorHotIndex = -1;
   TCursorOnItem Hit = coNone;
-  if (LeftButtonVisible() && Inside(FButtonLeftRect, X, Y)) {
+  if (LeftButtonVisible() && SliderInside(FButtonLeftRect, X, Y)) {
     Hit = coLeftButton;
-  } else if (RightButtonVisible() && Inside(FButtonRightRect, X, Y)) {
+  } else if (RightButtonVisible() && SliderInside(FButtonRightRect, X, Y)) {
     Hit = coRightButton;
   } else if (DotButtonVisible()) {
     for (Integer i = 0; i < FImages->Count(); ++i)
-      if (Inside(FImages->Items(i)->FDotButtonRect, X, Y)) {
+      if (SliderInside(FImages->Items(i)->FDotButtonRect, X, Y)) {
         FDotButtonCursorHotIndex = i;
         Hit = coDotButton;
         break;

@@ -10,9 +10,9 @@ namespace qn {
 
 namespace {
 
-bool Holds(const TRect& R, const TPoint& P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
+bool TabHolds(const TRect& R, const TPoint& P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
 
-TPoint MessagePoint(const TMessage& Message) {
+TPoint TabMessagePoint(const TMessage& Message) {
   return TPoint(static_cast<int16_t>(Message.LParam & 0xFFFF), static_cast<int16_t>((Message.LParam >> 16) & 0xFFFF));
 }
 
@@ -198,11 +198,11 @@ void TQuarnCustomTabset::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_MOUSEMOVE: {
       TQuarnCustomToolbar::WMMouseMove(Message);
-      const TPoint p = MessagePoint(Message);
+      const TPoint p = TabMessagePoint(Message);
       Integer c = -1;
       if (FCloseButtonVisible && FHotOtherBtn == gbNone && FHotItemIndex >= 0 && FHotItemIndex < FItems->Count()) {
         TQuarnToolbarItem* hot = FItems->GetItems(FHotItemIndex);
-        if (ShowsCloseButton(hot) && Holds(CloseButtonRect(hot), p)) c = FHotItemIndex;
+        if (ShowsCloseButton(hot) && TabHolds(CloseButtonRect(hot), p)) c = FHotItemIndex;
       }
       if (c != FCBHotIndex) {
         FCBHotIndex = c;
@@ -226,7 +226,7 @@ void TQuarnCustomTabset::Dispatch(TMessage& Message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       FMouseHooked = false;
-      if (!FMousePressed) FOldMouseDownPt = MessagePoint(Message);
+      if (!FMousePressed) FOldMouseDownPt = TabMessagePoint(Message);
       if (CanFocus()) SetFocus();
       if (FCloseButtonVisible && FCBHotIndex >= 0 && FCBHotIndex < FItems->Count()) {
         const Integer count = FItems->Count();
@@ -265,7 +265,7 @@ void TQuarnCustomTabset::DoStartDrag(TDragObject*& DragObject) {
 void TQuarnCustomTabset::GetHitTest(Integer X, Integer Y) {
   for (Integer i = 0; i < FItems->Count(); ++i) {
     TQuarnToolbarItem* it = FItems->GetItems(i);
-    if (it->Visible() && Holds(it->Rect(), TPoint(X, Y))) {
+    if (it->Visible() && TabHolds(it->Rect(), TPoint(X, Y))) {
       if (FHotItemIndex != i) {
         FHotItemIndex = i;
         Invalidate();
@@ -279,7 +279,7 @@ void TQuarnCustomTabset::DragOver(TObject* Source, Integer X, Integer Y, TDragSt
   TQuarnCustomToolbar::DragOver(Source, X, Y, State, Accept);
   if (!FAllowDragTab) return;
   auto* tabsetDrag = dynamic_cast<TQnTabsetItemDragObject*>(Source);
-  Accept = Holds(ClientRect(), TPoint(X, Y)) && (!Source || (tabsetDrag && tabsetDrag->Tabset() == this));
+  Accept = TabHolds(ClientRect(), TPoint(X, Y)) && (!Source || (tabsetDrag && tabsetDrag->Tabset() == this));
   GetHitTest(X, Y);
   const Integer target = FHotItemIndex >= 0 && FHotItemIndex < FItems->Count() ? FHotItemIndex : -1;
   if (FDestDragToolbarItem) {

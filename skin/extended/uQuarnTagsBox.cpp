@@ -14,9 +14,9 @@ namespace qn {
 
 namespace {
 
-bool InRect(const TRect& R, Integer X, Integer Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
+bool TagInRect(const TRect& R, Integer X, Integer Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
 
-TColor32 Opaque(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
+TColor32 TagColor(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
 
 }  // namespace
 
@@ -188,7 +188,7 @@ void TQuarnCustomTagsBox::SetFocusItemIndex(Integer Value) {
 TQnTagsBoxItem* TQuarnCustomTagsBox::GetItemAt(const TPoint& P) {
   if (FItemBeginIndex < 0 || FItems->Count() <= FItemEndIndex) return nullptr;
   for (Integer i = FItemBeginIndex; i <= FItemEndIndex; ++i)
-    if (InRect(FItems->Items(i)->FRect, P.X, P.Y)) return FItems->Items(i);
+    if (TagInRect(FItems->Items(i)->FRect, P.X, P.Y)) return FItems->Items(i);
   return nullptr;
 }
 
@@ -308,7 +308,7 @@ void TQuarnCustomTagsBox::DrawBody(TBitmap32* Buffer) {
       const TArrayOfFloatPoint corners{TFloatPoint(R.Left + r, R.Top + r), TFloatPoint(R.Right - r, R.Top + r),
                                        TFloatPoint(R.Right - r, R.Bottom - r), TFloatPoint(R.Left + r, R.Bottom - r)};
       const TArrayOfFloatPoint chip = Grow(corners, r, TJoinStyle::jsRound, true, 4.0f);
-      if (!chip.empty()) PolygonFS(Buffer, chip, Opaque(hot ? colors->HotColor() : colors->Color()));
+      if (!chip.empty()) PolygonFS(Buffer, chip, TagColor(hot ? colors->HotColor() : colors->Color()));
       TRect text = R;
       if (FDeleteButton->Visible()) {
         text.Right -= H / 2;
@@ -359,8 +359,8 @@ void TQuarnCustomTagsBox::DoGetCursor(TCursor& Cursor) {
 void TQuarnCustomTagsBox::HitTest(Integer X, Integer Y) {
   for (Integer i = 0; i < FItems->Count(); ++i) {
     TQnTagsBoxItem* item = FItems->Items(i);
-    if (!item->FEnabled || !item->FVisible || !InRect(item->FRect, X, Y)) continue;
-    const bool inDelete = FDeleteButton->Visible() && InRect(item->FDeleteBtnRect, X, Y);
+    if (!item->FEnabled || !item->FVisible || !TagInRect(item->FRect, X, Y)) continue;
+    const bool inDelete = FDeleteButton->Visible() && TagInRect(item->FDeleteBtnRect, X, Y);
     bool changed = inDelete != FMouseInDeleteButton;
     FMouseInDeleteButton = inDelete;
     if (i != FHotItemIndex) {

@@ -8,7 +8,7 @@ namespace qn {
 
 namespace {
 constexpr Integer kGap = 2, kTitle = 23;
-TColor32 Opaque(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
+TColor32 TimeBoxColor(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
 bool Inside(const TRect& R, const TPoint& P) {
   return P.X >= R.Left && P.Y >= R.Top && P.X < R.Right && P.Y < R.Bottom;
 }
@@ -115,9 +115,9 @@ void TQuarnTimeBox::DrawBody(TBitmap32* Buffer) {
   Buffer->BeginUpdate();
   UpdateCells();
   const Integer w = Width(), h = Height();
-  Buffer->FillRectS(TitleRect(), Opaque(FHeaderColor));
-  Buffer->FrameRectS(0, 0, w, h, Opaque(FFrameColor));
-  Buffer->LineS(0, kTitle, w, kTitle, Opaque(FFrameColor));
+  Buffer->FillRectS(TitleRect(), TimeBoxColor(FHeaderColor));
+  Buffer->FrameRectS(0, 0, w, h, TimeBoxColor(FFrameColor));
+  Buffer->LineS(0, kTitle, w, kTitle, TimeBoxColor(FFrameColor));
   TRect x = CloseRect();
   const Integer shrink = FHotCloseBtn ? 6 : 7;
   InflateRect(x, -shrink, -shrink);
@@ -129,8 +129,8 @@ void TQuarnTimeBox::DrawBody(TBitmap32* Buffer) {
   Buffer->Textout(title, kCentred, FKind == bkHour ? FTextHour : FKind == bkMinute ? FTextMinute : FTextSecond);
   ForEachCell([&](TQnNumCell& c) {
     if (!c.Enabled) return false;
-    if (c.Num == FFocusNum) Buffer->FillRectS(c.Rect, Opaque(FCellFocusColor));
-    else if (&c == FHotCell) Buffer->FillRectTS(c.Rect, (Opaque(FCellFocusColor) & 0xFFFFFFu) | 0x80000000u);
+    if (c.Num == FFocusNum) Buffer->FillRectS(c.Rect, TimeBoxColor(FCellFocusColor));
+    else if (&c == FHotCell) Buffer->FillRectTS(c.Rect, (TimeBoxColor(FCellFocusColor) & 0xFFFFFFu) | 0x80000000u);
     else Buffer->FillRectS(c.Rect, 0xFFFFFFFFu);
     TRect r = c.Rect;
     Buffer->Textout(r, kCentred, IntToStr(c.Num));

@@ -278,7 +278,7 @@ constexpr TColor DisabledTextColor = static_cast<TColor>(0x00D1D1D1);
 constexpr TColor32 DesignFrameColor = 0xFFF3AB4Bu;
 
 // The opaque ARGB form of a platform colour.
-TColor32 Opaque(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
+TColor32 ToolbarColor(TColor C) { return Color32(ColorToRGB(C)) | 0xFF000000u; }
 
 }  // namespace
 
@@ -786,7 +786,7 @@ void TQuarnCustomToolbar::PaintItem(TBitmap32* Buffer, TQuarnToolbarItem* Item, 
   OffsetRect(TR, FTextOffset->X(), FTextOffset->Y());
 
   if (Item->FKind == tkSpacer) {
-    const TColor32 c = Opaque(Item->FLineColor);
+    const TColor32 c = ToolbarColor(Item->FLineColor);
     if (FMultiLine) {
       const Integer y = R.Top + (R.Height() - 2) / 2;
       Buffer->LineAS(R.Left, y, R.Right, y, c);

@@ -9,7 +9,7 @@ namespace qn {
 
 namespace {
 
-bool Holds(const TRect& R, const TPoint& P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
+bool ButtonHolds(const TRect& R, const TPoint& P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
 
 TPoint MessagePoint(const TMessage& Message) {
   return TPoint(static_cast<int16_t>(Message.LParam & 0xFFFF), static_cast<int16_t>((Message.LParam >> 16) & 0xFFFF));
@@ -29,7 +29,7 @@ void TQuarnCustomToolbar::WMMouseMove(TMessage& Message) {
   const TPoint p = MessagePoint(Message);
   const bool scrollActive = FEnabledScroll && FScrollButtonVisible;
   for (const auto& [rect, kind] : {std::pair{FGoBackBtnRect, gbBack}, std::pair{FGoFrontBtnRect, gbFront}}) {
-    if (scrollActive && Holds(rect, p)) {
+    if (scrollActive && ButtonHolds(rect, p)) {
       FHotItemIndex = -1;
       if (FHotOtherBtn != kind) {
         FHotOtherBtn = kind;
@@ -44,7 +44,7 @@ void TQuarnCustomToolbar::WMMouseMove(TMessage& Message) {
   TOtherButtonKind area = gbNone;
   for (Integer i = 0; i < FItems->Count(); ++i) {
     TQuarnToolbarItem* it = FItems->GetItems(i);
-    if (!it->Enabled() || !it->Visible() || !Holds(it->FRect, p)) continue;
+    if (!it->Enabled() || !it->Visible() || !ButtonHolds(it->FRect, p)) continue;
     found = true;
     if (i != FHotItemIndex) {
       FHotItemIndex = i;
@@ -52,7 +52,7 @@ void TQuarnCustomToolbar::WMMouseMove(TMessage& Message) {
       if (ShowHint()) Application->CancelHint();
       Application->ActivateHint(ClientToScreen(p));
     }
-    if (it->FDropdownMenu && Holds(it->FMenuButtonRect, p)) area = gbMenu;
+    if (it->FDropdownMenu && ButtonHolds(it->FMenuButtonRect, p)) area = gbMenu;
     break;
   }
   if (area != FHotOtherBtn) {
