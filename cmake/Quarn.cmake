@@ -1,3 +1,14 @@
+# Six files of a target compile as one unit, which parses the headers and
+# optimises their inline code once for all six: about a third less compile
+# time. Included into the unit, a file looks like a header to g++, which then
+# warns of types in an unnamed namespace as if several units could see them.
+function(qn_batch_units target)
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+  endif()
+endfunction()
+
 # One static library per layer folder; sources are picked up from the folder
 # so adding a unit needs no edit here. Every layer joins the package.
 function(qn_layer name folder)
@@ -6,16 +17,10 @@ function(qn_layer name folder)
        ${CMAKE_SOURCE_DIR}/${folder}/*.cpp
        ${CMAKE_SOURCE_DIR}/${folder}/*.c)
   add_library(${name} STATIC ${_src})
-  # Six units of a layer compile as one, which parses the headers once for
-  # the six: about a third less compile time. File-local helpers therefore
-  # need names of their own within a layer. A unit that keeps per-file
-  # compile options is compiled alone.
-  set_target_properties(${name} PROPERTIES UNITY_BUILD ${QN_UNITY} UNITY_BUILD_BATCH_SIZE 6)
-  # Included into the unit, a source file looks like a header to g++, which
-  # then warns of types that use an unnamed namespace as if several units
-  # could see them.
-  if(QN_UNITY AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-    target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+  # Batched, a layer's file-local helpers need names of their own within the
+  # layer. A unit that keeps per-file compile options is compiled alone.
+  if(QN_UNITY)
+    qn_batch_units(${name})
   endif()
   # The units written for one instruction set (_SSE2, _AVX2) share helper
   # names by design and stay on their own.
@@ -83,17 +88,9 @@ function(qn_discover_test_folders)
     file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${d}/*.cpp)
     add_executable(test_${n} ${_src})
     target_link_libraries(test_${n} PRIVATE qn_testmain)
-    # Six test files compile as one unit, which parses the headers and
-    # optimises their inline code once for all six: about a third less
-    # compile time. Each test file keeps its helpers in a namespace of its
-    # own (t_<file name>) so that they cannot meet those of the others.
-    set_target_properties(test_${n} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 6)
-    # Included into the unit, a test file looks like a header to g++, which
-    # then warns of fixtures in an unnamed namespace as if several units
-    # could see them.
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-      target_compile_options(test_${n} PRIVATE -Wno-subobject-linkage)
-    endif()
+    # Each test file keeps its helpers in a namespace of its own
+    # (t_<file name>) so that they cannot meet those of the others.
+    qn_batch_units(test_${n})
     set(_threaded OFF)
     set(_label "")
     if(d MATCHES "^platform/")

@@ -18,7 +18,6 @@ using namespace classes_detail;
 
 namespace {
 
-
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -28,7 +27,6 @@ constexpr int HexValue(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
 
 std::string Latin1(const String& s) {
   std::string r;

@@ -10,8 +10,6 @@ using namespace classes_detail;
 
 namespace {
 
-
-
 const std::vector<const TPropInfo*>& NoProps() {
   static const std::vector<const TPropInfo*> none;
   return none;

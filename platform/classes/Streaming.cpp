@@ -15,9 +15,6 @@ using namespace classes_detail;
 
 namespace {
 
-
-
-
 // Names and short strings are stored a byte per character; bytes map to the
 // first 256 code points both ways so nothing is lost in a round trip.
 String FromBytes(const std::string& s) {

@@ -14,7 +14,6 @@ using namespace classes_detail;
 
 namespace {
 
-
 // The platform's quoted-string extraction: from the opening quote at p,
 // doubled quotes stand for one, the next single quote ends the string (a
 // missing one: the text's end). p is left after the closing quote.

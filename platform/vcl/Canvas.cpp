@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/rtl/Kernel.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Bitmap.h"
 #include "platform/vcl/Graphic.h"
@@ -114,20 +115,9 @@ void TFont::SetHeight(Integer Value) {
   Changed();
 }
 
-namespace {
-// RoundedMulDiv as the platform rounds it: half away from zero.
-Integer RoundedMulDiv(Integer a, Integer b, Integer c) {
-  if (c == 0) return -1;
-  Int64 p = Int64(a) * b;
-  Int64 half = (c < 0 ? -Int64(c) : Int64(c)) / 2;
-  Int64 r = ((p < 0) != (c < 0)) ? (p - (p < 0 ? half : -half)) / c : (p + (p < 0 ? -half : half)) / c;
-  return Integer(r);
-}
-}  // namespace
+Integer TFont::Size() const { return -MulDiv(FData.Height, 72, FPixelsPerInch); }
 
-Integer TFont::Size() const { return -RoundedMulDiv(FData.Height, 72, FPixelsPerInch); }
-
-void TFont::SetSize(Integer Value) { SetHeight(-RoundedMulDiv(Value, FPixelsPerInch, 72)); }
+void TFont::SetSize(Integer Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
 
 void TFont::SetName(const TFontName& Value) {
   if (Value.empty() || FData.Name == Value) return;
