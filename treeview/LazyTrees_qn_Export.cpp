@@ -91,6 +91,7 @@ void AppendUtf8(TBufferedAnsiString& Out, const Char* S, std::size_t Length) {
   char* p = buffer;
   for (std::size_t i = 0; i < Length; ++i) {
     uint32_t c = S[i];
+    if (c == 0) continue;  // see WithoutNul
     if (c >= 0xD800 && c <= 0xDFFF) {
       // A pair becomes one code point; a half without its partner has no
       // UTF-8 form and is dropped.
@@ -142,7 +143,20 @@ void AddHtmlText(TBufferedAnsiString& Out, const String& S) {
   AppendUtf8(Out, S.data() + run, S.size() - run);
 }
 
-AnsiString ToAnsi(const String& S) {
+// Every export ends up in a clipboard block that readers take as text up to
+// its first U+0000, so a cell's U+0000 would cut off the rest of the
+// export: the exports leave it out.
+String WithoutNul(const String& S) {
+  if (S.find(Char(0)) == String::npos) return S;
+  String result;
+  result.reserve(S.size());
+  for (Char c : S)
+    if (c != 0) result += c;
+  return result;
+}
+
+AnsiString ToAnsi(const String& Text) {
+  const String S = WithoutNul(Text);
   if (S.empty()) return AnsiString();
   int n = WideCharToMultiByte(1252, 0, S.data(), Integer(S.size()), nullptr, 0, nullptr, nullptr);
   AnsiString result(std::size_t(n > 0 ? n : 0), '\0');
@@ -484,8 +498,11 @@ struct TRtfWriter {
     }
     Out.Add(" ");
     char unit[24];
-    for (Char ch : Text) {
-      if (ch == u'\n') {
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+      const Char ch = Text[i];
+      if (ch == 0) continue;  // see WithoutNul
+      // CR LF, LF and a lone CR each end a line.
+      if (ch == u'\n' || (ch == u'\r' && (i + 1 == Text.size() || Text[i + 1] != u'\n'))) {
         Out.Add("{\\par}");
       } else if (ch != u'\r') {
         // \u takes a signed 16-bit number.
@@ -669,10 +686,10 @@ AnsiString TCustomLazyStringTree_qn::ContentToText(TVSTTextSourceType Source, co
         if (i + 1 < visible.size()) buffer.Add(Separator);
       }
     } else {
+      // The level padding is made of separators, so the row's one text is
+      // a field like a column's and is quoted like one.
       w.AddPadding(level);
-      AnsiString text = ToAnsi(Text(node, NoColumn));
-      // One field per line: only a break or a leading quote needs quotes.
-      buffer.Add(NeedsQuotes(text, AnsiString(), false) ? Quoted(text) : text);
+      addField(ToAnsi(Text(node, NoColumn)));
     }
     DoAfterNodeExport(etText, node);
     buffer.AddNewLine();
@@ -695,11 +712,12 @@ String TCustomLazyStringTree_qn::ContentToUnicode(TVSTTextSourceType Source, con
   for (Cardinal l = 0; l < maxLevel; ++l) w.Tabs += Separator;
 
   // Quotes inside a text are left alone unless the text needs quoting.
-  auto addField = [&](const String& Text) {
-    if (NeedsQuotes(Text, Separator, false))
-      buffer.Add(Quoted(Text));
+  auto addField = [&](const String& Field) {
+    const String text = WithoutNul(Field);
+    if (NeedsQuotes(text, Separator, false))
+      buffer.Add(Quoted(text));
     else
-      buffer.Add(Text);
+      buffer.Add(text);
   };
   const bool useColumns = FHeader->UseColumns();
   const TColumnIndex mainColumn = FHeader->MainColumn();
@@ -727,8 +745,7 @@ String TCustomLazyStringTree_qn::ContentToUnicode(TVSTTextSourceType Source, con
       }
     } else {
       w.AddPadding(level);
-      String text = Text(node, NoColumn);
-      buffer.Add(NeedsQuotes(text, String(), false) ? Quoted(text) : text);
+      addField(Text(node, NoColumn));
     }
     buffer.AddNewLine();
   }

@@ -8,6 +8,7 @@
 #include <libxml/tree.h>
 
 #include <array>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -124,6 +125,79 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& Text, const std
 }
 
 std::string Utf8(const String& S) { return ToUtf8(S); }
+
+// A reader of the RTF the export writes, as a word processor reads it: the
+// rows of cell texts (UTF-8). Groups opening with a destination (font and
+// colour tables) are skipped; \par is a line break, \tab a tab, \uN a
+// UTF-16 unit (signed) followed by one fallback character to skip;
+// \cell and \row end a cell and a row; line breaks in the source are not
+// text, and unknown control words are ignored.
+std::vector<std::vector<std::string>> ReadRtf(const std::string& Rtf) {
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> row;
+  String cell;
+  int skipDepth = 0, depth = 0, fallback = 0;
+  std::size_t i = 0;
+  while (i < Rtf.size()) {
+    const char c = Rtf[i];
+    if (c == '{') {
+      ++depth;
+      ++i;
+      const bool table = Rtf.compare(i, 8, "\\fonttbl") == 0 || Rtf.compare(i, 9, "\\colortbl") == 0;
+      if (!skipDepth && table) skipDepth = depth;
+      continue;
+    }
+    if (c == '}') {
+      if (skipDepth == depth) skipDepth = 0;
+      --depth;
+      ++i;
+      continue;
+    }
+    if (c == '\r' || c == '\n') {
+      ++i;
+      continue;
+    }
+    if (c != '\\') {
+      if (!skipDepth) {
+        if (fallback > 0) --fallback;
+        else cell += Char(static_cast<unsigned char>(c));
+      }
+      ++i;
+      continue;
+    }
+    ++i;
+    if (i < Rtf.size() && Rtf[i] == '\'') {
+      if (!skipDepth) {
+        if (fallback > 0) --fallback;
+        else cell += Char(std::stoi(Rtf.substr(i + 1, 2), nullptr, 16));
+      }
+      i += 3;
+      continue;
+    }
+    std::size_t start = i;
+    while (i < Rtf.size() && std::isalpha(static_cast<unsigned char>(Rtf[i]))) ++i;
+    const std::string word = Rtf.substr(start, i - start);
+    std::size_t numberStart = i;
+    if (i < Rtf.size() && (Rtf[i] == '-' || std::isdigit(static_cast<unsigned char>(Rtf[i])))) ++i;
+    while (i < Rtf.size() && std::isdigit(static_cast<unsigned char>(Rtf[i]))) ++i;
+    const std::string number = Rtf.substr(numberStart, i - numberStart);
+    if (i < Rtf.size() && Rtf[i] == ' ') ++i;
+    if (skipDepth) continue;
+    if (word == "par") cell += u'\n';
+    else if (word == "tab") cell += u'\t';
+    else if (word == "u") {
+      cell += Char(static_cast<uint16_t>(std::stoi(number)));
+      fallback = 1;
+    } else if (word == "cell") {
+      row.push_back(Utf8(cell));
+      cell.clear();
+    } else if (word == "row") {
+      rows.push_back(row);
+      row.clear();
+    }
+  }
+  return rows;
+}
 
 class LazyTrees_qn_Export : public ::testing::Test {
  protected:
@@ -417,9 +491,118 @@ TEST_F(LazyTrees_qn_Export, EdgeCasesWithoutColumns) {
   EXPECT_NE(html.find("colspan=\"2\""), AnsiString::npos);
 
   // Text: the leading separators of the level and the one text of the row,
-  // unquoted; characters outside code page 1252 become question marks.
-  EXPECT_EQ(T->ContentToText(tstAll, u'\t'), "A\r\n\tx\r\nsay \"hi\"\r\n??\r\n");
+  // quoted as a column's text is; characters outside code page 1252 become
+  // question marks.
+  EXPECT_EQ(T->ContentToText(tstAll, u'\t'), "A\r\n\tx\r\n\"say \"\"hi\"\"\"\r\n??\r\n");
   EXPECT_EQ(T->ContentToUnicode(tstAll, u'\t'), u"A\r\n\tx\r\nsay \"hi\"\r\n\uFF01\U0001F600\r\n");
+}
+
+// Without columns the level padding is made of separators, so the row's one
+// text is a field: holding a separator it is quoted like a column's text and
+// reads back whole, in every separator and clipboard block.
+TEST_F(LazyTrees_qn_Export, ColumnlessTextsReadBackWhole) {
+  T->SetRootNodeCount(2);
+  PLazyNode a = T->GetFirst(), b = a->NextSibling;
+  T->SetChildCount(a, 1);
+  PLazyNode child = a->FirstChild;
+  Texts[a] = {u"a,b;c\td"};
+  Texts[child] = {u"x;y"};
+  Texts[b] = {u"\"lead, and\r\nbreak"};
+  T->FullExpand();
+  const std::vector<std::vector<std::string>> want = {
+      {"a,b;c\td"}, {"", "x;y"}, {"\"lead, and\r\nbreak"}};
+  for (const char* sep : {",", ";", "\t"}) {
+    EXPECT_EQ(ReadCsv(T->ContentToText(tstAll, AnsiString(sep)), sep), want) << sep;
+    EXPECT_EQ(ReadCsv(Utf8(T->ContentToUnicode(tstAll, FromUtf8(sep))), sep, true), want) << sep;
+  }
+  struct TBlock {
+    Word Format;
+    const char* Separator;
+  };
+  const TBlock blocks[] = {{Word(CF_CSV), ","}, {Word(CF_TEXT), "\t"}, {Word(CF_UNICODETEXT), "\t"}};
+  for (const TBlock& f : blocks) {
+    std::string block = TakeBlock(T->ContentToClipboard(f.Format, tstAll));
+    if (f.Format == CF_UNICODETEXT) {
+      String wide(reinterpret_cast<const Char*>(block.data()), block.size() / 2);
+      block = Utf8(String(wide.c_str()));
+    } else {
+      block = std::string(block.c_str());
+    }
+    EXPECT_EQ(ReadCsv(block, f.Separator, f.Format == CF_UNICODETEXT), want) << f.Format;
+  }
+}
+
+// Line breaks in a cell reach an RTF reader as breaks: CR LF, LF and a lone
+// CR each as one.
+TEST_F(LazyTrees_qn_Export, RtfKeepsEveryKindOfLineBreak) {
+  T->Header()->Columns()->Add()->SetText(u"cr\ronly");
+  T->Header()->Columns()->Add()->SetText(u"Plain");
+  T->SetRootNodeCount(2);
+  PLazyNode a = T->GetFirst(), b = a->NextSibling;
+  Texts[a] = {u"cr\ronly", u"lf\nonly"};
+  Texts[b] = {u"crlf\r\nx\r", u"\r\rtwo"};
+  const std::vector<std::vector<std::string>> want = {
+      {"cr\nonly", "Plain"}, {"cr\nonly", "lf\nonly"}, {"crlf\nx\n", "\n\ntwo"}};
+  EXPECT_EQ(ReadRtf(T->ContentToRTF(tstAll)), want);
+  std::string block = TakeBlock(T->ContentToClipboard(Word(CF_VRTF), tstAll));
+  EXPECT_EQ(ReadRtf(block.c_str()), want);
+}
+
+// Every export ends in a clipboard block that readers take up to its first
+// U+0000: a cell's U+0000 is left out, so each reader gets the whole export.
+// The other units of a cell reach each format as its character set allows:
+// UTF-16 keeps a lone surrogate, single-byte text writes '?', UTF-8 (HTML)
+// has no form for it and drops it, RTF writes the unit itself.
+TEST_F(LazyTrees_qn_Export, TextsReachEveryReaderWhole) {
+  T->Header()->Columns()->Add()->SetText(String(u"he\0ad", 5));
+  T->Header()->Columns()->Add()->SetText(u"tail");
+  T->SetRootNodeCount(2);
+  PLazyNode a = T->GetFirst(), b = a->NextSibling;
+  Texts[a] = {String(u"be\0fore", 7), String(u"\0", 1)};
+  Texts[b] = {String(u"lone\xD800", 5), u"after"};
+  const std::vector<std::vector<std::string>> single = {{"head", "tail"}, {"before", ""}, {"lone?", "after"}};
+  const std::vector<std::vector<std::string>> wide = {{"head", "tail"}, {"before", ""}, {"lone", "after"}};
+  auto untilNul = [](const std::string& Block) { return std::string(Block.c_str()); };
+
+  EXPECT_EQ(ReadCsv(untilNul(TakeBlock(T->ContentToClipboard(Word(CF_TEXT), tstAll))), "\t"), single);
+  EXPECT_EQ(ReadCsv(untilNul(TakeBlock(T->ContentToClipboard(Word(CF_CSV), tstAll))), ","), single);
+  const std::string unicode = TakeBlock(T->ContentToClipboard(Word(CF_UNICODETEXT), tstAll));
+  const String units(String(reinterpret_cast<const Char*>(unicode.data()), unicode.size() / 2).c_str());
+  EXPECT_NE(units.find(u"\r\nlone\xD800\tafter\r\n"), String::npos) << "the UTF-16 text keeps the lone unit";
+  String withoutLone = units;
+  withoutLone.erase(units.find(Char(0xD800)), 1);
+  EXPECT_EQ(ReadCsv(Utf8(withoutLone), "\t", true), wide);
+
+  std::string html = TakeBlock(T->ContentToClipboard(Word(CF_HTML), tstAll));
+  html = untilNul(html);
+  const std::size_t start = html.find("<table");
+  ASSERT_NE(start, std::string::npos) << html;
+  htmlDocPtr doc = htmlReadMemory(html.data() + start, int(html.size() - start), nullptr, "UTF-8",
+                                  HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+  ASSERT_NE(doc, nullptr);
+  std::vector<std::string> cells;
+  std::function<void(xmlNodePtr)> walk = [&](xmlNodePtr node) {
+    for (; node; node = node->next) {
+      if (node->type == XML_ELEMENT_NODE &&
+          (xmlStrEqual(node->name, BAD_CAST "th") || xmlStrEqual(node->name, BAD_CAST "td"))) {
+        xmlChar* content = xmlNodeGetContent(node);
+        cells.push_back(content ? reinterpret_cast<const char*>(content) : "");
+        xmlFree(content);
+      }
+      walk(node->children);
+    }
+  };
+  walk(xmlDocGetRootElement(doc));
+  xmlFreeDoc(doc);
+  EXPECT_EQ(cells, (std::vector<std::string>{"head", "tail", "before", "", "lone", "after"}));
+
+  const std::string rtf = untilNul(TakeBlock(T->ContentToClipboard(Word(CF_VRTF), tstAll)));
+  auto rows = ReadRtf(rtf);
+  ASSERT_EQ(rows.size(), 3u) << rtf;
+  EXPECT_EQ(rows[0], single[0]);
+  EXPECT_EQ(rows[1], single[1]);
+  EXPECT_EQ(rows[2][1], "after");
+  EXPECT_NE(rtf.find("\\u101\\'3f\\u-10240\\'3f\\cell"), std::string::npos) << "RTF writes the lone unit";
 }
 
 // Quoting in the delimited formats: a cell with the separator, a quote, a
