@@ -249,6 +249,43 @@ bool Balanced(std::string_view t) {
   return open.empty();
 }
 
+// A CR in expanded text comes from a character reference in an entity's
+// literal: the parser has already made every CR of the document itself a
+// line feed. Parsed again as content it would be taken for a line end (made
+// LF, or trimmed away as a blank), so the text keeps it as "&#13;", which
+// is how canonical XML writes it. Tags, sections, comments and
+// instructions are left as they are.
+void KeepCarriageReturns(UTF8String& Text) {
+  if (Text.find('\r') == UTF8String::npos) return;
+  const std::string_view t = Text;
+  UTF8String out;
+  out.reserve(Text.size() + 16);
+  size_t i = 0;
+  while (i < t.size()) {
+    if (t[i] == '<') {
+      size_t end = LiteralMarkupEnd(t, i);
+      if (end == std::string_view::npos) {
+        // A tag reaches to its '>' outside quotes.
+        char quote = 0;
+        size_t g = i + 1;
+        for (; g < t.size(); ++g) {
+          if (quote) quote = t[g] == quote ? 0 : quote;
+          else if (t[g] == '"' || t[g] == '\'') quote = t[g];
+          else if (t[g] == '>') break;
+        }
+        end = g < t.size() ? g + 1 : t.size();
+      }
+      out.append(t.substr(i, end - i));
+      i = end;
+      continue;
+    }
+    if (t[i] == '\r') out += "&#13;";
+    else out += t[i];
+    ++i;
+  }
+  Text.swap(out);
+}
+
 }  // namespace
 
 bool sdHasEntityReference(std::string_view Text) { return sdHasEntityReference(Text, true); }
@@ -364,6 +401,7 @@ TPlainXml* TsdXmlCanonicalizer::Canonicalize(TPlainXml* ADocument, Int64 Expansi
       DoDebugOut(this, wsFail, "entity expansion limit exceeded");
       break;
     }
+    KeepCarriageReturns(substitute);
     ADocument->ParseSubstituteContentFromNode(c, substitute);
   }
   DoDebugOut(this, wsInfo,

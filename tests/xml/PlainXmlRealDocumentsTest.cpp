@@ -400,6 +400,66 @@ TEST(PlainXml_qn_EntityLiterals, CharacterReferencesAreMarkupOnceDeclared) {
   EXPECT_EQ(RootText(*content.Doc), "<doc>&#60;foo&gt;x</doc>");
 }
 
+// The canonical form the XML conformance cases are written in: start and
+// end tags (an empty element as both), and the characters of the text with
+// '&', '<', '>' and '"' as entity references and TAB, LF and CR as character
+// references.
+std::string ConformanceForm(TXmlNode* Node) {
+  if (Node->ElementType() == xeCharData) {
+    std::string out;
+    for (char c : sdReplaceString(static_cast<TsdCharData*>(Node)->GetCoreValue())) {
+      switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default: out += c;
+      }
+    }
+    return out;
+  }
+  if (Node->ElementType() != xeElement) return std::string();
+  std::string out = "<" + Node->GetName() + ">";
+  for (Integer i = 0; i < Node->GetNodeCount(); ++i) out += ConformanceForm(Node->GetNodes(i));
+  return out + "</" + Node->GetName() + ">";
+}
+
+// A carriage return that a character reference carries into the content,
+// directly or through an entity's literal, stays in the canonical form
+// ("&#13;" in the conformance form), and the canonical document written out
+// reads back to the same form.
+TEST(PlainXml_qn_EntityLiterals, CarriageReturnsFromReferencesStayInTheCanonicalForm) {
+  const struct {
+    const char* Document;
+    const char* Canonical;
+  } cases[] = {
+      {"<doc>&#13;</doc>", "<doc>&#13;</doc>"},
+      {"<doc>&#xD;</doc>", "<doc>&#13;</doc>"},
+      {"<doc>a&#13;b</doc>", "<doc>a&#13;b</doc>"},
+      {"<doc>&#13;&#10;x&#13;</doc>", "<doc>&#13;&#10;x&#13;</doc>"},
+      {"<!DOCTYPE doc [<!ENTITY e \"&#13;\">]><doc>&e;</doc>", "<doc>&#13;</doc>"},
+      {"<!DOCTYPE doc [<!ENTITY e \"x&#13;y\">]><doc>&e;</doc>", "<doc>x&#13;y</doc>"},
+      {"<!DOCTYPE doc [<!ENTITY e \"&#13;&#10;\">]><doc>a&e;&#13;</doc>", "<doc>a&#13;&#10;&#13;</doc>"},
+      {"<!DOCTYPE doc [<!ENTITY e \"&#13;<b/>&#13;\">]><doc>&e;</doc>", "<doc>&#13;<b></b>&#13;</doc>"},
+      {"<!DOCTYPE doc [<!ENTITY e \"x&#38;#13;y\">]><doc>&e;</doc>", "<doc>x&#13;y</doc>"},
+  };
+  for (const auto& c : cases) {
+    TLoad l;
+    l.Doc->ReadFromString(c.Document);
+    EXPECT_LE(l.Worst, wsHint) << c.Document << "\n" << l.All();
+    l.Doc->Canonicalize();
+    ASSERT_TRUE(l.Doc->Root()) << c.Document;
+    EXPECT_EQ(ConformanceForm(l.Doc->Root()), c.Canonical) << c.Document;
+    TLoad back;
+    back.Doc->ReadFromString(RootText(*l.Doc));
+    ASSERT_TRUE(back.Doc->Root()) << c.Document;
+    EXPECT_EQ(ConformanceForm(back.Doc->Root()), c.Canonical) << c.Document << " written as " << RootText(*l.Doc);
+  }
+}
+
 TEST(PlainXml_qn_EntityLiterals, ReferencesInsideSectionsOfReplacementTextAreText) {
   TLoad l;
   l.Doc->ReadFromString("<!DOCTYPE doc [<!ENTITY e \"<![CDATA[&foo;]]>\">]><doc>&e;</doc>");
