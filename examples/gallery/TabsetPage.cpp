@@ -89,7 +89,10 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   for (const char16_t* t : {u"New", u"Open", u"Save"}) bar->Items()->Add()->Text()->SetText(t);
   bar->Items()->Items(1)->SetDropdownMenu(menu);
 
-  Caption(sheet.get(), 20, 236, u"Tabs with close buttons; \"Charts\" is dragged in front of \"Harbour\"");
+  // The tab set's captions say what each picture shows: at rest while the
+  // menu is open, then the drag.
+  TQuarnLabel* tabsTitle =
+      Caption(sheet.get(), 20, 236, u"Tabs with close buttons, \"Moorings\" chosen; the menu picture shows them at rest");
   auto* tabs = new TQuarnTabset(sheet.get());
   tabs->SetParent(sheet.get());
   tabs->SetAlign(alNone);
@@ -102,7 +105,8 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
     it->SetGroupIndex(1);
   }
   tabs->Items()->Items(1)->SetDown(true);
-  Caption(sheet.get(), 20, 310, u"Dragged: the tab hides, a blank placeholder stands first, its picture follows the pointer.");
+  TQuarnLabel* tabsHow =
+      Caption(sheet.get(), 20, 310, u"Tabs can be dragged to a new place (tabset.png catches \"Charts\" on its way).");
 
   Flush();
   Sleep(30);
@@ -125,6 +129,9 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   InputMouseUp(VK_LBUTTON);
   Flush();
   // The drag: "Charts" pressed and pulled over "Harbour", still held.
+  tabsTitle->SetCaption(u"Tabs with close buttons; \"Charts\" is dragged in front of \"Harbour\"");
+  tabsHow->SetCaption(u"Dragged: the tab hides, a blank placeholder stands first, its picture follows the pointer.");
+  Flush();
   const std::string path = outDir + "/tabset.png";
   NotePicture(path, "a tab dragged: hidden in its place, a blank placeholder where it lands, its picture at the pointer");
   const TRect charts = tabs->Items()->Items(2)->Rect();
