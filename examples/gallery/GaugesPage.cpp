@@ -37,8 +37,6 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
   SetScreenSize(1100, 820);
   auto form = NewSkinnedForm(TRect(30, 30, 1060, 650), u"Gauges");
   TForm* f = form.get();
-  PageLabel(f, 24, 12, u"Progress rings and speedometer dials drawn from anti-aliased arcs; the dial's needle "
-                   u"glides to a new value in 15 eased frames.");
 
   // --- circle progress -----------------------------------------------------------
   PageLabel(f, 24, 40, u"Circle progress (TQuarnCircleProgress), 150 x 150", true);
@@ -113,6 +111,7 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
   PageLabel(f, 24, top + size + 48, u"Labels reached by the value take the progress colour; the needle is a linear "
                           u"gradient from ArrowStartColor to ArrowEndColor.");
 
+  LiftContent(f, 24);
   form->Show();
   PumpMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);

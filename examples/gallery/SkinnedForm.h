@@ -62,6 +62,19 @@ inline void PumpMessages() {
   for (int i = 0; i < 20000 && vcl::PeekMessageW(&m, nullptr, 0, 0, vcl::PM_REMOVE); ++i) vcl::DispatchMessageW(&m);
 }
 
+// The caption band above a page's picture gives its title and sentence, so
+// a page's form starts with what it shows: its controls, laid out below a
+// sentence it no longer draws, move up by Dy and the form loses Dy of its
+// height. Aligned controls keep their places.
+inline void LiftContent(vcl::TForm* Form, vcl::Integer Dy) {
+  using namespace vcl;
+  for (Integer i = 0; i < Form->ControlCount(); ++i) {
+    TControl* c = Form->Controls(i);
+    if (c->Align() == alNone) c->SetTop(c->Top() - Dy);
+  }
+  Form->SetHeight(Form->Height() - Dy);
+}
+
 // A caption of the pages' one text style: 8-point body text or a 10-point bold
 // heading, in the dark slate that reads on the skinned forms' light client.
 inline qn::TQuarnLabel* PageLabel(vcl::TWinControl* Parent, vcl::Integer X, vcl::Integer Y, const vcl::String& Text,
