@@ -159,10 +159,12 @@ TEST_F(Gallery_Index, ThumbnailsCoverTheirBoxCutToTheTopMiddle) {
       {"small.png", 120, 90, 120, 90},    // smaller than the box: as it is
       {"short.png", 600, 100, 276, 100},  // wider only: cut, not stretched up
   };
-  std::vector<std::string> paths;
-  for (const auto& c : cases) paths.push_back(Picture(c.File, c.W, c.H));
-  const std::string html =
-      Read(WriteIndex(Dir.string(), {{{"sizes", NoRun, kGraphics, "Sizes", "Pictures of every shape."}, paths}}));
+  // Two pages: one of five pictures would be a page of steps, with smaller
+  // thumbnails.
+  std::vector<std::string> first, second;
+  for (const auto& c : cases) (first.size() < 3 ? first : second).push_back(Picture(c.File, c.W, c.H));
+  const std::string html = Read(WriteIndex(Dir.string(), {{{"sizes", NoRun, kGraphics, "Sizes", "Shapes."}, first},
+                                                          {{"more", NoRun, kGraphics, "More", "More shapes."}, second}}));
   for (const auto& c : cases) {
     const std::string img = std::string("<img src=\"") + c.File + "\"";
     const size_t at = html.find(img);
