@@ -338,9 +338,9 @@ std::vector<Page> AllPages() {
        "An edit whose calendar icon drops down a form to pick a date and a time; the pick comes back as text.",
        true},
       {"toolbar", ToolbarPage, kControls, "Toolbars",
-       "Rows and a column of items drawn from the skin's button frames over a translucent panel.", true},
+       "Rows and a column of items drawn from the skin's button frames over a translucent panel."},
       {"tabset", TabsetPage, kControls, "Toolbar menus and tab sets",
-       "A drop-down menu opened from a toolbar item, and a tab dragged to a new place.", true},
+       "A drop-down menu opened from a toolbar item, and a tab dragged to a new place."},
       {"iconlist", IconListPage, kControls, "Icon button lists",
        "Grids of icon cells that wrap at the width, scroll, check and click, and in edit mode show delete badges, "
        "shake and reorder by dragging."},
