@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinSelection.h"
 #include "examples/gallery/SkinnedForm.h"
 #include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
@@ -68,6 +69,7 @@ std::vector<std::string> CombosPage(const std::string& outDir) {
   colours->SetParent(form.get());
   colours->SetBounds(500, 40, 220, 26);
 
+  UseSkinSelection(form.get());
   form->Show();
   const auto pump = [] { PumpRounds(); };
   pump();

@@ -12,7 +12,13 @@ object ControlsForm: TControlsForm
   end
   object TitleText: TQuarnNCLabel
     Caption = 'Quarn standard controls'
+    Font.Color = clWhite
+    Font.Height = -13
+    Font.Name = 'DejaVu Sans'
+    Font.Style = [fsBold]
     Light.Active = True
+    Light.Color = 7224340
+    Light.BlurRadius = 5
   end
   object TitleClose: TQuarnSystemButton
   end
@@ -325,26 +331,28 @@ object ControlsForm: TControlsForm
     Left = 326
     Top = 350
     Width = 300
-    Height = 130
+    Height = 183
     Memo.Lines.Strings = (
       'Notes'
       ''
       'The memo keeps skinned bars of its own;'
       'the border panel around it turns hot'
       'with the focus.'
-      'Line 5'
-      'Line 6'
-      'Line 7'
-      'Line 8'
-      'Line 9')
-  end
-  object SbHorz: TQuarnScrollBar
-    Left = 326
-    Top = 490
-    Width = 300
-    Height = 17
-    Max = 100
-    PageSize = 20
+      ''
+      'A week in Ljubljana:'
+      '- the morning train from Vienna'
+      '- the funicular up to the castle'
+      '- the central market on Saturday'
+      '- the Triple Bridge at night'
+      '- a day at Lake Bled'
+      '- the caves at Postojna'
+      '- the botanical garden'
+      '- a concert in the old town'
+      '- the night train home'
+      ''
+      'Budget: 480 euros'
+      'Book the rooms before May.'
+      'Ask Anna about the museum pass.')
   end
   object PgSettings: TQuarnPageControl
     Left = 640
@@ -401,28 +409,28 @@ object ControlsForm: TControlsForm
   end
   object LvCities: TQuarnListView
     Left = 640
-    Top = 256
+    Top = 254
     Width = 360
-    Height = 106
+    Height = 114
     BorderStyle = bsNone
     Columns = <
       item
         Caption = 'City'
-        Width = 120
+        Width = 110
       end
       item
         Caption = 'Country'
-        Width = 110
+        Width = 95
       end
       item
         Alignment = taRightJustify
         Caption = 'People'
-        Width = 90
+        Width = 85
       end
       item
         Alignment = taRightJustify
         Caption = 'Area'
-        Width = 80
+        Width = 70
       end>
     HideSelection = False
     RowSelect = True
@@ -432,20 +440,20 @@ object ControlsForm: TControlsForm
   end
   object SbListV: TQuarnScrollBar
     Left = 1000
-    Top = 256
+    Top = 254
     Width = 10
-    Height = 106
+    Height = 114
     Kind = sbVertical
   end
   object SbListH: TQuarnScrollBar
     Left = 640
-    Top = 362
+    Top = 368
     Width = 360
     Height = 10
   end
   object PrgUpload: TQuarnProgressBar
     Left = 640
-    Top = 380
+    Top = 382
     Width = 370
     Height = 17
     MaxValue = 100
@@ -456,7 +464,7 @@ object ControlsForm: TControlsForm
   end
   object TrkHue: TQnHLSTrackBar
     Left = 640
-    Top = 414
+    Top = 406
     Width = 370
     Height = 24
     Max = 360
@@ -464,19 +472,37 @@ object ControlsForm: TControlsForm
   end
   object BoxScroll: TQuarnScrollBox
     Left = 640
-    Top = 450
-    Width = 340
-    Height = 120
+    Top = 438
+    Width = 350
+    Height = 93
+    VScrollBar = SbVert
+    HScrollBar = SbHorz
+    BorderSides = [sdLeft, sdTop, sdRight, sdBottom]
     object LblScroll: TQuarnLabel
       Left = 8
       Top = 8
-      Width = 300
+      Width = 330
       Height = 20
-      Caption = 'A scroll box with more inside than it shows.'
+      Caption = 'More inside than it shows: its two bars move it.'
+    end
+    object ChkScrollStep: TQuarnCheckBox
+      Left = 8
+      Top = 40
+      Width = 200
+      Height = 22
+      Caption = 'Keep the bars in step'
+      Checked = True
+    end
+    object ChkScrollFar: TQuarnCheckBox
+      Left = 400
+      Top = 40
+      Width = 160
+      Height = 22
+      Caption = 'Found to the right'
     end
     object ChkScroll: TQuarnCheckBox
       Left = 8
-      Top = 200
+      Top = 110
       Width = 200
       Height = 22
       Caption = 'Found at the bottom'
@@ -484,12 +510,16 @@ object ControlsForm: TControlsForm
   end
   object SbVert: TQuarnScrollBar
     Left = 990
-    Top = 450
+    Top = 438
     Width = 17
-    Height = 120
+    Height = 93
     Kind = sbVertical
-    Max = 100
-    PageSize = 25
+  end
+  object SbHorz: TQuarnScrollBar
+    Left = 640
+    Top = 531
+    Width = 350
+    Height = 17
   end
   object PnlStatus: TQuarnPanel
     Left = 0

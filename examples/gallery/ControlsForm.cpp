@@ -1,4 +1,5 @@
 #include "examples/gallery/ControlsForm.h"
+#include "examples/gallery/SkinSelection.h"
 
 #include <algorithm>
 #include <cmath>
@@ -118,6 +119,7 @@ void TControlsForm::Loaded() {
     it->SubItems()->Add(c.Area);
   }
   view->Items()->EndUpdate();
+  UseSkinSelection(this);
 }
 
 void TControlsForm::Missing(const String& Name) {
@@ -334,6 +336,13 @@ std::vector<TControlsStep> ControlsScript() {
                  TQuarnScrollBar* bar = D.F->Get<TQuarnListBox>(u"LstCities")->ScrollBar;
                  const TPoint from = RectCentre(bar->Button(TQuarnScrollBar::BtnThumb).Rect);
                  D.Drag(bar, from, TPoint(from.X, from.Y + 30));
+                 D.Wait(50);
+               }});
+  s.push_back({"drag the scroll box's bar to the end: its check box comes into view", [](TControlsDriver& D) {
+                 auto* box = D.F->Get<TQuarnScrollBox>(u"BoxScroll");
+                 TQuarnScrollBar* bar = box->VScrollBar();
+                 const TPoint from = RectCentre(bar->Button(TQuarnScrollBar::BtnThumb).Rect);
+                 D.Drag(bar, from, TPoint(from.X, bar->Height()));
                  D.Wait(50);
                }});
   s.push_back({"toggle a check box and pick a radio", [](TControlsDriver& D) {

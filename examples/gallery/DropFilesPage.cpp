@@ -82,8 +82,6 @@ std::vector<std::string> DropFilesPage(const std::string& outDir) {
 
   auto form = NewSkinnedForm(TRect(40, 70, 920, 610), u"File drop target and edge docking");
   TForm* f = form.get();
-  PageLabel(f, 24, 12, u"Files dragged from the shell light up the panel they may be dropped on; the small "
-                       u"form docked at the screen's top edge hides to a strip.");
   PageLabel(f, 24, 44, u"Drag source: three files", true);
   TQuarnPanel* source = Panel(f, TRect(24, 70, 264, 250));
   PageLabel(source, 16, 16, u"report.pdf");
@@ -105,6 +103,7 @@ std::vector<std::string> DropFilesPage(const std::string& outDir) {
   PageLabel(f, 24, 470, u"The form \"Notes\" was dragged against the top edge of the screen; with the pointer away "
                         u"it hides to a 2-pixel strip (marked at the top).");
   PageLabel(f, 24, 490, u"It comes back when the pointer returns over the strip.");
+  LiftContent(f, 24);
   form->Show();
   PumpMessages();
 

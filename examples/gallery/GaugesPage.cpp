@@ -35,10 +35,8 @@ class TSteppedSpeedometer : public TQuarnSpeedometer {
 
 std::vector<std::string> GaugesPage(const std::string& outDir) {
   SetScreenSize(1100, 820);
-  auto form = NewSkinnedForm(TRect(30, 30, 1060, 790), u"Gauges");
+  auto form = NewSkinnedForm(TRect(30, 30, 1060, 650), u"Gauges");
   TForm* f = form.get();
-  PageLabel(f, 24, 12, u"Progress rings and speedometer dials drawn from anti-aliased arcs; the dial's needle "
-                   u"glides to a new value in 15 eased frames.");
 
   // --- circle progress -----------------------------------------------------------
   PageLabel(f, 24, 40, u"Circle progress (TQuarnCircleProgress), 150 x 150", true);
@@ -50,18 +48,20 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
                {100, 14, u"value 100"},
                {60, 6, u"value 60, thickness 6"},
                {80, 24, u"value 80, thickness 24"}};
+  // Six rings and four dials with room to spare at the form's right edge.
+  const Integer ringStep = 162;
   for (Integer i = 0; i < 5; ++i) {
     auto* c = new TQuarnCircleProgress(f);
     c->SetParent(f);
-    c->SetBounds(24 + i * 170, 66, 150, 150);
+    c->SetBounds(24 + i * ringStep, 66, 150, 150);
     c->SetCircleThickness(rings[i].Thickness);
     c->SetValue(rings[i].Value);
-    PageLabel(f, 24 + i * 170, 222, rings[i].Name);
+    PageLabel(f, 24 + i * ringStep, 222, rings[i].Name);
   }
   {
     auto* c = new TQuarnCircleProgress(f);
     c->SetParent(f);
-    c->SetBounds(24 + 5 * 170, 66, 150, 150);
+    c->SetBounds(24 + 5 * ringStep, 66, 150, 150);
     c->SetMinValue(20);
     c->SetMaxValue(220);
     c->SetValue(170);
@@ -70,25 +70,27 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
     c->Colors()->SetPointColor(TColor(0x00204020));
     c->Caption()->SetText(u"% done");
     c->Caption()->Font()->SetColor(TColor(0x0030702C));
-    PageLabel(f, 24 + 5 * 170, 222, u"custom colours and caption,");
-    PageLabel(f, 24 + 5 * 170, 238, u"170 of 20..220");
+    PageLabel(f, 24 + 5 * ringStep, 222, u"custom colours, caption;");
+    PageLabel(f, 24 + 5 * ringStep, 238, u"170 of 20..220");
   }
 
   // --- speedometers ---------------------------------------------------------------
-  PageLabel(f, 24, 256, u"Speedometer (TQuarnSpeedometer), 240 x 240", true);
-  const Integer top = 282, step = 250;
+  PageLabel(f, 24, 256, u"Speedometer (TQuarnSpeedometer), 230 x 230", true);
+  const Integer top = 282, step = 240, size = 230;
   auto Dial = [&](Integer Col) {
     auto* s = new TSteppedSpeedometer(f);
     s->SetParent(f);
-    s->SetBounds(24 + Col * step, top, 240, 240);
+    s->SetBounds(24 + Col * step, top, size, size);
     return s;
   };
   auto* a = Dial(0);
-  a->SetValue(0);
-  PageLabel(f, 24, top + 246, u"value 0 of 0..100");
+  // The needle lies over the label of the value it points at, so the dials
+  // stand between labels: at 0 it would hide the "0".
+  a->SetValue(15);
+  PageLabel(f, 24, top + size + 6, u"value 15 of 0..100");
   auto* b = Dial(1);
-  b->SetValue(72);
-  PageLabel(f, 24 + step, top + 246, u"value 72, defaults");
+  b->SetValue(75);
+  PageLabel(f, 24 + step, top + size + 6, u"value 75, defaults");
   auto* c = Dial(2);
   c->SetMaxValue(240);
   c->SetValue(180);
@@ -98,17 +100,18 @@ std::vector<std::string> GaugesPage(const std::string& outDir) {
   c->Colors()->SetCircleProgressColor(TColor(0x003C3CE0));
   c->Colors()->SetArrowStartColor(TColor(0x0080C0FF));
   c->Colors()->SetArrowEndColor(TColor(0x003C3CE0));
-  PageLabel(f, 24 + 2 * step, top + 246, u"180 of 0..240, thickness 12, needle 8,");
-  PageLabel(f, 24 + 2 * step, top + 262, u"custom colours");
+  PageLabel(f, 24 + 2 * step, top + size + 6, u"180 of 0..240, thickness 12, needle 8,");
+  PageLabel(f, 24 + 2 * step, top + size + 22, u"custom colours");
   auto* d = Dial(3);
-  d->SetValue(10);
+  d->SetValue(30);
   d->SetActiveAnimate(true);
   d->SetValue(90);
   d->Step(4);
-  PageLabel(f, 24 + 3 * step, top + 246, u"mid-glide: 10 -> 90, frame 4 of 15");
-  PageLabel(f, 24, top + 290, u"Labels reached by the value take the progress colour; the needle is a linear "
+  PageLabel(f, 24 + 3 * step, top + size + 6, u"mid-glide: 30 -> 90, frame 4 of 15");
+  PageLabel(f, 24, top + size + 48, u"Labels reached by the value take the progress colour; the needle is a linear "
                           u"gradient from ArrowStartColor to ArrowEndColor.");
 
+  LiftContent(f, 24);
   form->Show();
   PumpMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);

@@ -93,8 +93,6 @@ std::vector<std::string> IconListPage(const std::string& outDir) {
   RandSeed = 7;
   auto form = NewSkinnedForm(TRect(30, 30, 930, 560), u"Icon button lists");
   TForm* f = form.get();
-  PageLabel(f, 24, 12, u"Grids of icon cells that wrap at the width, scroll, check and click, and in edit mode "
-                   u"show delete badges, shake and reorder by dragging.");
   TImageList* icons = Icons(f);
 
   // --- normal use -------------------------------------------------------------
@@ -124,6 +122,7 @@ std::vector<std::string> IconListPage(const std::string& outDir) {
   PageLabel(f, 612, 370, u"Maps picked up, held over Mail's left half:");
   PageLabel(f, 612, 386, u"the placeholder stays empty, the image follows");
 
+  LiftContent(f, 24);
   form->Show();
   PumpMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);

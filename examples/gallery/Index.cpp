@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "examples/gallery/Gallery.h"
 #include "platform/vcl/Graphics.h"
@@ -114,6 +115,28 @@ std::string Html(const std::string& s) {
   return out;
 }
 
+// A picture's width and height from its PNG header; 0 x 0 when it is not a
+// PNG or cannot be read.
+std::pair<int, int> PngSize(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char head[24] = {};
+  if (!in.read(reinterpret_cast<char*>(head), sizeof head) || head[1] != 'P' || head[2] != 'N' || head[3] != 'G')
+    return {0, 0};
+  auto big = [&](int at) { return int(head[at]) << 24 | int(head[at + 1]) << 16 | int(head[at + 2]) << 8 | int(head[at + 3]); };
+  return {big(16), big(20)};
+}
+
+// The thumbnail's box for a picture, as the launcher cuts its cards: the
+// picture scaled (never up) until it covers a Width x Height box, then cut
+// to the box's top middle, so a tall sheet shows its first rows instead of
+// shrinking to a sliver. The page's CSS does the cutting (object-fit).
+std::pair<int, int> ThumbBox(const std::string& path, int Width, int Height) {
+  const auto [w, h] = PngSize(path);
+  if (w <= 0 || h <= 0) return {Width, Height};
+  const double scale = std::min(std::max(double(Width) / w, double(Height) / h), 1.0);
+  return {std::min(std::max(1, int(w * scale + 0.5)), Width), std::min(std::max(1, int(h * scale + 0.5)), Height)};
+}
+
 std::string Anchor(const std::string& section) {
   std::string a;
   for (char ch : section) a += std::isalnum(static_cast<unsigned char>(ch)) ? char(std::tolower(ch)) : '-';
@@ -129,18 +152,19 @@ nav { margin-top: 12px; }
 nav a { margin-right: 18px; color: #1f5fa8; text-decoration: none; font-weight: bold; }
 section { padding: 8px 40px 24px; }
 h2 { font-size: 20px; margin: 24px 0 12px; padding-bottom: 4px; border-bottom: 2px solid #1f5fa8; }
-.pages { display: grid; grid-template-columns: repeat(auto-fill, minmax(300px, 1fr)); gap: 20px; }
+.pages { display: grid; grid-template-columns: repeat(auto-fill, minmax(300px, 1fr)); gap: 20px; align-items: start; }
 .page { background: #fff; border: 1px solid #d0d5dc; border-radius: 6px; padding: 12px; }
+.page.steps { grid-column: 1 / -1; }
 .page h3 { margin: 0 0 4px; font-size: 16px; }
 .page p { margin: 0 0 10px; color: #48505c; font-size: 13.5px; }
+.page p.none { color: #5a6270; font-style: italic; }
 .page .name { color: #5a6270; font-size: 12px; font-weight: normal; }
 figure { display: inline-block; margin: 0 8px 8px 0; vertical-align: top; }
-figure img { display: block; max-width: 276px; max-height: 220px; border: 1px solid #d0d5dc; background: #f3f4f6; }
-.steps figure img { max-width: 132px; max-height: 110px; }
+figure img { display: block; object-fit: cover; object-position: 50% 0; border: 1px solid #d0d5dc; background: #f3f4f6; }
 figcaption { font-size: 12px; color: #48505c; max-width: 276px; }
 .steps figcaption { max-width: 132px; }
+figcaption .file { display: block; font: 11.5px "DejaVu Sans Mono", monospace; color: #5a6270; }
 )";
-
 }  // namespace
 
 void NotePicture(const std::string& path, const std::string& note, bool inPicture) {
@@ -167,22 +191,25 @@ std::string WriteIndex(const std::string& outDir, const std::vector<PageRun>& ru
   for (const char* section : sections) {
     std::string cards;
     for (const PageRun& r : runs) {
-      if (sectionOf(r) != section || r.Paths.empty()) continue;
+      if (sectionOf(r) != section) continue;
       const bool many = r.Paths.size() > 4;
       cards += "<div class=\"page" + std::string(many ? " steps" : "") + "\">\n<h3>" +
                Html(r.Info.Title ? r.Info.Title : r.Info.Name) + " <span class=\"name\">" + Html(r.Info.Name) +
                "</span></h3>\n";
       if (r.Info.Sentence) cards += "<p>" + Html(r.Info.Sentence) + "</p>\n";
+      // A page that draws nothing still has its card, saying where its
+      // results go, so that the index lists every page.
+      if (r.Paths.empty())
+        cards += "<p class=\"none\">No picture: the page prints its results as text when the gallery runs.</p>\n";
       for (const std::string& path : r.Paths) {
         const std::string file = std::filesystem::path(path).filename().string();
         const auto note = Notes().find(path);
+        const auto [tw, th] = ThumbBox(path, many ? 132 : 276, many ? 110 : 180);
         cards += "<figure><a href=\"" + Html(file) + "\"><img src=\"" + Html(file) + "\" alt=\"" + Html(file) +
-                 "\" loading=\"lazy\"></a>";
-        if (note != Notes().end())
-          cards += "<figcaption>" + Html(note->second.Text) + "</figcaption>";
-        else if (r.Paths.size() > 1)
-          cards += "<figcaption>" + Html(file) + "</figcaption>";
-        cards += "</figure>\n";
+                 "\" width=\"" + std::to_string(tw) + "\" height=\"" + std::to_string(th) +
+                 "\" loading=\"lazy\"></a><figcaption><span class=\"file\">" + Html(file) + "</span>";
+        if (note != Notes().end()) cards += Html(note->second.Text);
+        cards += "</figcaption></figure>\n";
         ++pictures;
       }
       cards += "</div>\n";

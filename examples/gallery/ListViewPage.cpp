@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinSelection.h"
 #include "examples/gallery/PlainControls.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/rtl/SysUtils.h"
@@ -254,6 +255,7 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   auto* hbar = MakePlain<qn::TQuarnScrollBar>(sform, sform, 16, 274, 478, 10);
   sv->SetVScrollBar(vbar);
   sv->SetHScrollBar(hbar);
+  UseSkinSelection(sform);
   sform->Show();
   Application->ProcessMessages();
   sv->Items()->Item(4)->SetSelected(true);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "examples/gallery/Gallery.h"
+#include "examples/gallery/SkinSelection.h"
 #include "examples/gallery/SkinnedForm.h"
 #include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
@@ -87,8 +88,6 @@ std::vector<std::string> ListsPage(const std::string& outDir) {
   caption(560, 16, u"Owner-drawn");
   TQuarnListBox* swatches = list(560, 40, 220, 190);
   swatches->SetDefaultItemHeight(30);
-  swatches->ListBox->SetItemSelectedColor(TColor(RGB(52, 84, 140)));
-  swatches->ListBox->SetItemSelectedFontColor(clWhite);
   for (const TSwatch& s : kSwatches) swatches->Items()->Add(s.Name);
   swatches->SetOnDrawItem(TQnDrawSkinItemEvent(&DrawSwatch));
 
@@ -102,6 +101,7 @@ std::vector<std::string> ListsPage(const std::string& outDir) {
   edit->SetBounds(210, 224, 200, 22);
   edit->SetText(u"Ljubljana");
 
+  UseSkinSelection(form.get());
   form->Show();
   MSG m;
   auto pump = [&] {
@@ -129,6 +129,7 @@ std::vector<std::string> ListsPage(const std::string& outDir) {
   popup->SetBounds(0, 0, 200, 124);
   for (Integer i = 16; i < 30; ++i) popup->Items()->Add(kCities[i]);
   popup->SetItemIndex(3);
+  UseSkinSelection(popup.get());
   popup->Show(edit->ClientToScreen(TPoint(0, edit->Height())));
   pump();
   popup->ListBox->SetTopIndex(1);

@@ -82,8 +82,6 @@ std::vector<std::string> NonVisualPage(const std::string& outDir) {
 
   auto form = NewSkinnedForm(TRect(40, 50, 920, 610), u"Non-visual components");
   TForm* f = form.get();
-  PageLabel(f, 24, 12, u"Components with no window of their own, each at work: the menu and the pop-up were caught "
-                       u"open one after the other.");
 
   // 1: the palette's pop-up menu, bound to a panel.
   PageLabel(f, 24, 44, u"1  TQuarnMenu: the palette's pop-up menu", true);
@@ -181,6 +179,7 @@ std::vector<std::string> NonVisualPage(const std::string& outDir) {
   file->SetCaption(u"object Form1: TForm\r\n  ...\r\n" + fileText);
   PageLabel(f, 24, 494, u"Each number names the component that the panel below it shows at work.");
 
+  LiftContent(f, 24);
   form->Show();
   PumpMessages();
 

@@ -323,10 +323,10 @@ std::vector<Page> AllPages() {
        true},
       {"svgshapes", SvgShapesPage, kControls, "Shapes and SVG paths",
        "Shapes fill with a translucent brush and outline with a solid, dotted or dashed pen; SVG path data draws "
-       "through the same brush and pen.", true},
+       "through the same brush and pen."},
       {"switch-line-callout", SwitchLineCalloutPage, kControls, "Switches, lines and callouts",
        "On/off switches drawn from two skin strips, separators that fade out from an anchor, and panels with a "
-       "speech-bubble pointer.", true},
+       "speech-bubble pointer."},
       {"printing", PrintingPage, kGraphics, "Printing",
        "A two-page document printed on the recording printer (A4 at 300 dpi), both pages shown at one fifth of "
        "their size.", true},
@@ -338,29 +338,28 @@ std::vector<Page> AllPages() {
        "An edit whose calendar icon drops down a form to pick a date and a time; the pick comes back as text.",
        true},
       {"toolbar", ToolbarPage, kControls, "Toolbars",
-       "Rows and a column of items drawn from the skin's button frames over a translucent panel.", true},
+       "Rows and a column of items drawn from the skin's button frames over a translucent panel."},
       {"tabset", TabsetPage, kControls, "Toolbar menus and tab sets",
-       "A drop-down menu opened from a toolbar item, and a tab dragged to a new place.", true},
+       "A drop-down menu opened from a toolbar item, and a tab dragged to a new place."},
       {"iconlist", IconListPage, kControls, "Icon button lists",
        "Grids of icon cells that wrap at the width, scroll, check and click, and in edit mode show delete badges, "
-       "shake and reorder by dragging.", true},
+       "shake and reorder by dragging."},
       {"tags-pager", TagsPagerPage, kControls, "Tags and pagers",
-       "Chips that flow into rows with round delete buttons, and pagers built on the icon list.", true},
+       "Chips that flow into rows with round delete buttons, and pagers built on the icon list."},
       {"gauges", GaugesPage, kControls, "Gauges",
        "Progress rings and speedometer dials drawn from anti-aliased arcs; the dial's needle glides to a new value "
-       "in 15 eased frames.", true},
+       "in 15 eased frames."},
       {"ticker", TickerPage, kControls, "Message bar and frame animation",
        "A one-line ticker that slides its messages up along an ease-in curve, and frame animations played from an "
-       "image list.", true},
+       "image list."},
       {"dropfiles", DropFilesPage, kForms, "File drop target and edge docking",
        "Files dragged from the shell light up the panel they may be dropped on; a form docked at the top edge "
-       "hides to a strip.", true},
+       "hides to a strip."},
       {"slider", SliderPage, kControls, "Image slider, circle shapes and markers",
-       "A carousel that slides or fades between its images, pictures cut into circles, and map markers.", true},
+       "A carousel that slides or fades between its images, pictures cut into circles, and map markers."},
       {"nonvisual", NonVisualPage, kControls, "Non-visual components",
        "The palette's components with no window of their own at work: its pop-up menu, an image list, a pop-up that "
-       "closes like a menu, and the form file of an empty marker component.",
-       true},
+       "closes like a menu, and the form file of an empty marker component."},
   };
 }
 

@@ -90,15 +90,7 @@ void AddText(TForm* Form, Integer X, Integer Y, const String& Text, bool Bold) {
 
 void AddTitle(TForm* Form, const String& Text) {
   auto* t = new TQuarnNCLabel(Form);
-  t->Font()->SetName(u"DejaVu Sans");
-  t->Font()->SetSize(10);
-  t->Font()->SetStyle({TFontStyle::fsBold});
-  t->Font()->SetColor(clWhite);
-  // The gallery's one title style: white on a soft dark glow, readable on
-  // the light title colours too.
-  t->Light()->SetActive(true);
-  t->Light()->SetColor(TColor(0xB07A30));
-  t->Light()->SetBlurRadius(4);
+  GalleryTitleStyle(t);
   t->SetCaption(Text);
   new TQuarnSystemButton(Form);
 }

@@ -133,13 +133,7 @@ TSkinnedForm MakeForm(Integer X, Integer Y, Integer W, Integer H, const String& 
   f.Skin = new TQuarnForm(f.Form.get());
   // The caption and the close button, as every skinned page's form has them.
   auto* title = new TQuarnNCLabel(f.Form.get());
-  title->Font()->SetName(u"DejaVu Sans");
-  title->Font()->SetSize(10);
-  title->Font()->SetStyle({TFontStyle::fsBold});
-  title->Font()->SetColor(clWhite);
-  title->Light()->SetActive(true);
-  title->Light()->SetColor(TColor(0xB07A30));
-  title->Light()->SetBlurRadius(4);
+  GalleryTitleStyle(title);
   title->SetCaption(Caption);
   new TQuarnSystemButton(f.Form.get());
   return f;

@@ -154,8 +154,6 @@ std::vector<std::string> SliderPage(const std::string& outDir) {
 
   auto form = NewSkinnedForm(TRect(20, 20, 1000 - 20, 750), u"Image slider, circle image shape and markers");
   TForm* f = form.get();
-  PageLabel(f, 24, 12, u"A carousel that slides or fades between its images, pictures cut into circles, and "
-                       u"markers with centred text drawn onto any device context.");
   form->Show();
   PumpMessages();
 
@@ -246,6 +244,9 @@ std::vector<std::string> SliderPage(const std::string& outDir) {
   InputMouseMove(p.X, p.Y);
   PumpMessages();
 
+  // The caption band gives the page's sentence: the content moves up into its room.
+  LiftContent(f, 24);
+  PumpMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   PumpMessages();
   const std::string path = outDir + "/slider.png";

@@ -31,9 +31,6 @@ std::vector<std::string> SvgShapesPage(const std::string& outDir) {
   SetScreenSize(1000, 760);
   auto form = NewSkinnedForm(TRect(30, 30, 920, 700), u"Shapes and SVG paths");
   TForm* f = form.get();
-  PageLabel(f, 24, 12,
-        u"Shapes fill with a translucent brush and outline with a solid, dotted or dashed pen; "
-        u"SVG path data draws through the same brush and pen.");
 
   // --- the seven kinds by pen style -----------------------------------------
   PageLabel(f, 24, 40, u"The seven kinds, one pen style per row (fill alpha 160)", true);
@@ -109,6 +106,7 @@ std::vector<std::string> SvgShapesPage(const std::string& outDir) {
   PageLabel(f, 24, iy + 170,
         u"The broken path's first figure ended at its second M and stays drawn; painting raises nothing.");
 
+  LiftContent(f, 24);
   form->Show();
   PumpMessages();
   const std::string path = outDir + "/svgshapes.png";

@@ -43,8 +43,6 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
   SetScreenSize(1000, 760);
   auto form = NewSkinnedForm(TRect(30, 30, 900, 690), u"Switches, lines and callouts");
   TForm* f = form.get();
-  PageLabel(f, 24, 12, u"On/off switches drawn from two skin strips, separators that fade out from an anchor, "
-                   u"and panels with a speech-bubble pointer.");
 
   // --- switches ---------------------------------------------------------------
   PageLabel(f, 24, 40, u"Switch buttons", true);
@@ -143,6 +141,7 @@ std::vector<std::string> SwitchLineCalloutPage(const std::string& outDir) {
   PageLabel(f, 24, 450, u"The body is translucent (Alpha 230) over the form; the border is one pixel, "
                     u"the pointer's slanted edges anti-aliased.");
 
+  LiftContent(f, 24);
   form->Show();
   PumpMessages();
   // The title-bar controls are adopted through posted messages; the frame

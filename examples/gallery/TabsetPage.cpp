@@ -61,7 +61,7 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnTabsetPage";
   RegisterClassExW(&wc);
-  const Integer w = 700, h = 420;
+  const Integer w = 700, h = 370;
   RECT wr(0, 0, w, h);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
   HWND host = CreateWindowExW(0, u"QnTabsetPage", u"Tab set", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, wr.Width(),
@@ -70,14 +70,12 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   sheet->SetBounds(0, 0, w, h);
   sheet->SetParentWindow(host);
 
-  Caption(sheet.get(), 20, 12, u"Toolbar menus and tab sets", true);
-  Caption(sheet.get(), 20, 36, u"A drop-down menu opened from a toolbar item, and a tab dragged to a new place.");
 
-  Caption(sheet.get(), 20, 66, u"\"Open\" has a drop-down menu behind its arrow (open in tabset-menu.png)");
+  Caption(sheet.get(), 20, 16, u"\"Open\" has a drop-down menu behind its arrow (open in tabset-menu.png)");
   auto* bar = new TQuarnToolbar(sheet.get());
   bar->SetParent(sheet.get());
   bar->SetAlign(alNone);
-  bar->SetBounds(20, 86, 300, 52);
+  bar->SetBounds(20, 36, 300, 52);
   bar->SetBorderSides(TSides{sdLeft, sdTop, sdRight, sdBottom});
   bar->SetButtonWidth(70);
   auto* menu = new TPopupMenu(sheet.get());
@@ -89,11 +87,14 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   for (const char16_t* t : {u"New", u"Open", u"Save"}) bar->Items()->Add()->Text()->SetText(t);
   bar->Items()->Items(1)->SetDropdownMenu(menu);
 
-  Caption(sheet.get(), 20, 236, u"Tabs with close buttons; \"Charts\" is dragged in front of \"Harbour\"");
+  // The tab set's captions say what each picture shows: at rest while the
+  // menu is open, then the drag.
+  TQuarnLabel* tabsTitle =
+      Caption(sheet.get(), 20, 186, u"Tabs with close buttons, \"Moorings\" chosen; the menu picture shows them at rest");
   auto* tabs = new TQuarnTabset(sheet.get());
   tabs->SetParent(sheet.get());
   tabs->SetAlign(alNone);
-  tabs->SetBounds(20, 256, 660, 38);
+  tabs->SetBounds(20, 206, 660, 38);
   tabs->SetCloseButtonVisible(true);
   tabs->SetAllowDragTab(true);
   for (const char16_t* t : {u"Harbour", u"Moorings", u"Charts", u"Weather", u"Crew"}) {
@@ -102,7 +103,8 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
     it->SetGroupIndex(1);
   }
   tabs->Items()->Items(1)->SetDown(true);
-  Caption(sheet.get(), 20, 310, u"Dragged: the tab hides, a blank placeholder stands first, its picture follows the pointer.");
+  TQuarnLabel* tabsHow =
+      Caption(sheet.get(), 20, 260, u"Tabs can be dragged to a new place (tabset.png catches \"Charts\" on its way).");
 
   Flush();
   Sleep(30);
@@ -125,6 +127,9 @@ std::vector<std::string> TabsetPage(const std::string& outDir) {
   InputMouseUp(VK_LBUTTON);
   Flush();
   // The drag: "Charts" pressed and pulled over "Harbour", still held.
+  tabsTitle->SetCaption(u"Tabs with close buttons; \"Charts\" is dragged in front of \"Harbour\"");
+  tabsHow->SetCaption(u"Dragged: the tab hides, a blank placeholder stands first, its picture follows the pointer.");
+  Flush();
   const std::string path = outDir + "/tabset.png";
   NotePicture(path, "a tab dragged: hidden in its place, a blank placeholder where it lands, its picture at the pointer");
   const TRect charts = tabs->Items()->Items(2)->Rect();

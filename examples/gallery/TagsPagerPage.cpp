@@ -47,7 +47,6 @@ std::vector<std::string> TagsPagerPage(const std::string& outDir) {
   SetScreenSize(1000, 760);
   auto form = NewSkinnedForm(TRect(30, 30, 800, 470), u"Tags and pagers");
   TForm* f = form.get();
-  PageLabel(f, 24, 12, u"Chips that flow into rows with round delete buttons, and pagers built on the icon list.");
 
   PageLabel(f, 24, 40, u"Tags box", true);
   Tags(f, 24, 64, 280, 116, u"red,green,\"blue, dark\",yellow,a rather long tag,cyan,magenta");
@@ -69,6 +68,7 @@ std::vector<std::string> TagsPagerPage(const std::string& outDir) {
   full->SetKinds(TCountKinds{ckNum, ckFirst, ckPrevious, ckNext, ckLast, ckSkip});
   full->SkipTo(7);
 
+  LiftContent(f, 24);
   form->Show();
   PumpMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);

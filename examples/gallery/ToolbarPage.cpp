@@ -117,7 +117,7 @@ std::vector<std::string> ToolbarPage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnToolbarPage";
   RegisterClassExW(&wc);
-  const Integer w = 760, h = 560;
+  const Integer w = 760, h = 510;
   RECT wr(0, 0, w, h);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
   HWND host = CreateWindowExW(0, u"QnToolbarPage", u"Toolbars", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, wr.Width(),
@@ -128,12 +128,10 @@ std::vector<std::string> ToolbarPage(const std::string& outDir) {
   TCustomImageList* icons = MakeIcons(sheet.get());
   auto* menu = new TPopupMenu(sheet.get());
 
-  Caption(sheet.get(), 20, 12, u"Toolbars", true);
-  Caption(sheet.get(), 20, 36, u"Rows and a column of items drawn from the skin's button frames over a translucent panel.");
 
   // 1: where the text stands beside the image.
-  Caption(sheet.get(), 20, 66, u"Text below, above, left and right of the image; the pointer rests on \"Left\"");
-  TQuarnToolbar* layouts = MakeBar(sheet.get(), icons, 20, 86, 440, 56);
+  Caption(sheet.get(), 20, 16, u"Text below, above, left and right of the image; the pointer rests on \"Left\"");
+  TQuarnToolbar* layouts = MakeBar(sheet.get(), icons, 20, 36, 440, 56);
   layouts->SetButtonWidth(100);
   const TToolbarItemLayout places[4] = {ilBottom, ilTop, ilLeft, ilRight};
   const char16_t* placeNames[4] = {u"Below", u"Above", u"Left", u"Right"};
@@ -141,8 +139,8 @@ std::vector<std::string> ToolbarPage(const std::string& outDir) {
   layouts->SetHotItemIndex(2);
 
   // 2: a radio group, a toggle, a drop-down item, a spacer, a disabled item.
-  Caption(sheet.get(), 20, 156, u"Group 1 (\"Day\" down), a down toggle, a drop-down, a spacer, a disabled item");
-  TQuarnToolbar* group = MakeBar(sheet.get(), icons, 20, 176, 520, 56);
+  Caption(sheet.get(), 20, 106, u"Group 1 (\"Day\" down), a down toggle, a drop-down, a spacer, a disabled item");
+  TQuarnToolbar* group = MakeBar(sheet.get(), icons, 20, 126, 520, 56);
   group->SetButtonWidth(66);
   for (const char16_t* t : {u"Day", u"Week", u"Month"}) Add(group, t, 1)->SetGroupIndex(1);
   TQuarnToolbarItem* toggle = Add(group, u"Pin", 3);
@@ -156,13 +154,13 @@ std::vector<std::string> ToolbarPage(const std::string& outDir) {
   off->SetImageDisableIndex(5);
 
   // 3: more items than room: the scroll buttons at the right, scrolled once.
-  Caption(sheet.get(), 20, 246, u"Twelve items in 400 pixels: the back and front scroll buttons, scrolled one step");
-  TQuarnToolbar* scroll = MakeBar(sheet.get(), icons, 20, 266, 400, 56);
+  Caption(sheet.get(), 20, 196, u"Twelve items in 400 pixels: the back and front scroll buttons, scrolled one step");
+  TQuarnToolbar* scroll = MakeBar(sheet.get(), icons, 20, 216, 400, 56);
   for (Integer i = 0; i < 12; ++i) Add(scroll, u"Item " + IntToStr(i + 1), i % 5);
 
   // 4: widths from the captions, glowing text, no frames.
-  Caption(sheet.get(), 20, 336, u"Automatic widths from the captions, white text glowing blue, button frames off");
-  TQuarnToolbar* glow = MakeBar(sheet.get(), icons, 20, 356, 520, 44);
+  Caption(sheet.get(), 20, 286, u"Automatic widths from the captions, white text glowing blue, button frames off");
+  TQuarnToolbar* glow = MakeBar(sheet.get(), icons, 20, 306, 520, 44);
   glow->SetAutoButtonWidth(true);
   glow->SetButtonHeight(36);
   glow->ButtonImage()->SetActive(false);
@@ -178,8 +176,8 @@ std::vector<std::string> ToolbarPage(const std::string& outDir) {
   }
 
   // 5: a column with text right of the images, the second item down.
-  Caption(sheet.get(), 570, 66, u"A column, side text");
-  TQuarnToolbar* column = MakeBar(sheet.get(), icons, 570, 86, 170, 240);
+  Caption(sheet.get(), 570, 16, u"A column, side text");
+  TQuarnToolbar* column = MakeBar(sheet.get(), icons, 570, 36, 170, 240);
   column->SetMultiLine(true);
   column->SetButtonWidth(150);
   column->SetButtonHeight(36);

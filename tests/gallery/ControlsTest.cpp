@@ -3,6 +3,8 @@
 // written back to text must read into a form that paints the same pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -21,7 +23,9 @@
 #include "skin/controls/uQuarnHtmlLabel.h"
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/controls/uQuarnProgressBar.h"
+#include "skin/controls/uQuarnListView.h"
 #include "skin/controls/uQuarnRadioBox.h"
+#include "skin/controls/uQuarnScrollBox.h"
 #include "skin/controls/uQuarnTabs.h"
 #include "skin/foundation/uQnPix32Lib.h"
 #include "tests/platform/user/UserTestSupport.h"
@@ -120,6 +124,59 @@ TEST_F(Gallery_Controls, ScriptedInteractionEndsInTheStateItsStepsLeft) {
   EXPECT_GT(progress->Value(), progressBefore);
   EXPECT_FALSE(form->Get<TQuarnExpandBox>(u"ExpDetails")->Expand());
   EXPECT_EQ(form->Get<TQuarnHtmlLabel>(u"HtmlInfo")->Cursor(), crHandPoint);
+  // The scroll box was scrolled by its own bar until the check box at its
+  // bottom came wholly into view.
+  auto* box = form->Get<TQuarnScrollBox>(u"BoxScroll");
+  EXPECT_EQ(box->VScrollBar(), form->Get<TQuarnScrollBar>(u"SbVert"));
+  EXPECT_EQ(box->HScrollBar(), form->Get<TQuarnScrollBar>(u"SbHorz"));
+  auto* found = form->Get<TQuarnCheckBox>(u"ChkScroll");
+  EXPECT_GE(found->Top(), 0);
+  EXPECT_LE(found->Top() + found->Height(), box->ClientHeight());
+}
+
+// The form as a reader sees it: the title's white letters stand on a glow
+// dark enough to read (4.5:1 against the ground right around the strokes,
+// where the bare title bar gives about 2:1), and the list view's columns
+// fit its width, so no value is cut.
+TEST_F(Gallery_Controls, TitleReadsAndListColumnsFit) {
+  std::unique_ptr<TControlsForm> form = LoadControlsForm();
+  form->Show();
+  TControlsDriver d(form.get());
+  d.Wait(200);
+  const TScreenImage img = CaptureWindow(form->Handle());
+  ASSERT_GT(img.Width, 320);
+  auto luminance = [](uint32_t px) {
+    auto channel = [](uint32_t v) {
+      const double c = v / 255.0;
+      return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel((px >> 16) & 0xFF) + 0.7152 * channel((px >> 8) & 0xFF) + 0.0722 * channel(px & 0xFF);
+  };
+  auto white = [&](int x, int y) {
+    const uint32_t p = img.Pixel(x, y);
+    return ((p >> 16) & 0xFF) >= 245 && ((p >> 8) & 0xFF) >= 245 && (p & 0xFF) >= 245;
+  };
+  // The title's letters: white pixels in the title bar left of the buttons;
+  // their ground: the pixels two steps from a letter that are not letters.
+  std::vector<double> ground;
+  int letters = 0;
+  for (int y = 2; y < 28; ++y)
+    for (int x = 30; x < 300; ++x) {
+      if (!white(x, y)) continue;
+      ++letters;
+      for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+          if (std::max(std::abs(dx), std::abs(dy)) == 2 && !white(x + dx, y + dy))
+            ground.push_back(luminance(img.Pixel(x + dx, y + dy)));
+    }
+  ASSERT_GT(letters, 100);
+  std::nth_element(ground.begin(), ground.begin() + ground.size() / 2, ground.end());
+  EXPECT_GE(1.05 / (ground[ground.size() / 2] + 0.05), 4.5);
+
+  auto* view = form->Get<TQuarnListView>(u"LvCities");
+  Integer columns = 0;
+  for (Integer i = 0; i < view->Columns()->Count(); ++i) columns += view->Column(i)->Width();
+  EXPECT_LE(columns, view->ClientWidth());
 }
 
 TEST_F(Gallery_Controls, FormWrittenBackReadsIntoTheSamePicture) {

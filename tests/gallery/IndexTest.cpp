@@ -128,13 +128,58 @@ TEST_F(Gallery_Index, IndexListsEveryPictureBySectionInReadingOrder) {
   for (const char* f : {"tree.png", "gdi.png", "steps-01.png", "steps-02.png", "loose.png"}) {
     EXPECT_NE(html.find(std::string("<a href=\"") + f + "\"><img src=\"" + f + "\""), std::string::npos) << f;
   }
-  // A page without pictures is not listed; text is escaped.
-  EXPECT_EQ(html.find("Printed only"), std::string::npos);
+  // A page without pictures is listed too, saying why it has none; text is
+  // escaped.
+  const size_t printed = html.find("Printed only");
+  ASSERT_NE(printed, std::string::npos);
+  EXPECT_LT(graphics, printed);
+  EXPECT_NE(html.find("No picture:", printed), std::string::npos);
+  // Every picture's file name is shown under it, beside its note.
+  for (const char* f : {"tree.png", "gdi.png", "steps-01.png", "loose.png"})
+    EXPECT_NE(html.find(std::string("<span class=\"file\">") + f + "</span>"), std::string::npos) << f;
   EXPECT_NE(html.find("GDI &quot;drawing&quot;"), std::string::npos);
   EXPECT_NE(html.find("A &lt;form&gt; &amp; its steps."), std::string::npos);
-  EXPECT_NE(html.find("<figcaption>step 2: press &lt;Enter&gt; &amp; wait</figcaption>"), std::string::npos);
+  EXPECT_NE(html.find("steps-02.png</span>step 2: press &lt;Enter&gt; &amp; wait</figcaption>"), std::string::npos);
   // A static page: no scripts.
   EXPECT_EQ(html.find("<script"), std::string::npos);
+}
+
+// Thumbnails are cut as the launcher cuts its cards: scaled down (never up)
+// until they cover the box, then cut to the box's top middle, so a tall
+// sheet keeps its first rows at a readable size instead of a sliver.
+TEST_F(Gallery_Index, ThumbnailsCoverTheirBoxCutToTheTopMiddle) {
+  const struct {
+    const char* File;
+    int W, H;     // the picture
+    int BoxW, BoxH;  // the thumbnail the index asks for
+  } cases[] = {
+      {"tall.png", 700, 2400, 276, 180},  // a tall sheet: full width, top rows
+      {"wide.png", 1200, 300, 276, 180},  // a strip: full height, middle cut
+      {"form.png", 1100, 780, 276, 180},  // near the box's shape
+      {"small.png", 120, 90, 120, 90},    // smaller than the box: as it is
+      {"short.png", 600, 100, 276, 100},  // wider only: cut, not stretched up
+  };
+  // Two pages: one of five pictures would be a page of steps, with smaller
+  // thumbnails.
+  std::vector<std::string> first, second;
+  for (const auto& c : cases) (first.size() < 3 ? first : second).push_back(Picture(c.File, c.W, c.H));
+  const std::string html = Read(WriteIndex(Dir.string(), {{{"sizes", NoRun, kGraphics, "Sizes", "Shapes."}, first},
+                                                          {{"more", NoRun, kGraphics, "More", "More shapes."}, second}}));
+  for (const auto& c : cases) {
+    const std::string img = std::string("<img src=\"") + c.File + "\"";
+    const size_t at = html.find(img);
+    ASSERT_NE(at, std::string::npos) << c.File;
+    const std::string size =
+        "width=\"" + std::to_string(c.BoxW) + "\" height=\"" + std::to_string(c.BoxH) + "\"";
+    EXPECT_NE(html.find(size, at), std::string::npos) << c.File;
+    EXPECT_LT(html.find(size, at), html.find('>', at)) << c.File;
+  }
+  // The box is filled by cutting, anchored at the top middle.
+  EXPECT_NE(html.find("object-fit: cover; object-position: 50% 0"), std::string::npos);
+  // Cards keep their own height in a row, and a page of many steps takes a
+  // row of its own instead of stretching the cards beside it.
+  EXPECT_NE(html.find("align-items: start"), std::string::npos);
+  EXPECT_NE(html.find(".page.steps { grid-column: 1 / -1; }"), std::string::npos);
 }
 
 }  // namespace
