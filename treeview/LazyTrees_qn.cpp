@@ -283,8 +283,11 @@ void TBaseLazyTree_qn::SetSelectionCurveRadius(Integer Value) {
 }
 
 void TBaseLazyTree_qn::UpdateDesigner() {
-  // No designer is attached to forms at run time; design-time integration
-  // hooks in here.
+  // Changes the tree makes itself at design time (columns resized or added
+  // by its own code) would otherwise not be saved with the form.
+  if (!ComponentState().Contains(csDesigning) || ComponentState().Contains(csUpdating)) return;
+  TCustomForm* form = GetParentForm(this);
+  if (form && form->Designer()) form->Designer()->Modified();
 }
 
 bool TBaseLazyTree_qn::CanFocus() {

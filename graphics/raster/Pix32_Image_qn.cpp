@@ -129,9 +129,13 @@ void TCustomPaintBox32_qn::Paint() {
   // A buffer moved to a backend without paint support still gets drawn;
   // there is just no way to show it.
   const bool canPaint = Supports(FBuffer->Backend(), paintSupport);
+  // Drawing the buffer runs the control's handlers, which may free it.
+  TFreeWatch watch(this);
   if (!FBufferValid) {
     if (canPaint) paintSupport->ImageNeeded();
     DoPaintBuffer();
+    // The reference held here keeps the buffer's backend until it lets go.
+    if (watch.Freed()) return;
     if (canPaint) paintSupport->CheckPixmap();
   }
   if (canPaint) {
@@ -145,6 +149,7 @@ void TCustomPaintBox32_qn::Paint() {
     FBuffer->Unlock();
   }
   DoPaintGDIOverlay();
+  if (watch.Freed()) return;
   if (optimizer) FRepaintOptimizer->EndPaint();
   ResetInvalidRects();
   FForceFullRepaint = false;
@@ -153,13 +158,14 @@ void TCustomPaintBox32_qn::Paint() {
 void TCustomPaintBox32_qn::PaintWindow(HDC DC) {
   const HDC outer = FPaintDC;
   FPaintDC = DC;
+  TFreeWatch watch(this);
   try {
     inherited::PaintWindow(DC);
   } catch (...) {
-    FPaintDC = outer;
+    if (!watch.Freed()) FPaintDC = outer;
     throw;
   }
-  FPaintDC = outer;
+  if (!watch.Freed()) FPaintDC = outer;
 }
 
 void TCustomPaintBox32_qn::Flush() {
@@ -288,11 +294,14 @@ void TCustomPaintBox32_qn::WMPaint(TMessage& Message) {
   FPaintPostedTo = nullptr;
   const bool wasPainting = ControlState().Contains(csCustomPaint);
   FControlState.Include(csCustomPaint);
+  // A handler run by the paint may free the control.
+  TFreeWatch watch(this);
   try {
     bool painted = false;
     if (CustomRepaint()) {
       if (InvalidRectsAvailable()) {
         Paint();
+        if (watch.Freed()) return;
         painted = true;
       } else {
         InvalidateRect(Handle(), nullptr, false);
@@ -305,10 +314,10 @@ void TCustomPaintBox32_qn::WMPaint(TMessage& Message) {
     // A window with a frame keeps that cycle, which also paints the frame.
     if (!painted || HasFrame() || GetUpdateRect(Handle(), nullptr, false)) inherited::Dispatch(Message);
   } catch (...) {
-    if (!wasPainting) FControlState.Exclude(csCustomPaint);
+    if (!wasPainting && !watch.Freed()) FControlState.Exclude(csCustomPaint);
     throw;
   }
-  if (!wasPainting) FControlState.Exclude(csCustomPaint);
+  if (!wasPainting && !watch.Freed()) FControlState.Exclude(csCustomPaint);
 }
 
 void TCustomPaintBox32_qn::Dispatch(TMessage& Message) {

@@ -456,7 +456,10 @@ void TCustomImage32_qn::SetupBitmap(bool DoClear, TColor32 ClearColor) {
 namespace {
 
 // The layers from index First up, as the layer stage draws them.
-void DrawLayersFrom(TLayerCollection* Layers, Cardinal Mask, TBitmap32* Dest, Integer First) {
+// Owner: the control painted. A layer's paint may free it (a handler of
+// the control's own), and then the loop stops at once.
+void DrawLayersFrom(TControl* Owner, TLayerCollection* Layers, Cardinal Mask, TBitmap32* Dest, Integer First) {
+  TControl::TFreeWatch watch(Owner);
   // Most layers of a partial repaint lie outside the rectangle repainted:
   // the kept places tell them apart without touching the layers. A layer
   // that paints may change the others; the places are then asked again.
@@ -475,6 +478,7 @@ void DrawLayersFrom(TLayerCollection* Layers, Cardinal Mask, TBitmap32* Dest, In
     }
     TCustomLayer* layer = Layers->Items(i);
     if (layer->LayerOptions() & Mask) layer->DoPaint(Dest);
+    if (watch.Freed()) return;
   }
 }
 
@@ -563,6 +567,8 @@ void TCustomImage32_qn::RunStages(TBitmap32* Dest) {
     return t == typeid(TImage32) || t == typeid(TImgView32) || t == typeid(TCustomImage32_qn) ||
            t == typeid(TCustomImgView32);
   };
+  // A stage may run handlers that free the control.
+  TFreeWatch watch(this);
   for (size_t i = 0; i < n; ++i) {
     if (FPaintStageHandlers[i] == &TCustomImage32_qn::ExecDrawBitmap && i + 1 < n &&
         FPaintStageHandlers[i + 1] == &TCustomImage32_qn::ExecDrawLayers && FBitmapAlign != baTile &&
@@ -570,12 +576,14 @@ void TCustomImage32_qn::RunStages(TBitmap32* Dest) {
       const Cardinal mask = FPaintStages->Items(FPaintStageNum[i + 1])->Parameter;
       const Integer drawn = DrawBitmapUnderFirstLayer(FBitmap.get(), CachedBitmapRect, FLayers.get(), mask, Dest);
       if (drawn >= 0) {
-        DrawLayersFrom(FLayers.get(), mask, Dest, drawn + 1);
+        DrawLayersFrom(this, FLayers.get(), mask, Dest, drawn + 1);
+        if (watch.Freed()) return;
         ++i;
         continue;
       }
     }
     (this->*FPaintStageHandlers[i])(Dest, FPaintStageNum[i]);
+    if (watch.Freed()) return;
   }
 }
 
@@ -610,19 +618,24 @@ void TCustomImage32_qn::DoPaintBuffer() {
   // Everything drawn here is the repaint itself; nothing of it is reported
   // as a new change.
   FBuffer->BeginUpdate();
+  // The stages may free the control, buffer and all.
+  TFreeWatch watch(this);
   try {
     const TRect viewport = GetViewportRect();
     if (FInvalidRects->Count() > 0) {
       for (Integer i = 0; i < FInvalidRects->Count(); ++i) {
         FBuffer->SetClipRect(*FInvalidRects->Items(i));
         RunStages(FBuffer.get());
+        if (watch.Freed()) return;
       }
     } else {
       FBuffer->SetClipRect(viewport);
       RunStages(FBuffer.get());
+      if (watch.Freed()) return;
     }
     FBuffer->SetClipRect(viewport);
   } catch (...) {
+    if (watch.Freed()) throw;
     FBuffer->ResetClipRect();
     FBuffer->EndUpdate();
     if (optimizer) FRepaintOptimizer->EndPaintBuffer();
@@ -699,7 +712,7 @@ void TCustomImage32_qn::ExecDrawBitmap(TBitmap32* Dest, Integer) {
 }
 
 void TCustomImage32_qn::ExecDrawLayers(TBitmap32* Dest, Integer StageNum) {
-  DrawLayersFrom(FLayers.get(), FPaintStages->Items(StageNum)->Parameter, Dest, 0);
+  DrawLayersFrom(this, FLayers.get(), FPaintStages->Items(StageNum)->Parameter, Dest, 0);
 }
 
 void TCustomImage32_qn::ExecControlFrame(TBitmap32* Dest, Integer) {
@@ -716,6 +729,8 @@ void TCustomImage32_qn::ExecBitmapFrame(TBitmap32* Dest, Integer) {
 void TCustomImage32_qn::PaintTo(TBitmap32* Dest, const TRect& DestRect) {
   const TRepaintMode oldMode = RepaintMode();
   SetRepaintMode(rmFull);
+  // A stage may run handlers that free the control.
+  TFreeWatch watch(this);
   // Whatever a stage raises, the control gets its mode and its own
   // placement back.
   try {
@@ -731,8 +746,10 @@ void TCustomImage32_qn::PaintTo(TBitmap32* Dest, const TRect& DestRect) {
       const TPaintStage& s = *FPaintStages->Items(i);
       if (!s.RunTime) continue;
       if (TPaintStageHandler h = StageHandler(s.Stage)) (this->*h)(Dest, i);
+      if (watch.Freed()) return;
     }
   } catch (...) {
+    if (watch.Freed()) throw;
     PaintToMode = false;
     CacheValid = false;
     SetRepaintMode(oldMode);

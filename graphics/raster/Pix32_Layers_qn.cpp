@@ -343,7 +343,10 @@ void TCustomLayer::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
-TCustomLayer::~TCustomLayer() { LeaveAll(); }
+TCustomLayer::~TCustomLayer() {
+  if (FFreedInPaint) *FFreedInPaint = true;
+  LeaveAll();
+}
 
 void TCustomLayer::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TCustomLayer*>(Source);
@@ -432,8 +435,23 @@ bool TCustomLayer::HitTest(Integer X, Integer Y) {
 bool TCustomLayer::DoHitTest(Integer, Integer) { return Visible(); }
 
 void TCustomLayer::DoPaint(TBitmap32* Buffer) {
+  // The layer's paint may free it (a handler of its control's): nothing of
+  // it is touched after that. An outer paint of the same layer hears of it.
+  struct TFreedFlag {
+    TCustomLayer* Layer;
+    bool* Outer;
+    bool Freed = false;
+    ~TFreedFlag() {
+      if (!Freed) Layer->FFreedInPaint = Outer;
+      else if (Outer) *Outer = true;
+    }
+  } flag{this, FFreedInPaint};
+  FFreedInPaint = &flag.Freed;
   Paint(Buffer);
-  if (Assigned(FOnPaint)) FOnPaint(this, Buffer);
+  if (!flag.Freed && Assigned(FOnPaint)) {
+    TPaintLayerEvent onPaint = FOnPaint;
+    onPaint(this, Buffer);
+  }
 }
 
 void TCustomLayer::Paint(TBitmap32*) {}

@@ -325,6 +325,8 @@ class TCustomLayer : public TNotifiablePersistent {
   TNotifyEvent FOnDestroy;
   TNotifyEvent FOnDblClick;
   TNotifyEvent FOnClick;
+  // The flag of the innermost paint under way, set when the layer goes.
+  bool* FFreedInPaint = nullptr;
 
  private:
   void LeaveAll();

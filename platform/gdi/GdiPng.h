@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/gdi/GdiSurface.h"
 
@@ -11,6 +12,9 @@ namespace vcl {
 
 // Raises EFCreateError when the file cannot be written.
 void SaveSurfaceToPng(const TGdiSurface& surface, const std::string& path, bool opaque = false);
+// The surface as the bytes of an 8-bit RGB PNG (alpha dropped), compressed
+// for speed over size: pages of text and white compress well either way.
+std::vector<Byte> EncodeSurfaceToPngRgb(const TGdiSurface& surface);
 // Any PNG, converted to 8-bit BGRA; raises EFOpenError or EReadError.
 TGdiSurfacePtr LoadSurfaceFromPng(const std::string& path);
 // The same from memory; raises EReadError for anything that is not a whole PNG.

@@ -1,6 +1,9 @@
 // The printer table, printer DCs, documents and pages, and the recording
 // backend that keeps every job with its page images.
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 
@@ -13,8 +16,8 @@ namespace vcl {
 
 namespace {
 
-// A page is held whole while it is drawn and kept after it; beyond this many
-// pixels (A3 at 600 dpi is about 70 million) a printer is refused.
+// A page is held whole while it is drawn; beyond this many pixels (A3 at
+// 600 dpi is about 70 million) a printer is refused.
 constexpr Int64 kMaxPagePixels = Int64(80) * 1000 * 1000;
 
 const TPrinterConfig& RecordingPrinter() {
@@ -22,12 +25,24 @@ const TPrinterConfig& RecordingPrinter() {
   return c;
 }
 
+struct TKeptPage {
+  Integer JobId;
+  Integer Number;
+};
+
 struct TSpooler {
   std::mutex Lock;
   std::vector<TPrinterConfig> Printers{RecordingPrinter()};
   String Default = RecordingPrinter().Name;
   std::vector<TPrintedJob> Jobs;
   Integer NextJob = 1;
+  TPrintRetention Retention;
+  // Every kept page, oldest first.
+  std::deque<TKeptPage> Kept;
+  Int64 KeptBytes = 0;
+  // Pages being drawn, raw.
+  Int64 DrawingBytes = 0;
+  Int64 PeakBytes = 0;
 };
 
 TSpooler& Spooler() {
@@ -53,6 +68,35 @@ TPrintedJob* JobLocked(Integer id) {
   for (auto& j : Spooler().Jobs)
     if (j.JobId == id) return &j;
   return nullptr;
+}
+
+void NotePeakLocked() {
+  TSpooler& sp = Spooler();
+  sp.PeakBytes = std::max(sp.PeakBytes, sp.KeptBytes + sp.DrawingBytes);
+}
+
+bool OverRetentionLocked() {
+  const TSpooler& sp = Spooler();
+  return !sp.Kept.empty() && ((sp.Retention.MaxPages >= 0 && Int64(sp.Kept.size()) > sp.Retention.MaxPages) ||
+                              (sp.Retention.MaxBytes >= 0 && sp.KeptBytes > sp.Retention.MaxBytes));
+}
+
+// Drops the oldest pages until what is kept fits the retention.
+void TrimLocked() {
+  TSpooler& sp = Spooler();
+  while (OverRetentionLocked()) {
+    TKeptPage k = sp.Kept.front();
+    sp.Kept.pop_front();
+    TPrintedJob* j = JobLocked(k.JobId);
+    if (!j) continue;
+    auto& pages = j->Pages;
+    for (auto it = pages.begin(); it != pages.end(); ++it)
+      if ((*it)->Number == k.Number) {
+        sp.KeptBytes -= Int64((*it)->KeptBytes());
+        pages.erase(it);
+        break;
+      }
+  }
 }
 
 // Paper in device pixels for a paper code at a resolution; false for an
@@ -85,13 +129,54 @@ String SafeFileName(const String& s) {
   return r.empty() ? String(u"document") : r;
 }
 
-void WritePage(const TPrintedPage& page, const std::string& file) {
-  auto* bits = reinterpret_cast<Byte*>(const_cast<uint32_t*>(page.Pixels.data()));
-  auto s = TGdiSurface::Wrap(bits, page.Width, page.Height, NativeInt(page.Width) * 4, nullptr);
-  SaveSurfaceToPng(*s, file, true);
+void WriteBytes(const std::vector<Byte>& bytes, const std::string& file) {
+  std::FILE* f = std::fopen(file.c_str(), "wb");
+  bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (f && std::fclose(f) != 0) ok = false;
+  if (!ok) throw EFCreateError(u"Cannot create file \"" + FromUtf8(file) + u"\"");
+}
+
+std::vector<Byte> ReadBytes(const std::string& file) {
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (!f) throw EFOpenError(u"Cannot open file \"" + FromUtf8(file) + u"\"");
+  std::vector<Byte> bytes;
+  Byte buffer[65536];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.insert(bytes.end(), buffer, buffer + n);
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) throw EFOpenError(u"Cannot read file \"" + FromUtf8(file) + u"\"");
+  return bytes;
+}
+
+// A page of the caller's own over the same kept data, not yet decoded.
+std::shared_ptr<const TPrintedPage> CallerCopy(const TPrintedPage& p) {
+  auto c = std::make_shared<TPrintedPage>();
+  c->Width = p.Width;
+  c->Height = p.Height;
+  c->Number = p.Number;
+  c->Png = p.Png;
+  c->File = p.File;
+  return c;
 }
 
 }  // namespace
+
+void TPrintedPage::Decode() const {
+  std::lock_guard<std::mutex> lk(FDecodeLock);
+  if (FDecoded.load(std::memory_order_relaxed)) return;
+  TGdiSurfacePtr s;
+  if (Png) {
+    s = LoadSurfaceFromPngData(Png->data(), Png->size());
+  } else {
+    std::vector<Byte> bytes = ReadBytes(File);
+    s = LoadSurfaceFromPngData(bytes.data(), bytes.size());
+  }
+  if (s->Width != Width || s->Height != Height || s->Stride != NativeInt(Width) * 4)
+    throw EReadError(u"The printed page does not match its record");
+  FBits = s->Scanline(0);
+  FPixels = s;
+  FDecoded.store(true, std::memory_order_release);
+}
 
 namespace gdi {
 
@@ -111,8 +196,18 @@ struct TPrinterDC {
   Integer HorzRes() const { return PaperW - 2 * Margin; }
   Integer VertRes() const { return PaperH - 2 * Margin; }
 
+  // Sets whether a page is being drawn, and counts its pixels as held.
+  void SetInPage(bool value) {
+    if (value == InPage) return;
+    InPage = value;
+    std::lock_guard<std::mutex> lk(Spooler().Lock);
+    Spooler().DrawingBytes += (value ? 1 : -1) * Int64(HorzRes()) * Int64(VertRes()) * 4;
+    NotePeakLocked();
+  }
+
   // A DC deleted with its document open: the job ends as aborted.
   ~TPrinterDC() {
+    SetInPage(false);
     if (!Job) return;
     std::lock_guard<std::mutex> lk(Spooler().Lock);
     if (TPrintedJob* j = JobLocked(Job)) {
@@ -238,7 +333,7 @@ int StartPage(HDC dc) {
   d->DeviceOrigin = TPoint();
   d->VisRgn.reset();
   d->InvalidateClip();
-  p.InPage = true;
+  p.SetInPage(true);
   return 1;
 }
 
@@ -246,36 +341,49 @@ int EndPage(HDC dc) {
   auto d = LookupDC(dc);
   if (!d || !d->Printer || !d->Printer->InPage) return SP_ERROR;
   TPrinterDC& p = *d->Printer;
+  // The page leaves its raw pixels here: only the PNG, or the file, stays.
   auto page = std::make_shared<TPrintedPage>();
-  const TGdiSurface& s = *d->Target;
-  page->Width = s.Width;
-  page->Height = s.Height;
-  page->Pixels.resize(size_t(s.Width) * size_t(s.Height));
-  for (Integer y = 0; y < s.Height; ++y) {
-    const uint32_t* row = s.Scanline(y);
-    uint32_t* out = page->Pixels.data() + size_t(y) * size_t(s.Width);
-    for (Integer x = 0; x < s.Width; ++x) out[x] = row[x] & 0x00FFFFFFu;
+  page->Width = d->Target->Width;
+  page->Height = d->Target->Height;
+  std::vector<Byte> png;
+  try {
+    png = EncodeSurfaceToPngRgb(*d->Target);
+  } catch (const Exception&) {
+    png.clear();
   }
   d->Target.reset();
   d->InvalidateClip();
-  p.InPage = false;
-  ++p.Pages;
-  {
-    std::lock_guard<std::mutex> lk(Spooler().Lock);
-    if (TPrintedJob* j = JobLocked(p.Job)) j->Pages.push_back(page);
-  }
+  p.SetInPage(false);
+  page->Number = ++p.Pages;
+  if (png.empty()) return SP_ERROR;  // out of memory: the page is lost
+  int result = 1;
   if (const char* dir = std::getenv("QN_PRINT_DIR"); dir && *dir) {
-    std::filesystem::create_directories(dir);
     std::string file = (std::filesystem::path(dir) / (ToUtf8(SafeFileName(p.Document)) + "-" +
                                                       std::to_string(p.Pages) + ".png"))
                            .string();
     try {
-      WritePage(*page, file);
+      std::error_code ec;
+      std::filesystem::create_directories(dir, ec);
+      WriteBytes(png, file);
+      page->File = file;
     } catch (const Exception&) {
-      return SP_ERROR;  // the page is kept; only its file is missing
+      result = SP_ERROR;  // the page is kept; only its file is missing
     }
   }
-  return 1;
+  if (page->File.empty()) page->Png = std::make_shared<const std::vector<Byte>>(std::move(png));
+  {
+    std::lock_guard<std::mutex> lk(Spooler().Lock);
+    TSpooler& sp = Spooler();
+    if (TPrintedJob* j = JobLocked(p.Job)) {
+      j->PageCount = page->Number;
+      j->Pages.push_back(page);
+      sp.Kept.push_back({j->JobId, page->Number});
+      sp.KeptBytes += Int64(page->KeptBytes());
+      NotePeakLocked();
+      TrimLocked();
+    }
+  }
+  return result;
 }
 
 namespace {
@@ -289,7 +397,7 @@ int FinishDoc(HDC dc, bool aborted) {
       // The page under way is dropped; those ended before stay.
       d->Target.reset();
       d->InvalidateClip();
-      p.InPage = false;
+      p.SetInPage(false);
     } else {
       EndPage(dc);
     }
@@ -379,14 +487,38 @@ void ResetPrinters() {
   Spooler().Default = RecordingPrinter().Name;
 }
 
+void SetPrintRetention(const TPrintRetention& retention) {
+  std::lock_guard<std::mutex> lk(Spooler().Lock);
+  Spooler().Retention = retention;
+  TrimLocked();
+}
+
+TPrintRetention PrintRetention() {
+  std::lock_guard<std::mutex> lk(Spooler().Lock);
+  return Spooler().Retention;
+}
+
+TPrintSpoolUsage PrintSpoolUsage() {
+  std::lock_guard<std::mutex> lk(Spooler().Lock);
+  const TSpooler& sp = Spooler();
+  return {Integer(sp.Kept.size()), sp.KeptBytes, sp.PeakBytes};
+}
+
 std::vector<TPrintedJob> PrintedJobs() {
   std::lock_guard<std::mutex> lk(Spooler().Lock);
-  return Spooler().Jobs;
+  std::vector<TPrintedJob> jobs = Spooler().Jobs;
+  for (auto& j : jobs)
+    for (auto& page : j.Pages) page = CallerCopy(*page);
+  return jobs;
 }
 
 void ClearPrintedJobs() {
   std::lock_guard<std::mutex> lk(Spooler().Lock);
-  Spooler().Jobs.clear();
+  TSpooler& sp = Spooler();
+  sp.Jobs.clear();
+  sp.Kept.clear();
+  sp.KeptBytes = 0;
+  sp.PeakBytes = sp.DrawingBytes;
 }
 
 void SavePrintedPage(Integer jobId, Integer page, const std::string& fileName) {
@@ -395,11 +527,18 @@ void SavePrintedPage(Integer jobId, Integer page, const std::string& fileName) {
     std::lock_guard<std::mutex> lk(Spooler().Lock);
     TPrintedJob* j = JobLocked(jobId);
     if (!j) throw EArgumentException(Format(u"No printed job %d", {jobId}));
-    if (page < 1 || page > Integer(j->Pages.size()))
-      throw EArgumentException(Format(u"Job %d has no page %d", {jobId, page}));
-    p = j->Pages[size_t(page - 1)];
+    if (page < 1 || page > j->PageCount) throw EArgumentException(Format(u"Job %d has no page %d", {jobId, page}));
+    for (const auto& k : j->Pages)
+      if (k->Number == page) p = k;
+    if (!p) throw EArgumentException(Format(u"Page %d of job %d is no longer kept", {page, jobId}));
   }
-  WritePage(*p, fileName);
+  if (p->Png) {
+    WriteBytes(*p->Png, fileName);
+    return;
+  }
+  std::error_code ec;
+  if (std::filesystem::equivalent(p->File, fileName, ec)) return;
+  WriteBytes(ReadBytes(p->File), fileName);
 }
 
 }  // namespace vcl

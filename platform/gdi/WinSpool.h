@@ -8,12 +8,15 @@
 // A printer DC draws only between StartPage and EndPage, onto a white page
 // of the printable area (device point (0, 0) is its top-left corner);
 // elsewhere drawing fails and the DC only measures, as an information
-// context (CreateICW) always does. Every job is kept with its pages; with
-// QN_PRINT_DIR set, EndPage also writes the page there as
-// "<document>-<n>.png".
+// context (CreateICW) always does. Every job is kept with its pages,
+// compressed: a finished page is held as PNG bytes, or, with QN_PRINT_DIR
+// set, only as the file EndPage writes there ("<document>-<n>.png"). What
+// is kept is bounded (SetPrintRetention): the oldest pages go first.
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -121,11 +124,38 @@ std::vector<String> PrinterNames();
 void ResetPrinters();
 
 // The recording backend.
-struct TPrintedPage {
+//
+// A page as the spooler keeps it: PNG bytes in memory, or only the file
+// QN_PRINT_DIR got. Its pixels are decoded when first asked for, into this
+// object; PrintedJobs hands out objects of the caller's own, so decoded
+// pixels live as long as the caller keeps the page and no longer.
+class TPrintedPage {
+ public:
+  TPrintedPage() = default;
+  TPrintedPage(const TPrintedPage&) = delete;
+  TPrintedPage& operator=(const TPrintedPage&) = delete;
+
   Integer Width = 0;
   Integer Height = 0;
-  std::vector<uint32_t> Pixels;  // 0x00RRGGBB, rows top-down
-  uint32_t Pixel(Integer x, Integer y) const { return Pixels[size_t(y) * size_t(Width) + size_t(x)] & 0xFFFFFF; }
+  Integer Number = 0;  // 1-based within its job
+  std::shared_ptr<const std::vector<Byte>> Png;  // nil when only the file holds the page
+  std::string File;  // the file QN_PRINT_DIR got, or empty
+
+  // The bytes the page holds in memory while it is kept.
+  size_t KeptBytes() const { return Png ? Png->size() : 0; }
+  // 0x00RRGGBB. The first call decodes the page; it raises EFOpenError or
+  // EReadError when the file it was left in is gone or damaged.
+  uint32_t Pixel(Integer x, Integer y) const {
+    if (!FDecoded.load(std::memory_order_acquire)) Decode();
+    return FBits[size_t(y) * size_t(Width) + size_t(x)] & 0xFFFFFFu;
+  }
+
+ private:
+  void Decode() const;
+  mutable std::mutex FDecodeLock;
+  mutable std::atomic<bool> FDecoded{false};
+  mutable std::shared_ptr<const void> FPixels;  // keeps FBits alive
+  mutable const uint32_t* FBits = nullptr;      // rows top-down, Width apart
 };
 struct TPrintedJob {
   Integer JobId = 0;
@@ -136,12 +166,35 @@ struct TPrintedJob {
   Integer Orientation = DMORIENT_PORTRAIT;
   bool Aborted = false;
   bool Finished = false;  // EndDoc or AbortDoc came
+  // Every page ended, kept or dropped since.
+  Integer PageCount = 0;
+  // The pages still kept, in order; Number tells where each stood.
   std::vector<std::shared_ptr<const TPrintedPage>> Pages;
 };
+// How much the recording backend keeps over all jobs: at most MaxPages
+// pages and MaxBytes bytes of page data in memory (a page left in a
+// QN_PRINT_DIR file holds none). A page that would go over either drops the
+// oldest pages first; a negative value is no bound, 0 keeps nothing.
+struct TPrintRetention {
+  Integer MaxPages = 1000;
+  Int64 MaxBytes = Int64(256) << 20;
+};
+void SetPrintRetention(const TPrintRetention& retention);
+TPrintRetention PrintRetention();
+// What is kept now, and the most page data held at once since the last
+// ClearPrintedJobs (the pages being drawn at that moment included).
+struct TPrintSpoolUsage {
+  Integer Pages = 0;
+  Int64 Bytes = 0;
+  Int64 PeakBytes = 0;
+};
+TPrintSpoolUsage PrintSpoolUsage();
 std::vector<TPrintedJob> PrintedJobs();
+// Forgets every job and the pages kept; the retention stays.
 void ClearPrintedJobs();
 // Writes page n (1-based) of a job as PNG; raises EArgumentException for a
-// job or page that is not there, EFCreateError when the file cannot be written.
+// job or page that is not there or no longer kept, EFOpenError when the
+// page's file is gone, EFCreateError when the file cannot be written.
 void SavePrintedPage(Integer jobId, Integer page, const std::string& fileName);
 
 }  // namespace vcl

@@ -8,6 +8,7 @@
 #include "platform/ide/DesignEditors.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
+#include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 
 namespace vcl {
@@ -248,9 +249,21 @@ class TDesigner::TWatcher : public TComponent {
   TDesigner* FDesigner;
 };
 
-TDesigner::TDesigner(TComponent* ARoot) : FRoot(ARoot), FWatcher(std::make_unique<TWatcher>(this)) {
+// What the root form's components reach through the form's Designer.
+class TDesigner::THook : public IDesignerHook {
+ public:
+  explicit THook(TDesigner* D) : FDesigner(D) {}
+  void Modified() override { FDesigner->Modified(); }
+
+ private:
+  TDesigner* FDesigner;
+};
+
+TDesigner::TDesigner(TComponent* ARoot)
+    : FRoot(ARoot), FWatcher(std::make_unique<TWatcher>(this)), FHook(std::make_unique<THook>(this)) {
   if (!ARoot) throw EInvalidOperation(u"A designer needs a root component");
   if (Find(ARoot) && Find(ARoot)->Root() == ARoot) throw EInvalidOperation(u"The component already has a designer");
+  if (auto* form = dynamic_cast<TCustomForm*>(ARoot)) form->SetDesigner(FHook.get());
   FRoot->SetDesigning(true);
   Watch(FRoot);
   for (Integer i = 0; i < FRoot->ComponentCount(); ++i) Watch(FRoot->Components(i));
@@ -266,6 +279,9 @@ TDesigner::~TDesigner() {
   for (TComponentEditor* e : FEditors) e->FWatchedBy = nullptr;
   auto& d = Reg().Designers;
   d.erase(std::remove(d.begin(), d.end(), this), d.end());
+  // The form outlives its designer: it must not keep reporting to it.
+  if (auto* form = dynamic_cast<TCustomForm*>(FRoot); form && form->Designer() == FHook.get())
+    form->SetDesigner(nullptr);
   if (FRoot && !FRoot->ComponentState().Contains(csDestroying)) FRoot->SetDesigning(false);
 }
 

@@ -146,6 +146,8 @@ void UnregisterDesignNotification(IDesignNotification* Notification);
 // of it again when the designer goes, if the root is still there). It
 // watches every component of the root: one freed behind its back leaves
 // the selection and every open editor before listeners hear ItemDeleted.
+// A form root has it as its Designer, so that the form's components can
+// report changes they make themselves (Modified).
 class TDesigner : public IDesigner {
  public:
   explicit TDesigner(TComponent* ARoot);
@@ -175,11 +177,13 @@ class TDesigner : public IDesigner {
 
  private:
   class TWatcher;
+  class THook;
   void Watch(TComponent* C);
   void Gone(TComponent* C);
   void ChangeSelection(TDesignerSelections List);
   TComponent* FRoot;
   std::unique_ptr<TWatcher> FWatcher;
+  std::unique_ptr<THook> FHook;
   TDesignerSelections FSelection;
   std::vector<TComponentEditor*> FEditors;
   Integer FModifiedCount = 0;

@@ -262,7 +262,22 @@ void TControl::BeforeDestruction() {
   if (FParent) SetParent(nullptr);
 }
 
+TControl::TFreeWatch::TFreeWatch(TControl* Control) : FControl(Control), FNext(Control->FFreeWatches) {
+  Control->FFreeWatches = this;
+}
+
+TControl::TFreeWatch::~TFreeWatch() {
+  if (!FControl) return;
+  for (TFreeWatch** w = &FControl->FFreeWatches; *w; w = &(*w)->FNext)
+    if (*w == this) {
+      *w = FNext;
+      break;
+    }
+}
+
 TControl::~TControl() {
+  for (TFreeWatch* w = FFreeWatches; w; w = w->FNext) w->FControl = nullptr;
+  FFreeWatches = nullptr;
   ControlDestroyed(this);
   if (FParent) FParent->RemoveControl(this);
   FFont->OnChange = nullptr;
@@ -1204,13 +1219,16 @@ void TCustomControl::PaintWindow(HDC DC) {
   FCanvas->Lock();
   FCanvas->FreeHandle();
   FCanvas->SetHandle(DC);
+  TFreeWatch watch(this);
   try {
     Paint();
   } catch (...) {
+    if (watch.Freed()) throw;
     FCanvas->SetHandle(nullptr);
     FCanvas->Unlock();
     throw;
   }
+  if (watch.Freed()) return;  // a paint handler freed the control, canvas and all
   FCanvas->SetHandle(nullptr);
   FCanvas->Unlock();
 }

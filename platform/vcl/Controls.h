@@ -287,6 +287,24 @@ class TControl : public TComponent {
   ~TControl() override;
   void BeforeDestruction() override;
 
+  // Kept on the stack by code that calls out while it works on a control
+  // (a paint that runs the control's handlers) and goes on afterwards: what
+  // it called may have freed the control, and then nothing of it may be
+  // touched. The control's destructor marks every watch still on it.
+  class TFreeWatch {
+   public:
+    explicit TFreeWatch(TControl* Control);
+    ~TFreeWatch();
+    TFreeWatch(const TFreeWatch&) = delete;
+    TFreeWatch& operator=(const TFreeWatch&) = delete;
+    bool Freed() const { return FControl == nullptr; }
+
+   private:
+    friend class TControl;
+    TControl* FControl;
+    TFreeWatch* FNext;
+  };
+
   // --- Messages
   TWndMethod WindowProc() const { return FWindowProc; }
   void SetWindowProc(TWndMethod Value);
@@ -674,6 +692,7 @@ class TControl : public TComponent {
   THelpContext FHelpContext = 0;
   String FHelpKeyword;
   THelpType FHelpType = htContext;
+  TFreeWatch* FFreeWatches = nullptr;
 };
 
 using TControlClass = TClass;

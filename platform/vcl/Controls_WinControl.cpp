@@ -1075,7 +1075,10 @@ void TWinControl::PaintHandler(TMessage& Message) {
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
   PAINTSTRUCT ps;
   bool own = !dc;
-  if (own) dc = BeginPaint(FHandle, &ps);
+  // The paint may free the control: its window is ended by the copy.
+  const HWND handle = FHandle;
+  TFreeWatch watch(this);
+  if (own) dc = BeginPaint(handle, &ps);
   try {
     if (FControls.empty()) {
       PaintWindow(dc);
@@ -1088,13 +1091,13 @@ void TWinControl::PaintHandler(TMessage& Message) {
           ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
       PaintWindow(dc);
       RestoreDC(dc, saved);
-      PaintControls(dc, nullptr);
+      if (!watch.Freed()) PaintControls(dc, nullptr);
     }
   } catch (...) {
-    if (own) EndPaint(FHandle, &ps);
+    if (own) EndPaint(handle, &ps);
     throw;
   }
-  if (own) EndPaint(FHandle, &ps);
+  if (own) EndPaint(handle, &ps);
 }
 
 void TWinControl::WMPaint(TMessage& Message) {
@@ -1105,7 +1108,9 @@ void TWinControl::WMPaint(TMessage& Message) {
   // Double buffered: the whole client area is drawn into a memory bitmap
   // and copied in one go, so the window never shows a half-drawn state.
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(FHandle, &ps);
+  const HWND handle = FHandle;
+  TFreeWatch watch(this);
+  HDC dc = BeginPaint(handle, &ps);
   TRect cr = GetClientRect();
   HDC mem = CreateCompatibleDC(dc);
   HBITMAP bmp = CreateCompatibleBitmap(dc, std::max(1, cr.Width()), std::max(1, cr.Height()));
@@ -1114,15 +1119,15 @@ void TWinControl::WMPaint(TMessage& Message) {
     SelectObject(mem, old);
     DeleteObject(bmp);
     DeleteDC(mem);
-    EndPaint(FHandle, &ps);
+    EndPaint(handle, &ps);
   };
   try {
     Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
     TMessage m;
     m.Msg = WM_PAINT;
     m.WParam = reinterpret_cast<WPARAM>(mem);
-    PaintHandler(m);
-    BitBlt(dc, 0, 0, cr.Width(), cr.Height(), mem, 0, 0, SRCCOPY);
+    if (!watch.Freed()) PaintHandler(m);
+    if (!watch.Freed()) BitBlt(dc, 0, 0, cr.Width(), cr.Height(), mem, 0, 0, SRCCOPY);
   } catch (...) {
     cleanup();
     throw;

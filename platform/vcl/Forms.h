@@ -422,6 +422,15 @@ inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, m
 using TCloseEvent = TEvent<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = TEvent<void(TObject* Sender, bool& CanClose)>;
 
+// What a form's components tell the designer that edits the form: the
+// design host sets it on the forms it designs; nil at run time.
+class IDesignerHook {
+ public:
+  virtual ~IDesignerHook() = default;
+  // The form (one of its components) changed and needs saving.
+  virtual void Modified() = 0;
+};
+
 // A top-level window with controls: the root of its control tree. It keeps
 // the active control (the one that has, or gets, the focus when the form is
 // active), routes the keys its controls leave alone (Tab and the arrows
@@ -470,6 +479,9 @@ class TCustomForm : public TWinControl {
   void SetActiveControl(TWinControl* Control);
   TFormState FormState() const { return FFormState; }
   bool Active() const { return FActive; }
+  // The designer editing the form, or nil; not owned.
+  IDesignerHook* Designer() const { return FDesigner; }
+  void SetDesigner(IDesignerHook* Value) { FDesigner = Value; }
 
   TFormBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle Value);
@@ -592,6 +604,7 @@ class TCustomForm : public TWinControl {
 
   TModalResult FModalResult = mrNone;
   TWinControl* FActiveControl = nullptr;
+  IDesignerHook* FDesigner = nullptr;
   TFormState FFormState;
   bool FActive = false;
   bool FPositioned = false;

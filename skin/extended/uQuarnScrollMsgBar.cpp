@@ -165,7 +165,19 @@ void TScrollMsgBarItem::Paint(TBitmap32* Buffer) {
   Buffer->Font()->Assign(FMouseInObject == ioText ? FText->FontHot() : FText->Font());
   Buffer->Textout(R, ItemTextFlags, FText->Text());
   Buffer->EndUpdate();
-  if (FOwner && FOwner->FOnItemPaint) FOwner->FOnItemPaint(FOwner, this, Buffer);
+  if (!FOwner || !FOwner->FOnItemPaint) return;
+  if (Buffer->MeasuringMode()) {
+    // The repaint optimizer asks where the item draws, from inside layer
+    // changes and the preparation of a paint, which cannot go on with the
+    // bar freed under them: the handler is not run there, and the item's
+    // whole place, where it draws, stands for what it would draw.
+    Buffer->Changed(MakeRect(GetAdjustedLocation(), TRectRounding::rrOutside));
+    return;
+  }
+  // The handler may free the bar, and with it the event it runs from; the
+  // paint stops touching both when it returns.
+  const TSMItemDrawEvent OnItemPaint = FOwner->FOnItemPaint;
+  OnItemPaint(FOwner, this, Buffer);
 }
 
 // ---------------------------------------------------------------- bar

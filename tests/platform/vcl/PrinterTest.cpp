@@ -27,6 +27,7 @@ class Platform_Printer : public ::testing::Test {
   }
   void TearDown() override {
     ResetPrinters();
+    SetPrintRetention(TPrintRetention());
     ClearPrintedJobs();
     unsetenv("QN_PRINT_DIR");
   }
@@ -340,6 +341,127 @@ TEST_F(Platform_Printer, TableDefaultAndPrintDirectory) {
   TPrinter* old = SetPrinter(mine);
   EXPECT_EQ(Printer(), mine);
   delete SetPrinter(old);
+}
+
+// The colour of page n of a job printed by PrintPlainJob.
+COLORREF PageColour(int job, int n) { return RGB(job * 40, n * 30, 200); }
+uint32_t Rgb(COLORREF c) { return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c); }
+
+// A job of pages filled with their own colours, a black square at the
+// page's number; its id.
+int PrintPlainJob(int job, int pages) {
+  HDC dc = CreateDCW(u"WINSPOOL", u"Small", nullptr, nullptr);
+  DOCINFOW di;
+  String name = u"Job" + IntToStr(job);
+  di.lpszDocName = name.c_str();
+  int id = StartDocW(dc, &di);
+  for (int n = 1; n <= pages; ++n) {
+    StartPage(dc);
+    HBRUSH b = CreateSolidBrush(PageColour(job, n));
+    RECT all(0, 0, 120, 160);
+    FillRect(dc, &all, b);
+    DeleteObject(b);
+    RECT mark(n * 10, 10, n * 10 + 8, 18);
+    FillRect(dc, &mark, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EndPage(dc);
+  }
+  EndDoc(dc);
+  DeleteDC(dc);
+  return id;
+}
+
+// Whether the page shows what PrintPlainJob drew on it.
+bool ShowsItsPicture(const TPrintedPage& p, int job) {
+  int n = p.Number;
+  return p.Pixel(0, 0) == Rgb(PageColour(job, n)) && p.Pixel(119, 159) == Rgb(PageColour(job, n)) &&
+         p.Pixel(n * 10 + 4, 14) == 0u && p.Pixel(n * 10 + 4, 20) == Rgb(PageColour(job, n));
+}
+
+// Finished pages are kept compressed and decoded on demand, and what is kept
+// is bounded: the oldest pages, of any job, go first.
+TEST_F(Platform_Printer, PagesAreKeptCompressedWithinTheRetentionOldestDroppedFirst) {
+  AddPrinter(TPrinterConfig{u"Small", 120, 160, 96, 0});
+  constexpr Int64 kRaw = 120 * 160 * 4;
+  EXPECT_EQ(PrintRetention().MaxPages, 1000);
+  EXPECT_EQ(PrintRetention().MaxBytes, Int64(256) << 20);
+
+  struct Step {
+    const char* Name;
+    TPrintRetention Retention;
+    int NewJobPages;  // 0: none printed, the new retention alone trims
+    // Pages kept afterwards, per job (1-based), by number.
+    std::vector<std::vector<int>> Kept;
+  };
+  const Step steps[] = {
+      {"the defaults keep everything", {}, 3, {{1, 2, 3}}},
+      {"a second job", {}, 2, {{1, 2, 3}, {1, 2}}},
+      {"a page bound drops the oldest of every job", {4, -1}, 2, {{}, {1, 2}, {1, 2}}},
+      {"a lower bound trims at once", {2, -1}, 0, {{}, {}, {1, 2}}},
+      {"a byte bound", {-1, 0}, 0, {{}, {}, {}}},
+      {"nothing kept: pages are still counted", {0, 0}, 2, {{}, {}, {}, {}}},
+      {"no bound", {-1, -1}, 3, {{}, {}, {}, {}, {1, 2, 3}}},
+  };
+  std::vector<int> ids;
+  std::vector<int> printed;
+  for (const Step& st : steps) {
+    SCOPED_TRACE(st.Name);
+    SetPrintRetention(st.Retention);
+    if (st.NewJobPages) {
+      ids.push_back(PrintPlainJob(int(ids.size()) + 1, st.NewJobPages));
+      printed.push_back(st.NewJobPages);
+    }
+    auto jobs = PrintedJobs();
+    ASSERT_EQ(jobs.size(), st.Kept.size());
+    Integer kept = 0;
+    Int64 bytes = 0;
+    for (size_t j = 0; j < jobs.size(); ++j) {
+      EXPECT_EQ(jobs[j].PageCount, printed[j]);
+      std::vector<int> numbers;
+      for (const auto& page : jobs[j].Pages) {
+        numbers.push_back(page->Number);
+        EXPECT_TRUE(ShowsItsPicture(*page, int(j) + 1)) << "job " << j + 1 << " page " << page->Number;
+        // A plain page compresses far below its raw pixels.
+        EXPECT_LT(Int64(page->KeptBytes()) * 20, kRaw);
+        bytes += Int64(page->KeptBytes());
+        ++kept;
+      }
+      EXPECT_EQ(numbers, st.Kept[j]) << "job " << j + 1;
+    }
+    EXPECT_EQ(PrintSpoolUsage().Pages, kept);
+    EXPECT_EQ(PrintSpoolUsage().Bytes, bytes);
+  }
+  // A dropped page cannot be saved; a kept one can, as the PNG it is.
+  std::string dir = qntest::MakeTempDir("retention");
+  EXPECT_THROW(SavePrintedPage(ids[0], 1, dir + "/gone.png"), EArgumentException);
+  EXPECT_THROW(SavePrintedPage(ids[4], 4, dir + "/none.png"), EArgumentException);
+  SavePrintedPage(ids[4], 2, dir + "/kept.png");
+  EXPECT_EQ(LoadSurfaceFromPng(dir + "/kept.png")->Pixel(5, 5) & 0xFFFFFF, Rgb(PageColour(5, 2)));
+  // The most held at once: one page being drawn over a few compressed ones.
+  EXPECT_GE(PrintSpoolUsage().PeakBytes, kRaw);
+  EXPECT_LT(PrintSpoolUsage().PeakBytes, kRaw + kRaw / 2);
+
+  // Pages written to QN_PRINT_DIR are kept as their files only, read back
+  // when asked for; a file removed since leaves the page unreadable.
+  ClearPrintedJobs();
+  setenv("QN_PRINT_DIR", dir.c_str(), 1);
+  int id = PrintPlainJob(2, 2);
+  auto jobs = PrintedJobs();
+  ASSERT_EQ(jobs.size(), 1u);
+  ASSERT_EQ(jobs[0].Pages.size(), 2u);
+  EXPECT_EQ(PrintSpoolUsage().Bytes, 0);
+  for (const auto& page : jobs[0].Pages) {
+    EXPECT_EQ(page->KeptBytes(), 0u);
+    EXPECT_EQ(page->File, dir + "/Job2-" + std::to_string(page->Number) + ".png");
+    EXPECT_TRUE(ShowsItsPicture(*page, 2));
+  }
+  SavePrintedPage(id, 1, dir + "/copy.png");
+  EXPECT_EQ(LoadSurfaceFromPng(dir + "/copy.png")->Pixel(5, 5) & 0xFFFFFF, Rgb(PageColour(2, 1)));
+  std::filesystem::remove(jobs[0].Pages[1]->File);
+  EXPECT_THROW(PrintedJobs()[0].Pages[1]->Pixel(0, 0), EFOpenError);
+  EXPECT_THROW(SavePrintedPage(id, 2, dir + "/lost.png"), EFOpenError);
+  // The copy handed out before keeps what it decoded.
+  EXPECT_TRUE(ShowsItsPicture(*jobs[0].Pages[1], 2));
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

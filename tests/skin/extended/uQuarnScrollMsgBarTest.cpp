@@ -331,6 +331,50 @@ TEST_F(uQuarnScrollMsgBar, TheBarFreedInMidSlide) {
   Wait(100);
 }
 
+// The paint handler frees the bar it paints for: the paint stops touching
+// the bar, its layers and its buffer at once, by every route a paint takes.
+TEST_F(uQuarnScrollMsgBar, TheBarFreedInItsOwnItemPaint) {
+  struct Case {
+    const char* Name;
+    bool DuringSlide;  // else once the slide is over
+    std::function<void(TProbeBar*)> Repaint;
+  };
+  const Case cases[] = {
+      {"a step of a slide (the changed parts)", true, nullptr},
+      {"a full repaint", false, [](TProbeBar* B) { B->ForceFullInvalidate(); }},
+      {"a partial repaint", false, [](TProbeBar* B) { B->GetItem(B->ItemIndex())->DoInvalidate(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const int Objects = GdiObjectCount();
+    auto* B = Bar(2);
+    B->SetAutoScroll(false);
+    TProbeBar* Doomed = B;
+    bool Armed = c.DuringSlide;
+    // Freed while painting the first of the layers (the parked one paints
+    // too): the other layers, stages and rectangles of the paint remain.
+    B->SetOnItemPaint([&](TObject* Sender, TScrollMsgBarItem* Item, TBitmap32* Buffer) {
+      ASSERT_EQ(Sender, Doomed);
+      Buffer->FillRectS(Item->IconRect(), 0xFF102030);
+      if (Armed) {
+        delete Doomed;
+        Doomed = nullptr;
+      }
+    });
+    B->Next();
+    if (!c.DuringSlide) {
+      ASSERT_EQ(Doomed, B);
+      Armed = true;
+      c.Repaint(B);
+      usertest::Pump();
+    }
+    EXPECT_EQ(Doomed, nullptr);
+    Wait(100);
+    // Everything the bar held went with it, the buffer's DC and font too.
+    EXPECT_EQ(GdiObjectCount(), Objects);
+  }
+}
+
 }  // namespace
 
 }  // namespace t_u_quarn_scroll_msg_bar_test
