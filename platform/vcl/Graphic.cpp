@@ -318,7 +318,7 @@ void TPicture::DefineProperties(TFiler* Filer) {
       TBytesStream mine, theirs;
       WriteData(&mine);
       ancestor->WriteData(&theirs);
-      hasData = mine.Bytes() != theirs.Bytes() || mine.Size() != theirs.Size();
+      hasData = mine.Bytes() != theirs.Bytes();
     }
   }
   Filer->DefineBinaryProperty(u"Data", TStreamProc(this, &TPicture::ReadData), TStreamProc(this, &TPicture::WriteData),
