@@ -1,5 +1,8 @@
-// Loads a text form file of plain components and prints the tree it built:
-// every component with its class and the published values it holds.
+// Loads a form file of plain components and prints the tree it built: every
+// component with its class, its place on the design surface and the
+// published values it holds. The file may be text or binary, with or without
+// the resource header the designer writes before binary forms
+// (ShopBinary.dfm next to this source is one).
 //   formdemo [form file]     (default: Shop.dfm next to this source)
 #include <cstdio>
 #include <memory>
@@ -127,6 +130,10 @@ void PrintProps(TObject* obj, int indent) {
 
 void PrintTree(TComponent* c, int indent) {
   std::printf("%*s%s: %s\n", indent, "", ToUtf8(c->Name()).c_str(), ToUtf8(c->ClassName()).c_str());
+  // Left in the low half, Top in the high half, each signed.
+  if (const Integer info = c->DesignInfo())
+    std::printf("%*s(designed at %d, %d)\n", indent + 2, "", int(int16_t(info & 0xFFFF)),
+                int(int16_t(static_cast<Cardinal>(info) >> 16)));
   PrintProps(c, indent + 2);
   for (Integer i = 0; i < c->ComponentCount(); ++i) PrintTree(c->Components(i), indent + 2);
 }

@@ -85,6 +85,9 @@ class TComponent : public TPersistent {
   void SetTag(NativeInt Value) { FTag = Value; }
   const TComponentState& ComponentState() const { return FComponentState; }
   const TComponentStyle& ComponentStyle() const { return FComponentStyle; }
+  // Where a non-visual component sits on the design surface: Left in the
+  // low 16 bits, Top in the high 16 bits (each signed), streamed as the
+  // defined properties Left and Top.
   Integer DesignInfo() const { return FDesignInfo; }
   void SetDesignInfo(Integer Value) { FDesignInfo = Value; }
 
@@ -149,6 +152,10 @@ class TComponent : public TPersistent {
   virtual void ChangeName(const TComponentName& NewName);
   virtual void ValidateContainer(TComponent* AComponent);
   virtual void ValidateInsert(TComponent* AComponent);
+  // Left and Top of the design position (DesignInfo), written where they
+  // differ from the ancestor's. A published Left or Top (controls) is found
+  // first, so these never stand in for a control's bounds.
+  void DefineProperties(TFiler* Filer) override;
 
   void IncludeState(TComponentStateItem s) { FComponentState.Include(s); }
   void ExcludeState(TComponentStateItem s) { FComponentState.Exclude(s); }

@@ -1,6 +1,7 @@
 #include "platform/classes/FormText.h"
 
 #include "platform/classes/ClassesInternal.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
 #include <cmath>
@@ -876,12 +877,49 @@ void ObjectBinaryToText(TStream* Input, TStream* Output) {
   });
 }
 
+void ObjectResourceToText(TStream* Input, TStream* Output) {
+  const Int64 pos = Input->Position();
+  Byte first = 0;
+  const Integer n = Input->Read(&first, 1);
+  Input->SetPosition(pos);
+  if (n != 1 || first != 0xFF) throw EReadError(u"Invalid stream format at offset 0");
+  ObjectBinaryToText(Input, Output);
+}
+
+void ObjectTextToResource(TStream* Input, TStream* Output) {
+  GuardOutOfMemory([&] {
+    TMemoryStream bin;
+    ObjectTextToBinary(Input, &bin);
+    String cls;
+    {
+      bin.SetPosition(0);
+      TReader reader(&bin);
+      reader.ReadSignature();
+      TFilerFlags flags;
+      Integer pos = 0;
+      reader.ReadPrefix(flags, pos);
+      cls = reader.ReadStr();
+    }
+    if (bin.Size() > INT32_MAX - 512) throw EWriteError(u"Form too large");
+    std::string head = "\xFF\x0A";
+    head.push_back('\0');
+    for (char16_t c : UpperCase(cls)) head.push_back(static_cast<char>(c <= 0xFF ? c : u'?'));
+    head.push_back('\0');
+    head += "\x30\x10";
+    const uint32_t size = static_cast<uint32_t>(bin.Size());
+    for (int i = 0; i < 4; ++i) head.push_back(static_cast<char>(size >> (8 * i)));
+    Output->WriteBuffer(head.data(), static_cast<Integer>(head.size()));
+    Output->WriteBuffer(bin.Memory(), static_cast<Integer>(bin.Size()));
+  });
+}
+
 TStreamOriginalFormat TestStreamFormat(TStream* Stream) {
   Int64 pos = Stream->Position();
   unsigned char head[4] = {0, 0, 0, 0};
   Integer n = Stream->Read(head, 4);
   Stream->SetPosition(pos);
   if (n == 4 && std::memcmp(head, FilerSignature, 4) == 0) return sofBinary;
+  if (n >= 1 && head[0] == 0xFF) return sofBinary;
   if (n >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) return sofUTF8Text;
   if (n >= 1 && (IsIdentStart(static_cast<char>(head[0])) || head[0] == ' ' || head[0] == '\t' ||
                  head[0] == '\r' || head[0] == '\n'))

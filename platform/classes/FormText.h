@@ -93,16 +93,23 @@ class TParser : public TObject {
 
 enum class TStreamOriginalFormat { sofUnknown, sofBinary, sofText, sofUTF8Text };
 using enum TStreamOriginalFormat;
-// Looks at the stream from its position without moving it.
+// Looks at the stream from its position without moving it. A binary form
+// with the resource header the designer writes before it (a leading 0xFF)
+// is sofBinary too: every reader of binary forms skips the header.
 TStreamOriginalFormat TestStreamFormat(TStream* Stream);
 
 // Text form -> binary form, Input's position to its end, appended to Output.
 void ObjectTextToBinary(TStream* Input, TStream* Output);
-// Binary form -> text form, one component from Input's position.
+// Binary form -> text form, one component from Input's position (after the
+// resource header, if there is one).
 void ObjectBinaryToText(TStream* Input, TStream* Output);
-// Binary resource data (TPF0) to text and back; the same conversions.
-inline void ObjectResourceToText(TStream* Input, TStream* Output) { ObjectBinaryToText(Input, Output); }
-inline void ObjectTextToResource(TStream* Input, TStream* Output) { ObjectTextToBinary(Input, Output); }
+// A form stored as a resource (the header of TReader::ReadResHeader, then
+// the binary form) to text; EReadError for a stream without the header.
+void ObjectResourceToText(TStream* Input, TStream* Output);
+// Text -> the binary form with the resource header the designer writes:
+// 0xFF, 0x0A 0x00, the root's class name in capitals and a zero, the flags
+// 0x30 0x10 and the size of the binary form that follows.
+void ObjectTextToResource(TStream* Input, TStream* Output);
 
 // Whole components through the text form.
 std::string ComponentToText(TComponent* Instance, TComponent* Ancestor = nullptr);

@@ -296,6 +296,7 @@ struct TReader::TSnapshot {
   };
   std::vector<TEntry> Entries;
   std::vector<TComponent*> Components;
+  std::vector<Integer> DesignInfos;
   TComponent* Root = nullptr;
   String RootName;
 
@@ -343,6 +344,7 @@ struct TReader::TSnapshot {
   void CaptureTree(TComponent* c, int depth) {
     if (depth > 32) return;
     Components.push_back(c);
+    DesignInfos.push_back(c->DesignInfo());
     Capture(c, 0);
     for (Integer i = 0; i < c->ComponentCount(); ++i) CaptureTree(c->Components(i), depth + 1);
   }
@@ -373,6 +375,7 @@ struct TReader::TSnapshot {
       } catch (...) {
       }
     }
+    for (size_t i = 0; i < Components.size(); ++i) Components[i]->SetDesignInfo(DesignInfos[i]);
     if (Root && Root->Name() != RootName) {
       try {
         Root->SetName(RootName);
@@ -453,7 +456,42 @@ bool TReader::EndOfList() { return PeekByte() == 0; }
 void TReader::ReadListBegin() { CheckValue(vaList); }
 void TReader::ReadListEnd() { CheckValue(vaNull); }
 
+void TReader::ReadResHeader() {
+  const Int64 at = FPosition;
+  auto bad = [&] {
+    FPosition = at;
+    ReadError(u"Invalid stream format");
+  };
+  Byte b = 0;
+  Word w = 0;
+  Read(&b, 1);
+  if (b != 0xFF) bad();
+  // The type, as an ordinal: form resources are RCDATA (10).
+  Read(&w, 2);
+  if (w != 10) bad();
+  // The name: an ordinal (0xFF and a word) or bytes up to a zero.
+  Read(&b, 1);
+  if (b == 0xFF) {
+    Read(&w, 2);
+  } else {
+    for (int n = 0; b != 0; ++n) {
+      if (n >= 255) bad();
+      Read(&b, 1);
+    }
+  }
+  Read(&w, 2);  // memory flags: nothing to do with them
+  int32_t size = 0;
+  Read(&size, 4);
+  if (size < 4 || size > FSize - FPosition) {
+    FPosition -= 4;
+    ReadError(u"Invalid stream format");
+  }
+  // The form ends where the resource does, whatever follows it.
+  FSize = FPosition + size;
+}
+
 void TReader::ReadSignature() {
+  if (FPosition < FSize && PeekByte() == 0xFF) ReadResHeader();
   char sig[4];
   Read(sig, 4);
   if (std::memcmp(sig, FilerSignature, 4) != 0) {
@@ -851,8 +889,25 @@ void TReader::ReadProperty(TPersistent* AInstance) {
   bool oldDone = FPropDone;
   FPropName = last;
   FPropDone = false;
+  const Int64 valueAt = FPosition;
+  const Int64 streamAt = FStream->Position();
   try {
     instance->DefineProperties(this);
+  } catch (const Exception& e) {
+    FPropName = oldName;
+    FPropDone = oldDone;
+    // Already reported (a property read inside this one) or out of memory:
+    // nothing to add.
+    if (dynamic_cast<const EOutOfMemory*>(&e) || e.Message().starts_with(u"Error reading ")) throw;
+    // The defined property refused its value like a published one would:
+    // the value was checked when the component was, so it can be skipped
+    // from its start and the handler asked.
+    String message = e.Message();
+    FStream->SetPosition(streamAt);
+    FPosition = valueAt;
+    SkipValue();
+    PropertyError(AInstance, path, message);
+    return;
   } catch (...) {
     FPropName = oldName;
     FPropDone = oldDone;
@@ -1706,7 +1761,30 @@ void TWriter::WriteDescendent(TComponent* Root, TComponent* Ancestor) {
 // Component and stream entry points.
 
 void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
+
 void TComponent::WriteState(TWriter* Writer) { Writer->WriteData(this); }
+
+void TComponent::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  Integer ancestor = 0;
+  if (auto* a = dynamic_cast<TComponent*>(Filer->Ancestor())) ancestor = a->FDesignInfo;
+  // Each half is a signed 16-bit number; the other half stays as it is.
+  auto half = [this](int shift) {
+    return static_cast<Integer>(static_cast<int16_t>(static_cast<Cardinal>(FDesignInfo) >> shift));
+  };
+  auto setHalf = [this](int shift, Integer v) {
+    const Cardinal mask = Cardinal(0xFFFF) << shift;
+    FDesignInfo = static_cast<Integer>((static_cast<Cardinal>(FDesignInfo) & ~mask) |
+                                       ((static_cast<Cardinal>(v) & 0xFFFF) << shift));
+  };
+  const Cardinal diff = static_cast<Cardinal>(FDesignInfo) ^ static_cast<Cardinal>(ancestor);
+  Filer->DefineProperty(
+      u"Left", [setHalf](TReader* Reader) { setHalf(0, Reader->ReadInteger()); },
+      [half](TWriter* Writer) { Writer->WriteInteger(half(0)); }, (diff & 0xFFFF) != 0);
+  Filer->DefineProperty(
+      u"Top", [setHalf](TReader* Reader) { setHalf(16, Reader->ReadInteger()); },
+      [half](TWriter* Writer) { Writer->WriteInteger(half(16)); }, (diff >> 16) != 0);
+}
 
 TComponent* TStream::ReadComponent(TComponent* Instance) {
   return GuardOutOfMemory([&]() -> TComponent* {
@@ -1763,6 +1841,22 @@ void TDataModule::GetChildren(const TGetChildProc& Proc, TComponent*) {
   for (Integer i = 0; i < ComponentCount(); ++i) {
     TComponent* c = Components(i);
     if (!c->HasParent()) Proc(c);
+  }
+}
+
+void TDataModule::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  auto* ancestor = dynamic_cast<TDataModule*>(Filer->Ancestor());
+  Integer* const values[4] = {&FDesignSize.Y, &FDesignOffset.X, &FDesignOffset.Y, &FDesignSize.X};
+  const Integer ancestorValues[4] = {
+      ancestor ? ancestor->FDesignSize.Y : 0, ancestor ? ancestor->FDesignOffset.X : 0,
+      ancestor ? ancestor->FDesignOffset.Y : 0, ancestor ? ancestor->FDesignSize.X : 0};
+  static const char16_t* const kNames[4] = {u"Height", u"HorizontalOffset", u"VerticalOffset", u"Width"};
+  for (int i = 0; i < 4; ++i) {
+    Integer* v = values[i];
+    Filer->DefineProperty(
+        kNames[i], [v](TReader* Reader) { *v = Reader->ReadInteger(); },
+        [v](TWriter* Writer) { Writer->WriteInteger(*v); }, *v != ancestorValues[i]);
   }
 }
 

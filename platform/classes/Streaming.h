@@ -110,7 +110,13 @@ class TReader : public TFiler {
   bool EndOfList();
   void ReadListBegin();
   void ReadListEnd();
+  // The signature, after the resource header a form file may start with
+  // (see ReadResHeader).
   void ReadSignature();
+  // The header of a form stored as a resource: 0xFF, the type 10 as a word,
+  // the name (0xFF and a word, or bytes up to a zero), a word of flags and
+  // the size of the data that follows. The reader stops at the data's end.
+  void ReadResHeader();
   void ReadPrefix(TFilerFlags& Flags, Integer& AChildPos);
   Integer ReadInteger();
   Int64 ReadInt64();
@@ -311,14 +317,32 @@ class TDataModule : public TComponent {
   void BeforeDestruction() override;
   // Calls OnCreate; CreateFromForm does once the form is read.
   virtual void DoCreate();
+  // The module's window in the designer: its size (streamed as Width and
+  // Height) and the scroll offset of its surface (HorizontalOffset,
+  // VerticalOffset). Kept so that a module written back keeps them.
+  TPoint DesignSize() const { return FDesignSize; }
+  void SetDesignSize(const TPoint& Value) { FDesignSize = Value; }
+  TPoint DesignOffset() const { return FDesignOffset; }
+  void SetDesignOffset(const TPoint& Value) { FDesignOffset = Value; }
+  // Kept for form files that carry it: OnCreate runs once the form is read
+  // either way.
+  bool OldCreateOrder() const { return FOldCreateOrder; }
+  void SetOldCreateOrder(bool Value) { FOldCreateOrder = Value; }
 
   QN_PUBLISHED_DECL(TDataModule) {
+    QN_PROP(OldCreateOrder).Default(false);
     QN_PROP(OnCreate).TypeName(u"TNotifyEvent");
     QN_PROP(OnDestroy).TypeName(u"TNotifyEvent");
   }
 
+ protected:
+  void DefineProperties(TFiler* Filer) override;
+
  private:
   TNotifyEvent FOnCreate, FOnDestroy;
+  TPoint FDesignSize;
+  TPoint FDesignOffset;
+  bool FOldCreateOrder = false;
 };
 
 // Creates a T (a TDataModule or any component class that carries a form

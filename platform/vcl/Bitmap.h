@@ -103,6 +103,8 @@ class TBitmap : public TGraphic {
  protected:
   void Changed(TObject* Sender) override;
   void AssignTo(TPersistent* Dest) override;
+  void ReadData(TStream* Stream) override { ReadSized(Stream); }
+  void WriteData(TStream* Stream) override { WriteSized(Stream); }
 
  private:
   friend class TBitmapCanvas;

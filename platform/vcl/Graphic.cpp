@@ -44,6 +44,31 @@ void TGraphic::SaveToFile(const String& FileName) {
   SaveToStream(&s);
 }
 
+void TGraphic::ReadData(TStream* Stream) { LoadFromStream(Stream); }
+void TGraphic::WriteData(TStream* Stream) { SaveToStream(Stream); }
+
+void TGraphic::ReadSized(TStream* Stream) {
+  int32_t size = 0;
+  if (Stream->Read(&size, 4) != 4) throw EReadError(u"Picture data cut short");
+  if (size < 0 || size > Stream->Size() - Stream->Position()) throw EReadError(u"Picture data cut short");
+  // The graphic reads its file from a stream that ends where the file does.
+  TBytesStream file;
+  if (size > 0) {
+    file.SetSize(size);
+    Stream->ReadBuffer(file.Memory(), size);
+  }
+  LoadFromStream(&file);
+}
+
+void TGraphic::WriteSized(TStream* Stream) {
+  TBytesStream file;
+  SaveToStream(&file);
+  if (file.Size() > INT32_MAX) throw EWriteError(u"Picture too large");
+  const int32_t size = static_cast<int32_t>(file.Size());
+  Stream->WriteBuffer(&size, 4);
+  Stream->WriteBuffer(file.Memory(), size);
+}
+
 void TGraphic::DrawTransparent(TCanvas* ACanvas, const TRect& Rect, Byte Opacity) {
   Integer w = Rect.Width(), h = Rect.Height();
   if (w <= 0 || h <= 0) return;
@@ -266,6 +291,66 @@ void TPicture::Assign(TPersistent* Source) {
   if (auto* p = dynamic_cast<TPicture*>(Source)) return SetGraphic(p->Graphic());
   if (auto* g = dynamic_cast<TGraphic*>(Source)) return SetGraphic(g);
   inherited::Assign(Source);
+}
+
+namespace {
+
+// The registered graphic class of that name (nil for none).
+TGraphicClass GraphicClassNamed(const String& Name) {
+  std::lock_guard<std::mutex> g(FormatsLock());
+  for (auto& f : Formats())
+    if (SameText(f.Class->ClassName(), Name)) return f.Class;
+  return nullptr;
+}
+
+}  // namespace
+
+void TPicture::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  // Only what reads back is written: a graphic with a file format.
+  const bool has = FGraphic && !FGraphic->Empty() && GraphicClassNamed(FGraphic->ClassName()) != nullptr;
+  bool hasData = has;
+  if (auto* ancestor = dynamic_cast<TPicture*>(Filer->Ancestor())) {
+    const TGraphic* a = ancestor->Graphic();
+    const bool ancestorHas = a && !a->Empty();
+    if (!has) hasData = ancestorHas;
+    else if (ancestorHas && a->ClassType() == FGraphic->ClassType()) {
+      TBytesStream mine, theirs;
+      WriteData(&mine);
+      ancestor->WriteData(&theirs);
+      hasData = mine.Bytes() != theirs.Bytes();
+    }
+  }
+  Filer->DefineBinaryProperty(u"Data", TStreamProc(this, &TPicture::ReadData), TStreamProc(this, &TPicture::WriteData),
+                              hasData);
+}
+
+void TPicture::ReadData(TStream* Stream) {
+  Byte len = 0;
+  if (Stream->Read(&len, 1) != 1) throw EReadError(u"Picture data without a class name");
+  std::string name(len, '\0');
+  if (Stream->Read(name.data(), len) != len) throw EReadError(u"Picture data without a class name");
+  const String cls(name.begin(), name.end());
+  if (cls.empty()) {
+    // What a picture without a graphic writes.
+    Take(nullptr);
+    return;
+  }
+  TGraphicClass c = GraphicClassNamed(cls);
+  if (!c) throw EReadError(u"Unsupported picture class " + cls);
+  std::unique_ptr<TGraphic> g(NewGraphic(c));
+  g->ReadData(Stream);
+  Take(std::move(g));
+}
+
+void TPicture::WriteData(TStream* Stream) {
+  const String cls = FGraphic ? FGraphic->ClassName() : String();
+  std::string name;
+  for (char16_t c : cls) name.push_back(static_cast<char>(c <= 0xFF ? c : u'?'));
+  const Byte len = static_cast<Byte>(std::min<size_t>(name.size(), 255));
+  Stream->WriteBuffer(&len, 1);
+  Stream->WriteBuffer(name.data(), len);
+  if (FGraphic) FGraphic->WriteData(Stream);
 }
 
 void TPicture::AssignTo(TPersistent* Dest) {

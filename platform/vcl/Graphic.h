@@ -69,6 +69,14 @@ class TGraphic : public TPersistent {
 
  protected:
   virtual void Changed(TObject* Sender);
+  // The graphic as TPicture's Data property stores it after the class name:
+  // by default its file, read to the end of Stream. Bitmaps and JPEG images
+  // put the file's size (32 bits) before it (ReadSized, WriteSized).
+  virtual void ReadData(TStream* Stream);
+  virtual void WriteData(TStream* Stream);
+  void ReadSized(TStream* Stream);
+  void WriteSized(TStream* Stream);
+  friend class TPicture;
 
   bool FTransparent = false;
   bool FModified = false;
@@ -89,7 +97,10 @@ class TIcon;
 class TMetafile;
 
 // Holds one graphic, of whichever class the file extension (or the data's
-// signature when loading from a stream) names.
+// signature when loading from a stream) names. In form files the picture is
+// the binary property Data: the graphic's class name as a short string,
+// then the graphic's data (TGraphic::ReadData). Classes the host has no
+// file format for are refused when read, naming the class.
 class TPicture : public TPersistent {
   QN_CLASS(TPicture, TPersistent)
  public:
@@ -132,8 +143,11 @@ class TPicture : public TPersistent {
  protected:
   void AssignTo(TPersistent* Dest) override;
   virtual void Changed(TObject* Sender);
+  void DefineProperties(TFiler* Filer) override;
 
  private:
+  void ReadData(TStream* Stream);
+  void WriteData(TStream* Stream);
   void ForceType(TGraphicClass Class);
   void Take(std::unique_ptr<TGraphic> G);
   std::unique_ptr<TGraphic> FGraphic;

@@ -595,10 +595,96 @@ void TCustomImageList::WriteData(TStream* Stream) {
   }
 }
 
+namespace {
+
+[[noreturn]] void ImageListDataError(const char16_t* why) {
+  throw EReadError(String(u"Failed to read ImageList data: ") + why);
+}
+
+uint16_t ReadU16(const Byte* p) { return uint16_t(p[0] | (p[1] << 8)); }
+
+// The common controls' stream of an image list, as the designer stores it:
+// a 28-byte header (the bytes "IL", the version 0x101, the image count, the
+// capacity, the growth step, the image width and height as 16-bit numbers,
+// the background colour, the ILC_* flags and four overlay indexes), then
+// the images as one BMP file, four images to a row, and with ILC_MASK the
+// mask as another (set bits are transparent). Answers straight 0xAARRGGBB
+// pixels per image: a 32-bit image that has alpha keeps it, any other is
+// opaque where the mask is clear.
+std::vector<std::vector<uint32_t>> ReadCommonControlsStream(TStream* Stream, Int64 Left, Integer& W, Integer& H) {
+  Byte head[28];
+  if (Left < Int64(sizeof head)) ImageListDataError(u"header");
+  Stream->ReadBuffer(head, sizeof head);
+  if (head[0] != 'I' || head[1] != 'L' || ReadU16(head + 2) != 0x101) ImageListDataError(u"format");
+  const Integer n = int16_t(ReadU16(head + 4));
+  W = int16_t(ReadU16(head + 10));
+  H = int16_t(ReadU16(head + 12));
+  const uint16_t flags = ReadU16(head + 18);  // ILC_*
+  if (W < 1 || H < 1 || W > kMaxStreamSide || H > kMaxStreamSide || n < 0) ImageListDataError(u"size");
+  std::vector<std::vector<uint32_t>> images;
+  if (n == 0 && Stream->Position() >= Stream->Size()) return images;
+  // Answers whether the file was 32-bit: only such an image carries alpha.
+  auto load = [&](TBitmap& b) {
+    try {
+      b.LoadFromStream(Stream);
+    } catch (const EOutOfMemory&) {
+      throw;
+    } catch (const Exception&) {
+      ImageListDataError(u"bitmap");
+    }
+    if (b.Empty()) ImageListDataError(u"bitmap");
+    const bool was32 = b.PixelFormat() == TPixelFormat::pf32bit;
+    b.SetPixelFormat(TPixelFormat::pf32bit);
+    return was32;
+  };
+  TBitmap image, mask;
+  const bool deep = load(image);
+  const bool masked = (flags & ILC_MASK) != 0;
+  if (masked) {
+    load(mask);
+    if (mask.Width() != image.Width() || mask.Height() != image.Height()) ImageListDataError(u"mask");
+  }
+  const Integer columns = image.Width() / W, rows = image.Height() / H;
+  if (columns < 1 || Int64(columns) * rows < n) ImageListDataError(u"count");
+  for (Integer i = 0; i < n; ++i) {
+    const Integer x0 = (i % columns) * W, y0 = (i / columns) * H;
+    std::vector<uint32_t> px(size_t(W) * size_t(H));
+    bool alpha = false;
+    for (Integer y = 0; y < H; ++y) {
+      auto* row = static_cast<const uint32_t*>(image.ScanLine(y0 + y)) + x0;
+      for (Integer x = 0; x < W; ++x) alpha = alpha || (deep && (row[x] >> 24) != 0);
+    }
+    for (Integer y = 0; y < H; ++y) {
+      auto* row = static_cast<const uint32_t*>(image.ScanLine(y0 + y)) + x0;
+      auto* m = masked ? static_cast<const uint32_t*>(mask.ScanLine(y0 + y)) + x0 : nullptr;
+      for (Integer x = 0; x < W; ++x) {
+        uint32_t c = alpha ? row[x] : (row[x] | 0xFF000000u);
+        if (m && (m[x] & 0xFFFFFF) != 0) c = 0;
+        px[size_t(y) * size_t(W) + size_t(x)] = c;
+      }
+    }
+    images.push_back(std::move(px));
+  }
+  return images;
+}
+
+}  // namespace
+
 void TCustomImageList::ReadData(TStream* Stream) {
-  auto bad = [](const char16_t* why) { throw EReadError(String(u"Failed to read ImageList data: ") + why); };
+  auto bad = ImageListDataError;
   Int64 left = Stream->Size() - Stream->Position();
   Byte head[18];
+  if (left >= 2) {
+    const Int64 at = Stream->Position();
+    Stream->ReadBuffer(head, 2);
+    Stream->SetPosition(at);
+    if (head[0] == 'I' && head[1] == 'L') {
+      Integer w = 0, h = 0;
+      std::vector<std::vector<uint32_t>> images = ReadCommonControlsStream(Stream, left, w, h);
+      CommitImages(images, w, h);
+      return;
+    }
+  }
   if (left < Int64(sizeof head)) bad(u"header");
   Stream->ReadBuffer(head, sizeof head);
   left -= sizeof head;
@@ -645,6 +731,10 @@ void TCustomImageList::ReadData(TStream* Stream) {
     }
     images.push_back(std::move(px));
   }
+  CommitImages(images, w, h);
+}
+
+void TCustomImageList::CommitImages(const std::vector<std::vector<uint32_t>>& images, Integer w, Integer h) {
   // Everything read: only now does the list change.
   BeginUpdate();
   try {

@@ -11,7 +11,10 @@
 // The images stream as the defined property "Bitmap" in a format of our
 // own (little-endian): the bytes "QnIL", a 16-bit version (1), the width,
 // height and image count as 32-bit numbers, then per image a 32-bit length
-// and a PNG of the image (8-bit RGBA, alpha 0 where the mask is set).
+// and a PNG of the image (8-bit RGBA, alpha 0 where the mask is set). The
+// reader also takes the common controls' stream the designer stores (the
+// bytes "IL", version 0x101, then the images and the mask as BMP files);
+// lists are written in our own format, which keeps partial alpha exactly.
 #pragma once
 
 #include <memory>
@@ -178,6 +181,8 @@ class TCustomImageList : public TComponent {
   void RecreateHandle();
   void CheckIndex(Integer Index) const;
   bool HasImages();
+  // Replaces the images and the size with images read from a stream.
+  void CommitImages(const std::vector<std::vector<uint32_t>>& Images, Integer AWidth, Integer AHeight);
 
   HIMAGELIST FHandle = nullptr;
   Integer FWidth = 16, FHeight = 16;

@@ -57,6 +57,8 @@ class TJPEGImage : public TGraphic {
 
  protected:
   void AssignTo(TPersistent* Dest) override;
+  void ReadData(TStream* Stream) override { ReadSized(Stream); }
+  void WriteData(TStream* Stream) override { WriteSized(Stream); }
 
  private:
   std::unique_ptr<TBitmap> Decode(const TBytes& Data) const;

@@ -993,7 +993,7 @@ TMenuItem* NewSubMenu(const String& ACaption, Integer hCtx, const String& AName,
   return i;
 }
 
-void InitMenus() {}
+void InitMenus() { RegisterClasses({TPopupMenu::StaticClass(), TMenuItem::StaticClass()}); }
 
 void DoneMenus() {
   if (List().Window) {
