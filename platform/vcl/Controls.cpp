@@ -700,9 +700,7 @@ void TControl::ChangeScale(Integer M, Integer D) {
   SetBounds(MulDiv(FLeft, M, D), MulDiv(FTop, M, D), MulDiv(FWidth, M, D), MulDiv(FHeight, M, D));
   // A font of its own is measured in pixels too; one taken from the parent
   // follows the parent's.
-  if (!FParentFont) {
-    FFont->SetHeight(MulDiv(FFont->Height(), M, D));
-  }
+  if (!FParentFont) FFont->SetHeight(MulDiv(FFont->Height(), M, D));
 }
 
 void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {

@@ -528,7 +528,8 @@ void TWinControl::ChangeScale(Integer M, Integer D) {
 }
 
 void TWinControl::ScaleControls(Integer M, Integer D) {
-  if (FDesignSize.X > 0 && FDesignSize.Y > 0) FDesignSize = TPoint(MulDiv(FDesignSize.X, M, D), MulDiv(FDesignSize.Y, M, D));
+  if (FDesignSize.X > 0 && FDesignSize.Y > 0)
+    FDesignSize = TPoint(MulDiv(FDesignSize.X, M, D), MulDiv(FDesignSize.Y, M, D));
   for (Integer i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
 }
 
