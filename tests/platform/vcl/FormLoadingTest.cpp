@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/classes/FormText.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
@@ -337,9 +338,15 @@ void ExpectStoredOrder(const std::vector<std::string>& order, const std::vector<
     for (size_t j = i + 1; j < names.size(); ++j) {
       const bool bothNumbered = numbers[i] >= 0 && numbers[j] >= 0;
       const bool neither = numbers[i] < 0 && numbers[j] < 0;
-      if (bothNumbered && numbers[i] <= numbers[j]) EXPECT_LT(at(i), at(j)) << names[i] << " " << names[j];
-      if (bothNumbered && numbers[i] > numbers[j]) EXPECT_GT(at(i), at(j)) << names[i] << " " << names[j];
-      if (neither) EXPECT_LT(at(i), at(j)) << names[i] << " " << names[j];
+      if (bothNumbered && numbers[i] <= numbers[j]) {
+        EXPECT_LT(at(i), at(j)) << names[i] << " " << names[j];
+      }
+      if (bothNumbered && numbers[i] > numbers[j]) {
+        EXPECT_GT(at(i), at(j)) << names[i] << " " << names[j];
+      }
+      if (neither) {
+        EXPECT_LT(at(i), at(j)) << names[i] << " " << names[j];
+      }
     }
   std::vector<int> seen;
   bool exact = true;
@@ -347,9 +354,12 @@ void ExpectStoredOrder(const std::vector<std::string>& order, const std::vector<
     exact = exact && n < int(numbers.size()) && std::find(seen.begin(), seen.end(), n) == seen.end();
     if (n >= 0) seen.push_back(n);
   }
-  if (exact)
-    for (size_t i = 0; i < names.size(); ++i)
-      if (numbers[i] >= 0) EXPECT_EQ(at(i), numbers[i]) << names[i];
+  if (!exact) return;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (numbers[i] >= 0) {
+      EXPECT_EQ(at(i), numbers[i]) << names[i];
+    }
+  }
 }
 
 TEST_F(Platform_FormLoading, TabOrderIsTheOneStored) {
