@@ -567,6 +567,15 @@ void TPageControl::CreateWnd() {
   SetTabIndex(FActivePage ? FActivePage->TabIndex() : -1);
 }
 
+void TPageControl::AlignControls(TControl* AControl, TRect& Rect) {
+  TRect pages = Rect;
+  AdjustClientRect(pages);
+  inherited::AlignControls(AControl, Rect);
+  for (TTabSheet* p : FPages)
+    if (!p->Visible() && p->Align() == alClient)
+      p->SetBounds(pages.Left, pages.Top, std::max(0, pages.Width()), std::max(0, pages.Height()));
+}
+
 TTabSheet* TPageControl::PageForTab(Integer TabIndex) const {
   for (TTabSheet* p : FPages)
     if (p->FTabShowing && p->TabIndex() == TabIndex) return p;

@@ -278,6 +278,9 @@ class TPageControl : public TCustomTabControl {
   void Change() override;
   Integer GetImageIndex(Integer TabIndex) override;
   void DrawTab(Integer TabIndex, const TRect& Rect, bool Active) override;
+  // Every sheet has the room of the pages, the hidden ones too, so that
+  // the controls anchored on them are laid out before they are shown.
+  void AlignControls(TControl* AControl, TRect& Rect) override;
   void InsertPage(TTabSheet* Page);
   void RemovePage(TTabSheet* Page);
   void MovePage(TTabSheet* Page, Integer NewIndex);

@@ -485,9 +485,10 @@ void TControl::Dispatch(TMessage& Message) {
       CMParentColorChanged(Message);
       return;
     case CM_PARENTSHOWHINTCHANGED:
-      if (FParentShowHint && FParent) {
+      // A container passes what it took on to its own children.
+      if (FParentShowHint && FParent && FShowHint != FParent->ShowHint()) {
         FShowHint = FParent->ShowHint();
-        FParentShowHint = true;
+        Perform(CM_SHOWHINTCHANGED, 0, 0);
       }
       return;
     case CM_PARENTBIDIMODECHANGED:
@@ -681,7 +682,9 @@ bool TControl::DoCanAutoSize(Integer& NewWidth, Integer& NewHeight) {
 bool TControl::CheckNewSize(Integer& NewWidth, Integer& NewHeight) {
   Integer w = NewWidth, h = NewHeight;
   if (!DoCanResize(w, h)) return false;
-  if (FAutoSize && !FControlState.Contains(csAligning)) {
+  // While the control is read its size is the one stored: the content's
+  // size waits for Loaded, once the text and font are final.
+  if (FAutoSize && !FControlState.Contains(csAligning) && !ComponentState().Contains(csLoading)) {
     Integer w2 = w, h2 = h;
     if (!DoCanAutoSize(w2, h2)) return false;
     if (w2 != w || h2 != h) {
@@ -699,7 +702,20 @@ bool TControl::CheckNewSize(Integer& NewWidth, Integer& NewHeight) {
 void TControl::ChangeScale(Integer M, Integer D) {
   if (M <= 0 || D <= 0) throw EArgumentOutOfRangeException(u"Scaling needs a positive multiplier and divisor.");
   if (M == D) return;
+  // The limits first, so that they do not hold the new bounds to the old
+  // scale.
+  TSizeConstraints limits(this);
+  limits.SetMaxWidth(MulDiv(FConstraints->MaxWidth(), M, D));
+  limits.SetMinWidth(MulDiv(FConstraints->MinWidth(), M, D));
+  limits.SetMaxHeight(MulDiv(FConstraints->MaxHeight(), M, D));
+  limits.SetMinHeight(MulDiv(FConstraints->MinHeight(), M, D));
+  FConstraints->Assign(&limits);
+  TMargins* m = Margins();
+  m->SetBounds(MulDiv(m->Left(), M, D), MulDiv(m->Top(), M, D), MulDiv(m->Right(), M, D), MulDiv(m->Bottom(), M, D));
   SetBounds(MulDiv(FLeft, M, D), MulDiv(FTop, M, D), MulDiv(FWidth, M, D), MulDiv(FHeight, M, D));
+  // A font of its own is measured in pixels too; one taken from the parent
+  // follows the parent's.
+  if (!FParentFont) FFont->SetHeight(MulDiv(FFont->Height(), M, D));
 }
 
 void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
@@ -737,6 +753,13 @@ void TControl::UpdateAnchorRules() {
   if (FAnchors == TAnchors{akLeft, akTop}) {
     FOriginalParentSize = TPoint();
     return;
+  }
+  // A parent with no room (a page not laid out yet, a window squeezed to
+  // nothing) tells nothing of where the control belongs: the rules it has
+  // bring it back when the parent grows.
+  if (FParent && FOriginalParentSize.X != 0 && FOriginalParentSize.Y != 0) {
+    const TRect room = FParent->ClientRect();
+    if (room.Width() <= 0 || room.Height() <= 0) return;
   }
   if (FAnchors.Contains(akRight))
     FAnchorRules.X = FAnchors.Contains(akLeft) ? FWidth : FLeft;
@@ -1107,6 +1130,9 @@ void TControl::SetParentComponent(TComponent* Value) {
 
 void TControl::Loaded() {
   inherited::Loaded();
+  // Sizing to the content waited for the text and font the control ends
+  // with (a parent's font arrives after the control's own values).
+  if (FAutoSize) AdjustSize();
   UpdateAnchorRules();
   // Anchors were laid out against the parent's size in the designer: the
   // difference to its size now moves the control as a resize would.
@@ -1137,6 +1163,16 @@ void TControl::ReadState(TReader* Reader) {
     throw;
   }
   FControlState.Exclude(csReadingState);
+  // The parent was set while the control was being read, which hands
+  // nothing down; with its own values in, it takes what it still shares
+  // with the parent. Its children were read (and notified) first: they
+  // follow through the change notifications this sends.
+  if (FParent) {
+    Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    Perform(CM_PARENTFONTCHANGED, 0, 0);
+    Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+  }
 }
 
 // ---------------------------------------------------------------------------

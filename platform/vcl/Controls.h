@@ -971,6 +971,8 @@ class TWinControl : public TControl {
   virtual bool CanFocus();
   // The windowed children (all levels) in tab order.
   void GetTabOrderList(std::vector<TWinControl*>& List);
+  // Orders the tab list by the TabOrder values read for the children.
+  void FixupTabList();
   TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
   void SelectFirst();
@@ -1010,6 +1012,9 @@ class TWinControl : public TControl {
 
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   void SetParent(TWinControl* AParent) override;
+  // Scales the control, then its children and the size their anchors were
+  // laid out in.
+  void ChangeScale(Integer M, Integer D) override;
 
   // --- Keys
   const TKeyEvent& OnKeyDown() const { return FOnKeyDown; }
@@ -1075,6 +1080,11 @@ class TWinControl : public TControl {
   // in the designer, so children read from a form file follow their
   // anchors to the size the control has now.
   void DefineProperties(TFiler* Filer) override;
+  // Once the children are read, orders the tab list by the numbers read.
+  void ReadState(TReader* Reader) override;
+  // Scales the children by M / D, and the design size they were anchored
+  // in.
+  void ScaleControls(Integer M, Integer D);
   virtual void CreateParams(TCreateParams& Params);
   // Takes the default procedure of a registered class (a native control's)
   // as the one DefaultHandler calls.

@@ -511,6 +511,28 @@ TPoint TWinControl::GetClientOrigin() {
 
 void TWinControl::SetClientSize(const TPoint& Value) { inherited::SetClientSize(Value); }
 
+void TWinControl::ChangeScale(Integer M, Integer D) {
+  if (M <= 0 || D <= 0) throw EArgumentOutOfRangeException(u"Scaling needs a positive multiplier and divisor.");
+  if (M == D) return;
+  // The control first and its children in it, laid out once at the end:
+  // anchored children then keep their distances, scaled.
+  DisableAlign();
+  try {
+    inherited::ChangeScale(M, D);
+    ScaleControls(M, D);
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
+}
+
+void TWinControl::ScaleControls(Integer M, Integer D) {
+  if (FDesignSize.X > 0 && FDesignSize.Y > 0)
+    FDesignSize = TPoint(MulDiv(FDesignSize.X, M, D), MulDiv(FDesignSize.Y, M, D));
+  for (Integer i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
+}
+
 void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   if (!CheckNewSize(AWidth, AHeight)) return;
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
@@ -627,6 +649,11 @@ void TWinControl::DoPosition(TControl* C, TAlign AAlign, TRect& R) {
       } else if (!a.Contains(akTop)) {
         t = static_cast<Integer>(Int64(C->FAnchorRules.Y) * ps.Y / C->FOriginalParentSize.Y) - h / 2;
       }
+      // A parent smaller than the one the control was laid out in leaves it
+      // empty, never of negative size; the rules still give its size back
+      // when the parent grows again.
+      w = std::max(0, w);
+      h = std::max(0, h);
       C->FAnchorMove = true;
       try {
         C->SetBounds(l, t, w, h);
@@ -760,7 +787,9 @@ TTabOrder TWinControl::TabOrder() const {
 }
 
 void TWinControl::SetTabOrder(TTabOrder Value) {
-  if (!FParent) {
+  // While the form is read the siblings after this one are not there yet:
+  // the number is kept, and the parent sorts its list once it is read.
+  if (!FParent || FControlState.Contains(csReadingState)) {
     FTabOrder = Value;
     return;
   }
@@ -770,6 +799,38 @@ void TWinControl::SetTabOrder(TTabOrder Value) {
   v.erase(it);
   size_t at = Value < 0 || size_t(Value) > v.size() ? v.size() : size_t(Value);
   v.insert(v.begin() + std::ptrdiff_t(at), this);
+}
+
+void TWinControl::FixupTabList() {
+  // A control read with a number takes that place; those read without one
+  // (or there before the read) fill the places left, in the order they
+  // were made. Equal numbers go in the order the controls were made.
+  std::vector<TWinControl*> numbered, rest;
+  for (TWinControl* w : FTabList) (w->FTabOrder >= 0 ? numbered : rest).push_back(w);
+  if (numbered.empty()) return;
+  std::stable_sort(numbered.begin(), numbered.end(),
+                   [](const TWinControl* a, const TWinControl* b) { return a->FTabOrder < b->FTabOrder; });
+  size_t a = 0, b = 0;
+  for (size_t p = 0; p < FTabList.size(); ++p) {
+    if (a < numbered.size() && (size_t(numbered[a]->FTabOrder) <= p || b == rest.size())) FTabList[p] = numbered[a++];
+    else FTabList[p] = rest[b++];
+  }
+  for (TWinControl* w : numbered) w->FTabOrder = -1;
+}
+
+void TWinControl::ReadState(TReader* Reader) {
+  inherited::ReadState(Reader);
+  FixupTabList();
+  if (FParent) {
+    Perform(CM_PARENTCTL3DCHANGED, 0, 0);
+    // Read on its own into a parent that is not being read: nobody sorts
+    // the parent's list, so the number read takes its place now.
+    if (FTabOrder >= 0 && !FParent->FControlState.Contains(csReadingState)) {
+      const TTabOrder t = FTabOrder;
+      FTabOrder = -1;
+      SetTabOrder(t);
+    }
+  }
 }
 
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) {

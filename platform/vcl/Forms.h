@@ -520,9 +520,10 @@ class TCustomForm : public TWinControl {
   // Brings the actions of the form's visible controls and of its menus'
   // items up to date (the application's idle step asks for it).
   void UpdateActions();
-  // Designed at PixelsPerInch; with Scaled set a form designed at another
-  // density would be scaled to the screen's. The screen has 96, so forms
-  // designed at 96 stay as they are.
+  // Designed at PixelsPerInch; with Scaled set a form read from a file
+  // designed at another density is scaled to the screen's (positions,
+  // sizes and fonts by the screen's density over the file's), and
+  // PixelsPerInch becomes the screen's.
   bool Scaled() const { return FScaled; }
   void SetScaled(bool Value) { FScaled = Value; }
   Integer PixelsPerInch() const { return FPixelsPerInch; }
@@ -571,8 +572,11 @@ class TCustomForm : public TWinControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void PaintWindow(HDC DC) override;
+  // Read with Scaled on and another PixelsPerInch than the screen's, the
+  // form is scaled to the screen (ScaleForDensity).
   void ReadState(TReader* Reader) override;
   void Loaded() override;
+  void ScaleForDensity(Integer M, Integer D);
   // "TextHeight": the designer's font height, read and written back.
   void DefineProperties(TFiler* Filer) override;
   // Without a window the client area is what the frame its styles give

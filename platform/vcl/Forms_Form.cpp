@@ -117,11 +117,30 @@ void TCustomForm::ReadState(TReader* Reader) {
   DisableAlign();
   try {
     inherited::ReadState(Reader);
+    // Designed at another density: what the file measures in pixels is
+    // brought to the screen's, so the form shows at the size designed.
+    const Integer screen = Screen ? Screen->PixelsPerInch() : 96;
+    if (FScaled && FPixelsPerInch != screen) ScaleForDensity(screen, FPixelsPerInch);
   } catch (...) {
     EnableAlign();
     throw;
   }
   EnableAlign();
+}
+
+void TCustomForm::ScaleForDensity(Integer M, Integer D) {
+  // The form stays where it is; its client area, its font (which its
+  // children sharing it follow) and its children scale.
+  Font()->SetHeight(MulDiv(Font()->Height(), M, D));
+  if (FLoadedClientSize.X >= 0) {
+    SetClientSize(TPoint(MulDiv(FLoadedClientSize.X, M, D), MulDiv(FLoadedClientSize.Y, M, D)));
+  } else {
+    const TRect client = GetClientRect();
+    SetClientSize(TPoint(MulDiv(client.Width(), M, D), MulDiv(client.Height(), M, D)));
+  }
+  ScaleControls(M, D);
+  if (FTextHeight > 0) FTextHeight = MulDiv(FTextHeight, M, D);
+  FPixelsPerInch = M;
 }
 
 void TCustomForm::Loaded() {

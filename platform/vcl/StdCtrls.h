@@ -763,6 +763,7 @@ class TCustomLabel : public TGraphicControl {
  protected:
   void Paint() override;
   void AdjustBounds();
+  void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // The text as DrawText is to format it, and the flags it needs.
   virtual UINT DrawTextFlags() const;

@@ -136,6 +136,12 @@ void TCustomLabel::Paint() {
   DoDrawText(r, flags);
 }
 
+void TCustomLabel::Loaded() {
+  inherited::Loaded();
+  // Sized to the caption in the font it ended with, not the size stored.
+  AdjustBounds();
+}
+
 void TCustomLabel::AdjustBounds() {
   if (!AutoSize() || ComponentState().Contains(csLoading)) return;
   TRect r(0, 0, FWordWrap ? Width() : 0, 0);
