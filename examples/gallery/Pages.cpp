@@ -292,10 +292,10 @@ std::vector<Page> AllPages() {
        "Rubber bands blended and dotted, a hot node and button, and a pressed check box under scripted mouse "
        "gestures."},
       {"treeheadermouse", TreeHeaderMousePage, kTree, "Header mouse input",
-       "The header answers the mouse: columns are dragged to new places, cells light up and press.", true},
+       "The header answers the mouse: columns are dragged to new places, cells light up and press."},
       {"treeprint", TreePrintPage, kTree, "Printing the tree",
        "A three-column tree of 400 nodes printed with its header on A4 pages of the recording printer, pages "
-       "reduced in order.", true},
+       "reduced in order."},
       {"treetoggle", TreeTogglePage, kTree, "Toggle animation",
        "A tree expanding and one collapsing with the toggle animation: frames of the animation and the finished "
        "picture."},
@@ -303,10 +303,10 @@ std::vector<Page> AllPages() {
        "String trees driven from the keyboard (the keys pressed above each): a Shift range, Tab through the grid, "
        "Space on check boxes, and typing to jump to a match."},
       {"treeedit", TreeEditPage, kTree, "In-place editing of captions",
-       "F2 lays an editor over the focused cell; Return keeps the new text, Escape drops it.", true},
+       "F2 lays an editor over the focused cell; Return keeps the new text, Escape drops it."},
       {"treehints", TreeHintsPage, kTree, "Tree hints and tooltips",
        "A tooltip showing a cut-off cell in full over it, a node hint of several lines, an owner-drawn hint and a "
-       "column hint, each caught from a scripted hover.", true},
+       "column hint, each caught from a scripted hover."},
       {"tree-dragdrop", TreeDragDropPage, kTree, "Tree drag and drop",
        "A node dragged from one tree into another, caught mid-drag: the target node highlighted, the drop mark below "
        "a row, and a folder opened by resting on it."},
