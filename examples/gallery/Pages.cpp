@@ -115,7 +115,7 @@ void RemoveWorkFolder() {
 }
 
 std::vector<Page> AllPages() {
-  // {name, run, section, title, sentence[, captioned]}
+  // {name, run, section, title, sentence}
   return {
       {"processor", ProcessorPage, kGraphics, "Processor",
        "The processor's features and the implementation bound to each raster function (printed, no picture)."},
