@@ -23,18 +23,17 @@ namespace {
 
 using namespace qn;
 
-constexpr Integer kScreenW = 1000, kScreenH = 660;
+constexpr Integer kScreenW = 1000, kScreenH = 604;
 const TColor kInk = TColor(0x00463A2E);     // the pages' dark slate
 const TColor kChip = TColor(0x00F6F1EA);    // light caption chips
 
 struct TCaption {
   TRect Box;
   const char16_t* Text;
-  bool Heading;
 };
 
-// The desktop picture, with the page's title, its sentence and the names of
-// the parts on light chips where no window covers them.
+// The desktop picture, with the names of the parts on light chips where no
+// window covers them.
 class TWallpaper : public TForm {
   QN_CLASS(TWallpaper, TForm)
  public:
@@ -60,15 +59,15 @@ class TWallpaper : public TForm {
     // A sun behind the glass form, so its translucency shows.
     c->Brush()->SetColor(TColor(0x0040C8F8));
     c->Pen()->SetColor(TColor(0x0040C8F8));
-    c->Ellipse(300, 250, 420, 370);
+    c->Ellipse(300, 194, 420, 314);
     for (const TCaption& k : Captions) {
       c->Brush()->SetStyle(TBrushStyle::bsSolid);
       c->Brush()->SetColor(kChip);
       c->Pen()->SetColor(TColor(0x00C9BBA8));
       c->RoundRect(k.Box.Left, k.Box.Top, k.Box.Right, k.Box.Bottom, 8, 8);
       c->Font()->SetName(u"DejaVu Sans");
-      c->Font()->SetSize(k.Heading ? 12 : 8);
-      c->Font()->SetStyle(k.Heading ? TFontStyles{TFontStyle::fsBold} : TFontStyles{});
+      c->Font()->SetSize(8);
+      c->Font()->SetStyle(TFontStyles{});
       c->Font()->SetColor(kInk);
       c->Brush()->SetStyle(TBrushStyle::bsClear);
       TRect t = k.Box;
@@ -138,17 +137,12 @@ std::vector<std::string> AlphaFormPage(const std::string& outDir) {
   wall->SetPosition(poDesigned);
   wall->SetBounds(0, 0, kScreenW, kScreenH);
   wall->Captions = {
-      {TRect(20, 12, 980, 40), u"Layered alpha form, title-bar marquee and balloon hint", true},
-      {TRect(20, 44, 980, 66),
-       u"A form drawn as one translucent skin picture with title-bar controls, text scrolling through title bars, "
-       u"and hints in balloons that point at their control.",
-       false},
-      {TRect(30, 88, 128, 108), u"title-bar icon", false},
-      {TRect(134, 88, 380, 108), u"Layered alpha form, glass skin at 70 %", false},
-      {TRect(386, 88, 470, 108), u"close button", false},
-      {TRect(30, 450, 470, 470), u"Title-bar marquee, mid-scroll (left of the close button)", false},
-      {TRect(520, 88, 970, 108), u"Skinned form with a marquee in its title bar", false},
-      {TRect(520, 358, 970, 378), u"Balloon hint: near the screen's bottom it opens above its button", false},
+      {TRect(30, 32, 128, 52), u"title-bar icon"},
+      {TRect(134, 32, 380, 52), u"Layered alpha form, glass skin at 70 %"},
+      {TRect(386, 32, 470, 52), u"close button"},
+      {TRect(30, 394, 470, 414), u"Title-bar marquee, mid-scroll (left of the close button)"},
+      {TRect(520, 32, 970, 52), u"Skinned form with a marquee in its title bar"},
+      {TRect(520, 302, 970, 322), u"Balloon hint: near the screen's bottom it opens above its button"},
   };
   wall->Show();
   PumpMessages();
@@ -156,7 +150,7 @@ std::vector<std::string> AlphaFormPage(const std::string& outDir) {
   // --- the layered alpha form ---------------------------------------------
   auto alpha = std::make_unique<TForm>(nullptr);
   alpha->SetPosition(poDesigned);
-  alpha->SetBounds(30, 112, 440, 330);
+  alpha->SetBounds(30, 56, 440, 330);
   auto* layered = new TQuarnAlphaForm(alpha.get());
   layered->SetBackground(u"GalleryGlass_bkg");
   auto* icon = new TQuarnNCImage(alpha.get());
@@ -174,13 +168,13 @@ std::vector<std::string> AlphaFormPage(const std::string& outDir) {
               clWhite);
 
   // --- a skinned form with a marquee --------------------------------------
-  auto skinned = NewSkinnedForm(TRect(520, 110, 970, 330), u"Inbox");
+  auto skinned = NewSkinnedForm(TRect(520, 54, 970, 274), u"Inbox");
   TQuarnNCMessage* news = Marquee(skinned.get(), u"3 new messages from the build server", 44, 8, 250, clWhite);
   PageLabel(skinned.get(), 20, 20, u"The marquee scrolls between the caption and the close button;", false);
   PageLabel(skinned.get(), 20, 40, u"each step redraws only its stretch of the title bar.", false);
 
   // --- a balloon hint near the bottom of the screen -----------------------
-  auto bottom = NewSkinnedForm(TRect(520, 380, 970, 650), u"Order 1042");
+  auto bottom = NewSkinnedForm(TRect(520, 324, 970, 594), u"Order 1042");
   auto* balloon = new TQuarnHint(bottom.get());
   balloon->HintFont()->SetName(u"DejaVu Sans");
   PageLabel(bottom.get(), 20, 20, u"The button sits near the screen's bottom edge, so its", false);

@@ -38,11 +38,6 @@ class TCalendarSheet : public TCustomControl {
     TCanvas* c = Canvas();
     c->Brush()->SetColor(TColor(RGB(250, 247, 244)));
     c->FillRect(r);
-    c->Brush()->SetColor(TColor(RGB(246, 238, 230)));
-    c->FillRect(TRect(0, 0, r.Width(), 58));
-    c->Pen()->SetColor(TColor(RGB(227, 215, 202)));
-    c->MoveTo(0, 58);
-    c->LineTo(r.Width(), 58);
   }
 };
 
@@ -63,7 +58,7 @@ std::vector<std::string> CalendarPage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnCalendarPage";
   RegisterClassExW(&wc);
-  const Integer w = 790, h = 470;
+  const Integer w = 790, h = 412;
   RECT wr(0, 0, w, h);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
   HWND host = CreateWindowExW(0, u"QnCalendarPage", u"Calendar", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, wr.Width(),
@@ -85,16 +80,12 @@ std::vector<std::string> CalendarPage(const std::string& outDir) {
     l->SetCaption(Text);
     return l;
   };
-  label(15, 8, u"Calendar and time boxes", 13, true);
-  label(15, 34, u"A month grid with a focus day and an optional range, and pickers for hours, minutes and seconds.", 9,
-        false, kNote);
-
   auto calendar = [&](Integer X, const String& Title, const String& Note, Word Y, Word M, Word D) {
-    label(X, 70, Title, 9, true);
-    label(X, 86, Note, 8, false, kNote);
+    label(X, 12, Title, 9, true);
+    label(X, 28, Note, 8, false, kNote);
     auto* c = new TQuarnCalendar(s);
     c->SetParent(s);
-    c->SetBounds(X, 106, 232, 157);
+    c->SetBounds(X, 48, 232, 157);
     c->SetDate(EncodeDate(Y, M, D));
     return c;
   };
@@ -117,11 +108,11 @@ std::vector<std::string> CalendarPage(const std::string& outDir) {
   weekend->SetHolidayTextColor(TColor(0x002030C0));
 
   auto box = [&](Integer X, TQnBoxKind Kind, Integer W, const String& Title, const String& Note) {
-    label(X, 290, Title, 9, true);
-    label(X, 306, Note, 8, false, kNote);
+    label(X, 232, Title, 9, true);
+    label(X, 248, Note, 8, false, kNote);
     auto* b = new TQuarnTimeBox(s);
     b->SetParent(s);
-    b->SetBounds(X, 326, W, 128);
+    b->SetBounds(X, 268, W, 128);
     b->SetKind(Kind);
     b->SetTextHour(u"Hour");
     b->SetTextMinute(u"Minute");

@@ -24,8 +24,8 @@ using namespace qn;
 constexpr TColor kInk = TColor(0x00463A2E);
 constexpr TColor kNote = TColor(0x006E625A);
 
-// The page's client: a soft background, a header band and a picture band
-// under the rounded buttons, so what their corners leave shows.
+// The page's client: a soft background and a picture band under the
+// rounded buttons, so what their corners leave shows.
 class TColorSheet : public TCustomControl {
   QN_CLASS(TColorSheet, TCustomControl)
  public:
@@ -42,11 +42,6 @@ class TColorSheet : public TCustomControl {
     TCanvas* c = Canvas();
     c->Brush()->SetColor(TColor(RGB(250, 247, 244)));
     c->FillRect(r);
-    c->Brush()->SetColor(TColor(RGB(246, 238, 230)));
-    c->FillRect(TRect(0, 0, r.Width(), 58));
-    c->Pen()->SetColor(TColor(RGB(227, 215, 202)));
-    c->MoveTo(0, 58);
-    c->LineTo(r.Width(), 58);
     if (!Picture.Empty())
       BitBlt(c->Handle(), PictureAt.X, PictureAt.Y, Picture.Width(), Picture.Height(), Picture.Canvas()->Handle(), 0,
              0, SRCCOPY);
@@ -70,7 +65,7 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir) {
   wc.lpfnWndProc = DefWindowProcW;
   wc.lpszClassName = u"QnColorButtonsPage";
   RegisterClassExW(&wc);
-  const Integer w = 640, h = 440;
+  const Integer w = 640, h = 382;
   RECT wr(0, 0, w, h);
   AdjustWindowRectEx(&wr, WS_OVERLAPPEDWINDOW, false, 0);
   HWND host = CreateWindowExW(0, u"QnColorButtonsPage", u"Colour buttons", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
@@ -82,7 +77,7 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir) {
     LoadPNGintoBitmap32(&landscape, MakeLandscape(WorkFolder() + "/colorbuttons-landscape.png"));
     s->Picture.SetSize(490, 60);
     landscape.DrawTo(&s->Picture, s->Picture.BoundsRect(), TRect(0, 50, 240, 110));
-    s->PictureAt = TPoint(130, 186);
+    s->PictureAt = TPoint(130, 128);
   }
   s->SetBounds(0, 0, w, h);
   s->SetParentWindow(host);
@@ -99,13 +94,9 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir) {
     l->SetCaption(Text);
     return l;
   };
-  label(15, 8, u"Colour and corner buttons", 13, true);
-  label(15, 34, u"Flat buttons filled from a colour per state, with border sides, rounded corners and images.", 9,
-        false, kNote);
-
   const Integer col[5] = {130, 228, 326, 424, 522};
   const char16_t* heads[5] = {u"normal", u"hot", u"pressed", u"disabled", u"focused"};
-  for (Integer i = 0; i < 5; ++i) label(col[i], 70, heads[i], 9, true);
+  for (Integer i = 0; i < 5; ++i) label(col[i], 12, heads[i], 9, true);
 
   std::vector<TShot> shots;
   auto colour = [&](Integer X, Integer Y, const String& Caption) {
@@ -116,48 +107,48 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir) {
     return b;
   };
   // Row 1: the plain colour button in every state.
-  label(15, 98, u"Colour button");
+  label(15, 40, u"Colour button");
   TQuarnColorButton* row1[5];
-  for (Integer i = 0; i < 5; ++i) row1[i] = colour(col[i], 92, u"Button");
+  for (Integer i = 0; i < 5; ++i) row1[i] = colour(col[i], 34, u"Button");
   row1[3]->SetEnabled(false);
   row1[4]->SetShowFocusFrame(true);
   // Row 2: border sides (left and bottom; all four) and a rounded one.
-  label(15, 142, u"Border sides");
-  auto* sides1 = colour(col[0], 136, u"Left, bottom");
+  label(15, 84, u"Border sides");
+  auto* sides1 = colour(col[0], 78, u"Left, bottom");
   sides1->SetNormalColor(TColor(0x00F6F0EA));
   sides1->Font()->SetColor(kInk);
   sides1->SetBorderColor(TColor(0x00B07A3C));
   sides1->SetBorderSides(TSides{sdLeft, sdBottom});
-  auto* sides2 = colour(col[1], 136, u"All four");
+  auto* sides2 = colour(col[1], 78, u"All four");
   sides2->SetNormalColor(TColor(0x00F6F0EA));
   sides2->Font()->SetColor(kInk);
   sides2->SetBorderColor(TColor(0x00B07A3C));
   sides2->SetBorderSides(TSides{sdLeft, sdTop, sdRight, sdBottom});
-  auto* image = colour(col[2], 136, u"Image");
+  auto* image = colour(col[2], 78, u"Image");
   image->SetImage(u"QuarnCalendar_18_N");
   image->ImageOffset()->SetX(6);
   image->ImageOffset()->SetY(6);
   image->CaptionOffset()->SetX(22);
 
   // Row 3: over a picture.
-  label(15, 200, u"Over a picture");
-  auto* smooth = colour(col[0] + 10, 200, u"Smooth");
+  label(15, 142, u"Over a picture");
+  auto* smooth = colour(col[0] + 10, 142, u"Smooth");
   smooth->SetRoundFrame(true);
   smooth->SetRoundSize(14);
-  auto* region = colour(col[2] - 20, 200, u"Region");
+  auto* region = colour(col[2] - 20, 142, u"Region");
   region->SetRoundFrame(true);
   region->SetSmoothRound(false);
   region->SetRoundSize(14);
-  auto* alpha = colour(col[3] - 20, 200, u"Alpha 150");
+  auto* alpha = colour(col[3] - 20, 142, u"Alpha 150");
   alpha->SetAlpha(150);
   alpha->SetRoundFrame(true);
   alpha->SetRoundSize(8);
 
   // Row 4: corner buttons.
-  label(col[0], 262, u"default", 9, true);
-  label(col[1], 262, u"border 3", 9, true);
-  label(col[2], 262, u"no border", 9, true);
-  label(15, 290, u"Corner button");
+  label(col[0], 204, u"default", 9, true);
+  label(col[1], 204, u"border 3", 9, true);
+  label(col[2], 204, u"no border", 9, true);
+  label(15, 232, u"Corner button");
   auto corner = [&](Integer X, Integer Y, Integer W, const String& Caption) {
     auto* b = new TQuarnCornerButton(s);
     b->SetParent(s);
@@ -165,17 +156,17 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir) {
     b->SetCaption(Caption);
     return b;
   };
-  corner(col[0], 284, 86, u"Default");
-  corner(col[1], 284, 86, u"Thick")->SetBorderWidth(3);
-  corner(col[2], 284, 86, u"Plain")->SetBorderSides(TSides{});
+  corner(col[0], 226, 86, u"Default");
+  corner(col[1], 226, 86, u"Thick")->SetBorderWidth(3);
+  corner(col[2], 226, 86, u"Plain")->SetBorderSides(TSides{});
 
   // Row 5: a bar of four joined edge to edge, the ends rounded, the second
   // held down as the chosen one.
-  label(15, 352, u"Joined into a bar");
-  label(15, 368, u"(second one Down)", 8, false, kNote);
+  label(15, 294, u"Joined into a bar");
+  label(15, 310, u"(second one Down)", 8, false, kNote);
   const char16_t* days[4] = {u"Day", u"Week", u"Month", u"Year"};
   for (Integer i = 0; i < 4; ++i) {
-    auto* b = corner(col[0] + i * 80, 346, 80, days[i]);
+    auto* b = corner(col[0] + i * 80, 288, 80, days[i]);
     b->SetGroupIndex(7);
     if (i == 0) b->SetCorners(TQnCorners{TQnCorner::TopLeft, TQnCorner::BottomLeft});
     else if (i == 3) b->SetCorners(TQnCorners{TQnCorner::TopRight, TQnCorner::BottomRight});
@@ -184,7 +175,7 @@ std::vector<std::string> ColorButtonsPage(const std::string& outDir) {
     if (i > 0) b->SetBorderSides(TSides{sdTop, sdRight, sdBottom});
     if (i == 1) b->SetDown(true);
   }
-  label(15, 410, u"Pressed shows the hot fill while the pointer is over it; Down, or a press that left, the pressed fill.",
+  label(15, 352, u"Pressed shows the hot fill while the pointer is over it; Down, or a press that left, the pressed fill.",
         8, false, kNote);
   Pump();
   row1[4]->SetFocus();

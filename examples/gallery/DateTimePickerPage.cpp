@@ -39,11 +39,6 @@ class TPickerSheet : public TCustomControl {
     TCanvas* c = Canvas();
     c->Brush()->SetColor(TColor(RGB(250, 247, 244)));
     c->FillRect(r);
-    c->Brush()->SetColor(TColor(RGB(246, 238, 230)));
-    c->FillRect(TRect(0, 0, r.Width(), 58));
-    c->Pen()->SetColor(TColor(RGB(227, 215, 202)));
-    c->MoveTo(0, 58);
-    c->LineTo(r.Width(), 58);
     // Leaders from the names on the right to the parts of the drop-down.
     c->Pen()->SetColor(TColor(RGB(168, 148, 130)));
     for (const TPoint& p : FLeaders) {
@@ -62,7 +57,7 @@ class TPickerSheet : public TCustomControl {
 std::vector<std::string> DateTimePickerPage(const std::string& outDir) {
   SetVirtualClock(true);
   ResetInput();
-  const Integer w = 790, h = 400;
+  const Integer w = 790, h = 342;
   auto form = std::make_unique<TForm>(nullptr);
   form->SetPosition(poDesigned);
   form->SetBorderStyle(bsNone);
@@ -83,16 +78,12 @@ std::vector<std::string> DateTimePickerPage(const std::string& outDir) {
     l->SetCaption(Text);
     return l;
   };
-  label(15, 8, u"Date-time picker", 13, true);
-  label(15, 34, u"An edit whose calendar icon drops down a form to pick a date and a time; the pick comes back as text.",
-        9, false, kNote);
-
   // The open picker, English texts throughout.
-  label(15, 70, u"Date and time, system format", 9, true);
-  label(15, 86, u"its icon pressed: the drop-down below", 8, false, kNote);
+  label(15, 12, u"Date and time, system format", 9, true);
+  label(15, 28, u"its icon pressed: the drop-down below", 8, false, kNote);
   auto* open = new TQuarnDatetimePicker(s);
   open->SetParent(s);
-  open->SetBounds(15, 104, 180, 26);
+  open->SetBounds(15, 46, 180, 26);
   open->SetDefineHourText(u"Hour");
   open->SetDefineMinuteText(u"Minute");
   open->SetDefineSecondsText(u"Second");
@@ -110,7 +101,7 @@ std::vector<std::string> DateTimePickerPage(const std::string& outDir) {
   open->SetDateTime(EncodeDateTime(2026, 12, 10, 9, 41, 7, 0));
 
   // The drop-down's top-left in the sheet, and its parts' rows.
-  const Integer fx = 16, fy = 104 + 26 + 1;
+  const Integer fx = 16, fy = 46 + 26 + 1;
   const Integer nx = 300;
   s->FLeaderEnd = nx - 6;
   struct TPart {
@@ -137,11 +128,11 @@ std::vector<std::string> DateTimePickerPage(const std::string& outDir) {
   label(fx + 62, fy + 232 + 8, u"over the calendar, opened from the time row's hour; 9 is its focus", 8, false, kNote);
 
   // A second picker: the date alone, in a format of its own.
-  label(540, 70, u"Date only, with a format", 9, true);
-  label(540, 86, u"tkDate, format 'ddd d mmm yyyy'", 8, false, kNote);
+  label(540, 12, u"Date only, with a format", 9, true);
+  label(540, 28, u"tkDate, format 'ddd d mmm yyyy'", 8, false, kNote);
   auto* dated = new TQuarnDatetimePicker(s);
   dated->SetParent(s);
-  dated->SetBounds(540, 104, 170, 26);
+  dated->SetBounds(540, 46, 170, 26);
   dated->SetKind(tkDate);
   dated->SetFormat(u"ddd d mmm yyyy");
   dated->SetDateTime(EncodeDateTime(2027, 3, 21, 0, 0, 0, 0));

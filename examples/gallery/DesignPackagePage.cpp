@@ -223,22 +223,10 @@ std::vector<std::string> DesignPackagePage(const std::string& outDir) {
   auto* sheet = new TForm(Application);
   sheet->SetPosition(poDesigned);
   sheet->SetBorderStyle(bsNone);
-  sheet->SetBounds(10, 10, 1290, 960);
+  sheet->SetBounds(10, 10, 1290, 904);
   sheet->SetColor(TColor(0xF4F1EE));
-  auto* title = new TLabel(sheet);
-  title->SetParent(sheet);
-  title->SetBounds(20, 14, 300, 24);
-  title->SetCaption(u"Design package");
-  title->Font()->SetSize(14);
-  title->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  auto* intro = new TLabel(sheet);
-  intro->SetParent(sheet);
-  intro->SetBounds(20, 44, 1240, 20);
-  intro->SetCaption(u"The design host with the Quarn package loaded: the palette page it registered, a skinned button "
-                    u"selected on a form, its inspector rows, and the About window opened from the About row.");
-  intro->Font()->SetColor(kInk);
 
-  const Integer capY = 76;
+  const Integer capY = 20;
   Badge(sheet, 20, capY, 1);
   SheetText(sheet, 44, capY, 400, u"Palette page \"Quarn\": the 72 components in their registration order.");
   Badge(sheet, 526, capY, 2);
@@ -249,7 +237,7 @@ std::vector<std::string> DesignPackagePage(const std::string& outDir) {
 
   auto* palette = new TPaletteView(sheet);
   palette->SetParent(sheet);
-  palette->SetBounds(20, 116, 486, 444);
+  palette->SetBounds(20, 60, 486, 444);
   palette->Classes = PaletteClasses(kQuarnPalettePage);
 
   // The designed form, with a skinned panel and button on it.
@@ -258,7 +246,7 @@ std::vector<std::string> DesignPackagePage(const std::string& outDir) {
   designed->SetPosition(poDesigned);
   designed->SetCaption(u"Form1");
   designed->SetColor(TColor(0xFAF7F4));
-  designed->SetBounds(526, 126, 330, 260);
+  designed->SetBounds(526, 70, 330, 260);
   auto* designer = new TDesigner(designed);
   designed->Designer = designer;
   auto* panel = static_cast<TQuarnPanel*>(
@@ -275,7 +263,7 @@ std::vector<std::string> DesignPackagePage(const std::string& outDir) {
   window->SetPosition(poDesigned);
   window->SetBorderStyle(bsToolWindow);
   window->SetCaption(u"Object Inspector");
-  window->SetBounds(880, 126, 390, 820);
+  window->SetBounds(880, 70, 390, 820);
   auto* view = new TInspectorView(window);
   view->SetParent(window);
   view->SetAlign(alClient);
@@ -285,7 +273,7 @@ std::vector<std::string> DesignPackagePage(const std::string& outDir) {
   for (size_t i = 0; i < rows.size(); ++i)
     if (rows[i]->Name() == u"About") view->FirstRow = i > 2 ? i - 2 : 0;
 
-  const Integer aboutCapY = 590;
+  const Integer aboutCapY = 534;
   Badge(sheet, 20, aboutCapY, 4);
   SheetText(sheet, 44, aboutCapY, 800,
             u"The About window, from the About row's \"...\": 600 x 335, borderless, closed by its Close button.");

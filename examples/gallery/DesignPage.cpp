@@ -118,30 +118,19 @@ std::vector<std::string> DesignPage(const std::string& outDir) {
   SetVirtualClock(true);
   std::string path = outDir + "/design.png";
 
-  // The sheet: a title, one sentence, and the two windows on it.
+  // The sheet: a caption over each of the two windows on it.
   auto* sheet = new TForm(Application);
   sheet->SetPosition(poDesigned);
   sheet->SetBorderStyle(bsNone);
-  sheet->SetBounds(20, 20, 760, 740);
+  sheet->SetBounds(20, 20, 760, 688);
   sheet->SetColor(TColor(0xF4F1EE));
-  auto* title = new TLabel(sheet);
-  title->SetParent(sheet);
-  title->SetBounds(20, 14, 100, 20);
-  title->SetCaption(u"Design host");
-  title->Font()->SetSize(14);
-  title->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  auto* intro = new TLabel(sheet);
-  intro->SetParent(sheet);
-  intro->SetBounds(20, 44, 700, 20);
-  intro->SetCaption(u"A form in design mode with Button1 selected (grab handles), beside the inspector's rows for "
-                    u"the button, Font expanded.");
   auto* left = new TLabel(sheet);
   left->SetParent(sheet);
-  left->SetBounds(20, 72, 200, 17);
+  left->SetBounds(20, 20, 200, 17);
   left->SetCaption(u"Form1, designed");
   auto* rightLabel = new TLabel(sheet);
   rightLabel->SetParent(sheet);
-  rightLabel->SetBounds(444, 72, 200, 17);
+  rightLabel->SetBounds(444, 20, 200, 17);
   rightLabel->SetCaption(u"Inspector rows of Button1");
   sheet->Show();
 
@@ -149,7 +138,7 @@ std::vector<std::string> DesignPage(const std::string& outDir) {
   designed->SetName(u"Form1");
   designed->SetPosition(poDesigned);
   designed->SetCaption(u"Form1");
-  designed->SetBounds(40, 112, 400, 300);
+  designed->SetBounds(40, 60, 400, 300);
   auto* designer = new TDesigner(designed);
   designed->Designer = designer;
   auto* label = static_cast<TLabel*>(designer->CreateComponent(TLabel::StaticClass(), nullptr, TRect(24, 24, 24, 24)));
@@ -176,7 +165,7 @@ std::vector<std::string> DesignPage(const std::string& outDir) {
   window->SetPosition(poDesigned);
   window->SetBorderStyle(bsToolWindow);
   window->SetCaption(u"Object Inspector");
-  window->SetBounds(464, 112, 296, 640);
+  window->SetBounds(464, 60, 296, 640);
   auto* view = new TInspectorView(window);
   view->SetParent(window);
   view->SetAlign(alClient);

@@ -211,20 +211,12 @@ std::vector<std::string> EditsPage(const std::string& outDir) {
       {1, u"Password", u"empty, with its hint", pwdEmpty, [] {}, nullptr},
   };
 
-  const Integer W = 940, top = 70, rowH = 50;
+  const Integer W = 940, top = 20, rowH = 50;
   TBitmap32 sheet;
   sheet.SetSize(W, top + 8 * rowH + 20);
   sheet.Clear(kSheet);
   sheet.Font()->SetName(u"Tahoma");
-  sheet.Font()->SetSize(12);
-  sheet.Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  sheet.Font()->SetColor(TColor(RGB(40, 52, 66)));
-  sheet.Textout(24, 16, u"Edits");
   sheet.Font()->SetSize(9);
-  sheet.Font()->SetStyle(TFontStyles());
-  sheet.Font()->SetColor(TColor(RGB(110, 118, 128)));
-  sheet.Textout(90, 21, u"drawn by the library: frame, items, hint, text, selection and caret");
-  sheet.FillRectS(24, 48, W - 24, 49, Color32(214, 208, 198));
 
   Integer row[2] = {0, 0};
   for (const TShot& s : shots) {

@@ -17,9 +17,6 @@ struct Page {
   const char* Section = nullptr;
   const char* Title = nullptr;
   const char* Sentence = nullptr;
-  // The picture draws its own title and sentence, so CaptionPictures leaves
-  // it as it is.
-  bool Captioned = false;
 };
 
 // The sections of the index, in the order a reader should meet them.
@@ -30,8 +27,8 @@ inline constexpr const char* kForms = "Forms and windows";
 inline constexpr const char* kTree = "Tree";
 inline constexpr const char* kDesign = "Design";
 
-// Puts a band with the page's title and sentence above each of its pictures
-// (not for a Captioned page), rewriting the files.
+// Puts a band with the page's title and sentence above each of its pictures,
+// rewriting the files: the one heading every page has.
 void CaptionPictures(const Page& page, const std::vector<std::string>& paths);
 
 // A line of its own for one picture of a page, shown under its thumbnail in

@@ -172,7 +172,6 @@ void NotePicture(const std::string& path, const std::string& note, bool inPictur
 }
 
 void CaptionPictures(const Page& page, const std::vector<std::string>& paths) {
-  if (page.Captioned) return;
   for (const std::string& path : paths)
     if (path.size() > 4 && path.compare(path.size() - 4, 4, ".png") == 0) CaptionPicture(page, path);
 }

@@ -46,7 +46,6 @@ TQuarnLabel* Text(TWinControl* Parent, int X, int Y, const String& S, int Size, 
 }
 
 constexpr TColor kInk = TColor(0x00463A2E);
-constexpr TColor kNote = TColor(0x006E625A);
 
 }  // namespace
 
@@ -60,15 +59,10 @@ std::vector<std::string> MessagesPage(const std::string& outDir) {
   bool dontAsk = true;
   bool midFade = false;
   {
-    // The application's form, with the page's title, sentence and legend.
+    // The application's form, with the picture's legend.
     auto form = NewSkinnedForm(TRect(24, 24, 850, 660), u"Notes \u2014 unsaved changes");
     TForm* f = form.get();
-    Text(f, 24, 18, u"Skinned message box and notifications", 13, true, kInk);
-    Text(f, 24, 44,
-         u"The box is modal over the form and built from the skin; notifications stack up from the corner of the "
-         u"work area.",
-         9, false, kNote);
-    const int lx = 24, ly = 96;
+    const int lx = 24, ly = 24;
     Text(f, lx, ly, u"Message box (centre of the screen)", 9, true, kInk);
     Text(f, lx + 14, ly + 22, u"\u2022 Title bar: the dialog's own skin with the small close button", 9, false, kInk);
     Text(f, lx + 14, ly + 42, u"\u2022 Question icon, text beside it; Ctrl+C copies title and text", 9, false, kInk);

@@ -115,7 +115,7 @@ void RemoveWorkFolder() {
 }
 
 std::vector<Page> AllPages() {
-  // {name, run, section, title, sentence[, captioned]}
+  // {name, run, section, title, sentence}
   return {
       {"processor", ProcessorPage, kGraphics, "Processor",
        "The processor's features and the implementation bound to each raster function (printed, no picture)."},
@@ -158,17 +158,16 @@ std::vector<Page> AllPages() {
        "Windowed and windowless controls on a small form run modally and driven by queued input: Tab, a click, Tab "
        "to OK and Enter."},
       {"stdctrls", StdCtrlsPage, kControls, "Standard controls",
-       "Labels, three-state check boxes, radio buttons in group boxes and a combo box of each style, one dropped down.",
-       true},
+       "Labels, three-state check boxes, radio buttons in group boxes and a combo box of each style, one dropped down."},
       {"design", DesignPage, kDesign, "Design host",
        "A form in design mode with Button1 selected (grab handles), beside the inspector's rows for the button, "
-       "Font expanded.", true},
+       "Font expanded."},
       {"resmanager", ResManagerPage, kDesign, "Image resource manager",
        "The design-time dialog on a project holding the default skin: the button image chosen, its preview dragged "
-       "away from the centre.", true},
+       "away from the centre."},
       {"design-package", DesignPackagePage, kDesign, "The design package",
        "What the IDE gets when it loads the package: the palette page \"Quarn\", a designed form, the inspector's "
-       "image-id and About rows, and the About window.", true},
+       "image-id and About rows, and the About window."},
       {"paintbox", PaintBoxPage, kControls, "Paint boxes",
        "Six paint boxes drawing into back buffers: gradients, anti-aliased lines, polygons and text; two repainted "
        "through the message queue."},
@@ -200,7 +199,7 @@ std::vector<Page> AllPages() {
        "the edit's picture."},
       {"edits", EditsPage, kControls, "Edits",
        "The library-drawn edits in their states: hint, hot and focus borders, caret, selection, items, spin, search "
-       "and password edits.", true},
+       "and password edits."},
       {"hints", HintsPage, kForms, "Hints, dialogs and theme parts",
        "A form with a hint showing, a question box over it, the colour dialog opened full, and every element the "
        "theme library draws."},
@@ -215,7 +214,7 @@ std::vector<Page> AllPages() {
        "buttons, one hot and one held down."},
       {"alphaform", AlphaFormPage, kForms, "Layered alpha form, marquee and balloon hint",
        "A form drawn as one translucent skin picture with its title-bar controls, text scrolling through title "
-       "bars, and a balloon hint that opens towards the room it has.", true},
+       "bars, and a balloon hint that opens towards the room it has."},
       {"scrollbars", ScrollBarsPage, kControls, "Skinned scroll bars",
        "Horizontal and vertical skinned bars over a picture: at rest, hovered, a hot arrow, a pressed thumb, "
        "focused, disabled, several page sizes."},
@@ -259,9 +258,9 @@ std::vector<Page> AllPages() {
        "cursor at the pointer."},
       {"shell", ShellPage, kForms, "Shell",
        "The taskbar's notification area with two icons, a tip and a balloon, and files dragged from the shell "
-       "with the shell's drag picture.", true},
+       "with the shell's drag picture."},
       {"tray", TrayPage, kForms, "Tray icons",
-       "Two tray icons on the shell's taskbar: a balloon hint, and the pop-up menu of a right click.", true},
+       "Two tray icons on the shell's taskbar: a balloon hint, and the pop-up menu of a right click."},
       {"lists-tabs", ListsTabsPage, kControls, "Lists and tabs",
        "Sorted, owner-drawn, multi-column and multi-select list boxes, page controls with tabs on each side, and "
        "flat-button tabs."},
@@ -293,10 +292,10 @@ std::vector<Page> AllPages() {
        "Rubber bands blended and dotted, a hot node and button, and a pressed check box under scripted mouse "
        "gestures."},
       {"treeheadermouse", TreeHeaderMousePage, kTree, "Header mouse input",
-       "The header answers the mouse: columns are dragged to new places, cells light up and press.", true},
+       "The header answers the mouse: columns are dragged to new places, cells light up and press."},
       {"treeprint", TreePrintPage, kTree, "Printing the tree",
        "A three-column tree of 400 nodes printed with its header on A4 pages of the recording printer, pages "
-       "reduced in order.", true},
+       "reduced in order."},
       {"treetoggle", TreeTogglePage, kTree, "Toggle animation",
        "A tree expanding and one collapsing with the toggle animation: frames of the animation and the finished "
        "picture."},
@@ -304,10 +303,10 @@ std::vector<Page> AllPages() {
        "String trees driven from the keyboard (the keys pressed above each): a Shift range, Tab through the grid, "
        "Space on check boxes, and typing to jump to a match."},
       {"treeedit", TreeEditPage, kTree, "In-place editing of captions",
-       "F2 lays an editor over the focused cell; Return keeps the new text, Escape drops it.", true},
+       "F2 lays an editor over the focused cell; Return keeps the new text, Escape drops it."},
       {"treehints", TreeHintsPage, kTree, "Tree hints and tooltips",
        "A tooltip showing a cut-off cell in full over it, a node hint of several lines, an owner-drawn hint and a "
-       "column hint, each caught from a scripted hover.", true},
+       "column hint, each caught from a scripted hover."},
       {"tree-dragdrop", TreeDragDropPage, kTree, "Tree drag and drop",
        "A node dragged from one tree into another, caught mid-drag: the target node highlighted, the drop mark below "
        "a row, and a folder opened by resting on it."},
@@ -319,8 +318,7 @@ std::vector<Page> AllPages() {
        "balloon layers moved."},
       {"messages", MessagesPage, kForms, "Skinned message box and notifications",
        "The box is modal over the form and built from the skin; notifications stack up from the corner of the work "
-       "area.",
-       true},
+       "area."},
       {"svgshapes", SvgShapesPage, kControls, "Shapes and SVG paths",
        "Shapes fill with a translucent brush and outline with a solid, dotted or dashed pen; SVG path data draws "
        "through the same brush and pen."},
@@ -329,14 +327,13 @@ std::vector<Page> AllPages() {
        "speech-bubble pointer."},
       {"printing", PrintingPage, kGraphics, "Printing",
        "A two-page document printed on the recording printer (A4 at 300 dpi), both pages shown at one fifth of "
-       "their size.", true},
+       "their size."},
       {"colorbuttons", ColorButtonsPage, kControls, "Colour and corner buttons",
-       "Flat buttons filled from a colour per state, with border sides, rounded corners and images.", true},
+       "Flat buttons filled from a colour per state, with border sides, rounded corners and images."},
       {"calendar", CalendarPage, kControls, "Calendar and time boxes",
-       "A month grid with a focus day and an optional range, and pickers for hours, minutes and seconds.", true},
+       "A month grid with a focus day and an optional range, and pickers for hours, minutes and seconds."},
       {"datetimepicker", DateTimePickerPage, kControls, "Date-time picker",
-       "An edit whose calendar icon drops down a form to pick a date and a time; the pick comes back as text.",
-       true},
+       "An edit whose calendar icon drops down a form to pick a date and a time; the pick comes back as text."},
       {"toolbar", ToolbarPage, kControls, "Toolbars",
        "Rows and a column of items drawn from the skin's button frames over a translucent panel."},
       {"tabset", TabsetPage, kControls, "Toolbar menus and tab sets",

@@ -196,16 +196,10 @@ std::vector<std::string> PrintingPage(const std::string& outDir) {
   const int margin = GetDeviceCaps(ic, PHYSICALOFFSETX) / kShrink;
   DeleteDC(ic);
 
-  const int gap = 40, top = 96;
+  const int gap = 40, top = 32;
   const int width = gap * 3 + paperW * 2, height = top + paperH + 64;
   auto sheet = NewSheetBitmap(width, height);
   TCanvas* c = sheet->Canvas();
-  c->Font()->SetSize(14);
-  SheetHeading(c, gap, 20, u"Printing");
-  c->Font()->SetSize(9);
-  SheetLabel(c, gap, 50,
-             u"A two-page document printed on the recording printer (A4 at 300 dpi), both pages shown at one fifth "
-             u"of their size.");
   for (size_t i = 0; i < job.Pages.size() && i < 2; ++i) {
     const int x = gap + int(i) * (paperW + gap);
     DrawPage(c, *job.Pages[i], paperW, paperH, margin, x, top);

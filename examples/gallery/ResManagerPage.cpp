@@ -92,30 +92,19 @@ std::vector<std::string> ResManagerPage(const std::string& outDir) {
   host.AddProject(FromUtf8((work / "project" / "Demo.dproj").string()), {unit});
   host.OpenFile(unit, true);
 
-  // The sheet: title, one sentence, the dialog, and a caption per part.
+  // The sheet: the dialog, and a caption per part.
   auto* sheet = new TForm(Application);
   sheet->SetPosition(poDesigned);
   sheet->SetBorderStyle(bsNone);
   sheet->SetBounds(10, 10, 1080, 780);
   sheet->SetColor(TColor(0xF4F1EE));
-  auto* title = new TLabel(sheet);
-  title->SetParent(sheet);
-  title->SetBounds(20, 14, 300, 24);
-  title->SetCaption(u"Image resource manager");
-  title->Font()->SetSize(14);
-  title->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
-  auto* intro = new TLabel(sheet);
-  intro->SetParent(sheet);
-  intro->SetBounds(20, 44, 1000, 20);
-  intro->SetCaption(u"The design-time dialog on a project holding the default skin: the button image is chosen, "
-                    u"its preview dragged away from the centre.");
 
   auto* dlg = TCustomForm::Create<TQuarnResManagerForm>(nullptr);
   dlg->SetImageID(u"QuarnButton");
   TQuarnResManagerObj()->SetDesigning(true);
   dlg->SetPosition(poDesigned);
   dlg->SetLeft(30);
-  dlg->SetTop(84);
+  dlg->SetTop(30);
   dlg->Show();
   PumpRounds();
   dlg->qnvdtImageList->SetFocus();

@@ -178,16 +178,10 @@ std::vector<std::string> ShellPage(const std::string& outDir) {
   if (!dragShot.Pixels.empty()) DrawCursor(dragShot, OleDragCursor(DROPEFFECT_COPY), dragPoint);
 
   // The sheet: the two tray pictures side by side, the drag below.
-  const int gap = 40, cropW = 290, cropH = 140, top = 84;
+  const int gap = 40, cropW = 290, cropH = 140, top = 24;
   const int width = gap * 2 + 600, dragTop = top + cropH + 64, height = dragTop + 300 + 64;
   auto sheet = NewSheetBitmap(width, height);
   TCanvas* c = sheet->Canvas();
-  c->Font()->SetSize(14);
-  SheetHeading(c, gap, 18, u"Shell");
-  c->Font()->SetSize(9);
-  SheetLabel(c, gap, 48,
-             u"The in-process shell: icons in the taskbar's notification area with a tip and a balloon, and a "
-             u"shell file drag.");
   const TRect trayPart(640 - cropW, 400 - cropH, 640, 400);
   BlitImage(c->Handle(), CropImage(tipShot, trayPart), gap, top);
   BlitImage(c->Handle(), CropImage(balloonShot, trayPart), gap + cropW + 20, top);

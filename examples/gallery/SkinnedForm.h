@@ -66,7 +66,7 @@ inline void PumpMessages() {
 // a page's form starts with what it shows: its controls, laid out below a
 // sentence it no longer draws, move up by Dy and the form loses Dy of its
 // height. Aligned controls keep their places.
-inline void LiftContent(vcl::TForm* Form, vcl::Integer Dy) {
+inline void LiftContent(vcl::TWinControl* Form, vcl::Integer Dy) {
   using namespace vcl;
   for (Integer i = 0; i < Form->ControlCount(); ++i) {
     TControl* c = Form->Controls(i);

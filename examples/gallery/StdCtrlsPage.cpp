@@ -7,6 +7,7 @@
 
 #include "examples/gallery/Gallery.h"
 #include "examples/gallery/PlainControls.h"
+#include "examples/gallery/SkinnedForm.h"
 #include "examples/gallery/WindowShot.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/user/ComboBox.h"
@@ -51,14 +52,6 @@ std::vector<std::string> StdCtrlsPage(const std::string& outDir) {
   form->SetBounds(40, 40, 100, 100);
   form->SetClientWidth(760);
   form->SetClientHeight(444);
-
-  auto* title = Heading(form, form, 16, 12, u"Standard controls");
-  title->Font()->SetSize(14);
-  auto* intro = new TLabel(form);
-  intro->SetParent(form);
-  intro->SetBounds(16, 40, 720, 20);
-  intro->SetCaption(u"Labels, three-state check boxes, radio buttons in group boxes and a combo box of each style, "
-                    u"one dropped down.");
 
   // Labels.
   Heading(form, form, 16, 76, u"Labels");
@@ -172,6 +165,7 @@ std::vector<std::string> StdCtrlsPage(const std::string& outDir) {
   auto* dropped = Combo(form, form, 484, 404, TComboBoxStyle::csDropDownList);
   dropped->SetItemIndex(0);
 
+  LiftContent(form, 60);
   form->Show();
   Application->ProcessMessages();
   list->SetFocus();

@@ -122,14 +122,10 @@ std::vector<std::string> TrayPage(const std::string& outDir) {
   if (!menuShot.Pixels.empty()) DrawCursor(menuShot, LoadCursorW(nullptr, IDC_ARROW), at);
 
   // The sheet: the balloon and the menu side by side, the frames below.
-  const int gap = 40, cropW = 300, cropH = 170, top = 84;
+  const int gap = 40, cropW = 300, cropH = 170, top = 24;
   const int width = gap * 2 + cropW * 2 + 20, height = top + cropH + 150;
   auto sheet = NewSheetBitmap(width, height);
   TCanvas* c = sheet->Canvas();
-  c->Font()->SetSize(14);
-  SheetHeading(c, gap, 18, u"Tray icon");
-  c->Font()->SetSize(9);
-  SheetLabel(c, gap, 48, u"Two tray icons on the shell's taskbar: a balloon hint, and the pop-up menu of a right click.");
   const TRect trayPart(640 - cropW, 400 - cropH, 640, 400);
   BlitImage(c->Handle(), CropImage(balloonShot, trayPart), gap, top);
   BlitImage(c->Handle(), CropImage(menuShot, trayPart), gap + cropW + 20, top);

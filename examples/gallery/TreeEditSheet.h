@@ -21,7 +21,7 @@ namespace gallery {
 
 class TTreeEditSheet {
  public:
-  static constexpr int kWidth = 860, kHeight = 310;
+  static constexpr int kWidth = 860, kHeight = 254;
 
   static vcl::TScreenImage Render() {
     using namespace vcl;
@@ -33,15 +33,10 @@ class TTreeEditSheet {
     form->SetBounds(0, 0, kWidth, kHeight);
     ResetInput();
 
-    c->Font()->SetSize(12);
-    SheetHeading(c, 16, 10, u"In-place editing of captions");
-    c->Font()->SetSize(9);
-    SheetLabel(c, 16, 34, u"F2 lays an editor over the focused cell; Return keeps the new text, Escape drops it.");
-
     // --- Single line over the middle column
-    SheetHeading(c, 16, 66, u"Single line: the editor grows with its text");
-    SheetLabel(c, 16, 86, u"F2 on \u201CSpreadsheet\u201D, typed \u201CBudget sheet\u201D, Shift+\u2190 five times");
-    auto* files = TTreeStringSheet::NewStringTree(form.get(), TRect(16, 110, 436, 290));
+    SheetHeading(c, 16, 10, u"Single line: the editor grows with its text");
+    SheetLabel(c, 16, 30, u"F2 on \u201CSpreadsheet\u201D, typed \u201CBudget sheet\u201D, Shift+\u2190 five times");
+    auto* files = TTreeStringSheet::NewStringTree(form.get(), TRect(16, 54, 436, 234));
     TTreeStringSheet::AddColumn(files->Header()->Columns(), u"Name", 150);
     TTreeStringSheet::AddColumn(files->Header()->Columns(), u"Kind", 150);
     TTreeStringSheet::AddColumn(files->Header()->Columns(), u"Size", 96)->SetAlignment(taRightJustify);
@@ -61,9 +56,9 @@ class TTreeEditSheet {
     });
 
     // --- Multi-line over a wrapped note
-    SheetHeading(c, 460, 66, u"Multi-line: the editor wraps like the cell");
-    SheetLabel(c, 460, 86, u"F2 on the long note, then Ctrl+End; Ctrl+Return ends it");
-    auto* notes = TTreeStringSheet::NewStringTree(form.get(), TRect(460, 110, 844, 290));
+    SheetHeading(c, 460, 10, u"Multi-line: the editor wraps like the cell");
+    SheetLabel(c, 460, 30, u"F2 on the long note, then Ctrl+End; Ctrl+Return ends it");
+    auto* notes = TTreeStringSheet::NewStringTree(form.get(), TRect(460, 54, 844, 234));
     TTreeStringSheet::AddColumn(notes->Header()->Columns(), u"Notes", 364);
     notes->TreeOptions()->SetMiscOptions(notes->TreeOptions()->MiscOptions() +
                                          TVTMiscOptions{toVariableNodeHeight, toEditable});

@@ -19,7 +19,7 @@ namespace gallery {
 
 class TTreeHeaderMouseSheet {
  public:
-  static constexpr int kWidth = 820, kHeight = 300;
+  static constexpr int kWidth = 820, kHeight = 258;
 
   static vcl::TScreenImage Render() {
     using namespace vcl;
@@ -31,12 +31,10 @@ class TTreeHeaderMouseSheet {
     ClearScreenOverlay();
     if (Mouse) Mouse->SetDragThreshold(5);
 
-    SheetHeading(c, 16, 8, u"Header mouse input");
-    SheetLabel(c, 16, 26, u"The header answers the mouse: columns are dragged to new places, cells light up and press.");
-    SheetHeading(c, 16, 52, u"Column \"Name\" dragged halfway, dropped after \"Size\"");
-    auto* dragged = NewTree(form.get(), TRect(16, 74, 396, 244));
-    SheetHeading(c, 420, 52, u"\"Size\" held down, the mouse over \"Type\"");
-    auto* pressed = NewTree(form.get(), TRect(420, 74, 804, 244));
+    SheetHeading(c, 16, 10, u"Column \"Name\" dragged halfway, dropped after \"Size\"");
+    auto* dragged = NewTree(form.get(), TRect(16, 32, 396, 202));
+    SheetHeading(c, 420, 10, u"\"Size\" held down, the mouse over \"Type\"");
+    auto* pressed = NewTree(form.get(), TRect(420, 32, 804, 202));
     pressed->Header()->SetOptions(pressed->Header()->Options() - TVTHeaderOptions{hoDrag});
 
     form->Show();
@@ -70,8 +68,8 @@ class TTreeHeaderMouseSheet {
     InputMouseUp(VK_LBUTTON);
     PumpRounds(1);
 
-    SheetLabel(c, 16, 252, u"Translucent picture of the column; drop mark after \"Size\"");
-    SheetLabel(c, 420, 252, u"\"Size\" drawn pressed, \"Type\" drawn hot");
+    SheetLabel(c, 16, 210, u"Translucent picture of the column; drop mark after \"Size\"");
+    SheetLabel(c, 420, 210, u"\"Size\" drawn pressed, \"Type\" drawn hot");
     ResetInput();
     form.reset();
     ClearScreenOverlay();

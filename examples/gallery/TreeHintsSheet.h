@@ -22,7 +22,7 @@ namespace gallery {
 
 class TTreeHintsSheet {
  public:
-  static constexpr int kWidth = 820, kHeight = 560;
+  static constexpr int kWidth = 820, kHeight = 530;
 
   static vcl::TScreenImage Render() {
     using namespace vcl;
@@ -36,24 +36,19 @@ class TTreeHintsSheet {
     Application->SetHintPause(500);
     Application->SetHintHidePause(60000);
 
-    c->Font()->SetSize(12);
-    SheetHeading(c, 16, 8, u"Tree hints");
-    c->Font()->SetSize(9);
-    SheetLabel(c, 130, 12, u"Each hint was brought up by resting the mouse and waiting for the hint timer.");
-
-    SheetHeading(c, 16, 40, u"Tooltip over a cut-off cell (HintMode hmTooltip)");
-    auto* tips = NewFileTree(form.get(), TRect(16, 62, 396, 222));
+    SheetHeading(c, 16, 10, u"Tooltip over a cut-off cell (HintMode hmTooltip)");
+    auto* tips = NewFileTree(form.get(), TRect(16, 32, 396, 192));
     tips->SetHintMode(hmTooltip);
-    SheetHeading(c, 420, 40, u"Node hint of several lines (hmHint)");
-    auto* notes = NewFileTree(form.get(), TRect(420, 62, 804, 222));
+    SheetHeading(c, 420, 10, u"Node hint of several lines (hmHint)");
+    auto* notes = NewFileTree(form.get(), TRect(420, 32, 804, 192));
     notes->SetHintMode(hmHint);
     notes->SetOnGetHint([](TBaseLazyTree_qn* T, PLazyNode N, TColumnIndex, TVTTooltipLineBreakStyle&, String& Text) {
       Text = u"main.cpp\nModified today at 09:40\nOwner: build team";
       (void)T;
       (void)N;
     });
-    SheetHeading(c, 16, 290, u"Owner-drawn hint (OnGetHintSize, OnDrawHint)");
-    auto* drawn = NewFileTree(form.get(), TRect(16, 312, 396, 472));
+    SheetHeading(c, 16, 260, u"Owner-drawn hint (OnGetHintSize, OnDrawHint)");
+    auto* drawn = NewFileTree(form.get(), TRect(16, 282, 396, 442));
     drawn->SetHintMode(hmHint);
     drawn->OnGetHintKind = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TVTHintKind& K) { K = vhkOwnerDraw; };
     drawn->OnGetHintSize = [](TBaseLazyTree_qn*, PLazyNode, TColumnIndex, TRect& R) { R = TRect(0, 0, 150, 44); };
@@ -69,8 +64,8 @@ class TTreeHintsSheet {
       C->TextOut(44, 7, u"logo.png");
       C->TextOut(44, 23, u"64 x 64, 40 KB");
     };
-    SheetHeading(c, 420, 290, u"Column hint of the header (hoShowHint)");
-    auto* header = NewFileTree(form.get(), TRect(420, 312, 804, 472));
+    SheetHeading(c, 420, 260, u"Column hint of the header (hoShowHint)");
+    auto* header = NewFileTree(form.get(), TRect(420, 282, 804, 442));
     header->Header()->Columns()->Items(1)->SetHint(u"Size on disk, in KB");
 
     form->Show();
@@ -105,10 +100,10 @@ class TTreeHintsSheet {
     Hover(header, TPoint(170, -header->Header()->Height() / 2), 700);
     capture(header);
 
-    SheetLabel(c, 16, 230, u"At once, without a pause, covering the cell text exactly");
-    SheetLabel(c, 420, 230, u"Below the row, text from OnGetHint");
-    SheetLabel(c, 16, 518, u"The size OnGetHintSize asks for, painted by OnDrawHint");
-    SheetLabel(c, 420, 518, u"Over the Size column; the Name column has no hint");
+    SheetLabel(c, 16, 200, u"At once, without a pause, covering the cell text exactly");
+    SheetLabel(c, 420, 200, u"Below the row, text from OnGetHint");
+    SheetLabel(c, 16, 488, u"The size OnGetHintSize asks for, painted by OnDrawHint");
+    SheetLabel(c, 420, 488, u"Over the Size column; the Name column has no hint");
     ResetInput();
     Application->CancelHint();
     Application->SetHintPause(savedPause);

@@ -55,15 +55,12 @@ std::vector<std::string> TreePrintPage(const std::string& outDir) {
   int pages = int(job.Pages.size());
   int pw = job.Pages[0]->Width / kFactor, ph = job.Pages[0]->Height / kFactor;
   int rows = (pages + kPagesAcross - 1) / kPagesAcross;
-  int width = 32 + kPagesAcross * (pw + 24), height = 70 + rows * (ph + 34) + 10;
+  int width = 32 + kPagesAcross * (pw + 24), height = 16 + rows * (ph + 34) + 10;
   auto sheet = NewSheetBitmap(width, height);
   TCanvas* c = sheet->Canvas();
-  SheetHeading(c, 16, 8, u"Printing the tree");
-  SheetLabel(c, 16, 26,
-             u"400 nodes under their header on A4 at 300 dpi: " + IntToStr(pages) + u" pages, the header on the first.");
   for (int i = 0; i < pages; ++i) {
     const TPrintedPage& p = *job.Pages[size_t(i)];
-    int x0 = 16 + (i % kPagesAcross) * (pw + 24), y0 = 70 + (i / kPagesAcross) * (ph + 34);
+    int x0 = 16 + (i % kPagesAcross) * (pw + 24), y0 = 16 + (i / kPagesAcross) * (ph + 34);
     // Each reduced pixel is the mean of its square of page pixels.
     for (int y = 0; y < ph; ++y) {
       auto* row = static_cast<uint32_t*>(sheet->ScanLine(y0 + y));

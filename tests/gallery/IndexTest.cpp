@@ -82,17 +82,10 @@ TEST_F(Gallery_Index, CaptionBandGoesAboveThePictureAndLeavesItWhole) {
   EXPECT_GT(dark, 50);
 }
 
-TEST_F(Gallery_Index, CaptionedPagesAndOtherFilesAreLeftAsTheyAre) {
-  const std::string path = Picture("own.png", 80, 40);
-  const std::string before = Read(path);
-  Page page{"own", NoRun, kSkin, "Own title", "It draws its own."};
-  page.Captioned = true;
-  CaptionPictures(page, {path});
-  EXPECT_EQ(Read(path), before);
-  // A file that is not a picture is not touched either.
+TEST_F(Gallery_Index, FilesThatAreNotPicturesAreLeftAsTheyAre) {
+  Page page{"own", NoRun, kSkin, "Own title", "Its sentence."};
   const std::string text = (Dir / "notes.txt").string();
   std::ofstream(text) << "not a picture";
-  page.Captioned = false;
   CaptionPictures(page, {text});
   EXPECT_EQ(Read(text), "not a picture");
 }
