@@ -953,7 +953,8 @@ int ReleaseDC(HWND, HDC dc) {
   if (Window* w = Find(it->second.Hwnd); w && !w->MessageOnly) {
     Window* top = TopOf(w);
     HRGN drawn = CreateRectRgn(0, 0, 0, 0);
-    if (!top->MessageOnly && (top->Style & WS_VISIBLE) && TakeDCWrittenRegion(dc, drawn)) {
+    const bool wrote = TakeDCWrittenRegion(dc, drawn);
+    if (wrote && !top->MessageOnly && (top->Style & WS_VISIBLE)) {
       TRect t = ScreenRect(top);
       OffsetRgn(drawn, t.Left, t.Top);
       TopPaintedLocked(top, drawn);
