@@ -83,15 +83,11 @@ inline uint32_t ComposePixel(uint32_t s, uint32_t d, uint32_t k, bool perPixel) 
   return out;
 }
 
-}  // namespace
-
-namespace desktop {
-
 // Composes the part area (output coordinates) of the screen into out, whose
-// top-left pixel is the virtual screen's; what lies outside area stays as
-// it was. Lock held.
-void ComposeAreaLocked(const TGdiSurfacePtr& out, const TRect& want) {
-  TRect vs = VirtualScreenLocked();
+// top-left pixel is screen point vs.TopLeft; what lies outside area stays
+// as it was. Only the windows behind stop show when it is given, without
+// what screen DCs drew. Lock held.
+void ComposeInto(const TGdiSurfacePtr& out, const TRect& want, TRect vs, const Window* stop) {
   TRect area;
   if (!IntersectRect(area, want, out->BoundsRect())) return;
   COLORREF bg = gDesktopColor == 0xFFFFFFFF ? GetSysColor(COLOR_DESKTOP) : gDesktopColor;
@@ -100,6 +96,7 @@ void ComposeAreaLocked(const TGdiSurfacePtr& out, const TRect& want) {
   auto& tops = S().TopLevels;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
     Window* t = *it;
+    if (t == stop) return;
     if (!(t->Style & WS_VISIBLE) || t->Rect.IsEmpty()) continue;
     ScreenLook look = LookOf(t);
     if (look.Hidden || look.Alpha == 0) continue;
@@ -144,7 +141,21 @@ void ComposeAreaLocked(const TGdiSurfacePtr& out, const TRect& want) {
     }
     DeleteObject(shape);
   }
-  ApplyScreenOverlayLocked(out, area);
+  if (!stop) ApplyScreenOverlayLocked(out, area);
+}
+
+// What lies on the screen behind top, into out (top's window rectangle).
+void ComposeBehindLocked(const Window* top, const TGdiSurfacePtr& out) {
+  TRect at = Bounds(top->Rect.Left, top->Rect.Top, out->Width, out->Height);
+  ComposeInto(out, out->BoundsRect(), at, top);
+}
+
+}  // namespace
+
+namespace desktop {
+
+void ComposeAreaLocked(const TGdiSurfacePtr& out, const TRect& want) {
+  ComposeInto(out, want, VirtualScreenLocked(), nullptr);
 }
 
 TRect VirtualScreenBoundsLocked() { return VirtualScreenLocked(); }
@@ -179,6 +190,7 @@ void InstallHooks() {
   {
     std::lock_guard<std::mutex> lk(S().Lock);
     S().Hook.ComposeScreen = ComposeLocked;
+    S().Hook.ComposeBehind = ComposeBehindLocked;
   }
   desktop::InstallInput();
 }
@@ -188,6 +200,7 @@ void RemoveHooks() {
   desktop::RemoveInput();
   std::lock_guard<std::mutex> lk(S().Lock);
   S().Hook.ComposeScreen = nullptr;
+  S().Hook.ComposeBehind = nullptr;
 }
 
 }  // namespace

@@ -97,6 +97,7 @@ void Transfer(TDCObj& d, TGdiSurface& D, const TRect& dr, TDCObj* s, const TSamp
               const uint32_t* key = nullptr) {
   TRegion area(dr);
   area.Intersect(d.EffectiveClip());
+  d.NoteWriteArea(area);
   if (area.Empty()) return;
   bool toMono = D.Monochrome && !smp.S->Monochrome;
   bool fromMono = smp.S->Monochrome && !D.Monochrome;
@@ -163,6 +164,7 @@ BOOL StretchFromSurface(TDrawScope& ds, TDCObj* s, const TGdiSurface& S, int x, 
     // the source row of the row above repeats that row's pixels.
     TRegion area(dr);
     area.Intersect(d.EffectiveClip());
+    d.NoteWriteArea(area);
     TRect box = area.Box();
     std::vector<int> cols(size_t(std::max(0, box.Width())));
     for (int x = box.Left; x < box.Right; ++x) cols[size_t(x - box.Left)] = smp.X.Nearest(x - dr.Left);
@@ -246,6 +248,7 @@ bool DirectCopy(TDrawScope& ds, int x, int y, int w, int h, int sx, int sy, int 
   const int cl = dr.Left + std::max(0, -sx), cr = dr.Left + std::min(w, width - sx);
   TRegion area(dr);
   area.Intersect(ds.DC->EffectiveClip());
+  ds.DC->NoteWriteArea(area);
   for (const TRect& b : area.Rects()) {
     const int l = std::max(b.Left, cl), r = std::min(b.Right, cr);
     if (l >= r) continue;
@@ -474,6 +477,7 @@ BOOL AlphaBlendFrom(TDrawScope& ds, const TGdiSurface* S, TPoint so, int x, int 
     TRegion area(dr);
     area.IntersectRect(srcInDst);
     area.Intersect(d.EffectiveClip());
+    d.NoteWriteArea(area);
     // Onto itself, the whole source is taken first: rows written earlier
     // may be rows read later.
     std::vector<uint32_t> copy;

@@ -173,11 +173,35 @@ struct TDCObj : TGdiObject {
   // Clip in surface coordinates, rebuilt when anything it depends on changes.
   bool ClipValid = false;
   TRegion Clip;
+  // Surface DCs gather where they may have drawn, for the window server,
+  // which takes it when the DC is released: a window's paint overwrites the
+  // screen there. Fills and block transfers note the area they wrote; any
+  // other drawing call its whole clip, once per clip.
+  TRegion Written;
+  bool ClipWritten = false;  // the current clip is in Written
+  int WriteScopes = 0;       // writing TDrawScopes open on the DC
+  bool AreaNoted = false;    // the outermost one's call noted its area
+  void NoteWrite() {
+    if (Memory || ClipWritten) return;
+    Written.Union(EffectiveClip());
+    ClipWritten = true;
+  }
+  void NoteWriteArea(const TRegion& area) {
+    AreaNoted = true;
+    if (Memory) return;
+    Written.Union(area);
+    // Many small fills (a grid painted cell by cell) make the bounds of
+    // them, so that each later one costs no more.
+    if (Written.Count() > 32) Written = TRegion(Written.Box());
+  }
 
   TGdiSurface* Surface() const;
   TBitmapObj* Bitmap() const;
   const TRegion& EffectiveClip();
-  void InvalidateClip() { ClipValid = false; }
+  void InvalidateClip() {
+    ClipValid = false;
+    ClipWritten = false;
+  }
   // Logical point to surface point.
   TPoint Offset() const {
     return {State.ViewportOrg.X - State.WindowOrg.X + DeviceOrigin.X,

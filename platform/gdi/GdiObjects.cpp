@@ -300,6 +300,7 @@ const TRegion& TDCObj::EffectiveClip() {
 
 TDrawScope::TDrawScope(HDC dc, bool writes) : DC(LookupDC(dc)), Writes(writes) {
   if (!DC) return;
+  if (writes && DC->WriteScopes++ == 0) DC->AreaNoted = false;
   S = DC->Surface();
   Bmp = DC->Bitmap();
   if (Bmp && Bmp->Shadowed()) Bmp->SyncIn();
@@ -307,6 +308,7 @@ TDrawScope::TDrawScope(HDC dc, bool writes) : DC(LookupDC(dc)), Writes(writes) {
 
 TDrawScope::TDrawScope(HDC dc, bool writes, int y) : DC(LookupDC(dc)), Writes(writes) {
   if (!DC) return;
+  if (writes && DC->WriteScopes++ == 0) DC->AreaNoted = false;
   S = DC->Surface();
   Bmp = DC->Bitmap();
   First = y + DC->Offset().Y;
@@ -316,6 +318,7 @@ TDrawScope::TDrawScope(HDC dc, bool writes, int y) : DC(LookupDC(dc)), Writes(wr
 
 TDrawScope::~TDrawScope() {
   if (Bmp && Bmp->Shadowed() && Writes) Bmp->SyncOut(First, Last);
+  if (DC && Writes && --DC->WriteScopes == 0 && !DC->AreaNoted) DC->NoteWrite();
 }
 
 }  // namespace gdi
@@ -570,12 +573,24 @@ TParkedDC ParkSurfaceDC(HDC dc) {
   // Assigning the same stock objects back costs no reference counting.
   d->State = DefaultDCState();
   d->Saved.clear();
+  d->Written.Clear();
+  d->ClipWritten = false;
   return d;
 }
 
 HDC UnparkSurfaceDC(TParkedDC dc) {
   if (!dc) return nullptr;
   return static_cast<HDC>(AddObject(std::move(dc)));
+}
+
+bool TakeDCWrittenRegion(HDC dc, HRGN rgn) {
+  auto d = LookupDC(dc);
+  auto r = LookupRgn(rgn);
+  if (!d || !r || d->Memory || d->Written.Empty()) return false;
+  r->Rgn = d->Written;
+  d->Written.Clear();
+  d->ClipWritten = false;
+  return true;
 }
 
 bool IsSurfaceDC(HDC dc) {

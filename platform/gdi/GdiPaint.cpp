@@ -145,6 +145,7 @@ void PaintRegionRop2(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPain
   if (paint.Null || rop2 == R2_NOP) return;
   TRegion r = rgn;
   r.Intersect(dc.EffectiveClip());
+  dc.NoteWriteArea(r);
   const uint32_t keep = 0x00FFFFFFu;  // drawing leaves alpha 0
   for (const TRect& b : r.Rects()) {
     for (int y = b.Top; y < b.Bottom; ++y) {
@@ -164,6 +165,7 @@ void PaintRegionRop2(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPain
 void PaintRegionRop3(TDCObj& dc, TGdiSurface& s, const TRegion& rgn, const TPaint& paint, DWORD rop) {
   TRegion r = rgn;
   r.Intersect(dc.EffectiveClip());
+  dc.NoteWriteArea(r);
   uint32_t keep = s.Monochrome ? 0x00FFFFFFu : 0xFFFFFFFFu;
   bool usesP = RopUsesPattern(rop);
   if (usesP && paint.Null) return;
@@ -303,6 +305,7 @@ BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD 
   OffsetRect(srcInDst, -shiftX, -shiftY);
   area.IntersectRect(srcInDst);
   area.Intersect(d.EffectiveClip());
+  d.NoteWriteArea(area);
   if (area.Empty()) return 1;
 
   TGdiSurface& D = *ds.S;

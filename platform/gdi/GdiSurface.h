@@ -70,6 +70,10 @@ BOOL SetSurfaceDCOrigin(HDC dc, TPoint deviceOrigin, HRGN visibleRegion);
 BOOL SetSurfaceDCSurface(HDC dc, TGdiSurfacePtr surface, TPoint deviceOrigin, HRGN visibleRegion);
 // True for a DC made by CreateSurfaceDC.
 bool IsSurfaceDC(HDC dc);
+// Where a surface DC may have drawn since it was made or last asked (surface
+// coordinates; the clip of each drawing call), stored into rgn and
+// forgotten. False, rgn unchanged, when it drew nothing.
+bool TakeDCWrittenRegion(HDC dc, HRGN rgn);
 // The part of its surface a DC may draw on (surface coordinates): the
 // visible region of a surface DC, the bitmap of a memory DC, the page of a
 // printer DC. Stored into rgn; 1, or 0 when empty, or -1 for a bad DC or region.

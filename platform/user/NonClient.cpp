@@ -59,7 +59,10 @@ NcLayout Snapshot(const Window* w) {
 // The geometry from the metrics; the lock must not be held.
 void Compute(NcLayout& L) {
   L.Thick = (L.Style & WS_THICKFRAME) != 0;
-  L.Frame = NonClientInsets(L.Style & ~WS_CAPTION, L.Ex & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)).Left;
+  // The frame is the side inset of the full style: a caption brings the
+  // fixed frame with it (WS_CAPTION holds WS_DLGFRAME), the edges inside it
+  // are drawn apart.
+  L.Frame = NonClientInsets(L.Style, L.Ex & ~(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)).Left;
   const int f = L.Frame;
   bool tool = (L.Ex & WS_EX_TOOLWINDOW) != 0;
   L.Caption = (L.Style & WS_CAPTION) == WS_CAPTION;
@@ -354,9 +357,9 @@ MINMAXINFO QueryMinMaxInfo(HWND h) {
     area = mi.rcWork;
   }
   // A maximised window fills the area with its frame just outside it.
-  TRect in = NonClientInsets(style & ~WS_CAPTION, 0);
-  mmi.ptMaxSize = TPoint(area.Width() + in.Left + in.Right, area.Height() + in.Top + in.Bottom);
-  mmi.ptMaxPosition = TPoint(-in.Left, -in.Top);
+  const int f = NonClientInsets(style, 0).Left;
+  mmi.ptMaxSize = TPoint(area.Width() + 2 * f, area.Height() + 2 * f);
+  mmi.ptMaxPosition = TPoint(-f, -f);
   mmi.ptMinTrackSize = TPoint(GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK));
   mmi.ptMaxTrackSize = TPoint(GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK));
   Send(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));

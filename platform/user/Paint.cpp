@@ -90,6 +90,32 @@ void DiffRect(HRGN r, const TRect& rc) {
   CombineRgn(r, r, t, RGN_DIFF);
   DeleteObject(t);
 }
+// Takes from a region in screen coordinates what the top-level windows above
+// top cover; layered ones are drawn apart and do not.
+void CutTopsAbove(HRGN rgn, const Window* top) {
+  for (Window* o : S().TopLevels) {
+    if (o == top) break;
+    if (!(o->Style & WS_VISIBLE) || (o->ExStyle & WS_EX_LAYERED) || o->MessageOnly) continue;
+    TRect orc = ScreenRect(o);
+    HRGN shape = RectRgn(TRect(0, 0, orc.Width(), orc.Height()));
+    if (o->WindowRgn) CombineRgn(shape, shape, o->WindowRgn, RGN_AND);
+    OffsetRgn(shape, orc.Left, orc.Top);
+    CombineRgn(rgn, rgn, shape, RGN_DIFF);
+    DeleteObject(shape);
+  }
+}
+
+// A top-level window put pixels on the screen in rgn (screen coordinates,
+// consumed): what screen DCs drew there is overwritten, as on a real screen,
+// whether or not the window's pixels differ from before.
+void TopPaintedLocked(const Window* top, HRGN rgn) {
+  if (ScreenOverlayInUseLocked()) {
+    CutTopsAbove(rgn, top);
+    ScreenPaintedLocked(rgn);
+  }
+  DeleteObject(rgn);
+}
+
 TRect LocalClient(const Window* w) { return TRect(0, 0, w->Client.Width(), w->Client.Height()); }
 
 bool Locked(const Window* w) {
@@ -457,6 +483,23 @@ TGdiSurfacePtr SurfaceOf(Window* top) {
   return top->Surface;
 }
 
+namespace {
+
+// A window shows what was on the screen under it until it paints there: a
+// window of no background brush that copies the screen under itself finds
+// that, not black. Layered windows have their own pictures.
+void StartFromScreenBehind(const Window* top, const TGdiSurfacePtr& s) {
+  if ((top->ExStyle & WS_EX_LAYERED) || !S().Hook.ComposeBehind) return;
+  S().Hook.ComposeBehind(top, s);
+  // Window pixels carry no alpha, as what GDI draws.
+  for (Integer y = 0; y < s->Height; ++y) {
+    uint32_t* row = s->Scanline(y);
+    for (Integer x = 0; x < s->Width; ++x) row[x] &= 0x00FFFFFFu;
+  }
+}
+
+}  // namespace
+
 bool NeedsPaint(const Window* w) { return w->Update || w->InternalPaint || w->NcPaintNeeded; }
 
 Window* FindPaintWindow(ThreadQueue& q, HWND filter) {
@@ -495,6 +538,15 @@ void OnWindowMoved(Window* w, const TRect& oldRect, const TRect& oldClient, UINT
   bool sized = oldRect.Width() != w->Rect.Width() || oldRect.Height() != w->Rect.Height();
   bool moved = oldRect.Left != w->Rect.Left || oldRect.Top != w->Rect.Top;
   if (!w->Parent && !w->MessageOnly && sized) SurfaceOf(w);
+  if (!w->Parent && !w->MessageOnly && (moved || sized) && (w->Style & WS_VISIBLE) && !(flags & SWP_SHOWWINDOW)) {
+    // The window shows itself where it is now, and what lay beneath it
+    // shows again where it was.
+    HRGN both = RectRgn(w->Rect);
+    HRGN old = RectRgn(oldRect);
+    CombineRgn(both, both, old, RGN_OR);
+    DeleteObject(old);
+    TopPaintedLocked(w, both);
+  }
   if ((flags & SWP_NOREDRAW) || !VisibleChain(w)) return;
   if (w->Parent && (moved || sized)) {
     Expose(w->Parent, oldRect);
@@ -522,8 +574,9 @@ void OnWindowMoved(Window* w, const TRect& oldRect, const TRect& oldClient, UINT
 
 void OnWindowShown(Window* w, bool shown) {
   VisibilityChanged();
+  if (!w->Parent && !w->MessageOnly) TopPaintedLocked(w, RectRgn(w->Rect));
   if (shown) {
-    if (!w->Parent && !w->MessageOnly) SurfaceOf(w);
+    if (!w->Parent && !w->MessageOnly) StartFromScreenBehind(w, SurfaceOf(w));
     if (VisibleChain(w)) InvalidateAll(w, true, true);
   } else if (w->Parent && VisibleChain(w->Parent)) {
     Expose(w->Parent, w->Rect);
@@ -825,17 +878,7 @@ int GetRandomRgn(HDC dc, HRGN rgn, int which) {
   Window* top = TopOf(w);
   TRect t = ScreenRect(top);
   OffsetRgn(rgn, t.Left, t.Top);
-  // Top-level windows above cover it; layered ones are drawn apart and do not.
-  for (Window* o : S().TopLevels) {
-    if (o == top) break;
-    if (!(o->Style & WS_VISIBLE) || (o->ExStyle & WS_EX_LAYERED) || o->MessageOnly) continue;
-    TRect orc = ScreenRect(o);
-    HRGN shape = RectRgn(TRect(0, 0, orc.Width(), orc.Height()));
-    if (o->WindowRgn) CombineRgn(shape, shape, o->WindowRgn, RGN_AND);
-    OffsetRgn(shape, orc.Left, orc.Top);
-    CombineRgn(rgn, rgn, shape, RGN_DIFF);
-    DeleteObject(shape);
-  }
+  CutTopsAbove(rgn, top);
   return RgnEmpty(rgn) ? 0 : 1;
 }
 
@@ -908,6 +951,16 @@ int ReleaseDC(HWND, HDC dc) {
   // What a window's DC drew stays inside the window; a display shows it, and
   // so do the screen DCs still open.
   if (Window* w = Find(it->second.Hwnd); w && !w->MessageOnly) {
+    Window* top = TopOf(w);
+    HRGN drawn = CreateRectRgn(0, 0, 0, 0);
+    const bool wrote = TakeDCWrittenRegion(dc, drawn);
+    if (wrote && !top->MessageOnly && (top->Style & WS_VISIBLE)) {
+      TRect t = ScreenRect(top);
+      OffsetRgn(drawn, t.Left, t.Top);
+      TopPaintedLocked(top, drawn);
+    } else {
+      DeleteObject(drawn);
+    }
     RefreshReadingScreenDCsLocked();
     if (S().Hook.ScreenDamaged) ScreenDamaged(ScreenRect(w));
   }

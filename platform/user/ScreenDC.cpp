@@ -1,9 +1,12 @@
 // Drawing on the screen. A screen DC draws on a copy of the composed screen;
 // what it changed there becomes the overlay, which the composition shows on
-// top of the windows. Each overlay pixel remembers what the windows showed
-// beneath it when it was drawn, and goes as soon as they show something
-// else there: a window painting, moving, sizing, showing, hiding, changing
-// its z-order or its layered picture takes back exactly the pixels it changed.
+// top of the windows. A window that puts pixels on the screen overwrites it
+// there, as on a real screen, even with the very pixels it showed before: a
+// paint takes it back where the painting DC could draw, a top-level window
+// moving, sizing, showing or hiding where it was and where it is. Besides,
+// each overlay pixel remembers what the windows showed beneath it when it
+// was drawn, and goes as soon as they show something else there (a change
+// of z-order, a layered picture, a scroll).
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -127,6 +130,37 @@ void ApplyScreenOverlayLocked(const TGdiSurfacePtr& out, const TRect& area) {
       }
       row[x] = o.Value[i] | 0xFF000000u;
     }
+  }
+}
+
+bool ScreenOverlayInUseLocked() { return !Overlay().Empty() || !Live().empty(); }
+
+void ScreenPaintedLocked(HRGN screenRgn) {
+  // What the DCs still open drew so far was drawn before this paint.
+  for (auto& l : Live())
+    if (Alive(l)) Commit(l);
+  TOverlay& o = Overlay();
+  if (o.Empty()) return;
+  TRect vs;
+  for (auto& m : S().Monitors) UnionRect(vs, vs, m.Bounds);
+  HRGN r = CreateRectRgn(0, 0, 0, 0);
+  CombineRgn(r, screenRgn, nullptr, RGN_COPY);
+  OffsetRgn(r, -vs.Left, -vs.Top);
+  TRect damage;
+  for (const TRect& b : GetRegionRects(r)) {
+    TRect part;
+    if (!IntersectRect(part, b, o.Dirty)) continue;
+    for (Integer y = part.Top; y < part.Bottom; ++y) {
+      uint8_t* set = o.Set.data() + size_t(y) * size_t(o.Width);
+      if (std::find(set + part.Left, set + part.Right, uint8_t(1)) == set + part.Right) continue;
+      std::fill(set + part.Left, set + part.Right, uint8_t(0));
+      UnionRect(damage, damage, TRect(part.Left, y, part.Right, y + 1));
+    }
+  }
+  DeleteObject(r);
+  if (!damage.IsEmpty()) {
+    OffsetRect(damage, vs.Left, vs.Top);
+    ScreenDamaged(damage);
   }
 }
 

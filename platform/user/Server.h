@@ -171,6 +171,9 @@ struct Hooks {
   void (*ScreenChanged)() = nullptr;
   // The composed screen (virtual-screen sized); called with the lock held.
   TGdiSurfacePtr (*ComposeScreen)() = nullptr;
+  // What the windows behind top and the desktop show where top stands, into
+  // out, a surface of top's size; called with the lock held.
+  void (*ComposeBehind)(const Window* top, const TGdiSurfacePtr& out) = nullptr;
   // Runs the main thread's queued synchronisations during retrieval.
   bool (*CheckSynchronize)() = nullptr;
   // A part of the screen (screen coordinates) whose pixels changed; the
@@ -325,6 +328,11 @@ void SyncScreenDCsLocked();
 // The screen DCs still open that only read get the screen as it is now.
 void RefreshReadingScreenDCsLocked();
 void ReleaseScreenDCLocked(HDC dc);
+// A window put pixels on the screen in screenRgn (screen coordinates): the
+// overlay goes there, what live screen DCs drew until now included.
+void ScreenPaintedLocked(HRGN screenRgn);
+// Whether anything is drawn on the screen or a screen DC is open.
+bool ScreenOverlayInUseLocked();
 bool IsScreenDCLocked(HDC dc);
 void ClearScreenOverlayLocked();
 // System settings for tests and the desktop (SysInfo.cpp); the lock must not be held.

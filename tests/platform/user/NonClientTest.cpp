@@ -210,6 +210,76 @@ TEST_F(Platform_NonClient, ClassicFrameProbesAndCaptionActivation) {
   EXPECT_TRUE(Of(h, WM_NCPAINT).empty());
 }
 
+// Each border style a form can have: the client area is inset by the frame
+// and caption the metrics give, and exactly that frame is painted around it,
+// the caption band inside the frame.
+TEST_F(Platform_NonClient, EveryBorderStylePaintsTheFrameItsClientIsInsetBy) {
+  const int fixed = GetSystemMetrics(SM_CXFIXEDFRAME), sizing = Frame(), line = GetSystemMetrics(SM_CXBORDER);
+  const int cap = GetSystemMetrics(SM_CYCAPTION), small = GetSystemMetrics(SM_CYSMCAPTION);
+  const int edge = GetSystemMetrics(SM_CXEDGE);
+  struct Case {
+    const char* Name;
+    DWORD Style, Ex;
+    int Frame, Caption, Edge;
+  };
+  const Case cases[] = {
+      {"none", WS_POPUP, 0, 0, 0, 0},
+      {"border", WS_POPUP | WS_BORDER, 0, line, 0, 0},
+      {"single", WS_CAPTION | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX, 0, fixed, cap, 0},
+      {"sizeable", WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, 0, sizing, cap, 0},
+      {"dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE, fixed, cap, 0},
+      {"dialog frame without caption", WS_POPUP | WS_DLGFRAME, 0, fixed, 0, 0},
+      {"tool window", WS_CAPTION | WS_BORDER | WS_SYSMENU, WS_EX_TOOLWINDOW, fixed, small, 0},
+      {"sizeable tool window", WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_TOOLWINDOW, sizing, small, 0},
+      {"single with a client edge", WS_CAPTION | WS_BORDER | WS_SYSMENU, WS_EX_CLIENTEDGE, fixed, cap, edge},
+  };
+  const int W = 300, H = 200, mid = H - 20;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    HWND h = CreateWindowExW(c.Ex, TestClass(), u"", c.Style, 100, 100, W, H, nullptr, nullptr, nullptr, nullptr);
+    ShowWindow(h, SW_SHOWNA);
+    SendMessageW(h, WM_NCACTIVATE, 1, 0);
+    Pump();
+    TRect cr = ScreenClientRect(h);
+    const int side = c.Frame + c.Edge;
+    EXPECT_EQ(cr, TRect(100 + side, 100 + side + c.Caption, 100 + W - side, 100 + H - side));
+    TScreenImage img = CaptureWindow(h);
+    const int f = c.Frame;
+    // The frame's outer and inner pixels on each side, then the client.
+    uint32_t outer = f == 0 ? Rgb(COLOR_WINDOW) : f == 1 ? Rgb(COLOR_WINDOWFRAME) : Rgb(COLOR_3DLIGHT);
+    uint32_t inner = f == 0 ? Rgb(COLOR_WINDOW) : f == 1 ? Rgb(COLOR_WINDOWFRAME) : Rgb(COLOR_BTNFACE);
+    EXPECT_EQ(At(img, 0, mid), outer);
+    EXPECT_EQ(At(img, W / 2, 0), outer);
+    if (f >= 2) {
+      EXPECT_EQ(At(img, W - 1, mid), Rgb(COLOR_3DDKSHADOW));
+      EXPECT_EQ(At(img, W / 2, H - 1), Rgb(COLOR_3DDKSHADOW));
+    } else {
+      EXPECT_EQ(At(img, W - 1, mid), outer);
+    }
+    if (f > 0) {
+      EXPECT_EQ(At(img, f - 1, mid), inner);
+      EXPECT_EQ(At(img, W - f, mid), inner);
+      EXPECT_EQ(At(img, W / 2, H - f), inner);
+    }
+    if (c.Caption) {
+      // The band starts inside the frame, in the caption's first colour.
+      EXPECT_EQ(At(img, f, f), Rgb(COLOR_ACTIVECAPTION));
+      EXPECT_EQ(At(img, f + 2, f - 1), inner);
+      EXPECT_EQ(At(img, f - 1, f + 2), inner);
+      EXPECT_EQ(At(img, f, f + c.Caption - 2), Rgb(COLOR_ACTIVECAPTION));
+      EXPECT_EQ(At(img, f, f + c.Caption - 1), Rgb(COLOR_BTNFACE));
+    }
+    if (c.Edge) {
+      // A sunken edge between the frame and the client.
+      EXPECT_EQ(At(img, f, mid), Rgb(COLOR_3DSHADOW));
+      EXPECT_EQ(At(img, f + 1, mid), Rgb(COLOR_3DDKSHADOW));
+    }
+    EXPECT_EQ(At(img, side, side + c.Caption), Rgb(COLOR_WINDOW));
+    EXPECT_EQ(At(img, W - side - 1, H - side - 1), Rgb(COLOR_WINDOW));
+    DestroyWindow(h);
+  }
+}
+
 TEST_F(Platform_NonClient, NcPaintDrawsOnlyTheUpdateRegion) {
   HWND h = MakeTop(100, 100, 320, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   Pump();

@@ -1,9 +1,11 @@
 // Drawing on the screen: what screen DCs draw stays over the windows until
-// a window beneath shows something else there; and the visible region of a
-// DC in screen coordinates.
+// a window beneath paints there or shows something else; and the visible
+// region of a DC in screen coordinates.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
+#include <vector>
 
 #include "tests/platform/user/UserTestSupport.h"
 
@@ -86,13 +88,6 @@ TEST_F(Platform_ScreenDC, DrawingStaysUntilTheWindowBeneathRepaintsThere) {
   EXPECT_EQ(s.Pixel(160, 159), Px(kRed));
   EXPECT_EQ(s.Pixel(200, 180), Px(kRed));
   EXPECT_EQ(s.Pixel(60, 60), Px(kRed));
-  // Repainting the same colour shows nothing new: the drawing stays there.
-  color = kWhite;
-  RECT same(80, 60, 140, 100);  // screen 180..240 x 160..200
-  InvalidateRect(h, &same, true);
-  UpdateWindow(h);
-  s = CaptureScreen();
-  EXPECT_EQ(s.Pixel(200, 180), Px(kRed));
 
   // Moving the window uncovers desktop and shows the window elsewhere: the
   // drawing goes wherever the picture beneath changed.
@@ -103,6 +98,137 @@ TEST_F(Platform_ScreenDC, DrawingStaysUntilTheWindowBeneathRepaintsThere) {
   EXPECT_EQ(s.Pixel(150, 150), Px(kDesk));  // was window, now desktop
   EXPECT_EQ(s.Pixel(550, 420), Px(kWhite));
   EXPECT_EQ(s.Pixel(430, 330), Px(kGreen));  // the window took its own pixels along
+}
+
+// A window that paints overwrites the drawing where it paints, whether or not
+// its pixels change there; the drawing stays wherever nothing painted.
+TEST_F(Platform_ScreenDC, APaintOfTheSamePictureStillOverwritesTheDrawing) {
+  const RECT part(20, 20, 60, 60);  // client coordinates; screen 120..160
+  struct Case {
+    const char* Name;
+    std::function<void(HWND window, HWND cover)> Act;
+    std::vector<TPoint> Gone, Kept;  // screen points
+  };
+  const Case cases[] = {
+      {"InvalidateRect and UpdateWindow",
+       [&](HWND h, HWND) {
+         InvalidateRect(h, &part, true);
+         UpdateWindow(h);
+       },
+       {{120, 120}, {159, 159}},
+       {{160, 159}, {200, 180}, {60, 60}, {260, 290}}},
+      {"RedrawWindow",
+       [&](HWND h, HWND) { RedrawWindow(h, &part, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); },
+       {{120, 120}, {159, 159}},
+       {{160, 159}, {200, 180}, {60, 60}}},
+      {"drawing through GetDC",
+       [&](HWND h, HWND) {
+         HDC dc = GetDC(h);
+         HBRUSH b = CreateSolidBrush(kWhite);
+         FillRect(dc, &part, b);
+         DeleteObject(b);
+         ReleaseDC(h, dc);
+       },
+       {{120, 120}, {159, 159}},
+       {{160, 159}, {200, 180}, {60, 60}}},
+      {"a whole repaint under a window above",
+       [&](HWND h, HWND) {
+         InvalidateRect(h, nullptr, true);
+         UpdateWindow(h);
+       },
+       {{120, 120}, {200, 180}},
+       {{260, 290}, {60, 60}}},
+      {"a move over the same colour",
+       [&](HWND h, HWND) { SetWindowPos(h, nullptr, 104, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); },
+       {{101, 120}, {200, 180}, {303, 120}},
+       {{60, 60}, {260, 290}}},
+      {"a window shown over it, in the same colour",
+       [&](HWND, HWND cover) {
+         SetWindowPos(cover, HWND_TOP, 140, 140, 40, 40, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+         UpdateWindow(cover);
+       },
+       {{140, 140}, {179, 179}},
+       {{130, 130}, {200, 180}, {60, 60}}},
+  };
+  COLORREF white = kWhite;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ClearScreenOverlay();
+    HWND h = MakeTop(100, 100, 200, 150);
+    PaintUpdateWith(h, &white);
+    // A window above the lower part of h, and one kept hidden until a case shows it.
+    HWND above = MakeTop(240, 230, 100, 100);
+    PaintUpdateWith(above, &white);
+    HWND cover = MakeTop(0, 0, 40, 40, WS_POPUP);
+    PaintUpdateWith(cover, &white);
+    Pump();
+    ScreenFill(RECT(50, 50, 320, 300), kRed);
+    c.Act(h, cover);
+    Pump();
+    TScreenImage s = CaptureScreen();
+    for (TPoint p : c.Gone) EXPECT_NE(s.Pixel(p.X, p.Y), Px(kRed)) << p.X << "," << p.Y;
+    for (TPoint p : c.Kept) EXPECT_EQ(s.Pixel(p.X, p.Y), Px(kRed)) << p.X << "," << p.Y;
+    DestroyWindow(cover);
+    DestroyWindow(above);
+    DestroyWindow(h);
+  }
+}
+
+// A window of no background brush shows, until it paints, what was on the
+// screen under it when it was shown, and reads that back from the screen.
+TEST_F(Platform_ScreenDC, AWindowShowsWhatWasBeneathItUntilItPaints) {
+  static bool registered = [] {
+    WNDCLASSEXW wc;
+    wc.lpfnWndProc = CALLBACK_TestProc;
+    wc.lpszClassName = u"QnTestBare";
+    return RegisterClassExW(&wc) != 0;
+  }();
+  ASSERT_TRUE(registered);
+  COLORREF below = kGreen, own = kWhite;
+  HWND back = MakeTop(100, 100, 300, 200);
+  PaintUpdateWith(back, &below);
+  Pump();
+  HWND h = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, u"QnTestBare", u"", WS_POPUP, 150, 150, 100, 60, nullptr,
+                           nullptr, nullptr, nullptr);
+  // Its paint reads the screen's bottom row under it, then paints the top half.
+  COLORREF read = 0;
+  SetHandler(h, [&](HWND hw, UINT msg, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    handled = msg == WM_PAINT || msg == WM_ERASEBKGND;
+    if (msg == WM_ERASEBKGND) return 1;
+    if (!handled) return 0;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hw, &ps);
+    HDC screen = GetDC(nullptr);
+    RECT wr;
+    GetWindowRect(hw, &wr);
+    read = GetPixel(screen, wr.Left + 10, wr.Bottom - 1);
+    ReleaseDC(nullptr, screen);
+    HBRUSH b = CreateSolidBrush(own);
+    RECT top(0, 0, 100, 30);
+    FillRect(dc, &top, b);
+    DeleteObject(b);
+    EndPaint(hw, &ps);
+    return 0;
+  });
+  for (COLORREF now : {kGreen, kRed}) {
+    SCOPED_TRACE(now == kGreen ? "first show" : "shown again elsewhere");
+    below = now;
+    InvalidateRect(back, nullptr, true);
+    UpdateWindow(back);
+    if (now == kRed) SetWindowPos(h, nullptr, 200, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(h, SW_SHOWNA);
+    UpdateWindow(h);
+    EXPECT_EQ(read, now);
+    RECT wr;
+    GetWindowRect(h, &wr);
+    TScreenImage s = CaptureScreen();
+    EXPECT_EQ(s.Pixel(wr.Left + 50, wr.Top + 10), Px(kWhite));
+    EXPECT_EQ(s.Pixel(wr.Left + 50, wr.Bottom - 1), Px(now));
+    EXPECT_EQ(CaptureWindow(h).Pixel(99, 59) & 0xFFFFFFu, Px(now) & 0xFFFFFFu);
+    ShowWindow(h, SW_HIDE);
+  }
+  DestroyWindow(h);
+  DestroyWindow(back);
 }
 
 TEST_F(Platform_ScreenDC, ZOrderHidingAndLayeredChangesTakeBackTheirPixels) {

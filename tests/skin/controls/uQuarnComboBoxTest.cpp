@@ -659,6 +659,36 @@ TEST_F(uQuarnBoxCtrls_ComboBox, FacePictureByPixelProbes) {
   EXPECT_EQ(given, TRect(0, 0, f.Width(), f.Height() - 2));
 }
 
+// The open list copies the screen under itself before drawing its frame: its
+// last row (and, without a scroll bar, its last column) shows the form
+// beneath, each time it opens.
+TEST_F(uQuarnBoxCtrls_ComboBox, TheOpenListsLastRowShowsTheFormBeneath) {
+  TQuarnComboBox* c = Combo(3, csDropDownList);
+  for (TColor formColor : {static_cast<TColor>(0x00204060), static_cast<TColor>(0x0030C0A0)}) {
+    SCOPED_TRACE(std::to_string(int(formColor)));
+    FRoot->SetColor(formColor);
+    usertest::Pump();
+    const TScreenImage before = CaptureScreen();
+    c->DropDown();
+    usertest::Pump();
+    ASSERT_TRUE(c->IsPopupVisible());
+    RECT wr;
+    GetWindowRect(c->ListBox()->Handle(), &wr);
+    const TScreenImage open = CaptureScreen();
+    Integer differ = 0;
+    for (Integer x = wr.Left; x < wr.Right; ++x)
+      differ += Low24(open.Pixel(x, wr.Bottom - 1)) != Low24(before.Pixel(x, wr.Bottom - 1));
+    if (c->ListBox()->ScrollBar == nullptr)
+      for (Integer y = wr.Top; y < wr.Bottom; ++y)
+        differ += Low24(open.Pixel(wr.Right - 1, y)) != Low24(before.Pixel(wr.Right - 1, y));
+    EXPECT_EQ(differ, 0);
+    // The row above is the list's frame, so the row checked is the copy's.
+    EXPECT_NE(Low24(open.Pixel(wr.Left + 10, wr.Bottom - 2)), Low24(before.Pixel(wr.Left + 10, wr.Bottom - 2)));
+    c->CloseUp(false);
+    usertest::Pump();
+  }
+}
+
 TEST_F(uQuarnBoxCtrls_ComboBox, FormFileRoundTrip) {
   auto* c = Make<TQuarnComboBox>(10, 10, 150, 26);
   c->SetName(u"Combo1");
