@@ -192,6 +192,16 @@ std::vector<std::string> HintsPage(const std::string& outDir) {
   SetMessageBoxResponder(oldBox);
   SetColorDialogResponder(oldColour);
   Application->CancelHint();
+  if (Live()) {
+    // Live, the buttons show their hints at the pointer; Save asks the
+    // question and Open opens the colour dialog, as in the picture.
+    buttons[2]->SetOnClick([&](TObject*) {
+      MessageBoxW(form->Handle(), u"The order has changed since it was opened.\nSave the changes before closing?",
+                  u"Order 1042", MB_YESNOCANCEL | MB_ICONQUESTION);
+    });
+    buttons[1]->SetOnClick([&](TObject*) { colours.Execute(form->Handle()); });
+    Hold();
+  }
   form.reset();
   themes.reset();
   ResetInput();

@@ -34,6 +34,8 @@ std::map<HWND, WNDPROC>& Subclassed() {
 }
 HWND gLauncher = nullptr;
 bool gWaiting = false;
+// The page OpenPage runs, whose title names the windows it holds.
+const Page* gPage = nullptr;
 
 // Closing a page's window hides it: the page frees its windows itself once
 // it is no longer held.
@@ -145,7 +147,13 @@ class TPictureView : public TCustomControl {
       name += "  \u00b7  picture " + std::to_string(Current + 1) + " of " + std::to_string(Pictures.size()) +
               " (click or Right for the next)";
     const String text = FromUtf8(name);
-    RECT r{12, h - band, w - 12, h};
+    // Every page with controls stays live; the viewer shows the pages that
+    // only draw, and says so, lest the person look for something to click.
+    const String note = u"A picture only: this page draws, it has no controls to try";
+    const Integer noteWidth = c->TextWidth(note);
+    RECT n{w - 12 - noteWidth, h - band, w - 12, h};
+    DrawText(c->Handle(), note.c_str(), int(note.size()), &n, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    RECT r{12, h - band, w - 24 - noteWidth, h};
     DrawText(c->Handle(), text.c_str(), int(text.size()), &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
     BitBlt(Canvas()->Handle(), 0, 0, w, h, c->Handle(), 0, 0, SRCCOPY);
   }
@@ -184,6 +192,12 @@ TScreenImage LoadPicture(const std::string& path) {
 void ShowPictures(const Page& page, const std::vector<std::string>& paths) {
   const String title = FromUtf8(page.Title ? page.Title : page.Name);
   auto form = NewSkinnedForm(TRect(120, 60, 120 + 860, 60 + 640), title);
+  if (gLauncher && IsWindow(gLauncher)) {
+    RECT home;
+    GetWindowRect(gLauncher, &home);
+    form->SetLeft((home.Left + home.Right - form->Width()) / 2);
+    form->SetTop(std::max<Integer>(0, (home.Top + home.Bottom - form->Height()) / 2));
+  }
   auto* view = new TPictureView(form.get(), page);
   view->SetParent(form.get());
   view->SetAlign(TAlign::alClient);
@@ -249,6 +263,34 @@ void Undress(TDressed& d) {
   d.Frame.reset();
 }
 
+// A page opened from the launcher shows its windows centred over it, as they
+// lie to each other, and inside the work area where they fit.
+void CentreOverLauncher(const std::vector<HWND>& windows) {
+  if (!gLauncher || !IsWindow(gLauncher) || windows.empty()) return;
+  RECT all{}, home{}, work{};
+  bool first = true;
+  for (HWND h : windows) {
+    RECT r;
+    GetWindowRect(h, &r);
+    if (first) all = r;
+    all = RECT{std::min(all.Left, r.Left), std::min(all.Top, r.Top), std::max(all.Right, r.Right),
+               std::max(all.Bottom, r.Bottom)};
+    first = false;
+  }
+  GetWindowRect(gLauncher, &home);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const Integer w = all.Right - all.Left, h = all.Bottom - all.Top;
+  Integer x = (home.Left + home.Right - w) / 2, y = (home.Top + home.Bottom - h) / 2;
+  x = std::max<Integer>(work.Left, std::min<Integer>(x, work.Right - w));
+  y = std::max<Integer>(work.Top, std::min<Integer>(y, work.Bottom - h));
+  for (HWND win : windows) {
+    RECT r;
+    GetWindowRect(win, &r);
+    SetWindowPos(win, nullptr, r.Left + x - all.Left, r.Top + y - all.Top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
 bool HasSkin(TForm* form) {
   for (Integer i = 0; i < form->ComponentCount(); ++i)
     if (dynamic_cast<qn::TQuarnForm*>(form->Components(i))) return true;
@@ -284,6 +326,7 @@ void Hold() {
     dressed.push_back(Dress(h));
     windows.push_back(dressed.back()->Frame->Handle());
   }
+  CentreOverLauncher(windows);
   RunWhileShown(windows);
   for (auto& d : dressed) Undress(*d);
   for (auto& made : skins)
@@ -291,11 +334,130 @@ void Hold() {
 }
 
 namespace {
-bool gBusy = false;
+
+// A sheet's picture under its live controls: the headings and notes the
+// sheet drew stay where they were, and the controls take input over the
+// places they were drawn at.
+class TSheetBackdrop : public TGraphicControl {
+ public:
+  TSheetBackdrop(TComponent* AOwner, const TScreenImage& Picture) : TGraphicControl(AOwner), FPicture(Picture) {}
+
+ protected:
+  void Paint() override { BlitImage(Canvas()->Handle(), FPicture, 0, 0); }
+
+ private:
+  TScreenImage FPicture;
+};
+
+}  // namespace
+
+void HoldSheet(TForm* Form, const TScreenImage& Picture) {
+  if (!gLive || !Form) return;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  auto* backdrop = new TSheetBackdrop(Form, Picture);
+  backdrop->SetParent(Form);
+  backdrop->SetBounds(0, 0, Picture.Width, Picture.Height);
+  backdrop->SendToBack();
+  const String caption = FromUtf8(gPage ? (gPage->Title ? gPage->Title : gPage->Name) : "");
+  Form->SetBorderStyle(bsSizeable);
+  Form->SetCaption(caption);
+  std::vector<TComponent*> skin;
+  if (!HasSkin(Form)) skin = SkinForm(Form, caption);
+  Form->SetClientWidth(std::min<Integer>(Picture.Width, work.Right - work.Left - 16));
+  Form->SetClientHeight(std::min<Integer>(Picture.Height, work.Bottom - work.Top - 40));
+  Form->Show();
+  Hold();
+  for (TComponent* c : skin) delete c;
+  delete backdrop;
 }
+
+void HoldModal(TForm* Form) {
+  if (!gLive || !Form) return;
+  gHeld = true;
+  CentreOverLauncher({Form->Handle()});
+  gWaiting = true;
+  Form->ShowModal();
+  gWaiting = false;
+}
+
+namespace {
+bool gBusy = false;
+
+// What a page may change for the whole program on its way (the screen, the
+// desktop colour, the hint window class and the application's hint settings,
+// the clock, the locale, the drag threshold), taken before it opens and put
+// back once it is closed, so that the next page and the launcher start from
+// the same screen.
+class TGlobalState {
+ public:
+  TGlobalState() {
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR m, HDC, RECT*, LPARAM p) {
+          MONITORINFO info{};
+          info.cbSize = sizeof info;
+          GetMonitorInfoW(m, &info);
+          reinterpret_cast<std::vector<TMonitorConfig>*>(p)->push_back(
+              {TRect(info.rcMonitor.Left, info.rcMonitor.Top, info.rcMonitor.Right, info.rcMonitor.Bottom),
+               TRect(info.rcWork.Left, info.rcWork.Top, info.rcWork.Right, info.rcWork.Bottom),
+               (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+          return true;
+        },
+        reinterpret_cast<LPARAM>(&FMonitors));
+    FDesktop = GetDesktopColor();
+    FHintClass = HintWindowClass;
+    FShowHint = Application->ShowHint();
+    FHintColor = Application->HintColor();
+    FHintPause = Application->HintPause();
+    FHintShortPause = Application->HintShortPause();
+    FHintHidePause = Application->HintHidePause();
+    FHintShortCuts = Application->HintShortCuts();
+    FHintFont.Assign(Screen->HintFont());
+    FCursor = Screen->Cursor();
+    FVirtualClock = IsVirtualClock();
+    FLocale = GetSystemDefaultLCID();
+    FDragThreshold = Mouse ? Mouse->DragThreshold() : 0;
+  }
+
+  void Restore() {
+    Application->CancelHint();
+    // A hint window class the page installed goes with the windows made of it.
+    Application->SetShowHint(false);
+    HintWindowClass = FHintClass;
+    Application->SetShowHint(FShowHint);
+    Application->SetHintColor(FHintColor);
+    Application->SetHintPause(FHintPause);
+    Application->SetHintShortPause(FHintShortPause);
+    Application->SetHintHidePause(FHintHidePause);
+    Application->SetHintShortCuts(FHintShortCuts);
+    Screen->SetHintFont(&FHintFont);
+    Screen->SetCursor(FCursor);
+    if (Mouse) Mouse->SetDragThreshold(FDragThreshold);
+    if (GetSystemDefaultLCID() != FLocale) SetSystemLocale(FLocale);
+    SetVirtualClock(FVirtualClock);
+    ResetInput();
+    if (!FMonitors.empty()) SetScreenConfiguration(FMonitors);
+    SetDesktopColor(FDesktop);
+  }
+
+ private:
+  std::vector<TMonitorConfig> FMonitors;
+  COLORREF FDesktop = 0;
+  TClass FHintClass = nullptr;
+  bool FShowHint = true, FHintShortCuts = true, FVirtualClock = false;
+  TColor FHintColor = clInfoBk;
+  Integer FHintPause = 0, FHintShortPause = 0, FHintHidePause = 0, FDragThreshold = 0;
+  TFont FHintFont;
+  TCursor FCursor = crDefault;
+  LCID FLocale = 0;
+};
+
+}  // namespace
 
 bool PageOpen() { return gBusy; }
 bool PageWaiting() { return gBusy && gWaiting; }
+bool PageHeld() { return gBusy && gHeld; }
 
 void OpenPage(const Page& page, const std::string& outDir) {
   // One page at a time: its windows are live until closed.
@@ -305,6 +467,8 @@ void OpenPage(const Page& page, const std::string& outDir) {
   const bool wasLive = gLive;
   gLive = true;
   gHeld = false;
+  gPage = &page;
+  TGlobalState before;
   try {
     auto paths = page.Run(outDir);
     CaptionPictures(page, paths);
@@ -314,6 +478,8 @@ void OpenPage(const Page& page, const std::string& outDir) {
   } catch (std::exception& e) {
     std::fprintf(stderr, "gallery page %s failed: %s\n", page.Name, e.what());
   }
+  before.Restore();
+  gPage = nullptr;
   gLive = wasLive;
   busy = false;
 }
