@@ -61,6 +61,20 @@ std::vector<HWND> PageWindows() {
   return v;
 }
 
+// The shown one of the windows nearest the top.
+HWND FrontWindow(const std::vector<HWND>& windows) {
+  std::pair<const std::vector<HWND>*, HWND> ctx{&windows, nullptr};
+  EnumWindows(
+      [](HWND h, LPARAM p) {
+        auto* c = reinterpret_cast<std::pair<const std::vector<HWND>*, HWND>*>(p);
+        if (!IsWindowVisible(h) || std::find(c->first->begin(), c->first->end(), h) == c->first->end()) return true;
+        c->second = h;
+        return false;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  return ctx.second;
+}
+
 // Runs the loop while any of the windows shows.
 void RunWhileShown(const std::vector<HWND>& windows) {
   for (HWND h : windows) {
@@ -74,15 +88,26 @@ void RunWhileShown(const std::vector<HWND>& windows) {
       if (IsWindow(h) && IsWindowVisible(h)) return true;
     return false;
   };
+  HWND closing = nullptr;
   while (anyShown() && !Application->Terminated()) {
+    // Once a window Esc closed is gone, the page's next window has the keys
+    // (not a pop-up that happens to be next on the screen).
+    if (closing && !IsWindowVisible(closing)) {
+      closing = nullptr;
+      if (HWND front = FrontWindow(windows)) SetForegroundWindow(front);
+    }
     // Esc closes the page window it was pressed in, whichever control has
     // the focus there.
     MSG m;
     if (PeekMessageW(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && m.wParam == VK_ESCAPE) {
-      const HWND root = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
-      if (std::find(windows.begin(), windows.end(), root) != windows.end()) {
+      HWND root = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
+      // Pressed while the launcher still has the keys, it closes the page's
+      // front window all the same.
+      if (!root || root == gLauncher) root = FrontWindow(windows);
+      if (root && std::find(windows.begin(), windows.end(), root) != windows.end()) {
         PeekMessageW(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
         PostMessageW(root, WM_CLOSE, 0, 0);
+        closing = root;
         continue;
       }
     }
@@ -327,6 +352,11 @@ void Hold() {
     windows.push_back(dressed.back()->Frame->Handle());
   }
   CentreOverLauncher(windows);
+  // The page's front window has the keys, not the launcher it was opened
+  // from nor a pop-up the page made last.
+  const HWND front = FrontWindow(windows);
+  if (front && std::find(windows.begin(), windows.end(), GetForegroundWindow()) == windows.end())
+    SetForegroundWindow(front);
   RunWhileShown(windows);
   for (auto& d : dressed) Undress(*d);
   for (auto& made : skins)

@@ -46,13 +46,14 @@ std::vector<std::string> ProcessorPage(const std::string& outDir) {
     }
   }
 
-  // Columns of at most kPerColumn rows; a registry's heading never ends a
-  // column on its own.
-  constexpr int kRowH = 20, kTop = 92, kColW = 330, kLeft = 24, kPerColumn = 30;
+  // Three columns of about the same length; a registry's heading never ends
+  // a column on its own.
+  constexpr int kRowH = 20, kTop = 92, kColW = 360, kLeft = 24;
+  const size_t perColumn = std::max<size_t>(12, (rows.size() + 2) / 3 + 1);
   std::vector<std::vector<const TBindingRow*>> columns(1);
   for (size_t i = 0; i < rows.size(); ++i) {
-    const bool lonelyHeading = rows[i].Registry && columns.back().size() + 1 >= size_t(kPerColumn);
-    if (columns.back().size() >= size_t(kPerColumn) || lonelyHeading) columns.emplace_back();
+    const bool lonelyHeading = rows[i].Registry && columns.back().size() + 1 >= perColumn;
+    if (columns.back().size() >= perColumn || lonelyHeading) columns.emplace_back();
     columns.back().push_back(&rows[i]);
   }
   const int width = std::max(760, kLeft * 2 + int(columns.size()) * kColW);
@@ -88,7 +89,7 @@ std::vector<std::string> ProcessorPage(const std::string& outDir) {
       SheetLabel(c, x + 34, y + 3, FromUtf8(r.Name));
       c->Font()->SetColor(TColor(RGB(31, 95, 168)));
       c->Brush()->SetStyle(TBrushStyle::bsClear);
-      c->TextOut(x + 180, y + 3, FromUtf8(r.Bound));
+      c->TextOut(x + 226, y + 3, FromUtf8(r.Bound));
       c->Brush()->SetStyle(TBrushStyle::bsSolid);
     }
   }

@@ -126,7 +126,9 @@ std::vector<std::string> ShellPage(const std::string& outDir) {
   Application->ProcessMessages();
   UINT hover = 400;
   SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hover, 0);
-  AdvanceClock(hover + 10);
+  // Live, the clock is real and the hover time passes in earnest.
+  if (IsVirtualClock()) AdvanceClock(hover + 10);
+  else Sleep(hover + 10);
   Application->ProcessMessages();
   const bool tipShown = ShellTooltipWindow() && IsWindowVisible(ShellTooltipWindow());
   const TScreenImage tipShot = CaptureScreen();
