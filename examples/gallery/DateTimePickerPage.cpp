@@ -169,9 +169,11 @@ std::vector<std::string> DateTimePickerPage(const std::string& outDir) {
     const std::string path = outDir + "/datetimepicker.png";
     SavePng(shot, path);
     written.push_back(path);
-    Hold();
-    drop->QnLikeMenuDlg1->Stop();
   }
+  // Live, the form stays up for the person, its picker open where the
+  // script opened it.
+  Hold();
+  if (drop) drop->QnLikeMenuDlg1->Stop();
   PumpRounds(2);
   form.reset();
   PumpRounds(1);

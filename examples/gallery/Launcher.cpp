@@ -376,7 +376,7 @@ class TLauncherView : public TCustomControl {
       if (t.Width == 0) {
         c->Brush()->SetStyle(TBrushStyle::bsClear);
         UseFont(c, 8, false, kSentence);
-        Write(c, u"printed, no picture", thumb, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        Write(c, u"no picture", thumb, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
       } else
         BlitImage(c->Handle(), t, thumb.Left + (thumb.Width() - t.Width) / 2, thumb.Top + (thumb.Height() - t.Height) / 2);
       c->Brush()->SetStyle(TBrushStyle::bsClear);

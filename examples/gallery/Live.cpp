@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "examples/gallery/Gallery.h"
 #include "examples/gallery/Launcher.h"
@@ -60,6 +61,20 @@ std::vector<HWND> PageWindows() {
       reinterpret_cast<LPARAM>(&v));
   return v;
 }
+
+// The top-level windows on the screen, and those that were there before the
+// page opened (OpenPage): the page's own are the others.
+std::vector<HWND> ShownTopLevelWindows() {
+  std::vector<HWND> v;
+  EnumWindows(
+      [](HWND h, LPARAM p) {
+        if (IsWindowVisible(h) && h != gLauncher) reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+        return true;
+      },
+      reinterpret_cast<LPARAM>(&v));
+  return v;
+}
+std::set<HWND> gBefore;
 
 // The shown one of the windows nearest the top.
 HWND FrontWindow(const std::vector<HWND>& windows) {
@@ -340,11 +355,31 @@ void Hold() {
   std::vector<HWND> windows;
   // A form of library-drawn controls in the host's frame wears the skinned
   // frame while it is live; forms that show the host's own look keep it.
-  std::vector<std::vector<TComponent*>> skins;
-  for (HWND h : PageWindows()) {
+  // The skins laid on, with the form they are on: a page may free a form
+  // while it is live (a drop-down that closes), and its skin with it.
+  std::vector<std::pair<TForm*, std::vector<TComponent*>>> skins;
+  std::vector<HWND> found = PageWindows();
+  if (found.empty()) {
+    // A page whose windows have no caption (shaped windows, a borderless
+    // form): the top-level windows it made, a borderless form of library
+    // controls given a frame with its title and close button.
+    for (HWND h : ShownTopLevelWindows()) {
+      if (gBefore.count(h)) continue;
+      auto* form = dynamic_cast<TForm*>(FindControl(h));
+      if (form && form->BorderStyle() == bsNone && HoldsLibraryControls(form)) {
+        form->SetBorderStyle(bsSizeable);
+        form->SetCaption(FromUtf8(gPage ? (gPage->Title ? gPage->Title : gPage->Name) : ""));
+        h = form->Handle();
+      }
+      found.push_back(h);
+    }
+  }
+  for (HWND h : found) {
     if (TWinControl* c = FindControl(h)) {
       auto* form = dynamic_cast<TForm*>(c);
-      if (form && !HasSkin(form) && HoldsLibraryControls(form)) skins.push_back(SkinForm(form, form->Caption()));
+      const bool framed = (GetWindowLongW(h, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+      if (form && framed && !HasSkin(form) && HoldsLibraryControls(form))
+        skins.push_back({form, SkinForm(form, form->Caption())});
       windows.push_back(h);
       continue;
     }
@@ -359,8 +394,12 @@ void Hold() {
     SetForegroundWindow(front);
   RunWhileShown(windows);
   for (auto& d : dressed) Undress(*d);
-  for (auto& made : skins)
-    for (TComponent* c : made) delete c;
+  for (auto& [form, made] : skins) {
+    bool alive = false;
+    for (Integer i = 0; i < Screen->FormCount() && !alive; ++i) alive = Screen->Forms(i) == form;
+    if (alive)
+      for (TComponent* c : made) delete c;
+  }
 }
 
 namespace {
@@ -499,6 +538,8 @@ void OpenPage(const Page& page, const std::string& outDir) {
   gHeld = false;
   gPage = &page;
   TGlobalState before;
+  const std::vector<HWND> shown = ShownTopLevelWindows();
+  gBefore = std::set<HWND>(shown.begin(), shown.end());
   try {
     auto paths = page.Run(outDir);
     CaptionPictures(page, paths);
