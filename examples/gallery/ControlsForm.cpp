@@ -186,8 +186,11 @@ void TControlsDriver::Pump() {
 }
 
 void TControlsDriver::Wait(Integer Ms) {
+  // On a real display the clock is real: the pauses the script waits for
+  // (completion, hints, fades) must pass in earnest there.
   for (Integer t = 0; t < Ms; t += 10) {
-    AdvanceClock(10);
+    if (IsVirtualClock()) AdvanceClock(10);
+    else Sleep(10);
     Pump();
   }
 }

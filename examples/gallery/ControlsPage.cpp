@@ -17,6 +17,9 @@
 #include "examples/gallery/Gallery.h"
 #include "examples/gallery/SheetImage.h"
 #include "platform/desktop/Desktop.h"
+#include "skin/controls/uQuarnEditTips.h"
+#include "skin/controls/uQuarnPasswordEdit.h"
+#include "skin/extended/uQuarnHint.h"
 
 namespace gallery {
 
@@ -102,6 +105,14 @@ std::vector<std::string> ControlsPage(const std::string& outDir) {
     }
     // Steps left untold (they changed nothing) go with the last picture.
     if (!told.empty()) write(take(), "/controls.png");
+    if (Live()) {
+      // The edit tip is a note on the password being typed: it goes once
+      // the person leaves the edit.
+      qn::TQuarnCustomEditTips* tips = form->PasswordTips;
+      form->Get<qn::TQuarnPasswordEdit>(u"EdPassword")->SetOnExit([tips](TObject*) { tips->Hide(); });
+      // Hints come in the skin's balloon, as on the other skinned pages.
+      new qn::TQuarnHint(form.get());
+    }
     Hold();  // live: the form stays up until it is closed
   }
   TControlsDriver::Pump();

@@ -160,9 +160,14 @@ std::vector<std::string> DateTimePickerPage(const std::string& outDir) {
     const std::string path = outDir + "/datetimepicker.png";
     SavePng(shot, path);
     written.push_back(path);
-    Hold();
-    drop->QnLikeMenuDlg1->Stop();
   }
+  // Live, the form stays up for the person, its picker open where the
+  // script opened it.
+  Hold();
+  // The drop-down frees itself once it closes, as it may have while live.
+  bool dropped = false;
+  for (Integer i = 0; drop && i < Screen->FormCount() && !dropped; ++i) dropped = Screen->Forms(i) == drop;
+  if (dropped) drop->QnLikeMenuDlg1->Stop();
   PumpRounds(2);
   form.reset();
   PumpRounds(1);

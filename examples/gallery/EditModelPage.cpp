@@ -180,6 +180,11 @@ std::vector<std::string> EditModelPage(const std::string& outDir) {
   img.Height = sheet.Height();
   img.Pixels.assign(sheet.Bits(), sheet.Bits() + size_t(sheet.Width()) * sheet.Height());
   vcl::SavePng(img, path);
+  if (Live()) {
+    // Live, the edit sits on its last row, in the state the steps left it.
+    edit->SetBounds(900, top + Integer(steps.size() - 1) * rowH - 2, edit->Width(), edit->Height());
+    HoldSheet(form.get(), img);
+  }
   form.reset();
   ResetInput();
   Pump();

@@ -219,6 +219,7 @@ std::vector<std::string> EditsPage(const std::string& outDir) {
   sheet.Font()->SetSize(9);
 
   Integer row[2] = {0, 0};
+  std::vector<std::pair<TQuarnPngEdit*, TPoint>> placed;
   for (const TShot& s : shots) {
     s.Arrange();
     AdvanceClock(20);
@@ -237,6 +238,7 @@ std::vector<std::string> EditsPage(const std::string& outDir) {
     sheet.Font()->SetSize(9);
     const TScreenImage shot = CaptureWindow(s.Edit->Handle());
     const Integer ex = x0 + 200;
+    placed.push_back({s.Edit, TPoint(ex, y)});
     for (Integer yy = 0; yy < shot.Height; ++yy)
       for (Integer xx = 0; xx < shot.Width; ++xx) sheet.SetPixelS(ex + xx, y + yy, shot.Pixel(xx, yy) | 0xFF000000u);
     if (s.After) s.After();
@@ -249,6 +251,11 @@ std::vector<std::string> EditsPage(const std::string& outDir) {
   img.Height = sheet.Height();
   img.Pixels.assign(sheet.Bits(), sheet.Bits() + size_t(sheet.Width()) * sheet.Height());
   vcl::SavePng(img, path);
+  if (Live()) {
+    // Live, each edit sits where its picture is, to be typed into.
+    for (const auto& [e, at] : placed) e->SetBounds(at.X, at.Y, e->Width(), e->Height());
+    HoldSheet(form.get(), img);
+  }
   form.reset();
   ResetInput();
   Pump();

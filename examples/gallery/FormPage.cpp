@@ -187,7 +187,9 @@ std::vector<std::string> FormPage(const std::string& outDir) {
   });
   reset->SetOnClick([&](TObject*) { status->SetCaption(u"Nothing applied yet"); });
   // The picture is taken while the form is still up, as it closes.
+  bool scripted = true;
   form->SetOnClose([&](TObject*, TCloseAction&) {
+    if (!scripted) return;
     Application->ProcessMessages();
     SaveWindowSnapshot(form->Handle(), path);
   });
@@ -213,11 +215,20 @@ std::vector<std::string> FormPage(const std::string& outDir) {
   TModalIdleHook saved = SetModalIdleHook([] { return false; });
   Integer result = form->ShowModal();
   SetModalIdleHook(saved);
+  const int appliedByScript = applied;
+  if (Live()) {
+    // Live, the person fills the order in again: OK, Cancel, Esc or the
+    // close button end it.
+    scripted = false;
+    status->SetCaption(u"Nothing applied yet");
+    status->Font()->SetColor(clWindowText);
+    HoldModal(form);
+  }
   delete form;
   ResetInput();
   SetVirtualClock(false);
   ResetScreenConfiguration();
-  if (result != mrOk || applied != 1) throw Exception(u"the form did not close with OK after one Apply");
+  if (result != mrOk || appliedByScript != 1) throw Exception(u"the form did not close with OK after one Apply");
   out.push_back(path);
   return out;
 }

@@ -6,6 +6,11 @@
 
 #include "platform/rtl/Types.h"
 
+namespace vcl {
+class TForm;
+struct TScreenImage;
+}  // namespace vcl
+
 namespace gallery {
 
 struct Page {
@@ -60,6 +65,11 @@ std::vector<Page> AllPages();
 // no-op when writing pictures).
 bool Live();
 void Hold();
+// Hold for a sheet: the form that holds the sheet's controls where the
+// picture shows them is shown live with the picture under them.
+void HoldSheet(vcl::TForm* Form, const vcl::TScreenImage& Picture);
+// Hold for a modal form: shown modally until the person closes it.
+void HoldModal(vcl::TForm* Form);
 // Shows the launcher on the display; the program's exit code.
 int RunLive(const std::string& outDir);
 

@@ -160,7 +160,9 @@ std::vector<std::string> HintsPage(const std::string& outDir) {
   TPoint p = buttons[1]->ClientToScreen(TPoint(40, 14));
   InputMouseMove(p.X, p.Y);
   Application->ProcessMessages();
-  AdvanceClock(500);
+  // Live, the clock is real and the pause passes in earnest.
+  if (IsVirtualClock()) AdvanceClock(500);
+  else Sleep(600);
   Application->ProcessMessages();
   bool hintShown = Application->ActiveHintWindow() && IsWindowVisible(Application->ActiveHintWindow()->Handle());
 
@@ -192,6 +194,16 @@ std::vector<std::string> HintsPage(const std::string& outDir) {
   SetMessageBoxResponder(oldBox);
   SetColorDialogResponder(oldColour);
   Application->CancelHint();
+  if (Live()) {
+    // Live, the buttons show their hints at the pointer; Save asks the
+    // question and Open opens the colour dialog, as in the picture.
+    buttons[2]->SetOnClick([&](TObject*) {
+      MessageBoxW(form->Handle(), u"The order has changed since it was opened.\nSave the changes before closing?",
+                  u"Order 1042", MB_YESNOCANCEL | MB_ICONQUESTION);
+    });
+    buttons[1]->SetOnClick([&](TObject*) { colours.Execute(form->Handle()); });
+    Hold();
+  }
   form.reset();
   themes.reset();
   ResetInput();

@@ -42,7 +42,7 @@ constexpr Integer kCardWidth = 230, kCardHeight = 236, kGap = 16, kMargin = 24, 
 constexpr Integer kThumbWidth = kCardWidth - 16, kThumbHeight = 124;
 
 constexpr Integer kSearchWidth = 240;
-constexpr Integer kFormWidth = 1000, kFormHeight = 700;
+constexpr Integer kMinColumns = 2, kMaxColumns = 5, kMinHeight = 480, kMaxHeight = 1000;
 
 const char* const kOrder[] = {kGraphics, kSkin, kControls, kForms, kTree, kDesign};
 constexpr const char* kMore = "More pages";
@@ -302,6 +302,17 @@ class TLauncherView : public TCustomControl {
     return true;
   }
 
+  // Up and Down change the section, so the view keeps the arrows instead of
+  // letting the form's dialog keys move the focus with them; Tab still goes
+  // on to the search edit.
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == WM_GETDLGCODE) {
+      Message.Result = DLGC_WANTARROWS;
+      return;
+    }
+    TCustomControl::WndProc(Message);
+  }
+
   void KeyDown(Word& Key, TShiftState Shift) override {
     TCustomControl::KeyDown(Key, Shift);
     const auto at = std::find(Sections.begin(), Sections.end(), Selected);
@@ -365,7 +376,7 @@ class TLauncherView : public TCustomControl {
       if (t.Width == 0) {
         c->Brush()->SetStyle(TBrushStyle::bsClear);
         UseFont(c, 8, false, kSentence);
-        Write(c, u"printed, no picture", thumb, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        Write(c, u"no picture", thumb, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
       } else
         BlitImage(c->Handle(), t, thumb.Left + (thumb.Width() - t.Width) / 2, thumb.Top + (thumb.Height() - t.Height) / 2);
       c->Brush()->SetStyle(TBrushStyle::bsClear);
@@ -374,8 +385,10 @@ class TLauncherView : public TCustomControl {
       const TRect title(r.Left + 12, thumb.Bottom + 8, r.Right - 12, thumb.Bottom + 26);
       Write(c, FromUtf8(p.Title ? p.Title : p.Name), title, DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS);
       UseFont(c, 8, false, kSentence);
+      // A sentence longer than the card ends in an ellipsis on its last line,
+      // not mid-phrase.
       Write(c, FromUtf8(p.Sentence ? p.Sentence : ""), TRect(r.Left + 12, title.Bottom + 4, r.Right - 12, r.Bottom - 8),
-           DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS);
+            DT_LEFT | DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS);
     }
     // The heading stays while the cards scroll under it.
     Fill(c, TRect(kSideWidth, 0, w, kCardsTop - 8), kPageBack);
@@ -401,11 +414,29 @@ class TLauncherView : public TCustomControl {
   int Pressed = -1;
 };
 
+namespace {
+
+// The launcher's place: centred in the work area, as many columns of cards
+// as fit in nine tenths of its width (two to five: more would make a wall of
+// cards rather than a view), and nine tenths of its height up to 1000.
+void PlaceLauncher(TForm* form) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const Integer workW = work.Right - work.Left, workH = work.Bottom - work.Top;
+  const Integer frameW = form->Width() - form->ClientWidth();
+  const Integer room = workW * 9 / 10 - frameW - kSideWidth - 2 * kMargin;
+  const Integer cols = std::clamp<Integer>((room + kGap) / (kCardWidth + kGap), kMinColumns, kMaxColumns);
+  const Integer w =
+      std::min<Integer>(workW, frameW + kSideWidth + 2 * kMargin + cols * kCardWidth + (cols - 1) * kGap + 2 * 8);
+  const Integer h = std::min<Integer>(workH, std::clamp<Integer>(workH * 9 / 10, kMinHeight, kMaxHeight));
+  form->SetBounds(work.Left + (workW - w) / 2, work.Top + (workH - h) / 2, w, h);
+}
+
+}  // namespace
+
 TLauncher::TLauncher(const std::vector<PageRun>& Runs) {
-  // As large as it was laid out for, or as the screen has room for.
-  const Integer w = std::max<Integer>(640, std::min<Integer>(kFormWidth, GetSystemMetrics(SM_CXSCREEN) - 24));
-  const Integer h = std::max<Integer>(480, std::min<Integer>(kFormHeight, GetSystemMetrics(SM_CYSCREEN) - 24));
-  FForm = NewSkinnedForm(TRect(12, 12, 12 + w, 12 + h), u"Quarn gallery");
+  FForm = NewSkinnedForm(TRect(0, 0, 1000, 700), u"Quarn gallery");
+  PlaceLauncher(FForm.get());
   FView = new TLauncherView(FForm.get(), Runs);
   FView->SetParent(FForm.get());
   FView->SetAlign(TAlign::alClient);

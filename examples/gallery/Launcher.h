@@ -75,5 +75,8 @@ void OpenPage(const Page& page, const std::string& outDir);
 // are shown and waiting for the person.
 bool PageOpen();
 bool PageWaiting();
+// Whether the open page holds its own windows live (rather than showing its
+// pictures in the viewer).
+bool PageHeld();
 
 }  // namespace gallery

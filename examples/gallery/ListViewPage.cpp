@@ -222,8 +222,6 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   form->Update();
   SaveWindowSnapshot(form->Handle(), path);
 
-  delete form;
-
   // The skinned report: flat header, images, and external bars.
   std::string skinned = outDir + "/listview-skinned.png";
   NotePicture(skinned, "the skinned list view with its flat header and the skin's bars");
@@ -265,7 +263,13 @@ std::vector<std::string> ListViewPage(const std::string& outDir) {
   Application->ProcessMessages();
   sform->Update();
   SaveWindowSnapshot(sform->Handle(), skinned, true);
+  if (Live()) {
+    // Live, both views side by side, the host's on the left.
+    sform->SetLeft(form->Left() + form->Width() + 16);
+    Hold();
+  }
   delete sform;
+  delete form;
 
   ResetInput();
   SetVirtualClock(false);

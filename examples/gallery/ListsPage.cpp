@@ -142,6 +142,7 @@ std::vector<std::string> ListsPage(const std::string& outDir) {
 
   popup->Hide();
   popup.reset();
+  Hold();  // live: the lists stay up until the form is closed
   form.reset();
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   SetVirtualClock(false);

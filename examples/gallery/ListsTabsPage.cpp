@@ -179,6 +179,7 @@ std::vector<std::string> ListsTabsPage(const std::string& outDir) {
   Application->ProcessMessages();
   form->Update();
   SaveWindowSnapshot(form->Handle(), path);
+  Hold();  // live: the form stays up until it is closed
 
   delete form;
   ResetInput();

@@ -270,6 +270,13 @@ std::vector<std::string> MenusPage(const std::string& outDir) {
   });
   Application->ProcessMessages();
   SetModalIdleHook(saved);
+  if (Live()) {
+    // Live, the person opens the menu with a right click on the text.
+    page->Lines.push_back(u"");
+    page->Lines.push_back(chinese ? u"右键单击此处打开菜单。" : u"Right-click here for the menu.");
+    page->Invalidate();
+    Hold();
+  }
   editor.reset();
   styles.reset();
   images.reset();

@@ -161,6 +161,15 @@ std::vector<std::string> OleDragPage(const std::string& outDir) {
     DrawCursor(dropTarget->Picture, OleDragCursor(DROPEFFECT_COPY), TPoint(dropTarget->PicturePoint.x, dropTarget->PicturePoint.y));
     SavePng(dropTarget->Picture, path);
   }
+  if (Live()) {
+    // Live, the person drags the order from the source onto the target.
+    source->SetOnMouseDown([&](TObject*, TMouseButton Button, TShiftState, Integer, Integer) {
+      if (Button != TMouseButton::mbLeft) return;
+      DWORD done = DROPEFFECT_NONE;
+      DoDragDrop(data.get(), dropSource.get(), DROPEFFECT_COPY | DROPEFFECT_MOVE, &done);
+    });
+    Hold();
+  }
   RevokeDragDrop(target->Handle());
   form.reset();
   OleUninitialize();

@@ -117,8 +117,6 @@ void RemoveWorkFolder() {
 std::vector<Page> AllPages() {
   // {name, run, section, title, sentence}
   return {
-      {"processor", ProcessorPage, kGraphics, "Processor",
-       "The processor's features and the implementation bound to each raster function (printed, no picture)."},
       {"gdi", RunGdiPage, kGraphics, "GDI drawing",
        "Shapes, pens, hatch and pattern brushes, the raster operations (source: horizontal bands; destination: "
        "vertical bands; pattern: green hatch), regions, edges and frame controls, as the host's GDI draws them."},
@@ -357,6 +355,9 @@ std::vector<Page> AllPages() {
       {"nonvisual", NonVisualPage, kControls, "Non-visual components",
        "The palette's components with no window of their own at work: its pop-up menu, an image list, a pop-up that "
        "closes like a menu, and the form file of an empty marker component."},
+      // Last of its section: a table, not the picture to meet the gallery with.
+      {"processor", ProcessorPage, kGraphics, "Processor",
+       "The processor's instruction sets and the implementation bound to each raster function, as a table."},
   };
 }
 

@@ -293,6 +293,7 @@ std::vector<std::string> LayersPage(const std::string& outDir) {
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   const std::string path = outDir + "/layers.png";
   vcl::SaveWindowSnapshot(host, path, true);
+  Hold();  // live: the band can be moved and sized until the window is closed
   sheet.reset();
   DestroyWindow(host);
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);

@@ -5,13 +5,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/GdiIcon.h"
 #include "platform/vcl/Graphics.h"
 
+namespace vcl {
+class TForm;
+}
+
 namespace gallery {
+
+// Where a sheet hands the form that holds its controls, laid out as the
+// picture shows them, and the finished picture to the live gallery; unset
+// when the sheet is only drawn.
+using TSheetLive = std::function<void(vcl::TForm* Form, const vcl::TScreenImage& Picture)>;
 
 inline vcl::TScreenImage BitmapImage(vcl::HDC dc, vcl::HBITMAP bmp, int width, int height) {
   vcl::TScreenImage img;

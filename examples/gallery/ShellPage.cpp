@@ -87,7 +87,7 @@ std::vector<std::string> ShellPage(const std::string& outDir) {
   form->SetCaption(u"Files");
   form->SetBounds(20, 20, 600, 300);
   form->SetColor(clBtnFace);
-  Box(form.get(), TRect(16, 16, 216, 236), u"report.pdf, chart.png, notes.txt", TColor(RGB(204, 226, 250)));
+  auto* files = Box(form.get(), TRect(16, 16, 216, 236), u"report.pdf, chart.png, notes.txt", TColor(RGB(204, 226, 250)));
   TInbox inbox;
   inbox.Panel = Box(form.get(), TRect(240, 16, 576, 236), u"Inbox: drop files here", TColor(RGB(232, 238, 246)));
   form->Show();
@@ -126,7 +126,9 @@ std::vector<std::string> ShellPage(const std::string& outDir) {
   Application->ProcessMessages();
   UINT hover = 400;
   SystemParametersInfoW(SPI_GETMOUSEHOVERTIME, 0, &hover, 0);
-  AdvanceClock(hover + 10);
+  // Live, the clock is real and the hover time passes in earnest.
+  if (IsVirtualClock()) AdvanceClock(hover + 10);
+  else Sleep(hover + 10);
   Application->ProcessMessages();
   const bool tipShown = ShellTooltipWindow() && IsWindowVisible(ShellTooltipWindow());
   const TScreenImage tipShot = CaptureScreen();
@@ -195,6 +197,17 @@ std::vector<std::string> ShellPage(const std::string& outDir) {
              u"Three files over a window that accepts files: the \"SysDragImage\" picture with their count.");
   SavePng(BitmapImage(c->Handle(), sheet->Handle(), width, height), path);
 
+  const int filesByScript = inbox.Files;
+  if (Live()) {
+    // Live, the person drags the three files from the left onto the inbox.
+    files->SetOnMouseDown([&](TObject*, TMouseButton Button, TShiftState, Integer, Integer) {
+      if (Button != TMouseButton::mbLeft) return;
+      DWORD done = DROPEFFECT_NONE;
+      ShellDragFiles({u"C:\\Reports\\report.pdf", u"C:\\Reports\\chart.png", u"C:\\Reports\\notes.txt"},
+                     DROPEFFECT_COPY, &done);
+    });
+    Hold();
+  }
   RemoveWindowSubclass(inboxWnd, InboxProc, 1);
   RestartShell();
   DestroyIcon(red);
@@ -206,7 +219,7 @@ std::vector<std::string> ShellPage(const std::string& outDir) {
   SetVirtualClock(false);
   ResetScreenConfiguration();
   if (!trayOk || !tipShown || !balloonShown || dragShot.Pixels.empty() || hr != DRAGDROP_S_DROP ||
-      effect != DROPEFFECT_COPY || inbox.Files != 3)
+      effect != DROPEFFECT_COPY || filesByScript != 3)
     throw Exception(u"the shell page did not come together");
   return {path};
 }

@@ -8,7 +8,7 @@ namespace gallery {
 
 std::vector<std::string> TreeDecorationsPage(const std::string& outDir) {
   std::string path = outDir + "/tree-decorations.png";
-  vcl::SavePng(TTreeDecorationsSheet::Render(), path);
+  vcl::SavePng(TTreeDecorationsSheet::Render(HoldSheet), path);
   return {path};
 }
 

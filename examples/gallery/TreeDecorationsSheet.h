@@ -14,6 +14,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/vcl/Forms.h"
 #include "treeview/LazyTrees_qn_Appearance.h"
+#include "treeview/LazyTrees_qn_StringTree.h"
 
 namespace gallery {
 
@@ -38,7 +39,7 @@ class TTreeDecorationsSheet {
  public:
   static constexpr int kWidth = 860, kHeight = 860;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -53,7 +54,20 @@ class TTreeDecorationsSheet {
     Buttons(c, tree.get(), 16, 396);
     CheckSets(c, 16, 512);
     NodeImages(c, tree.get(), 16, 772);
-    return BitmapImage(c->Handle(), sheet->Handle(), kWidth, kHeight);
+    const TScreenImage picture = BitmapImage(c->Handle(), sheet->Handle(), kWidth, kHeight);
+    if (Live) {
+      // Live, the four small trees are string trees in the same line style
+      // and mode over their pictures, to be opened and closed.
+      auto form = NewSheetForm(kWidth, kHeight);
+      const struct {
+        TVTLineStyle Style;
+        TVTLineMode Mode;
+      } kinds[] = {{lsDotted, lmNormal}, {lsSolid, lmNormal}, {lsCustomStyle, lmNormal}, {lsSolid, lmBands}};
+      for (int k = 0; k < 4; ++k)
+        LiveMiniTree(form.get(), TRect(16 + k * 210, 220, 16 + k * 210 + 196, 366), kinds[k].Style, kinds[k].Mode);
+      Live(form.get(), picture);
+    }
+    return picture;
   }
 
  private:
@@ -149,6 +163,44 @@ class TTreeDecorationsSheet {
     }
     Card(c, b.get(), x, y, 1);
     SheetLabel(c, x, y + h + 6, caption);
+  }
+
+  // The small tree of LineStyles as a window: Documents (Letters, Reports
+  // (2025, 2026), Drafts), Music, Pictures (Holidays).
+  static void LiveMiniTree(vcl::TForm* form, const vcl::TRect& r, qn::TVTLineStyle style, qn::TVTLineMode mode) {
+    using namespace vcl;
+    using namespace qn;
+    static const Word dashes[8] = {0x0F, 0x0F, 0x0F, 0x0F, 0xF0, 0xF0, 0xF0, 0xF0};
+    auto* t = new TLazyStringTree_qn(form);
+    t->SetParent(form);
+    t->SetBoundsRect(r);
+    t->SetBorderStyle(bsNone);
+    t->SetColor(clWhite);
+    t->Font()->SetName(u"DejaVu Sans");
+    t->Font()->SetSize(8);
+    t->SetDefaultNodeHeight(18);
+    t->Colors()->SetTreeLineColor(TColor(RGB(120, 130, 145)));
+    t->OnGetLineStyle = [](TBaseLazyTree_qn*, Pointer& Bits) { Bits = const_cast<Word*>(dashes); };
+    t->SetLineStyle(style);
+    t->SetLineMode(mode);
+    t->SetOnGetText([](TBaseLazyTree_qn* T, PLazyNode n, TColumnIndex, TVSTTextType, String& Text) {
+      static const char16_t* top[] = {u"Documents", u"Music", u"Pictures"};
+      static const char16_t* docs[] = {u"Letters", u"Reports", u"Drafts"};
+      static const char16_t* years[] = {u"2025", u"2026"};
+      switch (T->GetNodeLevel(n)) {
+        case 0: Text = top[n->Index]; break;
+        case 1: Text = n->Parent->Index == 0 ? docs[n->Index] : u"Holidays"; break;
+        default: Text = years[n->Index];
+      }
+    });
+    t->SetRootNodeCount(3);
+    PLazyNode docs = t->GetFirst();
+    t->SetChildCount(docs, 3);
+    PLazyNode reports = docs->FirstChild->NextSibling;
+    t->SetChildCount(reports, 2);
+    t->SetChildCount(docs->NextSibling->NextSibling, 1);
+    t->SetExpanded(docs, true);
+    t->SetExpanded(reports, true);
   }
 
   static void LineStyles(vcl::TCanvas* c, TDecorationsDemoTree* t, int x0, int y0) {

@@ -9,7 +9,7 @@ namespace gallery {
 
 std::vector<std::string> TreeDragDropPage(const std::string& outDir) {
   std::string path = outDir + "/tree-dragdrop.png";
-  vcl::SavePng(TTreeDragDropSheet::Render(), path);
+  vcl::SavePng(TTreeDragDropSheet::Render(HoldSheet), path);
   return {path};
 }
 

@@ -24,7 +24,7 @@ class TTreeDragDropSheet {
  public:
   static constexpr int kWidth = 820, kHeight = 540;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -115,6 +115,8 @@ class TTreeDragDropSheet {
     SheetLabel(c, 16, 512, u"dmBelow: a drop here would follow letter.txt");
     SheetLabel(c, 420, 512, u"toAutoDropExpand after AutoExpandDelay (600 ms)");
     ResetInput();
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     if (oleStarted) OleUninitialize();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);

@@ -9,7 +9,7 @@ namespace gallery {
 
 std::vector<std::string> TreeDragImagePage(const std::string& outDir) {
   std::string path = outDir + "/tree-dragimage.png";
-  vcl::SavePng(TTreeDragImageSheet::Render(), path);
+  vcl::SavePng(TTreeDragImageSheet::Render(HoldSheet), path);
   return {path};
 }
 

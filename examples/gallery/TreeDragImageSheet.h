@@ -23,7 +23,7 @@ class TTreeDragImageSheet {
  public:
   static constexpr int kWidth = 820, kHeight = 484;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -115,6 +115,8 @@ class TTreeDragImageSheet {
     SheetLabel(c, lx, py + 68, u"Pixels in the tree's background colour are fully clear,");
     SheetLabel(c, lx, py + 84, u"so only the rows themselves lie over the target.");
     ResetInput();
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }

@@ -7,7 +7,7 @@ namespace gallery {
 
 std::vector<std::string> TreeEditPage(const std::string& outDir) {
   std::string path = outDir + "/tree-edit.png";
-  vcl::SavePng(TTreeEditSheet::Render(), path);
+  vcl::SavePng(TTreeEditSheet::Render(HoldSheet), path);
   return {path};
 }
 

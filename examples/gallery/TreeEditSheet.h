@@ -23,7 +23,7 @@ class TTreeEditSheet {
  public:
   static constexpr int kWidth = 860, kHeight = 254;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -103,6 +103,8 @@ class TTreeEditSheet {
 
     HDC sdc = c->Handle();
     for (auto& [t, img] : shots) BlitImage(sdc, img, t->Left(), t->Top());
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     Application->ProcessMessages();
     ResetInput();

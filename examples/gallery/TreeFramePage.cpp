@@ -7,7 +7,7 @@ namespace gallery {
 
 std::vector<std::string> TreeFramePage(const std::string& outDir) {
   std::string path = outDir + "/tree-frame.png";
-  vcl::SavePng(TTreeFrameSheet::Render(), path);
+  vcl::SavePng(TTreeFrameSheet::Render(HoldSheet), path);
   return {path};
 }
 

@@ -48,7 +48,7 @@ class TTreeFrameSheet {
  public:
   static constexpr int kWidth = 800, kHeight = 560;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -143,7 +143,6 @@ class TTreeFrameSheet {
           SetPixel(sdc, t->Left() + x, t->Top() + y, RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
         }
     }
-    form.reset();
 
     // --- Blending
     SheetHeading(c, 16, 320, u"Alpha blending on 32-bit DIB sections");
@@ -154,6 +153,8 @@ class TTreeFrameSheet {
       BlendPanel(sdc, x0, y0, bw, 150, TBlendMode(i));
       SheetLabel(c, x0, y0 + 156, modes[i]);
     }
+    // Live, the framed trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }
 

@@ -9,7 +9,7 @@ namespace gallery {
 
 std::vector<std::string> TreeHeaderMousePage(const std::string& outDir) {
   std::string path = outDir + "/tree-headermouse.png";
-  vcl::SavePng(TTreeHeaderMouseSheet::Render(), path);
+  vcl::SavePng(TTreeHeaderMouseSheet::Render(HoldSheet), path);
   return {path};
 }
 

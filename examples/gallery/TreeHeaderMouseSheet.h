@@ -21,7 +21,7 @@ class TTreeHeaderMouseSheet {
  public:
   static constexpr int kWidth = 820, kHeight = 258;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -71,6 +71,8 @@ class TTreeHeaderMouseSheet {
     SheetLabel(c, 16, 210, u"Translucent picture of the column; drop mark after \"Size\"");
     SheetLabel(c, 420, 210, u"\"Size\" drawn pressed, \"Type\" drawn hot");
     ResetInput();
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     ClearScreenOverlay();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);

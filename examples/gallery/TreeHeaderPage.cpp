@@ -7,7 +7,7 @@ namespace gallery {
 
 std::vector<std::string> TreeHeaderPage(const std::string& outDir) {
   std::string path = outDir + "/tree-header.png";
-  vcl::SavePng(TTreeHeaderSheet::Render(), path);
+  vcl::SavePng(TTreeHeaderSheet::Render(HoldSheet), path);
   return {path};
 }
 

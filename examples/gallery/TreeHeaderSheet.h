@@ -64,7 +64,7 @@ class TTreeHeaderSheet {
  public:
   static constexpr int kWidth = 800, kHeight = 600;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -247,6 +247,8 @@ class TTreeHeaderSheet {
       auto* t = static_cast<THeaderDemoTree*>(form->Controls(i));
       BlitImage(sdc, CaptureWindow(t->Handle()), t->Left(), t->Top());
     }
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }

@@ -9,7 +9,7 @@ namespace gallery {
 
 std::vector<std::string> TreeHintsPage(const std::string& outDir) {
   std::string path = outDir + "/tree-hints.png";
-  vcl::SavePng(TTreeHintsSheet::Render(), path);
+  vcl::SavePng(TTreeHintsSheet::Render(HoldSheet), path);
   return {path};
 }
 

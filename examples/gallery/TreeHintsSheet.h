@@ -24,7 +24,7 @@ class TTreeHintsSheet {
  public:
   static constexpr int kWidth = 820, kHeight = 530;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -108,6 +108,8 @@ class TTreeHintsSheet {
     Application->CancelHint();
     Application->SetHintPause(savedPause);
     Application->SetHintHidePause(savedHidePause);
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }

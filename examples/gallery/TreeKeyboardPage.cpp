@@ -7,7 +7,7 @@ namespace gallery {
 
 std::vector<std::string> TreeKeyboardPage(const std::string& outDir) {
   std::string path = outDir + "/tree-keyboard.png";
-  vcl::SavePng(TTreeKeyboardSheet::Render(), path);
+  vcl::SavePng(TTreeKeyboardSheet::Render(HoldSheet), path);
   return {path};
 }
 

@@ -25,7 +25,7 @@ class TTreeKeyboardSheet {
  public:
   static constexpr int kWidth = 900, kHeight = 600;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -105,6 +105,8 @@ class TTreeKeyboardSheet {
 
     HDC sdc = c->Handle();
     for (auto& [t, img] : shots) BlitImage(sdc, img, t->Left(), t->Top());
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     ResetInput();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);

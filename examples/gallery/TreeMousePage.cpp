@@ -8,7 +8,7 @@ namespace gallery {
 
 std::vector<std::string> TreeMousePage(const std::string& outDir) {
   std::string path = outDir + "/tree-mouse.png";
-  vcl::SavePng(TTreeMouseSheet::Render(), path);
+  vcl::SavePng(TTreeMouseSheet::Render(HoldSheet), path);
   return {path};
 }
 

@@ -23,7 +23,7 @@ class TTreeMouseSheet {
  public:
   static constexpr int kWidth = 820, kHeight = 560;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -92,6 +92,8 @@ class TTreeMouseSheet {
     SheetLabel(c, 16, 518, u"Full-row hot tracking: the row and its button light up");
     SheetLabel(c, 420, 518, u"Pressed until released over the item");
     ResetInput();
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }

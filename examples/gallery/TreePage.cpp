@@ -7,7 +7,7 @@ namespace gallery {
 
 std::vector<std::string> TreePage(const std::string& outDir) {
   std::string path = outDir + "/tree.png";
-  vcl::SavePng(TTreeSheet::Render(), path);
+  vcl::SavePng(TTreeSheet::Render(HoldSheet), path);
   return {path};
 }
 

@@ -81,6 +81,10 @@ std::vector<std::string> TreePrintPage(const std::string& outDir) {
     c->FrameRect(TRect(x0 - 1, y0 - 1, x0 + pw + 1, y0 + ph + 1));
     SheetLabel(c, x0, y0 + ph + 6, u"Page " + IntToStr(i + 1));
   }
+  if (Live()) {
+    // Live, the tree that was printed, to be scrolled and opened.
+    HoldSheet(form.get(), CaptureWindow(form->Handle(), true));
+  }
   form.reset();
   ClearPrintedJobs();
   std::string path = outDir + "/tree-print.png";

@@ -8,7 +8,7 @@ namespace gallery {
 
 std::vector<std::string> TreeScrollPage(const std::string& outDir) {
   std::string path = outDir + "/tree-scroll.png";
-  vcl::SavePng(TTreeScrollSheet::Render(), path);
+  vcl::SavePng(TTreeScrollSheet::Render(HoldSheet), path);
   return {path};
 }
 

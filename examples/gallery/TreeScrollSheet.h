@@ -34,7 +34,7 @@ class TTreeScrollSheet {
  public:
   static constexpr int kWidth = 900, kHeight = 560;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -94,6 +94,8 @@ class TTreeScrollSheet {
     HDC sdc = c->Handle();
     for (auto* t : {both, fixed, fits, all, ew, ns}) BlitImage(sdc, CutWindows({t->Handle()}), t->Left(), t->Top());
     for (auto* t : {all, ew, ns}) t->EndPan();
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "examples/gallery/SheetBase.h"
 #include "examples/gallery/SheetImage.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/gdi/Gdi.h"
@@ -59,7 +60,7 @@ class TTreeSheet {
  public:
   static constexpr int kWidth = 900, kHeight = 560;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     SetVirtualClock(true);
@@ -135,7 +136,23 @@ class TTreeSheet {
     e->SetBounds(0, 0, 370, 110);
     e->SetEmptyListMessage(u"No files match the filter. Clear the search box to show every file again.");
     Place(c, e.get(), 506, 414, 370, 110, {});
-    return BitmapImage(c->Handle(), sheet->Handle(), kWidth, kHeight);
+    const TScreenImage picture = BitmapImage(c->Handle(), sheet->Handle(), kWidth, kHeight);
+    // Live, the painted trees become windows on a form at the places they
+    // were painted at, and take the mouse and keys.
+    if (Live) {
+      auto form = NewSheetForm(kWidth, kHeight);
+      const std::pair<TShowcaseTree*, TRect> at[] = {{t.get(), TRect(16, 54, 486, 384)},
+                                                     {b.get(), TRect(506, 34, 876, 184)},
+                                                     {f.get(), TRect(506, 224, 876, 374)},
+                                                     {e.get(), TRect(506, 414, 876, 524)}};
+      for (const auto& [tree, r] : at) {
+        tree->SetParent(form.get());
+        tree->SetBoundsRect(r);
+      }
+      Live(form.get(), picture);
+      for (const auto& [tree, r] : at) tree->SetParent(nullptr);
+    }
+    return picture;
   }
 
  private:

@@ -7,7 +7,7 @@ namespace gallery {
 
 std::vector<std::string> TreeStringPage(const std::string& outDir) {
   std::string path = outDir + "/tree-string.png";
-  vcl::SavePng(TTreeStringSheet::Render(), path);
+  vcl::SavePng(TTreeStringSheet::Render(HoldSheet), path);
   return {path};
 }
 

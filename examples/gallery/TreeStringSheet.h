@@ -25,7 +25,7 @@ class TTreeStringSheet {
  public:
   static constexpr int kWidth = 820, kHeight = 600;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -180,6 +180,8 @@ class TTreeStringSheet {
     for (TBaseLazyTree_qn* t : trees) RedrawWindow(t->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
     Application->ProcessMessages();
     for (TBaseLazyTree_qn* t : trees) BlitImage(sdc, CaptureWindow(t->Handle()), t->Left(), t->Top());
+    // Live, the trees stay up in their form until the person closes it.
+    if (Live) Live(form.get(), BitmapImage(sdc, sheet->Handle(), kWidth, kHeight));
     form.reset();
     return BitmapImage(sdc, sheet->Handle(), kWidth, kHeight);
   }

@@ -8,7 +8,7 @@ namespace gallery {
 
 std::vector<std::string> TreeTogglePage(const std::string& outDir) {
   std::string path = outDir + "/tree-toggle.png";
-  vcl::SavePng(TTreeToggleSheet::Render(), path);
+  vcl::SavePng(TTreeToggleSheet::Render(HoldSheet), path);
   return {path};
 }
 

@@ -45,7 +45,7 @@ class TTreeToggleSheet {
   static constexpr int kFrameW = 196, kFrameH = 232, kGap = 18, kLeft = 20;
   static constexpr int kWidth = kLeft * 2 + 5 * kFrameW + 4 * kGap, kHeight = 640;
 
-  static vcl::TScreenImage Render() {
+  static vcl::TScreenImage Render(const TSheetLive& Live = nullptr) {
     using namespace vcl;
     using namespace qn;
     auto sheet = NewSheetBitmap(kWidth, kHeight);
@@ -75,6 +75,14 @@ class TTreeToggleSheet {
     collapse->ToggleNode(Nth(collapse, 3));
     Row(c, collapse, 356);
 
+    // Live, the trees take the places of their finished pictures and toggle
+    // with the animation at the person's clicks.
+    if (Live) {
+      const int x = kLeft + 4 * (kFrameW + kGap);
+      expand->SetBounds(x, 40, kFrameW, kFrameH);
+      collapse->SetBounds(x, 356, kFrameW, kFrameH);
+      Live(form.get(), BitmapImage(c->Handle(), sheet->Handle(), kWidth, kHeight));
+    }
     form.reset();
     return BitmapImage(c->Handle(), sheet->Handle(), kWidth, kHeight);
   }

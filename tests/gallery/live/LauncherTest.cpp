@@ -9,11 +9,15 @@
 #include <functional>
 #include <set>
 
+#include "examples/gallery/ControlsForm.h"
 #include "examples/gallery/Launcher.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/desktop/Display.h"
 #include "platform/vcl/ExtCtrls.h"
+#include "skin/controls/uQuarnBoxCtrls_ComboBox.h"
+#include "skin/controls/uQuarnEditTips.h"
 #include "skin/controls/uQuarnSearchEdit.h"
+#include "skin/extended/uQuarnHint.h"
 #include "tests/common/Xvfb.h"
 
 namespace t_launcher_test {
@@ -73,6 +77,52 @@ TEST(Gallery_Launcher, SectionsAndSearchChooseTheCardsAndFarCardsScrollIntoView)
   EXPECT_GT(first.Top, form.Top);
   EXPECT_LT(first.Bottom, last.Top);
   EXPECT_TRUE(launcher.CardRect("nothing").IsEmpty());
+}
+
+// Centred in the work area of any screen, growing with it up to a largest
+// size; every column of cards it shows is whole.
+TEST(Gallery_Launcher, GrowsWithTheScreenUpToItsLargestCentredWithWholeColumns) {
+  std::vector<PageRun> runs;
+  static std::vector<std::string> names;
+  names.clear();
+  for (int i = 0; i < 12; ++i) names.push_back("card" + std::to_string(i));
+  for (const std::string& n : names) runs.push_back({Page{n.c_str(), Noop, kControls, "A card", "Plain."}, {}});
+  struct TSize {
+    Integer W, H;
+  };
+  const TSize screens[] = {{800, 600}, {1024, 768}, {1600, 1000}, {1920, 1080}, {2560, 1440}, {3840, 2160}};
+  std::vector<TRect> seen;
+  for (const TSize& s : screens) {
+    SetScreenSize(s.W, s.H);
+    TLauncher launcher(runs);
+    launcher.Form()->Show();
+    const TRect f = launcher.Form()->BoundsRect();
+    const TRect work = Screen->WorkAreaRect();
+    const std::string at = std::to_string(s.W) + "x" + std::to_string(s.H);
+    EXPECT_LE(std::abs((f.Left + f.Right) - (work.Left + work.Right)), 1) << at;
+    EXPECT_LE(std::abs((f.Top + f.Bottom) - (work.Top + work.Bottom)), 1) << at;
+    EXPECT_TRUE(f.Left >= work.Left && f.Top >= work.Top && f.Right <= work.Right && f.Bottom <= work.Bottom) << at;
+    // The right-most card of the first row ends inside the view.
+    const TPoint client = launcher.Form()->ClientToScreen(TPoint(launcher.Form()->ClientWidth(), 0));
+    Integer right = 0;
+    for (const std::string& n : names) {
+      const TRect c = launcher.CardRect(n);
+      if (c.Top == launcher.CardRect(names[0]).Top) right = std::max(right, c.Right);
+    }
+    EXPECT_LE(right, client.X - 8) << at;
+    if (!seen.empty()) {
+      EXPECT_GE(f.Width(), seen.back().Width()) << at;
+      EXPECT_GE(f.Height(), seen.back().Height()) << at;
+    }
+    seen.push_back(f);
+  }
+  // The largest screens get the same, largest launcher, well inside them.
+  EXPECT_EQ(seen[4].Width(), seen[5].Width());
+  EXPECT_EQ(seen[4].Height(), seen[5].Height());
+  EXPECT_LT(seen[5].Width(), 3840 / 2);
+  // and the small screen a smaller one than the large.
+  EXPECT_LT(seen[0].Width(), seen[4].Width());
+  ResetScreenConfiguration();
 }
 
 #ifdef QN_HAVE_X11
@@ -300,6 +350,253 @@ TEST_F(Gallery_Live, LauncherOpensSkinnedWithEverySectionAndPagesOfEachKindRetur
   EXPECT_TRUE(ShownPageWindows(home).empty());
   EXPECT_TRUE(IsWindowVisible(home));
   launcher.reset();
+}
+
+// The keys reach the launcher as a display delivers them: through the
+// input driver, the application's dialog-key handling and the focus.
+TEST_F(Gallery_Live, UpAndDownChangeTheSectionAndTabGoesToTheSearchAndBack) {
+  std::vector<PageRun> runs;
+  runs.push_back({Page{"lines", Noop, kGraphics, "Line kinds", "Rays."}, {}});
+  runs.push_back({Page{"skin", Noop, kSkin, "The skin", "Images."}, {}});
+  runs.push_back({Page{"buttons", Noop, kControls, "Buttons", "Buttons."}, {}});
+  SetVirtualClock(false);
+  SetScreenSize(1024, 768);
+  StartX11Display(Server.Name());
+  Info = DisplayInfo();
+  PersonP = std::make_unique<xtest::Person>(Server.Name());
+  ASSERT_TRUE(PersonP->Ok());
+  TLauncher launcher(runs);
+  HWND home = launcher.Form()->Handle();
+  auto press = [&](uint32_t key, bool shift = false) {
+    PersonP->Focus(Info.Window);
+    if (shift) PersonP->Key(0xffe1, true);
+    PersonP->Key(key, true);
+    PersonP->Key(key, false);
+    if (shift) PersonP->Key(0xffe1, false);
+  };
+  constexpr uint32_t kDown = 0xff54, kUp = 0xff52, kTab = 0xff09;
+  struct TStep {
+    const char* Waits;
+    std::function<bool()> Ready;
+    std::function<void()> Act;
+  };
+  auto in = [&](const char* section) { return [&launcher, section] { return launcher.SelectedSection() == section; }; };
+  auto searching = [&] { return launcher.SearchEdit()->Focused(); };
+  const std::vector<TStep> steps = {
+      {"the launcher on the screen", [&] { return IsWindowVisible(home) && GetForegroundWindow() == home; },
+       [&] { press(kDown); }},
+      {"Down: the second section", in(kSkin), [&] { press(kDown); }},
+      {"Down again: the third", in(kControls), [&] { press(kDown); }},
+      // Down on the last section stays there; Up goes back.
+      {"Down on the last section", in(kControls), [&] { press(kUp); }},
+      {"Up: the second section", in(kSkin), [&] { press(kTab); }},
+      {"Tab: the search edit", searching, [&] { press(kTab, true); }},
+      {"Shift+Tab: the cards again", [&] { return !searching(); }, [&] { press(kUp); }},
+      {"Up: the first section", in(kGraphics), [] {}},
+  };
+  size_t next = 0;
+  int settle = 0;
+  TTimer timer(nullptr);
+  timer.SetInterval(60);
+  timer.SetOnTimer([&](TObject*) {
+    // A step is taken once what it waits for holds for a few ticks, so that
+    // a key that would go on too far shows.
+    if (next >= steps.size()) return;
+    if (!steps[next].Ready()) {
+      settle = 0;
+      return;
+    }
+    if (++settle < 3) return;
+    settle = 0;
+    steps[next++].Act();
+  });
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  RunLauncher(launcher, Dir.string(), [&] { return next == steps.size() || std::chrono::steady_clock::now() > until; });
+  ASSERT_EQ(next, steps.size()) << "waited in vain for " << steps[std::min(next, steps.size() - 1)].Waits;
+  EXPECT_FALSE(launcher.SearchEdit()->Focused());
+  EXPECT_TRUE(launcher.SearchEdit()->TextProp().empty());
+}
+
+// The pages that only draw: the viewer shows them, and says so.
+const std::set<std::string> kDrawnPages = {"processor", "gdi",         "text",      "lines",    "resample",
+                                           "bitmap-text", "vector",    "geometry",  "fillers",  "paths",
+                                           "gradients", "gdiplus",     "skin",      "easing",   "skinutils",
+                                           "rasterizers", "transforms", "printing"};
+
+TRect UnionOf(const std::vector<HWND>& windows) {
+  TRect u;
+  for (size_t i = 0; i < windows.size(); ++i) {
+    const TRect r = FrameOf(windows[i]);
+    u = i == 0 ? r
+               : TRect(std::min(u.Left, r.Left), std::min(u.Top, r.Top), std::max(u.Right, r.Right),
+                       std::max(u.Bottom, r.Bottom));
+  }
+  return u;
+}
+
+// Every page opened from the launcher in turn and closed with Esc: the page
+// with components holds them live, one that only draws opens in the viewer;
+// either shows centred over the launcher, and once it is closed the screen
+// is what it was before it opened (the screen set-up, the desktop colour and
+// the hint window class are the launcher's again).
+TEST_F(Gallery_Live, EveryPageOpensLiveOrAsAPictureCentredAndLeavesTheScreenAsItWas) {
+  SetVirtualClock(false);
+  SetScreenSize(1024, 768);
+  StartX11Display(Server.Name());
+  Info = DisplayInfo();
+  PersonP = std::make_unique<xtest::Person>(Server.Name());
+  ASSERT_TRUE(PersonP->Ok());
+  // No thumbnails: the cards are not what this test looks at.
+  std::vector<PageRun> runs;
+  for (const Page& p : AllPages()) runs.push_back({p, {}});
+  TLauncher launcher(runs);
+  HWND home = launcher.Form()->Handle();
+  const TClass hintClass = HintWindowClass;
+  const COLORREF desktop = GetDesktopColor();
+  // A live page's modal loops wait for the person, as on a display.
+  const TModalIdleHook idle = SetModalIdleHook(nullptr);
+
+  enum class TPhase { Open, Wait, TipGone, Close, Settle, Done };
+  TPhase phase = TPhase::Open;
+  size_t index = 0;
+  int ticks = 0;
+  TScreenImage before;
+  std::vector<std::string> opened;
+  auto page = [&]() -> const Page& { return runs[index].Info; };
+  auto escape = [&] {
+    PersonP->Focus(Info.Window);
+    PersonP->Key(0xff1b, true);
+    PersonP->Key(0xff1b, false);
+  };
+  qn::TQuarnCustomEditTips* tips = nullptr;
+  // The page opens from a timer of its own: its loop runs inside that
+  // timer's tick, and a timer does not tick again inside its own tick.
+  TTimer opener(nullptr);
+  opener.SetEnabled(false);
+  opener.SetInterval(10);
+  opener.SetOnTimer([&](TObject*) {
+    opener.SetEnabled(false);
+    launcher.OnOpen(page());
+    phase = TPhase::Settle;
+    ticks = 0;
+  });
+  TTimer timer(nullptr);
+  timer.SetInterval(50);
+  timer.SetOnTimer([&](TObject*) {
+    ++ticks;
+    switch (phase) {
+      case TPhase::Open: {
+        if (index >= runs.size()) {
+          phase = TPhase::Done;
+          return;
+        }
+        if (ticks < 3) return;
+        PresentDisplay(true);
+        before = CaptureScreen();
+        phase = TPhase::Wait;
+        ticks = 0;
+        opener.SetEnabled(true);
+        return;
+      }
+      case TPhase::Wait: {
+        if (!PageWaiting()) {
+          // A page that asks a question on its way (the messages page's
+          // box) has the person answer it with Enter.
+          char16_t kind[64] = {};
+          GetClassNameW(GetForegroundWindow(), kind, 64);
+          if (ticks % 20 == 19 && (String(kind) == u"TQuarnMessageForm" || String(kind) == u"#32770")) {
+            PersonP->Focus(Info.Window);
+            PersonP->Key(0xff0d, true);
+            PersonP->Key(0xff0d, false);
+          }
+          return;
+        }
+        const std::string name = page().Name;
+        opened.push_back(name);
+        EXPECT_EQ(PageHeld(), !kDrawnPages.count(name)) << name << (PageHeld() ? " is live" : " opens as a picture");
+        const std::vector<HWND> shown = ShownPageWindows(home);
+        EXPECT_FALSE(shown.empty()) << name;
+        if (!shown.empty()) {
+          const TRect u = UnionOf(shown), l = FrameOf(home), work = Screen->WorkAreaRect();
+          if (u.Width() <= work.Width() && u.Height() <= work.Height()) {
+            const bool fits = u.Left >= work.Left && u.Top >= work.Top && u.Right <= work.Right && u.Bottom <= work.Bottom;
+            EXPECT_TRUE(fits) << name;
+            // Centred over the launcher where the work area lets it be.
+            const Integer dx = std::clamp<Integer>((l.Left + l.Right - u.Width()) / 2, work.Left, work.Right - u.Width());
+            const Integer dy = std::clamp<Integer>((l.Top + l.Bottom - u.Height()) / 2, work.Top, work.Bottom - u.Height());
+            EXPECT_LE(std::abs(u.Left - dx), 1) << name;
+            EXPECT_LE(std::abs(u.Top - dy), 1) << name;
+          }
+        }
+        phase = TPhase::Close;
+        if (name == "controls") {
+          // The live form shows the state its last picture shows, its hints
+          // in the skin's balloon, and the edit tip goes with the focus.
+          auto* form = dynamic_cast<TControlsForm*>(FindControl(shown.front()));
+          ASSERT_NE(form, nullptr);
+          EXPECT_EQ(form->Get<qn::TQuarnComboBox>(u"CmbCity")->Text(), u"Ljubljana");
+          EXPECT_EQ(HintWindowClass, qn::TQuarnHintWindow::StaticClass());
+          tips = form->PasswordTips;
+          EXPECT_EQ(tips->List()->Count(), 1);
+          PersonP->Focus(Info.Window);
+          PersonP->Key(0xff09, true);
+          PersonP->Key(0xff09, false);
+          phase = TPhase::TipGone;
+          ticks = 0;
+        }
+        return;
+      }
+      case TPhase::TipGone:
+        if (tips->List()->Count() == 0) {
+          phase = TPhase::Close;
+        } else if (ticks > 100) {
+          ADD_FAILURE() << "the edit tip stays after its edit lost the focus";
+          phase = TPhase::Close;
+        }
+        return;
+      case TPhase::Close:
+        // A page with several windows takes an Esc for each.
+        if (PageOpen() && ticks % 4 == 0) escape();
+        return;
+      case TPhase::Settle: {
+        if (ticks < 4) return;
+        PresentDisplay(true);
+        const TScreenImage after = CaptureScreen();
+        int differ = 0;
+        TRect where(after.Width, after.Height, 0, 0);
+        if (after.Width == before.Width && after.Height == before.Height) {
+          for (Integer y = 0; y < after.Height; ++y)
+            for (Integer x = 0; x < after.Width; ++x)
+              if ((after.Pixel(x, y) & 0xFFFFFF) != (before.Pixel(x, y) & 0xFFFFFF)) {
+                ++differ;
+                where = TRect(std::min(where.Left, x), std::min(where.Top, y), std::max(where.Right, x + 1),
+                              std::max(where.Bottom, y + 1));
+              }
+        } else {
+          differ = -1;
+        }
+        EXPECT_EQ(differ, 0) << page().Name << " changed the screen in (" << where.Left << ", " << where.Top << ")-("
+                             << where.Right << ", " << where.Bottom << ")";
+        EXPECT_EQ(HintWindowClass, hintClass) << page().Name;
+        EXPECT_EQ(GetDesktopColor(), desktop) << page().Name;
+        ++index;
+        phase = TPhase::Open;
+        ticks = 0;
+        return;
+      }
+      case TPhase::Done:
+        return;
+    }
+  });
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(20);
+  RunLauncher(launcher, Dir.string(),
+              [&] { return phase == TPhase::Done || std::chrono::steady_clock::now() > until; });
+  SetModalIdleHook(idle);
+  ASSERT_EQ(phase, TPhase::Done) << "stopped at page " << page().Name;
+  std::string missing;
+  for (const PageRun& r : runs)
+    if (std::find(opened.begin(), opened.end(), r.Info.Name) == opened.end()) missing += std::string(" ") + r.Info.Name;
+  EXPECT_EQ(missing, "") << "pages that never waited for the person";
 }
 
 #else
