@@ -12,6 +12,7 @@
 // QN_PRINT_DIR set, EndPage also writes the page there as
 // "<document>-<n>.png".
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <string>
@@ -145,3 +146,5 @@ void ClearPrintedJobs();
 void SavePrintedPage(Integer jobId, Integer page, const std::string& fileName);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

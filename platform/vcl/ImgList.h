@@ -13,6 +13,7 @@
 // height and image count as 32-bit numbers, then per image a 32-bit length
 // and a PNG of the image (8-bit RGBA, alpha 0 where the mask is set).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -252,3 +253,5 @@ class TImageList : public TDragImageList {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"
