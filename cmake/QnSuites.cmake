@@ -1,6 +1,7 @@
 # Run after a test program links: lists its suites and writes one CTest test
 # per suite, each running that suite alone in its own process.
 #   -D EXE=program -D OUT=file -D SOURCE_DIR=dir -D LABEL=label (may be empty)
+#   -D FONTCONFIG=the tests' fontconfig configuration
 execute_process(COMMAND ${EXE} --gtest_list_tests
                 WORKING_DIRECTORY ${SOURCE_DIR}
                 OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc
@@ -26,6 +27,6 @@ foreach(h IN LISTS heads)
   string(APPEND content
     "add_test([==[${suite}]==] [==[${EXE}]==] [==[--gtest_filter=${suite}.*]==])\n"
     "set_tests_properties([==[${suite}]==] PROPERTIES WORKING_DIRECTORY [==[${SOURCE_DIR}]==] "
-    "ENVIRONMENT [==[QN_SOURCE_DIR=${SOURCE_DIR}]==] ${labels})\n")
+    "ENVIRONMENT [==[QN_SOURCE_DIR=${SOURCE_DIR};FONTCONFIG_FILE=${FONTCONFIG}]==] ${labels})\n")
 endforeach()
 file(WRITE ${OUT} "${content}")

@@ -54,6 +54,7 @@ function(qn_install_library name folder)
   endforeach()
   if(_h)
     install(FILES ${_h} DESTINATION ${QN_INSTALL_INCLUDEDIR}/${folder})
+    set_property(GLOBAL APPEND PROPERTY QN_PUBLIC_HEADERS ${_h})
   endif()
 endfunction()
 
@@ -74,7 +75,7 @@ function(qn_discover_test_folders)
   set(_dirs "")
   foreach(f ${_all})
     get_filename_component(d ${f} DIRECTORY)
-    if(d AND NOT d MATCHES "^(common|fuzz|golden)")
+    if(d AND NOT d MATCHES "^(common|fuzz|golden|headers)")
       list(APPEND _dirs ${d})
     endif()
   endforeach()
@@ -115,6 +116,7 @@ function(qn_discover_test_folders)
     add_custom_command(TARGET test_${n} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -D EXE=$<TARGET_FILE:test_${n}> -D OUT=${_suites}
               -D SOURCE_DIR=${CMAKE_SOURCE_DIR} -D LABEL=${_label}
+              -D FONTCONFIG=${QN_TEST_FONTCONFIG}
               -P ${CMAKE_SOURCE_DIR}/cmake/QnSuites.cmake
       BYPRODUCTS ${_suites}
       VERBATIM)
@@ -207,4 +209,55 @@ function(qn_discover_fuzz_targets)
       qn_fuzz(${n})
     endif()
   endforeach()
+endfunction()
+
+# The fontconfig configuration every test runs with: the font files of the
+# packages in tests/test-fonts.txt (found by package, wherever the machine
+# keeps them) and nothing else, with a cache folder of the build's own. The
+# machine's other fonts, and its own or its user's font settings, would make
+# matching and fall-back differ from one machine to the next. Sets VAR to the
+# configuration's path.
+function(qn_test_fontconfig var)
+  file(STRINGS ${CMAKE_SOURCE_DIR}/tests/test-fonts.txt _lines)
+  set(_packages "")
+  foreach(l ${_lines})
+    if(l AND NOT l MATCHES "^#")
+      list(APPEND _packages ${l})
+    endif()
+  endforeach()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/test-fonts.txt)
+  find_program(_dpkg_query dpkg-query)
+  if(NOT _dpkg_query)
+    message(FATAL_ERROR "The tests' fonts are found by their Debian packages (${_packages}), and dpkg-query is missing")
+  endif()
+  set(_files "")
+  set(_dirs "")
+  foreach(p ${_packages})
+    execute_process(COMMAND ${_dpkg_query} -L ${p} OUTPUT_VARIABLE _out RESULT_VARIABLE _rc ERROR_QUIET)
+    string(REGEX MATCHALL "[^\n]+\\.(ttf|ttc|otf)" _found "${_out}")
+    if(NOT _rc EQUAL 0 OR NOT _found)
+      message(FATAL_ERROR "No fonts of package ${p}: scripts/setup installs the tests' fonts")
+    endif()
+    foreach(f ${_found})
+      list(APPEND _files ${f})
+      get_filename_component(d ${f} DIRECTORY)
+      list(APPEND _dirs ${d})
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES _dirs)
+  list(SORT _files)
+  set(_root ${CMAKE_BINARY_DIR}/fontconfig)
+  # A folder may hold other packages' fonts too: only the listed files are
+  # accepted, everything else in it is rejected.
+  set(_conf "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n<fontconfig>\n")
+  foreach(d ${_dirs})
+    string(APPEND _conf "  <dir>${d}</dir>\n")
+  endforeach()
+  string(APPEND _conf "  <cachedir>${_root}/cache</cachedir>\n  <selectfont>\n    <acceptfont>\n")
+  foreach(f ${_files})
+    string(APPEND _conf "      <glob>${f}</glob>\n")
+  endforeach()
+  string(APPEND _conf "    </acceptfont>\n    <rejectfont><glob>*</glob></rejectfont>\n  </selectfont>\n</fontconfig>\n")
+  file(CONFIGURE OUTPUT ${_root}/fonts.conf CONTENT "${_conf}" @ONLY)
+  set(${var} ${_root}/fonts.conf PARENT_SCOPE)
 endfunction()

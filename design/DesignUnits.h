@@ -2,6 +2,7 @@
 // while they start, so they are not run with the library's own units: the
 // host runs them when it loads the design package.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 namespace qn {
 
@@ -9,3 +10,5 @@ namespace qn {
 void RegisterDesignUnits();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

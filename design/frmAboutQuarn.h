@@ -2,6 +2,7 @@
 // the inspector. The row is read-only; its "..." opens a small borderless
 // window about the package, which the developer closes again.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/ide/DesignEditors.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -63,3 +64,5 @@ void InitAboutQuarnUnit();
 void FinalAboutQuarnUnit();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

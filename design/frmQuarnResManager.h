@@ -9,6 +9,7 @@
 // from). Both are replaced whole, through temporary files, so a failed write
 // or a bad skin file never leaves half a skin behind.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <string>
@@ -248,3 +249,5 @@ void InitQuarnResManagerUnit();
 void FinalQuarnResManagerUnit();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

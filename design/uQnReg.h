@@ -3,6 +3,7 @@
 // on the "Quarn" palette page and installs the package's component and
 // property editors.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/ide/DesignEditors.h"
 
@@ -57,3 +58,5 @@ void InitQnRegUnit();
 void FinalQnRegUnit();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

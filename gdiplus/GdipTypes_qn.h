@@ -3,6 +3,7 @@
 // single-precision forms; statuses and the drawing enumerations are the host
 // flat interface's own.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/QnBase.h"
 #include "platform/gdiplus/GdiPlus.h"
@@ -70,3 +71,5 @@ enum class TStringFormatFlag : Byte {
 using TStringFormatFlags = TSet<TStringFormatFlag>;
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // nothing allocated. The unit's initialisation starts GDI+ for the process
 // and its finalisation shuts it down.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "gdiplus/GdipTypes_qn.h"
 #include "platform/vcl/GraphicsColor.h"
@@ -222,3 +223,5 @@ void InitGdiplus();
 void DoneGdiplus();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

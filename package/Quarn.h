@@ -1,6 +1,7 @@
 // The package entry points: Initialize runs every unit initialisation once,
 // in dependency order; Finalize runs the finalisations in reverse.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <string>
 
@@ -17,3 +18,5 @@ extern "C" {
 void Initialize();
 void Finalize();
 }
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -28,6 +28,7 @@
 //   LazyTrees_qn_Messages.cpp    remaining window messages, edit actions,
 //                                tree-view queries, accessibility requests
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <algorithm>
 #include <atomic>
@@ -2746,3 +2747,5 @@ void DoneLazyTrees();
 }  // namespace qn
 
 #include "treeview/LazyTrees_qn_Header.h"
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // reads, blending of 32-bit DIB sections, the rectangles a moving drag image
 // scrolls and repaints, and a thin adapter over the theme services.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "treeview/LazyTrees_qn.h"
 #include "platform/vcl/Themes.h"
@@ -136,3 +137,5 @@ void PaintBorderOn(TWinControl* Control, HDC DC);
 }  // namespace TreeThemes
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

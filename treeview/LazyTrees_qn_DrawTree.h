@@ -2,6 +2,7 @@
 // how wide a node is and what margin a cell's content keeps, through three
 // events; the tree adds no text model.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "treeview/LazyTrees_qn.h"
 
@@ -58,3 +59,5 @@ class TLazyDrawTree_qn : public TCustomLazyDrawTree_qn {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // to one line by itself (Return ends the edit, Up and Down move the caret)
 // and grows with its text, for a multi-line node it wraps and scrolls.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -84,3 +85,5 @@ class TStringEditLink : public TInterfacedObject, public IVTEditLink {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

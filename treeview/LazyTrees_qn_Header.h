@@ -4,6 +4,7 @@
 // header object with its height, options, main and sort column and the
 // relays of its events through the tree. Included by LazyTrees_qn.h.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -652,3 +653,5 @@ class TVTHeader : public TPersistent {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // painted once into a buffer and faded or slid in over a copy of the
 // screen below.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -59,3 +60,5 @@ class TLazyTreeHintWindow : public THintWindow {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // files hold them in); the draw tree leaves out the text properties and
 // events, takes its own two events and swaps two pairs of events.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/Menus.h"
 #include "treeview/LazyTrees_qn.h"
@@ -264,3 +265,5 @@ void PublishLazyTree(TPublisher<C>& P) {
 }
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -5,6 +5,7 @@
 // main column's text is cached in the node), shortens captions that do not
 // fit with an ellipsis and paints single- and multi-line text.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 
@@ -289,3 +290,5 @@ class TLazyStringTree_qn : public TCustomLazyStringTree_qn {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

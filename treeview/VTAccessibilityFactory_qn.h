@@ -5,6 +5,7 @@
 // registered providers make them. With no provider the tree answers no
 // accessibility request.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -56,3 +57,5 @@ void InitVTAccessibilityFactory();
 void DoneVTAccessibilityFactory();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -11,6 +11,7 @@
 // the skinned bar; a bar that moves sets the tree's offset directly, with
 // 32-bit positions.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQuarnPanel.h"
 #include "skin/controls/uQuarnScrollBar.h"
@@ -102,3 +103,5 @@ class TQuarnLazyDrawTree : public TQuarnLazyTree<TLazyDrawTree_qn> {
 void InitQuarnLazyTree();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

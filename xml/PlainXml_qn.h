@@ -5,6 +5,7 @@
 // text forms of typed values (numbers, booleans, dates, Base64, character-
 // set names).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <string_view>
@@ -221,3 +222,5 @@ void DonePlainXml();
 namespace qn {
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

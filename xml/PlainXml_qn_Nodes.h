@@ -11,6 +11,7 @@
 // calls can make a value come from another node or a child land in the
 // start tag.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <algorithm>
 #include <cstring>
@@ -1822,3 +1823,5 @@ inline T* TsdNodeArena::Make(TsdNodeArena* A, TPlainXml* Doc) {
 }
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

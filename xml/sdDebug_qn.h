@@ -3,6 +3,7 @@
 // severity, to the first object up the chain that listens, and are dropped
 // when nobody does.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/QnBase.h"
 #include "platform/classes/Component.h"
@@ -65,3 +66,5 @@ UTF8String sdDebugMessageToString(TObject* Sender, TsdWarnStyle WarnStyle, const
 UTF8String sdClassName(TObject* AObject);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // grows in Fibonacci steps, a string stream on it, and a writer that hands
 // its target only whole chunks.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -79,3 +80,5 @@ class TsdBufferWriter : public TsdFastMemStream {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // once and referred to by an id. The table can sort itself by use and
 // stream itself in a compact form (the binary XML format carries it).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstdint>
 #include <cstring>
@@ -340,3 +341,5 @@ Integer sdUtf16ToUtf8Mem(const char16_t* Source, char* Dest, Integer Count);
 Integer sdUtf8ToUtf16Mem(const char*& Source, char16_t* Dest, Integer Count);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

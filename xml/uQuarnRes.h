@@ -4,6 +4,7 @@
 // editing that one file. At design time every change rewrites the file; at
 // run time every change is pushed to the registered skinned forms.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -69,3 +70,5 @@ void InitQuarnRes();
 void DoneQuarnRes();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // Platform-free backends: pixels in heap memory, or in a memory-mapped file
 // (a temporary file deleted on close, a named file, or the paging file).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/gdi/Gdi.h"
@@ -58,3 +59,5 @@ void InitPix32BackendsGeneric();
 void DonePix32BackendsGeneric();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // file as TGDIMMFBackend), and heap pixels drawn to device contexts with
 // DIB calls (TGDIMemoryBackend).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -164,3 +165,5 @@ void InitPix32BackendsVCL();
 void DonePix32BackendsVCL();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

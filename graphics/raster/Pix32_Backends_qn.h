@@ -2,6 +2,7 @@
 // pixel memory, and switching a bitmap to the platform backend while an
 // operation needs one of them.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <initializer_list>
 #include <vector>
@@ -93,3 +94,5 @@ void RequireBackendSupport(TCustomBitmap32* TargetBitmap, const std::vector<TGUI
 void RestoreBackend(TCustomBitmap32* TargetBitmap, TCustomBackend* SavedBackend);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // Function bindings: each speed-critical routine is a procedure variable that
 // a registry fills with the best implementation the processor can run.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <memory>
@@ -83,3 +84,5 @@ const std::vector<TFunctionRegistry*>* RegistryList();
 void FreeRegistries();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

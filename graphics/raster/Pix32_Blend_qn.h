@@ -3,6 +3,7 @@
 // pixels), and per-channel colour arithmetic. Every routine is a variable
 // bound at load to the best implementation for the processor.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstddef>
 
@@ -106,3 +107,5 @@ void InitPix32Blend();
 void DonePix32Blend();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

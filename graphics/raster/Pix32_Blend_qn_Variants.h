@@ -1,6 +1,7 @@
 // The implementations behind the blend routine variables, for the unit's
 // registration only.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_Blend_qn.h"
 
@@ -61,3 +62,5 @@ void BlendRowsFrom_AVX2(const TColor32* Src, size_t SrcStride, const TColor32* B
                         size_t DstStride, Integer Count, Integer Rows);
 
 }  // namespace qn::blend
+
+#include "platform/rtl/MacroShieldEnd.h"

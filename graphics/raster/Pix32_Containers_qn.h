@@ -2,6 +2,7 @@
 // a growable rectangle array, a registry of classes found by name, a doubly
 // linked list of untyped data, and SmartAssign over published properties.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <array>
 #include <vector>
@@ -213,3 +214,5 @@ inline const TTypeKinds tkSmartAssignKinds = {
 void SmartAssign(TPersistent* Src, TPersistent* Dst, const TTypeKinds& TypeKinds = tkSmartAssignKinds);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // tables, chroma keying and bitwise masking. The mask-line routines are
 // bound through the registry "Pix32_Filters_qn bindings".
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <array>
 
@@ -58,3 +59,5 @@ void InitPix32Filters();
 void DonePix32Filters();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

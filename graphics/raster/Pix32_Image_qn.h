@@ -16,6 +16,7 @@
 // pixels are copied or the storage changes, never across the buffer's change
 // notifications or a repaint (ResizeBuffer resizes through SetSizeLocked).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -637,3 +638,5 @@ void InitPix32Image();
 void DonePix32Image();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

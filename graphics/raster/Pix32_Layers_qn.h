@@ -7,6 +7,7 @@
 // bitmap there; the rubber band is a frame with handles the user drags to
 // move or resize another positioned layer.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -501,3 +502,5 @@ class TRubberbandLayer : public TPositionedLayer {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

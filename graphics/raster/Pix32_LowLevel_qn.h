@@ -1,6 +1,7 @@
 // Memory fills and moves, swapping, clipping, index folding (clamp, wrap,
 // mirror) and small bit and colour helpers.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn_Types.h"
 
@@ -128,3 +129,5 @@ extern TFunctionRegistry* LowLevelRegistry;
 void InitPix32LowLevel();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // Fixed-point and float arithmetic of the graphics library. Fixed products
 // and quotients go through 64 bits and keep the low 32 bits of the result.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn_Types.h"
 
@@ -56,3 +57,5 @@ extern TFunctionRegistry* MathRegistry;
 void InitPix32Math();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -7,6 +7,7 @@
 // maps and picks its precision by measuring how long partial paints take
 // against full ones.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_Bindings_qn.h"
 #include "graphics/raster/Pix32_Containers_qn.h"
@@ -162,3 +163,5 @@ void InitPix32MicroTiles();
 void DonePix32MicroTiles();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

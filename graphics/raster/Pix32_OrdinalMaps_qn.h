@@ -3,6 +3,7 @@
 // Cells are stored row by row; cell (X, Y) is at index X + Y * Width. The
 // accessors check nothing: callers keep coordinates inside the map.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn.h"
 
@@ -112,3 +113,5 @@ class TFloatMap : public TCustomMap {
 #undef QN_ORDINAL_MAP_COMMON
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

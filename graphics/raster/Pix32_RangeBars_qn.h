@@ -5,6 +5,7 @@
 // bars); TGaugeBar moves an integer between Min and Max. They draw in the
 // system's classic look or in a flat look of their own.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -333,3 +334,5 @@ class TArrowBarAccess : public TPersistent {
 void InitPix32RangeBars();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // assignments picked by the draw mode; they differ in the order in which
 // they visit pixels and in how often they report finished areas.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <atomic>
 #include <exception>
@@ -208,3 +209,5 @@ void InitPix32Rasterizers();
 void DonePix32Rasterizers();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // class reference with the buffer and the invalid list it fills, and the
 // rectangle growth every area-tracking caller uses.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -90,3 +91,5 @@ class TCustomRepaintOptimizer : public TObject {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // block-average and interpolation routines bound per processor, and the
 // concrete resamplers.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_Containers_qn.h"
 #include "graphics/raster/Pix32_qn.h"
@@ -750,3 +751,5 @@ void InitPix32Resamplers();
 void DonePix32Resamplers();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 
 #include "platform/user/User.h"
 
+#include <charconv>
 #include <cstdio>
 #include <limits>
 #include <thread>
@@ -190,21 +191,27 @@ String TPerfTimer::ReadNanoseconds() {
   return Ascii(buf);
 }
 
+namespace {
+// With a point whatever locale the program chose with setlocale, which
+// printf's %f would follow.
+String ThreeDecimals(Extended v) {
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf - 1, v, std::chars_format::fixed, 3);
+  *r.ptr = 0;  // too long to write (never a time): the text so far
+  return Ascii(buf);
+}
+}  // namespace
+
 String TPerfTimer::ReadMilliseconds() {
   ReadStop();
   Assert(FFrequency > 0);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.3Lf",
-                static_cast<Extended>(FPerformanceCountStop - FPerformanceCountStart) * 1000.0L / FFrequency);
-  return Ascii(buf);
+  return ThreeDecimals(static_cast<Extended>(FPerformanceCountStop - FPerformanceCountStart) * 1000.0L / FFrequency);
 }
 
 String TPerfTimer::ReadSeconds() {
   ReadStop();
-  char buf[64];
-  Extended d = FFrequency ? static_cast<Extended>(FPerformanceCountStop - FPerformanceCountStart) / FFrequency : 0.0L;
-  std::snprintf(buf, sizeof buf, "%.3Lf", d);
-  return Ascii(buf);
+  return ThreeDecimals(FFrequency ? static_cast<Extended>(FPerformanceCountStop - FPerformanceCountStart) / FFrequency
+                                  : 0.0L);
 }
 
 }  // namespace qn

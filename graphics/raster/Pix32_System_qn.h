@@ -1,5 +1,6 @@
 // Processor feature probe and the high-resolution interval timer.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstdint>
 
@@ -59,3 +60,5 @@ Int64 QueryPerformanceCounterValue();
 Int64 QueryPerformanceFrequencyValue();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

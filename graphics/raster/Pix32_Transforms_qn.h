@@ -3,6 +3,7 @@
 // transformation and the affine one built from rotations, scalings, skews
 // and translations.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <array>
 #include <vector>
@@ -449,3 +450,5 @@ enum : Integer { FID_DET2X2SINGLE, FID_DET2X2DOUBLE, FID_LINEARTRANSFORMROW, FID
 void InitPix32Transforms();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // cell or at fractional positions (bilinear interpolation and splatting),
 // merged, and kept in mesh files.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn.h"
 
@@ -99,3 +100,5 @@ void InitPix32VectorMaps();
 void DonePix32VectorMaps();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // program failing to start, and keeps the scroll-bar and globals theme
 // handles current through a hidden window that hears theme changes.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/QnBase.h"
 #include "platform/theme/UxTheme.h"
@@ -74,3 +75,5 @@ void InitPix32XPThemes();
 void DonePix32XPThemes();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

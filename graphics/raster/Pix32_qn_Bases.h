@@ -2,6 +2,7 @@
 // optional interface counting, change notification with update brackets, a
 // lock, and a width and height with a resize protocol.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <atomic>
 #include <mutex>
@@ -115,3 +116,5 @@ class TCustomMap : public TThreadPersistent {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // bitmap's pixel memory, and TCustomBitmap32 with its drawing state and its
 // change and area notification.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cmath>
 #include <limits>
@@ -503,3 +504,5 @@ B* TCustomBackend::Create(TCustomBitmap32* Owner, A&&... Args) {
 }
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // into them and copy them to windows; device context, canvas, font and text
 // are reached through the backend's interfaces.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn_Bitmap.h"
 
@@ -94,3 +95,5 @@ class TBitmap32 : public TCustomBitmap32 {
 void SetFontAntialiasing(TFont* Font, Cardinal Quality);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // Pix32_qn, routines over the value types: colour construction and access,
 // point and rectangle construction and arithmetic, colour models, gamma.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn_Types.h"
 #include "platform/gdi/Gdi.h"
@@ -114,3 +115,5 @@ void InitPix32();
 void DonePix32();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // fixed points and rectangles, and the small enumerations shared by the whole
 // graphics library.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <array>
 #include <vector>
@@ -153,3 +154,5 @@ QN_ENUM_NAMES(TWrapMode, wmClamp, wmRepeat, wmMirror)
 QN_ENUM_NAMES(TPixelAccessMode, pamUnsafe, pamSafe, pamWrap, pamTransparentEdge)
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

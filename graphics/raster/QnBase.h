@@ -1,6 +1,7 @@
 // Base header of the graphics library: the library lives in namespace qn and
 // sees the host layer's names through one using-directive, made here only.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/rtl/Math.h"
 #include "platform/rtl/System.h"
@@ -9,3 +10,5 @@
 namespace qn {
 using namespace vcl;
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // straight (not premultiplied) alpha and says whether the picture carries
 // transparency; saving writes the bitmap's alpha along.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/vcl/PngImage.h"
@@ -30,3 +31,5 @@ bool BitmapToPngImage(TBitmap32* Bitmap, bool ToPalette, bool WithAlpha, TColor 
                       ShortInt CompressionLevel, TInterlaceMethod InterlaceMethod);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

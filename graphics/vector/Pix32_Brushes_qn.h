@@ -2,6 +2,7 @@
 // float outlines) through a polygon renderer. A canvas asks each visible
 // brush of its collection in turn, so one path can be filled, then stroked.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -193,3 +194,5 @@ class TDashedBrush : public TStrokeBrush {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

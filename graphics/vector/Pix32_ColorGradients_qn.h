@@ -1,6 +1,7 @@
 // Colour gradients: a list of colour stops, colours at an offset, and
 // power-of-two lookup tables filled from the stops in one pass.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <algorithm>
 #include <memory>
@@ -624,3 +625,5 @@ class TGourandShadedDelaunayTrianglesSampler : public TCustomArbitrarySparsePoin
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // counter-clockwise as seen on the screen. Everything is a free function
 // without state.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn_Types.h"
 #include "graphics/raster/Pix32_qn_Routines.h"
@@ -99,3 +100,5 @@ TFixed PerpendicularDistance(const TFixedPoint& P, const TFixedPoint& P1, const 
 TFloat PerpendicularDistance(const TPoint& P, const TPoint& P1, const TPoint& P2);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

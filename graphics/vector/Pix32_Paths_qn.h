@@ -3,6 +3,7 @@
 // goes (TFlattenedPath); and a canvas on a bitmap that hands every finished
 // path to its brushes (TCustomCanvas, TCanvas32).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn_Bases.h"
 #include "graphics/raster/Pix32_qn_Bitmap32.h"
@@ -219,3 +220,5 @@ class TCanvas32 : public TCustomCanvas {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // builders in Pix32_VectorUtils_qn take the styles, so they live here where
 // the polygon renderers will find them too.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -511,3 +512,5 @@ void DashLineXS(TCustomBitmap32* Bitmap, const TArrayOfFixedPoint& Points, const
                 bool Closed = false, TFixed Width = 0x10000, TFixed StrokeWidth = 0x10000);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // breaks, word wrap and alignment, read from the platform's glyph-outline
 // service; the bitmap backend's text-to-path support comes through here.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -66,3 +67,5 @@ void InitPix32TextVCL();
 void DonePix32TextVCL();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

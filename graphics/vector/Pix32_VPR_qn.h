@@ -3,6 +3,7 @@
 // code that wants the coverage itself (masks, hit areas, other blenders)
 // uses it directly.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/QnBase.h"
 #include "graphics/raster/Pix32_qn_Types.h"
@@ -37,3 +38,5 @@ void RenderPolygon(const TArrayOfFloatPoint& Points, const TFloatRect& ClipRect,
                    const TRenderSpanEvent& RenderProc);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // that fills them with one colour need not see them one by one. Used by the
 // library's own colour renderer; everything else takes the value spans.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/vector/Pix32_VPR_qn.h"
 
@@ -34,3 +35,5 @@ void RenderPolyPolygonRows(const TArrayOfArrayOfFloatPoint& Points, const TFloat
                            TRenderRowProc RenderProc, Pointer Data);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // builders share. Everything is a plain function; only the Inplace forms
 // change their argument.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_Transforms_qn.h"
 #include "graphics/raster/Pix32_qn.h"
@@ -287,3 +288,5 @@ Integer FindNearestPointIndex(const TFixedPoint& Point, const TArrayOfFixedPoint
 TArrayOfTriangleVertexIndices DelaunayTriangulation(const TArrayOfFloatPoint& Points);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

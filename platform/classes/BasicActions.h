@@ -7,6 +7,7 @@
 // An action that goes clears every link to it, so no client is left with a
 // dangling action; clients also ask for its free notification.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -91,3 +92,5 @@ class TBasicAction : public TComponent {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

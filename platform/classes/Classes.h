@@ -1,6 +1,7 @@
 // The platform's Classes unit: persistence, components, collections, lists,
 // string lists, streams, threads and locks.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/Persistent.h"
 #include "platform/classes/Component.h"
@@ -13,3 +14,5 @@
 #include "platform/classes/PropInfo.h"
 #include "platform/classes/Streaming.h"
 #include "platform/classes/FormText.h"
+
+#include "platform/rtl/MacroShieldEnd.h"

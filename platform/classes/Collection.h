@@ -14,6 +14,7 @@
 // from TCollectionItem's constructor. Deleting an item (or the collection)
 // runs these hooks before any destructor, so they see the real classes.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -145,3 +146,5 @@ class TOwnedCollection : public TCollection {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // COM streams: the IStream interface that image decoders and data objects
 // take, and TStreamAdapter, which shows a TStream through it.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/Streams.h"
 
@@ -106,3 +107,5 @@ class TStreamAdapter : public TInterfacedObject, public virtual IStream {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

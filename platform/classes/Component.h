@@ -13,6 +13,7 @@
 // opInsert arrives while the new object is still only a TComponent (C++ builds
 // bases first); compare the pointer, do not cast it, on opInsert.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstddef>
 #include <new>
@@ -187,3 +188,5 @@ class TComponent : public TPersistent {
 TComponent* CreateComponent(TComponentClass ComponentClass, TComponent* AOwner);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

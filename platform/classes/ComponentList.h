@@ -2,6 +2,7 @@
 // moment it is freed elsewhere (it listens through free notification), and
 // frees its components itself while OwnsObjects is true.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -35,3 +36,5 @@ class TComponentList : public TObjectList {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -253,7 +253,7 @@ Int64 TParser::TokenInt() const {
 
 Extended TParser::TokenFloat() const {
   std::string t = Latin1(FTokenString);
-  return std::strtold(t.c_str(), nullptr);
+  return ParseFloatC<Extended>(t.c_str());
 }
 
 namespace {
@@ -629,27 +629,27 @@ std::string FloatText(Extended v, int width, bool suffixed) {
   if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
   // "-0" would read back as the integer 0; the point keeps it a float.
   if (v == 0 && std::signbit(v)) return "-0.0";
-  char buf[64];
   if (v == std::trunc(v) && std::fabs(v) < 1e18L) {
-    std::snprintf(buf, sizeof buf, "%.0Lf", v);
-    return suffixed ? std::string(buf) : std::string(buf) + ".000000000000000000";
+    std::string whole = FormatFloatC(v, std::chars_format::fixed, 0);
+    return suffixed ? whole : whole + ".000000000000000000";
   }
   int maxPrec = width == 0 ? 9 : width == 1 ? 17 : 21;
+  std::string s;
   for (int prec = 1; prec <= maxPrec; ++prec) {
-    std::snprintf(buf, sizeof buf, "%.*Lg", prec, v);
-    bool same = width == 0   ? std::strtof(buf, nullptr) == static_cast<float>(v)
-                : width == 1 ? std::strtod(buf, nullptr) == static_cast<double>(v)
-                             : std::strtold(buf, nullptr) == v;
+    s = FormatFloatC(v, std::chars_format::general, prec);
+    bool same = width == 0   ? ParseFloatC<float>(s.c_str()) == static_cast<float>(v)
+                : width == 1 ? ParseFloatC<double>(s.c_str()) == static_cast<double>(v)
+                             : ParseFloatC<long double>(s.c_str()) == v;
     if (same) break;
   }
-  std::string s = buf;
   // A whole number too long for an integer token is spelled with an exponent.
   if (s.find_first_of(".e") == std::string::npos && std::fabs(v) >= 1e18L) {
+    std::string sci;
     for (int prec = 0; prec <= maxPrec; ++prec) {
-      std::snprintf(buf, sizeof buf, "%.*Le", prec, v);
-      if (std::strtold(buf, nullptr) == std::strtold(s.c_str(), nullptr)) break;
+      sci = FormatFloatC(v, std::chars_format::scientific, prec);
+      if (ParseFloatC<long double>(sci.c_str()) == ParseFloatC<long double>(s.c_str())) break;
     }
-    s = buf;
+    s = sci;
   }
   size_t e = s.find('e');
   if (e == std::string::npos) return s;

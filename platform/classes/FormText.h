@@ -22,6 +22,7 @@
 // Conversions are lossless both ways; malformed text raises EParserError
 // "<message> on line <n>".
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <string>
 #include <string_view>
@@ -121,3 +122,5 @@ TComponent* LoadFormFile(const String& FileName, TComponent* Instance);
 void SaveFormFile(const String& FileName, TComponent* Instance, bool AsText = true);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

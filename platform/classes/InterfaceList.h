@@ -1,6 +1,7 @@
 // A thread-safe list of interface references: each item holds one
 // reference, released when it leaves the list or the list goes.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <mutex>
 #include <vector>
@@ -44,3 +45,5 @@ class TInterfaceList : public TInterfacedObject {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // in namespace vcl::Generics (kept apart because their names are the same
 // as the untyped ones).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <algorithm>
 #include <functional>
@@ -229,3 +230,5 @@ class TObjectList {
 }  // namespace Generics
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

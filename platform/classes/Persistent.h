@@ -11,6 +11,7 @@
 // not on the heap skip BeforeDestruction; their destructors do what must be
 // done regardless.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstddef>
 #include <new>
@@ -65,3 +66,5 @@ class TPersistent : public TObject {
 using TPersistentClass = TClass;
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

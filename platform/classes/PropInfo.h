@@ -54,6 +54,7 @@
 // Methods that events in form files may name are published the same way:
 //   QN_METHOD(Button1Click);   // P.Method(u"Button1Click", &TForm1::Button1Click)
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <any>
 #include <cstdint>
@@ -638,3 +639,5 @@ class TPublisher {
 #define QN_METHOD(Name) P.Method(u"" #Name, &QnPublishedSelf::Name)
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

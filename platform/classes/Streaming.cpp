@@ -1590,13 +1590,12 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Info) {
             // decimal form, so its text reads as written ("0.1", not
             // "0.1000000000000000055511151231257827").
             Double d = static_cast<Double>(v.Float);
-            char buf[40];
-            std::snprintf(buf, sizeof buf, "%.17g", d);
+            std::string text;
             for (int prec = 1; prec <= 17; ++prec) {
-              std::snprintf(buf, sizeof buf, "%.*g", prec, d);
-              if (std::strtod(buf, nullptr) == d) break;
+              text = FormatFloatC(d, std::chars_format::general, prec);
+              if (ParseFloatC<Double>(text.c_str()) == d) break;
             }
-            Extended e = std::strtold(buf, nullptr);
+            Extended e = ParseFloatC<Extended>(text.c_str());
             WriteFloat(static_cast<Double>(e) == d ? e : static_cast<Extended>(d));
           } else {
             WriteFloat(v.Float);

@@ -10,6 +10,7 @@
 // values of an existing root and its components back as they were.
 // EReadError messages of malformed data carry the offset in the stream.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -362,3 +363,5 @@ T* CreateFromForm(TComponent* AOwner) {
 }
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // over file handles and files, memory streams (raw, byte array, string) and
 // read-only streams over the resources compiled into the library.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <bit>
 #include <cstring>
@@ -251,3 +252,5 @@ class TResourceStream : public TCustomMemoryStream {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

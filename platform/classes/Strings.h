@@ -11,6 +11,7 @@
 // items and are skipped around them; a delimiter at the very end adds an
 // empty last item.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -202,3 +203,5 @@ class TStringList : public TStrings {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

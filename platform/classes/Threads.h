@@ -19,6 +19,7 @@
 // uses. Code written against the platform's name can say
 // vcl::SyncObjs::TEvent, an alias of TEventObject.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -251,3 +252,5 @@ void InitThreads();
 void DoneThreads();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -25,6 +25,7 @@
 //   - ILS_SATURATE (DrawIndirect) draws in greys (luma 0.30 R + 0.59 G +
 //     0.11 B); ILS_ALPHA scales the image's alpha by Frame / 255.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiIcon.h"
@@ -213,3 +214,5 @@ constexpr UINT TV_FIRST = 0x1100;
 constexpr UINT TVM_GETITEMRECT = TV_FIRST + 4, TVM_GETNEXTITEM = TV_FIRST + 10, TVM_GETITEMW = TV_FIRST + 62;
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -8,6 +8,7 @@
 // with HDS_HIDDEN. A point within 3 pixels of an item's right edge is on its
 // divider.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/comctl/CommCtrl.h"
 #include "platform/user/Notify.h"
@@ -78,3 +79,5 @@ struct NMHEADERW {
 void RegisterHeaderClass();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

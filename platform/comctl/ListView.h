@@ -20,6 +20,7 @@
 //     is the image's width plus 43 (at least 75) by the image's height plus
 //     two text lines plus 10; a small-icon cell is as wide as the widest item.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/comctl/Header.h"
 
@@ -167,3 +168,5 @@ constexpr UINT LVN_ITEMCHANGING = UINT(-100), LVN_ITEMCHANGED = UINT(-101), LVN_
 void RegisterListViewClass();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -30,6 +30,7 @@
 //   - The selected tab is drawn 2 pixels larger on each side and joined to
 //     the display frame; the item rectangle stays the unenlarged one.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/comctl/CommCtrl.h"
 #include "platform/user/Notify.h"
@@ -106,3 +107,5 @@ struct NMUPDOWN {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

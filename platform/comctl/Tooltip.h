@@ -5,6 +5,7 @@
 // with NM_CLICK. It takes no tools: whoever shows it places and sizes it,
 // with TooltipContentSize for the size its content needs.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/comctl/CommCtrl.h"
 #include "platform/comctl/Header.h"
@@ -25,3 +26,5 @@ void RegisterTooltipClass();
 SIZE TooltipContentSize(HWND tip);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -9,6 +9,7 @@
 // SetLayeredWindowAttributes at its constant alpha; colour-keyed pixels leave
 // what is below. Pixels of images are 0xAARRGGBB values.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <string>
 #include <vector>
@@ -107,3 +108,5 @@ void InputPause(DWORD ms);
 void ResetInput();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -12,6 +12,7 @@
 // ignored) and the screen keeps the monitor window's size (a new screen
 // configuration is ignored).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstdint>
 #include <string>
@@ -52,3 +53,5 @@ int64_t PresentDisplay(bool everything = false);
 std::string DisplayError();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

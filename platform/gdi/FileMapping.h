@@ -3,6 +3,7 @@
 // are their own kind and are closed with CloseFileMappingHandle; the window
 // server's CloseHandle closes only its events.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/gdi/Gdi.h"
 
@@ -41,3 +42,5 @@ bool CloseFileMappingHandle(HANDLE Handle);
 Integer FileMappingHandleCount();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -19,6 +19,7 @@
 // are described at their declarations. Code that draws with GDI into a 32-bit
 // bitmap and needs opacity fixes alpha itself.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstdint>
 
@@ -543,3 +544,5 @@ void ResetSysColors();
 
 // Fonts and text.
 #include "platform/gdi/GdiText.h"
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // objects on the platform; the window server and the graphics classes both
 // use them, so they live here, under the window server.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/gdi/Gdi.h"
 
@@ -75,3 +76,5 @@ void MarkIconShared(HICON icon);
 int IconObjectCount();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

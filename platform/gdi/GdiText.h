@@ -31,6 +31,7 @@
 // colour onto the colour bytes, and every pixel it touches (coverage above 0),
 // like every pixel of an opaque background or underline, is left with alpha 0.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/gdi/Gdi.h"
 
@@ -316,3 +317,5 @@ inline DWORD GetGlyphOutline(HDC dc, UINT ch, UINT format, GLYPHMETRICS* gm, DWO
 }
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -13,6 +13,7 @@
 // set, only as the file EndPage writes there ("<document>-<n>.png"). What
 // is kept is bounded (SetPrintRetention): the oldest pages go first.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <atomic>
 #include <memory>
@@ -198,3 +199,5 @@ void ClearPrintedJobs();
 void SavePrintedPage(Integer jobId, Integer page, const std::string& fileName);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

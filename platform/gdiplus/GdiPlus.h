@@ -50,6 +50,7 @@
 //   alpha mask in its header keeps its alpha. An unknown signature answers
 //   UnknownImageFormat, damaged data InvalidParameter.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/ComStreams.h"
 #include "platform/gdi/Gdi.h"
@@ -272,3 +273,5 @@ Status GdipDrawImageRectI(GpGraphics* graphics, GpImage* image, INT x, INT y, IN
 Status GdipGetImagePixels(GpImage* image, const uint32_t** pixels);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // the inspector), with the editors the host brings for each kind of
 // property and for colours, cursors and fonts.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -333,3 +334,5 @@ std::vector<TCollectionEditorCall> CollectionEditorCalls();
 void ClearCollectionEditorCalls();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

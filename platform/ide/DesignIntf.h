@@ -7,6 +7,7 @@
 // C++ type (TypeRefOf<TFont*>()) or a type name that properties carry with
 // .TypeName (TTypeRef(tkUString, u"TQnResID")).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <memory>
@@ -201,3 +202,5 @@ void ClearDefaultEventRequests();
 void RecordDefaultEventRequest(const TEventRequest& Request);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

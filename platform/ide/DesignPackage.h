@@ -6,6 +6,7 @@
 // The package is a module of its own: GetModuleFileNameW of its instance
 // answers the design-module name (settable, as the host would install it).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/ide/ToolsAPI.h"
 #include "platform/rtl/Units.h"
@@ -41,3 +42,5 @@ String DesignModuleName();
 DWORD GetModuleFileNameW(HMODULE Module, Char* FileName, DWORD Size);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

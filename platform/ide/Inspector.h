@@ -5,6 +5,7 @@
 // follows the designer: a new selection, a change made elsewhere and a
 // component freed behind its back all show at once.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -109,3 +110,5 @@ class TInspector : public IDesignNotification {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

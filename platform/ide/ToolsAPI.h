@@ -8,6 +8,7 @@
 // the services are reset); an editor that refuses one (SetRefuseFormNotifiers)
 // answers -1 and keeps nothing.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -182,3 +183,5 @@ TIdeServices* IdeServices();
 TIdeServices* SetIdeServices(TIdeServices* Services);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -13,6 +13,7 @@
 // claims more bytes than asked, an enumerator that fetches more than asked,
 // or a GetData that answers S_OK with an empty medium are failures.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/ComStreams.h"
 #include "platform/ole/Ole2.h"
@@ -330,3 +331,5 @@ HRESULT DoDragDrop(IDataObject* pDataObj, IDropSource* pDropSource, DWORD dwOKEf
 HCURSOR OleDragCursor(DWORD dwEffect);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

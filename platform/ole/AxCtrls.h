@@ -3,6 +3,7 @@
 // EOleSysError with its code; a stream that claims to have moved more bytes
 // than asked is not believed (STG_E_READFAULT / STG_E_WRITEFAULT).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/ole/ActiveX.h"
 
@@ -42,3 +43,5 @@ class TOleStream : public TStream {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

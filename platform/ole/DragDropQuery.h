@@ -4,6 +4,7 @@
 // begin, move and end (the shell's drag-image helper moves its picture with
 // the pointer).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/ole/ActiveX.h"
 
@@ -21,3 +22,5 @@ using TDragWatcher = void (*)(TDragPhase phase, IDataObject* obj, POINTL pt);
 void SetDragWatcher(TDragWatcher watcher);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -8,6 +8,7 @@
 // its clipboard window; its last OleUninitialize flushes what the thread put
 // on the OLE clipboard and destroys the window.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/rtl/System.h"
 
@@ -29,3 +30,5 @@ Integer CoInitializeCount();
 Integer OleInitializeCount();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

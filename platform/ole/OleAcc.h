@@ -9,8 +9,10 @@
 // Cookies nobody redeems are released when the thread that made them calls
 // its last OleUninitialize, or when the unit is finalised.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/ole/OleAuto.h"
+#include "platform/user/ComboBox.h"
 #include "platform/user/User.h"
 
 namespace vcl {
@@ -38,13 +40,16 @@ constexpr LONG ROLE_SYSTEM_TITLEBAR = 0x1, ROLE_SYSTEM_MENUBAR = 0x2, ROLE_SYSTE
                ROLE_SYSTEM_PAGETABLIST = 0x3C, ROLE_SYSTEM_CLOCK = 0x3D, ROLE_SYSTEM_SPLITBUTTON = 0x3E,
                ROLE_SYSTEM_IPADDRESS = 0x3F, ROLE_SYSTEM_OUTLINEBUTTON = 0x40;
 
+// STATE_SYSTEM_PRESSED and STATE_SYSTEM_INVISIBLE come with the combo box's
+// state of its button (platform/user/ComboBox.h): one definition for a program
+// that includes both.
 constexpr LONG STATE_SYSTEM_NORMAL = 0, STATE_SYSTEM_UNAVAILABLE = 0x1, STATE_SYSTEM_SELECTED = 0x2,
-               STATE_SYSTEM_FOCUSED = 0x4, STATE_SYSTEM_PRESSED = 0x8, STATE_SYSTEM_CHECKED = 0x10,
+               STATE_SYSTEM_FOCUSED = 0x4, STATE_SYSTEM_CHECKED = 0x10,
                STATE_SYSTEM_MIXED = 0x20, STATE_SYSTEM_INDETERMINATE = STATE_SYSTEM_MIXED,
                STATE_SYSTEM_READONLY = 0x40, STATE_SYSTEM_HOTTRACKED = 0x80, STATE_SYSTEM_DEFAULT = 0x100,
                STATE_SYSTEM_EXPANDED = 0x200, STATE_SYSTEM_COLLAPSED = 0x400, STATE_SYSTEM_BUSY = 0x800,
                STATE_SYSTEM_FLOATING = 0x1000, STATE_SYSTEM_MARQUEED = 0x2000, STATE_SYSTEM_ANIMATED = 0x4000,
-               STATE_SYSTEM_INVISIBLE = 0x8000, STATE_SYSTEM_OFFSCREEN = 0x10000, STATE_SYSTEM_SIZEABLE = 0x20000,
+               STATE_SYSTEM_OFFSCREEN = 0x10000, STATE_SYSTEM_SIZEABLE = 0x20000,
                STATE_SYSTEM_MOVEABLE = 0x40000, STATE_SYSTEM_SELFVOICING = 0x80000,
                STATE_SYSTEM_FOCUSABLE = 0x100000, STATE_SYSTEM_SELECTABLE = 0x200000,
                STATE_SYSTEM_LINKED = 0x400000, STATE_SYSTEM_TRAVERSED = 0x800000,
@@ -112,3 +117,5 @@ void ReleaseThreadObjectCookies();
 void RegisterOleAccUnits();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

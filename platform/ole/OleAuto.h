@@ -6,6 +6,7 @@
 // before them and a terminating NUL after them, so it can be read as a plain
 // string too. nullptr is a valid BSTR: the empty string.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/ComStreams.h"  // E_OUTOFMEMORY
 #include "platform/rtl/System.h"
@@ -128,3 +129,5 @@ class TDispatchObject : public TInterfacedObject, public virtual IDispatch {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

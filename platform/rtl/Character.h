@@ -4,6 +4,7 @@
 // Arabic, the CJK blocks and full-width forms. Surrogates are neither
 // letters nor digits.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/rtl/Types.h"
 
@@ -33,3 +34,5 @@ Char BaseLetter(Char c);
 }  // namespace detail
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

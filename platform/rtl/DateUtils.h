@@ -2,6 +2,7 @@
 // periods, stepping and differences. The encoding and the clock are in
 // SysUtils.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/rtl/SysUtils.h"
 
@@ -70,3 +71,5 @@ Int64 DateTimeToUnix(TDateTime dt);
 TDateTime UnixToDateTime(Int64 seconds);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // A folder's stamp: tells whether entries were made, removed or renamed in
 // a folder between two looks at it, at the cost of one look.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/rtl/SysUtils.h"
 
@@ -28,3 +29,5 @@ struct TFolderStamp {
 TFolderStamp FolderStamp(const String& Dir);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

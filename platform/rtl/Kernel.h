@@ -10,6 +10,7 @@
 // CP_OEMCP is 437, whatever the host's locale says, so results do not depend
 // on the machine.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -196,3 +197,5 @@ constexpr DWORD ERROR_PATH_NOT_FOUND = 3, ERROR_FILE_EXISTS = 80, ERROR_SHARING_
 bool CopyFileW(const WCHAR* existingFileName, const WCHAR* newFileName, bool failIfExists);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // out-of-range values (results saturate; NaN gives the processor's "integer
 // indefinite", the most negative value), where a bare C++ cast is undefined.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cmath>
 #include <cstdint>
@@ -171,3 +172,5 @@ Integer RandomRange(Integer from, Integer to);  // from <= r < to (either order)
 Extended RandG(Extended mean, Extended stdDev);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

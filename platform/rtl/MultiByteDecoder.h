@@ -8,6 +8,7 @@
 // however it is cut. Bytes that do not decode become U+FFFD, as with
 // MultiByteToWideChar. One decoder serves one text on one thread at a time.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <string>
 
@@ -41,3 +42,5 @@ class TMultiByteDecoder {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

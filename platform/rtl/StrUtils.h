@@ -1,6 +1,7 @@
 // The platform's StrUtils: tests and pieces of strings ("Text" forms ignore
 // case, "Str" forms do not). Pos and PosEx live in SysUtils.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -34,3 +35,5 @@ inline String IfThen(bool cond, const String& t, const String& f = String()) { r
 std::vector<String> SplitString(const String& s, const String& delimiters);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // conversions, format settings, date and time, files and paths, and the
 // character helpers the rest of the system uses.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <array>
 #include <concepts>
@@ -411,3 +412,5 @@ String Win32CSDVersion();
 bool CheckWin32Version(Integer AMajor, Integer AMinor = 0);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // with names, parents and virtual constructors), the base exception, sets over
 // enumerations and comparable event closures.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <array>
 #include <atomic>
@@ -716,3 +717,5 @@ bool ModuleIsPackage();
 void SetModuleIsPackage(bool Value);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

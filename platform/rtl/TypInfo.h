@@ -8,6 +8,7 @@
 // at compile time). TypeInfo<TAlign>() then gives a TEnumTypeInfo that can be
 // handed around, as form-file streaming does with property types.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <optional>
 #include <type_traits>
@@ -113,3 +114,5 @@ E EnumValue(const String& name) {
   }
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // string types, and the point, size and rectangle records with their Win32
 // helpers. Right and bottom edges of a TRect are exclusive.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -120,3 +121,5 @@ constexpr bool SetRect(TRect& r, Integer l, Integer t, Integer rt, Integer b) {
 constexpr bool SetRectEmpty(TRect& r) { r = TRect{}; return true; }
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // otherwise); FinalizeUnits runs the finalisations in reverse. No unit does
 // work during static initialisation.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <string>
 #include <vector>
@@ -27,3 +28,5 @@ bool UnitsInitialized();
 std::vector<std::string> UnitInitOrder();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // other URL goes to a fetcher the program (or a test) installs; without one
 // opening it fails.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <string>
@@ -36,3 +37,5 @@ TInternetFetcher SetInternetFetcher(TInternetFetcher fetcher, DWORD pieceSize = 
 void SetInternetAvailable(bool available);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -8,6 +8,7 @@
 // only within its GlobalSize, and a list that lacks its last NUL ends where
 // the block ends.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -255,3 +256,5 @@ struct TDragHelperCall {
 std::vector<TDragHelperCall> TakeDragHelperLog();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

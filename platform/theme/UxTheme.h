@@ -10,6 +10,7 @@
 // Tests pick the mode; every change of it sends WM_THEMECHANGED to every
 // window. Every call is logged for tests to read.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <string>
 #include <vector>
@@ -120,3 +121,5 @@ std::vector<TThemeCall> ThemeCallLog();
 void ClearThemeCallLog();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -9,6 +9,7 @@
 // (CP_ACP is 1252, CP_OEMCP 437); text read from a block without a
 // terminator ends with the block.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <string>
 
@@ -89,3 +90,5 @@ inline int GetClipboardFormatName(UINT format, Char* name, int maxCount) {
 void ResetClipboard();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

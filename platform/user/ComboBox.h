@@ -16,6 +16,7 @@
 // typed in a list style pick the next item they begin. CB_SETCURSEL is
 // silent.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/user/Notify.h"
 
@@ -69,3 +70,5 @@ bool GetComboBoxInfo(HWND hwndCombo, COMBOBOXINFO* pcbi);
 void RegisterComboBoxClass();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

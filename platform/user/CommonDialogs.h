@@ -12,6 +12,7 @@
 // default answer. A dialog whose owner or own window is destroyed ends with
 // the default answer too. Every call is recorded.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <vector>
@@ -165,3 +166,5 @@ void ClearDialogCalls();
 HWND ActiveDialogWindow();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -9,6 +9,7 @@
 // and, without ES_AUTOHSCROLL (WS_HSCROLL implies it), wraps them at blanks;
 // a word wider than the formatting rectangle is broken between characters.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/user/Notify.h"
 
@@ -55,3 +56,5 @@ constexpr UINT EditMenuUndo = WM_UNDO, EditMenuCut = WM_CUT, EditMenuCopy = WM_C
 void RegisterSystemControlClasses();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

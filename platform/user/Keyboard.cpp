@@ -1,6 +1,5 @@
 // Scan codes of the US layout (set 1, as key messages carry them) and the
 // mappings between keys, scan codes and characters.
-#include <cctype>
 
 #include "platform/user/ServerInput.h"
 
@@ -100,8 +99,9 @@ UINT MapVirtualKeyW(UINT code, UINT mapType) {
       Byte state[256] = {};
       char16_t c[2] = {};
       if (ToUnicode(code, ScanOf(code) & 0xFF, state, c, 2, 0) != 1) return 0;
-      // Letters come as the key caps show them.
-      return c[0] < 128 ? UINT(std::toupper(int(c[0]))) : UINT(c[0]);
+      // Letters come as the key caps show them: the US layout's capitals,
+      // whatever locale the program set (toupper keeps 'i' under Turkish).
+      return c[0] >= u'a' && c[0] <= u'z' ? UINT(c[0] - 32) : UINT(c[0]);
     }
     default: return 0;
   }

@@ -11,6 +11,7 @@
 // LBS_MULTICOLUMN items run down columns of that many rows, each
 // LB_SETCOLUMNWIDTH wide, and the horizontal information counts columns.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/user/Notify.h"
 
@@ -52,3 +53,5 @@ constexpr UINT WM_VKEYTOITEM = 0x002E, WM_CHARTOITEM = 0x002F;
 void RegisterListBoxClass();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // single, multiple and extended mode, and the type-ahead search on item
 // texts.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 
@@ -63,3 +64,5 @@ class TTypeAhead {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // runs, so a window destroyed from inside its own handler frees it only
 // afterwards.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <mutex>
@@ -47,3 +48,5 @@ class TNativeControls {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

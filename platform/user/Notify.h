@@ -2,6 +2,7 @@
 // the owner-draw records of list-like controls, and helpers that send
 // WM_COMMAND and WM_NOTIFY as the platform's controls do.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/user/User.h"
 
@@ -49,3 +50,5 @@ LRESULT SendCommandNotify(HWND control, UINT code);
 LRESULT SendNotify(HWND control, NMHDR& header);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // follow their owner: a procedure in front of a window's procedure, the
 // WM_SHOWWINDOW reasons sent to owned windows, and the end of a session.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/user/User.h"
 
@@ -23,3 +24,5 @@ constexpr UINT WM_ENDSESSION = 0x0016;
 constexpr LPARAM ENDSESSION_CLOSEAPP = 0x00000001, ENDSESSION_CRITICAL = 0x40000000, ENDSESSION_LOGOFF = 0x80000000;
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -11,6 +11,7 @@
 // Names are strings or integer ids (MAKEINTRESOURCEW), the latter found
 // under "#<id>".
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/gdi/GdiIcon.h"
 #include "platform/rtl/System.h"
@@ -65,3 +66,5 @@ HBITMAP CreateBitmapFromPackedDIB(const void* data, size_t size);
 HICON CreateIconFromFileData(const void* data, size_t size, int cx, int cy, bool cursor);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -5,6 +5,7 @@
 // platform's names, arguments and results; where the platform returns BOOL
 // they return bool (GetMessageW keeps its three-valued int).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -1096,3 +1097,5 @@ using TMenuResponder = std::function<bool(HMENU Menu, UINT& Command)>;
 TMenuResponder SetMenuResponder(TMenuResponder Responder);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -10,6 +10,7 @@
 // parse is never rewritten: every call on that root answers
 // ERROR_REGISTRY_CORRUPT until the folder is changed or the store reset.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <string>
 
@@ -91,3 +92,5 @@ bool ParseHiveText(const std::string& text, std::string* canonical, std::string*
 }  // namespace regstore
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -16,6 +16,7 @@
 // DisableIfNoHandler that nobody updates is enabled exactly when it has an
 // OnExecute.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -268,3 +269,5 @@ class TControlActionLink : public TActionLink {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

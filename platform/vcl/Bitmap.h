@@ -7,6 +7,7 @@
 // byte of every pixel it touches at 0 (see Gdi.h); code that needs opacity
 // in a pf32bit bitmap after drawing with the canvas sets alpha itself.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -160,3 +161,5 @@ class TBitmapCanvas : public TCanvas {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // OnChange) whenever a property changes, so a canvas reselects them before
 // its next drawing call.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <mutex>
@@ -376,3 +377,5 @@ class TCanvas : public TPersistent {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // clipboard since, reading it back gives a copy of the very graphic that
 // was assigned (its class and alpha kept).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -69,3 +70,5 @@ TClipboard* Clipboard();
 void DoneClipboard();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

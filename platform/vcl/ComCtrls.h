@@ -7,6 +7,7 @@
 // rectangles of TabRect, the hit test of IndexOfTabAt and the display
 // rectangle TCM_ADJUSTRECT gives, which bounds the sheets.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -864,3 +865,5 @@ class TListView : public TCustomListView {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -6,6 +6,7 @@
 // message is CN_BASE plus the window message it reflects, so CN_KEYDOWN is
 // CN_BASE + WM_KEYDOWN.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/user/Notify.h"  // the dialog codes of WM_GETDLGCODE
 
@@ -157,3 +158,5 @@ struct THintInfo {
 inline THintInfo* HintInfoOf(const TMessage& m) { return reinterpret_cast<THintInfo*>(m.LParam); }
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

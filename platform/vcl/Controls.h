@@ -25,6 +25,7 @@
 // on up to the root, so a container learns about every change below it.
 // OnMouseEnter/OnMouseLeave fire only for LParam 0.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <memory>
@@ -1332,3 +1333,5 @@ void InitControls();
 void DoneControls();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

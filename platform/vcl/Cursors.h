@@ -1,6 +1,7 @@
 // Cursor ids: TCursor values index Screen->Cursors. The standard ids are
 // negative; an application adds its own cursors under positive ids.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/PropInfo.h"
 
@@ -27,3 +28,5 @@ TCursor StringToCursor(const String& S);
 void RegisterCursorIdents();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

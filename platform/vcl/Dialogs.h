@@ -1,6 +1,7 @@
 // The Dialogs unit: the common-dialog components over the platform's own
 // dialogs, and ShowMessage.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -162,3 +163,5 @@ class TSaveDialog : public TOpenDialog {
 void ShowMessage(const String& Msg);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

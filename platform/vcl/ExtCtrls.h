@@ -3,6 +3,7 @@
 // TPanel, a container with a bevelled edge and a caption, and TImage, a
 // control that shows a picture.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/Component.h"
 #include "platform/classes/PropInfo.h"
@@ -206,3 +207,5 @@ class TImage : public TGraphicControl {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // screen and the mouse. Application, Screen and Mouse exist between the
 // unit's initialisation and finalisation (qn::Initialize / qn::Finalize).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <memory>
@@ -747,3 +748,5 @@ void InitForms();
 void DoneForms();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -6,6 +6,7 @@
 // itself raises EInvalidGraphic (or the stream's EReadError) and leaves the
 // graphic as it was.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <memory>
@@ -197,3 +198,5 @@ void DrawARGB(TCanvas* ACanvas, const TRect& Rect, const uint32_t* Pixels, Integ
 void RegisterGraphicsFileFormats();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // The Graphics unit of the host layer: colours, fonts, pens, brushes, the
 // canvas, and the picture classes with their file formats.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/Bitmap.h"
 #include "platform/vcl/Canvas.h"
@@ -9,3 +10,5 @@
 #include "platform/vcl/Icon.h"
 #include "platform/vcl/Jpeg.h"
 #include "platform/vcl/PngImage.h"
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // resolved through GetSysColor when drawing; clNone and clDefault are
 // markers that never reach GDI as themselves.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/System.h"
@@ -96,3 +97,5 @@ using TGetStrProc = TEvent<void(const String& S)>;
 void GetColorValues(const TGetStrProc& Proc);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

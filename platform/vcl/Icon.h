@@ -4,6 +4,7 @@
 // PNG-compressed. Icons loaded from a file save back byte for byte; icons
 // made from a handle save as one 32-bit image with its mask.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -71,3 +72,5 @@ class TIcon : public TGraphic {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

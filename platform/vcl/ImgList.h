@@ -16,6 +16,7 @@
 // bytes "IL", version 0x101, then the images and the mask as BMP files);
 // lists are written in our own format, which keeps partial alpha exactly.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -257,3 +258,5 @@ class TImageList : public TDragImageList {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

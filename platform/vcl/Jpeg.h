@@ -2,6 +2,7 @@
 // stream is decoded as soon as it is loaded, so bad data is rejected at once
 // and the image keeps what it had.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -78,3 +79,5 @@ class TJPEGImage : public TGraphic {
 void RegisterJpegFileFormat();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -20,6 +20,7 @@
 // its events or draws the default look (image or check mark in the left
 // column, caption, shortcut text on the right).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -357,3 +358,5 @@ void InitMenus();
 void DoneMenus();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

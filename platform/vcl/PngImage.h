@@ -6,6 +6,7 @@
 //   ExtraScanline(y)  the low bytes of 16-bit samples (nullptr otherwise);
 //   AlphaScanline(y)  alpha for colour types 4 and 6 (high byte at 16 bits).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -124,3 +125,5 @@ class TPngImage : public TGraphic {
 void RegisterPngFileFormat();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

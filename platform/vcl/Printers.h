@@ -7,6 +7,7 @@
 // a document that cannot start raises EPrinter with Printing False, and
 // Abort keeps the pages ended so far, marked aborted.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -113,3 +114,5 @@ TPrinter* SetPrinter(TPrinter* NewPrinter);
 void DonePrinters();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // registry. Paths given to OpenKey and friends are relative to the open key
 // unless they start with "\", which makes them relative to RootKey.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/Strings.h"
 #include "platform/rtl/SysUtils.h"
@@ -99,3 +100,5 @@ class TRegistry : public TObject {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // action class in its ExecuteAction wins), and acts only on a focused
 // TCustomEdit: the one set as Control, or any when Control is nil.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/StdCtrls.h"
@@ -80,3 +81,5 @@ class TEditDelete : public TEditAction {
 };
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -6,6 +6,7 @@
 // Space, on Enter when it is the default (or focused) button, on Escape when
 // it is the cancel button, and on its accelerator.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -1010,3 +1011,5 @@ class TGroupBox : public TCustomGroupBox {
 void RegisterStdCtrlsClasses();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

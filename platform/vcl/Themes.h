@@ -4,6 +4,7 @@
 // opened once per element class and dropped when the theme changes (the
 // application forwards WM_THEMECHANGED to ApplyThemeChange).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/Component.h"
 #include "platform/theme/UxTheme.h"
@@ -119,3 +120,5 @@ TThemeServices* StyleServices();
 void DoneThemes();
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

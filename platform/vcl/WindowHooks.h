@@ -14,6 +14,7 @@
 // WindowProc" and restores it later keeps working, since the dispatcher then
 // simply passes everything on. A control being destroyed is left alone.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -59,3 +60,5 @@ std::unique_ptr<TWindowProcHook> HookWindowProc(TControl* Control, TWndMethod Pr
 int WindowProcHookCount(TControl* Control);
 
 }  // namespace vcl
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -5,6 +5,7 @@
 // draws a face from a state strip with a caption and an optional layer
 // strip. Descendants repaint it their own way and keep the behaviour.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -252,3 +253,5 @@ class TQuarnCustomButton : public TQuarnCustomControl {
   P.Property(u"OnMouseLeave", &TControl::OnMouseLeave, &TControl::SetOnMouseLeave)
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

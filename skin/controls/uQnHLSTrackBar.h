@@ -3,6 +3,7 @@
 // brightness ramp — with an image thumb under the track. It only reports an
 // integer; the application adjusts its colours in OnChange.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -112,3 +113,5 @@ class TQnHLSTrackBar : public TQuarnCustomControl {
 void InitQnHLSTrackBar();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

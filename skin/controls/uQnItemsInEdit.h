@@ -3,6 +3,7 @@
 // left or right edge), kept in a collection the edit publishes and stores
 // in form files.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -133,3 +134,5 @@ class TQnEditItems : public TCollection {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

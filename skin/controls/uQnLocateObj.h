@@ -3,6 +3,7 @@
 // from the top) and the edit's inner text margins. Both report every
 // effective change so the edit can repaint.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/Persistent.h"
 #include "skin/foundation/uQuarnIntf.h"
@@ -95,3 +96,5 @@ class TQnSpaceSize : public TPersistent {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // inside the range, Page Up/Down by one without the range check, Home/End
 // jump to the ends.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstdint>
 
@@ -36,3 +37,5 @@ inline bool TrackKeyValue(vcl::Word Key, vcl::Integer Min, vcl::Integer Max, vcl
 }
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // control on or off; the skinned list box (uQuarnBoxCtrls_ListBox.h); and
 // the combo boxes (uQuarnBoxCtrls_ComboBox.h).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -156,3 +157,5 @@ class TQuarnGroupBox : public TQuarnCustomGroupBox {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -6,6 +6,7 @@
 // a press is being tracked across the list, and keeps the form's activation.
 // The colour combo box lists the platform's named colours in the list style.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -318,3 +319,5 @@ String QnPrettyColorName(const String& Name);
 void InitQuarnComboBox();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

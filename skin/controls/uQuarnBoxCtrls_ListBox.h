@@ -6,6 +6,7 @@
 // The same list as a top-most pop-up that never takes activation is the
 // drop-down list of the combo box.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -314,3 +315,5 @@ inline constexpr TColor QnPopupListFrameColor = static_cast<TColor>(0x00F9B937);
 void InitQuarnListBox();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -5,6 +5,7 @@
 // after the pointer leaves — and the link button, a label with a hot font
 // and a hand cursor.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -181,3 +182,5 @@ class TQnURLButton : public TQuarnLabel {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

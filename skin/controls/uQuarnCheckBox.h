@@ -2,6 +2,7 @@
 // skin image with a caption and an optional glow; it toggles on every press
 // or Space.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -116,3 +117,5 @@ class TQuarnCheckBox : public TQuarnCustomControl {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

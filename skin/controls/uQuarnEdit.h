@@ -5,6 +5,7 @@
 // one character to the caret and to deletion. The text messages are
 // answered from the edit's own text unless BlockWinMsg says otherwise.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <algorithm>
 #include <array>
@@ -335,3 +336,5 @@ class TQuarnEdit : public TQuarnPngEdit {
 void InitQuarnEdit();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // edit: red, without title or close button, one at a time, right of its
 // owner and centred on it.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQuarnTips.h"
 
@@ -42,3 +43,5 @@ class TQuarnEditTips : public TQuarnCustomEditTips {
 void InitQuarnEditTips();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

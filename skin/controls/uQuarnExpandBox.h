@@ -2,6 +2,7 @@
 // expand/collapse icon — and a one-pixel frame. A click on the title bar
 // folds the box up to the title or opens it to the height it had.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -111,3 +112,5 @@ class TQuarnExpandBox : public TQuarnCustomControl {
 void InitQuarnExpandBox();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // and the skinned label that shows its caption through it, with hot links
 // and a hand cursor over them.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/StdCtrls.h"
 #include "skin/controls/uQuarnLabel.h"
@@ -160,3 +161,5 @@ class TQuarnHtmlLabel : public TQuarnCustomHtmlLabel {
 void InitQuarnHtmlLabel();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

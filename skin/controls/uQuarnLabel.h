@@ -2,6 +2,7 @@
 // aligned both ways, with ellipsis, word wrap and an optional glow, over the
 // panel body or a rounded background, sized to its text.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -93,3 +94,5 @@ class TQuarnLabel : public TQuarnCustomLabel {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // control itself and external skinned scroll bars that follow the view by
 // a formula per view style. The native bars stay on but get no room.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/ComCtrls.h"
 #include "skin/controls/uQuarnScrollBar.h"
@@ -102,3 +103,5 @@ class TQuarnListView : public TQuarnCustomListView {
 void InitQuarnListView();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

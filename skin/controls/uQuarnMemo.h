@@ -11,6 +11,7 @@
 // change or a mouse action, its redraw is switched off; at the end of that
 // action redraw comes back on and one repaint shows the result.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/StdCtrls.h"
@@ -190,3 +191,5 @@ class TQuarnMemoEx : public TQuarnBorderPanel {
 void InitQuarnMemo();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

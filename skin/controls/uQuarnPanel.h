@@ -2,6 +2,7 @@
 // built from, and the border panel whose two-pixel skin frame turns hot
 // while the pointer, the focus or a hosted inner control says so.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/ExtCtrls.h"
 #include "skin/foundation/uQuarnCtrls.h"
@@ -196,3 +197,5 @@ class TQuarnBorderPanel : public TQuarnPanel {
 
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // and cut and leaves the text messages unanswered, so the password can be
 // read neither from the screen nor through the window.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQuarnEdit.h"
 
@@ -69,3 +70,5 @@ class TQuarnPasswordEdit : public TQuarnPngEdit {
 void InitQuarnPasswordEdit();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -5,6 +5,7 @@
 // track jumps there (and repeats while held), and the arrow, plus/minus,
 // Page, Home and End keys step the value.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -169,3 +170,5 @@ class TQuarnProgressBar : public TQuarnCustomControl {
 void InitQuarnProgressBar();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // uQuarnRadioBox: the radio box, drawn like the check box; a press or
 // Space checks it and puts every sibling of its group out.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQuarnCheckBox.h"
 
@@ -72,3 +73,5 @@ class TQuarnRadioBox : public TQuarnCustomControl {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -22,6 +22,7 @@
 //     thick as GetRealSize. With AutoHide a bar is visible exactly while its
 //     page is not 0.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -221,3 +222,5 @@ class TQuarnScrollBar : public TQuarnCustomControl {
 void InitQuarnScrollBar();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // scrolling moves the child windows by the difference between a bar's new
 // position and the one the children were last moved to.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/Menus.h"
 #include "skin/controls/uQuarnPanel.h"
@@ -122,3 +123,5 @@ class TQuarnScrollBox : public TQuarnPanel {
 void InitQuarnScrollBox();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // uQuarnSearchEdit: the library-drawn edit with a search icon at the left
 // and the hint "Search".
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQuarnEdit.h"
 
@@ -34,3 +35,5 @@ class TQuarnSearchEdit : public TQuarnPngEdit {
 void InitQuarnSearchEdit();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

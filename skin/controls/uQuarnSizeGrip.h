@@ -2,6 +2,7 @@
 // the form's own sizing loop at that corner; on a maximized form the grip is
 // blank and inert.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/Forms.h"
 #include "skin/foundation/uQuarnCtrls.h"
@@ -42,3 +43,5 @@ class TQuarnSizeGrip : public TQuarnCustomControl {
 void InitQuarnSizeGrip();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

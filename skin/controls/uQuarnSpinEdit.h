@@ -3,6 +3,7 @@
 // keys and a held button step the value within its bounds; typed text
 // becomes the value on Enter or when the edit loses the focus.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -95,3 +96,5 @@ class TQuarnSpinEdit : public TQuarnPngEdit {
 void InitQuarnSpinEdit();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // release. Escape, through the key handler the splitter borrows from the
 // form's active control, ends the drag without a change.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/Forms.h"
 #include "skin/foundation/uQuarnCtrls.h"
@@ -120,3 +121,5 @@ class TQuarnSplitter : public TQuarnCustomControl {
 void InitQuarnSplitter();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -6,6 +6,7 @@
 // control (or a colour), and each sheet lays its colour over that picture at
 // an opacity and hands the result to the skinned controls on it.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -261,3 +262,5 @@ class TQuarnPageControl : public TPageControl, public IQnBackgroundProvider {
 void InitQuarnTabs();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // follows its control, can hide while the control's form is inactive and
 // closes itself after a pause without mouse movement over it.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -160,3 +161,5 @@ class TQuarnTipsWindow : public TCustomControl {
 void InitQuarnTips();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

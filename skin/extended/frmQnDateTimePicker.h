@@ -7,6 +7,7 @@
 // The layout lives in the form's text resource; the form is made from it
 // with TCustomForm::Create<TQnDateTimePickerForm>.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/StdCtrls.h"
@@ -183,3 +184,5 @@ extern TQnDateTimePickerForm* QnDateTimePickerForm;
 void InitQnDateTimePicker();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

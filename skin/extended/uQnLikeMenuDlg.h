@@ -4,6 +4,7 @@
 // and is reported through OnMouseClickOutside, where the application hides
 // or frees its pop-up.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -67,3 +68,5 @@ class TQnLikeMenuDlg : public TComponent {
 void InitQnLikeMenuDlg();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

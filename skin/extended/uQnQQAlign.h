@@ -5,6 +5,7 @@
 // window-procedure hook; the pointer is polled every 30 ms, only while the
 // form is docked.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -75,3 +76,5 @@ class TQnQQAlign : public TComponent {
 void InitQnQQAlign();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

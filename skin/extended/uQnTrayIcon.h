@@ -8,6 +8,7 @@
 // handler maps to its component, so a callback that arrives after its
 // component went (queued just before) finds nobody and is dropped.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <map>
 #include <memory>
@@ -265,3 +266,5 @@ void InitQnTrayIcon();
 void DoneQnTrayIcon();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

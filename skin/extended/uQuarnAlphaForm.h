@@ -5,6 +5,7 @@
 // and title-bar controls join it through the same messages the form skin
 // answers (MM_ADDNCCTRL, MM_REMOVENCCTRL, MM_INVALIDATE).
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -92,3 +93,5 @@ class TQuarnAlphaForm : public TQnHookWindowProc, public IQnNCCtrlHost {
 void InitQuarnAlphaForm();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

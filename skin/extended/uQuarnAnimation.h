@@ -2,6 +2,7 @@
 // centred over the skinned background, forwards, backwards once, looping or
 // back and forth.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -104,3 +105,5 @@ class TQuarnAnimation : public TQuarnCustomAnimation {
 void InitQuarnAnimation();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

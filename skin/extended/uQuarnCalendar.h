@@ -4,6 +4,7 @@
 // lighter and cannot be picked. A click on an enabled cell makes its date the
 // focus day. The grid is recomputed lazily, at the paint after a change.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <array>
 #include <memory>
@@ -183,3 +184,5 @@ class TQuarnCalendar : public TQuarnCustomPanel {
 void InitQuarnCalendar();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // uQuarnCalloutPanel: a panel shaped like a speech bubble, a translucent
 // body with a 1-pixel border and a triangular pointer out of one side.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQuarnPanel.h"
 
@@ -89,3 +90,5 @@ class TQuarnCalloutPanel : public TQuarnCustomCalloutPanel {
 void InitQuarnCalloutPanel();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

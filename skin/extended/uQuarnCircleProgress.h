@@ -3,6 +3,7 @@
 // moving end and the percentage with a small caption in the middle. The
 // ring helpers here are shared with the speedometer.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -137,3 +138,5 @@ class TQuarnCircleProgress : public TQuarnCustomCircleProgress {
 void InitQuarnCircleProgress();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

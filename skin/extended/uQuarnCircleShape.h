@@ -2,6 +2,7 @@
 // one-pixel ring, as avatars are shown. The panel's own painting is
 // replaced: the image goes through GDI+, which clips and smooths it.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQuarnPanel.h"
 
@@ -51,3 +52,5 @@ class TQuarnCircleShape : public TQuarnCustomPanel {
 void InitQuarnCircleShape();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

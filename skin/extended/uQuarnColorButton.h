@@ -4,6 +4,7 @@
 // variant and the caption. The behaviour (hover, press, Down, click, the
 // drop-down menu, offsets and focus) is the button base's.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQnCustomButton.h"
 #include "skin/foundation/uQuarnIntf.h"
@@ -104,3 +105,5 @@ class TQuarnColorButton : public TQuarnCustomColorButton {
 void InitQuarnColorButton();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // share; the round delete button with a cross that the tags box puts on
 // its chips.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn.h"
 #include "platform/classes/Persistent.h"
@@ -72,3 +73,5 @@ void DrawCloseBtn(TBitmap32* Buffer, const TRect& Rect, TColor Circle, TColor Cr
 void InitQuarnColorControls();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // and whose border has a width of its own, so that buttons set edge to edge
 // make a bar with rounded ends.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/extended/uQuarnColorButton.h"
 
@@ -55,3 +56,5 @@ class TQuarnCornerButton : public TQuarnCustomCornerButton {
 void InitQuarnCornerButton();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // "previous", a window of page numbers, a "..." skip cell with the last
 // page, "next" and "last". The focused number cell is the current page.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -144,3 +145,5 @@ class TQuarnCountBar : public TQuarnCustomCountBar {
 void InitQuarnCountBar();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

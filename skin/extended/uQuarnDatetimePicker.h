@@ -5,6 +5,7 @@
 // writable, the text typed into it is read back as a date-time when it
 // loses the focus.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/controls/uQuarnEdit.h"
 #include "skin/extended/frmQnDateTimePicker.h"
@@ -154,3 +155,5 @@ class TQuarnDatetimePicker : public TQuarnEdit {
 void InitQuarnDatetimePicker();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -9,6 +9,7 @@
 // OLE drop-target interface. The overlay closes itself once the drag is
 // over (its 100-ms timer), or when the drop arrives.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -187,3 +188,5 @@ class TQuarnDragFile : public TComponent, public virtual IDropTarget {
 void InitQuarnDragFile();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

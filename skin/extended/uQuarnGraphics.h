@@ -2,6 +2,7 @@
 // setting, an outline setting — and a renderer that reads SVG path data and
 // draws it filled and stroked through a path canvas.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -155,3 +156,5 @@ class TQnSVGPathRenderer : public TPersistent {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

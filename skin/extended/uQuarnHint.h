@@ -7,6 +7,7 @@
 // finished picture instead of text. The component also sets the
 // application's hint pauses.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -159,3 +160,5 @@ void InitQuarnHint();
 void DoneQuarnHint();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // edit mode every cell carries a delete badge, may shake, and can be
 // dragged to a new place.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -424,3 +425,5 @@ class TQuarnIconButtonList : public TQuarnCustomIconButtonList {
 void InitQuarnIconButtonList();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

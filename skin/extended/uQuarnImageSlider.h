@@ -6,6 +6,7 @@
 // Whatever runs in that loop may free the slider or change its items, so the
 // loop checks both after every frame and leaves when either went.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -291,3 +292,5 @@ class TQuarnImageSlider : public TQuarnCustomImageSlider {
 void InitQuarnImageSlider();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

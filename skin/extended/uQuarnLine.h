@@ -1,6 +1,7 @@
 // uQuarnLine: a thin horizontal or vertical separator, solid, dotted or
 // dashed, with a two-colour gradient that fades out from an anchor.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/extended/uQuarnGraphics.h"
 #include "skin/foundation/uQuarnCtrls.h"
@@ -105,3 +106,5 @@ class TQuarnLine : public TQuarnCustomControl {
 void InitQuarnLine();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

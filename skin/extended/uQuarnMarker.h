@@ -3,6 +3,7 @@
 // short centred text. TQuarnCircleMarker draws itself through GDI+ as an
 // anti-aliased ellipse, or a rounded rectangle when RoundSize is set.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -83,3 +84,5 @@ class TQuarnCircleMarker : public TQuarnMarker {
 void InitQuarnMarker();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

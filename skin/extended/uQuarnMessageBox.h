@@ -4,6 +4,7 @@
 // Every box takes its look from the unit's shared settings, which only a
 // TQuarnMessageBoxStyle writes; without one the box keeps its own defaults.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <cstddef>
 #include <memory>
@@ -214,3 +215,5 @@ void InitQuarnMessageBox();
 void DoneQuarnMessageBox();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

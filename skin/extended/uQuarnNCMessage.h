@@ -5,6 +5,7 @@
 // left; a full repaint draws the current frame. With AllowClick it acts as
 // a link (hand cursor, hot font, OnClick); without, a press drags the form.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -130,3 +131,5 @@ class TQuarnNCMessage : public TCustomQuarnNCMessage {
 void InitQuarnNCMessage();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

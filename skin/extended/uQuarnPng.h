@@ -1,6 +1,7 @@
 // uQuarnPng: an empty component a form can carry. It holds no data of its
 // own; only the component's name and tag reach the form file.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/classes/Component.h"
 
@@ -17,3 +18,5 @@ class TQuarnPng : public TComponent {
 void InitQuarnPng();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

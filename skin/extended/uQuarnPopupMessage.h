@@ -4,6 +4,7 @@
 // of the work area, fade in and out, pause while the pointer is over them
 // and close and free themselves after a pause. They never take the focus.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -238,3 +239,5 @@ class TQuarnPopupMessage : public TComponent {
 void InitQuarnPopupMessage();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -5,6 +5,7 @@
 // loop, so everything it holds is checked again after every step: handlers
 // run meanwhile may delete items or free the bar.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -256,3 +257,5 @@ class TQuarnScrollMsgBar : public TCustomQuarnScrollMsgBar {
 void InitQuarnScrollMsgBar();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

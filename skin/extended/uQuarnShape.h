@@ -3,6 +3,7 @@
 // filled with a translucent brush and outlined with a solid, dotted or
 // dashed pen.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -106,3 +107,5 @@ class TQuarnShape : public TQuarnCustomShape {
 void InitQuarnShape();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // needle filled with a colour gradient. With ActiveAnimate on, the needle
 // glides to a new value in 15 eased frames and then settles on it.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -141,3 +142,5 @@ class TQuarnSpeedometer : public TQuarnCustomSpeedometer {
 void InitQuarnSpeedometer();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

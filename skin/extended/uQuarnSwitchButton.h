@@ -2,6 +2,7 @@
 // (normal, hot and pressed frames each). A press toggles it at once; so does
 // Space while it has the focus.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -86,3 +87,5 @@ class TQuarnSwitchButton : public TQuarnCustomControl {
 void InitQuarnSwitchButton();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

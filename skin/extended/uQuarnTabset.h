@@ -6,6 +6,7 @@
 // Selection is the toolbar's down state: a tab that should stay selected
 // after the release needs a GroupIndex other than 0.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -191,3 +192,5 @@ class TQuarnTabset : public TQuarnCustomTabset {
 void InitQuarnTabset();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

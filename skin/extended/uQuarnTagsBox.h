@@ -3,6 +3,7 @@
 // and writes as one comma text. Rows that do not fit scroll through an
 // owned skinned scroll bar, as in the icon button list.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -310,3 +311,5 @@ class TQuarnTagsBox : public TQuarnCustomTagsBox {
 void InitQuarnTagsBox();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

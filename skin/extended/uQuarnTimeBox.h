@@ -3,6 +3,7 @@
 // minutes and seconds. A click on a number picks it, reports it and hides
 // the box.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <array>
 
@@ -104,3 +105,5 @@ class TQuarnTimeBox : public TQuarnCustomPanel {
 void InitQuarnTimeBox();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

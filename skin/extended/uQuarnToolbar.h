@@ -8,6 +8,7 @@
 // content end and the overflow flag are those of the last paint; hit-tests
 // and scroll steps work on them until the next one.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -449,3 +450,5 @@ class TQuarnToolbar : public TQuarnCustomToolbar {
 void InitQuarnToolbar();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

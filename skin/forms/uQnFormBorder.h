@@ -4,6 +4,7 @@
 // the form's moves, sizes and visibility. Form skins name the border
 // (ImageBorder) and ask it to place their windows at each frame paint.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -66,3 +67,5 @@ class TQnFormLayerBorder : public TComponent {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // once per BeginUpdate/EndUpdate batch and never while locked. gQnFormStyle is
 // the process-wide default; gHSB the process-wide tint.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -168,3 +169,5 @@ void InitQnFormSkinVar();
 void DoneQnFormSkinVar();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // stands on, and the process-wide registries of skinned windowed controls
 // and skinned forms.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 #include <vector>
@@ -284,3 +285,5 @@ class TQuarnForm : public TQnHookWindowProc, public IQnBackgroundProvider, publi
 void DoneQuarnForm();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

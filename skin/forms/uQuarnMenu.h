@@ -2,6 +2,7 @@
 // own menu, so it looks like every other menu on the desktop; it differs
 // from TPopupMenu only in carrying the package's About entry.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/vcl/Menus.h"
 #include "skin/foundation/uQuarnIntf.h"
@@ -21,3 +22,5 @@ class TQuarnMenu : public TPopupMenu {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

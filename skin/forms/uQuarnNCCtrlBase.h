@@ -5,6 +5,7 @@
 // request every 100 ms until a host took it, since the form may get its
 // window (and its skin) only later.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -280,3 +281,5 @@ class TQuarnNCButton : public TQuarnNCCtrlBase {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

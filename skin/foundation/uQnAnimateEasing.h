@@ -3,6 +3,7 @@
 // usual shapes: back (overshoot 1.70158), bounce, circ, cubic, elastic,
 // expo, quad, quart, quint and sine, each easing in, out or both.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -39,3 +40,5 @@ class TQnAnimateEasing {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

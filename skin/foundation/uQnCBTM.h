@@ -3,6 +3,7 @@
 // fixed set of ordinary functions each serves one slot of a registry of
 // bound methods, and the token handed out is that function.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/QnBase.h"
 #include "platform/user/User.h"
@@ -23,3 +24,5 @@ Integer InstructionCount();
 inline constexpr Integer MaxInstructions = 64;
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -4,6 +4,7 @@
 // ids with DPI suffixes, the glow behind text, and cutting and resizing of
 // skin images.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 
@@ -123,3 +124,5 @@ void DrawParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect);
 void GetParentImage(TControl* Control, TBitmap32* Buffer, const TRect& Rect);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // header; it stands alone so that code drawing only through GDI+ need not
 // pull in the raster library.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Types.h"
@@ -25,3 +26,5 @@ TGpGraphicsPath* CreateRoundRectangle(const TGPRect& Rect, Integer Radius);
 void DrawImageInCircle(HDC DC, const TRect& Rect, TGpImage* Image, TColor BorderColor);
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -1,6 +1,7 @@
 // uQnComm's install-folder lookup, apart from the drawing helpers so that
 // only the design-time code pulls the registry in.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "platform/rtl/Types.h"
 
@@ -12,3 +13,5 @@ namespace qn {
 vcl::String GetQuarnInstallPath();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -2,6 +2,7 @@
 // nine-slice stretching of skin frames, tiling, fitting, fading and the
 // "shake" of a picture that trembles when edited.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "graphics/raster/Pix32_qn.h"
 #include "skin/foundation/uQuarnIntf.h"
@@ -106,3 +107,5 @@ void RotateBitmapAbout(TBitmap32* Bitmap, Single Amount, Single Pivot, TShakeLoo
 void DoneQnPix32Lib();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

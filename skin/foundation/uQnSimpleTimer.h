@@ -1,6 +1,7 @@
 // uQnSimpleTimer: the twin of uSimpleTimer's TSimpleTimer with a hidden
 // window of its own, and a constructor that takes the interval and handler.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include "skin/foundation/uSimpleTimer.h"
 
@@ -24,3 +25,5 @@ detail::TTimerWindow& SharedTimerWindow();
 void DoneQnSimpleTimer();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -8,6 +8,7 @@
 // children that take their background from it, at most one pending message
 // per child; a child re-takes its background and repaints, and so on down.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <memory>
 
@@ -133,3 +134,5 @@ class TQuarnCustomLayerControl : public TCustomImage32_qn {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -3,6 +3,7 @@
 // objects skinned controls own and copy: state strips (TPngPictures), glow
 // (TQnLightClass), captions and offsets.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <vector>
 
@@ -315,3 +316,5 @@ class TQnOffset : public TPersistent {
 };
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

@@ -11,6 +11,7 @@
 // that keeps an image across calls remembers the generation it looked the
 // id up in and looks it up again once the number has moved.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <functional>
 #include <memory>
@@ -267,3 +268,5 @@ void InitQuarnResManager();
 void DoneQuarnResManager();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

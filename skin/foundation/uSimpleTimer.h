@@ -8,6 +8,7 @@
 // stopped, restarted or freed, even inside its own OnTimer) finds nothing
 // in the registry and is dropped.
 #pragma once
+#include "platform/rtl/MacroShield.h"
 
 #include <unordered_map>
 
@@ -94,3 +95,5 @@ detail::TTimerWindow& SharedTimerWindow();
 void DoneSimpleTimer();
 
 }  // namespace qn
+
+#include "platform/rtl/MacroShieldEnd.h"

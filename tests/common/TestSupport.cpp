@@ -1,5 +1,6 @@
 #include "tests/common/TestSupport.h"
 
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -19,5 +20,11 @@ std::string MakeTempDir(const std::string& tag) {
     if (std::filesystem::create_directory(p)) return p.string();
   }
 }
+
+TProgramLocale::TProgramLocale(const char* name) : FOld(std::setlocale(LC_ALL, nullptr)) {
+  FOk = std::setlocale(LC_ALL, name) != nullptr;
+}
+
+TProgramLocale::~TProgramLocale() { std::setlocale(LC_ALL, FOld.c_str()); }
 
 }  // namespace qntest

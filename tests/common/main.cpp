@@ -1,6 +1,7 @@
 // Every test program runs the package's unit initialisations around its tests.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 
 #include "package/Quarn.h"
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
   // Tests are headless whatever display the machine has; the display tests
   // open theirs on purpose.
   setenv("QN_DISPLAY", "headless", 1);
+  // The locale of the environment, as most programs take it: run under
+  // another one (LANG=tr_TR.UTF-8), the suite shows where the library would
+  // follow the C library's locale where the platform does not.
+  std::setlocale(LC_ALL, "");
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::AddGlobalTestEnvironment(new QuarnEnvironment);
   return RUN_ALL_TESTS();

@@ -5,6 +5,7 @@
 #include "graphics/raster/Pix32_Bindings_qn.h"
 #include "graphics/raster/Pix32_System_qn.h"
 #include "platform/desktop/Desktop.h"
+#include "tests/common/TestSupport.h"
 
 namespace t_pix32_system_test {
 
@@ -113,6 +114,13 @@ TEST(Pix32_System_qn_Timer, PerfTimerReadsTheOneClock) {
   EXPECT_EQ(t.ReadSeconds(), u"1.000");
   AdvanceClock(1);
   EXPECT_EQ(t.ReadMilliseconds(), u"1001.000");
+  // With a point whatever locale the program set.
+  for (const char* name : qntest::kOtherLocales) {
+    qntest::TProgramLocale locale(name);
+    ASSERT_TRUE(locale.Ok()) << name << ": the machine lacks the locale (scripts/setup generates it)";
+    EXPECT_EQ(t.ReadMilliseconds(), u"1001.000") << name;
+    EXPECT_EQ(t.ReadSeconds(), u"1.001") << name;
+  }
   SetVirtualClock(wasVirtual);
   ASSERT_NE(GlobalPerfTimer, nullptr);
 }

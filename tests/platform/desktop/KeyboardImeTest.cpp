@@ -1,5 +1,4 @@
-#include <cctype>
-
+#include "tests/common/TestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
 namespace t_keyboard_ime_test {
@@ -34,6 +33,10 @@ class KeyTest : public ServerTest {
   }
 };
 
+// The key cap of a US key: ASCII letters in capitals (toupper would follow
+// the program's locale).
+UINT Cap(char16_t c) { return c >= u'a' && c <= u'z' ? UINT(c - 32) : UINT(c); }
+
 class Platform_Keyboard : public KeyTest {};
 class Platform_Ime : public KeyTest {};
 
@@ -51,9 +54,9 @@ TEST_F(Platform_Keyboard, MapVirtualKeyRoundTripsAgainstTheLayout) {
     EXPECT_EQ(MapVirtualKeyW(sc, MAPVK_VSC_TO_VK), vk);
     char16_t plain[2] = {};
     ASSERT_EQ(ToUnicode(vk, sc, none, plain, 2, 0), 1);
-    EXPECT_EQ(MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR), UINT(std::toupper(plain[0])));
+    EXPECT_EQ(MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR), Cap(plain[0]));
     if (!(k & 0x100)) {
-      EXPECT_EQ(UINT(std::toupper(c)), MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR));
+      EXPECT_EQ(Cap(c), MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR));
     }
     // ToAscii agrees with ToUnicode, shifted or not.
     Byte state[256] = {};
@@ -82,6 +85,13 @@ TEST_F(Platform_Keyboard, MapVirtualKeyRoundTripsAgainstTheLayout) {
   EXPECT_EQ(MapVirtualKeyW(VK_LEFT, MAPVK_VK_TO_VSC_EX), 0xE04Bu);
   EXPECT_EQ(MapVirtualKeyW(VK_NUMPAD0 + 4, MAPVK_VK_TO_VSC_EX), 0x4Bu);
   EXPECT_EQ(MapVirtualKeyW(VK_F1, MAPVK_VK_TO_CHAR), 0u);
+  // The letter keys' caps are the same whatever locale the program set
+  // (under Turkish, toupper leaves 'i' as it is).
+  for (const char* name : qntest::kOtherLocales) {
+    qntest::TProgramLocale locale(name);
+    ASSERT_TRUE(locale.Ok()) << name << ": the machine lacks the locale (scripts/setup generates it)";
+    for (UINT vk = 'A'; vk <= 'Z'; ++vk) EXPECT_EQ(MapVirtualKeyW(vk, MAPVK_VK_TO_CHAR), vk) << name;
+  }
   EXPECT_EQ(MapVirtualKeyW(0x7F, MAPVK_VSC_TO_VK), 0u);
   EXPECT_EQ(MapVirtualKeyW('A', 99), 0u);
   Byte ctrl[256] = {};

@@ -229,6 +229,8 @@ TEST(Platform_Text, TurnedTextTurnsItsInk) {
 }
 
 TEST(Platform_Text, ChineseDrawsWithTheCJKFaceThroughFallBack) {
+  const char32_t missing = CodePointsNoFontCovers();
+  ASSERT_NE(missing, 0u) << "the fonts cover the whole private-use area";
   TDib dib(300, 40, kWhite);
   TUseFont use(dib.DC, MakeFont(u"Tahoma", -16));
   auto font = DCFontInstance(dib.DC);
@@ -252,9 +254,9 @@ TEST(Platform_Text, ChineseDrawsWithTheCJKFaceThroughFallBack) {
   EXPECT_GT(ink.Width(), 50);
   EXPECT_LE(ink.Right, 5 + Extent(dib.DC, caption).cx);
   // A character no face has draws the default glyph.
-  EXPECT_FALSE(font->HasChar(0xE123));
-  EXPECT_EQ(font->Image(0xE123).Coverage, font->Image(0xE124).Coverage);
-  EXPECT_FALSE(font->Image(0xE123).Coverage.empty());
+  EXPECT_FALSE(font->HasChar(missing));
+  EXPECT_EQ(font->Image(missing).Coverage, font->Image(missing + 1).Coverage);
+  EXPECT_FALSE(font->Image(missing).Coverage.empty());
 }
 
 TEST(Platform_Text, CharacterExtraAndExtentFits) {

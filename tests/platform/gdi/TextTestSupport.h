@@ -2,6 +2,8 @@
 // drawing, and a scope that swaps in the box glyph provider.
 #pragma once
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <string>
 
@@ -57,6 +59,33 @@ inline SIZE Extent(HDC dc, const std::u16string& s) {
   SIZE sz;
   GetTextExtentPoint32W(dc, s.c_str(), int(s.size()), &sz);
   return sz;
+}
+
+// Whether a font fontconfig offers has the code point, asked of fontconfig
+// itself rather than of the engine under test.
+inline bool SomeFontCovers(char32_t ch) {
+  FcPattern* p = FcPatternCreate();
+  FcCharSet* cs = FcCharSetCreate();
+  FcCharSetAddChar(cs, FcChar32(ch));
+  FcPatternAddCharSet(p, FC_CHARSET, cs);
+  FcObjectSet* os = FcObjectSetBuild(FC_FILE, nullptr);
+  FcFontSet* found = FcFontList(nullptr, p, os);
+  const bool any = found && found->nfont > 0;
+  if (found) FcFontSetDestroy(found);
+  FcObjectSetDestroy(os);
+  FcCharSetDestroy(cs);
+  FcPatternDestroy(p);
+  return any;
+}
+
+// The first of two neighbouring private-use code points that no font has,
+// for the tests of the default glyph; 0 when the fonts cover them all. The
+// tests' fonts are fixed (tests/test-fonts.txt), but a machine's own fonts
+// often cover part of the private-use area, so the choice is checked.
+inline char32_t CodePointsNoFontCovers() {
+  for (char32_t c = 0xE000; c < 0xF8FF; c += 2)
+    if (!SomeFontCovers(c) && !SomeFontCovers(c + 1)) return c;
+  return 0;
 }
 
 inline void Fill(TDib& d, uint32_t v) { std::fill(d.Bits, d.Bits + d.W * d.H, v); }

@@ -229,7 +229,7 @@ TEST_F(Platform_Accessibility, WindowAnsweringZeroGetsTheStandardObjects) {
   ASSERT_EQ(AccessibleObjectFromWindow(child, DWORD(OBJID_CLIENT), IID_IAccessible, reinterpret_cast<void**>(&client)),
             S_OK);
   EXPECT_EQ(IntOf(&IAccessible::get_accState, client) & ~STATE_SYSTEM_FOCUSED,
-            STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE);
+            LONG(STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE));
   client->_Release();
   void* p = nullptr;
   EXPECT_EQ(AccessibleObjectFromWindow(child, DWORD(OBJID_VSCROLL), IID_IAccessible, &p), E_INVALIDARG);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "platform/rtl/SysUtils.h"
 
@@ -150,9 +150,9 @@ TEST(Platform_Format, FixedMatchesReferenceOnNonTies) {
     state = state * 6364136223846793005ULL + 1442695040888963407ULL;
     double v = static_cast<double>(static_cast<Int64>(state >> 20) % 20000000) / 1024.0 - 9000.0;
     int prec = static_cast<int>((state >> 8) % 5);
+    // printf's %.*f as in the C locale, whatever locale the test runs under.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", prec, v);
-    std::string ref = buf;
+    std::string ref(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, prec).ptr);
     // A value with at most 10 binary fraction digits is a tie only if its
     // decimal expansion ends exactly at a 5; skip those.
     double scaled = std::fabs(v) * std::pow(10.0, prec);

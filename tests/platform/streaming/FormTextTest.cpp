@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 
+#include "tests/common/TestSupport.h"
 #include "tests/platform/streaming/TestClasses.h"
 
 namespace t_form_text_test {
@@ -124,6 +125,26 @@ TEST_F(Platform_FormText, ComponentsReadFromTextWriteTheSameText) {
   EXPECT_EQ(w2->Caption(), String(64, u'a') + u"bbb");
 
   EXPECT_EQ(ComponentToText(form), FullForm());
+}
+
+// A program that set a locale of its own with setlocale (a comma for the
+// decimal point) still reads and writes form files with a point.
+TEST_F(Platform_FormText, TheProgramsLocaleChangesNoNumber) {
+  const std::string text = FullForm();
+  const std::string bin = TextToBinary(text);
+  for (const char* name : qntest::kOtherLocales) {
+    SCOPED_TRACE(name);
+    qntest::TProgramLocale locale(name);
+    ASSERT_TRUE(locale.Ok()) << "the machine lacks the locale (scripts/setup generates it)";
+    EXPECT_EQ(TextToBinary(text), bin);
+    EXPECT_EQ(BinaryToText(bin), text);
+    std::unique_ptr<TComponent> root(LoadText(text));
+    auto* w1 = dynamic_cast<TWidget*>(root->FindComponent(u"W1"));
+    ASSERT_NE(w1, nullptr);
+    EXPECT_EQ(w1->Ratio(), 0.1);
+    EXPECT_EQ(w1->Scale(), 1.5f);
+    EXPECT_EQ(ComponentToText(root.get()), text);
+  }
 }
 
 TEST_F(Platform_FormText, LayoutOfEmptyAndShortValues) {

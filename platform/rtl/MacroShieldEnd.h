@@ -1,0 +1,18 @@
+// Closes a public header opened by MacroShield.h: the macros set aside there
+// are as they were before the header. Deliberately without an include guard.
+#pragma pop_macro("FALSE")
+#pragma pop_macro("TRUE")
+#pragma pop_macro("False")
+#pragma pop_macro("True")
+#pragma pop_macro("None")
+#pragma pop_macro("Bool")
+#pragma pop_macro("Status")
+#pragma pop_macro("Always")
+#pragma pop_macro("Success")
+#pragma pop_macro("Above")
+#pragma pop_macro("Below")
+#pragma pop_macro("KeyPress")
+#pragma pop_macro("XValue")
+#pragma pop_macro("YValue")
+#pragma pop_macro("min")
+#pragma pop_macro("max")
