@@ -165,8 +165,21 @@ class TTreeDecorationsSheet {
     SheetLabel(c, x, y + h + 6, caption);
   }
 
-  // The small tree of LineStyles as a window: Documents (Letters, Reports
-  // (2025, 2026), Drafts), Music, Pictures (Holidays).
+  // Documents (Letters, Reports (2025, 2026), Drafts), Music, Pictures
+  // (Holidays), with Documents and Reports open.
+  static void GrowSampleFolders(qn::TBaseLazyTree_qn* t) {
+    using namespace qn;
+    t->SetRootNodeCount(3);
+    PLazyNode docs = t->GetFirst();
+    t->SetChildCount(docs, 3);
+    PLazyNode reports = docs->FirstChild->NextSibling;
+    t->SetChildCount(reports, 2);
+    t->SetChildCount(docs->NextSibling->NextSibling, 1);
+    t->SetExpanded(docs, true);
+    t->SetExpanded(reports, true);
+  }
+
+  // The small tree of LineStyles as a window.
   static void LiveMiniTree(vcl::TForm* form, const vcl::TRect& r, qn::TVTLineStyle style, qn::TVTLineMode mode) {
     using namespace vcl;
     using namespace qn;
@@ -193,29 +206,14 @@ class TTreeDecorationsSheet {
         default: Text = years[n->Index];
       }
     });
-    t->SetRootNodeCount(3);
-    PLazyNode docs = t->GetFirst();
-    t->SetChildCount(docs, 3);
-    PLazyNode reports = docs->FirstChild->NextSibling;
-    t->SetChildCount(reports, 2);
-    t->SetChildCount(docs->NextSibling->NextSibling, 1);
-    t->SetExpanded(docs, true);
-    t->SetExpanded(reports, true);
+    GrowSampleFolders(t);
   }
 
   static void LineStyles(vcl::TCanvas* c, TDecorationsDemoTree* t, int x0, int y0) {
     using namespace vcl;
     using namespace qn;
     SheetHeading(c, x0, y0, u"Tree lines: dotted, solid and a custom dash; normal lines and bands");
-    // Documents (Letters, Reports (2025, 2026), Drafts), Music, Pictures.
-    t->SetRootNodeCount(3);
-    PLazyNode docs = t->GetFirst();
-    t->SetChildCount(docs, 3);
-    PLazyNode reports = docs->FirstChild->NextSibling;
-    t->SetChildCount(reports, 2);
-    t->SetChildCount(docs->NextSibling->NextSibling, 1);
-    t->SetExpanded(docs, true);
-    t->SetExpanded(reports, true);
+    GrowSampleFolders(t);
     MiniTree(c, t, x0, y0 + 24, lsDotted, lmNormal, u"dotted");
     MiniTree(c, t, x0 + 210, y0 + 24, lsSolid, lmNormal, u"solid");
     MiniTree(c, t, x0 + 420, y0 + 24, lsCustomStyle, lmNormal, u"custom dash");

@@ -1,5 +1,5 @@
-// A long print holds little memory: a tree of 3,000 nodes printed on the
-// recording printer at 300 dpi (49 A4 pages, 31 MB of pixels each, which
+// A long print holds little memory: a tree of 1,200 nodes printed on the
+// recording printer at 300 dpi (20 A4 pages, 31 MB of pixels each, which
 // the spooler once kept whole) grows the process by about one page being
 // drawn plus the pages kept compressed. The growth is measured in this suite's own process: under the
 // sanitizers as the peak of the heap the allocator hands out (their shadow
@@ -89,7 +89,7 @@ class TGrowthMeter {
 #endif
 
 TEST(LazyTrees_qn_PrintMemory, ALongTreePrintsInTheMemoryOfAboutOnePage) {
-  constexpr Integer kNodes = 3000;
+  constexpr Integer kNodes = 1200;
   constexpr Int64 kMB = 1 << 20;
   SetVirtualClock(true);
   ResetPrinters();
@@ -126,7 +126,7 @@ TEST(LazyTrees_qn_PrintMemory, ALongTreePrintsInTheMemoryOfAboutOnePage) {
   // About 60 rows of 18 pixels a page, none lost to the bound.
   EXPECT_GE(job.PageCount, kNodes / 70);
   EXPECT_EQ(Integer(job.Pages.size()), job.PageCount);
-  // Kept whole, the pages would need 1.5 GB.
+  // Kept whole, the pages would need over 600 MB.
   EXPECT_LT(growth, 200 * kMB);
   EXPECT_LT(usage.PeakBytes, raw + 100 * kMB);
   // A page decoded on demand still shows its lines.
