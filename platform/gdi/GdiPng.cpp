@@ -24,6 +24,30 @@ struct TFile {
 // before the jump target is set.
 void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void PngWarning(png_structp, png_const_charp) {}
+
+// The header and the rows of a surface, as RGBA (alpha 255 where opaque) or
+// RGB; row holds one row of the chosen layout and is made by the caller,
+// before its jump target.
+void WriteSurfaceRows(png_structp png, png_infop info, const TGdiSurface& s, bool alpha, bool opaque,
+                      std::vector<png_byte>& row) {
+  const size_t channels = alpha ? 4 : 3;
+  png_set_IHDR(png, info, png_uint_32(s.Width), png_uint_32(s.Height), 8,
+               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < s.Height; ++y) {
+    const uint32_t* p = s.Scanline(y);
+    for (int x = 0; x < s.Width; ++x) {
+      png_byte* out = row.data() + size_t(x) * channels;
+      out[0] = png_byte(p[x] >> 16);
+      out[1] = png_byte(p[x] >> 8);
+      out[2] = png_byte(p[x]);
+      if (alpha) out[3] = opaque ? 255 : png_byte(p[x] >> 24);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+}
 }  // namespace
 
 void SaveSurfaceToPng(const TGdiSurface& s, const std::string& path, bool opaque) {
@@ -38,20 +62,7 @@ void SaveSurfaceToPng(const TGdiSurface& s, const std::string& path, bool opaque
   }
   {
     png_init_io(png, f.F);
-    png_set_IHDR(png, info, png_uint_32(s.Width), png_uint_32(s.Height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < s.Height; ++y) {
-      const uint32_t* p = s.Scanline(y);
-      for (int x = 0; x < s.Width; ++x) {
-        row[size_t(x) * 4] = png_byte(p[x] >> 16);
-        row[size_t(x) * 4 + 1] = png_byte(p[x] >> 8);
-        row[size_t(x) * 4 + 2] = png_byte(p[x]);
-        row[size_t(x) * 4 + 3] = opaque ? 255 : png_byte(p[x] >> 24);
-      }
-      png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
+    WriteSurfaceRows(png, info, s, true, opaque, row);
   }
   png_destroy_write_struct(&png, &info);
 }
@@ -80,19 +91,7 @@ std::vector<Byte> EncodeSurfaceToPngRgb(const TGdiSurface& s) {
     // of the time the adaptive filters and the default level take.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_set_compression_level(png, 1);
-    png_set_IHDR(png, info, png_uint_32(s.Width), png_uint_32(s.Height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < s.Height; ++y) {
-      const uint32_t* p = s.Scanline(y);
-      for (int x = 0; x < s.Width; ++x) {
-        row[size_t(x) * 3] = png_byte(p[x] >> 16);
-        row[size_t(x) * 3 + 1] = png_byte(p[x] >> 8);
-        row[size_t(x) * 3 + 2] = png_byte(p[x]);
-      }
-      png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
+    WriteSurfaceRows(png, info, s, false, true, row);
   }
   png_destroy_write_struct(&png, &info);
   out.shrink_to_fit();
