@@ -293,6 +293,9 @@ void DecodeThrough(iconv_t cd, const char* s, int n, std::u16string& out, bool& 
     // EILSEQ: skip one byte and go on from there.
     out.push_back(0xFFFD);
     invalid = true;
+    // Refused while returning to the initial state, with no byte left to
+    // skip: stepping on would run the count below zero.
+    if (il == 0) break;
     ++ip;
     --il;
     if (il == 0) break;
@@ -303,6 +306,9 @@ void DecodeThrough(iconv_t cd, const char* s, int n, std::u16string& out, bool& 
 bool DecodeIconv(UINT cp, const char* s, int n, std::u16string& out, bool& invalid, bool stopAtIncomplete, int* consumed) {
   iconv_t cd = Descriptor(cp, true);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  // The descriptor is shared by every call: a call starts from the initial
+  // state, whatever an earlier one left in it.
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   DecodeThrough(cd, s, n, out, invalid, stopAtIncomplete, consumed, true);
   return true;
 }
