@@ -123,6 +123,27 @@ iconv_t Descriptor(UINT cp, bool toWide) {
   return cd;
 }
 
+// A second descriptor of a page that keeps no state between characters, for
+// RefusesBytes; none for the pages whose decoding depends on what came
+// before (shift sequences, or a base letter held for a combining mark).
+iconv_t ProbeDescriptor(UINT cp) {
+  switch (cp) {
+    case 50220: case 50221: case 50222: case 50225: case 50227: case 65000: case 1258: return nullptr;
+    default: break;
+  }
+  UInt64 key = (UInt64(cp) << 1) | (UInt64(1) << 63);
+  auto it = tIconv.Open.find(key);
+  iconv_t cd;
+  if (it != tIconv.Open.end()) {
+    cd = it->second;
+  } else {
+    const char* name = IconvName(cp);
+    cd = name ? iconv_open("UTF-16LE", name) : reinterpret_cast<iconv_t>(-1);
+    tIconv.Open.emplace(key, cd);
+  }
+  return cd == reinterpret_cast<iconv_t>(-1) ? nullptr : cd;
+}
+
 void ProbePage(UINT cp, TPageInfo& info) {
   iconv_t cd = Descriptor(cp, true);
   if (cd == reinterpret_cast<iconv_t>(-1)) return;
@@ -252,17 +273,34 @@ void EncodeUtf8(const char16_t* s, int n, std::string& out, bool& invalid) {
   }
 }
 
+// Whether the converter refuses the N bytes at S, decoded from its initial
+// state through PROBE (a descriptor of the same page kept for this).
+bool RefusesBytes(iconv_t probe, const char* s, size_t n) {
+  iconv(probe, nullptr, nullptr, nullptr, nullptr);
+  char* ip = const_cast<char*>(s);
+  char16_t buf[256];
+  while (n > 0) {
+    char* op = reinterpret_cast<char*>(buf);
+    size_t ol = sizeof(buf);
+    if (iconv(probe, &ip, &n, &op, &ol) == static_cast<size_t>(-1) && errno != E2BIG) return true;
+  }
+  return false;
+}
+
 // Code page to UTF-16 through the descriptor CD. An undecodable byte
 // becomes U+FFFD and is skipped; a truncated sequence at the end is either
 // left for the caller (stopAtIncomplete) or becomes one U+FFFD. With
 // endState the descriptor returns to its initial shift state once the
 // input is used up; without it the state stays for the text's next piece.
+// PROBE, for pages without shift states, tells where a refusal happened
+// (see below); without it every refused byte is skipped.
 void DecodeThrough(iconv_t cd, const char* s, int n, std::u16string& out, bool& invalid, bool stopAtIncomplete,
-                   int* consumed, bool endState) {
+                   int* consumed, bool endState, iconv_t probe) {
   char* ip = const_cast<char*>(s);
   size_t il = static_cast<size_t>(n);
   char16_t buf[512];
   for (;;) {
+    char* const start = ip;
     char* op = reinterpret_cast<char*>(buf);
     size_t ol = sizeof(buf);
     size_t r = iconv(cd, il ? &ip : nullptr, il ? &il : nullptr, &op, &ol);
@@ -293,6 +331,13 @@ void DecodeThrough(iconv_t cd, const char* s, int n, std::u16string& out, bool& 
     // EILSEQ: skip one byte and go on from there.
     out.push_back(0xFFFD);
     invalid = true;
+    // Some converters step over a well-formed but unassigned sequence
+    // before they refuse it, others stop at its first byte. Skipping one
+    // more byte after the first kind would drop a good character, and only
+    // when the sequence is not the last of the piece: the same text decoded
+    // in pieces would differ from the text decoded in one go. What this
+    // call has passed is decoded again alone to tell which kind it was.
+    if (probe && ip > start && RefusesBytes(probe, start, static_cast<size_t>(ip - start))) continue;
     // Refused while returning to the initial state, with no byte left to
     // skip: stepping on would run the count below zero.
     if (il == 0) break;
@@ -309,7 +354,7 @@ bool DecodeIconv(UINT cp, const char* s, int n, std::u16string& out, bool& inval
   // The descriptor is shared by every call: a call starts from the initial
   // state, whatever an earlier one left in it.
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  DecodeThrough(cd, s, n, out, invalid, stopAtIncomplete, consumed, true);
+  DecodeThrough(cd, s, n, out, invalid, stopAtIncomplete, consumed, true, ProbeDescriptor(cp));
   return true;
 }
 
@@ -432,7 +477,8 @@ int TMultiByteDecoder::Decode(const char* src, int srcCount, std::u16string& dst
   } else if (FTable) {
     vcl::Decode(FCodePage, src, srcCount, dst, invalid, false, &used);
   } else {
-    DecodeThrough(static_cast<iconv_t>(FHandle), src, srcCount, dst, invalid, !final, &used, final);
+    DecodeThrough(static_cast<iconv_t>(FHandle), src, srcCount, dst, invalid, !final, &used, final,
+                  ProbeDescriptor(FCodePage));
   }
   return used;
 }

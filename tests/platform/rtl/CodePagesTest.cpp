@@ -216,6 +216,28 @@ TEST(Platform_CodePages, AnyBytesDecodeTheSameInPieces) {
   }
 }
 
+TEST(Platform_CodePages, ARefusedPairNeverTakesTheCharacterAfterIt) {
+  // Every two bytes of the multi-byte range, assigned or not, followed by a
+  // digit (never the second byte of a character): the digit is decoded,
+  // whole and in pieces cut after the pair.
+  for (UINT cp : {932u, 936u, 949u, 950u, 54936u, 51932u, 20949u, 1361u}) {
+    int lost = 0;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x80; trail <= 0xFF; ++trail) {
+        const char bytes[] = {static_cast<char>(lead), static_cast<char>(trail), '0'};
+        std::u16string whole = ToWide(cp, std::string(bytes, 3));
+        if (whole.empty() || whole.back() != u'0') ++lost;
+        std::u16string head(4, u'\0');
+        int used = -1;
+        int n1 = MultiByteToWideCharEx(cp, 0, bytes, 2, head.data(), 4, &used);
+        head.resize(static_cast<size_t>(n1));
+        if (head + ToWide(cp, std::string(bytes + used, static_cast<size_t>(3 - used))) != whole) ++lost;
+      }
+    }
+    EXPECT_EQ(lost, 0) << cp;
+  }
+}
+
 TEST(Platform_CodePages, SingleBytePagesAreConsistentBothWays) {
   // Every byte that a single-byte page decodes encodes back to itself, for
   // every such page the host knows.
