@@ -2343,6 +2343,11 @@ class TBaseLazyTree_qn : public TCustomControl {
     TNodeArray FSelected;
     // Where each added node's selected nodes start in FSelected.
     std::vector<size_t> FFirstSelected;
+    // Nodes freed while the load ran, not by the load itself: a handler
+    // deleted nodes, and the lists may hold nodes that are gone.
+    bool HostFreedNodes() const;
+    UInt64 FFreedBefore;
+    UInt64 FFreedByLoad = 0;
     bool FDone = false;
   };
 
@@ -2491,6 +2496,9 @@ class TBaseLazyTree_qn : public TCustomControl {
     void* Allocate(Cardinal Size);  // zero-filled
     void Free(void* Block, Cardinal Size);
     Cardinal LiveCount() const { return FLive; }
+    // Blocks freed since the pool was made: a running load tells by it
+    // whether the host freed nodes while it ran.
+    UInt64 FreedCount() const { return FFreed; }
     // Whether Block is a block of this pool handed out and not freed.
     bool Contains(const void* Block) const;
 
@@ -2506,6 +2514,7 @@ class TBaseLazyTree_qn : public TCustomControl {
     static size_t SlabBlocks(size_t SlabIndex) { return SlabIndex < 8 ? size_t(64) << SlabIndex : 16384; }
     Cardinal FBlockSize = 0;
     Cardinal FLive = 0;
+    UInt64 FFreed = 0;
     TFreeBlock* FFree = nullptr;
     Byte* FCursor = nullptr;
     Byte* FSlabEnd = nullptr;

@@ -192,16 +192,25 @@ void TBaseLazyTree_qn::WriteChunks(TStream* Stream, PLazyNode Node) {
 // Reading
 
 TBaseLazyTree_qn::TNodeLoad::TNodeLoad(TBaseLazyTree_qn* Tree)
-    : FTree(Tree), FOuter(std::exchange(Tree->FLoadedSelection, &FSelected)) {}
+    : FTree(Tree),
+      FOuter(std::exchange(Tree->FLoadedSelection, &FSelected)),
+      FFreedBefore(Tree->FNodePool.FreedCount()) {}
+
+bool TBaseLazyTree_qn::TNodeLoad::HostFreedNodes() const {
+  return FTree->FNodePool.FreedCount() - FFreedBefore != FFreedByLoad;
+}
 
 TBaseLazyTree_qn::TNodeLoad::~TNodeLoad() {
   if (FDone) return;
   FTree->FLoadedSelection = FOuter;
-  // Nodes that never joined the selection do not leave it either.
-  for (PLazyNode n : FSelected) n->States.Exclude(vsSelected);
+  // Nodes that never joined the selection do not leave it either. After a
+  // handler deleted nodes, only the added nodes still alive are touched.
+  const bool stale = HostFreedNodes();
+  if (!stale)
+    for (PLazyNode n : FSelected) n->States.Exclude(vsSelected);
   lazytrees_internal::TDeferredError err;
   for (size_t i = FAdded.size(); i-- > 0;)
-    if (FAdded[i]) err.Run([&] { FTree->DeleteNode(FAdded[i], true); });
+    if (FAdded[i] && (!stale || FTree->IsLiveNode(FAdded[i]))) err.Run([&] { FTree->DeleteNode(FAdded[i], true); });
 }
 
 PLazyNode TBaseLazyTree_qn::TNodeLoad::Read(TStream* Stream, Integer Version, PLazyNode Target,
@@ -219,17 +228,36 @@ PLazyNode TBaseLazyTree_qn::TNodeLoad::Read(TStream* Stream, Integer Version, PL
 void TBaseLazyTree_qn::TNodeLoad::DropLast() {
   PLazyNode node = FAdded.back();
   size_t first = FFirstSelected.back();
-  for (size_t i = first; i < FSelected.size(); ++i) FSelected[i]->States.Exclude(vsSelected);
+  if (!HostFreedNodes())
+    for (size_t i = first; i < FSelected.size(); ++i) FSelected[i]->States.Exclude(vsSelected);
   FSelected.resize(first);
   FAdded.pop_back();
   FFirstSelected.pop_back();
-  FTree->DeleteNode(node, true);
+  const UInt64 before = FTree->FNodePool.FreedCount();
+  try {
+    FTree->DeleteNode(node, true);
+  } catch (...) {
+    FFreedByLoad += FTree->FNodePool.FreedCount() - before;
+    throw;
+  }
+  FFreedByLoad += FTree->FNodePool.FreedCount() - before;
 }
 
 void TBaseLazyTree_qn::TNodeLoad::Commit() {
   FDone = true;
   FTree->FLoadedSelection = FOuter;
-  if (!FSelected.empty()) FTree->AddToSelection(FSelected, Integer(FSelected.size()), true);
+  if (FSelected.empty()) return;
+  if (HostFreedNodes()) {
+    // Some of the nodes read may be gone: the selection takes every
+    // selected node of the tree it does not hold yet.
+    FSelected.clear();
+    for (PLazyNode n = FTree->FRoot->FirstChild; n; n = FTree->GetNextNoInit(n)) {
+      Integer index;
+      if (n->States.Contains(vsSelected) && !FTree->FindNodeInSelection(n, index, -1, -1)) FSelected.push_back(n);
+    }
+    if (FSelected.empty()) return;
+  }
+  FTree->AddToSelection(FSelected, Integer(FSelected.size()), true);
 }
 
 namespace {
