@@ -634,6 +634,37 @@ void PeerStreamLoad(benchmark::State& st) {
     }));
 }
 
+// Loading a million top-level nodes, all of them selected, against the
+// same nodes unselected: each selected node joins the selection, which must
+// not cost more than reading it. No peer: the two are compared.
+
+void StreamLoadSelection(benchmark::State& st, bool Selected) {
+  TBaseLazyTree_qn* t = GOurs->Tree;
+  TVTSelectionOptions options = t->TreeOptions()->SelectionOptions();
+  TVTSelectionOptions multi = options;
+  multi.Include(toMultiSelect);
+  t->TreeOptions()->SetSelectionOptions(multi);
+  t->SetRootNodeCount(kRows);
+  if (Selected) t->SelectAll(false);
+  TMemoryStream saved;
+  t->SaveToStream(&saved);
+  for (auto _ : st)
+    st.SetIterationTime(LowestOfFive([&] {
+      t->Clear();
+      saved.SetPosition(0);
+      auto a = TClock::now();
+      t->LoadFromStream(&saved);
+      return Seconds(a, TClock::now());
+    }));
+  if (t->RootNodeCount() != kRows || t->SelectedCount() != (Selected ? Integer(kRows) : 0))
+    st.SkipWithError("the loaded tree does not have the saved nodes and selection");
+  t->Clear();
+  t->TreeOptions()->SetSelectionOptions(options);
+}
+
+void OursLoadSelected(benchmark::State& st) { StreamLoadSelection(st, true); }
+void OursLoadUnselected(benchmark::State& st) { StreamLoadSelection(st, false); }
+
 // --- HTML export: 100000 nodes in three columns ----------------------------
 
 constexpr Cardinal kExportTop = 1000, kExportChildren = 99;
@@ -767,6 +798,7 @@ int main(int argc, char** argv) {
       {"paint/ours", OursPaint},          {"paint/peer", PeerPaint},
       {"stream-save/ours", OursStreamSave}, {"stream-save/peer", PeerStreamSave},
       {"stream-load/ours", OursStreamLoad}, {"stream-load/peer", PeerStreamLoad},
+      {"stream-load-selected/ours", OursLoadSelected}, {"stream-load-unselected/ours", OursLoadUnselected},
       {"export-html/ours", OursExportHtml}, {"export-html/peer", PeerExportHtml}};
   for (auto& c : cases)
     benchmark::RegisterBenchmark(c.first, c.second)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -786,6 +818,14 @@ int main(int argc, char** argv) {
     const std::string n = name;
     std::printf("ratio %s: %.2f (%s)\n", name, o > 0 ? p / o : 0,
                 n == "sort" ? "std::stable_sort" : n == "export-html" ? "libxml2" : "GTK");
+  }
+  {
+    auto& s = reporter.seconds;
+    const std::string sel = "stream-load-selected/ours/iterations:3/manual_time";
+    const std::string unsel = "stream-load-unselected/ours/iterations:3/manual_time";
+    double a = s.count(sel) ? s[sel] : 0, b = s.count(unsel) ? s[unsel] : 0;
+    std::printf("selected load: %.1f ms for %u selected nodes, %.1f ms unselected (%.2f times)\n", a, kRows, b,
+                b > 0 ? a / b : 0);
   }
   std::fflush(stdout);
   delete GPeer;

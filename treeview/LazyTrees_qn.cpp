@@ -126,6 +126,7 @@ bool TBaseLazyTree_qn::TNodePool::Contains(const void* Block) const {
 }
 
 void TBaseLazyTree_qn::TNodePool::Free(void* Block, Cardinal Size) {
+  ++FFreed;
   if (Size != FBlockSize) {
     std::free(Block);
     return;

@@ -2317,6 +2317,40 @@ class TBaseLazyTree_qn : public TCustomControl {
   void CancelHintAndLeave();
   void EmptyClipboardMarks();
 
+  // One load of top-level node chunks into this tree (a stream, a move, a
+  // copy, a paste; LazyTrees_qn_Stream.cpp). A load that is not committed
+  // takes its nodes away again, so one that fails leaves the tree as it
+  // was; the selected nodes read join the selection in one go at the end,
+  // since merging them top-level node by top-level node costs the size of
+  // the selection each time.
+  class TNodeLoad {
+   public:
+    explicit TNodeLoad(TBaseLazyTree_qn* Tree);
+    ~TNodeLoad();
+    TNodeLoad(const TNodeLoad&) = delete;
+    TNodeLoad& operator=(const TNodeLoad&) = delete;
+    // A new node connected to Target by Mode and read from Stream.
+    PLazyNode Read(TStream* Stream, Integer Version, PLazyNode Target, TVTNodeAttachMode Mode);
+    // Deletes the node read last again (a refused copy).
+    void DropLast();
+    void Commit();
+    const TNodeArray& Added() const { return FAdded; }
+
+   private:
+    TBaseLazyTree_qn* FTree;
+    TNodeArray* FOuter;
+    TNodeArray FAdded;
+    TNodeArray FSelected;
+    // Where each added node's selected nodes start in FSelected.
+    std::vector<size_t> FFirstSelected;
+    // Nodes freed while the load ran, not by the load itself: a handler
+    // deleted nodes, and the lists may hold nodes that are gone.
+    bool HostFreedNodes() const;
+    UInt64 FFreedBefore;
+    UInt64 FFreedByLoad = 0;
+    bool FDone = false;
+  };
+
   // --- Fields (the node model's, in declaration order, then the others)
   PLazyNode FRoot = nullptr;
   Cardinal FDefaultNodeHeight = 18;
@@ -2355,6 +2389,8 @@ class TBaseLazyTree_qn : public TCustomControl {
   bool FOperationCanceled = false;
   // The node reader running now (LazyTrees_qn_Stream.cpp), nil outside one.
   struct TNodeStreamReader* FStreamReader = nullptr;
+  // The selected nodes the running load has read (TNodeLoad), nil outside one.
+  TNodeArray* FLoadedSelection = nullptr;
 
   std::unique_ptr<TScrollBarOptions> FScrollBarOptions;
   std::unique_ptr<TVTHeader> FHeader;
@@ -2460,6 +2496,9 @@ class TBaseLazyTree_qn : public TCustomControl {
     void* Allocate(Cardinal Size);  // zero-filled
     void Free(void* Block, Cardinal Size);
     Cardinal LiveCount() const { return FLive; }
+    // Blocks freed since the pool was made: a running load tells by it
+    // whether the host freed nodes while it ran.
+    UInt64 FreedCount() const { return FFreed; }
     // Whether Block is a block of this pool handed out and not freed.
     bool Contains(const void* Block) const;
 
@@ -2475,6 +2514,7 @@ class TBaseLazyTree_qn : public TCustomControl {
     static size_t SlabBlocks(size_t SlabIndex) { return SlabIndex < 8 ? size_t(64) << SlabIndex : 16384; }
     Cardinal FBlockSize = 0;
     Cardinal FLive = 0;
+    UInt64 FFreed = 0;
     TFreeBlock* FFree = nullptr;
     Byte* FCursor = nullptr;
     Byte* FSlabEnd = nullptr;

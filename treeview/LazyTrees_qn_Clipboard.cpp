@@ -230,29 +230,25 @@ bool TBaseLazyTree_qn::ProcessOLEData(TBaseLazyTree_qn* Source, IDataObject* Dat
         }
         if (stream) {
           // Read completely first: data that breaks off leaves nothing here.
-          std::vector<PLazyNode> added;
+          TNodeArray added;
           PLazyNode target = TargetNode;
           TVTNodeAttachMode mode = Mode;
           InterruptValidation();
-          try {
-            if (target != FRoot && (mode == amAddChildFirst || mode == amAddChildLast)) {
-              if (!target->States.Contains(vsInitialized)) InitNode(target);
-              if (target->States.Contains(vsHasChildren) && target->ChildCount == 0) InitChildren(target);
-            }
+          if (target != FRoot && (mode == amAddChildFirst || mode == amAddChildLast)) {
+            if (!target->States.Contains(vsInitialized)) InitNode(target);
+            if (target->States.Contains(vsHasChildren) && target->ChildCount == 0) InitChildren(target);
+          }
+          {
+            TNodeLoad load(this);
             while (stream->Position() < stream->Size()) {
               const Int64 before = stream->Position();
-              PLazyNode node = MakeNewNode();
-              InternalConnectNode(node, target, this, mode);
-              added.push_back(node);
-              InternalAddFromStream(stream.get(), 2, node);
+              PLazyNode node = load.Read(stream.get(), 2, target, mode);
               // A stream that stands still would add nodes for ever.
               if (stream->Position() <= before) throw ELazyTreeError(SStreamTooSmall, hcTFEStreamTooSmall);
               if (mode == amInsertAfter) target = node;
             }
-          } catch (...) {
-            TDeferredError err;
-            for (size_t i = added.size(); i-- > 0;) err.Run([&] { DeleteNode(added[i], true); });
-            throw;
+            load.Commit();
+            added = load.Added();
           }
           PLazyNode reported = TargetNode == FRoot ? nullptr : TargetNode;
           for (PLazyNode node : added) {

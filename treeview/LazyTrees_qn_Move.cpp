@@ -87,10 +87,11 @@ void TBaseLazyTree_qn::MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachM
   if (Target == targetTree->FRoot) {
     if (Mode == amInsertBefore) Mode = amAddChildFirst;
     else if (Mode == amInsertAfter) Mode = amAddChildLast;
-  } else if (!Target->States.Contains(vsInitialized)) {
-    targetTree->InitNode(Target);
-  } else if (Target->States.Contains(vsHasChildren) && Target->ChildCount == 0) {
-    targetTree->InitChildren(Target);
+  } else {
+    // Initializing the target may give it children still to be made: both
+    // happen, as for a copy, or the moved nodes would be its only ones.
+    if (!Target->States.Contains(vsInitialized)) targetTree->InitNode(Target);
+    if (Target->States.Contains(vsHasChildren) && Target->ChildCount == 0) targetTree->InitChildren(Target);
   }
 
   bool allowed = DoNodeMoving(Source, Target == targetTree->FRoot ? nullptr : Target);
@@ -104,12 +105,11 @@ void TBaseLazyTree_qn::MoveTo(PLazyNode Source, PLazyNode Target, TVTNodeAttachM
     targetTree->BeginUpdate();
     try {
       targetTree->InterruptValidation();
-      while (stream.Position() < stream.Size()) {
-        PLazyNode node = targetTree->MakeNewNode();
-        targetTree->InternalConnectNode(node, Target, targetTree, Mode);
-        targetTree->InternalAddFromStream(&stream, 2, node);
-        DoNodeMoved(node);
-      }
+      // A move that fails part-way takes back what arrived: the nodes stay
+      // where they were, and only there.
+      TNodeLoad load(targetTree);
+      while (stream.Position() < stream.Size()) DoNodeMoved(load.Read(&stream, 2, Target, Mode));
+      load.Commit();
     } catch (...) {
       targetTree->EndUpdate();
       throw;
@@ -194,18 +194,19 @@ PLazyNode TBaseLazyTree_qn::CopyTo(PLazyNode Source, PLazyNode Target, TVTNodeAt
   targetTree->BeginUpdate();
   try {
     targetTree->InterruptValidation();
+    // A copy that fails part-way takes back the copies made so far.
+    TNodeLoad load(targetTree);
     while (stream.Position() < stream.Size()) {
-      PLazyNode node = targetTree->MakeNewNode();
-      targetTree->InternalConnectNode(node, Target, targetTree, Mode);
-      targetTree->InternalAddFromStream(&stream, 2, node);
+      PLazyNode node = load.Read(&stream, 2, Target, Mode);
       if (targetTree->DoNodeCopying(node, reportedTarget)) {
         targetTree->DoNodeCopied(node);
         result = node;
       } else {
-        targetTree->DeleteNode(node, true);
+        load.DropLast();
         result = nullptr;
       }
     }
+    load.Commit();
     if (ChildrenOnly) result = reportedTarget;
   } catch (...) {
     targetTree->EndUpdate();

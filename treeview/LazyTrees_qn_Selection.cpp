@@ -96,7 +96,12 @@ bool TBaseLazyTree_qn::InternalAddToSelection(const TNodeArray& NewItems, Intege
   Integer count = PackArray(items, NewLength);
   if (count <= 0) return false;
   items.resize(size_t(count));
-  if (count > 1) std::sort(items.begin(), items.end(), [](PLazyNode a, PLazyNode b) { return Address(a) < Address(b); });
+  // Nodes made one after another, as a load makes them, mostly come from the
+  // node slabs in address order or in its reverse: a look costs less than
+  // a sort.
+  auto before = [](PLazyNode a, PLazyNode b) { return Address(a) < Address(b); };
+  if (std::is_sorted(items.rbegin(), items.rend(), before)) std::reverse(items.begin(), items.end());
+  else if (!std::is_sorted(items.begin(), items.end(), before)) std::sort(items.begin(), items.end(), before);
 
   size_t total = size_t(FSelectionCount) + size_t(count);
   if (FSelection.size() <= total) FSelection.resize(total);

@@ -191,6 +191,84 @@ void TBaseLazyTree_qn::WriteChunks(TStream* Stream, PLazyNode Node) {
 // ---------------------------------------------------------------------------
 // Reading
 
+TBaseLazyTree_qn::TNodeLoad::TNodeLoad(TBaseLazyTree_qn* Tree)
+    : FTree(Tree),
+      FOuter(std::exchange(Tree->FLoadedSelection, &FSelected)),
+      FFreedBefore(Tree->FNodePool.FreedCount()) {}
+
+bool TBaseLazyTree_qn::TNodeLoad::HostFreedNodes() const {
+  return FTree->FNodePool.FreedCount() - FFreedBefore != FFreedByLoad;
+}
+
+TBaseLazyTree_qn::TNodeLoad::~TNodeLoad() {
+  if (FDone) return;
+  FTree->FLoadedSelection = FOuter;
+  // Nodes that never joined the selection do not leave it either. After a
+  // handler deleted nodes, only the added nodes still alive are touched.
+  const bool stale = HostFreedNodes();
+  if (!stale)
+    for (PLazyNode n : FSelected) n->States.Exclude(vsSelected);
+  lazytrees_internal::TDeferredError err;
+  for (size_t i = FAdded.size(); i-- > 0;)
+    if (FAdded[i] && (!stale || FTree->IsLiveNode(FAdded[i]))) err.Run([&] { FTree->DeleteNode(FAdded[i], true); });
+}
+
+PLazyNode TBaseLazyTree_qn::TNodeLoad::Read(TStream* Stream, Integer Version, PLazyNode Target,
+                                            TVTNodeAttachMode Mode) {
+  // The slots come first: a node once connected is always taken back.
+  FAdded.push_back(nullptr);
+  FFirstSelected.push_back(FSelected.size());
+  PLazyNode node = FTree->MakeNewNode();
+  FTree->InternalConnectNode(node, Target, FTree, Mode);
+  FAdded.back() = node;
+  FTree->InternalAddFromStream(Stream, Version, node);
+  return node;
+}
+
+void TBaseLazyTree_qn::TNodeLoad::DropLast() {
+  PLazyNode node = FAdded.back();
+  size_t first = FFirstSelected.back();
+  if (!HostFreedNodes())
+    for (size_t i = first; i < FSelected.size(); ++i) FSelected[i]->States.Exclude(vsSelected);
+  FSelected.resize(first);
+  FAdded.pop_back();
+  FFirstSelected.pop_back();
+  const UInt64 before = FTree->FNodePool.FreedCount();
+  try {
+    FTree->DeleteNode(node, true);
+  } catch (...) {
+    FFreedByLoad += FTree->FNodePool.FreedCount() - before;
+    throw;
+  }
+  FFreedByLoad += FTree->FNodePool.FreedCount() - before;
+}
+
+void TBaseLazyTree_qn::TNodeLoad::Commit() {
+  FDone = true;
+  FTree->FLoadedSelection = FOuter;
+  if (FSelected.empty()) return;
+  if (HostFreedNodes()) {
+    // Some of the nodes read may be gone: the selection takes every
+    // selected node of the tree it does not hold yet.
+    FSelected.clear();
+    for (PLazyNode n = FTree->FRoot->FirstChild; n; n = FTree->GetNextNoInit(n)) {
+      Integer index;
+      if (n->States.Contains(vsSelected) && !FTree->FindNodeInSelection(n, index, -1, -1)) FSelected.push_back(n);
+    }
+    if (FSelected.empty()) return;
+  }
+  FTree->AddToSelection(FSelected, Integer(FSelected.size()), true);
+}
+
+namespace {
+// Streams from version 2 on count their top-level nodes: one that ends
+// before the count is reached was cut short. Older ones are read to their
+// end.
+void CheckRootCount(Cardinal Version, Cardinal Left) {
+  if (Version >= 2 && Left > 0) RaiseStreamError(SCorruptStream1, hcTFECorruptStream1);
+}
+}  // namespace
+
 void TBaseLazyTree_qn::LoadFromStream(TStream* Stream) {
   if (FOptions->MiscOptions().Contains(toReadOnly)) return;
   Clear();
@@ -203,13 +281,15 @@ void TBaseLazyTree_qn::LoadFromStream(TStream* Stream) {
   BeginUpdate();
   try {
     InterruptValidation();
-    Cardinal count = 0x7FFFFFFF;
-    if (version >= 2) Stream->ReadBufferData(count);
-    while (count > 0 && Stream->Position() < Stream->Size()) {
-      --count;
-      PLazyNode node = MakeNewNode();
-      InternalConnectNode(node, FRoot, this, amAddChildLast);
-      InternalAddFromStream(Stream, Integer(version), node);
+    {
+      // A load that fails leaves the tree empty, as it found it.
+      TNodeLoad load(this);
+      Cardinal count = 0x7FFFFFFF;
+      if (version >= 2) Stream->ReadBufferData(count);
+      for (; count > 0 && Stream->Position() < Stream->Size(); --count)
+        load.Read(Stream, Integer(version), FRoot, amAddChildLast);
+      CheckRootCount(version, count);
+      load.Commit();
     }
     DoNodeCopied(nullptr);
     if (Assigned(OnLoadTree)) OnLoadTree(this, Stream);
@@ -242,22 +322,15 @@ void TBaseLazyTree_qn::AddFromStream(TStream* Stream, PLazyNode TargetNode) {
       if (TargetNode->States.Contains(vsHasChildren) && TargetNode->ChildCount == 0) InitChildren(TargetNode);
     }
     InterruptValidation();
-    // Bad data adds nothing: the nodes read so far go again.
-    std::vector<PLazyNode> added;
-    try {
+    {
+      // Bad data adds nothing: the nodes read so far go again.
+      TNodeLoad load(this);
       Cardinal count = 0x7FFFFFFF;
       if (version >= 2) Stream->ReadBufferData(count);
-      while (count > 0 && Stream->Position() < Stream->Size()) {
-        --count;
-        PLazyNode node = MakeNewNode();
-        InternalConnectNode(node, TargetNode, this, amAddChildLast);
-        added.push_back(node);
-        InternalAddFromStream(Stream, Integer(version), node);
-      }
-    } catch (...) {
-      lazytrees_internal::TDeferredError err;
-      for (size_t i = added.size(); i-- > 0;) err.Run([&] { DeleteNode(added[i], true); });
-      throw;
+      for (; count > 0 && Stream->Position() < Stream->Size(); --count)
+        load.Read(Stream, Integer(version), TargetNode, amAddChildLast);
+      CheckRootCount(version, count);
+      load.Commit();
     }
     DoNodeCopied(TargetNode == FRoot ? nullptr : TargetNode);
   } catch (...) {
@@ -330,7 +403,12 @@ void TBaseLazyTree_qn::InternalAddFromStream(TStream* Stream, Integer Version, P
   FVisibleCount = Cardinal(Integer(FVisibleCount) + visible1 - visible0);
   if (parent != FRoot) DetermineHiddenChildrenFlag(parent);
 
-  if (FOptions->SelectionOptions().Contains(toMultiSelect)) {
+  if (FOptions->SelectionOptions().Contains(toMultiSelect) && FLoadedSelection) {
+    for (PLazyNode n : nodes) {
+      Integer index;
+      if (n->States.Contains(vsSelected) && !FindNodeInSelection(n, index, -1, -1)) FLoadedSelection->push_back(n);
+    }
+  } else if (FOptions->SelectionOptions().Contains(toMultiSelect)) {
     ClearTempCache();
     for (PLazyNode n : nodes) {
       Integer index;

@@ -212,6 +212,61 @@ TEST(LazyTrees_qn_Clipboard, PasteModesAndMovesOntoOwnDescendants) {
   EXPECT_FALSE(t.TreeStates().Contains(tsCutPending));
 }
 
+TEST(LazyTrees_qn_Clipboard, APasteOrDropWhoseReadingFailsLeavesNoPartOfIt) {
+  // The receiving tree's reader raises at node 2 of the set {1, 2 > 21} or
+  // at its child. A copy leaves the target as it was; a cut goes node by
+  // node, so node 1 arrives and node 2 stays whole where it was. No node is
+  // in both trees, none is lost.
+  struct TCase {
+    bool Cut, Drop;
+    Cardinal FailAt;
+  };
+  const TCase cases[] = {{false, false, 2}, {false, false, 21}, {false, true, 21}, {true, false, 21}, {true, true, 2}};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const TCase& c = cases[i];
+    SCOPED_TRACE(i);
+    TOle ole;
+    TClipTree src, dst;
+    src.Fill({1, 2, 3});
+    PLazyNode child = src.AddChild(src.Nth(1));
+    src.InitNode(child);
+    src.SetId(child, 21);
+    dst.Fill({9});
+    src.AddToSelection(src.Nth(0));
+    src.AddToSelection(src.Nth(1));
+    if (c.Cut) src.CutToClipBoard();
+    else src.CopyToClipBoard();
+    dst.OnLoadNode = [&dst, &c](TBaseLazyTree_qn*, PLazyNode Node, TStream* Stream) {
+      Cardinal id = 0;
+      Stream->Read(&id, 4);
+      dst.SetId(Node, id);
+      if (id == c.FailAt) throw Exception(u"cannot take this one");
+    };
+    const Cardinal blocks = src.LiveNodeBlocks() + dst.LiveNodeBlocks();
+    dst.SetDefaultPasteMode(amAddChildLast);
+    if (c.Drop) {
+      IDataObject* raw = nullptr;
+      ASSERT_EQ(OleGetClipboard(&raw), S_OK);
+      TIntf<IDataObject> data;
+      data.Attach(raw);
+      Integer effect = c.Cut ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+      EXPECT_FALSE(dst.ProcessDrop(data.get(), nullptr, effect, amAddChildLast));
+      EXPECT_EQ(effect, DROPEFFECT_NONE);
+    } else {
+      EXPECT_THROW(dst.PasteFromClipboard(), Exception);
+    }
+    EXPECT_EQ(dst.TopIds(), c.Cut ? (std::vector<Cardinal>{9, 1}) : (std::vector<Cardinal>{9}));
+    EXPECT_EQ(src.TopIds(), c.Cut ? (std::vector<Cardinal>{2, 3}) : (std::vector<Cardinal>{1, 2, 3}));
+    EXPECT_EQ(src.LiveNodeBlocks() + dst.LiveNodeBlocks(), blocks);
+    for (TClipTree* t : {&src, &dst}) {
+      treetest::ExpectConsistent(t, "after the failed paste");
+      Integer flagged = 0;
+      for (PLazyNode n : treetest::AllNodes(t)) flagged += n->States.Contains(vsSelected) ? 1 : 0;
+      EXPECT_EQ(t->SelectedCount(), flagged);
+    }
+  }
+}
+
 TEST(LazyTrees_qn_Clipboard, FlushedDataOutlivesItsTreeAndAFreedTreeServesNothing) {
   TOle ole;
   TClipTree dst;

@@ -149,6 +149,126 @@ TEST(LazyTrees_qn_CrossTree, ReadOnlyTargetsTakeNothing) {
   EXPECT_EQ(ChildIds(open, nullptr), (std::vector<Cardinal>{8}));
 }
 
+TEST(LazyTrees_qn_CrossTree, ATransferWhoseReadingFailsLeavesBothTreesAsTheyWere) {
+  // The receiving tree's reader raises at the node with the given id: the
+  // first one read, one deep inside, or the last one.
+  struct TCase {
+    bool Move, ChildrenOnly, SameTree;
+    Cardinal FailAt;
+    int Target;  // 0: the target tree's root, else the node with this id
+    TVTNodeAttachMode Mode;
+  };
+  const TCase cases[] = {
+      {false, false, false, 1, 7, amAddChildLast},    {false, false, false, 121, 0, amInsertAfter},
+      {false, true, false, 13, 7, amAddChildFirst},   {false, false, true, 13, 2, amAddChildFirst},
+      {false, true, true, 121, 2, amInsertBefore},    {true, false, false, 121, 7, amAddChildLast},
+      {true, true, false, 13, 70, amInsertAfter},     {true, true, false, 11, 0, amAddChildLast},
+      {true, false, false, 1, 70, amInsertBefore},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const TCase& c = cases[i];
+    SCOPED_TRACE(i);
+    THostTree source, other;
+    source.SetMulti(true);
+    other.SetMulti(true);
+    auto top = AddNodes(source, nullptr, {1, 2});
+    auto kids = AddNodes(source, top[0], {11, 12, 13});
+    AddNodes(source, kids[1], {121});
+    source.SetExpanded(top[0], true);
+    for (PLazyNode n : {top[0], kids[1], kids[2]}) source.AddToSelection(n);
+    auto seven = AddNodes(other, nullptr, {7});
+    auto seventy = AddNodes(other, seven[0], {70});
+    other.AddToSelection(seventy[0]);
+    THostTree& target = c.SameTree ? source : other;
+    PLazyNode at = c.Target == 0 ? target.RootNode()
+                   : c.Target == 2 ? top[1]
+                   : c.Target == 7 ? seven[0]
+                                   : seventy[0];
+    target.OnLoadNode = [&target, &c](TBaseLazyTree_qn*, PLazyNode Node, TStream* Stream) {
+      Cardinal id = 0;
+      Stream->Read(&id, 4);
+      target.SetId(Node, id);
+      if (id == c.FailAt) throw Exception(u"cannot take this one");
+    };
+    THostTree* trees[] = {&source, &other};
+    std::vector<std::vector<TNodePicture>> pictures;
+    std::vector<Integer> selected;
+    std::vector<Cardinal> blocks;
+    for (THostTree* t : trees) {
+      pictures.push_back(Picture(t, t->RootNode()->FirstChild));
+      selected.push_back(t->SelectedCount());
+      blocks.push_back(t->LiveNodeBlocks());
+    }
+    if (c.Move) EXPECT_THROW(source.MoveTo(top[0], at, c.Mode, c.ChildrenOnly), Exception);
+    else EXPECT_THROW(source.CopyTo(top[0], at, c.Mode, c.ChildrenOnly), Exception);
+    for (size_t k = 0; k < 2; ++k) {
+      THostTree* t = trees[k];
+      EXPECT_EQ(Picture(t, t->RootNode()->FirstChild), pictures[k]) << k;
+      EXPECT_EQ(t->SelectedCount(), selected[k]) << k;
+      EXPECT_EQ(t->LiveNodeBlocks(), blocks[k]) << k;
+      treetest::ExpectConsistent(t, "after the failed transfer");
+      // Every entry of the selection is a live node of the tree.
+      t->ClearSelection();
+    }
+  }
+}
+
+TEST(LazyTrees_qn_CrossTree, HandlersThatDeleteCopiesWhileACopyRunsLeaveASoundSelection) {
+  // Four selected children copied into another tree, whose OnNodeCopied
+  // deletes the copy made before; the reader raises at the last one, or not.
+  for (bool fail : {false, true}) {
+    SCOPED_TRACE(fail);
+    THostTree source, other;
+    source.SetMulti(true);
+    other.SetMulti(true);
+    PLazyNode parent = AddNodes(source, nullptr, {1})[0];
+    for (PLazyNode n : AddNodes(source, parent, {11, 12, 13, 14})) source.AddToSelection(n);
+    AddNodes(other, nullptr, {7});
+    PLazyNode previous = nullptr;
+    other.OnNodeCopied = [&](TBaseLazyTree_qn*, PLazyNode Node) {
+      if (previous) other.DeleteNode(previous);
+      previous = Node;
+    };
+    other.OnLoadNode = [&](TBaseLazyTree_qn*, PLazyNode Node, TStream* Stream) {
+      Cardinal id = 0;
+      Stream->Read(&id, 4);
+      other.SetId(Node, id);
+      if (fail && id == 14) throw Exception(u"cannot take this one");
+    };
+    if (fail) EXPECT_THROW(source.CopyTo(parent, &other, amAddChildLast, true), Exception);
+    else source.CopyTo(parent, &other, amAddChildLast, true);
+    EXPECT_EQ(ChildIds(other, nullptr), fail ? (std::vector<Cardinal>{7}) : (std::vector<Cardinal>{7, 14}));
+    EXPECT_EQ(other.SelectedCount(), fail ? 0 : 1);
+    EXPECT_EQ(other.LiveNodeBlocks(), other.RootNode()->TotalCount);
+    treetest::ExpectConsistent(&other, "other");
+    // Every entry of the selection is a live node of the tree.
+    other.ClearSelection();
+  }
+}
+
+TEST(LazyTrees_qn_CrossTree, ATargetTheTreeHasNotInitializedGetsItsOwnChildrenBeforeTheNewOnes) {
+  // The host gives every top-level node two children (id 0) when it is
+  // initialized; the target is not, until the transfer.
+  for (bool move : {false, true})
+    for (bool sameTree : {false, true})
+      for (TVTNodeAttachMode mode : {amAddChildFirst, amAddChildLast}) {
+        SCOPED_TRACE(testing::Message() << move << sameTree << int(mode));
+        THostTree source, other;
+        THostTree& target = sameTree ? source : other;
+        PLazyNode node = AddNodes(source, nullptr, {5})[0];
+        PLazyNode at = target.AddChild(nullptr);
+        target.OnInitNode = [](TBaseLazyTree_qn*, PLazyNode Parent, PLazyNode, TLazyNodeInitStates& States) {
+          if (!Parent) States.Include(ivsHasChildren);
+        };
+        target.OnInitChildren = [](TBaseLazyTree_qn*, PLazyNode, Cardinal& Count) { Count = 2; };
+        if (move) source.MoveTo(node, at, mode);
+        else source.CopyTo(node, at, mode);
+        EXPECT_EQ(ChildIds(target, at),
+                  mode == amAddChildFirst ? (std::vector<Cardinal>{5, 0, 0}) : (std::vector<Cardinal>{0, 0, 5}));
+        treetest::ExpectConsistent(&target, "target");
+      }
+}
+
 TEST(LazyTrees_qn_CrossTree, RandomMovesAndCopiesKeepBothTreesConsistent) {
   std::mt19937 rng(2129);
   auto pick = [&](size_t n) { return size_t(std::uniform_int_distribution<size_t>(0, n - 1)(rng)); };

@@ -279,39 +279,89 @@ TEST(LazyTrees_qn_NodeStream, AddFromStreamAppendsUnderRandomTargets) {
   }
 }
 
-TEST(LazyTrees_qn_NodeStream, TruncatedStreamsRaiseAndLeaveConsistentTrees) {
+TEST(LazyTrees_qn_NodeStream, EveryCutBeforeTheLastCountedNodeRaisesAndLeavesTheTargetAsItWas) {
+  // Saved streams cut at every length: the golden tree followed by the
+  // host's own tail (a cut inside the tail still has every counted node),
+  // random trees (ids from 100 on, so their captions leave the golden
+  // ones alone), and a save that broke off in the second node.
+  struct TShape {
+    TBytesV Bytes;
+    size_t NodesEnd;
+  };
+  std::vector<TShape> shapes;
   TBytesV golden = GoldenTree();
-  THostTree reference;
-  BuildGolden(reference);
-  for (size_t cut = 0; cut < golden.size(); ++cut) {
-    SCOPED_TRACE(cut);
-    TBytesV part(golden.begin(), golden.begin() + long(cut));
-    {
-      THostTree t;
-      t.SetMulti(true);
-      auto s = StreamOf(part);
-      Integer hc = HelpContextOf([&] { t.LoadFromStream(s.get()); });
-      // Only a cut between top-level chunks reads without complaint.
-      if (cut != 16 && cut != golden.size() - 43) {
-        EXPECT_NE(hc, 0);
+  shapes.push_back({golden, golden.size()});
+  shapes[0].Bytes.insert(shapes[0].Bytes.end(), {'t', 'a', 'i', 'l'});
+  std::mt19937 rng(282);
+  Cardinal nextId = 100;
+  for (int i = 0; i < 3; ++i) {
+    THostTree t;
+    t.SetMulti(true);
+    BuildRandom(&t, rng, nextId, 14);
+    TBytesV bytes = Save(&t);
+    shapes.push_back({bytes, bytes.size()});
+  }
+  {
+    THostTree t;
+    BuildGolden(t);
+    t.OnSaveNode = [](TBaseLazyTree_qn*, PLazyNode Node, TStream*) {
+      if (Node->Index == 1) throw Exception(u"host failure");
+    };
+    TMemoryStream s;
+    EXPECT_THROW(t.SaveToStream(&s), Exception);
+    const Byte* p = static_cast<const Byte*>(s.Memory());
+    TBytesV broken(p, p + s.Size());
+    // The whole broken save is a cut of its own.
+    shapes.push_back({broken, broken.size() + 1});
+  }
+  for (size_t k = 0; k < shapes.size(); ++k) {
+    const TShape& shape = shapes[k];
+    for (size_t cut = 0; cut <= shape.Bytes.size(); ++cut) {
+      SCOPED_TRACE(testing::Message() << "shape " << k << " cut " << cut);
+      const bool whole = cut >= shape.NodesEnd;
+      TBytesV part(shape.Bytes.begin(), shape.Bytes.begin() + long(cut));
+      {
+        THostTree t;
+        t.SetMulti(true);
+        t.AddChild(nullptr);
+        auto s = StreamOf(part);
+        Integer hc = HelpContextOf([&] { t.LoadFromStream(s.get()); });
+        EXPECT_EQ(hc == 0, whole);
+        if (!whole) {
+          EXPECT_EQ(t.RootNodeCount(), 0u);
+          EXPECT_EQ(t.SelectedCount(), 0);
+          EXPECT_EQ(t.LiveNodeBlocks(), 1u);
+        }
+        treetest::ExpectConsistent(&t, "load");
       }
-      treetest::ExpectConsistent(&t, "load");
-      EXPECT_EQ(t.SelectedCount(), t.RootNodeCount() > 0 && t.RootNode()->FirstChild->States.Contains(vsSelected));
-    }
-    {
-      // Adding either succeeds or leaves the tree as it was.
-      THostTree t;
-      t.SetMulti(true);
-      BuildGolden(t);
-      auto before = Picture(&t, t.RootNode()->FirstChild);
-      auto s = StreamOf(part);
-      Integer hc = HelpContextOf([&] { t.AddFromStream(s.get(), t.RootNode()->FirstChild->FirstChild); });
-      if (hc != 0) {
-        EXPECT_EQ(Picture(&t, t.RootNode()->FirstChild), before);
-        EXPECT_EQ(t.SelectedCount(), 1);
+      {
+        THostTree t;
+        t.SetMulti(true);
+        BuildGolden(t);
+        auto before = Picture(&t, t.RootNode()->FirstChild);
+        const Cardinal blocks = t.LiveNodeBlocks();
+        auto s = StreamOf(part);
+        Integer hc = HelpContextOf([&] { t.AddFromStream(s.get(), t.RootNode()->FirstChild->FirstChild); });
+        EXPECT_EQ(hc == 0, whole);
+        if (!whole) {
+          EXPECT_EQ(Picture(&t, t.RootNode()->FirstChild), before);
+          EXPECT_EQ(t.SelectedCount(), 1);
+          EXPECT_EQ(t.LiveNodeBlocks(), blocks);
+        }
+        treetest::ExpectConsistent(&t, "add");
       }
-      treetest::ExpectConsistent(&t, "add");
     }
+  }
+  // Without a count the nodes run to the end of the stream: a version 1
+  // stream cut between its nodes loads the ones before the cut.
+  TBytesV one{MAGIC(1), U32(1), U32(20), U32(2), U32(12), U32(0), U32(20), 0x81, 50, 0, 0};
+  TBytesV two = one;
+  two.insert(two.end(), one.begin() + 12, one.end());
+  for (const TBytesV& bytes : {one, two}) {
+    THostTree t;
+    auto s = StreamOf(bytes);
+    t.LoadFromStream(s.get());
+    EXPECT_EQ(t.RootNodeCount(), bytes.size() == one.size() ? 1u : 2u);
   }
 }
 
