@@ -1947,9 +1947,20 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bool Reindex = true);
   void AdjustTotalCount(PLazyNode Node, Integer Value, bool Relative = false);
   void AdjustTotalHeight(PLazyNode Node, Integer Value, bool Relative = false);
+  // What a toggle does to the totals and asks of the view, cheaper while a
+  // full expand or collapse walks the tree (LazyTrees_qn_Toggle.cpp).
+  struct TDeferredHeights;
+  TDeferredHeights* FDeferredHeights = nullptr;
+  void AdjustToggledHeight(PLazyNode Node, Integer Value, bool Relative);
+  bool FullyVisibleInWalk(PLazyNode Node) const;
   void FixupTotalCount(PLazyNode Node);
   void FixupTotalHeight(PLazyNode Node);
   virtual Cardinal CountVisibleChildren(PLazyNode Node);
+  // The walks of the recursive ValidateNode/ValidateChildren and
+  // ReinitNode/ReinitChildren over Node's descendants.
+  void ValidateSubtree(PLazyNode Node);
+  void ReinitOne(PLazyNode Node);
+  void ReinitSubtree(PLazyNode Node);
   virtual void DetermineHiddenChildrenFlag(PLazyNode Node);
   virtual void DetermineHiddenChildrenFlagAllNodes();
   void InternalCacheNode(PLazyNode Node);
@@ -2303,6 +2314,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void DoChecked(PLazyNode Node);
   bool ChangeCheckState(PLazyNode Node, TCheckState Value);
   virtual bool CheckParentCheckState(PLazyNode Node, TCheckState NewCheckState);
+  // The state Node's parent takes from its check-box children, Node counted
+  // with NewCheckState.
+  TCheckState ParentCheckStateOf(PLazyNode Node, TCheckState NewCheckState);
   // Moving, copying and comparing.
   virtual bool DoNodeMoving(PLazyNode Node, PLazyNode Target);
   virtual void DoNodeMoved(PLazyNode Node);

@@ -471,15 +471,32 @@ void TBaseLazyTree_qn::SortTree(TColumnIndex Column, TSortDirection Direction, b
     if (Column >= NoColumn) {
       StartOperation(okSortTree);
       bool onlyExpanded = FOptions->AutoOptions().Contains(toAutoSort);
-      auto sortLevel = [&](auto& self, PLazyNode Node) -> void {
-        Sort(Node, Column, Direction, DoInit);
-        for (PLazyNode c = Node->FirstChild; c && !OperationCanceled(); c = c->NextSibling) {
-          if (DoInit && !c->States.Contains(vsInitialized)) InitNode(c);
-          if (c->States.Contains(vsInitialized) && (!onlyExpanded || c->States.Contains(vsExpanded))) self(self, c);
+      // Each node's children are sorted before any of them is entered; the
+      // walk follows the links, not the stack, as the tree may be deeper
+      // than the stack. A cancelled operation leaves every level at once.
+      auto sortAll = [&] {
+        PLazyNode level = FRoot;
+        Sort(level, Column, Direction, DoInit);
+        PLazyNode c = level->FirstChild;
+        for (;;) {
+          if (c && !OperationCanceled()) {
+            if (DoInit && !c->States.Contains(vsInitialized)) InitNode(c);
+            if (c->States.Contains(vsInitialized) && (!onlyExpanded || c->States.Contains(vsExpanded))) {
+              level = c;
+              Sort(level, Column, Direction, DoInit);
+              c = level->FirstChild;
+            } else {
+              c = c->NextSibling;
+            }
+            continue;
+          }
+          if (level == FRoot) return;
+          c = level->NextSibling;
+          level = level->Parent;
         }
       };
       try {
-        sortLevel(sortLevel, FRoot);
+        sortAll();
       } catch (...) {
         EndOperation(okSortTree);
         throw;

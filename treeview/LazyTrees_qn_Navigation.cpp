@@ -496,11 +496,16 @@ PLazyNode TBaseLazyTree_qn::GetFirstLevel(Cardinal NodeLevel) {
   return GetNextLevel(run, NodeLevel);
 }
 
+// The level moves with the walk (one down to a child, one up per parent
+// left) rather than being counted from the root at every node, which on a
+// deep chain made a search quadratic in its depth.
 PLazyNode TBaseLazyTree_qn::GetNextLevel(PLazyNode Node, Cardinal NodeLevel) {
   if (!Node || Node == FRoot) return nullptr;
   PLazyNode run = Node;
+  Cardinal level = GetNodeLevel(run);
   for (;;) {
-    if (GetNodeLevel(run) < NodeLevel) {
+    PLazyNode from = run;
+    if (level < NodeLevel) {
       run = GetNext(run, false);
     } else {
       // Nothing below a node at or beyond the level can be on it.
@@ -510,22 +515,37 @@ PLazyNode TBaseLazyTree_qn::GetNextLevel(PLazyNode Node, Cardinal NodeLevel) {
       run = GetNextSibling(up);
     }
     if (!run) return nullptr;
-    if (GetNodeLevel(run) == NodeLevel) return run;
+    if (run->Parent == from) {
+      ++level;
+    } else {
+      for (PLazyNode p = from; p->Parent != run->Parent; p = p->Parent) --level;
+    }
+    if (level == NodeLevel) return run;
   }
 }
 
 PLazyNode TBaseLazyTree_qn::GetPreviousLevel(PLazyNode Node, Cardinal NodeLevel) {
   if (!Node || Node == FRoot) return nullptr;
   PLazyNode run = GetPrevious(Node, false);
+  if (!run) return nullptr;
+  Cardinal level = GetNodeLevel(run);
   while (run) {
-    Cardinal level = GetNodeLevel(run);
     if (level == NodeLevel) return run;
     if (level > NodeLevel) {
       // The ancestor on the level comes right before its whole subtree.
-      while (GetNodeLevel(run) > NodeLevel) run = run->Parent;
+      for (; level > NodeLevel; --level) run = run->Parent;
       return run;
     }
+    PLazyNode from = run;
     run = GetPrevious(run, false);
+    if (!run) return nullptr;
+    if (run == from->Parent) {
+      --level;
+    } else {
+      // The last descendant of an earlier sibling: its depth below the
+      // sibling's parent.
+      for (PLazyNode p = run; p->Parent != from->Parent; p = p->Parent) ++level;
+    }
   }
   return nullptr;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 #include "treeview/LazyTrees_qn.h"
 #include "treeview/LazyTrees_qn_Internal.h"
@@ -151,38 +152,87 @@ void TBaseLazyTree_qn::InitChildren(PLazyNode Node) {
   if (count == 0) Node->States.Exclude(vsHasChildren);
 }
 
+// The deep walks below follow the links (first child, next sibling, parent)
+// instead of recursing: a tree may be a million levels deep, and a frame per
+// level overflows any thread's stack long before that. Each keeps the order
+// in which the recursive description visits the nodes and reads the links at
+// the same moments, so the host sees the same calls.
+
+void TBaseLazyTree_qn::ValidateSubtree(PLazyNode Node) {
+  // Node is initialized already; its descendants in pre-order.
+  PLazyNode run = Node;
+  for (;;) {
+    if (run->States.Contains(vsHasChildren) && run->ChildCount == 0) InitChildren(run);
+    if (run->FirstChild) {
+      run = run->FirstChild;
+    } else {
+      while (run != Node && !run->NextSibling) run = run->Parent;
+      if (run == Node) return;
+      run = run->NextSibling;
+    }
+    if (!run->States.Contains(vsInitialized)) InitNode(run);
+  }
+}
+
 void TBaseLazyTree_qn::ValidateNode(PLazyNode Node, bool Recursive) {
   if (!Node) Node = FRoot;
   else if (!Node->States.Contains(vsInitialized)) InitNode(Node);
-  if (!Recursive) return;
-  if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
-  for (PLazyNode c = Node->FirstChild; c; c = c->NextSibling) ValidateNode(c, true);
+  if (Recursive) ValidateSubtree(Node);
 }
 
 void TBaseLazyTree_qn::ValidateChildren(PLazyNode Node, bool Recursive) {
   if (!Node) Node = FRoot;
+  if (Recursive) {
+    ValidateSubtree(Node);
+    return;
+  }
   if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
-  for (PLazyNode c = Node->FirstChild; c; c = c->NextSibling) {
+  for (PLazyNode c = Node->FirstChild; c; c = c->NextSibling)
     if (!c->States.Contains(vsInitialized)) InitNode(c);
-    if (Recursive) ValidateChildren(c, true);
+}
+
+void TBaseLazyTree_qn::ReinitOne(PLazyNode Node) {
+  Node->States -= TLazyNodeStates{vsChecking, vsCutOrCopy, vsDeleting, vsHeightMeasured};
+  InitNode(Node);
+}
+
+void TBaseLazyTree_qn::ReinitSubtree(PLazyNode Node) {
+  // Each node's next sibling is taken before the node is re-initialized (the
+  // host may change what follows it), so the walk keeps one per level.
+  std::vector<PLazyNode> following;
+  InitChildren(Node);
+  PLazyNode run = Node->FirstChild;
+  for (;;) {
+    if (!run) {
+      if (following.empty()) return;
+      run = following.back();
+      following.pop_back();
+      continue;
+    }
+    PLazyNode next = run->NextSibling;
+    ReinitOne(run);
+    InitChildren(run);
+    following.push_back(next);
+    run = run->FirstChild;
   }
 }
 
 void TBaseLazyTree_qn::ReinitNode(PLazyNode Node, bool Recursive) {
-  if (Node && Node != FRoot) {
-    Node->States -= TLazyNodeStates{vsChecking, vsCutOrCopy, vsDeleting, vsHeightMeasured};
-    InitNode(Node);
-  }
-  if (Recursive) ReinitChildren(Node, true);
+  if (Node && Node != FRoot) ReinitOne(Node);
+  if (Recursive) ReinitSubtree(Node ? Node : FRoot);
 }
 
 void TBaseLazyTree_qn::ReinitChildren(PLazyNode Node, bool Recursive) {
   if (!Node) Node = FRoot;
+  if (Recursive) {
+    ReinitSubtree(Node);
+    return;
+  }
   InitChildren(Node);
   PLazyNode c = Node->FirstChild;
   while (c) {
     PLazyNode next = c->NextSibling;
-    ReinitNode(c, Recursive);
+    ReinitNode(c, false);
     c = next;
   }
 }
@@ -657,18 +707,40 @@ void TBaseLazyTree_qn::AdjustTotalHeight(PLazyNode Node, Integer Value, bool Rel
   UpdateVerticalRange();
 }
 
-void TBaseLazyTree_qn::FixupTotalCount(PLazyNode Node) {
-  for (PLazyNode c = Node->FirstChild; c; c = c->NextSibling) {
-    FixupTotalCount(c);
-    Node->TotalCount += c->TotalCount;
+namespace {
+// Adds each node's total to its parent's once the node's own subtree is
+// done: a post-order walk of Node's descendants over the links.
+template <class Add>
+void SumUpSubtree(PLazyNode Node, Add AddToParent) {
+  PLazyNode run = Node->FirstChild;
+  if (!run) return;
+  for (;;) {
+    if (run->FirstChild) {
+      run = run->FirstChild;
+      continue;
+    }
+    for (;;) {
+      AddToParent(run->Parent, run);
+      if (run->NextSibling) {
+        run = run->NextSibling;
+        break;
+      }
+      run = run->Parent;
+      if (run == Node) return;
+    }
   }
+}
+}  // namespace
+
+void TBaseLazyTree_qn::FixupTotalCount(PLazyNode Node) {
+  SumUpSubtree(Node, [](PLazyNode Parent, PLazyNode Child) { Parent->TotalCount += Child->TotalCount; });
 }
 
 void TBaseLazyTree_qn::FixupTotalHeight(PLazyNode Node) {
-  for (PLazyNode c = Node->FirstChild; c; c = c->NextSibling) {
-    FixupTotalHeight(c);
-    if (Node->States.Contains(vsExpanded) && c->States.Contains(vsVisible)) Node->TotalHeight += c->TotalHeight;
-  }
+  SumUpSubtree(Node, [](PLazyNode Parent, PLazyNode Child) {
+    if (Parent->States.Contains(vsExpanded) && Child->States.Contains(vsVisible))
+      Parent->TotalHeight += Child->TotalHeight;
+  });
 }
 
 Cardinal TBaseLazyTree_qn::GetTotalCount() {
@@ -681,9 +753,24 @@ Cardinal TBaseLazyTree_qn::GetTotalCount() {
 
 Cardinal TBaseLazyTree_qn::CountVisibleChildren(PLazyNode Node) {
   if (!Node->States.Contains(vsExpanded)) return 0;
+  // Down through visible, expanded nodes only: what a collapsed or hidden
+  // node holds is not in view.
   Cardinal result = 0;
-  for (PLazyNode c = Node->FirstChild; c; c = c->NextSibling)
-    if (c->States.Contains(vsVisible)) result += CountVisibleChildren(c) + (GetEffectivelyVisible(c) ? 1 : 0);
+  PLazyNode run = Node->FirstChild;
+  while (run) {
+    if (run->States.Contains(vsVisible)) {
+      if (GetEffectivelyVisible(run)) ++result;
+      if (run->States.Contains(vsExpanded) && run->FirstChild) {
+        run = run->FirstChild;
+        continue;
+      }
+    }
+    while (!run->NextSibling) {
+      run = run->Parent;
+      if (run == Node) return result;
+    }
+    run = run->NextSibling;
+  }
   return result;
 }
 

@@ -971,16 +971,35 @@ TRect TBaseLazyTree_qn::InvalidateNode(PLazyNode Node) {
 }
 
 void TBaseLazyTree_qn::InvalidateChildren(PLazyNode Node, bool Recursive) {
-  if (Node && Node != FRoot) {
-    if (!Node->States.Contains(vsInitialized)) InitNode(Node);
-    InvalidateNode(Node);
-    if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
-  } else {
-    Node = FRoot;
+  // Each node entered is made ready (initialized, repainted, its children
+  // made) before its children are visited; a child is repainted once as a
+  // child and once more when entered.
+  auto enter = [this](PLazyNode N) {
+    if (!N->States.Contains(vsInitialized)) InitNode(N);
+    InvalidateNode(N);
+    if (N->States.Contains(vsHasChildren) && N->ChildCount == 0) InitChildren(N);
+  };
+  if (Node && Node != FRoot) enter(Node);
+  else Node = FRoot;
+  if (!Recursive) {
+    for (PLazyNode run = Node->FirstChild; run; run = run->NextSibling) InvalidateNode(run);
+    return;
   }
-  for (PLazyNode run = Node->FirstChild; run; run = run->NextSibling) {
+  // Pre-order over the links rather than a call per level: the tree may be
+  // far deeper than the stack.
+  PLazyNode run = Node->FirstChild;
+  while (run) {
     InvalidateNode(run);
-    if (Recursive) InvalidateChildren(run, true);
+    enter(run);
+    if (run->FirstChild) {
+      run = run->FirstChild;
+      continue;
+    }
+    while (!run->NextSibling) {
+      run = run->Parent;
+      if (run == Node) return;
+    }
+    run = run->NextSibling;
   }
 }
 

@@ -295,9 +295,33 @@ TRect TCustomLazyStringTree_qn::InvalidateNode(PLazyNode Node) {
   return r;
 }
 
+// A recursive re-initialization walks the subtree in the base class without a
+// call per node, so the widths below are forgotten here once it is done.
 void TCustomLazyStringTree_qn::ReinitNode(PLazyNode Node, bool Recursive) {
   inherited::ReinitNode(Node, Recursive);
+  if (Recursive) ClearSubtreeWidthCaches(Node ? Node : RootNode());
   if (Cardinal* cache = WidthCache(Node)) *cache = 0;
+}
+
+void TCustomLazyStringTree_qn::ReinitChildren(PLazyNode Node, bool Recursive) {
+  inherited::ReinitChildren(Node, Recursive);
+  if (Recursive) ClearSubtreeWidthCaches(Node ? Node : RootNode());
+}
+
+void TCustomLazyStringTree_qn::ClearSubtreeWidthCaches(PLazyNode Node) {
+  PLazyNode run = Node->FirstChild;
+  while (run) {
+    if (Cardinal* cache = WidthCache(run)) *cache = 0;
+    if (run->FirstChild) {
+      run = run->FirstChild;
+      continue;
+    }
+    while (!run->NextSibling) {
+      run = run->Parent;
+      if (run == Node) return;
+    }
+    run = run->NextSibling;
+  }
 }
 
 void TCustomLazyStringTree_qn::MainColumnChanged() {

@@ -164,6 +164,7 @@ class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
   String DoGetNodeTooltip(PLazyNode Node, TColumnIndex Column, TVTTooltipLineBreakStyle& LineBreakStyle) override;
   void GetTextInfo(PLazyNode Node, TColumnIndex Column, TFont* AFont, TRect& R, String& Text) override;
   void ReinitNode(PLazyNode Node, bool Recursive) override;
+  void ReinitChildren(PLazyNode Node, bool Recursive) override;
   void Dispatch(TMessage& Message) override;
   // The node stream's caption chunk (LazyTrees_qn_Stream.cpp).
   void WriteChunks(TStream* Stream, PLazyNode Node) override;
@@ -257,6 +258,8 @@ class TCustomLazyStringTree_qn : public TBaseLazyTree_qn {
   // is dropped.
   void FontMetricsChanged();
   void ClearWidthCaches();
+  // Forgets the measured widths of Node's descendants.
+  void ClearSubtreeWidthCaches(PLazyNode Node);
   void ReadText(TReader* Reader);
   void WriteText(TWriter* Writer);
   void ReadOldStringOptions(TReader* Reader);

@@ -3,6 +3,8 @@
 // afterwards lets the view follow; FullExpand and FullCollapse walk a
 // subtree inside one batch. A toggle in view may be animated first
 // (LazyTrees_qn_Animation.cpp).
+#include <vector>
+
 #include "treeview/LazyTrees_qn.h"
 #include "treeview/LazyTrees_qn_Internal.h"
 
@@ -30,6 +32,105 @@ void TBaseLazyTree_qn::DoCollapsed(PLazyNode Node) {
   if (Assigned(OnCollapsed)) OnCollapsed(this, Node);
 }
 
+// ---------------------------------------------------------------------------
+// Heights during a full expand or collapse
+//
+// A toggle changes the total height of the node and of every ancestor it
+// shows in, and asks whether the node is in view by looking at every
+// ancestor: one walk to the root per toggle, so expanding or collapsing all
+// of a chain a million deep took a million times a million steps. While the
+// full walk runs, the path from the root to the node being walked is kept
+// here instead: a toggle changes its own node's total at once and leaves the
+// rest with the node, which hands it to its parent when the walk leaves it.
+// The sums reach every ancestor once and end as they would have; only the
+// ancestors of the node being walked lag behind until the walk passes them.
+
+struct TBaseLazyTree_qn::TDeferredHeights {
+  struct TLevel {
+    PLazyNode Node;
+    Integer Pending;     // added to Node already, not yet to its ancestors
+    bool FullyVisible;   // Node and every ancestor shown (read on entry)
+  };
+  TBaseLazyTree_qn* Tree;
+  TDeferredHeights* Outer;
+  std::vector<TLevel> Path;
+
+  explicit TDeferredHeights(TBaseLazyTree_qn* T) : Tree(T), Outer(T->FDeferredHeights) {
+    Path.push_back({T->FRoot, 0, true});
+    T->FDeferredHeights = this;
+  }
+  ~TDeferredHeights() { Tree->FDeferredHeights = Outer; }
+
+  void Push(PLazyNode Node) {
+    const TLevel& top = Path.back();
+    bool shown = Node->States.Contains(vsVisible) && top.FullyVisible &&
+                 (top.Node == Tree->FRoot || top.Node->States.Contains(vsExpanded));
+    Path.push_back({Node, 0, shown});
+  }
+  void Pop() {
+    TLevel left = Path.back();
+    Path.pop_back();
+    PLazyNode n = left.Node;
+    if (left.Pending == 0 || !n->States.Contains(vsVisible) || !n->Parent->States.Contains(vsExpanded)) return;
+    if (Path.back().Node == n->Parent) {
+      n->Parent->TotalHeight += Cardinal(left.Pending);
+      Path.back().Pending += left.Pending;
+    } else {
+      // The host moved the node while it was walked: its parent of now.
+      Tree->AdjustTotalHeight(n->Parent, left.Pending, true);
+    }
+  }
+  // Makes the path end at Node after a host changed the structure: from the
+  // root down.
+  void Rebuild(PLazyNode Node) {
+    while (Path.size() > 1) Pop();
+    std::vector<PLazyNode> chain;
+    for (PLazyNode run = Node; run != Tree->FRoot; run = run->Parent) chain.push_back(run);
+    for (size_t i = chain.size(); i-- > 0;) Push(chain[i]);
+  }
+  // The walk went on in pre-order from the path's end to Next: to a child,
+  // or to the next sibling of the end or of one of its ancestors.
+  void Forward(PLazyNode Next) {
+    while (Path.size() > 1 && Path.back().Node != Next->Parent) Pop();
+    if (Path.back().Node == Next->Parent) Push(Next);
+    else Rebuild(Next);
+  }
+  // The walk went back in pre-order from the path's end to Previous: to the
+  // parent, or to the last node of an earlier sibling's subtree.
+  void Backward(PLazyNode Previous) {
+    PLazyNode from = Path.back().Node;
+    if (Path.size() > 1) Pop();
+    if (Previous == from->Parent && Path.back().Node == Previous) return;
+    std::vector<PLazyNode> chain;
+    PLazyNode run = Previous;
+    for (; run != Tree->FRoot && run != Path.back().Node; run = run->Parent) chain.push_back(run);
+    if (run != Path.back().Node) {
+      Rebuild(Previous);
+      return;
+    }
+    for (size_t i = chain.size(); i-- > 0;) Push(chain[i]);
+  }
+  void Finish() {
+    while (Path.size() > 1) Pop();
+    Tree->UpdateVerticalRange();
+  }
+};
+
+bool TBaseLazyTree_qn::FullyVisibleInWalk(PLazyNode Node) const {
+  if (FDeferredHeights && FDeferredHeights->Path.back().Node == Node) return FDeferredHeights->Path.back().FullyVisible;
+  return GetFullyVisible(Node);
+}
+
+void TBaseLazyTree_qn::AdjustToggledHeight(PLazyNode Node, Integer Value, bool Relative) {
+  if (!FDeferredHeights || FDeferredHeights->Path.back().Node != Node) {
+    AdjustTotalHeight(Node, Value, Relative);
+    return;
+  }
+  Integer difference = Relative ? Value : Value - Integer(Node->TotalHeight);
+  Node->TotalHeight += Cardinal(difference);
+  FDeferredHeights->Path.back().Pending += difference;
+}
+
 void TBaseLazyTree_qn::ToggleCollapse(PLazyNode Node, bool& NeedUpdate, Integer& HeightDelta,
                                       TToggleView& View) {
   if (!DoCollapsing(Node)) return;
@@ -38,8 +139,8 @@ void TBaseLazyTree_qn::ToggleCollapse(PLazyNode Node, bool& NeedUpdate, Integer&
   if (View.Shown && FOptions->AnimationOptions().Contains(toAnimatedToggle) && !FStates.Contains(tsCollapsing))
     AnimateCollapse(Node, HeightDelta, View);
   InterruptValidation();
-  AdjustTotalHeight(Node, Integer(OwnRowHeight(Node)), false);
-  if (GetFullyVisible(Node)) FVisibleCount -= CountVisibleChildren(Node);
+  AdjustToggledHeight(Node, Integer(OwnRowHeight(Node)), false);
+  if (FullyVisibleInWalk(Node)) FVisibleCount -= CountVisibleChildren(Node);
   Node->States.Exclude(vsExpanded);
   DoCollapsed(Node);
   if (FOptions->AutoOptions().Contains(toAutoFreeOnCollapse) && Node->ChildCount > 0) {
@@ -87,8 +188,8 @@ void TBaseLazyTree_qn::ToggleExpand(PLazyNode Node, bool& NeedUpdate, Integer& H
     Sort(Node, FSortColumn, FSortDirection, false);
   InterruptValidation();
   Node->States.Include(vsExpanded);
-  AdjustTotalHeight(Node, HeightDelta, true);
-  if (GetFullyVisible(Node)) FVisibleCount += CountVisibleChildren(Node);
+  AdjustToggledHeight(Node, HeightDelta, true);
+  if (FullyVisibleInWalk(Node)) FVisibleCount += CountVisibleChildren(Node);
   DoExpanded(Node);
 }
 
@@ -189,6 +290,7 @@ void TBaseLazyTree_qn::FullExpand(PLazyNode Node) {
   DoStateChange({tsExpanding});
   BeginUpdate();
   TDeferredError err;
+  TDeferredHeights heights(this);
   err.Run([&] {
     PLazyNode stop = nullptr;
     PLazyNode run;
@@ -199,11 +301,14 @@ void TBaseLazyTree_qn::FullExpand(PLazyNode Node) {
       run = FRoot->FirstChild;
     }
     if (run && !run->States.Contains(vsInitialized)) InitNode(run);
+    if (run) heights.Rebuild(run);
     while (run && run != stop) {
       if (!run->States.Contains(vsExpanded)) ToggleNode(run);
       run = GetNext(run);
+      if (run && run != stop) heights.Forward(run);
     }
   });
+  err.Run([&] { heights.Finish(); });
   err.Run([&] { SettleRangeX(); });
   err.Run([&] { EndUpdate(); });
   DoStateChange({}, {tsExpanding});
@@ -216,14 +321,18 @@ void TBaseLazyTree_qn::FullCollapse(PLazyNode Node) {
   DoStateChange({tsCollapsing});
   BeginUpdate();
   TDeferredError err;
+  TDeferredHeights heights(this);
   err.Run([&] {
     PLazyNode run = GetLastVisibleNoInit(stop, false, true);
+    if (run) heights.Rebuild(run);
     while (run && run != stop) {
       if (run->States.Contains(vsExpanded) && run->States.Contains(vsHasChildren)) ToggleNode(run);
       run = GetPreviousNoInit(run);
+      if (run) heights.Backward(run);
     }
     if (stop && stop->States.Contains(vsExpanded) && stop->States.Contains(vsHasChildren)) ToggleNode(stop);
   });
+  err.Run([&] { heights.Finish(); });
   err.Run([&] { SettleRangeX(); });
   err.Run([&] { EndUpdate(); });
   DoStateChange({}, {tsCollapsing});
