@@ -2403,6 +2403,14 @@ class TBaseLazyTree_qn : public TCustomControl {
   bool FOperationCanceled = false;
   // The node reader running now (LazyTrees_qn_Stream.cpp), nil outside one.
   struct TNodeStreamReader* FStreamReader = nullptr;
+  // Deleting a subtree level by level with its own stack instead of the
+  // native one (LazyTrees_qn_Nodes.cpp).
+  struct TNodeDeletion;
+  struct TChildDeletion;
+  bool BeginNodeDeletion(TNodeDeletion& Step);
+  void EndNodeDeletion(TNodeDeletion& Step, bool Reindex);
+  bool BeginChildDeletion(TChildDeletion& Frame, const TChildDeletion* Outer);
+  void EndChildDeletion(TChildDeletion& Frame);
   // The selected nodes the running load has read (TNodeLoad), nil outside one.
   TNodeArray* FLoadedSelection = nullptr;
 

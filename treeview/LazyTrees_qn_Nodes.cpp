@@ -517,15 +517,44 @@ void TBaseLazyTree_qn::InternalDisconnectNode(PLazyNode Node, bool KeepFocus, bo
   err.RaiseIfAny();
 }
 
-void TBaseLazyTree_qn::DeleteNode(PLazyNode Node, bool Reindex) {
-  if (!Node || Node == FRoot || FOptions->MiscOptions().Contains(toReadOnly)) return;
+// A subtree goes level by level on a stack of its own, whatever its depth:
+// a chain of nodes may be far deeper than the native stack allows frames.
+// The steps and the events are those of deleting each node's children,
+// last to first, before the node itself.
+
+// One node going: what is held between deleting its children and freeing it.
+struct TBaseLazyTree_qn::TNodeDeletion {
+  PLazyNode Node = nullptr;
+  PLazyNode Parent = nullptr;
+  bool ParentClearing = false;
+  TPoint OldOffset;
+  TDeferredError Err;
+};
+
+// One node's children going, last to first, each with its own subtree.
+struct TBaseLazyTree_qn::TChildDeletion {
+  PLazyNode Node = nullptr;
+  bool ResetHasChildren = false;
+  bool ParentVisible = false;
+  // Holds one of the update count while the children go.
+  bool Batched = false;
+  TPoint OldOffset;
+  TDeferredError Err;
+  // The child to go next, and the one going now.
+  PLazyNode Next = nullptr;
+  TNodeDeletion Child;
+};
+
+bool TBaseLazyTree_qn::BeginNodeDeletion(TNodeDeletion& Step) {
+  PLazyNode Node = Step.Node;
+  if (!Node || Node == FRoot || FOptions->MiscOptions().Contains(toReadOnly)) return false;
   TreeAssert(!FStates.Contains(tsIterating), SDeleteWhileIterating);
-  PLazyNode parent = Node->Parent;
-  bool parentClearing = parent->States.Contains(vsClearing);
-  TDeferredError err;
+  PLazyNode parent = Step.Parent = Node->Parent;
+  bool parentClearing = Step.ParentClearing = parent->States.Contains(vsClearing);
+  TDeferredError& err = Step.Err;
   if (FEditNode && (FEditNode == Node || HasAsParent(FEditNode, Node))) err.Run([&] { AbandonEdit(); });
   if (!parentClearing) err.Run([&] { StructureChange(parent == FRoot ? nullptr : parent, crChildDeleted); });
-  TPoint oldOffset(-FEffectiveOffsetX, FOffsetY);
+  Step.OldOffset = TPoint(-FEffectiveOffsetX, FOffsetY);
   if (!Node->States.Contains(vsSelected)) {
     InvalidateToBottom(parent);
   } else if (FUpdateCount == 0) {
@@ -539,19 +568,32 @@ void TBaseLazyTree_qn::DeleteNode(PLazyNode Node, bool Reindex) {
   }
   if (FStates.Contains(tsHint)) CancelHintAndLeave();
   if (!parentClearing) InterruptValidation();
-  err.Run([&] { DeleteChildren(Node, false); });
+  return true;
+}
+
+void TBaseLazyTree_qn::EndNodeDeletion(TNodeDeletion& Step, bool Reindex) {
+  PLazyNode Node = Step.Node, parent = Step.Parent;
+  TDeferredError& err = Step.Err;
   err.Run([&] { InternalDisconnectNode(Node, false, Reindex); });
   err.Run([&] { DoFreeNode(Node); });
-  if (!parentClearing) {
+  if (!Step.ParentClearing) {
     DetermineHiddenChildrenFlag(parent);
     InvalidateCache();
     if (FUpdateCount == 0) {
       ValidateCache();
       UpdateScrollBars(true);
-      if (TPoint(-FEffectiveOffsetX, FOffsetY) != oldOffset && HandleAllocated()) Invalidate();
+      if (TPoint(-FEffectiveOffsetX, FOffsetY) != Step.OldOffset && HandleAllocated()) Invalidate();
     }
   }
   err.RaiseIfAny();
+}
+
+void TBaseLazyTree_qn::DeleteNode(PLazyNode Node, bool Reindex) {
+  TNodeDeletion step;
+  step.Node = Node;
+  if (!BeginNodeDeletion(step)) return;
+  step.Err.Run([&] { DeleteChildren(Node, false); });
+  EndNodeDeletion(step, Reindex);
 }
 
 void TBaseLazyTree_qn::ClearReferencesTo(PLazyNode Node) {
@@ -590,34 +632,48 @@ void TBaseLazyTree_qn::DoFreeNode(PLazyNode Node) {
   err.RaiseIfAny();
 }
 
-void TBaseLazyTree_qn::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
-  if (!Node) Node = FRoot;
+bool TBaseLazyTree_qn::BeginChildDeletion(TChildDeletion& Frame, const TChildDeletion* Outer) {
+  PLazyNode Node = Frame.Node;
   if (Node->ChildCount == 0 || FOptions->MiscOptions().Contains(toReadOnly)) {
-    if (ResetHasChildren) Node->States.Exclude(vsHasChildren);
-    return;
+    if (Frame.ResetHasChildren) Node->States.Exclude(vsHasChildren);
+    return false;
   }
   TreeAssert(!FStates.Contains(tsIterating), SDeleteWhileIterating);
-  TUpdateCountGuard batch(FUpdateCount);
-  InterruptValidation();
-  TPoint oldOffset(-FEffectiveOffsetX, FOffsetY);
-  bool parentVisible = Node == FRoot || (GetFullyVisible(Node) && Node->States.Contains(vsExpanded));
-  Node->States.Include(vsClearing);
-  TDeferredError err;
-  PLazyNode child = Node->LastChild;
-  while (child) {
-    PLazyNode prev = child->PrevSibling;
-    if (parentVisible && GetEffectivelyVisible(child)) --FVisibleCount;
-    child->States.Include(vsDeleting);
-    if (prev) prev->NextSibling = nullptr;
-    // Kept current so that no link ever points at a freed node, even while
-    // a handler looks at the tree from OnFreeNode.
-    Node->LastChild = prev;
-    if (!prev) Node->FirstChild = nullptr;
-    err.Run([&] { DeleteNode(child, true); });
-    child = prev;
+  ++FUpdateCount;
+  Frame.Batched = true;
+  try {
+    InterruptValidation();
+  } catch (...) {
+    if (FUpdateCount > 0) --FUpdateCount;
+    Frame.Batched = false;
+    throw;
   }
+  Frame.OldOffset = TPoint(-FEffectiveOffsetX, FOffsetY);
+  // Below the first level the path up is the one just walked down: looking
+  // it up again for every level would cost the depth each time.
+  if (Outer)
+    Frame.ParentVisible = Outer->ParentVisible && Node->States.Contains(vsVisible) && Node->States.Contains(vsExpanded);
+  else
+    Frame.ParentVisible = Node == FRoot || (GetFullyVisible(Node) && Node->States.Contains(vsExpanded));
+  Node->States.Include(vsClearing);
+  Frame.Next = Node->LastChild;
+  return true;
+}
+
+void TBaseLazyTree_qn::EndChildDeletion(TChildDeletion& Frame) {
+  struct TRelease {
+    TBaseLazyTree_qn* Tree;
+    TChildDeletion& Frame;
+    void operator()() {
+      if (Frame.Batched && Tree->FUpdateCount > 0) --Tree->FUpdateCount;
+      Frame.Batched = false;
+    }
+    ~TRelease() { (*this)(); }
+  } release{this, Frame};
+  PLazyNode Node = Frame.Node;
+  TDeferredError& err = Frame.Err;
   Node->States.Exclude(vsClearing);
-  if (ResetHasChildren) Node->States.Exclude(vsHasChildren);
+  if (Frame.ResetHasChildren) Node->States.Exclude(vsHasChildren);
   if (Node != FRoot) Node->States.Exclude(vsExpanded);
   Node->ChildCount = 0;
   if (Node == FRoot) {
@@ -630,7 +686,7 @@ void TBaseLazyTree_qn::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
   }
   Node->FirstChild = nullptr;
   Node->LastChild = nullptr;
-  batch.Release();
+  release();
   InvalidateCache();
   if (FUpdateCount == 0) {
     Integer n = PackArray();
@@ -638,13 +694,81 @@ void TBaseLazyTree_qn::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
     ValidateCache();
     UpdateScrollBars(true);
     if (HandleAllocated()) {
-      if (TPoint(-FEffectiveOffsetX, FOffsetY) == oldOffset) InvalidateToBottom(Node);
+      if (TPoint(-FEffectiveOffsetX, FOffsetY) == Frame.OldOffset) InvalidateToBottom(Node);
       else Invalidate();
     }
   }
   // The hidden root is never handed to handlers.
   err.Run([&] { StructureChange(Node == FRoot ? nullptr : Node, crChildDeleted); });
   err.RaiseIfAny();
+}
+
+void TBaseLazyTree_qn::DeleteChildren(PLazyNode Node, bool ResetHasChildren) {
+  if (!Node) Node = FRoot;
+  TChildDeletion first;
+  first.Node = Node;
+  first.ResetHasChildren = ResetHasChildren;
+  if (!BeginChildDeletion(first, nullptr)) return;
+
+  std::vector<TChildDeletion> stack;
+  // Only running out of memory leaves the loop early: every level still
+  // held gives back its part of the update count.
+  struct TUnwind {
+    TBaseLazyTree_qn* Tree;
+    TChildDeletion& First;
+    std::vector<TChildDeletion>& Stack;
+    ~TUnwind() {
+      auto release = [&](TChildDeletion& f) {
+        if (f.Batched && Tree->FUpdateCount > 0) --Tree->FUpdateCount;
+        f.Batched = false;
+      };
+      release(First);
+      for (TChildDeletion& f : Stack) release(f);
+    }
+  } unwind{this, first, stack};
+  stack.push_back(std::move(first));
+  first.Batched = false;
+
+  for (;;) {
+    TChildDeletion& f = stack.back();
+    if (PLazyNode child = f.Next) {
+      PLazyNode prev = child->PrevSibling;
+      if (f.ParentVisible && GetEffectivelyVisible(child)) --FVisibleCount;
+      child->States.Include(vsDeleting);
+      if (prev) prev->NextSibling = nullptr;
+      // Kept current so that no link ever points at a freed node, even while
+      // a handler looks at the tree from OnFreeNode.
+      f.Node->LastChild = prev;
+      if (!prev) f.Node->FirstChild = nullptr;
+      f.Next = prev;
+      f.Child = TNodeDeletion{};
+      f.Child.Node = child;
+      bool begun = false;
+      f.Err.Run([&] { begun = BeginNodeDeletion(f.Child); });
+      if (!begun) continue;
+      TChildDeletion inner;
+      inner.Node = child;
+      bool deeper = false;
+      f.Child.Err.Run([&] { deeper = BeginChildDeletion(inner, &f); });
+      if (deeper) {
+        stack.push_back(std::move(inner));
+        inner.Batched = false;
+        continue;
+      }
+      f.Err.Run([&] { EndNodeDeletion(f.Child, true); });
+      continue;
+    }
+    TChildDeletion done = std::move(f);
+    f.Batched = false;
+    stack.pop_back();
+    if (stack.empty()) {
+      EndChildDeletion(done);
+      return;
+    }
+    TChildDeletion& outer = stack.back();
+    outer.Child.Err.Run([&] { EndChildDeletion(done); });
+    outer.Err.Run([&] { EndNodeDeletion(outer.Child, true); });
+  }
 }
 
 void TBaseLazyTree_qn::DeleteSelectedNodes() {

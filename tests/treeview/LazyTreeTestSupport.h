@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
+#include <exception>
 #include <functional>
 #include <memory>
 #include <random>
@@ -191,6 +194,52 @@ inline void ExpectMatchesModel(THostedTree& Host, const std::string& Where) {
     }
   };
   check(t->RootNode(), Host.FModel.Root());
+}
+
+// Runs F on a thread whose stack holds StackSize bytes, and hands on what
+// it raised: code that takes a native frame per tree level runs out there
+// long before a deep tree ends.
+inline void RunOnSmallStack(const std::function<void()>& F, size_t StackSize = size_t(1) << 20) {
+  struct TJob {
+    const std::function<void()>* F;
+    std::exception_ptr Error;
+  } job{&F, nullptr};
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, StackSize);
+  pthread_t thread;
+  int rc = pthread_create(
+      &thread, &attr,
+      [](void* P) -> void* {
+        auto* j = static_cast<TJob*>(P);
+        try {
+          (*j->F)();
+        } catch (...) {
+          j->Error = std::current_exception();
+        }
+        return nullptr;
+      },
+      &job);
+  pthread_attr_destroy(&attr);
+  ASSERT_EQ(rc, 0);
+  pthread_join(thread, nullptr);
+  if (job.Error) std::rethrow_exception(job.Error);
+}
+
+// A chain of Depth nodes, each the only child of the one before, under the
+// root; returns its top node. It grows from the bottom up, each new node
+// taking the chain so far as its child, since adding at the bottom would
+// walk up the whole chain for every node.
+inline PLazyNode BuildChain(TBaseLazyTree_qn* Tree, size_t Depth) {
+  Tree->BeginUpdate();
+  PLazyNode top = nullptr;
+  for (size_t i = 0; i < Depth; ++i) {
+    PLazyNode n = Tree->AddChild(nullptr);
+    if (top) Tree->MoveTo(top, n, amAddChildFirst, false);
+    top = n;
+  }
+  Tree->EndUpdate();
+  return top;
 }
 
 }  // namespace treetest

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -440,6 +441,100 @@ TEST_F(LazyTrees_qn_Nodes, VisibilityAcrossCollapsedAndHiddenParents) {
   EXPECT_THROW(t.SetVisible(nullptr, true), EAssertionFailed);
   EXPECT_THROW(t.GetVisiblePath(t.RootNode()), EAssertionFailed);
   ExpectConsistent(&t, "visibility");
+}
+
+TEST_F(LazyTrees_qn_Nodes, DeletionFreesChildrenLastFirstBeforeTheirParent) {
+  // a(a1(a11), a2), b; "f" frees a node, "s" reports a child deleted
+  // under it (the root as "-") outside a batch.
+  struct TCase {
+    const char* Name;
+    std::function<void(TBaseLazyTree_qn&, std::map<std::string, PLazyNode>&)> Run;
+    std::vector<std::string> Events;
+  };
+  const std::vector<TCase> cases = {
+      {"Clear", [](TBaseLazyTree_qn& T, auto&) { T.Clear(); }, {"f b", "f a2", "f a11", "f a1", "f a"}},
+      {"DeleteNode a",
+       [](TBaseLazyTree_qn& T, auto& N) { T.DeleteNode(N["a"]); },
+       {"s -", "f a2", "f a11", "f a1", "s a", "f a"}},
+      {"DeleteNode a1",
+       [](TBaseLazyTree_qn& T, auto& N) { T.DeleteNode(N["a1"]); },
+       {"s a", "f a11", "s a1", "f a1"}},
+      {"DeleteChildren a",
+       [](TBaseLazyTree_qn& T, auto& N) { T.DeleteChildren(N["a"]); },
+       {"f a2", "f a11", "f a1", "s a"}},
+      {"DeleteChildren root",
+       [](TBaseLazyTree_qn& T, auto&) { T.DeleteChildren(nullptr); },
+       {"f b", "f a2", "f a11", "f a1", "f a", "s -"}},
+      {"destruction", [](TBaseLazyTree_qn& T, auto&) { delete &T; }, {"f b", "f a2", "f a11", "f a1", "f a"}},
+  };
+  for (const TCase& c : cases) {
+    auto* t = new TBaseLazyTree_qn(nullptr);
+    t->SetNodeDataSize(Integer(sizeof(Pointer)));
+    std::map<std::string, PLazyNode> nodes;
+    std::map<PLazyNode, std::string> names{{nullptr, "-"}};
+    auto add = [&](const char* Name, const char* Parent) {
+      PLazyNode n = t->AddChild(Parent ? nodes[Parent] : nullptr);
+      t->ValidateNode(n, false);
+      nodes[Name] = n;
+      names[n] = Name;
+    };
+    add("a", nullptr);
+    add("b", nullptr);
+    add("a1", "a");
+    add("a2", "a");
+    add("a11", "a1");
+    std::vector<std::string> events;
+    t->OnFreeNode = [&](TBaseLazyTree_qn*, PLazyNode N) { events.push_back("f " + names[N]); };
+    t->OnStructureChange = [&](TBaseLazyTree_qn*, PLazyNode N, TChangeReason R) {
+      if (R == crChildDeleted) events.push_back("s " + names[N]);
+    };
+    c.Run(*t, nodes);
+    EXPECT_EQ(events, c.Events) << c.Name;
+    if (std::string(c.Name) != "destruction") {
+      ExpectConsistent(t, c.Name);
+      t->OnFreeNode = nullptr;
+      t->OnStructureChange = nullptr;
+      delete t;
+    }
+  }
+}
+
+TEST_F(LazyTrees_qn_Nodes, DeepChainsAreDeletedWithoutNativeRecursion) {
+  // A thread stack of 1 MB holds a few thousand levels of native frames;
+  // the chains here are far deeper.
+  constexpr size_t Depth = 200000;
+  RunOnSmallStack([&] {
+    TBaseLazyTree_qn t(nullptr);
+    size_t freed = 0;
+    t.OnFreeNode = [&](TBaseLazyTree_qn*, PLazyNode) { ++freed; };
+    PLazyNode top = BuildChain(&t, Depth);
+    for (PLazyNode n = top; n; n = n->FirstChild) t.ValidateNode(n, false);
+    PLazyNode middle = top;
+    for (size_t i = 0; i < Depth / 2; ++i) middle = middle->FirstChild;
+    t.DeleteChildren(middle);
+    EXPECT_EQ(freed, Depth / 2 - 1);
+    EXPECT_EQ(t.RootNode()->TotalCount, Depth / 2 + 2);
+    t.DeleteNode(top->FirstChild);
+    EXPECT_EQ(freed, Depth - 1);
+    EXPECT_EQ(t.LiveNodeBlocks(), 2u);
+
+    // A handler raising deep down stops neither the other notifications nor
+    // the freeing, and leaves no batch open.
+    BuildChain(&t, Depth);
+    freed = 0;
+    t.OnFreeNode = [&](TBaseLazyTree_qn*, PLazyNode) {
+      if (++freed == Depth / 3) throw Exception(u"handler failed");
+    };
+    for (PLazyNode n = t.RootNode()->LastChild; n; n = n->FirstChild) t.ValidateNode(n, false);
+    EXPECT_THROW(t.Clear(), Exception);
+    EXPECT_EQ(freed, Depth + 1);
+    EXPECT_EQ(t.UpdateCount(), 0u);
+    EXPECT_EQ(t.LiveNodeBlocks(), 1u);
+
+    // The destructor takes a chain along.
+    BuildChain(&t, Depth);
+    t.OnFreeNode = nullptr;
+  });
 }
 
 }  // namespace
