@@ -2499,6 +2499,10 @@ class TBaseLazyTree_qn : public TCustomControl {
   template <bool Init> PLazyNode ShownBeforeSubtree(PLazyNode Node);
   template <bool Init> PLazyNode ShownDescend(PLazyNode Node);
   template <bool Init> PLazyNode ShownNext(PLazyNode Node, bool Above);
+  // GetNextVisibleNoInit for a node the caller knows is shown (the previous
+  // step of its walk gave it): the same node, without climbing to the root
+  // to check, which made a walk over the rows of a deep tree quadratic.
+  PLazyNode NextShownNoInit(PLazyNode Node);
   template <bool Init> PLazyNode ShownPrevious(PLazyNode Node, bool Above);
   template <bool Init> PLazyNode VisibleNext(PLazyNode Node, bool Above);
   template <bool Init> PLazyNode VisiblePrevious(PLazyNode Node, bool Above);

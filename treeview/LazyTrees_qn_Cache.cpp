@@ -239,7 +239,7 @@ bool TBaseLazyTree_qn::DoValidateCache() {
     // Heights as stored: the worker never initializes or measures a node
     // (that would run host events on this thread).
     top += node->NodeHeight;
-    node = GetNextVisibleNoInit(node, true);
+    node = NextShownNoInit(node);
     if (!node) break;
     ++count;
   }
@@ -334,7 +334,7 @@ PLazyNode TBaseLazyTree_qn::GetNodeAt(Integer X, Integer Y, bool Relative, Integ
       return run;
     }
     top += h;
-    run = GetNextVisibleNoInit(run, true);
+    run = NextShownNoInit(run);
   }
   return nullptr;
 }

@@ -333,6 +333,13 @@ PLazyNode TBaseLazyTree_qn::VisibleNext(PLazyNode Node, bool Above) {
   return result;
 }
 
+PLazyNode TBaseLazyTree_qn::NextShownNoInit(PLazyNode Node) {
+  const bool above = ChildrenAbove(true);
+  PLazyNode result = ShownNext<false>(Node, above);
+  while (result && GetEffectivelyFiltered(result)) result = ShownNext<false>(result, above);
+  return result;
+}
+
 template <bool Init>
 PLazyNode TBaseLazyTree_qn::VisiblePrevious(PLazyNode Node, bool Above) {
   PLazyNode result;

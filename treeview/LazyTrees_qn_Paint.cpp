@@ -865,7 +865,7 @@ TRect TBaseLazyTree_qn::GetDisplayRect(PLazyNode Node, TColumnIndex Column, bool
     top = 0;
     run = GetFirstVisibleNoInit(nullptr, true);
   }
-  for (; run && run != Node; run = GetNextVisibleNoInit(run, true)) top += run->NodeHeight;
+  for (; run && run != Node; run = NextShownNoInit(run)) top += run->NodeHeight;
   result = TRect(0, Integer(top), std::max(ClientWidth(), FRangeX), Integer(top) + Integer(Node->NodeHeight));
   if (Column > NoColumn && columns->IsValidColumn(Column)) {
     columns->GetColumnBounds(Column, result.Left, result.Right);

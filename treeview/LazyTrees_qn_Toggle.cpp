@@ -218,8 +218,7 @@ void TBaseLazyTree_qn::ToggleNode(PLazyNode Node) {
   if (view.Shown) {
     view.ClientHeight = ClientHeight();
     Integer top = 0;
-    for (PLazyNode run = GetFirstVisibleNoInit(nullptr, true); run && run != Node;
-         run = GetNextVisibleNoInit(run, true))
+    for (PLazyNode run = GetFirstVisibleNoInit(nullptr, true); run && run != Node; run = NextShownNoInit(run))
       top += Integer(run->NodeHeight);
     view.R = TRect(0, top + FOffsetY, ClientWidth(), top + FOffsetY + Integer(Node->NodeHeight));
   }
