@@ -170,7 +170,22 @@ void TBaseLazyTree_qn::WriteNode(TStream* Stream, PLazyNode Node) {
     Integer Start;
     Integer BaseStart;
   };
+  TWrittenNode* outer = FWrittenNode;
+  struct TRestore {
+    TWrittenNode*& Slot;
+    TWrittenNode* Value;
+    ~TRestore() { Slot = Value; }
+  } restore{FWrittenNode, outer};
+  auto finish = [&](PLazyNode N, Integer Start, Integer BaseStart) {
+    TWrittenNode written{N, BaseStart};
+    FWrittenNode = &written;
+    WriteChunks(Stream, N);
+    FWrittenNode = outer;
+    FinishChunkHeader(Stream, Start, Integer(Stream->Position()));
+  };
   std::vector<TFrame> stack;
+  // Writes N's chunk up to its children; a node without any (most are
+  // leaves) is finished at once and takes no place on the stack.
   auto open = [&](PLazyNode N) {
     if (FOptions->MiscOptions().Contains(toInitOnSave) && N != FRoot) {
       if (!N->States.Contains(vsInitialized)) InitNode(N);
@@ -181,14 +196,9 @@ void TBaseLazyTree_qn::WriteNode(TStream* Stream, PLazyNode Node) {
     Stream->Write(&header, Integer(sizeof(header)));
     Integer baseStart = Integer(Stream->Position());
     WriteBaseChunk(Stream, N);
-    stack.push_back(TFrame{N, nullptr, start, baseStart});
+    if (N->FirstChild) stack.push_back(TFrame{N, nullptr, start, baseStart});
+    else finish(N, start, baseStart);
   };
-  TWrittenNode* outer = FWrittenNode;
-  struct TRestore {
-    TWrittenNode*& Slot;
-    TWrittenNode* Value;
-    ~TRestore() { Slot = Value; }
-  } restore{FWrittenNode, outer};
 
   open(Node);
   while (!stack.empty()) {
@@ -201,11 +211,7 @@ void TBaseLazyTree_qn::WriteNode(TStream* Stream, PLazyNode Node) {
     }
     TFrame done = f;
     stack.pop_back();
-    TWrittenNode written{done.Node, done.BaseStart};
-    FWrittenNode = &written;
-    WriteChunks(Stream, done.Node);
-    FWrittenNode = outer;
-    FinishChunkHeader(Stream, done.Start, Integer(Stream->Position()));
+    finish(done.Node, done.Start, done.BaseStart);
   }
 }
 
