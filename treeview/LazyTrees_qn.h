@@ -1471,6 +1471,10 @@ class TBaseLazyTree_qn : public TCustomControl {
   virtual void LoadFromStream(TStream* Stream);
   virtual void LoadFromFile(const String& FileName);
   void AddFromStream(TStream* Stream, PLazyNode TargetNode);
+  // Writes Node's chunk with its whole subtree, level by level on a stack
+  // of its own: a node's children go first, then its WriteChunks, once the
+  // base chunk and the children stand in the stream. An override of
+  // WriteChunks calls the inherited one first and appends its own chunks.
   virtual void WriteNode(TStream* Stream, PLazyNode Node);
   virtual void WriteChunks(TStream* Stream, PLazyNode Node);
   virtual void FinishChunkHeader(TStream* Stream, Integer StartPos, Integer EndPos);
@@ -2403,6 +2407,9 @@ class TBaseLazyTree_qn : public TCustomControl {
   bool FOperationCanceled = false;
   // The node reader running now (LazyTrees_qn_Stream.cpp), nil outside one.
   struct TNodeStreamReader* FStreamReader = nullptr;
+  // The node whose base chunk and children WriteNode has written already,
+  // for WriteChunks to finish; nil outside one.
+  struct TWrittenNode* FWrittenNode = nullptr;
   // Deleting a subtree level by level with its own stack instead of the
   // native one (LazyTrees_qn_Nodes.cpp).
   struct TNodeDeletion;

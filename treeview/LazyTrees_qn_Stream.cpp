@@ -27,10 +27,6 @@ inline constexpr Integer NodeChunk = 1, BaseChunk = 2, CaptionChunk = 3, UserChu
 inline constexpr Integer StreamVersion = 2;
 inline constexpr Cardinal ChunkHeaderSize = 8;
 inline constexpr Cardinal BaseBodySize = 17, OldBaseBodySize = 12;
-// The reader follows nesting on the heap, but deleting, fixing up and
-// writing a subtree recurse once per level: a stream nests no deeper than
-// any real tree does, far below where those would run out of stack.
-inline constexpr size_t MaxStreamDepth = 4096;
 
 // Six UTF-16LE units; the fourth holds the version.
 inline constexpr char16_t MagicUnits[6] = {0x2045, u'V', u'T', char16_t(StreamVersion), u' ', 0x2046};
@@ -94,6 +90,13 @@ struct TNodeStreamReader {
   Cardinal PendingChildren = 0;
 };
 
+// What WriteNode hands WriteChunks: the node whose base chunk starts at
+// BaseStart and is followed by its children already.
+struct TWrittenNode {
+  PLazyNode Node;
+  Integer BaseStart;
+};
+
 // ---------------------------------------------------------------------------
 // Events
 
@@ -134,16 +137,82 @@ void TBaseLazyTree_qn::SaveToFile(const String& FileName) {
   SaveToStream(&stream, nullptr);
 }
 
+namespace {
+// The base chunk of a node: its structure and looks, the size still that of
+// the body alone. Children are written whenever the node has them, whether
+// or not it was initialized, so that the count says what follows.
+void WriteBaseChunk(TStream* Stream, PLazyNode Node) {
+  Byte block[ChunkHeaderSize + BaseBodySize] = {};
+  TChunkHeader header{BaseChunk, Integer(BaseBodySize)};
+  std::memcpy(block, &header, sizeof(header));
+  Byte* body = block + ChunkHeaderSize;
+  PutCardinal(body, Node->ChildCount);
+  PutCardinal(body + 4, Node->NodeHeight);
+  Word states = Word(Node->States.Load() & SavedStateMask);
+  std::memcpy(body + 8, &states, 2);
+  body[10] = Node->Align;
+  body[11] = Byte(Node->CheckState);
+  body[12] = Byte(Node->CheckType);
+  Stream->Write(block, Integer(sizeof(block)));
+}
+}  // namespace
+
 void TBaseLazyTree_qn::WriteNode(TStream* Stream, PLazyNode Node) {
-  if (FOptions->MiscOptions().Contains(toInitOnSave) && Node != FRoot) {
-    if (!Node->States.Contains(vsInitialized)) InitNode(Node);
-    if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
+  // The bytes are those of writing each node's chunk header, its base
+  // chunk, its children's chunks and then its other chunks, one native
+  // frame per level; the levels live here instead, so that no depth runs
+  // out of stack. Each node's WriteChunks runs once its children are
+  // written, as it would after the base chunk's own loop over them.
+  struct TFrame {
+    PLazyNode Node;
+    // The child written last, nil before the first.
+    PLazyNode Last;
+    Integer Start;
+    Integer BaseStart;
+  };
+  TWrittenNode* outer = FWrittenNode;
+  struct TRestore {
+    TWrittenNode*& Slot;
+    TWrittenNode* Value;
+    ~TRestore() { Slot = Value; }
+  } restore{FWrittenNode, outer};
+  auto finish = [&](PLazyNode N, Integer Start, Integer BaseStart) {
+    TWrittenNode written{N, BaseStart};
+    FWrittenNode = &written;
+    WriteChunks(Stream, N);
+    FWrittenNode = outer;
+    FinishChunkHeader(Stream, Start, Integer(Stream->Position()));
+  };
+  std::vector<TFrame> stack;
+  // Writes N's chunk up to its children; a node without any (most are
+  // leaves) is finished at once and takes no place on the stack.
+  auto open = [&](PLazyNode N) {
+    if (FOptions->MiscOptions().Contains(toInitOnSave) && N != FRoot) {
+      if (!N->States.Contains(vsInitialized)) InitNode(N);
+      if (N->States.Contains(vsHasChildren) && N->ChildCount == 0) InitChildren(N);
+    }
+    Integer start = Integer(Stream->Position());
+    TChunkHeader header{NodeChunk, 0};
+    Stream->Write(&header, Integer(sizeof(header)));
+    Integer baseStart = Integer(Stream->Position());
+    WriteBaseChunk(Stream, N);
+    if (N->FirstChild) stack.push_back(TFrame{N, nullptr, start, baseStart});
+    else finish(N, start, baseStart);
+  };
+
+  open(Node);
+  while (!stack.empty()) {
+    TFrame& f = stack.back();
+    PLazyNode next = f.Last ? f.Last->NextSibling : f.Node->FirstChild;
+    if (next) {
+      f.Last = next;
+      open(next);
+      continue;
+    }
+    TFrame done = f;
+    stack.pop_back();
+    finish(done.Node, done.Start, done.BaseStart);
   }
-  Integer start = Integer(Stream->Position());
-  TChunkHeader header{NodeChunk, 0};
-  Stream->Write(&header, Integer(sizeof(header)));
-  WriteChunks(Stream, Node);
-  FinishChunkHeader(Stream, start, Integer(Stream->Position()));
 }
 
 void TBaseLazyTree_qn::FinishChunkHeader(TStream* Stream, Integer StartPos, Integer EndPos) {
@@ -154,28 +223,20 @@ void TBaseLazyTree_qn::FinishChunkHeader(TStream* Stream, Integer StartPos, Inte
 }
 
 void TBaseLazyTree_qn::WriteChunks(TStream* Stream, PLazyNode Node) {
-  // Children of an uninitialized node are never written, so its stored
-  // count says none follow: a reader takes the count literally.
-  bool withChildren = Node->States.Contains(vsInitialized);
-  Integer start = Integer(Stream->Position());
-  Byte block[ChunkHeaderSize + BaseBodySize] = {};
-  TChunkHeader header{BaseChunk, Integer(BaseBodySize)};
-  std::memcpy(block, &header, sizeof(header));
-  Byte* body = block + ChunkHeaderSize;
-  PutCardinal(body, withChildren ? Node->ChildCount : 0);
-  PutCardinal(body + 4, Node->NodeHeight);
-  Word states = Word(Node->States.Load() & SavedStateMask);
-  std::memcpy(body + 8, &states, 2);
-  body[10] = Node->Align;
-  body[11] = Byte(Node->CheckState);
-  body[12] = Byte(Node->CheckType);
-  Stream->Write(block, Integer(sizeof(block)));
-  if (withChildren)
+  if (FWrittenNode && FWrittenNode->Node == Node) {
+    // Called from WriteNode: the base chunk and the children stand.
+    Integer start = FWrittenNode->BaseStart;
+    FWrittenNode = nullptr;
+    FinishChunkHeader(Stream, start, Integer(Stream->Position()));
+  } else {
+    Integer start = Integer(Stream->Position());
+    WriteBaseChunk(Stream, Node);
     for (PLazyNode child = Node->FirstChild; child; child = child->NextSibling) WriteNode(Stream, child);
-  FinishChunkHeader(Stream, start, Integer(Stream->Position()));
+    FinishChunkHeader(Stream, start, Integer(Stream->Position()));
+  }
 
   Int64 userStart = Stream->Position();
-  header = TChunkHeader{UserChunk, 0};
+  TChunkHeader header{UserChunk, 0};
   Stream->Write(&header, Integer(sizeof(header)));
   DoSaveUserData(Node, Stream);
   Int64 end = Stream->Position();
@@ -463,7 +524,10 @@ void TBaseLazyTree_qn::ReadNode(TStream* Stream, Integer Version, PLazyNode Node
       pos += ChunkHeaderSize;
       if (header.ChunkSize < 0 || header.ChunkSize > f.End - pos)
         RaiseStreamError(SCorruptStream2, hcTFECorruptStream2);
-      if (stack.size() >= MaxStreamDepth) RaiseStreamError(SCorruptStream2, hcTFECorruptStream2);
+      // No limit on the depth: every level takes at least a node chunk
+      // header and a base chunk of the stream, so a stream of any shape
+      // holds no more levels than it holds nodes, and the stack costs no
+      // more than the nodes themselves.
       --f.ChildrenLeft;
       PLazyNode parent = f.Node;
       PLazyNode child = MakeNewNode();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <string>
 
 #include "tests/treeview/LazyTrees_qn_StreamTestSupport.h"
 
@@ -247,6 +248,113 @@ TEST(LazyTrees_qn_NodeStream, RandomTreesSurviveARoundTrip) {
   }
 }
 
+namespace {
+// The layout written out plainly, one call per level: the reference for
+// the writer on shallow trees.
+void ReferenceNode(THostTree& T, PLazyNode N, TBytesV& Out) {
+  auto put = [&](size_t At, size_t Value) {
+    Cardinal v = Cardinal(Value);
+    std::memcpy(&Out[At], &v, 4);
+  };
+  auto append = [&](std::initializer_list<Byte> B) { Out.insert(Out.end(), B); };
+  size_t start = Out.size();
+  append({U32(1), U32(0)});
+  size_t base = Out.size();
+  Word states = Word(N->States.Load() & ~0x2216u);
+  append({U32(2), U32(0), U32(N->ChildCount), U32(N->NodeHeight), U16(states), N->Align, Byte(N->CheckState),
+          Byte(N->CheckType), U32(0)});
+  for (PLazyNode c = N->FirstChild; c; c = c->NextSibling) ReferenceNode(T, c, Out);
+  put(base + 4, Out.size() - base - 8);
+  if (Cardinal id = T.Id(N)) append({U32(4), U32(4), U32(id)});
+  auto caption = T.Captions.find(T.Id(N));
+  if (N->States.Contains(vsInitialized) && caption != T.Captions.end() && !caption->second.empty()) {
+    append({U32(3), U32(2 * caption->second.size())});
+    for (char16_t ch : caption->second) append({U16(ch)});
+  }
+  put(start + 4, Out.size() - start - 8);
+}
+}  // namespace
+
+TEST(LazyTrees_qn_NodeStream, RandomTreesWriteWhatTheReferenceWrites) {
+  std::mt19937 rng(4242);
+  for (int round = 0; round < 150; ++round) {
+    SCOPED_TRACE(round);
+    THostTree t;
+    t.SetMulti(round % 2 == 0);
+    t.SetMisc(toInitOnSave, false);
+    Cardinal nextId = 0;
+    BuildRandom(&t, rng, nextId);
+    // Some nodes uninitialized with children.
+    std::vector<PLazyNode> all = treetest::AllNodes(&t);
+    for (size_t i = 0; i < all.size(); i += 5)
+      if (all[i]->ChildCount > 0) all[i]->States.Exclude(vsInitialized);
+    TBytesV expected{MAGIC(2), U32(t.RootNode()->ChildCount)};
+    for (PLazyNode n = t.RootNode()->FirstChild; n; n = n->NextSibling) ReferenceNode(t, n, expected);
+    ASSERT_EQ(Save(&t), expected);
+    PLazyNode one = all[size_t(rng() % all.size())];
+    expected = {MAGIC(2), U32(1)};
+    ReferenceNode(t, one, expected);
+    ASSERT_EQ(Save(&t, one), expected);
+  }
+}
+
+TEST(LazyTrees_qn_NodeStream, EachNodeIsSavedAfterItsChildren) {
+  // "i" initializes a node, "c" its children, "s" saves its user data and
+  // "t" asks for its caption; nodes are named by their index path.
+  struct TCase {
+    const char* Name;
+    bool InitOnSave;
+    std::vector<std::string> Events;
+  };
+  const TCase cases[] = {
+      {"initialized", false, {"s 0.0", "t 0.0", "s 0", "t 0", "s 1", "t 1"}},
+      {"initialized on saving",
+       true,
+       {"i 0", "c 0", "i 0.0", "s 0.0", "t 0.0", "i 0.1", "s 0.1", "t 0.1", "s 0", "t 0", "i 1", "c 1", "i 1.0",
+        "s 1.0", "t 1.0", "i 1.1", "s 1.1", "t 1.1", "s 1", "t 1"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    THostTree t;
+    t.SetMisc(toInitOnSave, c.InitOnSave);
+    std::vector<std::string> events;
+    std::function<std::string(PLazyNode)> name = [&](PLazyNode N) -> std::string {
+      std::string own = std::to_string(N->Index);
+      return N->Parent == t.RootNode() ? own : name(N->Parent) + "." + own;
+    };
+    t.OnInitNode = [&](TBaseLazyTree_qn*, PLazyNode Parent, PLazyNode N, TLazyNodeInitStates& S) {
+      events.push_back("i " + name(N));
+      t.SetId(N, 1);
+      if (!Parent) S.Include(ivsHasChildren);
+    };
+    t.OnInitChildren = [&](TBaseLazyTree_qn*, PLazyNode N, Cardinal& Count) {
+      events.push_back("c " + name(N));
+      Count = 2;
+    };
+    t.SetOnGetText([&](TBaseLazyTree_qn*, PLazyNode N, TColumnIndex, TVSTTextType Type, String& Text) {
+      if (Type == ttNormal) events.push_back("t " + name(N));
+      Text = u"x";
+    });
+    t.OnSaveNode = [&](TBaseLazyTree_qn*, PLazyNode N, TStream* S) {
+      events.push_back("s " + name(N));
+      Cardinal id = 1;
+      S->Write(&id, 4);
+    };
+    t.SetRootNodeCount(2);
+    if (!c.InitOnSave) {
+      // Only the first node's first child exists, and every node is
+      // initialized.
+      t.ValidateNode(t.RootNode()->FirstChild, false);
+      t.SetChildCount(t.RootNode()->FirstChild, 1);
+      t.ValidateNode(nullptr, true);
+      t.SetChildCount(t.RootNode()->LastChild, 0);
+    }
+    events.clear();
+    Save(&t);
+    EXPECT_EQ(events, c.Events);
+  }
+}
+
 TEST(LazyTrees_qn_NodeStream, AddFromStreamAppendsUnderRandomTargets) {
   std::mt19937 rng(4129);
   for (int round = 0; round < 60; ++round) {
@@ -433,34 +541,75 @@ TEST(LazyTrees_qn_NodeStream, TransientFlagsFromAStreamAreDropped) {
   EXPECT_EQ(t.LiveNodeBlocks(), 1u);
 }
 
-TEST(LazyTrees_qn_NodeStream, NestingIsReadOnTheHeapUpToAFixedDepth) {
-  // Each node the only child of the one before.
-  auto chain = [](int Depth) {
-    TBytesV body;
-    for (int i = Depth - 1; i >= 0; --i) {
-      Cardinal children = i == Depth - 1 ? 0 : 1;
-      TBytesV node{U32(1),     U32(Cardinal(25 + body.size())), U32(2), U32(Cardinal(17 + body.size())),
-                   U32(children), U32(18), U16(0x81 | (children ? 0x40 : 0)), 50, 0, 0, U32(0)};
-      node.insert(node.end(), body.begin(), body.end());
-      body.swap(node);
-    }
-    TBytesV bytes{MAGIC(2), U32(1)};
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
-  };
+TEST(LazyTrees_qn_NodeStream, DeepChainsSaveAndLoadBackAtAnyDepth) {
+  // Deeper than a reader once allowed: what is saved loads, and adds under
+  // its own deepest node.
+  constexpr size_t Depth = 5000;
   THostTree t;
-  auto s = StreamOf(chain(4096));
-  t.LoadFromStream(s.get());
-  EXPECT_EQ(t.RootNode()->TotalCount, 4097u);
-  EXPECT_EQ(t.VisibleCount(), 1u);
-  EXPECT_EQ(Save(&t).size(), chain(4096).size());
-  // One level more is refused: added, nothing stays.
+  treetest::BuildChain(&t, Depth);
+  EXPECT_EQ(Save(&t).size(), 16 + 33 * Depth);
+  TBytesV chain = ChainStream(Depth);
   THostTree u;
-  u.AddChild(nullptr);
-  s = StreamOf(chain(4097));
-  EXPECT_EQ(HelpContextOf([&] { u.AddFromStream(s.get(), nullptr); }), hcTFECorruptStream2);
-  EXPECT_EQ(u.RootNode()->TotalCount, 2u);
-  treetest::ExpectConsistent(&u, "too deep");
+  auto s = StreamOf(chain);
+  u.LoadFromStream(s.get());
+  EXPECT_EQ(ChainDepth(u.RootNode()->FirstChild), Depth);
+  EXPECT_EQ(u.RootNode()->TotalCount, Depth + 1);
+  EXPECT_EQ(Difference(Save(&u), chain), "");
+  PLazyNode bottom = u.RootNode()->FirstChild;
+  while (bottom->FirstChild) bottom = bottom->FirstChild;
+  s->SetPosition(0);
+  u.AddFromStream(s.get(), bottom);
+  EXPECT_EQ(ChainDepth(u.RootNode()->FirstChild), 2 * Depth);
+  EXPECT_EQ(u.RootNode()->TotalCount, 2 * Depth + 1);
+}
+
+TEST(LazyTrees_qn_NodeStream, AMillionLevelsAreBuiltSavedLoadedCopiedAndFreed) {
+  // On a 1 MB stack, where a native frame per level would end after a few
+  // thousand.
+  constexpr size_t Depth = 1000000;
+  treetest::RunOnSmallStack([&] {
+    TBaseLazyTree_qn t(nullptr);
+    treetest::BuildChain(&t, Depth);
+    TBytesV saved = Save(&t);
+    ASSERT_EQ(saved.size(), 16 + 33 * Depth);
+    TBaseLazyTree_qn u(nullptr);
+    auto s = StreamOf(saved);
+    u.LoadFromStream(s.get());
+    EXPECT_EQ(ChainDepth(u.RootNode()->FirstChild), Depth);
+    saved = Save(&u);
+    EXPECT_EQ(saved.size(), 16 + 33 * Depth);
+
+    auto w = std::make_unique<TBaseLazyTree_qn>(nullptr);
+    ASSERT_NE(u.CopyTo(u.RootNode()->FirstChild, w.get(), amAddChildLast), nullptr);
+    EXPECT_EQ(w->RootNode()->TotalCount, Depth + 1);
+    EXPECT_EQ(Difference(Save(w.get()), saved), "");
+    w.reset();
+    t.Clear();
+    EXPECT_EQ(t.LiveNodeBlocks(), 1u);
+    // u goes with its chain.
+  });
+}
+
+TEST(LazyTrees_qn_NodeStream, ChildrenOfUninitializedNodesAreSavedWithThem) {
+  // p (visible, with children, never initialized) > c (initialized, id 7).
+  TBytesV c{U32(1), U32(37), U32(2), U32(17), U32(0), U32(18), U16(0x481), 50, 0, 0, U32(0), U32(4), U32(4), U32(7)};
+  TBytesV bytes{MAGIC(2), U32(1), U32(1), U32(70), U32(2), U32(62), U32(1), U32(18), U16(0xC0), 50, 0, 0, U32(0)};
+  bytes.insert(bytes.end(), c.begin(), c.end());
+  for (bool initOnSave : {false, true}) {
+    SCOPED_TRACE(initOnSave);
+    THostTree t;
+    t.SetMisc(toInitOnSave, initOnSave);
+    auto s = StreamOf(bytes);
+    t.LoadFromStream(s.get());
+    ASSERT_FALSE(t.RootNode()->FirstChild->States.Contains(vsInitialized));
+    TBytesV saved = Save(&t);
+    if (!initOnSave) EXPECT_EQ(Difference(saved, bytes), "");
+    THostTree u;
+    s = StreamOf(saved);
+    u.LoadFromStream(s.get());
+    ASSERT_EQ(u.RootNode()->TotalCount, 3u);
+    EXPECT_EQ(u.Id(u.RootNode()->FirstChild->FirstChild), 7u);
+  }
 }
 
 TEST(LazyTrees_qn_NodeStream, ReadOnlyTreesIgnoreLoadsAndFilesRoundTrip) {

@@ -169,4 +169,42 @@ inline void BuildRandom(THostTree* Tree, std::mt19937& Rng, Cardinal& NextId, Ca
   Tree->EndUpdate();
 }
 
+// Where two streams part, empty when they are the same: large streams
+// compared whole would print megabytes.
+inline std::string Difference(const TBytesV& A, const TBytesV& B) {
+  size_t i = 0;
+  while (i < A.size() && i < B.size() && A[i] == B[i]) ++i;
+  if (i == A.size() && i == B.size()) return {};
+  auto at = [&](const TBytesV& V) { return i < V.size() ? std::to_string(V[i]) : std::string("end"); };
+  return "sizes " + std::to_string(A.size()) + " and " + std::to_string(B.size()) + ", first difference at " +
+         std::to_string(i) + ": " + at(A) + " and " + at(B);
+}
+
+// The stream of a chain of Depth nodes under the root, each the only child
+// of the one before, all visible, collapsed and without user data, as a
+// tree that read it writes it again; States are the flags every node
+// carries besides vsHasChildren (vsAllChildrenHidden for the last).
+inline TBytesV ChainStream(size_t Depth, Word States = 0x81) {
+  TBytesV out{MAGIC(2), U32(1)};
+  out.reserve(out.size() + 33 * Depth);
+  for (size_t i = 0; i < Depth; ++i) {
+    // A leaf's node chunk holds its base chunk of 8 + 17 bytes; each level
+    // above adds its own 8 + 17 and the 8 of the node chunk's header.
+    Cardinal below = Cardinal(Depth - 1 - i);
+    Cardinal children = below > 0 ? 1 : 0;
+    Word states = Word(States | (children ? 0x40 : 0x400));
+    TBytesV node{U32(1), U32(25 + 33 * below), U32(2), U32(17 + 33 * below), U32(children), U32(18), U16(states),
+                 50,     0,                    0,      U32(0)};
+    out.insert(out.end(), node.begin(), node.end());
+  }
+  return out;
+}
+
+// How many levels the chain starting at Top has.
+inline size_t ChainDepth(PLazyNode Top) {
+  size_t depth = 0;
+  for (PLazyNode n = Top; n; n = n->FirstChild) ++depth;
+  return depth;
+}
+
 }  // namespace streamtest
