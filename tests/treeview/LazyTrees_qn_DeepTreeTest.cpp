@@ -239,8 +239,10 @@ struct TSmallStack {
   static constexpr size_t kSize = 1 << 20, kGuard = 1 << 16;
   static inline ucontext_t Caller, Callee;
   static inline const std::function<void()>* Body = nullptr;
+#if QN_TEST_ASAN
   static inline const void* CallerBottom = nullptr;
   static inline size_t CallerSize = 0;
+#endif
 
   static void Entry() {
 #if QN_TEST_ASAN
