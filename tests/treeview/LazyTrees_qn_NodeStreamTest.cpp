@@ -603,7 +603,9 @@ TEST(LazyTrees_qn_NodeStream, ChildrenOfUninitializedNodesAreSavedWithThem) {
     t.LoadFromStream(s.get());
     ASSERT_FALSE(t.RootNode()->FirstChild->States.Contains(vsInitialized));
     TBytesV saved = Save(&t);
-    if (!initOnSave) EXPECT_EQ(Difference(saved, bytes), "");
+    if (!initOnSave) {
+      EXPECT_EQ(Difference(saved, bytes), "");
+    }
     THostTree u;
     s = StreamOf(saved);
     u.LoadFromStream(s.get());
