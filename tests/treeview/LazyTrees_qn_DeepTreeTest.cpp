@@ -412,6 +412,15 @@ TEST(LazyTrees_qn_DeepChain, AMillionLevelsOnAOneMegabyteStack) {
     clock.Lap("collapsed");
     ExpectChain(t, kDepth, 1, csUncheckedNormal, "collapsed");
 
+    // Copied whole into another tree (through the node stream, whose load
+    // sums up the totals of what it read), which then is cleared.
+    auto copy = std::make_unique<TDeepTree>();
+    t->CopyTo(top, copy.get(), amAddChildLast, false);
+    ExpectChain(copy.get(), kDepth, 1, csUncheckedNormal, "copied");
+    copy->Clear();
+    EXPECT_EQ(copy->RootNode()->TotalCount, 1u);
+    clock.Lap("copied, cleared");
+
     tree.reset();
     clock.Lap("freed");
   });
