@@ -80,8 +80,8 @@ struct TBaseLazyTree_qn::TDeferredHeights {
       Tree->AdjustTotalHeight(n->Parent, left.Pending, true);
     }
   }
-  // Makes the path end at Node after a host changed the structure: from the
-  // root down.
+  // Makes the path end at Node, built from the root down: when the walk
+  // starts, and when a host changed the structure under it.
   void Rebuild(PLazyNode Node) {
     while (Path.size() > 1) Pop();
     std::vector<PLazyNode> chain;
