@@ -12,6 +12,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,26 @@ TEST_P(LazyTrees_qn_DeepWalkOrder, HostCallsAndResultsAsTheRecursiveWalks) {
 
 INSTANTIATE_TEST_SUITE_P(Walks, LazyTrees_qn_DeepWalkOrder, ::testing::ValuesIn(kOrderCases),
                          [](const ::testing::TestParamInfo<TOrderCase>& I) { return std::string(I.param.Name); });
+
+// A handler that raises in the middle of a change spreading down and up
+// leaves no node marked as being checked and the tree out of propagation.
+TEST(LazyTrees_qn_DeepWalkChecks, ARaisingHandlerLeavesEveryLevel) {
+  for (const char* raiser : {"a1y", "a", "a1"}) {
+    THost host;
+    auto tree = host.Make();
+    TBaseLazyTree_qn* t = tree.get();
+    t->ValidateNode(nullptr, true);
+    std::string who = raiser;
+    t->OnChecking = [&](TBaseLazyTree_qn* S, PLazyNode N, TCheckState&, bool&) {
+      if (host.Name(S, N) == who) throw std::runtime_error("no");
+    };
+    PLazyNode start = host.Find(t, who == "a" ? "a1x" : "a");
+    EXPECT_THROW(t->SetCheckState(start, csCheckedNormal), std::runtime_error) << raiser;
+    for (PLazyNode n = t->GetFirstNoInit(); n; n = t->GetNextNoInit(n))
+      EXPECT_FALSE(n->States.Contains(vsChecking)) << raiser << " " << host.Name(t, n);
+    EXPECT_FALSE(t->TreeStates().Contains(tsCheckPropagation)) << raiser;
+  }
+}
 
 // ---------------------------------------------------------------------------
 // A chain a million levels deep
