@@ -9,6 +9,12 @@ namespace qntest {
 std::string SourceDir();
 // A fresh, empty folder for one test; removed by the caller when it likes.
 std::string MakeTempDir(const std::string& tag);
+// A file in this program's own temporary folder, removed when the program
+// ends: no other user's or run's file of the same name stands in its way.
+std::string TempFile(const std::string& name);
+// Where a failing check leaves a picture to look at: named for this process,
+// and kept.
+std::string FailureFile(const std::string& name);
 
 // Locales whose numbers and case mapping differ from the C locale's: a comma
 // for the decimal point, a dotted capital I (scripts/setup generates both).

@@ -28,6 +28,7 @@
 #include "skin/controls/uQuarnScrollBox.h"
 #include "skin/controls/uQuarnTabs.h"
 #include "skin/foundation/uQnPix32Lib.h"
+#include "tests/common/TestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
 namespace t_controls_test {
@@ -61,7 +62,7 @@ class Gallery_Controls : public usertest::InputServerTest {
   static std::string FailureShot(int Step) {
     char name[48];
     std::snprintf(name, sizeof name, "controls-failed-%02d.png", Step);
-    return (std::filesystem::temp_directory_path() / name).string();
+    return qntest::FailureFile(name);
   }
 };
 
@@ -193,7 +194,7 @@ TEST_F(Gallery_Controls, FormWrittenBackReadsIntoTheSamePicture) {
     text = ComponentToText(form.get());
   }
   TControlsDriver::Pump();
-  const std::string file = (std::filesystem::temp_directory_path() / "controls-roundtrip.dfm").string();
+  const std::string file = qntest::TempFile("controls-roundtrip.dfm");
   {
     std::FILE* f = std::fopen(file.c_str(), "wb");
     ASSERT_NE(f, nullptr);
@@ -213,8 +214,8 @@ TEST_F(Gallery_Controls, FormWrittenBackReadsIntoTheSamePicture) {
   for (size_t i = 0; i < first.Pixels.size(); ++i) differ += first.Pixels[i] != second.Pixels[i];
   EXPECT_EQ(differ, 0u);
   if (differ) {
-    SavePng(first, "/tmp/rt1.png");
-    SavePng(second, "/tmp/rt2.png");
+    SavePng(first, qntest::FailureFile("controls-written.png"));
+    SavePng(second, qntest::FailureFile("controls-read-back.png"));
   }
   // Nothing is lost on the way: the text read back writes the same text.
   again->Hide();
@@ -249,8 +250,8 @@ TEST_F(Gallery_Controls, CachesChangeNoPixel) {
     for (size_t i = 0; i < on.Pixels.size(); ++i) differ += on.Pixels[i] != off.Pixels[i];
     EXPECT_EQ(differ, 0u) << when;
     if (differ) {
-      SavePng(on, (std::filesystem::temp_directory_path() / "controls-cached.png").string());
-      SavePng(off, (std::filesystem::temp_directory_path() / "controls-uncached.png").string());
+      SavePng(on, qntest::FailureFile("controls-cached.png"));
+      SavePng(off, qntest::FailureFile("controls-uncached.png"));
     }
     return differ == 0;
   };

@@ -10,6 +10,7 @@
 #include "examples/gallery/Gallery.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/vcl/PngImage.h"
+#include "tests/common/TestSupport.h"
 
 namespace t_index_test {
 
@@ -21,9 +22,7 @@ namespace fs = std::filesystem;
 class Gallery_Index : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance();
-    Dir = fs::temp_directory_path() /
-          ("qn-gallery-index-" + std::to_string(test->random_seed()) + "-" + test->current_test_info()->name());
+    Dir = qntest::TempFile(std::string("index-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(Dir);
     fs::create_directories(Dir);
   }

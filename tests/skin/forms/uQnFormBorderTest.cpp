@@ -11,6 +11,7 @@
 #include "platform/vcl/PngImage.h"
 #include "skin/forms/uQnFormBorder.h"
 #include "skin/forms/uQuarnForm.h"
+#include "tests/common/TestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
 namespace t_u_qn_form_border_test {
@@ -120,7 +121,7 @@ TEST_F(uQnFormBorder, FreeLayerWindowRestoresTheWindowCountAndIsRepeatable) {
 
 TEST_F(uQnFormBorder, HalfTransparentShadowComposesOverWhite) {
   // A picture of black at alpha 128 everywhere.
-  const std::string path = (std::filesystem::temp_directory_path() / "qn_border_half.png").string();
+  const std::string path = qntest::TempFile("qn_border_half.png");
   TPngImage png(COLOR_RGBALPHA, 8, 40, 40);
   for (int y = 0; y < 40; ++y) {
     std::fill_n(png.Scanline(y), 40 * 3, Byte(0));

@@ -14,6 +14,7 @@
 #include "skin/forms/uQuarnForm.h"
 #include "skin/foundation/uQnPix32Lib.h"
 #include "skin/foundation/uQuarnCtrls.h"
+#include "tests/common/TestSupport.h"
 #include "tests/platform/user/UserTestSupport.h"
 
 namespace t_u_quarn_form_test {
@@ -86,7 +87,7 @@ class uQuarnForm : public usertest::InputServerTest {
     return SendMessageW(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(w.Left + X, w.Top + Y));
   }
   static std::string TempFile(const char* Name) {
-    return (std::filesystem::temp_directory_path() / Name).string();
+    return qntest::TempFile(Name);
   }
   // A 40 x 20 picture: left half red, right half blue, one green pixel at
   // (0, 0), written as PNG; its full path.
