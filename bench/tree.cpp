@@ -600,6 +600,17 @@ void PeerStreamSave(benchmark::State& st) {
   g_object_unref(store);
 }
 
+// The best of five loads of Saved into T, emptied before each.
+double LowestLoadOfFive(TBaseLazyTree_qn* T, TMemoryStream& Saved) {
+  return LowestOfFive([&] {
+    T->Clear();
+    Saved.SetPosition(0);
+    auto a = TClock::now();
+    T->LoadFromStream(&Saved);
+    return Seconds(a, TClock::now());
+  });
+}
+
 void OursStreamLoad(benchmark::State& st) {
   TBaseLazyTree_qn* t = GOurs->Tree;
   SetUpStreamTree(t);
@@ -607,14 +618,7 @@ void OursStreamLoad(benchmark::State& st) {
   t->ValidateNode(nullptr, true);
   TMemoryStream saved;
   t->SaveToStream(&saved);
-  for (auto _ : st)
-    st.SetIterationTime(LowestOfFive([&] {
-      t->Clear();
-      saved.SetPosition(0);
-      auto a = TClock::now();
-      t->LoadFromStream(&saved);
-      return Seconds(a, TClock::now());
-    }));
+  for (auto _ : st) st.SetIterationTime(LowestLoadOfFive(t, saved));
   if (t->TotalCount() != kStreamTop * (1 + kStreamMiddle * (1 + kStreamLeaves)))
     st.SkipWithError("the loaded tree does not have the saved shape");
   ResetStreamTree(t);
@@ -648,14 +652,7 @@ void StreamLoadSelection(benchmark::State& st, bool Selected) {
   if (Selected) t->SelectAll(false);
   TMemoryStream saved;
   t->SaveToStream(&saved);
-  for (auto _ : st)
-    st.SetIterationTime(LowestOfFive([&] {
-      t->Clear();
-      saved.SetPosition(0);
-      auto a = TClock::now();
-      t->LoadFromStream(&saved);
-      return Seconds(a, TClock::now());
-    }));
+  for (auto _ : st) st.SetIterationTime(LowestLoadOfFive(t, saved));
   if (t->RootNodeCount() != kRows || t->SelectedCount() != (Selected ? Integer(kRows) : 0))
     st.SkipWithError("the loaded tree does not have the saved nodes and selection");
   t->Clear();

@@ -61,6 +61,26 @@ class TUpdateCountGuard {
   bool FHeld = true;
 };
 
+// Visits Node's descendants in pre-order over the links (first child, next
+// sibling, parent) instead of a call per level, since a tree may be far
+// deeper than any stack. Visit(run) says whether to go down into run's
+// children; the links are read after it, so it may make them.
+template <class NodePtr, class Visit>
+void WalkSubtree(NodePtr Node, Visit&& Enter) {
+  NodePtr run = Node->FirstChild;
+  while (run) {
+    if (Enter(run) && run->FirstChild) {
+      run = run->FirstChild;
+      continue;
+    }
+    while (!run->NextSibling) {
+      run = run->Parent;
+      if (run == Node) return;
+    }
+    run = run->NextSibling;
+  }
+}
+
 // Right-to-left cells mirror the horizontal alignment.
 inline vcl::TAlignment ChangeBiDiModeAlignment(vcl::TAlignment A) {
   using enum vcl::TAlignment;

@@ -160,18 +160,12 @@ void TBaseLazyTree_qn::InitChildren(PLazyNode Node) {
 
 void TBaseLazyTree_qn::ValidateSubtree(PLazyNode Node) {
   // Node is initialized already; its descendants in pre-order.
-  PLazyNode run = Node;
-  for (;;) {
-    if (run->States.Contains(vsHasChildren) && run->ChildCount == 0) InitChildren(run);
-    if (run->FirstChild) {
-      run = run->FirstChild;
-    } else {
-      while (run != Node && !run->NextSibling) run = run->Parent;
-      if (run == Node) return;
-      run = run->NextSibling;
-    }
-    if (!run->States.Contains(vsInitialized)) InitNode(run);
-  }
+  if (Node->States.Contains(vsHasChildren) && Node->ChildCount == 0) InitChildren(Node);
+  WalkSubtree(Node, [this](PLazyNode N) {
+    if (!N->States.Contains(vsInitialized)) InitNode(N);
+    if (N->States.Contains(vsHasChildren) && N->ChildCount == 0) InitChildren(N);
+    return true;
+  });
 }
 
 void TBaseLazyTree_qn::ValidateNode(PLazyNode Node, bool Recursive) {
@@ -880,21 +874,11 @@ Cardinal TBaseLazyTree_qn::CountVisibleChildren(PLazyNode Node) {
   // Down through visible, expanded nodes only: what a collapsed or hidden
   // node holds is not in view.
   Cardinal result = 0;
-  PLazyNode run = Node->FirstChild;
-  while (run) {
-    if (run->States.Contains(vsVisible)) {
-      if (GetEffectivelyVisible(run)) ++result;
-      if (run->States.Contains(vsExpanded) && run->FirstChild) {
-        run = run->FirstChild;
-        continue;
-      }
-    }
-    while (!run->NextSibling) {
-      run = run->Parent;
-      if (run == Node) return result;
-    }
-    run = run->NextSibling;
-  }
+  WalkSubtree(Node, [&](PLazyNode N) {
+    if (!N->States.Contains(vsVisible)) return false;
+    if (GetEffectivelyVisible(N)) ++result;
+    return N->States.Contains(vsExpanded);
+  });
   return result;
 }
 

@@ -16,6 +16,7 @@
 namespace qn {
 
 using lazytrees_internal::ChangeBiDiModeAlignment;
+using lazytrees_internal::WalkSubtree;
 
 namespace {
 
@@ -985,22 +986,11 @@ void TBaseLazyTree_qn::InvalidateChildren(PLazyNode Node, bool Recursive) {
     for (PLazyNode run = Node->FirstChild; run; run = run->NextSibling) InvalidateNode(run);
     return;
   }
-  // Pre-order over the links rather than a call per level: the tree may be
-  // far deeper than the stack.
-  PLazyNode run = Node->FirstChild;
-  while (run) {
-    InvalidateNode(run);
-    enter(run);
-    if (run->FirstChild) {
-      run = run->FirstChild;
-      continue;
-    }
-    while (!run->NextSibling) {
-      run = run->Parent;
-      if (run == Node) return;
-    }
-    run = run->NextSibling;
-  }
+  WalkSubtree(Node, [&](PLazyNode N) {
+    InvalidateNode(N);
+    enter(N);
+    return true;
+  });
 }
 
 void TBaseLazyTree_qn::InvalidateColumn(TColumnIndex Column) {

@@ -14,6 +14,7 @@
 namespace qn {
 
 using lazytrees_internal::ChangeBiDiModeAlignment;
+using lazytrees_internal::WalkSubtree;
 
 namespace {
 
@@ -309,19 +310,10 @@ void TCustomLazyStringTree_qn::ReinitChildren(PLazyNode Node, bool Recursive) {
 }
 
 void TCustomLazyStringTree_qn::ClearSubtreeWidthCaches(PLazyNode Node) {
-  PLazyNode run = Node->FirstChild;
-  while (run) {
-    if (Cardinal* cache = WidthCache(run)) *cache = 0;
-    if (run->FirstChild) {
-      run = run->FirstChild;
-      continue;
-    }
-    while (!run->NextSibling) {
-      run = run->Parent;
-      if (run == Node) return;
-    }
-    run = run->NextSibling;
-  }
+  WalkSubtree(Node, [this](PLazyNode N) {
+    if (Cardinal* cache = WidthCache(N)) *cache = 0;
+    return true;
+  });
 }
 
 void TCustomLazyStringTree_qn::MainColumnChanged() {

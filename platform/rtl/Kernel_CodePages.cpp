@@ -107,18 +107,21 @@ struct TIconvCache {
 };
 thread_local TIconvCache tIconv;
 
-// toWide: page -> UTF-16LE; otherwise UTF-16LE -> page. Reset before use.
-iconv_t Descriptor(UINT cp, bool toWide) {
-  UInt64 key = (UInt64(cp) << 1) | (toWide ? 1 : 0);
+// The thread's descriptor under key, opened on first use (-1 where the page
+// has no converter). toWide: page -> UTF-16LE; otherwise UTF-16LE -> page.
+iconv_t CachedDescriptor(UInt64 key, UINT cp, bool toWide) {
   auto it = tIconv.Open.find(key);
-  iconv_t cd;
-  if (it != tIconv.Open.end()) {
-    cd = it->second;
-  } else {
-    const char* name = IconvName(cp);
-    cd = name ? (toWide ? iconv_open("UTF-16LE", name) : iconv_open(name, "UTF-16LE")) : reinterpret_cast<iconv_t>(-1);
-    tIconv.Open.emplace(key, cd);
-  }
+  if (it != tIconv.Open.end()) return it->second;
+  const char* name = IconvName(cp);
+  iconv_t cd =
+      name ? (toWide ? iconv_open("UTF-16LE", name) : iconv_open(name, "UTF-16LE")) : reinterpret_cast<iconv_t>(-1);
+  tIconv.Open.emplace(key, cd);
+  return cd;
+}
+
+// Reset before use.
+iconv_t Descriptor(UINT cp, bool toWide) {
+  iconv_t cd = CachedDescriptor((UInt64(cp) << 1) | (toWide ? 1 : 0), cp, toWide);
   if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);
   return cd;
 }
@@ -131,16 +134,7 @@ iconv_t ProbeDescriptor(UINT cp) {
     case 50220: case 50221: case 50222: case 50225: case 50227: case 65000: case 1258: return nullptr;
     default: break;
   }
-  UInt64 key = (UInt64(cp) << 1) | (UInt64(1) << 63);
-  auto it = tIconv.Open.find(key);
-  iconv_t cd;
-  if (it != tIconv.Open.end()) {
-    cd = it->second;
-  } else {
-    const char* name = IconvName(cp);
-    cd = name ? iconv_open("UTF-16LE", name) : reinterpret_cast<iconv_t>(-1);
-    tIconv.Open.emplace(key, cd);
-  }
+  iconv_t cd = CachedDescriptor((UInt64(cp) << 1) | (UInt64(1) << 63), cp, true);
   return cd == reinterpret_cast<iconv_t>(-1) ? nullptr : cd;
 }
 

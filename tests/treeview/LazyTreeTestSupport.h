@@ -6,14 +6,32 @@
 
 #include <gtest/gtest.h>
 
-#include <pthread.h>
+#include <sys/mman.h>
+#include <ucontext.h>
 
 #include <exception>
 #include <functional>
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QN_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(QN_TEST_ASAN)
+#define QN_TEST_ASAN 1
+#endif
+#ifndef QN_TEST_ASAN
+#define QN_TEST_ASAN 0
+#endif
+#if QN_TEST_ASAN
+// The address sanitizer is told of each switch of stacks.
+#include <sanitizer/common_interface_defs.h>
+#endif
 
 #include "treeview/LazyTrees_qn.h"
 
@@ -196,34 +214,60 @@ inline void ExpectMatchesModel(THostedTree& Host, const std::string& Where) {
   check(t->RootNode(), Host.FModel.Root());
 }
 
-// Runs F on a thread whose stack holds StackSize bytes, and hands on what
-// it raised: code that takes a native frame per tree level runs out there
-// long before a deep tree ends.
+// Runs F on a stack of StackSize bytes with a guard page below it, and hands
+// on what it raised: code that takes a native frame per tree level runs out
+// there long before a deep tree ends. A context of the calling thread rather
+// than a thread of its own, since a tree with many rows shown hands its
+// position cache to the worker, which answers the main thread only.
+struct TSmallStack {
+  static constexpr size_t kGuard = 1 << 16;
+  static inline ucontext_t Caller, Callee;
+  static inline const std::function<void()>* Body = nullptr;
+  static inline std::exception_ptr Error;
+#if QN_TEST_ASAN
+  static inline const void* CallerBottom = nullptr;
+  static inline size_t CallerSize = 0;
+#endif
+
+  static void Entry() {
+#if QN_TEST_ASAN
+    __sanitizer_finish_switch_fiber(nullptr, &CallerBottom, &CallerSize);
+#endif
+    // Nothing may unwind past the context's first frame.
+    try {
+      (*Body)();
+    } catch (...) {
+      Error = std::current_exception();
+    }
+#if QN_TEST_ASAN
+    __sanitizer_start_switch_fiber(nullptr, CallerBottom, CallerSize);
+#endif
+  }
+};
+
 inline void RunOnSmallStack(const std::function<void()>& F, size_t StackSize = size_t(1) << 20) {
-  struct TJob {
-    const std::function<void()>* F;
-    std::exception_ptr Error;
-  } job{&F, nullptr};
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setstacksize(&attr, StackSize);
-  pthread_t thread;
-  int rc = pthread_create(
-      &thread, &attr,
-      [](void* P) -> void* {
-        auto* j = static_cast<TJob*>(P);
-        try {
-          (*j->F)();
-        } catch (...) {
-          j->Error = std::current_exception();
-        }
-        return nullptr;
-      },
-      &job);
-  pthread_attr_destroy(&attr);
-  ASSERT_EQ(rc, 0);
-  pthread_join(thread, nullptr);
-  if (job.Error) std::rethrow_exception(job.Error);
+  void* block =
+      mmap(nullptr, StackSize + TSmallStack::kGuard, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(block, MAP_FAILED);
+  ASSERT_EQ(mprotect(block, TSmallStack::kGuard, PROT_NONE), 0);
+  char* stack = static_cast<char*>(block) + TSmallStack::kGuard;
+  TSmallStack::Body = &F;
+  TSmallStack::Error = nullptr;
+  getcontext(&TSmallStack::Callee);
+  TSmallStack::Callee.uc_stack.ss_sp = stack;
+  TSmallStack::Callee.uc_stack.ss_size = StackSize;
+  TSmallStack::Callee.uc_link = &TSmallStack::Caller;
+  makecontext(&TSmallStack::Callee, &TSmallStack::Entry, 0);
+#if QN_TEST_ASAN
+  void* fake = nullptr;
+  __sanitizer_start_switch_fiber(&fake, stack, StackSize);
+#endif
+  swapcontext(&TSmallStack::Caller, &TSmallStack::Callee);
+#if QN_TEST_ASAN
+  __sanitizer_finish_switch_fiber(fake, nullptr, nullptr);
+#endif
+  munmap(block, StackSize + TSmallStack::kGuard);
+  if (std::exception_ptr e = std::exchange(TSmallStack::Error, nullptr)) std::rethrow_exception(e);
 }
 
 // A chain of Depth nodes, each the only child of the one before, under the

@@ -3,8 +3,6 @@
 // on a thread with a 1 MB stack; and on a small tree every walk that no
 // longer recurses calls the host in the order it always did.
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <ucontext.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,23 +14,9 @@
 #include <string>
 #include <vector>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QN_TEST_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) && !defined(QN_TEST_ASAN)
-#define QN_TEST_ASAN 1
-#endif
-#ifndef QN_TEST_ASAN
-#define QN_TEST_ASAN 0
-#endif
-#if QN_TEST_ASAN
-#include <sanitizer/common_interface_defs.h>
-#endif
-
 #include "platform/gdi/Gdi.h"
 #include "platform/vcl/Forms.h"
+#include "tests/treeview/LazyTreeTestSupport.h"
 #include "treeview/LazyTrees_qn.h"
 
 namespace t_lazy_trees_qn_deep_tree_test {
@@ -251,61 +235,6 @@ class TDeepTree : public TBaseLazyTree_qn {
   }
 };
 
-// Runs F on a stack of 1 MB with a guard page below it: a walk that takes a
-// frame per level cannot get through a million levels on it. A context of
-// the main thread rather than a thread of its own, since a tree with that
-// many rows shown hands its position cache to the worker, which answers
-// the main thread only.
-struct TSmallStack {
-  static constexpr size_t kSize = 1 << 20, kGuard = 1 << 16;
-  static inline ucontext_t Caller, Callee;
-  static inline const std::function<void()>* Body = nullptr;
-#if QN_TEST_ASAN
-  static inline const void* CallerBottom = nullptr;
-  static inline size_t CallerSize = 0;
-#endif
-
-  static void Entry() {
-#if QN_TEST_ASAN
-    __sanitizer_finish_switch_fiber(nullptr, &CallerBottom, &CallerSize);
-#endif
-    // Nothing may unwind past the context's first frame.
-    try {
-      (*Body)();
-    } catch (const std::exception& E) {
-      ADD_FAILURE() << "raised: " << E.what();
-    } catch (...) {
-      ADD_FAILURE() << "raised";
-    }
-#if QN_TEST_ASAN
-    __sanitizer_start_switch_fiber(nullptr, CallerBottom, CallerSize);
-#endif
-  }
-};
-
-void OnSmallStack(const std::function<void()>& F) {
-  void* block = mmap(nullptr, TSmallStack::kSize + TSmallStack::kGuard, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  ASSERT_NE(block, MAP_FAILED);
-  ASSERT_EQ(mprotect(block, TSmallStack::kGuard, PROT_NONE), 0);
-  char* stack = static_cast<char*>(block) + TSmallStack::kGuard;
-  TSmallStack::Body = &F;
-  getcontext(&TSmallStack::Callee);
-  TSmallStack::Callee.uc_stack.ss_sp = stack;
-  TSmallStack::Callee.uc_stack.ss_size = TSmallStack::kSize;
-  TSmallStack::Callee.uc_link = &TSmallStack::Caller;
-  makecontext(&TSmallStack::Callee, &TSmallStack::Entry, 0);
-#if QN_TEST_ASAN
-  void* fake = nullptr;
-  __sanitizer_start_switch_fiber(&fake, stack, TSmallStack::kSize);
-#endif
-  swapcontext(&TSmallStack::Caller, &TSmallStack::Callee);
-#if QN_TEST_ASAN
-  __sanitizer_finish_switch_fiber(fake, nullptr, nullptr);
-#endif
-  munmap(block, TSmallStack::kSize + TSmallStack::kGuard);
-}
-
 // How long each step took, printed for the record (not judged).
 struct TStopwatch {
   std::chrono::steady_clock::time_point Start = std::chrono::steady_clock::now();
@@ -335,7 +264,7 @@ void ExpectChain(TBaseLazyTree_qn* T, Cardinal Depth, Cardinal Shown, TCheckStat
 }
 
 TEST(LazyTrees_qn_DeepChain, AMillionLevelsOnAOneMegabyteStack) {
-  OnSmallStack([] {
+  treetest::RunOnSmallStack([] {
     TStopwatch clock;
     auto tree = std::make_unique<TDeepTree>();
     TDeepTree* t = tree.get();
@@ -351,17 +280,7 @@ TEST(LazyTrees_qn_DeepChain, AMillionLevelsOnAOneMegabyteStack) {
     t->TreeOptions()->SetAutoOptions(t->TreeOptions()->AutoOptions() + TVTAutoOptions{toAutoTristateTracking} -
                                      TVTAutoOptions{toAutoSort});
 
-    // Adding a child updates the totals of every ancestor, so a chain grown
-    // at its bottom costs its depth squared: it is grown at the top, each
-    // new top-level node taking the chain so far as its child.
-    t->BeginUpdate();
-    PLazyNode top = nullptr;
-    for (Cardinal i = 0; i < kDepth; ++i) {
-      PLazyNode n = t->AddChild(nullptr);
-      if (top) t->MoveTo(top, n, amAddChildLast, false);
-      top = n;
-    }
-    t->EndUpdate();
+    PLazyNode top = treetest::BuildChain(t, kDepth);
     PLazyNode deepest = top;
     while (deepest->FirstChild) deepest = deepest->FirstChild;
     clock.Lap("built");
